@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the optimised tree in build/release and publishes a document.
+#   ./run.sh                                   publishes the bundled sample drawing
+#   ./run.sh publish DOCUMENT -o OUT.dwf [...] publishes any host document
+set -euo pipefail
+cd "$(dirname "$0")"
+source tools/packages.sh
+ensure_packages "${BUILD_PACKAGES[@]}" libbenchmark-dev
+
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLCAST_TESTS=OFF \
+      -DQUILLCAST_BENCH=ON >/dev/null
+cmake --build build/release -j "$(nproc)"
+
+program=build/release/bin/quillcast
+if [ ! -x "$program" ]; then
+  echo "The libraries are built in build/release; publishing is not built yet, so there is nothing to run."
+  exit 0
+fi
+if [ $# -eq 0 ]; then
+  mkdir -p out
+  "$program" publish examples/sample-drawing.xml -o out/sample-drawing.dwf
+  echo "Wrote $(pwd)/out/sample-drawing.dwf"
+else
+  "$program" "$@"
+fi
