@@ -432,6 +432,8 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             if (sawApplication_ || !application_->documents().empty())
                 throw LoadError(child.line, "<application> must come once, before the documents");
             sawApplication_ = true;
+            if (const auto toolbox = a.take("toolbox-ini"))
+                application_->toolboxIniFile = resolve(wide(*toolbox));
             child.kind = Kind::ApplicationEl;
             return;
         }
