@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <set>
 
 #include <expat.h>
 
@@ -117,6 +118,8 @@ struct Frame
     memory::QuadrantItem* lastQuadrant = nullptr;
     memory::Loop* lastLoop = nullptr;
     std::string currentSheetName;
+    // Children that may appear once, by name (and kind for sketch lines).
+    std::set<std::string> singleChildren;
     bool hasCurrentSheet = false;
     bool seenData = false;
 };
@@ -276,7 +279,8 @@ public:
         XML_SetEntityDeclHandler(parser, &Loader::onEntity);
         const auto status = XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), XML_TRUE);
         const int line = static_cast<int>(XML_GetCurrentLineNumber(parser));
-        const std::string message = XML_ErrorString(XML_GetErrorCode(parser));
+        const XML_LChar* reason = XML_ErrorString(XML_GetErrorCode(parser));
+        const std::string message = reason ? reason : "unknown error";
         XML_ParserFree(parser);
         parser_ = nullptr;
         if (failure_)
@@ -286,7 +290,7 @@ public:
         if (!sawRoot_)
             throw LoadError(line, "no <host-document> element");
         if (application_->documents().empty())
-            throw LoadError(line, "the host document holds no <document>");
+            throw LoadError(rootLine_, "the host document holds no <document>");
         return std::move(application_);
     }
 
@@ -408,6 +412,7 @@ private:
     std::vector<Frame> frames_;
     std::optional<LoadError> failure_;
     bool sawRoot_ = false;
+    int rootLine_ = 0;
     bool sawApplication_ = false;
     memory::Document* active_ = nullptr;
     std::map<std::string, memory::BlockDefinition*> definitions_;
@@ -422,6 +427,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         if (name != "host-document" || sawRoot_)
             unexpected(name, parent);
         sawRoot_ = true;
+        rootLine_ = child.line;
         if (a.integer("version", 1) != 1)
             throw LoadError(child.line, "unsupported host document version");
         child.kind = Kind::HostDocument;
@@ -803,6 +809,10 @@ void Loader::openSketchContent(Frame& parent, Frame& child, Attributes& a)
             if (child.kindArgument != kSketchLines && child.kindArgument != kHatchLines)
                 throw LoadError(child.line, "sketch line kind must be 1 or 2");
         }
+        const std::string key = name + std::to_string(child.kindArgument);
+        if (!parent.singleChildren.insert(key).second)
+            throw LoadError(child.line, "a sketch has one <" + name + ">" +
+                                            (name == "lines" ? " of each kind" : ""));
         child.sketch = parent.sketch;
         child.takesText = true;
         return;
@@ -844,6 +854,8 @@ void Loader::openViewContent(Frame& parent, Frame& child, Attributes& a)
                      : name == "polylines"   ? Kind::Polylines
                      : name == "model-edges" ? Kind::ModelEdges
                                              : Kind::BreakLines;
+        if (!parent.singleChildren.insert(name).second)
+            throw LoadError(child.line, "a view has one <" + name + ">");
         child.count = a.integer("count", 0, true);
         if (child.kind == Kind::ModelEdges)
             view->modelEdgesNeedDisplayMode = a.integer("lazy", 0) != 0;
