@@ -151,3 +151,16 @@ TEST(HostSettings, TheCommandLineWinsOverTheEnvironment)
     EXPECT_FALSE(seedToolboxIniFile(untouched, std::nullopt));
     EXPECT_FALSE(untouched.keyExists(Hive::LocalMachine, kHostSetupKey));
 }
+
+TEST(HostSettings, TheDocumentsValueIsTheLastResort)
+{
+    ::unsetenv(kToolboxIniEnvironment);
+    Registry registry;
+    EXPECT_EQ(seedToolboxIniFile(registry, std::nullopt, std::u16string(u"/doc/toolbox/x.ini")),
+              u"/doc/toolbox/x.ini");
+    EXPECT_EQ(seedToolboxIniFile(registry, std::u16string(u"/cli/t/x.ini"),
+                                 std::u16string(u"/doc/t/x.ini")),
+              u"/cli/t/x.ini");
+    Registry untouched;
+    EXPECT_FALSE(seedToolboxIniFile(untouched, std::nullopt, std::u16string()));
+}
