@@ -145,3 +145,28 @@ TEST_F(DWFTempFileTest, MissingFolderIsAnError)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(DWFTempFileTest, AllocationFailuresLeaveNoFileBehind)
+{
+    for (long allowed = 0; allowed < 12; ++allowed)
+    {
+        DWFCoreMemory::failAllocationsAfter(allowed);
+        DWFTempFile* temp = nullptr;
+        try
+        {
+            temp = DWFTempFile::Create(DWFString(u"alloc"), true);
+        }
+        catch (const DWFMemoryException&)
+        {
+        }
+        DWFCoreMemory::failAllocationsAfter(-1);
+        delete temp;
+        const ToolResult left = runTool("ls -A '" + _dir.path() + "'");
+        EXPECT_EQ(left.output, "") << "after " << allowed << " allocations";
+    }
+}
+
+} // namespace

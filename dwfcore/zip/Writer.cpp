@@ -226,7 +226,8 @@ int zipOpenNewFileInZip(ZipWriter* writer, const DWFString& name, const ZipFileI
                         uint16_t centralExtraSize, const DWFString& comment, int method, int level,
                         const DWFString& password)
 {
-    if (writer == nullptr || (method != kMethodStored && method != kMethodDeflate))
+    if (writer == nullptr || (method != kMethodStored && method != kMethodDeflate) ||
+        (method == kMethodDeflate && (level < Z_DEFAULT_COMPRESSION || level > Z_BEST_COMPRESSION)))
     {
         return kErrParam;
     }
