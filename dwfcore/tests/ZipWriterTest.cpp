@@ -296,6 +296,12 @@ TEST(ZipWriterFailure, ShortWriteAbandonsTheArchive)
         {
             ASSERT_FALSE(le32(a, i) == 0x06054B50u) << "end record written over a failure";
         }
+        if (haveTool("python3"))
+        {
+            ScratchDir dir;
+            writeFile(dir.file("partial.zip"), a);
+            EXPECT_NE(pythonListing(dir.file("partial.zip")).status, 0);
+        }
     }
 }
 

@@ -372,9 +372,15 @@ int zipWriteInFileInZip(ZipWriter* writer, const void* bytes, size_t count)
     {
         return kOk;
     }
-    if (bytes == nullptr || writer->uncompressedSize + count > kMaxSize)
+    if (bytes == nullptr)
     {
-        writer->abandoned = bytes != nullptr;
+        return kErrParam;
+    }
+    if (writer->uncompressedSize + count > kMaxSize)
+    {
+        // The entry cannot be finished in 32-bit fields: give up the archive
+        // rather than write sizes that wrapped.
+        writer->abandoned = true;
         return kErrParam;
     }
     return guarded(writer,
