@@ -210,29 +210,18 @@ bool DWFString::operator==(const char16_t* text) const noexcept
 
 bool DWFString::operator<(const DWFString& other) const noexcept
 {
-    if (other._length == 0)
+    // Code-unit order, which for texts without embedded zeros is the order
+    // of the C library's wide-text comparison; a proper prefix (the
+    // empty string included) sorts first.
+    const std::size_t common = _length < other._length ? _length : other._length;
+    for (std::size_t i = 0; i < common; ++i)
     {
-        return false;
-    }
-    if (_length == 0)
-    {
-        return true;
-    }
-    // Zero-terminated order: stops at the first embedded zero like the
-    // wide-text comparison of the C library, but on unsigned code units.
-    for (std::size_t i = 0;; ++i)
-    {
-        char16_t a = _buffer[i];
-        char16_t b = other._buffer[i];
-        if (a != b)
+        if (_buffer[i] != other._buffer[i])
         {
-            return a < b;
-        }
-        if (a == 0)
-        {
-            return false;
+            return _buffer[i] < other._buffer[i];
         }
     }
+    return _length < other._length;
 }
 
 std::u16string DWFString::toU16String() const
