@@ -30,7 +30,7 @@ struct ZipFileInfo
     std::tm date{};       // used when dosDate is 0
     uint32_t dosDate = 0; // DOS date (high half) and time (low half)
     uint16_t internalAttributes = 0;
-    uint32_t externalAttributes = 0;
+    uint32_t externalAttributes = 0x20; // archive bit, as for a plain file
 };
 
 // Creates the file ("wb") and writes the prefix before the archive. A failure
