@@ -407,6 +407,10 @@ private:
             frames_.push_back(Frame{});
         if (frames_.size() > 64)
             throw LoadError(line(), "elements nested too deeply");
+        // Each element becomes host objects several times its size in the
+        // file; the cap keeps memory in proportion to any sane document.
+        if (++elements_ > kMaxHostElements)
+            throw LoadError(line(), "more than " + std::to_string(kMaxHostElements) + " elements");
         Attributes attributes(raw, line());
         Frame child;
         child.name = name;
@@ -442,6 +446,7 @@ private:
     std::optional<LoadError> failure_;
     bool sawRoot_ = false;
     int rootLine_ = 0;
+    std::size_t elements_ = 0;
     bool sawApplication_ = false;
     memory::Document* active_ = nullptr;
     std::map<std::string, memory::BlockDefinition*> definitions_;

@@ -127,6 +127,11 @@ TEST(LoaderDetails, AbsurdInputIsRefusedWithoutBeingBuilt)
     EXPECT_EQ(refusedAt(nested), 3) << "nesting is limited";
     EXPECT_EQ(refusedAt("<document type=\"99999999999\"/>\n"), 2);
     EXPECT_THROW(parseHostDocument(std::string(kMaxHostDocumentBytes + 1, ' '), u""), LoadError);
+    std::string many = "<document type=\"1\">";
+    for (std::size_t i = 0; i <= kMaxHostElements; ++i)
+        many += "<configuration name=\"c\"/>";
+    many += "</document>\n";
+    EXPECT_EQ(refusedAt(many), 2) << "the element count is capped";
 }
 
 TEST(LoaderDetails, ElementsThatMayAppearOnceAreCheckedOnce)
