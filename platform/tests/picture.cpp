@@ -156,3 +156,19 @@ TEST(Picture, SavingChecksItsInput)
     EXPECT_FALSE(saveJpeg(file.path(), gradient(4, 4), 0, error));
     EXPECT_FALSE(saveJpeg(u"/nonexistent/quillcast/out.jpg", gradient(4, 4), 90, error));
 }
+
+TEST(Picture, TruncatedPngsFailCleanly)
+{
+    const std::string whole =
+        bytesOf(std::string(QUILLCAST_SOURCE_DIR) + "/examples/sample-preview.png");
+    ASSERT_GT(whole.size(), 100u);
+    TempFile damaged(".png");
+    for (std::size_t length = 0; length < whole.size(); length += 17)
+    {
+        writeBytes(damaged.native(), whole.substr(0, length));
+        RgbPicture out;
+        std::string why;
+        EXPECT_FALSE(loadPicture(damaged.path(), out, why)) << length;
+        readPictureSize(damaged.path());
+    }
+}
