@@ -211,6 +211,19 @@ TEST_F(XMLSerializerTest, MisuseThrowsUnexpected)
     EXPECT_EQ(written(), "<A><B/></A>");
 }
 
+TEST_F(XMLSerializerTest, AbandonDropsBufferedTextAndOpenElements)
+{
+    serializer.attach(out);
+    serializer.startElement(u"Lost");
+    serializer.abandon();
+    EXPECT_EQ(serializer.depth(), 0u);
+    EXPECT_THROW(serializer.endElement(), DWFCore::DWFUnexpectedException);
+    serializer.attach(out);
+    serializer.startElement(u"Next");
+    serializer.endElement();
+    EXPECT_EQ(written(), "<Next/>");
+}
+
 TEST_F(XMLSerializerTest, NextUUIDComesFromTheGivenSource)
 {
     PackageTest::FixedUUIDs fixed;
