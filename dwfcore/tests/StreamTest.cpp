@@ -84,8 +84,9 @@ TEST(DWFBufferOutputStream, GrowsUpToItsMaximum)
     EXPECT_EQ(stream.bytes(), 30u);
     void* copy = nullptr;
     ASSERT_EQ(stream.buffer(&copy), 30u);
-    Bytes expected = a;
-    expected.insert(expected.end(), b.begin(), b.end());
+    Bytes expected(30);
+    std::copy(a.begin(), a.end(), expected.begin());
+    std::copy(b.begin(), b.end(), expected.begin() + 10);
     EXPECT_EQ(Bytes(static_cast<uint8_t*>(copy), static_cast<uint8_t*>(copy) + 30), expected);
     delete[] static_cast<uint8_t*>(copy);
     EXPECT_EQ(std::memcmp(stream.rawBuffer(), expected.data(), 30), 0);

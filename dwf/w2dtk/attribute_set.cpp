@@ -1,0 +1,68 @@
+#include "dwf/w2dtk/attribute_set.h"
+
+#include "dwf/w2dtk/file.h"
+
+WT_Attribute* WT_Attribute_Set::member(std::uint32_t bit)
+{
+    switch (bit)
+    {
+    // ---- colour family
+    case Color_Bit:
+        return &m_color;
+    case Color_Map_Bit:
+        return &m_color_map;
+
+        // ---- geometry, units, views, viewports and layers
+
+        // ---- text, fonts, line and fill styling, metadata and drawing information
+
+        // ---- images, Gouraud shading, URLs and object nodes
+
+        // ---- blocks, groups, named views, embedding and pen patterns
+
+    default:
+        return nullptr;
+    }
+}
+
+WT_Attribute* WT_Attribute_Set::drawing_info_member(std::uint32_t bit)
+{
+    switch (bit)
+    {
+        // ---- text, fonts, line and fill styling, metadata and drawing information
+
+    default:
+        return nullptr;
+    }
+}
+
+WT_Result WT_Attribute_Set::sync(WT_File& file, std::uint32_t mask)
+{
+    if (m_drawing_info_changed != 0)
+    {
+        std::uint32_t const pending = m_drawing_info_changed;
+        m_drawing_info_changed = 0;
+        for (std::uint32_t bit = 1; bit != 0 && bit <= pending; bit <<= 1)
+        {
+            if (!(pending & bit))
+                continue;
+            if (WT_Attribute* attribute = drawing_info_member(bit))
+                WT_CHECK(attribute->sync(file));
+        }
+    }
+
+    // The projection records itself in the current rendition; it is never
+    // written from here.
+    std::uint32_t const pending = m_changed & mask & ~std::uint32_t(Projection_Bit);
+    if (pending == 0)
+        return WT_Result_Success;
+    m_changed &= ~pending;
+    for (std::uint32_t bit = 1; bit != 0 && bit <= pending; bit <<= 1)
+    {
+        if (!(pending & bit))
+            continue;
+        if (WT_Attribute* attribute = member(bit))
+            WT_CHECK(attribute->sync(file));
+    }
+    return WT_Result_Success;
+}

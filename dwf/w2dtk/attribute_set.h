@@ -1,0 +1,141 @@
+#pragma once
+
+#include "dwf/w2dtk/color.h"
+#include "dwf/w2dtk/color_map.h"
+#include "dwf/w2dtk/result.h"
+
+#include <cstdint>
+
+class WT_Attribute;
+class WT_File;
+
+// The rendition: one object of each attribute kind, with change bits. A file
+// holds the desired rendition (what the next drawable is drawn with) and the
+// current one (as last written or as read so far).
+//
+// Each opcode family keeps its members, bits and member() cases in its own
+// block below, so families can be added side by side without touching each
+// other's lines (see dwf/w2dtk/README.md).
+class WT_Attribute_Set
+{
+public:
+    // Main change mask.
+    enum WT_Attribute_Bit : std::uint32_t
+    {
+        Color_Bit = 0x1,
+        Fill_Bit = 0x2,
+        Visibility_Bit = 0x4,
+        URL_Bit = 0x8,
+        Line_Weight_Bit = 0x10,
+        Line_Style_Bit = 0x20,
+        Marker_Size_Bit = 0x40,
+        Marker_Symbol_Bit = 0x80,
+        Layer_Bit = 0x100,
+        Color_Map_Bit = 0x200,
+        Line_Pattern_Bit = 0x400,
+        Projection_Bit = 0x800, // recorded by the projection itself; never synced here
+        Font_Bit = 0x1000,
+        Viewport_Bit = 0x2000,
+        Code_Page_Bit = 0x4000,
+        Dash_Pattern_Bit = 0x8000,
+        Fill_Pattern_Bit = 0x10000,
+        Merge_Control_Bit = 0x20000,
+        Block_Ref_Bit = 0x40000,
+        Pen_Pattern_Bit = 0x80000,
+        Font_Extension_Bit = 0x100000,
+        Object_Node_Bit = 0x200000,
+    };
+
+    // Drawing-information mask.
+    enum WT_Drawing_Info_Bit : std::uint32_t
+    {
+        View_Bit = 0x1,
+        Background_Bit = 0x2,
+        Plot_Optimized_Bit = 0x4,
+        Inked_Area_Bit = 0x8,
+        Pen_Pat_Options_Bit = 0x10,
+    };
+
+    // Metadata mask (set by the default actions of the metadata objects).
+    enum WT_Metadata_Bit : std::uint32_t
+    {
+        Description_Bit = 0x1,
+        Author_Bit = 0x2,
+        Comments_Bit = 0x4,
+        Creator_Bit = 0x8,
+        Created_Bit = 0x10,
+        Modified_Bit = 0x20,
+        Source_Filename_Bit = 0x40,
+        Source_Created_Bit = 0x80,
+        Source_Modified_Bit = 0x100,
+        Named_Views_Bit = 0x200,
+        Copyright_Bit = 0x800,
+        Keywords_Bit = 0x1000,
+        Title_Bit = 0x2000,
+        Subject_Bit = 0x4000,
+    };
+
+    WT_Attribute_Set() = default;
+    WT_Attribute_Set(const WT_Attribute_Set&) = default;
+    WT_Attribute_Set& operator=(const WT_Attribute_Set&) = default;
+
+    // Writes, for each kind in mask whose bit is set in the change mask, the
+    // member whose value differs from the one last written; lowest bit first.
+    // Drawing-information members changed since the last sync go first.
+    WT_Result sync(WT_File& file, std::uint32_t mask);
+
+    // The member behind one bit of each mask, or null for kinds not held.
+    WT_Attribute* member(std::uint32_t bit);
+    WT_Attribute* drawing_info_member(std::uint32_t bit);
+
+    std::uint32_t changed() const { return m_changed; }
+    void mark_changed(std::uint32_t bits) { m_changed |= bits; }
+    void clear_changed(std::uint32_t bits) { m_changed &= ~bits; }
+    std::uint32_t drawing_info_changed() const { return m_drawing_info_changed; }
+    void mark_drawing_info_changed(std::uint32_t bits) { m_drawing_info_changed |= bits; }
+    std::uint32_t metadata_changed() const { return m_metadata_changed; }
+    void mark_metadata_changed(std::uint32_t bits) { m_metadata_changed |= bits; }
+
+    // Stream version recorded from the header (major × 100 + minor).
+    int stream_version() const { return m_major_version * 100 + m_minor_version; }
+    void set_stream_version(int major, int minor)
+    {
+        m_major_version = major;
+        m_minor_version = minor;
+    }
+    int major_version() const { return m_major_version; }
+    int minor_version() const { return m_minor_version; }
+
+    // ---- colour family
+    WT_Color& color() { return m_color; }
+    WT_Color_Map& color_map() { return m_color_map; }
+    const WT_Color& color() const { return m_color; }
+    const WT_Color_Map& color_map() const { return m_color_map; }
+
+    // ---- geometry, units, views, viewports and layers
+
+    // ---- text, fonts, line and fill styling, metadata and drawing information
+
+    // ---- images, Gouraud shading, URLs and object nodes
+
+    // ---- blocks, groups, named views, embedding and pen patterns
+
+private:
+    std::uint32_t m_changed = 0;
+    std::uint32_t m_drawing_info_changed = 0;
+    std::uint32_t m_metadata_changed = 0;
+    int m_major_version = 6;
+    int m_minor_version = 0;
+
+    // ---- colour family
+    WT_Color m_color;
+    WT_Color_Map m_color_map;
+
+    // ---- geometry, units, views, viewports and layers
+
+    // ---- text, fonts, line and fill styling, metadata and drawing information
+
+    // ---- images, Gouraud shading, URLs and object nodes
+
+    // ---- blocks, groups, named views, embedding and pen patterns
+};

@@ -1,0 +1,450 @@
+#include "dwf/w2dtk/file.h"
+
+#include "dwf/w2dtk/dwf_header.h"
+#include "dwf/w2dtk/end_of_dwf.h"
+#include "dwf/w2dtk/object.h"
+#include "dwf/w2dtk/opcode_registry.h"
+#include "dwf/w2dtk/stdio_stream.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace
+{
+// Bytes asked of the stream at once while reading uncompressed input; the
+// surplus waits in the read-ahead buffer.
+constexpr std::size_t Read_Chunk = 16384;
+// Consumed read-ahead bytes are dropped once this many have gathered.
+constexpr std::size_t Compact_Threshold = 65536;
+} // namespace
+
+WT_File::WT_File()
+    : m_stream_open(wt_stdio_open), m_stream_close(wt_stdio_close), m_stream_read(wt_stdio_read),
+      m_stream_write(wt_stdio_write), m_stream_seek(wt_stdio_seek),
+      m_stream_end_seek(wt_stdio_end_seek), m_stream_tell(wt_stdio_tell),
+      m_rendition(std::make_unique<WT_Attribute_Set>())
+{
+    set_target_version(600);
+}
+
+WT_File::~WT_File()
+{
+    try
+    {
+        close();
+    }
+    catch (...)
+    {
+        // A destructor reports nothing; close() itself does not throw on its own.
+    }
+}
+
+void WT_File::set_filename(const char16_t* name)
+{
+    m_filename = WT_String(name);
+}
+
+void WT_File::set_filename(const wchar_t* name)
+{
+    m_filename = WT_String(name);
+}
+
+void WT_File::set_filename(const char* name)
+{
+    m_filename = WT_String();
+    m_filename.set_from_stream_bytes(name ? std::strlen(name) : 0, name);
+}
+
+void WT_File::set_file_mode(int mode)
+{
+    if (mode == Block_Append && target_version() >= 600)
+        throw WT_Result_Usage_Error;
+    m_mode = mode;
+}
+
+void WT_File::set_target_version(int version)
+{
+    m_heuristics.m_target_version = version;
+    m_rendition->color_map() = WT_Color_Map(version);
+    m_rendition->mark_changed(WT_Attribute_Set::Color_Map_Bit);
+}
+
+void WT_File::reset_reading_state()
+{
+    m_current_point = WT_Logical_Point();
+    m_delayed_drawable.reset();
+    m_dumping_delayed_drawable = false;
+    m_object_count = 0;
+    m_logical_position = 0;
+    m_object_start = 0;
+    m_pending_skip = 0;
+    m_read = Read_State();
+    m_skip = Skip_State();
+    m_opcode.reset();
+    m_nesting_depth = 0;
+    m_header_read = false;
+    m_read_ahead.clear();
+    m_read_ahead_head = 0;
+    m_raw_pushback.clear();
+    m_tab_level = 0;
+}
+
+WT_Result WT_File::open()
+{
+    if (m_mode == File_Inactive || m_mode > Block_Append || m_mode < File_Inactive)
+        return WT_Result_Open_Failed;
+    // The block modes need the block directory, written before the trailer of
+    // streams from version 55 on; refusing them here keeps close from ever
+    // having to give up half way.
+    if (m_mode >= Block_Write)
+        return target_version() < 55 ? WT_Result_Needs_Version_55 : WT_Result_Not_Available;
+
+    reset_reading_state();
+    WT_Result result = m_stream_open(*this);
+    if (result != WT_Result_Success)
+        return result;
+
+    if (m_mode == File_Write)
+    {
+        WT_DWF_Header header;
+        return header.serialize(*this);
+    }
+    m_statistics = std::make_unique<WT_Opcode_Statistics>();
+    return WT_Result_Success;
+}
+
+WT_Result WT_File::close()
+{
+    if (m_mode == File_Inactive)
+        return WT_Result_Success;
+
+    WT_Result result = WT_Result_Success;
+    auto keep_first = [&result](WT_Result step)
+    {
+        if (result == WT_Result_Success)
+            result = step;
+    };
+
+    bool const wanted_compression = m_heuristics.m_allow_data_compression;
+    if (m_mode == File_Write)
+    {
+        keep_first(dump_delayed_drawable());
+        m_heuristics.m_allow_data_compression = false;
+        keep_first(stop_compressor());
+        WT_End_Of_DWF end;
+        keep_first(end.serialize(*this));
+    }
+    keep_first(m_stream_close(*this));
+
+    m_mode = File_Inactive;
+    m_current_object.reset();
+    m_statistics.reset();
+    m_rendition = std::make_unique<WT_Attribute_Set>();
+    m_rendition->color_map() = WT_Color_Map(target_version());
+    m_heuristics.m_allow_data_compression = wanted_compression;
+    m_compressor.reset();
+    m_decompressor.reset();
+    m_compression_marker = 0;
+    m_skip = Skip_State();
+    m_delayed_drawable.reset();
+    m_read_ahead.clear();
+    m_read_ahead_head = 0;
+    m_raw_pushback.clear();
+    return result;
+}
+
+void WT_File::set_action(int slot, Action_Procedure procedure)
+{
+    if (slot < 1 || slot > Action_Slot_Count)
+        throw WT_Result_Usage_Error;
+    m_actions[std::size_t(slot)] = std::move(procedure);
+}
+
+const WT_File::Action_Procedure& WT_File::action(int slot) const
+{
+    if (slot < 1 || slot > Action_Slot_Count)
+        return m_actions[0];
+    return m_actions[std::size_t(slot)];
+}
+
+WT_Result WT_File::call_action(int slot, WT_Object& object)
+{
+    const Action_Procedure& procedure = action(slot);
+    if (procedure)
+        return procedure(object, *this);
+    return object.default_process(*this);
+}
+
+WT_Result WT_File::get_next_object()
+{
+    if (m_current_object)
+    {
+        // An object nobody read still owns its operand bytes in the stream.
+        if (!m_current_object->materialized())
+            WT_CHECK(m_current_object->skip_operand(m_opcode, *this));
+        m_current_object.reset();
+    }
+
+    if (m_opcode.between_opcodes())
+        m_object_start = m_logical_position;
+    WT_CHECK(m_opcode.get_opcode(*this, false));
+    ++m_object_count;
+    return WT_Opcode_Registry::instance().build_object(m_opcode, *this, m_current_object);
+}
+
+// ---------------------------------------------------------------- writing
+
+WT_Result WT_File::write_raw(std::size_t count, const void* bytes)
+{
+    if (count == 0)
+        return WT_Result_Success;
+    return m_stream_write(*this, count, bytes);
+}
+
+WT_Result WT_File::stop_compressor()
+{
+    if (!m_compressor)
+        return WT_Result_Success;
+    WT_Result result = WT_Result_Success;
+    if (m_compressor->is_compressing())
+        result = m_compressor->stop();
+    m_compressor.reset();
+    return result;
+}
+
+WT_Result WT_File::write(std::size_t count, const void* bytes)
+{
+    if (m_heuristics.m_allow_data_compression)
+    {
+        if (!m_compressor)
+        {
+            m_compressor = wt_make_compressor(*this);
+            if (!m_compressor)
+                return WT_Result_Not_Available;
+            // Starting writes the marker, which must pass uncompressed.
+            WT_Result started = m_compressor->start();
+            if (started != WT_Result_Success)
+            {
+                m_compressor.reset();
+                return started;
+            }
+        }
+        if (m_compressor->is_compressing())
+            return m_compressor->compress(count, bytes);
+        return write_raw(count, bytes);
+    }
+    WT_CHECK(stop_compressor());
+    return write_raw(count, bytes);
+}
+
+// ---------------------------------------------------------------- reading
+
+WT_Result WT_File::read_raw(std::size_t wanted, std::size_t& delivered, void* buffer)
+{
+    delivered = 0;
+    if (wanted == 0)
+        return WT_Result_Success;
+    if (!m_raw_pushback.empty())
+    {
+        std::size_t const n = std::min(wanted, m_raw_pushback.size());
+        std::memcpy(buffer, m_raw_pushback.data(), n);
+        m_raw_pushback.erase(m_raw_pushback.begin(), m_raw_pushback.begin() + long(n));
+        delivered = n;
+        return WT_Result_Success;
+    }
+    if (!is_open())
+        return WT_Result_Not_Open;
+    std::size_t got = 0;
+    WT_Result result = m_stream_read(*this, wanted, got, buffer);
+    if (got > wanted)
+        return WT_Result_Stream_Failure; // a procedure that overran the buffer cannot be trusted
+    delivered = got;
+    if (result != WT_Result_Success && got > 0)
+        return WT_Result_Success; // report the end next time, after these bytes are used
+    return result;
+}
+
+void WT_File::push_back_raw(const void* bytes, std::size_t count)
+{
+    auto const* p = static_cast<const std::uint8_t*>(bytes);
+    m_raw_pushback.insert(m_raw_pushback.begin(), p, p + count);
+}
+
+WT_Result WT_File::record_compression_marker(int number)
+{
+    // A marker inside an active section is corrupt; once a section has ended a
+    // new one may start (writers begin a fresh section after raw opcodes).
+    if (m_decompressor || m_compression_marker != 0)
+        return WT_Result_Corrupt_Stream;
+    m_compression_marker = number;
+    // Whatever was read ahead behind the marker is compressed input.
+    if (m_read_ahead_head < m_read_ahead.size())
+    {
+        push_back_raw(m_read_ahead.data() + m_read_ahead_head,
+                      m_read_ahead.size() - m_read_ahead_head);
+        m_read_ahead.resize(m_read_ahead_head);
+    }
+    return WT_Result_Success;
+}
+
+WT_Result WT_File::read_decoded(std::size_t wanted, std::size_t& delivered, void* buffer)
+{
+    delivered = 0;
+    if (m_compression_marker != 0 && !m_decompressor)
+    {
+        m_decompressor = wt_make_decompressor(*this, m_compression_marker);
+        if (!m_decompressor)
+            return WT_Result_Not_Available;
+        WT_Result started = m_decompressor->start();
+        if (started != WT_Result_Success)
+        {
+            m_decompressor.reset();
+            return started;
+        }
+    }
+    if (!m_decompressor)
+        return read_raw(wanted, delivered, buffer);
+
+    WT_Result result = m_decompressor->decompress(wanted, delivered, buffer);
+    if (result != WT_Result_Compressed_Data_End)
+        return result;
+
+    // The section ends with "}"; reading goes on uncompressed.
+    std::uint8_t brace = 0;
+    std::size_t got = 0;
+    WT_Result brace_result = read_raw(1, got, &brace);
+    if (brace_result != WT_Result_Success || got != 1)
+        return brace_result != WT_Result_Success ? brace_result : WT_Result_Waiting_For_Data;
+    if (brace != '}')
+        return WT_Result_Corrupt_Stream;
+    m_decompressor.reset();
+    m_compression_marker = 0;
+    return WT_Result_Success;
+}
+
+WT_Result WT_File::fill_read_ahead(std::size_t missing)
+{
+    if (m_read_ahead_head >= Compact_Threshold || m_read_ahead_head == m_read_ahead.size())
+    {
+        // Keep the last consumed byte so that put_back never has to shift.
+        std::size_t const drop = m_read_ahead_head > 0 ? m_read_ahead_head - 1 : 0;
+        m_read_ahead.erase(m_read_ahead.begin(), m_read_ahead.begin() + long(drop));
+        m_read_ahead_head -= drop;
+    }
+    std::size_t total = 0;
+    for (;;)
+    {
+        bool const decoding = m_decompressor || m_compression_marker != 0;
+        // Decompressors deliver exactly what is asked; raw input is read in chunks.
+        std::size_t const ask = decoding ? missing - total : std::max(missing - total, Read_Chunk);
+        std::size_t const old_size = m_read_ahead.size();
+        m_read_ahead.resize(old_size + ask);
+        std::size_t got = 0;
+        WT_Result result = read_decoded(ask, got, m_read_ahead.data() + old_size);
+        if (got > ask)
+            got = 0;
+        m_read_ahead.resize(old_size + got);
+        total += got;
+        if (total >= missing)
+            return WT_Result_Success;
+        if (result != WT_Result_Success)
+            return total > 0 && result != WT_Result_Corrupt_Stream ? WT_Result_Waiting_For_Data
+                                                                   : result;
+        // A compressed section that just ended leaves the rest to the raw stream.
+        bool const section_ended = decoding && !m_decompressor && m_compression_marker == 0;
+        if (!section_ended)
+            return WT_Result_Waiting_For_Data;
+    }
+}
+
+WT_Result WT_File::discard_pending_skip()
+{
+    while (m_pending_skip > 0)
+    {
+        std::size_t available = m_read_ahead.size() - m_read_ahead_head;
+        if (available == 0)
+        {
+            WT_Result result = fill_read_ahead(1);
+            available = m_read_ahead.size() - m_read_ahead_head;
+            if (available == 0)
+                return result == WT_Result_Success ? WT_Result_Waiting_For_Data : result;
+        }
+        std::size_t const n = std::size_t(std::min<std::uint64_t>(available, m_pending_skip));
+        m_read_ahead_head += n;
+        m_pending_skip -= n;
+        m_logical_position += n;
+    }
+    return WT_Result_Success;
+}
+
+WT_Result WT_File::read(std::size_t count, void* buffer)
+{
+    WT_CHECK(discard_pending_skip());
+    std::size_t const available = m_read_ahead.size() - m_read_ahead_head;
+    if (available < count)
+        WT_CHECK(fill_read_ahead(count - available));
+    if (count > 0)
+        std::memcpy(buffer, m_read_ahead.data() + m_read_ahead_head, count);
+    m_read_ahead_head += count;
+    m_logical_position += count;
+    return WT_Result_Success;
+}
+
+void WT_File::put_back(std::uint8_t byte)
+{
+    if (m_read_ahead_head > 0)
+        m_read_ahead[--m_read_ahead_head] = byte;
+    else
+        m_read_ahead.insert(m_read_ahead.begin(), byte);
+    if (m_logical_position > 0)
+        --m_logical_position;
+}
+
+// ---------------------------------------------------------------- coordinates
+
+WT_Logical_Point WT_File::update_current_point(const WT_Logical_Point& point)
+{
+    // Differences wrap modulo 2^32 exactly as de_relativize unwraps them.
+    WT_Logical_Point delta(
+        std::int32_t(std::uint32_t(point.m_x) - std::uint32_t(m_current_point.m_x)),
+        std::int32_t(std::uint32_t(point.m_y) - std::uint32_t(m_current_point.m_y)));
+    m_current_point = point;
+    return delta;
+}
+
+WT_Logical_Point WT_File::de_relativize(const WT_Logical_Point& delta)
+{
+    m_current_point = WT_Logical_Point(
+        std::int32_t(std::uint32_t(m_current_point.m_x) + std::uint32_t(delta.m_x)),
+        std::int32_t(std::uint32_t(m_current_point.m_y) + std::uint32_t(delta.m_y)));
+    return m_current_point;
+}
+
+// ---------------------------------------------------------------- delayed drawables
+
+WT_Result WT_File::merge_or_delay_drawable(WT_Drawable& drawable)
+{
+    if (!m_heuristics.m_allow_drawable_merging)
+        return drawable.dump(*this);
+    if (m_delayed_drawable && m_delayed_drawable->object_id() == drawable.object_id() &&
+        m_delayed_drawable->merge(drawable))
+        return WT_Result_Success;
+    WT_CHECK(dump_delayed_drawable());
+    return drawable.delay(*this);
+}
+
+WT_Result WT_File::dump_delayed_drawable()
+{
+    if (!m_delayed_drawable || m_dumping_delayed_drawable)
+        return WT_Result_Success;
+    m_dumping_delayed_drawable = true;
+    WT_Result result = m_delayed_drawable->dump(*this);
+    m_dumping_delayed_drawable = false;
+    m_delayed_drawable.reset();
+    return result;
+}
+
+void WT_File::set_delayed_drawable(std::unique_ptr<WT_Drawable> drawable)
+{
+    m_delayed_drawable = std::move(drawable);
+}
