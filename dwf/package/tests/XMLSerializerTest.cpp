@@ -211,6 +211,26 @@ TEST_F(XMLSerializerTest, MisuseThrowsUnexpected)
     EXPECT_EQ(written(), "<A><B/></A>");
 }
 
+TEST_F(XMLSerializerTest, FailedAttachLeavesTheSerializerDetached)
+{
+    serializer.attach(out);
+    serializer.startElement(u"Kept");
+    serializer.endElement();
+    DWFCore::DWFCoreMemory::failAllocationsAfter(0);
+    try
+    {
+        serializer.attach(out);
+        ADD_FAILURE() << "attach did not fail";
+    }
+    catch (const DWFCore::DWFMemoryException& error)
+    {
+        EXPECT_EQ(std::u16string(error.message()), u"Failed to allocate buffered stream");
+    }
+    DWFCore::DWFCoreMemory::failAllocationsAfter(-1);
+    EXPECT_EQ(out.text, "<Kept/>"); // flushed before the new stream was made
+    EXPECT_THROW(serializer.startElement(u"A"), DWFCore::DWFUnexpectedException);
+}
+
 TEST_F(XMLSerializerTest, AbandonDropsBufferedTextAndOpenElements)
 {
     serializer.attach(out);
