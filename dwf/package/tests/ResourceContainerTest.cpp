@@ -280,6 +280,17 @@ TEST(DWFResourceContainer, AResourceDeletedElsewhereLeavesEveryIndex)
     serialize(first.getResourceSerializable(), kManifest); // must not touch `parent`
 }
 
+TEST(DWFResourceContainer, ResourcesAddedWithoutOwnershipAreLeftToTheirOwners)
+{
+    auto container = std::make_unique<DWFResourceContainer>();
+    auto* borrowed = make(DWFResource::kRoleFont, u"borrowed");
+    container->addResource(borrowed, false);
+    EXPECT_EQ(borrowed->owner(), nullptr);
+    EXPECT_EQ(container->findResourceByHREF(u"borrowed"), borrowed);
+    delete borrowed;   // its owner (the caller) is done with it
+    container.reset(); // must neither delete nor inspect it again
+}
+
 // Random additions, replacements, renames, removals and outside deletions,
 // with the indexes checked against a model after every step.
 TEST(DWFResourceContainer, RandomSequencesKeepTheIndexesConsistent)

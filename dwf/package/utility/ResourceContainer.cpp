@@ -92,7 +92,7 @@ DWFResourceContainer::~DWFResourceContainer()
     std::vector<DWFResource*> owned;
     for (auto& held : _held)
     {
-        if (held.second.resource->owner() == this)
+        if (held.second.observed && held.second.resource->owner() == this)
         {
             owned.push_back(held.second.resource);
         }
@@ -185,9 +185,11 @@ DWFResource* DWFResourceContainer::addResource(DWFResource* resource, bool own, 
     // Adding a resource again refiles it under its current keys, once.
     const DWFCore::DWFOwnable* ownable = resource;
     auto held = _held.find(ownable);
+    bool observed = own;
     if (held != _held.end())
     {
         _unfile(held->second);
+        observed = observed || held->second.observed;
     }
 
     DWFResource* replaced = nullptr;
@@ -199,7 +201,7 @@ DWFResource* DWFResourceContainer::addResource(DWFResource* resource, bool own, 
         _forget(replaced);
     }
 
-    _tEntry entry{resource, resource->href(), resource->role(), resource->mime()};
+    _tEntry entry{resource, resource->href(), resource->role(), resource->mime(), observed};
     // Without `replace` an occupied href keeps its resource; the newcomer is
     // still listed by role and type, owned and cleaned up like any other.
     _byHREF.emplace(entry.href, resource);

@@ -137,6 +137,10 @@ private:
         DWFCore::DWFString href;
         DWFCore::DWFString role;
         DWFCore::DWFString mime;
+        // Owned by this container at some time, so it tells us when it dies
+        // and may be inspected; a resource added without ownership is only
+        // ever touched while its owner keeps it alive.
+        bool observed;
     };
 
     typedef std::multimap<DWFCore::DWFString, DWFResource*> _tMultiIndex;
