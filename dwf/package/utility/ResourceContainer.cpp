@@ -155,6 +155,8 @@ DWFResource* DWFResourceContainer::_release(DWFResource* resource, bool deleteIf
 {
     if (resource->owner() != this)
     {
+        // No longer listed here, so no longer watched either.
+        resource->removeObserver(*this);
         return resource;
     }
     resource->releaseOwner(*this, true);
@@ -173,9 +175,18 @@ DWFResource* DWFResourceContainer::addResource(DWFResource* resource, bool own, 
     {
         return nullptr;
     }
+    bool observed = own;
     if (own)
     {
         resource->setOwner(*this);
+    }
+    else if (resource->owner() == nullptr)
+    {
+        // Watch an unowned resource without keeping it: when its creator
+        // deletes it, the notice takes it out of the indexes.
+        resource->setOwner(*this);
+        resource->releaseOwner(*this, false);
+        observed = true;
     }
     if (resource->href().chars() == 0)
     {
@@ -185,7 +196,6 @@ DWFResource* DWFResourceContainer::addResource(DWFResource* resource, bool own, 
     // Adding a resource again refiles it under its current keys, once.
     const DWFCore::DWFOwnable* ownable = resource;
     auto held = _held.find(ownable);
-    bool observed = own;
     if (held != _held.end())
     {
         _unfile(held->second);

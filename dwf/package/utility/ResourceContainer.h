@@ -137,9 +137,10 @@ private:
         DWFCore::DWFString href;
         DWFCore::DWFString role;
         DWFCore::DWFString mime;
-        // Owned by this container at some time, so it tells us when it dies
-        // and may be inspected; a resource added without ownership is only
-        // ever touched while its owner keeps it alive.
+        // Tells this container when it dies (owned here at some time, or
+        // added unowned), so it may be inspected at any time; a resource
+        // added while another container owns it is only touched while that
+        // owner keeps it alive.
         bool observed;
     };
 
