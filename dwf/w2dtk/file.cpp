@@ -91,6 +91,8 @@ void WT_File::reset_reading_state()
 
 WT_Result WT_File::open()
 {
+    if (m_stream_open_now)
+        return WT_Result_Already_Open;
     if (m_mode == File_Inactive || m_mode > Block_Append || m_mode < File_Inactive)
         return WT_Result_Open_Failed;
     // The block modes need the block directory, written before the trailer of
@@ -103,6 +105,7 @@ WT_Result WT_File::open()
     WT_Result result = m_stream_open(*this);
     if (result != WT_Result_Success)
         return result;
+    m_stream_open_now = true;
 
     if (m_mode == File_Write)
     {
@@ -115,7 +118,8 @@ WT_Result WT_File::open()
 
 WT_Result WT_File::close()
 {
-    if (m_mode == File_Inactive)
+    // Even a file whose mode was cleared while open gets its stream closed.
+    if (!m_stream_open_now)
         return WT_Result_Success;
 
     WT_Result result = WT_Result_Success;
@@ -135,6 +139,7 @@ WT_Result WT_File::close()
         keep_first(end.serialize(*this));
     }
     keep_first(m_stream_close(*this));
+    m_stream_open_now = false;
 
     m_mode = File_Inactive;
     m_current_object.reset();

@@ -94,7 +94,7 @@ public:
     // Always finishes: writes what remains, closes the stream and reports the
     // first failure.
     WT_Result close();
-    bool is_open() const { return m_mode != File_Inactive; }
+    bool is_open() const { return m_stream_open_now; }
 
     void set_target_version(int version);
     int target_version() const { return m_heuristics.m_target_version; }
@@ -329,6 +329,7 @@ private:
 
     WT_String m_filename;
     int m_mode = File_Inactive;
+    bool m_stream_open_now = false;
     WT_File_Heuristics m_heuristics;
 
     WT_Attribute_Set m_desired_rendition;
