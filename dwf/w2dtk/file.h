@@ -347,8 +347,9 @@ private:
     // Input: raw bytes handed back by a decompressor, then the decoded
     // read-ahead from which every read is served.
     std::vector<std::uint8_t> m_raw_pushback;
-    std::vector<std::uint8_t> m_read_ahead;
+    std::vector<std::uint8_t> m_read_ahead; // storage; bytes [head, end) are unread
     std::size_t m_read_ahead_head = 0;
+    std::size_t m_read_ahead_end = 0;
     std::uint64_t m_pending_skip = 0;
     std::uint64_t m_logical_position = 0;
     std::uint64_t m_object_start = 0;
