@@ -1,0 +1,142 @@
+#include "dwfcore/StreamFileDescriptor.h"
+
+#include "dwfcore/Exception.h"
+
+#include <sys/stat.h>
+
+namespace DWFCore
+{
+
+DWFStreamFileDescriptor::DWFStreamFileDescriptor(const DWFFile& file, const DWFString& mode)
+    : DWFFileDescriptor(file), _mode(mode)
+{
+}
+
+DWFStreamFileDescriptor::DWFStreamFileDescriptor(const DWFFile& file, const DWFString& mode,
+                                                 FILE* openHandle)
+    : DWFFileDescriptor(file), _mode(mode)
+{
+    // Taken last, so that nothing above can throw while the handle is ours.
+    _handle = openHandle;
+    struct stat info;
+    if (_handle != nullptr && ::fstat(fileno(_handle), &info) == 0)
+    {
+        _size = static_cast<size_t>(info.st_size);
+    }
+}
+
+DWFStreamFileDescriptor::~DWFStreamFileDescriptor()
+{
+    if (_handle != nullptr)
+    {
+        std::fclose(_handle);
+    }
+}
+
+void DWFStreamFileDescriptor::_recordSize()
+{
+    struct stat info;
+    if (::fstat(fileno(_handle), &info) != 0)
+    {
+        std::fclose(_handle);
+        _handle = nullptr;
+        DWFCORE_THROW(DWFIOException, u"Failed to stat file",
+                      "DWFCore::DWFStreamFileDescriptor::open");
+    }
+    _size = static_cast<size_t>(info.st_size);
+}
+
+void DWFStreamFileDescriptor::open()
+{
+    if (_handle != nullptr)
+    {
+        DWFCORE_THROW(DWFIOException, u"File already open",
+                      "DWFCore::DWFStreamFileDescriptor::open");
+    }
+    _size = 0;
+    const std::string path = file().nativePath();
+    const std::string mode = toUTF8(_mode);
+    _handle = std::fopen(path.c_str(), mode.c_str());
+    if (_handle == nullptr)
+    {
+        DWFCORE_THROW(DWFIOException, u"Failed to open file",
+                      "DWFCore::DWFStreamFileDescriptor::open");
+    }
+    _recordSize();
+}
+
+void DWFStreamFileDescriptor::close()
+{
+    if (_handle == nullptr)
+    {
+        return;
+    }
+    FILE* handle = _handle;
+    _handle = nullptr;
+    _size = 0;
+    if (std::fclose(handle) != 0)
+    {
+        DWFCORE_THROW(DWFIOException, u"File close error",
+                      "DWFCore::DWFStreamFileDescriptor::close");
+    }
+}
+
+void DWFStreamFileDescriptor::_requireOpen(const char* function) const
+{
+    if (_handle == nullptr)
+    {
+        DWFCORE_THROW(DWFIOException, u"No file currently open", function);
+    }
+}
+
+size_t DWFStreamFileDescriptor::size()
+{
+    _requireOpen("DWFCore::DWFStreamFileDescriptor::size");
+    return _size;
+}
+
+size_t DWFStreamFileDescriptor::read(void* buffer, size_t bytes)
+{
+    _requireOpen("DWFCore::DWFStreamFileDescriptor::read");
+    const size_t got = std::fread(buffer, 1, bytes, _handle);
+    if (got < bytes && std::ferror(_handle))
+    {
+        DWFCORE_THROW(DWFIOException, u"File read error", "DWFCore::DWFStreamFileDescriptor::read");
+    }
+    return got;
+}
+
+long DWFStreamFileDescriptor::seek(int origin, long offset)
+{
+    _requireOpen("DWFCore::DWFStreamFileDescriptor::seek");
+    const off_t previous = ::ftello(_handle);
+    if (previous < 0 || ::fseeko(_handle, offset, origin) != 0)
+    {
+        DWFCORE_THROW(DWFIOException, u"Failed to seek", "DWFCore::DWFStreamFileDescriptor::seek");
+    }
+    return static_cast<long>(previous);
+}
+
+size_t DWFStreamFileDescriptor::write(const void* buffer, size_t bytes)
+{
+    _requireOpen("DWFCore::DWFStreamFileDescriptor::write");
+    const size_t put = std::fwrite(buffer, 1, bytes, _handle);
+    if (put < bytes && std::ferror(_handle))
+    {
+        DWFCORE_THROW(DWFIOException, u"File write error",
+                      "DWFCore::DWFStreamFileDescriptor::write");
+    }
+    return put;
+}
+
+void DWFStreamFileDescriptor::flush()
+{
+    _requireOpen("DWFCore::DWFStreamFileDescriptor::flush");
+    if (std::fflush(_handle) != 0)
+    {
+        DWFCORE_THROW(DWFIOException, u"File flush error",
+                      "DWFCore::DWFStreamFileDescriptor::flush");
+    }
+}
+
+} // namespace DWFCore

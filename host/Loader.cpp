@@ -1,0 +1,1257 @@
+#include "host/Loader.h"
+
+#include "host/RecordLayout.h"
+#include "host/memory/Annotation.h"
+#include "host/memory/Document.h"
+#include "host/memory/Geometry.h"
+#include "host/memory/Sketch.h"
+#include "host/memory/View.h"
+#include "platform/kernel/Path.h"
+#include "platform/kernel/Text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <optional>
+
+#include <expat.h>
+
+namespace host
+{
+
+namespace
+{
+
+using namespace host::memory;
+
+enum class Kind
+{
+    Top,
+    HostDocument,
+    ApplicationEl,
+    Preference,
+    MenuName,
+    DocumentEl,
+    Summary,
+    DocumentLayer,
+    BlockLayer,
+    BlockDefinitionEl,
+    DrawingEl,
+    SheetEl,
+    SketchEl,
+    SketchList,
+    Hatch,
+    FaceEl,
+    LoopEl,
+    EdgeEl,
+    CurveEl,
+    ViewEl,
+    Splines,
+    Polylines,
+    ModelEdges,
+    Dimensions,
+    DimensionData,
+    DimensionText,
+    DetailCircles,
+    CircleData,
+    CircleLabel,
+    BreakLines,
+    DetailOutlineEl,
+    BomTableEl,
+    DisplayDataEl,
+    DisplayList,
+    DisplayTextEl,
+    BlockLayers,
+    AnnotationEl,
+    WeldItemEl,
+    Triangle,
+    LeaderEl,
+    CentreMarkEl,
+    BlockInstanceEl,
+    QuadrantItemEl,
+    Components,
+    ComponentEl,
+};
+
+// One open element and what it builds.
+struct Frame
+{
+    Kind kind = Kind::Top;
+    std::string name;
+    int line = 0;
+    std::string text;
+    bool takesText = false;
+    // What the element's attributes said that its end needs.
+    long long count = -1;
+    int kindArgument = 0;
+
+    memory::Document* document = nullptr;
+    memory::Drawing* drawing = nullptr;
+    memory::Sheet* sheet = nullptr;
+    memory::View* view = nullptr;
+    memory::Sketch* sketch = nullptr;
+    memory::SketchHatch* hatch = nullptr;
+    memory::Face* face = nullptr;
+    memory::Loop* loop = nullptr;
+    memory::Edge* edge = nullptr;
+    memory::Curve* curve = nullptr;
+    memory::DisplayData* display = nullptr;
+    memory::Annotation* annotation = nullptr;
+    memory::WeldItem* weld = nullptr;
+    memory::MultiJogLeader* leader = nullptr;
+    memory::CentreMark* centreMark = nullptr;
+    memory::BlockInstance* block = nullptr;
+    memory::QuadrantItem* quadrant = nullptr;
+    memory::BomTable* table = nullptr;
+    memory::BlockDefinition* definition = nullptr;
+    memory::LayerManager* layers = nullptr;
+    memory::Component* component = nullptr;
+
+    // Tails of the first/next lists this element collects.
+    memory::View* lastView = nullptr;
+    memory::Annotation* lastAnnotation = nullptr;
+    memory::WeldItem* lastWeld[2] = {nullptr, nullptr};
+    memory::MultiJogLeader* lastLeader = nullptr;
+    memory::CentreMark* lastCentreMark = nullptr;
+    memory::BlockInstance* lastBlock = nullptr;
+    memory::QuadrantItem* lastQuadrant = nullptr;
+    memory::Loop* lastLoop = nullptr;
+    std::string currentSheetName;
+    bool hasCurrentSheet = false;
+    bool seenData = false;
+};
+
+class Attributes
+{
+public:
+    Attributes(const XML_Char** raw, int line) : line_(line)
+    {
+        for (int i = 0; raw[i]; i += 2)
+            values_[raw[i]] = raw[i + 1];
+    }
+
+    std::optional<std::string> take(const std::string& name)
+    {
+        const auto found = values_.find(name);
+        if (found == values_.end())
+            return std::nullopt;
+        std::string value = found->second;
+        values_.erase(found);
+        return value;
+    }
+    std::string required(const std::string& name)
+    {
+        auto value = take(name);
+        if (!value)
+            throw LoadError(line_, "missing attribute '" + name + "'");
+        return *value;
+    }
+    long long integer(const std::string& name, long long fallback, bool mandatory = false)
+    {
+        auto value = mandatory ? std::optional<std::string>(required(name)) : take(name);
+        if (!value)
+            return fallback;
+        return parseInteger(name, *value);
+    }
+    double number(const std::string& name, double fallback)
+    {
+        auto value = take(name);
+        if (!value)
+            return fallback;
+        const auto parsed = platform::parseDouble(*value);
+        if (!parsed || !std::isfinite(*parsed))
+            throw LoadError(line_, "attribute '" + name + "' is not a number: '" + *value + "'");
+        return *parsed;
+    }
+    std::vector<double> numbers(const std::string& name, std::size_t expected, bool mandatory);
+    long long parseInteger(const std::string& name, const std::string& text) const
+    {
+        std::optional<long long> parsed;
+        std::string_view view(text);
+        if (view.size() > 2 && view[0] == '0' && (view[1] == 'x' || view[1] == 'X'))
+        {
+            long long value = 0;
+            bool ok = view.size() <= 10;
+            for (std::size_t i = 2; ok && i < view.size(); ++i)
+            {
+                const char c = view[i];
+                const int digit = c >= '0' && c <= '9'   ? c - '0'
+                                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                         : -1;
+                ok = digit >= 0;
+                value = value * 16 + digit;
+            }
+            if (ok)
+                parsed = value;
+        }
+        else
+        {
+            parsed = platform::parseInteger(text);
+        }
+        if (!parsed || *parsed < -2147483648LL || *parsed > 4294967295LL)
+            throw LoadError(line_,
+                            "attribute '" + name + "' is not a whole number: '" + text + "'");
+        return *parsed;
+    }
+    // Every attribute must have been used: a misspelt one is an error
+    // rather than silently ignored.
+    void finish(const std::string& element) const
+    {
+        if (!values_.empty())
+            throw LoadError(line_, "unknown attribute '" + values_.begin()->first + "' on <" +
+                                       element + ">");
+    }
+
+private:
+    std::map<std::string, std::string> values_;
+    int line_;
+};
+
+std::vector<double> parseNumbers(const std::string& text, int line, const std::string& what)
+{
+    std::vector<double> numbers;
+    std::size_t i = 0;
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    while (i < text.size())
+    {
+        while (i < text.size() && blank(text[i]))
+            ++i;
+        if (i >= text.size())
+            break;
+        std::size_t end = i;
+        while (end < text.size() && !blank(text[end]))
+            ++end;
+        const std::string token = text.substr(i, end - i);
+        const auto value = platform::parseDouble(token);
+        if (!value || !std::isfinite(*value))
+            throw LoadError(line, what + " holds '" + token + "', which is not a finite number");
+        numbers.push_back(*value);
+        i = end;
+    }
+    return numbers;
+}
+
+std::vector<double> Attributes::numbers(const std::string& name, std::size_t expected,
+                                        bool mandatory)
+{
+    auto value = mandatory ? std::optional<std::string>(required(name)) : take(name);
+    if (!value)
+        return {};
+    auto parsed = parseNumbers(*value, line_, "attribute '" + name + "'");
+    if (parsed.size() != expected)
+        throw LoadError(line_, "attribute '" + name + "' needs " + std::to_string(expected) +
+                                   " numbers, found " + std::to_string(parsed.size()));
+    return parsed;
+}
+
+std::u16string wide(const std::string& text)
+{
+    return platform::utf8ToUtf16(text);
+}
+
+bool isBlank(const std::string& text)
+{
+    return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+class Loader
+{
+public:
+    Loader(std::u16string baseFolder) : base_(std::move(baseFolder))
+    {
+        application_ = std::make_unique<memory::Application>();
+    }
+
+    std::unique_ptr<memory::Application> parse(std::string_view xml)
+    {
+        XML_Parser parser = XML_ParserCreate(nullptr);
+        if (!parser)
+            throw LoadError(0, "cannot create the XML parser");
+        parser_ = parser;
+        XML_SetUserData(parser, this);
+        XML_SetElementHandler(parser, &Loader::onStart, &Loader::onEnd);
+        XML_SetCharacterDataHandler(parser, &Loader::onText);
+        XML_SetStartDoctypeDeclHandler(parser, &Loader::onDoctype);
+        XML_SetEntityDeclHandler(parser, &Loader::onEntity);
+        const auto status = XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), XML_TRUE);
+        const int line = static_cast<int>(XML_GetCurrentLineNumber(parser));
+        const std::string message = XML_ErrorString(XML_GetErrorCode(parser));
+        XML_ParserFree(parser);
+        parser_ = nullptr;
+        if (failure_)
+            throw *failure_;
+        if (status != XML_STATUS_OK)
+            throw LoadError(line, "malformed XML: " + message);
+        if (!sawRoot_)
+            throw LoadError(line, "no <host-document> element");
+        if (application_->documents().empty())
+            throw LoadError(line, "the host document holds no <document>");
+        return std::move(application_);
+    }
+
+private:
+    static void XMLCALL onStart(void* self, const XML_Char* name, const XML_Char** attributes)
+    {
+        static_cast<Loader*>(self)->guard([&](Loader& loader) { loader.start(name, attributes); });
+    }
+    static void XMLCALL onEnd(void* self, const XML_Char*)
+    {
+        static_cast<Loader*>(self)->guard([&](Loader& loader) { loader.end(); });
+    }
+    static void XMLCALL onText(void* self, const XML_Char* text, int length)
+    {
+        static_cast<Loader*>(self)->guard([&](Loader& loader) { loader.characters(text, length); });
+    }
+    static void XMLCALL onDoctype(void* self, const XML_Char*, const XML_Char*, const XML_Char*,
+                                  int)
+    {
+        static_cast<Loader*>(self)->guard(
+            [&](Loader& loader)
+            { throw LoadError(loader.line(), "document type declarations are not accepted"); });
+    }
+    static void XMLCALL onEntity(void* self, const XML_Char*, int, const XML_Char*, int,
+                                 const XML_Char*, const XML_Char*, const XML_Char*, const XML_Char*)
+    {
+        static_cast<Loader*>(self)->guard(
+            [&](Loader& loader)
+            { throw LoadError(loader.line(), "entity declarations are not accepted"); });
+    }
+
+    // Exceptions must not cross the parser's C frames: the first one is
+    // kept and the parser stopped.
+    template <class F> void guard(F&& body)
+    {
+        if (failure_)
+            return;
+        try
+        {
+            body(*this);
+        }
+        catch (const LoadError& error)
+        {
+            failure_ = error;
+            XML_StopParser(parser_, XML_FALSE);
+        }
+        catch (const std::exception& error)
+        {
+            failure_ = LoadError(line(), error.what());
+            XML_StopParser(parser_, XML_FALSE);
+        }
+    }
+
+    int line() const { return parser_ ? static_cast<int>(XML_GetCurrentLineNumber(parser_)) : 0; }
+
+    template <class T> T* make(const std::string& label)
+    {
+        T* object = application_->make<T>();
+        object->label = label;
+        return object;
+    }
+
+    void characters(const XML_Char* text, int length)
+    {
+        Frame& frame = frames_.back();
+        if (frame.takesText)
+        {
+            if (frame.text.size() + static_cast<std::size_t>(length) > kMaxHostDocumentBytes)
+                throw LoadError(frame.line, "element text too long");
+            frame.text.append(text, static_cast<std::size_t>(length));
+        }
+        else if (!isBlank(std::string(text, static_cast<std::size_t>(length))))
+        {
+            throw LoadError(line(), "<" + frame.name + "> takes no text");
+        }
+    }
+
+    [[noreturn]] void unexpected(const std::string& name, const Frame& parent) const
+    {
+        if (parent.kind == Kind::Top)
+            throw LoadError(line(), "the root element must be <host-document>, not <" + name + ">");
+        throw LoadError(line(), "unknown element <" + name + "> inside <" + parent.name + ">");
+    }
+
+    void start(const std::string& name, const XML_Char** raw)
+    {
+        if (frames_.empty())
+            frames_.push_back(Frame{});
+        if (frames_.size() > 64)
+            throw LoadError(line(), "elements nested too deeply");
+        Attributes attributes(raw, line());
+        Frame child;
+        child.name = name;
+        child.line = line();
+        const std::size_t parentIndex = frames_.size() - 1;
+        open(frames_[parentIndex], child, attributes);
+        attributes.finish(name);
+        frames_.push_back(std::move(child));
+    }
+
+    void open(Frame& parent, Frame& child, Attributes& a);
+    void openSketchContent(Frame& parent, Frame& child, Attributes& a);
+    void openViewContent(Frame& parent, Frame& child, Attributes& a);
+    void openDisplayContent(Frame& parent, Frame& child, Attributes& a);
+    memory::Annotation* openAnnotation(Frame& child, Attributes& a);
+    void end();
+    void closeArray(Frame& frame, Frame& parent);
+
+    std::u16string resolve(const std::u16string& relative) const
+    {
+        if (relative.empty() || platform::path::isSeparator(relative.front()))
+            return platform::path::normalized(relative);
+        return platform::path::join(base_, relative);
+    }
+
+    XML_Parser parser_ = nullptr;
+    std::u16string base_;
+    std::unique_ptr<memory::Application> application_;
+    std::vector<Frame> frames_;
+    std::optional<LoadError> failure_;
+    bool sawRoot_ = false;
+    bool sawApplication_ = false;
+    memory::Document* active_ = nullptr;
+    std::map<std::string, memory::BlockDefinition*> definitions_;
+};
+
+void Loader::open(Frame& parent, Frame& child, Attributes& a)
+{
+    const std::string& name = child.name;
+    switch (parent.kind)
+    {
+    case Kind::Top:
+        if (name != "host-document" || sawRoot_)
+            unexpected(name, parent);
+        sawRoot_ = true;
+        if (a.integer("version", 1) != 1)
+            throw LoadError(child.line, "unsupported host document version");
+        child.kind = Kind::HostDocument;
+        return;
+    case Kind::HostDocument:
+        if (name == "application")
+        {
+            if (sawApplication_ || !application_->documents().empty())
+                throw LoadError(child.line, "<application> must come once, before the documents");
+            sawApplication_ = true;
+            child.kind = Kind::ApplicationEl;
+            return;
+        }
+        if (name == "document")
+        {
+            auto* document = application_->make<memory::Document>(*application_);
+            document->documentType = static_cast<int>(a.integer("type", 0, true));
+            const auto path = a.take("path");
+            const auto title = a.take("title");
+            document->path = path ? wide(*path) : std::u16string();
+            document->documentTitle =
+                title ? wide(*title) : platform::path::lastComponent(document->path);
+            document->label = "Document[" + platform::utf16ToUtf8(document->documentTitle) + "]";
+            document->quality = static_cast<int>(a.integer("image-quality", 0));
+            if (const auto picture = a.take("picture"))
+                document->picture = resolve(wide(*picture));
+            document->probe = static_cast<int>(a.integer("menu-probe", 1));
+            document->shellStatusFlag = static_cast<std::int16_t>(a.integer("shell-status", 0));
+            if (a.integer("active", 0) != 0)
+            {
+                if (active_)
+                    throw LoadError(child.line, "only one document can be active");
+                active_ = document;
+            }
+            application_->addDocument(document);
+            if (active_)
+                application_->setActiveDocument(active_);
+            child.kind = Kind::DocumentEl;
+            child.document = document;
+            return;
+        }
+        break;
+    case Kind::ApplicationEl:
+        if (name == "preference")
+        {
+            const int id = static_cast<int>(a.integer("id", 0, true));
+            application_->preferences[id] = static_cast<int>(a.integer("value", 0, true));
+            child.kind = Kind::Preference;
+            return;
+        }
+        if (name == "menu-name")
+        {
+            child.kind = Kind::MenuName;
+            child.kindArgument = static_cast<int>(a.integer("index", 0, true));
+            child.takesText = true;
+            return;
+        }
+        break;
+    case Kind::DocumentEl:
+        if (name == "summary")
+        {
+            const long long index = a.integer("index", 0, true);
+            if (index < 0 || index > 7)
+                throw LoadError(child.line, "summary index must be 0 to 7");
+            child.kind = Kind::Summary;
+            child.kindArgument = static_cast<int>(index);
+            child.takesText = true;
+            child.document = parent.document;
+            return;
+        }
+        if (name == "layer")
+        {
+            if (!parent.document->layers)
+                parent.document->layers =
+                    make<memory::LayerManager>(parent.document->label + ".layers");
+            auto* layer = make<memory::Layer>("Layer");
+            const int id = static_cast<int>(a.integer("id", 0, true));
+            layer->label = "Layer[" + std::to_string(id) + "]";
+            a.take("name");
+            layer->shown = a.integer("visible", 1) != 0 ? 1 : 0;
+            if (!parent.document->layers->layers.emplace(id, layer).second)
+                throw LoadError(child.line, "layer " + std::to_string(id) + " is defined twice");
+            child.kind = Kind::DocumentLayer;
+            return;
+        }
+        if (name == "block-definition")
+        {
+            const std::string id = a.required("id");
+            if (definitions_.count(id))
+                throw LoadError(child.line, "block definition '" + id + "' is defined twice");
+            auto* definition = make<memory::BlockDefinition>("BlockDefinition[" + id + "]");
+            definitions_[id] = definition;
+            child.kind = Kind::BlockDefinitionEl;
+            child.definition = definition;
+            return;
+        }
+        if (name == "drawing")
+        {
+            if (parent.document->drawing)
+                throw LoadError(child.line, "a document has one <drawing>");
+            auto* drawing = make<memory::Drawing>(parent.document->label + ".drawing");
+            parent.document->drawing = drawing;
+            if (const auto current = a.take("current-sheet"))
+            {
+                child.currentSheetName = *current;
+                child.hasCurrentSheet = true;
+            }
+            child.kind = Kind::DrawingEl;
+            child.drawing = drawing;
+            return;
+        }
+        if (name == "components")
+        {
+            if (parent.document->tree)
+                throw LoadError(child.line, "a document has one <components>");
+            parent.document->tree =
+                make<memory::ComponentTree>(parent.document->label + ".components");
+            child.kind = Kind::Components;
+            child.document = parent.document;
+            return;
+        }
+        break;
+    case Kind::BlockDefinitionEl:
+        if (name == "sketch" && !parent.definition->definitionSketch)
+        {
+            child.kind = Kind::SketchEl;
+            child.sketch = make<memory::Sketch>("Sketch[" + parent.definition->label + "]");
+            parent.definition->definitionSketch = child.sketch;
+            return;
+        }
+        break;
+    case Kind::Components:
+    case Kind::ComponentEl:
+        if (name == "component")
+        {
+            if (parent.kind == Kind::Components && parent.document->tree->root)
+                throw LoadError(child.line, "<components> holds one root <component>");
+            auto* component = make<memory::Component>("Component");
+            component->componentName = wide(a.take("name").value_or(""));
+            component->label = "Component[" + platform::utf16ToUtf8(component->componentName) + "]";
+            component->componentState = static_cast<int>(a.integer("state", 2));
+            component->setStateStatus = static_cast<int>(a.integer("set-state-status", 2));
+            if (parent.kind == Kind::Components)
+                parent.document->tree->root = component;
+            else
+                parent.component->childComponents.push_back(component);
+            child.kind = Kind::ComponentEl;
+            child.component = component;
+            return;
+        }
+        break;
+    case Kind::DrawingEl:
+        if (name == "sheet")
+        {
+            auto* sheet = make<memory::Sheet>("Sheet");
+            sheet->sheetName = wide(a.required("name"));
+            sheet->label = "Sheet[" + platform::utf16ToUtf8(sheet->sheetName) + "]";
+            sheet->sheetProperties = a.numbers("properties", 7, true);
+            for (const auto* other : parent.drawing->sheets)
+                if (other->sheetName == sheet->sheetName)
+                    throw LoadError(child.line, "two sheets are named '" +
+                                                    platform::utf16ToUtf8(sheet->sheetName) + "'");
+            parent.drawing->sheets.push_back(sheet);
+            child.kind = Kind::SheetEl;
+            child.sheet = sheet;
+            return;
+        }
+        break;
+    case Kind::SheetEl:
+        if (name == "format-sketch")
+        {
+            if (parent.sheet->format)
+                throw LoadError(child.line, "a sheet has one <format-sketch>");
+            child.kind = Kind::SketchEl;
+            child.sketch = make<memory::Sketch>("Sketch[format " + parent.sheet->label + "]");
+            parent.sheet->format = child.sketch;
+            return;
+        }
+        if (name == "view")
+        {
+            auto* view = make<memory::View>("View");
+            view->viewName = wide(a.take("name").value_or(""));
+            view->label = "View[" + platform::utf16ToUtf8(view->viewName) + "]";
+            view->viewType = static_cast<int>(a.integer("type", 0, true));
+            view->state = static_cast<int>(a.integer("state", 0));
+            if (auto placement = a.numbers("transform", 3, false); !placement.empty())
+                view->placement = {placement[0], placement[1], placement[2]};
+            view->rotation = a.number("rotation", 0.0);
+            view->flag = static_cast<std::int16_t>(a.integer("flag-a", 0));
+            view->mode = static_cast<int>(a.integer("display-mode", 2));
+            if (parent.lastView)
+                parent.lastView->nextView = view;
+            parent.lastView = view;
+            parent.sheet->views.push_back(view);
+            child.kind = Kind::ViewEl;
+            child.view = view;
+            return;
+        }
+        break;
+    case Kind::SketchEl:
+        openSketchContent(parent, child, a);
+        return;
+    case Kind::Hatch:
+        if (name == "face" && !parent.hatch->hatchFace)
+        {
+            child.kind = Kind::FaceEl;
+            child.face = make<memory::Face>("Face");
+            parent.hatch->hatchFace = child.face;
+            return;
+        }
+        break;
+    case Kind::FaceEl:
+        if (name == "loop")
+        {
+            auto* loop = make<memory::Loop>("Loop");
+            if (parent.lastLoop)
+                parent.lastLoop->nextLoop = loop;
+            else
+                parent.face->loops = loop;
+            parent.lastLoop = loop;
+            child.kind = Kind::LoopEl;
+            child.loop = loop;
+            return;
+        }
+        break;
+    case Kind::LoopEl:
+        if (name == "edge")
+        {
+            auto* edge = make<memory::Edge>("Edge");
+            parent.loop->loopEdges.push_back(edge);
+            child.kind = Kind::EdgeEl;
+            child.edge = edge;
+            return;
+        }
+        break;
+    case Kind::EdgeEl:
+        if (name == "curve" && !parent.edge->edgeCurve)
+        {
+            auto* curve = make<memory::Curve>("Curve");
+            if (auto range = a.numbers("range", 2, false); !range.empty())
+                curve->range = {range[0], range[1]};
+            parent.edge->edgeCurve = curve;
+            child.kind = Kind::CurveEl;
+            child.curve = curve;
+            child.takesText = true;
+            return;
+        }
+        break;
+    case Kind::ViewEl:
+        openViewContent(parent, child, a);
+        return;
+    case Kind::Dimensions:
+        if (name == "data" && !parent.seenData)
+        {
+            parent.seenData = true;
+            child.kind = Kind::DimensionData;
+            child.takesText = true;
+            return;
+        }
+        if (name == "text")
+        {
+            child.kind = Kind::DimensionText;
+            child.takesText = true;
+            return;
+        }
+        break;
+    case Kind::DetailCircles:
+        if (name == "data" && !parent.seenData)
+        {
+            parent.seenData = true;
+            child.kind = Kind::CircleData;
+            child.takesText = true;
+            return;
+        }
+        if (name == "label")
+        {
+            child.kind = Kind::CircleLabel;
+            child.takesText = true;
+            return;
+        }
+        break;
+    case Kind::BlockLayers:
+        if (name == "layer")
+        {
+            auto* layer = make<memory::Layer>("Layer");
+            const int id = static_cast<int>(a.integer("id", 0, true));
+            layer->label = "Layer[" + std::to_string(id) + "]";
+            a.take("name");
+            layer->shown = a.integer("visible", 1) != 0 ? 1 : 0;
+            if (!parent.layers->layers.emplace(id, layer).second)
+                throw LoadError(child.line, "layer " + std::to_string(id) + " is defined twice");
+            child.kind = Kind::BlockLayer;
+            return;
+        }
+        break;
+    case Kind::BomTableEl:
+    case Kind::LeaderEl:
+    case Kind::AnnotationEl:
+        if (name == "display-data")
+        {
+            memory::DisplayData** slot = parent.kind == Kind::BomTableEl ? &parent.table->data
+                                         : parent.kind == Kind::LeaderEl ? &parent.leader->data
+                                                                         : &parent.annotation->data;
+            if (*slot)
+                throw LoadError(child.line, "<" + parent.name + "> has one <display-data>");
+            *slot = make<memory::DisplayData>("DisplayData");
+            child.kind = Kind::DisplayDataEl;
+            child.display = *slot;
+            return;
+        }
+        break;
+    case Kind::DisplayDataEl:
+        openDisplayContent(parent, child, a);
+        return;
+    case Kind::WeldItemEl:
+        if (name == "triangle")
+        {
+            parent.weld->filledFlags.push_back(
+                static_cast<std::int16_t>(a.integer("filled", 0) != 0));
+            child.kind = Kind::Triangle;
+            child.takesText = true;
+            child.weld = parent.weld;
+            return;
+        }
+        break;
+    case Kind::CentreMarkEl:
+        if (name == "annotation" && !parent.centreMark->mark)
+        {
+            parent.centreMark->mark = openAnnotation(child, a);
+            return;
+        }
+        break;
+    case Kind::BlockInstanceEl:
+        if (name == "annotation" && !parent.block->note)
+        {
+            parent.block->note = openAnnotation(child, a);
+            return;
+        }
+        break;
+    case Kind::QuadrantItemEl:
+        if (name == "annotation" && !parent.quadrant->note)
+        {
+            parent.quadrant->note = openAnnotation(child, a);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    unexpected(name, parent);
+}
+
+memory::Annotation* Loader::openAnnotation(Frame& child, Attributes& a)
+{
+    auto* annotation = make<memory::Annotation>("Annotation");
+    annotation->annotationType = static_cast<int>(a.integer("type", 0));
+    annotation->annotationColour = static_cast<int>(a.integer("colour", 0));
+    annotation->style = static_cast<int>(a.integer("line-style", 0));
+    if (auto anchor = a.numbers("position", 3, false); !anchor.empty())
+        annotation->anchor = {anchor[0], anchor[1], anchor[2]};
+    child.kind = Kind::AnnotationEl;
+    child.annotation = annotation;
+    return annotation;
+}
+
+void Loader::openSketchContent(Frame& parent, Frame& child, Attributes& a)
+{
+    const std::string& name = child.name;
+    if (name == "lines" || name == "arcs" || name == "ellipses" || name == "parabolas" ||
+        name == "splines")
+    {
+        child.kind = Kind::SketchList;
+        child.count = a.integer("count", 0, true);
+        if (name == "lines")
+        {
+            child.kindArgument = static_cast<int>(a.integer("kind", 0, true));
+            if (child.kindArgument != kSketchLines && child.kindArgument != kHatchLines)
+                throw LoadError(child.line, "sketch line kind must be 1 or 2");
+        }
+        child.sketch = parent.sketch;
+        child.takesText = true;
+        return;
+    }
+    if (name == "hatch")
+    {
+        auto* hatch = make<memory::SketchHatch>("SketchHatch");
+        hatch->solidFlag = a.integer("solid", 1) != 0 ? 1 : 0;
+        hatch->hatchColour = static_cast<int>(a.integer("colour", 0));
+        parent.sketch->sketchHatches.push_back(hatch);
+        child.kind = Kind::Hatch;
+        child.hatch = hatch;
+        return;
+    }
+    unexpected(name, parent);
+}
+
+void Loader::openViewContent(Frame& parent, Frame& child, Attributes& a)
+{
+    const std::string& name = child.name;
+    memory::View* view = parent.view;
+    const auto once = [&](bool taken)
+    {
+        if (taken)
+            throw LoadError(child.line, "a view has one <" + name + ">");
+    };
+    child.view = view;
+    if (name == "sketch")
+    {
+        once(view->viewSketch != nullptr);
+        view->viewSketch = make<memory::Sketch>("Sketch[" + view->label + "]");
+        child.kind = Kind::SketchEl;
+        child.sketch = view->viewSketch;
+        return;
+    }
+    if (name == "splines" || name == "polylines" || name == "model-edges" || name == "break-lines")
+    {
+        child.kind = name == "splines"       ? Kind::Splines
+                     : name == "polylines"   ? Kind::Polylines
+                     : name == "model-edges" ? Kind::ModelEdges
+                                             : Kind::BreakLines;
+        child.count = a.integer("count", 0, true);
+        if (child.kind == Kind::ModelEdges)
+            view->modelEdgesNeedDisplayMode = a.integer("lazy", 0) != 0;
+        child.takesText = true;
+        return;
+    }
+    if (name == "dimensions")
+    {
+        once(!view->dimensions.empty() || !view->dimensionStrings.empty());
+        child.kind = Kind::Dimensions;
+        return;
+    }
+    if (name == "detail-circles")
+    {
+        once(view->detailCircles.count != 0 || !view->detailCircles.data.empty() ||
+             !view->detailLabels.empty());
+        child.kind = Kind::DetailCircles;
+        child.count = a.integer("count", 0, true);
+        return;
+    }
+    if (name == "detail-outline")
+    {
+        once(view->outline != nullptr);
+        view->outline = make<memory::DetailOutline>("DetailOutline");
+        view->outline->outlineType = static_cast<int>(a.integer("type", 0, true));
+        child.kind = Kind::DetailOutlineEl;
+        child.takesText = true;
+        return;
+    }
+    if (name == "bom-table")
+    {
+        once(view->table != nullptr);
+        view->table = make<memory::BomTable>("BomTable");
+        view->table->state = static_cast<std::int16_t>(a.integer("state", 1));
+        child.kind = Kind::BomTableEl;
+        child.table = view->table;
+        return;
+    }
+    if (name == "centre-lines")
+    {
+        once(view->centreLines != nullptr);
+        view->centreLines = make<memory::DisplayData>("DisplayData[centre lines]");
+        child.kind = Kind::DisplayDataEl;
+        child.display = view->centreLines;
+        return;
+    }
+    if (name == "block-layers")
+    {
+        once(view->blockLayers != nullptr);
+        view->blockLayers = make<memory::LayerSource>("BlockLayers");
+        view->blockLayers->manager = make<memory::LayerManager>("BlockLayers.manager");
+        child.kind = Kind::BlockLayers;
+        child.layers = view->blockLayers->manager;
+        return;
+    }
+    if (name == "annotation")
+    {
+        auto* annotation = openAnnotation(child, a);
+        if (parent.lastAnnotation)
+            parent.lastAnnotation->nextAnnotation = annotation;
+        else
+            view->annotations = annotation;
+        parent.lastAnnotation = annotation;
+        return;
+    }
+    if (name == "weld-item")
+    {
+        const long long list = a.integer("list", 0, true);
+        if (list != 1 && list != 2)
+            throw LoadError(child.line, "weld-item list must be 1 or 2");
+        auto* item = make<memory::WeldItem>("WeldItem");
+        auto& last = parent.lastWeld[list - 1];
+        if (last)
+            last->nextItem = item;
+        else if (list == 1)
+            view->weldList1 = item;
+        else
+            view->weldList2 = item;
+        last = item;
+        child.kind = Kind::WeldItemEl;
+        child.weld = item;
+        return;
+    }
+    if (name == "leader")
+    {
+        auto* leader = make<memory::MultiJogLeader>("MultiJogLeader");
+        if (parent.lastLeader)
+            parent.lastLeader->nextLeader = leader;
+        else
+            view->leaders = leader;
+        parent.lastLeader = leader;
+        child.kind = Kind::LeaderEl;
+        child.leader = leader;
+        return;
+    }
+    if (name == "centre-mark")
+    {
+        auto* mark = make<memory::CentreMark>("CentreMark");
+        if (parent.lastCentreMark)
+            parent.lastCentreMark->nextMark = mark;
+        else
+            view->centreMarks = mark;
+        parent.lastCentreMark = mark;
+        child.kind = Kind::CentreMarkEl;
+        child.centreMark = mark;
+        return;
+    }
+    if (name == "block-instance")
+    {
+        auto* block = make<memory::BlockInstance>("BlockInstance");
+        const std::string id = a.required("definition");
+        const auto found = definitions_.find(id);
+        if (found == definitions_.end())
+            throw LoadError(child.line,
+                            "block definition '" + id + "' is not defined before its use");
+        block->block = found->second;
+        block->instanceAngle = a.number("angle", 0.0);
+        block->instanceScale = a.number("scale", 1.0);
+        if (parent.lastBlock)
+            parent.lastBlock->nextInstance = block;
+        else
+            view->blocks = block;
+        parent.lastBlock = block;
+        child.kind = Kind::BlockInstanceEl;
+        child.block = block;
+        return;
+    }
+    if (name == "quadrant-item")
+    {
+        auto* item = make<memory::QuadrantItem>("QuadrantItem");
+        item->corners = a.numbers("points", 6, true);
+        item->quadrant = static_cast<std::int16_t>(a.integer("flag", 0));
+        if (parent.lastQuadrant)
+            parent.lastQuadrant->nextItem = item;
+        else
+            view->quadrants = item;
+        parent.lastQuadrant = item;
+        child.kind = Kind::QuadrantItemEl;
+        child.quadrant = item;
+        return;
+    }
+    unexpected(name, parent);
+}
+
+void Loader::openDisplayContent(Frame& parent, Frame& child, Attributes& a)
+{
+    const std::string& name = child.name;
+    child.display = parent.display;
+    if (name == "lines" || name == "arcs" || name == "arrows")
+    {
+        child.kind = Kind::DisplayList;
+        child.count = a.integer("count", 0, true);
+        child.takesText = true;
+        return;
+    }
+    if (name == "text")
+    {
+        DisplayText text;
+        text.height = a.number("height", 0.0);
+        if (auto position = a.numbers("position", 3, false); !position.empty())
+            text.position = {position[0], position[1], position[2]};
+        text.justification = static_cast<int>(a.integer("justification", 0));
+        text.angle = a.number("angle", 0.0);
+        text.font = wide(a.take("font").value_or("Arial"));
+        parent.display->texts.push_back(std::move(text));
+        child.kind = Kind::DisplayTextEl;
+        child.takesText = true;
+        return;
+    }
+    unexpected(name, parent);
+}
+
+void Loader::end()
+{
+    Frame frame = std::move(frames_.back());
+    frames_.pop_back();
+    Frame& parent = frames_.back();
+    switch (frame.kind)
+    {
+    case Kind::MenuName:
+        application_->menuNames[frame.kindArgument] = wide(frame.text);
+        return;
+    case Kind::Summary:
+        frame.document->summary[static_cast<std::size_t>(frame.kindArgument)] = wide(frame.text);
+        return;
+    case Kind::DrawingEl:
+    {
+        auto* drawing = frame.drawing;
+        if (drawing->sheets.empty())
+            throw LoadError(frame.line, "a drawing needs at least one <sheet>");
+        drawing->current = 0;
+        if (frame.hasCurrentSheet)
+        {
+            const std::u16string wanted = wide(frame.currentSheetName);
+            drawing->current = -1;
+            for (std::size_t i = 0; i < drawing->sheets.size(); ++i)
+                if (drawing->sheets[i]->sheetName == wanted)
+                    drawing->current = static_cast<int>(i);
+            if (drawing->current < 0)
+                throw LoadError(frame.line,
+                                "current-sheet '" + frame.currentSheetName + "' names no sheet");
+        }
+        return;
+    }
+    case Kind::DimensionText:
+        parent.view->dimensionStrings.push_back(wide(frame.text));
+        return;
+    case Kind::CircleLabel:
+        parent.view->detailLabels.push_back(wide(frame.text));
+        return;
+    case Kind::DisplayTextEl:
+        frame.display->texts.back().text = wide(frame.text);
+        return;
+    case Kind::Dimensions:
+    {
+        const auto walk = layout::dimensions(frame.view->dimensions);
+        if (!walk.ok())
+            throw LoadError(frame.line, walk.error);
+        if (walk.offsets.size() != frame.view->dimensionStrings.size())
+            throw LoadError(frame.line, std::to_string(walk.offsets.size()) +
+                                            " dimensions need as many <text> elements, found " +
+                                            std::to_string(frame.view->dimensionStrings.size()));
+        return;
+    }
+    case Kind::DetailCircles:
+    {
+        auto& circles = frame.view->detailCircles;
+        circles.count = static_cast<int>(frame.count);
+        const auto walk = layout::detailCircles(frame.count, circles.data);
+        if (!walk.ok())
+            throw LoadError(frame.line, walk.error);
+        if (frame.view->detailLabels.size() != static_cast<std::size_t>(frame.count))
+            throw LoadError(frame.line,
+                            std::to_string(frame.count) +
+                                " detail circles need as many <label> elements, found " +
+                                std::to_string(frame.view->detailLabels.size()));
+        return;
+    }
+    case Kind::WeldItemEl:
+        frame.weld->triangles.count = static_cast<int>(frame.weld->filledFlags.size());
+        return;
+    case Kind::AnnotationEl:
+        if (!frame.annotation->data)
+            frame.annotation->data = make<memory::DisplayData>("DisplayData");
+        return;
+    case Kind::ComponentEl:
+    case Kind::HostDocument:
+        return;
+    default:
+        break;
+    }
+    if (frame.takesText)
+        closeArray(frame, parent);
+}
+
+void Loader::closeArray(Frame& frame, Frame& parent)
+{
+    const std::string what = "<" + frame.name + ">";
+    std::vector<double> numbers = parseNumbers(frame.text, frame.line, what);
+    const auto require = [&](const layout::Walk& walk)
+    {
+        if (!walk.ok())
+            throw LoadError(frame.line, what + ": " + walk.error);
+    };
+    switch (frame.kind)
+    {
+    case Kind::SketchList:
+    {
+        auto* sketch = frame.sketch;
+        RecordArray* target = nullptr;
+        std::size_t size = 0;
+        if (frame.name == "lines")
+        {
+            target = frame.kindArgument == kHatchLines ? &sketch->hatchLines : &sketch->sketchLines;
+            size = layout::kSketchLine;
+        }
+        else if (frame.name == "arcs")
+        {
+            target = &sketch->sketchArcs, size = layout::kSketchArc;
+        }
+        else if (frame.name == "ellipses")
+        {
+            target = &sketch->sketchEllipses, size = layout::kSketchEllipse;
+        }
+        else if (frame.name == "parabolas")
+        {
+            target = &sketch->sketchParabolas, size = layout::kSketchParabola;
+        }
+        else
+        {
+            // A 3D sketch's splines: kept verbatim, laid out as a view's.
+            require(layout::splines(frame.count, numbers));
+            sketch->sketchSplines = {static_cast<int>(frame.count), std::move(numbers)};
+            return;
+        }
+        if (target->count != 0 || !target->data.empty())
+            throw LoadError(frame.line, "a sketch has one " + what +
+                                            (frame.name == "lines" ? " of each kind" : ""));
+        require(layout::fixedRecords(frame.count, numbers, size));
+        *target = {static_cast<int>(frame.count), std::move(numbers)};
+        return;
+    }
+    case Kind::DisplayList:
+    {
+        auto* display = frame.display;
+        RecordArray* target = frame.name == "lines"  ? &display->lines
+                              : frame.name == "arcs" ? &display->arcs
+                                                     : &display->arrows;
+        const std::size_t size = frame.name == "lines"  ? layout::kDisplayLine
+                                 : frame.name == "arcs" ? layout::kDisplayArc
+                                                        : layout::kDisplayArrow;
+        if (target->count != 0 || !target->data.empty())
+            throw LoadError(frame.line, "display data has one " + what);
+        require(layout::fixedRecords(frame.count, numbers, size));
+        *target = {static_cast<int>(frame.count), std::move(numbers)};
+        return;
+    }
+    case Kind::Splines:
+    case Kind::Polylines:
+    case Kind::ModelEdges:
+    case Kind::BreakLines:
+    {
+        auto* view = frame.view;
+        CountedArray& target = frame.kind == Kind::Splines      ? view->splines
+                               : frame.kind == Kind::Polylines  ? view->polylines
+                               : frame.kind == Kind::ModelEdges ? view->modelEdges
+                                                                : view->breakLines;
+        if (target.count != 0 || !target.data.empty())
+            throw LoadError(frame.line, "a view has one " + what);
+        require(frame.kind == Kind::Splines      ? layout::splines(frame.count, numbers)
+                : frame.kind == Kind::Polylines  ? layout::polylineGroups(frame.count, numbers)
+                : frame.kind == Kind::ModelEdges ? layout::modelEdges(frame.count, numbers)
+                                                 : layout::breakLines(frame.count, numbers));
+        target = {static_cast<int>(frame.count), std::move(numbers)};
+        return;
+    }
+    case Kind::DimensionData:
+        parent.view->dimensions = std::move(numbers);
+        return;
+    case Kind::CircleData:
+        parent.view->detailCircles.data = std::move(numbers);
+        return;
+    case Kind::DetailOutlineEl:
+    {
+        auto* outline = frame.view->outline;
+        const std::size_t expected = outline->outlineType == 4   ? 6
+                                     : outline->outlineType == 2 ? 9
+                                                                 : numbers.size();
+        if (numbers.size() != expected || numbers.size() % 3 != 0)
+            throw LoadError(frame.line, what + " of type " + std::to_string(outline->outlineType) +
+                                            " needs " + std::to_string(expected - expected % 3) +
+                                            " numbers, found " + std::to_string(numbers.size()));
+        outline->outlinePoints = std::move(numbers);
+        return;
+    }
+    case Kind::Triangle:
+        if (numbers.size() != layout::kWeldTriangle)
+            throw LoadError(frame.line,
+                            what + " needs 9 numbers, found " + std::to_string(numbers.size()));
+        frame.weld->triangles.data.insert(frame.weld->triangles.data.end(), numbers.begin(),
+                                          numbers.end());
+        return;
+    case Kind::CurveEl:
+        if (numbers.size() % 3 != 0 || numbers.size() < 6)
+            throw LoadError(frame.line, what +
+                                            " needs at least two points of three numbers, found " +
+                                            std::to_string(numbers.size()) + " numbers");
+        frame.curve->points = std::move(numbers);
+        return;
+    default:
+        throw LoadError(frame.line, what + " is not an array");
+    }
+}
+
+} // namespace
+
+std::unique_ptr<memory::Application> parseHostDocument(std::string_view xml,
+                                                       const std::u16string& baseFolder)
+{
+    if (xml.size() > kMaxHostDocumentBytes)
+        throw LoadError(0, "host document larger than 64 MiB");
+    return Loader(baseFolder).parse(xml);
+}
+
+std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path)
+{
+    const std::string native = platform::path::toNative(path);
+    std::FILE* file = std::fopen(native.c_str(), "rb");
+    if (!file)
+        throw LoadError(0, "cannot open host document '" + native + "'");
+    std::string bytes;
+    char buffer[65536];
+    std::size_t got = 0;
+    bool tooLarge = false;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    {
+        if (bytes.size() + got > kMaxHostDocumentBytes)
+        {
+            tooLarge = true;
+            break;
+        }
+        bytes.append(buffer, got);
+    }
+    const bool readError = std::ferror(file) != 0;
+    std::fclose(file);
+    if (tooLarge)
+        throw LoadError(0, "host document '" + native + "' is larger than 64 MiB");
+    if (readError)
+        throw LoadError(0, "cannot read host document '" + native + "'");
+    return parseHostDocument(bytes, platform::path::cutLastComponent(path));
+}
+
+} // namespace host

@@ -1,0 +1,39 @@
+#pragma once
+// Reads a host document (the XML file described in docs/host-document.md)
+// into an in-memory host application. A malformed document is refused
+// whole with the line where the problem is.
+#include "host/memory/Application.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace host
+{
+
+class LoadError : public std::runtime_error
+{
+public:
+    LoadError(int line, const std::string& message)
+        : std::runtime_error(line > 0 ? "line " + std::to_string(line) + ": " + message : message),
+          line_(line)
+    {
+    }
+    // The line of the offending element; 0 when the file could not be read.
+    int line() const { return line_; }
+
+private:
+    int line_;
+};
+
+// Host documents larger than this are refused before they are parsed.
+constexpr std::size_t kMaxHostDocumentBytes = 64u * 1024 * 1024;
+
+// Loads the file; relative picture paths are taken from the file's folder.
+std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path);
+// Parses XML text; relative picture paths are taken from `baseFolder`.
+std::unique_ptr<memory::Application> parseHostDocument(std::string_view xml,
+                                                       const std::u16string& baseFolder);
+
+} // namespace host

@@ -1,0 +1,264 @@
+#include "platform/gdi/Picture.h"
+
+#include "platform/kernel/Path.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <jpeglib.h>
+#include <png.h>
+
+namespace platform
+{
+
+namespace
+{
+
+struct FileCloser
+{
+    void operator()(std::FILE* file) const
+    {
+        if (file)
+            std::fclose(file);
+    }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+FilePtr openFile(const std::u16string& path, const char* mode)
+{
+    return FilePtr(std::fopen(path::toNative(path).c_str(), mode));
+}
+
+enum class Kind
+{
+    Unknown,
+    Jpeg,
+    Png
+};
+
+Kind sniff(std::FILE* file)
+{
+    unsigned char head[8] = {};
+    const std::size_t got = std::fread(head, 1, sizeof head, file);
+    std::rewind(file);
+    if (got >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF)
+        return Kind::Jpeg;
+    if (got == 8 && png_sig_cmp(head, 0, 8) == 0)
+        return Kind::Png;
+    return Kind::Unknown;
+}
+
+// libjpeg reports fatal errors through error_exit, which must not return:
+// it jumps back to the set-up point with the message kept for the caller.
+struct JpegError
+{
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void jpegErrorExit(j_common_ptr info)
+{
+    auto* error = reinterpret_cast<JpegError*>(info->err);
+    (*info->err->format_message)(info, error->message);
+    std::longjmp(error->jump, 1);
+}
+
+void jpegSilence(j_common_ptr, int) {}
+
+// Decodes a JPEG; `pixels` is resized only after the header is known. All
+// objects with destructors live outside the jump's reach.
+bool decodeJpeg(std::FILE* file, bool headerOnly, RgbPicture& picture, std::string& error)
+{
+    jpeg_decompress_struct info;
+    JpegError jerr;
+    std::memset(&info, 0, sizeof info);
+    info.err = jpeg_std_error(&jerr.manager);
+    jerr.manager.error_exit = jpegErrorExit;
+    jerr.manager.emit_message = jpegSilence;
+    jerr.message[0] = '\0';
+    if (setjmp(jerr.jump))
+    {
+        error = jerr.message;
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    jpeg_read_header(&info, TRUE);
+    picture.width = static_cast<int>(info.image_width);
+    picture.height = static_cast<int>(info.image_height);
+    if (headerOnly)
+    {
+        jpeg_destroy_decompress(&info);
+        return true;
+    }
+    if (static_cast<std::uint64_t>(info.image_width) * info.image_height > kMaxPicturePixels)
+    {
+        jpeg_destroy_decompress(&info);
+        error = "picture too large";
+        return false;
+    }
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    picture.pixels.assign(static_cast<std::size_t>(info.output_width) * info.output_height * 3, 0);
+    while (info.output_scanline < info.output_height)
+    {
+        JSAMPROW row = picture.pixels.data() +
+                       static_cast<std::size_t>(info.output_scanline) * info.output_width * 3;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+bool decodePng(const std::u16string& path, bool headerOnly, RgbPicture& picture, std::string& error)
+{
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path::toNative(path).c_str()))
+    {
+        error = image.message;
+        png_image_free(&image);
+        return false;
+    }
+    picture.width = static_cast<int>(image.width);
+    picture.height = static_cast<int>(image.height);
+    if (headerOnly)
+    {
+        png_image_free(&image);
+        return true;
+    }
+    if (static_cast<std::uint64_t>(image.width) * image.height > kMaxPicturePixels)
+    {
+        png_image_free(&image);
+        error = "picture too large";
+        return false;
+    }
+    image.format = PNG_FORMAT_RGB;
+    picture.pixels.assign(PNG_IMAGE_SIZE(image), 0);
+    if (!png_image_finish_read(&image, nullptr, picture.pixels.data(), 0, nullptr))
+    {
+        error = image.message;
+        png_image_free(&image);
+        return false;
+    }
+    return true;
+}
+
+bool readPicture(const std::u16string& path, bool headerOnly, RgbPicture& picture,
+                 std::string& error)
+{
+    FilePtr file = openFile(path, "rb");
+    if (!file)
+    {
+        error = "cannot open the picture file";
+        return false;
+    }
+    switch (sniff(file.get()))
+    {
+    case Kind::Jpeg:
+        return decodeJpeg(file.get(), headerOnly, picture, error);
+    case Kind::Png:
+        file.reset();
+        return decodePng(path, headerOnly, picture, error);
+    default:
+        error = "not a JPEG or PNG picture";
+        return false;
+    }
+}
+
+bool encodeJpeg(std::FILE* file, const RgbPicture& picture, int quality, std::string& error)
+{
+    jpeg_compress_struct info;
+    JpegError jerr;
+    std::memset(&info, 0, sizeof info);
+    info.err = jpeg_std_error(&jerr.manager);
+    jerr.manager.error_exit = jpegErrorExit;
+    jerr.manager.emit_message = jpegSilence;
+    jerr.message[0] = '\0';
+    if (setjmp(jerr.jump))
+    {
+        error = jerr.message;
+        jpeg_destroy_compress(&info);
+        return false;
+    }
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, file);
+    info.image_width = static_cast<JDIMENSION>(picture.width);
+    info.image_height = static_cast<JDIMENSION>(picture.height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height)
+    {
+        // libjpeg takes non-const rows but only reads them.
+        auto* row =
+            const_cast<JSAMPLE*>(picture.pixels.data() +
+                                 static_cast<std::size_t>(info.next_scanline) * picture.width * 3);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return true;
+}
+
+} // namespace
+
+std::optional<PictureSize> readPictureSize(const std::u16string& path)
+{
+    RgbPicture picture;
+    std::string error;
+    if (!readPicture(path, true, picture, error))
+        return std::nullopt;
+    return PictureSize{picture.width, picture.height};
+}
+
+bool loadPicture(const std::u16string& path, RgbPicture& picture, std::string& error)
+{
+    picture = RgbPicture{};
+    return readPicture(path, false, picture, error);
+}
+
+bool saveJpeg(const std::u16string& path, const RgbPicture& picture, int quality,
+              std::string& error)
+{
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height * 3)
+    {
+        error = "picture has no pixels or the wrong number of them";
+        return false;
+    }
+    if (quality < 1 || quality > 100)
+    {
+        error = "JPEG quality out of range";
+        return false;
+    }
+    FilePtr file = openFile(path, "wb");
+    if (!file)
+    {
+        error = "cannot create the JPEG file";
+        return false;
+    }
+    if (!encodeJpeg(file.get(), picture, quality, error))
+        return false;
+    if (std::fflush(file.get()) != 0 || std::ferror(file.get()))
+    {
+        error = "cannot write the JPEG file";
+        return false;
+    }
+    if (std::fclose(file.release()) != 0)
+    {
+        error = "cannot close the JPEG file";
+        return false;
+    }
+    return true;
+}
+
+} // namespace platform

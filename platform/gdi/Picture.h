@@ -1,0 +1,40 @@
+#pragma once
+// Picture loading and JPEG saving for previews and thumbnails: JPEG (via
+// libjpeg) and PNG (via libpng) are read; JPEG is written.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform
+{
+
+struct PictureSize
+{
+    int width = 0;
+    int height = 0;
+};
+
+// Eight-bit RGB pixels, rows top to bottom without padding.
+struct RgbPicture
+{
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;
+};
+
+// Pictures larger than this many pixels are refused rather than decoded.
+constexpr std::uint64_t kMaxPicturePixels = 64ull * 1024 * 1024;
+
+// The pixel size from the file's header; nothing for a file that is not a
+// readable JPEG or PNG.
+std::optional<PictureSize> readPictureSize(const std::u16string& path);
+
+// Decodes a JPEG or PNG file; on failure `error` says why.
+bool loadPicture(const std::u16string& path, RgbPicture& picture, std::string& error);
+
+// Writes a baseline JPEG of the given quality (1-100) to the file.
+bool saveJpeg(const std::u16string& path, const RgbPicture& picture, int quality,
+              std::string& error);
+
+} // namespace platform

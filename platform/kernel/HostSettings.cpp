@@ -1,0 +1,28 @@
+#include "platform/kernel/HostSettings.h"
+
+#include "platform/kernel/Text.h"
+
+#include <cstdlib>
+
+namespace platform
+{
+
+const char16_t kHostSetupKey[] = u"SOFTWARE\\Quillcast\\Host\\Setup";
+const char16_t kToolboxIniFileValue[] = u"ToolboxIniFile";
+const char kToolboxIniEnvironment[] = "QUILLCAST_TOOLBOX_INI";
+
+std::optional<std::u16string> seedToolboxIniFile(Registry& registry,
+                                                 const std::optional<std::u16string>& explicitValue)
+{
+    std::optional<std::u16string> chosen = explicitValue;
+    if (!chosen)
+    {
+        if (const char* fromEnvironment = std::getenv(kToolboxIniEnvironment))
+            chosen = utf8ToUtf16(fromEnvironment);
+    }
+    if (chosen)
+        registry.setValue(Hive::LocalMachine, kHostSetupKey, kToolboxIniFileValue, *chosen);
+    return chosen;
+}
+
+} // namespace platform

@@ -1,0 +1,25 @@
+#pragma once
+// Where the stand-in host keeps its settings in the registry, and how the
+// command line or the environment fills them in.
+#include "platform/kernel/Registry.h"
+
+#include <optional>
+#include <string>
+
+namespace platform
+{
+
+// Key under the local machine hive that holds the host's set-up values.
+extern const char16_t kHostSetupKey[];
+// Names the host's toolbox settings file; its folder two levels up is the
+// host's data folder.
+extern const char16_t kToolboxIniFileValue[];
+// Environment variable read when the command line names no settings file.
+extern const char kToolboxIniEnvironment[];
+
+// Sets "ToolboxIniFile" from the explicit value, else from the environment
+// variable; with neither, the registry is left as it is. Returns the value set.
+std::optional<std::u16string>
+seedToolboxIniFile(Registry& registry, const std::optional<std::u16string>& explicitValue);
+
+} // namespace platform

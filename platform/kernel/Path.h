@@ -1,0 +1,36 @@
+#pragma once
+// Path helpers for names that come from a Windows-minded caller: both '\\'
+// and '/' separate components, and joined paths use '/'.
+#include <string>
+#include <string_view>
+
+namespace platform::path
+{
+
+bool isSeparator(char16_t c);
+
+// The text after the last separator (the whole text when there is none).
+std::u16string lastComponent(std::u16string_view path);
+// The text before the last separator; empty when there is no separator.
+std::u16string cutLastComponent(std::u16string_view path);
+// The path without its extension: cut before the last dot, but only a dot
+// that stands after the last separator counts.
+std::u16string withoutExtension(std::u16string_view path);
+// The text after the last dot of the last component; empty without a dot.
+std::u16string extension(std::u16string_view path);
+bool hasExtension(std::u16string_view path);
+// Folder and relative name joined with one '/'; every '\\' of either
+// becomes '/'. An empty folder leaves the relative name as it is.
+std::u16string join(std::u16string_view folder, std::u16string_view relative);
+// Every '\\' replaced by '/'.
+std::u16string normalized(std::u16string_view path);
+// The normalized path in UTF-8, ready for the file system.
+std::string toNative(std::u16string_view path);
+std::u16string fromNative(std::string_view path);
+
+bool fileExists(std::u16string_view path);
+bool isReadOnlyFile(std::u16string_view path);
+// Removes a file; a file that does not exist is not an error.
+bool removeFile(std::u16string_view path);
+
+} // namespace platform::path

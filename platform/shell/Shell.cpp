@@ -1,0 +1,48 @@
+#include "platform/shell/Shell.h"
+
+#include "platform/kernel/Path.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace platform
+{
+
+int Shell::execute(const std::u16string& verb, const std::u16string& file)
+{
+    ShellRequest request{verb, file, false};
+    int result = 42;
+    if (launch_ && verb == u"open")
+    {
+        std::string program = opener_;
+        std::string argument = path::toNative(file);
+        char* argv[] = {program.data(), argument.data(), nullptr};
+        pid_t child = 0;
+        if (::posix_spawnp(&child, program.c_str(), nullptr, nullptr, argv, environ) == 0)
+        {
+            request.launched = true;
+            int status = 0;
+            // The opener hands the file to a viewer and returns; waiting for
+            // it keeps no zombie behind.
+            ::waitpid(child, &status, 0);
+            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+                result = 2;
+        }
+        else
+        {
+            result = 2; // file not found, as the system reports a missing program
+        }
+    }
+    requests_.push_back(request);
+    return result;
+}
+
+Shell& shell()
+{
+    static Shell instance;
+    return instance;
+}
+
+} // namespace platform
