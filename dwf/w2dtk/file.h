@@ -262,14 +262,6 @@ public:
     // Serial numbers for layers, viewports, contour sets and colour maps.
     std::int32_t next_object_serial() { return m_next_serial++; }
 
-    // ---- geometry, units, views, viewports and layers (layer list, bounds)
-
-    // ---- text, fonts, line and fill styling (dash patterns written)
-
-    // ---- images, Gouraud shading, URLs and object nodes (object node list)
-
-    // ---- blocks, groups and named views (block directory)
-
     // --- opcode reader state shared with WT_Opcode
     int& nesting_depth() { return m_nesting_depth; }
     bool header_read() const { return m_header_read; }
@@ -374,12 +366,4 @@ private:
 
     std::unique_ptr<WT_Drawable> m_delayed_drawable;
     bool m_dumping_delayed_drawable = false;
-
-    // ---- geometry, units, views, viewports and layers
-
-    // ---- text, fonts, line and fill styling
-
-    // ---- images, Gouraud shading, URLs and object nodes
-
-    // ---- blocks, groups and named views
 };
