@@ -72,8 +72,8 @@ void DWFManifestReader::notifyStartElement(const char* name, const char** attrib
         break;
     case 1:
         _mode = 0;
-        for (unsigned char bit : {eProvideProperties, eProvideInterfaces, eProvideSections,
-                                  eProvideDependencies})
+        for (unsigned char bit :
+             {eProvideProperties, eProvideInterfaces, eProvideSections, eProvideDependencies})
         {
             static const char* const names[] = {"Properties", "Interfaces", "Sections",
                                                 "Dependencies"};
@@ -152,8 +152,7 @@ void DWFManifestReader::_provideRoot(const char** attributes)
         else if ((_mask & eProvideObjectID) && Is(name, "objectId") && once.first(1))
         {
             const DWFCore::DWFString objectID(value);
-            provideObjectID(_provideFilter ? _provideFilter->provideObjectID(objectID)
-                                           : objectID);
+            provideObjectID(_provideFilter ? _provideFilter->provideObjectID(objectID) : objectID);
         }
     }
 }
