@@ -4,6 +4,8 @@
 #include "dwf/package/GraphicResource.h"
 #include "dwf/package/ImageResource.h"
 #include "dwf/package/Interface.h"
+#include "dwf/package/ObjectDefinition.h"
+#include "dwf/package/ObjectDefinitionResource.h"
 #include "dwf/package/Paper.h"
 #include "dwf/package/Property.h"
 #include "dwf/package/Resource.h"
@@ -13,8 +15,10 @@
 #include "dwf/package/reader/EPlotSectionDescriptorReader.h"
 #include "dwf/package/reader/GlobalSectionDescriptorReader.h"
 #include "dwf/package/reader/ManifestReader.h"
+#include "dwf/package/reader/ZipPackageReader.h"
 #include "dwf/package/utility/ResourceContainer.h"
 #include "dwf/package/writer/XMLSerializer.h"
+#include "dwfcore/zip/Writer.h"
 
 #include "ReaderTestSupport.h"
 #include "TestSupport.h"
@@ -23,6 +27,7 @@
 
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace DWFToolkit;
@@ -876,4 +881,132 @@ TEST(PackageReaders, HostileDocumentsFailCleanly)
             EXPECT_EQ(callback->depth(), 0u);
         }
     }
+}
+
+namespace
+{
+
+// A package file written through the ZIP layer, removed when the test ends.
+class PackageFile
+{
+public:
+    PackageFile()
+    {
+        char pattern[] = "/tmp/dwfpackage-reader-XXXXXX";
+        const int fd = mkstemp(pattern);
+        EXPECT_GE(fd, 0);
+        ::close(fd);
+        path = pattern;
+    }
+    ~PackageFile() { ::unlink(path.c_str()); }
+
+    // Writes `entries` (name, bytes), each encrypted when a password is given.
+    void write(const std::vector<std::pair<std::string, std::string>>& entries,
+               const DWFString& password)
+    {
+        const char header[] = "(DWF V06.00)";
+        DWFCore::zipio::ZipWriter* zip =
+            DWFCore::zipio::zipOpen(DWFString(path.c_str()), header, 12);
+        ASSERT_NE(zip, nullptr);
+        for (const auto& entry : entries)
+        {
+            ASSERT_EQ(DWFCore::zipio::zipOpenNewFileInZip(zip, DWFString(entry.first.c_str()),
+                                                          nullptr, nullptr, 0, nullptr, 0,
+                                                          DWFString(), 8, 6, password),
+                      0);
+            ASSERT_EQ(
+                DWFCore::zipio::zipWriteInFileInZip(zip, entry.second.data(), entry.second.size()),
+                0);
+            ASSERT_EQ(DWFCore::zipio::zipCloseFileInZip(zip), 0);
+        }
+        ASSERT_EQ(DWFCore::zipio::zipClose(zip, nullptr), 0);
+    }
+
+    std::string path;
+};
+
+} // namespace
+
+TEST(DWFZipPackageReader, WrittenPackageReadsBackWhole)
+{
+    // A page whose descriptor lists its sheet and its object definitions by entry name.
+    DWFObjectDefinitionResource objects(u"PageObjectDefinition");
+    objects.setHREF(u"sec1\\objects.xml");
+    auto* part = new DWFDefinedObject(u"PART");
+    part->addProperty(new DWFProperty(u"Mass", u"3"), true);
+    objects.addObject(part, 1);
+    objects.addInstance(part->instance(u"5"), 1);
+    std::unique_ptr<DWFCore::DWFInputStream> built(objects.getInputStream());
+    std::string objectDocument(built->available(), '\0');
+    built->read(&objectDocument[0], objectDocument.size());
+
+    DWFResourceContainer resources;
+    resources.addResource(new DWFGraphicResource(u"Sheet", DWFResource::kRole2DStreamingGraphics,
+                                                 u"application/x-w2d"),
+                          true);
+    std::unique_ptr<DWFResourceContainer::ResourceKVIterator> it(resources.getResourcesByRole());
+    it->value()->setHREF(u"sec1\\sheet.w2d");
+    const std::string sheetBytes(70000, 'w');
+    const std::string descriptor =
+        document(u"ePlot:", u"Page", {{u"name", u"sec1"}},
+                 [&](DWFXMLSerializer& serializer)
+                 {
+                     serializer.startElement(u"Resources", u"ePlot:");
+                     it->value()->serializeXML(serializer, kEPlotDescriptor);
+                     objects.serializeXML(serializer, kEPlotDescriptor);
+                     serializer.endElement();
+                 });
+
+    for (const DWFString password : {DWFString(), DWFString(u"s3cret")})
+    {
+        PackageFile file;
+        file.write({{"sec1\\descriptor.xml", descriptor},
+                    {"sec1\\objects.xml", objectDocument},
+                    {"sec1\\sheet.w2d", sheetBytes}},
+                   password);
+
+        DWFZipPackageReader package(DWFString(file.path.c_str()), password);
+        std::unique_ptr<DWFCore::DWFInputStream> stream(
+            package.getInputStream(u"sec1\\descriptor.xml", false));
+        ASSERT_TRUE(stream);
+        EPlotCollector reader(&package);
+        DWFParseXMLDocument(*stream, reader);
+        ASSERT_EQ(reader.resources.size(), 2u);
+
+        // The resources fetch their own bytes from the package they were read from.
+        for (const auto& resource : reader.resources)
+        {
+            std::unique_ptr<DWFCore::DWFInputStream> bytes(resource->getInputStream());
+            ASSERT_TRUE(bytes) << utf8(resource->href());
+            if (resource->role() == u"object definition")
+            {
+                DWFObjectDefinition definition(&package);
+                DWFParseXMLDocument(*bytes, definition);
+                ASSERT_NE(definition.findObject(u"PART"), nullptr);
+                EXPECT_EQ(definition.findObject(u"PART")->findProperty(u"Mass")->value(), u"3");
+                EXPECT_EQ(definition.getInstances().size(), 1u);
+            }
+            else
+            {
+                std::string content(bytes->available(), '\0');
+                EXPECT_EQ(bytes->read(&content[0], content.size()), sheetBytes.size());
+                EXPECT_EQ(content, sheetBytes);
+            }
+        }
+        EXPECT_EQ(package.getInputStream(u"sec1\\missing.xml", false), nullptr);
+        if (password.chars())
+        {
+            DWFZipPackageReader wrong(DWFString(file.path.c_str()), u"wrong");
+            EXPECT_THROW(delete wrong.getInputStream(u"sec1\\sheet.w2d", false),
+                         DWFCore::DWFIOException);
+        }
+        DWFZipPackageReader limited(DWFString(file.path.c_str()), password);
+        limited.setMaximumEntryBytes(1000);
+        EXPECT_THROW(delete limited.getInputStream(u"sec1\\sheet.w2d", false),
+                     DWFCore::DWFIOException);
+    }
+
+    const std::string notAPackage = "<Page/> is no archive at all, and it is long enough to scan";
+    DWFCore::DWFBufferInputStream garbage(notAPackage.data(), notAPackage.size());
+    EXPECT_THROW(DWFZipPackageReader{&garbage}, DWFCore::DWFIOException);
 }
