@@ -957,7 +957,7 @@ TEST(DWFZipPackageReader, WrittenPackageReadsBackWhole)
                      serializer.endElement();
                  });
 
-    for (const DWFString password : {DWFString(), DWFString(u"s3cret")})
+    for (const DWFString& password : {DWFString(), DWFString(u"s3cret")})
     {
         PackageFile file;
         file.write({{"sec1\\descriptor.xml", descriptor},
