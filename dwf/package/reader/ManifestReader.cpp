@@ -72,21 +72,24 @@ void DWFManifestReader::notifyStartElement(const char* name, const char** attrib
         break;
     case 1:
         _mode = 0;
-        for (unsigned char bit :
-             {eProvideProperties, eProvideInterfaces, eProvideSections, eProvideDependencies})
         {
-            static const char* const names[] = {"Properties", "Interfaces", "Sections",
-                                                "Dependencies"};
-            const char* expected = names[bit == eProvideProperties   ? 0
-                                         : bit == eProvideInterfaces ? 1
-                                         : bit == eProvideSections   ? 2
-                                                                     : 3];
-            if ((_mask & bit) && Is(local, expected))
+            static const struct
             {
-                _mode = bit;
+                unsigned char bit;
+                const char* name;
+            } lists[] = {{eProvideProperties, "Properties"},
+                         {eProvideInterfaces, "Interfaces"},
+                         {eProvideSections, "Sections"},
+                         {eProvideDependencies, "Dependencies"}};
+            for (const auto& list : lists)
+            {
+                if ((_mask & list.bit) && Is(local, list.name))
+                {
+                    _mode = list.bit;
+                }
             }
+            break;
         }
-        break;
     case 2:
         // A malformed document may open a second item before the first was provided.
         _discardCurrent();
