@@ -858,6 +858,21 @@ TEST(PackageReaders, HostileDocumentsFailCleanly)
     ASSERT_EQ(reader.resources.size(), 2u);
     EXPECT_EQ(reader.resources[1]->size(), INT32_MIN);
 
+    // Entities that expand without bound are refused by the parser.
+    std::string laughs = "<!DOCTYPE Page [<!ENTITY l0 \"lol\">";
+    for (int i = 1; i < 10; ++i)
+    {
+        std::string expansion;
+        for (int j = 0; j < 10; ++j)
+        {
+            expansion += "&l" + std::to_string(i - 1) + ";";
+        }
+        laughs += "<!ENTITY l" + std::to_string(i) + " \"" + expansion + "\">";
+    }
+    laughs += "]><Page name=\"&l9;\"/>";
+    EPlotCollector laughing;
+    EXPECT_THROW(parse(laughs, laughing), DWFCore::DWFIOException);
+
     // Deep nesting anywhere is only depth to the readers.
     std::string deep;
     for (int i = 0; i < 5000; ++i)
