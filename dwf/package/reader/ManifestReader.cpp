@@ -7,6 +7,7 @@
 #include "dwf/package/Resource.h"
 #include "dwf/package/Source.h"
 #include "dwf/package/reader/ElementName.h"
+#include "dwf/package/reader/PackageReader.h"
 
 namespace DWFToolkit
 {
@@ -237,9 +238,17 @@ DWFSection* DWFManifestReader::provideSection(DWFSection* section)
     return nullptr;
 }
 
-DWFSection* DWFManifestReader::_buildSection(const char**)
+DWFSection* DWFManifestReader::_buildSection(const char** attributes)
 {
-    return nullptr;
+    if (_packageReader)
+    {
+        return _packageReader->getSectionBuilder().buildSection(attributes, _packageReader);
+    }
+    if (!_localSectionBuilder)
+    {
+        _localSectionBuilder.reset(new DWFSectionBuilder);
+    }
+    return _localSectionBuilder->buildSection(attributes, nullptr);
 }
 
 void DWFManifestReader::_setSectionSource(DWFSection&, const DWFSource&) {}

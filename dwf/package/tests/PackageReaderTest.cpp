@@ -511,6 +511,40 @@ struct FakeSection
     std::vector<std::unique_ptr<DWFResource>> resources;
 };
 
+class FakeFactory : public DWFSectionFactory
+{
+public:
+    using DWFSectionFactory::DWFSectionFactory;
+    DWFSection* build(const DWFString& type, const DWFString& name, const DWFString& title,
+                      DWFPackageReader*) override
+    {
+        auto* fake = new FakeSection;
+        fake->type = "plain " + utf8(type);
+        fake->name = utf8(name);
+        fake->title = utf8(title);
+        return reinterpret_cast<DWFSection*>(fake);
+    }
+    DWFSection* build(const DWFString& name, const DWFString& title,
+                      DWFPackageReader* reader) override
+    {
+        DWFSection* section = build(type(), name, title, reader);
+        reinterpret_cast<FakeSection*>(section)->type = utf8(type());
+        return section;
+    }
+};
+
+// A package whose section builder knows one section type, and makes others plain.
+class FakePackage : public PackageTest::MemoryPackageReader
+{
+public:
+    FakePackage() : plain(u"")
+    {
+        getSectionBuilder().addFactory(new FakeFactory(u"com.example.ePlot"));
+        getSectionBuilder().setPlainFactory(&plain);
+    }
+    FakeFactory plain;
+};
+
 class ManifestCollector : public DWFManifestReader
 {
 public:
@@ -556,25 +590,8 @@ public:
     std::vector<std::string> log;
     std::vector<std::unique_ptr<DWFInterface>> interfaces;
     std::vector<std::unique_ptr<FakeSection>> sections;
-    bool withSections = true;
 
 protected:
-    DWFSection* _buildSection(const char** attributes) override
-    {
-        if (!withSections)
-        {
-            return nullptr;
-        }
-        auto* fake = new FakeSection;
-        for (int i = 0; attributes[i]; i += 2)
-        {
-            const std::string name = attributes[i];
-            (name == "name"   ? fake->name
-             : name == "type" ? fake->type
-                              : fake->title) = attributes[i + 1];
-        }
-        return reinterpret_cast<DWFSection*>(fake);
-    }
     void _setSectionSource(DWFSection& section, const DWFSource& source) override
     {
         reinterpret_cast<FakeSection&>(section).source.reset(new DWFSource(source));
@@ -634,7 +651,8 @@ TEST(DWFManifestReader, ReadsBackInterfacesPropertiesDependenciesAndSections)
 {
     DWFResourceContainer toc;
     const std::string text = manifestText(toc);
-    ManifestCollector reader;
+    FakePackage package;
+    ManifestCollector reader(&package);
     parse(text, reader);
     EXPECT_EQ(reader.log, (std::vector<std::string>{"version=6.000000", "objectId=MANIFEST-1",
                                                     "interface ePlot", "interface eModel",
@@ -680,14 +698,14 @@ TEST(DWFManifestReader, ElementsWithoutTheirOwnerAreIgnored)
         "<Properties><Property name=\"p\"><Property name=\"inner\"/></Property></Properties>"
         "<Interfaces><Property name=\"wrong list\"/></Interfaces></Manifest>";
     {
-        // Without the section model sections and all in them are skipped.
+        // Sections no factory makes are skipped with all they hold.
         ManifestCollector reader;
-        reader.withSections = false;
         parse(misplaced, reader);
         EXPECT_EQ(reader.log, (std::vector<std::string>{"property p||||"}));
     }
     {
-        ManifestCollector reader;
+        FakePackage package;
+        ManifestCollector reader(&package);
         parse(misplaced, reader);
         // Only what stands inside the section reaches it.
         ASSERT_EQ(reader.sections.size(), 1u);
@@ -701,6 +719,38 @@ TEST(DWFManifestReader, ElementsWithoutTheirOwnerAreIgnored)
         DWFManifestReader reader;
         parse(manifestText(toc), reader);
     }
+}
+
+TEST(DWFSectionBuilder, FactoriesByTypeAndThePlainFallback)
+{
+    DWFSectionBuilder builder;
+    EXPECT_THROW(builder.addFactory(nullptr), DWFCore::DWFInvalidArgumentException);
+    auto* first = new FakeFactory(u"t");
+    EXPECT_EQ(builder.addFactory(first), nullptr);
+    EXPECT_EQ(builder.addFactory(first), nullptr);
+    std::unique_ptr<DWFSectionFactory> replaced(builder.addFactory(new FakeFactory(u"t")));
+    EXPECT_EQ(replaced.get(), first);
+
+    const auto build = [&](std::initializer_list<const char*> attributes)
+    {
+        std::unique_ptr<FakeSection> section(
+            reinterpret_cast<FakeSection*>(builder.buildSection(Attributes(attributes), nullptr)));
+        return section ? section->type + "/" + section->name + "/" + section->title
+                       : std::string("none");
+    };
+    EXPECT_EQ(build({"dwf:type", "t", "name", "n", "title", "T", "name", "later"}), "t/n/T");
+    // Only "dwf:" is taken off attribute names.
+    EXPECT_EQ(build({"type", "t", "ePlot:name", "n"}), "t//");
+    EXPECT_EQ(build({"type", "other", "name", "n"}), "none");
+    FakeFactory plain(u"");
+    builder.setPlainFactory(&plain);
+    EXPECT_EQ(build({"type", "other", "name", "n"}), "plain other/n/");
+
+    // A manifest reader without a package reader has a builder of its own, with no factory.
+    ManifestCollector reader;
+    DWFResourceContainer toc;
+    parse(manifestText(toc), reader);
+    EXPECT_TRUE(reader.sections.empty());
 }
 
 TEST(DWFParseXMLDocument, EndOfDocumentIsChecked)
@@ -839,7 +889,8 @@ TEST(PackageReaders, HostileDocumentsFailCleanly)
     const std::string manifest = manifestText(toc);
     const auto readManifest = [](const std::string& text)
     {
-        ManifestCollector reader;
+        FakePackage package;
+        ManifestCollector reader(&package);
         parse(text, reader);
     };
     PackageTest::expectTruncationsFail(manifest, readManifest);
