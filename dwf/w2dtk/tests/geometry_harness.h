@@ -156,11 +156,9 @@ inline std::string describe(WT_Object& object)
     case WT_Object::Marker_Size_ID:
         return "Marker_Size " + std::to_string(static_cast<WT_Marker_Size&>(object).size());
     case WT_Object::Marker_Symbol_ID:
-        return "Marker_Symbol " +
-               std::to_string(static_cast<WT_Marker_Symbol&>(object).symbol());
+        return "Marker_Symbol " + std::to_string(static_cast<WT_Marker_Symbol&>(object).symbol());
     case WT_Object::Projection_ID:
-        return "Projection " +
-               std::to_string(static_cast<WT_Projection&>(object).projection());
+        return "Projection " + std::to_string(static_cast<WT_Projection&>(object).projection());
     case WT_Object::Code_Page_ID:
         return "Code_Page " + std::to_string(static_cast<WT_Code_Page&>(object).number());
     case WT_Object::Font_Extension_ID:

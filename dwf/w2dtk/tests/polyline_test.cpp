@@ -176,16 +176,16 @@ namespace
 // file wrote.
 std::vector<std::string> merged(const std::vector<std::vector<WT_Logical_Point>>& segments)
 {
-    std::string const stream = write_stream(false,
-                                            [&](WT_File& file)
-                                            {
-                                                for (auto const& s : segments)
-                                                {
-                                                    WT_Polyline line(int(s.size()), s.data(), false);
-                                                    EXPECT_EQ(line.serialize(file),
-                                                              WT_Result_Success);
-                                                }
-                                            });
+    std::string const stream =
+        write_stream(false,
+                     [&](WT_File& file)
+                     {
+                         for (auto const& s : segments)
+                         {
+                             WT_Polyline line(int(s.size()), s.data(), false);
+                             EXPECT_EQ(line.serialize(file), WT_Result_Success);
+                         }
+                     });
     return read_back(stream).objects;
 }
 } // namespace
@@ -205,8 +205,7 @@ TEST(Polyline_Merging, Each_Way_Two_Chains_Can_Touch)
     // start-to-end
     EXPECT_EQ(merged({{{0, 0}, {10, 0}}, {{3, 3}, {0, 0}}}), Lines{"Polyline 3: 3,3 0,0 10,0"});
     // Start-to-start wins over end-to-start when both apply (a closed pair).
-    EXPECT_EQ(merged({{{0, 0}, {10, 0}}, {{0, 0}, {10, 0}}}),
-              Lines{"Polyline 3: 10,0 0,0 10,0"});
+    EXPECT_EQ(merged({{{0, 0}, {10, 0}}, {{0, 0}, {10, 0}}}), Lines{"Polyline 3: 10,0 0,0 10,0"});
     // Apart: two polylines.
     EXPECT_EQ(merged({{{0, 0}, {10, 0}}, {{20, 0}, {30, 0}}}),
               (Lines{"Polyline 2: 0,0 10,0", "Polyline 2: 20,0 30,0"}));

@@ -95,8 +95,8 @@ TEST(Units, File_Transform_Is_Folded_Into_The_Written_Matrix)
     WT_Units units(WT_Matrix(), WT_String("mm"));
     auto written = [&units](std::function<void(WT_File&)> setup)
     {
-        return binary_body_of(
-            write_stream(true, [&](WT_File& file) { units.serialize(file); }, setup));
+        return binary_body_of(write_stream(
+            true, [&](WT_File& file) { units.serialize(file); }, setup));
     };
     EXPECT_EQ(written(with_transform(10, 20, 2.0, 3.0, 0)),
               "(Units mm ((2 0 0 0)(0 3 0 0)(0 0 1 0)(10 20 0 1)))");
@@ -132,8 +132,8 @@ TEST(Units, Read_Back_Trickling)
     WT_Units units(m, WT_String(u"m\u00E9tres"));
     for (bool binary : {false, true})
     {
-        Read_Back const back = read_back(
-            write_stream(binary, [&](WT_File& file) { units.serialize(file); }), 1, 3);
+        Read_Back const back =
+            read_back(write_stream(binary, [&](WT_File& file) { units.serialize(file); }), 1, 3);
         EXPECT_EQ(back.end, WT_Result_End_Of_Stream);
         ASSERT_EQ(back.objects.size(), 1u);
         EXPECT_EQ(back.objects[0], describe(units));
@@ -161,13 +161,14 @@ TEST(View, Writes_Once_Until_It_Changes)
 
 TEST(View, Rotated_Box_Stays_A_Box)
 {
-    std::string const stream = write_stream(false,
-                                            [](WT_File& file)
-                                            {
-                                                WT_View v(WT_Logical_Box({0, 0}, {100, 50}));
-                                                v.serialize(file);
-                                            },
-                                            with_transform(0, 0, 1.0, 1.0, 90));
+    std::string const stream = write_stream(
+        false,
+        [](WT_File& file)
+        {
+            WT_View v(WT_Logical_Box({0, 0}, {100, 50}));
+            v.serialize(file);
+        },
+        with_transform(0, 0, 1.0, 1.0, 90));
     EXPECT_EQ(body_of(stream), "\r\n(View 2147483597,0 2147483647,100)");
 }
 
@@ -216,8 +217,8 @@ TEST(Contour_Set, Forms_And_Round_Trips)
     EXPECT_EQ(binary_body_of(contour_stream(true, {3}, far)).substr(0, 3), bytes_of({'k', 1, 3}));
 
     for (bool binary : {false, true})
-        for (auto const& [c, p] : {std::make_pair(counts, points),
-                                   std::make_pair(std::vector<std::int32_t>{3}, far)})
+        for (auto const& [c, p] :
+             {std::make_pair(counts, points), std::make_pair(std::vector<std::int32_t>{3}, far)})
         {
             Read_Back const back = read_back(contour_stream(binary, c, p), 1, 5);
             EXPECT_EQ(back.end, WT_Result_End_Of_Stream);
@@ -317,15 +318,15 @@ TEST(Viewport, Binary_File_Returns_To_Binary_Afterwards)
 
 TEST(Viewport, Old_Streams_Carry_One_Point_List)
 {
-    std::string const stream =
-        write_stream(false,
-                     [](WT_File& file)
-                     {
-                         WT_Logical_Point const tri[] = {{0, 0}, {9, 0}, {9, 9}};
-                         WT_Contour_Set c(file, 3, tri);
-                         WT_Viewport(file, WT_String("V"), &c).serialize(file);
-                     },
-                     [](WT_File& file) { file.set_target_version(41); });
+    std::string const stream = write_stream(
+        false,
+        [](WT_File& file)
+        {
+            WT_Logical_Point const tri[] = {{0, 0}, {9, 0}, {9, 9}};
+            WT_Contour_Set c(file, 3, tri);
+            WT_Viewport(file, WT_String("V"), &c).serialize(file);
+        },
+        [](WT_File& file) { file.set_target_version(41); });
     EXPECT_EQ(stream, "(DWF V00.41)\r\n(Viewport V\r\n     3 0,0 9,0 9,9)\r\n(EndOfDWF)\r\n");
     Read_Back const back = read_back(stream);
     EXPECT_EQ(back.end, WT_Result_End_Of_Stream);
