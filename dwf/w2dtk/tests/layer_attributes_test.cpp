@@ -253,35 +253,9 @@ TEST(Skipping, Objects_Nobody_Reads_Are_Passed_Over_Whole)
 {
     // Every kind of this family, in both forms; a reader that materializes
     // nothing must still find the end of the stream.
-    auto write_all = [](WT_File& file)
-    {
-        WT_Logical_Point const pts[] = {{0, 0}, {70000, 0}, {70000, 9}};
-        WT_Polyline(3, pts, false).serialize(file);
-        WT_Polyline(2, pts, false).serialize(file);
-        WT_Polyline(2, pts + 1, false).serialize(file);
-        WT_Polygon(3, pts, false).serialize(file);
-        WT_Filled_Ellipse(1, 2, 3, 3).serialize(file);
-        WT_Outline_Ellipse(1, 2, 3, 4, 5, 6, 7).serialize(file);
-        WT_Outline_Ellipse(100000, 2, 3, 3, 5, 6).serialize(file);
-        WT_Contour_Set(file, 3, pts).serialize(file);
-        WT_Units().serialize(file);
-        WT_View(WT_Logical_Box({0, 0}, {1, 1})).serialize(file);
-        WT_Viewport(file, WT_String("v"), nullptr).serialize(file);
-        WT_Layer layer(file, 2, u"two");
-        layer.serialize(file);
-        layer.serialize(file);
-        WT_Code_Page().serialize(file);
-        WT_Visibility(false).serialize(file);
-        WT_Marker_Size(3).serialize(file);
-        WT_Marker_Symbol(3).serialize(file);
-        WT_Projection(1).serialize(file);
-        WT_Font_Extension(WT_String("a b"), WT_String("c)")).serialize(file);
-        WT_Plot_Info().serialize(file);
-        WT_Origin(WT_Logical_Point(5, 5)).serialize(file);
-    };
     for (bool binary : {false, true})
     {
-        Memory_Stream stream(write_stream(binary, write_all));
+        Memory_Stream stream(write_stream(binary, write_every_kind));
         WT_File file;
         w2d_test::open_for_reading(file, stream, 1, 9);
         ASSERT_EQ(file.open(), WT_Result_Success);
