@@ -20,6 +20,7 @@
 
 class WT_Dash_Pattern_List;
 class WT_Drawable;
+class WT_Layer_List;
 class WT_Object;
 class WT_Text_Metrics;
 
@@ -261,6 +262,9 @@ public:
     void set_delayed_drawable(std::unique_ptr<WT_Drawable> drawable);
     WT_Drawable* delayed_drawable() { return m_delayed_drawable.get(); }
 
+    // Layers already defined in the stream (written or read); emptied at open.
+    WT_Layer_List& layer_list();
+
     // --- text and styling
     // The dash patterns written since open, so that each is defined once.
     WT_Dash_Pattern_List& dash_patterns() { return *m_dash_patterns; }
@@ -374,6 +378,10 @@ private:
 
     std::unique_ptr<WT_Drawable> m_delayed_drawable;
     bool m_dumping_delayed_drawable = false;
+
+    // Built on first use by the layer code (shared_ptr: the list type stays
+    // incomplete here).
+    std::shared_ptr<WT_Layer_List> m_layer_list;
 
     std::unique_ptr<WT_Dash_Pattern_List> m_dash_patterns;
     WT_Text_Metrics* m_text_metrics = nullptr;
