@@ -89,7 +89,7 @@ public:
     // --- set-up and lifecycle
     void set_filename(const char16_t* name);
     void set_filename(const wchar_t* name);
-    void set_filename(const char* name);
+    void set_filename(const char* name); // UTF-8
     const WT_String& filename() const { return m_filename; }
     void set_file_mode(int mode); // throws WT_Result_Usage_Error for mode 5 at version 600+
     int file_mode() const { return m_mode; }
@@ -97,7 +97,7 @@ public:
     // Always finishes: writes what remains, closes the stream and reports the
     // first failure.
     WT_Result close();
-    bool is_open() const { return m_mode != File_Inactive; }
+    bool is_open() const { return m_stream_open_now; }
 
     void set_target_version(int version);
     int target_version() const { return m_heuristics.m_target_version; }
@@ -343,6 +343,7 @@ private:
 
     WT_String m_filename;
     int m_mode = File_Inactive;
+    bool m_stream_open_now = false;
     WT_File_Heuristics m_heuristics;
 
     WT_Attribute_Set m_desired_rendition;
@@ -360,8 +361,9 @@ private:
     // Input: raw bytes handed back by a decompressor, then the decoded
     // read-ahead from which every read is served.
     std::vector<std::uint8_t> m_raw_pushback;
-    std::vector<std::uint8_t> m_read_ahead;
+    std::vector<std::uint8_t> m_read_ahead; // storage; bytes [head, end) are unread
     std::size_t m_read_ahead_head = 0;
+    std::size_t m_read_ahead_end = 0;
     std::uint64_t m_pending_skip = 0;
     std::uint64_t m_logical_position = 0;
     std::uint64_t m_object_start = 0;
