@@ -1,0 +1,61 @@
+#include "dwf/w2dtk/raster_payload.h"
+
+#include "dwf/w2dtk/file.h"
+
+#include <algorithm>
+
+namespace
+{
+// Bytes appended per step while reading a raster: large enough to keep the
+// per-call cost low, small enough that a lying size costs little memory.
+constexpr std::size_t Chunk = 65536;
+} // namespace
+
+WT_Result wt_read_raster_bytes(WT_File& file, std::uint32_t size, std::vector<std::uint8_t>& data)
+{
+    while (data.size() < size)
+    {
+        std::size_t const old = data.size();
+        std::size_t const n = std::min<std::size_t>(Chunk, size - old);
+        data.resize(old + n);
+        WT_Result result = file.read(n, data.data() + old);
+        if (result != WT_Result_Success)
+        {
+            data.resize(old);
+            return result;
+        }
+    }
+    return WT_Result_Success;
+}
+
+WT_Result wt_read_raster_hex(WT_File& file, std::uint32_t size, std::vector<std::uint8_t>& data)
+{
+    if (data.capacity() < size)
+        data.reserve(std::min<std::size_t>(size, data.size() + Chunk));
+    while (data.size() < size)
+    {
+        std::uint8_t byte = 0;
+        WT_CHECK(file.read_hex(byte));
+        data.push_back(byte);
+    }
+    return WT_Result_Success;
+}
+
+WT_Result wt_read_raster_size(WT_File& file, std::uint32_t& size)
+{
+    std::int32_t value = 0;
+    WT_CHECK(file.read_ascii(value));
+    if (value < 0 || std::uint64_t(value) > WT_File::Max_Operand_Bytes)
+        return WT_Result_Corrupt_Stream;
+    size = std::uint32_t(value);
+    return WT_Result_Success;
+}
+
+WT_Result wt_write_relative_corners(WT_File& file, const WT_Logical_Point& min_corner,
+                                    const WT_Logical_Point& max_corner)
+{
+    WT_Logical_Point const low = file.update_current_point(min_corner);
+    WT_Logical_Point const high = file.update_current_point(max_corner);
+    std::int32_t const values[4] = {low.m_x, low.m_y, high.m_x, high.m_y};
+    return file.write(4, values);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "dwf/w2dtk/logical_point.h"
+#include "dwf/w2dtk/result.h"
+
+#include <cstdint>
+#include <vector>
+
+class WT_File;
+
+// Shared by the raster objects (images, group 4 and PNG images).
+
+// Reads the raster bytes of an operand into data, appending in bounded chunks
+// so that memory follows the bytes the stream really holds, not the size it
+// announces. Resumable: call again with the same size after a result of 1.
+WT_Result wt_read_raster_bytes(WT_File& file, std::uint32_t size, std::vector<std::uint8_t>& data);
+// The same for the ASCII form, two hexadecimal digits per byte.
+WT_Result wt_read_raster_hex(WT_File& file, std::uint32_t size, std::vector<std::uint8_t>& data);
+
+// Reads an ASCII byte count: negative counts and counts beyond what one
+// operand may hold give WT_Result_Corrupt_Stream.
+WT_Result wt_read_raster_size(WT_File& file, std::uint32_t& size);
+
+// Writes the binary corner pair relative to the file's current point, which
+// moves to the maximum corner; the corners themselves are left as they are.
+WT_Result wt_write_relative_corners(WT_File& file, const WT_Logical_Point& min_corner,
+                                    const WT_Logical_Point& max_corner);
