@@ -1,5 +1,6 @@
 #include "dwf/w2dtk/group3x_encoder.h"
 
+#include <algorithm>
 #include <new>
 
 namespace
@@ -54,6 +55,10 @@ constexpr Code Extended_Makeup[13] = {
     {0x16, 12}, {0x17, 12}, {0x1C, 12}, {0x1D, 12}, {0x1E, 12}, {0x1F, 12},
 };
 
+// Code bits go out first bit first, filling each byte from its least
+// significant bit upward: a 64-bit accumulator takes each code with its bits
+// reversed, and full bytes are appended to the output, which grows
+// geometrically.
 class Bit_Writer
 {
 public:
@@ -61,30 +66,34 @@ public:
 
     void put(Code code)
     {
-        // Room for the longest code; growing geometrically keeps large rasters
-        // linear in time.
-        if (m_byte + 3 >= m_out.size())
-            m_out.resize(m_out.size() * 2 + 4, 0);
-        for (int i = code.m_length - 1; i >= 0; --i)
+        std::uint32_t reversed = 0;
+        for (int i = 0; i < code.m_length; ++i)
+            reversed |= ((code.m_bits >> (code.m_length - 1 - i)) & 1u) << i;
+        m_bits |= std::uint64_t(reversed) << m_count;
+        m_count += code.m_length;
+        while (m_count >= 8)
         {
-            if ((code.m_bits >> i) & 1)
-                m_out[m_byte] = std::uint8_t(m_out[m_byte] | (1u << m_bit));
-            if (++m_bit == 8)
-            {
-                m_bit = 0;
-                ++m_byte;
-            }
+            m_out.push_back(std::uint8_t(m_bits));
+            m_bits >>= 8;
+            m_count -= 8;
         }
     }
 
     void put_zero_bits(int count) { put(Code{0, std::uint8_t(count)}); }
 
-    std::size_t size() const { return m_byte + (m_bit != 0 ? 1 : 0); }
+    // A partly filled last byte counts as a whole one.
+    void finish()
+    {
+        if (m_count > 0)
+            m_out.push_back(std::uint8_t(m_bits));
+        m_bits = 0;
+        m_count = 0;
+    }
 
 private:
     std::vector<std::uint8_t>& m_out;
-    std::size_t m_byte = 0;
-    int m_bit = 0;
+    std::uint64_t m_bits = 0;
+    int m_count = 0;
 };
 
 void put_run(Bit_Writer& writer, std::uint32_t run, int color, bool ends_row)
@@ -107,10 +116,6 @@ void put_run(Bit_Writer& writer, std::uint32_t run, int color, bool ends_row)
     writer.put(terminating[run]);
 }
 
-int bit_at(const std::uint8_t* row, std::uint32_t column)
-{
-    return (row[column / 8] >> (7 - column % 8)) & 1;
-}
 } // namespace
 
 WT_Result wt_encode_group3x(std::uint32_t rows, std::uint32_t columns, const std::uint8_t* source,
@@ -122,8 +127,9 @@ WT_Result wt_encode_group3x(std::uint32_t rows, std::uint32_t columns, const std
     try
     {
         std::vector<std::uint8_t> out;
-        // A first guess of a quarter of the raw size; the writer doubles it as needed.
-        out.assign(std::max<std::size_t>(16, std::size_t(rows) * row_bytes / 4), 0);
+        // A first guess of a quarter of the raw size; beyond it the vector
+        // doubles as needed.
+        out.reserve(std::max<std::size_t>(16, std::size_t(rows) * row_bytes / 4));
         Bit_Writer writer(out);
         for (std::uint32_t r = 0; r < rows; ++r)
         {
@@ -133,27 +139,31 @@ WT_Result wt_encode_group3x(std::uint32_t rows, std::uint32_t columns, const std
             std::uint32_t column = 0;
             while (column < columns)
             {
+                // Bits of the run's colour become 0, so the run ends at the
+                // first 1 bit: found a byte at a time.
                 std::uint32_t run = 0;
-                // Whole bytes of the run's colour at once: long runs are the common case.
-                std::uint8_t const full = color ? 0xFF : 0x00;
+                unsigned const invert = color ? 0xFFu : 0x00u;
                 while (column < columns)
                 {
-                    if (column % 8 == 0 && column + 8 <= columns && row[column / 8] == full)
-                    {
-                        run += 8;
-                        column += 8;
-                        continue;
-                    }
-                    if (bit_at(row, column) != color)
+                    unsigned const offset = column % 8;
+                    unsigned const rest = ((row[column / 8] ^ invert) << offset) & 0xFFu;
+                    std::uint32_t const same =
+                        rest == 0 ? 8 - offset : std::uint32_t(__builtin_clz(rest) - 24);
+                    run += same;
+                    column += same;
+                    if (rest != 0)
                         break;
-                    ++run;
-                    ++column;
+                }
+                if (column > columns)
+                {
+                    run -= column - columns;
+                    column = columns;
                 }
                 put_run(writer, run, color, column == columns);
                 color ^= 1;
             }
         }
-        out.resize(writer.size());
+        writer.finish();
         coded.swap(out);
     }
     catch (const std::bad_alloc&)
