@@ -1,5 +1,6 @@
 // Opcodes of images, Gouraud shading, polymarkers, polytriangles, group 4 and
 // PNG images, URLs and object nodes.
+#include "dwf/w2dtk/group4_png_image.h"
 #include "dwf/w2dtk/image.h"
 #include "dwf/w2dtk/opcode_registry.h"
 
@@ -9,6 +10,11 @@ std::unique_ptr<WT_Object> make_binary_image(const WT_Opcode& opcode, WT_File&)
 {
     return std::make_unique<WT_Image>(opcode.binary_number());
 }
+
+std::unique_ptr<WT_Object> make_binary_group4_png(const WT_Opcode& opcode, WT_File&)
+{
+    return std::make_unique<WT_Group4_PNG_Image>(opcode.binary_number());
+}
 } // namespace
 
 void wt_register_raster_opcodes(WT_Opcode_Registry& r)
@@ -16,4 +22,9 @@ void wt_register_raster_opcodes(WT_Opcode_Registry& r)
     r.add_extended_ascii("(Image", 274, &wt_make_object<WT_Image>);
     for (int format = WT_Image::Bitonal_Mapped; format <= WT_Image::JPEG; ++format)
         r.add_extended_binary(std::uint16_t(format), 292 + format, &make_binary_image);
+
+    r.add_extended_ascii("(Group4PNGImage", 307, &wt_make_object<WT_Group4_PNG_Image>);
+    r.add_extended_binary(WT_Group4_PNG_Image::Group4, 306, &make_binary_group4_png);
+    r.add_extended_binary(WT_Group4_PNG_Image::PNG, 305, &make_binary_group4_png);
+    r.add_extended_binary(WT_Group4_PNG_Image::Group4X_Mapped, 317, &make_binary_group4_png);
 }

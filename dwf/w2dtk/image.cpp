@@ -16,9 +16,7 @@ constexpr std::uint32_t Image_Sync_Mask =
     WT_Attribute_Set::Viewport_Bit | WT_Attribute_Set::Block_Ref_Bit |
     WT_Attribute_Set::Object_Node_Bit;
 
-// Everything of the binary frame after the size field but the raster and the
-// colour map: number, columns, rows, corners, identifier, data size, "}".
-constexpr std::uint32_t Frame_Overhead = 31;
+constexpr std::uint32_t Frame_Overhead = WT_Raster_Frame_Overhead;
 
 bool carries_color_map(int format)
 {
@@ -277,23 +275,13 @@ WT_Result WT_Image::materialize_binary(const WT_Opcode& opcode, WT_File& file)
                 return WT_Result_Corrupt_Stream;
             if (opcode.binary_size() < Frame_Overhead)
                 return WT_Result_Inconsistent_Operand;
-            // Columns, rows, the two corners and the identifier: read as one
-            // block, so the corners are made absolute exactly once.
-            std::uint8_t head[24];
-            WT_CHECK(file.read(sizeof head, head));
-            auto u16 = [&head](int at) { return std::uint16_t(head[at] | (head[at + 1] << 8)); };
-            auto u32 = [&head](int at)
-            {
-                return std::uint32_t(head[at]) | (std::uint32_t(head[at + 1]) << 8) |
-                       (std::uint32_t(head[at + 2]) << 16) | (std::uint32_t(head[at + 3]) << 24);
-            };
-            m_columns = u16(0);
-            m_rows = u16(2);
-            WT_Logical_Point const low(std::int32_t(u32(4)), std::int32_t(u32(8)));
-            WT_Logical_Point const high(std::int32_t(u32(12)), std::int32_t(u32(16)));
-            m_min_corner = file.de_relativize(low);
-            m_max_corner = file.de_relativize(high);
-            m_identifier = u32(20);
+            WT_Raster_Frame_Head head;
+            WT_CHECK(wt_read_raster_frame_head(file, head));
+            m_columns = head.m_columns;
+            m_rows = head.m_rows;
+            m_min_corner = head.m_min_corner;
+            m_max_corner = head.m_max_corner;
+            m_identifier = head.m_identifier;
             if (carries_color_map(m_format))
             {
                 m_owned_color_map = std::make_unique<WT_Color_Map>();

@@ -59,3 +59,23 @@ WT_Result wt_write_relative_corners(WT_File& file, const WT_Logical_Point& min_c
     std::int32_t const values[4] = {low.m_x, low.m_y, high.m_x, high.m_y};
     return file.write(4, values);
 }
+
+WT_Result wt_read_raster_frame_head(WT_File& file, WT_Raster_Frame_Head& head)
+{
+    std::uint8_t bytes[24];
+    WT_CHECK(file.read(sizeof bytes, bytes));
+    auto u16 = [&bytes](int at) { return std::uint16_t(bytes[at] | (bytes[at + 1] << 8)); };
+    auto u32 = [&bytes](int at)
+    {
+        return std::uint32_t(bytes[at]) | (std::uint32_t(bytes[at + 1]) << 8) |
+               (std::uint32_t(bytes[at + 2]) << 16) | (std::uint32_t(bytes[at + 3]) << 24);
+    };
+    head.m_columns = u16(0);
+    head.m_rows = u16(2);
+    head.m_min_corner =
+        file.de_relativize(WT_Logical_Point(std::int32_t(u32(4)), std::int32_t(u32(8))));
+    head.m_max_corner =
+        file.de_relativize(WT_Logical_Point(std::int32_t(u32(12)), std::int32_t(u32(16))));
+    head.m_identifier = u32(20);
+    return WT_Result_Success;
+}

@@ -25,3 +25,22 @@ WT_Result wt_read_raster_size(WT_File& file, std::uint32_t& size);
 // moves to the maximum corner; the corners themselves are left as they are.
 WT_Result wt_write_relative_corners(WT_File& file, const WT_Logical_Point& min_corner,
                                     const WT_Logical_Point& max_corner);
+
+// The fixed head of a binary raster frame: columns and rows (unsigned 16-bit),
+// the two corners (read relative and made absolute through the file's current
+// point) and the identifier. All or nothing, so the corners move the current
+// point exactly once.
+struct WT_Raster_Frame_Head
+{
+    std::uint16_t m_columns = 0;
+    std::uint16_t m_rows = 0;
+    WT_Logical_Point m_min_corner;
+    WT_Logical_Point m_max_corner;
+    std::uint32_t m_identifier = 0;
+};
+WT_Result wt_read_raster_frame_head(WT_File& file, WT_Raster_Frame_Head& head);
+
+// Everything of a binary raster frame after its size field except the raster
+// bytes and the colour map: number, columns, rows, corners, identifier, data
+// size and the closing brace.
+constexpr std::uint32_t WT_Raster_Frame_Overhead = 31;
