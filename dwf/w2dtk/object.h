@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dwf/w2dtk/logical_point.h"
 #include "dwf/w2dtk/result.h"
 
 #include <cstdint>
@@ -194,7 +195,13 @@ public:
     // Absorbs other (same kind) into this one; false when they cannot be joined.
     // The default throws WT_Result_Not_Available: only mergeable kinds may be delayed.
     virtual bool merge(const WT_Drawable& other);
+    // Widens bounds() by this drawable's extent; nothing by default.
     virtual void update_bounds(WT_File& file);
+
+    const WT_Logical_Box& bounds() const { return m_bounds; }
+
+protected:
+    WT_Logical_Box m_bounds; // zero until update_bounds widens it
 };
 
 // An operand part of another object (font, text, line style, ... options).
