@@ -44,7 +44,6 @@ public:
     const WT_Logical_Point& min_corner() const { return m_min_corner; }
     const WT_Logical_Point& max_corner() const { return m_max_corner; }
     bool transformed() const { return m_transformed; }
-    const WT_Logical_Box& bounds() const { return m_bounds; }
 
     // The ASCII name of a format, or null for other codes.
     static const char* format_name(int format);
@@ -73,7 +72,6 @@ private:
     WT_Logical_Point m_min_corner;
     WT_Logical_Point m_max_corner;
     bool m_transformed = false;
-    WT_Logical_Box m_bounds;
 
     // Reading state.
     int m_stage = 0;

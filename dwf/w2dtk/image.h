@@ -58,9 +58,6 @@ public:
     WT_Result serialize(WT_File& file) override;
     void update_bounds(WT_File& file) override;
 
-    // Bounds of everything drawn so far (widened by update_bounds).
-    const WT_Logical_Box& bounds() const { return m_bounds; }
-
     // The ASCII word of a format, or null for codes outside 2 to 8.
     static const char* format_word(int format);
 
@@ -83,7 +80,6 @@ private:
     WT_Logical_Point m_min_corner;
     WT_Logical_Point m_max_corner;
     bool m_transformed = false;
-    WT_Logical_Box m_bounds;
 
     // Reading state.
     int m_stage = 0;
