@@ -12,7 +12,21 @@ WT_Attribute* WT_Attribute_Set::member(std::uint32_t bit)
     case Color_Map_Bit:
         return &m_color_map;
 
-        // ---- geometry, units, views, viewports and layers
+    // ---- geometry, units, views, viewports and layers
+    case Visibility_Bit:
+        return &m_visibility;
+    case Marker_Size_Bit:
+        return &m_marker_size;
+    case Marker_Symbol_Bit:
+        return &m_marker_symbol;
+    case Layer_Bit:
+        return &m_layer;
+    case Viewport_Bit:
+        return &m_viewport;
+    case Code_Page_Bit:
+        return &m_code_page;
+    case Font_Extension_Bit:
+        return &m_font_extension;
 
         // ---- text, fonts, line and fill styling, metadata and drawing information
 
@@ -29,6 +43,10 @@ WT_Attribute* WT_Attribute_Set::drawing_info_member(std::uint32_t bit)
 {
     switch (bit)
     {
+    // ---- geometry, units, views, viewports and layers
+    case View_Bit:
+        return &m_view;
+
         // ---- text, fonts, line and fill styling, metadata and drawing information
 
     default:

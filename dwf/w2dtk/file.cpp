@@ -74,6 +74,7 @@ void WT_File::reset_reading_state()
     m_current_point = WT_Logical_Point();
     m_delayed_drawable.reset();
     m_dumping_delayed_drawable = false;
+    m_layer_list.reset();
     m_object_count = 0;
     m_logical_position = 0;
     m_object_start = 0;

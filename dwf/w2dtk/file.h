@@ -19,6 +19,7 @@
 #include <vector>
 
 class WT_Drawable;
+class WT_Layer_List;
 class WT_Object;
 
 // The one object through which a W2D stream is written or read. Writing is
@@ -259,6 +260,9 @@ public:
     void set_delayed_drawable(std::unique_ptr<WT_Drawable> drawable);
     WT_Drawable* delayed_drawable() { return m_delayed_drawable.get(); }
 
+    // Layers already defined in the stream (written or read); emptied at open.
+    WT_Layer_List& layer_list();
+
     // Serial numbers for layers, viewports, contour sets and colour maps.
     std::int32_t next_object_serial() { return m_next_serial++; }
 
@@ -374,6 +378,10 @@ private:
 
     std::unique_ptr<WT_Drawable> m_delayed_drawable;
     bool m_dumping_delayed_drawable = false;
+
+    // Built on first use by the layer code (shared_ptr: the list type stays
+    // incomplete here).
+    std::shared_ptr<WT_Layer_List> m_layer_list;
 
     // ---- geometry, units, views, viewports and layers
 

@@ -447,11 +447,6 @@ WT_Result WT_Image::finish_reading(WT_File&)
 
 void WT_Image::update_bounds(WT_File&)
 {
-    for (const WT_Logical_Point& p : {m_min_corner, m_max_corner})
-    {
-        m_bounds.m_min.m_x = std::min(m_bounds.m_min.m_x, p.m_x);
-        m_bounds.m_min.m_y = std::min(m_bounds.m_min.m_y, p.m_y);
-        m_bounds.m_max.m_x = std::max(m_bounds.m_max.m_x, p.m_x);
-        m_bounds.m_max.m_y = std::max(m_bounds.m_max.m_y, p.m_y);
-    }
+    widen_bounds(m_min_corner);
+    widen_bounds(m_max_corner);
 }
