@@ -2,7 +2,9 @@
 // PNG images, URLs and object nodes.
 #include "dwf/w2dtk/group4_png_image.h"
 #include "dwf/w2dtk/image.h"
+#include "dwf/w2dtk/object_node.h"
 #include "dwf/w2dtk/opcode_registry.h"
+#include "dwf/w2dtk/url.h"
 
 namespace
 {
@@ -27,4 +29,11 @@ void wt_register_raster_opcodes(WT_Opcode_Registry& r)
     r.add_extended_binary(WT_Group4_PNG_Image::Group4, 306, &make_binary_group4_png);
     r.add_extended_binary(WT_Group4_PNG_Image::PNG, 305, &make_binary_group4_png);
     r.add_extended_binary(WT_Group4_PNG_Image::Group4X_Mapped, 317, &make_binary_group4_png);
+
+    r.add_extended_ascii("(URL", 288, &wt_make_object<WT_URL>);
+
+    r.add_single_byte(0x0E, 14, &wt_make_object<WT_Object_Node>);
+    r.add_single_byte('N', 78, &wt_make_object<WT_Object_Node>);
+    r.add_single_byte('n', 110, &wt_make_object<WT_Object_Node>);
+    r.add_extended_ascii("(Node", 366, &wt_make_object<WT_Object_Node>);
 }

@@ -271,6 +271,12 @@ public:
     // ---- text, fonts, line and fill styling (dash patterns written)
 
     // ---- images, Gouraud shading, URLs and object nodes (object node list)
+    // Nodes defined in this stream (written or read with their names).
+    WT_Object_Node_List& defined_object_nodes() { return m_defined_object_nodes; }
+    // The number of the node last written, from which binary nodes count
+    // their differences; negative while none has been written.
+    std::int64_t last_written_object_node() const { return m_last_written_object_node; }
+    void set_last_written_object_node(std::int32_t number) { m_last_written_object_node = number; }
 
     // ---- blocks, groups and named views (block directory)
 
@@ -388,6 +394,8 @@ private:
     // ---- text, fonts, line and fill styling
 
     // ---- images, Gouraud shading, URLs and object nodes
+    WT_Object_Node_List m_defined_object_nodes;
+    std::int64_t m_last_written_object_node = -1;
 
     // ---- blocks, groups and named views
 };
