@@ -101,7 +101,7 @@ TEST(Object_Node_Round_Trip, Differences_Count_From_The_Node_Last_Written)
         if (binary)
         {
             // 4, 5 (+1), 7 (+2), 6 (-1), then absolute: a negative node is no base.
-            EXPECT_EQ(stream.substr(12, 23), "N" + le32(4) + raw({0x0E}) + "n" + le16(2) + "n" +
+            EXPECT_EQ(stream.substr(12, 22), "N" + le32(4) + raw({0x0E}) + "n" + le16(2) + "n" +
                                                  le16(-1) + "N" + le32(-40000) + "N" +
                                                  le32(-39999));
         }
