@@ -118,6 +118,19 @@ WT_Result WT_Group4_PNG_Image::serialize(WT_File& file)
     WT_CHECK(begin_serialize(file));
     WT_CHECK(file.desired_rendition().sync(file, Sync_Mask));
 
+    if (file.heuristics().m_apply_transform && !m_transformed)
+    {
+        try
+        {
+            wt_transform_corners(file, m_min_corner, m_max_corner); // saturates
+        }
+        catch (WT_Result result)
+        {
+            return result;
+        }
+        m_transformed = true;
+    }
+
     if (!file.binary_output())
     {
         WT_CHECK(file.write_continuation_line());
@@ -356,7 +369,7 @@ WT_Result WT_Group4_PNG_Image::materialize_ascii(const WT_Opcode& opcode, WT_Fil
     }
 }
 
-WT_Result WT_Group4_PNG_Image::finish_reading(WT_File&)
+WT_Result WT_Group4_PNG_Image::finish_reading(WT_File& file)
 {
     m_owned_data = std::move(m_reading);
     m_reading = std::vector<std::uint8_t>();
@@ -364,6 +377,19 @@ WT_Result WT_Group4_PNG_Image::finish_reading(WT_File&)
     m_data_size = std::uint32_t(m_owned_data.size());
     m_stage = Start;
     m_transformed = false;
+    if (file.heuristics().m_apply_transform)
+    {
+        try
+        {
+            if (!wt_transform_corners(file, m_min_corner, m_max_corner))
+                return WT_Result_Corrupt_Stream;
+        }
+        catch (WT_Result result)
+        {
+            return result;
+        }
+        m_transformed = true;
+    }
     set_materialized();
     return WT_Result_Success;
 }

@@ -173,6 +173,19 @@ WT_Result WT_Image::serialize(WT_File& file)
         mask |= WT_Attribute_Set::Color_Map_Bit;
     WT_CHECK(file.desired_rendition().sync(file, mask));
 
+    if (file.heuristics().m_apply_transform && !m_transformed)
+    {
+        try
+        {
+            wt_transform_corners(file, m_min_corner, m_max_corner); // saturates
+        }
+        catch (WT_Result result)
+        {
+            return result;
+        }
+        m_transformed = true;
+    }
+
     if (!file.binary_output())
     {
         WT_CHECK(file.write_continuation_line());
@@ -435,12 +448,25 @@ WT_Result WT_Image::materialize_ascii(const WT_Opcode& opcode, WT_File& file)
     }
 }
 
-WT_Result WT_Image::finish_reading(WT_File&)
+WT_Result WT_Image::finish_reading(WT_File& file)
 {
     take_data(std::move(m_reading));
     m_reading = std::vector<std::uint8_t>();
     m_stage = Start;
     m_transformed = false;
+    if (file.heuristics().m_apply_transform)
+    {
+        try
+        {
+            if (!wt_transform_corners(file, m_min_corner, m_max_corner))
+                return WT_Result_Corrupt_Stream;
+        }
+        catch (WT_Result result)
+        {
+            return result;
+        }
+        m_transformed = true;
+    }
     set_materialized();
     return WT_Result_Success;
 }

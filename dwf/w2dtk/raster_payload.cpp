@@ -1,6 +1,7 @@
 #include "dwf/w2dtk/raster_payload.h"
 
 #include "dwf/w2dtk/file.h"
+#include "dwf/w2dtk/point_transform.h"
 
 #include <algorithm>
 
@@ -78,4 +79,33 @@ WT_Result wt_read_raster_frame_head(WT_File& file, WT_Raster_Frame_Head& head)
         file.de_relativize(WT_Logical_Point(std::int32_t(u32(12)), std::int32_t(u32(16))));
     head.m_identifier = u32(20);
     return WT_Result_Success;
+}
+
+bool wt_transform_corners(WT_File& file, WT_Logical_Point& min_corner, WT_Logical_Point& max_corner)
+{
+    WT_Transform const& transform = file.heuristics().m_transform;
+    WT_Logical_Point a = min_corner;
+    WT_Logical_Point b = max_corner;
+    bool fits = wt_transform_point(a, transform);
+    fits = wt_transform_point(b, transform) && fits;
+    switch (transform.m_rotation)
+    {
+    case 90:
+        min_corner = WT_Logical_Point(b.m_x, a.m_y);
+        max_corner = WT_Logical_Point(a.m_x, b.m_y);
+        break;
+    case 180:
+        min_corner = b;
+        max_corner = a;
+        break;
+    case 270:
+        min_corner = WT_Logical_Point(a.m_x, b.m_y);
+        max_corner = WT_Logical_Point(b.m_x, a.m_y);
+        break;
+    default:
+        min_corner = a;
+        max_corner = b;
+        break;
+    }
+    return fits;
 }

@@ -26,6 +26,13 @@ WT_Result wt_read_raster_size(WT_File& file, std::uint32_t& size);
 WT_Result wt_write_relative_corners(WT_File& file, const WT_Logical_Point& min_corner,
                                     const WT_Logical_Point& max_corner);
 
+// Puts both corners through the file's output transform, then re-pairs the
+// coordinates by the rotation so that the minimum corner stays lower-left.
+// False when a coordinate had to be saturated; WT_Result_Not_Available is
+// thrown for a rotation other than 0, 90, 180 or 270.
+bool wt_transform_corners(WT_File& file, WT_Logical_Point& min_corner,
+                          WT_Logical_Point& max_corner);
+
 // The fixed head of a binary raster frame: columns and rows (unsigned 16-bit),
 // the two corners (read relative and made absolute through the file's current
 // point) and the identifier. All or nothing, so the corners move the current

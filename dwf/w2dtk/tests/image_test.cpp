@@ -478,3 +478,56 @@ TEST(Image_Texture, Jpeg_Extracted_By_An_Independent_Walker_Is_Intact)
     unlink(path);
     EXPECT_EQ(answer, "JPEG 100x50");
 }
+
+TEST(Image_Transform, Corners_Are_Transformed_Once_And_Stay_Lower_Left)
+{
+    std::uint8_t const rgb[3] = {1, 2, 3};
+    WT_Image image(1, 1, WT_Image::RGB, 0, nullptr, 3, rgb, WT_Logical_Point(0, 0),
+                   WT_Logical_Point(10, 20), false);
+    auto rotated = [](WT_File& file, int rotation)
+    {
+        file.heuristics().m_apply_transform = true;
+        file.heuristics().m_transform.m_x_scale = 2;
+        file.heuristics().m_transform.m_y_scale = 2;
+        file.heuristics().m_transform.m_translate_x = 100;
+        file.heuristics().m_transform.m_translate_y = 200;
+        file.heuristics().m_transform.m_rotation = rotation;
+    };
+    std::string const once = body_bytes(false,
+                                        [&](WT_File& f)
+                                        {
+                                            rotated(f, 90);
+                                            EXPECT_EQ(image.serialize(f), WT_Result_Success);
+                                            EXPECT_EQ(image.serialize(f), WT_Result_Success);
+                                        });
+    // (100, 200) and (120, 240) turned by 90 degrees: x = 2147483647 − y, y = x.
+    std::string const line =
+        "\r\n   (Image 'RGB' 0 1,1 2147483407,100 2147483447,120 (3 \r\n\t010203))";
+    EXPECT_EQ(once, line + line);
+    EXPECT_TRUE(image.transformed());
+
+    WT_Image turned(1, 1, WT_Image::RGB, 0, nullptr, 3, rgb, WT_Logical_Point(0, 0),
+                    WT_Logical_Point(10, 20), false);
+    WT_Result result = WT_Result_Success;
+    write_stream(true,
+                 [&](WT_File& f)
+                 {
+                     rotated(f, 45);
+                     result = turned.serialize(f);
+                 });
+    EXPECT_EQ(result, WT_Result_Not_Available);
+
+    // Reading applies the transform too; a corner pushed out of range is corrupt.
+    std::string const stream = "(W2D V06.00)(Image 'RGB' 0 1,1 0,0 2000000000,10 (3 010203))"
+                               "(EndOfDWF)";
+    Read_Back plain = read_back(stream);
+    EXPECT_EQ(plain.end, WT_Result_End_Of_Stream);
+    Read_Back scaled = read_back(stream, 1, 64, [&](WT_File& f) { rotated(f, 0); });
+    EXPECT_EQ(scaled.end, WT_Result_Corrupt_Stream);
+    Read_Back small = read_back("(W2D V06.00)(Image 'RGB' 0 1,1 0,0 10,20 (3 010203))(EndOfDWF)", 1,
+                                64, [&](WT_File& f) { rotated(f, 180); });
+    auto images = images_of(small);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images[0]->min_corner(), WT_Logical_Point(2147483647 - 120, 2147483647 - 240));
+    EXPECT_EQ(images[0]->max_corner(), WT_Logical_Point(2147483647 - 100, 2147483647 - 200));
+}
