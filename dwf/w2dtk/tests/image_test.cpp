@@ -4,6 +4,7 @@
 #include "dwf/w2dtk/color_map.h"
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/image.h"
+#include "dwf/w2dtk/units.h"
 
 #include "dwf/w2dtk/tests/raster_harness.h"
 
@@ -448,16 +449,26 @@ bool find_jpeg(const std::string& s, std::vector<std::uint8_t>& jpeg)
 
 TEST(Image_Texture, Jpeg_Extracted_By_An_Independent_Walker_Is_Intact)
 {
+    // The texture converter's file: units in inches, then one JPEG image.
     std::vector<std::uint8_t> const jpeg = jpeg_bytes();
     std::string const stream = write_stream(
         true,
         [&](WT_File& file)
         {
+            WT_Units units(WT_Matrix(), "in");
+            EXPECT_EQ(units.serialize(file), WT_Result_Success);
             WT_Image image(50, 100, WT_Image::JPEG, 0, nullptr, std::uint32_t(jpeg.size()),
                            jpeg.data(), WT_Logical_Point(0, 0), WT_Logical_Point(100000, 50000),
                            false);
             EXPECT_EQ(image.serialize(file), WT_Result_Success);
         });
+    Read_Back r = read_back(stream, 1, 7);
+    EXPECT_EQ(r.end, WT_Result_End_Of_Stream);
+    auto units = r.all<WT_Units>(WT_Object::Units_ID);
+    ASSERT_EQ(units.size(), 1u);
+    EXPECT_STREQ(units[0]->units().ascii(), "in");
+    ASSERT_EQ(images_of(r).size(), 1u);
+
     std::vector<std::uint8_t> found;
     ASSERT_TRUE(find_jpeg(stream, found));
     EXPECT_EQ(found, jpeg);
