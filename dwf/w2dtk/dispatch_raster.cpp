@@ -4,6 +4,8 @@
 #include "dwf/w2dtk/image.h"
 #include "dwf/w2dtk/object_node.h"
 #include "dwf/w2dtk/opcode_registry.h"
+#include "dwf/w2dtk/polymarker.h"
+#include "dwf/w2dtk/polytriangle.h"
 #include "dwf/w2dtk/url.h"
 
 namespace
@@ -36,4 +38,11 @@ void wt_register_raster_opcodes(WT_Opcode_Registry& r)
     r.add_single_byte('N', 78, &wt_make_object<WT_Object_Node>);
     r.add_single_byte('n', 110, &wt_make_object<WT_Object_Node>);
     r.add_extended_ascii("(Node", 366, &wt_make_object<WT_Object_Node>);
+
+    r.add_single_byte('M', 77, &wt_make_object<WT_Polymarker>);
+    r.add_single_byte('m', 109, &wt_make_object<WT_Polymarker>);
+    r.add_single_byte(0x8D, 141, &wt_make_object<WT_Polymarker>);
+    r.add_single_byte('T', 84, &wt_make_object<WT_Polytriangle>);
+    r.add_single_byte('t', 116, &wt_make_object<WT_Polytriangle>);
+    r.add_single_byte(0x14, 20, &wt_make_object<WT_Polytriangle>);
 }
