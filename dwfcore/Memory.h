@@ -23,6 +23,9 @@ public:
     static void operator delete(void* pointer, const std::nothrow_t&) noexcept;
     static void operator delete[](void* pointer) noexcept;
     static void operator delete[](void* pointer, const std::nothrow_t&) noexcept;
+    // Placement forms, which the class-specific forms above would otherwise hide.
+    static void* operator new(std::size_t, void* place) noexcept { return place; }
+    static void operator delete(void*, void*) noexcept {}
 
     //
     // Test seam: the next `allocations` core allocations succeed and every one

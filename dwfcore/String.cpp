@@ -373,9 +373,14 @@ void DWFString::_append(const void* data, std::size_t bytes, bool decode)
 std::size_t DWFString::DecodeUTF8(const char* in, std::size_t inBytes, char16_t* out,
                                   std::size_t outBytes)
 {
-    if (out == nullptr || (in == nullptr && inBytes > 0))
+    if (out == nullptr)
     {
         DWFCORE_THROW(DWFInvalidArgumentException, u"No output buffer provided",
+                      "DWFCore::DWFString::DecodeUTF8");
+    }
+    if (in == nullptr && inBytes > 0)
+    {
+        DWFCORE_THROW(DWFInvalidArgumentException, u"Invalid argument",
                       "DWFCore::DWFString::DecodeUTF8");
     }
     if (outBytes < sizeof(char16_t))

@@ -51,8 +51,7 @@ void WT_File::set_filename(const wchar_t* name)
 
 void WT_File::set_filename(const char* name)
 {
-    m_filename = WT_String();
-    m_filename.set_from_stream_bytes(name ? std::strlen(name) : 0, name);
+    m_filename = WT_String::from_utf8(name);
 }
 
 void WT_File::set_file_mode(int mode)
@@ -86,6 +85,7 @@ void WT_File::reset_reading_state()
     m_opcode.reset();
     m_nesting_depth = 0;
     m_header_read = false;
+    m_heuristics.m_w2d_channel = false;
     m_read_ahead_head = 0;
     m_read_ahead_end = 0;
     m_raw_pushback.clear();

@@ -87,7 +87,7 @@ public:
     // --- set-up and lifecycle
     void set_filename(const char16_t* name);
     void set_filename(const wchar_t* name);
-    void set_filename(const char* name);
+    void set_filename(const char* name); // UTF-8
     const WT_String& filename() const { return m_filename; }
     void set_file_mode(int mode); // throws WT_Result_Usage_Error for mode 5 at version 600+
     int file_mode() const { return m_mode; }
@@ -216,7 +216,17 @@ public:
     }
 
     // --- read primitives (each resumable; 1 means repeat with more input)
-    WT_Result read_byte(std::uint8_t& value);
+    WT_Result read_byte(std::uint8_t& value)
+    {
+        // Most reads are single bytes already waiting in the read-ahead.
+        if (m_pending_skip == 0 && m_read_ahead_head < m_read_ahead_end)
+        {
+            value = m_read_ahead[m_read_ahead_head++];
+            ++m_logical_position;
+            return WT_Result_Success;
+        }
+        return read(1, &value);
+    }
     WT_Result read_u16(std::uint16_t& value);
     WT_Result read_s16(std::int16_t& value);
     WT_Result read_u32(std::uint32_t& value);

@@ -51,6 +51,29 @@ TEST(DWFSkipList, EmptyList)
     }
 }
 
+TEST(DWFRandom, FifteenBitDrawsRepeatAfterSeedingAndSplitEvenly)
+{
+    // Levels grow with probability one half only if draws spread over the
+    // whole 15-bit range; a wider or narrower generator would flatten the list.
+    DWFRandom::seedForTesting(77);
+    std::vector<unsigned> first;
+    int below = 0;
+    for (int i = 0; i < 10000; ++i)
+    {
+        const unsigned draw = DWFRandom::draw();
+        ASSERT_LE(draw, DWFRandom::kMaximum);
+        below += draw < 16384 ? 1 : 0;
+        first.push_back(draw);
+    }
+    EXPECT_GT(below, 4700);
+    EXPECT_LT(below, 5300);
+    DWFRandom::seedForTesting(77);
+    for (unsigned expected : first)
+    {
+        ASSERT_EQ(DWFRandom::draw(), expected);
+    }
+}
+
 TEST(DWFSkipList, RandomOperationsAgreeWithStdMap)
 {
     DWFRandom::seedForTesting(1234);

@@ -202,4 +202,45 @@ TEST(DWFStringCodecs, EncodeUTF8KnownValuesAndLimits)
     EXPECT_EQ(out[0], 0);
 }
 
+// Runs `operation` with the core allocator failing after `allowed` allocations
+// and returns the message of the DWFMemoryException it must throw.
+template <class Operation> std::u16string memoryFailure(long allowed, Operation operation)
+{
+    DWFCoreMemory::failAllocationsAfter(allowed);
+    std::u16string message = u"(nothing thrown)";
+    try
+    {
+        operation();
+    }
+    catch (const DWFMemoryException& error)
+    {
+        message = error.message();
+    }
+    DWFCoreMemory::failAllocationsAfter(-1);
+    return message;
+}
+
+TEST(DWFString, AllocationFailures)
+{
+    DWFString s(u"before");
+    // Decoding scratch fails: the string is as it was.
+    EXPECT_EQ(memoryFailure(0, [&] { s = "a much longer replacement text"; }),
+              u"Failed to allocate decoding buffer");
+    EXPECT_EQ(s, u"before");
+    // Appending fails: the string is as it was.
+    EXPECT_EQ(memoryFailure(0, [&] { s.append(u" and a long tail to force growth"); }),
+              u"Failed to allocate new buffer");
+    EXPECT_EQ(s, u"before");
+    // The new buffer of a store fails: the string is left empty.
+    EXPECT_EQ(memoryFailure(1, [&] { s = "a much longer replacement text"; }),
+              u"Failed to allocate new heap buffer");
+    EXPECT_EQ(s.chars(), 0u);
+    EXPECT_EQ(static_cast<const char16_t*>(s), nullptr);
+
+    DWFString text(u"abc");
+    char* out = nullptr;
+    EXPECT_EQ(memoryFailure(0, [&] { text.getUTF8(&out); }), u"Failed to allocate buffer");
+    EXPECT_EQ(out, nullptr);
+}
+
 } // namespace
