@@ -94,7 +94,7 @@ public:
     // Always finishes: writes what remains, closes the stream and reports the
     // first failure.
     WT_Result close();
-    bool is_open() const { return m_mode != File_Inactive; }
+    bool is_open() const { return m_stream_open_now; }
 
     void set_target_version(int version);
     int target_version() const { return m_heuristics.m_target_version; }
@@ -329,6 +329,7 @@ private:
 
     WT_String m_filename;
     int m_mode = File_Inactive;
+    bool m_stream_open_now = false;
     WT_File_Heuristics m_heuristics;
 
     WT_Attribute_Set m_desired_rendition;
@@ -346,8 +347,9 @@ private:
     // Input: raw bytes handed back by a decompressor, then the decoded
     // read-ahead from which every read is served.
     std::vector<std::uint8_t> m_raw_pushback;
-    std::vector<std::uint8_t> m_read_ahead;
+    std::vector<std::uint8_t> m_read_ahead; // storage; bytes [head, end) are unread
     std::size_t m_read_ahead_head = 0;
+    std::size_t m_read_ahead_end = 0;
     std::uint64_t m_pending_skip = 0;
     std::uint64_t m_logical_position = 0;
     std::uint64_t m_object_start = 0;
