@@ -20,9 +20,7 @@ inline std::size_t hash4(const std::uint8_t* p)
 
 // ---------------------------------------------------------------- compressor
 
-WT_LZ_Compressor::WT_LZ_Compressor(WT_File& file)
-    : m_file(file), m_buffer(Buffer_Size), m_head(Hash_Size, -1),
-      m_previous(WT_LZ_Format::Window, -1)
+WT_LZ_Compressor::WT_LZ_Compressor(WT_File& file) : m_file(file)
 {
     m_literals.reserve(WT_LZ_Format::Max_Literals);
     m_output.reserve(Output_Block + 2 * WT_LZ_Format::Max_Literals);
@@ -30,8 +28,9 @@ WT_LZ_Compressor::WT_LZ_Compressor(WT_File& file)
 
 WT_Result WT_LZ_Compressor::start()
 {
-    std::fill(m_head.begin(), m_head.end(), -1);
-    std::fill(m_previous.begin(), m_previous.end(), -1);
+    m_buffer.resize(Buffer_Size);
+    m_head.reset(new std::uint64_t[Hash_Size]());
+    m_previous.reset(new std::uint64_t[WT_LZ_Format::Window]());
     m_literals.clear();
     m_output.clear();
     m_base = 0;
@@ -60,12 +59,14 @@ WT_Result WT_LZ_Compressor::start()
 
 void WT_LZ_Compressor::hash_up_to(std::size_t index)
 {
-    for (; m_hashed < index && m_hashed + 3 < m_end; ++m_hashed)
+    // A position joins its chain once the four bytes starting there are known.
+    std::size_t const limit = std::min(index, m_end >= 3 ? m_end - 3 : 0);
+    for (; m_hashed < limit; ++m_hashed)
     {
         std::size_t const h = hash4(m_buffer.data() + m_hashed);
-        std::int64_t const absolute = std::int64_t(m_base + m_hashed);
-        m_previous[std::size_t(absolute) & Window_Mask] = m_head[h];
-        m_head[h] = absolute;
+        std::uint64_t const absolute = m_base + m_hashed;
+        m_previous[absolute & Window_Mask] = m_head[h];
+        m_head[h] = absolute + 1;
     }
 }
 
@@ -111,10 +112,10 @@ std::size_t WT_LZ_Compressor::find_match(std::size_t& match_index) const
         m_base, here > WT_LZ_Format::Window ? here - WT_LZ_Format::Window : 0);
     const std::uint8_t* const target = m_buffer.data() + m_pos;
     std::size_t best = WT_LZ_Format::Min_Match - 1;
-    std::int64_t candidate = m_head[hash4(target)];
-    for (int tries = 0; tries < Max_Chain && candidate >= 0; ++tries)
+    std::uint64_t candidate = m_head[hash4(target)];
+    for (int tries = 0; tries < Max_Chain && candidate != 0; ++tries)
     {
-        std::uint64_t const at = std::uint64_t(candidate);
+        std::uint64_t const at = candidate - 1;
         if (at < oldest || at >= here)
             break;
         const std::uint8_t* const source = m_buffer.data() + (at - m_base);
@@ -133,7 +134,7 @@ std::size_t WT_LZ_Compressor::find_match(std::size_t& match_index) const
                     break;
             }
         }
-        std::int64_t const older = m_previous[std::size_t(at) & Window_Mask];
+        std::uint64_t const older = m_previous[at & Window_Mask];
         if (older >= candidate)
             break;
         candidate = older;
@@ -228,9 +229,9 @@ WT_Result WT_LZ_Decompressor::start()
     m_window_positions = m_file.stream_version() < WT_LZ_Format::Relative_Offset_Version;
     if (!m_window_positions)
     {
-        const std::uint8_t* const dictionary = WT_Compression_Dictionary::bytes();
-        for (std::size_t i = 0; i < WT_Compression_Dictionary::Size; ++i)
-            append(dictionary[i]);
+        std::memcpy(m_history.data(), WT_Compression_Dictionary::bytes(),
+                    WT_Compression_Dictionary::Size);
+        m_head = m_filled = WT_Compression_Dictionary::Size;
     }
     return WT_Result_Success;
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // The toolkit's own LZ coder, for streams older than version 0.39.
@@ -63,9 +64,10 @@ private:
     std::size_t m_pos = 0;    // first queued byte
     std::size_t m_end = 0;    // end of the queued input
     std::size_t m_hashed = 0; // positions before this one are in the hash chains
-    // Hash chains of absolute positions, -1 for none.
-    std::vector<std::int64_t> m_head;
-    std::vector<std::int64_t> m_previous;
+    // Hash chains of absolute positions plus one; 0 ends a chain. Allocated
+    // zeroed at start, which makes a fresh section cheap.
+    std::unique_ptr<std::uint64_t[]> m_head;
+    std::unique_ptr<std::uint64_t[]> m_previous;
     std::vector<std::uint8_t> m_literals;
     std::vector<std::uint8_t> m_output;
 };
