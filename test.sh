@@ -5,6 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+# A comma-decimal locale lets the tests prove that numbers ignore the process locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  localedef -i de_DE -f UTF-8 de_DE.UTF-8 2>/dev/null || echo "note: no de_DE.UTF-8 locale; locale tests will skip"
+fi
 
 jobs=$(nproc)
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLCAST_SANITIZE=ON \

@@ -14,11 +14,14 @@ DWFStreamFileDescriptor::DWFStreamFileDescriptor(const DWFFile& file, const DWFS
 
 DWFStreamFileDescriptor::DWFStreamFileDescriptor(const DWFFile& file, const DWFString& mode,
                                                  FILE* openHandle)
-    : DWFFileDescriptor(file), _handle(openHandle), _mode(mode)
+    : DWFFileDescriptor(file), _mode(mode)
 {
-    if (_handle != nullptr)
+    // Taken last, so that nothing above can throw while the handle is ours.
+    _handle = openHandle;
+    struct stat info;
+    if (_handle != nullptr && ::fstat(fileno(_handle), &info) == 0)
     {
-        _recordSize();
+        _size = static_cast<size_t>(info.st_size);
     }
 }
 

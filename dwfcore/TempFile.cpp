@@ -68,31 +68,48 @@ DWFTempFile* DWFTempFile::Create(const DWFString& prefix, bool deleteOnDestroy)
         DWFCORE_THROW(DWFIOException, u"Failed to create temporary file",
                       "DWFCore::DWFTempFile::Create");
     }
-    const DWFFile file(name.data());
+    // From here on the file exists: any failure removes it again.
+    try
+    {
+        return _adopt(name.data(), handle, deleteOnDestroy);
+    }
+    catch (...)
+    {
+        ::unlink(name.data());
+        throw;
+    }
+}
 
-    std::unique_ptr<DWFStreamFileDescriptor> descriptor(
-        new (std::nothrow) DWFStreamFileDescriptor(file, DWFString(u"wb"), handle));
+DWFTempFile* DWFTempFile::_adopt(const char* path, FILE* handle, bool deleteOnDestroy)
+{
+    std::unique_ptr<DWFStreamFileDescriptor> descriptor;
+    try
+    {
+        descriptor.reset(new (std::nothrow)
+                             DWFStreamFileDescriptor(DWFFile(path), DWFString(u"wb"), handle));
+    }
+    catch (...)
+    {
+        std::fclose(handle);
+        throw;
+    }
     if (!descriptor)
     {
         std::fclose(handle);
-        ::unlink(name.data());
         DWFCORE_THROW(DWFMemoryException, u"Failed to allocate file descriptor",
                       "DWFCore::DWFTempFile::Create");
     }
     std::unique_ptr<DWFFileOutputStream> stream(new (std::nothrow) DWFFileOutputStream);
     if (!stream)
     {
-        descriptor.reset();
-        ::unlink(name.data());
         DWFCORE_THROW(DWFMemoryException, u"Failed to allocate new stream",
                       "DWFCore::DWFTempFile::Create");
     }
     stream->attach(descriptor.release(), true);
-    DWFTempFile* temp = new (std::nothrow) DWFTempFile(file, stream.get(), deleteOnDestroy);
+    DWFTempFile* temp =
+        new (std::nothrow) DWFTempFile(DWFFile(path), stream.get(), deleteOnDestroy);
     if (temp == nullptr)
     {
-        stream.reset();
-        ::unlink(name.data());
         DWFCORE_THROW(DWFMemoryException, u"Failed to allocate new temporary file object",
                       "DWFCore::DWFTempFile::Create");
     }

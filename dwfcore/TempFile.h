@@ -5,6 +5,8 @@
 #include "dwfcore/FileInputStream.h"
 #include "dwfcore/FileOutputStream.h"
 
+#include <cstdio>
+
 namespace DWFCore
 {
 
@@ -34,6 +36,8 @@ public:
 
 private:
     DWFTempFile(const DWFFile& file, DWFFileOutputStream* stream, bool deleteOnDestroy);
+    // Wraps the freshly created file; the caller removes it if this throws.
+    static DWFTempFile* _adopt(const char* path, FILE* handle, bool deleteOnDestroy);
     void _finishWriting();
 
     DWFFile _file;

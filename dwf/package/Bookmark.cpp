@@ -28,18 +28,44 @@ DWFBookmark::~DWFBookmark()
     }
 }
 
+bool DWFBookmark::_wouldCycle(const DWFBookmark* child) const
+{
+    // `child` has no parent, so adding it makes a cycle exactly when it is
+    // this bookmark's root. Walk up from here and down through the child's
+    // subtree in step, and stop at whichever answers first: building a tree
+    // from the top or from the bottom stays linear.
+    const DWFBookmark* up = this;
+    std::vector<const DWFBookmark*> down{child};
+    for (;;)
+    {
+        if (up == child)
+        {
+            return true;
+        }
+        up = up->_parent;
+        if (up == nullptr)
+        {
+            return false;
+        }
+        const DWFBookmark* visited = down.back();
+        down.pop_back();
+        if (visited == this)
+        {
+            return true;
+        }
+        down.insert(down.end(), visited->_children.begin(), visited->_children.end());
+        if (down.empty())
+        {
+            return false;
+        }
+    }
+}
+
 void DWFBookmark::addChildBookmark(DWFBookmark* child)
 {
-    if (child == nullptr || child->_parent != nullptr)
+    if (child == nullptr || child->_parent != nullptr || child == this || _wouldCycle(child))
     {
         return;
-    }
-    for (const DWFBookmark* ancestor = this; ancestor != nullptr; ancestor = ancestor->_parent)
-    {
-        if (ancestor == child)
-        {
-            return;
-        }
     }
     _children.push_back(child);
     child->_parent = this;

@@ -39,6 +39,8 @@ public:
     void serializeXML(DWFXMLSerializer& serializer, unsigned int flags) override;
 
 private:
+    bool _wouldCycle(const DWFBookmark* child) const;
+
     DWFCore::DWFString _name;
     DWFCore::DWFString _href;
     tList _children;

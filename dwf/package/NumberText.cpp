@@ -1,5 +1,6 @@
 #include "dwf/package/NumberText.h"
 
+#include <charconv>
 #include <clocale>
 #include <cstdio>
 #include <locale.h>
@@ -43,6 +44,15 @@ void appendFormatted(std::string& out, const char* format, double value)
     }
 }
 
+// "%.17g", without printf: std::to_chars formats as printf does in the C locale.
+void appendShortest(std::string& out, double value)
+{
+    char text[64];
+    const auto result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
+    out.append(text, result.ptr);
+}
+
 } // namespace
 
 DWFCore::DWFString DWFFormatNumber(const char* format, double value)
@@ -55,7 +65,6 @@ DWFCore::DWFString DWFFormatNumber(const char* format, double value)
 
 DWFCore::DWFString DWFFormatNumbers(const double* values, std::size_t count)
 {
-    CLocaleScope scope;
     std::string text;
     for (std::size_t i = 0; i < count; ++i)
     {
@@ -63,7 +72,7 @@ DWFCore::DWFString DWFFormatNumbers(const double* values, std::size_t count)
         {
             text.push_back(' ');
         }
-        appendFormatted(text, "%.17g", values[i]);
+        appendShortest(text, values[i]);
     }
     return DWFCore::DWFString(text.c_str());
 }

@@ -51,8 +51,7 @@ void WT_File::set_filename(const wchar_t* name)
 
 void WT_File::set_filename(const char* name)
 {
-    m_filename = WT_String();
-    m_filename.set_from_stream_bytes(name ? std::strlen(name) : 0, name);
+    m_filename = WT_String::from_utf8(name);
 }
 
 void WT_File::set_file_mode(int mode)

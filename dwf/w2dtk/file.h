@@ -86,7 +86,7 @@ public:
     // --- set-up and lifecycle
     void set_filename(const char16_t* name);
     void set_filename(const wchar_t* name);
-    void set_filename(const char* name);
+    void set_filename(const char* name); // UTF-8
     const WT_String& filename() const { return m_filename; }
     void set_file_mode(int mode); // throws WT_Result_Usage_Error for mode 5 at version 600+
     int file_mode() const { return m_mode; }

@@ -311,12 +311,12 @@ TEST(ZipReaderHostile, OneByteAtATimeReadsTheSame)
     zipio::unzClose(reader);
 }
 
-TEST(ZipReader, ReadsInSmallPiecesAndReportsTheOffset)
+TEST(ZipReader, ReadsInSmallChunksAndReportsTheOffset)
 {
     const Bytes content = compressibleBytes(40000);
-    const Bytes archive = buildArchive({{u"piece", content}});
+    const Bytes archive = buildArchive({{u"chunked", content}});
     OpenedArchive opened(archive);
-    ASSERT_EQ(zipio::unzLocateEntry(opened.reader, DWFString(u"piece")), 0);
+    ASSERT_EQ(zipio::unzLocateEntry(opened.reader, DWFString(u"chunked")), 0);
     EXPECT_EQ(zipio::unzEntryOffset(opened.reader), zipio::kErrParam);
     ASSERT_EQ(zipio::unzOpenEntry(opened.reader, DWFString()), 0);
     Bytes read;

@@ -1,6 +1,7 @@
 #include "dwfcore/zip/Cipher.h"
 #include "dwfcore/zip/Format.h"
 #include "dwfcore/zip/PackageFileDescriptor.h"
+#include "dwfcore/zip/Reader.h"
 #include "dwfcore/zip/Writer.h"
 #include "dwfcore/zip/ZipFileDescriptor.h"
 #include "dwfcore/zip/ZippingOutputStream.h"
@@ -247,8 +248,12 @@ TEST(ZipWriter, BadParametersAreRefused)
     EXPECT_EQ(zipio::zipOpenNewFileInZip(writer, DWFString(u"x"), nullptr, nullptr, 0, nullptr, 0,
                                          DWFString(), 12, 6, DWFString()),
               zipio::kErrParam);
+    EXPECT_EQ(zipio::zipOpenNewFileInZip(writer, DWFString(u"x"), nullptr, nullptr, 0, nullptr, 0,
+                                         DWFString(), 8, 10, DWFString()),
+              zipio::kErrParam);
     EXPECT_EQ(zipio::zipWriteInFileInZip(writer, "x", 1), zipio::kErrParam);
     EXPECT_EQ(zipio::zipCloseFileInZip(writer), zipio::kErrParam);
+    EXPECT_FALSE(zipio::zipAbandoned(writer));
     // An over-long name throws before anything is written.
     std::u16string longName(5000, u'n');
     EXPECT_THROW(zipio::zipOpenNewFileInZip(writer, DWFString(longName.c_str()), nullptr, nullptr,
@@ -290,6 +295,12 @@ TEST(ZipWriterFailure, ShortWriteAbandonsTheArchive)
         for (size_t i = 0; i + 4 <= a.size(); ++i)
         {
             ASSERT_FALSE(le32(a, i) == 0x06054B50u) << "end record written over a failure";
+        }
+        if (haveTool("python3"))
+        {
+            ScratchDir dir;
+            writeFile(dir.file("partial.zip"), a);
+            EXPECT_NE(pythonListing(dir.file("partial.zip")).status, 0);
         }
     }
 }
@@ -444,6 +455,20 @@ protected:
              compressibleBytes(1000)});
         return list;
     }
+    static void expectOwnReaderAgrees(const std::string& path, const std::vector<Entry>& list,
+                                      const DWFString& password)
+    {
+        zipio::ZipReader* reader = zipio::unzOpenFile(DWFString(path.c_str()));
+        ASSERT_NE(reader, nullptr);
+        EXPECT_EQ(zipio::unzEntryCount(reader), list.size());
+        for (const Entry& e : list)
+        {
+            std::vector<unsigned char> out;
+            EXPECT_EQ(zipio::unzExtractEntry(reader, e.name, password, out, 8u << 20), 0) << e.utf8;
+            EXPECT_TRUE(Bytes(out.begin(), out.end()) == e.content) << e.utf8;
+        }
+        zipio::unzClose(reader);
+    }
     static void checkListing(const ToolResult& listing, const std::vector<Entry>& list,
                              bool encrypted)
     {
@@ -492,6 +517,7 @@ TEST_P(ZipWriterTools, PackageReadsInPythonAndUnzip)
     ASSERT_GE(head.size(), 12u);
     EXPECT_EQ(std::string(head.begin(), head.begin() + 12), "(DWF V06.00)");
     checkListing(pythonListing(path), list, false);
+    expectOwnReaderAgrees(path, list, DWFString());
     if (haveTool("unzip"))
     {
         const ToolResult test = runTool("unzip -t '" + path + "'");
@@ -519,6 +545,7 @@ TEST_P(ZipWriterTools, EncryptedArchiveReadsInPythonAnd7z)
         archive.close();
     }
     checkListing(pythonListing(path, "PASSWORD"), list, true);
+    expectOwnReaderAgrees(path, list, DWFString(u"PASSWORD"));
     const ToolResult wrong = pythonListing(path, "password");
     EXPECT_EQ(wrong.output.find(hexDigest(list[1].content)), std::string::npos);
     if (!haveTool("7z"))

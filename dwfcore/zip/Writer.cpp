@@ -226,7 +226,8 @@ int zipOpenNewFileInZip(ZipWriter* writer, const DWFString& name, const ZipFileI
                         uint16_t centralExtraSize, const DWFString& comment, int method, int level,
                         const DWFString& password)
 {
-    if (writer == nullptr || (method != kMethodStored && method != kMethodDeflate))
+    if (writer == nullptr || (method != kMethodStored && method != kMethodDeflate) ||
+        (method == kMethodDeflate && (level < Z_DEFAULT_COMPRESSION || level > Z_BEST_COMPRESSION)))
     {
         return kErrParam;
     }
@@ -371,9 +372,15 @@ int zipWriteInFileInZip(ZipWriter* writer, const void* bytes, size_t count)
     {
         return kOk;
     }
-    if (bytes == nullptr || writer->uncompressedSize + count > kMaxSize)
+    if (bytes == nullptr)
     {
-        writer->abandoned = bytes != nullptr;
+        return kErrParam;
+    }
+    if (writer->uncompressedSize + count > kMaxSize)
+    {
+        // The entry cannot be finished in 32-bit fields: give up the archive
+        // rather than write sizes that wrapped.
+        writer->abandoned = true;
         return kErrParam;
     }
     return guarded(writer,

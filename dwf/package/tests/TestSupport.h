@@ -8,6 +8,7 @@
 #include "dwfcore/SystemUUID.h"
 #include "dwfcore/UUID.h"
 
+#include <expat.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -98,6 +99,63 @@ public:
 
 private:
     std::vector<const char*> _items;
+};
+
+//
+// The elements of a document as expat reads them, each with its attribute
+// list in the parser's form, ready for parseAttributeList.
+//
+class ParsedElements
+{
+public:
+    explicit ParsedElements(const std::string& document)
+    {
+        XML_Parser parser = XML_ParserCreate(nullptr);
+        XML_SetUserData(parser, this);
+        XML_SetStartElementHandler(parser,
+                                   [](void* data, const XML_Char* name, const XML_Char** attributes)
+                                   {
+                                       auto* self = static_cast<ParsedElements*>(data);
+                                       Element element;
+                                       element.name = name;
+                                       for (int i = 0; attributes[i]; ++i)
+                                       {
+                                           element.texts.push_back(attributes[i]);
+                                       }
+                                       self->_elements.push_back(std::move(element));
+                                   });
+        const std::string wrapped = "<wrapper>" + document + "</wrapper>";
+        parsed =
+            XML_Parse(parser, wrapped.data(), static_cast<int>(wrapped.size()), 1) == XML_STATUS_OK;
+        XML_ParserFree(parser);
+        if (!_elements.empty())
+        {
+            _elements.erase(_elements.begin()); // the wrapper
+        }
+        for (Element& element : _elements)
+        {
+            for (const std::string& text : element.texts)
+            {
+                element.list.push_back(text.c_str());
+            }
+            element.list.push_back(nullptr);
+        }
+    }
+
+    std::size_t size() const { return _elements.size(); }
+    const std::string& name(std::size_t i) const { return _elements.at(i).name; }
+    const char** attributes(std::size_t i) { return _elements.at(i).list.data(); }
+
+    bool parsed = false;
+
+private:
+    struct Element
+    {
+        std::string name;
+        std::vector<std::string> texts;
+        std::vector<const char*> list;
+    };
+    std::vector<Element> _elements;
 };
 
 //

@@ -9,7 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <map>
+#include <random>
 #include <string>
 
 using namespace DWFToolkit;
@@ -214,6 +219,25 @@ TEST_F(XMLSerializerTest, NextUUIDComesFromTheGivenSource)
     EXPECT_EQ(PackageTest::utf8(withCounted.nextUUID(true)), PackageTest::FixedUUIDs::squashed(0));
     EXPECT_EQ(PackageTest::utf8(withCounted.nextUUID(true)), PackageTest::FixedUUIDs::squashed(1));
     EXPECT_EQ(PackageTest::utf8(counted.next(true)), PackageTest::FixedUUIDs::squashed(2));
+}
+
+TEST(NumberText, ListsMatchPrintfSeventeenDigitsExactly)
+{
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i)
+    {
+        double value;
+        const std::uint64_t bits = random();
+        std::memcpy(&value, &bits, sizeof value);
+        if (i % 2)
+        {
+            value = std::ldexp(double(bits >> 11) / double(1ull << 53), int(bits % 80) - 40);
+        }
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.17g", value);
+        ASSERT_EQ(PackageTest::utf8(DWFFormatNumbers(&value, 1)), expected);
+        ASSERT_EQ(PackageTest::utf8(DWFFormatNumber("%.17g", value)), expected);
+    }
 }
 
 TEST(NumberText, FormatsInTheCLocaleWhateverTheProcessLocale)

@@ -3,6 +3,7 @@
 #include "dwfcore/BufferOutputStream.h"
 #include "dwfcore/Exception.h"
 
+#include <cstring>
 #include <string>
 
 namespace DWFToolkit
@@ -55,68 +56,91 @@ bool isLowSurrogate(char16_t c)
 // so inside character data too). Ordinary text comes out as the five entity
 // references and plain UTF-8.
 //
+// Characters that go out as one byte, unchanged.
+bool isPlain(char16_t c)
+{
+    return c >= 0x20 && c < 0x80 && c != u'<' && c != u'>' && c != u'&' && c != u'"' && c != u'\'';
+}
+
 void appendEscaped(std::string& out, const char16_t* text, std::size_t length)
 {
-    for (std::size_t i = 0; i < length; ++i)
+    std::size_t i = 0;
+    while (i < length)
     {
+        // Most text is plain ASCII: copy such runs in one go.
+        const std::size_t run = i;
+        while (i < length && isPlain(text[i]))
+        {
+            ++i;
+        }
+        if (i > run)
+        {
+            const std::size_t at = out.size();
+            out.resize(at + (i - run));
+            for (std::size_t k = run; k < i; ++k)
+            {
+                out[at + (k - run)] = static_cast<char>(text[k]);
+            }
+            if (i == length)
+            {
+                break;
+            }
+        }
+
         const char16_t c = text[i];
         switch (c)
         {
         case u'<':
             out += "&lt;";
-            continue;
+            break;
         case u'>':
             out += "&gt;";
-            continue;
+            break;
         case u'&':
             out += "&amp;";
-            continue;
+            break;
         case u'"':
             out += "&quot;";
-            continue;
+            break;
         case u'\'':
             out += "&apos;";
-            continue;
+            break;
         // Written literally, a parser would turn these into blanks in an
         // attribute value; references keep them.
         case u'\t':
             out += "&#x9;";
-            continue;
+            break;
         case u'\n':
             out += "&#xA;";
-            continue;
+            break;
         case u'\r':
             out += "&#xD;";
-            continue;
-        default:
             break;
-        }
-        if (c < 0x20 || c == 0xFFFE || c == 0xFFFF)
-        {
-            appendUTF8(out, kReplacement);
-        }
-        else if (isHighSurrogate(c))
-        {
-            if (i + 1 < length && isLowSurrogate(text[i + 1]))
-            {
-                const char32_t pair =
-                    0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
-                appendUTF8(out, pair);
-                ++i;
-            }
-            else
+        default:
+            if (c < 0x20 || c == 0xFFFE || c == 0xFFFF || isLowSurrogate(c))
             {
                 appendUTF8(out, kReplacement);
             }
+            else if (isHighSurrogate(c))
+            {
+                if (i + 1 < length && isLowSurrogate(text[i + 1]))
+                {
+                    appendUTF8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) +
+                                        (char32_t(text[i + 1]) - 0xDC00));
+                    ++i;
+                }
+                else
+                {
+                    appendUTF8(out, kReplacement);
+                }
+            }
+            else
+            {
+                appendUTF8(out, c);
+            }
+            break;
         }
-        else if (isLowSurrogate(c))
-        {
-            appendUTF8(out, kReplacement);
-        }
-        else
-        {
-            appendUTF8(out, c);
-        }
+        ++i;
     }
 }
 
@@ -134,11 +158,8 @@ public:
     {
     }
 
-    void markup(const char* text)
-    {
-        const std::string piece(text);
-        _put(piece);
-    }
+    // Markup pieces are never empty, which the streams would refuse.
+    void markup(const char* text) { write(text, std::strlen(text)); }
 
     void text(const DWFCore::DWFString& text)
     {

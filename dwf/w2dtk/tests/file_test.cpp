@@ -150,11 +150,6 @@ TEST(File_Lifecycle, Open_Failures)
     EXPECT_EQ(missing.open(), WT_Result_Open_Failed);
     EXPECT_EQ(missing.close(), WT_Result_Success);
 
-    WT_File wide;
-    wide.set_filename(u"caf\u00E9.w2d");
-    wide.set_file_mode(WT_File::File_Write);
-    EXPECT_EQ(wide.open(), WT_Result_Usage_Error);
-
     WT_File never;
     EXPECT_EQ(never.close(), WT_Result_Success);
     EXPECT_EQ(never.open(), WT_Result_Open_Failed); // no mode
@@ -169,6 +164,30 @@ TEST(File_Lifecycle, Open_Failures)
         EXPECT_EQ(block.open(), WT_Result_Needs_Version_55);
         EXPECT_EQ(block.close(), WT_Result_Success);
     }
+}
+
+TEST(File_Lifecycle, Names_Beyond_ASCII_Open_As_UTF8)
+{
+    Temp_Folder folder;
+    ASSERT_TRUE(folder.ok());
+    std::string const utf8 = folder.file("caf\xC3\xA9 \xF0\x9F\x98\x80.w2d");
+    std::u16string wide;
+    for (char c : folder.file(""))
+        wide.push_back(char16_t(c));
+    wide += u"caf\u00E9 \U0001F600.w2d";
+    WT_File file;
+    file.set_filename(wide.c_str());
+    file.set_file_mode(WT_File::File_Write);
+    ASSERT_EQ(file.open(), WT_Result_Success);
+    ASSERT_EQ(file.close(), WT_Result_Success);
+    EXPECT_EQ(slurp(utf8), "(W2D V06.00)(EndOfDWF)\r\n");
+
+    WT_File reader;
+    reader.set_filename(utf8.c_str());
+    EXPECT_TRUE(reader.filename() == file.filename());
+    reader.set_file_mode(WT_File::File_Read);
+    ASSERT_EQ(reader.open(), WT_Result_Success);
+    EXPECT_EQ(read_stream(reader), WT_Result_End_Of_Stream);
 }
 
 TEST(File_Lifecycle, Target_Version_Selects_The_Header)

@@ -70,6 +70,20 @@ TEST(WT_String_Text, Encodings)
     EXPECT_EQ(std::u16string(from_stream.unicode()), u"caf\u00E9");
 }
 
+TEST(WT_String_Text, UTF8)
+{
+    WT_String s = WT_String::from_utf8("a\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(std::u16string(s.unicode()), u"a\u00E9\U0001F600");
+    EXPECT_EQ(s.utf8(), "a\xC3\xA9\xF0\x9F\x98\x80");
+    // Truncated, overlong and surrogate sequences become U+FFFD, never an over-read.
+    EXPECT_EQ(std::u16string(WT_String::from_utf8("x\xE2\x82").unicode()), u"x\uFFFD");
+    EXPECT_EQ(std::u16string(WT_String::from_utf8("\xC0\xAF").unicode()), u"\uFFFD");
+    EXPECT_EQ(std::u16string(WT_String::from_utf8("\xED\xA0\x80").unicode()), u"\uFFFD");
+    char16_t const lone[] = {0xD800, u'a', 0};
+    EXPECT_EQ(WT_String(lone).utf8(), "\xEF\xBF\xBD"
+                                      "a");
+}
+
 TEST(WT_String_Text, Comparison)
 {
     EXPECT_FALSE(WT_String("ABC").equals(WT_String("abc"), true));
