@@ -25,12 +25,11 @@ WT_Result WT_Compression_Marker::skip_operand(const WT_Opcode& opcode, WT_File& 
 WT_Result WT_Compression_Marker::serialize(WT_File& file)
 {
     WT_CHECK(begin_serialize(file));
-    std::uint16_t number = m_number;
-    if (number == 0)
-        number = file.target_version() < Zlib_Version ? LZ_Number : Zlib_Number;
-    WT_CHECK(file.write("{"));
-    WT_CHECK(file.write_u32(0));
-    return file.write_u16(number);
+    if (m_number == 0)
+        m_number = number_for_version(file.target_version());
+    std::uint8_t const frame[7] = {
+        '{', 0, 0, 0, 0, std::uint8_t(m_number & 0xFF), std::uint8_t(m_number >> 8)};
+    return file.write_raw(sizeof frame, frame);
 }
 
 WT_Result WT_Compression_Marker::default_process(WT_File& file)

@@ -6,7 +6,8 @@
 
 // "{", a size of 0 and the coder's number: everything after it up to the "}"
 // that ends the section is compressed. Number 17 announces deflate, 16 (and the
-// old 291) the toolkit's LZ coder.
+// old 291) the toolkit's LZ coder. Written past the compressor, since the data
+// behind it is compressed.
 class WT_Compression_Marker : public WT_Object
 {
 public:
@@ -17,7 +18,15 @@ public:
     static constexpr int Zlib_Version = 39;
 
     // Number 0 takes the coder of the file's target version when written.
-    explicit WT_Compression_Marker(std::uint16_t number = 0) : m_number(number) {}
+    WT_Compression_Marker() = default;
+    explicit WT_Compression_Marker(std::uint16_t number) : m_number(number) {}
+
+    std::uint16_t number() const { return m_number; }
+    // The number a file of this target version writes.
+    static std::uint16_t number_for_version(int target_version)
+    {
+        return target_version < Zlib_Version ? LZ_Number : Zlib_Number;
+    }
 
     WT_Type object_type() const override { return Compression; }
     WT_ID object_id() const override { return Compression_Marker_ID; }
@@ -30,8 +39,6 @@ public:
     // Records the number in the file: the next read decompresses.
     WT_Result default_process(WT_File& file) override;
 
-    std::uint16_t number() const { return m_number; }
-
 private:
-    std::uint16_t m_number;
+    std::uint16_t m_number = 0;
 };
