@@ -621,3 +621,159 @@ TEST(Compressed_Streams, Damaged_Input_Ends_In_An_Error_Never_A_Crash_Or_Hang)
         ASSERT_NE(s.end, Stalled) << "round " << round;
     }
 }
+
+namespace
+{
+// Plain streams from the seeds of the W2D fuzz targets, which use the opcodes
+// of every family: the reader's seeds carry one leading byte, the compressed
+// target's plain seeds two (the first one 0).
+std::vector<std::string> seed_streams(const char* target, std::size_t prefix)
+{
+    std::vector<std::string> seeds;
+    std::string const folder = std::string(QUILLCAST_SOURCE_DIR) + "/fuzz/" + target + "/corpus/";
+    std::unique_ptr<FILE, int (*)(FILE*)> list(
+        popen(("ls " + folder + " 2>/dev/null").c_str(), "r"), pclose);
+    char name[512];
+    while (list && std::fgets(name, sizeof name, list.get()))
+    {
+        std::string path = folder + name;
+        path.pop_back(); // the newline
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream content;
+        content << in.rdbuf();
+        std::string const seed = content.str();
+        bool const marked = seed.find(Zlib_Marker) != std::string::npos ||
+                            seed.find(LZ_Marker) != std::string::npos;
+        if (seed.size() > prefix && !marked && (prefix < 2 || seed[0] == 0))
+            seeds.push_back(seed.substr(prefix));
+    }
+    return seeds;
+}
+
+int version_of(const std::string& stream)
+{
+    if (stream.size() < 12 || (stream.compare(0, 6, "(W2D V") && stream.compare(0, 6, "(DWF V")))
+        return -1;
+    return std::atoi(stream.substr(6, 2).c_str()) * 100 + std::atoi(stream.substr(9, 2).c_str());
+}
+
+// The same stream with everything between header and end object written
+// through the coder of its version.
+std::string recompress(const std::string& stream, int version)
+{
+    std::size_t const end = stream.rfind("(EndOfDWF)");
+    std::string body = stream.substr(12, end - 12);
+    if (body.size() >= 2 && body.compare(body.size() - 2, 2, "\r\n") == 0)
+        body.resize(body.size() - 2); // the end object writes its own
+    Memory_Stream out;
+    WT_File file;
+    out.install(file);
+    file.set_target_version(version);
+    file.set_file_mode(WT_File::File_Write);
+    EXPECT_EQ(file.open(), WT_Result_Success);
+    file.set_allow_binary_data(false);
+    file.set_allow_data_compression(true);
+    EXPECT_EQ(file.write(body.size(), body.data()), WT_Result_Success);
+    EXPECT_EQ(file.close(), WT_Result_Success);
+    return stream.substr(0, 12) + out.written().substr(12);
+}
+
+// Kinds of the objects read, markers left out; empty unless the stream is read
+// to its end object.
+std::vector<int> objects_of(const std::string& input, std::size_t hi)
+{
+    std::vector<int> seen;
+    Memory_Stream stream(input);
+    WT_File file;
+    open_for_reading(file, stream, 1, hi);
+    EXPECT_EQ(file.open(), WT_Result_Success);
+    WT_Result const end = read_stream(file,
+                                      [&seen](WT_Object& o)
+                                      {
+                                          if (o.object_id() != WT_Object::Compression_Marker_ID)
+                                              seen.push_back(o.object_id());
+                                      });
+    file.close();
+    return end == WT_Result_End_Of_Stream ? seen : std::vector<int>();
+}
+
+// Unprocessed fills leave the rendition's fill off, so a reader that processes
+// nothing meets the unfilled forms of filled drawables.
+std::vector<int> unfilled(std::vector<int> kinds)
+{
+    for (int& kind : kinds)
+        if (kind == WT_Object::Polygon_ID)
+            kind = WT_Object::Polyline_ID;
+        else if (kind == WT_Object::Filled_Ellipse_ID)
+            kind = WT_Object::Outline_Ellipse_ID;
+    return kinds;
+}
+
+// The kinds met by a reader that materializes nothing, so that every object
+// is passed over by its own skip; markers left out.
+std::vector<int> skipped_objects_of(const std::string& input)
+{
+    std::vector<int> seen;
+    Memory_Stream stream(input);
+    WT_File file;
+    open_for_reading(file, stream, 1, 5);
+    EXPECT_EQ(file.open(), WT_Result_Success);
+    for (long step = 0; step < long(input.size()) * 100 + 1000; ++step)
+    {
+        WT_Result const result = file.get_next_object();
+        if (result == WT_Result_Waiting_For_Data)
+            continue;
+        if (result != WT_Result_Success)
+        {
+            ADD_FAILURE() << "skipping stopped with " << result << " after kinds "
+                          << ::testing::PrintToString(seen);
+            break;
+        }
+        int const id = file.object()->object_id();
+        if (id != WT_Object::Compression_Marker_ID)
+            seen.push_back(id);
+        if (id == WT_Object::End_Of_DWF_ID)
+            break;
+    }
+    file.close();
+    return seen;
+}
+} // namespace
+
+TEST(Compressed_Streams, Every_Family_Reads_The_Same_Behind_A_Decompressor)
+{
+    std::vector<std::string> seeds = seed_streams("w2d_reader", 1);
+    for (std::string& seed : seed_streams("w2d_compressed", 2))
+        seeds.push_back(std::move(seed));
+    int used = 0;
+    for (const std::string& seed : seeds)
+    {
+        int const version = version_of(seed);
+        if (version < 0 || seed.rfind("(EndOfDWF)") == std::string::npos)
+            continue;
+        // Seeds that are damaged on purpose have no plain reading to compare with.
+        auto const plain = objects_of(seed, 64);
+        if (plain.empty())
+            continue;
+        std::string const packed = recompress(seed, version);
+        ++used;
+        for (std::size_t hi : {1, 64})
+            EXPECT_EQ(objects_of(packed, hi), plain) << "seed of version " << version;
+        // A reader that materializes nothing stays in step in both forms.
+        EXPECT_EQ(unfilled(skipped_objects_of(seed)), unfilled(plain));
+        EXPECT_EQ(unfilled(skipped_objects_of(packed)), unfilled(plain));
+        // Truncated anywhere before the end object, the compressed form fails cleanly.
+        for (std::size_t cut = 12; cut + 14 < packed.size(); cut += 1 + cut / 16)
+        {
+            Memory_Stream stream(packed.substr(0, cut));
+            WT_File file;
+            open_for_reading(file, stream, 1, 1 + cut % 7);
+            ASSERT_EQ(file.open(), WT_Result_Success);
+            WT_Result const r = read_stream(file, {}, long(packed.size()) * 200 + 1000);
+            EXPECT_NE(r, Stalled);
+            EXPECT_NE(r, WT_Result_End_Of_Stream) << "cut " << cut;
+        }
+    }
+    if (used == 0)
+        GTEST_SKIP() << "no plain W2D seeds under fuzz/";
+}
