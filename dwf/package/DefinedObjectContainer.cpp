@@ -2,7 +2,6 @@
 
 #include "dwf/package/writer/XMLSerializer.h"
 
-
 namespace DWFToolkit
 {
 

@@ -80,8 +80,7 @@ private:
     class _Serializer : public DWFXMLSerializable
     {
     public:
-        explicit _Serializer(DWFDefinedObjectInstanceContainer& container)
-            : _container(container)
+        explicit _Serializer(DWFDefinedObjectInstanceContainer& container) : _container(container)
         {
         }
         void serializeXML(DWFXMLSerializer& serializer, unsigned int flags) override;

@@ -17,8 +17,8 @@ const unsigned int kPrefixes =
 
 } // namespace
 
-DWFEModelSectionDescriptorReader::DWFEModelSectionDescriptorReader(
-    DWFPackageReader* packageReader, std::uint32_t provideMask)
+DWFEModelSectionDescriptorReader::DWFEModelSectionDescriptorReader(DWFPackageReader* packageReader,
+                                                                   std::uint32_t provideMask)
     : DWFSectionDescriptorReader(packageReader, 0xFF, provideMask,
                                  Bits{"Space", kPrefixes, eProvideProperties, eProvideResources,
                                       eProvideResource, eProvideFontResource,

@@ -44,8 +44,7 @@ public:
 
 protected:
     void _provideAttributes(const char** attributes) override;
-    void _startElement(const char* localName, const char** attributes,
-                       unsigned int depth) override;
+    void _startElement(const char* localName, const char** attributes, unsigned int depth) override;
 
 private:
     DWFEModelSectionDescriptorReader* _typedFilter() const noexcept

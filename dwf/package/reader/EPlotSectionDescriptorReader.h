@@ -49,8 +49,7 @@ public:
 
 protected:
     void _provideAttributes(const char** attributes) override;
-    void _startElement(const char* localName, const char** attributes,
-                       unsigned int depth) override;
+    void _startElement(const char* localName, const char** attributes, unsigned int depth) override;
 
 private:
     DWFEPlotSectionDescriptorReader* _typedFilter() const noexcept

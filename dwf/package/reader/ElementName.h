@@ -29,7 +29,9 @@ inline const char* Local(const char* name, unsigned int allowed) noexcept
         unsigned int bit;
         const char* text;
         std::size_t length;
-    } prefixes[] = {{eDWF, "dwf:", 4}, {eCommon, "eCommon:", 8}, {eEPlot, "ePlot:", 6},
+    } prefixes[] = {{eDWF, "dwf:", 4},
+                    {eCommon, "eCommon:", 8},
+                    {eEPlot, "ePlot:", 6},
                     {eEModel, "eModel:", 7}};
     if (name == nullptr)
     {

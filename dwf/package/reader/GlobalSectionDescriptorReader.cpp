@@ -19,8 +19,8 @@ const unsigned int kPrefixes = DWFElementName::eDWF | DWFElementName::eCommon |
 
 } // namespace
 
-DWFGlobalSectionDescriptorReader::DWFGlobalSectionDescriptorReader(
-    DWFPackageReader* packageReader, std::uint32_t provideMask)
+DWFGlobalSectionDescriptorReader::DWFGlobalSectionDescriptorReader(DWFPackageReader* packageReader,
+                                                                   std::uint32_t provideMask)
     : DWFSectionDescriptorReader(packageReader, 0xFF, provideMask,
                                  Bits{"Global", kPrefixes, eProvideProperties, eProvideResources,
                                       eProvideResource, eProvideFontResource,

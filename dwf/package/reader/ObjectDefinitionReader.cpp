@@ -60,9 +60,9 @@ void DWFObjectDefinitionReader::notifyStartElement(const char* name, const char*
     const char* local = DWFElementName::Local(name, kPrefixes);
     // The object or instance whose properties are being read, if any.
     DWFDefinedObject* const current =
-        _kind == eObjects ? _object.get()
-                          : (_kind == eInstances ? static_cast<DWFDefinedObject*>(_instance.get())
-                                                 : nullptr);
+        _kind == eObjects
+            ? _object.get()
+            : (_kind == eInstances ? static_cast<DWFDefinedObject*>(_instance.get()) : nullptr);
     switch (depth)
     {
     case 0:

@@ -16,13 +16,13 @@ DWFSectionDescriptorReader::DWFSectionDescriptorReader(DWFPackageReader* package
                                                        unsigned char rootFlags)
     : _inUse(&_ownBuilder), _packageReader(packageReader), _rootFlags(rootFlags)
 {
-    _bits.prefixes = DWFElementName::eDWF | DWFElementName::eCommon |
-                     DWFElementName::eEPlot | DWFElementName::eEModel;
+    _bits.prefixes = DWFElementName::eDWF | DWFElementName::eCommon | DWFElementName::eEPlot |
+                     DWFElementName::eEModel;
 }
 
 DWFSectionDescriptorReader::DWFSectionDescriptorReader(DWFPackageReader* packageReader,
-                                                       unsigned char rootFlags,
-                                                       std::uint32_t mask, const Bits& bits)
+                                                       unsigned char rootFlags, std::uint32_t mask,
+                                                       const Bits& bits)
     : _mask(mask), _bits(bits), _inUse(&_ownBuilder), _packageReader(packageReader),
       _rootFlags(rootFlags)
 {
@@ -99,8 +99,9 @@ void DWFSectionDescriptorReader::notifyStartElement(const char* name, const char
     {
         if (depth == 2 && Is(local, "Property"))
         {
-            provideProperty(_filter() ? _filter()->provideProperty(_builder().buildProperty(attributes))
-                                      : _builder().buildProperty(attributes));
+            provideProperty(_filter()
+                                ? _filter()->provideProperty(_builder().buildProperty(attributes))
+                                : _builder().buildProperty(attributes));
         }
         return;
     }

@@ -5,7 +5,9 @@
 
 #include <expat.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -101,7 +103,7 @@ void XMLCALL onCharacters(void* data, const XML_Char* text, int length)
 
 void DWFParseXMLDocument(DWFCore::DWFInputStream& stream, DWFXMLCallback& callback)
 {
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kWorkBufferBytes]);
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kWorkBufferBytes + 2]);
     if (!buffer)
     {
         DWFCORE_THROW(DWFMemoryException, u"Failed to allocate work buffer", kParseFunction);
@@ -134,28 +136,17 @@ void DWFParseXMLDocument(DWFCore::DWFInputStream& stream, DWFXMLCallback& callba
     {
         filter->chainInputStream(&stream, false);
     }
-    DWFCore::DWFInputStream& source = filter ? static_cast<DWFCore::DWFInputStream&>(*filter) : stream;
+    DWFCore::DWFInputStream& source =
+        filter ? static_cast<DWFCore::DWFInputStream&>(*filter) : stream;
 
-    bool anyBytes = false;
-    while (source.available() > 0)
+    // The last two bytes of what was read stay back until the next read, so
+    // that a terminating zero can be recognised at the true end of the stream.
+    bool fed = false;
+    const auto feed = [&](const char* bytes, std::size_t count)
     {
-        std::size_t bytes = source.read(buffer.get(), kWorkBufferBytes);
-        if (bytes == 0)
-        {
-            break;
-        }
-        if (bytes > kWorkBufferBytes)
-        {
-            DWFCORE_THROW(DWFIOException, u"Stream read more bytes than asked", kParseFunction);
-        }
-        // A producer that zero-terminates its text leaves one zero byte at the end.
-        if (source.available() == 0 && buffer[bytes - 1] == '\0')
-        {
-            --bytes;
-        }
-        anyBytes = anyBytes || bytes > 0;
+        fed = true;
         const XML_Status status =
-            XML_Parse(parser.get(), buffer.get(), static_cast<int>(bytes), XML_FALSE);
+            XML_Parse(parser.get(), bytes, static_cast<int>(count), XML_FALSE);
         if (context.failure)
         {
             std::rethrow_exception(context.failure);
@@ -164,8 +155,58 @@ void DWFParseXMLDocument(DWFCore::DWFInputStream& stream, DWFXMLCallback& callba
         {
             throwParserError(parser.get());
         }
+    };
+    char* const data = buffer.get();
+    std::size_t held = 0;
+    std::uint64_t total = 0;
+    unsigned char first[2] = {0xFF, 0xFF};
+    while (source.available() > 0)
+    {
+        const std::size_t bytes = source.read(data + held, kWorkBufferBytes);
+        if (bytes == 0)
+        {
+            break;
+        }
+        if (bytes > kWorkBufferBytes)
+        {
+            DWFCORE_THROW(DWFIOException, u"Stream read more bytes than asked", kParseFunction);
+        }
+        for (std::size_t i = 0; i < bytes && total + i < 2; ++i)
+        {
+            first[total + i] = static_cast<unsigned char>(data[held + i]);
+        }
+        total += bytes;
+        const std::size_t count = held + bytes;
+        held = count < 2 ? count : 2;
+        if (count > held)
+        {
+            feed(data, count - held);
+            std::memmove(data, data + count - held, held);
+        }
     }
-    if (!anyBytes)
+    if (total == 0)
+    {
+        return;
+    }
+    // A producer that zero-terminates its text leaves one zero byte (one zero
+    // code unit in UTF-16, recognised by its byte order mark or by a zero in
+    // its first character) at the end.
+    const bool wide =
+        total >= 2 && ((first[0] == 0xFF && first[1] == 0xFE) ||
+                       (first[0] == 0xFE && first[1] == 0xFF) || first[0] == 0 || first[1] == 0);
+    if (!wide && held > 0 && data[held - 1] == '\0')
+    {
+        --held;
+    }
+    else if (wide && total % 2 == 0 && held == 2 && data[0] == '\0' && data[1] == '\0')
+    {
+        held = 0;
+    }
+    if (held > 0)
+    {
+        feed(data, held);
+    }
+    if (!fed)
     {
         return;
     }
