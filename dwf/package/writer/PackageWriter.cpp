@@ -482,8 +482,9 @@ void DWFPackageWriter::write(const DWFCore::DWFString& sourceProductVendor,
     _checkEntryNames();
 
     PendingPackageFile pending(_target.nativePath());
-    const unsigned short majorVersion = _extension ? _extension->major() : 6;
-    const unsigned short minorVersion = _extension ? _extension->minor() : 0;
+    // Parenthesised names: glibc may define function-like macros major and minor.
+    const unsigned short majorVersion = _extension ? (_extension->major)() : 6;
+    const unsigned short minorVersion = _extension ? (_extension->minor)() : 0;
     _packageDescriptor.reset(new (std::nothrow) DWFPackageFileDescriptor(
         DWFCore::DWFFile(pending.path().c_str()), compressionLevel, majorVersion, minorVersion));
     if (!_packageDescriptor)
