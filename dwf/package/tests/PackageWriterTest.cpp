@@ -2,6 +2,10 @@
 // read back, the entry order and naming rules, and failures that must leave
 // the target alone.
 
+// First: it defines function-like macros named like the extension's version
+// operations, which the extension's header must survive.
+#include <sys/sysmacros.h>
+
 #include "TestSupport.h"
 
 #include "dwf/package/BytesInputStream.h"
@@ -467,6 +471,9 @@ TEST(DWFPackageWriter, EncryptedModelPackageCarriesTheTypeEntry)
 
     const std::string bytes = readFile(target);
     EXPECT_EQ(bytes.substr(0, 12), "(DWF V06.01)");
+    DWFPackageVersionTypeInfoExtension typeInfo(u"t");
+    EXPECT_EQ(typeInfo.major(), 6);
+    EXPECT_EQ(typeInfo.minor(), 1);
     std::vector<std::string> expected{"75E513A9-6C41-4C91-BAA6-81E593FAAC10.TYPEINFO",
                                       "manifest.xml"};
     for (const std::string& name : sectionEntries(*model))
