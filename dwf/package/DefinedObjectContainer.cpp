@@ -54,8 +54,9 @@ void DWFDefinedObjectContainer::_Serializer::serializeXML(DWFXMLSerializer& seri
         if (object.id().chars() == 0)
         {
             object.setID(serializer.nextUUID(true));
-            _container._byID[object.id()] = &object;
         }
+        // Ids given while writing (here or as another object's child) become findable.
+        _container._byID.emplace(object.id(), &object);
         object.serializeXML(serializer, flags);
     }
     serializer.endElement();

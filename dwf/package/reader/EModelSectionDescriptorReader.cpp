@@ -41,11 +41,11 @@ void DWFEModelSectionDescriptorReader::_provideAttributes(const char** attribute
         const char* value = attributes[i + 1];
         if ((_mask & eProvideName) && Is(name, "name") && once.first(0))
         {
-            _provide(DWFCore::DWFString(value));
+            _forwardName(DWFCore::DWFString(value));
         }
         else if ((_mask & eProvideVersion) && Is(name, "version") && once.first(1))
         {
-            _provideVersion(DWFCore::DWFString::ParseDouble(value));
+            _forwardVersion(DWFCore::DWFString::ParseDouble(value));
         }
         else if ((_mask & eProvidePlotOrder) && Is(name, "plotOrder") && once.first(2))
         {

@@ -7,6 +7,7 @@
 #include "dwf/package/Resource.h"
 #include "dwf/package/Source.h"
 #include "dwf/package/reader/ElementName.h"
+#include "dwf/package/reader/PackageReader.h"
 
 namespace DWFToolkit
 {
@@ -72,21 +73,24 @@ void DWFManifestReader::notifyStartElement(const char* name, const char** attrib
         break;
     case 1:
         _mode = 0;
-        for (unsigned char bit :
-             {eProvideProperties, eProvideInterfaces, eProvideSections, eProvideDependencies})
         {
-            static const char* const names[] = {"Properties", "Interfaces", "Sections",
-                                                "Dependencies"};
-            const char* expected = names[bit == eProvideProperties   ? 0
-                                         : bit == eProvideInterfaces ? 1
-                                         : bit == eProvideSections   ? 2
-                                                                     : 3];
-            if ((_mask & bit) && Is(local, expected))
+            static const struct
             {
-                _mode = bit;
+                unsigned char bit;
+                const char* name;
+            } lists[] = {{eProvideProperties, "Properties"},
+                         {eProvideInterfaces, "Interfaces"},
+                         {eProvideSections, "Sections"},
+                         {eProvideDependencies, "Dependencies"}};
+            for (const auto& list : lists)
+            {
+                if ((_mask & list.bit) && Is(local, list.name))
+                {
+                    _mode = list.bit;
+                }
             }
+            break;
         }
-        break;
     case 2:
         // A malformed document may open a second item before the first was provided.
         _discardCurrent();
@@ -234,9 +238,17 @@ DWFSection* DWFManifestReader::provideSection(DWFSection* section)
     return nullptr;
 }
 
-DWFSection* DWFManifestReader::_buildSection(const char**)
+DWFSection* DWFManifestReader::_buildSection(const char** attributes)
 {
-    return nullptr;
+    if (_packageReader)
+    {
+        return _packageReader->getSectionBuilder().buildSection(attributes, _packageReader);
+    }
+    if (!_localSectionBuilder)
+    {
+        _localSectionBuilder.reset(new DWFSectionBuilder);
+    }
+    return _localSectionBuilder->buildSection(attributes, nullptr);
 }
 
 void DWFManifestReader::_setSectionSource(DWFSection&, const DWFSource&) {}

@@ -2,6 +2,7 @@
 #define DWFPACKAGE_READER_MANIFESTREADER_H
 
 #include "dwf/package/XMLElementBuilder.h"
+#include "dwf/package/reader/SectionBuilder.h"
 #include "dwf/package/reader/XMLCallback.h"
 #include "dwfcore/String.h"
 
@@ -29,9 +30,11 @@ class DWFSource;
 // a class that stores what it is given returns it. A provide filter sees
 // every value first.
 //
-// Sections are opaque to this reader: they are made, completed and freed
-// through the _build/_set/_add/_discard operations, which the section model
-// supplies. Without it "Section" elements and everything in them are skipped.
+// Sections are opaque to this reader. They are made by the section builder
+// of the package reader (or the reader's own builder, without a package
+// reader), and completed and freed through the _set/_add/_discard
+// operations, which the section model supplies together with its factories.
+// A "Section" element that no factory makes is skipped with all it holds.
 //
 class DWFManifestReader : public DWFXMLCallback
 {
@@ -73,7 +76,7 @@ public:
     virtual DWFSection* provideSection(DWFSection* section);
 
 protected:
-    // A new section for a manifest "Section" element, or null to skip it.
+    // A new section for a manifest "Section" element (from the section builder), or null.
     virtual DWFSection* _buildSection(const char** attributes);
     // Copies the section's "Source" into it.
     virtual void _setSectionSource(DWFSection& section, const DWFSource& source);
@@ -98,6 +101,7 @@ private:
     std::unique_ptr<DWFInterface> _interface;
     std::unique_ptr<DWFDependency> _dependency;
     DWFSection* _section = nullptr;
+    std::unique_ptr<DWFSectionBuilder> _localSectionBuilder;
 };
 
 } // namespace DWFToolkit

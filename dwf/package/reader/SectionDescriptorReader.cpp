@@ -99,9 +99,8 @@ void DWFSectionDescriptorReader::notifyStartElement(const char* name, const char
     {
         if (depth == 2 && Is(local, "Property"))
         {
-            provideProperty(_filter()
-                                ? _filter()->provideProperty(_builder().buildProperty(attributes))
-                                : _builder().buildProperty(attributes));
+            DWFProperty* property = _builder().buildProperty(attributes);
+            provideProperty(_filter() ? _filter()->provideProperty(property) : property);
         }
         return;
     }
@@ -223,12 +222,12 @@ void DWFSectionDescriptorReader::_endResource()
     }
 }
 
-DWFCore::DWFString DWFSectionDescriptorReader::_provide(const DWFCore::DWFString& name)
+DWFCore::DWFString DWFSectionDescriptorReader::_forwardName(const DWFCore::DWFString& name)
 {
     return provideName(_provideFilter ? _provideFilter->provideName(name) : name);
 }
 
-double DWFSectionDescriptorReader::_provideVersion(double version)
+double DWFSectionDescriptorReader::_forwardVersion(double version)
 {
     return provideVersion(_provideFilter ? _provideFilter->provideVersion(version) : version);
 }

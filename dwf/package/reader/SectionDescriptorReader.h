@@ -91,8 +91,8 @@ protected:
     virtual void _endElement(const char* localName, unsigned int depth);
 
     // Forwarders through the provide filter.
-    DWFCore::DWFString _provide(const DWFCore::DWFString& name);
-    double _provideVersion(double version);
+    DWFCore::DWFString _forwardName(const DWFCore::DWFString& name);
+    double _forwardVersion(double version);
 
     DWFXMLElementBuilder& _builder() noexcept { return *_inUse; }
     void _setProvideFilter(DWFSectionDescriptorReader* filter) noexcept { _provideFilter = filter; }

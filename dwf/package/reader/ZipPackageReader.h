@@ -43,7 +43,8 @@ public:
     //
     // The inflated entry, or null when the archive has no entry of that
     // name. A damaged entry, a wrong password or an entry over the maximum
-    // size throws DWFIOException.
+    // size throws DWFIOException. Every request inflates anew; nothing is
+    // cached whatever `cache` says.
     //
     DWFCore::DWFInputStream* getInputStream(const DWFCore::DWFString& href, bool cache) override;
 

@@ -4,6 +4,8 @@
 #include "dwf/package/GraphicResource.h"
 #include "dwf/package/ImageResource.h"
 #include "dwf/package/Interface.h"
+#include "dwf/package/ObjectDefinition.h"
+#include "dwf/package/ObjectDefinitionResource.h"
 #include "dwf/package/Paper.h"
 #include "dwf/package/Property.h"
 #include "dwf/package/Resource.h"
@@ -13,8 +15,10 @@
 #include "dwf/package/reader/EPlotSectionDescriptorReader.h"
 #include "dwf/package/reader/GlobalSectionDescriptorReader.h"
 #include "dwf/package/reader/ManifestReader.h"
+#include "dwf/package/reader/ZipPackageReader.h"
 #include "dwf/package/utility/ResourceContainer.h"
 #include "dwf/package/writer/XMLSerializer.h"
+#include "dwfcore/zip/Writer.h"
 
 #include "ReaderTestSupport.h"
 #include "TestSupport.h"
@@ -23,6 +27,7 @@
 
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace DWFToolkit;
@@ -506,6 +511,40 @@ struct FakeSection
     std::vector<std::unique_ptr<DWFResource>> resources;
 };
 
+class FakeFactory : public DWFSectionFactory
+{
+public:
+    using DWFSectionFactory::DWFSectionFactory;
+    DWFSection* build(const DWFString& type, const DWFString& name, const DWFString& title,
+                      DWFPackageReader*) override
+    {
+        auto* fake = new FakeSection;
+        fake->type = "plain " + utf8(type);
+        fake->name = utf8(name);
+        fake->title = utf8(title);
+        return reinterpret_cast<DWFSection*>(fake);
+    }
+    DWFSection* build(const DWFString& name, const DWFString& title,
+                      DWFPackageReader* reader) override
+    {
+        DWFSection* section = build(type(), name, title, reader);
+        reinterpret_cast<FakeSection*>(section)->type = utf8(type());
+        return section;
+    }
+};
+
+// A package whose section builder knows one section type, and makes others plain.
+class FakePackage : public PackageTest::MemoryPackageReader
+{
+public:
+    FakePackage() : plain(u"")
+    {
+        getSectionBuilder().addFactory(new FakeFactory(u"com.example.ePlot"));
+        getSectionBuilder().setPlainFactory(&plain);
+    }
+    FakeFactory plain;
+};
+
 class ManifestCollector : public DWFManifestReader
 {
 public:
@@ -551,25 +590,8 @@ public:
     std::vector<std::string> log;
     std::vector<std::unique_ptr<DWFInterface>> interfaces;
     std::vector<std::unique_ptr<FakeSection>> sections;
-    bool withSections = true;
 
 protected:
-    DWFSection* _buildSection(const char** attributes) override
-    {
-        if (!withSections)
-        {
-            return nullptr;
-        }
-        auto* fake = new FakeSection;
-        for (int i = 0; attributes[i]; i += 2)
-        {
-            const std::string name = attributes[i];
-            (name == "name"   ? fake->name
-             : name == "type" ? fake->type
-                              : fake->title) = attributes[i + 1];
-        }
-        return reinterpret_cast<DWFSection*>(fake);
-    }
     void _setSectionSource(DWFSection& section, const DWFSource& source) override
     {
         reinterpret_cast<FakeSection&>(section).source.reset(new DWFSource(source));
@@ -629,7 +651,8 @@ TEST(DWFManifestReader, ReadsBackInterfacesPropertiesDependenciesAndSections)
 {
     DWFResourceContainer toc;
     const std::string text = manifestText(toc);
-    ManifestCollector reader;
+    FakePackage package;
+    ManifestCollector reader(&package);
     parse(text, reader);
     EXPECT_EQ(reader.log, (std::vector<std::string>{"version=6.000000", "objectId=MANIFEST-1",
                                                     "interface ePlot", "interface eModel",
@@ -675,14 +698,14 @@ TEST(DWFManifestReader, ElementsWithoutTheirOwnerAreIgnored)
         "<Properties><Property name=\"p\"><Property name=\"inner\"/></Property></Properties>"
         "<Interfaces><Property name=\"wrong list\"/></Interfaces></Manifest>";
     {
-        // Without the section model sections and all in them are skipped.
+        // Sections no factory makes are skipped with all they hold.
         ManifestCollector reader;
-        reader.withSections = false;
         parse(misplaced, reader);
         EXPECT_EQ(reader.log, (std::vector<std::string>{"property p||||"}));
     }
     {
-        ManifestCollector reader;
+        FakePackage package;
+        ManifestCollector reader(&package);
         parse(misplaced, reader);
         // Only what stands inside the section reaches it.
         ASSERT_EQ(reader.sections.size(), 1u);
@@ -696,6 +719,38 @@ TEST(DWFManifestReader, ElementsWithoutTheirOwnerAreIgnored)
         DWFManifestReader reader;
         parse(manifestText(toc), reader);
     }
+}
+
+TEST(DWFSectionBuilder, FactoriesByTypeAndThePlainFallback)
+{
+    DWFSectionBuilder builder;
+    EXPECT_THROW(builder.addFactory(nullptr), DWFCore::DWFInvalidArgumentException);
+    auto* first = new FakeFactory(u"t");
+    EXPECT_EQ(builder.addFactory(first), nullptr);
+    EXPECT_EQ(builder.addFactory(first), nullptr);
+    std::unique_ptr<DWFSectionFactory> replaced(builder.addFactory(new FakeFactory(u"t")));
+    EXPECT_EQ(replaced.get(), first);
+
+    const auto build = [&](std::initializer_list<const char*> attributes)
+    {
+        std::unique_ptr<FakeSection> section(
+            reinterpret_cast<FakeSection*>(builder.buildSection(Attributes(attributes), nullptr)));
+        return section ? section->type + "/" + section->name + "/" + section->title
+                       : std::string("none");
+    };
+    EXPECT_EQ(build({"dwf:type", "t", "name", "n", "title", "T", "name", "later"}), "t/n/T");
+    // Only "dwf:" is taken off attribute names.
+    EXPECT_EQ(build({"type", "t", "ePlot:name", "n"}), "t//");
+    EXPECT_EQ(build({"type", "other", "name", "n"}), "none");
+    FakeFactory plain(u"");
+    builder.setPlainFactory(&plain);
+    EXPECT_EQ(build({"type", "other", "name", "n"}), "plain other/n/");
+
+    // A manifest reader without a package reader has a builder of its own, with no factory.
+    ManifestCollector reader;
+    DWFResourceContainer toc;
+    parse(manifestText(toc), reader);
+    EXPECT_TRUE(reader.sections.empty());
 }
 
 TEST(DWFParseXMLDocument, EndOfDocumentIsChecked)
@@ -834,7 +889,8 @@ TEST(PackageReaders, HostileDocumentsFailCleanly)
     const std::string manifest = manifestText(toc);
     const auto readManifest = [](const std::string& text)
     {
-        ManifestCollector reader;
+        FakePackage package;
+        ManifestCollector reader(&package);
         parse(text, reader);
     };
     PackageTest::expectTruncationsFail(manifest, readManifest);
@@ -852,6 +908,21 @@ TEST(PackageReaders, HostileDocumentsFailCleanly)
     ASSERT_EQ(reader.papers.size(), 1u);
     ASSERT_EQ(reader.resources.size(), 2u);
     EXPECT_EQ(reader.resources[1]->size(), INT32_MIN);
+
+    // Entities that expand without bound are refused by the parser.
+    std::string laughs = "<!DOCTYPE Page [<!ENTITY l0 \"lol\">";
+    for (int i = 1; i < 10; ++i)
+    {
+        std::string expansion;
+        for (int j = 0; j < 10; ++j)
+        {
+            expansion += "&l" + std::to_string(i - 1) + ";";
+        }
+        laughs += "<!ENTITY l" + std::to_string(i) + " \"" + expansion + "\">";
+    }
+    laughs += "]><Page name=\"&l9;\"/>";
+    EPlotCollector laughing;
+    EXPECT_THROW(parse(laughs, laughing), DWFCore::DWFIOException);
 
     // Deep nesting anywhere is only depth to the readers.
     std::string deep;
@@ -876,4 +947,132 @@ TEST(PackageReaders, HostileDocumentsFailCleanly)
             EXPECT_EQ(callback->depth(), 0u);
         }
     }
+}
+
+namespace
+{
+
+// A package file written through the ZIP layer, removed when the test ends.
+class PackageFile
+{
+public:
+    PackageFile()
+    {
+        char pattern[] = "/tmp/dwfpackage-reader-XXXXXX";
+        const int fd = mkstemp(pattern);
+        EXPECT_GE(fd, 0);
+        ::close(fd);
+        path = pattern;
+    }
+    ~PackageFile() { ::unlink(path.c_str()); }
+
+    // Writes `entries` (name, bytes), each encrypted when a password is given.
+    void write(const std::vector<std::pair<std::string, std::string>>& entries,
+               const DWFString& password)
+    {
+        const char header[] = "(DWF V06.00)";
+        DWFCore::zipio::ZipWriter* zip =
+            DWFCore::zipio::zipOpen(DWFString(path.c_str()), header, 12);
+        ASSERT_NE(zip, nullptr);
+        for (const auto& entry : entries)
+        {
+            ASSERT_EQ(DWFCore::zipio::zipOpenNewFileInZip(zip, DWFString(entry.first.c_str()),
+                                                          nullptr, nullptr, 0, nullptr, 0,
+                                                          DWFString(), 8, 6, password),
+                      0);
+            ASSERT_EQ(
+                DWFCore::zipio::zipWriteInFileInZip(zip, entry.second.data(), entry.second.size()),
+                0);
+            ASSERT_EQ(DWFCore::zipio::zipCloseFileInZip(zip), 0);
+        }
+        ASSERT_EQ(DWFCore::zipio::zipClose(zip, nullptr), 0);
+    }
+
+    std::string path;
+};
+
+} // namespace
+
+TEST(DWFZipPackageReader, WrittenPackageReadsBackWhole)
+{
+    // A page whose descriptor lists its sheet and its object definitions by entry name.
+    DWFObjectDefinitionResource objects(u"PageObjectDefinition");
+    objects.setHREF(u"sec1\\objects.xml");
+    auto* part = new DWFDefinedObject(u"PART");
+    part->addProperty(new DWFProperty(u"Mass", u"3"), true);
+    objects.addObject(part, 1);
+    objects.addInstance(part->instance(u"5"), 1);
+    std::unique_ptr<DWFCore::DWFInputStream> built(objects.getInputStream());
+    std::string objectDocument(built->available(), '\0');
+    built->read(&objectDocument[0], objectDocument.size());
+
+    DWFResourceContainer resources;
+    resources.addResource(new DWFGraphicResource(u"Sheet", DWFResource::kRole2DStreamingGraphics,
+                                                 u"application/x-w2d"),
+                          true);
+    std::unique_ptr<DWFResourceContainer::ResourceKVIterator> it(resources.getResourcesByRole());
+    it->value()->setHREF(u"sec1\\sheet.w2d");
+    const std::string sheetBytes(70000, 'w');
+    const std::string descriptor =
+        document(u"ePlot:", u"Page", {{u"name", u"sec1"}},
+                 [&](DWFXMLSerializer& serializer)
+                 {
+                     serializer.startElement(u"Resources", u"ePlot:");
+                     it->value()->serializeXML(serializer, kEPlotDescriptor);
+                     objects.serializeXML(serializer, kEPlotDescriptor);
+                     serializer.endElement();
+                 });
+
+    for (const DWFString& password : {DWFString(), DWFString(u"s3cret")})
+    {
+        PackageFile file;
+        file.write({{"sec1\\descriptor.xml", descriptor},
+                    {"sec1\\objects.xml", objectDocument},
+                    {"sec1\\sheet.w2d", sheetBytes}},
+                   password);
+
+        DWFZipPackageReader package(DWFString(file.path.c_str()), password);
+        std::unique_ptr<DWFCore::DWFInputStream> stream(
+            package.getInputStream(u"sec1\\descriptor.xml", false));
+        ASSERT_TRUE(stream);
+        EPlotCollector reader(&package);
+        DWFParseXMLDocument(*stream, reader);
+        ASSERT_EQ(reader.resources.size(), 2u);
+
+        // The resources fetch their own bytes from the package they were read from.
+        for (const auto& resource : reader.resources)
+        {
+            std::unique_ptr<DWFCore::DWFInputStream> bytes(resource->getInputStream());
+            ASSERT_TRUE(bytes) << utf8(resource->href());
+            if (resource->role() == u"object definition")
+            {
+                DWFObjectDefinition definition(&package);
+                DWFParseXMLDocument(*bytes, definition);
+                ASSERT_NE(definition.findObject(u"PART"), nullptr);
+                EXPECT_EQ(definition.findObject(u"PART")->findProperty(u"Mass")->value(), u"3");
+                EXPECT_EQ(definition.getInstances().size(), 1u);
+            }
+            else
+            {
+                std::string content(bytes->available(), '\0');
+                EXPECT_EQ(bytes->read(&content[0], content.size()), sheetBytes.size());
+                EXPECT_EQ(content, sheetBytes);
+            }
+        }
+        EXPECT_EQ(package.getInputStream(u"sec1\\missing.xml", false), nullptr);
+        if (password.chars())
+        {
+            DWFZipPackageReader wrong(DWFString(file.path.c_str()), u"wrong");
+            EXPECT_THROW(delete wrong.getInputStream(u"sec1\\sheet.w2d", false),
+                         DWFCore::DWFIOException);
+        }
+        DWFZipPackageReader limited(DWFString(file.path.c_str()), password);
+        limited.setMaximumEntryBytes(1000);
+        EXPECT_THROW(delete limited.getInputStream(u"sec1\\sheet.w2d", false),
+                     DWFCore::DWFIOException);
+    }
+
+    const std::string notAPackage = "<Page/> is no archive at all, and it is long enough to scan";
+    DWFCore::DWFBufferInputStream garbage(notAPackage.data(), notAPackage.size());
+    EXPECT_THROW(DWFZipPackageReader{&garbage}, DWFCore::DWFIOException);
 }
