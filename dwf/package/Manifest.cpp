@@ -13,7 +13,6 @@
 #include "dwfcore/Exception.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace DWFToolkit
 {
@@ -211,60 +210,15 @@ void DWFManifest::serializeXML(DWFXMLSerializer& serializer, unsigned int flags)
 
 DWFSection* DWFManifest::_buildSection(const char** attributes)
 {
-    if (attributes == nullptr)
+    // The package reader's builder first: it may know more kinds of section.
+    if (DWFSection* section = DWFManifestReader::_buildSection(attributes))
     {
-        return nullptr;
+        return section;
     }
-    DWFCore::DWFString name, type, title;
-    bool seen[3] = {false, false, false};
-    for (std::size_t i = 0; attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2)
-    {
-        const char* attribute = attributes[i];
-        if (std::strncmp(attribute, "dwf:", 4) == 0)
-        {
-            attribute += 4;
-        }
-        DWFCore::DWFString* field = nullptr;
-        int index = 0;
-        if (std::strcmp(attribute, "name") == 0)
-        {
-            field = &name;
-        }
-        else if (std::strcmp(attribute, "type") == 0)
-        {
-            field = &type;
-            index = 1;
-        }
-        else if (std::strcmp(attribute, "title") == 0)
-        {
-            field = &title;
-            index = 2;
-        }
-        if (field != nullptr && !seen[index])
-        {
-            seen[index] = true;
-            *field = DWFCore::DWFString(attributes[i + 1]);
-        }
-    }
-
-    DWFPackageReader* reader = packageReader();
-    if (type == DWFEPlotSection::kType)
-    {
-        return DWFEPlotSection::Factory().build(name, title, reader);
-    }
-    if (type == DWFEModelSection::kType)
-    {
-        return DWFEModelSection::Factory().build(name, title, reader);
-    }
-    if (type == DWFEPlotGlobalSection::kType)
-    {
-        return DWFEPlotGlobalSection::Factory().build(name, title, reader);
-    }
-    if (type == DWFEModelGlobalSection::kType)
-    {
-        return DWFEModelGlobalSection::Factory().build(name, title, reader);
-    }
-    return DWFSection::Factory().build(type, name, title, reader);
+    static DWFSectionBuilder known;
+    static const bool registered = (DWFSection::RegisterFactories(known), true);
+    (void)registered;
+    return known.buildSection(attributes, packageReader());
 }
 
 void DWFManifest::_setSectionSource(DWFSection& section, const DWFSource& source)

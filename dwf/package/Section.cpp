@@ -1,7 +1,10 @@
 #include "dwf/package/Section.h"
 
 #include "dwf/package/AttributeText.h"
+#include "dwf/package/EModelSection.h"
+#include "dwf/package/EPlotSection.h"
 #include "dwf/package/FontResource.h"
+#include "dwf/package/GlobalSection.h"
 #include "dwf/package/GraphicResource.h"
 #include "dwf/package/ImageResource.h"
 #include "dwf/package/ObjectDefinition.h"
@@ -57,7 +60,28 @@ DWFSection* DWFSection::Factory::build(const DWFCore::DWFString& type,
 DWFSection* DWFSection::Factory::build(const DWFCore::DWFString& name,
                                        const DWFCore::DWFString& title, DWFPackageReader* reader)
 {
-    return build(_type, name, title, reader);
+    return build(type(), name, title, reader);
+}
+
+DWFSection::Factory& DWFSection::PlainFactory()
+{
+    static Factory plain;
+    return plain;
+}
+
+void DWFSection::RegisterFactories(DWFSectionBuilder& builder)
+{
+    std::unique_ptr<DWFSectionFactory> factories[] = {
+        std::make_unique<DWFEPlotSection::Factory>(), std::make_unique<DWFEModelSection::Factory>(),
+        std::make_unique<DWFEPlotGlobalSection::Factory>(),
+        std::make_unique<DWFEModelGlobalSection::Factory>()};
+    for (auto& factory : factories)
+    {
+        // A factory registered earlier for the same type is replaced and freed.
+        std::unique_ptr<DWFSectionFactory> replaced(builder.addFactory(factory.get()));
+        factory.release();
+    }
+    builder.setPlainFactory(&PlainFactory());
 }
 
 //

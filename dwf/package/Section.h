@@ -4,6 +4,7 @@
 #include "dwf/package/Source.h"
 #include "dwf/package/XML.h"
 #include "dwf/package/XMLElementBuilder.h"
+#include "dwf/package/reader/SectionBuilder.h"
 #include "dwf/package/utility/PropertyContainer.h"
 #include "dwf/package/utility/ResourceContainer.h"
 #include "dwfcore/InputStream.h"
@@ -40,24 +41,31 @@ class DWFSection : public DWFXMLBuildable,
 {
 public:
     // Makes sections of one type for the package reader.
-    class Factory : public DWFToolkitMemory
+    class Factory : public DWFSectionFactory
     {
     public:
-        explicit Factory(const DWFCore::DWFString& type = DWFCore::DWFString()) : _type(type) {}
-        virtual ~Factory() = default;
-
-        const DWFCore::DWFString& type() const noexcept { return _type; }
+        explicit Factory(const DWFCore::DWFString& type = DWFCore::DWFString())
+            : DWFSectionFactory(type)
+        {
+        }
 
         // A plain section of `type`, whatever this factory makes.
-        virtual DWFSection* build(const DWFCore::DWFString& type, const DWFCore::DWFString& name,
-                                  const DWFCore::DWFString& title, DWFPackageReader* reader);
+        DWFSection* build(const DWFCore::DWFString& type, const DWFCore::DWFString& name,
+                          const DWFCore::DWFString& title, DWFPackageReader* reader) override;
         // A section of this factory's own kind (here: a plain section of its type).
-        virtual DWFSection* build(const DWFCore::DWFString& name, const DWFCore::DWFString& title,
-                                  DWFPackageReader* reader);
-
-    private:
-        DWFCore::DWFString _type;
+        DWFSection* build(const DWFCore::DWFString& name, const DWFCore::DWFString& title,
+                          DWFPackageReader* reader) override;
     };
+
+    // The factory of plain sections for types without a kind of their own (empty type).
+    static Factory& PlainFactory();
+
+    //
+    // Gives `builder` new factories of the ePlot, eModel, ePlot global and
+    // eModel global kinds, in that order, and the plain factory for every
+    // other type.
+    //
+    static void RegisterFactories(DWFSectionBuilder& builder);
 
     // Address of the page that describes the viewer interfaces sections need.
     static constexpr const char16_t* kViewerHREF = u"https://quillcast.example/viewer/";

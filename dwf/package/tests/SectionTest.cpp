@@ -192,6 +192,23 @@ TEST(DWFSection, FactoriesMakeTheirKindsAndManifestAttributesAreReadOnce)
         EXPECT_EQ(dynamic_cast<DWFEPlotSection*>(plain.get()), nullptr);
     }
 
+    // A package reader's builder makes every kind, and plain sections of other types.
+    DWFSectionBuilder builder;
+    DWFSection::RegisterFactories(builder);
+    for (const char* type :
+         {"com.morvalex.dwf.ePlot", "com.morvalex.dwf.eModel", "com.morvalex.dwf.ePlotGlobal",
+          "com.morvalex.dwf.eModelGlobal", "vendor.kind"})
+    {
+        std::unique_ptr<DWFSection> built(
+            builder.buildSection(Attributes{"dwf:type", type, "name", "n", "title", "t"}, nullptr));
+        ASSERT_NE(built, nullptr);
+        EXPECT_EQ(utf8(built->type()), type);
+        EXPECT_EQ(utf8(built->name()), "n");
+        std::unique_ptr<DWFInterface> interface(built->buildInterface());
+        EXPECT_EQ(interface != nullptr, std::string(type) == "com.morvalex.dwf.ePlot" ||
+                                            std::string(type) == "com.morvalex.dwf.eModel");
+    }
+
     DWFSection section(u"", u"", u"", nullptr);
     section.parseAttributeList(Attributes{"dwf:name", "first", "type", "t", "name", "second",
                                           "title", "T", "ePlot:title", "ignored"});
