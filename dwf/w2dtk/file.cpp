@@ -1,5 +1,6 @@
 #include "dwf/w2dtk/file.h"
 
+#include "dwf/w2dtk/dash_pattern.h"
 #include "dwf/w2dtk/dwf_header.h"
 #include "dwf/w2dtk/end_of_dwf.h"
 #include "dwf/w2dtk/object.h"
@@ -22,7 +23,8 @@ WT_File::WT_File()
     : m_stream_open(wt_stdio_open), m_stream_close(wt_stdio_close), m_stream_read(wt_stdio_read),
       m_stream_write(wt_stdio_write), m_stream_seek(wt_stdio_seek),
       m_stream_end_seek(wt_stdio_end_seek), m_stream_tell(wt_stdio_tell),
-      m_rendition(std::make_unique<WT_Attribute_Set>())
+      m_rendition(std::make_unique<WT_Attribute_Set>()),
+      m_dash_patterns(std::make_unique<WT_Dash_Pattern_List>())
 {
     set_target_version(600);
 }
@@ -51,8 +53,7 @@ void WT_File::set_filename(const wchar_t* name)
 
 void WT_File::set_filename(const char* name)
 {
-    m_filename = WT_String();
-    m_filename.set_from_stream_bytes(name ? std::strlen(name) : 0, name);
+    m_filename = WT_String::from_utf8(name);
 }
 
 void WT_File::set_file_mode(int mode)
@@ -74,6 +75,9 @@ void WT_File::reset_reading_state()
     m_current_point = WT_Logical_Point();
     m_delayed_drawable.reset();
     m_dumping_delayed_drawable = false;
+    m_layer_list.reset();
+    m_defined_object_nodes.remove_all();
+    m_last_written_object_node = -1;
     m_object_count = 0;
     m_logical_position = 0;
     m_object_start = 0;
@@ -83,14 +87,18 @@ void WT_File::reset_reading_state()
     m_opcode.reset();
     m_nesting_depth = 0;
     m_header_read = false;
-    m_read_ahead.clear();
+    m_heuristics.m_w2d_channel = false;
     m_read_ahead_head = 0;
+    m_read_ahead_end = 0;
     m_raw_pushback.clear();
     m_tab_level = 0;
+    m_dash_patterns->clear(); // a new stream defines its patterns anew
 }
 
 WT_Result WT_File::open()
 {
+    if (m_stream_open_now)
+        return WT_Result_Already_Open;
     if (m_mode == File_Inactive || m_mode > Block_Append || m_mode < File_Inactive)
         return WT_Result_Open_Failed;
     // The block modes need the block directory, written before the trailer of
@@ -103,6 +111,7 @@ WT_Result WT_File::open()
     WT_Result result = m_stream_open(*this);
     if (result != WT_Result_Success)
         return result;
+    m_stream_open_now = true;
 
     if (m_mode == File_Write)
     {
@@ -115,7 +124,8 @@ WT_Result WT_File::open()
 
 WT_Result WT_File::close()
 {
-    if (m_mode == File_Inactive)
+    // Even a file whose mode was cleared while open gets its stream closed.
+    if (!m_stream_open_now)
         return WT_Result_Success;
 
     WT_Result result = WT_Result_Success;
@@ -135,6 +145,7 @@ WT_Result WT_File::close()
         keep_first(end.serialize(*this));
     }
     keep_first(m_stream_close(*this));
+    m_stream_open_now = false;
 
     m_mode = File_Inactive;
     m_current_object.reset();
@@ -148,8 +159,12 @@ WT_Result WT_File::close()
     m_skip = Skip_State();
     m_delayed_drawable.reset();
     m_read_ahead.clear();
+    m_read_ahead.shrink_to_fit();
     m_read_ahead_head = 0;
+    m_read_ahead_end = 0;
     m_raw_pushback.clear();
+    m_defined_object_nodes.remove_all();
+    m_last_written_object_node = -1;
     return result;
 }
 
@@ -278,11 +293,11 @@ WT_Result WT_File::record_compression_marker(int number)
         return WT_Result_Corrupt_Stream;
     m_compression_marker = number;
     // Whatever was read ahead behind the marker is compressed input.
-    if (m_read_ahead_head < m_read_ahead.size())
+    if (m_read_ahead_head < m_read_ahead_end)
     {
         push_back_raw(m_read_ahead.data() + m_read_ahead_head,
-                      m_read_ahead.size() - m_read_ahead_head);
-        m_read_ahead.resize(m_read_ahead_head);
+                      m_read_ahead_end - m_read_ahead_head);
+        m_read_ahead_end = m_read_ahead_head;
     }
     return WT_Result_Success;
 }
@@ -324,26 +339,30 @@ WT_Result WT_File::read_decoded(std::size_t wanted, std::size_t& delivered, void
 
 WT_Result WT_File::fill_read_ahead(std::size_t missing)
 {
-    if (m_read_ahead_head >= Compact_Threshold || m_read_ahead_head == m_read_ahead.size())
+    if (m_read_ahead_head >= Compact_Threshold || m_read_ahead_head == m_read_ahead_end)
     {
         // Keep the last consumed byte so that put_back never has to shift.
         std::size_t const drop = m_read_ahead_head > 0 ? m_read_ahead_head - 1 : 0;
-        m_read_ahead.erase(m_read_ahead.begin(), m_read_ahead.begin() + long(drop));
+        if (drop > 0)
+            std::memmove(m_read_ahead.data(), m_read_ahead.data() + drop, m_read_ahead_end - drop);
         m_read_ahead_head -= drop;
+        m_read_ahead_end -= drop;
     }
     std::size_t total = 0;
     for (;;)
     {
         bool const decoding = m_decompressor || m_compression_marker != 0;
-        // Decompressors deliver exactly what is asked; raw input is read in chunks.
-        std::size_t const ask = decoding ? missing - total : std::max(missing - total, Read_Chunk);
-        std::size_t const old_size = m_read_ahead.size();
-        m_read_ahead.resize(old_size + ask);
+        // Input is read in chunks, decoded or raw: a decompressor never delivers
+        // past the end of its section, and raw bytes read ahead of a marker go
+        // back when the marker is recorded.
+        std::size_t const ask = std::max(missing - total, Read_Chunk);
+        if (m_read_ahead.size() < m_read_ahead_end + ask)
+            m_read_ahead.resize(std::max(m_read_ahead_end + ask, 2 * m_read_ahead.size()));
         std::size_t got = 0;
-        WT_Result result = read_decoded(ask, got, m_read_ahead.data() + old_size);
+        WT_Result result = read_decoded(ask, got, m_read_ahead.data() + m_read_ahead_end);
         if (got > ask)
             got = 0;
-        m_read_ahead.resize(old_size + got);
+        m_read_ahead_end += got;
         total += got;
         if (total >= missing)
             return WT_Result_Success;
@@ -361,11 +380,11 @@ WT_Result WT_File::discard_pending_skip()
 {
     while (m_pending_skip > 0)
     {
-        std::size_t available = m_read_ahead.size() - m_read_ahead_head;
+        std::size_t available = m_read_ahead_end - m_read_ahead_head;
         if (available == 0)
         {
             WT_Result result = fill_read_ahead(1);
-            available = m_read_ahead.size() - m_read_ahead_head;
+            available = m_read_ahead_end - m_read_ahead_head;
             if (available == 0)
                 return result == WT_Result_Success ? WT_Result_Waiting_For_Data : result;
         }
@@ -380,7 +399,7 @@ WT_Result WT_File::discard_pending_skip()
 WT_Result WT_File::read(std::size_t count, void* buffer)
 {
     WT_CHECK(discard_pending_skip());
-    std::size_t const available = m_read_ahead.size() - m_read_ahead_head;
+    std::size_t const available = m_read_ahead_end - m_read_ahead_head;
     if (available < count)
         WT_CHECK(fill_read_ahead(count - available));
     if (count > 0)
@@ -395,7 +414,13 @@ void WT_File::put_back(std::uint8_t byte)
     if (m_read_ahead_head > 0)
         m_read_ahead[--m_read_ahead_head] = byte;
     else
-        m_read_ahead.insert(m_read_ahead.begin(), byte);
+    {
+        if (m_read_ahead_end == m_read_ahead.size())
+            m_read_ahead.resize(m_read_ahead.size() + 64);
+        std::memmove(m_read_ahead.data() + 1, m_read_ahead.data(), m_read_ahead_end);
+        m_read_ahead[0] = byte;
+        ++m_read_ahead_end;
+    }
     if (m_logical_position > 0)
         --m_logical_position;
 }

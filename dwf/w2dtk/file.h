@@ -18,8 +18,11 @@
 #include <string>
 #include <vector>
 
+class WT_Dash_Pattern_List;
 class WT_Drawable;
+class WT_Layer_List;
 class WT_Object;
+class WT_Text_Metrics;
 
 // The one object through which a W2D stream is written or read. Writing is
 // modal: an attribute goes out only when a drawable needs a value different from
@@ -86,7 +89,7 @@ public:
     // --- set-up and lifecycle
     void set_filename(const char16_t* name);
     void set_filename(const wchar_t* name);
-    void set_filename(const char* name);
+    void set_filename(const char* name); // UTF-8
     const WT_String& filename() const { return m_filename; }
     void set_file_mode(int mode); // throws WT_Result_Usage_Error for mode 5 at version 600+
     int file_mode() const { return m_mode; }
@@ -94,7 +97,7 @@ public:
     // Always finishes: writes what remains, closes the stream and reports the
     // first failure.
     WT_Result close();
-    bool is_open() const { return m_mode != File_Inactive; }
+    bool is_open() const { return m_stream_open_now; }
 
     void set_target_version(int version);
     int target_version() const { return m_heuristics.m_target_version; }
@@ -215,7 +218,17 @@ public:
     }
 
     // --- read primitives (each resumable; 1 means repeat with more input)
-    WT_Result read_byte(std::uint8_t& value);
+    WT_Result read_byte(std::uint8_t& value)
+    {
+        // Most reads are single bytes already waiting in the read-ahead.
+        if (m_pending_skip == 0 && m_read_ahead_head < m_read_ahead_end)
+        {
+            value = m_read_ahead[m_read_ahead_head++];
+            ++m_logical_position;
+            return WT_Result_Success;
+        }
+        return read(1, &value);
+    }
     WT_Result read_u16(std::uint16_t& value);
     WT_Result read_s16(std::int16_t& value);
     WT_Result read_u32(std::uint32_t& value);
@@ -259,8 +272,33 @@ public:
     void set_delayed_drawable(std::unique_ptr<WT_Drawable> drawable);
     WT_Drawable* delayed_drawable() { return m_delayed_drawable.get(); }
 
+    // Layers already defined in the stream (written or read); emptied at open.
+    WT_Layer_List& layer_list();
+
+    // --- text and styling
+    // The dash patterns written since open, so that each is defined once.
+    WT_Dash_Pattern_List& dash_patterns() { return *m_dash_patterns; }
+    // Measures text for the bounds of text drawables; the caller keeps it.
+    // Without one, extents are unavailable and only positions count.
+    void set_text_metrics(WT_Text_Metrics* metrics) { m_text_metrics = metrics; }
+    WT_Text_Metrics* text_metrics() const { return m_text_metrics; }
+
     // Serial numbers for layers, viewports, contour sets and colour maps.
     std::int32_t next_object_serial() { return m_next_serial++; }
+
+    // ---- geometry, units, views, viewports and layers (layer list, bounds)
+
+    // ---- text, fonts, line and fill styling (dash patterns written)
+
+    // ---- images, Gouraud shading, URLs and object nodes (object node list)
+    // Nodes defined in this stream (written or read with their names).
+    WT_Object_Node_List& defined_object_nodes() { return m_defined_object_nodes; }
+    // The number of the node last written, from which binary nodes count
+    // their differences; negative while none has been written.
+    std::int64_t last_written_object_node() const { return m_last_written_object_node; }
+    void set_last_written_object_node(std::int32_t number) { m_last_written_object_node = number; }
+
+    // ---- blocks, groups and named views (block directory)
 
     // --- opcode reader state shared with WT_Opcode
     int& nesting_depth() { return m_nesting_depth; }
@@ -329,6 +367,7 @@ private:
 
     WT_String m_filename;
     int m_mode = File_Inactive;
+    bool m_stream_open_now = false;
     WT_File_Heuristics m_heuristics;
 
     WT_Attribute_Set m_desired_rendition;
@@ -346,8 +385,9 @@ private:
     // Input: raw bytes handed back by a decompressor, then the decoded
     // read-ahead from which every read is served.
     std::vector<std::uint8_t> m_raw_pushback;
-    std::vector<std::uint8_t> m_read_ahead;
+    std::vector<std::uint8_t> m_read_ahead; // storage; bytes [head, end) are unread
     std::size_t m_read_ahead_head = 0;
+    std::size_t m_read_ahead_end = 0;
     std::uint64_t m_pending_skip = 0;
     std::uint64_t m_logical_position = 0;
     std::uint64_t m_object_start = 0;
@@ -364,4 +404,15 @@ private:
 
     std::unique_ptr<WT_Drawable> m_delayed_drawable;
     bool m_dumping_delayed_drawable = false;
+
+    // Built on first use by the layer code (shared_ptr: the list type stays
+    // incomplete here).
+    std::shared_ptr<WT_Layer_List> m_layer_list;
+
+    std::unique_ptr<WT_Dash_Pattern_List> m_dash_patterns;
+    WT_Text_Metrics* m_text_metrics = nullptr;
+
+    // images, Gouraud shading, URLs and object nodes
+    WT_Object_Node_List m_defined_object_nodes;
+    std::int64_t m_last_written_object_node = -1;
 };

@@ -42,6 +42,24 @@ bool WT_Drawable::merge(const WT_Drawable&)
 
 void WT_Drawable::update_bounds(WT_File&) {}
 
+void WT_Drawable::widen_bounds(const WT_Logical_Point& point)
+{
+    if (!m_has_bounds)
+    {
+        m_bounds = WT_Logical_Box(point, point);
+        m_has_bounds = true;
+        return;
+    }
+    if (point.m_x < m_bounds.m_min.m_x)
+        m_bounds.m_min.m_x = point.m_x;
+    if (point.m_y < m_bounds.m_min.m_y)
+        m_bounds.m_min.m_y = point.m_y;
+    if (point.m_x > m_bounds.m_max.m_x)
+        m_bounds.m_max.m_x = point.m_x;
+    if (point.m_y > m_bounds.m_max.m_y)
+        m_bounds.m_max.m_y = point.m_y;
+}
+
 WT_Result WT_Option::skip_option(const WT_Opcode& opcode, WT_File& file)
 {
     if (opcode.first_byte() == '(')

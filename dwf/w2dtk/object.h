@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dwf/w2dtk/logical_point.h"
 #include "dwf/w2dtk/result.h"
 
 #include <cstdint>
@@ -194,7 +195,25 @@ public:
     // Absorbs other (same kind) into this one; false when they cannot be joined.
     // The default throws WT_Result_Not_Available: only mergeable kinds may be delayed.
     virtual bool merge(const WT_Drawable& other);
+    // Widens bounds() by this drawable's extent.
     virtual void update_bounds(WT_File& file);
+
+    // The extent gathered by update_bounds; meaningful once has_bounds().
+    const WT_Logical_Box& bounds() const { return m_bounds; }
+    bool has_bounds() const { return m_has_bounds; }
+    void reset_bounds()
+    {
+        m_bounds = WT_Logical_Box();
+        m_has_bounds = false;
+    }
+
+protected:
+    // The first point sets the box, so an extent never reaches back to (0, 0).
+    void widen_bounds(const WT_Logical_Point& point);
+
+private:
+    WT_Logical_Box m_bounds;
+    bool m_has_bounds = false;
 };
 
 // An operand part of another object (font, text, line style, ... options).

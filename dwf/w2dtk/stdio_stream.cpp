@@ -14,8 +14,6 @@ WT_Result wt_stdio_open(WT_File& file)
 {
     if (handle(file))
         return WT_Result_Already_Open;
-    if (!file.filename().is_ascii())
-        return WT_Result_Usage_Error;
     const char* mode = nullptr;
     switch (file.file_mode())
     {
@@ -33,7 +31,8 @@ WT_Result wt_stdio_open(WT_File& file)
     default:
         return WT_Result_Open_Failed;
     }
-    std::FILE* stream = std::fopen(file.filename().ascii(), mode);
+    // Names on disk are UTF-8, so any name can be opened.
+    std::FILE* stream = std::fopen(file.filename().utf8().c_str(), mode);
     if (!stream)
         return WT_Result_Open_Failed;
     file.set_stream_user_data(stream);

@@ -130,6 +130,81 @@ void WT_String::set_from_stream_bytes(std::size_t length, const char* bytes)
     set(length, units.data());
 }
 
+std::string WT_String::utf8() const
+{
+    std::string out;
+    const char16_t* u = unicode();
+    for (std::size_t i = 0; i < m_length; ++i)
+    {
+        std::uint32_t c = u[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < m_length && u[i + 1] >= 0xDC00 &&
+            u[i + 1] <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (u[++i] - 0xDC00);
+        else if (c >= 0xD800 && c <= 0xDFFF)
+            c = 0xFFFD;
+        if (c < 0x80)
+            out.push_back(char(c));
+        else if (c < 0x800)
+        {
+            out.push_back(char(0xC0 | (c >> 6)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        }
+        else if (c < 0x10000)
+        {
+            out.push_back(char(0xE0 | (c >> 12)));
+            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        }
+        else
+        {
+            out.push_back(char(0xF0 | (c >> 18)));
+            out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+WT_String WT_String::from_utf8(const char* text)
+{
+    std::u16string units;
+    auto const* p = reinterpret_cast<const unsigned char*>(text ? text : "");
+    while (*p)
+    {
+        unsigned const lead = *p;
+        int const extra = lead < 0x80         ? 0
+                          : (lead >> 5) == 6  ? 1
+                          : (lead >> 4) == 14 ? 2
+                          : (lead >> 3) == 30 ? 3
+                                              : -1;
+        std::uint32_t c = extra == 0   ? lead
+                          : extra == 1 ? lead & 0x1F
+                          : extra == 2 ? lead & 0x0F
+                                       : lead & 0x07;
+        int taken = 0;
+        while (extra > 0 && taken < extra && (p[1 + taken] & 0xC0) == 0x80)
+        {
+            c = (c << 6) | (p[1 + taken] & 0x3F);
+            ++taken;
+        }
+        static const std::uint32_t smallest[] = {0, 0x80, 0x800, 0x10000};
+        bool const valid = extra >= 0 && taken == extra && c >= smallest[extra] && c <= 0x10FFFF &&
+                           !(c >= 0xD800 && c <= 0xDFFF);
+        p += 1 + taken;
+        if (!valid)
+            c = 0xFFFD;
+        if (c >= 0x10000)
+        {
+            units.push_back(char16_t(0xD800 + ((c - 0x10000) >> 10)));
+            units.push_back(char16_t(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        }
+        else
+            units.push_back(char16_t(c));
+    }
+    return WT_String(units.size(), units.data());
+}
+
 const char* WT_String::ascii() const
 {
     if (!m_has_ascii)

@@ -40,6 +40,11 @@ public:
     // characters, so reading never throws.
     void set_from_stream_bytes(std::size_t length, const char* bytes);
 
+    // UTF-8 text (file names on disk); unpaired surrogates become U+FFFD.
+    std::string utf8() const;
+    // From UTF-8 text; invalid sequences become U+FFFD.
+    static WT_String from_utf8(const char* text);
+
     const char* ascii() const;       // ASCII strings only; 16-bit text keeps each unit's low byte
     const char16_t* unicode() const; // always available
     bool is_ascii() const { return m_encoding == ASCII; }

@@ -7,9 +7,12 @@
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/unknown.h"
 
+#include "dwf/w2dtk/tests/raster_samples.h"
 #include "dwf/w2dtk/tests/stream_harness.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 #include <string>
 #include <vector>
@@ -125,4 +128,114 @@ TEST(Golden_Stream, Statistics_Count_Each_Kind)
     EXPECT_EQ(binary.statistics.count('c'), 1u);
     EXPECT_EQ(binary.statistics.bytes(3), 5u);
     EXPECT_EQ(binary.statistics.count(272), 1u);
+}
+
+namespace
+{
+// A stream with one of everything the toolkit reads so far.
+std::string rich_stream(bool binary, std::initializer_list<int> map_sizes = {3, 256, 260})
+{
+    Memory_Stream stream;
+    WT_File file;
+    stream.install(file);
+    file.set_file_mode(WT_File::File_Write);
+    EXPECT_EQ(file.open(), WT_Result_Success);
+    file.set_allow_binary_data(binary);
+    for (int i = 0; i < 20; ++i)
+    {
+        WT_Color value(i * 13 % 256, i * 7 % 256, i * 3 % 256, 255 - i);
+        EXPECT_EQ(value.serialize(file), WT_Result_Success);
+        WT_Color mapped(WT_RGBA32(i * 11 % 256, 0, 255), WT_Color::Nearest_Match);
+        EXPECT_EQ(mapped.serialize(file), WT_Result_Success);
+    }
+    for (int count : map_sizes)
+    {
+        std::vector<WT_RGBA32> entries;
+        for (int i = 0; i < count; ++i)
+            entries.push_back(WT_RGBA32(i % 256, (i * 5) % 256, 7, 255));
+        WT_Color_Map map;
+        map.set(count, entries.data(), file);
+        EXPECT_EQ(map.serialize(file), WT_Result_Success);
+    }
+    std::string const unknown_ascii =
+        "(Later 'quoted ) text' (nested (deeper)) \\) {" + bytes({3, 0, 0, 0, 'a', ')', 'b'}) + ")";
+    WT_Unknown a(unknown_ascii.data(), unknown_ascii.size());
+    EXPECT_EQ(a.serialize(file), WT_Result_Success);
+    std::string const unknown_binary = "{" + bytes({5, 0, 0, 0, 0x77, 0x01, 1, 2, '}'});
+    WT_Unknown b(unknown_binary.data(), unknown_binary.size());
+    EXPECT_EQ(b.serialize(file), WT_Result_Success);
+    raster_samples::write_raster_family(file);
+    EXPECT_EQ(file.close(), WT_Result_Success);
+    return stream.written();
+}
+
+WT_Result read_all(const std::string& input, std::size_t lo, std::size_t hi, unsigned seed)
+{
+    Memory_Stream stream(input);
+    stream.random.seed(seed);
+    WT_File file;
+    open_for_reading(file, stream, lo, hi);
+    EXPECT_EQ(file.open(), WT_Result_Success);
+    // Each byte costs a handful of steps at most; anything beyond is a hang.
+    WT_Result result = read_stream(file, {}, long(input.size()) * 50 + 1000);
+    EXPECT_EQ(file.close(), WT_Result_Success);
+    return result;
+}
+} // namespace
+
+TEST(Whole_Streams, Rich_Streams_Read_To_The_End_However_They_Trickle)
+{
+    for (bool binary : {false, true})
+    {
+        std::string const input = rich_stream(binary);
+        for (std::size_t hi : {1, 2, 7, 64, 100000})
+            EXPECT_EQ(read_all(input, 1, hi, unsigned(hi)), WT_Result_End_Of_Stream)
+                << "binary " << binary << " chunk " << hi;
+    }
+}
+
+TEST(Whole_Streams, Truncated_And_Mutated_Input_Never_Crashes_Or_Hangs)
+{
+    // Small maps keep ten thousand rounds quick; large ones are read above.
+    std::string const bases[] = {rich_stream(false, {3, 20}), rich_stream(true, {3, 20})};
+    std::mt19937 random(2024);
+    auto pick = [&random](std::size_t n)
+    { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    int ended_cleanly = 0;
+    for (int round = 0; round < 10000; ++round)
+    {
+        std::string input = bases[round % 2];
+        switch (round % 4)
+        {
+        case 0: // truncate
+            input.resize(pick(input.size()));
+            break;
+        case 1: // flip bytes
+            for (std::size_t n = 1 + pick(4); n > 0; --n)
+                input[pick(input.size())] = char(pick(256));
+            break;
+        case 2: // insert bytes
+        {
+            std::string noise(1 + pick(8), '\0');
+            for (char& c : noise)
+                c = char(pick(256));
+            input.insert(pick(input.size()), noise);
+            break;
+        }
+        default: // cut a range out
+        {
+            std::size_t const from = pick(input.size());
+            input.erase(from, 1 + pick(64));
+            break;
+        }
+        }
+        WT_Result const result = read_all(input, 1, 1 + pick(64), unsigned(round));
+        ASSERT_NE(result, Stalled) << "round " << round;
+        ASSERT_NE(result, WT_Result_Success) << "round " << round;
+        if (result == WT_Result_End_Of_Stream)
+            ++ended_cleanly;
+    }
+    // Some mutations leave the stream valid; most do not.
+    EXPECT_GT(ended_cleanly, 0);
+    EXPECT_LT(ended_cleanly, 10000);
 }
