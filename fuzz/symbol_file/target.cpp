@@ -16,7 +16,8 @@ namespace
 // One file for the whole run, rewritten for every input.
 const std::string& ScratchFile()
 {
-    static const std::string path = [] {
+    static const std::string path = []
+    {
         std::string pattern = "/tmp/qc-fuzz-sym-XXXXXX";
         const int fd = mkstemp(pattern.data());
         if (fd >= 0)
