@@ -76,6 +76,8 @@ void WT_File::reset_reading_state()
     m_delayed_drawable.reset();
     m_dumping_delayed_drawable = false;
     m_layer_list.reset();
+    m_defined_object_nodes.remove_all();
+    m_last_written_object_node = -1;
     m_object_count = 0;
     m_logical_position = 0;
     m_object_start = 0;
@@ -161,6 +163,8 @@ WT_Result WT_File::close()
     m_read_ahead_head = 0;
     m_read_ahead_end = 0;
     m_raw_pushback.clear();
+    m_defined_object_nodes.remove_all();
+    m_last_written_object_node = -1;
     return result;
 }
 
@@ -348,8 +352,10 @@ WT_Result WT_File::fill_read_ahead(std::size_t missing)
     for (;;)
     {
         bool const decoding = m_decompressor || m_compression_marker != 0;
-        // Decompressors deliver exactly what is asked; raw input is read in chunks.
-        std::size_t const ask = decoding ? missing - total : std::max(missing - total, Read_Chunk);
+        // Input is read in chunks, decoded or raw: a decompressor never delivers
+        // past the end of its section, and raw bytes read ahead of a marker go
+        // back when the marker is recorded.
+        std::size_t const ask = std::max(missing - total, Read_Chunk);
         if (m_read_ahead.size() < m_read_ahead_end + ask)
             m_read_ahead.resize(std::max(m_read_ahead_end + ask, 2 * m_read_ahead.size()));
         std::size_t got = 0;
