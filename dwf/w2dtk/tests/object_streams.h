@@ -79,6 +79,7 @@ struct Read_Back
     std::vector<int> ids;                            // every object read, in order
     std::unique_ptr<WT_Attribute_Set> rendition;     // the current rendition at the end
     bool compatibility_flag = false;
+    WT_Opcode_Statistics statistics; // opcodes counted by kind
 
     template <class T> const T& at(std::size_t i) const
     {
@@ -117,6 +118,8 @@ Read_Back read_back(const std::string& input, std::size_t lo = 1, std::size_t hi
                           });
     out.rendition = std::make_unique<WT_Attribute_Set>(file.rendition());
     out.compatibility_flag = file.heuristics().m_broken_producer;
+    if (file.statistics())
+        out.statistics = *file.statistics();
     file.close();
     return out;
 }

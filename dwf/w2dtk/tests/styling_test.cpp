@@ -350,6 +350,12 @@ TEST(Styling_Sheet, Every_Object_Reads_Back_Equal_In_Both_Forms)
             EXPECT_EQ(r.at<WT_Fill_Pattern>(8), hatch);
             EXPECT_EQ(r.at<WT_Merge_Control>(9), WT_Merge_Control(WT_Merge_Control::Transparent));
             EXPECT_EQ(r.at<WT_Background>(10), WT_Background(WT_Color(0, 0, 255)));
+            for (int kind : {267, 279, 315, 308, 257})
+                EXPECT_EQ(r.statistics.count(kind), 1u) << kind;
+            EXPECT_EQ(r.statistics.count(binary ? 23 : 278), 2u);
+            EXPECT_EQ(r.statistics.count(70), 1u);
+            EXPECT_EQ(r.statistics.count(102), 1u);
+            EXPECT_EQ(r.statistics.count(binary ? 204 : 277), binary ? 1u : 2u);
         }
     }
 }

@@ -262,6 +262,17 @@ TEST(Text_Sheet, Reads_Back_Equal_In_Both_Forms)
             EXPECT_EQ(r.at<WT_Font>(3).fields_defined(), WT_Font::Height_Bit);
             EXPECT_TRUE(r.at<WT_Text>(4).same_as(decorated_text("two words")));
             EXPECT_EQ(r.at<WT_Font>(5), WT_Font());
+            if (binary)
+            {
+                EXPECT_EQ(r.statistics.count(120), 2u); // 'x'
+                EXPECT_EQ(r.statistics.count(24), 1u);  // 0x18
+                EXPECT_EQ(r.statistics.count(6), 3u);   // 0x06
+            }
+            else
+            {
+                EXPECT_EQ(r.statistics.count(287), 3u); // "(Text"
+                EXPECT_EQ(r.statistics.count(273), 3u); // "(Font"
+            }
         }
     }
 }
