@@ -12,9 +12,37 @@ WT_Attribute* WT_Attribute_Set::member(std::uint32_t bit)
     case Color_Map_Bit:
         return &m_color_map;
 
-        // ---- geometry, units, views, viewports and layers
+    // ---- geometry, units, views, viewports and layers
+    case Visibility_Bit:
+        return &m_visibility;
+    case Marker_Size_Bit:
+        return &m_marker_size;
+    case Marker_Symbol_Bit:
+        return &m_marker_symbol;
+    case Layer_Bit:
+        return &m_layer;
+    case Viewport_Bit:
+        return &m_viewport;
+    case Code_Page_Bit:
+        return &m_code_page;
+    case Font_Extension_Bit:
+        return &m_font_extension;
 
-        // ---- text, fonts, line and fill styling, metadata and drawing information
+    // ---- text, fonts, line and fill styling, metadata and drawing information
+    case Fill_Bit:
+        return &m_fill;
+    case Line_Weight_Bit:
+        return &m_line_weight;
+    case Line_Style_Bit:
+        return &m_line_style;
+    case Line_Pattern_Bit:
+        return &m_line_pattern;
+    case Dash_Pattern_Bit:
+        return &m_dash_pattern;
+    case Fill_Pattern_Bit:
+        return &m_fill_pattern;
+    case Merge_Control_Bit:
+        return &m_merge_control;
 
         // ---- images, Gouraud shading, URLs and object nodes
 
@@ -29,7 +57,19 @@ WT_Attribute* WT_Attribute_Set::drawing_info_member(std::uint32_t bit)
 {
     switch (bit)
     {
-        // ---- text, fonts, line and fill styling, metadata and drawing information
+    // ---- geometry, units, views, viewports and layers
+    case View_Bit:
+        return &m_view;
+
+    // ---- text, fonts, line and fill styling, metadata and drawing information
+    case Background_Bit:
+        return &m_background;
+    case Plot_Optimized_Bit:
+        return &m_plot_optimized;
+    case Inked_Area_Bit:
+        return &m_inked_area;
+    case Pen_Pat_Options_Bit:
+        return &m_pen_pat_options;
 
     default:
         return nullptr;

@@ -1,8 +1,31 @@
 #pragma once
 
 #include "dwf/w2dtk/color.h"
+#include "dwf/w2dtk/code_page.h"
 #include "dwf/w2dtk/color_map.h"
+#include "dwf/w2dtk/font_extension.h"
+#include "dwf/w2dtk/layer.h"
+#include "dwf/w2dtk/marker_size.h"
+#include "dwf/w2dtk/marker_symbol.h"
+#include "dwf/w2dtk/plot_info.h"
+#include "dwf/w2dtk/projection.h"
 #include "dwf/w2dtk/result.h"
+#include "dwf/w2dtk/units.h"
+#include "dwf/w2dtk/view.h"
+#include "dwf/w2dtk/viewport.h"
+#include "dwf/w2dtk/visibility.h"
+
+// ---- text, fonts, line and fill styling, metadata and drawing information
+#include "dwf/w2dtk/background.h"
+#include "dwf/w2dtk/dash_pattern.h"
+#include "dwf/w2dtk/drawing_info.h"
+#include "dwf/w2dtk/fill.h"
+#include "dwf/w2dtk/fill_pattern.h"
+#include "dwf/w2dtk/line_pattern.h"
+#include "dwf/w2dtk/line_style.h"
+#include "dwf/w2dtk/line_weight.h"
+#include "dwf/w2dtk/merge_control.h"
+#include "dwf/w2dtk/metadata_set.h"
 
 #include <cstdint>
 
@@ -113,8 +136,60 @@ public:
     const WT_Color_Map& color_map() const { return m_color_map; }
 
     // ---- geometry, units, views, viewports and layers
+    WT_Layer& layer() { return m_layer; }
+    WT_Viewport& viewport() { return m_viewport; }
+    WT_Visibility& visibility() { return m_visibility; }
+    WT_Marker_Size& marker_size() { return m_marker_size; }
+    WT_Marker_Symbol& marker_symbol() { return m_marker_symbol; }
+    WT_Projection& projection() { return m_projection; }
+    WT_Code_Page& code_page() { return m_code_page; }
+    WT_Font_Extension& font_extension() { return m_font_extension; }
+    WT_Plot_Info& plot_info() { return m_plot_info; } // no change bit
+    WT_Units& units() { return m_units; }             // no change bit
+    WT_View& view() { return m_view; }                // drawing-information bit View_Bit
+    const WT_Layer& layer() const { return m_layer; }
+    const WT_Viewport& viewport() const { return m_viewport; }
+    const WT_Visibility& visibility() const { return m_visibility; }
+    const WT_Plot_Info& plot_info() const { return m_plot_info; }
+    const WT_Units& units() const { return m_units; }
+    const WT_View& view() const { return m_view; }
 
     // ---- text, fonts, line and fill styling, metadata and drawing information
+    WT_Fill m_fill;
+    WT_Line_Weight m_line_weight;
+    WT_Line_Style m_line_style;
+    WT_Line_Pattern m_line_pattern;
+    WT_Dash_Pattern m_dash_pattern;
+    WT_Fill_Pattern m_fill_pattern;
+    WT_Merge_Control m_merge_control;
+    WT_Background m_background;
+    WT_Plot_Optimized m_plot_optimized;
+    WT_Inked_Area m_inked_area;
+    WT_Pen_Pat_Options m_pen_pat_options;
+    WT_Metadata_Set m_metadata;
+    WT_Fill& fill() { return m_fill; }
+    WT_Line_Weight& line_weight() { return m_line_weight; }
+    WT_Line_Style& line_style() { return m_line_style; }
+    WT_Line_Pattern& line_pattern() { return m_line_pattern; }
+    WT_Dash_Pattern& dash_pattern() { return m_dash_pattern; }
+    WT_Fill_Pattern& fill_pattern() { return m_fill_pattern; }
+    WT_Merge_Control& merge_control() { return m_merge_control; }
+    WT_Background& background() { return m_background; }
+    const WT_Fill& fill() const { return m_fill; }
+    const WT_Line_Weight& line_weight() const { return m_line_weight; }
+    const WT_Line_Style& line_style() const { return m_line_style; }
+    const WT_Line_Pattern& line_pattern() const { return m_line_pattern; }
+    const WT_Dash_Pattern& dash_pattern() const { return m_dash_pattern; }
+    const WT_Fill_Pattern& fill_pattern() const { return m_fill_pattern; }
+    const WT_Merge_Control& merge_control() const { return m_merge_control; }
+    const WT_Background& background() const { return m_background; }
+    WT_Plot_Optimized& plot_optimized() { return m_plot_optimized; }
+    WT_Inked_Area& inked_area() { return m_inked_area; }
+    WT_Pen_Pat_Options& pen_pat_options() { return m_pen_pat_options; }
+    WT_Metadata_Set& metadata() { return m_metadata; }
+    const WT_Plot_Optimized& plot_optimized() const { return m_plot_optimized; }
+    const WT_Inked_Area& inked_area() const { return m_inked_area; }
+    const WT_Pen_Pat_Options& pen_pat_options() const { return m_pen_pat_options; }
 
     // ---- images, Gouraud shading, URLs and object nodes
 
@@ -132,6 +207,17 @@ private:
     WT_Color_Map m_color_map;
 
     // ---- geometry, units, views, viewports and layers
+    WT_Layer m_layer;
+    WT_Viewport m_viewport;
+    WT_Visibility m_visibility;
+    WT_Marker_Size m_marker_size;
+    WT_Marker_Symbol m_marker_symbol;
+    WT_Projection m_projection;
+    WT_Code_Page m_code_page;
+    WT_Font_Extension m_font_extension;
+    WT_Plot_Info m_plot_info;
+    WT_Units m_units;
+    WT_View m_view;
 
     // ---- text, fonts, line and fill styling, metadata and drawing information
 
