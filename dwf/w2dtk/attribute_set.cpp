@@ -45,6 +45,10 @@ WT_Attribute* WT_Attribute_Set::member(std::uint32_t bit)
         return &m_merge_control;
 
         // ---- images, Gouraud shading, URLs and object nodes
+    case URL_Bit:
+        return &m_url;
+    case Object_Node_Bit:
+        return &m_object_node;
 
         // ---- blocks, groups, named views, embedding and pen patterns
 

@@ -7,10 +7,12 @@
 #include "dwf/w2dtk/layer.h"
 #include "dwf/w2dtk/marker_size.h"
 #include "dwf/w2dtk/marker_symbol.h"
+#include "dwf/w2dtk/object_node.h"
 #include "dwf/w2dtk/plot_info.h"
 #include "dwf/w2dtk/projection.h"
 #include "dwf/w2dtk/result.h"
 #include "dwf/w2dtk/units.h"
+#include "dwf/w2dtk/url.h"
 #include "dwf/w2dtk/view.h"
 #include "dwf/w2dtk/viewport.h"
 #include "dwf/w2dtk/visibility.h"
@@ -192,6 +194,14 @@ public:
     const WT_Pen_Pat_Options& pen_pat_options() const { return m_pen_pat_options; }
 
     // ---- images, Gouraud shading, URLs and object nodes
+    WT_URL& url() { return m_url; }
+    const WT_URL& url() const { return m_url; }
+    // The links known to this rendition: in the desired rendition, which link
+    // numbers are already in the stream; in the current one, every link read.
+    WT_URL_List& url_list() { return m_url_list; }
+    const WT_URL_List& url_list() const { return m_url_list; }
+    WT_Object_Node& object_node() { return m_object_node; }
+    const WT_Object_Node& object_node() const { return m_object_node; }
 
     // ---- blocks, groups, named views, embedding and pen patterns
 
@@ -222,6 +232,9 @@ private:
     // ---- text, fonts, line and fill styling, metadata and drawing information
 
     // ---- images, Gouraud shading, URLs and object nodes
+    WT_URL m_url;
+    WT_URL_List m_url_list;
+    WT_Object_Node m_object_node;
 
     // ---- blocks, groups, named views, embedding and pen patterns
 };

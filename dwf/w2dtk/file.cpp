@@ -76,6 +76,8 @@ void WT_File::reset_reading_state()
     m_delayed_drawable.reset();
     m_dumping_delayed_drawable = false;
     m_layer_list.reset();
+    m_defined_object_nodes.remove_all();
+    m_last_written_object_node = -1;
     m_object_count = 0;
     m_logical_position = 0;
     m_object_start = 0;
@@ -161,6 +163,8 @@ WT_Result WT_File::close()
     m_read_ahead_head = 0;
     m_read_ahead_end = 0;
     m_raw_pushback.clear();
+    m_defined_object_nodes.remove_all();
+    m_last_written_object_node = -1;
     return result;
 }
 

@@ -286,6 +286,20 @@ public:
     // Serial numbers for layers, viewports, contour sets and colour maps.
     std::int32_t next_object_serial() { return m_next_serial++; }
 
+    // ---- geometry, units, views, viewports and layers (layer list, bounds)
+
+    // ---- text, fonts, line and fill styling (dash patterns written)
+
+    // ---- images, Gouraud shading, URLs and object nodes (object node list)
+    // Nodes defined in this stream (written or read with their names).
+    WT_Object_Node_List& defined_object_nodes() { return m_defined_object_nodes; }
+    // The number of the node last written, from which binary nodes count
+    // their differences; negative while none has been written.
+    std::int64_t last_written_object_node() const { return m_last_written_object_node; }
+    void set_last_written_object_node(std::int32_t number) { m_last_written_object_node = number; }
+
+    // ---- blocks, groups and named views (block directory)
+
     // --- opcode reader state shared with WT_Opcode
     int& nesting_depth() { return m_nesting_depth; }
     bool header_read() const { return m_header_read; }
@@ -397,4 +411,13 @@ private:
 
     std::unique_ptr<WT_Dash_Pattern_List> m_dash_patterns;
     WT_Text_Metrics* m_text_metrics = nullptr;
+    // ---- geometry, units, views, viewports and layers
+
+    // ---- text, fonts, line and fill styling
+
+    // ---- images, Gouraud shading, URLs and object nodes
+    WT_Object_Node_List m_defined_object_nodes;
+    std::int64_t m_last_written_object_node = -1;
+
+    // ---- blocks, groups and named views
 };

@@ -1,0 +1,478 @@
+#include "dwf/w2dtk/image.h"
+
+#include "dwf/w2dtk/file.h"
+#include "dwf/w2dtk/group3x_encoder.h"
+#include "dwf/w2dtk/raster_payload.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace
+{
+constexpr std::uint32_t Image_Sync_Mask =
+    WT_Attribute_Set::Visibility_Bit | WT_Attribute_Set::URL_Bit | WT_Attribute_Set::Layer_Bit |
+    WT_Attribute_Set::Viewport_Bit | WT_Attribute_Set::Block_Ref_Bit |
+    WT_Attribute_Set::Object_Node_Bit;
+
+constexpr std::uint32_t Frame_Overhead = WT_Raster_Frame_Overhead;
+
+bool carries_color_map(int format)
+{
+    return format == WT_Image::Bitonal_Mapped || format == WT_Image::Group3X_Mapped ||
+           format == WT_Image::Mapped;
+}
+
+std::uint32_t color_map_bytes(const WT_Color_Map& map)
+{
+    return 4 * std::uint32_t(map.size()) + 1;
+}
+
+// Swaps red and blue of each 4-byte pixel: stream order (red, green, blue,
+// alpha) and the packed little-endian value (blue, green, red, alpha).
+void swap_red_blue(std::uint8_t* pixels, std::size_t size)
+{
+    for (std::size_t i = 0; i + 3 < size; i += 4)
+        std::swap(pixels[i], pixels[i + 2]);
+}
+
+enum Stage
+{
+    Start = 0,
+    // binary
+    Binary_Map = 1,
+    Binary_Size = 2,
+    Binary_Data = 3,
+    Binary_Close = 4,
+    // ASCII
+    Format_Word = 10,
+    Identifier = 11,
+    Columns = 12,
+    Comma = 13,
+    Rows = 14,
+    Min_Corner = 15,
+    Max_Corner = 16,
+    Map_Opcode = 17,
+    Map_Operand = 18,
+    Data_Open_Space = 19,
+    Data_Open = 20,
+    Data_Size = 21,
+    Data = 22,
+    Close = 23,
+};
+} // namespace
+
+WT_Image::WT_Image(std::uint16_t rows, std::uint16_t columns, WT_Image_Format format,
+                   std::uint32_t identifier, const WT_Color_Map* color_map, std::uint32_t data_size,
+                   const std::uint8_t* data, const WT_Logical_Point& min_corner,
+                   const WT_Logical_Point& max_corner, bool copy)
+    : m_rows(rows), m_columns(columns), m_format(std::uint8_t(format)), m_identifier(identifier),
+      m_data_size(data_size), m_min_corner(min_corner), m_max_corner(max_corner)
+{
+    try
+    {
+        if (copy)
+        {
+            if (color_map)
+            {
+                m_owned_color_map = std::make_unique<WT_Color_Map>(*color_map);
+                m_color_map = m_owned_color_map.get();
+            }
+            if (data && data_size > 0)
+            {
+                m_owned_data.assign(data, data + data_size);
+                m_data = m_owned_data.data();
+            }
+        }
+        else
+        {
+            m_color_map = color_map;
+            m_data = data;
+        }
+    }
+    catch (const std::bad_alloc&)
+    {
+        throw WT_Result_Out_Of_Memory;
+    }
+}
+
+const char* WT_Image::format_word(int format)
+{
+    switch (format)
+    {
+    case Bitonal_Mapped:
+        return "bitonal";
+    case Group3X_Mapped:
+        return "group 3X";
+    case Indexed:
+        return "indexed";
+    case Mapped:
+        return "mapped";
+    case RGB:
+        return "RGB";
+    case RGBA:
+        return "RGBA";
+    case JPEG:
+        return "JPEG";
+    default:
+        return nullptr;
+    }
+}
+
+void WT_Image::take_data(std::vector<std::uint8_t>&& data)
+{
+    m_owned_data = std::move(data);
+    m_data = m_owned_data.data();
+    m_data_size = std::uint32_t(m_owned_data.size());
+}
+
+WT_Result WT_Image::convert_bitonal_to_group_3x()
+{
+    if (m_format != Bitonal_Mapped)
+        return WT_Result_Success;
+    if (!m_color_map || m_color_map->size() != 2)
+        return WT_Result_Usage_Error;
+    if (!m_data || m_data_size == 0)
+        return WT_Result_Corrupt_Stream;
+    std::vector<std::uint8_t> coded;
+    WT_CHECK(wt_encode_group3x(m_rows, m_columns, m_data, m_data_size, coded));
+    take_data(std::move(coded));
+    m_format = Group3X_Mapped;
+    return WT_Result_Success;
+}
+
+WT_Result WT_Image::serialize(WT_File& file)
+{
+    WT_CHECK(file.dump_delayed_drawable());
+    if (m_rows == 0 || m_columns == 0 || !m_data || m_data_size == 0)
+        return WT_Result_Usage_Error;
+    if (!format_word(m_format))
+        return WT_Result_Not_Available;
+    if (m_format == RGBA && std::uint64_t(m_data_size) != 4ull * m_rows * m_columns)
+        return WT_Result_Usage_Error;
+
+    WT_CHECK(convert_bitonal_to_group_3x());
+    std::uint32_t map_bytes = 0;
+    if (carries_color_map(m_format))
+    {
+        if (!m_color_map)
+            return WT_Result_Write_Failed;
+        // The count byte of the binary operand holds 1 to 256 entries only.
+        if (m_color_map->size() < 1 ||
+            (file.binary_output() && !m_color_map->fits_binary_operand()))
+            return WT_Result_Usage_Error;
+        map_bytes = color_map_bytes(*m_color_map);
+    }
+    if (std::uint64_t(m_data_size) + map_bytes + Frame_Overhead > 0xFFFFFFFFull)
+        return WT_Result_Usage_Error;
+
+    WT_CHECK(begin_serialize(file));
+    std::uint32_t mask = Image_Sync_Mask;
+    if (m_format == Indexed)
+        mask |= WT_Attribute_Set::Color_Map_Bit;
+    WT_CHECK(file.desired_rendition().sync(file, mask));
+
+    if (file.heuristics().m_apply_transform && !m_transformed)
+    {
+        try
+        {
+            wt_transform_corners(file, m_min_corner, m_max_corner); // saturates
+        }
+        catch (WT_Result result)
+        {
+            return result;
+        }
+        m_transformed = true;
+    }
+
+    if (!file.binary_output())
+    {
+        WT_CHECK(file.write_continuation_line());
+        WT_CHECK(file.write("(Image "));
+        WT_CHECK(file.write_quoted_string(format_word(m_format), true));
+        WT_CHECK(file.write(" "));
+        WT_CHECK(file.write_ascii(m_identifier));
+        WT_CHECK(file.write(" "));
+        WT_CHECK(file.write_ascii(m_columns));
+        WT_CHECK(file.write(","));
+        WT_CHECK(file.write_ascii(m_rows));
+        WT_CHECK(file.write(" "));
+        WT_CHECK(file.write_ascii(m_min_corner));
+        WT_CHECK(file.write(" "));
+        WT_CHECK(file.write_ascii(m_max_corner));
+        if (map_bytes != 0)
+        {
+            WT_CHECK(file.write(" "));
+            WT_Color_Map map(*m_color_map);
+            WT_CHECK(map.serialize(file));
+        }
+        WT_CHECK(file.write(" ("));
+        WT_CHECK(file.write_ascii(m_data_size));
+        WT_CHECK(file.write(" "));
+        WT_CHECK(file.write_hex(m_data_size, m_data));
+        return file.write("))");
+    }
+
+    WT_CHECK(file.write("{"));
+    WT_CHECK(file.write_u32(m_data_size + map_bytes + Frame_Overhead));
+    WT_CHECK(file.write_u16(m_format));
+    WT_CHECK(file.write_u16(m_columns));
+    WT_CHECK(file.write_u16(m_rows));
+    WT_CHECK(wt_write_relative_corners(file, m_min_corner, m_max_corner));
+    WT_CHECK(file.write_u32(m_identifier));
+    if (map_bytes != 0)
+        WT_CHECK(m_color_map->serialize_binary_operand(file));
+    WT_CHECK(file.write_u32(m_data_size));
+    if (m_format == RGBA)
+    {
+        // Stream order per pixel, converted a block at a time.
+        std::uint8_t block[4096];
+        for (std::uint32_t done = 0; done < m_data_size;)
+        {
+            std::uint32_t const n = std::min<std::uint32_t>(sizeof block, m_data_size - done);
+            std::memcpy(block, m_data + done, n);
+            swap_red_blue(block, n);
+            WT_CHECK(file.write(n, block));
+            done += n;
+        }
+    }
+    else
+        WT_CHECK(file.write(m_data_size, m_data));
+    return file.write("}");
+}
+
+WT_Result WT_Image::check_data_size(std::uint32_t size) const
+{
+    if (size > WT_File::Max_Operand_Bytes)
+        return WT_Result_Corrupt_Stream;
+    // The pixel reordering touches exactly rows × columns pixels.
+    if (m_format == RGBA && std::uint64_t(size) != 4ull * m_rows * m_columns)
+        return WT_Result_Inconsistent_Operand;
+    return WT_Result_Success;
+}
+
+WT_Result WT_Image::materialize(const WT_Opcode& opcode, WT_File& file)
+{
+    WT_Result result;
+    switch (opcode.type())
+    {
+    case WT_Opcode::Extended_Binary:
+        result = materialize_binary(opcode, file);
+        break;
+    case WT_Opcode::Extended_ASCII:
+        result = materialize_ascii(opcode, file);
+        break;
+    default:
+        return WT_Result_Foreign_Opcode;
+    }
+    if (result != WT_Result_Success && result != WT_Result_Waiting_For_Data)
+    {
+        // Nothing half read survives a failure, so a repeated call starts over.
+        m_stage = Start;
+        m_reading.clear();
+        m_reading.shrink_to_fit();
+    }
+    return result;
+}
+
+WT_Result WT_Image::materialize_binary(const WT_Opcode& opcode, WT_File& file)
+{
+    for (;;)
+    {
+        switch (m_stage)
+        {
+        case Start:
+        {
+            if (m_format == Bitonal_Mapped || !format_word(m_format))
+                return WT_Result_Corrupt_Stream;
+            if (opcode.binary_size() < Frame_Overhead)
+                return WT_Result_Inconsistent_Operand;
+            WT_Raster_Frame_Head head;
+            WT_CHECK(wt_read_raster_frame_head(file, head));
+            m_columns = head.m_columns;
+            m_rows = head.m_rows;
+            m_min_corner = head.m_min_corner;
+            m_max_corner = head.m_max_corner;
+            m_identifier = head.m_identifier;
+            if (carries_color_map(m_format))
+            {
+                m_owned_color_map = std::make_unique<WT_Color_Map>();
+                m_owned_color_map->clear();
+                m_color_map = m_owned_color_map.get();
+                m_stage = Binary_Map;
+            }
+            else
+                m_stage = Binary_Size;
+            break;
+        }
+        case Binary_Map:
+            WT_CHECK(m_owned_color_map->materialize_binary_operand(file));
+            m_stage = Binary_Size;
+            break;
+        case Binary_Size:
+        {
+            std::uint32_t size = 0;
+            WT_CHECK(file.read_u32(size));
+            std::uint64_t const map_bytes =
+                carries_color_map(m_format) ? color_map_bytes(*m_color_map) : 0;
+            if (std::uint64_t(size) + map_bytes + Frame_Overhead != opcode.binary_size())
+                return WT_Result_Inconsistent_Operand;
+            WT_CHECK(check_data_size(size));
+            m_data_size = size;
+            m_reading.clear();
+            m_stage = Binary_Data;
+            break;
+        }
+        case Binary_Data:
+            WT_CHECK(wt_read_raster_bytes(file, m_data_size, m_reading));
+            if (m_format == RGBA)
+                swap_red_blue(m_reading.data(), m_reading.size());
+            m_stage = Binary_Close;
+            break;
+        default:
+        {
+            std::uint8_t close = 0;
+            WT_CHECK(file.read_byte(close));
+            if (close != '}')
+                return WT_Result_Corrupt_Stream;
+            return finish_reading(file);
+        }
+        }
+    }
+}
+
+WT_Result WT_Image::materialize_ascii(const WT_Opcode& opcode, WT_File& file)
+{
+    if (m_stage == Start)
+        m_stage = Format_Word;
+    for (;;)
+    {
+        switch (m_stage)
+        {
+        case Format_Word:
+        {
+            std::string word;
+            WT_CHECK(file.read_ascii_string(WT_Opcode::Max_Name_Length, word));
+            int format = 0;
+            for (int f = Bitonal_Mapped; f <= JPEG && format == 0; ++f)
+                if (word == format_word(f))
+                    format = f;
+            if (format == 0)
+                return WT_Result_Inconsistent_Operand;
+            m_format = std::uint8_t(format);
+            m_stage = Identifier;
+            break;
+        }
+        case Identifier:
+            WT_CHECK(file.read_ascii(m_identifier));
+            if (m_format == Bitonal_Mapped)
+                return WT_Result_Corrupt_Stream;
+            m_stage = Columns;
+            break;
+        case Columns:
+            WT_CHECK(file.read_ascii(m_columns));
+            m_stage = Comma;
+            break;
+        case Comma:
+        {
+            std::uint8_t comma = 0;
+            WT_CHECK(file.read_byte(comma));
+            if (comma != ',')
+                return WT_Result_Corrupt_Stream;
+            m_stage = Rows;
+            break;
+        }
+        case Rows:
+            WT_CHECK(file.read_ascii(m_rows));
+            m_stage = Min_Corner;
+            break;
+        case Min_Corner:
+            WT_CHECK(file.read_ascii(m_min_corner));
+            m_stage = Max_Corner;
+            break;
+        case Max_Corner:
+            WT_CHECK(file.read_ascii(m_max_corner));
+            m_stage = carries_color_map(m_format) ? Map_Opcode : Data_Open_Space;
+            break;
+        case Map_Opcode:
+        {
+            WT_CHECK(m_map_opcode.get_opcode(file));
+            bool const ascii_map =
+                m_map_opcode.type() == WT_Opcode::Extended_ASCII && m_map_opcode.is("(ColorMap");
+            bool const binary_map = m_map_opcode.type() == WT_Opcode::Extended_Binary &&
+                                    m_map_opcode.binary_number() == 1;
+            if (!ascii_map && !binary_map)
+                return WT_Result_Corrupt_Stream;
+            m_owned_color_map = std::make_unique<WT_Color_Map>();
+            m_color_map = m_owned_color_map.get();
+            m_stage = Map_Operand;
+            break;
+        }
+        case Map_Operand:
+            WT_CHECK(m_owned_color_map->materialize(m_map_opcode, file));
+            m_stage = Data_Open_Space;
+            break;
+        case Data_Open_Space:
+            WT_CHECK(file.skip_whitespace());
+            m_stage = Data_Open;
+            break;
+        case Data_Open:
+        {
+            std::uint8_t open = 0;
+            WT_CHECK(file.read_byte(open));
+            if (open != '(')
+                return WT_Result_Corrupt_Stream;
+            ++file.nesting_depth();
+            m_stage = Data_Size;
+            break;
+        }
+        case Data_Size:
+        {
+            std::uint32_t size = 0;
+            WT_CHECK(wt_read_raster_size(file, size));
+            WT_CHECK(check_data_size(size));
+            m_data_size = size;
+            m_reading.clear();
+            m_stage = Data;
+            break;
+        }
+        case Data:
+            WT_CHECK(wt_read_raster_hex(file, m_data_size, m_reading));
+            m_stage = Close;
+            break;
+        default:
+            WT_CHECK(opcode.skip_operand(file));
+            return finish_reading(file);
+        }
+    }
+}
+
+WT_Result WT_Image::finish_reading(WT_File& file)
+{
+    take_data(std::move(m_reading));
+    m_reading = std::vector<std::uint8_t>();
+    m_stage = Start;
+    m_transformed = false;
+    if (file.heuristics().m_apply_transform)
+    {
+        try
+        {
+            if (!wt_transform_corners(file, m_min_corner, m_max_corner))
+                return WT_Result_Corrupt_Stream;
+        }
+        catch (WT_Result result)
+        {
+            return result;
+        }
+        m_transformed = true;
+    }
+    set_materialized();
+    return WT_Result_Success;
+}
+
+void WT_Image::update_bounds(WT_File&)
+{
+    widen_bounds(m_min_corner);
+    widen_bounds(m_max_corner);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "dwf/w2dtk/logical_point.h"
+#include "dwf/w2dtk/result.h"
+
+#include <cstdint>
+#include <vector>
+
+class WT_File;
+
+// Shared by the raster objects (images, group 4 and PNG images).
+
+// Reads the raster bytes of an operand into data, appending in bounded chunks
+// so that memory follows the bytes the stream really holds, not the size it
+// announces. Resumable: call again with the same size after a result of 1.
+WT_Result wt_read_raster_bytes(WT_File& file, std::uint32_t size, std::vector<std::uint8_t>& data);
+// The same for the ASCII form, two hexadecimal digits per byte.
+WT_Result wt_read_raster_hex(WT_File& file, std::uint32_t size, std::vector<std::uint8_t>& data);
+
+// Reads an ASCII byte count: negative counts and counts beyond what one
+// operand may hold give WT_Result_Corrupt_Stream.
+WT_Result wt_read_raster_size(WT_File& file, std::uint32_t& size);
+
+// Writes the binary corner pair relative to the file's current point, which
+// moves to the maximum corner; the corners themselves are left as they are.
+WT_Result wt_write_relative_corners(WT_File& file, const WT_Logical_Point& min_corner,
+                                    const WT_Logical_Point& max_corner);
+
+// Puts both corners through the file's output transform, then re-pairs the
+// coordinates by the rotation so that the minimum corner stays lower-left.
+// False when a coordinate had to be saturated; WT_Result_Not_Available is
+// thrown for a rotation other than 0, 90, 180 or 270.
+bool wt_transform_corners(WT_File& file, WT_Logical_Point& min_corner,
+                          WT_Logical_Point& max_corner);
+
+// The fixed head of a binary raster frame: columns and rows (unsigned 16-bit),
+// the two corners (read relative and made absolute through the file's current
+// point) and the identifier. All or nothing, so the corners move the current
+// point exactly once.
+struct WT_Raster_Frame_Head
+{
+    std::uint16_t m_columns = 0;
+    std::uint16_t m_rows = 0;
+    WT_Logical_Point m_min_corner;
+    WT_Logical_Point m_max_corner;
+    std::uint32_t m_identifier = 0;
+};
+WT_Result wt_read_raster_frame_head(WT_File& file, WT_Raster_Frame_Head& head);
+
+// Everything of a binary raster frame after its size field except the raster
+// bytes and the colour map: number, columns, rows, corners, identifier, data
+// size and the closing brace.
+constexpr std::uint32_t WT_Raster_Frame_Overhead = 31;
