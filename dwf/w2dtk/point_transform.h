@@ -8,7 +8,11 @@
 // Largest logical coordinate; rotations mirror coordinates against it.
 constexpr std::int64_t WT_Max_Coordinate = 2147483647;
 
-// wt_point_from_16 (the 16-bit relative forms) comes with transform.h.
+// A logical point from two signed 16-bit values (the 16-bit relative forms).
+inline WT_Logical_Point wt_point_from_16(std::int16_t x, std::int16_t y)
+{
+    return WT_Logical_Point(std::int32_t(x), std::int32_t(y));
+}
 
 // Saturates a 64-bit or floating value into the 32-bit coordinate range;
 // clamped is set when the value did not fit.
