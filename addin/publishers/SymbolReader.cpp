@@ -82,30 +82,29 @@ bool CSymbolReader::ReadLine(std::string& line)
     if (!source_ || source_->offset >= source_->size)
         return false;
     LineSource& s = *source_;
-    // Takes the next byte, refilling the block when the offset leaves it;
-    // false at the end of the file (or of what could be read of it).
-    auto next = [&s, this](char& byte)
+    // Makes the block hold the current offset, reading on when the offset
+    // has left it; false at the end of the file (or of what could be read).
+    auto ensure = [&s, this]()
     {
         if (s.offset >= s.size)
             return false;
-        if (s.offset - s.blockStart >= s.valid)
+        if (s.offset - s.blockStart < s.valid)
+            return true;
+        s.blockStart += s.valid;
+        if (!RefillBlock())
         {
-            s.blockStart += s.valid;
-            if (!RefillBlock())
-            {
-                s.size = s.offset; // the file shrank or failed: it ends here
-                return false;
-            }
+            s.size = s.offset; // the file shrank or failed: it ends here
+            return false;
         }
-        byte = s.block[static_cast<std::size_t>(s.offset - s.blockStart)];
-        ++s.offset;
         return true;
     };
-    auto peek = [&s](char& byte)
+    auto current = [&s]() { return s.block[static_cast<std::size_t>(s.offset - s.blockStart)]; };
+    auto next = [&](char& byte)
     {
-        if (s.offset >= s.size || s.offset - s.blockStart >= s.valid)
-            return false; // a line end split over two blocks is two ends: harmless
-        byte = s.block[static_cast<std::size_t>(s.offset - s.blockStart)];
+        if (!ensure())
+            return false;
+        byte = current();
+        ++s.offset;
         return true;
     };
     char byte = 0;
@@ -113,9 +112,8 @@ bool CSymbolReader::ReadLine(std::string& line)
     {
         if (byte == '\r')
         {
-            char following = 0;
-            if (peek(following) && following == '\n')
-                next(following);
+            if (ensure() && current() == '\n')
+                ++s.offset;
             return true;
         }
         if (byte == '\n')

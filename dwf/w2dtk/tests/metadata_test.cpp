@@ -268,3 +268,18 @@ TEST(Metadata_Sheet, Opcodes_Count_Under_Their_Statistics_Kinds)
         EXPECT_STREQ(WT_Opcode_Statistics::kind_name(e.kind), e.name);
     }
 }
+
+TEST(Metadata_Sheet, A_Reader_That_Materializes_Nothing_Stays_In_Step)
+{
+    for (bool binary : {false, true})
+    {
+        std::string const sheet = metadata_sheet(binary);
+        std::vector<int> const all = read_back<>(sheet).ids;
+        for (std::size_t hi : {1u, 64u})
+        {
+            WT_Result end = WT_Result_Success;
+            EXPECT_EQ(ids_when_skipping(sheet, hi, &end), all) << binary << " " << hi;
+            EXPECT_EQ(end, WT_Result_End_Of_Input);
+        }
+    }
+}

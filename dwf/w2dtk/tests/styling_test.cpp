@@ -365,3 +365,18 @@ TEST(Styling_Sheet, Damaged_Copies_Never_Crash_Or_Stall)
     expect_survives_damage(styling_sheet(false, 55));
     expect_survives_damage(styling_sheet(true, 55));
 }
+
+TEST(Styling_Sheet, A_Reader_That_Materializes_Nothing_Stays_In_Step)
+{
+    for (bool binary : {false, true})
+    {
+        std::string const sheet = styling_sheet(binary, 55);
+        std::vector<int> const all = read_back<>(sheet).ids;
+        for (std::size_t hi : {1u, 64u})
+        {
+            WT_Result end = WT_Result_Success;
+            EXPECT_EQ(ids_when_skipping(sheet, hi, &end), all) << binary << " " << hi;
+            EXPECT_EQ(end, WT_Result_End_Of_Input);
+        }
+    }
+}
