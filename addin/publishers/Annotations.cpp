@@ -12,6 +12,7 @@
 #include "host/RecordLayout.h"
 #include "host/View.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -382,10 +383,12 @@ WT_Result CDWF2DGrWriter::GetArcOfDisplaydata(WT_File& file, host::DisplayData* 
             }
             // As a model-edge arc item: type, geometry count, then centre,
             // start, end and axis.
-            std::vector<double> item = {1.0, 12.0};
-            item.insert(item.end(), arc.begin() + 10, arc.begin() + 13);
-            item.insert(item.end(), arc.begin() + 4, arc.begin() + 10);
-            item.insert(item.end(), arc.begin() + 13, arc.begin() + 16);
+            std::vector<double> item(14, 0.0);
+            item[0] = 1.0;
+            item[1] = 12.0;
+            std::copy(arc.begin() + 10, arc.begin() + 13, item.begin() + 2);  // centre
+            std::copy(arc.begin() + 4, arc.begin() + 10, item.begin() + 5);   // start, end
+            std::copy(arc.begin() + 13, arc.begin() + 16, item.begin() + 11); // axis
             WT_CHECK(GenerateArcOrEllipse(0, sheetCoordinates, item, file));
         }
     }
