@@ -155,16 +155,30 @@ platform::HRESULT CDWFPublisherImp::AddMenus()
 
 void CDWFPublisherImp::RemoveMenus()
 {
+    // One item refused does not keep the others in the host; the failure
+    // is reported once.
+    bool failed = false;
     try
     {
         const std::u16string text = MenuItemText();
         for (const int type : kDocumentTypes)
-            application_->removeMenuItem(type, text, 0);
+        {
+            try
+            {
+                application_->removeMenuItem(type, text, 0);
+            }
+            catch (...)
+            {
+                failed = true;
+            }
+        }
     }
     catch (...)
     {
-        ReportPublishError("CDWFPublisherImp::RemoveMenus");
+        failed = true;
     }
+    if (failed)
+        ReportPublishError("CDWFPublisherImp::RemoveMenus");
 }
 
 void CDWFPublisherImp::AddToolbar()

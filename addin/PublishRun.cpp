@@ -42,16 +42,16 @@ void AnswerDialogs(const PublishRequest& request)
     ui.setStandingAnswer(res::IDD_REPLACE_PROMPT, replace);
 }
 
-bool SaveDialogCancelled(std::size_t dialogsBefore)
+// The user declined to replace the target, or the dialog refused it.
+bool TargetRefused(std::size_t dialogsBefore)
 {
     const auto& dialogs = platform::ui().dialogs();
-    bool cancelled = false;
     for (std::size_t i = dialogsBefore; i < dialogs.size(); ++i)
     {
-        if (dialogs[i].templateId == res::IDD_PREVIEW_FILE)
-            cancelled = dialogs[i].result != platform::IDOK;
+        if (dialogs[i].templateId == res::IDD_REPLACE_PROMPT && dialogs[i].result != platform::IDOK)
+            return true;
     }
-    return cancelled;
+    return false;
 }
 } // namespace
 
@@ -107,7 +107,7 @@ PublishOutcome RunPublishCommand(host::memory::Application& application,
         outcome.status = PublishOutcome::Status::Failed;
     else if (available == 0)
         outcome.status = PublishOutcome::Status::NotAvailable;
-    else if (SaveDialogCancelled(dialogsBefore))
+    else if (TargetRefused(dialogsBefore))
         outcome.status = PublishOutcome::Status::Cancelled;
     else
         outcome.status = PublishOutcome::Status::Published;

@@ -35,8 +35,9 @@ std::unique_ptr<host::memory::Application> ThreeDocuments(const std::string& ext
 
 std::size_t CountContaining(const std::vector<std::string>& log, const std::string& text)
 {
-    return static_cast<std::size_t>(std::count_if(log.begin(), log.end(), [&](const auto& entry)
-                                                  { return entry.find(text) != std::string::npos; }));
+    return static_cast<std::size_t>(
+        std::count_if(log.begin(), log.end(),
+                      [&](const auto& entry) { return entry.find(text) != std::string::npos; }));
 }
 
 class AddinConnection : public ::testing::Test
@@ -105,9 +106,10 @@ TEST(AddinRegistration, ScriptsWriteAndRemoveTheAddinKeys)
     EXPECT_FALSE(registry.keyExists(Hive::ClassesRoot, publisher));
     EXPECT_FALSE(registry.keyExists(Hive::ClassesRoot, u"Brackenloft.BitmapHandler"));
     EXPECT_FALSE(registry.keyExists(Hive::ClassesRoot, u"AppID\\" + appId));
-    EXPECT_FALSE(registry.keyExists(Hive::ClassesRoot,
-                                    u"TypeLib\\{FED43165-EDE9-4726-B057-92063DA5058A}"));
-    EXPECT_TRUE(registry.keyExists(Hive::ClassesRoot, u"CLSID\\{00000000-1111-2222-3333-444444444444}"));
+    EXPECT_FALSE(
+        registry.keyExists(Hive::ClassesRoot, u"TypeLib\\{FED43165-EDE9-4726-B057-92063DA5058A}"));
+    EXPECT_TRUE(
+        registry.keyExists(Hive::ClassesRoot, u"CLSID\\{00000000-1111-2222-3333-444444444444}"));
 }
 
 TEST(AddinModule, ClassObjectsAndUnloading)
@@ -239,8 +241,8 @@ TEST_F(AddinConnection, ConnectingTwiceAdvisesTheApplicationOnce)
     addin->Disconnect(&answer);
     EXPECT_EQ(app->applicationSinks(), 0u);
     // Both toolbars' images went with the disconnection.
-    for (const auto& name : addin->BitmapHandler() ? addin->BitmapHandler()->Files()
-                                                   : std::vector<std::u16string>{})
+    for (const auto& name :
+         addin->BitmapHandler() ? addin->BitmapHandler()->Files() : std::vector<std::u16string>{})
         EXPECT_FALSE(platform::path::fileExists(name));
 }
 

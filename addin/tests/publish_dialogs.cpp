@@ -52,7 +52,6 @@ protected:
         answer.fileName = std::move(file);
         return answer;
     }
-
 };
 
 TEST_F(PublishDialogs, TheSaveDialogStartsWithItsTemplateFlagsAndDefaults)
@@ -357,7 +356,6 @@ TEST(ProgressDialog, ListenersSeeEveryMoveAndTheClose)
         dialog.Step(3);
     }
     CProgressDlg::SetListener(previous);
-    EXPECT_EQ(recorder.events,
-              (std::vector<std::u16string>{u"shown", u"25%", u"75%", u"closed"}));
+    EXPECT_EQ(recorder.events, (std::vector<std::u16string>{u"shown", u"25%", u"75%", u"closed"}));
 }
 } // namespace
