@@ -168,11 +168,14 @@ public:
             filled = kWidth;
         std::string bar(static_cast<std::size_t>(filled), '#');
         bar.resize(kWidth, ' ');
-        std::fprintf(stderr, "\r%s [%s] %4s", platform::utf16ToUtf8(dialog.GetWindowText()).c_str(),
-                     bar.c_str(), platform::utf16ToUtf8(dialog.PercentText()).c_str());
+        std::fprintf(stderr, "\r%s sheet %d [%s] %4s",
+                     platform::utf16ToUtf8(dialog.GetWindowText()).c_str(), sheets_, bar.c_str(),
+                     platform::utf16ToUtf8(dialog.PercentText()).c_str());
         std::fflush(stderr);
         drawn_ = true;
     }
+    // Each sheet of a drawing shows a dialog of its own.
+    void OnProgressShown(const CProgressDlg&) override { ++sheets_; }
     void OnProgressClosed(const CProgressDlg&) override
     {
         if (drawn_)
@@ -183,6 +186,7 @@ public:
 private:
     static constexpr long long kWidth = 30;
     bool drawn_ = false;
+    int sheets_ = 0;
 };
 } // namespace
 
