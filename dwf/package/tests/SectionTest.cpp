@@ -260,6 +260,17 @@ TEST(DWFEPlotSection, ReadsItsDescriptorBackIntoItself)
     EXPECT_EQ(full->extents()[2], 100);
     EXPECT_NE(full->findProperty(u"Layer"), nullptr);
 
+    // Fed one byte at a time the same descriptor reads the same.
+    DWFEPlotSection trickled(written->name(), u"", nullptr);
+    PackageTest::TrickleInputStream oneByte(text, 1);
+    trickled.readDescriptor(trickled, oneByte);
+    EXPECT_EQ(utf8(trickled.title()), "Sheet1");
+    EXPECT_EQ(trickled.color(), 0u);
+    EXPECT_DOUBLE_EQ(trickled.paper()->height(), 297);
+    EXPECT_EQ(trickled.resourceCount(), 2u);
+    EXPECT_NE(dynamic_cast<DWFGraphicResource*>(trickled.findResourceByHREF(graphic->href())),
+              nullptr);
+
     // A white page (no colour written) reads back white.
     auto white = sheet(0x00FFFFFF);
     PackageTest::MemoryPackageReader package2;
