@@ -112,7 +112,7 @@ WT_Result WT_Text::materialize(const WT_Opcode& opcode, WT_File& file)
         m_option = 0;
         m_bound = 0;
         m_wide_count = -1;
-        m_old_font = WT_Font();
+        m_old_font.reset();
         m_bounds.clear();
     }
     const Step* const steps = Layouts[m_layout];
@@ -132,8 +132,8 @@ WT_Result WT_Text::materialize(const WT_Opcode& opcode, WT_File& file)
     if (m_layout == Old_Basic || m_layout == Old_Complex)
     {
         // The font values of the old layouts become the current font.
-        m_old_font.set_fields_defined(m_layout == Old_Basic ? 0x7E0 : 0x60);
-        WT_Result const result = m_old_font.process(file);
+        old_font().set_fields_defined(m_layout == Old_Basic ? 0x7E0 : 0x60);
+        WT_Result const result = old_font().process(file);
         if (result != WT_Result_Success)
         {
             m_layout = -1;
@@ -155,6 +155,13 @@ WT_Result WT_Text::materialize(const WT_Opcode& opcode, WT_File& file)
     }
     set_materialized();
     return WT_Result_Success;
+}
+
+WT_Font& WT_Text::old_font()
+{
+    if (!m_old_font)
+        m_old_font.emplace();
+    return *m_old_font;
 }
 
 WT_Result WT_Text::read_step(int step, const WT_Opcode& opcode, WT_File& file)
@@ -234,7 +241,7 @@ WT_Result WT_Text::read_step(int step, const WT_Opcode& opcode, WT_File& file)
     {
         std::uint16_t rotation = 0;
         WT_CHECK(file.read_u16(rotation));
-        m_old_font.rotation().set(rotation);
+        old_font().rotation().set(rotation);
         return WT_Result_Success;
     }
     case Old_Height:
@@ -248,35 +255,35 @@ WT_Result WT_Text::read_step(int step, const WT_Opcode& opcode, WT_File& file)
             height = std::fabs(scaled) < 2147483647.0 ? std::int32_t(scaled)
                                                       : (scaled < 0 ? -2147483647 : 2147483647);
         }
-        m_old_font.height().set(height);
+        old_font().height().set(height);
         return WT_Result_Success;
     }
     case Old_Widthscale:
     {
         std::uint16_t value = 0;
         WT_CHECK(file.read_u16(value));
-        m_old_font.width_scale().set(value);
+        old_font().width_scale().set(value);
         return WT_Result_Success;
     }
     case Old_Spacing:
     {
         std::uint16_t value = 0;
         WT_CHECK(file.read_u16(value));
-        m_old_font.spacing().set(value);
+        old_font().spacing().set(value);
         return WT_Result_Success;
     }
     case Old_Flags:
     {
         std::uint32_t value = 0;
         WT_CHECK(file.read_u32(value));
-        m_old_font.flags().set(value);
+        old_font().flags().set(value);
         return WT_Result_Success;
     }
     case Old_Oblique:
     {
         std::uint16_t value = 0;
         WT_CHECK(file.read_u16(value));
-        m_old_font.oblique().set(value);
+        old_font().oblique().set(value);
         return WT_Result_Success;
     }
     case Old_Wide_String:

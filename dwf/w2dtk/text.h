@@ -7,6 +7,7 @@
 #include "dwf/w2dtk/text_options.h"
 
 #include <cstdint>
+#include <optional>
 
 // A string placed at a logical point, in the current font, with optional
 // overscored and underscored characters, a bounding box and character
@@ -49,6 +50,7 @@ private:
     // One field of the layout being read (the steps are private to text.cpp).
     WT_Result read_step(int step, const WT_Opcode& opcode, WT_File& file);
     WT_Result write_binary(WT_File& file, bool extended);
+    WT_Font& old_font();
 
     WT_Logical_Point m_position;
     WT_String m_string;
@@ -66,5 +68,5 @@ private:
     int m_option = 0;
     int m_bound = 0;
     long m_wide_count = 0;
-    WT_Font m_old_font;
+    std::optional<WT_Font> m_old_font; // built only for old layouts
 };

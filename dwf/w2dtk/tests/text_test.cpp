@@ -262,6 +262,17 @@ TEST(Text_Sheet, Reads_Back_Equal_In_Both_Forms)
             EXPECT_EQ(r.at<WT_Font>(3).fields_defined(), WT_Font::Height_Bit);
             EXPECT_TRUE(r.at<WT_Text>(4).same_as(decorated_text("two words")));
             EXPECT_EQ(r.at<WT_Font>(5), WT_Font());
+            if (binary)
+            {
+                EXPECT_EQ(r.statistics.count(120), 2u); // 'x'
+                EXPECT_EQ(r.statistics.count(24), 1u);  // 0x18
+                EXPECT_EQ(r.statistics.count(6), 3u);   // 0x06
+            }
+            else
+            {
+                EXPECT_EQ(r.statistics.count(287), 3u); // "(Text"
+                EXPECT_EQ(r.statistics.count(273), 3u); // "(Font"
+            }
         }
     }
 }
@@ -357,4 +368,69 @@ TEST(Text_Bounds, Measured_Only_When_Metrics_Are_Available)
     WT_Text boxed = decorated_text("x");
     boxed.update_bounds(file);
     EXPECT_EQ(boxed.bounds(), WT_Logical_Box({0, 0}, {100, 0}));
+}
+
+TEST(Text_Sheet, A_Reader_That_Materializes_Nothing_Stays_In_Step)
+{
+    for (bool binary : {false, true})
+    {
+        std::string const sheet = text_sheet(binary, 600);
+        std::vector<int> const all = read_back<>(sheet).ids;
+        for (std::size_t hi : {1u, 64u})
+        {
+            WT_Result end = WT_Result_Success;
+            EXPECT_EQ(ids_when_skipping(sheet, hi, &end), all) << binary << " " << hi;
+            EXPECT_EQ(end, WT_Result_End_Of_Input);
+        }
+    }
+}
+
+TEST(Transform, Font_Height_And_Rotation_And_Text_Position_Follow_It_Once)
+{
+    std::string const out =
+        write_body(false, 600,
+                   [](WT_File& file)
+                   {
+                       WT_File::WT_File_Heuristics& choices = file.heuristics();
+                       choices.m_apply_transform = true;
+                       choices.m_transform.m_x_scale = 2.0;
+                       choices.m_transform.m_y_scale = 2.5;
+                       choices.m_transform.m_translate_x = 5;
+                       choices.m_transform.m_rotation = 90;
+                       WT_Font font;
+                       font.height().set(-100);
+                       font.rotation().set(100);
+                       font.set_fields_defined(WT_Font::Height_Bit);
+                       EXPECT_EQ(font.serialize(file), WT_Result_Success);
+                       choices.m_transform.m_rotation = 0;
+                       WT_Text text(WT_Logical_Point(10, 20), "a");
+                       text.bounds_option().set({{{0, 0}, {1, 0}, {1, 1}, {0, 1}}});
+                       EXPECT_EQ(text.serialize(file), WT_Result_Success);
+                       EXPECT_EQ(text.serialize(file), WT_Result_Success); // not transformed again
+                   });
+    EXPECT_EQ(out, "\r\n(Font (Height 250) (Rotation 16484))"
+                   "\r\n   (Text 25,50 a (Bounds 5,0 7,0 7,2 5,2))"
+                   "\r\n   (Text 25,50 a (Bounds 5,0 7,0 7,2 5,2))");
+}
+
+TEST(Font, Names_Beyond_Latin1_Round_Trip_In_Both_Forms)
+{
+    for (bool binary : {false, true})
+    {
+        std::string const out = write_stream(binary, 600,
+                                             [](WT_File& file)
+                                             {
+                                                 WT_Font font;
+                                                 font.font_name().set(WT_String(Wide_Text));
+                                                 font.set_fields_defined(WT_Font::Name_Bit);
+                                                 EXPECT_EQ(font.serialize(file), WT_Result_Success);
+                                             });
+        EXPECT_NE(out.find(binary ? bytes({0x06, 0x01, 0x00, '{', 4, 0, 0, 0})
+                                  : std::string("(Font (Name \"004100E9D83DDE00\"))")),
+                  std::string::npos);
+        Read_Back r = read_back<WT_Font>(out, 1, 1);
+        ASSERT_EQ(r.end, WT_Result_End_Of_Stream);
+        ASSERT_EQ(r.objects.size(), 1u);
+        EXPECT_EQ(r.rendition->font().font_name().font_name(), WT_String(Wide_Text));
+    }
 }
