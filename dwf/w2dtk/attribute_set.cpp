@@ -28,7 +28,21 @@ WT_Attribute* WT_Attribute_Set::member(std::uint32_t bit)
     case Font_Extension_Bit:
         return &m_font_extension;
 
-        // ---- text, fonts, line and fill styling, metadata and drawing information
+    // ---- text, fonts, line and fill styling, metadata and drawing information
+    case Fill_Bit:
+        return &m_fill;
+    case Line_Weight_Bit:
+        return &m_line_weight;
+    case Line_Style_Bit:
+        return &m_line_style;
+    case Line_Pattern_Bit:
+        return &m_line_pattern;
+    case Dash_Pattern_Bit:
+        return &m_dash_pattern;
+    case Fill_Pattern_Bit:
+        return &m_fill_pattern;
+    case Merge_Control_Bit:
+        return &m_merge_control;
 
         // ---- images, Gouraud shading, URLs and object nodes
     case URL_Bit:
@@ -51,7 +65,9 @@ WT_Attribute* WT_Attribute_Set::drawing_info_member(std::uint32_t bit)
     case View_Bit:
         return &m_view;
 
-        // ---- text, fonts, line and fill styling, metadata and drawing information
+    // ---- text, fonts, line and fill styling, metadata and drawing information
+    case Background_Bit:
+        return &m_background;
 
     default:
         return nullptr;

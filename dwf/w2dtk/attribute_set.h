@@ -17,6 +17,16 @@
 #include "dwf/w2dtk/viewport.h"
 #include "dwf/w2dtk/visibility.h"
 
+// ---- text, fonts, line and fill styling, metadata and drawing information
+#include "dwf/w2dtk/background.h"
+#include "dwf/w2dtk/dash_pattern.h"
+#include "dwf/w2dtk/fill.h"
+#include "dwf/w2dtk/fill_pattern.h"
+#include "dwf/w2dtk/line_pattern.h"
+#include "dwf/w2dtk/line_style.h"
+#include "dwf/w2dtk/line_weight.h"
+#include "dwf/w2dtk/merge_control.h"
+
 #include <cstdint>
 
 class WT_Attribute;
@@ -145,6 +155,30 @@ public:
     const WT_View& view() const { return m_view; }
 
     // ---- text, fonts, line and fill styling, metadata and drawing information
+    WT_Fill m_fill;
+    WT_Line_Weight m_line_weight;
+    WT_Line_Style m_line_style;
+    WT_Line_Pattern m_line_pattern;
+    WT_Dash_Pattern m_dash_pattern;
+    WT_Fill_Pattern m_fill_pattern;
+    WT_Merge_Control m_merge_control;
+    WT_Background m_background;
+    WT_Fill& fill() { return m_fill; }
+    WT_Line_Weight& line_weight() { return m_line_weight; }
+    WT_Line_Style& line_style() { return m_line_style; }
+    WT_Line_Pattern& line_pattern() { return m_line_pattern; }
+    WT_Dash_Pattern& dash_pattern() { return m_dash_pattern; }
+    WT_Fill_Pattern& fill_pattern() { return m_fill_pattern; }
+    WT_Merge_Control& merge_control() { return m_merge_control; }
+    WT_Background& background() { return m_background; }
+    const WT_Fill& fill() const { return m_fill; }
+    const WT_Line_Weight& line_weight() const { return m_line_weight; }
+    const WT_Line_Style& line_style() const { return m_line_style; }
+    const WT_Line_Pattern& line_pattern() const { return m_line_pattern; }
+    const WT_Dash_Pattern& dash_pattern() const { return m_dash_pattern; }
+    const WT_Fill_Pattern& fill_pattern() const { return m_fill_pattern; }
+    const WT_Merge_Control& merge_control() const { return m_merge_control; }
+    const WT_Background& background() const { return m_background; }
 
     // ---- images, Gouraud shading, URLs and object nodes
     WT_URL& url() { return m_url; }

@@ -1,5 +1,6 @@
 #include "dwf/w2dtk/file.h"
 
+#include "dwf/w2dtk/dash_pattern.h"
 #include "dwf/w2dtk/dwf_header.h"
 #include "dwf/w2dtk/end_of_dwf.h"
 #include "dwf/w2dtk/object.h"
@@ -22,7 +23,8 @@ WT_File::WT_File()
     : m_stream_open(wt_stdio_open), m_stream_close(wt_stdio_close), m_stream_read(wt_stdio_read),
       m_stream_write(wt_stdio_write), m_stream_seek(wt_stdio_seek),
       m_stream_end_seek(wt_stdio_end_seek), m_stream_tell(wt_stdio_tell),
-      m_rendition(std::make_unique<WT_Attribute_Set>())
+      m_rendition(std::make_unique<WT_Attribute_Set>()),
+      m_dash_patterns(std::make_unique<WT_Dash_Pattern_List>())
 {
     set_target_version(600);
 }
@@ -90,6 +92,7 @@ void WT_File::reset_reading_state()
     m_read_ahead_end = 0;
     m_raw_pushback.clear();
     m_tab_level = 0;
+    m_dash_patterns->clear(); // a new stream defines its patterns anew
 }
 
 WT_Result WT_File::open()

@@ -18,9 +18,11 @@
 #include <string>
 #include <vector>
 
+class WT_Dash_Pattern_List;
 class WT_Drawable;
 class WT_Layer_List;
 class WT_Object;
+class WT_Text_Metrics;
 
 // The one object through which a W2D stream is written or read. Writing is
 // modal: an attribute goes out only when a drawable needs a value different from
@@ -273,6 +275,14 @@ public:
     // Layers already defined in the stream (written or read); emptied at open.
     WT_Layer_List& layer_list();
 
+    // --- text and styling
+    // The dash patterns written since open, so that each is defined once.
+    WT_Dash_Pattern_List& dash_patterns() { return *m_dash_patterns; }
+    // Measures text for the bounds of text drawables; the caller keeps it.
+    // Without one, extents are unavailable and only positions count.
+    void set_text_metrics(WT_Text_Metrics* metrics) { m_text_metrics = metrics; }
+    WT_Text_Metrics* text_metrics() const { return m_text_metrics; }
+
     // Serial numbers for layers, viewports, contour sets and colour maps.
     std::int32_t next_object_serial() { return m_next_serial++; }
 
@@ -398,6 +408,9 @@ private:
     // Built on first use by the layer code (shared_ptr: the list type stays
     // incomplete here).
     std::shared_ptr<WT_Layer_List> m_layer_list;
+
+    std::unique_ptr<WT_Dash_Pattern_List> m_dash_patterns;
+    WT_Text_Metrics* m_text_metrics = nullptr;
 
     // ---- geometry, units, views, viewports and layers
 
