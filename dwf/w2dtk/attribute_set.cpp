@@ -43,6 +43,8 @@ WT_Attribute* WT_Attribute_Set::member(std::uint32_t bit)
         return &m_fill_pattern;
     case Merge_Control_Bit:
         return &m_merge_control;
+    case Font_Bit:
+        return &m_font;
 
         // ---- images, Gouraud shading, URLs and object nodes
     case URL_Bit:
@@ -68,6 +70,12 @@ WT_Attribute* WT_Attribute_Set::drawing_info_member(std::uint32_t bit)
     // ---- text, fonts, line and fill styling, metadata and drawing information
     case Background_Bit:
         return &m_background;
+    case Plot_Optimized_Bit:
+        return &m_plot_optimized;
+    case Inked_Area_Bit:
+        return &m_inked_area;
+    case Pen_Pat_Options_Bit:
+        return &m_pen_pat_options;
 
     default:
         return nullptr;

@@ -20,12 +20,15 @@
 // ---- text, fonts, line and fill styling, metadata and drawing information
 #include "dwf/w2dtk/background.h"
 #include "dwf/w2dtk/dash_pattern.h"
+#include "dwf/w2dtk/drawing_info.h"
 #include "dwf/w2dtk/fill.h"
 #include "dwf/w2dtk/fill_pattern.h"
+#include "dwf/w2dtk/font.h"
 #include "dwf/w2dtk/line_pattern.h"
 #include "dwf/w2dtk/line_style.h"
 #include "dwf/w2dtk/line_weight.h"
 #include "dwf/w2dtk/merge_control.h"
+#include "dwf/w2dtk/metadata_set.h"
 
 #include <cstdint>
 
@@ -163,6 +166,11 @@ public:
     WT_Fill_Pattern m_fill_pattern;
     WT_Merge_Control m_merge_control;
     WT_Background m_background;
+    WT_Plot_Optimized m_plot_optimized;
+    WT_Inked_Area m_inked_area;
+    WT_Pen_Pat_Options m_pen_pat_options;
+    WT_Metadata_Set m_metadata;
+    WT_Font m_font;
     WT_Fill& fill() { return m_fill; }
     WT_Line_Weight& line_weight() { return m_line_weight; }
     WT_Line_Style& line_style() { return m_line_style; }
@@ -179,6 +187,15 @@ public:
     const WT_Fill_Pattern& fill_pattern() const { return m_fill_pattern; }
     const WT_Merge_Control& merge_control() const { return m_merge_control; }
     const WT_Background& background() const { return m_background; }
+    WT_Plot_Optimized& plot_optimized() { return m_plot_optimized; }
+    WT_Inked_Area& inked_area() { return m_inked_area; }
+    WT_Pen_Pat_Options& pen_pat_options() { return m_pen_pat_options; }
+    WT_Metadata_Set& metadata() { return m_metadata; }
+    WT_Font& font() { return m_font; }
+    const WT_Font& font() const { return m_font; }
+    const WT_Plot_Optimized& plot_optimized() const { return m_plot_optimized; }
+    const WT_Inked_Area& inked_area() const { return m_inked_area; }
+    const WT_Pen_Pat_Options& pen_pat_options() const { return m_pen_pat_options; }
 
     // ---- images, Gouraud shading, URLs and object nodes
     WT_URL& url() { return m_url; }

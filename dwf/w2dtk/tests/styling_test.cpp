@@ -313,6 +313,12 @@ TEST(Styling_Sync, Named_Line_Pattern_Drops_The_Dash_Pattern_When_Read)
                                    trailer(false));
     EXPECT_EQ(r.rendition->dash_pattern().number(), WT_Dash_Pattern::No_Pattern);
     EXPECT_EQ(r.rendition->line_pattern().pattern_id(), WT_Line_Pattern::Dashed);
+
+    // Named again by number alone, the pattern takes its first definition.
+    r = read_back<WT_Dash_Pattern>(header() + "(DashPattern 5 10,5)(LinePattern Dashed)" +
+                                   "(DashPattern 6 1,1)(DashPattern 5)" + trailer(false));
+    EXPECT_EQ(r.rendition->dash_pattern().number(), 5);
+    EXPECT_EQ(r.rendition->dash_pattern().values(), (std::vector<std::int16_t>{10, 5}));
 }
 
 TEST(Styling_Sheet, Every_Object_Reads_Back_Equal_In_Both_Forms)

@@ -76,6 +76,25 @@ TEST(Point_Transform, Saturates_Instead_Of_Wrapping)
     EXPECT_EQ(q, WT_Logical_Point(2147483647, 0));
 }
 
+TEST(Point_Transform, Applies_While_Reading)
+{
+    auto scaled = [](WT_File& file)
+    {
+        file.heuristics().m_apply_transform = true;
+        file.heuristics().m_transform.m_x_scale = 2.0;
+        file.heuristics().m_transform.m_y_scale = 3.0;
+    };
+    Read_Back const back =
+        read_back(framed_ascii("L 1,2 3,4\r\nR 5,5 2\r\n(Contour 1 3 0,0 1,0 0,1)"), 1, 64, scaled);
+    EXPECT_EQ(back.end, WT_Result_End_Of_Stream);
+    EXPECT_EQ(back.objects,
+              (std::vector<std::string>{"Polyline 2: 2,6 6,12", "Outline 10,15 4/6 0..65536 tilt 0",
+                                        "Contours 3 | 3: 0,0 2,0 0,3"}));
+    // A point pushed out of the coordinate range is an error, not a wrapped value.
+    EXPECT_EQ(read_back(framed_ascii("L 1,2 2000000000,4"), 1, 64, scaled).end,
+              WT_Result_Corrupt_Stream);
+}
+
 // ---------------------------------------------------------------- units
 
 TEST(Units, Identity_Matrix_In_ASCII)
@@ -239,6 +258,9 @@ TEST(Contour_Set, Announced_Sizes_Are_Checked_Before_Anything_Is_Kept)
         huge += bytes_of({0}) + le16(65535);
     EXPECT_EQ(read_back(framed_binary(huge)).end, WT_Result_Corrupt_Stream);
     EXPECT_EQ(read_back(framed_ascii("(Contour -1 3 0,0 1,1 2,2)")).end, WT_Result_Corrupt_Stream);
+    // Empty contours from other writers are accepted.
+    EXPECT_EQ(read_back(framed_ascii("(Contour 2 0 1 5,5)")).objects,
+              std::vector<std::string>{"Contours 0 1 | 1: 5,5"});
     EXPECT_EQ(read_back(framed_ascii("(Contour 2 3 -3 0,0 1,1 2,2)")).end,
               WT_Result_Corrupt_Stream);
     EXPECT_EQ(read_back(framed_ascii("(Contour 1 2000000000 0,0)")).end, WT_Result_Corrupt_Stream);
