@@ -178,9 +178,22 @@ TEST(Plot_Info, Fresh_Object_At_Version_600)
         write_stream(false, [](WT_File& file) { WT_Plot_Info().serialize(file); });
     EXPECT_EQ(body_of(stream), "\r\n(PlotInfo hide 0 in 8.5 11 0.25 0.25 8.25 10.75 "
                                "((1 0 0)\r\n\t\t(0 1 0)\r\n\t\t(0 0 1)))");
-    Read_Back const back = read_back(stream, 1, 2);
-    ASSERT_EQ(back.objects.size(), 1u);
-    EXPECT_EQ(back.objects[0], describe(*std::make_unique<WT_Plot_Info>()));
+    WT_Plot_Info const custom(true, 0, WT_Plot_Info::Millimeters, 297, 210, 5, 5, 292, 205,
+                              WT_Matrix_2D({0.5, 0, 0, 0, 0.5, 0, 10, 20, 1}));
+    for (bool binary : {false, true})
+    {
+        std::string const both = write_stream(binary,
+                                              [&custom](WT_File& file)
+                                              {
+                                                  WT_Plot_Info().serialize(file);
+                                                  WT_Plot_Info(custom).serialize(file);
+                                              });
+        Read_Back const back = read_back(both, 1, 2);
+        EXPECT_EQ(back.end, WT_Result_End_Of_Stream);
+        WT_Plot_Info fresh;
+        WT_Plot_Info copy(custom);
+        EXPECT_EQ(back.objects, (std::vector<std::string>{describe(fresh), describe(copy)}));
+    }
 
     std::string const old = write_stream(
         false,
