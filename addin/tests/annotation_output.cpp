@@ -510,4 +510,23 @@ TEST_F(AnnotationOutput, HostFailureIsReportedOnceAndTheWalkGoesOn)
     EXPECT_EQ(out.Count(WT_Object::Polyline_ID), 2u);
 }
 
+TEST_F(AnnotationOutput, AFailedWriteEndsTheOperationAndIsHandedBack)
+{
+    mem::DisplayData* data = Data();
+    data->lines.count = 1000;
+    for (int i = 0; i < 1000; ++i)
+        data->lines.data.insert(data->lines.data.end(),
+                                {0, 0, 0, 0, 0.001 * i, 0, 0, 0.001 * i, 0.5, 0});
+    capture.stream().fail_writes_after = capture.stream().output.size() + 200;
+    EXPECT_NE(writer.GenerateDisplayData(capture.file(), data), WT_Result_Success);
+    mem::View* view = View();
+    auto* quadrant = app.make<mem::QuadrantItem>();
+    quadrant->corners = {0.25, 0.5, 0.5, 0.75, 0.75, 0.5};
+    view->quadrants = quadrant;
+    EXPECT_NE(writer.GenerateBlock(capture.file(), w2dout::ViewTransform{}, view),
+              WT_Result_Success);
+    EXPECT_EQ(Messages(), 0u) << "a write failure is the caller's to report";
+    capture.file().close();
+}
+
 } // namespace

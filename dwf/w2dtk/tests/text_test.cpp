@@ -412,3 +412,25 @@ TEST(Transform, Font_Height_And_Rotation_And_Text_Position_Follow_It_Once)
                    "\r\n   (Text 25,50 a (Bounds 5,0 7,0 7,2 5,2))"
                    "\r\n   (Text 25,50 a (Bounds 5,0 7,0 7,2 5,2))");
 }
+
+TEST(Font, Names_Beyond_Latin1_Round_Trip_In_Both_Forms)
+{
+    for (bool binary : {false, true})
+    {
+        std::string const out = write_stream(binary, 600,
+                                             [](WT_File& file)
+                                             {
+                                                 WT_Font font;
+                                                 font.font_name().set(WT_String(Wide_Text));
+                                                 font.set_fields_defined(WT_Font::Name_Bit);
+                                                 EXPECT_EQ(font.serialize(file), WT_Result_Success);
+                                             });
+        EXPECT_NE(out.find(binary ? bytes({0x06, 0x01, 0x00, '{', 4, 0, 0, 0})
+                                  : std::string("(Font (Name \"004100E9D83DDE00\"))")),
+                  std::string::npos);
+        Read_Back r = read_back<WT_Font>(out, 1, 1);
+        ASSERT_EQ(r.end, WT_Result_End_Of_Stream);
+        ASSERT_EQ(r.objects.size(), 1u);
+        EXPECT_EQ(r.rendition->font().font_name().font_name(), WT_String(Wide_Text));
+    }
+}
