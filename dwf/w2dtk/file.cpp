@@ -85,6 +85,7 @@ void WT_File::reset_reading_state()
     m_opcode.reset();
     m_nesting_depth = 0;
     m_header_read = false;
+    m_heuristics.m_w2d_channel = false;
     m_read_ahead_head = 0;
     m_read_ahead_end = 0;
     m_raw_pushback.clear();

@@ -218,7 +218,17 @@ public:
     }
 
     // --- read primitives (each resumable; 1 means repeat with more input)
-    WT_Result read_byte(std::uint8_t& value);
+    WT_Result read_byte(std::uint8_t& value)
+    {
+        // Most reads are single bytes already waiting in the read-ahead.
+        if (m_pending_skip == 0 && m_read_ahead_head < m_read_ahead_end)
+        {
+            value = m_read_ahead[m_read_ahead_head++];
+            ++m_logical_position;
+            return WT_Result_Success;
+        }
+        return read(1, &value);
+    }
     WT_Result read_u16(std::uint16_t& value);
     WT_Result read_s16(std::int16_t& value);
     WT_Result read_u32(std::uint32_t& value);

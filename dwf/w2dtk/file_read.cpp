@@ -59,11 +59,6 @@ template <class T> WT_Result read_little_endian_array(WT_File& file, std::size_t
 }
 } // namespace
 
-WT_Result WT_File::read_byte(std::uint8_t& value)
-{
-    return read(1, &value);
-}
-
 WT_Result WT_File::read_u16(std::uint16_t& value)
 {
     return read_little_endian(*this, value);

@@ -298,3 +298,19 @@ TEST(Unknown, Frame_Sizes_That_Cannot_Hold_The_Number)
     EXPECT_EQ(Whole_Stream("(W2D V06.00){" + bytes({0xFF, 0xFF, 0xFF, 0xFF, 10, 0, 1, 2})).end,
               WT_Result_End_Of_Input);
 }
+
+TEST(Opcode_Header, Each_Open_Learns_The_Header_Anew)
+{
+    Memory_Stream first("(W2D V06.00)(EndOfDWF)");
+    Memory_Stream second("(DWF V00.55)(EndOfDWF)");
+    WT_File file;
+    for (Memory_Stream* stream : {&first, &second})
+    {
+        open_for_reading(file, *stream);
+        ASSERT_EQ(file.open(), WT_Result_Success);
+        EXPECT_EQ(read_stream(file), WT_Result_End_Of_Stream);
+        EXPECT_EQ(file.heuristics().m_w2d_channel, stream == &first);
+        EXPECT_EQ(file.stream_version(), stream == &first ? 600 : 55);
+        EXPECT_EQ(file.close(), WT_Result_Success);
+    }
+}
