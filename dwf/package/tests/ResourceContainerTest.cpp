@@ -280,6 +280,35 @@ TEST(DWFResourceContainer, AResourceDeletedElsewhereLeavesEveryIndex)
     serialize(first.getResourceSerializable(), kManifest); // must not touch `parent`
 }
 
+TEST(DWFResourceContainer, ResourcesAddedWithoutOwnershipAreLeftToTheirOwners)
+{
+    auto container = std::make_unique<DWFResourceContainer>();
+    auto* borrowed = make(DWFResource::kRoleFont, u"borrowed");
+    auto* kept = make(DWFResource::kRoleFont, u"kept");
+    container->addResource(borrowed, false);
+    container->addResource(kept, false);
+    EXPECT_EQ(borrowed->owner(), nullptr);
+    EXPECT_EQ(container->findResourceByHREF(u"borrowed"), borrowed);
+
+    delete borrowed; // its creator is done with it: it leaves the indexes
+    EXPECT_EQ(container->findResourceByHREF(u"borrowed"), nullptr);
+    EXPECT_EQ(roleIndex(*container), std::vector<std::string>{"font:kept"});
+    serialize(container->getResourceSerializable(), kManifest);
+
+    // Removed without deletion, it is the caller's again and no longer watched.
+    EXPECT_EQ(container->removeResource(kept, true), kept);
+    container.reset();
+    delete kept;
+
+    // Listed while another container owns it: left to that owner.
+    DWFResourceContainer owner;
+    DWFResourceContainer lister;
+    auto* shared = make(DWFResource::kRoleTexture, u"shared");
+    owner.addResource(shared, true);
+    lister.addResource(shared, false);
+    EXPECT_EQ(shared->owner(), &owner);
+}
+
 // Random additions, replacements, renames, removals and outside deletions,
 // with the indexes checked against a model after every step.
 TEST(DWFResourceContainer, RandomSequencesKeepTheIndexesConsistent)

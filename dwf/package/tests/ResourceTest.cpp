@@ -88,15 +88,14 @@ TEST(DWFResource, DescriptorEntryListsAttributesInOrderThenProperties)
     resource.setParentResource(&parent);
     resource.setInputStream(new DWFCore::DWFBufferInputStream("12345", 5));
     resource.addProperty(new DWFProperty(u"k", u"v"), true);
+    PackageTest::FixedUUIDs fixed;
     const std::string written = serialize(resource, kEPlot);
-    const std::string expectedStart =
-        "<ePlot:Resource role=\"metadata\" mime=\"text/xml\" href=\"meta.xml\" "
-        "title=\"Data &amp; notes\" size=\"5\" objectId=\"own-id\" parentObjectId=\"parent-id\">"
-        "<ePlot:Properties id=\"";
-    EXPECT_EQ(written.substr(0, expectedStart.size()), expectedStart);
-    EXPECT_NE(written.find("\"><ePlot:Property name=\"k\" value=\"v\"/></ePlot:Properties>"
-                           "</ePlot:Resource>"),
-              std::string::npos);
+    EXPECT_EQ(written, "<ePlot:Resource role=\"metadata\" mime=\"text/xml\" href=\"meta.xml\" "
+                       "title=\"Data &amp; notes\" size=\"5\" objectId=\"own-id\" "
+                       "parentObjectId=\"parent-id\"><ePlot:Properties id=\"" +
+                           PackageTest::FixedUUIDs::squashed(0) +
+                           "\"><ePlot:Property name=\"k\" value=\"v\"/></ePlot:Properties>"
+                           "</ePlot:Resource>");
     EXPECT_WELL_FORMED(written);
 
     resource.setParentResource(nullptr);
@@ -160,15 +159,16 @@ TEST(DWFImageResource, DescriptorFormAddsImageAttributesAfterTheGraphicOnes)
     const double original[4] = {0, 0, 640, 480};
     image.setImageAttributes(24, true, true, 150, original);
     image.addProperty(new DWFProperty(u"dpi", u"150"), true);
-    const std::string written = serialize(image, kEPlot);
-    const std::string expectedStart =
-        "<ePlot:ImageResource role=\"thumbnail\" mime=\"image/png\" href=\"t.png\" "
-        "title=\"Thumb\" transform=\"" +
-        kIdentity +
-        "\" scanned=\"true\" invertColors=\"true\" scannedResolution=\"150\" "
-        "colorDepth=\"24\" originalExtents=\"0 0 640 480\"><ePlot:Properties id=\"";
-    EXPECT_EQ(written.substr(0, expectedStart.size()), expectedStart);
-    EXPECT_EQ(written.substr(written.size() - 22), "</ePlot:ImageResource>");
+    PackageTest::FixedUUIDs fixed;
+    EXPECT_EQ(serialize(image, kEPlot),
+              "<ePlot:ImageResource role=\"thumbnail\" mime=\"image/png\" href=\"t.png\" "
+              "title=\"Thumb\" transform=\"" +
+                  kIdentity +
+                  "\" scanned=\"true\" invertColors=\"true\" scannedResolution=\"150\" "
+                  "colorDepth=\"24\" originalExtents=\"0 0 640 480\"><ePlot:Properties id=\"" +
+                  PackageTest::FixedUUIDs::squashed(0) +
+                  "\"><ePlot:Property name=\"dpi\" value=\"150\"/></ePlot:Properties>"
+                  "</ePlot:ImageResource>");
 
     DWFImageResource bare(u"", DWFResource::kRolePreview, u"image/jpeg", u"", u"", u"", u"");
     bare.setHREF(u"p.jpg");

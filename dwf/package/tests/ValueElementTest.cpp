@@ -1,10 +1,15 @@
 #include "dwf/package/Bookmark.h"
+#include "dwf/package/FontResource.h"
+#include "dwf/package/GraphicResource.h"
+#include "dwf/package/ImageResource.h"
 #include "dwf/package/Interface.h"
 #include "dwf/package/Paper.h"
 #include "dwf/package/Property.h"
 #include "dwf/package/Source.h"
 #include "dwf/package/Units.h"
 #include "dwf/package/XMLElementBuilder.h"
+#include "dwf/package/utility/PropertyContainer.h"
+#include "dwf/package/utility/ResourceContainer.h"
 #include "dwfcore/Exception.h"
 
 #include "TestSupport.h"
@@ -213,6 +218,54 @@ TEST(ValueElements, HostileTextInEveryFieldStaysWellFormed)
     std::string document = serialize(source, 0) + serialize(face, 0) + serialize(property, 0);
     EXPECT_EQ(document.find('\x01'), std::string::npos);
     EXPECT_EQ(document.find('\n'), std::string::npos);
+    EXPECT_WELL_FORMED(document);
+}
+
+} // namespace
+
+namespace
+{
+
+TEST(PackageXML, EveryFormOfEveryClassPassesXmllint)
+{
+    PackageTest::FixedUUIDs fixed;
+    const double box[4] = {0, 0, 10, 20};
+    DWFPaper paper(297, 210, DWFPaper::eMillimeters, 0x00123456, box);
+    DWFSource source(u"a&b.drw", u"Quillcast", u"{1}");
+    DWFUnits units(DWFUnits::eMeters);
+    DWFInterface face(u"eModel", u"http://x/?a=1&b=2", u"75E513A9-6C41-4C91-BAA6-81E593FAAC10");
+    DWFBookmark root;
+    auto* child = new DWFBookmark();
+    child->parseAttributeList(Attributes{"name", "\"quoted\"", "href", "#1"});
+    root.addChildBookmark(child);
+    DWFPropertyContainer properties;
+    properties.addProperty(new DWFProperty(u"<name>", u"'v'", u"c & d"), true);
+
+    DWFResourceContainer resources;
+    resources.setResourceContainerName(u"section");
+    auto* graphic =
+        new DWFGraphicResource(u"g", DWFResource::kRole3DStreamingGraphics, u"application/x-w3d");
+    graphic->setGraphicAttributes(nullptr, box, box, false, 1, 2, DWFGraphicResource::eDecoupled);
+    graphic->addProperty(new DWFProperty(u"p", u"q"), true);
+    auto* image = new DWFImageResource(u"i", DWFResource::kRoleTexture, u"image/jpeg");
+    image->setImageAttributes(24, true, true, 300, box);
+    auto* font = new DWFFontResource(1, DWFFontResource::eEditable, DWFFontResource::eSymbol,
+                                     u"Font", u"Log");
+    resources.addResource(graphic, true);
+    resources.addResource(image, true, false, false, graphic);
+    resources.addResource(font, true);
+    resources.addResource(new DWFResource(u"d", DWFResource::kRoleDescriptor, u"text/xml"), true);
+
+    std::string document;
+    for (unsigned flags :
+         {0u, kManifest, kEPlot, kEModel, unsigned(DWFXMLSerializable::eDescriptor)})
+    {
+        document += serialize(paper, flags) + serialize(source, flags) + serialize(units, flags) +
+                    serialize(face, flags) + serialize(root, flags) +
+                    serialize(properties.getSerializable(), flags) +
+                    serialize(resources.getResourceSerializable(), flags);
+    }
+    EXPECT_TRUE(ParsedElements(document).parsed);
     EXPECT_WELL_FORMED(document);
 }
 

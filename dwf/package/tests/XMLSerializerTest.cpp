@@ -1,4 +1,5 @@
 #include "dwf/package/writer/XMLSerializer.h"
+#include "dwf/package/AttributeText.h"
 #include "dwf/package/NumberText.h"
 #include "dwfcore/Exception.h"
 #include "dwfcore/UUID.h"
@@ -211,6 +212,39 @@ TEST_F(XMLSerializerTest, MisuseThrowsUnexpected)
     EXPECT_EQ(written(), "<A><B/></A>");
 }
 
+TEST_F(XMLSerializerTest, FailedAttachLeavesTheSerializerDetached)
+{
+    serializer.attach(out);
+    serializer.startElement(u"Kept");
+    serializer.endElement();
+    DWFCore::DWFCoreMemory::failAllocationsAfter(0);
+    try
+    {
+        serializer.attach(out);
+        ADD_FAILURE() << "attach did not fail";
+    }
+    catch (const DWFCore::DWFMemoryException& error)
+    {
+        EXPECT_EQ(std::u16string(error.message()), u"Failed to allocate buffered stream");
+    }
+    DWFCore::DWFCoreMemory::failAllocationsAfter(-1);
+    EXPECT_EQ(out.text, "<Kept/>"); // flushed before the new stream was made
+    EXPECT_THROW(serializer.startElement(u"A"), DWFCore::DWFUnexpectedException);
+}
+
+TEST_F(XMLSerializerTest, AbandonDropsBufferedTextAndOpenElements)
+{
+    serializer.attach(out);
+    serializer.startElement(u"Lost");
+    serializer.abandon();
+    EXPECT_EQ(serializer.depth(), 0u);
+    EXPECT_THROW(serializer.endElement(), DWFCore::DWFUnexpectedException);
+    serializer.attach(out);
+    serializer.startElement(u"Next");
+    serializer.endElement();
+    EXPECT_EQ(written(), "<Next/>");
+}
+
 TEST_F(XMLSerializerTest, NextUUIDComesFromTheGivenSource)
 {
     PackageTest::FixedUUIDs fixed;
@@ -265,8 +299,16 @@ TEST(NumberText, FormatsInTheCLocaleWhateverTheProcessLocale)
         GTEST_SKIP() << "no locale with a decimal comma is installed";
     }
     const std::string half = PackageTest::utf8(DWFFormatNumbers(values, 2));
+    const std::string single = PackageTest::utf8(DWFFormatNumber("%.17g", 8.5));
+    const std::string version = PackageTest::utf8(DWFFormatNumber("%#0.2g", 1.2));
+    double parsed[2] = {0, 0};
+    DWFAttributeText::ParseDoubles("2.25 3,5", parsed, 2);
     std::setlocale(LC_ALL, previous.c_str());
     EXPECT_EQ(half, "1 0.5") << "under " << switched;
+    EXPECT_EQ(single, "8.5") << "under " << switched;
+    EXPECT_EQ(version, "1.2") << "under " << switched;
+    EXPECT_EQ(parsed[0], 2.25);
+    EXPECT_EQ(parsed[1], 3.5);
 }
 
 } // namespace

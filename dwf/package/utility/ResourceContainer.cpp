@@ -92,7 +92,7 @@ DWFResourceContainer::~DWFResourceContainer()
     std::vector<DWFResource*> owned;
     for (auto& held : _held)
     {
-        if (held.second.resource->owner() == this)
+        if (held.second.observed && held.second.resource->owner() == this)
         {
             owned.push_back(held.second.resource);
         }
@@ -155,6 +155,8 @@ DWFResource* DWFResourceContainer::_release(DWFResource* resource, bool deleteIf
 {
     if (resource->owner() != this)
     {
+        // No longer listed here, so no longer watched either.
+        resource->removeObserver(*this);
         return resource;
     }
     resource->releaseOwner(*this, true);
@@ -173,9 +175,18 @@ DWFResource* DWFResourceContainer::addResource(DWFResource* resource, bool own, 
     {
         return nullptr;
     }
+    bool observed = own;
     if (own)
     {
         resource->setOwner(*this);
+    }
+    else if (resource->owner() == nullptr)
+    {
+        // Watch an unowned resource without keeping it: when its creator
+        // deletes it, the notice takes it out of the indexes.
+        resource->setOwner(*this);
+        resource->releaseOwner(*this, false);
+        observed = true;
     }
     if (resource->href().chars() == 0)
     {
@@ -188,6 +199,7 @@ DWFResource* DWFResourceContainer::addResource(DWFResource* resource, bool own, 
     if (held != _held.end())
     {
         _unfile(held->second);
+        observed = observed || held->second.observed;
     }
 
     DWFResource* replaced = nullptr;
@@ -199,7 +211,7 @@ DWFResource* DWFResourceContainer::addResource(DWFResource* resource, bool own, 
         _forget(replaced);
     }
 
-    _tEntry entry{resource, resource->href(), resource->role(), resource->mime()};
+    _tEntry entry{resource, resource->href(), resource->role(), resource->mime(), observed};
     // Without `replace` an occupied href keeps its resource; the newcomer is
     // still listed by role and type, owned and cleaned up like any other.
     _byHREF.emplace(entry.href, resource);

@@ -137,6 +137,11 @@ private:
         DWFCore::DWFString href;
         DWFCore::DWFString role;
         DWFCore::DWFString mime;
+        // Tells this container when it dies (owned here at some time, or
+        // added unowned), so it may be inspected at any time; a resource
+        // added while another container owns it is only touched while that
+        // owner keeps it alive.
+        bool observed;
     };
 
     typedef std::multimap<DWFCore::DWFString, DWFResource*> _tMultiIndex;
