@@ -47,6 +47,6 @@ endfunction()
 
 if(QUILLCAST_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   # Libraries carry coverage instrumentation; only the fuzz programs get the driver.
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -O1 -g)
   add_link_options(-fsanitize=address,undefined)
 endif()
