@@ -48,6 +48,18 @@ CBitmapHandler* CBitmapHandler::Create()
     return new CBitmapHandler();
 }
 
+CBitmapHandler::~CBitmapHandler()
+{
+    try
+    {
+        Dispose();
+    }
+    catch (...)
+    {
+        // A destructor lets nothing out.
+    }
+}
+
 platform::HRESULT CBitmapHandler::queryInterface(const platform::Guid& iid, void** object)
 {
     if (object && iid == ids::IID_IBitmapHandler)

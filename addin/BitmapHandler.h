@@ -32,7 +32,8 @@ public:
 
 private:
     CBitmapHandler() = default;
-    ~CBitmapHandler() override = default;
+    // Files nobody disposed of go with the handler.
+    ~CBitmapHandler() override;
 
     std::vector<std::u16string> files_;
 };

@@ -50,7 +50,7 @@ CDWFPublisherImp::~CDWFPublisherImp()
     auto documents = std::move(documents_);
     documents_.clear();
     for (auto& entry : documents)
-        entry.second->Init(nullptr, entry.first);
+        entry.second->ForgetAddin();
 }
 
 platform::HRESULT CDWFPublisherImp::queryInterface(const platform::Guid& iid, void** object)

@@ -26,6 +26,8 @@ public:
 
     // Keeps the add-in (not counted), the document and its type.
     void Init(CDWFPublisherImp* addin, host::Document* document);
+    // The add-in is going away: no more back-pointer.
+    void ForgetAddin() { addin_ = nullptr; }
     // Advises the sink of the document's type; a sink already advised stays.
     // False for a type other than 1, 2 or 3 or a refused advice.
     platform::VARIANT_BOOL AttachEventHandlers();

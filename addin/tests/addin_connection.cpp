@@ -388,3 +388,35 @@ TEST(BitmapHandler, FilesAreMadeForBitmapsAndRemovedByDispose)
     EXPECT_FALSE(platform::path::fileExists(large.str()));
 }
 } // namespace
+
+namespace
+{
+TEST(BitmapHandler, AHandlerReleasedWithoutDisposeStillRemovesItsFiles)
+{
+    platform::Bstr name;
+    {
+        auto handler = platform::ComPtr<CBitmapHandler>::adopt(CBitmapHandler::Create());
+        ASSERT_EQ(handler->CreateBitmapFileFromResource(3007, &name), platform::S_OK);
+        EXPECT_TRUE(platform::path::fileExists(name.str()));
+    }
+    EXPECT_FALSE(platform::path::fileExists(name.str()));
+}
+
+TEST(AddinObject, ReleasedWhileConnectedItLeavesNoDanglingDocuments)
+{
+    platform::ui().reset();
+    platform::ui().setEcho(false);
+    auto app = ThreeDocuments();
+    platform::ComPtr<CSwDocument> survivor;
+    {
+        auto addin = platform::ComPtr<CDWFPublisherImp>::adopt(CDWFPublisherImp::Create());
+        platform::VARIANT_BOOL answer = 0;
+        addin->Connect(app.get(), 1, &answer);
+        survivor = addin->Documents().begin()->second;
+    }
+    // The document object outlives the add-in; detaching it touches
+    // nothing that is gone.
+    EXPECT_EQ(survivor->DetachEventHandlers(), platform::VARIANT_TRUE);
+    platform::ui().reset();
+}
+} // namespace
