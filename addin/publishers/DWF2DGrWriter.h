@@ -173,7 +173,7 @@ private:
     // layer is hidden.
     bool LayerVisible(host::LayerSource* layers, double layerId) const;
 
-    const w2dout::SheetContext& sheet_;
+    const w2dout::SheetContext sheet_;
     host::Application* application_;
     host::View* view_ = nullptr;
     bool detailView_ = false;
