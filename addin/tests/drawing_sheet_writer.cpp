@@ -9,6 +9,8 @@
 #include "host/Document.h"
 #include "host/Drawing.h"
 #include "host/Loader.h"
+#include "host/memory/Document.h"
+#include "host/memory/View.h"
 #include "platform/kernel/HostSettings.h"
 #include "platform/kernel/Path.h"
 #include "platform/ui/Ui.h"
@@ -17,6 +19,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <sys/stat.h>
 
@@ -292,6 +295,28 @@ TEST_F(DrawingSheetWriter, AnUnwritableTemporaryFolderIsAnError)
         ::setenv("TMPDIR", kept.c_str(), 1);
     else
         ::unsetenv("TMPDIR");
+}
+
+TEST_F(DrawingSheetWriter, HostileRecordsGiveMessagesAndStillAWholeSheet)
+{
+    auto writer = WriterFor(0);
+    auto* memoryDrawing = static_cast<host::memory::Drawing*>(drawing);
+    host::memory::View* view = memoryDrawing->sheets.at(0)->views.at(1);
+    view->dimensions[0] = 5;          // two records present
+    view->detailCircles.count = 3;    // one present
+    view->breakLines.data.resize(20); // cut inside the second
+    view->breakLines.data[0] = std::numeric_limits<double>::quiet_NaN();
+    view->modelEdges.data.resize(7); // cut inside the first item
+    view->splines.data[6] = 1e18;    // an absurd point count
+    view->detailLabels.clear();      // labels missing: empty
+    const Sheet sheet = Written(*writer);
+    EXPECT_EQ(sheet.end, WT_Result_End_Of_Stream);
+    EXPECT_GE(platform::ui().messageBoxes().size(), 4u);
+    // What was sound is still there: both dimensions, the table, the hatch.
+    EXPECT_EQ(sheet.Texts(u"160").size(), 2u);
+    EXPECT_EQ(sheet.Texts(u"100").size(), 2u);
+    EXPECT_EQ(sheet.Texts(u"BRACKET-01").size(), 1u);
+    EXPECT_EQ(sheet.Touching(P(2678, 4139)).size(), 1u);
 }
 
 } // namespace
