@@ -51,6 +51,8 @@ WT_Attribute* WT_Attribute_Set::member(std::uint32_t bit)
         return &m_object_node;
 
         // ---- blocks, groups, named views, embedding and pen patterns
+    case Block_Ref_Bit:
+        return &m_block_ref;
 
     default:
         return nullptr;

@@ -29,6 +29,9 @@
 #include "dwf/w2dtk/merge_control.h"
 #include "dwf/w2dtk/metadata_set.h"
 
+// ---- blocks, groups, named views, embedding and pen patterns
+#include "dwf/w2dtk/block_ref.h"
+
 #include <cstdint>
 
 class WT_Attribute;
@@ -204,6 +207,8 @@ public:
     const WT_Object_Node& object_node() const { return m_object_node; }
 
     // ---- blocks, groups, named views, embedding and pen patterns
+    WT_Block_Ref& block_ref() { return m_block_ref; }
+    const WT_Block_Ref& block_ref() const { return m_block_ref; }
 
 private:
     std::uint32_t m_changed = 0;
@@ -237,4 +242,5 @@ private:
     WT_Object_Node m_object_node;
 
     // ---- blocks, groups, named views, embedding and pen patterns
+    WT_Block_Ref m_block_ref;
 };

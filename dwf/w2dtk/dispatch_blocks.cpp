@@ -1,6 +1,40 @@
 // Opcodes of blocks and block references, the directory, groups, named views,
 // embedding, embedded and trusted fonts, pen patterns, user data, GUIDs and
 // sign data.
+#include "dwf/w2dtk/block_fields.h"
+#include "dwf/w2dtk/block_ref.h"
+#include "dwf/w2dtk/directory.h"
+#include "dwf/w2dtk/opcode.h"
 #include "dwf/w2dtk/opcode_registry.h"
 
-void wt_register_block_opcodes(WT_Opcode_Registry&) {}
+namespace
+{
+std::unique_ptr<WT_Object> make_binary_block_ref(const WT_Opcode& opcode, WT_File&)
+{
+    return std::make_unique<WT_Block_Ref>(opcode.binary_number());
+}
+} // namespace
+
+void wt_register_block_opcodes(WT_Opcode_Registry& r)
+{
+    r.add_extended_ascii("(BlockMeaning", 321, &wt_make_object<WT_Block_Meaning>);
+    r.add_extended_binary(322, 322, &wt_make_object<WT_Block_Meaning>);
+    r.add_extended_ascii("(Encryption", 324, &wt_make_object<WT_Encryption>);
+    r.add_extended_binary(323, 323, &wt_make_object<WT_Encryption>);
+    r.add_extended_ascii("(Orientation", 326, &wt_make_object<WT_Orientation>);
+    r.add_extended_binary(325, 325, &wt_make_object<WT_Orientation>);
+    r.add_extended_ascii("(Alignment", 328, &wt_make_object<WT_Alignment>);
+    r.add_extended_binary(327, 327, &wt_make_object<WT_Alignment>);
+    r.add_extended_ascii("(Psswd", 329, &wt_make_object<WT_Password>);
+    r.add_extended_binary(331, 331, &wt_make_object<WT_Password>);
+    r.add_extended_ascii("(Guid", 332, &wt_make_object<WT_Guid>);
+    r.add_extended_binary(330, 330, &wt_make_object<WT_Guid>);
+    r.add_extended_ascii("(Time", 334, &wt_make_object<WT_File_Time>);
+    r.add_extended_binary(333, 333, &wt_make_object<WT_File_Time>);
+
+    r.add_extended_ascii("(BlockRef", 351, &wt_make_object<WT_Block_Ref>);
+    for (int format = WT_Block_Ref::Graphics_Hdr; format <= WT_Block_Ref::BlockRef; ++format)
+        r.add_extended_binary(std::uint16_t(format), 350, &make_binary_block_ref);
+    r.add_extended_ascii("(Directory", 353, &wt_make_object<WT_Directory>);
+    r.add_extended_binary(352, 352, &wt_make_object<WT_Directory>);
+}
