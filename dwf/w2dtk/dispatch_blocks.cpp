@@ -4,8 +4,11 @@
 #include "dwf/w2dtk/block_fields.h"
 #include "dwf/w2dtk/block_ref.h"
 #include "dwf/w2dtk/directory.h"
+#include "dwf/w2dtk/guid_list.h"
 #include "dwf/w2dtk/opcode.h"
 #include "dwf/w2dtk/opcode_registry.h"
+#include "dwf/w2dtk/sign_data.h"
+#include "dwf/w2dtk/user_data.h"
 
 namespace
 {
@@ -37,4 +40,11 @@ void wt_register_block_opcodes(WT_Opcode_Registry& r)
         r.add_extended_binary(std::uint16_t(format), 350, &make_binary_block_ref);
     r.add_extended_ascii("(Directory", 353, &wt_make_object<WT_Directory>);
     r.add_extended_binary(352, 352, &wt_make_object<WT_Directory>);
+
+    r.add_extended_ascii("(UserData", 355, &wt_make_object<WT_User_Data>);
+    r.add_extended_binary(354, 354, &wt_make_object<WT_User_Data>);
+    r.add_extended_ascii("(GuidList", 361, &wt_make_object<WT_Guid_List>);
+    r.add_extended_binary(360, 360, &wt_make_object<WT_Guid_List>);
+    r.add_extended_ascii("(SignData", 359, &wt_make_object<WT_Sign_Data>);
+    r.add_extended_binary(358, 358, &wt_make_object<WT_Sign_Data>);
 }
