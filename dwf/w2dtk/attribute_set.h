@@ -31,6 +31,7 @@
 
 // ---- blocks, groups, named views, embedding and pen patterns
 #include "dwf/w2dtk/block_ref.h"
+#include "dwf/w2dtk/pen_pattern.h"
 
 #include <cstdint>
 
@@ -209,6 +210,8 @@ public:
     // ---- blocks, groups, named views, embedding and pen patterns
     WT_Block_Ref& block_ref() { return m_block_ref; }
     const WT_Block_Ref& block_ref() const { return m_block_ref; }
+    WT_Pen_Pattern& pen_pattern() { return m_pen_pattern; }
+    const WT_Pen_Pattern& pen_pattern() const { return m_pen_pattern; }
 
 private:
     std::uint32_t m_changed = 0;
@@ -243,4 +246,5 @@ private:
 
     // ---- blocks, groups, named views, embedding and pen patterns
     WT_Block_Ref m_block_ref;
+    WT_Pen_Pattern m_pen_pattern;
 };

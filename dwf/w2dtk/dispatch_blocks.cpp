@@ -4,10 +4,16 @@
 #include "dwf/w2dtk/block_fields.h"
 #include "dwf/w2dtk/block_ref.h"
 #include "dwf/w2dtk/directory.h"
+#include "dwf/w2dtk/embed.h"
+#include "dwf/w2dtk/embedded_font.h"
+#include "dwf/w2dtk/group.h"
 #include "dwf/w2dtk/guid_list.h"
+#include "dwf/w2dtk/named_view.h"
 #include "dwf/w2dtk/opcode.h"
 #include "dwf/w2dtk/opcode_registry.h"
+#include "dwf/w2dtk/pen_pattern.h"
 #include "dwf/w2dtk/sign_data.h"
+#include "dwf/w2dtk/trusted_font_list.h"
 #include "dwf/w2dtk/user_data.h"
 
 namespace
@@ -47,4 +53,14 @@ void wt_register_block_opcodes(WT_Opcode_Registry& r)
     r.add_extended_binary(360, 360, &wt_make_object<WT_Guid_List>);
     r.add_extended_ascii("(SignData", 359, &wt_make_object<WT_Sign_Data>);
     r.add_extended_binary(358, 358, &wt_make_object<WT_Sign_Data>);
+
+    r.add_extended_ascii("(GroupBegin", 313, &wt_make_object<WT_Group_Begin>);
+    r.add_extended_ascii("(GroupEnd", 314, &wt_make_object<WT_Group_End>);
+    r.add_extended_ascii("(NamedView", 281, &wt_make_object<WT_Named_View>);
+    r.add_extended_ascii("(Embed", 271, &wt_make_object<WT_Embed>);
+    r.add_extended_ascii("(Embedded_Font", 319, &wt_make_object<WT_Embedded_Font>);
+    r.add_extended_binary(318, 318, &wt_make_object<WT_Embedded_Font>);
+    r.add_extended_ascii("(TrustedFontList", 320, &wt_make_object<WT_Trusted_Font_List>);
+    r.add_extended_ascii("(PenPattern", 357, &wt_make_object<WT_Pen_Pattern>);
+    r.add_extended_binary(356, 356, &wt_make_object<WT_Pen_Pattern>);
 }
