@@ -123,10 +123,21 @@ WT_Result WT_File::open()
         return header.serialize(*this);
     }
     m_statistics = std::make_unique<WT_Opcode_Statistics>();
-    if (m_mode == Block_Read)
-        return open_block_read();
-    if (m_mode == Block_Append)
-        return open_block_append();
+    if (m_mode == Block_Read || m_mode == Block_Append)
+    {
+        result = m_mode == Block_Read ? open_block_read() : open_block_append();
+        if (result != WT_Result_Success)
+        {
+            // A stream that could not be positioned is closed at once, so that
+            // a later close never writes a directory into the middle of it.
+            m_stream_close(*this);
+            m_stream_open_now = false;
+            m_current_object.reset();
+            m_statistics.reset();
+            m_directory->remove_all();
+        }
+        return result;
+    }
     return WT_Result_Success;
 }
 
@@ -602,16 +613,8 @@ WT_Result WT_File::read_one_object()
     return WT_Result_Open_Failed;
 }
 
-WT_Result WT_File::open_block_read()
+WT_Result WT_File::read_directory_offset(unsigned long& offset)
 {
-    // The header tells the stream's version; only 0.55 to 5.99 carry a directory.
-    if (!m_current_object || m_current_object->object_id() != WT_Object::DWF_Header_ID)
-        WT_CHECK(read_one_object());
-    if (!m_current_object || m_current_object->object_id() != WT_Object::DWF_Header_ID)
-        return WT_Result_Open_Failed;
-    if (stream_version() < 55 || stream_version() >= 600)
-        return WT_Result_Open_Failed;
-
     bool binary = false;
     unsigned long ending = 0;
     WT_CHECK(locate_trailer(binary, ending));
@@ -627,7 +630,7 @@ WT_Result WT_File::open_block_read()
     WT_CHECK(seek_to(end - ending - field));
     std::uint8_t digits[11] = {};
     WT_CHECK(read_raw_exactly(field, digits));
-    unsigned long offset = 0;
+    offset = 0;
     if (binary)
         offset = digits[0] | (unsigned long)(digits[1]) << 8 | (unsigned long)(digits[2]) << 16 |
                  (unsigned long)(digits[3]) << 24;
@@ -640,9 +643,24 @@ WT_Result WT_File::open_block_read()
             offset = offset * 10 + (d - '0');
         }
     }
-    if (offset >= end)
+    // A directory stands after the header and before the ending.
+    if (offset < 12 || offset >= end - ending)
+        return WT_Result_Open_Failed;
+    return WT_Result_Success;
+}
+
+WT_Result WT_File::open_block_read()
+{
+    // The header tells the stream's version; only 0.55 to 5.99 carry a directory.
+    if (!m_current_object || m_current_object->object_id() != WT_Object::DWF_Header_ID)
+        WT_CHECK(read_one_object());
+    if (!m_current_object || m_current_object->object_id() != WT_Object::DWF_Header_ID)
+        return WT_Result_Open_Failed;
+    if (stream_version() < 55 || stream_version() >= 600)
         return WT_Result_Open_Failed;
 
+    unsigned long offset = 0;
+    WT_CHECK(read_directory_offset(offset));
     WT_CHECK(seek_to(offset));
     m_current_object.reset();
     drop_read_ahead();
@@ -678,14 +696,14 @@ WT_Result WT_File::open_block_append()
     m_current_object.reset();
     if (stream_version() < 55 || stream_version() >= 600)
         return WT_Result_Open_Failed;
-    bool binary = false;
-    unsigned long ending = 0;
-    WT_CHECK(locate_trailer(binary, ending));
-    m_heuristics.m_allow_binary_data = binary;
     // New objects overwrite the old directory and trailer; the directory
-    // written at close lists the old blocks and the new ones.
+    // written at close lists the old blocks and the new ones. The offset the
+    // trailer names must be the one of the directory just read.
+    unsigned long end_of_data = 0;
+    WT_CHECK(read_directory_offset(end_of_data));
+    if (end_of_data != m_directory->file_offset())
+        return WT_Result_Open_Failed;
     drop_read_ahead();
-    unsigned long const end_of_data = m_directory->file_offset();
     WT_CHECK(seek_to(end_of_data));
     unsigned long position = 0;
     WT_CHECK(m_stream_tell(*this, position));

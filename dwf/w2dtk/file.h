@@ -428,6 +428,7 @@ private:
     WT_Result open_block_read();
     WT_Result open_block_append();
     WT_Result locate_trailer(bool& binary, unsigned long& ending_length);
+    WT_Result read_directory_offset(unsigned long& offset);
     WT_Result seek_to(unsigned long position);
     WT_Result read_raw_exactly(std::size_t count, void* buffer);
     WT_Result read_one_object();

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 
 using namespace w2d_test;
 using w2d_block_test::Seekable_Stream;
@@ -366,6 +368,9 @@ TEST(Block_Modes, Write_Rewrites_In_Place_And_Read_Finds_The_Directory)
     for (bool binary : {false, true})
     {
         std::string const stream = write_blocks(binary, WT_File::Block_Write, three_blocks);
+        // Rewriting in place left the trailer the last bytes of the stream.
+        std::string const end = "(EndOfDWF)\r\n";
+        EXPECT_EQ(stream.find(end), stream.size() - end.size());
         WT_Directory const directory = read_directory(stream);
         ASSERT_EQ(directory.count(), 3u);
         std::uint32_t expected_offset = 12; // right after the header
@@ -442,6 +447,20 @@ TEST(Block_Modes, Append_Continues_A_Stream_And_Extends_Its_Directory)
 
 TEST(Block_Modes, Refusals)
 {
+    // A failed append closes the stream at once and leaves it untouched.
+    {
+        std::string const input = header(55) + "(BlockRef 'Null' 0 0 0 )\r\n(EndOfDWF)\r\n";
+        Seekable_Stream stream(input);
+        WT_File file;
+        stream.install(file);
+        file.set_target_version(55);
+        file.set_file_mode(WT_File::Block_Append);
+        EXPECT_NE(file.open(), WT_Result_Success);
+        EXPECT_FALSE(file.is_open());
+        EXPECT_EQ(file.close(), WT_Result_Success);
+        EXPECT_EQ(stream.text(), input);
+        EXPECT_EQ(stream.closes, 1);
+    }
     // Reading the directory of a stream that has none, or of a version-6 stream.
     for (const std::string& input :
          {header(55) + "\r\n(EndOfDWF)\r\n", header(600) + "\r\n(EndOfDWF)\r\n", std::string("xx")})
@@ -487,4 +506,39 @@ TEST(Block_Ref, Damaged_Streams_Fail_Cleanly)
               WT_Result_Inconsistent_Operand);
     // Nested fields are opcodes of their own.
     EXPECT_EQ(end_of("(BlockRef 'Graphics' 1 X"), WT_Result_Corrupt_Stream);
+}
+
+TEST(Block_Modes, Files_On_Disk_Through_The_Default_Procedures)
+{
+    char path[] = "/tmp/quillcast_blocks_XXXXXX";
+    int const fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    auto open_file = [&path](WT_File& file, int mode)
+    {
+        file.set_filename(path);
+        file.set_target_version(55);
+        file.set_file_mode(mode);
+        return file.open();
+    };
+    {
+        WT_File writer;
+        ASSERT_EQ(open_file(writer, WT_File::Block_Write), WT_Result_Success);
+        writer.set_allow_binary_data(true);
+        three_blocks(writer);
+        EXPECT_EQ(writer.close(), WT_Result_Success);
+    }
+    {
+        WT_File appender;
+        ASSERT_EQ(open_file(appender, WT_File::Block_Append), WT_Result_Success);
+        WT_Block_Ref user(WT_Block_Ref::User);
+        EXPECT_EQ(user.serialize(appender), WT_Result_Success);
+        EXPECT_EQ(appender.close(), WT_Result_Success);
+    }
+    WT_File reader;
+    ASSERT_EQ(open_file(reader, WT_File::Block_Read), WT_Result_Success);
+    EXPECT_EQ(reader.directory().count(), 4u);
+    EXPECT_EQ(reader.directory().last()->format(), WT_Block_Ref::User);
+    EXPECT_EQ(reader.close(), WT_Result_Success);
+    std::remove(path);
 }
