@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <set>
 
 #include <expat.h>
 
@@ -71,6 +72,17 @@ enum class Kind
     QuadrantItemEl,
     Components,
     ComponentEl,
+    BoundingBox,
+    MaterialEl,
+    ConfigurationEl,
+    MassProperties,
+    TextureEl,
+    BodyEl,
+    ModelFace,
+    FaceArray,
+    ModelEdge,
+    FeatureEl,
+    ThreadEl,
 };
 
 // One open element and what it builds.
@@ -106,6 +118,11 @@ struct Frame
     memory::BlockDefinition* definition = nullptr;
     memory::LayerManager* layers = nullptr;
     memory::Component* component = nullptr;
+    memory::Body* body = nullptr;
+    memory::Feature* feature = nullptr;
+    memory::ThreadData* thread = nullptr;
+    memory::TextureTable* textures = nullptr;
+    std::vector<double>* material = nullptr;
 
     // Tails of the first/next lists this element collects.
     memory::View* lastView = nullptr;
@@ -116,7 +133,11 @@ struct Frame
     memory::BlockInstance* lastBlock = nullptr;
     memory::QuadrantItem* lastQuadrant = nullptr;
     memory::Loop* lastLoop = nullptr;
+    memory::Face* lastFace = nullptr;
+    memory::Feature* lastFeature = nullptr;
     std::string currentSheetName;
+    // Children that may appear once, by name (and kind for sketch lines).
+    std::set<std::string> singleChildren;
     bool hasCurrentSheet = false;
     bool seenData = false;
 };
@@ -276,7 +297,8 @@ public:
         XML_SetEntityDeclHandler(parser, &Loader::onEntity);
         const auto status = XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), XML_TRUE);
         const int line = static_cast<int>(XML_GetCurrentLineNumber(parser));
-        const std::string message = XML_ErrorString(XML_GetErrorCode(parser));
+        const XML_LChar* reason = XML_ErrorString(XML_GetErrorCode(parser));
+        const std::string message = reason ? reason : "unknown error";
         XML_ParserFree(parser);
         parser_ = nullptr;
         if (failure_)
@@ -286,7 +308,15 @@ public:
         if (!sawRoot_)
             throw LoadError(line, "no <host-document> element");
         if (application_->documents().empty())
-            throw LoadError(line, "the host document holds no <document>");
+            throw LoadError(rootLine_, "the host document holds no <document>");
+        for (const auto& pending : pendingDocuments_)
+        {
+            for (auto* document : application_->documents())
+                if (document->documentTitle == wide(pending.title))
+                    pending.component->model = document;
+            if (!pending.component->model)
+                throw LoadError(pending.line, "no document is titled '" + pending.title + "'");
+        }
         return std::move(application_);
     }
 
@@ -377,6 +407,10 @@ private:
             frames_.push_back(Frame{});
         if (frames_.size() > 64)
             throw LoadError(line(), "elements nested too deeply");
+        // Each element becomes host objects several times its size in the
+        // file; the cap keeps memory in proportion to any sane document.
+        if (++elements_ > kMaxHostElements)
+            throw LoadError(line(), "more than " + std::to_string(kMaxHostElements) + " elements");
         Attributes attributes(raw, line());
         Frame child;
         child.name = name;
@@ -392,6 +426,9 @@ private:
     void openViewContent(Frame& parent, Frame& child, Attributes& a);
     void openDisplayContent(Frame& parent, Frame& child, Attributes& a);
     memory::Annotation* openAnnotation(Frame& child, Attributes& a);
+    bool openModelContent(Frame& parent, Frame& child, Attributes& a);
+    memory::Edge* openModelEdge(Frame& child, Attributes& a);
+    void resolveDocument(const Frame& frame);
     void end();
     void closeArray(Frame& frame, Frame& parent);
 
@@ -408,9 +445,29 @@ private:
     std::vector<Frame> frames_;
     std::optional<LoadError> failure_;
     bool sawRoot_ = false;
+    int rootLine_ = 0;
+    std::size_t elements_ = 0;
     bool sawApplication_ = false;
     memory::Document* active_ = nullptr;
     std::map<std::string, memory::BlockDefinition*> definitions_;
+    // References resolved once their targets are known: faces name the
+    // feature that made them (within their document), components name
+    // their model document by title (anywhere in the file).
+    std::map<std::string, memory::Feature*> features_;
+    struct PendingFeature
+    {
+        memory::Face* face;
+        std::string id;
+        int line;
+    };
+    std::vector<PendingFeature> pendingFeatures_;
+    struct PendingDocument
+    {
+        memory::Component* component;
+        std::string title;
+        int line;
+    };
+    std::vector<PendingDocument> pendingDocuments_;
 };
 
 void Loader::open(Frame& parent, Frame& child, Attributes& a)
@@ -422,6 +479,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         if (name != "host-document" || sawRoot_)
             unexpected(name, parent);
         sawRoot_ = true;
+        rootLine_ = child.line;
         if (a.integer("version", 1) != 1)
             throw LoadError(child.line, "unsupported host document version");
         child.kind = Kind::HostDocument;
@@ -432,6 +490,8 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             if (sawApplication_ || !application_->documents().empty())
                 throw LoadError(child.line, "<application> must come once, before the documents");
             sawApplication_ = true;
+            if (const auto toolbox = a.take("toolbox-ini"))
+                application_->toolboxIniFile = resolve(wide(*toolbox));
             child.kind = Kind::ApplicationEl;
             return;
         }
@@ -481,6 +541,8 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         }
         break;
     case Kind::DocumentEl:
+        if (openModelContent(parent, child, a))
+            return;
         if (name == "summary")
         {
             const long long index = a.integer("index", 0, true);
@@ -553,8 +615,29 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             return;
         }
         break;
+    case Kind::BodyEl:
+    case Kind::ModelFace:
+    case Kind::FeatureEl:
+    case Kind::ThreadEl:
+        if (openModelContent(parent, child, a))
+            return;
+        if (parent.kind == Kind::ModelFace && name == "loop")
+        {
+            auto* loop = make<memory::Loop>("Loop");
+            if (parent.lastLoop)
+                parent.lastLoop->nextLoop = loop;
+            else
+                parent.face->loops = loop;
+            parent.lastLoop = loop;
+            child.kind = Kind::LoopEl;
+            child.loop = loop;
+            return;
+        }
+        break;
     case Kind::Components:
     case Kind::ComponentEl:
+        if (parent.kind == Kind::ComponentEl && openModelContent(parent, child, a))
+            return;
         if (name == "component")
         {
             if (parent.kind == Kind::Components && parent.document->tree->root)
@@ -564,6 +647,17 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             component->label = "Component[" + platform::utf16ToUtf8(component->componentName) + "]";
             component->componentState = static_cast<int>(a.integer("state", 2));
             component->setStateStatus = static_cast<int>(a.integer("set-state-status", 2));
+            if (const auto model = a.take("document"))
+                pendingDocuments_.push_back({component, *model, child.line});
+            if (auto excluded = a.numbers("excluded", 2, false); !excluded.empty())
+                component->exclusions = {excluded[0] != 0, excluded[1] != 0};
+            if (auto box = a.numbers("box", 6, false); !box.empty())
+                component->box = box;
+            if (auto matrix = a.numbers("transform", 13, false); !matrix.empty())
+            {
+                component->placement = make<memory::Transform>("Transform");
+                component->placement->values = matrix;
+            }
             if (parent.kind == Kind::Components)
                 parent.document->tree->root = component;
             else
@@ -663,8 +757,15 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             auto* curve = make<memory::Curve>("Curve");
             if (auto range = a.numbers("range", 2, false); !range.empty())
                 curve->range = {range[0], range[1]};
+            curve->curveKind = static_cast<int>(a.integer("kind", kLineCurve));
+            curve->circle = a.numbers("circle", 7, false);
+            curve->ellipse = a.numbers("ellipse", 11, false);
+            if (const auto bspline = a.take("bspline"))
+                curve->bspline = parseNumbers(*bspline, child.line, "attribute 'bspline'");
+            curve->circular = a.integer("is-circle", 0) != 0;
             parent.edge->edgeCurve = curve;
             child.kind = Kind::CurveEl;
+            child.kindArgument = parent.kindArgument; // 3 for model edges
             child.curve = curve;
             child.takesText = true;
             return;
@@ -787,6 +888,217 @@ memory::Annotation* Loader::openAnnotation(Frame& child, Attributes& a)
     return annotation;
 }
 
+memory::Edge* Loader::openModelEdge(Frame& child, Attributes& a)
+{
+    auto* edge = make<memory::Edge>("Edge");
+    if (auto parameters = a.numbers("params", 11, false); !parameters.empty())
+        edge->parameters = parameters;
+    child.kind = Kind::EdgeEl;
+    child.edge = edge;
+    child.kindArgument = 3;
+    return edge;
+}
+
+// Part and assembly content: what a document, body, face, feature, thread
+// or component may hold beyond the drawing elements.
+bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
+{
+    const std::string& name = child.name;
+    const auto single = [&]()
+    {
+        if (!parent.singleChildren.insert(name).second)
+            throw LoadError(child.line, "<" + parent.name + "> has one <" + name + ">");
+    };
+    memory::TextureTable* textures = parent.kind == Kind::DocumentEl  ? nullptr
+                                     : parent.kind == Kind::BodyEl    ? &parent.body->textures
+                                     : parent.kind == Kind::ModelFace ? &parent.face->textures
+                                     : parent.kind == Kind::FeatureEl ? &parent.feature->textures
+                                     : parent.kind == Kind::ComponentEl
+                                         ? &parent.component->textures
+                                         : nullptr;
+    std::vector<double>* material = parent.kind == Kind::DocumentEl    ? &parent.document->material
+                                    : parent.kind == Kind::BodyEl      ? &parent.body->material
+                                    : parent.kind == Kind::ModelFace   ? &parent.face->material
+                                    : parent.kind == Kind::ComponentEl ? &parent.component->material
+                                                                       : nullptr;
+    if (name == "material" && material)
+    {
+        single();
+        *material = a.numbers("values", 9, false);
+        if (parent.kind == Kind::DocumentEl)
+            parent.document->materialNameText = wide(a.take("name").value_or(""));
+        child.kind = Kind::MaterialEl;
+        return true;
+    }
+    if (name == "texture" && textures)
+    {
+        auto* texture = make<memory::Texture>("Texture");
+        texture->file = wide(a.required("file"));
+        texture->textureAngle = a.number("angle", 0.0);
+        texture->textureScale = a.number("scale", 1.0);
+        const std::u16string configuration = wide(a.take("configuration").value_or(""));
+        if (!textures->byConfiguration.emplace(configuration, texture).second)
+            throw LoadError(child.line, "two textures for one configuration");
+        child.kind = Kind::TextureEl;
+        return true;
+    }
+    if (name == "body" && (parent.kind == Kind::DocumentEl || parent.kind == Kind::ComponentEl))
+    {
+        auto* body = make<memory::Body>("Body");
+        body->include = a.integer("included", 1) != 0;
+        if (parent.kind == Kind::DocumentEl)
+            parent.document->documentBodies.push_back(body);
+        else
+            parent.component->componentBodies.push_back(body);
+        child.kind = Kind::BodyEl;
+        child.body = body;
+        return true;
+    }
+    if (parent.kind == Kind::DocumentEl)
+    {
+        memory::Document* document = parent.document;
+        if (name == "bounding-box")
+        {
+            single();
+            child.kind = Kind::BoundingBox;
+            child.document = document;
+            child.takesText = true;
+            return true;
+        }
+        if (name == "configuration")
+        {
+            const std::u16string configuration = wide(a.required("name"));
+            document->configurations.push_back(configuration);
+            if (a.integer("current", 0) != 0)
+            {
+                if (document->configuration)
+                    throw LoadError(child.line, "only one configuration can be current");
+                auto* current = make<memory::Configuration>("Configuration");
+                current->configurationName = configuration;
+                document->configuration = current;
+            }
+            child.kind = Kind::ConfigurationEl;
+            return true;
+        }
+        if (name == "mass-properties")
+        {
+            single();
+            document->modelExtension = make<memory::ModelExtension>("ModelExtension");
+            document->modelExtension->massStatus = static_cast<int>(a.integer("status", 0));
+            child.kind = Kind::MassProperties;
+            child.document = document;
+            child.takesText = true;
+            return true;
+        }
+    }
+    if (name == "face" && parent.kind == Kind::BodyEl)
+    {
+        auto* face = make<memory::Face>("Face");
+        if (const auto feature = a.take("feature"))
+            pendingFeatures_.push_back({face, *feature, child.line});
+        face->triangleTotal = static_cast<int>(a.integer("triangles", 0));
+        if (face->triangleTotal < 0 || face->triangleTotal > layout::kMaxCount)
+            throw LoadError(child.line, "triangle count out of range");
+        if (parent.lastFace)
+            parent.lastFace->nextFace = face;
+        else
+            parent.body->faces = face;
+        parent.lastFace = face;
+        child.kind = Kind::ModelFace;
+        child.face = face;
+        return true;
+    }
+    if (parent.kind == Kind::ModelFace &&
+        (name == "triangles" || name == "normals" || name == "texture-coordinates"))
+    {
+        single();
+        child.kind = Kind::FaceArray;
+        child.face = parent.face;
+        child.takesText = true;
+        return true;
+    }
+    if (name == "edge" && parent.kind == Kind::BodyEl)
+    {
+        parent.body->bodyEdges.push_back(openModelEdge(child, a));
+        return true;
+    }
+    if (name == "edge" && parent.kind == Kind::ThreadEl)
+    {
+        single();
+        parent.thread->threadEdge = openModelEdge(child, a);
+        return true;
+    }
+    if (name == "feature" && (parent.kind == Kind::DocumentEl || parent.kind == Kind::FeatureEl))
+    {
+        auto* feature = make<memory::Feature>("Feature");
+        const std::string id = a.take("id").value_or("");
+        if (!id.empty() && !features_.emplace(id, feature).second)
+            throw LoadError(child.line, "feature '" + id + "' is defined twice");
+        feature->featureTypeName = wide(a.take("type-name").value_or(""));
+        feature->label =
+            "Feature[" + (id.empty() ? platform::utf16ToUtf8(feature->featureTypeName) : id) + "]";
+        feature->featureKind = static_cast<int>(a.integer("kind", 0));
+        feature->isSuppressed = a.integer("suppressed", 0) != 0;
+        if (parent.kind == Kind::DocumentEl)
+        {
+            if (parent.lastFeature)
+                parent.lastFeature->nextFeature = feature;
+            else
+                parent.document->features = feature;
+        }
+        else if (parent.lastFeature)
+        {
+            parent.lastFeature->nextSibling = feature;
+        }
+        else
+        {
+            parent.feature->firstChild = feature;
+        }
+        parent.lastFeature = feature;
+        child.kind = Kind::FeatureEl;
+        child.feature = feature;
+        return true;
+    }
+    if (parent.kind == Kind::FeatureEl && name == "thread")
+    {
+        single();
+        auto* thread = make<memory::ThreadData>("ThreadData");
+        thread->threadSetting = static_cast<int>(a.integer("setting", 0));
+        thread->threadDiameter = a.number("diameter", 0.0);
+        thread->grantsAccess = a.integer("access", 1) != 0;
+        parent.feature->thread = thread;
+        child.kind = Kind::ThreadEl;
+        child.thread = thread;
+        return true;
+    }
+    if (parent.kind == Kind::FeatureEl && name == "sketch")
+    {
+        single();
+        auto* sketch = make<memory::Sketch>("Sketch[" + parent.feature->label + "]");
+        sketch->sketchFlag = static_cast<std::int16_t>(a.integer("flag", 1));
+        parent.feature->featureSketch = sketch;
+        child.kind = Kind::SketchEl;
+        child.sketch = sketch;
+        return true;
+    }
+    return false;
+}
+
+void Loader::resolveDocument(const Frame& frame)
+{
+    (void)frame;
+    for (const auto& pending : pendingFeatures_)
+    {
+        const auto found = features_.find(pending.id);
+        if (found == features_.end())
+            throw LoadError(pending.line, "face names feature '" + pending.id +
+                                              "', which its document does not hold");
+        pending.face->source = found->second;
+    }
+    pendingFeatures_.clear();
+    features_.clear();
+}
+
 void Loader::openSketchContent(Frame& parent, Frame& child, Attributes& a)
 {
     const std::string& name = child.name;
@@ -801,6 +1113,10 @@ void Loader::openSketchContent(Frame& parent, Frame& child, Attributes& a)
             if (child.kindArgument != kSketchLines && child.kindArgument != kHatchLines)
                 throw LoadError(child.line, "sketch line kind must be 1 or 2");
         }
+        const std::string key = name + std::to_string(child.kindArgument);
+        if (!parent.singleChildren.insert(key).second)
+            throw LoadError(child.line, "a sketch has one <" + name + ">" +
+                                            (name == "lines" ? " of each kind" : ""));
         child.sketch = parent.sketch;
         child.takesText = true;
         return;
@@ -842,6 +1158,8 @@ void Loader::openViewContent(Frame& parent, Frame& child, Attributes& a)
                      : name == "polylines"   ? Kind::Polylines
                      : name == "model-edges" ? Kind::ModelEdges
                                              : Kind::BreakLines;
+        if (!parent.singleChildren.insert(name).second)
+            throw LoadError(child.line, "a view has one <" + name + ">");
         child.count = a.integer("count", 0, true);
         if (child.kind == Kind::ModelEdges)
             view->modelEdgesNeedDisplayMode = a.integer("lazy", 0) != 0;
@@ -1087,6 +1405,23 @@ void Loader::end()
         if (!frame.annotation->data)
             frame.annotation->data = make<memory::DisplayData>("DisplayData");
         return;
+    case Kind::DocumentEl:
+        resolveDocument(frame);
+        return;
+    case Kind::ModelFace:
+    {
+        auto* face = frame.face;
+        const std::size_t n = static_cast<std::size_t>(face->triangleTotal);
+        if (face->faceTriangles.size() != 9 * n)
+            throw LoadError(frame.line, "a face of " + std::to_string(n) +
+                                            " triangles needs <triangles> of " +
+                                            std::to_string(9 * n) + " numbers");
+        if (!face->faceNormals.empty() && face->faceNormals.size() != 9 * n)
+            throw LoadError(frame.line, "<normals> needs 9 numbers per triangle");
+        if (!face->uv.empty() && face->uv.size() != 6 * n)
+            throw LoadError(frame.line, "<texture-coordinates> needs 6 numbers per triangle");
+        return;
+    }
     case Kind::ComponentEl:
     case Kind::HostDocument:
         return;
@@ -1197,6 +1532,36 @@ void Loader::closeArray(Frame& frame, Frame& parent)
         outline->outlinePoints = std::move(numbers);
         return;
     }
+    case Kind::BoundingBox:
+        if (numbers.size() != 6)
+            throw LoadError(frame.line,
+                            what + " needs 6 numbers, found " + std::to_string(numbers.size()));
+        frame.document->box = std::move(numbers);
+        return;
+    case Kind::MassProperties:
+        if (numbers.size() != 13)
+            throw LoadError(frame.line,
+                            what + " needs 13 numbers, found " + std::to_string(numbers.size()));
+        frame.document->modelExtension->mass = std::move(numbers);
+        return;
+    case Kind::FaceArray:
+    {
+        std::vector<float> floats;
+        floats.reserve(numbers.size());
+        for (double value : numbers)
+        {
+            if (std::fabs(value) > 3.0e38)
+                throw LoadError(frame.line,
+                                what + " holds a number too large for single precision");
+            floats.push_back(static_cast<float>(value));
+        }
+        auto* face = frame.face;
+        std::vector<float>& target = frame.name == "triangles" ? face->faceTriangles
+                                     : frame.name == "normals" ? face->faceNormals
+                                                               : face->uv;
+        target = std::move(floats);
+        return;
+    }
     case Kind::Triangle:
         if (numbers.size() != layout::kWeldTriangle)
             throw LoadError(frame.line,
@@ -1205,6 +1570,11 @@ void Loader::closeArray(Frame& frame, Frame& parent)
                                           numbers.end());
         return;
     case Kind::CurveEl:
+        if (frame.kindArgument == 3 && numbers.size() % 3 == 0)
+        {
+            frame.curve->points = std::move(numbers);
+            return;
+        }
         if (numbers.size() % 3 != 0 || numbers.size() < 6)
             throw LoadError(frame.line, what +
                                             " needs at least two points of three numbers, found " +

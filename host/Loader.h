@@ -29,6 +29,8 @@ private:
 
 // Host documents larger than this are refused before they are parsed.
 constexpr std::size_t kMaxHostDocumentBytes = 64u * 1024 * 1024;
+// Nor may a document hold more elements than this.
+constexpr std::size_t kMaxHostElements = 250000;
 
 // Loads the file; relative picture paths are taken from the file's folder.
 std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path);

@@ -1,6 +1,8 @@
 #include "dwf/package/XMLElementBuilder.h"
 
 #include "dwf/package/Bookmark.h"
+#include "dwf/package/DefinedObject.h"
+#include "dwf/package/Dependency.h"
 #include "dwf/package/FontResource.h"
 #include "dwf/package/GraphicResource.h"
 #include "dwf/package/ImageResource.h"
@@ -63,6 +65,30 @@ DWFGraphicResource* DWFXMLElementBuilder::buildGraphicResource(const char** attr
 DWFBookmark* DWFXMLElementBuilder::buildBookmark(const char** attributes)
 {
     return build<DWFBookmark>(attributes);
+}
+
+DWFDefinedObject* DWFXMLElementBuilder::buildDefinedObject(const char** attributes)
+{
+    return build<DWFDefinedObject>(attributes);
+}
+
+DWFDefinedObjectInstance* DWFXMLElementBuilder::buildDefinedObjectInstance(const char** attributes,
+                                                                          unsigned int sequence)
+{
+    std::unique_ptr<DWFDefinedObjectInstance> instance(new (std::nothrow)
+                                                           DWFDefinedObjectInstance(sequence));
+    if (!instance)
+    {
+        DWFCORE_THROW(DWFMemoryException, u"Failed to allocate DWFXMLBuildable object",
+                      "DWFToolkit::DWFXMLElementBuilder::buildDefinedObjectInstance");
+    }
+    instance->parseAttributeList(attributes);
+    return instance.release();
+}
+
+DWFDependency* DWFXMLElementBuilder::buildDependency(const char** attributes)
+{
+    return build<DWFDependency>(attributes);
 }
 
 DWFInterface* DWFXMLElementBuilder::buildInterface(const char** attributes)

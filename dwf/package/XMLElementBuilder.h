@@ -7,6 +7,9 @@ namespace DWFToolkit
 {
 
 class DWFBookmark;
+class DWFDefinedObject;
+class DWFDefinedObjectInstance;
+class DWFDependency;
 class DWFFontResource;
 class DWFGraphicResource;
 class DWFImageResource;
@@ -35,6 +38,11 @@ public:
     virtual DWFGraphicResource* buildGraphicResource(const char** attributes,
                                                      DWFPackageReader* reader);
     virtual DWFBookmark* buildBookmark(const char** attributes);
+    virtual DWFDefinedObject* buildDefinedObject(const char** attributes);
+    // `sequence` is the instance's position in its document.
+    virtual DWFDefinedObjectInstance* buildDefinedObjectInstance(const char** attributes,
+                                                                 unsigned int sequence);
+    virtual DWFDependency* buildDependency(const char** attributes);
     virtual DWFInterface* buildInterface(const char** attributes);
     virtual DWFPaper* buildPaper(const char** attributes);
     virtual DWFProperty* buildProperty(const char** attributes);

@@ -43,6 +43,8 @@ WT_Attribute* WT_Attribute_Set::member(std::uint32_t bit)
         return &m_fill_pattern;
     case Merge_Control_Bit:
         return &m_merge_control;
+    case Font_Bit:
+        return &m_font;
 
         // ---- images, Gouraud shading, URLs and object nodes
     case URL_Bit:

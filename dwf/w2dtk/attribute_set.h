@@ -23,6 +23,7 @@
 #include "dwf/w2dtk/drawing_info.h"
 #include "dwf/w2dtk/fill.h"
 #include "dwf/w2dtk/fill_pattern.h"
+#include "dwf/w2dtk/font.h"
 #include "dwf/w2dtk/line_pattern.h"
 #include "dwf/w2dtk/line_style.h"
 #include "dwf/w2dtk/line_weight.h"
@@ -173,6 +174,7 @@ public:
     WT_Inked_Area m_inked_area;
     WT_Pen_Pat_Options m_pen_pat_options;
     WT_Metadata_Set m_metadata;
+    WT_Font m_font;
     WT_Fill& fill() { return m_fill; }
     WT_Line_Weight& line_weight() { return m_line_weight; }
     WT_Line_Style& line_style() { return m_line_style; }
@@ -193,6 +195,8 @@ public:
     WT_Inked_Area& inked_area() { return m_inked_area; }
     WT_Pen_Pat_Options& pen_pat_options() { return m_pen_pat_options; }
     WT_Metadata_Set& metadata() { return m_metadata; }
+    WT_Font& font() { return m_font; }
+    const WT_Font& font() const { return m_font; }
     const WT_Plot_Optimized& plot_optimized() const { return m_plot_optimized; }
     const WT_Inked_Area& inked_area() const { return m_inked_area; }
     const WT_Pen_Pat_Options& pen_pat_options() const { return m_pen_pat_options; }

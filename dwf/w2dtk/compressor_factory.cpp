@@ -1,14 +1,20 @@
 #include "dwf/w2dtk/compressor.h"
 
-// The stream coders are added here once they exist; until then a file that
-// wants compression reports WT_Result_Not_Available instead of writing
-// uncompressed bytes under a compression marker.
-std::unique_ptr<WT_Compressor> wt_make_compressor(WT_File&)
+#include "dwf/w2dtk/compression_marker.h"
+#include "dwf/w2dtk/file.h"
+#include "dwf/w2dtk/lz_compressor.h"
+#include "dwf/w2dtk/zlib_compressor.h"
+
+std::unique_ptr<WT_Compressor> wt_make_compressor(WT_File& file)
 {
-    return nullptr;
+    if (file.target_version() >= WT_Compression_Marker::Zlib_Version)
+        return std::make_unique<WT_Zlib_Compressor>(file);
+    return std::make_unique<WT_LZ_Compressor>(file);
 }
 
-std::unique_ptr<WT_Decompressor> wt_make_decompressor(WT_File&, int)
+std::unique_ptr<WT_Decompressor> wt_make_decompressor(WT_File& file, int marker_number)
 {
-    return nullptr;
+    if (marker_number == WT_Compression_Marker::Zlib_Number)
+        return std::make_unique<WT_Zlib_Decompressor>(file);
+    return std::make_unique<WT_LZ_Decompressor>(file);
 }

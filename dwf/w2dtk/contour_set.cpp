@@ -218,7 +218,7 @@ WT_Result WT_Contour_Set::read_ascii_form(const WT_Opcode& opcode, WT_File& file
     {
         std::int32_t contours = 0;
         WT_CHECK(file.read_ascii(contours));
-        if (contours < 1 || contours > Max_Total_Points)
+        if (contours < 0 || contours > Max_Total_Points)
             return WT_Result_Corrupt_Stream;
         begin_read();
         m_announced_contours = contours;
@@ -232,7 +232,8 @@ WT_Result WT_Contour_Set::read_ascii_form(const WT_Opcode& opcode, WT_File& file
             std::int32_t n = 0;
             WT_CHECK(file.read_ascii(n));
             m_announced_total += n;
-            if (n < 1 || m_announced_total > Max_Total_Points)
+            // Empty contours are odd but harmless; negative ones are corrupt.
+            if (n < 0 || m_announced_total > Max_Total_Points)
                 return WT_Result_Corrupt_Stream;
             m_counts.push_back(n);
         }

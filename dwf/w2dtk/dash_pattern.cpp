@@ -183,7 +183,15 @@ bool WT_Dash_Pattern::operator==(const WT_Attribute& other) const
 WT_Result WT_Dash_Pattern::default_process(WT_File& file)
 {
     WT_Attribute_Set& current = file.rendition();
-    current.dash_pattern() = *this;
+    // A stream defines each pattern once and names it by number afterwards;
+    // the rendition gets the values of the definition.
+    WT_Dash_Pattern_List& known = file.dash_patterns();
+    if (m_has_values && !known.contains(m_number))
+        known.add(*this);
+    if (!m_has_values && known.contains(m_number))
+        current.dash_pattern() = known.find(m_number);
+    else
+        current.dash_pattern() = *this;
     current.mark_changed(WT_Attribute_Set::Dash_Pattern_Bit);
     return WT_Result_Success;
 }

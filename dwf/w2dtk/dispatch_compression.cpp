@@ -2,13 +2,13 @@
 #include "dwf/w2dtk/compression_marker.h"
 #include "dwf/w2dtk/opcode_registry.h"
 
-#include <cstdint>
-#include <initializer_list>
-
 void wt_register_compression_opcodes(WT_Opcode_Registry& r)
 {
-    // 16 announces the LZ coder and 17 zlib; 291 is read as a marker as well
-    // and decoded like any number other than 17.
-    for (std::uint16_t number : {16, 17, 291})
-        r.add_extended_binary(number, 301, &wt_make_object<WT_Compression_Marker>);
+    constexpr int Marker_Kind = 301;
+    r.add_extended_binary(WT_Compression_Marker::LZ_Number, Marker_Kind,
+                          &wt_make_object<WT_Compression_Marker>);
+    r.add_extended_binary(WT_Compression_Marker::Zlib_Number, Marker_Kind,
+                          &wt_make_object<WT_Compression_Marker>);
+    r.add_extended_binary(WT_Compression_Marker::Old_LZ_Number, Marker_Kind,
+                          &wt_make_object<WT_Compression_Marker>);
 }

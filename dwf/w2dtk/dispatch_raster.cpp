@@ -1,5 +1,6 @@
 // Opcodes of images, Gouraud shading, polymarkers, polytriangles, group 4 and
 // PNG images, URLs and object nodes.
+#include "dwf/w2dtk/gouraud.h"
 #include "dwf/w2dtk/group4_png_image.h"
 #include "dwf/w2dtk/image.h"
 #include "dwf/w2dtk/object_node.h"
@@ -45,4 +46,11 @@ void wt_register_raster_opcodes(WT_Opcode_Registry& r)
     r.add_single_byte('T', 84, &wt_make_object<WT_Polytriangle>);
     r.add_single_byte('t', 116, &wt_make_object<WT_Polytriangle>);
     r.add_single_byte(0x14, 20, &wt_make_object<WT_Polytriangle>);
+
+    r.add_extended_ascii("(GourLine", 367, &wt_make_object<WT_Gouraud_Polyline>);
+    r.add_single_byte('q', 113, &wt_make_object<WT_Gouraud_Polyline>);
+    r.add_single_byte(0x11, 17, &wt_make_object<WT_Gouraud_Polyline>);
+    r.add_extended_ascii("(Gouraud", 364, &wt_make_object<WT_Gouraud_Polytriangle>);
+    r.add_single_byte('g', 103, &wt_make_object<WT_Gouraud_Polytriangle>);
+    r.add_single_byte(0x07, 7, &wt_make_object<WT_Gouraud_Polytriangle>);
 }

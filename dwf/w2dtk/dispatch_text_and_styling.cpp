@@ -5,16 +5,25 @@
 #include "dwf/w2dtk/drawing_info.h"
 #include "dwf/w2dtk/fill.h"
 #include "dwf/w2dtk/fill_pattern.h"
+#include "dwf/w2dtk/font.h"
 #include "dwf/w2dtk/informational.h"
 #include "dwf/w2dtk/line_pattern.h"
 #include "dwf/w2dtk/line_style.h"
 #include "dwf/w2dtk/line_weight.h"
 #include "dwf/w2dtk/merge_control.h"
 #include "dwf/w2dtk/opcode_registry.h"
+#include "dwf/w2dtk/text.h"
 #include "dwf/w2dtk/time_stamp.h"
 
 void wt_register_text_and_styling_opcodes(WT_Opcode_Registry& r)
 {
+    // Fonts and text.
+    r.add_single_byte(0x06, 6, &wt_make_object<WT_Font>);
+    r.add_extended_ascii("(Font", 273, &wt_make_object<WT_Font>);
+    r.add_single_byte('x', 120, &wt_make_object<WT_Text>);
+    r.add_single_byte(0x18, 24, &wt_make_object<WT_Text>);
+    r.add_extended_ascii("(Text", 287, &wt_make_object<WT_Text>);
+
     // Line and fill styling.
     r.add_single_byte(0x17, 23, &wt_make_object<WT_Line_Weight>);
     r.add_extended_ascii("(LineWeight", 278, &wt_make_object<WT_Line_Weight>);

@@ -2,6 +2,7 @@
 
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/opcode.h"
+#include "dwf/w2dtk/point_transform.h"
 
 namespace
 {
@@ -105,43 +106,6 @@ WT_Result WT_Inked_Area::skip_operand(const WT_Opcode& opcode, WT_File& file)
     return skip_ascii_operand(opcode, file);
 }
 
-namespace
-{
-// The file's output transform (scale, translation, quarter turns), applied to
-// a point written while the file's transform is on.
-WT_Result transformed(const WT_File& file, WT_Logical_Point& point)
-{
-    WT_Transform const& t = file.heuristics().m_transform;
-    auto clamp = [](double v)
-    {
-        if (v >= 2147483647.0)
-            return std::int32_t(2147483647);
-        if (v <= -2147483648.0)
-            return std::int32_t(-2147483647 - 1);
-        return std::int32_t(v);
-    };
-    std::int32_t const x = clamp(point.m_x * t.m_x_scale + t.m_translate_x);
-    std::int32_t const y = clamp(point.m_y * t.m_y_scale + t.m_translate_y);
-    switch (t.m_rotation)
-    {
-    case 0:
-        point = WT_Logical_Point(x, y);
-        return WT_Result_Success;
-    case 90:
-        point = WT_Logical_Point(2147483647 - y, x);
-        return WT_Result_Success;
-    case 180:
-        point = WT_Logical_Point(2147483647 - x, 2147483647 - y);
-        return WT_Result_Success;
-    case 270:
-        point = WT_Logical_Point(y, 2147483647 - x);
-        return WT_Result_Success;
-    default:
-        return WT_Result_Not_Available;
-    }
-}
-} // namespace
-
 WT_Result WT_Inked_Area::serialize(WT_File& file)
 {
     if (file.target_version() >= 600)
@@ -151,8 +115,17 @@ WT_Result WT_Inked_Area::serialize(WT_File& file)
         return WT_Result_Success;
     Corners corners = *m_corners;
     if (file.heuristics().m_apply_transform)
-        for (WT_Logical_Point& corner : corners)
-            WT_CHECK(transformed(file, corner));
+    {
+        try
+        {
+            for (WT_Logical_Point& corner : corners)
+                wt_transform_point(corner, file.heuristics().m_transform);
+        }
+        catch (WT_Result result)
+        {
+            return result; // a rotation other than the four right angles
+        }
+    }
     WT_CHECK(file.write_tab_level());
     WT_CHECK(file.write("(InkedArea "));
     WT_CHECK(file.write_ascii(corners.size(), corners.data()));

@@ -1,6 +1,7 @@
 #include "dwf/w2dtk/dwf_header.h"
 
 #include "dwf/w2dtk/file.h"
+#include "dwf/w2dtk/font.h"
 #include "dwf/w2dtk/opcode.h"
 
 WT_Result WT_DWF_Header::serialize(WT_File& file)
@@ -9,6 +10,17 @@ WT_Result WT_DWF_Header::serialize(WT_File& file)
     int const version = file.target_version();
     if (version < 0 || version > 9999)
         return WT_Result_Usage_Error;
+    if (version < 42)
+    {
+        // Readers of such streams assume no font, so the first text must
+        // name its font: the two renditions are made to differ.
+        auto font = [](const char* name)
+        { return WT_Font(name, false, false, false, 0, 0, 0, 1024, 0, 1024, 1024, 0, 0); };
+        file.rendition().font() = font("undefined_font");
+        file.desired_rendition().font() = font("courier");
+        file.rendition().mark_changed(WT_Attribute_Set::Font_Bit);
+        file.desired_rendition().mark_changed(WT_Attribute_Set::Font_Bit);
+    }
     WT_CHECK(file.write(version >= 600 ? "(W2D V" : "(DWF V"));
     char const digits[6] = {char('0' + version / 1000),    char('0' + version / 100 % 10), '.',
                             char('0' + version / 10 % 10), char('0' + version % 10),       ')'};

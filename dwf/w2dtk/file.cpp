@@ -379,8 +379,10 @@ WT_Result WT_File::fill_read_ahead(std::size_t missing)
     for (;;)
     {
         bool const decoding = m_decompressor || m_compression_marker != 0;
-        // Decompressors deliver exactly what is asked; raw input is read in chunks.
-        std::size_t const ask = decoding ? missing - total : std::max(missing - total, Read_Chunk);
+        // Input is read in chunks, decoded or raw: a decompressor never delivers
+        // past the end of its section, and raw bytes read ahead of a marker go
+        // back when the marker is recorded.
+        std::size_t const ask = std::max(missing - total, Read_Chunk);
         if (m_read_ahead.size() < m_read_ahead_end + ask)
             m_read_ahead.resize(std::max(m_read_ahead_end + ask, 2 * m_read_ahead.size()));
         std::size_t got = 0;

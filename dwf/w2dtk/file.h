@@ -415,11 +415,8 @@ private:
 
     std::unique_ptr<WT_Dash_Pattern_List> m_dash_patterns;
     WT_Text_Metrics* m_text_metrics = nullptr;
-    // ---- geometry, units, views, viewports and layers
 
-    // ---- text, fonts, line and fill styling
-
-    // ---- images, Gouraud shading, URLs and object nodes
+    // images, Gouraud shading, URLs and object nodes
     WT_Object_Node_List m_defined_object_nodes;
     std::int64_t m_last_written_object_node = -1;
 

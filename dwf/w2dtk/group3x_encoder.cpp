@@ -5,10 +5,25 @@
 
 namespace
 {
+// A code word, its first bit most significant, and the same bits reversed:
+// the order in which they fill an output byte from its low bit up.
 struct Code
 {
-    std::uint16_t m_bits; // the code word, its first bit most significant
+    constexpr Code(std::uint16_t bits, std::uint8_t length)
+        : m_length(length), m_reversed(reverse(bits, length))
+    {
+    }
+
+    static constexpr std::uint16_t reverse(std::uint16_t bits, std::uint8_t length)
+    {
+        std::uint16_t reversed = 0;
+        for (int i = 0; i < length; ++i)
+            reversed = std::uint16_t(reversed | (((bits >> (length - 1 - i)) & 1u) << i));
+        return reversed;
+    }
+
     std::uint8_t m_length;
+    std::uint16_t m_reversed;
 };
 
 // Terminating codes for runs 0 to 63.
@@ -66,10 +81,7 @@ public:
 
     void put(Code code)
     {
-        std::uint32_t reversed = 0;
-        for (int i = 0; i < code.m_length; ++i)
-            reversed |= ((code.m_bits >> (code.m_length - 1 - i)) & 1u) << i;
-        m_bits |= std::uint64_t(reversed) << m_count;
+        m_bits |= std::uint64_t(code.m_reversed) << m_count;
         m_count += code.m_length;
         while (m_count >= 8)
         {

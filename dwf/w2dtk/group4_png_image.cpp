@@ -175,6 +175,13 @@ WT_Result WT_Group4_PNG_Image::serialize(WT_File& file)
     return file.write("}");
 }
 
+WT_Result WT_Group4_PNG_Image::skip_operand(const WT_Opcode& opcode, WT_File& file)
+{
+    if (opcode.type() != WT_Opcode::Extended_Binary && opcode.type() != WT_Opcode::Extended_ASCII)
+        return WT_Result_Foreign_Opcode;
+    return opcode.skip_operand(file);
+}
+
 WT_Result WT_Group4_PNG_Image::materialize(const WT_Opcode& opcode, WT_File& file)
 {
     WT_Result result;

@@ -51,7 +51,9 @@ public:
     WT_ID object_id() const override { return Group4_PNG_Image_ID; }
     int action_slot() const override { return 58; }
     WT_Result materialize(const WT_Opcode& opcode, WT_File& file) override;
-    WT_Result skip_operand(const WT_Opcode&, WT_File&) override { return WT_Result_Not_Available; }
+    // Passes over the frame by its size, or the ASCII operand to its closing
+    // parenthesis, without reading the raster.
+    WT_Result skip_operand(const WT_Opcode& opcode, WT_File& file) override;
     WT_Result serialize(WT_File& file) override;
     void update_bounds(WT_File& file) override;
 

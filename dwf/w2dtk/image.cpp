@@ -252,6 +252,13 @@ WT_Result WT_Image::check_data_size(std::uint32_t size) const
     return WT_Result_Success;
 }
 
+WT_Result WT_Image::skip_operand(const WT_Opcode& opcode, WT_File& file)
+{
+    if (opcode.type() != WT_Opcode::Extended_Binary && opcode.type() != WT_Opcode::Extended_ASCII)
+        return WT_Result_Foreign_Opcode;
+    return opcode.skip_operand(file);
+}
+
 WT_Result WT_Image::materialize(const WT_Opcode& opcode, WT_File& file)
 {
     WT_Result result;

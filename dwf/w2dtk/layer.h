@@ -38,7 +38,6 @@ public:
 private:
     WT_String m_name;
     std::int32_t m_number = 0;
-    std::int32_t m_flag = 1;
     std::int32_t m_serial = -1;
     int m_stage = 0;
     bool m_reference = false;

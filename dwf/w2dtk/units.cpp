@@ -95,3 +95,10 @@ WT_Result WT_Units::default_process(WT_File& file)
     file.rendition().units() = *this;
     return WT_Result_Success;
 }
+
+WT_Result WT_Units::skip_operand(const WT_Opcode& opcode, WT_File& file)
+{
+    if (opcode.type() != WT_Opcode::Extended_ASCII)
+        return WT_Result_Foreign_Opcode;
+    return opcode.skip_operand(file);
+}

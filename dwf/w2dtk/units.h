@@ -33,6 +33,8 @@ public:
     WT_ID object_id() const override { return Units_ID; }
     int action_slot() const override { return 72; }
     WT_Result materialize(const WT_Opcode& opcode, WT_File& file) override;
+    // Passes over the operand to its closing parenthesis without reading it.
+    WT_Result skip_operand(const WT_Opcode& opcode, WT_File& file) override;
     WT_Result serialize(WT_File& file) override;
     WT_Result default_process(WT_File& file) override;
 

@@ -128,3 +128,10 @@ WT_Result WT_View::default_process(WT_File& file)
     file.rendition().mark_drawing_info_changed(WT_Attribute_Set::View_Bit);
     return WT_Result_Success;
 }
+
+WT_Result WT_View::skip_operand(const WT_Opcode& opcode, WT_File& file)
+{
+    if (opcode.type() != WT_Opcode::Extended_ASCII)
+        return WT_Result_Foreign_Opcode;
+    return opcode.skip_operand(file);
+}

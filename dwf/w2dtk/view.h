@@ -25,6 +25,8 @@ public:
     WT_ID object_id() const override { return View_ID; }
     int action_slot() const override { return 76; }
     WT_Result materialize(const WT_Opcode& opcode, WT_File& file) override;
+    // Passes over the operand to its closing parenthesis without reading it.
+    WT_Result skip_operand(const WT_Opcode& opcode, WT_File& file) override;
     WT_Result serialize(WT_File& file) override;
     // A named view needs the named view's definition in the stream; the file
     // keeps none yet, so syncing one gives WT_Result_Undefined_Reference.

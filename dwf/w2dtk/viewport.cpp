@@ -1,6 +1,7 @@
 #include "dwf/w2dtk/viewport.h"
 
 #include "dwf/w2dtk/file.h"
+#include "dwf/w2dtk/opcode.h"
 
 #include <new>
 
@@ -290,4 +291,11 @@ WT_Result WT_Viewport::default_process(WT_File& file)
     file.rendition().viewport() = *this;
     file.rendition().mark_changed(WT_Attribute_Set::Viewport_Bit);
     return WT_Result_Success;
+}
+
+WT_Result WT_Viewport::skip_operand(const WT_Opcode& opcode, WT_File& file)
+{
+    if (opcode.type() != WT_Opcode::Extended_ASCII)
+        return WT_Result_Foreign_Opcode;
+    return opcode.skip_operand(file);
 }

@@ -77,6 +77,8 @@ public:
     WT_ID object_id() const override { return Viewport_ID; }
     int action_slot() const override { return 77; }
     WT_Result materialize(const WT_Opcode& opcode, WT_File& file) override;
+    // Passes over the operand to its closing parenthesis without reading it.
+    WT_Result skip_operand(const WT_Opcode& opcode, WT_File& file) override;
     // Always in the ASCII form, even in a binary file.
     WT_Result serialize(WT_File& file) override;
     WT_Result sync(WT_File& file) override;

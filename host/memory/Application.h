@@ -64,6 +64,10 @@ public:
     std::int32_t notifyFileOpened(const std::u16string& fileName);
 
     std::map<int, int> preferences;
+    // The host installation's settings file as the document names it (the
+    // registry value "ToolboxIniFile" of a real installation); empty when
+    // the document names none.
+    std::u16string toolboxIniFile;
     std::map<int, std::u16string> menuNames;
     const std::vector<MenuItem>& menuItems() const { return menuItems_; }
     const std::map<int, Toolbar>& toolbars() const { return toolbars_; }

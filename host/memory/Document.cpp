@@ -1,6 +1,7 @@
 #include "host/memory/Document.h"
 
 #include "host/memory/Application.h"
+#include "host/memory/Geometry.h"
 #include "host/memory/Sketch.h"
 #include "host/memory/View.h"
 #include "platform/gdi/Picture.h"

@@ -14,6 +14,9 @@ namespace host::memory
 class Application;
 class View;
 class Sketch;
+class Configuration;
+class ModelExtension;
+class Feature;
 
 class Layer : public host::Layer, public Object
 {
@@ -106,9 +109,9 @@ public:
     std::vector<double> material;
     std::u16string materialNameText;
     std::vector<std::u16string> configurations;
-    host::Configuration* configuration = nullptr;
-    host::ModelExtension* modelExtension = nullptr;
-    host::Feature* features = nullptr;
+    Configuration* configuration = nullptr;
+    ModelExtension* modelExtension = nullptr;
+    Feature* features = nullptr;
 
     std::size_t documentSinks() const { return sinks_.size(); }
 

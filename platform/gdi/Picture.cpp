@@ -226,6 +226,64 @@ bool loadPicture(const std::u16string& path, RgbPicture& picture, std::string& e
     return readPicture(path, false, picture, error);
 }
 
+bool saveBitmap(const std::u16string& path, const RgbPicture& picture, std::string& error)
+{
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height * 3)
+    {
+        error = "picture has no pixels or the wrong number of them";
+        return false;
+    }
+    // Rows are padded to four bytes and stored bottom-up in BGR order.
+    const std::size_t rowBytes =
+        (static_cast<std::size_t>(picture.width) * 3 + 3) & ~std::size_t(3);
+    const std::size_t imageBytes = rowBytes * static_cast<std::size_t>(picture.height);
+    if (imageBytes + 54 > 0xFFFFFFFFu)
+    {
+        error = "picture too large for a bitmap file";
+        return false;
+    }
+    std::vector<std::uint8_t> bytes(54 + imageBytes, 0);
+    const auto put32 = [&](std::size_t at, std::uint32_t value)
+    {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(bytes.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<std::uint32_t>(picture.width));
+    put32(22, static_cast<std::uint32_t>(picture.height));
+    bytes[26] = 1;  // planes
+    bytes[28] = 24; // bits per pixel
+    put32(34, static_cast<std::uint32_t>(imageBytes));
+    put32(38, 2835); // 72 dots per inch
+    put32(42, 2835);
+    for (int y = 0; y < picture.height; ++y)
+    {
+        const std::uint8_t* source =
+            picture.pixels.data() +
+            static_cast<std::size_t>(picture.height - 1 - y) * picture.width * 3;
+        std::uint8_t* target = bytes.data() + 54 + static_cast<std::size_t>(y) * rowBytes;
+        for (int x = 0; x < picture.width; ++x)
+        {
+            target[3 * x] = source[3 * x + 2];
+            target[3 * x + 1] = source[3 * x + 1];
+            target[3 * x + 2] = source[3 * x];
+        }
+    }
+    FilePtr file = openFile(path, "wb");
+    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
+        std::fclose(file.release()) != 0)
+    {
+        error = "cannot write the bitmap file";
+        return false;
+    }
+    return true;
+}
+
 bool saveJpeg(const std::u16string& path, const RgbPicture& picture, int quality,
               std::string& error)
 {

@@ -33,6 +33,9 @@ std::optional<PictureSize> readPictureSize(const std::u16string& path);
 // Decodes a JPEG or PNG file; on failure `error` says why.
 bool loadPicture(const std::u16string& path, RgbPicture& picture, std::string& error);
 
+// Writes an uncompressed 24-bit BMP, the form toolbar images take.
+bool saveBitmap(const std::u16string& path, const RgbPicture& picture, std::string& error);
+
 // Writes a baseline JPEG of the given quality (1-100) to the file.
 bool saveJpeg(const std::u16string& path, const RgbPicture& picture, int quality,
               std::string& error);

@@ -12,7 +12,8 @@ const char16_t kToolboxIniFileValue[] = u"ToolboxIniFile";
 const char kToolboxIniEnvironment[] = "QUILLCAST_TOOLBOX_INI";
 
 std::optional<std::u16string> seedToolboxIniFile(Registry& registry,
-                                                 const std::optional<std::u16string>& explicitValue)
+                                                 const std::optional<std::u16string>& explicitValue,
+                                                 const std::optional<std::u16string>& fallback)
 {
     std::optional<std::u16string> chosen = explicitValue;
     if (!chosen)
@@ -20,6 +21,8 @@ std::optional<std::u16string> seedToolboxIniFile(Registry& registry,
         if (const char* fromEnvironment = std::getenv(kToolboxIniEnvironment))
             chosen = utf8ToUtf16(fromEnvironment);
     }
+    if (!chosen && fallback && !fallback->empty())
+        chosen = fallback;
     if (chosen)
         registry.setValue(Hive::LocalMachine, kHostSetupKey, kToolboxIniFileValue, *chosen);
     return chosen;

@@ -17,9 +17,12 @@ extern const char16_t kToolboxIniFileValue[];
 // Environment variable read when the command line names no settings file.
 extern const char kToolboxIniEnvironment[];
 
-// Sets "ToolboxIniFile" from the explicit value, else from the environment
-// variable; with neither, the registry is left as it is. Returns the value set.
+// Sets "ToolboxIniFile" from the explicit value (the command line), else
+// from the environment variable, else from the fallback (what the host
+// document names); with none of them the registry is left as it is.
+// Returns the value set.
 std::optional<std::u16string>
-seedToolboxIniFile(Registry& registry, const std::optional<std::u16string>& explicitValue);
+seedToolboxIniFile(Registry& registry, const std::optional<std::u16string>& explicitValue,
+                   const std::optional<std::u16string>& fallback = std::nullopt);
 
 } // namespace platform

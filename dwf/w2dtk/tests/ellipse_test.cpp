@@ -23,8 +23,8 @@ std::string le32(std::int64_t v)
 
 std::string ellipse_stream(bool binary, WT_Ellipse& ellipse)
 {
-    return write_stream(binary,
-                        [&](WT_File& file) { EXPECT_EQ(ellipse.serialize(file), WT_Result_Success); });
+    return write_stream(binary, [&](WT_File& file)
+                        { EXPECT_EQ(ellipse.serialize(file), WT_Result_Success); });
 }
 } // namespace
 
@@ -70,11 +70,13 @@ TEST(Ellipse_Forms, Every_Form_Reads_Back)
     };
     Case cases[] = {
         {WT_Outline_Ellipse(100, -50, 25, 25), "Outline 100,-50 25/25 0..65536 tilt 0"},
-        {WT_Outline_Ellipse(100000, 0, 40000, 40000), "Outline 100000,0 40000/40000 0..65536 tilt 0"},
+        {WT_Outline_Ellipse(100000, 0, 40000, 40000),
+         "Outline 100000,0 40000/40000 0..65536 tilt 0"},
         {WT_Outline_Ellipse(0, 0, 10, 10, 0, 16384, 0), "Outline 0,0 10/10 0..16384 tilt 0"},
         {WT_Outline_Ellipse(0, 0, 10, 10, 60000, 5000, 0), "Outline 0,0 10/10 60000..70536 tilt 0"},
         {WT_Outline_Ellipse(5, 6, 30, 20), "Outline 5,6 30/20 0..65536 tilt 0"},
-        {WT_Outline_Ellipse(5, 6, 30, 20, 60000, 100, 77), "Outline 5,6 30/20 60000..65636 tilt 77"},
+        {WT_Outline_Ellipse(5, 6, 30, 20, 60000, 100, 77),
+         "Outline 5,6 30/20 60000..65636 tilt 77"},
     };
     for (bool binary : {false, true})
         for (Case& c : cases)
@@ -132,15 +134,15 @@ TEST(Ellipse_Writing, Transform_Applies_Once)
     std::string first;
     for (int round = 0; round < 2; ++round)
     {
-        std::string const stream =
-            write_stream(false, [&](WT_File& file) { circle.serialize(file); },
-                         [](WT_File& file)
-                         {
-                             file.heuristics().m_apply_transform = true;
-                             file.heuristics().m_transform.m_x_scale = 2.0;
-                             file.heuristics().m_transform.m_y_scale = 2.0;
-                             file.heuristics().m_transform.m_translate_y = 7;
-                         });
+        std::string const stream = write_stream(
+            false, [&](WT_File& file) { circle.serialize(file); },
+            [](WT_File& file)
+            {
+                file.heuristics().m_apply_transform = true;
+                file.heuristics().m_transform.m_x_scale = 2.0;
+                file.heuristics().m_transform.m_y_scale = 2.0;
+                file.heuristics().m_transform.m_translate_y = 7;
+            });
         if (round == 0)
             first = stream;
         else

@@ -156,11 +156,9 @@ inline std::string describe(WT_Object& object)
     case WT_Object::Marker_Size_ID:
         return "Marker_Size " + std::to_string(static_cast<WT_Marker_Size&>(object).size());
     case WT_Object::Marker_Symbol_ID:
-        return "Marker_Symbol " +
-               std::to_string(static_cast<WT_Marker_Symbol&>(object).symbol());
+        return "Marker_Symbol " + std::to_string(static_cast<WT_Marker_Symbol&>(object).symbol());
     case WT_Object::Projection_ID:
-        return "Projection " +
-               std::to_string(static_cast<WT_Projection&>(object).projection());
+        return "Projection " + std::to_string(static_cast<WT_Projection&>(object).projection());
     case WT_Object::Code_Page_ID:
         return "Code_Page " + std::to_string(static_cast<WT_Code_Page&>(object).number());
     case WT_Object::Font_Extension_ID:
@@ -185,6 +183,42 @@ inline std::string describe(WT_Object& object)
     default:
         return "Object " + std::to_string(object.object_id());
     }
+}
+
+// Writes at least one object of every kind of the sheet geometry, in most
+// of their forms.
+inline void write_every_kind(WT_File& file)
+{
+    WT_Logical_Point const pts[] = {{0, 0}, {70000, 0}, {70000, 9}};
+    WT_Polyline(3, pts, false).serialize(file);
+    WT_Polyline(2, pts, false).serialize(file);
+    WT_Polyline(2, pts + 1, false).serialize(file);
+    WT_Polygon(3, pts, false).serialize(file);
+    WT_Filled_Ellipse(1, 2, 3, 3).serialize(file);
+    WT_Outline_Ellipse(1, 2, 3, 4, 5, 6, 7).serialize(file);
+    WT_Outline_Ellipse(100000, 2, 3, 3, 5, 6).serialize(file);
+    WT_Contour_Set(file, 3, pts).serialize(file);
+    WT_Units().serialize(file);
+    WT_View(WT_Logical_Box({0, 0}, {1, 1})).serialize(file);
+    WT_Viewport(file, WT_String("v"), nullptr).serialize(file);
+    WT_Layer layer(file, 2, u"two");
+    layer.serialize(file);
+    layer.serialize(file);
+    WT_Code_Page().serialize(file);
+    WT_Visibility(false).serialize(file);
+    WT_Marker_Size(3).serialize(file);
+    WT_Marker_Symbol(3).serialize(file);
+    WT_Projection(1).serialize(file);
+    WT_Font_Extension(WT_String("a b"), WT_String("c)")).serialize(file);
+    WT_Plot_Info().serialize(file);
+    WT_Origin(WT_Logical_Point(5, 5)).serialize(file);
+    WT_Logical_Point const small[] = {{1, 1}, {2, 5}, {3, 1}, {4, 5}, {5, 1}, {6, 5}};
+    WT_Polyline(6, small, false).serialize(file);
+    WT_Outline_Ellipse(1, 2, 3, 3, 0, 100).serialize(file);
+    WT_Contour_Set clip(file, 6, small);
+    WT_Viewport port(file, WT_String("clip"), &clip);
+    port.set_viewport_units(WT_Units(WT_Matrix(), WT_String("cm")));
+    port.serialize(file);
 }
 
 // Opens a file for writing (ASCII or binary), lets body write objects,

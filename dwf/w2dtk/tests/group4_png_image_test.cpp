@@ -140,6 +140,33 @@ TEST(Group4_PNG_Errors, Writing_And_Reading_Refuse_Bad_Operands)
     EXPECT_EQ(binary(12, std::uint32_t(operand.size() + 3), operand),
               WT_Result_Inconsistent_Operand);
     EXPECT_EQ(binary(9, 20, operand), WT_Result_Inconsistent_Operand);
+
+    // A reader that never materializes passes over both forms.
+    for (bool binary_form : {false, true})
+    {
+        WT_Group4_PNG_Image png(1, 4, WT_Group4_PNG_Image::PNG, 0, nullptr, 4, Png_Start, lo, hi,
+                                false);
+        std::string const stream = write_stream(
+            binary_form, [&](WT_File& f) { EXPECT_EQ(png.serialize(f), WT_Result_Success); });
+        w2d_test::Memory_Stream input(stream);
+        WT_File file;
+        w2d_test::open_for_reading(file, input, 1, 3);
+        ASSERT_EQ(file.open(), WT_Result_Success);
+        int objects = 0;
+        WT_Result result = WT_Result_Success;
+        for (int step = 0; step < 10000 && objects < 3; ++step)
+        {
+            result = file.get_next_object();
+            if (result == WT_Result_Success)
+                ++objects;
+            else if (result != WT_Result_Waiting_For_Data)
+                break;
+        }
+        EXPECT_EQ(objects, 3);
+        ASSERT_NE(file.object(), nullptr);
+        EXPECT_EQ(file.object()->object_id(), WT_Object::End_Of_DWF_ID);
+        file.close();
+    }
 }
 
 TEST(Group4_PNG_Errors, Damaged_Streams_End_In_An_Error)

@@ -364,10 +364,12 @@ TEST(Image_Errors, Reading_Rejects_Inconsistent_Operands)
     EXPECT_EQ(read_back("(W2D V06.00)(Image 'RGB' 0 1,1 0,0 1,1 (200000000 0102").end,
               WT_Result_End_Of_Input);
 
-    // The operand cannot be passed over unread.
     WT_Image image;
     WT_File file;
-    EXPECT_EQ(image.skip_operand(file.current_opcode(), file), WT_Result_Not_Available);
+    WT_Opcode single;
+    single.set_token(WT_Opcode::Single_Byte, "I", 1);
+    EXPECT_EQ(image.skip_operand(single, file), WT_Result_Foreign_Opcode);
+    EXPECT_EQ(image.materialize(single, file), WT_Result_Foreign_Opcode);
 }
 
 TEST(Image_Errors, Damaged_Streams_End_In_An_Error)
@@ -541,4 +543,62 @@ TEST(Image_Transform, Corners_Are_Transformed_Once_And_Stay_Lower_Left)
     ASSERT_EQ(images.size(), 1u);
     EXPECT_EQ(images[0]->min_corner(), WT_Logical_Point(2147483647 - 120, 2147483647 - 240));
     EXPECT_EQ(images[0]->max_corner(), WT_Logical_Point(2147483647 - 100, 2147483647 - 200));
+}
+
+TEST(Image_Round_Trip, A_Reader_That_Ignores_Images_Passes_Over_Them)
+{
+    WT_Color_Map const small = make_map(3);
+    std::uint8_t data[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    WT_Image mapped(2, 2, WT_Image::Mapped, 3, &small, 4, data, WT_Logical_Point(1, 2),
+                    WT_Logical_Point(3, 4), false);
+    WT_Image rgb(2, 2, WT_Image::RGB, 3, nullptr, 12, data, WT_Logical_Point(1, 2),
+                 WT_Logical_Point(3, 4), false);
+    for (bool binary : {false, true})
+    {
+        std::string const stream =
+            write_stream(binary,
+                         [&](WT_File& f)
+                         {
+                             EXPECT_EQ(mapped.serialize(f), WT_Result_Success);
+                             EXPECT_EQ(rgb.serialize(f), WT_Result_Success);
+                         });
+        w2d_test::Memory_Stream input(stream);
+        WT_File file;
+        w2d_test::open_for_reading(file, input, 1, 5);
+        ASSERT_EQ(file.open(), WT_Result_Success);
+        std::vector<int> ids;
+        for (int step = 0; step < 100000 && ids.size() < 4; ++step)
+        {
+            WT_Result const result = file.get_next_object();
+            if (result == WT_Result_Waiting_For_Data)
+                continue;
+            ASSERT_EQ(result, WT_Result_Success);
+            ids.push_back(file.object()->object_id());
+        }
+        EXPECT_EQ(ids, (std::vector<int>{WT_Object::DWF_Header_ID, WT_Object::Image_ID,
+                                         WT_Object::Image_ID, WT_Object::End_Of_DWF_ID}));
+        file.close();
+    }
+}
+
+TEST(Colour_Map_Old_Streams, The_First_Entry_Is_The_Background_Before_Version_25)
+{
+    auto background_after = [](const std::string& stream)
+    {
+        w2d_test::Memory_Stream input(stream);
+        WT_File file;
+        w2d_test::open_for_reading(file, input, 1, 3);
+        EXPECT_EQ(file.open(), WT_Result_Success);
+        EXPECT_EQ(w2d_test::read_stream(file), WT_Result_End_Of_Stream);
+        WT_RGBA32 const color = file.rendition().background().color().rgba();
+        file.close();
+        return color;
+    };
+    std::string const maps = "(ColorMap 2 10,20,30,255 1,2,3,255)(EndOfDWF)";
+    EXPECT_EQ(background_after("(DWF V00.24)" + maps), WT_RGBA32(10, 20, 30, 255));
+    EXPECT_EQ(background_after("(DWF V00.25)" + maps), WT_RGBA32(0, 0, 0, 255));
+    std::string const binary =
+        "{" + le32(4 * 1 + 4) + le16(1) + raw({1, 7, 8, 9, 255}) + "}(EndOfDWF)";
+    // Streams this old store binary colours blue first.
+    EXPECT_EQ(background_after("(DWF V00.24)" + binary), WT_RGBA32(9, 8, 7, 255));
 }

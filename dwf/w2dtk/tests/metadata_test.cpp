@@ -96,6 +96,13 @@ TEST(Informational, Creator_Check_Sets_The_Compatibility_Flag)
     EXPECT_FALSE(flag_after("(Creator 'genuine corvadraft r14')"));
     EXPECT_FALSE(flag_after("(Creator 'Genuine Corvadraft')"));
     EXPECT_FALSE(flag_after("(Title 'Genuine Corvadraft R14')"));
+    // Written by this toolkit, the creator reads back with the flag.
+    std::string const creator = write_stream(
+        false, 600,
+        [](WT_File& file)
+        { EXPECT_EQ(WT_Creator("Genuine Corvadraft 2000").serialize(file), WT_Result_Success); });
+    EXPECT_EQ(creator, header() + "\r\n(Creator 'Genuine Corvadraft 2000')" + trailer(false));
+    EXPECT_TRUE(read_back<>(creator, 1, 1).compatibility_flag);
     // Never cleared by a later creator while the file is open.
     EXPECT_TRUE(flag_after("(Creator 'Genuine Corvadraft 2002')(Creator Other)"));
 }
@@ -227,4 +234,52 @@ TEST(Metadata_Sheet, Damaged_Copies_Never_Crash_Or_Stall)
 {
     expect_survives_damage(metadata_sheet(false));
     expect_survives_damage(metadata_sheet(true));
+}
+
+TEST(Metadata_Sheet, Opcodes_Count_Under_Their_Statistics_Kinds)
+{
+    Read_Back r = read_back<>(metadata_sheet(false));
+    ASSERT_EQ(r.end, WT_Result_End_Of_Stream);
+    struct
+    {
+        int kind;
+        const char* name;
+    } const expected[] = {
+        {256, "EXAO_DEFINE_AUTHOR"},
+        {262, "EXAO_DEFINE_COMMENTS"},
+        {263, "EXAO_DEFINE_COPYRIGHT"},
+        {264, "EXAO_DEFINE_CREATOR"},
+        {269, "EXAO_DEFINE_DESCRIPTION"},
+        {275, "EXAO_DEFINE_KEYWORDS"},
+        {286, "EXAO_SOURCE_FILENAME"},
+        {304, "EXAO_DEFINE_SUBJECT"},
+        {303, "EXAO_DEFINE_TITLE"},
+        {265, "EXAO_DEFINE_CREATION_TIME"},
+        {280, "EXAO_DEFINE_MODIFICATION_TIME"},
+        {284, "EXAO_DEFINE_SOURCE_CREATION_TIME"},
+        {285, "EXAO_DEFINE_SOURCE_MODIFICATION_TIME"},
+        {312, "EXAO_SET_OPTIMIZED_FOR_PLOTTING"},
+        {316, "EXAO_SET_INKED_AREA"},
+        {363, "EXAO_PENPAT_OPTIONS"},
+    };
+    for (auto const& e : expected)
+    {
+        EXPECT_EQ(r.statistics.count(e.kind), 1u) << e.name;
+        EXPECT_STREQ(WT_Opcode_Statistics::kind_name(e.kind), e.name);
+    }
+}
+
+TEST(Metadata_Sheet, A_Reader_That_Materializes_Nothing_Stays_In_Step)
+{
+    for (bool binary : {false, true})
+    {
+        std::string const sheet = metadata_sheet(binary);
+        std::vector<int> const all = read_back<>(sheet).ids;
+        for (std::size_t hi : {1u, 64u})
+        {
+            WT_Result end = WT_Result_Success;
+            EXPECT_EQ(ids_when_skipping(sheet, hi, &end), all) << binary << " " << hi;
+            EXPECT_EQ(end, WT_Result_End_Of_Input);
+        }
+    }
 }

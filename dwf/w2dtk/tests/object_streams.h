@@ -79,6 +79,7 @@ struct Read_Back
     std::vector<int> ids;                            // every object read, in order
     std::unique_ptr<WT_Attribute_Set> rendition;     // the current rendition at the end
     bool compatibility_flag = false;
+    WT_Opcode_Statistics statistics; // opcodes counted by kind
 
     template <class T> const T& at(std::size_t i) const
     {
@@ -117,8 +118,37 @@ Read_Back read_back(const std::string& input, std::size_t lo = 1, std::size_t hi
                           });
     out.rendition = std::make_unique<WT_Attribute_Set>(file.rendition());
     out.compatibility_flag = file.heuristics().m_broken_producer;
+    if (file.statistics())
+        out.statistics = *file.statistics();
     file.close();
     return out;
+}
+
+// The ids of the objects of a stream read by a caller that materializes
+// nothing: each object's operand is skipped by the reading loop, which must
+// stay in step. Ends at the end of the input.
+inline std::vector<int> ids_when_skipping(const std::string& input, std::size_t hi,
+                                          WT_Result* end = nullptr)
+{
+    std::vector<int> ids;
+    Memory_Stream stream(input);
+    WT_File file;
+    open_for_reading(file, stream, 1, hi);
+    EXPECT_EQ(file.open(), WT_Result_Success);
+    WT_Result result = WT_Result_Success;
+    for (long step = 0; step < 1000000; ++step)
+    {
+        result = file.get_next_object();
+        if (result == WT_Result_Waiting_For_Data)
+            continue;
+        if (result != WT_Result_Success)
+            break;
+        ids.push_back(file.object()->object_id());
+    }
+    if (end)
+        *end = result;
+    file.close();
+    return ids;
 }
 
 // Feeds every truncation and a run of random mutations of input to the

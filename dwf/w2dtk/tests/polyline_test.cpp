@@ -1,5 +1,6 @@
 // Point sets, lines, polylines and polygons: their stream forms, the joining
 // of chained polylines, and what the writer must leave untouched.
+#include "dwf/w2dtk/line_weight.h"
 #include "dwf/w2dtk/tests/geometry_harness.h"
 
 #include <gtest/gtest.h>
@@ -176,16 +177,16 @@ namespace
 // file wrote.
 std::vector<std::string> merged(const std::vector<std::vector<WT_Logical_Point>>& segments)
 {
-    std::string const stream = write_stream(false,
-                                            [&](WT_File& file)
-                                            {
-                                                for (auto const& s : segments)
-                                                {
-                                                    WT_Polyline line(int(s.size()), s.data(), false);
-                                                    EXPECT_EQ(line.serialize(file),
-                                                              WT_Result_Success);
-                                                }
-                                            });
+    std::string const stream =
+        write_stream(false,
+                     [&](WT_File& file)
+                     {
+                         for (auto const& s : segments)
+                         {
+                             WT_Polyline line(int(s.size()), s.data(), false);
+                             EXPECT_EQ(line.serialize(file), WT_Result_Success);
+                         }
+                     });
     return read_back(stream).objects;
 }
 } // namespace
@@ -205,8 +206,7 @@ TEST(Polyline_Merging, Each_Way_Two_Chains_Can_Touch)
     // start-to-end
     EXPECT_EQ(merged({{{0, 0}, {10, 0}}, {{3, 3}, {0, 0}}}), Lines{"Polyline 3: 3,3 0,0 10,0"});
     // Start-to-start wins over end-to-start when both apply (a closed pair).
-    EXPECT_EQ(merged({{{0, 0}, {10, 0}}, {{0, 0}, {10, 0}}}),
-              Lines{"Polyline 3: 10,0 0,0 10,0"});
+    EXPECT_EQ(merged({{{0, 0}, {10, 0}}, {{0, 0}, {10, 0}}}), Lines{"Polyline 3: 10,0 0,0 10,0"});
     // Apart: two polylines.
     EXPECT_EQ(merged({{{0, 0}, {10, 0}}, {{20, 0}, {30, 0}}}),
               (Lines{"Polyline 2: 0,0 10,0", "Polyline 2: 20,0 30,0"}));
@@ -266,4 +266,28 @@ TEST(Polyline_Bounds, Box_Of_The_Points_Only)
     WT_Polygon polygon(1, more, false);
     polygon.update_bounds(file);
     EXPECT_EQ(polygon.bounds(), WT_Logical_Box({-5, 190}, {-5, 190}));
+}
+
+TEST(Polyline_Bounds, Grow_By_Half_The_Line_Weight_In_Use)
+{
+    write_stream(false,
+                 [](WT_File& file)
+                 {
+                     WT_Logical_Point const points[] = {{100, 200}, {150, 180}};
+                     WT_Polyline line(2, points, false);
+                     WT_Line_Weight(11).sync(file); // half of 11, rounded down: 5
+                     line.update_bounds(file);
+                     EXPECT_EQ(line.bounds(), WT_Logical_Box({95, 175}, {155, 205}));
+
+                     // Near the ends of the coordinate range the box saturates.
+                     WT_Logical_Point const edge[] = {{2147483647, -2147483647 - 1}};
+                     WT_Polygon corner(1, edge, false);
+                     corner.update_bounds(file);
+                     EXPECT_EQ(corner.bounds(), WT_Logical_Box({2147483642, -2147483647 - 1},
+                                                               {2147483647, -2147483643}));
+
+                     WT_Outline_Ellipse circle(0, 0, 10, 10);
+                     circle.update_bounds(file);
+                     EXPECT_EQ(circle.bounds(), WT_Logical_Box({-15, -15}, {16, 16}));
+                 });
 }

@@ -6,9 +6,12 @@
 
 #include "dwf/w2dtk/color_map.h"
 #include "dwf/w2dtk/file.h"
+#include "dwf/w2dtk/gouraud.h"
 #include "dwf/w2dtk/group4_png_image.h"
 #include "dwf/w2dtk/image.h"
 #include "dwf/w2dtk/object_node.h"
+#include "dwf/w2dtk/polymarker.h"
+#include "dwf/w2dtk/polytriangle.h"
 #include "dwf/w2dtk/url.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +52,22 @@ inline void write_raster_family(WT_File& file)
     WT_Group4_PNG_Image mapped(3, 3, WT_Group4_PNG_Image::Group4X_Mapped, 4, &map, 6, data,
                                WT_Logical_Point(0, 0), WT_Logical_Point(3, 3), false);
     EXPECT_EQ(mapped.serialize(file), WT_Result_Success);
+
+    WT_Logical_Point const points[4] = {{0, 0}, {40000, 0}, {0, 10}, {10, 10}};
+    WT_RGBA32 const shades[4] = {WT_RGBA32(255, 0, 0), WT_RGBA32(0, 255, 0), WT_RGBA32(0, 0, 255),
+                                 WT_RGBA32(9, 9, 9, 9)};
+    WT_Gouraud_Polyline line(4, points, shades);
+    EXPECT_EQ(line.serialize(file), WT_Result_Success);
+    WT_Gouraud_Polytriangle shaded(4, points, shades);
+    EXPECT_EQ(shaded.serialize(file), WT_Result_Success);
+    WT_Polymarker markers(3, points, false);
+    EXPECT_EQ(markers.serialize(file), WT_Result_Success);
+    WT_Polymarker more_markers(1, points + 3, false);
+    EXPECT_EQ(more_markers.serialize(file), WT_Result_Success);
+    WT_Polytriangle strip(3, points, false);
+    EXPECT_EQ(strip.serialize(file), WT_Result_Success);
+    WT_Polytriangle next(3, points + 1, false);
+    EXPECT_EQ(next.serialize(file), WT_Result_Success);
 }
 
 } // namespace raster_samples

@@ -313,6 +313,12 @@ TEST(Styling_Sync, Named_Line_Pattern_Drops_The_Dash_Pattern_When_Read)
                                    trailer(false));
     EXPECT_EQ(r.rendition->dash_pattern().number(), WT_Dash_Pattern::No_Pattern);
     EXPECT_EQ(r.rendition->line_pattern().pattern_id(), WT_Line_Pattern::Dashed);
+
+    // Named again by number alone, the pattern takes its first definition.
+    r = read_back<WT_Dash_Pattern>(header() + "(DashPattern 5 10,5)(LinePattern Dashed)" +
+                                   "(DashPattern 6 1,1)(DashPattern 5)" + trailer(false));
+    EXPECT_EQ(r.rendition->dash_pattern().number(), 5);
+    EXPECT_EQ(r.rendition->dash_pattern().values(), (std::vector<std::int16_t>{10, 5}));
 }
 
 TEST(Styling_Sheet, Every_Object_Reads_Back_Equal_In_Both_Forms)
@@ -344,6 +350,12 @@ TEST(Styling_Sheet, Every_Object_Reads_Back_Equal_In_Both_Forms)
             EXPECT_EQ(r.at<WT_Fill_Pattern>(8), hatch);
             EXPECT_EQ(r.at<WT_Merge_Control>(9), WT_Merge_Control(WT_Merge_Control::Transparent));
             EXPECT_EQ(r.at<WT_Background>(10), WT_Background(WT_Color(0, 0, 255)));
+            for (int kind : {267, 279, 315, 308, 257})
+                EXPECT_EQ(r.statistics.count(kind), 1u) << kind;
+            EXPECT_EQ(r.statistics.count(binary ? 23 : 278), 2u);
+            EXPECT_EQ(r.statistics.count(70), 1u);
+            EXPECT_EQ(r.statistics.count(102), 1u);
+            EXPECT_EQ(r.statistics.count(binary ? 204 : 277), binary ? 1u : 2u);
         }
     }
 }
@@ -352,4 +364,19 @@ TEST(Styling_Sheet, Damaged_Copies_Never_Crash_Or_Stall)
 {
     expect_survives_damage(styling_sheet(false, 55));
     expect_survives_damage(styling_sheet(true, 55));
+}
+
+TEST(Styling_Sheet, A_Reader_That_Materializes_Nothing_Stays_In_Step)
+{
+    for (bool binary : {false, true})
+    {
+        std::string const sheet = styling_sheet(binary, 55);
+        std::vector<int> const all = read_back<>(sheet).ids;
+        for (std::size_t hi : {1u, 64u})
+        {
+            WT_Result end = WT_Result_Success;
+            EXPECT_EQ(ids_when_skipping(sheet, hi, &end), all) << binary << " " << hi;
+            EXPECT_EQ(end, WT_Result_End_Of_Input);
+        }
+    }
 }

@@ -76,6 +76,25 @@ TEST(Point_Transform, Saturates_Instead_Of_Wrapping)
     EXPECT_EQ(q, WT_Logical_Point(2147483647, 0));
 }
 
+TEST(Point_Transform, Applies_While_Reading)
+{
+    auto scaled = [](WT_File& file)
+    {
+        file.heuristics().m_apply_transform = true;
+        file.heuristics().m_transform.m_x_scale = 2.0;
+        file.heuristics().m_transform.m_y_scale = 3.0;
+    };
+    Read_Back const back =
+        read_back(framed_ascii("L 1,2 3,4\r\nR 5,5 2\r\n(Contour 1 3 0,0 1,0 0,1)"), 1, 64, scaled);
+    EXPECT_EQ(back.end, WT_Result_End_Of_Stream);
+    EXPECT_EQ(back.objects,
+              (std::vector<std::string>{"Polyline 2: 2,6 6,12", "Outline 10,15 4/6 0..65536 tilt 0",
+                                        "Contours 3 | 3: 0,0 2,0 0,3"}));
+    // A point pushed out of the coordinate range is an error, not a wrapped value.
+    EXPECT_EQ(read_back(framed_ascii("L 1,2 2000000000,4"), 1, 64, scaled).end,
+              WT_Result_Corrupt_Stream);
+}
+
 // ---------------------------------------------------------------- units
 
 TEST(Units, Identity_Matrix_In_ASCII)
@@ -95,8 +114,8 @@ TEST(Units, File_Transform_Is_Folded_Into_The_Written_Matrix)
     WT_Units units(WT_Matrix(), WT_String("mm"));
     auto written = [&units](std::function<void(WT_File&)> setup)
     {
-        return binary_body_of(
-            write_stream(true, [&](WT_File& file) { units.serialize(file); }, setup));
+        return binary_body_of(write_stream(
+            true, [&](WT_File& file) { units.serialize(file); }, setup));
     };
     EXPECT_EQ(written(with_transform(10, 20, 2.0, 3.0, 0)),
               "(Units mm ((2 0 0 0)(0 3 0 0)(0 0 1 0)(10 20 0 1)))");
@@ -132,8 +151,8 @@ TEST(Units, Read_Back_Trickling)
     WT_Units units(m, WT_String(u"m\u00E9tres"));
     for (bool binary : {false, true})
     {
-        Read_Back const back = read_back(
-            write_stream(binary, [&](WT_File& file) { units.serialize(file); }), 1, 3);
+        Read_Back const back =
+            read_back(write_stream(binary, [&](WT_File& file) { units.serialize(file); }), 1, 3);
         EXPECT_EQ(back.end, WT_Result_End_Of_Stream);
         ASSERT_EQ(back.objects.size(), 1u);
         EXPECT_EQ(back.objects[0], describe(units));
@@ -161,13 +180,14 @@ TEST(View, Writes_Once_Until_It_Changes)
 
 TEST(View, Rotated_Box_Stays_A_Box)
 {
-    std::string const stream = write_stream(false,
-                                            [](WT_File& file)
-                                            {
-                                                WT_View v(WT_Logical_Box({0, 0}, {100, 50}));
-                                                v.serialize(file);
-                                            },
-                                            with_transform(0, 0, 1.0, 1.0, 90));
+    std::string const stream = write_stream(
+        false,
+        [](WT_File& file)
+        {
+            WT_View v(WT_Logical_Box({0, 0}, {100, 50}));
+            v.serialize(file);
+        },
+        with_transform(0, 0, 1.0, 1.0, 90));
     EXPECT_EQ(body_of(stream), "\r\n(View 2147483597,0 2147483647,100)");
 }
 
@@ -216,8 +236,8 @@ TEST(Contour_Set, Forms_And_Round_Trips)
     EXPECT_EQ(binary_body_of(contour_stream(true, {3}, far)).substr(0, 3), bytes_of({'k', 1, 3}));
 
     for (bool binary : {false, true})
-        for (auto const& [c, p] : {std::make_pair(counts, points),
-                                   std::make_pair(std::vector<std::int32_t>{3}, far)})
+        for (auto const& [c, p] :
+             {std::make_pair(counts, points), std::make_pair(std::vector<std::int32_t>{3}, far)})
         {
             Read_Back const back = read_back(contour_stream(binary, c, p), 1, 5);
             EXPECT_EQ(back.end, WT_Result_End_Of_Stream);
@@ -238,6 +258,9 @@ TEST(Contour_Set, Announced_Sizes_Are_Checked_Before_Anything_Is_Kept)
         huge += bytes_of({0}) + le16(65535);
     EXPECT_EQ(read_back(framed_binary(huge)).end, WT_Result_Corrupt_Stream);
     EXPECT_EQ(read_back(framed_ascii("(Contour -1 3 0,0 1,1 2,2)")).end, WT_Result_Corrupt_Stream);
+    // Empty contours from other writers are accepted.
+    EXPECT_EQ(read_back(framed_ascii("(Contour 2 0 1 5,5)")).objects,
+              std::vector<std::string>{"Contours 0 1 | 1: 5,5"});
     EXPECT_EQ(read_back(framed_ascii("(Contour 2 3 -3 0,0 1,1 2,2)")).end,
               WT_Result_Corrupt_Stream);
     EXPECT_EQ(read_back(framed_ascii("(Contour 1 2000000000 0,0)")).end, WT_Result_Corrupt_Stream);
@@ -317,15 +340,15 @@ TEST(Viewport, Binary_File_Returns_To_Binary_Afterwards)
 
 TEST(Viewport, Old_Streams_Carry_One_Point_List)
 {
-    std::string const stream =
-        write_stream(false,
-                     [](WT_File& file)
-                     {
-                         WT_Logical_Point const tri[] = {{0, 0}, {9, 0}, {9, 9}};
-                         WT_Contour_Set c(file, 3, tri);
-                         WT_Viewport(file, WT_String("V"), &c).serialize(file);
-                     },
-                     [](WT_File& file) { file.set_target_version(41); });
+    std::string const stream = write_stream(
+        false,
+        [](WT_File& file)
+        {
+            WT_Logical_Point const tri[] = {{0, 0}, {9, 0}, {9, 9}};
+            WT_Contour_Set c(file, 3, tri);
+            WT_Viewport(file, WT_String("V"), &c).serialize(file);
+        },
+        [](WT_File& file) { file.set_target_version(41); });
     EXPECT_EQ(stream, "(DWF V00.41)\r\n(Viewport V\r\n     3 0,0 9,0 9,9)\r\n(EndOfDWF)\r\n");
     Read_Back const back = read_back(stream);
     EXPECT_EQ(back.end, WT_Result_End_Of_Stream);

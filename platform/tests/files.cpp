@@ -1,0 +1,60 @@
+#include "platform/kernel/Files.h"
+#include "platform/gdi/Picture.h"
+#include "platform/kernel/Path.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+using namespace platform;
+
+TEST(Files, TemporaryFilesAreCreatedEmptyAndUnique)
+{
+    const auto first = createTemporaryFile("swt", ".bmp");
+    const auto second = createTemporaryFile("swt", ".bmp");
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(second);
+    EXPECT_NE(*first, *second);
+    EXPECT_TRUE(path::fileExists(*first));
+    EXPECT_EQ(path::lastComponent(*first).substr(0, 3), u"swt");
+    EXPECT_EQ(path::extension(*first), u"bmp");
+    std::ifstream in(path::toNative(*first), std::ios::binary);
+    EXPECT_EQ(in.peek(), std::char_traits<char>::eof());
+    EXPECT_TRUE(path::removeFile(*first));
+    EXPECT_TRUE(path::removeFile(*second));
+    EXPECT_TRUE(path::removeFile(*second)) << "removing a missing file is not an error";
+}
+
+TEST(Files, TheModuleNameCanBeSetByTheCommandLine)
+{
+    EXPECT_FALSE(moduleFileName().empty());
+    setModuleFileName(u"/opt/quillcast/lib/addin.so");
+    EXPECT_EQ(path::cutLastComponent(moduleFileName()), u"/opt/quillcast/lib");
+    setModuleFileName(u"");
+    EXPECT_NE(moduleFileName(), u"/opt/quillcast/lib/addin.so");
+}
+
+TEST(Files, BitmapsAreBottomUpBgrWithPaddedRows)
+{
+    const auto name = createTemporaryFile("quillcast-", ".bmp");
+    ASSERT_TRUE(name);
+    // 2 x 2: top row red, green; bottom row blue, white.
+    RgbPicture picture{2, 2, {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}};
+    std::string error;
+    ASSERT_TRUE(saveBitmap(*name, picture, error)) << error;
+    std::ifstream in(path::toNative(*name), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    path::removeFile(*name);
+    ASSERT_EQ(bytes.size(), 54u + 2 * 8);
+    EXPECT_EQ(bytes.substr(0, 2), "BM");
+    EXPECT_EQ(static_cast<unsigned char>(bytes[2]), 70);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 24);
+    // First stored row is the bottom one: blue, white, two padding bytes.
+    const std::string bottom = bytes.substr(54, 8);
+    EXPECT_EQ(bottom, std::string("\xff\x00\x00\xff\xff\xff\x00\x00", 8));
+    const std::string top = bytes.substr(62, 8);
+    EXPECT_EQ(top, std::string("\x00\x00\xff\x00\xff\x00\x00\x00", 8));
+    EXPECT_FALSE(saveBitmap(*name, RgbPicture{}, error));
+    path::removeFile(*name);
+}

@@ -1,0 +1,111 @@
+#include "platform/shell/Shell.h"
+#include "platform/ui/Progress.h"
+#include "platform/ui/Ui.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+TEST(Ui, MessageBoxesAreRecordedInOrder)
+{
+    Ui ui;
+    ui.setEcho(false);
+    EXPECT_EQ(ui.messageBox(u"first", u"Caption", MB_ICONEXCLAMATION), IDOK);
+    ui.messageBox(u"second", u"Caption", MB_OK, true);
+    ASSERT_EQ(ui.messageBoxes().size(), 2u);
+    EXPECT_EQ(ui.messageBoxes()[0].text, u"first");
+    EXPECT_EQ(ui.messageBoxes()[0].style, 0x30);
+    EXPECT_FALSE(ui.messageBoxes()[0].owned);
+    EXPECT_TRUE(ui.messageBoxes()[1].owned);
+    ui.reset();
+    EXPECT_TRUE(ui.messageBoxes().empty());
+}
+
+TEST(Ui, TheStringTableHasATextForEveryIdTheAddinUses)
+{
+    Ui ui;
+    for (int id : {201, 202, 205, 208, 209, 210, 211})
+    {
+        const auto text = ui.string(id);
+        ASSERT_TRUE(text) << id;
+        EXPECT_FALSE(text->empty()) << id;
+    }
+    EXPECT_FALSE(ui.string(4242));
+    ui.setString(210, u"Mine");
+    EXPECT_EQ(ui.string(210), u"Mine");
+    ui.removeString(210);
+    EXPECT_FALSE(ui.string(210));
+    ui.reset();
+    EXPECT_TRUE(ui.string(210));
+}
+
+TEST(Ui, DialogsTakeQueuedAnswersThenTheStandingOneThenCancel)
+{
+    Ui ui;
+    DialogAnswer first;
+    first.controls[1012] = std::u16string(u"secret");
+    first.controls[1008] = 1;
+    ui.queueAnswer(130, first);
+    DialogAnswer standing;
+    standing.result = IDOK;
+    standing.fileName = u"/tmp/out.dwf";
+    ui.setStandingAnswer(129, standing);
+
+    const DialogAnswer got = ui.runDialog(130);
+    EXPECT_EQ(got.result, IDOK);
+    EXPECT_EQ(std::get<std::u16string>(got.controls.at(1012)), u"secret");
+    EXPECT_EQ(std::get<int>(got.controls.at(1008)), 1);
+    EXPECT_EQ(ui.runDialog(130).result, IDCANCEL) << "a queued answer is used once";
+    EXPECT_EQ(ui.runDialog(129).fileName, u"/tmp/out.dwf");
+    EXPECT_EQ(ui.runDialog(129).fileName, u"/tmp/out.dwf") << "the standing answer stays";
+    ASSERT_EQ(ui.dialogs().size(), 4u);
+    EXPECT_EQ(ui.dialogs()[1].result, IDCANCEL);
+}
+
+TEST(Progress, PercentFollowsTheDialogsRule)
+{
+    EXPECT_EQ(ProgressReporter::percentFor(2, 0, 4), 50);
+    EXPECT_EQ(ProgressReporter::percentFor(4, 0, 4), 100);
+    EXPECT_EQ(ProgressReporter::percentFor(5, 0, 4), 25) << "125 taken modulo 100";
+    EXPECT_EQ(ProgressReporter::percentFor(8, 0, 4), 0) << "200 taken modulo 100";
+    EXPECT_EQ(ProgressReporter::percentFor(3, 3, 3), 0) << "an empty range reads 0";
+    EXPECT_EQ(ProgressReporter::percentFor(1, 0, 3), 33);
+}
+
+TEST(Progress, PositionLabelAndStopFlag)
+{
+    ProgressReporter progress;
+    progress.setRange(0, 4);
+    int observed = 0;
+    progress.setObserver([&](const ProgressReporter&) { ++observed; });
+    EXPECT_EQ(progress.setPos(2), 0);
+    EXPECT_EQ(progress.label(), u"50%");
+    EXPECT_EQ(progress.setPos(2), 2);
+    EXPECT_EQ(progress.labelUpdates(), 1) << "an unchanged label is not rewritten";
+    progress.setPos(4);
+    EXPECT_EQ(progress.label(), u"100%");
+    EXPECT_EQ(observed, 3);
+    EXPECT_FALSE(progress.stopped());
+    progress.requestStop();
+    EXPECT_TRUE(progress.stopped());
+    progress.setRange(-100000, 100000);
+    EXPECT_EQ(progress.lower(), -32768);
+    EXPECT_EQ(progress.upper(), 32767);
+}
+
+TEST(Shell, OpenIsRecordedAndLaunchedOnlyOnRequest)
+{
+    Shell shell;
+    EXPECT_GT(shell.execute(u"open", u"/tmp/a.dwf"), 32);
+    ASSERT_EQ(shell.requests().size(), 1u);
+    EXPECT_FALSE(shell.requests()[0].launched);
+
+    shell.setLaunch(true);
+    shell.setOpener("true"); // stands in for xdg-open: found on the path, exits 0
+    EXPECT_GT(shell.execute(u"open", u"/tmp/a file; with $(odd) chars.dwf"), 32);
+    EXPECT_TRUE(shell.requests()[1].launched);
+
+    shell.setOpener("quillcast-no-such-opener");
+    EXPECT_LE(shell.execute(u"open", u"/tmp/a.dwf"), 32);
+    EXPECT_FALSE(shell.requests()[2].launched);
+}
