@@ -769,35 +769,25 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         openViewContent(parent, child, a);
         return;
     case Kind::Dimensions:
-        if (name == "data" && !parent.seenData)
-        {
-            parent.seenData = true;
-            child.kind = Kind::DimensionData;
-            child.takesText = true;
-            return;
-        }
-        if (name == "text")
-        {
-            child.kind = Kind::DimensionText;
-            child.takesText = true;
-            return;
-        }
-        break;
     case Kind::DetailCircles:
+    {
+        // One block of numbers, then one text per item.
+        const bool dimensions = parent.kind == Kind::Dimensions;
         if (name == "data" && !parent.seenData)
         {
             parent.seenData = true;
-            child.kind = Kind::CircleData;
+            child.kind = dimensions ? Kind::DimensionData : Kind::CircleData;
             child.takesText = true;
             return;
         }
-        if (name == "label")
+        if (name == (dimensions ? "text" : "label"))
         {
-            child.kind = Kind::CircleLabel;
+            child.kind = dimensions ? Kind::DimensionText : Kind::CircleLabel;
             child.takesText = true;
             return;
         }
         break;
+    }
     case Kind::BlockLayers:
         if (name == "layer")
         {
@@ -1402,6 +1392,20 @@ void Loader::closeArray(Frame& frame, Frame& parent)
         if (!walk.ok())
             throw LoadError(frame.line, what + ": " + walk.error);
     };
+    const auto requireSize = [&](std::size_t expected)
+    {
+        if (numbers.size() != expected)
+            throw LoadError(frame.line, what + " needs " + std::to_string(expected) +
+                                            " numbers, found " + std::to_string(numbers.size()));
+    };
+    // Lists of fixed-size records come once per owner.
+    const auto fillRecords = [&](RecordArray& target, std::size_t size, const std::string& once)
+    {
+        if (target.count != 0 || !target.data.empty())
+            throw LoadError(frame.line, once);
+        require(layout::fixedRecords(frame.count, numbers, size));
+        target = {static_cast<int>(frame.count), std::move(numbers)};
+    };
     switch (frame.kind)
     {
     case Kind::SketchList:
@@ -1433,11 +1437,8 @@ void Loader::closeArray(Frame& frame, Frame& parent)
             sketch->sketchSplines = {static_cast<int>(frame.count), std::move(numbers)};
             return;
         }
-        if (target->count != 0 || !target->data.empty())
-            throw LoadError(frame.line, "a sketch has one " + what +
-                                            (frame.name == "lines" ? " of each kind" : ""));
-        require(layout::fixedRecords(frame.count, numbers, size));
-        *target = {static_cast<int>(frame.count), std::move(numbers)};
+        fillRecords(*target, size,
+                    "a sketch has one " + what + (frame.name == "lines" ? " of each kind" : ""));
         return;
     }
     case Kind::DisplayList:
@@ -1449,10 +1450,7 @@ void Loader::closeArray(Frame& frame, Frame& parent)
         const std::size_t size = frame.name == "lines"  ? layout::kDisplayLine
                                  : frame.name == "arcs" ? layout::kDisplayArc
                                                         : layout::kDisplayArrow;
-        if (target->count != 0 || !target->data.empty())
-            throw LoadError(frame.line, "display data has one " + what);
-        require(layout::fixedRecords(frame.count, numbers, size));
-        *target = {static_cast<int>(frame.count), std::move(numbers)};
+        fillRecords(*target, size, "display data has one " + what);
         return;
     }
     case Kind::Splines:
@@ -1494,15 +1492,11 @@ void Loader::closeArray(Frame& frame, Frame& parent)
         return;
     }
     case Kind::BoundingBox:
-        if (numbers.size() != 6)
-            throw LoadError(frame.line,
-                            what + " needs 6 numbers, found " + std::to_string(numbers.size()));
+        requireSize(6);
         frame.document->box = std::move(numbers);
         return;
     case Kind::MassProperties:
-        if (numbers.size() != 13)
-            throw LoadError(frame.line,
-                            what + " needs 13 numbers, found " + std::to_string(numbers.size()));
+        requireSize(13);
         frame.document->modelExtension->mass = std::move(numbers);
         return;
     case Kind::FaceArray:
@@ -1524,9 +1518,7 @@ void Loader::closeArray(Frame& frame, Frame& parent)
         return;
     }
     case Kind::Triangle:
-        if (numbers.size() != layout::kWeldTriangle)
-            throw LoadError(frame.line,
-                            what + " needs 9 numbers, found " + std::to_string(numbers.size()));
+        requireSize(layout::kWeldTriangle);
         frame.weld->triangles.data.insert(frame.weld->triangles.data.end(), numbers.begin(),
                                           numbers.end());
         return;
