@@ -20,4 +20,4 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libexpat1-dev libjpe
                 libpng-dev libtiff-dev libgeotiff-dev)
 # What the tests and benchmarks need beyond that: GoogleTest, Google Benchmark, and
 # the independent tools that check our output.
-TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3 libxml2-utils unzip p7zip-full locales libjpeg-turbo-progs)
+TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3 libxml2-utils unzip p7zip-full locales libjpeg-turbo-progs imagemagick)

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-TEST(PublishOptions, AFreshRecordHoldsTheSaveDialogsDefaults) {
+TEST(PublishOptions, AFreshRecordHoldsTheSaveDialogsDefaults)
+{
     const PublishOptions options;
     EXPECT_TRUE(options.password.empty());
     EXPECT_EQ(options.resolution, 0);
@@ -13,7 +14,8 @@ TEST(PublishOptions, AFreshRecordHoldsTheSaveDialogsDefaults) {
     EXPECT_EQ(options.drawingMode, 1);
 }
 
-TEST(PublishOptions, APasswordOnlyProtectsWhileUsePasswordIsSet) {
+TEST(PublishOptions, APasswordOnlyProtectsWhileUsePasswordIsSet)
+{
     PublishOptions options;
     options.password = u"s3cret";
     EXPECT_EQ(options.packagePassword(), u"") << "a password left behind a cleared box is not used";

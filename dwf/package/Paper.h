@@ -20,7 +20,7 @@ public:
         eUnknown = 2
     };
 
-    // For reading: not shown, zero size, colour 0, no clip, units unknown.
+    // For reading: not shown, zero size, white, no clip, units unknown.
     DWFPaper();
     // A null clip means none (all 0).
     DWFPaper(double width, double height, teUnits units, std::uint32_t color,
@@ -44,7 +44,8 @@ private:
     bool _show = false;
     double _width = 0;
     double _height = 0;
-    std::uint32_t _color = 0;
+    // White until read otherwise: white is written without a colour.
+    std::uint32_t _color = 0x00FFFFFF;
     double _clip[4] = {0, 0, 0, 0};
     teUnits _units = eUnknown;
 };

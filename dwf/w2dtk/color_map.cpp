@@ -1,5 +1,6 @@
 #include "dwf/w2dtk/color_map.h"
 
+#include "dwf/w2dtk/background.h"
 #include "dwf/w2dtk/color.h"
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/opcode.h"
@@ -162,6 +163,16 @@ WT_Result WT_Color_Map::materialize_binary_operand(WT_File& file)
     return WT_Result_Success;
 }
 
+WT_Result WT_Color_Map::background_for_old_streams(WT_File& file)
+{
+    // Streams before version 0.25 have no background opcode: their colour
+    // map's first entry is the background.
+    if (file.stream_version() >= 25 || size() < 1)
+        return WT_Result_Success;
+    WT_Background background{WT_Color(map(0))};
+    return background.process(file);
+}
+
 WT_Result WT_Color_Map::materialize(const WT_Opcode& opcode, WT_File& file)
 {
     enum
@@ -220,7 +231,7 @@ WT_Result WT_Color_Map::materialize(const WT_Opcode& opcode, WT_File& file)
             WT_CHECK(opcode.skip_operand(file));
             m_stage = Start;
             set_materialized();
-            return WT_Result_Success;
+            return background_for_old_streams(file);
         case Binary:
         {
             // Binary map operands carry 1 to 256 entries; the frame must cover
@@ -254,7 +265,7 @@ WT_Result WT_Color_Map::materialize(const WT_Opcode& opcode, WT_File& file)
             if (close != '}')
                 return WT_Result_Corrupt_Stream;
             set_materialized();
-            return WT_Result_Success;
+            return background_for_old_streams(file);
         }
         }
     }

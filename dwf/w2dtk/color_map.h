@@ -51,6 +51,8 @@ public:
     WT_Result default_process(WT_File& file) override;
 
 private:
+    WT_Result background_for_old_streams(WT_File& file);
+
     std::int32_t m_incarnation = -1;
     int m_stage = 0;
     long m_expected = 0;

@@ -1,5 +1,6 @@
 #include "dwf/package/reader/PackageReader.h"
 
+#include "dwf/package/Section.h"
 #include "dwfcore/Exception.h"
 
 #include <new>
@@ -25,6 +26,8 @@ void DWFPackageReader::_makeSectionBuilder()
         DWFCORE_THROW(DWFMemoryException, u"Failed to allocate section builder",
                       "DWFToolkit::DWFPackageReader::_makeSectionBuilder");
     }
+    // A reader knows every section kind this library builds.
+    DWFSection::RegisterFactories(*_sectionBuilder);
 }
 
 } // namespace DWFToolkit

@@ -44,9 +44,13 @@ TEST(DWFPaper, WritesUnitsSizeColourAndClipWithOmissions)
     // White and a zero clip are left out; any unit but millimetres is inches.
     DWFPaper letter(8.5, 11, DWFPaper::eInches, 0x00FFFFFF);
     EXPECT_EQ(serialize(letter, 0), "<Paper units=\"in\" width=\"8.5\" height=\"11\"/>");
+    // A paper made for reading starts white, so a white page reads back white.
     DWFPaper reading;
-    EXPECT_EQ(serialize(reading, kEModel),
-              "<eModel:Paper units=\"in\" width=\"0\" height=\"0\" color=\"0 0 0\"/>");
+    EXPECT_EQ(serialize(reading, kEModel), "<eModel:Paper units=\"in\" width=\"0\" height=\"0\"/>");
+    ParsedElements white(serialize(letter, kEPlot));
+    DWFXMLElementBuilder builder;
+    std::unique_ptr<DWFPaper> back(builder.buildPaper(white.attributes(0)));
+    EXPECT_EQ(back->color(), 0x00FFFFFFu);
     DWFPaper tenth(0.1, 1e-3, DWFPaper::teUnits(7), 0xFF00FF00);
     EXPECT_EQ(serialize(tenth, kEPlot), "<ePlot:Paper units=\"in\" width=\"0.10000000000000001\" "
                                         "height=\"0.001\" color=\"0 255 0\"/>");

@@ -85,11 +85,12 @@ TEST(Gouraud_Golden, Polyline_In_All_Three_Forms)
 
 TEST(Gouraud_Golden, Polytriangle_Needs_Version_600_And_Three_Vertices)
 {
+    // Triangles are filled: the fill goes on first.
     EXPECT_EQ(write_one<WT_Gouraud_Polytriangle>(false, square()),
-              "\r\n   (Gouraud 4\r\n       0,0 255,0,0,255 10,0 0,255,0,255 10,10 0,0,255,255"
+              "\r\nF\r\n   (Gouraud 4\r\n       0,0 255,0,0,255 10,0 0,255,0,255 10,10 0,0,255,255"
               "\r\n       0,10 1,2,3,4)");
     EXPECT_EQ(write_one<WT_Gouraud_Polytriangle>(true, square()),
-              raw({0x07, 4}) + vertex16(0, 0, {255, 0, 0, 255}) +
+              "F" + raw({0x07, 4}) + vertex16(0, 0, {255, 0, 0, 255}) +
                   vertex16(10, 0, {0, 255, 0, 255}) + vertex16(0, 10, {0, 0, 255, 255}) +
                   vertex16(-10, 0, {1, 2, 3, 4}));
     Vertices two = square();
@@ -173,7 +174,7 @@ TEST(Gouraud_Errors, Unread_Operands_Are_Passed_Over_And_Bad_Ones_Refused)
     w2d_test::open_for_reading(file, input, 1, 3);
     ASSERT_EQ(file.open(), WT_Result_Success);
     std::vector<int> ids;
-    for (int step = 0; step < 100000 && ids.size() < 5; ++step)
+    for (int step = 0; step < 100000 && ids.size() < 7; ++step)
     {
         WT_Result const result = file.get_next_object();
         if (result == WT_Result_Waiting_For_Data)
@@ -181,9 +182,11 @@ TEST(Gouraud_Errors, Unread_Operands_Are_Passed_Over_And_Bad_Ones_Refused)
         ASSERT_EQ(result, WT_Result_Success);
         ids.push_back(file.object()->object_id());
     }
+    // The fill goes on for the triangles and off again for the line.
     EXPECT_EQ(ids, (std::vector<int>{WT_Object::DWF_Header_ID, WT_Object::Gouraud_Polyline_ID,
-                                     WT_Object::Gouraud_Polytriangle_ID,
-                                     WT_Object::Gouraud_Polyline_ID, WT_Object::End_Of_DWF_ID}));
+                                     WT_Object::Fill_ID, WT_Object::Gouraud_Polytriangle_ID,
+                                     WT_Object::Fill_ID, WT_Object::Gouraud_Polyline_ID,
+                                     WT_Object::End_Of_DWF_ID}));
     file.close();
 
     auto end_of = [](const std::string& body)

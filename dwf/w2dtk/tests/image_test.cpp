@@ -580,3 +580,25 @@ TEST(Image_Round_Trip, A_Reader_That_Ignores_Images_Passes_Over_Them)
         file.close();
     }
 }
+
+TEST(Colour_Map_Old_Streams, The_First_Entry_Is_The_Background_Before_Version_25)
+{
+    auto background_after = [](const std::string& stream)
+    {
+        w2d_test::Memory_Stream input(stream);
+        WT_File file;
+        w2d_test::open_for_reading(file, input, 1, 3);
+        EXPECT_EQ(file.open(), WT_Result_Success);
+        EXPECT_EQ(w2d_test::read_stream(file), WT_Result_End_Of_Stream);
+        WT_RGBA32 const color = file.rendition().background().color().rgba();
+        file.close();
+        return color;
+    };
+    std::string const maps = "(ColorMap 2 10,20,30,255 1,2,3,255)(EndOfDWF)";
+    EXPECT_EQ(background_after("(DWF V00.24)" + maps), WT_RGBA32(10, 20, 30, 255));
+    EXPECT_EQ(background_after("(DWF V00.25)" + maps), WT_RGBA32(0, 0, 0, 255));
+    std::string const binary =
+        "{" + le32(4 * 1 + 4) + le16(1) + raw({1, 7, 8, 9, 255}) + "}(EndOfDWF)";
+    // Streams this old store binary colours blue first.
+    EXPECT_EQ(background_after("(DWF V00.24)" + binary), WT_RGBA32(9, 8, 7, 255));
+}

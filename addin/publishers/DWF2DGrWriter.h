@@ -1,0 +1,121 @@
+#pragma once
+// Turns the content of one drawing sheet of the host into W2D drawables,
+// written at once into the sheet's open W2D file. One writer serves one walk
+// of a view (or of the sheet format); the walks themselves are the free
+// operations ProcessSheetFormatFromDrawingDoc and ProcessViewFromDrawingDoc.
+//
+// Host data arrives as flat arrays of doubles. Every count and record is
+// checked against its array before use: the first record that does not fit
+// ends its operation with that operation's message box, after the records
+// before it were written. A W2D failure ends the operation and is handed
+// back, so that the sheet is not passed off as complete.
+#include "addin/publishers/SymbolDrawer.h"
+#include "addin/publishers/W2DOutput.h"
+#include "host/Forward.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class WT_File;
+
+class CDWF2DGrWriter
+{
+public:
+    CDWF2DGrWriter(const w2dout::SheetContext& sheet, host::Application* application);
+    ~CDWF2DGrWriter();
+    CDWF2DGrWriter(const CDWF2DGrWriter&) = delete;
+    CDWF2DGrWriter& operator=(const CDWF2DGrWriter&) = delete;
+
+    // While set, sketch points are turned by the view's rotation.
+    void SetView(host::View* view) { view_ = view; }
+    host::View* GetView() const { return view_; }
+    // The rotation of the block instance being written (radians); sketch
+    // points are turned by it after the view's rotation.
+    void SetRotation(double radians) { rotation_ = radians; }
+    double GetRotation() const { return rotation_; }
+    void SetLinesOnly(bool on) { linesOnly_ = on; }
+    bool GetLinesOnly() const { return linesOnly_; }
+    // Marks the writer as walking a detail view when the view's type is 3.
+    void SetDetailView(host::View* view);
+    bool IsDetailView() const { return detailView_; }
+
+    const w2dout::SheetContext& Sheet() const { return sheet_; }
+    host::Application* Application() const { return application_; }
+    // The drawer of the symbol codes found in annotation text, made on first
+    // use.
+    CSymbolDrawer& SymbolDrawer();
+
+    // ---- sketch and view geometry
+    // The view's sketch: its hatches, then its lines, arcs, ellipses and
+    // parabolas.
+    WT_Result ProcessDrawingSketch(WT_File& file, host::View* view,
+                                   const w2dout::ViewTransform& transform,
+                                   std::int32_t defaultColour, host::Application* application);
+    // Lines, arcs, ellipses and parabolas of a sketch, each kind only when
+    // its count is positive.
+    WT_Result ProcessDrawingDocSketch(WT_File& file, host::Sketch* sketch,
+                                      const w2dout::ViewTransform& transform,
+                                      std::int32_t defaultColour, host::LayerSource* layers);
+    WT_Result GenerateSheetLine(host::Sketch* sketch, WT_File& file,
+                                const w2dout::ViewTransform& transform, int count,
+                                std::int32_t defaultColour, host::LayerSource* layers);
+    WT_Result GenerateSketchArc(host::Sketch* sketch, WT_File& file,
+                                const w2dout::ViewTransform& transform, int count,
+                                std::int32_t defaultColour, host::LayerSource* layers);
+    WT_Result GenerateSketchEllipse(host::Sketch* sketch, WT_File& file,
+                                    const w2dout::ViewTransform& transform, int count,
+                                    std::int32_t defaultColour, host::LayerSource* layers);
+    WT_Result GenerateSketchParabola(host::Sketch* sketch, WT_File& file,
+                                     const w2dout::ViewTransform& transform, int count,
+                                     std::int32_t defaultColour, host::LayerSource* layers);
+    WT_Result GenerateSpline(WT_File& file, host::View* view,
+                             const w2dout::ViewTransform& transform, std::int32_t defaultColour,
+                             host::LayerSource* layers);
+    // Hatch lines of the view's sketch; colour -1 takes the default colour,
+    // and no layer is tested.
+    WT_Result GenerateCrossHatchLine(WT_File& file, host::View* view,
+                                     const w2dout::ViewTransform& transform,
+                                     std::int32_t defaultColour);
+    // The view's polylines, in sheet coordinates.
+    WT_Result GeneratePolylineFromCurve(WT_File& file, host::View* view);
+    // The view's model edges in the edge colour.
+    WT_Result ProcessDrawingView(WT_File& file, host::View* view,
+                                 const w2dout::ViewTransform& transform, std::int32_t edgeColour);
+    // One arc item of the model edges at `index`: circular when it faces
+    // the sheet, else elliptical. The item is known to lie inside `data`.
+    WT_Result GenerateArcOrEllipse(std::size_t index, const w2dout::ViewTransform& transform,
+                                   const std::vector<double>& data, WT_File& file);
+    // A circle seen tilted by `tilt` radians, as an elliptical arc; the
+    // geometry is centre, start, end and the circle's axis.
+    WT_Result GenerateEllipseArc(const double* geometry, const w2dout::ViewTransform& transform,
+                                 WT_File& file, double tilt);
+    // Turns points (x, y, z each) by the view's rotation, then by the
+    // writer's rotation; copies them when neither applies.
+    void ProcessViewRotate(const w2dout::HostPoint* in, w2dout::HostPoint* out, std::size_t count);
+
+private:
+    // The per-record rules of sketch entities: false when the record's
+    // layer is hidden.
+    bool LayerVisible(host::LayerSource* layers, double layerId) const;
+
+    const w2dout::SheetContext sheet_;
+    host::Application* application_;
+    host::View* view_ = nullptr;
+    bool detailView_ = false;
+    double rotation_ = 0.0;
+    bool linesOnly_ = false;
+    std::unique_ptr<CSymbolDrawer> symbolDrawer_;
+};
+
+// The walks of one sheet. Each returns the first W2D failure (the sheet is
+// then incomplete); failures of the host are reported and passed over.
+
+// The sheet format: the sheet view's polylines, the format sketch, the
+// sheet view's sketch, splines and hatch lines.
+WT_Result ProcessSheetFormatFromDrawingDoc(WT_File& file, host::Sheet* sheet, host::View* view,
+                                           host::Application* application,
+                                           const w2dout::SheetContext& context);
+// One drawing view: sketch, hatch lines, splines, polylines and model edges.
+WT_Result ProcessViewFromDrawingDoc(WT_File& file, host::View* view, host::Application* application,
+                                    const w2dout::SheetContext& context);

@@ -1,0 +1,274 @@
+#include "addin/publishers/SymbolDrawer.h"
+
+#include "addin/ErrorReport.h"
+#include "dwf/w2dtk/ellipse.h"
+#include "dwf/w2dtk/file.h"
+#include "dwf/w2dtk/polygon.h"
+#include "dwf/w2dtk/polyline.h"
+#include "dwf/w2dtk/text.h"
+#include "platform/kernel/HostSettings.h"
+#include "platform/kernel/Path.h"
+
+#include <cmath>
+#include <utility>
+
+using w2dout::SaturateToInt32;
+using w2dout::ToUInt16;
+
+std::string SymbolFilePath()
+{
+    const auto value = platform::processRegistry().value(
+        platform::Hive::LocalMachine, platform::kHostSetupKey, platform::kToolboxIniFileValue);
+    if (!value)
+        return std::string();
+    const std::u16string* iniFile = std::get_if<std::u16string>(&*value);
+    if (!iniFile || iniFile->empty())
+        return std::string();
+    // The settings file and the folder that holds it are cut off.
+    const std::u16string folder =
+        platform::path::cutLastComponent(platform::path::cutLastComponent(*iniFile));
+    if (folder.empty())
+        return std::string();
+    return platform::path::toNative(platform::path::join(folder, u"lang/english/Gtol.sym"));
+}
+
+namespace
+{
+// Symbol names and texts are 8-bit in the symbol file; characters beyond
+// that range cannot occur in it.
+std::string Narrow(const std::u16string& text)
+{
+    std::string narrow;
+    narrow.reserve(text.size());
+    for (char16_t c : text)
+        narrow.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
+    return narrow;
+}
+
+std::u16string Widen(const std::string& text)
+{
+    std::u16string wide;
+    wide.reserve(text.size());
+    for (char c : text)
+        wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+    return wide;
+}
+} // namespace
+
+CSymbolDrawer::CSymbolDrawer() : CSymbolDrawer(SymbolFilePath()) {}
+
+CSymbolDrawer::CSymbolDrawer(const std::string& symbolFilePath) : reader_(symbolFilePath)
+{
+    reader_.OpenFile();
+}
+
+CSymbolDrawer::~CSymbolDrawer()
+{
+    reader_.ReleaseData();
+}
+
+void CSymbolDrawer::ResetExtent()
+{
+    extentEmpty_ = true;
+    extentMinimum_ = 0.0;
+    extentMaximum_ = 0.0;
+}
+
+void CSymbolDrawer::Extend(double a, double b)
+{
+    if (a < b)
+        std::swap(a, b);
+    if (extentEmpty_)
+    {
+        extentMaximum_ = a;
+        extentMinimum_ = b;
+        extentEmpty_ = false;
+        return;
+    }
+    if (a > extentMaximum_)
+        extentMaximum_ = a;
+    if (b < extentMinimum_)
+        extentMinimum_ = b;
+}
+
+std::int32_t CSymbolDrawer::Placement::Scaled(double value) const
+{
+    return SaturateToInt32(value * factor());
+}
+
+WT_Logical_Point CSymbolDrawer::Placement::Place(std::int32_t localX, std::int32_t localY) const
+{
+    const double c = std::cos(angle);
+    const double s = std::sin(angle);
+    return WT_Logical_Point(SaturateToInt32(x0 + localX * c - localY * s),
+                            SaturateToInt32(y0 + localX * s + localY * c));
+}
+
+WT_Result CSymbolDrawer::Draw(WT_File& file, const w2dout::SheetContext& sheet, std::int32_t x0,
+                              std::int32_t y0, double angle, double scale)
+{
+    try
+    {
+        // Every lookup starts at the top of the file, whatever the last one
+        // found or failed to find.
+        reader_.Rewind();
+        reader_.ClearTexts();
+        reader_.ClearPoints();
+        if (reader_.ReadSection(Narrow(libraryName_)))
+            reader_.ReadSection(Narrow(symbolName_), CSymbolReader::kCollectEntities);
+        const CSymbolReader::PointLists lists = reader_.Points();
+        reader_.ClearPoints();
+
+        const Placement at{&sheet, x0, y0, angle, scale};
+        using Writer = WT_Result (CSymbolDrawer::*)(WT_File&, const Placement&, const Numbers&);
+        static const std::pair<const char*, Writer> kOrder[] = {
+            {"LINE", &CSymbolDrawer::DrawLine},          {"ARC", &CSymbolDrawer::DrawArc},
+            {"CIRCLE", &CSymbolDrawer::DrawCircle},      {"POLY", &CSymbolDrawer::DrawPolygon},
+            {"SARC", &CSymbolDrawer::DrawFilledPolygon}, {"TEXT", &CSymbolDrawer::DrawText},
+        };
+        for (const auto& [keyword, writer] : kOrder)
+        {
+            const auto found = lists.find(keyword);
+            if (found == lists.end())
+                continue;
+            const WT_Result result = (this->*writer)(file, at, found->second);
+            if (result != WT_Result_Success)
+                return result;
+        }
+        return WT_Result_Success;
+    }
+    catch (...)
+    {
+        ReportPublishError("CSymbolDrawer::Draw");
+        return WT_Result_Success;
+    }
+}
+
+WT_Result CSymbolDrawer::DrawLine(WT_File& file, const Placement& at, const Numbers& numbers)
+{
+    for (std::size_t i = 0; i + 4 <= numbers.size(); i += 4)
+    {
+        const std::int32_t x1 = at.Scaled(numbers[i]);
+        const std::int32_t y1 = at.Scaled(numbers[i + 1]);
+        const std::int32_t x2 = at.Scaled(numbers[i + 2]);
+        const std::int32_t y2 = at.Scaled(numbers[i + 3]);
+        const WT_Logical_Point points[2] = {at.Place(x1, y1), at.Place(x2, y2)};
+        w2dout::SetFill(file, false);
+        WT_CHECK(WT_Polyline(2, points, true).serialize(file));
+        Extend(x1, x2);
+    }
+    return WT_Result_Success;
+}
+
+namespace
+{
+// A whole-degree angle of the symbol file, turned by the symbol's angle, in
+// W2D units.
+std::uint16_t ArcAngle(float degrees, double angle)
+{
+    const std::int64_t whole = SaturateToInt32(degrees);
+    const std::int64_t units = whole * 65536 / 360;
+    return ToUInt16(static_cast<double>(units) + angle * w2dout::kRadiansToW2D);
+}
+} // namespace
+
+WT_Result CSymbolDrawer::DrawArc(WT_File& file, const Placement& at, const Numbers& numbers)
+{
+    for (std::size_t i = 0; i + 5 <= numbers.size(); i += 5)
+    {
+        const std::int32_t cx = at.Scaled(numbers[i]);
+        const std::int32_t cy = at.Scaled(numbers[i + 1]);
+        const std::int32_t r = at.Scaled(numbers[i + 2]);
+        if (r <= 0)
+            continue; // nothing to draw
+        const WT_Logical_Point centre = at.Place(cx, cy);
+        w2dout::SetFill(file, false);
+        WT_CHECK(WT_Outline_Ellipse(centre.m_x, centre.m_y, r, r,
+                                    ArcAngle(numbers[i + 3], at.angle),
+                                    ArcAngle(numbers[i + 4], at.angle), 0)
+                     .serialize(file));
+        Extend(static_cast<double>(cx) - r, static_cast<double>(cx) + r);
+    }
+    return WT_Result_Success;
+}
+
+WT_Result CSymbolDrawer::DrawCircle(WT_File& file, const Placement& at, const Numbers& numbers)
+{
+    for (std::size_t i = 0; i + 3 <= numbers.size(); i += 3)
+    {
+        const std::int32_t cx = at.Scaled(numbers[i]);
+        const std::int32_t cy = at.Scaled(numbers[i + 1]);
+        const std::int32_t r = at.Scaled(numbers[i + 2]);
+        if (r <= 0)
+            continue;
+        const WT_Logical_Point centre = at.Place(cx, cy);
+        w2dout::SetFill(file, false);
+        // Equal start and end angles make the whole turn.
+        WT_CHECK(WT_Outline_Ellipse(centre.m_x, centre.m_y, r, r, 0, 0, 0).serialize(file));
+        Extend(static_cast<double>(cx) - r, static_cast<double>(cx) + r);
+    }
+    return WT_Result_Success;
+}
+
+WT_Result CSymbolDrawer::DrawPolygon(WT_File& file, const Placement& at, const Numbers& numbers)
+{
+    for (std::size_t i = 0; i + 6 <= numbers.size(); i += 6)
+    {
+        std::int32_t x[3];
+        std::int32_t y[3];
+        for (int k = 0; k < 3; ++k)
+        {
+            x[k] = at.Scaled(numbers[i + 2 * k]);
+            y[k] = at.Scaled(numbers[i + 2 * k + 1]);
+        }
+        const WT_Logical_Point points[4] = {at.Place(x[0], y[0]), at.Place(x[1], y[1]),
+                                            at.Place(x[2], y[2]), at.Place(x[0], y[0])};
+        WT_CHECK(WT_Polygon(4, points, true).serialize(file));
+        Extend(x[0], x[1]);
+        Extend(x[2], x[0]);
+    }
+    return WT_Result_Success;
+}
+
+WT_Result CSymbolDrawer::DrawFilledPolygon(WT_File& file, const Placement& at,
+                                           const Numbers& numbers)
+{
+    // A low hump 2.3 wide and 0.6 high, closed on its first point.
+    static const double kMark[8][2] = {{0.1, 0},    {0.2, 0.2}, {0.7, 0.45}, {1.2, 0.6},
+                                       {1.7, 0.45}, {2.2, 0.2}, {2.3, 0},    {0.1, 0}};
+    const double f = at.factor();
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+    {
+        WT_Logical_Point points[8];
+        std::int32_t localX[8];
+        for (int k = 0; k < 8; ++k)
+        {
+            localX[k] = SaturateToInt32(kMark[k][0] * f);
+            points[k] = at.Place(localX[k], SaturateToInt32(kMark[k][1] * f));
+        }
+        WT_CHECK(WT_Polygon(8, points, true).serialize(file));
+        Extend(localX[0], localX[4]);
+    }
+    return WT_Result_Success;
+}
+
+WT_Result CSymbolDrawer::DrawText(WT_File& file, const Placement& at, const Numbers& numbers)
+{
+    const std::vector<std::string>& texts = reader_.Texts();
+    const double f = at.factor();
+    std::size_t text = 0;
+    for (std::size_t i = 0; i + 3 <= numbers.size() && text < texts.size(); i += 3, ++text)
+    {
+        // Moved down and left by a third of the text height before turning.
+        const std::int32_t x = SaturateToInt32(at.Scaled(numbers[i]) - f / 3);
+        const std::int32_t y = SaturateToInt32(at.Scaled(numbers[i + 1]) - f / 3);
+        WT_Font& font = file.desired_rendition().font();
+        font.rotation().set(ToUInt16(at.angle * w2dout::kRadiansToFontRotation));
+        font.height().set(SaturateToInt32(f));
+        file.desired_rendition().mark_changed(WT_Attribute_Set::Font_Bit);
+        const std::u16string wide = Widen(texts[text]);
+        WT_CHECK(WT_Text(at.Place(x, y), WT_String(wide.c_str())).serialize(file));
+        Extend(0.0, static_cast<double>(texts[text].size()) * f * 0.5);
+    }
+    return WT_Result_Success;
+}

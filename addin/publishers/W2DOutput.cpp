@@ -1,0 +1,191 @@
+#include "addin/publishers/W2DOutput.h"
+
+#include "dwf/w2dtk/ellipse.h"
+#include "dwf/w2dtk/file.h"
+#include "dwf/w2dtk/polyline.h"
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace w2dout
+{
+
+std::int32_t SaturateToInt32(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    constexpr double kLow = static_cast<double>(std::numeric_limits<std::int32_t>::min());
+    constexpr double kHigh = static_cast<double>(std::numeric_limits<std::int32_t>::max());
+    if (value <= kLow)
+        return std::numeric_limits<std::int32_t>::min();
+    if (value >= kHigh)
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(value); // truncates toward zero
+}
+
+std::uint16_t ToUInt16(double value)
+{
+    return static_cast<std::uint16_t>(static_cast<std::uint32_t>(SaturateToInt32(value)) & 0xFFFFu);
+}
+
+double ClampedAcos(double value)
+{
+    if (value >= 1.0)
+        return 0.0;
+    if (value <= -1.0)
+        return kPi;
+    return std::acos(value); // NaN stays NaN and saturates to 0 later
+}
+
+WT_Logical_Point MapPoint(const SheetContext& sheet, const ViewTransform& transform, double x,
+                          double y)
+{
+    return WT_Logical_Point(
+        SaturateToInt32((transform.scale * x + transform.xOffset) * sheet.scale),
+        SaturateToInt32((transform.scale * y + transform.yOffset) * sheet.scale));
+}
+
+std::int32_t MapLength(const SheetContext& sheet, const ViewTransform& transform, double length)
+{
+    return SaturateToInt32(transform.scale * length * sheet.scale);
+}
+
+void SetColor(WT_File& file, std::int32_t hostColour)
+{
+    const std::uint32_t bits = static_cast<std::uint32_t>(hostColour);
+    WT_Attribute_Set& desired = file.desired_rendition();
+    desired.color() = WT_Color(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
+                               static_cast<int>((bits >> 16) & 0xFF), 255);
+    desired.mark_changed(WT_Attribute_Set::Color_Bit);
+}
+
+std::int32_t LinePatternForSketchStyle(std::int32_t lineStyle)
+{
+    switch (lineStyle)
+    {
+    case 1:
+    case 16:
+        return WT_Line_Pattern::ISO_Dash;
+    case 2:
+        return WT_Line_Pattern::Medium_Dash_Short_Dash_Short_Dash;
+    case 3:
+    case 6:
+        return WT_Line_Pattern::Dash_Dot;
+    case 4:
+        return WT_Line_Pattern::ISO_Long_Dash_Short_Dash;
+    case 5:
+        return WT_Line_Pattern::Dotted;
+    default:
+        return WT_Line_Pattern::Solid;
+    }
+}
+
+namespace
+{
+void SetLinePattern(WT_File& file, std::int32_t pattern)
+{
+    WT_Attribute_Set& desired = file.desired_rendition();
+    desired.line_pattern().set(pattern);
+    desired.mark_changed(WT_Attribute_Set::Line_Pattern_Bit);
+}
+} // namespace
+
+void SetSketchLineStyle(WT_File& file, std::int32_t lineStyle)
+{
+    SetLinePattern(file, LinePatternForSketchStyle(lineStyle));
+}
+
+void SetDisplaydataLineStyle(WT_File& file, std::int32_t lineStyle)
+{
+    if (lineStyle == 7)
+        return;
+    SetLinePattern(file, lineStyle == 6 ? WT_Line_Pattern::ISO_Long_Dash_Short_Dash
+                                        : WT_Line_Pattern::Solid);
+}
+
+void SetLineWeight(WT_File& file, std::int32_t weightCode)
+{
+    if (weightCode == -1 || weightCode == 0)
+        SetLineWeightValue(file, 0);
+    else if (weightCode >= 1 && weightCode <= 7)
+        SetLineWeightValue(file, 20 * weightCode);
+}
+
+void SetLineWeightValue(WT_File& file, std::int64_t weight)
+{
+    WT_Attribute_Set& desired = file.desired_rendition();
+    desired.line_weight().set_weight_value(SaturateToInt32(static_cast<double>(weight)));
+    desired.mark_changed(WT_Attribute_Set::Line_Weight_Bit);
+}
+
+void SetFill(WT_File& file, bool on)
+{
+    WT_Attribute_Set& desired = file.desired_rendition();
+    desired.fill().set(on);
+    desired.mark_changed(WT_Attribute_Set::Fill_Bit);
+}
+
+void SetFillMode(WT_File& file)
+{
+    WT_Attribute_Set& desired = file.desired_rendition();
+    desired.fill_pattern().set(WT_Fill_Pattern::Solid);
+    desired.fill_pattern().set_pattern_scale(1.0);
+    desired.mark_changed(WT_Attribute_Set::Fill_Pattern_Bit);
+}
+
+WT_Result WritePolyline(WT_File& file, const SheetContext& sheet, std::size_t count,
+                        const HostPoint* points, const ViewTransform& transform)
+{
+    if (count < 2 || points == nullptr)
+        return WT_Result_Success;
+    if (count > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return WT_Result_Usage_Error;
+    std::vector<WT_Logical_Point> mapped;
+    mapped.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        mapped.push_back(MapPoint(sheet, transform, points[i].x, points[i].y));
+    WT_Polyline polyline(static_cast<int>(count), mapped.data(), true);
+    return polyline.serialize(file);
+}
+
+double GetW2DAngle(const HostPoint& from, const HostPoint& to)
+{
+    const double dx = to.x - from.x;
+    const double dy = to.y - from.y;
+    if (std::fabs(dx) < 1e-6)
+        return to.y > from.y ? 16384.0 : 49152.0;
+    double t = std::atan(dy / dx);
+    if (dx < 0)
+        t += kPi;
+    else if (t < 0)
+        t += 2 * kPi;
+    return t * kRadiansToW2D;
+}
+
+WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const HostPoint& centre,
+                              const HostPoint& start, const HostPoint& end,
+                              const ViewTransform& transform, int direction)
+{
+    const double radius = std::hypot(start.x - centre.x, start.y - centre.y);
+    const std::int32_t mappedRadius = MapLength(sheet, transform, radius);
+    if (mappedRadius <= 0)
+        return WT_Result_Success; // no circle to draw, and no angle to take
+    double startAngle = GetW2DAngle(centre, start);
+    double endAngle = GetW2DAngle(centre, end);
+    if (direction == -1)
+        std::swap(startAngle, endAngle);
+    const WT_Logical_Point at = MapPoint(sheet, transform, centre.x, centre.y);
+    WT_Outline_Ellipse arc(at.m_x, at.m_y, mappedRadius, mappedRadius, ToUInt16(startAngle),
+                           ToUInt16(endAngle), 0);
+    return arc.serialize(file);
+}
+
+HostPoint Rotate(const HostPoint& point, double angle)
+{
+    const double c = std::cos(angle);
+    const double s = std::sin(angle);
+    return HostPoint{point.x * c - point.y * s, point.x * s + point.y * c, point.z};
+}
+
+} // namespace w2dout

@@ -1,0 +1,97 @@
+#pragma once
+// The W2D side of the drawing path: the per-sheet context, the one
+// conversion of host doubles to W2D integers, the rendition setters and the
+// point writers shared by every operation of the 2D graphics writer and the
+// symbol drawer.
+#include "dwf/w2dtk/logical_point.h"
+#include "dwf/w2dtk/result.h"
+
+#include <cstddef>
+#include <cstdint>
+
+class WT_File;
+
+namespace w2dout
+{
+
+// W2D angle units: 65536 to a full turn, counter-clockwise from the x axis.
+constexpr double kRadiansToW2D = 10430.378350470453;   // 65536 / 2π
+constexpr double kW2DToRadians = 9.587379924285257e-5; // 2π / 65536
+// Font rotations use 65535 to a turn.
+constexpr double kRadiansToFontRotation = 10430.219195527361;
+constexpr double kPi = 3.14159265358979323846;
+
+// What one sheet's writers share: the factor from drawing units to W2D
+// units (1000 × 13636.5209555 / the larger paper side in millimetres).
+struct SheetContext
+{
+    double scale = 1.0;
+};
+
+// Places view coordinates on the sheet: (k·x + ox, k·y + oy).
+struct ViewTransform
+{
+    double xOffset = 0.0;
+    double yOffset = 0.0;
+    double scale = 1.0;
+};
+
+struct HostPoint
+{
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+};
+
+// Truncation toward zero into the signed 32-bit range: NaN gives 0 and
+// anything beyond the range (infinities included) its nearest end.
+std::int32_t SaturateToInt32(double value);
+// A W2D angle (or any 16-bit field) from a double: truncated as above, then
+// its low 16 bits.
+std::uint16_t ToUInt16(double value);
+// The arc cosine of a value clamped to [-1, 1], so that rounding just past
+// either end gives 0 or π instead of NaN.
+double ClampedAcos(double value);
+
+// A host point under the view transform, in W2D logical units.
+WT_Logical_Point MapPoint(const SheetContext& sheet, const ViewTransform& transform, double x,
+                          double y);
+// A host length under the view transform, in W2D logical units.
+std::int32_t MapLength(const SheetContext& sheet, const ViewTransform& transform, double length);
+
+// Rendition setters: each stores the value into the file's desired
+// rendition and marks it changed, so the next drawable writes it.
+// Host colours are laid out 0x00BBGGRR; they become RGBA with alpha 255.
+void SetColor(WT_File& file, std::int32_t hostColour);
+// Host sketch line style to W2D line pattern.
+void SetSketchLineStyle(WT_File& file, std::int32_t lineStyle);
+// Display-data line style: 6 centre line, 7 keeps the current pattern.
+void SetDisplaydataLineStyle(WT_File& file, std::int32_t lineStyle);
+// Host line weight code: -1 and 0 thinnest, 1 to 7 in steps of 20; any
+// other code keeps the weight in force.
+void SetLineWeight(WT_File& file, std::int32_t weightCode);
+// A weight in W2D units, as ellipses and parabolas set it.
+void SetLineWeightValue(WT_File& file, std::int64_t weight);
+void SetFill(WT_File& file, bool on);
+// The fill pattern of hatch polygons.
+void SetFillMode(WT_File& file);
+
+// The W2D pattern for a host line style (exposed for the tests of callers).
+std::int32_t LinePatternForSketchStyle(std::int32_t lineStyle);
+
+// Maps `count` host points and writes them as one polyline. Fewer than two
+// points write nothing.
+WT_Result WritePolyline(WT_File& file, const SheetContext& sheet, std::size_t count,
+                        const HostPoint* points, const ViewTransform& transform);
+// A circular arc from start to end about centre, counter-clockwise
+// (direction +1) or clockwise (-1); a zero radius writes nothing.
+WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const HostPoint& centre,
+                              const HostPoint& start, const HostPoint& end,
+                              const ViewTransform& transform, int direction);
+// The direction from `from` to `to` in W2D angle units, in [0, 65536).
+double GetW2DAngle(const HostPoint& from, const HostPoint& to);
+
+// Rotates (x, y) about the origin by `angle` radians; z stays.
+HostPoint Rotate(const HostPoint& point, double angle);
+
+} // namespace w2dout

@@ -1,0 +1,133 @@
+// The conversions and rendition setters every part of the drawing path
+// shares, checked through what a W2D reader finds.
+#include "addin/publishers/W2DOutput.h"
+#include "addin/tests/W2DCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using addin_test::Drawn;
+using addin_test::W2DCapture;
+using namespace w2dout;
+
+TEST(W2DOutput, SaturatingConversionTruncatesAndClamps)
+{
+    EXPECT_EQ(SaturateToInt32(10.99), 10);
+    EXPECT_EQ(SaturateToInt32(-10.99), -10);
+    EXPECT_EQ(SaturateToInt32(std::nan("")), 0);
+    EXPECT_EQ(SaturateToInt32(1e300), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(SaturateToInt32(-std::numeric_limits<double>::infinity()),
+              std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(SaturateToInt32(2147483647.5), 2147483647);
+    EXPECT_EQ(ToUInt16(65536.0), 0);
+    EXPECT_EQ(ToUInt16(-1.0), 65535);
+    EXPECT_EQ(ToUInt16(70000.7), 70000 - 65536);
+    EXPECT_DOUBLE_EQ(ClampedAcos(1.0000000001), 0.0);
+    EXPECT_DOUBLE_EQ(ClampedAcos(-1.0000000001), kPi);
+}
+
+TEST(W2DOutput, PointsMapThroughTheViewAndTheSheetScale)
+{
+    const SheetContext sheet{1000.0};
+    const ViewTransform identity;
+    // Truncation, not rounding, and toward zero for negative values.
+    EXPECT_EQ(MapPoint(sheet, identity, 0.0105, -0.0105), WT_Logical_Point(10, -10));
+    const ViewTransform placed{0.1, 0.2, 0.5};
+    EXPECT_EQ(MapPoint(sheet, placed, 0.04, -0.02), WT_Logical_Point(120, 190));
+    EXPECT_EQ(MapLength(sheet, placed, 0.03), 15);
+    EXPECT_EQ(MapPoint(sheet, identity, std::nan(""), 1e300),
+              WT_Logical_Point(0, std::numeric_limits<std::int32_t>::max()));
+}
+
+TEST(W2DOutput, DirectionAnglesCoverEveryQuadrant)
+{
+    const HostPoint origin;
+    EXPECT_DOUBLE_EQ(GetW2DAngle(origin, {1, 0, 0}), 0.0);
+    EXPECT_DOUBLE_EQ(GetW2DAngle(origin, {0, 1, 0}), 16384.0);
+    EXPECT_DOUBLE_EQ(GetW2DAngle(origin, {0, -1, 0}), 49152.0);
+    EXPECT_DOUBLE_EQ(GetW2DAngle(origin, {0, 0, 0}), 49152.0);
+    EXPECT_NEAR(GetW2DAngle(origin, {-1, 0, 0}), 32768.0, 1e-9);
+    EXPECT_NEAR(GetW2DAngle(origin, {1, 1, 0}), 8192.0, 1e-9);
+    EXPECT_NEAR(GetW2DAngle(origin, {-1, 1, 0}), 24576.0, 1e-9);
+    EXPECT_NEAR(GetW2DAngle(origin, {-1, -1, 0}), 40960.0, 1e-9);
+    EXPECT_NEAR(GetW2DAngle(origin, {1, -1, 0}), 57344.0, 1e-9);
+    EXPECT_NEAR(GetW2DAngle({1, 1, 0}, {1.0000005, 2, 0}), 16384.0, 1e-9)
+        << "a run below 1e-6 counts as vertical";
+}
+
+TEST(W2DOutput, ColoursStylesAndWeightsReachTheRendition)
+{
+    W2DCapture capture;
+    WT_File& file = capture.file();
+    const SheetContext sheet{1.0};
+    const HostPoint line[2] = {{0, 0, 0}, {10, 0, 0}};
+    const auto draw = [&]
+    { ASSERT_EQ(WritePolyline(file, sheet, 2, line, ViewTransform{}), WT_Result_Success); };
+    SetColor(file, 255); // red in the low byte
+    SetSketchLineStyle(file, 1);
+    SetLineWeight(file, 3);
+    draw();
+    SetColor(file, 0x00FF8040);
+    SetSketchLineStyle(file, 4);
+    SetLineWeight(file, 8); // keeps 60
+    draw();
+    SetLineWeight(file, -1);
+    SetSketchLineStyle(file, 99);
+    SetDisplaydataLineStyle(file, 6);
+    draw();
+    SetDisplaydataLineStyle(file, 7); // keeps 24
+    SetLineWeight(file, 7);
+    draw();
+    const std::vector<Drawn> drawn = capture.ReadBack();
+    ASSERT_EQ(drawn.size(), 4u);
+    EXPECT_EQ(drawn[0].colour, WT_RGBA32(255, 0, 0, 255));
+    EXPECT_EQ(drawn[0].pattern, WT_Line_Pattern::ISO_Dash);
+    EXPECT_EQ(drawn[0].weight, 60);
+    EXPECT_EQ(drawn[1].colour, WT_RGBA32(0x40, 0x80, 0xFF, 255));
+    EXPECT_EQ(drawn[1].pattern, WT_Line_Pattern::ISO_Long_Dash_Short_Dash);
+    EXPECT_EQ(drawn[1].weight, 60);
+    EXPECT_EQ(drawn[2].pattern, WT_Line_Pattern::ISO_Long_Dash_Short_Dash);
+    EXPECT_EQ(drawn[2].weight, 0);
+    EXPECT_EQ(drawn[3].pattern, WT_Line_Pattern::ISO_Long_Dash_Short_Dash);
+    EXPECT_EQ(drawn[3].weight, 140);
+}
+
+TEST(W2DOutput, SketchLineStyleTable)
+{
+    const std::pair<int, int> table[] = {{1, 18}, {16, 18}, {2, 12}, {3, 4},  {6, 4},  {4, 24},
+                                         {5, 3},  {0, 1},   {7, 1},  {15, 1}, {-1, 1}, {17, 1}};
+    for (const auto& [style, pattern] : table)
+        EXPECT_EQ(LinePatternForSketchStyle(style), pattern) << style;
+}
+
+TEST(W2DOutput, CircularArcsRunCounterClockwiseFromStartToEnd)
+{
+    W2DCapture capture;
+    const SheetContext sheet{100.0};
+    const HostPoint centre{1, 1, 0};
+    const HostPoint east{2, 1, 0};
+    const HostPoint north{1, 2, 0};
+    const ViewTransform identity;
+    ASSERT_EQ(WriteOutlineEllipse(capture.file(), sheet, centre, east, north, identity, 1),
+              WT_Result_Success);
+    ASSERT_EQ(WriteOutlineEllipse(capture.file(), sheet, centre, east, north, identity, -1),
+              WT_Result_Success);
+    ASSERT_EQ(WriteOutlineEllipse(capture.file(), sheet, centre, east, east, identity, 1),
+              WT_Result_Success);
+    // A zero radius has no angles and draws nothing.
+    ASSERT_EQ(WriteOutlineEllipse(capture.file(), sheet, centre, centre, north, identity, 1),
+              WT_Result_Success);
+    const std::vector<Drawn> drawn = capture.ReadBack();
+    ASSERT_EQ(drawn.size(), 3u);
+    EXPECT_EQ(drawn[0].points[0], WT_Logical_Point(100, 100));
+    EXPECT_EQ(drawn[0].major, 100);
+    EXPECT_EQ(drawn[0].minor, 100);
+    EXPECT_EQ(drawn[0].start, 0u);
+    EXPECT_EQ(drawn[0].end, 16384u);
+    EXPECT_EQ(drawn[1].start, 16384u) << "clockwise: from the end's angle to the start's";
+    EXPECT_EQ(drawn[1].end, 65536u);
+    EXPECT_EQ(drawn[2].start, 0u) << "equal angles: the whole circle";
+    EXPECT_EQ(drawn[2].end, 65536u);
+}

@@ -1,0 +1,120 @@
+#ifndef DWFPACKAGE_WRITER_PACKAGEWRITER_H
+#define DWFPACKAGE_WRITER_PACKAGEWRITER_H
+
+#include "dwf/package/ToolkitMemory.h"
+#include "dwfcore/File.h"
+#include "dwfcore/String.h"
+#include "dwfcore/UUID.h"
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace DWFToolkit
+{
+
+class DWFGlobalSection;
+class DWFInterface;
+class DWFManifest;
+class DWFPackageFileDescriptor;
+class DWFPackageVersionExtension;
+class DWFPropertyContainer;
+class DWFResource;
+class DWFSection;
+class DWFXMLSerializable;
+class DWFXMLSerializer;
+
+//
+// Writes a set of sections as one DWF package: the version header, then
+// the manifest, each section's descriptor and every resource, in a fixed
+// entry order. It names the sections it is given, numbers their plot
+// orders and gives them their descriptor resources; its manifest owns them.
+//
+// The package is written to a new file beside the target, created
+// exclusively, and renamed over the target only once it is complete: a
+// write that fails leaves the target as it was and no file behind, and
+// the failure reaches the caller.
+//
+class DWFPackageWriter : public DWFToolkitMemory
+{
+public:
+    static constexpr const char16_t* kToolkitVersion = u"7.0.1.155";
+    // Bytes copied from a resource stream at a time.
+    static constexpr std::size_t kCopyBufferBytes = 16384;
+
+    // Nothing touches the file until write; `extension` (may be null) becomes owned.
+    DWFPackageWriter(const DWFCore::DWFFile& target,
+                     const DWFCore::DWFString& password = DWFCore::DWFString(),
+                     DWFPackageVersionExtension* extension = nullptr);
+    virtual ~DWFPackageWriter();
+
+    DWFPackageWriter(const DWFPackageWriter&) = delete;
+    DWFPackageWriter& operator=(const DWFPackageWriter&) = delete;
+
+    //
+    // Takes a content section: names it, gives it the next plot order and
+    // a descriptor resource, and hands it with `interface` (or the one the
+    // section builds) to the manifest. A global section goes to
+    // addGlobalSection. An extension's veto leaves both with the caller.
+    //
+    void addSection(DWFSection* section, DWFInterface* interface = nullptr);
+    // At most one ePlot and one eModel global section; others without limit.
+    void addGlobalSection(DWFGlobalSection* section);
+
+    // The package-level properties (written in the manifest).
+    DWFPropertyContainer* getManifestProperties();
+
+    //
+    // Writes the whole package. The product strings that are not empty
+    // become manifest properties; `compressionLevel` is the deflate level
+    // of every entry. Entries with the same name are refused before
+    // anything is written. A writer writes its package once.
+    //
+    void write(const DWFCore::DWFString& sourceProductVendor = DWFCore::DWFString(),
+               const DWFCore::DWFString& sourceProductName = DWFCore::DWFString(),
+               const DWFCore::DWFString& sourceProductVersion = DWFCore::DWFString(),
+               const DWFCore::DWFString& dwfProductVendor = DWFCore::DWFString(),
+               const DWFCore::DWFString& dwfProductVersion = DWFCore::DWFString(),
+               int compressionLevel = 9);
+
+    const DWFCore::DWFFile& target() const noexcept { return _target; }
+    // Null before the first section or request for properties.
+    DWFManifest* manifest() const noexcept { return _manifest.get(); }
+
+protected:
+    void _ensureManifest();
+    // Writes one resource's bytes as the entry of its zip path.
+    void _serializeResource(const DWFCore::DWFString& sectionName, DWFResource* resource);
+
+private:
+    void _attachDescriptor(DWFSection& section, const char* function);
+    void _checkEntryNames() const;
+    // The entry name of a resource of `sectionName`.
+    static DWFCore::DWFString _entryName(const DWFCore::DWFString& sectionName,
+                                         const DWFResource& resource);
+    void _claimEntryName(const DWFCore::DWFString& name);
+    void _writeDocument(const DWFCore::DWFString& name, DWFXMLSerializable& document,
+                        unsigned int flags);
+    void _writeSectionDescriptor(DWFSection& section);
+    void _writeContents();
+
+    DWFCore::DWFFile _target;
+    DWFCore::DWFString _password;
+    DWFCore::DWFUUID _uuid;
+    std::unique_ptr<DWFXMLSerializer> _serializer;
+    std::unique_ptr<DWFPackageVersionExtension> _extension;
+    std::unique_ptr<DWFPackageFileDescriptor> _packageDescriptor;
+    std::unique_ptr<DWFManifest> _manifest;
+    double _nextPlotOrder = 1.0;
+    bool _ePlotGlobalAdded = false;
+    bool _eModelGlobalAdded = false;
+    std::vector<DWFSection*> _contentSections;
+    std::vector<DWFSection*> _globalSections;
+    std::vector<unsigned char> _copyBuffer;
+    std::set<std::string> _entryNames;
+};
+
+} // namespace DWFToolkit
+
+#endif
