@@ -100,6 +100,11 @@ WT_Result ProcessSheetFormatFromDrawingDoc(WT_File& file, host::Sheet* sheet, ho
         CDWF2DGrWriter writer(context, application);
         w2dout::ViewTransform transform; // the sheet itself: (0, 0, 1)
 
+        WT_CHECK(writer.ProcessDisplayData(file, view, transform));
+        WT_CHECK(writer.GenerateMultiJogLeader(file, transform, view));
+        WT_CHECK(writer.GenerateBlock(file, transform, view)); // quadrant circles
+        WT_CHECK(writer.GenerateBlock(file, view));            // block instances
+        WT_CHECK(writer.GenerateCenterMark(file, view, transform));
         WT_CHECK(writer.GeneratePolylineFromCurve(file, view));
         if (host::Sketch* format = sheet->formatSketch())
             WT_CHECK(writer.ProcessDrawingDocSketch(file, format, transform, 0, layers));
@@ -135,9 +140,20 @@ WT_Result ProcessViewFromDrawingDoc(WT_File& file, host::View* view, host::Appli
         writer.SetView(view);
         WT_CHECK(writer.ProcessDrawingSketch(file, view, transform, 0, application));
         WT_CHECK(writer.GenerateCrossHatchLine(file, view, transform, 10));
+        WT_CHECK(writer.GenerateMultiJogLeader(file, transform, view));
+        WT_CHECK(writer.GenerateDetailCircle(file));
+        WT_CHECK(writer.GenerateDetailCircleOther(file));
+        WT_CHECK(writer.GenerateBreakLine(file));
+        WT_CHECK(writer.GenerateBomTable(file, transform));
+        WT_CHECK(writer.GenerateBlock(file, view)); // block instances
         WT_CHECK(writer.GenerateSpline(file, view, transform, 0, layers));
+        WT_CHECK(writer.GenerateDimension(file, view, transform));
+        WT_CHECK(writer.GenerateCenterMark(file, view, transform));
         WT_CHECK(writer.GeneratePolylineFromCurve(file, view));
+        WT_CHECK(writer.Generate3DCenterLine(file, view, transform));
         writer.SetView(nullptr);
+        WT_CHECK(writer.GenerateBlock(file, transform, view)); // quadrant circles
+        WT_CHECK(writer.ProcessDisplayData(file, view, transform));
         WT_CHECK(writer.ProcessDrawingView(file, view, transform, edgeColour));
     }
     catch (...)

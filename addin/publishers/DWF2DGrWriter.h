@@ -94,6 +94,80 @@ public:
     // writer's rotation; copies them when neither applies.
     void ProcessViewRotate(const w2dout::HostPoint* in, w2dout::HostPoint* out, std::size_t count);
 
+    // ---- annotations, arrow heads and text (Annotations.cpp)
+    // Every annotation of the view: its display data in the annotation's
+    // colour and style, weld triangles for weld annotations.
+    WT_Result ProcessDisplayData(WT_File& file, host::View* view,
+                                 const w2dout::ViewTransform& transform);
+    // Texts, lines, arcs and arrow heads of one display data object in the
+    // colour and style in force; only lines while lines-only is set.
+    WT_Result GenerateDisplayData(WT_File& file, host::DisplayData* data);
+    WT_Result GetLineOfDisplaydata(WT_File& file, host::DisplayData* data);
+    WT_Result GetArcOfDisplaydata(WT_File& file, host::DisplayData* data);
+    WT_Result GetArrowOfDisplaydata(WT_File& file, host::DisplayData* data);
+    WT_Result GetTextOfDisplaydata(WT_File& file, host::DisplayData* data);
+    // The view's first weld list in `colour` (outline or filled triangles),
+    // and its second list as filled triangles.
+    WT_Result GetWeldSymbol(WT_File& file, host::View* view, std::int32_t colour);
+    WT_Result GetWeldSymbol(WT_File& file, host::View* view);
+    // One arrow head at B pointing from A; a and b are its width and length
+    // in W2D units. Coincident points have no direction and draw nothing.
+    WT_Result DrawArrowHead(WT_File& file, const WT_Logical_Point& a, const WT_Logical_Point& b,
+                            double width, double length, double style);
+    // The two base corners of an arrow head; false when A and B coincide.
+    static bool ComputeArrowHeadPoints(const WT_Logical_Point& a, const WT_Logical_Point& b,
+                                       double width, double length, WT_Logical_Point& c0,
+                                       WT_Logical_Point& c1);
+    // Moves a text line's position for its justification; h in drawing
+    // units, n the characters of this and the later lines.
+    void AdjustTextPosition(int justification, WT_Logical_Point& position, double height,
+                            std::size_t length) const;
+    // Draws the symbol codes (<LIB-NAME>) of a text line and answers the text
+    // without them; a W2D failure is left in `result`.
+    std::u16string ParseSymbolText(const std::u16string& text, const WT_Logical_Point& position,
+                                   double angle, double height, WT_File& file,
+                                   WT_Result& result);
+    WT_Result DrawGtolSymbol(const std::u16string& code, const WT_Logical_Point& position,
+                             double angle, double height, WT_File& file);
+    WT_Result WriteText(WT_File& file, const std::u16string& text,
+                        const WT_Logical_Point& position, double angle, double height,
+                        const std::u16string& font);
+    WT_Result GenerateDimension(WT_File& file, host::View* view,
+                                const w2dout::ViewTransform& transform);
+
+    // ---- detail circles, break lines, hatches, tables, blocks and leaders
+    // (DetailsAndTables.cpp)
+    WT_Result GenerateDetailCircle(WT_File& file);
+    WT_Result DrawDetailArrow(const double* arrow, WT_File& file);
+    WT_Result GenerateDetailCircleOther(WT_File& file);
+    WT_Result GenerateBreakLine(WT_File& file);
+    WT_Result GenerateSketchHatchs(host::Sketch* sketch, WT_File& file,
+                                   const w2dout::ViewTransform& transform);
+    WT_Result GenerateSketchHatch(host::SketchHatch* hatch, WT_File& file,
+                                  const w2dout::ViewTransform& transform);
+    WT_Result HatchFace(host::Face* face, WT_File& file, const w2dout::ViewTransform& transform);
+    WT_Result WriteHatchPolygon(const std::vector<w2dout::HostPoint>& points,
+                                const w2dout::ViewTransform& transform, WT_File& file);
+    WT_Result GenerateBomTable(WT_File& file, const w2dout::ViewTransform& transform);
+    WT_Result GenerateMultiJogLeader(WT_File& file, const w2dout::ViewTransform& transform,
+                                     host::View* view);
+    WT_Result GenerateCenterMark(WT_File& file, host::View* view,
+                                 const w2dout::ViewTransform& transform);
+    WT_Result Generate3DCenterLine(WT_File& file, host::View* view,
+                                   const w2dout::ViewTransform& transform);
+    // Block instances of the view, each with its definition's sketch.
+    WT_Result GenerateBlock(WT_File& file, host::View* view);
+    WT_Result GenerateBlock(WT_File& file, const w2dout::ViewTransform& instance,
+                            host::BlockDefinition* definition, host::View* view);
+    // The view's quadrant circles.
+    WT_Result GenerateBlock(WT_File& file, const w2dout::ViewTransform& transform,
+                            host::View* view);
+    // The centre of the circle through three planar points, p1 the middle
+    // of the arc; false when the points give none.
+    static bool ComputeBoxCenter(const w2dout::HostPoint& p0, const w2dout::HostPoint& p1,
+                                 const w2dout::HostPoint& p2, w2dout::HostPoint& centre);
+    // ---- end of annotations, details, tables, blocks and leaders
+
 private:
     // The per-record rules of sketch entities: false when the record's
     // layer is hidden.

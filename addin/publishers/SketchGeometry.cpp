@@ -117,6 +117,7 @@ WT_Result CDWF2DGrWriter::ProcessDrawingSketch(WT_File& file, host::View* view,
         host::Sketch* sketch = view->sketch();
         if (!sketch)
             return WT_Result_Success;
+        WT_CHECK(GenerateSketchHatchs(sketch, file, transform));
         return ProcessDrawingDocSketch(file, sketch, transform, defaultColour, layers);
     }
     catch (...)

@@ -29,10 +29,35 @@ int Trunc(double value)
     return static_cast<int>(std::trunc(value));
 }
 
+// Leaves only the plain geometry in the sheet's views: annotations,
+// dimensions, detail circles, break lines, tables, blocks, leaders, marks
+// and hatches are checked on their own.
+void KeepGeometryOnly(host::memory::Sheet& sheet)
+{
+    for (host::memory::View* view : sheet.views)
+    {
+        view->annotations = nullptr;
+        view->weldList1 = view->weldList2 = nullptr;
+        view->leaders = nullptr;
+        view->centreMarks = nullptr;
+        view->blocks = nullptr;
+        view->quadrants = nullptr;
+        view->detailCircles = {};
+        view->breakLines = {};
+        view->dimensions.clear();
+        view->table = nullptr;
+        view->centreLines = nullptr;
+        view->outline = nullptr;
+        if (view->viewSketch)
+            view->viewSketch->sketchHatches.clear();
+    }
+}
+
 // Every view of the sheet that is drawn, in the host's order.
 std::vector<Drawn> WalkSheet(HostDrawing& host, std::size_t index, double& scale)
 {
     host::memory::Sheet& sheet = host.sheet(index);
+    KeepGeometryOnly(sheet);
     const std::vector<double> properties = sheet.properties();
     scale = SheetScaleFor(properties[5] * 1000, properties[6] * 1000);
     const w2dout::SheetContext context{scale};

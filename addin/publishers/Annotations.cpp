@@ -1,0 +1,689 @@
+// Annotations: the host's display data (texts, lines, arcs, arrow heads),
+// weld triangles, symbol codes in text, and dimensions.
+#include "addin/ErrorReport.h"
+#include "addin/publishers/AnnotationSupport.h"
+#include "addin/publishers/DWF2DGrWriter.h"
+#include "dwf/w2dtk/ellipse.h"
+#include "dwf/w2dtk/file.h"
+#include "dwf/w2dtk/polygon.h"
+#include "dwf/w2dtk/polyline.h"
+#include "dwf/w2dtk/text.h"
+#include "host/Annotation.h"
+#include "host/RecordLayout.h"
+#include "host/View.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+using annot::SheetPoint;
+using w2dout::HostPoint;
+using w2dout::SaturateToInt32;
+using w2dout::ViewTransform;
+
+namespace
+{
+constexpr double kPi = w2dout::kPi;
+
+// Display-data line: colour, style, start at 4-5, end at 7-8.
+constexpr std::size_t kLineSize = host::layout::kDisplayLine;
+// Display-data arc: colour, style, start 4-6, end 7-9, centre 10-12, axis 13-15.
+constexpr std::size_t kArcSize = host::layout::kDisplayArc;
+// Arrow head: position 0-1, direction 3-4, width 6, length 7, style 8.
+constexpr std::size_t kArrowSize = host::layout::kDisplayArrow;
+constexpr std::size_t kTriangleSize = host::layout::kWeldTriangle;
+
+// A list's element count from the host; false (after the message) when it
+// claims more than any drawing holds. A negative count is an empty list.
+bool ListCount(int claimed, const char* where, int& count)
+{
+    if (claimed > annot::kMaxElements)
+    {
+        ReportPublishError(where);
+        return false;
+    }
+    count = claimed < 0 ? 0 : claimed;
+    return true;
+}
+
+WT_Result WritePoints(WT_File& file, const WT_Logical_Point* points, int count, bool filled)
+{
+    if (filled)
+        return WT_Polygon(count, points, true).serialize(file);
+    return WT_Polyline(count, points, true).serialize(file);
+}
+
+std::int64_t Half(std::int64_t value)
+{
+    return value / 2; // truncates toward zero
+}
+
+std::int32_t Clamp32(std::int64_t value)
+{
+    return SaturateToInt32(static_cast<double>(value));
+}
+
+// The angle the slash of arrow style 2 is taken from: atan((A.x − B.x) /
+// (A.y − B.y)), with a level shaft giving ±π/2 instead of a division by zero.
+double ShaftAngle(const WT_Logical_Point& a, const WT_Logical_Point& b)
+{
+    const double dx = static_cast<double>(a.m_x) - b.m_x;
+    const double dy = static_cast<double>(a.m_y) - b.m_y;
+    if (dy == 0.0)
+        return dx < 0 ? -kPi / 2 : kPi / 2;
+    return std::atan(dx / dy);
+}
+} // namespace
+
+bool CDWF2DGrWriter::ComputeArrowHeadPoints(const WT_Logical_Point& a, const WT_Logical_Point& b,
+                                            double width, double length, WT_Logical_Point& c0,
+                                            WT_Logical_Point& c1)
+{
+    const double dx = static_cast<double>(b.m_x) - a.m_x;
+    const double dy = static_cast<double>(b.m_y) - a.m_y;
+    const double distance = std::hypot(dx, dy);
+    if (!(distance > 0))
+        return false;
+    // u points from A to B; the corners lie `length` along it, half the
+    // width to either side.
+    const double ux = dx / distance;
+    const double uy = dy / distance;
+    const double baseX = a.m_x + length * ux;
+    const double baseY = a.m_y + length * uy;
+    const double sideX = width / 2 * uy;
+    const double sideY = -width / 2 * ux;
+    c0 = WT_Logical_Point(SaturateToInt32(baseX + sideX), SaturateToInt32(baseY + sideY));
+    c1 = WT_Logical_Point(SaturateToInt32(baseX - sideX), SaturateToInt32(baseY - sideY));
+    return true;
+}
+
+WT_Result CDWF2DGrWriter::DrawArrowHead(WT_File& file, const WT_Logical_Point& aIn,
+                                        const WT_Logical_Point& b, double width, double length,
+                                        double style)
+{
+    const std::int32_t kind = SaturateToInt32(style);
+    if (kind < 0 || kind > 9)
+        return WT_Result_Success;
+    WT_Logical_Point a = aIn;
+    if (kind == 6)
+        a = WT_Logical_Point(Clamp32(Half(std::int64_t(a.m_x) + b.m_x)),
+                             Clamp32(Half(std::int64_t(a.m_y) + b.m_y)));
+    WT_Logical_Point c0;
+    WT_Logical_Point c1;
+    if (!ComputeArrowHeadPoints(a, b, width, length, c0, c1))
+        return WT_Result_Success; // an arrow without a direction
+    if (kind <= 6)
+    {
+        w2dout::SetFill(file, false);
+        annot::SetLinePattern(file, WT_Line_Pattern::Solid);
+    }
+    switch (kind)
+    {
+    case 0:
+    {
+        const WT_Logical_Point outline[4] = {c1, c0, b, c1};
+        return WritePoints(file, outline, 4, false);
+    }
+    case 1:
+    {
+        const WT_Logical_Point shaft[2] = {a, b};
+        WT_CHECK(WritePoints(file, shaft, 2, false));
+        const WT_Logical_Point head[3] = {c1, c0, b};
+        return WritePoints(file, head, 3, true);
+    }
+    case 2:
+    {
+        const double s = length * std::cos(ShaftAngle(a, b) + kPi / 3);
+        const WT_Logical_Point slash[2] = {
+            WT_Logical_Point(SaturateToInt32(b.m_x - s), SaturateToInt32(b.m_y - s)),
+            WT_Logical_Point(SaturateToInt32(b.m_x + s), SaturateToInt32(b.m_y + s))};
+        return WritePoints(file, slash, 2, false);
+    }
+    case 3:
+    case 4:
+    {
+        const std::int32_t radius = SaturateToInt32(width / 3);
+        if (radius <= 0)
+            return WT_Result_Success;
+        if (kind == 3)
+            return WT_Filled_Ellipse(b.m_x, b.m_y, radius, radius, 0, 0, 0).serialize(file);
+        return WT_Outline_Ellipse(b.m_x, b.m_y, radius, radius, 0, 0, 0).serialize(file);
+    }
+    case 5:
+    case 6:
+    {
+        const WT_Logical_Point open[3] = {c1, b, c0};
+        return WritePoints(file, open, 3, false);
+    }
+    default:
+        break;
+    }
+    // Styles 7 to 9: filled halves of a head whose back is notched at M.
+    const std::int64_t mx = Half(Half(Half(std::int64_t(c0.m_x) + c1.m_x) + b.m_x) + a.m_x);
+    const std::int64_t my = Half(Half(Half(std::int64_t(c0.m_y) + c1.m_y) + b.m_y) + a.m_y);
+    const WT_Logical_Point m(Clamp32(mx), Clamp32(my));
+    w2dout::SetFill(file, true);
+    WT_Result result = WT_Result_Success;
+    if (kind == 7 || kind == 8)
+    {
+        const WT_Logical_Point half[3] = {m, c0, b};
+        result = WritePoints(file, half, 3, true);
+    }
+    if (result == WT_Result_Success && (kind == 7 || kind == 9))
+    {
+        const WT_Logical_Point half[3] = {m, c1, b};
+        result = WritePoints(file, half, 3, true);
+    }
+    w2dout::SetFill(file, false);
+    return result;
+}
+
+void CDWF2DGrWriter::AdjustTextPosition(int justification, WT_Logical_Point& position,
+                                        double height, std::size_t length) const
+{
+    const double h = height * sheet_.scale;
+    const double n = static_cast<double>(length);
+    double x = position.m_x;
+    double y = position.m_y;
+    switch (justification)
+    {
+    case 1:
+        y += h / 2;
+        break;
+    case 2:
+    case 3:
+        x -= n * h;
+        y -= h / 2;
+        break;
+    case 5:
+        x -= 2 * n * h;
+        y -= h;
+        break;
+    default:
+        y -= h;
+        break;
+    }
+    position = WT_Logical_Point(SaturateToInt32(x), SaturateToInt32(y));
+}
+
+WT_Result CDWF2DGrWriter::WriteText(WT_File& file, const std::u16string& text,
+                                    const WT_Logical_Point& position, double angle, double height,
+                                    const std::u16string& font)
+{
+    if (text.empty())
+        return WT_Result_Success; // nothing to show
+    WT_Font& desired = file.desired_rendition().font();
+    desired.font_name().set(WT_String(font.c_str()));
+    desired.rotation().set(w2dout::ToUInt16(angle * w2dout::kRadiansToFontRotation));
+    desired.height().set(SaturateToInt32(sheet_.scale * height * 1.3));
+    file.desired_rendition().mark_changed(WT_Attribute_Set::Font_Bit);
+    return WT_Text(position, WT_String(text.c_str())).serialize(file);
+}
+
+WT_Result CDWF2DGrWriter::DrawGtolSymbol(const std::u16string& code,
+                                         const WT_Logical_Point& position, double angle,
+                                         double height, WT_File& file)
+{
+    const std::size_t dash = code.find(u'-');
+    CSymbolDrawer& drawer = SymbolDrawer();
+    drawer.SetLibraryName(code.substr(0, dash));
+    drawer.SetSymbolName(dash == std::u16string::npos ? std::u16string() : code.substr(dash + 1));
+    return drawer.Draw(file, sheet_, position.m_x, position.m_y, angle, height);
+}
+
+std::u16string CDWF2DGrWriter::ParseSymbolText(const std::u16string& text,
+                                               const WT_Logical_Point& position, double angle,
+                                               double height, WT_File& file, WT_Result& result)
+{
+    result = WT_Result_Success;
+    std::u16string output;
+    std::u16string rest = text;
+    double x = position.m_x;
+    double y = position.m_y;
+    for (;;)
+    {
+        const std::size_t open = rest.find(u'<');
+        const std::size_t close = rest.find(u'>');
+        if (open == std::u16string::npos || close == std::u16string::npos || close < open)
+            break;
+        const std::u16string code = rest.substr(open + 1, close - open - 1);
+        const std::u16string before = rest.substr(0, open);
+        rest = rest.substr(close + 1);
+        if (code.find(u'-') == std::u16string::npos)
+        {
+            output += before + u'<' + code + u'>';
+            continue;
+        }
+        const WT_Logical_Point at(SaturateToInt32(x + 60.0 * static_cast<double>(before.size())),
+                                  SaturateToInt32(y));
+        result = DrawGtolSymbol(code, at, angle, height, file);
+        output += before;
+        CSymbolDrawer& drawer = SymbolDrawer();
+        const double advance = drawer.ExtentWidth() + 100;
+        drawer.ResetExtent();
+        if (result != WT_Result_Success)
+            break;
+        x += std::trunc(std::cos(angle) * advance);
+        y += std::trunc(std::sin(angle) * advance);
+    }
+    return output + rest;
+}
+
+WT_Result CDWF2DGrWriter::GetTextOfDisplaydata(WT_File& file, host::DisplayData* data)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GetTextOfDisplaydata";
+    try
+    {
+        int count = 0;
+        if (!data || !ListCount(data->textCount(), kWhere, count))
+            return WT_Result_Success;
+        for (int i = 0; i < count; ++i)
+        {
+            const double height = data->textHeight(i);
+            const std::array<double, 3> at = data->textPosition(i);
+            const int justification = data->textJustification(i);
+            std::u16string remaining = data->text(i);
+            const double angle = data->textAngle(i);
+            const std::u16string font = data->textFont(i);
+
+            WT_Logical_Point position = SheetPoint(sheet_, at[0], at[1]);
+            for (;;)
+            {
+                const std::size_t feed = remaining.find(u'\n');
+                const std::u16string line = remaining.substr(0, feed);
+                AdjustTextPosition(justification, position, height, remaining.size());
+                WT_Result result = WT_Result_Success;
+                const std::u16string shown =
+                    ParseSymbolText(line, position, angle, height, file, result);
+                WT_CHECK(result);
+                WT_CHECK(WriteText(file, shown, position, angle, height, font));
+                if (feed == std::u16string::npos)
+                    break;
+                position.m_y =
+                    SaturateToInt32(position.m_y - sheet_.scale * height * 0.6666666666666666);
+                remaining = remaining.substr(feed + 1);
+            }
+        }
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+    }
+    return WT_Result_Success;
+}
+
+WT_Result CDWF2DGrWriter::GetLineOfDisplaydata(WT_File& file, host::DisplayData* data)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GetLineOfDisplaydata";
+    try
+    {
+        int count = 0;
+        if (!data || !ListCount(data->lineCount(), kWhere, count))
+            return WT_Result_Success;
+        for (int i = 0; i < count; ++i)
+        {
+            const std::vector<double> line = data->line(i);
+            if (line.size() < kLineSize)
+            {
+                ReportPublishError(kWhere);
+                return WT_Result_Success;
+            }
+            std::int32_t style = SaturateToInt32(line[1]);
+            if (linesOnly_)
+            {
+                // Centre lines only; the host's style 18 is drawn as one too.
+                if (style == 18)
+                    style = 6;
+                if (style != 6)
+                    continue;
+            }
+            w2dout::SetFill(file, false);
+            w2dout::SetLineWeightValue(file, 0);
+            w2dout::SetDisplaydataLineStyle(file, style);
+            if (style < 0 || style > 8)
+            {
+                annot::SetLinePattern(file, WT_Line_Pattern::ISO_Dash);
+                w2dout::SetColor(file, SaturateToInt32(line[0]));
+            }
+            const WT_Logical_Point ends[2] = {SheetPoint(sheet_, line[4], line[5]),
+                                              SheetPoint(sheet_, line[7], line[8])};
+            WT_CHECK(WT_Polyline(2, ends, true).serialize(file));
+        }
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+    }
+    return WT_Result_Success;
+}
+
+WT_Result CDWF2DGrWriter::GetArcOfDisplaydata(WT_File& file, host::DisplayData* data)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GetArcOfDisplaydata";
+    try
+    {
+        int count = 0;
+        if (!data || !ListCount(data->arcCount(), kWhere, count))
+            return WT_Result_Success;
+        const ViewTransform sheetCoordinates;
+        for (int i = 0; i < count; ++i)
+        {
+            const std::vector<double> arc = data->arc(i);
+            if (arc.size() < kArcSize)
+            {
+                ReportPublishError(kWhere);
+                return WT_Result_Success;
+            }
+            const std::int32_t style = SaturateToInt32(arc[1]);
+            w2dout::SetDisplaydataLineStyle(file, style);
+            if (style < 0 || style > 8)
+            {
+                annot::SetLinePattern(file, WT_Line_Pattern::ISO_Dash);
+                w2dout::SetColor(file, SaturateToInt32(arc[0]));
+            }
+            // As a model-edge arc item: type, geometry count, then centre,
+            // start, end and axis.
+            std::vector<double> item(14, 0.0);
+            item[0] = 1.0;
+            item[1] = 12.0;
+            std::copy(arc.begin() + 10, arc.begin() + 13, item.begin() + 2);  // centre
+            std::copy(arc.begin() + 4, arc.begin() + 10, item.begin() + 5);   // start, end
+            std::copy(arc.begin() + 13, arc.begin() + 16, item.begin() + 11); // axis
+            WT_CHECK(GenerateArcOrEllipse(0, sheetCoordinates, item, file));
+        }
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+    }
+    return WT_Result_Success;
+}
+
+WT_Result CDWF2DGrWriter::GetArrowOfDisplaydata(WT_File& file, host::DisplayData* data)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GetArrowOfDisplaydata";
+    try
+    {
+        int count = 0;
+        if (!data || !ListCount(data->arrowCount(), kWhere, count))
+            return WT_Result_Success;
+        for (int i = 0; i < count; ++i)
+        {
+            const std::vector<double> arrow = data->arrow(i);
+            if (arrow.size() < kArrowSize)
+            {
+                ReportPublishError(kWhere);
+                return WT_Result_Success;
+            }
+            WT_CHECK(DrawDetailArrow(arrow.data(), file));
+        }
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+    }
+    return WT_Result_Success;
+}
+
+WT_Result CDWF2DGrWriter::GenerateDisplayData(WT_File& file, host::DisplayData* data)
+{
+    try
+    {
+        if (!data)
+            return WT_Result_Success;
+        if (!linesOnly_)
+            WT_CHECK(GetTextOfDisplaydata(file, data));
+        WT_CHECK(GetLineOfDisplaydata(file, data));
+        if (linesOnly_)
+            return WT_Result_Success;
+        WT_CHECK(GetArcOfDisplaydata(file, data));
+        WT_CHECK(GetArrowOfDisplaydata(file, data));
+    }
+    catch (...)
+    {
+        ReportPublishError("CDWF2DGrWriter::GenerateDisplayData");
+    }
+    return WT_Result_Success;
+}
+
+namespace
+{
+// One weld triangle's corners in sheet coordinates; false when the host's
+// record is too short.
+bool TriangleCorners(const w2dout::SheetContext& sheet, const std::vector<double>& triangle,
+                     WT_Logical_Point (&corners)[4])
+{
+    if (triangle.size() < kTriangleSize)
+        return false;
+    for (int k = 0; k < 3; ++k)
+        corners[k] = SheetPoint(sheet, triangle[3 * k], triangle[3 * k + 1]);
+    corners[3] = corners[0];
+    return true;
+}
+} // namespace
+
+WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view, std::int32_t colour)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GetWeldSymbol";
+    try
+    {
+        if (!view)
+            return WT_Result_Success;
+        bool malformed = false;
+        WT_Result result = WT_Result_Success;
+        const bool bounded = annot::WalkChain(
+            view->firstWeldItem(1), [](host::WeldItem* item) { return item->next(); },
+            [&](host::WeldItem* item)
+            {
+                int count = 0;
+                if (!ListCount(item->triangleCount(), kWhere, count))
+                    return WT_Result_Success;
+                for (int i = 0; i < count && !malformed; ++i)
+                {
+                    WT_Logical_Point corners[4];
+                    if (!TriangleCorners(sheet_, item->triangle(i), corners))
+                    {
+                        malformed = true;
+                        break;
+                    }
+                    w2dout::SetColor(file, colour);
+                    w2dout::SetFill(file, false);
+                    const bool filled = item->filled(i) != 0;
+                    WT_CHECK(WritePoints(file, corners, filled ? 3 : 4, filled));
+                }
+                return WT_Result_Success;
+            },
+            result);
+        if (!bounded || malformed)
+            ReportPublishError(kWhere);
+        return result;
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+        return WT_Result_Success;
+    }
+}
+
+WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GetWeldSymbol";
+    try
+    {
+        if (!view)
+            return WT_Result_Success;
+        bool malformed = false;
+        WT_Result result = WT_Result_Success;
+        const bool bounded = annot::WalkChain(
+            view->firstWeldItem(2), [](host::WeldItem* item) { return item->next(); },
+            [&](host::WeldItem* item)
+            {
+                int count = 0;
+                if (!ListCount(item->triangleCount(), kWhere, count))
+                    return WT_Result_Success;
+                for (int i = 0; i < count && !malformed; ++i)
+                {
+                    WT_Logical_Point corners[4];
+                    if (!TriangleCorners(sheet_, item->triangle(i), corners))
+                    {
+                        malformed = true;
+                        break;
+                    }
+                    WT_CHECK(WritePoints(file, corners, 3, true));
+                }
+                return WT_Result_Success;
+            },
+            result);
+        if (!bounded || malformed)
+            ReportPublishError(kWhere);
+        return result;
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+        return WT_Result_Success;
+    }
+}
+
+WT_Result CDWF2DGrWriter::ProcessDisplayData(WT_File& file, host::View* view,
+                                             const ViewTransform& /*transform*/)
+{
+    static const char* const kWhere = "ProcessDisplayData";
+    try
+    {
+        if (!view)
+            return WT_Result_Success;
+        WT_Result result = WT_Result_Success;
+        const bool bounded = annot::WalkChain(
+            view->firstAnnotation(), [](host::Annotation* note) { return note->next(); },
+            [&](host::Annotation* note)
+            {
+                host::DisplayData* data = note->displayData();
+                const std::int32_t colour = note->colour();
+                w2dout::SetColor(file, colour);
+                w2dout::SetSketchLineStyle(file, note->lineStyle());
+                const int type = note->type();
+                if (type == 2)
+                    WT_CHECK(GetWeldSymbol(file, view, colour));
+                else if (type == 8)
+                    WT_CHECK(GetWeldSymbol(file, view));
+                return GenerateDisplayData(file, data);
+            },
+            result);
+        if (!bounded)
+            ReportPublishError(kWhere);
+        return result;
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+        return WT_Result_Success;
+    }
+}
+
+namespace
+{
+// Dimension record offsets after the m segments.
+constexpr std::size_t kDimensionFixed = 27;
+constexpr std::size_t kArrowFields = 9;
+} // namespace
+
+WT_Result CDWF2DGrWriter::GenerateDimension(WT_File& file, host::View* view,
+                                            const ViewTransform& transform)
+{
+    static const char* const kWhere = "GenerateDimension";
+    try
+    {
+        if (!view)
+            return WT_Result_Success;
+        const std::array<int, 2> shape = view->dimensionDataShape();
+        const long long declared = static_cast<long long>(shape[0]) * shape[1];
+        if (declared <= 0)
+            return WT_Result_Success;
+        std::vector<double> data = view->dimensionData();
+        if (static_cast<unsigned long long>(declared) > data.size())
+        {
+            ReportPublishError(kWhere);
+            return WT_Result_Success;
+        }
+        data.resize(static_cast<std::size_t>(declared));
+        const std::vector<std::u16string> texts = view->dimensionTexts();
+        std::size_t count = 0;
+        if (!annot::CountAt(data, 0, count))
+        {
+            ReportPublishError(kWhere);
+            return WT_Result_Success;
+        }
+        const double s = sheet_.scale;
+        const double viewAngle = view_ ? view_->rotationAngle() : 0.0;
+        // Segment ends: scaled by the view, turned with it, then moved.
+        auto place = [&](const double* p)
+        {
+            double x = std::trunc(transform.scale * s * p[0]);
+            double y = std::trunc(transform.scale * s * p[1]);
+            if (view_)
+            {
+                const HostPoint turned = w2dout::Rotate(HostPoint{x, y, 0.0}, viewAngle);
+                x = turned.x;
+                y = turned.y;
+            }
+            return WT_Logical_Point(SaturateToInt32(x + s * transform.xOffset),
+                                    SaturateToInt32(y + s * transform.yOffset));
+        };
+        std::size_t offset = 1;
+        for (std::size_t d = 0; d < count; ++d)
+        {
+            std::size_t m = 0;
+            if (!annot::CountAt(data, offset + 1, m) ||
+                !annot::Fits(data, offset, kDimensionFixed + 7 * m))
+            {
+                ReportPublishError(kWhere);
+                return WT_Result_Success;
+            }
+            const double* record = data.data() + offset;
+            offset += kDimensionFixed + 7 * m;
+            const std::u16string text = d < texts.size() ? texts[d] : std::u16string();
+
+            for (std::size_t i = 0; i < m; ++i)
+            {
+                const double* segment = record + 2 + 7 * i;
+                w2dout::SetFill(file, false);
+                annot::SetLinePattern(file, WT_Line_Pattern::Medium_Dash_Short_Dash_Short_Dash);
+                WT_Attribute_Set& desired = file.desired_rendition();
+                desired.color().set(0, desired.color_map());
+                desired.mark_changed(WT_Attribute_Set::Color_Bit | WT_Attribute_Set::Color_Map_Bit);
+                const WT_Logical_Point ends[2] = {place(segment + 1), place(segment + 4)};
+                WT_CHECK(WT_Polyline(2, ends, true).serialize(file));
+            }
+
+            const double* arrows = record + 2 + 7 * m;
+            const double* textAt = arrows + 2 * kArrowFields;
+            const double height = textAt[6];
+            if (!text.empty())
+            {
+                WT_Font& font = file.desired_rendition().font();
+                font.height().set(SaturateToInt32(s * height));
+                file.desired_rendition().mark_changed(WT_Attribute_Set::Font_Bit);
+                for (int t = 0; t < 2; ++t)
+                {
+                    const double* p = textAt + 3 * t;
+                    const WT_Logical_Point at(SaturateToInt32(s * p[0] - 100),
+                                              SaturateToInt32(s * p[1] - 100));
+                    WT_CHECK(WT_Text(at, WT_String(text.c_str())).serialize(file));
+                }
+            }
+            for (int h = 0; h < 2; ++h)
+            {
+                const double* arrow = arrows + kArrowFields * h;
+                WT_CHECK(DrawArrowHead(file, SheetPoint(sheet_, arrow[0], arrow[1]),
+                                       SheetPoint(sheet_, arrow[3], arrow[4]), s * arrow[6],
+                                       s * arrow[7], arrow[8]));
+            }
+        }
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+    }
+    return WT_Result_Success;
+}

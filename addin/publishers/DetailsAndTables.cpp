@@ -1,0 +1,616 @@
+// Drawing features the host keeps apart from sketches and annotations:
+// detail circles and outlines, break lines, solid hatches, bills of
+// materials, leaders, centre marks, 3D centre lines, blocks and quadrant
+// circles.
+#include "addin/ErrorReport.h"
+#include "addin/publishers/AnnotationSupport.h"
+#include "addin/publishers/DWF2DGrWriter.h"
+#include "dwf/w2dtk/ellipse.h"
+#include "dwf/w2dtk/file.h"
+#include "dwf/w2dtk/polygon.h"
+#include "dwf/w2dtk/polyline.h"
+#include "host/Annotation.h"
+#include "host/Geometry.h"
+#include "host/RecordLayout.h"
+#include "host/Sketch.h"
+#include "host/View.h"
+#include "platform/ui/Ui.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using annot::SheetPoint;
+using w2dout::HostPoint;
+using w2dout::SaturateToInt32;
+using w2dout::ViewTransform;
+
+namespace
+{
+constexpr std::size_t kCircleHead = 16; // a detail circle before its arrows
+constexpr std::size_t kArrowSize = host::layout::kDisplayArrow;
+constexpr std::size_t kBreakHead = 9;
+constexpr int kTableMessageId = 209;
+constexpr int kCaptionId = 210;
+
+HostPoint PointAt(const double* values)
+{
+    return HostPoint{values[0], values[1], values[2]};
+}
+
+// Puts a writer setting back on every way out of a block.
+template <class Restore> class Restorer
+{
+public:
+    explicit Restorer(Restore restore) : restore_(restore) {}
+    ~Restorer() { restore_(); }
+    Restorer(const Restorer&) = delete;
+    Restorer& operator=(const Restorer&) = delete;
+
+private:
+    Restore restore_;
+};
+} // namespace
+
+WT_Result CDWF2DGrWriter::DrawDetailArrow(const double* arrow, WT_File& file)
+{
+    // Position T, direction D, width W, length L, style: the head's tip is
+    // at T and its back three lengths along D.
+    const double s = sheet_.scale;
+    const double tx = arrow[0];
+    const double ty = arrow[1];
+    const double length = arrow[7];
+    const WT_Logical_Point a(SaturateToInt32(s * (tx + 3 * length * arrow[3])),
+                             SaturateToInt32(s * (ty + 3 * length * arrow[4])));
+    const WT_Logical_Point b = SheetPoint(sheet_, tx, ty);
+    return DrawArrowHead(file, a, b, s * arrow[6] / 2, s * length / 2, arrow[8]);
+}
+
+WT_Result CDWF2DGrWriter::GenerateDetailCircle(WT_File& file)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GenerateDetailCircle";
+    try
+    {
+        if (!view_)
+            return WT_Result_Success;
+        view_->detailCircleDataSize();
+        const int count = view_->detailCircleCount();
+        if (count <= 0)
+            return WT_Result_Success;
+        const std::vector<double> data = view_->detailCircleData();
+        const std::vector<std::u16string> labels = view_->detailCircleLabels();
+        const ViewTransform sheetCoordinates;
+        std::size_t offset = 1; // index 0 is not read
+        for (int c = 0; c < count; ++c)
+        {
+            std::size_t arrows = 0;
+            if (!annot::Fits(data, offset, kCircleHead) ||
+                !annot::CountAt(data, offset + 15, arrows) ||
+                !annot::Fits(data, offset, kCircleHead + kArrowSize * arrows))
+            {
+                ReportPublishError(kWhere);
+                return WT_Result_Success;
+            }
+            const double* record = data.data() + offset;
+            offset += kCircleHead + kArrowSize * arrows;
+
+            w2dout::SetDisplaydataLineStyle(file, SaturateToInt32(record[10]));
+            w2dout::SetColor(file, 0);
+            w2dout::SetLineWeightValue(file, 0);
+            w2dout::SetFill(file, false);
+            WT_CHECK(w2dout::WriteOutlineEllipse(file, sheet_, PointAt(record + 1),
+                                                 PointAt(record + 4), PointAt(record + 7),
+                                                 sheetCoordinates, 1));
+            const double height = record[14];
+            const WT_Logical_Point at(
+                SaturateToInt32(sheet_.scale * record[11]),
+                SaturateToInt32(sheet_.scale * record[12] - sheet_.scale * height));
+            const std::u16string label =
+                static_cast<std::size_t>(c) < labels.size() ? labels[c] : std::u16string();
+            WT_CHECK(WriteText(file, label, at, 0.0, height, u"Arial"));
+            for (std::size_t k = 0; k < arrows; ++k)
+                WT_CHECK(DrawDetailArrow(record + kCircleHead + kArrowSize * k, file));
+        }
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+    }
+    return WT_Result_Success;
+}
+
+WT_Result CDWF2DGrWriter::GenerateDetailCircleOther(WT_File& file)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GenerateDetailCircleOther";
+    try
+    {
+        host::DetailOutline* outline = view_ ? view_->detailOutline() : nullptr;
+        if (!outline)
+            return WT_Result_Success;
+        const int type = outline->type();
+        if (type != 2 && type != 4)
+            return WT_Result_Success;
+        const std::vector<double> p = outline->points();
+        const std::size_t needed = type == 4 ? 6 : 9;
+        if (p.size() < needed)
+        {
+            ReportPublishError(kWhere);
+            return WT_Result_Success;
+        }
+        WT_Logical_Point points[3] = {SheetPoint(sheet_, p[0], p[1]),
+                                      SheetPoint(sheet_, p[3], p[4]), WT_Logical_Point()};
+        int count = 2;
+        if (type == 2)
+        {
+            // A corner given as x = 0 is missing from the host's outline.
+            if (p[0] == 0.0 || p[3] == 0.0)
+                return WT_Result_Success;
+            if (p[6] != 0.0)
+            {
+                points[2] = SheetPoint(sheet_, p[6], p[7]);
+                count = 3;
+            }
+        }
+        return WT_Polyline(count, points, true).serialize(file);
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+        return WT_Result_Success;
+    }
+}
+
+WT_Result CDWF2DGrWriter::GenerateBreakLine(WT_File& file)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GenerateBreakLine";
+    try
+    {
+        if (!view_)
+            return WT_Result_Success;
+        const int count = view_->breakLineCount();
+        view_->breakLineDataSize();
+        if (count <= 0)
+            return WT_Result_Success;
+        const std::vector<double> data = view_->breakLineData();
+        const ViewTransform sheetCoordinates;
+        std::size_t offset = 0;
+        for (int i = 0; i < count; ++i)
+        {
+            if (!annot::Fits(data, offset, kBreakHead))
+            {
+                ReportPublishError(kWhere);
+                return WT_Result_Success;
+            }
+            const double* head = data.data() + offset;
+            const double typeValue = head[0];
+            const long long type =
+                std::isfinite(typeValue) && std::fabs(typeValue) < 1e9 ? (long long)typeValue : 0;
+            const std::size_t geometrySize = host::layout::breakLineGeometrySize(type);
+            if (!annot::Fits(data, offset + kBreakHead, geometrySize))
+            {
+                ReportPublishError(kWhere);
+                return WT_Result_Success;
+            }
+            const double* g = head + kBreakHead;
+            offset += kBreakHead + geometrySize;
+            if (geometrySize == 0)
+                continue;
+
+            w2dout::SetColor(file, SaturateToInt32(head[1]));
+            w2dout::SetSketchLineStyle(file, SaturateToInt32(head[3]));
+            w2dout::SetLineWeight(file, SaturateToInt32(head[4]));
+            w2dout::SetFill(file, false);
+            if (type == 3)
+            {
+                // Four arcs: direction, start, end, centre.
+                for (int k = 0; k < 4; ++k)
+                {
+                    const double* arc = g + 10 * k;
+                    WT_CHECK(w2dout::WriteOutlineEllipse(
+                        file, sheet_, PointAt(arc + 7), PointAt(arc + 1), PointAt(arc + 4),
+                        sheetCoordinates, SaturateToInt32(arc[0])));
+                }
+                continue;
+            }
+            // Two lines or polylines of equal length.
+            const std::size_t points = geometrySize / 6;
+            for (int k = 0; k < 2; ++k)
+            {
+                std::vector<HostPoint> line(points);
+                for (std::size_t p = 0; p < points; ++p)
+                    line[p] = PointAt(g + 3 * (points * k + p));
+                WT_CHECK(
+                    w2dout::WritePolyline(file, sheet_, points, line.data(), sheetCoordinates));
+            }
+        }
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+    }
+    return WT_Result_Success;
+}
+
+WT_Result CDWF2DGrWriter::GenerateSketchHatchs(host::Sketch* sketch, WT_File& file,
+                                               const ViewTransform& transform)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GenerateSketchHatchs";
+    try
+    {
+        if (!sketch)
+            return WT_Result_Success;
+        for (host::SketchHatch* hatch : sketch->hatches())
+            if (hatch)
+                WT_CHECK(GenerateSketchHatch(hatch, file, transform));
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+    }
+    return WT_Result_Success;
+}
+
+WT_Result CDWF2DGrWriter::GenerateSketchHatch(host::SketchHatch* hatch, WT_File& file,
+                                              const ViewTransform& transform)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GenerateSketchHatch";
+    try
+    {
+        if (!hatch || hatch->solid() == 0)
+            return WT_Result_Success;
+        const std::int32_t colour = hatch->colour();
+        w2dout::SetFillMode(file);
+        w2dout::SetColor(file, colour);
+        if (host::Face* face = hatch->face())
+            return HatchFace(face, file, transform);
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+    }
+    return WT_Result_Success;
+}
+
+namespace
+{
+bool SamePoint(const HostPoint& a, const HostPoint& b)
+{
+    return std::fabs(a.x - b.x) <= 1e-6 && std::fabs(a.y - b.y) <= 1e-6;
+}
+
+// Appends an edge's points to the chain so that it continues from the
+// chain's end; a point that repeats the chain's end is dropped.
+void Chain(std::vector<HostPoint>& chain, std::vector<HostPoint> edge)
+{
+    if (edge.empty())
+        return;
+    if (!chain.empty())
+    {
+        const bool forwards = SamePoint(chain.back(), edge.front());
+        const bool backwards = !forwards && SamePoint(chain.back(), edge.back());
+        // The first edge may have been taken the wrong way round: the second
+        // one then meets its start.
+        if (!forwards && !backwards && chain.size() >= 2 &&
+            (SamePoint(chain.front(), edge.front()) || SamePoint(chain.front(), edge.back())))
+            std::reverse(chain.begin(), chain.end());
+        if (!SamePoint(chain.back(), edge.front()) && SamePoint(chain.back(), edge.back()))
+            std::reverse(edge.begin(), edge.end());
+    }
+    std::size_t first = 0;
+    if (!chain.empty() && SamePoint(chain.back(), edge.front()))
+        first = 1;
+    chain.insert(chain.end(), edge.begin() + static_cast<std::ptrdiff_t>(first), edge.end());
+}
+} // namespace
+
+WT_Result CDWF2DGrWriter::HatchFace(host::Face* face, WT_File& file, const ViewTransform& transform)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::HatchFace";
+    try
+    {
+        if (!face)
+            return WT_Result_Success;
+        WT_Result result = WT_Result_Success;
+        bool malformed = false;
+        const bool bounded = annot::WalkChain(
+            face->firstLoop(), [](host::Loop* loop) { return loop->next(); },
+            [&](host::Loop* loop)
+            {
+                std::vector<HostPoint> chain;
+                for (host::Edge* edge : loop->edges())
+                {
+                    host::Curve* curve = edge ? edge->curve() : nullptr;
+                    if (!curve)
+                        continue;
+                    const std::array<double, 2> range = curve->paramRange();
+                    const std::array<double, 3> start = curve->pointAt(range[0]);
+                    const std::array<double, 3> end = curve->pointAt(range[1]);
+                    const std::vector<double> values = curve->tessellate();
+                    if (values.size() % 3 != 0)
+                    {
+                        malformed = true;
+                        return WT_Result_Success;
+                    }
+                    std::vector<HostPoint> points;
+                    if (values.empty())
+                        points = {HostPoint{start[0], start[1], start[2]},
+                                  HostPoint{end[0], end[1], end[2]}};
+                    for (std::size_t p = 0; p < values.size(); p += 3)
+                        points.push_back(PointAt(values.data() + p));
+                    Chain(chain, std::move(points));
+                }
+                // The polygon closes itself.
+                if (chain.size() > 1 && SamePoint(chain.front(), chain.back()))
+                    chain.pop_back();
+                return WriteHatchPolygon(chain, transform, file);
+            },
+            result);
+        if (!bounded || malformed)
+            ReportPublishError(kWhere);
+        return result;
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+        return WT_Result_Success;
+    }
+}
+
+WT_Result CDWF2DGrWriter::WriteHatchPolygon(const std::vector<HostPoint>& points,
+                                            const ViewTransform& transform, WT_File& file)
+{
+    if (points.size() < 3)
+        return WT_Result_Success; // encloses nothing
+    if (points.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return WT_Result_Usage_Error;
+    std::vector<WT_Logical_Point> mapped;
+    mapped.reserve(points.size());
+    for (const HostPoint& p : points)
+        mapped.push_back(w2dout::MapPoint(sheet_, transform, p.x, p.y));
+    return WT_Polygon(static_cast<int>(mapped.size()), mapped.data(), true).serialize(file);
+}
+
+WT_Result CDWF2DGrWriter::GenerateBomTable(WT_File& file, const ViewTransform& /*transform*/)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GenerateBomTable";
+    try
+    {
+        host::BomTable* table = view_ ? view_->bomTable() : nullptr;
+        if (!table)
+            return WT_Result_Success;
+        WT_Result result = WT_Result_Success;
+        if (table->stateFlag() == 1)
+            result = GenerateDisplayData(file, table->displayData());
+        else
+        {
+            platform::Ui& ui = platform::ui();
+            ui.messageBox(ui.string(kTableMessageId).value_or(std::u16string()),
+                          ui.string(kCaptionId).value_or(std::u16string()),
+                          platform::MB_ICONEXCLAMATION, false);
+        }
+        table->close();
+        return result;
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+        return WT_Result_Success;
+    }
+}
+
+WT_Result CDWF2DGrWriter::GenerateMultiJogLeader(WT_File& file, const ViewTransform& /*transform*/,
+                                                 host::View* view)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GenerateMultiJogLeader";
+    try
+    {
+        if (!view)
+            return WT_Result_Success;
+        WT_Result result = WT_Result_Success;
+        if (!annot::WalkChain(
+                view->firstMultiJogLeader(), [](host::MultiJogLeader* l) { return l->next(); },
+                [&](host::MultiJogLeader* leader)
+                { return GenerateDisplayData(file, leader->displayData()); },
+                result))
+            ReportPublishError(kWhere);
+        return result;
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+        return WT_Result_Success;
+    }
+}
+
+WT_Result CDWF2DGrWriter::GenerateCenterMark(WT_File& file, host::View* view,
+                                             const ViewTransform& /*transform*/)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GenerateCenterMark";
+    try
+    {
+        if (!view)
+            return WT_Result_Success;
+        WT_Result result = WT_Result_Success;
+        if (!annot::WalkChain(
+                view->firstCentreMark(), [](host::CentreMark* m) { return m->next(); },
+                [&](host::CentreMark* mark)
+                {
+                    host::Annotation* note = mark->annotation();
+                    return note ? GenerateDisplayData(file, note->displayData())
+                                : WT_Result_Success;
+                },
+                result))
+            ReportPublishError(kWhere);
+        return result;
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+        return WT_Result_Success;
+    }
+}
+
+WT_Result CDWF2DGrWriter::Generate3DCenterLine(WT_File& file, host::View* view,
+                                               const ViewTransform& /*transform*/)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::Generate3DCenterLine";
+    try
+    {
+        host::DisplayData* lines = view ? view->centreLine3D() : nullptr;
+        if (!lines)
+            return WT_Result_Success;
+        linesOnly_ = true;
+        Restorer clear([this] { linesOnly_ = false; });
+        return GenerateDisplayData(file, lines);
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+        return WT_Result_Success;
+    }
+}
+
+WT_Result CDWF2DGrWriter::GenerateBlock(WT_File& file, host::View* view)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GenerateBlock";
+    try
+    {
+        if (!view)
+            return WT_Result_Success;
+        WT_Result result = WT_Result_Success;
+        if (!annot::WalkChain(
+                view->firstBlockInstance(), [](host::BlockInstance* b) { return b->next(); },
+                [&](host::BlockInstance* instance)
+                {
+                    host::Annotation* note = instance->annotation();
+                    const std::array<double, 3> at =
+                        note ? note->position() : std::array<double, 3>{};
+                    const ViewTransform placed{at[0], at[1], instance->scale()};
+                    rotation_ = instance->angle();
+                    Restorer unturn([this] { rotation_ = 0.0; });
+                    if (note)
+                        WT_CHECK(GenerateDisplayData(file, note->displayData()));
+                    return GenerateBlock(file, placed, instance->definition(), view);
+                },
+                result))
+            ReportPublishError(kWhere);
+        return result;
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+        return WT_Result_Success;
+    }
+}
+
+WT_Result CDWF2DGrWriter::GenerateBlock(WT_File& file, const ViewTransform& instance,
+                                        host::BlockDefinition* definition, host::View* view)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GenerateBlock";
+    try
+    {
+        if (!definition || !view)
+            return WT_Result_Success;
+        host::LayerSource* layers = view->blockLayerSource();
+        host::Sketch* sketch = definition->sketch();
+        if (!sketch)
+            return WT_Result_Success;
+        return ProcessDrawingDocSketch(file, sketch, instance, 0, layers);
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+        return WT_Result_Success;
+    }
+}
+
+bool CDWF2DGrWriter::ComputeBoxCenter(const HostPoint& p0, const HostPoint& p1, const HostPoint& p2,
+                                      HostPoint& centre)
+{
+    if (p0.x == p2.x && p0.y == p2.y)
+    {
+        // p1 lies opposite p0: they span a diameter.
+        centre = HostPoint{(p0.x + p1.x) / 2, (p0.y + p1.y) / 2, 0.0};
+        return std::isfinite(centre.x) && std::isfinite(centre.y) &&
+               !(p0.x == p1.x && p0.y == p1.y);
+    }
+    const double d0 = std::hypot(p0.x - p1.x, p0.y - p1.y);
+    const double d2 = std::hypot(p2.x - p1.x, p2.y - p1.y);
+    if (!(d0 > 0) || !(d2 > 0) || !std::isfinite(d0) || !std::isfinite(d2))
+        return false;
+    // Unit vectors from p1 to either end; their sum points along the
+    // bisector, towards the chord and so towards the centre.
+    const double u0x = (p0.x - p1.x) / d0;
+    const double u0y = (p0.y - p1.y) / d0;
+    const double u2x = (p2.x - p1.x) / d2;
+    const double u2y = (p2.y - p1.y) / d2;
+    const double theta = w2dout::ClampedAcos(u0x * u2x + u0y * u2y);
+    const double halfCos = std::cos(theta / 2);
+    const double bx = u0x + u2x;
+    const double by = u0y + u2y;
+    const double bisector = std::hypot(bx, by);
+    if (!(halfCos > 1e-12) || !(bisector > 1e-12))
+        return false; // the three points lie on one line
+    const double distance = d0 / (2 * halfCos);
+    centre = HostPoint{p1.x + distance * bx / bisector, p1.y + distance * by / bisector, 0.0};
+    return true;
+}
+
+WT_Result CDWF2DGrWriter::GenerateBlock(WT_File& file, const ViewTransform& /*transform*/,
+                                        host::View* view)
+{
+    static const char* const kWhere = "CDWF2DGrWriter::GenerateBlock";
+    try
+    {
+        if (!view)
+            return WT_Result_Success;
+        bool malformed = false;
+        WT_Result result = WT_Result_Success;
+        const bool bounded = annot::WalkChain(
+            view->firstQuadrantItem(), [](host::QuadrantItem* q) { return q->next(); },
+            [&](host::QuadrantItem* item)
+            {
+                const std::vector<double> p = item->points();
+                if (p.size() < 6)
+                {
+                    malformed = true;
+                    return WT_Result_Success;
+                }
+                const HostPoint p0{p[0], p[1], 0.0};
+                const HostPoint p1{p[2], p[3], 0.0};
+                const HostPoint p2{p[4], p[5], 0.0};
+                HostPoint c;
+                if (ComputeBoxCenter(p0, p1, p2, c))
+                {
+                    const double s = sheet_.scale;
+                    const std::int32_t r = SaturateToInt32(std::hypot(p0.x - c.x, p0.y - c.y) * s);
+                    const WT_Logical_Point at = SheetPoint(sheet_, c.x, c.y);
+                    if (r > 0)
+                    {
+                        const bool flag = item->flag() == 1;
+                        const std::uint16_t first = flag ? 16384 : 0;
+                        const std::uint16_t second = flag ? 49152 : 32768;
+                        WT_CHECK(WT_Filled_Ellipse(at.m_x, at.m_y, r, r, first,
+                                                   std::uint16_t(first + 16384), 0)
+                                     .serialize(file));
+                        WT_CHECK(WT_Filled_Ellipse(at.m_x, at.m_y, r, r, second,
+                                                   std::uint16_t(second + 16384), 0)
+                                     .serialize(file));
+                        annot::SetLinePattern(file, WT_Line_Pattern::Solid);
+                        WT_CHECK(WT_Outline_Ellipse(at.m_x, at.m_y, r, r, 0, 0, 0).serialize(file));
+                    }
+                }
+                host::Annotation* note = item->annotation();
+                return note ? GenerateDisplayData(file, note->displayData()) : WT_Result_Success;
+            },
+            result);
+        if (!bounded || malformed)
+            ReportPublishError(kWhere);
+        return result;
+    }
+    catch (...)
+    {
+        ReportPublishError(kWhere);
+        return WT_Result_Success;
+    }
+}

@@ -1,0 +1,313 @@
+// The drawing sheet writer over the bundled sample drawing: each sheet is a
+// complete W2D stream in a temporary file of the writer's own, read back
+// through the W2D toolkit and checked against values worked out by hand.
+#include "SheetReadBack.h"
+#include "addin/publishers/DrawingWriter.h"
+#include "dwfcore/Exception.h"
+#include "dwfcore/InputStream.h"
+#include "host/Document.h"
+#include "host/Drawing.h"
+#include "host/Loader.h"
+#include "host/memory/Document.h"
+#include "host/memory/View.h"
+#include "platform/kernel/HostSettings.h"
+#include "platform/kernel/Path.h"
+#include "platform/ui/Progress.h"
+#include "platform/ui/Ui.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <sys/stat.h>
+
+using sheet_test::Item;
+using sheet_test::Sheet;
+using P = WT_Logical_Point;
+
+namespace
+{
+
+bool Exists(const std::u16string& path)
+{
+    struct stat info;
+    return ::stat(platform::path::toNative(path).c_str(), &info) == 0;
+}
+
+std::vector<std::uint8_t> ReadAll(DWFCore::DWFInputStream& input)
+{
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t buffer[4096];
+    for (std::size_t n; (n = input.read(buffer, sizeof buffer)) > 0;)
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    return bytes;
+}
+
+class DrawingSheetWriter : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        platform::ui().reset();
+        platform::ui().setEcho(false);
+        const std::string root = QUILLCAST_SOURCE_DIR;
+        platform::processRegistry().setValue(
+            platform::Hive::LocalMachine, platform::kHostSetupKey, platform::kToolboxIniFileValue,
+            platform::path::fromNative(root + "/examples/host-data/toolbox/toolbox.ini"));
+        application = host::loadHostDocument(
+            platform::path::fromNative(root + "/examples/sample-drawing.xml"));
+        drawing = application->activeDocument()->asDrawing();
+        ASSERT_NE(drawing, nullptr);
+    }
+
+    // Makes sheet `index` current and gives the writer its paper.
+    std::unique_ptr<CDWFxDrawingWriter> WriterFor(int index)
+    {
+        const std::vector<std::u16string> names = drawing->sheetNames();
+        EXPECT_TRUE(drawing->activateSheet(names.at(static_cast<std::size_t>(index))));
+        const std::vector<double> properties = drawing->currentSheet()->properties();
+        auto writer = std::make_unique<CDWFxDrawingWriter>(drawing, u"/nowhere/pkg.dwf", index + 1);
+        writer->setPair(properties.at(5) * 1000, properties.at(6) * 1000);
+        writer->AssignHostPointer(application.get());
+        return writer;
+    }
+
+    Sheet Written(CDWFxDrawingWriter& writer)
+    {
+        EXPECT_EQ(writer.ProcessDrawingDoc(), 0);
+        std::unique_ptr<DWFCore::DWFInputStream> input(writer.GetW2DInputStream());
+        return sheet_test::Read(ReadAll(*input));
+    }
+
+    std::unique_ptr<host::memory::Application> application;
+    host::Drawing* drawing = nullptr;
+};
+
+TEST_F(DrawingSheetWriter, EverySheetIsACompleteStreamWithItsHeader)
+{
+    struct Expected
+    {
+        P low, high;
+    } expected[] = {{P(5, 3), P(13641, 9646)},  // 420 × 297: x = D, y = 297/420 · D
+                    {P(3, 5), P(9645, 13641)}}; // 210 × 297: x = 210/297 · D, y = D
+    for (int index = 0; index < 2; ++index)
+    {
+        SCOPED_TRACE(index);
+        auto writer = WriterFor(index);
+        const Sheet sheet = Written(*writer);
+        EXPECT_EQ(sheet.end, WT_Result_End_Of_Stream);
+        EXPECT_EQ(sheet.units, std::vector<std::string>{"mm"});
+        ASSERT_EQ(sheet.views.size(), 1u);
+        EXPECT_EQ(sheet.views[0], WT_Logical_Box(expected[index].low, expected[index].high));
+        ASSERT_FALSE(sheet.viewports.empty());
+        EXPECT_EQ(sheet.viewports[0], "Clip");
+        const P lo = expected[index].low;
+        const P hi = expected[index].high;
+        EXPECT_EQ(sheet.clip, (std::vector<P>{lo, P(lo.m_x, hi.m_y), hi, P(hi.m_x, lo.m_y)}));
+        EXPECT_NE(std::find(sheet.layers.begin(), sheet.layers.end(), 14), sheet.layers.end());
+        ASSERT_FALSE(sheet.items.empty());
+        for (const Item& item : sheet.items)
+            ASSERT_EQ(item.viewport, "Clip");
+    }
+    EXPECT_TRUE(platform::ui().messageBoxes().empty());
+}
+
+TEST_F(DrawingSheetWriter, FirstSheetHoldsEveryKindOfContent)
+{
+    auto writer = WriterFor(0);
+    const Sheet sheet = Written(*writer);
+    for (WT_Object::WT_ID kind :
+         {WT_Object::Polyline_ID, WT_Object::Polygon_ID, WT_Object::Outline_Ellipse_ID,
+          WT_Object::Filled_Ellipse_ID, WT_Object::Text_ID})
+        EXPECT_GT(sheet.Count(kind), 0u) << "kind " << kind;
+
+    // S = 1000 × 13636.5209555 / 420 = 32467.907...
+
+    // Note with symbol codes: two lines at (0.26, 0.07), h = 0.0035; the
+    // second a third of a height closer than a full line.
+    const auto first = sheet.Texts(u"FLATNESS  0.05");
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].points[0], P(8441, 2158));
+    EXPECT_EQ(first[0].fontHeight, 147);
+    const auto second = sheet.Texts(u"PERPENDICULAR  0.1 <MMC>");
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_EQ(second[0].points[0], P(8441, 1968));
+    // The flatness symbol starts 9 characters × 60 units after the line's start.
+    bool flatness = false;
+    for (const Item& line : sheet.Of(WT_Object::Polyline_ID))
+        flatness = flatness || (line.points.size() == 2 && line.points[0].m_x >= 8981 &&
+                                line.points[0].m_x < 8981 + 200 && line.points[0].m_y >= 2158 &&
+                                line.points[0].m_y < 2158 + 150);
+    EXPECT_TRUE(flatness);
+
+    // Dimension "160": its first segment through the view (0.12, 0.15, 0.5)
+    // and its style 1 arrow head at B = (-2272, -2272).
+    EXPECT_EQ(sheet.Touching(P(2598, 4059)).size(), 1u);
+    EXPECT_EQ(sheet.Touching(P(2598, 3653)).size(), 1u);
+    ASSERT_EQ(sheet.Texts(u"160").size(), 2u);
+    EXPECT_EQ(sheet.Texts(u"160")[0].points[0], P(-100, -2307));
+    EXPECT_EQ(sheet.Texts(u"160")[0].fontHeight, 113);
+    const auto head = sheet.Touching(P(-2467, -2239));
+    ASSERT_EQ(head.size(), 1u);
+    EXPECT_EQ(head[0].kind, WT_Object::Polygon_ID);
+    EXPECT_EQ(head[0].points, (std::vector<P>{P(-2467, -2239), P(-2467, -2304), P(-2272, -2272)}));
+
+    // Detail circle about (0.05, 0.04) through (0.065, 0.04); label "A" a
+    // label height below (0.07, 0.055); an open arrow head at (0.06, 0.05).
+    bool circle = false;
+    for (const Item& e : sheet.Of(WT_Object::Outline_Ellipse_ID))
+        circle =
+            circle || (e.points[0] == P(1623, 1298) && e.major == 487 && e.end - e.start == 65536u);
+    EXPECT_TRUE(circle);
+    bool label = false;
+    for (const Item& t : sheet.Texts(u"A"))
+        label = label || (t.points[0] == P(2272, 1623) && t.fontName == "Arial");
+    EXPECT_TRUE(label);
+    EXPECT_EQ(sheet.Touching(P(1964, 1948)).size(), 1u);
+    EXPECT_EQ(sheet.Touching(P(1964, 1948))[0].points,
+              (std::vector<P>{P(1964, 1948), P(1948, 1623), P(1931, 1948)}));
+
+    // Break line of type 1: a line at x = 0.085 from y = -0.05 to 0.05.
+    EXPECT_EQ(sheet.Touching(P(2759, -1623)).size(), 1u);
+    EXPECT_EQ(sheet.Touching(P(2759, -1623))[0].points[1], P(2759, 1623));
+
+    // The solid hatch: its outer loop (five corners once the reversed edge
+    // is turned) and its hole, in the hatch's colour 0xC0C0C0.
+    std::vector<Item> hatch;
+    for (const Item& p : sheet.Of(WT_Object::Polygon_ID))
+        if (p.colour == WT_RGBA32(192, 192, 192, 255))
+            hatch.push_back(p);
+    ASSERT_EQ(hatch.size(), 2u);
+    EXPECT_EQ(hatch[0].points, (std::vector<P>{P(2678, 4139), P(3003, 4139), P(3003, 4301),
+                                               P(3003, 4464), P(2678, 4464)}));
+    EXPECT_EQ(hatch[1].points,
+              (std::vector<P>{P(2922, 4301), P(2840, 4383), P(2759, 4301), P(2840, 4220)}));
+
+    // Bill of materials.
+    ASSERT_EQ(sheet.Texts(u"BRACKET-01").size(), 1u);
+    EXPECT_EQ(sheet.Texts(u"BRACKET-01")[0].points[0], P(9805, 3213));
+
+    // The block turned by a quarter and doubled at (0.1, 0.02): its first
+    // line runs up from the insertion point.
+    // Lines that meet end to end may be joined into one polyline.
+    bool block = false;
+    for (const Item& line : sheet.Of(WT_Object::Polyline_ID))
+        for (std::size_t i = 0; i + 1 < line.points.size(); ++i)
+            block =
+                block || (line.points[i] == P(3246, 649) && line.points[i + 1] == P(3246, 1298));
+    EXPECT_TRUE(block);
+
+    // Quadrant circle through (0.37, 0.2), (0.38, 0.21), (0.39, 0.2):
+    // centre (0.38, 0.2), radius 0.01, two filled quarters.
+    bool quadrant = false;
+    for (const Item& e : sheet.Of(WT_Object::Outline_Ellipse_ID))
+        quadrant =
+            quadrant || (std::abs(e.points[0].m_x - 12337) <= 1 &&
+                         std::abs(e.points[0].m_y - 6493) <= 1 && std::abs(e.major - 324) <= 1);
+    EXPECT_TRUE(quadrant);
+    EXPECT_GE(sheet.Count(WT_Object::Filled_Ellipse_ID), 4u);
+}
+
+TEST_F(DrawingSheetWriter, HiddenViewsCountInTheRangeButAreNotDrawn)
+{
+    platform::ProgressReporter progress;
+    std::vector<int> positions;
+    progress.setObserver([&](const platform::ProgressReporter& p)
+                         { positions.push_back(p.position()); });
+    auto writer = WriterFor(1);
+    writer->SetProgress(&progress);
+    const Sheet sheet = Written(*writer);
+    EXPECT_EQ(progress.upper(), 3);
+    EXPECT_EQ(positions, (std::vector<int>{0, 1}));
+    EXPECT_EQ(progress.caption(), u"Publish DWF File...");
+    // The hidden view's line from (0, 0) would start at (4591, 2295).
+    EXPECT_TRUE(sheet.Touching(P(4591, 2295)).empty());
+}
+
+TEST_F(DrawingSheetWriter, TheTemporaryFileIsOursAloneAndGoesWithTheWriter)
+{
+    // A file of the user's named as the sheet's file used to be named.
+    const std::string folder = ::testing::TempDir();
+    const std::string userFile = folder + "/pkg1.w2d";
+    {
+        std::ofstream(userFile) << "the user's own";
+    }
+    const std::u16string target = platform::path::fromNative(folder + "/pkg.dwf");
+    std::u16string written;
+    {
+        WriterFor(0); // makes the first sheet current
+        CDWFxDrawingWriter own(drawing, target, 1);
+        own.setPair(420, 297);
+        own.AssignHostPointer(application.get());
+        EXPECT_EQ(own.GetW2DFileName(), u"");
+        ASSERT_EQ(own.ProcessDrawingDoc(), 0);
+        written = own.GetW2DFileName();
+        EXPECT_TRUE(Exists(written));
+        EXPECT_NE(written, platform::path::fromNative(userFile));
+    }
+    EXPECT_FALSE(Exists(written));
+    std::ifstream kept(userFile);
+    std::string content;
+    std::getline(kept, content);
+    EXPECT_EQ(content, "the user's own");
+    std::remove(userFile.c_str());
+}
+
+TEST_F(DrawingSheetWriter, RefusesWhatCannotBeASheet)
+{
+    auto writer = WriterFor(0);
+    writer->setPair(0, 297);
+    EXPECT_THROW(writer->ProcessDrawingDoc(), DWFCore::DWFException);
+    writer->setPair(std::numeric_limits<double>::quiet_NaN(), 297);
+    EXPECT_THROW(writer->ProcessDrawingDoc(), DWFCore::DWFException);
+    EXPECT_EQ(writer->GetW2DFileName(), u"");
+
+    // A header that cannot be written is an error, not a short sheet.
+    w2d_test::Memory_Stream stream;
+    WT_File file;
+    stream.install(file);
+    stream.fail_writes_after = 40;
+    file.set_file_mode(WT_File::File_Write);
+    ASSERT_EQ(file.open(), WT_Result_Success);
+    EXPECT_NE(CDWFxDrawingWriter::WriteViewClip(file, 420, 297), WT_Result_Success);
+    file.close();
+}
+
+TEST_F(DrawingSheetWriter, AnUnwritableTemporaryFolderIsAnError)
+{
+    const char* previous = std::getenv("TMPDIR");
+    const std::string kept = previous ? previous : "";
+    ::setenv("TMPDIR", "/nonexistent-quillcast-folder", 1);
+    auto writer = WriterFor(0);
+    EXPECT_THROW(writer->ProcessDrawingDoc(), DWFCore::DWFException);
+    if (previous)
+        ::setenv("TMPDIR", kept.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+}
+
+TEST_F(DrawingSheetWriter, HostileRecordsGiveMessagesAndStillAWholeSheet)
+{
+    auto writer = WriterFor(0);
+    auto* memoryDrawing = static_cast<host::memory::Drawing*>(drawing);
+    host::memory::View* view = memoryDrawing->sheets.at(0)->views.at(1);
+    view->dimensions[0] = 5;          // two records present
+    view->detailCircles.count = 3;    // one present
+    view->breakLines.data.resize(20); // cut inside the second
+    view->breakLines.data[0] = std::numeric_limits<double>::quiet_NaN();
+    view->modelEdges.data.resize(7); // cut inside the first item
+    view->splines.data[6] = 1e18;    // an absurd point count
+    view->detailLabels.clear();      // labels missing: empty
+    const Sheet sheet = Written(*writer);
+    EXPECT_EQ(sheet.end, WT_Result_End_Of_Stream);
+    EXPECT_GE(platform::ui().messageBoxes().size(), 4u);
+    // What was sound is still there: both dimensions, the table, the hatch.
+    EXPECT_EQ(sheet.Texts(u"160").size(), 2u);
+    EXPECT_EQ(sheet.Texts(u"100").size(), 2u);
+    EXPECT_EQ(sheet.Texts(u"BRACKET-01").size(), 1u);
+    EXPECT_EQ(sheet.Touching(P(2678, 4139)).size(), 1u);
+}
+
+} // namespace
