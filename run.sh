@@ -18,7 +18,7 @@ if [ ! -x "$program" ]; then
 fi
 if [ $# -eq 0 ]; then
   mkdir -p out
-  "$program" publish examples/sample-drawing.xml -o out/sample-drawing.dwf
+  "$program" publish examples/sample-drawing.xml -o out/sample-drawing.dwf --force
   echo "Wrote $(pwd)/out/sample-drawing.dwf"
 else
   "$program" "$@"

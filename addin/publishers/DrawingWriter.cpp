@@ -1,6 +1,7 @@
 #include "addin/publishers/DrawingWriter.h"
 
 #include "addin/ErrorReport.h"
+#include "addin/dialogs/ProgressDlg.h"
 #include "addin/publishers/AnnotationSupport.h"
 #include "addin/publishers/DWF2DGrWriter.h"
 #include "dwf/w2dtk/contour_set.h"
@@ -12,7 +13,6 @@
 #include "dwfcore/TempFile.h"
 #include "host/Drawing.h"
 #include "host/View.h"
-#include "platform/ui/Progress.h"
 
 #include <cmath>
 
@@ -160,7 +160,7 @@ WT_Result CDWFxDrawingWriter::WriteViewClip(WT_File& file, double width, double 
     return WT_Result_Success;
 }
 
-WT_Result CDWFxDrawingWriter::WalkViews(WT_File& file, platform::ProgressReporter& progress)
+WT_Result CDWFxDrawingWriter::WalkViews(WT_File& file, CProgressDlg& progress)
 {
     int processed = 0;
     std::size_t steps = 0;
@@ -185,7 +185,7 @@ WT_Result CDWFxDrawingWriter::WalkViews(WT_File& file, platform::ProgressReporte
                 result = ProcessViewFromDrawingDoc(file, view, application_, sheet_);
             if (result != WT_Result_Success)
                 return result;
-            progress.setPos(processed++);
+            progress.SetPos(processed++);
         }
     }
     catch (...)
@@ -237,11 +237,12 @@ int CDWFxDrawingWriter::ProcessDrawingDoc()
     }
     if (result == WT_Result_Success)
     {
-        platform::ProgressReporter own;
-        platform::ProgressReporter& progress = progress_ ? *progress_ : own;
-        progress.setCaption(u"Publish DWF File...");
-        progress.setRange(0, GetViewCount());
+        CProgressDlg progress;
+        progress.Create(nullptr);
+        progress.SetWindowText(u"Publish DWF File...");
+        progress.SetRange(0, GetViewCount());
         result = WalkViews(file, progress);
+        progress.DestroyWindow();
     }
     // The file is closed on every way out; its first failure is what counts.
     const WT_Result closed = file.close();

@@ -2,7 +2,7 @@
 // Writes the graphics of one drawing sheet into a W2D stream held in a
 // temporary file of its own: the sheet's units, view and clipping viewport,
 // then every view of the sheet through the 2D graphics writer, while a
-// progress reporter shows how far it has come.
+// progress dialog shows how far it has come.
 //
 // The temporary file is created exclusively in the temporary folder and is
 // removed by the writer's destructor, so the writer must outlive whoever
@@ -21,10 +21,7 @@ class DWFTempFile;
 class DWFInputStream;
 } // namespace DWFCore
 
-namespace platform
-{
-class ProgressReporter;
-}
+class CProgressDlg;
 
 class CDWFxDrawingWriter
 {
@@ -45,10 +42,6 @@ public:
     // The host application handed on to the graphics writer (borrowed; the
     // host keeps it alive for the whole command). Null is ignored.
     int AssignHostPointer(host::Application* application);
-    // Reports progress through `progress` (borrowed) instead of a reporter
-    // of the writer's own.
-    void SetProgress(platform::ProgressReporter* progress) { progress_ = progress; }
-
     int SheetNumber() const { return sheetNumber_; }
     const std::u16string& TargetPath() const { return targetPath_; }
     // The sheet's temporary file; empty before ProcessDrawingDoc.
@@ -71,7 +64,7 @@ public:
     static WT_Result WriteViewClip(WT_File& file, double width, double height);
 
 private:
-    WT_Result WalkViews(WT_File& file, platform::ProgressReporter& progress);
+    WT_Result WalkViews(WT_File& file, CProgressDlg& progress);
 
     host::Drawing* drawing_;
     std::u16string targetPath_;
@@ -80,6 +73,5 @@ private:
     double paperHeight_ = 0.0;
     w2dout::SheetContext sheet_;
     host::Application* application_ = nullptr;
-    platform::ProgressReporter* progress_ = nullptr;
     std::unique_ptr<DWFCore::DWFTempFile> w2dFile_;
 };

@@ -2,6 +2,7 @@
 // complete W2D stream in a temporary file of the writer's own, read back
 // through the W2D toolkit and checked against values worked out by hand.
 #include "SheetReadBack.h"
+#include "addin/dialogs/ProgressDlg.h"
 #include "addin/publishers/DrawingWriter.h"
 #include "dwfcore/Exception.h"
 #include "dwfcore/InputStream.h"
@@ -12,7 +13,6 @@
 #include "host/memory/View.h"
 #include "platform/kernel/HostSettings.h"
 #include "platform/kernel/Path.h"
-#include "platform/ui/Progress.h"
 #include "platform/ui/Ui.h"
 
 #include <gtest/gtest.h>
@@ -212,16 +212,25 @@ TEST_F(DrawingSheetWriter, FirstSheetHoldsEveryKindOfContent)
 
 TEST_F(DrawingSheetWriter, HiddenViewsCountInTheRangeButAreNotDrawn)
 {
-    platform::ProgressReporter progress;
-    std::vector<int> positions;
-    progress.setObserver([&](const platform::ProgressReporter& p)
-                         { positions.push_back(p.position()); });
+    struct Watcher : CProgressDlg::Listener
+    {
+        std::vector<int> positions;
+        int upper = 0;
+        std::u16string caption;
+        void OnProgressMoved(const CProgressDlg& dialog) override
+        {
+            positions.push_back(dialog.GetPos());
+            upper = dialog.GetUpper();
+            caption = dialog.GetWindowText();
+        }
+    } watcher;
+    CProgressDlg::Listener* previous = CProgressDlg::SetListener(&watcher);
     auto writer = WriterFor(1);
-    writer->SetProgress(&progress);
     const Sheet sheet = Written(*writer);
-    EXPECT_EQ(progress.upper(), 3);
-    EXPECT_EQ(positions, (std::vector<int>{0, 1}));
-    EXPECT_EQ(progress.caption(), u"Publish DWF File...");
+    CProgressDlg::SetListener(previous);
+    EXPECT_EQ(watcher.upper, 3);
+    EXPECT_EQ(watcher.positions, (std::vector<int>{0, 1}));
+    EXPECT_EQ(watcher.caption, u"Publish DWF File...");
     // The hidden view's line from (0, 0) would start at (4591, 2295).
     EXPECT_TRUE(sheet.Touching(P(4591, 2295)).empty());
 }

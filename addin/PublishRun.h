@@ -1,0 +1,49 @@
+#pragma once
+// Plays the host's part for one publication without a screen: starts the
+// module as the host loads it, connects the add-in to a host application,
+// asks whether the command is available, runs it with the dialogs answered
+// from a request, and disconnects. The command-line program and the tests
+// drive the add-in through here.
+#include "host/memory/Application.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct PublishRequest
+{
+    // The package to write (the save dialog's answer).
+    std::u16string target;
+    // Only the drawing's active sheet (drawing options, sheets 0).
+    bool activeSheetOnly = false;
+    // Resolution choice of the part and assembly options: 0, 1 or 2.
+    int resolution = 0;
+    // Typed into the part and assembly options with use-password set.
+    std::optional<std::u16string> password;
+    // Start the program associated with packages once the package is
+    // written; otherwise the shell request is only noted.
+    bool openAfterPublish = false;
+    // Agree to replace an existing target.
+    bool replaceExisting = false;
+    // The host's settings file; empty: the environment, else what the
+    // host document names.
+    std::optional<std::u16string> toolboxIni;
+};
+
+struct PublishOutcome
+{
+    enum class Status
+    {
+        Published,    // the package was written and nothing was reported
+        Failed,       // a message box was shown or the command failed
+        NotAvailable, // no active document: the command is greyed
+        Cancelled,    // the save dialog was left without a package name
+    };
+    Status status = Status::Failed;
+    // The texts of the message boxes shown during the run, in order.
+    std::vector<std::u16string> messages;
+    bool connected = false;
+};
+
+PublishOutcome RunPublishCommand(host::memory::Application& application,
+                                 const PublishRequest& request);

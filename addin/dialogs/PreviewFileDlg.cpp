@@ -1,0 +1,85 @@
+#include "addin/dialogs/PreviewFileDlg.h"
+
+#include "addin/ModulePaths.h"
+#include "addin/Resources.h"
+#include "addin/dialogs/DlgPublishOption.h"
+#include "addin/dialogs/DrawingOption.h"
+#include "platform/kernel/Path.h"
+
+CPreviewFileDlg::CPreviewFileDlg(bool openFileDialog, std::u16string defaultExtension,
+                                 std::u16string initialFileName, unsigned flags,
+                                 std::u16string filter, CWindow*)
+    : CHeadlessDialog(res::IDD_PREVIEW_FILE), m_openFileDialog(openFileDialog),
+      m_defaultExtension(std::move(defaultExtension)),
+      m_initialFileName(std::move(initialFileName)),
+      m_flags(flags | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLETEMPLATE),
+      m_filter(std::move(filter))
+{
+}
+
+int CPreviewFileDlg::DoModal()
+{
+    OnInitDialog();
+    std::u16string refused;
+    bool refusedOnce = false;
+    for (;;)
+    {
+        const platform::DialogAnswer answer = platform::ui().runDialog(TemplateId());
+        if (ApplyAnswer(answer) != platform::IDOK)
+            return platform::IDCANCEL;
+        // The name field starts with the initial name.
+        const std::u16string path = answer.fileName.empty() ? m_initialFileName : answer.fileName;
+        if (OnFileNameOK(path))
+        {
+            m_pathName = path;
+            return platform::IDOK;
+        }
+        if (refusedOnce && path == refused)
+            return platform::IDCANCEL;
+        refused = path;
+        refusedOnce = true;
+    }
+}
+
+bool CPreviewFileDlg::OnFileNameOK(const std::u16string& path)
+{
+    if (platform::path::isReadOnlyFile(path))
+    {
+        platform::Ui& ui = platform::ui();
+        ui.messageBox(ui.string(res::IDS_READ_ONLY_TARGET).value_or(std::u16string()), m_title,
+                      platform::MB_ICONEXCLAMATION, true);
+        return false;
+    }
+    if ((m_flags & OFN_OVERWRITEPROMPT) != 0 && platform::path::fileExists(path))
+        return platform::ui().runDialog(res::IDD_REPLACE_PROMPT).result == platform::IDOK;
+    return true;
+}
+
+void CPreviewFileDlg::OnInitDialog()
+{
+    SetButtonIcon(res::IDC_HELP_BUTTON, res::IDI_HELP);
+}
+
+void CPreviewFileDlg::OnCommand(int id)
+{
+    if (id == res::IDC_OPTIONS)
+        OnOptions();
+    else if (id == res::IDC_HELP_BUTTON)
+        platform::ui().showHelp(HelpFilePath(), HH_HELP_CONTEXT, kPublishHelpContext);
+}
+
+void CPreviewFileDlg::OnOptions()
+{
+    if (m_drawingFlag == 0)
+    {
+        CDlgPublishOption options(m_options);
+        if (options.DoModal() == platform::IDOK)
+            options.CopyTo(m_options);
+    }
+    else if (m_drawingFlag == 1)
+    {
+        CDrawingOption options(m_options);
+        if (options.DoModal() == platform::IDOK)
+            m_options.drawingMode = options.m_drawingMode;
+    }
+}

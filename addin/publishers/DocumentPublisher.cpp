@@ -1,0 +1,116 @@
+#include "addin/publishers/DocumentPublisher.h"
+
+#include "addin/dialogs/ProgressDlg.h"
+#include "dwfcore/Exception.h"
+#include "host/Document.h"
+#include "platform/gdi/Picture.h"
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Path.h"
+#include "platform/shell/Shell.h"
+
+CDocumentPublisher::CDocumentPublisher(host::Document* document, std::u16string targetPath,
+                                       const PublishOptions* options)
+    : document_(document), options_(options), target_(std::move(targetPath))
+{
+}
+
+CDocumentPublisher::~CDocumentPublisher()
+{
+    try
+    {
+        if (progress_)
+        {
+            progress_->DestroyWindow();
+            progress_.reset();
+        }
+        RemoveTemporaryFiles();
+        if (published_ && options_ && options_->openAfterPublish != 0)
+            platform::shell().execute(u"open", target_);
+    }
+    catch (...)
+    {
+        // Nothing of this is worth more than finishing the command.
+    }
+}
+
+void CDocumentPublisher::CreateProgressDlg()
+{
+    auto progress = std::make_unique<CProgressDlg>();
+    progress->Create(nullptr);
+    progress->SetWindowText(u"Publish DWF File...");
+    progress_ = std::move(progress);
+}
+
+void CDocumentPublisher::CloseProgressDlg()
+{
+    if (progress_)
+        progress_->DestroyWindow();
+}
+
+void CDocumentPublisher::StepProgress(int position)
+{
+    if (!progress_ || progress_->IsStopped())
+        return;
+    progress_->Step(position);
+}
+
+std::u16string CDocumentPublisher::NewTemporaryFile(const std::string& suffix)
+{
+    const auto name = platform::createTemporaryFile("quillcast-thumb-", suffix);
+    if (!name)
+        DWFCORE_THROW(DWFIOException, u"Failed to create a temporary file",
+                      "CDocumentPublisher::NewTemporaryFile");
+    temporaryFiles_.push_back(*name);
+    return *name;
+}
+
+std::u16string CDocumentPublisher::GetThumbnailFileName()
+{
+    return NewTemporaryFile(".jpg");
+}
+
+std::u16string CDocumentPublisher::GetSheetThumbnailFileName(int index)
+{
+    return NewTemporaryFile("-" + std::to_string(index) + ".jpg");
+}
+
+void CDocumentPublisher::SaveDocumentPicture(const std::u16string& fileName)
+{
+    int status = 1;
+    document_->savePicture(fileName, status);
+}
+
+platform::HRESULT CDocumentPublisher::GetImageSize(const std::u16string& path, double& width,
+                                                   double& height)
+{
+    if (path.empty())
+        return platform::S_OK;
+    const auto size = platform::readPictureSize(path);
+    if (!size)
+    {
+        width = 10.0;
+        height = 10.0;
+        return platform::E_FAIL;
+    }
+    width = static_cast<double>(size->width);
+    height = static_cast<double>(size->height);
+    return platform::S_OK;
+}
+
+bool CDocumentPublisher::RemoveTemporaryFiles() noexcept
+{
+    bool all = true;
+    for (const auto& name : temporaryFiles_)
+    {
+        try
+        {
+            all = platform::path::removeFile(name) && all;
+        }
+        catch (...)
+        {
+            all = false;
+        }
+    }
+    temporaryFiles_.clear();
+    return all;
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The base of every document publisher: what a publication needs from the
+// command (host document, options, target path), whether the package was
+// written, the progress dialog of the 3D publishers, thumbnails and image
+// sizes, and opening the package with the shell afterwards when the user
+// asked for it.
+//
+// Thumbnail files are ours alone: each is created exclusively in the
+// temporary folder, named from nothing of the document or the target, and
+// removed by this object when it is destroyed.
+#include "addin/PublishOptions.h"
+#include "host/Forward.h"
+#include "platform/com/Result.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CProgressDlg;
+
+class CDocumentPublisher
+{
+public:
+    // The document and the options are borrowed and outlive the publisher.
+    CDocumentPublisher(host::Document* document, std::u16string targetPath,
+                       const PublishOptions* options);
+    // Closes the progress dialog, removes the thumbnail files, and opens the
+    // package when it was published and the options ask for it. Never throws.
+    virtual ~CDocumentPublisher();
+    CDocumentPublisher(const CDocumentPublisher&) = delete;
+    CDocumentPublisher& operator=(const CDocumentPublisher&) = delete;
+
+    // Publishes the document; failures are reported inside. Answers 0.
+    virtual int PublishDoc() = 0;
+
+    std::u16string GetTargetPath() const { return target_; }
+    void SetPublished(bool published) { published_ = published; }
+    bool IsPublished() const { return published_; }
+
+    void CreateProgressDlg();
+    void CloseProgressDlg();
+    // Moves the bar and its label unless the user pressed Cancel; nothing
+    // without a progress dialog.
+    void StepProgress(int position);
+    CProgressDlg* ProgressDlg() const { return progress_.get(); }
+
+    // A new, empty file for the document's thumbnail: made exclusively in
+    // the temporary folder, removed by this publisher. Throws
+    // DWFCore::DWFIOException when none can be made.
+    std::u16string GetThumbnailFileName();
+    // The same for the thumbnail of one sheet; the index only tells the
+    // files apart when they are looked at.
+    std::u16string GetSheetThumbnailFileName(int index);
+    // Asks the host to save the document's picture to the file.
+    void SaveDocumentPicture(const std::u16string& fileName);
+    // The pixel size of a JPEG or PNG file. An empty path answers S_OK and
+    // leaves both values; an unreadable image gives 10 x 10 and E_FAIL.
+    platform::HRESULT GetImageSize(const std::u16string& path, double& width, double& height);
+
+    // The temporary files this publisher made and has not removed yet.
+    const std::vector<std::u16string>& TemporaryFiles() const { return temporaryFiles_; }
+    // Removes every temporary file made so far; answers whether all went.
+    bool RemoveTemporaryFiles() noexcept;
+
+protected:
+    host::Document* Document() const { return document_; }
+    const PublishOptions* Options() const { return options_; }
+
+private:
+    std::u16string NewTemporaryFile(const std::string& suffix);
+
+    host::Document* document_;
+    const PublishOptions* options_;
+    std::u16string target_;
+    bool published_ = false;
+    std::unique_ptr<CProgressDlg> progress_;
+    std::vector<std::u16string> temporaryFiles_;
+};

@@ -1,0 +1,167 @@
+// The quillcast command line: options, exit statuses and messages. The
+// program is built beside this test program.
+#include "PublishHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace
+{
+using namespace publish_test;
+
+std::string Program()
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return {};
+    std::string self(buffer, static_cast<std::size_t>(length));
+    return self.substr(0, self.rfind('/')) + "/quillcast";
+}
+
+class QuillcastProgram : public PublishFixture
+{
+protected:
+    void SetUp() override
+    {
+        PublishFixture::SetUp();
+        program_ = Program();
+        if (::access(program_.c_str(), X_OK) != 0)
+            GTEST_SKIP() << "the quillcast program is not built beside the tests";
+    }
+    // Runs the program; answers its exit status, with standard error (and
+    // standard output, when asked) in the strings.
+    int Quillcast(const std::string& arguments, std::string& errors, std::string* output = nullptr)
+    {
+        const std::string errorFile = root_ + "/stderr.txt";
+        std::string out;
+        const int status =
+            RunCommand(Quoted(program_) + " " + arguments + " 2>" + Quoted(errorFile), &out);
+        const auto bytes = ReadBytes(errorFile);
+        errors.assign(bytes.begin(), bytes.end());
+        std::remove(errorFile.c_str());
+        if (output)
+            *output = out;
+        return status;
+    }
+    static std::string SampleDocument()
+    {
+        return QUILLCAST_SOURCE_DIR "/examples/sample-drawing.xml";
+    }
+    static std::string Contents(const std::string& path)
+    {
+        const auto bytes = ReadBytes(path);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    static int Lines(const std::string& text)
+    {
+        return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    }
+
+    std::string program_;
+};
+
+TEST_F(QuillcastProgram, HelpListsEveryOptionWithItsDefault)
+{
+    std::string errors;
+    std::string help;
+    EXPECT_EQ(Quillcast("--help", errors, &help), 0);
+    for (const char* option :
+         {"publish DOCUMENT -o OUT.dwf", "--out", "--sheets", "--resolution", "--password",
+          "--open", "--no-open", "--force", "--toolbox-ini", "--data-folder", "--quiet", "--help"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    EXPECT_NE(help.find("default: all"), std::string::npos);
+    EXPECT_NE(help.find("default: 0"), std::string::npos);
+    EXPECT_TRUE(errors.empty());
+    std::string again;
+    EXPECT_EQ(Quillcast("publish -h", errors, &again), 0);
+    EXPECT_EQ(again, help);
+}
+
+TEST_F(QuillcastProgram, BadCommandLinesGiveOneLineAndStatusTwo)
+{
+    const std::string sample = Quoted(SampleDocument());
+    const std::string out = Quoted(Target());
+    const std::vector<std::string> bad = {
+        "",
+        "convert " + sample,
+        "publish",
+        "publish " + sample,
+        "publish " + sample + " -o",
+        "publish " + sample + " -o " + out + " --bogus",
+        "publish " + sample + " -o " + out + " --sheets some",
+        "publish " + sample + " -o " + out + " --resolution 3",
+        "publish " + sample + " " + sample + " -o " + out,
+        "publish " + Quoted(root_ + "/missing.xml") + " -o " + out,
+    };
+    for (const auto& arguments : bad)
+    {
+        SCOPED_TRACE(arguments);
+        std::string errors;
+        EXPECT_EQ(Quillcast(arguments, errors), 2);
+        EXPECT_EQ(Lines(errors), 1) << errors;
+        EXPECT_EQ(errors.rfind("quillcast: ", 0), 0u) << errors;
+    }
+    EXPECT_TRUE(FilesIn(packages_).empty());
+
+    // A document that is not a host document is refused the same way.
+    const std::string broken = root_ + "/broken.xml";
+    std::ofstream(broken) << "<host-document><document type=\"3\">";
+    std::string errors;
+    EXPECT_EQ(Quillcast("publish " + Quoted(broken) + " -o " + out, errors), 2);
+    EXPECT_EQ(Lines(errors), 1) << errors;
+}
+
+TEST_F(QuillcastProgram, PublishesQuietlyAndReplacesOnlyWhenTold)
+{
+    std::string errors;
+    std::string output;
+    const std::string arguments =
+        "publish " + Quoted(SampleDocument()) + " -o " + Quoted(packages_ + "/sample");
+    EXPECT_EQ(Quillcast(arguments, errors, &output), 0);
+    // Not a terminal: no progress bar, nothing said.
+    EXPECT_EQ(errors, "");
+    EXPECT_EQ(output, "");
+    EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+    EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");
+    ExpectNoTemporaryFiles();
+
+    const auto before = ReadBytes(Target());
+    EXPECT_EQ(Quillcast("publish " + Quoted(SampleDocument()) + " -o " + Quoted(Target()), errors),
+              2);
+    EXPECT_NE(errors.find("--force"), std::string::npos);
+    EXPECT_EQ(ReadBytes(Target()), before);
+    EXPECT_EQ(Quillcast("publish " + Quoted(SampleDocument()) + " -o " + Quoted(Target()) +
+                            " --force --sheets active --quiet --data-folder " +
+                            Quoted(QUILLCAST_SOURCE_DIR "/examples/host-data"),
+                        errors),
+              0)
+        << errors;
+    EXPECT_NE(ReadBytes(Target()), before);
+}
+
+TEST_F(QuillcastProgram, FailuresPrintTheMessageAndLeaveNoPackage)
+{
+    // A target whose folder cannot hold it.
+    std::ofstream(packages_ + "/file") << "not a folder";
+    std::string errors;
+    EXPECT_EQ(Quillcast("publish " + Quoted(SampleDocument()) + " -o " +
+                            Quoted(packages_ + "/file/sample.dwf"),
+                        errors),
+              1);
+    EXPECT_NE(errors.find("The error occurred in CDrawingDocumentPublisher::PublishDoc."),
+              std::string::npos)
+        << errors;
+    ExpectNoTemporaryFiles();
+
+    // A read-only package is refused by the save dialog.
+    const std::string locked = Target("locked.dwf");
+    std::ofstream(locked) << "kept";
+    ::chmod(locked.c_str(), 0444);
+    EXPECT_EQ(Quillcast("publish " + Quoted(SampleDocument()) + " -o " + Quoted(locked), errors),
+              1);
+    EXPECT_NE(errors.find("read-only"), std::string::npos) << errors;
+    EXPECT_EQ(Contents(locked), "kept");
+}
+} // namespace

@@ -1,0 +1,169 @@
+// Publishing a large drawing end to end through the add-in's command: 10
+// sheets of 10^5 sketch entities each (lines, arcs and ellipses), from the
+// host's records to the finished package. Reports the seconds per package
+// and the process's peak memory.
+#include "addin/PublishRun.h"
+#include "host/memory/Application.h"
+#include "host/memory/Document.h"
+#include "host/memory/Sketch.h"
+#include "host/memory/View.h"
+#include "platform/gdi/Picture.h"
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Path.h"
+#include "platform/ui/Ui.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace mem = host::memory;
+
+namespace
+{
+
+constexpr int kSheets = 10;
+constexpr int kEntitiesPerSheet = 100000;
+
+double PeakMegabytes()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+struct LargeDrawing
+{
+    mem::Application app;
+
+    LargeDrawing()
+    {
+        auto* document = app.make<mem::Document>(app);
+        document->documentType = host::kDrawingDocument;
+        document->documentTitle = u"large.DRW";
+        document->picture = MakePreview();
+        app.addDocument(document);
+        auto* drawing = app.make<mem::Drawing>();
+        document->drawing = drawing;
+        for (int s = 0; s < kSheets; ++s)
+            drawing->sheets.push_back(MakeSheet(s));
+    }
+
+    ~LargeDrawing()
+    {
+        if (!preview.empty())
+            std::remove(platform::path::toNative(preview).c_str());
+    }
+
+    // The document's preview, which the host saves as each sheet's picture.
+    std::u16string MakePreview()
+    {
+        platform::RgbPicture picture;
+        picture.width = 256;
+        picture.height = 182;
+        picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height * 3);
+        for (std::size_t i = 0; i < picture.pixels.size(); ++i)
+            picture.pixels[i] = static_cast<std::uint8_t>(i * 7);
+        std::string error;
+        const auto name = platform::createTemporaryFile("qc-bench-preview-", ".jpg");
+        if (name && platform::saveJpeg(*name, picture, 90, error))
+            preview = *name;
+        return preview;
+    }
+
+    std::u16string preview;
+
+    mem::Sheet* MakeSheet(int number)
+    {
+        auto* sheet = app.make<mem::Sheet>();
+        sheet->sheetName = u"Sheet" + platform::path::fromNative(std::to_string(number + 1));
+        sheet->sheetProperties[5] = 0.42;
+        sheet->sheetProperties[6] = 0.297;
+        auto* sheetView = app.make<mem::View>();
+        sheetView->viewType = 1;
+        auto* view = app.make<mem::View>();
+        view->viewType = 7;
+        view->placement = {0.21, 0.15, 0.5};
+        sheetView->nextView = view;
+        sheet->views = {sheetView, view};
+
+        // Lines, arcs and ellipses in rows: 80 %, 15 %, 5 %.
+        auto* sketch = app.make<mem::Sketch>();
+        const int lines = kEntitiesPerSheet * 80 / 100;
+        const int arcs = kEntitiesPerSheet * 15 / 100;
+        const int ellipses = kEntitiesPerSheet - lines - arcs;
+        for (int i = 0; i < lines; ++i)
+        {
+            const double x = -0.3 + (i % 1000) * 0.0006;
+            const double y = -0.2 + (i / 1000) * 0.004;
+            sketch->sketchLines.data.insert(
+                sketch->sketchLines.data.end(),
+                {5, 0, double(i % 6), double(i % 8), -1, 0, x, y, 0, x + 0.0004, y + 0.0002, 0});
+        }
+        sketch->sketchLines.count = lines;
+        for (int i = 0; i < arcs; ++i)
+        {
+            const double x = -0.3 + (i % 500) * 0.0012;
+            const double y = -0.2 + (i / 500) * 0.0013;
+            sketch->sketchArcs.data.insert(
+                sketch->sketchArcs.data.end(),
+                {5, 0, 0, 1, -1, 0, x + 0.0005, y, 0, x, y + 0.0005, 0, x, y, 0, 1});
+        }
+        sketch->sketchArcs.count = arcs;
+        for (int i = 0; i < ellipses; ++i)
+        {
+            const double x = -0.3 + (i % 250) * 0.0024;
+            const double y = -0.2 + (i / 250) * 0.002;
+            sketch->sketchEllipses.data.insert(sketch->sketchEllipses.data.end(),
+                                               {5,         0,          0, 1, -1, 0, x + 0.001, y, 0,
+                                                x + 0.001, y,          0, x, y,  0, x + 0.001, y, 0,
+                                                x,         y + 0.0005, 0, 0});
+        }
+        sketch->sketchEllipses.count = ellipses;
+        view->viewSketch = sketch;
+        return sheet;
+    }
+};
+
+void BM_PublishLargeDrawing(benchmark::State& state)
+{
+    platform::ui().setEcho(false);
+    static LargeDrawing drawing;
+    const double modelMegabytes = PeakMegabytes();
+    const char* folder = std::getenv("TMPDIR");
+    const std::string target = std::string(folder && *folder ? folder : "/tmp") + "/qc-bench-" +
+                               std::to_string(::getpid()) + ".dwf";
+    PublishRequest request;
+    request.target = platform::path::fromNative(target);
+    request.replaceExisting = true;
+    bool published = true;
+    for (auto _ : state)
+    {
+        const PublishOutcome outcome = RunPublishCommand(drawing.app, request);
+        published = published && outcome.status == PublishOutcome::Status::Published;
+    }
+    std::FILE* package = std::fopen(target.c_str(), "rb");
+    long bytes = 0;
+    if (package)
+    {
+        std::fseek(package, 0, SEEK_END);
+        bytes = std::ftell(package);
+        std::fclose(package);
+    }
+    std::remove(target.c_str());
+    if (!published)
+        state.SkipWithError("the package was not published");
+    const std::int64_t entities = static_cast<std::int64_t>(kSheets) * kEntitiesPerSheet;
+    state.SetItemsProcessed(state.iterations() * entities);
+    state.counters["entities/s"] = benchmark::Counter(
+        static_cast<double>(entities), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["host model MB"] = modelMegabytes;
+    state.counters["peak MB"] = PeakMegabytes();
+    state.counters["package MB"] = static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_PublishLargeDrawing)->Unit(benchmark::kSecond)->Iterations(3);
+
+} // namespace

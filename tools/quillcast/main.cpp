@@ -1,0 +1,244 @@
+// quillcast: publishes a host document as a DWF package from the command
+// line. The program plays the host: it loads the document into the stand-in
+// host, lets the add-in connect, and answers the add-in's dialogs from the
+// options given here.
+#include "addin/PublishRun.h"
+#include "addin/dialogs/ProgressDlg.h"
+#include "host/Loader.h"
+#include "platform/kernel/Path.h"
+#include "platform/kernel/Text.h"
+#include "platform/ui/Ui.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <unistd.h>
+
+namespace
+{
+constexpr int kExitPublished = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+const char kUsage[] =
+    "Usage: quillcast publish DOCUMENT -o OUT.dwf [options]\n"
+    "\n"
+    "Publishes the active document of a host document file (see docs/host-document.md)\n"
+    "as a DWF package: a drawing becomes one ePlot section per sheet.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --out FILE         the package to write; \".dwf\" is appended unless the name\n"
+    "                         already ends in it (required)\n"
+    "  --sheets all|active    publish every sheet of a drawing, or only its active sheet\n"
+    "                         (default: all)\n"
+    "  --resolution 0|1|2     image quality while publishing a part or assembly: 0 gives\n"
+    "                         99, 1 gives 50, 2 gives 0; a drawing's options have no such\n"
+    "                         choice and always use 0 (default: 0)\n"
+    "  --password TEXT        encrypt the package of a part or assembly; drawing packages\n"
+    "                         are never encrypted (default: none)\n"
+    "  --open                 open the package afterwards in the program the desktop\n"
+    "                         associates with it (default: off)\n"
+    "  --no-open              do not open the package afterwards (the default)\n"
+    "  --force                replace OUT.dwf when it exists (default: off)\n"
+    "  --toolbox-ini FILE     the host's settings file; the folder two levels above it is\n"
+    "                         the host's data folder (default: $QUILLCAST_TOOLBOX_INI, else\n"
+    "                         what the document names)\n"
+    "  --data-folder DIR      the host's data folder; short for\n"
+    "                         --toolbox-ini DIR/toolbox/toolbox.ini (default: as above)\n"
+    "  --quiet                no progress bar (default: a bar on a terminal)\n"
+    "  -h, --help             this text\n"
+    "\n"
+    "Exit status: 0 when the package was written and nothing went wrong, 1 when\n"
+    "publishing failed (the reason is printed), 2 for a bad command line or a\n"
+    "document that cannot be read.\n";
+
+struct Options
+{
+    std::string document;
+    std::string out;
+    PublishRequest request;
+    bool quiet = false;
+};
+
+[[noreturn]] void UsageError(const std::string& message)
+{
+    std::fprintf(stderr, "quillcast: %s (see quillcast --help)\n", message.c_str());
+    std::exit(kExitUsage);
+}
+
+std::u16string Absolute(const std::string& path)
+{
+    if (!path.empty() && path[0] == '/')
+        return platform::path::fromNative(path);
+    char* cwd = ::getcwd(nullptr, 0);
+    std::string folder = cwd ? cwd : ".";
+    std::free(cwd);
+    return platform::path::fromNative(folder + "/" + path);
+}
+
+Options Parse(int argc, char** argv)
+{
+    Options options;
+    int i = 1;
+    if (i < argc && (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0))
+    {
+        std::fputs(kUsage, stdout);
+        std::exit(kExitPublished);
+    }
+    if (i >= argc)
+        UsageError("no command given");
+    if (std::strcmp(argv[i], "publish") != 0)
+        UsageError(std::string("unknown command '") + argv[i] + "'");
+    ++i;
+    const auto value = [&](const char* option) -> std::string
+    {
+        if (i + 1 >= argc)
+            UsageError(std::string("option ") + option + " needs a value");
+        return argv[++i];
+    };
+    for (; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help")
+        {
+            std::fputs(kUsage, stdout);
+            std::exit(kExitPublished);
+        }
+        else if (arg == "-o" || arg == "--out")
+            options.out = value(argv[i]);
+        else if (arg == "--sheets")
+        {
+            const std::string sheets = value("--sheets");
+            if (sheets != "all" && sheets != "active")
+                UsageError("--sheets takes 'all' or 'active', not '" + sheets + "'");
+            options.request.activeSheetOnly = sheets == "active";
+        }
+        else if (arg == "--resolution")
+        {
+            const std::string text = value("--resolution");
+            if (text != "0" && text != "1" && text != "2")
+                UsageError("--resolution takes 0, 1 or 2, not '" + text + "'");
+            options.request.resolution = text[0] - '0';
+        }
+        else if (arg == "--password")
+            options.request.password = platform::utf8ToUtf16(value("--password"));
+        else if (arg == "--open")
+            options.request.openAfterPublish = true;
+        else if (arg == "--no-open")
+            options.request.openAfterPublish = false;
+        else if (arg == "--force")
+            options.request.replaceExisting = true;
+        else if (arg == "--toolbox-ini")
+            options.request.toolboxIni = Absolute(value("--toolbox-ini"));
+        else if (arg == "--data-folder")
+            options.request.toolboxIni =
+                platform::path::join(Absolute(value("--data-folder")), u"toolbox/toolbox.ini");
+        else if (arg == "--quiet")
+            options.quiet = true;
+        else if (!arg.empty() && arg[0] == '-')
+            UsageError("unknown option '" + arg + "'");
+        else if (options.document.empty())
+            options.document = arg;
+        else
+            UsageError("more than one document given ('" + arg + "')");
+    }
+    if (options.document.empty())
+        UsageError("no document given");
+    if (options.out.empty())
+        UsageError("no package given (-o OUT.dwf)");
+    return options;
+}
+
+// Draws the progress dialogs of the add-in as a bar on standard error.
+class TerminalProgress : public CProgressDlg::Listener
+{
+public:
+    void OnProgressMoved(const CProgressDlg& dialog) override
+    {
+        const int lower = dialog.GetLower();
+        const int upper = dialog.GetUpper();
+        const long long span = static_cast<long long>(upper) - lower;
+        long long filled =
+            span > 0 ? (static_cast<long long>(dialog.GetPos()) - lower) * kWidth / span : kWidth;
+        if (filled < 0)
+            filled = 0;
+        if (filled > kWidth)
+            filled = kWidth;
+        std::string bar(static_cast<std::size_t>(filled), '#');
+        bar.resize(kWidth, ' ');
+        std::fprintf(stderr, "\r%s sheet %d [%s] %4s",
+                     platform::utf16ToUtf8(dialog.GetWindowText()).c_str(), sheets_, bar.c_str(),
+                     platform::utf16ToUtf8(dialog.PercentText()).c_str());
+        std::fflush(stderr);
+        drawn_ = true;
+    }
+    // Each sheet of a drawing shows a dialog of its own.
+    void OnProgressShown(const CProgressDlg&) override { ++sheets_; }
+    void OnProgressClosed(const CProgressDlg&) override
+    {
+        if (drawn_)
+            std::fputs("\r\033[K", stderr);
+        drawn_ = false;
+    }
+
+private:
+    static constexpr long long kWidth = 30;
+    bool drawn_ = false;
+    int sheets_ = 0;
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options = Parse(argc, argv);
+    const std::u16string document = Absolute(options.document);
+    if (!platform::path::fileExists(document))
+        UsageError("no such document '" + options.document + "'");
+    options.request.target = Absolute(options.out);
+    // The save dialog would only ask; a command line must be told.
+    const std::u16string target = options.request.target;
+    if (platform::path::fileExists(target) && !options.request.replaceExisting &&
+        !platform::path::isReadOnlyFile(target))
+        UsageError("'" + options.out + "' exists; pass --force to replace it");
+
+    std::unique_ptr<host::memory::Application> application;
+    try
+    {
+        application = host::loadHostDocument(document);
+    }
+    catch (const std::exception& error)
+    {
+        std::fprintf(stderr, "quillcast: %s: %s\n", options.document.c_str(), error.what());
+        return kExitUsage;
+    }
+
+    // Message boxes are printed below, once each.
+    platform::ui().setEcho(false);
+    TerminalProgress bar;
+    if (!options.quiet && ::isatty(STDERR_FILENO))
+        CProgressDlg::SetListener(&bar);
+    const PublishOutcome outcome = RunPublishCommand(*application, options.request);
+    CProgressDlg::SetListener(nullptr);
+
+    for (const auto& message : outcome.messages)
+        std::fprintf(stderr, "quillcast: %s\n", platform::utf16ToUtf8(message).c_str());
+    switch (outcome.status)
+    {
+    case PublishOutcome::Status::Published:
+        return kExitPublished;
+    case PublishOutcome::Status::NotAvailable:
+        std::fprintf(stderr, "quillcast: the document file has no active document to publish\n");
+        return kExitFailed;
+    case PublishOutcome::Status::Cancelled:
+        std::fprintf(stderr, "quillcast: nothing was published: '%s' was not accepted\n",
+                     options.out.c_str());
+        return kExitFailed;
+    case PublishOutcome::Status::Failed:
+        break;
+    }
+    if (outcome.messages.empty())
+        std::fprintf(stderr, "quillcast: publishing failed\n");
+    return kExitFailed;
+}
