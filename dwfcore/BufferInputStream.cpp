@@ -1,6 +1,7 @@
 #include "dwfcore/BufferInputStream.h"
 
 #include "dwfcore/Exception.h"
+#include "dwfcore/SeekTarget.h"
 
 #include <cstdio>
 #include <cstring>
@@ -66,39 +67,8 @@ long DWFBufferInputStream::seek(int origin, long offset)
     }
     const long previous = static_cast<long>(_position);
     const long size = static_cast<long>(_size);
-    // Bounding the offset first keeps the sums below from overflowing.
-    if (offset > size)
-    {
-        offset = size;
-    }
-    if (offset < -size)
-    {
-        offset = -size;
-    }
-    long target = 0;
-    switch (origin)
-    {
-    case SEEK_SET:
-        target = offset;
-        break;
-    case SEEK_CUR:
-        target = previous + offset;
-        break;
-    case SEEK_END:
-        target = size + offset;
-        break;
-    default:
-        DWFCORE_THROW(DWFInvalidArgumentException, u"Invalid seek origin",
-                      "DWFCore::DWFBufferInputStream::seek");
-    }
-    if (target < 0)
-    {
-        target = 0;
-    }
-    if (target > size)
-    {
-        target = size;
-    }
+    const long target =
+        clampedSeekTarget(origin, offset, previous, size, "DWFCore::DWFBufferInputStream::seek");
     _position = static_cast<size_t>(target);
     _available = _size - _position;
     return previous;

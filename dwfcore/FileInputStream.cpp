@@ -1,6 +1,7 @@
 #include "dwfcore/FileInputStream.h"
 
 #include "dwfcore/Exception.h"
+#include "dwfcore/SeekTarget.h"
 
 #include <cstdio>
 
@@ -66,39 +67,8 @@ long DWFFileInputStream::seek(int origin, long offset)
 {
     _require("DWFCore::DWFFileInputStream::seek");
     const long size = static_cast<long>(_size);
-    // Bounding the offset first keeps the sums below from overflowing.
-    if (offset > size)
-    {
-        offset = size;
-    }
-    if (offset < -size)
-    {
-        offset = -size;
-    }
-    long target = 0;
-    switch (origin)
-    {
-    case SEEK_SET:
-        target = offset;
-        break;
-    case SEEK_CUR:
-        target = (size - static_cast<long>(_available)) + offset;
-        break;
-    case SEEK_END:
-        target = size + offset;
-        break;
-    default:
-        DWFCORE_THROW(DWFInvalidArgumentException, u"Invalid seek origin",
-                      "DWFCore::DWFFileInputStream::seek");
-    }
-    if (target < 0)
-    {
-        target = 0;
-    }
-    if (target > size)
-    {
-        target = size;
-    }
+    const long target = clampedSeekTarget(origin, offset, size - static_cast<long>(_available),
+                                          size, "DWFCore::DWFFileInputStream::seek");
     const long previous = _descriptor->seek(SEEK_SET, target);
     _available = static_cast<size_t>(size - target);
     return previous;

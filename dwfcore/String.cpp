@@ -80,6 +80,40 @@ UnitBuffer decodeToScratch(const void* data, std::size_t& bytes, const char* fun
     return scratch;
 }
 
+// What both widths of EncodeXML refuse before encoding anything.
+void checkEncodeXmlArguments(const void* in, std::size_t inBytes, const void* out,
+                             std::size_t outBytes)
+{
+    if (in == nullptr || inBytes == 0)
+    {
+        DWFCORE_THROW(DWFInvalidArgumentException, u"Invalid argument",
+                      "DWFCore::DWFString::EncodeXML");
+    }
+    if (out != nullptr && outBytes < inBytes)
+    {
+        DWFCORE_THROW(DWFOverflowException, u"XML buffer provided is too small",
+                      "DWFCore::DWFString::EncodeXML");
+    }
+}
+
+// Adds `size` bytes of one encoded character, keeping room for the
+// terminator; with no `out` it only counts.
+template <class Char>
+void putEncodedXml(Char* out, std::size_t outBytes, std::size_t& written, const Char* units,
+                   std::size_t size)
+{
+    if (out != nullptr)
+    {
+        if (written + size + sizeof(Char) > outBytes)
+        {
+            DWFCORE_THROW(DWFOverflowException, u"XML buffer provided is too small",
+                          "DWFCore::DWFString::EncodeXML");
+        }
+        std::memcpy(out + written / sizeof(Char), units, size);
+    }
+    written += size;
+}
+
 } // namespace
 
 DWFString::DWFString(const DWFString& other)
@@ -611,16 +645,7 @@ std::size_t DWFString::EncodeBase64(const void* in, std::size_t inBytes, char* o
 std::size_t DWFString::EncodeXML(const char* in, std::size_t inBytes, char* out,
                                  std::size_t outBytes)
 {
-    if (in == nullptr || inBytes == 0)
-    {
-        DWFCORE_THROW(DWFInvalidArgumentException, u"Invalid argument",
-                      "DWFCore::DWFString::EncodeXML");
-    }
-    if (out != nullptr && outBytes < inBytes)
-    {
-        DWFCORE_THROW(DWFOverflowException, u"XML buffer provided is too small",
-                      "DWFCore::DWFString::EncodeXML");
-    }
+    checkEncodeXmlArguments(in, inBytes, out, outBytes);
     std::size_t written = 0;
     for (std::size_t i = 0; i < inBytes; ++i)
     {
@@ -663,17 +688,8 @@ std::size_t DWFString::EncodeXML(const char* in, std::size_t inBytes, char* out,
             }
             break;
         }
-        const std::size_t size = replacement == nullptr ? 1 : std::strlen(replacement);
-        if (out != nullptr)
-        {
-            if (written + size + 1 > outBytes)
-            {
-                DWFCORE_THROW(DWFOverflowException, u"XML buffer provided is too small",
-                              "DWFCore::DWFString::EncodeXML");
-            }
-            std::memcpy(out + written, replacement == nullptr ? &c : replacement, size);
-        }
-        written += size;
+        putEncodedXml(out, outBytes, written, replacement == nullptr ? &c : replacement,
+                      replacement == nullptr ? 1 : std::strlen(replacement));
     }
     if (out != nullptr)
     {
@@ -685,16 +701,7 @@ std::size_t DWFString::EncodeXML(const char* in, std::size_t inBytes, char* out,
 std::size_t DWFString::EncodeXML(const char16_t* in, std::size_t inBytes, char16_t* out,
                                  std::size_t outBytes)
 {
-    if (in == nullptr || inBytes == 0)
-    {
-        DWFCORE_THROW(DWFInvalidArgumentException, u"Invalid argument",
-                      "DWFCore::DWFString::EncodeXML");
-    }
-    if (out != nullptr && outBytes < inBytes)
-    {
-        DWFCORE_THROW(DWFOverflowException, u"XML buffer provided is too small",
-                      "DWFCore::DWFString::EncodeXML");
-    }
+    checkEncodeXmlArguments(in, inBytes, out, outBytes);
     const std::size_t count = inBytes / sizeof(char16_t);
     std::size_t written = 0;
     for (std::size_t k = 0; k < count && in[k] != 0; ++k)
@@ -747,17 +754,7 @@ std::size_t DWFString::EncodeXML(const char16_t* in, std::size_t inBytes, char16
             }
             break;
         }
-        const std::size_t size = units * sizeof(char16_t);
-        if (out != nullptr)
-        {
-            if (written + size + sizeof(char16_t) > outBytes)
-            {
-                DWFCORE_THROW(DWFOverflowException, u"XML buffer provided is too small",
-                              "DWFCore::DWFString::EncodeXML");
-            }
-            std::memcpy(out + written / sizeof(char16_t), replacement, size);
-        }
-        written += size;
+        putEncodedXml(out, outBytes, written, replacement, units * sizeof(char16_t));
     }
     if (out != nullptr)
     {

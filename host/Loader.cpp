@@ -276,6 +276,18 @@ bool isBlank(const std::string& text)
     return text.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
+// Host objects chain their siblings through a `next` member; the loader
+// keeps each list's tail so appending stays constant-time.
+template <class Head, class Node>
+void append(Head*& head, Node*& tail, Node* Node::*next, Node* node)
+{
+    if (tail)
+        tail->*next = node;
+    else
+        head = node;
+    tail = node;
+}
+
 class Loader
 {
 public:
@@ -426,6 +438,8 @@ private:
     void openViewContent(Frame& parent, Frame& child, Attributes& a);
     void openDisplayContent(Frame& parent, Frame& child, Attributes& a);
     memory::Annotation* openAnnotation(Frame& child, Attributes& a);
+    void openLoop(Frame& parent, Frame& child);
+    void openLayer(memory::LayerManager& manager, Frame& child, Attributes& a);
     bool openModelContent(Frame& parent, Frame& child, Attributes& a);
     memory::Edge* openModelEdge(Frame& child, Attributes& a);
     void resolveDocument(const Frame& frame);
@@ -559,13 +573,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             if (!parent.document->layers)
                 parent.document->layers =
                     make<memory::LayerManager>(parent.document->label + ".layers");
-            auto* layer = make<memory::Layer>("Layer");
-            const int id = static_cast<int>(a.integer("id", 0, true));
-            layer->label = "Layer[" + std::to_string(id) + "]";
-            a.take("name");
-            layer->shown = a.integer("visible", 1) != 0 ? 1 : 0;
-            if (!parent.document->layers->layers.emplace(id, layer).second)
-                throw LoadError(child.line, "layer " + std::to_string(id) + " is defined twice");
+            openLayer(*parent.document->layers, child, a);
             child.kind = Kind::DocumentLayer;
             return;
         }
@@ -623,14 +631,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             return;
         if (parent.kind == Kind::ModelFace && name == "loop")
         {
-            auto* loop = make<memory::Loop>("Loop");
-            if (parent.lastLoop)
-                parent.lastLoop->nextLoop = loop;
-            else
-                parent.face->loops = loop;
-            parent.lastLoop = loop;
-            child.kind = Kind::LoopEl;
-            child.loop = loop;
+            openLoop(parent, child);
             return;
         }
         break;
@@ -730,14 +731,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
     case Kind::FaceEl:
         if (name == "loop")
         {
-            auto* loop = make<memory::Loop>("Loop");
-            if (parent.lastLoop)
-                parent.lastLoop->nextLoop = loop;
-            else
-                parent.face->loops = loop;
-            parent.lastLoop = loop;
-            child.kind = Kind::LoopEl;
-            child.loop = loop;
+            openLoop(parent, child);
             return;
         }
         break;
@@ -775,45 +769,29 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         openViewContent(parent, child, a);
         return;
     case Kind::Dimensions:
-        if (name == "data" && !parent.seenData)
-        {
-            parent.seenData = true;
-            child.kind = Kind::DimensionData;
-            child.takesText = true;
-            return;
-        }
-        if (name == "text")
-        {
-            child.kind = Kind::DimensionText;
-            child.takesText = true;
-            return;
-        }
-        break;
     case Kind::DetailCircles:
+    {
+        // One block of numbers, then one text per item.
+        const bool dimensions = parent.kind == Kind::Dimensions;
         if (name == "data" && !parent.seenData)
         {
             parent.seenData = true;
-            child.kind = Kind::CircleData;
+            child.kind = dimensions ? Kind::DimensionData : Kind::CircleData;
             child.takesText = true;
             return;
         }
-        if (name == "label")
+        if (name == (dimensions ? "text" : "label"))
         {
-            child.kind = Kind::CircleLabel;
+            child.kind = dimensions ? Kind::DimensionText : Kind::CircleLabel;
             child.takesText = true;
             return;
         }
         break;
+    }
     case Kind::BlockLayers:
         if (name == "layer")
         {
-            auto* layer = make<memory::Layer>("Layer");
-            const int id = static_cast<int>(a.integer("id", 0, true));
-            layer->label = "Layer[" + std::to_string(id) + "]";
-            a.take("name");
-            layer->shown = a.integer("visible", 1) != 0 ? 1 : 0;
-            if (!parent.layers->layers.emplace(id, layer).second)
-                throw LoadError(child.line, "layer " + std::to_string(id) + " is defined twice");
+            openLayer(*parent.layers, child, a);
             child.kind = Kind::BlockLayer;
             return;
         }
@@ -849,26 +827,19 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         }
         break;
     case Kind::CentreMarkEl:
-        if (name == "annotation" && !parent.centreMark->mark)
-        {
-            parent.centreMark->mark = openAnnotation(child, a);
-            return;
-        }
-        break;
     case Kind::BlockInstanceEl:
-        if (name == "annotation" && !parent.block->note)
-        {
-            parent.block->note = openAnnotation(child, a);
-            return;
-        }
-        break;
     case Kind::QuadrantItemEl:
-        if (name == "annotation" && !parent.quadrant->note)
+    {
+        memory::Annotation** slot = parent.kind == Kind::CentreMarkEl ? &parent.centreMark->mark
+                                    : parent.kind == Kind::BlockInstanceEl ? &parent.block->note
+                                                                           : &parent.quadrant->note;
+        if (name == "annotation" && !*slot)
         {
-            parent.quadrant->note = openAnnotation(child, a);
+            *slot = openAnnotation(child, a);
             return;
         }
         break;
+    }
     default:
         break;
     }
@@ -886,6 +857,25 @@ memory::Annotation* Loader::openAnnotation(Frame& child, Attributes& a)
     child.kind = Kind::AnnotationEl;
     child.annotation = annotation;
     return annotation;
+}
+
+void Loader::openLoop(Frame& parent, Frame& child)
+{
+    auto* loop = make<memory::Loop>("Loop");
+    append(parent.face->loops, parent.lastLoop, &memory::Loop::nextLoop, loop);
+    child.kind = Kind::LoopEl;
+    child.loop = loop;
+}
+
+void Loader::openLayer(memory::LayerManager& manager, Frame& child, Attributes& a)
+{
+    auto* layer = make<memory::Layer>("Layer");
+    const int id = static_cast<int>(a.integer("id", 0, true));
+    layer->label = "Layer[" + std::to_string(id) + "]";
+    a.take("name");
+    layer->shown = a.integer("visible", 1) != 0 ? 1 : 0;
+    if (!manager.layers.emplace(id, layer).second)
+        throw LoadError(child.line, "layer " + std::to_string(id) + " is defined twice");
 }
 
 memory::Edge* Loader::openModelEdge(Frame& child, Attributes& a)
@@ -999,11 +989,7 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         face->triangleTotal = static_cast<int>(a.integer("triangles", 0));
         if (face->triangleTotal < 0 || face->triangleTotal > layout::kMaxCount)
             throw LoadError(child.line, "triangle count out of range");
-        if (parent.lastFace)
-            parent.lastFace->nextFace = face;
-        else
-            parent.body->faces = face;
-        parent.lastFace = face;
+        append(parent.body->faces, parent.lastFace, &memory::Face::nextFace, face);
         child.kind = Kind::ModelFace;
         child.face = face;
         return true;
@@ -1040,21 +1026,11 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         feature->featureKind = static_cast<int>(a.integer("kind", 0));
         feature->isSuppressed = a.integer("suppressed", 0) != 0;
         if (parent.kind == Kind::DocumentEl)
-        {
-            if (parent.lastFeature)
-                parent.lastFeature->nextFeature = feature;
-            else
-                parent.document->features = feature;
-        }
-        else if (parent.lastFeature)
-        {
-            parent.lastFeature->nextSibling = feature;
-        }
+            append(parent.document->features, parent.lastFeature, &memory::Feature::nextFeature,
+                   feature);
         else
-        {
-            parent.feature->firstChild = feature;
-        }
-        parent.lastFeature = feature;
+            append(parent.feature->firstChild, parent.lastFeature, &memory::Feature::nextSibling,
+                   feature);
         child.kind = Kind::FeatureEl;
         child.feature = feature;
         return true;
@@ -1218,11 +1194,8 @@ void Loader::openViewContent(Frame& parent, Frame& child, Attributes& a)
     if (name == "annotation")
     {
         auto* annotation = openAnnotation(child, a);
-        if (parent.lastAnnotation)
-            parent.lastAnnotation->nextAnnotation = annotation;
-        else
-            view->annotations = annotation;
-        parent.lastAnnotation = annotation;
+        append(view->annotations, parent.lastAnnotation, &memory::Annotation::nextAnnotation,
+               annotation);
         return;
     }
     if (name == "weld-item")
@@ -1231,14 +1204,8 @@ void Loader::openViewContent(Frame& parent, Frame& child, Attributes& a)
         if (list != 1 && list != 2)
             throw LoadError(child.line, "weld-item list must be 1 or 2");
         auto* item = make<memory::WeldItem>("WeldItem");
-        auto& last = parent.lastWeld[list - 1];
-        if (last)
-            last->nextItem = item;
-        else if (list == 1)
-            view->weldList1 = item;
-        else
-            view->weldList2 = item;
-        last = item;
+        append(list == 1 ? view->weldList1 : view->weldList2, parent.lastWeld[list - 1],
+               &memory::WeldItem::nextItem, item);
         child.kind = Kind::WeldItemEl;
         child.weld = item;
         return;
@@ -1246,11 +1213,7 @@ void Loader::openViewContent(Frame& parent, Frame& child, Attributes& a)
     if (name == "leader")
     {
         auto* leader = make<memory::MultiJogLeader>("MultiJogLeader");
-        if (parent.lastLeader)
-            parent.lastLeader->nextLeader = leader;
-        else
-            view->leaders = leader;
-        parent.lastLeader = leader;
+        append(view->leaders, parent.lastLeader, &memory::MultiJogLeader::nextLeader, leader);
         child.kind = Kind::LeaderEl;
         child.leader = leader;
         return;
@@ -1258,11 +1221,7 @@ void Loader::openViewContent(Frame& parent, Frame& child, Attributes& a)
     if (name == "centre-mark")
     {
         auto* mark = make<memory::CentreMark>("CentreMark");
-        if (parent.lastCentreMark)
-            parent.lastCentreMark->nextMark = mark;
-        else
-            view->centreMarks = mark;
-        parent.lastCentreMark = mark;
+        append(view->centreMarks, parent.lastCentreMark, &memory::CentreMark::nextMark, mark);
         child.kind = Kind::CentreMarkEl;
         child.centreMark = mark;
         return;
@@ -1278,11 +1237,7 @@ void Loader::openViewContent(Frame& parent, Frame& child, Attributes& a)
         block->block = found->second;
         block->instanceAngle = a.number("angle", 0.0);
         block->instanceScale = a.number("scale", 1.0);
-        if (parent.lastBlock)
-            parent.lastBlock->nextInstance = block;
-        else
-            view->blocks = block;
-        parent.lastBlock = block;
+        append(view->blocks, parent.lastBlock, &memory::BlockInstance::nextInstance, block);
         child.kind = Kind::BlockInstanceEl;
         child.block = block;
         return;
@@ -1292,11 +1247,7 @@ void Loader::openViewContent(Frame& parent, Frame& child, Attributes& a)
         auto* item = make<memory::QuadrantItem>("QuadrantItem");
         item->corners = a.numbers("points", 6, true);
         item->quadrant = static_cast<std::int16_t>(a.integer("flag", 0));
-        if (parent.lastQuadrant)
-            parent.lastQuadrant->nextItem = item;
-        else
-            view->quadrants = item;
-        parent.lastQuadrant = item;
+        append(view->quadrants, parent.lastQuadrant, &memory::QuadrantItem::nextItem, item);
         child.kind = Kind::QuadrantItemEl;
         child.quadrant = item;
         return;
@@ -1441,6 +1392,20 @@ void Loader::closeArray(Frame& frame, Frame& parent)
         if (!walk.ok())
             throw LoadError(frame.line, what + ": " + walk.error);
     };
+    const auto requireSize = [&](std::size_t expected)
+    {
+        if (numbers.size() != expected)
+            throw LoadError(frame.line, what + " needs " + std::to_string(expected) +
+                                            " numbers, found " + std::to_string(numbers.size()));
+    };
+    // Lists of fixed-size records come once per owner.
+    const auto fillRecords = [&](RecordArray& target, std::size_t size, const std::string& once)
+    {
+        if (target.count != 0 || !target.data.empty())
+            throw LoadError(frame.line, once);
+        require(layout::fixedRecords(frame.count, numbers, size));
+        target = {static_cast<int>(frame.count), std::move(numbers)};
+    };
     switch (frame.kind)
     {
     case Kind::SketchList:
@@ -1472,11 +1437,8 @@ void Loader::closeArray(Frame& frame, Frame& parent)
             sketch->sketchSplines = {static_cast<int>(frame.count), std::move(numbers)};
             return;
         }
-        if (target->count != 0 || !target->data.empty())
-            throw LoadError(frame.line, "a sketch has one " + what +
-                                            (frame.name == "lines" ? " of each kind" : ""));
-        require(layout::fixedRecords(frame.count, numbers, size));
-        *target = {static_cast<int>(frame.count), std::move(numbers)};
+        fillRecords(*target, size,
+                    "a sketch has one " + what + (frame.name == "lines" ? " of each kind" : ""));
         return;
     }
     case Kind::DisplayList:
@@ -1488,10 +1450,7 @@ void Loader::closeArray(Frame& frame, Frame& parent)
         const std::size_t size = frame.name == "lines"  ? layout::kDisplayLine
                                  : frame.name == "arcs" ? layout::kDisplayArc
                                                         : layout::kDisplayArrow;
-        if (target->count != 0 || !target->data.empty())
-            throw LoadError(frame.line, "display data has one " + what);
-        require(layout::fixedRecords(frame.count, numbers, size));
-        *target = {static_cast<int>(frame.count), std::move(numbers)};
+        fillRecords(*target, size, "display data has one " + what);
         return;
     }
     case Kind::Splines:
@@ -1533,15 +1492,11 @@ void Loader::closeArray(Frame& frame, Frame& parent)
         return;
     }
     case Kind::BoundingBox:
-        if (numbers.size() != 6)
-            throw LoadError(frame.line,
-                            what + " needs 6 numbers, found " + std::to_string(numbers.size()));
+        requireSize(6);
         frame.document->box = std::move(numbers);
         return;
     case Kind::MassProperties:
-        if (numbers.size() != 13)
-            throw LoadError(frame.line,
-                            what + " needs 13 numbers, found " + std::to_string(numbers.size()));
+        requireSize(13);
         frame.document->modelExtension->mass = std::move(numbers);
         return;
     case Kind::FaceArray:
@@ -1563,9 +1518,7 @@ void Loader::closeArray(Frame& frame, Frame& parent)
         return;
     }
     case Kind::Triangle:
-        if (numbers.size() != layout::kWeldTriangle)
-            throw LoadError(frame.line,
-                            what + " needs 9 numbers, found " + std::to_string(numbers.size()));
+        requireSize(layout::kWeldTriangle);
         frame.weld->triangles.data.insert(frame.weld->triangles.data.end(), numbers.begin(),
                                           numbers.end());
         return;

@@ -87,6 +87,39 @@ bool checkCount(long long count, Walk& walk, const char* what)
     return true;
 }
 
+// Walks `count` records that each hold `fixed` numbers, one of them (at
+// `countAt`) saying how many items of `stride` numbers follow.
+Walk walkCounted(Walker& walker, long long count, std::size_t countAt, std::size_t fixed,
+                 std::size_t stride)
+{
+    Walk walk;
+    for (long long i = 0; i < count; ++i)
+    {
+        long long items = 0;
+        if (!walker.readCount(countAt, items, walk, i) ||
+            !walker.take(fixed + stride * static_cast<std::size_t>(items), walk, i))
+            return walk;
+    }
+    walker.finish(walk);
+    return walk;
+}
+
+// The same for data that starts with one leading value before the records.
+Walk countedRecords(long long count, const std::vector<double>& data, const char* what,
+                    bool leading, std::size_t countAt, std::size_t fixed, std::size_t stride)
+{
+    Walk walk;
+    if (!checkCount(count, walk, what))
+        return walk;
+    if (leading && count > 0 && data.empty())
+    {
+        walk.error = std::string(what) + " data lacks its leading value";
+        return walk;
+    }
+    Walker walker(data, leading && !data.empty() ? 1 : 0, what);
+    return walkCounted(walker, count, countAt, fixed, stride);
+}
+
 } // namespace
 
 Walk fixedRecords(long long count, const std::vector<double>& data, std::size_t size)
@@ -109,41 +142,12 @@ Walk fixedRecords(long long count, const std::vector<double>& data, std::size_t 
 
 Walk splines(long long count, const std::vector<double>& data)
 {
-    Walk walk;
-    if (!checkCount(count, walk, "spline"))
-        return walk;
-    Walker walker(data, 0, "spline");
-    for (long long i = 0; i < count; ++i)
-    {
-        long long points = 0;
-        if (!walker.readCount(6, points, walk, i) ||
-            !walker.take(7 + 3 * static_cast<std::size_t>(points), walk, i))
-            return walk;
-    }
-    walker.finish(walk);
-    return walk;
+    return countedRecords(count, data, "spline", false, 6, 7, 3);
 }
 
 Walk polylineGroups(long long groups, const std::vector<double>& data)
 {
-    Walk walk;
-    if (!checkCount(groups, walk, "polyline group"))
-        return walk;
-    if (groups > 0 && data.empty())
-    {
-        walk.error = "polyline data lacks its leading value";
-        return walk;
-    }
-    Walker walker(data, data.empty() ? 0 : 1, "polyline group");
-    for (long long i = 0; i < groups; ++i)
-    {
-        long long segments = 0;
-        if (!walker.readCount(0, segments, walk, i) ||
-            !walker.take(1 + kPolylineSegment * static_cast<std::size_t>(segments), walk, i))
-            return walk;
-    }
-    walker.finish(walk);
-    return walk;
+    return countedRecords(groups, data, "polyline group", true, 0, 1, kPolylineSegment);
 }
 
 Walk modelEdges(long long items, const std::vector<double>& data)
@@ -169,47 +173,22 @@ Walk modelEdges(long long items, const std::vector<double>& data)
 
 Walk dimensions(const std::vector<double>& data)
 {
-    Walk walk;
     if (data.empty())
-        return walk;
+        return Walk{};
     long long count = 0;
     if (!countFrom(data[0], kMaxCount, count))
     {
+        Walk walk;
         walk.error = "dimension count is not a whole number from 0 to 1000000";
         return walk;
     }
     Walker walker(data, 1, "dimension");
-    for (long long i = 0; i < count; ++i)
-    {
-        long long segments = 0;
-        if (!walker.readCount(1, segments, walk, i) ||
-            !walker.take(27 + 7 * static_cast<std::size_t>(segments), walk, i))
-            return walk;
-    }
-    walker.finish(walk);
-    return walk;
+    return walkCounted(walker, count, 1, 27, 7);
 }
 
 Walk detailCircles(long long count, const std::vector<double>& data)
 {
-    Walk walk;
-    if (!checkCount(count, walk, "detail circle"))
-        return walk;
-    if (count > 0 && data.empty())
-    {
-        walk.error = "detail circle data lacks its leading value";
-        return walk;
-    }
-    Walker walker(data, data.empty() ? 0 : 1, "detail circle");
-    for (long long i = 0; i < count; ++i)
-    {
-        long long arrows = 0;
-        if (!walker.readCount(15, arrows, walk, i) ||
-            !walker.take(16 + kDisplayArrow * static_cast<std::size_t>(arrows), walk, i))
-            return walk;
-    }
-    walker.finish(walk);
-    return walk;
+    return countedRecords(count, data, "detail circle", true, 15, 16, kDisplayArrow);
 }
 
 std::size_t breakLineGeometrySize(long long type)

@@ -220,6 +220,9 @@ int CDWFxDrawingWriter::ProcessDrawingDoc()
     file.set_stream_read_action(&TempFileSink::read);
     if (file.open() != WT_Result_Success)
         ThrowW2D(u"The sheet's W2D file could not be opened");
+    // Sheets are written as plain, uncompressed ASCII opcodes.
+    file.set_allow_data_compression(false);
+    file.set_allow_binary_data(false);
 
     WT_Attribute_Set& desired = file.desired_rendition();
     desired.color() = WT_Color(0, 0, 0, 255);

@@ -53,6 +53,10 @@ WT_Attribute* WT_Attribute_Set::member(std::uint32_t bit)
         return &m_object_node;
 
         // ---- blocks, groups, named views, embedding and pen patterns
+    case Block_Ref_Bit:
+        return &m_block_ref;
+    case Pen_Pattern_Bit:
+        return &m_pen_pattern;
 
     default:
         return nullptr;

@@ -30,6 +30,10 @@
 #include "dwf/w2dtk/merge_control.h"
 #include "dwf/w2dtk/metadata_set.h"
 
+// ---- blocks, groups, named views, embedding and pen patterns
+#include "dwf/w2dtk/block_ref.h"
+#include "dwf/w2dtk/pen_pattern.h"
+
 #include <cstdint>
 
 class WT_Attribute;
@@ -208,6 +212,10 @@ public:
     const WT_Object_Node& object_node() const { return m_object_node; }
 
     // ---- blocks, groups, named views, embedding and pen patterns
+    WT_Block_Ref& block_ref() { return m_block_ref; }
+    const WT_Block_Ref& block_ref() const { return m_block_ref; }
+    WT_Pen_Pattern& pen_pattern() { return m_pen_pattern; }
+    const WT_Pen_Pattern& pen_pattern() const { return m_pen_pattern; }
 
 private:
     std::uint32_t m_changed = 0;
@@ -241,4 +249,6 @@ private:
     WT_Object_Node m_object_node;
 
     // ---- blocks, groups, named views, embedding and pen patterns
+    WT_Block_Ref m_block_ref;
+    WT_Pen_Pattern m_pen_pattern;
 };

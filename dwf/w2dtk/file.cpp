@@ -1,6 +1,7 @@
 #include "dwf/w2dtk/file.h"
 
 #include "dwf/w2dtk/dash_pattern.h"
+#include "dwf/w2dtk/directory.h"
 #include "dwf/w2dtk/dwf_header.h"
 #include "dwf/w2dtk/end_of_dwf.h"
 #include "dwf/w2dtk/object.h"
@@ -24,7 +25,8 @@ WT_File::WT_File()
       m_stream_write(wt_stdio_write), m_stream_seek(wt_stdio_seek),
       m_stream_end_seek(wt_stdio_end_seek), m_stream_tell(wt_stdio_tell),
       m_rendition(std::make_unique<WT_Attribute_Set>()),
-      m_dash_patterns(std::make_unique<WT_Dash_Pattern_List>())
+      m_dash_patterns(std::make_unique<WT_Dash_Pattern_List>()),
+      m_directory(std::make_unique<WT_Directory>())
 {
     set_target_version(600);
 }
@@ -104,21 +106,38 @@ WT_Result WT_File::open()
     // The block modes need the block directory, written before the trailer of
     // streams from version 55 on; refusing them here keeps close from ever
     // having to give up half way.
-    if (m_mode >= Block_Write)
-        return target_version() < 55 ? WT_Result_Needs_Version_55 : WT_Result_Not_Available;
+    if (m_mode >= Block_Write && target_version() < 55)
+        return WT_Result_Needs_Version_55;
 
     reset_reading_state();
+    m_directory->remove_all();
+    m_directory->set_file_offset(0);
     WT_Result result = m_stream_open(*this);
     if (result != WT_Result_Success)
         return result;
     m_stream_open_now = true;
 
-    if (m_mode == File_Write)
+    if (m_mode == File_Write || m_mode == Block_Write)
     {
         WT_DWF_Header header;
         return header.serialize(*this);
     }
     m_statistics = std::make_unique<WT_Opcode_Statistics>();
+    if (m_mode == Block_Read || m_mode == Block_Append)
+    {
+        result = m_mode == Block_Read ? open_block_read() : open_block_append();
+        if (result != WT_Result_Success)
+        {
+            // A stream that could not be positioned is closed at once, so that
+            // a later close never writes a directory into the middle of it.
+            m_stream_close(*this);
+            m_stream_open_now = false;
+            m_current_object.reset();
+            m_statistics.reset();
+            m_directory->remove_all();
+        }
+        return result;
+    }
     return WT_Result_Success;
 }
 
@@ -136,13 +155,20 @@ WT_Result WT_File::close()
     };
 
     bool const wanted_compression = m_heuristics.m_allow_data_compression;
-    if (m_mode == File_Write)
+    if (m_mode == File_Write || m_mode == Block_Write || m_mode == Block_Append)
     {
         keep_first(dump_delayed_drawable());
+        // Plain writes that never used a block reference keep their stream
+        // exactly as before; the block modes always get their directory.
+        bool const blocks = m_mode != File_Write || m_directory->count() > 0;
+        if (blocks && target_version() >= 55 && target_version() < 600)
+            keep_first(m_directory->serialize(*this));
         m_heuristics.m_allow_data_compression = false;
         keep_first(stop_compressor());
         WT_End_Of_DWF end;
         keep_first(end.serialize(*this));
+        if (blocks && target_version() >= 55 && target_version() < 600)
+            keep_first(rewrite_block_references());
     }
     keep_first(m_stream_close(*this));
     m_stream_open_now = false;
@@ -165,6 +191,7 @@ WT_Result WT_File::close()
     m_raw_pushback.clear();
     m_defined_object_nodes.remove_all();
     m_last_written_object_node = -1;
+    m_directory->remove_all();
     return result;
 }
 
@@ -472,4 +499,227 @@ WT_Result WT_File::dump_delayed_drawable()
 void WT_File::set_delayed_drawable(std::unique_ptr<WT_Drawable> drawable)
 {
     m_delayed_drawable = std::move(drawable);
+}
+
+// ---------------------------------------------------------------- block modes
+
+namespace
+{
+// The stream endings a block directory may stand before, ASCII and binary in
+// pairs of equal length.
+struct Trailer_Ending
+{
+    const char* ascii;
+    const char* binary;
+};
+const Trailer_Ending Trailer_Endings[] = {
+    {")\r\n(EndOfDWF)\r\n", "}\r\n(EndOfDWF)\r\n"},
+    {")\r\r\n(EndOfDWF)\r\r\n", "}\r\r\n(EndOfDWF)\r\r\n"},
+    {")(EndOfDWF)\r\n", "}(EndOfDWF)\r\n"},
+};
+// Bounds the retries of a read that waits for data while a block mode opens.
+constexpr int Max_Waits = 1 << 16;
+} // namespace
+
+WT_Result WT_File::seek_to(unsigned long position)
+{
+    WT_CHECK(m_stream_end_seek(*this));
+    unsigned long end = 0;
+    WT_CHECK(m_stream_tell(*this, end));
+    long const distance = long(position) - long(end);
+    long moved = 0;
+    WT_Result result = m_stream_seek(*this, distance, moved);
+    if (result != WT_Result_Success || moved != distance)
+        return WT_Result_Open_Failed;
+    return WT_Result_Success;
+}
+
+void WT_File::drop_read_ahead()
+{
+    m_read_ahead_head = 0;
+    m_read_ahead_end = 0;
+    m_raw_pushback.clear();
+    m_pending_skip = 0;
+    m_read = Read_State();
+    m_skip = Skip_State();
+    m_opcode.reset();
+    m_nesting_depth = 0;
+}
+
+WT_Result WT_File::read_raw_exactly(std::size_t count, void* buffer)
+{
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::size_t done = 0;
+    for (int waits = 0; done < count && waits < Max_Waits;)
+    {
+        std::size_t got = 0;
+        WT_Result result = m_stream_read(*this, count - done, got, out + done);
+        if (got > count - done)
+            return WT_Result_Stream_Failure;
+        done += got;
+        if (got == 0)
+        {
+            if (result != WT_Result_Success)
+                return WT_Result_Open_Failed;
+            ++waits;
+        }
+    }
+    return done == count ? WT_Result_Success : WT_Result_Open_Failed;
+}
+
+WT_Result WT_File::locate_trailer(bool& binary, unsigned long& ending_length)
+{
+    unsigned long remembered = 0;
+    if (m_stream_tell(*this, remembered) != WT_Result_Success)
+        return WT_Result_Open_Failed;
+    WT_Result found = WT_Result_Open_Failed;
+    for (const Trailer_Ending& ending : Trailer_Endings)
+    {
+        std::size_t const length = std::strlen(ending.ascii);
+        if (m_stream_end_seek(*this) != WT_Result_Success)
+            return WT_Result_Open_Failed;
+        long moved = 0;
+        if (m_stream_seek(*this, -long(length), moved) != WT_Result_Success ||
+            moved != -long(length))
+            continue; // a stream shorter than this ending
+        std::string tail(length, '\0');
+        if (read_raw_exactly(length, &tail[0]) != WT_Result_Success)
+            return WT_Result_Open_Failed;
+        if (tail == ending.ascii || tail == ending.binary)
+        {
+            binary = tail == ending.binary;
+            ending_length = (unsigned long)length;
+            found = WT_Result_Success;
+            break;
+        }
+    }
+    if (seek_to(remembered) != WT_Result_Success)
+        return WT_Result_Open_Failed;
+    return found;
+}
+
+WT_Result WT_File::read_one_object()
+{
+    for (int waits = 0; waits < Max_Waits; ++waits)
+    {
+        WT_Result result = m_current_object && !m_current_object->materialized()
+                               ? WT_Result_Success
+                               : get_next_object();
+        if (result == WT_Result_Waiting_For_Data)
+            continue;
+        WT_CHECK(result);
+        result = m_current_object->materialize(m_opcode, *this);
+        if (result != WT_Result_Waiting_For_Data)
+            return result;
+    }
+    return WT_Result_Open_Failed;
+}
+
+WT_Result WT_File::read_directory_offset(unsigned long& offset)
+{
+    bool binary = false;
+    unsigned long ending = 0;
+    WT_CHECK(locate_trailer(binary, ending));
+    m_heuristics.m_allow_binary_data = binary;
+
+    // The directory's offset stands just before the ending.
+    unsigned long const field = binary ? 4 : 11;
+    WT_CHECK(m_stream_end_seek(*this));
+    unsigned long end = 0;
+    WT_CHECK(m_stream_tell(*this, end));
+    if (end < ending + field)
+        return WT_Result_Open_Failed;
+    WT_CHECK(seek_to(end - ending - field));
+    std::uint8_t digits[11] = {};
+    WT_CHECK(read_raw_exactly(field, digits));
+    offset = 0;
+    if (binary)
+        offset = digits[0] | (unsigned long)(digits[1]) << 8 | (unsigned long)(digits[2]) << 16 |
+                 (unsigned long)(digits[3]) << 24;
+    else
+    {
+        for (std::uint8_t d : digits)
+        {
+            if (d < '0' || d > '9')
+                return WT_Result_Open_Failed;
+            offset = offset * 10 + (d - '0');
+        }
+    }
+    // A directory stands after the header and before the ending.
+    if (offset < 12 || offset >= end - ending)
+        return WT_Result_Open_Failed;
+    return WT_Result_Success;
+}
+
+WT_Result WT_File::open_block_read()
+{
+    // The header tells the stream's version; only 0.55 to 5.99 carry a directory.
+    if (!m_current_object || m_current_object->object_id() != WT_Object::DWF_Header_ID)
+        WT_CHECK(read_one_object());
+    if (!m_current_object || m_current_object->object_id() != WT_Object::DWF_Header_ID)
+        return WT_Result_Open_Failed;
+    if (stream_version() < 55 || stream_version() >= 600)
+        return WT_Result_Open_Failed;
+
+    unsigned long offset = 0;
+    WT_CHECK(read_directory_offset(offset));
+    WT_CHECK(seek_to(offset));
+    m_current_object.reset();
+    drop_read_ahead();
+    m_logical_position = offset;
+    WT_Result result = read_one_object();
+    if (result != WT_Result_Success)
+        return result == WT_Result_Waiting_For_Data ? WT_Result_Open_Failed : result;
+    if (m_current_object->object_id() != WT_Object::Directory_ID)
+        return WT_Result_Corrupt_Stream;
+    *m_directory = static_cast<WT_Directory&>(*m_current_object);
+    m_current_object.reset();
+
+    // Leave the stream at the end of the data, where the directory begins.
+    drop_read_ahead();
+    m_logical_position = offset;
+    return seek_to(offset);
+}
+
+WT_Result WT_File::open_block_append()
+{
+    // Read the whole stream so that the renditions, the definitions and the
+    // directory are what a writer continuing it must know.
+    for (;;)
+    {
+        WT_Result result = read_one_object();
+        if (result == WT_Result_Success)
+            result = m_current_object->process(*this);
+        if (result == WT_Result_End_Of_Stream)
+            break;
+        if (result != WT_Result_Success)
+            return result == WT_Result_End_Of_Input ? WT_Result_Open_Failed : result;
+    }
+    m_current_object.reset();
+    if (stream_version() < 55 || stream_version() >= 600)
+        return WT_Result_Open_Failed;
+    // New objects overwrite the old directory and trailer; the directory
+    // written at close lists the old blocks and the new ones. The offset the
+    // trailer names must be the one of the directory just read.
+    unsigned long end_of_data = 0;
+    WT_CHECK(read_directory_offset(end_of_data));
+    if (end_of_data != m_directory->file_offset())
+        return WT_Result_Open_Failed;
+    drop_read_ahead();
+    WT_CHECK(seek_to(end_of_data));
+    unsigned long position = 0;
+    WT_CHECK(m_stream_tell(*this, position));
+    return position == end_of_data ? WT_Result_Success : WT_Result_Not_Available;
+}
+
+WT_Result WT_File::rewrite_block_references()
+{
+    // Each reference goes back to where it stands, now with its block size;
+    // every changing number has a fixed width, so the length stays the same.
+    for (auto& entry : m_directory->entries())
+    {
+        WT_CHECK(seek_to(entry->file_offset()));
+        WT_CHECK(entry->serialize(*this, false, true));
+    }
+    return m_stream_end_seek(*this);
 }

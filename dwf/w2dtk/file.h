@@ -19,6 +19,7 @@
 #include <vector>
 
 class WT_Dash_Pattern_List;
+class WT_Directory;
 class WT_Drawable;
 class WT_Layer_List;
 class WT_Object;
@@ -299,6 +300,9 @@ public:
     void set_last_written_object_node(std::int32_t number) { m_last_written_object_node = number; }
 
     // ---- blocks, groups and named views (block directory)
+    // Every block reference written or read, with the offset at which it stands.
+    WT_Directory& directory() { return *m_directory; }
+    int tab_level() const { return m_tab_level; }
 
     // --- opcode reader state shared with WT_Opcode
     int& nesting_depth() { return m_nesting_depth; }
@@ -415,4 +419,16 @@ private:
     // images, Gouraud shading, URLs and object nodes
     WT_Object_Node_List m_defined_object_nodes;
     std::int64_t m_last_written_object_node = -1;
+
+    // ---- blocks, groups and named views
+    std::unique_ptr<WT_Directory> m_directory;
+    WT_Result open_block_read();
+    WT_Result open_block_append();
+    WT_Result locate_trailer(bool& binary, unsigned long& ending_length);
+    WT_Result read_directory_offset(unsigned long& offset);
+    WT_Result seek_to(unsigned long position);
+    WT_Result read_raw_exactly(std::size_t count, void* buffer);
+    WT_Result read_one_object();
+    void drop_read_ahead();
+    WT_Result rewrite_block_references();
 };

@@ -71,6 +71,8 @@ public:
     }
     std::size_t count() const { return m_names.size(); }
     void remove_all() { m_names.clear(); }
+    // Every defined node, by number.
+    const std::map<std::int32_t, WT_String>& names() const { return m_names; }
 
 private:
     std::map<std::int32_t, WT_String> m_names;

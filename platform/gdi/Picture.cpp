@@ -57,16 +57,27 @@ struct JpegError
     jpeg_error_mgr manager;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+
+    // The manager to hand to libjpeg; the caller still sets the jump point,
+    // which must live in its own frame.
+    jpeg_error_mgr* install()
+    {
+        jpeg_std_error(&manager);
+        manager.error_exit = exit;
+        manager.emit_message = silence;
+        message[0] = '\0';
+        return &manager;
+    }
+
+private:
+    static void exit(j_common_ptr info)
+    {
+        auto* error = reinterpret_cast<JpegError*>(info->err);
+        (*info->err->format_message)(info, error->message);
+        std::longjmp(error->jump, 1);
+    }
+    static void silence(j_common_ptr, int) {}
 };
-
-void jpegErrorExit(j_common_ptr info)
-{
-    auto* error = reinterpret_cast<JpegError*>(info->err);
-    (*info->err->format_message)(info, error->message);
-    std::longjmp(error->jump, 1);
-}
-
-void jpegSilence(j_common_ptr, int) {}
 
 // Decodes a JPEG; `pixels` is resized only after the header is known. All
 // objects with destructors live outside the jump's reach.
@@ -75,10 +86,7 @@ bool decodeJpeg(std::FILE* file, bool headerOnly, RgbPicture& picture, std::stri
     jpeg_decompress_struct info;
     JpegError jerr;
     std::memset(&info, 0, sizeof info);
-    info.err = jpeg_std_error(&jerr.manager);
-    jerr.manager.error_exit = jpegErrorExit;
-    jerr.manager.emit_message = jpegSilence;
-    jerr.message[0] = '\0';
+    info.err = jerr.install();
     if (setjmp(jerr.jump))
     {
         error = jerr.message;
@@ -177,10 +185,7 @@ bool encodeJpeg(std::FILE* file, const RgbPicture& picture, int quality, std::st
     jpeg_compress_struct info;
     JpegError jerr;
     std::memset(&info, 0, sizeof info);
-    info.err = jpeg_std_error(&jerr.manager);
-    jerr.manager.error_exit = jpegErrorExit;
-    jerr.manager.emit_message = jpegSilence;
-    jerr.message[0] = '\0';
+    info.err = jerr.install();
     if (setjmp(jerr.jump))
     {
         error = jerr.message;

@@ -7,6 +7,7 @@
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/unknown.h"
 
+#include "dwf/w2dtk/tests/block_samples.h"
 #include "dwf/w2dtk/tests/raster_samples.h"
 #include "dwf/w2dtk/tests/stream_harness.h"
 
@@ -165,6 +166,7 @@ std::string rich_stream(bool binary, std::initializer_list<int> map_sizes = {3, 
     WT_Unknown b(unknown_binary.data(), unknown_binary.size());
     EXPECT_EQ(b.serialize(file), WT_Result_Success);
     raster_samples::write_raster_family(file);
+    block_samples::write_block_family(file);
     EXPECT_EQ(file.close(), WT_Result_Success);
     return stream.written();
 }
