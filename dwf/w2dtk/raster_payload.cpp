@@ -4,6 +4,7 @@
 #include "dwf/w2dtk/point_transform.h"
 
 #include <algorithm>
+#include <new>
 
 namespace
 {
@@ -108,4 +109,80 @@ bool wt_transform_corners(WT_File& file, WT_Logical_Point& min_corner, WT_Logica
         break;
     }
     return fits;
+}
+
+WT_Result wt_transform_corners_for_output(WT_File& file, WT_Logical_Point& min_corner,
+                                          WT_Logical_Point& max_corner, bool& transformed)
+{
+    if (!file.heuristics().m_apply_transform || transformed)
+        return WT_Result_Success;
+    try
+    {
+        wt_transform_corners(file, min_corner, max_corner); // saturates
+    }
+    catch (WT_Result result)
+    {
+        return result;
+    }
+    transformed = true;
+    return WT_Result_Success;
+}
+
+WT_Result wt_transform_corners_after_reading(WT_File& file, WT_Logical_Point& min_corner,
+                                             WT_Logical_Point& max_corner, bool& transformed)
+{
+    transformed = false;
+    if (!file.heuristics().m_apply_transform)
+        return WT_Result_Success;
+    try
+    {
+        if (!wt_transform_corners(file, min_corner, max_corner))
+            return WT_Result_Corrupt_Stream;
+    }
+    catch (WT_Result result)
+    {
+        return result;
+    }
+    transformed = true;
+    return WT_Result_Success;
+}
+
+void wt_hold_raster(const WT_Raster_Holding& holding, const WT_Color_Map* color_map,
+                    std::uint32_t data_size, const std::uint8_t* data, bool copy)
+{
+    if (!copy)
+    {
+        holding.m_color_map = color_map;
+        holding.m_data = data;
+        return;
+    }
+    try
+    {
+        if (color_map)
+        {
+            holding.m_owned_color_map = std::make_unique<WT_Color_Map>(*color_map);
+            holding.m_color_map = holding.m_owned_color_map.get();
+        }
+        if (data && data_size > 0)
+        {
+            holding.m_owned_data.assign(data, data + data_size);
+            holding.m_data = holding.m_owned_data.data();
+        }
+    }
+    catch (const std::bad_alloc&)
+    {
+        throw WT_Result_Out_Of_Memory;
+    }
+}
+
+WT_Result wt_write_raster_frame_head(WT_File& file, std::uint32_t frame_size, std::uint16_t format,
+                                     const WT_Raster_Frame_Head& head)
+{
+    WT_CHECK(file.write("{"));
+    WT_CHECK(file.write_u32(frame_size));
+    WT_CHECK(file.write_u16(format));
+    WT_CHECK(file.write_u16(head.m_columns));
+    WT_CHECK(file.write_u16(head.m_rows));
+    WT_CHECK(wt_write_relative_corners(file, head.m_min_corner, head.m_max_corner));
+    return file.write_u32(head.m_identifier);
 }
