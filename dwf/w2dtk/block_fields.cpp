@@ -33,6 +33,13 @@ WT_Result wt_skip_extended_operand(const WT_Opcode& opcode, WT_File& file)
     return opcode.skip_operand(file);
 }
 
+WT_Result wt_close_extended_operand(const WT_Opcode& opcode, WT_File& file)
+{
+    if (opcode.type() == WT_Opcode::Extended_Binary)
+        return wt_read_closing_brace(file);
+    return opcode.skip_operand(file);
+}
+
 WT_Result wt_expect_binary_size(const WT_Opcode& opcode, std::uint32_t size)
 {
     return opcode.binary_size() == size ? WT_Result_Success : WT_Result_Inconsistent_Operand;

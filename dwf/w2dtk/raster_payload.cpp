@@ -1,6 +1,7 @@
 #include "dwf/w2dtk/raster_payload.h"
 
 #include "dwf/w2dtk/file.h"
+#include "dwf/w2dtk/opcode.h"
 #include "dwf/w2dtk/point_transform.h"
 
 #include <algorithm>
@@ -185,4 +186,26 @@ WT_Result wt_write_raster_frame_head(WT_File& file, std::uint32_t frame_size, st
     WT_CHECK(file.write_u16(head.m_rows));
     WT_CHECK(wt_write_relative_corners(file, head.m_min_corner, head.m_max_corner));
     return file.write_u32(head.m_identifier);
+}
+
+WT_Result wt_read_payload_size(const WT_Opcode& opcode, WT_File& file, std::uint64_t operand_start,
+                               std::uint32_t& size)
+{
+    if (opcode.type() != WT_Opcode::Extended_Binary)
+        return wt_read_raster_size(file, size);
+    WT_CHECK(file.read_u32(size));
+    // The two bytes of the frame number and the closing brace are inside the
+    // frame size too.
+    std::uint64_t const used = file.logical_position() - operand_start + 2 + 1;
+    if (opcode.binary_size() < used || opcode.binary_size() - used != size)
+        return WT_Result_Inconsistent_Operand;
+    return WT_Result_Success;
+}
+
+WT_Result wt_read_payload(const WT_Opcode& opcode, WT_File& file, std::uint32_t size,
+                          std::vector<std::uint8_t>& data)
+{
+    if (opcode.type() == WT_Opcode::Extended_Binary)
+        return wt_read_raster_bytes(file, size, data);
+    return wt_read_raster_hex(file, size, data);
 }

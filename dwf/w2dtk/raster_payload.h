@@ -9,6 +9,7 @@
 #include <vector>
 
 class WT_File;
+class WT_Opcode;
 
 // Shared by the raster objects (images, group 4 and PNG images).
 
@@ -18,6 +19,16 @@ class WT_File;
 WT_Result wt_read_raster_bytes(WT_File& file, std::uint32_t size, std::vector<std::uint8_t>& data);
 // The same for the ASCII form, two hexadecimal digits per byte.
 WT_Result wt_read_raster_hex(WT_File& file, std::uint32_t size, std::vector<std::uint8_t>& data);
+
+// The byte count of a payload that fills the rest of its operand. Binary: a
+// 32-bit count that must reach exactly to the frame's closing brace, counted
+// from operand_start (the position just after the frame's number). ASCII: as
+// wt_read_raster_size.
+WT_Result wt_read_payload_size(const WT_Opcode& opcode, WT_File& file, std::uint64_t operand_start,
+                               std::uint32_t& size);
+// Reads the payload bytes in the operand's form (raw or hexadecimal), resumable.
+WT_Result wt_read_payload(const WT_Opcode& opcode, WT_File& file, std::uint32_t size,
+                          std::vector<std::uint8_t>& data);
 
 // Reads an ASCII byte count: negative counts and counts beyond what one
 // operand may hold give WT_Result_Corrupt_Stream.
