@@ -26,6 +26,20 @@ WT_Result wt_read_closing_brace(WT_File& file)
     return c == '}' ? WT_Result_Success : WT_Result_Corrupt_Stream;
 }
 
+WT_Result wt_skip_extended_operand(const WT_Opcode& opcode, WT_File& file)
+{
+    if (opcode.type() != WT_Opcode::Extended_Binary && opcode.type() != WT_Opcode::Extended_ASCII)
+        return WT_Result_Foreign_Opcode;
+    return opcode.skip_operand(file);
+}
+
+WT_Result wt_close_extended_operand(const WT_Opcode& opcode, WT_File& file)
+{
+    if (opcode.type() == WT_Opcode::Extended_Binary)
+        return wt_read_closing_brace(file);
+    return opcode.skip_operand(file);
+}
+
 WT_Result wt_expect_binary_size(const WT_Opcode& opcode, std::uint32_t size)
 {
     return opcode.binary_size() == size ? WT_Result_Success : WT_Result_Inconsistent_Operand;
@@ -109,11 +123,7 @@ WT_Result WT_Block_Code_Field::serialize(WT_File& file)
 
 WT_Result WT_Block_Code_Field::materialize(const WT_Opcode& opcode, WT_File& file)
 {
-    WT_Result const result = read_body(opcode, file);
-    // A failed read starts over next time instead of resuming half way.
-    if (result != WT_Result_Success && result != WT_Result_Waiting_For_Data)
-        m_stage = 0;
-    return result;
+    return wt_restart_on_failure(read_body(opcode, file), m_stage);
 }
 
 WT_Result WT_Block_Code_Field::read_body(const WT_Opcode& opcode, WT_File& file)
@@ -165,9 +175,7 @@ WT_Result WT_Block_Code_Field::read_body(const WT_Opcode& opcode, WT_File& file)
 
 WT_Result WT_Block_Code_Field::skip_operand(const WT_Opcode& opcode, WT_File& file)
 {
-    if (opcode.type() != WT_Opcode::Extended_Binary && opcode.type() != WT_Opcode::Extended_ASCII)
-        return WT_Result_Foreign_Opcode;
-    return opcode.skip_operand(file);
+    return wt_skip_extended_operand(opcode, file);
 }
 
 // ---------------------------------------------------------------- password
@@ -198,11 +206,7 @@ WT_Result WT_Password::serialize(WT_File& file)
 
 WT_Result WT_Password::materialize(const WT_Opcode& opcode, WT_File& file)
 {
-    WT_Result const result = read_body(opcode, file);
-    // A failed read starts over next time instead of resuming half way.
-    if (result != WT_Result_Success && result != WT_Result_Waiting_For_Data)
-        m_stage = 0;
-    return result;
+    return wt_restart_on_failure(read_body(opcode, file), m_stage);
 }
 
 WT_Result WT_Password::read_body(const WT_Opcode& opcode, WT_File& file)
@@ -294,11 +298,7 @@ WT_Result WT_Guid::serialize(WT_File& file)
 
 WT_Result WT_Guid::materialize(const WT_Opcode& opcode, WT_File& file)
 {
-    WT_Result const result = read_body(opcode, file);
-    // A failed read starts over next time instead of resuming half way.
-    if (result != WT_Result_Success && result != WT_Result_Waiting_For_Data)
-        m_stage = 0;
-    return result;
+    return wt_restart_on_failure(read_body(opcode, file), m_stage);
 }
 
 WT_Result WT_Guid::read_body(const WT_Opcode& opcode, WT_File& file)
@@ -362,9 +362,7 @@ WT_Result WT_Guid::read_body(const WT_Opcode& opcode, WT_File& file)
 
 WT_Result WT_Guid::skip_operand(const WT_Opcode& opcode, WT_File& file)
 {
-    if (opcode.type() != WT_Opcode::Extended_Binary && opcode.type() != WT_Opcode::Extended_ASCII)
-        return WT_Result_Foreign_Opcode;
-    return opcode.skip_operand(file);
+    return wt_skip_extended_operand(opcode, file);
 }
 
 // ---------------------------------------------------------------- file time
@@ -394,11 +392,7 @@ WT_Result WT_File_Time::serialize(WT_File& file)
 
 WT_Result WT_File_Time::materialize(const WT_Opcode& opcode, WT_File& file)
 {
-    WT_Result const result = read_body(opcode, file);
-    // A failed read starts over next time instead of resuming half way.
-    if (result != WT_Result_Success && result != WT_Result_Waiting_For_Data)
-        m_stage = 0;
-    return result;
+    return wt_restart_on_failure(read_body(opcode, file), m_stage);
 }
 
 WT_Result WT_File_Time::read_body(const WT_Opcode& opcode, WT_File& file)
@@ -446,7 +440,5 @@ WT_Result WT_File_Time::read_body(const WT_Opcode& opcode, WT_File& file)
 
 WT_Result WT_File_Time::skip_operand(const WT_Opcode& opcode, WT_File& file)
 {
-    if (opcode.type() != WT_Opcode::Extended_Binary && opcode.type() != WT_Opcode::Extended_ASCII)
-        return WT_Result_Foreign_Opcode;
-    return opcode.skip_operand(file);
+    return wt_skip_extended_operand(opcode, file);
 }

@@ -264,3 +264,8 @@ WT_Result wt_read_closing_brace(WT_File& file);
 // Checks that a "{" frame announces exactly the operand size a fixed-size
 // object writes (15 when it does not).
 WT_Result wt_expect_binary_size(const WT_Opcode& opcode, std::uint32_t size);
+// Passes over an extended operand of either form; other opcodes are foreign.
+WT_Result wt_skip_extended_operand(const WT_Opcode& opcode, WT_File& file);
+// Ends an extended operand: the "}" of a binary frame, or the ASCII operand up
+// to its closing parenthesis.
+WT_Result wt_close_extended_operand(const WT_Opcode& opcode, WT_File& file);

@@ -499,6 +499,30 @@ WT_Result WT_Block_Ref::read_property(const WT_Opcode& opcode, WT_File& file, in
         WT_CHECK(file.read_byte(c));
         return c == ' ' ? WT_Result_Success : WT_Result_Corrupt_Stream;
     };
+    // "first second" in steps, so that a stream that runs dry between the two
+    // resumes where it stopped.
+    auto read_ascii_pair = [this, &file, &read_separator](auto& first, auto& second) -> WT_Result
+    {
+        if (m_step == 0)
+        {
+            WT_CHECK(file.read_ascii(first));
+            m_step = 1;
+        }
+        if (m_step == 1)
+        {
+            WT_Result r = read_separator();
+            if (r != WT_Result_Success)
+            {
+                if (r != WT_Result_Waiting_For_Data)
+                    m_step = 0;
+                return r;
+            }
+            m_step = 2;
+        }
+        WT_CHECK(file.read_ascii(second));
+        m_step = 0;
+        return WT_Result_Success;
+    };
     switch (row.kind)
     {
     case Offset:
@@ -546,25 +570,7 @@ WT_Result WT_Block_Ref::read_property(const WT_Opcode& opcode, WT_File& file, in
         double* pair = &m_reals[std::size_t(row.index)];
         if (binary)
             return file.read(2, pair);
-        if (m_step == 0)
-        {
-            WT_CHECK(file.read_ascii(pair[0]));
-            m_step = 1;
-        }
-        if (m_step == 1)
-        {
-            WT_Result r = read_separator();
-            if (r != WT_Result_Success)
-            {
-                if (r != WT_Result_Waiting_For_Data)
-                    m_step = 0;
-                return r;
-            }
-            m_step = 2;
-        }
-        WT_CHECK(file.read_ascii(pair[1]));
-        m_step = 0;
-        return WT_Result_Success;
+        return read_ascii_pair(pair[0], pair[1]);
     }
     case Points:
         if (binary)
@@ -575,25 +581,7 @@ WT_Result WT_Block_Ref::read_property(const WT_Opcode& opcode, WT_File& file, in
             m_points[1] = WT_Logical_Point(v[2], v[3]);
             return WT_Result_Success;
         }
-        if (m_step == 0)
-        {
-            WT_CHECK(file.read_ascii(m_points[0]));
-            m_step = 1;
-        }
-        if (m_step == 1)
-        {
-            WT_Result r = read_separator();
-            if (r != WT_Result_Success)
-            {
-                if (r != WT_Result_Waiting_For_Data)
-                    m_step = 0;
-                return r;
-            }
-            m_step = 2;
-        }
-        WT_CHECK(file.read_ascii(m_points[1]));
-        m_step = 0;
-        return WT_Result_Success;
+        return read_ascii_pair(m_points[0], m_points[1]);
     case Triple:
         if (binary)
             return file.read(3, m_triple.data());

@@ -201,10 +201,7 @@ WT_Result WT_Directory::read_body(const WT_Opcode& opcode, WT_File& file)
             m_stage = Close;
             break;
         default:
-            if (binary)
-                WT_CHECK(wt_read_closing_brace(file));
-            else
-                WT_CHECK(opcode.skip_operand(file));
+            WT_CHECK(wt_close_extended_operand(opcode, file));
             m_stage = Count;
             set_materialized();
             return WT_Result_Success;

@@ -69,10 +69,7 @@ WT_Result WT_Embedded_Font::take_length(const WT_Opcode& opcode, std::int64_t le
 
 WT_Result WT_Embedded_Font::materialize(const WT_Opcode& opcode, WT_File& file)
 {
-    WT_Result const result = read_body(opcode, file);
-    if (result != WT_Result_Success && result != WT_Result_Waiting_For_Data)
-        m_stage = 0;
-    return result;
+    return wt_restart_on_failure(read_body(opcode, file), m_stage);
 }
 
 WT_Result WT_Embedded_Font::read_body(const WT_Opcode& opcode, WT_File& file)

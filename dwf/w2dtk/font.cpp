@@ -130,26 +130,25 @@ WT_Result WT_Font::materialize(const WT_Opcode& opcode, WT_File& file)
         else if (file.stream_version() < First_Masked_Font_Version)
             m_stage = Old_Name_Length;
     }
-    if (m_stage >= Old_Name_Length && m_stage < Ascii_Next)
-        return materialize_old_binary(file);
+    WT_Result const result = m_stage >= Old_Name_Length && m_stage < Ascii_Next
+                                 ? materialize_old_binary(file)
+                                 : materialize_fields(opcode, file);
+    // A failed read starts over with the next call instead of resuming half way.
+    if (result != WT_Result_Success && !waiting(result))
+        m_stage = Binary_Mask;
+    return result;
+}
 
-    auto fail = [this](WT_Result result)
-    {
-        if (!waiting(result))
-            m_stage = Binary_Mask;
-        return result;
-    };
+WT_Result WT_Font::materialize_fields(const WT_Opcode& opcode, WT_File& file)
+{
     for (;;)
     {
-        WT_Result result = WT_Result_Success;
         switch (m_stage)
         {
         case Binary_Mask:
-            result = file.read_u16(m_reading_fields);
-            if (result != WT_Result_Success)
-                return fail(result);
+            WT_CHECK(file.read_u16(m_reading_fields));
             if (m_reading_fields & ~All_Fields)
-                return fail(WT_Result_Corrupt_Stream);
+                return WT_Result_Corrupt_Stream;
             m_option = 0;
             m_stage = Binary_Options;
             break;
@@ -158,9 +157,7 @@ WT_Result WT_Font::materialize(const WT_Opcode& opcode, WT_File& file)
             {
                 if (m_reading_fields & (1u << m_option))
                 {
-                    result = option(m_option).materialize_option(opcode, file);
-                    if (result != WT_Result_Success)
-                        return fail(result);
+                    WT_CHECK(option(m_option).materialize_option(opcode, file));
                 }
                 ++m_option;
             }
@@ -169,9 +166,7 @@ WT_Result WT_Font::materialize(const WT_Opcode& opcode, WT_File& file)
             set_materialized();
             return WT_Result_Success;
         case Ascii_Next:
-            result = m_optioncode.get_opcode(file, true);
-            if (result != WT_Result_Success)
-                return fail(result);
+            WT_CHECK(m_optioncode.get_opcode(file, true));
             if (m_optioncode.type() == WT_Opcode::Close_Paren)
                 m_stage = Ascii_Close;
             else
@@ -181,9 +176,7 @@ WT_Result WT_Font::materialize(const WT_Opcode& opcode, WT_File& file)
             }
             break;
         case Ascii_Value:
-            result = option(m_option - 1).materialize_option(m_optioncode, file);
-            if (result != WT_Result_Success)
-                return fail(result);
+            WT_CHECK(option(m_option - 1).materialize_option(m_optioncode, file));
             m_reading_fields |= std::uint16_t(1u << (m_option - 1));
             m_stage = Ascii_Next;
             break;
@@ -191,52 +184,37 @@ WT_Result WT_Font::materialize(const WT_Opcode& opcode, WT_File& file)
             // Options this toolkit does not know are passed over whole.
             if (m_optioncode.type() == WT_Opcode::Extended_ASCII)
             {
-                result = m_optioncode.skip_operand(file);
-                if (result != WT_Result_Success)
-                    return fail(result);
+                WT_CHECK(m_optioncode.skip_operand(file));
             }
             m_stage = Ascii_Next;
             break;
         case Ascii_Close:
-            result = opcode.skip_operand(file);
-            if (result != WT_Result_Success)
-                return fail(result);
+            WT_CHECK(opcode.skip_operand(file));
             m_fields = m_reading_fields;
             m_stage = Binary_Mask;
             set_materialized();
             return WT_Result_Success;
         default:
-            return fail(WT_Result_Not_Available);
+            return WT_Result_Not_Available;
         }
     }
 }
 
 WT_Result WT_Font::materialize_old_binary(WT_File& file)
 {
-    auto fail = [this](WT_Result result)
-    {
-        if (!waiting(result))
-            m_stage = Binary_Mask;
-        return result;
-    };
     for (;;)
     {
-        WT_Result result = WT_Result_Success;
         switch (m_stage)
         {
         case Old_Name_Length:
-            result = file.read_count(m_old_name_length);
-            if (result != WT_Result_Success)
-                return fail(result);
+            WT_CHECK(file.read_count(m_old_name_length));
             m_stage = Old_Name;
             break;
         case Old_Name:
         {
             // At most 65,791 bytes: the count form cannot say more.
             std::vector<char> name(static_cast<std::size_t>(m_old_name_length));
-            result = file.read(name.size(), name.data());
-            if (result != WT_Result_Success)
-                return fail(result);
+            WT_CHECK(file.read(name.size(), name.data()));
             WT_String text;
             text.set_from_stream_bytes(name.size(), name.data());
             m_name.set(text);
@@ -246,9 +224,7 @@ WT_Result WT_Font::materialize_old_binary(WT_File& file)
         case Old_Style:
         {
             std::uint8_t style = 0;
-            result = file.read_byte(style);
-            if (result != WT_Result_Success)
-                return fail(result);
+            WT_CHECK(file.read_byte(style));
             m_style.set_style(style &
                               (WT_Font_Option_Style::Bold_Bit | WT_Font_Option_Style::Italic_Bit));
             m_stage = Old_Charset;
@@ -257,11 +233,9 @@ WT_Result WT_Font::materialize_old_binary(WT_File& file)
         case Old_Charset:
         {
             std::int32_t charset = 0;
-            result = file.read_s32(charset);
-            if (result != WT_Result_Success)
-                return fail(result);
+            WT_CHECK(file.read_s32(charset));
             if (charset < 0 || charset > 255)
-                return fail(WT_Result_Corrupt_Stream);
+                return WT_Result_Corrupt_Stream;
             m_charset.set(std::uint8_t(charset));
             m_stage = Old_Pitch_Family;
             break;
@@ -269,9 +243,7 @@ WT_Result WT_Font::materialize_old_binary(WT_File& file)
         default:
         {
             std::int32_t word = 0;
-            result = file.read_s32(word);
-            if (result != WT_Result_Success)
-                return fail(result);
+            WT_CHECK(file.read_s32(word));
             m_pitch.set(std::uint8_t(word & 0x3));
             m_family.set(std::uint8_t(word & 0x70));
             m_fields = Name_Bit | Charset_Bit | Pitch_Bit | Family_Bit | Style_Bit;

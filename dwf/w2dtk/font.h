@@ -77,6 +77,7 @@ public:
 
 private:
     WT_Option& option(int index); // 0..10 in field order
+    WT_Result materialize_fields(const WT_Opcode& opcode, WT_File& file);
     WT_Result materialize_old_binary(WT_File& file);
 
     WT_Font_Option_Name m_name;

@@ -1,10 +1,10 @@
 #include "dwf/w2dtk/group4_png_image.h"
 
+#include "dwf/w2dtk/block_fields.h"
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/raster_payload.h"
 
 #include <algorithm>
-#include <new>
 #include <string>
 
 namespace
@@ -50,31 +50,8 @@ WT_Group4_PNG_Image::WT_Group4_PNG_Image(std::uint16_t rows, std::uint16_t colum
     : m_rows(rows), m_columns(columns), m_format(format), m_identifier(identifier),
       m_data_size(data_size), m_min_corner(min_corner), m_max_corner(max_corner)
 {
-    try
-    {
-        if (copy)
-        {
-            if (color_map)
-            {
-                m_owned_color_map = std::make_unique<WT_Color_Map>(*color_map);
-                m_color_map = m_owned_color_map.get();
-            }
-            if (data && data_size > 0)
-            {
-                m_owned_data.assign(data, data + data_size);
-                m_data = m_owned_data.data();
-            }
-        }
-        else
-        {
-            m_color_map = color_map;
-            m_data = data;
-        }
-    }
-    catch (const std::bad_alloc&)
-    {
-        throw WT_Result_Out_Of_Memory;
-    }
+    wt_hold_raster({m_owned_color_map, m_color_map, m_owned_data, m_data}, color_map, data_size,
+                   data, copy);
 }
 
 const char* WT_Group4_PNG_Image::format_name(int format)
@@ -118,18 +95,7 @@ WT_Result WT_Group4_PNG_Image::serialize(WT_File& file)
     WT_CHECK(begin_serialize(file));
     WT_CHECK(file.desired_rendition().sync(file, Sync_Mask));
 
-    if (file.heuristics().m_apply_transform && !m_transformed)
-    {
-        try
-        {
-            wt_transform_corners(file, m_min_corner, m_max_corner); // saturates
-        }
-        catch (WT_Result result)
-        {
-            return result;
-        }
-        m_transformed = true;
-    }
+    WT_CHECK(wt_transform_corners_for_output(file, m_min_corner, m_max_corner, m_transformed));
 
     if (!file.binary_output())
     {
@@ -161,13 +127,9 @@ WT_Result WT_Group4_PNG_Image::serialize(WT_File& file)
         return file.write("))");
     }
 
-    WT_CHECK(file.write("{"));
-    WT_CHECK(file.write_u32(m_data_size + map_bytes + WT_Raster_Frame_Overhead));
-    WT_CHECK(file.write_u16(std::uint16_t(m_format)));
-    WT_CHECK(file.write_u16(m_columns));
-    WT_CHECK(file.write_u16(m_rows));
-    WT_CHECK(wt_write_relative_corners(file, m_min_corner, m_max_corner));
-    WT_CHECK(file.write_u32(std::uint32_t(m_identifier)));
+    WT_CHECK(wt_write_raster_frame_head(
+        file, m_data_size + map_bytes + WT_Raster_Frame_Overhead, std::uint16_t(m_format),
+        {m_columns, m_rows, m_min_corner, m_max_corner, std::uint32_t(m_identifier)}));
     if (map_bytes != 0)
         WT_CHECK(m_color_map->serialize_binary_operand(file));
     WT_CHECK(file.write_u32(m_data_size));
@@ -177,9 +139,7 @@ WT_Result WT_Group4_PNG_Image::serialize(WT_File& file)
 
 WT_Result WT_Group4_PNG_Image::skip_operand(const WT_Opcode& opcode, WT_File& file)
 {
-    if (opcode.type() != WT_Opcode::Extended_Binary && opcode.type() != WT_Opcode::Extended_ASCII)
-        return WT_Result_Foreign_Opcode;
-    return opcode.skip_operand(file);
+    return wt_skip_extended_operand(opcode, file);
 }
 
 WT_Result WT_Group4_PNG_Image::materialize(const WT_Opcode& opcode, WT_File& file)
@@ -259,13 +219,8 @@ WT_Result WT_Group4_PNG_Image::materialize_binary(const WT_Opcode& opcode, WT_Fi
             m_stage = Binary_Close;
             break;
         default:
-        {
-            std::uint8_t close = 0;
-            WT_CHECK(file.read_byte(close));
-            if (close != '}')
-                return WT_Result_Corrupt_Stream;
+            WT_CHECK(wt_read_closing_brace(file));
             return finish_reading(file);
-        }
         }
     }
 }
@@ -383,20 +338,7 @@ WT_Result WT_Group4_PNG_Image::finish_reading(WT_File& file)
     m_data = m_owned_data.empty() ? nullptr : m_owned_data.data();
     m_data_size = std::uint32_t(m_owned_data.size());
     m_stage = Start;
-    m_transformed = false;
-    if (file.heuristics().m_apply_transform)
-    {
-        try
-        {
-            if (!wt_transform_corners(file, m_min_corner, m_max_corner))
-                return WT_Result_Corrupt_Stream;
-        }
-        catch (WT_Result result)
-        {
-            return result;
-        }
-        m_transformed = true;
-    }
+    WT_CHECK(wt_transform_corners_after_reading(file, m_min_corner, m_max_corner, m_transformed));
     set_materialized();
     return WT_Result_Success;
 }

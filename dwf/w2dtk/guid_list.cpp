@@ -65,10 +65,7 @@ WT_Result WT_Guid_List::serialize(WT_File& file)
 
 WT_Result WT_Guid_List::materialize(const WT_Opcode& opcode, WT_File& file)
 {
-    WT_Result const result = read_body(opcode, file);
-    if (result != WT_Result_Success && result != WT_Result_Waiting_For_Data)
-        m_stage = 0;
-    return result;
+    return wt_restart_on_failure(read_body(opcode, file), m_stage);
 }
 
 WT_Result WT_Guid_List::read_body(const WT_Opcode& opcode, WT_File& file)
@@ -124,10 +121,7 @@ WT_Result WT_Guid_List::read_body(const WT_Opcode& opcode, WT_File& file)
             m_stage = count() < m_count ? Token : Close;
             break;
         default:
-            if (binary)
-                WT_CHECK(wt_read_closing_brace(file));
-            else
-                WT_CHECK(opcode.skip_operand(file));
+            WT_CHECK(wt_close_extended_operand(opcode, file));
             m_stage = Count;
             set_materialized();
             return WT_Result_Success;

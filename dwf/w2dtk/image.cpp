@@ -1,12 +1,12 @@
 #include "dwf/w2dtk/image.h"
 
+#include "dwf/w2dtk/block_fields.h"
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/group3x_encoder.h"
 #include "dwf/w2dtk/raster_payload.h"
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <string>
 
 namespace
@@ -70,31 +70,8 @@ WT_Image::WT_Image(std::uint16_t rows, std::uint16_t columns, WT_Image_Format fo
     : m_rows(rows), m_columns(columns), m_format(std::uint8_t(format)), m_identifier(identifier),
       m_data_size(data_size), m_min_corner(min_corner), m_max_corner(max_corner)
 {
-    try
-    {
-        if (copy)
-        {
-            if (color_map)
-            {
-                m_owned_color_map = std::make_unique<WT_Color_Map>(*color_map);
-                m_color_map = m_owned_color_map.get();
-            }
-            if (data && data_size > 0)
-            {
-                m_owned_data.assign(data, data + data_size);
-                m_data = m_owned_data.data();
-            }
-        }
-        else
-        {
-            m_color_map = color_map;
-            m_data = data;
-        }
-    }
-    catch (const std::bad_alloc&)
-    {
-        throw WT_Result_Out_Of_Memory;
-    }
+    wt_hold_raster({m_owned_color_map, m_color_map, m_owned_data, m_data}, color_map, data_size,
+                   data, copy);
 }
 
 const char* WT_Image::format_word(int format)
@@ -173,18 +150,7 @@ WT_Result WT_Image::serialize(WT_File& file)
         mask |= WT_Attribute_Set::Color_Map_Bit;
     WT_CHECK(file.desired_rendition().sync(file, mask));
 
-    if (file.heuristics().m_apply_transform && !m_transformed)
-    {
-        try
-        {
-            wt_transform_corners(file, m_min_corner, m_max_corner); // saturates
-        }
-        catch (WT_Result result)
-        {
-            return result;
-        }
-        m_transformed = true;
-    }
+    WT_CHECK(wt_transform_corners_for_output(file, m_min_corner, m_max_corner, m_transformed));
 
     if (!file.binary_output())
     {
@@ -214,13 +180,9 @@ WT_Result WT_Image::serialize(WT_File& file)
         return file.write("))");
     }
 
-    WT_CHECK(file.write("{"));
-    WT_CHECK(file.write_u32(m_data_size + map_bytes + Frame_Overhead));
-    WT_CHECK(file.write_u16(m_format));
-    WT_CHECK(file.write_u16(m_columns));
-    WT_CHECK(file.write_u16(m_rows));
-    WT_CHECK(wt_write_relative_corners(file, m_min_corner, m_max_corner));
-    WT_CHECK(file.write_u32(m_identifier));
+    WT_CHECK(wt_write_raster_frame_head(
+        file, m_data_size + map_bytes + Frame_Overhead, std::uint16_t(m_format),
+        {m_columns, m_rows, m_min_corner, m_max_corner, m_identifier}));
     if (map_bytes != 0)
         WT_CHECK(m_color_map->serialize_binary_operand(file));
     WT_CHECK(file.write_u32(m_data_size));
@@ -254,9 +216,7 @@ WT_Result WT_Image::check_data_size(std::uint32_t size) const
 
 WT_Result WT_Image::skip_operand(const WT_Opcode& opcode, WT_File& file)
 {
-    if (opcode.type() != WT_Opcode::Extended_Binary && opcode.type() != WT_Opcode::Extended_ASCII)
-        return WT_Result_Foreign_Opcode;
-    return opcode.skip_operand(file);
+    return wt_skip_extended_operand(opcode, file);
 }
 
 WT_Result WT_Image::materialize(const WT_Opcode& opcode, WT_File& file)
@@ -338,13 +298,8 @@ WT_Result WT_Image::materialize_binary(const WT_Opcode& opcode, WT_File& file)
             m_stage = Binary_Close;
             break;
         default:
-        {
-            std::uint8_t close = 0;
-            WT_CHECK(file.read_byte(close));
-            if (close != '}')
-                return WT_Result_Corrupt_Stream;
+            WT_CHECK(wt_read_closing_brace(file));
             return finish_reading(file);
-        }
         }
     }
 }
@@ -460,20 +415,7 @@ WT_Result WT_Image::finish_reading(WT_File& file)
     take_data(std::move(m_reading));
     m_reading = std::vector<std::uint8_t>();
     m_stage = Start;
-    m_transformed = false;
-    if (file.heuristics().m_apply_transform)
-    {
-        try
-        {
-            if (!wt_transform_corners(file, m_min_corner, m_max_corner))
-                return WT_Result_Corrupt_Stream;
-        }
-        catch (WT_Result result)
-        {
-            return result;
-        }
-        m_transformed = true;
-    }
+    WT_CHECK(wt_transform_corners_after_reading(file, m_min_corner, m_max_corner, m_transformed));
     set_materialized();
     return WT_Result_Success;
 }

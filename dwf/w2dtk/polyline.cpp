@@ -1,5 +1,6 @@
 #include "dwf/w2dtk/polyline.h"
 
+#include "dwf/w2dtk/delayed_copy.h"
 #include "dwf/w2dtk/drawable_attributes.h"
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/opcode.h"
@@ -46,19 +47,7 @@ WT_Result WT_Polyline::serialize(WT_File& file)
 
 WT_Result WT_Polyline::delay(WT_File& file)
 {
-    try
-    {
-        file.set_delayed_drawable(std::make_unique<WT_Polyline>(*this));
-    }
-    catch (WT_Result result)
-    {
-        return result;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return WT_Result_Out_Of_Memory;
-    }
-    return WT_Result_Success;
+    return wt_delay_copy(file, *this);
 }
 
 WT_Result WT_Polyline::dump(WT_File& file)

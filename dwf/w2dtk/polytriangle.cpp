@@ -1,5 +1,6 @@
 #include "dwf/w2dtk/polytriangle.h"
 
+#include "dwf/w2dtk/delayed_copy.h"
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/point_list_forms.h"
 
@@ -104,19 +105,7 @@ WT_Result WT_Polytriangle::serialize(WT_File& file)
 
 WT_Result WT_Polytriangle::delay(WT_File& file)
 {
-    try
-    {
-        file.set_delayed_drawable(std::make_unique<WT_Polytriangle>(*this));
-    }
-    catch (WT_Result result)
-    {
-        return result;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return WT_Result_Out_Of_Memory;
-    }
-    return WT_Result_Success;
+    return wt_delay_copy(file, *this);
 }
 
 WT_Result WT_Polytriangle::dump(WT_File& file)

@@ -1,9 +1,11 @@
 #include "dwf/w2dtk/raster_payload.h"
 
 #include "dwf/w2dtk/file.h"
+#include "dwf/w2dtk/opcode.h"
 #include "dwf/w2dtk/point_transform.h"
 
 #include <algorithm>
+#include <new>
 
 namespace
 {
@@ -108,4 +110,102 @@ bool wt_transform_corners(WT_File& file, WT_Logical_Point& min_corner, WT_Logica
         break;
     }
     return fits;
+}
+
+WT_Result wt_transform_corners_for_output(WT_File& file, WT_Logical_Point& min_corner,
+                                          WT_Logical_Point& max_corner, bool& transformed)
+{
+    if (!file.heuristics().m_apply_transform || transformed)
+        return WT_Result_Success;
+    try
+    {
+        wt_transform_corners(file, min_corner, max_corner); // saturates
+    }
+    catch (WT_Result result)
+    {
+        return result;
+    }
+    transformed = true;
+    return WT_Result_Success;
+}
+
+WT_Result wt_transform_corners_after_reading(WT_File& file, WT_Logical_Point& min_corner,
+                                             WT_Logical_Point& max_corner, bool& transformed)
+{
+    transformed = false;
+    if (!file.heuristics().m_apply_transform)
+        return WT_Result_Success;
+    try
+    {
+        if (!wt_transform_corners(file, min_corner, max_corner))
+            return WT_Result_Corrupt_Stream;
+    }
+    catch (WT_Result result)
+    {
+        return result;
+    }
+    transformed = true;
+    return WT_Result_Success;
+}
+
+void wt_hold_raster(const WT_Raster_Holding& holding, const WT_Color_Map* color_map,
+                    std::uint32_t data_size, const std::uint8_t* data, bool copy)
+{
+    if (!copy)
+    {
+        holding.m_color_map = color_map;
+        holding.m_data = data;
+        return;
+    }
+    try
+    {
+        if (color_map)
+        {
+            holding.m_owned_color_map = std::make_unique<WT_Color_Map>(*color_map);
+            holding.m_color_map = holding.m_owned_color_map.get();
+        }
+        if (data && data_size > 0)
+        {
+            holding.m_owned_data.assign(data, data + data_size);
+            holding.m_data = holding.m_owned_data.data();
+        }
+    }
+    catch (const std::bad_alloc&)
+    {
+        throw WT_Result_Out_Of_Memory;
+    }
+}
+
+WT_Result wt_write_raster_frame_head(WT_File& file, std::uint32_t frame_size, std::uint16_t format,
+                                     const WT_Raster_Frame_Head& head)
+{
+    WT_CHECK(file.write("{"));
+    WT_CHECK(file.write_u32(frame_size));
+    WT_CHECK(file.write_u16(format));
+    WT_CHECK(file.write_u16(head.m_columns));
+    WT_CHECK(file.write_u16(head.m_rows));
+    WT_CHECK(wt_write_relative_corners(file, head.m_min_corner, head.m_max_corner));
+    return file.write_u32(head.m_identifier);
+}
+
+WT_Result wt_read_payload_size(const WT_Opcode& opcode, WT_File& file, std::uint64_t operand_start,
+                               std::uint32_t& size)
+{
+    if (opcode.type() != WT_Opcode::Extended_Binary)
+        return wt_read_raster_size(file, size);
+    WT_CHECK(file.read_u32(size));
+    // The two bytes of the frame number and the closing brace are inside the
+    // frame size too.
+    std::uint64_t const used = file.logical_position() - operand_start + 2 + 1;
+    if (opcode.binary_size() < used || opcode.binary_size() - used != size)
+        return WT_Result_Inconsistent_Operand;
+    return WT_Result_Success;
+}
+
+WT_Result wt_read_payload(const WT_Opcode& opcode, WT_File& file, std::uint32_t size,
+                          std::vector<std::uint8_t>& data)
+{
+    if (opcode.type() == WT_Opcode::Extended_Binary)
+        return wt_read_raster_bytes(file, size, data);
+    return wt_read_raster_hex(file, size, data);
 }

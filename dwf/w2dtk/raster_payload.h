@@ -1,12 +1,15 @@
 #pragma once
 
+#include "dwf/w2dtk/color_map.h"
 #include "dwf/w2dtk/logical_point.h"
 #include "dwf/w2dtk/result.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class WT_File;
+class WT_Opcode;
 
 // Shared by the raster objects (images, group 4 and PNG images).
 
@@ -16,6 +19,16 @@ class WT_File;
 WT_Result wt_read_raster_bytes(WT_File& file, std::uint32_t size, std::vector<std::uint8_t>& data);
 // The same for the ASCII form, two hexadecimal digits per byte.
 WT_Result wt_read_raster_hex(WT_File& file, std::uint32_t size, std::vector<std::uint8_t>& data);
+
+// The byte count of a payload that fills the rest of its operand. Binary: a
+// 32-bit count that must reach exactly to the frame's closing brace, counted
+// from operand_start (the position just after the frame's number). ASCII: as
+// wt_read_raster_size.
+WT_Result wt_read_payload_size(const WT_Opcode& opcode, WT_File& file, std::uint64_t operand_start,
+                               std::uint32_t& size);
+// Reads the payload bytes in the operand's form (raw or hexadecimal), resumable.
+WT_Result wt_read_payload(const WT_Opcode& opcode, WT_File& file, std::uint32_t size,
+                          std::vector<std::uint8_t>& data);
 
 // Reads an ASCII byte count: negative counts and counts beyond what one
 // operand may hold give WT_Result_Corrupt_Stream.
@@ -33,6 +46,28 @@ WT_Result wt_write_relative_corners(WT_File& file, const WT_Logical_Point& min_c
 bool wt_transform_corners(WT_File& file, WT_Logical_Point& min_corner,
                           WT_Logical_Point& max_corner);
 
+// Before writing: transforms the corners once when the file applies a
+// transform (saturating), and marks them transformed.
+WT_Result wt_transform_corners_for_output(WT_File& file, WT_Logical_Point& min_corner,
+                                          WT_Logical_Point& max_corner, bool& transformed);
+// After reading: transforms the corners when the file applies a transform; a
+// coordinate that had to be saturated makes the stream corrupt.
+WT_Result wt_transform_corners_after_reading(WT_File& file, WT_Logical_Point& min_corner,
+                                             WT_Logical_Point& max_corner, bool& transformed);
+
+// The colour map and raster a constructed image holds: with copy set, copies
+// that the image owns; otherwise the caller's own. WT_Result_Out_Of_Memory is
+// thrown when a copy cannot be made.
+struct WT_Raster_Holding
+{
+    std::unique_ptr<WT_Color_Map>& m_owned_color_map;
+    const WT_Color_Map*& m_color_map;
+    std::vector<std::uint8_t>& m_owned_data;
+    const std::uint8_t*& m_data;
+};
+void wt_hold_raster(const WT_Raster_Holding& holding, const WT_Color_Map* color_map,
+                    std::uint32_t data_size, const std::uint8_t* data, bool copy);
+
 // The fixed head of a binary raster frame: columns and rows (unsigned 16-bit),
 // the two corners (read relative and made absolute through the file's current
 // point) and the identifier. All or nothing, so the corners move the current
@@ -46,6 +81,9 @@ struct WT_Raster_Frame_Head
     std::uint32_t m_identifier = 0;
 };
 WT_Result wt_read_raster_frame_head(WT_File& file, WT_Raster_Frame_Head& head);
+// Writes the opening brace, the frame size, the format number and the head.
+WT_Result wt_write_raster_frame_head(WT_File& file, std::uint32_t frame_size, std::uint16_t format,
+                                     const WT_Raster_Frame_Head& head);
 
 // Everything of a binary raster frame after its size field except the raster
 // bytes and the colour map: number, columns, rows, corners, identifier, data

@@ -38,3 +38,12 @@ enum WT_Result : std::uint32_t
         if (wt_check_result_ != WT_Result_Success)                                                 \
             return wt_check_result_;                                                               \
     } while (0)
+
+// For resumable readers: a failed read leaves the stage at the start, so the
+// next call starts over instead of resuming half way; waiting keeps it.
+inline WT_Result wt_restart_on_failure(WT_Result result, int& stage)
+{
+    if (result != WT_Result_Success && result != WT_Result_Waiting_For_Data)
+        stage = 0;
+    return result;
+}

@@ -43,10 +43,7 @@ WT_Result WT_Sign_Data::serialize(WT_File& file)
 
 WT_Result WT_Sign_Data::materialize(const WT_Opcode& opcode, WT_File& file)
 {
-    WT_Result const result = read_body(opcode, file);
-    if (result != WT_Result_Success && result != WT_Result_Waiting_For_Data)
-        m_stage = 0;
-    return result;
+    return wt_restart_on_failure(read_body(opcode, file), m_stage);
 }
 
 WT_Result WT_Sign_Data::read_body(const WT_Opcode& opcode, WT_File& file)
@@ -100,30 +97,16 @@ WT_Result WT_Sign_Data::read_body(const WT_Opcode& opcode, WT_File& file)
             m_stage = Size;
             break;
         case Size:
-            if (binary)
-            {
-                WT_CHECK(file.read_u32(m_size));
-                std::uint64_t const used = file.logical_position() - m_operand_start + 2 + 1;
-                if (opcode.binary_size() < used || opcode.binary_size() - used != m_size)
-                    return WT_Result_Inconsistent_Operand;
-            }
-            else
-                WT_CHECK(wt_read_raster_size(file, m_size));
+            WT_CHECK(wt_read_payload_size(opcode, file, m_operand_start, m_size));
             m_data.clear();
             m_stage = Data;
             break;
         case Data:
-            if (binary)
-                WT_CHECK(wt_read_raster_bytes(file, m_size, m_data));
-            else
-                WT_CHECK(wt_read_raster_hex(file, m_size, m_data));
+            WT_CHECK(wt_read_payload(opcode, file, m_size, m_data));
             m_stage = Close;
             break;
         default:
-            if (binary)
-                WT_CHECK(wt_read_closing_brace(file));
-            else
-                WT_CHECK(opcode.skip_operand(file));
+            WT_CHECK(wt_close_extended_operand(opcode, file));
             m_stage = Flag;
             set_materialized();
             return WT_Result_Success;

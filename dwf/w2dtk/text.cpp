@@ -166,6 +166,14 @@ WT_Font& WT_Text::old_font()
 
 WT_Result WT_Text::read_step(int step, const WT_Opcode& opcode, WT_File& file)
 {
+    // The old binary form carries these font options as bare numbers.
+    auto read_old_u16 = [&file](auto& font_option) -> WT_Result
+    {
+        std::uint16_t value = 0;
+        WT_CHECK(file.read_u16(value));
+        font_option.set(value);
+        return WT_Result_Success;
+    };
     switch (Step(step))
     {
     case Position_Binary:
@@ -238,12 +246,7 @@ WT_Result WT_Text::read_step(int step, const WT_Opcode& opcode, WT_File& file)
     case Close:
         return opcode.skip_operand(file);
     case Old_Rotation:
-    {
-        std::uint16_t rotation = 0;
-        WT_CHECK(file.read_u16(rotation));
-        old_font().rotation().set(rotation);
-        return WT_Result_Success;
-    }
+        return read_old_u16(old_font().rotation());
     case Old_Height:
     {
         std::int32_t height = 0;
@@ -259,19 +262,9 @@ WT_Result WT_Text::read_step(int step, const WT_Opcode& opcode, WT_File& file)
         return WT_Result_Success;
     }
     case Old_Widthscale:
-    {
-        std::uint16_t value = 0;
-        WT_CHECK(file.read_u16(value));
-        old_font().width_scale().set(value);
-        return WT_Result_Success;
-    }
+        return read_old_u16(old_font().width_scale());
     case Old_Spacing:
-    {
-        std::uint16_t value = 0;
-        WT_CHECK(file.read_u16(value));
-        old_font().spacing().set(value);
-        return WT_Result_Success;
-    }
+        return read_old_u16(old_font().spacing());
     case Old_Flags:
     {
         std::uint32_t value = 0;
@@ -280,12 +273,7 @@ WT_Result WT_Text::read_step(int step, const WT_Opcode& opcode, WT_File& file)
         return WT_Result_Success;
     }
     case Old_Oblique:
-    {
-        std::uint16_t value = 0;
-        WT_CHECK(file.read_u16(value));
-        old_font().oblique().set(value);
-        return WT_Result_Success;
-    }
+        return read_old_u16(old_font().oblique());
     case Old_Wide_String:
     {
         if (m_wide_count < 0)

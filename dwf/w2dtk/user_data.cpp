@@ -60,10 +60,7 @@ WT_Result WT_User_Data::serialize(WT_File& file)
 
 WT_Result WT_User_Data::materialize(const WT_Opcode& opcode, WT_File& file)
 {
-    WT_Result const result = read_body(opcode, file);
-    if (result != WT_Result_Success && result != WT_Result_Waiting_For_Data)
-        m_stage = 0;
-    return result;
+    return wt_restart_on_failure(read_body(opcode, file), m_stage);
 }
 
 WT_Result WT_User_Data::read_body(const WT_Opcode& opcode, WT_File& file)
@@ -86,31 +83,16 @@ WT_Result WT_User_Data::read_body(const WT_Opcode& opcode, WT_File& file)
     }
         // fall through
     case 2:
-        if (binary)
-        {
-            WT_CHECK(file.read_u32(m_size));
-            // The data fills the frame up to its closing brace, exactly.
-            std::uint64_t const used = file.logical_position() - m_operand_start + 2 + 1;
-            if (opcode.binary_size() < used || opcode.binary_size() - used != m_size)
-                return WT_Result_Inconsistent_Operand;
-        }
-        else
-            WT_CHECK(wt_read_raster_size(file, m_size));
+        WT_CHECK(wt_read_payload_size(opcode, file, m_operand_start, m_size));
         m_data.clear();
         m_stage = 3;
         // fall through
     case 3:
-        if (binary)
-            WT_CHECK(wt_read_raster_bytes(file, m_size, m_data));
-        else
-            WT_CHECK(wt_read_raster_hex(file, m_size, m_data));
+        WT_CHECK(wt_read_payload(opcode, file, m_size, m_data));
         m_stage = 4;
         // fall through
     default:
-        if (binary)
-            WT_CHECK(wt_read_closing_brace(file));
-        else
-            WT_CHECK(opcode.skip_operand(file));
+        WT_CHECK(wt_close_extended_operand(opcode, file));
     }
     m_stage = 0;
     set_materialized();
