@@ -64,6 +64,17 @@ std::int32_t ColourOf(const double* record, double replaced, std::int32_t defaul
     return record[kColour] == replaced ? defaultColour : SaturateToInt32(record[kColour]);
 }
 
+// An ellipse's or parabola's pen: its weight code scales by 20 with no
+// range check, unlike a line's or arc's.
+void SetCurvePen(WT_File& file, const double* record, std::int32_t defaultColour)
+{
+    w2dout::SetColor(file, ColourOf(record, 5, defaultColour));
+    w2dout::SetSketchLineStyle(file, SaturateToInt32(record[kLineStyle]));
+    w2dout::SetLineWeightValue(
+        file, 20 * static_cast<std::int64_t>(SaturateToInt32(record[kLineWeight])));
+    w2dout::SetFill(file, false);
+}
+
 double Distance3(const HostPoint& a, const HostPoint& b)
 {
     return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
@@ -315,11 +326,7 @@ WT_Result CDWF2DGrWriter::GenerateSketchEllipse(host::Sketch* sketch, WT_File& f
                 HostPoint turnedCentre;
                 ProcessViewRotate(&centre, &turnedCentre, 1);
 
-                w2dout::SetColor(file, ColourOf(record, 5, defaultColour));
-                w2dout::SetSketchLineStyle(file, SaturateToInt32(record[kLineStyle]));
-                w2dout::SetLineWeightValue(
-                    file, 20 * static_cast<std::int64_t>(SaturateToInt32(record[kLineWeight])));
-                w2dout::SetFill(file, false);
+                SetCurvePen(file, record, defaultColour);
                 const std::int32_t major = w2dout::MapLength(sheet_, transform, a);
                 const std::int32_t minor = w2dout::MapLength(sheet_, transform, b);
                 if (major <= 0 || minor <= 0)
@@ -353,11 +360,7 @@ WT_Result CDWF2DGrWriter::GenerateSketchParabola(host::Sketch* sketch, WT_File& 
             {
                 if (!LayerVisible(layers, record[kLayer]))
                     return WT_Result_Success;
-                w2dout::SetColor(file, ColourOf(record, 5, defaultColour));
-                w2dout::SetSketchLineStyle(file, SaturateToInt32(record[kLineStyle]));
-                w2dout::SetLineWeightValue(
-                    file, 20 * static_cast<std::int64_t>(SaturateToInt32(record[kLineWeight])));
-                w2dout::SetFill(file, false);
+                SetCurvePen(file, record, defaultColour);
                 // Start, end, focus, apex.
                 const HostPoint given[4] = {PointAt(record + 6), PointAt(record + 9),
                                             PointAt(record + 12), PointAt(record + 15)};
