@@ -460,9 +460,12 @@ bool TriangleCorners(const w2dout::SheetContext& sheet, const std::vector<double
     corners[3] = corners[0];
     return true;
 }
-} // namespace
 
-WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view, std::int32_t colour)
+// Walks the view's weld items of one kind and hands each triangle's corners
+// (with the item and the triangle's index) to draw.
+template <typename Draw>
+WT_Result DrawWeldTriangles(const w2dout::SheetContext& sheet, host::View* view, int kind,
+                            Draw draw)
 {
     static const char* const kWhere = "CDWF2DGrWriter::GetWeldSymbol";
     try
@@ -472,7 +475,7 @@ WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view, std::in
         bool malformed = false;
         WT_Result result = WT_Result_Success;
         const bool bounded = annot::WalkChain(
-            view->firstWeldItem(1), [](host::WeldItem* item) { return item->next(); },
+            view->firstWeldItem(kind), [](host::WeldItem* item) { return item->next(); },
             [&](host::WeldItem* item)
             {
                 int count = 0;
@@ -481,15 +484,12 @@ WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view, std::in
                 for (int i = 0; i < count && !malformed; ++i)
                 {
                     WT_Logical_Point corners[4];
-                    if (!TriangleCorners(sheet_, item->triangle(i), corners))
+                    if (!TriangleCorners(sheet, item->triangle(i), corners))
                     {
                         malformed = true;
                         break;
                     }
-                    w2dout::SetColor(file, colour);
-                    w2dout::SetFill(file, false);
-                    const bool filled = item->filled(i) != 0;
-                    WT_CHECK(WritePoints(file, corners, filled ? 3 : 4, filled));
+                    WT_CHECK(draw(item, i, corners));
                 }
                 return WT_Result_Success;
             },
@@ -504,45 +504,25 @@ WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view, std::in
         return WT_Result_Success;
     }
 }
+} // namespace
+
+WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view, std::int32_t colour)
+{
+    return DrawWeldTriangles(sheet_, view, 1,
+                             [&](host::WeldItem* item, int i, const WT_Logical_Point* corners)
+                             {
+                                 w2dout::SetColor(file, colour);
+                                 w2dout::SetFill(file, false);
+                                 const bool filled = item->filled(i) != 0;
+                                 return WritePoints(file, corners, filled ? 3 : 4, filled);
+                             });
+}
 
 WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view)
 {
-    static const char* const kWhere = "CDWF2DGrWriter::GetWeldSymbol";
-    try
-    {
-        if (!view)
-            return WT_Result_Success;
-        bool malformed = false;
-        WT_Result result = WT_Result_Success;
-        const bool bounded = annot::WalkChain(
-            view->firstWeldItem(2), [](host::WeldItem* item) { return item->next(); },
-            [&](host::WeldItem* item)
-            {
-                int count = 0;
-                if (!ListCount(item->triangleCount(), kWhere, count))
-                    return WT_Result_Success;
-                for (int i = 0; i < count && !malformed; ++i)
-                {
-                    WT_Logical_Point corners[4];
-                    if (!TriangleCorners(sheet_, item->triangle(i), corners))
-                    {
-                        malformed = true;
-                        break;
-                    }
-                    WT_CHECK(WritePoints(file, corners, 3, true));
-                }
-                return WT_Result_Success;
-            },
-            result);
-        if (!bounded || malformed)
-            ReportPublishError(kWhere);
-        return result;
-    }
-    catch (...)
-    {
-        ReportPublishError(kWhere);
-        return WT_Result_Success;
-    }
+    return DrawWeldTriangles(sheet_, view, 2,
+                             [&](host::WeldItem*, int, const WT_Logical_Point* corners)
+                             { return WritePoints(file, corners, 3, true); });
 }
 
 WT_Result CDWF2DGrWriter::ProcessDisplayData(WT_File& file, host::View* view,
