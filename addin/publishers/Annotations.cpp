@@ -53,6 +53,18 @@ WT_Result WritePoints(WT_File& file, const WT_Logical_Point* points, int count, 
     return WT_Polyline(count, points, true).serialize(file);
 }
 
+// A display-data line or arc's style; a style outside the host's table is
+// drawn dashed in the item's own colour.
+void SetDisplaydataStyle(WT_File& file, std::int32_t style, double colour)
+{
+    w2dout::SetDisplaydataLineStyle(file, style);
+    if (style < 0 || style > 8)
+    {
+        annot::SetLinePattern(file, WT_Line_Pattern::ISO_Dash);
+        w2dout::SetColor(file, SaturateToInt32(colour));
+    }
+}
+
 std::int64_t Half(std::int64_t value)
 {
     return value / 2; // truncates toward zero
@@ -339,12 +351,7 @@ WT_Result CDWF2DGrWriter::GetLineOfDisplaydata(WT_File& file, host::DisplayData*
             }
             w2dout::SetFill(file, false);
             w2dout::SetLineWeightValue(file, 0);
-            w2dout::SetDisplaydataLineStyle(file, style);
-            if (style < 0 || style > 8)
-            {
-                annot::SetLinePattern(file, WT_Line_Pattern::ISO_Dash);
-                w2dout::SetColor(file, SaturateToInt32(line[0]));
-            }
+            SetDisplaydataStyle(file, style, line[0]);
             const WT_Logical_Point ends[2] = {SheetPoint(sheet_, line[4], line[5]),
                                               SheetPoint(sheet_, line[7], line[8])};
             WT_CHECK(WT_Polyline(2, ends, true).serialize(file));
@@ -375,12 +382,7 @@ WT_Result CDWF2DGrWriter::GetArcOfDisplaydata(WT_File& file, host::DisplayData* 
                 return WT_Result_Success;
             }
             const std::int32_t style = SaturateToInt32(arc[1]);
-            w2dout::SetDisplaydataLineStyle(file, style);
-            if (style < 0 || style > 8)
-            {
-                annot::SetLinePattern(file, WT_Line_Pattern::ISO_Dash);
-                w2dout::SetColor(file, SaturateToInt32(arc[0]));
-            }
+            SetDisplaydataStyle(file, style, arc[0]);
             // As a model-edge arc item: type, geometry count, then centre,
             // start, end and axis.
             std::vector<double> item(14, 0.0);
