@@ -186,6 +186,19 @@ WT_Result ForEachRecord(const std::vector<double>& data, int count, std::size_t 
 }
 } // namespace
 
+WT_Result CDWF2DGrWriter::WriteSketchLine(WT_File& file, const double* record, std::int32_t colour,
+                                          const ViewTransform& transform)
+{
+    w2dout::SetFill(file, false);
+    w2dout::SetLineWeight(file, SaturateToInt32(record[kLineWeight]));
+    w2dout::SetSketchLineStyle(file, SaturateToInt32(record[kLineStyle]));
+    w2dout::SetColor(file, colour);
+    const HostPoint points[2] = {PointAt(record + 6), PointAt(record + 9)};
+    HostPoint turned[2];
+    ProcessViewRotate(points, turned, 2);
+    return w2dout::WritePolyline(file, sheet_, 2, turned, transform);
+}
+
 WT_Result CDWF2DGrWriter::GenerateSheetLine(host::Sketch* sketch, WT_File& file,
                                             const ViewTransform& transform, int count,
                                             std::int32_t defaultColour, host::LayerSource* layers)
@@ -194,21 +207,14 @@ WT_Result CDWF2DGrWriter::GenerateSheetLine(host::Sketch* sketch, WT_File& file,
     try
     {
         const std::vector<double> data = sketch->lines(host::kSketchLines);
-        return ForEachRecord(
-            data, count, kLineRecord, kWhere,
-            [&](const double* record)
-            {
-                if (!LayerVisible(layers, record[kLayer]))
-                    return WT_Result_Success;
-                w2dout::SetFill(file, false);
-                w2dout::SetLineWeight(file, SaturateToInt32(record[kLineWeight]));
-                w2dout::SetSketchLineStyle(file, SaturateToInt32(record[kLineStyle]));
-                w2dout::SetColor(file, ColourOf(record, 5, defaultColour));
-                const HostPoint points[2] = {PointAt(record + 6), PointAt(record + 9)};
-                HostPoint turned[2];
-                ProcessViewRotate(points, turned, 2);
-                return w2dout::WritePolyline(file, sheet_, 2, turned, transform);
-            });
+        return ForEachRecord(data, count, kLineRecord, kWhere,
+                             [&](const double* record)
+                             {
+                                 if (!LayerVisible(layers, record[kLayer]))
+                                     return WT_Result_Success;
+                                 return WriteSketchLine(
+                                     file, record, ColourOf(record, 5, defaultColour), transform);
+                             });
     }
     catch (...)
     {
@@ -231,19 +237,11 @@ WT_Result CDWF2DGrWriter::GenerateCrossHatchLine(WT_File& file, host::View* view
         if (count <= 0)
             return WT_Result_Success;
         const std::vector<double> data = sketch->lines(host::kHatchLines);
-        return ForEachRecord(
-            data, count, kLineRecord, kWhere,
-            [&](const double* record)
-            {
-                w2dout::SetFill(file, false);
-                w2dout::SetLineWeight(file, SaturateToInt32(record[kLineWeight]));
-                w2dout::SetSketchLineStyle(file, SaturateToInt32(record[kLineStyle]));
-                w2dout::SetColor(file, ColourOf(record, -1, defaultColour));
-                const HostPoint points[2] = {PointAt(record + 6), PointAt(record + 9)};
-                HostPoint turned[2];
-                ProcessViewRotate(points, turned, 2);
-                return w2dout::WritePolyline(file, sheet_, 2, turned, transform);
-            });
+        return ForEachRecord(data, count, kLineRecord, kWhere,
+                             [&](const double* record) {
+                                 return WriteSketchLine(
+                                     file, record, ColourOf(record, -1, defaultColour), transform);
+                             });
     }
     catch (...)
     {
