@@ -115,5 +115,25 @@ std::size_t ParseIntegers(const char* text, long* values, std::size_t maximum) n
                         { values[index] = std::strtol(begin, nullptr, 10); });
 }
 
+void ReadTextFields(const char** attributes, std::initializer_list<TextField> fields)
+{
+    DWFAttributeOnce once;
+    for (std::size_t i = 0; attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2)
+    {
+        const char* name = SkipPrefix(attributes[i]);
+        unsigned int index = 0;
+        for (const TextField& field : fields)
+        {
+            if (std::strcmp(name, field.name) == 0)
+            {
+                if (once.first(index))
+                    *field.field = attributes[i + 1];
+                break;
+            }
+            ++index;
+        }
+    }
+}
+
 } // namespace DWFAttributeText
 } // namespace DWFToolkit
