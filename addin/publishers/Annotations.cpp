@@ -53,6 +53,18 @@ WT_Result WritePoints(WT_File& file, const WT_Logical_Point* points, int count, 
     return WT_Polyline(count, points, true).serialize(file);
 }
 
+// A display-data line or arc's style; a style outside the host's table is
+// drawn dashed in the item's own colour.
+void SetDisplaydataStyle(WT_File& file, std::int32_t style, double colour)
+{
+    w2dout::SetDisplaydataLineStyle(file, style);
+    if (style < 0 || style > 8)
+    {
+        annot::SetLinePattern(file, WT_Line_Pattern::ISO_Dash);
+        w2dout::SetColor(file, SaturateToInt32(colour));
+    }
+}
+
 std::int64_t Half(std::int64_t value)
 {
     return value / 2; // truncates toward zero
@@ -312,75 +324,73 @@ WT_Result CDWF2DGrWriter::GetTextOfDisplaydata(WT_File& file, host::DisplayData*
     return WT_Result_Success;
 }
 
-WT_Result CDWF2DGrWriter::GetLineOfDisplaydata(WT_File& file, host::DisplayData* data)
+namespace
 {
-    static const char* const kWhere = "CDWF2DGrWriter::GetLineOfDisplaydata";
+// Draws each item of one display-data list; an item shorter than `size`
+// values ends the list with the message.
+template <typename Draw>
+WT_Result ForEachDisplayItem(host::DisplayData* data, int (host::DisplayData::*countOf)(),
+                             std::vector<double> (host::DisplayData::*itemAt)(int),
+                             std::size_t size, const char* where, Draw draw)
+{
     try
     {
         int count = 0;
-        if (!data || !ListCount(data->lineCount(), kWhere, count))
+        if (!data || !ListCount((data->*countOf)(), where, count))
             return WT_Result_Success;
         for (int i = 0; i < count; ++i)
         {
-            const std::vector<double> line = data->line(i);
-            if (line.size() < kLineSize)
+            const std::vector<double> item = (data->*itemAt)(i);
+            if (item.size() < size)
             {
-                ReportPublishError(kWhere);
+                ReportPublishError(where);
                 return WT_Result_Success;
             }
-            std::int32_t style = SaturateToInt32(line[1]);
-            if (linesOnly_)
-            {
-                // Centre lines only; the host's style 18 is drawn as one too.
-                if (style == 18)
-                    style = 6;
-                if (style != 6)
-                    continue;
-            }
-            w2dout::SetFill(file, false);
-            w2dout::SetLineWeightValue(file, 0);
-            w2dout::SetDisplaydataLineStyle(file, style);
-            if (style < 0 || style > 8)
-            {
-                annot::SetLinePattern(file, WT_Line_Pattern::ISO_Dash);
-                w2dout::SetColor(file, SaturateToInt32(line[0]));
-            }
-            const WT_Logical_Point ends[2] = {SheetPoint(sheet_, line[4], line[5]),
-                                              SheetPoint(sheet_, line[7], line[8])};
-            WT_CHECK(WT_Polyline(2, ends, true).serialize(file));
+            WT_CHECK(draw(item));
         }
     }
     catch (...)
     {
-        ReportPublishError(kWhere);
+        ReportPublishError(where);
     }
     return WT_Result_Success;
+}
+} // namespace
+
+WT_Result CDWF2DGrWriter::GetLineOfDisplaydata(WT_File& file, host::DisplayData* data)
+{
+    return ForEachDisplayItem(data, &host::DisplayData::lineCount, &host::DisplayData::line,
+                              kLineSize, "CDWF2DGrWriter::GetLineOfDisplaydata",
+                              [&](const std::vector<double>& line)
+                              {
+                                  std::int32_t style = SaturateToInt32(line[1]);
+                                  if (linesOnly_)
+                                  {
+                                      // Centre lines only; the host's style 18 is drawn as one too.
+                                      if (style == 18)
+                                          style = 6;
+                                      if (style != 6)
+                                          return WT_Result_Success;
+                                  }
+                                  w2dout::SetFill(file, false);
+                                  w2dout::SetLineWeightValue(file, 0);
+                                  SetDisplaydataStyle(file, style, line[0]);
+                                  const WT_Logical_Point ends[2] = {
+                                      SheetPoint(sheet_, line[4], line[5]),
+                                      SheetPoint(sheet_, line[7], line[8])};
+                                  return WT_Polyline(2, ends, true).serialize(file);
+                              });
 }
 
 WT_Result CDWF2DGrWriter::GetArcOfDisplaydata(WT_File& file, host::DisplayData* data)
 {
-    static const char* const kWhere = "CDWF2DGrWriter::GetArcOfDisplaydata";
-    try
-    {
-        int count = 0;
-        if (!data || !ListCount(data->arcCount(), kWhere, count))
-            return WT_Result_Success;
-        const ViewTransform sheetCoordinates;
-        for (int i = 0; i < count; ++i)
+    return ForEachDisplayItem(
+        data, &host::DisplayData::arcCount, &host::DisplayData::arc, kArcSize,
+        "CDWF2DGrWriter::GetArcOfDisplaydata",
+        [&](const std::vector<double>& arc)
         {
-            const std::vector<double> arc = data->arc(i);
-            if (arc.size() < kArcSize)
-            {
-                ReportPublishError(kWhere);
-                return WT_Result_Success;
-            }
             const std::int32_t style = SaturateToInt32(arc[1]);
-            w2dout::SetDisplaydataLineStyle(file, style);
-            if (style < 0 || style > 8)
-            {
-                annot::SetLinePattern(file, WT_Line_Pattern::ISO_Dash);
-                w2dout::SetColor(file, SaturateToInt32(arc[0]));
-            }
+            SetDisplaydataStyle(file, style, arc[0]);
             // As a model-edge arc item: type, geometry count, then centre,
             // start, end and axis.
             std::vector<double> item(14, 0.0);
@@ -389,40 +399,17 @@ WT_Result CDWF2DGrWriter::GetArcOfDisplaydata(WT_File& file, host::DisplayData* 
             std::copy(arc.begin() + 10, arc.begin() + 13, item.begin() + 2);  // centre
             std::copy(arc.begin() + 4, arc.begin() + 10, item.begin() + 5);   // start, end
             std::copy(arc.begin() + 13, arc.begin() + 16, item.begin() + 11); // axis
-            WT_CHECK(GenerateArcOrEllipse(0, sheetCoordinates, item, file));
-        }
-    }
-    catch (...)
-    {
-        ReportPublishError(kWhere);
-    }
-    return WT_Result_Success;
+            const ViewTransform sheetCoordinates;
+            return GenerateArcOrEllipse(0, sheetCoordinates, item, file);
+        });
 }
 
 WT_Result CDWF2DGrWriter::GetArrowOfDisplaydata(WT_File& file, host::DisplayData* data)
 {
-    static const char* const kWhere = "CDWF2DGrWriter::GetArrowOfDisplaydata";
-    try
-    {
-        int count = 0;
-        if (!data || !ListCount(data->arrowCount(), kWhere, count))
-            return WT_Result_Success;
-        for (int i = 0; i < count; ++i)
-        {
-            const std::vector<double> arrow = data->arrow(i);
-            if (arrow.size() < kArrowSize)
-            {
-                ReportPublishError(kWhere);
-                return WT_Result_Success;
-            }
-            WT_CHECK(DrawDetailArrow(arrow.data(), file));
-        }
-    }
-    catch (...)
-    {
-        ReportPublishError(kWhere);
-    }
-    return WT_Result_Success;
+    return ForEachDisplayItem(data, &host::DisplayData::arrowCount, &host::DisplayData::arrow,
+                              kArrowSize, "CDWF2DGrWriter::GetArrowOfDisplaydata",
+                              [&](const std::vector<double>& arrow)
+                              { return DrawDetailArrow(arrow.data(), file); });
 }
 
 WT_Result CDWF2DGrWriter::GenerateDisplayData(WT_File& file, host::DisplayData* data)
@@ -460,9 +447,12 @@ bool TriangleCorners(const w2dout::SheetContext& sheet, const std::vector<double
     corners[3] = corners[0];
     return true;
 }
-} // namespace
 
-WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view, std::int32_t colour)
+// Walks the view's weld items of one kind and hands each triangle's corners
+// (with the item and the triangle's index) to draw.
+template <typename Draw>
+WT_Result DrawWeldTriangles(const w2dout::SheetContext& sheet, host::View* view, int kind,
+                            Draw draw)
 {
     static const char* const kWhere = "CDWF2DGrWriter::GetWeldSymbol";
     try
@@ -472,7 +462,7 @@ WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view, std::in
         bool malformed = false;
         WT_Result result = WT_Result_Success;
         const bool bounded = annot::WalkChain(
-            view->firstWeldItem(1), [](host::WeldItem* item) { return item->next(); },
+            view->firstWeldItem(kind), [](host::WeldItem* item) { return item->next(); },
             [&](host::WeldItem* item)
             {
                 int count = 0;
@@ -481,15 +471,12 @@ WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view, std::in
                 for (int i = 0; i < count && !malformed; ++i)
                 {
                     WT_Logical_Point corners[4];
-                    if (!TriangleCorners(sheet_, item->triangle(i), corners))
+                    if (!TriangleCorners(sheet, item->triangle(i), corners))
                     {
                         malformed = true;
                         break;
                     }
-                    w2dout::SetColor(file, colour);
-                    w2dout::SetFill(file, false);
-                    const bool filled = item->filled(i) != 0;
-                    WT_CHECK(WritePoints(file, corners, filled ? 3 : 4, filled));
+                    WT_CHECK(draw(item, i, corners));
                 }
                 return WT_Result_Success;
             },
@@ -504,45 +491,25 @@ WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view, std::in
         return WT_Result_Success;
     }
 }
+} // namespace
+
+WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view, std::int32_t colour)
+{
+    return DrawWeldTriangles(sheet_, view, 1,
+                             [&](host::WeldItem* item, int i, const WT_Logical_Point* corners)
+                             {
+                                 w2dout::SetColor(file, colour);
+                                 w2dout::SetFill(file, false);
+                                 const bool filled = item->filled(i) != 0;
+                                 return WritePoints(file, corners, filled ? 3 : 4, filled);
+                             });
+}
 
 WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view)
 {
-    static const char* const kWhere = "CDWF2DGrWriter::GetWeldSymbol";
-    try
-    {
-        if (!view)
-            return WT_Result_Success;
-        bool malformed = false;
-        WT_Result result = WT_Result_Success;
-        const bool bounded = annot::WalkChain(
-            view->firstWeldItem(2), [](host::WeldItem* item) { return item->next(); },
-            [&](host::WeldItem* item)
-            {
-                int count = 0;
-                if (!ListCount(item->triangleCount(), kWhere, count))
-                    return WT_Result_Success;
-                for (int i = 0; i < count && !malformed; ++i)
-                {
-                    WT_Logical_Point corners[4];
-                    if (!TriangleCorners(sheet_, item->triangle(i), corners))
-                    {
-                        malformed = true;
-                        break;
-                    }
-                    WT_CHECK(WritePoints(file, corners, 3, true));
-                }
-                return WT_Result_Success;
-            },
-            result);
-        if (!bounded || malformed)
-            ReportPublishError(kWhere);
-        return result;
-    }
-    catch (...)
-    {
-        ReportPublishError(kWhere);
-        return WT_Result_Success;
-    }
+    return DrawWeldTriangles(sheet_, view, 2,
+                             [&](host::WeldItem*, int, const WT_Logical_Point* corners)
+                             { return WritePoints(file, corners, 3, true); });
 }
 
 WT_Result CDWF2DGrWriter::ProcessDisplayData(WT_File& file, host::View* view,

@@ -93,6 +93,10 @@ public:
     // Turns points (x, y, z each) by the view's rotation, then by the
     // writer's rotation; copies them when neither applies.
     void ProcessViewRotate(const w2dout::HostPoint* in, w2dout::HostPoint* out, std::size_t count);
+    // One sketch or hatch line record: its pen in `colour`, then the turned
+    // segment.
+    WT_Result WriteSketchLine(WT_File& file, const double* record, std::int32_t colour,
+                              const w2dout::ViewTransform& transform);
 
     // ---- annotations, arrow heads and text (Annotations.cpp)
     // Every annotation of the view: its display data in the annotation's

@@ -64,6 +64,17 @@ std::int32_t ColourOf(const double* record, double replaced, std::int32_t defaul
     return record[kColour] == replaced ? defaultColour : SaturateToInt32(record[kColour]);
 }
 
+// An ellipse's or parabola's pen: its weight code scales by 20 with no
+// range check, unlike a line's or arc's.
+void SetCurvePen(WT_File& file, const double* record, std::int32_t defaultColour)
+{
+    w2dout::SetColor(file, ColourOf(record, 5, defaultColour));
+    w2dout::SetSketchLineStyle(file, SaturateToInt32(record[kLineStyle]));
+    w2dout::SetLineWeightValue(
+        file, 20 * static_cast<std::int64_t>(SaturateToInt32(record[kLineWeight])));
+    w2dout::SetFill(file, false);
+}
+
 double Distance3(const HostPoint& a, const HostPoint& b)
 {
     return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
@@ -175,6 +186,19 @@ WT_Result ForEachRecord(const std::vector<double>& data, int count, std::size_t 
 }
 } // namespace
 
+WT_Result CDWF2DGrWriter::WriteSketchLine(WT_File& file, const double* record, std::int32_t colour,
+                                          const ViewTransform& transform)
+{
+    w2dout::SetFill(file, false);
+    w2dout::SetLineWeight(file, SaturateToInt32(record[kLineWeight]));
+    w2dout::SetSketchLineStyle(file, SaturateToInt32(record[kLineStyle]));
+    w2dout::SetColor(file, colour);
+    const HostPoint points[2] = {PointAt(record + 6), PointAt(record + 9)};
+    HostPoint turned[2];
+    ProcessViewRotate(points, turned, 2);
+    return w2dout::WritePolyline(file, sheet_, 2, turned, transform);
+}
+
 WT_Result CDWF2DGrWriter::GenerateSheetLine(host::Sketch* sketch, WT_File& file,
                                             const ViewTransform& transform, int count,
                                             std::int32_t defaultColour, host::LayerSource* layers)
@@ -183,21 +207,14 @@ WT_Result CDWF2DGrWriter::GenerateSheetLine(host::Sketch* sketch, WT_File& file,
     try
     {
         const std::vector<double> data = sketch->lines(host::kSketchLines);
-        return ForEachRecord(
-            data, count, kLineRecord, kWhere,
-            [&](const double* record)
-            {
-                if (!LayerVisible(layers, record[kLayer]))
-                    return WT_Result_Success;
-                w2dout::SetFill(file, false);
-                w2dout::SetLineWeight(file, SaturateToInt32(record[kLineWeight]));
-                w2dout::SetSketchLineStyle(file, SaturateToInt32(record[kLineStyle]));
-                w2dout::SetColor(file, ColourOf(record, 5, defaultColour));
-                const HostPoint points[2] = {PointAt(record + 6), PointAt(record + 9)};
-                HostPoint turned[2];
-                ProcessViewRotate(points, turned, 2);
-                return w2dout::WritePolyline(file, sheet_, 2, turned, transform);
-            });
+        return ForEachRecord(data, count, kLineRecord, kWhere,
+                             [&](const double* record)
+                             {
+                                 if (!LayerVisible(layers, record[kLayer]))
+                                     return WT_Result_Success;
+                                 return WriteSketchLine(
+                                     file, record, ColourOf(record, 5, defaultColour), transform);
+                             });
     }
     catch (...)
     {
@@ -220,19 +237,11 @@ WT_Result CDWF2DGrWriter::GenerateCrossHatchLine(WT_File& file, host::View* view
         if (count <= 0)
             return WT_Result_Success;
         const std::vector<double> data = sketch->lines(host::kHatchLines);
-        return ForEachRecord(
-            data, count, kLineRecord, kWhere,
-            [&](const double* record)
-            {
-                w2dout::SetFill(file, false);
-                w2dout::SetLineWeight(file, SaturateToInt32(record[kLineWeight]));
-                w2dout::SetSketchLineStyle(file, SaturateToInt32(record[kLineStyle]));
-                w2dout::SetColor(file, ColourOf(record, -1, defaultColour));
-                const HostPoint points[2] = {PointAt(record + 6), PointAt(record + 9)};
-                HostPoint turned[2];
-                ProcessViewRotate(points, turned, 2);
-                return w2dout::WritePolyline(file, sheet_, 2, turned, transform);
-            });
+        return ForEachRecord(data, count, kLineRecord, kWhere,
+                             [&](const double* record) {
+                                 return WriteSketchLine(
+                                     file, record, ColourOf(record, -1, defaultColour), transform);
+                             });
     }
     catch (...)
     {
@@ -315,11 +324,7 @@ WT_Result CDWF2DGrWriter::GenerateSketchEllipse(host::Sketch* sketch, WT_File& f
                 HostPoint turnedCentre;
                 ProcessViewRotate(&centre, &turnedCentre, 1);
 
-                w2dout::SetColor(file, ColourOf(record, 5, defaultColour));
-                w2dout::SetSketchLineStyle(file, SaturateToInt32(record[kLineStyle]));
-                w2dout::SetLineWeightValue(
-                    file, 20 * static_cast<std::int64_t>(SaturateToInt32(record[kLineWeight])));
-                w2dout::SetFill(file, false);
+                SetCurvePen(file, record, defaultColour);
                 const std::int32_t major = w2dout::MapLength(sheet_, transform, a);
                 const std::int32_t minor = w2dout::MapLength(sheet_, transform, b);
                 if (major <= 0 || minor <= 0)
@@ -353,11 +358,7 @@ WT_Result CDWF2DGrWriter::GenerateSketchParabola(host::Sketch* sketch, WT_File& 
             {
                 if (!LayerVisible(layers, record[kLayer]))
                     return WT_Result_Success;
-                w2dout::SetColor(file, ColourOf(record, 5, defaultColour));
-                w2dout::SetSketchLineStyle(file, SaturateToInt32(record[kLineStyle]));
-                w2dout::SetLineWeightValue(
-                    file, 20 * static_cast<std::int64_t>(SaturateToInt32(record[kLineWeight])));
-                w2dout::SetFill(file, false);
+                SetCurvePen(file, record, defaultColour);
                 // Start, end, focus, apex.
                 const HostPoint given[4] = {PointAt(record + 6), PointAt(record + 9),
                                             PointAt(record + 12), PointAt(record + 15)};

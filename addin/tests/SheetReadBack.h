@@ -2,6 +2,7 @@
 // Reads a written sheet back through the W2D toolkit's reader: every
 // drawable with the rendition it is drawn with, and the sheet's header
 // objects (units, view, viewports).
+#include "W2DCapture.h"
 #include "dwf/w2dtk/contour_set.h"
 #include "dwf/w2dtk/ellipse.h"
 #include "dwf/w2dtk/file.h"
@@ -21,24 +22,11 @@
 namespace sheet_test
 {
 
-struct Item
+// A drawable read back, with the font's name and the clip in force too.
+struct Item : addin_test::Drawn
 {
-    WT_Object::WT_ID kind = WT_Object::Unknown_ID;
-    std::vector<WT_Logical_Point> points; // an ellipse's centre; a text's position
-    std::int32_t major = 0;
-    std::int32_t minor = 0;
-    std::uint32_t start = 0;
-    std::uint32_t end = 0;
-    std::uint16_t tilt = 0;
-    std::u16string text;
-    WT_RGBA32 colour;
-    std::int32_t weight = 0;
-    std::int32_t pattern = 0;
-    bool fill = false;
-    std::int32_t fontHeight = 0;
-    std::uint16_t fontRotation = 0;
     std::string fontName;
-    std::string viewport; // the clip in force
+    std::string viewport;
 };
 
 struct Sheet
@@ -86,91 +74,54 @@ inline Sheet Read(const std::vector<std::uint8_t>& bytes)
     w2d_test::Memory_Stream input(bytes);
     w2d_test::open_for_reading(reader, input, 1, 4096);
     EXPECT_EQ(reader.open(), WT_Result_Success);
-    sheet.end = w2d_test::read_stream(
-        reader,
-        [&](WT_Object& object)
+    const auto record = [&](WT_Object& object)
+    {
+        if (auto* units = dynamic_cast<WT_Units*>(&object))
         {
-            if (auto* units = dynamic_cast<WT_Units*>(&object))
-            {
-                sheet.units.push_back(units->units().utf8());
-                sheet.unitsMatrices.push_back(units->application_to_dwf_transform());
-                return;
-            }
-            if (auto* view = dynamic_cast<WT_View*>(&object))
-            {
-                sheet.views.push_back(view->view());
-                return;
-            }
-            if (auto* viewport = dynamic_cast<WT_Viewport*>(&object))
-            {
-                sheet.viewports.push_back(viewport->name().utf8());
-                if (sheet.clip.empty() && viewport->contour_set())
-                    sheet.clip = viewport->contour_set()->points();
-                return;
-            }
-            if (auto* layer = dynamic_cast<WT_Layer*>(&object))
-            {
-                sheet.layers.push_back(layer->layer_num());
-                return;
-            }
-            Item item;
-            item.kind = object.object_id();
-            const WT_Attribute_Set& r = reader.rendition();
-            item.colour = r.color().rgba();
-            item.weight = r.line_weight().weight_value();
-            item.pattern = r.line_pattern().pattern_id();
-            item.fill = r.fill().fill();
-            item.fontHeight = r.font().height().height();
-            item.fontRotation = r.font().rotation().rotation();
-            item.fontName = r.font().font_name().font_name().utf8();
-            item.viewport = r.viewport().name().utf8();
-            if (auto* set = dynamic_cast<WT_Point_Set*>(&object))
-                item.points.assign(set->points(), set->points() + set->count());
-            else if (auto* ellipse = dynamic_cast<WT_Ellipse*>(&object))
-            {
-                item.points.push_back(ellipse->position());
-                item.major = ellipse->major();
-                item.minor = ellipse->minor();
-                item.start = ellipse->start();
-                item.end = ellipse->end();
-                item.tilt = ellipse->tilt();
-            }
-            else if (auto* text = dynamic_cast<WT_Text*>(&object))
-            {
-                item.points.push_back(text->position());
-                item.text = text->string().unicode();
-            }
-            else
-                return;
-            sheet.items.push_back(item);
-        });
+            sheet.units.push_back(units->units().utf8());
+            sheet.unitsMatrices.push_back(units->application_to_dwf_transform());
+            return;
+        }
+        if (auto* view = dynamic_cast<WT_View*>(&object))
+        {
+            sheet.views.push_back(view->view());
+            return;
+        }
+        if (auto* viewport = dynamic_cast<WT_Viewport*>(&object))
+        {
+            sheet.viewports.push_back(viewport->name().utf8());
+            if (sheet.clip.empty() && viewport->contour_set())
+                sheet.clip = viewport->contour_set()->points();
+            return;
+        }
+        if (auto* layer = dynamic_cast<WT_Layer*>(&object))
+        {
+            sheet.layers.push_back(layer->layer_num());
+            return;
+        }
+        Item item;
+        const WT_Attribute_Set& r = reader.rendition();
+        if (!addin_test::RecordDrawable(object, r, item))
+            return;
+        item.fontName = r.font().font_name().font_name().utf8();
+        item.viewport = r.viewport().name().utf8();
+        sheet.items.push_back(item);
+    };
+    sheet.end = w2d_test::read_stream(reader, record);
     reader.close();
     return sheet;
 }
 
 // An open W2D file writing into memory; drawables are not merged, so each
 // reads back on its own.
-class Capture
+class Capture : public addin_test::W2DCapture
 {
 public:
-    Capture()
-    {
-        stream_.install(file_);
-        file_.set_file_mode(WT_File::File_Write);
-        file_.set_allow_drawable_merging(false);
-        EXPECT_EQ(file_.open(), WT_Result_Success);
-    }
-    WT_File& file() { return file_; }
-    w2d_test::Memory_Stream& stream() { return stream_; }
     Sheet Finish()
     {
-        EXPECT_EQ(file_.close(), WT_Result_Success);
-        return Read(stream_.output);
+        EXPECT_EQ(file().close(), WT_Result_Success);
+        return sheet_test::Read(stream().output);
     }
-
-private:
-    w2d_test::Memory_Stream stream_;
-    WT_File file_;
 };
 
 } // namespace sheet_test

@@ -41,6 +41,38 @@ struct Drawn
     bool IsText() const { return kind == WT_Object::Text_ID; }
 };
 
+// Fills `d` from a drawable read back and the rendition it is drawn with;
+// false when the object is no drawable.
+inline bool RecordDrawable(WT_Object& object, const WT_Attribute_Set& r, Drawn& d)
+{
+    d.kind = object.object_id();
+    d.colour = r.color().rgba();
+    d.weight = r.line_weight().weight_value();
+    d.pattern = r.line_pattern().pattern_id();
+    d.fill = r.fill().fill();
+    d.fontHeight = r.font().height().height();
+    d.fontRotation = r.font().rotation().rotation();
+    if (auto* set = dynamic_cast<WT_Point_Set*>(&object))
+        d.points.assign(set->points(), set->points() + set->count());
+    else if (auto* ellipse = dynamic_cast<WT_Ellipse*>(&object))
+    {
+        d.points.push_back(ellipse->position());
+        d.major = ellipse->major();
+        d.minor = ellipse->minor();
+        d.start = ellipse->start();
+        d.end = ellipse->end();
+        d.tilt = ellipse->tilt();
+    }
+    else if (auto* text = dynamic_cast<WT_Text*>(&object))
+    {
+        d.points.push_back(text->position());
+        d.text = text->string().unicode();
+    }
+    else
+        return false;
+    return true;
+}
+
 // An open W2D file writing into memory. Merging of polylines that share an
 // end point is off unless asked for, so each entity reads back on its own.
 class W2DCapture
@@ -71,39 +103,14 @@ public:
         w2d_test::Memory_Stream input(bytes);
         w2d_test::open_for_reading(reader, input, 1, 4096);
         EXPECT_EQ(reader.open(), WT_Result_Success);
-        const WT_Result end = w2d_test::read_stream(
-            reader,
-            [&](WT_Object& object)
-            {
-                Drawn d;
-                d.kind = object.object_id();
-                const WT_Attribute_Set& r = reader.rendition();
-                d.colour = r.color().rgba();
-                d.weight = r.line_weight().weight_value();
-                d.pattern = r.line_pattern().pattern_id();
-                d.fill = r.fill().fill();
-                d.fontHeight = r.font().height().height();
-                d.fontRotation = r.font().rotation().rotation();
-                if (auto* set = dynamic_cast<WT_Point_Set*>(&object))
-                    d.points.assign(set->points(), set->points() + set->count());
-                else if (auto* ellipse = dynamic_cast<WT_Ellipse*>(&object))
-                {
-                    d.points.push_back(ellipse->position());
-                    d.major = ellipse->major();
-                    d.minor = ellipse->minor();
-                    d.start = ellipse->start();
-                    d.end = ellipse->end();
-                    d.tilt = ellipse->tilt();
-                }
-                else if (auto* text = dynamic_cast<WT_Text*>(&object))
-                {
-                    d.points.push_back(text->position());
-                    d.text = text->string().unicode();
-                }
-                else
-                    return;
-                drawn.push_back(d);
-            });
+        const WT_Result end =
+            w2d_test::read_stream(reader,
+                                  [&](WT_Object& object)
+                                  {
+                                      Drawn d;
+                                      if (RecordDrawable(object, reader.rendition(), d))
+                                          drawn.push_back(d);
+                                  });
         EXPECT_EQ(end, WT_Result_End_Of_Stream);
         reader.close();
         return drawn;

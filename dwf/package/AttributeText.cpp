@@ -20,6 +20,33 @@ bool isBlank(char c) noexcept
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+// Hands each blank-separated token of `text` (at most `maximum` of them)
+// to `take` with its index; answers how many there were.
+template <typename Take> std::size_t ForEachToken(const char* text, std::size_t maximum, Take take)
+{
+    std::size_t count = 0;
+    const char* position = text;
+    while (position && count < maximum)
+    {
+        while (isBlank(*position))
+        {
+            ++position;
+        }
+        if (*position == '\0')
+        {
+            break;
+        }
+        const char* end = position;
+        while (*end != '\0' && !isBlank(*end))
+        {
+            ++end;
+        }
+        take(position, end, count++);
+        position = end;
+    }
+    return count;
+}
+
 } // namespace
 
 const char* SkipPrefix(const char* name) noexcept
@@ -71,55 +98,41 @@ std::int32_t ParseInteger(const char* value) noexcept
 
 std::size_t ParseDoubles(const char* text, double* values, std::size_t maximum)
 {
-    std::size_t count = 0;
     std::string token;
-    const char* position = text;
-    while (position && count < maximum)
-    {
-        while (isBlank(*position))
-        {
-            ++position;
-        }
-        if (*position == '\0')
-        {
-            break;
-        }
-        const char* end = position;
-        while (*end != '\0' && !isBlank(*end))
-        {
-            ++end;
-        }
-        token.assign(position, end);
-        values[count++] = DWFCore::DWFString::ParseDouble(token.c_str());
-        position = end;
-    }
-    return count;
+    return ForEachToken(text, maximum,
+                        [&](const char* begin, const char* end, std::size_t index)
+                        {
+                            token.assign(begin, end);
+                            values[index] = DWFCore::DWFString::ParseDouble(token.c_str());
+                        });
 }
 
 std::size_t ParseIntegers(const char* text, long* values, std::size_t maximum) noexcept
 {
-    std::size_t count = 0;
-    const char* position = text;
-    while (position && count < maximum)
+    // A token that is not a number counts as 0, as it always did.
+    return ForEachToken(text, maximum,
+                        [&](const char* begin, const char*, std::size_t index)
+                        { values[index] = std::strtol(begin, nullptr, 10); });
+}
+
+void ReadTextFields(const char** attributes, std::initializer_list<TextField> fields)
+{
+    DWFAttributeOnce once;
+    for (std::size_t i = 0; attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2)
     {
-        while (isBlank(*position))
+        const char* name = SkipPrefix(attributes[i]);
+        unsigned int index = 0;
+        for (const TextField& field : fields)
         {
-            ++position;
+            if (std::strcmp(name, field.name) == 0)
+            {
+                if (once.first(index))
+                    *field.field = attributes[i + 1];
+                break;
+            }
+            ++index;
         }
-        if (*position == '\0')
-        {
-            break;
-        }
-        const char* end = position;
-        while (*end != '\0' && !isBlank(*end))
-        {
-            ++end;
-        }
-        // A token that is not a number counts as 0, as it always did.
-        values[count++] = std::strtol(position, nullptr, 10);
-        position = end;
     }
-    return count;
 }
 
 } // namespace DWFAttributeText

@@ -3,6 +3,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+
+namespace DWFCore
+{
+class DWFString;
+}
 
 namespace DWFToolkit
 {
@@ -35,6 +41,19 @@ std::size_t ParseDoubles(const char* text, double* values, std::size_t maximum);
 // returns how many were read.
 //
 std::size_t ParseIntegers(const char* text, long* values, std::size_t maximum) noexcept;
+
+// A text attribute by its name (without prefix) and where its value goes.
+struct TextField
+{
+    const char* name;
+    DWFCore::DWFString* field;
+};
+
+//
+// Copies each attribute named in `fields` (at most 32) into its field, from
+// its first occurrence only; other attributes are ignored.
+//
+void ReadTextFields(const char** attributes, std::initializer_list<TextField> fields);
 
 } // namespace DWFAttributeText
 

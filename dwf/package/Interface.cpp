@@ -24,24 +24,8 @@ void DWFInterface::parseAttributeList(const char** attributes)
         DWFCORE_THROW(DWFInvalidArgumentException, u"No attributes provided",
                       "DWFToolkit::DWFInterface::parseAttributeList");
     }
-    DWFAttributeOnce once;
-    for (std::size_t i = 0; attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2)
-    {
-        const char* name = DWFAttributeText::SkipPrefix(attributes[i]);
-        const char* value = attributes[i + 1];
-        if (std::strcmp(name, "name") == 0 && once.first(0))
-        {
-            _name = value;
-        }
-        else if (std::strcmp(name, "href") == 0 && once.first(1))
-        {
-            _href = value;
-        }
-        else if (std::strcmp(name, "objectId") == 0 && once.first(2))
-        {
-            _objectID = value;
-        }
-    }
+    DWFAttributeText::ReadTextFields(
+        attributes, {{"name", &_name}, {"href", &_href}, {"objectId", &_objectID}});
 }
 
 void DWFInterface::serializeXML(DWFXMLSerializer& serializer, unsigned int)

@@ -34,32 +34,11 @@ void DWFProperty::parseAttributeList(const char** attributes)
     {
         return;
     }
-    DWFAttributeOnce once;
-    for (std::size_t i = 0; attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2)
-    {
-        const char* name = DWFAttributeText::SkipPrefix(attributes[i]);
-        const char* value = attributes[i + 1];
-        if (std::strcmp(name, "name") == 0 && once.first(0))
-        {
-            _name = value;
-        }
-        else if (std::strcmp(name, "value") == 0 && once.first(1))
-        {
-            _value = value;
-        }
-        else if (std::strcmp(name, "type") == 0 && once.first(2))
-        {
-            _type = value;
-        }
-        else if (std::strcmp(name, "units") == 0 && once.first(3))
-        {
-            _units = value;
-        }
-        else if (std::strcmp(name, "category") == 0 && once.first(4))
-        {
-            _category = value;
-        }
-    }
+    DWFAttributeText::ReadTextFields(attributes, {{"name", &_name},
+                                                  {"value", &_value},
+                                                  {"type", &_type},
+                                                  {"units", &_units},
+                                                  {"category", &_category}});
 }
 
 void DWFProperty::serializeXML(DWFXMLSerializer& serializer, unsigned int flags)

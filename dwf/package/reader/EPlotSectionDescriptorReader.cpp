@@ -38,15 +38,11 @@ void DWFEPlotSectionDescriptorReader::_provideAttributes(const char** attributes
     {
         const char* name = DWFElementName::Local(attributes[i], kPrefixes);
         const char* value = attributes[i + 1];
-        if ((_mask & eProvideName) && Is(name, "name") && once.first(0))
+        if (_forwardNameOrVersion(name, value, once))
         {
-            _forwardName(DWFCore::DWFString(value));
+            continue;
         }
-        else if ((_mask & eProvideVersion) && Is(name, "version") && once.first(1))
-        {
-            _forwardVersion(DWFCore::DWFString::ParseDouble(value));
-        }
-        else if ((_mask & eProvidePlotOrder) && Is(name, "plotOrder") && once.first(2))
+        if ((_mask & eProvidePlotOrder) && Is(name, "plotOrder") && once.first(2))
         {
             const double plotOrder = DWFCore::DWFString::ParseDouble(value);
             providePlotOrder(filter ? filter->providePlotOrder(plotOrder) : plotOrder);

@@ -45,14 +45,7 @@ void DWFGlobalSectionDescriptorReader::_provideAttributes(const char** attribute
     {
         const char* name = DWFElementName::Local(attributes[i], kPrefixes);
         const char* value = attributes[i + 1];
-        if ((_mask & eProvideName) && Is(name, "name") && once.first(0))
-        {
-            _forwardName(DWFCore::DWFString(value));
-        }
-        else if ((_mask & eProvideVersion) && Is(name, "version") && once.first(1))
-        {
-            _forwardVersion(DWFCore::DWFString::ParseDouble(value));
-        }
+        _forwardNameOrVersion(name, value, once);
     }
 }
 

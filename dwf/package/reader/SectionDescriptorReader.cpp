@@ -1,5 +1,6 @@
 #include "dwf/package/reader/SectionDescriptorReader.h"
 
+#include "dwf/package/AttributeText.h"
 #include "dwf/package/FontResource.h"
 #include "dwf/package/GraphicResource.h"
 #include "dwf/package/ImageResource.h"
@@ -230,6 +231,24 @@ DWFCore::DWFString DWFSectionDescriptorReader::_forwardName(const DWFCore::DWFSt
 double DWFSectionDescriptorReader::_forwardVersion(double version)
 {
     return provideVersion(_provideFilter ? _provideFilter->provideVersion(version) : version);
+}
+
+bool DWFSectionDescriptorReader::_forwardNameOrVersion(const char* name, const char* value,
+                                                       DWFAttributeOnce& once)
+{
+    constexpr std::uint32_t kName = 1;
+    constexpr std::uint32_t kVersion = 2;
+    if ((_mask & kName) && DWFElementName::Is(name, "name") && once.first(0))
+    {
+        _forwardName(DWFCore::DWFString(value));
+        return true;
+    }
+    if ((_mask & kVersion) && DWFElementName::Is(name, "version") && once.first(1))
+    {
+        _forwardVersion(DWFCore::DWFString::ParseDouble(value));
+        return true;
+    }
+    return false;
 }
 
 DWFCore::DWFString DWFSectionDescriptorReader::provideName(const DWFCore::DWFString& name)

@@ -11,6 +11,7 @@
 namespace DWFToolkit
 {
 
+class DWFAttributeOnce;
 class DWFFontResource;
 class DWFGraphicResource;
 class DWFImageResource;
@@ -93,6 +94,10 @@ protected:
     // Forwarders through the provide filter.
     DWFCore::DWFString _forwardName(const DWFCore::DWFString& name);
     double _forwardVersion(double version);
+    // Forwards the root's "name" or "version" attribute (mask bits 1 and 2 in
+    // every section's reader), each only the first time; true when the
+    // attribute was one of them.
+    bool _forwardNameOrVersion(const char* name, const char* value, DWFAttributeOnce& once);
 
     DWFXMLElementBuilder& _builder() noexcept { return *_inUse; }
     void _setProvideFilter(DWFSectionDescriptorReader* filter) noexcept { _provideFilter = filter; }
