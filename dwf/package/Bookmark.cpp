@@ -4,7 +4,6 @@
 #include "dwf/package/writer/XMLSerializer.h"
 #include "dwfcore/Exception.h"
 
-#include <cstring>
 #include <utility>
 
 namespace DWFToolkit

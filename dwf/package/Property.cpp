@@ -3,7 +3,6 @@
 #include "dwf/package/AttributeText.h"
 #include "dwf/package/writer/XMLSerializer.h"
 
-#include <cstring>
 
 namespace DWFToolkit
 {
