@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/packages.sh
-ensure_packages "${BUILD_PACKAGES[@]}" libbenchmark-dev
+ensure_packages "${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLCAST_TESTS=OFF \
       -DQUILLCAST_BENCH=ON >/dev/null

@@ -17,7 +17,11 @@ ensure_packages() {
 
 # What building needs, everywhere.
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libexpat1-dev libjpeg62-turbo-dev
-                libpng-dev libtiff-dev libgeotiff-dev)
+                libpng-dev libtiff-dev libgeotiff-dev libxml2-dev)
 # What the tests and benchmarks need beyond that: GoogleTest, Google Benchmark, and
 # the independent tools that check our output.
-TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3 libxml2-utils unzip p7zip-full locales libjpeg-turbo-progs imagemagick)
+TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pil libxml2-utils unzip p7zip-full
+               locales libjpeg-turbo-progs imagemagick netpbm pngcheck libtiff-tools geotiff-bin)
+# What only the benchmarks need: Google Benchmark and the peer libraries and tools
+# measured beside ours in the same run (each comparison is built or run only when found).
+BENCH_PACKAGES=(libbenchmark-dev libdraco-dev libvips-tools)
