@@ -118,4 +118,23 @@ BuildOrder toBuildOrder(Orientation orientation)
     return BuildOrder::RowsTopDown;
 }
 
+Orientation inverse(Orientation orientation)
+{
+    // Only the two quarter turns are not their own inverses.
+    switch (orientation)
+    {
+    case Orientation::QuarterTurnLeft:
+        return Orientation::QuarterTurnRight;
+    case Orientation::QuarterTurnRight:
+        return Orientation::QuarterTurnLeft;
+    default:
+        return orientation;
+    }
+}
+
+Orientation decompositionOf(BuildOrder order)
+{
+    return inverse(toOrientation(order));
+}
+
 } // namespace Omvi

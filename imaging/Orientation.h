@@ -76,4 +76,11 @@ PixelPosition storedPixel(Orientation orientation, std::int32_t storedWidth, std
 Orientation toOrientation(BuildOrder order);
 BuildOrder toBuildOrder(Orientation orientation);
 
+// The orientation that undoes `orientation`: viewing a view in it shows the
+// stored image again.
+Orientation inverse(Orientation orientation);
+// The orientation a decomposer is given to build an image in `order`: it
+// writes so that reading in that orientation returns the provider's rows.
+Orientation decompositionOf(BuildOrder order);
+
 } // namespace Omvi

@@ -155,3 +155,22 @@ TEST(Orientation, BuildingThenReadingComposesToOneOfTheEight)
         EXPECT_TRUE(same(view(Orientation::Identity, image), image));
     }
 }
+
+TEST(Orientation, InversesUndoAndDecomposersUseTheInverseView)
+{
+    const Grid stored = numbered(4, 3);
+    for (Orientation o : kOrientations)
+    {
+        const Grid shown = view(o, stored);
+        EXPECT_TRUE(same(view(inverse(o), shown), stored)) << "orientation " << codeOf(o);
+    }
+    // Building in order b is decomposing with the orientation whose read
+    // gives the provider back; the decomposer tables pair build order b
+    // with code (b + 4) mod 8.
+    const Grid provider = numbered(4, 3);
+    for (BuildOrder order : kOrders)
+    {
+        EXPECT_EQ(codeOf(decompositionOf(order)), (codeOf(order) + 4) % 8);
+        EXPECT_TRUE(same(view(decompositionOf(order), build(order, provider)), provider)) << codeOf(order);
+    }
+}
