@@ -155,6 +155,12 @@ void DWFModel::open(int polygonHandedness, int units, const double* transform,
     {
         DWFCORE_THROW(DWFUnexpectedException, u"Model already open", function);
     }
+    if (_writer)
+    {
+        // Opening again continues the stream, which needs the file still open
+        // for writing (reading it back ends that); nothing has changed yet.
+        _tempFile->getOutputStream();
+    }
     try
     {
         if (!_writer)
@@ -174,12 +180,6 @@ void DWFModel::open(int polygonHandedness, int units, const double* transform,
                 DWFCORE_THROW(DWFMemoryException, u"Failed to allocate W3D stream writer",
                               function);
             }
-        }
-        else
-        {
-            // Opening again continues the stream, which needs the file still
-            // open for writing (reading it back ends that).
-            _tempFile->getOutputStream();
         }
         if (_writer->open() == TK_Error)
         {

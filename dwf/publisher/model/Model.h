@@ -232,7 +232,8 @@ protected:
     //
     // The stream the W3D bytes go to, given the temporary file's own. The
     // model itself writes to the file; a subclass may put a stream of its own
-    // in between (tests put one that fails).
+    // in between (tests put one that fails); it must stay usable while the
+    // model is open.
     //
     virtual DWFCore::DWFOutputStream& _streamTarget(DWFCore::DWFOutputStream& file);
 
