@@ -80,20 +80,21 @@ TEST_F(AnnotationOutput, MultiLineNoteDrawsItsSymbolsAndMovesEachLineDown)
     const Sheet out = capture.Finish();
 
     // First line: P = (1000, 2000) moved down by S·h. The first symbol sits
-    // 60 units per character of "A" further on and reaches 100 units, so the
-    // second starts 200 units later plus 60 for "B".
+    // 0.6·S·h = 60 units per character of "A" further on and reaches 100
+    // units; the cursor moves on from it by that extent and 100 more, and by
+    // 60 for "B", so the second starts 260 units after the first.
     const auto lines = out.Of(WT_Object::Polyline_ID);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].points, Pts({P(1070, 1950), P(1170, 1950)}));
-    EXPECT_EQ(lines[1].points, Pts({P(1270, 1950), P(1370, 1950)}));
+    EXPECT_EQ(lines[1].points, Pts({P(1330, 1950), P(1430, 1950)}));
     const auto texts = out.Of(WT_Object::Text_ID);
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text, u"AB");
     EXPECT_EQ(texts[0].points[0], P(1000, 1900));
     EXPECT_EQ(texts[0].fontHeight, 130); // S·h·1.3
     EXPECT_EQ(texts[0].fontName, "Arial");
-    // Second line: two thirds of a height lower (1833), then its own
-    // justification (1733); a code without '-' stays in the text.
+    // Second line: a line pitch (five thirds of a height) below the first;
+    // a code without '-' stays in the text.
     EXPECT_EQ(texts[1].text, u"C<NOTE>");
     EXPECT_EQ(texts[1].points[0], P(1000, 1733));
     EXPECT_EQ(Messages(), 0u);
@@ -125,11 +126,14 @@ TEST_F(AnnotationOutput, TextAngleTurnsTheFontAndSymbolPlacement)
     const auto texts = out.Of(WT_Object::Text_ID);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].fontRotation, 16383);
-    // The symbol's line turns about the insertion point (1000, 1900).
+    // The text hangs a height below its anchor in its own frame: turned
+    // upright, that is a height to the right, at (1100, 2000). The symbol's
+    // line turns about that insertion point.
+    EXPECT_EQ(texts[0].points[0], P(1100, 2000));
     const auto lines = out.Of(WT_Object::Polyline_ID);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].points[0].m_x, 1000 - 50);
-    EXPECT_EQ(lines[0].points[0].m_y, 1900 + 10);
+    EXPECT_EQ(lines[0].points[0].m_x, 1100 - 50);
+    EXPECT_EQ(lines[0].points[0].m_y, 2000 + 10);
 }
 
 TEST_F(AnnotationOutput, DisplayDataLinesFollowTheirStyle)
