@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace
@@ -180,6 +182,24 @@ TEST_F(DrawingOnPaper, TurnedAndScaledViewsWithJustifiedNotesStayOnThePaper)
     EXPECT_EQ(sheets[0].Texts(u"SECTION").size(), 1u);
     EXPECT_EQ(sheets[1].Texts(u"THREE").size(), 1u);
     EXPECT_EQ(sheets[0].Texts(u"160").size(), 1u);
+}
+
+TEST_F(DrawingOnPaper, TheExampleOfTheDocumentFormatIsOnItsPaper)
+{
+    std::ifstream in(std::string(QUILLCAST_SOURCE_DIR) + "/docs/host-document.md");
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    const auto start = text.find("```xml\n");
+    ASSERT_NE(start, std::string::npos);
+    const auto end = text.find("```", start + 7);
+    ASSERT_NE(end, std::string::npos);
+    // Its relative names are those of a document in the examples folder.
+    auto application = host::parseHostDocument(text.substr(start + 7, end - start - 7),
+                                               u"" QUILLCAST_SOURCE_DIR "/examples");
+    const std::vector<Sheet> sheets = Publish(*application);
+    ASSERT_EQ(sheets.size(), 1u);
+    ExpectAllOnPaper(sheets[0], "the example");
+    EXPECT_EQ(sheets[0].Texts(u"100").size(), 1u);
+    EXPECT_EQ(sheets[0].Count(WT_Object::Polygon_ID), 2u) << "two arrow heads";
 }
 
 } // namespace
