@@ -106,7 +106,13 @@ template <class Symbol>
 std::u16string WalkSymbolCodes(const std::u16string& text, Symbol symbol)
 {
     std::u16string output;
-    std::size_t sinceSymbol = 0; // where the text shown since the last symbol begins
+    std::size_t shownSinceSymbol = 0; // characters
+    const auto show = [&](std::size_t start, std::size_t count)
+    {
+        const std::size_t before = output.size();
+        output.append(text, start, count);
+        shownSinceSymbol += CharacterCount(output.substr(before));
+    };
     std::size_t from = 0;
     for (;;)
     {
@@ -115,16 +121,16 @@ std::u16string WalkSymbolCodes(const std::u16string& text, Symbol symbol)
         if (open == std::u16string::npos || close == std::u16string::npos || close < open)
             break;
         const std::u16string code = text.substr(open + 1, close - open - 1);
-        output.append(text, from, open - from);
+        show(from, open - from);
         from = close + 1;
         if (code.find(u'-') == std::u16string::npos)
         {
-            output.append(text, open, close - open + 1);
+            show(open, close - open + 1);
             continue;
         }
-        if (!symbol(CharacterCount(output.substr(sinceSymbol)), code))
+        if (!symbol(shownSinceSymbol, code))
             break;
-        sinceSymbol = output.size();
+        shownSinceSymbol = 0;
     }
     return output.append(text, from, std::u16string::npos);
 }

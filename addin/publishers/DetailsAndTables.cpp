@@ -363,8 +363,7 @@ WT_Result CDWF2DGrWriter::WriteHatchPolygon(const std::vector<HostPoint>& points
         return WT_Result_Success; // encloses nothing
     if (points.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return WT_Result_Usage_Error;
-    // The loops turn with the view (and a block instance) like every other
-    // sketch entity.
+    // The loops turn with the view like every other sketch entity.
     std::vector<HostPoint> turned(points.size());
     ProcessViewRotate(points.data(), turned.data(), points.size());
     std::vector<WT_Logical_Point> mapped;
