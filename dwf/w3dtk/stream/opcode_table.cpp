@@ -24,6 +24,8 @@
 
 // ---- records: colours, curves, text and fonts, includes and instances,
 //      textures and images, attributes, user data and options
+#include "dwf/w3dtk/records/color.h"
+#include "dwf/w3dtk/records/color_values.h"
 #include "dwf/w3dtk/records/curves.h"
 #include "dwf/w3dtk/records/nurbs_curve.h"
 // ---- end records
@@ -65,6 +67,12 @@ void BStreamFileToolkit::install_handlers()
     // ---- end shell
 
     // ---- records
+    install(0x08, std::make_unique<TK_Color_By_Index>(0x08));
+    install(0x09, std::make_unique<TK_Color_By_Index>(0x09));
+    install(0x0A, std::make_unique<TK_Color_By_FIndex>());
+    install(0x0B, std::make_unique<TK_Color_By_Value>());
+    install(0x0C, std::make_unique<TK_Color_Map>());
+    install(0x22, std::make_unique<TK_Color>());
     install(0x43, std::make_unique<TK_Circle>(0x43));
     install(0x45, std::make_unique<TK_Ellipse>(0x45));
     install(0x47, std::make_unique<TK_Polypoint>(0x47));
@@ -75,6 +83,7 @@ void BStreamFileToolkit::install_handlers()
     install(0x65, std::make_unique<TK_Ellipse>(0x65));
     install(0x6C, std::make_unique<TK_Line>());
     install(0x77, std::make_unique<TK_Circle>(0x77));
+    install(0x7E, std::make_unique<TK_Color_RGB>());
     // ---- end records
 
     // ---- periphery
