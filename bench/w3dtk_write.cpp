@@ -2,7 +2,9 @@
 // records (segments opened, reopened and closed) per run, plain and compressed,
 // reported as records per second and bytes of stream per second. Beside them,
 // bare zlib deflate at the toolkit's level over the same record bytes: the
-// compressed write should take no more than 1.1 times as long.
+// compressed write should take no more than 1.1 times as long. On a shared
+// machine compare them with --benchmark_enable_random_interleaving=true
+// --benchmark_repetitions=6, so that load falls on both alike.
 #include "dwf/w3dtk/records/segments.h"
 #include "dwf/w3dtk/stream/stream_writer.h"
 #include "dwf/w3dtk/stream/toolkit.h"
