@@ -27,7 +27,6 @@ constexpr int kNormalBits = 24;
 } // namespace
 
 const char16_t* const DWFModel::kMIMEType = u"application/x-w3d";
-const char* const DWFModel::kPublishedEdgesStyle = "?Style Library/_dwfw3d_PublishedEdges";
 
 //
 // The model's way to its temporary file. It remembers any failed write, also
@@ -207,7 +206,7 @@ void DWFModel::open(int polygonHandedness, int units, const double* transform,
         if (publishEdges)
         {
             TK_Open_Segment& style = getOpenSegmentHandler();
-            style.SetSegment(kPublishedEdgesStyle);
+            style.SetSegment(DWFSegment::kPublishedEdgesStyle);
             style.serialize(0);
             getCloseSegmentHandler().serialize(0);
         }

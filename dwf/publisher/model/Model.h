@@ -86,8 +86,6 @@ public:
 
     // The W3D stream's MIME type.
     static const char16_t* const kMIMEType;
-    // The path of the style segment that segments with published edges use.
-    static const char* const kPublishedEdgesStyle;
 
     DWFModel(const DWFCore::DWFString& title, const DWFCore::DWFString& sourceProvider,
              const DWFCore::DWFString& sourceObjectID);

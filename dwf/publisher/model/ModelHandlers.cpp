@@ -3,7 +3,13 @@
 #include "dwf/publisher/model/Model.h"
 
 #include "dwf/publisher/Texture.h"
+#include "dwf/w3dtk/records/color.h"
+#include "dwf/w3dtk/records/color_values.h"
+#include "dwf/w3dtk/records/curves.h"
+#include "dwf/w3dtk/records/nurbs_curve.h"
+#include "dwf/w3dtk/records/referenced_segment.h"
 #include "dwf/w3dtk/records/segments.h"
+#include "dwf/w3dtk/records/text.h"
 #include "dwf/w3dtk/stream/stream_writer.h"
 #include "dwfcore/Exception.h"
 
@@ -44,30 +50,30 @@ void DWFModel::_unavailable(const char* function)
 // ---- segments
 DWF_MODEL_HANDLER(TK_Close_Segment, getCloseSegmentHandler, ')')
 DWF_MODEL_HANDLER(TK_Open_Segment, getOpenSegmentHandler, '(')
-DWF_MODEL_UNAVAILABLE(TK_Referenced_Segment, getIncludeSegmentHandler)
-DWF_MODEL_UNAVAILABLE(TK_Referenced_Segment, getStyleSegmentHandler)
+DWF_MODEL_HANDLER(TK_Referenced_Segment, getIncludeSegmentHandler, '<')
+DWF_MODEL_HANDLER(TK_Referenced_Segment, getStyleSegmentHandler, '{')
 
 // ---- geometry
 DWF_MODEL_UNAVAILABLE(TK_Area_Light, getAreaLightHandler)
-DWF_MODEL_UNAVAILABLE(TK_Circle, getCircleHandler)
-DWF_MODEL_UNAVAILABLE(TK_Circle, getCircularArcHandler)
-DWF_MODEL_UNAVAILABLE(TK_Circle, getCircularChordHandler)
-DWF_MODEL_UNAVAILABLE(TK_Circle, getCircularWedgeHandler)
+DWF_MODEL_HANDLER(TK_Circle, getCircleHandler, 'C')
+DWF_MODEL_HANDLER(TK_Circle, getCircularArcHandler, 'c')
+DWF_MODEL_HANDLER(TK_Circle, getCircularChordHandler, '\\')
+DWF_MODEL_HANDLER(TK_Circle, getCircularWedgeHandler, 'w')
 DWF_MODEL_UNAVAILABLE(TK_Cutting_Plane, getCuttingPlaneHandler)
 DWF_MODEL_UNAVAILABLE(TK_Point, getDistantLightHandler)
-DWF_MODEL_UNAVAILABLE(TK_Ellipse, getEllipseHandler)
-DWF_MODEL_UNAVAILABLE(TK_Ellipse, getEllipticalArcHandler)
+DWF_MODEL_HANDLER(TK_Ellipse, getEllipseHandler, 'E')
+DWF_MODEL_HANDLER(TK_Ellipse, getEllipticalArcHandler, 'e')
 DWF_MODEL_UNAVAILABLE(TK_Image, getImageHandler)
-DWF_MODEL_UNAVAILABLE(TK_Line, getLineHandler)
+DWF_MODEL_HANDLER(TK_Line, getLineHandler, 'l')
 DWF_MODEL_UNAVAILABLE(TK_Point, getLocalLightHandler)
-DWF_MODEL_UNAVAILABLE(TK_NURBS_Curve, getNURBSCurveHandler)
+DWF_MODEL_HANDLER(TK_NURBS_Curve, getNURBSCurveHandler, 'N')
 DWF_MODEL_UNAVAILABLE(TK_NURBS_Surface, getNURBSSurfaceHandler)
 DWF_MODEL_UNAVAILABLE(TK_PolyCylinder, getPolyCylinderHandler)
-DWF_MODEL_UNAVAILABLE(TK_Polypoint, getPolygonHandler)
-DWF_MODEL_UNAVAILABLE(TK_Polypoint, getPolylineHandler)
+DWF_MODEL_HANDLER(TK_Polypoint, getPolygonHandler, 'G')
+DWF_MODEL_HANDLER(TK_Polypoint, getPolylineHandler, 'L')
 DWF_MODEL_UNAVAILABLE(TK_Spot_Light, getSpotLightHandler)
-DWF_MODEL_UNAVAILABLE(TK_Text, getTextHandler)
-DWF_MODEL_UNAVAILABLE(TK_Text, getTextWithEncodingHandler)
+DWF_MODEL_HANDLER(TK_Text, getTextHandler, 'T')
+DWF_MODEL_HANDLER(TK_Text, getTextWithEncodingHandler, 'x')
 
 TK_Shell& DWFModel::getShellHandler(bool, bool)
 {
@@ -79,9 +85,9 @@ DWF_MODEL_UNAVAILABLE(TK_Texture, getTextureHandler)
 DWF_MODEL_UNAVAILABLE(TK_Matrix, getTextureMatrixHandler)
 
 // ---- attributes
-DWF_MODEL_UNAVAILABLE(TK_Color, getColorHandler)
-DWF_MODEL_UNAVAILABLE(TK_Color_Map, getColorMapHandler)
-DWF_MODEL_UNAVAILABLE(TK_Color_RGB, getColorRGBHandler)
+DWF_MODEL_HANDLER(TK_Color, getColorHandler, '"')
+DWF_MODEL_HANDLER(TK_Color_Map, getColorMapHandler, 0x0C)
+DWF_MODEL_HANDLER(TK_Color_RGB, getColorRGBHandler, '~')
 DWF_MODEL_UNAVAILABLE(TK_Linear_Pattern, getEdgePatternHandler)
 DWF_MODEL_UNAVAILABLE(TK_Size, getEdgeWeightHandler)
 DWF_MODEL_UNAVAILABLE(TK_Enumerated, getFacePatternHandler)

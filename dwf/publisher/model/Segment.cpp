@@ -9,6 +9,8 @@
 namespace DWFToolkit
 {
 
+const char* const DWFSegment::kPublishedEdgesStyle = "?Style Library/_dwfw3d_PublishedEdges";
+
 std::atomic<DWFSegment::tKey> DWFSegment::_keyCounter{0};
 
 DWFSegment::tKey DWFSegment::_nextKey() noexcept

@@ -45,6 +45,10 @@ class DWFSegment : public DWFToolkitMemory,
 public:
     typedef DWFPublishedObject::tKey tKey;
 
+    // The path of the style segment that segments with published edges use;
+    // the model writes it, empty, at the start of its stream.
+    static const char* const kPublishedEdgesStyle;
+
     // The builders and the factory are not owned (the model provides all of
     // them); `parentObject` is the published object of the nearest named
     // ancestor, or null.

@@ -3,6 +3,8 @@
 // writes itself besides its open and close records.
 #include "dwf/publisher/model/Segment.h"
 
+#include "dwf/w3dtk/records/referenced_segment.h"
+
 #include "dwfcore/Exception.h"
 
 namespace DWFToolkit
@@ -77,12 +79,16 @@ DWF_SEGMENT_FORWARD(TK_Matrix, getTextureMatrixHandler, _featureBuilder)
 
 void DWFSegment::_writeStyleReference()
 {
-    _segmentBuilder->getStyleSegmentHandler();
+    TK_Referenced_Segment& style = _segmentBuilder->getStyleSegmentHandler();
+    style.SetSegment(kPublishedEdgesStyle);
+    style.serialize(0);
 }
 
-void DWFSegment::_writeIncludeReference(const char*)
+void DWFSegment::_writeIncludeReference(const char* path)
 {
-    _segmentBuilder->getIncludeSegmentHandler();
+    TK_Referenced_Segment& include = _segmentBuilder->getIncludeSegmentHandler();
+    include.SetSegment(path);
+    include.serialize(0);
 }
 
 void DWFSegment::_writeUserOptions(const char*)

@@ -2,7 +2,13 @@
 #include "TestSupport.h"
 
 #include "dwf/publisher/Texture.h"
+#include "dwf/w3dtk/records/color.h"
+#include "dwf/w3dtk/records/color_values.h"
+#include "dwf/w3dtk/records/curves.h"
+#include "dwf/w3dtk/records/nurbs_curve.h"
+#include "dwf/w3dtk/records/referenced_segment.h"
 #include "dwf/w3dtk/records/segments.h"
+#include "dwf/w3dtk/records/text.h"
 
 #include <zlib.h>
 
@@ -197,6 +203,34 @@ TEST_F(Model, GettersHandOutTheToolkitsOwnHandlersWiredToTheStream)
     model.close();
     EXPECT_EQ(modelRecords(model),
               concat({streamHead(), {{'(', "by hand"}, {')', ""}}, streamTail()}));
+}
+
+TEST_F(Model, GettersOfOneHandlerClassServeEachTheirOwnOpcode)
+{
+    DWFModel model(u"Part", u"", u"");
+    model.open();
+    TK_Referenced_Segment& include = model.getIncludeSegmentHandler();
+    TK_Referenced_Segment& style = model.getStyleSegmentHandler();
+    EXPECT_NE(&include, &style);
+    EXPECT_EQ(include.Opcode(), '<');
+    EXPECT_EQ(style.Opcode(), '{');
+    EXPECT_EQ(&include, &model.getIncludeSegmentHandler());
+    EXPECT_EQ(model.getCircleHandler().Opcode(), 'C');
+    EXPECT_EQ(model.getCircularArcHandler().Opcode(), 'c');
+    EXPECT_EQ(model.getCircularChordHandler().Opcode(), '\\');
+    EXPECT_EQ(model.getCircularWedgeHandler().Opcode(), 'w');
+    EXPECT_EQ(model.getEllipseHandler().Opcode(), 'E');
+    EXPECT_EQ(model.getEllipticalArcHandler().Opcode(), 'e');
+    EXPECT_EQ(model.getPolygonHandler().Opcode(), 'G');
+    EXPECT_EQ(model.getPolylineHandler().Opcode(), 'L');
+    EXPECT_EQ(model.getTextHandler().Opcode(), 'T');
+    EXPECT_EQ(model.getTextWithEncodingHandler().Opcode(), 'x');
+    EXPECT_EQ(model.getLineHandler().Opcode(), 'l');
+    EXPECT_EQ(model.getNURBSCurveHandler().Opcode(), 'N');
+    EXPECT_EQ(model.getColorHandler().Opcode(), '"');
+    EXPECT_EQ(model.getColorMapHandler().Opcode(), 0x0C);
+    EXPECT_EQ(model.getColorRGBHandler().Opcode(), '~');
+    model.close();
 }
 
 TEST_F(Model, TransformIsTheIdentityUntilOpenSetsIt)
