@@ -355,6 +355,23 @@ TEST_F(Model, PublishedObjectsAreFoundByKeyAndAnEarlierOneOutlivesItsReplacement
     EXPECT_NE(first->findProperty(u"still"), nullptr);
 }
 
+TEST_F(Model, AnOpenThatCannotMakeItsFileLeavesTheModelClosedAndReadyToTryAgain)
+{
+    DWFModel model(u"Part", u"", u"");
+    ::setenv("TMPDIR", (_folder + "/missing").c_str(), 1);
+    EXPECT_THROW(model.open(1, 2), DWFCore::DWFIOException);
+    EXPECT_FALSE(model.isOpen());
+    EXPECT_EQ(model.getPolygonHandedness(), 2) << "a failed open changes no setting";
+    EXPECT_DWF_THROW(model.close(), DWFUnexpectedException, "Model must be open");
+    EXPECT_DWF_THROW(model.getInputStream(), DWFIOException,
+                     "No input stream available for the model");
+
+    ::setenv("TMPDIR", _folder.c_str(), 1);
+    model.open(1, 2);
+    model.close();
+    EXPECT_EQ(modelRecords(model), concat({streamHead(), streamTail()}));
+}
+
 TEST_F(Model, ReadingTheStreamBackEndsWritingSoItCannotBeOpenedAgain)
 {
     DWFModel model(u"Part", u"", u"");
