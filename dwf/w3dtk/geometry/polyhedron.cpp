@@ -683,8 +683,8 @@ TK_Status TK_Polyhedron::mangle_faces(BStreamFileToolkit& tk, int new_count, con
     static const char* const failures[] = {
         "Out of Memory (0).\n Allocation failed in TK_Polyhedron::mangle_faces",
         "Out of Memory (1).\n Allocation failed in TK_Polyhedron::mangle_faces",
-        "Out of Memory (2).\n Allocation of unsigned int array failed in "
-        "TK_Polyhedron::mangle_faces",
+        ("Out of Memory (2).\n Allocation of unsigned int array failed in "
+         "TK_Polyhedron::mangle_faces"),
         "Out of Memory (3).\n Allocation failed in TK_Polyhedron::mangle_faces",
     };
     int step = 0;
