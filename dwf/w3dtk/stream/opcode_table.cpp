@@ -32,6 +32,8 @@
 #include "dwf/w3dtk/records/nurbs_curve.h"
 #include "dwf/w3dtk/records/referenced_segment.h"
 #include "dwf/w3dtk/records/text.h"
+#include "dwf/w3dtk/records/texture.h"
+#include "dwf/w3dtk/records/w3d_image.h"
 // ---- end records
 
 // ---- periphery: image, NURBS surface, solids, lights, points, bounding,
@@ -90,10 +92,12 @@ void BStreamFileToolkit::install_handlers()
     install(0x65, std::make_unique<TK_Ellipse>(0x65));
     install(0x66, std::make_unique<TK_Font>());
     install(0x6C, std::make_unique<TK_Line>());
+    install(0x74, std::make_unique<TK_Texture>());
     install(0x77, std::make_unique<TK_Circle>(0x77));
     install(0x78, std::make_unique<TK_Text>(0x78));
     install(0x7B, std::make_unique<TK_Referenced_Segment>(0x7B));
     install(0x7E, std::make_unique<TK_Color_RGB>());
+    install(0xE0, std::make_unique<W3D_Image>());
     // ---- end records
 
     // ---- periphery

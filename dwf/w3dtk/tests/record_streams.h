@@ -14,6 +14,8 @@
 #include "dwf/w3dtk/records/nurbs_curve.h"
 #include "dwf/w3dtk/records/referenced_segment.h"
 #include "dwf/w3dtk/records/text.h"
+#include "dwf/w3dtk/records/texture.h"
+#include "dwf/w3dtk/records/w3d_image.h"
 
 #include <cstdint>
 #include <map>
@@ -128,6 +130,33 @@ inline void record_texts_and_references(BStreamFileToolkit& tk, W3DStreamWriter&
         31);
 }
 
+// An image, a texture made from it, and one with every optional parameter.
+inline void record_textures(BStreamFileToolkit& tk, W3DStreamWriter& w)
+{
+    serialize_with<W3D_Image>(tk, w, W3D_Image::Opcode,
+                              [](W3D_Image& h)
+                              {
+                                  h.SetName("oak");
+                                  h.SetSize(64, 32);
+                                  h.SetBitDepth(24);
+                              });
+    serialize_with<TK_Texture>(tk, w, 't',
+                               [](TK_Texture& h)
+                               {
+                                   h.SetImage("oak");
+                                   h.SetName("oak texture");
+                               });
+    serialize_with<TK_Texture>(tk, w, 't',
+                               [](TK_Texture& h)
+                               {
+                                   h.SetImage("oak");
+                                   h.SetName("all");
+                                   h.SetFlags(0x0FFF);
+                                   h.SetOptionPair(1, 2);
+                                   h.SetOptionString("options");
+                               });
+}
+
 // name -> (the fuzzer's chunk byte, stream)
 inline std::map<std::string, std::pair<std::uint8_t, Bytes>> record_seeds()
 {
@@ -135,6 +164,7 @@ inline std::map<std::string, std::pair<std::uint8_t, Bytes>> record_seeds()
     all["records_curves"] = {1, write_stream(record_curves)};
     all["records_curves_compressed"] = {0x07, write_stream(record_curves, {}, true)};
     all["records_colors"] = {0x02, write_stream(record_colors)};
+    all["records_textures"] = {0x04, write_stream(record_textures)};
     all["records_texts_references"] = {0x03, write_stream(record_texts_and_references)};
     all["records_texts_version_600"] = {
         0x0B, write_stream(record_texts_and_references,
