@@ -6,15 +6,19 @@
 
 #include "memory_streams.h"
 
+#include "dwf/w3dtk/records/attributes.h"
 #include "dwf/w3dtk/records/color.h"
 #include "dwf/w3dtk/records/color_values.h"
 #include "dwf/w3dtk/records/curves.h"
 #include "dwf/w3dtk/records/font.h"
+#include "dwf/w3dtk/records/heuristics.h"
 #include "dwf/w3dtk/records/instance.h"
 #include "dwf/w3dtk/records/nurbs_curve.h"
 #include "dwf/w3dtk/records/referenced_segment.h"
 #include "dwf/w3dtk/records/text.h"
+#include "dwf/w3dtk/records/text_font.h"
 #include "dwf/w3dtk/records/texture.h"
+#include "dwf/w3dtk/records/visibility.h"
 #include "dwf/w3dtk/records/w3d_image.h"
 
 #include <cstdint>
@@ -25,6 +29,25 @@
 
 namespace w3d_test
 {
+
+// Bytes written as they stand, for records no handler writes (the streaming marker).
+class Raw_Record : public BBaseOpcodeHandler
+{
+public:
+    explicit Raw_Record(Bytes bytes) : BBaseOpcodeHandler(0), m_bytes(std::move(bytes)) {}
+    TK_Status Read(BStreamFileToolkit& tk) override { return tk.Error(); }
+    TK_Status Write(BStreamFileToolkit& tk) override
+    {
+        if (m_stage != 0)
+            return tk.Error();
+        TK_TRY(PutData(tk, m_bytes.data(), static_cast<int>(m_bytes.size())));
+        m_stage = -1;
+        return TK_Done;
+    }
+
+private:
+    Bytes m_bytes;
+};
 
 // Every curve record, the B-spline with all its optional fields.
 inline void record_curves(BStreamFileToolkit& tk, W3DStreamWriter& w)
@@ -157,6 +180,44 @@ inline void record_textures(BStreamFileToolkit& tk, W3DStreamWriter& w)
                                });
 }
 
+// Every attribute record in its widest form, and the streaming marker.
+inline void record_attributes(BStreamFileToolkit& tk, W3DStreamWriter& w)
+{
+    serialize_with<TK_Heuristics>(tk, w, 'H',
+                                  [](TK_Heuristics& h)
+                                  {
+                                      h.SetMask(0x1C0CC);
+                                      h.SetValue(0x1C0CC);
+                                  });
+    serialize_with<TK_Visibility>(tk, w, 'V',
+                                  [](TK_Visibility& h)
+                                  {
+                                      h.SetGeometry(0x8081);
+                                      h.SetValue(0x8001);
+                                  });
+    serialize_with<TK_Selectability>(tk, w, '!', [](TK_Selectability& h) { h.SetGeometry(0x81); });
+    for (int opcode : {'%', '$'})
+        serialize_with<TK_Matrix>(tk, w, opcode, [](TK_Matrix& h) { h.SetMatrix(nullptr); });
+    for (int opcode : {'P', 'p', '@', '*', '#', 'h'})
+        serialize_with<TK_Enumerated>(tk, w, opcode, [](TK_Enumerated& h) { h.SetIndex(3); });
+    int units = 0;
+    for (int opcode : {0x0E, int('='), int('+'), int(' ')})
+        serialize_with<TK_Size>(tk, w, opcode,
+                                [&](TK_Size& h) { h.SetSize(0.5f, units++ * 2 + 1); });
+    for (int opcode : {0x0D, int('-')})
+        serialize_with<TK_Linear_Pattern>(tk, w, opcode,
+                                          [](TK_Linear_Pattern& h) { h.SetPattern(0x0F0F); });
+    serialize_with<TK_Text_Font>(tk, w, 'F',
+                                 [](TK_Text_Font& h)
+                                 {
+                                     h.SetMask(0x3FF);
+                                     h.SetValue(0x3FF);
+                                     h.SetNames("Arial");
+                                 });
+    Raw_Record streaming_marker({','});
+    serialize_own(streaming_marker, w);
+}
+
 // name -> (the fuzzer's chunk byte, stream)
 inline std::map<std::string, std::pair<std::uint8_t, Bytes>> record_seeds()
 {
@@ -164,6 +225,9 @@ inline std::map<std::string, std::pair<std::uint8_t, Bytes>> record_seeds()
     all["records_curves"] = {1, write_stream(record_curves)};
     all["records_curves_compressed"] = {0x07, write_stream(record_curves, {}, true)};
     all["records_colors"] = {0x02, write_stream(record_colors)};
+    all["records_attributes"] = {0x05, write_stream(record_attributes)};
+    all["records_attributes_version_700"] = {
+        0x06, write_stream(record_attributes, [](BStreamFileToolkit& tk) { tk.SetTargetVersion(700); })};
     all["records_textures"] = {0x04, write_stream(record_textures)};
     all["records_texts_references"] = {0x03, write_stream(record_texts_and_references)};
     all["records_texts_version_600"] = {
