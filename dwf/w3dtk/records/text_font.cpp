@@ -4,8 +4,8 @@
 
 namespace
 {
-constexpr int Float_Settings[7] = {TK_Text_Font::F2,  TK_Text_Font::F4,   TK_Text_Font::F10,
-                                   TK_Text_Font::F20, TK_Text_Font::F40,  TK_Text_Font::F100,
+constexpr int Float_Settings[7] = {TK_Text_Font::F2,  TK_Text_Font::F4,  TK_Text_Font::F10,
+                                   TK_Text_Font::F20, TK_Text_Font::F40, TK_Text_Font::F100,
                                    TK_Text_Font::F200};
 constexpr int Units_Settings[3] = {TK_Text_Font::F2, TK_Text_Font::F4, TK_Text_Font::F100};
 

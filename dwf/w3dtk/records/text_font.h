@@ -70,8 +70,8 @@ private:
     int m_mask = 0;
     int m_value = 0;
     std::string m_name;
-    float m_floats[7] = {};          // F2, F4, F10, F20, F40, F100, F200
-    unsigned char m_units[3] = {};   // U2, U4, U100
+    float m_floats[7] = {};        // F2, F4, F10, F20, F40, F100, F200
+    unsigned char m_units[3] = {}; // U2, U4, U100
     unsigned char m_f8 = 0;
-    int m_written = 0;               // mask & value as the record in hand carries them
+    int m_written = 0; // mask & value as the record in hand carries them
 };

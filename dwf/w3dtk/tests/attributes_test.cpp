@@ -134,10 +134,13 @@ Emit selectability(int mask)
 TEST(Attributes, SelectabilityIsNarrowOrWideAndAbsentBefore650)
 {
     EXPECT_EQ(write_records(selectability(0x01)), (Bytes{'!', 1, 1, 2, 3, 4, 5}));
-    EXPECT_EQ(write_records(selectability(0x81)),
-              Golden().u8('!').u16(0x81).u16(0x101).u16(0x202).u16(0x303).u16(0x404).u16(0x505).bytes);
-    EXPECT_TRUE(write_records(selectability(0x81), W3DStreamWriter::Buffer_Size, version(649)).empty());
-    EXPECT_EQ(write_records(selectability(1), W3DStreamWriter::Buffer_Size, version(650)).size(), 7u);
+    EXPECT_EQ(
+        write_records(selectability(0x81)),
+        Golden().u8('!').u16(0x81).u16(0x101).u16(0x202).u16(0x303).u16(0x404).u16(0x505).bytes);
+    EXPECT_TRUE(
+        write_records(selectability(0x81), W3DStreamWriter::Buffer_Size, version(649)).empty());
+    EXPECT_EQ(write_records(selectability(1), W3DStreamWriter::Buffer_Size, version(650)).size(),
+              7u);
     EXPECT_EQ(read_back<TK_Selectability>(selectability(0x4281),
                                           [](TK_Selectability& h, BStreamFileToolkit&)
                                           {
@@ -159,15 +162,17 @@ TEST(Attributes, MatricesCarryThreeColumnsAndReadBackWithTheFourthFixed)
     };
     Golden expected;
     for (int opcode : {'%', '$'})
-        expected.u8(static_cast<unsigned>(opcode)).floats({1, 2, 3, 5, 6, 7, 9, 10, 11, 13, 14, 15});
+        expected.u8(static_cast<unsigned>(opcode))
+            .floats({1, 2, 3, 5, 6, 7, 9, 10, 11, 13, 14, 15});
     EXPECT_EQ(write_records(emit), expected.bytes);
     EXPECT_TRUE(writes_alike_in_every_buffer(emit));
     EXPECT_EQ(read_back<TK_Matrix>(emit,
                                    [](TK_Matrix& h, BStreamFileToolkit&)
                                    {
-                                       EXPECT_EQ(std::vector<float>(h.GetMatrix(), h.GetMatrix() + 16),
-                                                 (std::vector<float>{1, 2, 3, 0, 5, 6, 7, 0, 9, 10,
-                                                                     11, 0, 13, 14, 15, 1}));
+                                       EXPECT_EQ(
+                                           std::vector<float>(h.GetMatrix(), h.GetMatrix() + 16),
+                                           (std::vector<float>{1, 2, 3, 0, 5, 6, 7, 0, 9, 10, 11, 0,
+                                                               13, 14, 15, 1}));
                                    }),
               2);
 }
@@ -217,13 +222,14 @@ TEST(Attributes, EnumeratedValuesPatternsAndTheStreamingMarker)
         for (int opcode : {'P', 'p', '@', '*', '#', 'h'})
             serialize_with<TK_Enumerated>(tk, w, opcode,
                                           [&](TK_Enumerated& h) { h.SetIndex(0xF0 + n++); });
-        serialize_with<TK_Linear_Pattern>(tk, w, '-', [](TK_Linear_Pattern& h) { h.SetPattern(2); });
+        serialize_with<TK_Linear_Pattern>(tk, w, '-',
+                                          [](TK_Linear_Pattern& h) { h.SetPattern(2); });
         serialize_with<TK_Linear_Pattern>(tk, w, 0x0D,
                                           [](TK_Linear_Pattern& h) { h.SetPattern(0xABCD); });
         serialize_own(tk.GetOpcodeHandler(','), w); // writes nothing
     };
-    EXPECT_EQ(write_records(emit), (Bytes{'P', 0xF0, 'p', 0xF1, '@', 0xF2, '*', 0xF3, '#', 0xF4, 'h',
-                                          0xF5, '-', 2, 0, 0x0D, 0xCD, 0xAB}));
+    EXPECT_EQ(write_records(emit), (Bytes{'P', 0xF0, 'p', 0xF1, '@', 0xF2, '*', 0xF3, '#', 0xF4,
+                                          'h', 0xF5, '-', 2, 0, 0x0D, 0xCD, 0xAB}));
     std::vector<int> values;
     EXPECT_EQ(read_back<TK_Enumerated>(emit, [&](TK_Enumerated& h, BStreamFileToolkit&)
                                        { values.push_back(h.GetIndex()); }),
@@ -247,19 +253,19 @@ Emit text_font(int mask, int value, const std::string& name = "Arial")
 {
     return [=](BStreamFileToolkit& tk, W3DStreamWriter& w)
     {
-        serialize_with<TK_Text_Font>(tk, w, 'F',
-                                     [&](TK_Text_Font& h)
-                                     {
-                                         h.SetMask(mask);
-                                         h.SetValue(value);
-                                         h.SetNames(name.c_str());
-                                         for (int s : {0x002, 0x004, 0x010, 0x020, 0x040, 0x100,
-                                                       0x200})
-                                             h.SetFloat(s, static_cast<float>(s) / 4);
-                                         for (int s : {0x002, 0x004, 0x100})
-                                             h.SetUnits(s, s & 0xFF ? s : 9);
-                                         h.SetByte(0x88);
-                                     });
+        serialize_with<TK_Text_Font>(
+            tk, w, 'F',
+            [&](TK_Text_Font& h)
+            {
+                h.SetMask(mask);
+                h.SetValue(value);
+                h.SetNames(name.c_str());
+                for (int s : {0x002, 0x004, 0x010, 0x020, 0x040, 0x100, 0x200})
+                    h.SetFloat(s, static_cast<float>(s) / 4);
+                for (int s : {0x002, 0x004, 0x100})
+                    h.SetUnits(s, s & 0xFF ? s : 9);
+                h.SetByte(0x88);
+            });
     };
 }
 

@@ -15,9 +15,12 @@
 #include "dwf/w3dtk/records/instance.h"
 #include "dwf/w3dtk/records/nurbs_curve.h"
 #include "dwf/w3dtk/records/referenced_segment.h"
+#include "dwf/w3dtk/records/references.h"
 #include "dwf/w3dtk/records/text.h"
 #include "dwf/w3dtk/records/text_font.h"
 #include "dwf/w3dtk/records/texture.h"
+#include "dwf/w3dtk/records/user_data.h"
+#include "dwf/w3dtk/records/user_options.h"
 #include "dwf/w3dtk/records/visibility.h"
 #include "dwf/w3dtk/records/w3d_image.h"
 
@@ -73,8 +76,9 @@ inline void record_curves(BStreamFileToolkit& tk, W3DStreamWriter& w)
     float const points[12] = {0, 0, 0, 1, 2, 0, 3, 2, 0, 4, 0, 0};
     float const weights[4] = {1, 0.5f, 0.5f, 1};
     float const knots[8] = {0, 0, 0, 0, 1, 1, 1, 1};
-    serialize_with<TK_NURBS_Curve>(
-        tk, w, 'N', [&](TK_NURBS_Curve& h) { h.SetCurve(3, 4, points, weights, knots, 0.25f, 0.75f); });
+    serialize_with<TK_NURBS_Curve>(tk, w, 'N',
+                                   [&](TK_NURBS_Curve& h)
+                                   { h.SetCurve(3, 4, points, weights, knots, 0.25f, 0.75f); });
     serialize_with<TK_NURBS_Curve>(tk, w, 'N',
                                    [&](TK_NURBS_Curve& h) { h.SetCurve(1, 2, points); });
 }
@@ -138,10 +142,11 @@ inline void record_texts_and_references(BStreamFileToolkit& tk, W3DStreamWriter&
                                 h.SetLookup("sans");
                                 h.SetFontData("\1\2\3\4", 4);
                             });
-    serialize_with<TK_Referenced_Segment>(tk, w, '<', [](TK_Referenced_Segment& h)
-                                          { h.SetSegment("?Include Library/2"); });
-    serialize_with<TK_Referenced_Segment>(tk, w, '{', [](TK_Referenced_Segment& h)
-                                          { h.SetSegment("?Style Library/_dwfw3d_PublishedEdges"); });
+    serialize_with<TK_Referenced_Segment>(
+        tk, w, '<', [](TK_Referenced_Segment& h) { h.SetSegment("?Include Library/2"); });
+    serialize_with<TK_Referenced_Segment>(
+        tk, w, '{',
+        [](TK_Referenced_Segment& h) { h.SetSegment("?Style Library/_dwfw3d_PublishedEdges"); });
     float const matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 6, 7, 1};
     serialize_with<TK_Instance>(
         tk, w, '&',
@@ -218,6 +223,26 @@ inline void record_attributes(BStreamFileToolkit& tk, W3DStreamWriter& w)
     serialize_own(streaming_marker, w);
 }
 
+// Options, user indices, values and data, XML, references, URLs, callbacks.
+inline void record_user_data(BStreamFileToolkit& tk, W3DStreamWriter& w)
+{
+    serialize_with<TK_User_Options>(tk, w, 'U',
+                                    [](TK_User_Options& h) { h.SetOptions("node,edges"); });
+    serialize_with<TK_Unicode_Options>(tk, w, 0x16,
+                                       [](TK_Unicode_Options& h) { h.SetOptions(u"n\u00E9"); });
+    int const indices[3] = {1, 2, 3};
+    serialize_with<TK_User_Index>(tk, w, 'n',
+                                  [&](TK_User_Index& h) { h.SetIndices(3, indices, indices); });
+    serialize_with<TK_User_Value>(tk, w, 'v', [](TK_User_Value& h) { h.SetValue(42); });
+    serialize_with<TK_User_Data>(tk, w, '[', [](TK_User_Data& h) { h.SetUserData("\0\1]", 3); });
+    serialize_with<TK_XML>(tk, w, 0x18, [](TK_XML& h) { h.SetXML("<a b='c'/>"); });
+    serialize_with<TK_External_Reference>(
+        tk, w, 0x12, [](TK_External_Reference& h) { h.SetString("../parts/bolt.w3d"); });
+    serialize_with<TK_URL>(tk, w, 0x15,
+                           [](TK_URL& h) { h.SetString(std::string(300, 'u').c_str()); });
+    serialize_with<TK_Callback>(tk, w, 0x07, [](TK_Callback& h) { h.SetCallback("draw"); });
+}
+
 // name -> (the fuzzer's chunk byte, stream)
 inline std::map<std::string, std::pair<std::uint8_t, Bytes>> record_seeds()
 {
@@ -227,12 +252,15 @@ inline std::map<std::string, std::pair<std::uint8_t, Bytes>> record_seeds()
     all["records_colors"] = {0x02, write_stream(record_colors)};
     all["records_attributes"] = {0x05, write_stream(record_attributes)};
     all["records_attributes_version_700"] = {
-        0x06, write_stream(record_attributes, [](BStreamFileToolkit& tk) { tk.SetTargetVersion(700); })};
+        0x06,
+        write_stream(record_attributes, [](BStreamFileToolkit& tk) { tk.SetTargetVersion(700); })};
+    all["records_user_data"] = {0x08, write_stream(record_user_data)};
+    all["records_user_data_compressed"] = {0x0D, write_stream(record_user_data, {}, true)};
     all["records_textures"] = {0x04, write_stream(record_textures)};
     all["records_texts_references"] = {0x03, write_stream(record_texts_and_references)};
-    all["records_texts_version_600"] = {
-        0x0B, write_stream(record_texts_and_references,
-                           [](BStreamFileToolkit& tk) { tk.SetTargetVersion(600); })};
+    all["records_texts_version_600"] = {0x0B, write_stream(record_texts_and_references,
+                                                           [](BStreamFileToolkit& tk)
+                                                           { tk.SetTargetVersion(600); })};
     return all;
 }
 

@@ -206,8 +206,12 @@ TEST(Images, ImageIsNameSizeAndDepth)
 TEST(Images, NamesAreCheckedAndImagesTaggedWhenAllRecordsAre)
 {
     std::string const longest(255, 'w');
-    EXPECT_EQ(read_back<W3D_Image>(image(longest, -1, 0, 8), [&](W3D_Image& h, BStreamFileToolkit&)
-                                   { EXPECT_EQ(h.GetName(), longest); EXPECT_EQ(h.GetWidth(), -1); }),
+    EXPECT_EQ(read_back<W3D_Image>(image(longest, -1, 0, 8),
+                                   [&](W3D_Image& h, BStreamFileToolkit&)
+                                   {
+                                       EXPECT_EQ(h.GetName(), longest);
+                                       EXPECT_EQ(h.GetWidth(), -1);
+                                   }),
               1);
     {
         Buffered_Toolkit out;
