@@ -10,6 +10,8 @@
 #include "dwf/package/writer/XMLSerializer.h"
 #include "dwf/package/writer/extensions/6.01/PackageVersionExtension.h"
 #include "dwfcore/Exception.h"
+#include "dwfcore/SystemError.h"
+#include "dwfcore/TempFileRegistry.h"
 #include "dwfcore/zip/PackageFileDescriptor.h"
 
 #include <cerrno>
@@ -72,31 +74,31 @@ DWFCore::DWFString descriptorEntryName(const DWFSection& section)
 
 //
 // The package file being written: created exclusively beside the target,
-// removed unless it was put in the target's place.
+// listed among the process's temporary files until it is put in the
+// target's place, and removed unless it was.
 //
 class PendingPackageFile
 {
 public:
     explicit PendingPackageFile(const std::string& target) : _target(target)
     {
-        std::string pattern = target + ".XXXXXX";
-        std::vector<char> path(pattern.begin(), pattern.end());
-        path.push_back('\0');
-        const int fd = ::mkstemp(path.data());
+        std::string path = target + ".XXXXXX";
+        const int fd = DWFCore::DWFTempFileRegistry::create(path);
         if (fd < 0)
         {
-            DWFCORE_THROW(DWFIOException, u"Failed to create the package file",
-                          "DWFToolkit::DWFPackageWriter::write");
+            const int error = errno;
+            DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to create the package file beside",
+                                 target, error, "DWFToolkit::DWFPackageWriter::write");
         }
         ::close(fd);
-        _path.assign(path.data());
+        _path = path;
     }
 
     ~PendingPackageFile()
     {
         if (!_path.empty())
         {
-            ::unlink(_path.c_str());
+            DWFCore::DWFTempFileRegistry::remove(_path);
         }
     }
 
@@ -122,10 +124,13 @@ public:
             mode = 0666 & ~mask;
         }
         ::chmod(_path.c_str(), mode);
-        if (::rename(_path.c_str(), _target.c_str()) != 0)
+        // Renamed and unlisted in one step: an interrupting signal finds
+        // either the finished target or a listed file to remove.
+        if (!DWFCore::DWFTempFileRegistry::renameOver(_path, _target))
         {
-            DWFCORE_THROW(DWFIOException, u"Failed to replace the package file",
-                          "DWFToolkit::DWFPackageWriter::write");
+            const int error = errno;
+            DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to replace the package file", _target,
+                                 error, "DWFToolkit::DWFPackageWriter::write");
         }
         _path.clear();
     }
