@@ -12,6 +12,7 @@
 #include "dwfcore/Exception.h"
 #include "dwfcore/SystemError.h"
 #include "dwfcore/TempFileRegistry.h"
+#include "dwfcore/zip/Format.h"
 #include "dwfcore/zip/PackageFileDescriptor.h"
 
 #include <cerrno>
@@ -325,6 +326,15 @@ void DWFPackageWriter::_checkEntryNames() const
     };
     check(_globalSections, false);
     check(_contentSections, true);
+
+    // A package with more entries than the format can count would fail only
+    // after everything before the last entry had been written: refuse it
+    // before the first byte.
+    if (names.size() + resources.size() > DWFCore::zipio::zipLimits().entries)
+    {
+        DWFCORE_THROW(DWFOverflowException,
+                      u"The package would pass the ZIP format's limit of 65,535 entries", function);
+    }
 }
 
 void DWFPackageWriter::_claimEntryName(const DWFCore::DWFString& name)
