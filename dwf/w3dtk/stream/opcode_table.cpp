@@ -1,0 +1,82 @@
+// The toolkit's table of one handler per opcode byte. Every byte starts with a
+// TK_Unavailable (reading it is an error that names the opcode); each family
+// replaces the slots of its records in its own block below, and includes its
+// headers in its own block above, so families land side by side.
+#include "dwf/w3dtk/stream/default_handlers.h"
+#include "dwf/w3dtk/stream/toolkit.h"
+
+// ---- stream: framing, segments, tags, dictionary
+#include "dwf/w3dtk/records/comment.h"
+#include "dwf/w3dtk/records/compression.h"
+#include "dwf/w3dtk/records/dictionary.h"
+#include "dwf/w3dtk/records/file_info.h"
+#include "dwf/w3dtk/records/renumber.h"
+#include "dwf/w3dtk/records/segments.h"
+#include "dwf/w3dtk/records/tag.h"
+#include "dwf/w3dtk/records/terminator.h"
+// ---- end stream
+
+// ---- polyhedron: mesh
+// ---- end polyhedron
+
+// ---- shell
+// ---- end shell
+
+// ---- records: colours, curves, text and fonts, includes and instances,
+//      textures and images, attributes, user data and options
+#include "dwf/w3dtk/records/curves.h"
+#include "dwf/w3dtk/records/nurbs_curve.h"
+// ---- end records
+
+// ---- periphery: image, NURBS surface, solids, lights, points, bounding,
+//      rendering options, camera, window and clip, poly-polypoints
+// ---- end periphery
+
+#include <memory>
+
+void BStreamFileToolkit::install_handlers()
+{
+    for (int opcode = 0; opcode < 256; ++opcode)
+        m_handlers[static_cast<std::size_t>(opcode)] = std::make_unique<TK_Unavailable>(opcode);
+    auto install = [this](int opcode, std::unique_ptr<BBaseOpcodeHandler> handler)
+    { m_handlers[static_cast<std::size_t>(opcode)] = std::move(handler); };
+    (void)install;
+
+    // ---- stream
+    install(0x00, std::make_unique<TK_Terminator>(TK_Terminator::Terminate));
+    install(0x01, std::make_unique<TK_Terminator>(TK_Terminator::Pause));
+    install(0x28, std::make_unique<TK_Open_Segment>());
+    install(0x29, std::make_unique<TK_Close_Segment>());
+    install(0x3B, std::make_unique<TK_Comment>());
+    install(0x44, std::make_unique<TK_Dictionary>());
+    install(0x49, std::make_unique<TK_File_Info>());
+    install(0x4B, std::make_unique<TK_Renumber>(TK_Renumber::Global));
+    install(0x5A, std::make_unique<TK_Compression>(TK_Compression::Start));
+    install(0x6B, std::make_unique<TK_Renumber>(TK_Renumber::Local));
+    install(0x71, std::make_unique<TK_Tag>());
+    install(0x73, std::make_unique<TK_Reopen_Segment>());
+    install(0x7A, std::make_unique<TK_Compression>(TK_Compression::Stop));
+    // ---- end stream
+
+    // ---- polyhedron
+    // ---- end polyhedron
+
+    // ---- shell
+    // ---- end shell
+
+    // ---- records
+    install(0x43, std::make_unique<TK_Circle>(0x43));
+    install(0x45, std::make_unique<TK_Ellipse>(0x45));
+    install(0x47, std::make_unique<TK_Polypoint>(0x47));
+    install(0x4C, std::make_unique<TK_Polypoint>(0x4C));
+    install(0x4E, std::make_unique<TK_NURBS_Curve>());
+    install(0x5C, std::make_unique<TK_Circle>(0x5C));
+    install(0x63, std::make_unique<TK_Circle>(0x63));
+    install(0x65, std::make_unique<TK_Ellipse>(0x65));
+    install(0x6C, std::make_unique<TK_Line>());
+    install(0x77, std::make_unique<TK_Circle>(0x77));
+    // ---- end records
+
+    // ---- periphery
+    // ---- end periphery
+}
