@@ -44,6 +44,11 @@ bool removeTemporaryFile(std::u16string_view path)
     return DWFCore::DWFTempFileRegistry::remove(path::toNative(path));
 }
 
+void forgetTemporaryFile(const std::string& path)
+{
+    DWFCore::DWFTempFileRegistry::forget(path);
+}
+
 std::u16string moduleFileName()
 {
     if (!moduleOverride().empty())

@@ -21,6 +21,9 @@ std::optional<std::u16string> createTemporaryFile(const std::string& prefix,
 // Removes a file made by createTemporaryFile and takes it off the list.
 // True when it is gone (also when it was gone already).
 bool removeTemporaryFile(std::u16string_view path);
+// Takes a file off that list without touching it (the caller removed it
+// already, or keeps it); `path` as the system takes it.
+void forgetTemporaryFile(const std::string& path);
 
 // The full file name of the running module: what the command line set, or
 // else the running program. Its folder holds the module's resources.

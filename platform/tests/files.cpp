@@ -31,6 +31,14 @@ TEST(Files, TemporaryFilesAreCreatedEmptyAndUnique)
     EXPECT_FALSE(path::fileExists(*first));
     EXPECT_TRUE(removeTemporaryFile(*second));
     EXPECT_TRUE(removeTemporaryFile(*second)) << "removing a missing file is not an error";
+
+    // A file its maker removed (or keeps) itself only leaves the list.
+    const auto kept = createTemporaryFile("swt");
+    ASSERT_TRUE(kept);
+    forgetTemporaryFile(path::toNative(*kept));
+    EXPECT_FALSE(DWFCore::DWFTempFileRegistry::listed(path::toNative(*kept)));
+    EXPECT_TRUE(path::fileExists(*kept));
+    EXPECT_TRUE(path::removeFile(*kept));
 }
 
 TEST(Files, AFolderThatCannotHoldTemporaryFilesSaysWhy)
