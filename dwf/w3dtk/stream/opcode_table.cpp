@@ -24,8 +24,14 @@
 
 // ---- records: colours, curves, text and fonts, includes and instances,
 //      textures and images, attributes, user data and options
+#include "dwf/w3dtk/records/color.h"
+#include "dwf/w3dtk/records/color_values.h"
 #include "dwf/w3dtk/records/curves.h"
+#include "dwf/w3dtk/records/font.h"
+#include "dwf/w3dtk/records/instance.h"
 #include "dwf/w3dtk/records/nurbs_curve.h"
+#include "dwf/w3dtk/records/referenced_segment.h"
+#include "dwf/w3dtk/records/text.h"
 // ---- end records
 
 // ---- periphery: image, NURBS surface, solids, lights, points, bounding,
@@ -65,16 +71,29 @@ void BStreamFileToolkit::install_handlers()
     // ---- end shell
 
     // ---- records
+    install(0x08, std::make_unique<TK_Color_By_Index>(0x08));
+    install(0x09, std::make_unique<TK_Color_By_Index>(0x09));
+    install(0x0A, std::make_unique<TK_Color_By_FIndex>());
+    install(0x0B, std::make_unique<TK_Color_By_Value>());
+    install(0x0C, std::make_unique<TK_Color_Map>());
+    install(0x22, std::make_unique<TK_Color>());
+    install(0x26, std::make_unique<TK_Instance>());
+    install(0x3C, std::make_unique<TK_Referenced_Segment>(0x3C));
     install(0x43, std::make_unique<TK_Circle>(0x43));
     install(0x45, std::make_unique<TK_Ellipse>(0x45));
     install(0x47, std::make_unique<TK_Polypoint>(0x47));
     install(0x4C, std::make_unique<TK_Polypoint>(0x4C));
     install(0x4E, std::make_unique<TK_NURBS_Curve>());
+    install(0x54, std::make_unique<TK_Text>(0x54));
     install(0x5C, std::make_unique<TK_Circle>(0x5C));
     install(0x63, std::make_unique<TK_Circle>(0x63));
     install(0x65, std::make_unique<TK_Ellipse>(0x65));
+    install(0x66, std::make_unique<TK_Font>());
     install(0x6C, std::make_unique<TK_Line>());
     install(0x77, std::make_unique<TK_Circle>(0x77));
+    install(0x78, std::make_unique<TK_Text>(0x78));
+    install(0x7B, std::make_unique<TK_Referenced_Segment>(0x7B));
+    install(0x7E, std::make_unique<TK_Color_RGB>());
     // ---- end records
 
     // ---- periphery
