@@ -4,11 +4,26 @@
 #include "imaging/models/DataModel.h"
 #include "imaging/pipeline/ProgressReporterInterface.h"
 #include "imaging/pipeline/RowProviderInterface.h"
+#include "imaging/session/OMVISession.h"
 
 #include <cstring>
 
 namespace Omvi
 {
+
+namespace
+{
+ProgressReporterInterface* sessionReporter()
+{
+    const OMVISession* session = OMVISession::get();
+    return session != nullptr ? session->progressReporter() : nullptr;
+}
+} // namespace
+
+RowProviderToRowIterator::RowProviderToRowIterator(RowProviderInterface* provider)
+    : RowProviderToRowIterator(provider, sessionReporter())
+{
+}
 
 RowProviderToRowIterator::RowProviderToRowIterator(RowProviderInterface* provider,
                                                    ProgressReporterInterface* reporter)

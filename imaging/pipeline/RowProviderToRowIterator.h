@@ -18,7 +18,9 @@ class RowProviderToRowIterator : public RowIteratorInterface
 {
 public:
     // Takes ownership of `provider` (which must not be null) and reports to
-    // `reporter` (null for none; not owned).
+    // the session's progress reporter, if there is one.
+    explicit RowProviderToRowIterator(RowProviderInterface* provider);
+    // As above, reporting to `reporter` (null for none; not owned).
     RowProviderToRowIterator(RowProviderInterface* provider, ProgressReporterInterface* reporter);
     ~RowProviderToRowIterator() override;
 

@@ -4,7 +4,12 @@
 // to its terminator.
 #include "stream_harness.h"
 
+// ---- polyhedron
 #include "mesh_fixtures.h"
+// ---- end polyhedron
+// ---- records
+#include "record_streams.h"
+// ---- end records
 
 #include "dwf/w3dtk/records/dictionary.h"
 #include "dwf/w3dtk/records/renumber.h"
@@ -70,36 +75,6 @@ void with_dictionary(BStreamFileToolkit& tk, W3DStreamWriter& writer)
     serialize_own(tk.GetOpcodeHandler('D'), writer);
 }
 
-// ---- polyhedron
-Setup mesh_setup(int version, bool fine = false, int flags = 0)
-{
-    return [=](BStreamFileToolkit& tk)
-    {
-        tk.SetTargetVersion(version);
-        tk.SetWriteFlags(flags);
-        if (fine)
-        {
-            tk.SetNumVertexBits(45);
-            tk.SetNumNormalBits(30);
-            tk.SetNumParameterBits(36);
-            tk.SetNumIndexBits(12);
-        }
-    };
-}
-
-void mesh_with_member(BStreamFileToolkit& tk, W3DStreamWriter& writer)
-{
-    serialize_with<TK_Mesh>(tk, writer, 'M',
-                            [](TK_Mesh& m)
-                            {
-                                fill_mesh(m, 2, 3, TK_Polyhedron::Subop_Attributes);
-                                auto member = std::make_unique<TK_Reopen_Segment>();
-                                member->SetIndex(2);
-                                m.AppendToCollection(std::move(member));
-                            });
-}
-// ---- end polyhedron
-
 // name -> (chunk byte, stream)
 std::map<std::string, std::pair<std::uint8_t, Bytes>> seeds()
 {
@@ -117,22 +92,11 @@ std::map<std::string, std::pair<std::uint8_t, Bytes>> seeds()
         0x8B, write_stream(with_dictionary, dictionary_setup(2, 1000), true)};
     // ---- end stream
     // ---- polyhedron
-    unsigned char const quantised = TK_Polyhedron::Subop_Quantized | TK_Polyhedron::Subop_Attributes;
-    all["polyhedron_mesh_1000"] = {0x01, write_stream(emit_mesh(6, 5, quantised), mesh_setup(1000))};
-    all["polyhedron_mesh_fine_907"] = {
-        0x07, write_stream(emit_mesh(4, 7, quantised, 0, 5), mesh_setup(907, true))};
-    all["polyhedron_mesh_705"] = {0x0D, write_stream(emit_mesh(5, 3, quantised), mesh_setup(705))};
-    all["polyhedron_mesh_650"] = {0x03, write_stream(emit_mesh(3, 3, quantised), mesh_setup(650))};
-    all["polyhedron_mesh_raw_600"] = {
-        0x02, write_stream(emit_mesh(3, 4, TK_Polyhedron::Subop_Attributes),
-                           mesh_setup(600, false, TK_Option_Raw_Normals))};
-    all["polyhedron_mesh_raw_polar"] = {
-        0x05, write_stream(emit_mesh(2, 5, TK_Polyhedron::Subop_Attributes),
-                           mesh_setup(1000, false, TK_Option_Raw_Normals))};
-    all["polyhedron_mesh_collection"] = {0x09, write_stream(mesh_with_member, mesh_setup(1000))};
-    all["polyhedron_mesh_compressed"] = {
-        0x0B, write_stream(emit_mesh(8, 8, quantised), mesh_setup(1000), true)};
+    all.merge(polyhedron_seeds());
     // ---- end polyhedron
+    // ---- records
+    all.merge(record_seeds());
+    // ---- end records
     return all;
 }
 

@@ -6,9 +6,14 @@
 #include "memory_streams.h"
 
 #include "dwf/w3dtk/geometry/mesh.h"
+#include "dwf/w3dtk/records/segments.h"
 
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace w3d_test
@@ -156,6 +161,56 @@ inline std::vector<Mesh_Copy> read_meshes(const Bytes& stream, Read_Result& resu
         },
         setup);
     return meshes;
+}
+
+inline Setup mesh_setup(int version, bool fine = false, int flags = 0)
+{
+    return [=](BStreamFileToolkit& tk)
+    {
+        tk.SetTargetVersion(version);
+        tk.SetWriteFlags(flags);
+        if (fine)
+        {
+            tk.SetNumVertexBits(45);
+            tk.SetNumNormalBits(30);
+            tk.SetNumParameterBits(36);
+            tk.SetNumIndexBits(12);
+        }
+    };
+}
+
+inline void mesh_with_member(BStreamFileToolkit& tk, W3DStreamWriter& writer)
+{
+    serialize_with<TK_Mesh>(tk, writer, 'M',
+                            [](TK_Mesh& m)
+                            {
+                                fill_mesh(m, 2, 3, TK_Polyhedron::Subop_Attributes);
+                                auto member = std::make_unique<TK_Reopen_Segment>();
+                                member->SetIndex(2);
+                                m.AppendToCollection(std::move(member));
+                            });
+}
+
+// The mesh streams of the W3D reader's fuzz seeds: name -> (chunk byte, stream).
+inline std::map<std::string, std::pair<std::uint8_t, Bytes>> polyhedron_seeds()
+{
+    std::map<std::string, std::pair<std::uint8_t, Bytes>> all;
+    unsigned char const quantised = TK_Polyhedron::Subop_Quantized | TK_Polyhedron::Subop_Attributes;
+    all["polyhedron_mesh_1000"] = {0x01, write_stream(emit_mesh(6, 5, quantised), mesh_setup(1000))};
+    all["polyhedron_mesh_fine_907"] = {
+        0x07, write_stream(emit_mesh(4, 7, quantised, 0, 5), mesh_setup(907, true))};
+    all["polyhedron_mesh_705"] = {0x0D, write_stream(emit_mesh(5, 3, quantised), mesh_setup(705))};
+    all["polyhedron_mesh_650"] = {0x03, write_stream(emit_mesh(3, 3, quantised), mesh_setup(650))};
+    all["polyhedron_mesh_raw_600"] = {
+        0x02, write_stream(emit_mesh(3, 4, TK_Polyhedron::Subop_Attributes),
+                           mesh_setup(600, false, TK_Option_Raw_Normals))};
+    all["polyhedron_mesh_raw_polar"] = {
+        0x05, write_stream(emit_mesh(2, 5, TK_Polyhedron::Subop_Attributes),
+                           mesh_setup(1000, false, TK_Option_Raw_Normals))};
+    all["polyhedron_mesh_collection"] = {0x09, write_stream(mesh_with_member, mesh_setup(1000))};
+    all["polyhedron_mesh_compressed"] = {
+        0x0B, write_stream(emit_mesh(8, 8, quantised), mesh_setup(1000), true)};
+    return all;
 }
 
 } // namespace w3d_test
