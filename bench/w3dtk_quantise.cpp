@@ -126,10 +126,9 @@ void settings(BStreamFileToolkit& tk)
 
 w3d_test::Bytes mesh_stream()
 {
-    return w3d_test::write_stream(
-        [](BStreamFileToolkit& tk, W3DStreamWriter& writer)
-        { w3d_test::serialize_with<TK_Mesh>(tk, writer, 'M', fill); },
-        settings);
+    return w3d_test::write_stream([](BStreamFileToolkit& tk, W3DStreamWriter& writer)
+                                  { w3d_test::serialize_with<TK_Mesh>(tk, writer, 'M', fill); },
+                                  settings);
 }
 
 void BM_MeshWrite(benchmark::State& state)

@@ -26,10 +26,10 @@ std::vector<std::uint8_t> encode_face_regions(const int* regions, int faces)
         from_zero = from_zero && region == static_cast<long long>(k);
         consecutive = consecutive && region == runs[0].second + static_cast<long long>(k);
     }
-    int const form = from_zero                                 ? 1
-                     : consecutive                             ? 2
+    int const form = from_zero                                         ? 1
+                     : consecutive                                     ? 2
                      : 2 * static_cast<long long>(runs.size()) < faces ? 3
-                                                               : 0;
+                                                                       : 0;
 
     std::vector<int> entries;
     switch (form)

@@ -57,7 +57,8 @@ template <class T> void remap(std::vector<T>& values, int new_count, const int* 
 // Items of a present array; `limit` when absent.
 template <class T> std::size_t items_in(const std::vector<T>& values, int width, std::size_t limit)
 {
-    return values.empty() ? limit : std::min(limit, values.size() / static_cast<std::size_t>(width));
+    return values.empty() ? limit
+                          : std::min(limit, values.size() / static_cast<std::size_t>(width));
 }
 
 // Every entry of the first new_count names one of `items` old items.
@@ -359,8 +360,8 @@ TK_Status TK_Polyhedron::SetVertexColor(int channel, int vertex, const float col
     if (channel < 0 || channel >= Channels)
         return TK_Error;
     Attribute const attribute{Kind::Vertex_Colors, channel};
-    return set_item(array_of(attribute), m_vertex_flags, count_of(attribute), m_point_count,
-                    vertex, color, Xyz, flag_of(attribute));
+    return set_item(array_of(attribute), m_vertex_flags, count_of(attribute), m_point_count, vertex,
+                    color, Xyz, flag_of(attribute));
 }
 
 TK_Status TK_Polyhedron::SetVertexIndex(int channel, int vertex, float index)
@@ -368,20 +369,20 @@ TK_Status TK_Polyhedron::SetVertexIndex(int channel, int vertex, float index)
     if (channel < 0 || channel >= Channels)
         return TK_Error;
     Attribute const attribute{Kind::Vertex_Indices, channel};
-    return set_item(array_of(attribute), m_vertex_flags, count_of(attribute), m_point_count,
-                    vertex, &index, 1, flag_of(attribute));
+    return set_item(array_of(attribute), m_vertex_flags, count_of(attribute), m_point_count, vertex,
+                    &index, 1, flag_of(attribute));
 }
 
 TK_Status TK_Polyhedron::SetFaceColor(int face, const float color[3])
 {
-    return set_item(m_face_colors, m_face_flags, m_face_color_count, m_face_count, face, color,
-                    Xyz, Face_Color);
+    return set_item(m_face_colors, m_face_flags, m_face_color_count, m_face_count, face, color, Xyz,
+                    Face_Color);
 }
 
 TK_Status TK_Polyhedron::SetFaceIndex(int face, float index)
 {
-    return set_item(m_face_indices, m_face_flags, m_face_index_count, m_face_count, face, &index,
-                    1, Face_Index);
+    return set_item(m_face_indices, m_face_flags, m_face_index_count, m_face_count, face, &index, 1,
+                    Face_Index);
 }
 
 void TK_Polyhedron::SetBounding(const float box[6])
@@ -592,15 +593,15 @@ void TK_Polyhedron::set_face_count(int count)
 
 TK_Status TK_Polyhedron::check_arrays(BStreamFileToolkit& tk) const
 {
-    bool ok = matches(m_points, m_point_count, Xyz) && matches(m_normals, m_point_count, Xyz) &&
-              matches(m_parameters, m_point_count, Xyz) &&
-              matches(m_face_colors, m_face_count, Xyz) &&
-              matches(m_face_indices, m_face_count, 1) &&
-              (m_face_regions.empty() ||
-               m_face_regions.size() == static_cast<std::size_t>(m_face_count)) &&
-              (m_vertex_flags.empty() ||
-               m_vertex_flags.size() == static_cast<std::size_t>(m_point_count)) &&
-              (m_face_flags.empty() || m_face_flags.size() == static_cast<std::size_t>(m_face_count));
+    bool ok =
+        matches(m_points, m_point_count, Xyz) && matches(m_normals, m_point_count, Xyz) &&
+        matches(m_parameters, m_point_count, Xyz) && matches(m_face_colors, m_face_count, Xyz) &&
+        matches(m_face_indices, m_face_count, 1) &&
+        (m_face_regions.empty() ||
+         m_face_regions.size() == static_cast<std::size_t>(m_face_count)) &&
+        (m_vertex_flags.empty() ||
+         m_vertex_flags.size() == static_cast<std::size_t>(m_point_count)) &&
+        (m_face_flags.empty() || m_face_flags.size() == static_cast<std::size_t>(m_face_count));
     for (int c = 0; c < Channels; ++c)
         ok = ok && matches(m_vertex_colors[static_cast<std::size_t>(c)], m_point_count, Xyz) &&
              matches(m_vertex_indices[static_cast<std::size_t>(c)], m_point_count, 1);

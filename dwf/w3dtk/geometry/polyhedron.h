@@ -185,6 +185,11 @@ protected:
 
     // Fits every per-face array to a new face count.
     void set_face_count(int count);
+    // Fits every per-vertex array (and the flags) to the point count, then recounts.
+    void fit_vertex_arrays();
+    // Each attribute's count from the flags; the bits of absent attributes are cleared.
+    void recount_vertex_attributes();
+    void recount_face_attributes();
     // TK_Error unless every present array matches the point and face counts.
     TK_Status check_arrays(BStreamFileToolkit& tk) const;
 
@@ -271,13 +276,13 @@ private:
         return values.empty() ? nullptr : values.data();
     }
 
-    void fit_vertex_arrays();
-    void recount_vertex_attributes();
-    void recount_face_attributes();
     void release_arrays();
 
     static Layout layout_of(Kind kind, bool raw, int version);
-    int items_of(Kind kind) const { return kind >= Kind::Face_Colors ? m_face_count : m_point_count; }
+    int items_of(Kind kind) const
+    {
+        return kind >= Kind::Face_Colors ? m_face_count : m_point_count;
+    }
     std::vector<float>& array_of(const Attribute& attribute);
     std::vector<std::uint32_t>& flags_of(Kind kind);
     std::uint32_t flag_of(const Attribute& attribute) const;

@@ -119,8 +119,7 @@ TK_Status TK_Polyhedron::write_section(BStreamFileToolkit& tk)
     }
     if (m_section_stage == Regions)
     {
-        if (!m_face_regions.empty() && m_face_count > 0 &&
-            tk.GetTargetVersion() >= Regions_Version)
+        if (!m_face_regions.empty() && m_face_count > 0 && tk.GetTargetVersion() >= Regions_Version)
             TK_TRY(write_face_regions(tk));
         ++m_section_stage;
     }
@@ -248,7 +247,8 @@ TK_Status TK_Polyhedron::prepare_attribute(BStreamFileToolkit& tk, const Attribu
     {
         pairs.resize(static_cast<std::size_t>(items) * 2);
         for (int const i : listed)
-            to_polar(&values[static_cast<std::size_t>(i) * 3], &pairs[static_cast<std::size_t>(i) * 2]);
+            to_polar(&values[static_cast<std::size_t>(i) * 3],
+                     &pairs[static_cast<std::size_t>(i) * 2]);
         source = pairs.data();
     }
     int const d = layout.components;
@@ -487,8 +487,7 @@ TK_Status TK_Polyhedron::read_attribute(BStreamFileToolkit& tk)
         if (layout.bits)
         {
             TK_TRY(GetData(tk, m_bits_per_sample));
-            if (layout.data == Layout::Packed &&
-                (m_bits_per_sample < 1 || m_bits_per_sample > 32))
+            if (layout.data == Layout::Packed && (m_bits_per_sample < 1 || m_bits_per_sample > 32))
                 return tk.Error("bad bits per sample in TK_Polyhedron::Read");
         }
         ++m_record_stage;
@@ -613,14 +612,14 @@ TK_Status TK_Polyhedron::store_attribute(BStreamFileToolkit& tk)
     {
         std::vector<float> xyz(static_cast<std::size_t>(n) * 3);
         for (int j = 0; j < n; ++j)
-            from_polar(&decoded[static_cast<std::size_t>(j) * 2], &xyz[static_cast<std::size_t>(j) * 3]);
+            from_polar(&decoded[static_cast<std::size_t>(j) * 2],
+                       &xyz[static_cast<std::size_t>(j) * 3]);
         decoded.swap(xyz);
     }
 
     Attribute const& attribute = record.attribute;
-    int const width = attribute.kind == Kind::Vertex_Indices || attribute.kind == Kind::Face_Indices
-                          ? 1
-                          : 3;
+    int const width =
+        attribute.kind == Kind::Vertex_Indices || attribute.kind == Kind::Face_Indices ? 1 : 3;
     int const items = record.items;
     std::vector<float>& values = array_of(attribute);
     std::size_t const size = static_cast<std::size_t>(items) * static_cast<std::size_t>(width);

@@ -70,8 +70,9 @@ TK_Status TK_Polyhedron::read_collection(BStreamFileToolkit& tk)
                 return status;
             member.Reset();
             if (status != TK_Done)
-                return status == TK_Error ? status
-                                          : tk.Error("unexpected record in a polyhedron collection");
+                return status == TK_Error
+                           ? status
+                           : tk.Error("unexpected record in a polyhedron collection");
             m_collection_stage = 0;
             break;
         }

@@ -40,11 +40,10 @@ TK_Status TK_Polyhedron::write_trivial_points(BStreamFileToolkit& tk)
             m_bits_per_sample = static_cast<unsigned char>(bits);
             TK_Status const status =
                 bits == 8 ? w3d::eb::quantize_and_pack_bytes(tk, m_point_count, m_points.data(),
-                                                             m_bbox, nullptr, 0, m_bbox,
-                                                             m_encoded, &m_encoded_length)
-                          : w3d::eb::quantize_and_pack_floats(tk, m_point_count, 3,
-                                                              m_points.data(), m_bbox, bits,
-                                                              m_bbox, m_encoded,
+                                                             m_bbox, nullptr, 0, m_bbox, m_encoded,
+                                                             &m_encoded_length)
+                          : w3d::eb::quantize_and_pack_floats(tk, m_point_count, 3, m_points.data(),
+                                                              m_bbox, bits, m_bbox, m_encoded,
                                                               &m_encoded_length);
             if (status != TK_Done)
                 return status;
@@ -128,8 +127,8 @@ TK_Status TK_Polyhedron::read_trivial_points(BStreamFileToolkit& tk)
             TK_TRY(GetData(tk, m_read_length));
         else
             m_read_length = m_read_count * 3;
-        int const needed = bytes ? m_read_count * 3
-                                 : w3d::eb::packed_length(m_read_count, 3, m_bits_per_sample);
+        int const needed =
+            bytes ? m_read_count * 3 : w3d::eb::packed_length(m_read_count, 3, m_bits_per_sample);
         if (needed < 0)
             return tk.Error("bad bits per sample in TK_Polyhedron::read_trivial_points");
         if (m_read_length < needed)
@@ -149,12 +148,10 @@ TK_Status TK_Polyhedron::read_trivial_points(BStreamFileToolkit& tk)
             return tk.Error();
         bool const bytes = !lengths || m_bits_per_sample == 8;
         TK_Status const status =
-            bytes ? w3d::eb::unpack_and_dequantize_bytes(tk, m_point_count, m_bbox,
-                                                         m_encoded.data(), m_read_length,
-                                                         m_points.data())
-                  : w3d::eb::unpack_and_dequantize_floats(tk, m_point_count, 3,
-                                                          m_bits_per_sample, m_bbox,
-                                                          m_encoded.data(), m_read_length,
+            bytes ? w3d::eb::unpack_and_dequantize_bytes(
+                        tk, m_point_count, m_bbox, m_encoded.data(), m_read_length, m_points.data())
+                  : w3d::eb::unpack_and_dequantize_floats(tk, m_point_count, 3, m_bits_per_sample,
+                                                          m_bbox, m_encoded.data(), m_read_length,
                                                           m_points.data());
         if (status != TK_Done)
             return status;

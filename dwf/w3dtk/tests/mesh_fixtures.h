@@ -195,15 +195,17 @@ inline void mesh_with_member(BStreamFileToolkit& tk, W3DStreamWriter& writer)
 inline std::map<std::string, std::pair<std::uint8_t, Bytes>> polyhedron_seeds()
 {
     std::map<std::string, std::pair<std::uint8_t, Bytes>> all;
-    unsigned char const quantised = TK_Polyhedron::Subop_Quantized | TK_Polyhedron::Subop_Attributes;
-    all["polyhedron_mesh_1000"] = {0x01, write_stream(emit_mesh(6, 5, quantised), mesh_setup(1000))};
+    unsigned char const quantised =
+        TK_Polyhedron::Subop_Quantized | TK_Polyhedron::Subop_Attributes;
+    all["polyhedron_mesh_1000"] = {0x01,
+                                   write_stream(emit_mesh(6, 5, quantised), mesh_setup(1000))};
     all["polyhedron_mesh_fine_907"] = {
         0x07, write_stream(emit_mesh(4, 7, quantised, 0, 5), mesh_setup(907, true))};
     all["polyhedron_mesh_705"] = {0x0D, write_stream(emit_mesh(5, 3, quantised), mesh_setup(705))};
     all["polyhedron_mesh_650"] = {0x03, write_stream(emit_mesh(3, 3, quantised), mesh_setup(650))};
-    all["polyhedron_mesh_raw_600"] = {
-        0x02, write_stream(emit_mesh(3, 4, TK_Polyhedron::Subop_Attributes),
-                           mesh_setup(600, false, TK_Option_Raw_Normals))};
+    all["polyhedron_mesh_raw_600"] = {0x02,
+                                      write_stream(emit_mesh(3, 4, TK_Polyhedron::Subop_Attributes),
+                                                   mesh_setup(600, false, TK_Option_Raw_Normals))};
     all["polyhedron_mesh_raw_polar"] = {
         0x05, write_stream(emit_mesh(2, 5, TK_Polyhedron::Subop_Attributes),
                            mesh_setup(1000, false, TK_Option_Raw_Normals))};

@@ -210,8 +210,8 @@ void expect_round_trip(const Mesh_Copy& s, const Mesh_Copy& g, const Settings& s
                      {
                          if (v < 650)
                              return 0.0;
-                         auto const [low, high] = range(s.face_indices, 1, 0, s.face_flags,
-                                                        TK_Polyhedron::Face_Index);
+                         auto const [low, high] =
+                             range(s.face_indices, 1, 0, s.face_flags, TK_Polyhedron::Face_Index);
                          return half_step(low, high, settings.index_bits());
                      });
     EXPECT_EQ(g.face_index_count, s.face_index_count);
@@ -284,9 +284,8 @@ TEST(Mesh, WritesAlikeInEveryBufferSize)
         Settings s;
         s.version = version;
         s.global = version == 1000;
-        EXPECT_TRUE(writes_alike_in_every_buffer(
-            emit_mesh(50, 40, s.mesh_subop(), s.mesh_subop2()),
-            [&](BStreamFileToolkit& tk) { s.apply(tk); }))
+        EXPECT_TRUE(writes_alike_in_every_buffer(emit_mesh(50, 40, s.mesh_subop(), s.mesh_subop2()),
+                                                 [&](BStreamFileToolkit& tk) { s.apply(tk); }))
             << version;
     }
 }
@@ -322,8 +321,8 @@ TEST(Mesh, DamagedRecordsEndInAnError)
 
 TEST(Mesh, FailingOutputLeavesTheHandlerReset)
 {
-    EXPECT_TRUE(write_fails_cleanly(emit_mesh(2, 3, TK_Polyhedron::Subop_Quantized |
-                                                        TK_Polyhedron::Subop_Attributes)));
+    EXPECT_TRUE(write_fails_cleanly(
+        emit_mesh(2, 3, TK_Polyhedron::Subop_Quantized | TK_Polyhedron::Subop_Attributes)));
 }
 
 // ---- hostile records
@@ -398,7 +397,15 @@ TEST(Mesh, PackedPointsMustHoldEveryCode)
     auto points = [](int bits, int length)
     {
         Record r;
-        r.u8('M').u8(1).i32(1).i32(3).u8(1).i32(3).f32(0, 6).u8(static_cast<unsigned>(bits)).i32(length);
+        r.u8('M')
+            .u8(1)
+            .i32(1)
+            .i32(3)
+            .u8(1)
+            .i32(3)
+            .f32(0, 6)
+            .u8(static_cast<unsigned>(bits))
+            .i32(length);
         r.bytes.resize(r.bytes.size() + 64, 0);
         return read_record(r.bytes);
     };
@@ -434,7 +441,8 @@ TEST(Mesh, AttributeRecordsAreCheckedAgainstTheItems)
     // More listed items than there are.
     EXPECT_EQ(section({0x02, 1, 3, 5, 0, 1, 2, 3, 0}).error,
               "bad attribute count in TK_Polyhedron::Read");
-    EXPECT_EQ(section({0x01, 1, 0, 4, 0, 0, 0}).error, "bad bits per sample in TK_Polyhedron::Read");
+    EXPECT_EQ(section({0x01, 1, 0, 4, 0, 0, 0}).error,
+              "bad bits per sample in TK_Polyhedron::Read");
     EXPECT_EQ(section({0x01, 1, 3, 3, 0, 0, 0}).error, "bad packed length in TK_Polyhedron::Read");
     EXPECT_EQ(section({0x01, 3, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0}).error,
               "Function not implemented build with repulse compression disabled");
@@ -463,18 +471,17 @@ TEST(Mesh, SomeItemsRecordsReadBackOnlyTheirItems)
     int count = -1;
     Bytes stream = write_stream({});
     stream.insert(stream.end() - 1, r.bytes.begin(), r.bytes.end());
-    Read_Result const result = read_stream(
-        stream, 1,
-        [&](BBaseOpcodeHandler& h, BStreamFileToolkit&)
-        {
-            if (auto* mesh = dynamic_cast<TK_Mesh*>(&h))
-            {
-                indices = copy_of(mesh->GetVertexIndices(2), 4);
-                flags = copy_of(mesh->GetVertexFlags(), 4);
-                count = mesh->GetVertexIndexCount(2);
-                status = TK_Done;
-            }
-        });
+    Read_Result const result = read_stream(stream, 1,
+                                           [&](BBaseOpcodeHandler& h, BStreamFileToolkit&)
+                                           {
+                                               if (auto* mesh = dynamic_cast<TK_Mesh*>(&h))
+                                               {
+                                                   indices = copy_of(mesh->GetVertexIndices(2), 4);
+                                                   flags = copy_of(mesh->GetVertexFlags(), 4);
+                                                   count = mesh->GetVertexIndexCount(2);
+                                                   status = TK_Done;
+                                               }
+                                           });
     ASSERT_EQ(result.status, TK_Ended) << result.error;
     ASSERT_EQ(status, TK_Done);
     EXPECT_EQ(indices, (std::vector<float>{0, 8, 0, 0}));

@@ -125,8 +125,7 @@ TEST(PolyhedronAttributes, FaceRegionsTakeTheMostCompactForm)
     EXPECT_EQ(encode({1, 2, 1, 2}), (Bytes{0x08, 1, 2, 1, 2}));
     // A region of 200 needs 16-bit entries; one of 70000, 32-bit ones.
     EXPECT_EQ(encode({200, 1, 200, 1}), (Bytes{0x10, 200, 0, 1, 0, 200, 0, 1, 0}));
-    EXPECT_EQ(encode({-1, 70000}),
-              (Bytes{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}));
+    EXPECT_EQ(encode({-1, 70000}), (Bytes{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}));
     // 128 runs of one face each, rising from 0: lengths fit 8 bits, the count does not.
     std::vector<int> rising(128);
     for (int i = 0; i < 128; ++i)
@@ -144,10 +143,10 @@ TEST(PolyhedronAttributes, FaceRegionRunsMustCoverTheFacesExactly)
     EXPECT_EQ(regions, (std::vector<int>{0, 0, 1, 1, 1, 2}));
     ASSERT_TRUE(expand_face_regions(0x0A, {7, 1, 2}, 2, 3, regions));
     EXPECT_EQ(regions, (std::vector<int>{7, 8, 8}));
-    EXPECT_FALSE(expand_face_regions(0x09, {2, 3}, 2, 6, regions));       // short
-    EXPECT_FALSE(expand_face_regions(0x09, {2, 3, 2}, 3, 6, regions));    // long
-    EXPECT_FALSE(expand_face_regions(0x09, {-1, 4, 3}, 3, 6, regions));   // negative
-    EXPECT_FALSE(expand_face_regions(0x0B, {3, 1, 3}, 2, 6, regions));    // entries missing
+    EXPECT_FALSE(expand_face_regions(0x09, {2, 3}, 2, 6, regions));             // short
+    EXPECT_FALSE(expand_face_regions(0x09, {2, 3, 2}, 3, 6, regions));          // long
+    EXPECT_FALSE(expand_face_regions(0x09, {-1, 4, 3}, 3, 6, regions));         // negative
+    EXPECT_FALSE(expand_face_regions(0x0B, {3, 1, 3}, 2, 6, regions));          // entries missing
     EXPECT_FALSE(expand_face_regions(0x02, {0x7FFFFFFF, 1, 1}, 2, 2, regions)); // region overflow
     EXPECT_EQ(regions, (std::vector<int>{7, 8, 8}));
     EXPECT_EQ(w3d::geometry::region_entry_width(0x18), 0);
@@ -187,7 +186,16 @@ TEST(PolyhedronAttributes, NormalsAreAllItemsUntilOnePointLacksOne)
     Bytes const whole = record(false);
     EXPECT_EQ(Bytes(whole.begin() + long(head), whole.end()), all.bytes);
     Expect some;
-    some.u8(0x02).u8(7).u8(5).u8(3).u8(0).u8(1).u8(3).i32(4).raw(packed(5, {15, 0, 15, 0, 15, 0})).u8(0);
+    some.u8(0x02)
+        .u8(7)
+        .u8(5)
+        .u8(3)
+        .u8(0)
+        .u8(1)
+        .u8(3)
+        .i32(4)
+        .raw(packed(5, {15, 0, 15, 0, 15, 0}))
+        .u8(0);
     Bytes const partial = record(true);
     EXPECT_EQ(Bytes(partial.begin() + long(head), partial.end()), some.bytes);
 }
@@ -292,7 +300,12 @@ TEST(PolyhedronAttributes, ComputedBoxesAreWrittenAsSixFloats)
         });
     std::size_t const head = 1 + 1 + 4 + 4 + 24;
     Expect e;
-    e.u8(0x03).u8(1).floats({0, 10, -1, 2, 30, 1}).u8(4).i32(4).raw(packed(4, {0, 0, 0, 15, 15, 15}));
+    e.u8(0x03)
+        .u8(1)
+        .floats({0, 10, -1, 2, 30, 1})
+        .u8(4)
+        .i32(4)
+        .raw(packed(4, {0, 0, 0, 15, 15, 15}));
     e.u8(0x0F).u8(1).floats({-4, 4, 0, 0, 0, 0}).u8(3).i32(4).raw(packed(3, {7, 0}));
     e.u8(0);
     EXPECT_EQ(Bytes(bytes.begin() + long(head), bytes.end()), e.bytes);
@@ -403,16 +416,15 @@ TEST(PolyhedronAttributes, GlobalQuantisationUsesTheWorldBoxAndWritesNoBox)
     Bytes const no_world = mesh_record(fill, version(1000));
     EXPECT_EQ(no_world, old);
     // A reader without the world box cannot read it back.
-    Bytes const stream = write_stream(
-        [&](BStreamFileToolkit& tk, W3DStreamWriter& writer)
-        { serialize_with<TK_Mesh>(tk, writer, 'M', fill); },
-        with_world(1000));
+    Bytes const stream = write_stream([&](BStreamFileToolkit& tk, W3DStreamWriter& writer)
+                                      { serialize_with<TK_Mesh>(tk, writer, 'M', fill); },
+                                      with_world(1000));
     std::vector<Mesh_Copy> const none = read_meshes(stream, result);
     EXPECT_EQ(result.status, TK_Error);
     EXPECT_EQ(result.error,
               "internal error: global quantization requested but no bounding is available");
-    std::vector<Mesh_Copy> const back = read_meshes(
-        stream, result, [&](BStreamFileToolkit& tk) { tk.SetWorldBounding(world); });
+    std::vector<Mesh_Copy> const back =
+        read_meshes(stream, result, [&](BStreamFileToolkit& tk) { tk.SetWorldBounding(world); });
     ASSERT_EQ(result.status, TK_Ended) << result.error;
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(back[0].subop2, TK_Polyhedron::Subop2_Global_Quantization);
@@ -441,7 +453,8 @@ TEST(Polyhedron, SettersKeepFlagsCountsAndSizesInStep)
     EXPECT_EQ(mesh.GetFaceFlags()[1], TK_Polyhedron::Face_Index);
     ASSERT_EQ(mesh.SetVertexParameters(nullptr), TK_Done);
     EXPECT_EQ(mesh.GetVertexParameterCount(), 6);
-    EXPECT_EQ(mesh.GetVertexFlags()[4], TK_Polyhedron::Vertex_Normal | TK_Polyhedron::Vertex_Parameter);
+    EXPECT_EQ(mesh.GetVertexFlags()[4],
+              TK_Polyhedron::Vertex_Normal | TK_Polyhedron::Vertex_Parameter);
     // More points: the attribute arrays follow, the new points carry nothing.
     std::vector<float> const more(3 * 9, 2.0f);
     ASSERT_EQ(mesh.SetMesh(3, 3, more.data()), TK_Done);
@@ -480,7 +493,8 @@ TEST(Polyhedron, ManglingReordersEveryArrayByItsMap)
               (std::vector<float>{2, 2, 2, 0, 0, 0}));
     EXPECT_EQ(mesh.GetVertexNormals()[1], 1.0f);
     EXPECT_EQ(mesh.GetVertexNormalCount(), 1);
-    EXPECT_EQ(mesh.GetVertexFlags()[0] & TK_Polyhedron::Vertex_Normal, TK_Polyhedron::Vertex_Normal);
+    EXPECT_EQ(mesh.GetVertexFlags()[0] & TK_Polyhedron::Vertex_Normal,
+              TK_Polyhedron::Vertex_Normal);
     EXPECT_EQ(mesh.GetVertexIndices(1)[0], 12.0f);
     EXPECT_EQ(mesh.GetVertexIndices(1)[1], 10.0f);
     int const bad[2] = {0, 3};
@@ -559,12 +573,10 @@ TEST(Polyhedron, CollectionMembersAreWrittenAndSkippedOnReading)
     EXPECT_EQ(bytes, e.bytes);
     EXPECT_TRUE(writes_alike_in_every_buffer(emit, version(1000)));
     Read_Result result;
-    std::vector<Mesh_Copy> const back =
-        read_meshes(write_stream(emit, version(1000)), result);
+    std::vector<Mesh_Copy> const back = read_meshes(write_stream(emit, version(1000)), result);
     ASSERT_EQ(result.status, TK_Ended) << result.error;
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(back[0].xyz, (std::vector<float>{1, 2, 3}));
-
 }
 
 // A polyhedron whose record is only its attribute section, to nest collections.
@@ -580,8 +592,7 @@ public:
 Bytes stream_with(const Bytes& record)
 {
     Bytes stream = write_stream(
-        [&](BStreamFileToolkit& tk, W3DStreamWriter& writer)
-        {
+        [&](BStreamFileToolkit& tk, W3DStreamWriter& writer) {
             serialize_with<TK_Mesh>(tk, writer, 'M',
                                     [](TK_Mesh& m) { m.SetMesh(1, 1, One_Point); });
         },
