@@ -1315,6 +1315,12 @@ void Loader::end()
         }
         return;
     }
+    case Kind::SheetEl:
+        // The sheet format and the sheet's annotations are drawn through
+        // the sheet's own view; a sheet without it would publish blank.
+        if (frame.sheet->views.empty())
+            throw LoadError(frame.line, "a sheet needs at least one <view>, its own first");
+        return;
     case Kind::DimensionText:
         parent.view->dimensionStrings.push_back(wide(frame.text));
         return;

@@ -46,12 +46,25 @@ private:
 };
 
 // Filters: 0 "Init has not been called", 1 "No valid inputs",
-// 3 "Too many connected inputs", 4 "Init has already been called".
+// 3 "Too many connected inputs", 4 "Init has already been called",
+// 5 "Invalid image size" (negative, or rows too long to hold),
+// 6 "Row buffer too small" (a caller's buffer shorter than a row),
+// 7 "Unsupported conversion" (a conversion filter asked for a pair of colour
+// spaces it does not convert between).
 class ImageFilterException : public CodedOMVIException
 {
 public:
     using CodedOMVIException::CodedOMVIException;
-    enum : std::int32_t { kInitNotCalled = 0, kNoValidInputs = 1, kTooManyInputs = 3, kAlreadyInitialised = 4 };
+    enum : std::int32_t
+    {
+        kInitNotCalled = 0,
+        kNoValidInputs = 1,
+        kTooManyInputs = 3,
+        kAlreadyInitialised = 4,
+        kInvalidSize = 5,
+        kRowBufferTooSmall = 6,
+        kUnsupportedConversion = 7
+    };
 };
 
 class ImageConstructionException : public CodedOMVIException

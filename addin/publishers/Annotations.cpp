@@ -65,6 +65,76 @@ void SetDisplaydataStyle(WT_File& file, std::int32_t style, double colour)
     }
 }
 
+// The distance from one line of a text to the next, in text heights: a
+// line's own height and two thirds of one between lines.
+constexpr double kTextLinePitch = 1.0 + 0.6666666666666666;
+// How far the cursor that places symbols moves per character shown, in
+// text heights.
+constexpr double kSymbolCharacterAdvance = 0.6;
+
+// The direction of a text's baseline; quarter turns give exact zeros, so
+// that a text turned upright is not moved a unit by rounding.
+struct Direction
+{
+    double cos = 1.0;
+    double sin = 0.0;
+};
+
+Direction TextDirection(double angle)
+{
+    Direction d{std::cos(angle), std::sin(angle)};
+    if (std::fabs(d.cos) < 1e-12)
+        d.cos = 0.0;
+    if (std::fabs(d.sin) < 1e-12)
+        d.sin = 0.0;
+    return d;
+}
+
+// Characters, not UTF-16 code units: a surrogate pair counts once.
+std::size_t CharacterCount(const std::u16string& text)
+{
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char16_t c) { return c < 0xDC00 || c > 0xDFFF; }));
+}
+
+// Walks the codes written between '<' and '>' in one line of text. A code
+// holding '-' names a symbol: `symbol(characters, code)` is called with the
+// characters shown since the previous symbol, and a false answer ends the
+// walk. Any other code stays in the text as it stands. Answers the text
+// shown: the line without its symbol codes.
+template <class Symbol>
+std::u16string WalkSymbolCodes(const std::u16string& text, Symbol symbol)
+{
+    std::u16string output;
+    std::size_t shownSinceSymbol = 0; // characters
+    const auto show = [&](std::size_t start, std::size_t count)
+    {
+        const std::size_t before = output.size();
+        output.append(text, start, count);
+        shownSinceSymbol += CharacterCount(output.substr(before));
+    };
+    std::size_t from = 0;
+    for (;;)
+    {
+        const std::size_t open = text.find(u'<', from);
+        const std::size_t close = text.find(u'>', from);
+        if (open == std::u16string::npos || close == std::u16string::npos || close < open)
+            break;
+        const std::u16string code = text.substr(open + 1, close - open - 1);
+        show(from, open - from);
+        from = close + 1;
+        if (code.find(u'-') == std::u16string::npos)
+        {
+            show(open, close - open + 1);
+            continue;
+        }
+        if (!symbol(shownSinceSymbol, code))
+            break;
+        shownSinceSymbol = 0;
+    }
+    return output.append(text, from, std::u16string::npos);
+}
+
 std::int64_t Half(std::int64_t value)
 {
     return value / 2; // truncates toward zero
@@ -191,31 +261,37 @@ WT_Result CDWF2DGrWriter::DrawArrowHead(WT_File& file, const WT_Logical_Point& a
 }
 
 void CDWF2DGrWriter::AdjustTextPosition(int justification, WT_Logical_Point& position,
-                                        double height, std::size_t length) const
+                                        double height, std::size_t length, double angle,
+                                        std::size_t line) const
 {
     const double h = height * sheet_.scale;
     const double n = static_cast<double>(length);
-    double x = position.m_x;
-    double y = position.m_y;
+    // Offsets in the text's own frame: along its baseline and up from it.
+    // Every line is placed from the text's anchor, one pitch below the line
+    // before it, so that no line inherits the shift of another.
+    double along = 0.0;
+    double up = -static_cast<double>(line) * kTextLinePitch * h;
     switch (justification)
     {
     case 1:
-        y += h / 2;
+        up += h / 2;
         break;
     case 2:
     case 3:
-        x -= n * h;
-        y -= h / 2;
+        along -= n * h;
+        up -= h / 2;
         break;
     case 5:
-        x -= 2 * n * h;
-        y -= h;
+        along -= 2 * n * h;
+        up -= h;
         break;
     default:
-        y -= h;
+        up -= h;
         break;
     }
-    position = WT_Logical_Point(SaturateToInt32(x), SaturateToInt32(y));
+    const Direction d = TextDirection(angle);
+    position = WT_Logical_Point(SaturateToInt32(position.m_x + along * d.cos - up * d.sin),
+                                SaturateToInt32(position.m_y + along * d.sin + up * d.cos));
 }
 
 WT_Result CDWF2DGrWriter::WriteText(WT_File& file, const std::u16string& text,
@@ -243,42 +319,40 @@ WT_Result CDWF2DGrWriter::DrawGtolSymbol(const std::u16string& code,
     return drawer.Draw(file, sheet_, position.m_x, position.m_y, angle, height);
 }
 
+std::u16string CDWF2DGrWriter::ShownText(const std::u16string& text)
+{
+    return WalkSymbolCodes(text, [](std::size_t, const std::u16string&) { return true; });
+}
+
 std::u16string CDWF2DGrWriter::ParseSymbolText(const std::u16string& text,
                                                const WT_Logical_Point& position, double angle,
                                                double height, WT_File& file, WT_Result& result)
 {
     result = WT_Result_Success;
-    std::u16string output;
-    std::u16string rest = text;
+    // A cursor runs along the baseline: over each character shown by a
+    // character's advance, which grows with the text, and over each symbol
+    // by the symbol's own extent and a gap.
+    const Direction d = TextDirection(angle);
+    const double advance = kSymbolCharacterAdvance * sheet_.scale * height;
     double x = position.m_x;
     double y = position.m_y;
-    for (;;)
-    {
-        const std::size_t open = rest.find(u'<');
-        const std::size_t close = rest.find(u'>');
-        if (open == std::u16string::npos || close == std::u16string::npos || close < open)
-            break;
-        const std::u16string code = rest.substr(open + 1, close - open - 1);
-        const std::u16string before = rest.substr(0, open);
-        rest = rest.substr(close + 1);
-        if (code.find(u'-') == std::u16string::npos)
+    return WalkSymbolCodes(
+        text,
+        [&](std::size_t characters, const std::u16string& code)
         {
-            output += before + u'<' + code + u'>';
-            continue;
-        }
-        const WT_Logical_Point at(SaturateToInt32(x + 60.0 * static_cast<double>(before.size())),
-                                  SaturateToInt32(y));
-        result = DrawGtolSymbol(code, at, angle, height, file);
-        output += before;
-        CSymbolDrawer& drawer = SymbolDrawer();
-        const double advance = drawer.ExtentWidth() + 100;
-        drawer.ResetExtent();
-        if (result != WT_Result_Success)
-            break;
-        x += std::trunc(std::cos(angle) * advance);
-        y += std::trunc(std::sin(angle) * advance);
-    }
-    return output + rest;
+            const double before = advance * static_cast<double>(characters);
+            const WT_Logical_Point at(SaturateToInt32(x + before * d.cos),
+                                      SaturateToInt32(y + before * d.sin));
+            result = DrawGtolSymbol(code, at, angle, height, file);
+            CSymbolDrawer& drawer = SymbolDrawer();
+            const double extent = drawer.ExtentWidth() + 100;
+            drawer.ResetExtent();
+            if (result != WT_Result_Success)
+                return false;
+            x = at.m_x + std::trunc(d.cos * extent);
+            y = at.m_y + std::trunc(d.sin * extent);
+            return true;
+        });
 }
 
 WT_Result CDWF2DGrWriter::GetTextOfDisplaydata(WT_File& file, host::DisplayData* data)
@@ -294,26 +368,28 @@ WT_Result CDWF2DGrWriter::GetTextOfDisplaydata(WT_File& file, host::DisplayData*
             const double height = data->textHeight(i);
             const std::array<double, 3> at = data->textPosition(i);
             const int justification = data->textJustification(i);
-            std::u16string remaining = data->text(i);
+            const std::u16string remaining = data->text(i);
             const double angle = data->textAngle(i);
             const std::u16string font = data->textFont(i);
 
-            WT_Logical_Point position = SheetPoint(sheet_, at[0], at[1]);
-            for (;;)
+            const WT_Logical_Point anchor = SheetPoint(sheet_, at[0], at[1]);
+            std::size_t start = 0;
+            for (std::size_t line = 0;; ++line)
             {
-                const std::size_t feed = remaining.find(u'\n');
-                const std::u16string line = remaining.substr(0, feed);
-                AdjustTextPosition(justification, position, height, remaining.size());
+                const std::size_t feed = remaining.find(u'\n', start);
+                const std::u16string text = remaining.substr(
+                    start, feed == std::u16string::npos ? std::u16string::npos : feed - start);
+                WT_Logical_Point position = anchor;
+                AdjustTextPosition(justification, position, height,
+                                   CharacterCount(ShownText(text)), angle, line);
                 WT_Result result = WT_Result_Success;
                 const std::u16string shown =
-                    ParseSymbolText(line, position, angle, height, file, result);
+                    ParseSymbolText(text, position, angle, height, file, result);
                 WT_CHECK(result);
                 WT_CHECK(WriteText(file, shown, position, angle, height, font));
                 if (feed == std::u16string::npos)
                     break;
-                position.m_y =
-                    SaturateToInt32(position.m_y - sheet_.scale * height * 0.6666666666666666);
-                remaining = remaining.substr(feed + 1);
+                start = feed + 1;
             }
         }
     }
@@ -512,6 +588,16 @@ WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view)
                              { return WritePoints(file, corners, 3, true); });
 }
 
+WT_Result CDWF2DGrWriter::GenerateAnnotation(WT_File& file, host::Annotation* note)
+{
+    if (!note)
+        return WT_Result_Success;
+    host::DisplayData* data = note->displayData();
+    w2dout::SetColor(file, note->colour());
+    w2dout::SetSketchLineStyle(file, note->lineStyle());
+    return GenerateDisplayData(file, data);
+}
+
 WT_Result CDWF2DGrWriter::ProcessDisplayData(WT_File& file, host::View* view,
                                              const ViewTransform& /*transform*/)
 {
@@ -631,12 +717,17 @@ WT_Result CDWF2DGrWriter::GenerateDimension(WT_File& file, host::View* view,
                 WT_Font& font = file.desired_rendition().font();
                 font.height().set(SaturateToInt32(s * height));
                 file.desired_rendition().mark_changed(WT_Attribute_Set::Font_Bit);
+                WT_Logical_Point written[2];
                 for (int t = 0; t < 2; ++t)
                 {
                     const double* p = textAt + 3 * t;
-                    const WT_Logical_Point at(SaturateToInt32(s * p[0] - 100),
-                                              SaturateToInt32(s * p[1] - 100));
-                    WT_CHECK(WT_Text(at, WT_String(text.c_str())).serialize(file));
+                    written[t] = WT_Logical_Point(SaturateToInt32(s * p[0] - 100),
+                                                  SaturateToInt32(s * p[1] - 100));
+                    // Two equal positions are one text, not two on top of
+                    // each other.
+                    if (t == 1 && written[1] == written[0])
+                        break;
+                    WT_CHECK(WT_Text(written[t], WT_String(text.c_str())).serialize(file));
                 }
             }
             for (int h = 0; h < 2; ++h)

@@ -106,6 +106,11 @@ public:
     // Texts, lines, arcs and arrow heads of one display data object in the
     // colour and style in force; only lines while lines-only is set.
     WT_Result GenerateDisplayData(WT_File& file, host::DisplayData* data);
+    // The display data of an annotation that a centre mark, a block instance
+    // or a quadrant item carries, in the annotation's own colour and line
+    // style as the view's annotations are drawn, not in whatever the record
+    // before it left.
+    WT_Result GenerateAnnotation(WT_File& file, host::Annotation* note);
     WT_Result GetLineOfDisplaydata(WT_File& file, host::DisplayData* data);
     WT_Result GetArcOfDisplaydata(WT_File& file, host::DisplayData* data);
     WT_Result GetArrowOfDisplaydata(WT_File& file, host::DisplayData* data);
@@ -122,12 +127,17 @@ public:
     static bool ComputeArrowHeadPoints(const WT_Logical_Point& a, const WT_Logical_Point& b,
                                        double width, double length, WT_Logical_Point& c0,
                                        WT_Logical_Point& c1);
-    // Moves a text line's position for its justification; h in drawing
-    // units, n the characters of this and the later lines.
+    // Moves the anchor of a text to where its line number `line` (0 the
+    // first) is written: down by `line` line pitches, then by the
+    // justification, both in the text's own frame turned by `angle`. h in
+    // drawing units, n the characters the line shows (symbol codes left out).
     void AdjustTextPosition(int justification, WT_Logical_Point& position, double height,
-                            std::size_t length) const;
-    // Draws the symbol codes (<LIB-NAME>) of a text line and answers the text
-    // without them; a W2D failure is left in `result`.
+                            std::size_t length, double angle = 0.0, std::size_t line = 0) const;
+    // A text line as it is written: its symbol codes taken out.
+    static std::u16string ShownText(const std::u16string& text);
+    // Draws the symbol codes (<LIB-NAME>) of a text line written at
+    // `position`, each where the code stands in the text shown, and answers
+    // the text without them; a W2D failure is left in `result`.
     std::u16string ParseSymbolText(const std::u16string& text, const WT_Logical_Point& position,
                                    double angle, double height, WT_File& file,
                                    WT_Result& result);

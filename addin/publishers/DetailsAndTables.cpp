@@ -363,9 +363,12 @@ WT_Result CDWF2DGrWriter::WriteHatchPolygon(const std::vector<HostPoint>& points
         return WT_Result_Success; // encloses nothing
     if (points.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return WT_Result_Usage_Error;
+    // The loops turn with the view like every other sketch entity.
+    std::vector<HostPoint> turned(points.size());
+    ProcessViewRotate(points.data(), turned.data(), points.size());
     std::vector<WT_Logical_Point> mapped;
-    mapped.reserve(points.size());
-    for (const HostPoint& p : points)
+    mapped.reserve(turned.size());
+    for (const HostPoint& p : turned)
         mapped.push_back(w2dout::MapPoint(sheet_, transform, p.x, p.y));
     return WT_Polygon(static_cast<int>(mapped.size()), mapped.data(), true).serialize(file);
 }
@@ -434,11 +437,7 @@ WT_Result CDWF2DGrWriter::GenerateCenterMark(WT_File& file, host::View* view,
         if (!annot::WalkChain(
                 view->firstCentreMark(), [](host::CentreMark* m) { return m->next(); },
                 [&](host::CentreMark* mark)
-                {
-                    host::Annotation* note = mark->annotation();
-                    return note ? GenerateDisplayData(file, note->displayData())
-                                : WT_Result_Success;
-                },
+                { return GenerateAnnotation(file, mark->annotation()); },
                 result))
             ReportPublishError(kWhere);
         return result;
@@ -488,8 +487,7 @@ WT_Result CDWF2DGrWriter::GenerateBlock(WT_File& file, host::View* view)
                     const ViewTransform placed{at[0], at[1], instance->scale()};
                     rotation_ = instance->angle();
                     Restorer unturn([this] { rotation_ = 0.0; });
-                    if (note)
-                        WT_CHECK(GenerateDisplayData(file, note->displayData()));
+                    WT_CHECK(GenerateAnnotation(file, note));
                     return GenerateBlock(file, placed, instance->definition(), view);
                 },
                 result))
@@ -600,8 +598,7 @@ WT_Result CDWF2DGrWriter::GenerateBlock(WT_File& file, const ViewTransform& /*tr
                         WT_CHECK(WT_Outline_Ellipse(at.m_x, at.m_y, r, r, 0, 0, 0).serialize(file));
                     }
                 }
-                host::Annotation* note = item->annotation();
-                return note ? GenerateDisplayData(file, note->displayData()) : WT_Result_Success;
+                return GenerateAnnotation(file, item->annotation());
             },
             result);
         if (!bounded || malformed)

@@ -80,20 +80,21 @@ TEST_F(AnnotationOutput, MultiLineNoteDrawsItsSymbolsAndMovesEachLineDown)
     const Sheet out = capture.Finish();
 
     // First line: P = (1000, 2000) moved down by S·h. The first symbol sits
-    // 60 units per character of "A" further on and reaches 100 units, so the
-    // second starts 200 units later plus 60 for "B".
+    // 0.6·S·h = 60 units per character of "A" further on and reaches 100
+    // units; the cursor moves on from it by that extent and 100 more, and by
+    // 60 for "B", so the second starts 260 units after the first.
     const auto lines = out.Of(WT_Object::Polyline_ID);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].points, Pts({P(1070, 1950), P(1170, 1950)}));
-    EXPECT_EQ(lines[1].points, Pts({P(1270, 1950), P(1370, 1950)}));
+    EXPECT_EQ(lines[1].points, Pts({P(1330, 1950), P(1430, 1950)}));
     const auto texts = out.Of(WT_Object::Text_ID);
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text, u"AB");
     EXPECT_EQ(texts[0].points[0], P(1000, 1900));
     EXPECT_EQ(texts[0].fontHeight, 130); // S·h·1.3
     EXPECT_EQ(texts[0].fontName, "Arial");
-    // Second line: two thirds of a height lower (1833), then its own
-    // justification (1733); a code without '-' stays in the text.
+    // Second line: a line pitch (five thirds of a height) below the first;
+    // a code without '-' stays in the text.
     EXPECT_EQ(texts[1].text, u"C<NOTE>");
     EXPECT_EQ(texts[1].points[0], P(1000, 1733));
     EXPECT_EQ(Messages(), 0u);
@@ -125,11 +126,14 @@ TEST_F(AnnotationOutput, TextAngleTurnsTheFontAndSymbolPlacement)
     const auto texts = out.Of(WT_Object::Text_ID);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].fontRotation, 16383);
-    // The symbol's line turns about the insertion point (1000, 1900).
+    // The text hangs a height below its anchor in its own frame: turned
+    // upright, that is a height to the right, at (1100, 2000). The symbol's
+    // line turns about that insertion point.
+    EXPECT_EQ(texts[0].points[0], P(1100, 2000));
     const auto lines = out.Of(WT_Object::Polyline_ID);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].points[0].m_x, 1000 - 50);
-    EXPECT_EQ(lines[0].points[0].m_y, 1900 + 10);
+    EXPECT_EQ(lines[0].points[0].m_x, 1100 - 50);
+    EXPECT_EQ(lines[0].points[0].m_y, 2000 + 10);
 }
 
 TEST_F(AnnotationOutput, DisplayDataLinesFollowTheirStyle)
@@ -321,6 +325,123 @@ TEST_F(AnnotationOutput, SolidHatchWritesOnePolygonPerLoop)
               Pts({P(2500, 5000), P(5000, 5000), P(5000, 6250), P(5000, 7500), P(2500, 7500)}));
     EXPECT_EQ(out.items[1].points, Pts({P(3750, 6250), P(4375, 6250), P(3750, 6875)}));
     EXPECT_EQ(out.items[1].colour, WT_RGBA32(0, 255, 0, 255));
+}
+
+TEST_F(AnnotationOutput, SolidHatchTurnsWithItsViewLikeTheLinesAroundIt)
+{
+    // A square from (0, 0) to (0.125, 0.125), as sketch lines and as a
+    // solid hatch, in a view turned by 15 degrees.
+    auto* curve = app.make<mem::Curve>();
+    curve->points = {0, 0, 0, 0.125, 0, 0, 0.125, 0.125, 0, 0, 0.125, 0, 0, 0, 0};
+    auto* edge = app.make<mem::Edge>();
+    edge->edgeCurve = curve;
+    auto* loop = app.make<mem::Loop>();
+    loop->loopEdges = {edge};
+    auto* face = app.make<mem::Face>();
+    face->loops = loop;
+    auto* hatch = app.make<mem::SketchHatch>();
+    hatch->hatchColour = 0x0000FF;
+    hatch->hatchFace = face;
+    auto* sketch = app.make<mem::Sketch>();
+    sketch->sketchHatches = {hatch};
+    sketch->sketchLines.count = 4;
+    const double corners[5][2] = {{0, 0}, {0.125, 0}, {0.125, 0.125}, {0, 0.125}, {0, 0}};
+    for (int i = 0; i < 4; ++i)
+        sketch->sketchLines.data.insert(sketch->sketchLines.data.end(),
+                                        {5, 0, 0, 1, -1, 0, corners[i][0], corners[i][1], 0,
+                                         corners[i + 1][0], corners[i + 1][1], 0});
+    mem::View* view = View();
+    view->rotation = 15 * w2dout::kPi / 180;
+    view->viewSketch = sketch;
+    writer.SetView(view);
+    const w2dout::ViewTransform transform{0.25, 0.5, 2};
+    ASSERT_EQ(writer.GenerateSketchHatchs(sketch, capture.file(), transform), WT_Result_Success);
+    ASSERT_EQ(writer.ProcessDrawingDocSketch(capture.file(), sketch, transform, 0, nullptr),
+              WT_Result_Success);
+    const Sheet out = capture.Finish();
+    const auto polygons = out.Of(WT_Object::Polygon_ID);
+    const auto lines = out.Of(WT_Object::Polyline_ID);
+    ASSERT_EQ(polygons.size(), 1u);
+    ASSERT_EQ(lines.size(), 4u);
+    // (0.125, 0) turns to (0.120741, 0.032352): at (2·x + 0.25, 2·y + 0.5)
+    // × S that is (4914, 5647). The hatch's corners are the lines' ends.
+    ASSERT_EQ(polygons[0].points.size(), 4u);
+    EXPECT_EQ(polygons[0].points[1], P(4914, 5647));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(polygons[0].points[i], lines[i].points[0]) << "corner " << i;
+    EXPECT_EQ(polygons[0].colour, WT_RGBA32(255, 0, 0, 255));
+}
+
+TEST_F(AnnotationOutput, CentreMarksBlocksAndQuadrantsDrawInTheirAnnotationsColour)
+{
+    auto lineData = [&](double y)
+    {
+        mem::DisplayData* data = Data();
+        data->lines.count = 1;
+        data->lines.data = {0, 0, 0, 0, 0.25, y, 0, 0.5, y, 0};
+        return data;
+    };
+    auto noteOf = [&](mem::DisplayData* data, int colour)
+    {
+        auto* note = app.make<mem::Annotation>();
+        note->annotationColour = colour;
+        note->data = data;
+        return note;
+    };
+    auto* mark = app.make<mem::CentreMark>();
+    mark->mark = noteOf(lineData(0.25), 0xFF0000); // blue
+    auto* block = app.make<mem::BlockInstance>();
+    block->note = noteOf(lineData(0.5), 0x00FF00); // green
+    auto* quadrant = app.make<mem::QuadrantItem>();
+    quadrant->corners = {0.5, 0.5, 0.5, 0.5, 0.5, 0.5}; // no circle
+    quadrant->note = noteOf(lineData(0.75), 0x0000FF); // red
+    mem::View* view = View();
+    view->centreMarks = mark;
+    view->blocks = block;
+    view->quadrants = quadrant;
+
+    // Whatever colour the record before left is not the mark's.
+    w2dout::SetColor(capture.file(), 0x00FFFF);
+    ASSERT_EQ(writer.GenerateCenterMark(capture.file(), view, {}), WT_Result_Success);
+    ASSERT_EQ(writer.GenerateBlock(capture.file(), view), WT_Result_Success);
+    ASSERT_EQ(writer.GenerateBlock(capture.file(), w2dout::ViewTransform{}, view),
+              WT_Result_Success);
+    const Sheet out = capture.Finish();
+    const auto lines = out.Of(WT_Object::Polyline_ID);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].colour, WT_RGBA32(0, 0, 255, 255));
+    EXPECT_EQ(lines[1].colour, WT_RGBA32(0, 255, 0, 255));
+    EXPECT_EQ(lines[2].colour, WT_RGBA32(255, 0, 0, 255));
+}
+
+TEST_F(AnnotationOutput, ADimensionWithOneTextPositionWritesItOnce)
+{
+    mem::View* view = View();
+    // Records without segments whose arrow heads draw nothing (style 12):
+    // the first gives one text position twice, the second two positions.
+    auto record = [](double secondY)
+    {
+        return std::vector<double>{0,    0,                                 // not read, m
+                                   0,    0,    0, 0.02, 0, 0, 0, 0, 12,    // arrow head
+                                   0,    0,    0, 0.02, 0, 0, 0, 0, 12,    // arrow head
+                                   0.02, 0.03, 0, 0.02, secondY, 0,        // text positions
+                                   0.005};                                 // text height
+    };
+    view->dimensions = {2};
+    for (double y : {0.03, 0.031})
+    {
+        const std::vector<double> r = record(y);
+        view->dimensions.insert(view->dimensions.end(), r.begin(), r.end());
+    }
+    view->dimensionStrings = {u"ONCE", u"TWICE"};
+    ASSERT_EQ(writer.GenerateDimension(capture.file(), view, {}), WT_Result_Success);
+    const Sheet out = capture.Finish();
+    ASSERT_EQ(out.Texts(u"ONCE").size(), 1u);
+    EXPECT_EQ(out.Texts(u"ONCE")[0].points[0], P(100, 200));
+    ASSERT_EQ(out.Texts(u"TWICE").size(), 2u);
+    EXPECT_EQ(out.Texts(u"TWICE")[1].points[0], P(100, 210));
+    EXPECT_EQ(out.items.size(), 3u) << "the arrow heads of style 12 draw nothing";
+    EXPECT_EQ(Messages(), 0u);
 }
 
 TEST_F(AnnotationOutput, TableIsWrittenOnlyInItsWritableState)

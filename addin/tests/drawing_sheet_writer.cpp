@@ -125,8 +125,8 @@ TEST_F(DrawingSheetWriter, FirstSheetHoldsEveryKindOfContent)
 
     // S = 1000 × 13636.5209555 / 420 = 32467.907...
 
-    // Note with symbol codes: two lines at (0.26, 0.07), h = 0.0035; the
-    // second a third of a height closer than a full line.
+    // Note with symbol codes: two lines hung from (0.26, 0.07), h = 0.0035,
+    // the second a line pitch (five thirds of a height) below the first.
     const auto first = sheet.Texts(u"FLATNESS  0.05");
     ASSERT_EQ(first.size(), 1u);
     EXPECT_EQ(first[0].points[0], P(8441, 2158));
@@ -134,44 +134,50 @@ TEST_F(DrawingSheetWriter, FirstSheetHoldsEveryKindOfContent)
     const auto second = sheet.Texts(u"PERPENDICULAR  0.1 <MMC>");
     ASSERT_EQ(second.size(), 1u);
     EXPECT_EQ(second[0].points[0], P(8441, 1968));
-    // The flatness symbol starts 9 characters × 60 units after the line's start.
+    // The flatness symbol starts 9 characters × 0.6·S·h (68.18 units) after
+    // the line's start: at 9054.
     bool flatness = false;
     for (const Item& line : sheet.Of(WT_Object::Polyline_ID))
-        flatness = flatness || (line.points.size() == 2 && line.points[0].m_x >= 8981 &&
-                                line.points[0].m_x < 8981 + 200 && line.points[0].m_y >= 2158 &&
+        flatness = flatness || (line.points.size() == 2 && line.points[0].m_x >= 9054 &&
+                                line.points[0].m_x < 9054 + 200 && line.points[0].m_y >= 2158 &&
                                 line.points[0].m_y < 2158 + 150);
     EXPECT_TRUE(flatness);
 
-    // Dimension "160": its first segment through the view (0.12, 0.15, 0.5)
-    // and its style 1 arrow head at B = (-2272, -2272).
+    // Dimension "160": its first segment through the view (0.12, 0.15, 0.5);
+    // its text, given twice at one place, written once at (0.12, 0.116) less
+    // 100 units; its style 1 arrow head on the sheet with the tip B at
+    // (0.08, 0.115) = (2597, 3733), A 0.007 to the right: the base a length
+    // (129.87) from A, half a width (32.47) to either side.
     EXPECT_EQ(sheet.Touching(P(2598, 4059)).size(), 1u);
     EXPECT_EQ(sheet.Touching(P(2598, 3653)).size(), 1u);
-    ASSERT_EQ(sheet.Texts(u"160").size(), 2u);
-    EXPECT_EQ(sheet.Texts(u"160")[0].points[0], P(-100, -2307));
+    ASSERT_EQ(sheet.Texts(u"160").size(), 1u);
+    EXPECT_EQ(sheet.Texts(u"160")[0].points[0], P(3796, 3666));
     EXPECT_EQ(sheet.Texts(u"160")[0].fontHeight, 113);
-    const auto head = sheet.Touching(P(-2467, -2239));
+    const auto head = sheet.Touching(P(2694, 3700));
     ASSERT_EQ(head.size(), 1u);
     EXPECT_EQ(head[0].kind, WT_Object::Polygon_ID);
-    EXPECT_EQ(head[0].points, (std::vector<P>{P(-2467, -2239), P(-2467, -2304), P(-2272, -2272)}));
+    EXPECT_EQ(head[0].points, (std::vector<P>{P(2694, 3700), P(2694, 3765), P(2597, 3733)}));
 
-    // Detail circle about (0.05, 0.04) through (0.065, 0.04); label "A" a
-    // label height below (0.07, 0.055); an open arrow head at (0.06, 0.05).
+    // Detail circle about (0.145, 0.17) through (0.155, 0.17), around what
+    // the detail view enlarges; label "A" a label height below (0.157,
+    // 0.187); an open arrow head with its tip on the circle at (0.152071,
+    // 0.177071).
     bool circle = false;
     for (const Item& e : sheet.Of(WT_Object::Outline_Ellipse_ID))
         circle =
-            circle || (e.points[0] == P(1623, 1298) && e.major == 487 && e.end - e.start == 65536u);
+            circle || (e.points[0] == P(4707, 5519) && e.major == 324 && e.end - e.start == 65536u);
     EXPECT_TRUE(circle);
     bool label = false;
     for (const Item& t : sheet.Texts(u"A"))
-        label = label || (t.points[0] == P(2272, 1623) && t.fontName == "Arial");
+        label = label || (t.points[0] == P(5097, 5909) && t.fontName == "Arial");
     EXPECT_TRUE(label);
-    EXPECT_EQ(sheet.Touching(P(1964, 1948)).size(), 1u);
-    EXPECT_EQ(sheet.Touching(P(1964, 1948))[0].points,
-              (std::vector<P>{P(1964, 1948), P(1948, 1623), P(1931, 1948)}));
+    ASSERT_EQ(sheet.Touching(P(4937, 5749)).size(), 1u);
+    EXPECT_EQ(sheet.Touching(P(4937, 5749))[0].points,
+              (std::vector<P>{P(5177, 5966), P(4937, 5749), P(5154, 5989)}));
 
-    // Break line of type 1: a line at x = 0.085 from y = -0.05 to 0.05.
-    EXPECT_EQ(sheet.Touching(P(2759, -1623)).size(), 1u);
-    EXPECT_EQ(sheet.Touching(P(2759, -1623))[0].points[1], P(2759, 1623));
+    // Break line of type 1: a line at x = 0.1625 from y = 0.125 to 0.175.
+    ASSERT_EQ(sheet.Touching(P(5276, 4058)).size(), 1u);
+    EXPECT_EQ(sheet.Touching(P(5276, 4058))[0].points[1], P(5276, 5681));
 
     // The solid hatch: its outer loop (five corners once the reversed edge
     // is turned) and its hole, in the hatch's colour 0xC0C0C0.
@@ -187,7 +193,7 @@ TEST_F(DrawingSheetWriter, FirstSheetHoldsEveryKindOfContent)
 
     // Bill of materials.
     ASSERT_EQ(sheet.Texts(u"BRACKET-01").size(), 1u);
-    EXPECT_EQ(sheet.Texts(u"BRACKET-01")[0].points[0], P(9805, 3213));
+    EXPECT_EQ(sheet.Texts(u"BRACKET-01")[0].points[0], P(9805, 2775));
 
     // The block turned by a quarter and doubled at (0.1, 0.02): its first
     // line runs up from the insertion point.
@@ -313,8 +319,8 @@ TEST_F(DrawingSheetWriter, HostileRecordsGiveMessagesAndStillAWholeSheet)
     EXPECT_EQ(sheet.end, WT_Result_End_Of_Stream);
     EXPECT_GE(platform::ui().messageBoxes().size(), 4u);
     // What was sound is still there: both dimensions, the table, the hatch.
-    EXPECT_EQ(sheet.Texts(u"160").size(), 2u);
-    EXPECT_EQ(sheet.Texts(u"100").size(), 2u);
+    EXPECT_EQ(sheet.Texts(u"160").size(), 1u);
+    EXPECT_EQ(sheet.Texts(u"100").size(), 1u);
     EXPECT_EQ(sheet.Texts(u"BRACKET-01").size(), 1u);
     EXPECT_EQ(sheet.Touching(P(2678, 4139)).size(), 1u);
 }

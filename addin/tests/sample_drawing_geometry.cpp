@@ -120,7 +120,7 @@ TEST(SampleDrawingGeometry, FirstSheet)
     // Its sketch line has weight code -1: the thinnest weight.
     const std::vector<Drawn> lines = OfKind(drawn, WT_Object::Polyline_ID);
     EXPECT_EQ(lines[27].weight, 0);
-    EXPECT_EQ(lines[27].points[0], P(Trunc((2 * 0.04 + 0.33) * s), Trunc((2 * 0.03 + 0.16) * s)));
+    EXPECT_EQ(lines[27].points[0], P(Trunc((2 * 0.04 + 0.23) * s), Trunc((2 * 0.03 + 0.08) * s)));
 }
 
 TEST(SampleDrawingGeometry, SecondSheetWithARotatedViewAndAHiddenView)

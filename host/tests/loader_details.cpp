@@ -86,18 +86,19 @@ TEST(LoaderDetails, ColoursMayBeHexadecimalAndTextKeepsLineBreaks)
     EXPECT_EQ(note->displayData()->textHeight(-1), 0.0);
 }
 
-TEST(LoaderDetails, EmptyListsAndViewlessSheetsAreFine)
+TEST(LoaderDetails, EmptyListsAreFine)
 {
     auto application =
         load("<document type=\"3\"><drawing>\n"
-             "<sheet name=\"Empty\" properties=\"0 0 0 0 0 0.2 0.1\"/>\n"
+             "<sheet name=\"Empty\" properties=\"0 0 0 0 0 0.2 0.1\"><view type=\"1\"/></sheet>\n"
              "<sheet name=\"Lists\" properties=\"0 0 0 0 0 0.2 0.1\"><view type=\"1\">\n"
              "<sketch><lines kind=\"1\" count=\"0\"/><arcs count=\"0\"></arcs></sketch>\n"
              "<splines count=\"0\"/><polylines count=\"0\"/><break-lines count=\"0\"/>\n"
              "<dimensions/><detail-circles count=\"0\"/>\n"
              "</view></sheet></drawing></document>\n");
     Drawing* drawing = application->activeDocument()->asDrawing();
-    EXPECT_EQ(drawing->firstView(), nullptr);
+    ASSERT_NE(drawing->firstView(), nullptr);
+    EXPECT_EQ(drawing->firstView()->next(), nullptr);
     ASSERT_TRUE(drawing->activateSheet(u"Lists"));
     View* view = drawing->firstView();
     EXPECT_EQ(view->sketch()->lineCount(1), 0);
@@ -144,9 +145,16 @@ TEST(LoaderDetails, ElementsThatMayAppearOnceAreCheckedOnce)
     EXPECT_EQ(refusedAt("<document type=\"3\"><drawing/>\n</document>\n"), 2)
         << "a drawing needs a sheet";
     EXPECT_EQ(
-        refusedAt("<document type=\"3\"><drawing><sheet name=\"A\" properties=\"0 0 0 0 0 1 1\"/>\n"
-                  "<sheet name=\"A\" properties=\"0 0 0 0 0 1 1\"/></drawing></document>\n"),
+        refusedAt("<document type=\"3\"><drawing><sheet name=\"A\" properties=\"0 0 0 0 0 1 1\">"
+                  "<view type=\"1\"/></sheet>\n"
+                  "<sheet name=\"A\" properties=\"0 0 0 0 0 1 1\"><view type=\"1\"/></sheet>"
+                  "</drawing></document>\n"),
         3);
+    EXPECT_EQ(refusedAt("<document type=\"3\"><drawing>\n"
+                        "<sheet name=\"A\" properties=\"0 0 0 0 0 1 1\"><format-sketch/>\n"
+                        "</sheet></drawing></document>\n"),
+              3)
+        << "a sheet needs its own view";
     EXPECT_EQ(
         refusedAt("<document type=\"1\"><block-definition id=\"b\"/>\n<block-definition id=\"b\"/>"
                   "</document>\n"),

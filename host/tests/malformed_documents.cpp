@@ -129,8 +129,14 @@ std::vector<Case> cases()
          "not accepted"},
         {"unknown current sheet",
          "<host-document>\n<document type=\"3\">\n<drawing current-sheet=\"Z\">\n<sheet name=\"S\" "
-         "properties=\"0 0 0 0 0 1 1\"/>\n</drawing>\n</document>\n</host-document>\n",
+         "properties=\"0 0 0 0 0 1 1\"><view type=\"1\"/></sheet>\n</drawing>\n</document>\n"
+         "</host-document>\n",
          3, "names no sheet"},
+        {"sheet without its own view",
+         "<host-document>\n<document type=\"3\">\n<drawing>\n<sheet name=\"S\" "
+         "properties=\"0 0 0 0 0 1 1\">\n<format-sketch/>\n</sheet>\n</drawing>\n</document>\n"
+         "</host-document>\n",
+         4, "a sheet needs at least one <view>"},
         {"two active documents",
          "<host-document>\n<document type=\"1\" active=\"1\"/>\n<document type=\"1\" "
          "active=\"1\"/>\n</host-document>\n",

@@ -36,12 +36,19 @@ template <class T> TK_Status put_values(BStreamFileToolkit& tk, const T* values,
     if (count < 0 || count > INT_MAX / static_cast<int>(sizeof(T)) || (count > 0 && !values))
         return tk.Error("bad array size");
     int const bytes = count * static_cast<int>(sizeof(T));
+    TK_Status status;
     if (Host_Little_Endian || sizeof(T) == 1)
-        return tk.Accumulator().write(reinterpret_cast<const char*>(values), bytes);
-    std::vector<T> swapped(values, values + count);
-    for (T& value : swapped)
-        value = swap_bytes(value);
-    return tk.Accumulator().write(reinterpret_cast<const char*>(swapped.data()), bytes);
+        status = tk.Accumulator().write(reinterpret_cast<const char*>(values), bytes);
+    else
+    {
+        std::vector<T> swapped(values, values + count);
+        for (T& value : swapped)
+            value = swap_bytes(value);
+        status = tk.Accumulator().write(reinterpret_cast<const char*>(swapped.data()), bytes);
+    }
+    if (status == TK_Error)
+        return tk.Error("compression failure");
+    return status;
 }
 
 template <class T> TK_Status get_values(BStreamFileToolkit& tk, T* values, int count)
@@ -50,6 +57,8 @@ template <class T> TK_Status get_values(BStreamFileToolkit& tk, T* values, int c
         return tk.Error("bad array size");
     TK_Status const status =
         tk.Accumulator().read(reinterpret_cast<char*>(values), count * static_cast<int>(sizeof(T)));
+    if (status == TK_Error)
+        return tk.Error("corrupt compressed data");
     if (status == TK_Done && !Host_Little_Endian && sizeof(T) > 1)
         for (int i = 0; i < count; ++i)
             values[i] = swap_bytes(values[i]);

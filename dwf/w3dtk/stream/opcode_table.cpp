@@ -24,6 +24,8 @@
 
 // ---- records: colours, curves, text and fonts, includes and instances,
 //      textures and images, attributes, user data and options
+#include "dwf/w3dtk/records/curves.h"
+#include "dwf/w3dtk/records/nurbs_curve.h"
 // ---- end records
 
 // ---- periphery: image, NURBS surface, solids, lights, points, bounding,
@@ -71,6 +73,16 @@ void BStreamFileToolkit::install_handlers()
     // ---- end shell
 
     // ---- records
+    install(0x43, std::make_unique<TK_Circle>(0x43));
+    install(0x45, std::make_unique<TK_Ellipse>(0x45));
+    install(0x47, std::make_unique<TK_Polypoint>(0x47));
+    install(0x4C, std::make_unique<TK_Polypoint>(0x4C));
+    install(0x4E, std::make_unique<TK_NURBS_Curve>());
+    install(0x5C, std::make_unique<TK_Circle>(0x5C));
+    install(0x63, std::make_unique<TK_Circle>(0x63));
+    install(0x65, std::make_unique<TK_Ellipse>(0x65));
+    install(0x6C, std::make_unique<TK_Line>());
+    install(0x77, std::make_unique<TK_Circle>(0x77));
     // ---- end records
 
     // ---- periphery

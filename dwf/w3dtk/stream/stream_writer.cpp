@@ -82,6 +82,7 @@ void W3DStreamWriter::notify(BBaseOpcodeHandler& handler, TK_Key key)
     {
         if (!_open)
             DWFCORE_THROW(DWFIllegalStateException, u"Stream writer must be open", function);
+        _toolkit.ClearLastError();
         // The record's own key is pending while it is written, so records that
         // tag their keys themselves tag this one.
         if (key != 0)

@@ -105,6 +105,7 @@ public:
     TK_Status ErrorF(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // The message of the last Error ("" when none was given).
     const std::string& LastError() const { return m_last_error; }
+    void ClearLastError() { m_last_error.clear(); }
 
     // Gives each pending key without an index a tag record and the next tag
     // index; with a variant other than -1 also records the key's position.

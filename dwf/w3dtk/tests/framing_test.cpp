@@ -273,6 +273,16 @@ TEST(Framing, CompressionCannotNest)
     EXPECT_EQ(result.status, TK_Error);
 }
 
+TEST(Framing, CorruptCompressedDataIsReportedAsSuch)
+{
+    Bytes bytes = bytes_of(";; HSF V10.00 \nZ");
+    for (std::uint8_t const byte : {0x78, 0xDA, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x02})
+        bytes.push_back(byte);
+    Read_Result const result = read_stream(bytes, 1);
+    EXPECT_EQ(result.status, TK_Error);
+    EXPECT_EQ(result.error, "corrupt compressed data");
+}
+
 TEST(Framing, TheHeaderIsNeverRead)
 {
     BStreamFileToolkit tk;

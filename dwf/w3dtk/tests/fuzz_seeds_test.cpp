@@ -4,6 +4,10 @@
 // to its terminator.
 #include "stream_harness.h"
 
+// ---- records
+#include "record_streams.h"
+// ---- end records
+
 #include "dwf/w3dtk/records/dictionary.h"
 #include "dwf/w3dtk/records/renumber.h"
 #include "dwf/w3dtk/records/segments.h"
@@ -84,6 +88,9 @@ std::map<std::string, std::pair<std::uint8_t, Bytes>> seeds()
     all["stream_dictionary_compressed"] = {
         0x8B, write_stream(with_dictionary, dictionary_setup(2, 1000), true)};
     // ---- end stream
+    // ---- records
+    all.merge(record_seeds());
+    // ---- end records
     return all;
 }
 

@@ -1,0 +1,74 @@
+#include "imaging/platform/ScratchFile.h"
+
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Path.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Omvi
+{
+
+int openScratchFile(const std::string& path, int& error)
+{
+    error = 0;
+    if (path.empty())
+    {
+        error = ENOENT;
+        return -1;
+    }
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == EEXIST)
+    {
+        // Adopt an empty placeholder that the caller made for us; anything
+        // else that is already there stays untouched.
+        fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+        struct stat info{};
+        if (fd >= 0 && !(::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0 &&
+                         info.st_uid == ::geteuid() && info.st_nlink == 1))
+        {
+            ::close(fd);
+            fd = -1;
+            errno = EEXIST;
+        }
+    }
+    if (fd < 0)
+    {
+        error = errno;
+        return -1;
+    }
+    ::unlink(path.c_str());
+    return fd;
+}
+
+FileSpecifier makeScratchFileSpecifier(const char* prefix)
+{
+    const auto name = platform::createTemporaryFile(prefix ? prefix : "");
+    if (!name)
+        return FileSpecifier();
+    return fileSpecifierFromPath(*name);
+}
+
+std::int32_t creationFailureCode(int error)
+{
+    switch (error)
+    {
+    case ENOENT:
+    case ENOTDIR:
+        return 0;
+    case EACCES:
+    case EPERM:
+    case EBUSY:
+    case EEXIST:
+    case ETXTBSY:
+        return 1;
+    case EROFS:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+} // namespace Omvi

@@ -1,0 +1,27 @@
+#pragma once
+// Scratch files: created exclusively and unlinked at once, so they vanish
+// when closed and never truncate or follow a file that is already there.
+#include "imaging/FileSpecifier.h"
+
+#include <cstdint>
+#include <string>
+
+namespace Omvi
+{
+
+// Opens a new scratch file at `path` for reading and writing and unlinks
+// it; -1 with `error` set to the system error number on failure. The one
+// existing file accepted is an empty placeholder of the calling user with no
+// other name, as makeScratchFileSpecifier leaves it.
+int openScratchFile(const std::string& path, int& error);
+
+// A kind-0 specifier naming a fresh, empty, exclusively created file in the
+// temporary folder whose name starts with `prefix` (the session's paging
+// file uses "IMG"); an empty specifier when none can be made.
+FileSpecifier makeScratchFileSpecifier(const char* prefix);
+
+// The creation failure code of a system error number: 0 path not found,
+// 1 access denied or in use, 2 write-protected medium, 3 anything else.
+std::int32_t creationFailureCode(int error);
+
+} // namespace Omvi

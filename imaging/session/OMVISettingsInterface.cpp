@@ -1,0 +1,8 @@
+#include "imaging/session/OMVISettingsInterface.h"
+
+namespace Omvi
+{
+
+OMVISettingsInterface::~OMVISettingsInterface() = default;
+
+} // namespace Omvi
