@@ -2,7 +2,7 @@
 
 #include "dwf/w3dtk/records/image_jpeg.h"
 #include "dwf/w3dtk/records/image_rle.h"
-#include "dwf/w3dtk/records/periphery_steps.h"
+#include "dwf/w3dtk/records/record_steps.h"
 
 #include <algorithm>
 
@@ -171,7 +171,7 @@ TK_Status TK_Image::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 9:
-        TK_TRY(TagIfAsked(tk));
+        TK_TRY(tk_steps::TagIfAsked(tk));
         m_progress = 0;
         m_stage = -1;
         return TK_Done;
@@ -272,10 +272,10 @@ TK_Status TK_Image::Read(BStreamFileToolkit& tk)
     case 7:
         // The bytes are taken in pieces, so memory follows what arrives.
         if (m_compression == TK_Image_None)
-            TK_TRY(GetGrowing(tk, m_pixels, static_cast<int>(pixel_bytes()), m_progress));
+            TK_TRY(tk_steps::GetInSteps(tk, m_pixels, static_cast<int>(pixel_bytes()), m_progress));
         else
         {
-            TK_TRY(GetGrowing(tk, m_compressed, m_compressed_size, m_progress));
+            TK_TRY(tk_steps::GetInSteps(tk, m_compressed, m_compressed_size, m_progress));
             TK_TRY(decode(tk));
         }
         m_progress = 0;

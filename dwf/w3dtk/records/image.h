@@ -50,7 +50,10 @@ public:
     static int BytesPerPixel(int format);
 
     void SetPosition(float x, float y, float z);
-    void SetPosition(const float position[3]) { SetPosition(position[0], position[1], position[2]); }
+    void SetPosition(const float position[3])
+    {
+        SetPosition(position[0], position[1], position[2]);
+    }
     const float* GetPosition() const { return m_position; }
     void SetName(const char* name) { m_name = name ? name : ""; }
     const std::string& GetName() const { return m_name; }

@@ -230,9 +230,8 @@ bool BJpegCodec::Compress(const unsigned char* rgb, int width, int height, int q
     destination.pub.empty_output_buffer = grow_destination;
     destination.pub.term_destination = end_destination;
     destination.out = &out;
-    destination.first_capacity =
-        std::max<std::size_t>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                              4096);
+    destination.first_capacity = std::max<std::size_t>(
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 4096);
     Compress_Job const job{rgb, width, height, quality, &destination};
     bool const done = run_compress(&job);
     if (!done)

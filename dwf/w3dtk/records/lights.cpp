@@ -1,6 +1,6 @@
 #include "dwf/w3dtk/records/lights.h"
 
-#include "dwf/w3dtk/records/periphery_steps.h"
+#include "dwf/w3dtk/records/record_steps.h"
 
 #include <algorithm>
 
@@ -54,7 +54,7 @@ TK_Status TK_Spot_Light::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 7:
-        TK_TRY(TagIfAsked(tk));
+        TK_TRY(tk_steps::TagIfAsked(tk));
         m_stage = -1;
         return TK_Done;
     default:
@@ -140,7 +140,7 @@ TK_Status TK_Area_Light::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 4:
-        TK_TRY(TagIfAsked(tk));
+        TK_TRY(tk_steps::TagIfAsked(tk));
         m_stage = -1;
         return TK_Done;
     default:
@@ -164,7 +164,7 @@ TK_Status TK_Area_Light::Read(BStreamFileToolkit& tk)
     }
         [[fallthrough]];
     case 1:
-        TK_TRY(GetGrowing(tk, m_points, 3 * m_count, m_progress));
+        TK_TRY(tk_steps::GetInSteps(tk, m_points, 3 * m_count, m_progress));
         ++m_stage;
         [[fallthrough]];
     case 2:

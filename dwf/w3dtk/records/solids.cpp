@@ -1,6 +1,6 @@
 #include "dwf/w3dtk/records/solids.h"
 
-#include "dwf/w3dtk/records/periphery_steps.h"
+#include "dwf/w3dtk/records/record_steps.h"
 
 #include <algorithm>
 
@@ -42,7 +42,7 @@ TK_Status TK_Cylinder::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 4:
-        TK_TRY(TagIfAsked(tk));
+        TK_TRY(tk_steps::TagIfAsked(tk));
         m_stage = -1;
         return TK_Done;
     default:
@@ -125,7 +125,7 @@ TK_Status TK_Grid::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 6:
-        TK_TRY(TagIfAsked(tk));
+        TK_TRY(tk_steps::TagIfAsked(tk));
         m_stage = -1;
         return TK_Done;
     default:
@@ -187,7 +187,7 @@ TK_Status TK_Cutting_Plane::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 2:
-        TK_TRY(TagIfAsked(tk));
+        TK_TRY(tk_steps::TagIfAsked(tk));
         m_stage = -1;
         return TK_Done;
     default:

@@ -1,6 +1,6 @@
 #include "dwf/w3dtk/records/window_clip.h"
 
-#include "dwf/w3dtk/records/periphery_steps.h"
+#include "dwf/w3dtk/records/record_steps.h"
 
 #include <algorithm>
 
@@ -179,7 +179,7 @@ TK_Status TK_Clip_Region::Read(BStreamFileToolkit& tk)
     }
         [[fallthrough]];
     case 2:
-        TK_TRY(GetGrowing(tk, m_points, 3 * m_count, m_progress));
+        TK_TRY(tk_steps::GetInSteps(tk, m_points, 3 * m_count, m_progress));
         m_stage = -1;
         return TK_Done;
     default:

@@ -46,7 +46,8 @@ void everything(BStreamFileToolkit& tk, W3DStreamWriter& writer)
     camera(tk, writer, '>', 0x03);
     camera(tk, writer, '}', 0x04, "front");
     camera(tk, writer, '}', 0, "");
-    serialize_with<TK_Window>(tk, writer, 'W', [](TK_Window& h) { h.SetWindow(-1, 1, -0.5f, 0.5f); });
+    serialize_with<TK_Window>(tk, writer, 'W',
+                              [](TK_Window& h) { h.SetWindow(-1, 1, -0.5f, 0.5f); });
     serialize_with<TK_Clip_Rectangle>(tk, writer, 'o',
                                       [](TK_Clip_Rectangle& h)
                                       {
@@ -85,41 +86,40 @@ TEST(CameraAndClip, ReadBackOneByteAtATime)
     std::vector<std::string> views;
     std::vector<std::vector<float>> values;
     std::vector<int> options;
-    Read_Result const result = read_stream(
-        write_stream(everything), 1,
-        [&](BBaseOpcodeHandler& handler, BStreamFileToolkit&)
-        {
-            if (auto* h = dynamic_cast<TK_Camera*>(&handler))
-            {
-                EXPECT_EQ(std::vector<float>(h->GetSettings(), h->GetSettings() + 11),
-                          std::vector<float>(Settings, Settings + 11));
-                values.push_back({h->GetExtraA(), h->GetExtraB()});
-                options.push_back(h->GetFlags());
-                if (h->Opcode() == '}')
-                    views.push_back(h->GetView());
-            }
-            else if (auto* h = dynamic_cast<TK_Window*>(&handler))
-                values.emplace_back(h->GetWindow(), h->GetWindow() + 4);
-            else if (auto* h = dynamic_cast<TK_Clip_Rectangle*>(&handler))
-            {
-                values.emplace_back(h->GetRectangle(), h->GetRectangle() + 4);
-                options.push_back(h->GetOptions());
-            }
-            else if (auto* h = dynamic_cast<TK_Clip_Region*>(&handler))
-            {
-                values.emplace_back(h->GetPoints(), h->GetPoints() + 3 * h->GetCount());
-                options.push_back(h->GetOptions());
-            }
-        });
+    Read_Result const result =
+        read_stream(write_stream(everything), 1,
+                    [&](BBaseOpcodeHandler& handler, BStreamFileToolkit&)
+                    {
+                        if (auto* h = dynamic_cast<TK_Camera*>(&handler))
+                        {
+                            EXPECT_EQ(std::vector<float>(h->GetSettings(), h->GetSettings() + 11),
+                                      std::vector<float>(Settings, Settings + 11));
+                            values.push_back({h->GetExtraA(), h->GetExtraB()});
+                            options.push_back(h->GetFlags());
+                            if (h->Opcode() == '}')
+                                views.push_back(h->GetView());
+                        }
+                        else if (auto* h = dynamic_cast<TK_Window*>(&handler))
+                            values.emplace_back(h->GetWindow(), h->GetWindow() + 4);
+                        else if (auto* h = dynamic_cast<TK_Clip_Rectangle*>(&handler))
+                        {
+                            values.emplace_back(h->GetRectangle(), h->GetRectangle() + 4);
+                            options.push_back(h->GetOptions());
+                        }
+                        else if (auto* h = dynamic_cast<TK_Clip_Region*>(&handler))
+                        {
+                            values.emplace_back(h->GetPoints(), h->GetPoints() + 3 * h->GetCount());
+                            options.push_back(h->GetOptions());
+                        }
+                    });
     ASSERT_EQ(result.status, TK_Ended) << result.error;
     EXPECT_EQ(views, (std::vector<std::string>{"front", ""}));
     EXPECT_EQ(options, (std::vector<int>{0x0C, 0x03, 0x04, 0, 0xFF, 0x02, 0x02}));
     std::vector<std::vector<float>> const expected = {
         // Values that do not travel keep what the handler held: the camera's
         // from its first record, the view's its initial zero.
-        {0.25f, -4}, {0.25f, -4}, {0.25f, 0}, {0.25f, 0},
-        {-1, 1, -0.5f, 0.5f},     {-1, 0, -1, 0},           {},
-        {0, 0.5f, 1, 1.5f, 2, 2.5f},
+        {0.25f, -4},          {0.25f, -4},    {0.25f, 0}, {0.25f, 0},
+        {-1, 1, -0.5f, 0.5f}, {-1, 0, -1, 0}, {},         {0, 0.5f, 1, 1.5f, 2, 2.5f},
     };
     EXPECT_EQ(values, expected);
 }
@@ -140,15 +140,15 @@ TEST(CameraAndClip, ViewsNeedVersion610AndShortNames)
     // 255 bytes travel; 256 are refused before the opcode.
     std::string const longest(255, 'v');
     std::string read_name;
-    Read_Result const result = read_stream(
-        write_stream([&](BStreamFileToolkit& tk, W3DStreamWriter& w)
-                     { camera(tk, w, '}', 0, longest); }),
-        3,
-        [&](BBaseOpcodeHandler& h, BStreamFileToolkit&)
-        {
-            if (auto* view = dynamic_cast<TK_Camera*>(&h))
-                read_name = view->GetView();
-        });
+    Read_Result const result =
+        read_stream(write_stream([&](BStreamFileToolkit& tk, W3DStreamWriter& w)
+                                 { camera(tk, w, '}', 0, longest); }),
+                    3,
+                    [&](BBaseOpcodeHandler& h, BStreamFileToolkit&)
+                    {
+                        if (auto* view = dynamic_cast<TK_Camera*>(&h))
+                            read_name = view->GetView();
+                    });
     ASSERT_EQ(result.status, TK_Ended) << result.error;
     EXPECT_EQ(read_name, longest);
 
@@ -159,7 +159,8 @@ TEST(CameraAndClip, ViewsNeedVersion610AndShortNames)
     view.SetView(std::string(256, 'v').c_str());
     EXPECT_EQ(view.Write(tk), TK_Error);
     EXPECT_EQ(tk.CurrentBufferLength(), 0);
-    EXPECT_EQ(tk.LastError(), "view name of 256 bytes is longer than the 255 bytes a record can hold");
+    EXPECT_EQ(tk.LastError(),
+              "view name of 256 bytes is longer than the 255 bytes a record can hold");
 }
 
 TEST(CameraAndClip, ClipRegionCountsAreChecked)

@@ -25,10 +25,7 @@ struct Golden
             u8(value);
         return *this;
     }
-    Golden& u16(int value)
-    {
-        return u8(value & 0xFF).u8(value >> 8 & 0xFF);
-    }
+    Golden& u16(int value) { return u8(value & 0xFF).u8(value >> 8 & 0xFF); }
     Golden& i32(std::int64_t value)
     {
         for (int shift = 0; shift < 32; shift += 8)

@@ -293,8 +293,7 @@ TEST(Image, JpegRecordIsReadByIndependentTools)
     EXPECT_EQ(payload[0], 0xFF);
     EXPECT_EQ(payload[1], 0xD8);
 
-    std::string const base =
-        ::testing::TempDir() + "w3dtk_image_" + std::to_string(getpid());
+    std::string const base = ::testing::TempDir() + "w3dtk_image_" + std::to_string(getpid());
     {
         std::ofstream out(base + ".jpg", std::ios::binary);
         out.write(reinterpret_cast<const char*>(payload.data()), long(payload.size()));
@@ -389,8 +388,9 @@ TEST(Image, JpegOfAnotherSizeOrDamagedIsRefused)
     image.height = 8;
     image.pixels = pixels;
     Bytes stream = write_stream(emit_image(image));
-    std::size_t const at = std::search(stream.begin(), stream.end(), jpeg.begin(), jpeg.begin() + 4) -
-                           stream.begin() - 4 - 1 - 8;
+    std::size_t const at =
+        std::search(stream.begin(), stream.end(), jpeg.begin(), jpeg.begin() + 4) - stream.begin() -
+        4 - 1 - 8;
     ASSERT_EQ(stream[at], 16);
     stream[at] = 8;
     stream[at + 4] = 16;
@@ -425,8 +425,10 @@ TEST(Image, DamagedRunLengthCodesGiveTheirMessages)
         record.insert(record.end(), c.code.begin(), c.code.end());
         Read_Image const got = read_image(write_stream(
             [&](BStreamFileToolkit& tk, W3DStreamWriter&)
-            { tk.Accumulator().write(reinterpret_cast<const char*>(record.data()),
-                                     static_cast<int>(record.size())); }));
+            {
+                tk.Accumulator().write(reinterpret_cast<const char*>(record.data()),
+                                       static_cast<int>(record.size()));
+            }));
         EXPECT_EQ(got.result.status, TK_Error) << c.message;
         EXPECT_EQ(got.result.error, c.message);
     }
@@ -438,8 +440,10 @@ TEST(Image, ReaderRefusesWhatNoImageCanHold)
     {
         return read_image(write_stream(
             [&](BStreamFileToolkit& tk, W3DStreamWriter&)
-            { tk.Accumulator().write(reinterpret_cast<const char*>(record.data()),
-                                     static_cast<int>(record.size())); }));
+            {
+                tk.Accumulator().write(reinterpret_cast<const char*>(record.data()),
+                                       static_cast<int>(record.size()));
+            }));
     };
     Image image;
     image.width = 4;
@@ -517,7 +521,8 @@ TEST(Image, WritesFailCleanlyAndTagWhenAsked)
             serialize_with<TK_Image>(
                 tk, writer, 'i', [&](TK_Image& h) { fill(h, image); }, 42);
         },
-        W3DStreamWriter::Buffer_Size, [](BStreamFileToolkit& tk) { tk.SetWriteFlags(TK_Option_Tag_All); });
+        W3DStreamWriter::Buffer_Size,
+        [](BStreamFileToolkit& tk) { tk.SetWriteFlags(TK_Option_Tag_All); });
     EXPECT_EQ(tagged.back(), 'q');
     EXPECT_EQ(std::count(tagged.begin(), tagged.end(), 'q'), 1);
 }

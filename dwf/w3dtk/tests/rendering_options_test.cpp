@@ -83,11 +83,11 @@ Setup version(int target)
 // Every field as numbers, lists cut to their counts, for comparing handlers.
 std::vector<std::uint64_t> fields(const Options& o)
 {
-    std::vector<std::uint64_t> all = {o.mask[0], o.mask[1], o.value[0], o.value[1], o.selector_a,
-                                      o.selector_b, o.w17, o.w21, o.w22[0], o.w22[1], o.w30,
-                                      o.p.sub_mask, o.p.sub_value, o.p.p1, o.p.p2, o.p.p3, o.p.p4,
-                                      o.q.sub_mask, o.q.sub_value, o.q.q1, o.s.selector, o.s.s1,
-                                      o.s.s2, o.s.s3, o.h.sub_mask, o.h.sub_value};
+    std::vector<std::uint64_t> all = {
+        o.mask[0], o.mask[1], o.value[0], o.value[1],   o.selector_a,  o.selector_b,  o.w17,
+        o.w21,     o.w22[0],  o.w22[1],   o.w30,        o.p.sub_mask,  o.p.sub_value, o.p.p1,
+        o.p.p2,    o.p.p3,    o.p.p4,     o.q.sub_mask, o.q.sub_value, o.q.q1,        o.s.selector,
+        o.s.s1,    o.s.s2,    o.s.s3,     o.h.sub_mask, o.h.sub_value};
     all.insert(all.end(), o.h.h, o.h.h + 8);
     all.insert(all.end(), {o.t.sub_mask, o.t.sub_value, o.t.t1, o.t.t4, o.t.t5, o.t.t6, o.t.t7,
                            o.t.t8, o.t.t11, o.t.t12});
@@ -124,26 +124,26 @@ std::vector<std::uint64_t> read_back(const Bytes& stream, std::size_t chunk = 1,
 TEST(RenderingOptions, EveryRowInItsPlace)
 {
     Golden g;
-    g.u8('R').i32(0xFFFFFFFF).i32(0x1B).i32(0xFFFFFFFF).i32(0x1B); // rows 1-4
-    g.u8(0x0A).u8(0x0B).i32(21);                                   // 5-7
+    g.u8('R').i32(0xFFFFFFFF).i32(0x1B).i32(0xFFFFFFFF).i32(0x1B);         // rows 1-4
+    g.u8(0x0A).u8(0x0B).i32(21);                                           // 5-7
     g.i32(0x08000004).i32(0x08000004).i32(101).i32(102).i32(103).i32(104); // 8-13
     g.i32(22).i32(23).i32(17).i32(30);                                     // 14-16
     g.u8(1).u8(1).i32(111);                                                // 17-19
     g.u8(0x9C).u8(0x01).i32(123).i32(121).i32(122);                        // 20-24
     g.u8(0xF3).u8(0x07).u8(0xF3).u8(0x07);                                 // 25-28
     for (int i = 0; i < 8; ++i)
-        g.i32(401 + i); // 29-36
+        g.i32(401 + i);                         // 29-36
     g.i32(0x000BBF80).i32(0x000BBF80).u8(0x31); // 37-39
     for (int i = 0; i < 6; ++i)
-        g.i32(901 + i);                                       // 40
-    g.u8(1).i32(1001);                                        // 41-42
-    g.u8(0x35).u8(0x3C).i32(208).i32(207).u8(0x36);           // 43-47
-    g.u8(2).i32(201).i32(202);                                // 48-49
-    g.u8(8);                                                  // 50
+        g.i32(901 + i);                             // 40
+    g.u8(1).i32(1001);                              // 41-42
+    g.u8(0x35).u8(0x3C).i32(208).i32(207).u8(0x36); // 43-47
+    g.u8(2).i32(201).i32(202);                      // 48-49
+    g.u8(8);                                        // 50
     for (int i = 0; i < 8; ++i)
-        g.i32(301 + i);                                       // 51
-    g.u8(0x34).u8(0x3B);                                      // 52-53
-    g.u8(0x01).u8(3).u8s({0xA1, 0xA2, 0xA3});                 // 54-56
+        g.i32(301 + i);                                      // 51
+    g.u8(0x34).u8(0x3B);                                     // 52-53
+    g.u8(0x01).u8(3).u8s({0xA1, 0xA2, 0xA3});                // 54-56
     g.u8(0x43).u8(0x03).u8(0x45).i32(606).i32(701).i32(702); // 57-61
     Emit const everything = emit(fill_everything);
     EXPECT_EQ(write_records(everything), g.bytes);
@@ -208,7 +208,8 @@ TEST(RenderingOptions, OlderStreamsReadT4AsTwo)
         o.t.t3.values[0] = 5;
         o.t.t4 = 9;
     };
-    Golden const without_t4 = Golden().u8('R').i32(0x04000000).i32(0x04000000).i32(0x0200).i32(0).u8(1).i32(5);
+    Golden const without_t4 =
+        Golden().u8('R').i32(0x04000000).i32(0x04000000).i32(0x0200).i32(0).u8(1).i32(5);
     EXPECT_EQ(write_records(emit(t3_list), W3DStreamWriter::Buffer_Size, version(907)),
               without_t4.bytes);
     Golden with_t4 = without_t4;
@@ -216,16 +217,15 @@ TEST(RenderingOptions, OlderStreamsReadT4AsTwo)
               with_t4.u8(9).bytes);
 
     unsigned t4 = 0;
-    Read_Result const result = read_stream(
-        write_stream(emit(t3_list), version(907)), 1,
-        [&](BBaseOpcodeHandler& h, BStreamFileToolkit& tk)
-        {
-            if (auto* o = dynamic_cast<Options*>(&h))
-            {
-                EXPECT_EQ(tk.GetReadVersion(), 907);
-                t4 = o->t.t4;
-            }
-        });
+    Read_Result const result = read_stream(write_stream(emit(t3_list), version(907)), 1,
+                                           [&](BBaseOpcodeHandler& h, BStreamFileToolkit& tk)
+                                           {
+                                               if (auto* o = dynamic_cast<Options*>(&h))
+                                               {
+                                                   EXPECT_EQ(tk.GetReadVersion(), 907);
+                                                   t4 = o->t.t4;
+                                               }
+                                           });
     ASSERT_EQ(result.status, TK_Ended) << result.error;
     EXPECT_EQ(t4, 2u);
     Options expected;
@@ -242,7 +242,7 @@ TEST(RenderingOptions, VersionsBefore806DropTheNewerBits)
     fill_everything(expected);
     // Mask word 1 travels whole, and rows 57-61 test it, not the adjusted copy:
     // they all still travel.
-    expected.t.t4 = 2; // a stream before 908 has no byte T4
+    expected.t.t4 = 2;           // a stream before 908 has no byte T4
     expected.h.sub_mask = 0x33;  // 0x7F3 without 0x7C0
     expected.h.sub_value = 0xF3; // its high byte no longer announced
     expected.h.h[4] = expected.h.h[5] = expected.h.h[6] = expected.h.h[7] = 0;
@@ -277,8 +277,16 @@ TEST(RenderingOptions, HighBytesAreAnnounced)
         o.h.sub_value = 0x0110;
         o.h.h[2] = 7;
     };
-    EXPECT_EQ(write_records(emit(h_block)),
-              Golden().u8('R').i32(0x10000000).i32(0x10000000).u8(0x90).u8(0).u8(0x10).u8(1).i32(7).bytes);
+    EXPECT_EQ(write_records(emit(h_block)), Golden()
+                                                .u8('R')
+                                                .i32(0x10000000)
+                                                .i32(0x10000000)
+                                                .u8(0x90)
+                                                .u8(0)
+                                                .u8(0x10)
+                                                .u8(1)
+                                                .i32(7)
+                                                .bytes);
 }
 
 TEST(RenderingOptions, ListsHoldAtMostEight)
@@ -297,9 +305,9 @@ TEST(RenderingOptions, ListsHoldAtMostEight)
     // Read: each list's count byte is checked.
     Golden const t_head = Golden().u8('R').i32(0x04000000).i32(0x04000000);
     std::vector<Bytes> const records = {
-        Golden(t_head).i32(0x00010000).i32(0x00010000).u8(9),         // T10
-        Golden(t_head).i32(0x0100).i32(0).u8(0x80),                   // T2, negative
-        Golden(t_head).i32(0x0200).i32(0).u8(100),                    // T3
+        Golden(t_head).i32(0x00010000).i32(0x00010000).u8(9),              // T10
+        Golden(t_head).i32(0x0100).i32(0).u8(0x80),                        // T2, negative
+        Golden(t_head).i32(0x0200).i32(0).u8(100),                         // T3
         Golden().u8('R').i32(0x80000000).i32(1).i32(0).i32(1).u8(1).u8(9), // U2
     };
     for (Bytes const& record : records)

@@ -149,8 +149,8 @@ TEST(SolidsAndLights, ReadBackOneByteAtATime)
                 seen.emplace_back(h->GetPoint(), h->GetPoint() + 3);
             else if (auto* h = dynamic_cast<TK_Spot_Light*>(&handler))
             {
-                seen.push_back({h->GetTarget()[2], h->GetOuter(), h->GetInner(),
-                                h->GetConcentration()});
+                seen.push_back(
+                    {h->GetTarget()[2], h->GetOuter(), h->GetInner(), h->GetConcentration()});
                 extras.push_back(h->GetOptions());
             }
             else if (auto* h = dynamic_cast<TK_Area_Light*>(&handler))
@@ -226,7 +226,8 @@ TEST(SolidsAndLights, TaggingSkipsTextPathsAndBounding)
     EXPECT_EQ(tk.KeyToIndex(5, index), TK_Not_Found);
 
     // Through the writer, keyed records of every tagging class end in a tag.
-    w3d_test::Setup const tag_all = [](BStreamFileToolkit& t) { t.SetWriteFlags(TK_Option_Tag_All); };
+    w3d_test::Setup const tag_all = [](BStreamFileToolkit& t)
+    { t.SetWriteFlags(TK_Option_Tag_All); };
     Bytes const bytes = write_records(
         [](BStreamFileToolkit& t, W3DStreamWriter& writer)
         {
@@ -289,8 +290,7 @@ TEST(SolidsAndLights, AreaLightCountsAreChecked)
 
     // An empty area light is valid.
     Bytes const empty = write_stream(
-        [](BStreamFileToolkit& tk, W3DStreamWriter& writer)
-        {
+        [](BStreamFileToolkit& tk, W3DStreamWriter& writer) {
             serialize_with<TK_Area_Light>(tk, writer, 'a',
                                           [](TK_Area_Light& h) { h.SetPoints(0); });
         });
