@@ -34,6 +34,7 @@
 #include "dwf/w3dtk/records/camera.h"
 #include "dwf/w3dtk/records/image.h"
 #include "dwf/w3dtk/records/lights.h"
+#include "dwf/w3dtk/records/nurbs_surface.h"
 #include "dwf/w3dtk/records/point.h"
 #include "dwf/w3dtk/records/rendering_options.h"
 #include "dwf/w3dtk/records/solids.h"
@@ -89,6 +90,7 @@ void BStreamFileToolkit::install_handlers()
     install(0x2E, std::make_unique<TK_Point>(0x2E));
     install(0x2F, std::make_unique<TK_Cutting_Plane>());
     install(0x3E, std::make_unique<TK_Camera>(0x3E));
+    install(0x41, std::make_unique<TK_NURBS_Surface>());
     install(0x42, std::make_unique<TK_Bounding>(0x42));
     install(0x4F, std::make_unique<TK_Clip_Region>());
     install(0x52, std::make_unique<TK_Rendering_Options>());
