@@ -30,6 +30,7 @@
 
 // ---- periphery: image, NURBS surface, solids, lights, points, bounding,
 //      rendering options, camera, window and clip, poly-polypoints
+#include "dwf/w3dtk/geometry/poly_polypoint.h"
 #include "dwf/w3dtk/records/bounding.h"
 #include "dwf/w3dtk/records/camera.h"
 #include "dwf/w3dtk/records/image.h"
@@ -87,6 +88,7 @@ void BStreamFileToolkit::install_handlers()
     // ---- end records
 
     // ---- periphery
+    install(0x10, std::make_unique<TK_PolyPolypoint>(0x10));
     install(0x2E, std::make_unique<TK_Point>(0x2E));
     install(0x2F, std::make_unique<TK_Cutting_Plane>());
     install(0x3E, std::make_unique<TK_Camera>(0x3E));
