@@ -1,5 +1,6 @@
 // Cameras, views, windows and clip regions.
-#include "golden_bytes.h"
+#include "raw_records.h"
+#include "record_bytes.h"
 #include "stream_harness.h"
 
 #include "dwf/w3dtk/records/camera.h"
@@ -69,14 +70,14 @@ TEST(CameraAndClip, RecordsArePinned)
 {
     Golden expected;
     // Flags 0x0C: both extra values after the 44 bytes of settings.
-    expected = settings(expected.u8('>').u8(0x0C)).f32s({0.25f, -4});
+    expected = settings(expected.u8('>').u8(0x0C)).floats({0.25f, -4});
     expected = settings(expected.u8('>').u8(0x03));
     expected = settings(expected.u8('}').u8(0x04)).f32(0.25f).u8(5).text("front");
     expected = settings(expected.u8('}').u8(0)).u8(0); // an empty name: one zero byte
-    expected.u8('W').f32s({-1, 1, -0.5f, 0.5f});
-    expected.u8('o').u8(0xFF).f32s({-1, 0, -1, 0});
+    expected.u8('W').floats({-1, 1, -0.5f, 0.5f});
+    expected.u8('o').u8(0xFF).floats({-1, 0, -1, 0});
     expected.u8('O').u8(0x02).i32(0);
-    expected.u8('O').u8(0x02).i32(2).f32s({0, 0.5f, 1, 1.5f, 2, 2.5f});
+    expected.u8('O').u8(0x02).i32(2).floats({0, 0.5f, 1, 1.5f, 2, 2.5f});
     EXPECT_EQ(write_records(everything), expected.bytes);
     EXPECT_TRUE(writes_alike_in_every_buffer(everything));
 }
@@ -176,15 +177,15 @@ TEST(CameraAndClip, ClipRegionCountsAreChecked)
         Golden record;
         record.u8('O').u8(0).i32(count);
         BStreamFileToolkit tk;
-        Read_Result const result = read_stream(write_stream(raw_bytes(record)), 1, {}, {}, &tk);
+        Read_Result const result = read_stream(write_stream(raw_record(record)), 1, {}, {}, &tk);
         EXPECT_EQ(result.status, TK_Error);
         EXPECT_EQ(result.error, "bad Clip Region count");
         // The refused count is not kept.
         EXPECT_EQ(dynamic_cast<TK_Clip_Region&>(tk.GetOpcodeHandler('O')).GetCount(), 0);
     }
     Golden record;
-    record.u8('O').u8(0).i32(1 << 24).f32s({1, 2, 3});
-    Read_Result const result = read_stream(write_stream(raw_bytes(record)), 4096, keep_count);
+    record.u8('O').u8(0).i32(1 << 24).floats({1, 2, 3});
+    Read_Result const result = read_stream(write_stream(raw_record(record)), 4096, keep_count);
     EXPECT_EQ(result.error, "end of stream"); // accepted, but its points never arrive
     EXPECT_EQ(count_after, -1);
 

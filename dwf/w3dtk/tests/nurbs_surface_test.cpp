@@ -1,5 +1,6 @@
 // NURBS surfaces and their trims.
-#include "golden_bytes.h"
+#include "raw_records.h"
+#include "record_bytes.h"
 #include "stream_harness.h"
 
 #include "dwf/w3dtk/records/nurbs_surface.h"
@@ -49,7 +50,7 @@ Golden surface_head(int options)
     g.u8('A').u8(options).u8(1).u8(2).i32(2).i32(3);
     for (int i = 0; i < 18; ++i)
         g.f32(float(i));
-    g.f32s({1, 2, 3, 4, 5, 6}).f32s({0, 0, 1, 1}).f32s({0, 0, 0, 1, 1, 1});
+    g.floats({1, 2, 3, 4, 5, 6}).floats({0, 0, 1, 1}).floats({0, 0, 0, 1, 1, 1});
     return g;
 }
 
@@ -91,12 +92,12 @@ TEST(NurbsSurface, RecordsArePinned)
     // The collection (added last) first: 3, options, two polylines, 0. A
     // polyline has no degree byte.
     trims.u8(3).u8(0);
-    trims.u8(1).u8(0).i32(2).f32s({0, 0, 1, 1});
-    trims.u8(1).u8(0).i32(1).f32s({0.25f, 0.75f});
+    trims.u8(1).u8(0).i32(2).floats({0, 0, 1, 1});
+    trims.u8(1).u8(0).i32(1).floats({0.25f, 0.75f});
     trims.u8(0);
     // The curve: degree 2, 5 points, knots (option 0x04): 8 knots.
-    trims.u8(2).u8(0x04).i32(5).f32s({0, 0, 1, 0, 1, 1, 0, 1, 0.5f, 0.5f}).u8(2);
-    trims.f32s({0, 0, 0, 0.3f, 0.6f, 1, 1, 1});
+    trims.u8(2).u8(0x04).i32(5).floats({0, 0, 1, 0, 1, 1, 0, 1, 0.5f, 0.5f}).u8(2);
+    trims.floats({0, 0, 0, 0.3f, 0.6f, 1, 1, 1});
     trims.u8(0);
     EXPECT_EQ(write_records(surface(true)), trims.bytes);
     EXPECT_TRUE(writes_alike_in_every_buffer(surface(true)));
@@ -168,7 +169,7 @@ TEST(NurbsSurface, SetSurfaceAddsOptionsButNeverClearsThem)
 TEST(NurbsSurface, CountsTypesAndDepthAreChecked)
 {
     auto read_error = [](const Bytes& record)
-    { return read_stream(write_stream(raw_bytes(record)), 1).error; };
+    { return read_stream(write_stream(raw_record(record)), 1).error; };
     Golden const head = Golden().u8('A').u8(0x04).u8(1).u8(1);
     EXPECT_EQ(read_error(Golden(head).i32(1 << 12).i32((1 << 12) + 1)), "bad NURBS Surface count");
     EXPECT_EQ(read_error(Golden(head).i32(-2).i32(-3)), "bad NURBS Surface count");
@@ -187,7 +188,7 @@ TEST(NurbsSurface, CountsTypesAndDepthAreChecked)
             g.u8(3).u8(0);
         for (int i = 0; i <= levels; ++i)
             g.u8(0);
-        return read_stream(write_stream(raw_bytes(g)), 3);
+        return read_stream(write_stream(raw_record(g)), 3);
     };
     EXPECT_EQ(nested(HT_NURBS_Trim::Max_Depth + 1).status, TK_Ended);
     EXPECT_EQ(nested(HT_NURBS_Trim::Max_Depth + 2).error, "NURBS trims nested deeper than 64");
@@ -231,7 +232,7 @@ TEST(NurbsSurface, LongAndDeepTrimListsAreFreedWithoutRecursion)
     for (int i = 0; i < 20000; ++i)
         g.u8(1).u8(0).i32(0);
     g.u8(0);
-    EXPECT_EQ(read_stream(write_stream(raw_bytes(g)), 4096).status, TK_Ended);
+    EXPECT_EQ(read_stream(write_stream(raw_record(g)), 4096).status, TK_Ended);
 }
 
 TEST(NurbsSurface, DamagedStreamsAndFailingWritesEndCleanly)

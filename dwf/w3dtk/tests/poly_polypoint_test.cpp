@@ -1,5 +1,6 @@
 // Poly-polypoints: axis reduction, quantisation, leftovers, line-extend codes.
-#include "golden_bytes.h"
+#include "raw_records.h"
+#include "record_bytes.h"
 #include "stream_harness.h"
 
 #include "dwf/w3dtk/geometry/poly_polypoint.h"
@@ -77,25 +78,25 @@ TEST(PolyPolypoint, ConstantAxesAreLeftOut)
     // z = 0 everywhere: 0x1000 and two stored axes; the lengths travel
     // without a count.
     Golden g;
-    g.u8(0x10).u16(0x1000).i32(5).i32(2).i32(3).f32s({0, 0, 1, 2, 3, 4, 5, 6, 7, 8});
+    g.u8(0x10).u16(0x1000).i32(5).i32(2).i32(3).floats({0, 0, 1, 2, 3, 4, 5, 6, 7, 8});
     EXPECT_EQ(write_records(emit(flat())), g.bytes);
 
     // y = 5 everywhere: 0x0800, one y behind the stored x and z.
     Lines five = {{0, 5, 1, 1, 5, 2, 2, 5, 3}, {2, 1}, PPP::Has_Line_Count};
     g = Golden();
-    g.u8(0x10).u16(0x0802).i32(3).i32(2).i32(2).i32(1).f32s({0, 1, 1, 2, 2, 3}).f32(5);
+    g.u8(0x10).u16(0x0802).i32(3).i32(2).i32(2).i32(1).floats({0, 1, 1, 2, 2, 3}).f32(5);
     EXPECT_EQ(write_records(emit(five)), g.bytes);
 
     // Each line at its own y: 0x0C00, one y per line.
     Lines own = {{0, 5, 1, 1, 5, 2, 2, 6, 3}, {2, 1}};
     g = Golden();
-    g.u8(0x10).u16(0x0C00).i32(3).i32(2).i32(1).f32s({0, 1, 1, 2, 2, 3}).f32s({5, 6});
+    g.u8(0x10).u16(0x0C00).i32(3).i32(2).i32(1).floats({0, 1, 1, 2, 2, 3}).floats({5, 6});
     EXPECT_EQ(write_records(emit(own)), g.bytes);
 
     // Every axis constant: nothing stored per point.
     Lines dot = {{4, 0, 9, 4, 0, 9}, {2}, PPP::Single_Line};
     g = Golden();
-    g.u8(0x10).u16(0x2604).i32(2).f32s({4, 9});
+    g.u8(0x10).u16(0x2604).i32(2).floats({4, 9});
     EXPECT_EQ(write_records(emit(dot)), g.bytes);
 
     for (Lines const& lines : {flat(), five, own, dot})
@@ -124,8 +125,8 @@ TEST(PolyPolypoint, EightBitsPerAxisStoreThreeBytesPerPoint)
     Lines lines = {{0, 0, 0, 1, 2, 4, 1, 1, 1, 0, 2, 0}, {2, 2}, PPP::Compressed};
     Golden g;
     g.u8(0x10).u16(0x0001).i32(4).i32(2).i32(2).u8(1);
-    g.f32s({0, 0, 0, 1, 2, 4}).i32(8).i32(12);
-    g.u8s({0, 0, 0, 255, 255, 255, 255, 128, 64, 0, 255, 0});
+    g.floats({0, 0, 0, 1, 2, 4}).i32(8).i32(12);
+    g.append(Bytes{0, 0, 0, 255, 255, 255, 255, 128, 64, 0, 255, 0});
     EXPECT_EQ(write_records(emit(lines)), g.bytes);
 
     Read_Lines const got = read_lines(write_stream(emit(lines)));
@@ -150,12 +151,12 @@ TEST(PolyPolypoint, QuantisedLeftoversAndOtherBitCounts)
     Bytes const record = write_records(emit(lines), W3DStreamWriter::Buffer_Size, ten_bits);
     Golden g;
     g.u8(0x10).u16(0x3003).i32(6).i32(3).i32(2).i32(2).i32(2).u8(1);
-    g.f32s({0, 0, 5, 4}).i32(10).i32(16); // 12 codes of 10 bits: 4 words
+    g.floats({0, 0, 5, 4}).i32(10).i32(16); // 12 codes of 10 bits: 4 words
     ASSERT_GT(record.size(), g.bytes.size());
     EXPECT_EQ(Bytes(record.begin(), record.begin() + long(g.bytes.size())), g.bytes);
     // Leftovers: a byte 1, their own range, the packed length, one word.
     Golden tail;
-    tail.u8(1).f32s({1, 3}).i32(4);
+    tail.u8(1).floats({1, 3}).i32(4);
     EXPECT_EQ(Bytes(record.begin() + long(g.bytes.size()) + 16,
                     record.begin() + long(g.bytes.size()) + 16 + 13),
               tail.bytes);
@@ -171,10 +172,10 @@ TEST(PolyPolypoint, QuantisedLeftoversAndOtherBitCounts)
     // One leftover travels as a raw float.
     Lines one = {{0, 7, 0, 1, 7, 1}, {2}, PPP::Compressed};
     Golden raw_leftover;
-    raw_leftover.u8(0x10).u16(0x0801).i32(2).i32(2).u8(1).f32s({0, 0, 1, 1}).i32(8).i32(4);
+    raw_leftover.u8(0x10).u16(0x0801).i32(2).i32(2).u8(1).floats({0, 0, 1, 1}).i32(8).i32(4);
     // Codes 0, 0, 255, 255 packed into one word from its top bit down, the
     // word stored least significant byte first.
-    raw_leftover.u8s({0xFF, 0xFF, 0, 0}).f32(7);
+    raw_leftover.append(Bytes{0xFF, 0xFF, 0, 0}).f32(7);
     EXPECT_EQ(write_records(emit(one)), raw_leftover.bytes);
     EXPECT_EQ(read_lines(write_stream(emit(one))).points, one.points);
 }
@@ -221,7 +222,7 @@ TEST(PolyPolypoint, GlobalQuantisationNeverLosesTheLeftoverRange)
 
     // A reader without a world box cannot decode a globally quantised record.
     Bytes const alone(bytes.begin() + 26, bytes.end());
-    EXPECT_EQ(read_lines(write_stream(raw_bytes(alone))).result.error,
+    EXPECT_EQ(read_lines(write_stream(raw_record(alone))).result.error,
               "error in TK_PolyPolypoint::read_compressed_points: global quantization requested "
               "without bounding");
 }
@@ -243,9 +244,9 @@ TEST(PolyPolypoint, LineExtendCodesDecode)
 
     Golden g;
     g.u8(0x10).u16(PPP::Compressed | PPP::Single_Line).i32(40).u8(6);
-    g.f32s({box[0], box[1], box[2], box[3], box[4], box[5]}).i32(12).i32(length);
+    g.floats({box[0], box[1], box[2], box[3], box[4], box[5]}).i32(12).i32(length);
     g.bytes.insert(g.bytes.end(), packed.begin(), packed.begin() + length);
-    Read_Lines const got = read_lines(write_stream(raw_bytes(g)), 3);
+    Read_Lines const got = read_lines(write_stream(raw_record(g)), 3);
     ASSERT_EQ(got.result.status, TK_Ended) << got.result.error;
     EXPECT_EQ(got.scheme, PPP::Line_Extend);
     ASSERT_EQ(got.points.size(), values.size());
@@ -258,14 +259,14 @@ TEST(PolyPolypoint, LineExtendCodesDecode)
     Golden bad = g;
     bad.bytes[bad.bytes.size() - long(length)] = 0xFF; // first code: 0 - (u - m) < 0
     bad.bytes[bad.bytes.size() - long(length) + 3] = 0xFF;
-    EXPECT_EQ(read_lines(write_stream(raw_bytes(bad))).result.error,
+    EXPECT_EQ(read_lines(write_stream(raw_record(bad))).result.error,
               "error in bit unpacking for process_line_extend_points");
 }
 
 TEST(PolyPolypoint, CountsLengthsAndSchemesAreChecked)
 {
     auto error_of = [](const Golden& record)
-    { return read_lines(write_stream(raw_bytes(record))).result.error; };
+    { return read_lines(write_stream(raw_record(record))).result.error; };
     Golden const head = Golden().u8(0x10);
     EXPECT_EQ(error_of(Golden(head).u16(0).i32(-1)), "bad TK_PolyPolypoint point count");
     EXPECT_EQ(error_of(Golden(head).u16(0).i32((1 << 24) + 1)), "bad TK_PolyPolypoint point count");
@@ -284,7 +285,7 @@ TEST(PolyPolypoint, CountsLengthsAndSchemesAreChecked)
     Golden const one_point = Golden(head).u16(5).i32(1);
     EXPECT_EQ(error_of(Golden(one_point).u8(2)),
               "unhandled compression scheme in TK_PolyPolypoint::Read");
-    Golden const box = Golden(one_point).u8(1).f32s({0, 0, 0, 1, 1, 1});
+    Golden const box = Golden(one_point).u8(1).floats({0, 0, 0, 1, 1, 1});
     EXPECT_EQ(error_of(Golden(box).i32(0)), "bad TK_PolyPolypoint bits per axis");
     EXPECT_EQ(error_of(Golden(box).i32(33)), "bad TK_PolyPolypoint bits per axis");
     EXPECT_EQ(error_of(Golden(box).i32(8).i32(2)), "bad TK_PolyPolypoint packed length");

@@ -1,5 +1,6 @@
 // The rendering options record: its rows, version adjustments and lists.
-#include "golden_bytes.h"
+#include "raw_records.h"
+#include "record_bytes.h"
 #include "stream_harness.h"
 
 #include "dwf/w3dtk/records/rendering_options.h"
@@ -143,7 +144,7 @@ TEST(RenderingOptions, EveryRowInItsPlace)
     for (int i = 0; i < 8; ++i)
         g.i32(301 + i);                                      // 51
     g.u8(0x34).u8(0x3B);                                     // 52-53
-    g.u8(0x01).u8(3).u8s({0xA1, 0xA2, 0xA3});                // 54-56
+    g.u8(0x01).u8(3).append(Bytes{0xA1, 0xA2, 0xA3});        // 54-56
     g.u8(0x43).u8(0x03).u8(0x45).i32(606).i32(701).i32(702); // 57-61
     Emit const everything = emit(fill_everything);
     EXPECT_EQ(write_records(everything), g.bytes);
@@ -313,7 +314,7 @@ TEST(RenderingOptions, ListsHoldAtMostEight)
     for (Bytes const& record : records)
     {
         Read_Result result;
-        read_back(write_stream(raw_bytes(record)), 1, &result);
+        read_back(write_stream(raw_record(record)), 1, &result);
         EXPECT_EQ(result.status, TK_Error);
         EXPECT_EQ(result.error, "bad Rendering_Options list count");
     }

@@ -1,5 +1,6 @@
 // Cylinders, grids, cutting planes, points, spot and area lights, bounding.
-#include "golden_bytes.h"
+#include "raw_records.h"
+#include "record_bytes.h"
 #include "stream_harness.h"
 
 #include "dwf/w3dtk/records/bounding.h"
@@ -106,18 +107,18 @@ void everything(BStreamFileToolkit& tk, W3DStreamWriter& writer)
 TEST(SolidsAndLights, RecordsArePinned)
 {
     Golden expected;
-    expected.u8('Y').f32s({1, 2, 3, 4, 5, 6}).f32(0.25f).u8(3);
-    expected.u8('g').u8(1).f32s({0.5f, -1, 2, 7, 8, 9, -3, 0, 1e6f}).i32(4).i32(-5);
-    expected.u8('/').f32s({0, 0, 1, -2});
+    expected.u8('Y').floats({1, 2, 3, 4, 5, 6}).f32(0.25f).u8(3);
+    expected.u8('g').u8(1).floats({0.5f, -1, 2, 7, 8, 9, -3, 0, 1e6f}).i32(4).i32(-5);
+    expected.u8('/').floats({0, 0, 1, -2});
     for (int const opcode : {'.', 'd', 'X', '|'})
-        expected.u8(opcode).f32s({float(opcode), 1, 2});
+        expected.u8(opcode).floats({float(opcode), 1, 2});
     // Options 0x01: only the outer cone; 0x24: inner cone and concentration.
-    expected.u8('^').f32s({0.5f, -1, 2, 7, 8, 9}).u8(0x01).f32(30);
-    expected.u8('^').f32s({0.5f, -1, 2, 7, 8, 9}).u8(0x24).f32s({20, 0.5f});
-    expected.u8('^').f32s({0.5f, -1, 2, 7, 8, 9}).u8(0x2F).f32s({30, 20, 0.5f});
-    expected.u8('a').i32(3).f32s({0, 0, 0, 1, 0, 0, 1, 1, 0}).u8(0x11);
-    expected.u8('B').u8(2).f32s({0.5f, -1, 2, 7, 8, 9});
-    expected.u8('b').u8(1).f32s({0.5f, -1, 2, 2});
+    expected.u8('^').floats({0.5f, -1, 2, 7, 8, 9}).u8(0x01).f32(30);
+    expected.u8('^').floats({0.5f, -1, 2, 7, 8, 9}).u8(0x24).floats({20, 0.5f});
+    expected.u8('^').floats({0.5f, -1, 2, 7, 8, 9}).u8(0x2F).floats({30, 20, 0.5f});
+    expected.u8('a').i32(3).floats({0, 0, 0, 1, 0, 0, 1, 1, 0}).u8(0x11);
+    expected.u8('B').u8(2).floats({0.5f, -1, 2, 7, 8, 9});
+    expected.u8('b').u8(1).floats({0.5f, -1, 2, 2});
     EXPECT_EQ(write_records(everything), expected.bytes);
     EXPECT_TRUE(writes_alike_in_every_buffer(everything));
 }
@@ -262,9 +263,9 @@ TEST(SolidsAndLights, StreamBoundingSetsTheWorldBox)
 
     // Reading sets it too: centre (1, 2, 3), radius 1 gives (0, 1, 2)-(2, 3, 4).
     Golden record;
-    record.u8('B').u8(1).f32s({1, 2, 3, 1});
+    record.u8('B').u8(1).floats({1, 2, 3, 1});
     BStreamFileToolkit tk;
-    Read_Result const result = read_stream(write_stream(raw_bytes(record)), 1, {}, {}, &tk);
+    Read_Result const result = read_stream(write_stream(raw_record(record)), 1, {}, {}, &tk);
     ASSERT_EQ(result.status, TK_Ended) << result.error;
     ASSERT_NE(tk.GetWorldBounding(), nullptr);
     EXPECT_EQ(std::vector<float>(tk.GetWorldBounding(), tk.GetWorldBounding() + 6),
@@ -277,14 +278,14 @@ TEST(SolidsAndLights, AreaLightCountsAreChecked)
     {
         Golden record;
         record.u8('a').i32(count);
-        Read_Result const result = read_stream(write_stream(raw_bytes(record)));
+        Read_Result const result = read_stream(write_stream(raw_record(record)));
         EXPECT_EQ(result.status, TK_Error);
         EXPECT_EQ(result.error, "bad Area Light count") << count;
     }
     // The largest count is accepted; its points never arrive.
     Golden record;
-    record.u8('a').i32(1 << 24).f32s({1, 2, 3});
-    Read_Result const result = read_stream(write_stream(raw_bytes(record)), 4096);
+    record.u8('a').i32(1 << 24).floats({1, 2, 3});
+    Read_Result const result = read_stream(write_stream(raw_record(record)), 4096);
     EXPECT_EQ(result.status, TK_Error);
     EXPECT_EQ(result.error, "end of stream");
 
