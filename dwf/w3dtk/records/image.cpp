@@ -62,15 +62,6 @@ void TK_Image::SetPosition(float x, float y, float z)
     m_position[2] = z;
 }
 
-void TK_Image::SetSize(int width, int height)
-{
-    m_width = width;
-    m_height = height;
-    long long const pixels = static_cast<long long>(std::max(width, 0)) * std::max(height, 0);
-    if (pixels <= Max_Pixels)
-        m_pixels.assign(pixel_bytes(), 0);
-}
-
 void TK_Image::SetBytes(const unsigned char* bytes, std::size_t count)
 {
     m_pixels.assign(bytes, bytes + count);

@@ -62,8 +62,13 @@ public:
     void SetCompression(int compression) { m_compression = compression; }
     // The compression of the record as written or read.
     int GetCompression() const { return m_compression; }
-    // Sets the size and makes room for the pixels of the current format.
-    void SetSize(int width, int height);
+    // Sets the size; SetBytes gives the pixels, which must be width x height x
+    // bytes per pixel of the format.
+    void SetSize(int width, int height)
+    {
+        m_width = width;
+        m_height = height;
+    }
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
     // Copies `count` pixel bytes (width x height x bytes per pixel).
