@@ -17,6 +17,7 @@
 // ---- end stream
 
 // ---- polyhedron: mesh
+#include "dwf/w3dtk/geometry/mesh.h"
 // ---- end polyhedron
 
 // ---- shell
@@ -84,6 +85,7 @@ void BStreamFileToolkit::install_handlers()
     // ---- end stream
 
     // ---- polyhedron
+    install(0x4D, std::make_unique<TK_Mesh>());
     // ---- end polyhedron
 
     // ---- shell
