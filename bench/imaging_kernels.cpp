@@ -107,11 +107,11 @@ void Form(benchmark::State& state, const std::string& which)
     const auto count = static_cast<std::int32_t>(bytes);
     for (auto _ : state)
     {
-        if (which == "copyBytes plain")
+        if (which == "copyBytes_plain")
             Omvi::RowRoutineForms::copyBytesPlain(destination.data(), source.data(), count);
-        else if (which == "copyBytes wide")
+        else if (which == "copyBytes_wide")
             Omvi::RowRoutineForms::copyBytesWide(destination.data(), source.data(), count);
-        else if (which == "fillRow32 plain")
+        else if (which == "fillRow32_plain")
             Omvi::RowRoutineForms::fillRow32Plain(destination.data(), 0x01020304u, count / 4);
         else
             Omvi::RowRoutineForms::fillRow32Wide(destination.data(), 0x01020304u, count / 4);
@@ -255,16 +255,16 @@ void ShearRow(benchmark::State& state, const std::string& form)
     const std::int32_t width = static_cast<std::int32_t>(state.range(0));
     std::unique_ptr<Omvi::RowShearer> shearer;
     int size = 1;
-    if (form == "8bit plain")
+    if (form == "8bit_plain")
         shearer = std::make_unique<Omvi::EightBitRowShearer>(width);
-    else if (form == "8bit MMX")
+    else if (form == "8bit_MMX")
         shearer = std::make_unique<Omvi::EightBitRowMMXShearer>(width);
-    else if (form == "8bit SSE2")
+    else if (form == "8bit_SSE2")
         shearer = std::make_unique<Omvi::EightBitRowSSE2Shearer>(width);
     else
     {
         size = 4;
-        if (form == "32bit plain")
+        if (form == "32bit_plain")
             shearer = std::make_unique<Omvi::ThirtyTwoBitRowShearer>(4 * width);
         else
             shearer = std::make_unique<Omvi::ThirtyTwoBitRowMMXShearer>(4 * width);
@@ -290,32 +290,32 @@ const int kRegistered = [] {
     };
     withRows(benchmark::RegisterBenchmark("memcpy", Memcpy));
     withRows(benchmark::RegisterBenchmark("memset", Memset));
-    for (const char* form : {"copyBytes plain", "copyBytes wide", "fillRow32 plain", "fillRow32 wide"})
+    for (const char* form : {"copyBytes_plain", "copyBytes_wide", "fillRow32_plain", "fillRow32_wide"})
         withRows(benchmark::RegisterBenchmark((std::string("form/") + form).c_str(), Form, std::string(form)));
     for (int type = 0; type <= 4; ++type)
     {
         const std::string depth = kDepthNames[type];
         withRows(benchmark::RegisterBenchmark(("copy/" + depth).c_str(), Copy, type, false));
-        withRows(benchmark::RegisterBenchmark(("copy transparent/" + depth).c_str(), Copy, type, true));
+        withRows(benchmark::RegisterBenchmark(("copy_transparent/" + depth).c_str(), Copy, type, true));
         withRows(benchmark::RegisterBenchmark(("fill/" + depth).c_str(), Fill, type));
         for (int direction = 0; direction < 4; ++direction)
             withRows(benchmark::RegisterBenchmark(
-                ("stitch direction " + std::to_string(direction) + "/" + depth).c_str(), Stitch, type, direction));
+                ("stitch_dir" + std::to_string(direction) + "/" + depth).c_str(), Stitch, type, direction));
         for (int direction = 0; direction < 2; ++direction)
         {
             withRows(benchmark::RegisterBenchmark(
-                ("split direction " + std::to_string(direction) + "/" + depth).c_str(), Split, type, direction, false));
+                ("split_dir" + std::to_string(direction) + "/" + depth).c_str(), Split, type, direction, false));
             withRows(benchmark::RegisterBenchmark(
-                ("split transparent direction " + std::to_string(direction) + "/" + depth).c_str(), Split, type,
+                ("split_transparent_dir" + std::to_string(direction) + "/" + depth).c_str(), Split, type,
                 direction, true));
         }
     }
     withRows(benchmark::RegisterBenchmark("blend/32bit", Blend, false));
-    withRows(benchmark::RegisterBenchmark("blend transparent/32bit", Blend, true));
+    withRows(benchmark::RegisterBenchmark("blend_transparent/32bit", Blend, true));
     for (const char* routine : {"scan", "copyBitRuns", "copyBitRunsTransparent", "copyBitsReversed", "copyBits"})
-        withRows(benchmark::RegisterBenchmark((std::string("bit runs/") + routine).c_str(), BitRoutine,
+        withRows(benchmark::RegisterBenchmark((std::string("bitruns/") + routine).c_str(), BitRoutine,
                                               std::string(routine)));
-    for (const char* form : {"8bit plain", "8bit MMX", "8bit SSE2", "32bit plain", "32bit MMX"})
+    for (const char* form : {"8bit_plain", "8bit_MMX", "8bit_SSE2", "32bit_plain", "32bit_MMX"})
         benchmark::RegisterBenchmark((std::string("shear/") + form).c_str(), ShearRow, std::string(form))
             ->Arg(256)
             ->Arg(1280)
