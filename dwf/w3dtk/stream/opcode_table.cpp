@@ -46,6 +46,7 @@
 
 // ---- periphery: image, NURBS surface, solids, lights, points, bounding,
 //      rendering options, camera, window and clip, poly-polypoints
+#include "dwf/w3dtk/geometry/poly_cylinder.h"
 #include "dwf/w3dtk/geometry/poly_polypoint.h"
 #include "dwf/w3dtk/records/bounding.h"
 #include "dwf/w3dtk/records/camera.h"
@@ -155,6 +156,7 @@ void BStreamFileToolkit::install_handlers()
     install(0x41, std::make_unique<TK_NURBS_Surface>());
     install(0x42, std::make_unique<TK_Bounding>(0x42));
     install(0x4F, std::make_unique<TK_Clip_Region>());
+    install(0x51, std::make_unique<TK_PolyCylinder>());
     install(0x52, std::make_unique<TK_Rendering_Options>());
     install(0x57, std::make_unique<TK_Window>());
     install(0x58, std::make_unique<TK_Point>(0x58));

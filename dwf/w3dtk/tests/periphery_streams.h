@@ -7,6 +7,7 @@
 
 #include "memory_streams.h"
 
+#include "dwf/w3dtk/geometry/poly_cylinder.h"
 #include "dwf/w3dtk/geometry/poly_polypoint.h"
 #include "dwf/w3dtk/records/bounding.h"
 #include "dwf/w3dtk/records/camera.h"
@@ -143,6 +144,25 @@ inline void periphery_records(BStreamFileToolkit& tk, W3DStreamWriter& w)
                                     h.SetRadius(1);
                                     h.SetCaps(3);
                                 });
+    float const chain[9] = {0, 0, 0, 0, 0, 1, 1, 0, 2};
+    float const normals[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    float const radii[3] = {0.5f, 0.25f, 0.125f};
+    serialize_with<TK_PolyCylinder>(tk, w, 'Q',
+                                    [&](TK_PolyCylinder& h)
+                                    {
+                                        h.SetPoints(3, chain);
+                                        h.SetRadii(3, radii);
+                                        h.SetFlags(0x1F);
+                                        h.SetStartVector(a);
+                                        h.SetEndVector(b);
+                                        h.SetVertexNormals(normals);
+                                    });
+    serialize_with<TK_PolyCylinder>(tk, w, 'Q',
+                                    [&](TK_PolyCylinder& h)
+                                    {
+                                        h.SetPoints(3, chain);
+                                        h.SetRadii(1, radii);
+                                    });
     serialize_with<TK_Grid>(tk, w, 'g',
                             [&](TK_Grid& h)
                             {
