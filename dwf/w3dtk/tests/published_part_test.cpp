@@ -10,7 +10,6 @@
 #include "dwf/w3dtk/records/color.h"
 #include "dwf/w3dtk/records/nurbs_curve.h"
 #include "dwf/w3dtk/records/referenced_segment.h"
-#include "dwf/w3dtk/records/w3d_image.h"
 
 #include <gtest/gtest.h>
 
