@@ -91,19 +91,19 @@ platform::HRESULT CBitmapHandler::CreateBitmapFileFromResource(long resourceId,
     if (!bitmap || !name)
     {
         if (name)
-            platform::path::removeFile(*name);
+            platform::removeTemporaryFile(*name);
         return platform::E_FAIL;
     }
     std::string error;
     if (!platform::saveBitmap(*name, *bitmap, error))
     {
-        platform::path::removeFile(*name);
+        platform::removeTemporaryFile(*name);
         return platform::E_FAIL;
     }
     platform::Bstr text;
     if (platform::failed(platform::Bstr::allocate(*name, text)))
     {
-        platform::path::removeFile(*name);
+        platform::removeTemporaryFile(*name);
         return platform::E_OUTOFMEMORY;
     }
     files_.push_back(*name);
@@ -115,7 +115,7 @@ platform::HRESULT CBitmapHandler::Dispose()
 {
     while (!files_.empty())
     {
-        platform::path::removeFile(files_.front());
+        platform::removeTemporaryFile(files_.front());
         files_.erase(files_.begin());
     }
     return platform::S_OK;

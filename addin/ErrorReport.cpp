@@ -1,15 +1,85 @@
 #include "addin/ErrorReport.h"
 
+#include "dwf/w2dtk/result.h"
+#include "dwfcore/Exception.h"
+#include "platform/kernel/Text.h"
 #include "platform/ui/Ui.h"
 
+#include <exception>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 namespace
 {
 constexpr int kCaptionStringId = 210;
+
+// The W2D toolkit reports with bare codes; a reader wants their meaning.
+std::u16string DescribeW2DResult(WT_Result result)
+{
+    const char* meaning = nullptr;
+    switch (result)
+    {
+    case WT_Result_Out_Of_Memory:
+        meaning = "out of memory";
+        break;
+    case WT_Result_Write_Failed:
+        meaning = "the stream could not be written";
+        break;
+    case WT_Result_Open_Failed:
+        meaning = "the stream could not be opened";
+        break;
+    case WT_Result_Not_Open:
+        meaning = "the stream is not open";
+        break;
+    case WT_Result_Usage_Error:
+        meaning = "a value the stream cannot carry";
+        break;
+    case WT_Result_Undefined_Reference:
+        meaning = "a reference to something the stream does not define";
+        break;
+    default:
+        break;
+    }
+    std::string text = "W2D result " + std::to_string(static_cast<unsigned>(result));
+    if (meaning)
+        text += std::string(" (") + meaning + ")";
+    return platform::utf8ToUtf16(text);
+}
+} // namespace
+
+std::u16string DescribeCurrentFailure()
+{
+    const std::exception_ptr current = std::current_exception();
+    if (!current)
+        return {};
+    try
+    {
+        std::rethrow_exception(current);
+    }
+    catch (const DWFCore::DWFException& e)
+    {
+        return e.message();
+    }
+    catch (WT_Result result)
+    {
+        return DescribeW2DResult(result);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return u"out of memory";
+    }
+    catch (const std::exception& e)
+    {
+        return platform::utf8ToUtf16(e.what());
+    }
+    catch (...)
+    {
+    }
+    return {};
 }
 
-void ReportPublishError(std::string_view where, bool period)
+void ReportPublishError(std::string_view where, bool period, const std::u16string& cause)
 {
     std::u16string text = u"An error occurred while publishing the file. The error occurred in ";
     // Method names are plain ASCII.
@@ -19,5 +89,6 @@ void ReportPublishError(std::string_view where, bool period)
         text.push_back(u'.');
     platform::Ui& ui = platform::ui();
     ui.messageBox(text, ui.string(kCaptionStringId).value_or(std::u16string()),
-                  platform::MB_ICONEXCLAMATION, false);
+                  platform::MB_ICONEXCLAMATION, false,
+                  cause.empty() ? DescribeCurrentFailure() : cause);
 }

@@ -3,8 +3,20 @@
 // box without an owner window, the add-in's caption and the exclamation icon,
 // naming the method that failed. The caller then returns and publishing goes
 // on with the next item.
+//
+// The box keeps its fixed text; the failure behind it travels with the box
+// as its cause, for whoever can show more than a box (the command line).
+#include <string>
 #include <string_view>
 
 // Shows "An error occurred while publishing the file. The error occurred in "
-// followed by `where` and, when `period` is set, a period.
-void ReportPublishError(std::string_view where, bool period = true);
+// followed by `where` and, when `period` is set, a period. The cause is
+// `cause` when given, else the failure being handled when this is called
+// from a handler (see DescribeCurrentFailure).
+void ReportPublishError(std::string_view where, bool period = true,
+                        const std::u16string& cause = std::u16string());
+
+// What the exception being handled says: the message of a DWF exception,
+// the meaning of a W2D result, the text of a standard exception. Empty
+// outside a handler and for anything else.
+std::u16string DescribeCurrentFailure();

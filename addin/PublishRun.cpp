@@ -3,6 +3,7 @@
 #include "addin/DWFPublisherImp.h"
 #include "addin/Identifiers.h"
 #include "addin/Module.h"
+#include "addin/PublishLog.h"
 #include "addin/Resources.h"
 #include "platform/kernel/HostSettings.h"
 #include "platform/kernel/Registry.h"
@@ -59,6 +60,7 @@ PublishOutcome RunPublishCommand(host::memory::Application& application,
                                  const PublishRequest& request)
 {
     platform::Ui& ui = platform::ui();
+    publish_log::Reset();
     const std::size_t boxesBefore = ui.messageBoxes().size();
     const std::size_t dialogsBefore = ui.dialogs().size();
     AnswerDialogs(request);
@@ -101,15 +103,25 @@ PublishOutcome RunPublishCommand(host::memory::Application& application,
 
     const auto& boxes = ui.messageBoxes();
     for (std::size_t i = boxesBefore; i < boxes.size(); ++i)
+    {
         outcome.messages.push_back(boxes[i].text);
+        outcome.causes.push_back(boxes[i].cause);
+    }
+    outcome.notes = publish_log::Notes();
+    // One document is published per run: any package written is its target
+    // (with the extension the command settled).
+    outcome.written = !publish_log::WrittenPackages().empty();
 
-    if (!outcome.connected || platform::failed(result) || !outcome.messages.empty())
-        outcome.status = PublishOutcome::Status::Failed;
-    else if (available == 0)
+    // A written package counts whatever else happened: the target is no
+    // longer what it was, and the caller must be able to tell.
+    if (outcome.written)
+        outcome.status = outcome.messages.empty() ? PublishOutcome::Status::Published
+                                                  : PublishOutcome::Status::PublishedWithErrors;
+    else if (outcome.connected && platform::succeeded(result) && available == 0)
         outcome.status = PublishOutcome::Status::NotAvailable;
-    else if (TargetRefused(dialogsBefore))
+    else if (outcome.connected && outcome.messages.empty() && TargetRefused(dialogsBefore))
         outcome.status = PublishOutcome::Status::Cancelled;
     else
-        outcome.status = PublishOutcome::Status::Published;
+        outcome.status = PublishOutcome::Status::Failed;
     return outcome;
 }

@@ -34,14 +34,21 @@ struct PublishOutcome
 {
     enum class Status
     {
-        Published,    // the package was written and nothing was reported
-        Failed,       // a message box was shown or the command failed
-        NotAvailable, // no active document: the command is greyed
-        Cancelled,    // the save dialog was left without a package name
+        Published,           // the package was written and nothing was reported
+        PublishedWithErrors, // the package was written, but message boxes were shown
+        Failed,              // no package was written: the target is as it was
+        NotAvailable,        // no active document: the command is greyed
+        Cancelled,           // the save dialog was left without a package name
     };
     Status status = Status::Failed;
-    // The texts of the message boxes shown during the run, in order.
+    // The texts of the message boxes shown during the run, in order, and
+    // beside each the cause it carried (empty when it carried none).
     std::vector<std::u16string> messages;
+    std::vector<std::u16string> causes;
+    // What was left out of a package that is still whole.
+    std::vector<std::u16string> notes;
+    // A package was put in place at the target.
+    bool written = false;
     bool connected = false;
 };
 

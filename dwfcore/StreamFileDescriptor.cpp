@@ -1,6 +1,9 @@
 #include "dwfcore/StreamFileDescriptor.h"
 
 #include "dwfcore/Exception.h"
+#include "dwfcore/SystemError.h"
+
+#include <cerrno>
 
 #include <sys/stat.h>
 
@@ -38,10 +41,11 @@ void DWFStreamFileDescriptor::_recordSize()
     struct stat info;
     if (::fstat(fileno(_handle), &info) != 0)
     {
+        const int error = errno;
         std::fclose(_handle);
         _handle = nullptr;
-        DWFCORE_THROW(DWFIOException, u"Failed to stat file",
-                      "DWFCore::DWFStreamFileDescriptor::open");
+        DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to stat file", file().nativePath(), error,
+                             "DWFCore::DWFStreamFileDescriptor::open");
     }
     _size = static_cast<size_t>(info.st_size);
 }
@@ -59,8 +63,9 @@ void DWFStreamFileDescriptor::open()
     _handle = std::fopen(path.c_str(), mode.c_str());
     if (_handle == nullptr)
     {
-        DWFCORE_THROW(DWFIOException, u"Failed to open file",
-                      "DWFCore::DWFStreamFileDescriptor::open");
+        const int error = errno;
+        DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to open file", path, error,
+                             "DWFCore::DWFStreamFileDescriptor::open");
     }
     _recordSize();
 }
@@ -76,8 +81,9 @@ void DWFStreamFileDescriptor::close()
     _size = 0;
     if (std::fclose(handle) != 0)
     {
-        DWFCORE_THROW(DWFIOException, u"File close error",
-                      "DWFCore::DWFStreamFileDescriptor::close");
+        const int error = errno;
+        DWFCORE_THROW_SYSTEM(DWFIOException, u"File close error", file().nativePath(), error,
+                             "DWFCore::DWFStreamFileDescriptor::close");
     }
 }
 
@@ -101,7 +107,9 @@ size_t DWFStreamFileDescriptor::read(void* buffer, size_t bytes)
     const size_t got = std::fread(buffer, 1, bytes, _handle);
     if (got < bytes && std::ferror(_handle))
     {
-        DWFCORE_THROW(DWFIOException, u"File read error", "DWFCore::DWFStreamFileDescriptor::read");
+        const int error = errno;
+        DWFCORE_THROW_SYSTEM(DWFIOException, u"File read error", file().nativePath(), error,
+                             "DWFCore::DWFStreamFileDescriptor::read");
     }
     return got;
 }
@@ -112,7 +120,9 @@ long DWFStreamFileDescriptor::seek(int origin, long offset)
     const off_t previous = ::ftello(_handle);
     if (previous < 0 || ::fseeko(_handle, offset, origin) != 0)
     {
-        DWFCORE_THROW(DWFIOException, u"Failed to seek", "DWFCore::DWFStreamFileDescriptor::seek");
+        const int error = errno;
+        DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to seek", file().nativePath(), error,
+                             "DWFCore::DWFStreamFileDescriptor::seek");
     }
     return static_cast<long>(previous);
 }
@@ -123,8 +133,9 @@ size_t DWFStreamFileDescriptor::write(const void* buffer, size_t bytes)
     const size_t put = std::fwrite(buffer, 1, bytes, _handle);
     if (put < bytes && std::ferror(_handle))
     {
-        DWFCORE_THROW(DWFIOException, u"File write error",
-                      "DWFCore::DWFStreamFileDescriptor::write");
+        const int error = errno;
+        DWFCORE_THROW_SYSTEM(DWFIOException, u"File write error", file().nativePath(), error,
+                             "DWFCore::DWFStreamFileDescriptor::write");
     }
     return put;
 }
@@ -134,8 +145,9 @@ void DWFStreamFileDescriptor::flush()
     _requireOpen("DWFCore::DWFStreamFileDescriptor::flush");
     if (std::fflush(_handle) != 0)
     {
-        DWFCORE_THROW(DWFIOException, u"File flush error",
-                      "DWFCore::DWFStreamFileDescriptor::flush");
+        const int error = errno;
+        DWFCORE_THROW_SYSTEM(DWFIOException, u"File flush error", file().nativePath(), error,
+                             "DWFCore::DWFStreamFileDescriptor::flush");
     }
 }
 

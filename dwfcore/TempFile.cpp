@@ -2,7 +2,10 @@
 
 #include "dwfcore/Exception.h"
 #include "dwfcore/StreamFileDescriptor.h"
+#include "dwfcore/SystemError.h"
+#include "dwfcore/TempFileRegistry.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -48,34 +51,36 @@ DWFTempFile* DWFTempFile::Create(const DWFString& prefix, bool deleteOnDestroy)
             c = '_';
         }
     }
-    pattern = temporaryFolder() + pattern + "XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
+    const std::string folder = temporaryFolder();
+    std::string name = folder + pattern + "XXXXXX";
 
-    // mkstemp creates the file with O_CREAT|O_EXCL and mode 0600, so nobody
-    // can have placed a file or link under the name before us.
-    const int fd = ::mkstemp(name.data());
+    // Created with O_CREAT|O_EXCL and mode 0600, so nobody can have placed a
+    // file or link under the name before us, and listed at once, so that an
+    // interrupted run removes it.
+    const int fd = DWFTempFileRegistry::create(name);
     if (fd < 0)
     {
-        DWFCORE_THROW(DWFIOException, u"Failed to create temporary file",
-                      "DWFCore::DWFTempFile::Create");
+        const int error = errno;
+        DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to create a temporary file in", folder,
+                             error, "DWFCore::DWFTempFile::Create");
     }
     FILE* handle = ::fdopen(fd, "wb");
     if (handle == nullptr)
     {
+        const int error = errno;
         ::close(fd);
-        ::unlink(name.data());
-        DWFCORE_THROW(DWFIOException, u"Failed to create temporary file",
-                      "DWFCore::DWFTempFile::Create");
+        DWFTempFileRegistry::remove(name);
+        DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to open the temporary file", name, error,
+                             "DWFCore::DWFTempFile::Create");
     }
     // From here on the file exists: any failure removes it again.
     try
     {
-        return _adopt(name.data(), handle, deleteOnDestroy);
+        return _adopt(name.c_str(), handle, deleteOnDestroy);
     }
     catch (...)
     {
-        ::unlink(name.data());
+        DWFTempFileRegistry::remove(name);
         throw;
     }
 }
@@ -128,9 +133,17 @@ DWFTempFile::~DWFTempFile()
     }
     delete _stream;
     _stream = nullptr;
-    if (_delete && _file.name().chars() > 0)
+    if (_file.name().chars() > 0)
     {
-        ::unlink(_file.nativePath().c_str());
+        if (_delete)
+        {
+            DWFTempFileRegistry::remove(_file.nativePath());
+        }
+        else
+        {
+            // The caller keeps the file from here on.
+            DWFTempFileRegistry::forget(_file.nativePath());
+        }
     }
 }
 

@@ -29,13 +29,14 @@ int CPreviewFileDlg::DoModal()
             return platform::IDCANCEL;
         // The name field starts with the initial name.
         const std::u16string path = answer.fileName.empty() ? m_initialFileName : answer.fileName;
+        // The same name once more would only be refused (and said so) again.
+        if (refusedOnce && path == refused)
+            return platform::IDCANCEL;
         if (OnFileNameOK(path))
         {
             m_pathName = path;
             return platform::IDOK;
         }
-        if (refusedOnce && path == refused)
-            return platform::IDCANCEL;
         refused = path;
         refusedOnce = true;
     }

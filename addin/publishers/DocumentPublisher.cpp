@@ -1,12 +1,16 @@
 #include "addin/publishers/DocumentPublisher.h"
 
+#include "addin/PublishLog.h"
 #include "addin/dialogs/ProgressDlg.h"
 #include "dwfcore/Exception.h"
+#include "dwfcore/SystemError.h"
 #include "host/Document.h"
 #include "platform/gdi/Picture.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 #include "platform/shell/Shell.h"
+
+#include <cerrno>
 
 CDocumentPublisher::CDocumentPublisher(host::Document* document, std::u16string targetPath,
                                        const PublishOptions* options)
@@ -31,6 +35,12 @@ CDocumentPublisher::~CDocumentPublisher()
     {
         // Nothing of this is worth more than finishing the command.
     }
+}
+
+void CDocumentPublisher::SetWritten()
+{
+    written_ = true;
+    publish_log::PackageWritten(target_);
 }
 
 void CDocumentPublisher::CreateProgressDlg()
@@ -58,8 +68,12 @@ std::u16string CDocumentPublisher::NewTemporaryFile(const std::string& suffix)
 {
     const auto name = platform::createTemporaryFile("quillcast-thumb-", suffix);
     if (!name)
-        DWFCORE_THROW(DWFIOException, u"Failed to create a temporary file",
-                      "CDocumentPublisher::NewTemporaryFile");
+    {
+        const int error = errno;
+        DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to create a temporary file in",
+                             platform::temporaryFolder() + "/", error,
+                             "CDocumentPublisher::NewTemporaryFile");
+    }
     temporaryFiles_.push_back(*name);
     return *name;
 }
@@ -104,7 +118,7 @@ bool CDocumentPublisher::RemoveTemporaryFiles() noexcept
     {
         try
         {
-            all = platform::path::removeFile(name) && all;
+            all = platform::removeTemporaryFile(name) && all;
         }
         catch (...)
         {

@@ -36,6 +36,10 @@ public:
     std::u16string GetTargetPath() const { return target_; }
     void SetPublished(bool published) { published_ = published; }
     bool IsPublished() const { return published_; }
+    // The package is in place at the target, whatever was reported while it
+    // was made; the publish log learns it too.
+    void SetWritten();
+    bool IsWritten() const { return written_; }
 
     void CreateProgressDlg();
     void CloseProgressDlg();
@@ -73,6 +77,7 @@ private:
     const PublishOptions* options_;
     std::u16string target_;
     bool published_ = false;
+    bool written_ = false;
     std::unique_ptr<CProgressDlg> progress_;
     std::vector<std::u16string> temporaryFiles_;
 };

@@ -1,6 +1,7 @@
 #include "addin/publishers/DrawingDocumentPublisher.h"
 
 #include "addin/ErrorReport.h"
+#include "addin/PublishLog.h"
 #include "addin/publishers/DrawingWriter.h"
 #include "dwf/package/DefinedObject.h"
 #include "dwf/package/EPlotSection.h"
@@ -173,6 +174,7 @@ void CDrawingDocumentPublisher::PublishSheets()
 
     writer.write(DWFString(u"Morvalex"), DWFString(u"VOMBR"), DWFString(), DWFString(u"Morvalex"),
                  DWFString(u"7.0.1.155"), 9);
+    SetWritten();
 }
 
 void CDrawingDocumentPublisher::AddDocumentProperties(DWFEPlotSection& section)
@@ -250,7 +252,13 @@ void CDrawingDocumentPublisher::AddThumbnail(DWFEPlotSection* section, DWFGraphi
     double width = 0.0;
     double height = 0.0;
     if (GetImageSize(name, width, height) == platform::E_FAIL)
+    {
+        // The package stays whole without it, but nobody should have to
+        // find out by looking.
+        publish_log::Note(u"Sheet '" + section->title().toU16String() +
+                          u"' has no thumbnail: the host's picture of it could not be read");
         return;
+    }
 
     static const double kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     const double extents[4] = {0.0, 0.0, width, height};

@@ -11,10 +11,12 @@
 #include "dwf/w2dtk/viewport.h"
 #include "dwfcore/Exception.h"
 #include "dwfcore/TempFile.h"
+#include "dwfcore/zip/EntryBoundStream.h"
 #include "host/Drawing.h"
 #include "host/View.h"
 
 #include <cmath>
+#include <exception>
 
 namespace
 {
@@ -24,10 +26,12 @@ constexpr double kViewOffset = 5.368709118;
 constexpr std::int32_t kLayerNumber = 14;
 
 // Carries the W2D stream into the temporary file's output stream, turning
-// its exceptions into W2D results.
+// its exceptions into W2D results. The first exception is kept: it, not the
+// bare result, is what the sheet's failure reports.
 struct TempFileSink
 {
     DWFCore::DWFOutputStream* output = nullptr;
+    std::exception_ptr failure;
 
     static TempFileSink& of(WT_File& file)
     {
@@ -46,18 +50,24 @@ struct TempFileSink
         }
         catch (...)
         {
+            of(file).keep();
             return WT_Result_Write_Failed;
         }
     }
     static WT_Result write(WT_File& file, std::size_t count, const void* bytes)
     {
+        TempFileSink& sink = of(file);
+        // Nothing more goes out after a failure: the sheet is lost already.
+        if (sink.failure)
+            return WT_Result_Write_Failed;
         try
         {
-            return of(file).output->write(bytes, count) == count ? WT_Result_Success
-                                                                 : WT_Result_Write_Failed;
+            return sink.output->write(bytes, count) == count ? WT_Result_Success
+                                                             : WT_Result_Write_Failed;
         }
         catch (...)
         {
+            sink.keep();
             return WT_Result_Write_Failed;
         }
     }
@@ -65,6 +75,12 @@ struct TempFileSink
     {
         delivered = 0;
         return WT_Result_Not_Open;
+    }
+
+    void keep()
+    {
+        if (!failure)
+            failure = std::current_exception();
     }
 };
 
@@ -207,8 +223,11 @@ int CDWFxDrawingWriter::ProcessDrawingDoc()
     // ever overwritten, and the destructor removes exactly this file.
     w2dFile_.reset();
     w2dFile_.reset(DWFCore::DWFTempFile::Create(DWFCore::DWFString(u"quillcast-sheet"), true));
+    // The stream must fit one package entry: it stops as soon as it would not.
+    DWFCore::DWFZipEntryBoundStream bounded(*w2dFile_->getOutputStream(),
+                                            u"The sheet's W2D stream");
     TempFileSink sink;
-    sink.output = w2dFile_->getOutputStream();
+    sink.output = &bounded;
 
     WT_File file;
     file.set_filename(GetW2DFileName().c_str());
@@ -247,8 +266,11 @@ int CDWFxDrawingWriter::ProcessDrawingDoc()
         result = WalkViews(file, progress);
         progress.DestroyWindow();
     }
-    // The file is closed on every way out; its first failure is what counts.
+    // The file is closed on every way out; its first failure is what counts,
+    // and the exception behind it tells the cause.
     const WT_Result closed = file.close();
+    if (sink.failure)
+        std::rethrow_exception(sink.failure);
     if (result != WT_Result_Success)
         ThrowW2D(u"The sheet's W2D stream could not be written");
     if (closed != WT_Result_Success)

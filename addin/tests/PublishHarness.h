@@ -83,6 +83,34 @@ inline void RemoveTree(const std::string& folder)
     RunCommand("chmod -R u+w " + Quoted(folder) + " 2>/dev/null; rm -rf " + Quoted(folder));
 }
 
+// A drawing of one sheet whose own view holds `parabolas` long parabolas,
+// each a little apart from the others so that none join: about 12 KB of
+// W2D stream each. `views` more views follow, each with one short line.
+inline std::string ParabolaDrawing(int parabolas, int views = 0)
+{
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<host-document version=\"1\">\n"
+                       "<document type=\"3\" title=\"large.DRW\" picture=\"" QUILLCAST_SOURCE_DIR
+                       "/examples/sample-preview.png\">\n<drawing>\n"
+                       "<sheet name=\"Sheet1\" properties=\"0 0 0 0 0 0.42 0.297\">\n"
+                       "<view name=\"Sheet1\" type=\"1\">\n<sketch>\n<parabolas count=\"" +
+                       std::to_string(parabolas) + "\">\n";
+    for (int i = 0; i < parabolas; ++i)
+    {
+        // All of it moves up by (i mod 1000) × 0.00001.
+        char shift[8];
+        std::snprintf(shift, sizeof shift, "%03d", i % 1000);
+        const std::string s = shift;
+        text += "255 0 0 1 -1 0 -0.2 0.10" + s + " 0 0.2 0.10" + s + " 0 0 0.05" + s +
+                " 0 0 0.00" + s + " 0\n";
+    }
+    text += "</parabolas>\n</sketch>\n</view>\n";
+    for (int v = 0; v < views; ++v)
+        text += "<view name=\"View" + std::to_string(v + 1) +
+                "\" type=\"2\">\n<sketch>\n<lines kind=\"1\" count=\"1\">\n"
+                "5 0 0 1 -1 0 0.01 0.01 0 0.02 0.02 0\n</lines>\n</sketch>\n</view>\n";
+    return text + "</sheet>\n</drawing>\n</document>\n</host-document>\n";
+}
+
 // A fresh temporary folder for the add-in (TMPDIR) and a folder for the
 // packages; the user interface and the shell start clean.
 class PublishFixture : public ::testing::Test

@@ -1,66 +1,12 @@
 // The quillcast command line: options, exit statuses and messages. The
 // program is built beside this test program.
-#include "PublishHarness.h"
+#include "QuillcastHarness.h"
 
 #include <gtest/gtest.h>
-
-#include <climits>
 
 namespace
 {
 using namespace publish_test;
-
-std::string Program()
-{
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0)
-        return {};
-    std::string self(buffer, static_cast<std::size_t>(length));
-    return self.substr(0, self.rfind('/')) + "/quillcast";
-}
-
-class QuillcastProgram : public PublishFixture
-{
-protected:
-    void SetUp() override
-    {
-        PublishFixture::SetUp();
-        program_ = Program();
-        if (::access(program_.c_str(), X_OK) != 0)
-            GTEST_SKIP() << "the quillcast program is not built beside the tests";
-    }
-    // Runs the program; answers its exit status, with standard error (and
-    // standard output, when asked) in the strings.
-    int Quillcast(const std::string& arguments, std::string& errors, std::string* output = nullptr)
-    {
-        const std::string errorFile = root_ + "/stderr.txt";
-        std::string out;
-        const int status =
-            RunCommand(Quoted(program_) + " " + arguments + " 2>" + Quoted(errorFile), &out);
-        const auto bytes = ReadBytes(errorFile);
-        errors.assign(bytes.begin(), bytes.end());
-        std::remove(errorFile.c_str());
-        if (output)
-            *output = out;
-        return status;
-    }
-    static std::string SampleDocument()
-    {
-        return QUILLCAST_SOURCE_DIR "/examples/sample-drawing.xml";
-    }
-    static std::string Contents(const std::string& path)
-    {
-        const auto bytes = ReadBytes(path);
-        return std::string(bytes.begin(), bytes.end());
-    }
-    static int Lines(const std::string& text)
-    {
-        return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-    }
-
-    std::string program_;
-};
 
 TEST_F(QuillcastProgram, HelpListsEveryOptionWithItsDefault)
 {
@@ -73,6 +19,9 @@ TEST_F(QuillcastProgram, HelpListsEveryOptionWithItsDefault)
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_NE(help.find("default: all"), std::string::npos);
     EXPECT_NE(help.find("default: 0"), std::string::npos);
+    // Every exit status is explained.
+    for (const char* status : {"\n  0  ", "\n  1  ", "\n  2  ", "\n  3  "})
+        EXPECT_NE(help.find(status), std::string::npos) << status;
     EXPECT_TRUE(errors.empty());
     std::string again;
     EXPECT_EQ(Quillcast("publish -h", errors, &again), 0);
@@ -150,7 +99,8 @@ TEST_F(QuillcastProgram, FailuresPrintTheMessageAndLeaveNoPackage)
                             Quoted(packages_ + "/file/sample.dwf"),
                         errors),
               1);
-    EXPECT_NE(errors.find("The error occurred in CDrawingDocumentPublisher::PublishDoc."),
+    EXPECT_NE(errors.find("The error occurred in CDrawingDocumentPublisher::PublishDoc.\n"
+                          "quillcast:   cause: Failed to create the package file beside"),
               std::string::npos)
         << errors;
     ExpectNoTemporaryFiles();

@@ -149,6 +149,11 @@ bool WT_Point_Set::merge_points(const WT_Point_Set& other)
         return false;
     const WT_Logical_Point* const o = other.points();
     std::size_t const n = other.m_count;
+    // A chain stops growing at the most points one binary record can carry:
+    // what waits to be merged stays the size of one record, however long
+    // the chain of touching pieces in the stream.
+    if (m_count + n - 1 > std::size_t(Max_Binary_Count))
+        return false;
     WT_Logical_Point const first = points()[0];
     WT_Logical_Point const last = points()[m_count - 1];
 
@@ -183,6 +188,15 @@ bool WT_Point_Set::merge_points(const WT_Point_Set& other)
     else
         return false;
     return true;
+}
+
+void WT_Point_Set::append_points(const WT_Point_Set& other)
+{
+    const WT_Logical_Point* const o = other.points();
+    std::size_t const n = other.m_count;
+    reserve_ends(0, n);
+    for (std::size_t i = 0; i < n; ++i)
+        append_point(o[i]);
 }
 
 void WT_Point_Set::transform_for_output(WT_File& file)

@@ -44,10 +44,14 @@ public:
 
 protected:
     // Joins other onto this set when an end point of each coincides (the
-    // first matching of start-start, end-start, end-end, start-end wins).
+    // first matching of start-start, end-start, end-end, start-end wins) and
+    // the joined set stays within Max_Binary_Count points.
     // Both ends have spare room, so chains grow in amortised constant time
     // whichever direction they are written in.
     bool merge_points(const WT_Point_Set& other);
+    // Appends other's points behind this set's (amortised constant time per
+    // point, like a chain growing at its end).
+    void append_points(const WT_Point_Set& other);
 
     // Writes the set with the given opcodes: ASCII text opcode, 32-bit and
     // 16-bit relative binary opcodes. 18 for an empty set.

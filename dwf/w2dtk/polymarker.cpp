@@ -63,18 +63,10 @@ bool WT_Polymarker::merge(const WT_Drawable& other)
     // points that are still to go through it.
     if (transformed() || markers.transformed() || markers.count() == 0)
         return false;
-    std::vector<WT_Logical_Point> joined;
-    try
-    {
-        joined.reserve(std::size_t(count()) + std::size_t(markers.count()));
-    }
-    catch (const std::bad_alloc&)
-    {
-        throw WT_Result_Out_Of_Memory;
-    }
-    joined.assign(points(), points() + count());
-    joined.insert(joined.end(), markers.points(), markers.points() + markers.count());
-    WT_Point_Set::operator=(WT_Point_Set(int(joined.size()), joined.data(), false));
+    // What waits to be merged stays the size of one binary record.
+    if (std::size_t(count()) + std::size_t(markers.count()) > std::size_t(Max_Binary_Count))
+        return false;
+    append_points(markers);
     return true;
 }
 

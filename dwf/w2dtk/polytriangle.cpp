@@ -120,6 +120,9 @@ bool WT_Polytriangle::merge(const WT_Drawable& other)
     auto const& strip = static_cast<const WT_Polytriangle&>(other);
     if (count() < 3 || strip.count() < 3 || transformed() || strip.transformed())
         return false;
+    // What waits to be merged stays the size of one binary record.
+    if (std::size_t(count()) + std::size_t(strip.count()) > std::size_t(Max_Binary_Count))
+        return false;
     try
     {
         Points a(points(), points() + count());

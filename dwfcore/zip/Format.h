@@ -43,7 +43,21 @@ enum Status : int
     kErrBadZip = -103,
     kErrInternal = -104,
     kErrCRC = -105,
+    // The archive would pass the format's entry count or size limit.
+    kErrTooManyEntries = -106,
+    kErrTooLarge = -107,
 };
+
+// The limits the writer keeps to: the format's own. Tests lower them to
+// reach the failures without writing gigabytes; they never rise above the
+// format's.
+struct ZipLimits
+{
+    uint64_t entries = kMaxEntries;
+    uint64_t bytes = kMaxSize; // of an entry and of the whole archive
+};
+const ZipLimits& zipLimits();
+void setZipLimits(const ZipLimits& limits);
 
 inline void put16(uint8_t* p, uint16_t v)
 {

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,7 +27,25 @@ constexpr size_t kOutputBufferSize = 16384;
 constexpr size_t kNameLimit = 4096;
 constexpr size_t kTextLimit = 1024;
 
+ZipLimits& currentLimits()
+{
+    static ZipLimits limits;
+    return limits;
+}
+
 } // namespace
+
+const ZipLimits& zipLimits()
+{
+    return currentLimits();
+}
+
+void setZipLimits(const ZipLimits& limits)
+{
+    ZipLimits& current = currentLimits();
+    current.entries = limits.entries < kMaxEntries ? limits.entries : kMaxEntries;
+    current.bytes = limits.bytes < kMaxSize ? limits.bytes : kMaxSize;
+}
 
 struct ZipWriter
 {
@@ -35,6 +54,8 @@ struct ZipWriter
     std::vector<uint8_t> centralDirectory;
     uint64_t entries = 0;
     bool abandoned = false;
+    // The exception behind the first failure, when one was caught here.
+    std::exception_ptr failure;
 
     // The entry being written.
     bool entryOpen = false;
@@ -83,9 +104,11 @@ struct ZipWriter
         {
             return kOk;
         }
-        if (compressedSize + pending > kMaxSize)
+        // Neither the entry nor the archive may pass what 32-bit sizes and
+        // offsets can say; stop as soon as the bytes would.
+        if (compressedSize + pending > zipLimits().bytes || position + pending > zipLimits().bytes)
         {
-            return kErrParam;
+            return kErrTooLarge;
         }
         if (encrypted)
         {
@@ -170,6 +193,10 @@ template <class Step> int guarded(ZipWriter* writer, Step step)
     catch (...)
     {
         writer->abandoned = true;
+        if (!writer->failure)
+        {
+            writer->failure = std::current_exception();
+        }
         throw;
     }
 }
@@ -243,9 +270,13 @@ int zipOpenNewFileInZip(ZipWriter* writer, const DWFString& name, const ZipFileI
     {
         return kErrIO;
     }
-    if (writer->entries >= kMaxEntries || writer->position > kMaxSize)
+    if (writer->entries >= zipLimits().entries)
     {
-        return kErrParam;
+        return kErrTooManyEntries;
+    }
+    if (writer->position > zipLimits().bytes)
+    {
+        return kErrTooLarge;
     }
 
     const char* const function = "DWFCore::zipio::zipOpenNewFileInZip";
@@ -376,12 +407,12 @@ int zipWriteInFileInZip(ZipWriter* writer, const void* bytes, size_t count)
     {
         return kErrParam;
     }
-    if (writer->uncompressedSize + count > kMaxSize)
+    if (writer->uncompressedSize + count > zipLimits().bytes)
     {
         // The entry cannot be finished in 32-bit fields: give up the archive
         // rather than write sizes that wrapped.
         writer->abandoned = true;
-        return kErrParam;
+        return kErrTooLarge;
     }
     return guarded(writer,
                    [&]() -> int
@@ -521,10 +552,12 @@ int zipCloseFileInZip(ZipWriter* writer)
         catch (const std::bad_alloc&)
         {
             status = kErrInternal;
+            writer->failure = writer->failure ? writer->failure : std::current_exception();
         }
         catch (...)
         {
             status = kErrIO;
+            writer->failure = writer->failure ? writer->failure : std::current_exception();
         }
     }
     writer->endDeflater();
@@ -545,9 +578,14 @@ int writeDirectory(ZipWriter* writer, const char* comment)
     const size_t commentLength = comment != nullptr ? std::strlen(comment) : 0;
     const uint64_t offset = writer->position;
     const uint64_t size = writer->centralDirectory.size();
-    if (commentLength > 0xFFFFu || offset > kMaxSize || size > kMaxSize || offset + size > kMaxSize)
+    if (commentLength > 0xFFFFu)
     {
         return kErrParam;
+    }
+    const uint64_t limit = zipLimits().bytes;
+    if (offset > limit || size > limit || offset + size > limit)
+    {
+        return kErrTooLarge;
     }
     uint8_t end[kEndRecordSize] = {};
     put32(end, kEndRecordSignature);
@@ -566,7 +604,33 @@ int writeDirectory(ZipWriter* writer, const char* comment)
 
 } // namespace
 
-int zipClose(ZipWriter* writer, const char* comment)
+void throwFailure(int status, const std::exception_ptr& failure, const char16_t* fallback,
+                  const char* function)
+{
+    if (failure)
+    {
+        std::rethrow_exception(failure);
+    }
+    if (status == kErrTooManyEntries)
+    {
+        throw DWFOverflowException(u"The package would pass the ZIP format's limit of 65,535 entries",
+                                   function, u"" __FILE__, __LINE__);
+    }
+    if (status == kErrTooLarge)
+    {
+        throw DWFOverflowException(
+            u"The package would pass the ZIP format's limit of 4 GiB for an entry or the archive",
+            function, u"" __FILE__, __LINE__);
+    }
+    throw DWFIOException(fallback, function, u"" __FILE__, __LINE__);
+}
+
+std::exception_ptr zipFailure(const ZipWriter* writer)
+{
+    return writer != nullptr ? writer->failure : std::exception_ptr();
+}
+
+int zipClose(ZipWriter* writer, const char* comment, std::exception_ptr* failure)
 {
     if (writer == nullptr)
     {
@@ -591,6 +655,7 @@ int zipClose(ZipWriter* writer, const char* comment)
         catch (...)
         {
             status = kErrIO;
+            writer->failure = writer->failure ? writer->failure : std::current_exception();
         }
     }
     try
@@ -602,7 +667,12 @@ int zipClose(ZipWriter* writer, const char* comment)
         if (status == kOk)
         {
             status = kErrIO;
+            writer->failure = writer->failure ? writer->failure : std::current_exception();
         }
+    }
+    if (failure != nullptr)
+    {
+        *failure = writer->failure;
     }
     return status;
 }

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <exception>
 
 namespace DWFCore
 {
@@ -56,11 +57,25 @@ int zipCloseFileInZip(ZipWriter* writer);
 
 // Closes an open entry, writes the central directory and the end record
 // (unless the writer was abandoned), closes the output and frees the writer
-// on every path. Never throws.
-int zipClose(ZipWriter* writer, const char* comment);
+// on every path. Never throws; when `failure` is given it receives the
+// exception behind the first failure (see zipFailure).
+int zipClose(ZipWriter* writer, const char* comment, std::exception_ptr* failure = nullptr);
 
 // True once an output failure has abandoned the writer.
 bool zipAbandoned(const ZipWriter* writer);
+
+// The exception of the output (or of memory) that made the first failure,
+// kept so that whoever reports a failed status can give its cause; null
+// when the failure was a status of the writer's own (kErrTooManyEntries,
+// kErrTooLarge ...).
+std::exception_ptr zipFailure(const ZipWriter* writer);
+
+// Throws what a failed status means to whoever asked for the step: the
+// kept exception of the output when there is one; for the format's limits a
+// DWFOverflowException that says which limit; anything else a
+// DWFIOException with `fallback`.
+[[noreturn]] void throwFailure(int status, const std::exception_ptr& failure,
+                               const char16_t* fallback, const char* function);
 
 } // namespace zipio
 } // namespace DWFCore

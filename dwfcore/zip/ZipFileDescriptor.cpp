@@ -91,10 +91,12 @@ void DWFZipFileDescriptor::close()
         // failure below must never lead to a second close.
         zipio::ZipWriter* writer = _writer;
         _writer = nullptr;
-        if (zipio::zipClose(writer, nullptr) != zipio::kOk)
+        std::exception_ptr failure;
+        const int status = zipio::zipClose(writer, nullptr, &failure);
+        if (status != zipio::kOk)
         {
-            DWFCORE_THROW(DWFIOException, u"Failed to close zip archive",
-                          "DWFCore::DWFZipFileDescriptor::close");
+            zipio::throwFailure(status, failure, u"Failed to close zip archive",
+                                "DWFCore::DWFZipFileDescriptor::close");
         }
     }
 }

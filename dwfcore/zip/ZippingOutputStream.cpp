@@ -2,6 +2,7 @@
 
 #include "dwfcore/Exception.h"
 #include "dwfcore/zip/Format.h"
+#include "dwfcore/zip/Writer.h"
 #include "dwfcore/zip/ZipFileDescriptor.h"
 
 namespace DWFCore
@@ -41,8 +42,8 @@ void DWFZippingOutputStream::open(const DWFString& name, const DWFString& passwo
                                    zipio::kMethodDeflate, _level, password);
     if (status != zipio::kOk)
     {
-        DWFCORE_THROW(DWFIOException, u"Failed to open new file in archive",
-                      "DWFCore::DWFZippingOutputStream::open");
+        zipio::throwFailure(status, zipio::zipFailure(_writer), u"Failed to open new file in archive",
+                            "DWFCore::DWFZippingOutputStream::open");
     }
     _open = true;
 }
@@ -54,10 +55,11 @@ void DWFZippingOutputStream::close()
         return;
     }
     _open = false;
-    if (zipio::zipCloseFileInZip(_writer) != zipio::kOk)
+    const int status = zipio::zipCloseFileInZip(_writer);
+    if (status != zipio::kOk)
     {
-        DWFCORE_THROW(DWFIOException, u"Failed to close file in archive",
-                      "DWFCore::DWFZippingOutputStream::close");
+        zipio::throwFailure(status, zipio::zipFailure(_writer), u"Failed to close file in archive",
+                            "DWFCore::DWFZippingOutputStream::close");
     }
 }
 
@@ -68,10 +70,11 @@ size_t DWFZippingOutputStream::write(const void* buffer, size_t bytes)
         DWFCORE_THROW(DWFIOException, u"No file open for zipping",
                       "DWFCore::DWFZippingOutputStream::write");
     }
-    if (zipio::zipWriteInFileInZip(_writer, buffer, bytes) != zipio::kOk)
+    const int status = zipio::zipWriteInFileInZip(_writer, buffer, bytes);
+    if (status != zipio::kOk)
     {
-        DWFCORE_THROW(DWFIOException, u"Failed to deflate bytes",
-                      "DWFCore::DWFZippingOutputStream::write");
+        zipio::throwFailure(status, zipio::zipFailure(_writer), u"Failed to deflate bytes",
+                            "DWFCore::DWFZippingOutputStream::write");
     }
     return bytes;
 }

@@ -39,7 +39,10 @@ int openScratchFile(const std::string& path, int& error)
         error = errno;
         return -1;
     }
+    // Gone from the folder and from the list of the process's temporary
+    // files (a placeholder made for us is on it): the descriptor is all.
     ::unlink(path.c_str());
+    platform::forgetTemporaryFile(path);
     return fd;
 }
 

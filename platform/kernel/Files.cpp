@@ -2,10 +2,11 @@
 
 #include "platform/kernel/Path.h"
 
+#include "dwfcore/TempFileRegistry.h"
+
 #include <climits>
 #include <cstdlib>
 #include <unistd.h>
-#include <vector>
 
 namespace platform
 {
@@ -19,19 +20,33 @@ std::u16string& moduleOverride()
 }
 } // namespace
 
+std::string temporaryFolder()
+{
+    const char* folder = std::getenv("TMPDIR");
+    return folder && *folder ? folder : "/tmp";
+}
+
 std::optional<std::u16string> createTemporaryFile(const std::string& prefix,
                                                   const std::string& suffix)
 {
-    const char* folder = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(folder && *folder ? folder : "/tmp") + "/" + prefix + "XXXXXX" + suffix;
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const int fd = ::mkstemps(buffer.data(), static_cast<int>(suffix.size()));
+    std::string name = temporaryFolder() + "/" + prefix + "XXXXXX" + suffix;
+    const int fd = DWFCore::DWFTempFileRegistry::create(name, static_cast<int>(suffix.size()));
     if (fd < 0)
         return std::nullopt;
     ::close(fd);
-    return path::fromNative(buffer.data());
+    return path::fromNative(name);
+}
+
+bool removeTemporaryFile(std::u16string_view path)
+{
+    if (path.empty())
+        return true;
+    return DWFCore::DWFTempFileRegistry::remove(path::toNative(path));
+}
+
+void forgetTemporaryFile(const std::string& path)
+{
+    DWFCore::DWFTempFileRegistry::forget(path);
 }
 
 std::u16string moduleFileName()

@@ -2,15 +2,28 @@
 // Temporary files and the module's own location.
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform
 {
 
-// Creates an empty file with a unique name in the temporary folder ($TMPDIR,
-// else /tmp), made exclusively; the name starts with `prefix` and ends with
-// `suffix`. Nothing when it cannot be created. The caller removes it.
+// The temporary folder: $TMPDIR, else /tmp.
+std::string temporaryFolder();
+
+// Creates an empty file with a unique name in the temporary folder, made
+// exclusively and listed among the process's temporary files (which an
+// interrupting signal removes); the name starts with `prefix` and ends with
+// `suffix`. Nothing when it cannot be created, with errno telling why. The
+// caller removes it with removeTemporaryFile.
 std::optional<std::u16string> createTemporaryFile(const std::string& prefix,
                                                   const std::string& suffix = "");
+
+// Removes a file made by createTemporaryFile and takes it off the list.
+// True when it is gone (also when it was gone already).
+bool removeTemporaryFile(std::u16string_view path);
+// Takes a file off that list without touching it (the caller removed it
+// already, or keeps it); `path` as the system takes it.
+void forgetTemporaryFile(const std::string& path);
 
 // The full file name of the running module: what the command line set, or
 // else the running program. Its folder holds the module's resources.

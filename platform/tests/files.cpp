@@ -1,9 +1,12 @@
-#include "platform/kernel/Files.h"
+#include "dwfcore/TempFileRegistry.h"
 #include "platform/gdi/Picture.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -21,9 +24,36 @@ TEST(Files, TemporaryFilesAreCreatedEmptyAndUnique)
     EXPECT_EQ(path::extension(*first), u"bmp");
     std::ifstream in(path::toNative(*first), std::ios::binary);
     EXPECT_EQ(in.peek(), std::char_traits<char>::eof());
-    EXPECT_TRUE(path::removeFile(*first));
-    EXPECT_TRUE(path::removeFile(*second));
-    EXPECT_TRUE(path::removeFile(*second)) << "removing a missing file is not an error";
+    // Listed for removal on interrupting signals until they are removed.
+    EXPECT_TRUE(DWFCore::DWFTempFileRegistry::listed(path::toNative(*first)));
+    EXPECT_TRUE(removeTemporaryFile(*first));
+    EXPECT_FALSE(DWFCore::DWFTempFileRegistry::listed(path::toNative(*first)));
+    EXPECT_FALSE(path::fileExists(*first));
+    EXPECT_TRUE(removeTemporaryFile(*second));
+    EXPECT_TRUE(removeTemporaryFile(*second)) << "removing a missing file is not an error";
+
+    // A file its maker removed (or keeps) itself only leaves the list.
+    const auto kept = createTemporaryFile("swt");
+    ASSERT_TRUE(kept);
+    forgetTemporaryFile(path::toNative(*kept));
+    EXPECT_FALSE(DWFCore::DWFTempFileRegistry::listed(path::toNative(*kept)));
+    EXPECT_TRUE(path::fileExists(*kept));
+    EXPECT_TRUE(path::removeFile(*kept));
+}
+
+TEST(Files, AFolderThatCannotHoldTemporaryFilesSaysWhy)
+{
+    const char* previous = std::getenv("TMPDIR");
+    const std::string saved = previous ? previous : "";
+    ::setenv("TMPDIR", "/nonexistent-quillcast-folder", 1);
+    errno = 0;
+    EXPECT_FALSE(createTemporaryFile("swt"));
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(temporaryFolder(), "/nonexistent-quillcast-folder");
+    if (previous)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
 }
 
 TEST(Files, TheModuleNameCanBeSetByTheCommandLine)

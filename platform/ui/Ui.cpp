@@ -26,11 +26,17 @@ std::map<int, std::u16string> defaultStrings()
 
 Ui::Ui() : strings_(defaultStrings()) {}
 
-int Ui::messageBox(const std::u16string& text, const std::u16string& caption, int style, bool owned)
+int Ui::messageBox(const std::u16string& text, const std::u16string& caption, int style, bool owned,
+                   const std::u16string& cause)
 {
-    boxes_.push_back({text, caption, style, owned});
+    boxes_.push_back({text, caption, style, owned, cause});
     if (echo_)
+    {
         std::fprintf(stderr, "%s: %s\n", utf16ToUtf8(caption).c_str(), utf16ToUtf8(text).c_str());
+        if (!cause.empty())
+            std::fprintf(stderr, "%s:   cause: %s\n", utf16ToUtf8(caption).c_str(),
+                         utf16ToUtf8(cause).c_str());
+    }
     return IDOK;
 }
 

@@ -24,6 +24,10 @@ struct MessageBoxRecord
     std::u16string caption;
     int style = 0;
     bool owned = false; // shown with an owner window
+    // Why it was shown, when the caller knows: the failure behind the box
+    // (what was being done, on which file, the system's reason). The box
+    // itself shows only its text; whoever reads the record may say more.
+    std::u16string cause;
 };
 
 // A control's state in a dialog answer: a check box or radio index, or text.
@@ -57,9 +61,10 @@ class Ui
 public:
     Ui();
 
-    // Records the box, echoes it when echo is on, and answers IDOK.
+    // Records the box with its cause, echoes both when echo is on, and
+    // answers IDOK.
     int messageBox(const std::u16string& text, const std::u16string& caption, int style,
-                   bool owned = false);
+                   bool owned = false, const std::u16string& cause = std::u16string());
     const std::vector<MessageBoxRecord>& messageBoxes() const { return boxes_; }
     void setEcho(bool echo) { echo_ = echo; }
 

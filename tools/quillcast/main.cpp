@@ -3,12 +3,14 @@
 // host, lets the add-in connect, and answers the add-in's dialogs from the
 // options given here.
 #include "addin/PublishRun.h"
+#include "dwfcore/TempFileRegistry.h"
 #include "addin/dialogs/ProgressDlg.h"
 #include "host/Loader.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 #include "platform/ui/Ui.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +23,7 @@ namespace
 constexpr int kExitPublished = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitPublishedWithErrors = 3;
 
 const char kUsage[] =
     "Usage: quillcast publish DOCUMENT -o OUT.dwf [options]\n"
@@ -50,9 +53,16 @@ const char kUsage[] =
     "  --quiet                no progress bar (default: a bar on a terminal)\n"
     "  -h, --help             this text\n"
     "\n"
-    "Exit status: 0 when the package was written and nothing went wrong, 1 when\n"
-    "publishing failed (the reason is printed), 2 for a bad command line or a\n"
-    "document that cannot be read.\n";
+    "Exit status:\n"
+    "  0  the package was written and nothing went wrong\n"
+    "  1  no package was written; an existing OUT.dwf is left exactly as it was (the\n"
+    "     reason is printed)\n"
+    "  2  a bad command line or a document that cannot be read; nothing was written\n"
+    "  3  the package was written (replacing OUT.dwf), but some of its content could\n"
+    "     not be: the messages say what\n"
+    "Each failure prints the add-in's message, then on the next line its cause when\n"
+    "one is known. Interrupted by SIGINT, SIGTERM or SIGHUP, the program removes its\n"
+    "temporary files and leaves OUT.dwf untouched.\n";
 
 struct Options
 {
@@ -214,7 +224,13 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
 
-    // Message boxes are printed below, once each.
+    // Whatever this run leaves in the temporary folder or beside the target
+    // goes when it is interrupted; a file size limit becomes a write failure
+    // with its cause instead of killing the process.
+    DWFCore::DWFTempFileRegistry::removeOnSignals();
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    // Message boxes are printed below, once each, with their causes.
     platform::ui().setEcho(false);
     TerminalProgress bar;
     if (!options.quiet && ::isatty(STDERR_FILENO))
@@ -222,12 +238,25 @@ int main(int argc, char** argv)
     const PublishOutcome outcome = RunPublishCommand(*application, options.request);
     CProgressDlg::SetListener(nullptr);
 
-    for (const auto& message : outcome.messages)
-        std::fprintf(stderr, "quillcast: %s\n", platform::utf16ToUtf8(message).c_str());
+    for (std::size_t i = 0; i < outcome.messages.size(); ++i)
+    {
+        std::fprintf(stderr, "quillcast: %s\n", platform::utf16ToUtf8(outcome.messages[i]).c_str());
+        if (i < outcome.causes.size() && !outcome.causes[i].empty())
+            std::fprintf(stderr, "quillcast:   cause: %s\n",
+                         platform::utf16ToUtf8(outcome.causes[i]).c_str());
+    }
+    for (const auto& note : outcome.notes)
+        std::fprintf(stderr, "quillcast: note: %s\n", platform::utf16ToUtf8(note).c_str());
     switch (outcome.status)
     {
     case PublishOutcome::Status::Published:
         return kExitPublished;
+    case PublishOutcome::Status::PublishedWithErrors:
+        std::fprintf(stderr,
+                     "quillcast: the package was written to '%s', but some of its content "
+                     "could not be (see above)\n",
+                     platform::utf16ToUtf8(options.request.target).c_str());
+        return kExitPublishedWithErrors;
     case PublishOutcome::Status::NotAvailable:
         std::fprintf(stderr, "quillcast: the document file has no active document to publish\n");
         return kExitFailed;
@@ -238,7 +267,6 @@ int main(int argc, char** argv)
     case PublishOutcome::Status::Failed:
         break;
     }
-    if (outcome.messages.empty())
-        std::fprintf(stderr, "quillcast: publishing failed\n");
+    std::fprintf(stderr, "quillcast: no package was written\n");
     return kExitFailed;
 }

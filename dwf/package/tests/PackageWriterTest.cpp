@@ -27,6 +27,7 @@
 #include "dwfcore/Exception.h"
 #include "dwfcore/FileInputStream.h"
 #include "dwfcore/StreamFileDescriptor.h"
+#include "dwfcore/zip/Format.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -593,6 +594,79 @@ TEST(DWFPackageWriter, FailedWritesLeaveThePreviousPackageAndNoTemporaryFile)
         }
         EXPECT_THROW(shared.write(), DWFCore::DWFUnexpectedException);
         EXPECT_EQ(folder.names(), before);
+    }
+}
+
+TEST(DWFPackageWriter, FailuresSayWhatFailedWhereAndWhy)
+{
+    Folder folder;
+    const std::string target = folder / "package.dwf";
+    writeFile(target, "the previous package");
+    const std::vector<std::string> before{"package.dwf"};
+    const auto failure = [](DWFPackageWriter& writer)
+    {
+        try
+        {
+            writer.write();
+        }
+        catch (const DWFCore::DWFException& e)
+        {
+            return std::string(DWFCore::DWFString(e.type()).toUTF8()) + ": " + utf8(e.message());
+        }
+        return std::string("written");
+    };
+    struct LimitsBack
+    {
+        ~LimitsBack() { DWFCore::zipio::setZipLimits(DWFCore::zipio::ZipLimits()); }
+    } limitsBack;
+
+    // A folder that is a file names the package and the system's reason.
+    {
+        writeFile(folder / "plain", "a file");
+        const std::string inside = folder / "plain/p.dwf";
+        DWFPackageWriter writer(DWFCore::DWFFile(inside.c_str()));
+        writer.addSection(new DWFEPlotSection(u"s", u"", 1, DWFSource()));
+        EXPECT_EQ(failure(writer), "DWFIOException: Failed to create the package file beside '" +
+                                       inside + "': Not a directory");
+    }
+    // More entries than the format counts: refused before the first byte.
+    {
+        DWFCore::zipio::setZipLimits({4, DWFCore::zipio::kMaxSize});
+        DWFPackageWriter writer(DWFCore::DWFFile(target.c_str()));
+        for (int i = 0; i < 2; ++i)
+        {
+            auto* section = new DWFEPlotSection(u"s", u"", 1, DWFSource());
+            section->addResource(resourceWith(DWFResource::kRole2DStreamingGraphics,
+                                              new DWFBytesInputStream(std::vector<unsigned char>(10, 'x'))),
+                                 true);
+            writer.addSection(section);
+        }
+        EXPECT_EQ(failure(writer), "DWFOverflowException: The package would pass the ZIP "
+                                   "format's limit of 65,535 entries");
+        EXPECT_EQ(readFile(target), "the previous package");
+        EXPECT_EQ(folder.names(), (std::vector<std::string>{"package.dwf", "plain"}));
+    }
+    // Bytes past what 32-bit sizes can say stop the package as they arrive.
+    {
+        DWFCore::zipio::setZipLimits({DWFCore::zipio::kMaxEntries, 60000});
+        DWFPackageWriter writer(DWFCore::DWFFile(target.c_str()));
+        auto* section = new DWFEPlotSection(u"s", u"", 1, DWFSource());
+        section->addResource(
+            resourceWith(DWFResource::kRole2DStreamingGraphics, new FailingInputStream), true);
+        writer.addSection(section);
+        // Below the limit the stream's own failure is what the writer reports ...
+        EXPECT_EQ(failure(writer), "DWFIOException: Device went away");
+        // ... above it the limit, before the stream has broken.
+        DWFCore::zipio::setZipLimits({DWFCore::zipio::kMaxEntries, 20000});
+        DWFPackageWriter small(DWFCore::DWFFile(target.c_str()));
+        auto* again = new DWFEPlotSection(u"s", u"", 1, DWFSource());
+        again->addResource(
+            resourceWith(DWFResource::kRole2DStreamingGraphics, new FailingInputStream), true);
+        small.addSection(again);
+        EXPECT_EQ(failure(small), "DWFOverflowException: The package would pass the ZIP format's "
+                                  "limit of 4 GiB for an entry or the archive");
+        EXPECT_EQ(readFile(target), "the previous package");
+        EXPECT_EQ(folder.names(), (std::vector<std::string>{"package.dwf", "plain"}));
     }
 }
 

@@ -10,6 +10,9 @@
 #include "dwf/package/writer/XMLSerializer.h"
 #include "dwf/package/writer/extensions/6.01/PackageVersionExtension.h"
 #include "dwfcore/Exception.h"
+#include "dwfcore/SystemError.h"
+#include "dwfcore/TempFileRegistry.h"
+#include "dwfcore/zip/Format.h"
 #include "dwfcore/zip/PackageFileDescriptor.h"
 
 #include <cerrno>
@@ -72,31 +75,31 @@ DWFCore::DWFString descriptorEntryName(const DWFSection& section)
 
 //
 // The package file being written: created exclusively beside the target,
-// removed unless it was put in the target's place.
+// listed among the process's temporary files until it is put in the
+// target's place, and removed unless it was.
 //
 class PendingPackageFile
 {
 public:
     explicit PendingPackageFile(const std::string& target) : _target(target)
     {
-        std::string pattern = target + ".XXXXXX";
-        std::vector<char> path(pattern.begin(), pattern.end());
-        path.push_back('\0');
-        const int fd = ::mkstemp(path.data());
+        std::string path = target + ".XXXXXX";
+        const int fd = DWFCore::DWFTempFileRegistry::create(path);
         if (fd < 0)
         {
-            DWFCORE_THROW(DWFIOException, u"Failed to create the package file",
-                          "DWFToolkit::DWFPackageWriter::write");
+            const int error = errno;
+            DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to create the package file beside",
+                                 target, error, "DWFToolkit::DWFPackageWriter::write");
         }
         ::close(fd);
-        _path.assign(path.data());
+        _path = path;
     }
 
     ~PendingPackageFile()
     {
         if (!_path.empty())
         {
-            ::unlink(_path.c_str());
+            DWFCore::DWFTempFileRegistry::remove(_path);
         }
     }
 
@@ -122,10 +125,13 @@ public:
             mode = 0666 & ~mask;
         }
         ::chmod(_path.c_str(), mode);
-        if (::rename(_path.c_str(), _target.c_str()) != 0)
+        // Renamed and unlisted in one step: an interrupting signal finds
+        // either the finished target or a listed file to remove.
+        if (!DWFCore::DWFTempFileRegistry::renameOver(_path, _target))
         {
-            DWFCORE_THROW(DWFIOException, u"Failed to replace the package file",
-                          "DWFToolkit::DWFPackageWriter::write");
+            const int error = errno;
+            DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to replace the package file", _target,
+                                 error, "DWFToolkit::DWFPackageWriter::write");
         }
         _path.clear();
     }
@@ -320,6 +326,15 @@ void DWFPackageWriter::_checkEntryNames() const
     };
     check(_globalSections, false);
     check(_contentSections, true);
+
+    // A package with more entries than the format can count would fail only
+    // after everything before the last entry had been written: refuse it
+    // before the first byte.
+    if (names.size() + resources.size() > DWFCore::zipio::zipLimits().entries)
+    {
+        DWFCORE_THROW(DWFOverflowException,
+                      u"The package would pass the ZIP format's limit of 65,535 entries", function);
+    }
 }
 
 void DWFPackageWriter::_claimEntryName(const DWFCore::DWFString& name)

@@ -227,6 +227,32 @@ TEST(Polyline_Merging, Chains_Written_Backwards_Join_Into_One)
     EXPECT_EQ(lines[0], "Polyline " + text_of_points(steps + 1, expected.data()));
 }
 
+TEST(Polyline_Merging, A_Chain_Never_Waits_Beyond_One_Record)
+{
+    // The same arc written again and again: each copy touches the chain at
+    // its start, so without a bound the pending polyline would hold every
+    // point of the stream.
+    std::vector<WT_Logical_Point> const arc = {{0, 0}, {5, 9}, {10, 10}, {15, 9}, {20, 0}};
+    int const copies = 40000;
+    std::vector<std::vector<WT_Logical_Point>> segments(std::size_t(copies), arc);
+    std::vector<std::string> const lines = merged(segments);
+    ASSERT_GT(lines.size(), 1u);
+    std::size_t total = 0;
+    for (std::string const& line : lines)
+    {
+        ASSERT_EQ(line.rfind("Polyline ", 0), 0u) << line.substr(0, 40);
+        std::size_t const count = std::stoul(line.substr(9));
+        EXPECT_LE(count, std::size_t(WT_Point_Set::Max_Binary_Count));
+        total += count;
+    }
+    // Each polyline repeats the joint it shares with its neighbour once.
+    EXPECT_EQ(total, std::size_t(copies) * (arc.size() - 1) + lines.size());
+    // The split keeps every record as full as the bound allows.
+    EXPECT_EQ(lines.size(),
+              (std::size_t(copies) * (arc.size() - 1) + std::size_t(WT_Point_Set::Max_Binary_Count) -
+               2) / (std::size_t(WT_Point_Set::Max_Binary_Count) - 1));
+}
+
 TEST(Polyline_Merging, A_Changed_Attribute_Or_Another_Kind_Ends_The_Chain)
 {
     std::string const stream =

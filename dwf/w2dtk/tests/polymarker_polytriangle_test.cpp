@@ -91,6 +91,39 @@ TEST(Polymarker_Golden, Consecutive_Polymarkers_Become_One)
                       (std::vector<Points>{{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}}}));
 }
 
+TEST(Polymarker_Merge, Markers_Wait_At_Most_One_Record)
+{
+    std::vector<Points> lists;
+    for (int i = 0; i < 30000; ++i)
+        lists.push_back({{i, 0}, {i, 1}, {i, 2}});
+    std::vector<Points> const read = read_all<WT_Polymarker>(
+        write_all<WT_Polymarker>(true, lists), WT_Object::Polymarker_ID, 4096);
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].size(), std::size_t(WT_Point_Set::Max_Binary_Count / 3 * 3));
+    EXPECT_EQ(read[0].size() + read[1].size(), 90000u);
+    EXPECT_EQ(read[1].back(), (WT_Logical_Point{29999, 2}));
+}
+
+TEST(Polytriangle_Merge, A_Strip_Grows_At_Most_To_One_Record)
+{
+    // A ribbon whose last edge the next triangle shares.
+    auto ribbon = [](int points)
+    {
+        Points strip;
+        for (int i = 0; i < points; ++i)
+            strip.push_back({i, i % 2});
+        return strip;
+    };
+    // The triangle on the last edge of a ribbon of n points.
+    auto next = [](int n) { return Points{{n - 2, (n - 2) % 2}, {n - 1, (n - 1) % 2}, {n, 7}}; };
+    int const full = WT_Point_Set::Max_Binary_Count;
+    Points joined;
+    // Both parts together fit in one record: they join.
+    ASSERT_TRUE(merge(ribbon(full - 3), next(full - 3), joined));
+    EXPECT_EQ(joined.size(), std::size_t(full - 2));
+    EXPECT_FALSE(merge(ribbon(full - 2), next(full - 2), joined));
+}
+
 TEST(Polytriangle_Golden, Triangles_Sharing_An_Edge_Become_One_Strip)
 {
     std::vector<Points> const two = {{{0, 0}, {10, 0}, {0, 10}}, {{10, 0}, {0, 10}, {10, 10}}};

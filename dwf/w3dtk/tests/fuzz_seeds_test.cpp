@@ -4,6 +4,9 @@
 // to its terminator.
 #include "stream_harness.h"
 
+// ---- polyhedron
+#include "mesh_fixtures.h"
+// ---- end polyhedron
 // ---- records
 #include "record_streams.h"
 // ---- end records
@@ -88,6 +91,9 @@ std::map<std::string, std::pair<std::uint8_t, Bytes>> seeds()
     all["stream_dictionary_compressed"] = {
         0x8B, write_stream(with_dictionary, dictionary_setup(2, 1000), true)};
     // ---- end stream
+    // ---- polyhedron
+    all.merge(polyhedron_seeds());
+    // ---- end polyhedron
     // ---- records
     all.merge(record_seeds());
     // ---- end records

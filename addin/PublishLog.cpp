@@ -1,0 +1,46 @@
+#include "addin/PublishLog.h"
+
+namespace publish_log
+{
+
+namespace
+{
+struct Log
+{
+    std::vector<std::u16string> written;
+    std::vector<std::u16string> notes;
+};
+
+Log& TheLog()
+{
+    static Log log;
+    return log;
+}
+} // namespace
+
+void PackageWritten(const std::u16string& target)
+{
+    TheLog().written.push_back(target);
+}
+
+void Note(const std::u16string& text)
+{
+    TheLog().notes.push_back(text);
+}
+
+const std::vector<std::u16string>& WrittenPackages()
+{
+    return TheLog().written;
+}
+
+const std::vector<std::u16string>& Notes()
+{
+    return TheLog().notes;
+}
+
+void Reset()
+{
+    TheLog() = Log();
+}
+
+} // namespace publish_log

@@ -1,0 +1,24 @@
+#pragma once
+// What the add-in's publications tell whoever hosts it beyond their message
+// boxes: which packages were written (a package may be written although a
+// box was shown for some of its content), and notes on what was left out
+// without a failure (a sheet without its thumbnail). The command line tells
+// a written package from a lost one by it and prints the notes.
+#include <string>
+#include <vector>
+
+namespace publish_log
+{
+
+// A package was put in place at `target`.
+void PackageWritten(const std::u16string& target);
+// Something was left out of a package that is still whole.
+void Note(const std::u16string& text);
+
+const std::vector<std::u16string>& WrittenPackages();
+const std::vector<std::u16string>& Notes();
+
+// Forgets both lists.
+void Reset();
+
+} // namespace publish_log

@@ -1,0 +1,64 @@
+#pragma once
+// Runs the quillcast program, built beside the test program, as a
+// subprocess in the fixture's private folders.
+#include "PublishHarness.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace publish_test
+{
+
+inline std::string Program()
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return {};
+    std::string self(buffer, static_cast<std::size_t>(length));
+    return self.substr(0, self.rfind('/')) + "/quillcast";
+}
+
+class QuillcastProgram : public PublishFixture
+{
+protected:
+    void SetUp() override
+    {
+        PublishFixture::SetUp();
+        program_ = Program();
+        if (::access(program_.c_str(), X_OK) != 0)
+            GTEST_SKIP() << "the quillcast program is not built beside the tests";
+    }
+    // Runs the program; answers its exit status, with standard error (and
+    // standard output, when asked) in the strings.
+    int Quillcast(const std::string& arguments, std::string& errors, std::string* output = nullptr)
+    {
+        const std::string errorFile = root_ + "/stderr.txt";
+        std::string out;
+        const int status =
+            RunCommand(Quoted(program_) + " " + arguments + " 2>" + Quoted(errorFile), &out);
+        const auto bytes = ReadBytes(errorFile);
+        errors.assign(bytes.begin(), bytes.end());
+        std::remove(errorFile.c_str());
+        if (output)
+            *output = out;
+        return status;
+    }
+    static std::string SampleDocument()
+    {
+        return QUILLCAST_SOURCE_DIR "/examples/sample-drawing.xml";
+    }
+    static std::string Contents(const std::string& path)
+    {
+        const auto bytes = ReadBytes(path);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    static int Lines(const std::string& text)
+    {
+        return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    }
+
+    std::string program_;
+};
+
+} // namespace publish_test

@@ -1,0 +1,410 @@
+// The quillcast command under faults: its exit status tells a written
+// package from a lost one, each failure prints its cause, and a run that
+// is interrupted leaves neither temporary files nor a changed target.
+// Every case runs the program in its own folders and checks the existing
+// target byte for byte.
+#include "QuillcastHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace
+{
+using namespace publish_test;
+
+const std::vector<std::uint8_t> kOldPackage = {'t', 'h', 'e', ' ', 'o', 'l', 'd', ' ',
+                                               'p', 'a', 'c', 'k', 'a', 'g', 'e'};
+
+// The sample drawing with its relative references made absolute, so that a
+// changed copy can live in a test folder.
+std::string SampleText()
+{
+    const auto bytes = ReadBytes(QUILLCAST_SOURCE_DIR "/examples/sample-drawing.xml");
+    std::string text(bytes.begin(), bytes.end());
+    const auto absolute = [&](const std::string& attribute, const std::string& value)
+    {
+        const std::string from = attribute + "=\"" + value;
+        const std::size_t at = text.find(from);
+        if (at != std::string::npos)
+            text.replace(at, from.size(),
+                         attribute + "=\"" + QUILLCAST_SOURCE_DIR "/examples/" + value);
+    };
+    absolute("toolbox-ini", "host-data/");
+    absolute("picture", "sample-preview.png");
+    return text;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+class QuillcastFaults : public QuillcastProgram
+{
+protected:
+    void SetUp() override
+    {
+        QuillcastProgram::SetUp();
+        if (IsSkipped())
+            return;
+        sample_ = root_ + "/sample.xml";
+        std::ofstream(sample_) << SampleText();
+    }
+
+    std::string Document(const std::string& name, const std::string& text) const
+    {
+        const std::string path = root_ + "/" + name;
+        std::ofstream(path) << text;
+        return path;
+    }
+    void PlaceOldPackage(const std::string& path) const
+    {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(kOldPackage.data()),
+                   static_cast<std::streamsize>(kOldPackage.size()));
+    }
+    // Runs a publication of `document` over an old package at Target(),
+    // with `prefix` before the program (shell assignments, ulimit ...).
+    int PublishOverOld(const std::string& document, std::string& errors,
+                       const std::string& prefix = "")
+    {
+        PlaceOldPackage(Target());
+        const std::string errorFile = root_ + "/stderr.txt";
+        const int status = RunCommand(prefix + " " + Quoted(program_) + " publish " +
+                                      Quoted(document) + " -o " + Quoted(Target()) +
+                                      " --force 2>" + Quoted(errorFile));
+        errors = Contents(errorFile);
+        std::remove(errorFile.c_str());
+        return status;
+    }
+    // What a run that wrote nothing must leave: the old package as it
+    // was, nothing beside it, nothing in the temporary folder.
+    void ExpectUntouched() const
+    {
+        EXPECT_EQ(ReadBytes(Target()), kOldPackage);
+        EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+        ExpectNoTemporaryFiles();
+    }
+    // The cause line printed under the add-in's message.
+    static std::string CauseLine(const std::string& errors)
+    {
+        const std::string marker = "quillcast:   cause: ";
+        const std::size_t at = errors.find(marker);
+        if (at == std::string::npos)
+            return {};
+        return errors.substr(at + marker.size(), errors.find('\n', at) - at - marker.size());
+    }
+    // Whether a private mount namespace can be made here (root, or a
+    // machine that allows unprivileged namespaces).
+    bool PrivateMounts() const
+    {
+        const std::string probe = root_ + "/probe";
+        ::mkdir(probe.c_str(), 0700);
+        const bool can = RunCommand("unshare -m sh -c 'mount -t tmpfs -o size=8k qc-probe " +
+                                    probe + "' >/dev/null 2>&1") == 0;
+        ::rmdir(probe.c_str());
+        return can;
+    }
+
+    std::string sample_;
+};
+
+TEST_F(QuillcastFaults, APackageWrittenAfterAMessageExitsThree)
+{
+    // A bill of materials that is not in its writable state costs its
+    // table, not the package.
+    const std::string document =
+        Document("bom.xml", Replaced(SampleText(), "<bom-table state=\"1\">",
+                                     "<bom-table state=\"0\">"));
+    std::string errors;
+    EXPECT_EQ(PublishOverOld(document, errors), 3) << errors;
+    EXPECT_NE(errors.find("quillcast: A bill of materials table could not be written"),
+              std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("the package was written to '" + Target() + "'"), std::string::npos)
+        << errors;
+    EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");
+    EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+    ExpectNoTemporaryFiles();
+
+    // The same drawing without the fault exits 0 and says nothing.
+    EXPECT_EQ(PublishOverOld(sample_, errors), 0) << errors;
+    EXPECT_EQ(errors, "");
+}
+
+TEST_F(QuillcastFaults, AMissingTemporaryFolderIsTheCause)
+{
+    const std::string missing = root_ + "/no-such-folder";
+    std::string errors;
+    EXPECT_EQ(PublishOverOld(sample_, errors, "TMPDIR=" + Quoted(missing)), 1) << errors;
+    EXPECT_NE(errors.find("The error occurred in CDrawingDocumentPublisher::PublishDoc."),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(CauseLine(errors), "Failed to create a temporary file in '" + missing +
+                                     "/': No such file or directory");
+    EXPECT_NE(errors.find("quillcast: no package was written"), std::string::npos) << errors;
+    ExpectUntouched();
+}
+
+TEST_F(QuillcastFaults, AFolderThatIsAFileIsTheCause)
+{
+    std::ofstream(packages_ + "/plain") << "a file";
+    const std::string inside = packages_ + "/plain/sample.dwf";
+    std::string errors;
+    EXPECT_EQ(Quillcast("publish " + Quoted(sample_) + " -o " + Quoted(inside), errors), 1);
+    EXPECT_EQ(CauseLine(errors),
+              "Failed to create the package file beside '" + inside + "': Not a directory");
+    EXPECT_EQ(Contents(packages_ + "/plain"), "a file");
+    ExpectNoTemporaryFiles();
+}
+
+TEST_F(QuillcastFaults, AFileSizeLimitIsTheCause)
+{
+    // Past the limit a write fails with the system's reason instead of
+    // the signal ending the program.
+    std::string errors;
+    EXPECT_EQ(PublishOverOld(sample_, errors, "ulimit -f 4;"), 1) << errors;
+    const std::string cause = CauseLine(errors);
+    EXPECT_NE(cause.find(": File too large"), std::string::npos) << errors;
+    EXPECT_EQ(cause.find("error '"), cause.find("'") - 6) << cause;
+    ExpectUntouched();
+}
+
+TEST_F(QuillcastFaults, AReadOnlyTargetFolderIsTheCause)
+{
+    std::string errors;
+    int status = 0;
+    std::string reason;
+    if (PrivateMounts())
+    {
+        // The folder is made read-only for the program alone.
+        PlaceOldPackage(Target());
+        const std::string errorFile = root_ + "/stderr.txt";
+        const std::string script = "mount --bind " + Quoted(packages_) + " " + Quoted(packages_) +
+                                   " && mount -o remount,ro,bind " + Quoted(packages_) +
+                                   " && exec " + Quoted(program_) + " publish " +
+                                   Quoted(sample_) + " -o " + Quoted(Target()) + " --force 2>" +
+                                   Quoted(errorFile);
+        status = RunCommand("unshare -m sh -c " + Quoted(script));
+        errors = Contents(errorFile);
+        reason = "Read-only file system";
+    }
+    else if (::geteuid() != 0)
+    {
+        PlaceOldPackage(Target());
+        ::chmod(packages_.c_str(), 0555);
+        status = RunCommand(Quoted(program_) + " publish " + Quoted(sample_) + " -o " +
+                                Quoted(Target()) + " --force 2>" + Quoted(root_ + "/stderr.txt"));
+        errors = Contents(root_ + "/stderr.txt");
+        ::chmod(packages_.c_str(), 0700);
+        reason = "Permission denied";
+    }
+    else
+    {
+        GTEST_SKIP() << "the superuser writes into read-only folders, and no private mount "
+                        "namespace can be made here";
+    }
+    EXPECT_EQ(status, 1) << errors;
+    EXPECT_EQ(CauseLine(errors),
+              "Failed to create the package file beside '" + Target() + "': " + reason);
+    ExpectUntouched();
+}
+
+TEST_F(QuillcastFaults, AFullDiskIsTheCause)
+{
+    if (!PrivateMounts())
+        GTEST_SKIP() << "no private mount namespace can be made here for a small file system";
+    // A file system of two pages: the old package takes one, the new one
+    // does not fit in the other. The folder lives only in the namespace, so
+    // the script copies out what it held afterwards.
+    const std::string full = root_ + "/full";
+    const std::string after = root_ + "/after";
+    ::mkdir(full.c_str(), 0700);
+    ::mkdir(after.c_str(), 0700);
+    const std::string target = full + "/sample.dwf";
+    const std::string script =
+        "mount -t tmpfs -o size=8k qc-full " + Quoted(full) + " || exit 99; printf 'the old " +
+        "package' > " + Quoted(target) + "; " + Quoted(program_) + " publish " + Quoted(sample_) +
+        " -o " + Quoted(target) + " --force 2>" + Quoted(root_ + "/stderr.txt") +
+        "; status=$?; cp " + Quoted(target) + " " + Quoted(after + "/sample.dwf") + "; ls -A " +
+        Quoted(full) + " > " + Quoted(root_ + "/listing.txt") + "; exit $status";
+    const int status = RunCommand("unshare -m sh -c " + Quoted(script));
+    const std::string errors = Contents(root_ + "/stderr.txt");
+    ASSERT_NE(status, 99) << "mounting failed";
+    EXPECT_EQ(status, 1) << errors;
+    const std::string cause = CauseLine(errors);
+    EXPECT_NE(cause.find("'" + target + "."), std::string::npos) << cause;
+    EXPECT_NE(cause.find("': No space left on device"), std::string::npos) << cause;
+    EXPECT_EQ(ReadBytes(after + "/sample.dwf"), kOldPackage);
+    EXPECT_EQ(Contents(root_ + "/listing.txt"), "sample.dwf\n");
+    ExpectNoTemporaryFiles();
+}
+
+TEST_F(QuillcastFaults, AReadOnlyTargetIsRefusedWithOneMessage)
+{
+    PlaceOldPackage(Target());
+    ::chmod(Target().c_str(), 0444);
+    std::string errors;
+    EXPECT_EQ(Quillcast("publish " + Quoted(sample_) + " -o " + Quoted(Target()), errors), 1);
+    EXPECT_EQ(Occurrences(errors, "read-only"), 1u) << errors;
+    ExpectUntouched();
+}
+
+TEST_F(QuillcastFaults, AnUnreadablePictureIsNotedAndThePackageStaysWhole)
+{
+    const std::string document =
+        Document("no-picture.xml",
+                 Replaced(SampleText(),
+                          "picture=\"" QUILLCAST_SOURCE_DIR "/examples/sample-preview.png\"", ""));
+    std::string errors;
+    EXPECT_EQ(PublishOverOld(document, errors), 0) << errors;
+    EXPECT_EQ(errors, "quillcast: note: Sheet 'Sheet1' has no thumbnail: the host's picture of "
+                      "it could not be read\n"
+                      "quillcast: note: Sheet 'Sheet2' has no thumbnail: the host's picture of "
+                      "it could not be read\n");
+    EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");
+    if (RunCommand("/usr/bin/python3 -c 'import zipfile' 2>/dev/null") == 0)
+    {
+        // Every entry reads back whole; the thumbnails are simply not there.
+        std::string listing;
+        EXPECT_EQ(RunCommand("/usr/bin/python3 -c 'import sys, zipfile\n"
+                             "z = zipfile.ZipFile(sys.argv[1])\n"
+                             "assert z.testzip() is None\n"
+                             "print(sum(n.endswith(\".jpg\") for n in z.namelist()))' " +
+                                 Quoted(Target()),
+                             &listing),
+                  0);
+        EXPECT_EQ(listing, "0\n");
+    }
+    ExpectNoTemporaryFiles();
+}
+
+// ---------------------------------------------------------------- signals
+
+bool AnyStartsWith(const std::vector<std::string>& names, const std::string& prefix)
+{
+    for (const auto& name : names)
+    {
+        if (name.rfind(prefix, 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+TEST_F(QuillcastFaults, InterruptedRunsRemoveTheirFilesAndLeaveTheTarget)
+{
+    const std::string document = Document("large.xml", ParabolaDrawing(1500));
+    struct Moment
+    {
+        const char* name;
+        bool inPackages; // the file is looked for beside the target, else in the temporary folder
+        const char* prefix;
+    };
+    const Moment moments[] = {
+        {"while the add-in connects", false, "quillcast-toolbar-"},
+        {"while the sheet is written", false, "quillcast-sheet"},
+        {"while the package is written", true, "sample.dwf."},
+    };
+    int run = 0;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    {
+        for (const Moment& moment : moments)
+        {
+            SCOPED_TRACE(std::string(strsignal(signal)) + " " + moment.name);
+            // Each run in folders of its own.
+            const std::string folder = root_ + "/run" + std::to_string(++run);
+            const std::string temporary = folder + "/tmp";
+            const std::string packages = folder + "/out";
+            ::mkdir(folder.c_str(), 0700);
+            ::mkdir(temporary.c_str(), 0700);
+            ::mkdir(packages.c_str(), 0700);
+            const std::string target = packages + "/sample.dwf";
+            PlaceOldPackage(target);
+
+            // The child starts with the signals at their defaults, whatever
+            // the test runner ignores.
+            posix_spawnattr_t attributes;
+            posix_spawnattr_init(&attributes);
+            sigset_t defaults;
+            sigemptyset(&defaults);
+            for (int s : {SIGINT, SIGTERM, SIGHUP})
+                sigaddset(&defaults, s);
+            posix_spawnattr_setsigdefault(&attributes, &defaults);
+            sigset_t none;
+            sigemptyset(&none);
+            posix_spawnattr_setsigmask(&attributes, &none);
+            posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+            posix_spawn_file_actions_t files;
+            posix_spawn_file_actions_init(&files);
+            posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+            std::vector<std::string> environment = {"TMPDIR=" + temporary};
+            for (char** e = environ; *e; ++e)
+            {
+                if (std::string(*e).rfind("TMPDIR=", 0) != 0)
+                    environment.push_back(*e);
+            }
+            std::vector<char*> envp;
+            for (auto& entry : environment)
+                envp.push_back(entry.data());
+            envp.push_back(nullptr);
+            std::vector<std::string> arguments = {program_, "publish", document, "-o", target,
+                                                  "--force", "--quiet"};
+            std::vector<char*> argv;
+            for (auto& argument : arguments)
+                argv.push_back(argument.data());
+            argv.push_back(nullptr);
+            pid_t child = 0;
+            const int spawned =
+                posix_spawn(&child, program_.c_str(), &files, &attributes, argv.data(), envp.data());
+            posix_spawn_file_actions_destroy(&files);
+            posix_spawnattr_destroy(&attributes);
+            ASSERT_EQ(spawned, 0);
+
+            // Wait for the moment (bounded, in case the run ends first).
+            bool reached = false;
+            int status = 0;
+            bool ended = false;
+            for (int poll = 0; poll < 600000 && !reached && !ended; ++poll)
+            {
+                reached = AnyStartsWith(FilesIn(moment.inPackages ? packages : temporary),
+                                        moment.prefix);
+                if (!reached)
+                {
+                    ended = ::waitpid(child, &status, WNOHANG) == child;
+                    ::usleep(200);
+                }
+            }
+            if (!ended)
+            {
+                ::kill(child, signal);
+                ::waitpid(child, &status, 0);
+            }
+            EXPECT_TRUE(reached) << "the run ended before the moment";
+            ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+            EXPECT_EQ(WTERMSIG(status), signal);
+            EXPECT_EQ(FilesIn(temporary), std::vector<std::string>{});
+            EXPECT_EQ(FilesIn(packages), std::vector<std::string>{"sample.dwf"});
+            EXPECT_EQ(ReadBytes(target), kOldPackage);
+        }
+    }
+}
+} // namespace

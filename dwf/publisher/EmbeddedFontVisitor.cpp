@@ -1,0 +1,16 @@
+#include "dwf/publisher/EmbeddedFontVisitor.h"
+
+namespace DWFToolkit
+{
+
+DWFEmbeddedFontVisitor::~DWFEmbeddedFontVisitor() = default;
+
+void DWFEmbeddedFontVisitor::visitEmbeddedFont(DWFEmbeddedFont& font)
+{
+    if (_chained != nullptr)
+    {
+        _chained->visitEmbeddedFont(font);
+    }
+}
+
+} // namespace DWFToolkit

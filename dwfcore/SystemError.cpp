@@ -1,0 +1,48 @@
+#include "dwfcore/SystemError.h"
+
+#include <cstring>
+
+namespace DWFCore
+{
+
+namespace
+{
+
+std::u16string reasonOf(int error)
+{
+    char buffer[256];
+    // The GNU form returns the text, in the buffer or a static string.
+    const char* text = ::strerror_r(error, buffer, sizeof buffer);
+    return DWFString(text).toU16String();
+}
+
+} // namespace
+
+DWFString describeSystemError(const char16_t* action, const std::string& path, int error)
+{
+    const std::u16string reason = reasonOf(error);
+    const std::u16string head = std::u16string(action) + u" '";
+    const std::u16string tail = u"': " + reason;
+    std::u16string name = DWFString(path.c_str()).toU16String();
+
+    // Leave room for the terminator of the exception's message buffer.
+    const std::size_t room = DWFException::kMessageCapacity - 1;
+    const std::u16string ellipsis = u"...";
+    if (head.size() + name.size() + tail.size() > room &&
+        head.size() + tail.size() + ellipsis.size() + 2 <= room)
+    {
+        const std::size_t keep = room - head.size() - tail.size() - ellipsis.size();
+        // More of the end than of the start: the file's own name matters most.
+        const std::size_t front = keep / 3;
+        const std::size_t back = keep - front;
+        name = name.substr(0, front) + ellipsis + name.substr(name.size() - back);
+    }
+    return DWFString((head + name + tail).c_str());
+}
+
+DWFString describeSystemError(const char16_t* action, int error)
+{
+    return DWFString((std::u16string(action) + u": " + reasonOf(error)).c_str());
+}
+
+} // namespace DWFCore

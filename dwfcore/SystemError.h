@@ -1,0 +1,35 @@
+#ifndef DWFCORE_SYSTEMERROR_H
+#define DWFCORE_SYSTEMERROR_H
+
+#include "dwfcore/Exception.h"
+#include "dwfcore/String.h"
+
+#include <string>
+
+namespace DWFCore
+{
+
+//
+// The message of a failed system call, so that whoever reads it knows what
+// was being done, to which file, and why the system refused:
+// "<action> '<path>': <the system's reason>". A path too long for an
+// exception message loses its middle, never its end or the reason.
+//
+DWFString describeSystemError(const char16_t* action, const std::string& path, int error);
+
+// The same without a file.
+DWFString describeSystemError(const char16_t* action, int error);
+
+} // namespace DWFCore
+
+//
+// Throws `ExceptionClass` whose message says what failed on which file and
+// the reason of the system error `error` (an errno value, taken by the
+// caller at once, before anything else can change errno).
+//
+#define DWFCORE_THROW_SYSTEM(ExceptionClass, action, path, error, function)                        \
+    throw ::DWFCore::ExceptionClass(::DWFCore::describeSystemError((action), (path), (error)),    \
+                                    (function), u"" __FILE__,                                      \
+                                    static_cast<std::uint32_t>(__LINE__))
+
+#endif

@@ -1,0 +1,257 @@
+#include "dwfcore/TempFileRegistry.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <pthread.h>
+#include <unistd.h>
+
+namespace DWFCore
+{
+
+namespace
+{
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Plain storage that the handler can walk: an array of owned C strings,
+// empty slots null. Changed only while the signals are held back.
+struct List
+{
+    char** paths = nullptr;
+    std::size_t used = 0; // slots in use or freed, from the front
+    std::size_t capacity = 0;
+    std::size_t listed = 0;
+};
+
+List& list()
+{
+    // Never destroyed: a signal may arrive while static objects go away.
+    static List* instance = new List;
+    return *instance;
+}
+
+// Holds the interrupting signals back for the life of the object, so that
+// the list changes in one step as far as the handler can see.
+class HeldSignals
+{
+public:
+    HeldSignals()
+    {
+        sigset_t held;
+        sigemptyset(&held);
+        for (int signal : kSignals)
+        {
+            sigaddset(&held, signal);
+        }
+        pthread_sigmask(SIG_BLOCK, &held, &_previous);
+    }
+    ~HeldSignals()
+    {
+        // Callers read errno after the step; letting the signals go must not change it.
+        const int saved = errno;
+        pthread_sigmask(SIG_SETMASK, &_previous, nullptr);
+        errno = saved;
+    }
+
+    HeldSignals(const HeldSignals&) = delete;
+    HeldSignals& operator=(const HeldSignals&) = delete;
+
+private:
+    sigset_t _previous;
+};
+
+// Lists a copy of `path`; false (errno ENOMEM) when there is no room.
+bool add(const char* path)
+{
+    List& l = list();
+    char* copy = ::strdup(path);
+    if (copy == nullptr)
+    {
+        errno = ENOMEM;
+        return false;
+    }
+    if (l.used == l.capacity)
+    {
+        // Reuse freed slots before growing.
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < l.used; ++i)
+        {
+            if (l.paths[i] != nullptr)
+            {
+                l.paths[kept++] = l.paths[i];
+            }
+        }
+        l.used = kept;
+    }
+    if (l.used == l.capacity)
+    {
+        const std::size_t capacity = l.capacity == 0 ? 16 : l.capacity * 2;
+        char** bigger = static_cast<char**>(std::calloc(capacity, sizeof(char*)));
+        if (bigger == nullptr)
+        {
+            std::free(copy);
+            errno = ENOMEM;
+            return false;
+        }
+        if (l.used > 0)
+        {
+            std::memcpy(bigger, l.paths, l.used * sizeof(char*));
+        }
+        std::free(l.paths);
+        l.paths = bigger;
+        l.capacity = capacity;
+    }
+    l.paths[l.used++] = copy;
+    ++l.listed;
+    return true;
+}
+
+char** find(const std::string& path)
+{
+    List& l = list();
+    // Newest first: files are mostly removed in the reverse order of making.
+    for (std::size_t i = l.used; i-- > 0;)
+    {
+        if (l.paths[i] != nullptr && path == l.paths[i])
+        {
+            return &l.paths[i];
+        }
+    }
+    return nullptr;
+}
+
+void drop(const std::string& path)
+{
+    List& l = list();
+    if (char** slot = find(path))
+    {
+        std::free(*slot);
+        *slot = nullptr;
+        --l.listed;
+        while (l.used > 0 && l.paths[l.used - 1] == nullptr)
+        {
+            --l.used;
+        }
+    }
+}
+
+extern "C" void removeAndDie(int signal)
+{
+    const int saved = errno;
+    DWFTempFileRegistry::removeAllNow();
+    // End the way the signal would have ended us: default action, unblocked.
+    struct sigaction fallback;
+    std::memset(&fallback, 0, sizeof fallback);
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    ::sigaction(signal, &fallback, nullptr);
+    sigset_t just;
+    sigemptyset(&just);
+    sigaddset(&just, signal);
+    ::raise(signal);
+    ::sigprocmask(SIG_UNBLOCK, &just, nullptr);
+    errno = saved;
+}
+
+} // namespace
+
+int DWFTempFileRegistry::create(std::string& pattern, int suffixLength)
+{
+    HeldSignals held;
+    const int fd = ::mkstemps(pattern.data(), suffixLength);
+    if (fd < 0)
+    {
+        return -1;
+    }
+    if (!add(pattern.c_str()))
+    {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+bool DWFTempFileRegistry::remove(const std::string& path)
+{
+    HeldSignals held;
+    // Unlinked before it is unlisted: a signal in between at worst unlinks
+    // a name that is already gone.
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+    {
+        return false;
+    }
+    drop(path);
+    return true;
+}
+
+bool DWFTempFileRegistry::renameOver(const std::string& path, const std::string& target)
+{
+    HeldSignals held;
+    if (::rename(path.c_str(), target.c_str()) != 0)
+    {
+        return false;
+    }
+    drop(path);
+    return true;
+}
+
+void DWFTempFileRegistry::forget(const std::string& path)
+{
+    HeldSignals held;
+    drop(path);
+}
+
+bool DWFTempFileRegistry::listed(const std::string& path)
+{
+    HeldSignals held;
+    return find(path) != nullptr;
+}
+
+std::size_t DWFTempFileRegistry::count()
+{
+    HeldSignals held;
+    return list().listed;
+}
+
+void DWFTempFileRegistry::removeAllNow() noexcept
+{
+    List& l = list();
+    for (std::size_t i = 0; i < l.used; ++i)
+    {
+        if (l.paths[i] != nullptr)
+        {
+            ::unlink(l.paths[i]);
+        }
+    }
+}
+
+void DWFTempFileRegistry::removeOnSignals()
+{
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = &removeAndDie;
+    // While one of them is handled the others wait; the process ends first.
+    sigemptyset(&action.sa_mask);
+    for (int signal : kSignals)
+    {
+        sigaddset(&action.sa_mask, signal);
+    }
+    for (int signal : kSignals)
+    {
+        // A signal the process was started to ignore (nohup) stays ignored.
+        struct sigaction current;
+        if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+        {
+            continue;
+        }
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+} // namespace DWFCore
