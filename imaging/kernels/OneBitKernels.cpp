@@ -97,7 +97,8 @@ void OneBitColumnRowStitcher::stitch(const std::uint8_t* tileData, std::int32_t 
     if (count < 1)
         return;
     const std::int64_t step = backwards_ ? -1 : 1;
-    const std::uint8_t* line = tileData + std::int64_t{start} * stride_ + (column_ >> 3);
+    const std::uint8_t* first = tileData + std::int64_t{start} * stride_;
+    const std::int64_t columnByte = column_ >> 3;
     const int shift = 7 - static_cast<int>(column_ & 7);
     if (strip_ == nullptr && !onlyOnes_)
     {
@@ -110,28 +111,27 @@ void OneBitColumnRowStitcher::stitch(const std::uint8_t* tileData, std::int32_t 
             if (aligned && count - k >= 8)
             {
                 unsigned byte = 0;
-                for (int b = 0; b < 8; ++b, line += stride_)
-                    byte |= ((*line >> shift) & 1u) << (backwards_ ? b : 7 - b);
+                for (int b = 0; b < 8; ++b)
+                    byte |= ((first[(k + b) * stride_ + columnByte] >> shift) & 1u) << (backwards_ ? b : 7 - b);
                 row_[position_ >> 3] = static_cast<std::uint8_t>(byte);
                 position_ += 8 * step;
                 k += 8;
                 continue;
             }
-            setBitAt(row_, position_, (*line >> shift) & 1);
-            line += stride_;
+            setBitAt(row_, position_, (first[k * stride_ + columnByte] >> shift) & 1);
             position_ += step;
             ++k;
         }
         return;
     }
-    const std::uint8_t* base = tileData + std::int64_t{start} * stride_;
-    for (std::int32_t k = 0; k < count; ++k, base += stride_, position_ += step)
+    for (std::int64_t k = 0; k < count; ++k, position_ += step)
     {
-        const int colour = bitAt(base, column_);
+        const std::uint8_t* line = first + k * stride_;
+        const int colour = bitAt(line, column_);
         if (!onlyOnes_ || colour != 0)
             setBitAt(row_, position_, colour);
         if (strip_ != nullptr)
-            setBitAt(strip_, position_, bitAt(base, column_ + neighbour_));
+            setBitAt(strip_, position_, bitAt(line, column_ + neighbour_));
     }
 }
 
@@ -218,14 +218,14 @@ void OneBitColumnRowSplitter::writeColumn(std::uint8_t* tileData, std::int64_t c
                                           std::int32_t firstLine, std::int32_t sourceOffset,
                                           std::int32_t count) const
 {
-    std::uint8_t* line = tileData + std::int64_t{firstLine} * stride_;
-    std::int64_t from = mirrored_ ? length_ - 1 - sourceOffset : sourceOffset;
+    std::uint8_t* first = tileData + std::int64_t{firstLine} * stride_;
+    const std::int64_t from = mirrored_ ? length_ - 1 - sourceOffset : sourceOffset;
     const std::int64_t step = mirrored_ ? -1 : 1;
-    for (std::int32_t k = 0; k < count; ++k, line += stride_, from += step)
+    for (std::int64_t k = 0; k < count; ++k)
     {
-        const int colour = bitAt(row, from);
+        const int colour = bitAt(row, from + k * step);
         if (!onlyOnes_ || colour != 0)
-            setBitAt(line, column, colour);
+            setBitAt(first + k * stride_, column, colour);
     }
 }
 
@@ -271,11 +271,11 @@ void OneBitColumnPixelCopier::copyColumn(std::uint8_t* destination, std::int32_t
 {
     if (count < 1)
         return;
-    std::uint8_t* line = destination + std::int64_t{firstLine} * stride_;
-    std::int64_t from = forwards_ ? sourceOffset : std::int64_t{sourceOffset} + count - 1;
+    std::uint8_t* first = destination + std::int64_t{firstLine} * stride_;
+    const std::int64_t from = forwards_ ? sourceOffset : std::int64_t{sourceOffset} + count - 1;
     const std::int64_t step = forwards_ ? 1 : -1;
-    for (std::int32_t k = 0; k < count; ++k, line += stride_, from += step)
-        setBitAt(line, column_, bitAt(source, from));
+    for (std::int64_t k = 0; k < count; ++k)
+        setBitAt(first + k * stride_, column_, bitAt(source, from + k * step));
 }
 
 } // namespace Omvi
