@@ -68,8 +68,7 @@ const char16_t* handednessText(int handedness)
 }
 
 // A section property: hidden, without type or units; the resource keeps a copy.
-void addHiddenProperty(DWFPropertyContainer& container, const char16_t* name,
-                       const char16_t* value)
+void addHiddenProperty(DWFPropertyContainer& container, const char16_t* name, const char16_t* value)
 {
     DWFProperty property(name, value, u"hidden", DWFCore::DWFString(), DWFCore::DWFString());
     container.addProperty(&property, false);
@@ -237,9 +236,9 @@ void DWFPackagePublisher::_postprocessModel(DWFModel& model)
             continue;
         }
         const DWFTexture* texture = dynamic_cast<const DWFTexture*>(image);
-        std::unique_ptr<DWFImageResource> resource(new (std::nothrow) DWFImageResource(
-            texture ? texture->name() : DWFCore::DWFString(), roleOf(*image),
-            image->getMIMEType()));
+        std::unique_ptr<DWFImageResource> resource(
+            new (std::nothrow) DWFImageResource(texture ? texture->name() : DWFCore::DWFString(),
+                                                roleOf(*image), image->getMIMEType()));
         if (!resource)
         {
             DWFCORE_THROW(DWFMemoryException, u"Failed to allocate image resource", function);
@@ -258,8 +257,8 @@ void DWFPackagePublisher::_postprocessModel(DWFModel& model)
     {
         font->embed();
         std::unique_ptr<DWFFontResource> resource(new (std::nothrow) DWFFontResource(
-            font->getRequest(), font->getPrivilege(), font->getCharacterCode(),
-            font->getFaceName(), font->getLogfontName()));
+            font->getRequest(), font->getPrivilege(), font->getCharacterCode(), font->getFaceName(),
+            font->getLogfontName()));
         if (!resource)
         {
             DWFCORE_THROW(DWFMemoryException, u"Failed to allocate font resource", function);

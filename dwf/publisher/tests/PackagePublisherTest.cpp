@@ -164,7 +164,8 @@ TEST_P(PackagePublish, AHandBuiltModelBecomesAPackageThatToolsAndReadersAccept)
     auto publisher = makePublisher(target, password);
     model.publish(*publisher);
     publisher->writePackage();
-    std::string const w3d = [&] {
+    std::string const w3d = [&]
+    {
         Bytes const bytes = readAll(model.getInputStream());
         return std::string(bytes.begin(), bytes.end());
     }();
@@ -176,17 +177,15 @@ TEST_P(PackagePublish, AHandBuiltModelBecomesAPackageThatToolsAndReadersAccept)
 
     // The entries the writer made, in the order it must have made them.
     DWFSection& section = *publisher->packageWriter().manifest()->getContentSections().at(0);
-    auto entry = [&](const char16_t* role) {
+    auto entry = [&](const char16_t* role)
+    {
         DWFResource* resource = onlyResource(section, role);
         return resource ? utf8(resource->zipPath()) : std::string("<missing>");
     };
     std::vector<std::string> const expected{
-        "75E513A9-6C41-4C91-BAA6-81E593FAAC10.TYPEINFO",
-        "manifest.xml",
-        utf8(section.name()) + "\\descriptor.xml",
-        entry(DWFResource::kRoleThumbnail),
-        entry(DWFResource::kRole3DStreamingGraphics),
-        entry(DWFResource::kRoleTexture),
+        "75E513A9-6C41-4C91-BAA6-81E593FAAC10.TYPEINFO", "manifest.xml",
+        utf8(section.name()) + "\\descriptor.xml",       entry(DWFResource::kRoleThumbnail),
+        entry(DWFResource::kRole3DStreamingGraphics),    entry(DWFResource::kRoleTexture),
         entry(DWFResource::kRoleObjectDefinition)};
 
     if (haveTool("python3"))
@@ -254,8 +253,8 @@ TEST_P(PackagePublish, AHandBuiltModelBecomesAPackageThatToolsAndReadersAccept)
     EXPECT_EQ(utf8(space->units()->type()), "cm");
     EXPECT_EQ(propertyValue(*space, u"Author", u"Summary"), "Quill");
 
-    auto* graphics =
-        dynamic_cast<DWFGraphicResource*>(onlyResource(*space, DWFResource::kRole3DStreamingGraphics));
+    auto* graphics = dynamic_cast<DWFGraphicResource*>(
+        onlyResource(*space, DWFResource::kRole3DStreamingGraphics));
     ASSERT_NE(graphics, nullptr);
     EXPECT_EQ(utf8(graphics->title()), "Bracket");
     EXPECT_EQ(utf8(graphics->mime()), "application/x-w3d");
@@ -268,7 +267,8 @@ TEST_P(PackagePublish, AHandBuiltModelBecomesAPackageThatToolsAndReadersAccept)
 
     auto* thumbnail =
         dynamic_cast<DWFImageResource*>(onlyResource(*space, DWFResource::kRoleThumbnail));
-    auto* texture = dynamic_cast<DWFImageResource*>(onlyResource(*space, DWFResource::kRoleTexture));
+    auto* texture =
+        dynamic_cast<DWFImageResource*>(onlyResource(*space, DWFResource::kRoleTexture));
     ASSERT_NE(thumbnail, nullptr);
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(utf8(thumbnail->title()), "");
@@ -306,9 +306,8 @@ TEST_P(PackagePublish, AHandBuiltModelBecomesAPackageThatToolsAndReadersAccept)
     // carry the W3D indices.
     std::unique_ptr<DWFObjectDefinition> definition(space->getObjectDefinition());
     ASSERT_NE(definition, nullptr);
-    auto object = [&](DWFSegment::tKey key) {
-        return definition->findObject(DWFCore::DWFString(decimal(key).c_str()));
-    };
+    auto object = [&](DWFSegment::tKey key)
+    { return definition->findObject(DWFCore::DWFString(decimal(key).c_str())); };
     ASSERT_NE(object(built.root), nullptr);
     ASSERT_NE(object(built.part), nullptr);
     ASSERT_NE(object(built.child), nullptr);
@@ -321,7 +320,8 @@ TEST_P(PackagePublish, AHandBuiltModelBecomesAPackageThatToolsAndReadersAccept)
     std::map<std::string, DWFDefinedObjectInstance*> byNodes;
     for (const auto& [id, instance] : definition->getInstances())
         byNodes[utf8(instance->nodes())] = instance.get();
-    auto instanceAt = [&](int index) -> DWFDefinedObjectInstance& {
+    auto instanceAt = [&](int index) -> DWFDefinedObjectInstance&
+    {
         auto found = byNodes.find(std::to_string(index));
         if (found == byNodes.end())
             throw std::runtime_error("no instance for index " + std::to_string(index));
@@ -339,9 +339,9 @@ TEST_P(PackagePublish, AHandBuiltModelBecomesAPackageThatToolsAndReadersAccept)
     EXPECT_EQ(instanceAt(plainIndex).findProperty(u"_name", u"hidden"), nullptr);
     EXPECT_EQ(instanceAt(rootIndex).getChildReferences(),
               DWFDefinedObject::tReferences{instanceAt(childIndex).id()});
-    EXPECT_EQ(instanceAt(childIndex).getChildReferences(),
-              (DWFDefinedObject::tReferences{instanceAt(copyIndex).id(),
-                                             instanceAt(plainIndex).id()}));
+    EXPECT_EQ(
+        instanceAt(childIndex).getChildReferences(),
+        (DWFDefinedObject::tReferences{instanceAt(copyIndex).id(), instanceAt(plainIndex).id()}));
 }
 
 // The W3D bytes of the model pass through a stream that fails part-way.

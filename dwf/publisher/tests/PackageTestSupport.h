@@ -60,7 +60,8 @@ inline void writeFile(const std::string& path, const std::string& bytes)
 
 inline DWFCore::DWFInputStream* bytesStream(const std::string& bytes)
 {
-    return new DWFToolkit::DWFBytesInputStream(std::vector<unsigned char>(bytes.begin(), bytes.end()));
+    return new DWFToolkit::DWFBytesInputStream(
+        std::vector<unsigned char>(bytes.begin(), bytes.end()));
 }
 
 // A folder of its own for the packages a test writes (outside the private
@@ -115,8 +116,7 @@ public:
 // not empty); answers the entry names in archive order.
 //
 inline std::vector<std::string> zipfileEntries(const std::string& package,
-                                               const std::string& password,
-                                               const std::string& out)
+                                               const std::string& password, const std::string& out)
 {
     std::string const script = out + "/inspect.py";
     writeFile(script, "import sys, zipfile\n"
@@ -160,8 +160,7 @@ struct ReadBack
 };
 
 // The one resource of `role` in `section`; null when there is none or several.
-inline DWFToolkit::DWFResource* onlyResource(DWFToolkit::DWFSection& section,
-                                             const char16_t* role)
+inline DWFToolkit::DWFResource* onlyResource(DWFToolkit::DWFSection& section, const char16_t* role)
 {
     std::unique_ptr<DWFToolkit::DWFResourceContainer::ResourceIterator> found(
         section.findResourcesByRole(role));
