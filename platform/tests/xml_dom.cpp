@@ -219,6 +219,20 @@ TEST(XmlDom, BadInputGivesNoDocument)
     }
 }
 
+TEST(XmlDom, BrokenInputIsRefusedSilently)
+{
+    testing::internal::CaptureStderr();
+    const std::string undecodable[] = {
+        std::string("<?xml version='1.0' encoding='EUC-JP'?><r>\x8f\x11\x27</r>"),
+        std::string("<?xml version='1.0' encoding='Shift_JIS'?><r>\x81\x11</r>"),
+        std::string("<?xml version='1.0' encoding='UTF-32'?><r/>"),
+        std::string("<r><unclosed></r>"),
+    };
+    for (const auto& bytes : undecodable)
+        EXPECT_EQ(Document::parse(bytes), nullptr) << bytes;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
 TEST(XmlDom, FilesAreReadWhenTheyExistAndFit)
 {
     ScratchFile file("<r><a n='from file'/></r>");

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include <libxml/parser.h>
+#include <libxml/xmlerror.h>
 #include <libxml/tree.h>
 #include <sys/stat.h>
 
@@ -21,10 +22,23 @@ namespace
 // lifting (XML_PARSE_HUGE); the parser's complaints are not printed.
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
+// Some of libxml2's complaints (failed encoding conversions, for one) go
+// to its error channels whatever the parse options say. A broken file
+// gives no document, which is all the callers need to know: nothing is
+// printed.
+extern "C" void ignoreGenericError(void*, const char*, ...) {}
+extern "C" void ignoreStructuredError(void*, xmlErrorPtr) {}
+
 void initialiseOnce()
 {
     static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
+    std::call_once(once,
+                   []
+                   {
+                       xmlInitParser();
+                       xmlSetGenericErrorFunc(nullptr, &ignoreGenericError);
+                       xmlSetStructuredErrorFunc(nullptr, &ignoreStructuredError);
+                   });
 }
 
 std::string qualifiedName(const xmlNode* node)
