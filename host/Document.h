@@ -92,7 +92,14 @@ public:
     virtual std::vector<Body*> bodies(int kind, int options) = 0;
     // Nine material values, or nothing when the document has none.
     virtual std::vector<double> materialValues() = 0;
+    // The material's name as the host shows it: "Steel", or a library
+    // material's name followed by the 21 characters the host appends to it.
     virtual std::u16string materialName() = 0;
+    // Where the material stands in the host's material library: a text that
+    // ends in "|" and the material's number there (1 the first); empty when
+    // the document names no library material.
+    virtual std::u16string materialId() = 0;
+    virtual int configurationCount() = 0;
     virtual std::vector<std::u16string> configurationNames() = 0;
     virtual Configuration* currentConfiguration() = 0;
     virtual ModelExtension* extension() = 0;

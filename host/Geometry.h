@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,42 @@ enum CurveKind : int
     kEllipseCurve = 3003,
     kBSplineCurve = 3005
 };
+
+// A B-spline block begins with four 32-bit integers held in the memory of
+// its first two doubles: the stride of a control point (3, or 4 with a
+// weight), the order, the number of control points, and one value that is
+// not used. The knots and the control points follow from double 2 on.
+struct BsplineHeader
+{
+    std::int32_t stride = 0;
+    std::int32_t order = 0;
+    std::int32_t count = 0;
+    std::int32_t unused = 0;
+};
+
+inline std::array<double, 2> packBsplineHeader(const BsplineHeader& header)
+{
+    const std::int32_t values[4] = {header.stride, header.order, header.count, header.unused};
+    std::array<double, 2> packed{};
+    static_assert(sizeof values == sizeof packed, "four integers fill two doubles");
+    std::memcpy(packed.data(), values, sizeof values);
+    return packed;
+}
+
+// The header of a block; all zero when the block is shorter than two doubles.
+inline BsplineHeader readBsplineHeader(const std::vector<double>& block)
+{
+    BsplineHeader header;
+    if (block.size() < 2)
+        return header;
+    std::int32_t values[4];
+    std::memcpy(values, block.data(), sizeof values);
+    header.stride = values[0];
+    header.order = values[1];
+    header.count = values[2];
+    header.unused = values[3];
+    return header;
+}
 
 class Curve
 {
@@ -34,6 +71,7 @@ public:
     virtual int kind() = 0;
     virtual std::vector<double> circleParams() = 0;  // 7 doubles
     virtual std::vector<double> ellipseParams() = 0; // 11 doubles
+    // The number of doubles of the B-spline block, and the block itself.
     virtual int bsplineSize(int first, int second) = 0;
     virtual std::vector<double> bsplineData() = 0;
     virtual bool isCircle() = 0;

@@ -266,6 +266,31 @@ std::vector<double> Attributes::numbers(const std::string& name, std::size_t exp
     return parsed;
 }
 
+// The host's B-spline block from the attribute's numbers: its four leading
+// integers are packed into two doubles as the host keeps them.
+std::vector<double> bsplineBlock(const std::string& text, int line)
+{
+    const std::vector<double> numbers = parseNumbers(text, line, "attribute 'bspline'");
+    if (numbers.size() < 4)
+        throw LoadError(line, "attribute 'bspline' needs four integers before its knots");
+    std::int32_t header[4];
+    for (std::size_t i = 0; i < 4; ++i)
+    {
+        const double value = numbers[i];
+        if (value != std::floor(value) || value < -2147483648.0 || value > 2147483647.0)
+            throw LoadError(line, "attribute 'bspline' value " + std::to_string(i + 1) +
+                                      " is not a 32-bit whole number");
+        header[i] = static_cast<std::int32_t>(value);
+    }
+    const auto packed = packBsplineHeader({header[0], header[1], header[2], header[3]});
+    std::vector<double> block{packed[0], packed[1]};
+    block.insert(block.end(), numbers.begin() + 4, numbers.end());
+    const auto walk = layout::bsplineBlock(block);
+    if (!walk.ok())
+        throw LoadError(line, "attribute 'bspline': " + walk.error);
+    return block;
+}
+
 std::u16string wide(const std::string& text)
 {
     return platform::utf8ToUtf16(text);
@@ -451,6 +476,22 @@ private:
         if (relative.empty() || platform::path::isSeparator(relative.front()))
             return platform::path::normalized(relative);
         return platform::path::join(base_, relative);
+    }
+
+    // The host names texture files in full, or below its own data folder
+    // with the "<SystemTexture>" prefix; any other name in a host document
+    // is taken from the document's folder, as pictures are.
+    std::u16string resolveTexture(const std::u16string& name) const
+    {
+        static const std::u16string kSystemTexture = u"<SystemTexture>";
+        const bool system = name.compare(0, kSystemTexture.size(), kSystemTexture) == 0;
+        const bool drive = name.size() >= 3 &&
+                           ((name[0] >= u'A' && name[0] <= u'Z') ||
+                            (name[0] >= u'a' && name[0] <= u'z')) &&
+                           name[1] == u':' && platform::path::isSeparator(name[2]);
+        if (name.empty() || system || drive || platform::path::isSeparator(name.front()))
+            return name;
+        return platform::path::join(base_, name);
     }
 
     XML_Parser parser_ = nullptr;
@@ -755,7 +796,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             curve->circle = a.numbers("circle", 7, false);
             curve->ellipse = a.numbers("ellipse", 11, false);
             if (const auto bspline = a.take("bspline"))
-                curve->bspline = parseNumbers(*bspline, child.line, "attribute 'bspline'");
+                curve->bspline = bsplineBlock(*bspline, child.line);
             curve->circular = a.integer("is-circle", 0) != 0;
             parent.edge->edgeCurve = curve;
             child.kind = Kind::CurveEl;
@@ -916,14 +957,17 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         single();
         *material = a.numbers("values", 9, false);
         if (parent.kind == Kind::DocumentEl)
+        {
             parent.document->materialNameText = wide(a.take("name").value_or(""));
+            parent.document->materialIdText = wide(a.take("id").value_or(""));
+        }
         child.kind = Kind::MaterialEl;
         return true;
     }
     if (name == "texture" && textures)
     {
         auto* texture = make<memory::Texture>("Texture");
-        texture->file = wide(a.required("file"));
+        texture->file = resolveTexture(wide(a.required("file")));
         texture->textureAngle = a.number("angle", 0.0);
         texture->textureScale = a.number("scale", 1.0);
         const std::u16string configuration = wide(a.take("configuration").value_or(""));
@@ -1438,8 +1482,9 @@ void Loader::closeArray(Frame& frame, Frame& parent)
         }
         else
         {
-            // A 3D sketch's splines: kept verbatim, laid out as a view's.
-            require(layout::splines(frame.count, numbers));
+            // A 3D sketch's splines: a three-number head with the point
+            // count last, then the points.
+            require(layout::sketchSplines(frame.count, numbers));
             sketch->sketchSplines = {static_cast<int>(frame.count), std::move(numbers)};
             return;
         }

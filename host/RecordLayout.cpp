@@ -1,5 +1,7 @@
 #include "host/RecordLayout.h"
 
+#include "host/Geometry.h"
+
 #include <cmath>
 
 namespace host::layout
@@ -143,6 +145,49 @@ Walk fixedRecords(long long count, const std::vector<double>& data, std::size_t 
 Walk splines(long long count, const std::vector<double>& data)
 {
     return countedRecords(count, data, "spline", false, 6, 7, 3);
+}
+
+Walk sketchSplines(long long count, const std::vector<double>& data)
+{
+    return countedRecords(count, data, "spline", false, 2, 3, 3);
+}
+
+Walk bsplineBlock(const std::vector<double>& block)
+{
+    Walk walk;
+    if (block.size() < 2)
+    {
+        walk.error = "B-spline block lacks its four integers";
+        return walk;
+    }
+    const BsplineHeader header = readBsplineHeader(block);
+    if (header.stride != 3 && header.stride != 4)
+    {
+        walk.error = "B-spline stride " + std::to_string(header.stride) + " is neither 3 nor 4";
+        return walk;
+    }
+    if (header.order < 1 || header.order > kMaxCount || header.count < 1 ||
+        header.count > kMaxCount)
+    {
+        walk.error = "B-spline order " + std::to_string(header.order) + " or control point count " +
+                     std::to_string(header.count) + " is not from 1 to 1000000";
+        return walk;
+    }
+    const std::size_t knots = static_cast<std::size_t>(header.order) +
+                              static_cast<std::size_t>(header.count);
+    const std::size_t points =
+        static_cast<std::size_t>(header.stride) * static_cast<std::size_t>(header.count);
+    if (block.size() != 2 + knots + points)
+    {
+        walk.error = "B-spline of order " + std::to_string(header.order) + " with " +
+                     std::to_string(header.count) + " control points of " +
+                     std::to_string(header.stride) + " numbers needs " + std::to_string(knots) +
+                     " knots and " + std::to_string(points) + " point numbers, found " +
+                     std::to_string(block.size() - 2) + " numbers after its four integers";
+        return walk;
+    }
+    walk.offsets = {2, 2 + knots};
+    return walk;
 }
 
 Walk polylineGroups(long long groups, const std::vector<double>& data)

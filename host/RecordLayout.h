@@ -35,6 +35,13 @@ struct Walk
 Walk fixedRecords(long long count, const std::vector<double>& data, std::size_t size);
 // Splines: 7 + 3n doubles each, n at record index 6.
 Walk splines(long long count, const std::vector<double>& data);
+// A 3D sketch's splines: 3 + 3n doubles each, n at record index 2.
+Walk sketchSplines(long long count, const std::vector<double>& data);
+// A B-spline block as the host gives it (see host/Geometry.h): stride 3 or
+// 4, order and control point count from 1 to 1000000, and exactly
+// 2 + order + count knots and points. The offsets are those of the first
+// knot and of the first control point.
+Walk bsplineBlock(const std::vector<double>& block);
 // Polylines: index 0 not read; per group a segment count m then 7m doubles.
 // The offsets are those of each group's count.
 Walk polylineGroups(long long groups, const std::vector<double>& data);

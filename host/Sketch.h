@@ -32,6 +32,8 @@ public:
 
     // --- What the part and assembly road asks of a 3D sketch ---
     virtual std::int16_t flag() = 0; // 1 lets the sketch be written
+    // Splines of 3 + 3n doubles each: two values not read, the point count
+    // n, then n points. The size is the number of doubles of all of them.
     virtual int splineCount() = 0;
     virtual int splineDataSize() = 0;
     virtual std::vector<double> splineData() = 0;

@@ -255,6 +255,18 @@ std::u16string Document::materialName()
     return materialNameText;
 }
 
+std::u16string Document::materialId()
+{
+    ask("Document::materialId");
+    return materialIdText;
+}
+
+int Document::configurationCount()
+{
+    ask("Document::configurationCount");
+    return static_cast<int>(configurations.size());
+}
+
 std::vector<std::u16string> Document::configurationNames()
 {
     ask("Document::configurationNames");

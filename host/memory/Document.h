@@ -108,6 +108,7 @@ public:
     std::vector<host::Body*> documentBodies;
     std::vector<double> material;
     std::u16string materialNameText;
+    std::u16string materialIdText;
     std::vector<std::u16string> configurations;
     Configuration* configuration = nullptr;
     ModelExtension* modelExtension = nullptr;
@@ -137,6 +138,8 @@ public:
     std::vector<host::Body*> bodies(int kind, int options) override;
     std::vector<double> materialValues() override;
     std::u16string materialName() override;
+    std::u16string materialId() override;
+    int configurationCount() override;
     std::vector<std::u16string> configurationNames() override;
     host::Configuration* currentConfiguration() override;
     host::ModelExtension* extension() override;

@@ -108,6 +108,10 @@ TEST(SampleAssembly, APartsBodiesFacesEdgesAndFeatures)
     EXPECT_EQ(spline->curve()->kind(), kBSplineCurve);
     EXPECT_EQ(spline->curve()->bsplineSize(0, 1),
               static_cast<int>(spline->curve()->bsplineData().size()));
+    const BsplineHeader header = readBsplineHeader(spline->curve()->bsplineData());
+    EXPECT_EQ(header.stride, 3);
+    EXPECT_EQ(header.order, 4);
+    EXPECT_EQ(header.count, 4);
     EXPECT_EQ(pin->bodies(-1, -1)[0]->texture(u"Default")->scale(), 1);
 }
 

@@ -4,6 +4,7 @@
 #include "imaging/codecs/CorrelationOptionInterface.h"
 #include "imaging/codecs/FormatCodecApiVersionInterface.h"
 #include "imaging/codecs/ImageFormatCodec.h"
+#include "imaging/kernels/CpuFeatures.h"
 #include "imaging/platform/Job.h"
 #include "imaging/platform/Locks.h"
 #include "imaging/platform/RunTimeInterface.h"
@@ -85,6 +86,8 @@ OMVISession::OMVISession(const FileSpecifier& temporaryFile, std::int64_t pageVo
 {
     if (pageVolume > 0)
         pagingSystem_->setVolumeSize(0, pageVolume);
+    // The kernels read the processor's features from here on.
+    detectCpuFeatures();
 }
 
 OMVISession::~OMVISession() = default;

@@ -29,7 +29,8 @@ inline constexpr std::array<std::uint32_t, 33> Bit_Half = []
 {
     std::array<std::uint32_t, 33> half{};
     for (int n = 1; n <= 32; ++n)
-        half[static_cast<std::size_t>(n)] = static_cast<std::uint32_t>((std::uint64_t{1} << (n - 1)) - 1);
+        half[static_cast<std::size_t>(n)] =
+            static_cast<std::uint32_t>((std::uint64_t{1} << (n - 1)) - 1);
     return half;
 }();
 

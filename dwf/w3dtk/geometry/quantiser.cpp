@@ -86,8 +86,7 @@ float dequantisation_step(float min, float max, int bits)
     return (max - min) * reciprocal;
 }
 
-float dequantise_value(std::uint32_t code, float min, float max, float step,
-                       std::uint32_t max_code)
+float dequantise_value(std::uint32_t code, float min, float max, float step, std::uint32_t max_code)
 {
     if (code == max_code)
         return max;
@@ -105,9 +104,9 @@ int packed_length(int count, int d, int bits)
 }
 
 TK_Status quantize_and_pack_floats(BStreamFileToolkit& tk, int count, int d, const float* values,
-                                   const float* box, const std::uint32_t* flags,
-                                   std::uint32_t mask, int bits, float* box_out,
-                                   std::vector<std::uint8_t>& buffer, int* packed_bytes)
+                                   const float* box, const std::uint32_t* flags, std::uint32_t mask,
+                                   int bits, float* box_out, std::vector<std::uint8_t>& buffer,
+                                   int* packed_bytes)
 {
     if (count == 0)
         return TK_Done;
@@ -185,9 +184,9 @@ TK_Status quantize_and_pack_floats(BStreamFileToolkit& tk, int count, int d, con
 }
 
 TK_Status quantize_and_pack_bytes(BStreamFileToolkit& tk, int count, const float* values,
-                                  const float* box, const std::uint32_t* flags,
-                                  std::uint32_t mask, float* box_out,
-                                  std::vector<std::uint8_t>& buffer, int* packed_bytes)
+                                  const float* box, const std::uint32_t* flags, std::uint32_t mask,
+                                  float* box_out, std::vector<std::uint8_t>& buffer,
+                                  int* packed_bytes)
 {
     if (count == 0)
         return TK_Done;

@@ -62,9 +62,9 @@ float dequantise_value(std::uint32_t code, float min, float max, float step,
 // through the toolkit's Error.
 //
 TK_Status quantize_and_pack_floats(BStreamFileToolkit& tk, int count, int d, const float* values,
-                                   const float* box, const std::uint32_t* flags,
-                                   std::uint32_t mask, int bits, float* box_out,
-                                   std::vector<std::uint8_t>& buffer, int* packed_bytes);
+                                   const float* box, const std::uint32_t* flags, std::uint32_t mask,
+                                   int bits, float* box_out, std::vector<std::uint8_t>& buffer,
+                                   int* packed_bytes);
 
 // The same with every tuple included.
 TK_Status quantize_and_pack_floats(BStreamFileToolkit& tk, int count, int d, const float* values,
@@ -78,9 +78,9 @@ TK_Status quantize_and_pack_floats(BStreamFileToolkit& tk, int count, int d, con
 // first tuple's own values (included or not) and widened by every included one.
 //
 TK_Status quantize_and_pack_bytes(BStreamFileToolkit& tk, int count, const float* values,
-                                  const float* box, const std::uint32_t* flags,
-                                  std::uint32_t mask, float* box_out,
-                                  std::vector<std::uint8_t>& buffer, int* packed_bytes);
+                                  const float* box, const std::uint32_t* flags, std::uint32_t mask,
+                                  float* box_out, std::vector<std::uint8_t>& buffer,
+                                  int* packed_bytes);
 
 //
 // Reads `count` tuples of `d` codes of `bits` bits from the `length` packed

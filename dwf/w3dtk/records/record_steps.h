@@ -20,7 +20,27 @@ namespace tk_steps
 
 constexpr int Step_Bytes = 1 << 16;
 
-// Reads `total` elements into `values` (a std::vector or std::string), which
+// UTF-16 text travels as unsigned 16-bit units; everything else through the
+// primitive of its own type.
+template <class T> TK_Status get_elements(BStreamFileToolkit& tk, T* values, int count)
+{
+    return BBaseOpcodeHandler::GetData(tk, values, count);
+}
+inline TK_Status get_elements(BStreamFileToolkit& tk, char16_t* values, int count)
+{
+    static_assert(sizeof(char16_t) == sizeof(unsigned short), "16-bit units");
+    return BBaseOpcodeHandler::GetData(tk, reinterpret_cast<unsigned short*>(values), count);
+}
+template <class T> TK_Status put_elements(BStreamFileToolkit& tk, const T* values, int count)
+{
+    return BBaseOpcodeHandler::PutData(tk, values, count);
+}
+inline TK_Status put_elements(BStreamFileToolkit& tk, const char16_t* values, int count)
+{
+    return BBaseOpcodeHandler::PutData(tk, reinterpret_cast<const unsigned short*>(values), count);
+}
+
+// Reads `total` elements into `values` (a std::vector or a string), which
 // the first call empties. TK_Done when all are there; `done` is then 0 again.
 template <class Container>
 TK_Status GetInSteps(BStreamFileToolkit& tk, Container& values, int total, int& done)
@@ -35,7 +55,7 @@ TK_Status GetInSteps(BStreamFileToolkit& tk, Container& values, int total, int& 
     {
         int const n = std::min(step, total - done);
         values.resize(static_cast<std::size_t>(done) + static_cast<std::size_t>(n));
-        TK_TRY(BBaseOpcodeHandler::GetData(tk, &values[static_cast<std::size_t>(done)], n));
+        TK_TRY(get_elements(tk, &values[static_cast<std::size_t>(done)], n));
         done += n;
     }
     values.resize(static_cast<std::size_t>(total));
@@ -52,7 +72,7 @@ TK_Status PutAll(BStreamFileToolkit& tk, const Container& values, int count)
         return TK_Done;
     if (values.size() < static_cast<std::size_t>(count))
         return tk.Error("array shorter than the count its record gives");
-    return BBaseOpcodeHandler::PutData(tk, &values[0], count);
+    return put_elements(tk, &values[0], count);
 }
 
 // The last step of the records that are tagged when the toolkit tags every

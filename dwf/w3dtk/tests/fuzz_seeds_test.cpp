@@ -4,9 +4,15 @@
 // to its terminator.
 #include "stream_harness.h"
 
+// ---- polyhedron
+#include "mesh_fixtures.h"
+// ---- end polyhedron
 // ---- records
 #include "record_streams.h"
 // ---- end records
+// ---- periphery
+#include "periphery_streams.h"
+// ---- end periphery
 
 #include "dwf/w3dtk/records/dictionary.h"
 #include "dwf/w3dtk/records/renumber.h"
@@ -88,9 +94,15 @@ std::map<std::string, std::pair<std::uint8_t, Bytes>> seeds()
     all["stream_dictionary_compressed"] = {
         0x8B, write_stream(with_dictionary, dictionary_setup(2, 1000), true)};
     // ---- end stream
+    // ---- polyhedron
+    all.merge(polyhedron_seeds());
+    // ---- end polyhedron
     // ---- records
     all.merge(record_seeds());
     // ---- end records
+    // ---- periphery
+    all.merge(periphery_seeds());
+    // ---- end periphery
     return all;
 }
 

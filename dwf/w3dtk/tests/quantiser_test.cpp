@@ -43,7 +43,7 @@ TEST(BitPacker, PacksMostSignificantBitFirstIntoLittleEndianWords)
     packer.put(16, 0x1234); // word 0 = A5 FF 12 34, exactly full
     EXPECT_EQ(packer.index(), 0);
     EXPECT_EQ(packer.used(), 32);
-    packer.put(12, 0xABC);  // split: no room left, all of it in word 1
+    packer.put(12, 0xABC);    // split: no room left, all of it in word 1
     packer.put(24, 0x123456); // 20 bits end word 1, 4 bits start word 2
     ASSERT_TRUE(packer.ok());
     EXPECT_EQ(packer.packed_bytes(), 12);
@@ -70,8 +70,7 @@ TEST(BitPacker, ThirtyTwoBitCodesFillOrSplitWords)
     packer.put(32, 0x80000001); // split 27 + 5: shifts by 32 must not happen in 32 bits
     ASSERT_TRUE(packer.ok());
     EXPECT_EQ(packer.packed_bytes(), 12);
-    Bytes const expected = {0xEF, 0xBE, 0xAD, 0xDE, 0x00, 0x00, 0x00, 0xFC,
-                            0x00, 0x00, 0x00, 0x08};
+    Bytes const expected = {0xEF, 0xBE, 0xAD, 0xDE, 0x00, 0x00, 0x00, 0xFC, 0x00, 0x00, 0x00, 0x08};
     EXPECT_EQ(bytes, expected);
     BitPacker reader = BitPacker::for_reading(bytes.data(), 12);
     EXPECT_EQ(reader.get(32), 0xDEADBEEFu);
@@ -206,8 +205,8 @@ TEST(Quantiser, ThreePointsAtTenBitsPackIntoThreeWords)
     for (std::uint32_t code : {0u, 0u, 0u, 512u, 512u, 512u, 1023u, 1023u, 1023u})
         expected_packer.put(10, code);
     EXPECT_EQ(q.buffer, expected);
-    EXPECT_EQ(expected, (Bytes{0x02, 0x00, 0x00, 0x00, 0x0F, 0x20, 0x80, 0x00, 0xC0, 0xFF, 0xFF,
-                               0xFF}));
+    EXPECT_EQ(expected,
+              (Bytes{0x02, 0x00, 0x00, 0x00, 0x0F, 0x20, 0x80, 0x00, 0xC0, 0xFF, 0xFF, 0xFF}));
     std::vector<float> const back = dequantise(q, 3, 3, 10);
     EXPECT_EQ(back[6], 2.0f);
     EXPECT_EQ(back[8], 6.0f);
@@ -257,8 +256,10 @@ TEST(Quantiser, CodesOutsideTheBoxAreClampedAndNaNBecomesZero)
     // The box does not cover the data (a world box that is too small): the
     // out-of-range values take the extreme codes and leave their neighbours alone.
     float const box[2] = {0, 1};
-    std::vector<float> const values = {-5, 0.5f, 7, std::numeric_limits<float>::quiet_NaN(), 1,
-                                       std::numeric_limits<float>::infinity(), 0.25f};
+    std::vector<float> const values = {-5,   0.5f,
+                                       7,    std::numeric_limits<float>::quiet_NaN(),
+                                       1,    std::numeric_limits<float>::infinity(),
+                                       0.25f};
     for (bool const want_box : {false, true})
     {
         Quantised q = quantise(values, 1, 4, box, want_box);
@@ -274,8 +275,7 @@ TEST(Quantiser, CodesOutsideTheBoxAreClampedAndNaNBecomesZero)
     EXPECT_EQ(back[0], -1.0f);
     EXPECT_EQ(back[1], 1.0f);
     EXPECT_NEAR(back[2], 0.0f, 1e-6);
-    EXPECT_EQ(quantise_value(2.0f, 0.0f, quantisation_scale(0, 1, 32), Bit_Mask[32]),
-              0xFFFFFFFFu);
+    EXPECT_EQ(quantise_value(2.0f, 0.0f, quantisation_scale(0, 1, 32), Bit_Mask[32]), 0xFFFFFFFFu);
 }
 
 TEST(Quantiser, FlagsChooseTheTuplesAndTheirBox)
@@ -324,8 +324,9 @@ TEST(Quantiser, RandomTuplesRoundTripWithinHalfAStep)
             for (int c = 0; c < d; ++c)
             {
                 float const min = q.box[std::size_t(c)], max = q.box[std::size_t(d + c)];
-                double const step = bits == 8 && d == 3 ? (max - min) / 255.0
-                                                        : (max - min) / double(Bit_Mask[std::size_t(bits)]);
+                double const step = bits == 8 && d == 3
+                                        ? (max - min) / 255.0
+                                        : (max - min) / double(Bit_Mask[std::size_t(bits)]);
                 for (int i = 0; i < count; ++i)
                 {
                     std::size_t const at = std::size_t(i * d + c);
@@ -342,9 +343,9 @@ TEST(Quantiser, TheBufferGrowsToFitAndNeverShrinks)
     Bytes buffer;
     std::vector<float> const many(300, 1.5f), few(3, 2.5f);
     int packed = 0;
-    ASSERT_EQ(quantize_and_pack_floats(tk, 100, 3, many.data(), nullptr, 10, nullptr, buffer,
-                                       &packed),
-              TK_Done);
+    ASSERT_EQ(
+        quantize_and_pack_floats(tk, 100, 3, many.data(), nullptr, 10, nullptr, buffer, &packed),
+        TK_Done);
     EXPECT_EQ(buffer.size(), 376u); // 3000 bits -> 94 words
     ASSERT_EQ(quantize_and_pack_floats(tk, 1, 3, few.data(), nullptr, 10, nullptr, buffer, &packed),
               TK_Done);
@@ -360,14 +361,14 @@ TEST(Quantiser, BadArgumentsAndShortDataAreErrors)
     float const box[6] = {0, 0, 0, 1, 1, 1};
     for (int bits : {0, 33, -1})
     {
-        EXPECT_EQ(quantize_and_pack_floats(tk, 2, 3, values.data(), box, bits, nullptr, buffer,
-                                           nullptr),
-                  TK_Error)
+        EXPECT_EQ(
+            quantize_and_pack_floats(tk, 2, 3, values.data(), box, bits, nullptr, buffer, nullptr),
+            TK_Error)
             << bits;
         std::vector<float> out(6);
-        EXPECT_EQ(unpack_and_dequantize_floats(tk, 2, 3, bits, box, Bytes(64).data(), 64,
-                                               out.data()),
-                  TK_Error)
+        EXPECT_EQ(
+            unpack_and_dequantize_floats(tk, 2, 3, bits, box, Bytes(64).data(), 64, out.data()),
+            TK_Error)
             << bits;
     }
     EXPECT_EQ(quantize_and_pack_floats(tk, -1, 3, values.data(), box, 10, nullptr, buffer, nullptr),
@@ -375,9 +376,9 @@ TEST(Quantiser, BadArgumentsAndShortDataAreErrors)
     EXPECT_EQ(quantize_and_pack_floats(tk, 2, 0, values.data(), box, 10, nullptr, buffer, nullptr),
               TK_Error);
     // A count whose codes need more bytes than an int holds.
-    EXPECT_EQ(quantize_and_pack_floats(tk, 1 << 30, 3, values.data(), box, 32, nullptr, buffer,
-                                       nullptr),
-              TK_Error);
+    EXPECT_EQ(
+        quantize_and_pack_floats(tk, 1 << 30, 3, values.data(), box, 32, nullptr, buffer, nullptr),
+        TK_Error);
 
     // Two points of 10-bit xyz need 60 bits: 8 bytes. Seven are refused, and the
     // output is left untouched.

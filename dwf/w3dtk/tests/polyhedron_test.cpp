@@ -1,0 +1,682 @@
+// The polyhedron's points and attribute section, through the mesh record.
+#include "mesh_fixtures.h"
+#include "stream_harness.h"
+
+#include "dwf/w3dtk/geometry/bit_packer.h"
+#include "dwf/w3dtk/geometry/face_regions.h"
+#include "dwf/w3dtk/records/segments.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace
+{
+using namespace w3d_test;
+using w3d::eb::BitPacker;
+
+// Little-endian bytes of a record as the tests expect them.
+struct Expect
+{
+    Bytes bytes;
+    Expect& u8(unsigned v)
+    {
+        bytes.push_back(static_cast<std::uint8_t>(v));
+        return *this;
+    }
+    Expect& i32(std::int32_t v)
+    {
+        for (int s = 0; s < 32; s += 8)
+            u8((static_cast<std::uint32_t>(v) >> s) & 0xFF);
+        return *this;
+    }
+    Expect& f32(float v)
+    {
+        std::uint32_t bits;
+        std::memcpy(&bits, &v, 4);
+        return i32(static_cast<std::int32_t>(bits));
+    }
+    Expect& floats(std::initializer_list<float> values)
+    {
+        for (float v : values)
+            f32(v);
+        return *this;
+    }
+    Expect& raw(const Bytes& more)
+    {
+        bytes.insert(bytes.end(), more.begin(), more.end());
+        return *this;
+    }
+};
+
+// Codes of `bits` bits packed as the quantiser packs them.
+Bytes packed(int bits, std::initializer_list<std::uint32_t> codes)
+{
+    Bytes bytes(static_cast<std::size_t>(w3d::eb::packed_size(long(codes.size()), bits)));
+    BitPacker packer = BitPacker::for_writing(bytes.data(), int(bytes.size()));
+    for (std::uint32_t code : codes)
+        packer.put(bits, code);
+    return bytes;
+}
+
+Setup version(int target, int write_flags = 0)
+{
+    return [=](BStreamFileToolkit& tk)
+    {
+        tk.SetTargetVersion(target);
+        tk.SetWriteFlags(write_flags);
+    };
+}
+
+// One mesh filled by `fill`, written alone.
+Bytes mesh_record(const std::function<void(TK_Mesh&)>& fill, const Setup& setup = {})
+{
+    return write_records([&](BStreamFileToolkit& tk, W3DStreamWriter& writer)
+                         { serialize_with<TK_Mesh>(tk, writer, 'M', fill); },
+                         W3DStreamWriter::Buffer_Size, setup);
+}
+
+const float One_Point[3] = {1, 2, 3};
+
+TEST(PolyhedronAttributes, AnEmptySectionIsTheSingleByteZero)
+{
+    Bytes const bytes = mesh_record(
+        [](TK_Mesh& m)
+        {
+            m.SetMesh(1, 1, One_Point);
+            m.SetSubop(TK_Polyhedron::Subop_Attributes);
+        });
+    Expect e;
+    e.u8('M').u8(0x08).i32(1).i32(1).floats({1, 2, 3}).u8(0);
+    EXPECT_EQ(bytes, e.bytes);
+}
+
+TEST(PolyhedronAttributes, FaceRegionsRiseByOneFromZeroAsEightBitRuns)
+{
+    // A 2 x 4 grid has 6 triangles.
+    std::vector<float> const points(24, 0.0f);
+    int const regions[6] = {0, 0, 1, 1, 1, 2};
+    auto fill = [&](TK_Mesh& m)
+    {
+        m.SetMesh(2, 4, points.data());
+        ASSERT_EQ(m.GetFaceCount(), 6);
+        m.SetSubop(TK_Polyhedron::Subop_Attributes);
+        m.SetFaceRegions(regions);
+    };
+    Bytes const bytes = mesh_record(fill, version(1000));
+    Bytes const tail(bytes.end() - 7, bytes.end());
+    EXPECT_EQ(tail, (Bytes{0x33, 0x09, 3, 2, 3, 1, 0}));
+    // Face regions arrived at 705; before, the section is empty.
+    Bytes const old = mesh_record(fill, version(700));
+    EXPECT_EQ(old.back(), 0);
+    EXPECT_EQ(old.size(), bytes.size() - 6);
+}
+
+TEST(PolyhedronAttributes, FaceRegionsTakeTheMostCompactForm)
+{
+    using w3d::geometry::encode_face_regions;
+    auto encode = [](std::vector<int> regions)
+    { return encode_face_regions(regions.data(), int(regions.size())); };
+    // Consecutive regions from 5: the first region, then the runs.
+    EXPECT_EQ(encode({5, 5, 6, 7, 7, 7}), (Bytes{0x0A, 3, 5, 2, 1, 3}));
+    // Three runs of eight faces, not consecutive: (length, region) pairs.
+    EXPECT_EQ(encode({3, 3, 3, 9, 9, 9, 1, 1}), (Bytes{0x0B, 3, 3, 3, 3, 9, 2, 1}));
+    // As many runs as faces: one region per face.
+    EXPECT_EQ(encode({1, 2, 1, 2}), (Bytes{0x08, 1, 2, 1, 2}));
+    // A region of 200 needs 16-bit entries; one of 70000, 32-bit ones.
+    EXPECT_EQ(encode({200, 1, 200, 1}), (Bytes{0x10, 200, 0, 1, 0, 200, 0, 1, 0}));
+    EXPECT_EQ(encode({-1, 70000}), (Bytes{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}));
+    // 128 runs of one face each, rising from 0: lengths fit 8 bits, the count does not.
+    std::vector<int> rising(128);
+    for (int i = 0; i < 128; ++i)
+        rising[std::size_t(i)] = i;
+    Bytes const wide = encode(rising);
+    EXPECT_EQ(wide[0], 0x11);
+    EXPECT_EQ(wide.size(), 1u + 2u + 128u * 2u);
+}
+
+TEST(PolyhedronAttributes, FaceRegionRunsMustCoverTheFacesExactly)
+{
+    using w3d::geometry::expand_face_regions;
+    std::vector<int> regions;
+    ASSERT_TRUE(expand_face_regions(0x09, {2, 3, 1}, 3, 6, regions));
+    EXPECT_EQ(regions, (std::vector<int>{0, 0, 1, 1, 1, 2}));
+    ASSERT_TRUE(expand_face_regions(0x0A, {7, 1, 2}, 2, 3, regions));
+    EXPECT_EQ(regions, (std::vector<int>{7, 8, 8}));
+    EXPECT_FALSE(expand_face_regions(0x09, {2, 3}, 2, 6, regions));             // short
+    EXPECT_FALSE(expand_face_regions(0x09, {2, 3, 2}, 3, 6, regions));          // long
+    EXPECT_FALSE(expand_face_regions(0x09, {-1, 4, 3}, 3, 6, regions));         // negative
+    EXPECT_FALSE(expand_face_regions(0x0B, {3, 1, 3}, 2, 6, regions));          // entries missing
+    EXPECT_FALSE(expand_face_regions(0x02, {0x7FFFFFFF, 1, 1}, 2, 2, regions)); // region overflow
+    EXPECT_EQ(regions, (std::vector<int>{7, 8, 8}));
+    EXPECT_EQ(w3d::geometry::region_entry_width(0x18), 0);
+    EXPECT_EQ(w3d::geometry::region_entry_width(0x20), 0);
+}
+
+TEST(PolyhedronAttributes, NormalsAreAllItemsUntilOnePointLacksOne)
+{
+    std::vector<float> const points(12, 0.0f);
+    float const up[12] = {0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0};
+    auto record = [&](bool one_missing)
+    {
+        return mesh_record(
+            [&](TK_Mesh& m)
+            {
+                m.SetMesh(2, 2, points.data());
+                m.SetSubop(TK_Polyhedron::Subop_Attributes);
+                m.SetVertexNormals(up);
+                if (one_missing)
+                {
+                    float const zero[3] = {0, 0, 0};
+                    float normals[12];
+                    std::memcpy(normals, up, sizeof normals);
+                    std::memcpy(normals + 6, zero, sizeof zero);
+                    m.SetVertexNormals(normals);
+                    EXPECT_EQ(m.GetVertexNormalCount(), 3);
+                }
+            },
+            version(1000));
+    };
+    std::size_t const head = 1 + 1 + 4 + 4 + 48;
+    // Polar pairs at version 1000: (theta, phi) = (0, 0). theta's code is
+    // trunc(pi x 31 / 2pi + 0.5) in single precision: the float scale is a hair
+    // under 31 / 2pi, so 15, not 16. phi's code is 0.
+    Expect all;
+    all.u8(0x01).u8(7).u8(5).i32(8).raw(packed(5, {15, 0, 15, 0, 15, 0, 15, 0})).u8(0);
+    Bytes const whole = record(false);
+    EXPECT_EQ(Bytes(whole.begin() + long(head), whole.end()), all.bytes);
+    Expect some;
+    some.u8(0x02)
+        .u8(7)
+        .u8(5)
+        .u8(3)
+        .u8(0)
+        .u8(1)
+        .u8(3)
+        .i32(4)
+        .raw(packed(5, {15, 0, 15, 0, 15, 0}))
+        .u8(0);
+    Bytes const partial = record(true);
+    EXPECT_EQ(Bytes(partial.begin() + long(head), partial.end()), some.bytes);
+}
+
+TEST(PolyhedronAttributes, NormalsBeforePolarPairsAreThreeQuantisedComponents)
+{
+    float const up[3] = {0, 1, 0};
+    auto fill = [&](TK_Mesh& m)
+    {
+        m.SetMesh(1, 1, One_Point);
+        m.SetSubop(TK_Polyhedron::Subop_Attributes);
+        m.SetVertexNormals(up);
+    };
+    std::size_t const head = 1 + 1 + 4 + 4 + 12;
+    // Default normal bits 10: 3 bits a component against (-1..1): 4, 7, 4.
+    Bytes const v650 = mesh_record(fill, version(650));
+    Expect e650;
+    e650.u8(0x01).u8(1).u8(3).i32(4).raw(packed(3, {4, 7, 4})).u8(0);
+    EXPECT_EQ(Bytes(v650.begin() + long(head), v650.end()), e650.bytes);
+    // Below 650: scheme, bits 8 and the byte form, no length.
+    Bytes const v600 = mesh_record(fill, version(600));
+    Expect e600;
+    e600.u8(0x01).u8(1).u8(8).u8(128).u8(255).u8(128).u8(0);
+    EXPECT_EQ(Bytes(v600.begin() + long(head), v600.end()), e600.bytes);
+    // Raw normals: xyz below 907, polar pairs from 907.
+    Bytes const raw = mesh_record(fill, version(906, TK_Option_Raw_Normals));
+    Expect eraw;
+    eraw.u8(0x11).floats({0, 1, 0}).u8(0);
+    EXPECT_EQ(Bytes(raw.begin() + long(head), raw.end()), eraw.bytes);
+    Bytes const raw_polar = mesh_record(fill, version(907, TK_Option_Raw_Normals));
+    Expect epolar;
+    epolar.u8(0x13).floats({0, 0}).u8(0);
+    EXPECT_EQ(Bytes(raw_polar.begin() + long(head), raw_polar.end()), epolar.bytes);
+}
+
+TEST(PolyhedronAttributes, PolarConversionLeavesTheNormalsIntact)
+{
+    BStreamFileToolkit tk;
+    float const normal[3] = {0.6f, 0.0f, 0.8f};
+    TK_Mesh& mesh = dynamic_cast<TK_Mesh&>(tk.GetOpcodeHandler('M'));
+    mesh.SetMesh(1, 1, One_Point);
+    mesh.SetSubop(TK_Polyhedron::Subop_Attributes);
+    mesh.SetVertexNormals(normal);
+    // No buffer: every write is pending; the normals must not change meanwhile.
+    for (int attempt = 0; attempt < 3; ++attempt)
+        EXPECT_EQ(mesh.Write(tk), TK_Pending);
+    std::vector<char> buffer(256);
+    tk.PrepareBuffer(buffer.data(), 256);
+    EXPECT_EQ(mesh.Write(tk), TK_Done);
+    EXPECT_EQ(std::vector<float>(mesh.GetVertexNormals(), mesh.GetVertexNormals() + 3),
+              (std::vector<float>{0.6f, 0.0f, 0.8f}));
+}
+
+TEST(PolyhedronAttributes, ListWidthsFollowTheNumberOfItems)
+{
+    // One vertex colour among 255 points: 1-byte count and index; among 256, 2 bytes.
+    for (int const columns : {15, 16})
+    {
+        int const rows = columns == 15 ? 17 : 16; // 255 and 256 points
+        std::vector<float> const points(std::size_t(3 * rows * columns), 0.0f);
+        float const red[3] = {1, 0, 0};
+        Bytes const bytes = mesh_record(
+            [&](TK_Mesh& m)
+            {
+                m.SetMesh(rows, columns, points.data());
+                m.SetSubop(TK_Polyhedron::Subop_Attributes);
+                m.SetVertexColor(0, 200, red);
+            },
+            version(1000));
+        std::size_t const head = 1 + 1 + 4 + 4 + points.size() * 4;
+        Expect e;
+        e.u8(0x06).u8(1).u8(8);
+        if (columns == 15)
+            e.u8(1).u8(200);
+        else
+            e.u8(1).u8(0).u8(200).u8(0);
+        // Colour bits 24: 8 a component, the byte form against (0..1).
+        e.i32(3).u8(255).u8(0).u8(0).u8(0);
+        EXPECT_EQ(Bytes(bytes.begin() + long(head), bytes.end()), e.bytes) << columns;
+    }
+}
+
+TEST(PolyhedronAttributes, ComputedBoxesAreWrittenAsSixFloats)
+{
+    // Parameters: scheme, box, bits, length, data; index values (one component)
+    // also give six floats, the range and four zeros.
+    float const parameters[6] = {0, 10, -1, 2, 30, 1};
+    std::vector<float> const points(6, 0.0f);
+    Bytes const bytes = mesh_record(
+        [&](TK_Mesh& m)
+        {
+            m.SetMesh(1, 2, points.data());
+            m.SetSubop(TK_Polyhedron::Subop_Attributes);
+            m.SetVertexParameters(parameters);
+            float const indices[2] = {4, -4};
+            m.SetVertexIndices(2, indices);
+        },
+        [](BStreamFileToolkit& tk)
+        {
+            tk.SetNumParameterBits(12); // 4 bits a component
+            tk.SetNumIndexBits(3);
+        });
+    std::size_t const head = 1 + 1 + 4 + 4 + 24;
+    Expect e;
+    e.u8(0x03)
+        .u8(1)
+        .floats({0, 10, -1, 2, 30, 1})
+        .u8(4)
+        .i32(4)
+        .raw(packed(4, {0, 0, 0, 15, 15, 15}));
+    e.u8(0x0F).u8(1).floats({-4, 4, 0, 0, 0, 0}).u8(3).i32(4).raw(packed(3, {7, 0}));
+    e.u8(0);
+    EXPECT_EQ(Bytes(bytes.begin() + long(head), bytes.end()), e.bytes);
+}
+
+TEST(PolyhedronAttributes, BelowVersion650SamplesAreBytesWithoutLengths)
+{
+    float const parameters[3] = {1, 2, 3};
+    float const colour[3] = {0, 0.5f, 1};
+    Bytes const bytes = mesh_record(
+        [&](TK_Mesh& m)
+        {
+            m.SetMesh(1, 1, One_Point);
+            m.SetSubop(TK_Polyhedron::Subop_Attributes);
+            m.SetVertexParameters(parameters);
+            m.SetVertexColors(1, colour);
+            m.SetVertexIndices(0, parameters);
+        },
+        version(600));
+    std::size_t const head = 1 + 1 + 4 + 4 + 12;
+    Expect e;
+    // Parameters: scheme, bits 8, the box (from the one point), 3 bytes.
+    e.u8(0x03).u8(1).u8(8).floats({1, 2, 3, 1, 2, 3}).u8(0).u8(0).u8(0);
+    // Colours: the 3 bytes only (0.5 x 255 + 0.5 = 128).
+    e.u8(0x07).u8(0).u8(128).u8(255);
+    // Index values: raw floats.
+    e.u8(0x0B).f32(1);
+    e.u8(0);
+    EXPECT_EQ(Bytes(bytes.begin() + long(head), bytes.end()), e.bytes);
+}
+
+TEST(PolyhedronAttributes, FaceRecordsCarryTheHandlersCurrentScheme)
+{
+    // A mesh with raw points leaves the scheme at 0; one with quantised points
+    // sets it to 1; polar normals written before leave 7.
+    std::vector<float> const points(12, 0.5f);
+    float const grey[6] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
+    auto scheme_of_face_colours = [&](unsigned char subop, bool normals)
+    {
+        Bytes const bytes = mesh_record(
+            [&](TK_Mesh& m)
+            {
+                m.SetMesh(2, 2, points.data());
+                m.SetSubop(subop | TK_Polyhedron::Subop_Attributes);
+                if (normals)
+                {
+                    float const n[3] = {1, 0, 0};
+                    m.SetVertexNormal(0, n);
+                }
+                m.SetFaceColors(grey);
+            },
+            version(1000));
+        // The face colours end the section: 0x21, scheme, bits, length, 6 bytes, 0.
+        EXPECT_EQ(bytes[bytes.size() - 14], 0x21);
+        return int(bytes[bytes.size() - 13]);
+    };
+    EXPECT_EQ(scheme_of_face_colours(0, false), 0);
+    EXPECT_EQ(scheme_of_face_colours(TK_Polyhedron::Subop_Quantized, false), 1);
+    EXPECT_EQ(scheme_of_face_colours(0, true), 7);
+}
+
+TEST(PolyhedronAttributes, QuantisedPointsHaveTheirLengthFrom650)
+{
+    float const points[9] = {0, 0, 0, 1, 2, 3, 2, 4, 6};
+    auto fill = [&](TK_Mesh& m)
+    {
+        m.SetMesh(1, 3, points);
+        m.SetSubop(TK_Polyhedron::Subop_Quantized);
+    };
+    Expect e;
+    e.u8('M').u8(0x01).i32(1).i32(3).u8(1).i32(3).floats({0, 0, 0, 2, 4, 6}).u8(10).i32(12);
+    e.raw(packed(10, {0, 0, 0, 512, 512, 512, 1023, 1023, 1023}));
+    EXPECT_EQ(mesh_record(fill, [](BStreamFileToolkit& tk) { tk.SetNumVertexBits(30); }), e.bytes);
+    Expect old;
+    old.u8('M').u8(0x01).i32(1).i32(3).u8(1).i32(3).floats({0, 0, 0, 2, 4, 6}).u8(8);
+    old.raw({0, 0, 0, 128, 128, 128, 255, 255, 255});
+    EXPECT_EQ(mesh_record(fill, version(600)), old.bytes);
+}
+
+TEST(PolyhedronAttributes, GlobalQuantisationUsesTheWorldBoxAndWritesNoBox)
+{
+    float const points[6] = {0, 0, 0, 4, 4, 4};
+    float const world[6] = {-4, -4, -4, 4, 4, 4};
+    auto fill = [&](TK_Mesh& m)
+    {
+        m.SetMesh(1, 2, points);
+        m.SetSubop(TK_Polyhedron::Subop_Quantized | TK_Polyhedron::Subop_Second_Word);
+        m.SetSubop2(TK_Polyhedron::Subop2_Global_Quantization);
+    };
+    auto with_world = [&](int target)
+    {
+        return [=](BStreamFileToolkit& tk)
+        {
+            tk.SetTargetVersion(target);
+            tk.SetWorldBounding(world);
+        };
+    };
+    Expect e;
+    e.u8('M').u8(0x81).u8(0x08).u8(0).i32(1).i32(2).u8(1).i32(2).u8(8).i32(6);
+    e.u8(128).u8(128).u8(128).u8(255).u8(255).u8(255);
+    Bytes const bytes = mesh_record(fill, with_world(1000));
+    EXPECT_EQ(bytes, e.bytes);
+    Read_Result result;
+    // Below 806 (or with no world box) the mesh quantises against its own box.
+    Bytes const old = mesh_record(fill, with_world(805));
+    EXPECT_EQ(old[1], 0x01);
+    EXPECT_EQ(old.size(), 1 + 1 + 8 + 1 + 4 + 24 + 1 + 4 + 6u);
+    Bytes const no_world = mesh_record(fill, version(1000));
+    EXPECT_EQ(no_world, old);
+    // A reader without the world box cannot read it back.
+    Bytes const stream = write_stream([&](BStreamFileToolkit& tk, W3DStreamWriter& writer)
+                                      { serialize_with<TK_Mesh>(tk, writer, 'M', fill); },
+                                      with_world(1000));
+    std::vector<Mesh_Copy> const none = read_meshes(stream, result);
+    EXPECT_EQ(result.status, TK_Error);
+    EXPECT_EQ(result.error,
+              "internal error: global quantization requested but no bounding is available");
+    std::vector<Mesh_Copy> const back =
+        read_meshes(stream, result, [&](BStreamFileToolkit& tk) { tk.SetWorldBounding(world); });
+    ASSERT_EQ(result.status, TK_Ended) << result.error;
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].subop2, TK_Polyhedron::Subop2_Global_Quantization);
+    EXPECT_NEAR(back[0].xyz[0], 0.0f, 4.0 / 255 + 1e-6); // half a step
+    EXPECT_EQ(back[0].xyz[5], 4.0f);
+}
+
+// ---- setters and renumbering
+
+TEST(Polyhedron, SettersKeepFlagsCountsAndSizesInStep)
+{
+    TK_Mesh mesh;
+    std::vector<float> const points(3 * 6, 1.0f);
+    ASSERT_EQ(mesh.SetMesh(2, 3, points.data()), TK_Done);
+    EXPECT_EQ(mesh.GetPointCount(), 6);
+    EXPECT_EQ(mesh.GetFaceCount(), 4);
+    float const n[3] = {0, 0, 1};
+    EXPECT_EQ(mesh.SetVertexNormal(4, n), TK_Done);
+    EXPECT_EQ(mesh.SetVertexNormal(4, n), TK_Done);
+    EXPECT_EQ(mesh.GetVertexNormalCount(), 1);
+    EXPECT_EQ(mesh.SetVertexNormal(6, n), TK_Error);
+    EXPECT_EQ(mesh.SetVertexNormal(-1, n), TK_Error);
+    EXPECT_EQ(mesh.SetVertexColors(3, nullptr), TK_Error);
+    EXPECT_EQ(mesh.SetFaceIndex(1, 2.5f), TK_Done);
+    EXPECT_EQ(mesh.GetFaceIndexCount(), 1);
+    EXPECT_EQ(mesh.GetFaceFlags()[1], TK_Polyhedron::Face_Index);
+    ASSERT_EQ(mesh.SetVertexParameters(nullptr), TK_Done);
+    EXPECT_EQ(mesh.GetVertexParameterCount(), 6);
+    EXPECT_EQ(mesh.GetVertexFlags()[4],
+              TK_Polyhedron::Vertex_Normal | TK_Polyhedron::Vertex_Parameter);
+    // More points: the attribute arrays follow, the new points carry nothing.
+    std::vector<float> const more(3 * 9, 2.0f);
+    ASSERT_EQ(mesh.SetMesh(3, 3, more.data()), TK_Done);
+    EXPECT_EQ(mesh.GetVertexParameterCount(), 6);
+    EXPECT_EQ(mesh.GetVertexNormalCount(), 1);
+    EXPECT_EQ(mesh.GetVertexFlags()[8], 0u);
+    EXPECT_EQ(mesh.GetFaceCount(), 8);
+    // Fewer: those cut off are gone.
+    ASSERT_EQ(mesh.SetMesh(1, 3, more.data()), TK_Done);
+    EXPECT_EQ(mesh.GetVertexParameterCount(), 3);
+    EXPECT_EQ(mesh.GetVertexNormalCount(), 0);
+    EXPECT_EQ(mesh.GetFaceCount(), 0);
+    EXPECT_EQ(mesh.GetFaceIndices(), nullptr);
+    EXPECT_EQ(TK_Mesh::FaceCount(2, 3), 4);
+    EXPECT_EQ(TK_Mesh::FaceCount(1, 40), 0);
+    EXPECT_EQ(TK_Mesh::FaceCount(0, 0), 0);
+    EXPECT_EQ(mesh.SetMesh(-1, 3), TK_Error);
+    EXPECT_EQ(mesh.SetMesh(4097, 4096), TK_Error);
+}
+
+TEST(Polyhedron, ManglingReordersEveryArrayByItsMap)
+{
+    BStreamFileToolkit tk;
+    TK_Mesh mesh;
+    float const points[9] = {0, 0, 0, 1, 1, 1, 2, 2, 2};
+    mesh.SetMesh(1, 3, points);
+    float const n[3] = {0, 1, 0};
+    mesh.SetVertexNormal(2, n);
+    float const indices[3] = {10, 11, 12};
+    mesh.SetVertexIndices(1, indices);
+    int const map[2] = {2, 0};
+    ASSERT_EQ(mesh.mangle_points(tk, 2, map), TK_Done);
+    ASSERT_EQ(mesh.mangle_point_attributes(tk, 2, map), TK_Done);
+    EXPECT_EQ(mesh.GetPointCount(), 2);
+    EXPECT_EQ(std::vector<float>(mesh.GetPoints(), mesh.GetPoints() + 6),
+              (std::vector<float>{2, 2, 2, 0, 0, 0}));
+    EXPECT_EQ(mesh.GetVertexNormals()[1], 1.0f);
+    EXPECT_EQ(mesh.GetVertexNormalCount(), 1);
+    EXPECT_EQ(mesh.GetVertexFlags()[0] & TK_Polyhedron::Vertex_Normal,
+              TK_Polyhedron::Vertex_Normal);
+    EXPECT_EQ(mesh.GetVertexIndices(1)[0], 12.0f);
+    EXPECT_EQ(mesh.GetVertexIndices(1)[1], 10.0f);
+    int const bad[2] = {0, 3};
+    EXPECT_EQ(mesh.mangle_points(tk, 2, bad), TK_Error);
+    EXPECT_EQ(mesh.GetPointCount(), 2);
+    EXPECT_EQ(mesh.mangle_point_attributes(tk, 1, nullptr), TK_Error);
+
+    TK_Mesh grid;
+    std::vector<float> const flat(3 * 6, 0.0f);
+    grid.SetMesh(2, 3, flat.data());
+    float const red[3] = {1, 0, 0};
+    grid.SetFaceColor(3, red);
+    int const regions[4] = {5, 6, 7, 8};
+    grid.SetFaceRegions(regions);
+    int const faces[3] = {3, 3, 1};
+    ASSERT_EQ(grid.mangle_faces(tk, 3, faces), TK_Done);
+    EXPECT_EQ(grid.GetFaceCount(), 3);
+    EXPECT_EQ(grid.GetFaceColorCount(), 2);
+    EXPECT_EQ(std::vector<int>(grid.GetFaceRegions(), grid.GetFaceRegions() + 3),
+              (std::vector<int>{8, 8, 6}));
+    int const negative[1] = {-1};
+    EXPECT_EQ(grid.mangle_faces(tk, 1, negative), TK_Error);
+}
+
+TEST(Polyhedron, InitSubopFollowsTheWriteFlags)
+{
+    BStreamFileToolkit tk;
+    TK_Mesh mesh;
+    mesh.InitSubop(tk, 0, true);
+    EXPECT_EQ(mesh.GetSubop(), 0x07);
+    tk.SetWriteFlags(0x1A06);
+    mesh.InitSubop(tk, 0, true);
+    EXPECT_EQ(mesh.GetSubop(), 0x42);
+    EXPECT_EQ(mesh.GetSubop2(), 0);
+    float const world[6] = {0, 0, 0, 1, 1, 1};
+    tk.SetWriteFlags(TK_Option_Global_Quantisation | TK_Option_Bounding_Shells);
+    mesh.InitSubop(tk, 1, true);
+    EXPECT_EQ(mesh.GetSubop(), 0x27); // no world box yet
+    tk.SetWorldBounding(world);
+    mesh.InitSubop(tk, 1, false);
+    EXPECT_EQ(mesh.GetSubop(), 0x87);
+    EXPECT_EQ(mesh.GetSubop2(), TK_Polyhedron::Subop2_Global_Quantization);
+}
+
+TEST(Polyhedron, WritersRefuseArraysThatDoNotFitTheirCounts)
+{
+    // The mesh's rows and columns must account for its points.
+    std::vector<float> const points(12, 0.0f);
+    BStreamFileToolkit tk;
+    TK_Mesh& mesh = dynamic_cast<TK_Mesh&>(tk.GetOpcodeHandler('M'));
+    mesh.SetMesh(2, 2, points.data());
+    mesh.SetPoints(3, points.data());
+    std::vector<char> buffer(256);
+    tk.PrepareBuffer(buffer.data(), 256);
+    EXPECT_EQ(mesh.Write(tk), TK_Error);
+    EXPECT_EQ(tk.LastError(), "mesh points do not match its rows and columns");
+}
+
+TEST(Polyhedron, CollectionMembersAreWrittenAndSkippedOnReading)
+{
+    Emit const emit = [](BStreamFileToolkit& tk, W3DStreamWriter& writer)
+    {
+        serialize_with<TK_Mesh>(tk, writer, 'M',
+                                [](TK_Mesh& m)
+                                {
+                                    m.SetMesh(1, 1, One_Point);
+                                    m.SetSubop(TK_Polyhedron::Subop_Attributes);
+                                    auto member = std::make_unique<TK_Reopen_Segment>();
+                                    member->SetIndex(7);
+                                    m.AppendToCollection(std::move(member));
+                                });
+    };
+    Bytes const bytes = write_records(emit, W3DStreamWriter::Buffer_Size, version(1000));
+    Expect e;
+    e.u8('M').u8(0x08).i32(1).i32(1).floats({1, 2, 3}).u8(0x63).u8('s').i32(7).u8(0).u8(0);
+    EXPECT_EQ(bytes, e.bytes);
+    EXPECT_TRUE(writes_alike_in_every_buffer(emit, version(1000)));
+    Read_Result result;
+    std::vector<Mesh_Copy> const back = read_meshes(write_stream(emit, version(1000)), result);
+    ASSERT_EQ(result.status, TK_Ended) << result.error;
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].xyz, (std::vector<float>{1, 2, 3}));
+}
+
+// A polyhedron whose record is only its attribute section, to nest collections.
+class Section_Only : public TK_Polyhedron
+{
+public:
+    Section_Only() : TK_Polyhedron('Q') {}
+    TK_Status Read(BStreamFileToolkit& tk) override { return TK_Polyhedron::Read(tk); }
+    TK_Status Write(BStreamFileToolkit& tk) override { return TK_Polyhedron::Write(tk); }
+};
+
+// A stream whose one record is `record`.
+Bytes stream_with(const Bytes& record)
+{
+    Bytes stream = write_stream(
+        [&](BStreamFileToolkit& tk, W3DStreamWriter& writer) {
+            serialize_with<TK_Mesh>(tk, writer, 'M',
+                                    [](TK_Mesh& m) { m.SetMesh(1, 1, One_Point); });
+        },
+        version(1000));
+    Bytes const plain = {'M', 0, 1, 0, 0, 0, 1, 0, 0, 0};
+    auto at = std::search(stream.begin(), stream.end(), plain.begin(), plain.end());
+    EXPECT_NE(at, stream.end());
+    at = stream.erase(at, at + long(plain.size()) + 12);
+    stream.insert(at, record.begin(), record.end());
+    return stream;
+}
+
+TEST(Polyhedron, CollectionsCannotNestBackIntoAHandlerInUse)
+{
+    Expect head;
+    head.u8('M').u8(0x08).i32(1).i32(1).floats({1, 2, 3});
+    // A mesh inside a mesh's collection.
+    Expect self = head;
+    self.u8(0x63).raw(head.bytes).u8(0).u8(0).u8(0);
+    Read_Result result;
+    read_meshes(stream_with(self.bytes), result);
+    EXPECT_EQ(result.status, TK_Error);
+    EXPECT_EQ(result.error, "polyhedron collection holds a record of its own kind");
+    // A mesh inside the collection of another polyhedron inside the mesh's collection.
+    Expect cycle = head;
+    cycle.u8(0x63).u8('Q').u8(0x63).raw(head.bytes).u8(0).u8(0).u8(0).u8(0).u8(0);
+    w3d_test::Setup const with_q = [](BStreamFileToolkit& tk)
+    { tk.SetOpcodeHandler('Q', std::make_unique<Section_Only>()); };
+    read_meshes(stream_with(cycle.bytes), result, with_q);
+    EXPECT_EQ(result.status, TK_Error);
+    EXPECT_EQ(result.error, "polyhedron collection holds a record of its own kind");
+    // The same without the cycle reads.
+    Expect fine = head;
+    fine.u8(0x63).u8('Q').u8(0x63).u8('s').i32(1).u8(0).u8(0).u8(0).u8(0);
+    read_meshes(stream_with(fine.bytes), result, with_q);
+    EXPECT_EQ(result.status, TK_Ended) << result.error;
+}
+
+TEST(Polyhedron, AReplacementHandlerWritesInstead)
+{
+    Bytes const bytes = write_records(
+        [](BStreamFileToolkit& tk, W3DStreamWriter& writer)
+        {
+            serialize_with<TK_Mesh>(tk, writer, 'M',
+                                    [](TK_Mesh& m)
+                                    {
+                                        m.SetMesh(1, 1, One_Point);
+                                        auto other = std::make_unique<TK_Reopen_Segment>();
+                                        other->SetIndex(3);
+                                        m.SetReplacement(std::move(other));
+                                    });
+        });
+    EXPECT_EQ(bytes, (Bytes{'s', 3, 0, 0, 0}));
+}
+
+TEST(Polyhedron, KeyedMeshesAreTaggedAndRegisteredAsInstances)
+{
+    BStreamFileToolkit tk;
+    Memory_Output output;
+    {
+        W3DStreamWriter writer(output, tk);
+        writer.open();
+        emit_mesh(2, 3, TK_Polyhedron::Subop_Quantized, 0, 77)(tk, writer);
+        writer.close();
+    }
+    int index = -1;
+    ASSERT_EQ(tk.KeyToIndex(77, index), TK_Done);
+    EXPECT_EQ(index, 0);
+    const BInstanceRecord* instance = tk.FindInstance('M', 2, 3, 0);
+    ASSERT_NE(instance, nullptr);
+    EXPECT_EQ(instance->key, 77);
+    EXPECT_EQ(instance->variant, -1);
+    EXPECT_EQ(output.bytes.back(), 'q');
+
+    BStreamFileToolkit quiet;
+    quiet.SetWriteFlags(TK_Option_No_Instances);
+    Memory_Output out2;
+    {
+        W3DStreamWriter writer(out2, quiet);
+        writer.open();
+        emit_mesh(2, 3, 0)(quiet, writer);
+        writer.close();
+    }
+    EXPECT_EQ(quiet.FindInstance('M', 2, 3, 0), nullptr);
+}
+
+} // namespace

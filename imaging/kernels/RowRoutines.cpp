@@ -1,0 +1,244 @@
+#include "imaging/kernels/RowRoutines.h"
+
+#include "imaging/kernels/CpuFeatures.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Omvi
+{
+
+namespace
+{
+using Byte = std::uint8_t;
+
+// A repeating pattern of `unit` bytes (1, 2, 4 or 8) spread over a 64-bit word.
+std::uint64_t spread(const Byte* unit, int unitBytes)
+{
+    Byte word[8];
+    for (int i = 0; i < 8; ++i)
+        word[i] = unit[i % unitBytes];
+    std::uint64_t value;
+    std::memcpy(&value, word, 8);
+    return value;
+}
+
+// 4-byte words, then bytes; backwards when a forward walk would read bytes it
+// has already overwritten.
+void copyWords(Byte* out, const Byte* in, std::int64_t bytes)
+{
+    if (bytes < 1 || out == in)
+        return;
+    std::uint32_t word;
+    if (out > in && out < in + bytes)
+    {
+        std::int64_t i = bytes;
+        for (; i >= 4; i -= 4)
+        {
+            std::memcpy(&word, in + i - 4, 4);
+            std::memcpy(out + i - 4, &word, 4);
+        }
+        for (; i > 0; --i)
+            out[i - 1] = in[i - 1];
+        return;
+    }
+    std::int64_t i = 0;
+    for (; i + 4 <= bytes; i += 4)
+    {
+        std::memcpy(&word, in + i, 4);
+        std::memcpy(out + i, &word, 4);
+    }
+    for (; i < bytes; ++i)
+        out[i] = in[i];
+}
+
+// `bytes` bytes of the pattern of `unitBytes`, which divides 8, from a
+// position that is a whole number of units into it: the first 64 bytes a
+// word at a time, then the filled part copied onto what follows it, doubling
+// each time.
+void fillPattern(Byte* out, std::uint64_t pattern, std::int64_t bytes)
+{
+    const std::int64_t first = bytes < 64 ? bytes : 64;
+    std::int64_t i = 0;
+    for (; i + 8 <= first; i += 8)
+        std::memcpy(out + i, &pattern, 8);
+    Byte tail[8];
+    std::memcpy(tail, &pattern, 8);
+    for (std::int64_t k = 0; i < first; ++i, ++k)
+        out[i] = tail[k];
+    for (std::int64_t done = first; done < bytes;)
+    {
+        const std::int64_t step = std::min(done, bytes - done);
+        std::memcpy(out + done, out, static_cast<std::size_t>(step));
+        done += step;
+    }
+}
+} // namespace
+
+namespace RowRoutineForms
+{
+
+// 4-byte words, then bytes (backwards when the ranges overlap that way).
+void copyBytesPlain(void* destination, const void* source, std::int32_t bytes)
+{
+    copyWords(static_cast<Byte*>(destination), static_cast<const Byte*>(source), bytes);
+}
+
+void copyBytesWide(void* destination, const void* source, std::int32_t bytes)
+{
+    if (bytes > 0)
+        std::memmove(destination, source, static_cast<std::size_t>(bytes));
+}
+
+void fillRow8Plain(void* destination, std::uint8_t value, std::int32_t count)
+{
+    if (count < 1)
+        return;
+    auto* out = static_cast<Byte*>(destination);
+    const std::uint32_t word = 0x01010101u * value;
+    std::int32_t i = 0;
+    for (; i + 4 <= count; i += 4)
+        std::memcpy(out + i, &word, 4);
+    for (; i < count; ++i)
+        out[i] = value;
+}
+
+void fillRow8Wide(void* destination, std::uint8_t value, std::int32_t count)
+{
+    if (count > 0)
+        std::memset(destination, value, static_cast<std::size_t>(count));
+}
+
+// One pixel at a time.
+void copyRow32Plain(void* destination, const void* source, std::int32_t pixels)
+{
+    if (pixels < 1 || destination == source)
+        return;
+    auto* out = static_cast<Byte*>(destination);
+    const auto* in = static_cast<const Byte*>(source);
+    const std::int64_t bytes = std::int64_t{pixels} * 4;
+    std::uint32_t pixel;
+    if (out > in && out < in + bytes)
+    {
+        for (std::int64_t i = bytes - 4; i >= 0; i -= 4)
+        {
+            std::memcpy(&pixel, in + i, 4);
+            std::memcpy(out + i, &pixel, 4);
+        }
+        return;
+    }
+    for (std::int64_t i = 0; i < bytes; i += 4)
+    {
+        std::memcpy(&pixel, in + i, 4);
+        std::memcpy(out + i, &pixel, 4);
+    }
+}
+
+void copyRow32Wide(void* destination, const void* source, std::int32_t pixels)
+{
+    if (pixels > 0)
+        std::memmove(destination, source, static_cast<std::size_t>(pixels) * 4);
+}
+
+void fillRow32Plain(void* destination, std::uint32_t value, std::int32_t pixels)
+{
+    auto* out = static_cast<Byte*>(destination);
+    for (std::int64_t i = 0; i < pixels; ++i)
+        std::memcpy(out + 4 * i, &value, 4);
+}
+
+// The value doubled: two pixels per 8-byte store.
+void fillRow32Wide(void* destination, std::uint32_t value, std::int32_t pixels)
+{
+    if (pixels < 1)
+        return;
+    Byte unit[4];
+    std::memcpy(unit, &value, 4);
+    fillPattern(static_cast<Byte*>(destination), spread(unit, 4), std::int64_t{pixels} * 4);
+}
+
+} // namespace RowRoutineForms
+
+RowRoutineForm copyBytesForm(std::int32_t bytes)
+{
+    return bytes >= 76 && (sseUsable() || mmxUsable()) ? RowRoutineForm::Wide : RowRoutineForm::Plain;
+}
+
+RowRoutineForm row8Form(std::int32_t bytes)
+{
+    return bytes > 15 && mmxUsable() ? RowRoutineForm::Wide : RowRoutineForm::Plain;
+}
+
+RowRoutineForm row32Form(std::int32_t pixels)
+{
+    return pixels > 0 && mmxUsable() ? RowRoutineForm::Wide : RowRoutineForm::Plain;
+}
+
+void copyBytes(void* destination, const void* source, std::int32_t bytes)
+{
+    if (copyBytesForm(bytes) == RowRoutineForm::Wide)
+        RowRoutineForms::copyBytesWide(destination, source, bytes);
+    else
+        RowRoutineForms::copyBytesPlain(destination, source, bytes);
+}
+
+void copyRow8(void* destination, const void* source, std::int32_t bytes)
+{
+    if (row8Form(bytes) == RowRoutineForm::Wide)
+        RowRoutineForms::copyBytesWide(destination, source, bytes);
+    else
+        RowRoutineForms::copyBytesPlain(destination, source, bytes);
+}
+
+void fillRow8(void* destination, std::uint8_t value, std::int32_t count)
+{
+    if (row8Form(count) == RowRoutineForm::Wide)
+        RowRoutineForms::fillRow8Wide(destination, value, count);
+    else
+        RowRoutineForms::fillRow8Plain(destination, value, count);
+}
+
+// Through the byte copy (two bytes a pixel).
+void copyRow16(void* destination, const void* source, std::int32_t pixels)
+{
+    if (pixels < 1)
+        return;
+    if (pixels <= 0x3FFFFFFF)
+        copyBytes(destination, source, pixels * 2);
+    else
+        copyWords(static_cast<Byte*>(destination), static_cast<const Byte*>(source), std::int64_t{pixels} * 2);
+}
+
+// Pairs of pixels as 32-bit words (four at a time), then one.
+void fillRow16(void* destination, std::uint16_t value, std::int32_t pixels)
+{
+    if (pixels < 1)
+        return;
+    Byte unit[2];
+    std::memcpy(unit, &value, 2);
+    fillPattern(static_cast<Byte*>(destination), spread(unit, 2), std::int64_t{pixels} * 2);
+}
+
+void copyRow32(void* destination, const void* source, std::int32_t pixels)
+{
+    if (row32Form(pixels) == RowRoutineForm::Wide)
+        RowRoutineForms::copyRow32Wide(destination, source, pixels);
+    else
+        RowRoutineForms::copyRow32Plain(destination, source, pixels);
+}
+
+void fillRow32(void* destination, std::uint32_t value, std::int32_t pixels)
+{
+    if (row32Form(pixels) == RowRoutineForm::Wide)
+        RowRoutineForms::fillRow32Wide(destination, value, pixels);
+    else
+        RowRoutineForms::fillRow32Plain(destination, value, pixels);
+}
+
+void fillRow64(void* destination, std::uint64_t value, std::int32_t pixels)
+{
+    if (pixels > 0)
+        fillPattern(static_cast<Byte*>(destination), value, std::int64_t{pixels} * 8);
+}
+
+} // namespace Omvi
