@@ -46,6 +46,17 @@
 
 // ---- periphery: image, NURBS surface, solids, lights, points, bounding,
 //      rendering options, camera, window and clip, poly-polypoints
+#include "dwf/w3dtk/geometry/poly_cylinder.h"
+#include "dwf/w3dtk/geometry/poly_polypoint.h"
+#include "dwf/w3dtk/records/bounding.h"
+#include "dwf/w3dtk/records/camera.h"
+#include "dwf/w3dtk/records/image.h"
+#include "dwf/w3dtk/records/lights.h"
+#include "dwf/w3dtk/records/nurbs_surface.h"
+#include "dwf/w3dtk/records/point.h"
+#include "dwf/w3dtk/records/rendering_options.h"
+#include "dwf/w3dtk/records/solids.h"
+#include "dwf/w3dtk/records/window_clip.h"
 // ---- end periphery
 
 #include <memory>
@@ -138,5 +149,26 @@ void BStreamFileToolkit::install_handlers()
     // ---- end records
 
     // ---- periphery
+    install(0x10, std::make_unique<TK_PolyPolypoint>(0x10));
+    install(0x2E, std::make_unique<TK_Point>(0x2E));
+    install(0x2F, std::make_unique<TK_Cutting_Plane>());
+    install(0x3E, std::make_unique<TK_Camera>(0x3E));
+    install(0x41, std::make_unique<TK_NURBS_Surface>());
+    install(0x42, std::make_unique<TK_Bounding>(0x42));
+    install(0x4F, std::make_unique<TK_Clip_Region>());
+    install(0x51, std::make_unique<TK_PolyCylinder>());
+    install(0x52, std::make_unique<TK_Rendering_Options>());
+    install(0x57, std::make_unique<TK_Window>());
+    install(0x58, std::make_unique<TK_Point>(0x58));
+    install(0x59, std::make_unique<TK_Cylinder>());
+    install(0x5E, std::make_unique<TK_Spot_Light>());
+    install(0x61, std::make_unique<TK_Area_Light>());
+    install(0x62, std::make_unique<TK_Bounding>(0x62));
+    install(0x64, std::make_unique<TK_Point>(0x64));
+    install(0x67, std::make_unique<TK_Grid>());
+    install(0x69, std::make_unique<TK_Image>());
+    install(0x6F, std::make_unique<TK_Clip_Rectangle>());
+    install(0x7C, std::make_unique<TK_Point>(0x7C));
+    install(0x7D, std::make_unique<TK_Camera>(0x7D));
     // ---- end periphery
 }

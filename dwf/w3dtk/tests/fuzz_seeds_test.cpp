@@ -10,6 +10,9 @@
 // ---- records
 #include "record_streams.h"
 // ---- end records
+// ---- periphery
+#include "periphery_streams.h"
+// ---- end periphery
 
 #include "dwf/w3dtk/records/dictionary.h"
 #include "dwf/w3dtk/records/renumber.h"
@@ -97,6 +100,9 @@ std::map<std::string, std::pair<std::uint8_t, Bytes>> seeds()
     // ---- records
     all.merge(record_seeds());
     // ---- end records
+    // ---- periphery
+    all.merge(periphery_seeds());
+    // ---- end periphery
     return all;
 }
 
