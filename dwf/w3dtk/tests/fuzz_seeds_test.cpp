@@ -13,6 +13,9 @@
 // ---- periphery
 #include "periphery_streams.h"
 // ---- end periphery
+// ---- shell
+#include "shell_fixtures.h"
+// ---- end shell
 
 #include "dwf/w3dtk/records/dictionary.h"
 #include "dwf/w3dtk/records/renumber.h"
@@ -103,6 +106,9 @@ std::map<std::string, std::pair<std::uint8_t, Bytes>> seeds()
     // ---- periphery
     all.merge(periphery_seeds());
     // ---- end periphery
+    // ---- shell
+    all.merge(shell_seeds());
+    // ---- end shell
     return all;
 }
 
