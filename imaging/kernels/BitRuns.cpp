@@ -190,18 +190,98 @@ void copyBits(std::uint8_t* destination, std::int64_t destinationPosition, const
                     destinationPosition + std::int64_t{whole} * 8, rest);
 }
 
+void orBits(std::uint8_t* destination, std::int64_t destinationPosition, const std::uint8_t* source,
+            std::int64_t sourcePosition, std::int32_t count)
+{
+    if (count < 1)
+        return;
+    const auto head = static_cast<std::int32_t>(std::min<std::int64_t>((8 - (destinationPosition & 7)) & 7, count));
+    if (head > 0)
+    {
+        copyBitRunsTransparent(source, sourcePosition, destination, destinationPosition, head);
+        sourcePosition += head;
+        destinationPosition += head;
+        count -= head;
+    }
+    const std::int32_t whole = count / 8;
+    std::uint8_t* to = destination + (destinationPosition >> 3);
+    const std::uint8_t* from = source + (sourcePosition >> 3);
+    const int shift = static_cast<int>(sourcePosition & 7);
+    if (shift == 0)
+        for (std::int32_t i = 0; i < whole; ++i)
+            to[i] |= from[i];
+    else
+        for (std::int32_t i = 0; i < whole; ++i)
+            to[i] |= static_cast<std::uint8_t>(from[i] << shift | from[i + 1] >> (8 - shift));
+    const std::int32_t rest = count - whole * 8;
+    if (rest > 0)
+        copyBitRunsTransparent(source, sourcePosition + std::int64_t{whole} * 8, destination,
+                               destinationPosition + std::int64_t{whole} * 8, rest);
+}
+
+namespace
+{
+// Each byte with its bits in the opposite order.
+struct ReversedBytes
+{
+    ReversedBytes()
+    {
+        for (int b = 0; b < 256; ++b)
+        {
+            int r = 0;
+            for (int k = 0; k < 8; ++k)
+                r |= ((b >> k) & 1) << (7 - k);
+            table[b] = static_cast<std::uint8_t>(r);
+        }
+    }
+    std::uint8_t table[256];
+};
+const ReversedBytes kReversed;
+} // namespace
+
 void copyBitsReversed(const std::uint8_t* source, std::int64_t sourcePosition, std::uint8_t* destination,
                       std::int64_t lastDestination, std::int32_t count, bool onlyOnes)
 {
-    BitCursor cursor{source + (sourcePosition >> 3), static_cast<std::int32_t>(sourcePosition & 7)};
+    // Short runs are painted run by run; longer ones go through a buffer
+    // that holds a stretch of the source with its bytes and bits reversed,
+    // from which they are copied (or ORed) forwards.
+    constexpr std::int32_t kChunkBits = 2048;
+    std::uint8_t reversed[kChunkBits / 8 + 1];
     while (count > 0)
     {
-        int colour = 0;
-        const std::int32_t run = scanBitRun(cursor, colour, count);
-        if (!onlyOnes || colour != 0)
-            fillBitRun(destination, colour, lastDestination - run + 1, run);
-        lastDestination -= run;
-        count -= run;
+        const std::int32_t n = std::min(count, kChunkBits);
+        if (n < 64)
+        {
+            BitCursor cursor{source + (sourcePosition >> 3), static_cast<std::int32_t>(sourcePosition & 7)};
+            std::int64_t last = lastDestination;
+            for (std::int32_t left = n; left > 0;)
+            {
+                int colour = 0;
+                const std::int32_t run = scanBitRun(cursor, colour, left);
+                if (!onlyOnes || colour != 0)
+                    fillBitRun(destination, colour, last - run + 1, run);
+                last -= run;
+                left -= run;
+            }
+        }
+        else
+        {
+            // Source bits a .. a + n - 1 lie in bytes first .. first + m - 1;
+            // reversed, source bit a + i sits at 8 m - 1 - (a mod 8) - i.
+            const std::uint8_t* first = source + (sourcePosition >> 3);
+            const std::int64_t m = ((sourcePosition & 7) + n + 7) >> 3;
+            for (std::int64_t k = 0; k < m; ++k)
+                reversed[k] = kReversed.table[first[m - 1 - k]];
+            const std::int64_t from = 8 * m - (sourcePosition & 7) - n;
+            const std::int64_t to = lastDestination - n + 1;
+            if (onlyOnes)
+                orBits(destination, to, reversed, from, n);
+            else
+                copyBits(destination, to, reversed, from, n);
+        }
+        sourcePosition += n;
+        lastDestination -= n;
+        count -= n;
     }
 }
 

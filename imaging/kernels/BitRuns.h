@@ -53,10 +53,15 @@ void copyBitRunsTransparent(const std::uint8_t* source, std::int64_t sourcePosit
 void copyBits(std::uint8_t* destination, std::int64_t destinationPosition, const std::uint8_t* source,
               std::int64_t sourcePosition, std::int32_t count);
 
-// Copies `count` bits reversed: the runs are scanned forwards from
-// `sourcePosition` and painted backwards, so that source bit sourcePosition
-// + k lands on destination bit lastDestination - k. With `onlyOnes` the runs
-// of 0 bits are skipped.
+// ORs `count` bits into the destination: the same bits as
+// copyBitRunsTransparent, a byte at a time whatever the runs.
+void orBits(std::uint8_t* destination, std::int64_t destinationPosition, const std::uint8_t* source,
+            std::int64_t sourcePosition, std::int32_t count);
+
+// Copies `count` bits reversed: source bit sourcePosition + k lands on
+// destination bit lastDestination - k (short stretches are scanned forwards
+// run by run and painted backwards; long ones are reversed a byte at a time).
+// With `onlyOnes` the 0 bits are skipped.
 void copyBitsReversed(const std::uint8_t* source, std::int64_t sourcePosition, std::uint8_t* destination,
                       std::int64_t lastDestination, std::int32_t count, bool onlyOnes);
 

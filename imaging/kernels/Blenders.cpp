@@ -22,14 +22,16 @@ void blendRun(const BlendTables& tables, std::uint8_t* to, const std::uint8_t* f
 {
     const std::uint8_t* s = tables.sourceWeight.data();
     const std::uint8_t* d = tables.destinationWeight.data();
-    for (std::int32_t k = 0; k < count; ++k, from += step, to += 4)
+    for (std::ptrdiff_t k = 0; k < count; ++k)
     {
-        if (SkipTransparent && from[3] == 0)
+        const std::uint8_t* in = from + k * step;
+        std::uint8_t* out = to + 4 * k;
+        if (SkipTransparent && in[3] == 0)
             continue;
         for (int c = 0; c < 3; ++c)
         {
-            const unsigned sum = unsigned{s[from[c]]} + d[to[c]];
-            to[c] = static_cast<std::uint8_t>(sum > 255 ? 255 : sum);
+            const unsigned sum = unsigned{s[in[c]]} + d[out[c]];
+            out[c] = static_cast<std::uint8_t>(sum > 255 ? 255 : sum);
         }
     }
 }
@@ -60,11 +62,12 @@ void RgbaBlender::fill(std::uint8_t* destination, std::int32_t offset, ImagePixe
                                       tables_.sourceWeight[colour.blue()]};
     const std::uint8_t* d = tables_.destinationWeight.data();
     std::uint8_t* to = destination + std::ptrdiff_t{offset} * 4;
-    for (std::int32_t k = 0; k < count; ++k, to += 4)
+    for (std::ptrdiff_t k = 0; k < count; ++k)
         for (int c = 0; c < 3; ++c)
         {
-            const unsigned sum = unsigned{weighted[c]} + d[to[c]];
-            to[c] = static_cast<std::uint8_t>(sum > 255 ? 255 : sum);
+            std::uint8_t& out = to[4 * k + c];
+            const unsigned sum = unsigned{weighted[c]} + d[out];
+            out = static_cast<std::uint8_t>(sum > 255 ? 255 : sum);
         }
 }
 

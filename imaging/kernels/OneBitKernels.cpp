@@ -62,7 +62,7 @@ void OneBitTransparentRowRowStitcher::stitch(const std::uint8_t* tileData, std::
     }
     else
     {
-        copyBitRunsTransparent(tileData + lineOffset_, start, row_, position_, count);
+        orBits(row_, position_, tileData + lineOffset_, start, count);
         position_ += count;
     }
 }
@@ -97,9 +97,36 @@ void OneBitColumnRowStitcher::stitch(const std::uint8_t* tileData, std::int32_t 
     if (count < 1)
         return;
     const std::int64_t step = backwards_ ? -1 : 1;
-    const std::uint8_t* line = tileData + std::int64_t{start} * stride_;
-    for (std::int32_t k = 0; k < count; ++k, line += stride_, position_ += step)
+    const std::uint8_t* first = tileData + std::int64_t{start} * stride_;
+    const std::int64_t columnByte = column_ >> 3;
+    const int shift = 7 - static_cast<int>(column_ & 7);
+    if (strip_ == nullptr && !onlyOnes_)
     {
+        // Whole destination bytes are gathered eight source lines at a time
+        // and stored at once; the bits before and after them one by one.
+        std::int32_t k = 0;
+        while (k < count)
+        {
+            const bool aligned = backwards_ ? (position_ & 7) == 7 : (position_ & 7) == 0;
+            if (aligned && count - k >= 8)
+            {
+                unsigned byte = 0;
+                for (int b = 0; b < 8; ++b)
+                    byte |= ((first[(k + b) * stride_ + columnByte] >> shift) & 1u) << (backwards_ ? b : 7 - b);
+                row_[position_ >> 3] = static_cast<std::uint8_t>(byte);
+                position_ += 8 * step;
+                k += 8;
+                continue;
+            }
+            setBitAt(row_, position_, (first[k * stride_ + columnByte] >> shift) & 1);
+            position_ += step;
+            ++k;
+        }
+        return;
+    }
+    for (std::int64_t k = 0; k < count; ++k, position_ += step)
+    {
+        const std::uint8_t* line = first + k * stride_;
         const int colour = bitAt(line, column_);
         if (!onlyOnes_ || colour != 0)
             setBitAt(row_, position_, colour);
@@ -156,7 +183,7 @@ void OneBitRowSplitter::split(std::uint8_t* tileLine, std::int32_t linePosition,
     }
     else if (onlyOnes_)
     {
-        copyBitRunsTransparent(row_, sourceOffset, tileLine, linePosition, count);
+        orBits(tileLine, linePosition, row_, sourceOffset, count);
     }
     else
     {
@@ -191,14 +218,14 @@ void OneBitColumnRowSplitter::writeColumn(std::uint8_t* tileData, std::int64_t c
                                           std::int32_t firstLine, std::int32_t sourceOffset,
                                           std::int32_t count) const
 {
-    std::uint8_t* line = tileData + std::int64_t{firstLine} * stride_;
-    std::int64_t from = mirrored_ ? length_ - 1 - sourceOffset : sourceOffset;
+    std::uint8_t* first = tileData + std::int64_t{firstLine} * stride_;
+    const std::int64_t from = mirrored_ ? length_ - 1 - sourceOffset : sourceOffset;
     const std::int64_t step = mirrored_ ? -1 : 1;
-    for (std::int32_t k = 0; k < count; ++k, line += stride_, from += step)
+    for (std::int64_t k = 0; k < count; ++k)
     {
-        const int colour = bitAt(row, from);
+        const int colour = bitAt(row, from + k * step);
         if (!onlyOnes_ || colour != 0)
-            setBitAt(line, column, colour);
+            setBitAt(first + k * stride_, column, colour);
     }
 }
 
@@ -228,20 +255,7 @@ void OneBitPixelCopier::fill(std::uint8_t* destination, std::int32_t offset, Ima
 void OneBitTransparentPixelCopier::copy(std::uint8_t* destination, std::int32_t destinationOffset,
                                         const std::uint8_t* source, std::int32_t sourceOffset, std::int32_t count)
 {
-    if (count < 1)
-        return;
-    if ((destinationOffset & 7) != 0 || (sourceOffset & 7) != 0)
-    {
-        copyBitRunsTransparent(source, sourceOffset, destination, destinationOffset, count);
-        return;
-    }
-    const std::int32_t whole = count / 8;
-    std::uint8_t* to = destination + destinationOffset / 8;
-    const std::uint8_t* from = source + sourceOffset / 8;
-    for (std::int32_t i = 0; i < whole; ++i)
-        to[i] |= from[i];
-    copyBitRunsTransparent(source, std::int64_t{sourceOffset} + std::int64_t{whole} * 8, destination,
-                           std::int64_t{destinationOffset} + std::int64_t{whole} * 8, count - whole * 8);
+    orBits(destination, destinationOffset, source, sourceOffset, count);
 }
 
 OneBitColumnPixelCopier::OneBitColumnPixelCopier(std::int32_t direction) : forwards_(direction == 2) {}
@@ -257,11 +271,11 @@ void OneBitColumnPixelCopier::copyColumn(std::uint8_t* destination, std::int32_t
 {
     if (count < 1)
         return;
-    std::uint8_t* line = destination + std::int64_t{firstLine} * stride_;
-    std::int64_t from = forwards_ ? sourceOffset : std::int64_t{sourceOffset} + count - 1;
+    std::uint8_t* first = destination + std::int64_t{firstLine} * stride_;
+    const std::int64_t from = forwards_ ? sourceOffset : std::int64_t{sourceOffset} + count - 1;
     const std::int64_t step = forwards_ ? 1 : -1;
-    for (std::int32_t k = 0; k < count; ++k, line += stride_, from += step)
-        setBitAt(line, column_, bitAt(source, from));
+    for (std::int64_t k = 0; k < count; ++k)
+        setBitAt(first + k * stride_, column_, bitAt(source, from + k * step));
 }
 
 } // namespace Omvi

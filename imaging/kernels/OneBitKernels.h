@@ -145,8 +145,8 @@ public:
     void fill(std::uint8_t* destination, std::int32_t offset, ImagePixel value, std::int32_t count) override;
 };
 
-// Copies only the 1 bits (byte-aligned runs are ORed in whole bytes); the fill
-// is a plain fill.
+// Copies only the 1 bits (ORs them in, a byte at a time); the fill is a plain
+// fill.
 class OneBitTransparentPixelCopier : public OneBitPixelCopier
 {
 public:

@@ -61,9 +61,9 @@ public:
             PixelCopierDetail::copyRun<Pixel>(to, from, count);
             return;
         }
-        for (std::int32_t k = 0; k < count; ++k, from += size, to += size)
-            if (!rule_.transparent(from))
-                PixelAccess::move<Pixel>(to, from);
+        for (std::ptrdiff_t k = 0; k < count; ++k)
+            if (!rule_.transparent(from + k * size))
+                PixelAccess::move<Pixel>(to + k * size, from + k * size);
     }
     void fill(std::uint8_t* destination, std::int32_t offset, ImagePixel value, std::int32_t count) override
     {
@@ -97,8 +97,8 @@ public:
         std::uint8_t* to = destination + firstLine * stride_ + column_ * size;
         const std::uint8_t* from = source + (forwards_ ? sourceOffset : std::ptrdiff_t{sourceOffset} + count - 1) * size;
         const std::ptrdiff_t step = forwards_ ? size : -size;
-        for (std::int32_t k = 0; k < count; ++k, from += step, to += stride_)
-            PixelAccess::move<Pixel>(to, from);
+        for (std::ptrdiff_t k = 0; k < count; ++k)
+            PixelAccess::move<Pixel>(to + k * stride_, from + k * step);
     }
 
 private:

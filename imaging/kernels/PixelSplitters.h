@@ -40,15 +40,15 @@ public:
                 copyBytes(to, from, static_cast<std::int32_t>(count * size));
                 return;
             }
-            for (std::int32_t k = 0; k < count; ++k, from += size, to += size)
-                if (!rule_.transparent(from))
-                    PixelAccess::move<Pixel>(to, from);
+            for (std::ptrdiff_t k = 0; k < count; ++k)
+                if (!rule_.transparent(from + k * size))
+                    PixelAccess::move<Pixel>(to + k * size, from + k * size);
             return;
         }
         const std::uint8_t* from = row_ + (length_ - 1 - sourceOffset) * size;
-        for (std::int32_t k = 0; k < count; ++k, from -= size, to += size)
-            if (!rule_.transparent(from))
-                PixelAccess::move<Pixel>(to, from);
+        for (std::ptrdiff_t k = 0; k < count; ++k)
+            if (!rule_.transparent(from - k * size))
+                PixelAccess::move<Pixel>(to + k * size, from - k * size);
     }
 
 private:
@@ -95,19 +95,20 @@ public:
         const std::uint8_t* from = row_ + first;
         if (second_ == nullptr)
         {
-            for (std::int32_t k = 0; k < count; ++k, from += step, to += stride_)
-                if (!rule_.transparent(from))
-                    PixelAccess::move<Pixel>(to, from);
+            for (std::ptrdiff_t k = 0; k < count; ++k)
+                if (!rule_.transparent(from + k * step))
+                    PixelAccess::move<Pixel>(to + k * stride_, from + k * step);
             return;
         }
         const std::uint8_t* fromSecond = second_ + first;
         const std::ptrdiff_t neighbour = neighbour_ * size;
-        for (std::int32_t k = 0; k < count; ++k, from += step, fromSecond += step, to += stride_)
+        for (std::ptrdiff_t k = 0; k < count; ++k)
         {
-            if (!rule_.transparent(from))
-                PixelAccess::move<Pixel>(to, from);
-            if (!rule_.transparent(fromSecond))
-                PixelAccess::move<Pixel>(to + neighbour, fromSecond);
+            std::uint8_t* line = to + k * stride_;
+            if (!rule_.transparent(from + k * step))
+                PixelAccess::move<Pixel>(line, from + k * step);
+            if (!rule_.transparent(fromSecond + k * step))
+                PixelAccess::move<Pixel>(line + neighbour, fromSecond + k * step);
         }
     }
 

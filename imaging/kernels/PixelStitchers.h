@@ -69,9 +69,9 @@ public:
         const std::uint8_t* from = tileData + lineOffset_ + start * size;
         const std::ptrdiff_t step = backwards_ ? -size : size;
         std::uint8_t* to = row_ + position_ * size;
-        for (std::int32_t k = 0; k < count; ++k, from += size, to += step)
-            if (!rule_.transparent(from))
-                PixelAccess::move<Pixel>(to, from);
+        for (std::ptrdiff_t k = 0; k < count; ++k)
+            if (!rule_.transparent(from + k * size))
+                PixelAccess::move<Pixel>(to + k * step, from + k * size);
         position_ += backwards_ ? -std::ptrdiff_t{count} : count;
     }
 
@@ -119,17 +119,17 @@ public:
         {
             std::uint8_t* toStrip = strip_ + position_ * size;
             const std::ptrdiff_t neighbour = neighbour_ * size;
-            for (std::int32_t k = 0; k < count; ++k, from += stride_, to += step, toStrip += step)
+            for (std::ptrdiff_t k = 0; k < count; ++k)
             {
-                PixelAccess::move<Pixel>(to, from);
-                PixelAccess::move<Pixel>(toStrip, from + neighbour);
+                PixelAccess::move<Pixel>(to + k * step, from + k * stride_);
+                PixelAccess::move<Pixel>(toStrip + k * step, from + k * stride_ + neighbour);
             }
         }
         else
         {
-            for (std::int32_t k = 0; k < count; ++k, from += stride_, to += step)
-                if (!rule_.transparent(from))
-                    PixelAccess::move<Pixel>(to, from);
+            for (std::ptrdiff_t k = 0; k < count; ++k)
+                if (!rule_.transparent(from + k * stride_))
+                    PixelAccess::move<Pixel>(to + k * step, from + k * stride_);
         }
         position_ += backwards_ ? -std::ptrdiff_t{count} : count;
     }

@@ -2,6 +2,7 @@
 
 #include "imaging/kernels/CpuFeatures.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Omvi
@@ -52,17 +53,25 @@ void copyWords(Byte* out, const Byte* in, std::int64_t bytes)
 }
 
 // `bytes` bytes of the pattern of `unitBytes`, which divides 8, from a
-// position that is a whole number of units into it: eight bytes at a time,
-// then the rest.
+// position that is a whole number of units into it: the first 64 bytes a
+// word at a time, then the filled part copied onto what follows it, doubling
+// each time.
 void fillPattern(Byte* out, std::uint64_t pattern, std::int64_t bytes)
 {
+    const std::int64_t first = bytes < 64 ? bytes : 64;
     std::int64_t i = 0;
-    for (; i + 8 <= bytes; i += 8)
+    for (; i + 8 <= first; i += 8)
         std::memcpy(out + i, &pattern, 8);
     Byte tail[8];
     std::memcpy(tail, &pattern, 8);
-    for (std::int64_t k = 0; i < bytes; ++i, ++k)
+    for (std::int64_t k = 0; i < first; ++i, ++k)
         out[i] = tail[k];
+    for (std::int64_t done = first; done < bytes;)
+    {
+        const std::int64_t step = std::min(done, bytes - done);
+        std::memcpy(out + done, out, static_cast<std::size_t>(step));
+        done += step;
+    }
 }
 } // namespace
 
@@ -189,10 +198,14 @@ void fillRow8(void* destination, std::uint8_t value, std::int32_t count)
         RowRoutineForms::fillRow8Plain(destination, value, count);
 }
 
-// Whole 4-byte words, then the last pixel's bytes.
+// Through the byte copy (two bytes a pixel).
 void copyRow16(void* destination, const void* source, std::int32_t pixels)
 {
-    if (pixels > 0)
+    if (pixels < 1)
+        return;
+    if (pixels <= 0x3FFFFFFF)
+        copyBytes(destination, source, pixels * 2);
+    else
         copyWords(static_cast<Byte*>(destination), static_cast<const Byte*>(source), std::int64_t{pixels} * 2);
 }
 

@@ -36,56 +36,78 @@ std::uint64_t loadWord(const Byte* at)
     return word;
 }
 
-// The plain walk over bytes [0, end) of a row whose byte `end` carries
-// `carry` in: every byte steps by one (8-bit pixels) or four (the same byte
-// of the neighbouring 32-bit pixel). Returns nothing: the carries that leave
-// byte 0 (or bytes 0-3) are dropped.
-void shearBytes(Byte* output, const Byte* input, const Byte* table, std::int64_t end, Byte* carries,
-                int stride)
+// The plain walk over bytes [0, end) of a row whose pixels are `Stride`
+// bytes wide (1 or 4): each byte takes the moved part of the same byte of the
+// pixel to its right, `carries` holding those of the pixel at `end` on entry.
+template <int Stride>
+void shearBytes(Byte* output, const Byte* input, const Byte* table, std::int64_t end, Byte* carries)
 {
-    for (std::int64_t i = end - 1; i >= 0; --i)
-    {
-        const Byte v = input[i];
-        const Byte moved = table[v];
-        Byte& carry = carries[i % stride];
-        output[i] = static_cast<Byte>(v - moved + carry);
-        carry = moved;
-    }
+    Byte carry[Stride];
+    std::memcpy(carry, carries, Stride);
+    for (std::int64_t i = end - Stride; i >= 0; i -= Stride)
+        for (int b = 0; b < Stride; ++b)
+        {
+            const Byte v = input[i + b];
+            const Byte moved = table[v];
+            output[i + b] = static_cast<Byte>(v - moved + carry[b]);
+            carry[b] = moved;
+        }
 }
 
-// Wide form over a row of `bytes` bytes whose pixels are `stride` bytes wide
-// (1 or 4): blocks of eight bytes from the end, reading each block before
-// writing it so that an output to the right of the input is safe.
-void shearWords(Byte* output, const Byte* input, const Byte* table, std::int64_t bytes, int stride)
+constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+
+// The moved parts of the eight bytes of `word`, packed the same way.
+std::uint64_t movedParts(std::uint64_t word, const Byte* table)
 {
-    Byte moved[8 + 4] = {}; // the block's moved parts, then what comes in from the right
+    // Eight independent lookups, combined in pairs.
+    auto part = [word, table](int k) { return std::uint64_t{table[(word >> (8 * k)) & 0xFF]} << (8 * k); };
+    return ((part(0) | part(1)) | (part(2) | part(3))) | ((part(4) | part(5)) | (part(6) | part(7)));
+}
+
+// Wide form over a row of `bytes` bytes whose pixels are `Stride` bytes wide:
+// blocks of sixteen and then eight bytes from the end, in registers. Each block is read before
+// it is written, so an output to the right of the input is safe. Bytes in
+// memory order are the word's bytes from the least significant up, which
+// holds on little-endian machines; elsewhere the plain walk runs.
+template <int Stride>
+void shearWords(Byte* output, const Byte* input, const Byte* table, std::int64_t bytes)
+{
     std::int64_t i = bytes;
-    for (; i >= 8; i -= 8)
+    std::uint64_t right = 0; // moved parts of the block to the right
+    if (kLittleEndian)
     {
-        const std::uint64_t in = loadWord(input + i - 8);
-        Byte values[8];
-        std::memcpy(values, &in, 8);
-        // The moved parts of the block's right-hand neighbours sit at
-        // moved[8..8+stride).
-        std::memcpy(moved + 8, moved, static_cast<std::size_t>(stride));
-        for (int k = 0; k < 8; ++k)
-            moved[k] = table[values[k]];
-        const std::uint64_t out =
-            addBytes(subtractBytes(in, loadWord(moved)), loadWord(moved + stride));
-        std::memcpy(output + i - 8, &out, 8);
+        constexpr int shift = 8 * Stride;
+        // Two words a step (both read before either is written), then one.
+        for (; i >= 16; i -= 16)
+        {
+            const std::uint64_t low = loadWord(input + i - 16);
+            const std::uint64_t high = loadWord(input + i - 8);
+            const std::uint64_t movedLow = movedParts(low, table);
+            const std::uint64_t movedHigh = movedParts(high, table);
+            // Byte k takes the moved part of byte k + Stride.
+            const std::uint64_t outHigh =
+                addBytes(subtractBytes(high, movedHigh), movedHigh >> shift | right << (64 - shift));
+            const std::uint64_t outLow =
+                addBytes(subtractBytes(low, movedLow), movedLow >> shift | movedHigh << (64 - shift));
+            std::memcpy(output + i - 8, &outHigh, 8);
+            std::memcpy(output + i - 16, &outLow, 8);
+            right = movedLow;
+        }
+        if (i >= 8)
+        {
+            const std::uint64_t in = loadWord(input + i - 8);
+            const std::uint64_t moved = movedParts(in, table);
+            const std::uint64_t out = addBytes(subtractBytes(in, moved), moved >> shift | right << (64 - shift));
+            std::memcpy(output + i - 8, &out, 8);
+            right = moved;
+            i -= 8;
+        }
     }
-    // The rest at the row's start, byte by byte, with the carries that the
-    // first block left.
-    Byte carries[4];
-    std::memcpy(carries, moved, static_cast<std::size_t>(stride));
-    if (i == bytes)
-        std::memset(carries, 0, sizeof carries);
-    // shearBytes indexes carries by i % stride; rotate so that byte i of the
-    // rest meets the carry of byte i + stride.
-    Byte rotated[4];
-    for (int b = 0; b < stride; ++b)
-        rotated[(i + b) % stride] = carries[b];
-    shearBytes(output, input, table, i, rotated, stride);
+    // The rest at the row's start, with the carries the last block left.
+    Byte carries[Stride];
+    for (int b = 0; b < Stride; ++b)
+        carries[b] = static_cast<Byte>(right >> (8 * b));
+    shearBytes<Stride>(output, input, table, i, carries);
 }
 } // namespace
 
@@ -96,7 +118,7 @@ EightBitRowShearer::EightBitRowShearer(std::int32_t width) : width_(width < 0 ? 
 void EightBitRowShearer::shearRow(Byte* output, const Byte* input, const Byte* table)
 {
     Byte carry = 0;
-    shearBytes(output, input, table, width_, &carry, 1);
+    shearBytes<1>(output, input, table, width_, &carry);
 }
 
 void EightBitRowShearer::shearColumns(Byte* output, const Byte* const* inputLines, const std::int32_t* lineIndex,
@@ -133,32 +155,39 @@ void EightBitRowShearer::freeScratch(void* scratch)
 
 void EightBitRowMMXShearer::shearRow(Byte* output, const Byte* input, const Byte* table)
 {
-    shearWords(output, input, table, width_, 1);
+    shearWords<1>(output, input, table, width_);
 }
 
 void EightBitRowSSE2Shearer::shearRow(Byte* output, const Byte* input, const Byte* table)
 {
 #if defined(__SSE2__)
-    Byte moved[17] = {}; // the block's moved parts, then the carry from its right
-    std::int64_t i = width_;
-    for (; i >= 16; i -= 16)
+    if (kLittleEndian)
     {
-        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(input + i - 16));
-        Byte values[16];
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(values), in);
-        moved[16] = moved[0];
-        for (int k = 0; k < 16; ++k)
-            moved[k] = table[values[k]];
-        const __m128i out =
-            _mm_add_epi8(_mm_sub_epi8(in, _mm_loadu_si128(reinterpret_cast<const __m128i*>(moved))),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(moved + 1)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(output + i - 16), out);
+        // Sixteen bytes a step: the moved parts gathered in two words, the
+        // subtraction and addition on the whole block.
+        std::int64_t i = width_;
+        std::uint64_t right = 0;
+        for (; i >= 16; i -= 16)
+        {
+            const std::uint64_t low = loadWord(input + i - 16);
+            const std::uint64_t high = loadWord(input + i - 8);
+            const std::uint64_t movedLow = movedParts(low, table);
+            const std::uint64_t movedHigh = movedParts(high, table);
+            const __m128i in = _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(low));
+            const __m128i moved =
+                _mm_set_epi64x(static_cast<long long>(movedHigh), static_cast<long long>(movedLow));
+            const __m128i incoming = _mm_set_epi64x(static_cast<long long>(movedHigh >> 8 | right << 56),
+                                                    static_cast<long long>(movedLow >> 8 | movedHigh << 56));
+            const __m128i out = _mm_add_epi8(_mm_sub_epi8(in, moved), incoming);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(output + i - 16), out);
+            right = movedLow;
+        }
+        Byte carry = static_cast<Byte>(right);
+        shearBytes<1>(output, input, table, i, &carry);
+        return;
     }
-    Byte carry = i == width_ ? 0 : moved[0];
-    shearBytes(output, input, table, i, &carry, 1);
-#else
-    shearWords(output, input, table, width_, 1);
 #endif
+    shearWords<1>(output, input, table, width_);
 }
 
 void* EightBitRowSSE2Shearer::allocateScratch(std::int32_t bytes)
@@ -181,7 +210,7 @@ ThirtyTwoBitRowShearer::ThirtyTwoBitRowShearer(std::int32_t width) : width_(widt
 void ThirtyTwoBitRowShearer::shearRow(Byte* output, const Byte* input, const Byte* table)
 {
     Byte carries[4] = {};
-    shearBytes(output, input, table, std::int64_t{pixels()} * 4, carries, 4);
+    shearBytes<4>(output, input, table, std::int64_t{pixels()} * 4, carries);
 }
 
 void ThirtyTwoBitRowShearer::shearColumns(Byte* output, const Byte* const* inputLines,
@@ -216,7 +245,7 @@ void ThirtyTwoBitRowShearer::freeScratch(void* scratch)
 
 void ThirtyTwoBitRowMMXShearer::shearRow(Byte* output, const Byte* input, const Byte* table)
 {
-    shearWords(output, input, table, std::int64_t{pixels()} * 4, 4);
+    shearWords<4>(output, input, table, std::int64_t{pixels()} * 4);
 }
 
 } // namespace Omvi

@@ -4,6 +4,7 @@
 #include "dwf/publisher/model/Segment.h"
 
 #include "dwf/w3dtk/records/referenced_segment.h"
+#include "dwf/w3dtk/records/user_options.h"
 
 #include "dwfcore/Exception.h"
 
@@ -91,9 +92,11 @@ void DWFSegment::_writeIncludeReference(const char* path)
     include.serialize(0);
 }
 
-void DWFSegment::_writeUserOptions(const char*)
+void DWFSegment::_writeUserOptions(const char* options)
 {
-    getUserOptionsHandler();
+    TK_User_Options& handler = getUserOptionsHandler();
+    handler.SetOptions(options);
+    handler.serialize(0);
 }
 
 } // namespace DWFToolkit

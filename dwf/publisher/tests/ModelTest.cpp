@@ -2,10 +2,14 @@
 #include "TestSupport.h"
 
 #include "dwf/publisher/Texture.h"
+#include "dwf/w3dtk/records/attributes.h"
+#include "dwf/w3dtk/records/camera.h"
 #include "dwf/w3dtk/records/color.h"
 #include "dwf/w3dtk/records/color_values.h"
 #include "dwf/w3dtk/records/curves.h"
+#include "dwf/w3dtk/records/lights.h"
 #include "dwf/w3dtk/records/nurbs_curve.h"
+#include "dwf/w3dtk/records/point.h"
 #include "dwf/w3dtk/records/referenced_segment.h"
 #include "dwf/w3dtk/records/segments.h"
 #include "dwf/w3dtk/records/text.h"
@@ -230,7 +234,52 @@ TEST_F(Model, GettersOfOneHandlerClassServeEachTheirOwnOpcode)
     EXPECT_EQ(model.getColorHandler().Opcode(), '"');
     EXPECT_EQ(model.getColorMapHandler().Opcode(), 0x0C);
     EXPECT_EQ(model.getColorRGBHandler().Opcode(), '~');
+    EXPECT_EQ(model.getCameraHandler().Opcode(), '>');
+    EXPECT_EQ(model.getViewHandler().Opcode(), '}');
+    EXPECT_NE(&model.getCameraHandler(), &model.getViewHandler());
+    EXPECT_EQ(model.getTextPathHandler().Opcode(), '|');
+    EXPECT_EQ(model.getLineWeightHandler().Opcode(), '=');
+    EXPECT_EQ(model.getMarkerSizeHandler().Opcode(), '+');
+    EXPECT_EQ(model.getTextSpacingHandler().Opcode(), ' ');
+    EXPECT_EQ(model.getEdgeWeightHandler().Opcode(), 0x0E);
+    EXPECT_EQ(model.getFacePatternHandler().Opcode(), 'P');
+    EXPECT_EQ(model.getHandednessHandler().Opcode(), 'h');
+    EXPECT_EQ(model.getMarkerSymbolHandler().Opcode(), 0x40);
+    EXPECT_EQ(model.getTextAlignmentHandler().Opcode(), '*');
+    EXPECT_EQ(model.getModellingMatrixHandler().Opcode(), '%');
+    EXPECT_EQ(model.getTextureMatrixHandler().Opcode(), '$');
+    EXPECT_EQ(model.getLinePatternHandler().Opcode(), '-');
+    EXPECT_EQ(model.getEdgePatternHandler().Opcode(), 0x0D);
     model.close();
+}
+
+TEST_F(Model, AskingForALightEndsDefaultLightingUnlessTheModelWasOpenedWithIt)
+{
+    using Getter = std::function<BBaseOpcodeHandler&(DWFModel&)>;
+    std::vector<std::pair<Getter, int>> const lights = {
+        {[](DWFModel& m) -> BBaseOpcodeHandler& { return m.getAreaLightHandler(); }, 'a'},
+        {[](DWFModel& m) -> BBaseOpcodeHandler& { return m.getDistantLightHandler(); }, 'd'},
+        {[](DWFModel& m) -> BBaseOpcodeHandler& { return m.getLocalLightHandler(); }, '.'},
+        {[](DWFModel& m) -> BBaseOpcodeHandler& { return m.getSpotLightHandler(); }, '^'}};
+    for (const auto& [getter, opcode] : lights)
+    {
+        DWFModel model(u"Part", u"", u"");
+        EXPECT_THROW(getter(model), DWFCore::DWFUnexpectedException);
+        EXPECT_TRUE(model.useDefaultLighting()) << "a refused getter changes nothing";
+        model.open(0, 1, nullptr, false);
+        EXPECT_TRUE(model.useDefaultLighting());
+        model.getPolylineHandler();
+        EXPECT_TRUE(model.useDefaultLighting());
+        EXPECT_EQ(getter(model).Opcode(), opcode);
+        EXPECT_FALSE(model.useDefaultLighting());
+        model.close();
+
+        DWFModel lit(u"Part", u"", u"");
+        lit.open(0, 1, nullptr, true);
+        getter(lit);
+        EXPECT_TRUE(lit.useDefaultLighting()) << "opened with default lighting";
+        lit.close();
+    }
 }
 
 TEST_F(Model, TransformIsTheIdentityUntilOpenSetsIt)
@@ -353,6 +402,23 @@ TEST_F(Model, PublishedObjectsAreFoundByKeyAndAnEarlierOneOutlivesItsReplacement
     // Whoever still points at the first object may use it (ASan watches).
     first->addProperty(new DWFProperty(u"still", u"here"), true);
     EXPECT_NE(first->findProperty(u"still"), nullptr);
+}
+
+TEST_F(Model, AnOpenThatCannotMakeItsFileLeavesTheModelClosedAndReadyToTryAgain)
+{
+    DWFModel model(u"Part", u"", u"");
+    ::setenv("TMPDIR", (_folder + "/missing").c_str(), 1);
+    EXPECT_THROW(model.open(1, 2), DWFCore::DWFIOException);
+    EXPECT_FALSE(model.isOpen());
+    EXPECT_EQ(model.getPolygonHandedness(), 2) << "a failed open changes no setting";
+    EXPECT_DWF_THROW(model.close(), DWFUnexpectedException, "Model must be open");
+    EXPECT_DWF_THROW(model.getInputStream(), DWFIOException,
+                     "No input stream available for the model");
+
+    ::setenv("TMPDIR", _folder.c_str(), 1);
+    model.open(1, 2);
+    model.close();
+    EXPECT_EQ(modelRecords(model), concat({streamHead(), streamTail()}));
 }
 
 TEST_F(Model, ReadingTheStreamBackEndsWritingSoItCannotBeOpenedAgain)

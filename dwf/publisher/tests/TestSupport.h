@@ -6,7 +6,11 @@
 #include "dwf/publisher/model/Model.h"
 #include "dwf/w3dtk/records/comment.h"
 #include "dwf/w3dtk/records/file_info.h"
+#include "dwf/w3dtk/records/referenced_segment.h"
 #include "dwf/w3dtk/records/segments.h"
+#include "dwf/w3dtk/records/texture.h"
+#include "dwf/w3dtk/records/user_options.h"
+#include "dwf/w3dtk/records/w3d_image.h"
 #include "dwf/w3dtk/tests/stream_harness.h"
 #include "dwfcore/Exception.h"
 #include "dwfcore/InputStream.h"
@@ -138,6 +142,15 @@ inline std::string describe(BBaseOpcodeHandler& handler, const Describe& more)
         return std::to_string(info->GetFlags());
     if (auto* open = dynamic_cast<TK_Open_Segment*>(&handler))
         return open->GetSegment();
+    if (auto* reference = dynamic_cast<TK_Referenced_Segment*>(&handler))
+        return reference->GetSegment();
+    if (auto* options = dynamic_cast<TK_User_Options*>(&handler))
+        return options->GetOptions();
+    if (auto* image = dynamic_cast<W3D_Image*>(&handler))
+        return image->GetName() + " " + std::to_string(image->GetWidth()) + "x" +
+               std::to_string(image->GetHeight()) + "x" + std::to_string(image->GetBitDepth());
+    if (auto* texture = dynamic_cast<TK_Texture*>(&handler))
+        return texture->GetName() + " of " + texture->GetImage();
     return text;
 }
 

@@ -16,6 +16,7 @@
 #include "dwf/w3dtk/records/nurbs_curve.h"
 #include "dwf/w3dtk/records/referenced_segment.h"
 #include "dwf/w3dtk/records/references.h"
+#include "dwf/w3dtk/records/segments.h"
 #include "dwf/w3dtk/records/text.h"
 #include "dwf/w3dtk/records/text_font.h"
 #include "dwf/w3dtk/records/texture.h"
@@ -243,6 +244,146 @@ inline void record_user_data(BStreamFileToolkit& tk, W3DStreamWriter& w)
     serialize_with<TK_Callback>(tk, w, 0x07, [](TK_Callback& h) { h.SetCallback("draw"); });
 }
 
+// The records a published part puts into its model, with the publisher's
+// write settings: segments with their user options and edge style, a texture
+// with its image and the colour that names it, a material colour, an edge
+// holding a B-spline curve under its visibility and heuristics, a thread's
+// colour, line pattern and arc, a modelling matrix, the include of the part's
+// geometry.
+namespace part_mix
+{
+
+inline std::string const Edge_Style = "?Style Library/_dwfw3d_PublishedEdges";
+inline std::string const Include_Path = "?Include Library/2";
+inline std::string const Image_Name = "Ctexmywood1png";
+inline std::string const Texture_Name = "Ctexmywood1png texture";
+
+inline float const Curve_Points[12] = {0, 0, 0, 1, 2, 0, 3, 2, 0, 4, 0, 0};
+inline float const Curve_Knots[7] = {0, 0, 0, 0.5f, 1, 1, 1};
+inline float const Arc[9] = {1, 0, 0, 0, 1, 0, -1, 0, 0};
+inline float const Transform[16] = {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 10, 20, 30, 1};
+
+inline void open(BStreamFileToolkit& tk, W3DStreamWriter& w, const std::string& name, TK_Key key)
+{
+    serialize_with<TK_Open_Segment>(
+        tk, w, '(', [&](TK_Open_Segment& h) { h.SetSegment(name.c_str()); }, key);
+}
+
+inline void close(BStreamFileToolkit& tk, W3DStreamWriter& w)
+{
+    serialize_own(tk.GetOpcodeHandler(')'), w);
+}
+
+inline void style(BStreamFileToolkit& tk, W3DStreamWriter& w)
+{
+    serialize_with<TK_Referenced_Segment>(
+        tk, w, '{', [](TK_Referenced_Segment& h) { h.SetSegment(Edge_Style.c_str()); });
+}
+
+inline void user_options(BStreamFileToolkit& tk, W3DStreamWriter& w, const char* text)
+{
+    serialize_with<TK_User_Options>(tk, w, 'U', [&](TK_User_Options& h) { h.SetOptions(text); });
+}
+
+// Material values as the host gives them: colour, then the factors of
+// channels 0 and 2, the grey of channel 3 and the factor of channel 4.
+inline float const M[9] = {0.8f, 0.6f, 0.4f, 0.0f, 1.0f, 0.5f, 0.0f, 0.25f, 1.0f};
+
+inline void record_published_part(BStreamFileToolkit& tk, W3DStreamWriter& w)
+{
+    open(tk, w, "", 1); // the root, unnamed
+
+    // the part's geometry: a named include segment with published edges
+    style(tk, w);
+    open(tk, w, Include_Path, 2);
+    user_options(tk, w, "node,edges");
+
+    serialize_with<W3D_Image>(tk, w, W3D_Image::Opcode,
+                              [](W3D_Image& h)
+                              {
+                                  h.SetName(Image_Name.c_str());
+                                  h.SetSize(512, 256);
+                                  h.SetBitDepth(24);
+                              });
+    serialize_with<TK_Texture>(tk, w, 't',
+                               [](TK_Texture& h)
+                               {
+                                   h.SetFlags(0);
+                                   h.SetImage(Image_Name.c_str());
+                                   h.SetName(Texture_Name.c_str());
+                               });
+    serialize_with<TK_Color>(tk, w, '"',
+                             [](TK_Color& h)
+                             {
+                                 h.SetGeometry(1);
+                                 h.SetChannels(1);
+                                 h.SetChannelName(h.GetChannel(0), Texture_Name.c_str(), 0);
+                             });
+    // The material colour announces channels 0-3 and fills 0, 2, 3 and 4:
+    // channel 1 carries what the handler holds (zeros), channel 4 is not sent.
+    serialize_with<TK_Color>(tk, w, '"',
+                             [](TK_Color& h)
+                             {
+                                 h.SetGeometry(1);
+                                 h.SetChannels(0x0F);
+                                 h.SetChannelColor(0, M[0] * M[4], M[1] * M[4], M[2] * M[4]);
+                                 h.SetChannelColor(2, M[0] * M[5], M[1] * M[5], M[2] * M[5]);
+                                 h.SetChannelColor(3, M[7], M[7], M[7]);
+                                 h.SetChannelColor(4, M[0] * M[8], M[1] * M[8], M[2] * M[8]);
+                             });
+
+    // an edge: its own unnamed segment with edges, holding one B-spline curve
+    open(tk, w, "", 3);
+    style(tk, w);
+    user_options(tk, w, "edges");
+    serialize_with<TK_Visibility>(tk, w, 'V',
+                                  [](TK_Visibility& h)
+                                  {
+                                      h.SetGeometry(1);
+                                      h.SetValue(-2);
+                                  });
+    serialize_with<TK_Heuristics>(tk, w, 'H',
+                                  [](TK_Heuristics& h)
+                                  {
+                                      h.SetMask(2);
+                                      h.SetValue(-3);
+                                  });
+    serialize_with<TK_NURBS_Curve>(
+        tk, w, 'N',
+        [](TK_NURBS_Curve& h)
+        { h.SetCurve(2, 4, Curve_Points, nullptr, Curve_Knots, 0.0f, 1.0f); });
+    close(tk, w);
+
+    // a cosmetic thread: black, line pattern 2, a half circle
+    serialize_with<TK_Color_RGB>(tk, w, '~',
+                                 [](TK_Color_RGB& h)
+                                 {
+                                     h.SetGeometry(4);
+                                     h.SetRGB(0, 0, 0);
+                                 });
+    serialize_with<TK_Linear_Pattern>(tk, w, '-', [](TK_Linear_Pattern& h) { h.SetPattern(2); });
+    serialize_with<TK_Circle>(tk, w, 'c', [](TK_Circle& h) { h.SetPoints(Arc, Arc + 3, Arc + 6); });
+    close(tk, w);
+
+    // placed in the root: a transform, the include, the root's options
+    serialize_with<TK_Matrix>(tk, w, '%', [](TK_Matrix& h) { h.SetMatrix(Transform); });
+    serialize_with<TK_Referenced_Segment>(
+        tk, w, '<', [](TK_Referenced_Segment& h) { h.SetSegment(Include_Path.c_str()); });
+    user_options(tk, w, "node");
+    close(tk, w);
+}
+
+inline void publisher_settings(BStreamFileToolkit& tk)
+{
+    tk.SetWriteFlags(0x1A06);
+    tk.SetNumNormalBits(24);
+}
+
+} // namespace part_mix
+
+using part_mix::publisher_settings;
+using part_mix::record_published_part;
+
 // name -> (the fuzzer's chunk byte, stream)
 inline std::map<std::string, std::pair<std::uint8_t, Bytes>> record_seeds()
 {
@@ -256,6 +397,9 @@ inline std::map<std::string, std::pair<std::uint8_t, Bytes>> record_seeds()
         write_stream(record_attributes, [](BStreamFileToolkit& tk) { tk.SetTargetVersion(700); })};
     all["records_user_data"] = {0x08, write_stream(record_user_data)};
     all["records_user_data_compressed"] = {0x0D, write_stream(record_user_data, {}, true)};
+    all["records_published_part"] = {0x09, write_stream(record_published_part, publisher_settings)};
+    all["records_published_part_compressed"] = {
+        0x01, write_stream(record_published_part, publisher_settings, true)};
     all["records_textures"] = {0x04, write_stream(record_textures)};
     all["records_texts_references"] = {0x03, write_stream(record_texts_and_references)};
     all["records_texts_version_600"] = {0x0B, write_stream(record_texts_and_references,
