@@ -87,7 +87,7 @@ bool Tile::read(std::uint8_t* destination) const
     if (isBlank())
         return false;
     if (!pagingSystem_)
-        throw new ImageException("TiledImage: Tile Has No Page", 5);
+        throw new SystemException("Invalid Page Volume", SystemException::kInvalidPageVolume);
     pagingSystem_->readPosition(pageSet_, page_, destination);
     return true;
 }

@@ -357,11 +357,21 @@ void TileTable::detachTile(Tile*& tile)
     tile = replacement;
 }
 
-void TileTable::moveToOwnSet(Tile& tile)
+void TileTable::moveToOwnSet(Tile& tile, const std::uint8_t* pixels)
 {
     const Handle ownSet = ownSetFor(&tile);
-    tile.releasePage();
-    attachOwn(tile, ownSet);
+    const TileIndex index = tile.index();
+    const std::int64_t page = pagingSystem_->pageAddress(ownSet, index.row, index.column);
+    // The new page holds the pixels before the tile goes there, so that a
+    // failed transfer leaves the tile where it was.
+    if (pixels)
+        pagingSystem_->writePosition(ownSet, page, pixels);
+    PagingSystemInterface* oldPaging = tile.pagingSystem();
+    const Handle oldSet = tile.pageSet();
+    const std::int64_t oldPage = tile.page();
+    tile.attachPage(pagingSystem_, ownSet, page, geometry_.tileBytes);
+    if (oldPaging)
+        oldPaging->freePosition(oldSet, oldPage);
 }
 
 void TileTable::writeTile(std::int32_t row, std::int32_t column, const std::uint8_t* pixels)
@@ -372,7 +382,7 @@ void TileTable::writeTile(std::int32_t row, std::int32_t column, const std::uint
     ExclusiveHold hold(*this, tile);
     tile->setBlank(false);
     if (!tile->pagingSystem()->canWriteInPlace(tile->pageSet()))
-        moveToOwnSet(*tile);
+        moveToOwnSet(*tile, nullptr);
     tile->pagingSystem()->writePosition(tile->pageSet(), tile->page(), pixels);
 }
 
@@ -408,7 +418,7 @@ void TileTable::writeLockedTile(Tile*& tile, const std::uint8_t* pixels)
     }
     tile->setBlank(false);
     if (!tile->pagingSystem()->canWriteInPlace(tile->pageSet()))
-        moveToOwnSet(*tile);
+        moveToOwnSet(*tile, nullptr);
     tile->pagingSystem()->writePosition(tile->pageSet(), tile->page(), pixels);
 }
 
@@ -448,7 +458,7 @@ void TileTable::writeTileRun(std::int32_t row, std::int32_t column, std::int32_t
         held.push_back(Held{tile, locked});
         tile->setBlank(false);
         if (!tile->pagingSystem()->canWriteInPlace(tile->pageSet()))
-            moveToOwnSet(*tile);
+            moveToOwnSet(*tile, nullptr);
     }
     // Second pass: runs of tiles in one page set, one write each.
     std::vector<std::int64_t> pages;
@@ -514,6 +524,12 @@ void TileTable::moveToWritablePages()
         ExclusiveHold hold(*this, tile);
         if (tile->pagingSystem() != sourcePaging_)
             continue; // moved meanwhile by a table that shares it
+        if (tile->isBlank())
+        {
+            // A cleared tile keeps nothing of the file worth reading.
+            moveToOwnSet(*tile, nullptr);
+            continue;
+        }
         if (delayLoad && delayLoad->canPage(tile->pageSet()))
         {
             // The decoded tile already has its page in the paging file: the
@@ -525,11 +541,7 @@ void TileTable::moveToWritablePages()
             continue;
         }
         tile->pagingSystem()->readPosition(tile->pageSet(), tile->page(), scratch.data());
-        const Handle ownSet = ownSetFor(tile);
-        tile->setBlank(false);
-        tile->releasePage();
-        attachOwn(*tile, ownSet);
-        pagingSystem_->writePosition(ownSet, tile->page(), scratch.data());
+        moveToOwnSet(*tile, scratch.data());
     }
 }
 

@@ -122,9 +122,9 @@ private:
     // The own set that a tile replacing `tile` goes to: a new own set when
     // there is none yet or `tile` already lies in it.
     Handle ownSetFor(const Tile* tile);
-    // Moves an exclusively held tile whose pages cannot be written to the
-    // own set (its page released).
-    void moveToOwnSet(Tile& tile);
+    // Moves an exclusively held tile to a page of the own set, written with
+    // `pixels` first when given, and releases its old page.
+    void moveToOwnSet(Tile& tile, const std::uint8_t* pixels);
     void attachOwn(Tile& tile, Handle ownSet);
     Tile* exchange(std::int32_t row, std::int32_t column, Tile* replacement);
     bool lockExclusive(Tile& tile);

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <climits>
 #include <thread>
 
@@ -534,4 +536,36 @@ TEST_F(BlankImages, ImagesOfManyTilesPageOutAndBackInUnderATightBudget)
     EXPECT_EQ(thrownCode<ImageFilterException>([&] { image.readTile(*held, tooSmall); }),
               ImageFilterException::kRowBufferTooSmall);
     image.unlockTileShared(held);
+}
+
+TEST_F(BlankImages, ReadersNeverSeeAHalfWrittenTileWhileAnotherThreadWrites)
+{
+    start();
+    TiledImage image;
+    ASSERT_TRUE(image.construct({256, 64}, kRgb, kWhite, kOrganisation64));
+    std::atomic<bool> torn{false};
+    std::thread writer([&] {
+        std::vector<std::uint8_t> tiles(4 * 16384u);
+        for (int round = 1; round <= 60; ++round)
+        {
+            std::fill(tiles.begin(), tiles.end(), static_cast<std::uint8_t>(round));
+            image.writeTileRun({0, 0}, 4, tiles.data());
+        }
+    });
+    std::thread reader([&] {
+        std::vector<std::uint8_t> tile(16384u);
+        for (int round = 0; round < 240; ++round)
+        {
+            Tile* held = image.lockTileShared(0, round % 4);
+            image.loadTile(*held, tile.data());
+            image.unlockTileShared(held);
+            if (std::count(tile.begin(), tile.end(), tile[0]) != static_cast<long>(tile.size()))
+                torn = true;
+        }
+    });
+    writer.join();
+    reader.join();
+    EXPECT_FALSE(torn);
+    TilePixels last(image);
+    EXPECT_EQ(last.at(255, 63), 0x3C3C3C3Cu);
 }

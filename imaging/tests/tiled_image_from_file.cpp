@@ -369,3 +369,24 @@ TEST_F(ImagesFromFiles, TheSessionMakesEachFilePagingSystemOnceOverItsPagingFile
     EXPECT_EQ(before->page(), page);
     EXPECT_EQ(session.numImages(), 1);
 }
+
+TEST_F(ImagesFromFiles, AClearedDelayLoadedImageStaysClearWhenItLetsItsFileGo)
+{
+    OMVISession& session = start();
+    auto file = SyntheticFile::gray(1100, 1000);
+    SyntheticSource source(file);
+    TiledImage image;
+    ASSERT_TRUE(image.construct(*source.descriptor, kOrganisationDefault));
+    enlist(image);
+    image.setClearColor(ImagePixel(kPixelGray, 0x80));
+    image.clear();
+    session.releaseSharedSources(image);
+    EXPECT_TRUE(file->passes.empty()) << "cleared tiles are not decoded to be moved";
+    EXPECT_EQ(session.delayLoadPagingSystem().stateCount(), 0u);
+    TilePixels pixels(image);
+    EXPECT_EQ(pixels.at(0, 0), 0x80u);
+    EXPECT_EQ(pixels.at(1099, 999), 0x80u);
+    image.writeTile({3, 4}, uniformTile(image, 9).data());
+    TilePixels written(image);
+    EXPECT_EQ(written.at(1099, 999), 9u);
+}
