@@ -1,0 +1,114 @@
+#include "imaging/codecs/bmp/BmpFormatCodec.h"
+
+#include "imaging/codecs/bmp/BmpStrings.h"
+#include "imaging/codecs/codec/ByteOrder.h"
+#include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
+#include "imaging/models/DataModel.h"
+
+#include <cstdlib>
+
+namespace Omvi
+{
+namespace
+{
+
+[[maybe_unused]] const BmpFormatCodecApiVersion apiVersion;
+
+constexpr std::uint16_t kMagic = 0x4D42;  // "BM"
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kBitFields = 3;
+
+FormatCodecDescription bmpDescription()
+{
+    using namespace BmpStringId;
+    return {",3,0,1,0,0589,BmpFormatCodec,Quillcast codecs",
+            ImageFormatCodec::kCanRead | ImageFormatCodec::kCanWrite,
+            ImageFormatCodec::kStrongSignature,
+            {kExtension, kExtensionDib, kExtensionRle},
+            kExtension,
+            kName,
+            kDescription,
+            CreditSource::kEmpty,
+            0,
+            FileCreationTest::kCreateDeleteOnClose};
+}
+
+} // namespace
+
+BmpFormatCodec::BmpFormatCodec() : FormatCodecBase(bmpDescription()) {}
+
+BmpFormatCodec::~BmpFormatCodec() = default;
+
+bool BmpFormatCodec::isDataOrganizationSupported(int organisation) const
+{
+    return organisation == 0;
+}
+
+bool BmpFormatCodec::isPropertySupported(int propertyType, const StringBuffer*) const
+{
+    return propertyType == FormatCodecPropertyInterface::kDensity ||
+           propertyType == FormatCodecPropertyInterface::kCorrelation;
+}
+
+bool BmpFormatCodec::canEncode(const DataModel* model, int width, int height) const
+{
+    if (model == nullptr || width < 1 || height < 1 || width > 0x7FFFFFFE || height > 0x7FFFFFFE)
+        return false;
+    const std::int32_t type = model->colorSpace();
+    const std::int32_t kind = model->dataType();
+    const std::int32_t bits = model->bitsUsedPerPixel();
+    if (type == kColorSpaceRgb)
+        return kind == kDataTypeThirtyTwoBit && (bits == 24 || bits == 32);
+    if (type == kColorSpacePalette || type == kColorSpaceGray)
+        return kind == kDataTypeEightBit && (bits == 2 || bits == 4 || bits == 8);
+    if (type == kColorSpaceBitonal)
+        return kind == kDataTypeOneBit && bits == 1;
+    return false;
+}
+
+int BmpFormatCodec::probePath(const std::string& nativePath) const
+{
+    CodecFile file;
+    if (!file.open(nativePath))
+        return kNotThisFormat;
+    std::uint8_t header[14 + kInfoHeaderSize];
+    if (!file.readAt(0, header, 14) || ByteOrder::littleEndian16(header) != kMagic)
+        return kNotThisFormat;
+    if (!file.readAt(14, header + 14, kInfoHeaderSize))
+        return kNotThisFormat;
+
+    const std::uint32_t headerSize = ByteOrder::littleEndian32(&header[14]);
+    const std::uint32_t dataOffset = ByteOrder::littleEndian32(&header[10]);
+    std::int64_t width;
+    std::int64_t height;
+    std::uint32_t bits;
+    if (headerSize >= kInfoHeaderSize)
+    {
+        width = ByteOrder::littleEndian32(&header[18]);
+        // Rows stored top-down have a negative height; the rows take the
+        // same room either way.
+        height = std::llabs(static_cast<std::int32_t>(ByteOrder::littleEndian32(&header[22])));
+        bits = ByteOrder::littleEndian16(&header[28]);
+        const std::uint32_t compression = ByteOrder::littleEndian32(&header[30]);
+        // Compressed pixel data is no smaller than its rows only by chance, so
+        // its length says nothing about truncation.
+        if (compression != 0 && !(compression == kBitFields && bits == 16))
+            return kUnsupportedVariant;
+    }
+    else
+    {
+        // The older, smaller header keeps 16-bit sizes at other places.
+        width = ByteOrder::littleEndian16(&header[18]);
+        height = ByteOrder::littleEndian16(&header[20]);
+        bits = ByteOrder::littleEndian16(&header[24]);
+    }
+    const std::int64_t rowBytes = ((static_cast<std::int64_t>(bits) * width + 31) >> 5) * 4;
+    // Computed wide: a row of 2^32 pixels of 65535 bits times 2^31 rows.
+    const long double needed = static_cast<long double>(rowBytes) * static_cast<long double>(height) + dataOffset;
+    if (static_cast<long double>(file.size()) < needed)
+        return kTruncated;
+    return kRecognised;
+}
+
+} // namespace Omvi

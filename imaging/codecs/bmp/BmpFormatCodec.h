@@ -1,0 +1,29 @@
+#pragma once
+// The Windows bitmap codec: reads and writes one frame per file.
+#include "imaging/codecs/codec/FormatCodecApiVersion.h"
+#include "imaging/codecs/codec/FormatCodecBase.h"
+
+namespace Omvi
+{
+
+class BmpFormatCodec : public FormatCodecBase
+{
+public:
+    BmpFormatCodec();
+    ~BmpFormatCodec() override;
+
+    bool isDataOrganizationSupported(int organisation) const override;
+    bool isPropertySupported(int propertyType, const StringBuffer* name) const override;
+    bool canEncode(const DataModel* model, int width, int height) const override;
+
+protected:
+    // "BM"; 1 for compressed pixel data (run lengths, or bit fields at any
+    // depth but 16); 3 when the pixel data is cut short.
+    int probePath(const std::string& nativePath) const override;
+};
+
+class BmpFormatCodecApiVersion : public FormatCodecApiVersion
+{
+};
+
+} // namespace Omvi

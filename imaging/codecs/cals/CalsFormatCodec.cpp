@@ -1,0 +1,98 @@
+#include "imaging/codecs/cals/CalsFormatCodec.h"
+
+#include "imaging/codecs/cals/CalsStrings.h"
+#include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/codec/ProbeText.h"
+#include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
+#include "imaging/codecs/strings/CodecStrings.h"
+#include "imaging/models/DataModel.h"
+
+namespace Omvi
+{
+
+const char* const CalsFormatCodec::kHeaderKeywords[11] = {"srcdocid:", "dstdocid:", "txtfilid:", "figid:",
+                                                          "srcgph:",   "doccls:",   "rtype:",    "rorient:",
+                                                          "rpelcnt:",  "rdensty:",  "notes:"};
+
+namespace
+{
+
+[[maybe_unused]] const CalsFormatCodecApiVersion apiVersion;
+
+constexpr std::size_t kRecordSize = 128;
+constexpr std::int64_t kRasterTypeRecord = 768;
+
+FormatCodecDescription calsDescription()
+{
+    using namespace CalsStringId;
+    return {",3,0,1,1,0589,CalsFormatCodec,Quillcast codecs",
+            ImageFormatCodec::kCanRead | ImageFormatCodec::kCanWrite,
+            ImageFormatCodec::kStrongSignature,
+            {kExtension, kExtension1, kExtension2, kExtension3, kExtension4, kExtension5},
+            kExtension,
+            kName,
+            kDescription,
+            CreditSource::kString,
+            kCreditText,
+            FileCreationTest::kCreateDeleteOnClose};
+}
+
+} // namespace
+
+CalsFormatCodec::CalsFormatCodec() : FormatCodecBase(calsDescription()) {}
+
+CalsFormatCodec::~CalsFormatCodec() = default;
+
+bool CalsFormatCodec::isDataOrganizationSupported(int organisation) const
+{
+    return organisation == 0 || organisation == 6;
+}
+
+bool CalsFormatCodec::isPropertySupported(int propertyType, const StringBuffer* name) const
+{
+    if (propertyType == FormatCodecPropertyInterface::kDensity ||
+        propertyType == FormatCodecPropertyInterface::kCorrelation)
+        return true;
+    if (propertyType != FormatCodecPropertyInterface::kPrivate || name == nullptr)
+        return false;
+    for (const char* keyword : kHeaderKeywords)
+        if (stringBufferEquals(*name, keyword))
+            return true;
+    return false;
+}
+
+bool CalsFormatCodec::canEncode(const DataModel* model, int, int) const
+{
+    return model != nullptr && model->dataType() == kDataTypeOneBit;
+}
+
+ReadImageFileInterface* CalsFormatCodec::openStreamForRead(DataStreamInterface*) const
+{
+    return nullptr;
+}
+
+WriteImageFileInterface* CalsFormatCodec::createStreamWriter(DataStreamInterface*) const
+{
+    return nullptr;
+}
+
+int CalsFormatCodec::probePath(const std::string& nativePath) const
+{
+    CodecFile file;
+    if (!file.open(nativePath))
+        return kNotThisFormat;
+    std::uint8_t record[kRecordSize];
+    if (!file.readAt(0, record, sizeof record))
+        return kNotThisFormat;
+    if (!ProbeText::startsWith(record, sizeof record, "srcdocid:"))
+    {
+        if (!file.readAt(kRecordSize, record, sizeof record) ||
+            !ProbeText::startsWith(record, sizeof record, "dstdocid:"))
+            return kNotThisFormat;
+    }
+    if (!file.readAt(kRasterTypeRecord, record, sizeof record) || !ProbeText::startsWith(record, sizeof record, "rtype:"))
+        return kNotThisFormat;
+    return ProbeText::leadingNumber(record + 6, sizeof record - 6) == 1 ? kRecognised : kUnsupportedVariant;
+}
+
+} // namespace Omvi

@@ -1,0 +1,31 @@
+#pragma once
+// The codes and texts with which readers and writers raise
+// FormatCodecException (always thrown as a pointer made with new, as every
+// exception of the imaging library is).
+#include "imaging/OMVIException.h"
+
+#include <cstdint>
+
+namespace Omvi
+{
+
+enum FormatCodecError : std::int32_t
+{
+    kCodecNullParameter = 0,                // "NULL parameter", "Invalid Frame Attributes"
+    kCodecRequiredPropertiesNotSet = 1,     // "Required Properties Not Set"
+    kCodecInvalidRowIteratorSize = 2,       // "Invalid RowIterator dimensions"
+    kCodecRowIteratorMismatch = 3,          // "RowIterator-Set Parameters mismatch"
+    kCodecParametersMismatch = 4,           // "Parameters Set mismatch"
+    kCodecMultipleFrames = 5,               // "<format> does not support multiple frames"
+    kCodecInvalidColorModel = 6,            // "Invalid Color Model", "Invalid parameter"
+    kCodecInvalidBitsPerPixel = 7,          // "Invalid bits used per pixel", "Invalid Bits Per Pixel"
+    kCodecCorruptImage = 8,                 // "Corrupt image file"
+    kCodecInvalidSize = 9                   // a size the writer cannot store
+};
+
+[[noreturn]] inline void throwFormatCodecException(const char* message, std::int32_t code)
+{
+    throw new FormatCodecException(message, code);
+}
+
+} // namespace Omvi

@@ -1,0 +1,28 @@
+#pragma once
+// The FLI/FLC animation codec: reads the first frame as a palette image.
+#include "imaging/codecs/codec/FormatCodecApiVersion.h"
+#include "imaging/codecs/codec/FormatCodecBase.h"
+
+namespace Omvi
+{
+
+class FlicFormatCodec : public FormatCodecBase
+{
+public:
+    FlicFormatCodec();
+    ~FlicFormatCodec() override;
+
+    bool isDataOrganizationSupported(int organisation) const override;
+    bool isPropertySupported(int propertyType, const StringBuffer* name) const override;
+    bool canEncode(const DataModel* model, int width, int height) const override;
+
+protected:
+    // The magic 0xAF11 (FLI) or 0xAF12 (FLC) at byte 4.
+    int probePath(const std::string& nativePath) const override;
+};
+
+class FlicFormatCodecApiVersion : public FormatCodecApiVersion
+{
+};
+
+} // namespace Omvi

@@ -1,0 +1,28 @@
+#pragma once
+// The GIF codec: reads the first image of a file as palette indices.
+#include "imaging/codecs/codec/FormatCodecApiVersion.h"
+#include "imaging/codecs/codec/FormatCodecBase.h"
+
+namespace Omvi
+{
+
+class GifFormatCodec : public FormatCodecBase
+{
+public:
+    GifFormatCodec();
+    ~GifFormatCodec() override;
+
+    bool isDataOrganizationSupported(int organisation) const override;
+    bool isPropertySupported(int propertyType, const StringBuffer* name) const override;
+    bool canEncode(const DataModel* model, int width, int height) const override;
+
+protected:
+    // "GIF87a" or "GIF89a".
+    int probePath(const std::string& nativePath) const override;
+};
+
+class GifFormatCodecApiVersion : public FormatCodecApiVersion
+{
+};
+
+} // namespace Omvi

@@ -1,0 +1,91 @@
+#include "imaging/codecs/jfif/JfifFormatCodec.h"
+
+#include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/jfif/JfifStrings.h"
+#include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
+#include "imaging/codecs/strings/CodecStrings.h"
+#include "imaging/models/DataModel.h"
+
+namespace Omvi
+{
+namespace
+{
+
+[[maybe_unused]] const JfifFormatCodecApiVersion apiVersion;
+
+FormatCodecDescription jfifDescription()
+{
+    using namespace JfifStringId;
+    return {",3,0,1,1,0589,JfifFormatCodec,Quillcast codecs",
+            ImageFormatCodec::kCanRead | ImageFormatCodec::kCanWrite,
+            ImageFormatCodec::kStrongSignature,
+            {kExtension},
+            kExtension,
+            kName,
+            kDescription,
+            CreditSource::kString,
+            kCreditText,
+            FileCreationTest::kExclusiveOpen};
+}
+
+} // namespace
+
+JfifFormatCodec::JfifFormatCodec() : FormatCodecBase(jfifDescription()) {}
+
+JfifFormatCodec::~JfifFormatCodec() = default;
+
+bool JfifFormatCodec::isDataOrganizationSupported(int organisation) const
+{
+    return organisation == 1 || organisation == 6;
+}
+
+bool JfifFormatCodec::isPropertySupported(int propertyType, const StringBuffer* name) const
+{
+    if (propertyType != FormatCodecPropertyInterface::kPrivate || name == nullptr)
+        return false;
+    StringBuffer comment;
+    loadCodecString(JfifStringId::kCommentName, comment);
+    return stringBuffersEqual(*name, comment);
+}
+
+bool JfifFormatCodec::canEncode(const DataModel* model, int width, int height) const
+{
+    if (model == nullptr || width < 1 || height < 1 || width > 0x7FFFFFFE || height > 0x7FFFFFFE)
+        return false;
+    const std::int32_t bits = model->bitsUsedPerPixel();
+    if (model->colorSpace() == kColorSpaceRgb)
+        return model->dataType() == kDataTypeThirtyTwoBit && (bits == 24 || bits == 32);
+    if (model->colorSpace() == kColorSpaceGray)
+        return model->dataType() == kDataTypeEightBit && bits == 8;
+    return false;
+}
+
+ReadImageFileInterface* JfifFormatCodec::openStreamForRead(DataStreamInterface*) const
+{
+    return nullptr;
+}
+
+WriteImageFileInterface* JfifFormatCodec::createStreamWriter(DataStreamInterface*) const
+{
+    return nullptr;
+}
+
+bool JfifFormatCodec::getPrivatePropertyName(int index, StringBuffer& out) const
+{
+    static constexpr std::int32_t kNames[] = {JfifStringId::kCommentName, JfifStringId::kProgressiveName};
+    if (index < 0 || index > 1)
+        return false;
+    loadCodecString(kNames[index], out);
+    return true;
+}
+
+int JfifFormatCodec::probePath(const std::string& nativePath) const
+{
+    CodecFile file;
+    std::uint8_t start[4];
+    if (!file.open(nativePath) || !file.readAt(0, start, sizeof start))
+        return kNotThisFormat;
+    return start[0] == 0xFF && start[1] == 0xD8 && start[2] == 0xFF ? kRecognised : kNotThisFormat;
+}
+
+} // namespace Omvi

@@ -1,0 +1,172 @@
+#include "imaging/codecs/png/PngFormatCodec.h"
+
+#include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/png/PngStrings.h"
+#include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
+#include "imaging/codecs/strings/CodecStrings.h"
+#include "imaging/models/DataModel.h"
+
+#include <csetjmp>
+#include <cstring>
+#include <png.h>
+
+namespace Omvi
+{
+namespace
+{
+
+[[maybe_unused]] const PngFormatCodecApiVersion apiVersion;
+
+constexpr std::size_t kSignatureSize = 8;
+
+FormatCodecDescription pngDescription()
+{
+    using namespace PngStringId;
+    return {",3,0,1,1,0589,PngFormatCodec,Quillcast codecs",
+            ImageFormatCodec::kCanRead | ImageFormatCodec::kCanWrite,
+            ImageFormatCodec::kStrongSignature,
+            {kExtension},
+            kExtension,
+            kName,
+            kDescription,
+            CreditSource::kCodec,
+            0,
+            FileCreationTest::kExclusiveOpen};
+}
+
+// The probe reads through the codec's own bounded file and keeps the PNG
+// library quiet: its errors end the probe, its warnings are dropped.
+struct ProbeSource
+{
+    const CodecFile* file;
+    std::int64_t position;
+};
+
+void readFromSource(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* source = static_cast<ProbeSource*>(png_get_io_ptr(png));
+    if (!source->file->readAt(source->position, data, length))
+        png_error(png, "end of file");
+    source->position += static_cast<std::int64_t>(length);
+}
+
+void silentError(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void silentWarning(png_structp, png_const_charp) {}
+
+// Reads the header chunks. Only plain C objects live in this frame, since
+// the PNG library leaves it by a long jump on any error.
+int probeHeader(ProbeSource* source)
+{
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, silentError, silentWarning);
+    if (png == nullptr)
+        return ImageFormatCodec::kNotThisFormat;
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr)
+    {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return ImageFormatCodec::kNotThisFormat;
+    }
+    if (setjmp(png_jmpbuf(png)))
+    {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return ImageFormatCodec::kNotThisFormat;
+    }
+    png_set_read_fn(png, source, readFromSource);
+    png_set_sig_bytes(png, static_cast<int>(kSignatureSize));
+    png_read_info(png, info);
+    const int answer = png_get_filter_type(png, info) != 0 || png_get_compression_type(png, info) != 0
+                           ? ImageFormatCodec::kUnsupportedVariant
+                           : ImageFormatCodec::kRecognised;
+    png_destroy_read_struct(&png, &info, nullptr);
+    return answer;
+}
+
+} // namespace
+
+PngFormatCodec::PngFormatCodec() : FormatCodecBase(pngDescription()) {}
+
+PngFormatCodec::~PngFormatCodec() = default;
+
+bool PngFormatCodec::isDataOrganizationSupported(int organisation) const
+{
+    return organisation == 0 || organisation == 6;
+}
+
+bool PngFormatCodec::isPropertySupported(int propertyType, const StringBuffer* name) const
+{
+    switch (propertyType)
+    {
+    case FormatCodecPropertyInterface::kDensity:
+    case FormatCodecPropertyInterface::kTransparency:
+    case FormatCodecPropertyInterface::kCorrelation:
+    case FormatCodecPropertyInterface::kColor:
+        return true;
+    case FormatCodecPropertyInterface::kPrivate:
+        if (name == nullptr)
+            return false;
+        for (int kind = 0; kind < kPrivatePropertyCount; ++kind)
+        {
+            StringBuffer text;
+            loadCodecString(PngStringId::privatePropertyNameId(kind), text);
+            if (stringBuffersEqual(*name, text))
+                return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool PngFormatCodec::getCreditText(StringBuffer& out) const
+{
+    const char* banner = png_get_copyright(nullptr);
+    if (banner == nullptr)
+        banner = "";
+    out.set(static_cast<std::int32_t>(std::strlen(banner) + 1), banner, StringBuffer::kSingleByte);
+    return true;
+}
+
+bool PngFormatCodec::canEncode(const DataModel* model, int width, int height) const
+{
+    return model != nullptr && width >= 1 && height >= 1 && model->colorSpace() != kColorSpaceNone;
+}
+
+ReadImageFileInterface* PngFormatCodec::openStreamForRead(DataStreamInterface*) const
+{
+    return nullptr;
+}
+
+WriteImageFileInterface* PngFormatCodec::createStreamWriter(DataStreamInterface*) const
+{
+    return nullptr;
+}
+
+bool PngFormatCodec::isPrivatePropertyIndex(int index) const
+{
+    return index >= 0 && index < kPrivatePropertyCount;
+}
+
+bool PngFormatCodec::getPrivatePropertyName(int index, StringBuffer& out) const
+{
+    if (!isPrivatePropertyIndex(index))
+        return false;
+    loadCodecString(PngStringId::privatePropertyNameId(index), out);
+    return true;
+}
+
+int PngFormatCodec::probePath(const std::string& nativePath) const
+{
+    CodecFile file;
+    png_byte signature[kSignatureSize];
+    if (!file.open(nativePath) || !file.readAt(0, signature, sizeof signature) ||
+        png_sig_cmp(signature, 0, kSignatureSize) != 0)
+        return kNotThisFormat;
+    ProbeSource source{&file, static_cast<std::int64_t>(kSignatureSize)};
+    return probeHeader(&source);
+}
+
+} // namespace Omvi

@@ -1,0 +1,116 @@
+#include "imaging/codecs/targa/TargaFormatCodec.h"
+
+#include "imaging/codecs/codec/ByteOrder.h"
+#include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
+#include "imaging/codecs/targa/TargaStrings.h"
+#include "imaging/models/DataModel.h"
+
+#include <cstring>
+
+namespace Omvi
+{
+namespace
+{
+
+[[maybe_unused]] const TargaFormatCodecApiVersion apiVersion;
+
+constexpr std::size_t kHeaderSize = 18;
+constexpr std::size_t kFooterSize = 26;
+constexpr char kFooterSignature[] = "TRUEVISION-XFILE";
+constexpr std::int32_t kLargestSide = 65534;
+
+FormatCodecDescription targaDescription()
+{
+    using namespace TargaStringId;
+    return {",3,0,1,0,0589,TargaFormatCodec,Quillcast codecs",
+            ImageFormatCodec::kCanRead | ImageFormatCodec::kCanWrite,
+            ImageFormatCodec::kWeakSignature,
+            {kExtension},
+            kExtension,
+            kName,
+            kDescription,
+            CreditSource::kString,
+            kCreditText,
+            FileCreationTest::kCreateDeleteOnClose};
+}
+
+} // namespace
+
+TargaFormatCodec::TargaFormatCodec() : FormatCodecBase(targaDescription()) {}
+
+TargaFormatCodec::~TargaFormatCodec() = default;
+
+bool TargaFormatCodec::isDataOrganizationSupported(int organisation) const
+{
+    return organisation == 0;
+}
+
+bool TargaFormatCodec::isPropertySupported(int propertyType, const StringBuffer*) const
+{
+    return propertyType == FormatCodecPropertyInterface::kCorrelation;
+}
+
+bool TargaFormatCodec::writerAccepts(std::int32_t colorType, std::int32_t deliveredBits, std::int32_t width,
+                                     std::int32_t height)
+{
+    if (width < 1 || height < 1 || width > kLargestSide || height > kLargestSide)
+        return false;
+    if (colorType == kColorSpaceRgb)
+        return deliveredBits == 32;
+    if (colorType == kColorSpacePalette || colorType == kColorSpaceGray)
+        return deliveredBits == 8;
+    return false;
+}
+
+bool TargaFormatCodec::canEncode(const DataModel* model, int width, int height) const
+{
+    return model != nullptr && writerAccepts(model->colorSpace(), bitsPerPixelOf(model->dataType()), width, height);
+}
+
+int TargaFormatCodec::probePath(const std::string& nativePath) const
+{
+    CodecFile file;
+    std::uint8_t header[kHeaderSize];
+    if (!file.open(nativePath) || !file.readAt(0, header, sizeof header))
+        return kNotThisFormat;
+    // A file too short for a footer has none.
+    std::uint8_t footer[kFooterSize] = {};
+    const bool hasFooter =
+        file.size() >= static_cast<std::int64_t>(kFooterSize) &&
+        file.readAt(file.size() - static_cast<std::int64_t>(kFooterSize), footer, sizeof footer) &&
+        std::memcmp(&footer[8], kFooterSignature, 16) == 0;
+
+    const std::uint8_t mapType = header[1];
+    int imageType = header[2];
+    const std::uint16_t mapLength = ByteOrder::littleEndian16(&header[5]);
+    const std::uint8_t mapEntrySize = header[7];
+    const std::uint16_t width = ByteOrder::littleEndian16(&header[12]);
+    const std::uint16_t height = ByteOrder::littleEndian16(&header[14]);
+    const int depth = header[16] == 15 ? 16 : header[16];
+    const std::uint8_t descriptor = header[17];
+    const int bytesPerPixel = depth / 8;
+    if (imageType > 8)
+        imageType -= 8;  // the run-length forms
+
+    if (!hasFooter)
+    {
+        const bool reservedBitsSet = (descriptor & 0xC0) != 0;
+        if (mapType >= 2 || width == 0 || height == 0 || bytesPerPixel < 1 || bytesPerPixel > 4 ||
+            mapEntrySize % 8 != 0 || reservedBitsSet)
+            return reservedBitsSet ? kUnsupportedVariant : kNotThisFormat;
+        const bool plausible = ((imageType == 1 || imageType == 3) && bytesPerPixel == 1) ||
+                               (imageType == 2 && bytesPerPixel > 1);
+        if (!plausible)
+            return kNotThisFormat;
+    }
+    if (bytesPerPixel < 1 || bytesPerPixel > 4)
+        return kUnsupportedVariant;
+    if (imageType == 2 || imageType == 3)
+        return kRecognised;
+    if (imageType == 1)
+        return mapLength >= 1 && mapLength <= 256 ? kRecognised : kUnsupportedVariant;
+    return kUnsupportedVariant;
+}
+
+} // namespace Omvi

@@ -1,0 +1,176 @@
+#include "imaging/codecs/tiff/TiffFormatCodec.h"
+
+#include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
+#include "imaging/codecs/strings/CLocaleNumbers.h"
+#include "imaging/codecs/strings/CodecStrings.h"
+#include "imaging/codecs/tiff/TiffStrings.h"
+#include "imaging/models/DataModel.h"
+
+#include <iterator>
+#include <tiffio.h>
+#include <xtiffio.h>
+
+namespace Omvi
+{
+namespace
+{
+
+[[maybe_unused]] const TiffFormatCodecApiVersion apiVersion;
+
+// Directories beyond this many are not looked at by the probe.
+constexpr int kMostDirectoriesProbed = 65536;
+
+FormatCodecDescription tiffDescription()
+{
+    using namespace TiffStringId;
+    return {",3,0,1,0,0589,TiffFormatCodec,Quillcast codecs",
+            ImageFormatCodec::kCanRead | ImageFormatCodec::kCanWrite,
+            ImageFormatCodec::kStrongSignature,
+            {kExtension, kExtensionTiff},
+            kExtension,
+            kName,
+            kDescription,
+            CreditSource::kString,
+            kCreditText,
+            FileCreationTest::kExclusiveOpen};
+}
+
+// Whether the current directory holds a layout the reader takes.
+bool directoryCounts(TIFF* tiff, bool lzw)
+{
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    if (compression == COMPRESSION_LZW && !lzw)
+        return false;
+    uint32_t subfileType = 0;
+    uint16_t bitsPerSample = 1;
+    uint16_t samplesPerPixel = 1;
+    uint16_t photometric = 0xFFFF;
+    uint16_t sampleFormat = SAMPLEFORMAT_UINT;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SUBFILETYPE, &subfileType);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
+
+    const bool floatSamples = bitsPerSample == 32 && sampleFormat == SAMPLEFORMAT_IEEEFP;
+    const bool samplesFit =
+        samplesPerPixel == 1 ? (bitsPerSample <= 16 && sampleFormat == SAMPLEFORMAT_UINT) || floatSamples
+                             : bitsPerSample <= 8 && sampleFormat == SAMPLEFORMAT_UINT;
+    const bool primaryImage = subfileType == 0 || (subfileType & FILETYPE_PAGE) != 0;
+    const bool knownPhotometric = photometric <= PHOTOMETRIC_PALETTE || photometric == PHOTOMETRIC_YCBCR;
+    const bool lzwOfWideSamples = compression == COMPRESSION_LZW && (bitsPerSample == 16 || floatSamples);
+    return samplesFit && primaryImage && knownPhotometric && compression != COMPRESSION_OJPEG && !lzwOfWideSamples;
+}
+
+} // namespace
+
+TiffFormatCodec::TiffFormatCodec(int mode)
+    : FormatCodecBase(tiffDescription()), lzw_(mode >= kWithLzw), textureMode_(mode == kTextureMode)
+{
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+}
+
+TiffFormatCodec::~TiffFormatCodec() = default;
+
+bool TiffFormatCodec::isDataOrganizationSupported(int organisation) const
+{
+    return organisation >= 0 && organisation <= 5;
+}
+
+bool TiffFormatCodec::isPropertySupported(int propertyType, const StringBuffer* name) const
+{
+    if (propertyType >= FormatCodecPropertyInterface::kCompression &&
+        propertyType <= FormatCodecPropertyInterface::kTransparency)
+        return true;
+    if (propertyType != FormatCodecPropertyInterface::kPrivate || name == nullptr)
+        return false;
+    for (int kind = 2; kind <= 16; ++kind)
+    {
+        const std::int32_t id = TiffStringId::propertyKindNameId(kind);
+        if (kind == 13 || id == 0)
+            continue;
+        StringBuffer text;
+        loadCodecString(id, text);
+        if (stringBuffersEqual(*name, text))
+            return true;
+    }
+    return false;
+}
+
+bool TiffFormatCodec::canEncode(const DataModel* model, int width, int height) const
+{
+    if (model == nullptr || width < 1 || height < 1 || width > 0x7FFFFFFE || height > 0x7FFFFFFE)
+        return false;
+    struct Layout
+    {
+        std::int32_t colorSpace;
+        std::int32_t dataType;
+        std::int32_t sampleFormat;
+    };
+    static constexpr Layout kWritable[] = {
+        {kColorSpaceBitonal, kDataTypeOneBit, 1},   {kColorSpaceGray, kDataTypeEightBit, 1},
+        {kColorSpacePalette, kDataTypeEightBit, 1}, {kColorSpaceRgb, kDataTypeThirtyTwoBit, 1},
+        {kColorSpaceNone, kDataTypeSixteenBit, 1},  {kColorSpaceNone, kDataTypeThirtyTwoBit, 3},
+    };
+    for (const Layout& layout : kWritable)
+        if (model->colorSpace() == layout.colorSpace && model->dataType() == layout.dataType &&
+            model->sampleFormat() == layout.sampleFormat)
+            return true;
+    return false;
+}
+
+bool TiffFormatCodec::getTextPropertyName(int index, StringBuffer& out) const
+{
+    if (index < 0 || index >= static_cast<int>(std::size(TiffStringId::kTextKinds)))
+        return false;
+    loadCodecString(TiffStringId::propertyKindNameId(TiffStringId::kTextKinds[index]), out);
+    return true;
+}
+
+int TiffFormatCodec::modeCode() const
+{
+    if (textureMode_)
+        return kTextureMode;
+    return lzw_ ? kWithLzw : kWithoutLzw;
+}
+
+void TiffFormatCodec::geoTiffTableFolder(StringBuffer& out)
+{
+    // No table folder is ever configured: the GeoTIFF library's built-in
+    // tables serve.
+    static const StringBuffer folder;
+    out = folder;
+}
+
+void TiffFormatCodec::privateTagName(int tag, StringBuffer& out)
+{
+    out = AsciiStringBuffer(CLocaleNumbers::format("$TIFF_Private_Tag#%05d", tag));
+}
+
+int TiffFormatCodec::probePath(const std::string& nativePath) const
+{
+    // The TIFF library opens by name; make sure first that the name is a
+    // regular file it can read to the end without waiting.
+    {
+        CodecFile file;
+        if (!file.open(nativePath))
+            return kNotThisFormat;
+    }
+    TIFF* tiff = XTIFFOpen(nativePath.c_str(), "r");
+    if (tiff == nullptr)
+        return kNotThisFormat;
+    bool counted = false;
+    for (int directory = 0; directory < kMostDirectoriesProbed && !counted; ++directory)
+    {
+        counted = directoryCounts(tiff, lzw_);
+        if (!counted && !TIFFReadDirectory(tiff))
+            break;
+    }
+    XTIFFClose(tiff);
+    return counted ? kRecognised : kUnsupportedVariant;
+}
+
+} // namespace Omvi
