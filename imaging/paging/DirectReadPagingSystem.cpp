@@ -21,7 +21,7 @@ namespace
 DirectReadPagingSystemState::DirectReadPagingSystemState(const FileReadDescriptor& descriptor,
                                                          std::int32_t organisation, const PixelPair& size,
                                                          std::int32_t dataType)
-    : descriptor_(descriptor), organisation_(organisation), imageSize_(size)
+    : descriptor_(descriptor)
 {
     TileGeometry geometry;
     if (!TileGeometry::of(organisation, dataType, size, geometry))

@@ -44,8 +44,6 @@ private:
 
     mutable std::mutex mutex_;
     FileReadDescriptor descriptor_;
-    std::int32_t organisation_ = 0;
-    PixelPair imageSize_;
     std::int32_t tilesDown_ = 0;
     std::int32_t tilesAcross_ = 0;
     std::int32_t tileBytes_ = 0;
