@@ -28,16 +28,29 @@ void DWFModel::publish(DWFPublisher& publisher)
     DWFPropertyVisitor* const propertyVisitor = publisher.getPropertyVisitor();
     DWFEmbeddedFontVisitor* const fontVisitor = publisher.getEmbeddedFontVisitor();
 
-    // In ascending key order, which is the order in which the segments were
-    // made: a parent's instance key is set before any child is visited.
+    //
+    // Every object learns its stream index before any is visited: a visit may
+    // define an object's parent, or an included object, ahead of that
+    // object's own turn, and their instances must carry their real indices.
+    //
     _objects.forEach(
         [&](const DWFPublishedObject::tKey&, DWFPublishedObject*& object)
         {
             object->setInstanceKey(indexOf(_toolkit, object->key()));
             for (auto& reference : object->references())
             {
-                reference->index = indexOf(_toolkit, reference->key);
+                // A null entry is left for the visitor to report.
+                if (reference)
+                {
+                    reference->index = indexOf(_toolkit, reference->key);
+                }
             }
+        });
+
+    // In ascending key order, which is the order in which the segments were made.
+    _objects.forEach(
+        [&](const DWFPublishedObject::tKey&, DWFPublishedObject*& object)
+        {
             if (objectVisitor != nullptr)
             {
                 object->accept(*objectVisitor);

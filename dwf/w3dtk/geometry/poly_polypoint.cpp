@@ -56,6 +56,7 @@ void TK_PolyPolypoint::Reset()
 {
     m_point_count = 0;
     m_points.clear();
+    m_expanded = true;
     m_lengths.clear();
     m_line_count = 0;
     m_length_sum = 0;
@@ -75,6 +76,7 @@ void TK_PolyPolypoint::Reset()
 void TK_PolyPolypoint::SetPoints(int count, const float* points)
 {
     m_point_count = std::max(count, 0);
+    m_expanded = true;
     m_points.assign(static_cast<std::size_t>(m_point_count) * 3, 0.0f);
     if (points)
         std::copy(points, points + m_points.size(), m_points.begin());
@@ -184,7 +186,17 @@ void TK_PolyPolypoint::reduce()
     }
 }
 
-void TK_PolyPolypoint::expand()
+const std::vector<float>& TK_PolyPolypoint::GetPoints() const
+{
+    if (!m_expanded)
+    {
+        expand();
+        m_expanded = true;
+    }
+    return m_points;
+}
+
+void TK_PolyPolypoint::expand() const
 {
     int base[3] = {0, 0, 0};   // where an axis's constants start
     int column[3] = {0, 0, 0}; // a stored axis's place within a point
@@ -536,7 +548,7 @@ TK_Status TK_PolyPolypoint::Read(BStreamFileToolkit& tk)
         if (!compressed())
         {
             TK_TRY(tk_steps::GetInSteps(tk, m_floats, m_float_count, m_progress));
-            expand();
+            m_expanded = false;
             m_stage = -1;
             return TK_Done;
         }
@@ -614,7 +626,7 @@ TK_Status TK_PolyPolypoint::Read(BStreamFileToolkit& tk)
             TK_TRY(tk_steps::GetInSteps(tk, m_leftover_packed, m_leftover_length, m_progress));
             TK_TRY(decode_leftovers(tk));
         }
-        expand();
+        m_expanded = false;
         m_stage = -1;
         return TK_Done;
     default:

@@ -73,7 +73,10 @@ public:
     static int AxisForm(int subop, int axis) { return subop >> (8 + 2 * axis) & 3; }
 
     int GetPointCount() const { return m_point_count; }
-    const std::vector<float>& GetPoints() const { return m_points; }
+    // x, y, z per point. A record read keeps its points as they travel (the
+    // reduced values) and expands them here on first use, so reading costs
+    // memory in proportion to the stream, not to the point count it claims.
+    const std::vector<float>& GetPoints() const;
     int GetLineCount() const { return static_cast<int>(m_lengths.size()); }
     const std::vector<int>& GetLineLengths() const { return m_lengths; }
     int GetScheme() const { return m_scheme; }
@@ -97,7 +100,7 @@ private:
     // Works out stored axes, float count and leftover count from m_subop.
     TK_Status figure_floats(BStreamFileToolkit& tk);
     void reduce();
-    void expand();
+    void expand() const;
     TK_Status prepare_write(BStreamFileToolkit& tk);
     TK_Status take_world_box(BStreamFileToolkit& tk);
     TK_Status decode_points(BStreamFileToolkit& tk);
@@ -106,7 +109,8 @@ private:
     int leftover_count() const { return m_float_count - m_stored_axes * m_point_count; }
 
     int m_point_count = 0;
-    std::vector<float> m_points; // x, y, z per point
+    mutable std::vector<float> m_points; // x, y, z per point
+    mutable bool m_expanded = true;      // false: m_points still to be made from m_floats
     std::vector<int> m_lengths;
     int m_line_count = 0; // as read, before the lengths arrive
     int m_length_sum = 0; // reading lengths without a line count

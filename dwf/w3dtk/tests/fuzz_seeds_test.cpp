@@ -11,8 +11,12 @@
 #include "record_streams.h"
 // ---- end records
 // ---- periphery
+#include "every_opcode.h"
 #include "periphery_streams.h"
 // ---- end periphery
+// ---- shell
+#include "shell_fixtures.h"
+// ---- end shell
 
 #include "dwf/w3dtk/records/dictionary.h"
 #include "dwf/w3dtk/records/renumber.h"
@@ -102,7 +106,12 @@ std::map<std::string, std::pair<std::uint8_t, Bytes>> seeds()
     // ---- end records
     // ---- periphery
     all.merge(periphery_seeds());
+    all["every_opcode"] = {0x01, write_stream(every_opcode, every_opcode_setup, true)};
+    all["every_opcode_big_chunks"] = {0x80, write_stream(every_opcode, every_opcode_setup)};
     // ---- end periphery
+    // ---- shell
+    all.merge(shell_seeds());
+    // ---- end shell
     return all;
 }
 

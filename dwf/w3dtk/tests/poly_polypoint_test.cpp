@@ -316,6 +316,28 @@ TEST(PolyPolypoint, CountsLengthsAndSchemesAreChecked)
     EXPECT_EQ(tk.CurrentBufferLength(), 0);
 }
 
+TEST(PolyPolypoint, PointsAreExpandedOnlyWhenAskedFor)
+{
+    // Twelve bytes claim 2^24 points, every axis 0 on a single line: the
+    // record is valid, and reading it holds only what it carries.
+    Golden record;
+    record.u8(0x10).u16(0x1504).i32(1 << 24);
+    int count = 0;
+    Read_Result const result = read_stream(write_stream(raw_record(record)), 1,
+                                           [&](BBaseOpcodeHandler& handler, BStreamFileToolkit&)
+                                           {
+                                               if (auto* h = dynamic_cast<PPP*>(&handler))
+                                                   count = h->GetPointCount();
+                                           });
+    ASSERT_EQ(result.status, TK_Ended) << result.error;
+    EXPECT_EQ(count, 1 << 24);
+
+    // Asked for, the points are there.
+    Golden small;
+    small.u8(0x10).u16(0x1504).i32(4);
+    EXPECT_EQ(read_lines(write_stream(raw_record(small))).points, std::vector<float>(12, 0.0f));
+}
+
 TEST(PolyPolypoint, EachLineIsAnObject)
 {
     BStreamFileToolkit tk;

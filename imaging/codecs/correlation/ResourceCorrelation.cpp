@@ -55,7 +55,6 @@ void putHeader(std::vector<std::uint8_t>& bytes, std::uint16_t version)
 FormatCodecResourceCorrelation::FormatCodecResourceCorrelation(const ImageFormatCodec* codec,
                                                                const FileSpecifier& image,
                                                                const CorrelationOptionInterface* option)
-    : codec_(codec), image_(image)
 {
     loadTexts(CorrelationStringId::kResourceName, CorrelationStringId::kResourceDescription);
     setValid(false);
@@ -69,7 +68,6 @@ FormatCodecResourceCorrelation::FormatCodecResourceCorrelation(const ImageFormat
 }
 
 FormatCodecResourceCorrelation::FormatCodecResourceCorrelation(const FileSpecifier& image)
-    : codec_(nullptr), image_(image)
 {
     loadTexts(CorrelationStringId::kResourceName, CorrelationStringId::kResourceDescription);
     setValid(false);

@@ -50,8 +50,6 @@ private:
     bool readFile(const std::string& path);
     void applyRecord(const std::uint8_t* record);
 
-    const ImageFormatCodec* codec_;
-    FileSpecifier image_;
     ImagePixel transparentPixel_{0, 0};
 };
 

@@ -152,7 +152,6 @@ double pixelsPerUnit(const std::vector<ControlPoint>& points, double start, bool
 
 FormatCodecTabCorrelation::FormatCodecTabCorrelation(const ImageFormatCodec* codec, const FileSpecifier& image,
                                                      const CorrelationOptionInterface* option)
-    : codec_(codec), image_(image)
 {
     setValid(false);
     const auto found = SideCarLookup::find(codec, image, option, {kExtension});

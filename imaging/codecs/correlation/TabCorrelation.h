@@ -28,10 +28,6 @@ public:
     // Reads files below 1 MiB; a file without a control point leaves the
     // correlation invalid. Never throws.
     void read() override;
-
-private:
-    const ImageFormatCodec* codec_;
-    FileSpecifier image_;
 };
 
 } // namespace Omvi

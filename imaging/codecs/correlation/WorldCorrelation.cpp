@@ -85,7 +85,6 @@ bool isUpperCaseName(const std::string& text)
 
 FormatCodecWorldCorrelation::FormatCodecWorldCorrelation(const ImageFormatCodec* codec, const FileSpecifier& image,
                                                          const CorrelationOptionInterface* option)
-    : codec_(codec), image_(image)
 {
     loadTexts(CorrelationStringId::kWorldName, CorrelationStringId::kWorldDescription);
     setValid(false);
@@ -115,7 +114,6 @@ FormatCodecWorldCorrelation::FormatCodecWorldCorrelation(const ImageFormatCodec*
 }
 
 FormatCodecWorldCorrelation::FormatCodecWorldCorrelation(const FileSpecifier& image)
-    : codec_(nullptr), image_(image)
 {
     loadTexts(CorrelationStringId::kWorldName, CorrelationStringId::kWorldDescription);
     setValid(false);

@@ -39,10 +39,6 @@ public:
     // Writes the six numbers; throws FileIOException 5 "File Create Error"
     // or "Unknown Error".
     void write() override;
-
-private:
-    const ImageFormatCodec* codec_;
-    FileSpecifier image_;
 };
 
 } // namespace Omvi

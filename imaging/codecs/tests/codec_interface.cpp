@@ -317,6 +317,8 @@ TEST(CodecClasses, TheSessionRegistersThemAndFindsEachFormat)
     AllCodecs codecs;
     for (ImageFormatCodec* codec : codecs.list())
         EXPECT_TRUE(session->registerCodec(codec));
+    EXPECT_TRUE(session->isCompatible(TiffFormatCodecApiVersion()));
+    EXPECT_TRUE(session->isCompatible(Ig4FormatCodecApiVersion()));
     const std::vector<std::pair<OmviTest::Bytes, ImageFormatCodec*>> files = {
         {OmviTest::bmpFile(3, 2, 24), &codecs.bmp},     {OmviTest::jfifStart(), &codecs.jfif},
         {OmviTest::pngFile(2, 2), &codecs.png},         {OmviTest::gifFile("GIF87a"), &codecs.gif},
