@@ -18,7 +18,7 @@
 namespace
 {
 
-constexpr std::int64_t kPixelBudget = 4 * 1024 * 1024;
+constexpr std::int64_t kPixelBudget = 1024 * 1024;
 
 void readFrame(Omvi::ReadImageFileInterface& reader)
 {
