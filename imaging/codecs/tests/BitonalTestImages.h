@@ -34,6 +34,14 @@ struct BitonalImage
         return width == other.width && height == other.height && bits == other.bits;
     }
     bool operator!=(const BitonalImage& other) const { return !(*this == other); }
+    // Clears the bits past the width (decoders leave them clear).
+    void clearPadding()
+    {
+        if (width % 8 == 0)
+            return;
+        for (int r = 0; r < height; ++r)
+            row(r)[rowBytes() - 1] &= static_cast<std::uint8_t>(0xFF << (8 - width % 8));
+    }
 };
 
 inline BitonalImage blankBitonal(int width, int height)
