@@ -23,6 +23,33 @@ std::int64_t endByte(std::int32_t last, std::int32_t bits)
     return (static_cast<std::int64_t>(last + 1) * bits + 7) / 8;
 }
 
+// A channel value of `bits` bits as a level 0-255: its bits repeated from
+// the top (so the largest value is 255, and 5-bit 7 is 57), or its top
+// eight bits when it has more.
+std::uint8_t widenChannel(std::uint32_t value, int bits)
+{
+    if (bits <= 0)
+        return 0;
+    if (bits >= 8)
+        return static_cast<std::uint8_t>(value >> (bits - 8));
+    std::uint32_t level = 0;
+    int filled = 0;
+    while (filled < 8)
+    {
+        level = level << bits | value;
+        filled += bits;
+    }
+    return static_cast<std::uint8_t>(level >> (filled - 8));
+}
+
+int countBits(std::uint32_t value)
+{
+    int count = 0;
+    for (; value != 0; value >>= 1)
+        count += static_cast<int>(value & 1);
+    return count;
+}
+
 int trailingZeros(std::uint32_t value)
 {
     int count = 0;
@@ -140,7 +167,7 @@ BmpRowIterator_bf16_32::BmpRowIterator_bf16_32(std::shared_ptr<const CodecFile> 
     {
         mask_[c] = layout.masks[c];
         shift_[c] = mask_[c] == 0 ? 0 : trailingZeros(mask_[c]);
-        largest_[c] = mask_[c] >> shift_[c];
+        width_[c] = countBits(mask_[c] >> shift_[c]);
     }
 }
 
@@ -152,13 +179,7 @@ void BmpRowIterator_bf16_32::convert(const std::uint8_t* stored, std::int32_t, s
         const std::uint32_t pixel = static_cast<std::uint32_t>(stored[2 * i] | stored[2 * i + 1] << 8);
         for (int c = 0; c < 3; ++c)
         {
-            std::uint8_t level = 0;
-            if (largest_[c] != 0)
-            {
-                const std::uint64_t value = (pixel & mask_[c]) >> shift_[c];
-                level = static_cast<std::uint8_t>((value * 255 + largest_[c] / 2) / largest_[c]);
-            }
-            out[4 * i + c] = level;
+            out[4 * i + c] = widenChannel((pixel & mask_[c]) >> shift_[c], width_[c]);
         }
         out[4 * i + 3] = 255;
     }

@@ -85,7 +85,7 @@ protected:
 };
 
 // 16-bit pixels under three masks (5-5-5 when the file gives none), each
-// channel scaled to 0-255.
+// channel widened to 0-255 by repeating its bits.
 class BmpRowIterator_bf16_32 : public BmpRowIteratorUC
 {
 public:
@@ -97,11 +97,11 @@ protected:
                  std::uint8_t* out) const override;
 
 private:
-    // Per channel: the mask, its shift (trailing zero bits) and its largest
-    // value after the shift (0 for an empty mask).
+    // Per channel: the mask, its shift (trailing zero bits) and the bits it
+    // holds (0 for an empty mask, which reads as 0).
     std::uint32_t mask_[3];
     int shift_[3];
-    std::uint32_t largest_[3];
+    int width_[3];
 };
 
 class BmpRowIterator_24_32 : public BmpRowIteratorUC

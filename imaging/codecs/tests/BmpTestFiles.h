@@ -144,9 +144,15 @@ inline TestImage expectedBmpRgb(const BmpSpec& spec)
                     int shift = 0;
                     while (!((mask >> shift) & 1))
                         ++shift;
-                    const std::uint32_t largest = mask >> shift;
-                    rgb[static_cast<std::size_t>(c)] =
-                        static_cast<std::uint8_t>((((value & 0xFFFF) & mask) >> shift) * 255 / double(largest) + 0.5);
+                    int bits = 0;
+                    while (bits < 32 && ((mask >> shift) >> bits) & 1)
+                        ++bits;
+                    const std::uint32_t channel = ((value & 0xFFFF) & mask) >> shift;
+                    // The bits repeated from the top: 5-bit 7 is 00111 00111 -> 57.
+                    std::uint32_t level = channel << (8 - bits);
+                    for (int filled = bits; filled < 8; filled += bits)
+                        level |= channel << (8 - bits) >> filled;
+                    rgb[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(level);
                 }
             }
             else

@@ -483,3 +483,26 @@ inline TestImage magickRgb(const std::string& path)
 }
 
 } // namespace OmviTest
+
+namespace OmviTest
+{
+
+// Where two images first differ, for failure messages.
+inline std::string firstDifference(const TestImage& a, const TestImage& b)
+{
+    if (a.width != b.width || a.height != b.height || a.channels != b.channels)
+        return "sizes " + std::to_string(a.width) + "x" + std::to_string(a.height) + "x" +
+               std::to_string(a.channels) + " and " + std::to_string(b.width) + "x" + std::to_string(b.height) +
+               "x" + std::to_string(b.channels);
+    for (std::size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i)
+        if (a.pixels[i] != b.pixels[i])
+        {
+            const std::size_t pixel = i / static_cast<std::size_t>(a.channels);
+            return "pixel (" + std::to_string(pixel % a.width) + ", " + std::to_string(pixel / a.width) +
+                   ") channel " + std::to_string(i % a.channels) + ": " + std::to_string(a.pixels[i]) + " and " +
+                   std::to_string(b.pixels[i]);
+        }
+    return "equal";
+}
+
+} // namespace OmviTest
