@@ -48,7 +48,6 @@ void HorizontalShear::construct(RowProviderInterface* input, bool rgb, const cha
     if (!std::isfinite(factor_))
         throwInvalidArgument(className);
     connectResamplingInput(*this, input, rgb ? SampleLayout::Rgb : SampleLayout::Gray);
-    connected_ = true;
 
     RowProviderInterface* source = this->input(0);
     const PixelPair size = source->size();

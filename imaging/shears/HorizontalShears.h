@@ -45,8 +45,8 @@ protected:
     // `clear` through the chain. Throws ImageFilterException code 1 for an
     // input it cannot take, code 2 (message `className`) for a factor that is
     // not a number or a clear pixel that does not become kind 6 (gray) or 8
-    // (RGB), code 5 when the output width does not fit; `input` then stays
-    // the caller's.
+    // (RGB), code 5 for an input without columns or an output width that
+    // does not fit; `input` then stays the caller's.
     HorizontalShear(RowProviderInterface* input, double factor, ImagePixel clear, bool rgb,
                     const char* className);
 
@@ -60,7 +60,6 @@ private:
     double factor_;
     ImagePixel clear_;
     std::uint32_t clearWord_ = 0; // the clear pixel as row bytes
-    bool connected_ = false;
     std::int32_t rowsLeft_ = 0;
     std::int32_t outWidth_ = 0;
     std::int32_t outHeight_ = 0;

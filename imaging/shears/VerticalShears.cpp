@@ -46,7 +46,6 @@ void VerticalShear::construct(RowProviderInterface* input, const char* className
     if (!std::isfinite(factor_))
         throwInvalidArgument(className);
     connectResamplingInput(*this, input, rgb_ ? SampleLayout::Rgb : SampleLayout::Gray);
-    connected_ = true;
 
     RowProviderInterface* source = this->input(0);
     const PixelPair size = source->size();

@@ -76,7 +76,6 @@ private:
     ImagePixel background_;
     bool rgb_;
     bool alpha_;
-    bool connected_ = false;
     std::int32_t rowsProduced_ = 0;
     std::int32_t rowsConsumed_ = 0;
     std::int32_t width_ = 0;
