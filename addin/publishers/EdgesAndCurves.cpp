@@ -34,7 +34,8 @@ constexpr std::int64_t kMaxOrder = 256;
 
 // An angle of an elliptical arc brought into one turn: above a turn it is
 // taken modulo the turn (a whole number of turns stays one turn), a
-// negligible one is 0, a negative one gets one turn added.
+// negligible one is 0, a negative one gets one turn added (after whole turns
+// below -1 turn were taken off, so that every finite angle lands in a turn).
 double OneTurn(double angle)
 {
     if (angle > kTwoPi)
@@ -43,6 +44,8 @@ double OneTurn(double angle)
         if (angle == 0.0)
             angle = kTwoPi;
     }
+    else if (angle < -kTwoPi)
+        angle = std::fmod(angle, kTwoPi);
     if (std::fabs(angle) < kTolerance)
         return 0.0;
     if (angle < 0.0)

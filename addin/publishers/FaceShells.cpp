@@ -30,6 +30,22 @@ void Require(TK_Status status)
     if (status != TK_Done)
         throw std::runtime_error("the shell record could not take its arrays");
 }
+// Whether every face of the list (a vertex count n > 0, then n indices)
+// lies inside the list and names vertices that exist.
+bool FaceListFits(const int* faces, int length, int vertices)
+{
+    for (int at = 0; at < length;)
+    {
+        const int n = faces[at];
+        if (n <= 0 || n > length - at - 1)
+            return false;
+        for (int k = 1; k <= n; ++k)
+            if (faces[at + k] < 0 || faces[at + k] >= vertices)
+                return false;
+        at += n + 1;
+    }
+    return true;
+}
 } // namespace
 
 HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, host::Face* face)
@@ -147,6 +163,13 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, in
     if (!points || !normals || !faceList || !parameters || vertexCount <= 0 ||
         faceListLength <= 0)
         return S_OK;
+    // A record the toolkit refuses half way would leave the model's stream
+    // broken for good, so a face list is checked before anything is written.
+    if (!FaceListFits(faceList, faceListLength, vertexCount))
+    {
+        ReportPublishError(kShellStep);
+        return S_OK;
+    }
     TK_Shell* filled = nullptr;
     try
     {
