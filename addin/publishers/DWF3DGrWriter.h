@@ -153,9 +153,9 @@ public:
         std::vector<int> faceList;
         std::vector<float> parameters; // u, v, 0 per vertex
     };
-    // Face list 3, i, j, k per triangle; points and normals copied; texture
-    // values below 1e-6 in magnitude become exactly 0.
-    static void BuildFaceList(const TriangleSoup& input, ShellArrays& output);
+    // Face list 3, i, j, k per triangle; points and normals taken over;
+    // texture values below 1e-6 in magnitude become exactly 0.
+    static void BuildFaceList(TriangleSoup input, ShellArrays& output);
 
     // ---- colours and texture coordinates (Appearance.cpp)
     // The colour record of a face, body, component or document from its

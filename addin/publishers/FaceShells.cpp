@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstddef>
 #include <stdexcept>
+#include <utility>
 
 using geometry_writer::Guarded;
 using platform::E_FAIL;
@@ -114,7 +115,7 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
     }
 
     ShellArrays shell;
-    if (!Guarded(kShellStep, [&] { BuildFaceList(soup, shell); }))
+    if (!Guarded(kShellStep, [&] { BuildFaceList(std::move(soup), shell); }))
         return E_FAIL;
     Guarded(kShellStep, [&] {
         GenerateShellSegment(segment, shell.vertexCount, shell.points.data(),
@@ -124,7 +125,7 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
     return S_OK;
 }
 
-void CDWF3DGrWriter::BuildFaceList(const TriangleSoup& input, ShellArrays& output)
+void CDWF3DGrWriter::BuildFaceList(TriangleSoup input, ShellArrays& output)
 {
     const std::size_t triangles = static_cast<std::size_t>(input.triangleCount);
     const std::size_t vertices = static_cast<std::size_t>(input.vertexCount);
@@ -139,8 +140,11 @@ void CDWF3DGrWriter::BuildFaceList(const TriangleSoup& input, ShellArrays& outpu
     }
     output.faceListLength = static_cast<int>(4 * triangles);
 
-    output.points.assign(input.points.begin(), input.points.begin() + 3 * vertices);
-    output.normals.assign(input.normals.begin(), input.normals.begin() + 3 * vertices);
+    // The soup's arrays are the shell's: they move rather than copy.
+    output.points = std::move(input.points);
+    output.points.resize(3 * vertices);
+    output.normals = std::move(input.normals);
+    output.normals.resize(3 * vertices);
 
     // Values this close to 0 are noise of the host's mapping; written as 0
     // they keep coincident vertices mergeable.
