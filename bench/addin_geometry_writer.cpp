@@ -44,7 +44,8 @@ struct Soup
 
 const Soup& million()
 {
-    static const Soup soup = [] {
+    static const Soup soup = []
+    {
         const w3d_test::Mesh mesh = w3d_test::million_triangles();
         Soup s;
         for (std::size_t at = 0; at + 3 < mesh.faces.size(); at += 4)

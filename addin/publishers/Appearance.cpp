@@ -55,8 +55,7 @@ bool CDWF3DGrWriter::GenerateFaceColor(DWFToolkit::DWFSegment& segment, host::Bo
     return ColourFromMaterial(*this, segment, body);
 }
 
-bool CDWF3DGrWriter::GenerateFaceColor(DWFToolkit::DWFSegment& segment,
-                                       host::Component* component)
+bool CDWF3DGrWriter::GenerateFaceColor(DWFToolkit::DWFSegment& segment, host::Component* component)
 {
     return ColourFromMaterial(*this, segment, component);
 }

@@ -167,8 +167,8 @@ void CDWF3DGrWriter::GenerateShellOfBody(host::Body* body, bool noColour)
                     Guarded("generate the feature texture",
                             [&] { GenerateFeatureTexture(faceSegment, face); });
                 if (!faceTextured_ && !bodyTextured_ && componentMode_ == 0 &&
-                    !(parameters_[kFeatureScale] > 0.0) &&
-                    !(parameters_[kMaterialScale] > 0.0) && !noColour)
+                    !(parameters_[kFeatureScale] > 0.0) && !(parameters_[kMaterialScale] > 0.0) &&
+                    !noColour)
                     Guarded("generate the face color",
                             [&] { GenerateFaceColor(faceSegment, face); });
                 Guarded("generate the facets", [&] { GenerateShellSegment(faceSegment, face); });

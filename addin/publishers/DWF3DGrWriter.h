@@ -218,8 +218,7 @@ public:
     // A circle of diameter `diameter` in the plane of the circle given by
     // its parameters, through the point moved onto it; nothing when the
     // circle or the point gives no plane.
-    platform::HRESULT WriteThreadCircle(const double* circle, const double* point,
-                                        double diameter);
+    platform::HRESULT WriteThreadCircle(const double* circle, const double* point, double diameter);
     // The 3D sketches of the document as lines and arcs.
     platform::HRESULT Generate3Dsketch(host::Document* document, DWFToolkit::DWFSegment segment);
     // The line pattern of a sketch line's style code: 1 for 6, 0 for 0-5, 7
@@ -245,8 +244,7 @@ public:
     platform::HRESULT GetGeneralPropsFromDoc(host::Document* document,
                                              DWFToolkit::DWFPropertyContainer& container);
     // Adds a copy of the property (type and units empty). S_OK.
-    static platform::HRESULT AddDWFProperty(const std::u16string& name,
-                                            const std::u16string& value,
+    static platform::HRESULT AddDWFProperty(const std::u16string& name, const std::u16string& value,
                                             const std::u16string& category,
                                             DWFToolkit::DWFPropertyContainer& container);
 

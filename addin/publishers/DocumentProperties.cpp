@@ -172,8 +172,7 @@ HRESULT CDWF3DGrWriter::GetGeneralPropsFromDoc(host::Document* document,
         AddDWFProperty(u"Volume(m^3)", Fixed(mass[3]), u"Mass", container);
         AddDWFProperty(u"Area(m^2)", Fixed(mass[4]), u"Mass", container);
         AddDWFProperty(u"Mass(kg)", Fixed(mass[5]), u"Mass", container);
-        AddDWFProperty(u"MomentInertia(kg^m^2)", FixedList(mass.data() + 6, 6), u"Mass",
-                       container);
+        AddDWFProperty(u"MomentInertia(kg^m^2)", FixedList(mass.data() + 6, 6), u"Mass", container);
         return S_OK;
     }
     catch (...)

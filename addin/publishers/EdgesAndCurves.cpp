@@ -201,9 +201,8 @@ HRESULT CDWF3DGrWriter::WriteCircularEdge(host::Curve* curve)
 
         // An arc of more than half a turn passes on the far side of the
         // chord's middle.
-        const Point3 through = std::fabs(edge_[7] - edge_[6]) <= kPi
-                                   ? onCircle
-                                   : centre * 2.0 - onCircle;
+        const Point3 through =
+            std::fabs(edge_[7] - edge_[6]) <= kPi ? onCircle : centre * 2.0 - onCircle;
         WriteArc(start.data(), through.data(), end.data());
     }
     catch (...)
@@ -334,8 +333,7 @@ HRESULT CDWF3DGrWriter::GenerateBcurveWire(host::Curve* curve)
 
         TK_NURBS_Curve& nurbs = segment_->getNURBSCurveHandler();
         nurbs.SetCurve(static_cast<int>(order - 1), static_cast<int>(count), points.data(),
-                       weights.empty() ? nullptr : weights.data(), knotValues.data(), 0.0f,
-                       1.0f);
+                       weights.empty() ? nullptr : weights.data(), knotValues.data(), 0.0f, 1.0f);
         nurbs.serialize(0);
     }
     catch (...)

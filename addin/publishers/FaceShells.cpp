@@ -117,11 +117,13 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
     ShellArrays shell;
     if (!Guarded(kShellStep, [&] { BuildFaceList(std::move(soup), shell); }))
         return E_FAIL;
-    Guarded(kShellStep, [&] {
-        GenerateShellSegment(segment, shell.vertexCount, shell.points.data(),
-                             shell.normals.data(), shell.faceListLength, shell.faceList.data(),
-                             shell.parameters.data(), textured);
-    });
+    Guarded(kShellStep,
+            [&]
+            {
+                GenerateShellSegment(segment, shell.vertexCount, shell.points.data(),
+                                     shell.normals.data(), shell.faceListLength,
+                                     shell.faceList.data(), shell.parameters.data(), textured);
+            });
     return S_OK;
 }
 
@@ -164,8 +166,7 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, in
                                              int faceListLength, const int* faceList,
                                              const float* parameters, bool textured)
 {
-    if (!points || !normals || !faceList || !parameters || vertexCount <= 0 ||
-        faceListLength <= 0)
+    if (!points || !normals || !faceList || !parameters || vertexCount <= 0 || faceListLength <= 0)
         return S_OK;
     // A record the toolkit refuses half way would leave the model's stream
     // broken for good, so a face list is checked before anything is written.

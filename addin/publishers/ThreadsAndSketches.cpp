@@ -178,8 +178,7 @@ HRESULT CDWF3DGrWriter::WriteThreadCircle(const double* circle, const double* po
     return S_OK;
 }
 
-HRESULT CDWF3DGrWriter::Generate3Dsketch(host::Document* document,
-                                         DWFToolkit::DWFSegment segment)
+HRESULT CDWF3DGrWriter::Generate3Dsketch(host::Document* document, DWFToolkit::DWFSegment segment)
 {
     if (!document)
         return S_OK;
@@ -278,9 +277,8 @@ HRESULT CDWF3DGrWriter::Generate3Dsketch(host::Document* document,
                         // left out rather than written through no point.
                         if (!(length > 0.0) || !std::isfinite(length))
                             continue;
-                        const Point3 middle =
-                            centre + geometry_writer::Direction(offset, length) *
-                                         Length(start - centre);
+                        const Point3 middle = centre + geometry_writer::Direction(offset, length) *
+                                                           Length(start - centre);
                         TK_Circle& arc = segment.getCircularArcHandler();
                         arc.SetPoints(Floats(start).data(), Floats(middle).data(),
                                       Floats(end).data());
@@ -332,7 +330,8 @@ HRESULT CDWF3DGrWriter::GetComponentTransform(host::Component* component, float 
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 4; ++c)
                 matrix[4 * r + c] =
-                    rows[r][c] < 0 ? 0.0f : static_cast<float>(t[static_cast<std::size_t>(rows[r][c])]);
+                    rows[r][c] < 0 ? 0.0f
+                                   : static_cast<float>(t[static_cast<std::size_t>(rows[r][c])]);
     }
     catch (...)
     {

@@ -40,10 +40,10 @@ namespace geometry_test
 struct Item
 {
     int opcode = 0;
-    std::string text;        // segment path, user options, style reference
-    std::vector<float> f;    // the record's numbers
-    std::vector<int> i;      // masks, counts, values
-    std::vector<int> faces;  // a shell's face list
+    std::string text;       // segment path, user options, style reference
+    std::vector<float> f;   // the record's numbers
+    std::vector<int> i;     // masks, counts, values
+    std::vector<int> faces; // a shell's face list
     std::vector<float> normals, parameters;
     std::vector<std::string> names; // a colour's channel names
 };
@@ -162,28 +162,30 @@ inline Node ReadTree(const w3d_test::Bytes& bytes)
 {
     Node top;
     std::vector<Node*> path{&top};
-    const w3d_test::Read_Result read = w3d_test::read_stream(
-        bytes, 4096, [&](BBaseOpcodeHandler& handler, BStreamFileToolkit&) {
-            Item item = Describe(handler);
-            // Tags only give the stream's bookkeeping indices.
-            if (item.opcode == 'q')
-                return;
-            Node& current = *path.back();
-            if (item.opcode == '(')
-            {
-                current.children.push_back(Node{item.text, {}, {}});
-                item.i = {static_cast<int>(current.children.size() - 1)};
-                current.items.push_back(item);
-                path.push_back(&current.children.back());
-            }
-            else if (item.opcode == ')')
-            {
-                if (path.size() > 1)
-                    path.pop_back();
-            }
-            else
-                current.items.push_back(item);
-        });
+    const w3d_test::Read_Result read =
+        w3d_test::read_stream(bytes, 4096,
+                              [&](BBaseOpcodeHandler& handler, BStreamFileToolkit&)
+                              {
+                                  Item item = Describe(handler);
+                                  // Tags only give the stream's bookkeeping indices.
+                                  if (item.opcode == 'q')
+                                      return;
+                                  Node& current = *path.back();
+                                  if (item.opcode == '(')
+                                  {
+                                      current.children.push_back(Node{item.text, {}, {}});
+                                      item.i = {static_cast<int>(current.children.size() - 1)};
+                                      current.items.push_back(item);
+                                      path.push_back(&current.children.back());
+                                  }
+                                  else if (item.opcode == ')')
+                                  {
+                                      if (path.size() > 1)
+                                          path.pop_back();
+                                  }
+                                  else
+                                      current.items.push_back(item);
+                              });
     EXPECT_EQ(read.status, TK_Ended) << read.error;
     EXPECT_EQ(read.depth, 0);
     return top;
@@ -298,8 +300,8 @@ protected:
             for (; all && all->valid(); all->next())
             {
                 DWFToolkit::DWFProperty* property = all->get();
-                found.push_back(property->category().toUTF8() + "/" +
-                                property->name().toUTF8() + "=" + property->value().toUTF8());
+                found.push_back(property->category().toUTF8() + "/" + property->name().toUTF8() +
+                                "=" + property->value().toUTF8());
             }
         }
         return found;

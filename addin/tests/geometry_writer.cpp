@@ -81,8 +81,8 @@ void ExpectMaterialColour(const Item& colour, const std::array<double, 9>& m)
     ExpectNear({colour.f.begin(), colour.f.begin() + 3}, {m[0] * m[4], m[1] * m[4], m[2] * m[4]},
                tolerance);
     ExpectNear({colour.f.begin() + 3, colour.f.begin() + 6}, {0, 0, 0}, tolerance);
-    ExpectNear({colour.f.begin() + 6, colour.f.begin() + 9}, {m[0] * m[5], m[1] * m[5], m[2] * m[5]},
-               tolerance);
+    ExpectNear({colour.f.begin() + 6, colour.f.begin() + 9},
+               {m[0] * m[5], m[1] * m[5], m[2] * m[5]}, tolerance);
     ExpectNear({colour.f.begin() + 9, colour.f.begin() + 12}, {m[7], m[7], m[7]}, tolerance);
 }
 
@@ -149,8 +149,7 @@ TEST_F(SamplePartWrite, OneBodySegmentOfThreeFaceShells)
         for (std::size_t v = 0; v < shell.normals.size(); v += 3)
             ExpectNear({shell.normals.begin() + static_cast<long>(v),
                         shell.normals.begin() + static_cast<long>(v) + 3},
-                       {expectedNormals[k][0], expectedNormals[k][1], expectedNormals[k][2]},
-                       0.01);
+                       {expectedNormals[k][0], expectedNormals[k][1], expectedNormals[k][2]}, 0.01);
         // No texture is in force, so no texture values are written.
         EXPECT_TRUE(shell.parameters.empty());
     }

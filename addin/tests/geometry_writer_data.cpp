@@ -94,28 +94,27 @@ protected:
     }
     Node Body(bool noColour = false, int componentMode = 0)
     {
-        return Write([&](CDWF3DGrWriter& writer, DWFToolkit::DWFSegment&) {
-            writer.SetComponentMode(componentMode);
-            writer.GenerateShellOfBody(body, noColour);
-        });
+        return Write(
+            [&](CDWF3DGrWriter& writer, DWFToolkit::DWFSegment&)
+            {
+                writer.SetComponentMode(componentMode);
+                writer.GenerateShellOfBody(body, noColour);
+            });
     }
     Node Edges()
     {
-        return Write([&](CDWF3DGrWriter& writer, DWFToolkit::DWFSegment&) {
-            writer.GenerateEdgeFromBody(body);
-        });
+        return Write([&](CDWF3DGrWriter& writer, DWFToolkit::DWFSegment&)
+                     { writer.GenerateEdgeFromBody(body); });
     }
     Node Sketches()
     {
-        return Write([&](CDWF3DGrWriter& writer, DWFToolkit::DWFSegment& segment) {
-            writer.Generate3Dsketch(part, segment);
-        });
+        return Write([&](CDWF3DGrWriter& writer, DWFToolkit::DWFSegment& segment)
+                     { writer.Generate3Dsketch(part, segment); });
     }
     Node Threads()
     {
-        return Write([&](CDWF3DGrWriter& writer, DWFToolkit::DWFSegment&) {
-            writer.GenerateThread(nullptr);
-        });
+        return Write([&](CDWF3DGrWriter& writer, DWFToolkit::DWFSegment&)
+                     { writer.GenerateThread(nullptr); });
     }
 };
 } // namespace
@@ -181,12 +180,13 @@ TEST_F(GeometryWriterData, UnreadableTextureValuesLeaveZeros)
     application->hostSession().failRequest("Face::textureCoordinates", 2);
     const Node include = Body(false, 1);
     // Both faces say so without a period, and keep their shells.
-    EXPECT_EQ(Messages(),
-              (std::vector<std::u16string>{Message("CDWF3DGrWriter::GenerateShellSegment", false),
-                                           Message("CDWF3DGrWriter::GenerateShellSegment", false)}));
+    EXPECT_EQ(Messages(), (std::vector<std::u16string>{
+                              Message("CDWF3DGrWriter::GenerateShellSegment", false),
+                              Message("CDWF3DGrWriter::GenerateShellSegment", false)}));
     for (int k : {0, 1})
     {
-        const Item shell = include.children.at(0).children.at(static_cast<std::size_t>(k)).all('S').at(0);
+        const Item shell =
+            include.children.at(0).children.at(static_cast<std::size_t>(k)).all('S').at(0);
         for (float value : shell.parameters)
             EXPECT_EQ(value, 0.0f);
     }
@@ -223,7 +223,7 @@ TEST_F(GeometryWriterData, AFaceListThatComesBackEndsTheWalk)
 TEST_F(GeometryWriterData, EdgesThatAreNoneOrDoNotFitAreSkipped)
 {
     body->bodyEdges.insert(body->bodyEdges.begin(), nullptr);
-    Edge(2)->parameters.resize(10); // the circle
+    Edge(2)->parameters.resize(10);       // the circle
     Edge(3)->edgeCurve->curveKind = 3004; // not written, but a segment
     auto* bare = application->make<host::memory::Edge>();
     body->bodyEdges.push_back(bare); // an edge without a curve
@@ -247,7 +247,8 @@ TEST_F(GeometryWriterData, CircularEdgesByTheirSweep)
     // A unit circle about the origin in the x-y plane.
     host::memory::Curve& circle = *Curve(1);
     circle.circle = {0, 0, 0, 0, 0, 1, 1};
-    auto arcsFor = [&](std::vector<double> params) {
+    auto arcsFor = [&](std::vector<double> params)
+    {
         Edge(1)->parameters = params;
         const Node include = Edges();
         return include.children.at(1).all('c');
@@ -275,7 +276,8 @@ TEST_F(GeometryWriterData, CircularEdgesByTheirSweep)
 
 TEST_F(GeometryWriterData, EllipseAnglesAreBroughtIntoOneTurn)
 {
-    auto limitsFor = [&](double start, double end) {
+    auto limitsFor = [&](double start, double end)
+    {
         Edge(2)->parameters[6] = start;
         Edge(2)->parameters[7] = end;
         platform::ui().reset();
@@ -296,8 +298,8 @@ TEST_F(GeometryWriterData, EllipseAnglesAreBroughtIntoOneTurn)
         EXPECT_LE(limit, 1.0f);
     }
     // Infinite or undefined angles and parameters give no arc.
-    for (const auto& [start, end] : {std::pair{kInf, 1.0}, std::pair{0.0, -kInf},
-                                     std::pair{kNaN, 1.0}})
+    for (const auto& [start, end] :
+         {std::pair{kInf, 1.0}, std::pair{0.0, -kInf}, std::pair{kNaN, 1.0}})
     {
         EXPECT_TRUE(limitsFor(start, end).empty());
         EXPECT_EQ(Messages(),
@@ -315,7 +317,8 @@ TEST_F(GeometryWriterData, BsplineBlocksAreTrustedOnlyAsFarAsTheyReach)
 {
     const std::vector<double> knots = {0, 0, 0, 0.5, 1, 1, 1};
     const std::vector<double> points = {0, 0, 0, 1, 1, 0, 2, 0, 0, 3, 1, 0};
-    auto with = [](std::vector<double> a, const std::vector<double>& b) {
+    auto with = [](std::vector<double> a, const std::vector<double>& b)
+    {
         a.insert(a.end(), b.begin(), b.end());
         return a;
     };
@@ -327,8 +330,8 @@ TEST_F(GeometryWriterData, BsplineBlocksAreTrustedOnlyAsFarAsTheyReach)
     };
     const std::vector<Case> cases = {
         {"stride 3, no weights", BsplineBlock(3, 3, 4, with(knots, points)), true},
-        {"more values than the header needs", BsplineBlock(3, 3, 4, with(with(knots, points), {9, 9, 9})),
-         true},
+        {"more values than the header needs",
+         BsplineBlock(3, 3, 4, with(with(knots, points), {9, 9, 9})), true},
         {"stride 0", BsplineBlock(0, 3, 4, with(knots, points)), false},
         {"stride 5", BsplineBlock(5, 3, 4, with(knots, points)), false},
         {"order 0", BsplineBlock(3, 0, 4, with(knots, points)), false},
@@ -376,10 +379,8 @@ TEST_F(GeometryWriterData, SketchSplinesAreReadOnlyInsideTheirData)
         std::size_t lines; // of the splines: 2 from the first, then the second's
     };
     const std::vector<Case> cases = {
-        {"a count past the data", 3, 2},
-        {"a negative count", -1, 2},
-        {"a fractional count", 1.5, 2},
-        {"an undefined count", kNaN, 2},
+        {"a count past the data", 3, 2}, {"a negative count", -1, 2},
+        {"a fractional count", 1.5, 2},  {"an undefined count", kNaN, 2},
         {"a huge count", 1e300, 2},
     };
     for (const Case& c : cases)
@@ -416,10 +417,9 @@ TEST_F(GeometryWriterData, SketchLinesAndArcsThatDoNotFitOrHaveNoMiddle)
     // A half circle: its chord's middle is its centre. Then a proper arc.
     sketch.sketchArcs.count = 2;
     sketch.sketchArcs.data = {0, 0, 0, 0, -1, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1,
-                              0, 0, 0, 0, -1, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+                              0, 0, 0, 0, -1, 0, 1, 0, 0, 0,  1, 0, 0, 0, 0, 1};
     const Node include = Sketches();
-    EXPECT_EQ(Messages(),
-              std::vector<std::u16string>{Message("CDWF3DGrWriter::Generate3Dsketch")});
+    EXPECT_EQ(Messages(), std::vector<std::u16string>{Message("CDWF3DGrWriter::Generate3Dsketch")});
     // No sketch lines, the splines' four, and only the quarter arc.
     EXPECT_EQ(include.count('l'), 4u);
     const std::vector<Item> arcs = include.all('c');
@@ -454,7 +454,8 @@ TEST_F(GeometryWriterData, SketchLineStylesAndAFeatureListThatComesBack)
             patterns.push_back(-1); // a line
     // 0 -> 0, 5.9 -> 0, 6 -> 1, 7 -> 0, 8 -> 0, 9 none, -0.5 -> 0 (truncated),
     // -1 none, undefined none, huge none.
-    EXPECT_EQ(patterns, (std::vector<int>{0, -1, 0, -1, 1, -1, 0, -1, 0, -1, -1, 0, -1, -1, -1, -1}));
+    EXPECT_EQ(patterns,
+              (std::vector<int>{0, -1, 0, -1, 1, -1, 0, -1, 0, -1, -1, 0, -1, -1, -1, -1}));
     EXPECT_EQ(application->hostSession().requestCount("Feature::typeName"), 4);
 }
 
@@ -462,7 +463,8 @@ TEST_F(GeometryWriterData, ThreadsWithoutAPlaneDrawNothing)
 {
     host::memory::ThreadData& thread = *Thread();
     auto* rim = static_cast<host::memory::Edge*>(thread.threadEdge);
-    auto arcsOf = [&] {
+    auto arcsOf = [&]
+    {
         platform::ui().reset();
         const Node include = Threads();
         EXPECT_TRUE(AllNumbers(include));
@@ -525,8 +527,7 @@ TEST_F(GeometryWriterData, ComponentTransformsStartFromTheIdentity)
     component->placement = placement;
     placement->values = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
     EXPECT_EQ(writer.GetComponentTransform(component, matrix), platform::S_OK);
-    EXPECT_EQ(matrixOf(),
-              (std::vector<float>{1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 13}));
+    EXPECT_EQ(matrixOf(), (std::vector<float>{1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 13}));
 
     placement->values.resize(12);
     EXPECT_EQ(writer.GetComponentTransform(component, matrix), platform::E_FAIL);

@@ -160,8 +160,7 @@ TEST_F(GeometryWriterFaults, EachRequestFailingAtEachOccurrenceShowsItsOwnMessag
             WritePart(application->documents().front());
             const Node include = Finish();
 
-            EXPECT_EQ(Messages(),
-                      std::vector<std::u16string>{Message(ReporterAt(reporters, k))});
+            EXPECT_EQ(Messages(), std::vector<std::u16string>{Message(ReporterAt(reporters, k))});
             // No walk comes back to a face.
             EXPECT_LE(session.requestCount("Face::triangleCount"), 3);
             EXPECT_LE(session.requestCount("Face::next"), 3);
@@ -169,7 +168,8 @@ TEST_F(GeometryWriterFaults, EachRequestFailingAtEachOccurrenceShowsItsOwnMessag
             // Selections taken are given back, whatever happened after.
             const auto& log = session.callLog();
             const auto taken = std::count(log.begin(), log.end(), "ThreadData::accessSelections()");
-            const auto given = std::count(log.begin(), log.end(), "ThreadData::releaseSelections()");
+            const auto given =
+                std::count(log.begin(), log.end(), "ThreadData::releaseSelections()");
             EXPECT_LE(taken, 1);
             // (A release that fails is not logged.)
             EXPECT_EQ(given, operation == "ThreadData::releaseSelections" ? 0 : taken);

@@ -44,9 +44,8 @@ TEST(GeometryWriterPieces, BuildFaceListGivesEveryTriangleItsOwnVertices)
     EXPECT_EQ(shell.points, soup.points);
     EXPECT_EQ(shell.normals, soup.normals);
     // Values below 1e-6 in magnitude are exactly 0; every third value is 0.
-    EXPECT_EQ(shell.parameters,
-              (std::vector<float>{0.5f, 0, 0, 0, 0.25f, 0, 1e-6f, -1e-6f, 0, 1, 1, 0, 0, 0, 0,
-                                  0.75f, 0.125f, 0}));
+    EXPECT_EQ(shell.parameters, (std::vector<float>{0.5f, 0, 0, 0, 0.25f, 0, 1e-6f, -1e-6f, 0, 1, 1,
+                                                    0, 0, 0, 0, 0.75f, 0.125f, 0}));
 }
 
 TEST(GeometryWriterPieces, TextureCoordinatesTurnAndScaleByTheTextureInForce)
@@ -55,7 +54,8 @@ TEST(GeometryWriterPieces, TextureCoordinatesTurnAndScaleByTheTextureInForce)
     const std::vector<float> in = {1, 0, 0, 1};
     std::vector<float> out(4);
     bool found = true;
-    auto expect = [&](std::vector<float> expected) {
+    auto expect = [&](std::vector<float> expected)
+    {
         writer.ComputeTextureCoordinates(out.data(), 4, in.data(), &found);
         for (std::size_t i = 0; i < 4; ++i)
             EXPECT_NEAR(out[i], expected[i], 1e-6) << i;
@@ -188,8 +188,8 @@ TEST_F(GeometryWriterUnits, MassValuesAreFormattedAsTheCLibraryDoes)
     auto application = SamplePart();
     host::memory::Document* part = application->documents().front();
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const std::vector<double> values = {-5e-7, 1e20, 0.5, -0.0, 123456.0000005, 2.5e-6,
-                                        1.0 / 3, -2.0 / 3, 1e-300, nan, 0, 0, 0};
+    const std::vector<double> values = {
+        -5e-7, 1e20, 0.5, -0.0, 123456.0000005, 2.5e-6, 1.0 / 3, -2.0 / 3, 1e-300, nan, 0, 0, 0};
     part->modelExtension->mass = values;
     PublishOptions generalOnly;
     generalOnly.option1006 = 0;
@@ -197,7 +197,8 @@ TEST_F(GeometryWriterUnits, MassValuesAreFormattedAsTheCLibraryDoes)
     CDWF3DGrWriter writer(part, &segment);
     writer.ProcessDocumentProps(part, nullptr, segment, &generalOnly);
 
-    auto printed = [](double value) {
+    auto printed = [](double value)
+    {
         char text[512];
         std::snprintf(text, sizeof text, "%f", value);
         return std::string(text);
