@@ -55,7 +55,6 @@ void HorizontalResampler::construct(RowProviderInterface* input, std::int32_t ki
     if (input != nullptr && (outWidth_ < 1 || input->size().x < 1))
         throwInvalidSize();
     connectResamplingInput(*this, input, layout);
-    connected_ = true;
 
     RowProviderInterface* source = this->input(0);
     const PixelPair inputSize = source->size();
@@ -82,8 +81,6 @@ void HorizontalResampler::construct(RowProviderInterface* input, std::int32_t ki
         throwOutOfMemory("Resampling table too large");
     }
     kernel->buildContributions(&ratio, inputWidth_, outWidth_, lists_.data(), pool_.data());
-    // Only the lists are kept: the tail of the pool that no list uses
-    // stays, since the lists point into it.
     setSource(source);
 }
 

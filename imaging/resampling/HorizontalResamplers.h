@@ -70,7 +70,6 @@ private:
     std::int32_t inputWidth_ = 0;
     std::vector<Contribution> pool_;
     std::vector<ContributionList> lists_;
-    bool connected_ = false;
 };
 
 class BitonalXResampler : public HorizontalResampler
@@ -138,7 +137,7 @@ private:
     std::vector<const std::uint8_t*> pixels_;
 };
 
-// Bits used by a 16-bit model, as the largest sample it holds: 2^b - 1, with
+// The largest sample of a 16-bit model with `bitsUsed` bits used: 2^b - 1,
 // b outside 1-16 taken as 16.
 std::uint16_t largestSample(std::int32_t bitsUsed);
 

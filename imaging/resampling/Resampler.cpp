@@ -39,6 +39,17 @@ std::int32_t Resampler::contributionsAt(double center, double halfWidth, double 
         if (threshold < std::fabs(weight))
             out[count++] = Contribution{static_cast<float>(weight), fold(j, srcSize)};
     }
+    // The weights are scaled to sum to 1. Kernel samples alone do not: a
+    // Triangle stretched by 4/3 sums to anything from 0.94 to 1.13 across
+    // the row, which shows as bands of brightness, and a window cut short
+    // at an edge loses part of the kernel. Lists that already sum to 1 keep
+    // their weights exactly.
+    double sum = 0.0;
+    for (std::int32_t k = 0; k < count; ++k)
+        sum += static_cast<double>(out[k].weight);
+    if (sum > 0.0 && sum != 1.0)
+        for (std::int32_t k = 0; k < count; ++k)
+            out[k].weight = static_cast<float>(static_cast<double>(out[k].weight) / sum);
     if (count == 0)
     {
         // Every weight vanished (a reduction of some ten thousand to one):

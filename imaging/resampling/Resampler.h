@@ -48,9 +48,9 @@ public:
     // half-pixel offset). The pool holds at least dstSize times the window of
     // resamplingWindowFor(support(), *scale) entries. Nothing is allocated or
     // thrown. Every index lies inside the source: positions outside it are
-    // reflected once at the edges and then clamped, and a list whose every
-    // weight falls at or below epsilon takes the nearest source sample with
-    // weight 1.
+    // reflected once at the edges and then clamped. The weights of a list
+    // are scaled to sum to 1, and a list whose every weight falls at or
+    // below epsilon takes the nearest source sample with weight 1.
     virtual void buildContributions(const double* scale, std::int32_t srcSize, std::int32_t dstSize,
                                     ContributionList* lists, Contribution* pool) const;
     virtual double epsilon() const { return epsilon_; }
@@ -58,9 +58,9 @@ public:
     // The contributions of the output sample at source position `center`:
     // the source positions within `halfWidth` of it, weighted by
     // filter(center - j), or filter((center - j) * shrink) * shrink when
-    // `shrink` (the scale factor of a reduction) is not 0. At most
-    // `capacity` entries are written to `out`; returns their number (at
-    // least 1 for a source of at least one sample).
+    // `shrink` (the scale factor of a reduction) is not 0, then scaled to
+    // sum to 1. At most `capacity` entries are written to `out`; returns
+    // their number (at least 1 for a source of at least one sample).
     std::int32_t contributionsAt(double center, double halfWidth, double shrink, std::int32_t srcSize,
                                  Contribution* out, std::int32_t capacity) const;
 

@@ -51,7 +51,6 @@ void VerticalResampler::construct(RowProviderInterface* input, std::int32_t kind
     if (input != nullptr && (outHeight_ < 1 || input->size().y < 1))
         throwInvalidSize();
     connectResamplingInput(*this, input, layout);
-    connected_ = true;
 
     RowProviderInterface* source = this->input(0);
     const PixelPair inputSize = source->size();

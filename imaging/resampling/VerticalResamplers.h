@@ -87,7 +87,6 @@ private:
     std::int32_t entryCount_ = 0;
     DataBuffer skipScratch_;
     std::vector<double> sums_;
-    bool connected_ = false;
 };
 
 class GrayYResampler : public VerticalResampler

@@ -1,8 +1,8 @@
 #pragma once
 // A resampler written out from its definition, one output sample at a time,
 // for the tests to compare the filters with: contribution lists built per
-// sample, reflected and clamped at the edges, weights as floats, sums in
-// double precision in list order. Only the kernels' values come from the
+// sample, reflected and clamped at the edges, weights as floats scaled to sum
+// to 1, sums in double precision in list order. Only the kernels' values come from the
 // library (their formulas are checked on their own).
 #include "imaging/resampling/ResamplingKernels.h"
 
@@ -41,6 +41,12 @@ inline Entries entriesAt(const Omvi::Resampler& kernel, double center, double ha
         if (std::fabs(w) > kernel.epsilon())
             entries.emplace_back(static_cast<float>(w), reflect(j, size));
     }
+    double sum = 0;
+    for (const auto& e : entries)
+        sum += e.first;
+    if (sum > 0 && sum != 1)
+        for (auto& e : entries)
+            e.first = static_cast<float>(e.first / sum);
     if (entries.empty())
         entries.emplace_back(1.0f, static_cast<int>(std::clamp(std::trunc(center + 0.5), 0.0, size - 1.0)));
     return entries;

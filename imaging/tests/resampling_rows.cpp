@@ -527,3 +527,25 @@ TEST(Resamplers, ConvertTheirInputsAndCheckTheirBuffers)
     GrayXResampler horizontal(grayRows(randomImage(random, 40, 2), 40).release(), 3, kResampleBSpline);
     expectFilterError([&] { horizontal.getNextRow(small); }, ImageFilterException::kRowBufferTooSmall);
 }
+
+TEST(Resamplers, FlatImagesStayFlat)
+{
+    // Every list's weights sum to 1, so a flat image stays flat at every
+    // ratio and at the edges: no bands where a stretched kernel's samples
+    // would sum to more or less than 1.
+    for (int kind = 1; kind <= 6; ++kind)
+    {
+        for (int target : {5, 17, 24, 36, 47, 48, 50, 71, 72, 73, 96, 127, 160})
+        {
+            const Image flat(9, Row(48, 200));
+            std::unique_ptr<RowProviderInterface> chain(
+                new GrayXResampler(new MemoryRows(RgbGrayModel(), 48, flat), target, kind));
+            for (const Row& row : OmviTest::pullAll(*chain))
+                EXPECT_EQ(row, Row(static_cast<std::size_t>(target), 200)) << "kind " << kind << " to " << target;
+            const Image column(48, Row(3, 77));
+            chain.reset(new GrayYResampler(new MemoryRows(RgbGrayModel(), 3, column), target, kind));
+            for (const Row& row : OmviTest::pullAll(*chain))
+                EXPECT_EQ(row, Row(3, 77)) << "kind " << kind << " to " << target;
+        }
+    }
+}

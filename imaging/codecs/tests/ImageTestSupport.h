@@ -5,6 +5,7 @@
 // scratch folder, PNM files for the independent tools, and the running of
 // those tools.
 #include "imaging/DataBuffer.h"
+#include "imaging/FileSpecifier.h"
 #include "imaging/OMVIException.h"
 #include "imaging/codecs/ReadImageFileFrameInterface.h"
 #include "imaging/codecs/ReadImageFileInterface.h"
@@ -406,6 +407,102 @@ int codeOfFailure(Body&& body)
         return failure->code();
     }
     return -2;
+}
+
+} // namespace OmviTest
+
+namespace OmviTest
+{
+
+// The frame's rows as red, green, blue: palette indices looked up, grey
+// levels repeated, bitonal bits black (1) and white (0), colour pixels
+// without their alpha. Empty when the frame gives no rows.
+inline TestImage frameAsRgb(Omvi::ReadImageFileFrameInterface& frame)
+{
+    const int kind = frame.dataModelKind();
+    const int sample = frame.sampleKind();
+    std::vector<std::uint8_t> palette(static_cast<std::size_t>(std::max(frame.paletteCount(), 0)) * 3);
+    if (!palette.empty())
+        frame.getPalette(frame.paletteCount(), palette.data());
+    std::unique_ptr<Omvi::RowIteratorInterface> rows(frame.newRowIterator());
+    TestImage image;
+    if (!rows)
+        return image;
+    image.width = rows->width();
+    image.height = rows->rowCount();
+    image.channels = 3;
+    Omvi::DataBuffer row(std::max(rows->bytesPerRow(), 1));
+    rows->start();
+    for (int r = 0; r < image.height; ++r)
+    {
+        rows->getRow(row);
+        rows->next();
+        for (int x = 0; x < image.width; ++x)
+        {
+            std::uint8_t rgb[3] = {0, 0, 0};
+            if (sample == 0)
+            {
+                const bool ink = (row.data()[x / 8] >> (7 - x % 8)) & 1;
+                rgb[0] = rgb[1] = rgb[2] = ink ? 0 : 255;
+            }
+            else if (sample == 1)
+            {
+                const std::uint8_t value = row.data()[x];
+                if (kind == 3 || palette.empty())
+                    rgb[0] = rgb[1] = rgb[2] = value;
+                else if (static_cast<std::size_t>(value) * 3 + 2 < palette.size())
+                    std::memcpy(rgb, &palette[value * 3u], 3);
+            }
+            else
+            {
+                std::memcpy(rgb, row.data() + 4 * x, 3);
+            }
+            image.pixels.insert(image.pixels.end(), rgb, rgb + 3);
+        }
+    }
+    rows->finish();
+    return image;
+}
+
+// A grey or RGB image as RGB.
+inline TestImage asRgb(const TestImage& image)
+{
+    if (image.channels == 3)
+        return image;
+    TestImage out{image.width, image.height, 3, {}};
+    for (std::size_t i = 0; i < static_cast<std::size_t>(image.width) * image.height; ++i)
+        for (int c = 0; c < 3; ++c)
+            out.pixels.push_back(image.pixels[i * image.channels + (image.channels == 4 ? c : 0)]);
+    return out;
+}
+
+// What ImageMagick decodes a file to, as RGB (empty when it cannot).
+inline TestImage magickRgb(const std::string& path)
+{
+    return asRgb(fromPnm(runCapture(magick() + " '" + path + "' -depth 8 ppm:-")));
+}
+
+} // namespace OmviTest
+
+namespace OmviTest
+{
+
+// Where two images first differ, for failure messages.
+inline std::string firstDifference(const TestImage& a, const TestImage& b)
+{
+    if (a.width != b.width || a.height != b.height || a.channels != b.channels)
+        return "sizes " + std::to_string(a.width) + "x" + std::to_string(a.height) + "x" +
+               std::to_string(a.channels) + " and " + std::to_string(b.width) + "x" + std::to_string(b.height) +
+               "x" + std::to_string(b.channels);
+    for (std::size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i)
+        if (a.pixels[i] != b.pixels[i])
+        {
+            const std::size_t pixel = i / static_cast<std::size_t>(a.channels);
+            return "pixel (" + std::to_string(pixel % a.width) + ", " + std::to_string(pixel / a.width) +
+                   ") channel " + std::to_string(i % a.channels) + ": " + std::to_string(a.pixels[i]) + " and " +
+                   std::to_string(b.pixels[i]);
+        }
+    return "equal";
 }
 
 } // namespace OmviTest
