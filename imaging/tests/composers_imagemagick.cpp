@@ -4,6 +4,7 @@
 // `convert` makes with the matching flip, flop, transpose, transverse or
 // rotation (`compare -metric AE` counts 0 differing pixels).
 #include "PixelGrids.h"
+#include "PortableMaps.h"
 #include "TiledImageFixtures.h"
 #include "ToolCheck.h"
 
@@ -16,7 +17,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 
 using namespace Omvi;
 using namespace OmviTest;
@@ -25,45 +25,18 @@ namespace
 {
 const RgbModel kRgb(32);
 
-// A folder of the test's own under the temporary folder, removed with
-// everything in it when the test ends.
-class ScratchFolder
-{
-public:
-    ScratchFolder()
-    {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/omvi-orient-XXXXXX";
-        if (::mkdtemp(pattern.data()))
-            path_ = pattern;
-    }
-    ~ScratchFolder()
-    {
-        if (!path_.empty())
-            runCommand("rm -rf '" + path_ + "'");
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    bool ok() const { return !path_.empty(); }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
 // RGB rows (red, green, blue, alpha bytes) as a binary PPM.
 bool writePpm(const std::string& path, const Grid& grid)
 {
-    std::ofstream out(path, std::ios::binary);
-    out << "P6\n" << grid[0].size() << " " << grid.size() << "\n255\n";
+    Picture picture;
+    picture.width = static_cast<int>(grid[0].size());
+    picture.height = static_cast<int>(grid.size());
+    picture.channels = 3;
     for (const auto& row : grid)
         for (const std::uint64_t pixel : row)
-        {
-            const char rgb[3] = {static_cast<char>(pixel & 0xFF), static_cast<char>((pixel >> 8) & 0xFF),
-                                 static_cast<char>((pixel >> 16) & 0xFF)};
-            out.write(rgb, 3);
-        }
-    return static_cast<bool>(out);
+            for (int shift : {0, 8, 16})
+                picture.samples.push_back(static_cast<std::uint8_t>(pixel >> shift));
+    return writePortableMap(path, picture);
 }
 
 // The number of pixels in which two images differ; -1 when compare fails.
@@ -115,7 +88,7 @@ TEST_F(ImageMagickOrientations, ComposedAndDecomposedImagesEqualConvertsFlipsAnd
     OMVI_REQUIRE_TOOL("compare");
     start();
     ScratchFolder folder;
-    ASSERT_TRUE(folder.ok());
+    ASSERT_TRUE(folder.valid());
     // Odd sizes, 64-pixel tiles: the edge tiles are partial.
     const Grid source = gridOf(67, 45, [](int x, int y) {
         return 0xFF000000u | std::uint64_t((x * 37 + y * 11) & 0xFF) | std::uint64_t((x * 5 ^ y * 29) & 0xFF) << 8 |
