@@ -125,8 +125,8 @@ public:
     // shell; texture coordinates that cannot be read leave them all 0.
     platform::HRESULT GenerateShellSegment(DWFToolkit::DWFSegment& segment, host::Face* face);
     // One shell record (a face-pattern record in front of it); nothing for a
-    // null array or a count that is not positive. Parameters are written only
-    // when `textured`.
+    // null array it needs or a count that is not positive. Parameters are
+    // needed, and written, only when `textured`.
     platform::HRESULT GenerateShellSegment(DWFToolkit::DWFSegment& segment, int vertexCount,
                                            const float* points, const float* normals,
                                            int faceListLength, const int* faceList,
@@ -154,7 +154,8 @@ public:
         std::vector<float> parameters; // u, v, 0 per vertex
     };
     // Face list 3, i, j, k per triangle; points and normals taken over;
-    // texture values below 1e-6 in magnitude become exactly 0.
+    // parameters from the texture values when there are any, values below
+    // 1e-6 in magnitude becoming exactly 0.
     static void BuildFaceList(TriangleSoup input, ShellArrays& output);
 
     // ---- colours and texture coordinates (Appearance.cpp)

@@ -92,9 +92,10 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
 
     const bool textured = faceTextured_ || bodyTextured_ || componentMode_ != 0 ||
                           parameters_[kFeatureScale] > 0.0 || parameters_[kMaterialScale] > 0.0;
-    soup.uv.assign(6 * triangles, 0.0f);
+    // Texture values are only gathered for a shell that carries them.
     if (textured)
     {
+        soup.uv.assign(6 * triangles, 0.0f);
         // Texture values that cannot be read, or do not match the count,
         // leave the shell with zero values rather than without a shell.
         std::vector<float> uv;
@@ -151,6 +152,13 @@ void CDWF3DGrWriter::BuildFaceList(TriangleSoup input, ShellArrays& output)
     // Values this close to 0 are noise of the host's mapping; written as 0
     // they keep coincident vertices mergeable.
     auto clean = [](float value) { return std::fabs(value) < 1e-6f ? 0.0f : value; };
+    // Without texture values (an untextured face) there are no parameters.
+    output.parameters.clear();
+    if (input.uv.size() < 2 * vertices)
+    {
+        output.vertexCount = input.vertexCount;
+        return;
+    }
     output.parameters.resize(3 * vertices);
     for (std::size_t k = 0; k < vertices; ++k)
     {
@@ -166,7 +174,8 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, in
                                              int faceListLength, const int* faceList,
                                              const float* parameters, bool textured)
 {
-    if (!points || !normals || !faceList || !parameters || vertexCount <= 0 || faceListLength <= 0)
+    if (!points || !normals || !faceList || (textured && !parameters) || vertexCount <= 0 ||
+        faceListLength <= 0)
         return S_OK;
     // A record the toolkit refuses half way would leave the model's stream
     // broken for good, so a face list is checked before anything is written.

@@ -46,6 +46,11 @@ TEST(GeometryWriterPieces, BuildFaceListGivesEveryTriangleItsOwnVertices)
     // Values below 1e-6 in magnitude are exactly 0; every third value is 0.
     EXPECT_EQ(shell.parameters, (std::vector<float>{0.5f, 0, 0, 0, 0.25f, 0, 1e-6f, -1e-6f, 0, 1, 1,
                                                     0, 0, 0, 0, 0.75f, 0.125f, 0}));
+    // An untextured soup brings no texture values, and gets no parameters.
+    soup.uv.clear();
+    CDWF3DGrWriter::BuildFaceList(soup, shell);
+    EXPECT_TRUE(shell.parameters.empty());
+    EXPECT_EQ(shell.faceListLength, 8);
 }
 
 TEST(GeometryWriterPieces, TextureCoordinatesTurnAndScaleByTheTextureInForce)
@@ -155,7 +160,8 @@ TEST_F(GeometryWriterUnits, ShellRecordsNeedEveryArrayAndPositiveCounts)
     writer.GenerateShellSegment(segment, 3, nullptr, normals, 4, faces, parameters, false);
     writer.GenerateShellSegment(segment, 3, points, nullptr, 4, faces, parameters, false);
     writer.GenerateShellSegment(segment, 3, points, normals, 4, nullptr, parameters, false);
-    writer.GenerateShellSegment(segment, 3, points, normals, 4, faces, nullptr, false);
+    // Parameters are needed only by a textured shell.
+    writer.GenerateShellSegment(segment, 3, points, normals, 4, faces, nullptr, true);
     writer.GenerateShellSegment(segment, 0, points, normals, 4, faces, parameters, false);
     writer.GenerateShellSegment(segment, 3, points, normals, 0, faces, parameters, false);
     // A face list pointing past its points is refused before anything is
