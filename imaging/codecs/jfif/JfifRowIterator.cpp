@@ -37,9 +37,16 @@ JfifRowIterator::JfifRowIterator(std::unique_ptr<JpegDecoder> decoder) : decoder
         break;
     case JCS_RGB:
     case JCS_YCbCr:
+#ifdef JCS_EXTENSIONS
+        // libjpeg-turbo delivers red, green, blue and a filler of 255
+        // itself: the rows need no widening.
+        info.out_color_space = JCS_EXT_RGBX;
+        bytesPerScanline_ = 4 * width_;
+#else
         info.out_color_space = JCS_RGB;
-        bytesPerRow_ = 4 * width_;
         bytesPerScanline_ = 3 * width_;
+#endif
+        bytesPerRow_ = 4 * width_;
         break;
     case JCS_CMYK:
     case JCS_YCCK:

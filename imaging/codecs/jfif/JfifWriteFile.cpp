@@ -92,8 +92,15 @@ void applySettings(JpegEncoder& encoder, const JfifWriteFileFrame& frame)
     info.image_width = static_cast<JDIMENSION>(frame.width());
     info.image_height = static_cast<JDIMENSION>(frame.height());
     const bool gray = frame.color() == JfifWriteFileFrame::kGray;
+#ifdef JCS_EXTENSIONS
+    // libjpeg-turbo takes the 32-bit pixels as they are, skipping the fourth
+    // byte; the coded file is the same as from packed RGB.
+    info.input_components = gray ? 1 : 4;
+    info.in_color_space = gray ? JCS_GRAYSCALE : JCS_EXT_RGBX;
+#else
     info.input_components = gray ? 1 : 3;
     info.in_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
+#endif
     encoder.setDefaults();
     info.dct_method = JDCT_FLOAT;
 
@@ -161,7 +168,7 @@ void writeRows(JpegEncoder& encoder, const JfifWriteFileFrame& frame, RowIterato
         rows.getRow(row);
         rows.next();
         std::uint8_t* pixels = row.data();
-        if (!gray)
+        if (!gray && encoder.info().input_components == 3)
         {
             // Red, green and blue of each 32-bit pixel, packed in place.
             for (std::int32_t x = 0; x < width; ++x)

@@ -547,3 +547,38 @@ TEST(JfifCodec, TruncatedAndMutatedInputNeverCrashes)
     EXPECT_GT(failures, 10);
     EXPECT_GT(decoded, 10);
 }
+
+TEST(JfifCodec, HugeMultiScanFilesAreRefusedRatherThanAllocated)
+{
+    // A small progressive file whose frame header claims 60000 x 60000
+    // pixels: decoding it would need gigabytes of coefficient buffers.
+    const TestImage colour = patternImage(16, 16, 3);
+    Pixels bytes = libjpegEncode(colour.pixels, 16, 16, 3, JCS_RGB, JCS_YCbCr, 90, true);
+    ASSERT_FALSE(bytes.empty());
+    std::size_t frame = 0;
+    for (std::size_t i = 0; i + 9 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC2)
+        {
+            frame = i;
+            break;
+        }
+    ASSERT_NE(frame, 0u);
+    for (const std::size_t at : {frame + 5, frame + 7})
+    {
+        bytes[at] = 60000 >> 8;
+        bytes[at + 1] = 60000 & 0xFF;
+    }
+    OpenedJpeg opened(bytes);
+    ASSERT_NE(opened.frame, nullptr);
+    int height = 0;
+    int width = 0;
+    opened.frame->getSize(&height, &width);
+    EXPECT_EQ(width, 60000);
+    std::unique_ptr<RowIteratorInterface> rows(opened.frame->newRowIterator());
+    ASSERT_NE(rows, nullptr);
+    EXPECT_EQ(codeOfFailure([&] { rows->start(); }), kCodecCorruptImage);
+
+    // The same file at its own size decodes.
+    const Pixels small = libjpegEncode(colour.pixels, 16, 16, 3, JCS_RGB, JCS_YCbCr, 90, true);
+    EXPECT_GT(psnr(decodeJpeg(small), withAlpha(colour)), 35.0);
+}
