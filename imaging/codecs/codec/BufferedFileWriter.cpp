@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Omvi
@@ -23,6 +24,8 @@ bool BufferedFileWriter::create(const std::string& nativePath, Creation creation
     if (descriptor_ < 0)
         return false;
     path_ = nativePath;
+    struct stat status;
+    removable_ = ::fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode);
     failed_ = false;
     buffer_.clear();
     buffer_.reserve(kBufferSize);
@@ -73,7 +76,8 @@ bool BufferedFileWriter::finish()
     descriptor_ = -1;
     if (failed_)
     {
-        std::remove(path_.c_str());
+        if (removable_)
+            std::remove(path_.c_str());
         return false;
     }
     path_.clear();
@@ -86,7 +90,8 @@ void BufferedFileWriter::discard()
     {
         ::close(descriptor_);
         descriptor_ = -1;
-        std::remove(path_.c_str());
+        if (removable_)
+            std::remove(path_.c_str());
     }
     path_.clear();
     buffer_.clear();

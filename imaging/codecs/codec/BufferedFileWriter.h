@@ -53,6 +53,9 @@ private:
 
     std::string path_;
     int descriptor_ = -1;
+    // Only a regular file is removed: a device or pipe named as the output
+    // stays where it is.
+    bool removable_ = false;
     bool failed_ = false;
     std::vector<std::uint8_t> buffer_;
 };
