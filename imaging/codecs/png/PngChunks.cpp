@@ -346,8 +346,10 @@ bool pngDensityChunk(double x, double y, std::int32_t unit, png_uint_32* xOut, p
         *unitOut = PNG_RESOLUTION_UNKNOWN;
         break;
     }
-    *xOut = static_cast<png_uint_32>(std::min(x, kLargestChunkValue));
-    *yOut = static_cast<png_uint_32>(std::min(y, kLargestChunkValue));
+    // Truncated, after a nudge that keeps a product such as 37.8 x 100 from
+    // landing just below the whole number it stands for.
+    *xOut = static_cast<png_uint_32>(std::min(x * (1 + 1e-12), kLargestChunkValue));
+    *yOut = static_cast<png_uint_32>(std::min(y * (1 + 1e-12), kLargestChunkValue));
     return *xOut > 0 && *yOut > 0;
 }
 

@@ -7,6 +7,7 @@
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
 #include "imaging/codecs/png/PngChunks.h"
+#include "imaging/codecs/png/PngCustomProperties.h"
 #include "imaging/codecs/png/PngEncoder.h"
 #include "imaging/codecs/png/PngFormatCodec.h"
 #include "imaging/codecs/png/PngRowIterators.h"
@@ -161,10 +162,21 @@ void writeEnd(png_structp png, void*)
     png_write_end(png, nullptr);
 }
 
+bool hasSrgb(const PngPropertySetIterator& properties)
+{
+    for (std::int32_t i = 0; i < properties.count(); ++i)
+        if (dynamic_cast<const PngSRGB*>(properties.at(i)) != nullptr)
+            return true;
+    return false;
+}
+
 void writeProperties(PngEncoder& encoder, const PngWriteFileFrame& frame, const PngImageLayout& layout,
                      bool beforePalette)
 {
     const PngPropertySetIterator& properties = frame.properties();
+    // The sRGB chunk brings its own gamma; libpng refuses a second one that
+    // differs, so a gamma property gives way to it.
+    const bool srgb = hasSrgb(properties);
     for (std::int32_t i = 0; i < properties.count(); ++i)
     {
         FormatCodecPropertyInterface* property = properties.at(i);
@@ -172,6 +184,8 @@ void writeProperties(PngEncoder& encoder, const PngWriteFileFrame& frame, const 
         PropertyStep step{encoder.info(), &layout, property, custom};
         if (custom != nullptr)
         {
+            if (srgb && custom->customKind() == PngCustomProperty::kGamma)
+                continue;
             if (custom->isBeforePalette() == beforePalette)
                 encoder.run(setCustomProperty, &step);
             continue;
