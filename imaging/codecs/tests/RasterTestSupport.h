@@ -154,14 +154,17 @@ struct Netpbm
     {
         return samples[(static_cast<std::size_t>(y) * width + x) * depth + c];
     }
-    // The sample scaled to 8 bits as libpng strips 16-bit samples (high
-    // byte), PBM as white 255 and black 0.
+    // The sample scaled to 8 bits as libpng delivers it: 16-bit samples by
+    // their high byte, smaller maxvals stretched, PBM as white 255 and black
+    // 0.
     std::uint8_t at8(int x, int y, int c) const
     {
         const std::uint32_t v = at(x, y, c);
         if (maxval == 1 && tupleType == "BLACKANDWHITE_PBM")
             return v ? 0 : 255;
-        return static_cast<std::uint8_t>(maxval > 255 ? v >> 8 : v);
+        if (maxval > 255)
+            return static_cast<std::uint8_t>(v >> 8);
+        return static_cast<std::uint8_t>(v * 255 / static_cast<std::uint32_t>(maxval));
     }
 };
 
