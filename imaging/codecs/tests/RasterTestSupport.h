@@ -13,6 +13,7 @@
 #include "imaging/codecs/ReadImageFileInterface.h"
 #include "imaging/codecs/WriteImageFileFrameInterface.h"
 #include "imaging/codecs/WriteImageFileInterface.h"
+#include "imaging/codecs/properties/FormatCodecPropertySetIterator.h"
 #include "imaging/models/DataModel.h"
 #include "imaging/pipeline/DataStreamInterface.h"
 #include "imaging/pipeline/RowIteratorInterface.h"
