@@ -107,6 +107,8 @@ inline Decoded readFile(Omvi::ImageFormatCodec& codec, const std::string& path, 
 inline Bytes toRgb(const Decoded& image)
 {
     Bytes rgb;
+    if (image.pixels.size() < static_cast<std::size_t>(image.rowBytes) * image.height || image.rowBytes < 1)
+        return rgb;
     rgb.reserve(static_cast<std::size_t>(image.width) * image.height * 3);
     for (int y = 0; y < image.height; ++y)
     {
