@@ -412,6 +412,15 @@ TK_Status TK_Shell::Write(BStreamFileToolkit& tk)
             m_subop |= Subop_Attributes;
         if (m_point_count == 0)
             m_subop &= static_cast<unsigned char>(~(Subop_Quantized | Subop_Connectivity));
+        // Global quantisation is settled before the encoder takes the world
+        // box: a block quantised against it must be read against it too.
+        if ((m_subop2 & Subop2_Global_Quantization) &&
+            (tk.GetTargetVersion() < Global_Quantization_Version || !tk.GetWorldBounding()))
+        {
+            m_subop2 &= static_cast<unsigned short>(~Subop2_Global_Quantization);
+            if (m_subop2 == 0)
+                m_subop &= static_cast<unsigned char>(~Subop_Second_Word);
+        }
         unsigned char const plain = (m_subop & Subop_Quantized) ? Scheme_Trivial : Scheme_Raw;
         m_compression_scheme = plain;
         if (m_subop & Subop_Connectivity)
@@ -423,13 +432,6 @@ TK_Status TK_Shell::Write(BStreamFileToolkit& tk)
                 m_subop &= static_cast<unsigned char>(~Subop_Connectivity);
             else
                 return status;
-        }
-        if ((m_subop2 & Subop2_Global_Quantization) &&
-            (tk.GetTargetVersion() < Global_Quantization_Version || !tk.GetWorldBounding()))
-        {
-            m_subop2 &= static_cast<unsigned short>(~Subop2_Global_Quantization);
-            if (m_subop2 == 0)
-                m_subop &= static_cast<unsigned char>(~Subop_Second_Word);
         }
         for (int i = 0; i < GetFacesLength();)
         {

@@ -26,6 +26,24 @@ Mesh triangle()
     return mesh;
 }
 
+// Points of a quantised round trip: the input point a read point stands for.
+int nearest_point(const std::vector<float>& points, const float* p)
+{
+    int best = -1;
+    float best_distance = 1e30f;
+    for (std::size_t i = 0; i < points.size(); i += 3)
+    {
+        float const d = std::fabs(points[i] - p[0]) + std::fabs(points[i + 1] - p[1]) +
+                        std::fabs(points[i + 2] - p[2]);
+        if (d < best_distance)
+        {
+            best_distance = d;
+            best = static_cast<int>(i / 3);
+        }
+    }
+    return best;
+}
+
 Emit shell_of(const Shell_Input& in)
 {
     return [in](BStreamFileToolkit& tk, W3DStreamWriter& w) { emit_shell(tk, w, in); };
@@ -64,6 +82,72 @@ TEST(Shell, QuantisedPoints)
     g.u8(1).i32(5).u8(8).u8(3).u8(0).u8(1).u8(2);
     EXPECT_EQ(hex(write_records(shell_of(in), 4096, plain_setup(1000, TK_Option_Plain_Faces))),
               hex(g));
+}
+
+// Without points a shell is written raw, whatever its sub-options asked for:
+// no scheme byte, a point count of 0, an empty face list of width 8.
+TEST(Shell, AnEmptyShellIsWrittenRaw)
+{
+    Emit const empty = [](BStreamFileToolkit& tk, W3DStreamWriter& w) {
+        serialize_with<TK_Shell>(tk, w, 'S', [&tk](TK_Shell& h) { h.InitSubop(tk, 0, true); });
+    };
+    Golden g;
+    g.u8('S').u8(0x12).u8(0).i32(0).u8(1).i32(1).u8(8);
+    EXPECT_EQ(hex(write_records(empty, 4096, publisher_setup(1000))), hex(g));
+    TK_Status status = TK_Error;
+    std::vector<Shell_Copy> const shells = read_shells(write_stream(empty, publisher_setup(1000)), &status);
+    ASSERT_EQ(status, TK_Ended);
+    ASSERT_EQ(shells.size(), 1u);
+    EXPECT_EQ(shells[0].points, 0);
+    EXPECT_TRUE(shells[0].face_list.empty());
+}
+
+// Global quantisation: the block's points are measured against the world box,
+// which the block does not carry; the reader takes it from its toolkit.
+TEST(Shell, GlobalQuantisationUsesTheWorldBox)
+{
+    Mesh const sphere = icosphere(1);
+    float const world[6] = {-2, -2, -2, 2, 2, 2};
+    for (int const version : {1000, 700})
+    for (int const extra : {static_cast<int>(TK_Option_Connectivity), 0})
+    {
+        SCOPED_TRACE(version);
+        w3d_test::Setup const setup = [&world, extra, version](BStreamFileToolkit& tk) {
+            tk.SetWriteFlags(TK_Option_Global_Quantisation | TK_Option_Plain_Faces | extra);
+            tk.SetNumVertexBits(version < 1000 ? 33 : 36);
+            tk.SetWorldBounding(world);
+            tk.SetTargetVersion(version);
+        };
+        Shell_Input in(sphere, false);
+        Bytes const stream = write_stream(shell_of(in), setup);
+        std::vector<Shell_Copy> shells;
+        Read_Result const result = read_stream(
+            stream, 1,
+            [&](BBaseOpcodeHandler& handler, BStreamFileToolkit&) {
+                if (auto* shell = dynamic_cast<TK_Shell*>(&handler))
+                    shells.push_back(copy_shell(*shell));
+            },
+            [&world](BStreamFileToolkit& tk) { tk.SetWorldBounding(world); });
+        ASSERT_EQ(result.status, TK_Ended) << result.error;
+        ASSERT_EQ(shells.size(), 1u);
+        // Before version 806 the shell is quantised against its own box.
+        EXPECT_EQ(shells[0].subop2 & TK_Polyhedron::Subop2_Global_Quantization,
+                  version >= 806 ? TK_Polyhedron::Subop2_Global_Quantization : 0);
+        EXPECT_EQ((shells[0].subop & TK_Polyhedron::Subop_Connectivity) != 0, extra != 0);
+        for (int i = 0; i < shells[0].points; ++i)
+        {
+            int const from = nearest_point(sphere.points, &shells[0].xyz[3 * static_cast<std::size_t>(i)]);
+            for (int axis = 0; axis < 3; ++axis)
+                ASSERT_NEAR(shells[0].xyz[3 * static_cast<std::size_t>(i) + static_cast<std::size_t>(axis)],
+                            sphere.points[3 * static_cast<std::size_t>(from) + static_cast<std::size_t>(axis)],
+                            4.0f / (version < 1000 ? 2047 : 4095) * 0.51f);
+        }
+        // Without the world box the reader cannot place the block's points.
+        if (extra && version >= 806)
+        {
+            EXPECT_NE(read_stream(stream, 1).status, TK_Ended);
+        }
+    }
 }
 
 TEST(Shell, FaceWidthFollowsTheLargestMagnitude)
@@ -180,22 +264,9 @@ TEST(Shell, NullAndBoundingOnlyRecords)
 
 // ---- round trips
 
-// Points of a quantised round trip: each read point near an input point.
 int nearest(const std::vector<float>& points, const float* p)
 {
-    int best = -1;
-    float best_distance = 1e30f;
-    for (std::size_t i = 0; i < points.size(); i += 3)
-    {
-        float const d = std::fabs(points[i] - p[0]) + std::fabs(points[i + 1] - p[1]) +
-                        std::fabs(points[i + 2] - p[2]);
-        if (d < best_distance)
-        {
-            best_distance = d;
-            best = static_cast<int>(i / 3);
-        }
-    }
-    return best;
+    return nearest_point(points, p);
 }
 
 TEST(Shell, RoundTripsAtEveryVersionAndForm)
