@@ -1,5 +1,5 @@
 // Reads the fuzzer's bytes as a GIF through the codec's reader: frame,
-// palette, properties and rows. Rows are read until 16 MB of them have been
+// palette, properties and rows. Rows are read until 4 MB of them have been
 // delivered, so a small input declaring a huge image costs time in
 // proportion.
 #include "imaging/DataBuffer.h"
@@ -20,7 +20,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static Omvi::GifFormatCodec codec;
-    constexpr std::int64_t kRowBudget = 16 << 20;
+    constexpr std::int64_t kRowBudget = 4 << 20;
     const OmviTest::MemoryFile file(data, size);
     if (!file.isOpen())
         return 0;

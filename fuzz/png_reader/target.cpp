@@ -1,6 +1,6 @@
 // Reads the fuzzer's bytes as a PNG: as a file through the codec's reader
 // (frame, properties, rows), then as a stream handed out one byte per read.
-// Rows are read until 16 MB of them have been delivered, so a small input
+// Rows are read until 4 MB of them have been delivered, so a small input
 // declaring a huge image costs time in proportion.
 #include "imaging/DataBuffer.h"
 #include "imaging/OMVIException.h"
@@ -22,7 +22,7 @@
 namespace
 {
 
-constexpr std::int64_t kRowBudget = 16 << 20;
+constexpr std::int64_t kRowBudget = 4 << 20;
 
 class OneByteStream : public Omvi::DataStreamInterface
 {

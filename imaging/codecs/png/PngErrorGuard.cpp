@@ -3,6 +3,8 @@
 #include "imaging/OMVIException.h"
 #include "imaging/codecs/codec/CodecErrors.h"
 
+#include <cstdlib>
+
 
 namespace Omvi
 {
@@ -28,21 +30,36 @@ PngErrorState* stateOf(png_structp png)
 
 } // namespace
 
+png_voidp allocatePngMemory(png_structp, png_alloc_size_t size)
+{
+    return size <= kPngAllocationLimit ? std::malloc(size) : nullptr;
+}
+
+void freePngMemory(png_structp, png_voidp block)
+{
+    std::free(block);
+}
+
 png_structp createPngReadStruct(PngErrorState& state)
 {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, jumpBack, silent);
+    png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &state, jumpBack, silent, nullptr,
+                                               allocatePngMemory, freePngMemory);
     if (png != nullptr)
-    {
-        png_set_user_limits(png, kPngSizeLimit, kPngSizeLimit);
-        png_set_chunk_cache_max(png, kChunkCacheLimit);
-        png_set_chunk_malloc_max(png, kChunkMemoryLimit);
-    }
+        limitPngReader(png);
     return png;
+}
+
+void limitPngReader(png_structp png)
+{
+    png_set_user_limits(png, kPngSizeLimit, kPngSizeLimit);
+    png_set_chunk_cache_max(png, kChunkCacheLimit);
+    png_set_chunk_malloc_max(png, kChunkMemoryLimit);
 }
 
 png_structp createPngWriteStruct(PngErrorState& state)
 {
-    return png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, jumpBack, silent);
+    return png_create_write_struct_2(PNG_LIBPNG_VER_STRING, &state, jumpBack, silent, nullptr, allocatePngMemory,
+                                     freePngMemory);
 }
 
 bool runPngStep(png_structp png, PngStep step, void* context)

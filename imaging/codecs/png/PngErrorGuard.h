@@ -30,6 +30,20 @@ struct PngErrorState
 // New libpng structures with the jumping error function and silent warnings;
 // null when memory runs out. A reader also gets the size and chunk limits.
 png_structp createPngReadStruct(PngErrorState& state);
+// The limits every reading structure gets (the probe's too): width and
+// height, ancillary chunks kept, and bytes one chunk (or one decompressed
+// text) may take, whatever length the file declares.
+void limitPngReader(png_structp png);
+
+// The largest block libpng may take in one allocation. Rows of the widest
+// image (1,000,000 pixels of 64 bits) and the largest chunk kept stay below
+// it; a chunk whose declared length is larger is skipped or refused (libpng
+// goes on after a length it merely warns about).
+constexpr png_alloc_size_t kPngAllocationLimit = 32 * 1024 * 1024;
+// The memory functions of every libpng structure: malloc and free, with
+// requests above kPngAllocationLimit refused.
+png_voidp allocatePngMemory(png_structp png, png_alloc_size_t size);
+void freePngMemory(png_structp png, png_voidp block);
 png_structp createPngWriteStruct(PngErrorState& state);
 
 // A step of libpng work: a plain function that calls libpng and keeps no C++

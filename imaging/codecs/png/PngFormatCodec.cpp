@@ -94,7 +94,8 @@ HeaderChunk headerChunkOf(const CodecFile& file)
 // the PNG library leaves it by a long jump on any error.
 int probeHeader(ProbeSource* source, bool headerIntact)
 {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, silentError, silentWarning);
+    png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, silentError, silentWarning, nullptr,
+                                               allocatePngMemory, freePngMemory);
     if (png == nullptr)
         return ImageFormatCodec::kNotThisFormat;
     png_infop info = png_create_info_struct(png);
@@ -116,7 +117,7 @@ int probeHeader(ProbeSource* source, bool headerIntact)
     }
     png_set_read_fn(png, source, readFromSource);
     png_set_sig_bytes(png, static_cast<int>(kSignatureSize));
-    png_set_user_limits(png, kPngSizeLimit, kPngSizeLimit);
+    limitPngReader(png);
     png_read_info(png, info);
     const int answer = png_get_filter_type(png, info) != 0 || png_get_compression_type(png, info) != 0
                            ? ImageFormatCodec::kUnsupportedVariant

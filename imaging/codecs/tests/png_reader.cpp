@@ -5,6 +5,7 @@
 #include "MemoryFile.h"
 #include "PngTestSupport.h"
 
+#include "imaging/codecs/png/PngErrorGuard.h"
 #include "imaging/codecs/png/PngFormatCodec.h"
 
 #include <gtest/gtest.h>
@@ -436,4 +437,28 @@ TEST(PngReader, HugeDeclaredSizesAreRefusedOrFailWithoutTheirMemory)
         ASSERT_TRUE(rows);
         EXPECT_EQ(codecErrorOf([&] { rows->start(); }), 8);
     }
+}
+
+TEST(PngReader, ChunksDeclaringHugeLengthsAreNotAllocated)
+{
+    // libpng only warns about a chunk longer than its chunk limit and then
+    // allocates what the length says; the codec's memory functions refuse
+    // such blocks, so the chunk is skipped.
+    EXPECT_EQ(allocatePngMemory(nullptr, kPngAllocationLimit + 1), nullptr);
+    void* block = allocatePngMemory(nullptr, 16);
+    EXPECT_NE(block, nullptr);
+    freePngMemory(nullptr, block);
+
+    PngSpec s = spec(3, 2, PNG_COLOR_TYPE_GRAY, 8);
+    Bytes file = encodePng(s);
+    // A zTXt chunk that claims 0x70000000 bytes, right after the header.
+    const Bytes huge = {0x70, 0x00, 0x00, 0x00, 'z', 'T', 'X', 't', 'T', 'i', 't', 'l', 'e', 0, 0, 0x78, 0x9C};
+    file.insert(file.begin() + 33, huge.begin(), huge.end());
+    PngFormatCodec codec;
+    const OmviTest::MemoryFile memory(file);
+    EXPECT_NE(codec.probe(memory.specifier(), nullptr), ImageFormatCodec::kRecognised);
+    std::unique_ptr<ReadImageFileInterface> reader(codec.openForRead(memory.specifier()));
+    EXPECT_EQ(reader, nullptr);
+    MemoryStream stream(file);
+    EXPECT_EQ(codec.openStreamForRead(&stream), nullptr);
 }
