@@ -66,6 +66,11 @@ public:
     // The model must be of the same data type; the clear colour takes its
     // pixel kind.
     void setDataModel(const DataModel& model) override;
+    // A ThreadSafeContextImp over the region of the memory (always
+    // writable), listed with the image; a region outside the image throws
+    // ImageException 0 "Image::createContext: Region Out Of Bounds".
+    std::unique_ptr<ImageContextRep> createContext(std::int32_t accessMode, const PixelPair& regionSize,
+                                                   const PixelPair& origin, std::int32_t tileCacheSize) override;
     std::unique_ptr<RowProviderInterface> read(const PixelPair& regionSize, const PixelPair& origin,
                                                Orientation orientation) override;
     std::unique_ptr<RowProviderInterface> read(const PixelPair& regionSize, const PixelPair& origin) override;
