@@ -34,6 +34,16 @@ void interleave(const std::vector<std::vector<std::uint8_t>>& planes, std::int64
                         static_cast<std::size_t>(sampleBytes));
 }
 
+void interleave(const std::vector<const std::uint8_t*>& planes, std::int64_t pixels, std::int32_t sampleBytes,
+                std::uint8_t* stored)
+{
+    const auto count = static_cast<std::int64_t>(planes.size());
+    for (std::int64_t i = 0; i < pixels; ++i)
+        for (std::int64_t s = 0; s < count; ++s)
+            std::memcpy(stored + (i * count + s) * sampleBytes, planes[static_cast<std::size_t>(s)] + i * sampleBytes,
+                        static_cast<std::size_t>(sampleBytes));
+}
+
 // One RGBA pixel of libtiff's raster as red, green, blue and alpha bytes.
 void putRgba(std::uint32_t pixel, std::uint8_t* out)
 {
@@ -68,7 +78,11 @@ std::int32_t planesOf(const TiffLayout& layout)
     return layout.planarConfig == PLANARCONFIG_SEPARATE && layout.samplesPerPixel > 1 ? layout.samplesPerPixel : 1;
 }
 
-// Strips, read a scanline or a whole strip at a time.
+// Strips. Uncompressed strips of interleaved samples are read a scanline
+// at a time (any row costs the same); other strips are decoded whole, one
+// strip per plane kept, since most coders only decode a strip from its
+// start. A compressed strip too large to hold is read a scanline at a time,
+// which serves rows in order.
 class StripRows : public StoredRows
 {
 public:
@@ -81,55 +95,42 @@ public:
     {
         scanline_ = TIFFScanlineSize64(tiff_);
         const std::int64_t needed = (std::int64_t{layout_.width} * layout_.storedPixelBits() + 7) / 8;
-        if (!withinCap(scanline_) || scanline_ < needed)
+        rowsPerStrip_ = std::max<std::uint32_t>(1, std::min(layout_.rowsPerStrip, layout_.height));
+        if (!withinCap(scanline_) || scanline_ < needed || !withinCap(scanline_ * planes_))
             return false;
-        if (planes_ > 1)
+        // Separate planes are interleaved by whole samples only.
+        if (planes_ > 1 && layout_.bitsPerSample % 8 != 0)
+            return false;
+        stored_.resize(static_cast<std::size_t>(scanline_ * planes_));
+        const bool scanlines = layout_.compression == COMPRESSION_NONE && planes_ == 1 && !wholeStrips;
+        const std::int64_t stripBytes = TIFFVStripSize64(tiff_, rowsPerStrip_);
+        if (!scanlines && withinCap(stripBytes * planes_) && stripBytes >= scanline_ * rowsPerStrip_)
         {
-            // Separate planes are interleaved by whole samples only.
-            if (layout_.bitsPerSample % 8 != 0 || !withinCap(scanline_ * planes_))
-                return false;
-            planeRows_.assign(static_cast<std::size_t>(planes_), std::vector<std::uint8_t>(static_cast<std::size_t>(scanline_)));
-            stored_.resize(static_cast<std::size_t>(scanline_ * planes_));
-            return true;
+            strips_.assign(static_cast<std::size_t>(planes_), Strip{});
+            for (Strip& strip : strips_)
+                strip.bytes.resize(static_cast<std::size_t>(stripBytes));
         }
-        stored_.resize(static_cast<std::size_t>(scanline_));
-        rowsPerStrip_ = std::min(layout_.rowsPerStrip, layout_.height);
-        if (wholeStrips && rowsPerStrip_ > 0)
-        {
-            const std::int64_t stripBytes = TIFFVStripSize64(tiff_, rowsPerStrip_);
-            if (withinCap(stripBytes) && stripBytes >= scanline_ * rowsPerStrip_)
-                strip_.resize(static_cast<std::size_t>(stripBytes));
-        }
+        else if (planes_ > 1)
+            return false;
         return true;
     }
 
     bool row(std::int32_t row, std::int32_t left, std::int32_t count, std::uint8_t* out) override
     {
         const std::uint8_t* stored = stored_.data();
-        if (planes_ > 1)
+        if (!strips_.empty())
         {
+            std::vector<const std::uint8_t*> lines(static_cast<std::size_t>(planes_));
             for (std::int32_t p = 0; p < planes_; ++p)
-                if (TIFFReadScanline(tiff_, planeRows_[static_cast<std::size_t>(p)].data(), static_cast<std::uint32_t>(row),
-                                     static_cast<std::uint16_t>(p)) < 0)
-                    return false;
-            interleave(planeRows_, layout_.width, layout_.bitsPerSample / 8, stored_.data());
-        }
-        else if (!strip_.empty())
-        {
-            const std::uint32_t strip = static_cast<std::uint32_t>(row) / rowsPerStrip_;
-            if (strip != cachedStrip_)
             {
-                cachedStrip_ = UINT32_MAX;
-                const tmsize_t got = TIFFReadEncodedStrip(tiff_, strip, strip_.data(), static_cast<tmsize_t>(strip_.size()));
-                if (got < 0)
+                lines[static_cast<std::size_t>(p)] = stripLine(p, static_cast<std::uint32_t>(row));
+                if (!lines[static_cast<std::size_t>(p)])
                     return false;
-                stripBytes_ = got;
-                cachedStrip_ = strip;
             }
-            const std::int64_t offset = std::int64_t{static_cast<std::uint32_t>(row) % rowsPerStrip_} * scanline_;
-            if (offset + scanline_ > stripBytes_)
-                return false;
-            stored = strip_.data() + offset;
+            if (planes_ == 1)
+                stored = lines[0];
+            else
+                interleave(lines, layout_.width, layout_.bitsPerSample / 8, stored_.data());
         }
         else if (TIFFReadScanline(tiff_, stored_.data(), static_cast<std::uint32_t>(row), 0) < 0)
             return false;
@@ -138,17 +139,44 @@ public:
     }
 
 private:
+    struct Strip
+    {
+        std::vector<std::uint8_t> bytes;
+        std::uint32_t index = UINT32_MAX;
+        std::int64_t size = 0;
+    };
+
+    // The stored line of `row` in plane `plane`, its strip decoded first
+    // when it is not the one kept.
+    const std::uint8_t* stripLine(std::int32_t plane, std::uint32_t row)
+    {
+        Strip& strip = strips_[static_cast<std::size_t>(plane)];
+        const std::uint32_t index = TIFFComputeStrip(tiff_, row, static_cast<std::uint16_t>(plane));
+        if (index != strip.index)
+        {
+            strip.index = UINT32_MAX;
+            if (index >= TIFFNumberOfStrips(tiff_))
+                return nullptr;
+            const tmsize_t got = TIFFReadEncodedStrip(tiff_, index, strip.bytes.data(), static_cast<tmsize_t>(strip.bytes.size()));
+            if (got < 0)
+                return nullptr;
+            strip.size = got;
+            strip.index = index;
+        }
+        const std::int64_t offset = std::int64_t{row % rowsPerStrip_} * scanline_;
+        if (offset + scanline_ > strip.size)
+            return nullptr;
+        return strip.bytes.data() + offset;
+    }
+
     TIFF* tiff_;
     const TiffLayout& layout_;
     const TiffSampleConverter& converter_;
     std::int32_t planes_;
     std::int64_t scanline_ = 0;
-    std::uint32_t rowsPerStrip_ = 0;
-    std::vector<std::vector<std::uint8_t>> planeRows_;
+    std::uint32_t rowsPerStrip_ = 1;
     std::vector<std::uint8_t> stored_;
-    std::vector<std::uint8_t> strip_;
-    std::uint32_t cachedStrip_ = UINT32_MAX;
-    std::int64_t stripBytes_ = 0;
+    std::vector<Strip> strips_;
 };
 
 // Tiles, read a band (one tile row) at a time, only the tile columns asked
