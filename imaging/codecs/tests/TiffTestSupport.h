@@ -21,8 +21,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <functional>
 #include <tiffio.h>
 #include <vector>
+#include <xtiffio.h>
 
 namespace OmviTest::Tiff
 {
@@ -282,6 +284,9 @@ struct TiffSpec
     std::vector<std::uint16_t> extraSamples;
     std::vector<std::uint16_t> red, green, blue;  // a colour map
     int maxSampleValue = -1;
+    // Further tags set before the pixels are written (GeoTIFF tags, private
+    // tags ...).
+    std::function<void(TIFF*)> tags;
 };
 
 // Bytes of one stored row of one plane.
@@ -298,6 +303,7 @@ inline bool writeTiff(const std::string& path, const std::vector<TiffSpec>& spec
 {
     // libtiff's complaints (a layout it refuses) come back as a failure, not
     // as text on the console.
+    XTIFFInitialize();  // the GeoTIFF tags
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     auto quiet = [](TIFF*, void*, const char*, const char*, va_list) { return 1; };
     TIFFOpenOptionsSetErrorHandlerExtR(options, quiet, nullptr);
@@ -332,6 +338,8 @@ inline bool writeTiff(const std::string& path, const std::vector<TiffSpec>& spec
             TIFFSetField(tiff, TIFFTAG_COLORMAP, s.red.data(), s.green.data(), s.blue.data());
         if (s.maxSampleValue >= 0)
             TIFFSetField(tiff, TIFFTAG_MAXSAMPLEVALUE, static_cast<unsigned>(s.maxSampleValue));
+        if (s.tags)
+            s.tags(tiff);
         const std::size_t rowBytes = planeRowBytes(s);
         const std::uint16_t planes = s.planar == PLANARCONFIG_SEPARATE ? s.samplesPerPixel : 1;
         const Bytes& data = pixels[d];
