@@ -8,6 +8,7 @@
 #include <geo_normalize.h>
 #include <geotiff.h>
 #include <geovalues.h>
+#include <proj.h>
 #include <tiffio.h>
 
 namespace Omvi
@@ -317,7 +318,13 @@ bool GeoTIFFUtils::getCorners(Point2d& upperLeft, Point2d& upperRight, Point2d& 
 
 void* GeoTIFFUtils::projContext() const
 {
-    return gtif_ ? GTIFGetPROJContext(gtif_, 1, nullptr) : nullptr;
+    if (!gtif_)
+        return nullptr;
+    auto* context = static_cast<PJ_CONTEXT*>(GTIFGetPROJContext(gtif_, 1, nullptr));
+    // A code the database does not know is an answer here, not a message.
+    if (context)
+        proj_log_level(context, PJ_LOG_NONE);
+    return context;
 }
 
 void GeoTIFFUtils::computeCoordinateSystem()
@@ -327,6 +334,7 @@ void GeoTIFFUtils::computeCoordinateSystem()
     coordinateSystemComputed_ = true;
     if (!gtif_ || !hasKeyDirectory_)
         return;
+    projContext();
     GTIFDefn definition{};
     if (!GTIFGetDefn(gtif_, &definition))
         definition.DefnSet = 0;
