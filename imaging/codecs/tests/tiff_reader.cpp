@@ -788,3 +788,41 @@ TEST_F(TiffReaderTest, NonFilesAndStrangersAreRefused)
     ASSERT_TRUE(stream);
     EXPECT_EQ(stream->frameCount(), 0);
 }
+
+TEST_F(TiffReaderTest, OneLargeCompressedStripServesAnyRegion)
+{
+    // One deflate strip of 17 MB is not kept whole: rows are decoded in
+    // order, the rows before a region's top decoded and dropped, and going
+    // back starts the strip again.
+    TiffSpec s = with(spec(8, 3, 2), COMPRESSION_ADOBE_DEFLATE);
+    s.width = 2400;
+    s.height = 2400;
+    s.rowsPerStrip = s.height;
+    Bytes data(std::size_t{s.width} * s.height * 3);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<std::uint8_t>((i / 3) % 251 + i / (std::size_t{s.width} * 3));
+    const std::string path = generate("large-strip.tif", {s}, {data});
+    std::unique_ptr<ReadImageFileInterface> reader(codec_.openForRead(specifierOf(path)));
+    std::unique_ptr<ReadImageFileFrameInterface> frame(reader->openFrame(0));
+    ASSERT_TRUE(frame);
+    std::unique_ptr<RowIteratorInterface> rows(frame->newRowIterator());
+    auto* region = dynamic_cast<SubRegionRowIteratorInterface*>(rows.get());
+    ASSERT_TRUE(region);
+    DataBuffer row(region->bytesPerRow());
+    auto expectRows = [&](int top, int left, int count) {
+        region->setTopLeft(top, left);
+        region->setBottomRight(top + count - 1, left + 9);
+        region->start();
+        for (int y = top; y < top + count; ++y)
+        {
+            region->getRow(row);
+            for (int x = 0; x < 10; ++x)
+                ASSERT_EQ(0, std::memcmp(row.data() + x * 4, data.data() + (std::size_t{s.width} * y + left + x) * 3, 3))
+                    << y << "," << x;
+            region->next();
+        }
+    };
+    expectRows(1500, 7, 3);
+    expectRows(1504, 100, 2);  // forwards from where reading stopped
+    expectRows(20, 2390, 2);   // backwards: the strip again from its start
+}

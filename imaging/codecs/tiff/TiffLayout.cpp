@@ -1,5 +1,6 @@
 #include "imaging/codecs/tiff/TiffLayout.h"
 
+#include <algorithm>
 #include <tiffio.h>
 
 namespace Omvi
@@ -8,6 +9,16 @@ namespace
 {
 
 constexpr std::uint32_t kLargestSide = 0x7FFFFFFE;
+// Tiles may overhang the image (a 256-pixel tile over a 100-pixel image),
+// but a tile side beyond the image's (rounded up to whole 16-pixel blocks)
+// and beyond this is no image's: buffers are sized by tiles.
+constexpr std::uint32_t kLargestOverhangingTile = 2048;
+
+bool tileSideFits(std::uint32_t tile, std::uint32_t image)
+{
+    const std::uint64_t rounded = (std::uint64_t{image} + 15) / 16 * 16;
+    return tile <= std::max<std::uint64_t>(rounded, kLargestOverhangingTile);
+}
 
 // The sample kind (data type) of a pixel of `bits` bits.
 std::int32_t sampleKindOf(std::int32_t bits)
@@ -68,7 +79,7 @@ bool TiffLayout::read(TIFF* tiff)
     {
         TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
         TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileLength);
-        if (tileWidth < 1 || tileLength < 1)
+        if (tileWidth < 1 || tileLength < 1 || !tileSideFits(tileWidth, width) || !tileSideFits(tileLength, height))
             return false;
     }
     if (width < 1 || height < 1 || width > kLargestSide || height > kLargestSide || samplesPerPixel < 1 ||

@@ -79,13 +79,17 @@ std::int32_t planesOf(const TiffLayout& layout)
 }
 
 // Strips. Uncompressed strips of interleaved samples are read a scanline
-// at a time (any row costs the same); other strips are decoded whole, one
+// at a time (any row costs the same). Other strips are decoded whole, one
 // strip per plane kept, since most coders only decode a strip from its
-// start. A compressed strip too large to hold is read a scanline at a time,
-// which serves rows in order.
+// start; a strip too large to keep (one strip for a large picture) is read
+// a scanline at a time, rows before the one asked for being decoded and
+// dropped.
 class StripRows : public StoredRows
 {
 public:
+    // The largest strip kept whole.
+    static constexpr std::int64_t kLargestKeptStrip = std::int64_t{16} << 20;
+
     StripRows(TIFF* tiff, const TiffLayout& layout, const TiffSampleConverter& converter)
         : tiff_(tiff), layout_(layout), converter_(converter), planes_(planesOf(layout))
     {
@@ -102,16 +106,21 @@ public:
         if (planes_ > 1 && layout_.bitsPerSample % 8 != 0)
             return false;
         stored_.resize(static_cast<std::size_t>(scanline_ * planes_));
-        const bool scanlines = layout_.compression == COMPRESSION_NONE && planes_ == 1 && !wholeStrips;
+        const bool uncompressed = layout_.compression == COMPRESSION_NONE && planes_ == 1;
         const std::int64_t stripBytes = TIFFVStripSize64(tiff_, rowsPerStrip_);
-        if (!scanlines && withinCap(stripBytes * planes_) && stripBytes >= scanline_ * rowsPerStrip_)
+        const bool keepable = stripBytes >= scanline_ * rowsPerStrip_ &&
+                              (planes_ > 1 ? withinCap(stripBytes * planes_) : stripBytes <= kLargestKeptStrip);
+        if ((wholeStrips || !uncompressed) && keepable)
         {
             strips_.assign(static_cast<std::size_t>(planes_), Strip{});
             for (Strip& strip : strips_)
                 strip.bytes.resize(static_cast<std::size_t>(stripBytes));
+            return true;
         }
-        else if (planes_ > 1)
+        // Separate planes only decode whole strips.
+        if (planes_ > 1)
             return false;
+        catchUp_ = !uncompressed;
         return true;
     }
 
@@ -132,7 +141,7 @@ public:
             else
                 interleave(lines, layout_.width, layout_.bitsPerSample / 8, stored_.data());
         }
-        else if (TIFFReadScanline(tiff_, stored_.data(), static_cast<std::uint32_t>(row), 0) < 0)
+        else if (!readScanline(static_cast<std::uint32_t>(row)))
             return false;
         converter_.convert(stored, left, count, out);
         return true;
@@ -145,6 +154,30 @@ private:
         std::uint32_t index = UINT32_MAX;
         std::int64_t size = 0;
     };
+
+    // Scanline `row` into the stored row. A compressed strip is decoded
+    // from the row after the last one read, or from the strip's first row,
+    // up to it.
+    bool readScanline(std::uint32_t row)
+    {
+        if (catchUp_)
+        {
+            const std::uint32_t first = row - row % rowsPerStrip_;
+            std::uint32_t next = last_ != UINT32_MAX && last_ < row && last_ >= first ? last_ + 1 : first;
+            for (; next < row; ++next)
+            {
+                last_ = UINT32_MAX;
+                if (TIFFReadScanline(tiff_, stored_.data(), next, 0) < 0)
+                    return false;
+                last_ = next;
+            }
+        }
+        last_ = UINT32_MAX;
+        if (TIFFReadScanline(tiff_, stored_.data(), row, 0) < 0)
+            return false;
+        last_ = row;
+        return true;
+    }
 
     // The stored line of `row` in plane `plane`, its strip decoded first
     // when it is not the one kept.
@@ -177,6 +210,8 @@ private:
     std::uint32_t rowsPerStrip_ = 1;
     std::vector<std::uint8_t> stored_;
     std::vector<Strip> strips_;
+    bool catchUp_ = false;
+    std::uint32_t last_ = UINT32_MAX;  // the last row a scanline was read of
 };
 
 // Tiles, read a band (one tile row) at a time, only the tile columns asked
