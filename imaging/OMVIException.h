@@ -46,6 +46,8 @@ private:
 };
 
 // Filters: 0 "Init has not been called", 1 "No valid inputs",
+// 2 a construction argument the filter cannot work with (the message names
+// the filter's class: a clear pixel of the wrong kind, an unknown kernel),
 // 3 "Too many connected inputs", 4 "Init has already been called",
 // 5 "Invalid image size" (negative, or rows too long to hold),
 // 6 "Row buffer too small" (a caller's buffer shorter than a row),
@@ -59,6 +61,7 @@ public:
     {
         kInitNotCalled = 0,
         kNoValidInputs = 1,
+        kInvalidArgument = 2,
         kTooManyInputs = 3,
         kAlreadyInitialised = 4,
         kInvalidSize = 5,

@@ -199,6 +199,26 @@ void ImageFilter::releaseInputs()
     inputs_.clear();
 }
 
+void ImageFilter::returnInput(RowProviderInterface* original)
+{
+    for (auto it = inputs_.begin(); it != inputs_.end(); ++it)
+    {
+        if (it->get() == original)
+        {
+            static_cast<void>(it->release());
+            inputs_.erase(it);
+            return;
+        }
+        auto* inserted = dynamic_cast<ImageFilter*>(it->get());
+        if (inserted != nullptr && inserted->inputs_.size() == 1 && inserted->inputs_.front().get() == original)
+        {
+            inserted->releaseInputs();
+            inputs_.erase(it);
+            return;
+        }
+    }
+}
+
 void ImageFilter::requireRowBytes(const DataBuffer& row, std::int64_t bytes)
 {
     if (row.size() < bytes || (bytes > 0 && row.data() == nullptr))

@@ -71,6 +71,13 @@ public:
     std::int32_t inputCapacity() const { return capacity_; }
     bool isInitialised() const { return model_ != nullptr; }
 
+    // Gives `original` back to whoever connected it: the filter forgets it
+    // (or the conversion filter put in front of it, which lets go of it and
+    // is deleted). For constructors that fail after connecting their input,
+    // so that the input stays their caller's, and for whoever unwinds a
+    // chain that could not be completed.
+    void returnInput(RowProviderInterface* original);
+
 protected:
     // Forgets every input without deleting it: for a constructor that fails
     // after connecting its input, so that the input stays its caller's.

@@ -4,7 +4,10 @@
 #include "imaging/codecs/CorrelationOptionInterface.h"
 #include "imaging/codecs/FormatCodecApiVersionInterface.h"
 #include "imaging/codecs/ImageFormatCodec.h"
+#include "imaging/images/TiledImage.h"
 #include "imaging/kernels/CpuFeatures.h"
+#include "imaging/paging/DelayLoadPageSystem.h"
+#include "imaging/paging/DirectReadPagingSystem.h"
 #include "imaging/platform/Job.h"
 #include "imaging/platform/Locks.h"
 #include "imaging/platform/RunTimeInterface.h"
@@ -268,6 +271,40 @@ std::int32_t OMVISession::registerImage(ImageRep* image)
 bool OMVISession::unregisterImage(std::int32_t id)
 {
     return registry_.remove(id);
+}
+
+void OMVISession::releaseSharedSources(ImageRep& image)
+{
+    auto* tiled = dynamic_cast<TiledImage*>(&image);
+    if (!tiled)
+        return;
+    sessionLock_->lock();
+    try
+    {
+        tiled->detachSharedImages();
+    }
+    catch (...)
+    {
+        sessionLock_->unlock();
+        throw;
+    }
+    sessionLock_->unlock();
+}
+
+DelayLoadPageSystem& OMVISession::delayLoadPagingSystem()
+{
+    std::lock_guard<std::mutex> hold(adaptersMutex_);
+    if (!delayLoadPaging_)
+        delayLoadPaging_ = std::make_unique<DelayLoadPageSystem>(&temporaryPagingSystem());
+    return *delayLoadPaging_;
+}
+
+DirectReadPagingSystem& OMVISession::directReadPagingSystem()
+{
+    std::lock_guard<std::mutex> hold(adaptersMutex_);
+    if (!directReadPaging_)
+        directReadPaging_ = std::make_unique<DirectReadPagingSystem>();
+    return *directReadPaging_;
 }
 
 TemporaryFilePagingSystemInterface& OMVISession::temporaryPagingSystem() const

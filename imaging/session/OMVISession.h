@@ -14,11 +14,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace Omvi
 {
 
+class DelayLoadPageSystem;
+class DirectReadPagingSystem;
 class JobManager;
 class MutexLock;
 class RunTimeInterface;
@@ -68,6 +71,9 @@ public:
     bool isFlagClear() const override;
     std::int32_t setIntegerSetting(std::int32_t value) override;
     std::int32_t integerSetting() const override;
+    void releaseSharedSources(ImageRep& image) override;
+    // The same pass under the name the image operations use.
+    void refreshSharedImages(ImageRep& image) { releaseSharedSources(image); }
     void getVersion(std::int32_t* major, std::int32_t* minor, std::int32_t* revision, std::int32_t* patch,
                     std::int32_t* build) const override;
 
@@ -96,6 +102,11 @@ public:
     // Throws SystemException 2 "Invalid Page Volume" when there is none.
     TemporaryFilePagingSystemInterface& temporaryPagingSystem() const;
     MutexLock& sessionLock() const { return *sessionLock_; }
+    // The paging systems of images that page from their files: the
+    // delay-load system (over the temporary paging file) and the
+    // direct-read system, each made on its first request.
+    DelayLoadPageSystem& delayLoadPagingSystem();
+    DirectReadPagingSystem& directReadPagingSystem();
 
     const CorrelationOptionInterface* correlationOption() const { return correlationOption_.get(); }
     ProgressReporterInterface* progressReporter() const { return progressReporter_; }
@@ -115,6 +126,10 @@ private:
     std::int32_t imageSetting_ = 0;
     bool flag_ = false;
     std::int32_t integerSetting_ = 1;
+    // Declared after the paging file they wrap, so they end before it.
+    std::mutex adaptersMutex_;
+    std::unique_ptr<DelayLoadPageSystem> delayLoadPaging_;
+    std::unique_ptr<DirectReadPagingSystem> directReadPaging_;
 };
 
 // Field `index` (0 for the first after the leading comma) of a version

@@ -10,6 +10,7 @@ class CorrelationOptionInterface;
 class FileSpecifier;
 class FormatCodecApiVersionInterface;
 class ImageFormatCodec;
+class ImageRep;
 class ProgressReporterInterface;
 class VolumeFullHandler;
 
@@ -52,6 +53,11 @@ public:
     // be read sub-sampled. Answers the value stored.
     virtual std::int32_t setIntegerSetting(std::int32_t value) = 0;
     virtual std::int32_t integerSetting() const = 0;
+    // 16: the image, and every registered image that pages from the same
+    // source, stop depending on their source file: their descriptors are
+    // closed and their tiles move to pages of the paging file. Nothing
+    // happens for an image that is not tiled.
+    virtual void releaseSharedSources(ImageRep& image) = 0;
     // 17: the library's version.
     virtual void getVersion(std::int32_t* major, std::int32_t* minor, std::int32_t* revision,
                             std::int32_t* patch, std::int32_t* build) const = 0;

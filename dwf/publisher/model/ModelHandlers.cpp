@@ -4,6 +4,7 @@
 
 #include "dwf/publisher/Texture.h"
 #include "dwf/w3dtk/geometry/poly_cylinder.h"
+#include "dwf/w3dtk/geometry/shell.h"
 #include "dwf/w3dtk/records/attributes.h"
 #include "dwf/w3dtk/records/camera.h"
 #include "dwf/w3dtk/records/color.h"
@@ -98,9 +99,20 @@ DWF_MODEL_LIGHT(TK_Spot_Light, getSpotLightHandler, '^')
 DWF_MODEL_HANDLER(TK_Text, getTextHandler, 'T')
 DWF_MODEL_HANDLER(TK_Text, getTextWithEncodingHandler, 'x')
 
-TK_Shell& DWFModel::getShellHandler(bool, bool)
+TK_Shell& DWFModel::getShellHandler(bool triangleStrips, bool disableOptimization)
 {
-    _unavailable("DWFToolkit::DWFModel::getShellHandler");
+    TK_Shell& shell = _handler<TK_Shell>('S', "DWFToolkit::DWFModel::getShellHandler");
+    // Compression as the model's write options say; with them the face list
+    // is plain unless the caller gives strips.
+    shell.InitSubop(_toolkit, 0, true);
+    if (triangleStrips)
+    {
+        shell.SetSubop(shell.GetSubop() | TK_Polyhedron::Subop_Triangle_Strips);
+    }
+    // Only vertices that coincide exactly are merged.
+    shell.SetTolerances(0.0, 0.0, 0.0);
+    shell.SetOptimize(!disableOptimization);
+    return shell;
 }
 
 // ---- features

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "dwf/publisher/Texture.h"
+#include "dwf/w3dtk/geometry/shell.h"
 #include "dwf/w3dtk/records/attributes.h"
 #include "dwf/w3dtk/records/camera.h"
 #include "dwf/w3dtk/records/color.h"
@@ -250,6 +251,31 @@ TEST_F(Model, GettersOfOneHandlerClassServeEachTheirOwnOpcode)
     EXPECT_EQ(model.getTextureMatrixHandler().Opcode(), '$');
     EXPECT_EQ(model.getLinePatternHandler().Opcode(), '-');
     EXPECT_EQ(model.getEdgePatternHandler().Opcode(), 0x0D);
+    model.close();
+}
+
+TEST_F(Model, TheShellHandlerIsPreparedFromTheModelsWriteOptions)
+{
+    DWFModel model(u"Part", u"", u"");
+    model.open();
+    TK_Shell& strips = model.getShellHandler(true, false);
+    EXPECT_EQ(strips.Opcode(), 'S');
+    EXPECT_EQ(strips.GetSubop(), 0x46);
+    EXPECT_TRUE(strips.GetOptimize());
+    EXPECT_EQ(strips.GetTolerances()[0], 0.0);
+    EXPECT_EQ(strips.GetTolerances()[1], 0.0);
+    EXPECT_EQ(strips.GetTolerances()[2], 0.0);
+
+    TK_Shell& plain = model.getShellHandler(false, true);
+    EXPECT_EQ(&plain, &strips);
+    EXPECT_EQ(plain.GetSubop(), 0x42);
+    EXPECT_FALSE(plain.GetOptimize());
+
+    DWFSegment segment = model.openSegment();
+    segment.open();
+    EXPECT_EQ(segment.getShellHandler(true, true).GetSubop(), 0x46) << "both flags passed on";
+    EXPECT_FALSE(segment.getShellHandler(true, true).GetOptimize());
+    segment.close();
     model.close();
 }
 

@@ -8,10 +8,14 @@
 #include "dwf/publisher/Texture.h"
 #include "dwf/publisher/impl/PackagePublisher.h"
 #include "dwf/w3dtk/stream/stream_reader.h"
+#include "dwfcore/TempFileRegistry.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <map>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace DWFToolkit;
 using namespace PublisherTest;
@@ -344,33 +348,38 @@ TEST_P(PackagePublish, AHandBuiltModelBecomesAPackageThatToolsAndReadersAccept)
         (DWFDefinedObject::tReferences{instanceAt(copyIndex).id(), instanceAt(plainIndex).id()}));
 }
 
-// The W3D bytes of the model pass through a stream that fails part-way.
+// The W3D bytes of the model pass through a stream that fails part-way: it
+// throws, or with `interrupt` the process gets SIGTERM there.
 class BrokenStreamModel : public DWFModel
 {
 public:
-    explicit BrokenStreamModel(std::size_t failAfter)
-        : DWFModel(u"Broken", u"", u""), _failAfter(failAfter)
+    explicit BrokenStreamModel(std::size_t failAfter, bool interrupt = false)
+        : DWFModel(u"Broken", u"", u""), _failAfter(failAfter), _interrupt(interrupt)
     {
     }
 
     DWFCore::DWFInputStream* getInputStream() override
     {
-        return new Breaking(DWFModel::getInputStream(), _failAfter);
+        return new Breaking(DWFModel::getInputStream(), _failAfter, _interrupt);
     }
 
 private:
     class Breaking : public DWFCore::DWFInputStream
     {
     public:
-        Breaking(DWFCore::DWFInputStream* source, std::size_t failAfter)
-            : _source(source), _left(failAfter)
+        Breaking(DWFCore::DWFInputStream* source, std::size_t failAfter, bool interrupt)
+            : _source(source), _left(failAfter), _interrupt(interrupt)
         {
         }
         size_t available() const override { return _source->available(); }
         size_t read(void* buffer, size_t bytes) override
         {
             if (_left == 0)
+            {
+                if (_interrupt)
+                    ::raise(SIGTERM);
                 DWFCORE_THROW(DWFIOException, u"The W3D file went away", "Breaking::read");
+            }
             size_t const got = _source->read(buffer, std::min(bytes, _left));
             _left -= got;
             return got;
@@ -380,9 +389,11 @@ private:
     private:
         std::unique_ptr<DWFCore::DWFInputStream> _source;
         std::size_t _left;
+        bool _interrupt;
     };
 
     std::size_t _failAfter;
+    bool _interrupt;
 };
 
 TEST_P(PackagePublish, AResourceStreamFailingPartWayLeavesThePreviousPackageAndNothingBehind)
@@ -408,6 +419,34 @@ TEST_P(PackagePublish, AResourceStreamFailingPartWayLeavesThePreviousPackageAndN
         EXPECT_EQ(files().size(), 1u) << "only the model's own W3D file, while it lives";
     }
     // The model took its file with it (the fixture checks $TMPDIR is empty).
+    EXPECT_EQ(files(), std::vector<std::string>());
+}
+
+TEST_P(PackagePublish, AnInterruptedWriteLeavesThePreviousPackageAndNothingBehind)
+{
+    std::string const target = targets / "part.dwf";
+    writeFile(target, "the previous package");
+    std::fflush(nullptr);
+    pid_t const child = ::fork();
+    if (child == 0)
+    {
+        // As the program does: the interrupting signals remove every
+        // temporary file (the model's stream, the package being written).
+        std::signal(SIGTERM, SIG_DFL);
+        DWFCore::DWFTempFileRegistry::removeOnSignals();
+        BrokenStreamModel model(40, true);
+        HandBuiltModel const built(model);
+        auto publisher = makePublisher(target, GetParam());
+        model.publish(*publisher);
+        swallow([&] { publisher->writePackage(); });
+        ::_exit(3); // never reached
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_EQ(readFile(target), "the previous package");
+    EXPECT_EQ(targets.names(), std::vector<std::string>{"part.dwf"});
     EXPECT_EQ(files(), std::vector<std::string>());
 }
 

@@ -4,6 +4,7 @@
 #include "dwf/package/Property.h"
 #include "dwf/publisher/Publisher.h"
 #include "dwf/publisher/Texture.h"
+#include "dwf/w3dtk/geometry/shell.h"
 #include "dwf/w3dtk/records/texture.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,13 @@ TEST_F(ModelStream, ASmallModelReadsBackWithEverySegmentKeyAndRecordInPlace)
     texture.SetName("wood texture");
     texture.SetImage("wood texture");
     texture.serialize(0);
+    // A dummy shell: a tetrahedron, with one point given twice for the merge.
+    float const points[] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 0, 0};
+    int const faces[] = {3, 0, 4, 2, 3, 0, 3, 1, 3, 1, 3, 2, 3, 2, 3, 0};
+    TK_Shell& shell = part.getShellHandler(false, false);
+    ASSERT_EQ(shell.SetPoints(5, points), TK_Done);
+    ASSERT_EQ(shell.SetFaces(16, faces), TK_Done);
+    shell.serialize(0);
     part.addProperty(DWFProperty(u"Material", u"Oak", u"Physical"));
     part.close();
     root.include(part, u"Title");
@@ -91,6 +99,7 @@ TEST_F(ModelStream, ASmallModelReadsBackWithEverySegmentKeyAndRecordInPlace)
                              {'U', "node"},
                              {0xE0, "wood texture 256x128x24"},
                              {'t', "wood texture of wood texture"},
+                             {'S', "4 points 4 faces"},
                              {')', ""},
                              {'<', kLibrary + decimal(part.key())},
                              {'U', "node"},

@@ -4,6 +4,7 @@
 // bytes and records of a model's W3D stream, and output that fails on demand.
 
 #include "dwf/publisher/model/Model.h"
+#include "dwf/w3dtk/geometry/shell.h"
 #include "dwf/w3dtk/records/comment.h"
 #include "dwf/w3dtk/records/file_info.h"
 #include "dwf/w3dtk/records/referenced_segment.h"
@@ -149,6 +150,9 @@ inline std::string describe(BBaseOpcodeHandler& handler, const Describe& more)
     if (auto* image = dynamic_cast<W3D_Image*>(&handler))
         return image->GetName() + " " + std::to_string(image->GetWidth()) + "x" +
                std::to_string(image->GetHeight()) + "x" + std::to_string(image->GetBitDepth());
+    if (auto* shell = dynamic_cast<TK_Shell*>(&handler))
+        return std::to_string(shell->GetPointCount()) + " points " +
+               std::to_string(shell->GetFaceCount()) + " faces";
     if (auto* texture = dynamic_cast<TK_Texture*>(&handler))
         return texture->GetName() + " of " + texture->GetImage();
     return text;

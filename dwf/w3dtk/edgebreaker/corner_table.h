@@ -28,10 +28,7 @@ public:
         int twin;
     };
 
-    explicit CornerTable(const EdgeAllocator& allocator) : m_entries(), m_allocator(&allocator)
-    {
-        m_entries.bind(allocator);
-    }
+    explicit CornerTable(const EdgeAllocator& allocator) { m_entries.bind(allocator); }
 
     // Room for `capacity` entries, none used.
     void open(int capacity);
@@ -71,7 +68,6 @@ public:
 
 private:
     EdgeArray<Entry> m_entries;
-    const EdgeAllocator* m_allocator;
     int m_count = 0;
 };
 

@@ -4,6 +4,8 @@
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs FILE
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -35,47 +37,57 @@ void install(Error_Manager& error, jpeg_common_struct& info)
     error.pub.output_message = say_nothing;
 }
 
-// ---- compression: a destination growing inside a vector
+// ---- compression: a destination growing in a block of its own
+
+// The bytes libjpeg writes. Not zero-filled: only what libjpeg touches is
+// ever written (and paged in), however large the first capacity.
+struct Output_Block
+{
+    std::unique_ptr<unsigned char[]> bytes;
+    std::size_t capacity = 0;
+    std::size_t used = 0;
+
+    // Grows to `size`, keeping the bytes written; false when memory runs out.
+    bool grow(std::size_t size) noexcept
+    {
+        std::unique_ptr<unsigned char[]> larger(new (std::nothrow) unsigned char[size]);
+        if (!larger)
+            return false;
+        if (bytes)
+            std::memcpy(larger.get(), bytes.get(), std::min(capacity, size));
+        bytes = std::move(larger);
+        capacity = size;
+        return true;
+    }
+};
 
 struct Destination
 {
     jpeg_destination_mgr pub;
-    std::vector<unsigned char>* out;
+    Output_Block* out;
     std::size_t first_capacity;
 };
 
-// Grows the vector to `size`; false when memory runs out. Kept out of the
-// callbacks' own frames so nothing with a destructor is alive when they jump.
-bool resize(std::vector<unsigned char>& bytes, std::size_t size) noexcept
-{
-    try
-    {
-        bytes.resize(size);
-        return true;
-    }
-    catch (...)
-    {
-        return false;
-    }
-}
-
+// The callbacks call noexcept helpers only, so nothing with a destructor is
+// alive in their frames when the error exit jumps out of them.
 void start_destination(j_compress_ptr info)
 {
     auto* destination = reinterpret_cast<Destination*>(info->dest);
-    if (!resize(*destination->out, destination->first_capacity))
+    if (!destination->out->grow(destination->first_capacity))
         ERREXIT1(info, JERR_OUT_OF_MEMORY, 0);
-    destination->pub.next_output_byte = destination->out->data();
-    destination->pub.free_in_buffer = destination->out->size();
+    destination->pub.next_output_byte = destination->out->bytes.get();
+    destination->pub.free_in_buffer = destination->out->capacity;
 }
 
+// Each time libjpeg fills the block it grows by its size, at most 64 KB.
 boolean grow_destination(j_compress_ptr info)
 {
     auto* destination = reinterpret_cast<Destination*>(info->dest);
-    std::size_t const used = destination->out->size();
+    std::size_t const used = destination->out->capacity;
     std::size_t const growth = std::min<std::size_t>(used, 65536);
-    if (!resize(*destination->out, used + growth))
+    if (!destination->out->grow(used + growth))
         ERREXIT1(info, JERR_OUT_OF_MEMORY, 1);
-    destination->pub.next_output_byte = destination->out->data() + used;
+    destination->pub.next_output_byte = destination->out->bytes.get() + used;
     destination->pub.free_in_buffer = growth;
     return TRUE;
 }
@@ -83,7 +95,7 @@ boolean grow_destination(j_compress_ptr info)
 void end_destination(j_compress_ptr info)
 {
     auto* destination = reinterpret_cast<Destination*>(info->dest);
-    destination->out->resize(destination->out->size() - destination->pub.free_in_buffer);
+    destination->out->used = destination->out->capacity - destination->pub.free_in_buffer;
 }
 
 struct Compress_Job
@@ -129,6 +141,20 @@ bool run_compress(const Compress_Job* job)
 }
 
 // ---- decompression: a source over the whole buffer, which never has more
+
+// Sizes the pixel buffer; false when memory runs out.
+bool resize(std::vector<unsigned char>& bytes, std::size_t size) noexcept
+{
+    try
+    {
+        bytes.resize(size);
+        return true;
+    }
+    catch (...)
+    {
+        return false;
+    }
+}
 
 void no_op(j_decompress_ptr) {}
 
@@ -225,18 +251,26 @@ bool BJpegCodec::Compress(const unsigned char* rgb, int width, int height, int q
     if (!rgb || width <= 0 || height <= 0)
         return false;
     out.clear();
+    Output_Block block;
     Destination destination;
     destination.pub.init_destination = start_destination;
     destination.pub.empty_output_buffer = grow_destination;
     destination.pub.term_destination = end_destination;
-    destination.out = &out;
+    destination.out = &block;
     destination.first_capacity = std::max<std::size_t>(
         static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 4096);
     Compress_Job const job{rgb, width, height, quality, &destination};
-    bool const done = run_compress(&job);
-    if (!done)
-        out.clear();
-    return done;
+    if (!run_compress(&job))
+        return false;
+    try
+    {
+        out.assign(block.bytes.get(), block.bytes.get() + block.used);
+    }
+    catch (...)
+    {
+        return false;
+    }
+    return true;
 }
 
 bool BJpegCodec::Decompress(const unsigned char* data, std::size_t size, int width, int height,

@@ -11,9 +11,10 @@
 struct BJpegCodec
 {
     // Codes width x height RGB pixels (rows one after another, no gaps) at
-    // `quality` (libjpeg's scale, 1..100) into `out`, which grows as libjpeg
-    // fills it: first to width x height bytes (at least 4096), then by its
-    // size but by at most 64 KB at a time. False on any libjpeg failure.
+    // `quality` (libjpeg's scale, 1..100) into `out`. libjpeg writes into a
+    // block of width x height bytes (at least 4096) that grows by its size,
+    // but by at most 64 KB at a time, each time it is full. False on any
+    // libjpeg failure.
     static bool Compress(const unsigned char* rgb, int width, int height, int quality,
                          std::vector<unsigned char>& out) noexcept;
 

@@ -21,6 +21,7 @@
 // ---- end polyhedron
 
 // ---- shell
+#include "dwf/w3dtk/geometry/shell.h"
 // ---- end shell
 
 // ---- records: colours, curves, text and fonts, includes and instances,
@@ -90,6 +91,7 @@ void BStreamFileToolkit::install_handlers()
     // ---- end polyhedron
 
     // ---- shell
+    install(0x53, std::make_unique<TK_Shell>());
     // ---- end shell
 
     // ---- records

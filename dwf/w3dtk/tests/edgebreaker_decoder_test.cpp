@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -279,4 +280,54 @@ TEST(EdgebreakerDecoder, DamagedBlocks)
         }
 }
 
+} // namespace
+
+namespace
+{
+// The seed corpus of fuzz/w3d_edgebreaker: blocks of the mesh corpus at every
+// scheme, with and without points, normals and strips. The first byte of each
+// file is the fuzz target's choice byte.
+TEST(EdgebreakerFuzzSeeds, DISABLED_WriteTheCorpus)
+{
+    std::string const folder = std::string(QUILLCAST_SOURCE_DIR) + "/fuzz/w3d_edgebreaker/corpus/";
+    int written = 0;
+    for (Mesh const& mesh : {tetrahedron(), icosphere(1), torus(8, 5), plate_with_holes(), open_grid(6, 4)})
+        for (int const version : {600, 700, 1000})
+            for (bool const points : {true, false})
+            {
+                w3d::eb::EdgeOptions options;
+                Compressed const coded = compress(mesh, version, points, true, options);
+                if (!coded.ok)
+                    continue;
+                std::string name = mesh.name + "_" + std::to_string(version) + (points ? "_points" : "_bare");
+                for (char& c : name)
+                    if (c == ' ')
+                        c = '_';
+                FILE* out = std::fopen((folder + name + ".eb").c_str(), "wb");
+                ASSERT_NE(out, nullptr) << folder;
+                std::fputc(0, out);
+                std::fwrite(coded.block.data(), 1, coded.block.size(), out);
+                std::fclose(out);
+                ++written;
+            }
+    // Strips: the grid's rows.
+    Mesh grid = open_grid(5, 3);
+    grid.faces.clear();
+    for (int r = 0; r < 3; ++r)
+    {
+        grid.faces.push_back(12);
+        for (int c = 0; c <= 5; ++c)
+            grid.faces.insert(grid.faces.end(), {(r + 1) * 6 + c, r * 6 + c});
+    }
+    w3d::eb::EdgeOptions strips;
+    strips.flags = w3d::eb::EdgeOptions::Strips;
+    Compressed const coded = compress(grid, 1000, true, true, strips);
+    ASSERT_TRUE(coded.ok);
+    FILE* out = std::fopen((folder + "strips_1000.eb").c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fputc(1, out);
+    std::fwrite(coded.block.data(), 1, coded.block.size(), out);
+    std::fclose(out);
+    EXPECT_GT(written, 0);
+}
 } // namespace

@@ -7,6 +7,7 @@
 #include "mesh_fixtures.h"
 #include "periphery_streams.h"
 #include "record_streams.h"
+#include "shell_fixtures.h"
 
 #include "dwf/w3dtk/records/dictionary.h"
 #include "dwf/w3dtk/records/renumber.h"
@@ -28,6 +29,11 @@ inline void every_opcode(BStreamFileToolkit& tk, W3DStreamWriter& w)
     record_user_data(tk, w);
     emit_mesh(3, 4, TK_Polyhedron::Subop_Quantized | TK_Polyhedron::Subop_Attributes)(tk, w);
     periphery_records(tk, w);
+    {
+        static Mesh const sphere = icosphere(1);
+        Shell_Input in(sphere);
+        emit_shell(tk, w, in);
+    }
     serialize_own(tk.GetOpcodeHandler(')'), w);
     serialize_with<TK_Reopen_Segment>(tk, w, 's', [](TK_Reopen_Segment& h) { h.SetIndex(0); });
     serialize_own(tk.GetOpcodeHandler(')'), w);

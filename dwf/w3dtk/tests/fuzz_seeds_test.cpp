@@ -14,6 +14,9 @@
 #include "every_opcode.h"
 #include "periphery_streams.h"
 // ---- end periphery
+// ---- shell
+#include "shell_fixtures.h"
+// ---- end shell
 
 #include "dwf/w3dtk/records/dictionary.h"
 #include "dwf/w3dtk/records/renumber.h"
@@ -106,6 +109,9 @@ std::map<std::string, std::pair<std::uint8_t, Bytes>> seeds()
     all["every_opcode"] = {0x01, write_stream(every_opcode, every_opcode_setup, true)};
     all["every_opcode_big_chunks"] = {0x80, write_stream(every_opcode, every_opcode_setup)};
     // ---- end periphery
+    // ---- shell
+    all.merge(shell_seeds());
+    // ---- end shell
     return all;
 }
 

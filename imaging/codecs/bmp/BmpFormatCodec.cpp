@@ -1,8 +1,11 @@
 #include "imaging/codecs/bmp/BmpFormatCodec.h"
 
+#include "imaging/codecs/bmp/BmpReadFile.h"
 #include "imaging/codecs/bmp/BmpStrings.h"
+#include "imaging/codecs/bmp/BmpWriteFile.h"
 #include "imaging/codecs/codec/ByteOrder.h"
 #include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
 #include "imaging/models/DataModel.h"
 
@@ -109,6 +112,17 @@ int BmpFormatCodec::probePath(const std::string& nativePath) const
     if (static_cast<long double>(file.size()) < needed)
         return kTruncated;
     return kRecognised;
+}
+
+ReadImageFileInterface* BmpFormatCodec::newReader(const FileSpecifier& file,
+                                                  std::unique_ptr<CorrelationPropertySetIterator> correlations) const
+{
+    return new BmpReadFile(this, file, std::move(correlations));
+}
+
+WriteImageFileInterface* BmpFormatCodec::newWriter() const
+{
+    return new BmpWriteFile(this);
 }
 
 } // namespace Omvi

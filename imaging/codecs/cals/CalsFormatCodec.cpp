@@ -1,11 +1,16 @@
 #include "imaging/codecs/cals/CalsFormatCodec.h"
 
+#include "imaging/codecs/cals/CalsReadFile.h"
 #include "imaging/codecs/cals/CalsStrings.h"
+#include "imaging/codecs/cals/CalsWriteFile.h"
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/codec/ProbeText.h"
 #include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
 #include "imaging/codecs/strings/CodecStrings.h"
 #include "imaging/models/DataModel.h"
+
+#include <new>
 
 namespace Omvi
 {
@@ -66,14 +71,29 @@ bool CalsFormatCodec::canEncode(const DataModel* model, int, int) const
     return model != nullptr && model->dataType() == kDataTypeOneBit;
 }
 
-ReadImageFileInterface* CalsFormatCodec::openStreamForRead(DataStreamInterface*) const
+ReadImageFileInterface* CalsFormatCodec::openStreamForRead(DataStreamInterface* stream) const
 {
-    return nullptr;
+    if (stream == nullptr)
+        return nullptr;
+    return new (std::nothrow) CalsReadFile(this, stream);
 }
 
-WriteImageFileInterface* CalsFormatCodec::createStreamWriter(DataStreamInterface*) const
+WriteImageFileInterface* CalsFormatCodec::createStreamWriter(DataStreamInterface* stream) const
 {
-    return nullptr;
+    if (stream == nullptr)
+        return nullptr;
+    return new (std::nothrow) CalsWriteFile(this, stream);
+}
+
+ReadImageFileInterface* CalsFormatCodec::newReader(const FileSpecifier& file,
+                                                   std::unique_ptr<CorrelationPropertySetIterator> correlations) const
+{
+    return new CalsReadFile(this, file, std::move(correlations));
+}
+
+WriteImageFileInterface* CalsFormatCodec::newWriter() const
+{
+    return new CalsWriteFile(this);
 }
 
 int CalsFormatCodec::probePath(const std::string& nativePath) const

@@ -1,10 +1,16 @@
 #include "imaging/codecs/jfif/JfifFormatCodec.h"
 
+#include "imaging/OMVIException.h"
 #include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/jfif/JfifReadFile.h"
+#include "imaging/codecs/jfif/JfifWriteFile.h"
 #include "imaging/codecs/jfif/JfifStrings.h"
 #include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
 #include "imaging/codecs/strings/CodecStrings.h"
 #include "imaging/models/DataModel.h"
+
+#include <new>
 
 namespace Omvi
 {
@@ -60,14 +66,29 @@ bool JfifFormatCodec::canEncode(const DataModel* model, int width, int height) c
     return false;
 }
 
-ReadImageFileInterface* JfifFormatCodec::openStreamForRead(DataStreamInterface*) const
+ReadImageFileInterface* JfifFormatCodec::openStreamForRead(DataStreamInterface* stream) const
 {
-    return nullptr;
+    if (stream == nullptr)
+        return nullptr;
+    return new (std::nothrow) JfifReadFile(this, stream);
 }
 
-WriteImageFileInterface* JfifFormatCodec::createStreamWriter(DataStreamInterface*) const
+WriteImageFileInterface* JfifFormatCodec::createStreamWriter(DataStreamInterface* stream) const
 {
-    return nullptr;
+    if (stream == nullptr)
+        return nullptr;
+    return new (std::nothrow) JfifWriteFile(this, stream);
+}
+
+ReadImageFileInterface* JfifFormatCodec::newReader(const FileSpecifier& file,
+                                                   std::unique_ptr<CorrelationPropertySetIterator> correlations) const
+{
+    return new JfifReadFile(this, file, std::move(correlations));
+}
+
+WriteImageFileInterface* JfifFormatCodec::newWriter() const
+{
+    return new JfifWriteFile(this);
 }
 
 bool JfifFormatCodec::getPrivatePropertyName(int index, StringBuffer& out) const

@@ -27,6 +27,9 @@ public:
 protected:
     // Four bytes read, the first three FF D8 FF.
     int probePath(const std::string& nativePath) const override;
+    ReadImageFileInterface* newReader(const FileSpecifier& file,
+                                      std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
+    WriteImageFileInterface* newWriter() const override;
 };
 
 class JfifFormatCodecApiVersion : public FormatCodecApiVersion

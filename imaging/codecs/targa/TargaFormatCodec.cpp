@@ -3,7 +3,10 @@
 #include "imaging/codecs/codec/ByteOrder.h"
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
+#include "imaging/codecs/targa/TargaReadFile.h"
 #include "imaging/codecs/targa/TargaStrings.h"
+#include "imaging/codecs/targa/TargaWriteFile.h"
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/models/DataModel.h"
 
 #include <cstring>
@@ -106,11 +109,29 @@ int TargaFormatCodec::probePath(const std::string& nativePath) const
     }
     if (bytesPerPixel < 1 || bytesPerPixel > 4)
         return kUnsupportedVariant;
-    if (imageType == 2 || imageType == 3)
-        return kRecognised;
+    // The depth must suit the type: single bytes for colour-mapped and grey
+    // pixels, two to four for true colour; a colour map of known entries.
+    if (imageType == 2)
+        return bytesPerPixel > 1 ? kRecognised : kUnsupportedVariant;
+    if (imageType == 3)
+        return depth == 8 ? kRecognised : kUnsupportedVariant;
     if (imageType == 1)
-        return mapLength >= 1 && mapLength <= 256 ? kRecognised : kUnsupportedVariant;
+    {
+        const bool knownEntries = mapEntrySize == 15 || mapEntrySize == 16 || mapEntrySize == 24 || mapEntrySize == 32;
+        return depth == 8 && knownEntries && mapLength >= 1 && mapLength <= 256 ? kRecognised : kUnsupportedVariant;
+    }
     return kUnsupportedVariant;
+}
+
+ReadImageFileInterface* TargaFormatCodec::newReader(const FileSpecifier& file,
+                                                    std::unique_ptr<CorrelationPropertySetIterator> correlations) const
+{
+    return new TargaReadFile(this, file, std::move(correlations));
+}
+
+WriteImageFileInterface* TargaFormatCodec::newWriter() const
+{
+    return new TargaWriteFile(this);
 }
 
 } // namespace Omvi

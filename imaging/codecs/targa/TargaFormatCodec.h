@@ -31,6 +31,9 @@ protected:
     // The file test of the header (and of the version-2 footer when there
     // is one).
     int probePath(const std::string& nativePath) const override;
+    ReadImageFileInterface* newReader(const FileSpecifier& file,
+                                      std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
+    WriteImageFileInterface* newWriter() const override;
 };
 
 class TargaFormatCodecApiVersion : public FormatCodecApiVersion

@@ -220,7 +220,12 @@ TEST(CodecProbes, TargaWithAndWithoutFooter)
     EXPECT_EQ(probe(codec, OmviTest::targaFile(2, 24, 0, false, 0x40)), ImageFormatCodec::kUnsupportedVariant);
     EXPECT_EQ(probe(codec, OmviTest::targaFile(2, 40)), ImageFormatCodec::kNotThisFormat);
     // ...with one the file is taken as a Targa file and judged.
-    EXPECT_EQ(probe(codec, OmviTest::targaFile(2, 8, 0, true)), ImageFormatCodec::kRecognised);
+    // True colour of one byte a pixel cannot be decoded; grey and
+    // colour-mapped files need single-byte pixels.
+    EXPECT_EQ(probe(codec, OmviTest::targaFile(2, 8, 0, true)), ImageFormatCodec::kUnsupportedVariant);
+    EXPECT_EQ(probe(codec, OmviTest::targaFile(3, 16, 0, true)), ImageFormatCodec::kUnsupportedVariant);
+    EXPECT_EQ(probe(codec, OmviTest::targaFile(1, 16, 256, true)), ImageFormatCodec::kUnsupportedVariant);
+    EXPECT_EQ(probe(codec, OmviTest::targaFile(3, 8, 0, true)), ImageFormatCodec::kRecognised);
     EXPECT_EQ(probe(codec, OmviTest::targaFile(1, 8, 0, true)), ImageFormatCodec::kUnsupportedVariant);
     EXPECT_EQ(probe(codec, OmviTest::targaFile(1, 8, 300, true)), ImageFormatCodec::kUnsupportedVariant);
     EXPECT_EQ(probe(codec, OmviTest::targaFile(2, 40, 0, true)), ImageFormatCodec::kUnsupportedVariant);

@@ -1,0 +1,440 @@
+// Reading and writing a 5,000 x 5,000 RGB image with each codec that writes,
+// beside the independent tools on the same files in the same run: libjpeg's
+// djpeg and cjpeg (the same library underneath) for JPEG, ImageMagick's
+// convert for the others. Every run, ours and the tools', is a process of
+// its own (MAGICK_THREAD_LIMIT=1) so that its peak memory is its own: the
+// peak is the child's maximum resident set as wait4 reports it.
+//
+// - <format>/write/ours: rows generated in memory, written by the codec's
+//   writer (JPEG at the texture settings into a growable memory stream, as
+//   the texture conversion writes it; the others into a file).
+// - <format>/read/ours: every row of the file through the codec's reader.
+// - jpeg/write/cjpeg: cjpeg -dct float -quality 75 -baseline from the PPM.
+// - jpeg/read/djpeg: djpeg -dct float -pnm of our JPEG.
+// - <format>/write/convert: convert from the PPM; <format>/read/convert:
+//   convert of our file into null: (decoded, nothing written).
+//
+// - rows/generate: the writers' row source alone, which their times include.
+//
+// "MB/s" counts the image's 75,000,000 RGB bytes per second of wall time;
+// "peak_MB" is the maximum resident set. Goals: JPEG within 1.2x of
+// djpeg/cjpeg; BMP and Targa at least 500 MB/s and faster than convert.
+// Other codecs add a line to kFormats.
+#include "imaging/DataBuffer.h"
+#include "imaging/FileSpecifier.h"
+#include "imaging/OMVIException.h"
+#include "imaging/codecs/ImageFormatCodecStreamingInterface.h"
+#include "imaging/codecs/ReadImageFileFrameInterface.h"
+#include "imaging/codecs/ReadImageFileInterface.h"
+#include "imaging/codecs/WriteImageFileFrameInterface.h"
+#include "imaging/codecs/WriteImageFileInterface.h"
+#include "imaging/codecs/bmp/BmpFormatCodec.h"
+#include "imaging/codecs/jfif/JfifFormatCodec.h"
+#include "imaging/codecs/jfif/JfifProperties.h"
+#include "imaging/codecs/targa/TargaFormatCodec.h"
+#include "imaging/pipeline/DataStreamInterface.h"
+#include "imaging/pipeline/RowIteratorInterface.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::int32_t kSide = 5000;
+constexpr double kImageBytes = double(kSide) * kSide * 3;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// One row of the picture: smooth gradients with some detail, as a texture
+// would have, made on the fly (cheaply, from a table) so that no process
+// holds the whole image and the writers' times are their own.
+void makeRow(std::int32_t y, std::uint8_t* rgba)
+{
+    constexpr int kWave = 2513;  // about 2 pi x 400
+    struct Tables
+    {
+        std::vector<std::uint8_t> wave;
+        std::vector<std::uint8_t> red;
+    };
+    static const Tables tables = [] {
+        Tables made{std::vector<std::uint8_t>(kWave), std::vector<std::uint8_t>(kSide)};
+        for (int i = 0; i < kWave; ++i)
+            made.wave[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(128 + 100 * std::sin(i / 40.0));
+        for (int x = 0; x < kSide; ++x)
+            made.red[static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(x * 255 / kSide);
+        return made;
+    }();
+    const auto green = static_cast<std::uint8_t>(y * 255 / kSide);
+    std::size_t phase = static_cast<std::size_t>((2 * y) % kWave);
+    for (std::int32_t x = 0; x < kSide; ++x)
+    {
+        rgba[4 * x] = tables.red[static_cast<std::size_t>(x)];
+        rgba[4 * x + 1] = green;
+        rgba[4 * x + 2] = static_cast<std::uint8_t>(tables.wave[phase] + ((x ^ y) & 15));
+        rgba[4 * x + 3] = 255;
+        if (++phase == kWave)
+            phase = 0;
+    }
+}
+
+// The writer's rows, made as they are asked for.
+class GeneratedRows : public Omvi::RowIteratorInterface
+{
+public:
+    std::int32_t bytesPerRow() const override { return 4 * kSide; }
+    void getRow(Omvi::DataBuffer& row) override { makeRow(current_, row.data()); }
+    bool next() override
+    {
+        ++current_;
+        return true;
+    }
+    std::int32_t rowCount() const override { return kSide; }
+    std::int32_t width() const override { return kSide; }
+    void start() override { current_ = 0; }
+    void finish() override {}
+
+private:
+    std::int32_t current_ = 0;
+};
+
+// The texture conversion's kind of output: a stream that grows in memory.
+class GrowingStream : public Omvi::DataStreamInterface
+{
+public:
+    void read(std::int32_t, void*, std::int32_t* bytesRead) override { *bytesRead = -1; }
+    bool write(std::int32_t count, const void* buffer) override
+    {
+        const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+        data_.insert(data_.end(), bytes, bytes + count);
+        return true;
+    }
+    bool open(std::int32_t) override { return true; }
+    bool rewind() override { return true; }
+    void close() override {}
+    std::size_t size() const { return data_.size(); }
+
+private:
+    std::vector<std::uint8_t> data_;
+};
+
+struct Format
+{
+    const char* name;
+    const char* extension;
+    std::function<Omvi::ImageFormatCodec*()> makeCodec;
+};
+
+const std::vector<Format> kFormats = {
+    {"jpeg", "jpg", [] { return new Omvi::JfifFormatCodec; }},
+    {"bmp", "bmp", [] { return new Omvi::BmpFormatCodec; }},
+    {"tga", "tga", [] { return new Omvi::TargaFormatCodec; }},
+};
+
+Omvi::FileSpecifier specifierOf(const std::string& path)
+{
+    return Omvi::FileSpecifier(Omvi::AsciiStringBuffer(path), Omvi::FileSpecifier::kFile);
+}
+
+// Writes the picture with the format's writer: to `path`, or for JPEG into
+// a memory stream when `path` is empty. True when it was written.
+bool writeOurs(const Format& format, const std::string& path)
+{
+    std::unique_ptr<Omvi::ImageFormatCodec> codec(format.makeCodec());
+    GrowingStream stream;
+    std::unique_ptr<Omvi::WriteImageFileInterface> writer;
+    if (path.empty())
+    {
+        auto* streaming = dynamic_cast<Omvi::ImageFormatCodecStreamingInterface*>(codec.get());
+        if (streaming == nullptr)
+            return false;
+        writer.reset(streaming->createStreamWriter(&stream));
+    }
+    else
+    {
+        std::remove(path.c_str());
+        writer.reset(codec->createWriter());
+        if (!writer || !writer->open(specifierOf(path)))
+            return false;
+    }
+    std::unique_ptr<Omvi::WriteImageFileFrameInterface> frame(writer->createFrame());
+    if (!frame)
+        return false;
+    frame->setSize(kSide, kSide);
+    frame->setThirdValue(32);
+    frame->setBitsPerPixel(24);
+    frame->setDataModelKind(1);
+    if (std::string(format.name) == "jpeg")
+    {
+        Omvi::JfifCompression quality;
+        quality.setValue(75);
+        frame->setProperty(&quality);
+    }
+    GeneratedRows rows;
+    try
+    {
+        writer->writeFrame(frame.get(), &rows);
+    }
+    catch (Omvi::OMVIException* failure)
+    {
+        delete failure;
+        return false;
+    }
+    return path.empty() ? stream.size() > 0 : true;
+}
+
+bool readOurs(const Format& format, const std::string& path)
+{
+    std::unique_ptr<Omvi::ImageFormatCodec> codec(format.makeCodec());
+    try
+    {
+        std::unique_ptr<Omvi::ReadImageFileInterface> reader(codec->openForRead(specifierOf(path)));
+        std::unique_ptr<Omvi::ReadImageFileFrameInterface> frame(reader ? reader->openFrame(0) : nullptr);
+        std::unique_ptr<Omvi::RowIteratorInterface> rows(frame ? frame->newRowIterator() : nullptr);
+        if (!rows || rows->rowCount() != kSide)
+            return false;
+        Omvi::DataBuffer row(rows->bytesPerRow());
+        rows->start();
+        std::uint32_t sum = 0;
+        for (std::int32_t r = 0; r < kSide; ++r)
+        {
+            rows->getRow(row);
+            rows->next();
+            sum += row.data()[r % row.size()];
+        }
+        rows->finish();
+        benchmark::DoNotOptimize(sum);
+        return true;
+    }
+    catch (Omvi::OMVIException* failure)
+    {
+        delete failure;
+        return false;
+    }
+}
+
+struct Outcome
+{
+    bool ok = false;
+    double seconds = 0;
+    double peakMegabytes = 0;
+};
+
+// Runs `work` in a child process and times it there.
+Outcome inChild(const std::function<bool()>& work)
+{
+    int channel[2];
+    if (pipe(channel) != 0)
+        return {};
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        close(channel[0]);
+        const auto start = Clock::now();
+        double seconds = work() ? secondsSince(start) : -1;
+        const bool sent = write(channel[1], &seconds, sizeof seconds) == sizeof seconds;
+        _exit(sent ? 0 : 1);
+    }
+    close(channel[1]);
+    double seconds = -1;
+    const bool read = child > 0 && ::read(channel[0], &seconds, sizeof seconds) == sizeof seconds;
+    close(channel[0]);
+    int status = 0;
+    rusage usage{};
+    Outcome outcome;
+    if (child > 0 && wait4(child, &status, 0, &usage) == child && read && seconds >= 0 && WIFEXITED(status) &&
+        WEXITSTATUS(status) == 0)
+        outcome = {true, seconds, usage.ru_maxrss / 1024.0};
+    return outcome;
+}
+
+// Runs a tool single-threaded; its wall time and peak.
+Outcome tool(const std::vector<std::string>& arguments)
+{
+    const auto start = Clock::now();
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        setenv("MAGICK_THREAD_LIMIT", "1", 1);
+        setenv("OMP_NUM_THREADS", "1", 1);
+        if (freopen("/dev/null", "w", stdout) == nullptr || freopen("/dev/null", "w", stderr) == nullptr)
+            _exit(126);
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    Outcome outcome;
+    if (child > 0 && wait4(child, &status, 0, &usage) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        outcome = {true, secondsSince(start), usage.ru_maxrss / 1024.0};
+    return outcome;
+}
+
+void report(benchmark::State& state, const Outcome& outcome)
+{
+    if (!outcome.ok)
+    {
+        state.SkipWithError("run failed (tool missing?)");
+        return;
+    }
+    state.SetIterationTime(outcome.seconds);
+    state.counters["MB/s"] = kImageBytes / 1e6 / outcome.seconds;
+    state.counters["peak_MB"] = outcome.peakMegabytes;
+}
+
+// The files every benchmark reads: the PPM the tools start from and our
+// file of each format.
+class Files
+{
+public:
+    static Files& get()
+    {
+        static Files files;
+        return files;
+    }
+    std::string ppm() const { return folder_ + "/source.ppm"; }
+    std::string ours(const Format& format) const { return folder_ + "/ours." + format.extension; }
+    std::string scratch(const Format& format) const { return folder_ + "/scratch." + format.extension; }
+    bool ready() const { return ready_; }
+
+private:
+    Files()
+    {
+        char pattern[] = "/tmp/codec-bench-XXXXXX";
+        if (mkdtemp(pattern) == nullptr)
+            return;
+        folder_ = pattern;
+        std::ofstream out(ppm(), std::ios::binary);
+        out << "P6\n" << kSide << " " << kSide << "\n255\n";
+        std::vector<std::uint8_t> rgba(4 * kSide);
+        std::vector<char> rgb(3 * kSide);
+        for (std::int32_t y = 0; y < kSide; ++y)
+        {
+            makeRow(y, rgba.data());
+            for (std::int32_t x = 0; x < kSide; ++x)
+                std::memcpy(&rgb[3 * x], &rgba[4 * x], 3);
+            out.write(rgb.data(), static_cast<std::streamsize>(rgb.size()));
+        }
+        ready_ = static_cast<bool>(out);
+        out.close();
+        for (const Format& format : kFormats)
+            ready_ = ready_ && inChild([&] { return writeOurs(format, ours(format)); }).ok;
+    }
+    ~Files()
+    {
+        if (!folder_.empty())
+            std::system(("rm -rf '" + folder_ + "'").c_str());
+    }
+
+    std::string folder_;
+    bool ready_ = false;
+};
+
+// The writers' row source alone: what the write times include beside the
+// codec's own work.
+void generateRows(benchmark::State& state)
+{
+    for (auto _ : state)
+        report(state, inChild([] {
+            GeneratedRows rows;
+            Omvi::DataBuffer row(rows.bytesPerRow());
+            rows.start();
+            std::uint32_t sum = 0;
+            for (std::int32_t r = 0; r < kSide; ++r)
+            {
+                rows.getRow(row);
+                rows.next();
+                sum += row.data()[r];
+            }
+            benchmark::DoNotOptimize(sum);
+            return true;
+        }));
+}
+
+void ourWrite(benchmark::State& state, const Format* format)
+{
+    Files& files = Files::get();
+    for (auto _ : state)
+    {
+        const bool toStream = std::string(format->name) == "jpeg";
+        report(state, inChild([&] { return writeOurs(*format, toStream ? std::string() : files.scratch(*format)); }));
+    }
+}
+
+void ourRead(benchmark::State& state, const Format* format)
+{
+    Files& files = Files::get();
+    for (auto _ : state)
+        report(state, inChild([&] { return files.ready() && readOurs(*format, files.ours(*format)); }));
+}
+
+void toolRun(benchmark::State& state, std::function<std::vector<std::string>()> arguments)
+{
+    Files::get();
+    for (auto _ : state)
+        report(state, tool(arguments()));
+}
+
+benchmark::internal::Benchmark* settle(benchmark::internal::Benchmark* benchmark)
+{
+    return benchmark->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+}
+
+std::vector<std::string> toolArguments(const Format& format, bool write)
+{
+    Files& files = Files::get();
+    const std::string name = format.name;
+    if (name == "jpeg" && write)
+        return {"cjpeg", "-dct", "float", "-quality", "75", "-baseline", "-outfile", "/dev/null", files.ppm()};
+    if (name == "jpeg")
+        return {"djpeg", "-dct", "float", "-pnm", "-outfile", "/dev/null", files.ours(format)};
+    if (write)
+        return {"convert", files.ppm(), files.scratch(format)};
+    return {"convert", files.ours(format), "null:"};
+}
+
+// The files are made when the first benchmark runs, not when the program
+// only lists its benchmarks.
+bool registerAll()
+{
+    settle(benchmark::RegisterBenchmark("rows/generate", generateRows));
+    for (const Format& format : kFormats)
+    {
+        const std::string name = format.name;
+        const std::string peer = name == "jpeg" ? "cjpeg" : "convert";
+        const std::string readPeer = name == "jpeg" ? "djpeg" : "convert";
+        settle(benchmark::RegisterBenchmark((name + "/write/ours").c_str(), ourWrite, &format));
+        settle(benchmark::RegisterBenchmark((name + "/write/" + peer).c_str(), toolRun,
+                                            [&format] { return toolArguments(format, true); }));
+        settle(benchmark::RegisterBenchmark((name + "/read/ours").c_str(), ourRead, &format));
+        settle(benchmark::RegisterBenchmark((name + "/read/" + readPeer).c_str(), toolRun,
+                                            [&format] { return toolArguments(format, false); }));
+    }
+    return true;
+}
+
+const bool registered = registerAll();
+
+} // namespace

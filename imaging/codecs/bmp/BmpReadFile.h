@@ -1,0 +1,40 @@
+#pragma once
+// The reader of one bitmap file: one frame.
+#include "imaging/FileSpecifier.h"
+#include "imaging/codecs/ReadImageFileInterface.h"
+
+#include <memory>
+
+namespace Omvi
+{
+
+class BmpFormatCodec;
+class CodecFile;
+class CorrelationPropertySetIterator;
+
+class BmpReadFile : public ReadImageFileInterface
+{
+public:
+    // Opens the file; the reader is made whether or not it could.
+    BmpReadFile(const BmpFormatCodec* codec, const FileSpecifier& file,
+                std::unique_ptr<CorrelationPropertySetIterator> correlations);
+    ~BmpReadFile() override;
+
+    ImageFormatCodec* codec() const override;
+    const FileSpecifier& fileSpecifier() const override { return file_; }
+    int isValid() const override { return 1; }
+    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
+    // 1 while the file is open, 0 when it could not be.
+    int frameCount() const override;
+    // The frame (the index is not looked at); null when the file is not
+    // open. Every frame gets its own copy of the side-car correlations.
+    ReadImageFileFrameInterface* openFrame(int index) override;
+
+private:
+    const BmpFormatCodec* codec_;
+    FileSpecifier file_;
+    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
+    std::shared_ptr<CodecFile> handle_;
+};
+
+} // namespace Omvi

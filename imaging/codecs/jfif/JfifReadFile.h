@@ -1,0 +1,43 @@
+#pragma once
+// The reader of one JPEG file or stream: one frame, opened at index 0.
+#include "imaging/FileSpecifier.h"
+#include "imaging/codecs/ReadImageFileInterface.h"
+
+#include <memory>
+
+namespace Omvi
+{
+
+class CorrelationPropertySetIterator;
+class DataStreamInterface;
+class JfifFormatCodec;
+
+class JfifReadFile : public ReadImageFileInterface
+{
+public:
+    // Over a file, with the side-car correlations found for it (owned; may
+    // be null).
+    JfifReadFile(const JfifFormatCodec* codec, const FileSpecifier& file,
+                 std::unique_ptr<CorrelationPropertySetIterator> correlations);
+    // Over an open stream (not owned); the specifier is an empty one.
+    JfifReadFile(const JfifFormatCodec* codec, DataStreamInterface* stream);
+    ~JfifReadFile() override;
+
+    ImageFormatCodec* codec() const override;
+    const FileSpecifier& fileSpecifier() const override { return file_; }
+    int isValid() const override { return 1; }
+    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
+    int frameCount() const override { return 1; }
+    // Index 0 only; the frame's construction throws FormatCodecException
+    // "Corrupt image file" (code 8) when libjpeg refuses the header.
+    ReadImageFileFrameInterface* openFrame(int index) override;
+
+private:
+    const JfifFormatCodec* codec_;
+    FileSpecifier file_;
+    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
+    DataStreamInterface* stream_ = nullptr;
+    bool readsStream_ = false;
+};
+
+} // namespace Omvi

@@ -1,0 +1,115 @@
+#include "imaging/codecs/jfif/JpegErrorGuard.h"
+
+#include "imaging/OMVIException.h"
+#include "imaging/codecs/codec/CodecErrors.h"
+
+#include <cstdlib>
+
+#include <jerror.h>
+
+namespace Omvi
+{
+namespace
+{
+
+JpegErrorGuard* guardOf(j_common_ptr object)
+{
+    return static_cast<JpegErrorGuard*>(object->client_data);
+}
+
+// error_exit: back to runJpegStep, never into the code that called libjpeg.
+void jumpBack(j_common_ptr object)
+{
+    std::longjmp(guardOf(object)->jump, 1);
+}
+
+// Warnings and traces go nowhere: a library does not print.
+void silent(j_common_ptr) {}
+
+// Stops a decompression whose file holds more scans than any sensible one.
+void countScans(j_common_ptr object)
+{
+    if (!object->is_decompressor)
+        return;
+    auto* info = reinterpret_cast<j_decompress_ptr>(object);
+    if (info->input_scan_number > kJpegScanLimit)
+        ERREXIT(object, JERR_NOTIMPL);
+}
+
+void limitMemory(j_common_ptr object)
+{
+    // libjpeg takes JPEGMEM from the environment into the same field; a
+    // limit given there stands.
+    if (object->mem != nullptr && object->mem->max_memory_to_use == 0)
+        object->mem->max_memory_to_use = kJpegMemoryLimit;
+}
+
+} // namespace
+
+void installJpegErrorGuard(JpegErrorGuard& guard, j_common_ptr object)
+{
+    jpeg_std_error(&guard.manager);
+    guard.manager.error_exit = jumpBack;
+    guard.manager.output_message = silent;
+    guard.callbackFailure = nullptr;
+    object->err = &guard.manager;
+    object->client_data = &guard;
+}
+
+bool runJpegStep(JpegErrorGuard& guard, JpegStep step, void* context)
+{
+    // Nothing with a destructor lives in this frame or in `step`: the jump
+    // from error_exit lands here with nothing skipped.
+    if (setjmp(guard.jump) != 0)
+        return false;
+    step(context);
+    return true;
+}
+
+void throwJpegFailure(JpegErrorGuard& guard)
+{
+    if (guard.callbackFailure)
+    {
+        std::exception_ptr failure = guard.callbackFailure;
+        guard.callbackFailure = nullptr;
+        try
+        {
+            std::rethrow_exception(failure);
+        }
+        catch (OMVIException*)
+        {
+            throw;
+        }
+        catch (...)
+        {
+            // Anything else (std::bad_alloc from a growing stream, say) leaves
+            // through the library's own channel.
+        }
+    }
+    throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
+}
+
+void failJpegCallback(j_common_ptr object, int code)
+{
+    ERREXIT(object, code);
+    // error_exit never returns; this keeps the compiler sure of it.
+    std::abort();
+}
+
+void limitJpegDecompressor(j_decompress_ptr info, jpeg_progress_mgr& progress)
+{
+    limitMemory(reinterpret_cast<j_common_ptr>(info));
+    progress.progress_monitor = countScans;
+    progress.pass_counter = 0;
+    progress.pass_limit = 0;
+    progress.completed_passes = 0;
+    progress.total_passes = 0;
+    info->progress = &progress;
+}
+
+void limitJpegCompressor(j_compress_ptr info)
+{
+    limitMemory(reinterpret_cast<j_common_ptr>(info));
+}
+
+} // namespace Omvi

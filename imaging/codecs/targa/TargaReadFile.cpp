@@ -1,0 +1,149 @@
+#include "imaging/codecs/targa/TargaReadFile.h"
+
+#include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/targa/TargaFileState.h"
+#include "imaging/codecs/targa/TargaFormatCodec.h"
+#include "imaging/codecs/targa/TargaProperties.h"
+#include "imaging/codecs/targa/TargaRowIterator.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Omvi
+{
+
+TargaReadFile::TargaReadFile(const TargaFormatCodec* codec, const FileSpecifier& file,
+                             std::unique_ptr<CorrelationPropertySetIterator> correlations)
+    : codec_(codec), file_(file), correlations_(std::move(correlations)), handle_(std::make_shared<CodecFile>())
+{
+    const auto path = CodecFile::nativePath(file_);
+    if (path && handle_->open(*path))
+        state_ = std::make_shared<const TargaFileState>(handle_);
+}
+
+TargaReadFile::~TargaReadFile() = default;
+
+ImageFormatCodec* TargaReadFile::codec() const
+{
+    return const_cast<TargaFormatCodec*>(codec_);
+}
+
+FileSpecifier& TargaReadFile::copyFileSpecifier(FileSpecifier& out) const
+{
+    out = file_;
+    return out;
+}
+
+int TargaReadFile::frameCount() const
+{
+    return state_ ? 1 : 0;
+}
+
+ReadImageFileFrameInterface* TargaReadFile::openFrame(int)
+{
+    if (!state_)
+        return nullptr;
+    std::unique_ptr<CorrelationPropertySetIterator> correlations;
+    if (correlations_)
+        correlations = std::make_unique<CorrelationPropertySetIterator>(*correlations_);
+    return new TargaReadFileFrame(state_, std::move(correlations));
+}
+
+TargaReadFileFrame::TargaReadFileFrame(std::shared_ptr<const TargaFileState> state,
+                                       std::unique_ptr<CorrelationPropertySetIterator> correlations)
+    : state_(std::move(state)), correlations_(std::move(correlations))
+{
+    if (!correlations_)
+        return;
+    for (std::int32_t i = 0; i < correlations_->count(); ++i)
+    {
+        auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations_->at(i));
+        if (external == nullptr)
+            continue;
+        external->setImageSize(state_->height, state_->width);
+        external->setPixelSize(Vector2d(1.0, 1.0));
+        external->setUnit(FormatCodecCorrelation::kUnitNone);
+        external->read();
+    }
+}
+
+TargaReadFileFrame::~TargaReadFileFrame() = default;
+
+void TargaReadFileFrame::getSize(int* height, int* width) const
+{
+    if (height)
+        *height = state_->height;
+    if (width)
+        *width = state_->width;
+}
+
+int TargaReadFileFrame::dataModelKind() const
+{
+    return state_->kind;
+}
+
+int TargaReadFileFrame::sampleKind() const
+{
+    return state_->kind == 1 ? 3 : 1;
+}
+
+int TargaReadFileFrame::bitsPerPixel() const
+{
+    return state_->storedBits == 15 || state_->storedBits == 16 ? 24 : state_->storedBits;
+}
+
+int TargaReadFileFrame::getOrientation() const
+{
+    return state_->orientation;
+}
+
+int TargaReadFileFrame::paletteCount() const
+{
+    return state_->mapEntries;
+}
+
+void TargaReadFileFrame::getPalette(int count, std::uint8_t* rgb) const
+{
+    if (rgb == nullptr || count < 1 || state_->mapEntries < 1)
+        return;
+    std::memcpy(rgb, state_->palette, static_cast<std::size_t>(std::min(count, state_->mapEntries)) * 3);
+}
+
+RowIteratorInterface* TargaReadFileFrame::newRowIterator()
+{
+    if (!state_->decodable)
+        return nullptr;
+    return new TargaRowIterator(state_);
+}
+
+FormatCodecPropertySetIterator* TargaReadFileFrame::getProperties()
+{
+    auto set = std::make_unique<TargaPropertySetIterator>();
+    if (correlations_)
+    {
+        for (std::int32_t i = 0; i < correlations_->count(); ++i)
+        {
+            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
+            if (correlation != nullptr && correlation->isValid())
+                set->append(correlation);
+        }
+    }
+    return set.release();
+}
+
+FormatCodecPropertyInterface* TargaReadFileFrame::getPropertyOfType(int propertyType)
+{
+    if (propertyType != FormatCodecPropertyInterface::kCorrelation || !correlations_)
+        return nullptr;
+    for (std::int32_t i = 0; i < correlations_->count(); ++i)
+    {
+        const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
+        if (correlation != nullptr && correlation->isValid())
+            return correlation->clone();
+    }
+    return nullptr;
+}
+
+} // namespace Omvi

@@ -1,0 +1,159 @@
+// The JFIF codec against independent JPEG tools on this machine: libjpeg's
+// cjpeg, djpeg and rdjpgcom, ImageMagick, netpbm and python's PIL. Each test
+// skips when its tool is missing.
+#include "imaging/codecs/jfif/JfifProperties.h"
+#include "imaging/codecs/tests/JpegTestSupport.h"
+#include "imaging/tests/ToolCheck.h"
+
+#include <gtest/gtest.h>
+
+using namespace Omvi;
+using namespace OmviTest;
+
+namespace
+{
+
+FrameSetup quality(int value)
+{
+    return [value](WriteImageFileFrameInterface& frame) {
+        JfifCompression compression;
+        ASSERT_TRUE(compression.setValue(value));
+        ASSERT_TRUE(frame.setProperty(&compression));
+    };
+}
+
+// djpeg's decoding with the float DCT, as 4-channel rows for colour.
+TestImage djpeg(const std::string& path)
+{
+    const TestImage image = fromPnm(runCapture("djpeg -dct float -pnm '" + path + "'"));
+    return image.channels == 3 ? withAlpha(image) : image;
+}
+
+} // namespace
+
+TEST(JfifTools, TextureSettingsGiveCjpegsBytes)
+{
+    OMVI_REQUIRE_TOOL("cjpeg");
+    ScratchFolder folder;
+    for (const int channels : {3, 1})
+    {
+        const TestImage image = patternImage(203, 77, channels, 4);
+        const std::string input = folder.file(channels == 3 ? "in.ppm" : "in.pgm");
+        ASSERT_TRUE(writeFileBytes(input, toPnm(image)));
+        const Pixels expected = runCapture("cjpeg -dct float -quality 75 -baseline '" + input + "'");
+        ASSERT_GT(expected.size(), 100u);
+        const TestImage delivered = channels == 3 ? withAlpha(image) : image;
+        EXPECT_EQ(encodeJpeg(delivered, quality(75)), expected) << channels << " channels";
+        // Without a quality property libjpeg's default, 75, applies.
+        EXPECT_EQ(encodeJpeg(delivered), expected) << channels << " channels";
+        const Pixels best = runCapture("cjpeg -dct float -quality 100 -baseline '" + input + "'");
+        EXPECT_EQ(encodeJpeg(delivered, quality(100)), best) << channels << " channels";
+    }
+}
+
+TEST(JfifTools, RowsEqualDjpegsOnFilesOfEveryTool)
+{
+    OMVI_REQUIRE_TOOL("cjpeg");
+    OMVI_REQUIRE_TOOL("djpeg");
+    ScratchFolder folder;
+    const TestImage colour = patternImage(61, 45, 3, 2);
+    const TestImage grey = patternImage(33, 20, 1, 6);
+    ASSERT_TRUE(writeFileBytes(folder.file("c.ppm"), toPnm(colour)));
+    ASSERT_TRUE(writeFileBytes(folder.file("g.pgm"), toPnm(grey)));
+    std::vector<std::string> made;
+    auto make = [&](const std::string& name, const std::string& command) {
+        if (runCommand(command) == 0 && fileExists(folder.file(name)))
+            made.push_back(name);
+        else
+            ADD_FAILURE() << "could not run: " << command;
+    };
+    const std::string c = "'" + folder.file("c.ppm") + "'";
+    const std::string g = "'" + folder.file("g.pgm") + "'";
+    make("cjpeg420.jpg", "cjpeg -quality 80 -outfile '" + folder.file("cjpeg420.jpg") + "' " + c);
+    make("cjpeg444.jpg", "cjpeg -sample 1x1 -outfile '" + folder.file("cjpeg444.jpg") + "' " + c);
+    make("progressive.jpg", "cjpeg -progressive -optimize -outfile '" + folder.file("progressive.jpg") + "' " + c);
+    make("restart.jpg", "cjpeg -restart 1 -outfile '" + folder.file("restart.jpg") + "' " + c);
+    make("grey.jpg", "cjpeg -outfile '" + folder.file("grey.jpg") + "' " + g);
+    make("rgb.jpg", "cjpeg -rgb -outfile '" + folder.file("rgb.jpg") + "' " + c);
+    if (haveTool("convert"))
+    {
+        make("magick.jpg", magick() + " " + c + " -quality 85 '" + folder.file("magick.jpg") + "'");
+        make("magickgrey.jpg", magick() + " " + g + " -quality 60 '" + folder.file("magickgrey.jpg") + "'");
+    }
+    const std::string python = pythonWith("PIL");
+    if (!python.empty())
+        make("pil.jpg", python + " -c \"from PIL import Image; Image.open('" + folder.file("c.ppm") +
+                            "').save('" + folder.file("pil.jpg") + "', quality=70, subsampling=1, progressive=True)\"");
+
+    for (const std::string& name : made)
+    {
+        const Pixels bytes = readFileBytes(folder.file(name));
+        const TestImage ours = decodeJpeg(bytes);
+        const TestImage theirs = djpeg(folder.file(name));
+        ASSERT_GT(theirs.pixels.size(), 0u) << name;
+        EXPECT_EQ(ours, theirs) << name;
+        const TestImage original = ours.channels == 1 ? grey : withAlpha(colour);
+        EXPECT_GT(psnr(ours, original), 30.0) << name;
+    }
+}
+
+TEST(JfifTools, CommentsPassThroughRdjpgcomAndWrjpgcom)
+{
+    OMVI_REQUIRE_TOOL("rdjpgcom");
+    OMVI_REQUIRE_TOOL("wrjpgcom");
+    ScratchFolder folder;
+    const TestImage grey = patternImage(16, 16, 1);
+    JfifComment first(AsciiStringBuffer("made by the imaging library"), JfifComment::kWriterLimit);
+    JfifComment second(AsciiStringBuffer("second line"), JfifComment::kWriterLimit);
+    const Pixels bytes = encodeJpeg(grey, [&](WriteImageFileFrameInterface& frame) {
+        frame.setProperty(&first);
+        frame.setProperty(&second);
+    });
+    ASSERT_TRUE(writeFileBytes(folder.file("ours.jpg"), bytes));
+    const Pixels listed = runCapture("rdjpgcom '" + folder.file("ours.jpg") + "'");
+    EXPECT_EQ(std::string(listed.begin(), listed.end()), "made by the imaging library\nsecond line\n");
+
+    ASSERT_EQ(runCommand("wrjpgcom -comment 'added by a tool' '" + folder.file("ours.jpg") + "' > '" +
+                         folder.file("more.jpg") + "'"),
+              0);
+    OpenedJpeg opened(readFileBytes(folder.file("more.jpg")));
+    std::unique_ptr<FormatCodecPropertySetIterator> set(opened.frame->getProperties());
+    std::vector<std::string> texts;
+    for (set->start(); !set->isDone(); set->next())
+        if (const auto* comment = dynamic_cast<const JfifComment*>(set->current()))
+            texts.push_back(comment->text().text());
+    EXPECT_EQ(texts, (std::vector<std::string>{"made by the imaging library", "second line", "added by a tool"}));
+}
+
+TEST(JfifTools, OurFilesReadBackInImageMagickNetpbmAndPil)
+{
+    OMVI_REQUIRE_TOOL("convert");
+    ScratchFolder folder;
+    const TestImage colour = patternImage(90, 70, 3, 8);
+    JfifDensity density(300, 300, FormatCodecDensity::kPerInch);
+    const Pixels bytes = encodeJpeg(withAlpha(colour), [&](WriteImageFileFrameInterface& frame) {
+        frame.setProperty(&density);
+        JfifCompression best;
+        best.setValue(95);
+        frame.setProperty(&best);
+    });
+    const std::string path = folder.file("ours.jpg");
+    ASSERT_TRUE(writeFileBytes(path, bytes));
+
+    const TestImage magickRows = fromPnm(runCapture(magick() + " '" + path + "' ppm:-"));
+    EXPECT_GT(psnr(magickRows, colour), 35.0);
+    const Pixels resolution = runCapture("identify -format '%x %y %U' '" + path + "'");
+    EXPECT_EQ(std::string(resolution.begin(), resolution.end()), "300 300 PixelsPerInch");
+
+    if (haveTool("jpegtopnm"))
+    {
+        EXPECT_GT(psnr(fromPnm(runCapture("jpegtopnm '" + path + "'")), colour), 35.0);
+    }
+    const std::string python = pythonWith("PIL");
+    if (!python.empty())
+    {
+        const Pixels answer = runCapture(python + " -c \"from PIL import Image; i = Image.open('" + path +
+                                         "'); print(i.size, i.mode, i.info.get('dpi'))\"");
+        EXPECT_EQ(std::string(answer.begin(), answer.end()), "(90, 70) RGB (300, 300)\n");
+    }
+}

@@ -1,0 +1,22 @@
+#include "imaging/images/ImageContextRep.h"
+#include "imaging/images/ImageImp.h"
+#include "imaging/images/ImageReactorInterface.h"
+#include "imaging/images/ImageRep.h"
+
+namespace Omvi
+{
+
+ImageReactorInterface::~ImageReactorInterface() = default;
+
+void ImageReactorInterface::tileModified(std::int32_t, std::int32_t) {}
+
+ImageContextRep::ImageContextRep() = default;
+ImageContextRep::~ImageContextRep() = default;
+
+ImageRep::ImageRep() = default;
+ImageRep::~ImageRep() = default;
+
+ImageImp::ImageImp() = default;
+ImageImp::~ImageImp() = default;
+
+} // namespace Omvi

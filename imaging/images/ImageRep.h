@@ -1,0 +1,84 @@
+#pragma once
+// An image representation: what an Image handle holds. The two kinds are
+// the tiled image (pixels in square tiles that live in a paging system) and
+// the static image (one caller-owned buffer); both derive from ImageImp.
+// The operations are listed in their slot order; a construct operation is
+// run once, on a bare representation, and a failed one leaves it
+// unconstructed. Sizes and origins are (x, y) pairs: width and height, or
+// column and row.
+#include "imaging/Orientation.h"
+#include "imaging/geometry/PixelRect.h"
+#include "imaging/models/ImagePixel.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace Omvi
+{
+
+class DataModel;
+class FileReadDescriptor;
+class ImageReactorInterface;
+class RowProviderInterface;
+
+class ImageRep
+{
+public:
+    ImageRep();
+    ImageRep(const ImageRep&) = delete;
+    ImageRep& operator=(const ImageRep&) = delete;
+
+    // 0
+    virtual ~ImageRep();
+    // 1: the image of the descriptor's current frame (organisation 0-4, or
+    // kOrganisationFromFile / kOrganisationDefault).
+    virtual bool construct(FileReadDescriptor& descriptor, std::int32_t organisation) = 0;
+    // 2: the image built from every row of `source`, laid in `order`. The
+    // representation takes the provider over once it starts pulling rows
+    // (`source` is then empty, also when pulling fails); an error before
+    // that leaves it with the caller.
+    virtual bool construct(std::unique_ptr<RowProviderInterface>& source, BuildOrder order,
+                           std::int32_t organisation) = 0;
+    // 3: an image over a caller's buffer of `size` pixels of `model`.
+    virtual bool construct(std::uint8_t* pixels, const PixelPair& size, const DataModel& model) = 0;
+    // 4: a blank image: every pixel reads as `clearColor`.
+    virtual bool construct(const PixelPair& size, const DataModel& model, const ImagePixel& clearColor,
+                           std::int32_t organisation) = 0;
+    // 5: a copy of another representation.
+    virtual bool construct(ImageRep& other) = 0;
+    // 6
+    virtual bool isSameImage(ImageRep& other) = 0;
+    // 7-9: width and height; the tile grid (answers the tile count); the
+    // tile's width and height.
+    virtual const PixelPair& size() const = 0;
+    virtual std::int32_t tileGrid(std::int32_t& tilesDown, std::int32_t& tilesAcross) const = 0;
+    virtual PixelPair tileSize() const = 0;
+    // 10-13
+    virtual const DataModel* dataModel() const = 0;
+    // The descriptor of the file the image was built from, when it keeps
+    // one; owned by the image.
+    virtual FileReadDescriptor* sourceDescriptor() const = 0;
+    virtual const ImagePixel& clearColor() const = 0;
+    virtual void setClearColor(const ImagePixel& color) = 0;
+    // 14-17
+    virtual bool isConstructed() const = 0;
+    virtual bool isModified() const = 0;
+    virtual bool isStatic() const = 0;
+    virtual void setDataModel(const DataModel& model) = 0;
+    // 21: every pixel becomes the clear colour.
+    virtual void clear() = 0;
+    // 24 and 25: observers of written tiles (not owned); addReactor answers
+    // the reactor's handle.
+    virtual std::int32_t addReactor(ImageReactorInterface* reactor) = 0;
+    virtual void removeReactor(ImageReactorInterface* reactor) = 0;
+    // 26: true turns tile locking off; answers whether it is off.
+    virtual bool setUnlocked(bool unlocked) = 0;
+    // 27 and 28: the id under which the session lists the image.
+    virtual std::int32_t registryId() const = 0;
+    virtual void setRegistryId(std::int32_t id) = 0;
+    // 29: a context opened on the image is done (its handle in the image's
+    // context list).
+    virtual void releaseContext(std::int32_t handle) = 0;
+};
+
+} // namespace Omvi

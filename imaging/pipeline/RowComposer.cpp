@@ -1,0 +1,8 @@
+#include "imaging/pipeline/RowComposer.h"
+
+namespace Omvi
+{
+
+RowComposer::~RowComposer() = default;
+
+} // namespace Omvi

@@ -1,0 +1,8 @@
+#include "imaging/shears/ShearInterface.h"
+
+namespace Omvi
+{
+
+ShearInterface::~ShearInterface() = default;
+
+} // namespace Omvi
