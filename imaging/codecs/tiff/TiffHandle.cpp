@@ -57,7 +57,9 @@ std::unique_ptr<TiffHandle> TiffHandle::openForReading(const std::string& native
         ::close(descriptor);
         return nullptr;
     }
-    return open(nativePath, descriptor, "r", false);
+    // Read, not mapped: a mapped file would count in the process's memory
+    // as it is read, and a file cut short underneath would fault.
+    return open(nativePath, descriptor, "rm", false);
 }
 
 std::unique_ptr<TiffHandle> TiffHandle::openDirectory(const std::string& nativePath, int directory)
