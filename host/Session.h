@@ -43,6 +43,8 @@ public:
     void clearFaults();
 
     int requestCount(const std::string& operation) const;
+    // Every operation requested so far, with its count.
+    const std::map<std::string, int>& requestCounts() const { return counts_; }
     const std::vector<std::string>& callLog() const { return log_; }
     void clearLog() { log_.clear(); }
 

@@ -1,6 +1,9 @@
 #include "imaging/descriptors/FileReadDescriptor.h"
 
 #include "imaging/OMVIException.h"
+#include "imaging/codecs/ImageFormatCodec.h"
+#include "imaging/descriptors/FileReadDescriptorImp.h"
+#include "imaging/session/OMVISession.h"
 
 namespace Omvi
 {
@@ -15,7 +18,26 @@ std::unique_ptr<FileReadDescriptorRep> copyOf(const FileReadDescriptor& other)
     copy->construct(other.representation());
     return copy;
 }
+
+std::unique_ptr<FileReadDescriptorRep> boundTo(const FileSpecifier& file)
+{
+    auto representation = std::make_unique<FileReadDescriptorImp>();
+    representation->construct(file, nullptr);
+    return representation;
+}
 } // namespace
+
+FileReadDescriptor::FileReadDescriptor(const FileSpecifier& file) : representation_(boundTo(file)) {}
+
+std::int32_t FileReadDescriptor::probeFile(const FileSpecifier& file, ImageFormatCodec*& codec)
+{
+    OMVISession* session = OMVISession::get();
+    if (codec != nullptr)
+        return codec->probe(file, session != nullptr ? session->correlationOption() : nullptr);
+    if (session == nullptr)
+        return ImageFormatCodec::kNotThisFormat;
+    return session->findCodec(file, codec);
+}
 
 FileReadDescriptor::FileReadDescriptor(std::unique_ptr<FileReadDescriptorRep> representation)
     : representation_(std::move(representation))
@@ -76,6 +98,11 @@ FormatCodecPropertyInterface* FileReadDescriptor::getFormatProperty(std::int32_t
 RowProviderInterface* FileReadDescriptor::rowProvider()
 {
     return representation_->rowProvider();
+}
+
+std::int32_t FileReadDescriptor::frameCount()
+{
+    return representation_->frameCount();
 }
 
 } // namespace Omvi

@@ -92,6 +92,15 @@ public:
     virtual bool isStreaming() const = 0;
     // Rows of the rectangle of `regionSize` pixels from `origin` only.
     virtual RowProviderInterface* subRegionRowProvider(const PixelPair& regionSize, const PixelPair& origin) = 0;
+    // The same rectangle decoded at a reduced size (`subSampling` as the
+    // frame's subSamplingFor gave it); null where the frame cannot (the
+    // default).
+    virtual RowProviderInterface* subSampledRowProvider(const PixelPair& regionSize, const PixelPair& origin,
+                                                        std::int32_t subSampling);
+    // The nearest reduced size to (width, height) that the frame decodes,
+    // with the sub-sampling that gives it; false where it cannot (the
+    // default).
+    virtual bool subSamplingFor(std::int32_t& width, std::int32_t& height, std::int32_t& subSampling);
 };
 
 } // namespace Omvi

@@ -3,7 +3,10 @@
 #include "imaging/codecs/codec/ByteOrder.h"
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/rlc/Ig4ReadFile.h"
 #include "imaging/codecs/rlc/RlcContainer.h"
+#include "imaging/codecs/rlc/RlcReadFile.h"
 #include "imaging/codecs/rlc/RlcStrings.h"
 #include "imaging/codecs/strings/CodecStrings.h"
 
@@ -161,6 +164,12 @@ int RlcFormatCodec::probePath(const std::string& nativePath) const
     return totalRuns == 0 ? kNotThisFormat : kRecognised;
 }
 
+ReadImageFileInterface* RlcFormatCodec::newReader(const FileSpecifier& file,
+                                                  std::unique_ptr<CorrelationPropertySetIterator> correlations) const
+{
+    return new RlcReadFile(this, file, std::move(correlations), resolver_);
+}
+
 Ig4FormatCodec::Ig4FormatCodec() : FormatCodecBase(ig4Description()) {}
 
 Ig4FormatCodec::~Ig4FormatCodec() = default;
@@ -189,6 +198,12 @@ int Ig4FormatCodec::probePath(const std::string& nativePath) const
     if (!file.open(nativePath))
         return kNotThisFormat;
     return RlcContainer::hasTrailerOfFormat(file, RlcContainer::kIg4FormatCode) ? kRecognised : kNotThisFormat;
+}
+
+ReadImageFileInterface* Ig4FormatCodec::newReader(const FileSpecifier& file,
+                                                  std::unique_ptr<CorrelationPropertySetIterator> correlations) const
+{
+    return new Ig4ReadFile(this, file, std::move(correlations));
 }
 
 } // namespace Omvi

@@ -7,11 +7,26 @@
 namespace Omvi
 {
 
+// Asked by the RLC reader for a referenced raster file it does not
+// recognise where the reference points.
+class RlcReferenceResolver
+{
+public:
+    virtual ~RlcReferenceResolver() = default;
+    // `reference` holds the name as the record gives it, `holder` the file
+    // that holds the record; true with `out` naming the file to read.
+    virtual bool resolveReference(const FileSpecifier& reference, const FileSpecifier& holder,
+                                  FileSpecifier& out) const = 0;
+};
+
 class RlcFormatCodec : public FormatCodecBase
 {
 public:
     RlcFormatCodec();
     ~RlcFormatCodec() override;
+
+    // The resolver readers made from now on ask (not owned; null: none).
+    void setReferenceResolver(const RlcReferenceResolver* resolver) { resolver_ = resolver; }
 
     int constantQuery6() const override;
     bool isDataOrganizationSupported(int organisation) const override;
@@ -23,6 +38,11 @@ protected:
     // count and width, then for every row its runs (start, end) in order
     // and within the width, at least one run in the whole file.
     int probePath(const std::string& nativePath) const override;
+    ReadImageFileInterface* newReader(const FileSpecifier& file,
+                                      std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
+
+private:
+    const RlcReferenceResolver* resolver_ = nullptr;
 };
 
 class Ig4FormatCodec : public FormatCodecBase
@@ -38,6 +58,8 @@ public:
 protected:
     // A trailer of IG4 format.
     int probePath(const std::string& nativePath) const override;
+    ReadImageFileInterface* newReader(const FileSpecifier& file,
+                                      std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
 };
 
 class RlcFormatCodecApiVersion : public FormatCodecApiVersion

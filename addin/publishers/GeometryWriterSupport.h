@@ -1,0 +1,144 @@
+#pragma once
+// What the parts of the geometry writer share: points in space, segments
+// closed on every way out, steps guarded with their own message box, and
+// walks over the host's linked lists that never visit an object twice.
+#include "addin/ErrorReport.h"
+#include "dwf/publisher/model/Segment.h"
+#include "dwf/w3dtk/geometry/shell.h"
+#include "dwf/w3dtk/records/attributes.h"
+#include "dwf/w3dtk/records/color.h"
+#include "dwf/w3dtk/records/color_values.h"
+#include "dwf/w3dtk/records/curves.h"
+#include "dwf/w3dtk/records/heuristics.h"
+#include "dwf/w3dtk/records/nurbs_curve.h"
+#include "dwf/w3dtk/records/visibility.h"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <unordered_set>
+#include <utility>
+
+namespace geometry_writer
+{
+
+// A point or a vector in space.
+struct Point3
+{
+    std::array<double, 3> xyz{};
+    double& operator[](std::size_t i) { return xyz[i]; }
+    double operator[](std::size_t i) const { return xyz[i]; }
+    const double* data() const { return xyz.data(); }
+};
+
+inline Point3 PointAt(const double* values)
+{
+    return {{values[0], values[1], values[2]}};
+}
+
+inline Point3 operator+(const Point3& a, const Point3& b)
+{
+    return {{a[0] + b[0], a[1] + b[1], a[2] + b[2]}};
+}
+
+inline Point3 operator-(const Point3& a, const Point3& b)
+{
+    return {{a[0] - b[0], a[1] - b[1], a[2] - b[2]}};
+}
+
+inline Point3 operator*(const Point3& a, double s)
+{
+    return {{a[0] * s, a[1] * s, a[2] * s}};
+}
+
+inline Point3 Cross(const Point3& a, const Point3& b)
+{
+    return {{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]}};
+}
+
+inline double Length(const Point3& a)
+{
+    return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
+}
+
+// `a` divided by its length `length` (not 0), one component at a time so
+// that even the shortest vector gives a unit one.
+inline Point3 Direction(const Point3& a, double length)
+{
+    return {{a[0] / length, a[1] / length, a[2] / length}};
+}
+
+inline std::array<float, 3> Floats(const Point3& a)
+{
+    return {static_cast<float>(a[0]), static_cast<float>(a[1]), static_cast<float>(a[2])};
+}
+
+inline bool AllFinite(const double* values, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (!std::isfinite(values[i]))
+            return false;
+    return true;
+}
+
+// Closes an open segment when the scope is left without Close (a step gave
+// up half way), so that the stream's segments stay balanced. A failure of
+// that late close is swallowed: the failure that ended the scope is the one
+// being reported.
+class SegmentScope
+{
+public:
+    explicit SegmentScope(DWFToolkit::DWFSegment& segment) : segment_(segment) {}
+    ~SegmentScope()
+    {
+        if (!segment_.isOpen())
+            return;
+        try
+        {
+            segment_.close();
+        }
+        catch (...)
+        {
+        }
+    }
+    SegmentScope(const SegmentScope&) = delete;
+    SegmentScope& operator=(const SegmentScope&) = delete;
+
+    // The close whose failure counts.
+    void Close() { segment_.close(); }
+
+private:
+    DWFToolkit::DWFSegment& segment_;
+};
+
+// Runs one step that is guarded on its own: a failure shows the step's
+// message box ("... The error occurred in <where>.") and answers false, and
+// the caller goes on.
+template <class Step> bool Guarded(const char* where, Step&& step, bool period = true)
+{
+    try
+    {
+        std::forward<Step>(step)();
+        return true;
+    }
+    catch (...)
+    {
+        ReportPublishError(where, period);
+        return false;
+    }
+}
+
+// Remembers the objects of one walk over a host list (next face, next
+// feature): a list that comes back to an object already walked ends there
+// instead of going round for ever.
+template <class Object> class WalkOnce
+{
+public:
+    // True the first time `object` is met.
+    bool First(Object* object) { return seen_.insert(object).second; }
+
+private:
+    std::unordered_set<Object*> seen_;
+};
+
+} // namespace geometry_writer
