@@ -1,11 +1,13 @@
-// TIFF frames under the imaging core's tiled images: a tiled file is paged
-// straight from its own tiles (no decoding of the whole file), a large
-// file of uncompressed strips is decoded a band of tiles at a time when
-// first touched; either way the image's pixels are the frame's rows.
-#include "CodecDescriptor.h"
+// TIFF files under the imaging core: read through the file read descriptor
+// into tiled images (a tiled file paged straight from its own tiles, a large
+// file of uncompressed strips decoded a band of tiles at a time when first
+// touched; either way the image's pixels are the frame's rows), and written
+// through the file write descriptor.
 #include "SideCarFolder.h"
 #include "TiffTestSupport.h"
 
+#include "imaging/descriptors/FileReadDescriptor.h"
+#include "imaging/descriptors/FileWriteDescriptor.h"
 #include "imaging/paging/DelayLoadPageSystem.h"
 #include "imaging/paging/DirectReadPagingSystem.h"
 #include "imaging/tests/TiledImageFixtures.h"
@@ -25,6 +27,13 @@ class TiffPaging : public OmviTest::TiledImageTest
 protected:
     void SetUp() override { ASSERT_FALSE(folder_.path().empty()); }
 
+    OMVISession& startWithCodec()
+    {
+        OMVISession& session = start();
+        EXPECT_TRUE(session.registerCodec(&codec_));
+        return session;
+    }
+
     // A generated file, its decoded rows, and a tiled image built from it.
     struct Built
     {
@@ -40,7 +49,7 @@ protected:
         const std::size_t planes = spec.planar == PLANARCONFIG_SEPARATE ? spec.samplesPerPixel : 1;
         EXPECT_TRUE(writeTiff(path, {spec}, {pattern(planeRowBytes(spec) * spec.height * planes, 31)}));
         built.rows = decodeChecked(codec_, path).value_or(Decoded());
-        built.descriptor = OmviTest::openDescriptor(codec_, specifierOf(path));
+        built.descriptor = std::make_unique<FileReadDescriptor>(specifierOf(path));
         EXPECT_TRUE(image.construct(*built.descriptor, kOrganisationFromFile));
         PagingSystemInterface::Handle set = 0;
         image.pagingIdentity(built.paging, set);
@@ -90,7 +99,7 @@ TiffSpec tiled(std::uint32_t width, std::uint32_t height, std::uint16_t bits, st
 
 TEST_F(TiffPaging, TiledFilesArePagedFromTheirOwnTiles)
 {
-    OMVISession& session = start();
+    OMVISession& session = startWithCodec();
     struct Case
     {
         const char* name;
@@ -115,7 +124,7 @@ TEST_F(TiffPaging, TiledFilesArePagedFromTheirOwnTiles)
 
 TEST_F(TiffPaging, LargeStripFilesAreDecodedWhenFirstTouched)
 {
-    OMVISession& session = start();
+    OMVISession& session = startWithCodec();
     TiffSpec grey;
     grey.width = 1100;
     grey.height = 1000;
@@ -134,4 +143,49 @@ TEST_F(TiffPaging, LargeStripFilesAreDecodedWhenFirstTouched)
     const Built read = build("lzw.tif", lzw, whole);
     EXPECT_EQ(read.paging, &session.temporaryPagingSystem());
     expectRows(whole, read.rows, 13);
+}
+
+TEST_F(TiffPaging, FramesWrittenThroughTheWriteDescriptorReadBackTheSame)
+{
+    startWithCodec();
+    struct Case
+    {
+        const char* name;
+        TiffSpec spec;
+    };
+    TiffSpec palette = tiled(45, 31, 4, 1, PHOTOMETRIC_PALETTE, 0, COMPRESSION_NONE);
+    palette.red = palette.green = palette.blue = std::vector<std::uint16_t>(16);
+    for (std::size_t i = 0; i < 16; ++i)
+    {
+        palette.red[i] = static_cast<std::uint16_t>(i * 4369);
+        palette.blue[i] = static_cast<std::uint16_t>(65535 - i * 4369);
+    }
+    const Case cases[] = {
+        {"rgb.tif", tiled(45, 31, 8, 3, PHOTOMETRIC_RGB, 0, COMPRESSION_LZW)},
+        {"grey.tif", tiled(45, 31, 8, 1, PHOTOMETRIC_MINISWHITE, 16, COMPRESSION_NONE)},
+        {"bits.tif", tiled(45, 31, 1, 1, PHOTOMETRIC_MINISBLACK, 0, COMPRESSION_CCITTFAX4)},
+        {"palette.tif", palette},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder_.file(c.name);
+        ASSERT_TRUE(writeTiff(path, {c.spec}, {pattern(planeRowBytes(c.spec) * c.spec.height, 41)}));
+        FileReadDescriptor source(specifierOf(path));
+        const std::string copy = folder_.file(std::string("copy-") + c.name);
+        {
+            // The directory is complete once the writer is closed.
+            FileWriteDescriptor out(codec_);
+            ASSERT_TRUE(out.create(specifierOf(copy)));
+            out.createImageFrame(*source.dataModel(), static_cast<std::int32_t>(c.spec.width),
+                                 static_cast<std::int32_t>(c.spec.height));
+            ASSERT_TRUE(out.isFrameValid());
+            EXPECT_EQ(out.writeImageFrame(source.rowProvider()), 1);
+        }
+        const std::optional<Decoded> original = decodeChecked(codec_, path);
+        const std::optional<Decoded> written = decodeChecked(codec_, copy);
+        ASSERT_TRUE(original && written);
+        EXPECT_EQ(written->colorModel, original->colorModel);
+        EXPECT_TRUE(rgbOf(*written) == rgbOf(*original));
+    }
 }
