@@ -19,4 +19,9 @@ ImageRep::~ImageRep() = default;
 ImageImp::ImageImp() = default;
 ImageImp::~ImageImp() = default;
 
+bool ImageImp::staticPixels(StaticPixelView&) const
+{
+    return false;
+}
+
 } // namespace Omvi

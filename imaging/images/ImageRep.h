@@ -65,8 +65,28 @@ public:
     virtual bool isModified() const = 0;
     virtual bool isStatic() const = 0;
     virtual void setDataModel(const DataModel& model) = 0;
+    // 19: a new row provider over the region of `regionSize` pixels from
+    // `origin` (image coordinates), delivered in `orientation` (4 as it is;
+    // 0-3 its columns become the rows). A region outside the image throws
+    // ImageException 0 "Image::read: Region Out Of Bounds".
+    virtual std::unique_ptr<RowProviderInterface> read(const PixelPair& regionSize, const PixelPair& origin,
+                                                       Orientation orientation) = 0;
+    // 20: the same, as it is (Orientation::Identity).
+    virtual std::unique_ptr<RowProviderInterface> read(const PixelPair& regionSize, const PixelPair& origin) = 0;
     // 21: every pixel becomes the clear colour.
     virtual void clear() = 0;
+    // 22: the rows of `source` written over the image from `origin`, row r
+    // at line origin.y + r; with `useKeyColor` the source's transparent
+    // pixels leave the image's alone. The source is converted to the image's
+    // model first. The representation takes the provider over once it starts
+    // pulling rows (`source` is then empty); an error before that (no
+    // conversion, a region outside the image) leaves it with the caller,
+    // possibly inside the conversion filter made for it.
+    virtual void paste(std::unique_ptr<RowProviderInterface>& source, const PixelPair& origin, bool useKeyColor) = 0;
+    // 23: as paste, blending the rows in with `blendValue` (0-255) as their
+    // opacity; RGB images only.
+    virtual void blend(std::unique_ptr<RowProviderInterface>& source, const PixelPair& origin, bool useKeyColor,
+                       std::int32_t blendValue) = 0;
     // 24 and 25: observers of written tiles (not owned); addReactor answers
     // the reactor's handle.
     virtual std::int32_t addReactor(ImageReactorInterface* reactor) = 0;
@@ -79,6 +99,9 @@ public:
     // 29: a context opened on the image is done (its handle in the image's
     // context list).
     virtual void releaseContext(std::int32_t handle) = 0;
+    // 30: as paste, each source row becoming one column of the image: row r
+    // goes to column origin.x + r, laid from the region's bottom line up.
+    virtual void pasteColumns(std::unique_ptr<RowProviderInterface>& source, const PixelPair& origin) = 0;
 };
 
 } // namespace Omvi

@@ -15,6 +15,12 @@
 // - ImageException: 1 "TiledImage::setDataModel" (another data type),
 //   4 "TiledImage::setClearColor" (another kind), 5 a tile lock the calling
 //   thread blocks itself, 0 a tile index outside the grid.
+// - ImageException 0 "Image::read: Region Out Of Bounds" and
+//   "TiledImage::paste: Region Out Of Bounds" (also blend, pasteColumns,
+//   pasteInOrder) for regions that are not inside the image; 1
+//   "TiledImage::paste" (or "TiledImage::blend") when the rows cannot be
+//   converted to the image's model; 3 "TiledImage:blend" for a blend into an
+//   image that is not RGB.
 #include "imaging/PagingSystemInterface.h"
 #include "imaging/images/HandleList.h"
 #include "imaging/images/ImageContextRep.h"
@@ -72,9 +78,24 @@ public:
     // The model must be of the same data type; the clear colour takes the
     // new model's pixel kind. Pixels are not touched.
     void setDataModel(const DataModel& model) override;
+    std::unique_ptr<RowProviderInterface> read(const PixelPair& regionSize, const PixelPair& origin,
+                                               Orientation orientation) override;
+    std::unique_ptr<RowProviderInterface> read(const PixelPair& regionSize, const PixelPair& origin) override;
     // Every tile reads as the clear colour again (reactors are told of
     // each); copies that share tiles keep their pixels.
     void clear() override;
+    void paste(std::unique_ptr<RowProviderInterface>& source, const PixelPair& origin, bool useKeyColor) override;
+    void blend(std::unique_ptr<RowProviderInterface>& source, const PixelPair& origin, bool useKeyColor,
+               std::int32_t blendValue) override;
+    void pasteColumns(std::unique_ptr<RowProviderInterface>& source, const PixelPair& origin) override;
+    // As paste, the rows laid so that reading the covered region back in
+    // `orientation` gives them again; no key colour.
+    void pasteInOrder(std::unique_ptr<RowProviderInterface>& source, const PixelPair& origin,
+                      Orientation orientation);
+    // The last construction from rows, paste, blend or pasteColumns was
+    // stopped by the progress reporter: the image holds only the rows
+    // written until then.
+    bool wasCancelled() const { return cancelled_; }
     std::int32_t addReactor(ImageReactorInterface* reactor) override;
     void removeReactor(ImageReactorInterface* reactor) override;
     bool setUnlocked(bool unlocked) override;
@@ -127,8 +148,16 @@ private:
     void adoptGeometry();
     void buildBlank(const PixelPair& size, const DataModel& model, const ImagePixel& clearColor,
                     std::int32_t organisation, bool unlocked);
-    // Pulls every row of `rows` into the tiles, laid in `order`.
-    void loadRows(RowProviderInterface& rows, BuildOrder order);
+    // Replaces `source` by a filter that delivers its rows in the image's
+    // model (the filter owns the provider from then on); ImageException 1
+    // with `message` when there is none.
+    void convertToImageModel(std::unique_ptr<RowProviderInterface>& source, const char* message) const;
+    // Writes every row of `source` through a decomposer made for it; the
+    // provider is taken over once the decomposer stands.
+    void decomposeRows(std::unique_ptr<RowProviderInterface>& source, const PixelPair& origin,
+                       Orientation orientation, bool useKeyColor, const ImagePixel& keyColor);
+    void pasteRows(std::unique_ptr<RowProviderInterface>& source, const PixelPair& origin, bool useKeyColor,
+                   const std::int32_t* blendValue);
     bool constructFromRows(RowProviderInterface* rows, BuildOrder order, std::int32_t organisation);
     bool tryDirectTiles(FileReadDescriptor& copy, std::int32_t organisation);
     bool tryDelayLoading(FileReadDescriptor& copy, std::int32_t organisation);
@@ -150,6 +179,7 @@ private:
     std::atomic<bool> modified_{false};
     bool constructed_ = false;
     bool lockingFixed_ = false;
+    std::atomic<bool> cancelled_{false};
     PagingSystemInterface* pagingSystem_ = nullptr;
     PagingSystemInterface::Handle pageSet_ = PagingSystemInterface::kInvalidHandle;
 };

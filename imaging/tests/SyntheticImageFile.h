@@ -6,6 +6,7 @@
 // frame and a row iterator implement the codec interfaces over it, and a
 // descriptor representation binds them the way the library's file read
 // descriptor does. It can also misbehave as a damaged file would.
+#include "RowSources.h"
 #include "StubCodecs.h"
 
 #include "imaging/DataBuffer.h"
@@ -27,6 +28,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <array>
 #include <vector>
 
 namespace OmviTest
@@ -59,6 +61,8 @@ struct SyntheticFile
     // What was asked.
     std::vector<Pass> passes;
     std::vector<std::pair<int, int>> tileReads;
+    // Regions read straight from the file: x, y, width, height.
+    std::vector<std::array<int, 4>> subRegionReads;
     int readFilesOpened = 0;
     int closes = 0;
 
@@ -436,9 +440,16 @@ public:
         return frame_.get();
     }
     bool isStreaming() const override { return streaming; }
-    Omvi::RowProviderInterface* subRegionRowProvider(const Omvi::PixelPair&, const Omvi::PixelPair&) override
+    // Files that offer sub-regions hand out the region's rows.
+    Omvi::RowProviderInterface* subRegionRowProvider(const Omvi::PixelPair& size, const Omvi::PixelPair& origin) override
     {
-        return nullptr;
+        if (!file_->subSampling)
+            return nullptr;
+        file_->subRegionReads.push_back({origin.x, origin.y, size.x, size.y});
+        std::shared_ptr<SyntheticFile> file = file_;
+        return new GeneratedRows(*model_, size.x, size.y, [file, size, origin](std::int32_t y, std::uint8_t* row) {
+            file->writePixels(origin.y + y, origin.x, size.x, row);
+        });
     }
 
     bool streaming = false;

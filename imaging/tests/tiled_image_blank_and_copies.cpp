@@ -1,5 +1,6 @@
 // Tile geometry, blank images, copies that share tiles until one writes,
 // clearing, a full paging file and the tile locks.
+#include "StubImages.h"
 #include "TiledImageFixtures.h"
 
 #include "imaging/DataBuffer.h"
@@ -29,36 +30,8 @@ class BlankImages : public TiledImageTest
 };
 
 // A representation of another kind, for the copy check.
-class NotTiled : public ImageImp
+class NotTiled : public StubImage
 {
-public:
-    bool construct(FileReadDescriptor&, std::int32_t) override { return false; }
-    bool construct(std::unique_ptr<RowProviderInterface>&, BuildOrder, std::int32_t) override { return false; }
-    bool construct(std::uint8_t*, const PixelPair&, const DataModel&) override { return true; }
-    bool construct(const PixelPair&, const DataModel&, const ImagePixel&, std::int32_t) override { return false; }
-    bool construct(ImageRep&) override { return false; }
-    bool isSameImage(ImageRep&) override { return false; }
-    const PixelPair& size() const override { return size_; }
-    std::int32_t tileGrid(std::int32_t& d, std::int32_t& a) const override { return d = a = 1; }
-    PixelPair tileSize() const override { return size_; }
-    const DataModel* dataModel() const override { return &kRgb; }
-    FileReadDescriptor* sourceDescriptor() const override { return nullptr; }
-    const ImagePixel& clearColor() const override { return kWhite; }
-    void setClearColor(const ImagePixel&) override {}
-    bool isConstructed() const override { return true; }
-    bool isModified() const override { return false; }
-    bool isStatic() const override { return true; }
-    void setDataModel(const DataModel&) override {}
-    void clear() override {}
-    std::int32_t addReactor(ImageReactorInterface*) override { return 0; }
-    void removeReactor(ImageReactorInterface*) override {}
-    bool setUnlocked(bool) override { return false; }
-    std::int32_t registryId() const override { return 0; }
-    void setRegistryId(std::int32_t) override {}
-    void releaseContext(std::int32_t) override {}
-
-private:
-    PixelPair size_{1, 1};
 };
 
 struct RecordingReactor : ImageReactorInterface

@@ -1,6 +1,7 @@
 // Tiled images built from an image file: read whole through its rows, over
 // tiles decoded when first touched, or straight over the file's own tiles;
 // copies of them; and the pass that lets the file go.
+#include "StubImages.h"
 #include "SyntheticImageFile.h"
 #include "TiledImageFixtures.h"
 
@@ -324,38 +325,7 @@ TEST_F(ImagesFromFiles, TheSessionMakesEachFilePagingSystemOnceOverItsPagingFile
     EXPECT_EQ(&session.directReadPagingSystem(), &directRead);
 
     // An image that is not tiled has no shared source to let go of.
-    class Plain : public ImageImp
-    {
-    public:
-        bool construct(FileReadDescriptor&, std::int32_t) override { return false; }
-        bool construct(std::unique_ptr<RowProviderInterface>&, BuildOrder, std::int32_t) override { return false; }
-        bool construct(std::uint8_t*, const PixelPair&, const DataModel&) override { return true; }
-        bool construct(const PixelPair&, const DataModel&, const ImagePixel&, std::int32_t) override { return false; }
-        bool construct(ImageRep&) override { return false; }
-        bool isSameImage(ImageRep&) override { return false; }
-        const PixelPair& size() const override { return size_; }
-        std::int32_t tileGrid(std::int32_t&, std::int32_t&) const override { return 1; }
-        PixelPair tileSize() const override { return size_; }
-        const DataModel* dataModel() const override { return nullptr; }
-        FileReadDescriptor* sourceDescriptor() const override { return nullptr; }
-        const ImagePixel& clearColor() const override { return clear_; }
-        void setClearColor(const ImagePixel&) override {}
-        bool isConstructed() const override { return true; }
-        bool isModified() const override { return false; }
-        bool isStatic() const override { return true; }
-        void setDataModel(const DataModel&) override {}
-        void clear() override {}
-        std::int32_t addReactor(ImageReactorInterface*) override { return 0; }
-        void removeReactor(ImageReactorInterface*) override {}
-        bool setUnlocked(bool) override { return false; }
-        std::int32_t registryId() const override { return 0; }
-        void setRegistryId(std::int32_t) override {}
-        void releaseContext(std::int32_t) override {}
-
-    private:
-        PixelPair size_{1, 1};
-        ImagePixel clear_;
-    } plain;
+    StubImage plain;
     session.releaseSharedSources(plain);
 
     // A tiled image of the paging file's own: letting go changes nothing.

@@ -2,6 +2,8 @@
 
 #include "imaging/codecs/codec/ByteOrder.h"
 #include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/flic/FlicReadFile.h"
 #include "imaging/codecs/flic/FlicStrings.h"
 #include "imaging/models/DataModel.h"
 
@@ -57,6 +59,13 @@ int FlicFormatCodec::probePath(const std::string& nativePath) const
         return kNotThisFormat;
     const std::uint16_t magic = ByteOrder::littleEndian16(&header[4]);
     return magic == 0xAF11 || magic == 0xAF12 ? kRecognised : kNotThisFormat;
+}
+
+ReadImageFileInterface*
+FlicFormatCodec::newReader(const FileSpecifier& file,
+                           std::unique_ptr<CorrelationPropertySetIterator> correlations) const
+{
+    return new FlicReadFile(this, file, std::move(correlations));
 }
 
 } // namespace Omvi

@@ -19,6 +19,9 @@ public:
 protected:
     // The magic 0xAF11 (FLI) or 0xAF12 (FLC) at byte 4.
     int probePath(const std::string& nativePath) const override;
+    ReadImageFileInterface*
+    newReader(const FileSpecifier& file,
+              std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
 };
 
 class FlicFormatCodecApiVersion : public FormatCodecApiVersion

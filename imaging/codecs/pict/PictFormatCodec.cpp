@@ -2,6 +2,8 @@
 
 #include "imaging/codecs/codec/ByteOrder.h"
 #include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/pict/PictReadFile.h"
 #include "imaging/codecs/pict/PictStrings.h"
 #include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
 
@@ -76,6 +78,13 @@ int PictFormatCodec::probePath(const std::string& nativePath) const
     if (picture[at + 1] == 2 && at + 2 < count && picture[at + 2] == 0xFF)
         return kRecognised;
     return kNotThisFormat;
+}
+
+ReadImageFileInterface*
+PictFormatCodec::newReader(const FileSpecifier& file,
+                           std::unique_ptr<CorrelationPropertySetIterator> correlations) const
+{
+    return new PictReadFile(this, file, std::move(correlations));
 }
 
 } // namespace Omvi

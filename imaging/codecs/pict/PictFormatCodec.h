@@ -22,6 +22,9 @@ protected:
     // below right, then (after zero bytes) the version opcode 0x11 with
     // version 1, or version 2 followed by 0xFF.
     int probePath(const std::string& nativePath) const override;
+    ReadImageFileInterface*
+    newReader(const FileSpecifier& file,
+              std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
 };
 
 class PictFormatCodecApiVersion : public FormatCodecApiVersion

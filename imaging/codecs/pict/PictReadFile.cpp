@@ -1,0 +1,148 @@
+#include "imaging/codecs/pict/PictReadFile.h"
+
+#include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/pict/PictFormatCodec.h"
+#include "imaging/codecs/pict/PictPicture.h"
+#include "imaging/codecs/pict/PictProperties.h"
+#include "imaging/codecs/pict/PictRowIterator.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Omvi
+{
+
+PictReadFile::PictReadFile(const PictFormatCodec* codec, const FileSpecifier& file,
+                           std::unique_ptr<CorrelationPropertySetIterator> correlations)
+    : codec_(codec), file_(file), correlations_(std::move(correlations))
+{
+}
+
+PictReadFile::~PictReadFile() = default;
+
+ImageFormatCodec* PictReadFile::codec() const
+{
+    return const_cast<PictFormatCodec*>(codec_);
+}
+
+FileSpecifier& PictReadFile::copyFileSpecifier(FileSpecifier& out) const
+{
+    out = file_;
+    return out;
+}
+
+int PictReadFile::frameCount() const
+{
+    const auto path = CodecFile::nativePath(file_);
+    CodecFile file;
+    return path && file.open(*path) ? 1 : 0;
+}
+
+ReadImageFileFrameInterface* PictReadFile::openFrame(int)
+{
+    const auto path = CodecFile::nativePath(file_);
+    CodecFile file;
+    if (!path || !file.open(*path))
+        return nullptr;
+    file.close();
+    auto picture = std::make_shared<PictPicture>(*path);
+    std::unique_ptr<CorrelationPropertySetIterator> correlations;
+    if (correlations_)
+        correlations = std::make_unique<CorrelationPropertySetIterator>(*correlations_);
+    return new PictReadFileFrame(std::move(picture), std::move(correlations));
+}
+
+PictReadFileFrame::PictReadFileFrame(std::shared_ptr<PictPicture> picture,
+                                     std::unique_ptr<CorrelationPropertySetIterator> correlations)
+    : picture_(std::move(picture)), correlations_(std::move(correlations))
+{
+    if (!correlations_)
+        return;
+    for (std::int32_t i = 0; i < correlations_->count(); ++i)
+    {
+        auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations_->at(i));
+        if (external == nullptr)
+            continue;
+        external->setImageSize(picture_->height(), picture_->width());
+        external->setPixelSize(Vector2d(1.0, 1.0));
+        external->setUnit(FormatCodecCorrelation::kUnitNone);
+        external->read();
+    }
+}
+
+PictReadFileFrame::~PictReadFileFrame() = default;
+
+void PictReadFileFrame::getSize(int* height, int* width) const
+{
+    if (height)
+        *height = picture_->height();
+    if (width)
+        *width = picture_->width();
+}
+
+int PictReadFileFrame::dataModelKind() const
+{
+    return picture_->outputBits() == 8 ? 2 : 1;
+}
+
+int PictReadFileFrame::sampleKind() const
+{
+    return picture_->outputBits() == 8 ? 1 : 3;
+}
+
+int PictReadFileFrame::bitsPerPixel() const
+{
+    return picture_->outputBits();
+}
+
+int PictReadFileFrame::paletteCount() const
+{
+    return picture_->paletteCount();
+}
+
+void PictReadFileFrame::getPalette(int count, std::uint8_t* rgb) const
+{
+    if (rgb == nullptr || count < 1 || count > picture_->paletteCount())
+        return;
+    std::memcpy(rgb, picture_->palette().data(), static_cast<std::size_t>(count) * 3);
+}
+
+RowIteratorInterface* PictReadFileFrame::newRowIterator()
+{
+    if (!picture_->usable())
+        return nullptr;
+    return new PictRowIterator(picture_);
+}
+
+FormatCodecPropertySetIterator* PictReadFileFrame::getProperties()
+{
+    auto set = std::make_unique<PictPropertySetIterator>();
+    if (correlations_)
+    {
+        for (std::int32_t i = 0; i < correlations_->count(); ++i)
+        {
+            const auto* correlation =
+                dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
+            if (correlation != nullptr && correlation->isValid())
+                set->append(correlation);
+        }
+    }
+    return set.release();
+}
+
+FormatCodecPropertyInterface* PictReadFileFrame::getPropertyOfType(int propertyType)
+{
+    if (propertyType != FormatCodecPropertyInterface::kCorrelation || !correlations_)
+        return nullptr;
+    for (std::int32_t i = 0; i < correlations_->count(); ++i)
+    {
+        const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
+        if (correlation != nullptr && correlation->isValid())
+            return correlation->clone();
+    }
+    return nullptr;
+}
+
+} // namespace Omvi

@@ -1,0 +1,233 @@
+#include "imaging/composers/TiledRowComposerBase.h"
+
+#include "imaging/OMVIException.h"
+#include "imaging/images/RegionCheck.h"
+#include "imaging/images/TiledImage.h"
+#include "imaging/kernels/KernelFactories.h"
+#include "imaging/models/DataModel.h"
+#include "imaging/session/OMVISession.h"
+
+#include <algorithm>
+
+namespace Omvi
+{
+
+namespace
+{
+[[noreturn]] void outOfMemory()
+{
+    throw new SystemException("Out of memory for a band of tiles", SystemException::kOutOfMemory);
+}
+} // namespace
+
+TiledRowComposerBase::TiledRowComposerBase(TiledImage& image, const PixelPair& regionSize, const PixelPair& origin,
+                                           std::int32_t direction, bool columns, bool backwards)
+    : image_(image), direction_(direction), columns_(columns), backwards_(backwards), origin_(origin)
+{
+    if (!image.isConstructed() || !image.dataModel())
+        throw new ImageException("TiledRowComposer: Image Not Constructed", 0);
+    requireRegionInside(image.size(), regionSize, origin, "TiledRowComposer: Region Out Of Bounds");
+    farCorner_ = {origin.x + regionSize.x - 1, origin.y + regionSize.y - 1};
+
+    const std::int32_t dataType = image.dataModel()->dataType();
+    edge_ = image.tileEdge();
+    tileBytes_ = image.bytesPerTile();
+    lineBytes_ = image.bytesPerTileRow();
+
+    // Along the output row runs the region's width (row-wise) or height
+    // (column-wise); the rows step along the other axis.
+    const std::int32_t alongStart = columns ? origin.y : origin.x;
+    const std::int32_t alongLength = columns ? regionSize.y : regionSize.x;
+    const std::int32_t acrossStart = columns ? origin.x : origin.y;
+    const std::int32_t acrossLength = columns ? regionSize.x : regionSize.y;
+    rowLength_ = alongLength;
+    rowCount_ = acrossLength;
+    const std::int64_t rowBytesNeeded = rowBytes(rowLength_, dataType);
+    if (rowBytesNeeded < 1 || rowBytesNeeded > INT32_MAX)
+        throw new ImageException("TiledRowComposer: Region Out Of Bounds", 0);
+    bytesPerRow_ = static_cast<std::int32_t>(rowBytesNeeded);
+
+    firstTile_ = alongStart / edge_;
+    const std::int32_t lastTile = static_cast<std::int32_t>((std::int64_t{alongStart} + alongLength - 1) / edge_);
+    bandTiles_ = lastTile - firstTile_ + 1;
+    firstOffset_ = alongStart % edge_;
+    lastUsed_ = static_cast<std::int32_t>((std::int64_t{alongStart} + alongLength) % edge_);
+    if (lastUsed_ == 0)
+        lastUsed_ = edge_;
+    const std::int32_t acrossLast = static_cast<std::int32_t>(std::int64_t{acrossStart} + acrossLength - 1);
+    bands_ = acrossLast / edge_ - acrossStart / edge_ + 1;
+
+    position_ = backwards ? acrossLast : acrossStart;
+    band_ = position_ / edge_;
+    withinBand_ = position_ % edge_;
+
+    stitcher_.reset(createRowStitcher(dataType, direction_));
+    if (!stitcher_)
+        outOfMemory();
+    if (columns_)
+    {
+        columnStitcher_ = dynamic_cast<ColumnStitcher*>(stitcher_.get());
+        if (columnStitcher_)
+        {
+            copier_.reset(createPixelCopier(dataType));
+            if (!copier_)
+                outOfMemory();
+            strip_.resize(bytesPerRow_);
+        }
+    }
+}
+
+TiledRowComposerBase::~TiledRowComposerBase() = default;
+
+const DataModel& TiledRowComposerBase::dataModel() const
+{
+    return *image_.dataModel();
+}
+
+bool TiledRowComposerBase::isValid() const
+{
+    return image_.isConstructed() && stitcher_ != nullptr;
+}
+
+void TiledRowComposerBase::extent(std::int32_t& other, std::int32_t& unitsWanted) const
+{
+    other = bands_;
+    unitsWanted = bandTiles_;
+}
+
+void TiledRowComposerBase::progress(std::int32_t& position, std::int32_t& rows) const
+{
+    position = position_;
+    rows = delivered_;
+}
+
+void TiledRowComposerBase::registerJob()
+{
+    if (registered_)
+        return;
+    OMVISession* session = OMVISession::get();
+    if (!session)
+        throw new SystemException("Invalid Page Volume", SystemException::kInvalidPageVolume);
+    setJobManager(&session->jobManager());
+    session->jobManager().registerJob(*this);
+    registered_ = true;
+}
+
+TileBand TiledRowComposerBase::bandPart(std::int32_t first, std::int32_t count) const
+{
+    TileBand band;
+    band.count = count;
+    band.down = columns_;
+    band.first = columns_ ? TileIndex{firstTile_ + first, band_} : TileIndex{band_, firstTile_ + first};
+    return band;
+}
+
+void TiledRowComposerBase::stitchTiles(const std::uint8_t* block, std::int32_t first, std::int32_t count)
+{
+    for (std::int32_t j = 0; j < count; ++j)
+    {
+        const std::int32_t k = first + j;
+        const std::int32_t start = k == 0 ? firstOffset_ : 0;
+        const std::int32_t end = k == bandTiles_ - 1 ? lastUsed_ : edge_;
+        stitcher_->stitch(block + std::int64_t{tileBytes_} * j, start, end - start);
+    }
+}
+
+std::int32_t TiledRowComposerBase::getNextRow(DataBuffer& row)
+{
+    if (delivered_ >= rowCount_)
+        return 0;
+    if (row.size() < bytesPerRow_)
+        throw new ImageFilterException("Row buffer too small", ImageFilterException::kRowBufferTooSmall);
+    registerJob();
+
+    std::uint8_t* out = row.data();
+    if (columns_ && stripColumn_ == position_)
+    {
+        // Copied from the tiles with the column before it.
+        copier_->copy(out, 0, strip_.data(), 0, rowLength_);
+        stripColumn_ = -1;
+        advance();
+        return rowCount_ - delivered_;
+    }
+
+    stitcher_->setDestination(out, 0, rowLength_);
+    stitcher_->setSource(lineBytes_, withinBand_);
+    std::int32_t neighbour = -1;
+    if (columnStitcher_)
+    {
+        const std::int32_t step = backwards_ ? -1 : 1;
+        const std::int32_t within = withinBand_ + step;
+        const std::int32_t column = position_ + step;
+        const bool inTiles = within >= 0 && within < edge_;
+        const bool inRegion = column >= origin_.x && column <= farCorner_.x;
+        if (inTiles && inRegion)
+            neighbour = column;
+        columnStitcher_->setStripDestination(neighbour >= 0 ? strip_.data() : nullptr, step);
+    }
+
+    const Job::Grant& grant = acquire();
+    if (grant.units < 1 || !grant.base || grant.bytesPerUnit < tileBytes_)
+        outOfMemory();
+    if (grant.units >= bandTiles_)
+    {
+        if (!bandHeld_)
+        {
+            readTileBand(image_, bandPart(0, bandTiles_), grant.base);
+            bandHeld_ = true;
+        }
+        stitchTiles(grant.base, 0, bandTiles_);
+    }
+    else
+    {
+        // Fewer units than the band has tiles: this row from groups of
+        // tiles read afresh, each group through the same block.
+        for (std::int32_t k = 0; k < bandTiles_; k += grant.units)
+        {
+            const std::int32_t count = std::min(grant.units, bandTiles_ - k);
+            readTileBand(image_, bandPart(k, count), grant.base);
+            stitchTiles(grant.base, k, count);
+        }
+    }
+    stripColumn_ = neighbour;
+    advance();
+    return rowCount_ - delivered_;
+}
+
+void TiledRowComposerBase::skipRow()
+{
+    if (delivered_ >= rowCount_)
+        return;
+    registerJob();
+    advance();
+}
+
+void TiledRowComposerBase::advance()
+{
+    ++delivered_;
+    const std::int32_t step = backwards_ ? -1 : 1;
+    position_ += step;
+    withinBand_ += step;
+    if (withinBand_ < 0 || withinBand_ >= edge_)
+    {
+        // The band is done: the next row starts the next tile row (column).
+        bandHeld_ = false;
+        release();
+        band_ += step;
+        withinBand_ = backwards_ ? edge_ - 1 : 0;
+    }
+    if (delivered_ >= rowCount_)
+        finish();
+}
+
+void TiledRowComposerBase::finish()
+{
+    bandHeld_ = false;
+    release();
+    // Nothing is left to read: the memory goes back to the budget now
+    // rather than when the composer is destroyed.
+    if (JobManager* manager = jobManager())
+        manager->releaseMemory(*this);
+}
+
+} // namespace Omvi
