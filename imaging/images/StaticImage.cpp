@@ -375,6 +375,7 @@ void StaticImage::paste(std::unique_ptr<RowProviderInterface>& source, const Pix
         const auto copier = requireKernel(createPixelCopier(model_->dataType(), keyed, key));
         copyRows(*rows, origin, *copier, tick);
     }
+    cancelled_ = stopped;
     if (reporter != nullptr && !stopped)
         reporter->reportProgress(total, total);
 }
@@ -403,6 +404,7 @@ void StaticImage::blend(std::unique_ptr<RowProviderInterface>& source, const Pix
         }
         return true;
     });
+    cancelled_ = stopped;
     if (reporter != nullptr && !stopped)
         reporter->reportProgress(total, total);
 }

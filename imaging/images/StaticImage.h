@@ -105,6 +105,9 @@ public:
     std::int32_t registerContext(ImageContextRep* context);
     std::int32_t bytesPerRow() const { return bytesPerRow_; }
     std::uint8_t* pixels() const { return pixels_; }
+    // The progress reporter stopped the last paste or blend part way: the
+    // rows after it were not written.
+    bool wasCancelled() const { return cancelled_; }
 
 private:
     // Converts `source` to the image's model in place (the conversion filter
@@ -130,6 +133,7 @@ private:
     std::int32_t bytesPerRow_ = 0;
     std::int32_t registryId_ = 0;
     bool modified_ = false;
+    bool cancelled_ = false;
     std::unique_ptr<HandleList<ImageContextRep>> contexts_;
 };
 

@@ -483,6 +483,7 @@ TEST_F(StaticImageTest, PasteProgressEveryIntervalAndStops)
         EXPECT_EQ(reporter.calls[0], (std::pair<std::int32_t, std::int32_t>{1, 100})) << "after the second row";
         EXPECT_EQ(reporter.calls[1], (std::pair<std::int32_t, std::int32_t>{3, 100}));
         EXPECT_EQ(reporter.calls.back(), (std::pair<std::int32_t, std::int32_t>{100, 100}));
+        EXPECT_FALSE(image->wasCancelled());
     }
     reporter.calls.clear();
     {
@@ -503,6 +504,7 @@ TEST_F(StaticImageTest, PasteProgressEveryIntervalAndStops)
         std::unique_ptr<RowProviderInterface> rows = constantRows(gray, 4, 100, 5);
         image->paste(rows, {0, 0}, false);
         EXPECT_EQ(reporter.calls.size(), 1u) << "stopped at the first answer, no final report";
+        EXPECT_TRUE(image->wasCancelled());
         EXPECT_EQ(bitmap.grid(1)[1][0], 5u);
         EXPECT_EQ(bitmap.grid(1)[2][0], 0x11u) << "no row after the stop";
     }
