@@ -19,9 +19,12 @@ namespace Omvi
 namespace
 {
 constexpr std::int64_t kOne = 65536;
-// The accumulators start one unit short of a whole pixel, so a walk moves
-// as soon as it has covered any part of the next pixel.
-constexpr std::int64_t kFirstAccumulator = kOne - 1;
+// A row's walk starts this far (just under half a pixel) ahead of the first
+// output pixel's centre, in the direction it walks. The step is 1 / w'
+// short of the inverse map's, so the walk falls behind by up to one pixel
+// over the row; starting half a pixel ahead halves the worst error and
+// makes quarter turns land exactly on every pixel.
+constexpr std::int64_t kLead = kOne / 2 - 1;
 
 [[noreturn]] void fail(const char* message, std::int32_t code)
 {
@@ -57,14 +60,25 @@ std::int64_t firstWhere(std::int64_t count, Predicate holds)
 // One axis of the walk along a row.
 struct AxisWalk
 {
-    std::int64_t start = 0; // position at output column 0
-    std::int64_t step = 0;  // 16.16 magnitude
+    std::int64_t start = 0;   // position at output column 0
+    std::int64_t initial = 0; // the part of a pixel already covered there
+    std::int64_t step = 0;    // 16.16 magnitude
     std::int32_t sign = 1;
-    std::int64_t last = 0;  // last valid position
+    std::int64_t last = 0;    // last valid position
+
+    // From a position in 16.16 fixed point: the pixel it lies in, and how
+    // far it is on towards the pixel's edge in the direction of the walk.
+    AxisWalk(std::int64_t fixed, std::int64_t magnitude, std::int32_t direction, std::int64_t lastPosition)
+        : step(magnitude), sign(direction), last(lastPosition)
+    {
+        start = fixed / kOne - (fixed % kOne < 0 ? 1 : 0);
+        const std::int64_t fraction = fixed - start * kOne;
+        initial = sign > 0 ? fraction : kOne - 1 - fraction;
+    }
 
     std::int64_t positionAt(std::int64_t x, bool atWholePixel) const
     {
-        return start + sign * movesFor(kFirstAccumulator + x * step, atWholePixel);
+        return start + sign * movesFor(initial + x * step, atWholePixel);
     }
     // Narrows [first, lastColumn] to the columns whose position lies in
     // [0, last]; positions are monotone along the row.
@@ -95,6 +109,16 @@ struct NearestNeighborRotate::Walk
     AxisWalk x;
     AxisWalk y;
 };
+
+namespace
+{
+// A coordinate in 16.16 fixed point, kept far inside 64 bits.
+std::int64_t fixedPoint(double value)
+{
+    constexpr double kLimit = 4.0e18 / 65536.0;
+    return static_cast<std::int64_t>(std::floor(std::clamp(value, -kLimit, kLimit) * 65536.0));
+}
+} // namespace
 
 NearestNeighborRotate::NearestNeighborRotate(RowProviderInterface* input, const Matrix2d& rotation, ImagePixel clear)
     : clear_(clear)
@@ -214,12 +238,11 @@ bool NearestNeighborRotate::movesAtWholePixel() const
 
 NearestNeighborRotate::Walk NearestNeighborRotate::walkOfRow(std::int32_t r) const
 {
-    Point2d p(0.0, static_cast<double>(r));
+    // Where the centre of the row's first pixel lies in the input.
+    Point2d p(0.5, r + 0.5);
     p.transformBy(inverse_);
-    Walk walk;
-    walk.x = AxisWalk{roundToInt(p.x), dx_, sx_, lastColumn_};
-    walk.y = AxisWalk{roundToInt(p.y), dy_, sy_, lastRow_};
-    return walk;
+    return Walk{AxisWalk(fixedPoint(p.x) + sx_ * kLead, dx_, sx_, lastColumn_),
+                AxisWalk(fixedPoint(p.y) + sy_ * kLead, dy_, sy_, lastRow_)};
 }
 
 void NearestNeighborRotate::spanOfRow(std::int32_t r, std::int32_t& first, std::int32_t& last) const
@@ -248,7 +271,7 @@ struct Cursor
     Cursor(const AxisWalk& axis, std::int64_t first, bool atWholePixel)
         : step(axis.step), sign(axis.sign)
     {
-        const std::int64_t total = kFirstAccumulator + first * axis.step;
+        const std::int64_t total = axis.initial + first * axis.step;
         const std::int64_t moves = movesFor(total, atWholePixel);
         position = axis.start + axis.sign * moves;
         accumulator = total - (moves << 16);

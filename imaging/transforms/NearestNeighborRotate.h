@@ -4,14 +4,14 @@
 // palette and raw samples included - and keeps values exactly.
 //
 // The input is buffered in a private tiled image. Each output row is a
-// straight walk through it in 16.16 fixed-point steps: the start comes from
-// the inverse map, the step from the inverse map's change along the row
-// divided by the output width. Positions move away from the start as soon as
-// the walked distance passes a pixel edge, which keeps a walk a hair short
-// of one pixel per step (the step is divided by w' rather than w' - 1) on
-// the pixels a quarter turn hits exactly. The part of the row that falls
-// inside the input is worked out before the walk, in integers, so the walk
-// never leaves the input; the rest of the row is the clear pixel.
+// straight walk through it in 16.16 fixed-point steps: the start is where
+// the inverse map puts the centre of the row's first pixel, the step the
+// inverse map's change along the row divided by the output width (a little
+// short of the exact step). The part of the row that falls inside the input
+// is worked out before the walk, in integers, so the walk never leaves the
+// input; the rest of the row is the clear pixel. A quarter turn copies every
+// input pixel exactly once; the output's extra last column and row (its
+// size counts the turned corners inclusively) are clear.
 #include "imaging/geometry/Matrix2d.h"
 #include "imaging/geometry/PixelRect.h"
 #include "imaging/kernels/PixelCopier.h"
