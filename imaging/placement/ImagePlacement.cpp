@@ -108,28 +108,6 @@ bool flipsY(Orientation o)
            o == Orientation::Transverse;
 }
 
-std::int32_t toInt32(std::int64_t value)
-{
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
-
-// Of a constant intermediate of `shown` pixels at `offset` from the box,
-// only the part over the box is needed: the same rows, without the pixels
-// nobody sees. A part that misses the box keeps one pixel outside it.
-void keepPartOverBox(std::int32_t& shown, std::int32_t& offset, std::int32_t box)
-{
-    const std::int64_t from = std::max<std::int64_t>(0, offset);
-    const std::int64_t to = std::min<std::int64_t>(shown, std::int64_t{offset} + box);
-    if (to <= from)
-    {
-        shown = 1;
-        return;
-    }
-    shown = static_cast<std::int32_t>(to - from);
-    offset = toInt32(offset - from);
-}
-
 std::int32_t clampedInt(double value)
 {
     if (!(value > 0.0))
@@ -288,48 +266,10 @@ RowProviderInterface* ImagePlacement::render(std::int32_t resamplingKind, bool t
     }
     const double cropW = std::int64_t{crop.x1} - crop.x0 + 1;
     const double cropH = std::int64_t{crop.y1} - crop.y0 + 1;
-
-    // The size it shows at, and where the destination's first pixel lies
-    // in it.
-    std::int64_t shownW = ceilToInt(cropW * kx);
-    std::int64_t shownH = ceilToInt(cropH * ky);
-    if (shownW <= 0 || shownH <= 0)
-        return nullptr;
-    PixelPair offset{roundToInt(corner.x - crop.x0 * kx), roundToInt(corner.y - crop.y0 * ky)};
-
-    // A destination that shows a fraction of a source pixel blown up far
-    // beyond its own size is built from a smaller intermediate, centred.
-    const double destW = destination_.x;
-    const double destH = destination_.y;
-    const bool extreme = std::fabs(snapped.y) < std::fabs(snapped.x) ? (1.5 * destW < kx && 1.5 * destH < ky)
-                                                                    : (1.5 * destH < kx && 1.5 * destW < ky);
-    const bool overflows = cropW * kx > kLargestInt || cropH * ky > kLargestInt;
-    if (extreme)
-    {
-        const double m = 1.5 * std::max(destW, destH);
-        const double limitedW = std::trunc(cropW * m);
-        const double limitedH = std::trunc(cropH * m);
-        if (!(limitedW >= 1.0 && limitedH >= 1.0 && limitedW <= kLargestInt && limitedH <= kLargestInt))
-            return nullptr;
-        const std::int64_t w2 = static_cast<std::int64_t>(limitedW);
-        const std::int64_t h2 = static_cast<std::int64_t>(limitedH);
-        if (overflows)
-        {
-            offset = {toInt32((w2 - destination_.x) >> 1), toInt32((h2 - destination_.y) >> 1)};
-        }
-        else
-        {
-            offset.x = toInt32(offset.x - (shownW - w2) / 2);
-            offset.y = toInt32(offset.y - (shownH - h2) / 2);
-        }
-        shownW = w2;
-        shownH = h2;
-    }
-    else if (overflows)
-    {
-        return nullptr;
-    }
-    PixelPair shown{static_cast<std::int32_t>(shownW), static_cast<std::int32_t>(shownH)};
+    // Where the destination's first pixel lies in the crop shown at its
+    // size; kept unrounded until the last step, so that a rotation moves
+    // the exact position and the offset is rounded once.
+    Point2d offset(corner.x - crop.x0 * kx, corner.y - crop.y0 * ky);
 
     // The crop in the stored image.
     const PixelRect stored = storedRect(orientation, crop, sourceW, sourceH);
@@ -337,7 +277,89 @@ RowProviderInterface* ImagePlacement::render(std::int32_t resamplingKind, bool t
     const PixelPair cropOrigin = stored.origin();
 
     Provider provider;
+    PixelPair shown;
+    if (cropSize.x <= 2 && cropSize.y <= 2)
     {
+        // One stored pixel stands for the whole crop, whatever its
+        // orientation: a blank intermediate of its colour. Only the part
+        // the destination can show is made, however far it is magnified.
+        std::unique_ptr<ImageContextRep> context = image->createContext(0, image->size(), {0, 0}, 1);
+        const ImagePixel pixel = context->getPixel(cropOrigin.x, cropOrigin.y);
+        context.reset();
+        const Point2d box[4] = {offset, offset + toRight, offset + toRight + toBottom, offset + toBottom};
+        const double limits[2] = {std::ceil(cropW * kx), std::ceil(cropH * ky)};
+        double from[2] = {0.0, 0.0};
+        double to[2] = {1.0, 1.0};
+        for (int axis = 0; axis < 2; ++axis)
+        {
+            double low = axis == 0 ? box[0].x : box[0].y;
+            double high = low;
+            for (const Point2d& p : box)
+            {
+                low = std::min(low, axis == 0 ? p.x : p.y);
+                high = std::max(high, axis == 0 ? p.x : p.y);
+            }
+            // A margin of two pixels keeps a turned intermediate's blended
+            // edges off the destination.
+            from[axis] = std::max(0.0, std::floor(low) - 2.0);
+            to[axis] = std::min(limits[axis], std::floor(high) + 3.0);
+            if (!(to[axis] > from[axis]))
+            {
+                from[axis] = 0.0;
+                to[axis] = 1.0;
+            }
+        }
+        offset.x -= from[0];
+        offset.y -= from[1];
+        shown = {clampedInt(to[0] - from[0]), clampedInt(to[1] - from[1])};
+        provider = std::make_unique<BlankSource>(shown, pixel, model);
+        orientation = Orientation::Identity;
+        swap = false;
+    }
+    else
+    {
+        // The size the crop shows at.
+        std::int64_t shownW = ceilToInt(cropW * kx);
+        std::int64_t shownH = ceilToInt(cropH * ky);
+        if (shownW <= 0 || shownH <= 0)
+            return nullptr;
+
+        // A destination that shows a fraction of a source pixel blown up
+        // far beyond its own size is built from a smaller intermediate,
+        // centred.
+        const double destW = destination_.x;
+        const double destH = destination_.y;
+        const bool extreme = std::fabs(snapped.y) < std::fabs(snapped.x) ? (1.5 * destW < kx && 1.5 * destH < ky)
+                                                                        : (1.5 * destH < kx && 1.5 * destW < ky);
+        const bool overflows = cropW * kx > kLargestInt || cropH * ky > kLargestInt;
+        if (extreme)
+        {
+            const double m = 1.5 * std::max(destW, destH);
+            const double limitedW = std::trunc(cropW * m);
+            const double limitedH = std::trunc(cropH * m);
+            if (!(limitedW >= 1.0 && limitedH >= 1.0 && limitedW <= kLargestInt && limitedH <= kLargestInt))
+                return nullptr;
+            const std::int64_t w2 = static_cast<std::int64_t>(limitedW);
+            const std::int64_t h2 = static_cast<std::int64_t>(limitedH);
+            if (overflows)
+            {
+                offset = Point2d(static_cast<double>((w2 - destination_.x) >> 1),
+                                 static_cast<double>((h2 - destination_.y) >> 1));
+            }
+            else
+            {
+                offset.x -= static_cast<double>((shownW - w2) / 2);
+                offset.y -= static_cast<double>((shownH - h2) / 2);
+            }
+            shownW = w2;
+            shownH = h2;
+        }
+        else if (overflows)
+        {
+            return nullptr;
+        }
+        shown = {static_cast<std::int32_t>(shownW), static_cast<std::int32_t>(shownH)};
+
         const PixelPair request = swap ? PixelPair{shown.y, shown.x} : shown;
         provider = reducedCrop(*image, cropSize, cropOrigin, request, shown.x);
         if (provider && interpolating && orientation != Orientation::Identity)
@@ -346,39 +368,22 @@ RowProviderInterface* ImagePlacement::render(std::int32_t resamplingKind, bool t
             orientation = Orientation::Identity;
             swap = false;
         }
-    }
-    if (!provider)
-    {
-        if (cropSize.x <= 2 && cropSize.y <= 2)
-        {
-            // One stored pixel stands for the whole crop, whatever its
-            // orientation.
-            std::unique_ptr<ImageContextRep> context = image->createContext(0, image->size(), {0, 0}, 1);
-            const ImagePixel pixel = context->getPixel(cropOrigin.x, cropOrigin.y);
-            context.reset();
-            if (angle == 0.0)
-            {
-                keepPartOverBox(shown.x, offset.x, destination_.x);
-                keepPartOverBox(shown.y, offset.y, destination_.y);
-            }
-            provider = std::make_unique<BlankSource>(shown, pixel, model);
-            orientation = Orientation::Identity;
-            swap = false;
-        }
-        else if (interpolating &&
-                 (!swap || std::int64_t{cropSize.x} * cropSize.y <=
-                               std::int64_t{shown.x} * shown.y + ((std::int64_t{shown.x} * shown.y) >> 2)))
-        {
-            provider = image->read(cropSize, cropOrigin, orientation);
-            orientation = Orientation::Identity;
-            swap = false;
-        }
-        else
-        {
-            provider = image->read(cropSize, cropOrigin);
-        }
         if (!provider)
-            return nullptr;
+        {
+            if (interpolating && (!swap || std::int64_t{cropSize.x} * cropSize.y <=
+                                               std::int64_t{shown.x} * shown.y + ((std::int64_t{shown.x} * shown.y) >> 2)))
+            {
+                provider = image->read(cropSize, cropOrigin, orientation);
+                orientation = Orientation::Identity;
+                swap = false;
+            }
+            else
+            {
+                provider = image->read(cropSize, cropOrigin);
+            }
+            if (!provider)
+                return nullptr;
+        }
     }
 
     if (!keepModel)
@@ -404,6 +409,12 @@ RowProviderInterface* ImagePlacement::render(std::int32_t resamplingKind, bool t
 
     // What the chain fills with, in the model of its rows.
     ImagePixel fill = throughChain(*provider, clear_);
+    // The shears move pixel positions (pixel centres at whole numbers):
+    // the centre of the destination's first pixel, as it lies in the
+    // unturned intermediate, less half a pixel.
+    Vector2d toCentre(0.5, 0.5);
+    toCentre.rotateBy(-angle);
+    Point2d firstCentre(offset.x + toCentre.x - 0.5, offset.y + toCentre.y - 0.5);
     if (angle == 0.0)
     {
         if (orientation != Orientation::Identity)
@@ -416,7 +427,8 @@ RowProviderInterface* ImagePlacement::render(std::int32_t resamplingKind, bool t
             rotate = new Rotate(input, angle, clear_, grayAsRgb);
             return rotate;
         });
-        rotate->adjustOffset(offset);
+        rotate->adjustOffset(firstCentre);
+        offset = firstCentre;
         fill = throughChain(*rotate, clear_);
     }
     else if (interpolating)
@@ -426,7 +438,8 @@ RowProviderInterface* ImagePlacement::render(std::int32_t resamplingKind, bool t
             rotate = new OrientedRotate(input, orientation, angle, clear_, grayAsRgb);
             return rotate;
         });
-        rotate->adjustOffset(offset);
+        rotate->adjustOffset(firstCentre);
+        offset = firstCentre;
         fill = rotate->clearPixel();
     }
     else
@@ -438,14 +451,16 @@ RowProviderInterface* ImagePlacement::render(std::int32_t resamplingKind, bool t
             rotate = new NearestNeighborRotate(input, Matrix2d::rotationAbout(angle, Point2d(0.0, 0.0)), fill);
             return rotate;
         });
-        rotate->adjustOffset(offset);
+        // Its map carries pixel corners: the destination's first corner.
+        rotate->mapPoint(offset);
     }
+    const PixelPair whole{roundToInt(offset.x), roundToInt(offset.y)};
 
     if (setsClearPixel && fill.kind != clear_.kind)
         clear_ = fill;
 
-    if (offset != PixelPair{0, 0} || provider->size() != destination_)
-        wrap(provider, [&](RowProviderInterface* input) { return new AlignToBox(input, offset, destination_, fill); });
+    if (whole != PixelPair{0, 0} || provider->size() != destination_)
+        wrap(provider, [&](RowProviderInterface* input) { return new AlignToBox(input, whole, destination_, fill); });
     return provider.release();
 }
 

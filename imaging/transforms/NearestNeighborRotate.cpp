@@ -382,8 +382,13 @@ std::int32_t NearestNeighborRotate::getNextRow(DataBuffer& row)
 void NearestNeighborRotate::adjustOffset(PixelPair& offset) const
 {
     Point2d point(offset.x, offset.y);
-    point.transformBy(outputMap_);
+    mapPoint(point);
     offset = {roundToInt(point.x), roundToInt(point.y)};
+}
+
+void NearestNeighborRotate::mapPoint(Point2d& point) const
+{
+    point.transformBy(outputMap_);
 }
 
 } // namespace Omvi

@@ -14,6 +14,7 @@
 // size counts the turned corners inclusively) are clear.
 #include "imaging/geometry/Matrix2d.h"
 #include "imaging/geometry/PixelRect.h"
+#include "imaging/geometry/Point2d.h"
 #include "imaging/kernels/PixelCopier.h"
 #include "imaging/models/DataModel.h"
 #include "imaging/models/ImagePixel.h"
@@ -55,6 +56,9 @@ public:
     // Moves a point given in the input's frame into the output frame (the
     // inverse of the inverse map), each coordinate rounded half up.
     void adjustOffset(PixelPair& offset) const;
+    // The same without rounding: a position (pixel corners at whole
+    // numbers) in the input's frame carried into the output's.
+    void mapPoint(Point2d& point) const;
 
     // The inverse map (output pixel position to input position) and the
     // steps along an output row: magnitudes in 16.16 fixed point, and signs.

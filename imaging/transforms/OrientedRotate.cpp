@@ -82,4 +82,10 @@ void OrientedRotate::adjustOffset(PixelPair& offset) const
         rotate_->adjustOffset(offset);
 }
 
+void OrientedRotate::adjustOffset(Point2d& point) const
+{
+    if (rotate_ != nullptr)
+        rotate_->adjustOffset(point);
+}
+
 } // namespace Omvi

@@ -5,6 +5,7 @@
 // it by the residual angle. Used where a parallelogram's axes are neither
 // upright nor a quarter turn away from it.
 #include "imaging/Orientation.h"
+#include "imaging/geometry/Point2d.h"
 #include "imaging/models/ImagePixel.h"
 #include "imaging/pipeline/ImageFilter.h"
 
@@ -34,6 +35,7 @@ public:
     // Moves an offset given in the oriented frame into the output frame
     // (Rotate::adjustOffset).
     void adjustOffset(PixelPair& offset) const;
+    void adjustOffset(Point2d& point) const;
 
     double angle() const { return angle_; }
     // The clear pixel in the model of the rows handed out.
