@@ -249,12 +249,8 @@ TK_Status TK_Image::Read(BStreamFileToolkit& tk)
         [[fallthrough]];
     case 6:
         if (m_compression != TK_Image_None)
-        {
-            int size = 0;
-            TK_TRY(GetData(tk, size));
-            TK_TRY(CheckCount(tk, size, "bad image compressed size", Max_Compressed));
-            m_compressed_size = size;
-        }
+            TK_TRY(GetCheckedCount(tk, m_compressed_size, "bad image compressed size",
+                                   Max_Compressed));
         m_pixels.clear();
         m_compressed.clear();
         m_progress = 0;

@@ -261,6 +261,16 @@ TK_Status BBaseOpcodeHandler::CheckCount(BStreamFileToolkit& tk, int count, cons
     return TK_Done;
 }
 
+TK_Status BBaseOpcodeHandler::GetCheckedCount(BStreamFileToolkit& tk, int& count,
+                                              const char* message, int limit)
+{
+    int value = 0;
+    TK_TRY(GetData(tk, value));
+    TK_TRY(CheckCount(tk, value, message, limit));
+    count = value;
+    return TK_Done;
+}
+
 TK_Status BBaseOpcodeHandler::CheckProduct(BStreamFileToolkit& tk, int a, int b, int& product,
                                            const char* message, int limit)
 {

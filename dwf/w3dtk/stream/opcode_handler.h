@@ -142,6 +142,10 @@ public:
     // 0 <= count <= limit.
     static TK_Status CheckCount(BStreamFileToolkit& tk, int count, const char* message,
                                 int limit = Max_Count);
+    // Reads an int and checks it as CheckCount does; a refused count is not
+    // kept (`count` holds what it held before).
+    static TK_Status GetCheckedCount(BStreamFileToolkit& tk, int& count, const char* message,
+                                     int limit = Max_Count);
     // a and b each checked as counts, and a * b <= limit; the product in `product`.
     static TK_Status CheckProduct(BStreamFileToolkit& tk, int a, int b, int& product,
                                   const char* message, int limit = Max_Count);
