@@ -123,14 +123,8 @@ TK_Status TK_Image::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 3:
-        if (!m_name.empty())
-            TK_TRY(PutNameLength(tk, m_name.size()));
-        ++m_stage;
-        [[fallthrough]];
     case 4:
-        if (!m_name.empty())
-            TK_TRY(PutData(tk, m_name.data(), static_cast<int>(m_name.size())));
-        ++m_stage;
+        TK_TRY(PutNameSteps(tk, m_name, 3, !m_name.empty()));
         [[fallthrough]];
     case 5:
     {

@@ -170,6 +170,18 @@ protected:
     // `objects` objects) and logs it.
     TK_Status PutOpcode(BStreamFileToolkit& tk, int objects = 1);
 
+    // The two steps of a name behind a one-byte length, as stages `first` (the
+    // length, which CheckNameLength accepted) and `first + 1` (the bytes) of
+    // the caller's stage machine; entered at either, and m_stage is `first + 2`
+    // when both are done. A name not `present` in the record skips both.
+    //     case 3:
+    //     case 4: TK_TRY(PutNameSteps(tk, m_name, 3)); [[fallthrough]];
+    TK_Status PutNameSteps(BStreamFileToolkit& tk, const std::string& name, int first,
+                           bool present = true);
+    // Reads them: the length sizes `name`, the bytes fill it.
+    TK_Status GetNameSteps(BStreamFileToolkit& tk, std::string& name, int first,
+                           bool present = true);
+
     int m_stage = 0;
     int m_progress = 0;
     unsigned char m_opcode;
