@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 namespace w3d::geometry
@@ -21,12 +22,14 @@ constexpr int Read_Piece = 1 << 16;
 // Reads `count` elements into `values`, resuming after the `done` already
 // read. The array grows a piece at a time as the bytes arrive, so a count read
 // from a stream allocates no more than the stream really holds (plus a piece).
+// Pieces of bytes are four times as long as pieces of wider elements.
 template <class T>
 TK_Status read_in_pieces(BStreamFileToolkit& tk, std::vector<T>& values, int count, int& done)
 {
+    constexpr int piece_limit = std::is_same<T, std::uint8_t>::value ? 4 * Read_Piece : Read_Piece;
     while (done < count)
     {
-        int const piece = std::min(count - done, Read_Piece);
+        int const piece = std::min(count - done, piece_limit);
         std::size_t const end = static_cast<std::size_t>(done) + static_cast<std::size_t>(piece);
         try
         {
@@ -38,29 +41,6 @@ TK_Status read_in_pieces(BStreamFileToolkit& tk, std::vector<T>& values, int cou
             return tk.Error();
         }
         TK_TRY(BBaseOpcodeHandler::GetData(tk, values.data() + done, piece));
-        done += piece;
-    }
-    return TK_Done;
-}
-
-template <>
-inline TK_Status read_in_pieces(BStreamFileToolkit& tk, std::vector<std::uint8_t>& values,
-                                int count, int& done)
-{
-    while (done < count)
-    {
-        int const piece = std::min(count - done, 4 * Read_Piece);
-        std::size_t const end = static_cast<std::size_t>(done) + static_cast<std::size_t>(piece);
-        try
-        {
-            if (values.size() < end)
-                values.resize(end);
-        }
-        catch (const std::bad_alloc&)
-        {
-            return tk.Error();
-        }
-        TK_TRY(BBaseOpcodeHandler::GetData(tk, static_cast<void*>(values.data() + done), piece));
         done += piece;
     }
     return TK_Done;
