@@ -46,6 +46,27 @@ TK_Status read_in_pieces(BStreamFileToolkit& tk, std::vector<T>& values, int cou
     return TK_Done;
 }
 
+// Reads a value of `width` (1, 2 or 4) little-endian bytes: unsigned for 1
+// and 2 bytes, signed for 4. `value` is set only once all its bytes are in.
+inline TK_Status get_sized(BStreamFileToolkit& tk, int width, int& value)
+{
+    if (width == 1)
+    {
+        unsigned char byte = 0;
+        TK_TRY(BBaseOpcodeHandler::GetData(tk, byte));
+        value = byte;
+        return TK_Done;
+    }
+    if (width == 2)
+    {
+        unsigned short word = 0;
+        TK_TRY(BBaseOpcodeHandler::GetData(tk, word));
+        value = word;
+        return TK_Done;
+    }
+    return BBaseOpcodeHandler::GetData(tk, value);
+}
+
 // Little-endian record bytes built in memory.
 class Record_Bytes
 {
