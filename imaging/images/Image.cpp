@@ -1,6 +1,7 @@
 #include "imaging/images/Image.h"
 
 #include "imaging/OMVIException.h"
+#include "imaging/contexts/ImageContext.h"
 #include "imaging/images/TiledImage.h"
 #include "imaging/models/DataModel.h"
 #include "imaging/pipeline/RowProviderInterface.h"
@@ -110,6 +111,21 @@ Image& Image::operator=(const Image& other)
 Image::~Image()
 {
     release();
+}
+
+std::unique_ptr<ImageContext> Image::createContext(std::int32_t accessMode, const PixelPair& regionSize,
+                                                  const PixelPair& origin, std::int32_t tileCacheSize)
+{
+    if (!representation_)
+        throw static_cast<OMVIException*>(new ImageException("Image::createContext: Region Out Of Bounds", 0));
+    return std::make_unique<ImageContext>(
+        representation_->createContext(accessMode, regionSize, origin, tileCacheSize));
+}
+
+std::unique_ptr<ImageContext> Image::createContext(std::int32_t accessMode)
+{
+    const PixelPair whole = representation_ ? representation_->size() : PixelPair{};
+    return createContext(accessMode, whole, {0, 0}, 4);
 }
 
 void Image::enlist()

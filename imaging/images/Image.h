@@ -5,7 +5,9 @@
 // callers. An empty handle holds none.
 //
 // Errors: ImageConstructionException 3 "Image::Image" / "Image::operator="
-// for copying an image whose representation is not tiled; without a session
+// for copying an image whose representation is not tiled; ImageException 0
+// "Image::createContext: Region Out Of Bounds" for a context of an empty
+// image (or one outside the image); without a session
 // SystemException 2 "Invalid Page Volume"; the representation's own
 // construction errors pass through.
 #include "imaging/Orientation.h"
@@ -20,6 +22,7 @@ namespace Omvi
 
 class DataModel;
 class FileReadDescriptor;
+class ImageContext;
 class ImageRep;
 class RowProviderInterface;
 
@@ -52,6 +55,13 @@ public:
     Image& operator=(const Image& other);
     // Unlists the representation and deletes it.
     ~Image();
+
+    // A context over the region (ImageRep::createContext); the image must
+    // outlive it or detaches it when it goes first.
+    std::unique_ptr<ImageContext> createContext(std::int32_t accessMode, const PixelPair& regionSize,
+                                                const PixelPair& origin, std::int32_t tileCacheSize);
+    // A context over the whole image.
+    std::unique_ptr<ImageContext> createContext(std::int32_t accessMode);
 
     ImageRep* representation() const { return representation_.get(); }
     bool isEmpty() const { return !representation_; }

@@ -4,6 +4,7 @@
 #include "imaging/OMVIException.h"
 #include "imaging/StaticBuffer.h"
 #include "imaging/composers/RowComposerFactory.h"
+#include "imaging/contexts/ThreadSafeContextImp.h"
 #include "imaging/decomposers/DecomposerFactory.h"
 #include "imaging/filters/KeyColorMapper.h"
 #include "imaging/images/RegionCheck.h"
@@ -188,7 +189,21 @@ void StaticImage::releaseContext(std::int32_t handle)
 }
 
 // ---------------------------------------------------------------------------
-// Reading and clearing
+// Contexts, reading and clearing
+
+std::unique_ptr<ImageContextRep> StaticImage::createContext(std::int32_t accessMode, const PixelPair& regionSize,
+                                                           const PixelPair& origin, std::int32_t tileCacheSize)
+{
+    if (pixels_ == nullptr)
+        imageFails("Image::createContext: Region Out Of Bounds", 0);
+    requireRegionInside(size_, regionSize, origin, "Image::createContext: Region Out Of Bounds");
+    auto context = std::make_unique<ThreadSafeContextImp>(*this, regionSize, origin, accessMode, tileCacheSize);
+    const std::int32_t handle = registerContext(context.get());
+    if (handle == 0)
+        throw static_cast<OMVIException*>(new SystemException("Too many image contexts", SystemException::kOutOfMemory));
+    context->setRegistryHandle(handle);
+    return context;
+}
 
 std::unique_ptr<RowProviderInterface> StaticImage::read(const PixelPair& regionSize, const PixelPair& origin,
                                                         Orientation orientation)
@@ -360,6 +375,7 @@ void StaticImage::paste(std::unique_ptr<RowProviderInterface>& source, const Pix
         const auto copier = requireKernel(createPixelCopier(model_->dataType(), keyed, key));
         copyRows(*rows, origin, *copier, tick);
     }
+    cancelled_ = stopped;
     if (reporter != nullptr && !stopped)
         reporter->reportProgress(total, total);
 }
@@ -388,6 +404,7 @@ void StaticImage::blend(std::unique_ptr<RowProviderInterface>& source, const Pix
         }
         return true;
     });
+    cancelled_ = stopped;
     if (reporter != nullptr && !stopped)
         reporter->reportProgress(total, total);
 }

@@ -66,6 +66,11 @@ public:
     // The model must be of the same data type; the clear colour takes its
     // pixel kind.
     void setDataModel(const DataModel& model) override;
+    // A ThreadSafeContextImp over the region of the memory (always
+    // writable), listed with the image; a region outside the image throws
+    // ImageException 0 "Image::createContext: Region Out Of Bounds".
+    std::unique_ptr<ImageContextRep> createContext(std::int32_t accessMode, const PixelPair& regionSize,
+                                                   const PixelPair& origin, std::int32_t tileCacheSize) override;
     std::unique_ptr<RowProviderInterface> read(const PixelPair& regionSize, const PixelPair& origin,
                                                Orientation orientation) override;
     std::unique_ptr<RowProviderInterface> read(const PixelPair& regionSize, const PixelPair& origin) override;
@@ -100,6 +105,9 @@ public:
     std::int32_t registerContext(ImageContextRep* context);
     std::int32_t bytesPerRow() const { return bytesPerRow_; }
     std::uint8_t* pixels() const { return pixels_; }
+    // The progress reporter stopped the last paste or blend part way: the
+    // rows after it were not written.
+    bool wasCancelled() const { return cancelled_; }
 
 private:
     // Converts `source` to the image's model in place (the conversion filter
@@ -125,6 +133,7 @@ private:
     std::int32_t bytesPerRow_ = 0;
     std::int32_t registryId_ = 0;
     bool modified_ = false;
+    bool cancelled_ = false;
     std::unique_ptr<HandleList<ImageContextRep>> contexts_;
 };
 

@@ -9,6 +9,8 @@
 
 #include "imaging/OMVIException.h"
 #include "imaging/StaticBuffer.h"
+#include "imaging/contexts/ImageContext.h"
+#include "imaging/images/Image.h"
 #include "imaging/images/StaticImage.h"
 #include "imaging/images/TiledImage.h"
 #include "imaging/models/BitonalModel.h"
@@ -481,6 +483,7 @@ TEST_F(StaticImageTest, PasteProgressEveryIntervalAndStops)
         EXPECT_EQ(reporter.calls[0], (std::pair<std::int32_t, std::int32_t>{1, 100})) << "after the second row";
         EXPECT_EQ(reporter.calls[1], (std::pair<std::int32_t, std::int32_t>{3, 100}));
         EXPECT_EQ(reporter.calls.back(), (std::pair<std::int32_t, std::int32_t>{100, 100}));
+        EXPECT_FALSE(image->wasCancelled());
     }
     reporter.calls.clear();
     {
@@ -501,6 +504,7 @@ TEST_F(StaticImageTest, PasteProgressEveryIntervalAndStops)
         std::unique_ptr<RowProviderInterface> rows = constantRows(gray, 4, 100, 5);
         image->paste(rows, {0, 0}, false);
         EXPECT_EQ(reporter.calls.size(), 1u) << "stopped at the first answer, no final report";
+        EXPECT_TRUE(image->wasCancelled());
         EXPECT_EQ(bitmap.grid(1)[1][0], 5u);
         EXPECT_EQ(bitmap.grid(1)[2][0], 0x11u) << "no row after the stop";
     }
@@ -515,4 +519,46 @@ TEST_F(StaticImageTest, PasteProgressEveryIntervalAndStops)
         EXPECT_EQ(reporter.calls, (std::vector<std::pair<std::int32_t, std::int32_t>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
     }
     OMVISession::get()->setProgressReporter(nullptr);
+}
+
+TEST_F(StaticImageTest, ContextsReachTheMemoryInsideTheirRegionOnly)
+{
+    const RgbGrayModel gray;
+    Bitmap bitmap(gray, 9, 5);
+    auto representation = std::make_unique<StaticImage>();
+    representation->construct(bitmap.pixels(), bitmap.size, gray);
+    Image image(std::move(representation));
+    {
+        std::unique_ptr<ImageContext> context = image.createContext(0, {4, 3}, {2, 1}, 1);
+        // A static image's contexts always write.
+        context->putPixel(2, 1, ImagePixel(kPixelGray, 0x42));
+        context->putPixel(5, 3, ImagePixel(kPixelGray, 0x43));
+        EXPECT_EQ(bitmap.row(1)[2], 0x42);
+        EXPECT_EQ(context->getPixel(5, 3), ImagePixel(kPixelGray, 0x43));
+        EXPECT_EQ(thrownCode<ImageContextException>([&] { context->getPixel(6, 3); }), 2);
+        EXPECT_EQ(thrownCode<ImageContextException>([&] { context->putPixel(1, 1, ImagePixel(kPixelGray, 1)); }), 2);
+        std::unique_ptr<ImageContext> whole = image.createContext(1);
+        EXPECT_EQ(whole->getPixel(8, 4), ImagePixel(kPixelGray, 0));
+    }
+    std::string message;
+    for (const auto& [size, origin] :
+         std::vector<std::pair<PixelPair, PixelPair>>{{{4, 3}, {6, 0}}, {{0, 1}, {0, 0}}, {{1, 1}, {0, -1}}})
+    {
+        EXPECT_EQ(thrownCode<ImageException>([&] { image.createContext(0, size, origin, 1); }, &message), 0);
+        EXPECT_EQ(message, "Image::createContext: Region Out Of Bounds");
+    }
+    EXPECT_EQ(thrownCode<ImageException>([&] { Image().createContext(0); }), 0);
+
+    // The image goes first: the context is detached and goes quietly.
+    std::unique_ptr<ImageContext> orphan;
+    {
+        Bitmap other(gray, 3, 3);
+        auto rep = std::make_unique<StaticImage>();
+        rep->construct(other.pixels(), other.size, gray);
+        Image going(std::move(rep));
+        orphan = going.createContext(0);
+    }
+    EXPECT_EQ(thrownCode<ImageContextException>([&] { orphan->getPixel(0, 0); }), 3);
+    orphan.reset();
+    EXPECT_TRUE(bitmap.guardsIntact());
 }
