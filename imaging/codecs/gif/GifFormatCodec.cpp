@@ -1,6 +1,8 @@
 #include "imaging/codecs/gif/GifFormatCodec.h"
 
 #include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/gif/GifReadFile.h"
 #include "imaging/codecs/gif/GifStrings.h"
 #include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
 
@@ -47,6 +49,12 @@ bool GifFormatCodec::isPropertySupported(int propertyType, const StringBuffer*) 
 bool GifFormatCodec::canEncode(const DataModel*, int, int) const
 {
     return false;
+}
+
+ReadImageFileInterface* GifFormatCodec::newReader(const FileSpecifier& file,
+                                                  std::unique_ptr<CorrelationPropertySetIterator> correlations) const
+{
+    return new GifReadFile(this, file, std::move(correlations));
 }
 
 int GifFormatCodec::probePath(const std::string& nativePath) const

@@ -19,6 +19,8 @@ public:
 protected:
     // "GIF87a" or "GIF89a".
     int probePath(const std::string& nativePath) const override;
+    ReadImageFileInterface* newReader(const FileSpecifier& file,
+                                      std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
 };
 
 class GifFormatCodecApiVersion : public FormatCodecApiVersion

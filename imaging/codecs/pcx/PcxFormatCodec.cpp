@@ -1,7 +1,10 @@
 #include "imaging/codecs/pcx/PcxFormatCodec.h"
 
 #include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/pcx/PcxReadFile.h"
 #include "imaging/codecs/pcx/PcxStrings.h"
+#include "imaging/codecs/pcx/PcxWriteFile.h"
 #include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
 #include "imaging/models/DataModel.h"
 
@@ -53,6 +56,17 @@ bool PcxFormatCodec::canEncode(const DataModel* model, int width, int height) co
     if (type == kColorSpaceBitonal)
         return model->dataType() == kDataTypeOneBit && model->bitsUsedPerPixel() == 1;
     return false;
+}
+
+ReadImageFileInterface* PcxFormatCodec::newReader(const FileSpecifier& file,
+                                                  std::unique_ptr<CorrelationPropertySetIterator> correlations) const
+{
+    return new PcxReadFile(this, file, std::move(correlations));
+}
+
+WriteImageFileInterface* PcxFormatCodec::newWriter() const
+{
+    return new PcxWriteFile(this);
 }
 
 int PcxFormatCodec::probePath(const std::string& nativePath) const

@@ -20,6 +20,9 @@ protected:
     // Manufacturer 10, version 0, 2, 3 or 5, run-length encoding; 1 for a
     // depth (bits times planes) other than 1, 4, 8 or 24.
     int probePath(const std::string& nativePath) const override;
+    ReadImageFileInterface* newReader(const FileSpecifier& file,
+                                      std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
+    WriteImageFileInterface* newWriter() const override;
 };
 
 class PcxFormatCodecApiVersion : public FormatCodecApiVersion

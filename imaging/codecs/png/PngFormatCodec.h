@@ -32,8 +32,12 @@ public:
 
 protected:
     // The PNG signature and a header the PNG library accepts; 1 for a
-    // filter or compression method other than 0.
+    // filter or compression method other than 0 or another header the
+    // library refuses, 3 for a file that ends before its image data.
     int probePath(const std::string& nativePath) const override;
+    ReadImageFileInterface* newReader(const FileSpecifier& file,
+                                      std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
+    WriteImageFileInterface* newWriter() const override;
 };
 
 class PngFormatCodecApiVersion : public FormatCodecApiVersion

@@ -134,8 +134,8 @@ TEST(CodecProbes, PngVariantsAndDamagedHeaders)
 {
     PngFormatCodec codec;
     EXPECT_EQ(probe(codec, OmviTest::pngFile(1, 1)), ImageFormatCodec::kRecognised);
-    // A filter method the PNG library does not know fails its header check.
-    EXPECT_EQ(probe(codec, OmviTest::pngFile(1, 1, 0, 1)), ImageFormatCodec::kNotThisFormat);
+    // A filter method the PNG library does not know: a PNG it cannot read.
+    EXPECT_EQ(probe(codec, OmviTest::pngFile(1, 1, 0, 1)), ImageFormatCodec::kUnsupportedVariant);
     Bytes damaged = OmviTest::pngFile(2, 2);
     damaged[20] ^= 0x40;  // the header's CRC no longer fits
     EXPECT_EQ(probe(codec, damaged), ImageFormatCodec::kNotThisFormat);

@@ -1,0 +1,60 @@
+#include "imaging/codecs/gif/GifRowIterator.h"
+
+#include "imaging/DataBuffer.h"
+#include "imaging/codecs/codec/CodecErrors.h"
+#include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/gif/GifDecoder.h"
+
+#include <cstring>
+
+namespace Omvi
+{
+
+GifRowIterator::GifRowIterator(const FileSpecifier& file)
+    : decoder_(std::make_unique<GifDecoder>(CodecFile::nativePath(file).value_or(std::string())))
+{
+    if (decoder_->hasImage())
+    {
+        width_ = decoder_->width();
+        height_ = decoder_->height();
+    }
+    row_.assign(static_cast<std::size_t>(width_), 255);
+}
+
+GifRowIterator::~GifRowIterator() = default;
+
+bool GifRowIterator::isUsable() const
+{
+    return decoder_->hasImage();
+}
+
+void GifRowIterator::start()
+{
+    decoder_->reset();
+    current_ = 0;
+    decoder_->readRow(0, row_.data());
+}
+
+bool GifRowIterator::next()
+{
+    if (current_ < height_)
+        ++current_;
+    if (current_ < height_)
+        decoder_->readRow(current_, row_.data());
+    return true;
+}
+
+void GifRowIterator::getRow(DataBuffer& row)
+{
+    if (row.size() < width_ || (width_ > 0 && row.data() == nullptr))
+        throwFormatCodecException("Invalid parameter", kCodecInvalidColorModel);
+    if (width_ > 0)
+        std::memcpy(row.data(), row_.data(), static_cast<std::size_t>(width_));
+}
+
+void GifRowIterator::finish()
+{
+    decoder_->releaseImage();
+}
+
+} // namespace Omvi

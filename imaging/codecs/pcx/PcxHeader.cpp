@@ -1,0 +1,62 @@
+#include "imaging/codecs/pcx/PcxHeader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Omvi
+{
+
+bool PcxHeader::followsTheRules() const
+{
+    const std::uint8_t v = version();
+    return manufacturer() == kManufacturer && (v == 0 || v == 2 || v == 3 || v == 5) &&
+           encoding() == kRunLengthEncoding;
+}
+
+std::size_t PcxRunDecoder::decode(std::uint8_t* out, std::size_t length)
+{
+    std::size_t done = 0;
+    while (done < length)
+    {
+        if (pendingCount_ > 0)
+        {
+            const std::size_t take = std::min(pendingCount_, length - done);
+            std::memset(out + done, pendingByte_, take);
+            done += take;
+            pendingCount_ -= take;
+            continue;
+        }
+        const int byte = reader_.get();
+        if (byte < 0)
+            break;
+        if (byte < 0xC0)
+        {
+            out[done++] = static_cast<std::uint8_t>(byte);
+            continue;
+        }
+        const int value = reader_.get();
+        if (value < 0)
+            break;
+        pendingCount_ = static_cast<std::size_t>(byte & 0x3F);
+        pendingByte_ = static_cast<std::uint8_t>(value);
+    }
+    return done;
+}
+
+void appendPcxRuns(const std::uint8_t* row, std::size_t length, std::vector<std::uint8_t>& out)
+{
+    std::size_t at = 0;
+    while (at < length)
+    {
+        const std::uint8_t value = row[at];
+        std::size_t run = 1;
+        while (at + run < length && run < 63 && row[at + run] == value)
+            ++run;
+        if (run > 1 || value >= 0xC0)
+            out.push_back(static_cast<std::uint8_t>(0xC0 | run));
+        out.push_back(value);
+        at += run;
+    }
+}
+
+} // namespace Omvi

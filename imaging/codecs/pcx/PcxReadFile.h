@@ -1,0 +1,40 @@
+#pragma once
+// The reader of a PCX file: one frame, made from the header when it is
+// opened.
+#include "imaging/FileSpecifier.h"
+#include "imaging/codecs/ReadImageFileInterface.h"
+
+#include <memory>
+
+namespace Omvi
+{
+
+class CorrelationPropertySetIterator;
+class PcxFormatCodec;
+
+class PcxReadFile : public ReadImageFileInterface
+{
+public:
+    // `correlations`: the side-car correlations found for the file (owned;
+    // may be null); every frame gets a copy of them.
+    PcxReadFile(const PcxFormatCodec* codec, const FileSpecifier& file,
+                std::unique_ptr<CorrelationPropertySetIterator> correlations);
+    ~PcxReadFile() override;
+
+    ImageFormatCodec* codec() const override;
+    const FileSpecifier& fileSpecifier() const override { return file_; }
+    int isValid() const override { return 1; }
+    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
+    int frameCount() const override { return 1; }
+    // Reads the header (the index is not looked at): a PcxReadFileFrame, or
+    // null when the file cannot be read, its header breaks the format's
+    // rules or its size is empty.
+    ReadImageFileFrameInterface* openFrame(int index) override;
+
+private:
+    const PcxFormatCodec* codec_;
+    FileSpecifier file_;
+    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
+};
+
+} // namespace Omvi

@@ -1,0 +1,56 @@
+#include "imaging/codecs/png/PngReadFile.h"
+
+#include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/png/PngDecoder.h"
+#include "imaging/codecs/png/PngFormatCodec.h"
+#include "imaging/codecs/png/PngReadFileFrame0.h"
+#include "imaging/pipeline/DataStreamInterface.h"
+
+namespace Omvi
+{
+
+PngReadFile::PngReadFile(const PngFormatCodec* codec, const FileSpecifier& file,
+                         std::unique_ptr<CorrelationPropertySetIterator> correlations)
+    : codec_(codec), file_(file), correlations_(std::move(correlations))
+{
+    decoder_ = std::make_unique<PngDecoder>(CodecFile::nativePath(file_).value_or(std::string()));
+}
+
+PngReadFile::PngReadFile(const PngFormatCodec* codec, DataStreamInterface* stream)
+    : codec_(codec), file_(AsciiStringBuffer(""), FileSpecifier::kStream), stream_(stream)
+{
+    decoder_ = std::make_unique<PngDecoder>(stream);
+}
+
+PngReadFile::~PngReadFile()
+{
+    decoder_.reset();
+    if (stream_ != nullptr)
+        stream_->close();
+}
+
+ImageFormatCodec* PngReadFile::codec() const
+{
+    return const_cast<PngFormatCodec*>(codec_);
+}
+
+FileSpecifier& PngReadFile::copyFileSpecifier(FileSpecifier& out) const
+{
+    out = file_;
+    return out;
+}
+
+int PngReadFile::frameCount() const
+{
+    return decoder_ != nullptr && decoder_->isOpen() ? 1 : 0;
+}
+
+ReadImageFileFrameInterface* PngReadFile::openFrame(int index)
+{
+    if (index != 0 || frameCount() == 0)
+        return nullptr;
+    return new PngReadFileFrame0(*decoder_, correlations_.get());
+}
+
+} // namespace Omvi

@@ -1,0 +1,49 @@
+#pragma once
+// The reader of one PNG file or stream: the header is read when the reader
+// is made, and the file holds one frame.
+#include "imaging/FileSpecifier.h"
+#include "imaging/codecs/ReadImageFileInterface.h"
+
+#include <memory>
+
+namespace Omvi
+{
+
+class CorrelationPropertySetIterator;
+class DataStreamInterface;
+class PngDecoder;
+class PngFormatCodec;
+
+class PngReadFile : public ReadImageFileInterface
+{
+public:
+    // Over a file, with the side-car correlations found for it (owned; may
+    // be null). A file that cannot be opened gives a reader that is not open
+    // (no frames); a damaged header throws FormatCodecException "Corrupt
+    // image file" (code 8).
+    PngReadFile(const PngFormatCodec* codec, const FileSpecifier& file,
+                std::unique_ptr<CorrelationPropertySetIterator> correlations);
+    // Over an open stream (not owned; closed when the reader goes); throws
+    // as above.
+    PngReadFile(const PngFormatCodec* codec, DataStreamInterface* stream);
+    ~PngReadFile() override;
+
+    ImageFormatCodec* codec() const override;
+    const FileSpecifier& fileSpecifier() const override { return file_; }
+    int isValid() const override { return 1; }
+    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
+    // 1 while open, 0 for a file that could not be opened.
+    int frameCount() const override;
+    // Index 0 of an open reader: a PngReadFileFrame0 that uses the reader's
+    // decoder (the reader must outlive it and its row iterators).
+    ReadImageFileFrameInterface* openFrame(int index) override;
+
+private:
+    const PngFormatCodec* codec_;
+    FileSpecifier file_;
+    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
+    DataStreamInterface* stream_ = nullptr;
+    std::unique_ptr<PngDecoder> decoder_;
+};
+
+} // namespace Omvi

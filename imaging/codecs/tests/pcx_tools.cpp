@@ -1,0 +1,198 @@
+// PCX files of independent tools (netpbm's ppmtopcx, ImageMagick, PIL) read
+// by the codec equal to what pcxtoppm decodes, and the files the codec
+// writes read by pcxtoppm equal to their source. Each test skips with a
+// message when a tool is missing.
+#include "PcxTestSupport.h"
+
+#include "imaging/codecs/pcx/PcxFormatCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace Omvi;
+using namespace OmviRaster;
+
+namespace
+{
+
+Bytes picture(int width, int height, int levels, unsigned seed)
+{
+    std::mt19937 random(seed);
+    Bytes rgb;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+        {
+            const int noise = static_cast<int>(random() % 3);
+            rgb.push_back(static_cast<std::uint8_t>(((x * levels / width + noise) % levels) * 255 / (levels - 1)));
+            rgb.push_back(static_cast<std::uint8_t>((y * levels / height) * 255 / (levels - 1)));
+            rgb.push_back(static_cast<std::uint8_t>(((x + y) % levels) * 255 / (levels - 1)));
+        }
+    return rgb;
+}
+
+class PcxTools : public ::testing::Test
+{
+protected:
+    std::string file(const std::string& name) const { return folder_.file(name); }
+
+    bool make(const std::string& command)
+    {
+        const int status = OmviTest::runCommand("cd '" + folder_.path() + "' && ( " + command + " ) 2>/dev/null");
+        EXPECT_EQ(status, 0) << command;
+        return status == 0;
+    }
+
+    Bytes pcxtoppm(const std::string& name)
+    {
+        Netpbm image;
+        if (!parseNetpbm(capture("pcxtoppm '" + file(name) + "' 2>/dev/null"), image))
+            return {};
+        return netpbmRgb(image);
+    }
+
+    void expectSameAsPcxtoppm(const std::string& name)
+    {
+        SCOPED_TRACE(name);
+        bool ok = false;
+        const Decoded ours = readFile(codec_, file(name), &ok);
+        ASSERT_TRUE(ok);
+        const Bytes theirs = pcxtoppm(name);
+        const Bytes mine = toRgb(ours);
+        ASSERT_EQ(mine.size(), theirs.size());
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < mine.size(); i += 3)
+            differing += std::equal(mine.begin() + i, mine.begin() + i + 3, theirs.begin() + i) ? 0 : 1;
+        EXPECT_EQ(differing, 0u);
+    }
+
+    PcxFormatCodec codec_;
+    OmviTest::TemporaryFolder folder_;
+};
+
+} // namespace
+
+TEST_F(PcxTools, NetpbmFilesReadAsPcxtoppmReadsThem)
+{
+    OMVI_REQUIRE_TOOL("ppmtopcx");
+    OMVI_REQUIRE_TOOL("pcxtoppm");
+    ASSERT_TRUE(writeBytes(file("many.ppm"), ppm(83, 41, picture(83, 41, 256, 1))));
+    ASSERT_TRUE(writeBytes(file("few.ppm"), ppm(83, 41, picture(83, 41, 6, 2))));
+    // Twelve colours: ppmtopcx stores them in four 1-bit planes (eight or
+    // fewer would take three planes, a depth the format's readers do not
+    // all know).
+    Bytes twelve;
+    for (int y = 0; y < 29; ++y)
+        for (int x = 0; x < 37; ++x)
+        {
+            const int colour = (x / 3 + y / 4) % 12;
+            twelve.insert(twelve.end(), {static_cast<std::uint8_t>(colour * 20), static_cast<std::uint8_t>(255 - colour * 7),
+                                         static_cast<std::uint8_t>(colour % 3 * 100)});
+        }
+    ASSERT_TRUE(writeBytes(file("sixteen.ppm"), ppm(37, 29, twelve)));
+    Bytes grey(61 * 23);
+    for (std::size_t i = 0; i < grey.size(); ++i)
+        grey[i] = static_cast<std::uint8_t>(i * 11);
+    ASSERT_TRUE(writeBytes(file("grey.pgm"), pgm(61, 23, grey)));
+    const char* commands[][2] = {
+        {"ppmtopcx many.ppm > many.pcx", "many.pcx"},
+        {"ppmtopcx few.ppm > few.pcx", "few.pcx"},
+        {"ppmtopcx -24bit few.ppm > few24.pcx", "few24.pcx"},
+        {"ppmtopcx sixteen.ppm > sixteen.pcx", "sixteen.pcx"},
+        {"ppmtopcx -packed sixteen.ppm > packed.pcx", "packed.pcx"},
+        {"ppmtopcx -8bit sixteen.ppm > eight.pcx", "eight.pcx"},
+        {"ppmtopcx grey.pgm > grey.pcx", "grey.pcx"},
+        {"pamthreshold grey.pgm | ppmtopcx > bits.pcx", "bits.pcx"},
+        {"pamthreshold grey.pgm | pnminvert | ppmtopcx > inverted.pcx", "inverted.pcx"},
+        {"ppmtopcx -xpos 5 -ypos 7 sixteen.ppm > moved.pcx", "moved.pcx"},
+    };
+    for (const auto& command : commands)
+        if (make(command[0]))
+            expectSameAsPcxtoppm(command[1]);
+}
+
+TEST_F(PcxTools, ImageMagickAndPilFilesReadAsPcxtoppmReadsThem)
+{
+    OMVI_REQUIRE_TOOL("pcxtoppm");
+    ASSERT_TRUE(writeBytes(file("src.ppm"), ppm(51, 35, picture(51, 35, 256, 4))));
+    if (OmviTest::haveTool("convert"))
+    {
+        const char* commands[][2] = {
+            {"convert src.ppm a.pcx", "a.pcx"},
+            {"convert src.ppm -type palette p.pcx", "p.pcx"},
+            {"convert src.ppm -colors 16 -type palette p16.pcx", "p16.pcx"},
+            {"convert src.ppm -colorspace Gray -type grayscale g.pcx", "g.pcx"},
+            {"convert src.ppm -monochrome m.pcx", "m.pcx"},
+        };
+        for (const auto& command : commands)
+            if (make(command[0]))
+                expectSameAsPcxtoppm(command[1]);
+    }
+    const std::string python = OmviTest::pythonWith("PIL");
+    if (python.empty())
+        GTEST_SKIP() << "skipped: no python3 with PIL is installed";
+    if (make(python + " -c \"from PIL import Image\nim = Image.open('src.ppm')\n"
+                      "im.save('rgb.pcx')\nim.convert('P').save('pp.pcx')\nim.convert('L').save('l.pcx')\n"
+                      "im.convert('1').save('one.pcx')\""))
+        for (const char* name : {"rgb.pcx", "pp.pcx", "l.pcx", "one.pcx"})
+            expectSameAsPcxtoppm(name);
+}
+
+TEST_F(PcxTools, PcxtoppmReadsOurFilesEqualToTheirSource)
+{
+    OMVI_REQUIRE_TOOL("pcxtoppm");
+    auto write = [&](const std::string& name, int kind, int bits, int width, int height, const Bytes& palette,
+                     const Bytes& rows) {
+        std::unique_ptr<WriteImageFileInterface> writer(codec_.createWriter());
+        ASSERT_TRUE(writer->open(FileSpecifier(AsciiStringBuffer(file(name)), FileSpecifier::kFile)));
+        std::unique_ptr<WriteImageFileFrameInterface> frame(writer->createFrame());
+        frame->setSize(height, width);
+        frame->setThirdValue(bits);
+        frame->setBitsPerPixel(bits);
+        frame->setDataModelKind(kind);
+        if (!palette.empty())
+        {
+            frame->setPaletteCount(static_cast<int>(palette.size() / 3));
+            frame->setPalette(palette.data());
+        }
+        MemoryRowIterator iterator(width, height, bits == 1 ? (width + 7) / 8 : width, rows);
+        EXPECT_EQ(writer->writeFrame(frame.get(), &iterator), 1);
+    };
+    std::mt19937 random(5);
+    for (int width : {2, 7, 64, 301})
+    {
+        SCOPED_TRACE(width);
+        const int height = 13;
+        Bytes grey(static_cast<std::size_t>(width) * height);
+        for (std::size_t i = 0; i < grey.size(); ++i)
+            grey[i] = static_cast<std::uint8_t>(i % 97 < 70 ? 200 : random());  // long runs and noise
+        const std::string w = std::to_string(width);
+        write("grey" + w + ".pcx", kColorSpaceGray, 8, width, height, {}, grey);
+        Bytes expected;
+        for (std::uint8_t g : grey)
+            expected.insert(expected.end(), 3, g);
+        EXPECT_EQ(pcxtoppm("grey" + w + ".pcx"), expected);
+
+        Bytes palette;
+        for (int i = 0; i < 256; ++i)
+            palette.insert(palette.end(), {static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(i),
+                                           static_cast<std::uint8_t>(255 - i)});
+        write("palette" + w + ".pcx", kColorSpacePalette, 8, width, height, palette, grey);
+        expected.clear();
+        for (std::uint8_t i : grey)
+            expected.insert(expected.end(), palette.begin() + 3 * i, palette.begin() + 3 * i + 3);
+        EXPECT_EQ(pcxtoppm("palette" + w + ".pcx"), expected);
+
+        const int rowBytes = (width + 7) / 8;
+        Bytes bits(static_cast<std::size_t>(rowBytes) * height);
+        for (auto& byte : bits)
+            byte = static_cast<std::uint8_t>(random());
+        write("bits" + w + ".pcx", kColorSpaceBitonal, 1, width, height, {}, bits);
+        expected.clear();
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                expected.insert(expected.end(), 3,
+                                ((bits[static_cast<std::size_t>(y) * rowBytes + x / 8] >> (7 - x % 8)) & 1) ? 0 : 255);
+        EXPECT_EQ(pcxtoppm("bits" + w + ".pcx"), expected);
+    }
+}
