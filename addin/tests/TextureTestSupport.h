@@ -3,9 +3,9 @@
 // temporary folder (PublishFixture), the publish's output folder and a
 // folder for source images; decoding the JPEG a conversion wrote; the
 // independent tools' view of it.
+#include "addin/tests/PublishHarness.h"
 #include "addin/texture/TextureImageConverter.h"
 #include "addin/texture/TextureOutputFolder.h"
-#include "addin/tests/PublishHarness.h"
 #include "imaging/codecs/tests/ImageTestSupport.h"
 #include "imaging/codecs/tests/JpegTestSupport.h"
 #include "platform/kernel/Path.h"
@@ -58,7 +58,8 @@ inline TestImage JpegFileAsRgb(const std::string& path)
 inline std::string Identify(const std::string& path)
 {
     std::string out;
-    publish_test::RunCommand("identify -format '%m %w %h %Q' " + publish_test::Quoted(path) + " 2>/dev/null", &out);
+    publish_test::RunCommand(
+        "identify -format '%m %w %h %Q' " + publish_test::Quoted(path) + " 2>/dev/null", &out);
     return out;
 }
 
@@ -100,14 +101,18 @@ protected:
         TextureImageConverter converter(*folder_);
         converter.setReportFailures(report);
         Outcome outcome;
-        outcome.converted = true;  // the converter must clear it
-        outcome.result = converter.ConvertTextureImage(platform::path::fromNative(path), &outcome.converted);
+        outcome.converted = true; // the converter must clear it
+        outcome.result =
+            converter.ConvertTextureImage(platform::path::fromNative(path), &outcome.converted);
         outcome.failure = converter.failure();
         outcome.details = converter.details();
         return outcome;
     }
 
-    std::string FolderPath() const { return platform::path::toNative(folder_->exists() ? folder_->path() : u""); }
+    std::string FolderPath() const
+    {
+        return platform::path::toNative(folder_->exists() ? folder_->path() : u"");
+    }
 
     std::string sources_;
     std::unique_ptr<TextureOutputFolder> folder_;

@@ -45,7 +45,8 @@ Bytes PatternBmp(int width, int height, std::int32_t perMetre = 0, unsigned seed
     spec.width = width;
     spec.height = height;
     spec.xPerMetre = spec.yPerMetre = perMetre;
-    spec.value = [image](int x, int y) {
+    spec.value = [image](int x, int y)
+    {
         const std::uint8_t* p = image.row(y) + 3 * x;
         return std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2];
     };
@@ -54,8 +55,8 @@ Bytes PatternBmp(int width, int height, std::int32_t perMetre = 0, unsigned seed
 
 bool StartsAndEndsAsJpeg(const Pixels& bytes)
 {
-    return bytes.size() > 4 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[bytes.size() - 2] == 0xFF &&
-           bytes.back() == 0xD9;
+    return bytes.size() > 4 && bytes[0] == 0xFF && bytes[1] == 0xD8 &&
+           bytes[bytes.size() - 2] == 0xFF && bytes.back() == 0xD9;
 }
 
 std::size_t BoxesShown()
@@ -67,7 +68,8 @@ std::size_t BoxesShown()
 class FakeFrames : public TextureFrameSource
 {
 public:
-    FakeFrames(std::vector<std::vector<std::int32_t>> frames, std::int32_t count, bool endless = false)
+    FakeFrames(std::vector<std::vector<std::int32_t>> frames, std::int32_t count,
+               bool endless = false)
         : frames_(std::move(frames)), count_(count), endless_(endless)
     {
     }
@@ -80,7 +82,8 @@ public:
     }
     std::vector<std::int32_t> associations() override
     {
-        return endless_ ? std::vector<std::int32_t>{2} : frames_[static_cast<std::size_t>(current_)];
+        return endless_ ? std::vector<std::int32_t>{2}
+                        : frames_[static_cast<std::size_t>(current_)];
     }
     std::vector<std::int32_t> selected;
 
@@ -156,7 +159,7 @@ TEST(TextureNames, AThreeCharacterExtensionGivesWayToTheSuffix)
 TEST_F(TextureConversionTest, ThePrivateFolderIsMadeOnceOwnedAndRemovedWithItsContents)
 {
     EXPECT_FALSE(folder_->exists());
-    EXPECT_TRUE(folder_->remove());  // nothing made yet
+    EXPECT_TRUE(folder_->remove()); // nothing made yet
     const std::u16string first = folder_->placeFor(u"axos_a1d9A_w2w95.jpg");
     ASSERT_FALSE(first.empty());
     const std::string folder = FolderPath();
@@ -168,10 +171,14 @@ TEST_F(TextureConversionTest, ThePrivateFolderIsMadeOnceOwnedAndRemovedWithItsCo
 
     // A name used already goes into numbered subfolders; names that are
     // not plain file names are refused.
-    EXPECT_EQ(platform::path::toNative(folder_->placeFor(u"axos_a1d9A_w2w95.jpg")), folder + "/1/axos_a1d9A_w2w95.jpg");
-    EXPECT_EQ(platform::path::toNative(folder_->placeFor(u"axos_a1d9A_w2w95.jpg")), folder + "/2/axos_a1d9A_w2w95.jpg");
-    EXPECT_EQ(platform::path::toNative(folder_->placeFor(u"bxos_a1d9A_w2w95.jpg")), folder + "/bxos_a1d9A_w2w95.jpg");
-    EXPECT_EQ(platform::path::toNative(folder_->placeFor(u"bxos_a1d9A_w2w95.jpg")), folder + "/1/bxos_a1d9A_w2w95.jpg");
+    EXPECT_EQ(platform::path::toNative(folder_->placeFor(u"axos_a1d9A_w2w95.jpg")),
+              folder + "/1/axos_a1d9A_w2w95.jpg");
+    EXPECT_EQ(platform::path::toNative(folder_->placeFor(u"axos_a1d9A_w2w95.jpg")),
+              folder + "/2/axos_a1d9A_w2w95.jpg");
+    EXPECT_EQ(platform::path::toNative(folder_->placeFor(u"bxos_a1d9A_w2w95.jpg")),
+              folder + "/bxos_a1d9A_w2w95.jpg");
+    EXPECT_EQ(platform::path::toNative(folder_->placeFor(u"bxos_a1d9A_w2w95.jpg")),
+              folder + "/1/bxos_a1d9A_w2w95.jpg");
     EXPECT_TRUE(folder_->placeFor(u"").empty());
     EXPECT_TRUE(folder_->placeFor(u"..").empty());
     EXPECT_TRUE(folder_->placeFor(u"x/y.jpg").empty());
@@ -181,7 +188,8 @@ TEST_F(TextureConversionTest, ThePrivateFolderIsMadeOnceOwnedAndRemovedWithItsCo
     OmviTest::writeFileBytes(folder + "/bxos_a1d9A_w2w95.jpg", {1, 2});
     folder_->remember(u"/src/b.bmp", platform::path::fromNative(folder + "/bxos_a1d9A_w2w95.jpg"));
     folder_->remember(u"/src/a.bmp", first);
-    EXPECT_EQ(folder_->convertedFrom(u"/src/b.bmp"), platform::path::fromNative(folder + "/bxos_a1d9A_w2w95.jpg"));
+    EXPECT_EQ(folder_->convertedFrom(u"/src/b.bmp"),
+              platform::path::fromNative(folder + "/bxos_a1d9A_w2w95.jpg"));
     EXPECT_TRUE(folder_->convertedFrom(u"/src/a.bmp").empty());
     EXPECT_TRUE(folder_->convertedFrom(u"/src/c.bmp").empty());
 
@@ -237,9 +245,11 @@ TEST(TextureFrameSelection, ReducedCopiesAndMasksArePassedOver)
 
 TEST_F(TextureConversionTest, TheW2DStreamHoldsTheUnitsAndOneJpegImage)
 {
-    const Pixels jpeg = OmviTest::libjpegEncode(OmviTest::patternImage(100, 50, 3).pixels, 100, 50, 3, JCS_RGB, JCS_YCbCr, 80);
+    const Pixels jpeg = OmviTest::libjpegEncode(OmviTest::patternImage(100, 50, 3).pixels, 100, 50,
+                                                3, JCS_RGB, JCS_YCbCr, 80);
     const std::u16string path = platform::path::fromNative(root_ + "/image.w2d");
-    ASSERT_EQ(WriteTextureW2DFile(path, 100, 50, 254.0, jpeg.data(), jpeg.size()), WT_Result_Success);
+    ASSERT_EQ(WriteTextureW2DFile(path, 100, 50, 254.0, jpeg.data(), jpeg.size()),
+              WT_Result_Success);
     const Pixels bytes = OmviTest::readFileBytes(platform::path::toNative(path));
     raster_test::Read_Back back = raster_test::read_back(std::string(bytes.begin(), bytes.end()));
     const auto units = back.all<WT_Units>(WT_Object::Units_ID);
@@ -265,12 +275,15 @@ TEST_F(TextureConversionTest, TheW2DStreamHoldsTheUnitsAndOneJpegImage)
     // Sizes the image object cannot hold are refused before a file is made;
     // a name the system cannot open is the open's failure.
     const std::u16string refused = platform::path::fromNative(root_ + "/refused.w2d");
-    EXPECT_EQ(WriteTextureW2DFile(refused, 65536, 1, 150, jpeg.data(), jpeg.size()), WT_Result_Usage_Error);
-    EXPECT_EQ(WriteTextureW2DFile(refused, 1, 0, 150, jpeg.data(), jpeg.size()), WT_Result_Usage_Error);
+    EXPECT_EQ(WriteTextureW2DFile(refused, 65536, 1, 150, jpeg.data(), jpeg.size()),
+              WT_Result_Usage_Error);
+    EXPECT_EQ(WriteTextureW2DFile(refused, 1, 0, 150, jpeg.data(), jpeg.size()),
+              WT_Result_Usage_Error);
     EXPECT_EQ(WriteTextureW2DFile(refused, 1, 1, 150, jpeg.data(), 0), WT_Result_Usage_Error);
     EXPECT_FALSE(OmviTest::fileExists(root_ + "/refused.w2d"));
-    EXPECT_NE(WriteTextureW2DFile(platform::path::fromNative(root_), 1, 1, 150, jpeg.data(), jpeg.size()),
-              WT_Result_Success);
+    EXPECT_NE(
+        WriteTextureW2DFile(platform::path::fromNative(root_), 1, 1, 150, jpeg.data(), jpeg.size()),
+        WT_Result_Success);
 }
 
 TEST_F(TextureConversionTest, ABitmapBecomesAJpegOfItsPixelsInThePrivateFolder)
@@ -312,8 +325,10 @@ TEST_F(TextureConversionTest, ABitmapBecomesAJpegOfItsPixelsInThePrivateFolder)
 TEST_F(TextureConversionTest, TheResolutionComesFromTheFilesDensity)
 {
     // 10000 pixels per metre is 100 per centimetre: 254 dots per inch.
-    EXPECT_DOUBLE_EQ(Convert(Source("dense.bmp", PatternBmp(8, 8, 10000))).details.dotsPerInch, 254.0);
-    EXPECT_DOUBLE_EQ(Convert(Source("coarse.bmp", PatternBmp(8, 8, 3937))).details.dotsPerInch, 39.37 * 2.54);
+    EXPECT_DOUBLE_EQ(Convert(Source("dense.bmp", PatternBmp(8, 8, 10000))).details.dotsPerInch,
+                     254.0);
+    EXPECT_DOUBLE_EQ(Convert(Source("coarse.bmp", PatternBmp(8, 8, 3937))).details.dotsPerInch,
+                     39.37 * 2.54);
     // One dot per inch or less is no resolution: 150.
     EXPECT_EQ(Convert(Source("thin.bmp", PatternBmp(8, 8, 30))).details.dotsPerInch, 150.0);
     EXPECT_EQ(Convert(Source("none.bmp", PatternBmp(8, 8, 0))).details.dotsPerInch, 150.0);
@@ -323,8 +338,10 @@ TEST_F(TextureConversionTest, PalettePicturesAndAnimationsArePromotedToColour)
 {
     // An 8-bit picture with a colour table of one entry gives palette
     // output; a FLIC frame is palette indices too.
-    OmviTest::PictRasterSpec spec = OmviTest::indexedSpec(OmviTest::noiseImage(16, 8, 1, 3, 4).pixels, 16, 8, 8, {OmviTest::pictRgb(10, 200, 30)});
-    const Outcome pict = Convert(Source("one.pct", OmviTest::PictBuilder(2, {0, 0, 8, 16}).bits(spec).finish()));
+    OmviTest::PictRasterSpec spec = OmviTest::indexedSpec(
+        OmviTest::noiseImage(16, 8, 1, 3, 4).pixels, 16, 8, 8, {OmviTest::pictRgb(10, 200, 30)});
+    const Outcome pict =
+        Convert(Source("one.pct", OmviTest::PictBuilder(2, {0, 0, 8, 16}).bits(spec).finish()));
     ASSERT_TRUE(pict.converted) << platform::path::toNative(pict.failure);
     const TestImage fromPict = JpegFileAsRgb(pict.path());
     ASSERT_EQ(fromPict.width, 16);
@@ -334,7 +351,11 @@ TEST_F(TextureConversionTest, PalettePicturesAndAnimationsArePromotedToColour)
     Bytes palette(768, 0);
     for (int i = 0; i < 256; ++i)
         palette[3 * i] = palette[3 * i + 1] = palette[3 * i + 2] = static_cast<std::uint8_t>(i);
-    const Outcome flic = Convert(Source("anim.flc", OmviTest::flicAnimation(24, 10, {OmviTest::flicFrame({OmviTest::flicColours({{0, palette, 0}}), OmviTest::flicByteRun(indices)})})));
+    const Outcome flic = Convert(Source(
+        "anim.flc",
+        OmviTest::flicAnimation(24, 10,
+                                {OmviTest::flicFrame({OmviTest::flicColours({{0, palette, 0}}),
+                                                      OmviTest::flicByteRun(indices)})})));
     ASSERT_TRUE(flic.converted) << platform::path::toNative(flic.failure);
     EXPECT_EQ(flic.path(), FolderPath() + "/animxos_a1d9A_w2w95.jpg");
     TestImage grey = indices;
@@ -358,7 +379,9 @@ TEST_F(TextureConversionTest, FailuresLeaveThePathSayWhyAndLeaveNothingBehind)
         {"unsupported", {Source("rle.bmp", OmviTest::makeBmp(rle)), "cannot be read"}},
         {"missing", {sources_ + "/missing.bmp", "no format"}},
         {"too long", {sources_ + "/" + std::string(260, 'x') + ".bmp", "longer than 259 bytes"}},
-        {"no rows", {Source("scaled.pct", OmviTest::PictBuilder(2, {0, 0, 8, 8}).directBits(scaled).finish()), ""}},
+        {"no rows",
+         {Source("scaled.pct", OmviTest::PictBuilder(2, {0, 0, 8, 8}).directBits(scaled).finish()),
+          ""}},
         {"damaged", {Source("damaged.flc", OmviTest::flicAnimation(8, 8, {}, 1)), ""}},
     };
     for (const auto& [what, c] : cases)
@@ -387,6 +410,24 @@ TEST_F(TextureConversionTest, FailuresLeaveThePathSayWhyAndLeaveNothingBehind)
     const Outcome empty = Convert("");
     EXPECT_EQ(empty.result, u"");
     EXPECT_EQ(BoxesShown(), boxes + 1);
+}
+
+TEST_F(TextureConversionTest, TexturesAboveTheSizeLimitAreRefusedBeforeTheyAreRead)
+{
+    const std::string source = Source("big.bmp", PatternBmp(20, 20));
+    TextureImageConverter converter(*folder_);
+    converter.setMaximumPixels(399);
+    bool converted = true;
+    EXPECT_EQ(converter.ConvertTextureImage(platform::path::fromNative(source), &converted),
+              platform::path::fromNative(source));
+    EXPECT_FALSE(converted);
+    EXPECT_EQ(platform::path::toNative(converter.failure()),
+              "the texture image is too large: 20 x 20 pixels");
+    converter.setMaximumPixels(400);
+    EXPECT_NE(converter.ConvertTextureImage(platform::path::fromNative(source), &converted),
+              platform::path::fromNative(source));
+    EXPECT_TRUE(converted);
+    EXPECT_EQ(TextureImageConverter::kMaxPixels, 1 << 26);
 }
 
 TEST_F(TextureConversionTest, AReadOnlyTextureFolderConvertsAndTheUsersFilesAreNeverTouched)
@@ -430,7 +471,8 @@ TEST_F(TextureConversionTest, AW2DFailureEndsTheConversion)
 
 TEST_F(TextureConversionTest, ASessionSomeoneElseHoldsIsLeftAlone)
 {
-    Omvi::OMVISession* session = Omvi::OMVISession::create(Omvi::makeScratchFileSpecifier("IMG"), 0);
+    Omvi::OMVISession* session =
+        Omvi::OMVISession::create(Omvi::makeScratchFileSpecifier("IMG"), 0);
     ASSERT_NE(session, nullptr);
     const Outcome outcome = Convert(Source("tex.bmp", PatternBmp(6, 6)));
     EXPECT_FALSE(outcome.converted);
@@ -449,11 +491,13 @@ TEST_F(TextureConversionTest, ACodecThatWritesOnlyFilesGoesThroughAScratchFileTh
     {
         OmviTest::Row row;
         for (int x = 0; x < 20; ++x)
-            row.insert(row.end(), {image.row(y)[3 * x], image.row(y)[3 * x + 1], image.row(y)[3 * x + 2], 255});
+            row.insert(row.end(), {image.row(y)[3 * x], image.row(y)[3 * x + 1],
+                                   image.row(y)[3 * x + 2], 255});
         rows.push_back(row);
     }
     WriteBufferedStream out;
-    EXPECT_EQ(EncodeTextureJpeg(codec, std::make_unique<OmviTest::MemoryRows>(Omvi::RgbModel(24), 20, rows), out),
+    EXPECT_EQ(EncodeTextureJpeg(
+                  codec, std::make_unique<OmviTest::MemoryRows>(Omvi::RgbModel(24), 20, rows), out),
               u"");
     const Pixels bytes(out.data(), out.data() + out.size());
     EXPECT_TRUE(StartsAndEndsAsJpeg(bytes));
@@ -466,7 +510,9 @@ TEST_F(TextureConversionTest, ACodecThatWritesOnlyFilesGoesThroughAScratchFileTh
     std::vector<OmviTest::Row> grey(5, OmviTest::Row(7, 128));
     WriteBufferedStream greyOut;
     Omvi::JfifFormatCodec streaming;
-    EXPECT_EQ(EncodeTextureJpeg(streaming, std::make_unique<OmviTest::MemoryRows>(Omvi::RgbGrayModel(), 7, grey), greyOut),
+    EXPECT_EQ(EncodeTextureJpeg(
+                  streaming, std::make_unique<OmviTest::MemoryRows>(Omvi::RgbGrayModel(), 7, grey),
+                  greyOut),
               u"");
     EXPECT_TRUE(StartsAndEndsAsJpeg(Pixels(greyOut.data(), greyOut.data() + greyOut.size())));
     WriteBufferedStream none;
@@ -481,7 +527,8 @@ TEST_F(TextureConversionTest, FramesStoredBottomUpComeOutUpright)
     OmviTest::TgaSpec spec;
     spec.width = 32;
     spec.height = 24;
-    spec.value = [stored](int x, int y) {
+    spec.value = [stored](int x, int y)
+    {
         const std::uint8_t* p = stored.row(y) + 3 * x;
         return std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2];
     };
@@ -490,4 +537,27 @@ TEST_F(TextureConversionTest, FramesStoredBottomUpComeOutUpright)
     const TestImage decoded = JpegFileAsRgb(outcome.path());
     EXPECT_GT(OmviTest::psnr(decoded, OmviTest::topDown(stored, 2)), 30.0);
     EXPECT_LT(OmviTest::psnr(decoded, stored), 20.0);
+}
+
+TEST_F(TextureConversionTest, TheSampleTexturesConvert)
+{
+    const std::string folder = QUILLCAST_SOURCE_DIR "/examples/host-data/data/textures";
+    const TestImage oak =
+        JpegFileAsRgb(QUILLCAST_SOURCE_DIR "/examples/host-data/data/wood/oak.jpg");
+    ASSERT_EQ(oak.width, 32);
+    std::vector<std::string> names = FilesIn(folder);
+    std::sort(names.begin(), names.end());
+    EXPECT_GE(names.size(), 8u);
+    for (const std::string& name : names)
+    {
+        SCOPED_TRACE(name);
+        const Outcome outcome = Convert(folder + "/" + name);
+        ASSERT_TRUE(outcome.converted) << platform::path::toNative(outcome.failure);
+        const TestImage decoded = JpegFileAsRgb(outcome.path());
+        EXPECT_EQ(decoded.width, 32);
+        EXPECT_EQ(decoded.height, 32);
+        // All but the bilevel one show the oak picture.
+        if (name.find("_cal") == std::string::npos)
+            EXPECT_GT(OmviTest::psnr(decoded, oak), 24.0);
+    }
 }

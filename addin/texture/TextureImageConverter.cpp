@@ -69,12 +69,14 @@ public:
     std::vector<std::int32_t> associations() override
     {
         std::vector<std::int32_t> values;
-        std::unique_ptr<Omvi::FormatCodecPropertySetIterator> properties(descriptor_.getFormatProperties());
+        std::unique_ptr<Omvi::FormatCodecPropertySetIterator> properties(
+            descriptor_.getFormatProperties());
         if (!properties)
             return values;
         for (properties->start(); !properties->isDone(); properties->next())
         {
-            if (const auto* association = dynamic_cast<const Omvi::FormatCodecAssociation*>(properties->current()))
+            if (const auto* association =
+                    dynamic_cast<const Omvi::FormatCodecAssociation*>(properties->current()))
                 values.push_back(association->first());
             properties->release();
         }
@@ -88,7 +90,8 @@ private:
 // Dots per inch from the frame's density, or the default.
 double resolutionOf(Omvi::FileReadDescriptor& frame)
 {
-    std::unique_ptr<Omvi::FormatCodecPropertyInterface> property(frame.getFormatProperty(kDensityProperty));
+    std::unique_ptr<Omvi::FormatCodecPropertyInterface> property(
+        frame.getFormatProperty(kDensityProperty));
     const auto* density = dynamic_cast<const Omvi::FormatCodecDensity*>(property.get());
     if (density == nullptr)
         return TextureImageConverter::kDefaultDotsPerInch;
@@ -127,7 +130,8 @@ bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
 // close checked.
 bool writeWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size)
 {
-    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int file =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (file < 0)
         return false;
     std::size_t done = 0;
@@ -150,7 +154,8 @@ bool writeWholeFile(const std::string& path, const std::uint8_t* data, std::size
 
 TextureImageConverter::TextureImageConverter(TextureOutputFolder& folder) : folder_(folder) {}
 
-std::u16string TextureImageConverter::ConvertTextureImage(const std::u16string& path, bool* converted)
+std::u16string TextureImageConverter::ConvertTextureImage(const std::u16string& path,
+                                                          bool* converted)
 {
     if (converted)
         *converted = false;
@@ -202,8 +207,8 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
     }
     const std::string native = platform::path::toNative(path);
     if (native.size() + 1 > kMaxTexturePathBytes)
-        fail(u"the texture's path is longer than " + platform::utf8ToUtf16(std::to_string(kMaxTexturePathBytes - 1)) +
-             u" bytes");
+        fail(u"the texture's path is longer than " +
+             platform::utf8ToUtf16(std::to_string(kMaxTexturePathBytes - 1)) + u" bytes");
 
     // The session goes last, after every descriptor and row source.
     TextureImagingSession session;
@@ -251,7 +256,11 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
     details_.dotsPerInch = resolutionOf(*frame);
     if (size.x < 1 || size.y < 1)
         fail(u"the texture image is empty");
-    std::unique_ptr<Omvi::RowProviderInterface> rows(frame->representation().scaledRowProvider(1.0, 0));
+    if (size.x > kMaxSide || size.y > kMaxSide || std::int64_t{size.x} * size.y > maxPixels_)
+        fail(u"the texture image is too large: " + platform::utf8ToUtf16(std::to_string(size.x)) +
+             u" x " + platform::utf8ToUtf16(std::to_string(size.y)) + u" pixels");
+    std::unique_ptr<Omvi::RowProviderInterface> rows(
+        frame->representation().scaledRowProvider(1.0, 0));
     if (!rows)
         fail(u"the texture image's rows cannot be read");
     const std::int32_t colorSpace = rows->dataModel().colorSpace();
@@ -260,9 +269,10 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
     // they are.
     std::vector<std::uint8_t> fileBytes;
     Omvi::ImageFormatCodec* codec = descriptor->codec();
-    const bool ownBytes = details_.selectedFrames == 1 &&
-                          ((dynamic_cast<Omvi::PngFormatCodec*>(codec) && colorSpace != Omvi::kColorSpaceBitonal) ||
-                           dynamic_cast<Omvi::JfifFormatCodec*>(codec));
+    const bool ownBytes =
+        details_.selectedFrames == 1 &&
+        ((dynamic_cast<Omvi::PngFormatCodec*>(codec) && colorSpace != Omvi::kColorSpaceBitonal) ||
+         dynamic_cast<Omvi::JfifFormatCodec*>(codec));
     if (ownBytes && !readWholeFile(native, fileBytes))
         fail(u"the texture file cannot be read");
     details_.fileBytesInW2D = ownBytes;
@@ -277,13 +287,16 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
     details_.jpegBytes = jpeg.size();
     details_.secondsReadingAndEncoding = secondsSince(started);
 
-    const std::u16string output = folder_.placeFor(ConvertedTextureName(platform::path::lastComponent(path)));
+    const std::u16string output =
+        folder_.placeFor(ConvertedTextureName(platform::path::lastComponent(path)));
     if (output.empty())
         fail(u"no private folder for converted textures can be made");
     const auto w2dStarted = std::chrono::steady_clock::now();
     const WT_Result written =
-        ownBytes ? WriteTextureW2DFile(output, size.x, size.y, details_.dotsPerInch, fileBytes.data(), fileBytes.size())
-                 : WriteTextureW2DFile(output, size.x, size.y, details_.dotsPerInch, jpeg.data(), jpeg.size());
+        ownBytes ? WriteTextureW2DFile(output, size.x, size.y, details_.dotsPerInch,
+                                       fileBytes.data(), fileBytes.size())
+                 : WriteTextureW2DFile(output, size.x, size.y, details_.dotsPerInch, jpeg.data(),
+                                       jpeg.size());
     details_.secondsWritingW2D = secondsSince(w2dStarted);
     if (written != WT_Result_Success)
     {

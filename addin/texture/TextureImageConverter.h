@@ -36,7 +36,7 @@ struct TextureConversionDetails
     double secondsReadingAndEncoding = 0.0;
     double secondsWritingW2D = 0.0;
     double secondsWritingJpeg = 0.0;
-    bool reused = false;             // an earlier conversion of this publish was found
+    bool reused = false; // an earlier conversion of this publish was found
 };
 
 class TextureImageConverter
@@ -45,6 +45,12 @@ public:
     // The resolution a texture gets when its file states none (or one of
     // 1 dot per inch or less).
     static constexpr double kDefaultDotsPerInch = 150.0;
+    // Textures larger than this (in pixels) are refused: far beyond any
+    // texture a model shows, and hours of work for a file of a few bytes
+    // that claims such a size. Neither side may pass what the W2D image
+    // object holds (65535).
+    static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 26;
+    static constexpr std::int32_t kMaxSide = 65535;
     // The method named by the failure message.
     static constexpr const char* kMethodName = "TextureImageConverter::ConvertTextureImage";
 
@@ -64,6 +70,12 @@ public:
     // Whether failures show the add-in's message box (they do unless told
     // otherwise; the caller may report them itself).
     void setReportFailures(bool report) { reportFailures_ = report; }
+    // A lower size limit, for callers that must stay quick (at most
+    // kMaxPixels).
+    void setMaximumPixels(std::int64_t pixels)
+    {
+        maxPixels_ = pixels < kMaxPixels ? pixels : kMaxPixels;
+    }
 
 private:
     std::u16string convert(const std::u16string& path);
@@ -72,4 +84,5 @@ private:
     std::u16string failure_;
     TextureConversionDetails details_;
     bool reportFailures_ = true;
+    std::int64_t maxPixels_ = kMaxPixels;
 };

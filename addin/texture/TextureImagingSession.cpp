@@ -38,9 +38,10 @@ void add(std::vector<std::unique_ptr<Omvi::ImageFormatCodec>>& codecs, Arguments
 TextureImagingSession::TextureImagingSession()
 {
     if (Omvi::OMVISession::get() != nullptr)
-        throw static_cast<Omvi::OMVIException*>(
-            new Omvi::SystemException("The imaging session is in use", Omvi::SystemException::kInvalidPageVolume));
-    Omvi::OMVISession* session = Omvi::OMVISession::create(Omvi::makeScratchFileSpecifier("IMG"), 0);
+        throw static_cast<Omvi::OMVIException*>(new Omvi::SystemException(
+            "The imaging session is in use", Omvi::SystemException::kInvalidPageVolume));
+    Omvi::OMVISession* session =
+        Omvi::OMVISession::create(Omvi::makeScratchFileSpecifier("IMG"), 0);
     try
     {
         session->setMemoryLimit(kAutomaticBudget);

@@ -34,8 +34,7 @@ public:
 
     const std::vector<std::unique_ptr<Omvi::ImageFormatCodec>>& codecs() const { return codecs_; }
     // The first registered codec of that class, or null.
-    template <class Codec>
-    Codec* first() const
+    template <class Codec> Codec* first() const
     {
         for (const auto& codec : codecs_)
             if (auto* found = dynamic_cast<Codec*>(codec.get()))

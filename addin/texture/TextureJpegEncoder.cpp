@@ -59,7 +59,8 @@ private:
 
 } // namespace
 
-std::u16string EncodeTextureJpeg(Omvi::ImageFormatCodec& codec, std::unique_ptr<Omvi::RowProviderInterface> rows,
+std::u16string EncodeTextureJpeg(Omvi::ImageFormatCodec& codec,
+                                 std::unique_ptr<Omvi::RowProviderInterface> rows,
                                  WriteBufferedStream& out)
 {
     if (!rows || !rows->isValid())
@@ -67,7 +68,8 @@ std::u16string EncodeTextureJpeg(Omvi::ImageFormatCodec& codec, std::unique_ptr<
     const std::int32_t type = rows->dataModel().colorSpace();
     if (type != Omvi::kColorSpaceRgb && type != Omvi::kColorSpaceGray)
     {
-        auto promoted = std::make_unique<OmviFilters::PromoteDataModel>(rows.release(), Omvi::RgbModel(24));
+        auto promoted =
+            std::make_unique<OmviFilters::PromoteDataModel>(rows.release(), Omvi::RgbModel(24));
         if (!promoted->isValid())
             return u"the texture's pixels cannot be turned into colours";
         rows = std::move(promoted);

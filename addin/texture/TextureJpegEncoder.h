@@ -24,5 +24,6 @@ constexpr std::size_t kScratchReadChunk = 20000;
 // are promoted to 24-bit RGB first. Answers an empty text when the stream
 // holds the JPEG, else why it does not. The imaging library's exceptions
 // pass through (thrown as pointers).
-std::u16string EncodeTextureJpeg(Omvi::ImageFormatCodec& codec, std::unique_ptr<Omvi::RowProviderInterface> rows,
+std::u16string EncodeTextureJpeg(Omvi::ImageFormatCodec& codec,
+                                 std::unique_ptr<Omvi::RowProviderInterface> rows,
                                  WriteBufferedStream& out);

@@ -39,8 +39,10 @@ bool removeContents(int folder)
             continue;
         if (S_ISDIR(status.st_mode))
         {
-            const int inner = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (inner < 0 || !removeContents(inner) || ::unlinkat(folder, name.c_str(), AT_REMOVEDIR) != 0)
+            const int inner =
+                ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (inner < 0 || !removeContents(inner) ||
+                ::unlinkat(folder, name.c_str(), AT_REMOVEDIR) != 0)
                 clean = false;
         }
         else if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT)

@@ -46,6 +46,6 @@ public:
 
 private:
     std::u16string path_;
-    std::map<std::u16string, std::u16string> converted_;  // source -> output
-    std::map<std::u16string, int> namesUsed_;             // name -> places given
+    std::map<std::u16string, std::u16string> converted_; // source -> output
+    std::map<std::u16string, int> namesUsed_;            // name -> places given
 };

@@ -38,9 +38,10 @@ WT_Result WriteTextureW2DFile(const std::u16string& path, std::int32_t width, st
     result = units.serialize(file);
     if (result == WT_Result_Success)
     {
-        WT_Image image(static_cast<std::uint16_t>(height), static_cast<std::uint16_t>(width), WT_Image::JPEG, 0,
-                       nullptr, static_cast<std::uint32_t>(size), data, WT_Logical_Point(0, 0),
-                       WT_Logical_Point(width * 1000, height * 1000), false);
+        WT_Image image(static_cast<std::uint16_t>(height), static_cast<std::uint16_t>(width),
+                       WT_Image::JPEG, 0, nullptr, static_cast<std::uint32_t>(size), data,
+                       WT_Logical_Point(0, 0), WT_Logical_Point(width * 1000, height * 1000),
+                       false);
         result = image.serialize(file);
     }
     const WT_Result closed = file.close();
