@@ -4,6 +4,7 @@
 // conversion can fail leaving the path as it was, saying why and leaving
 // nothing behind.
 #include "addin/tests/TextureTestSupport.h"
+#include "addin/texture/TextureBstr.h"
 #include "addin/texture/TextureFrameSelection.h"
 #include "addin/texture/TextureJpegEncoder.h"
 #include "addin/texture/TextureNames.h"
@@ -469,6 +470,19 @@ TEST_F(TextureConversionTest, AW2DFailureEndsTheConversion)
     EXPECT_NE(platform::path::toNative(outcome.failure).find("W2D"), std::string::npos);
 }
 
+TEST_F(TextureConversionTest, AStringThatCannotBeAllocatedEndsTheConversionWithoutAFile)
+{
+    const std::string source = Source("tex.bmp", PatternBmp(6, 6));
+    platform::Bstr::failAllocations(1);
+    const Outcome outcome = Convert(source);
+    platform::Bstr::failAllocations(0);
+    EXPECT_FALSE(outcome.converted);
+    EXPECT_NE(platform::path::toNative(outcome.failure).find("E_OUTOFMEMORY"), std::string::npos);
+    EXPECT_EQ(FilesIn(FolderPath()), std::vector<std::string>{});
+    // The next conversion of the same source goes through.
+    EXPECT_TRUE(Convert(source).converted);
+}
+
 TEST_F(TextureConversionTest, ASessionSomeoneElseHoldsIsLeftAlone)
 {
     Omvi::OMVISession* session =
@@ -504,6 +518,17 @@ TEST_F(TextureConversionTest, ACodecThatWritesOnlyFilesGoesThroughAScratchFileTh
     int components = 0;
     const Pixels decoded = OmviTest::libjpegDecode(bytes, JCS_RGB, &components);
     EXPECT_GT(OmviTest::psnr(TestImage{20, 10, 3, decoded}, image), 30.0);
+    ExpectNoTemporaryFiles();
+
+    // A scratch name that cannot be held as a string raises E_OUTOFMEMORY
+    // and leaves no scratch file.
+    platform::Bstr::failAllocations(1);
+    WriteBufferedStream unnamed;
+    EXPECT_THROW(
+        EncodeTextureJpeg(
+            codec, std::make_unique<OmviTest::MemoryRows>(Omvi::RgbModel(24), 20, rows), unnamed),
+        BstrOutOfMemory);
+    platform::Bstr::failAllocations(0);
     ExpectNoTemporaryFiles();
 
     // A grey image goes as it is; rows that cannot be read are refused.

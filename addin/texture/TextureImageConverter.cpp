@@ -1,6 +1,7 @@
 #include "addin/texture/TextureImageConverter.h"
 
 #include "addin/ErrorReport.h"
+#include "addin/texture/TextureBstr.h"
 #include "addin/texture/TextureFrameSelection.h"
 #include "addin/texture/TextureImagingSession.h"
 #include "addin/texture/TextureJpegEncoder.h"
@@ -291,26 +292,30 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
         folder_.placeFor(ConvertedTextureName(platform::path::lastComponent(path)));
     if (output.empty())
         fail(u"no private folder for converted textures can be made");
-    const auto w2dStarted = std::chrono::steady_clock::now();
-    const WT_Result written =
-        ownBytes ? WriteTextureW2DFile(output, size.x, size.y, details_.dotsPerInch,
-                                       fileBytes.data(), fileBytes.size())
-                 : WriteTextureW2DFile(output, size.x, size.y, details_.dotsPerInch, jpeg.data(),
-                                       jpeg.size());
-    details_.secondsWritingW2D = secondsSince(w2dStarted);
-    if (written != WT_Result_Success)
+    // From here on a failure removes what was written under the name.
+    try
+    {
+        const auto w2dStarted = std::chrono::steady_clock::now();
+        const WT_Result written =
+            ownBytes ? WriteTextureW2DFile(output, size.x, size.y, details_.dotsPerInch,
+                                           fileBytes.data(), fileBytes.size())
+                     : WriteTextureW2DFile(output, size.x, size.y, details_.dotsPerInch,
+                                           jpeg.data(), jpeg.size());
+        details_.secondsWritingW2D = secondsSince(w2dStarted);
+        if (written != WT_Result_Success)
+            fail(u"the W2D stream of the texture cannot be written (result " +
+                 platform::utf8ToUtf16(std::to_string(static_cast<unsigned>(written))) + u")");
+        const auto jpegStarted = std::chrono::steady_clock::now();
+        const platform::Bstr name = BSTRFromWide(output);
+        if (!writeWholeFile(name.utf8(), jpeg.data(), jpeg.size()))
+            fail(u"the converted texture cannot be written");
+        details_.secondsWritingJpeg = secondsSince(jpegStarted);
+    }
+    catch (...)
     {
         platform::path::removeFile(output);
-        fail(u"the W2D stream of the texture cannot be written (result " +
-             platform::utf8ToUtf16(std::to_string(static_cast<unsigned>(written))) + u")");
+        throw;
     }
-    const auto jpegStarted = std::chrono::steady_clock::now();
-    if (!writeWholeFile(platform::path::toNative(output), jpeg.data(), jpeg.size()))
-    {
-        platform::path::removeFile(output);
-        fail(u"the converted texture cannot be written");
-    }
-    details_.secondsWritingJpeg = secondsSince(jpegStarted);
     folder_.remember(path, output);
     return output;
 }

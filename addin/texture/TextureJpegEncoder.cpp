@@ -1,5 +1,6 @@
 #include "addin/texture/TextureJpegEncoder.h"
 
+#include "addin/texture/TextureBstr.h"
 #include "addin/texture/WriteBufferedStream.h"
 #include "imaging/FileSpecifier.h"
 #include "imaging/codecs/ImageFormatCodec.h"
@@ -26,7 +27,16 @@ constexpr std::int32_t kQualityProperty = 2;
 class ScratchJpeg
 {
 public:
-    ScratchJpeg() : path_(platform::createTemporaryFile("dwfImg").value_or(std::u16string())) {}
+    // Raises BstrOutOfMemory when the file's name cannot be held.
+    ScratchJpeg() : path_(platform::createTemporaryFile("dwfImg").value_or(std::u16string()))
+    {
+        if (!path_.empty() && AnsiToBSTR(platform::path::toNative(path_)).isNull())
+        {
+            platform::removeTemporaryFile(path_);
+            path_.clear();
+            throw BstrOutOfMemory();
+        }
+    }
     ~ScratchJpeg()
     {
         if (!path_.empty())
