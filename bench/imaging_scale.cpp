@@ -5,9 +5,16 @@
 // Rows: the source hands out rows from a small set it holds (a copy per
 // row, as an image region would) and passes over rows it is told to skip,
 // as the composer of an image region does.
+// Tiled: the source is a tiled image of the session (its tiles in the
+// paging file, built once before the runs), read through its row composer
+// under the session's default memory budget; rows that the scale does not
+// need are skipped without being composed.
 #include "imaging/DataBuffer.h"
 #include "imaging/OMVIException.h"
 #include "imaging/filters/Scale.h"
+#include "imaging/images/TiledImage.h"
+#include "imaging/platform/ScratchFile.h"
+#include "imaging/session/OMVISession.h"
 #include "imaging/models/RgbModel.h"
 #include "imaging/pipeline/RowComposer.h"
 #include "imaging/pipeline/RowProviderInterface.h"
@@ -113,6 +120,46 @@ void BM_ScaleRows(benchmark::State& state)
     }
     Report(state, pixels, seconds);
 }
+
+void BM_ScaleTiledImage(benchmark::State& state)
+{
+    const auto percent = static_cast<std::int32_t>(state.range(0));
+    Omvi::OMVISession* session = nullptr;
+    try
+    {
+        session = Omvi::OMVISession::create(Omvi::makeScratchFileSpecifier("IMG"), 0);
+    }
+    catch (Omvi::OMVIException* error)
+    {
+        Omvi::OwnedException owned(error);
+        state.SkipWithError("no paging file");
+        return;
+    }
+    std::int64_t pixels = 0;
+    double seconds = 0;
+    try
+    {
+        Omvi::TiledImage image;
+        std::unique_ptr<Omvi::RowProviderInterface> rows = std::make_unique<CycledRgbRows>();
+        image.construct(rows, Omvi::BuildOrder::RowsTopDown, Omvi::kOrganisationDefault);
+        for (auto _ : state)
+        {
+            const auto start = std::chrono::steady_clock::now();
+            pixels += ScaleAll(image.read({kSide, kSide}, {0, 0}).release(), percent);
+            seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        }
+    }
+    catch (Omvi::OMVIException* error)
+    {
+        Omvi::OwnedException owned(error);
+        state.SkipWithError(owned->getMessage().text().c_str());
+    }
+    Report(state, pixels, seconds);
+    state.counters["budget MB"] = session->memoryLimit() / 1024.0;
+    Omvi::OMVISession::destroy();
+}
+
+BENCHMARK(BM_ScaleTiledImage)->Arg(50)->Arg(150)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 BENCHMARK(BM_ScaleRows)->Arg(50)->Arg(150)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 

@@ -47,6 +47,15 @@ DataBuffer::DataBuffer(std::uint8_t* borrowed, std::int32_t size)
 {
 }
 
+void DataBuffer::borrow(std::uint8_t* borrowed, std::int32_t size)
+{
+    if (owned_)
+        delete[] bytes_;
+    bytes_ = borrowed;
+    size_ = size < 1 ? 0 : size;
+    owned_ = false;
+}
+
 DataBuffer::~DataBuffer()
 {
     if (owned_)

@@ -37,6 +37,10 @@ public:
 protected:
     // For buffers over memory they do not own: the base never frees it.
     DataBuffer(std::uint8_t* borrowed, std::int32_t size);
+    // Points the buffer at other memory it does not own (an owned array is
+    // freed first).
+    void borrow(std::uint8_t* borrowed, std::int32_t size);
+    bool ownsBytes() const { return owned_; }
 
 private:
     std::int32_t size_ = 0;

@@ -12,6 +12,7 @@
 #include "imaging/descriptors/FrameDataModel.h"
 #include "imaging/descriptors/ReadRowProviderImp.h"
 #include "imaging/descriptors/ScaledRows.h"
+#include "imaging/filters/ReorientFilter.h"
 #include "imaging/images/RegionCheck.h"
 #include "imaging/models/DataModel.h"
 #include "imaging/session/OMVISession.h"
@@ -365,6 +366,11 @@ RowProviderInterface* FileReadDescriptorImp::scaledRowProvider(double scale, std
     if (!rows)
         rows.reset(rowProvider());
     rows = resizeRows(std::move(rows), wanted, resamplingKind);
+
+    // A frame stored in another orientation is turned upright.
+    const std::int32_t code = orientation();
+    if (code != 0)
+        return new ReorientFilter(rows.release(), code);
     return rows.release();
 }
 

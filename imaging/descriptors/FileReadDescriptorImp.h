@@ -82,7 +82,9 @@ public:
     // The frame at `scale` times its size (each side truncated, at least
     // 1): decoded at a reduced size by the file where it can, resized by
     // `resamplingKind` (0 nearest neighbour) where that is not exactly the
-    // size, and turned upright when the frame declares an orientation.
+    // size, and turned upright (ReorientFilter) when the frame declares an
+    // orientation: the scale applies to the stored size, so a frame of
+    // orientation 4-7 comes out with width and height exchanged.
     // A scale that is not a positive finite number throws
     // ImageFilterException 2; a size that cannot be held, code 5.
     RowProviderInterface* scaledRowProvider(double scale, std::int32_t resamplingKind) override;

@@ -13,6 +13,8 @@ void ImageReactorInterface::tileModified(std::int32_t, std::int32_t) {}
 ImageContextRep::ImageContextRep() = default;
 ImageContextRep::~ImageContextRep() = default;
 
+void ImageContextRep::yieldTiles(const TileIndex*) {}
+
 ImageRep::ImageRep() = default;
 ImageRep::~ImageRep() = default;
 

@@ -18,6 +18,7 @@ namespace Omvi
 
 class DataModel;
 class FileReadDescriptor;
+class ImageContextRep;
 class ImageReactorInterface;
 class RowProviderInterface;
 
@@ -65,6 +66,13 @@ public:
     virtual bool isModified() const = 0;
     virtual bool isStatic() const = 0;
     virtual void setDataModel(const DataModel& model) = 0;
+    // 18: a context for random access to the region of `regionSize` pixels
+    // from `origin`: writable when `accessMode` is 1 (static images: always),
+    // read-only otherwise, keeping up to `tileCacheSize` tile copies. The
+    // image lists it until it is destroyed. A region outside the image
+    // throws ImageException 0 "Image::createContext: Region Out Of Bounds".
+    virtual std::unique_ptr<ImageContextRep> createContext(std::int32_t accessMode, const PixelPair& regionSize,
+                                                           const PixelPair& origin, std::int32_t tileCacheSize) = 0;
     // 19: a new row provider over the region of `regionSize` pixels from
     // `origin` (image coordinates), delivered in `orientation` (4 as it is;
     // 0-3 its columns become the rows). A region outside the image throws

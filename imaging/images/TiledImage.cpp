@@ -243,6 +243,7 @@ void TiledImage::setDataModel(const DataModel& model)
 
 void TiledImage::clear()
 {
+    yieldContexts(nullptr, nullptr);
     modified_.store(true);
     std::int32_t down = 0;
     std::int32_t across = 0;
@@ -286,6 +287,17 @@ std::int32_t TiledImage::registerContext(ImageContextRep* context)
 void TiledImage::releaseContext(std::int32_t handle)
 {
     contexts_.remove(handle);
+}
+
+void TiledImage::yieldContexts(const ImageContextRep* except, const TileIndex* only)
+{
+    // Held through the walk, so that no context leaves the list meanwhile.
+    MutexHold hold(contexts_.mutex());
+    if (contexts_.count() == 0)
+        return;
+    for (ImageContextRep* context : contexts_.items())
+        if (context != except)
+            context->yieldTiles(only);
 }
 
 TileIndex TiledImage::tileIndex(std::int32_t y, std::int32_t x) const

@@ -78,6 +78,9 @@ public:
     // The model must be of the same data type; the clear colour takes the
     // new model's pixel kind. Pixels are not touched.
     void setDataModel(const DataModel& model) override;
+    // A ThreadSafeContextImp over the region, listed with the image.
+    std::unique_ptr<ImageContextRep> createContext(std::int32_t accessMode, const PixelPair& regionSize,
+                                                   const PixelPair& origin, std::int32_t tileCacheSize) override;
     std::unique_ptr<RowProviderInterface> read(const PixelPair& regionSize, const PixelPair& origin,
                                                Orientation orientation) override;
     std::unique_ptr<RowProviderInterface> read(const PixelPair& regionSize, const PixelPair& origin) override;
@@ -105,6 +108,10 @@ public:
     // Lists a context opened on the image, so that the image can detach it
     // if it goes first; answers the context's handle for releaseContext.
     std::int32_t registerContext(ImageContextRep* context);
+    // Every listed context but `except` that holds a tile locked for the
+    // calling thread between its calls (`only` that tile, or any when null)
+    // gives it back, so that the thread can lock it.
+    void yieldContexts(const ImageContextRep* except, const TileIndex* only);
 
     // Tile services of the contexts, composers and decomposers.
     std::int32_t tileEdge() const { return tileEdge_; }

@@ -4,6 +4,7 @@
 // pasteInOrder.
 #include "imaging/OMVIException.h"
 #include "imaging/composers/RowComposerFactory.h"
+#include "imaging/contexts/ThreadSafeContextImp.h"
 #include "imaging/decomposers/DecomposerFactory.h"
 #include "imaging/decomposers/TiledImageDecomposers.h"
 #include "imaging/descriptors/FileReadDescriptor.h"
@@ -37,12 +38,29 @@ void requireSource(const std::unique_ptr<RowProviderInterface>& source, const ch
 }
 } // namespace
 
+std::unique_ptr<ImageContextRep> TiledImage::createContext(std::int32_t accessMode, const PixelPair& regionSize,
+                                                           const PixelPair& origin, std::int32_t tileCacheSize)
+{
+    if (!constructed_)
+        throw new ImageException("Image::createContext: Region Out Of Bounds", 0);
+    requireRegionInside(size_, regionSize, origin, "Image::createContext: Region Out Of Bounds");
+    auto context = std::make_unique<ThreadSafeContextImp>(*this, regionSize, origin, accessMode, tileCacheSize);
+    const std::int32_t handle = registerContext(context.get());
+    if (handle == 0)
+        throw new SystemException("Too many image contexts", SystemException::kOutOfMemory);
+    context->setRegistryHandle(handle);
+    return context;
+}
+
 std::unique_ptr<RowProviderInterface> TiledImage::read(const PixelPair& regionSize, const PixelPair& origin,
                                                        Orientation orientation)
 {
     if (!constructed_)
         throw new ImageException("Image::read: Region Out Of Bounds", 0);
     requireRegionInside(size_, regionSize, origin, "Image::read: Region Out Of Bounds");
+    // Tiles that a context of this thread holds are given back: the rows
+    // show what the contexts wrote.
+    yieldContexts(nullptr, nullptr);
 
     // An image that still shows its file as it is can read a region
     // straight from the file, unless its tiles are the file's own.
@@ -105,6 +123,7 @@ void TiledImage::decomposeRows(std::unique_ptr<RowProviderInterface>& source, co
     // From here on the rows are the image's: the provider goes when they
     // have been pulled, or when pulling them fails.
     std::unique_ptr<RowProviderInterface> rows = std::move(source);
+    yieldContexts(nullptr, nullptr);
     cancelled_.store(false);
     decomposer->decompose();
     cancelled_.store(decomposer->cancelled());
@@ -149,6 +168,7 @@ void TiledImage::pasteRows(std::unique_ptr<RowProviderInterface>& source, const 
     else
         decomposer = std::make_unique<TiledImageTopDownRowDecomposer>(*this, *source, origin, 0, keyed, key);
     std::unique_ptr<RowProviderInterface> rows = std::move(source);
+    yieldContexts(nullptr, nullptr);
     cancelled_.store(false);
     decomposer->decompose();
     cancelled_.store(decomposer->cancelled());
@@ -176,6 +196,7 @@ void TiledImage::pasteColumns(std::unique_ptr<RowProviderInterface>& source, con
     std::unique_ptr<TiledImageDecomposer> decomposer =
         std::make_unique<TiledImageLeftRightColumnDecomposer>(*this, *source, origin, 3, false, clearColor_);
     std::unique_ptr<RowProviderInterface> rows = std::move(source);
+    yieldContexts(nullptr, nullptr);
     cancelled_.store(false);
     decomposer->decompose();
     cancelled_.store(decomposer->cancelled());

@@ -3,6 +3,7 @@
 // something harmless, so that a test overrides only what it needs. With a
 // StaticPixelView it stands for an image held in one buffer (the static row
 // composer and the static form of the contexts walk that buffer).
+#include "imaging/images/ImageContextRep.h"
 #include "imaging/images/ImageImp.h"
 #include "imaging/models/DataModel.h"
 #include "imaging/models/RgbModel.h"
@@ -46,6 +47,11 @@ public:
     bool isModified() const override { return false; }
     bool isStatic() const override { return true; }
     void setDataModel(const Omvi::DataModel&) override {}
+    std::unique_ptr<Omvi::ImageContextRep> createContext(std::int32_t, const Omvi::PixelPair&, const Omvi::PixelPair&,
+                                                         std::int32_t) override
+    {
+        return nullptr;
+    }
     std::unique_ptr<Omvi::RowProviderInterface> read(const Omvi::PixelPair&, const Omvi::PixelPair&,
                                                      Omvi::Orientation) override
     {
@@ -79,6 +85,41 @@ private:
     Omvi::PixelPair size_{1, 1};
     Omvi::ImagePixel clear_{Omvi::kPixelRgb};
     bool hasView_ = false;
+};
+
+// A context of the tests' own that answers every slot harmlessly.
+class StubContext : public Omvi::ImageContextRep
+{
+public:
+    std::int32_t pixelKind() const override { return Omvi::kPixelRgb; }
+    void setOutOfBoundsException(bool) override {}
+    void setOutOfBoundsPixel(const Omvi::ImagePixel&) override {}
+    bool get1(std::int32_t, std::int32_t) override { return false; }
+    std::uint8_t get8(std::int32_t, std::int32_t) override { return 0; }
+    std::uint16_t get16(std::int32_t, std::int32_t) override { return 0; }
+    std::uint32_t get32(std::int32_t, std::int32_t) override { return 0; }
+    std::uint64_t get64(std::int32_t, std::int32_t) override { return 0; }
+    void put1(std::int32_t, std::int32_t, bool) override {}
+    void put8(std::int32_t, std::int32_t, std::uint8_t) override {}
+    void put16(std::int32_t, std::int32_t, std::uint16_t) override {}
+    void put32(std::int32_t, std::int32_t, std::uint32_t) override {}
+    void put64(std::int32_t, std::int32_t, std::uint64_t) override {}
+    void flush() override {}
+    Omvi::ImagePixel getPixel(std::int32_t, std::int32_t) override { return Omvi::ImagePixel(); }
+    void putPixel(std::int32_t, std::int32_t, const Omvi::ImagePixel&) override {}
+    void getRow(std::int32_t, std::int32_t, std::int32_t, Omvi::DataBuffer&) override {}
+    void putRow(std::int32_t, std::int32_t, std::int32_t, const Omvi::DataBuffer&) override {}
+    void fillRow(std::int32_t, std::int32_t, std::int32_t, const Omvi::ImagePixel&) override {}
+    bool lockTile(std::int32_t, std::int32_t, std::uint8_t*& pixels) override
+    {
+        pixels = nullptr;
+        return false;
+    }
+    void releaseTile() override {}
+    bool commitTile() override { return true; }
+    bool isTileWritten(std::int32_t, std::int32_t) override { return false; }
+    void setRegistryHandle(std::int32_t) override {}
+    void detachImage() override {}
 };
 
 } // namespace OmviTest

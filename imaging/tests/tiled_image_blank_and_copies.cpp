@@ -40,7 +40,7 @@ struct RecordingReactor : ImageReactorInterface
     std::vector<std::pair<int, int>> calls;
 };
 
-struct RecordingContext : ImageContextRep
+struct RecordingContext : StubContext
 {
     void detachImage() override { ++detached; }
     int detached = 0;

@@ -1,15 +1,18 @@
 #include "imaging/codecs/tiff/TiffFormatCodec.h"
 
-#include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
 #include "imaging/codecs/strings/CLocaleNumbers.h"
 #include "imaging/codecs/strings/CodecStrings.h"
 #include "imaging/codecs/tiff/TiffStrings.h"
 #include "imaging/models/DataModel.h"
 
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/tiff/TiffHandle.h"
+#include "imaging/codecs/tiff/reader/TiffReadFile.h"
+#include "imaging/codecs/tiff/writer/TiffWriteFile.h"
+
 #include <iterator>
 #include <tiffio.h>
-#include <xtiffio.h>
 
 namespace Omvi
 {
@@ -69,8 +72,6 @@ bool directoryCounts(TIFF* tiff, bool lzw)
 TiffFormatCodec::TiffFormatCodec(int mode)
     : FormatCodecBase(tiffDescription()), lzw_(mode >= kWithLzw), textureMode_(mode == kTextureMode)
 {
-    TIFFSetErrorHandler(nullptr);
-    TIFFSetWarningHandler(nullptr);
 }
 
 TiffFormatCodec::~TiffFormatCodec() = default;
@@ -152,25 +153,28 @@ void TiffFormatCodec::privateTagName(int tag, StringBuffer& out)
 
 int TiffFormatCodec::probePath(const std::string& nativePath) const
 {
-    // The TIFF library opens by name; make sure first that the name is a
-    // regular file it can read to the end without waiting.
-    {
-        CodecFile file;
-        if (!file.open(nativePath))
-            return kNotThisFormat;
-    }
-    TIFF* tiff = XTIFFOpen(nativePath.c_str(), "r");
-    if (tiff == nullptr)
+    const std::unique_ptr<TiffHandle> handle = TiffHandle::openForReading(nativePath);
+    if (!handle)
         return kNotThisFormat;
     bool counted = false;
     for (int directory = 0; directory < kMostDirectoriesProbed && !counted; ++directory)
     {
-        counted = directoryCounts(tiff, lzw_);
-        if (!counted && !TIFFReadDirectory(tiff))
+        counted = directoryCounts(handle->get(), lzw_);
+        if (!counted && !TIFFReadDirectory(handle->get()))
             break;
     }
-    XTIFFClose(tiff);
     return counted ? kRecognised : kUnsupportedVariant;
+}
+
+ReadImageFileInterface* TiffFormatCodec::newReader(const FileSpecifier& file,
+                                                   std::unique_ptr<CorrelationPropertySetIterator> correlations) const
+{
+    return new TiffReadFile(*this, file, std::move(correlations));
+}
+
+WriteImageFileInterface* TiffFormatCodec::newWriter() const
+{
+    return new TiffWriteFile(*this);
 }
 
 } // namespace Omvi

@@ -20,8 +20,9 @@ public:
         kTextureMode = 2
     };
 
-    // Also switches the TIFF library's error and warning handlers off: its
-    // failures show only as results.
+    // The TIFF library's messages about the files the codec opens go to the
+    // handles' own channels (TiffHandle), never to its process-wide handlers:
+    // its failures show only as results.
     explicit TiffFormatCodec(int mode = kWithoutLzw);
     ~TiffFormatCodec() override;
 
@@ -47,6 +48,9 @@ public:
 protected:
     // At least one directory of a layout the reader takes: 0; none: 1.
     int probePath(const std::string& nativePath) const override;
+    ReadImageFileInterface* newReader(const FileSpecifier& file,
+                                      std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
+    WriteImageFileInterface* newWriter() const override;
 
 private:
     bool lzw_;

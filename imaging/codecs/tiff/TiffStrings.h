@@ -100,9 +100,9 @@ enum : std::int32_t
     kOneStrip = 14188,
     kTilesTemplate = 14189,   // 1 tile width, 2 tile height
     kStripsTemplate = 14190,  // 1 rows per strip
-    kAssociationPrimaryTemplate = 14191,  // association 0; 1 the second value
-    kAssociationReducedTemplate = 14192,  // association 1
-    kAssociationPageTemplate = 14193,     // association 3
+    kAssociationReducedTemplate = 14191,  // association 0 (reduced resolution); 1 the second value
+    kAssociationPageTemplate = 14192,     // association 1 (a page)
+    kAssociationPrimaryTemplate = 14193,  // association 3 (the full-resolution image)
     kSampleMinimumName = 14194,
     kSampleMinimumDescription = 14195,
     kSampleMaximumName = 14196,
@@ -112,7 +112,7 @@ enum : std::int32_t
     kTiffCorrelationDescription = 14200,
     kSampleFormatName = 14201,
     kSampleFormatDescription = 14202,
-    kAssociationMaskTemplate = 14203,  // association 2
+    kAssociationMaskTemplate = 14203,  // association 2 (a transparency mask)
     kPageInformationName = 14204,
     kPageInformationDescription = 14205,
     kDocumentNameName = 14206,

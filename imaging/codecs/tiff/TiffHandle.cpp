@@ -1,0 +1,153 @@
+#include "imaging/codecs/tiff/TiffHandle.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <tiffio.h>
+#include <unistd.h>
+#include <xtiffio.h>
+
+namespace Omvi
+{
+namespace
+{
+
+// Directories past this many are not looked for: a file cannot hold more
+// in any sensible use, and walking a longer chain is only a way to hang.
+constexpr int kMostDirectories = 65536;
+
+// The options every handle is opened with: this handle's own error and
+// warning channels and the allocation cap.
+class OpenOptions
+{
+public:
+    OpenOptions() : options_(TIFFOpenOptionsAlloc()) {}
+    ~OpenOptions()
+    {
+        if (options_)
+            TIFFOpenOptionsFree(options_);
+    }
+    OpenOptions(const OpenOptions&) = delete;
+    OpenOptions& operator=(const OpenOptions&) = delete;
+
+    TIFFOpenOptions* get() const { return options_; }
+
+private:
+    TIFFOpenOptions* options_;
+};
+
+} // namespace
+
+TiffHandle::TiffHandle(std::string path, bool writing) : path_(std::move(path)), writing_(writing) {}
+
+TiffHandle::~TiffHandle()
+{
+    close();
+}
+
+std::unique_ptr<TiffHandle> TiffHandle::openForReading(const std::string& nativePath)
+{
+    const int descriptor = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
+        return nullptr;
+    // Only regular files: a pipe or a device would make libtiff wait.
+    struct stat status = {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
+    {
+        ::close(descriptor);
+        return nullptr;
+    }
+    // Read, not mapped: a mapped file would count in the process's memory
+    // as it is read, and a file cut short underneath would fault.
+    return open(nativePath, descriptor, "rm", false);
+}
+
+std::unique_ptr<TiffHandle> TiffHandle::openDirectory(const std::string& nativePath, int directory)
+{
+    std::unique_ptr<TiffHandle> handle = openForReading(nativePath);
+    if (handle && !handle->setDirectory(directory))
+        return nullptr;
+    return handle;
+}
+
+std::unique_ptr<TiffHandle> TiffHandle::createForWriting(const std::string& nativePath)
+{
+    // Created exclusively and kept open: no other file can take the name
+    // between the test and the writing.
+    const int descriptor = ::open(nativePath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0)
+        return nullptr;
+    std::unique_ptr<TiffHandle> handle = open(nativePath, descriptor, "w", true);
+    if (!handle)
+        ::unlink(nativePath.c_str());
+    return handle;
+}
+
+std::unique_ptr<TiffHandle> TiffHandle::open(const std::string& nativePath, int descriptor, const char* mode,
+                                             bool writing)
+{
+    // Registers the GeoTIFF tags with libtiff (once per process).
+    XTIFFInitialize();
+    std::unique_ptr<TiffHandle> handle(new TiffHandle(nativePath, writing));
+    OpenOptions options;
+    if (!options.get())
+    {
+        ::close(descriptor);
+        return nullptr;
+    }
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(kMaxSingleAllocation));
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), &TiffHandle::onError, handle.get());
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), &TiffHandle::onWarning, handle.get());
+    handle->tiff_ = TIFFFdOpenExt(descriptor, nativePath.c_str(), mode, options.get());
+    if (!handle->tiff_)
+    {
+        // libtiff leaves the descriptor open when it refuses the file.
+        ::close(descriptor);
+        return nullptr;
+    }
+    return handle;
+}
+
+bool TiffHandle::setDirectory(int index)
+{
+    if (!tiff_ || index < 0 || index >= kMostDirectories)
+        return false;
+    return TIFFSetDirectory(tiff_, static_cast<tdir_t>(index)) == 1;
+}
+
+bool TiffHandle::close()
+{
+    if (!tiff_)
+        return !hasError();
+    if (writing_)
+        TIFFFlush(tiff_);
+    // TIFFClose closes the descriptor too.
+    TIFFClose(tiff_);
+    tiff_ = nullptr;
+    return !hasError();
+}
+
+void TiffHandle::clearError()
+{
+    errors_ = 0;
+    lastError_.clear();
+}
+
+int TiffHandle::onError(TIFF*, void* self, const char* module, const char* format, va_list arguments)
+{
+    auto* handle = static_cast<TiffHandle*>(self);
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    ++handle->errors_;
+    handle->lastError_ = module ? std::string(module) + ": " + text : std::string(text);
+    // Handled: libtiff's process-wide handler is not called.
+    return 1;
+}
+
+int TiffHandle::onWarning(TIFF*, void*, const char*, const char*, va_list)
+{
+    // Warnings are libtiff repairing a file as it reads it; nothing to report.
+    return 1;
+}
+
+} // namespace Omvi

@@ -1,0 +1,111 @@
+#include "imaging/codecs/tiff/reader/TiffReadFile.h"
+
+#include "imaging/OMVIException.h"
+#include "imaging/codecs/codec/CodecFile.h"
+#include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/tiff/TiffFormatCodec.h"
+#include "imaging/codecs/tiff/TiffHandle.h"
+#include "imaging/codecs/tiff/reader/TiffReadFileFrame.h"
+
+#include <new>
+#include <tiffio.h>
+
+namespace Omvi
+{
+namespace
+{
+
+// Directories past this many are not counted.
+constexpr int kMostFrames = 65536;
+
+// Whether the directory the handle is on is a frame: not an LZW directory
+// when the codec leaves those out, and an image of its own (full
+// resolution, reduced resolution or a page), not a transparency mask.
+bool isFrame(TIFF* tiff, bool countsLzw)
+{
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    if (compression == COMPRESSION_LZW && !countsLzw)
+        return false;
+    std::uint32_t subfileType = 0;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SUBFILETYPE, &subfileType);
+    return subfileType == 0 || (subfileType & (FILETYPE_REDUCEDIMAGE | FILETYPE_PAGE)) != 0;
+}
+
+} // namespace
+
+TiffReadFile::TiffReadFile(const TiffFormatCodec& codec, const FileSpecifier& file,
+                           std::unique_ptr<CorrelationPropertySetIterator> options)
+    : codec_(codec), file_(file), options_(std::move(options))
+{
+    const std::optional<std::string> path = CodecFile::nativePath(file_);
+    if (!path)
+        return;
+    std::unique_ptr<TiffHandle> handle = TiffHandle::openForReading(*path);
+    if (!handle)
+        return;
+    for (int directory = 0; directory < kMostFrames; ++directory)
+    {
+        if (isFrame(handle->get(), codec_.modeCode() >= TiffFormatCodec::kWithLzw))
+            directories_.push_back(directory);
+        if (!TIFFReadDirectory(handle->get()))
+            break;
+    }
+}
+
+TiffReadFile::~TiffReadFile() = default;
+
+ImageFormatCodec* TiffReadFile::codec() const
+{
+    return const_cast<TiffFormatCodec*>(&codec_);
+}
+
+const FileSpecifier& TiffReadFile::fileSpecifier() const
+{
+    return file_;
+}
+
+int TiffReadFile::isValid() const
+{
+    return 1;
+}
+
+FileSpecifier& TiffReadFile::copyFileSpecifier(FileSpecifier& out) const
+{
+    out = file_;
+    return out;
+}
+
+int TiffReadFile::frameCount() const
+{
+    return static_cast<int>(directories_.size());
+}
+
+int TiffReadFile::directoryOf(int index) const
+{
+    if (index < 0 || index >= frameCount())
+        return -1;
+    return directories_[static_cast<std::size_t>(index)];
+}
+
+ReadImageFileFrameInterface* TiffReadFile::openFrame(int index)
+{
+    const int directory = directoryOf(index);
+    if (directory < 0)
+        return nullptr;
+    try
+    {
+        return TiffReadFileFrame::open(codec_, file_, options_.get(), index, directory).release();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
+    catch (OMVIException* failure)
+    {
+        delete failure;
+        return nullptr;
+    }
+}
+
+} // namespace Omvi

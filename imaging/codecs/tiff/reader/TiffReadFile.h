@@ -1,0 +1,49 @@
+#pragma once
+// A TIFF file being read: its frames are the directories that hold an
+// image the codec reads as one (not transparency masks, and not LZW
+// directories when the codec leaves those out), counted once when the file
+// is opened. Frame i is the i-th counted directory; each frame opens the
+// file again for itself.
+#include "imaging/FileSpecifier.h"
+#include "imaging/codecs/ReadImageFileInterface.h"
+
+#include <memory>
+#include <vector>
+
+namespace Omvi
+{
+
+class CorrelationPropertySetIterator;
+class TiffFormatCodec;
+
+class TiffReadFile : public ReadImageFileInterface
+{
+public:
+    // `options` (may be null) are the side-car correlations found beside the
+    // file; the reader owns them.
+    TiffReadFile(const TiffFormatCodec& codec, const FileSpecifier& file,
+                 std::unique_ptr<CorrelationPropertySetIterator> options);
+    ~TiffReadFile() override;
+
+    ImageFormatCodec* codec() const override;
+    const FileSpecifier& fileSpecifier() const override;
+    // 1.
+    int isValid() const override;
+    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
+    // The counted directories (0 when the file cannot be opened).
+    int frameCount() const override;
+    // Null for an index outside the counted frames, a directory that cannot
+    // be opened, or when memory runs out.
+    ReadImageFileFrameInterface* openFrame(int index) override;
+
+    // The directory of frame `index` (-1 outside).
+    int directoryOf(int index) const;
+
+private:
+    const TiffFormatCodec& codec_;
+    FileSpecifier file_;
+    std::unique_ptr<CorrelationPropertySetIterator> options_;
+    std::vector<int> directories_;
+};
+
+} // namespace Omvi
