@@ -136,6 +136,7 @@ struct Outcome
     double seconds = 0;
     double peakMegabytes = 0;
     double w2dShare = -1;
+    double jpegMegabytes = -1;
 };
 
 double peakOf(const rusage& usage)
@@ -154,7 +155,7 @@ Outcome ours(const std::string& input)
     if (child == 0)
     {
         close(channel[0]);
-        double figures[2] = {-1, 0};
+        double figures[3] = {-1, 0, 0};
         setenv("TMPDIR", workspace().folder().c_str(), 1);
         {
             TextureOutputFolder folder;
@@ -167,6 +168,7 @@ Outcome ours(const std::string& input)
             {
                 figures[0] = secondsSince(start);
                 figures[1] = converter.details().secondsWritingW2D;
+                figures[2] = static_cast<double>(converter.details().jpegBytes);
             }
             else
             {
@@ -179,7 +181,7 @@ Outcome ours(const std::string& input)
         _exit(written == sizeof figures ? 0 : 1);
     }
     close(channel[1]);
-    double figures[2] = {-1, 0};
+    double figures[3] = {-1, 0, 0};
     const bool read = child > 0 && ::read(channel[0], figures, sizeof figures) == sizeof figures;
     close(channel[0]);
     int status = 0;
@@ -192,6 +194,7 @@ Outcome ours(const std::string& input)
         outcome.seconds = figures[0];
         outcome.peakMegabytes = peakOf(usage);
         outcome.w2dShare = figures[1] / figures[0];
+        outcome.jpegMegabytes = figures[2] / 1e6;
     }
     return outcome;
 }
@@ -242,6 +245,8 @@ void report(benchmark::State& state, const Outcome& outcome)
     state.counters["Mpixel_per_s"] = double(kSide) * kSide / 1e6 / outcome.seconds;
     if (outcome.w2dShare >= 0)
         state.counters["w2d_share"] = outcome.w2dShare;
+    if (outcome.jpegMegabytes >= 0)
+        state.counters["jpeg_MB"] = outcome.jpegMegabytes;
 }
 
 const char* const kLayouts[] = {"strips", "tiles"};

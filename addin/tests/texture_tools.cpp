@@ -117,7 +117,7 @@ protected:
         ASSERT_EQ(RunCommand("cp -r " + Quoted(QUILLCAST_SOURCE_DIR "/examples/host-data") + " " +
                              Quoted(hostData_)),
                   0);
-        ::mkdir((hostData_ + "/data/textures").c_str(), 0700);
+        ::mkdir((hostData_ + "/data/twelve").c_str(), 0700);
         picture_ = OmviTest::patternImage(kWidth, kHeight, 3, 2);
         ppm_ = root_ + "/picture.ppm";
         ASSERT_TRUE(OmviTest::writeFileBytes(ppm_, OmviTest::toPnm(picture_)));
@@ -137,18 +137,26 @@ protected:
         const auto magickReference = [](const std::string& path)
         { return OmviTest::magickRgb(path); };
         const auto bitonalReference = [this](const std::string&) { return BitonalAsRgb(bitonal_); };
+        const auto pilReference = [python](const std::string& p)
+        {
+            return OmviTest::fromPnm(OmviTest::runCapture(
+                python +
+                " -c \"import sys; from PIL import Image; "
+                "Image.open(sys.argv[1]).convert('RGB').save(sys.stdout.buffer, 'PPM')\" " +
+                Quoted(p)));
+        };
         // Palette indices that change smoothly, as JPEG keeps them.
         TestImage indices{kWidth, kHeight, 1, {}};
         for (std::size_t i = 0; i < picture_.pixels.size(); i += 3)
             indices.pixels.push_back(picture_.pixels[i + 1]);
         std::vector<Texture> textures = {
-            {"BMP", "<SystemTexture>\\textures\\brick.bmp", Kind::kColour,
+            {"BMP", "<SystemTexture>\\twelve\\brick.bmp", Kind::kColour,
              [this](const std::string& p) { return Magick(Quoted(ppm_) + " BMP3:", p); },
              magickReference},
-            {"CALS", "<SystemTexture>\\textures\\plan.cal", Kind::kBitonal,
+            {"CALS", "<SystemTexture>\\twelve\\plan.cal", Kind::kBitonal,
              [this](const std::string& p) { return Magick(Quoted(pbm_) + " CALS:", p); },
              bitonalReference},
-            {"FLIC", "<SystemTexture>\\textures\\water.flc", Kind::kColour,
+            {"FLIC", "<SystemTexture>\\twelve\\water.flc", Kind::kColour,
              [indices](const std::string& p)
              {
                  // Index i shows (i, 255 - i, i / 2).
@@ -163,19 +171,12 @@ protected:
                             {OmviTest::flicFrame({OmviTest::flicColours({{0, palette, 0}}),
                                                   OmviTest::flicByteRun(indices)})}));
              },
-             [python](const std::string& p)
-             {
-                 return OmviTest::fromPnm(OmviTest::runCapture(
-                     python +
-                     " -c \"import sys; from PIL import Image; "
-                     "Image.open(sys.argv[1]).convert('RGB').save(sys.stdout.buffer, 'PPM')\" " +
-                     Quoted(p)));
-             }},
-            {"GIF", "<SystemTexture>\\textures\\leaves.gif", Kind::kColour,
+             pilReference},
+            {"GIF", "<SystemTexture>\\twelve\\leaves.gif", Kind::kColour,
              [this](const std::string& p)
              { return Magick(Quoted(ppm_) + " +dither -colors 64 GIF:", p); },
              magickReference},
-            {"IG4", "<SystemTexture>\\textures\\scan.ig4", Kind::kBitonal,
+            {"IG4", "<SystemTexture>\\twelve\\scan.ig4", Kind::kBitonal,
              [this, python](const std::string& p)
              {
                  const std::string plain = root_ + "/plain.tif";
@@ -197,26 +198,29 @@ protected:
                                    Quoted(p) + " >/dev/null 2>&1") == 0;
              },
              bitonalReference},
-            {"JFIF", "<SystemTexture>\\textures\\marble.JPG", Kind::kColour,
+            {"JFIF", "<SystemTexture>\\twelve\\marble.JPG", Kind::kColour,
              [this](const std::string& p)
              { return Magick(Quoted(ppm_) + " -quality 92 JPEG:", p); },
              magickReference},
-            {"PCX", "<SystemTexture>\\textures\\tiles.pcx", Kind::kColour,
+            {"PCX", "<SystemTexture>\\twelve\\tiles.pcx", Kind::kColour,
              [this](const std::string& p) { return Magick(Quoted(ppm_) + " PCX:", p); },
              magickReference},
-            {"PICT", "<SystemTexture>\\textures\\paper.pct", Kind::kColour,
+            {"PICT", "<SystemTexture>\\twelve\\paper.pct", Kind::kColour,
              [this](const std::string& p) { return Magick(Quoted(ppm_) + " PICT:", p); },
              magickReference},
-            {"PNG", "<SystemTexture>\\textures\\cloth.PNG", Kind::kColour,
+            {"PNG", "<SystemTexture>\\twelve\\cloth.PNG", Kind::kColour,
              [this](const std::string& p) { return Magick(Quoted(ppm_) + " PNG:", p); },
              magickReference},
-            {"RLC", "<SystemTexture>\\textures\\sheet.rlc", Kind::kBitonal,
+            {"RLC", "<SystemTexture>\\twelve\\sheet.rlc", Kind::kBitonal,
              [this](const std::string& p) { return OmviTest::writeFileBytes(p, RlcOf(bitonal_)); },
              bitonalReference},
-            {"Targa", "<SystemTexture>\\textures\\stone.tga", Kind::kColour,
+            // ImageMagick stores its rows top row first under a header that
+            // says bottom row first, and reads them back alike; PIL (and the
+            // format) go by the header.
+            {"Targa", "<SystemTexture>\\twelve\\stone.tga", Kind::kColour,
              [this](const std::string& p) { return Magick(Quoted(ppm_) + " TGA:", p); },
-             magickReference},
-            {"TIFF", "<SystemTexture>\\textures\\wood.tiff", Kind::kColour,
+             pilReference},
+            {"TIFF", "<SystemTexture>\\twelve\\wood.tiff", Kind::kColour,
              [this](const std::string& p)
              { return Magick(Quoted(ppm_) + " -compress lzw TIFF:", p); },
              magickReference},
@@ -267,7 +271,94 @@ TEST_F(TwelveFormats, EachTextureBecomesAJpegOfItsSizeAndPixelsAtQuality75)
     }
     EXPECT_EQ(formats.size(), 12u);
     // The source folder holds only the sources; the folder goes whole.
-    EXPECT_EQ(publish_test::FilesIn(hostData_ + "/data/textures").size(), 12u);
+    EXPECT_EQ(publish_test::FilesIn(hostData_ + "/data/twelve").size(), 12u);
     folder_->remove();
     ExpectNoTemporaryFiles();
+}
+
+TEST_F(TextureConversionTest, TiffFilesConvertTheirFullImagePastReducedCopiesAndMasks)
+{
+    OMVI_REQUIRE_TOOL("convert");
+    OMVI_REQUIRE_TOOL("tiffcp");
+    OMVI_REQUIRE_TOOL("tiffset");
+    const TestImage full = OmviTest::patternImage(40, 30, 3, 6);
+    const std::string ppm = root_ + "/full.ppm";
+    ASSERT_TRUE(OmviTest::writeFileBytes(ppm, OmviTest::toPnm(full)));
+    const std::string whole = root_ + "/whole.tif";
+    const std::string small = root_ + "/small.tif";
+    const std::string mask = root_ + "/mask.tif";
+    ASSERT_EQ(
+        RunCommand(OmviTest::magick() + " " + Quoted(ppm) + " -compress lzw " + Quoted(whole)), 0);
+    ASSERT_EQ(
+        RunCommand(OmviTest::magick() + " " + Quoted(ppm) + " -resize 20x15! " + Quoted(small)), 0);
+    ASSERT_EQ(RunCommand("tiffset -s 254 1 " + Quoted(small)), 0);
+    ASSERT_TRUE(OmviTest::writeBitonalTiff(mask, OmviTest::checkerBitonal(40, 30, 4), 30));
+    ASSERT_EQ(RunCommand("tiffset -s 254 4 " + Quoted(mask)), 0);
+
+    struct Case
+    {
+        const char* name;
+        std::string parts;
+        std::int32_t frame;
+        std::int32_t frames;
+    } cases[] = {
+        {"wood.tiff", Quoted(small) + " " + Quoted(whole), 1, 2},
+        // The TIFF reader does not offer masks as frames at all.
+        {"masked.tif", Quoted(mask) + " " + Quoted(whole), 0, 1},
+        {"first.tif", Quoted(whole) + " " + Quoted(small), 0, 2},
+        {"plain.tif", Quoted(whole), 0, 1},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string path = sources_ + "/" + c.name;
+        ASSERT_EQ(RunCommand("tiffcp " + c.parts + " " + Quoted(path)), 0);
+        const Outcome outcome = Convert(path);
+        ASSERT_TRUE(outcome.converted) << platform::path::toNative(outcome.failure);
+        EXPECT_EQ(outcome.details.fileFrames, c.frames);
+        EXPECT_EQ(outcome.details.frame, c.frame);
+        EXPECT_EQ(outcome.details.selectedFrames, 1);
+        const TestImage decoded = JpegFileAsRgb(outcome.path());
+        EXPECT_GT(OmviTest::psnr(decoded, full), 28.0);
+    }
+    EXPECT_TRUE(OmviTest::fileExists(FolderPath() + "/wood.tiffxos_a1d9A_w2w95.jpg"));
+}
+
+TEST_F(TextureConversionTest, TheW2DImageTakesTheFileItselfForPngJpegAndWhiteZeroGroup4)
+{
+    OMVI_REQUIRE_TOOL("convert");
+    OMVI_REQUIRE_TOOL("tiffcp");
+    const std::string ppm = root_ + "/picture.ppm";
+    ASSERT_TRUE(
+        OmviTest::writeFileBytes(ppm, OmviTest::toPnm(OmviTest::patternImage(24, 16, 3, 3))));
+    const BitonalImage bitonal = OmviTest::checkerBitonal(48, 32, 8);
+    const std::string plain = root_ + "/plain.tif";
+    ASSERT_TRUE(OmviTest::writeBitonalTiff(plain, bitonal, 32));
+    struct Case
+    {
+        const char* name;
+        std::string command;
+        bool fileBytes;
+    } cases[] = {
+        {"a.png", OmviTest::magick() + " " + Quoted(ppm) + " PNG:", true},
+        {"b.jpg", OmviTest::magick() + " " + Quoted(ppm) + " JPEG:", true},
+        {"c.tif", "tiffcp -c g4 " + Quoted(plain) + " ", true},
+        {"d.tif", OmviTest::magick() + " " + Quoted(ppm) + " -compress lzw TIFF:", false},
+        {"e.tif", "tiffcp -c none " + Quoted(plain) + " ", false},
+        {"f.bmp", OmviTest::magick() + " " + Quoted(ppm) + " BMP3:", false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string path = sources_ + "/" + c.name;
+        ASSERT_EQ(RunCommand(c.command + Quoted(path) + " 2>/dev/null"), 0);
+        const Outcome outcome = Convert(path);
+        ASSERT_TRUE(outcome.converted) << platform::path::toNative(outcome.failure);
+        EXPECT_EQ(outcome.details.fileBytesInW2D, c.fileBytes);
+        // The file is the re-encoded JPEG whatever the W2D stream held.
+        EXPECT_NE(JpegFileAsRgb(outcome.path()).width, 0);
+    }
+    EXPECT_LT(BitonalMismatch(JpegFileAsRgb(FolderPath() + "/cxos_a1d9A_w2w95.jpg"),
+                              BitonalAsRgb(bitonal)),
+              0.03);
 }

@@ -15,6 +15,9 @@
 #include "imaging/codecs/png/PngFormatCodec.h"
 #include "imaging/codecs/properties/CompoundProperties.h"
 #include "imaging/codecs/properties/FormatCodecPropertySetIterator.h"
+#include "imaging/codecs/tiff/TiffFormatCodec.h"
+#include "imaging/codecs/tiff/properties/TiffChoiceProperties.h"
+#include "imaging/codecs/tiff/properties/TiffCompression.h"
 #include "imaging/descriptors/FileReadDescriptor.h"
 #include "imaging/models/DataModel.h"
 #include "imaging/pipeline/RowProviderInterface.h"
@@ -35,6 +38,7 @@
 namespace
 {
 
+constexpr std::int32_t kCompressionProperty = 2;
 constexpr std::int32_t kDensityProperty = 3;
 constexpr double kCentimetresPerInch = 2.54;
 
@@ -102,6 +106,25 @@ double resolutionOf(Omvi::FileReadDescriptor& frame)
     if (density->unit() == Omvi::FormatCodecDensity::kPerCentimetre)
         x *= kCentimetresPerInch;
     return std::isfinite(x) && x > 1.0 ? x : TextureImageConverter::kDefaultDotsPerInch;
+}
+
+// A bitonal TIFF frame coded in Group 4 whose 0 is white: its file bytes
+// are what the W2D image object takes.
+bool isWhiteZeroGroup4(Omvi::FileReadDescriptor& frame)
+{
+    std::unique_ptr<Omvi::FormatCodecPropertyInterface> property(
+        frame.getFormatProperty(kCompressionProperty));
+    const auto* compression = dynamic_cast<const Omvi::TiffCompression*>(property.get());
+    if (compression == nullptr || compression->selectedCode() != Omvi::TiffCompression::kGroup4)
+        return false;
+    std::unique_ptr<Omvi::FormatCodecPropertySetIterator> properties(frame.getFormatProperties());
+    if (!properties)
+        return false;
+    for (properties->start(); !properties->isDone(); properties->next())
+        if (const auto* photometric =
+                dynamic_cast<const Omvi::TiffPhotometricInterpretation*>(properties->current()))
+            return !photometric->isNotMinIsWhite();
+    return false;
 }
 
 std::u16string probeFailure(std::int32_t probe)
@@ -266,14 +289,16 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
         fail(u"the texture image's rows cannot be read");
     const std::int32_t colorSpace = rows->dataModel().colorSpace();
 
-    // Single-frame PNG (not bitonal) and JPEG files go into the W2D image as
-    // they are.
+    // Single-frame PNG (not bitonal) and JPEG files, and bitonal Group 4
+    // TIFF files whose 0 is white, go into the W2D image as they are.
     std::vector<std::uint8_t> fileBytes;
     Omvi::ImageFormatCodec* codec = descriptor->codec();
+    const bool bitonal = colorSpace == Omvi::kColorSpaceBitonal;
     const bool ownBytes =
         details_.selectedFrames == 1 &&
-        ((dynamic_cast<Omvi::PngFormatCodec*>(codec) && colorSpace != Omvi::kColorSpaceBitonal) ||
-         dynamic_cast<Omvi::JfifFormatCodec*>(codec));
+        ((dynamic_cast<Omvi::PngFormatCodec*>(codec) && !bitonal) ||
+         dynamic_cast<Omvi::JfifFormatCodec*>(codec) ||
+         (bitonal && dynamic_cast<Omvi::TiffFormatCodec*>(codec) && isWhiteZeroGroup4(*frame)));
     if (ownBytes && !readWholeFile(native, fileBytes))
         fail(u"the texture file cannot be read");
     details_.fileBytesInW2D = ownBytes;
