@@ -27,7 +27,10 @@ namespace
 {
 
 // The private tag that points to a placement record, and the two record
-// entries the record directory may hold.
+// entries the record directory may hold: entry 14 points to 264 bytes that
+// begin with the doubles x, y, s and d; entry 18 to 256 bytes that begin
+// with an unused double and then x, y, s and d. The doubles are in the
+// file's byte order.
 constexpr std::uint32_t kRecordTag = 33535;
 constexpr std::uint16_t kRecordEntry = 14;
 constexpr std::uint16_t kRecordEntryShort = 18;
