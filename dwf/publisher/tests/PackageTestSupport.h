@@ -69,16 +69,7 @@ inline DWFCore::DWFInputStream* bytesStream(const std::string& bytes)
 class TargetFolder
 {
 public:
-    TargetFolder()
-    {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(base && *base ? base : "/tmp") + "/publisher_targets_XXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        if (::mkdtemp(name.data()) != nullptr)
-            path = name.data();
-    }
+    TargetFolder() : path(makeFolder("publisher_targets")) {}
     ~TargetFolder()
     {
         for (const std::string& name : names())
@@ -90,22 +81,7 @@ public:
 
     std::string operator/(const std::string& name) const { return path + "/" + name; }
 
-    std::vector<std::string> names() const
-    {
-        std::vector<std::string> found;
-        if (DIR* dir = ::opendir(path.c_str()))
-        {
-            while (dirent* entry = ::readdir(dir))
-            {
-                std::string const name = entry->d_name;
-                if (name != "." && name != "..")
-                    found.push_back(name);
-            }
-            ::closedir(dir);
-        }
-        std::sort(found.begin(), found.end());
-        return found;
-    }
+    std::vector<std::string> names() const { return folderNames(path); }
 
     std::string path;
 };
