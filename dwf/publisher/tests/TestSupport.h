@@ -321,11 +321,13 @@ private:
 
 } // namespace PublisherTest
 
-// Expects `statement` to throw ExceptionClass with `text` as its message.
-#define EXPECT_DWF_THROW(statement, ExceptionClass, text)                                          \
+// Expects `statement` to throw ExceptionClass with `text` as its message and,
+// unless `functionName` is null, naming that function as where it was thrown.
+#define EXPECT_DWF_THROW_FROM(statement, ExceptionClass, text, functionName)                       \
     do                                                                                             \
     {                                                                                              \
         bool thrown_ = false;                                                                      \
+        const char* const function_ = (functionName);                                              \
         try                                                                                        \
         {                                                                                          \
             statement;                                                                             \
@@ -334,6 +336,14 @@ private:
         {                                                                                          \
             thrown_ = true;                                                                        \
             EXPECT_EQ(DWFCore::DWFString(e_.message()).toUTF8(), std::string(text));               \
+            if (function_ != nullptr)                                                              \
+            {                                                                                      \
+                EXPECT_STREQ(e_.function(), function_);                                            \
+            }                                                                                      \
         }                                                                                          \
         EXPECT_TRUE(thrown_) << "expected " #ExceptionClass " from " #statement;                   \
     } while (false)
+
+// Expects `statement` to throw ExceptionClass with `text` as its message.
+#define EXPECT_DWF_THROW(statement, ExceptionClass, text)                                          \
+    EXPECT_DWF_THROW_FROM(statement, ExceptionClass, text, nullptr)
