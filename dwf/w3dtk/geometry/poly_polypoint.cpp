@@ -506,25 +506,15 @@ TK_Status TK_PolyPolypoint::Read(BStreamFileToolkit& tk)
     }
         [[fallthrough]];
     case 1:
-    {
-        int count = 0;
-        TK_TRY(GetData(tk, count));
-        TK_TRY(CheckCount(tk, count, Bad_Point_Count));
-        m_point_count = count;
+        TK_TRY(GetCheckedCount(tk, m_point_count, Bad_Point_Count));
         m_lengths.clear();
         m_length_sum = 0;
         m_progress = 0;
         ++m_stage;
-    }
         [[fallthrough]];
     case 2:
         if (m_subop & Has_Line_Count)
-        {
-            int count = 0;
-            TK_TRY(GetData(tk, count));
-            TK_TRY(CheckCount(tk, count, Bad_Line_Count));
-            m_line_count = count;
-        }
+            TK_TRY(GetCheckedCount(tk, m_line_count, Bad_Line_Count));
         ++m_stage;
         [[fallthrough]];
     case 3:

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <new>
 
+using w3d::geometry::get_sized;
 using w3d::geometry::index_width;
 using w3d::geometry::read_in_pieces;
 using w3d::geometry::Record_Bytes;
@@ -500,22 +501,8 @@ TK_Status TK_Polyhedron::read_attribute(BStreamFileToolkit& tk)
     case 5:
         if (record.some)
         {
-            int const width = index_width(record.items);
             int count = 0;
-            if (width == 1)
-            {
-                unsigned char value;
-                TK_TRY(GetData(tk, value));
-                count = value;
-            }
-            else if (width == 2)
-            {
-                unsigned short value;
-                TK_TRY(GetData(tk, value));
-                count = value;
-            }
-            else
-                TK_TRY(GetData(tk, count));
+            TK_TRY(get_sized(tk, index_width(record.items), count));
             if (count < 0 || count > record.items)
                 return tk.Error("bad attribute count in TK_Polyhedron::Read");
             record.count = count;
@@ -667,21 +654,7 @@ TK_Status TK_Polyhedron::read_face_regions(BStreamFileToolkit& tk)
     case 2:
         if ((m_region_compression & Region_Form_Mask) != 0)
         {
-            int const width = region_entry_width(m_region_compression);
-            if (width == 1)
-            {
-                unsigned char runs;
-                TK_TRY(GetData(tk, runs));
-                m_region_runs = runs;
-            }
-            else if (width == 2)
-            {
-                unsigned short runs;
-                TK_TRY(GetData(tk, runs));
-                m_region_runs = runs;
-            }
-            else
-                TK_TRY(GetData(tk, m_region_runs));
+            TK_TRY(get_sized(tk, region_entry_width(m_region_compression), m_region_runs));
             if (m_region_runs < 0 || m_region_runs > m_face_count)
                 return tk.Error("bad face region count in TK_Polyhedron::read_face_regions");
         }

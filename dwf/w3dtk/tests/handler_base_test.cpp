@@ -1,6 +1,7 @@
 // The handler base: primitives, conversions, checks, the stage protocol and dispatch.
 #include "stream_harness.h"
 
+#include "dwf/w3dtk/records/record_steps.h"
 #include "dwf/w3dtk/records/renumber.h"
 #include "dwf/w3dtk/records/segments.h"
 #include "dwf/w3dtk/stream/default_handlers.h"
@@ -144,6 +145,74 @@ TEST(HandlerBase, CountChecksRefuseNegativeHugeAndOverflowingCounts)
     EXPECT_EQ(H::CheckSum(tk, total, -1, "s", 15), TK_Error);
     EXPECT_EQ(H::CheckSum(tk, total, std::numeric_limits<int>::max(), "s"), TK_Error);
     EXPECT_EQ(total, 15);
+}
+
+TEST(HandlerBase, CountsReadAreCheckedAndARefusedOneIsNotKept)
+{
+    Buffered out;
+    for (int const value : {3, -1, (1 << 24) + 1, 9})
+        H::PutData(out.tk, value);
+    Bytes const bytes = out.written();
+    Buffered in(Bytes(bytes.begin(), bytes.begin() + 2));
+    int count = 5;
+    EXPECT_EQ(H::GetCheckedCount(in.tk, count, "bad count"), TK_Pending);
+    EXPECT_EQ(count, 5);
+    Buffered all(bytes);
+    EXPECT_EQ(H::GetCheckedCount(all.tk, count, "bad count"), TK_Done);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(H::GetCheckedCount(all.tk, count, "bad count"), TK_Error);
+    EXPECT_EQ(all.tk.LastError(), "bad count");
+    EXPECT_EQ(H::GetCheckedCount(all.tk, count, "bad count"), TK_Error);
+    EXPECT_EQ(H::GetCheckedCount(all.tk, count, "over 8", 8), TK_Error);
+    EXPECT_EQ(count, 3);
+}
+
+// The one-byte length with its escapes to 16 and 32 bits, written and read
+// back across every boundary of the forms.
+TEST(HandlerBase, LengthCodesRoundTripAcrossTheirForms)
+{
+    struct Case
+    {
+        int length;
+        bool escapes;
+        Bytes bytes;
+    };
+    Case const cases[] = {{0, true, {0}},
+                          {253, true, {253}},
+                          {254, true, {0xFE, 0xFE, 0x00}},
+                          {65535, true, {0xFE, 0xFF, 0xFF}},
+                          {65536, true, {0xFF, 0x00, 0x00, 0x01, 0x00}},
+                          {1 << 24, true, {0xFF, 0x00, 0x00, 0x00, 0x01}},
+                          {254, false, {0xFE}},
+                          {255, false, {0xFF}}};
+    for (Case const& c : cases)
+    {
+        Buffered out;
+        ASSERT_EQ(tk_steps::PutLengthCode(out.tk, c.length, c.escapes), TK_Done);
+        EXPECT_EQ(out.written(), c.bytes) << c.length;
+        // The code byte alone, then the rest: the read resumes after the code.
+        Buffered first(Bytes(c.bytes.begin(), c.bytes.begin() + 1));
+        int length = -1, progress = 0;
+        TK_Status status =
+            tk_steps::GetLengthCode(first.tk, length, progress, "bad length", c.escapes);
+        if (c.bytes.size() > 1)
+        {
+            EXPECT_EQ(status, TK_Pending) << c.length;
+            EXPECT_EQ(progress, 1);
+            std::vector<char> rest(c.bytes.begin() + 1, c.bytes.end());
+            first.tk.PrepareBuffer(rest.data(), static_cast<int>(rest.size()));
+            status = tk_steps::GetLengthCode(first.tk, length, progress, "bad length", c.escapes);
+        }
+        EXPECT_EQ(status, TK_Done) << c.length;
+        EXPECT_EQ(length, c.length);
+        EXPECT_EQ(progress, 0);
+    }
+    Buffered in(Bytes{0xFF, 0x01, 0x00, 0x00, 0x01});
+    int length = -1, progress = 0;
+    EXPECT_EQ(tk_steps::GetLengthCode(in.tk, length, progress, "bad length"), TK_Error);
+    EXPECT_EQ(in.tk.LastError(), "bad length");
+    EXPECT_EQ(length, 0);
+    EXPECT_EQ(progress, 0);
 }
 
 TEST(HandlerBase, OneByteNamesAreCheckedBothWays)

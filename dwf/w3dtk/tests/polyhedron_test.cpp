@@ -1,6 +1,6 @@
 // The polyhedron's points and attribute section, through the mesh record.
 #include "mesh_fixtures.h"
-#include "stream_harness.h"
+#include "record_bytes.h"
 
 #include "dwf/w3dtk/geometry/bit_packer.h"
 #include "dwf/w3dtk/geometry/face_regions.h"
@@ -14,40 +14,6 @@ namespace
 {
 using namespace w3d_test;
 using w3d::eb::BitPacker;
-
-// Little-endian bytes of a record as the tests expect them.
-struct Expect
-{
-    Bytes bytes;
-    Expect& u8(unsigned v)
-    {
-        bytes.push_back(static_cast<std::uint8_t>(v));
-        return *this;
-    }
-    Expect& i32(std::int32_t v)
-    {
-        for (int s = 0; s < 32; s += 8)
-            u8((static_cast<std::uint32_t>(v) >> s) & 0xFF);
-        return *this;
-    }
-    Expect& f32(float v)
-    {
-        std::uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        return i32(static_cast<std::int32_t>(bits));
-    }
-    Expect& floats(std::initializer_list<float> values)
-    {
-        for (float v : values)
-            f32(v);
-        return *this;
-    }
-    Expect& raw(const Bytes& more)
-    {
-        bytes.insert(bytes.end(), more.begin(), more.end());
-        return *this;
-    }
-};
 
 // Codes of `bits` bits packed as the quantiser packs them.
 Bytes packed(int bits, std::initializer_list<std::uint32_t> codes)
@@ -86,7 +52,7 @@ TEST(PolyhedronAttributes, AnEmptySectionIsTheSingleByteZero)
             m.SetMesh(1, 1, One_Point);
             m.SetSubop(TK_Polyhedron::Subop_Attributes);
         });
-    Expect e;
+    Golden e;
     e.u8('M').u8(0x08).i32(1).i32(1).floats({1, 2, 3}).u8(0);
     EXPECT_EQ(bytes, e.bytes);
 }
@@ -181,11 +147,11 @@ TEST(PolyhedronAttributes, NormalsAreAllItemsUntilOnePointLacksOne)
     // Polar pairs at version 1000: (theta, phi) = (0, 0). theta's code is
     // trunc(pi x 31 / 2pi + 0.5) in single precision: the float scale is a hair
     // under 31 / 2pi, so 15, not 16. phi's code is 0.
-    Expect all;
-    all.u8(0x01).u8(7).u8(5).i32(8).raw(packed(5, {15, 0, 15, 0, 15, 0, 15, 0})).u8(0);
+    Golden all;
+    all.u8(0x01).u8(7).u8(5).i32(8).append(packed(5, {15, 0, 15, 0, 15, 0, 15, 0})).u8(0);
     Bytes const whole = record(false);
     EXPECT_EQ(Bytes(whole.begin() + long(head), whole.end()), all.bytes);
-    Expect some;
+    Golden some;
     some.u8(0x02)
         .u8(7)
         .u8(5)
@@ -194,7 +160,7 @@ TEST(PolyhedronAttributes, NormalsAreAllItemsUntilOnePointLacksOne)
         .u8(1)
         .u8(3)
         .i32(4)
-        .raw(packed(5, {15, 0, 15, 0, 15, 0}))
+        .append(packed(5, {15, 0, 15, 0, 15, 0}))
         .u8(0);
     Bytes const partial = record(true);
     EXPECT_EQ(Bytes(partial.begin() + long(head), partial.end()), some.bytes);
@@ -212,21 +178,21 @@ TEST(PolyhedronAttributes, NormalsBeforePolarPairsAreThreeQuantisedComponents)
     std::size_t const head = 1 + 1 + 4 + 4 + 12;
     // Default normal bits 10: 3 bits a component against (-1..1): 4, 7, 4.
     Bytes const v650 = mesh_record(fill, version(650));
-    Expect e650;
-    e650.u8(0x01).u8(1).u8(3).i32(4).raw(packed(3, {4, 7, 4})).u8(0);
+    Golden e650;
+    e650.u8(0x01).u8(1).u8(3).i32(4).append(packed(3, {4, 7, 4})).u8(0);
     EXPECT_EQ(Bytes(v650.begin() + long(head), v650.end()), e650.bytes);
     // Below 650: scheme, bits 8 and the byte form, no length.
     Bytes const v600 = mesh_record(fill, version(600));
-    Expect e600;
+    Golden e600;
     e600.u8(0x01).u8(1).u8(8).u8(128).u8(255).u8(128).u8(0);
     EXPECT_EQ(Bytes(v600.begin() + long(head), v600.end()), e600.bytes);
     // Raw normals: xyz below 907, polar pairs from 907.
     Bytes const raw = mesh_record(fill, version(906, TK_Option_Raw_Normals));
-    Expect eraw;
+    Golden eraw;
     eraw.u8(0x11).floats({0, 1, 0}).u8(0);
     EXPECT_EQ(Bytes(raw.begin() + long(head), raw.end()), eraw.bytes);
     Bytes const raw_polar = mesh_record(fill, version(907, TK_Option_Raw_Normals));
-    Expect epolar;
+    Golden epolar;
     epolar.u8(0x13).floats({0, 0}).u8(0);
     EXPECT_EQ(Bytes(raw_polar.begin() + long(head), raw_polar.end()), epolar.bytes);
 }
@@ -266,7 +232,7 @@ TEST(PolyhedronAttributes, ListWidthsFollowTheNumberOfItems)
             },
             version(1000));
         std::size_t const head = 1 + 1 + 4 + 4 + points.size() * 4;
-        Expect e;
+        Golden e;
         e.u8(0x06).u8(1).u8(8);
         if (columns == 15)
             e.u8(1).u8(200);
@@ -299,14 +265,14 @@ TEST(PolyhedronAttributes, ComputedBoxesAreWrittenAsSixFloats)
             tk.SetNumIndexBits(3);
         });
     std::size_t const head = 1 + 1 + 4 + 4 + 24;
-    Expect e;
+    Golden e;
     e.u8(0x03)
         .u8(1)
         .floats({0, 10, -1, 2, 30, 1})
         .u8(4)
         .i32(4)
-        .raw(packed(4, {0, 0, 0, 15, 15, 15}));
-    e.u8(0x0F).u8(1).floats({-4, 4, 0, 0, 0, 0}).u8(3).i32(4).raw(packed(3, {7, 0}));
+        .append(packed(4, {0, 0, 0, 15, 15, 15}));
+    e.u8(0x0F).u8(1).floats({-4, 4, 0, 0, 0, 0}).u8(3).i32(4).append(packed(3, {7, 0}));
     e.u8(0);
     EXPECT_EQ(Bytes(bytes.begin() + long(head), bytes.end()), e.bytes);
 }
@@ -326,7 +292,7 @@ TEST(PolyhedronAttributes, BelowVersion650SamplesAreBytesWithoutLengths)
         },
         version(600));
     std::size_t const head = 1 + 1 + 4 + 4 + 12;
-    Expect e;
+    Golden e;
     // Parameters: scheme, bits 8, the box (from the one point), 3 bytes.
     e.u8(0x03).u8(1).u8(8).floats({1, 2, 3, 1, 2, 3}).u8(0).u8(0).u8(0);
     // Colours: the 3 bytes only (0.5 x 255 + 0.5 = 128).
@@ -375,13 +341,13 @@ TEST(PolyhedronAttributes, QuantisedPointsHaveTheirLengthFrom650)
         m.SetMesh(1, 3, points);
         m.SetSubop(TK_Polyhedron::Subop_Quantized);
     };
-    Expect e;
+    Golden e;
     e.u8('M').u8(0x01).i32(1).i32(3).u8(1).i32(3).floats({0, 0, 0, 2, 4, 6}).u8(10).i32(12);
-    e.raw(packed(10, {0, 0, 0, 512, 512, 512, 1023, 1023, 1023}));
+    e.append(packed(10, {0, 0, 0, 512, 512, 512, 1023, 1023, 1023}));
     EXPECT_EQ(mesh_record(fill, [](BStreamFileToolkit& tk) { tk.SetNumVertexBits(30); }), e.bytes);
-    Expect old;
+    Golden old;
     old.u8('M').u8(0x01).i32(1).i32(3).u8(1).i32(3).floats({0, 0, 0, 2, 4, 6}).u8(8);
-    old.raw({0, 0, 0, 128, 128, 128, 255, 255, 255});
+    old.append({0, 0, 0, 128, 128, 128, 255, 255, 255});
     EXPECT_EQ(mesh_record(fill, version(600)), old.bytes);
 }
 
@@ -403,7 +369,7 @@ TEST(PolyhedronAttributes, GlobalQuantisationUsesTheWorldBoxAndWritesNoBox)
             tk.SetWorldBounding(world);
         };
     };
-    Expect e;
+    Golden e;
     e.u8('M').u8(0x81).u8(0x08).u8(0).i32(1).i32(2).u8(1).i32(2).u8(8).i32(6);
     e.u8(128).u8(128).u8(128).u8(255).u8(255).u8(255);
     Bytes const bytes = mesh_record(fill, with_world(1000));
@@ -568,7 +534,7 @@ TEST(Polyhedron, CollectionMembersAreWrittenAndSkippedOnReading)
                                 });
     };
     Bytes const bytes = write_records(emit, W3DStreamWriter::Buffer_Size, version(1000));
-    Expect e;
+    Golden e;
     e.u8('M').u8(0x08).i32(1).i32(1).floats({1, 2, 3}).u8(0x63).u8('s').i32(7).u8(0).u8(0);
     EXPECT_EQ(bytes, e.bytes);
     EXPECT_TRUE(writes_alike_in_every_buffer(emit, version(1000)));
@@ -607,25 +573,25 @@ Bytes stream_with(const Bytes& record)
 
 TEST(Polyhedron, CollectionsCannotNestBackIntoAHandlerInUse)
 {
-    Expect head;
+    Golden head;
     head.u8('M').u8(0x08).i32(1).i32(1).floats({1, 2, 3});
     // A mesh inside a mesh's collection.
-    Expect self = head;
-    self.u8(0x63).raw(head.bytes).u8(0).u8(0).u8(0);
+    Golden self = head;
+    self.u8(0x63).append(head.bytes).u8(0).u8(0).u8(0);
     Read_Result result;
     read_meshes(stream_with(self.bytes), result);
     EXPECT_EQ(result.status, TK_Error);
     EXPECT_EQ(result.error, "polyhedron collection holds a record of its own kind");
     // A mesh inside the collection of another polyhedron inside the mesh's collection.
-    Expect cycle = head;
-    cycle.u8(0x63).u8('Q').u8(0x63).raw(head.bytes).u8(0).u8(0).u8(0).u8(0).u8(0);
+    Golden cycle = head;
+    cycle.u8(0x63).u8('Q').u8(0x63).append(head.bytes).u8(0).u8(0).u8(0).u8(0).u8(0);
     w3d_test::Setup const with_q = [](BStreamFileToolkit& tk)
     { tk.SetOpcodeHandler('Q', std::make_unique<Section_Only>()); };
     read_meshes(stream_with(cycle.bytes), result, with_q);
     EXPECT_EQ(result.status, TK_Error);
     EXPECT_EQ(result.error, "polyhedron collection holds a record of its own kind");
     // The same without the cycle reads.
-    Expect fine = head;
+    Golden fine = head;
     fine.u8(0x63).u8('Q').u8(0x63).u8('s').i32(1).u8(0).u8(0).u8(0).u8(0);
     read_meshes(stream_with(fine.bytes), result, with_q);
     EXPECT_EQ(result.status, TK_Ended) << result.error;

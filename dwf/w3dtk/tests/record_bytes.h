@@ -33,11 +33,13 @@ struct Golden
         auto const bits = static_cast<std::uint32_t>(value);
         return u16(bits & 0xFFFF).u16(bits >> 16);
     }
-    Golden& f32(float value)
+    Golden& f32(float value, int times = 1)
     {
         std::uint32_t bits = 0;
         std::memcpy(&bits, &value, sizeof bits);
-        return i32(bits);
+        for (int i = 0; i < times; ++i)
+            i32(bits);
+        return *this;
     }
     Golden& floats(std::initializer_list<float> values)
     {
