@@ -25,15 +25,6 @@ Bytes packed(int bits, std::initializer_list<std::uint32_t> codes)
     return bytes;
 }
 
-Setup version(int target, int write_flags = 0)
-{
-    return [=](BStreamFileToolkit& tk)
-    {
-        tk.SetTargetVersion(target);
-        tk.SetWriteFlags(write_flags);
-    };
-}
-
 // One mesh filled by `fill`, written alone.
 Bytes mesh_record(const std::function<void(TK_Mesh&)>& fill, const Setup& setup = {})
 {
@@ -69,11 +60,11 @@ TEST(PolyhedronAttributes, FaceRegionsRiseByOneFromZeroAsEightBitRuns)
         m.SetSubop(TK_Polyhedron::Subop_Attributes);
         m.SetFaceRegions(regions);
     };
-    Bytes const bytes = mesh_record(fill, version(1000));
+    Bytes const bytes = mesh_record(fill, target_version(1000));
     Bytes const tail(bytes.end() - 7, bytes.end());
     EXPECT_EQ(tail, (Bytes{0x33, 0x09, 3, 2, 3, 1, 0}));
     // Face regions arrived at 705; before, the section is empty.
-    Bytes const old = mesh_record(fill, version(700));
+    Bytes const old = mesh_record(fill, target_version(700));
     EXPECT_EQ(old.back(), 0);
     EXPECT_EQ(old.size(), bytes.size() - 6);
 }
@@ -141,7 +132,7 @@ TEST(PolyhedronAttributes, NormalsAreAllItemsUntilOnePointLacksOne)
                     EXPECT_EQ(m.GetVertexNormalCount(), 3);
                 }
             },
-            version(1000));
+            target_version(1000));
     };
     std::size_t const head = 1 + 1 + 4 + 4 + 48;
     // Polar pairs at version 1000: (theta, phi) = (0, 0). theta's code is
@@ -177,21 +168,21 @@ TEST(PolyhedronAttributes, NormalsBeforePolarPairsAreThreeQuantisedComponents)
     };
     std::size_t const head = 1 + 1 + 4 + 4 + 12;
     // Default normal bits 10: 3 bits a component against (-1..1): 4, 7, 4.
-    Bytes const v650 = mesh_record(fill, version(650));
+    Bytes const v650 = mesh_record(fill, target_version(650));
     Golden e650;
     e650.u8(0x01).u8(1).u8(3).i32(4).append(packed(3, {4, 7, 4})).u8(0);
     EXPECT_EQ(Bytes(v650.begin() + long(head), v650.end()), e650.bytes);
     // Below 650: scheme, bits 8 and the byte form, no length.
-    Bytes const v600 = mesh_record(fill, version(600));
+    Bytes const v600 = mesh_record(fill, target_version(600));
     Golden e600;
     e600.u8(0x01).u8(1).u8(8).u8(128).u8(255).u8(128).u8(0);
     EXPECT_EQ(Bytes(v600.begin() + long(head), v600.end()), e600.bytes);
     // Raw normals: xyz below 907, polar pairs from 907.
-    Bytes const raw = mesh_record(fill, version(906, TK_Option_Raw_Normals));
+    Bytes const raw = mesh_record(fill, target_version(906, TK_Option_Raw_Normals));
     Golden eraw;
     eraw.u8(0x11).floats({0, 1, 0}).u8(0);
     EXPECT_EQ(Bytes(raw.begin() + long(head), raw.end()), eraw.bytes);
-    Bytes const raw_polar = mesh_record(fill, version(907, TK_Option_Raw_Normals));
+    Bytes const raw_polar = mesh_record(fill, target_version(907, TK_Option_Raw_Normals));
     Golden epolar;
     epolar.u8(0x13).floats({0, 0}).u8(0);
     EXPECT_EQ(Bytes(raw_polar.begin() + long(head), raw_polar.end()), epolar.bytes);
@@ -230,7 +221,7 @@ TEST(PolyhedronAttributes, ListWidthsFollowTheNumberOfItems)
                 m.SetSubop(TK_Polyhedron::Subop_Attributes);
                 m.SetVertexColor(0, 200, red);
             },
-            version(1000));
+            target_version(1000));
         std::size_t const head = 1 + 1 + 4 + 4 + points.size() * 4;
         Golden e;
         e.u8(0x06).u8(1).u8(8);
@@ -290,7 +281,7 @@ TEST(PolyhedronAttributes, BelowVersion650SamplesAreBytesWithoutLengths)
             m.SetVertexColors(1, colour);
             m.SetVertexIndices(0, parameters);
         },
-        version(600));
+        target_version(600));
     std::size_t const head = 1 + 1 + 4 + 4 + 12;
     Golden e;
     // Parameters: scheme, bits 8, the box (from the one point), 3 bytes.
@@ -323,7 +314,7 @@ TEST(PolyhedronAttributes, FaceRecordsCarryTheHandlersCurrentScheme)
                 }
                 m.SetFaceColors(grey);
             },
-            version(1000));
+            target_version(1000));
         // The face colours end the section: 0x21, scheme, bits, length, 6 bytes, 0.
         EXPECT_EQ(bytes[bytes.size() - 14], 0x21);
         return int(bytes[bytes.size() - 13]);
@@ -348,7 +339,7 @@ TEST(PolyhedronAttributes, QuantisedPointsHaveTheirLengthFrom650)
     Golden old;
     old.u8('M').u8(0x01).i32(1).i32(3).u8(1).i32(3).floats({0, 0, 0, 2, 4, 6}).u8(8);
     old.append({0, 0, 0, 128, 128, 128, 255, 255, 255});
-    EXPECT_EQ(mesh_record(fill, version(600)), old.bytes);
+    EXPECT_EQ(mesh_record(fill, target_version(600)), old.bytes);
 }
 
 TEST(PolyhedronAttributes, GlobalQuantisationUsesTheWorldBoxAndWritesNoBox)
@@ -379,7 +370,7 @@ TEST(PolyhedronAttributes, GlobalQuantisationUsesTheWorldBoxAndWritesNoBox)
     Bytes const old = mesh_record(fill, with_world(805));
     EXPECT_EQ(old[1], 0x01);
     EXPECT_EQ(old.size(), 1 + 1 + 8 + 1 + 4 + 24 + 1 + 4 + 6u);
-    Bytes const no_world = mesh_record(fill, version(1000));
+    Bytes const no_world = mesh_record(fill, target_version(1000));
     EXPECT_EQ(no_world, old);
     // A reader without the world box cannot read it back.
     Bytes const stream = write_stream([&](BStreamFileToolkit& tk, W3DStreamWriter& writer)
@@ -533,13 +524,14 @@ TEST(Polyhedron, CollectionMembersAreWrittenAndSkippedOnReading)
                                     m.AppendToCollection(std::move(member));
                                 });
     };
-    Bytes const bytes = write_records(emit, W3DStreamWriter::Buffer_Size, version(1000));
+    Bytes const bytes = write_records(emit, W3DStreamWriter::Buffer_Size, target_version(1000));
     Golden e;
     e.u8('M').u8(0x08).i32(1).i32(1).floats({1, 2, 3}).u8(0x63).u8('s').i32(7).u8(0).u8(0);
     EXPECT_EQ(bytes, e.bytes);
-    EXPECT_TRUE(writes_alike_in_every_buffer(emit, version(1000)));
+    EXPECT_TRUE(writes_alike_in_every_buffer(emit, target_version(1000)));
     Read_Result result;
-    std::vector<Mesh_Copy> const back = read_meshes(write_stream(emit, version(1000)), result);
+    std::vector<Mesh_Copy> const back =
+        read_meshes(write_stream(emit, target_version(1000)), result);
     ASSERT_EQ(result.status, TK_Ended) << result.error;
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(back[0].xyz, (std::vector<float>{1, 2, 3}));
@@ -562,7 +554,7 @@ Bytes stream_with(const Bytes& record)
             serialize_with<TK_Mesh>(tk, writer, 'M',
                                     [](TK_Mesh& m) { m.SetMesh(1, 1, One_Point); });
         },
-        version(1000));
+        target_version(1000));
     Bytes const plain = {'M', 0, 1, 0, 0, 0, 1, 0, 0, 0};
     auto at = std::search(stream.begin(), stream.end(), plain.begin(), plain.end());
     EXPECT_NE(at, stream.end());
