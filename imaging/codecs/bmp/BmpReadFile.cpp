@@ -4,6 +4,7 @@
 #include "imaging/codecs/bmp/BmpReadFileFrame.h"
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 
 namespace Omvi
 {
@@ -39,10 +40,7 @@ ReadImageFileFrameInterface* BmpReadFile::openFrame(int)
 {
     if (!handle_->isOpen())
         return nullptr;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations;
-    if (correlations_)
-        correlations = std::make_unique<CorrelationPropertySetIterator>(*correlations_);
-    return new BmpReadFileFrame(handle_, std::move(correlations));
+    return new BmpReadFileFrame(handle_, copyCorrelations(correlations_.get()));
 }
 
 } // namespace Omvi

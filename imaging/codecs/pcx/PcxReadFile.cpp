@@ -2,6 +2,7 @@
 
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/pcx/PcxFormatCodec.h"
 #include "imaging/codecs/pcx/PcxHeader.h"
 #include "imaging/codecs/pcx/PcxReadFileFrame.h"
@@ -36,10 +37,7 @@ ReadImageFileFrameInterface* PcxReadFile::openFrame(int)
     if (!path || !file.open(*path) || !file.readAt(0, header.bytes.data(), header.bytes.size()) ||
         !header.followsTheRules() || header.width() < 1 || header.height() < 1)
         return nullptr;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations;
-    if (correlations_ != nullptr)
-        correlations = std::make_unique<CorrelationPropertySetIterator>(*correlations_);
-    return new PcxReadFileFrame(file_, file, header, std::move(correlations));
+    return new PcxReadFileFrame(file_, file, header, copyCorrelations(correlations_.get()));
 }
 
 } // namespace Omvi
