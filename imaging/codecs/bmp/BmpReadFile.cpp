@@ -11,25 +11,11 @@ namespace Omvi
 
 BmpReadFile::BmpReadFile(const BmpFormatCodec* codec, const FileSpecifier& file,
                          std::unique_ptr<CorrelationPropertySetIterator> correlations)
-    : codec_(codec), file_(file), correlations_(std::move(correlations)), handle_(std::make_shared<CodecFile>())
+    : CodecReadFile(codec, file, std::move(correlations)), handle_(openSharedFile())
 {
-    const auto path = CodecFile::nativePath(file_);
-    if (path)
-        handle_->open(*path);
 }
 
 BmpReadFile::~BmpReadFile() = default;
-
-ImageFormatCodec* BmpReadFile::codec() const
-{
-    return const_cast<BmpFormatCodec*>(codec_);
-}
-
-FileSpecifier& BmpReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
-}
 
 int BmpReadFile::frameCount() const
 {
@@ -40,7 +26,7 @@ ReadImageFileFrameInterface* BmpReadFile::openFrame(int)
 {
     if (!handle_->isOpen())
         return nullptr;
-    return new BmpReadFileFrame(handle_, copyCorrelations(correlations_.get()));
+    return new BmpReadFileFrame(handle_, copyCorrelations(correlations()));
 }
 
 } // namespace Omvi

@@ -17,39 +17,27 @@ namespace Omvi
 
 PictReadFile::PictReadFile(const PictFormatCodec* codec, const FileSpecifier& file,
                            std::unique_ptr<CorrelationPropertySetIterator> correlations)
-    : codec_(codec), file_(file), correlations_(std::move(correlations))
+    : CodecReadFile(codec, file, std::move(correlations))
 {
 }
 
 PictReadFile::~PictReadFile() = default;
 
-ImageFormatCodec* PictReadFile::codec() const
-{
-    return const_cast<PictFormatCodec*>(codec_);
-}
-
-FileSpecifier& PictReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
-}
-
 int PictReadFile::frameCount() const
 {
-    const auto path = CodecFile::nativePath(file_);
     CodecFile file;
-    return path && file.open(*path) ? 1 : 0;
+    return file.open(fileSpecifier()) ? 1 : 0;
 }
 
 ReadImageFileFrameInterface* PictReadFile::openFrame(int)
 {
-    const auto path = CodecFile::nativePath(file_);
+    const auto path = nativePath();
     CodecFile file;
     if (!path || !file.open(*path))
         return nullptr;
     file.close();
     auto picture = std::make_shared<PictPicture>(*path);
-    return new PictReadFileFrame(std::move(picture), copyCorrelations(correlations_.get()));
+    return new PictReadFileFrame(std::move(picture), copyCorrelations(correlations()));
 }
 
 PictReadFileFrame::PictReadFileFrame(std::shared_ptr<PictPicture> picture,

@@ -17,25 +17,13 @@ namespace Omvi
 
 TargaReadFile::TargaReadFile(const TargaFormatCodec* codec, const FileSpecifier& file,
                              std::unique_ptr<CorrelationPropertySetIterator> correlations)
-    : codec_(codec), file_(file), correlations_(std::move(correlations)), handle_(std::make_shared<CodecFile>())
+    : CodecReadFile(codec, file, std::move(correlations)), handle_(openSharedFile())
 {
-    const auto path = CodecFile::nativePath(file_);
-    if (path && handle_->open(*path))
+    if (handle_->isOpen())
         state_ = std::make_shared<const TargaFileState>(handle_);
 }
 
 TargaReadFile::~TargaReadFile() = default;
-
-ImageFormatCodec* TargaReadFile::codec() const
-{
-    return const_cast<TargaFormatCodec*>(codec_);
-}
-
-FileSpecifier& TargaReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
-}
 
 int TargaReadFile::frameCount() const
 {
@@ -46,7 +34,7 @@ ReadImageFileFrameInterface* TargaReadFile::openFrame(int)
 {
     if (!state_)
         return nullptr;
-    return new TargaReadFileFrame(state_, copyCorrelations(correlations_.get()));
+    return new TargaReadFileFrame(state_, copyCorrelations(correlations()));
 }
 
 TargaReadFileFrame::TargaReadFileFrame(std::shared_ptr<const TargaFileState> state,
