@@ -107,21 +107,4 @@ inline Read_Result read_body(const Bytes& body, const Seen& seen = {}, std::size
     return read_stream(stream, chunk, seen, setup);
 }
 
-// A toolkit writing into one in-memory buffer, for driving a handler's Write
-// directly.
-struct Buffered_Toolkit
-{
-    BStreamFileToolkit tk;
-    std::vector<char> buffer;
-
-    explicit Buffered_Toolkit(int size = 4096) : buffer(static_cast<std::size_t>(size))
-    {
-        tk.PrepareBuffer(buffer.data(), size);
-    }
-    Bytes written() const
-    {
-        return Bytes(buffer.begin(), buffer.begin() + tk.CurrentBufferLength());
-    }
-};
-
 } // namespace w3d_test
