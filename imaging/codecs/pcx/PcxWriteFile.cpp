@@ -40,7 +40,7 @@ bool PcxWriteFile::open(const FileSpecifier& file)
     if (!path || output_.isOpen() || written_)
         return false;
     file_ = file;
-    return output_.create(*path, BufferedFileWriter::Creation::kExclusive);
+    return output_.create(*path, CodecOutputFile::Creation::kExclusive);
 }
 
 FileSpecifier& PcxWriteFile::copyFileSpecifier(FileSpecifier& out) const
