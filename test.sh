@@ -12,7 +12,7 @@ fi
 
 jobs=$(nproc)
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLCAST_SANITIZE=ON \
-      -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DQUILLCAST_TESTS=ON >/dev/null
+      -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCMAKE_C_FLAGS_DEBUG="-O1 -g1" -DQUILLCAST_TESTS=ON >/dev/null
 cmake --build build/test -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

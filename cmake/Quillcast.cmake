@@ -37,6 +37,12 @@ function(quillcast_tests library)
   set(program ${library}_tests)
   add_executable(${program} ${test_sources})
   target_compile_options(${program} PRIVATE ${QUILLCAST_WARNINGS})
+  # Test sources are mostly GoogleTest macro expansions whose optimisation costs
+  # far more compile time than it saves at run time; the libraries under test
+  # keep the build type's optimisation.
+  if(CMAKE_BUILD_TYPE STREQUAL "Debug")
+    target_compile_options(${program} PRIVATE -O0)
+  endif()
   target_compile_definitions(${program} PRIVATE
     QUILLCAST_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     QUILLCAST_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/tests/data")

@@ -47,7 +47,12 @@ void readTileBand(TiledImage& image, const TileBand& band, std::uint8_t* block)
     std::vector<Tile*> tiles;
     tiles.reserve(static_cast<std::size_t>(band.count));
     for (std::int32_t k = 0; k < band.count; ++k)
-        tiles.push_back(holds.take(band.at(k)));
+    {
+        // A context of this thread that holds the tile gives it back first.
+        const TileIndex index = band.at(k);
+        image.yieldContexts(nullptr, &index);
+        tiles.push_back(holds.take(index));
+    }
 
     std::vector<std::int64_t> positions;
     for (std::int32_t k = 0; k < band.count;)
@@ -84,6 +89,7 @@ void writeTileBand(TiledImage& image, const TileBand& band, const std::uint8_t* 
 {
     if (band.count < 1)
         return;
+    image.yieldContexts(nullptr, nullptr);
     if (!band.down)
     {
         image.writeTileRun(band.first, band.count, block);

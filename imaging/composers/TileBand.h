@@ -27,8 +27,9 @@ struct TileBand
     }
 };
 
-// Reads the band's tiles into `block` (count × bytes per tile). Tile-lock
-// refusals and paging errors pass through; every lock taken is given back.
+// Reads the band's tiles into `block` (count × bytes per tile). Contexts of
+// the calling thread give back the tiles they hold first; tile-lock refusals
+// and paging errors pass through; every lock taken is given back.
 void readTileBand(TiledImage& image, const TileBand& band, std::uint8_t* block);
 
 // Stores the band from `block`: a row-wise band with one run write, a

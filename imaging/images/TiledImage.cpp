@@ -293,6 +293,8 @@ void TiledImage::yieldContexts(const ImageContextRep* except, const TileIndex* o
 {
     // Held through the walk, so that no context leaves the list meanwhile.
     MutexHold hold(contexts_.mutex());
+    if (contexts_.count() == 0)
+        return;
     for (ImageContextRep* context : contexts_.items())
         if (context != except)
             context->yieldTiles(only);

@@ -571,3 +571,21 @@ TEST_F(Contexts, TheDirectContextKeepsARingOfCopiesAndChecksTheImageBounds)
     EXPECT_EQ(thrownCode<ImageException>([&] { DirectTileContextImp(notTiled, 1); }), 1);
     image->removeReactor(&reactor);
 }
+
+TEST_F(Contexts, AComposerMadeBeforeAContextTookATileStillReadsIt)
+{
+    start();
+    TiledImage image;
+    ASSERT_TRUE(image.construct({130, 70}, kRgb, ImagePixel(kPixelRgb, 0), kOrganisation64));
+    std::unique_ptr<RowProviderInterface> rows = image.read({130, 70}, {0, 0}, Orientation::Transpose);
+    std::unique_ptr<ThreadSafeContextImp> writer = contextOn(image, 1);
+    writer->put32(0, 5, 0x5A5A5A5Au); // holds tile (0, 0) for this thread
+    DataBuffer row(rows->bytesPerRow());
+    rows->getNextRow(row);
+    EXPECT_EQ(pixelIn(row.data(), kDataTypeThirtyTwoBit, 5), 0x5A5A5A5Au);
+    // And a paste through a decomposer over the held tile.
+    writer->put32(1, 1, 1u);
+    std::unique_ptr<RowProviderInterface> patch = patternRows(kRgb, 1, 1);
+    image.pasteInOrder(patch, {1, 1}, Orientation::HalfTurn);
+    EXPECT_EQ(writer->get32(1, 1), patternPixel(kDataTypeThirtyTwoBit, 0, 0));
+}

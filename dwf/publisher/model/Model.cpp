@@ -24,6 +24,30 @@ constexpr int kWriteOptions = TK_Option_Informational | TK_Option_Raw_Points |
                               TK_Option_Plain_Faces;
 static_assert(kWriteOptions == 0x1A06, "model streams use write options 0x1A06");
 constexpr int kNormalBits = 24;
+
+//
+// Takes `item` into `owner`: a null item is a DWFNullPointerException saying
+// `nullMessage`; when there is no memory to keep it, the item is deleted and
+// a DWFMemoryException says `memoryMessage`.
+//
+template <class T>
+void adopt(std::vector<std::unique_ptr<T>>& owner, T* item, const char16_t* nullMessage,
+           const char16_t* memoryMessage, const char* function)
+{
+    if (item == nullptr)
+    {
+        DWFCORE_THROW(DWFNullPointerException, nullMessage, function);
+    }
+    std::unique_ptr<T> owned(item);
+    try
+    {
+        owner.push_back(std::move(owned));
+    }
+    catch (const std::bad_alloc&)
+    {
+        DWFCORE_THROW(DWFMemoryException, memoryMessage, function);
+    }
+}
 } // namespace
 
 const char16_t* const DWFModel::kMIMEType = u"application/x-w3d";
@@ -295,38 +319,14 @@ DWFCore::DWFInputStream* DWFModel::getInputStream()
 
 void DWFModel::embedFont(DWFEmbeddedFont* font)
 {
-    static const char* const function = "DWFToolkit::DWFModel::embedFont";
-    if (font == nullptr)
-    {
-        DWFCORE_THROW(DWFNullPointerException, u"Font was null", function);
-    }
-    std::unique_ptr<DWFEmbeddedFont> owned(font);
-    try
-    {
-        _fonts.push_back(std::move(owned));
-    }
-    catch (const std::bad_alloc&)
-    {
-        DWFCORE_THROW(DWFMemoryException, u"Failed to embed font", function);
-    }
+    adopt(_fonts, font, u"Font was null", u"Failed to embed font",
+          "DWFToolkit::DWFModel::embedFont");
 }
 
 void DWFModel::addResource(DWFPublishableResource* resource)
 {
-    static const char* const function = "DWFToolkit::DWFModel::addResource";
-    if (resource == nullptr)
-    {
-        DWFCORE_THROW(DWFNullPointerException, u"Resource was null", function);
-    }
-    std::unique_ptr<DWFPublishableResource> owned(resource);
-    try
-    {
-        _resources.push_back(std::move(owned));
-    }
-    catch (const std::bad_alloc&)
-    {
-        DWFCORE_THROW(DWFMemoryException, u"Failed to add resource", function);
-    }
+    adopt(_resources, resource, u"Resource was null", u"Failed to add resource",
+          "DWFToolkit::DWFModel::addResource");
     if (const auto* texture = dynamic_cast<const DWFTexture*>(resource))
     {
         _writeImageRecord(*texture);

@@ -173,24 +173,10 @@ TEST_F(Model, StateIsCheckedBeforeAnythingHappens)
 TEST_F(Model, FailuresNameTheThrowingGetter)
 {
     DWFModel model(u"Part", u"", u"");
-    try
-    {
-        model.getColorHandler();
-        FAIL() << "no exception";
-    }
-    catch (const DWFCore::DWFUnexpectedException& e)
-    {
-        EXPECT_STREQ(e.function(), "DWFToolkit::DWFModel::getColorHandler");
-    }
-    try
-    {
-        model.getShellHandler(true, false);
-        FAIL() << "no exception";
-    }
-    catch (const DWFCore::DWFUnexpectedException& e)
-    {
-        EXPECT_STREQ(e.function(), "DWFToolkit::DWFModel::getShellHandler");
-    }
+    EXPECT_DWF_THROW_FROM(model.getColorHandler(), DWFUnexpectedException, "Model must be open",
+                          "DWFToolkit::DWFModel::getColorHandler");
+    EXPECT_DWF_THROW_FROM(model.getShellHandler(true, false), DWFUnexpectedException,
+                          "Model must be open", "DWFToolkit::DWFModel::getShellHandler");
 }
 
 TEST_F(Model, GettersHandOutTheToolkitsOwnHandlersWiredToTheStream)

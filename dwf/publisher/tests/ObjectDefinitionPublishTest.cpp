@@ -219,30 +219,12 @@ public:
     void visitEmbeddedFont(DWFEmbeddedFont&) override { log.push_back("font"); }
 };
 
-class SilentFont : public DWFEmbeddedFontImpl
-{
-public:
-    void embed() override {}
-    DWFCore::DWFInputStream* getInputStream() override { return bytesStream("f"); }
-    const DWFCore::DWFString& getFaceName() override { return _name; }
-    const DWFCore::DWFString& getLogfontName() override { return _name; }
-    std::int32_t getRequest() override { return 0; }
-    DWFFontResource::tePrivilege getPrivilege() override { return DWFFontResource::eEditable; }
-    DWFFontResource::teCharacterCode getCharacterCode() override
-    {
-        return DWFFontResource::eUnicode;
-    }
-
-private:
-    DWFCore::DWFString _name{u"Mono"};
-};
-
 TEST_F(DefinitionPublish, ChainedVisitorsSeeEachVisitAfterThePublishersOwnWork)
 {
     TwoSegments scene;
     DWFPublishedObject* object = scene.model.makePublishedObject(scene.low, u"object");
     object->addPropertyContainer(new DWFPropertyContainer(u"set"));
-    scene.model.embedFont(new DWFEmbeddedFont(new SilentFont));
+    scene.model.embedFont(new DWFEmbeddedFont(new TestFont(u"Mono", "f")));
     scene.model.close();
 
     Chained chained;

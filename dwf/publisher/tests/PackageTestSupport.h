@@ -12,6 +12,7 @@
 #include "dwf/package/ObjectDefinition.h"
 #include "dwf/package/reader/XMLCallback.h"
 #include "dwf/package/reader/ZipPackageReader.h"
+#include "dwf/publisher/EmbeddedFont.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -64,21 +65,44 @@ inline DWFCore::DWFInputStream* bytesStream(const std::string& bytes)
         std::vector<unsigned char>(bytes.begin(), bytes.end()));
 }
 
+// A font whose implementation answers plainly: its face is also its logfont
+// name, it asks nothing to be embedded (request 0), is editable and Unicode,
+// and its stream holds `bytes` (no stream when null).
+class TestFont : public DWFToolkit::DWFEmbeddedFontImpl
+{
+public:
+    explicit TestFont(const char16_t* name, const char* bytes = nullptr)
+        : _name(name), _bytes(bytes)
+    {
+    }
+    void embed() override {}
+    DWFCore::DWFInputStream* getInputStream() override
+    {
+        return _bytes ? bytesStream(_bytes) : nullptr;
+    }
+    const DWFCore::DWFString& getFaceName() override { return _name; }
+    const DWFCore::DWFString& getLogfontName() override { return _name; }
+    std::int32_t getRequest() override { return 0; }
+    DWFToolkit::DWFFontResource::tePrivilege getPrivilege() override
+    {
+        return DWFToolkit::DWFFontResource::eEditable;
+    }
+    DWFToolkit::DWFFontResource::teCharacterCode getCharacterCode() override
+    {
+        return DWFToolkit::DWFFontResource::eUnicode;
+    }
+
+private:
+    DWFCore::DWFString _name;
+    const char* _bytes;
+};
+
 // A folder of its own for the packages a test writes (outside the private
 // $TMPDIR, which must end empty), removed with what it holds.
 class TargetFolder
 {
 public:
-    TargetFolder()
-    {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(base && *base ? base : "/tmp") + "/publisher_targets_XXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        if (::mkdtemp(name.data()) != nullptr)
-            path = name.data();
-    }
+    TargetFolder() : path(makeFolder("publisher_targets")) {}
     ~TargetFolder()
     {
         for (const std::string& name : names())
@@ -90,22 +114,7 @@ public:
 
     std::string operator/(const std::string& name) const { return path + "/" + name; }
 
-    std::vector<std::string> names() const
-    {
-        std::vector<std::string> found;
-        if (DIR* dir = ::opendir(path.c_str()))
-        {
-            while (dirent* entry = ::readdir(dir))
-            {
-                std::string const name = entry->d_name;
-                if (name != "." && name != "..")
-                    found.push_back(name);
-            }
-            ::closedir(dir);
-        }
-        std::sort(found.begin(), found.end());
-        return found;
-    }
+    std::vector<std::string> names() const { return folderNames(path); }
 
     std::string path;
 };

@@ -1,5 +1,5 @@
 // The publish sequence a closed model drives a publisher through.
-#include "TestSupport.h"
+#include "PackageTestSupport.h"
 
 #include "dwf/publisher/Publisher.h"
 
@@ -63,25 +63,6 @@ public:
     }
 };
 
-class NamedFont : public DWFEmbeddedFontImpl
-{
-public:
-    explicit NamedFont(const char16_t* name) : _name(name) {}
-    void embed() override {}
-    DWFCore::DWFInputStream* getInputStream() override { return nullptr; }
-    const DWFCore::DWFString& getFaceName() override { return _name; }
-    const DWFCore::DWFString& getLogfontName() override { return _name; }
-    std::int32_t getRequest() override { return 0; }
-    DWFFontResource::tePrivilege getPrivilege() override { return DWFFontResource::eEditable; }
-    DWFFontResource::teCharacterCode getCharacterCode() override
-    {
-        return DWFFontResource::eUnicode;
-    }
-
-private:
-    DWFCore::DWFString _name;
-};
-
 // A closed model with two segments written under their keys (stream indices 0
 // and 1) and objects made for them out of key order, one object whose key the
 // stream never saw, and two fonts.
@@ -109,8 +90,8 @@ struct Scene
         early->addReference(late, second, &instance, false);
         early->addReference(late, 0x7FFFFFF0, nullptr, false);
         model.makePublishedObject(0x7FFFFFFF, u"unwritten");
-        model.embedFont(new DWFEmbeddedFont(new NamedFont(u"A")));
-        model.embedFont(new DWFEmbeddedFont(new NamedFont(u"B")));
+        model.embedFont(new DWFEmbeddedFont(new TestFont(u"A")));
+        model.embedFont(new DWFEmbeddedFont(new TestFont(u"B")));
         model.close();
     }
 };

@@ -53,16 +53,8 @@ TEST(Image, KeepsWhatItWasMadeWith)
 TEST(Image, WithoutAStreamThereIsNothingToRead)
 {
     DWFImage image(u"image/png", DWFImage::eThumbnail, 24, 1, 1);
-    try
-    {
-        image.getInputStream();
-        FAIL() << "no exception";
-    }
-    catch (const DWFCore::DWFNullPointerException& e)
-    {
-        EXPECT_EQ(utf8(e.message()), "No stream bound to object");
-        EXPECT_STREQ(e.function(), "DWFToolkit::DWFImage::getInputStream");
-    }
+    EXPECT_DWF_THROW_FROM(image.getInputStream(), DWFNullPointerException,
+                          "No stream bound to object", "DWFToolkit::DWFImage::getInputStream");
 }
 
 TEST(Image, EveryReaderGetsAStreamOfItsOwnOverTheImagesStream)
@@ -152,18 +144,9 @@ TEST(EmbeddedFont, ForwardsToItsImplementationAndOwnsIt)
 TEST(EmbeddedFont, WithoutImplementationEveryOperationNamesItself)
 {
     DWFEmbeddedFont font;
-    auto expectRefused = [](const std::function<void()>& call, const char* function)
-    {
-        try
-        {
-            call();
-            ADD_FAILURE() << function << " did not throw";
-        }
-        catch (const DWFCore::DWFNullPointerException& e)
-        {
-            EXPECT_EQ(utf8(e.message()), "No implementation provided");
-            EXPECT_STREQ(e.function(), function);
-        }
+    auto expectRefused = [](const std::function<void()>& call, const char* function) {
+        EXPECT_DWF_THROW_FROM(call(), DWFNullPointerException, "No implementation provided",
+                              function);
     };
     expectRefused([&] { font.embed(); }, "DWFToolkit::DWFEmbeddedFont::embed");
     expectRefused([&] { font.getInputStream(); }, "DWFToolkit::DWFEmbeddedFont::getInputStream");

@@ -188,29 +188,12 @@ TEST_F(Segment, HandlerGettersNeedAnOpenSegmentAndCameraAndViewAreNotForwarded)
     DWFModel model(u"Part", u"", u"");
     model.open();
     DWFSegment segment = model.openSegment();
-    try
-    {
-        segment.getLineHandler();
-        FAIL() << "no exception";
-    }
-    catch (const DWFCore::DWFUnexpectedException& e)
-    {
-        EXPECT_EQ(utf8(e.message()), "Segment must be open");
-        EXPECT_STREQ(e.function(), "DWFToolkit::DWFSegment::getLineHandler");
-    }
+    EXPECT_DWF_THROW_FROM(segment.getLineHandler(), DWFUnexpectedException, "Segment must be open",
+                          "DWFToolkit::DWFSegment::getLineHandler");
     segment.open();
     for (auto getter : {&DWFSegment::getCameraHandler, &DWFSegment::getViewHandler})
-    {
-        try
-        {
-            (segment.*getter)();
-            ADD_FAILURE() << "no exception";
-        }
-        catch (const DWFCore::DWFNotImplementedException& e)
-        {
-            EXPECT_EQ(utf8(e.message()), "Handler not available in this builder");
-        }
-    }
+        EXPECT_DWF_THROW((segment.*getter)(), DWFNotImplementedException,
+                         "Handler not available in this builder");
     segment.close();
     model.close();
 }
@@ -488,16 +471,8 @@ TEST_F(Segment, IncludesAreRefusedForWhatIsNoIncludeSegment)
 // Calls a getter that must throw DWFNotImplementedException naming `function`.
 template <class Call> void expectNotAvailable(Call call, const std::string& function)
 {
-    try
-    {
-        call();
-        ADD_FAILURE() << function << " did not throw";
-    }
-    catch (const DWFCore::DWFNotImplementedException& e)
-    {
-        EXPECT_EQ(utf8(e.message()), "Handler not available in this builder");
-        EXPECT_EQ(std::string(e.function()), function);
-    }
+    EXPECT_DWF_THROW_FROM(call(), DWFNotImplementedException,
+                          "Handler not available in this builder", function.c_str());
 }
 
 TEST(HandlerBuilders, EveryGetterOfTheBasesIsUnavailableAndSaysWhich)

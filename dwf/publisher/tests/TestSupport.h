@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <dirent.h>
 #include <functional>
@@ -37,6 +38,35 @@ inline std::string utf8(const DWFCore::DWFString& text)
     return text.toUTF8();
 }
 
+// Makes a new folder of its own below $TMPDIR (or /tmp), named after
+// `prefix`; answers its path, empty when it could not be made.
+inline std::string makeFolder(const std::string& prefix)
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "_XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    return ::mkdtemp(name.data()) != nullptr ? std::string(name.data()) : std::string();
+}
+
+// The names in `folder`, sorted.
+inline std::vector<std::string> folderNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str()))
+    {
+        while (dirent* entry = ::readdir(dir))
+        {
+            std::string const name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // Every test runs with $TMPDIR pointing at a folder of its own, which must be
 // empty again when the test ends: nothing a model makes may stay behind.
 class TempFolderTest : public ::testing::Test
@@ -45,11 +75,8 @@ protected:
     void SetUp() override
     {
         const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/publisher_test_XXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        ASSERT_NE(::mkdtemp(name.data()), nullptr);
-        _folder = name.data();
+        _folder = makeFolder("publisher_test");
+        ASSERT_FALSE(_folder.empty());
         _previous = base ? base : "";
         _hadPrevious = base != nullptr;
         ::setenv("TMPDIR", _folder.c_str(), 1);
@@ -68,21 +95,7 @@ protected:
     }
 
     // The names in the private temporary folder.
-    std::vector<std::string> files() const
-    {
-        std::vector<std::string> names;
-        if (DIR* dir = ::opendir(_folder.c_str()))
-        {
-            while (dirent* entry = ::readdir(dir))
-            {
-                std::string const name = entry->d_name;
-                if (name != "." && name != "..")
-                    names.push_back(name);
-            }
-            ::closedir(dir);
-        }
-        return names;
-    }
+    std::vector<std::string> files() const { return folderNames(_folder); }
 
     std::string _folder;
 
@@ -308,11 +321,13 @@ private:
 
 } // namespace PublisherTest
 
-// Expects `statement` to throw ExceptionClass with `text` as its message.
-#define EXPECT_DWF_THROW(statement, ExceptionClass, text)                                          \
+// Expects `statement` to throw ExceptionClass with `text` as its message and,
+// unless `functionName` is null, naming that function as where it was thrown.
+#define EXPECT_DWF_THROW_FROM(statement, ExceptionClass, text, functionName)                       \
     do                                                                                             \
     {                                                                                              \
         bool thrown_ = false;                                                                      \
+        const char* const function_ = (functionName);                                              \
         try                                                                                        \
         {                                                                                          \
             statement;                                                                             \
@@ -321,6 +336,14 @@ private:
         {                                                                                          \
             thrown_ = true;                                                                        \
             EXPECT_EQ(DWFCore::DWFString(e_.message()).toUTF8(), std::string(text));               \
+            if (function_ != nullptr)                                                              \
+            {                                                                                      \
+                EXPECT_STREQ(e_.function(), function_);                                            \
+            }                                                                                      \
         }                                                                                          \
         EXPECT_TRUE(thrown_) << "expected " #ExceptionClass " from " #statement;                   \
     } while (false)
+
+// Expects `statement` to throw ExceptionClass with `text` as its message.
+#define EXPECT_DWF_THROW(statement, ExceptionClass, text)                                          \
+    EXPECT_DWF_THROW_FROM(statement, ExceptionClass, text, nullptr)

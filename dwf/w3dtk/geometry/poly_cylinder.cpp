@@ -113,14 +113,9 @@ TK_Status TK_PolyCylinder::Read(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
-    {
-        int count = 0;
-        TK_TRY(GetData(tk, count));
-        TK_TRY(CheckCount(tk, count, Bad_Count));
-        m_point_count = count;
+        TK_TRY(GetCheckedCount(tk, m_point_count, Bad_Count));
         m_progress = 0;
         ++m_stage;
-    }
         [[fallthrough]];
     case 1:
         // The points arrive in pieces; only then are the vertex arrays fitted.
@@ -130,13 +125,8 @@ TK_Status TK_PolyCylinder::Read(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 2:
-    {
-        int count = 0;
-        TK_TRY(GetData(tk, count));
-        TK_TRY(CheckCount(tk, count, Bad_Radius_Count));
-        m_radius_count = count;
+        TK_TRY(GetCheckedCount(tk, m_radius_count, Bad_Radius_Count));
         ++m_stage;
-    }
         [[fallthrough]];
     case 3:
         TK_TRY(tk_steps::GetInSteps(tk, m_radii, m_radius_count, m_progress));

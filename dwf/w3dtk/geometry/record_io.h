@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 namespace w3d::geometry
@@ -21,12 +22,14 @@ constexpr int Read_Piece = 1 << 16;
 // Reads `count` elements into `values`, resuming after the `done` already
 // read. The array grows a piece at a time as the bytes arrive, so a count read
 // from a stream allocates no more than the stream really holds (plus a piece).
+// Pieces of bytes are four times as long as pieces of wider elements.
 template <class T>
 TK_Status read_in_pieces(BStreamFileToolkit& tk, std::vector<T>& values, int count, int& done)
 {
+    constexpr int piece_limit = std::is_same<T, std::uint8_t>::value ? 4 * Read_Piece : Read_Piece;
     while (done < count)
     {
-        int const piece = std::min(count - done, Read_Piece);
+        int const piece = std::min(count - done, piece_limit);
         std::size_t const end = static_cast<std::size_t>(done) + static_cast<std::size_t>(piece);
         try
         {
@@ -43,27 +46,25 @@ TK_Status read_in_pieces(BStreamFileToolkit& tk, std::vector<T>& values, int cou
     return TK_Done;
 }
 
-template <>
-inline TK_Status read_in_pieces(BStreamFileToolkit& tk, std::vector<std::uint8_t>& values,
-                                int count, int& done)
+// Reads a value of `width` (1, 2 or 4) little-endian bytes: unsigned for 1
+// and 2 bytes, signed for 4. `value` is set only once all its bytes are in.
+inline TK_Status get_sized(BStreamFileToolkit& tk, int width, int& value)
 {
-    while (done < count)
+    if (width == 1)
     {
-        int const piece = std::min(count - done, 4 * Read_Piece);
-        std::size_t const end = static_cast<std::size_t>(done) + static_cast<std::size_t>(piece);
-        try
-        {
-            if (values.size() < end)
-                values.resize(end);
-        }
-        catch (const std::bad_alloc&)
-        {
-            return tk.Error();
-        }
-        TK_TRY(BBaseOpcodeHandler::GetData(tk, static_cast<void*>(values.data() + done), piece));
-        done += piece;
+        unsigned char byte = 0;
+        TK_TRY(BBaseOpcodeHandler::GetData(tk, byte));
+        value = byte;
+        return TK_Done;
     }
-    return TK_Done;
+    if (width == 2)
+    {
+        unsigned short word = 0;
+        TK_TRY(BBaseOpcodeHandler::GetData(tk, word));
+        value = word;
+        return TK_Done;
+    }
+    return BBaseOpcodeHandler::GetData(tk, value);
 }
 
 // Little-endian record bytes built in memory.

@@ -47,14 +47,9 @@ TK_Status TK_Shell::read_raw_points(BStreamFileToolkit& tk)
     switch (m_shell_stage)
     {
     case 0:
-    {
-        int count = 0;
-        TK_TRY(GetData(tk, count));
-        TK_TRY(CheckCount(tk, count, "bad Shell Point count"));
-        m_raw_count = count;
+        TK_TRY(GetCheckedCount(tk, m_raw_count, "bad Shell Point count"));
         m_read_done = 0;
         ++m_shell_stage;
-    }
         [[fallthrough]];
     case 1:
         // In pieces: the points grow only as far as the stream holds them.

@@ -44,13 +44,8 @@ TK_Status TK_Camera::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 5:
-        if (is_view())
-            TK_TRY(PutNameLength(tk, m_view.size()));
-        ++m_stage;
-        [[fallthrough]];
     case 6:
-        if (is_view())
-            TK_TRY(PutData(tk, m_view.data(), static_cast<int>(m_view.size())));
+        TK_TRY(PutNameSteps(tk, m_view, 5, is_view()));
         m_stage = -1;
         return TK_Done;
     default:
@@ -81,17 +76,8 @@ TK_Status TK_Camera::Read(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 4:
-        if (is_view())
-        {
-            int length = 0;
-            TK_TRY(GetNameLength(tk, length));
-            m_view.assign(static_cast<std::size_t>(length), '\0');
-        }
-        ++m_stage;
-        [[fallthrough]];
     case 5:
-        if (is_view())
-            TK_TRY(GetData(tk, &m_view[0], static_cast<int>(m_view.size())));
+        TK_TRY(GetNameSteps(tk, m_view, 4, is_view()));
         m_stage = -1;
         return TK_Done;
     default:

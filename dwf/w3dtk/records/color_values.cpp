@@ -279,13 +279,8 @@ TK_Status TK_Color_Map::Read(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 1:
-    {
-        int length = 0;
-        TK_TRY(GetData(tk, length));
-        TK_TRY(CheckCount(tk, length, "bad Color Map length", Max_Entries));
-        m_length = length;
+        TK_TRY(GetCheckedCount(tk, m_length, "bad Color Map length", Max_Entries));
         ++m_stage;
-    }
         [[fallthrough]];
     case 2:
     {

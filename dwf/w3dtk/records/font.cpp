@@ -50,24 +50,16 @@ TK_Status TK_Font::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 2:
-        TK_TRY(PutNameLength(tk, m_name.size()));
-        ++m_stage;
-        [[fallthrough]];
     case 3:
-        TK_TRY(PutData(tk, m_name.data(), static_cast<int>(m_name.size())));
-        ++m_stage;
+        TK_TRY(PutNameSteps(tk, m_name, 2));
         [[fallthrough]];
     case 4:
         TK_TRY(PutData(tk, m_encoding));
         ++m_stage;
         [[fallthrough]];
     case 5:
-        TK_TRY(PutNameLength(tk, m_lookup.size()));
-        ++m_stage;
-        [[fallthrough]];
     case 6:
-        TK_TRY(PutData(tk, m_lookup.data(), static_cast<int>(m_lookup.size())));
-        ++m_stage;
+        TK_TRY(PutNameSteps(tk, m_lookup, 5));
         [[fallthrough]];
     case 7:
         TK_TRY(PutData(tk, static_cast<int>(m_data.size())));
@@ -93,26 +85,16 @@ TK_Status TK_Font::Read(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 1:
-        TK_TRY(GetNameLength(tk, m_length));
-        m_name.assign(static_cast<std::size_t>(m_length), '\0');
-        ++m_stage;
-        [[fallthrough]];
     case 2:
-        TK_TRY(GetData(tk, &m_name[0], static_cast<int>(m_name.size())));
-        ++m_stage;
+        TK_TRY(GetNameSteps(tk, m_name, 1));
         [[fallthrough]];
     case 3:
         TK_TRY(GetData(tk, m_encoding));
         ++m_stage;
         [[fallthrough]];
     case 4:
-        TK_TRY(GetNameLength(tk, m_length));
-        m_lookup.assign(static_cast<std::size_t>(m_length), '\0');
-        ++m_stage;
-        [[fallthrough]];
     case 5:
-        TK_TRY(GetData(tk, &m_lookup[0], static_cast<int>(m_lookup.size())));
-        ++m_stage;
+        TK_TRY(GetNameSteps(tk, m_lookup, 4));
         [[fallthrough]];
     case 6:
         TK_TRY(GetData(tk, m_length));

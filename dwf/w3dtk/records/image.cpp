@@ -123,14 +123,8 @@ TK_Status TK_Image::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 3:
-        if (!m_name.empty())
-            TK_TRY(PutNameLength(tk, m_name.size()));
-        ++m_stage;
-        [[fallthrough]];
     case 4:
-        if (!m_name.empty())
-            TK_TRY(PutData(tk, m_name.data(), static_cast<int>(m_name.size())));
-        ++m_stage;
+        TK_TRY(PutNameSteps(tk, m_name, 3, !m_name.empty()));
         [[fallthrough]];
     case 5:
     {
@@ -249,12 +243,8 @@ TK_Status TK_Image::Read(BStreamFileToolkit& tk)
         [[fallthrough]];
     case 6:
         if (m_compression != TK_Image_None)
-        {
-            int size = 0;
-            TK_TRY(GetData(tk, size));
-            TK_TRY(CheckCount(tk, size, "bad image compressed size", Max_Compressed));
-            m_compressed_size = size;
-        }
+            TK_TRY(GetCheckedCount(tk, m_compressed_size, "bad image compressed size",
+                                   Max_Compressed));
         m_pixels.clear();
         m_compressed.clear();
         m_progress = 0;

@@ -153,15 +153,10 @@ TK_Status TK_Area_Light::Read(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
-    {
-        int count = 0;
-        TK_TRY(GetData(tk, count));
-        TK_TRY(CheckCount(tk, count, "bad Area Light count"));
-        m_count = count;
+        TK_TRY(GetCheckedCount(tk, m_count, "bad Area Light count"));
         m_points.clear();
         m_progress = 0;
         ++m_stage;
-    }
         [[fallthrough]];
     case 1:
         TK_TRY(tk_steps::GetInSteps(tk, m_points, 3 * m_count, m_progress));

@@ -119,8 +119,7 @@ TK_Status TK_NURBS_Curve::Read(BStreamFileToolkit& tk)
     case 2:
     {
         int count = 0;
-        TK_TRY(GetData(tk, count));
-        TK_TRY(CheckCount(tk, count, Bad_Count));
+        TK_TRY(GetCheckedCount(tk, count, Bad_Count));
         m_data.SetSize(m_data.Degree(), count);
         m_start = 0.0f;
         m_end = 1.0f;

@@ -208,8 +208,7 @@ TK_Status HT_NURBS_Trim::Read(BStreamFileToolkit& tk)
         }
         {
             int count = 0;
-            TK_TRY(GetData(tk, count));
-            TK_TRY(CheckCount(tk, count, Bad_Trim_Count));
+            TK_TRY(GetCheckedCount(tk, count, Bad_Trim_Count));
             m_data.SetSize(0, count);
         }
         ++m_stage;

@@ -75,6 +75,78 @@ TK_Status PutAll(BStreamFileToolkit& tk, const Container& values, int count)
     return put_elements(tk, &values[0], count);
 }
 
+// ---- lengths with an escape to a wider form
+
+// A length whose 32-bit form came after an escape: reads it and refuses one
+// outside 0..2^24 with `message`, leaving `length` 0. `progress`, the position
+// inside the length's own steps, is 0 again once the 32 bits are in.
+inline TK_Status GetLongLength(BStreamFileToolkit& tk, int& length, int& progress,
+                               const char* message)
+{
+    int value = 0;
+    TK_TRY(BBaseOpcodeHandler::GetData(tk, value));
+    progress = 0;
+    length = 0;
+    TK_TRY(BBaseOpcodeHandler::CheckCount(tk, value, message));
+    length = value;
+    return TK_Done;
+}
+
+// A length coded in one byte when below 254, as 254 and 16 bits up to 65535,
+// else as 255 and 32 bits; in one write. Without `escapes` (streams older than
+// the wide form) the byte alone, which then holds the whole length.
+constexpr int Sixteen_Bit_Length = 254;
+constexpr int Thirty_Two_Bit_Length = 255;
+
+inline TK_Status PutLengthCode(BStreamFileToolkit& tk, int length, bool escapes = true)
+{
+    unsigned char bytes[5] = {static_cast<unsigned char>(length)};
+    int size = 1;
+    if (escapes && length >= Sixteen_Bit_Length)
+    {
+        if (length <= 0xFFFF)
+        {
+            bytes[0] = Sixteen_Bit_Length;
+            bytes[1] = static_cast<unsigned char>(length);
+            bytes[2] = static_cast<unsigned char>(length >> 8);
+            size = 3;
+        }
+        else
+        {
+            bytes[0] = Thirty_Two_Bit_Length;
+            for (int i = 0; i < 4; ++i)
+                bytes[1 + i] = static_cast<unsigned char>(length >> (8 * i));
+            size = 5;
+        }
+    }
+    return BBaseOpcodeHandler::PutData(tk, bytes, size);
+}
+
+// Reads what PutLengthCode writes, resuming after the code byte (`progress`
+// is 1 once it is in, 0 again when the length is complete). A 32-bit length
+// outside 0..2^24 is refused with `message`.
+inline TK_Status GetLengthCode(BStreamFileToolkit& tk, int& length, int& progress,
+                               const char* message, bool escapes = true)
+{
+    if (progress == 0)
+    {
+        unsigned char code = 0;
+        TK_TRY(BBaseOpcodeHandler::GetData(tk, code));
+        length = code;
+        progress = 1;
+    }
+    if (escapes && length == Sixteen_Bit_Length)
+    {
+        unsigned short value = 0;
+        TK_TRY(BBaseOpcodeHandler::GetData(tk, value));
+        length = value;
+    }
+    else if (escapes && length == Thirty_Two_Bit_Length)
+        TK_TRY(GetLongLength(tk, length, progress, message));
+    progress = 0;
+    return TK_Done;
+}
+
 // The last step of the records that are tagged when the toolkit tags every
 // record: gives the pending keys their tags. TK_Pending repeats the step;
 // keys tagged already are skipped then.

@@ -21,12 +21,8 @@ TK_Status TK_Referenced_Segment::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 1:
-        TK_TRY(PutNameLength(tk, m_path.size()));
-        ++m_stage;
-        [[fallthrough]];
     case 2:
-        TK_TRY(PutData(tk, m_path.data(), GetLength()));
-        ++m_stage;
+        TK_TRY(PutNameSteps(tk, m_path, 1));
         [[fallthrough]];
     case 3:
         TK_TRY(tk_steps::TagIfAsked(tk));
@@ -42,15 +38,8 @@ TK_Status TK_Referenced_Segment::Read(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
-    {
-        int length = 0;
-        TK_TRY(GetNameLength(tk, length));
-        m_path.assign(static_cast<std::size_t>(length), '\0');
-        ++m_stage;
-    }
-        [[fallthrough]];
     case 1:
-        TK_TRY(GetData(tk, &m_path[0], GetLength()));
+        TK_TRY(GetNameSteps(tk, m_path, 0));
         m_stage = -1;
         return TK_Done;
     default:

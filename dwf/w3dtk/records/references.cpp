@@ -5,8 +5,6 @@
 
 namespace
 {
-constexpr int Sixteen_Bit_Code = 254;
-constexpr int Thirty_Two_Bit_Code = 255;
 constexpr char Bad_Length[] = "bad reference length";
 } // namespace
 
@@ -35,26 +33,8 @@ TK_Status TK_Length_Coded_Text::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 1:
-    {
-        unsigned char bytes[5] = {static_cast<unsigned char>(length)};
-        int size = 1;
-        if (length >= Sixteen_Bit_Code && length <= 0xFFFF)
-        {
-            bytes[0] = Sixteen_Bit_Code;
-            bytes[1] = static_cast<unsigned char>(length);
-            bytes[2] = static_cast<unsigned char>(length >> 8);
-            size = 3;
-        }
-        else if (length > 0xFFFF)
-        {
-            bytes[0] = Thirty_Two_Bit_Code;
-            for (int i = 0; i < 4; ++i)
-                bytes[1 + i] = static_cast<unsigned char>(length >> (8 * i));
-            size = 5;
-        }
-        TK_TRY(PutData(tk, bytes, size));
+        TK_TRY(tk_steps::PutLengthCode(tk, length));
         ++m_stage;
-    }
         [[fallthrough]];
     case 2:
         TK_TRY(PutData(tk, m_text.data(), length));
@@ -70,29 +50,7 @@ TK_Status TK_Length_Coded_Text::Read(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
-        if (m_progress == 0)
-        {
-            unsigned char code = 0;
-            TK_TRY(GetData(tk, code));
-            m_length = code;
-            m_progress = 1;
-        }
-        if (m_length == Sixteen_Bit_Code)
-        {
-            unsigned short length = 0;
-            TK_TRY(GetData(tk, length));
-            m_length = length;
-        }
-        else if (m_length == Thirty_Two_Bit_Code)
-        {
-            int length = 0;
-            TK_TRY(GetData(tk, length));
-            m_progress = 0;
-            m_length = 0;
-            TK_TRY(CheckCount(tk, length, Bad_Length));
-            m_length = length;
-        }
-        m_progress = 0;
+        TK_TRY(tk_steps::GetLengthCode(tk, m_length, m_progress, Bad_Length));
         ++m_stage;
         [[fallthrough]];
     case 1:

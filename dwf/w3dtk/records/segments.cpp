@@ -22,11 +22,8 @@ TK_Status TK_Open_Segment::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 1:
-        TK_TRY(PutNameLength(tk, m_name.size()));
-        ++m_stage;
-        [[fallthrough]];
     case 2:
-        TK_TRY(PutData(tk, m_name.data(), GetLength()));
+        TK_TRY(PutNameSteps(tk, m_name, 1));
         m_stage = -1;
         return TK_Done;
     default:
@@ -39,15 +36,8 @@ TK_Status TK_Open_Segment::Read(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
-    {
-        int length = 0;
-        TK_TRY(GetNameLength(tk, length));
-        SetSegmentLength(length);
-        ++m_stage;
-    }
-        [[fallthrough]];
     case 1:
-        TK_TRY(GetData(tk, &m_name[0], GetLength()));
+        TK_TRY(GetNameSteps(tk, m_name, 0));
         tk.AdjustSegmentDepth(+1);
         m_stage = -1;
         return TK_Done;

@@ -10,8 +10,6 @@ namespace
 {
 // From this version on the length byte may announce a wider length.
 constexpr int Wide_Length_Version = 601;
-constexpr int Sixteen_Bit_Form = 254;
-constexpr int Thirty_Two_Bit_Form = 255;
 } // namespace
 
 TK_Text::TK_Text(int opcode) : BBaseOpcodeHandler(opcode) {}
@@ -73,29 +71,8 @@ TK_Status TK_Text::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 3:
-    {
-        unsigned char bytes[5] = {static_cast<unsigned char>(m_written_length)};
-        int size = 1;
-        if (wide && m_written_length >= Sixteen_Bit_Form)
-        {
-            if (m_written_length <= 0xFFFF)
-            {
-                bytes[0] = Sixteen_Bit_Form;
-                bytes[1] = static_cast<unsigned char>(m_written_length);
-                bytes[2] = static_cast<unsigned char>(m_written_length >> 8);
-                size = 3;
-            }
-            else
-            {
-                bytes[0] = Thirty_Two_Bit_Form;
-                for (int i = 0; i < 4; ++i)
-                    bytes[1 + i] = static_cast<unsigned char>(m_written_length >> (8 * i));
-                size = 5;
-            }
-        }
-        TK_TRY(PutData(tk, bytes, size));
+        TK_TRY(tk_steps::PutLengthCode(tk, m_written_length, wide));
         ++m_stage;
-    }
         [[fallthrough]];
     case 4:
         TK_TRY(PutData(tk, m_buffer.data(), carried(m_written_length)));
@@ -125,29 +102,7 @@ TK_Status TK_Text::Read(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 2:
-        if (m_progress == 0)
-        {
-            unsigned char length = 0;
-            TK_TRY(GetData(tk, length));
-            m_length = length;
-            m_progress = 1;
-        }
-        if (wide && m_length == Sixteen_Bit_Form)
-        {
-            unsigned short length = 0;
-            TK_TRY(GetData(tk, length));
-            m_length = length;
-        }
-        else if (wide && m_length == Thirty_Two_Bit_Form)
-        {
-            int length = 0;
-            TK_TRY(GetData(tk, length));
-            m_progress = 0;
-            m_length = 0;
-            TK_TRY(CheckCount(tk, length, "bad Text length"));
-            m_length = length;
-        }
-        m_progress = 0;
+        TK_TRY(tk_steps::GetLengthCode(tk, m_length, m_progress, "bad Text length", wide));
         ++m_stage;
         [[fallthrough]];
     case 3:

@@ -130,14 +130,8 @@ TK_Status TK_Text_Font::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 5:
-        if (m_written & Name)
-            TK_TRY(PutNameLength(tk, m_name.size()));
-        ++m_stage;
-        [[fallthrough]];
     case 6:
-        if (m_written & Name)
-            TK_TRY(PutData(tk, m_name.data(), static_cast<int>(m_name.size())));
-        ++m_stage;
+        TK_TRY(PutNameSteps(tk, m_name, 5, m_written & Name));
         [[fallthrough]];
     case 7:
         TK_TRY(put_value(tk, F2));
@@ -209,18 +203,8 @@ TK_Status TK_Text_Font::Read(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 4:
-        if (m_mask & m_value & Name)
-        {
-            int length = 0;
-            TK_TRY(GetNameLength(tk, length));
-            m_name.assign(static_cast<std::size_t>(length), '\0');
-        }
-        ++m_stage;
-        [[fallthrough]];
     case 5:
-        if (m_mask & m_value & Name)
-            TK_TRY(GetData(tk, &m_name[0], static_cast<int>(m_name.size())));
-        ++m_stage;
+        TK_TRY(GetNameSteps(tk, m_name, 4, m_mask & m_value & Name));
         [[fallthrough]];
     case 6:
         TK_TRY(get_value(tk, F2));

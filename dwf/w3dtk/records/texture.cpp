@@ -22,7 +22,6 @@ void TK_Texture::Reset()
     m_image.clear();
     m_option_string.clear();
     m_flags = 0;
-    m_length = 0;
     BBaseOpcodeHandler::Reset();
 }
 
@@ -58,20 +57,12 @@ TK_Status TK_Texture::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 1:
-        TK_TRY(PutNameLength(tk, m_name.size()));
-        ++m_stage;
-        [[fallthrough]];
     case 2:
-        TK_TRY(PutData(tk, m_name.data(), static_cast<int>(m_name.size())));
-        ++m_stage;
+        TK_TRY(PutNameSteps(tk, m_name, 1));
         [[fallthrough]];
     case 3:
-        TK_TRY(PutNameLength(tk, m_image.size()));
-        ++m_stage;
-        [[fallthrough]];
     case 4:
-        TK_TRY(PutData(tk, m_image.data(), static_cast<int>(m_image.size())));
-        ++m_stage;
+        TK_TRY(PutNameSteps(tk, m_image, 3));
         [[fallthrough]];
     case 5:
         TK_TRY(PutData(tk, m_flags));
@@ -90,13 +81,8 @@ TK_Status TK_Texture::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 8:
-        if (m_flags & Option_String)
-            TK_TRY(PutNameLength(tk, m_option_string.size()));
-        ++m_stage;
-        [[fallthrough]];
     case 9:
-        if (m_flags & Option_String)
-            TK_TRY(PutData(tk, m_option_string.data(), static_cast<int>(m_option_string.size())));
+        TK_TRY(PutNameSteps(tk, m_option_string, 8, m_flags & Option_String));
         m_stage = -1;
         return TK_Done;
     default:
@@ -109,22 +95,12 @@ TK_Status TK_Texture::Read(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
-        TK_TRY(GetNameLength(tk, m_length));
-        m_name.assign(static_cast<std::size_t>(m_length), '\0');
-        ++m_stage;
-        [[fallthrough]];
     case 1:
-        TK_TRY(GetData(tk, &m_name[0], static_cast<int>(m_name.size())));
-        ++m_stage;
+        TK_TRY(GetNameSteps(tk, m_name, 0));
         [[fallthrough]];
     case 2:
-        TK_TRY(GetNameLength(tk, m_length));
-        m_image.assign(static_cast<std::size_t>(m_length), '\0');
-        ++m_stage;
-        [[fallthrough]];
     case 3:
-        TK_TRY(GetData(tk, &m_image[0], static_cast<int>(m_image.size())));
-        ++m_stage;
+        TK_TRY(GetNameSteps(tk, m_image, 2));
         [[fallthrough]];
     case 4:
         TK_TRY(GetData(tk, m_flags));
@@ -143,16 +119,8 @@ TK_Status TK_Texture::Read(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 7:
-        if (m_flags & Option_String)
-        {
-            TK_TRY(GetNameLength(tk, m_length));
-            m_option_string.assign(static_cast<std::size_t>(m_length), '\0');
-        }
-        ++m_stage;
-        [[fallthrough]];
     case 8:
-        if (m_flags & Option_String)
-            TK_TRY(GetData(tk, &m_option_string[0], static_cast<int>(m_option_string.size())));
+        TK_TRY(GetNameSteps(tk, m_option_string, 7, m_flags & Option_String));
         m_stage = -1;
         return TK_Done;
     default:

@@ -54,5 +54,4 @@ private:
     unsigned char m_option_bytes[10] = {}; // by bit, lowest first
     float m_pair[2] = {};
     std::string m_option_string;
-    int m_length = 0; // a length read, kept across a pending read
 };

@@ -73,14 +73,9 @@ TK_Status TK_User_Index::Read(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
-    {
-        int count = 0;
-        TK_TRY(GetData(tk, count));
-        TK_TRY(CheckCount(tk, count, "bad User Index count"));
-        m_count = count;
+        TK_TRY(GetCheckedCount(tk, m_count, "bad User Index count"));
         m_values.clear();
         ++m_stage;
-    }
         [[fallthrough]];
     case 1:
         TK_TRY(tk_steps::GetInSteps(tk, m_indices, m_count, m_progress));
@@ -183,13 +178,8 @@ TK_Status TK_User_Data::Read(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
-    {
-        int size = 0;
-        TK_TRY(GetData(tk, size));
-        TK_TRY(CheckCount(tk, size, "bad User Data size"));
-        m_size = size;
+        TK_TRY(GetCheckedCount(tk, m_size, "bad User Data size"));
         ++m_stage;
-    }
         [[fallthrough]];
     case 1:
         TK_TRY(tk_steps::GetInSteps(tk, m_data, m_size, m_progress));
@@ -267,13 +257,8 @@ TK_Status TK_XML::Read(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
-    {
-        int size = 0;
-        TK_TRY(GetData(tk, size));
-        TK_TRY(CheckCount(tk, size, "bad XML size"));
-        m_size = size;
+        TK_TRY(GetCheckedCount(tk, m_size, "bad XML size"));
         ++m_stage;
-    }
         [[fallthrough]];
     case 1:
         TK_TRY(tk_steps::GetInSteps(tk, m_text, m_size, m_progress));

@@ -27,14 +27,7 @@ TK_Status get_length(BStreamFileToolkit& tk, int& length, int& progress, const c
         progress = 1;
     }
     if (length == Long_Form)
-    {
-        int value = 0;
-        TK_TRY(BBaseOpcodeHandler::GetData(tk, value));
-        progress = 0;
-        length = 0;
-        TK_TRY(BBaseOpcodeHandler::CheckCount(tk, value, message));
-        length = value;
-    }
+        TK_TRY(tk_steps::GetLongLength(tk, length, progress, message));
     progress = 0;
     return TK_Done;
 }

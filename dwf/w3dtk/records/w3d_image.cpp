@@ -27,12 +27,8 @@ TK_Status W3D_Image::Write(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 1:
-        TK_TRY(PutNameLength(tk, m_name.size()));
-        ++m_stage;
-        [[fallthrough]];
     case 2:
-        TK_TRY(PutData(tk, m_name.data(), static_cast<int>(m_name.size())));
-        ++m_stage;
+        TK_TRY(PutNameSteps(tk, m_name, 1));
         [[fallthrough]];
     case 3:
         TK_TRY(PutData(tk, m_width));
@@ -60,16 +56,8 @@ TK_Status W3D_Image::Read(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
-    {
-        int length = 0;
-        TK_TRY(GetNameLength(tk, length));
-        m_name.assign(static_cast<std::size_t>(length), '\0');
-        ++m_stage;
-    }
-        [[fallthrough]];
     case 1:
-        TK_TRY(GetData(tk, &m_name[0], static_cast<int>(m_name.size())));
-        ++m_stage;
+        TK_TRY(GetNameSteps(tk, m_name, 0));
         [[fallthrough]];
     case 2:
         TK_TRY(GetData(tk, m_width));

@@ -167,16 +167,11 @@ TK_Status TK_Clip_Region::Read(BStreamFileToolkit& tk)
     }
         [[fallthrough]];
     case 1:
-    {
         // A refused count is not kept: the handler stays empty.
-        int count = 0;
-        TK_TRY(GetData(tk, count));
-        TK_TRY(CheckCount(tk, count, "bad Clip Region count"));
-        m_count = count;
+        TK_TRY(GetCheckedCount(tk, m_count, "bad Clip Region count"));
         m_points.clear();
         m_progress = 0;
         ++m_stage;
-    }
         [[fallthrough]];
     case 2:
         TK_TRY(tk_steps::GetInSteps(tk, m_points, 3 * m_count, m_progress));

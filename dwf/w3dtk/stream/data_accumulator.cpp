@@ -53,21 +53,29 @@ void BStreamDataAccumulator::keep_pending(const char* data, int size)
     m_pending.insert(m_pending.end(), data, data + size);
 }
 
-TK_Status BStreamDataAccumulator::deflate_into_buffer(const char* data, int size, int& taken)
+int BStreamDataAccumulator::run_deflate(const char* data, int size, int flush)
 {
     z_stream& z = *m_zlib;
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
     z.avail_in = static_cast<uInt>(size);
     z.next_out = reinterpret_cast<Bytef*>(m_position);
     z.avail_out = static_cast<uInt>(m_left);
-    int const result = deflate(&z, Z_NO_FLUSH);
+    int const result = deflate(&z, flush);
     if (result < 0 && result != Z_BUF_ERROR)
-        return TK_Error;
+        return result;
     int const produced = m_left - static_cast<int>(z.avail_out);
     m_total += produced;
     m_position += produced;
     m_left -= produced;
-    taken = size - static_cast<int>(z.avail_in);
+    return result;
+}
+
+TK_Status BStreamDataAccumulator::deflate_into_buffer(const char* data, int size, int& taken)
+{
+    int const result = run_deflate(data, size, Z_NO_FLUSH);
+    if (result < 0 && result != Z_BUF_ERROR)
+        return TK_Error;
+    taken = size - static_cast<int>(m_zlib->avail_in);
     return TK_Done;
 }
 
@@ -156,17 +164,9 @@ TK_Status BStreamDataAccumulator::stop_compression(bool finish)
     {
         if (m_left == 0 || pending() > 0)
             return TK_Pending;
-        z.next_in = nullptr;
-        z.avail_in = 0;
-        z.next_out = reinterpret_cast<Bytef*>(m_position);
-        z.avail_out = static_cast<uInt>(m_left);
-        int const result = deflate(&z, Z_FINISH);
+        int const result = run_deflate(nullptr, 0, Z_FINISH);
         if (result < 0 && result != Z_BUF_ERROR)
             return TK_Error;
-        int const produced = m_left - static_cast<int>(z.avail_out);
-        m_total += produced;
-        m_position += produced;
-        m_left -= produced;
         if (result != Z_STREAM_END)
             return TK_Pending;
         m_active = false;

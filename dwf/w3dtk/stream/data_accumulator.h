@@ -63,6 +63,9 @@ public:
 
 private:
     void keep_pending(const char* data, int size);
+    // Runs deflate once over `size` bytes at `data` into the buffer's room,
+    // with `flush`; counts what it produced. Answers deflate's result.
+    int run_deflate(const char* data, int size, int flush);
     TK_Status deflate_into_buffer(const char* data, int size, int& taken);
     TK_Status inflate_into_kept(std::size_t wanted);
     void end_zlib();

@@ -261,6 +261,16 @@ TK_Status BBaseOpcodeHandler::CheckCount(BStreamFileToolkit& tk, int count, cons
     return TK_Done;
 }
 
+TK_Status BBaseOpcodeHandler::GetCheckedCount(BStreamFileToolkit& tk, int& count,
+                                              const char* message, int limit)
+{
+    int value = 0;
+    TK_TRY(GetData(tk, value));
+    TK_TRY(CheckCount(tk, value, message, limit));
+    count = value;
+    return TK_Done;
+}
+
 TK_Status BBaseOpcodeHandler::CheckProduct(BStreamFileToolkit& tk, int a, int b, int& product,
                                            const char* message, int limit)
 {
@@ -306,5 +316,39 @@ TK_Status BBaseOpcodeHandler::GetNameLength(BStreamFileToolkit& tk, int& length,
     if (signed_byte && byte > Max_Signed_Name_Length)
         return tk.Error("negative name length");
     length = byte;
+    return TK_Done;
+}
+
+TK_Status BBaseOpcodeHandler::PutNameSteps(BStreamFileToolkit& tk, const std::string& name,
+                                           int first, bool present)
+{
+    if (present)
+    {
+        if (m_stage == first)
+        {
+            TK_TRY(PutNameLength(tk, name.size()));
+            ++m_stage;
+        }
+        TK_TRY(PutData(tk, name.data(), static_cast<int>(name.size())));
+    }
+    m_stage = first + 2;
+    return TK_Done;
+}
+
+TK_Status BBaseOpcodeHandler::GetNameSteps(BStreamFileToolkit& tk, std::string& name, int first,
+                                           bool present)
+{
+    if (present)
+    {
+        if (m_stage == first)
+        {
+            int length = 0;
+            TK_TRY(GetNameLength(tk, length));
+            name.assign(static_cast<std::size_t>(length), '\0');
+            ++m_stage;
+        }
+        TK_TRY(GetData(tk, &name[0], static_cast<int>(name.size())));
+    }
+    m_stage = first + 2;
     return TK_Done;
 }

@@ -142,6 +142,10 @@ public:
     // 0 <= count <= limit.
     static TK_Status CheckCount(BStreamFileToolkit& tk, int count, const char* message,
                                 int limit = Max_Count);
+    // Reads an int and checks it as CheckCount does; a refused count is not
+    // kept (`count` holds what it held before).
+    static TK_Status GetCheckedCount(BStreamFileToolkit& tk, int& count, const char* message,
+                                     int limit = Max_Count);
     // a and b each checked as counts, and a * b <= limit; the product in `product`.
     static TK_Status CheckProduct(BStreamFileToolkit& tk, int a, int b, int& product,
                                   const char* message, int limit = Max_Count);
@@ -165,6 +169,18 @@ protected:
     // Writes this handler's opcode byte; on success counts the record (and
     // `objects` objects) and logs it.
     TK_Status PutOpcode(BStreamFileToolkit& tk, int objects = 1);
+
+    // The two steps of a name behind a one-byte length, as stages `first` (the
+    // length, which CheckNameLength accepted) and `first + 1` (the bytes) of
+    // the caller's stage machine; entered at either, and m_stage is `first + 2`
+    // when both are done. A name not `present` in the record skips both.
+    //     case 3:
+    //     case 4: TK_TRY(PutNameSteps(tk, m_name, 3)); [[fallthrough]];
+    TK_Status PutNameSteps(BStreamFileToolkit& tk, const std::string& name, int first,
+                           bool present = true);
+    // Reads them: the length sizes `name`, the bytes fill it.
+    TK_Status GetNameSteps(BStreamFileToolkit& tk, std::string& name, int first,
+                           bool present = true);
 
     int m_stage = 0;
     int m_progress = 0;

@@ -1,5 +1,5 @@
 // The dictionary record and locating what it records.
-#include "stream_harness.h"
+#include "record_bytes.h"
 
 #include "dwf/w3dtk/records/dictionary.h"
 #include "dwf/w3dtk/records/segments.h"
@@ -11,19 +11,6 @@
 namespace
 {
 using namespace w3d_test;
-
-void put_int(Bytes& bytes, int value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<std::uint8_t>(static_cast<unsigned>(value) >> (8 * i)));
-}
-
-void put_float(Bytes& bytes, float value)
-{
-    int bits;
-    std::memcpy(&bits, &value, 4);
-    put_int(bytes, bits);
-}
 
 // Index 0 (key 10) with variants 0 and 3 and a box; index 1 free; index 2 (key 30)
 // without variants; pauses at 7 and 9.
@@ -55,65 +42,40 @@ Bytes dictionary_bytes(int version, int format)
 
 TEST(Dictionary, FormatTwoCarriesPausesLengthsOptionsAndBoxes)
 {
-    Bytes expected = {'D', 2, 2, 0};
-    put_int(expected, 7);
-    put_int(expected, 9);
-    put_int(expected, 2);
-    put_int(expected, 0);
-    expected.push_back(0x09);
+    Golden expected;
+    expected.u8('D').u8(2).u8(2).u8(0).i32(7).i32(9).i32(2).i32(0).u8(0x09);
     for (int v : {100, 20, 300, 40})
-        put_int(expected, v);
-    expected.push_back(1);
-    for (float f : {-1.f, -2.f, -3.f, 1.f, 2.f, 3.f})
-        put_float(expected, f);
-    put_int(expected, 2);
-    expected.push_back(0);
-    expected.push_back(0);
-    put_int(expected, 0); // its own offset: the first bytes of this stream
-    EXPECT_EQ(dictionary_bytes(1000, 2), expected);
+        expected.i32(v);
+    expected.u8(1).floats({-1.f, -2.f, -3.f, 1.f, 2.f, 3.f});
+    expected.i32(2).u8(0).u8(0);
+    expected.i32(0); // its own offset: the first bytes of this stream
+    EXPECT_EQ(dictionary_bytes(1000, 2), expected.bytes);
 }
 
 TEST(Dictionary, FormatOneEndsWithTheFirstPause)
 {
-    Bytes expected = {'D', 1};
-    put_int(expected, 2);
-    put_int(expected, 0);
-    expected.push_back(0x09);
+    Golden expected;
+    expected.u8('D').u8(1).i32(2).i32(0).u8(0x09);
     for (int v : {100, 20, 300, 40})
-        put_int(expected, v);
-    expected.push_back(1);
-    for (float f : {-1.f, -2.f, -3.f, 1.f, 2.f, 3.f})
-        put_float(expected, f);
-    put_int(expected, 2);
-    expected.push_back(0);
-    expected.push_back(0);
-    put_int(expected, 7);
-    put_int(expected, 0);
-    EXPECT_EQ(dictionary_bytes(1000, 1), expected);
+        expected.i32(v);
+    expected.u8(1).floats({-1.f, -2.f, -3.f, 1.f, 2.f, 3.f});
+    expected.i32(2).u8(0).u8(0);
+    expected.i32(7).i32(0);
+    EXPECT_EQ(dictionary_bytes(1000, 1), expected.bytes);
 }
 
 TEST(Dictionary, OldTargetsGetFormatZero)
 {
-    Bytes expected = {'D', 0};
-    put_int(expected, 2);
-    put_int(expected, 0);
-    expected.push_back(0x09);
-    put_int(expected, 100);
-    put_int(expected, 300);
-    put_int(expected, 2);
-    expected.push_back(0);
-    put_int(expected, 0);
-    EXPECT_EQ(dictionary_bytes(700, 2), expected);
+    Golden expected;
+    expected.u8('D').u8(0).i32(2).i32(0).u8(0x09).i32(100).i32(300).i32(2).u8(0).i32(0);
+    EXPECT_EQ(dictionary_bytes(700, 2), expected.bytes);
 }
 
 TEST(Dictionary, AStreamWithoutPausesWritesACountOfZero)
 {
     Bytes const bytes = write_records([](BStreamFileToolkit& tk, W3DStreamWriter& writer)
                                       { serialize_own(tk.GetOpcodeHandler('D'), writer); });
-    Bytes expected = {'D', 2, 0, 0};
-    put_int(expected, 0);
-    put_int(expected, 0);
-    EXPECT_EQ(bytes, expected);
+    EXPECT_EQ(bytes, Golden().u8('D').u8(2).u8(0).u8(0).i32(0).i32(0).bytes);
 }
 
 TEST(Dictionary, ResumesInsideEntriesWhereverTheBufferEnds)
@@ -244,18 +206,13 @@ TEST(Dictionary, BadRecordsAreRefused)
     Bytes format = with_header({'D', 3});
     EXPECT_EQ(read_stream(format).status, TK_Error);
 
-    Bytes unknown = with_header({'D', 0});
-    put_int(unknown, 1);
-    put_int(unknown, 0); // index 0 was never tagged
+    Bytes unknown = with_header(Golden().u8('D').u8(0).i32(1).i32(0)); // index 0 was never tagged
     EXPECT_EQ(read_stream(unknown).status, TK_Error);
 
-    Bytes tagged = with_header({'q', 'D', 0});
-    put_int(tagged, 1);
-    put_int(tagged, -1); // a negative index
+    Bytes tagged = with_header(Golden().u8('q').u8('D').u8(0).i32(1).i32(-1)); // a negative index
     EXPECT_EQ(read_stream(tagged).status, TK_Error);
 
-    Bytes too_many = with_header({'q', 'D', 0});
-    put_int(too_many, 2); // two entries, one index
+    Bytes too_many = with_header(Golden().u8('q').u8('D').u8(0).i32(2)); // two entries, one index
     Read_Result const result = read_stream(too_many);
     EXPECT_EQ(result.status, TK_Error);
     EXPECT_EQ(result.error, "bad Dictionary entry count");

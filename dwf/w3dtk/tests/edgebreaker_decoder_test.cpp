@@ -1,5 +1,6 @@
 // The edge-breaker decoder: blocks built by hand, what it refuses, and damaged
 // blocks of the corpus.
+#include "allocation_hooks.h"
 #include "edgebreaker_coding.h"
 
 #include <gtest/gtest.h>
@@ -188,26 +189,6 @@ TEST(EdgebreakerDecoder, InquiredSizesComeFromTheHeader)
     EXPECT_EQ(count, 0);
 }
 
-struct Hooks
-{
-    int allocations = 0;
-    int releases = 0;
-    int fail_at = -1;
-    static void* allocate(std::size_t size, void* user)
-    {
-        auto* hooks = static_cast<Hooks*>(user);
-        if (hooks->allocations == hooks->fail_at)
-            return nullptr;
-        ++hooks->allocations;
-        return std::malloc(size);
-    }
-    static void release(void* pointer, void* user)
-    {
-        ++static_cast<Hooks*>(user)->releases;
-        std::free(pointer);
-    }
-};
-
 TEST(EdgebreakerDecoder, AllocationFailuresAreRefusals)
 {
     for (int const version : {700, 1000})
@@ -216,28 +197,20 @@ TEST(EdgebreakerDecoder, AllocationFailuresAreRefusals)
         ASSERT_TRUE(coded.ok);
         std::vector<float> points(3 * coded.vertex_map.size()), normals(points.size());
         std::vector<int> faces(4096);
-        auto const run = [&](Hooks& hooks) {
+        auto const decode = [&](Allocation_Hooks& hooks)
+        {
             w3d::eb::EdgeDecodeOptions options;
-            options.allocate = Hooks::allocate;
-            options.release = Hooks::release;
+            options.allocate = Allocation_Hooks::allocate;
+            options.release = Allocation_Hooks::release;
             options.user_data = &hooks;
             int length = static_cast<int>(faces.size()), count = 0;
             bool strips = false;
             return w3d::eb::edgebreaker_decompress(static_cast<int>(coded.block.size()),
                                                    coded.block.data(), &count, points.data(),
                                                    normals.data(), &strips, &length, faces.data(),
-                                                   &options);
+                                                   &options) != 0;
         };
-        Hooks counting;
-        ASSERT_EQ(run(counting), 1);
-        ASSERT_EQ(counting.allocations, counting.releases);
-        for (int k = 0; k < counting.allocations; ++k)
-        {
-            Hooks failing;
-            failing.fail_at = k;
-            EXPECT_EQ(run(failing), 0) << k;
-            EXPECT_EQ(failing.allocations, failing.releases) << k;
-        }
+        expect_allocation_failures_refused(decode, "version " + std::to_string(version));
     }
 }
 

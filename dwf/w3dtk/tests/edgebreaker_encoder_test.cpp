@@ -1,6 +1,7 @@
 // The edge-breaker encoder: golden blocks worked out by hand, the op counts and
 // the declines of the corpus, capacity and allocation failures, and the
 // shells it must refuse.
+#include "allocation_hooks.h"
 #include "edgebreaker_coding.h"
 
 #include "dwf/w3dtk/edgebreaker/edge_allocator.h"
@@ -434,46 +435,19 @@ TEST(EdgebreakerEncoder, EverySectionInsideItsCapacity)
 
 // Allocation failures anywhere give a clean refusal: every buffer taken is
 // given back.
-struct Hooks
-{
-    int allocations = 0;
-    int releases = 0;
-    int fail_at = -1;
-    static void* allocate(std::size_t size, void* user)
-    {
-        auto* hooks = static_cast<Hooks*>(user);
-        if (hooks->allocations == hooks->fail_at)
-            return nullptr;
-        ++hooks->allocations;
-        return std::malloc(size);
-    }
-    static void release(void* pointer, void* user)
-    {
-        ++static_cast<Hooks*>(user)->releases;
-        std::free(pointer);
-    }
-};
-
 TEST(EdgebreakerEncoder, AllocationFailuresAreRefusals)
 {
     for (Mesh const& mesh : {tetrahedron(), torus(6, 4), plate_with_holes()})
     {
-        Hooks counting;
-        EdgeOptions options;
-        options.allocate = Hooks::allocate;
-        options.release = Hooks::release;
-        options.user_data = &counting;
-        ASSERT_TRUE(compress(mesh, 1000, true, true, options).ok);
-        ASSERT_EQ(counting.allocations, counting.releases);
-        int const total = counting.allocations;
-        for (int k = 0; k < total; ++k)
+        auto const encode = [&](Allocation_Hooks& hooks)
         {
-            Hooks failing;
-            failing.fail_at = k;
-            options.user_data = &failing;
-            EXPECT_FALSE(compress(mesh, 1000, true, true, options).ok) << mesh.name << " " << k;
-            EXPECT_EQ(failing.allocations, failing.releases) << mesh.name << " " << k;
-        }
+            EdgeOptions options;
+            options.allocate = Allocation_Hooks::allocate;
+            options.release = Allocation_Hooks::release;
+            options.user_data = &hooks;
+            return compress(mesh, 1000, true, true, options).ok;
+        };
+        expect_allocation_failures_refused(encode, mesh.name);
     }
 }
 

@@ -1,6 +1,7 @@
 // The handler base: primitives, conversions, checks, the stage protocol and dispatch.
 #include "stream_harness.h"
 
+#include "dwf/w3dtk/records/record_steps.h"
 #include "dwf/w3dtk/records/renumber.h"
 #include "dwf/w3dtk/records/segments.h"
 #include "dwf/w3dtk/stream/default_handlers.h"
@@ -14,31 +15,11 @@ namespace
 {
 using namespace w3d_test;
 
-// A toolkit writing into (or reading from) one in-memory buffer.
-struct Buffered
-{
-    BStreamFileToolkit tk;
-    std::vector<char> buffer;
-
-    explicit Buffered(int size = 256) : buffer(static_cast<std::size_t>(size))
-    {
-        tk.PrepareBuffer(buffer.data(), size);
-    }
-    explicit Buffered(const Bytes& input) : buffer(input.begin(), input.end())
-    {
-        tk.PrepareBuffer(buffer.data(), static_cast<int>(buffer.size()));
-    }
-    Bytes written() const
-    {
-        return Bytes(buffer.begin(), buffer.begin() + tk.CurrentBufferLength());
-    }
-};
-
 using H = BBaseOpcodeHandler;
 
 TEST(HandlerBase, PrimitivesWriteLittleEndian)
 {
-    Buffered out;
+    Buffered_Toolkit out;
     ASSERT_EQ(H::PutData(out.tk, 'a'), TK_Done);
     ASSERT_EQ(H::PutData(out.tk, static_cast<unsigned char>(0xFE)), TK_Done);
     ASSERT_EQ(H::PutData(out.tk, static_cast<short>(-2)), TK_Done);
@@ -60,7 +41,7 @@ TEST(HandlerBase, PrimitivesWriteLittleEndian)
 
 TEST(HandlerBase, PrimitivesReadWhatTheyWrote)
 {
-    Buffered out;
+    Buffered_Toolkit out;
     int const ints[3] = {7, -8, 1 << 30};
     float const floats[2] = {0.25f, -1e30f};
     unsigned short const words[2] = {1, 65535};
@@ -70,7 +51,7 @@ TEST(HandlerBase, PrimitivesReadWhatTheyWrote)
     H::PutData(out.tk, words, 2);
     H::PutData(out.tk, "xyz", 3);
 
-    Buffered in(out.written());
+    Buffered_Toolkit in(out.written());
     short s = 0;
     int i[3] = {};
     float f[2] = {};
@@ -92,7 +73,7 @@ TEST(HandlerBase, PrimitivesReadWhatTheyWrote)
 
 TEST(HandlerBase, ArraySizesAreChecked)
 {
-    Buffered out;
+    Buffered_Toolkit out;
     int const ints[1] = {1};
     EXPECT_EQ(H::PutData(out.tk, ints, -1), TK_Error);
     EXPECT_EQ(H::PutData(out.tk, static_cast<const int*>(nullptr), 3), TK_Error);
@@ -146,6 +127,74 @@ TEST(HandlerBase, CountChecksRefuseNegativeHugeAndOverflowingCounts)
     EXPECT_EQ(total, 15);
 }
 
+TEST(HandlerBase, CountsReadAreCheckedAndARefusedOneIsNotKept)
+{
+    Buffered_Toolkit out;
+    for (int const value : {3, -1, (1 << 24) + 1, 9})
+        H::PutData(out.tk, value);
+    Bytes const bytes = out.written();
+    Buffered_Toolkit in(Bytes(bytes.begin(), bytes.begin() + 2));
+    int count = 5;
+    EXPECT_EQ(H::GetCheckedCount(in.tk, count, "bad count"), TK_Pending);
+    EXPECT_EQ(count, 5);
+    Buffered_Toolkit all(bytes);
+    EXPECT_EQ(H::GetCheckedCount(all.tk, count, "bad count"), TK_Done);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(H::GetCheckedCount(all.tk, count, "bad count"), TK_Error);
+    EXPECT_EQ(all.tk.LastError(), "bad count");
+    EXPECT_EQ(H::GetCheckedCount(all.tk, count, "bad count"), TK_Error);
+    EXPECT_EQ(H::GetCheckedCount(all.tk, count, "over 8", 8), TK_Error);
+    EXPECT_EQ(count, 3);
+}
+
+// The one-byte length with its escapes to 16 and 32 bits, written and read
+// back across every boundary of the forms.
+TEST(HandlerBase, LengthCodesRoundTripAcrossTheirForms)
+{
+    struct Case
+    {
+        int length;
+        bool escapes;
+        Bytes bytes;
+    };
+    Case const cases[] = {{0, true, {0}},
+                          {253, true, {253}},
+                          {254, true, {0xFE, 0xFE, 0x00}},
+                          {65535, true, {0xFE, 0xFF, 0xFF}},
+                          {65536, true, {0xFF, 0x00, 0x00, 0x01, 0x00}},
+                          {1 << 24, true, {0xFF, 0x00, 0x00, 0x00, 0x01}},
+                          {254, false, {0xFE}},
+                          {255, false, {0xFF}}};
+    for (Case const& c : cases)
+    {
+        Buffered_Toolkit out;
+        ASSERT_EQ(tk_steps::PutLengthCode(out.tk, c.length, c.escapes), TK_Done);
+        EXPECT_EQ(out.written(), c.bytes) << c.length;
+        // The code byte alone, then the rest: the read resumes after the code.
+        Buffered_Toolkit first(Bytes(c.bytes.begin(), c.bytes.begin() + 1));
+        int length = -1, progress = 0;
+        TK_Status status =
+            tk_steps::GetLengthCode(first.tk, length, progress, "bad length", c.escapes);
+        if (c.bytes.size() > 1)
+        {
+            EXPECT_EQ(status, TK_Pending) << c.length;
+            EXPECT_EQ(progress, 1);
+            std::vector<char> rest(c.bytes.begin() + 1, c.bytes.end());
+            first.tk.PrepareBuffer(rest.data(), static_cast<int>(rest.size()));
+            status = tk_steps::GetLengthCode(first.tk, length, progress, "bad length", c.escapes);
+        }
+        EXPECT_EQ(status, TK_Done) << c.length;
+        EXPECT_EQ(length, c.length);
+        EXPECT_EQ(progress, 0);
+    }
+    Buffered_Toolkit in(Bytes{0xFF, 0x01, 0x00, 0x00, 0x01});
+    int length = -1, progress = 0;
+    EXPECT_EQ(tk_steps::GetLengthCode(in.tk, length, progress, "bad length"), TK_Error);
+    EXPECT_EQ(in.tk.LastError(), "bad length");
+    EXPECT_EQ(length, 0);
+    EXPECT_EQ(progress, 0);
+}
+
 TEST(HandlerBase, OneByteNamesAreCheckedBothWays)
 {
     BStreamFileToolkit tk;
@@ -155,7 +204,7 @@ TEST(HandlerBase, OneByteNamesAreCheckedBothWays)
               "texture name of 256 bytes is longer than the 255 bytes a record can hold");
     EXPECT_EQ(H::CheckNameLength(tk, 128, "channel name", H::Max_Signed_Name_Length), TK_Error);
 
-    Buffered in(Bytes{200, 200, 127});
+    Buffered_Toolkit in(Bytes{200, 200, 127});
     int length = 0;
     EXPECT_EQ(H::GetNameLength(in.tk, length), TK_Done);
     EXPECT_EQ(length, 200);
@@ -163,7 +212,7 @@ TEST(HandlerBase, OneByteNamesAreCheckedBothWays)
     EXPECT_EQ(H::GetNameLength(in.tk, length, true), TK_Done);
     EXPECT_EQ(length, 127);
 
-    Buffered out;
+    Buffered_Toolkit out;
     EXPECT_EQ(H::PutNameLength(out.tk, 300), TK_Error);
     EXPECT_EQ(H::PutNameLength(out.tk, 255), TK_Done);
     EXPECT_EQ(out.written(), Bytes{255});
@@ -171,7 +220,7 @@ TEST(HandlerBase, OneByteNamesAreCheckedBothWays)
 
 TEST(HandlerBase, ARecordMeetingAFullBufferWaitsAtItsFirstStage)
 {
-    Buffered out(0);
+    Buffered_Toolkit out(0);
     TK_Reopen_Segment reopen;
     reopen.SetIndex(0x0A0B0C0D);
     EXPECT_EQ(reopen.Write(out.tk), TK_Pending);
@@ -192,7 +241,7 @@ TEST(HandlerBase, ARecordMeetingAFullBufferWaitsAtItsFirstStage)
 
 TEST(HandlerBase, AResetAfterPendingStartsTheRecordAgain)
 {
-    Buffered out(1);
+    Buffered_Toolkit out(1);
     TK_Reopen_Segment reopen;
     reopen.SetIndex(1);
     ASSERT_EQ(reopen.Write(out.tk), TK_Pending); // the opcode went, the index did not fit
@@ -208,7 +257,7 @@ TEST(HandlerBase, AResetAfterPendingStartsTheRecordAgain)
 
 TEST(HandlerBase, OpcodesCanCountNoObjects)
 {
-    Buffered out;
+    Buffered_Toolkit out;
     TK_Renumber renumber(TK_Renumber::Global);
     ASSERT_EQ(renumber.Write(out.tk), TK_Done);
     EXPECT_EQ(out.tk.GetObjectCount(), 0);
@@ -251,7 +300,7 @@ TEST(HandlerBase, SerializeWithoutAnObserverDoesNothing)
 
 TEST(HandlerBase, TheDefaultHandlerDispatchesAndCountsPauses)
 {
-    Buffered in(Bytes{0x01, 's', 9, 0});
+    Buffered_Toolkit in(Bytes{0x01, 's', 9, 0});
     BBaseOpcodeHandler& reader = in.tk.GetDefaultHandler();
     EXPECT_EQ(reader.Read(in.tk), TK_Paused);
     EXPECT_EQ(in.tk.GetPauseCount(), 1);

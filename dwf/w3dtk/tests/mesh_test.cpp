@@ -2,7 +2,7 @@
 // that changes the encoding, in buffers of every size, and readers fed damaged
 // or hostile records.
 #include "mesh_fixtures.h"
-#include "stream_harness.h"
+#include "record_bytes.h"
 
 #include "dwf/w3dtk/geometry/bit_packer.h"
 
@@ -327,49 +327,25 @@ TEST(Mesh, FailingOutputLeavesTheHandlerReset)
 
 // ---- hostile records
 
-struct Record
-{
-    Bytes bytes;
-    Record& u8(unsigned v)
-    {
-        bytes.push_back(static_cast<std::uint8_t>(v));
-        return *this;
-    }
-    Record& i32(std::int32_t v)
-    {
-        for (int s = 0; s < 32; s += 8)
-            u8((static_cast<std::uint32_t>(v) >> s) & 0xFF);
-        return *this;
-    }
-    Record& f32(float v, int n = 1)
-    {
-        std::uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        for (int i = 0; i < n; ++i)
-            i32(static_cast<std::int32_t>(bits));
-        return *this;
-    }
-};
-
 // A stream at `version` holding `record` (and the terminator after it).
 Read_Result read_record(const Bytes& record, int version = 1000)
 {
-    Bytes stream = write_stream({}, [=](BStreamFileToolkit& tk) { tk.SetTargetVersion(version); });
+    Bytes stream = write_stream({}, target_version(version));
     stream.insert(stream.end() - 1, record.begin(), record.end());
     return read_stream(stream, 3);
 }
 
 // A 2 x 2 mesh of raw points whose attribute section follows.
-Record mesh_2x2()
+Golden mesh_2x2()
 {
-    Record r;
+    Golden r;
     r.u8('M').u8(TK_Polyhedron::Subop_Attributes).i32(2).i32(2).f32(0.5f, 12);
     return r;
 }
 
 TEST(Mesh, PointCountsAreCheckedBeforeAnythingIsAllocated)
 {
-    Record exact;
+    Golden exact;
     exact.u8('M').u8(0).i32(4096).i32(4096); // 2^24 points: accepted, then the data is missing
     Read_Result const at_limit = read_record(exact.bytes);
     EXPECT_EQ(at_limit.status, TK_Error);
@@ -377,17 +353,17 @@ TEST(Mesh, PointCountsAreCheckedBeforeAnythingIsAllocated)
     for (auto const& [rows, columns] : std::vector<std::pair<int, int>>{
              {16777217, 1}, {65536, 65537}, {-1, -1}, {-2, 3}, {4097, 4096}})
     {
-        Record r;
+        Golden r;
         r.u8('M').u8(0).i32(rows).i32(columns);
         Read_Result const result = read_record(r.bytes);
         EXPECT_EQ(result.status, TK_Error) << rows << " x " << columns;
         EXPECT_EQ(result.error, "bad Mesh Point count") << rows << " x " << columns;
     }
     // Quantised points must be as many as the grid has.
-    Record mismatch;
+    Golden mismatch;
     mismatch.u8('M').u8(1).i32(1).i32(2).u8(1).i32(1).f32(0, 6).u8(8).i32(3).u8(1).u8(2).u8(3);
     EXPECT_EQ(read_record(mismatch.bytes).error, "bad Mesh Point count");
-    Record negative;
+    Golden negative;
     negative.u8('M').u8(1).i32(1).i32(2).u8(1).i32(-5);
     EXPECT_EQ(read_record(negative.bytes).error, "bad point count");
 }
@@ -396,7 +372,7 @@ TEST(Mesh, PackedPointsMustHoldEveryCode)
 {
     auto points = [](int bits, int length)
     {
-        Record r;
+        Golden r;
         r.u8('M')
             .u8(1)
             .i32(1)
@@ -424,7 +400,7 @@ TEST(Mesh, AttributeRecordsAreCheckedAgainstTheItems)
 {
     auto section = [](std::initializer_list<unsigned> bytes)
     {
-        Record r = mesh_2x2();
+        Golden r = mesh_2x2();
         for (unsigned b : bytes)
             r.u8(b);
         return read_record(r.bytes);
@@ -460,7 +436,7 @@ TEST(Mesh, AttributeRecordsAreCheckedAgainstTheItems)
 
 TEST(Mesh, SomeItemsRecordsReadBackOnlyTheirItems)
 {
-    Record r = mesh_2x2();
+    Golden r = mesh_2x2();
     // Vertex index channel 2, some items: scheme, box (0..8), bits 4, items 1 and 3,
     // length 4, codes 15 and 0.
     r.u8(0x10).u8(1).f32(0).f32(8).f32(0, 4).u8(4).u8(2).u8(1).u8(3).i32(4);

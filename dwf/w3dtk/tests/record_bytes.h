@@ -33,11 +33,13 @@ struct Golden
         auto const bits = static_cast<std::uint32_t>(value);
         return u16(bits & 0xFFFF).u16(bits >> 16);
     }
-    Golden& f32(float value)
+    Golden& f32(float value, int times = 1)
     {
         std::uint32_t bits = 0;
         std::memcpy(&bits, &value, sizeof bits);
-        return i32(bits);
+        for (int i = 0; i < times; ++i)
+            i32(bits);
+        return *this;
     }
     Golden& floats(std::initializer_list<float> values)
     {
@@ -104,22 +106,5 @@ inline Read_Result read_body(const Bytes& body, const Seen& seen = {}, std::size
     stream.push_back(0);
     return read_stream(stream, chunk, seen, setup);
 }
-
-// A toolkit writing into one in-memory buffer, for driving a handler's Write
-// directly.
-struct Buffered_Toolkit
-{
-    BStreamFileToolkit tk;
-    std::vector<char> buffer;
-
-    explicit Buffered_Toolkit(int size = 4096) : buffer(static_cast<std::size_t>(size))
-    {
-        tk.PrepareBuffer(buffer.data(), size);
-    }
-    Bytes written() const
-    {
-        return Bytes(buffer.begin(), buffer.begin() + tk.CurrentBufferLength());
-    }
-};
 
 } // namespace w3d_test

@@ -17,6 +17,27 @@
 namespace w3d_test
 {
 
+// A toolkit over one in-memory buffer: empty, for driving a handler's Write
+// directly, or holding `input` for its Read.
+struct Buffered_Toolkit
+{
+    BStreamFileToolkit tk;
+    std::vector<char> buffer;
+
+    explicit Buffered_Toolkit(int size = 4096) : buffer(static_cast<std::size_t>(size))
+    {
+        tk.PrepareBuffer(buffer.data(), size);
+    }
+    explicit Buffered_Toolkit(const Bytes& input) : buffer(input.begin(), input.end())
+    {
+        tk.PrepareBuffer(buffer.data(), static_cast<int>(buffer.size()));
+    }
+    Bytes written() const
+    {
+        return Bytes(buffer.begin(), buffer.begin() + tk.CurrentBufferLength());
+    }
+};
+
 // Written through buffers of every size from 1 to 64 bytes, `emit` gives the
 // same bytes as through the writer's full buffer.
 inline ::testing::AssertionResult writes_alike_in_every_buffer(const Emit& emit,

@@ -4,31 +4,18 @@
 #include "imaging/codecs/bmp/BmpReadFileFrame.h"
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 
 namespace Omvi
 {
 
 BmpReadFile::BmpReadFile(const BmpFormatCodec* codec, const FileSpecifier& file,
                          std::unique_ptr<CorrelationPropertySetIterator> correlations)
-    : codec_(codec), file_(file), correlations_(std::move(correlations)), handle_(std::make_shared<CodecFile>())
+    : CodecReadFile(codec, file, std::move(correlations)), handle_(openSharedFile())
 {
-    const auto path = CodecFile::nativePath(file_);
-    if (path)
-        handle_->open(*path);
 }
 
 BmpReadFile::~BmpReadFile() = default;
-
-ImageFormatCodec* BmpReadFile::codec() const
-{
-    return const_cast<BmpFormatCodec*>(codec_);
-}
-
-FileSpecifier& BmpReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
-}
 
 int BmpReadFile::frameCount() const
 {
@@ -39,10 +26,7 @@ ReadImageFileFrameInterface* BmpReadFile::openFrame(int)
 {
     if (!handle_->isOpen())
         return nullptr;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations;
-    if (correlations_)
-        correlations = std::make_unique<CorrelationPropertySetIterator>(*correlations_);
-    return new BmpReadFileFrame(handle_, std::move(correlations));
+    return new BmpReadFileFrame(handle_, copyCorrelations(correlations()));
 }
 
 } // namespace Omvi

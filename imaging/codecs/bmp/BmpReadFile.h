@@ -1,7 +1,7 @@
 #pragma once
 // The reader of one bitmap file: one frame.
 #include "imaging/FileSpecifier.h"
-#include "imaging/codecs/ReadImageFileInterface.h"
+#include "imaging/codecs/codec/CodecReadFile.h"
 
 #include <memory>
 
@@ -12,7 +12,7 @@ class BmpFormatCodec;
 class CodecFile;
 class CorrelationPropertySetIterator;
 
-class BmpReadFile : public ReadImageFileInterface
+class BmpReadFile : public CodecReadFile
 {
 public:
     // Opens the file; the reader is made whether or not it could.
@@ -20,10 +20,6 @@ public:
                 std::unique_ptr<CorrelationPropertySetIterator> correlations);
     ~BmpReadFile() override;
 
-    ImageFormatCodec* codec() const override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
-    int isValid() const override { return 1; }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     // 1 while the file is open, 0 when it could not be.
     int frameCount() const override;
     // The frame (the index is not looked at); null when the file is not
@@ -31,9 +27,6 @@ public:
     ReadImageFileFrameInterface* openFrame(int index) override;
 
 private:
-    const BmpFormatCodec* codec_;
-    FileSpecifier file_;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
     std::shared_ptr<CodecFile> handle_;
 };
 

@@ -7,6 +7,7 @@
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/strings/CodecStrings.h"
 #include "imaging/models/DataModel.h"
 
@@ -38,27 +39,14 @@ BmpReadFileFrame::BmpReadFileFrame(std::shared_ptr<const CodecFile> file,
     : file_(std::move(file)), correlations_(std::move(correlations))
 {
     parse();
-    if (!correlations_)
-        return;
-    for (std::int32_t i = 0; i < correlations_->count(); ++i)
-    {
-        auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations_->at(i));
-        if (external == nullptr)
-            continue;
-        external->setImageSize(layout_.height, layout_.width);
-        if (densityX_ > 0)
-        {
-            const double y = densityY_ > 0 ? densityY_ : densityX_;
-            external->setPixelSize(Vector2d(1.0 / densityX_, 1.0 / y));
-            external->setUnit(FormatCodecCorrelation::kUnitMetre);
-        }
-        else
-        {
-            external->setPixelSize(Vector2d(1.0, 1.0));
-            external->setUnit(FormatCodecCorrelation::kUnitNone);
-        }
-        external->read();
-    }
+    readExternalCorrelations(correlations_.get(), layout_.height, layout_.width,
+                             [this](FormatCodecExternalCorrelation& external) {
+                                 if (densityX_ <= 0)
+                                     return pixelsWithoutUnit(external);
+                                 const double y = densityY_ > 0 ? densityY_ : densityX_;
+                                 external.setPixelSize(Vector2d(1.0 / densityX_, 1.0 / y));
+                                 external.setUnit(FormatCodecCorrelation::kUnitMetre);
+                             });
 }
 
 BmpReadFileFrame::~BmpReadFileFrame() = default;
@@ -258,15 +246,7 @@ FormatCodecPropertySetIterator* BmpReadFileFrame::getProperties()
     auto set = std::make_unique<BmpPropertySetIterator>();
     std::unique_ptr<FormatCodecPropertyInterface> density(newDensity());
     set->append(density.get());
-    if (correlations_)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-            if (correlation != nullptr && correlation->isValid())
-                set->append(correlation);
-        }
-    }
+    appendValidCorrelations(correlations_.get(), *set);
     return set.release();
 }
 
@@ -281,15 +261,8 @@ FormatCodecPropertyInterface* BmpReadFileFrame::getPropertyOfType(int propertyTy
 {
     if (propertyType == FormatCodecPropertyInterface::kDensity)
         return newDensity();
-    if (propertyType == FormatCodecPropertyInterface::kCorrelation && correlations_)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-            if (correlation != nullptr && correlation->isValid())
-                return correlation->clone();
-        }
-    }
+    if (propertyType == FormatCodecPropertyInterface::kCorrelation)
+        return cloneFirstValidCorrelation(correlations_.get());
     return nullptr;
 }
 

@@ -8,6 +8,7 @@
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/pipeline/RowIteratorInterface.h"
 
 #include <cstring>
@@ -201,17 +202,7 @@ void BmpWriteFile::write(const BmpWriteFileFrame& frame, RowIteratorInterface& r
     }
     rows.finish();
 
-    const FormatCodecPropertySetIterator& own = frame.ownProperties();
-    for (std::int32_t i = 0; i < own.count(); ++i)
-    {
-        auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(own.at(i));
-        if (external != nullptr && external->isValid())
-        {
-            external->setImageSize(frame.height(), frame.width());
-            external->setBitsPerPixel(bits);
-            external->write();
-        }
-    }
+    writeExternalCorrelations(frame.ownProperties(), frame.height(), frame.width(), bits);
     output_.complete();
     written_ = true;
 }

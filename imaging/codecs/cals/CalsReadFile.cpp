@@ -10,37 +10,24 @@ namespace Omvi
 
 CalsReadFile::CalsReadFile(const CalsFormatCodec* codec, const FileSpecifier& file,
                            std::unique_ptr<CorrelationPropertySetIterator> correlations)
-    : codec_(codec),
-      file_(file),
+    : CodecReadFile(codec, file, std::move(correlations)),
       ownStream_(std::make_unique<CalsStreamIo>(file)),
-      stream_(ownStream_.get()),
-      correlations_(std::move(correlations))
+      stream_(ownStream_.get())
 {
 }
 
 CalsReadFile::CalsReadFile(const CalsFormatCodec* codec, DataStreamInterface* stream)
-    : codec_(codec), file_(AsciiStringBuffer(""), FileSpecifier::kStream), stream_(stream)
+    : CodecReadFile(codec), stream_(stream)
 {
 }
 
 CalsReadFile::~CalsReadFile() = default;
 
-ImageFormatCodec* CalsReadFile::codec() const
-{
-    return const_cast<CalsFormatCodec*>(codec_);
-}
-
-FileSpecifier& CalsReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
-}
-
 ReadImageFileFrameInterface* CalsReadFile::openFrame(int index)
 {
     if (index != 0 || stream_ == nullptr)
         return nullptr;
-    return new CalsReadFileFrame(stream_, correlations_.get());
+    return new CalsReadFileFrame(stream_, correlations());
 }
 
 } // namespace Omvi

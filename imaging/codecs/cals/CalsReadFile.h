@@ -1,7 +1,7 @@
 #pragma once
 // The reader of a CALS file or of a caller's stream: one frame, index 0.
 #include "imaging/FileSpecifier.h"
-#include "imaging/codecs/ReadImageFileInterface.h"
+#include "imaging/codecs/codec/CodecReadFile.h"
 
 #include <memory>
 
@@ -12,7 +12,7 @@ class CalsFormatCodec;
 class CorrelationPropertySetIterator;
 class DataStreamInterface;
 
-class CalsReadFile : public ReadImageFileInterface
+class CalsReadFile : public CodecReadFile
 {
 public:
     // Over a file, with the side-car correlations found for it (may be
@@ -24,21 +24,14 @@ public:
     CalsReadFile(const CalsFormatCodec* codec, DataStreamInterface* stream);
     ~CalsReadFile() override;
 
-    ImageFormatCodec* codec() const override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
-    int isValid() const override { return 1; }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     int frameCount() const override { return 1; }
     // Index 0 only; the frame reads the header from the start of the file
     // (or from where the caller's stream stands when it cannot go back).
     ReadImageFileFrameInterface* openFrame(int index) override;
 
 private:
-    const CalsFormatCodec* codec_;
-    FileSpecifier file_;
     std::unique_ptr<DataStreamInterface> ownStream_;
     DataStreamInterface* stream_;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
 };
 
 } // namespace Omvi

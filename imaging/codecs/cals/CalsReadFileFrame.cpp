@@ -5,6 +5,7 @@
 #include "imaging/codecs/cals/CcittDecoder.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/pipeline/DataStreamInterface.h"
 
 #include <memory>
@@ -15,8 +16,7 @@ namespace Omvi
 CalsReadFileFrame::CalsReadFileFrame(DataStreamInterface* stream, const CorrelationPropertySetIterator* correlations)
     : stream_(stream)
 {
-    if (correlations != nullptr)
-        correlations_ = std::make_unique<CorrelationPropertySetIterator>(*correlations);
+    correlations_ = copyCorrelations(correlations);
     // A frame opened again reads the header again from the start.
     stream_->rewind();
     std::size_t filled = 0;
@@ -29,15 +29,7 @@ CalsReadFileFrame::CalsReadFileFrame(DataStreamInterface* stream, const Correlat
         filled += static_cast<std::size_t>(got);
     }
     header_.pelCount(&pels_, &lines_);
-    if (correlations_)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-            if (auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations_->at(i)))
-            {
-                external->setImageSize(lines_, pels_);
-                external->read();
-            }
-    }
+    readExternalCorrelations(correlations_.get(), lines_, pels_);
 }
 
 CalsReadFileFrame::~CalsReadFileFrame() = default;
@@ -60,15 +52,7 @@ RowIteratorInterface* CalsReadFileFrame::newRowIterator()
 FormatCodecPropertySetIterator* CalsReadFileFrame::getProperties()
 {
     std::unique_ptr<CalsPropertySetIterator> set(newCalsHeaderProperties(header_, 8));
-    if (correlations_)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-            if (correlation != nullptr && correlation->isValid())
-                set->append(correlation);
-        }
-    }
+    appendValidCorrelations(correlations_.get(), *set);
     return set.release();
 }
 
@@ -81,15 +65,8 @@ FormatCodecPropertyInterface* CalsReadFileFrame::getPropertyOfType(int propertyT
 {
     if (propertyType == FormatCodecPropertyInterface::kDensity)
         return new CalsDensityProperty(CalsDensityProperty::fromHeader(header_));
-    if (propertyType == FormatCodecPropertyInterface::kCorrelation && correlations_)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-            if (correlation != nullptr && correlation->isValid())
-                return correlation->clone();
-        }
-    }
+    if (propertyType == FormatCodecPropertyInterface::kCorrelation)
+        return cloneFirstValidCorrelation(correlations_.get());
     return nullptr;
 }
 

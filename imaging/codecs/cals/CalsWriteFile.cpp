@@ -9,6 +9,7 @@
 #include "imaging/codecs/codec/CodecErrors.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/pipeline/RowIteratorInterface.h"
 
 #include <algorithm>
@@ -112,17 +113,7 @@ int CalsWriteFile::writeFrame(WriteImageFileFrameInterface* frame, RowIteratorIn
     }
 
     // The side-car files, once the image is there.
-    const CalsPropertySetIterator& correlations = calsFrame->correlations();
-    for (std::int32_t i = 0; i < correlations.count(); ++i)
-    {
-        auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations.at(i));
-        if (external != nullptr && external->isValid())
-        {
-            external->setImageSize(calsFrame->lines(), calsFrame->pels());
-            external->setBitsPerPixel(1);
-            external->write();
-        }
-    }
+    writeExternalCorrelations(calsFrame->correlations(), calsFrame->lines(), calsFrame->pels(), 1);
     return 1;
 }
 

@@ -21,6 +21,17 @@ std::optional<std::string> CodecFile::nativePath(const FileSpecifier& file)
     return platform::path::toNative(platform::utf8ToUtf16(path));
 }
 
+bool CodecFile::open(const FileSpecifier& file)
+{
+    const auto path = nativePath(file);
+    if (!path)
+    {
+        close();
+        return false;
+    }
+    return open(*path);
+}
+
 CodecFile::~CodecFile()
 {
     close();

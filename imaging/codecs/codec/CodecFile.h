@@ -26,6 +26,9 @@ public:
 
     // Opens a regular file for reading; false when it cannot.
     bool open(const std::string& nativePath);
+    // Opens the file a specifier names (see nativePath); false for one the
+    // codecs do not open.
+    bool open(const FileSpecifier& file);
     bool isOpen() const { return descriptor_ >= 0; }
     void close();
 

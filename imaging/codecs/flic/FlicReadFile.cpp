@@ -16,26 +16,13 @@ namespace Omvi
 
 FlicReadFile::FlicReadFile(const FlicFormatCodec* codec, const FileSpecifier& file,
                            std::unique_ptr<CorrelationPropertySetIterator> correlations)
-    : codec_(codec), file_(file), correlations_(std::move(correlations)),
-      handle_(std::make_shared<CodecFile>())
+    : CodecReadFile(codec, file, std::move(correlations)), handle_(openSharedFile())
 {
-    const auto path = CodecFile::nativePath(file_);
-    if (path && handle_->open(*path))
+    if (handle_->isOpen())
         frameCount_ = FlicImage(*handle_).frameCount();
 }
 
 FlicReadFile::~FlicReadFile() = default;
-
-ImageFormatCodec* FlicReadFile::codec() const
-{
-    return const_cast<FlicFormatCodec*>(codec_);
-}
-
-FileSpecifier& FlicReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
-}
 
 ReadImageFileFrameInterface* FlicReadFile::openFrame(int index)
 {

@@ -3,7 +3,7 @@
 // only, decoded whole when the frame is made.
 #include "imaging/FileSpecifier.h"
 #include "imaging/codecs/ReadImageFileFrameInterface.h"
-#include "imaging/codecs/ReadImageFileInterface.h"
+#include "imaging/codecs/codec/CodecReadFile.h"
 #include "imaging/pipeline/RowIteratorInterface.h"
 
 #include <memory>
@@ -16,7 +16,7 @@ class CorrelationPropertySetIterator;
 class FlicFormatCodec;
 class FlicImage;
 
-class FlicReadFile : public ReadImageFileInterface
+class FlicReadFile : public CodecReadFile
 {
 public:
     // Opens the file and reads its header; the reader is made whether or
@@ -25,19 +25,12 @@ public:
                  std::unique_ptr<CorrelationPropertySetIterator> correlations);
     ~FlicReadFile() override;
 
-    ImageFormatCodec* codec() const override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
-    int isValid() const override { return 1; }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     // The header's frame count (0 when the file could not be read).
     int frameCount() const override { return frameCount_; }
     // Frame 0 only; null for any other index and when the file is not open.
     ReadImageFileFrameInterface* openFrame(int index) override;
 
 private:
-    const FlicFormatCodec* codec_;
-    FileSpecifier file_;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
     std::shared_ptr<CodecFile> handle_;
     int frameCount_ = 0;
 };

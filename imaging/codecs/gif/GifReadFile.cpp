@@ -9,28 +9,17 @@ namespace Omvi
 
 GifReadFile::GifReadFile(const GifFormatCodec* codec, const FileSpecifier& file,
                          std::unique_ptr<CorrelationPropertySetIterator> correlations)
-    : codec_(codec), file_(file), correlations_(std::move(correlations))
+    : CodecReadFile(codec, file, std::move(correlations))
 {
 }
 
 GifReadFile::~GifReadFile() = default;
 
-ImageFormatCodec* GifReadFile::codec() const
-{
-    return const_cast<GifFormatCodec*>(codec_);
-}
-
-FileSpecifier& GifReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
-}
-
 ReadImageFileFrameInterface* GifReadFile::openFrame(int index)
 {
     if (index != 0)
         return nullptr;
-    auto frame = std::make_unique<GifReadFileFrame>(file_, correlations_.get());
+    auto frame = std::make_unique<GifReadFileFrame>(fileSpecifier(), correlations());
     return frame->hasImage() ? frame.release() : nullptr;
 }
 

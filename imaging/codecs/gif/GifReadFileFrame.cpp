@@ -3,6 +3,7 @@
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/gif/GifDecoder.h"
 #include "imaging/codecs/gif/GifRowIterator.h"
 #include "imaging/models/DataModel.h"
@@ -15,16 +16,8 @@ GifReadFileFrame::GifReadFileFrame(const FileSpecifier& file, CorrelationPropert
       correlations_(correlations),
       decoder_(std::make_unique<GifDecoder>(CodecFile::nativePath(file).value_or(std::string())))
 {
-    if (!decoder_->hasImage() || correlations_ == nullptr)
-        return;
-    for (std::int32_t i = 0; i < correlations_->count(); ++i)
-    {
-        if (auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations_->at(i)))
-        {
-            external->setImageSize(decoder_->height(), decoder_->width());
-            external->read();
-        }
-    }
+    if (decoder_->hasImage())
+        readExternalCorrelations(correlations_, decoder_->height(), decoder_->width());
 }
 
 GifReadFileFrame::~GifReadFileFrame() = default;
@@ -87,15 +80,9 @@ FormatCodecPropertyInterface* GifReadFileFrame::getProperty(const StringBuffer&)
 
 FormatCodecPropertyInterface* GifReadFileFrame::getPropertyOfType(int propertyType)
 {
-    if (propertyType != FormatCodecPropertyInterface::kCorrelation || correlations_ == nullptr)
+    if (propertyType != FormatCodecPropertyInterface::kCorrelation)
         return nullptr;
-    for (std::int32_t i = 0; i < correlations_->count(); ++i)
-    {
-        const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-        if (correlation != nullptr && correlation->isValid())
-            return correlation->clone();
-    }
-    return nullptr;
+    return cloneFirstValidCorrelation(correlations_);
 }
 
 } // namespace Omvi

@@ -10,27 +10,16 @@ namespace Omvi
 
 JfifReadFile::JfifReadFile(const JfifFormatCodec* codec, const FileSpecifier& file,
                            std::unique_ptr<CorrelationPropertySetIterator> correlations)
-    : codec_(codec), file_(file), correlations_(std::move(correlations))
+    : CodecReadFile(codec, file, std::move(correlations))
 {
 }
 
 JfifReadFile::JfifReadFile(const JfifFormatCodec* codec, DataStreamInterface* stream)
-    : codec_(codec), file_(AsciiStringBuffer(""), FileSpecifier::kStream), stream_(stream), readsStream_(true)
+    : CodecReadFile(codec), stream_(stream), readsStream_(true)
 {
 }
 
 JfifReadFile::~JfifReadFile() = default;
-
-ImageFormatCodec* JfifReadFile::codec() const
-{
-    return const_cast<JfifFormatCodec*>(codec_);
-}
-
-FileSpecifier& JfifReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
-}
 
 ReadImageFileFrameInterface* JfifReadFile::openFrame(int index)
 {
@@ -40,8 +29,8 @@ ReadImageFileFrameInterface* JfifReadFile::openFrame(int index)
         return new JfifReadFileFrame(stream_);
     // A specifier the codecs cannot open gives the frame of an unreadable
     // file.
-    const std::string path = CodecFile::nativePath(file_).value_or(std::string());
-    return new JfifReadFileFrame(path, correlations_.get());
+    const std::string path = nativePath().value_or(std::string());
+    return new JfifReadFileFrame(path, correlations());
 }
 
 } // namespace Omvi

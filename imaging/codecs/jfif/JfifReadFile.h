@@ -1,7 +1,7 @@
 #pragma once
 // The reader of one JPEG file or stream: one frame, opened at index 0.
 #include "imaging/FileSpecifier.h"
-#include "imaging/codecs/ReadImageFileInterface.h"
+#include "imaging/codecs/codec/CodecReadFile.h"
 
 #include <memory>
 
@@ -12,7 +12,7 @@ class CorrelationPropertySetIterator;
 class DataStreamInterface;
 class JfifFormatCodec;
 
-class JfifReadFile : public ReadImageFileInterface
+class JfifReadFile : public CodecReadFile
 {
 public:
     // Over a file, with the side-car correlations found for it (owned; may
@@ -23,19 +23,12 @@ public:
     JfifReadFile(const JfifFormatCodec* codec, DataStreamInterface* stream);
     ~JfifReadFile() override;
 
-    ImageFormatCodec* codec() const override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
-    int isValid() const override { return 1; }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     int frameCount() const override { return 1; }
     // Index 0 only; the frame's construction throws FormatCodecException
     // "Corrupt image file" (code 8) when libjpeg refuses the header.
     ReadImageFileFrameInterface* openFrame(int index) override;
 
 private:
-    const JfifFormatCodec* codec_;
-    FileSpecifier file_;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
     DataStreamInterface* stream_ = nullptr;
     bool readsStream_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/jfif/JfifRowIterator.h"
 #include "imaging/codecs/jfif/JpegDecoder.h"
 #include "imaging/pipeline/DataStreamInterface.h"
@@ -29,27 +30,13 @@ std::shared_ptr<std::FILE> openRegularFile(const std::string& path)
     return std::shared_ptr<std::FILE>(file, [](std::FILE* open) { std::fclose(open); });
 }
 
-const FormatCodecCorrelation* firstValidCorrelation(const CorrelationPropertySetIterator* set)
-{
-    if (set == nullptr)
-        return nullptr;
-    for (std::int32_t i = 0; i < set->count(); ++i)
-    {
-        const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(set->at(i));
-        if (correlation != nullptr && correlation->isValid())
-            return correlation;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 JfifReadFileFrame::JfifReadFileFrame(const std::string& nativePath,
                                      const CorrelationPropertySetIterator* correlations)
     : name_(AsciiStringBuffer(nativePath))
 {
-    if (correlations != nullptr)
-        correlations_ = std::make_unique<CorrelationPropertySetIterator>(*correlations);
+    correlations_ = copyCorrelations(correlations);
     file_ = openRegularFile(nativePath);
     if (file_)
         readHeader(newDecoder());
@@ -128,19 +115,11 @@ void JfifReadFileFrame::readHeader(std::unique_ptr<JpegDecoder> decoder)
         properties_.append(&comment);
     }
 
-    if (correlations_)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations_->at(i));
-            if (external == nullptr)
-                continue;
-            external->setImageSize(height_, width_);
-            external->setScale(Vector2d(info.X_density, info.Y_density));
-            external->setUnit(correlationUnit);
-            external->read();
-        }
-    }
+    readExternalCorrelations(correlations_.get(), height_, width_,
+                             [&info, correlationUnit](FormatCodecExternalCorrelation& external) {
+                                 external.setScale(Vector2d(info.X_density, info.Y_density));
+                                 external.setUnit(correlationUnit);
+                             });
     decoder_ = std::move(decoder);
 }
 
@@ -182,15 +161,7 @@ RowIteratorInterface* JfifReadFileFrame::newRowIterator()
 FormatCodecPropertySetIterator* JfifReadFileFrame::getProperties()
 {
     auto set = std::make_unique<JfifPropertySetIterator>(properties_);
-    if (correlations_)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-            if (correlation != nullptr && correlation->isValid())
-                set->append(correlation);
-        }
-    }
+    appendValidCorrelations(correlations_.get(), *set);
     return set.release();
 }
 

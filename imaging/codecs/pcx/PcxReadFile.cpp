@@ -2,6 +2,7 @@
 
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/pcx/PcxFormatCodec.h"
 #include "imaging/codecs/pcx/PcxHeader.h"
 #include "imaging/codecs/pcx/PcxReadFileFrame.h"
@@ -11,35 +12,20 @@ namespace Omvi
 
 PcxReadFile::PcxReadFile(const PcxFormatCodec* codec, const FileSpecifier& file,
                          std::unique_ptr<CorrelationPropertySetIterator> correlations)
-    : codec_(codec), file_(file), correlations_(std::move(correlations))
+    : CodecReadFile(codec, file, std::move(correlations))
 {
 }
 
 PcxReadFile::~PcxReadFile() = default;
 
-ImageFormatCodec* PcxReadFile::codec() const
-{
-    return const_cast<PcxFormatCodec*>(codec_);
-}
-
-FileSpecifier& PcxReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
-}
-
 ReadImageFileFrameInterface* PcxReadFile::openFrame(int)
 {
-    const std::optional<std::string> path = CodecFile::nativePath(file_);
     CodecFile file;
     PcxHeader header;
-    if (!path || !file.open(*path) || !file.readAt(0, header.bytes.data(), header.bytes.size()) ||
+    if (!file.open(fileSpecifier()) || !file.readAt(0, header.bytes.data(), header.bytes.size()) ||
         !header.followsTheRules() || header.width() < 1 || header.height() < 1)
         return nullptr;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations;
-    if (correlations_ != nullptr)
-        correlations = std::make_unique<CorrelationPropertySetIterator>(*correlations_);
-    return new PcxReadFileFrame(file_, file, header, std::move(correlations));
+    return new PcxReadFileFrame(fileSpecifier(), file, header, copyCorrelations(correlations()));
 }
 
 } // namespace Omvi

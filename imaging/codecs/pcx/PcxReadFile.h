@@ -2,7 +2,7 @@
 // The reader of a PCX file: one frame, made from the header when it is
 // opened.
 #include "imaging/FileSpecifier.h"
-#include "imaging/codecs/ReadImageFileInterface.h"
+#include "imaging/codecs/codec/CodecReadFile.h"
 
 #include <memory>
 
@@ -12,7 +12,7 @@ namespace Omvi
 class CorrelationPropertySetIterator;
 class PcxFormatCodec;
 
-class PcxReadFile : public ReadImageFileInterface
+class PcxReadFile : public CodecReadFile
 {
 public:
     // `correlations`: the side-car correlations found for the file (owned;
@@ -21,10 +21,6 @@ public:
                 std::unique_ptr<CorrelationPropertySetIterator> correlations);
     ~PcxReadFile() override;
 
-    ImageFormatCodec* codec() const override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
-    int isValid() const override { return 1; }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     int frameCount() const override { return 1; }
     // Reads the header (the index is not looked at): a PcxReadFileFrame, or
     // null when the file cannot be read, its header breaks the format's
@@ -32,9 +28,6 @@ public:
     ReadImageFileFrameInterface* openFrame(int index) override;
 
 private:
-    const PcxFormatCodec* codec_;
-    FileSpecifier file_;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
 };
 
 } // namespace Omvi

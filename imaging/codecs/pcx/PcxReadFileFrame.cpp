@@ -3,6 +3,7 @@
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/pcx/PcxProperties.h"
 #include "imaging/codecs/pcx/PcxRowIterators.h"
 #include "imaging/codecs/pcx/PcxStrings.h"
@@ -126,22 +127,15 @@ PcxReadFileFrame::PcxReadFileFrame(const FileSpecifier& specifier, const CodecFi
         break;
     }
 
-    if (correlations_ == nullptr)
-        return;
     const double horizontal = header.horizontalDensity();
     const double vertical = header.verticalDensity();
     const Vector2d pixelSize = horizontal != 0 && vertical != 0 ? Vector2d(1.0 / horizontal, 1.0 / vertical)
                                                                  : Vector2d(1.0, 1.0);
-    for (std::int32_t i = 0; i < correlations_->count(); ++i)
-    {
-        if (auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations_->at(i)))
-        {
-            external->setImageSize(header.height(), header.width());
-            external->setPixelSize(pixelSize);
-            external->setUnit(5);
-            external->read();
-        }
-    }
+    readExternalCorrelations(correlations_.get(), header.height(), header.width(),
+                             [&pixelSize](FormatCodecExternalCorrelation& external) {
+                                 external.setPixelSize(pixelSize);
+                                 external.setUnit(5);
+                             });
 }
 
 PcxReadFileFrame::~PcxReadFileFrame() = default;
@@ -218,15 +212,7 @@ FormatCodecPropertySetIterator* PcxReadFileFrame::getProperties()
         const PcxDensityProperty density(header_.horizontalDensity(), header_.verticalDensity());
         set->append(&density);
     }
-    if (correlations_ != nullptr)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-            if (correlation != nullptr && correlation->isValid())
-                set->append(correlation);
-        }
-    }
+    appendValidCorrelations(correlations_.get(), *set);
     return set.release();
 }
 
@@ -247,15 +233,8 @@ FormatCodecPropertyInterface* PcxReadFileFrame::getPropertyOfType(int propertyTy
             return new PcxDensityProperty(header_.horizontalDensity(), header_.verticalDensity());
         return nullptr;
     }
-    if (propertyType == FormatCodecPropertyInterface::kCorrelation && correlations_ != nullptr)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-            if (correlation != nullptr && correlation->isValid())
-                return correlation->clone();
-        }
-    }
+    if (propertyType == FormatCodecPropertyInterface::kCorrelation)
+        return cloneFirstValidCorrelation(correlations_.get());
     return nullptr;
 }
 

@@ -6,6 +6,7 @@
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/pcx/PcxFormatCodec.h"
 #include "imaging/codecs/pcx/PcxWriteFileFrame.h"
 #include "imaging/models/DataModel.h"
@@ -39,7 +40,7 @@ bool PcxWriteFile::open(const FileSpecifier& file)
     if (!path || output_.isOpen() || written_)
         return false;
     file_ = file;
-    return output_.create(*path, BufferedFileWriter::Creation::kExclusive);
+    return output_.create(*path, CodecOutputFile::Creation::kExclusive);
 }
 
 FileSpecifier& PcxWriteFile::copyFileSpecifier(FileSpecifier& out) const
@@ -120,16 +121,8 @@ int PcxWriteFile::writeFrame(WriteImageFileFrameInterface* frameInterface, RowIt
     }
     written_ = true;
 
-    const PcxPropertySetIterator& correlations = frame->correlations();
-    for (std::int32_t i = 0; i < correlations.count(); ++i)
-    {
-        auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations.at(i));
-        if (external != nullptr && external->isValid())
-        {
-            external->setImageSize(rows->rowCount(), rows->width());
-            external->write();
-        }
-    }
+    // The format keeps no bits a pixel for its side-car files.
+    writeExternalCorrelations(frame->correlations(), rows->rowCount(), rows->width(), std::nullopt);
     return 1;
 }
 

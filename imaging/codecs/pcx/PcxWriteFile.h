@@ -4,7 +4,7 @@
 // written to it whole.
 #include "imaging/FileSpecifier.h"
 #include "imaging/codecs/WriteImageFileInterface.h"
-#include "imaging/codecs/codec/BufferedFileWriter.h"
+#include "imaging/codecs/codec/CodecOutputFile.h"
 
 namespace Omvi
 {
@@ -39,7 +39,7 @@ public:
 private:
     FileSpecifier file_;
     const PcxFormatCodec* codec_;
-    BufferedFileWriter output_;
+    CodecOutputFile output_;
     bool written_ = false;
 };
 

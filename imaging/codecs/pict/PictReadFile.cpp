@@ -3,6 +3,7 @@
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/pict/PictFormatCodec.h"
 #include "imaging/codecs/pict/PictPicture.h"
 #include "imaging/codecs/pict/PictProperties.h"
@@ -16,60 +17,34 @@ namespace Omvi
 
 PictReadFile::PictReadFile(const PictFormatCodec* codec, const FileSpecifier& file,
                            std::unique_ptr<CorrelationPropertySetIterator> correlations)
-    : codec_(codec), file_(file), correlations_(std::move(correlations))
+    : CodecReadFile(codec, file, std::move(correlations))
 {
 }
 
 PictReadFile::~PictReadFile() = default;
 
-ImageFormatCodec* PictReadFile::codec() const
-{
-    return const_cast<PictFormatCodec*>(codec_);
-}
-
-FileSpecifier& PictReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
-}
-
 int PictReadFile::frameCount() const
 {
-    const auto path = CodecFile::nativePath(file_);
     CodecFile file;
-    return path && file.open(*path) ? 1 : 0;
+    return file.open(fileSpecifier()) ? 1 : 0;
 }
 
 ReadImageFileFrameInterface* PictReadFile::openFrame(int)
 {
-    const auto path = CodecFile::nativePath(file_);
+    const auto path = nativePath();
     CodecFile file;
     if (!path || !file.open(*path))
         return nullptr;
     file.close();
     auto picture = std::make_shared<PictPicture>(*path);
-    std::unique_ptr<CorrelationPropertySetIterator> correlations;
-    if (correlations_)
-        correlations = std::make_unique<CorrelationPropertySetIterator>(*correlations_);
-    return new PictReadFileFrame(std::move(picture), std::move(correlations));
+    return new PictReadFileFrame(std::move(picture), copyCorrelations(correlations()));
 }
 
 PictReadFileFrame::PictReadFileFrame(std::shared_ptr<PictPicture> picture,
                                      std::unique_ptr<CorrelationPropertySetIterator> correlations)
     : picture_(std::move(picture)), correlations_(std::move(correlations))
 {
-    if (!correlations_)
-        return;
-    for (std::int32_t i = 0; i < correlations_->count(); ++i)
-    {
-        auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations_->at(i));
-        if (external == nullptr)
-            continue;
-        external->setImageSize(picture_->height(), picture_->width());
-        external->setPixelSize(Vector2d(1.0, 1.0));
-        external->setUnit(FormatCodecCorrelation::kUnitNone);
-        external->read();
-    }
+    readExternalCorrelations(correlations_.get(), picture_->height(), picture_->width(), pixelsWithoutUnit);
 }
 
 PictReadFileFrame::~PictReadFileFrame() = default;
@@ -119,30 +94,15 @@ RowIteratorInterface* PictReadFileFrame::newRowIterator()
 FormatCodecPropertySetIterator* PictReadFileFrame::getProperties()
 {
     auto set = std::make_unique<PictPropertySetIterator>();
-    if (correlations_)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            const auto* correlation =
-                dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-            if (correlation != nullptr && correlation->isValid())
-                set->append(correlation);
-        }
-    }
+    appendValidCorrelations(correlations_.get(), *set);
     return set.release();
 }
 
 FormatCodecPropertyInterface* PictReadFileFrame::getPropertyOfType(int propertyType)
 {
-    if (propertyType != FormatCodecPropertyInterface::kCorrelation || !correlations_)
+    if (propertyType != FormatCodecPropertyInterface::kCorrelation)
         return nullptr;
-    for (std::int32_t i = 0; i < correlations_->count(); ++i)
-    {
-        const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-        if (correlation != nullptr && correlation->isValid())
-            return correlation->clone();
-    }
-    return nullptr;
+    return cloneFirstValidCorrelation(correlations_.get());
 }
 
 } // namespace Omvi

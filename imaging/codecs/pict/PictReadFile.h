@@ -4,7 +4,7 @@
 // renders on the first row request.
 #include "imaging/FileSpecifier.h"
 #include "imaging/codecs/ReadImageFileFrameInterface.h"
-#include "imaging/codecs/ReadImageFileInterface.h"
+#include "imaging/codecs/codec/CodecReadFile.h"
 
 #include <memory>
 
@@ -15,17 +15,13 @@ class CorrelationPropertySetIterator;
 class PictFormatCodec;
 class PictPicture;
 
-class PictReadFile : public ReadImageFileInterface
+class PictReadFile : public CodecReadFile
 {
 public:
     PictReadFile(const PictFormatCodec* codec, const FileSpecifier& file,
                  std::unique_ptr<CorrelationPropertySetIterator> correlations);
     ~PictReadFile() override;
 
-    ImageFormatCodec* codec() const override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
-    int isValid() const override { return 1; }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     // 1 when the file can be opened, else 0.
     int frameCount() const override;
     // A new frame with its own decoder (any index); null when the file
@@ -33,9 +29,6 @@ public:
     ReadImageFileFrameInterface* openFrame(int index) override;
 
 private:
-    const PictFormatCodec* codec_;
-    FileSpecifier file_;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
 };
 
 class PictReadFileFrame : public ReadImageFileFrameInterface

@@ -80,7 +80,7 @@ void PngEncoder::run(PngStep step, void* context)
 
 bool PngEncoder::createFile(const std::string& nativePath)
 {
-    if (nativePath.empty() || !file_.create(nativePath, BufferedFileWriter::Creation::kReplace))
+    if (nativePath.empty() || !file_.create(nativePath, CodecOutputFile::Creation::kReplace))
         return false;
     output_.file = &file_;
     output_.stream = nullptr;

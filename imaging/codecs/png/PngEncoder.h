@@ -1,7 +1,7 @@
 #pragma once
 // libpng's write structures over one output (a file made for the image, or
 // a stream), with every libpng call run as a guarded step.
-#include "imaging/codecs/codec/BufferedFileWriter.h"
+#include "imaging/codecs/codec/CodecOutputFile.h"
 #include "imaging/codecs/png/PngErrorGuard.h"
 
 #include <string>
@@ -38,7 +38,7 @@ public:
 
     struct Output
     {
-        BufferedFileWriter* file = nullptr;
+        CodecOutputFile* file = nullptr;
         DataStreamInterface* stream = nullptr;
     };
 
@@ -46,7 +46,7 @@ private:
     PngErrorState errors_;
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
-    BufferedFileWriter file_;
+    CodecOutputFile file_;
     Output output_;
 };
 

@@ -12,13 +12,13 @@ namespace Omvi
 
 PngReadFile::PngReadFile(const PngFormatCodec* codec, const FileSpecifier& file,
                          std::unique_ptr<CorrelationPropertySetIterator> correlations)
-    : codec_(codec), file_(file), correlations_(std::move(correlations))
+    : CodecReadFile(codec, file, std::move(correlations))
 {
-    decoder_ = std::make_unique<PngDecoder>(CodecFile::nativePath(file_).value_or(std::string()));
+    decoder_ = std::make_unique<PngDecoder>(nativePath().value_or(std::string()));
 }
 
 PngReadFile::PngReadFile(const PngFormatCodec* codec, DataStreamInterface* stream)
-    : codec_(codec), file_(AsciiStringBuffer(""), FileSpecifier::kStream), stream_(stream)
+    : CodecReadFile(codec), stream_(stream)
 {
     decoder_ = std::make_unique<PngDecoder>(stream);
 }
@@ -30,17 +30,6 @@ PngReadFile::~PngReadFile()
         stream_->close();
 }
 
-ImageFormatCodec* PngReadFile::codec() const
-{
-    return const_cast<PngFormatCodec*>(codec_);
-}
-
-FileSpecifier& PngReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
-}
-
 int PngReadFile::frameCount() const
 {
     return decoder_ != nullptr && decoder_->isOpen() ? 1 : 0;
@@ -50,7 +39,7 @@ ReadImageFileFrameInterface* PngReadFile::openFrame(int index)
 {
     if (index != 0 || frameCount() == 0)
         return nullptr;
-    return new PngReadFileFrame0(*decoder_, correlations_.get());
+    return new PngReadFileFrame0(*decoder_, correlations());
 }
 
 } // namespace Omvi

@@ -2,7 +2,7 @@
 // The reader of one PNG file or stream: the header is read when the reader
 // is made, and the file holds one frame.
 #include "imaging/FileSpecifier.h"
-#include "imaging/codecs/ReadImageFileInterface.h"
+#include "imaging/codecs/codec/CodecReadFile.h"
 
 #include <memory>
 
@@ -14,7 +14,7 @@ class DataStreamInterface;
 class PngDecoder;
 class PngFormatCodec;
 
-class PngReadFile : public ReadImageFileInterface
+class PngReadFile : public CodecReadFile
 {
 public:
     // Over a file, with the side-car correlations found for it (owned; may
@@ -28,10 +28,6 @@ public:
     PngReadFile(const PngFormatCodec* codec, DataStreamInterface* stream);
     ~PngReadFile() override;
 
-    ImageFormatCodec* codec() const override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
-    int isValid() const override { return 1; }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     // 1 while open, 0 for a file that could not be opened.
     int frameCount() const override;
     // Index 0 of an open reader: a PngReadFileFrame0 that uses the reader's
@@ -39,9 +35,6 @@ public:
     ReadImageFileFrameInterface* openFrame(int index) override;
 
 private:
-    const PngFormatCodec* codec_;
-    FileSpecifier file_;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
     DataStreamInterface* stream_ = nullptr;
     std::unique_ptr<PngDecoder> decoder_;
 };

@@ -2,6 +2,7 @@
 
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/png/PngChunks.h"
 #include "imaging/codecs/png/PngDecoder.h"
 #include "imaging/codecs/png/PngRowIterators.h"
@@ -33,19 +34,6 @@ std::int32_t modelOf(std::int32_t colorType, std::int32_t bitDepth)
     }
 }
 
-const FormatCodecCorrelation* firstValidCorrelation(const CorrelationPropertySetIterator* correlations)
-{
-    if (correlations == nullptr)
-        return nullptr;
-    for (std::int32_t i = 0; i < correlations->count(); ++i)
-    {
-        const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations->at(i));
-        if (correlation != nullptr && correlation->isValid())
-            return correlation;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 PngReadFileFrame0::PngReadFileFrame0(PngDecoder& decoder, CorrelationPropertySetIterator* correlations)
@@ -72,17 +60,7 @@ PngReadFileFrame0::PngReadFileFrame0(PngDecoder& decoder, CorrelationPropertySet
     }
     readPngProperties(png, info, properties_, histogram_);
 
-    if (correlations_ != nullptr)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            if (auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations_->at(i)))
-            {
-                external->setImageSize(height_, width_);
-                external->read();
-            }
-        }
-    }
+    readExternalCorrelations(correlations_, height_, width_);
 }
 
 PngReadFileFrame0::~PngReadFileFrame0() = default;
@@ -151,15 +129,7 @@ RowIteratorInterface* PngReadFileFrame0::newRowIterator()
 FormatCodecPropertySetIterator* PngReadFileFrame0::getProperties()
 {
     auto set = std::make_unique<PngPropertySetIterator>(properties_);
-    if (correlations_ != nullptr)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-            if (correlation != nullptr && correlation->isValid())
-                set->append(correlation);
-        }
-    }
+    appendValidCorrelations(correlations_, *set);
     return set.release();
 }
 
@@ -183,9 +153,7 @@ FormatCodecPropertyInterface* PngReadFileFrame0::getPropertyOfType(int propertyT
             return found->clone();
         return nullptr;
     case FormatCodecPropertyInterface::kCorrelation:
-        if (const FormatCodecCorrelation* correlation = firstValidCorrelation(correlations_))
-            return correlation->clone();
-        return nullptr;
+        return cloneFirstValidCorrelation(correlations_);
     default:
         return nullptr;
     }

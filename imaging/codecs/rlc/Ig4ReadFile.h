@@ -1,7 +1,7 @@
 #pragma once
 // The reader of an IG4 file: one raster, coded in Group 4 strips.
 #include "imaging/FileSpecifier.h"
-#include "imaging/codecs/ReadImageFileInterface.h"
+#include "imaging/codecs/codec/CodecReadFile.h"
 
 #include <memory>
 
@@ -11,26 +11,20 @@ namespace Omvi
 class CorrelationPropertySetIterator;
 class Ig4FormatCodec;
 
-class Ig4ReadFile : public ReadImageFileInterface
+class Ig4ReadFile : public CodecReadFile
 {
 public:
     Ig4ReadFile(const Ig4FormatCodec* codec, const FileSpecifier& file,
                 std::unique_ptr<CorrelationPropertySetIterator> correlations);
     ~Ig4ReadFile() override;
 
-    ImageFormatCodec* codec() const override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
     // 1 while the file could be opened, else 0.
     int isValid() const override { return frameCount(); }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     int frameCount() const override { return open_ ? 1 : 0; }
     // Index 0 only, and none when the file could not be opened.
     ReadImageFileFrameInterface* openFrame(int index) override;
 
 private:
-    const Ig4FormatCodec* codec_;
-    FileSpecifier file_;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
     bool open_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/rlc/Ig4Properties.h"
 #include "imaging/codecs/rlc/Ig4RowIterator.h"
 #include "imaging/codecs/rlc/RlcContainer.h"
@@ -35,16 +36,8 @@ Ig4ReadFileFrame::Ig4ReadFileFrame(const std::string& nativePath, const Correlat
                 }
         }
     }
-    if (correlations != nullptr)
-    {
-        correlations_ = std::make_unique<CorrelationPropertySetIterator>(*correlations);
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-            if (auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations_->at(i)))
-            {
-                external->setImageSize(height_, width_);
-                external->read();
-            }
-    }
+    correlations_ = copyCorrelations(correlations);
+    readExternalCorrelations(correlations_.get(), height_, width_);
 }
 
 Ig4ReadFileFrame::~Ig4ReadFileFrame() = default;
@@ -67,15 +60,7 @@ RowIteratorInterface* Ig4ReadFileFrame::newRowIterator()
 FormatCodecPropertySetIterator* Ig4ReadFileFrame::getProperties()
 {
     auto set = std::make_unique<Ig4PropertySetIterator>(path_);
-    if (correlations_)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-            if (correlation != nullptr && correlation->isValid())
-                set->append(correlation);
-        }
-    }
+    appendValidCorrelations(correlations_.get(), *set);
     return set.release();
 }
 

@@ -15,7 +15,7 @@ namespace Omvi
 RlcReadFile::RlcReadFile(const RlcFormatCodec* codec, const FileSpecifier& file,
                          std::unique_ptr<CorrelationPropertySetIterator> correlations,
                          const RlcReferenceResolver* resolver)
-    : codec_(codec), file_(file), correlations_(std::move(correlations))
+    : CodecReadFile(codec, file, std::move(correlations))
 {
     findRasters(resolver);
 }
@@ -56,13 +56,13 @@ std::string RlcReadFile::referencedPath(const std::string& holderPath, const std
 
 void RlcReadFile::findRasters(const RlcReferenceResolver* resolver)
 {
-    const auto path = CodecFile::nativePath(file_);
+    const auto path = nativePath();
     CodecFile file;
     if (!path || !file.open(*path))
         return;
     if (file.size() < static_cast<std::int64_t>(RlcContainer::kTrailerSize + 1))
     {
-        rasters_.push_back({file_, 0});
+        rasters_.push_back({fileSpecifier(), 0});
         return;
     }
     std::vector<ContainerRecords::Entry> entries;
@@ -72,7 +72,7 @@ void RlcReadFile::findRasters(const RlcReferenceResolver* resolver)
         // raster; a trailer that cannot be read leaves none.
         std::uint8_t probe[RlcContainer::kTrailerSize];
         if (file.readAt(file.size() - static_cast<std::int64_t>(sizeof probe), probe, sizeof probe))
-            rasters_.push_back({file_, 0});
+            rasters_.push_back({fileSpecifier(), 0});
         return;
     }
     for (std::size_t i = 0; i < entries.size() && rasters_.size() < kMaximumRasters; ++i)
@@ -80,7 +80,7 @@ void RlcReadFile::findRasters(const RlcReferenceResolver* resolver)
         const auto index = static_cast<std::int32_t>(i);
         if (entries[i].type == ContainerRecords::kRaster)
         {
-            rasters_.push_back({file_, index});
+            rasters_.push_back({fileSpecifier(), index});
             continue;
         }
         if (entries[i].type != ContainerRecords::kReference)
@@ -91,25 +91,14 @@ void RlcReadFile::findRasters(const RlcReferenceResolver* resolver)
         const std::string resolved = referencedPath(*path, reference.referenceName);
         const FileSpecifier candidate(AsciiStringBuffer(resolved), FileSpecifier::kFile);
         FileSpecifier answer;
-        if (!resolved.empty() && codec_->probe(candidate, nullptr) == ImageFormatCodec::kRecognised)
+        if (!resolved.empty() && codec()->probe(candidate, nullptr) == ImageFormatCodec::kRecognised)
             rasters_.push_back({candidate, index});
         else if (resolver != nullptr &&
                  resolver->resolveReference(FileSpecifier(AsciiStringBuffer(reference.referenceName),
                                                           FileSpecifier::kFile),
-                                            file_, answer))
+                                            fileSpecifier(), answer))
             rasters_.push_back({answer, index});
     }
-}
-
-ImageFormatCodec* RlcReadFile::codec() const
-{
-    return const_cast<RlcFormatCodec*>(codec_);
-}
-
-FileSpecifier& RlcReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
 }
 
 ReadImageFileFrameInterface* RlcReadFile::openFrame(int index)
@@ -117,8 +106,8 @@ ReadImageFileFrameInterface* RlcReadFile::openFrame(int index)
     if (index < 0 || static_cast<std::size_t>(index) >= rasters_.size())
         return nullptr;
     const Raster& raster = rasters_[static_cast<std::size_t>(index)];
-    return new RlcReadFileFrame(index, file_, raster.file, raster.entryIndex,
-                                index < 1 ? correlations_.get() : nullptr);
+    return new RlcReadFileFrame(index, fileSpecifier(), raster.file, raster.entryIndex,
+                                index < 1 ? correlations() : nullptr);
 }
 
 } // namespace Omvi

@@ -3,7 +3,7 @@
 // without an RLC trailer) or, in the order of its trailer, the rasters it
 // holds and those it refers to in other files (at most twenty).
 #include "imaging/FileSpecifier.h"
-#include "imaging/codecs/ReadImageFileInterface.h"
+#include "imaging/codecs/codec/CodecReadFile.h"
 
 #include <memory>
 #include <string>
@@ -16,7 +16,7 @@ class CorrelationPropertySetIterator;
 class RlcFormatCodec;
 class RlcReferenceResolver;
 
-class RlcReadFile : public ReadImageFileInterface
+class RlcReadFile : public CodecReadFile
 {
 public:
     static constexpr std::size_t kMaximumRasters = 20;
@@ -31,11 +31,8 @@ public:
                 std::unique_ptr<CorrelationPropertySetIterator> correlations, const RlcReferenceResolver* resolver);
     ~RlcReadFile() override;
 
-    ImageFormatCodec* codec() const override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
     // The raster count.
     int isValid() const override { return frameCount(); }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     int frameCount() const override { return static_cast<int>(rasters_.size()); }
     // A frame for raster `index`; the first one carries the side-car
     // correlations and the raster edits.
@@ -52,9 +49,6 @@ public:
 private:
     void findRasters(const RlcReferenceResolver* resolver);
 
-    const RlcFormatCodec* codec_;
-    FileSpecifier file_;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
     std::vector<Raster> rasters_;
 };
 

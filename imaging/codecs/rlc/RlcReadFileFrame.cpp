@@ -4,6 +4,7 @@
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/rlc/RlcProperties.h"
 #include "imaging/codecs/rlc/RlcRowIterator.h"
 
@@ -31,16 +32,8 @@ RlcReadFileFrame::RlcReadFileFrame(std::int32_t rasterIndex, const FileSpecifier
         height_ = ByteOrder::bigEndian16(header);
         width_ = ByteOrder::bigEndian16(header + 2);
     }
-    if (correlations != nullptr)
-    {
-        correlations_ = std::make_unique<CorrelationPropertySetIterator>(*correlations);
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-            if (auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations_->at(i)))
-            {
-                external->setImageSize(height_, width_);
-                external->read();
-            }
-    }
+    correlations_ = copyCorrelations(correlations);
+    readExternalCorrelations(correlations_.get(), height_, width_);
 }
 
 RlcReadFileFrame::~RlcReadFileFrame() = default;
@@ -63,15 +56,7 @@ RowIteratorInterface* RlcReadFileFrame::newRowIterator()
 FormatCodecPropertySetIterator* RlcReadFileFrame::getProperties()
 {
     auto set = std::make_unique<RlcPropertySetIterator>(pathOf(listingFile_), entryIndex_, rasterIndex_ == 0);
-    if (correlations_)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-            if (correlation != nullptr && correlation->isValid())
-                set->append(correlation);
-        }
-    }
+    appendValidCorrelations(correlations_.get(), *set);
     return set.release();
 }
 

@@ -3,6 +3,7 @@
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/targa/TargaFileState.h"
 #include "imaging/codecs/targa/TargaFormatCodec.h"
 #include "imaging/codecs/targa/TargaProperties.h"
@@ -16,25 +17,13 @@ namespace Omvi
 
 TargaReadFile::TargaReadFile(const TargaFormatCodec* codec, const FileSpecifier& file,
                              std::unique_ptr<CorrelationPropertySetIterator> correlations)
-    : codec_(codec), file_(file), correlations_(std::move(correlations)), handle_(std::make_shared<CodecFile>())
+    : CodecReadFile(codec, file, std::move(correlations)), handle_(openSharedFile())
 {
-    const auto path = CodecFile::nativePath(file_);
-    if (path && handle_->open(*path))
+    if (handle_->isOpen())
         state_ = std::make_shared<const TargaFileState>(handle_);
 }
 
 TargaReadFile::~TargaReadFile() = default;
-
-ImageFormatCodec* TargaReadFile::codec() const
-{
-    return const_cast<TargaFormatCodec*>(codec_);
-}
-
-FileSpecifier& TargaReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
-}
 
 int TargaReadFile::frameCount() const
 {
@@ -45,28 +34,14 @@ ReadImageFileFrameInterface* TargaReadFile::openFrame(int)
 {
     if (!state_)
         return nullptr;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations;
-    if (correlations_)
-        correlations = std::make_unique<CorrelationPropertySetIterator>(*correlations_);
-    return new TargaReadFileFrame(state_, std::move(correlations));
+    return new TargaReadFileFrame(state_, copyCorrelations(correlations()));
 }
 
 TargaReadFileFrame::TargaReadFileFrame(std::shared_ptr<const TargaFileState> state,
                                        std::unique_ptr<CorrelationPropertySetIterator> correlations)
     : state_(std::move(state)), correlations_(std::move(correlations))
 {
-    if (!correlations_)
-        return;
-    for (std::int32_t i = 0; i < correlations_->count(); ++i)
-    {
-        auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(correlations_->at(i));
-        if (external == nullptr)
-            continue;
-        external->setImageSize(state_->height, state_->width);
-        external->setPixelSize(Vector2d(1.0, 1.0));
-        external->setUnit(FormatCodecCorrelation::kUnitNone);
-        external->read();
-    }
+    readExternalCorrelations(correlations_.get(), state_->height, state_->width, pixelsWithoutUnit);
 }
 
 TargaReadFileFrame::~TargaReadFileFrame() = default;
@@ -121,29 +96,15 @@ RowIteratorInterface* TargaReadFileFrame::newRowIterator()
 FormatCodecPropertySetIterator* TargaReadFileFrame::getProperties()
 {
     auto set = std::make_unique<TargaPropertySetIterator>();
-    if (correlations_)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-            if (correlation != nullptr && correlation->isValid())
-                set->append(correlation);
-        }
-    }
+    appendValidCorrelations(correlations_.get(), *set);
     return set.release();
 }
 
 FormatCodecPropertyInterface* TargaReadFileFrame::getPropertyOfType(int propertyType)
 {
-    if (propertyType != FormatCodecPropertyInterface::kCorrelation || !correlations_)
+    if (propertyType != FormatCodecPropertyInterface::kCorrelation)
         return nullptr;
-    for (std::int32_t i = 0; i < correlations_->count(); ++i)
-    {
-        const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-        if (correlation != nullptr && correlation->isValid())
-            return correlation->clone();
-    }
-    return nullptr;
+    return cloneFirstValidCorrelation(correlations_.get());
 }
 
 } // namespace Omvi

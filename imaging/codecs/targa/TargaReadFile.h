@@ -2,7 +2,7 @@
 // The reader of one Targa file and its one frame.
 #include "imaging/FileSpecifier.h"
 #include "imaging/codecs/ReadImageFileFrameInterface.h"
-#include "imaging/codecs/ReadImageFileInterface.h"
+#include "imaging/codecs/codec/CodecReadFile.h"
 
 #include <memory>
 
@@ -14,7 +14,7 @@ class CorrelationPropertySetIterator;
 class TargaFormatCodec;
 struct TargaFileState;
 
-class TargaReadFile : public ReadImageFileInterface
+class TargaReadFile : public CodecReadFile
 {
 public:
     // Opens and parses the file; the reader is made whether or not it could.
@@ -22,10 +22,6 @@ public:
                   std::unique_ptr<CorrelationPropertySetIterator> correlations);
     ~TargaReadFile() override;
 
-    ImageFormatCodec* codec() const override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
-    int isValid() const override { return 1; }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     // 1 while the file is open, 0 when it could not be.
     int frameCount() const override;
     // The frame (the index is not looked at) with its own copy of the
@@ -33,9 +29,6 @@ public:
     ReadImageFileFrameInterface* openFrame(int index) override;
 
 private:
-    const TargaFormatCodec* codec_;
-    FileSpecifier file_;
-    std::unique_ptr<CorrelationPropertySetIterator> correlations_;
     std::shared_ptr<CodecFile> handle_;
     std::shared_ptr<const TargaFileState> state_;
 };

@@ -6,6 +6,7 @@
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/targa/TargaFormatCodec.h"
 #include "imaging/pipeline/RowIteratorInterface.h"
 
@@ -239,17 +240,7 @@ int TargaWriteFile::writeFrame(WriteImageFileFrameInterface* frame, RowIteratorI
     }
     rows->finish();
 
-    const FormatCodecPropertySetIterator& own = targa->ownProperties();
-    for (std::int32_t i = 0; i < own.count(); ++i)
-    {
-        auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(own.at(i));
-        if (external != nullptr && external->isValid())
-        {
-            external->setImageSize(height, width);
-            external->setBitsPerPixel(8);
-            external->write();
-        }
-    }
+    writeExternalCorrelations(targa->ownProperties(), height, width, 8);
     output_.complete();
     written_ = true;
     return 1;

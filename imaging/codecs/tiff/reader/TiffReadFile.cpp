@@ -36,9 +36,9 @@ bool isFrame(TIFF* tiff, bool countsLzw)
 
 TiffReadFile::TiffReadFile(const TiffFormatCodec& codec, const FileSpecifier& file,
                            std::unique_ptr<CorrelationPropertySetIterator> options)
-    : codec_(codec), file_(file), options_(std::move(options))
+    : CodecReadFile(&codec, file, std::move(options)), tiffCodec_(codec)
 {
-    const std::optional<std::string> path = CodecFile::nativePath(file_);
+    const std::optional<std::string> path = nativePath();
     if (!path)
         return;
     std::unique_ptr<TiffHandle> handle = TiffHandle::openForReading(*path);
@@ -46,7 +46,7 @@ TiffReadFile::TiffReadFile(const TiffFormatCodec& codec, const FileSpecifier& fi
         return;
     for (int directory = 0; directory < kMostFrames; ++directory)
     {
-        if (isFrame(handle->get(), codec_.modeCode() >= TiffFormatCodec::kWithLzw))
+        if (isFrame(handle->get(), tiffCodec_.modeCode() >= TiffFormatCodec::kWithLzw))
             directories_.push_back(directory);
         if (!TIFFReadDirectory(handle->get()))
             break;
@@ -54,27 +54,6 @@ TiffReadFile::TiffReadFile(const TiffFormatCodec& codec, const FileSpecifier& fi
 }
 
 TiffReadFile::~TiffReadFile() = default;
-
-ImageFormatCodec* TiffReadFile::codec() const
-{
-    return const_cast<TiffFormatCodec*>(&codec_);
-}
-
-const FileSpecifier& TiffReadFile::fileSpecifier() const
-{
-    return file_;
-}
-
-int TiffReadFile::isValid() const
-{
-    return 1;
-}
-
-FileSpecifier& TiffReadFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
-}
 
 int TiffReadFile::frameCount() const
 {
@@ -95,7 +74,7 @@ ReadImageFileFrameInterface* TiffReadFile::openFrame(int index)
         return nullptr;
     try
     {
-        return TiffReadFileFrame::open(codec_, file_, options_.get(), index, directory).release();
+        return TiffReadFileFrame::open(tiffCodec_, fileSpecifier(), correlations(), index, directory).release();
     }
     catch (const std::bad_alloc&)
     {

@@ -5,7 +5,7 @@
 // is opened. Frame i is the i-th counted directory; each frame opens the
 // file again for itself.
 #include "imaging/FileSpecifier.h"
-#include "imaging/codecs/ReadImageFileInterface.h"
+#include "imaging/codecs/codec/CodecReadFile.h"
 
 #include <memory>
 #include <vector>
@@ -16,7 +16,7 @@ namespace Omvi
 class CorrelationPropertySetIterator;
 class TiffFormatCodec;
 
-class TiffReadFile : public ReadImageFileInterface
+class TiffReadFile : public CodecReadFile
 {
 public:
     // `options` (may be null) are the side-car correlations found beside the
@@ -25,11 +25,6 @@ public:
                  std::unique_ptr<CorrelationPropertySetIterator> options);
     ~TiffReadFile() override;
 
-    ImageFormatCodec* codec() const override;
-    const FileSpecifier& fileSpecifier() const override;
-    // 1.
-    int isValid() const override;
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     // The counted directories (0 when the file cannot be opened).
     int frameCount() const override;
     // Null for an index outside the counted frames, a directory that cannot
@@ -40,9 +35,7 @@ public:
     int directoryOf(int index) const;
 
 private:
-    const TiffFormatCodec& codec_;
-    FileSpecifier file_;
-    std::unique_ptr<CorrelationPropertySetIterator> options_;
+    const TiffFormatCodec& tiffCodec_;
     std::vector<int> directories_;
 };
 

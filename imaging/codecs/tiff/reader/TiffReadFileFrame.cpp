@@ -3,6 +3,8 @@
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
+#include "imaging/codecs/strings/CodecStrings.h"
 #include "imaging/codecs/tiff/TiffFormatCodec.h"
 #include "imaging/codecs/tiff/TiffHandle.h"
 #include "imaging/codecs/tiff/TiffStrings.h"
@@ -14,7 +16,6 @@
 #include "imaging/codecs/tiff/properties/TiffValueProperties.h"
 #include "imaging/codecs/tiff/reader/TiffRowDecoder.h"
 #include "imaging/codecs/tiff/reader/TiffRowIterators.h"
-#include "imaging/codecs/strings/CodecStrings.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,7 +28,10 @@ namespace
 {
 
 // The private tag that points to a placement record, and the two record
-// entries the record directory may hold.
+// entries the record directory may hold: entry 14 points to 264 bytes that
+// begin with the doubles x, y, s and d; entry 18 to 256 bytes that begin
+// with an unused double and then x, y, s and d. The doubles are in the
+// file's byte order.
 constexpr std::uint32_t kRecordTag = 33535;
 constexpr std::uint16_t kRecordEntry = 14;
 constexpr std::uint16_t kRecordEntryShort = 18;
@@ -91,14 +95,8 @@ bool TiffReadFileFrame::initialise()
                            static_cast<std::uint8_t>(blue[i] >> shift)};
     }
 
-    if (options_)
-        for (std::int32_t i = 0; i < options_->count(); ++i)
-            if (auto* sideCar = dynamic_cast<FormatCodecExternalCorrelation*>(options_->at(i)))
-            {
-                sideCar->setImageSize(static_cast<std::int32_t>(layout_.height),
-                                      static_cast<std::int32_t>(layout_.width));
-                sideCar->read();
-            }
+    readExternalCorrelations(options_, static_cast<std::int32_t>(layout_.height),
+                             static_cast<std::int32_t>(layout_.width));
     return true;
 }
 
@@ -377,13 +375,7 @@ std::unique_ptr<TiffFormatCodecPropertySetIterator> TiffReadFileFrame::buildProp
     if (const std::unique_ptr<ZeziZerUruzoredovu> record = recordCorrelation())
         set->append(record.get());
 
-    if (options_)
-        for (std::int32_t i = 0; i < options_->count(); ++i)
-        {
-            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(options_->at(i));
-            if (correlation && correlation->isValid())
-                set->append(correlation);
-        }
+    appendValidCorrelations(options_, *set);
     return set;
 }
 

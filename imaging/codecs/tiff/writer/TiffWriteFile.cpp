@@ -4,6 +4,7 @@
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/tiff/TiffFormatCodec.h"
 #include "imaging/codecs/tiff/TiffHandle.h"
 #include "imaging/codecs/tiff/TiffLayout.h"
@@ -273,15 +274,7 @@ int TiffWriteFile::writeFrame(WriteImageFileFrameInterface* frame, RowIteratorIn
     ++framesWritten_;
 
     // Side-car files go beside the image once its pixels are written.
-    const TiffFormatCodecPropertySetIterator& sideCars = tiffFrame->sideCarCorrelations();
-    for (std::int32_t i = 0; i < sideCars.count(); ++i)
-        if (auto* external = dynamic_cast<FormatCodecExternalCorrelation*>(sideCars.at(i)))
-            if (external->isValid())
-            {
-                external->setImageSize(height, width);
-                external->setBitsPerPixel(tiffFrame->bitsUsed());
-                external->write();
-            }
+    writeExternalCorrelations(tiffFrame->sideCarCorrelations(), height, width, tiffFrame->bitsUsed());
     return framesWritten_;
 }
 

@@ -1,0 +1,346 @@
+#include "addin/texture/TextureImageConverter.h"
+
+#include "addin/ErrorReport.h"
+#include "addin/texture/TextureBstr.h"
+#include "addin/texture/TextureFrameSelection.h"
+#include "addin/texture/TextureImagingSession.h"
+#include "addin/texture/TextureJpegEncoder.h"
+#include "addin/texture/TextureNames.h"
+#include "addin/texture/TextureOutputFolder.h"
+#include "addin/texture/TextureW2DFile.h"
+#include "addin/texture/WriteBufferedStream.h"
+#include "imaging/FileSpecifier.h"
+#include "imaging/OMVIException.h"
+#include "imaging/codecs/jfif/JfifFormatCodec.h"
+#include "imaging/codecs/png/PngFormatCodec.h"
+#include "imaging/codecs/properties/CompoundProperties.h"
+#include "imaging/codecs/properties/FormatCodecPropertySetIterator.h"
+#include "imaging/codecs/tiff/TiffFormatCodec.h"
+#include "imaging/codecs/tiff/properties/TiffChoiceProperties.h"
+#include "imaging/codecs/tiff/properties/TiffCompression.h"
+#include "imaging/descriptors/FileReadDescriptor.h"
+#include "imaging/models/DataModel.h"
+#include "imaging/pipeline/RowProviderInterface.h"
+#include "platform/kernel/Path.h"
+#include "platform/kernel/Text.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <new>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+constexpr std::int32_t kCompressionProperty = 2;
+constexpr std::int32_t kDensityProperty = 3;
+constexpr double kCentimetresPerInch = 2.54;
+
+// Ends a conversion with its reason; caught by ConvertTextureImage only.
+struct ConversionFailure
+{
+    std::u16string reason;
+};
+
+[[noreturn]] void fail(std::u16string reason)
+{
+    throw ConversionFailure{std::move(reason)};
+}
+
+std::u16string messageOf(const Omvi::OMVIException& failure)
+{
+    return platform::utf8ToUtf16(failure.getMessage().text());
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The frames of a file through a descriptor of its own.
+class DescriptorFrames : public TextureFrameSource
+{
+public:
+    explicit DescriptorFrames(Omvi::FileReadDescriptor& descriptor) : descriptor_(descriptor) {}
+
+    std::int32_t frameCount() override { return descriptor_.frameCount(); }
+    bool selectFrame(std::int32_t index) override { return descriptor_.selectFrame(index); }
+    std::vector<std::int32_t> associations() override
+    {
+        std::vector<std::int32_t> values;
+        std::unique_ptr<Omvi::FormatCodecPropertySetIterator> properties(
+            descriptor_.getFormatProperties());
+        if (!properties)
+            return values;
+        for (properties->start(); !properties->isDone(); properties->next())
+        {
+            if (const auto* association =
+                    dynamic_cast<const Omvi::FormatCodecAssociation*>(properties->current()))
+                values.push_back(association->first());
+            properties->release();
+        }
+        return values;
+    }
+
+private:
+    Omvi::FileReadDescriptor& descriptor_;
+};
+
+// Dots per inch from the frame's density, or the default.
+double resolutionOf(Omvi::FileReadDescriptor& frame)
+{
+    std::unique_ptr<Omvi::FormatCodecPropertyInterface> property(
+        frame.getFormatProperty(kDensityProperty));
+    const auto* density = dynamic_cast<const Omvi::FormatCodecDensity*>(property.get());
+    if (density == nullptr)
+        return TextureImageConverter::kDefaultDotsPerInch;
+    double x = 0.0;
+    double y = 0.0;
+    density->getDensity(&x, &y);
+    if (density->unit() == Omvi::FormatCodecDensity::kPerCentimetre)
+        x *= kCentimetresPerInch;
+    return std::isfinite(x) && x > 1.0 ? x : TextureImageConverter::kDefaultDotsPerInch;
+}
+
+// A bitonal TIFF frame coded in Group 4 whose 0 is white: its file bytes
+// are what the W2D image object takes.
+bool isWhiteZeroGroup4(Omvi::FileReadDescriptor& frame)
+{
+    std::unique_ptr<Omvi::FormatCodecPropertyInterface> property(
+        frame.getFormatProperty(kCompressionProperty));
+    const auto* compression = dynamic_cast<const Omvi::TiffCompression*>(property.get());
+    if (compression == nullptr || compression->selectedCode() != Omvi::TiffCompression::kGroup4)
+        return false;
+    std::unique_ptr<Omvi::FormatCodecPropertySetIterator> properties(frame.getFormatProperties());
+    if (!properties)
+        return false;
+    for (properties->start(); !properties->isDone(); properties->next())
+        if (const auto* photometric =
+                dynamic_cast<const Omvi::TiffPhotometricInterpretation*>(properties->current()))
+            return !photometric->isNotMinIsWhite();
+    return false;
+}
+
+std::u16string probeFailure(std::int32_t probe)
+{
+    switch (probe)
+    {
+    case 1:
+        return u"the texture image is a kind of its format that cannot be read";
+    case 3:
+        return u"the texture image is cut short";
+    default:
+        return u"the texture image is in no format that can be read";
+    }
+}
+
+// The whole file, or nothing when it cannot be read.
+bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// Writes all the bytes to `path` (created or truncated), every write and the
+// close checked.
+bool writeWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    const int file =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (file < 0)
+        return false;
+    std::size_t done = 0;
+    while (done < size)
+    {
+        const ssize_t written = ::write(file, data + done, size - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+        {
+            ::close(file);
+            return false;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return ::close(file) == 0;
+}
+
+} // namespace
+
+TextureImageConverter::TextureImageConverter(TextureOutputFolder& folder) : folder_(folder) {}
+
+std::u16string TextureImageConverter::ConvertTextureImage(const std::u16string& path,
+                                                          bool* converted)
+{
+    if (converted)
+        *converted = false;
+    failure_.clear();
+    details_ = {};
+    try
+    {
+        std::u16string output = convert(path);
+        if (converted)
+            *converted = true;
+        return output;
+    }
+    catch (const ConversionFailure& failure)
+    {
+        failure_ = failure.reason;
+    }
+    catch (Omvi::OMVIException* thrown)
+    {
+        const Omvi::OwnedException owned(thrown);
+        failure_ = u"the imaging library failed: " + (owned ? messageOf(*owned) : std::u16string());
+    }
+    catch (const std::bad_alloc&)
+    {
+        failure_ = u"out of memory";
+    }
+    catch (const std::exception& failure)
+    {
+        failure_ = platform::utf8ToUtf16(failure.what());
+    }
+    catch (...)
+    {
+        failure_ = u"an unexpected failure";
+    }
+    if (reportFailures_)
+        ReportPublishError(kMethodName, true, u"Texture " + path + u": " + failure_);
+    return path;
+}
+
+std::u16string TextureImageConverter::convert(const std::u16string& path)
+{
+    const auto started = std::chrono::steady_clock::now();
+    if (path.empty())
+        fail(u"no texture file is named");
+    const std::u16string earlier = folder_.convertedFrom(path);
+    if (!earlier.empty())
+    {
+        details_.reused = true;
+        return earlier;
+    }
+    const std::string native = platform::path::toNative(path);
+    if (native.size() + 1 > kMaxTexturePathBytes)
+        fail(u"the texture's path is longer than " +
+             platform::utf8ToUtf16(std::to_string(kMaxTexturePathBytes - 1)) + u" bytes");
+
+    // The session goes last, after every descriptor and row source.
+    TextureImagingSession session;
+    const Omvi::FileSpecifier file = Omvi::fileSpecifierFromPath(path);
+    Omvi::ImageFormatCodec* recognising = nullptr;
+    const std::int32_t probe = Omvi::FileReadDescriptor::probeFile(file, recognising);
+    if (probe != 0)
+        fail(probeFailure(probe));
+
+    std::unique_ptr<Omvi::FileReadDescriptor> descriptor;
+    try
+    {
+        descriptor = std::make_unique<Omvi::FileReadDescriptor>(file);
+    }
+    catch (Omvi::OMVIException* thrown)
+    {
+        const Omvi::OwnedException owned(thrown);
+        fail(u"the texture image cannot be opened: " + messageOf(*owned));
+    }
+    details_.fileFrames = descriptor->frameCount();
+    if (details_.fileFrames < 1)
+        fail(u"the texture image holds no frame");
+
+    TextureFrameSelection selection;
+    {
+        Omvi::FileReadDescriptor scan(*descriptor);
+        DescriptorFrames frames(scan);
+        selection = SelectTextureFrames(frames);
+    }
+    details_.frame = selection.first();
+    details_.selectedFrames = selection.selectedCount;
+    std::unique_ptr<Omvi::FileReadDescriptor> chosen;
+    Omvi::FileReadDescriptor* frame = descriptor.get();
+    if (details_.frame != 0)
+    {
+        chosen = std::make_unique<Omvi::FileReadDescriptor>(*descriptor);
+        if (!chosen->selectFrame(details_.frame))
+            fail(u"the texture image's frame cannot be read");
+        frame = chosen.get();
+    }
+
+    const Omvi::PixelPair size = frame->size();
+    details_.width = size.x;
+    details_.height = size.y;
+    details_.dotsPerInch = resolutionOf(*frame);
+    if (size.x < 1 || size.y < 1)
+        fail(u"the texture image is empty");
+    if (size.x > kMaxSide || size.y > kMaxSide || std::int64_t{size.x} * size.y > maxPixels_)
+        fail(u"the texture image is too large: " + platform::utf8ToUtf16(std::to_string(size.x)) +
+             u" x " + platform::utf8ToUtf16(std::to_string(size.y)) + u" pixels");
+    std::unique_ptr<Omvi::RowProviderInterface> rows(
+        frame->representation().scaledRowProvider(1.0, 0));
+    if (!rows)
+        fail(u"the texture image's rows cannot be read");
+    const std::int32_t colorSpace = rows->dataModel().colorSpace();
+
+    // Single-frame PNG (not bitonal) and JPEG files, and bitonal Group 4
+    // TIFF files whose 0 is white, go into the W2D image as they are.
+    std::vector<std::uint8_t> fileBytes;
+    Omvi::ImageFormatCodec* codec = descriptor->codec();
+    const bool bitonal = colorSpace == Omvi::kColorSpaceBitonal;
+    const bool ownBytes =
+        details_.selectedFrames == 1 &&
+        ((dynamic_cast<Omvi::PngFormatCodec*>(codec) && !bitonal) ||
+         dynamic_cast<Omvi::JfifFormatCodec*>(codec) ||
+         (bitonal && dynamic_cast<Omvi::TiffFormatCodec*>(codec) && isWhiteZeroGroup4(*frame)));
+    if (ownBytes && !readWholeFile(native, fileBytes))
+        fail(u"the texture file cannot be read");
+    details_.fileBytesInW2D = ownBytes;
+
+    Omvi::JfifFormatCodec* jfif = session.first<Omvi::JfifFormatCodec>();
+    if (jfif == nullptr)
+        fail(u"no JPEG writer is registered");
+    WriteBufferedStream jpeg;
+    const std::u16string encodeFailure = EncodeTextureJpeg(*jfif, std::move(rows), jpeg);
+    if (!encodeFailure.empty())
+        fail(encodeFailure);
+    details_.jpegBytes = jpeg.size();
+    details_.secondsReadingAndEncoding = secondsSince(started);
+
+    const std::u16string output =
+        folder_.placeFor(ConvertedTextureName(platform::path::lastComponent(path)));
+    if (output.empty())
+        fail(u"no private folder for converted textures can be made");
+    // From here on a failure removes what was written under the name.
+    try
+    {
+        const auto w2dStarted = std::chrono::steady_clock::now();
+        const WT_Result written =
+            ownBytes ? WriteTextureW2DFile(output, size.x, size.y, details_.dotsPerInch,
+                                           fileBytes.data(), fileBytes.size())
+                     : WriteTextureW2DFile(output, size.x, size.y, details_.dotsPerInch,
+                                           jpeg.data(), jpeg.size());
+        details_.secondsWritingW2D = secondsSince(w2dStarted);
+        if (written != WT_Result_Success)
+            fail(u"the W2D stream of the texture cannot be written (result " +
+                 platform::utf8ToUtf16(std::to_string(static_cast<unsigned>(written))) + u")");
+        const auto jpegStarted = std::chrono::steady_clock::now();
+        const platform::Bstr name = BSTRFromWide(output);
+        if (!writeWholeFile(name.utf8(), jpeg.data(), jpeg.size()))
+            fail(u"the converted texture cannot be written");
+        details_.secondsWritingJpeg = secondsSince(jpegStarted);
+    }
+    catch (...)
+    {
+        platform::path::removeFile(output);
+        throw;
+    }
+    folder_.remember(path, output);
+    return output;
+}

@@ -1,0 +1,138 @@
+#include "addin/texture/TextureOutputFolder.h"
+
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Path.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+// Removes everything below the folder open as `folder` (never following a
+// symbolic link), then closes it. False when something stayed.
+bool removeContents(int folder)
+{
+    DIR* listing = ::fdopendir(folder);
+    if (listing == nullptr)
+    {
+        ::close(folder);
+        return false;
+    }
+    bool clean = true;
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(listing))
+    {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    for (const std::string& name : names)
+    {
+        struct stat status;
+        if (::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISDIR(status.st_mode))
+        {
+            const int inner =
+                ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (inner < 0 || !removeContents(inner) ||
+                ::unlinkat(folder, name.c_str(), AT_REMOVEDIR) != 0)
+                clean = false;
+        }
+        else if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT)
+        {
+            clean = false;
+        }
+    }
+    ::closedir(listing);
+    return clean;
+}
+
+// Makes a subfolder, or takes the one an earlier name made there.
+bool makeFolder(const std::string& path)
+{
+    if (::mkdir(path.c_str(), 0700) == 0)
+        return true;
+    struct stat status;
+    return errno == EEXIST && ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+} // namespace
+
+TextureOutputFolder::TextureOutputFolder() = default;
+
+TextureOutputFolder::~TextureOutputFolder()
+{
+    try
+    {
+        remove();
+    }
+    catch (...)
+    {
+        // Nothing leaves a destructor; what stays is left to the system.
+    }
+}
+
+const std::u16string& TextureOutputFolder::path()
+{
+    if (path_.empty())
+    {
+        std::string pattern = platform::temporaryFolder() + "/" + kPrefix + "XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr)
+            path_ = platform::path::fromNative(pattern);
+    }
+    return path_;
+}
+
+std::u16string TextureOutputFolder::placeFor(const std::u16string& name)
+{
+    if (name.empty() || name == u"." || name == u".." ||
+        platform::path::lastComponent(name).size() != name.size() || path().empty())
+        return {};
+    int& used = namesUsed_[name];
+    std::u16string folder = path_;
+    if (used > 0)
+    {
+        // A name taken by another source: a numbered subfolder of its own.
+        folder = platform::path::join(path_, platform::path::fromNative(std::to_string(used)));
+        if (!makeFolder(platform::path::toNative(folder)))
+            return {};
+    }
+    ++used;
+    return platform::path::join(folder, name);
+}
+
+std::u16string TextureOutputFolder::convertedFrom(const std::u16string& source) const
+{
+    const auto found = converted_.find(source);
+    if (found == converted_.end() || !platform::path::fileExists(found->second))
+        return {};
+    return found->second;
+}
+
+void TextureOutputFolder::remember(const std::u16string& source, const std::u16string& output)
+{
+    converted_[source] = output;
+}
+
+bool TextureOutputFolder::remove()
+{
+    converted_.clear();
+    namesUsed_.clear();
+    if (path_.empty())
+        return true;
+    const std::string native = platform::path::toNative(path_);
+    const int folder = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    bool clean = folder >= 0 ? removeContents(folder) : errno == ENOENT;
+    if (clean && ::rmdir(native.c_str()) != 0 && errno != ENOENT)
+        clean = false;
+    if (clean)
+        path_.clear();
+    return clean;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The private folder into which one publish's converted textures are
+// written. It is made on first use, exclusively and readable by its owner
+// only, in the temporary folder, so that a user's texture folder is never
+// written to, a read-only texture folder still converts, and no file the
+// user owns is ever overwritten. The 3D road removes it once the package is
+// written (remove(), or the destructor on any other path).
+//
+// Each converted texture keeps its name rule; two textures of one name from
+// different folders are kept apart in numbered subfolders, and a source
+// converted earlier in the same publish is found again instead of being
+// converted a second time.
+#include <map>
+#include <string>
+
+class TextureOutputFolder
+{
+public:
+    // Names begin with this in the temporary folder.
+    static constexpr const char* kPrefix = "dwfTex";
+
+    TextureOutputFolder();
+    // Removes the folder and everything in it; failures are swallowed.
+    ~TextureOutputFolder();
+    TextureOutputFolder(const TextureOutputFolder&) = delete;
+    TextureOutputFolder& operator=(const TextureOutputFolder&) = delete;
+
+    // The folder, made on the first call; empty when it cannot be made.
+    const std::u16string& path();
+    bool exists() const { return !path_.empty(); }
+
+    // A path for a file called `name` that no conversion of this publish
+    // has used: in the folder, else in a new numbered subfolder. Empty when
+    // no place can be made (or `name` is empty or holds a separator).
+    std::u16string placeFor(const std::u16string& name);
+
+    // The output of an earlier conversion of `source` in this publish when
+    // its file is still there, else empty.
+    std::u16string convertedFrom(const std::u16string& source) const;
+    void remember(const std::u16string& source, const std::u16string& output);
+
+    // Removes the folder with everything in it. True when nothing is left
+    // (also when the folder was never made); the folder can be made again
+    // afterwards.
+    bool remove();
+
+private:
+    std::u16string path_;
+    std::map<std::u16string, std::u16string> converted_; // source -> output
+    std::map<std::u16string, int> namesUsed_;            // name -> places given
+};
