@@ -15,11 +15,6 @@ namespace
 {
 using namespace w3d_test;
 
-Setup version(int v)
-{
-    return [v](BStreamFileToolkit& tk) { tk.SetTargetVersion(v); };
-}
-
 Emit heuristics(int mask, int value, int v1 = 0, int v2 = 0, int b1 = 0, int b2 = 0)
 {
     return [=](BStreamFileToolkit& tk, W3DStreamWriter& w)
@@ -60,7 +55,7 @@ TEST(Attributes, HeuristicsFollowMaskValueAndVersion)
          })
     {
         Emit const emit = heuristics(c.mask, c.value, 0x11, 0x22, 0xB1, 0xB2);
-        EXPECT_EQ(hex(write_records(emit, W3DStreamWriter::Buffer_Size, version(c.version))),
+        EXPECT_EQ(hex(write_records(emit, W3DStreamWriter::Buffer_Size, target_version(c.version))),
                   hex(c.expected))
             << c.version << " " << std::hex << c.mask;
         EXPECT_EQ(read_back<TK_Heuristics>(
@@ -77,7 +72,7 @@ TEST(Attributes, HeuristicsFollowMaskValueAndVersion)
                               EXPECT_EQ(h.GetHeuristicByte(2), 0xB2);
                           }
                       },
-                      version(c.version)),
+                      target_version(c.version)),
                   1);
     }
     EXPECT_TRUE(writes_alike_in_every_buffer(heuristics(0x1C0CC, 0x1C0CC, 1, 2, 3, 4)));
@@ -138,9 +133,11 @@ TEST(Attributes, SelectabilityIsNarrowOrWideAndAbsentBefore650)
         write_records(selectability(0x81)),
         Golden().u8('!').u16(0x81).u16(0x101).u16(0x202).u16(0x303).u16(0x404).u16(0x505).bytes);
     EXPECT_TRUE(
-        write_records(selectability(0x81), W3DStreamWriter::Buffer_Size, version(649)).empty());
-    EXPECT_EQ(write_records(selectability(1), W3DStreamWriter::Buffer_Size, version(650)).size(),
-              7u);
+        write_records(selectability(0x81), W3DStreamWriter::Buffer_Size, target_version(649))
+            .empty());
+    EXPECT_EQ(
+        write_records(selectability(1), W3DStreamWriter::Buffer_Size, target_version(650)).size(),
+        7u);
     EXPECT_EQ(read_back<TK_Selectability>(selectability(0x4281),
                                           [](TK_Selectability& h, BStreamFileToolkit&)
                                           {
@@ -148,7 +145,7 @@ TEST(Attributes, SelectabilityIsNarrowOrWideAndAbsentBefore650)
                                               EXPECT_EQ(h.GetSetting(4), 0x505);
                                           }),
               1);
-    EXPECT_EQ(read_back<TK_Selectability>(selectability(0x4281), {}, version(649)), 0);
+    EXPECT_EQ(read_back<TK_Selectability>(selectability(0x4281), {}, target_version(649)), 0);
     EXPECT_TRUE(writes_alike_in_every_buffer(selectability(0x81)));
 }
 

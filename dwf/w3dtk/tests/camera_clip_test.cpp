@@ -131,8 +131,7 @@ TEST(CameraAndClip, ViewsNeedVersion610AndShortNames)
     {
         return write_records([=](BStreamFileToolkit& tk, W3DStreamWriter& w)
                              { camera(tk, w, opcode, 0, "v"); },
-                             W3DStreamWriter::Buffer_Size,
-                             [=](BStreamFileToolkit& tk) { tk.SetTargetVersion(version); });
+                             W3DStreamWriter::Buffer_Size, target_version(version));
     };
     EXPECT_TRUE(at(600, '}').empty());
     EXPECT_EQ(at(600, '>').size(), 46u);

@@ -121,7 +121,7 @@ TEST(Framing, TheFirstCommentGivesTheReadVersion)
 
 TEST(Framing, ReadingAStreamOfANewerVersionStopsThere)
 {
-    Bytes const bytes = write_stream({}, [](BStreamFileToolkit& tk) { tk.SetTargetVersion(1001); });
+    Bytes const bytes = write_stream({}, target_version(1001));
     EXPECT_EQ(read_stream(bytes).status, TK_Too_New);
     EXPECT_EQ(read_stream(bytes, 1, {}, [](BStreamFileToolkit& tk) { tk.SetReadFlags(2); }).status,
               TK_Ended);

@@ -90,8 +90,7 @@ std::map<std::string, std::pair<std::uint8_t, Bytes>> seeds()
     all["stream_segments_plain"] = {1, write_stream(segments, publisher_flags)};
     all["stream_segments_compressed"] = {0x03, write_stream(segments, publisher_flags, true)};
     all["stream_header_only"] = {0x10, write_stream({})};
-    all["stream_version_650"] = {
-        0x05, write_stream(segments, [](BStreamFileToolkit& tk) { tk.SetTargetVersion(650); })};
+    all["stream_version_650"] = {0x05, write_stream(segments, target_version(650))};
     all["stream_dictionary_0"] = {0x82, write_stream(with_dictionary, dictionary_setup(2, 700))};
     all["stream_dictionary_1"] = {0x87, write_stream(with_dictionary, dictionary_setup(1, 1000))};
     all["stream_dictionary_2"] = {0x90, write_stream(with_dictionary, dictionary_setup(2, 1000))};

@@ -113,6 +113,18 @@ private:
 
 // Prepares a fresh toolkit (write flags, target version ...) before writing or reading.
 using Setup = std::function<void(BStreamFileToolkit&)>;
+
+// A setup for streams of `version`; non-zero `write_flags` replace the
+// toolkit's write flags.
+inline Setup target_version(int version, int write_flags = 0)
+{
+    return [=](BStreamFileToolkit& tk)
+    {
+        tk.SetTargetVersion(version);
+        if (write_flags != 0)
+            tk.SetWriteFlags(write_flags);
+    };
+}
 // Serializes records through the writer.
 using Emit = std::function<void(BStreamFileToolkit&, W3DStreamWriter&)>;
 

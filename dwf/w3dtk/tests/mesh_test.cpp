@@ -330,7 +330,7 @@ TEST(Mesh, FailingOutputLeavesTheHandlerReset)
 // A stream at `version` holding `record` (and the terminator after it).
 Read_Result read_record(const Bytes& record, int version = 1000)
 {
-    Bytes stream = write_stream({}, [=](BStreamFileToolkit& tk) { tk.SetTargetVersion(version); });
+    Bytes stream = write_stream({}, target_version(version));
     stream.insert(stream.end() - 1, record.begin(), record.end());
     return read_stream(stream, 3);
 }

@@ -106,10 +106,7 @@ TEST(NurbsSurface, RecordsArePinned)
 TEST(NurbsSurface, SurfacesNeedVersion650)
 {
     auto at = [](int version)
-    {
-        return write_records(surface(true), W3DStreamWriter::Buffer_Size,
-                             [=](BStreamFileToolkit& tk) { tk.SetTargetVersion(version); });
-    };
+    { return write_records(surface(true), W3DStreamWriter::Buffer_Size, target_version(version)); };
     EXPECT_TRUE(at(649).empty());
     EXPECT_EQ(at(650), write_records(surface(true)));
 }

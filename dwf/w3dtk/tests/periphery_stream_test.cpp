@@ -30,9 +30,7 @@ TEST(PeripheryStream, OlderVersionsLeaveOutWhatTheyCannotHold)
     auto opcodes_at = [](int version)
     {
         Read_Result const result =
-            read_stream(write_stream(periphery_records,
-                                     [=](BStreamFileToolkit& tk) { tk.SetTargetVersion(version); }),
-                        64);
+            read_stream(write_stream(periphery_records, target_version(version)), 64);
         EXPECT_EQ(result.status, TK_Ended) << result.error;
         return std::set<int>(result.opcodes.begin(), result.opcodes.end());
     };

@@ -36,11 +36,6 @@ Emit emit(int flags, int radii = 3, TK_Key key = 0)
     };
 }
 
-Setup version(int target)
-{
-    return [=](BStreamFileToolkit& tk) { tk.SetTargetVersion(target); };
-}
-
 Golden head(int flags, int radii)
 {
     Golden g;
@@ -54,11 +49,12 @@ Golden head(int flags, int radii)
 TEST(PolyCylinder, FlagsFollowTheTargetVersion)
 {
     // Before 705: nothing at all.
-    EXPECT_TRUE(write_records(emit(0x1F), W3DStreamWriter::Buffer_Size, version(704)).empty());
+    EXPECT_TRUE(
+        write_records(emit(0x1F), W3DStreamWriter::Buffer_Size, target_version(704)).empty());
     // 705 to 804: the flags byte keeps 0x03 and no vectors or section follow.
-    EXPECT_EQ(write_records(emit(0x1F), W3DStreamWriter::Buffer_Size, version(800)),
+    EXPECT_EQ(write_records(emit(0x1F), W3DStreamWriter::Buffer_Size, target_version(800)),
               head(0x03, 3).bytes);
-    EXPECT_EQ(write_records(emit(0x06, 1), W3DStreamWriter::Buffer_Size, version(705)),
+    EXPECT_EQ(write_records(emit(0x06, 1), W3DStreamWriter::Buffer_Size, target_version(705)),
               head(0x02, 1).bytes);
     // From 805: both vectors, then the attribute section.
     Bytes const full = write_records(emit(0x1F));
@@ -106,7 +102,7 @@ TEST(PolyCylinder, ReadBackWithItsAttributes)
     // A record of version 800 reads with the old flags: no vectors follow.
     seen = read_back<TK_PolyCylinder>(
         emit(0x1F), [](TK_PolyCylinder& h, BStreamFileToolkit&) { EXPECT_EQ(h.GetFlags(), 3); },
-        version(800));
+        target_version(800));
     EXPECT_EQ(seen, 1);
 }
 

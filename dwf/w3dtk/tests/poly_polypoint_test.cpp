@@ -112,10 +112,7 @@ TEST(PolyPolypoint, ConstantAxesAreLeftOut)
 TEST(PolyPolypoint, PolylinesNeedVersion702)
 {
     auto at = [](int version)
-    {
-        return write_records(emit(flat()), W3DStreamWriter::Buffer_Size,
-                             [=](BStreamFileToolkit& tk) { tk.SetTargetVersion(version); });
-    };
+    { return write_records(emit(flat()), W3DStreamWriter::Buffer_Size, target_version(version)); };
     EXPECT_TRUE(at(701).empty());
     EXPECT_EQ(at(702), write_records(emit(flat())));
 }
@@ -215,8 +212,8 @@ TEST(PolyPolypoint, GlobalQuantisationNeverLosesTheLeftoverRange)
         EXPECT_NEAR(got.points[i], two.points[i], 2.0 / 255) << i;
 
     // Before version 806, or without a world box, nothing is quantised globally.
-    Bytes const old = write_records(with_world_box(one), W3DStreamWriter::Buffer_Size,
-                                    [](BStreamFileToolkit& tk) { tk.SetTargetVersion(805); });
+    Bytes const old =
+        write_records(with_world_box(one), W3DStreamWriter::Buffer_Size, target_version(805));
     EXPECT_EQ(old[27], 0x01);
     EXPECT_EQ(write_records(emit(one))[1], 0x01);
 

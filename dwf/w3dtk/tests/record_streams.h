@@ -392,9 +392,8 @@ inline std::map<std::string, std::pair<std::uint8_t, Bytes>> record_seeds()
     all["records_curves_compressed"] = {0x07, write_stream(record_curves, {}, true)};
     all["records_colors"] = {0x02, write_stream(record_colors)};
     all["records_attributes"] = {0x05, write_stream(record_attributes)};
-    all["records_attributes_version_700"] = {
-        0x06,
-        write_stream(record_attributes, [](BStreamFileToolkit& tk) { tk.SetTargetVersion(700); })};
+    all["records_attributes_version_700"] = {0x06,
+                                             write_stream(record_attributes, target_version(700))};
     all["records_user_data"] = {0x08, write_stream(record_user_data)};
     all["records_user_data_compressed"] = {0x0D, write_stream(record_user_data, {}, true)};
     all["records_published_part"] = {0x09, write_stream(record_published_part, publisher_settings)};

@@ -76,11 +76,6 @@ Emit emit(const std::function<void(Options&)>& fill)
     { serialize_with<Options>(tk, writer, 'R', fill); };
 }
 
-Setup version(int target)
-{
-    return [target](BStreamFileToolkit& tk) { tk.SetTargetVersion(target); };
-}
-
 // Every field as numbers, lists cut to their counts, for comparing handlers.
 std::vector<std::uint64_t> fields(const Options& o)
 {
@@ -167,7 +162,7 @@ TEST(RenderingOptions, TheVersionEdgeCases)
         o.mask[1] = o.value[1] = 0x1;
         o.u.u1 = 0;
     };
-    EXPECT_EQ(write_records(emit(before_650), W3DStreamWriter::Buffer_Size, version(600)),
+    EXPECT_EQ(write_records(emit(before_650), W3DStreamWriter::Buffer_Size, target_version(600)),
               Golden().u8('R').i32(1).i32(0).bytes);
 
     // Version 700: bits 0x6 of mask word 1 do not count, so 0x2 alone leaves
@@ -177,7 +172,7 @@ TEST(RenderingOptions, TheVersionEdgeCases)
         o.mask[0] = 0x80000000;
         o.mask[1] = 0x2;
     };
-    EXPECT_EQ(write_records(emit(only_2), W3DStreamWriter::Buffer_Size, version(700)),
+    EXPECT_EQ(write_records(emit(only_2), W3DStreamWriter::Buffer_Size, target_version(700)),
               Golden().u8('R').i32(0).i32(0).bytes);
     auto three = [](Options& o)
     {
@@ -186,7 +181,7 @@ TEST(RenderingOptions, TheVersionEdgeCases)
         o.value[1] = 0x2;
         o.u.u3 = 0x77;
     };
-    EXPECT_EQ(write_records(emit(three), W3DStreamWriter::Buffer_Size, version(700)),
+    EXPECT_EQ(write_records(emit(three), W3DStreamWriter::Buffer_Size, target_version(700)),
               Golden().u8('R').i32(0x80000000).i32(3).i32(0).i32(2).u8(0x77).bytes);
 
     // A second mask word without bit 31 still travels: the bit is set for it.
@@ -211,14 +206,14 @@ TEST(RenderingOptions, OlderStreamsReadT4AsTwo)
     };
     Golden const without_t4 =
         Golden().u8('R').i32(0x04000000).i32(0x04000000).i32(0x0200).i32(0).u8(1).i32(5);
-    EXPECT_EQ(write_records(emit(t3_list), W3DStreamWriter::Buffer_Size, version(907)),
+    EXPECT_EQ(write_records(emit(t3_list), W3DStreamWriter::Buffer_Size, target_version(907)),
               without_t4.bytes);
     Golden with_t4 = without_t4;
-    EXPECT_EQ(write_records(emit(t3_list), W3DStreamWriter::Buffer_Size, version(908)),
+    EXPECT_EQ(write_records(emit(t3_list), W3DStreamWriter::Buffer_Size, target_version(908)),
               with_t4.u8(9).bytes);
 
     unsigned t4 = 0;
-    Read_Result const result = read_stream(write_stream(emit(t3_list), version(907)), 1,
+    Read_Result const result = read_stream(write_stream(emit(t3_list), target_version(907)), 1,
                                            [&](BBaseOpcodeHandler& h, BStreamFileToolkit& tk)
                                            {
                                                if (auto* o = dynamic_cast<Options*>(&h))
@@ -238,7 +233,7 @@ TEST(RenderingOptions, VersionsBefore806DropTheNewerBits)
 {
     // 710..805: mask word 1 loses 0x18, the block-0x18000000 sub-mask 0x7C0
     // (and with it the bit announcing its high byte).
-    Bytes const stream = write_stream(emit(fill_everything), version(805));
+    Bytes const stream = write_stream(emit(fill_everything), target_version(805));
     Options expected;
     fill_everything(expected);
     // Mask word 1 travels whole, and rows 57-61 test it, not the adjusted copy:

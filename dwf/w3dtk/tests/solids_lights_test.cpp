@@ -192,8 +192,7 @@ TEST(SolidsAndLights, CylindersNeedVersion650)
     auto at = [](int version)
     {
         return write_records([](BStreamFileToolkit& tk, W3DStreamWriter& w) { cylinder(tk, w); },
-                             W3DStreamWriter::Buffer_Size,
-                             [=](BStreamFileToolkit& tk) { tk.SetTargetVersion(version); });
+                             W3DStreamWriter::Buffer_Size, target_version(version));
     };
     EXPECT_TRUE(at(649).empty());
     EXPECT_EQ(at(650).size(), 30u);

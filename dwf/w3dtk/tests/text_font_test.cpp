@@ -10,11 +10,6 @@ namespace
 {
 using namespace w3d_test;
 
-Setup version(int v)
-{
-    return [v](BStreamFileToolkit& tk) { tk.SetTargetVersion(v); };
-}
-
 std::string text_of(int length)
 {
     std::string text(static_cast<std::size_t>(length), '\0');
@@ -66,7 +61,8 @@ TEST(TextRecords, LengthFormsFollowTheTargetVersion)
     {
         std::string const bytes = text_of(c.length);
         Emit const emit = text(bytes);
-        Bytes const written = write_records(emit, W3DStreamWriter::Buffer_Size, version(c.version));
+        Bytes const written =
+            write_records(emit, W3DStreamWriter::Buffer_Size, target_version(c.version));
         Bytes const expected = text_head()
                                    .append(c.length_bytes)
                                    .text(bytes.substr(0, static_cast<std::size_t>(c.carried)));
@@ -83,11 +79,11 @@ TEST(TextRecords, LengthFormsFollowTheTargetVersion)
                           EXPECT_EQ(h.GetString()[c.carried + 1], '\0');
                           EXPECT_EQ(h.GetPosition()[1], -2.0f);
                       },
-                      version(c.version), c.length > 1000 ? 4096 : 1),
+                      target_version(c.version), c.length > 1000 ? 4096 : 1),
                   1);
     }
-    EXPECT_TRUE(writes_alike_in_every_buffer(text(text_of(300)), version(1000)));
-    EXPECT_TRUE(writes_alike_in_every_buffer(text(text_of(300)), version(600)));
+    EXPECT_TRUE(writes_alike_in_every_buffer(text(text_of(300)), target_version(1000)));
+    EXPECT_TRUE(writes_alike_in_every_buffer(text(text_of(300)), target_version(600)));
 }
 
 TEST(TextRecords, EncodedTextCarriesItsEncodingAndTwoByteTextAnEvenLength)
@@ -129,8 +125,8 @@ TEST(TextRecords, BadLengthsAreRefused)
     // In a stream of version 600 the byte 255 is the length itself.
     Bytes body = text_head().u8(0xFF);
     body.resize(body.size() + 255, 'z');
-    EXPECT_EQ(read_body(body, {}, 1, version(600)).status, TK_Ended);
-    EXPECT_EQ(read_body(body, {}, 1, version(1000)).status, TK_Error);
+    EXPECT_EQ(read_body(body, {}, 1, target_version(600)).status, TK_Ended);
+    EXPECT_EQ(read_body(body, {}, 1, target_version(1000)).status, TK_Error);
 }
 
 TEST(TextRecords, TextsAreTaggedWhenAllRecordsAre)
@@ -244,7 +240,7 @@ Emit const texts_and_fonts = [](BStreamFileToolkit& tk, W3DStreamWriter& w)
 TEST(TextRecords, DamagedStreamsFailCleanly)
 {
     read_damaged_streams(write_stream(texts_and_fonts), 1, 500);
-    read_damaged_streams(write_stream(texts_and_fonts, version(600)), 9, 300);
+    read_damaged_streams(write_stream(texts_and_fonts, target_version(600)), 9, 300);
     read_damaged_streams(write_stream(texts_and_fonts, {}, true), 4, 300);
 }
 

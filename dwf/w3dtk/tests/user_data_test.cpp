@@ -14,11 +14,6 @@ namespace
 {
 using namespace w3d_test;
 
-Setup version(int v)
-{
-    return [v](BStreamFileToolkit& tk) { tk.SetTargetVersion(v); };
-}
-
 Emit options(const std::string& text)
 {
     return [=](BStreamFileToolkit& tk, W3DStreamWriter& w)
@@ -88,7 +83,7 @@ TEST(UserData, UnicodeOptionsCountUnitsAndNeedVersion905)
             tk, w, 0x16, [](TK_Unicode_Options& h) { h.SetOptions(u"n\u00E9\u4E2D"); });
     };
     EXPECT_EQ(write_records(emit), Golden().u8(0x16).u16(3).u16('n').u16(0xE9).u16(0x4E2D).bytes);
-    EXPECT_TRUE(write_records(emit, W3DStreamWriter::Buffer_Size, version(904)).empty());
+    EXPECT_TRUE(write_records(emit, W3DStreamWriter::Buffer_Size, target_version(904)).empty());
     EXPECT_EQ(read_back<TK_Unicode_Options>(emit, [](TK_Unicode_Options& h, BStreamFileToolkit&)
                                             { EXPECT_EQ(h.GetOptions(), u"n\u00E9\u4E2D"); }),
               1);
@@ -253,7 +248,7 @@ TEST(UserData, OlderVersionsLeaveOutTheNewerRecords)
     auto opcodes_at = [&](int v)
     {
         std::vector<int> opcodes;
-        Read_Result const r = read_stream(write_stream(emit, version(v)), 1, {}, {});
+        Read_Result const r = read_stream(write_stream(emit, target_version(v)), 1, {}, {});
         EXPECT_EQ(r.status, TK_Ended) << r.error;
         for (int opcode : r.opcodes)
             if (opcode != ';' && opcode != 'I' && opcode != 0)
