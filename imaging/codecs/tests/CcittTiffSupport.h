@@ -169,11 +169,4 @@ inline bool writePbm(const std::string& path, const BitonalImage& image)
     return static_cast<bool>(out);
 }
 
-inline bool writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
-
 } // namespace OmviTest

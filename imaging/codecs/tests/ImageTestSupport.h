@@ -7,10 +7,12 @@
 #include "imaging/DataBuffer.h"
 #include "imaging/FileSpecifier.h"
 #include "imaging/OMVIException.h"
+#include "imaging/codecs/ImageFormatCodec.h"
 #include "imaging/codecs/ReadImageFileFrameInterface.h"
 #include "imaging/codecs/ReadImageFileInterface.h"
 #include "imaging/pipeline/DataStreamInterface.h"
 #include "imaging/pipeline/RowIteratorInterface.h"
+#include "imaging/codecs/tests/SharedTestSupport.h"
 
 #include <algorithm>
 #include <cctype>
@@ -249,73 +251,11 @@ public:
     int closes = 0;
 };
 
-// A folder of its own under the temporary folder, removed with its files.
-class ScratchFolder
-{
-public:
-    ScratchFolder()
-    {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/codec-test-XXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        if (::mkdtemp(name.data()) != nullptr)
-            path_ = name.data();
-    }
-    ~ScratchFolder()
-    {
-        if (!path_.empty())
-            std::system(("rm -rf '" + path_ + "'").c_str());
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-inline Pixels readFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Pixels(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline bool writeFileBytes(const std::string& path, const Pixels& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
-
-inline bool fileExists(const std::string& path)
-{
-    struct stat status;
-    return ::stat(path.c_str(), &status) == 0;
-}
-
 // A command's standard output (its standard error is dropped); `status`
 // receives the exit status.
 inline Pixels runCapture(const std::string& command, int* status = nullptr)
 {
-    Pixels out;
-    std::FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr)
-    {
-        if (status)
-            *status = -1;
-        return out;
-    }
-    std::uint8_t block[65536];
-    std::size_t got;
-    while ((got = std::fread(block, 1, sizeof block, pipe)) > 0)
-        out.insert(out.end(), block, block + got);
-    const int result = ::pclose(pipe);
-    if (status)
-        *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-    return out;
+    return captureOutput(command + " 2>/dev/null", status);
 }
 
 // The ImageMagick converter: Debian's own where it is installed.
@@ -462,6 +402,21 @@ inline TestImage frameAsRgb(Omvi::ReadImageFileFrameInterface& frame)
     }
     rows->finish();
     return image;
+}
+
+// The first frame of the file at `path`, read by a new `Codec`, as RGB; an
+// empty image when it gives no frame. `probe` receives what the codec's
+// probe answers for the file.
+template <typename Codec>
+TestImage firstFrameRgb(const std::string& path, int* probe = nullptr)
+{
+    Codec codec;
+    const Omvi::FileSpecifier file(Omvi::AsciiStringBuffer(path), Omvi::FileSpecifier::kFile);
+    if (probe)
+        *probe = codec.probe(file, nullptr);
+    std::unique_ptr<Omvi::ReadImageFileInterface> reader(codec.openForRead(file));
+    std::unique_ptr<Omvi::ReadImageFileFrameInterface> frame(reader ? reader->openFrame(0) : nullptr);
+    return frame ? frameAsRgb(*frame) : TestImage{};
 }
 
 // A grey or RGB image as RGB.

@@ -2,7 +2,7 @@
 // What the PNG, GIF and PCX tests share: frames read into memory, rows handed
 // to writers, netpbm images parsed, independent tools run in a scratch
 // folder, and a stream over bytes that can hand them out one at a time.
-#include "SideCarFolder.h"
+#include "imaging/codecs/tests/SharedTestSupport.h"
 
 #include "imaging/DataBuffer.h"
 #include "imaging/FileSpecifier.h"
@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -266,41 +267,29 @@ inline Bytes netpbmRgb(const Netpbm& image)
     return rgb;
 }
 
-// Runs a shell command; its standard output.
-inline Bytes capture(const std::string& command, int* status = nullptr)
+// A test that makes files with the independent tools in a scratch folder
+// of its own.
+class ToolFolderTest : public ::testing::Test
 {
-    Bytes out;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
+protected:
+    std::string file(const std::string& name) const { return folder_.file(name); }
+
+    // Runs `command` in the folder (its errors dropped); false, and the
+    // test failed, when it does not succeed.
+    bool make(const std::string& command)
     {
-        if (status)
-            *status = -1;
-        return out;
+        const int status = OmviTest::runCommand("cd '" + folder_.path() + "' && ( " + command + " ) 2>/dev/null");
+        EXPECT_EQ(status, 0) << command;
+        return status == 0;
     }
-    std::uint8_t buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.insert(out.end(), buffer, buffer + got);
-    const int result = ::pclose(pipe);
-    if (status)
-        *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-    return out;
-}
 
-inline Bytes readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+    OmviTest::ScratchFolder folder_;
+};
 
-inline bool writeBytes(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
+using OmviTest::captureOutput;
+using OmviTest::readFileBytes;
+using OmviTest::writeFileBytes;
 
-// A PPM (P6, maxval 255) of red, green, blue bytes.
 inline Bytes ppm(int width, int height, const Bytes& rgb)
 {
     const std::string header = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";

@@ -9,6 +9,7 @@
 #include "imaging/FileSpecifier.h"
 #include "imaging/codecs/ReadImageFileFrameInterface.h"
 #include "imaging/codecs/ReadImageFileInterface.h"
+#include "imaging/codecs/tests/SharedTestSupport.h"
 #include "imaging/codecs/tiff/TiffFormatCodec.h"
 #include "imaging/pipeline/RowIteratorInterface.h"
 
@@ -31,26 +32,16 @@ namespace OmviTest::Tiff
 
 using Bytes = std::vector<std::uint8_t>;
 
+using OmviTest::quoted;
+
 // The standard output of a shell command; nothing when it fails.
 inline std::optional<std::string> capture(const std::string& command)
 {
-    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-    if (!pipe)
-        return std::nullopt;
-    std::string out;
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, got);
-    const int status = ::pclose(pipe);
+    int status = -1;
+    const std::vector<std::uint8_t> out = captureOutput(command + " 2>/dev/null", &status);
     if (status != 0)
         return std::nullopt;
-    return out;
-}
-
-inline std::string quoted(const std::string& path)
-{
-    return "'" + path + "'";
+    return std::string(out.begin(), out.end());
 }
 
 // A netpbm image (P4 bits, P5 grey, P6 colour) as samples, one or three a

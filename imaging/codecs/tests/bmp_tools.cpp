@@ -37,11 +37,6 @@ int probeFile(const std::string& path)
     return codec.probe(FileSpecifier(AsciiStringBuffer(path), FileSpecifier::kFile), nullptr);
 }
 
-std::string quoted(const std::string& path)
-{
-    return "'" + path + "'";
-}
-
 } // namespace
 
 TEST(BmpTools, FilesOfImageMagickNetpbmAndPilDecodeAsImageMagickDoes)

@@ -17,7 +17,7 @@
 #include "imaging/codecs/tests/CalsTestSupport.h"
 #include "imaging/codecs/tests/ImageTestSupport.h"
 #include "imaging/codecs/tests/MemoryFile.h"
-#include "imaging/codecs/tests/SideCarFolder.h"
+#include "imaging/codecs/tests/SharedTestSupport.h"
 #include "imaging/pipeline/RowIteratorInterface.h"
 
 #include <gtest/gtest.h>
@@ -232,7 +232,7 @@ TEST(CalsWriter, WritesTheHeaderRecordsAndTheRaster)
 
 TEST(CalsWriter, RoundTripsImagesOfEveryShapeThroughFilesAndStreams)
 {
-    OmviTest::TemporaryFolder folder;
+    OmviTest::ScratchFolder folder;
     CalsFormatCodec codec;
     int index = 0;
     for (const BitonalImage& image :
@@ -368,7 +368,7 @@ void setWorldFile(WriteImageFileFrameInterface& frame)
 
 TEST(CalsWriter, AnExistingFileIsLeftAloneAndNoSideCarAppears)
 {
-    OmviTest::TemporaryFolder folder;
+    OmviTest::ScratchFolder folder;
     const std::string path = folder.write("taken.cal", "somebody else's");
     CalsFormatCodec codec;
     std::unique_ptr<WriteImageFileInterface> writer(codec.createWriter());
@@ -413,7 +413,7 @@ private:
 
 TEST(CalsWriter, AFailingHeaderWriteLeavesNoFileAndNoSideCar)
 {
-    OmviTest::TemporaryFolder folder;
+    OmviTest::ScratchFolder folder;
     const std::string path = folder.file("cut.cal");
     CalsFormatCodec codec;
     std::unique_ptr<WriteImageFileInterface> writer(codec.createWriter());
@@ -438,7 +438,7 @@ TEST(CalsWriter, AFailingHeaderWriteLeavesNoFileAndNoSideCar)
 
 TEST(CalsWriter, SideCarFilesFollowAWrittenImage)
 {
-    OmviTest::TemporaryFolder folder;
+    OmviTest::ScratchFolder folder;
     const std::string path = folder.file("placed.cal");
     CalsFormatCodec codec;
     std::unique_ptr<WriteImageFileInterface> writer(codec.createWriter());

@@ -189,7 +189,7 @@ TEST_F(CcittAgainstLibtiff, Fax2tiffTakesOurPages)
             code.resize(static_cast<std::size_t>(produced));
             const std::string raw = folder.file("page.fax");
             const std::string tiff = folder.file("page.tif");
-            ASSERT_TRUE(OmviTest::writeBytes(raw, code));
+            ASSERT_TRUE(OmviTest::writeFileBytes(raw, code));
             const std::string order = fillOrder == 1 ? " -M" : " -L";
             ASSERT_EQ(OmviTest::runCommand("fax2tiff " + std::string(c.flags) + order + " -X 1728 -u -o '" + tiff +
                                            "' '" + raw + "' >/dev/null 2>&1"),
@@ -236,7 +236,7 @@ TEST_F(CcittAgainstLibtiff, NetpbmGroupThreeBothWays)
                                         static_cast<std::int32_t>(code.size()), &produced));
         code.resize(static_cast<std::size_t>(produced));
         const std::string g3 = folder.file("ours.g3");
-        ASSERT_TRUE(OmviTest::writeBytes(g3, code));
+        ASSERT_TRUE(OmviTest::writeFileBytes(g3, code));
         EXPECT_EQ(readPbm(OmviTest::runCapture("g3topbm '" + g3 + "'")), page);
     }
     EXPECT_EQ(diagnostics.text(), "");

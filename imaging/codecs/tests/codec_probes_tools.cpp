@@ -3,7 +3,7 @@
 // signature, and found by the session's three-pass lookup. Each test skips
 // with a message when its tool is missing.
 #include "CodecTestFiles.h"
-#include "SideCarFolder.h"
+#include "imaging/codecs/tests/SharedTestSupport.h"
 
 #include "imaging/platform/ScratchFile.h"
 #include "imaging/session/OMVISession.h"
@@ -13,7 +13,7 @@
 
 using namespace Omvi;
 using OmviTest::AllCodecs;
-using OmviTest::TemporaryFolder;
+using OmviTest::ScratchFolder;
 
 namespace
 {
@@ -70,7 +70,7 @@ protected:
     }
 
     AllCodecs codecs_;
-    TemporaryFolder folder_;
+    ScratchFolder folder_;
     OMVISession* session_ = nullptr;
 };
 

@@ -1,6 +1,6 @@
 // The correlation bases and the set of side-car correlations a codec
 // attaches to an image.
-#include "SideCarFolder.h"
+#include "imaging/codecs/tests/SharedTestSupport.h"
 
 #include "imaging/codecs/CorrelationOptionInterface.h"
 #include "imaging/codecs/bmp/BmpFormatCodec.h"
@@ -141,7 +141,7 @@ TEST(Correlation, BaseSideCarOperationsDoNothing)
 
 TEST(Correlation, ReadingSetsHoldThreeMembersAndWritingSetsTwo)
 {
-    OmviTest::TemporaryFolder folder;
+    OmviTest::ScratchFolder folder;
     BmpFormatCodec codec;
     const FileSpecifier image = fileSpecifier(folder.file("plan.bmp"));
 
@@ -173,7 +173,7 @@ TEST(Correlation, ReadingSetsHoldThreeMembersAndWritingSetsTwo)
 
 TEST(Correlation, AnOptionResolvesSideCarsInsteadOfTheFileSystem)
 {
-    OmviTest::TemporaryFolder folder;
+    OmviTest::ScratchFolder folder;
     BmpFormatCodec codec;
     folder.write("resolved.res", "x");
     folder.write("resolved.tiw", "1\n0\n0\n-1\n0\n0\n");

@@ -1,7 +1,7 @@
 // World, resource and tab files beside an image: which files are found,
 // what is read from them, what is written, and how damaged files are
 // refused.
-#include "SideCarFolder.h"
+#include "imaging/codecs/tests/SharedTestSupport.h"
 
 #include "imaging/OMVIException.h"
 #include "imaging/codecs/bmp/BmpFormatCodec.h"
@@ -23,7 +23,7 @@
 #include <sys/stat.h>
 
 using namespace Omvi;
-using OmviTest::TemporaryFolder;
+using OmviTest::ScratchFolder;
 
 namespace
 {
@@ -41,7 +41,7 @@ std::string sideCarName(const FormatCodecExternalCorrelation& correlation)
 }
 
 // Reads the world file beside `image` for an image of that size.
-FormatCodecWorldCorrelation readWorld(const TemporaryFolder& folder, const std::string& image, int height,
+FormatCodecWorldCorrelation readWorld(const ScratchFolder& folder, const std::string& image, int height,
                                       int width)
 {
     static BmpFormatCodec codec;
@@ -97,7 +97,7 @@ TEST(SideCarNames, WorldFileExtensionsFollowTheImageExtension)
 
 TEST(WorldFile, FoundBesideTheImageInTheOrderOfItsCandidates)
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     BmpFormatCodec codec;
     const auto lookup = [&](const std::string& image) {
         const FormatCodecWorldCorrelation world(&codec, fileSpecifier(folder.file(image)), nullptr);
@@ -130,7 +130,7 @@ TEST(WorldFile, FoundBesideTheImageInTheOrderOfItsCandidates)
 
 TEST(WorldFile, TheReferenceValuesGiveTheLowerLeftCornerAndUnitPixels)
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     folder.write("map.tfw", "1\n0\n0\n-1\n0.5\n99.5\n");
     const FormatCodecWorldCorrelation world = readWorld(folder, "map.tif", 100, 200);
     ASSERT_TRUE(world.isValid());
@@ -152,7 +152,7 @@ TEST(WorldFile, TheReferenceValuesGiveTheLowerLeftCornerAndUnitPixels)
 
 TEST(WorldFile, WritingTheReferenceCorrelationReproducesItsSixValues)
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     FormatCodecWorldCorrelation world(fileSpecifier(folder.file("out.tif")));
     EXPECT_FALSE(world.isValid());
     world.setPixelSize(Vector2d(1, 1));  // any setter makes it valid
@@ -174,7 +174,7 @@ TEST(WorldFile, WritingTheReferenceCorrelationReproducesItsSixValues)
 
 TEST(WorldFile, TurnedAndScaledCorrelationsRoundTrip)
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     FormatCodecWorldCorrelation written(fileSpecifier(folder.file("turned.png")));
     written.setOrigin({1000.25, -250.5, 0});
     written.setPixelSize(Vector2d(0.5, 0.25));
@@ -200,7 +200,7 @@ TEST(WorldFile, TurnedAndScaledCorrelationsRoundTrip)
 
 TEST(WorldFile, OppositeRotationTermsAreReadWithBNegated)
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     // A quarter turn written the usual way: A=0, D=1, B=1, E=0 has the same
     // signs; with B=-1 the terms disagree and B is taken as +1.
     folder.write("q.tfw", "0\n1\n-1\n0\n0\n0\n");
@@ -217,7 +217,7 @@ TEST(WorldFile, OppositeRotationTermsAreReadWithBNegated)
 
 TEST(WorldFile, DamagedFilesAreNotRead)
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     const std::vector<std::pair<std::string, std::string>> files = {
         {"empty", ""},
         {"five numbers", "1\n0\n0\n-1\n0.5\n"},
@@ -247,8 +247,8 @@ TEST(WorldFile, DamagedFilesAreNotRead)
 
 TEST(WorldFile, NamesAndFoldersOfWrittenFiles)
 {
-    TemporaryFolder folder;
-    TemporaryFolder other;
+    ScratchFolder folder;
+    ScratchFolder other;
     FormatCodecWorldCorrelation upper(fileSpecifier(folder.file("SCAN.TIF")));
     StringBuffer name;
     EXPECT_EQ(upper.getSideCarName(name).text(), "SCAN.TFW");
@@ -268,7 +268,7 @@ TEST(WorldFile, NamesAndFoldersOfWrittenFiles)
 
 TEST(ResourceFile, VersionOneRoundTripsThroughItsScrambledRecord)
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     FormatCodecResourceCorrelation written(fileSpecifier(folder.file("line.rlc")));
     written.setBitsPerPixel(1);
     written.setOrigin({12.5, -3.25, 0});
@@ -301,7 +301,7 @@ TEST(ResourceFile, VersionOneRoundTripsThroughItsScrambledRecord)
 
 TEST(ResourceFile, VersionTwoCarriesTheOriginScaleAndTransparentColour)
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     FormatCodecResourceCorrelation written(fileSpecifier(folder.file("photo.jpg")));
     written.setBitsPerPixel(24);
     written.setOrigin({100, 200, 0});
@@ -389,7 +389,7 @@ void fillRecord(std::uint8_t record[208], double x, double y, double scale, doub
     record[56] = 7;
 }
 
-FormatCodecResourceCorrelation readResource(const TemporaryFolder& folder, int height, int width)
+FormatCodecResourceCorrelation readResource(const ScratchFolder& folder, int height, int width)
 {
     static BmpFormatCodec codec;
     FormatCodecResourceCorrelation read(&codec, fileSpecifier(folder.file("r.tif")), nullptr);
@@ -402,7 +402,7 @@ FormatCodecResourceCorrelation readResource(const TemporaryFolder& folder, int h
 
 TEST(ResourceFile, BigEndianRecordsAndQuarterTurns)
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     std::uint8_t record[208];
     fillRecord(record, 10, 20, 2, 4, 0, 1);
     folder.write("r.res", resourceFile(record, true));
@@ -441,7 +441,7 @@ TEST(ResourceFile, BigEndianRecordsAndQuarterTurns)
 
 TEST(ResourceFile, ForeignAndDamagedFilesAreIgnored)
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     std::uint8_t record[208];
     fillRecord(record, 1, 2, 1, 1, 0, 0);
     const std::string good = resourceFile(record, false);
@@ -479,7 +479,7 @@ TEST(ResourceFile, ForeignAndDamagedFilesAreIgnored)
 
 TEST(ResourceFile, WritingReplacesTheWholeFileAndRemovesItOnFailure)
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     folder.write("w.res", std::string(4000, 'x'));
     FormatCodecResourceCorrelation correlation(fileSpecifier(folder.file("w.tif")));
     correlation.setBitsPerPixel(24);
@@ -497,7 +497,7 @@ TEST(ResourceFile, WritingReplacesTheWholeFileAndRemovesItOnFailure)
     EXPECT_EQ(expectThrownMessage([&] { nowhere.write(); }, 5), "File Create Error");
 
     // Output name and folder: the file takes the output name's base name.
-    TemporaryFolder other;
+    ScratchFolder other;
     FormatCodecResourceCorrelation renamed(fileSpecifier(folder.file("w.tif")));
     renamed.setBitsPerPixel(1);
     renamed.setOutputFolder(fileSpecifier(other.file("anything.tif")));
@@ -548,7 +548,7 @@ TEST(ResourceFile, ScramblingAndLayoutsAreExactInverses)
 namespace
 {
 
-FormatCodecTabCorrelation readTab(const TemporaryFolder& folder, int height)
+FormatCodecTabCorrelation readTab(const ScratchFolder& folder, int height)
 {
     static BmpFormatCodec codec;
     FormatCodecTabCorrelation tab(&codec, fileSpecifier(folder.file("t.bmp")), nullptr);
@@ -561,7 +561,7 @@ FormatCodecTabCorrelation readTab(const TemporaryFolder& folder, int height)
 
 TEST(TabFile, ControlPointsGiveOriginAndPixelSize)
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     BmpFormatCodec codec;
     const FormatCodecTabCorrelation absent(&codec, fileSpecifier(folder.file("t.bmp")), nullptr);
     EXPECT_FALSE(absent.isValid());
@@ -590,7 +590,7 @@ TEST(TabFile, ControlPointsGiveOriginAndPixelSize)
 
 TEST(TabFile, PointLimitsAndDegenerateFiles)
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     folder.write("t.tab", "!only comments\n\ntype raster\n");
     EXPECT_FALSE(readTab(folder, 10).isValid());
 
@@ -626,7 +626,7 @@ TEST(TabFile, PointLimitsAndDegenerateFiles)
 TEST(WorldFile, ReadByGdalAndReadingWhatItWrites)
 {
     OMVI_REQUIRE_TOOL("gdalinfo");
-    TemporaryFolder folder;
+    ScratchFolder folder;
     // Our world file beside a small image: gdalinfo reports its origin.
     ASSERT_EQ(OmviTest::runCommand("cd '" + folder.path() +
                                    "' && convert -size 20x10 xc:gray g.png >/dev/null 2>&1"),

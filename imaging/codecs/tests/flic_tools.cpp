@@ -15,19 +15,12 @@ using namespace OmviTest;
 namespace
 {
 
-std::string quoted(const std::string& path)
-{
-    return "'" + path + "'";
-}
-
 TestImage ourRgb(const std::string& path)
 {
-    FlicFormatCodec codec;
-    const FileSpecifier file(AsciiStringBuffer(path), FileSpecifier::kFile);
-    EXPECT_EQ(codec.probe(file, nullptr), ImageFormatCodec::kRecognised) << path;
-    std::unique_ptr<ReadImageFileInterface> reader(codec.openForRead(file));
-    std::unique_ptr<ReadImageFileFrameInterface> frame(reader ? reader->openFrame(0) : nullptr);
-    return frame ? frameAsRgb(*frame) : TestImage{};
+    int probe = -1;
+    const TestImage rgb = firstFrameRgb<FlicFormatCodec>(path, &probe);
+    EXPECT_EQ(probe, ImageFormatCodec::kRecognised) << path;
+    return rgb;
 }
 
 TestImage pilRgb(const std::string& python, const std::string& path)

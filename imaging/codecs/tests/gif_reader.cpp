@@ -58,11 +58,11 @@ Bytes giftopnmIndices(const Bytes& file, const Bytes& table)
 {
     if (!OmviTest::haveTool("giftopnm"))
         return {};
-    OmviTest::TemporaryFolder folder;
-    writeBytes(folder.file("a.gif"), file);
+    OmviTest::ScratchFolder folder;
+    writeFileBytes(folder.file("a.gif"), file);
     int status = -1;
     Netpbm image;
-    if (!parseNetpbm(capture("giftopnm '" + folder.file("a.gif") + "' 2>/dev/null", &status), image) || status != 0)
+    if (!parseNetpbm(captureOutput("giftopnm '" + folder.file("a.gif") + "' 2>/dev/null", &status), image) || status != 0)
         return {};
     const Bytes rgb = netpbmRgb(image);
     Bytes indices;

@@ -13,18 +13,9 @@ using namespace OmviRaster;
 namespace
 {
 
-class GifTools : public ::testing::Test
+class GifTools : public ToolFolderTest
 {
 protected:
-    std::string file(const std::string& name) const { return folder_.file(name); }
-
-    bool make(const std::string& command)
-    {
-        const int status = OmviTest::runCommand("cd '" + folder_.path() + "' && ( " + command + " ) 2>/dev/null");
-        EXPECT_EQ(status, 0) << command;
-        return status == 0;
-    }
-
     void expectSameAsGiftopnm(const std::string& name)
     {
         SCOPED_TRACE(name);
@@ -32,7 +23,7 @@ protected:
         const Decoded ours = readFile(codec_, file(name), &ok);
         ASSERT_TRUE(ok);
         Netpbm theirs;
-        ASSERT_TRUE(parseNetpbm(capture("giftopnm '" + file(name) + "' 2>/dev/null"), theirs));
+        ASSERT_TRUE(parseNetpbm(captureOutput("giftopnm '" + file(name) + "' 2>/dev/null"), theirs));
         ASSERT_EQ(ours.width, theirs.width);
         ASSERT_EQ(ours.height, theirs.height);
         const Bytes a = toRgb(ours);
@@ -44,7 +35,6 @@ protected:
     }
 
     GifFormatCodec codec_;
-    OmviTest::TemporaryFolder folder_;
 };
 
 Bytes picture(int width, int height, int levels)
@@ -66,12 +56,12 @@ TEST_F(GifTools, NetpbmFilesReadAsGiftopnmReadsThem)
 {
     OMVI_REQUIRE_TOOL("pamtogif");
     OMVI_REQUIRE_TOOL("giftopnm");
-    ASSERT_TRUE(writeBytes(file("few.ppm"), ppm(77, 53, picture(77, 53, 6))));  // 216 colours at most
-    ASSERT_TRUE(writeBytes(file("two.ppm"), ppm(33, 9, picture(33, 9, 2))));
+    ASSERT_TRUE(writeFileBytes(file("few.ppm"), ppm(77, 53, picture(77, 53, 6))));  // 216 colours at most
+    ASSERT_TRUE(writeFileBytes(file("two.ppm"), ppm(33, 9, picture(33, 9, 2))));
     Bytes grey(101 * 67);
     for (std::size_t i = 0; i < grey.size(); ++i)
         grey[i] = static_cast<std::uint8_t>(i * 13 / 7);
-    ASSERT_TRUE(writeBytes(file("grey.pgm"), pgm(101, 67, grey)));
+    ASSERT_TRUE(writeFileBytes(file("grey.pgm"), pgm(101, 67, grey)));
     const char* commands[][2] = {
         {"pamtogif few.ppm > few.gif", "few.gif"},
         {"pamtogif -interlace few.ppm > fewi.gif", "fewi.gif"},
@@ -92,7 +82,7 @@ TEST_F(GifTools, NetpbmFilesReadAsGiftopnmReadsThem)
 TEST_F(GifTools, ImageMagickAndPilFilesReadAsGiftopnmReadsThem)
 {
     OMVI_REQUIRE_TOOL("giftopnm");
-    ASSERT_TRUE(writeBytes(file("src.ppm"), ppm(64, 48, picture(64, 48, 5))));
+    ASSERT_TRUE(writeFileBytes(file("src.ppm"), ppm(64, 48, picture(64, 48, 5))));
     if (OmviTest::haveTool("convert"))
     {
         const char* commands[][2] = {

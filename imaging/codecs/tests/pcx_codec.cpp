@@ -339,7 +339,7 @@ struct PcxWrite
 
 // Writes into a new file of the folder; the bytes written, or the error
 // code thrown (-2 for another exception) in `code`.
-Bytes writePcx(const OmviTest::TemporaryFolder& folder, const std::string& name, const PcxWrite& w, int* code)
+Bytes writePcx(const OmviTest::ScratchFolder& folder, const std::string& name, const PcxWrite& w, int* code)
 {
     PcxFormatCodec codec;
     std::unique_ptr<WriteImageFileInterface> writer(codec.createWriter());
@@ -364,14 +364,14 @@ Bytes writePcx(const OmviTest::TemporaryFolder& folder, const std::string& name,
         EXPECT_EQ(writer->writeFrame(frame.get(), &rows), 1);
     });
     writer.reset();
-    return readBytes(folder.file(name));
+    return readFileBytes(folder.file(name));
 }
 
 } // namespace
 
 TEST(PcxCodec, WriterHeaderRowsAndPalette)
 {
-    OmviTest::TemporaryFolder folder;
+    OmviTest::ScratchFolder folder;
     PcxWrite grey;
     grey.rows = randomBytes(9 * 4, 7);
     int code = 0;
@@ -425,7 +425,7 @@ TEST(PcxCodec, WriterHeaderRowsAndPalette)
 
 TEST(PcxCodec, WriterRefusesBadFramesAndLeavesNoFile)
 {
-    OmviTest::TemporaryFolder folder;
+    OmviTest::ScratchFolder folder;
     PcxFormatCodec codec;
     int code = 0;
     PcxWrite tiny;
@@ -503,7 +503,7 @@ TEST(PcxCodec, DensityPropertyKeepsWholeSixteenBitNumbers)
     EXPECT_EQ(density.firstCode(), 2);
 
     // Through the writer into the header.
-    OmviTest::TemporaryFolder folder;
+    OmviTest::ScratchFolder folder;
     PcxFormatCodec codec;
     std::unique_ptr<WriteImageFileInterface> writer(codec.createWriter());
     ASSERT_TRUE(writer->open(FileSpecifier(AsciiStringBuffer(folder.file("d.pcx")), FileSpecifier::kFile)));
@@ -519,7 +519,7 @@ TEST(PcxCodec, DensityPropertyKeepsWholeSixteenBitNumbers)
     frame->setDataModelKind(kColorSpaceGray);
     MemoryRowIterator rows(2, 2, 2, Bytes(4, 1));
     writer->writeFrame(frame.get(), &rows);
-    const Bytes file = readBytes(folder.file("d.pcx"));
+    const Bytes file = readFileBytes(folder.file("d.pcx"));
     EXPECT_EQ(file[12] | (file[13] << 8), 300);
     EXPECT_EQ(file[14] | (file[15] << 8), 72);
 }

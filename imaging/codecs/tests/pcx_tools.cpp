@@ -31,22 +31,13 @@ Bytes picture(int width, int height, int levels, unsigned seed)
     return rgb;
 }
 
-class PcxTools : public ::testing::Test
+class PcxTools : public ToolFolderTest
 {
 protected:
-    std::string file(const std::string& name) const { return folder_.file(name); }
-
-    bool make(const std::string& command)
-    {
-        const int status = OmviTest::runCommand("cd '" + folder_.path() + "' && ( " + command + " ) 2>/dev/null");
-        EXPECT_EQ(status, 0) << command;
-        return status == 0;
-    }
-
     Bytes pcxtoppm(const std::string& name)
     {
         Netpbm image;
-        if (!parseNetpbm(capture("pcxtoppm '" + file(name) + "' 2>/dev/null"), image))
+        if (!parseNetpbm(captureOutput("pcxtoppm '" + file(name) + "' 2>/dev/null"), image))
             return {};
         return netpbmRgb(image);
     }
@@ -67,7 +58,6 @@ protected:
     }
 
     PcxFormatCodec codec_;
-    OmviTest::TemporaryFolder folder_;
 };
 
 } // namespace
@@ -76,8 +66,8 @@ TEST_F(PcxTools, NetpbmFilesReadAsPcxtoppmReadsThem)
 {
     OMVI_REQUIRE_TOOL("ppmtopcx");
     OMVI_REQUIRE_TOOL("pcxtoppm");
-    ASSERT_TRUE(writeBytes(file("many.ppm"), ppm(83, 41, picture(83, 41, 256, 1))));
-    ASSERT_TRUE(writeBytes(file("few.ppm"), ppm(83, 41, picture(83, 41, 6, 2))));
+    ASSERT_TRUE(writeFileBytes(file("many.ppm"), ppm(83, 41, picture(83, 41, 256, 1))));
+    ASSERT_TRUE(writeFileBytes(file("few.ppm"), ppm(83, 41, picture(83, 41, 6, 2))));
     // Twelve colours: ppmtopcx stores them in four 1-bit planes (eight or
     // fewer would take three planes, a depth the format's readers do not
     // all know).
@@ -89,11 +79,11 @@ TEST_F(PcxTools, NetpbmFilesReadAsPcxtoppmReadsThem)
             twelve.insert(twelve.end(), {static_cast<std::uint8_t>(colour * 20), static_cast<std::uint8_t>(255 - colour * 7),
                                          static_cast<std::uint8_t>(colour % 3 * 100)});
         }
-    ASSERT_TRUE(writeBytes(file("sixteen.ppm"), ppm(37, 29, twelve)));
+    ASSERT_TRUE(writeFileBytes(file("sixteen.ppm"), ppm(37, 29, twelve)));
     Bytes grey(61 * 23);
     for (std::size_t i = 0; i < grey.size(); ++i)
         grey[i] = static_cast<std::uint8_t>(i * 11);
-    ASSERT_TRUE(writeBytes(file("grey.pgm"), pgm(61, 23, grey)));
+    ASSERT_TRUE(writeFileBytes(file("grey.pgm"), pgm(61, 23, grey)));
     const char* commands[][2] = {
         {"ppmtopcx many.ppm > many.pcx", "many.pcx"},
         {"ppmtopcx few.ppm > few.pcx", "few.pcx"},
@@ -114,7 +104,7 @@ TEST_F(PcxTools, NetpbmFilesReadAsPcxtoppmReadsThem)
 TEST_F(PcxTools, ImageMagickAndPilFilesReadAsPcxtoppmReadsThem)
 {
     OMVI_REQUIRE_TOOL("pcxtoppm");
-    ASSERT_TRUE(writeBytes(file("src.ppm"), ppm(51, 35, picture(51, 35, 256, 4))));
+    ASSERT_TRUE(writeFileBytes(file("src.ppm"), ppm(51, 35, picture(51, 35, 256, 4))));
     if (OmviTest::haveTool("convert"))
     {
         const char* commands[][2] = {

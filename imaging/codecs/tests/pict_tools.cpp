@@ -14,19 +14,12 @@ using namespace OmviTest;
 namespace
 {
 
-std::string quoted(const std::string& path)
-{
-    return "'" + path + "'";
-}
-
 TestImage ourRgb(const std::string& path)
 {
-    PictFormatCodec codec;
-    const FileSpecifier file(AsciiStringBuffer(path), FileSpecifier::kFile);
-    EXPECT_EQ(codec.probe(file, nullptr), ImageFormatCodec::kRecognised) << path;
-    std::unique_ptr<ReadImageFileInterface> reader(codec.openForRead(file));
-    std::unique_ptr<ReadImageFileFrameInterface> frame(reader ? reader->openFrame(0) : nullptr);
-    return frame ? frameAsRgb(*frame) : TestImage{};
+    int probe = -1;
+    const TestImage rgb = firstFrameRgb<PictFormatCodec>(path, &probe);
+    EXPECT_EQ(probe, ImageFormatCodec::kRecognised) << path;
+    return rgb;
 }
 
 TestImage picttoppmRgb(const std::string& path)

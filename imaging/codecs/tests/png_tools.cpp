@@ -44,18 +44,9 @@ Bytes fewColours(int width, int height)
     return rgb;
 }
 
-class PngTools : public ::testing::Test
+class PngTools : public ToolFolderTest
 {
 protected:
-    std::string file(const std::string& name) const { return folder_.file(name); }
-
-    bool make(const std::string& command)
-    {
-        const int status = OmviTest::runCommand("cd '" + folder_.path() + "' && ( " + command + " ) 2>/dev/null");
-        EXPECT_EQ(status, 0) << command;
-        return status == 0;
-    }
-
     // Reads `name` with the codec and with pngtopam and compares every
     // pixel (and, for colour frames, every alpha).
     void expectSameAsPngtopam(const std::string& name)
@@ -65,7 +56,7 @@ protected:
         const Decoded ours = readFile(codec_, file(name), &ok);
         ASSERT_TRUE(ok);
         Netpbm theirs;
-        ASSERT_TRUE(parseNetpbm(capture("pngtopam -alphapam '" + file(name) + "' 2>/dev/null"), theirs));
+        ASSERT_TRUE(parseNetpbm(captureOutput("pngtopam -alphapam '" + file(name) + "' 2>/dev/null"), theirs));
         ASSERT_EQ(ours.width, theirs.width);
         ASSERT_EQ(ours.height, theirs.height);
         const Bytes ourRgb = toRgb(ours);
@@ -86,7 +77,6 @@ protected:
     }
 
     PngFormatCodec codec_;
-    OmviTest::TemporaryFolder folder_;
 };
 
 } // namespace
@@ -95,16 +85,16 @@ TEST_F(PngTools, NetpbmFilesReadAsPngtopamReadsThem)
 {
     OMVI_REQUIRE_TOOL("pnmtopng");
     OMVI_REQUIRE_TOOL("pngtopam");
-    ASSERT_TRUE(writeBytes(file("rgb.ppm"), ppm(61, 37, picture(61, 37, 1))));
-    ASSERT_TRUE(writeBytes(file("few.ppm"), ppm(40, 21, fewColours(40, 21))));
+    ASSERT_TRUE(writeFileBytes(file("rgb.ppm"), ppm(61, 37, picture(61, 37, 1))));
+    ASSERT_TRUE(writeFileBytes(file("few.ppm"), ppm(40, 21, fewColours(40, 21))));
     Bytes grey(53 * 29);
     for (std::size_t i = 0; i < grey.size(); ++i)
         grey[i] = static_cast<std::uint8_t>(i * 7);
-    ASSERT_TRUE(writeBytes(file("grey.pgm"), pgm(53, 29, grey)));
+    ASSERT_TRUE(writeFileBytes(file("grey.pgm"), pgm(53, 29, grey)));
     Bytes mask(61 * 37);
     for (std::size_t i = 0; i < mask.size(); ++i)
         mask[i] = static_cast<std::uint8_t>(i % 5 == 0 ? 0 : i % 3 == 0 ? 128 : 255);
-    ASSERT_TRUE(writeBytes(file("mask.pgm"), pgm(61, 37, mask)));
+    ASSERT_TRUE(writeFileBytes(file("mask.pgm"), pgm(61, 37, mask)));
     const char* commands[][2] = {
         {"pnmtopng rgb.ppm > rgb.png", "rgb.png"},
         {"pnmtopng -interlace rgb.ppm > rgbi.png", "rgbi.png"},
@@ -132,8 +122,8 @@ TEST_F(PngTools, ImageMagickFilesReadAsPngtopamReadsThem)
 {
     OMVI_REQUIRE_TOOL("convert");
     OMVI_REQUIRE_TOOL("pngtopam");
-    ASSERT_TRUE(writeBytes(file("src.ppm"), ppm(45, 33, picture(45, 33, 2))));
-    ASSERT_TRUE(writeBytes(file("few.ppm"), ppm(40, 21, fewColours(40, 21))));
+    ASSERT_TRUE(writeFileBytes(file("src.ppm"), ppm(45, 33, picture(45, 33, 2))));
+    ASSERT_TRUE(writeFileBytes(file("few.ppm"), ppm(40, 21, fewColours(40, 21))));
     const char* commands[][2] = {
         {"convert src.ppm PNG24:a24.png", "a24.png"},
         {"convert src.ppm -alpha set -channel A -fx 'i/w' PNG32:a32.png", "a32.png"},
@@ -179,7 +169,7 @@ TEST_F(PngTools, FilesWeWriteReadBackEqualAndPassPngcheck)
         MemoryRowIterator iterator(width, height, rowBytes, rows);
         writer->writeFrame(frame.get(), &iterator);
         int status = -1;
-        const Bytes report = capture("pngcheck -v '" + file(name) + "' 2>&1", &status);
+        const Bytes report = captureOutput("pngcheck -v '" + file(name) + "' 2>&1", &status);
         EXPECT_EQ(status, 0) << std::string(report.begin(), report.end());
         return std::string(report.begin(), report.end());
     };
@@ -207,7 +197,7 @@ TEST_F(PngTools, FilesWeWriteReadBackEqualAndPassPngcheck)
     EXPECT_NE(report.find("chunk oFFs"), std::string::npos) << report;
     EXPECT_NE(report.find("chunk sCAL"), std::string::npos) << report;
     Netpbm back;
-    ASSERT_TRUE(parseNetpbm(capture("pngtopam '" + file("rgb.png") + "'"), back));
+    ASSERT_TRUE(parseNetpbm(captureOutput("pngtopam '" + file("rgb.png") + "'"), back));
     EXPECT_EQ(netpbmRgb(back), rgb);
 
     // Grey at 8 bits with a transparent level and significant bits.
@@ -225,7 +215,7 @@ TEST_F(PngTools, FilesWeWriteReadBackEqualAndPassPngcheck)
     EXPECT_NE(report.find("gray = 0x0028"), std::string::npos) << report;
     EXPECT_NE(report.find("gray = 0x00c8"), std::string::npos) << report;
     EXPECT_NE(report.find("chunk sBIT"), std::string::npos) << report;
-    ASSERT_TRUE(parseNetpbm(capture("pngtopam '" + file("grey.png") + "'"), back));
+    ASSERT_TRUE(parseNetpbm(captureOutput("pngtopam '" + file("grey.png") + "'"), back));
     EXPECT_EQ(back.samples, std::vector<std::uint32_t>(grey.begin(), grey.end()));
 
     // Palette of 16 entries at 4 bits with alphas, a histogram that fits and
@@ -248,7 +238,7 @@ TEST_F(PngTools, FilesWeWriteReadBackEqualAndPassPngcheck)
     EXPECT_NE(report.find("16 histogram entries"), std::string::npos) << report;
     EXPECT_NE(report.find("index = 5"), std::string::npos) << report;
     EXPECT_NE(report.find("chunk tRNS"), std::string::npos) << report;
-    ASSERT_TRUE(parseNetpbm(capture("pngtopam '" + file("palette.png") + "'"), back));
+    ASSERT_TRUE(parseNetpbm(captureOutput("pngtopam '" + file("palette.png") + "'"), back));
     Bytes expected;
     for (std::uint8_t i : indices)
         expected.insert(expected.end(), palette.begin() + 3 * i, palette.begin() + 3 * i + 3);
@@ -264,7 +254,7 @@ TEST_F(PngTools, FilesWeWriteReadBackEqualAndPassPngcheck)
         bits[i] = static_cast<std::uint8_t>(0x35 * i);
     report = write("bits.png", kColorSpaceBitonal, 1, bits, rowBytes, {}, {&dpi});
     EXPECT_NE(report.find("1-bit grayscale"), std::string::npos) << report;
-    ASSERT_TRUE(parseNetpbm(capture("pngtopam '" + file("bits.png") + "'"), back));
+    ASSERT_TRUE(parseNetpbm(captureOutput("pngtopam '" + file("bits.png") + "'"), back));
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             ASSERT_EQ(back.at(x, y, 0), (bits[static_cast<std::size_t>(y) * rowBytes + x / 8] >> (7 - x % 8)) & 1u);

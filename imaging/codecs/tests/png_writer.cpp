@@ -235,7 +235,7 @@ TEST(PngWriter, GreyPaletteAndBitonalFramesRoundTrip)
 
 TEST(PngWriter, FilesAreMadeWhenTheFrameIsWrittenAndSecondWritesDoNothing)
 {
-    OmviTest::TemporaryFolder folder;
+    OmviTest::ScratchFolder folder;
     PngFormatCodec codec;
     std::unique_ptr<WriteImageFileInterface> writer(codec.createWriter());
     ASSERT_TRUE(writer);
@@ -250,13 +250,13 @@ TEST(PngWriter, FilesAreMadeWhenTheFrameIsWrittenAndSecondWritesDoNothing)
     MemoryRowIterator rows(6, 6, 6, s.pixels);
     writer->writeFrame(frame.get(), &rows);
     ASSERT_TRUE(folder.exists("a.png"));
-    const Bytes first = readBytes(folder.file("a.png"));
+    const Bytes first = readFileBytes(folder.file("a.png"));
     EXPECT_EQ(decodeSimple(first, PNG_FORMAT_GRAY).pixels, s.pixels);
 
     MemoryRowIterator again(6, 6, 6, Bytes(36, 0));
     writer->writeFrame(frame.get(), &again);
     EXPECT_EQ(again.starts, 0);
-    EXPECT_EQ(readBytes(folder.file("a.png")), first);
+    EXPECT_EQ(readFileBytes(folder.file("a.png")), first);
 
     // A frame of another codec, or no rows: nothing happens.
     std::unique_ptr<WriteImageFileInterface> other(codec.createWriter());
@@ -270,7 +270,7 @@ TEST(PngWriter, FilesAreMadeWhenTheFrameIsWrittenAndSecondWritesDoNothing)
 
 TEST(PngWriter, BadSettingsAreRefusedBeforeAnythingIsWritten)
 {
-    OmviTest::TemporaryFolder folder;
+    OmviTest::ScratchFolder folder;
     PngFormatCodec codec;
     auto attempt = [&](const FrameSpec& s, RowIteratorInterface& rows, bool setPalette = true) {
         std::unique_ptr<WriteImageFileInterface> writer(codec.createWriter());

@@ -15,11 +15,6 @@ using namespace OmviTest;
 namespace
 {
 
-std::string quoted(const std::string& path)
-{
-    return "'" + path + "'";
-}
-
 // ImageMagick hands rows out in the order the file stores them (it keeps
 // the origin as an orientation attribute, applied by -auto-orient); PIL
 // turns them top row first.

@@ -4,7 +4,7 @@
 // crash, a hang, a leak or an allocation out of proportion (the sanitizers
 // watch the rest).
 #include "MemoryFile.h"
-#include "SideCarFolder.h"
+#include "imaging/codecs/tests/SharedTestSupport.h"
 #include "TiffExercise.h"
 #include "TiffTestSupport.h"
 
@@ -19,7 +19,7 @@
 using namespace Omvi;
 using namespace OmviTest::Tiff;
 using OmviTest::MemoryFile;
-using OmviTest::TemporaryFolder;
+using OmviTest::ScratchFolder;
 
 namespace
 {
@@ -29,7 +29,7 @@ namespace
 // planes, several directories with GeoTIFF keys and a placement record.
 std::vector<std::string> seeds()
 {
-    TemporaryFolder folder;
+    ScratchFolder folder;
     std::vector<std::string> files;
     auto add = [&](const std::vector<TiffSpec>& specs, const char* mode = "w") {
         std::vector<Bytes> data;
@@ -190,7 +190,7 @@ TEST_F(TiffDamagedTest, AbsurdSizesAreRefusedWithoutAllocatingThem)
 {
     // A directory claiming 2^31 - 2 pixels a row and as many rows, one tile
     // of 65536 x 65536, and strips that are not there.
-    TemporaryFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.file("absurd.tif");
     TiffSpec small;
     small.width = 16;

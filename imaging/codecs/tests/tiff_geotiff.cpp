@@ -2,7 +2,7 @@
 // (written by the test through libgeotiff and checked with listgeo), the
 // orientation it implies, and what the writer stores, checked with listgeo
 // and read back.
-#include "SideCarFolder.h"
+#include "imaging/codecs/tests/SharedTestSupport.h"
 #include "TiffTestSupport.h"
 
 #include "imaging/codecs/WriteImageFileFrameInterface.h"
@@ -23,7 +23,7 @@
 
 using namespace Omvi;
 using namespace OmviTest::Tiff;
-using OmviTest::TemporaryFolder;
+using OmviTest::ScratchFolder;
 
 namespace
 {
@@ -103,7 +103,7 @@ protected:
     }
 
     TiffFormatCodec codec_{TiffFormatCodec::kWithLzw};
-    TemporaryFolder folder_;
+    ScratchFolder folder_;
 };
 
 // A short key as libgeotiff reads it from the file (-1 when absent).

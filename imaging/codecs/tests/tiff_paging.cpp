@@ -3,7 +3,7 @@
 // file of uncompressed strips decoded a band of tiles at a time when first
 // touched; either way the image's pixels are the frame's rows), and written
 // through the file write descriptor.
-#include "SideCarFolder.h"
+#include "imaging/codecs/tests/SharedTestSupport.h"
 #include "TiffTestSupport.h"
 
 #include "imaging/descriptors/FileReadDescriptor.h"
@@ -78,7 +78,7 @@ protected:
     }
 
     TiffFormatCodec codec_{TiffFormatCodec::kTextureMode};
-    OmviTest::TemporaryFolder folder_;
+    OmviTest::ScratchFolder folder_;
 };
 
 TiffSpec tiled(std::uint32_t width, std::uint32_t height, std::uint16_t bits, std::uint16_t samples,

@@ -2,7 +2,7 @@
 // texts and private tags they offer and write, the property set a
 // directory makes (read, or as a template for writing) and the placement
 // record some files keep behind private tag 33535.
-#include "SideCarFolder.h"
+#include "imaging/codecs/tests/SharedTestSupport.h"
 #include "TiffTestSupport.h"
 
 #include "imaging/codecs/WriteImageFileFrameInterface.h"
@@ -26,7 +26,7 @@
 
 using namespace Omvi;
 using namespace OmviTest::Tiff;
-using OmviTest::TemporaryFolder;
+using OmviTest::ScratchFolder;
 
 namespace
 {
@@ -88,7 +88,7 @@ protected:
     }
 
     TiffFormatCodec codec_{TiffFormatCodec::kWithLzw};
-    TemporaryFolder folder_;
+    ScratchFolder folder_;
 };
 
 } // namespace

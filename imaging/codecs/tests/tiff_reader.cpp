@@ -4,7 +4,7 @@
 // offers, strips and tiles, 1 to 16 bits per sample, palettes, alpha and
 // several directories. Bitonal rows hold a set bit for ink whatever the
 // file's photometric interpretation.
-#include "SideCarFolder.h"
+#include "imaging/codecs/tests/SharedTestSupport.h"
 #include "TiffTestSupport.h"
 
 #include "imaging/OMVIException.h"
@@ -20,7 +20,7 @@
 
 using namespace Omvi;
 using namespace OmviTest::Tiff;
-using OmviTest::TemporaryFolder;
+using OmviTest::ScratchFolder;
 
 namespace
 {
@@ -126,7 +126,7 @@ protected:
     }
 
     TiffFormatCodec codec_{TiffFormatCodec::kWithLzw};
-    TemporaryFolder folder_;
+    ScratchFolder folder_;
 };
 
 void expectWithin(const Bytes& actual, const Bytes& expected, int tolerance)

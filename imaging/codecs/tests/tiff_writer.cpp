@@ -1,7 +1,7 @@
 // The TIFF writer: every data model it takes, the compression and
 // organisation properties, several frames, and the files checked by
 // libtiff-tools, netpbm, ImageMagick and the codec's own reader.
-#include "SideCarFolder.h"
+#include "imaging/codecs/tests/SharedTestSupport.h"
 #include "TiffTestSupport.h"
 
 #include "imaging/codecs/WriteImageFileFrameInterface.h"
@@ -23,7 +23,7 @@
 
 using namespace Omvi;
 using namespace OmviTest::Tiff;
-using OmviTest::TemporaryFolder;
+using OmviTest::ScratchFolder;
 
 namespace
 {
@@ -146,7 +146,7 @@ protected:
     std::string path(const std::string& name) const { return folder_.file(name); }
 
     TiffFormatCodec codec_{TiffFormatCodec::kTextureMode};
-    TemporaryFolder folder_;
+    ScratchFolder folder_;
 };
 
 // A compression property of the writer's frame, set to `code`.
