@@ -12,9 +12,10 @@ namespace Omvi
 class RowProviderInterface;
 
 // A provider of `size` over `source` (which it then owns), or `source`
-// itself when it already has that size. Every kind resizes by nearest
-// neighbour (Scale) here. The exceptions of the filters pass through, and
-// `source` is then deleted.
+// itself when it already has that size. Kind 0, and rows of a model no
+// kernel takes, are resized by nearest neighbour (Scale); the other kinds
+// go through resampleToSize in one stage. The exceptions of the filters
+// pass through, and `source` is then deleted.
 std::unique_ptr<RowProviderInterface> resizeRows(std::unique_ptr<RowProviderInterface> source, const PixelPair& size,
                                                  std::int32_t resamplingKind);
 

@@ -160,9 +160,16 @@ void Rotate::mapPoint(Point2d& point, bool rounding) const
 void Rotate::adjustOffset(PixelPair& offset) const
 {
     Point2d point(offset.x, offset.y);
+    adjustOffset(point);
+    offset.x = roundToInt(point.x);
+    offset.y = roundToInt(point.y);
+}
+
+void Rotate::adjustOffset(Point2d& point) const
+{
     shearPoint(point, 0);
-    offset.x = roundToInt(point.x - rect_.x0);
-    offset.y = roundToInt(point.y - rect_.y0);
+    point.x -= rect_.x0;
+    point.y -= rect_.y0;
 }
 
 std::int32_t Rotate::getNextRow(DataBuffer& row)

@@ -38,6 +38,9 @@ public:
     // Moves an offset given in the input's frame into the output frame: the
     // three shears without conversion between them, then rounded half up.
     void adjustOffset(PixelPair& offset) const;
+    // The same without rounding: a pixel position (pixel centres at whole
+    // numbers) in the input's frame moved into the output's.
+    void adjustOffset(Point2d& point) const;
 
     double angle() const { return angle_; }
     // The part of the last shear's output that is delivered (inclusive).

@@ -19,6 +19,28 @@ namespace w3d_test
 
 using Block = std::vector<std::uint8_t>;
 
+// Little-endian 32-bit words from bits written most significant first (spaces
+// ignored), the last word padded with zeros.
+inline Block words_from_bits(const std::string& text)
+{
+    std::string bits;
+    for (char const c : text)
+        if (c == '0' || c == '1')
+            bits += c;
+    Block bytes(4 * ((bits.size() + 31) / 32), 0);
+    for (std::size_t i = 0; i < bits.size(); ++i)
+        if (bits[i] == '1')
+            bytes[4 * (i / 32) + 3 - (i % 32) / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
+    return bytes;
+}
+
+// Appends `word` as four little-endian bytes.
+inline void append_word(Block& block, std::uint32_t word)
+{
+    block.resize(block.size() + 4);
+    w3d::eb::put_le32(block.data() + block.size() - 4, word);
+}
+
 struct Compressed
 {
     bool ok = false;

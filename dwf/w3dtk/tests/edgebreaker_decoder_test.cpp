@@ -16,25 +16,12 @@ using namespace w3d_test;
 using w3d::eb::get_le32;
 using w3d::eb::put_le32;
 
-Block bits_to_words(const std::string& text)
-{
-    std::string bits;
-    for (char const c : text)
-        if (c == '0' || c == '1')
-            bits += c;
-    Block bytes(4 * ((bits.size() + 31) / 32), 0);
-    for (std::size_t i = 0; i < bits.size(); ++i)
-        if (bits[i] == '1')
-            bytes[4 * (i / 32) + 3 - (i % 32) / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
-    return bytes;
-}
-
 // A scheme-2 block without points or normals: header, ops, side table words,
 // then the geometry stream from `bits`.
 Block stream_block(const Block& ops, const std::vector<std::uint32_t>& side, int vertices,
                    const std::string& bits)
 {
-    Block const stream = bits_to_words(bits);
+    Block const stream = words_from_bits(bits);
     Block block(24, 0);
     block[0] = 2;
     put_le32(block.data() + 4, static_cast<std::uint32_t>(ops.size()));
@@ -44,10 +31,7 @@ Block stream_block(const Block& ops, const std::vector<std::uint32_t>& side, int
     block.insert(block.end(), ops.begin(), ops.end());
     block.resize(static_cast<std::size_t>(w3d::eb::align4(static_cast<long long>(block.size()))));
     for (std::uint32_t const word : side)
-    {
-        block.resize(block.size() + 4);
-        put_le32(block.data() + block.size() - 4, word);
-    }
+        append_word(block, word);
     block.insert(block.end(), stream.begin(), stream.end());
     return block;
 }
