@@ -2,77 +2,19 @@
 // stream: every failure must be the codec's exception, never a crash, a
 // leak or a runaway allocation. Frames larger than a few million pixels are
 // opened but not decoded, which keeps each input quick.
-#include "imaging/OMVIException.h"
-#include "imaging/codecs/ImageFormatCodecStreamingInterface.h"
-#include "imaging/codecs/ReadImageFileFrameInterface.h"
-#include "imaging/codecs/ReadImageFileInterface.h"
 #include "imaging/codecs/jfif/JfifFormatCodec.h"
-#include "imaging/codecs/properties/FormatCodecPropertySetIterator.h"
-#include "imaging/codecs/tests/ImageTestSupport.h"
-#include "imaging/codecs/tests/MemoryFile.h"
+#include "imaging/codecs/tests/ReaderDriver.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-
-namespace
-{
-
-constexpr std::int64_t kPixelBudget = 1024 * 1024;
-
-void readFrame(Omvi::ReadImageFileInterface& reader)
-{
-    std::unique_ptr<Omvi::ReadImageFileFrameInterface> frame(reader.openFrame(0));
-    if (!frame)
-        return;
-    int height = 0;
-    int width = 0;
-    frame->getSize(&height, &width);
-    delete frame->getProperties();
-    if (static_cast<std::int64_t>(height) * width > kPixelBudget)
-        return;
-    std::unique_ptr<Omvi::RowIteratorInterface> rows(frame->newRowIterator());
-    if (!rows)
-        return;
-    Omvi::DataBuffer row(rows->bytesPerRow());
-    rows->start();
-    for (std::int32_t r = 0; r < rows->rowCount(); ++r)
-    {
-        rows->getRow(row);
-        rows->next();
-    }
-    rows->finish();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static Omvi::JfifFormatCodec codec;
-    try
-    {
-        OmviTest::MemoryFile file(data, size);
-        std::unique_ptr<Omvi::ReadImageFileInterface> reader(codec.openForRead(file.specifier()));
-        if (reader)
-            readFrame(*reader);
-    }
-    catch (Omvi::OMVIException* failure)
-    {
-        delete failure;
-    }
+    OmviTest::ReaderLimits limits;
+    limits.pixels = 1024 * 1024;
+    OmviTest::exerciseFile(codec, data, size, limits);
     if (size % 2 == 1)
-    {
-        try
-        {
-            OmviTest::MemoryStream stream(OmviTest::Pixels(data, data + size));
-            std::unique_ptr<Omvi::ReadImageFileInterface> reader(codec.openStreamForRead(&stream));
-            if (reader)
-                readFrame(*reader);
-        }
-        catch (Omvi::OMVIException* failure)
-        {
-            delete failure;
-        }
-    }
+        OmviTest::exerciseStream(codec, data, size, size, limits);
     return 0;
 }

@@ -252,9 +252,7 @@ FormatCodecPropertySetIterator* BmpReadFileFrame::getProperties()
 
 FormatCodecPropertyInterface* BmpReadFileFrame::getProperty(const StringBuffer& name)
 {
-    StringBuffer densityName;
-    loadCodecString(BmpStringId::kDensity, densityName);
-    return stringBuffersEqual(name, densityName) ? newDensity() : nullptr;
+    return equalsCodecString(name, BmpStringId::kDensity) ? newDensity() : nullptr;
 }
 
 FormatCodecPropertyInterface* BmpReadFileFrame::getPropertyOfType(int propertyType)

@@ -168,9 +168,7 @@ FormatCodecPropertySetIterator* BmpWriteFileFrame::getProperties()
 
 FormatCodecPropertyInterface* BmpWriteFileFrame::getProperty(const StringBuffer& name)
 {
-    StringBuffer densityName;
-    loadCodecString(BmpStringId::kDensity, densityName);
-    if (!stringBuffersEqual(name, densityName))
+    if (!equalsCodecString(name, BmpStringId::kDensity))
         return nullptr;
     return getPropertyOfType(FormatCodecPropertyInterface::kDensity);
 }

@@ -61,9 +61,7 @@ FormatCodecPropertySetIterator* CalsWriteFileFrame::getProperties()
 
 FormatCodecPropertyInterface* CalsWriteFileFrame::getProperty(const StringBuffer& name)
 {
-    StringBuffer compatibilityName;
-    loadCodecString(CalsStringId::kCompatibilityName, compatibilityName);
-    if (stringBuffersEqual(name, compatibilityName))
+    if (equalsCodecString(name, CalsStringId::kCompatibilityName))
         return new CalsCompatabilityProperty(compatibility_);
     return newCalsHeaderProperty(header_, name);
 }

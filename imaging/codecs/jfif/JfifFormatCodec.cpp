@@ -49,9 +49,7 @@ bool JfifFormatCodec::isPropertySupported(int propertyType, const StringBuffer* 
 {
     if (propertyType != FormatCodecPropertyInterface::kPrivate || name == nullptr)
         return false;
-    StringBuffer comment;
-    loadCodecString(JfifStringId::kCommentName, comment);
-    return stringBuffersEqual(*name, comment);
+    return equalsCodecString(*name, JfifStringId::kCommentName);
 }
 
 bool JfifFormatCodec::canEncode(const DataModel* model, int width, int height) const

@@ -16,13 +16,6 @@ namespace
     throwFormatCodecException("Invalid bits used per pixel", kCodecInvalidBitsPerPixel);
 }
 
-bool nameIs(const StringBuffer& name, std::int32_t id)
-{
-    StringBuffer text;
-    loadCodecString(id, text);
-    return stringBuffersEqual(name, text);
-}
-
 } // namespace
 
 JfifWriteFileFrame::JfifWriteFileFrame(std::unique_ptr<CorrelationPropertySetIterator> correlations)
@@ -96,13 +89,13 @@ FormatCodecPropertySetIterator* JfifWriteFileFrame::getProperties()
 
 FormatCodecPropertyInterface* JfifWriteFileFrame::getProperty(const StringBuffer& name)
 {
-    if (nameIs(name, JfifStringId::kDensityName))
+    if (equalsCodecString(name, JfifStringId::kDensityName))
         return new JfifDensity();
-    if (nameIs(name, JfifStringId::kCommentName))
+    if (equalsCodecString(name, JfifStringId::kCommentName))
         return new JfifComment(StringBuffer(), JfifComment::kWriterLimit);
-    if (nameIs(name, JfifStringId::kProgressiveName))
+    if (equalsCodecString(name, JfifStringId::kProgressiveName))
         return new JfifProgressiveOutput();
-    if (nameIs(name, JfifStringId::kQualityName))
+    if (equalsCodecString(name, JfifStringId::kQualityName))
         return new JfifCompression();
     return nullptr;
 }

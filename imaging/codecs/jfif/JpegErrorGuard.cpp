@@ -1,7 +1,6 @@
 #include "imaging/codecs/jfif/JpegErrorGuard.h"
 
-#include "imaging/OMVIException.h"
-#include "imaging/codecs/codec/CodecErrors.h"
+#include "imaging/codecs/codec/CallbackFailure.h"
 
 #include <cstdlib>
 
@@ -68,25 +67,7 @@ bool runJpegStep(JpegErrorGuard& guard, JpegStep step, void* context)
 
 void throwJpegFailure(JpegErrorGuard& guard)
 {
-    if (guard.callbackFailure)
-    {
-        std::exception_ptr failure = guard.callbackFailure;
-        guard.callbackFailure = nullptr;
-        try
-        {
-            std::rethrow_exception(failure);
-        }
-        catch (OMVIException*)
-        {
-            throw;
-        }
-        catch (...)
-        {
-            // Anything else (std::bad_alloc from a growing stream, say) leaves
-            // through the library's own channel.
-        }
-    }
-    throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
+    throwKeptFailure(guard.callbackFailure);
 }
 
 void failJpegCallback(j_common_ptr object, int code)

@@ -218,9 +218,7 @@ FormatCodecPropertySetIterator* PcxReadFileFrame::getProperties()
 
 FormatCodecPropertyInterface* PcxReadFileFrame::getProperty(const StringBuffer& name)
 {
-    StringBuffer densityName;
-    loadCodecString(PcxStringId::kDensityName, densityName);
-    if (!stringBuffersEqual(name, densityName))
+    if (!equalsCodecString(name, PcxStringId::kDensityName))
         return nullptr;
     return getPropertyOfType(FormatCodecPropertyInterface::kDensity);
 }

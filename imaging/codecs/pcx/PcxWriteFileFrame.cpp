@@ -98,9 +98,7 @@ FormatCodecPropertySetIterator* PcxWriteFileFrame::getProperties()
 
 FormatCodecPropertyInterface* PcxWriteFileFrame::getProperty(const StringBuffer& name)
 {
-    StringBuffer densityName;
-    loadCodecString(PcxStringId::kDensityName, densityName);
-    if (!stringBuffersEqual(name, densityName))
+    if (!equalsCodecString(name, PcxStringId::kDensityName))
         return nullptr;
     return new PcxDensityProperty(header_.horizontalDensity(), header_.verticalDensity());
 }

@@ -1,10 +1,8 @@
 #include "imaging/codecs/png/PngErrorGuard.h"
 
-#include "imaging/OMVIException.h"
-#include "imaging/codecs/codec/CodecErrors.h"
+#include "imaging/codecs/codec/CallbackFailure.h"
 
 #include <cstdlib>
-
 
 namespace Omvi
 {
@@ -74,25 +72,7 @@ bool runPngStep(png_structp png, PngStep step, void* context)
 
 void throwPngFailure(PngErrorState& state)
 {
-    if (state.callbackFailure)
-    {
-        std::exception_ptr failure = state.callbackFailure;
-        state.callbackFailure = nullptr;
-        try
-        {
-            std::rethrow_exception(failure);
-        }
-        catch (OMVIException*)
-        {
-            throw;
-        }
-        catch (...)
-        {
-            // Anything else (memory running out in a stream, say) leaves
-            // through the library's own channel below.
-        }
-    }
-    throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
+    throwKeptFailure(state.callbackFailure);
 }
 
 void keepPngCallbackFailure(png_structp png)

@@ -150,12 +150,8 @@ bool PngFormatCodec::isPropertySupported(int propertyType, const StringBuffer* n
         if (name == nullptr)
             return false;
         for (int kind = 0; kind < kPrivatePropertyCount; ++kind)
-        {
-            StringBuffer text;
-            loadCodecString(PngStringId::privatePropertyNameId(kind), text);
-            if (stringBuffersEqual(*name, text))
+            if (equalsCodecString(*name, PngStringId::privatePropertyNameId(kind)))
                 return true;
-        }
         return false;
     default:
         return false;

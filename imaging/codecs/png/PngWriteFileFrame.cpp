@@ -15,13 +15,6 @@ namespace Omvi
 namespace
 {
 
-bool nameIs(const StringBuffer& name, std::int32_t id)
-{
-    StringBuffer text;
-    loadCodecString(id, text);
-    return stringBuffersEqual(name, text);
-}
-
 // The background form a new property takes before the bit depth is known:
 // bitonal frames are the grey images below 2 bits.
 std::int32_t backgroundForm(std::int32_t kind, std::int32_t colorType)
@@ -159,16 +152,16 @@ FormatCodecPropertySetIterator* PngWriteFileFrame::getProperties()
 FormatCodecPropertyInterface* PngWriteFileFrame::getProperty(const StringBuffer& name)
 {
     using namespace PngStringId;
-    if (nameIs(name, kDensityName))
+    if (equalsCodecString(name, kDensityName))
         return new PngDensity();
-    if (nameIs(name, kBackgroundName))
+    if (equalsCodecString(name, kBackgroundName))
         return new PngBackground(RgbColor(0, 0, 0, 255), backgroundForm(kind_, colorType_));
-    if (nameIs(name, kTransparencyName))
+    if (equalsCodecString(name, kTransparencyName))
         return new PngTransparency(colorType_);
-    if (nameIs(name, kCompressionName))
+    if (equalsCodecString(name, kCompressionName))
         return new PngCompression();
     for (std::int32_t kind = 0; kind < PngCustomProperty::kKindCount; ++kind)
-        if (nameIs(name, privatePropertyNameId(kind)))
+        if (equalsCodecString(name, privatePropertyNameId(kind)))
             return newCustomProperty(kind, colorType_).release();
     return nullptr;
 }

@@ -79,9 +79,7 @@ bool isIg4PropertyName(const StringBuffer& name, std::int32_t kind)
     const std::int32_t id = Ig4StringId::privatePropertyNameId(kind);
     if (id == 0)
         return false;
-    StringBuffer text;
-    loadCodecString(id, text);
-    return stringBuffersEqual(name, text);
+    return equalsCodecString(name, id);
 }
 
 } // namespace Omvi

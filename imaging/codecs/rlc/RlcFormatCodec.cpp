@@ -57,12 +57,8 @@ bool isPrivateName(const StringBuffer* name, int last, NameOfKind nameOfKind)
     if (name == nullptr)
         return false;
     for (int kind = 1; kind <= last; ++kind)
-    {
-        StringBuffer text;
-        loadCodecString(nameOfKind(kind), text);
-        if (stringBuffersEqual(*name, text))
+        if (equalsCodecString(*name, nameOfKind(kind)))
             return true;
-    }
     return false;
 }
 

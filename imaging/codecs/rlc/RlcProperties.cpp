@@ -110,9 +110,7 @@ bool isRlcPropertyName(const StringBuffer& name, std::int32_t kind)
     const std::int32_t id = RlcStringId::privatePropertyNameId(kind);
     if (id == 0)
         return false;
-    StringBuffer text;
-    loadCodecString(id, text);
-    return stringBuffersEqual(name, text);
+    return equalsCodecString(name, id);
 }
 
 } // namespace Omvi

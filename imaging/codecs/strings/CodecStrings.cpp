@@ -107,4 +107,11 @@ bool stringBufferEquals(const StringBuffer& a, const char* text)
     return singleByteText(a) == std::string_view(text ? text : "");
 }
 
+bool equalsCodecString(const StringBuffer& a, std::int32_t id)
+{
+    StringBuffer text;
+    loadCodecString(id, text);
+    return stringBuffersEqual(a, text);
+}
+
 } // namespace Omvi

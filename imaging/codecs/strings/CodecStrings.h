@@ -34,5 +34,7 @@ bool isCodecStringLibraryPresent();
 bool stringBuffersEqual(const StringBuffer& a, const StringBuffer& b);
 // The same against a C text, taken as single-byte.
 bool stringBufferEquals(const StringBuffer& a, const char* text);
+// The same against codec text `id` (property names, private names).
+bool equalsCodecString(const StringBuffer& a, std::int32_t id);
 
 } // namespace Omvi

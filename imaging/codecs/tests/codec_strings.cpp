@@ -120,6 +120,22 @@ TEST_F(CodecStrings, NamesCompareAcrossSingleByteEncodingsButNotAcrossWidths)
     EXPECT_FALSE(stringBufferEquals(wideText, "Density"));
 }
 
+TEST_F(CodecStrings, NamesCompareWithACodecTextByItsId)
+{
+    const std::int32_t id = TiffStringId::propertyKindNameId(2);
+    StringBuffer text;
+    ASSERT_TRUE(loadCodecString(id, text));
+    ASSERT_GT(text.size(), 1);
+    EXPECT_TRUE(equalsCodecString(AsciiStringBuffer(textOf(text).c_str()), id));
+    EXPECT_TRUE(equalsCodecString(text, id));
+    EXPECT_FALSE(equalsCodecString(AsciiStringBuffer((textOf(text) + "s").c_str()), id));
+    EXPECT_FALSE(equalsCodecString(AsciiStringBuffer(""), id));
+    // Without the string library every codec text is empty.
+    setCodecStringLibraryPresent(false);
+    EXPECT_FALSE(equalsCodecString(text, id));
+    EXPECT_TRUE(equalsCodecString(AsciiStringBuffer(""), id));
+}
+
 TEST(FormatString, FillsNumberedInsertsWithTheirConversions)
 {
     EXPECT_EQ(filled("%1!d! x %2!d! pixels",

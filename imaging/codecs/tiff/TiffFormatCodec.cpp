@@ -93,9 +93,7 @@ bool TiffFormatCodec::isPropertySupported(int propertyType, const StringBuffer* 
         const std::int32_t id = TiffStringId::propertyKindNameId(kind);
         if (kind == 13 || id == 0)
             continue;
-        StringBuffer text;
-        loadCodecString(id, text);
-        if (stringBuffersEqual(*name, text))
+        if (equalsCodecString(*name, id))
             return true;
     }
     return false;
