@@ -4,6 +4,8 @@
 // memory budget. Reports the read rate (image bytes over the time to pull
 // every row) and peak memory against the baseline before the session: the
 // composers hold a band of tiles at a time, never the image.
+#include "imaging_bench.h"
+
 #include "imaging/DataBuffer.h"
 #include "imaging/OMVIException.h"
 #include "imaging/Orientation.h"
@@ -18,50 +20,13 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
-#include <sys/resource.h>
 
 namespace
 {
 
 constexpr std::int32_t kSide = 5000;
 
-double PeakMegabytes()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
-
-const double kBaselineMegabytes = PeakMegabytes();
-
-std::uint32_t PixelAt(std::int32_t x, std::int32_t y)
-{
-    return static_cast<std::uint32_t>(x) * 2654435761u ^ static_cast<std::uint32_t>(y) * 40503u;
-}
-
-class GeneratedRgbRows : public Omvi::RowProviderInterface
-{
-public:
-    std::int32_t getNextRow(Omvi::DataBuffer& row) override
-    {
-        if (next_ >= kSide)
-            return 0;
-        auto* words = reinterpret_cast<std::uint32_t*>(row.data());
-        for (std::int32_t x = 0; x < kSide; ++x)
-            words[x] = PixelAt(x, next_);
-        ++next_;
-        return kSide - next_;
-    }
-    std::int32_t rowsRemaining() const override { return kSide - next_; }
-    Omvi::PixelPair size() const override { return {kSide, kSide}; }
-    const Omvi::DataModel& dataModel() const override { return model_; }
-    std::int32_t bytesPerRow() const override { return kSide * 4; }
-    bool isValid() const override { return true; }
-
-private:
-    Omvi::RgbModel model_{32};
-    std::int32_t next_ = 0;
-};
+const double kBaselineMegabytes = imaging_bench::peakMegabytes();
 
 // The session and the image, made on first use and kept for every run.
 struct Fixture
@@ -76,7 +41,7 @@ struct Fixture
         {
             session = Omvi::OMVISession::create(Omvi::makeScratchFileSpecifier("IMG"), 0);
             image = std::make_unique<Omvi::TiledImage>();
-            std::unique_ptr<Omvi::RowProviderInterface> rows = std::make_unique<GeneratedRgbRows>();
+            std::unique_ptr<Omvi::RowProviderInterface> rows = std::make_unique<imaging_bench::GeneratedRgbRows>(kSide);
             image->construct(rows, Omvi::BuildOrder::RowsTopDown, Omvi::kOrganisationDefault);
         }
         catch (Omvi::OMVIException* error)
@@ -131,7 +96,7 @@ void BM_ReadInOrientation(benchmark::State& state)
                 fixture.image->read({kSide, kSide}, {0, 0}, orientation);
             check->getNextRow(row);
             std::memcpy(&first, row.data(), 4);
-            intact = intact && first == PixelAt(corner.x, corner.y);
+            intact = intact && first == imaging_bench::pixelAt(corner.x, corner.y);
         }
         catch (Omvi::OMVIException* error)
         {
@@ -146,8 +111,7 @@ void BM_ReadInOrientation(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kSide * kSide * 4);
     state.counters["read MB/s"] = imageMegabytes * runs / seconds;
     state.counters["budget MB"] = fixture.session->memoryLimit() / 1024.0;
-    state.counters["peak MB"] = PeakMegabytes();
-    state.counters["peak over baseline MB"] = PeakMegabytes() - kBaselineMegabytes;
+    imaging_bench::reportPeak(state, kBaselineMegabytes);
 }
 
 BENCHMARK(BM_ReadInOrientation)

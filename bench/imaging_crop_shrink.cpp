@@ -25,6 +25,8 @@
 // Still to come: the core's own crop and shrink (placement over image
 // contexts and composers); until they land the runs here crop by reading
 // the tiles, or the frame's rows, of the region.
+#include "imaging_bench.h"
+
 #include "imaging/DataBuffer.h"
 #include "imaging/codecs/ReadImageFileFrameInterface.h"
 #include "imaging/codecs/ReadImageFileInterface.h"
@@ -51,17 +53,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <tiffio.h>
-#include <unistd.h>
 #include <vector>
 
 namespace
 {
+
+using namespace imaging_bench;
 
 constexpr int kSide = 5000;
 constexpr int kTile = 256;
@@ -70,96 +70,54 @@ constexpr int kCrop = kSide - 2 * kMargin;  // 4800
 constexpr int kTarget = kCrop * 9 / 10;     // 4320
 constexpr int kLinear = 1;                  // the resamplers' linear (triangle) kind
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-bool haveTool(const char* tool)
-{
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 Omvi::FileSpecifier specifierOf(const std::string& path)
 {
     return Omvi::FileSpecifier(Omvi::AsciiStringBuffer(path), Omvi::FileSpecifier::kFile);
 }
 
-// The scratch folder with the input picture, made once and removed at exit.
-class Workspace
+// Smooth waves, edges and a little noise, written a tile at a time.
+bool writeInput(const std::string& path)
 {
-public:
-    Workspace()
-    {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/omvi-crop-XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()) == nullptr)
-            return;
-        folder_ = buffer.data();
-        input_ = folder_ + "/in.tif";
-        if (!writeInput())
-            input_.clear();
-    }
-    ~Workspace()
-    {
-        if (!folder_.empty())
-            static_cast<void>(std::system(("rm -rf '" + folder_ + "'").c_str()));
-    }
-    bool valid() const { return !input_.empty(); }
-    const std::string& input() const { return input_; }
-    std::string file(const std::string& name) const { return folder_ + "/" + name; }
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    if (tiff == nullptr)
+        return false;
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, kSide);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, kSide);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_TILEWIDTH, kTile);
+    TIFFSetField(tiff, TIFFTAG_TILELENGTH, kTile);
+    std::vector<std::uint8_t> tile(static_cast<std::size_t>(kTile) * kTile * 3);
+    bool ok = true;
+    for (int y0 = 0; y0 < kSide && ok; y0 += kTile)
+        for (int x0 = 0; x0 < kSide && ok; x0 += kTile)
+        {
+            std::uint32_t noise = static_cast<std::uint32_t>(x0 * 7919 + y0);
+            for (int y = 0; y < kTile; ++y)
+                for (int x = 0; x < kTile; ++x)
+                    for (int c = 0; c < 3; ++c)
+                    {
+                        noise = noise * 1664525u + 1013904223u;
+                        const int gx = x0 + x;
+                        const int gy = y0 + y;
+                        double v = 128 + 70 * std::sin(gx / (40.0 + 9 * c)) * std::cos(gy / 55.0);
+                        v += ((gx / 97 + gy / 83) % 2 == 0) ? 25 : -25;
+                        v += static_cast<int>(noise >> 28) - 8;
+                        tile[static_cast<std::size_t>((y * kTile + x) * 3 + c)] =
+                            static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+                    }
+            ok = TIFFWriteTile(tiff, tile.data(), static_cast<std::uint32_t>(x0), static_cast<std::uint32_t>(y0), 0, 0) >= 0;
+        }
+    TIFFClose(tiff);
+    return ok;
+}
 
-private:
-    // Smooth waves, edges and a little noise, written a tile at a time.
-    bool writeInput()
-    {
-        TIFF* tiff = TIFFOpen(input_.c_str(), "w");
-        if (tiff == nullptr)
-            return false;
-        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, kSide);
-        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, kSide);
-        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
-        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, kTile);
-        TIFFSetField(tiff, TIFFTAG_TILELENGTH, kTile);
-        std::vector<std::uint8_t> tile(static_cast<std::size_t>(kTile) * kTile * 3);
-        bool ok = true;
-        for (int y0 = 0; y0 < kSide && ok; y0 += kTile)
-            for (int x0 = 0; x0 < kSide && ok; x0 += kTile)
-            {
-                std::uint32_t noise = static_cast<std::uint32_t>(x0 * 7919 + y0);
-                for (int y = 0; y < kTile; ++y)
-                    for (int x = 0; x < kTile; ++x)
-                        for (int c = 0; c < 3; ++c)
-                        {
-                            noise = noise * 1664525u + 1013904223u;
-                            const int gx = x0 + x;
-                            const int gy = y0 + y;
-                            double v = 128 + 70 * std::sin(gx / (40.0 + 9 * c)) * std::cos(gy / 55.0);
-                            v += ((gx / 97 + gy / 83) % 2 == 0) ? 25 : -25;
-                            v += static_cast<int>(noise >> 28) - 8;
-                            tile[static_cast<std::size_t>((y * kTile + x) * 3 + c)] =
-                                static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
-                        }
-                ok = TIFFWriteTile(tiff, tile.data(), static_cast<std::uint32_t>(x0), static_cast<std::uint32_t>(y0), 0, 0) >= 0;
-            }
-        TIFFClose(tiff);
-        return ok;
-    }
-
-    std::string folder_;
-    std::string input_;
-};
-
+// The scratch folder with the input picture, made once and removed at exit.
 Workspace& workspace()
 {
-    static Workspace instance;
+    static Workspace instance("omvi-crop", "in.tif", writeInput);
     return instance;
 }
 
@@ -280,115 +238,11 @@ double filePsnr(const std::string& first, const std::string& second, int border)
     return count == 0 ? 0 : squares == 0 ? 99 : 10 * std::log10(255.0 * 255.0 * count / squares);
 }
 
-struct Outcome
-{
-    bool ok = false;
-    double seconds = 0;
-    double peakMegabytes = 0;
-};
-
-double peakOf(const rusage& usage)
-{
-    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
-
-// Runs `work` in a child process; `work` answers the seconds it measured
-// (negative on failure).
-Outcome inChild(const std::function<double()>& work)
-{
-    int channel[2];
-    if (pipe(channel) != 0)
-        return {};
-    const pid_t child = fork();
-    if (child == 0)
-    {
-        close(channel[0]);
-        double seconds = -1;
-        try
-        {
-            seconds = work();
-        }
-        catch (...)
-        {
-        }
-        ssize_t written = write(channel[1], &seconds, sizeof seconds);
-        _exit(written == sizeof seconds ? 0 : 1);
-    }
-    close(channel[1]);
-    Outcome outcome;
-    double seconds = -1;
-    const bool read = child > 0 && ::read(channel[0], &seconds, sizeof seconds) == sizeof seconds;
-    close(channel[0]);
-    int status = 0;
-    rusage usage{};
-    if (child > 0 && wait4(child, &status, 0, &usage) == child && read && seconds >= 0 && WIFEXITED(status) &&
-        WEXITSTATUS(status) == 0)
-    {
-        outcome.ok = true;
-        outcome.seconds = seconds;
-        outcome.peakMegabytes = peakOf(usage);
-    }
-    return outcome;
-}
-
-// Runs a tool with the single-thread settings; its wall time and peak.
-Outcome tool(const std::vector<std::string>& arguments)
-{
-    const auto start = Clock::now();
-    const pid_t child = fork();
-    if (child == 0)
-    {
-        setenv("MAGICK_THREAD_LIMIT", "1", 1);
-        setenv("OMP_NUM_THREADS", "1", 1);
-        setenv("VIPS_CONCURRENCY", "1", 1);
-        if (freopen("/dev/null", "w", stdout) == nullptr || freopen("/dev/null", "w", stderr) == nullptr)
-            _exit(126);
-        std::vector<char*> argv;
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    Outcome outcome;
-    int status = 0;
-    rusage usage{};
-    if (child > 0 && wait4(child, &status, 0, &usage) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0)
-    {
-        outcome.ok = true;
-        outcome.seconds = secondsSince(start);
-        outcome.peakMegabytes = peakOf(usage);
-    }
-    return outcome;
-}
-
 double vipsSeconds = 0;
-
-void report(benchmark::State& state, const Outcome& outcome)
-{
-    if (!outcome.ok)
-    {
-        state.SkipWithError("run failed");
-        return;
-    }
-    state.SetIterationTime(outcome.seconds);
-    state.counters["seconds"] = outcome.seconds;
-    state.counters["peak_MB"] = outcome.peakMegabytes;
-}
-
-bool ready(benchmark::State& state)
-{
-    if (!workspace().valid())
-    {
-        state.SkipWithError("no scratch folder for the input picture");
-        return false;
-    }
-    return true;
-}
 
 void BM_Vips(benchmark::State& state)
 {
-    if (!ready(state))
+    if (!ready(state, workspace()))
         return;
     if (!haveTool("vips"))
     {
@@ -400,8 +254,8 @@ void BM_Vips(benchmark::State& state)
     Outcome outcome;
     for (auto _ : state)
     {
-        outcome = tool({"vips", "affine", workspace().input(), workspace().file("vips.tif"), "0.9 0 0 0.9",
-                        "--interpolate", "bilinear", "--oarea", area});
+        outcome = runTool({"vips", "affine", workspace().input(), workspace().file("vips.tif"), "0.9 0 0 0.9",
+                           "--interpolate", "bilinear", "--oarea", area});
         report(state, outcome);
     }
     if (outcome.ok)
@@ -410,7 +264,7 @@ void BM_Vips(benchmark::State& state)
 
 void BM_Convert(benchmark::State& state)
 {
-    if (!ready(state))
+    if (!ready(state, workspace()))
         return;
     if (!haveTool("convert"))
     {
@@ -421,13 +275,13 @@ void BM_Convert(benchmark::State& state)
                              std::to_string(kMargin);
     const std::string size = std::to_string(kTarget) + "x" + std::to_string(kTarget) + "!";
     for (auto _ : state)
-        report(state, tool({"convert", workspace().input(), "-crop", crop, "+repage", "-filter", "Triangle", "-resize",
+        report(state, runTool({"convert", workspace().input(), "-crop", crop, "+repage", "-filter", "Triangle", "-resize",
                             size, "-depth", "8", workspace().file("convert.tif")}));
 }
 
 void BM_OursTiles(benchmark::State& state)
 {
-    if (!ready(state))
+    if (!ready(state, workspace()))
         return;
     for (auto _ : state)
         report(state, inChild([] {
@@ -455,7 +309,7 @@ void BM_OursTiles(benchmark::State& state)
 
 void BM_OursRows(benchmark::State& state)
 {
-    if (!ready(state))
+    if (!ready(state, workspace()))
         return;
     for (auto _ : state)
         report(state, inChild([] {

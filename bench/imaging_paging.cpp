@@ -5,6 +5,8 @@
 // and read them all), the write and read rates, and peak memory against the
 // baseline before the first run: the pages must stream through the file, not
 // pile up in memory, whatever the file's size.
+#include "imaging_bench.h"
+
 #include "imaging/OMVIException.h"
 #include "imaging/platform/ScratchFile.h"
 #include "imaging/platform/WindowsJobManager.h"
@@ -15,7 +17,6 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
-#include <sys/resource.h>
 #include <vector>
 
 namespace
@@ -24,14 +25,7 @@ namespace
 constexpr std::int32_t kTileBytes = 256 * 256 * 4; // a 256 x 256 RGBA tile
 constexpr std::int32_t kTilesAcross = 20;
 
-double PeakMegabytes()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
-
-const double kBaselineMegabytes = PeakMegabytes();
+const double kBaselineMegabytes = imaging_bench::peakMegabytes();
 
 // One tile row of the image: the units it wants are the tiles across.
 class BandJob : public Omvi::Job
@@ -146,8 +140,7 @@ void BM_PagingRoundTrip(benchmark::State& state)
     state.counters["read MB/s"] = fileMegabytes * runs / readSeconds;
     state.counters["file MB"] = fileMegabytes;
     state.counters["budget MB"] = budget.memoryLimit() / 1024.0;
-    state.counters["peak MB"] = PeakMegabytes();
-    state.counters["peak over baseline MB"] = PeakMegabytes() - kBaselineMegabytes;
+    imaging_bench::reportPeak(state, kBaselineMegabytes);
 }
 BENCHMARK(BM_PagingRoundTrip)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -9,6 +9,8 @@
 // paging file, built once before the runs), read through its row composer
 // under the session's default memory budget; rows that the scale does not
 // need are skipped without being composed.
+#include "imaging_bench.h"
+
 #include "imaging/DataBuffer.h"
 #include "imaging/OMVIException.h"
 #include "imaging/filters/Scale.h"
@@ -24,7 +26,6 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
-#include <sys/resource.h>
 #include <vector>
 
 namespace
@@ -33,19 +34,7 @@ namespace
 constexpr std::int32_t kSide = 5000;
 constexpr std::int32_t kDistinctRows = 16;
 
-double PeakMegabytes()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
-
-const double kBaselineMegabytes = PeakMegabytes();
-
-std::uint32_t PixelAt(std::int32_t x, std::int32_t y)
-{
-    return static_cast<std::uint32_t>(x) * 2654435761u ^ static_cast<std::uint32_t>(y) * 40503u;
-}
+const double kBaselineMegabytes = imaging_bench::peakMegabytes();
 
 class CycledRgbRows : public Omvi::RowProviderInterface, public Omvi::RowComposer
 {
@@ -54,7 +43,7 @@ public:
     {
         for (std::int32_t y = 0; y < kDistinctRows; ++y)
             for (std::int32_t x = 0; x < kSide; ++x)
-                rows_[static_cast<std::size_t>(y) * kSide + x] = PixelAt(x, y);
+                rows_[static_cast<std::size_t>(y) * kSide + x] = imaging_bench::pixelAt(x, y);
     }
     std::int32_t getNextRow(Omvi::DataBuffer& row) override
     {
@@ -93,8 +82,7 @@ std::int64_t ScaleAll(Omvi::RowProviderInterface* source, std::int32_t percent)
 void Report(benchmark::State& state, std::int64_t pixels, double seconds)
 {
     state.counters["output Mpixel/s"] = static_cast<double>(pixels) / seconds / 1e6;
-    state.counters["peak MB"] = PeakMegabytes();
-    state.counters["peak over baseline MB"] = PeakMegabytes() - kBaselineMegabytes;
+    imaging_bench::reportPeak(state, kBaselineMegabytes);
 }
 
 void BM_ScaleRows(benchmark::State& state)

@@ -4,6 +4,8 @@
 // round-trip rate (image bytes over the time to build and read them), the
 // build and read rates, and peak memory against the baseline before the
 // first run: the tiles must live in the paging file, not in memory.
+#include "imaging_bench.h"
+
 #include "imaging/DataBuffer.h"
 #include "imaging/OMVIException.h"
 #include "imaging/images/TiledImage.h"
@@ -17,51 +19,13 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
-#include <sys/resource.h>
 
 namespace
 {
 
 constexpr std::int32_t kSide = 5000;
 
-double PeakMegabytes()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
-
-const double kBaselineMegabytes = PeakMegabytes();
-
-std::uint32_t PixelAt(std::int32_t x, std::int32_t y)
-{
-    return static_cast<std::uint32_t>(x) * 2654435761u ^ static_cast<std::uint32_t>(y) * 40503u;
-}
-
-// Rows made on demand, so that the source holds one row at most.
-class GeneratedRgbRows : public Omvi::RowProviderInterface
-{
-public:
-    std::int32_t getNextRow(Omvi::DataBuffer& row) override
-    {
-        if (next_ >= kSide)
-            return 0;
-        auto* words = reinterpret_cast<std::uint32_t*>(row.data());
-        for (std::int32_t x = 0; x < kSide; ++x)
-            words[x] = PixelAt(x, next_);
-        ++next_;
-        return kSide - next_;
-    }
-    std::int32_t rowsRemaining() const override { return kSide - next_; }
-    Omvi::PixelPair size() const override { return {kSide, kSide}; }
-    const Omvi::DataModel& dataModel() const override { return model_; }
-    std::int32_t bytesPerRow() const override { return kSide * 4; }
-    bool isValid() const override { return true; }
-
-private:
-    Omvi::RgbModel model_{32};
-    std::int32_t next_ = 0;
-};
+const double kBaselineMegabytes = imaging_bench::peakMegabytes();
 
 // Every tile read back; a sample of each checked against the rows.
 bool ReadEveryTile(Omvi::TiledImage& image)
@@ -87,7 +51,7 @@ bool ReadEveryTile(Omvi::TiledImage& image)
                     continue;
                 std::uint32_t value = 0;
                 std::memcpy(&value, tile.data() + std::int64_t{lineBytes} * line + 4 * (line % edge), 4);
-                intact = intact && value == PixelAt(x, y);
+                intact = intact && value == imaging_bench::pixelAt(x, y);
             }
         }
     return intact;
@@ -116,7 +80,7 @@ void BM_TiledImageRoundTrip(benchmark::State& state)
         {
             const auto start = std::chrono::steady_clock::now();
             Omvi::TiledImage image;
-            std::unique_ptr<Omvi::RowProviderInterface> rows = std::make_unique<GeneratedRgbRows>();
+            std::unique_ptr<Omvi::RowProviderInterface> rows = std::make_unique<imaging_bench::GeneratedRgbRows>(kSide);
             image.construct(rows, Omvi::BuildOrder::RowsTopDown, Omvi::kOrganisationDefault);
             const auto built = std::chrono::steady_clock::now();
             intact = ReadEveryTile(image) && intact;
@@ -141,8 +105,7 @@ void BM_TiledImageRoundTrip(benchmark::State& state)
     state.counters["read MB/s"] = imageMegabytes * runs / readSeconds;
     state.counters["image MB"] = imageMegabytes;
     state.counters["budget MB"] = session->memoryLimit() / 1024.0;
-    state.counters["peak MB"] = PeakMegabytes();
-    state.counters["peak over baseline MB"] = PeakMegabytes() - kBaselineMegabytes;
+    imaging_bench::reportPeak(state, kBaselineMegabytes);
     Omvi::OMVISession::destroy();
 }
 

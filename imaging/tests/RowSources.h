@@ -1,6 +1,6 @@
 #pragma once
 // Row providers for the tests: rows served from memory in any model, with a
-// flag that tells whether the provider was deleted.
+// flag that tells whether the provider was deleted; rows of random bytes.
 #include "imaging/DataBuffer.h"
 #include "imaging/models/DataModel.h"
 #include "imaging/pipeline/RowProviderInterface.h"
@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <random>
 #include <vector>
 
 namespace OmviTest
@@ -124,6 +125,16 @@ inline std::vector<Row> pullAll(Omvi::RowProviderInterface& provider)
         provider.getNextRow(buffer);
         rows.emplace_back(buffer.data(), buffer.data() + rowLength);
     }
+    return rows;
+}
+
+// `height` rows of `rowBytes` random bytes.
+inline std::vector<Row> randomRows(std::mt19937& random, int rowBytes, int height)
+{
+    std::vector<Row> rows(static_cast<std::size_t>(height), Row(static_cast<std::size_t>(rowBytes)));
+    for (auto& row : rows)
+        for (auto& b : row)
+            b = static_cast<std::uint8_t>(random());
     return rows;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // What the tests of tiled images share: a session made and ended around
 // each test (small page volumes and budgets on request), a reader that
-// fetches pixels of a tiled image through its tiles, and a check on the
-// exception a call throws.
+// fetches pixels of a tiled image through its tiles, and (Thrown.h) the
+// check on the exception a call throws.
+#include "Thrown.h"
+
 #include "imaging/OMVIException.h"
 #include "imaging/images/TiledImage.h"
 #include "imaging/models/DataModel.h"
@@ -54,25 +56,6 @@ private:
                 session->unregisterImage(session->numImages());
     }
 };
-
-// The code of the OMVIException of class E that `action` throws; -100 when
-// it throws nothing or something else. The message goes to `message`.
-template <class E>
-std::int32_t thrownCode(const std::function<void()>& action, std::string* message = nullptr)
-{
-    try
-    {
-        action();
-    }
-    catch (Omvi::OMVIException* error)
-    {
-        Omvi::OwnedException owned(error);
-        if (message)
-            *message = owned->getMessage().text();
-        return dynamic_cast<E*>(error) ? owned->code() : -100;
-    }
-    return -100;
-}
 
 // Pixels of a tiled image read through its tiles (blank tiles give the clear
 // colour), each tile loaded once.

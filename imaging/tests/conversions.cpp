@@ -2,6 +2,7 @@
 // the library's tables: every 24-bit colour for the RGB paths, every level,
 // index and bit pattern for the others, rows and single pixels alike.
 #include "RowSources.h"
+#include "Thrown.h"
 
 #include "imaging/OMVIException.h"
 #include "imaging/conversions/ConvertBitonalTo.h"
@@ -25,6 +26,7 @@
 #include <vector>
 
 using namespace Omvi;
+using OmviTest::thrownBy;
 using OmviTest::GeneratedRows;
 using OmviTest::MemoryRows;
 using OmviTest::Row;
@@ -45,20 +47,6 @@ int referencePixelGray(int r, int g, int b)
 int bitAt(const Row& row, int i)
 {
     return (row[static_cast<std::size_t>(i / 8)] >> (7 - i % 8)) & 1;
-}
-
-template <class Action>
-OwnedException thrownBy(Action action)
-{
-    try
-    {
-        action();
-    }
-    catch (OMVIException* error)
-    {
-        return OwnedException(error);
-    }
-    return nullptr;
 }
 
 // One row of every byte value, as 8-bit pixels or as 2048 bits.

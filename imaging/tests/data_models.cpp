@@ -1,3 +1,5 @@
+#include "Thrown.h"
+
 #include "imaging/OMVIException.h"
 #include "imaging/models/BitonalModel.h"
 #include "imaging/models/DataModel.h"
@@ -14,24 +16,10 @@
 #include <vector>
 
 using namespace Omvi;
+using OmviTest::thrownBy;
 
 namespace
 {
-// Runs `action`, which must throw an imaging exception, and returns it.
-template <class Action>
-OwnedException thrownBy(Action action)
-{
-    try
-    {
-        action();
-    }
-    catch (OMVIException* error)
-    {
-        return OwnedException(error);
-    }
-    return nullptr;
-}
-
 std::vector<RgbColor> ramp(int count)
 {
     std::vector<RgbColor> colors;

@@ -3,6 +3,7 @@
 // tiles padded with zeros, states that end with their last page, handed
 // over pages, and damaged files reported through the library's exceptions.
 #include "SyntheticImageFile.h"
+#include "Thrown.h"
 
 #include "imaging/OMVIException.h"
 #include "imaging/paging/DelayLoadPageSystem.h"
@@ -22,21 +23,6 @@ namespace
 {
 using Handle = PagingSystemInterface::Handle;
 constexpr int kEdge = 128; // organisation 1
-
-template <class E>
-std::int32_t codeOf(const std::function<void()>& action)
-{
-    try
-    {
-        action();
-    }
-    catch (OMVIException* error)
-    {
-        OwnedException owned(error);
-        return dynamic_cast<E*>(error) ? owned->code() : -100;
-    }
-    return -100;
-}
 
 // Tile (row, column) of a gray synthetic file as the paging systems deliver
 // it: lines of kEdge bytes, zero beyond the image.
@@ -121,7 +107,7 @@ TEST_F(PagingAdapters, WithoutThePagingFileEveryReadDecodesAgain)
     paging.readPosition(state, 0, tile.data());
     EXPECT_EQ(source.file->decodesOf(0, 0, kEdge), 2);
     EXPECT_EQ(tile, expectedTile(*source.file, 0, 0));
-    EXPECT_EQ(codeOf<TemporaryFilePagingSystemException>([&] { paging.writePosition(state, 0, tile.data()); }),
+    EXPECT_EQ(thrownCode<TemporaryFilePagingSystemException>([&] { paging.writePosition(state, 0, tile.data()); }),
               TemporaryFilePagingSystemException::kInvalidRequest)
         << "pages of a file that keeps nothing cannot be written";
 
@@ -187,22 +173,22 @@ TEST_F(PagingAdapters, TheLastReleaseEndsTheStateAndNothingCanReachItAfterwards)
     EXPECT_TRUE(paging.freePosition(state, 0));
     EXPECT_TRUE(paging.freePosition(state, 0)) << "releasing a page twice changes nothing";
     std::vector<std::uint8_t> tile(kEdge * kEdge);
-    EXPECT_EQ(codeOf<TemporaryFilePagingSystemException>([&] { paging.readPosition(state, 0, tile.data()); }),
+    EXPECT_EQ(thrownCode<TemporaryFilePagingSystemException>([&] { paging.readPosition(state, 0, tile.data()); }),
               TemporaryFilePagingSystemException::kInvalidRequest)
         << "a released page cannot be read";
     EXPECT_FALSE(paging.freePosition(state, 1));
     EXPECT_EQ(paging.stateCount(), 0u);
-    EXPECT_EQ(codeOf<TemporaryFilePagingSystemException>([&] { paging.allocatePosition(state, 0, 0); }),
+    EXPECT_EQ(thrownCode<TemporaryFilePagingSystemException>([&] { paging.allocatePosition(state, 0, 0); }),
               TemporaryFilePagingSystemException::kInvalidRequest);
-    EXPECT_EQ(codeOf<TemporaryFilePagingSystemException>([&] { paging.canPage(state); }),
+    EXPECT_EQ(thrownCode<TemporaryFilePagingSystemException>([&] { paging.canPage(state); }),
               TemporaryFilePagingSystemException::kInvalidRequest);
-    EXPECT_EQ(codeOf<TemporaryFilePagingSystemException>([&] { paging.allocatePosition(12345, 0, 0); }),
+    EXPECT_EQ(thrownCode<TemporaryFilePagingSystemException>([&] { paging.allocatePosition(12345, 0, 0); }),
               TemporaryFilePagingSystemException::kInvalidRequest);
     EXPECT_EQ(temporary.reservationCount(), 0);
 
     const Handle other = paging.createState(*source.descriptor, 1, {200, 100}, kDataTypeEightBit, true);
     EXPECT_NE(other, state) << "handles are never handed out twice";
-    EXPECT_EQ(codeOf<TemporaryFilePagingSystemException>([&] { paging.allocatePosition(other, 1, 0); }),
+    EXPECT_EQ(thrownCode<TemporaryFilePagingSystemException>([&] { paging.allocatePosition(other, 1, 0); }),
               TemporaryFilePagingSystemException::kInvalidRequest)
         << "outside the grid";
     EXPECT_TRUE(paging.discardState(other)) << "a state never used can be let go";
@@ -257,9 +243,9 @@ TEST_F(PagingAdapters, DamagedFilesAreReportedAndNeverOverrunATile)
         const Handle state = paging.createState(*source.descriptor, 1, {300, 200}, kDataTypeEightBit, true);
         const std::vector<std::int64_t> indices = allocateAll(paging, state, 2, 3);
         std::vector<std::uint8_t> tiles(6 * kEdge * kEdge);
-        EXPECT_EQ(codeOf<FileIOException>([&] { paging.readPosition(state, 0, tiles.data()); }), damage.code)
+        EXPECT_EQ(thrownCode<FileIOException>([&] { paging.readPosition(state, 0, tiles.data()); }), damage.code)
             << damage.what;
-        EXPECT_EQ(codeOf<FileIOException>([&] { paging.readPositions(state, 6, indices.data(), tiles.data()); }),
+        EXPECT_EQ(thrownCode<FileIOException>([&] { paging.readPositions(state, 6, indices.data(), tiles.data()); }),
                   damage.code)
             << damage.what;
         for (std::int64_t index : indices)
@@ -269,11 +255,11 @@ TEST_F(PagingAdapters, DamagedFilesAreReportedAndNeverOverrunATile)
 
     SyntheticSource source(SyntheticFile::gray(300, 200));
     DelayLoadPageSystem paging(&temporary);
-    EXPECT_EQ(codeOf<TemporaryFilePagingSystemException>(
+    EXPECT_EQ(thrownCode<TemporaryFilePagingSystemException>(
                   [&] { paging.createState(*source.descriptor, 1, {INT32_MAX, INT32_MAX}, kDataTypeEightBit, true); }),
               TemporaryFilePagingSystemException::kInvalidRequest)
         << "a grid too large to page";
-    EXPECT_EQ(codeOf<TemporaryFilePagingSystemException>(
+    EXPECT_EQ(thrownCode<TemporaryFilePagingSystemException>(
                   [&] { paging.createState(*source.descriptor, 9, {300, 200}, kDataTypeEightBit, true); }),
               TemporaryFilePagingSystemException::kInvalidRequest);
 }
@@ -307,18 +293,18 @@ TEST_F(PagingAdapters, DirectReadingAsksTheFilesOwnTilesAndWritesNothing)
     EXPECT_TRUE(file->passes.empty()) << "no row was decoded";
 
     file->failTileReads = true;
-    EXPECT_EQ(codeOf<FileIOException>([&] { paging.readPosition(state, 0, tile.data()); }),
+    EXPECT_EQ(thrownCode<FileIOException>([&] { paging.readPosition(state, 0, tile.data()); }),
               FileIOException::kOtherFailure);
     for (std::size_t i = 0; i + 1 < indices.size(); ++i)
         EXPECT_TRUE(paging.freePosition(state, indices[i]));
     EXPECT_FALSE(paging.freePosition(state, indices.back()));
     EXPECT_EQ(paging.stateCount(), 0u);
-    EXPECT_EQ(codeOf<TemporaryFilePagingSystemException>([&] { paging.readPosition(state, 0, tile.data()); }),
+    EXPECT_EQ(thrownCode<TemporaryFilePagingSystemException>([&] { paging.readPosition(state, 0, tile.data()); }),
               TemporaryFilePagingSystemException::kInvalidRequest);
 
     // A file without tiles of its own cannot be paged directly.
     SyntheticSource untiled(SyntheticFile::gray(300, 200));
-    EXPECT_EQ(codeOf<TemporaryFilePagingSystemException>(
+    EXPECT_EQ(thrownCode<TemporaryFilePagingSystemException>(
                   [&] { paging.createState(*untiled.descriptor, 1, {300, 200}, kDataTypeEightBit); }),
               TemporaryFilePagingSystemException::kInvalidRequest);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Scoped stand-ins for the machine's figures and limits, for tests of the
 // platform layer.
+#include "Thrown.h"
+
 #include "imaging/FileSpecifier.h"
 #include "imaging/OMVIException.h"
 
@@ -64,22 +66,7 @@ struct FileSizeLimit
     }
 };
 
-// Runs `f`, which must throw an OMVIException of type E; answers its code
-// (-100 when nothing or something else was thrown).
-template <typename E>
-std::int32_t thrownCode(const std::function<void()>& f)
-{
-    try
-    {
-        f();
-    }
-    catch (Omvi::OMVIException* error)
-    {
-        Omvi::OwnedException owned(error);
-        return dynamic_cast<E*>(error) ? owned->code() : -100;
-    }
-    return -100;
-}
+using OmviTest::thrownCode;
 
 inline bool fileExists(const Omvi::FileSpecifier& file)
 {

@@ -2,6 +2,7 @@
 // row ahead, the answer is the rows still to come, and damaged iterators are
 // reported instead of overrunning the caller's row.
 #include "SyntheticImageFile.h"
+#include "Thrown.h"
 
 #include "imaging/DataBuffer.h"
 #include "imaging/OMVIException.h"
@@ -42,21 +43,6 @@ private:
     int* deleted_;
     int* finishes_;
 };
-
-template <class E>
-std::int32_t codeOf(const std::function<void()>& action)
-{
-    try
-    {
-        action();
-    }
-    catch (OMVIException* error)
-    {
-        OwnedException owned(error);
-        return dynamic_cast<E*>(error) ? owned->code() : -100;
-    }
-    return -100;
-}
 } // namespace
 
 TEST(ReadRowProvider, OneRowIsDeliveredWithoutMovingTheIteratorPastIt)
@@ -127,7 +113,7 @@ TEST(ReadRowProvider, DamagedIteratorsAreReportedNotFollowed)
     int finishes = 0;
     auto longRows = SyntheticFile::gray(8, 4);
     longRows->extraRowBytes = 1;
-    EXPECT_EQ(codeOf<ImageFilterException>([&] {
+    EXPECT_EQ(thrownCode<ImageFilterException>([&] {
                   ReadRowProviderImp rows(new CountingIterator(longRows, &deleted, &finishes), RgbGrayModel());
               }),
               ImageFilterException::kInvalidSize)
@@ -140,12 +126,12 @@ TEST(ReadRowProvider, DamagedIteratorsAreReportedNotFollowed)
     DataBuffer row(rows.bytesPerRow());
     EXPECT_EQ(rows.getNextRow(row), 3);
     EXPECT_EQ(rows.getNextRow(row), 2);
-    EXPECT_EQ(codeOf<FileIOException>([&] { rows.getNextRow(row); }), FileIOException::kEndOfFile);
+    EXPECT_EQ(thrownCode<FileIOException>([&] { rows.getNextRow(row); }), FileIOException::kEndOfFile);
 
     auto fine = SyntheticFile::gray(8, 4);
     ReadRowProviderImp short_(new CountingIterator(fine, &deleted, &finishes), RgbGrayModel());
     DataBuffer tooShort(7);
-    EXPECT_EQ(codeOf<ImageFilterException>([&] { short_.getNextRow(tooShort); }),
+    EXPECT_EQ(thrownCode<ImageFilterException>([&] { short_.getNextRow(tooShort); }),
               ImageFilterException::kRowBufferTooSmall);
     EXPECT_EQ(short_.rowsRemaining(), 4) << "a refused row is not counted";
 }

@@ -41,35 +41,6 @@ Grid builtFrom(const Grid& grid, std::int32_t order)
 const char* const kToolOperation[] = {"",           "-flop",      "-flip",       "-rotate 180",
                                       "-transpose", "-rotate 90", "-rotate 270", "-transverse"};
 
-OmviTest::Picture pictureOf(RowProviderInterface& rows, int channels)
-{
-    OmviTest::Picture picture{rows.size().x, rows.size().y, channels, {}};
-    for (const auto& row : OmviTest::pullAll(rows))
-        for (int x = 0; x < picture.width; ++x)
-            for (int c = 0; c < channels; ++c)
-                picture.samples.push_back(row[std::size_t((channels == 1 ? 1 : 4) * x + c)]);
-    return picture;
-}
-
-RowProviderInterface* rowsOfPicture(const OmviTest::Picture& picture)
-{
-    std::vector<OmviTest::Row> rows;
-    for (int y = 0; y < picture.height; ++y)
-    {
-        OmviTest::Row row;
-        for (int x = 0; x < picture.width; ++x)
-        {
-            for (int c = 0; c < picture.channels; ++c)
-                row.push_back(picture.at(x, y, c));
-            if (picture.channels == 3)
-                row.push_back(255);
-        }
-        rows.push_back(row);
-    }
-    if (picture.channels == 1)
-        return new OmviTest::MemoryRows(RgbGrayModel(), picture.width, rows);
-    return new OmviTest::MemoryRows(RgbModel(24), picture.width, rows);
-}
 } // namespace
 
 TEST_F(ReorientFilterTest, EveryOrderOfEveryDataType)
@@ -143,8 +114,8 @@ TEST_F(ReorientFilterTest, OrdersEqualImageMagicksFlipsAndRotations)
             source.samples.push_back(static_cast<std::uint8_t>(i * 37 + i / 7));
         for (std::int32_t order = 0; order < 8; ++order)
         {
-            ReorientFilter filter(rowsOfPicture(source), order);
-            const OmviTest::Picture ours = pictureOf(filter, channels);
+            ReorientFilter filter(OmviTest::rowsOfPicture(source), order);
+            const OmviTest::Picture ours = OmviTest::pictureOfRows(filter, channels);
             const OmviTest::Picture theirs = OmviTest::magickConvert(scratch, source, kToolOperation[order]);
             ASSERT_EQ(theirs.width, ours.width) << "order " << order;
             EXPECT_EQ(OmviTest::magickDifference(scratch, ours, theirs), 0)

@@ -4,9 +4,7 @@
 // a pixel differently and treats edges its own way, so the pictures are
 // compared away from the borders, by PSNR. Skipped when ImageMagick is not
 // installed.
-#include "PortableMaps.h"
-#include "RowSources.h"
-#include "ToolCheck.h"
+#include "MagickCompare.h"
 
 #include "imaging/models/RgbColor.h"
 #include "imaging/models/RgbModel.h"
@@ -47,42 +45,13 @@ Picture testPicture(int width, int height)
     return picture;
 }
 
-// The picture as 32-bit rows of an RGB model of 24 bits used.
-RowProviderInterface* rowsOf(const Picture& picture)
-{
-    std::vector<OmviTest::Row> rows;
-    for (int y = 0; y < picture.height; ++y)
-    {
-        OmviTest::Row row;
-        for (int x = 0; x < picture.width; ++x)
-        {
-            for (int c = 0; c < 3; ++c)
-                row.push_back(picture.at(x, y, c));
-            row.push_back(255);
-        }
-        rows.push_back(row);
-    }
-    return new OmviTest::MemoryRows(RgbModel(24), picture.width, rows);
-}
-
-Picture pictureOf(RowProviderInterface& provider)
-{
-    const auto rows = OmviTest::pullAll(provider);
-    Picture picture{provider.size().x, provider.size().y, 3, {}};
-    for (const auto& row : rows)
-        for (int x = 0; x < picture.width; ++x)
-            for (int c = 0; c < 3; ++c)
-                picture.samples.push_back(row[static_cast<std::size_t>(4 * x + c)]);
-    return picture;
-}
-
 Picture resized(const Picture& picture, int width, int height, int kind)
 {
-    RowProviderInterface* chain = rowsOf(picture);
+    RowProviderInterface* chain = OmviTest::rowsOfPicture(picture);
     chain = new RgbXResampler(chain, width, kind);
     chain = new RgbYResampler(chain, height, kind);
     std::unique_ptr<RowProviderInterface> owned(chain);
-    return pictureOf(*chain);
+    return OmviTest::pictureOfRows(*chain, 3);
 }
 
 Picture toolResized(const OmviTest::ScratchFolder& folder, const char* filter, int width, int height)
@@ -168,8 +137,9 @@ TEST(ResamplingBesideImageMagick, ThirtyDegreeRotationMatchesRotate)
     ASSERT_GT(theirs.width, 0);
 
     const double angle = 30.0 * 3.14159265358979323846 / 180.0;
-    Rotate rotation(rowsOf(picture), angle, ImagePixel(kPixelRgb, RgbColor(10, 20, 30, 255).value), false);
-    const Picture ours = pictureOf(rotation);
+    Rotate rotation(OmviTest::rowsOfPicture(picture), angle, ImagePixel(kPixelRgb, RgbColor(10, 20, 30, 255).value),
+                    false);
+    const Picture ours = OmviTest::pictureOfRows(rotation, 3);
     // Both frames hold the turned picture's bounding box, each rounded its
     // own way.
     EXPECT_NEAR(ours.width, theirs.width, 3);

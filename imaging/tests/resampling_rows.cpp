@@ -28,20 +28,12 @@
 
 using namespace Omvi;
 using OmviTest::MemoryRows;
+using OmviTest::randomRows;
 using OmviTest::Row;
 using ResamplingReference::Image;
 
 namespace
 {
-Image randomImage(std::mt19937& random, int rowBytes, int height)
-{
-    Image image(static_cast<std::size_t>(height), Row(static_cast<std::size_t>(rowBytes)));
-    for (auto& row : image)
-        for (auto& b : row)
-            b = static_cast<std::uint8_t>(random());
-    return image;
-}
-
 // Calls `make` and expects it to throw an ImageFilterException of `code`.
 void expectFilterError(const std::function<void()>& make, std::int32_t code, const char* message = nullptr)
 {
@@ -157,7 +149,7 @@ TEST(Resamplers, GrayAndRgbMatchTheReference)
                                      std::to_string(c.height) + " -> " + std::to_string(c.newWidth) + "x" +
                                      std::to_string(c.newHeight);
             // Gray: horizontal, then vertical over it.
-            const Image gray = randomImage(random, c.width, c.height);
+            const Image gray = randomRows(random, c.width, c.height);
             RowProviderInterface* chain = new MemoryRows(RgbGrayModel(), c.width, gray);
             if (c.newWidth != c.width)
                 chain = new GrayXResampler(chain, c.newWidth, kind);
@@ -169,7 +161,7 @@ TEST(Resamplers, GrayAndRgbMatchTheReference)
                 << "gray " << what;
 
             // RGB of 24 bits used: all four bytes resampled alike.
-            const Image rgb = randomImage(random, 4 * c.width, c.height);
+            const Image rgb = randomRows(random, 4 * c.width, c.height);
             chain = new MemoryRows(RgbModel(24), c.width, rgb);
             if (c.newWidth != c.width)
                 chain = new RgbXResampler(chain, c.newWidth, kind);
@@ -182,7 +174,7 @@ TEST(Resamplers, GrayAndRgbMatchTheReference)
 
             // RGB of 32 bits used: the alpha rule, with a third of the
             // colours transparent.
-            Image rgba = randomImage(random, 4 * c.width, c.height);
+            Image rgba = randomRows(random, 4 * c.width, c.height);
             for (auto& row : rgba)
                 for (std::size_t x = 3; x < row.size(); x += 4)
                     row[x] = random() % 3 == 0 ? 0 : row[x] % 2 ? 255 : row[x];
@@ -342,7 +334,7 @@ TEST(VerticalResamplers, RingAndWorkedRows)
     std::mt19937 random(3);
     // 100 rows to 50 with Mitchell: a ring of 9; output row 0 draws on
     // positions -3 .. 3 (4 weighs 0), the negative ones folded to 3, 2, 1.
-    const Image tall = randomImage(random, 4, 100);
+    const Image tall = randomRows(random, 4, 100);
     GrayYResampler mitchell(grayRows(tall, 4).release(), 50, kResampleMitchell);
     EXPECT_EQ(mitchell.ringSize(), 9);
     EXPECT_EQ(mitchell.lastRead(), 8);
@@ -354,7 +346,7 @@ TEST(VerticalResamplers, RingAndWorkedRows)
     EXPECT_EQ(indices, (std::vector<int>{3, 2, 1, 0, 1, 2, 3}));
 
     // Bell, 10 rows to 20: a ring of 4.
-    GrayYResampler bell(grayRows(randomImage(random, 3, 10), 3).release(), 20, kResampleBell);
+    GrayYResampler bell(grayRows(randomRows(random, 3, 10), 3).release(), 20, kResampleBell);
     EXPECT_EQ(bell.ringSize(), 4);
 
     // Triangle, 3 rows to 6: row 1 halfway between rows 0 and 1; the last
@@ -379,7 +371,7 @@ TEST(VerticalResamplers, ShortInputsAreHeldWholeAndNeverOverread)
             {
                 if (target == rows)
                     continue;
-                const Image image = randomImage(random, 5, rows);
+                const Image image = randomRows(random, 5, rows);
                 auto* source = new MemoryRows(RgbGrayModel(), 5, image);
                 GrayYResampler resampler(source, target, kind);
                 EXPECT_LE(resampler.ringSize(), rows);
@@ -492,7 +484,7 @@ TEST(Resamplers, ConvertTheirInputsAndCheckTheirBuffers)
     std::mt19937 random(21);
     // RGB rows into the gray resampler are made gray first: the same as
     // resampling the gray rows.
-    Image rgb = randomImage(random, 4 * 9, 6);
+    Image rgb = randomRows(random, 4 * 9, 6);
     RgbGrayModel grayModel;
     auto* rgbRows = new MemoryRows(RgbModel(24), 9, rgb);
     GrayXResampler fromRgb(rgbRows, 4, kResampleMitchell);
@@ -514,7 +506,7 @@ TEST(Resamplers, ConvertTheirInputsAndCheckTheirBuffers)
 
     // A buffer shorter than a row is refused; past the last row nothing is
     // written.
-    GrayYResampler vertical(grayRows(randomImage(random, 40, 5), 40).release(), 3, kResampleBSpline);
+    GrayYResampler vertical(grayRows(randomRows(random, 40, 5), 40).release(), 3, kResampleBSpline);
     DataBuffer small(4);
     expectFilterError([&] { vertical.getNextRow(small); }, ImageFilterException::kRowBufferTooSmall);
     DataBuffer row(vertical.bytesPerRow());
@@ -524,7 +516,7 @@ TEST(Resamplers, ConvertTheirInputsAndCheckTheirBuffers)
     std::memset(row.data(), 0x5A, static_cast<std::size_t>(row.size()));
     EXPECT_EQ(vertical.getNextRow(row), 0);
     EXPECT_EQ(row.data()[0], 0x5A);
-    GrayXResampler horizontal(grayRows(randomImage(random, 40, 2), 40).release(), 3, kResampleBSpline);
+    GrayXResampler horizontal(grayRows(randomRows(random, 40, 2), 40).release(), 3, kResampleBSpline);
     expectFilterError([&] { horizontal.getNextRow(small); }, ImageFilterException::kRowBufferTooSmall);
 }
 

@@ -1,4 +1,5 @@
 #include "RowSources.h"
+#include "Thrown.h"
 
 #include "imaging/OMVIException.h"
 #include "imaging/conversions/ConvertGrayTo.h"
@@ -16,25 +17,12 @@
 #include <vector>
 
 using namespace Omvi;
+using OmviTest::thrownBy;
 using OmviTest::MemoryRows;
 using OmviTest::Row;
 
 namespace
 {
-template <class Action>
-OwnedException thrownBy(Action action)
-{
-    try
-    {
-        action();
-    }
-    catch (OMVIException* error)
-    {
-        return OwnedException(error);
-    }
-    return nullptr;
-}
-
 // The smallest concrete filter: hands its first input's rows on.
 class PassThrough : public ImageFilter
 {

@@ -2,11 +2,8 @@
 // the pictures must be identical (compare -metric AE = 0). Skipped when
 // ImageMagick is not installed.
 #include "MagickCompare.h"
-#include "RowSources.h"
 
 #include "imaging/filters/Scale.h"
-#include "imaging/models/RgbGrayModel.h"
-#include "imaging/models/RgbModel.h"
 
 #include <gtest/gtest.h>
 
@@ -30,29 +27,8 @@ Picture noise(int width, int height, int channels, unsigned seed)
 // The picture through our Scale: gray as 8-bit rows, colour as 32-bit RGB.
 Picture scaled(const Picture& picture, int width, int height)
 {
-    std::vector<OmviTest::Row> rows;
-    for (int y = 0; y < picture.height; ++y)
-    {
-        OmviTest::Row row;
-        for (int x = 0; x < picture.width; ++x)
-        {
-            for (int c = 0; c < picture.channels; ++c)
-                row.push_back(picture.at(x, y, c));
-            if (picture.channels == 3)
-                row.push_back(255);
-        }
-        rows.push_back(row);
-    }
-    RowProviderInterface* input =
-        picture.channels == 1 ? new OmviTest::MemoryRows(RgbGrayModel(), picture.width, rows)
-                              : new OmviTest::MemoryRows(RgbModel(24), picture.width, rows);
-    Scale scale(input, {width, height});
-    Picture out{width, height, picture.channels, {}};
-    for (const auto& row : OmviTest::pullAll(scale))
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < picture.channels; ++c)
-                out.samples.push_back(row[static_cast<std::size_t>((picture.channels == 1 ? 1 : 4) * x + c)]);
-    return out;
+    Scale scale(OmviTest::rowsOfPicture(picture), {width, height});
+    return OmviTest::pictureOfRows(scale, picture.channels);
 }
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "RowSources.h"
 #include "StubCodecs.h"
+#include "Thrown.h"
 
 #include "imaging/OMVIException.h"
 #include "imaging/codecs/CorrelationOptionInterface.h"
@@ -20,25 +21,12 @@
 #include <vector>
 
 using namespace Omvi;
+using OmviTest::thrownBy;
 using OmviTest::StubCodec;
 using OmviTest::StubVersion;
 
 namespace
 {
-template <class Action>
-OwnedException thrownBy(Action action)
-{
-    try
-    {
-        action();
-    }
-    catch (OMVIException* error)
-    {
-        return OwnedException(error);
-    }
-    return nullptr;
-}
-
 // Registry entries are only stored, never used: any distinct address will do.
 ImageRep* fakeImage(int& slot)
 {

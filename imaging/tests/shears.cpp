@@ -5,6 +5,7 @@
 // read as bytes), the point maps against where the filters really put a
 // pixel, and the rotation against an exact rotation with bilinear sampling.
 #include "RowSources.h"
+#include "Thrown.h"
 
 #include "imaging/OMVIException.h"
 #include "imaging/geometry/PixelRect.h"
@@ -28,36 +29,13 @@
 
 using namespace Omvi;
 using OmviTest::MemoryRows;
+using OmviTest::randomRows;
 using OmviTest::Row;
+using OmviTest::thrownCode;
 using Image = std::vector<Row>;
 
 namespace
 {
-Image randomImage(std::mt19937& random, int rowBytes, int height)
-{
-    Image image(static_cast<std::size_t>(height), Row(static_cast<std::size_t>(rowBytes)));
-    for (auto& row : image)
-        for (auto& b : row)
-            b = static_cast<std::uint8_t>(random());
-    return image;
-}
-
-std::int32_t errorCode(const std::function<void()>& make, std::string* message = nullptr)
-{
-    try
-    {
-        make();
-    }
-    catch (OMVIException* raw)
-    {
-        OwnedException error(raw);
-        if (message != nullptr)
-            *message = error->getMessage().data();
-        return error->code();
-    }
-    return -100;
-}
-
 // The reference horizontal shear of one row of `channels`-byte pixels: the
 // row extended with the clear pixel on both sides, each output pixel p the
 // blend X[p - n] - t[X[p - n]] + t[X[p - n + 1]] (byte by byte), or a plain
@@ -181,7 +159,7 @@ TEST(HorizontalShears, WorkedShiftsAndTheReference)
         for (int channels : {1, 4})
         {
             const int width = 37, height = 9;
-            const Image image = randomImage(random, width * channels, height);
+            const Image image = randomRows(random, width * channels, height);
             const RgbColor clearColour(1, 2, 3, 4);
             RowProviderInterface* input;
             std::unique_ptr<HorizontalShear> filter;
@@ -243,14 +221,14 @@ TEST(HorizontalShears, ClearPixelsAndDispatch)
     // A clear pixel that does not become a gray level: code 2, named.
     std::string message;
     auto* gray = new MemoryRows(RgbGrayModel(), 3, {{1, 2, 3}});
-    EXPECT_EQ(errorCode([&] { GrayXShear(gray, 0.5, ImagePixel(kPixelPalette, 3)); }, &message), 2);
+    EXPECT_EQ(thrownCode<OMVIException>([&] { GrayXShear(gray, 0.5, ImagePixel(kPixelPalette, 3)); }, &message), 2);
     EXPECT_EQ(message, "GrayXShear");
-    EXPECT_EQ(errorCode([&] { GrayXShear(gray, std::nan(""), ImagePixel(kPixelGray, 3)); }), 2);
+    EXPECT_EQ(thrownCode<OMVIException>([&] { GrayXShear(gray, std::nan(""), ImagePixel(kPixelGray, 3)); }), 2);
     delete gray; // still ours after every refusal
     const DataModel plain16(1, kDataTypeSixteenBit, 16);
     auto* words = new MemoryRows(plain16, 3, {{1, 2, 3, 4, 5, 6}});
-    EXPECT_EQ(errorCode([&] { RgbXShear(words, 0.5, ImagePixel(kPixelRgb, 0), false); }), 1);
-    EXPECT_EQ(errorCode([&] { GrayXShear(words, 0.5, ImagePixel(kPixelGray, 0)); }), 1);
+    EXPECT_EQ(thrownCode<OMVIException>([&] { RgbXShear(words, 0.5, ImagePixel(kPixelRgb, 0), false); }), 1);
+    EXPECT_EQ(thrownCode<OMVIException>([&] { GrayXShear(words, 0.5, ImagePixel(kPixelGray, 0)); }), 1);
     EXPECT_EQ(makeXShear(words, 0.5, ImagePixel(kPixelGray, 0), false, false), nullptr);
     delete words;
     // A gray input behind an RGB shear: its clear level becomes a colour.
@@ -298,7 +276,7 @@ TEST(VerticalShears, MatchTheReference)
                 if (channels == 1 && alpha)
                     continue;
                 const int width = 23, height = 7;
-                const Image image = randomImage(random, width * channels, height);
+                const Image image = randomRows(random, width * channels, height);
                 std::unique_ptr<VerticalShear> shear;
                 Row background;
                 if (channels == 1)
@@ -347,11 +325,11 @@ TEST(VerticalShears, WorkedCases)
     // A background of another kind is refused, by name; the input stays ours.
     std::string message;
     auto* gray = new MemoryRows(RgbGrayModel(), 3, rows);
-    EXPECT_EQ(errorCode([&] { GrayYShear(gray, 0.5, ImagePixel(kPixelPalette, 0)); }, &message), 2);
+    EXPECT_EQ(thrownCode<OMVIException>([&] { GrayYShear(gray, 0.5, ImagePixel(kPixelPalette, 0)); }, &message), 2);
     EXPECT_EQ(message, "GrayYShear");
     delete gray;
     auto* rgb = new MemoryRows(RgbModel(24), 1, {{1, 2, 3, 4}});
-    EXPECT_EQ(errorCode([&] { RgbYShear(rgb, 0.5, ImagePixel(kPixelGray, 0), false); }, &message), 2);
+    EXPECT_EQ(thrownCode<OMVIException>([&] { RgbYShear(rgb, 0.5, ImagePixel(kPixelGray, 0), false); }, &message), 2);
     EXPECT_EQ(message, "RgbYShear");
     delete rgb;
 }
@@ -363,7 +341,7 @@ TEST(VerticalShears, SkippedRowsLeaveTheFilterAsIfDelivered)
     {
         for (int channels : {1, 4})
         {
-            const Image image = randomImage(random, 19 * channels, 11);
+            const Image image = randomRows(random, 19 * channels, 11);
             auto make = [&]() -> std::unique_ptr<VerticalShear> {
                 if (channels == 1)
                     return std::make_unique<GrayYShear>(new MemoryRows(RgbGrayModel(), 19, image), factor,
