@@ -34,7 +34,9 @@ FormatCodecDescription bmpDescription()
             kDescription,
             CreditSource::kEmpty,
             0,
-            FileCreationTest::kCreateDeleteOnClose};
+            FileCreationTest::kCreateDeleteOnClose,
+            {0},
+            {FormatCodecPropertyInterface::kDensity, FormatCodecPropertyInterface::kCorrelation}};
 }
 
 } // namespace
@@ -42,17 +44,6 @@ FormatCodecDescription bmpDescription()
 BmpFormatCodec::BmpFormatCodec() : FormatCodecBase(bmpDescription()) {}
 
 BmpFormatCodec::~BmpFormatCodec() = default;
-
-bool BmpFormatCodec::isDataOrganizationSupported(int organisation) const
-{
-    return organisation == 0;
-}
-
-bool BmpFormatCodec::isPropertySupported(int propertyType, const StringBuffer*) const
-{
-    return propertyType == FormatCodecPropertyInterface::kDensity ||
-           propertyType == FormatCodecPropertyInterface::kCorrelation;
-}
 
 bool BmpFormatCodec::canEncode(const DataModel* model, int width, int height) const
 {

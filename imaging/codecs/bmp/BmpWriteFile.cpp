@@ -94,7 +94,7 @@ void packRow(const BmpWriteFileFrame& frame, const std::uint8_t* in, std::uint8_
 
 } // namespace
 
-BmpWriteFile::BmpWriteFile(const BmpFormatCodec* codec) : codec_(codec) {}
+BmpWriteFile::BmpWriteFile(const BmpFormatCodec* codec) : CodecWriteFile(codec) {}
 
 BmpWriteFile::~BmpWriteFile() = default;
 
@@ -102,13 +102,7 @@ WriteImageFileFrameInterface* BmpWriteFile::createFrame()
 {
     if (!output_.isOpen())
         return nullptr;
-    return new BmpWriteFileFrame(std::make_unique<CorrelationPropertySetIterator>(
-        CorrelationPropertySetIterator::kForWriting, codec_, file_, nullptr));
-}
-
-ImageFormatCodec* BmpWriteFile::codec() const
-{
-    return const_cast<BmpFormatCodec*>(codec_);
+    return new BmpWriteFileFrame(newWritingCorrelations());
 }
 
 bool BmpWriteFile::open(const FileSpecifier& file)
@@ -116,14 +110,8 @@ bool BmpWriteFile::open(const FileSpecifier& file)
     const auto path = CodecFile::nativePath(file);
     if (!path || output_.isOpen() || !output_.create(*path))
         return false;
-    file_ = file;
+    setFileSpecifier(file);
     return true;
-}
-
-FileSpecifier& BmpWriteFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
 }
 
 int BmpWriteFile::writeFrame(WriteImageFileFrameInterface* frame, RowIteratorInterface* rows)

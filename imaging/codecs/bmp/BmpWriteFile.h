@@ -3,7 +3,7 @@
 // bottom-up, uncompressed. The file is created new; when no frame is
 // written to it, or writing fails, it is removed.
 #include "imaging/FileSpecifier.h"
-#include "imaging/codecs/WriteImageFileInterface.h"
+#include "imaging/codecs/codec/CodecWriteFile.h"
 #include "imaging/codecs/codec/CodecOutputFile.h"
 
 namespace Omvi
@@ -12,7 +12,7 @@ namespace Omvi
 class BmpFormatCodec;
 class BmpWriteFileFrame;
 
-class BmpWriteFile : public WriteImageFileInterface
+class BmpWriteFile : public CodecWriteFile
 {
 public:
     explicit BmpWriteFile(const BmpFormatCodec* codec);
@@ -20,12 +20,8 @@ public:
 
     // A BmpWriteFileFrame; null until the file is open.
     WriteImageFileFrameInterface* createFrame() override;
-    ImageFormatCodec* codec() const override;
     // Creates the file (kind 0 only; an existing file is refused).
     bool open(const FileSpecifier& file) override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
-    bool isOpen() const override { return true; }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     // Writes the frame and answers 1. Before anything is written it throws
     // FormatCodecException "NULL parameter" or "Invalid Frame Attributes"
     // (0), "Required Properties Not Set" (1), "Invalid RowIterator
@@ -39,8 +35,6 @@ public:
 private:
     void write(const BmpWriteFileFrame& frame, RowIteratorInterface& rows);
 
-    FileSpecifier file_;
-    const BmpFormatCodec* codec_;
     CodecOutputFile output_;
     bool written_ = false;
 };

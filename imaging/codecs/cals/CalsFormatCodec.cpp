@@ -39,7 +39,9 @@ FormatCodecDescription calsDescription()
             kDescription,
             CreditSource::kString,
             kCreditText,
-            FileCreationTest::kCreateDeleteOnClose};
+            FileCreationTest::kCreateDeleteOnClose,
+            {0, 6},
+            {FormatCodecPropertyInterface::kDensity, FormatCodecPropertyInterface::kCorrelation}};
 }
 
 } // namespace
@@ -48,20 +50,10 @@ CalsFormatCodec::CalsFormatCodec() : FormatCodecBase(calsDescription()) {}
 
 CalsFormatCodec::~CalsFormatCodec() = default;
 
-bool CalsFormatCodec::isDataOrganizationSupported(int organisation) const
+bool CalsFormatCodec::isPrivatePropertyName(const StringBuffer& name) const
 {
-    return organisation == 0 || organisation == 6;
-}
-
-bool CalsFormatCodec::isPropertySupported(int propertyType, const StringBuffer* name) const
-{
-    if (propertyType == FormatCodecPropertyInterface::kDensity ||
-        propertyType == FormatCodecPropertyInterface::kCorrelation)
-        return true;
-    if (propertyType != FormatCodecPropertyInterface::kPrivate || name == nullptr)
-        return false;
     for (const char* keyword : kHeaderKeywords)
-        if (stringBufferEquals(*name, keyword))
+        if (stringBufferEquals(name, keyword))
             return true;
     return false;
 }

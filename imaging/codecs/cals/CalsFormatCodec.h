@@ -17,14 +17,14 @@ public:
     CalsFormatCodec();
     ~CalsFormatCodec() override;
 
-    bool isDataOrganizationSupported(int organisation) const override;
-    bool isPropertySupported(int propertyType, const StringBuffer* name) const override;
     bool canEncode(const DataModel* model, int width, int height) const override;
 
     ReadImageFileInterface* openStreamForRead(DataStreamInterface* stream) const override;
     WriteImageFileInterface* createStreamWriter(DataStreamInterface* stream) const override;
 
 protected:
+    // The header keywords ("srcdocid:" ... "notes:").
+    bool isPrivatePropertyName(const StringBuffer& name) const override;
     // "srcdocid:" (or "dstdocid:" in the second record) and "rtype:" in the
     // seventh record; 1 for raster types other than 1.
     int probePath(const std::string& nativePath) const override;

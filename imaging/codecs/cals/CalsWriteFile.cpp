@@ -29,10 +29,10 @@ void writeOrThrow(DataStreamInterface& stream, const std::uint8_t* bytes, std::i
 
 } // namespace
 
-CalsWriteFile::CalsWriteFile(const CalsFormatCodec* codec) : codec_(codec) {}
+CalsWriteFile::CalsWriteFile(const CalsFormatCodec* codec) : CodecWriteFile(codec) {}
 
 CalsWriteFile::CalsWriteFile(const CalsFormatCodec* codec, DataStreamInterface* stream)
-    : codec_(codec), file_(AsciiStringBuffer(""), FileSpecifier::kStream), stream_(stream), writesStream_(true)
+    : CodecWriteFile(codec, true), stream_(stream)
 {
 }
 
@@ -40,30 +40,15 @@ CalsWriteFile::~CalsWriteFile() = default;
 
 WriteImageFileFrameInterface* CalsWriteFile::createFrame()
 {
-    std::unique_ptr<CorrelationPropertySetIterator> correlations;
-    if (!writesStream_)
-        correlations = std::make_unique<CorrelationPropertySetIterator>(CorrelationPropertySetIterator::kForWriting,
-                                                                        codec_, file_, nullptr);
-    return new CalsWriteFileFrame(std::move(correlations));
-}
-
-ImageFormatCodec* CalsWriteFile::codec() const
-{
-    return const_cast<CalsFormatCodec*>(codec_);
+    return new CalsWriteFileFrame(newWritingCorrelations());
 }
 
 bool CalsWriteFile::open(const FileSpecifier& file)
 {
-    if (writesStream_ || file.kind() != FileSpecifier::kFile)
+    if (writesStream() || file.kind() != FileSpecifier::kFile)
         return false;
-    file_ = file;
+    setFileSpecifier(file);
     return true;
-}
-
-FileSpecifier& CalsWriteFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
 }
 
 int CalsWriteFile::writeFrame(WriteImageFileFrameInterface* frame, RowIteratorInterface* rows)
@@ -85,7 +70,7 @@ int CalsWriteFile::writeFrame(WriteImageFileFrameInterface* frame, RowIteratorIn
     if (calsFrame->pels() > Encoder::kMaximumWidth)
         throwFormatCodecException("Invalid image size", kCodecInvalidSize);
 
-    if (writesStream_)
+    if (writesStream())
     {
         if (stream_ == nullptr)
             throwFormatCodecException("NULL parameter", kCodecNullParameter);
@@ -97,7 +82,7 @@ int CalsWriteFile::writeFrame(WriteImageFileFrameInterface* frame, RowIteratorIn
     {
         // A file that exists is left alone: nothing is written, no side-car.
         CalsStreamIo output;
-        if (!output.openFile(file_, true))
+        if (!output.openFile(fileSpecifier(), true))
             throwFormatCodecException("Unable to create the image file", kCodecCorruptImage);
         written_ = true;
         try

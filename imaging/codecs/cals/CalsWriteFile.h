@@ -2,7 +2,7 @@
 // The writer of one CALS file or stream: the header, then the raster coded
 // in Group 4, then the side-car correlations set on the frame. One frame.
 #include "imaging/FileSpecifier.h"
-#include "imaging/codecs/WriteImageFileInterface.h"
+#include "imaging/codecs/codec/CodecWriteFile.h"
 
 namespace Omvi
 {
@@ -11,7 +11,7 @@ class CalsFormatCodec;
 class CalsWriteFileFrame;
 class DataStreamInterface;
 
-class CalsWriteFile : public WriteImageFileInterface
+class CalsWriteFile : public CodecWriteFile
 {
 public:
     explicit CalsWriteFile(const CalsFormatCodec* codec);
@@ -20,13 +20,9 @@ public:
     ~CalsWriteFile() override;
 
     WriteImageFileFrameInterface* createFrame() override;
-    ImageFormatCodec* codec() const override;
     // Names the file (kind 0) a file writer creates; false for a stream
     // writer.
     bool open(const FileSpecifier& file) override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
-    bool isOpen() const override { return true; }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     // Writes the frame; 1 when written. Throws FormatCodecException: "NULL
     // parameter" and "Invalid Frame Attributes" (0), "Invalid RowIterator
     // dimensions" (2), "RowIterator-Set Parameters mismatch" (3), "Cals does
@@ -41,10 +37,7 @@ public:
 private:
     void writeRaster(const CalsWriteFileFrame& frame, RowIteratorInterface& rows, DataStreamInterface& stream);
 
-    const CalsFormatCodec* codec_;
-    FileSpecifier file_;
     DataStreamInterface* stream_ = nullptr;
-    bool writesStream_ = false;
     bool written_ = false;
 };
 

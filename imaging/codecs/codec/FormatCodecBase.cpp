@@ -6,9 +6,11 @@
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/codec/FormatCodecApiVersion.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
 #include "imaging/codecs/strings/CodecStrings.h"
 #include "imaging/session/OMVISession.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -79,6 +81,30 @@ bool FormatCodecBase::canCreateFile(const FileSpecifier& file) const
     case FileCreationTest::kNever:
         break;
     }
+    return false;
+}
+
+bool FormatCodecBase::isDataOrganizationSupported(int organisation) const
+{
+    const auto& listed = description_.organisations;
+    return std::find(listed.begin(), listed.end(), organisation) != listed.end();
+}
+
+bool FormatCodecBase::isPropertySupported(int propertyType, const StringBuffer* name) const
+{
+    const auto& listed = description_.propertyTypes;
+    if (std::find(listed.begin(), listed.end(), propertyType) != listed.end())
+        return true;
+    return propertyType == FormatCodecPropertyInterface::kPrivate && name != nullptr && isPrivatePropertyName(*name);
+}
+
+bool FormatCodecBase::isPrivatePropertyName(const StringBuffer&) const
+{
+    return false;
+}
+
+bool FormatCodecBase::canEncode(const DataModel*, int, int) const
+{
     return false;
 }
 

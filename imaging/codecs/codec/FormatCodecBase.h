@@ -46,6 +46,11 @@ struct FormatCodecDescription
     CreditSource credit;
     std::int32_t creditId;
     FileCreationTest creation;
+    // The data organisations the codec reads and writes.
+    std::vector<std::int32_t> organisations = {0};
+    // The property types the codec supports whatever their name; private
+    // properties (type 0) are supported by name (isPrivatePropertyName).
+    std::vector<std::int32_t> propertyTypes = {};
 };
 
 class FormatCodecBase : public ImageFormatCodec
@@ -56,6 +61,11 @@ public:
     int getVersion(int* major, int* minor, int* build) const override;
     void getApiVersion(int* major, int* minor) const override;
     int getCapabilities() const override;
+    bool isDataOrganizationSupported(int organisation) const override;
+    // The described types, and private properties the codec knows by name.
+    bool isPropertySupported(int propertyType, const StringBuffer* name) const override;
+    // False: what a read-only codec answers.
+    bool canEncode(const DataModel* model, int width, int height) const override;
     bool canCreateFile(const FileSpecifier& file) const override;
     int getProbeClass() const override;
     int constantQuery6() const override;
@@ -82,6 +92,9 @@ public:
 protected:
     explicit FormatCodecBase(FormatCodecDescription description);
 
+    // Whether `name` names one of the codec's private properties (none
+    // unless the codec says so).
+    virtual bool isPrivatePropertyName(const StringBuffer& name) const;
     // The header probe on the file's native path (ProbeResult).
     virtual int probePath(const std::string& nativePath) const = 0;
     // The codec's reader on `file`, owning `correlations` (which may be

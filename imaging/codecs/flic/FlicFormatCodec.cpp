@@ -35,16 +35,6 @@ FlicFormatCodec::FlicFormatCodec() : FormatCodecBase(flicDescription()) {}
 
 FlicFormatCodec::~FlicFormatCodec() = default;
 
-bool FlicFormatCodec::isDataOrganizationSupported(int organisation) const
-{
-    return organisation == 0;
-}
-
-bool FlicFormatCodec::isPropertySupported(int, const StringBuffer*) const
-{
-    return false;
-}
-
 // Only the sample kind is looked at, though the codec has no writer.
 bool FlicFormatCodec::canEncode(const DataModel* model, int, int) const
 {

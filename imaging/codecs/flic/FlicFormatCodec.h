@@ -12,8 +12,6 @@ public:
     FlicFormatCodec();
     ~FlicFormatCodec() override;
 
-    bool isDataOrganizationSupported(int organisation) const override;
-    bool isPropertySupported(int propertyType, const StringBuffer* name) const override;
     bool canEncode(const DataModel* model, int width, int height) const override;
 
 protected:

@@ -27,7 +27,9 @@ FormatCodecDescription gifDescription()
             kDescription,
             CreditSource::kString,
             kCreditText,
-            FileCreationTest::kNever};
+            FileCreationTest::kNever,
+            {0},
+            {FormatCodecPropertyInterface::kCorrelation}};
 }
 
 } // namespace
@@ -35,21 +37,6 @@ FormatCodecDescription gifDescription()
 GifFormatCodec::GifFormatCodec() : FormatCodecBase(gifDescription()) {}
 
 GifFormatCodec::~GifFormatCodec() = default;
-
-bool GifFormatCodec::isDataOrganizationSupported(int organisation) const
-{
-    return organisation == 0;
-}
-
-bool GifFormatCodec::isPropertySupported(int propertyType, const StringBuffer*) const
-{
-    return propertyType == FormatCodecPropertyInterface::kCorrelation;
-}
-
-bool GifFormatCodec::canEncode(const DataModel*, int, int) const
-{
-    return false;
-}
 
 ReadImageFileInterface* GifFormatCodec::newReader(const FileSpecifier& file,
                                                   std::unique_ptr<CorrelationPropertySetIterator> correlations) const

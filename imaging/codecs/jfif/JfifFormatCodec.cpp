@@ -31,7 +31,8 @@ FormatCodecDescription jfifDescription()
             kDescription,
             CreditSource::kString,
             kCreditText,
-            FileCreationTest::kExclusiveOpen};
+            FileCreationTest::kExclusiveOpen,
+            {1, 6}};
 }
 
 } // namespace
@@ -40,16 +41,9 @@ JfifFormatCodec::JfifFormatCodec() : FormatCodecBase(jfifDescription()) {}
 
 JfifFormatCodec::~JfifFormatCodec() = default;
 
-bool JfifFormatCodec::isDataOrganizationSupported(int organisation) const
+bool JfifFormatCodec::isPrivatePropertyName(const StringBuffer& name) const
 {
-    return organisation == 1 || organisation == 6;
-}
-
-bool JfifFormatCodec::isPropertySupported(int propertyType, const StringBuffer* name) const
-{
-    if (propertyType != FormatCodecPropertyInterface::kPrivate || name == nullptr)
-        return false;
-    return equalsCodecString(*name, JfifStringId::kCommentName);
+    return equalsCodecString(name, JfifStringId::kCommentName);
 }
 
 bool JfifFormatCodec::canEncode(const DataModel* model, int width, int height) const

@@ -13,8 +13,6 @@ public:
     JfifFormatCodec();
     ~JfifFormatCodec() override;
 
-    bool isDataOrganizationSupported(int organisation) const override;
-    bool isPropertySupported(int propertyType, const StringBuffer* name) const override;
     bool canEncode(const DataModel* model, int width, int height) const override;
 
     ReadImageFileInterface* openStreamForRead(DataStreamInterface* stream) const override;
@@ -25,6 +23,8 @@ public:
     virtual bool getPrivatePropertyName(int index, StringBuffer& out) const;
 
 protected:
+    // The comment only.
+    bool isPrivatePropertyName(const StringBuffer& name) const override;
     // Four bytes read, the first three FF D8 FF.
     int probePath(const std::string& nativePath) const override;
     ReadImageFileInterface* newReader(const FileSpecifier& file,

@@ -186,10 +186,10 @@ void writeRows(JpegEncoder& encoder, const JfifWriteFileFrame& frame, RowIterato
 
 } // namespace
 
-JfifWriteFile::JfifWriteFile(const JfifFormatCodec* codec) : codec_(codec) {}
+JfifWriteFile::JfifWriteFile(const JfifFormatCodec* codec) : CodecWriteFile(codec) {}
 
 JfifWriteFile::JfifWriteFile(const JfifFormatCodec* codec, DataStreamInterface* stream)
-    : file_(AsciiStringBuffer(""), FileSpecifier::kStream), stream_(stream), codec_(codec), writesStream_(true)
+    : CodecWriteFile(codec, true), stream_(stream)
 {
 }
 
@@ -197,30 +197,15 @@ JfifWriteFile::~JfifWriteFile() = default;
 
 WriteImageFileFrameInterface* JfifWriteFile::createFrame()
 {
-    std::unique_ptr<CorrelationPropertySetIterator> correlations;
-    if (!writesStream_)
-        correlations = std::make_unique<CorrelationPropertySetIterator>(CorrelationPropertySetIterator::kForWriting,
-                                                                        codec_, file_, nullptr);
-    return new JfifWriteFileFrame(std::move(correlations));
-}
-
-ImageFormatCodec* JfifWriteFile::codec() const
-{
-    return const_cast<JfifFormatCodec*>(codec_);
+    return new JfifWriteFileFrame(newWritingCorrelations());
 }
 
 bool JfifWriteFile::open(const FileSpecifier& file)
 {
     if (file.kind() != FileSpecifier::kFile)
         return false;
-    file_ = file;
+    setFileSpecifier(file);
     return true;
-}
-
-FileSpecifier& JfifWriteFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
 }
 
 int JfifWriteFile::writeFrame(WriteImageFileFrameInterface* frame, RowIteratorInterface* rows)
@@ -246,13 +231,13 @@ void JfifWriteFile::write(const JfifWriteFileFrame& frame, RowIteratorInterface&
 {
     std::unique_ptr<OutputFile> output;
     std::unique_ptr<JpegEncoder> encoder;
-    if (writesStream_)
+    if (writesStream())
     {
         encoder = std::make_unique<JpegEncoder>(stream_);
     }
     else
     {
-        const auto path = CodecFile::nativePath(file_);
+        const auto path = CodecFile::nativePath(fileSpecifier());
         if (!path)
             throw new FileIOException("Unable to create the image file", FileIOException::kOtherFailure);
         output = std::make_unique<OutputFile>(*path);

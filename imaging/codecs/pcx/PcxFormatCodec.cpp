@@ -27,7 +27,9 @@ FormatCodecDescription pcxDescription()
             kDescription,
             CreditSource::kEmpty,
             0,
-            FileCreationTest::kCreateDeleteOnClose};
+            FileCreationTest::kCreateDeleteOnClose,
+            {0},
+            {FormatCodecPropertyInterface::kCorrelation}};
 }
 
 } // namespace
@@ -35,16 +37,6 @@ FormatCodecDescription pcxDescription()
 PcxFormatCodec::PcxFormatCodec() : FormatCodecBase(pcxDescription()) {}
 
 PcxFormatCodec::~PcxFormatCodec() = default;
-
-bool PcxFormatCodec::isDataOrganizationSupported(int organisation) const
-{
-    return organisation == 0;
-}
-
-bool PcxFormatCodec::isPropertySupported(int propertyType, const StringBuffer*) const
-{
-    return propertyType == FormatCodecPropertyInterface::kCorrelation;
-}
 
 bool PcxFormatCodec::canEncode(const DataModel* model, int width, int height) const
 {

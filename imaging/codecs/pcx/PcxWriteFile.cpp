@@ -19,19 +19,13 @@
 namespace Omvi
 {
 
-PcxWriteFile::PcxWriteFile(const PcxFormatCodec* codec) : codec_(codec) {}
+PcxWriteFile::PcxWriteFile(const PcxFormatCodec* codec) : CodecWriteFile(codec) {}
 
 PcxWriteFile::~PcxWriteFile() = default;
 
 WriteImageFileFrameInterface* PcxWriteFile::createFrame()
 {
-    return new PcxWriteFileFrame(std::make_unique<CorrelationPropertySetIterator>(
-        CorrelationPropertySetIterator::kForWriting, codec_, file_, nullptr));
-}
-
-ImageFormatCodec* PcxWriteFile::codec() const
-{
-    return const_cast<PcxFormatCodec*>(codec_);
+    return new PcxWriteFileFrame(newWritingCorrelations());
 }
 
 bool PcxWriteFile::open(const FileSpecifier& file)
@@ -39,14 +33,8 @@ bool PcxWriteFile::open(const FileSpecifier& file)
     const std::optional<std::string> path = CodecFile::nativePath(file);
     if (!path || output_.isOpen() || written_)
         return false;
-    file_ = file;
+    setFileSpecifier(file);
     return output_.create(*path, CodecOutputFile::Creation::kExclusive);
-}
-
-FileSpecifier& PcxWriteFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
 }
 
 int PcxWriteFile::writeFrame(WriteImageFileFrameInterface* frameInterface, RowIteratorInterface* rows)

@@ -3,7 +3,7 @@
 // one) when the writer is opened, and removed again when no frame was
 // written to it whole.
 #include "imaging/FileSpecifier.h"
-#include "imaging/codecs/WriteImageFileInterface.h"
+#include "imaging/codecs/codec/CodecWriteFile.h"
 #include "imaging/codecs/codec/CodecOutputFile.h"
 
 namespace Omvi
@@ -11,7 +11,7 @@ namespace Omvi
 
 class PcxFormatCodec;
 
-class PcxWriteFile : public WriteImageFileInterface
+class PcxWriteFile : public CodecWriteFile
 {
 public:
     explicit PcxWriteFile(const PcxFormatCodec* codec);
@@ -20,13 +20,9 @@ public:
 
     // A PcxWriteFileFrame with the correlations for this writer's file.
     WriteImageFileFrameInterface* createFrame() override;
-    ImageFormatCodec* codec() const override;
     // Kind 0 only; creates a new file (false when it exists or cannot be
     // made).
     bool open(const FileSpecifier& file) override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
-    bool isOpen() const override { return true; }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     // Writes the header, the run-length coded rows, the palette marker and
     // 256 entries; answers 1. Throws FormatCodecException before anything is
     // written: "NULL parameter" / "Invalid Frame Attributes" (0), "Invalid
@@ -37,8 +33,6 @@ public:
     int writeFrame(WriteImageFileFrameInterface* frame, RowIteratorInterface* rows) override;
 
 private:
-    FileSpecifier file_;
-    const PcxFormatCodec* codec_;
     CodecOutputFile output_;
     bool written_ = false;
 };

@@ -28,7 +28,9 @@ FormatCodecDescription pictDescription()
             kDescription,
             CreditSource::kString,
             kCreditText,
-            FileCreationTest::kCreateDeleteOnClose};
+            FileCreationTest::kCreateDeleteOnClose,
+            {0},
+            {FormatCodecPropertyInterface::kCorrelation}};
 }
 
 } // namespace
@@ -36,21 +38,6 @@ FormatCodecDescription pictDescription()
 PictFormatCodec::PictFormatCodec() : FormatCodecBase(pictDescription()) {}
 
 PictFormatCodec::~PictFormatCodec() = default;
-
-bool PictFormatCodec::isDataOrganizationSupported(int organisation) const
-{
-    return organisation == 0;
-}
-
-bool PictFormatCodec::isPropertySupported(int propertyType, const StringBuffer*) const
-{
-    return propertyType == FormatCodecPropertyInterface::kCorrelation;
-}
-
-bool PictFormatCodec::canEncode(const DataModel*, int, int) const
-{
-    return false;
-}
 
 int PictFormatCodec::probePath(const std::string& nativePath) const
 {

@@ -13,9 +13,6 @@ public:
     PictFormatCodec();
     ~PictFormatCodec() override;
 
-    bool isDataOrganizationSupported(int organisation) const override;
-    bool isPropertySupported(int propertyType, const StringBuffer* name) const override;
-    bool canEncode(const DataModel* model, int width, int height) const override;
 
 protected:
     // After the 512-byte preamble: a frame with top below bottom and left

@@ -39,7 +39,9 @@ FormatCodecDescription pngDescription()
             kDescription,
             CreditSource::kCodec,
             0,
-            FileCreationTest::kExclusiveOpen};
+            FileCreationTest::kExclusiveOpen,
+            {0, 6},
+            {FormatCodecPropertyInterface::kDensity, FormatCodecPropertyInterface::kTransparency, FormatCodecPropertyInterface::kCorrelation, FormatCodecPropertyInterface::kColor}};
 }
 
 // The probe reads through the codec's own bounded file and keeps the PNG
@@ -132,30 +134,12 @@ PngFormatCodec::PngFormatCodec() : FormatCodecBase(pngDescription()) {}
 
 PngFormatCodec::~PngFormatCodec() = default;
 
-bool PngFormatCodec::isDataOrganizationSupported(int organisation) const
+bool PngFormatCodec::isPrivatePropertyName(const StringBuffer& name) const
 {
-    return organisation == 0 || organisation == 6;
-}
-
-bool PngFormatCodec::isPropertySupported(int propertyType, const StringBuffer* name) const
-{
-    switch (propertyType)
-    {
-    case FormatCodecPropertyInterface::kDensity:
-    case FormatCodecPropertyInterface::kTransparency:
-    case FormatCodecPropertyInterface::kCorrelation:
-    case FormatCodecPropertyInterface::kColor:
-        return true;
-    case FormatCodecPropertyInterface::kPrivate:
-        if (name == nullptr)
-            return false;
-        for (int kind = 0; kind < kPrivatePropertyCount; ++kind)
-            if (equalsCodecString(*name, PngStringId::privatePropertyNameId(kind)))
-                return true;
-        return false;
-    default:
-        return false;
-    }
+    for (int kind = 0; kind < kPrivatePropertyCount; ++kind)
+        if (equalsCodecString(name, PngStringId::privatePropertyNameId(kind)))
+            return true;
+    return false;
 }
 
 bool PngFormatCodec::getCreditText(StringBuffer& out) const

@@ -16,8 +16,6 @@ public:
     PngFormatCodec();
     ~PngFormatCodec() override;
 
-    bool isDataOrganizationSupported(int organisation) const override;
-    bool isPropertySupported(int propertyType, const StringBuffer* name) const override;
     // The banner text of the PNG library, as 8-bit text.
     bool getCreditText(StringBuffer& out) const override;
     bool canEncode(const DataModel* model, int width, int height) const override;
@@ -31,6 +29,8 @@ public:
     virtual bool getPrivatePropertyName(int index, StringBuffer& out) const;
 
 protected:
+    // The names of the private chunk properties.
+    bool isPrivatePropertyName(const StringBuffer& name) const override;
     // The PNG signature and a header the PNG library accepts; 1 for a
     // filter or compression method other than 0 or another header the
     // library refuses, 3 for a file that ends before its image data.

@@ -209,10 +209,10 @@ void writeProperties(PngEncoder& encoder, const PngWriteFileFrame& frame, const 
 
 } // namespace
 
-PngWriteFile::PngWriteFile(const PngFormatCodec* codec) : codec_(codec) {}
+PngWriteFile::PngWriteFile(const PngFormatCodec* codec) : CodecWriteFile(codec) {}
 
 PngWriteFile::PngWriteFile(const PngFormatCodec* codec, DataStreamInterface* stream)
-    : file_(AsciiStringBuffer(""), FileSpecifier::kStream), stream_(stream), codec_(codec), writesStream_(true)
+    : CodecWriteFile(codec, true), stream_(stream)
 {
 }
 
@@ -220,30 +220,15 @@ PngWriteFile::~PngWriteFile() = default;
 
 WriteImageFileFrameInterface* PngWriteFile::createFrame()
 {
-    std::unique_ptr<CorrelationPropertySetIterator> correlations;
-    if (!writesStream_)
-        correlations = std::make_unique<CorrelationPropertySetIterator>(CorrelationPropertySetIterator::kForWriting,
-                                                                        codec_, file_, nullptr);
-    return new PngWriteFileFrame(std::move(correlations));
-}
-
-ImageFormatCodec* PngWriteFile::codec() const
-{
-    return const_cast<PngFormatCodec*>(codec_);
+    return new PngWriteFileFrame(newWritingCorrelations());
 }
 
 bool PngWriteFile::open(const FileSpecifier& file)
 {
-    if (writesStream_ || file.kind() != FileSpecifier::kFile)
+    if (writesStream() || file.kind() != FileSpecifier::kFile)
         return false;
-    file_ = file;
+    setFileSpecifier(file);
     return true;
-}
-
-FileSpecifier& PngWriteFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
 }
 
 int PngWriteFile::writeFrame(WriteImageFileFrameInterface* frameInterface, RowIteratorInterface* rows)
@@ -260,7 +245,7 @@ int PngWriteFile::writeFrame(WriteImageFileFrameInterface* frameInterface, RowIt
     const PngImageLayout layout = layoutOf(*frame);
     if (layout.colorType == kPngPalette && layout.paletteCount < 1)
         throwFormatCodecException("Parameters Set mismatch", kCodecParametersMismatch);
-    if (writesStream_ && stream_ == nullptr)
+    if (writesStream() && stream_ == nullptr)
         throwFormatCodecException("NULL parameter", kCodecNullParameter);
     written_ = true;
 
@@ -275,9 +260,9 @@ int PngWriteFile::writeFrame(WriteImageFileFrameInterface* frameInterface, RowIt
     }
     writeProperties(encoder, *frame, layout, false);
 
-    if (writesStream_)
+    if (writesStream())
         encoder.useStream(stream_);
-    else if (!encoder.createFile(CodecFile::nativePath(file_).value_or(std::string())))
+    else if (!encoder.createFile(CodecFile::nativePath(fileSpecifier()).value_or(std::string())))
         throw new FileIOException("Unable to create the image file", FileIOException::kOtherFailure);
 
     StartStep start{encoder.info(), &layout};

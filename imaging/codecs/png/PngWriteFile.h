@@ -3,7 +3,7 @@
 // open() and creates (or empties) it when the frame is written; a stream
 // writer writes into its stream and closes it at the end. One frame, once.
 #include "imaging/FileSpecifier.h"
-#include "imaging/codecs/WriteImageFileInterface.h"
+#include "imaging/codecs/codec/CodecWriteFile.h"
 
 namespace Omvi
 {
@@ -12,7 +12,7 @@ class DataStreamInterface;
 class PngFormatCodec;
 class PngWriteFileFrame;
 
-class PngWriteFile : public WriteImageFileInterface
+class PngWriteFile : public CodecWriteFile
 {
 public:
     explicit PngWriteFile(const PngFormatCodec* codec);
@@ -23,12 +23,8 @@ public:
     // A new PngWriteFileFrame; a file writer's frame carries the side-car
     // correlations it may write.
     WriteImageFileFrameInterface* createFrame() override;
-    ImageFormatCodec* codec() const override;
     // Keeps the specifier (kind 0 only); the file is made by writeFrame.
     bool open(const FileSpecifier& file) override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
-    bool isOpen() const override { return true; }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     // Writes the frame from the rows; answers 0. A frame of another codec,
     // no rows, or a writer that has written already: nothing happens.
     // Before anything is written it throws FormatCodecException "Required
@@ -41,11 +37,8 @@ public:
     int writeFrame(WriteImageFileFrameInterface* frame, RowIteratorInterface* rows) override;
 
 private:
-    FileSpecifier file_;
     DataStreamInterface* stream_ = nullptr;
-    const PngFormatCodec* codec_;
     bool written_ = false;
-    bool writesStream_ = false;
 };
 
 } // namespace Omvi

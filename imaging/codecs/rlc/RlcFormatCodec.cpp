@@ -32,7 +32,9 @@ FormatCodecDescription rlcDescription()
             kDescription,
             CreditSource::kString,
             kCreditText,
-            FileCreationTest::kNever};
+            FileCreationTest::kNever,
+            {0, 4},
+            {FormatCodecPropertyInterface::kCorrelation}};
 }
 
 FormatCodecDescription ig4Description()
@@ -47,17 +49,17 @@ FormatCodecDescription ig4Description()
             kDescription,
             CreditSource::kString,
             kCreditText,
-            FileCreationTest::kNever};
+            FileCreationTest::kNever,
+            {0},
+            {FormatCodecPropertyInterface::kCorrelation}};
 }
 
 // Whether `name` is the name of one of the private property kinds 1-last.
 template <typename NameOfKind>
-bool isPrivateName(const StringBuffer* name, int last, NameOfKind nameOfKind)
+bool isPrivateName(const StringBuffer& name, int last, NameOfKind nameOfKind)
 {
-    if (name == nullptr)
-        return false;
     for (int kind = 1; kind <= last; ++kind)
-        if (equalsCodecString(*name, nameOfKind(kind)))
+        if (equalsCodecString(name, nameOfKind(kind)))
             return true;
     return false;
 }
@@ -106,22 +108,9 @@ int RlcFormatCodec::constantQuery6() const
     return 1;
 }
 
-bool RlcFormatCodec::isDataOrganizationSupported(int organisation) const
+bool RlcFormatCodec::isPrivatePropertyName(const StringBuffer& name) const
 {
-    return organisation == 0 || organisation == 4;
-}
-
-bool RlcFormatCodec::isPropertySupported(int propertyType, const StringBuffer* name) const
-{
-    if (propertyType == FormatCodecPropertyInterface::kCorrelation)
-        return true;
-    return propertyType == FormatCodecPropertyInterface::kPrivate &&
-           isPrivateName(name, 8, RlcStringId::privatePropertyNameId);
-}
-
-bool RlcFormatCodec::canEncode(const DataModel*, int, int) const
-{
-    return false;
+    return isPrivateName(name, 8, RlcStringId::privatePropertyNameId);
 }
 
 int RlcFormatCodec::probePath(const std::string& nativePath) const
@@ -170,22 +159,9 @@ Ig4FormatCodec::Ig4FormatCodec() : FormatCodecBase(ig4Description()) {}
 
 Ig4FormatCodec::~Ig4FormatCodec() = default;
 
-bool Ig4FormatCodec::isDataOrganizationSupported(int organisation) const
+bool Ig4FormatCodec::isPrivatePropertyName(const StringBuffer& name) const
 {
-    return organisation == 0;
-}
-
-bool Ig4FormatCodec::isPropertySupported(int propertyType, const StringBuffer* name) const
-{
-    if (propertyType == FormatCodecPropertyInterface::kCorrelation)
-        return true;
-    return propertyType == FormatCodecPropertyInterface::kPrivate &&
-           isPrivateName(name, 7, Ig4StringId::privatePropertyNameId);
-}
-
-bool Ig4FormatCodec::canEncode(const DataModel*, int, int) const
-{
-    return false;
+    return isPrivateName(name, 7, Ig4StringId::privatePropertyNameId);
 }
 
 int Ig4FormatCodec::probePath(const std::string& nativePath) const

@@ -29,11 +29,10 @@ public:
     void setReferenceResolver(const RlcReferenceResolver* resolver) { resolver_ = resolver; }
 
     int constantQuery6() const override;
-    bool isDataOrganizationSupported(int organisation) const override;
-    bool isPropertySupported(int propertyType, const StringBuffer* name) const override;
-    bool canEncode(const DataModel* model, int width, int height) const override;
 
 protected:
+    // The names of the private property kinds 1-8.
+    bool isPrivatePropertyName(const StringBuffer& name) const override;
     // A trailer of RLC format, or else run lists that hold together: a row
     // count and width, then for every row its runs (start, end) in order
     // and within the width, at least one run in the whole file.
@@ -51,11 +50,9 @@ public:
     Ig4FormatCodec();
     ~Ig4FormatCodec() override;
 
-    bool isDataOrganizationSupported(int organisation) const override;
-    bool isPropertySupported(int propertyType, const StringBuffer* name) const override;
-    bool canEncode(const DataModel* model, int width, int height) const override;
-
 protected:
+    // The names of the private property kinds 1-7.
+    bool isPrivatePropertyName(const StringBuffer& name) const override;
     // A trailer of IG4 format.
     int probePath(const std::string& nativePath) const override;
     ReadImageFileInterface* newReader(const FileSpecifier& file,

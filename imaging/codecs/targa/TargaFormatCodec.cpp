@@ -35,7 +35,9 @@ FormatCodecDescription targaDescription()
             kDescription,
             CreditSource::kString,
             kCreditText,
-            FileCreationTest::kCreateDeleteOnClose};
+            FileCreationTest::kCreateDeleteOnClose,
+            {0},
+            {FormatCodecPropertyInterface::kCorrelation}};
 }
 
 } // namespace
@@ -43,16 +45,6 @@ FormatCodecDescription targaDescription()
 TargaFormatCodec::TargaFormatCodec() : FormatCodecBase(targaDescription()) {}
 
 TargaFormatCodec::~TargaFormatCodec() = default;
-
-bool TargaFormatCodec::isDataOrganizationSupported(int organisation) const
-{
-    return organisation == 0;
-}
-
-bool TargaFormatCodec::isPropertySupported(int propertyType, const StringBuffer*) const
-{
-    return propertyType == FormatCodecPropertyInterface::kCorrelation;
-}
 
 bool TargaFormatCodec::writerAccepts(std::int32_t colorType, std::int32_t deliveredBits, std::int32_t width,
                                      std::int32_t height)

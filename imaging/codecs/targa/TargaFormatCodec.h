@@ -16,8 +16,6 @@ public:
     TargaFormatCodec();
     ~TargaFormatCodec() override;
 
-    bool isDataOrganizationSupported(int organisation) const override;
-    bool isPropertySupported(int propertyType, const StringBuffer* name) const override;
     // What the Targa writer takes: colour type 1 (delivered as 32-bit
     // pixels), 2 or 3 (8-bit), 1 to 65534 pixels each way.
     bool canEncode(const DataModel* model, int width, int height) const override;

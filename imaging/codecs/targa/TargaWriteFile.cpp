@@ -145,7 +145,7 @@ bool TargaWriteFileFrame::setProperty(const FormatCodecPropertyInterface* proper
     return true;
 }
 
-TargaWriteFile::TargaWriteFile(const TargaFormatCodec* codec) : codec_(codec) {}
+TargaWriteFile::TargaWriteFile(const TargaFormatCodec* codec) : CodecWriteFile(codec) {}
 
 TargaWriteFile::~TargaWriteFile() = default;
 
@@ -153,13 +153,7 @@ WriteImageFileFrameInterface* TargaWriteFile::createFrame()
 {
     if (!output_.isOpen())
         return nullptr;
-    return new TargaWriteFileFrame(std::make_unique<CorrelationPropertySetIterator>(
-        CorrelationPropertySetIterator::kForWriting, codec_, file_, nullptr));
-}
-
-ImageFormatCodec* TargaWriteFile::codec() const
-{
-    return const_cast<TargaFormatCodec*>(codec_);
+    return new TargaWriteFileFrame(newWritingCorrelations());
 }
 
 bool TargaWriteFile::open(const FileSpecifier& file)
@@ -167,14 +161,8 @@ bool TargaWriteFile::open(const FileSpecifier& file)
     const auto path = CodecFile::nativePath(file);
     if (!path || output_.isOpen() || !output_.create(*path))
         return false;
-    file_ = file;
+    setFileSpecifier(file);
     return true;
-}
-
-FileSpecifier& TargaWriteFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
 }
 
 int TargaWriteFile::writeFrame(WriteImageFileFrameInterface* frame, RowIteratorInterface* rows)

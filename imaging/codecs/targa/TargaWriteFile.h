@@ -5,7 +5,7 @@
 // new; when no frame is written to it, or writing fails, it is removed.
 #include "imaging/FileSpecifier.h"
 #include "imaging/codecs/WriteImageFileFrameInterface.h"
-#include "imaging/codecs/WriteImageFileInterface.h"
+#include "imaging/codecs/codec/CodecWriteFile.h"
 #include "imaging/codecs/codec/CodecOutputFile.h"
 #include "imaging/codecs/targa/TargaProperties.h"
 
@@ -66,7 +66,7 @@ private:
     std::unique_ptr<TargaPropertySetIterator> listed_;
 };
 
-class TargaWriteFile : public WriteImageFileInterface
+class TargaWriteFile : public CodecWriteFile
 {
 public:
     explicit TargaWriteFile(const TargaFormatCodec* codec);
@@ -74,12 +74,8 @@ public:
 
     // A TargaWriteFileFrame; null until the file is open.
     WriteImageFileFrameInterface* createFrame() override;
-    ImageFormatCodec* codec() const override;
     // Creates the file (kind 0 only; an existing file is refused).
     bool open(const FileSpecifier& file) override;
-    const FileSpecifier& fileSpecifier() const override { return file_; }
-    bool isOpen() const override { return true; }
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     // Writes the frame and answers 1. Before anything is written it throws
     // FormatCodecException "NULL parameter" or "Invalid Frame Attributes"
     // (0), "Invalid RowIterator dimensions" (2), "RowIterator-Set Parameters
@@ -90,8 +86,6 @@ public:
     int writeFrame(WriteImageFileFrameInterface* frame, RowIteratorInterface* rows) override;
 
 private:
-    FileSpecifier file_;
-    const TargaFormatCodec* codec_;
     CodecOutputFile output_;
     bool written_ = false;
 };

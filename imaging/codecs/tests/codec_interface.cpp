@@ -201,6 +201,33 @@ TEST(CodecClasses, PropertySupportFollowsEachFormat)
     EXPECT_FALSE(codecs.bmp.isDataOrganizationSupported(6));
 }
 
+TEST(CodecClasses, EachCodecTakesItsOwnDataOrganisations)
+{
+    AllCodecs codecs;
+    auto organisations = [](const ImageFormatCodec& codec) {
+        std::vector<int> found;
+        for (int organisation = -1; organisation <= 7; ++organisation)
+            if (codec.isDataOrganizationSupported(organisation))
+                found.push_back(organisation);
+        return found;
+    };
+    EXPECT_EQ(organisations(codecs.tiff), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(organisations(codecs.png), (std::vector<int>{0, 6}));
+    EXPECT_EQ(organisations(codecs.cals), (std::vector<int>{0, 6}));
+    EXPECT_EQ(organisations(codecs.jfif), (std::vector<int>{1, 6}));
+    EXPECT_EQ(organisations(codecs.rlc), (std::vector<int>{0, 4}));
+    for (ImageFormatCodec* codec : {static_cast<ImageFormatCodec*>(&codecs.bmp), static_cast<ImageFormatCodec*>(&codecs.gif),
+                                    static_cast<ImageFormatCodec*>(&codecs.targa), static_cast<ImageFormatCodec*>(&codecs.flic),
+                                    static_cast<ImageFormatCodec*>(&codecs.pict), static_cast<ImageFormatCodec*>(&codecs.pcx),
+                                    static_cast<ImageFormatCodec*>(&codecs.ig4)})
+        EXPECT_EQ(organisations(*codec), (std::vector<int>{0})) << nameOf(*codec);
+    // Read-only codecs encode nothing.
+    const RgbGrayModel grey;
+    for (ImageFormatCodec* codec : {static_cast<ImageFormatCodec*>(&codecs.gif), static_cast<ImageFormatCodec*>(&codecs.pict),
+                                    static_cast<ImageFormatCodec*>(&codecs.rlc), static_cast<ImageFormatCodec*>(&codecs.ig4)})
+        EXPECT_FALSE(codec->canEncode(&grey, 10, 10)) << nameOf(*codec);
+}
+
 TEST(CodecClasses, CodecSpecificOperations)
 {
     AllCodecs codecs(TiffFormatCodec::kWithoutLzw);

@@ -36,7 +36,9 @@ FormatCodecDescription tiffDescription()
             kDescription,
             CreditSource::kString,
             kCreditText,
-            FileCreationTest::kExclusiveOpen};
+            FileCreationTest::kExclusiveOpen,
+            {0, 1, 2, 3, 4, 5},
+            {FormatCodecPropertyInterface::kCompression, FormatCodecPropertyInterface::kDensity, FormatCodecPropertyInterface::kDataOrganization, FormatCodecPropertyInterface::kAssociation, FormatCodecPropertyInterface::kTransparency}};
 }
 
 // Whether the current directory holds a layout the reader takes.
@@ -76,24 +78,14 @@ TiffFormatCodec::TiffFormatCodec(int mode)
 
 TiffFormatCodec::~TiffFormatCodec() = default;
 
-bool TiffFormatCodec::isDataOrganizationSupported(int organisation) const
+bool TiffFormatCodec::isPrivatePropertyName(const StringBuffer& name) const
 {
-    return organisation >= 0 && organisation <= 5;
-}
-
-bool TiffFormatCodec::isPropertySupported(int propertyType, const StringBuffer* name) const
-{
-    if (propertyType >= FormatCodecPropertyInterface::kCompression &&
-        propertyType <= FormatCodecPropertyInterface::kTransparency)
-        return true;
-    if (propertyType != FormatCodecPropertyInterface::kPrivate || name == nullptr)
-        return false;
     for (int kind = 2; kind <= 16; ++kind)
     {
         const std::int32_t id = TiffStringId::propertyKindNameId(kind);
         if (kind == 13 || id == 0)
             continue;
-        if (equalsCodecString(*name, id))
+        if (equalsCodecString(name, id))
             return true;
     }
     return false;

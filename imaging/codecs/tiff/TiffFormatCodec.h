@@ -26,8 +26,6 @@ public:
     explicit TiffFormatCodec(int mode = kWithoutLzw);
     ~TiffFormatCodec() override;
 
-    bool isDataOrganizationSupported(int organisation) const override;
-    bool isPropertySupported(int propertyType, const StringBuffer* name) const override;
     bool canEncode(const DataModel* model, int width, int height) const override;
 
     // The name of text property index 0-8 (byte order, artist, copyright,
@@ -46,6 +44,8 @@ public:
     static void privateTagName(int tag, StringBuffer& out);
 
 protected:
+    // The names of the TIFF property kinds that travel as private properties.
+    bool isPrivatePropertyName(const StringBuffer& name) const override;
     // At least one directory of a layout the reader takes: 0; none: 1.
     int probePath(const std::string& nativePath) const override;
     ReadImageFileInterface* newReader(const FileSpecifier& file,

@@ -131,16 +131,11 @@ void fitJpegStrips(TIFF* tiff, std::uint32_t height)
 
 } // namespace
 
-TiffWriteFile::TiffWriteFile(const TiffFormatCodec& codec) : codec_(codec) {}
+TiffWriteFile::TiffWriteFile(const TiffFormatCodec& codec) : CodecWriteFile(&codec), codec_(codec) {}
 
 TiffWriteFile::~TiffWriteFile()
 {
     close();
-}
-
-ImageFormatCodec* TiffWriteFile::codec() const
-{
-    return const_cast<TiffFormatCodec*>(&codec_);
 }
 
 bool TiffWriteFile::open(const FileSpecifier& file)
@@ -152,25 +147,14 @@ bool TiffWriteFile::open(const FileSpecifier& file)
     const std::optional<std::string> path = CodecFile::nativePath(file);
     if (!path)
         return false;
-    file_ = file;
+    setFileSpecifier(file);
     handle_ = TiffHandle::createForWriting(*path);
     return handle_ != nullptr;
-}
-
-const FileSpecifier& TiffWriteFile::fileSpecifier() const
-{
-    return file_;
 }
 
 bool TiffWriteFile::isOpen() const
 {
     return handle_ != nullptr;
-}
-
-FileSpecifier& TiffWriteFile::copyFileSpecifier(FileSpecifier& out) const
-{
-    out = file_;
-    return out;
 }
 
 WriteImageFileFrameInterface* TiffWriteFile::createFrame()
@@ -190,8 +174,7 @@ WriteImageFileFrameInterface* TiffWriteFile::createFrame()
             TIFFCreateDirectory(handle_->get());
         directoryStarted_ = true;
         ++generation_;
-        auto options = std::make_unique<CorrelationPropertySetIterator>(CorrelationPropertySetIterator::kForWriting,
-                                                                        &codec_, file_, nullptr);
+        auto options = newWritingCorrelations();
         return new TiffWriteFileFrame(codec_, *handle_, std::move(options),
                                       codec_.modeCode() == TiffFormatCodec::kTextureMode, generation_);
     }

@@ -8,7 +8,7 @@
 // frame that does not match its rows or that libtiff could not write (the
 // frames-written count comes back unchanged).
 #include "imaging/FileSpecifier.h"
-#include "imaging/codecs/WriteImageFileInterface.h"
+#include "imaging/codecs/codec/CodecWriteFile.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,7 +20,7 @@ class TiffFormatCodec;
 class TiffHandle;
 class TiffWriteFileFrame;
 
-class TiffWriteFile : public WriteImageFileInterface
+class TiffWriteFile : public CodecWriteFile
 {
 public:
     explicit TiffWriteFile(const TiffFormatCodec& codec);
@@ -31,13 +31,10 @@ public:
     // A frame for the next directory (null when no file is open). Frames
     // made before it can no longer be written.
     WriteImageFileFrameInterface* createFrame() override;
-    ImageFormatCodec* codec() const override;
     // Creates the file (kind 0 only); false when it exists already, cannot
     // be made, or a file is open already.
     bool open(const FileSpecifier& file) override;
-    const FileSpecifier& fileSpecifier() const override;
     bool isOpen() const override;
-    FileSpecifier& copyFileSpecifier(FileSpecifier& out) const override;
     // Writes the frame's directory from the rows and answers the frames
     // written so far; unchanged when nothing was written.
     int writeFrame(WriteImageFileFrameInterface* frame, RowIteratorInterface* rows) override;
@@ -50,7 +47,6 @@ public:
 
 private:
     const TiffFormatCodec& codec_;
-    FileSpecifier file_;
     std::unique_ptr<TiffHandle> handle_;
     int framesWritten_ = 0;
     // The directory being described belongs to this frame generation;
