@@ -1,9 +1,11 @@
 #include "imaging/contexts/DirectTileContextImp.h"
 
+#include "imaging/DataBuffer.h"
 #include "imaging/OMVIException.h"
 #include "imaging/images/ImageImp.h"
+#include "imaging/images/TileHold.h"
 #include "imaging/images/TiledImage.h"
-#include "imaging/kernels/KernelFactories.h"
+#include "imaging/kernels/PixelCopier.h"
 #include "imaging/models/DataModel.h"
 
 #include <algorithm>
@@ -27,8 +29,6 @@ TiledImage* tiledImageOf(ImageImp& image)
 DirectTileContextImp::DirectTileContextImp(ImageImp& image, std::int32_t cachedTiles)
     : ImageContextImp(image), tiled_(tiledImageOf(image))
 {
-    dataType_ = tiled_->dataModel()->dataType();
-    bitsPerPixel_ = bitsPerPixelOf(dataType_);
     tileEdge_ = tiled_->tileEdge();
     lineBytes_ = tiled_->bytesPerTileRow();
     tileBytes_ = tiled_->bytesPerTile();
@@ -69,18 +69,7 @@ DirectTileContextImp::~DirectTileContextImp()
     catch (...)
     {
     }
-    try
-    {
-        if (registryHandle() != kNotListed)
-            tiled_->releaseContext(registryHandle());
-    }
-    catch (OMVIException* error)
-    {
-        delete error;
-    }
-    catch (...)
-    {
-    }
+    leaveImage();
 }
 
 TiledImage& DirectTileContextImp::tiled() const
@@ -119,22 +108,10 @@ DirectTileContextImp::Entry& DirectTileContextImp::entryFor(std::int32_t tileRow
     }
     const TileIndex index{tileRow, tileColumn};
     tiled_->yieldContexts(this, &index);
-    const bool locking = tiled_->tileTable().locking();
-    Tile* tile = tiled_->lockTileShared(tileRow, tileColumn);
-    struct Release
-    {
-        TiledImage& image;
-        Tile* tile;
-        bool locked;
-        ~Release()
-        {
-            if (locked)
-                image.unlockTileShared(tile);
-        }
-    } release{*tiled_, tile, locking};
+    TileHold hold(*tiled_, index, false);
     // Forgotten until the copy stands, so a failed load leaves no stale entry.
     target->tileRow = -1;
-    tiled_->loadTile(*tile, target->pixels);
+    tiled_->loadTile(*hold.tile(), target->pixels);
     target->tileRow = tileRow;
     target->tileColumn = tileColumn;
     target->firstLine = tileRow * tileEdge_;
@@ -150,7 +127,7 @@ std::uint8_t* DirectTileContextImp::byteAt(std::int64_t x, std::int32_t widthLog
     TiledImage& image = tiled();
     const PixelPair& size = image.size();
     // The first bit of the unit must be a bit of a pixel of the image.
-    if (x < 0 || y < 0 || y >= size.y || (x << widthLog2) >= std::int64_t{size.x} * bitsPerPixel_)
+    if (x < 0 || y < 0 || y >= size.y || (x << widthLog2) >= std::int64_t{size.x} * bitsPerPixel())
         fail(kOutOfBounds);
     const std::int64_t bit = x << widthLog2;
     const std::int64_t xBytes = bit >> 3;
@@ -162,8 +139,7 @@ std::uint8_t* DirectTileContextImp::byteAt(std::int64_t x, std::int32_t widthLog
 
 bool DirectTileContextImp::get1(std::int32_t x, std::int32_t y)
 {
-    const std::uint8_t byte = *byteAt(x, 0, y, false);
-    return ((byte >> (7 - (x & 7))) & 1) != 0;
+    return bitAt(byteAt(x, 0, y, false), x);
 }
 
 std::uint8_t DirectTileContextImp::get8(std::int32_t x, std::int32_t y)
@@ -187,19 +163,12 @@ std::uint32_t DirectTileContextImp::get32(std::int32_t x, std::int32_t y)
 
 std::uint64_t DirectTileContextImp::get64(std::int32_t x, std::int32_t y)
 {
-    const std::uint8_t* at = byteAt(x, 6, y, false);
-    std::uint32_t low = 0;
-    std::uint32_t high = 0;
-    std::memcpy(&low, at, 4);
-    std::memcpy(&high, at + 4, 4);
-    return std::uint64_t{low} | std::uint64_t{high} << 32;
+    return load64(byteAt(x, 6, y, false));
 }
 
 void DirectTileContextImp::put1(std::int32_t x, std::int32_t y, bool value)
 {
-    std::uint8_t* byte = byteAt(x, 0, y, true);
-    const auto mask = static_cast<std::uint8_t>(0x80 >> (x & 7));
-    *byte = static_cast<std::uint8_t>(value ? *byte | mask : *byte & ~mask);
+    setBitAt(byteAt(x, 0, y, true), x, value);
 }
 
 void DirectTileContextImp::put8(std::int32_t x, std::int32_t y, std::uint8_t value)
@@ -219,11 +188,7 @@ void DirectTileContextImp::put32(std::int32_t x, std::int32_t y, std::uint32_t v
 
 void DirectTileContextImp::put64(std::int32_t x, std::int32_t y, std::uint64_t value)
 {
-    std::uint8_t* at = byteAt(x, 6, y, true);
-    const auto low = static_cast<std::uint32_t>(value);
-    const auto high = static_cast<std::uint32_t>(value >> 32);
-    std::memcpy(at, &low, 4);
-    std::memcpy(at + 4, &high, 4);
+    store64(byteAt(x, 6, y, true), value);
 }
 
 void DirectTileContextImp::flush()
@@ -251,17 +216,6 @@ void DirectTileContextImp::flush()
         throw first;
 }
 
-PixelCopier& DirectTileContextImp::copier()
-{
-    if (!copier_)
-    {
-        copier_.reset(createPixelCopier(dataType_));
-        if (!copier_)
-            throw new SystemException("Out of memory", SystemException::kOutOfMemory);
-    }
-    return *copier_;
-}
-
 void DirectTileContextImp::requireRow(std::int32_t y, std::int32_t x, std::int32_t count) const
 {
     const PixelPair& size = tiled().size();
@@ -269,98 +223,60 @@ void DirectTileContextImp::requireRow(std::int32_t y, std::int32_t x, std::int32
         fail(kOutOfBounds);
 }
 
+std::uint8_t* DirectTileContextImp::lineAt(std::int32_t y, std::int32_t tileColumn, bool write)
+{
+    Entry& entry = entryFor(y / tileEdge_, tileColumn);
+    if (write)
+        entry.modified = true;
+    return entry.pixels + std::int64_t{y - entry.firstLine} * lineBytes_;
+}
+
 void DirectTileContextImp::getRow(std::int32_t y, std::int32_t x, std::int32_t count, DataBuffer& destination)
 {
     requireRow(y, x, count);
-    if (destination.size() < pixelBytes(count, dataType_))
-        fail(kOutOfBounds);
+    requireRowBuffer(destination, count);
     PixelCopier& pixels = copier();
-    for (std::int32_t done = 0; done < count;)
-    {
-        const std::int32_t at = x + done;
-        const std::int32_t start = at % tileEdge_;
-        const std::int32_t length = std::min(tileEdge_ - start, count - done);
-        Entry& entry = entryFor(y / tileEdge_, at / tileEdge_);
-        pixels.copy(destination.data(), done, entry.pixels + std::int64_t{y - entry.firstLine} * lineBytes_, start,
-                    length);
-        done += length;
-    }
+    forEachTilePiece(x, count, tileEdge_, [&](std::int32_t column, std::int32_t start, std::int32_t done,
+                                              std::int32_t length) {
+        pixels.copy(destination.data(), done, lineAt(y, column, false), start, length);
+    });
 }
 
 void DirectTileContextImp::putRow(std::int32_t y, std::int32_t x, std::int32_t count, const DataBuffer& source)
 {
     requireRow(y, x, count);
-    if (source.size() < pixelBytes(count, dataType_))
-        fail(kOutOfBounds);
+    requireRowBuffer(source, count);
     PixelCopier& pixels = copier();
-    for (std::int32_t done = 0; done < count;)
-    {
-        const std::int32_t at = x + done;
-        const std::int32_t start = at % tileEdge_;
-        const std::int32_t length = std::min(tileEdge_ - start, count - done);
-        Entry& entry = entryFor(y / tileEdge_, at / tileEdge_);
-        pixels.copy(entry.pixels + std::int64_t{y - entry.firstLine} * lineBytes_, start, source.data(), done, length);
-        entry.modified = true;
-        done += length;
-    }
+    forEachTilePiece(x, count, tileEdge_, [&](std::int32_t column, std::int32_t start, std::int32_t done,
+                                              std::int32_t length) {
+        pixels.copy(lineAt(y, column, true), start, source.data(), done, length);
+    });
 }
 
 void DirectTileContextImp::fillRow(std::int32_t y, std::int32_t x, std::int32_t count, const ImagePixel& pixel)
 {
     requireRow(y, x, count);
     PixelCopier& pixels = copier();
-    for (std::int32_t done = 0; done < count;)
-    {
-        const std::int32_t at = x + done;
-        const std::int32_t start = at % tileEdge_;
-        const std::int32_t length = std::min(tileEdge_ - start, count - done);
-        Entry& entry = entryFor(y / tileEdge_, at / tileEdge_);
-        pixels.fill(entry.pixels + std::int64_t{y - entry.firstLine} * lineBytes_, start, pixel, length);
-        entry.modified = true;
-        done += length;
-    }
+    forEachTilePiece(x, count, tileEdge_, [&](std::int32_t column, std::int32_t start, std::int32_t,
+                                              std::int32_t length) {
+        pixels.fill(lineAt(y, column, true), start, pixel, length);
+    });
 }
 
 bool DirectTileContextImp::lockTile(std::int32_t tileRow, std::int32_t tileColumn, std::uint8_t*& pixels)
 {
     TiledImage& image = tiled();
-    if (handedOut_)
+    if (handedOut_.held())
         fail(kTileAlreadyAllocated);
-    std::int32_t rows = 0;
-    std::int32_t columns = 0;
-    image.tileGrid(rows, columns);
-    if (tileRow < 0 || tileRow >= rows || tileColumn < 0 || tileColumn >= columns)
-        fail(kOutOfBounds);
-    const TileIndex index{tileRow, tileColumn};
+    const TileIndex index = tileInGrid(image, tileRow, tileColumn);
     image.yieldContexts(this, &index);
-    auto buffer = std::make_unique<DataBuffer>(tileBytes_);
-    const bool locking = image.tileTable().locking();
-    Tile* tile = image.lockTileShared(tileRow, tileColumn);
-    try
-    {
-        image.loadTile(*tile, buffer->data());
-    }
-    catch (...)
-    {
-        if (locking)
-            image.unlockTileShared(tile);
-        throw;
-    }
-    handedOut_ = std::move(buffer);
-    handedIndex_ = index;
-    handedTile_ = tile;
-    handedLocked_ = locking;
-    pixels = handedOut_->data();
+    pixels = handedOut_.take(image, index);
     return true;
 }
 
 void DirectTileContextImp::releaseHandedOut() noexcept
 {
-    if (handedTile_ && handedLocked_)
-        tiled_->unlockTileShared(handedTile_);
-    handedTile_ = nullptr;
-    handedLocked_ = false;
-    handedOut_.reset();
+    handedOut_.release(tiled_);
 }
 
 void DirectTileContextImp::releaseTile()
@@ -372,34 +288,19 @@ void DirectTileContextImp::releaseTile()
 bool DirectTileContextImp::commitTile()
 {
     TiledImage& image = tiled();
-    if (!handedOut_)
+    if (!handedOut_.held())
         return true;
-    if (handedTile_ && handedLocked_)
-        image.unlockTileShared(handedTile_);
-    handedTile_ = nullptr;
-    handedLocked_ = false;
-    image.yieldContexts(this, &handedIndex_);
-    image.writeTile(handedIndex_, handedOut_->data());
-    handedOut_.reset();
+    handedOut_.commit(image, this);
     return true;
 }
 
 bool DirectTileContextImp::isTileWritten(std::int32_t tileRow, std::int32_t tileColumn)
 {
     TiledImage& image = tiled();
-    std::int32_t rows = 0;
-    std::int32_t columns = 0;
-    image.tileGrid(rows, columns);
-    if (tileRow < 0 || tileRow >= rows || tileColumn < 0 || tileColumn >= columns)
-        fail(kOutOfBounds);
-    const TileIndex index{tileRow, tileColumn};
+    const TileIndex index = tileInGrid(image, tileRow, tileColumn);
     image.yieldContexts(this, &index);
-    const bool locking = image.tileTable().locking();
-    Tile* tile = image.lockTileShared(tileRow, tileColumn);
-    const bool written = !tile->isBlank();
-    if (locking)
-        image.unlockTileShared(tile);
-    return written;
+    TileHold hold(image, index, false);
+    return !hold.tile()->isBlank();
 }
 
 void DirectTileContextImp::detachImage()

@@ -9,9 +9,8 @@
 // Writes go to the copies; a changed copy is stored when it is replaced and
 // by flush (and the destructor). lockTile hands out a tile as stored: changes
 // still in the copies are not in it.
-#include "imaging/DataBuffer.h"
+#include "imaging/contexts/HandedOutTile.h"
 #include "imaging/contexts/ImageContextImp.h"
-#include "imaging/kernels/PixelCopier.h"
 
 #include <cstdint>
 #include <memory>
@@ -74,13 +73,13 @@ private:
     Entry& entryFor(std::int32_t tileRow, std::int32_t tileColumn);
     void store(Entry& entry);
     void requireRow(std::int32_t y, std::int32_t x, std::int32_t count) const;
-    PixelCopier& copier();
+    // Line y of the copy of tile (y / edge, tileColumn), marked changed
+    // when `write`.
+    std::uint8_t* lineAt(std::int32_t y, std::int32_t tileColumn, bool write);
     void releaseHandedOut() noexcept;
     TiledImage& tiled() const;
 
     TiledImage* tiled_;
-    std::int32_t dataType_ = 0;
-    std::int32_t bitsPerPixel_ = 0;
     std::int32_t tileEdge_ = 0;
     std::int32_t lineBytes_ = 0;
     std::int32_t tileBytes_ = 0;
@@ -89,11 +88,7 @@ private:
     std::vector<Entry> entries_;
     std::vector<std::uint8_t> memory_;
 
-    std::unique_ptr<DataBuffer> handedOut_;
-    TileIndex handedIndex_;
-    Tile* handedTile_ = nullptr;
-    bool handedLocked_ = false;
-    std::unique_ptr<PixelCopier> copier_;
+    HandedOutTile handedOut_;
 };
 
 } // namespace Omvi

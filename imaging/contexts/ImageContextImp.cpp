@@ -1,8 +1,14 @@
 #include "imaging/contexts/ImageContextImp.h"
 
+#include "imaging/DataBuffer.h"
 #include "imaging/OMVIException.h"
 #include "imaging/images/ImageImp.h"
+#include "imaging/images/TiledImage.h"
+#include "imaging/kernels/KernelFactories.h"
+#include "imaging/kernels/PixelCopier.h"
 #include "imaging/models/DataModel.h"
+
+#include <cstring>
 
 namespace Omvi
 {
@@ -13,6 +19,8 @@ ImageContextImp::ImageContextImp(ImageImp& image) : image_(&image)
     if (!model)
         throw new ImageException("Image::createContext", 1);
     pixelKind_ = model->pixelKind();
+    dataType_ = model->dataType();
+    bitsPerPixel_ = bitsPerPixelOf(dataType_);
 }
 
 ImageContextImp::~ImageContextImp() = default;
@@ -37,6 +45,67 @@ ImageImp& ImageContextImp::image() const
     if (!image_)
         fail(kImageDeleted);
     return *image_;
+}
+
+void ImageContextImp::leaveImage() noexcept
+{
+    if (!image_ || registryHandle_ == kNotListed)
+        return;
+    try
+    {
+        image_->releaseContext(registryHandle_);
+    }
+    catch (OMVIException* error)
+    {
+        delete error;
+    }
+    catch (...)
+    {
+    }
+}
+
+PixelCopier& ImageContextImp::copier()
+{
+    if (!copier_)
+    {
+        copier_.reset(createPixelCopier(dataType_));
+        if (!copier_)
+            throw new SystemException("Out of memory", SystemException::kOutOfMemory);
+    }
+    return *copier_;
+}
+
+void ImageContextImp::requireRowBuffer(const DataBuffer& row, std::int32_t count) const
+{
+    if (row.size() < pixelBytes(count, dataType_))
+        fail(kOutOfBounds);
+}
+
+TileIndex ImageContextImp::tileInGrid(TiledImage& image, std::int32_t tileRow, std::int32_t tileColumn)
+{
+    std::int32_t rows = 0;
+    std::int32_t columns = 0;
+    image.tileGrid(rows, columns);
+    if (tileRow < 0 || tileRow >= rows || tileColumn < 0 || tileColumn >= columns)
+        fail(kOutOfBounds);
+    return TileIndex{tileRow, tileColumn};
+}
+
+std::uint64_t ImageContextImp::load64(const std::uint8_t* at)
+{
+    std::uint32_t low = 0;
+    std::uint32_t high = 0;
+    std::memcpy(&low, at, 4);
+    std::memcpy(&high, at + 4, 4);
+    return std::uint64_t{low} | std::uint64_t{high} << 32;
+}
+
+void ImageContextImp::store64(std::uint8_t* at, std::uint64_t value)
+{
+    const auto low = static_cast<std::uint32_t>(value);
+    const auto high = static_cast<std::uint32_t>(value >> 32);
+    std::memcpy(at, &low, 4);
+    std::memcpy(at + 4, &high, 4);
 }
 
 ImagePixel ImageContextImp::getPixel(std::int32_t x, std::int32_t y)

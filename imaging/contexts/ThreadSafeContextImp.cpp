@@ -3,8 +3,9 @@
 #include "imaging/OMVIException.h"
 #include "imaging/images/ImageImp.h"
 #include "imaging/images/RegionCheck.h"
+#include "imaging/images/TileHold.h"
 #include "imaging/images/TiledImage.h"
-#include "imaging/kernels/KernelFactories.h"
+#include "imaging/kernels/PixelCopier.h"
 #include "imaging/models/DataModel.h"
 
 #include <algorithm>
@@ -17,36 +18,6 @@ namespace
 {
 // The access widths as powers of two of bits.
 constexpr std::int32_t kWidthLog2[5] = {0, 3, 4, 5, 6};
-
-// Holds a tile's lock for a scope, when tile locking is on.
-class TileHold
-{
-public:
-    TileHold(TiledImage& image, const TileIndex& index, bool exclusive)
-        : image_(image), exclusive_(exclusive), locked_(image.tileTable().locking())
-    {
-        tile_ = exclusive ? image.lockTileExclusive(index.row, index.column)
-                          : image.lockTileShared(index.row, index.column);
-    }
-    ~TileHold()
-    {
-        if (!locked_)
-            return;
-        if (exclusive_)
-            image_.unlockTileExclusive(tile_);
-        else
-            image_.unlockTileShared(tile_);
-    }
-    TileHold(const TileHold&) = delete;
-    TileHold& operator=(const TileHold&) = delete;
-    Tile*& tile() { return tile_; }
-
-private:
-    TiledImage& image_;
-    Tile* tile_ = nullptr;
-    bool exclusive_;
-    bool locked_;
-};
 } // namespace
 
 ThreadSafeContextImp::ThreadSafeContextImp(ImageImp& image, const PixelPair& regionSize, const PixelPair& origin,
@@ -55,14 +26,12 @@ ThreadSafeContextImp::ThreadSafeContextImp(ImageImp& image, const PixelPair& reg
 {
     requireRegionInside(image.size(), regionSize, origin, "Image::createContext: Region Out Of Bounds");
     farCorner_ = {origin.x + regionSize.x - 1, origin.y + regionSize.y - 1};
-    dataType_ = image.dataModel()->dataType();
-    bitsPerPixel_ = bitsPerPixelOf(dataType_);
-    if (bitsPerPixel_ > 0)
+    if (bitsPerPixel() > 0)
     {
         // A unit is inside when one of its bits belongs to a pixel of the
         // region: from the unit of the first bit to the unit of the last.
-        const std::int64_t firstBit = std::int64_t{origin.x} * bitsPerPixel_;
-        const std::int64_t lastBit = (std::int64_t{origin.x} + regionSize.x) * bitsPerPixel_ - 1;
+        const std::int64_t firstBit = std::int64_t{origin.x} * bitsPerPixel();
+        const std::int64_t lastBit = (std::int64_t{origin.x} + regionSize.x) * bitsPerPixel() - 1;
         for (int w = 0; w < 5; ++w)
             rectangles_[w] = {firstBit >> kWidthLog2[w], origin.y, lastBit >> kWidthLog2[w], farCorner_.y};
     }
@@ -103,18 +72,7 @@ ThreadSafeContextImp::~ThreadSafeContextImp()
     catch (...)
     {
     }
-    try
-    {
-        if (registryHandle() != kNotListed)
-            image().releaseContext(registryHandle());
-    }
-    catch (OMVIException* error)
-    {
-        delete error;
-    }
-    catch (...)
-    {
-    }
+    leaveImage();
 }
 
 TiledImage& ThreadSafeContextImp::tiled() const
@@ -185,8 +143,7 @@ bool ThreadSafeContextImp::get1(std::int32_t x, std::int32_t y)
     image();
     if (!inside(kBits, x, y))
         return outsideRead(0xFF) != 0;
-    const std::uint8_t byte = *byteAt(x >> 3, y, false);
-    return ((byte >> (7 - (x & 7))) & 1) != 0;
+    return bitAt(byteAt(x >> 3, y, false), x);
 }
 
 std::uint8_t ThreadSafeContextImp::get8(std::int32_t x, std::int32_t y)
@@ -222,13 +179,7 @@ std::uint64_t ThreadSafeContextImp::get64(std::int32_t x, std::int32_t y)
     image();
     if (!inside(kWords64, x, y))
         return outsideRead(~std::uint64_t{0});
-    // Two 32-bit words, the low one first.
-    const std::uint8_t* at = byteAt(std::int64_t{x} * 8, y, false);
-    std::uint32_t low = 0;
-    std::uint32_t high = 0;
-    std::memcpy(&low, at, 4);
-    std::memcpy(&high, at + 4, 4);
-    return std::uint64_t{low} | std::uint64_t{high} << 32;
+    return load64(byteAt(std::int64_t{x} * 8, y, false));
 }
 
 void ThreadSafeContextImp::put1(std::int32_t x, std::int32_t y, bool value)
@@ -237,9 +188,7 @@ void ThreadSafeContextImp::put1(std::int32_t x, std::int32_t y, bool value)
     if (!inside(kBits, x, y))
         fail(kOutOfBounds);
     requireWritable();
-    std::uint8_t* byte = byteAt(x >> 3, y, true);
-    const auto mask = static_cast<std::uint8_t>(0x80 >> (x & 7));
-    *byte = static_cast<std::uint8_t>(value ? *byte | mask : *byte & ~mask);
+    setBitAt(byteAt(x >> 3, y, true), x, value);
 }
 
 void ThreadSafeContextImp::put8(std::int32_t x, std::int32_t y, std::uint8_t value)
@@ -275,11 +224,7 @@ void ThreadSafeContextImp::put64(std::int32_t x, std::int32_t y, std::uint64_t v
     if (!inside(kWords64, x, y))
         fail(kOutOfBounds);
     requireWritable();
-    std::uint8_t* at = byteAt(std::int64_t{x} * 8, y, true);
-    const auto low = static_cast<std::uint32_t>(value);
-    const auto high = static_cast<std::uint32_t>(value >> 32);
-    std::memcpy(at, &low, 4);
-    std::memcpy(at + 4, &high, 4);
+    store64(byteAt(std::int64_t{x} * 8, y, true), value);
 }
 
 void ThreadSafeContextImp::flush()
@@ -305,17 +250,6 @@ void ThreadSafeContextImp::yieldOthers(const TileIndex* only)
         tiled_->yieldContexts(this, only);
 }
 
-PixelCopier& ThreadSafeContextImp::copier()
-{
-    if (!copier_)
-    {
-        copier_.reset(createPixelCopier(dataType_));
-        if (!copier_)
-            throw new SystemException("Out of memory", SystemException::kOutOfMemory);
-    }
-    return *copier_;
-}
-
 void ThreadSafeContextImp::requireRow(std::int32_t y, std::int32_t x, std::int32_t count) const
 {
     const std::int64_t last = std::int64_t{x} + count - 1;
@@ -323,14 +257,38 @@ void ThreadSafeContextImp::requireRow(std::int32_t y, std::int32_t x, std::int32
         fail(kOutOfBounds);
 }
 
+std::uint8_t* ThreadSafeContextImp::rowTile(TiledImage& image)
+{
+    if (!rowTile_)
+        rowTile_ = std::make_unique<DataBuffer>(image.bytesPerTile());
+    return rowTile_->data();
+}
+
+template <class Change>
+void ThreadSafeContextImp::changeTiledRow(std::int32_t y, std::int32_t x, std::int32_t count, Change change)
+{
+    TiledImage& image = tiled();
+    const std::int32_t edge = image.tileEdge();
+    std::uint8_t* tile = rowTile(image);
+    std::uint8_t* line = tile + std::int64_t{y % edge} * image.bytesPerTileRow();
+    forEachTilePiece(x, count, edge, [&](std::int32_t column, std::int32_t start, std::int32_t done,
+                                         std::int32_t length) {
+        const TileIndex index{y / edge, column};
+        tiled_->yieldContexts(nullptr, &index);
+        TileHold hold(image, index, true);
+        image.loadTile(*hold.tile(), tile);
+        change(line, start, done, length);
+        image.writeLockedTile(hold.tile(), tile);
+    });
+}
+
 void ThreadSafeContextImp::getRow(std::int32_t y, std::int32_t x, std::int32_t count, DataBuffer& destination)
 {
     image();
     requireRow(y, x, count);
-    if (destination.size() < pixelBytes(count, dataType_))
-        fail(kOutOfBounds);
+    requireRowBuffer(destination, count);
     PixelCopier& pixels = copier();
-    if (dataType_ == kDataTypeOneBit)
+    if (dataType() == kDataTypeOneBit)
     {
         // The last byte is wholly defined: the bits past the row are the
         // out-of-bounds pixel.
@@ -344,26 +302,20 @@ void ThreadSafeContextImp::getRow(std::int32_t y, std::int32_t x, std::int32_t c
     }
     TiledImage& image = tiled();
     const std::int32_t edge = image.tileEdge();
-    if (!rowTile_)
-        rowTile_ = std::make_unique<DataBuffer>(image.bytesPerTile());
-    const std::int32_t line = y % edge;
-    for (std::int32_t done = 0; done < count;)
-    {
-        const std::int32_t at = x + done;
-        const TileIndex index{y / edge, at / edge};
-        const std::int32_t start = at % edge;
-        const std::int32_t length = std::min(edge - start, count - done);
+    std::uint8_t* tile = rowTile(image);
+    const std::uint8_t* line = tile + std::int64_t{y % edge} * image.bytesPerTileRow();
+    forEachTilePiece(x, count, edge, [&](std::int32_t column, std::int32_t start, std::int32_t done,
+                                         std::int32_t length) {
+        const TileIndex index{y / edge, column};
         // This context's own copy of the tile goes back first, so that the
         // read sees it.
         tiled_->yieldContexts(nullptr, &index);
         {
             TileHold hold(image, index, false);
-            image.loadTile(*hold.tile(), rowTile_->data());
+            image.loadTile(*hold.tile(), tile);
         }
-        pixels.copy(destination.data(), done, rowTile_->data() + std::int64_t{line} * image.bytesPerTileRow(), start,
-                    length);
-        done += length;
-    }
+        pixels.copy(destination.data(), done, line, start, length);
+    });
 }
 
 void ThreadSafeContextImp::putRow(std::int32_t y, std::int32_t x, std::int32_t count, const DataBuffer& source)
@@ -371,33 +323,16 @@ void ThreadSafeContextImp::putRow(std::int32_t y, std::int32_t x, std::int32_t c
     image();
     requireWritable();
     requireRow(y, x, count);
-    if (source.size() < pixelBytes(count, dataType_))
-        fail(kOutOfBounds);
+    requireRowBuffer(source, count);
     PixelCopier& pixels = copier();
     if (static_)
     {
         pixels.copy(staticPixels_.pixels + std::int64_t{y} * staticPixels_.bytesPerLine, x, source.data(), 0, count);
         return;
     }
-    TiledImage& image = tiled();
-    const std::int32_t edge = image.tileEdge();
-    if (!rowTile_)
-        rowTile_ = std::make_unique<DataBuffer>(image.bytesPerTile());
-    const std::int32_t line = y % edge;
-    for (std::int32_t done = 0; done < count;)
-    {
-        const std::int32_t at = x + done;
-        const TileIndex index{y / edge, at / edge};
-        const std::int32_t start = at % edge;
-        const std::int32_t length = std::min(edge - start, count - done);
-        tiled_->yieldContexts(nullptr, &index);
-        TileHold hold(image, index, true);
-        image.loadTile(*hold.tile(), rowTile_->data());
-        pixels.copy(rowTile_->data() + std::int64_t{line} * image.bytesPerTileRow(), start, source.data(), done,
-                    length);
-        image.writeLockedTile(hold.tile(), rowTile_->data());
-        done += length;
-    }
+    changeTiledRow(y, x, count, [&](std::uint8_t* line, std::int32_t start, std::int32_t done, std::int32_t length) {
+        pixels.copy(line, start, source.data(), done, length);
+    });
 }
 
 void ThreadSafeContextImp::fillRow(std::int32_t y, std::int32_t x, std::int32_t count, const ImagePixel& pixel)
@@ -411,24 +346,9 @@ void ThreadSafeContextImp::fillRow(std::int32_t y, std::int32_t x, std::int32_t 
         pixels.fill(staticPixels_.pixels + std::int64_t{y} * staticPixels_.bytesPerLine, x, pixel, count);
         return;
     }
-    TiledImage& image = tiled();
-    const std::int32_t edge = image.tileEdge();
-    if (!rowTile_)
-        rowTile_ = std::make_unique<DataBuffer>(image.bytesPerTile());
-    const std::int32_t line = y % edge;
-    for (std::int32_t done = 0; done < count;)
-    {
-        const std::int32_t at = x + done;
-        const TileIndex index{y / edge, at / edge};
-        const std::int32_t start = at % edge;
-        const std::int32_t length = std::min(edge - start, count - done);
-        tiled_->yieldContexts(nullptr, &index);
-        TileHold hold(image, index, true);
-        image.loadTile(*hold.tile(), rowTile_->data());
-        pixels.fill(rowTile_->data() + std::int64_t{line} * image.bytesPerTileRow(), start, pixel, length);
-        image.writeLockedTile(hold.tile(), rowTile_->data());
-        done += length;
-    }
+    changeTiledRow(y, x, count, [&](std::uint8_t* line, std::int32_t start, std::int32_t, std::int32_t length) {
+        pixels.fill(line, start, pixel, length);
+    });
 }
 
 bool ThreadSafeContextImp::lockTile(std::int32_t tileRow, std::int32_t tileColumn, std::uint8_t*& pixels)
@@ -439,15 +359,10 @@ bool ThreadSafeContextImp::lockTile(std::int32_t tileRow, std::int32_t tileColum
         pixels = staticPixels_.pixels;
         return true;
     }
-    if (handedOut_)
+    if (handedOut_.held())
         fail(kTileAlreadyAllocated);
     TiledImage& image = tiled();
-    std::int32_t rows = 0;
-    std::int32_t columns = 0;
-    image.tileGrid(rows, columns);
-    if (tileRow < 0 || tileRow >= rows || tileColumn < 0 || tileColumn >= columns)
-        fail(kOutOfBounds);
-    const TileIndex index{tileRow, tileColumn};
+    const TileIndex index = tileInGrid(image, tileRow, tileColumn);
     // The cached copy (and any other context's of this thread) goes back
     // first: the tile is read as stored.
     image.yieldContexts(nullptr, &index);
@@ -456,34 +371,13 @@ bool ThreadSafeContextImp::lockTile(std::int32_t tileRow, std::int32_t tileColum
         cache_->flush();
         holder_.store(std::thread::id());
     }
-    auto buffer = std::make_unique<DataBuffer>(image.bytesPerTile());
-    const bool locking = image.tileTable().locking();
-    Tile* tile = image.lockTileShared(tileRow, tileColumn);
-    try
-    {
-        image.loadTile(*tile, buffer->data());
-    }
-    catch (...)
-    {
-        if (locking)
-            image.unlockTileShared(tile);
-        throw;
-    }
-    handedOut_ = std::move(buffer);
-    handedIndex_ = index;
-    handedTile_ = tile;
-    handedLocked_ = locking;
-    pixels = handedOut_->data();
+    pixels = handedOut_.take(image, index);
     return true;
 }
 
 void ThreadSafeContextImp::releaseHandedOut() noexcept
 {
-    if (handedTile_ && handedLocked_ && tiled_)
-        tiled_->unlockTileShared(handedTile_);
-    handedTile_ = nullptr;
-    handedLocked_ = false;
-    handedOut_.reset();
+    handedOut_.release(tiled_);
 }
 
 void ThreadSafeContextImp::releaseTile()
@@ -495,18 +389,10 @@ void ThreadSafeContextImp::releaseTile()
 bool ThreadSafeContextImp::commitTile()
 {
     image();
-    if (!handedOut_)
+    if (!handedOut_.held())
         return true;
     requireWritable();
-    TiledImage& image = tiled();
-    // The shared hold goes before the store takes the tile exclusively.
-    if (handedTile_ && handedLocked_)
-        image.unlockTileShared(handedTile_);
-    handedTile_ = nullptr;
-    handedLocked_ = false;
-    image.yieldContexts(nullptr, &handedIndex_);
-    image.writeTile(handedIndex_, handedOut_->data());
-    handedOut_.reset();
+    handedOut_.commit(tiled(), nullptr);
     return true;
 }
 
@@ -516,12 +402,7 @@ bool ThreadSafeContextImp::isTileWritten(std::int32_t tileRow, std::int32_t tile
     if (static_)
         return true;
     TiledImage& image = tiled();
-    std::int32_t rows = 0;
-    std::int32_t columns = 0;
-    image.tileGrid(rows, columns);
-    if (tileRow < 0 || tileRow >= rows || tileColumn < 0 || tileColumn >= columns)
-        fail(kOutOfBounds);
-    const TileIndex index{tileRow, tileColumn};
+    const TileIndex index = tileInGrid(image, tileRow, tileColumn);
     image.yieldContexts(nullptr, &index);
     TileHold hold(image, index, false);
     return !hold.tile()->isBlank();

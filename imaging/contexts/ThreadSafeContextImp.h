@@ -23,9 +23,9 @@
 // between its calls; the image's own operations and the other contexts of
 // the same thread make it give the tile back first (yieldTiles), so the
 // thread never waits on itself.
+#include "imaging/contexts/HandedOutTile.h"
 #include "imaging/contexts/ImageContextImp.h"
 #include "imaging/contexts/TileCache.h"
-#include "imaging/kernels/PixelCopier.h"
 
 #include <atomic>
 #include <cstdint>
@@ -112,7 +112,12 @@ private:
     std::uint64_t outsideRead(std::uint64_t mask) const;
     void requireWritable() const;
     void requireRow(std::int32_t y, std::int32_t x, std::int32_t count) const;
-    PixelCopier& copier();
+    // The scratch copy of a tile that whole-row accesses go through.
+    std::uint8_t* rowTile(TiledImage& image);
+    // Runs change(line, start, done, length) on each tile piece of the row,
+    // in the tile's line y, the tile held exclusively and stored after.
+    template <class Change>
+    void changeTiledRow(std::int32_t y, std::int32_t x, std::int32_t count, Change change);
     // Other contexts of this thread give back the tile wanted (null: any).
     void yieldOthers(const TileIndex* only);
     void releaseHandedOut() noexcept;
@@ -120,8 +125,6 @@ private:
 
     PixelPair origin_;
     PixelPair farCorner_;
-    std::int32_t dataType_ = 0;
-    std::int32_t bitsPerPixel_ = 0;
     Rectangle rectangles_[5];
     std::unique_ptr<TileCache> cache_;
     bool writable_ = false;
@@ -129,12 +132,7 @@ private:
     StaticPixelView staticPixels_;
     TiledImage* tiled_ = nullptr;
 
-    std::unique_ptr<DataBuffer> handedOut_;
-    TileIndex handedIndex_;
-    Tile* handedTile_ = nullptr;
-    bool handedLocked_ = false;
-
-    std::unique_ptr<PixelCopier> copier_;
+    HandedOutTile handedOut_;
     std::unique_ptr<DataBuffer> rowTile_;
     ImagePixel outOfBoundsPixel_;
     bool answerOutOfBounds_ = false;

@@ -1,6 +1,7 @@
 #include "imaging/contexts/TileCache.h"
 
 #include "imaging/OMVIException.h"
+#include "imaging/images/TileHold.h"
 #include "imaging/images/TiledImage.h"
 
 #include <algorithm>
@@ -96,40 +97,14 @@ void TileCache::takeTile(TileCacheEntry& entry, std::int32_t row, std::int32_t c
 
     if (beforeLock_)
         beforeLock_(TileIndex{row, column});
-    const bool locking = image_->tileTable().locking();
+    TileHold hold(*image_, TileIndex{row, column}, writable);
+    image_->loadTile(*hold.tile(), entry.pixels);
     if (writable)
     {
         // Held for the entry's whole life.
-        Tile* tile = image_->lockTileExclusive(row, column);
-        entry.handle = tile;
-        entry.locked = locking;
-        try
-        {
-            image_->loadTile(*tile, entry.pixels);
-        }
-        catch (...)
-        {
-            if (entry.locked)
-                image_->unlockTileExclusive(tile);
-            entry.handle = nullptr;
-            entry.locked = false;
-            throw;
-        }
-        return;
+        entry.handle = hold.tile();
+        entry.locked = hold.keep();
     }
-    Tile* tile = image_->lockTileShared(row, column);
-    struct Release
-    {
-        TiledImage& image;
-        Tile* tile;
-        bool locked;
-        ~Release()
-        {
-            if (locked)
-                image.unlockTileShared(tile);
-        }
-    } release{*image_, tile, locking};
-    image_->loadTile(*tile, entry.pixels);
 }
 
 std::unique_ptr<TileCacheEntry> TileCache::makeEntry(std::int32_t row, std::int32_t column, bool writable)
@@ -145,26 +120,14 @@ void TileCache::giveTileBack(TileCacheEntry& entry, bool discard)
 {
     if (!entry.writable || !entry.handle)
         return;
-    Tile* tile = entry.handle;
-    const bool locked = entry.locked;
+    TileHold hold(*image_, entry.handle, true, entry.locked);
     entry.handle = nullptr;
     entry.locked = false;
-    struct Release
-    {
-        TiledImage& image;
-        Tile*& tile;
-        bool locked;
-        ~Release()
-        {
-            if (locked)
-                image.unlockTileExclusive(tile);
-        }
-    } release{*image_, tile, locked};
     if (entry.modified && !discard)
     {
         entry.modified = false;
         // A tile shared with a copy is replaced; the lock moves with it.
-        image_->writeLockedTile(tile, entry.pixels);
+        image_->writeLockedTile(hold.tile(), entry.pixels);
     }
 }
 

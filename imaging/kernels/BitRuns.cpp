@@ -155,16 +155,21 @@ void copyBitRunsTransparent(const std::uint8_t* source, std::int64_t sourcePosit
     copyRuns<true>(source, sourcePosition, destination, destinationPosition, count);
 }
 
-void copyBits(std::uint8_t* destination, std::int64_t destinationPosition, const std::uint8_t* source,
+namespace
+{
+// The destination brought to a byte boundary by runs, then whole bytes, then
+// the rest by runs. `Or` adds the source's set bits to the destination (its
+// 0 bits are transparent) instead of copying them.
+template <bool Or>
+void moveBits(std::uint8_t* destination, std::int64_t destinationPosition, const std::uint8_t* source,
               std::int64_t sourcePosition, std::int32_t count)
 {
     if (count < 1)
         return;
-    // Bring the destination to a byte boundary.
     const auto head = static_cast<std::int32_t>(std::min<std::int64_t>((8 - (destinationPosition & 7)) & 7, count));
     if (head > 0)
     {
-        copyBitRuns(source, sourcePosition, destination, destinationPosition, head);
+        copyRuns<Or>(source, sourcePosition, destination, destinationPosition, head);
         sourcePosition += head;
         destinationPosition += head;
         count -= head;
@@ -175,48 +180,42 @@ void copyBits(std::uint8_t* destination, std::int64_t destinationPosition, const
     const int shift = static_cast<int>(sourcePosition & 7);
     if (shift == 0)
     {
-        std::memcpy(to, from, static_cast<std::size_t>(whole));
+        if constexpr (Or)
+            for (std::int32_t i = 0; i < whole; ++i)
+                to[i] |= from[i];
+        else
+            std::memcpy(to, from, static_cast<std::size_t>(whole));
     }
     else
     {
         // Each destination byte takes the low bits of one source byte and the
         // high bits of the next, both inside the bits being copied.
         for (std::int32_t i = 0; i < whole; ++i)
-            to[i] = static_cast<std::uint8_t>(from[i] << shift | from[i + 1] >> (8 - shift));
+        {
+            const auto byte = static_cast<std::uint8_t>(from[i] << shift | from[i + 1] >> (8 - shift));
+            if constexpr (Or)
+                to[i] |= byte;
+            else
+                to[i] = byte;
+        }
     }
     const std::int32_t rest = count - whole * 8;
     if (rest > 0)
-        copyBitRuns(source, sourcePosition + std::int64_t{whole} * 8, destination,
-                    destinationPosition + std::int64_t{whole} * 8, rest);
+        copyRuns<Or>(source, sourcePosition + std::int64_t{whole} * 8, destination,
+                     destinationPosition + std::int64_t{whole} * 8, rest);
+}
+} // namespace
+
+void copyBits(std::uint8_t* destination, std::int64_t destinationPosition, const std::uint8_t* source,
+              std::int64_t sourcePosition, std::int32_t count)
+{
+    moveBits<false>(destination, destinationPosition, source, sourcePosition, count);
 }
 
 void orBits(std::uint8_t* destination, std::int64_t destinationPosition, const std::uint8_t* source,
             std::int64_t sourcePosition, std::int32_t count)
 {
-    if (count < 1)
-        return;
-    const auto head = static_cast<std::int32_t>(std::min<std::int64_t>((8 - (destinationPosition & 7)) & 7, count));
-    if (head > 0)
-    {
-        copyBitRunsTransparent(source, sourcePosition, destination, destinationPosition, head);
-        sourcePosition += head;
-        destinationPosition += head;
-        count -= head;
-    }
-    const std::int32_t whole = count / 8;
-    std::uint8_t* to = destination + (destinationPosition >> 3);
-    const std::uint8_t* from = source + (sourcePosition >> 3);
-    const int shift = static_cast<int>(sourcePosition & 7);
-    if (shift == 0)
-        for (std::int32_t i = 0; i < whole; ++i)
-            to[i] |= from[i];
-    else
-        for (std::int32_t i = 0; i < whole; ++i)
-            to[i] |= static_cast<std::uint8_t>(from[i] << shift | from[i + 1] >> (8 - shift));
-    const std::int32_t rest = count - whole * 8;
-    if (rest > 0)
-        copyBitRunsTransparent(source, sourcePosition + std::int64_t{whole} * 8, destination,
-                               destinationPosition + std::int64_t{whole} * 8, rest);
+    moveBits<true>(destination, destinationPosition, source, sourcePosition, count);
 }
 
 namespace

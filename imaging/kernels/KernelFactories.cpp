@@ -10,6 +10,7 @@
 #include "imaging/models/DataModel.h"
 
 #include <new>
+#include <type_traits>
 #include <utility>
 
 namespace Omvi
@@ -56,83 +57,80 @@ bool validDataType(std::int32_t dataType)
     return dataType >= kDataTypeOneBit && dataType <= kDataTypeSixtyFourBit;
 }
 
-// The kernel families of one multi-bit pixel size (the alpha rule only for
-// 32-bit pixels).
+// The kernel families of one multi-bit pixel size. Each kernel is made with
+// the transparency rule the key asks for (the alpha rule only for 32-bit
+// pixels; nothing transparent otherwise).
 template <class Pixel>
 struct Family
 {
-    using Key = KeyTransparency<Pixel>;
-
-    static Key keyOf(const ImagePixel& key) { return Key(static_cast<Pixel>(key.value)); }
+    // `build(rule)` with the rule object of `rule`: KeyTransparency over
+    // the key's value, AlphaTransparency, or Opaque.
+    template <class Build>
+    static auto withRule(KeyRule rule, const ImagePixel& key, Build build)
+    {
+        if (rule == KeyRule::Value)
+            return build(KeyTransparency<Pixel>(static_cast<Pixel>(key.value)));
+        if constexpr (sizeof(Pixel) == 4)
+            if (rule == KeyRule::Alpha)
+                return build(AlphaTransparency());
+        return build(Opaque());
+    }
 
     static RowStitcher* stitcher(std::int32_t direction, KeyRule rule, const ImagePixel& key)
     {
-        const bool column = direction >= 2;
-        switch (rule)
-        {
-        case KeyRule::Value:
-            if (column)
-                return make<TransparentColumnRowStitcher<Pixel, Key>>(direction, keyOf(key));
-            return make<DirectedRowStitcher<Pixel, Key>>(direction, keyOf(key));
-        case KeyRule::Alpha:
-            if constexpr (sizeof(Pixel) == 4)
+        return withRule(rule, key, [direction](auto transparency) -> RowStitcher* {
+            using Rule = decltype(transparency);
+            if constexpr (std::is_same_v<Rule, Opaque>)
             {
-                if (column)
-                    return make<TransparentColumnRowStitcher<Pixel, AlphaTransparency>>(direction);
-                return make<DirectedRowStitcher<Pixel, AlphaTransparency>>(direction);
+                if (direction >= 2)
+                    return make<ColumnRowStitcher<Pixel>>(direction);
+                if (direction == 0)
+                    return make<LeftRightRowStitcher<Pixel>>();
+                return make<RightLeftRowStitcher<Pixel>>(direction);
             }
-            break;
-        case KeyRule::None:
-            break;
-        }
-        if (column)
-            return make<ColumnRowStitcher<Pixel>>(direction);
-        if (direction == 0)
-            return make<LeftRightRowStitcher<Pixel>>();
-        return make<RightLeftRowStitcher<Pixel>>(direction);
+            else
+            {
+                if (direction >= 2)
+                    return make<TransparentColumnRowStitcher<Pixel, Rule>>(direction, transparency);
+                return make<DirectedRowStitcher<Pixel, Rule>>(direction, transparency);
+            }
+        });
     }
 
     static RowSplitter* splitter(std::int32_t direction, KeyRule rule, const ImagePixel& key)
     {
-        const bool column = direction >= 2;
-        switch (rule)
-        {
-        case KeyRule::Value:
-            if (column)
-                return make<BasicColumnSplitter<Pixel, Key>>(direction, keyOf(key));
-            return make<BasicRowSplitter<Pixel, Key>>(direction, keyOf(key));
-        case KeyRule::Alpha:
-            if constexpr (sizeof(Pixel) == 4)
-            {
-                if (column)
-                    return make<BasicColumnSplitter<Pixel, AlphaTransparency>>(direction);
-                return make<BasicRowSplitter<Pixel, AlphaTransparency>>(direction);
-            }
-            break;
-        case KeyRule::None:
-            break;
-        }
-        if (column)
-            return make<BasicColumnSplitter<Pixel>>(direction);
-        return make<BasicRowSplitter<Pixel>>(direction);
+        return withRule(rule, key, [direction](auto transparency) -> RowSplitter* {
+            using Rule = decltype(transparency);
+            if (direction >= 2)
+                return make<BasicColumnSplitter<Pixel, Rule>>(direction, transparency);
+            return make<BasicRowSplitter<Pixel, Rule>>(direction, transparency);
+        });
     }
 
     static PixelCopier* copier(KeyRule rule, const ImagePixel& key)
     {
-        switch (rule)
-        {
-        case KeyRule::Value:
-            return make<BasicPixelCopier<Pixel, Key>>(keyOf(key));
-        case KeyRule::Alpha:
-            if constexpr (sizeof(Pixel) == 4)
-                return make<BasicPixelCopier<Pixel, AlphaTransparency>>();
-            break;
-        case KeyRule::None:
-            break;
-        }
-        return make<BasicPixelCopier<Pixel>>();
+        return withRule(rule, key, [](auto transparency) -> PixelCopier* {
+            return make<BasicPixelCopier<Pixel, decltype(transparency)>>(transparency);
+        });
     }
 };
+
+// `build(Family<Pixel>())` for the pixel type of a multi-bit data type 1-4.
+template <class Build>
+auto byPixelSize(std::int32_t dataType, Build build)
+{
+    switch (dataType)
+    {
+    case kDataTypeEightBit:
+        return build(Family<std::uint8_t>());
+    case kDataTypeSixteenBit:
+        return build(Family<std::uint16_t>());
+    case kDataTypeThirtyTwoBit:
+        return build(Family<std::uint32_t>());
+    default:
+        return build(Family<std::uint64_t>());
+    }
+}
 
 } // namespace
 
@@ -152,14 +150,8 @@ RowStitcher* createRowStitcher(std::int32_t dataType, std::int32_t direction, bo
         if (direction == 0)
             return make<OneBitLeftRightRowStitcher>();
         return make<OneBitRightLeftRowStitcher>();
-    case kDataTypeEightBit:
-        return Family<std::uint8_t>::stitcher(direction, rule, key);
-    case kDataTypeSixteenBit:
-        return Family<std::uint16_t>::stitcher(direction, rule, key);
-    case kDataTypeThirtyTwoBit:
-        return Family<std::uint32_t>::stitcher(direction, rule, key);
     default:
-        return Family<std::uint64_t>::stitcher(direction, rule, key);
+        return byPixelSize(dataType, [&](auto family) { return family.stitcher(direction, rule, key); });
     }
 }
 
@@ -175,14 +167,8 @@ RowSplitter* createRowSplitter(std::int32_t dataType, std::int32_t direction, bo
             return transparent ? make<OneBitTransparentColumnRowSplitter>(direction)
                                : make<OneBitColumnRowSplitter>(direction);
         return transparent ? make<OneBitTransparentRowSplitter>(direction) : make<OneBitRowSplitter>(direction);
-    case kDataTypeEightBit:
-        return Family<std::uint8_t>::splitter(direction, rule, key);
-    case kDataTypeSixteenBit:
-        return Family<std::uint16_t>::splitter(direction, rule, key);
-    case kDataTypeThirtyTwoBit:
-        return Family<std::uint32_t>::splitter(direction, rule, key);
     default:
-        return Family<std::uint64_t>::splitter(direction, rule, key);
+        return byPixelSize(dataType, [&](auto family) { return family.splitter(direction, rule, key); });
     }
 }
 
@@ -202,22 +188,12 @@ RowSplitter* createBlendRowSplitter(std::int32_t direction, std::int32_t opacity
 
 PixelCopier* createPixelCopier(std::int32_t dataType, bool transparent, ImagePixel key)
 {
-    const KeyRule rule = transparent ? keyRule(dataType, key) : KeyRule::None;
-    switch (dataType)
-    {
-    case kDataTypeOneBit:
-        return transparent ? make<OneBitTransparentPixelCopier>() : make<OneBitPixelCopier>();
-    case kDataTypeEightBit:
-        return Family<std::uint8_t>::copier(rule, key);
-    case kDataTypeSixteenBit:
-        return Family<std::uint16_t>::copier(rule, key);
-    case kDataTypeThirtyTwoBit:
-        return Family<std::uint32_t>::copier(rule, key);
-    case kDataTypeSixtyFourBit:
-        return Family<std::uint64_t>::copier(rule, key);
-    default:
+    if (!validDataType(dataType))
         return nullptr;
-    }
+    const KeyRule rule = transparent ? keyRule(dataType, key) : KeyRule::None;
+    if (dataType == kDataTypeOneBit)
+        return transparent ? make<OneBitTransparentPixelCopier>() : make<OneBitPixelCopier>();
+    return byPixelSize(dataType, [&](auto family) { return family.copier(rule, key); });
 }
 
 PixelCopier* createPixelCopier(std::int32_t dataType, bool transparent, const ImagePixel* key)
