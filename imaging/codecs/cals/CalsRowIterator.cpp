@@ -5,6 +5,7 @@
 #include "imaging/codecs/cals/CalsHeader.h"
 #include "imaging/codecs/cals/CcittCoder.h"
 #include "imaging/codecs/codec/CodecErrors.h"
+#include "imaging/codecs/codec/DecodedRow.h"
 #include "imaging/pipeline/DataStreamInterface.h"
 
 #include <cstring>
@@ -58,12 +59,7 @@ void CalsRowIterator::decodeLine()
 
 void CalsRowIterator::getRow(DataBuffer& row)
 {
-    if (row.size() < bytesPerLine_)
-        throw new ImageFilterException("Row buffer too small", ImageFilterException::kRowBufferTooSmall);
-    if (buffer_.empty())
-        std::memset(row.data(), 0, static_cast<std::size_t>(bytesPerLine_));
-    else
-        std::memcpy(row.data(), buffer_.data(), static_cast<std::size_t>(bytesPerLine_));
+    deliverDecodedRow(row, buffer_, bytesPerLine_);
 }
 
 bool CalsRowIterator::next()

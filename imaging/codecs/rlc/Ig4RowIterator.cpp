@@ -5,6 +5,7 @@
 #include "imaging/codecs/cals/CcittCoder.h"
 #include "imaging/codecs/cals/DecodeBlockStream.h"
 #include "imaging/codecs/codec/CodecErrors.h"
+#include "imaging/codecs/codec/DecodedRow.h"
 
 #include <cstring>
 
@@ -57,12 +58,7 @@ void Ig4RowIteratorUC_1_1::decodeRow()
 
 void Ig4RowIteratorUC_1_1::getRow(DataBuffer& row)
 {
-    if (row.size() < bytesPerRow_)
-        throw new ImageFilterException("Row buffer too small", ImageFilterException::kRowBufferTooSmall);
-    if (bits_.empty())
-        std::memset(row.data(), 0, static_cast<std::size_t>(bytesPerRow_));
-    else
-        std::memcpy(row.data(), bits_.data(), static_cast<std::size_t>(bytesPerRow_));
+    deliverDecodedRow(row, bits_, bytesPerRow_);
 }
 
 bool Ig4RowIteratorUC_1_1::next()

@@ -3,6 +3,7 @@
 #include "imaging/DataBuffer.h"
 #include "imaging/OMVIException.h"
 #include "imaging/codecs/codec/CodecErrors.h"
+#include "imaging/codecs/codec/DecodedRow.h"
 
 #include <cstring>
 
@@ -89,12 +90,7 @@ void RlcRowIteratorUC_1_1::readRow()
 
 void RlcRowIteratorUC_1_1::getRow(DataBuffer& row)
 {
-    if (row.size() < bytesPerRow_)
-        throw new ImageFilterException("Row buffer too small", ImageFilterException::kRowBufferTooSmall);
-    if (bits_.empty())
-        std::memset(row.data(), 0, static_cast<std::size_t>(bytesPerRow_));
-    else
-        std::memcpy(row.data(), bits_.data(), static_cast<std::size_t>(bytesPerRow_));
+    deliverDecodedRow(row, bits_, bytesPerRow_);
 }
 
 bool RlcRowIteratorUC_1_1::next()
