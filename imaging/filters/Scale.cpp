@@ -29,15 +29,7 @@ Scale::Scale(RowProviderInterface* input, const PixelPair& size)
 {
     if (size.x < 1 || size.y < 1)
         return;
-    try
-    {
-        construct(input, size);
-    }
-    catch (...)
-    {
-        returnInput(input);
-        throw;
-    }
+    constructGivingBack(input, [&] { construct(input, size); });
 }
 
 Scale::~Scale() = default;

@@ -82,6 +82,22 @@ protected:
     // Forgets every input without deleting it: for a constructor that fails
     // after connecting its input, so that the input stays its caller's.
     void releaseInputs();
+    // Runs `construct` (a constructor's work after its checks); when it
+    // throws, `input` goes back to the caller (returnInput) and the
+    // exception passes on.
+    template <class Construct>
+    void constructGivingBack(RowProviderInterface* input, Construct construct)
+    {
+        try
+        {
+            construct();
+        }
+        catch (...)
+        {
+            returnInput(input);
+            throw;
+        }
+    }
     // Code 6 when `row` is shorter than `bytes`.
     static void requireRowBytes(const DataBuffer& row, std::int64_t bytes);
     // The single input a pass-through query may ask, or null.

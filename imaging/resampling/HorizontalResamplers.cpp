@@ -16,13 +16,6 @@ namespace Omvi
 
 using namespace SampleBlending;
 
-namespace
-{
-constexpr double kByteEpsilon = 0.0001;
-constexpr double kWordEpsilon = 0.000001;
-constexpr double kFloatEpsilon = 1e-10;
-} // namespace
-
 std::uint16_t largestSample(std::int32_t bitsUsed)
 {
     if (bitsUsed < 1 || bitsUsed > 16)
@@ -31,25 +24,16 @@ std::uint16_t largestSample(std::int32_t bitsUsed)
 }
 
 HorizontalResampler::HorizontalResampler(RowProviderInterface* input, std::int32_t outWidth, std::int32_t kind,
-                                         SampleLayout layout, double epsilon, const char* className)
+                                         SampleLayout layout, const char* className)
     : outWidth_(outWidth)
 {
-    RowProviderInterface* original = input;
-    try
-    {
-        construct(input, kind, layout, epsilon, className);
-    }
-    catch (...)
-    {
-        returnInput(original);
-        throw;
-    }
+    constructGivingBack(input, [&] { construct(input, kind, layout, className); });
 }
 
 void HorizontalResampler::construct(RowProviderInterface* input, std::int32_t kind, SampleLayout layout,
-                                    double epsilon, const char* className)
+                                    const char* className)
 {
-    std::unique_ptr<Resampler> kernel = createResampler(kind, epsilon);
+    std::unique_ptr<Resampler> kernel = createResampler(kind, resamplingEpsilon(layout));
     if (kernel == nullptr)
         throwInvalidArgument(className);
     if (input != nullptr && (outWidth_ < 1 || input->size().x < 1))
@@ -86,6 +70,14 @@ void HorizontalResampler::construct(RowProviderInterface* input, std::int32_t ki
 
 HorizontalResampler::~HorizontalResampler() = default;
 
+std::int32_t HorizontalResampler::longestList() const
+{
+    std::int32_t longest = 0;
+    for (const ContributionList& list : lists_)
+        longest = std::max(longest, list.count);
+    return longest;
+}
+
 std::int32_t HorizontalResampler::getNextRow(DataBuffer& out)
 {
     if (rowsDone_ >= rowCount_)
@@ -108,7 +100,7 @@ void HorizontalResampler::skipRow(DataBuffer& scratch)
 // Bitonal
 
 BitonalXResampler::BitonalXResampler(RowProviderInterface* input, std::int32_t outWidth, std::int32_t kind)
-    : HorizontalResampler(input, outWidth, kind, SampleLayout::Bitonal, kByteEpsilon, "BitonalXResampler")
+    : HorizontalResampler(input, outWidth, kind, SampleLayout::Bitonal, "BitonalXResampler")
 {
 }
 
@@ -134,17 +126,14 @@ void BitonalXResampler::resampleRow(const std::uint8_t* in, std::uint8_t* out)
     {
         const ContributionList& list = contributions(x);
         const Contribution* e = list.entries;
-        double sum = levelOfBit(in, e[0].index) * static_cast<double>(e[0].weight) + 0.5;
-        for (std::int32_t k = 1; k < list.count; ++k)
-            sum += levelOfBit(in, e[k].index) * static_cast<double>(e[k].weight);
-        out[x] = byteFromSum(sum);
+        out[x] = byteFromSum(roundingSum(e, list.count, [&](std::int32_t k) { return levelOfBit(in, e[k].index); }));
     }
 }
 
 // Gray
 
 GrayXResampler::GrayXResampler(RowProviderInterface* input, std::int32_t outWidth, std::int32_t kind)
-    : HorizontalResampler(input, outWidth, kind, SampleLayout::Gray, kByteEpsilon, "GrayXResampler")
+    : HorizontalResampler(input, outWidth, kind, SampleLayout::Gray, "GrayXResampler")
 {
 }
 
@@ -154,17 +143,14 @@ void GrayXResampler::resampleRow(const std::uint8_t* in, std::uint8_t* out)
     {
         const ContributionList& list = contributions(x);
         const Contribution* e = list.entries;
-        double sum = in[e[0].index] * static_cast<double>(e[0].weight) + 0.5;
-        for (std::int32_t k = 1; k < list.count; ++k)
-            sum += in[e[k].index] * static_cast<double>(e[k].weight);
-        out[x] = byteFromSum(sum);
+        out[x] = byteFromSum(roundingSum(e, list.count, [&](std::int32_t k) { return in[e[k].index]; }));
     }
 }
 
 // 16-bit
 
 Data16XResampler::Data16XResampler(RowProviderInterface* input, std::int32_t outWidth, std::int32_t kind)
-    : HorizontalResampler(input, outWidth, kind, SampleLayout::Data16, kWordEpsilon, "Data16XResampler"),
+    : HorizontalResampler(input, outWidth, kind, SampleLayout::Data16, "Data16XResampler"),
       maxValue_(largestSample(dataModel().bitsUsedPerPixel()))
 {
 }
@@ -175,9 +161,7 @@ void Data16XResampler::resampleRow(const std::uint8_t* in, std::uint8_t* out)
     {
         const ContributionList& list = contributions(x);
         const Contribution* e = list.entries;
-        double sum = loadWord(in + 2 * e[0].index) * static_cast<double>(e[0].weight) + 0.5;
-        for (std::int32_t k = 1; k < list.count; ++k)
-            sum += loadWord(in + 2 * e[k].index) * static_cast<double>(e[k].weight);
+        const double sum = roundingSum(e, list.count, [&](std::int32_t k) { return loadWord(in + 2 * e[k].index); });
         storeWord(out + 2 * x, wordFromSum(sum, minValue_, maxValue_));
     }
 }
@@ -186,13 +170,10 @@ void Data16XResampler::resampleRow(const std::uint8_t* in, std::uint8_t* out)
 
 Float32XResampler::Float32XResampler(RowProviderInterface* input, std::int32_t outWidth, std::int32_t kind,
                                      const float* noData)
-    : HorizontalResampler(input, outWidth, kind, SampleLayout::Float32, kFloatEpsilon, "Float32XResampler"),
+    : HorizontalResampler(input, outWidth, kind, SampleLayout::Float32, "Float32XResampler"),
       hasNoData_(noData != nullptr), noData_(noData != nullptr ? *noData : 0.0)
 {
-    std::int32_t longest = 0;
-    for (std::int32_t x = 0; x < outWidth; ++x)
-        longest = std::max(longest, contributions(x).count);
-    samples_.resize(static_cast<std::size_t>(longest));
+    samples_.resize(static_cast<std::size_t>(longestList()));
 }
 
 void Float32XResampler::resampleRow(const std::uint8_t* in, std::uint8_t* out)
@@ -210,13 +191,10 @@ void Float32XResampler::resampleRow(const std::uint8_t* in, std::uint8_t* out)
 // RGB
 
 RgbXResampler::RgbXResampler(RowProviderInterface* input, std::int32_t outWidth, std::int32_t kind)
-    : HorizontalResampler(input, outWidth, kind, SampleLayout::Rgb, kByteEpsilon, "RgbXResampler"),
+    : HorizontalResampler(input, outWidth, kind, SampleLayout::Rgb, "RgbXResampler"),
       alphaAware_(this->input(0)->dataModel().bitsUsedPerPixel() == 32)
 {
-    std::int32_t longest = 0;
-    for (std::int32_t x = 0; x < outWidth; ++x)
-        longest = std::max(longest, contributions(x).count);
-    pixels_.resize(static_cast<std::size_t>(longest));
+    pixels_.resize(static_cast<std::size_t>(longestList()));
 }
 
 void RgbXResampler::resampleRow(const std::uint8_t* in, std::uint8_t* out)

@@ -46,22 +46,23 @@ public:
 
 protected:
     // Connects `input` for `layout` and builds the lists for the kernel of
-    // `kind` (1-6) with `epsilon`. Throws ImageFilterException code 1 for an
+    // `kind` (1-6) with the layout's epsilon. Throws ImageFilterException code 1 for an
     // input it cannot take, code 2 (message `className`) for another kind,
     // code 5 for an output width below 1 or an input without columns, and
     // SystemException kOutOfMemory when the lists cannot be held; `input`
     // then stays the caller's. Otherwise the filter owns it.
     HorizontalResampler(RowProviderInterface* input, std::int32_t outWidth, std::int32_t kind,
-                        SampleLayout layout, double epsilon, const char* className);
+                        SampleLayout layout, const char* className);
 
     // Resamples one row of the input (padded input row) into `out`.
     virtual void resampleRow(const std::uint8_t* in, std::uint8_t* out) = 0;
 
     std::int32_t inputWidth() const { return inputWidth_; }
+    // The most contributions an output sample has.
+    std::int32_t longestList() const;
 
 private:
-    void construct(RowProviderInterface* input, std::int32_t kind, SampleLayout layout, double epsilon,
-                   const char* className);
+    void construct(RowProviderInterface* input, std::int32_t kind, SampleLayout layout, const char* className);
 
     DataBuffer inputRow_;
     std::int32_t rowCount_ = 0;

@@ -19,6 +19,19 @@ namespace
 }
 } // namespace
 
+double resamplingEpsilon(SampleLayout layout)
+{
+    switch (layout)
+    {
+    case SampleLayout::Data16:
+        return 0.000001;
+    case SampleLayout::Float32:
+        return 1e-10;
+    default:
+        return 0.0001;
+    }
+}
+
 void connectResamplingInput(ImageFilter& filter, RowProviderInterface*& input, SampleLayout layout)
 {
     if (input == nullptr)

@@ -20,6 +20,10 @@ enum class SampleLayout
     Rgb      // 32-bit colours: red, green, blue, alpha bytes
 };
 
+// The epsilon of the resampling kernels for samples of `layout`: 1e-4 for
+// bytes, 1e-6 for 16-bit samples, 1e-10 for floats.
+double resamplingEpsilon(SampleLayout layout);
+
 // Connects `input` to `filter` for `layout`: bitonal through a conversion to
 // the bitonal model, gray through one to the gray model (a plain 8-bit model
 // is taken as it is), RGB through one to the 32-bit RGB model, 16-bit and

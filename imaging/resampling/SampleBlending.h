@@ -14,6 +14,17 @@ namespace Omvi
 namespace SampleBlending
 {
 
+// The weighted sum of an integer sample over `count` contributions, holding
+// the 0.5 that truncation rounds with: sampleOf(k) is the sample of entry k.
+template <class SampleOf>
+double roundingSum(const Contribution* entries, std::int32_t count, SampleOf sampleOf)
+{
+    double sum = sampleOf(0) * static_cast<double>(entries[0].weight) + 0.5;
+    for (std::int32_t k = 1; k < count; ++k)
+        sum += sampleOf(k) * static_cast<double>(entries[k].weight);
+    return sum;
+}
+
 // A sum that already holds the 0.5, truncated and clamped to 0..255.
 inline std::uint8_t byteFromSum(double sum)
 {

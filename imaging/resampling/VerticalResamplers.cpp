@@ -18,34 +18,22 @@ using namespace SampleBlending;
 
 namespace
 {
-constexpr double kByteEpsilon = 0.0001;
-constexpr double kWordEpsilon = 0.000001;
-constexpr double kFloatEpsilon = 1e-10;
 // Samples summed together per pass over the rows: the sums stay in the
 // first-level cache while every row adds to them.
 constexpr std::int32_t kBlock = 512;
 } // namespace
 
 VerticalResampler::VerticalResampler(RowProviderInterface* input, std::int32_t outHeight, std::int32_t kind,
-                                     SampleLayout layout, double epsilon, const char* className)
+                                     SampleLayout layout, const char* className)
     : outHeight_(outHeight)
 {
-    RowProviderInterface* original = input;
-    try
-    {
-        construct(input, kind, layout, epsilon, className);
-    }
-    catch (...)
-    {
-        returnInput(original);
-        throw;
-    }
+    constructGivingBack(input, [&] { construct(input, kind, layout, className); });
 }
 
 void VerticalResampler::construct(RowProviderInterface* input, std::int32_t kind, SampleLayout layout,
-                                  double epsilon, const char* className)
+                                  const char* className)
 {
-    kernel_ = createResampler(kind, epsilon);
+    kernel_ = createResampler(kind, resamplingEpsilon(layout));
     if (kernel_ == nullptr)
         throwInvalidArgument(className);
     if (input != nullptr && (outHeight_ < 1 || input->size().y < 1))
@@ -176,7 +164,7 @@ void VerticalResampler::combineBytes(const std::uint8_t* const* rows, const Cont
 // Gray
 
 GrayYResampler::GrayYResampler(RowProviderInterface* input, std::int32_t outHeight, std::int32_t kind)
-    : VerticalResampler(input, outHeight, kind, SampleLayout::Gray, kByteEpsilon, "GrayYResampler")
+    : VerticalResampler(input, outHeight, kind, SampleLayout::Gray, "GrayYResampler")
 {
 }
 
@@ -189,7 +177,7 @@ void GrayYResampler::combineRows(const std::uint8_t* const* rows, const Contribu
 // 16-bit
 
 Data16YResampler::Data16YResampler(RowProviderInterface* input, std::int32_t outHeight, std::int32_t kind)
-    : VerticalResampler(input, outHeight, kind, SampleLayout::Data16, kWordEpsilon, "Data16YResampler"),
+    : VerticalResampler(input, outHeight, kind, SampleLayout::Data16, "Data16YResampler"),
       maxValue_(largestSample(dataModel().bitsUsedPerPixel()))
 {
 }
@@ -199,9 +187,7 @@ void Data16YResampler::combineRows(const std::uint8_t* const* rows, const Contri
 {
     for (std::int32_t x = 0; x < width(); ++x)
     {
-        double sum = loadWord(rows[0] + 2 * x) * static_cast<double>(entries[0].weight) + 0.5;
-        for (std::int32_t k = 1; k < count; ++k)
-            sum += loadWord(rows[k] + 2 * x) * static_cast<double>(entries[k].weight);
+        const double sum = roundingSum(entries, count, [&](std::int32_t k) { return loadWord(rows[k] + 2 * x); });
         storeWord(out + 2 * x, wordFromSum(sum, minValue_, maxValue_));
     }
 }
@@ -210,7 +196,7 @@ void Data16YResampler::combineRows(const std::uint8_t* const* rows, const Contri
 
 Float32YResampler::Float32YResampler(RowProviderInterface* input, std::int32_t outHeight, std::int32_t kind,
                                      const float* noData)
-    : VerticalResampler(input, outHeight, kind, SampleLayout::Float32, kFloatEpsilon, "Float32YResampler"),
+    : VerticalResampler(input, outHeight, kind, SampleLayout::Float32, "Float32YResampler"),
       hasNoData_(noData != nullptr), noData_(noData != nullptr ? *noData : 0.0),
       samples_(static_cast<std::size_t>(entryCapacity()))
 {
@@ -231,7 +217,7 @@ void Float32YResampler::combineRows(const std::uint8_t* const* rows, const Contr
 // RGB
 
 RgbYResampler::RgbYResampler(RowProviderInterface* input, std::int32_t outHeight, std::int32_t kind)
-    : VerticalResampler(input, outHeight, kind, SampleLayout::Rgb, kByteEpsilon, "RgbYResampler"),
+    : VerticalResampler(input, outHeight, kind, SampleLayout::Rgb, "RgbYResampler"),
       alphaAware_(this->input(0)->dataModel().bitsUsedPerPixel() == 32),
       pixels_(static_cast<std::size_t>(entryCapacity()))
 {

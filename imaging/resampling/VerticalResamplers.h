@@ -46,12 +46,12 @@ public:
 
 protected:
     // Connects `input` for `layout`, makes the kernel of `kind` (1-6) with
-    // `epsilon` and fills the ring. Throws as the horizontal resamplers do
+    // the layout's epsilon and fills the ring. Throws as the horizontal resamplers do
     // (code 1, code 2 with `className`, code 5 for an output height below 1
     // or an input without rows, kOutOfMemory); `input` then stays the
     // caller's.
     VerticalResampler(RowProviderInterface* input, std::int32_t outHeight, std::int32_t kind,
-                      SampleLayout layout, double epsilon, const char* className);
+                      SampleLayout layout, const char* className);
 
     // Makes one output row from rows[k] weighted by entries[k].weight.
     virtual void combineRows(const std::uint8_t* const* rows, const Contribution* entries, std::int32_t count,
@@ -66,8 +66,7 @@ protected:
                       std::int32_t bytes, std::uint8_t* out);
 
 private:
-    void construct(RowProviderInterface* input, std::int32_t kind, SampleLayout layout, double epsilon,
-                   const char* className);
+    void construct(RowProviderInterface* input, std::int32_t kind, SampleLayout layout, const char* className);
     DataBuffer& ringRow(std::int32_t slot);
 
     std::int32_t outHeight_;

@@ -24,15 +24,7 @@ AlignToBox::AlignToBox(RowProviderInterface* input, const PixelPair& offset, con
         fail("No valid inputs", ImageFilterException::kNoValidInputs);
     if (box.x < 1 || box.y < 1)
         fail("Invalid image size", ImageFilterException::kInvalidSize);
-    try
-    {
-        construct(input);
-    }
-    catch (...)
-    {
-        returnInput(input);
-        throw;
-    }
+    constructGivingBack(input, [&] { construct(input); });
 }
 
 void AlignToBox::construct(RowProviderInterface* input)

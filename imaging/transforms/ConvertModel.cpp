@@ -47,15 +47,7 @@ ConvertModel::ConvertModel(RowProviderInterface* input, bool grayAsRgb)
     }
     if (!accepted)
         refuse();
-    try
-    {
-        init(connected->size());
-    }
-    catch (...)
-    {
-        returnInput(input);
-        throw;
-    }
+    constructGivingBack(input, [&] { init(connected->size()); });
 }
 
 ConvertModel::~ConvertModel() = default;
