@@ -11,6 +11,7 @@
 #include "imaging/models/RgbGrayModel.h"
 #include "imaging/resampling/ResamplingInput.h"
 #include "imaging/shears/ShearPoints.h"
+#include "imaging/shears/ShearSetup.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,30 +32,14 @@ HorizontalShear::HorizontalShear(RowProviderInterface* input, double factor, Ima
                                  const char* className)
     : factor_(factor), clear_(clear), pixelBytes_(rgb ? 4 : 1)
 {
-    RowProviderInterface* original = input;
-    try
-    {
-        construct(input, rgb, className);
-    }
-    catch (...)
-    {
-        returnInput(original);
-        throw;
-    }
+    constructGivingBack(input, [&] { construct(input, rgb, className); });
 }
 
 void HorizontalShear::construct(RowProviderInterface* input, bool rgb, const char* className)
 {
-    if (!std::isfinite(factor_))
-        throwInvalidArgument(className);
-    connectResamplingInput(*this, input, rgb ? SampleLayout::Rgb : SampleLayout::Gray);
-
-    RowProviderInterface* source = this->input(0);
-    const PixelPair size = source->size();
+    const PixelPair size = connectShearInput(*this, input, factor_, rgb, className);
     inWidth_ = size.x;
     inHeight_ = size.y;
-    if (inWidth_ < 1)
-        throwInvalidSize();
     const std::int32_t extra = horizontalShearExtraColumns(inHeight_, factor_);
     if (extra < 0 || inWidth_ > std::numeric_limits<std::int32_t>::max() - extra)
         throwInvalidSize();
@@ -62,12 +47,7 @@ void HorizontalShear::construct(RowProviderInterface* input, bool rgb, const cha
     outHeight_ = inHeight_;
     init({outWidth_, outHeight_});
 
-    ImagePixel converted = clear_;
-    convertSourcePixel(converted);
-    if (converted.kind != (rgb ? kPixelRgb : kPixelGray))
-        throwInvalidArgument(className);
-    clear_ = converted;
-    clearWord_ = rgb ? RgbColor(static_cast<std::uint32_t>(clear_.value)).rowWord() : clear_.lowByte();
+    clearWord_ = shearFillWord(*this, clear_, rgb, className);
 
     rowsLeft_ = outHeight_;
     t0_ = factor_ < 0.0 ? 1 : outHeight_;

@@ -10,6 +10,7 @@
 #include "imaging/models/RgbGrayModel.h"
 #include "imaging/resampling/ResamplingInput.h"
 #include "imaging/shears/ShearPoints.h"
+#include "imaging/shears/ShearSetup.h"
 
 #include <cmath>
 #include <cstring>
@@ -29,43 +30,22 @@ VerticalShear::VerticalShear(RowProviderInterface* input, double factor, ImagePi
                              bool alpha, const char* className)
     : factor_(factor), background_(background), rgb_(rgb), alpha_(alpha), pixelBytes_(rgb ? 4 : 1)
 {
-    RowProviderInterface* original = input;
-    try
-    {
-        construct(input, className);
-    }
-    catch (...)
-    {
-        returnInput(original);
-        throw;
-    }
+    constructGivingBack(input, [&] { construct(input, className); });
 }
 
 void VerticalShear::construct(RowProviderInterface* input, const char* className)
 {
-    if (!std::isfinite(factor_))
-        throwInvalidArgument(className);
-    connectResamplingInput(*this, input, rgb_ ? SampleLayout::Rgb : SampleLayout::Gray);
-
+    const PixelPair size = connectShearInput(*this, input, factor_, rgb_, className);
     RowProviderInterface* source = this->input(0);
-    const PixelPair size = source->size();
     width_ = size.x;
     inHeight_ = size.y;
-    if (width_ < 1)
-        throwInvalidSize();
     const std::int32_t extra = verticalShearExtraRows(width_, factor_);
     if (extra < 0 || inHeight_ > std::numeric_limits<std::int32_t>::max() - extra)
         throwInvalidSize();
     outHeight_ = inHeight_ + extra;
     init({width_, outHeight_});
 
-    ImagePixel converted = background_;
-    convertSourcePixel(converted);
-    if (converted.kind != (rgb_ ? kPixelRgb : kPixelGray))
-        throwInvalidArgument(className);
-    background_ = converted;
-    backgroundWord_ =
-        rgb_ ? RgbColor(static_cast<std::uint32_t>(background_.value)).rowWord() : background_.lowByte();
+    backgroundWord_ = shearFillWord(*this, background_, rgb_, className);
 
     referenceColumns_ = factor_ >= 0.0 ? width_ : 1;
     maxShift_ = (factor_ >= 0.0 ? referenceColumns_ - 1.0 : static_cast<double>(referenceColumns_) - width_) * factor_;
