@@ -38,6 +38,47 @@ private:
 };
 } // namespace
 
+BandWalk::BandWalk(const TiledImage& image, bool down, bool backwards, std::int32_t alongStart, std::int32_t length,
+                   std::int32_t acrossStart, std::int32_t rows)
+    : down(down), backwards(backwards)
+{
+    edge = image.tileEdge();
+    tileBytes = image.bytesPerTile();
+    lineBytes = image.bytesPerTileRow();
+    firstTile = alongStart / edge;
+    const auto lastTile = static_cast<std::int32_t>((std::int64_t{alongStart} + length - 1) / edge);
+    bandTiles = lastTile - firstTile + 1;
+    firstOffset = alongStart % edge;
+    lastUsed = static_cast<std::int32_t>((std::int64_t{alongStart} + length) % edge);
+    if (lastUsed == 0)
+        lastUsed = edge;
+    const auto acrossLast = static_cast<std::int32_t>(std::int64_t{acrossStart} + rows - 1);
+    bands = acrossLast / edge - acrossStart / edge + 1;
+    const std::int32_t start = backwards ? acrossLast : acrossStart;
+    band = start / edge;
+    withinBand = start % edge;
+}
+
+TileBand BandWalk::part(std::int32_t first, std::int32_t count) const
+{
+    TileBand tiles;
+    tiles.count = count;
+    tiles.down = down;
+    tiles.first = down ? TileIndex{firstTile + first, band} : TileIndex{band, firstTile + first};
+    return tiles;
+}
+
+bool BandWalk::step()
+{
+    const std::int32_t step = backwards ? -1 : 1;
+    withinBand += step;
+    if (withinBand >= 0 && withinBand < edge)
+        return false;
+    band += step;
+    withinBand = backwards ? edge - 1 : 0;
+    return true;
+}
+
 void readTileBand(TiledImage& image, const TileBand& band, std::uint8_t* block)
 {
     if (band.count < 1)

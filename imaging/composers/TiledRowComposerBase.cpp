@@ -30,9 +30,6 @@ TiledRowComposerBase::TiledRowComposerBase(TiledImage& image, const PixelPair& r
     farCorner_ = {origin.x + regionSize.x - 1, origin.y + regionSize.y - 1};
 
     const std::int32_t dataType = image.dataModel()->dataType();
-    edge_ = image.tileEdge();
-    tileBytes_ = image.bytesPerTile();
-    lineBytes_ = image.bytesPerTileRow();
 
     // Along the output row runs the region's width (row-wise) or height
     // (column-wise); the rows step along the other axis.
@@ -47,19 +44,8 @@ TiledRowComposerBase::TiledRowComposerBase(TiledImage& image, const PixelPair& r
         throw new ImageException("TiledRowComposer: Region Out Of Bounds", 0);
     bytesPerRow_ = static_cast<std::int32_t>(rowBytesNeeded);
 
-    firstTile_ = alongStart / edge_;
-    const std::int32_t lastTile = static_cast<std::int32_t>((std::int64_t{alongStart} + alongLength - 1) / edge_);
-    bandTiles_ = lastTile - firstTile_ + 1;
-    firstOffset_ = alongStart % edge_;
-    lastUsed_ = static_cast<std::int32_t>((std::int64_t{alongStart} + alongLength) % edge_);
-    if (lastUsed_ == 0)
-        lastUsed_ = edge_;
-    const std::int32_t acrossLast = static_cast<std::int32_t>(std::int64_t{acrossStart} + acrossLength - 1);
-    bands_ = acrossLast / edge_ - acrossStart / edge_ + 1;
-
-    position_ = backwards ? acrossLast : acrossStart;
-    band_ = position_ / edge_;
-    withinBand_ = position_ % edge_;
+    walk_ = BandWalk(image, columns, backwards, alongStart, alongLength, acrossStart, acrossLength);
+    position_ = backwards ? static_cast<std::int32_t>(std::int64_t{acrossStart} + acrossLength - 1) : acrossStart;
 
     stitcher_.reset(createRowStitcher(dataType, direction_));
     if (!stitcher_)
@@ -91,8 +77,8 @@ bool TiledRowComposerBase::isValid() const
 
 void TiledRowComposerBase::extent(std::int32_t& other, std::int32_t& unitsWanted) const
 {
-    other = bands_;
-    unitsWanted = bandTiles_;
+    other = walk_.bands;
+    unitsWanted = walk_.bandTiles;
 }
 
 void TiledRowComposerBase::progress(std::int32_t& position, std::int32_t& rows) const
@@ -113,23 +99,13 @@ void TiledRowComposerBase::registerJob()
     registered_ = true;
 }
 
-TileBand TiledRowComposerBase::bandPart(std::int32_t first, std::int32_t count) const
-{
-    TileBand band;
-    band.count = count;
-    band.down = columns_;
-    band.first = columns_ ? TileIndex{firstTile_ + first, band_} : TileIndex{band_, firstTile_ + first};
-    return band;
-}
-
 void TiledRowComposerBase::stitchTiles(const std::uint8_t* block, std::int32_t first, std::int32_t count)
 {
     for (std::int32_t j = 0; j < count; ++j)
     {
         const std::int32_t k = first + j;
-        const std::int32_t start = k == 0 ? firstOffset_ : 0;
-        const std::int32_t end = k == bandTiles_ - 1 ? lastUsed_ : edge_;
-        stitcher_->stitch(block + std::int64_t{tileBytes_} * j, start, end - start);
+        const std::int32_t start = walk_.pieceStart(k);
+        stitcher_->stitch(block + std::int64_t{walk_.tileBytes} * j, start, walk_.pieceEnd(k) - start);
     }
 }
 
@@ -152,14 +128,14 @@ std::int32_t TiledRowComposerBase::getNextRow(DataBuffer& row)
     }
 
     stitcher_->setDestination(out, 0, rowLength_);
-    stitcher_->setSource(lineBytes_, withinBand_);
+    stitcher_->setSource(walk_.lineBytes, walk_.withinBand);
     std::int32_t neighbour = -1;
     if (columnStitcher_)
     {
         const std::int32_t step = backwards_ ? -1 : 1;
-        const std::int32_t within = withinBand_ + step;
+        const std::int32_t within = walk_.withinBand + step;
         const std::int32_t column = position_ + step;
-        const bool inTiles = within >= 0 && within < edge_;
+        const bool inTiles = within >= 0 && within < walk_.edge;
         const bool inRegion = column >= origin_.x && column <= farCorner_.x;
         if (inTiles && inRegion)
             neighbour = column;
@@ -167,25 +143,25 @@ std::int32_t TiledRowComposerBase::getNextRow(DataBuffer& row)
     }
 
     const Job::Grant& grant = acquire();
-    if (grant.units < 1 || !grant.base || grant.bytesPerUnit < tileBytes_)
+    if (grant.units < 1 || !grant.base || grant.bytesPerUnit < walk_.tileBytes)
         outOfMemory();
-    if (grant.units >= bandTiles_)
+    if (grant.units >= walk_.bandTiles)
     {
         if (!bandHeld_)
         {
-            readTileBand(image_, bandPart(0, bandTiles_), grant.base);
+            readTileBand(image_, walk_.part(0, walk_.bandTiles), grant.base);
             bandHeld_ = true;
         }
-        stitchTiles(grant.base, 0, bandTiles_);
+        stitchTiles(grant.base, 0, walk_.bandTiles);
     }
     else
     {
         // Fewer units than the band has tiles: this row from groups of
         // tiles read afresh, each group through the same block.
-        for (std::int32_t k = 0; k < bandTiles_; k += grant.units)
+        for (std::int32_t k = 0; k < walk_.bandTiles; k += grant.units)
         {
-            const std::int32_t count = std::min(grant.units, bandTiles_ - k);
-            readTileBand(image_, bandPart(k, count), grant.base);
+            const std::int32_t count = std::min(grant.units, walk_.bandTiles - k);
+            readTileBand(image_, walk_.part(k, count), grant.base);
             stitchTiles(grant.base, k, count);
         }
     }
@@ -205,16 +181,12 @@ void TiledRowComposerBase::skipRow()
 void TiledRowComposerBase::advance()
 {
     ++delivered_;
-    const std::int32_t step = backwards_ ? -1 : 1;
-    position_ += step;
-    withinBand_ += step;
-    if (withinBand_ < 0 || withinBand_ >= edge_)
+    position_ += backwards_ ? -1 : 1;
+    if (walk_.step())
     {
         // The band is done: the next row starts the next tile row (column).
         bandHeld_ = false;
         release();
-        band_ += step;
-        withinBand_ = backwards_ ? edge_ - 1 : 0;
     }
     if (delivered_ >= rowCount_)
         finish();

@@ -55,7 +55,7 @@ public:
 
     // Job: a unit is a tile; the units wanted are the tiles of a band, the
     // other count the bands the region spans.
-    std::int32_t bytesPerUnit() const override { return tileBytes_; }
+    std::int32_t bytesPerUnit() const override { return walk_.tileBytes; }
     void extent(std::int32_t& other, std::int32_t& unitsWanted) const override;
     bool walksBackwards() const override { return backwards_; }
     // The image line (or column) of the next row, and the rows delivered.
@@ -73,7 +73,6 @@ protected:
 
 private:
     void registerJob();
-    TileBand bandPart(std::int32_t first, std::int32_t count) const;
     void stitchTiles(const std::uint8_t* block, std::int32_t first, std::int32_t count);
     void advance();
     void finish();
@@ -92,19 +91,7 @@ private:
     // The image line (row-wise) or column (column-wise) of the next row.
     std::int32_t position_ = 0;
 
-    std::int32_t edge_ = 0;
-    std::int32_t tileBytes_ = 0;
-    std::int32_t lineBytes_ = 0;
-    // Along the output row: the first tile, the tiles spanned, the offset
-    // into the first tile and the pixels used of the last one.
-    std::int32_t firstTile_ = 0;
-    std::int32_t bandTiles_ = 0;
-    std::int32_t bands_ = 0;
-    std::int32_t firstOffset_ = 0;
-    std::int32_t lastUsed_ = 0;
-    // The tile row (or column) of the band, and the line (or column) inside it.
-    std::int32_t band_ = 0;
-    std::int32_t withinBand_ = 0;
+    BandWalk walk_;
     bool bandHeld_ = false;
     bool registered_ = false;
 

@@ -52,24 +52,11 @@ TiledImageDecomposer::TiledImageDecomposer(TiledImage& target, RowProviderInterf
         outOfMemory();
     rowBytes_ = static_cast<std::int32_t>(bytes);
 
-    edge_ = target.tileEdge();
-    tileBytes_ = target.bytesPerTile();
-    lineBytes_ = target.bytesPerTileRow();
     // Along a row: the region's width (row decomposers) or height (column
     // decomposers); the rows step along the other axis.
     const std::int32_t alongStart = columns ? origin.y : origin.x;
     const std::int32_t acrossStart = columns ? origin.x : origin.y;
-    const std::int32_t acrossLast = acrossStart + rowsTotal_ - 1;
-    firstTile_ = alongStart / edge_;
-    bandTiles_ = (alongStart + sourceWidth_ - 1) / edge_ - firstTile_ + 1;
-    firstOffset_ = alongStart % edge_;
-    lastUsed_ = (alongStart + sourceWidth_) % edge_;
-    if (lastUsed_ == 0)
-        lastUsed_ = edge_;
-    bands_ = acrossLast / edge_ - acrossStart / edge_ + 1;
-    const std::int32_t start = backwards ? acrossLast : acrossStart;
-    band_ = start / edge_;
-    withinBand_ = start % edge_;
+    walk_ = BandWalk(target, columns, backwards, alongStart, sourceWidth_, acrossStart, rowsTotal_);
 
     if (blend)
     {
@@ -106,8 +93,8 @@ TiledImageDecomposer::~TiledImageDecomposer() = default;
 
 void TiledImageDecomposer::extent(std::int32_t& bands, std::int32_t& tilesPerBand) const
 {
-    bands = bands_;
-    tilesPerBand = bandTiles_;
+    bands = walk_.bands;
+    tilesPerBand = walk_.bandTiles;
 }
 
 void TiledImageDecomposer::progress(std::int32_t& rowsDone, std::int32_t& rowsTotal) const
@@ -116,31 +103,20 @@ void TiledImageDecomposer::progress(std::int32_t& rowsDone, std::int32_t& rowsTo
     rowsTotal = rowsTotal_;
 }
 
-TileBand TiledImageDecomposer::bandPart(std::int32_t first, std::int32_t count) const
-{
-    TileBand band;
-    band.count = count;
-    band.down = columns_;
-    band.first = columns_ ? TileIndex{firstTile_ + first, band_} : TileIndex{band_, firstTile_ + first};
-    return band;
-}
-
 void TiledImageDecomposer::drawRow(std::uint8_t* block, std::int32_t first, std::int32_t count,
                                    const std::uint8_t* row, std::int32_t within)
 {
     splitter_->setSource(row, sourceWidth_);
     if (columns_)
-        splitter_->setColumn(lineBytes_, within);
+        splitter_->setColumn(walk_.lineBytes, within);
     for (std::int32_t j = 0; j < count; ++j)
     {
         const std::int32_t k = first + j;
-        const std::int32_t start = k == 0 ? firstOffset_ : 0;
-        const std::int32_t end = k == bandTiles_ - 1 ? lastUsed_ : edge_;
-        const std::int32_t sourceOffset = k == 0 ? 0 : edge_ - firstOffset_ + (k - 1) * edge_;
-        std::uint8_t* tile = block + std::int64_t{tileBytes_} * j;
+        const std::int32_t start = walk_.pieceStart(k);
+        std::uint8_t* tile = block + std::int64_t{walk_.tileBytes} * j;
         if (!columns_)
-            tile += std::int64_t{lineBytes_} * within;
-        splitter_->split(tile, start, sourceOffset, end - start);
+            tile += std::int64_t{walk_.lineBytes} * within;
+        splitter_->split(tile, start, walk_.pieceOffset(k), walk_.pieceEnd(k) - start);
     }
 }
 
@@ -176,31 +152,25 @@ bool TiledImageDecomposer::rowsLeftInBand() const
 void TiledImageDecomposer::advance()
 {
     ++rowsDone_;
-    const std::int32_t step = backwards_ ? -1 : 1;
-    withinBand_ += step;
-    if (withinBand_ < 0 || withinBand_ >= edge_)
-    {
-        band_ += step;
-        withinBand_ = backwards_ ? edge_ - 1 : 0;
-    }
+    walk_.step();
 }
 
 void TiledImageDecomposer::decomposeBand(const Job::Grant& grant)
 {
     DataBuffer first(rowBytes_);
     DataBuffer second;
-    const TileBand band = bandPart(0, bandTiles_);
-    const std::int32_t bandIndex = band_;
+    const TileBand band = walk_.part(0, walk_.bandTiles);
+    const std::int32_t bandIndex = walk_.band;
     readTileBand(target_, band, grant.base);
     const std::int32_t step = backwards_ ? -1 : 1;
-    while (band_ == bandIndex && rowsLeftInBand())
+    while (walk_.band == bandIndex && rowsLeftInBand())
     {
         stepProgress();
         if (!continue_ || !pullRow(first))
             break;
-        const std::int32_t within = withinBand_;
+        const std::int32_t within = walk_.withinBand;
         const std::int32_t neighbour = within + step;
-        const bool pair = pairSplitter_ && neighbour >= 0 && neighbour < edge_ && rowsDone_ + 1 < rowsTotal_ &&
+        const bool pair = pairSplitter_ && neighbour >= 0 && neighbour < walk_.edge && rowsDone_ + 1 < rowsTotal_ &&
                           source_.rowsRemaining() > 0;
         if (pair)
         {
@@ -209,14 +179,14 @@ void TiledImageDecomposer::decomposeBand(const Job::Grant& grant)
                 second.resize(rowBytes_);
             pullRow(second);
             pairSplitter_->setSecondSource(second.data(), step);
-            drawRow(grant.base, 0, bandTiles_, first.data(), within);
+            drawRow(grant.base, 0, walk_.bandTiles, first.data(), within);
             pairSplitter_->setSecondSource(nullptr, step);
             advance();
             advance();
         }
         else
         {
-            drawRow(grant.base, 0, bandTiles_, first.data(), within);
+            drawRow(grant.base, 0, walk_.bandTiles, first.data(), within);
             advance();
         }
     }
@@ -228,28 +198,28 @@ void TiledImageDecomposer::decomposeBandInGroups(const Job::Grant& grant)
     // One or two rows at a time, each group of tiles read, drawn and stored.
     DataBuffer first(rowBytes_);
     DataBuffer second(rowBytes_);
-    const std::int32_t bandIndex = band_;
+    const std::int32_t bandIndex = walk_.band;
     const std::int32_t step = backwards_ ? -1 : 1;
-    while (band_ == bandIndex && rowsLeftInBand())
+    while (walk_.band == bandIndex && rowsLeftInBand())
     {
         stepProgress();
         if (!continue_ || !pullRow(first))
             break;
-        const std::int32_t within = withinBand_;
+        const std::int32_t within = walk_.withinBand;
         const std::int32_t neighbour = within + step;
         // A sparse row's runs are the provider's answer for the row it
         // handed out last, so sparse rows are drawn one at a time.
         bool pair = false;
-        if (!clipped_ && continue_ && neighbour >= 0 && neighbour < edge_ && rowsDone_ + 1 < rowsTotal_ &&
+        if (!clipped_ && continue_ && neighbour >= 0 && neighbour < walk_.edge && rowsDone_ + 1 < rowsTotal_ &&
             source_.rowsRemaining() > 0)
         {
             stepProgress();
             pair = pullRow(second);
         }
-        for (std::int32_t k = 0; k < bandTiles_; k += grant.units)
+        for (std::int32_t k = 0; k < walk_.bandTiles; k += grant.units)
         {
-            const std::int32_t count = std::min(grant.units, bandTiles_ - k);
-            const TileBand group = bandPart(k, count);
+            const std::int32_t count = std::min(grant.units, walk_.bandTiles - k);
+            const TileBand group = walk_.part(k, count);
             readTileBand(target_, group, grant.base);
             drawRow(grant.base, k, count, first.data(), within);
             if (pair)
@@ -272,9 +242,9 @@ void TiledImageDecomposer::decompose()
         while (continue_ && rowsDone_ < rowsTotal_ && source_.rowsRemaining() > 0)
         {
             const Job::Grant& grant = acquire();
-            if (grant.units < 1 || !grant.base || grant.bytesPerUnit < tileBytes_)
+            if (grant.units < 1 || !grant.base || grant.bytesPerUnit < walk_.tileBytes)
                 outOfMemory();
-            if (grant.units >= bandTiles_)
+            if (grant.units >= walk_.bandTiles)
                 decomposeBand(grant);
             else
                 decomposeBandInGroups(grant);

@@ -55,7 +55,7 @@ public:
 
     // Job: a unit is a tile of the target; the units wanted are the tiles of
     // a band, the other count the bands.
-    std::int32_t bytesPerUnit() const override { return tileBytes_; }
+    std::int32_t bytesPerUnit() const override { return walk_.tileBytes; }
     void extent(std::int32_t& bands, std::int32_t& tilesPerBand) const override;
     bool walksBackwards() const override { return backwards_; }
     // Rows drawn so far and the rows in total.
@@ -82,7 +82,6 @@ protected:
                          const ImagePixel& keyColor, std::optional<std::int32_t> blend);
 
 private:
-    TileBand bandPart(std::int32_t first, std::int32_t count) const;
     // Draws `row` at line (or column) `within` of the band into the tiles
     // first .. first + count - 1 of the band, held in `block`.
     void drawRow(std::uint8_t* block, std::int32_t first, std::int32_t count, const std::uint8_t* row,
@@ -108,16 +107,7 @@ private:
     std::int32_t rowsDone_ = 0;
     std::int32_t rowBytes_ = 0;
 
-    std::int32_t edge_ = 0;
-    std::int32_t tileBytes_ = 0;
-    std::int32_t lineBytes_ = 0;
-    std::int32_t firstTile_ = 0;
-    std::int32_t bandTiles_ = 0;
-    std::int32_t bands_ = 0;
-    std::int32_t firstOffset_ = 0;
-    std::int32_t lastUsed_ = 0;
-    std::int32_t band_ = 0;
-    std::int32_t withinBand_ = 0;
+    BandWalk walk_;
 
     std::unique_ptr<RowSplitter> splitter_;
     // The splitter when it can draw a second row in the same pass (opaque
