@@ -156,11 +156,18 @@ void TileTable::makeTiles(bool blank, bool withLocks, PagingSystemInterface& pag
     }
 }
 
-void TileTable::construct(const PixelPair& size, std::int32_t organisation, std::int32_t dataType)
+TileGeometry TileTable::geometryFor(const PixelPair& size, std::int32_t organisation, std::int32_t dataType)
 {
     TileGeometry geometry;
     if (!TileGeometry::of(organisation, dataType, size, geometry))
         noPageSet("TiledImage::construct");
+    return geometry;
+}
+
+void TileTable::constructOnNewSet(const PixelPair& size, std::int32_t organisation, std::int32_t dataType,
+                                  bool withLocks)
+{
+    const TileGeometry geometry = geometryFor(size, organisation, dataType);
     PagingSystemInterface& pagingSystem = sessionPaging();
     const Handle pageSet = pagingSystem.allocatePageSet(geometry.tilesDown, geometry.tilesAcross, geometry.tileBytes);
     if (pagingSystem.isInvalidHandle(pageSet))
@@ -168,7 +175,7 @@ void TileTable::construct(const PixelPair& size, std::int32_t organisation, std:
     try
     {
         prepare(geometry);
-        makeTiles(true, true, pagingSystem, pageSet);
+        makeTiles(true, withLocks, pagingSystem, pageSet);
     }
     catch (...)
     {
@@ -178,15 +185,25 @@ void TileTable::construct(const PixelPair& size, std::int32_t organisation, std:
     pagingSystem_ = &pagingSystem;
     sourcePaging_ = &pagingSystem;
     sourceSet_ = pageSet;
-    ownSet_ = pagingSystem.invalidHandle();
+    if (withLocks)
+    {
+        ownSet_ = pagingSystem.invalidHandle();
+        return;
+    }
+    // A private image writes its tiles in place: the set is its own too.
+    ownSet_ = pageSet;
+    locking_ = false;
+}
+
+void TileTable::construct(const PixelPair& size, std::int32_t organisation, std::int32_t dataType)
+{
+    constructOnNewSet(size, organisation, dataType, true);
 }
 
 void TileTable::constructOnPages(const PixelPair& size, std::int32_t organisation, std::int32_t dataType,
                                  PagingSystemInterface& pagingSystem, Handle pageSet)
 {
-    TileGeometry geometry;
-    if (!TileGeometry::of(organisation, dataType, size, geometry))
-        noPageSet("TiledImage::construct");
+    const TileGeometry geometry = geometryFor(size, organisation, dataType);
     PagingSystemInterface& paging = sessionPaging();
     prepare(geometry);
     makeTiles(false, true, pagingSystem, pageSet);
@@ -198,28 +215,7 @@ void TileTable::constructOnPages(const PixelPair& size, std::int32_t organisatio
 
 void TileTable::constructUnlocked(const PixelPair& size, std::int32_t organisation, std::int32_t dataType)
 {
-    TileGeometry geometry;
-    if (!TileGeometry::of(organisation, dataType, size, geometry))
-        noPageSet("TiledImage::construct");
-    PagingSystemInterface& pagingSystem = sessionPaging();
-    const Handle pageSet = pagingSystem.allocatePageSet(geometry.tilesDown, geometry.tilesAcross, geometry.tileBytes);
-    if (pagingSystem.isInvalidHandle(pageSet))
-        noPageSet("TiledImage::construct");
-    try
-    {
-        prepare(geometry);
-        makeTiles(true, false, pagingSystem, pageSet);
-    }
-    catch (...)
-    {
-        abandonPageSet(pagingSystem, pageSet);
-        throw;
-    }
-    pagingSystem_ = &pagingSystem;
-    sourcePaging_ = &pagingSystem;
-    sourceSet_ = pageSet;
-    ownSet_ = pageSet;
-    locking_ = false;
+    constructOnNewSet(size, organisation, dataType, false);
 }
 
 void TileTable::shareFrom(const TileTable& other)

@@ -116,6 +116,10 @@ private:
     // Holds a tile's exclusive lock for a scope.
     class ExclusiveHold;
 
+    // The geometry of a table, else ImageConstructionException kNoPageSet.
+    static TileGeometry geometryFor(const PixelPair& size, std::int32_t organisation, std::int32_t dataType);
+    // A new page set of the session's paging file, and blank tiles on it.
+    void constructOnNewSet(const PixelPair& size, std::int32_t organisation, std::int32_t dataType, bool withLocks);
     void prepare(const TileGeometry& geometry); // allocates the array
     void makeTiles(bool blank, bool withLocks, PagingSystemInterface& pagingSystem, Handle pageSet);
     void dropAll() noexcept;

@@ -43,6 +43,38 @@ PixelPair frameSize(FileReadDescriptor& descriptor)
         constructionFails(2);
     return size;
 }
+
+// Tiles of `table` over a new state of a file paging system, which
+// `createState(dataType)` makes once the geometry is known to fit
+// (kNoPageSet otherwise); a state whose tiles cannot be made ends again.
+// Answers the image's copy of the file's model.
+template <class Paging, class CreateState>
+std::unique_ptr<DataModel> tilesOverFile(TileTable& table, const DataModel& model, const PixelPair& size,
+                                         std::int32_t organisation, Paging& paging, CreateState createState)
+{
+    TileGeometry geometry;
+    if (!TileGeometry::of(organisation, model.dataType(), size, geometry))
+        constructionFails(TileTable::kNoPageSet);
+    std::unique_ptr<DataModel> clone = model.clone();
+    const PagingSystemInterface::Handle state = createState(clone->dataType());
+    try
+    {
+        table.constructOnPages(size, organisation, clone->dataType(), paging, state);
+    }
+    catch (...)
+    {
+        try
+        {
+            paging.discardState(state);
+        }
+        catch (OMVIException* error)
+        {
+            delete error;
+        }
+        throw;
+    }
+    return clone;
+}
 } // namespace
 
 bool TiledImage::constructFromRows(RowProviderInterface* rows, BuildOrder order, std::int32_t organisation)
@@ -122,29 +154,9 @@ bool TiledImage::tryDirectTiles(FileReadDescriptor& copy, std::int32_t organisat
         return false;
 
     const PixelPair size = frameSize(copy);
-    TileGeometry geometry;
-    if (!TileGeometry::of(chosen, model.dataType(), size, geometry))
-        constructionFails(TileTable::kNoPageSet);
-    std::unique_ptr<DataModel> clone = model.clone();
     DirectReadPagingSystem& paging = current.directReadPagingSystem();
-    const PagingSystemInterface::Handle state = paging.createState(copy, chosen, size, clone->dataType());
-    try
-    {
-        tiles_.constructOnPages(size, chosen, clone->dataType(), paging, state);
-    }
-    catch (...)
-    {
-        try
-        {
-            paging.discardState(state);
-        }
-        catch (OMVIException* error)
-        {
-            delete error;
-        }
-        throw;
-    }
-    model_ = std::move(clone);
+    model_ = tilesOverFile(tiles_, model, size, chosen, paging,
+                           [&](std::int32_t dataType) { return paging.createState(copy, chosen, size, dataType); });
     clearColor_ = ImagePixel(model_->pixelKind());
     size_ = size;
     adoptGeometry();
@@ -174,30 +186,10 @@ bool TiledImage::tryDelayLoading(FileReadDescriptor& copy, std::int32_t organisa
         chosen = kOrganisation1024;
     const bool keepDecoded = !subRegions && current.imageSetting() != 1;
 
-    TileGeometry geometry;
-    if (!TileGeometry::of(chosen, model.dataType(), size, geometry))
-        constructionFails(TileTable::kNoPageSet);
-    std::unique_ptr<DataModel> clone = model.clone();
     DelayLoadPageSystem& paging = current.delayLoadPagingSystem();
-    const PagingSystemInterface::Handle state =
-        paging.createState(copy, chosen, size, clone->dataType(), keepDecoded);
-    try
-    {
-        tiles_.constructOnPages(size, chosen, clone->dataType(), paging, state);
-    }
-    catch (...)
-    {
-        try
-        {
-            paging.discardState(state);
-        }
-        catch (OMVIException* error)
-        {
-            delete error;
-        }
-        throw;
-    }
-    model_ = std::move(clone);
+    model_ = tilesOverFile(tiles_, model, size, chosen, paging, [&](std::int32_t dataType) {
+        return paging.createState(copy, chosen, size, dataType, keepDecoded);
+    });
     clearColor_ = ImagePixel(model_->pixelKind());
     size_ = size;
     adoptGeometry();

@@ -39,31 +39,6 @@ PagingSystemInterface::Handle DelayLoadPageSystem::reserve(std::int32_t, std::in
     return invalidHandle();
 }
 
-std::int64_t DelayLoadPageSystem::allocatePosition(const Handle& handle, std::int32_t tileRow,
-                                                   std::int32_t tileColumn)
-{
-    return states_.find(handle)->allocatePosition(tileRow, tileColumn);
-}
-
-bool DelayLoadPageSystem::freePosition(const Handle& handle, const std::int64_t& position)
-{
-    const bool inUse = states_.find(handle)->freePosition(position);
-    if (!inUse)
-        states_.remove(handle);
-    return inUse;
-}
-
-void DelayLoadPageSystem::readPosition(const Handle& handle, const std::int64_t& position, void* destination)
-{
-    states_.find(handle)->readPosition(position, destination);
-}
-
-void DelayLoadPageSystem::readPositions(const Handle& handle, std::int32_t count, const std::int64_t* positions,
-                                        void* destination)
-{
-    states_.find(handle)->readPositions(count, positions, destination);
-}
-
 void DelayLoadPageSystem::writePosition(const Handle& handle, const std::int64_t& position, const void* source)
 {
     states_.find(handle)->writePosition(position, source);
@@ -85,14 +60,6 @@ std::int64_t DelayLoadPageSystem::pagePosition(const Handle& handle, const std::
     if (!inUse)
         states_.remove(handle);
     return page;
-}
-
-bool DelayLoadPageSystem::discardState(const Handle& handle)
-{
-    if (!states_.find(handle)->discardIfUnused())
-        return false;
-    states_.remove(handle);
-    return true;
 }
 
 } // namespace Omvi

@@ -5,12 +5,9 @@
 // the state keeps decoded tiles in the temporary paging file when it has
 // one. Slots 2 and 3 are those of the temporary paging file; reserve gives
 // nothing (states are made by createState only).
-#include "imaging/PagingSystemInterface.h"
 #include "imaging/geometry/PixelRect.h"
 #include "imaging/paging/DelayLoadPageSystemState.h"
-#include "imaging/paging/PagingStateTable.h"
-
-#include <cstddef>
+#include "imaging/paging/FileStatePagingSystem.h"
 
 namespace Omvi
 {
@@ -18,7 +15,7 @@ namespace Omvi
 class FileReadDescriptor;
 class TemporaryFilePagingSystemInterface;
 
-class DelayLoadPageSystem : public PagingSystemInterface
+class DelayLoadPageSystem : public FileStatePagingSystem<DelayLoadPageSystemState>
 {
 public:
     // Over `temporary` (not owned; may be null: tiles are then decoded on
@@ -38,11 +35,6 @@ public:
     Handle invalidHandle() override;
     bool isInvalidHandle(const Handle& handle) override;
     Handle reserve(std::int32_t tileRows, std::int32_t tileColumns, std::int32_t pageSize) override;
-    std::int64_t allocatePosition(const Handle& handle, std::int32_t tileRow, std::int32_t tileColumn) override;
-    bool freePosition(const Handle& handle, const std::int64_t& position) override;
-    void readPosition(const Handle& handle, const std::int64_t& position, void* destination) override;
-    void readPositions(const Handle& handle, std::int32_t count, const std::int64_t* positions,
-                       void* destination) override;
     void writePosition(const Handle& handle, const std::int64_t& position, const void* source) override;
     void writePositions(const Handle& handle, const std::int64_t* positions, std::int32_t count,
                         const void* source) override;
@@ -53,16 +45,11 @@ public:
     // belongs to the caller's tile (freed through the temporary paging
     // file). Refused for a state that does not keep its tiles there.
     std::int64_t pagePosition(const Handle& handle, const std::int64_t& position, void* scratch, Handle& volume);
-    // Ends a state none of whose pages was ever allocated (an image whose
-    // construction failed); false when it has pages.
-    bool discardState(const Handle& handle);
 
     TemporaryFilePagingSystemInterface* temporaryPagingSystem() const { return temporary_; }
-    std::size_t stateCount() const { return states_.count(); }
 
 private:
     TemporaryFilePagingSystemInterface* temporary_;
-    PagingStateTable<DelayLoadPageSystemState> states_;
 };
 
 } // namespace Omvi

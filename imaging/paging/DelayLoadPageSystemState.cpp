@@ -5,6 +5,7 @@
 #include "imaging/codecs/ReadImageFileFrameInterface.h"
 #include "imaging/codecs/SubRegionRowIteratorInterface.h"
 #include "imaging/images/TileGeometry.h"
+#include "imaging/paging/PagingStateTable.h"
 #include "imaging/platform/TemporaryFilePagingSystemInterface.h"
 
 #include <algorithm>
@@ -18,11 +19,6 @@ namespace
 {
 // One decoding pass holds a line of its tiles; longer runs take several.
 constexpr std::int64_t kMaxPassLineBytes = std::int64_t{16} << 20;
-
-[[noreturn]] void refuse(const char* message)
-{
-    throw new TemporaryFilePagingSystemException(message, TemporaryFilePagingSystemException::kInvalidRequest);
-}
 
 [[noreturn]] void unreadable(const char* message, std::int32_t code = FileIOException::kOtherFailure)
 {
@@ -58,7 +54,7 @@ DelayLoadPageSystemState::DelayLoadPageSystemState(const FileReadDescriptor& des
 {
     TileGeometry geometry;
     if (!TileGeometry::of(organisation, dataType, size, geometry))
-        refuse("Invalid page set");
+        refusePageRequest("Invalid page set");
     tilesDown_ = geometry.tilesDown;
     tilesAcross_ = geometry.tilesAcross;
     tileEdge_ = geometry.edge;
@@ -127,32 +123,32 @@ void DelayLoadPageSystemState::end()
 PageRecord& DelayLoadPageSystemState::liveRecord(std::int64_t index)
 {
     if (ended_)
-        refuse("The page set has ended");
+        refusePageRequest("The page set has ended");
     if (index < 0 || index >= pageCount_)
-        refuse("Page outside the page set");
+        refusePageRequest("Page outside the page set");
     PageRecord& record = records_[static_cast<std::size_t>(index)];
     if (!record.isInUse())
-        refuse("Page not in use");
+        refusePageRequest("Page not in use");
     return record;
 }
 
 void DelayLoadPageSystemState::requireTemporaryFile() const
 {
     if (!useTemporaryFile_)
-        refuse("Pages of this file cannot be written");
+        refusePageRequest("Pages of this file cannot be written");
 }
 
 std::int64_t DelayLoadPageSystemState::allocatePosition(std::int32_t tileRow, std::int32_t tileColumn)
 {
     std::lock_guard<std::mutex> hold(mutex_);
     if (ended_)
-        refuse("The page set has ended");
+        refusePageRequest("The page set has ended");
     if (tileRow < 0 || tileRow >= tilesDown_ || tileColumn < 0 || tileColumn >= tilesAcross_)
-        refuse("Tile outside the page set");
+        refusePageRequest("Tile outside the page set");
     const std::int64_t index = std::int64_t{tilesAcross_} * tileRow + tileColumn;
     PageRecord& record = records_[static_cast<std::size_t>(index)];
     if (record.isHandedOver())
-        refuse("The page was handed over");
+        refusePageRequest("The page was handed over");
     if (record.isInUse())
         return index;
     if (useTemporaryFile_)
@@ -167,9 +163,9 @@ bool DelayLoadPageSystemState::freePosition(std::int64_t index)
 {
     std::lock_guard<std::mutex> hold(mutex_);
     if (ended_)
-        refuse("The page set has ended");
+        refusePageRequest("The page set has ended");
     if (index < 0 || index >= pageCount_)
-        refuse("Page outside the page set");
+        refusePageRequest("Page outside the page set");
     PageRecord& record = records_[static_cast<std::size_t>(index)];
     if (!record.isInUse())
         return inUse_ > 0;
@@ -208,7 +204,7 @@ void DelayLoadPageSystemState::readLocked(std::int64_t index, std::uint8_t* dest
 void DelayLoadPageSystemState::readPosition(std::int64_t index, void* destination)
 {
     if (!destination)
-        refuse("Invalid page transfer");
+        refusePageRequest("Invalid page transfer");
     std::lock_guard<std::mutex> hold(mutex_);
     readLocked(index, static_cast<std::uint8_t*>(destination));
 }
@@ -218,7 +214,7 @@ void DelayLoadPageSystemState::readPositions(std::int32_t count, const std::int6
     if (count < 1)
         return;
     if (!indices || !destination)
-        refuse("Invalid page transfer");
+        refusePageRequest("Invalid page transfer");
     std::lock_guard<std::mutex> hold(mutex_);
     for (std::int32_t i = 0; i < count; ++i)
         liveRecord(indices[i]);
@@ -268,7 +264,7 @@ void DelayLoadPageSystemState::readPositions(std::int32_t count, const std::int6
 void DelayLoadPageSystemState::writePosition(std::int64_t index, const void* source)
 {
     if (!source)
-        refuse("Invalid page transfer");
+        refusePageRequest("Invalid page transfer");
     std::lock_guard<std::mutex> hold(mutex_);
     PageRecord& record = liveRecord(index);
     requireTemporaryFile();
@@ -281,7 +277,7 @@ void DelayLoadPageSystemState::writePositions(const std::int64_t* indices, std::
     if (count < 1)
         return;
     if (!indices || !source)
-        refuse("Invalid page transfer");
+        refusePageRequest("Invalid page transfer");
     std::lock_guard<std::mutex> hold(mutex_);
     requireTemporaryFile();
     std::vector<std::int64_t> positions;
@@ -296,7 +292,7 @@ void DelayLoadPageSystemState::writePositions(const std::int64_t* indices, std::
 std::int64_t DelayLoadPageSystemState::pagePosition(std::int64_t index, void* scratch, bool& pagesInUse)
 {
     if (!scratch)
-        refuse("Invalid page transfer");
+        refusePageRequest("Invalid page transfer");
     std::lock_guard<std::mutex> hold(mutex_);
     requireTemporaryFile();
     readLocked(index, static_cast<std::uint8_t*>(scratch));

@@ -10,14 +10,6 @@
 namespace Omvi
 {
 
-namespace
-{
-[[noreturn]] void refuse(const char* message)
-{
-    throw new TemporaryFilePagingSystemException(message, TemporaryFilePagingSystemException::kInvalidRequest);
-}
-} // namespace
-
 DirectReadPagingSystemState::DirectReadPagingSystemState(const FileReadDescriptor& descriptor,
                                                          std::int32_t organisation, const PixelPair& size,
                                                          std::int32_t dataType)
@@ -25,9 +17,9 @@ DirectReadPagingSystemState::DirectReadPagingSystemState(const FileReadDescripto
 {
     TileGeometry geometry;
     if (!TileGeometry::of(organisation, dataType, size, geometry))
-        refuse("Invalid page set");
+        refusePageRequest("Invalid page set");
     if (!dynamic_cast<DirectTileReadInterface*>(descriptor_.representation().frame()))
-        refuse("The image file has no tiles to read");
+        refusePageRequest("The image file has no tiles to read");
     tilesDown_ = geometry.tilesDown;
     tilesAcross_ = geometry.tilesAcross;
     tileBytes_ = geometry.tileBytes;
@@ -45,20 +37,20 @@ DirectReadPagingSystemState::DirectReadPagingSystemState(const FileReadDescripto
 void DirectReadPagingSystemState::requireLive(std::int64_t index) const
 {
     if (ended_)
-        refuse("The page set has ended");
+        refusePageRequest("The page set has ended");
     if (index < 0 || index >= pageCount_)
-        refuse("Page outside the page set");
+        refusePageRequest("Page outside the page set");
     if (!inUse_[static_cast<std::size_t>(index)])
-        refuse("Page not in use");
+        refusePageRequest("Page not in use");
 }
 
 std::int64_t DirectReadPagingSystemState::allocatePosition(std::int32_t tileRow, std::int32_t tileColumn)
 {
     std::lock_guard<std::mutex> hold(mutex_);
     if (ended_)
-        refuse("The page set has ended");
+        refusePageRequest("The page set has ended");
     if (tileRow < 0 || tileRow >= tilesDown_ || tileColumn < 0 || tileColumn >= tilesAcross_)
-        refuse("Tile outside the page set");
+        refusePageRequest("Tile outside the page set");
     const std::int64_t index = std::int64_t{tilesAcross_} * tileRow + tileColumn;
     if (!inUse_[static_cast<std::size_t>(index)])
     {
@@ -73,9 +65,9 @@ bool DirectReadPagingSystemState::freePosition(std::int64_t index)
 {
     std::lock_guard<std::mutex> hold(mutex_);
     if (ended_)
-        refuse("The page set has ended");
+        refusePageRequest("The page set has ended");
     if (index < 0 || index >= pageCount_)
-        refuse("Page outside the page set");
+        refusePageRequest("Page outside the page set");
     if (inUse_[static_cast<std::size_t>(index)])
     {
         inUse_[static_cast<std::size_t>(index)] = 0;
@@ -98,7 +90,7 @@ void DirectReadPagingSystemState::readLocked(std::int64_t index, std::uint8_t* d
 void DirectReadPagingSystemState::readPosition(std::int64_t index, void* destination)
 {
     if (!destination)
-        refuse("Invalid page transfer");
+        refusePageRequest("Invalid page transfer");
     std::lock_guard<std::mutex> hold(mutex_);
     readLocked(index, static_cast<std::uint8_t*>(destination));
 }
@@ -108,7 +100,7 @@ void DirectReadPagingSystemState::readPositions(std::int32_t count, const std::i
     if (count < 1)
         return;
     if (!indices || !destination)
-        refuse("Invalid page transfer");
+        refusePageRequest("Invalid page transfer");
     std::lock_guard<std::mutex> hold(mutex_);
     for (std::int32_t i = 0; i < count; ++i)
         requireLive(indices[i]);
@@ -158,41 +150,8 @@ PagingSystemInterface::Handle DirectReadPagingSystem::reserve(std::int32_t, std:
     return kInvalidHandle;
 }
 
-std::int64_t DirectReadPagingSystem::allocatePosition(const Handle& handle, std::int32_t tileRow,
-                                                      std::int32_t tileColumn)
-{
-    return states_.find(handle)->allocatePosition(tileRow, tileColumn);
-}
-
-bool DirectReadPagingSystem::freePosition(const Handle& handle, const std::int64_t& position)
-{
-    const bool inUse = states_.find(handle)->freePosition(position);
-    if (!inUse)
-        states_.remove(handle);
-    return inUse;
-}
-
-void DirectReadPagingSystem::readPosition(const Handle& handle, const std::int64_t& position, void* destination)
-{
-    states_.find(handle)->readPosition(position, destination);
-}
-
-void DirectReadPagingSystem::readPositions(const Handle& handle, std::int32_t count, const std::int64_t* positions,
-                                           void* destination)
-{
-    states_.find(handle)->readPositions(count, positions, destination);
-}
-
 void DirectReadPagingSystem::writePosition(const Handle&, const std::int64_t&, const void*) {}
 
 void DirectReadPagingSystem::writePositions(const Handle&, const std::int64_t*, std::int32_t, const void*) {}
-
-bool DirectReadPagingSystem::discardState(const Handle& handle)
-{
-    if (!states_.find(handle)->discardIfUnused())
-        return false;
-    states_.remove(handle);
-    return true;
-}
 
 } // namespace Omvi

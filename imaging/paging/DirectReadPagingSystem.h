@@ -4,12 +4,10 @@
 // written (canPage answers false, so writers move a tile to pages of their
 // own first). Each image gets a state (createState) whose handle its tiles
 // carry; a state ends when its last page in use is released.
-#include "imaging/PagingSystemInterface.h"
 #include "imaging/descriptors/FileReadDescriptor.h"
 #include "imaging/geometry/PixelRect.h"
-#include "imaging/paging/PagingStateTable.h"
+#include "imaging/paging/FileStatePagingSystem.h"
 
-#include <cstddef>
 #include <mutex>
 #include <vector>
 
@@ -54,7 +52,7 @@ private:
     bool ended_ = false;
 };
 
-class DirectReadPagingSystem : public PagingSystemInterface
+class DirectReadPagingSystem : public FileStatePagingSystem<DirectReadPagingSystemState>
 {
 public:
     DirectReadPagingSystem();
@@ -69,21 +67,10 @@ public:
     Handle invalidHandle() override;
     bool isInvalidHandle(const Handle& handle) override;
     Handle reserve(std::int32_t tileRows, std::int32_t tileColumns, std::int32_t pageSize) override;
-    std::int64_t allocatePosition(const Handle& handle, std::int32_t tileRow, std::int32_t tileColumn) override;
-    bool freePosition(const Handle& handle, const std::int64_t& position) override;
-    void readPosition(const Handle& handle, const std::int64_t& position, void* destination) override;
-    void readPositions(const Handle& handle, std::int32_t count, const std::int64_t* positions,
-                       void* destination) override;
     // The file's tiles are never written: both do nothing.
     void writePosition(const Handle& handle, const std::int64_t& position, const void* source) override;
     void writePositions(const Handle& handle, const std::int64_t* positions, std::int32_t count,
                         const void* source) override;
-
-    bool discardState(const Handle& handle);
-    std::size_t stateCount() const { return states_.count(); }
-
-private:
-    PagingStateTable<DirectReadPagingSystemState> states_;
 };
 
 } // namespace Omvi

@@ -16,6 +16,13 @@
 namespace Omvi
 {
 
+// A request a file-backed paging system refuses:
+// TemporaryFilePagingSystemException kInvalidRequest with `message`.
+[[noreturn]] inline void refusePageRequest(const char* message)
+{
+    throw new TemporaryFilePagingSystemException(message, TemporaryFilePagingSystemException::kInvalidRequest);
+}
+
 template <class State>
 class PagingStateTable
 {
@@ -36,8 +43,7 @@ public:
         std::lock_guard<std::mutex> hold(mutex_);
         const auto found = states_.find(handle);
         if (found == states_.end())
-            throw new TemporaryFilePagingSystemException("No such page set",
-                                                         TemporaryFilePagingSystemException::kInvalidRequest);
+            refusePageRequest("No such page set");
         return found->second;
     }
 
