@@ -5,6 +5,24 @@
 
 namespace Omvi
 {
+namespace
+{
+
+// The correlations of `set` (the valid ones only when asked) in order.
+template <typename Visit>
+void forEachCorrelation(const CorrelationPropertySetIterator* set, bool validOnly, Visit visit)
+{
+    if (set == nullptr)
+        return;
+    for (std::int32_t i = 0; i < set->count(); ++i)
+    {
+        const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(set->at(i));
+        if (correlation != nullptr && (!validOnly || correlation->isValid()) && !visit(*correlation))
+            return;
+    }
+}
+
+} // namespace
 
 std::unique_ptr<CorrelationPropertySetIterator> copyCorrelations(const CorrelationPropertySetIterator* set)
 {
@@ -38,15 +56,12 @@ void pixelsWithoutUnit(FormatCodecExternalCorrelation& correlation)
 
 const FormatCodecCorrelation* firstValidCorrelation(const CorrelationPropertySetIterator* set)
 {
-    if (set == nullptr)
-        return nullptr;
-    for (std::int32_t i = 0; i < set->count(); ++i)
-    {
-        const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(set->at(i));
-        if (correlation != nullptr && correlation->isValid())
-            return correlation;
-    }
-    return nullptr;
+    const FormatCodecCorrelation* first = nullptr;
+    forEachCorrelation(set, true, [&first](const FormatCodecCorrelation& correlation) {
+        first = &correlation;
+        return false;
+    });
+    return first;
 }
 
 FormatCodecPropertyInterface* cloneFirstValidCorrelation(const CorrelationPropertySetIterator* set)
@@ -72,14 +87,28 @@ void writeExternalCorrelations(const FormatCodecPropertySetIterator& set, std::i
 
 void appendValidCorrelations(const CorrelationPropertySetIterator* set, FormatCodecPropertySetIterator& to)
 {
-    if (set == nullptr)
-        return;
-    for (std::int32_t i = 0; i < set->count(); ++i)
-    {
-        const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(set->at(i));
-        if (correlation != nullptr && correlation->isValid())
-            to.append(correlation);
-    }
+    forEachCorrelation(set, true, [&to](const FormatCodecCorrelation& correlation) {
+        to.append(&correlation);
+        return true;
+    });
+}
+
+void appendCorrelations(const CorrelationPropertySetIterator* set, FormatCodecPropertySetIterator& to)
+{
+    forEachCorrelation(set, false, [&to](const FormatCodecCorrelation& correlation) {
+        to.append(&correlation);
+        return true;
+    });
+}
+
+FormatCodecPropertyInterface* cloneFirstCorrelation(const CorrelationPropertySetIterator* set)
+{
+    FormatCodecPropertyInterface* first = nullptr;
+    forEachCorrelation(set, false, [&first](const FormatCodecCorrelation& correlation) {
+        first = correlation.clone();
+        return false;
+    });
+    return first;
 }
 
 } // namespace Omvi

@@ -47,4 +47,10 @@ void writeExternalCorrelations(const FormatCodecPropertySetIterator& set, std::i
 // property set.
 void appendValidCorrelations(const CorrelationPropertySetIterator* set, FormatCodecPropertySetIterator& to);
 
+// What a writer's frame offers: every correlation of `set`, valid (its
+// side-car file found) or not, appended to the frame's property set; and a
+// clone of the first, null when there is none.
+void appendCorrelations(const CorrelationPropertySetIterator* set, FormatCodecPropertySetIterator& to);
+FormatCodecPropertyInterface* cloneFirstCorrelation(const CorrelationPropertySetIterator* set);
+
 } // namespace Omvi

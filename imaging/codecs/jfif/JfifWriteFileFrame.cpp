@@ -3,6 +3,7 @@
 #include "imaging/codecs/codec/CodecErrors.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/jfif/JfifStrings.h"
 #include "imaging/codecs/strings/CodecStrings.h"
 
@@ -77,12 +78,7 @@ FormatCodecPropertySetIterator* JfifWriteFileFrame::getProperties()
     supported->append(&comment);
     const JfifProgressiveOutput progressive;
     supported->append(&progressive);
-    if (correlations_)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-            if (dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i)) != nullptr)
-                supported->append(correlations_->at(i));
-    }
+    appendCorrelations(correlations_.get(), *supported);
     supported_ = std::move(supported);
     return supported_.get();
 }
@@ -109,13 +105,7 @@ FormatCodecPropertyInterface* JfifWriteFileFrame::getPropertyOfType(int property
     case FormatCodecPropertyInterface::kDensity:
         return new JfifDensity();
     case FormatCodecPropertyInterface::kCorrelation:
-        if (correlations_)
-        {
-            for (std::int32_t i = 0; i < correlations_->count(); ++i)
-                if (dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i)) != nullptr)
-                    return correlations_->at(i)->clone();
-        }
-        return nullptr;
+        return cloneFirstCorrelation(correlations_.get());
     default:
         return nullptr;
     }

@@ -3,6 +3,7 @@
 #include "imaging/codecs/codec/CodecErrors.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/pcx/PcxStrings.h"
 #include "imaging/codecs/strings/CodecStrings.h"
 #include "imaging/models/DataModel.h"
@@ -83,15 +84,7 @@ FormatCodecPropertySetIterator* PcxWriteFileFrame::getProperties()
     auto offered = std::make_unique<PcxPropertySetIterator>();
     const PcxDensityProperty density(header_.horizontalDensity(), header_.verticalDensity());
     offered->append(&density);
-    if (correlations_ != nullptr)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-        {
-            const auto* correlation = dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i));
-            if (correlation != nullptr && correlation->isValid())
-                offered->append(correlation);
-        }
-    }
+    appendValidCorrelations(correlations_.get(), *offered);
     offered_ = std::move(offered);
     return offered_.get();
 }

@@ -2,6 +2,7 @@
 
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/png/PngCustomProperties.h"
 #include "imaging/codecs/png/PngStrings.h"
 #include "imaging/codecs/strings/CodecStrings.h"
@@ -139,12 +140,7 @@ FormatCodecPropertySetIterator* PngWriteFileFrame::getProperties()
         const PngGraySignificantBits significant;
         supported->append(&significant);
     }
-    if (correlations_ != nullptr)
-    {
-        for (std::int32_t i = 0; i < correlations_->count(); ++i)
-            if (dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i)) != nullptr)
-                supported->append(correlations_->at(i));
-    }
+    appendCorrelations(correlations_.get(), *supported);
     supported_ = std::move(supported);
     return supported_.get();
 }
@@ -177,13 +173,7 @@ FormatCodecPropertyInterface* PngWriteFileFrame::getPropertyOfType(int propertyT
     case FormatCodecPropertyInterface::kColor:
         return new PngBackground(RgbColor(0, 0, 0, 255), backgroundForm(kind_, colorType_));
     case FormatCodecPropertyInterface::kCorrelation:
-        if (correlations_ != nullptr)
-        {
-            for (std::int32_t i = 0; i < correlations_->count(); ++i)
-                if (dynamic_cast<const FormatCodecCorrelation*>(correlations_->at(i)) != nullptr)
-                    return correlations_->at(i)->clone();
-        }
-        return nullptr;
+        return cloneFirstCorrelation(correlations_.get());
     default:
         return nullptr;
     }
