@@ -10,6 +10,8 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <map>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -408,3 +410,118 @@ TEST_F(QuillcastFaults, InterruptedRunsRemoveTheirFilesAndLeaveTheTarget)
     }
 }
 } // namespace
+
+// ------------------------------------------------------- a disk that fills
+
+namespace
+{
+// The library of the tests that fails the Nth fwrite, fflush or fclose with
+// ENOSPC, beside the program; empty when it is not built.
+std::string WriteFaultLibrary(const std::string& program)
+{
+    const std::string library =
+        program.substr(0, program.rfind('/')) + "/quillcast_write_faults.so";
+    return ::access(library.c_str(), R_OK) == 0 ? library : std::string();
+}
+
+// What LD_PRELOAD must hold for the program: a sanitizer runtime insists on
+// coming first, so when this build carries one (the test program shows it
+// mapped), that runtime goes before the library.
+std::string Preload(const std::string& library)
+{
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line))
+    {
+        const std::size_t at = line.find('/');
+        if (at != std::string::npos && line.find("/libasan.so", at) != std::string::npos)
+            return line.substr(at) + " " + library;
+    }
+    return library;
+}
+
+// `count` call numbers spread evenly over 1..total, first and last included.
+std::vector<unsigned long> Spread(unsigned long total, unsigned long count)
+{
+    std::vector<unsigned long> points;
+    if (total == 0)
+        return points;
+    if (count >= total)
+    {
+        for (unsigned long n = 1; n <= total; ++n)
+            points.push_back(n);
+        return points;
+    }
+    for (unsigned long i = 0; i < count; ++i)
+        points.push_back(1 + (count > 1 ? i * (total - 1) / (count - 1) : 0));
+    return points;
+}
+} // namespace
+
+TEST_F(QuillcastFaults, AFullDiskAtAnyWriteLeavesTheTargetAndNamesFileAndReason)
+{
+    const std::string library = WriteFaultLibrary(program_);
+    if (library.empty())
+        GTEST_SKIP() << "the write-fault library is not built beside the program";
+    const std::string preload = "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
+
+    // A clean run counts the calls that a full disk could make fail.
+    const std::string counts = root_ + "/counts.txt";
+    std::string errors;
+    ASSERT_EQ(PublishOverOld(sample_, errors, preload + "QC_FAULT_COUNTS=" + Quoted(counts)), 0)
+        << errors;
+    std::map<std::string, unsigned long> calls;
+    {
+        std::ifstream in(counts);
+        std::string kind;
+        unsigned long n = 0;
+        while (in >> kind >> n)
+            calls[kind] = n;
+    }
+    ASSERT_GT(calls["fwrite"], 40u);
+    ASSERT_GT(calls["fclose"], 0u);
+
+    // Fifty points across the run: most at writes, the rest where buffered
+    // bytes are flushed or a written file is closed.
+    std::vector<std::pair<std::string, unsigned long>> points;
+    for (const char* kind : {"fflush", "fclose"})
+        for (unsigned long n : Spread(calls[kind], 5))
+            points.emplace_back(kind, n);
+    for (unsigned long n : Spread(calls["fwrite"], 50 - points.size()))
+        points.emplace_back("fwrite", n);
+    ASSERT_EQ(points.size(), 50u);
+
+    int failed = 0;
+    for (const auto& [kind, n] : points)
+    {
+        SCOPED_TRACE(kind + " " + std::to_string(n));
+        const int status = PublishOverOld(
+            sample_, errors,
+            preload + "QC_FAULT_CALL=" + kind + " QC_FAULT_AT=" + std::to_string(n));
+        if (status == 0)
+        {
+            // Only a picture outside the package (the toolbar's image, a
+            // sheet's thumbnail) can be lost while the package is written
+            // whole; the note says which file and why.
+            const std::string note = "quillcast: note: ";
+            const std::size_t at = errors.find(note);
+            ASSERT_NE(at, std::string::npos) << "a lost write went unreported";
+            const std::string line = errors.substr(at, errors.find('\n', at) - at);
+            EXPECT_NE(line.find(" '/"), std::string::npos) << line;
+            EXPECT_NE(line.find("': No space left on device"), std::string::npos) << line;
+            EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");
+            EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+            ExpectNoTemporaryFiles();
+            continue;
+        }
+        ++failed;
+        EXPECT_EQ(status, 1) << errors;
+        const std::string cause = CauseLine(errors);
+        // What was done, to which file, and the system's reason.
+        EXPECT_NE(cause.find(" '/"), std::string::npos) << errors;
+        EXPECT_NE(cause.find("': No space left on device"), std::string::npos) << errors;
+        EXPECT_NE(errors.find("quillcast: no package was written"), std::string::npos) << errors;
+        ExpectUntouched();
+    }
+    EXPECT_GE(failed, 40);
+}
