@@ -76,27 +76,20 @@ bool CSymbolReader::OpenFile()
     return source_ != nullptr;
 }
 
-bool CSymbolReader::LooksLikeSymbolFile() const
+bool CSymbolReader::LooksLikeSymbolFile()
 {
-    const char* const begin = source_->block.data();
-    const char* const end = begin + source_->valid;
-    if (std::memchr(begin, 0, source_->valid))
-        return false; // binary
-    // An entity line: 'A' at a line's start, a separator, a keyword, a blank.
-    for (const char* line = begin; line < end;)
+    if (std::memchr(source_->block.data(), 0, source_->valid))
+        return false; // text holds no NUL: this is a binary file
+    // Some line must be an entity: 'A', a separator, a keyword and a blank.
+    bool entity = false;
+    std::string line;
+    while (!entity && ReadLine(line))
     {
-        const char* stop = line;
-        while (stop < end && *stop != '\r' && *stop != '\n')
-            ++stop;
-        if (stop - line > 3 && line[0] == 'A')
-        {
-            const char* blank = static_cast<const char*>(std::memchr(line + 2, ' ', stop - line - 2));
-            if (blank && blank > line + 2)
-                return true;
-        }
-        line = stop + 1;
+        const std::size_t blank = line.find(' ', 2);
+        entity = IsEntityLine(line) && blank != std::string::npos && blank > 2;
     }
-    return false;
+    Rewind();
+    return entity;
 }
 
 void CSymbolReader::Rewind()

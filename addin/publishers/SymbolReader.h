@@ -89,9 +89,9 @@ private:
     // The line-reading part of both forms of ReadSection.
     bool SeekHeader(const std::string& wanted);
     bool RefillBlock();
-    // Whether the first block reads as a symbol file: text with at least one
-    // entity line.
-    bool LooksLikeSymbolFile() const;
+    // Whether the file reads as a symbol file: text (no NUL in its first
+    // block) with at least one entity line. Leaves the reader rewound.
+    bool LooksLikeSymbolFile();
 
     std::string path_;
     PointLists points_;

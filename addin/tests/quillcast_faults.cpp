@@ -4,6 +4,7 @@
 // Every case runs the program in its own folders and checks the existing
 // target byte for byte.
 #include "QuillcastHarness.h"
+#include "SheetReadBack.h"
 
 #include <gtest/gtest.h>
 
@@ -273,16 +274,26 @@ TEST_F(QuillcastFaults, AReadOnlyTargetIsRefusedWithOneMessage)
 
 TEST_F(QuillcastFaults, AnUnreadablePictureIsNotedAndThePackageStaysWhole)
 {
-    const std::string document =
-        Document("no-picture.xml",
-                 Replaced(SampleText(),
-                          "picture=\"" QUILLCAST_SOURCE_DIR "/examples/sample-preview.png\"", ""));
+    // Which picture and why: none at all, a missing file, a file that is no
+    // picture.
+    const std::string sample = QUILLCAST_SOURCE_DIR "/examples/sample-preview.png";
+    const std::string notPicture = root_ + "/not-a-picture.png";
+    std::ofstream(notPicture) << "plain text";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "the document has no picture"},
+        {"picture=\"" + root_ + "/gone.png\"",
+         "cannot open the picture file '" + root_ + "/gone.png': No such file or directory"},
+        {"picture=\"" + notPicture + "\"", "'" + notPicture + "' is not a JPEG or PNG picture"},
+    };
     std::string errors;
-    EXPECT_EQ(PublishOverOld(document, errors), 0) << errors;
-    EXPECT_EQ(errors, "quillcast: note: Sheet 'Sheet1' has no thumbnail: the host's picture of "
-                      "it could not be read\n"
-                      "quillcast: note: Sheet 'Sheet2' has no thumbnail: the host's picture of "
-                      "it could not be read\n");
+    for (const auto& [picture, why] : cases)
+    {
+        const std::string document = Document(
+            "no-picture.xml", Replaced(SampleText(), "picture=\"" + sample + "\"", picture));
+        EXPECT_EQ(PublishOverOld(document, errors), 0) << errors;
+        EXPECT_EQ(errors, "quillcast: note: Sheet 'Sheet1' has no thumbnail: " + why +
+                              "\nquillcast: note: Sheet 'Sheet2' has no thumbnail: " + why + "\n");
+    }
     EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");
     if (RunCommand("/usr/bin/python3 -c 'import zipfile' 2>/dev/null") == 0)
     {
@@ -524,4 +535,134 @@ TEST_F(QuillcastFaults, AFullDiskAtAnyWriteLeavesTheTargetAndNamesFileAndReason)
         ExpectUntouched();
     }
     EXPECT_GE(failed, 40);
+}
+
+// ------------------------------------------- content left out, and said so
+
+namespace
+{
+// A host data folder of the test's own, whose symbol file is `symbols`
+// (none when empty).
+std::string DataFolder(const std::string& root, const std::string* symbols)
+{
+    ::mkdir(root.c_str(), 0700);
+    const std::string data = root + "/data";
+    for (const char* folder : {"", "/toolbox", "/lang", "/lang/english"})
+        ::mkdir((data + folder).c_str(), 0700);
+    std::ofstream(data + "/toolbox/toolbox.ini") << "[settings]\n";
+    if (symbols)
+        std::ofstream(data + "/lang/english/Gtol.sym", std::ios::binary) << *symbols;
+    return data;
+}
+
+// The causes printed under the add-in's messages, in order.
+std::vector<std::string> Causes(const std::string& errors)
+{
+    std::vector<std::string> causes;
+    const std::string marker = "quillcast:   cause: ";
+    for (std::size_t at = errors.find(marker); at != std::string::npos;
+         at = errors.find(marker, at + 1))
+    {
+        const std::size_t from = at + marker.size();
+        causes.push_back(errors.substr(from, errors.find('\n', from) - from));
+    }
+    return causes;
+}
+} // namespace
+
+TEST_F(QuillcastFaults, ASymbolFileThatCannotBeUsedIsNamedWithItsReason)
+{
+    struct Case
+    {
+        const char* name;
+        bool present;
+        std::string contents;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"missing", false, "", "No such file or directory"},
+        {"not a symbol file", true, std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+         "it is not a symbol file"},
+        {"text without entities", true, "*GTOL,Geometric tolerance symbols\r\n",
+         "it is not a symbol file"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string data = DataFolder(root_ + "/" + std::to_string(&c - cases), nullptr);
+        const std::string symbols = data + "/lang/english/Gtol.sym";
+        std::remove(symbols.c_str());
+        if (c.present)
+            std::ofstream(symbols, std::ios::binary) << c.contents;
+        // The package is written without the symbols, and the run says so:
+        // once for each sheet that wanted one.
+        PlaceOldPackage(Target());
+        const std::string errorFile = root_ + "/stderr.txt";
+        const int status = RunCommand(Quoted(program_) + " publish " + Quoted(sample_) + " -o " +
+                                      Quoted(Target()) + " --force --data-folder " +
+                                      Quoted(data) + " 2>" + Quoted(errorFile));
+        const std::string errors = Contents(errorFile);
+        EXPECT_EQ(status, 3) << errors;
+        const std::string expected = "The symbol file '" + symbols + "' cannot be used: " +
+                                     c.reason + "; symbols in text are left out";
+        EXPECT_EQ(Causes(errors), (std::vector<std::string>{"Sheet 'Sheet1': " + expected,
+                                                            "Sheet 'Sheet2': " + expected}))
+            << errors;
+        EXPECT_NE(errors.find("The error occurred in CSymbolDrawer::Draw."), std::string::npos);
+        EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");
+        ExpectNoTemporaryFiles();
+    }
+}
+
+TEST_F(QuillcastFaults, AnUnknownSymbolCodeIsNamedOncePerSheet)
+{
+    // Twice on the same sheet, reported once.
+    const std::string document = Document(
+        "unknown.xml", Replaced(Replaced(SampleText(), "&lt;GTOL-FLAT&gt;", "&lt;GTOL-NOPE&gt;"),
+                                "&lt;GTOL-PERP&gt;", "&lt;GTOL-NOPE&gt;"));
+    std::string errors;
+    EXPECT_EQ(PublishOverOld(document, errors), 3) << errors;
+    EXPECT_EQ(Causes(errors),
+              std::vector<std::string>{"Sheet 'Sheet1': The symbol code <GTOL-NOPE> is not in the "
+                                       "symbol file '" QUILLCAST_SOURCE_DIR
+                                       "/examples/host-data/lang/english/Gtol.sym'; it is left "
+                                       "out"})
+        << errors;
+    EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");
+}
+
+TEST_F(QuillcastFaults, ATextTooLongForOneW2DStringIsCutAndTheStreamReadsToTheEnd)
+{
+    if (!HaveTool("python3"))
+        GTEST_SKIP() << "python3 is not installed";
+    const std::string longText(70000, 'W');
+    const std::string document =
+        Document("long.xml", Replaced(SampleText(), ">SEE DETAIL A<", ">" + longText + "<"));
+    std::string errors;
+    EXPECT_EQ(PublishOverOld(document, errors), 3) << errors;
+    EXPECT_EQ(Causes(errors), std::vector<std::string>{
+                                  "Sheet 'Sheet1': A text of 70000 characters was cut to its "
+                                  "first 65536, the most one text of the sheet's stream can hold"})
+        << errors;
+
+    // Every sheet's stream, through our own reader, to its end; one of them
+    // holds the text as far as it could be kept.
+    const std::string sheets = root_ + "/sheets";
+    ::mkdir(sheets.c_str(), 0700);
+    ASSERT_EQ(RunCommand("python3 -c " +
+                         Quoted("import sys, zipfile, os\n"
+                                "z = zipfile.ZipFile(sys.argv[1])\n"
+                                "for k, n in enumerate(i for i in z.namelist() if i.endswith('.w2d')):\n"
+                                "    open(os.path.join(sys.argv[2], str(k)), 'wb').write(z.read(n))\n") +
+                         " " + Quoted(Target()) + " " + Quoted(sheets)),
+              0);
+    ASSERT_EQ(FilesIn(sheets).size(), 2u);
+    std::size_t cut = 0;
+    for (const std::string& name : FilesIn(sheets))
+    {
+        const sheet_test::Sheet sheet = sheet_test::Read(ReadBytes(sheets + "/" + name));
+        EXPECT_EQ(sheet.end, WT_Result_End_Of_Stream);
+        cut += sheet.Texts(std::u16string(65536, u'W')).size();
+    }
+    EXPECT_EQ(cut, 1u);
 }
