@@ -13,8 +13,8 @@
 // codes it cannot make sense of are reported as diagnostics
 // (CcittDiagnostics.h) and the row is repaired; Group 3 decoding goes on at
 // the next end-of-line code, Group 4 decoding (which has none) ends there.
-// It never fails harder than answering false. The encoder writes into a caller's buffer and refuses to
-// write past its capacity.
+// It never fails harder than answering false. The encoder writes into a
+// caller's buffer and refuses to write past its capacity.
 #include <cstdint>
 #include <memory>
 

@@ -221,7 +221,7 @@ Decoder::Stop Decoder::decodeRun(bool black, std::int32_t start, std::int32_t& r
             return kEolInRow;
         default:
             report("Bad code word in %s at scanline (x %lu)", black ? "BlackTable" : "WhiteTable",
-                                  static_cast<unsigned long>(start + run));
+                   static_cast<unsigned long>(start + run));
             return kBadCode;
         }
     }
@@ -313,7 +313,7 @@ Decoder::Stop Decoder::decodeTwoDimensional(std::int32_t& a0)
             if (a1 <= a0 || a1 > width_)
             {
                 report("Bad code word in %s at scanline (x %lu)", "MainTable",
-                                      static_cast<unsigned long>(std::max(a0, 0)));
+                       static_cast<unsigned long>(std::max(a0, 0)));
                 return kBadCode;
             }
             if (!push(a1))
@@ -333,7 +333,7 @@ Decoder::Stop Decoder::decodeTwoDimensional(std::int32_t& a0)
                 // The end of the block: the colour at a0 runs to the end.
                 if (need(4) && (accumulator_ & 0xF) != 0)
                     report("Bad code word in %s at scanline (x %lu)", "EOL",
-                                          static_cast<unsigned long>(std::max(a0, 0)));
+                           static_cast<unsigned long>(std::max(a0, 0)));
                 drop(4);
                 need(13);
                 drop(13);
@@ -345,7 +345,7 @@ Decoder::Stop Decoder::decodeTwoDimensional(std::int32_t& a0)
             return kEolInRow;
         default:
             report("Bad code word in %s at scanline (x %lu)", "MainTable",
-                                  static_cast<unsigned long>(std::max(a0, 0)));
+                   static_cast<unsigned long>(std::max(a0, 0)));
             return kBadCode;
         }
     }
