@@ -12,8 +12,9 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLCAST_TEST
 cmake --build build/release -j "$(nproc)"
 
 program=build/release/bin/quillcast
+# The examples in the README write into out/.
+mkdir -p out
 if [ $# -eq 0 ]; then
-  mkdir -p out
   "$program" publish examples/sample-drawing.xml -o out/sample-drawing.dwf --force
   echo "Wrote $(pwd)/out/sample-drawing.dwf"
 else

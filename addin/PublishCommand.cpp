@@ -5,7 +5,7 @@
 #include "addin/Resources.h"
 #include "addin/dialogs/PreviewFileDlg.h"
 #include "addin/publishers/DrawingDocumentPublisher.h"
-#include "addin/publishers/ModelPublisherStandIn.h"
+#include "addin/publishers/DWF3DPublisher.h"
 #include "host/Component.h"
 #include "host/Document.h"
 #include "platform/kernel/Path.h"

@@ -179,6 +179,25 @@ public:
     static bool FindLastComponent(const std::vector<ComponentEntry>& list, int& index);
 
     // ---- textures (Textures.cpp)
+    // The host's data folder: its settings file named in the registry, with
+    // that file's name and folder cut off; empty when there is none.
+    static std::u16string GetToolboxFolder();
+    // The file of a host texture name: "<SystemTexture>\\..." resolved below
+    // the data folder, then, unless it is a JPEG (".jpg") or PNG (".png")
+    // file, converted to JPEG into the publish's private folder. Sets the
+    // texture kind; `path` is empty when there is no usable file (the
+    // conversion failed, or there is no publisher to convert for).
+    void GetTexturePath(const std::u16string& name, std::u16string& path);
+    // Writes the texture of the file at `path` into `segment`: its image
+    // into the model once per publish (the texture-name list says which
+    // images are there), then the texture definition and the colour record
+    // naming it. 0 when written; 1 when there was nothing to write (no path,
+    // no publisher, an image whose size cannot be read), and the face then
+    // counts as not textured.
+    int AddTexture(DWFToolkit::DWFSegment& segment, const std::u16string& path);
+    // The name under which the image of `path` goes into the model: its
+    // ASCII letters and digits, the last 119 of them.
+    static std::u16string TextureImageName(const std::u16string& path);
     platform::HRESULT GenerateBodyTexture(DWFToolkit::DWFSegment& segment, host::Body* body);
     platform::HRESULT GenerateFaceTexture(DWFToolkit::DWFSegment& segment, host::Face* face);
     platform::HRESULT GenerateFeatureTexture(DWFToolkit::DWFSegment& segment, host::Face* face);

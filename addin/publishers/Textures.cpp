@@ -1,42 +1,381 @@
 // The textures of faces, features, bodies, components and the document's
-// material.
+// library material: where their files are, their conversion to JPEG, and
+// the records that put them on a segment.
 //
-// Texture images reach a package as resources of the model, which needs the
-// 3D publisher, the host's data folder, its material library and the
-// conversion of texture images. Until those are connected here, no texture
-// is found: every face is coloured from its material values, and the walk
-// calls these steps exactly where textures belong.
+// An image goes into the model once per publish: the texture-name list that
+// the writers hand on holds the names of the images already added, and a
+// name enters it only once its image is in the model. A texture whose file
+// cannot be converted or read is no texture at all: nothing of it is
+// written, and the face keeps its colour.
 #include "addin/publishers/DWF3DGrWriter.h"
 
+#include "addin/ErrorReport.h"
+#include "addin/publishers/DWF3DPublisher.h"
+#include "addin/publishers/GeometryWriterSupport.h"
+#include "addin/publishers/MaterialDatabaseReader.h"
+#include "addin/texture/TextureImageConverter.h"
+#include "dwf/publisher/Texture.h"
+#include "dwf/publisher/model/Model.h"
+#include "dwf/w3dtk/records/texture.h"
+#include "dwfcore/File.h"
+#include "dwfcore/FileInputStream.h"
+#include "dwfcore/StreamFileDescriptor.h"
+#include "host/Component.h"
+#include "host/Document.h"
+#include "host/Geometry.h"
+#include "platform/kernel/HostSettings.h"
+#include "platform/kernel/Path.h"
+
+#include <algorithm>
+#include <cmath>
+
+using geometry_writer::Guarded;
 using platform::HRESULT;
 using platform::S_OK;
 
-HRESULT CDWF3DGrWriter::GenerateBodyTexture(DWFToolkit::DWFSegment&, host::Body*)
+namespace
 {
+constexpr double kDegrees = 0.017453292519943295;
+constexpr char16_t kSystemTexture[] = u"<SystemTexture>";
+constexpr std::size_t kSystemTextureLength = 15;
+// Names the W3D texture records carry are at most 127 bytes, " texture"
+// included.
+constexpr std::size_t kMaxImageName = 119;
+constexpr char kTextureSuffix[] = " texture";
+
+// The failure texts of one texture function, by host request.
+struct TextureSteps
+{
+    const char* count;
+    const char* names;
+    const char* texture;
+};
+
+// The object's texture in the first configuration (in the document's order)
+// that has one; null when there is none or a request failed (its message
+// shown).
+template <class Object>
+host::Texture* FindTexture(host::Document* document, Object* object, const TextureSteps& steps)
+{
+    int count = 0;
+    if (!Guarded(steps.count, [&] { count = document->configurationCount(); }))
+        count = 0;
+    if (count < 1)
+        return nullptr;
+    std::vector<std::u16string> names;
+    Guarded(steps.names, [&] { names = document->configurationNames(); });
+    const std::size_t limit = std::min(names.size(), static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < limit; ++i)
+    {
+        host::Texture* texture = nullptr;
+        if (!Guarded(steps.texture, [&] { texture = object->texture(names[i]); }))
+            return nullptr;
+        if (texture)
+            return texture;
+    }
+    return nullptr;
+}
+
+std::string Narrow(const std::u16string& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+bool EndsWithExtension(const std::u16string& path, const char16_t* extension)
+{
+    const std::size_t dot = path.rfind(u'.');
+    return dot != std::u16string::npos && path.compare(dot + 1, std::u16string::npos, extension) == 0;
+}
+} // namespace
+
+std::u16string CDWF3DGrWriter::GetToolboxFolder()
+{
+    const auto value = platform::processRegistry().value(
+        platform::Hive::LocalMachine, platform::kHostSetupKey, platform::kToolboxIniFileValue);
+    if (!value)
+        return std::u16string();
+    const std::u16string* iniFile = std::get_if<std::u16string>(&*value);
+    if (!iniFile)
+        return std::u16string();
+    // The settings file and the folder that holds it are cut off.
+    return platform::path::cutLastComponent(platform::path::cutLastComponent(*iniFile));
+}
+
+std::u16string CDWF3DGrWriter::TextureImageName(const std::u16string& path)
+{
+    std::u16string name;
+    for (char16_t c : path)
+        if ((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
+            name.push_back(c);
+    if (name.size() > kMaxImageName)
+        name.erase(0, name.size() - kMaxImageName);
+    return name;
+}
+
+void CDWF3DGrWriter::GetTexturePath(const std::u16string& name, std::u16string& path)
+{
+    textureKind_ = 0;
+    // Resolved first, so that system textures of any format convert too.
+    std::u16string file;
+    if (name.compare(0, kSystemTextureLength, kSystemTexture) == 0)
+        file = GetToolboxFolder() + u"\\data\\" +
+               (name.size() > kSystemTextureLength + 1 ? name.substr(kSystemTextureLength + 1)
+                                                       : std::u16string());
+    else
+        file = name;
+    file = platform::path::normalized(file);
+
+    if (EndsWithExtension(file, u"jpg"))
+        textureKind_ = 1;
+    else if (EndsWithExtension(file, u"png"))
+        textureKind_ = 2;
+    else
+    {
+        // Converted into the publish's own folder; a failure (reported by
+        // the converter) leaves no texture.
+        path.clear();
+        if (!publisher_ || file.empty())
+            return;
+        TextureImageConverter converter(publisher_->GetTextureFolder());
+        bool converted = false;
+        const std::u16string jpeg = converter.ConvertTextureImage(file, &converted);
+        if (!converted)
+            return;
+        file = jpeg;
+        textureKind_ = 1;
+    }
+    path = file;
+}
+
+int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16string& path)
+{
+    double width = 0.0;
+    double height = 0.0;
+    if (path.empty() || !publisher_ || !publisher_->GetModel() ||
+        publisher_->GetImageSize(path, width, height) != S_OK || !(width > 0.0) ||
+        !(height > 0.0))
+    {
+        faceTextured_ = false;
+        return 1;
+    }
+    const std::u16string imageName = TextureImageName(path);
+    if (imageName.empty())
+    {
+        faceTextured_ = false;
+        return 1;
+    }
+    const std::string textureName = Narrow(imageName) + kTextureSuffix;
+
+    if (std::find(textureNames_.begin(), textureNames_.end(), imageName) == textureNames_.end())
+    {
+        auto descriptor = std::make_unique<DWFCore::DWFStreamFileDescriptor>(
+            DWFCore::DWFFile(DWFCore::DWFString(path)), "rb");
+        descriptor->open();
+        auto stream = std::make_unique<DWFCore::DWFFileInputStream>();
+        stream->attach(descriptor.release(), true);
+        const bool jpeg = textureKind_ == 1;
+        auto texture = std::make_unique<DWFToolkit::DWFTexture>(
+            DWFCore::DWFString(imageName),
+            DWFCore::DWFString(jpeg ? u"image/jpeg" : u"image/png"), jpeg ? 24 : 32, width,
+            height);
+        texture->setInputStream(stream.release(), true);
+        publisher_->GetModel()->addResource(texture.release());
+        textureNames_.push_back(imageName);
+    }
+
+    TK_Texture& definition = segment.getTextureHandler();
+    definition.SetFlags(0);
+    definition.SetImage(Narrow(imageName).c_str());
+    definition.SetName(textureName.c_str());
+    definition.serialize(0);
+
+    TK_Color& colour = segment.getColorHandler();
+    colour.SetGeometry(1);
+    colour.SetChannels(1);
+    colour.SetChannelName(0, textureName.c_str());
+    colour.serialize(0);
+    return 0;
+}
+
+HRESULT CDWF3DGrWriter::GenerateBodyTexture(DWFToolkit::DWFSegment& segment, host::Body* body)
+{
+    static const TextureSteps steps = {
+        "CDWF3DGrWriter::GenerateBodyTexture. It is count of configuration",
+        "CDWF3DGrWriter::GenerateBodyTexture. It is name of configuration",
+        "CDWF3DGrWriter::GenerateBodyTexture"};
+    try
+    {
+        if (!body || !document_)
+            return S_OK;
+        host::Texture* texture = FindTexture(document_, body, steps);
+        if (!texture)
+            return S_OK;
+        parameters_[kBodyAngle] = texture->angle() * kDegrees;
+        parameters_[kBodyScale] = texture->scale();
+        const std::u16string file = texture->fileName();
+        if (file.empty())
+            return 1;
+        std::u16string path;
+        GetTexturePath(file, path);
+        if (AddTexture(segment, path) == 0)
+            bodyTextured_ = true;
+    }
+    catch (...)
+    {
+        ReportPublishError("CDWF3DGrWriter::GenerateBodyTexture");
+    }
     return S_OK;
 }
 
-HRESULT CDWF3DGrWriter::GenerateFaceTexture(DWFToolkit::DWFSegment&, host::Face*)
+HRESULT CDWF3DGrWriter::GenerateFaceTexture(DWFToolkit::DWFSegment& segment, host::Face* face)
 {
+    static const TextureSteps steps = {
+        "CDWF3DGrWriter::GenerateFaceTexture.It is the count of configuration",
+        "CDWF3DGrWriter::GenerateFaceTexture", "CDWF3DGrWriter::GenerateFaceTexture"};
+    try
+    {
+        if (!face || !document_)
+            return S_OK;
+        host::Texture* texture = FindTexture(document_, face, steps);
+        if (!texture)
+            return S_OK;
+        parameters_[kFaceAngle] = texture->angle() * kDegrees;
+        parameters_[kFaceScale] = texture->scale();
+        const std::u16string file = texture->fileName();
+        if (file.empty())
+            return 1;
+        std::u16string path;
+        GetTexturePath(file, path);
+        faceTextured_ = true;
+        AddTexture(segment, path);
+    }
+    catch (...)
+    {
+        faceTextured_ = false;
+        ReportPublishError("CDWF3DGrWriter::GenerateFaceTexture");
+    }
     return S_OK;
 }
 
-HRESULT CDWF3DGrWriter::GenerateFeatureTexture(DWFToolkit::DWFSegment&, host::Face*)
+HRESULT CDWF3DGrWriter::GenerateFeatureTexture(DWFToolkit::DWFSegment& segment, host::Face* face)
 {
-    parameters_[kFeatureScale] = 0.0;
+    static const TextureSteps steps = {
+        "CDWF3DGrWriter::GenerateFeatureTexture.It is get count configuration error",
+        "CDWF3DGrWriter::GenerateFeatureTexture.It is get name of configuration error",
+        "CDWF3DGrWriter::GenerateFeatureTexture.It is get texture error"};
+    try
+    {
+        if (!face || !document_)
+            return S_OK;
+        host::Feature* feature = nullptr;
+        Guarded("CDWF3DGrWriter::GenerateFeatureTexture.It is generate feature error",
+                [&] { feature = face->feature(); });
+        if (!feature)
+        {
+            parameters_[kFeatureScale] = 0.0;
+            return S_OK;
+        }
+        host::Texture* texture = FindTexture(document_, feature, steps);
+        if (!texture)
+            return S_OK;
+        const double angle = texture->angle() * kDegrees;
+        const double scale = texture->scale();
+        const std::u16string file = texture->fileName();
+        if (file.empty())
+        {
+            parameters_[kFeatureScale] = 0.0;
+            return S_OK;
+        }
+        std::u16string path;
+        GetTexturePath(file, path);
+        const int result = AddTexture(segment, path);
+        parameters_[kFeatureAngle] = angle;
+        parameters_[kFeatureScale] = result == 1 ? 0.0 : scale;
+    }
+    catch (...)
+    {
+        parameters_[kFeatureScale] = 0.0;
+        ReportPublishError("CDWF3DGrWriter::GenerateFeatureTexture");
+    }
     return S_OK;
 }
 
-HRESULT CDWF3DGrWriter::GenerateComponentTexture(DWFToolkit::DWFSegment&, host::Component*,
-                                                 ComponentEntry&)
+HRESULT CDWF3DGrWriter::GenerateComponentTexture(DWFToolkit::DWFSegment& segment,
+                                                 host::Component* component, ComponentEntry& entry)
 {
+    static const TextureSteps steps = {"CDWF3DGrWriter::GenerateComponentTexture",
+                                       "CDWF3DGrWriter::GenerateComponentTexture",
+                                       "CDWF3DGrWriter::GenerateComponentTexture"};
+    try
+    {
+        if (!component || !document_)
+            return S_OK;
+        host::Texture* texture = FindTexture(document_, component, steps);
+        if (!texture)
+            return S_OK;
+        const std::vector<double> box = component->boundingBox(0, 0);
+        const double size = box.size() == 6 ? Distance3D(box.data(), box.data() + 3) : 0.0;
+        entry.angle = texture->angle() * kDegrees;
+        entry.scale = texture->scale() * (std::isfinite(size) ? size : 0.0);
+        const std::u16string file = texture->fileName();
+        if (file.empty())
+            return S_OK;
+        std::u16string path;
+        GetTexturePath(file, path);
+        entry.textured = AddTexture(segment, path) == 0;
+    }
+    catch (...)
+    {
+        ReportPublishError("CDWF3DGrWriter::GenerateComponentTexture");
+    }
     return S_OK;
 }
 
-HRESULT CDWF3DGrWriter::LoadMaterialDatabase(DWFToolkit::DWFSegment&, host::Document* document)
+HRESULT CDWF3DGrWriter::LoadMaterialDatabase(DWFToolkit::DWFSegment& segment,
+                                             host::Document* document)
 {
     if (!document)
         return S_OK;
     parameters_[kMaterialScale] = 0.0;
+    try
+    {
+        const std::u16string id = document->materialId();
+        if (id.empty())
+            return S_OK;
+        const std::size_t bar = id.rfind(u'|');
+        const int number = MaterialDatabaseReader::GetIntAttribute(
+            bar == std::u16string::npos ? id : id.substr(bar + 1));
+        // Materials are numbered from 1.
+        if (number < 1)
+            return S_OK;
+
+        const std::u16string folder = GetToolboxFolder();
+        const std::u16string library = folder + MaterialDatabaseReader::kLibraryPath;
+        // The publisher parses the library once for the whole publish; a
+        // copy of its reader shares what was parsed.
+        MaterialDatabaseReader reader;
+        if (publisher_)
+            reader = publisher_->GetMaterialLibrary(library);
+        else
+            reader.Load(library);
+        reader.ReadMaterials(number - 1);
+        const MaterialDatabaseReader::Material& material = reader.CurrentMaterial();
+        if (material.textureFileName.empty())
+            return S_OK;
+        parameters_[kMaterialAngle] = material.crossHatchAngle;
+        parameters_[kMaterialScale] = material.crossHatchScale;
+
+        std::u16string path;
+        GetTexturePath(folder + u"\\data\\" + material.textureFileName, path);
+        const int result = AddTexture(segment, path);
+        if (result == 1)
+            parameters_[kMaterialScale] = 0.0;
+        return result;
+    }
+    catch (...)
+    {
+        parameters_[kMaterialScale] = 0.0;
+        ReportPublishError("CDWF3DGrWriter::LoadMaterialDatabase");
+    }
     return S_OK;
 }

@@ -25,6 +25,13 @@ struct Reporter
     const char* where;
 };
 
+constexpr const char* kSuppress = "CDWF3DGrWriter::IsFeatureSuppress";
+constexpr const char* kFeatureOfFace =
+    "CDWF3DGrWriter::GenerateFeatureTexture.It is generate feature error";
+constexpr const char* kFaceCount =
+    "CDWF3DGrWriter::GenerateFaceTexture.It is the count of configuration";
+constexpr const char* kFaceTexture = "CDWF3DGrWriter::GenerateFaceTexture";
+
 const std::map<std::string, std::vector<Reporter>>& ReportersOfSamplePart()
 {
     static const std::map<std::string, std::vector<Reporter>> table = {
@@ -34,7 +41,38 @@ const std::map<std::string, std::vector<Reporter>>& ReportersOfSamplePart()
         {"Document::bodies", {{1, "CDWF3DGrWriter::GenerateBodyWires"}}},
         {"Body::materialValues", {{1, "CDWF3DGrWriter::GenerateFaceColor"}}},
         {"Body::firstFace", {{1, "generate the first face"}}},
-        {"Face::feature", {{1, "CDWF3DGrWriter::IsFeatureSuppress"}}},
+        // Each face asks its feature twice: whether it is suppressed, then
+        // for its texture.
+        {"Face::feature",
+         {{1, kSuppress}, {2, kFeatureOfFace}, {3, kSuppress}, {4, kFeatureOfFace},
+          {5, kSuppress}, {6, kFeatureOfFace}}},
+        // The document's material in the library (none without the host's
+        // data folder).
+        {"Document::materialId", {{1, "CDWF3DGrWriter::LoadMaterialDatabase"}}},
+        // The configurations are counted and named for the body's texture,
+        // then for each face's and each face feature's (the third face has
+        // no feature).
+        {"Document::configurationCount",
+         {{1, "CDWF3DGrWriter::GenerateBodyTexture. It is count of configuration"},
+          {2, kFaceCount},
+          {3, "CDWF3DGrWriter::GenerateFeatureTexture.It is get count configuration error"},
+          {4, kFaceCount},
+          {5, "CDWF3DGrWriter::GenerateFeatureTexture.It is get count configuration error"},
+          {6, kFaceCount}}},
+        {"Document::configurationNames",
+         {{1, "CDWF3DGrWriter::GenerateBodyTexture. It is name of configuration"},
+          {2, kFaceTexture},
+          {3, "CDWF3DGrWriter::GenerateFeatureTexture.It is get name of configuration error"},
+          {4, kFaceTexture},
+          {5, "CDWF3DGrWriter::GenerateFeatureTexture.It is get name of configuration error"},
+          {6, kFaceTexture}}},
+        {"Body::texture", {{1, "CDWF3DGrWriter::GenerateBodyTexture"}}},
+        {"Face::texture", {{1, kFaceTexture}}},
+        {"Feature::texture", {{1, "CDWF3DGrWriter::GenerateFeatureTexture.It is get texture error"}}},
+        // The top face's texture.
+        {"Texture::angle", {{1, kFaceTexture}}},
+        {"Texture::scale", {{1, kFaceTexture}}},
+        {"Texture::fileName", {{1, kFaceTexture}}},
         // Two faces ask their feature; then the thread walk asks features.
         {"Feature::suppressed",
          {{1, "CDWF3DGrWriter::IsFeatureSuppress"}, {3, "CDWF3DGrWriter::GenerateThread"}}},
@@ -194,10 +232,11 @@ TEST_F(GeometryWriterFaults, EveryRequestFailingStillLeavesABalancedStream)
         application->hostSession().failAlways(entry.first);
     WritePart(application->documents().front());
     const Node include = Finish();
-    // The walks end at their first request: the body walk, the properties
-    // (summary, material, general), the sketch and the thread walk; the
-    // document's colour is asked in between.
+    // The walks end at their first request: the library material, the body
+    // walk, the properties (summary, material, general), the sketch and the
+    // thread walk; the document's colour is asked in between.
     EXPECT_EQ(Messages(), (std::vector<std::u16string>{
+                              Message("CDWF3DGrWriter::LoadMaterialDatabase"),
                               Message("CDWF3DGrWriter::GenerateBodyWires"),
                               Message("CDWF3DGrWriter::GenerateFaceColor"),
                               Message("CDWF3DGrWriter::GetSummaryPropsFromDoc"),

@@ -135,11 +135,11 @@ TEST_F(PublishCommand, TheResolutionHoldsOnlyWhilePublishing)
     EXPECT_EQ(LogEntries(*app, "setImageQuality"),
               (std::vector<std::string>{"setImageQuality(50)", "setImageQuality(20)"}));
     EXPECT_EQ(LogEntries(*app, "refresh").size(), 2u);
-    // Parts are not published yet: the stand-in says so and writes nothing.
-    ASSERT_EQ(platform::ui().messageBoxes().size(), 1u);
-    EXPECT_NE(platform::ui().messageBoxes()[0].text.find(u"parts"), std::u16string::npos);
-    EXPECT_TRUE(FilesIn(packages_).empty());
+    // The part (of no bodies) is published as a package of its own.
+    EXPECT_TRUE(platform::ui().messageBoxes().empty());
+    EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"part.dwf"});
     Disconnect(addin);
+    ExpectNoTemporaryFiles();
 }
 
 TEST_F(PublishCommand, AfterAnAssemblyLeavesInStateOneGoRoundOnce)
@@ -160,19 +160,28 @@ TEST_F(PublishCommand, AfterAnAssemblyLeavesInStateOneGoRoundOnce)
     AnswerSaveDialog("asm.dwf");
     EXPECT_EQ(addin->DWFPublish(), platform::S_OK);
     const auto calls = LogEntries(*app, "setState");
-    // leaf1 goes round; stuck does not come back, which ends its level
-    // (skipped is not touched); the level above goes on with leaf2.
+    // The assembly writer first: leaf1 is written and set back; stuck
+    // refuses the change, which ends its level (skipped is not touched);
+    // the level above goes on with leaf2, written and set back.
+    // Then the command's walk: leaf1 goes round; stuck does not come back,
+    // which ends its level; the level above goes on with leaf2.
     EXPECT_EQ(calls, (std::vector<std::string>{"setState(3)", "setState(1)", "setState(3)",
-                                               "setState(1)", "setState(3)", "setState(1)"}));
+                                               "setState(3)", "setState(1)", "setState(3)",
+                                               "setState(1)", "setState(3)", "setState(1)",
+                                               "setState(3)", "setState(1)"}));
     const auto& log = app->hostSession().callLog();
     std::vector<std::string> who;
     for (const auto& entry : log)
         if (entry.find("setState") != std::string::npos)
             who.push_back(entry.substr(0, entry.find("::")));
-    ASSERT_EQ(who.size(), 6u);
-    EXPECT_NE(who[0].find("leaf1"), std::string::npos);
-    EXPECT_NE(who[2].find("stuck"), std::string::npos);
-    EXPECT_NE(who[4].find("leaf2"), std::string::npos);
+    ASSERT_EQ(who.size(), 11u);
+    for (std::size_t at : {0u, 1u, 5u, 6u})
+        EXPECT_NE(who[at].find("leaf1"), std::string::npos) << at;
+    for (std::size_t at : {2u, 7u, 8u})
+        EXPECT_NE(who[at].find("stuck"), std::string::npos) << at;
+    for (std::size_t at : {3u, 4u, 9u, 10u})
+        EXPECT_NE(who[at].find("leaf2"), std::string::npos) << at;
+    EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"asm.dwf"});
     Disconnect(addin);
 }
 
@@ -185,18 +194,19 @@ TEST_F(PublishCommand, AHostFailureInTheAssemblyWalkIsReportedAndTheQualityComes
         u"");
     auto addin = Connected(*app);
     AnswerSaveDialog("asm.dwf");
-    app->hostSession().failRequest("Component::setState");
+    // The writer sets the leaf's state and back; the command's walk fails.
+    app->hostSession().failRequest("Component::setState", 3);
     addin->DWFPublish();
     const auto& boxes = platform::ui().messageBoxes();
-    ASSERT_EQ(boxes.size(), 2u); // the stand-in's, then the walk's
-    EXPECT_NE(boxes[1].text.find(u"CDWFPublisherImp::GetSubAssemblyItem."), std::u16string::npos);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(u"CDWFPublisherImp::GetSubAssemblyItem."), std::u16string::npos);
     EXPECT_EQ(app->documents().front()->quality, 7);
 
     // A failure while setting the resolution is reported, and the
     // previous quality still comes back.
     platform::ui().reset();
     platform::ui().setEcho(false);
-    AnswerSaveDialog("asm.dwf");
+    AnswerSaveDialog("asm2.dwf");
     app->hostSession().failRequest("Document::setImageQuality");
     addin->DWFPublish();
     ASSERT_FALSE(platform::ui().messageBoxes().empty());

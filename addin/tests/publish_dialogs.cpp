@@ -5,7 +5,7 @@
 #include "addin/dialogs/DrawingOption.h"
 #include "addin/dialogs/PreviewFileDlg.h"
 #include "addin/dialogs/ProgressDlg.h"
-#include "addin/publishers/ModelPublisherStandIn.h"
+#include "addin/publishers/DWF3DPublisher.h"
 #include "platform/kernel/Path.h"
 #include "platform/ui/Ui.h"
 
@@ -258,22 +258,25 @@ TEST_F(TargetFolder, AnExistingTargetIsReplacedOnlyWithConsent)
     EXPECT_EQ(agreed.GetPathName(), existing);
 }
 
-TEST_F(PublishDialogs, TheStandInsForPartsAndAssembliesSaySoAndPublishNothing)
+TEST_F(PublishDialogs, PartAndAssemblyPublishersWithoutADocumentSaySoAndPublishNothing)
 {
     PublishOptions options;
     {
         CPartDocumentPublisher part(nullptr, u"/nonexistent/p.dwf", &options);
-        part.PublishDoc();
+        EXPECT_LT(part.PublishDoc(), 0);
         EXPECT_FALSE(part.IsPublished());
+        EXPECT_FALSE(part.IsWritten());
     }
     {
         CAssemblyDocumentPublisher assembly(nullptr, u"/nonexistent/a.dwf", &options);
-        assembly.PublishDoc();
+        EXPECT_LT(assembly.PublishDoc(), 0);
+        EXPECT_FALSE(assembly.IsPublished());
     }
     const auto& boxes = platform::ui().messageBoxes();
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_NE(boxes[0].text.find(u"parts"), std::u16string::npos);
-    EXPECT_NE(boxes[1].text.find(u"assemblies"), std::u16string::npos);
+    EXPECT_NE(boxes[0].text.find(u"CPartDocumentPublisher::PublishDoc."), std::u16string::npos);
+    EXPECT_NE(boxes[1].text.find(u"CAssemblyDocumentPublisher::PublishDoc."),
+              std::u16string::npos);
     EXPECT_EQ(boxes[0].caption, *platform::ui().string(210));
     EXPECT_EQ(boxes[0].style, 0x30);
 }

@@ -4,7 +4,9 @@
 // data, named as the host names them (<SystemTexture>\...), and converted:
 // each becomes a JPEG that `identify` reads as JPEG of the source's size at
 // quality 75, whose pixels are those the tools decode from the source.
+#include "addin/tests/ModelPackage.h"
 #include "addin/tests/TextureTestSupport.h"
+#include "addin/texture/TextureNames.h"
 #include "imaging/codecs/tests/BitonalTestImages.h"
 #include "imaging/codecs/tests/CcittTiffSupport.h"
 #include "imaging/codecs/tests/CodecTestFiles.h"
@@ -15,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <set>
 
 using namespace texture_test;
 using OmviTest::BitonalImage;
@@ -361,4 +365,96 @@ TEST_F(TextureConversionTest, TheW2DImageTakesTheFileItselfForPngJpegAndWhiteZer
     EXPECT_LT(BitonalMismatch(JpegFileAsRgb(FolderPath() + "/cxos_a1d9A_w2w95.jpg"),
                               BitonalAsRgb(bitonal)),
               0.03);
+}
+
+// An assembly of fourteen parts, one textured in each of the twelve formats,
+// one more with the first texture again and one with a texture that no
+// codec reads: the package holds each of the twelve textures once, as a
+// JPEG of its source's size, and the unreadable one is no texture at all
+// (the converter's message says so) in a package that is still whole.
+TEST_F(TwelveFormats, AnAssemblyOfThemPublishesEachTextureOnceAsAJpeg)
+{
+    OMVI_REQUIRE_TOOL("convert");
+    OMVI_REQUIRE_TOOL("identify");
+    OMVI_REQUIRE_TOOL("tiffcp");
+    OMVI_REQUIRE_TOOL("xmllint");
+    OMVI_REQUIRE_PYTHON_MODULE("PIL", python);
+    const std::vector<Texture> textures = Textures(python);
+    std::map<std::string, std::string> sizes; // file stem -> "W H"
+    std::vector<std::string> names;
+    for (const Texture& texture : textures)
+    {
+        const std::string path = SystemTexturePath(hostData_, texture.systemName);
+        ASSERT_TRUE(texture.write(path)) << texture.format;
+        const TestImage reference = texture.reference(path);
+        ASSERT_GT(reference.width, 0) << texture.format;
+        const std::string file = texture.systemName.substr(texture.systemName.rfind('\\') + 1);
+        // The resource is named by the letters and digits of the converted
+        // file's path.
+        const std::string converted = platform::path::toNative(
+            CDWF3DGrWriter::TextureImageName(ConvertedTextureName(platform::path::fromNative(file))));
+        sizes[converted] = std::to_string(reference.width) + " " + std::to_string(reference.height);
+        names.push_back(texture.systemName);
+    }
+    names.push_back(textures.front().systemName);
+    ASSERT_TRUE(OmviTest::writeFileBytes(hostData_ + "/data/twelve/broken.bmp",
+                                         Bytes{'B', 'M', 'n', 'o', 't', ' ', 'a', 'n', 'y'}));
+    names.push_back("<SystemTexture>\\twelve\\broken.bmp");
+
+    const auto escaped = [](std::string name)
+    { return "&lt;SystemTexture&gt;" + name.substr(std::string("<SystemTexture>").size()); };
+    std::string xml = "<host-document version=\"1\">\n"
+                      "<application toolbox-ini=\"host-data/toolbox/toolbox.ini\"/>\n"
+                      "<document type=\"2\" title=\"twelve.ASM\" active=\"1\">\n"
+                      "<configuration name=\"Default\" current=\"1\"/>\n"
+                      "<components><component name=\"twelve\">\n";
+    for (std::size_t i = 0; i < names.size(); ++i)
+        xml += "<component name=\"part-" + std::to_string(i) +
+               "\" document=\"plate.PRT\" state=\"2\" box=\"0 0 0 1 1 1\" "
+               "transform=\"1 0 0 0 1 0 0 0 1 " +
+               std::to_string(i) +
+               " 0 0 1\"><body><face triangles=\"1\">"
+               "<triangles>0 0 0 1 0 0 0 1 0</triangles><normals>0 0 1 0 0 1 0 0 1</normals>"
+               "<texture-coordinates>0 0 1 0 0 1</texture-coordinates>"
+               "<texture configuration=\"Default\" file=\"" +
+               escaped(names[i]) + "\" angle=\"0\" scale=\"1\"/></face></body></component>\n";
+    xml += "</component></components></document>\n"
+           "<document type=\"1\" title=\"plate.PRT\"><configuration name=\"Default\" "
+           "current=\"1\"/></document>\n</host-document>\n";
+    const std::string document = root_ + "/twelve.xml";
+    ASSERT_TRUE(OmviTest::writeFileBytes(document, Bytes(xml.begin(), xml.end())));
+
+    auto application = host::loadHostDocument(platform::path::fromNative(document));
+    ASSERT_TRUE(application);
+    const PublishOutcome outcome = RunPublishCommand(*application, Request("twelve.dwf"));
+    EXPECT_EQ(outcome.status, PublishOutcome::Status::PublishedWithErrors);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_NE(outcome.messages[0].find(u"TextureImageConverter::ConvertTextureImage"),
+              std::u16string::npos);
+    ExpectNoTemporaryFiles();
+
+    const model_package::ModelPackage package =
+        model_package::ReadModelPackage(Target("twelve.dwf"), "", root_ + "/read");
+    EXPECT_EQ(package.header, "(DWF V06.01)");
+    EXPECT_EQ(package.shells, 14);
+    const auto resources = package.withRole("texture");
+    ASSERT_EQ(resources.size(), 12u);
+    std::set<std::string> stems;
+    for (const model_package::Resource& texture : resources)
+    {
+        SCOPED_TRACE(texture.title);
+        EXPECT_EQ(texture.mime, "image/jpeg");
+        std::string stem;
+        for (const auto& [name, size] : sizes)
+            if (texture.title.size() > name.size() &&
+                texture.title.compare(texture.title.size() - name.size(), name.size(), name) == 0)
+                stem = name;
+        ASSERT_FALSE(stem.empty());
+        EXPECT_TRUE(stems.insert(stem).second);
+        EXPECT_EQ(Identify(texture.file).substr(0, 5 + sizes[stem].size()),
+                  "JPEG " + sizes[stem]);
+    }
+    // Thirteen faces name a texture (the fourteenth is coloured instead).
+    EXPECT_EQ(package.textureNames.size(), 13u);
+    EXPECT_EQ(std::set<std::string>(package.images.begin(), package.images.end()).size(), 12u);
 }

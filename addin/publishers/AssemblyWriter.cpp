@@ -1,0 +1,250 @@
+// An assembly: a depth-first walk of its component tree, one named segment
+// per component level and per part, the parts' bodies with their placement
+// and properties.
+#include "addin/publishers/DWF3DPublisher.h"
+#include "addin/publishers/DWFxWriter.h"
+#include "addin/publishers/GeometryWriterSupport.h"
+
+#include "addin/ErrorReport.h"
+#include "host/Component.h"
+#include "host/Document.h"
+#include "host/Geometry.h"
+
+#include <cmath>
+
+using geometry_writer::SegmentScope;
+using platform::HRESULT;
+using platform::S_OK;
+
+namespace
+{
+// The host's component states and answers the walk relies on.
+constexpr int kResolvedState = 1;
+constexpr int kWriteState = 3;
+constexpr int kStateChanged = 2;
+
+// Sets a component's state back to resolved when the walk leaves it, on
+// every way out, once its state was changed for writing it.
+class StateRestorer
+{
+public:
+    explicit StateRestorer(host::Component* component) : component_(component) {}
+    ~StateRestorer()
+    {
+        if (!component_)
+            return;
+        try
+        {
+            int status = 0;
+            component_->setState(kResolvedState, status);
+        }
+        catch (...)
+        {
+            // Whatever ended the walk here is the failure being reported.
+        }
+    }
+    StateRestorer(const StateRestorer&) = delete;
+    StateRestorer& operator=(const StateRestorer&) = delete;
+
+private:
+    host::Component* component_;
+};
+
+bool Excluded(host::Component* component)
+{
+    return component->excluded(0) || component->excluded(1);
+}
+} // namespace
+
+HRESULT CDWFxAssemblyWriter::Write()
+{
+    WriteComponents();
+    publisher_->StepProgress(100);
+    return S_OK;
+}
+
+void CDWFxAssemblyWriter::WriteComponents()
+{
+    host::Document* document = publisher_->GetDocument();
+    if (!document)
+        return;
+    host::Component* root = nullptr;
+    try
+    {
+        if (host::ComponentTree* tree = document->componentTree())
+            root = tree->rootComponent();
+    }
+    catch (...)
+    {
+        // No component tree: nothing is written.
+        return;
+    }
+    if (!root)
+        return;
+    std::vector<std::u16string> textureNames;
+    std::vector<ComponentEntry> components;
+    GetSubAssemblyItem(root, *segment_, textureNames, components, -1);
+}
+
+void CDWFxAssemblyWriter::GetSubAssemblyItem(host::Component* component,
+                                             DWFToolkit::DWFSegment& parent,
+                                             std::vector<std::u16string>& textureNames,
+                                             std::vector<ComponentEntry>& components,
+                                             int parentIndex, int depth)
+{
+    if (!component || depth > kMaxDepth)
+        return;
+    try
+    {
+        const int childCount = component->childCount();
+        DWFToolkit::DWFSegment seg = parent.openSegment();
+        seg.open(DWFCore::DWFString(GetComponentName(component)), false);
+        SegmentScope segScope(seg);
+
+        host::Document* document = publisher_->GetDocument();
+        CDWF3DGrWriter writer(document, &seg);
+        writer.SetModelDoc(publisher_);
+
+        ComponentEntry entry;
+        entry.parent = parentIndex;
+        const int n = static_cast<int>(components.size());
+        if (parentIndex != -1)
+        {
+            writer.SetTextureNames(textureNames);
+            writer.GenerateComponentTexture(seg, component, entry);
+            textureNames = writer.GetTextureNames();
+        }
+        components.push_back(entry);
+        int index = -1;
+        if (!CDWF3DGrWriter::FindLastComponent(components, index) && parentIndex != -1)
+            writer.GenerateFaceColor(seg, component);
+        writer.ProcessDocumentProps(document, publisher_->GetPackagePublisher(), seg,
+                                    publisher_->GetOptions());
+
+        if (childCount > 0)
+        {
+            for (host::Component* child : component->children())
+            {
+                // Not a component: the walk of this level ends.
+                if (!child)
+                    break;
+                if (Excluded(child) && child->state() != kResolvedState)
+                    continue;
+                if (child->childCount() > 0)
+                {
+                    GetSubAssemblyItem(child, seg, textureNames, components, n, depth + 1);
+                    continue;
+                }
+
+                std::unique_ptr<StateRestorer> restorer;
+                if (child->state() == kResolvedState)
+                {
+                    int status = 0;
+                    child->setState(kWriteState, status);
+                    // A refused change ends the walk of this level.
+                    if (status != kStateChanged)
+                        break;
+                    restorer = std::make_unique<StateRestorer>(child);
+                }
+                if (Excluded(child))
+                    continue;
+
+                DWFToolkit::DWFSegment cseg = seg.openSegment();
+                cseg.open(DWFCore::DWFString(GetComponentName(child)), false);
+                SegmentScope csegScope(cseg);
+                host::Document* model = child->modelDocument();
+
+                if (progress_ < kLastProgressStep)
+                    publisher_->StepProgress(progress_++);
+
+                ComponentEntry centry;
+                centry.parent = n;
+                writer.SetTextureNames(textureNames);
+                writer.GenerateComponentTexture(cseg, child, centry);
+                textureNames = writer.GetTextureNames();
+                components.push_back(centry);
+
+                const bool found = CDWF3DGrWriter::FindLastComponent(components, index);
+                bool coloured = false;
+                if (!found)
+                {
+                    writer.GenerateFaceColor(cseg, model);
+                    coloured = writer.GenerateFaceColor(cseg, child);
+                }
+                GenerateComponentShell(child, cseg, textureNames, components, found, coloured);
+                csegScope.Close();
+            }
+        }
+        segScope.Close();
+    }
+    catch (...)
+    {
+        ReportPublishError("CDWFxAssemblyWriter::GetSubAssemblyItem");
+    }
+}
+
+void CDWFxAssemblyWriter::GenerateComponentShell(host::Component* component,
+                                                 DWFToolkit::DWFSegment& segment,
+                                                 std::vector<std::u16string>& textureNames,
+                                                 std::vector<ComponentEntry>& components,
+                                                 bool componentMode, bool noColour)
+{
+    if (!component)
+        return;
+    try
+    {
+        host::Document* model = component->modelDocument();
+        const std::vector<host::Body*> bodies = component->bodies(-1);
+        for (host::Body* body : bodies)
+        {
+            if (!body)
+                break;
+            if (!body->included())
+                continue;
+            CDWF3DGrWriter writer(publisher_->GetDocument(), &segment);
+            writer.SetModelDoc(publisher_);
+            writer.SetTextureNames(textureNames);
+            writer.SetComponentList(components);
+            writer.SetComponentMode(componentMode ? 1 : 0);
+
+            const std::vector<double> box = component->boundingBox(0, 0);
+            double size = box.size() == 6 ? CDWF3DGrWriter::Distance3D(box.data(), box.data() + 3)
+                                          : 0.0;
+            writer.SetMaterialValue(std::isfinite(size) ? size : 0.0);
+            writer.LoadMaterialDatabase(segment, model);
+            writer.GenerateShellOfBody(body, noColour);
+            writer.GenerateEdgeFromBody(body);
+            textureNames = writer.GetTextureNames();
+            writer.Generate3Dsketch(model, segment);
+
+            // Only a placement the host gave whole is written.
+            float matrix[16];
+            if (writer.GetComponentTransform(component, matrix) == S_OK)
+            {
+                TK_Matrix& handler = segment.getModellingMatrixHandler();
+                handler.SetMatrix(matrix);
+                handler.serialize(0);
+            }
+            writer.ProcessDocumentProps(model, publisher_->GetPackagePublisher(), segment,
+                                        publisher_->GetOptions());
+            writer.GenerateThread(component);
+        }
+    }
+    catch (...)
+    {
+        ReportPublishError("CDWFxAssemblyWriter::GenerateComponentShell");
+    }
+}
+
+std::u16string CDWFxAssemblyWriter::GetComponentName(host::Component* component)
+{
+    const std::u16string name = component ? component->name() : std::u16string();
+    if (!name.empty())
+    {
+        const std::size_t slash = name.rfind(u'/');
+        return slash == std::u16string::npos ? name : name.substr(slash + 1);
+    }
+    const std::u16string title = publisher_->GetDocument()->title();
+    const std::size_t backslash = title.rfind(u'\\');
+    return backslash == std::u16string::npos ? title : title.substr(backslash + 1);
+}

@@ -1,0 +1,228 @@
+#include "addin/publishers/DWF3DPublisher.h"
+
+#include "addin/ErrorReport.h"
+#include "addin/PublishLog.h"
+#include "addin/publishers/DWF3DGrWriter.h"
+#include "addin/publishers/DWFxWriter.h"
+#include "dwf/publisher/Image.h"
+#include "dwf/publisher/impl/PackagePublisher.h"
+#include "dwf/publisher/model/Model.h"
+#include "dwfcore/File.h"
+#include "dwfcore/FileInputStream.h"
+#include "dwfcore/StreamFileDescriptor.h"
+#include "host/Document.h"
+
+#include <new>
+
+using DWFCore::DWFString;
+using platform::E_FAIL;
+using platform::E_OUTOFMEMORY;
+using platform::HRESULT;
+using platform::S_OK;
+
+namespace
+{
+// The identity of the packages of parts and assemblies.
+constexpr char16_t kSourceProductVendor[] = u"Morvalex Inc.";
+constexpr char16_t kSourceProductName[] = u"Morvalex Tallowmere";
+constexpr char16_t kSourceProductVersion[] = u"9.0";
+constexpr char16_t kDWFProductVendor[] = u"Morvalex Inc.";
+constexpr char16_t kDWFProductVersion[] = u"1.0";
+
+constexpr const char* kPartPublishDoc = "CPartDocumentPublisher::PublishDoc";
+constexpr const char* kAssemblyPublishDoc = "CAssemblyDocumentPublisher::PublishDoc";
+
+// A stream over a file, owning its descriptor; the caller owns the stream.
+std::unique_ptr<DWFCore::DWFInputStream> OpenForReading(const std::u16string& name)
+{
+    auto descriptor =
+        std::make_unique<DWFCore::DWFStreamFileDescriptor>(DWFCore::DWFFile(DWFString(name)), "rb");
+    descriptor->open();
+    auto stream = std::make_unique<DWFCore::DWFFileInputStream>();
+    stream->attach(descriptor.release(), true);
+    return stream;
+}
+} // namespace
+
+CDWF3DPublisher::CDWF3DPublisher(host::Document* document, std::u16string targetPath,
+                                 const PublishOptions* options)
+    : CDocumentPublisher(document, std::move(targetPath), options)
+{
+    const std::u16string password = options ? options->packagePassword() : std::u16string();
+    try
+    {
+        packagePublisher_.reset(new (std::nothrow) DWFToolkit::DWFPackagePublisher(
+            DWFCore::DWFFile(DWFString(GetTargetPath())), DWFString(password),
+            DWFString(kSourceProductVendor), DWFString(kSourceProductName),
+            DWFString(kSourceProductVersion), DWFString(kDWFProductVendor),
+            DWFString(kDWFProductVersion)));
+        model_.reset(new (std::nothrow) DWFToolkit::DWFModel(DWFString(), DWFString(), DWFString()));
+    }
+    catch (...)
+    {
+        // Left null: PublishDoc reports it.
+    }
+}
+
+CDWF3DPublisher::~CDWF3DPublisher()
+{
+    // The package publisher goes before the model: the published objects of
+    // the model are still referenced by what the publisher made of them.
+    packagePublisher_.reset();
+    model_.reset();
+    RemoveConvertedTextures();
+}
+
+bool CDWF3DPublisher::Usable(const char* where)
+{
+    if (!Document())
+    {
+        ReportPublishError(where, true, u"There is no document to publish");
+        return false;
+    }
+    if (packagePublisher_ && model_)
+        return true;
+    ReportPublishError(where, true, u"Failed to allocate the model or the package publisher");
+    return false;
+}
+
+void CDWF3DPublisher::RemoveConvertedTextures() noexcept
+{
+    try
+    {
+        textureFolder_.remove();
+    }
+    catch (...)
+    {
+    }
+}
+
+const MaterialDatabaseReader& CDWF3DPublisher::GetMaterialLibrary(const std::u16string& path)
+{
+    materials_.Load(path);
+    return materials_;
+}
+
+HRESULT CDWF3DPublisher::OpenModel()
+{
+    static const double kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    model_->open(0, 1, kIdentity, true, true, true);
+    PutThumbnail();
+    return S_OK;
+}
+
+HRESULT CDWF3DPublisher::PutThumbnail()
+{
+    try
+    {
+        // A file of our own in the temporary folder, removed with the
+        // publisher: nothing of the user's is named or overwritten.
+        const std::u16string name = GetThumbnailFileName();
+        SaveDocumentPicture(name);
+        double width = 0.0;
+        double height = 0.0;
+        if (GetImageSize(name, width, height) != S_OK)
+        {
+            // The empty or broken file would go into the package as a JPEG.
+            publish_log::Note(u"The model has no thumbnail: the host's picture of the document "
+                              u"could not be read");
+            return S_OK;
+        }
+        std::unique_ptr<DWFCore::DWFInputStream> stream = OpenForReading(name);
+        auto image = std::make_unique<DWFToolkit::DWFImage>(
+            DWFString(u"image/jpeg"), DWFToolkit::DWFImage::eThumbnail, 24, width, height);
+        image->setInputStream(stream.release(), true);
+        model_->addResource(image.release());
+    }
+    catch (...)
+    {
+        ReportPublishError("CDWF3DPublisher::PutThumbnail");
+    }
+    return S_OK;
+}
+
+HRESULT CDWF3DPublisher::PublishModel()
+{
+    model_->close();
+    model_->publish(*packagePublisher_);
+    packagePublisher_->writePackage();
+    SetWritten();
+    return S_OK;
+}
+
+int CPartDocumentPublisher::PublishDoc()
+{
+    HRESULT hr = S_OK;
+    try
+    {
+        if (!Usable(kPartPublishDoc))
+            return Document() ? E_OUTOFMEMORY : E_FAIL;
+        hr = OpenModel();
+        if (hr < 0)
+            return hr;
+        CreateProgressDlg();
+        DWFToolkit::DWFSegment root = GetModel()->openSegment();
+        root.open(nullptr, false);
+        {
+            CDWFxPartWriter writer(this, &root);
+            hr = writer.Write();
+        }
+        if (hr >= 0)
+        {
+            root.close();
+            hr = PublishModel();
+            CloseProgressDlg();
+            if (hr >= 0)
+                SetPublished(true);
+        }
+    }
+    catch (...)
+    {
+        ReportPublishError(kPartPublishDoc);
+        // No package was written: the target is as it was.
+        hr = E_FAIL;
+    }
+    RemoveConvertedTextures();
+    return hr;
+}
+
+int CAssemblyDocumentPublisher::PublishDoc()
+{
+    HRESULT hr = S_OK;
+    try
+    {
+        if (!Usable(kAssemblyPublishDoc))
+            return Document() ? E_OUTOFMEMORY : E_FAIL;
+        hr = OpenModel();
+        if (hr < 0)
+            return hr;
+        CreateProgressDlg();
+        DWFToolkit::DWFSegment root = GetModel()->openSegment();
+        root.open(nullptr, false);
+        {
+            // The top document's own 3D sketches go into the root segment.
+            CDWF3DGrWriter sketches(Document(), &root);
+            sketches.SetModelDoc(this);
+            sketches.Generate3Dsketch(Document(), root);
+        }
+        {
+            CDWFxAssemblyWriter writer(this, &root);
+            hr = writer.Write();
+        }
+        if (hr >= 0)
+        {
+            root.close();
+            hr = PublishModel();
+            CloseProgressDlg();
+            if (hr >= 0)
+                SetPublished(true);
+        }
+    }
+    catch (...)
+    {
+        ReportPublishError(kAssemblyPublishDoc);
+        hr = E_FAIL;
+    }
+    RemoveConvertedTextures();
+    return hr;
+}

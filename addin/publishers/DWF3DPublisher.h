@@ -1,0 +1,88 @@
+#pragma once
+// The publishers of parts and assemblies. Both build one 3D model through
+// the model publisher and have the package publisher write it as a package
+// with one eModel section; they differ only in the writer that fills the
+// model (DWFxWriter.h).
+//
+// The base owns, for one publish: the package publisher (which writes the
+// target, encrypted when the options hold a password), the model (whose W3D
+// stream lives in a temporary file until the model goes), the private folder
+// of converted textures and the material library, parsed once. The package
+// is put in place only when it is whole; the converted textures are removed
+// once it is written, and on every other way out.
+#include "addin/publishers/DocumentPublisher.h"
+#include "addin/publishers/MaterialDatabaseReader.h"
+#include "addin/texture/TextureOutputFolder.h"
+#include "platform/com/Result.h"
+
+#include <memory>
+
+namespace DWFToolkit
+{
+class DWFModel;
+class DWFPackagePublisher;
+} // namespace DWFToolkit
+
+class CDWF3DPublisher : public CDocumentPublisher
+{
+public:
+    // Creates the package publisher and the model; a failed allocation
+    // leaves either null, and PublishDoc then fails with E_OUTOFMEMORY.
+    CDWF3DPublisher(host::Document* document, std::u16string targetPath,
+                    const PublishOptions* options);
+    // Frees the package publisher, then the model, then removes the
+    // converted textures. Never throws.
+    ~CDWF3DPublisher() override;
+
+    // Opens the model (left-handed polygons, centimetres, published edges)
+    // and attaches the thumbnail. Exceptions of the model pass on.
+    platform::HRESULT OpenModel();
+    // The document's picture as the model's thumbnail; a picture that
+    // cannot be made or read leaves the package without one (a note says
+    // so). Always S_OK; failures show PutThumbnail's message.
+    platform::HRESULT PutThumbnail();
+    // Closes the model, publishes it into the package publisher and writes
+    // the package; marks the package written. Exceptions pass on.
+    platform::HRESULT PublishModel();
+
+    DWFToolkit::DWFModel* GetModel() const { return model_.get(); }
+    DWFToolkit::DWFPackagePublisher* GetPackagePublisher() const { return packagePublisher_.get(); }
+    host::Document* GetDocument() const { return Document(); }
+    const PublishOptions* GetOptions() const { return Options(); }
+    // Where converted textures of this publish go.
+    TextureOutputFolder& GetTextureFolder() { return textureFolder_; }
+    // The host's material library at `path`, parsed on the first request
+    // of each path and shared afterwards.
+    const MaterialDatabaseReader& GetMaterialLibrary(const std::u16string& path);
+
+protected:
+    // False (after the message box of `where`) without a document, or when
+    // the package publisher or the model could not be made.
+    bool Usable(const char* where);
+    // Removes the converted textures; the package no longer reads them.
+    void RemoveConvertedTextures() noexcept;
+
+private:
+    // Declared first so that it goes last: the model's textures read from it
+    // until the model is gone.
+    TextureOutputFolder textureFolder_;
+    MaterialDatabaseReader materials_;
+    std::unique_ptr<DWFToolkit::DWFModel> model_;
+    std::unique_ptr<DWFToolkit::DWFPackagePublisher> packagePublisher_;
+};
+
+class CPartDocumentPublisher : public CDWF3DPublisher
+{
+public:
+    using CDWF3DPublisher::CDWF3DPublisher;
+    // Writes the part; answers S_OK, a negative result when no package was
+    // written.
+    int PublishDoc() override;
+};
+
+class CAssemblyDocumentPublisher : public CDWF3DPublisher
+{
+public:
+    using CDWF3DPublisher::CDWF3DPublisher;
+    int PublishDoc() override;
+};
