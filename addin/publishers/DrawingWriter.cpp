@@ -84,9 +84,16 @@ struct TempFileSink
     }
 };
 
-[[noreturn]] void ThrowW2D(const char16_t* message)
+// The failure of the sheet being written: which sheet, what failed and the
+// toolkit's reason.
+[[noreturn]] void ThrowW2D(const char16_t* message, WT_Result result)
 {
-    DWFCORE_THROW(DWFIOException, message, "CDWFxDrawingWriter::ProcessDrawingDoc");
+    const std::u16string sheet = PublishScope::Current();
+    std::u16string text = (sheet.empty() ? u"" : sheet + u": ") + message + u": " +
+                          DescribeW2DResult(static_cast<unsigned>(result));
+    if (text[0] >= u'a' && text[0] <= u'z')
+        text[0] = static_cast<char16_t>(text[0] - u'a' + u'A');
+    DWFCORE_THROW(DWFIOException, text.c_str(), "CDWFxDrawingWriter::ProcessDrawingDoc");
 }
 } // namespace
 
@@ -216,8 +223,13 @@ int CDWFxDrawingWriter::ProcessDrawingDoc()
     const double larger = paperWidth_ > paperHeight_ ? paperWidth_ : paperHeight_;
     if (!(paperWidth_ > 0) || !(paperHeight_ > 0) || !std::isfinite(larger) ||
         !(sheet_.scale > 0) || !std::isfinite(sheet_.scale))
-        DWFCORE_THROW(DWFInvalidArgumentException, u"The sheet has no positive size",
+        {
+        // Which sheet: the scope of the sheet being written names it.
+        const std::u16string sheet = PublishScope::Current();
+        DWFCORE_THROW(DWFInvalidArgumentException,
+                      ((sheet.empty() ? u"The sheet" : sheet) + u" has no positive size").c_str(),
                       "CDWFxDrawingWriter::ProcessDrawingDoc");
+    }
 
     // A file of our own in the temporary folder: nothing of the user's is
     // ever overwritten, and the destructor removes exactly this file.
@@ -237,8 +249,13 @@ int CDWFxDrawingWriter::ProcessDrawingDoc()
     file.set_stream_close_action(&TempFileSink::close);
     file.set_stream_write_action(&TempFileSink::write);
     file.set_stream_read_action(&TempFileSink::read);
-    if (file.open() != WT_Result_Success)
-        ThrowW2D(u"The sheet's W2D file could not be opened");
+    if (const WT_Result opened = file.open(); opened != WT_Result_Success)
+    {
+        // Opening writes the stream's header: a write that failed tells why.
+        if (sink.failure)
+            std::rethrow_exception(sink.failure);
+        ThrowW2D(u"the sheet's W2D file could not be opened", opened);
+    }
     // Sheets are written as plain, uncompressed ASCII opcodes.
     file.set_allow_data_compression(false);
     file.set_allow_binary_data(false);
@@ -272,8 +289,8 @@ int CDWFxDrawingWriter::ProcessDrawingDoc()
     if (sink.failure)
         std::rethrow_exception(sink.failure);
     if (result != WT_Result_Success)
-        ThrowW2D(u"The sheet's W2D stream could not be written");
+        ThrowW2D(u"the sheet's W2D stream could not be written", result);
     if (closed != WT_Result_Success)
-        ThrowW2D(u"The sheet's W2D file could not be finished");
+        ThrowW2D(u"the sheet's W2D file could not be finished", closed);
     return 0;
 }
