@@ -562,3 +562,13 @@ TEST_P(ZipWriterTools, EncryptedArchiveReadsInPythonAnd7z)
 INSTANTIATE_TEST_SUITE_P(Levels, ZipWriterTools, ::testing::Values(1, 6, 9));
 
 } // namespace
+
+TEST(ZipWriter, APrefixThatCannotBeWrittenSaysWhy)
+{
+    // The output's own failure reaches the caller; a short write without
+    // one gives null. Either way the descriptor is gone.
+    Bytes a;
+    const char prefix[] = "(DWF V06.00)";
+    EXPECT_THROW(zipio::zipOpen(new MemoryDescriptor(&a, 4, true), prefix, 12), DWFIOException);
+    EXPECT_EQ(zipio::zipOpen(new MemoryDescriptor(&a, 4, false), prefix, 12), nullptr);
+}

@@ -228,16 +228,11 @@ ZipWriter* zipOpen(DWFFileDescriptor* output, const void* prefix, size_t prefixL
         return nullptr;
     }
     writer->output = std::move(owned);
-    try
+    // The output's own failure (which file, which reason) passes to the
+    // caller; only a short write without one gives null.
+    if (prefix != nullptr && !writer->put(prefix, prefixLength))
     {
-        if (prefix != nullptr && !writer->put(prefix, prefixLength))
-        {
-            writer->output->close();
-            return nullptr;
-        }
-    }
-    catch (...)
-    {
+        writer->output->close();
         return nullptr;
     }
     return writer.release();

@@ -35,12 +35,13 @@ struct ZipFileInfo
 };
 
 // Creates the file ("wb") and writes the prefix before the archive. A failure
-// to open the file passes the descriptor's DWFIOException through; other
-// failures give null.
+// to open the file or to write the prefix passes the descriptor's
+// DWFIOException through; other failures give null.
 ZipWriter* zipOpen(const DWFString& path, const void* prefix, size_t prefixLength);
 // The same over an open descriptor, which the writer owns from here on (it is
 // deleted on every path, also when null is returned). The descriptor must
-// support write and seek.
+// support write and seek. An exception of the descriptor while the prefix is
+// written passes through: it says why the archive could not be started.
 ZipWriter* zipOpen(DWFFileDescriptor* output, const void* prefix, size_t prefixLength);
 
 // Starts an entry, closing one still open first. method is 0 (stored) or 8
