@@ -1,9 +1,11 @@
 #include "addin/BitmapHandler.h"
 
 #include "addin/Identifiers.h"
+#include "addin/PublishLog.h"
 #include "addin/Resources.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
+#include "platform/kernel/Text.h"
 
 #include <cstdint>
 
@@ -97,6 +99,8 @@ platform::HRESULT CBitmapHandler::CreateBitmapFileFromResource(long resourceId,
     std::string error;
     if (!platform::saveBitmap(*name, *bitmap, error))
     {
+        // The toolbar goes without its image; the user hears why.
+        publish_log::Note(u"The toolbar has no image: " + platform::utf8ToUtf16(error));
         platform::removeTemporaryFile(*name);
         return platform::E_FAIL;
     }

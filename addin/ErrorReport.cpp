@@ -9,6 +9,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace
 {
@@ -47,6 +48,27 @@ std::u16string DescribeW2DResult(WT_Result result)
     return platform::utf8ToUtf16(text);
 }
 } // namespace
+
+namespace
+{
+// One thread publishes; the innermost scope is all that is needed.
+const PublishScope* innermost = nullptr;
+} // namespace
+
+PublishScope::PublishScope(std::u16string what) : what_(std::move(what)), outer_(innermost)
+{
+    innermost = this;
+}
+
+PublishScope::~PublishScope()
+{
+    innermost = outer_;
+}
+
+std::u16string PublishScope::Current()
+{
+    return innermost ? innermost->what_ : std::u16string();
+}
 
 std::u16string DescribeCurrentFailure()
 {
@@ -87,8 +109,11 @@ void ReportPublishError(std::string_view where, bool period, const std::u16strin
         text.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
     if (period)
         text.push_back(u'.');
+    std::u16string reason = cause.empty() ? DescribeCurrentFailure() : cause;
+    const std::u16string scope = PublishScope::Current();
+    if (!scope.empty())
+        reason = reason.empty() ? scope : scope + u": " + reason;
     platform::Ui& ui = platform::ui();
     ui.messageBox(text, ui.string(kCaptionStringId).value_or(std::u16string()),
-                  platform::MB_ICONEXCLAMATION, false,
-                  cause.empty() ? DescribeCurrentFailure() : cause);
+                  platform::MB_ICONEXCLAMATION, false, reason);
 }

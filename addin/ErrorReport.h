@@ -9,10 +9,31 @@
 #include <string>
 #include <string_view>
 
+// What is being published while the scope lives, such as "Sheet 'Sheet1'":
+// every box shown meanwhile carries it in front of its cause, so that a
+// failure deep in a sheet's writer still says where it happened. Scopes
+// nest; the innermost counts.
+class PublishScope
+{
+public:
+    explicit PublishScope(std::u16string what);
+    ~PublishScope();
+    PublishScope(const PublishScope&) = delete;
+    PublishScope& operator=(const PublishScope&) = delete;
+
+    // The innermost scope's text; empty outside every scope.
+    static std::u16string Current();
+
+private:
+    std::u16string what_;
+    const PublishScope* outer_;
+};
+
 // Shows "An error occurred while publishing the file. The error occurred in "
 // followed by `where` and, when `period` is set, a period. The cause is
 // `cause` when given, else the failure being handled when this is called
-// from a handler (see DescribeCurrentFailure).
+// from a handler (see DescribeCurrentFailure); inside a PublishScope the
+// scope's text and ": " come first.
 void ReportPublishError(std::string_view where, bool period = true,
                         const std::u16string& cause = std::u16string());
 

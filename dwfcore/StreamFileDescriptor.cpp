@@ -79,9 +79,10 @@ void DWFStreamFileDescriptor::close()
     FILE* handle = _handle;
     _handle = nullptr;
     _size = 0;
+    errno = 0;
     if (std::fclose(handle) != 0)
     {
-        const int error = errno;
+        const int error = errno != 0 ? errno : EIO;
         DWFCORE_THROW_SYSTEM(DWFIOException, u"File close error", file().nativePath(), error,
                              "DWFCore::DWFStreamFileDescriptor::close");
     }
@@ -130,10 +131,14 @@ long DWFStreamFileDescriptor::seek(int origin, long offset)
 size_t DWFStreamFileDescriptor::write(const void* buffer, size_t bytes)
 {
     _requireOpen("DWFCore::DWFStreamFileDescriptor::write");
+    // A short write is a failure whatever the stream's error flag says: the
+    // bytes it did not take are lost (a full disk refuses them mid-buffer).
+    // The reason is the errno of this very call.
+    errno = 0;
     const size_t put = std::fwrite(buffer, 1, bytes, _handle);
-    if (put < bytes && std::ferror(_handle))
+    if (put < bytes)
     {
-        const int error = errno;
+        const int error = errno != 0 ? errno : EIO;
         DWFCORE_THROW_SYSTEM(DWFIOException, u"File write error", file().nativePath(), error,
                              "DWFCore::DWFStreamFileDescriptor::write");
     }
@@ -143,9 +148,10 @@ size_t DWFStreamFileDescriptor::write(const void* buffer, size_t bytes)
 void DWFStreamFileDescriptor::flush()
 {
     _requireOpen("DWFCore::DWFStreamFileDescriptor::flush");
+    errno = 0;
     if (std::fflush(_handle) != 0)
     {
-        const int error = errno;
+        const int error = errno != 0 ? errno : EIO;
         DWFCORE_THROW_SYSTEM(DWFIOException, u"File flush error", file().nativePath(), error,
                              "DWFCore::DWFStreamFileDescriptor::flush");
     }

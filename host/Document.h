@@ -70,6 +70,9 @@ public:
     // Writes a JPEG picture of the active sheet or model to the file;
     // `status` is the host's answer (1 success). Answers false on failure.
     virtual bool savePicture(const std::u16string& fileName, int& status) = 0;
+    // Why the last savePicture failed, naming the picture and giving the
+    // system's reason where there is one; empty when the host cannot tell.
+    virtual std::u16string pictureFailure() { return {}; }
     // Summary information entries 0-7: title, subject, author, keywords,
     // comment, saved by, creation date, save date.
     virtual std::u16string summaryInfo(int index) = 0;

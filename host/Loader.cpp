@@ -9,8 +9,10 @@
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -1603,13 +1605,22 @@ std::unique_ptr<memory::Application> parseHostDocument(std::string_view xml,
 std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path)
 {
     const std::string native = platform::path::toNative(path);
+    // The system's reason goes with every failure: a user must know whether
+    // the file is missing, forbidden or a folder.
+    const auto reason = [](int error)
+    {
+        char text[256];
+        return std::string(::strerror_r(error != 0 ? error : EIO, text, sizeof text));
+    };
+    errno = 0;
     std::FILE* file = std::fopen(native.c_str(), "rb");
     if (!file)
-        throw LoadError(0, "cannot open host document '" + native + "'");
+        throw LoadError(0, "cannot open host document '" + native + "': " + reason(errno));
     std::string bytes;
     char buffer[65536];
     std::size_t got = 0;
     bool tooLarge = false;
+    errno = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
     {
         if (bytes.size() + got > kMaxHostDocumentBytes)
@@ -1619,12 +1630,12 @@ std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path
         }
         bytes.append(buffer, got);
     }
-    const bool readError = std::ferror(file) != 0;
+    const int readError = std::ferror(file) != 0 ? (errno != 0 ? errno : EIO) : 0;
     std::fclose(file);
     if (tooLarge)
         throw LoadError(0, "host document '" + native + "' is larger than 64 MiB");
-    if (readError)
-        throw LoadError(0, "cannot read host document '" + native + "'");
+    if (readError != 0)
+        throw LoadError(0, "cannot read host document '" + native + "': " + reason(readError));
     return parseHostDocument(bytes, platform::path::cutLastComponent(path));
 }
 

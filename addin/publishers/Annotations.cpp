@@ -305,7 +305,8 @@ WT_Result CDWF2DGrWriter::WriteText(WT_File& file, const std::u16string& text,
     desired.rotation().set(w2dout::ToUInt16(angle * w2dout::kRadiansToFontRotation));
     desired.height().set(SaturateToInt32(sheet_.scale * height * 1.3));
     file.desired_rendition().mark_changed(WT_Attribute_Set::Font_Bit);
-    return WT_Text(position, WT_String(text.c_str())).serialize(file);
+    return WT_Text(position, w2dout::FittedText(file, text, "CDWF2DGrWriter::WriteText"))
+        .serialize(file);
 }
 
 WT_Result CDWF2DGrWriter::DrawGtolSymbol(const std::u16string& code,
@@ -727,7 +728,8 @@ WT_Result CDWF2DGrWriter::GenerateDimension(WT_File& file, host::View* view,
                     // each other.
                     if (t == 1 && written[1] == written[0])
                         break;
-                    WT_CHECK(WT_Text(written[t], WT_String(text.c_str())).serialize(file));
+                    WT_CHECK(WT_Text(written[t], w2dout::FittedText(file, text, kWhere))
+                                 .serialize(file));
                 }
             }
             for (int h = 0; h < 2; ++h)

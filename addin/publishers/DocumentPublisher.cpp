@@ -8,6 +8,7 @@
 #include "platform/gdi/Picture.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
+#include "platform/kernel/Text.h"
 #include "platform/shell/Shell.h"
 
 #include <cerrno>
@@ -88,10 +89,16 @@ std::u16string CDocumentPublisher::GetSheetThumbnailFileName(int index)
     return NewTemporaryFile("-" + std::to_string(index) + ".jpg");
 }
 
-void CDocumentPublisher::SaveDocumentPicture(const std::u16string& fileName)
+bool CDocumentPublisher::SaveDocumentPicture(const std::u16string& fileName)
 {
     int status = 1;
-    document_->savePicture(fileName, status);
+    pictureFailure_.clear();
+    if (document_->savePicture(fileName, status) && status == 1)
+        return true;
+    pictureFailure_ = document_->pictureFailure();
+    if (pictureFailure_.empty())
+        pictureFailure_ = u"the host could not save its picture to '" + fileName + u"'";
+    return false;
 }
 
 platform::HRESULT CDocumentPublisher::GetImageSize(const std::u16string& path, double& width,
@@ -99,11 +106,16 @@ platform::HRESULT CDocumentPublisher::GetImageSize(const std::u16string& path, d
 {
     if (path.empty())
         return platform::S_OK;
-    const auto size = platform::readPictureSize(path);
+    std::string why;
+    const auto size = platform::readPictureSize(path, &why);
     if (!size)
     {
         width = 10.0;
         height = 10.0;
+        // What the host said when it saved the picture explains more than
+        // what reading it back finds.
+        if (pictureFailure_.empty())
+            pictureFailure_ = platform::utf8ToUtf16(why);
         return platform::E_FAIL;
     }
     width = static_cast<double>(size->width);

@@ -55,11 +55,16 @@ public:
     // The same for the thumbnail of one sheet; the index only tells the
     // files apart when they are looked at.
     std::u16string GetSheetThumbnailFileName(int index);
-    // Asks the host to save the document's picture to the file.
-    void SaveDocumentPicture(const std::u16string& fileName);
+    // Asks the host to save the document's picture to the file; false when
+    // the host says it could not (PictureFailure then tells why).
+    bool SaveDocumentPicture(const std::u16string& fileName);
     // The pixel size of a JPEG or PNG file. An empty path answers S_OK and
     // leaves both values; an unreadable image gives 10 x 10 and E_FAIL.
     platform::HRESULT GetImageSize(const std::u16string& path, double& width, double& height);
+    // Why the last picture could not be saved or read back: which picture
+    // and the reason (missing, not a picture, the system's word); empty
+    // after a picture that came through.
+    const std::u16string& PictureFailure() const { return pictureFailure_; }
 
     // The temporary files this publisher made and has not removed yet.
     const std::vector<std::u16string>& TemporaryFiles() const { return temporaryFiles_; }
@@ -80,4 +85,5 @@ private:
     bool written_ = false;
     std::unique_ptr<CProgressDlg> progress_;
     std::vector<std::u16string> temporaryFiles_;
+    std::u16string pictureFailure_;
 };

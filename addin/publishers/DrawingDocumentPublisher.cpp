@@ -123,13 +123,16 @@ void CDrawingDocumentPublisher::PublishSheets()
         if (!sheet)
             Refuse(u"The drawing has no current sheet");
 
+        // Whatever is reported while the sheet is written says which sheet.
+        const std::u16string sheetLabel = u"Sheet '" + sheet->name() + u"'";
+        const PublishScope scope(sheetLabel);
         const std::vector<double> properties = sheet->properties();
         if (properties.size() < 7)
-            Refuse(u"The sheet reports too few properties");
+            Refuse((sheetLabel + u" reports too few properties").c_str());
         SetPaper(properties[5] * 1000.0, properties[6] * 1000.0);
         if (!(paperWidth_ > 0) || !(paperHeight_ > 0) || !std::isfinite(paperWidth_) ||
             !std::isfinite(paperHeight_))
-            Refuse(u"The sheet has no positive size");
+            Refuse((sheetLabel + u" has no positive size").c_str());
 
         const double clip[4] = {0.0, 0.0, paperWidth_, paperHeight_};
         const DWFPaper paper(paperWidth_, paperHeight_, DWFPaper::eMillimeters, 0x00FFFFFF, clip,
@@ -230,8 +233,13 @@ void CDrawingDocumentPublisher::ComputeGraphicTransform(std::array<double, 16>& 
     const double h = paperHeight_;
     const double larger = w > h ? w : h;
     if (!(w > 0) || !(h > 0) || !std::isfinite(larger))
-        DWFCORE_THROW(DWFInvalidArgumentException, u"The sheet has no positive size",
+        {
+        // Which sheet: the scope of the sheet being written names it.
+        const std::u16string sheet = PublishScope::Current();
+        DWFCORE_THROW(DWFInvalidArgumentException,
+                      ((sheet.empty() ? u"The sheet" : sheet) + u" has no positive size").c_str(),
                       "CDrawingDocumentPublisher::ComputeGraphicTransform");
+    }
     const double s = kSheetScaleBase / larger;
     const double k = 1.0 / s;
     m = {k, 0, 0, 0, 0, k, 0, 0, 0, 0, k, 0, -w / 2, -h / 2, 0, 1};
@@ -244,19 +252,21 @@ void CDrawingDocumentPublisher::AddThumbnail(DWFEPlotSection* section, DWFGraphi
     if (!section || !resource || plotOrder > kMaxThumbnailPlotOrder)
         return;
     const std::u16string name = GetSheetThumbnailFileName(plotOrder);
-    SaveDocumentPicture(name);
+    // A picture the host failed to save may be cut short behind a header
+    // that reads well: it is not used.
+    const bool saved = SaveDocumentPicture(name);
 
     auto image = std::make_unique<DWFImageResource>(
         DWFString(u"Ruzizazira Thumbnail"), DWFString(u"thumbnail"), DWFString(u"image/jpeg"),
         DWFString(), DWFString(), DWFString(), DWFString());
     double width = 0.0;
     double height = 0.0;
-    if (GetImageSize(name, width, height) == platform::E_FAIL)
+    if (!saved || GetImageSize(name, width, height) == platform::E_FAIL)
     {
         // The package stays whole without it, but nobody should have to
         // find out by looking.
         publish_log::Note(u"Sheet '" + section->title().toU16String() +
-                          u"' has no thumbnail: the host's picture of it could not be read");
+                          u"' has no thumbnail: " + PictureFailure());
         return;
     }
 

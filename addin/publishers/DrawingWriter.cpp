@@ -216,8 +216,13 @@ int CDWFxDrawingWriter::ProcessDrawingDoc()
     const double larger = paperWidth_ > paperHeight_ ? paperWidth_ : paperHeight_;
     if (!(paperWidth_ > 0) || !(paperHeight_ > 0) || !std::isfinite(larger) ||
         !(sheet_.scale > 0) || !std::isfinite(sheet_.scale))
-        DWFCORE_THROW(DWFInvalidArgumentException, u"The sheet has no positive size",
+        {
+        // Which sheet: the scope of the sheet being written names it.
+        const std::u16string sheet = PublishScope::Current();
+        DWFCORE_THROW(DWFInvalidArgumentException,
+                      ((sheet.empty() ? u"The sheet" : sheet) + u" has no positive size").c_str(),
                       "CDWFxDrawingWriter::ProcessDrawingDoc");
+    }
 
     // A file of our own in the temporary folder: nothing of the user's is
     // ever overwritten, and the destructor removes exactly this file.
@@ -238,7 +243,12 @@ int CDWFxDrawingWriter::ProcessDrawingDoc()
     file.set_stream_write_action(&TempFileSink::write);
     file.set_stream_read_action(&TempFileSink::read);
     if (file.open() != WT_Result_Success)
+    {
+        // Opening writes the stream's header: a write that failed tells why.
+        if (sink.failure)
+            std::rethrow_exception(sink.failure);
         ThrowW2D(u"The sheet's W2D file could not be opened");
+    }
     // Sheets are written as plain, uncompressed ASCII opcodes.
     file.set_allow_data_compression(false);
     file.set_allow_binary_data(false);

@@ -9,6 +9,7 @@
 #include "host/RecordLayout.h"
 #include "host/Sketch.h"
 #include "host/View.h"
+#include "platform/kernel/Text.h"
 
 #include <array>
 #include <cmath>
@@ -524,7 +525,19 @@ WT_Result CDWF2DGrWriter::ProcessDrawingView(WT_File& file, host::View* view,
             const bool polyline = fits && data[i] == 0.0;
             if (!fits || (!polyline && k < kArcGeometry))
             {
-                ReportPublishError(kWhere);
+                // The rest of the view's edges cannot be found either.
+                const std::u16string what =
+                    !fits ? u" runs past the end of the view's edge data"
+                          : u" is an arc with " + platform::utf8ToUtf16(std::to_string(k)) +
+                                u" geometry values, fewer than the " +
+                                platform::utf8ToUtf16(std::to_string(kArcGeometry)) +
+                                u" an arc needs";
+                ReportPublishError(kWhere, true,
+                                   u"Model edge item " +
+                                       platform::utf8ToUtf16(std::to_string(item + 1)) + u" of " +
+                                       platform::utf8ToUtf16(std::to_string(items)) +
+                                       u" of view '" + view->name() + u"'" + what +
+                                       u"; the view's remaining edges are left out");
                 return WT_Result_Success;
             }
             const std::size_t index = i;
@@ -559,7 +572,9 @@ WT_Result CDWF2DGrWriter::GenerateArcOrEllipse(std::size_t index, const ViewTran
     {
         if (!Fits(data, index + 2, kArcGeometry))
         {
-            ReportPublishError(kWhere);
+            ReportPublishError(kWhere, true,
+                               u"A model edge arc's geometry runs past the end of the view's "
+                               u"edge data; the arc is left out");
             return WT_Result_Success;
         }
         const double* geometry = data.data() + index + 2;

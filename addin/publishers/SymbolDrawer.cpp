@@ -8,6 +8,7 @@
 #include "dwf/w2dtk/text.h"
 #include "platform/kernel/HostSettings.h"
 #include "platform/kernel/Path.h"
+#include "platform/kernel/Text.h"
 
 #include <cmath>
 #include <utility>
@@ -67,6 +68,32 @@ CSymbolDrawer::~CSymbolDrawer()
     reader_.ReleaseData();
 }
 
+void CSymbolDrawer::ReportMissingSymbol()
+{
+    // A symbol left out changes what the sheet says: the user hears of it,
+    // once for the file and once for each code it lacks.
+    if (!reader_.Failure().empty())
+    {
+        if (fileReported_)
+            return;
+        fileReported_ = true;
+        std::u16string reason = platform::utf8ToUtf16(reader_.Failure());
+        if (!reader_.Path().empty())
+            reason = u"The symbol file '" + platform::utf8ToUtf16(reader_.Path()) + u"' cannot be used: " + reason;
+        else
+            reason = u"There is no symbol file: " + reason;
+        ReportPublishError("CSymbolDrawer::Draw", true,
+                           reason + u"; symbols in text are left out");
+        return;
+    }
+    const std::u16string code = libraryName_ + u"-" + symbolName_;
+    if (!reportedCodes_.insert(code).second)
+        return;
+    ReportPublishError("CSymbolDrawer::Draw", true,
+                       u"The symbol code <" + code + u"> is not in the symbol file '" + platform::utf8ToUtf16(reader_.Path()) + u"'" +
+                           u"; it is left out");
+}
+
 void CSymbolDrawer::ResetExtent()
 {
     extentEmpty_ = true;
@@ -114,10 +141,13 @@ WT_Result CSymbolDrawer::Draw(WT_File& file, const w2dout::SheetContext& sheet, 
         reader_.Rewind();
         reader_.ClearTexts();
         reader_.ClearPoints();
-        if (reader_.ReadSection(Narrow(libraryName_)))
+        const bool found =
+            reader_.ReadSection(Narrow(libraryName_)) &&
             reader_.ReadSection(Narrow(symbolName_), CSymbolReader::kCollectEntities);
         const CSymbolReader::PointLists lists = reader_.Points();
         reader_.ClearPoints();
+        if (!found || !reader_.Failure().empty())
+            ReportMissingSymbol();
 
         const Placement at{&sheet, x0, y0, angle, scale};
         using Writer = WT_Result (CSymbolDrawer::*)(WT_File&, const Placement&, const Numbers&);
@@ -267,7 +297,8 @@ WT_Result CSymbolDrawer::DrawText(WT_File& file, const Placement& at, const Numb
         font.height().set(SaturateToInt32(f));
         file.desired_rendition().mark_changed(WT_Attribute_Set::Font_Bit);
         const std::u16string wide = Widen(texts[text]);
-        WT_CHECK(WT_Text(at.Place(x, y), WT_String(wide.c_str())).serialize(file));
+        WT_CHECK(WT_Text(at.Place(x, y), w2dout::FittedText(file, wide, "CSymbolDrawer::DrawText"))
+                     .serialize(file));
         Extend(0.0, static_cast<double>(texts[text].size()) * f * 0.5);
     }
     return WT_Result_Success;

@@ -8,6 +8,7 @@
 #include "addin/publishers/W2DOutput.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -74,10 +75,15 @@ private:
     WT_Result DrawText(WT_File& file, const Placement& at, const Numbers& numbers);
 
     void Extend(double a, double b);
+    // Reports a symbol that could not be drawn: the symbol file once, when
+    // it cannot be used, else the code that it does not hold.
+    void ReportMissingSymbol();
 
     CSymbolReader reader_;
     std::u16string libraryName_;
     std::u16string symbolName_;
+    bool fileReported_ = false;
+    std::set<std::u16string> reportedCodes_;
     bool extentEmpty_ = true;
     double extentMinimum_ = 0.0;
     double extentMaximum_ = 0.0;

@@ -3,7 +3,9 @@
 #include "addin/ErrorReport.h"
 
 #include <array>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <limits>
 
@@ -34,24 +36,60 @@ CSymbolReader::CSymbolReader(std::string path) : path_(std::move(path)) {}
 
 CSymbolReader::~CSymbolReader() = default;
 
+namespace
+{
+std::string SystemReason(int error)
+{
+    char buffer[256];
+    return ::strerror_r(error != 0 ? error : EIO, buffer, sizeof buffer);
+}
+} // namespace
+
 bool CSymbolReader::OpenFile()
 {
     source_.reset();
+    failure_.clear();
     if (path_.empty())
+    {
+        failure_ = "the host's settings name no folder for it";
         return false;
+    }
     auto source = std::make_unique<LineSource>();
+    errno = 0;
     source->file.reset(std::fopen(path_.c_str(), "rb"));
-    if (!source->file)
-        return false;
-    if (std::fseek(source->file.get(), 0, SEEK_END) != 0)
-        return false;
-    const long size = std::ftell(source->file.get());
+    long size = -1;
+    if (source->file && std::fseek(source->file.get(), 0, SEEK_END) == 0)
+        size = std::ftell(source->file.get());
     if (size < 0)
+    {
+        failure_ = SystemReason(errno);
         return false;
+    }
     source->size = static_cast<std::uint64_t>(size);
     source_ = std::move(source);
     Rewind();
+    if (source_ && !LooksLikeSymbolFile())
+    {
+        source_.reset();
+        failure_ = "it is not a symbol file";
+    }
     return source_ != nullptr;
+}
+
+bool CSymbolReader::LooksLikeSymbolFile()
+{
+    if (std::memchr(source_->block.data(), 0, source_->valid))
+        return false; // text holds no NUL: this is a binary file
+    // Some line must be an entity: 'A', a separator, a keyword and a blank.
+    bool entity = false;
+    std::string line;
+    while (!entity && ReadLine(line))
+    {
+        const std::size_t blank = line.find(' ', 2);
+        entity = IsEntityLine(line) && blank != std::string::npos && blank > 2;
+    }
+    Rewind();
+    return entity;
 }
 
 void CSymbolReader::Rewind()
@@ -61,8 +99,10 @@ void CSymbolReader::Rewind()
     source_->blockStart = 0;
     source_->offset = 0;
     source_->valid = 0;
+    errno = 0;
     if (std::fseek(source_->file.get(), 0, SEEK_SET) != 0)
     {
+        failure_ = SystemReason(errno);
         source_.reset(); // an unreadable file finds nothing
         return;
     }
@@ -71,8 +111,11 @@ void CSymbolReader::Rewind()
 
 bool CSymbolReader::RefillBlock()
 {
+    errno = 0;
     source_->valid =
         std::fread(source_->block.data(), 1, source_->block.size(), source_->file.get());
+    if (source_->valid == 0 && std::ferror(source_->file.get()) && failure_.empty())
+        failure_ = SystemReason(errno); // what was read so far still counts
     return source_->valid > 0;
 }
 
@@ -164,11 +207,13 @@ bool CSymbolReader::ReadSection(const std::string& wanted)
     }
 }
 
-void CSymbolReader::ReadSection(const std::string& wanted, CollectEntities)
+bool CSymbolReader::ReadSection(const std::string& wanted, CollectEntities)
 {
+    bool found = false;
     try
     {
-        if (SeekHeader(wanted))
+        found = SeekHeader(wanted);
+        if (found)
         {
             std::string line;
             while (ReadLine(line) && IsEntityLine(line))
@@ -180,6 +225,7 @@ void CSymbolReader::ReadSection(const std::string& wanted, CollectEntities)
     {
         ReportPublishError("CSymbolReader::ReadSection");
     }
+    return found;
 }
 
 void CSymbolReader::GetGeomType(const std::string& entity)

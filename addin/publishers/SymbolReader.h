@@ -37,8 +37,12 @@ public:
     CSymbolReader& operator=(const CSymbolReader&) = delete;
 
     // Opens the file and reads its first block; false when it cannot be
-    // opened (lookups then find nothing).
+    // opened or is no symbol file (lookups then find nothing, and Failure
+    // says why).
     bool OpenFile();
+    // Why the file cannot be used: the system's reason it could not be
+    // opened or read, or that it is not a symbol file; empty while it can.
+    const std::string& Failure() const { return failure_; }
     bool IsOpen() const { return source_ != nullptr; }
     // Back to the top of the file, so that a lookup sees every symbol.
     void Rewind();
@@ -54,7 +58,8 @@ public:
     bool ReadSection(const std::string& wanted);
     // Reads lines until one matches `wanted`, then collects the entity lines
     // that follow it, up to the first line that is not one; then rewinds.
-    void ReadSection(const std::string& wanted, CollectEntities);
+    // False when no line matches.
+    bool ReadSection(const std::string& wanted, CollectEntities);
 
     // Parses one entity: the line from its third character on.
     void GetGeomType(const std::string& entity);
@@ -84,9 +89,13 @@ private:
     // The line-reading part of both forms of ReadSection.
     bool SeekHeader(const std::string& wanted);
     bool RefillBlock();
+    // Whether the file reads as a symbol file: text (no NUL in its first
+    // block) with at least one entity line. Leaves the reader rewound.
+    bool LooksLikeSymbolFile();
 
     std::string path_;
     PointLists points_;
     std::vector<std::string> texts_;
     std::unique_ptr<LineSource> source_;
+    std::string failure_;
 };

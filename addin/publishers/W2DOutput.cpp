@@ -3,6 +3,8 @@
 #include "dwf/w2dtk/ellipse.h"
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/polyline.h"
+#include "addin/ErrorReport.h"
+#include "platform/kernel/Text.h"
 
 #include <cmath>
 #include <limits>
@@ -27,6 +29,26 @@ std::int32_t SaturateToInt32(double value)
 std::uint16_t ToUInt16(double value)
 {
     return static_cast<std::uint16_t>(static_cast<std::uint32_t>(SaturateToInt32(value)) & 0xFFFFu);
+}
+
+WT_String FittedText(const WT_File& file, const std::u16string& text, const char* where)
+{
+    // A text ends at its first NUL, as a C string of the host's does.
+    const std::size_t length = std::char_traits<char16_t>::length(text.c_str());
+    WT_String whole(length, text.data());
+    const std::size_t room = whole.writable_length(file);
+    if (length <= room)
+        return whole;
+    // Never between the two halves of a character beyond U+FFFF.
+    std::size_t keep = room;
+    if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF)
+        --keep;
+    ReportPublishError(where, true,
+                       u"A text of " + platform::utf8ToUtf16(std::to_string(length)) +
+                           u" characters was cut to its first " +
+                           platform::utf8ToUtf16(std::to_string(keep)) +
+                           u", the most one text of the sheet's stream can hold");
+    return WT_String(keep, text.data());
 }
 
 double ClampedAcos(double value)

@@ -5,9 +5,11 @@
 // symbol drawer.
 #include "dwf/w2dtk/logical_point.h"
 #include "dwf/w2dtk/result.h"
+#include "dwf/w2dtk/string.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 class WT_File;
 
@@ -90,6 +92,12 @@ WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const Ho
                               const ViewTransform& transform, int direction);
 // The direction from `from` to `to` in W2D angle units, in [0, 65536).
 double GetW2DAngle(const HostPoint& from, const HostPoint& to);
+
+// `text` as one W2D string that `file` can write and its reader take back.
+// A text too long for that is cut at the last whole character that fits and
+// the cut is reported as a failure of `where` (the text is no longer what
+// the drawing says); the rest of the drawing goes on.
+WT_String FittedText(const WT_File& file, const std::u16string& text, const char* where);
 
 // Rotates (x, y) about the origin by `angle` radians; z stays.
 HostPoint Rotate(const HostPoint& point, double angle);

@@ -5,6 +5,7 @@
 #include "addin/publishers/DWF2DGrWriter.h"
 #include "addin/tests/HostDrawing.h"
 #include "addin/tests/W2DCapture.h"
+#include "platform/kernel/Text.h"
 #include "platform/ui/Ui.h"
 
 #include <gtest/gtest.h>
@@ -175,13 +176,17 @@ TEST_F(HostileHostData, SplineAndPolylineCountsOutOfRange)
 TEST_F(HostileHostData, ModelEdgeItemsThatDoNotFit)
 {
     const std::vector<double> polyline = {0, 0, 0, 0, 0, 1, 0, 0, 2, 0, 0, 0, 0.01, 0, 0};
-    const std::vector<std::vector<double>> tails = {
-        {1e12, 0},                            // geometry count beyond the data
-        {1, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, // an arc with three geometry values
-        {0, 0, 0, 0, 0, 1, 0, 0, 50, 0, 0},   // fifty points announced, none there
-        {kNaN},                               // half an item
+    const std::string past = "Model edge item 2 of 2 of view 'V' runs past the end of the "
+                             "view's edge data; the view's remaining edges are left out";
+    const std::vector<std::pair<std::vector<double>, std::string>> tails = {
+        {{1e12, 0}, past},                   // geometry count beyond the data
+        {{1, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, // an arc with three geometry values
+         "Model edge item 2 of 2 of view 'V' is an arc with 3 geometry values, fewer than the "
+         "12 an arc needs; the view's remaining edges are left out"},
+        {{0, 0, 0, 0, 0, 1, 0, 0, 50, 0, 0}, past}, // fifty points announced, none there
+        {{kNaN}, past},                             // half an item
     };
-    for (const auto& tail : tails)
+    for (const auto& [tail, cause] : tails)
     {
         platform::ui().reset();
         view.modelEdges.count = 2;
@@ -189,6 +194,9 @@ TEST_F(HostileHostData, ModelEdgeItemsThatDoNotFit)
         Append(view.modelEdges.data, tail);
         EXPECT_EQ(Walk().size(), 1u);
         EXPECT_EQ(Reported(), std::vector<std::string>{"CDWF2DGrWriter::ProcessDrawingView"});
+        // What was wrong and where, not only which function noticed.
+        ASSERT_EQ(platform::ui().messageBoxes().size(), 1u);
+        EXPECT_EQ(platform::utf16ToUtf8(platform::ui().messageBoxes()[0].cause), cause);
     }
     // An arc whose axis is zero or NaN has no face: nothing, no message.
     platform::ui().reset();

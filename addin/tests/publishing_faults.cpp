@@ -149,4 +149,17 @@ TEST_F(PublishingPastLimits, ASheetStreamStopsAsSoonAsItPassesTheEntryLimit)
     EXPECT_TRUE(FilesIn(packages_).empty());
     ExpectNoTemporaryFiles();
 }
+TEST_F(PublishingPastLimits, ASheetWithoutASizeIsNamed)
+{
+    // The publication ends; the cause says which sheet.
+    std::string drawing = ParabolaDrawing(1);
+    const std::string size = "properties=\"0 0 0 0 0 0.42 0.297\"";
+    drawing.replace(drawing.find(size), size.size(), "properties=\"0 0 0 0 0 0 0.297\"");
+    auto app = Load(drawing);
+    const PublishOutcome outcome = RunPublishCommand(*app, Request());
+    EXPECT_EQ(outcome.status, Status::Failed);
+    ASSERT_EQ(outcome.causes.size(), 1u);
+    EXPECT_EQ(Utf8(outcome.causes[0]), "Sheet 'Sheet1' has no positive size");
+    ExpectNoTemporaryFiles();
+}
 } // namespace

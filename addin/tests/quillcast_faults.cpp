@@ -4,12 +4,15 @@
 // Every case runs the program in its own folders and checks the existing
 // target byte for byte.
 #include "QuillcastHarness.h"
+#include "SheetReadBack.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <map>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -271,16 +274,26 @@ TEST_F(QuillcastFaults, AReadOnlyTargetIsRefusedWithOneMessage)
 
 TEST_F(QuillcastFaults, AnUnreadablePictureIsNotedAndThePackageStaysWhole)
 {
-    const std::string document =
-        Document("no-picture.xml",
-                 Replaced(SampleText(),
-                          "picture=\"" QUILLCAST_SOURCE_DIR "/examples/sample-preview.png\"", ""));
+    // Which picture and why: none at all, a missing file, a file that is no
+    // picture.
+    const std::string sample = QUILLCAST_SOURCE_DIR "/examples/sample-preview.png";
+    const std::string notPicture = root_ + "/not-a-picture.png";
+    std::ofstream(notPicture) << "plain text";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "the document has no picture"},
+        {"picture=\"" + root_ + "/gone.png\"",
+         "cannot open the picture file '" + root_ + "/gone.png': No such file or directory"},
+        {"picture=\"" + notPicture + "\"", "'" + notPicture + "' is not a JPEG or PNG picture"},
+    };
     std::string errors;
-    EXPECT_EQ(PublishOverOld(document, errors), 0) << errors;
-    EXPECT_EQ(errors, "quillcast: note: Sheet 'Sheet1' has no thumbnail: the host's picture of "
-                      "it could not be read\n"
-                      "quillcast: note: Sheet 'Sheet2' has no thumbnail: the host's picture of "
-                      "it could not be read\n");
+    for (const auto& [picture, why] : cases)
+    {
+        const std::string document = Document(
+            "no-picture.xml", Replaced(SampleText(), "picture=\"" + sample + "\"", picture));
+        EXPECT_EQ(PublishOverOld(document, errors), 0) << errors;
+        EXPECT_EQ(errors, "quillcast: note: Sheet 'Sheet1' has no thumbnail: " + why +
+                              "\nquillcast: note: Sheet 'Sheet2' has no thumbnail: " + why + "\n");
+    }
     EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");
     if (RunCommand("/usr/bin/python3 -c 'import zipfile' 2>/dev/null") == 0)
     {
@@ -408,3 +421,248 @@ TEST_F(QuillcastFaults, InterruptedRunsRemoveTheirFilesAndLeaveTheTarget)
     }
 }
 } // namespace
+
+// ------------------------------------------------------- a disk that fills
+
+namespace
+{
+// The library of the tests that fails the Nth fwrite, fflush or fclose with
+// ENOSPC, beside the program; empty when it is not built.
+std::string WriteFaultLibrary(const std::string& program)
+{
+    const std::string library =
+        program.substr(0, program.rfind('/')) + "/quillcast_write_faults.so";
+    return ::access(library.c_str(), R_OK) == 0 ? library : std::string();
+}
+
+// What LD_PRELOAD must hold for the program: a sanitizer runtime insists on
+// coming first, so when this build carries one (the test program shows it
+// mapped), that runtime goes before the library.
+std::string Preload(const std::string& library)
+{
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line))
+    {
+        const std::size_t at = line.find('/');
+        if (at != std::string::npos && line.find("/libasan.so", at) != std::string::npos)
+            return line.substr(at) + " " + library;
+    }
+    return library;
+}
+
+// `count` call numbers spread evenly over 1..total, first and last included.
+std::vector<unsigned long> Spread(unsigned long total, unsigned long count)
+{
+    std::vector<unsigned long> points;
+    if (total == 0)
+        return points;
+    if (count >= total)
+    {
+        for (unsigned long n = 1; n <= total; ++n)
+            points.push_back(n);
+        return points;
+    }
+    for (unsigned long i = 0; i < count; ++i)
+        points.push_back(1 + (count > 1 ? i * (total - 1) / (count - 1) : 0));
+    return points;
+}
+} // namespace
+
+TEST_F(QuillcastFaults, AFullDiskAtAnyWriteLeavesTheTargetAndNamesFileAndReason)
+{
+    const std::string library = WriteFaultLibrary(program_);
+    if (library.empty())
+        GTEST_SKIP() << "the write-fault library is not built beside the program";
+    const std::string preload = "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
+
+    // A clean run counts the calls that a full disk could make fail.
+    const std::string counts = root_ + "/counts.txt";
+    std::string errors;
+    ASSERT_EQ(PublishOverOld(sample_, errors, preload + "QC_FAULT_COUNTS=" + Quoted(counts)), 0)
+        << errors;
+    std::map<std::string, unsigned long> calls;
+    {
+        std::ifstream in(counts);
+        std::string kind;
+        unsigned long n = 0;
+        while (in >> kind >> n)
+            calls[kind] = n;
+    }
+    ASSERT_GT(calls["fwrite"], 40u);
+    ASSERT_GT(calls["fclose"], 0u);
+
+    // Fifty points across the run: most at writes, the rest where buffered
+    // bytes are flushed or a written file is closed.
+    std::vector<std::pair<std::string, unsigned long>> points;
+    for (const char* kind : {"fflush", "fclose"})
+        for (unsigned long n : Spread(calls[kind], 5))
+            points.emplace_back(kind, n);
+    for (unsigned long n : Spread(calls["fwrite"], 50 - points.size()))
+        points.emplace_back("fwrite", n);
+    ASSERT_EQ(points.size(), 50u);
+
+    int failed = 0;
+    for (const auto& [kind, n] : points)
+    {
+        SCOPED_TRACE(kind + " " + std::to_string(n));
+        const int status = PublishOverOld(
+            sample_, errors,
+            preload + "QC_FAULT_CALL=" + kind + " QC_FAULT_AT=" + std::to_string(n));
+        if (status == 0)
+        {
+            // Only a picture outside the package (the toolbar's image, a
+            // sheet's thumbnail) can be lost while the package is written
+            // whole; the note says which file and why.
+            const std::string note = "quillcast: note: ";
+            const std::size_t at = errors.find(note);
+            ASSERT_NE(at, std::string::npos) << "a lost write went unreported";
+            const std::string line = errors.substr(at, errors.find('\n', at) - at);
+            EXPECT_NE(line.find(" '/"), std::string::npos) << line;
+            EXPECT_NE(line.find("': No space left on device"), std::string::npos) << line;
+            EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");
+            EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+            ExpectNoTemporaryFiles();
+            continue;
+        }
+        ++failed;
+        EXPECT_EQ(status, 1) << errors;
+        const std::string cause = CauseLine(errors);
+        // What was done, to which file, and the system's reason.
+        EXPECT_NE(cause.find(" '/"), std::string::npos) << errors;
+        EXPECT_NE(cause.find("': No space left on device"), std::string::npos) << errors;
+        EXPECT_NE(errors.find("quillcast: no package was written"), std::string::npos) << errors;
+        ExpectUntouched();
+    }
+    EXPECT_GE(failed, 40);
+}
+
+// ------------------------------------------- content left out, and said so
+
+namespace
+{
+// A host data folder of the test's own, whose symbol file is `symbols`
+// (none when empty).
+std::string DataFolder(const std::string& root, const std::string* symbols)
+{
+    ::mkdir(root.c_str(), 0700);
+    const std::string data = root + "/data";
+    for (const char* folder : {"", "/toolbox", "/lang", "/lang/english"})
+        ::mkdir((data + folder).c_str(), 0700);
+    std::ofstream(data + "/toolbox/toolbox.ini") << "[settings]\n";
+    if (symbols)
+        std::ofstream(data + "/lang/english/Gtol.sym", std::ios::binary) << *symbols;
+    return data;
+}
+
+// The causes printed under the add-in's messages, in order.
+std::vector<std::string> Causes(const std::string& errors)
+{
+    std::vector<std::string> causes;
+    const std::string marker = "quillcast:   cause: ";
+    for (std::size_t at = errors.find(marker); at != std::string::npos;
+         at = errors.find(marker, at + 1))
+    {
+        const std::size_t from = at + marker.size();
+        causes.push_back(errors.substr(from, errors.find('\n', from) - from));
+    }
+    return causes;
+}
+} // namespace
+
+TEST_F(QuillcastFaults, ASymbolFileThatCannotBeUsedIsNamedWithItsReason)
+{
+    struct Case
+    {
+        const char* name;
+        bool present;
+        std::string contents;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"missing", false, "", "No such file or directory"},
+        {"not a symbol file", true, std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+         "it is not a symbol file"},
+        {"text without entities", true, "*GTOL,Geometric tolerance symbols\r\n",
+         "it is not a symbol file"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string data = DataFolder(root_ + "/" + std::to_string(&c - cases), nullptr);
+        const std::string symbols = data + "/lang/english/Gtol.sym";
+        std::remove(symbols.c_str());
+        if (c.present)
+            std::ofstream(symbols, std::ios::binary) << c.contents;
+        // The package is written without the symbols, and the run says so:
+        // once for each sheet that wanted one.
+        PlaceOldPackage(Target());
+        const std::string errorFile = root_ + "/stderr.txt";
+        const int status = RunCommand(Quoted(program_) + " publish " + Quoted(sample_) + " -o " +
+                                      Quoted(Target()) + " --force --data-folder " +
+                                      Quoted(data) + " 2>" + Quoted(errorFile));
+        const std::string errors = Contents(errorFile);
+        EXPECT_EQ(status, 3) << errors;
+        const std::string expected = "The symbol file '" + symbols + "' cannot be used: " +
+                                     c.reason + "; symbols in text are left out";
+        EXPECT_EQ(Causes(errors), (std::vector<std::string>{"Sheet 'Sheet1': " + expected,
+                                                            "Sheet 'Sheet2': " + expected}))
+            << errors;
+        EXPECT_NE(errors.find("The error occurred in CSymbolDrawer::Draw."), std::string::npos);
+        EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");
+        ExpectNoTemporaryFiles();
+    }
+}
+
+TEST_F(QuillcastFaults, AnUnknownSymbolCodeIsNamedOncePerSheet)
+{
+    // Twice on the same sheet, reported once.
+    const std::string document = Document(
+        "unknown.xml", Replaced(Replaced(SampleText(), "&lt;GTOL-FLAT&gt;", "&lt;GTOL-NOPE&gt;"),
+                                "&lt;GTOL-PERP&gt;", "&lt;GTOL-NOPE&gt;"));
+    std::string errors;
+    EXPECT_EQ(PublishOverOld(document, errors), 3) << errors;
+    EXPECT_EQ(Causes(errors),
+              std::vector<std::string>{"Sheet 'Sheet1': The symbol code <GTOL-NOPE> is not in the "
+                                       "symbol file '" QUILLCAST_SOURCE_DIR
+                                       "/examples/host-data/lang/english/Gtol.sym'; it is left "
+                                       "out"})
+        << errors;
+    EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");
+}
+
+TEST_F(QuillcastFaults, ATextTooLongForOneW2DStringIsCutAndTheStreamReadsToTheEnd)
+{
+    if (!HaveTool("python3"))
+        GTEST_SKIP() << "python3 is not installed";
+    const std::string longText(70000, 'W');
+    const std::string document =
+        Document("long.xml", Replaced(SampleText(), ">SEE DETAIL A<", ">" + longText + "<"));
+    std::string errors;
+    EXPECT_EQ(PublishOverOld(document, errors), 3) << errors;
+    EXPECT_EQ(Causes(errors), std::vector<std::string>{
+                                  "Sheet 'Sheet1': A text of 70000 characters was cut to its "
+                                  "first 65536, the most one text of the sheet's stream can hold"})
+        << errors;
+
+    // Every sheet's stream, through our own reader, to its end; one of them
+    // holds the text as far as it could be kept.
+    const std::string sheets = root_ + "/sheets";
+    ::mkdir(sheets.c_str(), 0700);
+    ASSERT_EQ(RunCommand("python3 -c " +
+                         Quoted("import sys, zipfile, os\n"
+                                "z = zipfile.ZipFile(sys.argv[1])\n"
+                                "for k, n in enumerate(i for i in z.namelist() if i.endswith('.w2d')):\n"
+                                "    open(os.path.join(sys.argv[2], str(k)), 'wb').write(z.read(n))\n") +
+                         " " + Quoted(Target()) + " " + Quoted(sheets)),
+              0);
+    ASSERT_EQ(FilesIn(sheets).size(), 2u);
+    std::size_t cut = 0;
+    for (const std::string& name : FilesIn(sheets))
+    {
+        const sheet_test::Sheet sheet = sheet_test::Read(ReadBytes(sheets + "/" + name));
+        EXPECT_EQ(sheet.end, WT_Result_End_Of_Stream);
+        cut += sheet.Texts(std::u16string(65536, u'W')).size();
+    }
+    EXPECT_EQ(cut, 1u);
+}

@@ -226,16 +226,48 @@ TEST(SymbolDrawer, WriteFailuresReachTheCaller)
     capture.file().close();
 }
 
-TEST(SymbolDrawer, MissingFileDrawsNothing)
+TEST(SymbolDrawer, MissingFileDrawsNothingAndIsReportedOnce)
 {
     platform::ui().reset();
     CSymbolDrawer drawer("/nonexistent/Gtol.sym");
-    drawer.SetLibraryName(u"GTOL");
-    drawer.SetSymbolName(u"FLAT");
     W2DCapture capture;
-    EXPECT_EQ(drawer.Draw(capture.file(), w2dout::SheetContext{}, 0, 0, 0.0, 1.0),
-              WT_Result_Success);
+    for (const char16_t* symbol : {u"FLAT", u"PERP"})
+    {
+        drawer.SetLibraryName(u"GTOL");
+        drawer.SetSymbolName(symbol);
+        EXPECT_EQ(drawer.Draw(capture.file(), w2dout::SheetContext{}, 0, 0, 0.0, 1.0),
+                  WT_Result_Success);
+    }
     EXPECT_TRUE(capture.ReadBack().empty());
     EXPECT_TRUE(drawer.ExtentEmpty());
-    EXPECT_TRUE(platform::ui().messageBoxes().empty());
+    // The file, not each symbol: one box, naming the file and the reason.
+    const auto& boxes = platform::ui().messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].cause, u"The symbol file '/nonexistent/Gtol.sym' cannot be used: No such "
+                              u"file or directory; symbols in text are left out");
+}
+
+TEST(SymbolDrawer, EachUnknownCodeIsReportedOnce)
+{
+    platform::ui().reset();
+    CSymbolDrawer drawer(kExample);
+    W2DCapture capture;
+    const std::pair<const char16_t*, const char16_t*> codes[] = {
+        {u"GTOL", u"NOPE"}, {u"NOLIB", u"FLAT"}, {u"GTOL", u"NOPE"}};
+    for (const auto& [library, symbol] : codes)
+    {
+        drawer.SetLibraryName(library);
+        drawer.SetSymbolName(symbol);
+        EXPECT_EQ(drawer.Draw(capture.file(), w2dout::SheetContext{}, 0, 0, 0.0, 1.0),
+                  WT_Result_Success);
+    }
+    const auto& boxes = platform::ui().messageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    const std::u16string file16(kExample.begin(), kExample.end());
+    EXPECT_EQ(boxes[0].cause,
+              u"The symbol code <GTOL-NOPE> is not in the symbol file '" + file16 +
+                  u"'; it is left out");
+    EXPECT_EQ(boxes[1].cause,
+              u"The symbol code <NOLIB-FLAT> is not in the symbol file '" + file16 +
+                  u"'; it is left out");
 }

@@ -257,8 +257,19 @@ int WT_String::hex_value(int byte)
     return -1;
 }
 
+std::size_t WT_String::writable_length(const WT_File& file) const
+{
+    if (m_encoding != Unicode)
+        return Max_ASCII_Token;
+    return file.binary_output() ? Max_Units : Max_ASCII_Token / 4;
+}
+
 WT_Result WT_String::serialize(WT_File& file, bool force_quotes) const
 {
+    // A string the reader would refuse is not written at all: the stream
+    // stays readable and the caller decides what to do with the text.
+    if (m_length > writable_length(file))
+        return WT_Result_Usage_Error;
     switch (m_encoding)
     {
     case ASCII:

@@ -61,6 +61,13 @@ public:
     bool operator==(const WT_String& other) const { return equals(other, true); }
     bool operator!=(const WT_String& other) const { return !equals(other, true); }
 
+    // The most code units a string of this one's encoding can have when
+    // `file` writes it, so that a reader takes it back: an 8-bit string is
+    // one token of at most Max_ASCII_Token bytes; a 16-bit one is either
+    // counted (binary output, Max_Units) or a token of four hex digits a unit.
+    std::size_t writable_length(const WT_File& file) const;
+    // Refuses (WT_Result_Usage_Error, nothing written) a string longer than
+    // writable_length.
     WT_Result serialize(WT_File& file, bool force_quotes = false) const;
     WT_Result materialize(WT_File& file);
 

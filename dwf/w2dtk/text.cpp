@@ -293,6 +293,9 @@ WT_Result WT_Text::read_step(int step, const WT_Opcode& opcode, WT_File& file)
 
 WT_Result WT_Text::serialize(WT_File& file)
 {
+    // Checked before anything of the text goes out.
+    if (m_string.length() > m_string.writable_length(file))
+        return WT_Result_Usage_Error;
     WT_CHECK(begin_serialize(file));
     WT_Attribute_Set& desired = file.desired_rendition();
     desired.mark_changed(WT_Attribute_Set::Font_Bit);

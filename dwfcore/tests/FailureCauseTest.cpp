@@ -122,6 +122,32 @@ TEST(SystemError, FileFailuresCarryPathAndReason)
     }
 }
 
+TEST(SystemError, AShortWriteFailsWithTheErrnoOfItsCall)
+{
+    // A stream whose room ends mid-write: the C library takes what fits and
+    // reports fewer bytes. Whatever the stream's error flag says, the bytes
+    // not taken are a failure, with the call's errno or, when it set none,
+    // an I/O error.
+    char room[8];
+    FILE* memory = ::fmemopen(room, sizeof room, "wb");
+    ASSERT_NE(memory, nullptr);
+    std::setvbuf(memory, nullptr, _IONBF, 0);
+    DWFStreamFileDescriptor small(DWFFile("/memory/room"), DWFString(u"wb"), memory);
+    errno = 0;
+    try
+    {
+        small.write("twelve bytes", 12);
+        ADD_FAILURE() << "a short write passed";
+    }
+    catch (const DWFIOException& e)
+    {
+        const std::string message = utf8(e.message());
+        EXPECT_TRUE(message == "File write error '/memory/room': No space left on device" ||
+                    message == "File write error '/memory/room': Input/output error")
+            << message;
+    }
+}
+
 class TemporaryFolder : public ::testing::Test
 {
 protected:

@@ -159,14 +159,24 @@ bool Document::savePicture(const std::u16string& fileName, int& status)
     log("savePicture(" + utf8(fileName) + ")");
     platform::RgbPicture pixels;
     std::string error;
-    if (picture.empty() || !platform::loadPicture(picture, pixels, error) ||
-        !platform::saveJpeg(fileName, pixels, kPictureQuality, error))
+    lastPictureFailure.clear();
+    if (picture.empty())
+        error = "the document has no picture";
+    else if (platform::loadPicture(picture, pixels, error) &&
+             platform::saveJpeg(fileName, pixels, kPictureQuality, error))
     {
-        status = 0;
-        return false;
+        status = 1;
+        return true;
     }
-    status = 1;
-    return true;
+    lastPictureFailure = platform::utf8ToUtf16(error);
+    status = 0;
+    return false;
+}
+
+std::u16string Document::pictureFailure()
+{
+    // Not an automation call of the host: nothing is asked or logged.
+    return lastPictureFailure;
 }
 
 std::u16string Document::summaryInfo(int index)

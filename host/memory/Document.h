@@ -96,6 +96,8 @@ public:
     int quality = 0;
     // The preview picture that savePicture writes out; empty: none.
     std::u16string picture;
+    // Why the last savePicture failed; empty after a success.
+    std::u16string lastPictureFailure;
     std::vector<std::u16string> summary = std::vector<std::u16string>(8);
     int probe = 1;
     LayerManager* layers = nullptr;
@@ -124,6 +126,7 @@ public:
     void setImageQuality(int quality) override;
     void refresh() override;
     bool savePicture(const std::u16string& fileName, int& status) override;
+    std::u16string pictureFailure() override;
     std::u16string summaryInfo(int index) override;
     int menuProbe() override;
     host::ComponentTree* componentTree() override;

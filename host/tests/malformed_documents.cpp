@@ -184,17 +184,26 @@ TEST(MalformedDocuments, TheValidBaseLoads)
     EXPECT_EQ(application->activeDocument()->asDrawing()->sheetCount(), 1);
 }
 
-TEST(MalformedDocuments, MissingFileIsAnError)
+TEST(MalformedDocuments, AFileThatCannotBeReadIsAnErrorWithTheSystemsReason)
 {
-    try
+    // Missing, and a folder where the file should be.
+    const std::pair<const char16_t*, std::string> cases[] = {
+        {u"/nonexistent/quillcast/host.xml",
+         "cannot open host document '/nonexistent/quillcast/host.xml': No such file or directory"},
+        {u"/", "cannot read host document '/': Is a directory"},
+    };
+    for (const auto& [path, message] : cases)
     {
-        loadHostDocument(u"/nonexistent/quillcast/host.xml");
-        FAIL();
-    }
-    catch (const LoadError& error)
-    {
-        EXPECT_EQ(error.line(), 0);
-        EXPECT_NE(std::string(error.what()).find("cannot open"), std::string::npos);
+        try
+        {
+            loadHostDocument(path);
+            ADD_FAILURE() << message;
+        }
+        catch (const LoadError& error)
+        {
+            EXPECT_EQ(error.line(), 0);
+            EXPECT_EQ(std::string(error.what()), message);
+        }
     }
 }
 

@@ -52,12 +52,71 @@ void copyWords(Byte* out, const Byte* in, std::int64_t bytes)
         out[i] = in[i];
 }
 
-// `bytes` bytes of the pattern of `unitBytes`, which divides 8, from a
-// position that is a whole number of units into it: the first 64 bytes a
-// word at a time, then the filled part copied onto what follows it, doubling
-// each time.
+// 32-byte stores of the pattern where the processor has them (and the
+// system saves their registers); the plain form otherwise. A fill of a row
+// of 16-, 32- or 64-bit pixels then runs as fast as a byte fill.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#define OMVI_WIDE_PATTERN_STORES 1
+using Lanes = std::uint64_t __attribute__((vector_size(32)));
+
+__attribute__((target("avx"))) void fillPatternLanes(Byte* out, std::uint64_t pattern, std::int64_t bytes)
+{
+    const Lanes lanes = {pattern, pattern, pattern, pattern};
+    std::int64_t i = 0;
+    for (; i + 128 <= bytes; i += 128)
+    {
+        std::memcpy(out + i, &lanes, 32);
+        std::memcpy(out + i + 32, &lanes, 32);
+        std::memcpy(out + i + 64, &lanes, 32);
+        std::memcpy(out + i + 96, &lanes, 32);
+    }
+    for (; i + 32 <= bytes; i += 32)
+        std::memcpy(out + i, &lanes, 32);
+    for (; i + 8 <= bytes; i += 8)
+        std::memcpy(out + i, &pattern, 8);
+    Byte tail[8];
+    std::memcpy(tail, &pattern, 8);
+    for (std::int64_t k = 0; i < bytes; ++i, ++k)
+        out[i] = tail[k];
+}
+
+bool haveWidePatternStores()
+{
+    static const bool have = __builtin_cpu_supports("avx");
+    return have;
+}
+#else
+bool haveWidePatternStores()
+{
+    return false;
+}
+#endif
+
+// Which form a pattern fill of `bytes` takes: the wide one from 64 bytes on,
+// when the vector states allow wide kernels at all.
+bool widePatternFill(std::int64_t bytes)
+{
+    return bytes >= 64 && sse2Usable() && haveWidePatternStores();
+}
+
 void fillPattern(Byte* out, std::uint64_t pattern, std::int64_t bytes)
 {
+    if (widePatternFill(bytes))
+        RowRoutineForms::fillPatternWide(out, pattern, bytes);
+    else
+        RowRoutineForms::fillPatternPlain(out, pattern, bytes);
+}
+} // namespace
+
+namespace RowRoutineForms
+{
+
+// `bytes` bytes of the pattern, which repeats every 8 bytes, starting at its
+// first byte: the first 64 bytes a word at a time, then the filled part
+// copied onto what follows it, doubling each time.
+void fillPatternPlain(void* destination, std::uint64_t pattern, std::int64_t bytes)
+{
+    auto* out = static_cast<Byte*>(destination);
     const std::int64_t first = bytes < 64 ? bytes : 64;
     std::int64_t i = 0;
     for (; i + 8 <= first; i += 8)
@@ -73,10 +132,18 @@ void fillPattern(Byte* out, std::uint64_t pattern, std::int64_t bytes)
         done += step;
     }
 }
-} // namespace
 
-namespace RowRoutineForms
+void fillPatternWide(void* destination, std::uint64_t pattern, std::int64_t bytes)
 {
+#ifdef OMVI_WIDE_PATTERN_STORES
+    if (haveWidePatternStores())
+    {
+        fillPatternLanes(static_cast<Byte*>(destination), pattern, bytes);
+        return;
+    }
+#endif
+    fillPatternPlain(destination, pattern, bytes);
+}
 
 // 4-byte words, then bytes (backwards when the ranges overlap that way).
 void copyBytesPlain(void* destination, const void* source, std::int32_t bytes)

@@ -77,6 +77,11 @@ void copyRow32Plain(void* destination, const void* source, std::int32_t pixels);
 void copyRow32Wide(void* destination, const void* source, std::int32_t pixels);
 void fillRow32Plain(void* destination, std::uint32_t value, std::int32_t pixels);
 void fillRow32Wide(void* destination, std::uint32_t value, std::int32_t pixels);
+// The 16-, 32- and 64-bit fills lay a pattern repeating every 8 bytes; the
+// wide form stores 32 bytes at a time where the processor can (else it is
+// the plain form), and runs from 64 bytes on while SSE2 is usable.
+void fillPatternPlain(void* destination, std::uint64_t pattern, std::int64_t bytes);
+void fillPatternWide(void* destination, std::uint64_t pattern, std::int64_t bytes);
 } // namespace RowRoutineForms
 
 } // namespace Omvi

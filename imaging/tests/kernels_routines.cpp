@@ -114,3 +114,28 @@ TEST(RowRoutines, ByteFillsTakeTheLowByteOfTheValue)
     fillSamples8(row.data() + 1, 0x1234ABu, 5);
     EXPECT_EQ(row, (Bytes{0, 0xAB, 0xAB, 0xAB, 0xAB, 0xAB, 0, 0}));
 }
+
+// The pattern fill under the 16-, 32- and 64-bit fills: both forms lay the
+// same bytes over every length that reaches a tail of the wide form's 128-,
+// 32- and 8-byte steps, at every alignment, and touch nothing beyond.
+TEST(RowRoutines, PatternFillsAgreeInBothForms)
+{
+    std::mt19937 random(42);
+    for (std::int64_t bytes : {0, 1, 7, 8, 31, 32, 33, 63, 64, 65, 127, 128, 129, 200, 255, 256, 301, 4096 + 13})
+        for (int offset = 0; offset < 8; ++offset)
+        {
+            const std::uint64_t pattern = (std::uint64_t{random()} << 32) | random();
+            const Bytes guard = randomBytes(random, static_cast<std::size_t>(bytes) + 24);
+            std::uint8_t unit[8];
+            std::memcpy(unit, &pattern, 8); // the pattern as it lies in memory
+            Bytes expected = guard;
+            for (std::int64_t i = 0; i < bytes; ++i)
+                expected[static_cast<std::size_t>(offset + i)] = unit[i % 8];
+            Bytes plain = guard;
+            RowRoutineForms::fillPatternPlain(plain.data() + offset, pattern, bytes);
+            Bytes wide = guard;
+            RowRoutineForms::fillPatternWide(wide.data() + offset, pattern, bytes);
+            ASSERT_EQ(plain, expected) << "plain, " << bytes << " bytes at " << offset;
+            ASSERT_EQ(wide, expected) << "wide, " << bytes << " bytes at " << offset;
+        }
+}

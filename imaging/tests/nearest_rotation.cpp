@@ -237,6 +237,49 @@ TEST_F(NearestRotationTest, LongRowsWalkWithoutOverflowAndStayInsideTheSource)
     EXPECT_LT(copied, 130000L);
 }
 
+TEST_F(NearestRotationTest, ASliverWhoseCornersRoundOntoOneLineStillTurns)
+{
+    start();
+    // A column one pixel wide: at these angles its turned corners round so
+    // that the width edge vanishes, and the frame between the rounded
+    // corners has no inverse.
+    const DataModel model = plainModel(3);
+    const int height = 12;
+    for (double degrees : {17.0, 27.5, -117.75, 112.25})
+    {
+        const double angle = degrees * kPi / 180.0;
+        NearestNeighborRotate rotate(OmviTest::rowsFrom(model, 1, height, placeValue).release(), turn(angle),
+                                     ImagePixel(kPixelThirtyTwoBit, 0));
+        const Grid out = OmviTest::pullGrid(rotate);
+        EXPECT_EQ(rotate.rowsRemaining(), 0);
+        // Where the turn puts the centre of source row r, moved as the
+        // output is.
+        double minX = 0.0, minY = 0.0;
+        for (const auto& corner : {std::make_pair(1.0, 0.0), std::make_pair(1.0, double(height)),
+                                   std::make_pair(0.0, double(height))})
+        {
+            minX = std::min(minX, corner.first * std::cos(angle) - corner.second * std::sin(angle));
+            minY = std::min(minY, corner.first * std::sin(angle) + corner.second * std::cos(angle));
+        }
+        long shown = 0;
+        for (int y = 0; y < rotate.size().y; ++y)
+            for (int x = 0; x < rotate.size().x; ++x)
+            {
+                const std::uint64_t value = out[std::size_t(y)][std::size_t(x)];
+                if (value == 0)
+                    continue;
+                ++shown;
+                ASSERT_EQ((value - 1) % 65536, 0u) << degrees << " at " << x << "," << y;
+                const double r = static_cast<double>((value - 1) / 65536) + 0.5;
+                ASSERT_LT(r, height) << degrees;
+                const double cx = 0.5 * std::cos(angle) - r * std::sin(angle) - minX;
+                const double cy = 0.5 * std::sin(angle) + r * std::cos(angle) - minY;
+                EXPECT_LE(std::hypot(cx - (x + 0.5), cy - (y + 0.5)), 2.0) << degrees << " at " << x << "," << y;
+            }
+        EXPECT_GE(shown, height / 2) << degrees;
+    }
+}
+
 TEST_F(NearestRotationTest, MatricesThatCannotTurnAndInputsThatCannotBeHeldAreRefused)
 {
     start();

@@ -171,13 +171,19 @@ NearestNeighborRotate::NearestNeighborRotate(RowProviderInterface* input, const 
     bytesPerRow_ = static_cast<std::int32_t>(rowBytes);
 
     // The inverse map sends each rounded output corner back onto its input
-    // corner exactly.
+    // corner exactly. The corners of a sliver (an input a pixel or so wide,
+    // turned) can round onto one line; the exact inverse of the turn then
+    // serves, which is no worse than a pixel off anywhere.
     const Point2d origin(rounded[0].x, rounded[0].y);
     const Vector2d alongWidth(double(rounded[1].x) - rounded[0].x, double(rounded[1].y) - rounded[0].y);
     const Vector2d alongHeight(double(rounded[3].x) - rounded[0].x, double(rounded[3].y) - rounded[0].y);
     if (!Matrix2d::frameToFrame(origin, alongWidth, alongHeight, Point2d(0.0, 0.0), Vector2d(w, 0.0),
                                 Vector2d(0.0, h), inverse_))
-        fail("NearestNeighborRotate", ImageFilterException::kInvalidArgument);
+    {
+        inverse_ = forward;
+        if (!inverse_.inverse())
+            fail("NearestNeighborRotate", ImageFilterException::kInvalidArgument);
+    }
     outputMap_ = inverse_;
     if (!outputMap_.inverse())
         fail("NearestNeighborRotate", ImageFilterException::kInvalidArgument);

@@ -2,12 +2,14 @@
 
 #include "platform/kernel/Path.h"
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include <jpeglib.h>
+#include <jerror.h>
 #include <png.h>
 
 namespace platform
@@ -28,7 +30,17 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 FilePtr openFile(const std::u16string& path, const char* mode)
 {
+    errno = 0;
     return FilePtr(std::fopen(path::toNative(path).c_str(), mode));
+}
+
+// "<what> '<path>': <the system's reason>", the reason being `error` (an
+// errno value taken at once after the failing call).
+std::string systemFailure(const char* what, const std::u16string& path, int error)
+{
+    char text[256];
+    return std::string(what) + " '" + path::toNative(path) +
+           "': " + ::strerror_r(error != 0 ? error : EIO, text, sizeof text);
 }
 
 enum class Kind
@@ -57,6 +69,8 @@ struct JpegError
     jpeg_error_mgr manager;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    // errno when libjpeg gave up: the reason of a failed write or read.
+    int systemError = 0;
 
     // The manager to hand to libjpeg; the caller still sets the jump point,
     // which must live in its own frame.
@@ -66,6 +80,7 @@ struct JpegError
         manager.error_exit = exit;
         manager.emit_message = silence;
         message[0] = '\0';
+        systemError = 0;
         return &manager;
     }
 
@@ -73,6 +88,7 @@ private:
     static void exit(j_common_ptr info)
     {
         auto* error = reinterpret_cast<JpegError*>(info->err);
+        error->systemError = errno;
         (*info->err->format_message)(info, error->message);
         std::longjmp(error->jump, 1);
     }
@@ -164,31 +180,40 @@ bool readPicture(const std::u16string& path, bool headerOnly, RgbPicture& pictur
     FilePtr file = openFile(path, "rb");
     if (!file)
     {
-        error = "cannot open the picture file";
+        error = systemFailure("cannot open the picture file", path, errno);
         return false;
     }
+    bool read = false;
     switch (sniff(file.get()))
     {
     case Kind::Jpeg:
-        return decodeJpeg(file.get(), headerOnly, picture, error);
+        read = decodeJpeg(file.get(), headerOnly, picture, error);
+        break;
     case Kind::Png:
         file.reset();
-        return decodePng(path, headerOnly, picture, error);
+        read = decodePng(path, headerOnly, picture, error);
+        break;
     default:
-        error = "not a JPEG or PNG picture";
+        error = "'" + path::toNative(path) + "' is not a JPEG or PNG picture";
         return false;
     }
+    if (!read)
+        error = "the picture '" + path::toNative(path) + "' cannot be read: " + error;
+    return read;
 }
 
-bool encodeJpeg(std::FILE* file, const RgbPicture& picture, int quality, std::string& error)
+bool encodeJpeg(std::FILE* file, const RgbPicture& picture, int quality, std::string& error,
+                int& systemError)
 {
     jpeg_compress_struct info;
     JpegError jerr;
     std::memset(&info, 0, sizeof info);
     info.err = jerr.install();
+    errno = 0;
     if (setjmp(jerr.jump))
     {
         error = jerr.message;
+        systemError = jerr.manager.msg_code == JERR_FILE_WRITE ? jerr.systemError : 0;
         jpeg_destroy_compress(&info);
         return false;
     }
@@ -216,12 +241,16 @@ bool encodeJpeg(std::FILE* file, const RgbPicture& picture, int quality, std::st
 
 } // namespace
 
-std::optional<PictureSize> readPictureSize(const std::u16string& path)
+std::optional<PictureSize> readPictureSize(const std::u16string& path, std::string* why)
 {
     RgbPicture picture;
     std::string error;
     if (!readPicture(path, true, picture, error))
+    {
+        if (why)
+            *why = error;
         return std::nullopt;
+    }
     return PictureSize{picture.width, picture.height};
 }
 
@@ -280,10 +309,21 @@ bool saveBitmap(const std::u16string& path, const RgbPicture& picture, std::stri
         }
     }
     FilePtr file = openFile(path, "wb");
-    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
-        std::fclose(file.release()) != 0)
+    if (!file)
     {
-        error = "cannot write the bitmap file";
+        error = systemFailure("cannot create the bitmap file", path, errno);
+        return false;
+    }
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+    {
+        error = systemFailure("cannot write the bitmap file", path, errno);
+        return false;
+    }
+    errno = 0;
+    if (std::fclose(file.release()) != 0)
+    {
+        error = systemFailure("cannot write the bitmap file", path, errno);
         return false;
     }
     return true;
@@ -306,19 +346,27 @@ bool saveJpeg(const std::u16string& path, const RgbPicture& picture, int quality
     FilePtr file = openFile(path, "wb");
     if (!file)
     {
-        error = "cannot create the JPEG file";
+        error = systemFailure("cannot create the JPEG file", path, errno);
         return false;
     }
-    if (!encodeJpeg(file.get(), picture, quality, error))
+    int systemError = 0;
+    if (!encodeJpeg(file.get(), picture, quality, error, systemError))
+    {
+        // A write that failed says why; anything else is libjpeg's word.
+        if (systemError != 0 || std::ferror(file.get()))
+            error = systemFailure("cannot write the JPEG file", path, systemError);
         return false;
+    }
+    errno = 0;
     if (std::fflush(file.get()) != 0 || std::ferror(file.get()))
     {
-        error = "cannot write the JPEG file";
+        error = systemFailure("cannot write the JPEG file", path, errno);
         return false;
     }
+    errno = 0;
     if (std::fclose(file.release()) != 0)
     {
-        error = "cannot close the JPEG file";
+        error = systemFailure("cannot write the JPEG file", path, errno);
         return false;
     }
     return true;

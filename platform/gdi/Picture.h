@@ -27,10 +27,12 @@ struct RgbPicture
 constexpr std::uint64_t kMaxPicturePixels = 64ull * 1024 * 1024;
 
 // The pixel size from the file's header; nothing for a file that is not a
-// readable JPEG or PNG.
-std::optional<PictureSize> readPictureSize(const std::u16string& path);
+// readable JPEG or PNG, and then `why` (when given) says what failed on
+// which file, with the system's reason where there is one.
+std::optional<PictureSize> readPictureSize(const std::u16string& path, std::string* why = nullptr);
 
-// Decodes a JPEG or PNG file; on failure `error` says why.
+// Decodes a JPEG or PNG file; on failure `error` says why. Every failure of
+// these functions names the file and, for a system failure, its reason.
 bool loadPicture(const std::u16string& path, RgbPicture& picture, std::string& error);
 
 // Writes an uncompressed 24-bit BMP, the form toolbar images take.

@@ -151,3 +151,43 @@ TEST(WT_String_Stream, Malformed_Input)
     EXPECT_EQ(read_back_fresh(std::string("{\x00\x00\x10\x00\x41\x00", 7)), WT_Result_End_Of_Input);
     EXPECT_EQ(read_back_fresh(std::string(70000, 'x')), WT_Result_Corrupt_Stream); // token too long
 }
+
+TEST(WT_String_Stream, Strings_The_Reader_Would_Refuse_Are_Not_Written)
+{
+    // Each form at its limit reads back; one unit more is refused before a
+    // byte is written.
+    struct Form
+    {
+        bool binary;
+        std::u16string unit;
+        std::size_t limit;
+    };
+    const Form forms[] = {
+        {false, u"W", WT_String::Max_ASCII_Token},
+        {true, u"W", WT_String::Max_ASCII_Token},
+        {false, u"\u00E9", WT_String::Max_ASCII_Token / 4},
+    };
+    for (const Form& form : forms)
+    {
+        SCOPED_TRACE(form.limit);
+        Memory_Stream stream;
+        WT_File file;
+        stream.install(file);
+        file.set_file_mode(WT_File::File_Write);
+        ASSERT_EQ(file.open(), WT_Result_Success);
+        file.set_allow_binary_data(form.binary);
+        std::u16string text;
+        for (std::size_t i = 0; i < form.limit + 1; ++i)
+            text += form.unit;
+        const WT_String longest(form.limit, text.data());
+        const WT_String too_long(form.limit + 1, text.data());
+        EXPECT_EQ(too_long.writable_length(file), form.limit);
+
+        stream.output.clear();
+        EXPECT_EQ(too_long.serialize(file, true), WT_Result_Usage_Error);
+        EXPECT_TRUE(stream.output.empty());
+        ASSERT_EQ(longest.serialize(file, true), WT_Result_Success);
+        WT_String back;
+        EXPECT_EQ(read_back_fresh(stream.written() + " ", std::move(back)), WT_Result_Success);
+    }
+}

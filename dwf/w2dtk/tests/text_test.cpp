@@ -434,3 +434,20 @@ TEST(Font, Names_Beyond_Latin1_Round_Trip_In_Both_Forms)
         EXPECT_EQ(r.rendition->font().font_name().font_name(), WT_String(Wide_Text));
     }
 }
+
+TEST(Text, A_String_The_Reader_Would_Refuse_Writes_Nothing)
+{
+    // Not even the font it would need: the stream stays readable.
+    for (bool binary : {false, true})
+    {
+        const std::u16string text(WT_String::Max_ASCII_Token + 1, u'W');
+        WT_Text too_long(WT_Logical_Point(10, 20), WT_String(text.size(), text.data()));
+        EXPECT_EQ(write_body(binary, 600,
+                             [&](WT_File& file)
+                             {
+                                 file.desired_rendition().font().height().set(300);
+                                 EXPECT_EQ(too_long.serialize(file), WT_Result_Usage_Error);
+                             }),
+                  "");
+    }
+}

@@ -57,10 +57,14 @@ void codes_to_floats(const std::uint32_t* codes, int count, const float box[6], 
     }
 }
 
+// Every decoded vertex is a corner of some triangle, so a block of n ops never
+// yields more than 3n vertices; holding the header to that keeps what a caller
+// allocates from inquire_sizes in proportion to the block's own length.
 bool header_in_range(const ShellHeader& header, long long length)
 {
     return header.op_count <= Max_Count && header.vertex_count <= Max_Count &&
-           header.op_count <= length - header.size();
+           header.op_count <= length - header.size() &&
+           header.vertex_count <= 3LL * header.op_count;
 }
 
 // The strip list the geometry stream named: for each strip its length, then

@@ -160,6 +160,16 @@ TEST(EdgebreakerDecoder, InquiredSizesComeFromTheHeader)
     EXPECT_EQ(w3d::eb::edgebreaker_inquire_sizes(lying.data(), static_cast<int>(lying.size()), &points,
                                                  &normals, &faces),
               0);
+    // More vertices than the triangles have corners: a short block cannot make
+    // its reader allocate for millions of points.
+    put_le32(lying.data() + 16, 3 * 80 + 1);
+    EXPECT_EQ(w3d::eb::edgebreaker_inquire_sizes(lying.data(), static_cast<int>(lying.size()), &points,
+                                                 &normals, &faces),
+              0);
+    Block tiny(24, 0);
+    tiny[0] = 2;
+    put_le32(tiny.data() + 16, 1);
+    EXPECT_EQ(w3d::eb::edgebreaker_inquire_sizes(tiny.data(), 24, &points, &normals, &faces), 0);
     // A face list too small for the triangles.
     std::vector<int> face_list(10);
     std::vector<float> point_list(3 * 42), normal_list(3 * 42);

@@ -154,9 +154,15 @@ void BmpReadFileFrame::parse()
 
     if (bits == 1)
     {
-        // Bits read black only under the palette white, black.
-        static const std::uint8_t whiteBlack[6] = {255, 255, 255, 0, 0, 0};
-        layout_.invert = palette_.size() != 6 || std::memcmp(palette_.data(), whiteBlack, 6) != 0;
+        // Ink is the darker of the two entries: bits are flipped when entry 0
+        // is the darker one, so near-white paper with near-black ink (or any
+        // light and dark pair) reads the way the file shows, not as a
+        // negative. (White, black) reads as stored, (black, white) flipped.
+        const auto luminance = [this](std::size_t entry) {
+            const std::uint8_t* rgb = &palette_[3 * entry];
+            return 299 * rgb[0] + 587 * rgb[1] + 114 * rgb[2];
+        };
+        layout_.invert = palette_.size() != 6 || luminance(0) < luminance(1);
     }
     if (bits == 4 || bits == 8)
     {

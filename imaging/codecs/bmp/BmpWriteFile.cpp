@@ -39,30 +39,37 @@ std::int64_t deliveredRowBytes(const BmpWriteFileFrame& frame)
     }
 }
 
-// One delivered row packed into a stored row of `bits` a pixel. Grey
-// levels keep their top bits; palette indices their low bits. Pixels go
-// first into the most significant bits, as at every depth below 8.
+// The bits a pixel the file stores: the frame's, except that 2-bit frames
+// are stored at 4 bits (same palette, indices widened): few readers take
+// 2 bits a pixel, every reader takes 4.
+std::int32_t storedBits(const BmpWriteFileFrame& frame)
+{
+    return frame.bits() == 2 ? 4 : frame.bits();
+}
+
+// One delivered row packed into a stored row. Grey levels keep the frame's
+// top bits; palette indices its low bits. Pixels go first into the most
+// significant bits, as at every depth below 8.
 void packRow(const BmpWriteFileFrame& frame, const std::uint8_t* in, std::uint8_t* out)
 {
     const std::int32_t width = frame.width();
-    switch (frame.bits())
+    switch (storedBits(frame))
     {
     case 1:
         std::memcpy(out, in, static_cast<std::size_t>((width + 7) / 8));
         if (width % 8 != 0)
             out[width / 8] &= static_cast<std::uint8_t>(0xFF << (8 - width % 8));
         break;
-    case 2:
     case 4:
     {
         const int bits = frame.bits();
-        const int perByte = 8 / bits;
+        const int perByte = 2;
         const std::uint8_t mask = static_cast<std::uint8_t>((1 << bits) - 1);
         const bool gray = frame.kind() == 3;
         for (std::int32_t x = 0; x < width; ++x)
         {
             const std::uint8_t value = gray ? static_cast<std::uint8_t>(in[x] >> (8 - bits)) : in[x] & mask;
-            const int shift = 8 - bits * (x % perByte + 1);
+            const int shift = 4 - 4 * (x % perByte);
             out[x / perByte] = static_cast<std::uint8_t>(out[x / perByte] | value << shift);
         }
         break;
@@ -139,14 +146,14 @@ int BmpWriteFile::writeFrame(WriteImageFileFrameInterface* frame, RowIteratorInt
 
 void BmpWriteFile::write(const BmpWriteFileFrame& frame, RowIteratorInterface& rows)
 {
-    const std::int32_t bits = frame.bits();
+    const std::int32_t bits = storedBits(frame);
     const std::int64_t stride = ((static_cast<std::int64_t>(frame.width()) * bits + 31) / 32) * 4;
     // Grey files always carry their ramp, whatever the setters saw.
     std::vector<std::uint8_t> palette(frame.palette(), frame.palette() + 4 * 256);
     std::int32_t entries = frame.colorsUsed();
     if (frame.kind() == 3)
     {
-        entries = 1 << bits;
+        entries = 1 << frame.bits();
         for (std::int32_t i = 0; i < entries; ++i)
         {
             const auto level = static_cast<std::uint8_t>(i * 255 / (entries - 1));

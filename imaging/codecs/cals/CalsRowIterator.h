@@ -1,9 +1,9 @@
 #pragma once
 // Delivers the lines of a CALS raster one after another, decoded from the
-// Group 4 code after the header. A raster whose code ends before its last
-// line throws FormatCodecException "Corrupt image file" (code 8) when the
-// line is reached; damaged codes are repaired by the decoder (and
-// reported as its diagnostics).
+// Group 4 code after the header. A raster whose code ends or is damaged
+// before its last line throws FormatCodecException "Corrupt image file"
+// (code 8) at that line, so a header that claims more lines than the code
+// holds costs no more work than the code does.
 #include "imaging/pipeline/RowIteratorInterface.h"
 
 #include <cstdint>

@@ -11,9 +11,10 @@
 //
 // The decoder pulls its bytes from a data stream (or a block in memory);
 // codes it cannot make sense of are reported as diagnostics
-// (CcittDiagnostics.h) and the row is repaired: it never fails harder than
-// answering false. The encoder writes into a caller's buffer and refuses to
-// write past its capacity.
+// (CcittDiagnostics.h) and the row is repaired; Group 3 decoding goes on at
+// the next end-of-line code, Group 4 decoding (which has none) ends there.
+// It never fails harder than answering false. The encoder writes into a
+// caller's buffer and refuses to write past its capacity.
 #include <cstdint>
 #include <memory>
 
@@ -70,8 +71,9 @@ public:
     virtual void setStream(DataStreamInterface* stream) = 0;
     // Decodes byteCount / bytes-per-row rows into `buffer` (a positive count
     // below one row gets that many bytes of one row). True when every row
-    // was decoded; false when the data ended first (a premature end or the
-    // end-of-block code), in which case the rows not reached are white.
+    // was decoded; false when the data ended first (a premature end, the
+    // end-of-block code, or in Group 4 a damaged code), in which case the
+    // rows not reached are white.
     virtual bool decodeRows(std::uint8_t* buffer, std::int32_t byteCount) = 0;
 };
 

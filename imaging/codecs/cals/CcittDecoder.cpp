@@ -78,6 +78,7 @@ void Decoder::setStream(DataStreamInterface* stream)
     inputPosition_ = 0;
     inputEnd_ = 0;
     rowCounter_ = 0;
+    reported_ = 0;
     std::fill(reference_.begin(), reference_.end(), width_);
 }
 
@@ -219,8 +220,8 @@ Decoder::Stop Decoder::decodeRun(bool black, std::int32_t start, std::int32_t& r
             eolSeen_ = true;
             return kEolInRow;
         default:
-            reportCcittDiagnostic("Bad code word in %s at scanline (x %lu)", black ? "BlackTable" : "WhiteTable",
-                                  static_cast<unsigned long>(start + run));
+            report("Bad code word in %s at scanline (x %lu)", black ? "BlackTable" : "WhiteTable",
+                   static_cast<unsigned long>(start + run));
             return kBadCode;
         }
     }
@@ -311,8 +312,8 @@ Decoder::Stop Decoder::decodeTwoDimensional(std::int32_t& a0)
             // The next change lies after a0 and within the row.
             if (a1 <= a0 || a1 > width_)
             {
-                reportCcittDiagnostic("Bad code word in %s at scanline (x %lu)", "MainTable",
-                                      static_cast<unsigned long>(std::max(a0, 0)));
+                report("Bad code word in %s at scanline (x %lu)", "MainTable",
+                       static_cast<unsigned long>(std::max(a0, 0)));
                 return kBadCode;
             }
             if (!push(a1))
@@ -323,7 +324,7 @@ Decoder::Stop Decoder::decodeTwoDimensional(std::int32_t& a0)
             break;
         }
         case kExtension:
-            reportCcittDiagnostic("Unsupported extentsion (x %lu)", static_cast<unsigned long>(std::max(a0, 0)));
+            report("Unsupported extentsion (x %lu)", static_cast<unsigned long>(std::max(a0, 0)));
             return kBadCode;
         case CcittTables::kEndOfLine:
             drop(entry.length);
@@ -331,8 +332,8 @@ Decoder::Stop Decoder::decodeTwoDimensional(std::int32_t& a0)
             {
                 // The end of the block: the colour at a0 runs to the end.
                 if (need(4) && (accumulator_ & 0xF) != 0)
-                    reportCcittDiagnostic("Bad code word in %s at scanline (x %lu)", "EOL",
-                                          static_cast<unsigned long>(std::max(a0, 0)));
+                    report("Bad code word in %s at scanline (x %lu)", "EOL",
+                           static_cast<unsigned long>(std::max(a0, 0)));
                 drop(4);
                 need(13);
                 drop(13);
@@ -343,8 +344,8 @@ Decoder::Stop Decoder::decodeTwoDimensional(std::int32_t& a0)
             eolSeen_ = true;
             return kEolInRow;
         default:
-            reportCcittDiagnostic("Bad code word in %s at scanline (x %lu)", "MainTable",
-                                  static_cast<unsigned long>(std::max(a0, 0)));
+            report("Bad code word in %s at scanline (x %lu)", "MainTable",
+                   static_cast<unsigned long>(std::max(a0, 0)));
             return kBadCode;
         }
     }
@@ -378,7 +379,7 @@ bool Decoder::decodeRow(std::uint8_t* row)
     if (stop == kComplete)
         stop = twoDimensionalRow ? decodeTwoDimensional(a0) : decodeOneDimensional(a0);
     finishRow(row, std::max(a0, 0), stop);
-    if (stop == kPrematureEnd || stop == kEndOfBlock)
+    if (stop == kPrematureEnd || stop == kEndOfBlock || (mode_ == CcittMode::kGroup4 && stop != kComplete))
     {
         ended_ = true;
         return false;
@@ -389,10 +390,10 @@ bool Decoder::decodeRow(std::uint8_t* row)
 void Decoder::finishRow(std::uint8_t* row, std::int32_t position, Stop stop)
 {
     if (stop == kPrematureEnd)
-        reportCcittDiagnostic("PrematureEOF:: %d\n", position);
+        report("PrematureEOF:: %d\n", position);
     if (position != width_)
     {
-        reportCcittDiagnostic("BadLength: (x %lu) : %d", static_cast<unsigned long>(position), width_);
+        report("BadLength: (x %lu) : %d", static_cast<unsigned long>(position), width_);
         // What was not decoded is white.
         if (position < width_ && (count_ & 1) != 0)
             current_[static_cast<std::size_t>(count_++)] = position;

@@ -4,7 +4,12 @@
 // to white at odd ones), which two-dimensional rows refer to as the next
 // row's reference, and then filled into bytes. A row is never allowed more
 // changes than it has pixels, so damaged codes cannot run past the arrays.
+// Group 4 data has no end-of-line codes to find the rows again after a
+// damaged code, so there such a code ends the page like the end of the data:
+// every row handed out was read from the data, and the rows a file claims
+// cost no work beyond what its bytes describe.
 #include "imaging/codecs/cals/CcittCoder.h"
+#include "imaging/codecs/cals/CcittDiagnostics.h"
 
 #include <cstdint>
 #include <vector>
@@ -17,6 +22,8 @@ class Decoder : public CCITTDecoder
 public:
     // The largest width setup accepts.
     static constexpr std::int32_t kMaximumWidth = 1 << 24;
+    // Diagnostics reported per page at most; the rest are dropped.
+    static constexpr std::int32_t kDiagnosticsPerPage = 64;
 
     Decoder();
     ~Decoder() override;
@@ -51,6 +58,14 @@ private:
     Stop decodeTwoDimensional(std::int32_t& a0);
     Stop decodeRun(bool black, std::int32_t start, std::int32_t& run);
     void finishRow(std::uint8_t* row, std::int32_t position, Stop stop);
+    template <typename... Values>
+    void report(const char* format, Values... values)
+    {
+        if (reported_ >= kDiagnosticsPerPage)
+            return;
+        ++reported_;
+        reportCcittDiagnostic(format, values...);
+    }
 
     bool push(std::int32_t position)
     {
@@ -89,6 +104,7 @@ private:
     std::int32_t bytesPerRow_ = 0;
     bool twoDimensional_ = false;
     std::int32_t rowCounter_ = 0;
+    std::int32_t reported_ = 0;
     DataStreamInterface* stream_ = nullptr;
 
     std::uint64_t accumulator_ = 0;

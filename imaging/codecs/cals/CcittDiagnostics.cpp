@@ -2,13 +2,14 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 
 namespace Omvi
 {
 namespace
 {
 
-std::atomic<CcittDiagnosticSink> sink{&printCcittDiagnostic};
+std::atomic<CcittDiagnosticSink> sink{nullptr};
 
 } // namespace
 
@@ -19,7 +20,8 @@ CcittDiagnosticSink setCcittDiagnosticSink(CcittDiagnosticSink newSink)
 
 void printCcittDiagnostic(const char* message)
 {
-    std::fputs(message, stdout);
+    const std::size_t length = std::strlen(message);
+    std::fprintf(stderr, length > 0 && message[length - 1] == '\n' ? "%s" : "%s\n", message);
 }
 
 void reportCcittDiagnostic(const char* format, ...)

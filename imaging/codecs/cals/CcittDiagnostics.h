@@ -1,7 +1,8 @@
 #pragma once
 // Where the bilevel decoder's diagnostics go (bad code words, rows of the
-// wrong length, premature ends): to standard output unless a program sets
-// another sink; a null sink silences them. One sink for the process.
+// wrong length, premature ends): nowhere until a program sets a sink, so a
+// damaged file never floods a program's own output. One sink for the
+// process; the decoder reports a bounded number of them per page.
 #include <cstdarg>
 
 namespace Omvi
@@ -11,7 +12,7 @@ using CcittDiagnosticSink = void (*)(const char* message);
 
 // Installs `sink` (null: none) and answers the one it replaces.
 CcittDiagnosticSink setCcittDiagnosticSink(CcittDiagnosticSink sink);
-// The sink that prints to standard output.
+// A sink that prints each diagnostic as a line on standard error.
 void printCcittDiagnostic(const char* message);
 // Formats a diagnostic (printf style) and hands it to the sink.
 void reportCcittDiagnostic(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -262,7 +262,9 @@ void GifDecoder::decodeInterlaced()
             break;
         auto& target = rows_[static_cast<std::size_t>(row)];
         target.reset(new std::uint8_t[static_cast<std::size_t>(width_)]);
-        decodeRow(target.get());
+        // A row the data ends in is not held either: readRow answers false.
+        if (!decodeRow(target.get()))
+            target.reset();
     }
     imageHeld_ = true;
 }

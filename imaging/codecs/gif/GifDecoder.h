@@ -8,7 +8,8 @@
 // be 2 to 11, a code past the next free slot ends the data, string chains
 // are bounded by the table, and sub-blocks are read until a code has all
 // its bits however short they are. Pixels after the end of the data (or
-// after an end code) are 255.
+// after an end code) are 255, and the rows they lie in are reported as cut
+// short.
 #include "imaging/codecs/codec/BufferedFileReader.h"
 #include "imaging/codecs/codec/CodecFile.h"
 

@@ -32,7 +32,7 @@ void GifRowIterator::start()
 {
     decoder_->reset();
     current_ = 0;
-    decoder_->readRow(0, row_.data());
+    readCurrentRow();
 }
 
 bool GifRowIterator::next()
@@ -40,8 +40,15 @@ bool GifRowIterator::next()
     if (current_ < height_)
         ++current_;
     if (current_ < height_)
-        decoder_->readRow(current_, row_.data());
+        readCurrentRow();
     return true;
+}
+
+void GifRowIterator::readCurrentRow()
+{
+    // A row the data does not reach whole is refused, not made up.
+    if (!decoder_->readRow(current_, row_.data()))
+        throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
 }
 
 void GifRowIterator::getRow(DataBuffer& row)

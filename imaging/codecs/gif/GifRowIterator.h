@@ -1,6 +1,8 @@
 #pragma once
 // The rows of a GIF frame as 8-bit palette indices, decoded from the file
-// by a decoder of the iterator's own.
+// by a decoder of the iterator's own. A row the image data does not reach
+// whole throws FormatCodecException "Corrupt image file" (code 8) from
+// start or next.
 #include "imaging/FileSpecifier.h"
 #include "imaging/pipeline/RowIteratorInterface.h"
 
@@ -34,6 +36,8 @@ public:
     void finish() override;
 
 private:
+    void readCurrentRow();
+
     std::unique_ptr<GifDecoder> decoder_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;

@@ -87,7 +87,8 @@ void JfifRowIterator::readBatch()
     const int count = decoder_->readScanlines(rows, kBatchRows);
     // The file and stream sources never suspend, so no lines means a
     // decoder that cannot go on.
-    if (count < 1)
+    // Rows whose coded data the file lacks are refused, not made up.
+    if (count < 1 || decoder_->dataRanShort())
         throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
     batchCount_ = count;
     batchIndex_ = 0;
@@ -111,7 +112,9 @@ void JfifRowIterator::readBatch()
     }
     else if (info.out_color_space == JCS_CMYK)
     {
-        const bool inverted = info.jpeg_color_space == JCS_YCCK;
+        // Files carrying the Adobe marker store their inks inverted, CMYK
+        // as well as YCCK; plain CMYK files store them as they are.
+        const bool inverted = info.jpeg_color_space == JCS_YCCK || info.saw_Adobe_marker;
         for (std::size_t i = 0; i < pixels; ++i)
         {
             std::uint8_t* pixel = buffer + 4 * i;

@@ -31,6 +31,8 @@ public:
     // Up to `count` (at most 4) scanlines into `rows`; how many came.
     int readScanlines(JSAMPROW* rows, int count);
     void finishDecompress();
+    // Whether the data ended before the scanlines read so far were coded.
+    bool dataRanShort() const { return guard_.dataRanShort; }
 
     jpeg_decompress_struct& info() { return info_; }
     const jpeg_decompress_struct& info() const { return info_; }

@@ -25,6 +25,21 @@ void jumpBack(j_common_ptr object)
 // Warnings and traces go nowhere: a library does not print.
 void silent(j_common_ptr) {}
 
+// Counts warnings as libjpeg's own manager does, and notes the two that
+// tell the data ran out under the image.
+void noteMessage(j_common_ptr object, int level)
+{
+    if (level >= 0)
+        return;  // a trace
+    jpeg_error_mgr* manager = object->err;
+    ++manager->num_warnings;
+    JpegErrorGuard* guard = guardOf(object);
+    if (manager->msg_code == JWRN_JPEG_EOF)
+        guard->dataEnded = true;
+    else if (manager->msg_code == JWRN_HIT_MARKER && guard->dataEnded)
+        guard->dataRanShort = true;
+}
+
 // Stops a decompression whose file holds more scans than any sensible one.
 void countScans(j_common_ptr object)
 {
@@ -50,7 +65,10 @@ void installJpegErrorGuard(JpegErrorGuard& guard, j_common_ptr object)
     jpeg_std_error(&guard.manager);
     guard.manager.error_exit = jumpBack;
     guard.manager.output_message = silent;
+    guard.manager.emit_message = noteMessage;
     guard.callbackFailure = nullptr;
+    guard.dataEnded = false;
+    guard.dataRanShort = false;
     object->err = &guard.manager;
     object->client_data = &guard;
 }

@@ -38,10 +38,16 @@ struct JpegErrorGuard
     // A C++ exception caught in a callback (a stream that threw), raised
     // again once control is back in C++.
     std::exception_ptr callbackFailure;
+    // The compressed data ended (the source supplied an end-of-image marker
+    // in its place), and after that the decoder needed coded bits it did
+    // not have: the rows from there on are made up, not decoded.
+    bool dataEnded = false;
+    bool dataRanShort = false;
 };
 
 // Fills the manager (libjpeg's standard one, silent, with the jumping
-// error_exit) and ties it to the libjpeg object.
+// error_exit and the warnings of missing data noted) and ties it to the
+// libjpeg object.
 void installJpegErrorGuard(JpegErrorGuard& guard, j_common_ptr object);
 
 // A step of libjpeg work: a plain function that calls libjpeg and keeps no

@@ -13,6 +13,13 @@ bool PcxHeader::followsTheRules() const
            encoding() == kRunLengthEncoding;
 }
 
+bool PcxHeader::lineLengthFitsTheWidth() const
+{
+    const std::int32_t needed = neededBytesPerLine();
+    const std::int32_t stored = bytesPerLine();
+    return stored >= needed && stored <= ((needed + 1) & ~1) + kLinePaddingSlack;
+}
+
 std::size_t PcxRunDecoder::decode(std::uint8_t* out, std::size_t length)
 {
     std::size_t done = 0;

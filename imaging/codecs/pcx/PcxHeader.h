@@ -43,6 +43,14 @@ struct PcxHeader
 
     // Manufacturer 10, version 0, 2, 3 or 5, run-length encoding.
     bool followsTheRules() const;
+    // The bytes of one plane's line the width needs.
+    std::int32_t neededBytesPerLine() const { return (width() * bitsPerPlane() + 7) / 8; }
+    // Whether the stored line length holds the width without being out of
+    // all proportion to it: at least the bytes needed, at most those rounded
+    // up to even plus a few bytes of padding. A line length far beyond the
+    // width would let a tiny file claim gigabytes of lines.
+    bool lineLengthFitsTheWidth() const;
+    static constexpr std::int32_t kLinePaddingSlack = 8;
 
     void set16(std::size_t at, std::uint16_t value)
     {

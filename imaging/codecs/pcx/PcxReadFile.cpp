@@ -23,7 +23,7 @@ ReadImageFileFrameInterface* PcxReadFile::openFrame(int)
     CodecFile file;
     PcxHeader header;
     if (!file.open(fileSpecifier()) || !file.readAt(0, header.bytes.data(), header.bytes.size()) ||
-        !header.followsTheRules() || header.width() < 1 || header.height() < 1)
+        !header.followsTheRules() || header.width() < 1 || header.height() < 1 || !header.lineLengthFitsTheWidth())
         return nullptr;
     return new PcxReadFileFrame(fileSpecifier(), file, header, copyCorrelations(correlations()));
 }

@@ -53,8 +53,12 @@ void PcxRowIteratorUC::decodeLine()
     std::fill(line_.begin(), line_.end(), 0);
     if (!decoder_)
         return;
+    // A line the file holds no longer is refused rather than made up, so
+    // the rows a header claims cost no more than the data present.
     for (std::int32_t p = 0; p < planes_; ++p)
-        decoder_->decode(line_.data() + static_cast<std::size_t>(p) * planeStride_, bytesPerLine_);
+        if (decoder_->decode(line_.data() + static_cast<std::size_t>(p) * planeStride_, bytesPerLine_) <
+            bytesPerLine_)
+            throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
 }
 
 void PcxRowIteratorUC::getRow(DataBuffer& row)

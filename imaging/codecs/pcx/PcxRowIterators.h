@@ -2,8 +2,8 @@
 // The rows of a PCX frame: each iterator opens the file, decodes one coded
 // line (every plane) per row through a buffered reader, and converts it to
 // the imaging core's layout. Planes are decoded into buffers of at least
-// the bytes the width needs, whatever the header's bytes per line say, and
-// whatever the file lacks stays 0.
+// the bytes the width needs; a line the file ends in throws
+// FormatCodecException "Corrupt image file" (code 8) from getRow.
 #include "imaging/FileSpecifier.h"
 #include "imaging/codecs/codec/BufferedFileReader.h"
 #include "imaging/codecs/codec/CodecFile.h"

@@ -54,8 +54,11 @@ int PcxWriteFile::writeFrame(WriteImageFileFrameInterface* frameInterface, RowIt
 
     const int bits = header.bitsPerPlane();
     const std::int32_t width = rows->width();
-    const std::int64_t bytesPerLine = bits == 1 ? (std::int64_t(width) + 7) / 8 : width;
-    bool consistent = header.xmax() > 0 && header.ymax() > 0 && bytesPerLine <= 0xFFFF;
+    // Lines are stored with an even byte count, as the format asks (the
+    // one width whose even count would not fit the field keeps its odd one).
+    const std::int64_t neededPerLine = bits == 1 ? (std::int64_t(width) + 7) / 8 : width;
+    const std::int64_t bytesPerLine = neededPerLine + (neededPerLine % 2 != 0 && neededPerLine < 0xFFFF ? 1 : 0);
+    bool consistent = neededPerLine <= 0xFFFF;
     switch (frame->kind())
     {
     case kColorSpacePalette:
@@ -92,9 +95,10 @@ int PcxWriteFile::writeFrame(WriteImageFileFrameInterface* frameInterface, RowIt
         if (bits == 1)
         {
             // A set bit is ink; the file's set bits are white.
-            for (std::int64_t i = 0; i < bytesPerLine; ++i)
+            for (std::int64_t i = 0; i < neededPerLine; ++i)
                 bytes[i] = static_cast<std::uint8_t>(~bytes[i]);
         }
+        std::fill(bytes + neededPerLine, bytes + bytesPerLine, std::uint8_t{0});
         coded.clear();
         appendPcxRuns(bytes, static_cast<std::size_t>(bytesPerLine), coded);
         ok = output_.write(coded.data(), coded.size());

@@ -88,11 +88,14 @@ int TargaFormatCodec::probePath(const std::string& nativePath) const
     if (imageType > 8)
         imageType -= 8;  // the run-length forms
 
+    // Without a footer the header alone must be plausible. Colour maps of
+    // 15-bit entries are as common as whole bytes (16-bit writers mark
+    // theirs so), and are taken like them.
     if (!hasFooter)
     {
         const bool reservedBitsSet = (descriptor & 0xC0) != 0;
         if (mapType >= 2 || width == 0 || height == 0 || bytesPerPixel < 1 || bytesPerPixel > 4 ||
-            mapEntrySize % 8 != 0 || reservedBitsSet)
+            (mapEntrySize % 8 != 0 && mapEntrySize != 15) || reservedBitsSet)
             return reservedBitsSet ? kUnsupportedVariant : kNotThisFormat;
         const bool plausible = ((imageType == 1 || imageType == 3) && bytesPerPixel == 1) ||
                                (imageType == 2 && bytesPerPixel > 1);

@@ -86,7 +86,8 @@ inline void jumpOut(j_common_ptr info)
 // A JPEG made directly with libjpeg from `components` bytes a pixel in the
 // colour space `input`, stored in `stored`.
 inline Pixels libjpegEncode(const Pixels& samples, int width, int height, int components, J_COLOR_SPACE input,
-                            J_COLOR_SPACE stored, int quality = 100, bool progressive = false)
+                            J_COLOR_SPACE stored, int quality = 100, bool progressive = false,
+                            bool adobeMarker = true)
 {
     jpeg_compress_struct info;
     detail::JumpingErrors errors;
@@ -109,6 +110,9 @@ inline Pixels libjpegEncode(const Pixels& samples, int width, int height, int co
     jpeg_set_defaults(&info);
     jpeg_set_colorspace(&info, stored);
     jpeg_set_quality(&info, quality, TRUE);
+    // libjpeg marks CMYK and YCCK files as Adobe's unless told not to.
+    if (!adobeMarker)
+        info.write_Adobe_marker = FALSE;
     if (progressive)
         jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);

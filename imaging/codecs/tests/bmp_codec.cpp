@@ -400,16 +400,19 @@ TEST(BmpWriter, EveryKindReadsBack)
     }
 }
 
-TEST(BmpWriter, TwoBitRowsPutTheFirstPixelInTheTopBits)
+TEST(BmpWriter, TwoBitRowsAreStoredAtFourBitsFirstPixelOnTop)
 {
     TestImage grey{6, 1, 1, {0, 85, 170, 255, 255, 0}};
     const Bytes bytes = writeBmp(grey, 3, 2);
-    // Four grey entries, then the packed row: 00 01 10 11 | 11 00.
+    // Four grey entries, then the row at 4 bits a pixel: 0 1 | 2 3 | 3 0.
     ASSERT_EQ(bytes.size(), 54u + 16u + 4u);
+    EXPECT_EQ(bytes[28], 4);
     EXPECT_EQ(bytes[46], 4);
     EXPECT_EQ(bytes[54 + 4], 85);
-    EXPECT_EQ(bytes[70], 0x1B);
-    EXPECT_EQ(bytes[71], 0xC0);
+    EXPECT_EQ(bytes[70], 0x01);
+    EXPECT_EQ(bytes[71], 0x23);
+    EXPECT_EQ(bytes[72], 0x30);
+    EXPECT_EQ(bytes[73], 0x00);
 }
 
 TEST(BmpWriter, DensityAndSettersAsTheFrameTakesThem)

@@ -109,3 +109,51 @@ TEST_F(GifTools, ImageMagickAndPilFilesReadAsGiftopnmReadsThem)
         expectSameAsGiftopnm("l.gif");
     }
 }
+
+TEST_F(GifTools, CutFilesDeliverGiftopnmsRowsThenTheCodecError)
+{
+    // pamtogif's files cut in their image data: the rows that come are
+    // giftopnm's rows of the whole file, then "Corrupt image file".
+    OMVI_REQUIRE_TOOL("pamtogif");
+    OMVI_REQUIRE_TOOL("giftopnm");
+    ASSERT_TRUE(writeFileBytes(file("few.ppm"), ppm(77, 53, picture(77, 53, 6))));
+    for (const char* name : {"plain.gif", "interlaced.gif"})
+    {
+        SCOPED_TRACE(name);
+        const std::string option = std::string(name) == "plain.gif" ? "" : "-interlace ";
+        if (!make("pamtogif " + option + "few.ppm > " + name))
+            continue;
+        Netpbm theirs;
+        ASSERT_TRUE(parseNetpbm(captureOutput("giftopnm '" + file(name) + "' 2>/dev/null"), theirs));
+        const Bytes expected = netpbmRgb(theirs);
+        const Bytes whole = readFileBytes(file(name));
+        ASSERT_TRUE(writeFileBytes(file("cut.gif"), Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2))));
+
+        const FileSpecifier specifier(AsciiStringBuffer(file("cut.gif")), FileSpecifier::kFile);
+        std::unique_ptr<ReadImageFileInterface> reader(codec_.openForRead(specifier));
+        std::unique_ptr<ReadImageFileFrameInterface> frame(reader ? reader->openFrame(0) : nullptr);
+        ASSERT_NE(frame, nullptr);
+        Bytes palette(static_cast<std::size_t>(frame->paletteCount()) * 3);
+        frame->getPalette(frame->paletteCount(), palette.data());
+        std::unique_ptr<RowIteratorInterface> rows(frame->newRowIterator());
+        ASSERT_NE(rows, nullptr);
+        int delivered = 0;
+        const int code = codecErrorOf([&] {
+            DataBuffer row(rows->bytesPerRow());
+            rows->start();
+            for (; delivered < rows->rowCount(); ++delivered)
+            {
+                rows->getRow(row);
+                for (int x = 0; x < 77; ++x)
+                    ASSERT_TRUE(std::equal(palette.begin() + 3 * row.data()[x], palette.begin() + 3 * row.data()[x] + 3,
+                                           expected.begin() + (delivered * 77 + x) * 3))
+                        << "row " << delivered << " column " << x;
+                rows->next();
+            }
+        });
+        EXPECT_EQ(code, 8);
+        EXPECT_LT(delivered, 53);
+        if (option.empty())
+            EXPECT_GT(delivered, 0);
+    }
+}

@@ -447,21 +447,31 @@ TEST(JfifCodec, CmykAndYcckFilesBecomeRgbByTheInkFormula)
         }
         return image;
     };
-    const Pixels cmykFile = libjpegEncode(inks.pixels, width, height, 4, JCS_CMYK, JCS_CMYK);
+    // Plain CMYK (no Adobe marker) stores its inks as they are.
+    const Pixels cmykFile = libjpegEncode(inks.pixels, width, height, 4, JCS_CMYK, JCS_CMYK, 100, false, false);
     ASSERT_FALSE(cmykFile.empty());
     OpenedJpeg cmyk(cmykFile);
     EXPECT_EQ(cmyk.frame->dataModelKind(), 1);
     EXPECT_EQ(readAllRows(*cmyk.frame, 4), expected(cmykFile, false));
 
+    // With the Adobe marker (libjpeg writes one by default), CMYK and YCCK
+    // alike store them inverted.
+    const Pixels adobeFile = libjpegEncode(inks.pixels, width, height, 4, JCS_CMYK, JCS_CMYK);
+    ASSERT_FALSE(adobeFile.empty());
+    EXPECT_EQ(decodeJpeg(adobeFile), expected(adobeFile, true));
     const Pixels ycckFile = libjpegEncode(inks.pixels, width, height, 4, JCS_CMYK, JCS_YCCK);
     ASSERT_FALSE(ycckFile.empty());
     EXPECT_EQ(decodeJpeg(ycckFile), expected(ycckFile, true));
 
-    // Pure inks: no ink is white, full black is black.
+    // Samples of 0: no ink (white) in a plain file, full ink (black) in an
+    // Adobe one.
     Pixels flat(static_cast<std::size_t>(width) * height * 4, 0);
-    const TestImage white = decodeJpeg(libjpegEncode(flat, width, height, 4, JCS_CMYK, JCS_CMYK));
+    const TestImage white = decodeJpeg(libjpegEncode(flat, width, height, 4, JCS_CMYK, JCS_CMYK, 100, false, false));
     EXPECT_EQ(white.pixels[0], 255);
     EXPECT_EQ(white.pixels[1], 255);
+    const TestImage black = decodeJpeg(libjpegEncode(flat, width, height, 4, JCS_CMYK, JCS_CMYK));
+    EXPECT_EQ(black.pixels[0], 0);
+    EXPECT_EQ(black.pixels[1], 0);
 }
 
 TEST(JfifCodec, TwoComponentFilesHaveNoRowIterator)
@@ -500,13 +510,12 @@ TEST(JfifCodec, UnreadableAndDamagedFiles)
     std::unique_ptr<ReadImageFileInterface> gif(codec.openForRead(notJpeg.specifier()));
     EXPECT_EQ(codeOfFailure([&] { delete gif->openFrame(0); }), kCodecCorruptImage);
 
-    // Cut inside the entropy-coded data: decodes, the rest filled in.
+    // Cut inside the entropy-coded data: the rows the data lacks are
+    // "Corrupt image file", not made up.
     const TestImage colour = withAlpha(patternImage(64, 64, 3));
     Pixels bytes = encodeJpeg(colour);
     Pixels cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() * 2 / 3));
-    const TestImage partial = decodeJpeg(cut);
-    EXPECT_EQ(partial.height, 64);
-    EXPECT_EQ(partial.pixels.size(), 64u * 64 * 4);
+    EXPECT_EQ(codeOfFailure([&] { decodeJpeg(cut); }), kCodecCorruptImage);
 
     // Cut inside the header: the frame cannot be made.
     Pixels header(bytes.begin(), bytes.begin() + 100);

@@ -157,3 +157,96 @@ TEST(JfifTools, OurFilesReadBackInImageMagickNetpbmAndPil)
         EXPECT_EQ(std::string(answer.begin(), answer.end()), "(90, 70) RGB (300, 300)\n");
     }
 }
+
+TEST(JfifTools, AdobeCmykFilesReadAsPilAndImageMagickReadThem)
+{
+    // PIL writes CMYK JPEGs with the Adobe marker (transform 0) and inverted
+    // inks; PIL and ImageMagick decode them to the colours they came from.
+    OMVI_REQUIRE_TOOL("convert");
+    OMVI_REQUIRE_PYTHON_MODULE("PIL", python);
+    ScratchFolder folder;
+    // Flat 8 x 8 blocks of strong colours, so the decoders' differences stay
+    // in the last bit or two.
+    const std::uint8_t colours[6][3] = {{0, 0, 255}, {255, 255, 0}, {255, 0, 0}, {0, 160, 0}, {40, 40, 40}, {250, 250, 250}};
+    TestImage image{48, 16, 3, Pixels(48 * 16 * 3)};
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            std::copy_n(colours[(x / 8 + y / 8 * 3) % 6], 3, image.row(y) + 3 * x);
+    const std::string ppm = folder.file("in.ppm");
+    const std::string path = folder.file("cmyk.jpg");
+    ASSERT_TRUE(writeFileBytes(ppm, toPnm(image)));
+    ASSERT_EQ(runCommand(python + " -c \"from PIL import Image; Image.open('" + ppm +
+                         "').convert('CMYK').save('" + path + "', quality=100, subsampling=0)\""),
+              0);
+    const Pixels file = readFileBytes(path);
+    const std::string adobe = "Adobe";
+    const auto marker = std::search(file.begin(), file.end(), adobe.begin(), adobe.end());
+    ASSERT_NE(marker, file.end()) << "no Adobe marker";
+    ASSERT_EQ(*(marker + 11), 0) << "not the CMYK transform";
+
+    const TestImage magickRows = fromPnm(runCapture(magick() + " '" + path + "' -colorspace sRGB -depth 8 ppm:-"));
+    const TestImage pilRows = fromPnm(runCapture(python + " -c \"import sys; from PIL import Image; Image.open('" +
+                                                 path + "').convert('RGB').save(sys.stdout.buffer, 'PPM')\""));
+    const TestImage ours = asRgb(decodeJpeg(file));
+    ASSERT_EQ(ours.pixels.size(), image.pixels.size());
+    for (const TestImage* theirs : {&magickRows, &pilRows})
+    {
+        ASSERT_EQ(theirs->pixels.size(), image.pixels.size());
+        int worst = 0;
+        for (std::size_t i = 0; i < ours.pixels.size(); ++i)
+            worst = std::max(worst, std::abs(ours.pixels[i] - theirs->pixels[i]));
+        EXPECT_LE(worst, 3) << (theirs == &magickRows ? "ImageMagick" : "PIL");
+    }
+    // The first block is blue, not black.
+    EXPECT_LE(ours.pixels[0], 3);
+    EXPECT_LE(ours.pixels[1], 3);
+    EXPECT_GE(ours.pixels[2], 252);
+}
+
+TEST(JfifTools, RowsOfACutFileEndWhereItsDataDoes)
+{
+    OMVI_REQUIRE_TOOL("cjpeg");
+    OMVI_REQUIRE_TOOL("djpeg");
+    ScratchFolder folder;
+    const TestImage colour = patternImage(61, 45, 3, 4);
+    ASSERT_TRUE(writeFileBytes(folder.file("c.ppm"), toPnm(colour)));
+    for (const std::string options : {"-quality 80", "-progressive"})
+    {
+        const std::string path = folder.file("whole.jpg");
+        ASSERT_EQ(runCommand("cjpeg " + options + " -outfile '" + path + "' '" + folder.file("c.ppm") + "'"), 0);
+        const Pixels whole = readFileBytes(path);
+        const TestImage theirs = withAlpha(fromPnm(runCapture("djpeg -dct float -pnm '" + path + "'")));
+        ASSERT_EQ(theirs.height, 45);
+
+        // Without its end-of-image marker every row is there.
+        EXPECT_EQ(decodeJpeg(Pixels(whole.begin(), whole.end() - 2)), theirs) << options;
+
+        // Cut in the middle of the coded data: the rows delivered are those
+        // djpeg decodes from the whole file, then "Corrupt image file".
+        const Pixels cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * 6 / 10));
+        OpenedJpeg opened(cut);
+        ASSERT_NE(opened.frame, nullptr);
+        std::unique_ptr<RowIteratorInterface> rows(opened.frame->newRowIterator());
+        ASSERT_NE(rows, nullptr);
+        int delivered = 0;
+        int code = -1;
+        try
+        {
+            DataBuffer row(rows->bytesPerRow());
+            rows->start();
+            for (; delivered < rows->rowCount(); ++delivered)
+            {
+                rows->getRow(row);
+                EXPECT_TRUE(std::equal(row.data(), row.data() + 4 * 61, theirs.row(delivered))) << delivered;
+                rows->next();
+            }
+        }
+        catch (FormatCodecException* failure)
+        {
+            code = failure->code();
+            delete failure;
+        }
+        EXPECT_EQ(code, 8) << options;
+        EXPECT_LT(delivered, 45) << options;
+    }
+}

@@ -1,7 +1,8 @@
 // The PCX codec: header fields and palettes as the frame reports them,
 // lines of every supported plane layout decoded (runs carried over line
-// ends, short lines and files made good), and the writer's header, runs,
-// palette, checks and file handling.
+// ends, line lengths out of proportion to the width refused, files that end
+// early corrupt), and the writer's header, runs, palette, checks and file
+// handling.
 #include "MemoryFile.h"
 #include "PcxTestSupport.h"
 
@@ -260,7 +261,7 @@ TEST(PcxCodec, SixteenColourAndColourLayouts)
     }
 }
 
-TEST(PcxCodec, RunsCrossLinesAndShortDataIsMadeGood)
+TEST(PcxCodec, RunsCrossLinesAndShortDataIsCorrupt)
 {
     // A run of 6 over lines of 4: the rest continues the next line.
     PcxSpec spec;
@@ -273,29 +274,43 @@ TEST(PcxCodec, RunsCrossLinesAndShortDataIsMadeGood)
     file.insert(file.end(), spec.trailer.begin(), spec.trailer.end());
     EXPECT_EQ(decode(file).pixels, (Bytes{9, 9, 9, 9, 9, 9, 1, 2, 3, 3, 3, 3}));
 
-    // Bytes per line below what the width needs: the rest of each row is 0.
+    // Bytes per line below what the width needs: no frame.
     spec.bytesPerLine = 2;
     spec.width = 5;
     spec.height = 2;
     spec.lines = {1, 2, 3, 4};
-    const Decoded narrow = decode(pcxFile(spec));
-    EXPECT_EQ(narrow.pixels, (Bytes{1, 2, 0, 0, 0, 3, 4, 0, 0, 0}));
+    EXPECT_EQ(OpenedPcx(pcxFile(spec)).frame, nullptr);
 
-    // A file that ends early: what is missing is 0; every cut and mutation
-    // gives rows or no frame, never more.
+    // A file that ends early: the rows its data holds come as coded, then
+    // "Corrupt image file"; every cut and mutation gives rows, no frame or
+    // that error, never more.
     PcxSpec big;
     big.width = 37;
     big.height = 19;
     big.planes = 3;
     big.lines = randomBytes(38 * 3 * 19, 5, 4);
     const Bytes whole = pcxFile(big);
-    for (std::size_t length = 0; length < whole.size(); length += 7)
+    const Decoded intact = decode(whole);
+    ASSERT_EQ(intact.pixels.size(), 37u * 19 * 4);
+    for (std::size_t length = 128; length < whole.size(); length += 7)
     {
-        const Decoded cut = decode(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length)));
-        if (length >= 128)
-        {
-            ASSERT_EQ(cut.pixels.size(), 37u * 19 * 4) << length;
-        }
+        OpenedPcx cut(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length)));
+        ASSERT_NE(cut.frame, nullptr) << length;
+        std::unique_ptr<RowIteratorInterface> rows(cut.frame->newRowIterator());
+        ASSERT_NE(rows, nullptr);
+        int delivered = 0;
+        const int code = codecErrorOf([&] {
+            DataBuffer row(rows->bytesPerRow());
+            rows->start();
+            for (; delivered < rows->rowCount(); ++delivered)
+            {
+                rows->getRow(row);
+                ASSERT_TRUE(std::equal(row.data(), row.data() + 37 * 4, intact.row(delivered))) << delivered;
+                rows->next();
+            }
+        });
+        EXPECT_LT(delivered, 19) << length;
+        EXPECT_EQ(code, 8) << length;
     }
     std::mt19937 random(6);
     for (int round = 0; round < 200; ++round)
@@ -303,8 +318,14 @@ TEST(PcxCodec, RunsCrossLinesAndShortDataIsMadeGood)
         Bytes mutated = whole;
         for (int flips = 0; flips < 3; ++flips)
             mutated[random() % mutated.size()] = static_cast<std::uint8_t>(random());
-        const Decoded result = decode(mutated);
-        EXPECT_EQ(result.pixels.size(), std::size_t(result.rowBytes) * result.height);
+        OpenedPcx opened(mutated);
+        if (!opened.frame)
+            continue;
+        const int code = codecErrorOf([&] {
+            const Decoded result = readFrame(*opened.frame);
+            EXPECT_EQ(result.pixels.size(), std::size_t(result.rowBytes) * result.height);
+        });
+        EXPECT_TRUE(code == -1 || code == 8) << code;
     }
 }
 
@@ -387,7 +408,7 @@ TEST(PcxCodec, WriterHeaderRowsAndPalette)
     EXPECT_EQ(header.planes(), 1);
     EXPECT_EQ(header.xmax(), 8);
     EXPECT_EQ(header.ymax(), 3);
-    EXPECT_EQ(header.bytesPerLine(), 9);
+    EXPECT_EQ(header.bytesPerLine(), 10);  // 9 rounded up to even
     EXPECT_EQ(file[file.size() - 769], 12);
     EXPECT_EQ(Bytes(file.end() - 768, file.end()), greyRamp());
     const Decoded back = decode(file);
@@ -428,13 +449,14 @@ TEST(PcxCodec, WriterRefusesBadFramesAndLeavesNoFile)
     OmviTest::ScratchFolder folder;
     PcxFormatCodec codec;
     int code = 0;
+    // A side of 1 pixel is a frame like any other.
     PcxWrite tiny;
     tiny.width = 1;
     tiny.height = 1;
     tiny.rows = {1};
     writePcx(folder, "tiny.pcx", tiny, &code);
-    EXPECT_EQ(code, 4);
-    EXPECT_FALSE(folder.exists("tiny.pcx"));
+    EXPECT_EQ(code, -1);
+    EXPECT_TRUE(folder.exists("tiny.pcx"));
 
     PcxWrite colour;
     colour.kind = kColorSpaceRgb;

@@ -149,10 +149,11 @@ TEST_F(PcxTools, PcxtoppmReadsOurFilesEqualToTheirSource)
         EXPECT_EQ(writer->writeFrame(frame.get(), &iterator), 1);
     };
     std::mt19937 random(5);
-    for (int width : {2, 7, 64, 301})
+    // Sides of 1 pixel are written too, and every line length is even.
+    for (int width : {1, 2, 3, 7, 64, 301})
     {
         SCOPED_TRACE(width);
-        const int height = 13;
+        const int height = width == 3 ? 1 : 13;
         Bytes grey(static_cast<std::size_t>(width) * height);
         for (std::size_t i = 0; i < grey.size(); ++i)
             grey[i] = static_cast<std::uint8_t>(i % 97 < 70 ? 200 : random());  // long runs and noise
@@ -184,5 +185,13 @@ TEST_F(PcxTools, PcxtoppmReadsOurFilesEqualToTheirSource)
                 expected.insert(expected.end(), 3,
                                 ((bits[static_cast<std::size_t>(y) * rowBytes + x / 8] >> (7 - x % 8)) & 1) ? 0 : 255);
         EXPECT_EQ(pcxtoppm("bits" + w + ".pcx"), expected);
+        for (const std::string name : {"grey", "palette", "bits"})
+        {
+            const Bytes written = readFileBytes(file(name + w + ".pcx"));
+            ASSERT_GT(written.size(), 128u);
+            const int bytesPerLine = written[66] | written[67] << 8;
+            EXPECT_EQ(bytesPerLine % 2, 0) << name;
+            EXPECT_GE(bytesPerLine, name == "bits" ? rowBytes : width) << name;
+        }
     }
 }

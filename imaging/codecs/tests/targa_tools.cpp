@@ -155,3 +155,27 @@ TEST(TargaTools, OurFilesAreReadByImageMagickAndPil)
         }
     }
 }
+
+TEST(TargaTools, ColourMapsOfFifteenBitEntriesWithoutFooterAreRecognised)
+{
+    // pamtotga -cmap16 writes a colour map of 15-bit entries and no footer.
+    OMVI_REQUIRE_TOOL("pamtotga");
+    OMVI_REQUIRE_TOOL("convert");
+    ScratchFolder folder;
+    const std::string ppm = folder.file("in.ppm");
+    ASSERT_TRUE(writeFileBytes(ppm, toPnm(patternImage(29, 11, 3, 2))));
+    const std::string path = folder.file("cmap16.tga");
+    ASSERT_EQ(runCommand(magick() + " " + quoted(ppm) + " -colors 25 ppm:- | pamtotga -cmap16 > " + quoted(path) +
+                         " 2>/dev/null"),
+              0);
+    const Pixels file = readFileBytes(path);
+    ASSERT_GT(file.size(), 18u);
+    ASSERT_EQ(file[1], 1);   // a colour map
+    ASSERT_EQ(file[7], 15);  // of 15-bit entries
+    int probe = -1;
+    const TestImage ours = ourRgb(path, false, &probe);
+    EXPECT_EQ(probe, ImageFormatCodec::kRecognised);
+    const TestImage theirs = magickRgb(path);
+    ASSERT_GT(theirs.pixels.size(), 0u);
+    EXPECT_EQ(ours, theirs) << firstDifference(ours, theirs);
+}

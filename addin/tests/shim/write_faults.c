@@ -1,0 +1,176 @@
+/*
+ * A full disk on demand, for the tests of the quillcast program: loaded with
+ * LD_PRELOAD, it stands between the program and the C library's fwrite,
+ * fflush and fclose, counts their calls and makes one of them fail as a full
+ * file system makes it fail: nothing (more) is written, the stream's error
+ * flag is set and errno is ENOSPC.
+ *
+ *   QC_FAULT_CALL   "fwrite", "fflush" or "fclose": the kind of call to fail
+ *   QC_FAULT_AT     which call of that kind fails, counting from 1
+ *   QC_FAULT_COUNTS a file that receives, when the program ends, the number
+ *                   of calls of each kind made ("fwrite N\nfflush N\nfclose N\n")
+ *
+ * fflush and fclose count only on streams written to since they were last
+ * flushed: only those have bytes that a full disk can refuse. A failing
+ * fclose still closes its stream, as the C library's does.
+ *
+ * Built without sanitizers: it runs before any runtime but the C library's.
+ */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+enum
+{
+    kFwrite,
+    kFflush,
+    kFclose,
+    kKinds
+};
+
+static const char* const kNames[kKinds] = {"fwrite", "fflush", "fclose"};
+
+static unsigned long calls[kKinds];
+static int failing = -1;
+static unsigned long failAt;
+
+/* Streams with bytes written since their last flush. */
+enum
+{
+    kDirtyStreams = 256
+};
+static FILE* dirty[kDirtyStreams];
+
+static void markDirty(FILE* stream)
+{
+    int free = -1;
+    for (int i = 0; i < kDirtyStreams; ++i)
+    {
+        if (dirty[i] == stream)
+            return;
+        if (!dirty[i] && free < 0)
+            free = i;
+    }
+    if (free >= 0)
+        dirty[free] = stream;
+}
+
+/* Whether the stream was dirty; it is clean afterwards. */
+static int takeDirty(FILE* stream)
+{
+    int was = 0;
+    for (int i = 0; i < kDirtyStreams; ++i)
+    {
+        if (dirty[i] && (dirty[i] == stream || !stream))
+        {
+            dirty[i] = NULL;
+            was = 1;
+        }
+    }
+    return was;
+}
+
+static void* next(const char* name)
+{
+    return dlsym(RTLD_NEXT, name);
+}
+
+static void setError(FILE* stream)
+{
+#ifdef _IO_ERR_SEEN
+    if (stream)
+        stream->_flags |= _IO_ERR_SEEN;
+#else
+    (void)stream;
+#endif
+}
+
+/* Counts one call of `kind`; true when it is the one to fail. */
+static int strikes(int kind)
+{
+    ++calls[kind];
+    return kind == failing && calls[kind] == failAt;
+}
+
+__attribute__((constructor)) static void start(void)
+{
+    const char* call = getenv("QC_FAULT_CALL");
+    const char* at = getenv("QC_FAULT_AT");
+    if (call && at)
+    {
+        for (int kind = 0; kind < kKinds; ++kind)
+        {
+            if (strcmp(call, kNames[kind]) == 0)
+                failing = kind;
+        }
+        failAt = strtoul(at, NULL, 10);
+    }
+}
+
+__attribute__((destructor)) static void finish(void)
+{
+    const char* path = getenv("QC_FAULT_COUNTS");
+    if (!path)
+        return;
+    const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0)
+        return;
+    char text[128];
+    const int length = snprintf(text, sizeof text, "fwrite %lu\nfflush %lu\nfclose %lu\n",
+                                calls[kFwrite], calls[kFflush], calls[kFclose]);
+    if (length > 0 && write(fd, text, (size_t)length) < 0)
+        calls[kFwrite] = 0; /* nothing more to do */
+    close(fd);
+}
+
+size_t fwrite(const void* bytes, size_t size, size_t count, FILE* stream)
+{
+    static size_t (*real)(const void*, size_t, size_t, FILE*);
+    if (!real)
+        real = (size_t(*)(const void*, size_t, size_t, FILE*))next("fwrite");
+    if (size != 0 && count != 0 && stream != stdout && stream != stderr)
+    {
+        if (strikes(kFwrite))
+        {
+            setError(stream);
+            errno = ENOSPC;
+            return 0;
+        }
+        markDirty(stream);
+    }
+    return real(bytes, size, count, stream);
+}
+
+int fflush(FILE* stream)
+{
+    static int (*real)(FILE*);
+    if (!real)
+        real = (int (*)(FILE*))next("fflush");
+    if (stream != stdout && stream != stderr && takeDirty(stream) && strikes(kFflush))
+    {
+        setError(stream);
+        errno = ENOSPC;
+        return EOF;
+    }
+    return real(stream);
+}
+
+int fclose(FILE* stream)
+{
+    static int (*real)(FILE*);
+    if (!real)
+        real = (int (*)(FILE*))next("fclose");
+    const int fails = stream && takeDirty(stream) && strikes(kFclose);
+    const int result = real(stream);
+    if (fails)
+    {
+        errno = ENOSPC;
+        return EOF;
+    }
+    return result;
+}
