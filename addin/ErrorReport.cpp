@@ -14,10 +14,12 @@
 namespace
 {
 constexpr int kCaptionStringId = 210;
+} // namespace
 
 // The W2D toolkit reports with bare codes; a reader wants their meaning.
-std::u16string DescribeW2DResult(WT_Result result)
+std::u16string DescribeW2DResult(unsigned code)
 {
+    const auto result = static_cast<WT_Result>(code);
     const char* meaning = nullptr;
     switch (result)
     {
@@ -47,7 +49,6 @@ std::u16string DescribeW2DResult(WT_Result result)
         text += std::string(" (") + meaning + ")";
     return platform::utf8ToUtf16(text);
 }
-} // namespace
 
 namespace
 {

@@ -37,6 +37,10 @@ private:
 void ReportPublishError(std::string_view where, bool period = true,
                         const std::u16string& cause = std::u16string());
 
+// The meaning of a W2D toolkit result, e.g. "W2D result 18 (a value the
+// stream cannot carry)".
+std::u16string DescribeW2DResult(unsigned result);
+
 // What the exception being handled says: the message of a DWF exception,
 // the meaning of a W2D result, the text of a standard exception. Empty
 // outside a handler and for anything else.

@@ -68,9 +68,6 @@ void SetDisplaydataStyle(WT_File& file, std::int32_t style, double colour)
 // The distance from one line of a text to the next, in text heights: a
 // line's own height and two thirds of one between lines.
 constexpr double kTextLinePitch = 1.0 + 0.6666666666666666;
-// How far the cursor that places symbols moves per character shown, in
-// text heights.
-constexpr double kSymbolCharacterAdvance = 0.6;
 
 // The direction of a text's baseline; quarter turns give exact zeros, so
 // that a text turned upright is not moved a unit by rounding.
@@ -90,49 +87,20 @@ Direction TextDirection(double angle)
     return d;
 }
 
+// A point `along` the baseline and `up` from it, from `origin`, in a text
+// turned to `d`.
+WT_Logical_Point InTextFrame(const WT_Logical_Point& origin, const Direction& d, double along,
+                             double up)
+{
+    return WT_Logical_Point(SaturateToInt32(origin.m_x + along * d.cos - up * d.sin),
+                            SaturateToInt32(origin.m_y + along * d.sin + up * d.cos));
+}
+
 // Characters, not UTF-16 code units: a surrogate pair counts once.
 std::size_t CharacterCount(const std::u16string& text)
 {
     return static_cast<std::size_t>(std::count_if(
         text.begin(), text.end(), [](char16_t c) { return c < 0xDC00 || c > 0xDFFF; }));
-}
-
-// Walks the codes written between '<' and '>' in one line of text. A code
-// holding '-' names a symbol: `symbol(characters, code)` is called with the
-// characters shown since the previous symbol, and a false answer ends the
-// walk. Any other code stays in the text as it stands. Answers the text
-// shown: the line without its symbol codes.
-template <class Symbol>
-std::u16string WalkSymbolCodes(const std::u16string& text, Symbol symbol)
-{
-    std::u16string output;
-    std::size_t shownSinceSymbol = 0; // characters
-    const auto show = [&](std::size_t start, std::size_t count)
-    {
-        const std::size_t before = output.size();
-        output.append(text, start, count);
-        shownSinceSymbol += CharacterCount(output.substr(before));
-    };
-    std::size_t from = 0;
-    for (;;)
-    {
-        const std::size_t open = text.find(u'<', from);
-        const std::size_t close = text.find(u'>', from);
-        if (open == std::u16string::npos || close == std::u16string::npos || close < open)
-            break;
-        const std::u16string code = text.substr(open + 1, close - open - 1);
-        show(from, open - from);
-        from = close + 1;
-        if (code.find(u'-') == std::u16string::npos)
-        {
-            show(open, close - open + 1);
-            continue;
-        }
-        if (!symbol(shownSinceSymbol, code))
-            break;
-        shownSinceSymbol = 0;
-    }
-    return output.append(text, from, std::u16string::npos);
 }
 
 std::int64_t Half(std::int64_t value)
@@ -260,15 +228,92 @@ WT_Result CDWF2DGrWriter::DrawArrowHead(WT_File& file, const WT_Logical_Point& a
     return result;
 }
 
+std::vector<CDWF2DGrWriter::TextPiece> CDWF2DGrWriter::SplitSymbolCodes(
+    const std::u16string& text)
+{
+    // Codes lie between '<' and '>'; one holding '-' names a symbol, any
+    // other stays in the run as it stands. The search ends at the first
+    // '<' or '>' that is missing or out of order, as the host writes it.
+    std::vector<TextPiece> pieces(1);
+    std::size_t from = 0;
+    for (;;)
+    {
+        const std::size_t open = text.find(u'<', from);
+        const std::size_t close = text.find(u'>', from);
+        if (open == std::u16string::npos || close == std::u16string::npos || close < open)
+            break;
+        const std::u16string code = text.substr(open + 1, close - open - 1);
+        if (code.find(u'-') == std::u16string::npos)
+        {
+            pieces.back().text.append(text, from, close + 1 - from);
+        }
+        else
+        {
+            pieces.back().text.append(text, from, open - from);
+            pieces.push_back(TextPiece{true, code});
+            pieces.push_back(TextPiece{});
+        }
+        from = close + 1;
+    }
+    pieces.back().text.append(text, from, std::u16string::npos);
+    return pieces;
+}
+
+std::u16string CDWF2DGrWriter::ShownText(const std::u16string& text)
+{
+    std::u16string shown;
+    for (const TextPiece& piece : SplitSymbolCodes(text))
+        if (!piece.symbol)
+            shown += piece.text;
+    return shown;
+}
+
+CDWF2DGrWriter::TextLine CDWF2DGrWriter::LayOutTextLine(const std::u16string& text, double height)
+{
+    // A cursor runs along the baseline from the line's start: over a run by
+    // its characters' advance; a symbol begins where the cursor stands (or
+    // further on, when its drawing reaches left of its origin) and the
+    // cursor moves on past its right edge and a gap.
+    const double h = height * sheet_.scale;
+    TextLine line;
+    line.pieces = SplitSymbolCodes(text);
+    double cursor = 0.0;
+    for (TextPiece& piece : line.pieces)
+    {
+        if (!piece.symbol)
+        {
+            piece.start = cursor;
+            piece.end = cursor + kCharacterAdvance * h * static_cast<double>(CharacterCount(piece.text));
+            cursor = piece.end;
+        }
+        else
+        {
+            const std::size_t dash = piece.text.find(u'-');
+            CSymbolDrawer& drawer = SymbolDrawer();
+            drawer.SetLibraryName(piece.text.substr(0, dash));
+            drawer.SetSymbolName(piece.text.substr(dash + 1));
+            const CSymbolDrawer::Extent extent = drawer.Measure(sheet_, height);
+            const double left = extent.empty ? 0.0 : std::min(extent.minimum, 0.0);
+            const double right = extent.empty ? 0.0 : std::max(extent.maximum, 0.0);
+            piece.start = cursor - left;
+            piece.end = piece.start + right;
+            cursor = piece.end + kSymbolGap * h;
+        }
+        if (piece.end > piece.start || piece.symbol)
+            line.width = piece.end;
+    }
+    return line;
+}
+
 void CDWF2DGrWriter::AdjustTextPosition(int justification, WT_Logical_Point& position,
-                                        double height, std::size_t length, double angle,
+                                        double height, double width, double angle,
                                         std::size_t line) const
 {
     const double h = height * sheet_.scale;
-    const double n = static_cast<double>(length);
     // Offsets in the text's own frame: along its baseline and up from it.
     // Every line is placed from the text's anchor, one pitch below the line
-    // before it, so that no line inherits the shift of another.
+    // before it, so that no line inherits the shift of another: right
+    // justified lines end at the anchor, centred ones centre on it.
     double along = 0.0;
     double up = -static_cast<double>(line) * kTextLinePitch * h;
     switch (justification)
@@ -278,20 +323,18 @@ void CDWF2DGrWriter::AdjustTextPosition(int justification, WT_Logical_Point& pos
         break;
     case 2:
     case 3:
-        along -= n * h;
+        along -= width / 2;
         up -= h / 2;
         break;
     case 5:
-        along -= 2 * n * h;
+        along -= width;
         up -= h;
         break;
     default:
         up -= h;
         break;
     }
-    const Direction d = TextDirection(angle);
-    position = WT_Logical_Point(SaturateToInt32(position.m_x + along * d.cos - up * d.sin),
-                                SaturateToInt32(position.m_y + along * d.sin + up * d.cos));
+    position = InTextFrame(position, TextDirection(angle), along, up);
 }
 
 WT_Result CDWF2DGrWriter::WriteText(WT_File& file, const std::u16string& text,
@@ -303,7 +346,7 @@ WT_Result CDWF2DGrWriter::WriteText(WT_File& file, const std::u16string& text,
     WT_Font& desired = file.desired_rendition().font();
     desired.font_name().set(WT_String(font.c_str()));
     desired.rotation().set(w2dout::ToUInt16(angle * w2dout::kRadiansToFontRotation));
-    desired.height().set(SaturateToInt32(sheet_.scale * height * 1.3));
+    desired.height().set(SaturateToInt32(sheet_.scale * height * kFontHeight));
     file.desired_rendition().mark_changed(WT_Attribute_Set::Font_Bit);
     return WT_Text(position, w2dout::FittedText(file, text, "CDWF2DGrWriter::WriteText"))
         .serialize(file);
@@ -320,40 +363,28 @@ WT_Result CDWF2DGrWriter::DrawGtolSymbol(const std::u16string& code,
     return drawer.Draw(file, sheet_, position.m_x, position.m_y, angle, height);
 }
 
-std::u16string CDWF2DGrWriter::ShownText(const std::u16string& text)
+WT_Result CDWF2DGrWriter::ParseSymbolText(const TextLine& line, const WT_Logical_Point& position,
+                                          double angle, double height,
+                                          const std::u16string& font, WT_File& file)
 {
-    return WalkSymbolCodes(text, [](std::size_t, const std::u16string&) { return true; });
-}
-
-std::u16string CDWF2DGrWriter::ParseSymbolText(const std::u16string& text,
-                                               const WT_Logical_Point& position, double angle,
-                                               double height, WT_File& file, WT_Result& result)
-{
-    result = WT_Result_Success;
-    // A cursor runs along the baseline: over each character shown by a
-    // character's advance, which grows with the text, and over each symbol
-    // by the symbol's own extent and a gap.
+    // Each run is a text of its own and each symbol a drawing of its own,
+    // in the order they stand, so that a reader collecting the texts still
+    // gets every character in order and no symbol lies on a character.
     const Direction d = TextDirection(angle);
-    const double advance = kSymbolCharacterAdvance * sheet_.scale * height;
-    double x = position.m_x;
-    double y = position.m_y;
-    return WalkSymbolCodes(
-        text,
-        [&](std::size_t characters, const std::u16string& code)
+    for (const TextPiece& piece : line.pieces)
+    {
+        const WT_Logical_Point at = InTextFrame(position, d, piece.start, 0.0);
+        if (piece.symbol)
         {
-            const double before = advance * static_cast<double>(characters);
-            const WT_Logical_Point at(SaturateToInt32(x + before * d.cos),
-                                      SaturateToInt32(y + before * d.sin));
-            result = DrawGtolSymbol(code, at, angle, height, file);
-            CSymbolDrawer& drawer = SymbolDrawer();
-            const double extent = drawer.ExtentWidth() + 100;
-            drawer.ResetExtent();
-            if (result != WT_Result_Success)
-                return false;
-            x = at.m_x + std::trunc(d.cos * extent);
-            y = at.m_y + std::trunc(d.sin * extent);
-            return true;
-        });
+            WT_CHECK(DrawGtolSymbol(piece.text, at, angle, height, file));
+            SymbolDrawer().ResetExtent();
+        }
+        else
+        {
+            WT_CHECK(WriteText(file, piece.text, at, angle, height, font));
+        }
+    }
+    return WT_Result_Success;
 }
 
 WT_Result CDWF2DGrWriter::GetTextOfDisplaydata(WT_File& file, host::DisplayData* data)
@@ -380,14 +411,10 @@ WT_Result CDWF2DGrWriter::GetTextOfDisplaydata(WT_File& file, host::DisplayData*
                 const std::size_t feed = remaining.find(u'\n', start);
                 const std::u16string text = remaining.substr(
                     start, feed == std::u16string::npos ? std::u16string::npos : feed - start);
+                const TextLine laidOut = LayOutTextLine(text, height);
                 WT_Logical_Point position = anchor;
-                AdjustTextPosition(justification, position, height,
-                                   CharacterCount(ShownText(text)), angle, line);
-                WT_Result result = WT_Result_Success;
-                const std::u16string shown =
-                    ParseSymbolText(text, position, angle, height, file, result);
-                WT_CHECK(result);
-                WT_CHECK(WriteText(file, shown, position, angle, height, font));
+                AdjustTextPosition(justification, position, height, laidOut.width, angle, line);
+                WT_CHECK(ParseSymbolText(laidOut, position, angle, height, font, file));
                 if (feed == std::u16string::npos)
                     break;
                 start = feed + 1;
@@ -718,12 +745,15 @@ WT_Result CDWF2DGrWriter::GenerateDimension(WT_File& file, host::View* view,
                 WT_Font& font = file.desired_rendition().font();
                 font.height().set(SaturateToInt32(s * height));
                 file.desired_rendition().mark_changed(WT_Attribute_Set::Font_Bit);
+                // Moved left and down by a share of the text's own height,
+                // which lies the same on paper whatever the sheet's size.
+                const double offset = kDimensionTextOffset * s * height;
                 WT_Logical_Point written[2];
                 for (int t = 0; t < 2; ++t)
                 {
                     const double* p = textAt + 3 * t;
-                    written[t] = WT_Logical_Point(SaturateToInt32(s * p[0] - 100),
-                                                  SaturateToInt32(s * p[1] - 100));
+                    written[t] = WT_Logical_Point(SaturateToInt32(s * p[0] - offset),
+                                                  SaturateToInt32(s * p[1] - offset));
                     // Two equal positions are one text, not two on top of
                     // each other.
                     if (t == 1 && written[1] == written[0])

@@ -127,20 +127,54 @@ public:
     static bool ComputeArrowHeadPoints(const WT_Logical_Point& a, const WT_Logical_Point& b,
                                        double width, double length, WT_Logical_Point& c0,
                                        WT_Logical_Point& c1);
+    // How text is measured, in text heights h (S·h W2D units). The font is
+    // written 1.3 h tall; a proportional font averages a little over half
+    // its height per character (capitals and digits more, narrow letters
+    // and blanks less), so a character's advance is estimated at 0.7 h.
+    // This one estimate justifies lines and places symbols in them.
+    static constexpr double kFontHeight = 1.3;
+    static constexpr double kCharacterAdvance = 0.7;
+    // The gap after a symbol drawn in a text, before the text goes on.
+    static constexpr double kSymbolGap = 1.0;
+    // How far a dimension's text is moved left and down from the position
+    // the host gives, so that it lies the same on paper at any sheet size.
+    static constexpr double kDimensionTextOffset = 1.0;
+
+    // A piece of one text line: a run of characters shown (codes that name
+    // no symbol included) or a symbol code, with where it begins and ends
+    // along the baseline, in W2D units from the line's start.
+    struct TextPiece
+    {
+        bool symbol = false;
+        std::u16string text; // the run, or the code between '<' and '>'
+        double start = 0.0;
+        double end = 0.0;
+    };
+    struct TextLine
+    {
+        std::vector<TextPiece> pieces;
+        double width = 0.0; // from the line's start to the end of its last piece
+    };
+    // A line cut at its symbol codes: runs and symbols alternate, starting
+    // and ending with a run (which may be empty).
+    static std::vector<TextPiece> SplitSymbolCodes(const std::u16string& text);
+    // A text line as a reader collects it: its symbol codes taken out.
+    static std::u16string ShownText(const std::u16string& text);
+    // Lays a line of text h drawing units tall out along its baseline: runs
+    // at the character advance, symbols by the extent they draw.
+    TextLine LayOutTextLine(const std::u16string& text, double height);
     // Moves the anchor of a text to where its line number `line` (0 the
     // first) is written: down by `line` line pitches, then by the
-    // justification, both in the text's own frame turned by `angle`. h in
-    // drawing units, n the characters the line shows (symbol codes left out).
+    // justification (2 and 3 centre the line's `width` on the anchor, 5 ends
+    // it there), both in the text's own frame turned by `angle`. h in
+    // drawing units, width in W2D units.
     void AdjustTextPosition(int justification, WT_Logical_Point& position, double height,
-                            std::size_t length, double angle = 0.0, std::size_t line = 0) const;
-    // A text line as it is written: its symbol codes taken out.
-    static std::u16string ShownText(const std::u16string& text);
-    // Draws the symbol codes (<LIB-NAME>) of a text line written at
-    // `position`, each where the code stands in the text shown, and answers
-    // the text without them; a W2D failure is left in `result`.
-    std::u16string ParseSymbolText(const std::u16string& text, const WT_Logical_Point& position,
-                                   double angle, double height, WT_File& file,
-                                   WT_Result& result);
+                            double width, double angle = 0.0, std::size_t line = 0) const;
+    // Writes a laid-out line from `position`: each run as a text of its own
+    // and each symbol drawn from the symbol file, turned by `angle`.
+    WT_Result ParseSymbolText(const TextLine& line, const WT_Logical_Point& position,
+                              double angle, double height, const std::u16string& font,
+                              WT_File& file);
     WT_Result DrawGtolSymbol(const std::u16string& code, const WT_Logical_Point& position,
                              double angle, double height, WT_File& file);
     WT_Result WriteText(WT_File& file, const std::u16string& text,

@@ -84,9 +84,16 @@ struct TempFileSink
     }
 };
 
-[[noreturn]] void ThrowW2D(const char16_t* message)
+// The failure of the sheet being written: which sheet, what failed and the
+// toolkit's reason.
+[[noreturn]] void ThrowW2D(const char16_t* message, WT_Result result)
 {
-    DWFCORE_THROW(DWFIOException, message, "CDWFxDrawingWriter::ProcessDrawingDoc");
+    const std::u16string sheet = PublishScope::Current();
+    std::u16string text = (sheet.empty() ? u"" : sheet + u": ") + message + u": " +
+                          DescribeW2DResult(static_cast<unsigned>(result));
+    if (text[0] >= u'a' && text[0] <= u'z')
+        text[0] = static_cast<char16_t>(text[0] - u'a' + u'A');
+    DWFCORE_THROW(DWFIOException, text.c_str(), "CDWFxDrawingWriter::ProcessDrawingDoc");
 }
 } // namespace
 
@@ -242,12 +249,12 @@ int CDWFxDrawingWriter::ProcessDrawingDoc()
     file.set_stream_close_action(&TempFileSink::close);
     file.set_stream_write_action(&TempFileSink::write);
     file.set_stream_read_action(&TempFileSink::read);
-    if (file.open() != WT_Result_Success)
+    if (const WT_Result opened = file.open(); opened != WT_Result_Success)
     {
         // Opening writes the stream's header: a write that failed tells why.
         if (sink.failure)
             std::rethrow_exception(sink.failure);
-        ThrowW2D(u"The sheet's W2D file could not be opened");
+        ThrowW2D(u"the sheet's W2D file could not be opened", opened);
     }
     // Sheets are written as plain, uncompressed ASCII opcodes.
     file.set_allow_data_compression(false);
@@ -282,8 +289,8 @@ int CDWFxDrawingWriter::ProcessDrawingDoc()
     if (sink.failure)
         std::rethrow_exception(sink.failure);
     if (result != WT_Result_Success)
-        ThrowW2D(u"The sheet's W2D stream could not be written");
+        ThrowW2D(u"the sheet's W2D stream could not be written", result);
     if (closed != WT_Result_Success)
-        ThrowW2D(u"The sheet's W2D file could not be finished");
+        ThrowW2D(u"the sheet's W2D file could not be finished", closed);
     return 0;
 }

@@ -134,6 +134,25 @@ WT_Logical_Point CSymbolDrawer::Placement::Place(std::int32_t localX, std::int32
 WT_Result CSymbolDrawer::Draw(WT_File& file, const w2dout::SheetContext& sheet, std::int32_t x0,
                               std::int32_t y0, double angle, double scale)
 {
+    return Walk(&file, sheet, x0, y0, angle, scale);
+}
+
+CSymbolDrawer::Extent CSymbolDrawer::Measure(const w2dout::SheetContext& sheet, double scale)
+{
+    // The drawn extent is kept aside: measuring does not add to it.
+    const Extent drawn{extentEmpty_, extentMinimum_, extentMaximum_};
+    ResetExtent();
+    Walk(nullptr, sheet, 0, 0, 0.0, scale);
+    const Extent measured{extentEmpty_, extentMinimum_, extentMaximum_};
+    extentEmpty_ = drawn.empty;
+    extentMinimum_ = drawn.minimum;
+    extentMaximum_ = drawn.maximum;
+    return measured;
+}
+
+WT_Result CSymbolDrawer::Walk(WT_File* file, const w2dout::SheetContext& sheet, std::int32_t x0,
+                              std::int32_t y0, double angle, double scale)
+{
     try
     {
         // Every lookup starts at the top of the file, whatever the last one
@@ -146,11 +165,12 @@ WT_Result CSymbolDrawer::Draw(WT_File& file, const w2dout::SheetContext& sheet, 
             reader_.ReadSection(Narrow(symbolName_), CSymbolReader::kCollectEntities);
         const CSymbolReader::PointLists lists = reader_.Points();
         reader_.ClearPoints();
-        if (!found || !reader_.Failure().empty())
+        // Measuring says nothing: the drawing that follows reports it once.
+        if (file && (!found || !reader_.Failure().empty()))
             ReportMissingSymbol();
 
         const Placement at{&sheet, x0, y0, angle, scale};
-        using Writer = WT_Result (CSymbolDrawer::*)(WT_File&, const Placement&, const Numbers&);
+        using Writer = WT_Result (CSymbolDrawer::*)(WT_File*, const Placement&, const Numbers&);
         static const std::pair<const char*, Writer> kOrder[] = {
             {"LINE", &CSymbolDrawer::DrawLine},          {"ARC", &CSymbolDrawer::DrawArc},
             {"CIRCLE", &CSymbolDrawer::DrawCircle},      {"POLY", &CSymbolDrawer::DrawPolygon},
@@ -169,12 +189,15 @@ WT_Result CSymbolDrawer::Draw(WT_File& file, const w2dout::SheetContext& sheet, 
     }
     catch (...)
     {
-        ReportPublishError("CSymbolDrawer::Draw");
+        // Measuring says nothing: the drawing that follows meets the same
+        // failure and reports it once.
+        if (file)
+            ReportPublishError("CSymbolDrawer::Draw");
         return WT_Result_Success;
     }
 }
 
-WT_Result CSymbolDrawer::DrawLine(WT_File& file, const Placement& at, const Numbers& numbers)
+WT_Result CSymbolDrawer::DrawLine(WT_File* file, const Placement& at, const Numbers& numbers)
 {
     for (std::size_t i = 0; i + 4 <= numbers.size(); i += 4)
     {
@@ -182,10 +205,12 @@ WT_Result CSymbolDrawer::DrawLine(WT_File& file, const Placement& at, const Numb
         const std::int32_t y1 = at.Scaled(numbers[i + 1]);
         const std::int32_t x2 = at.Scaled(numbers[i + 2]);
         const std::int32_t y2 = at.Scaled(numbers[i + 3]);
-        const WT_Logical_Point points[2] = {at.Place(x1, y1), at.Place(x2, y2)};
-        w2dout::SetFill(file, false);
-        WT_CHECK(WT_Polyline(2, points, true).serialize(file));
         Extend(x1, x2);
+        if (!file)
+            continue;
+        const WT_Logical_Point points[2] = {at.Place(x1, y1), at.Place(x2, y2)};
+        w2dout::SetFill(*file, false);
+        WT_CHECK(WT_Polyline(2, points, true).serialize(*file));
     }
     return WT_Result_Success;
 }
@@ -202,7 +227,7 @@ std::uint16_t ArcAngle(float degrees, double angle)
 }
 } // namespace
 
-WT_Result CSymbolDrawer::DrawArc(WT_File& file, const Placement& at, const Numbers& numbers)
+WT_Result CSymbolDrawer::DrawArc(WT_File* file, const Placement& at, const Numbers& numbers)
 {
     for (std::size_t i = 0; i + 5 <= numbers.size(); i += 5)
     {
@@ -211,18 +236,20 @@ WT_Result CSymbolDrawer::DrawArc(WT_File& file, const Placement& at, const Numbe
         const std::int32_t r = at.Scaled(numbers[i + 2]);
         if (r <= 0)
             continue; // nothing to draw
+        Extend(static_cast<double>(cx) - r, static_cast<double>(cx) + r);
+        if (!file)
+            continue;
         const WT_Logical_Point centre = at.Place(cx, cy);
-        w2dout::SetFill(file, false);
+        w2dout::SetFill(*file, false);
         WT_CHECK(WT_Outline_Ellipse(centre.m_x, centre.m_y, r, r,
                                     ArcAngle(numbers[i + 3], at.angle),
                                     ArcAngle(numbers[i + 4], at.angle), 0)
-                     .serialize(file));
-        Extend(static_cast<double>(cx) - r, static_cast<double>(cx) + r);
+                     .serialize(*file));
     }
     return WT_Result_Success;
 }
 
-WT_Result CSymbolDrawer::DrawCircle(WT_File& file, const Placement& at, const Numbers& numbers)
+WT_Result CSymbolDrawer::DrawCircle(WT_File* file, const Placement& at, const Numbers& numbers)
 {
     for (std::size_t i = 0; i + 3 <= numbers.size(); i += 3)
     {
@@ -231,16 +258,18 @@ WT_Result CSymbolDrawer::DrawCircle(WT_File& file, const Placement& at, const Nu
         const std::int32_t r = at.Scaled(numbers[i + 2]);
         if (r <= 0)
             continue;
-        const WT_Logical_Point centre = at.Place(cx, cy);
-        w2dout::SetFill(file, false);
-        // Equal start and end angles make the whole turn.
-        WT_CHECK(WT_Outline_Ellipse(centre.m_x, centre.m_y, r, r, 0, 0, 0).serialize(file));
         Extend(static_cast<double>(cx) - r, static_cast<double>(cx) + r);
+        if (!file)
+            continue;
+        const WT_Logical_Point centre = at.Place(cx, cy);
+        w2dout::SetFill(*file, false);
+        // Equal start and end angles make the whole turn.
+        WT_CHECK(WT_Outline_Ellipse(centre.m_x, centre.m_y, r, r, 0, 0, 0).serialize(*file));
     }
     return WT_Result_Success;
 }
 
-WT_Result CSymbolDrawer::DrawPolygon(WT_File& file, const Placement& at, const Numbers& numbers)
+WT_Result CSymbolDrawer::DrawPolygon(WT_File* file, const Placement& at, const Numbers& numbers)
 {
     for (std::size_t i = 0; i + 6 <= numbers.size(); i += 6)
     {
@@ -251,16 +280,18 @@ WT_Result CSymbolDrawer::DrawPolygon(WT_File& file, const Placement& at, const N
             x[k] = at.Scaled(numbers[i + 2 * k]);
             y[k] = at.Scaled(numbers[i + 2 * k + 1]);
         }
-        const WT_Logical_Point points[4] = {at.Place(x[0], y[0]), at.Place(x[1], y[1]),
-                                            at.Place(x[2], y[2]), at.Place(x[0], y[0])};
-        WT_CHECK(WT_Polygon(4, points, true).serialize(file));
         Extend(x[0], x[1]);
         Extend(x[2], x[0]);
+        if (!file)
+            continue;
+        const WT_Logical_Point points[4] = {at.Place(x[0], y[0]), at.Place(x[1], y[1]),
+                                            at.Place(x[2], y[2]), at.Place(x[0], y[0])};
+        WT_CHECK(WT_Polygon(4, points, true).serialize(*file));
     }
     return WT_Result_Success;
 }
 
-WT_Result CSymbolDrawer::DrawFilledPolygon(WT_File& file, const Placement& at,
+WT_Result CSymbolDrawer::DrawFilledPolygon(WT_File* file, const Placement& at,
                                            const Numbers& numbers)
 {
     // A low hump 2.3 wide and 0.6 high, closed on its first point.
@@ -276,30 +307,33 @@ WT_Result CSymbolDrawer::DrawFilledPolygon(WT_File& file, const Placement& at,
             localX[k] = SaturateToInt32(kMark[k][0] * f);
             points[k] = at.Place(localX[k], SaturateToInt32(kMark[k][1] * f));
         }
-        WT_CHECK(WT_Polygon(8, points, true).serialize(file));
         Extend(localX[0], localX[4]);
+        if (file)
+            WT_CHECK(WT_Polygon(8, points, true).serialize(*file));
     }
     return WT_Result_Success;
 }
 
-WT_Result CSymbolDrawer::DrawText(WT_File& file, const Placement& at, const Numbers& numbers)
+WT_Result CSymbolDrawer::DrawText(WT_File* file, const Placement& at, const Numbers& numbers)
 {
     const std::vector<std::string>& texts = reader_.Texts();
     const double f = at.factor();
     std::size_t text = 0;
     for (std::size_t i = 0; i + 3 <= numbers.size() && text < texts.size(); i += 3, ++text)
     {
+        Extend(0.0, static_cast<double>(texts[text].size()) * f * 0.5);
+        if (!file)
+            continue;
         // Moved down and left by a third of the text height before turning.
         const std::int32_t x = SaturateToInt32(at.Scaled(numbers[i]) - f / 3);
         const std::int32_t y = SaturateToInt32(at.Scaled(numbers[i + 1]) - f / 3);
-        WT_Font& font = file.desired_rendition().font();
+        WT_Font& font = file->desired_rendition().font();
         font.rotation().set(ToUInt16(at.angle * w2dout::kRadiansToFontRotation));
         font.height().set(SaturateToInt32(f));
-        file.desired_rendition().mark_changed(WT_Attribute_Set::Font_Bit);
+        file->desired_rendition().mark_changed(WT_Attribute_Set::Font_Bit);
         const std::u16string wide = Widen(texts[text]);
-        WT_CHECK(WT_Text(at.Place(x, y), w2dout::FittedText(file, wide, "CSymbolDrawer::DrawText"))
-                     .serialize(file));
-        Extend(0.0, static_cast<double>(texts[text].size()) * f * 0.5);
+        const WT_String fitted = w2dout::FittedText(*file, wide, "CSymbolDrawer::DrawText");
+        WT_CHECK(WT_Text(at.Place(x, y), fitted).serialize(*file));
     }
     return WT_Result_Success;
 }

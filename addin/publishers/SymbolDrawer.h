@@ -42,6 +42,17 @@ public:
     WT_Result Draw(WT_File& file, const w2dout::SheetContext& sheet, std::int32_t x0,
                    std::int32_t y0, double angle, double scale);
 
+    // The horizontal extent the symbol would have if drawn at `scale`, in
+    // W2D units of its own frame, found by the same walk as Draw but
+    // writing nothing; the extent of what was drawn is left as it was.
+    struct Extent
+    {
+        bool empty = true;
+        double minimum = 0.0;
+        double maximum = 0.0;
+    };
+    Extent Measure(const w2dout::SheetContext& sheet, double scale);
+
     // The horizontal extent of what was drawn since the last reset, in W2D
     // units of the symbol's own frame (scaled, not turned or moved).
     bool ExtentEmpty() const { return extentEmpty_; }
@@ -67,12 +78,16 @@ private:
     };
     using Numbers = std::vector<float>;
 
-    WT_Result DrawLine(WT_File& file, const Placement& at, const Numbers& numbers);
-    WT_Result DrawArc(WT_File& file, const Placement& at, const Numbers& numbers);
-    WT_Result DrawCircle(WT_File& file, const Placement& at, const Numbers& numbers);
-    WT_Result DrawPolygon(WT_File& file, const Placement& at, const Numbers& numbers);
-    WT_Result DrawFilledPolygon(WT_File& file, const Placement& at, const Numbers& numbers);
-    WT_Result DrawText(WT_File& file, const Placement& at, const Numbers& numbers);
+    // Looks the symbol up and walks its entities; a null file only extends
+    // the extent.
+    WT_Result Walk(WT_File* file, const w2dout::SheetContext& sheet, std::int32_t x0,
+                   std::int32_t y0, double angle, double scale);
+    WT_Result DrawLine(WT_File* file, const Placement& at, const Numbers& numbers);
+    WT_Result DrawArc(WT_File* file, const Placement& at, const Numbers& numbers);
+    WT_Result DrawCircle(WT_File* file, const Placement& at, const Numbers& numbers);
+    WT_Result DrawPolygon(WT_File* file, const Placement& at, const Numbers& numbers);
+    WT_Result DrawFilledPolygon(WT_File* file, const Placement& at, const Numbers& numbers);
+    WT_Result DrawText(WT_File* file, const Placement& at, const Numbers& numbers);
 
     void Extend(double a, double b);
     // Reports a symbol that could not be drawn: the symbol file once, when

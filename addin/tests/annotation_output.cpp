@@ -80,23 +80,25 @@ TEST_F(AnnotationOutput, MultiLineNoteDrawsItsSymbolsAndMovesEachLineDown)
     const Sheet out = capture.Finish();
 
     // First line: P = (1000, 2000) moved down by S·h. The first symbol sits
-    // 0.6·S·h = 60 units per character of "A" further on and reaches 100
-    // units; the cursor moves on from it by that extent and 100 more, and by
-    // 60 for "B", so the second starts 260 units after the first.
+    // 0.7·S·h = 70 units per character of "A" further on and reaches 110
+    // units past that; "B" follows its right edge and a gap of S·h, at 280,
+    // and the second symbol 70 after "B".
     const auto lines = out.Of(WT_Object::Polyline_ID);
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].points, Pts({P(1070, 1950), P(1170, 1950)}));
-    EXPECT_EQ(lines[1].points, Pts({P(1330, 1950), P(1430, 1950)}));
+    EXPECT_EQ(lines[0].points, Pts({P(1080, 1950), P(1180, 1950)}));
+    EXPECT_EQ(lines[1].points, Pts({P(1360, 1950), P(1460, 1950)}));
     const auto texts = out.Of(WT_Object::Text_ID);
-    ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[0].text, u"AB");
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0].text, u"A");
     EXPECT_EQ(texts[0].points[0], P(1000, 1900));
     EXPECT_EQ(texts[0].fontHeight, 130); // S·h·1.3
     EXPECT_EQ(texts[0].fontName, "Arial");
+    EXPECT_EQ(texts[1].text, u"B");
+    EXPECT_EQ(texts[1].points[0], P(1280, 1900));
     // Second line: a line pitch (five thirds of a height) below the first;
     // a code without '-' stays in the text.
-    EXPECT_EQ(texts[1].text, u"C<NOTE>");
-    EXPECT_EQ(texts[1].points[0], P(1000, 1733));
+    EXPECT_EQ(texts[2].text, u"C<NOTE>");
+    EXPECT_EQ(texts[2].points[0], P(1000, 1733));
     EXPECT_EQ(Messages(), 0u);
 }
 
@@ -106,12 +108,14 @@ TEST_F(AnnotationOutput, JustificationMovesByHeightAndLength)
     {
         int code;
         P expected;
-    } cases[] = {{0, P(1000, 1900)}, {1, P(1000, 2050)}, {2, P(700, 1950)},
-                 {3, P(700, 1950)},  {5, P(400, 1900)},  {4, P(1000, 1900)}};
+    } cases[] = {{0, P(1000, 1900)}, {1, P(1000, 2050)}, {2, P(895, 1950)},
+                 {3, P(895, 1950)},  {5, P(790, 1900)},  {4, P(1000, 1900)}};
     for (const Case& c : cases)
     {
+        // A line 210 units wide: centred codes move back half of it, code 5
+        // all of it.
         P at(1000, 2000);
-        writer.AdjustTextPosition(c.code, at, 0.01, 3);
+        writer.AdjustTextPosition(c.code, at, 0.01, 210.0);
         EXPECT_EQ(at, c.expected) << "justification " << c.code;
     }
 }
@@ -126,10 +130,11 @@ TEST_F(AnnotationOutput, TextAngleTurnsTheFontAndSymbolPlacement)
     const auto texts = out.Of(WT_Object::Text_ID);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].fontRotation, 16383);
-    // The text hangs a height below its anchor in its own frame: turned
+    // The line hangs a height below its anchor in its own frame: turned
     // upright, that is a height to the right, at (1100, 2000). The symbol's
-    // line turns about that insertion point.
-    EXPECT_EQ(texts[0].points[0], P(1100, 2000));
+    // line turns about that insertion point; "X" follows the symbol's right
+    // edge (110) and a gap (100) up the turned baseline.
+    EXPECT_EQ(texts[0].points[0], P(1100, 2210));
     const auto lines = out.Of(WT_Object::Polyline_ID);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].points[0].m_x, 1100 - 50);
@@ -184,8 +189,9 @@ TEST_F(AnnotationOutput, DimensionWritesSegmentsTextsAndArrows)
     EXPECT_EQ(lines[0].pattern, 12);
     const auto texts = out.Of(WT_Object::Text_ID);
     ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[0].points[0], P(100, 200));
-    EXPECT_EQ(texts[1].points[0], P(300, 200));
+    // Moved left and down by the text's height, S·h = 50.
+    EXPECT_EQ(texts[0].points[0], P(150, 250));
+    EXPECT_EQ(texts[1].points[0], P(350, 250));
     EXPECT_EQ(texts[0].text, u"25");
     EXPECT_EQ(texts[0].fontHeight, 50);
     // Style 1: the shaft, then the head with its base 40 units from A and
@@ -437,9 +443,9 @@ TEST_F(AnnotationOutput, ADimensionWithOneTextPositionWritesItOnce)
     ASSERT_EQ(writer.GenerateDimension(capture.file(), view, {}), WT_Result_Success);
     const Sheet out = capture.Finish();
     ASSERT_EQ(out.Texts(u"ONCE").size(), 1u);
-    EXPECT_EQ(out.Texts(u"ONCE")[0].points[0], P(100, 200));
+    EXPECT_EQ(out.Texts(u"ONCE")[0].points[0], P(150, 250));
     ASSERT_EQ(out.Texts(u"TWICE").size(), 2u);
-    EXPECT_EQ(out.Texts(u"TWICE")[1].points[0], P(100, 210));
+    EXPECT_EQ(out.Texts(u"TWICE")[1].points[0], P(150, 260));
     EXPECT_EQ(out.items.size(), 3u) << "the arrow heads of style 12 draw nothing";
     EXPECT_EQ(Messages(), 0u);
 }

@@ -152,7 +152,7 @@ TEST_F(DrawingOnPaper, EverythingOfTheSampleDrawingIsOnItsPaper)
           WT_Object::Filled_Ellipse_ID, WT_Object::Text_ID})
         EXPECT_GT(sheets[0].Count(kind), 0u) << "kind " << kind;
     // Every text of the sample is there, each dimension's once.
-    EXPECT_EQ(sheets[0].Texts(u"NOTES:      ").size(), 1u);
+    EXPECT_EQ(sheets[0].Texts(u"NOTES: ").size(), 1u);
     EXPECT_EQ(sheets[0].Texts(u"DETAIL A").size(), 1u);
     EXPECT_EQ(sheets[0].Texts(u"SCALE 2 : 1").size(), 1u);
     EXPECT_EQ(sheets[0].Texts(u"160").size(), 1u);

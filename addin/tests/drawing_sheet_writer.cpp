@@ -126,32 +126,35 @@ TEST_F(DrawingSheetWriter, FirstSheetHoldsEveryKindOfContent)
     // S = 1000 × 13636.5209555 / 420 = 32467.907...
 
     // Note with symbol codes: two lines hung from (0.26, 0.07), h = 0.0035,
-    // the second a line pitch (five thirds of a height) below the first.
-    const auto first = sheet.Texts(u"FLATNESS  0.05");
+    // the second a line pitch (five thirds of a height) below the first;
+    // the runs between symbols are texts of their own.
+    const auto first = sheet.Texts(u"FLATNESS ");
     ASSERT_EQ(first.size(), 1u);
     EXPECT_EQ(first[0].points[0], P(8441, 2158));
     EXPECT_EQ(first[0].fontHeight, 147);
-    const auto second = sheet.Texts(u"PERPENDICULAR  0.1 <MMC>");
+    EXPECT_EQ(sheet.Texts(u" 0.05").size(), 1u);
+    const auto second = sheet.Texts(u"PERPENDICULAR ");
     ASSERT_EQ(second.size(), 1u);
     EXPECT_EQ(second[0].points[0], P(8441, 1968));
-    // The flatness symbol starts 9 characters × 0.6·S·h (68.18 units) after
-    // the line's start: at 9054.
+    EXPECT_EQ(sheet.Texts(u" 0.1 <MMC>").size(), 1u);
+    // The flatness symbol starts 9 characters × 0.7·S·h (79.55 units) after
+    // the line's start: at 9157.
     bool flatness = false;
     for (const Item& line : sheet.Of(WT_Object::Polyline_ID))
-        flatness = flatness || (line.points.size() == 2 && line.points[0].m_x >= 9054 &&
-                                line.points[0].m_x < 9054 + 200 && line.points[0].m_y >= 2158 &&
+        flatness = flatness || (line.points.size() == 2 && line.points[0].m_x >= 9157 &&
+                                line.points[0].m_x < 9157 + 200 && line.points[0].m_y >= 2158 &&
                                 line.points[0].m_y < 2158 + 150);
     EXPECT_TRUE(flatness);
 
     // Dimension "160": its first segment through the view (0.12, 0.15, 0.5);
     // its text, given twice at one place, written once at (0.12, 0.116) less
-    // 100 units; its style 1 arrow head on the sheet with the tip B at
+    // its height, S·h = 113.64 units; its style 1 arrow head on the sheet with the tip B at
     // (0.08, 0.115) = (2597, 3733), A 0.007 to the right: the base a length
     // (129.87) from A, half a width (32.47) to either side.
     EXPECT_EQ(sheet.Touching(P(2598, 4059)).size(), 1u);
     EXPECT_EQ(sheet.Touching(P(2598, 3653)).size(), 1u);
     ASSERT_EQ(sheet.Texts(u"160").size(), 1u);
-    EXPECT_EQ(sheet.Texts(u"160")[0].points[0], P(3796, 3666));
+    EXPECT_EQ(sheet.Texts(u"160")[0].points[0], P(3782, 3652));
     EXPECT_EQ(sheet.Texts(u"160")[0].fontHeight, 113);
     const auto head = sheet.Touching(P(2694, 3700));
     ASSERT_EQ(head.size(), 1u);

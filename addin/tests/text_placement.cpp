@@ -1,13 +1,24 @@
 // Where notes land: each line of a text is placed from the text's own
 // anchor by its justification and its line number, in the text's frame
-// turned by its angle; symbols sit along the baseline where their codes
-// stand, at a pace that grows with the text. Every expected position below
-// is worked out by hand from S·h = 100 (or 300) units and the anchor
-// (1000, 2000); lines lie a pitch of 5/3·h apart.
+// turned by its angle; a line's width is its characters at the estimated
+// advance of 0.7 text heights each and its symbols at what they draw. Runs
+// of characters between symbols are texts of their own, each where the
+// symbol before it ends. Expected positions below are worked out by hand
+// from S·h = 100 (or 300) units and the anchor (1000, 2000): a character
+// advances 70 units, lines lie a pitch of 5/3·h apart, the symbol STRAIGHT
+// reaches from 0.1 h to 1.1 h and is followed by a gap of one h.
+#include "TextLayoutCheck.h"
 #include "SheetReadBack.h"
+#include "addin/publishers/DrawingWriter.h"
+#include "host/Annotation.h"
+#include "host/Document.h"
+#include "host/Drawing.h"
+#include "host/Loader.h"
+#include "host/View.h"
 #include "addin/publishers/DWF2DGrWriter.h"
 #include "host/memory/Annotation.h"
 #include "host/memory/Application.h"
+#include "host/memory/View.h"
 #include "platform/kernel/HostSettings.h"
 #include "platform/kernel/Path.h"
 #include "platform/ui/Ui.h"
@@ -77,15 +88,15 @@ struct Expected
 
 TEST_F(TextPlacement, OneLineByJustificationAtZeroAndThirtyDegrees)
 {
-    // "AB": n = 2. Offsets in the text's frame (along, up):
+    // "AB": 140 units wide. Offsets in the text's frame (along, up):
     //   0 and any other: (0, -h)       1: (0, h/2)
-    //   2, 3: (-n·h, -h/2)             5: (-2·n·h, -h)
+    //   2, 3: (-70, -h/2)              5: (-140, -h)
     // turned by 30°: (a·cos − u·sin, a·sin + u·cos), then truncated.
-    // For example code 2: (-200, -50) becomes (-148.2, -143.3).
+    // For example code 2: (-70, -50) becomes (-35.6, -78.3).
     const Expected cases[] = {
         {0, {P(1000, 1900)}, {P(1050, 1913)}}, {1, {P(1000, 2050)}, {P(975, 2043)}},
-        {2, {P(800, 1950)}, {P(851, 1856)}},   {3, {P(800, 1950)}, {P(851, 1856)}},
-        {5, {P(600, 1900)}, {P(703, 1713)}},   {4, {P(1000, 1900)}, {P(1050, 1913)}},
+        {2, {P(930, 1950)}, {P(964, 1921)}},   {3, {P(930, 1950)}, {P(964, 1921)}},
+        {5, {P(860, 1900)}, {P(928, 1843)}},   {4, {P(1000, 1900)}, {P(1050, 1913)}},
     };
     for (const Expected& c : cases)
     {
@@ -97,86 +108,131 @@ TEST_F(TextPlacement, OneLineByJustificationAtZeroAndThirtyDegrees)
 
 TEST_F(TextPlacement, ThreeLinesEachFromTheAnchorAtZeroAndThirtyDegrees)
 {
-    // Lines "AB", "CDE" (its symbol code not counted) and "F": n = 2, 3, 1;
-    // line k also moves down by k·166.67 in the text's frame. No line
-    // inherits another's shift: code 5 puts "F" right of "CDE".
+    // Lines "AB", "C<GTOL-STRAIGHT>DE" and "F": 140, 420 and 70 units wide
+    // (the middle one: "C" to 70, the symbol to 180, a gap to 280, "DE" to
+    // 420); line k also moves down by k·166.67 in the text's frame. The
+    // middle line is written as two runs, "C" and "DE". No line inherits
+    // another's shift.
     const Expected cases[] = {
         {0,
-         {P(1000, 1900), P(1000, 1733), P(1000, 1566)},
-         {P(1050, 1913), P(1133, 1769), P(1216, 1624)}},
+         {P(1000, 1900), P(1000, 1733), P(1280, 1733), P(1000, 1566)},
+         {P(1050, 1913), P(1133, 1769), P(1375, 1909), P(1216, 1624)}},
         {1,
-         {P(1000, 2050), P(1000, 1883), P(1000, 1716)},
-         {P(975, 2043), P(1058, 1898), P(1141, 1754)}},
+         {P(1000, 2050), P(1000, 1883), P(1280, 1883), P(1000, 1716)},
+         {P(975, 2043), P(1058, 1898), P(1300, 2038), P(1141, 1754)}},
         {2,
-         {P(800, 1950), P(700, 1783), P(900, 1616)},
-         {P(851, 1856), P(848, 1662), P(1105, 1618)}},
+         {P(930, 1950), P(790, 1783), P(1070, 1783), P(965, 1616)},
+         {P(964, 1921), P(926, 1707), P(1168, 1847), P(1161, 1650)}},
         {3,
-         {P(800, 1950), P(700, 1783), P(900, 1616)},
-         {P(851, 1856), P(848, 1662), P(1105, 1618)}},
+         {P(930, 1950), P(790, 1783), P(1070, 1783), P(965, 1616)},
+         {P(964, 1921), P(926, 1707), P(1168, 1847), P(1161, 1650)}},
         {5,
-         {P(600, 1900), P(400, 1733), P(800, 1566)},
-         {P(703, 1713), P(613, 1469), P(1043, 1524)}},
+         {P(860, 1900), P(580, 1733), P(860, 1733), P(930, 1566)},
+         {P(928, 1843), P(769, 1559), P(1011, 1699), P(1156, 1589)}},
     };
+    const std::u16string note = u"AB\nC<GTOL-STRAIGHT>DE\nF";
     for (const Expected& c : cases)
     {
         SCOPED_TRACE(c.code);
-        const Sheet level = Written(u"AB\nC<GTOL-STRAIGHT>DE\nF", c.code, 0.0);
+        const Sheet level = Written(note, c.code, 0.0);
         EXPECT_EQ(TextPositions(level), c.level);
-        ASSERT_EQ(level.Count(WT_Object::Text_ID), 3u);
-        EXPECT_EQ(level.Of(WT_Object::Text_ID)[1].text, u"CDE");
-        const Sheet turned = Written(u"AB\nC<GTOL-STRAIGHT>DE\nF", c.code, kThirtyDegrees);
+        ASSERT_EQ(level.Count(WT_Object::Text_ID), 4u);
+        EXPECT_EQ(level.Of(WT_Object::Text_ID)[1].text, u"C");
+        EXPECT_EQ(level.Of(WT_Object::Text_ID)[2].text, u"DE");
+        const Sheet turned = Written(note, c.code, kThirtyDegrees);
         EXPECT_EQ(TextPositions(turned), c.turned);
         EXPECT_EQ(turned.Of(WT_Object::Text_ID)[0].fontRotation, 5461);
+        // Right-justified lines end at the anchor, centred ones centre on
+        // it, the others begin there; nothing lies on a character.
+        for (const double angle : {0.0, kThirtyDegrees})
+        {
+            const text_check::Note written{P(1000, 2000), angle, c.code, 100.0};
+            const text_check::Laid laid = text_check::LayOut(angle == 0.0 ? level : turned,
+                                                             written);
+            ASSERT_EQ(laid.symbols.size(), 1u);
+            text_check::ExpectLinesMeetTheAnchor(laid, written, "three lines");
+            text_check::ExpectNoSymbolOnACharacter(laid, "three lines");
+        }
     }
 }
 
 TEST_F(TextPlacement, SymbolsSitWhereTheirCodesStandAtAnyTextHeight)
 {
     // STRAIGHT is a line from (0.1, 0.5) to (1.1, 0.5) text heights; its
-    // insertion point lies 0.6·S·h per character after the line's start.
+    // insertion point lies 0.7·S·h per character after the run's start.
     {
-        // S·h = 100: "AB" puts it at 1000 + 120; the line hangs at 1900.
+        // S·h = 100: "AB" puts it at 1000 + 140; the line hangs at 1900.
         const Sheet small = Written(u"AB<GTOL-STRAIGHT>", 0, 0.0, 0.01);
         const auto lines = small.Of(WT_Object::Polyline_ID);
         ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(lines[0].points, (std::vector<P>{P(1130, 1950), P(1230, 1950)}));
+        EXPECT_EQ(lines[0].points, (std::vector<P>{P(1150, 1950), P(1250, 1950)}));
         EXPECT_EQ(small.Of(WT_Object::Text_ID)[0].text, u"AB");
     }
     {
-        // S·h = 300: at 1000 + 360 on the line hung at 1700; the second
-        // symbol follows the first's extent (300) and 100 units, then 180
-        // for "C": at 1360 + 400 + 180 = 1940.
+        // S·h = 300: at 1000 + 420 on the line hung at 1700. "C" follows the
+        // symbol's right edge (330) and a gap (300), at 1420 + 630 = 2050;
+        // the second symbol 210 further on, at 2260.
         const Sheet large = Written(u"AB<GTOL-STRAIGHT>C<GTOL-STRAIGHT>", 0, 0.0, 0.03);
         const auto lines = large.Of(WT_Object::Polyline_ID);
         ASSERT_EQ(lines.size(), 2u);
-        EXPECT_EQ(lines[0].points, (std::vector<P>{P(1390, 1850), P(1690, 1850)}));
-        EXPECT_EQ(lines[1].points, (std::vector<P>{P(1970, 1850), P(2270, 1850)}));
-        EXPECT_EQ(large.Of(WT_Object::Text_ID)[0].text, u"ABC");
+        EXPECT_EQ(lines[0].points, (std::vector<P>{P(1450, 1850), P(1750, 1850)}));
+        EXPECT_EQ(lines[1].points, (std::vector<P>{P(2290, 1850), P(2590, 1850)}));
+        EXPECT_EQ(TextPositions(large), (std::vector<P>{P(1000, 1700), P(2050, 1700)}));
+        EXPECT_EQ(large.Of(WT_Object::Text_ID)[1].text, u"C");
     }
     {
         // S·h = 300 at 30°: the line is written at (1150, 1740) and the
-        // insertion point lies 360 along the baseline, at (1461, 1920); the
+        // insertion point lies 420 along the baseline, at (1513, 1950); the
         // symbol's (30, 150) and (330, 150) turn to (-49.0, 144.9) and
         // (210.8, 294.9).
         const Sheet turned = Written(u"AB<GTOL-STRAIGHT>", 0, kThirtyDegrees, 0.03);
         EXPECT_EQ(TextPositions(turned), std::vector<P>{P(1150, 1740)});
         const auto lines = turned.Of(WT_Object::Polyline_ID);
         ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(lines[0].points, (std::vector<P>{P(1411, 2064), P(1671, 2214)}));
+        EXPECT_EQ(lines[0].points, (std::vector<P>{P(1463, 2094), P(1723, 2244)}));
     }
+}
+
+TEST_F(TextPlacement, RunsAroundTwoSymbolsKeepClearOfThemAtTwoHeights)
+{
+    // Two symbols of different shapes between three runs, justified every
+    // way, level and turned, at two text heights: the runs come out in
+    // order, and no symbol lies on a run's estimated extent.
+    const std::u16string note = u"FLATNESS <GTOL-FLAT> 0.05 <GTOL-MMC> A";
+    for (const double height : {0.01, 0.037})
+        for (const int code : {0, 1, 2, 5})
+            for (const double angle : {0.0, kThirtyDegrees, -0.7853981633974483})
+            {
+                const std::string what = "h " + std::to_string(height) + ", code " +
+                                         std::to_string(code) + ", angle " +
+                                         std::to_string(angle);
+                const Sheet written = Written(note, code, angle, height);
+                std::u16string collected;
+                for (const Item& text : written.Of(WT_Object::Text_ID))
+                    if (text.fontHeight == static_cast<std::int32_t>(10000.0 * height * 1.3))
+                        collected += text.text;
+                EXPECT_EQ(collected, u"FLATNESS  0.05  A") << what;
+                const text_check::Note placed{P(1000, 2000), angle, code, 10000.0 * height};
+                const text_check::Laid laid = text_check::LayOut(written, placed);
+                EXPECT_EQ(laid.runs.size(), 3u) << what;
+                EXPECT_GE(laid.symbols.size(), 5u) << what; // four lines and a circle
+                text_check::ExpectNoSymbolOnACharacter(laid, what);
+                text_check::ExpectLinesMeetTheAnchor(laid, placed, what);
+            }
 }
 
 TEST_F(TextPlacement, CodesThatNameNoSymbolStayAndCount)
 {
     // "<MMC>" names no symbol: it is shown and its five characters count,
-    // for the justification (n = 6) and for the symbol after it.
+    // for the width (6 characters, 420, then the symbol to 530) and for
+    // the symbol after it. Centred: the line starts 265 back.
     const Sheet sheet = Written(u"A<MMC><GTOL-STRAIGHT>", 2, 0.0);
     ASSERT_EQ(sheet.Count(WT_Object::Text_ID), 1u);
     EXPECT_EQ(sheet.Of(WT_Object::Text_ID)[0].text, u"A<MMC>");
-    EXPECT_EQ(sheet.Of(WT_Object::Text_ID)[0].points[0], P(400, 1950));
+    EXPECT_EQ(sheet.Of(WT_Object::Text_ID)[0].points[0], P(735, 1950));
     const auto lines = sheet.Of(WT_Object::Polyline_ID);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].points[0], P(400 + 360 + 10, 2000));
+    EXPECT_EQ(lines[0].points[0], P(735 + 420 + 10, 2000));
     EXPECT_EQ(CDWF2DGrWriter::ShownText(u"<A-B>x<y>z<C-D"), u"x<y>z<C-D");
     // A ">" before the first "<" ends the search, as the host writes it.
     EXPECT_EQ(CDWF2DGrWriter::ShownText(u">a<B-C>"), u">a<B-C>");
@@ -188,6 +244,120 @@ TEST_F(TextPlacement, EmptyLinesKeepTheirPlace)
     const Sheet sheet = Written(u"A\n\nB", 0, 0.0);
     EXPECT_EQ(TextPositions(sheet), (std::vector<P>{P(1000, 1900), P(1000, 1566)}));
     EXPECT_EQ(Written(u"", 0, 0.0).items.size(), 0u);
+}
+
+// Every display-data list of a view that can hold notes.
+std::vector<host::DisplayData*> NotesOf(host::View* view)
+{
+    std::vector<host::DisplayData*> lists;
+    const auto of = [&](host::Annotation* note)
+    {
+        if (note && note->displayData())
+            lists.push_back(note->displayData());
+    };
+    for (host::Annotation* note = view->firstAnnotation(); note; note = note->next())
+        of(note);
+    for (host::MultiJogLeader* leader = view->firstMultiJogLeader(); leader;
+         leader = leader->next())
+        lists.push_back(leader->displayData());
+    for (host::CentreMark* mark = view->firstCentreMark(); mark; mark = mark->next())
+        of(mark->annotation());
+    for (host::BlockInstance* block = view->firstBlockInstance(); block; block = block->next())
+        of(block->annotation());
+    for (host::QuadrantItem* item = view->firstQuadrantItem(); item; item = item->next())
+        of(item->annotation());
+    if (view->bomTable())
+        lists.push_back(view->bomTable()->displayData());
+    return lists;
+}
+
+TEST_F(TextPlacement, TheSampleDrawingsNotesMeetTheirAnchorsAndKeepSymbolsOffCharacters)
+{
+    // Each note of the bundled sample written alone, at its sheet's scale,
+    // as the publisher writes it.
+    auto sample =
+        host::loadHostDocument(u"" QUILLCAST_SOURCE_DIR "/examples/sample-drawing.xml");
+    host::Drawing* drawing = sample->activeDocument()->asDrawing();
+    ASSERT_NE(drawing, nullptr);
+    std::size_t notes = 0;
+    std::size_t justified = 0;
+    std::size_t symbols = 0;
+    for (const std::u16string& name : drawing->sheetNames())
+    {
+        ASSERT_TRUE(drawing->activateSheet(name));
+        const std::vector<double> properties = drawing->currentSheet()->properties();
+        CDWFxDrawingWriter sheetWriter(drawing, u"", 1);
+        sheetWriter.setPair(properties[5] * 1000, properties[6] * 1000);
+        const w2dout::SheetContext context = sheetWriter.SheetContext();
+        for (host::View* view = drawing->firstView(); view; view = view->next())
+            for (host::DisplayData* data : NotesOf(view))
+                for (int i = 0; i < data->textCount(); ++i)
+                {
+                    auto* alone = app.make<mem::DisplayData>();
+                    mem::DisplayText t;
+                    t.height = data->textHeight(i);
+                    t.position = data->textPosition(i);
+                    t.justification = data->textJustification(i);
+                    t.angle = data->textAngle(i);
+                    t.text = data->text(i);
+                    t.font = data->textFont(i);
+                    alone->texts.push_back(t);
+                    sheet_test::Capture capture;
+                    CDWF2DGrWriter writer(context, &app);
+                    ASSERT_EQ(writer.GenerateDisplayData(capture.file(), alone), WT_Result_Success);
+                    const Sheet written = capture.Finish();
+                    const std::string what(t.text.begin(), t.text.end());
+                    const text_check::Note note{
+                        P(w2dout::SaturateToInt32(context.scale * t.position[0]),
+                          w2dout::SaturateToInt32(context.scale * t.position[1])),
+                        t.angle, t.justification, context.scale * t.height};
+                    const text_check::Laid laid = text_check::LayOut(written, note);
+                    text_check::ExpectNoSymbolOnACharacter(laid, what);
+                    text_check::ExpectLinesMeetTheAnchor(laid, note, what);
+                    ++notes;
+                    justified += t.justification == 2 || t.justification == 3 ||
+                                 t.justification == 5;
+                    symbols += laid.symbols.size();
+                }
+    }
+    EXPECT_TRUE(platform::ui().messageBoxes().empty());
+    // The sample's notes: centred and right-justified ones, and symbols.
+    EXPECT_GE(notes, 12u);
+    EXPECT_GE(justified, 3u);
+    EXPECT_GE(symbols, 19u);
+}
+
+TEST_F(TextPlacement, ADimensionsTextMovesTheSameOnPaperAtAnySheetSize)
+{
+    // One dimension without segments whose arrow heads draw nothing, its
+    // text 10 mm tall at (0.1, 0.1) m, on an A4 sheet and on a 20 m one.
+    mem::View* view = app.make<mem::View>();
+    view->dimensions = {1,   0,   0,                                   // count; not read, m
+                        0,   0,   0, 0.02, 0, 0, 0,   0,   12,         // arrow head
+                        0,   0,   0, 0.02, 0, 0, 0,   0,   12,         // arrow head
+                        0.1, 0.1, 0, 0.1,  0.1, 0,                     // text positions
+                        0.01};                                         // text height
+    view->dimensionStrings = {u"25"};
+    std::vector<double> offsets;
+    for (const double larger : {297.0, 20000.0})
+    {
+        CDWFxDrawingWriter sheetWriter(nullptr, u"", 1);
+        sheetWriter.setPair(larger / 1.41421356, larger);
+        const w2dout::SheetContext context = sheetWriter.SheetContext();
+        sheet_test::Capture capture;
+        CDWF2DGrWriter writer(context, &app);
+        ASSERT_EQ(writer.GenerateDimension(capture.file(), view, {}), WT_Result_Success);
+        const Sheet written = capture.Finish();
+        ASSERT_EQ(written.Count(WT_Object::Text_ID), 1u);
+        const P at = written.Of(WT_Object::Text_ID)[0].points[0];
+        // Back to metres on paper, left and down, within a unit's rounding.
+        const double left = 0.1 - at.m_x / context.scale;
+        const double down = 0.1 - at.m_y / context.scale;
+        EXPECT_NEAR(left, down, 1.0 / context.scale);
+        EXPECT_NEAR(left, CDWF2DGrWriter::kDimensionTextOffset * 0.01, 1.0 / context.scale);
+        offsets.push_back(left);
+    }
+    EXPECT_NEAR(offsets[0], offsets[1], 0.002);
 }
 
 } // namespace

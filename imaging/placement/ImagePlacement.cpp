@@ -243,7 +243,10 @@ RowProviderInterface* ImagePlacement::render(std::int32_t resamplingKind, bool t
     const std::int32_t viewH = swap ? sourceW : sourceH;
     const double lengthX = swap ? lengthH : lengthW;
     const double lengthY = swap ? lengthW : lengthH;
-    const PixelRect view{0, 0, viewW - 1, viewH - 1};
+    // The view's pixels cover [0, viewW] x [0, viewH]: pixel i spans
+    // [i, i + 1). Clipping to the last pixels' corners instead would lose
+    // a destination that shows only the far part of the last column or row.
+    const PixelRect view{0, 0, viewW, viewH};
     const double sx = viewW / lengthX;
     const double sy = viewH / lengthY;
     const double kx = lengthX / viewW;
@@ -263,6 +266,10 @@ RowProviderInterface* ImagePlacement::render(std::int32_t resamplingKind, bool t
             scaled[k] = Point2d(box[k].x * sx, box[k].y * sy);
         if (!view.clipPolygon(4, scaled, crop))
             return nullptr;
+        crop.x0 = std::min(crop.x0, viewW - 1);
+        crop.y0 = std::min(crop.y0, viewH - 1);
+        crop.x1 = std::min(crop.x1, viewW - 1);
+        crop.y1 = std::min(crop.y1, viewH - 1);
     }
     const double cropW = std::int64_t{crop.x1} - crop.x0 + 1;
     const double cropH = std::int64_t{crop.y1} - crop.y0 + 1;
@@ -283,8 +290,12 @@ RowProviderInterface* ImagePlacement::render(std::int32_t resamplingKind, bool t
         // One stored pixel stands for the whole crop, whatever its
         // orientation: a blank intermediate of its colour. Only the part
         // the destination can show is made, however far it is magnified.
+        // The view's first crop pixel is one the destination shows (the far
+        // ones come from rounding up); in a mirrored or turned view it need
+        // not be the stored crop's origin.
+        const PixelPosition first = storedPixel(orientation, sourceW, sourceH, crop.x0, crop.y0);
         std::unique_ptr<ImageContextRep> context = image->createContext(0, image->size(), {0, 0}, 1);
-        const ImagePixel pixel = context->getPixel(cropOrigin.x, cropOrigin.y);
+        const ImagePixel pixel = context->getPixel(first.x, first.y);
         context.reset();
         const Point2d box[4] = {offset, offset + toRight, offset + toRight + toBottom, offset + toBottom};
         const double limits[2] = {std::ceil(cropW * kx), std::ceil(cropH * ky)};

@@ -396,6 +396,31 @@ TEST_F(PlacementTest, TinySourcesAndHugeMagnificationsShowConstantColours)
     EXPECT_EQ(zoomedGrid[0][0], source[30][20]);
     EXPECT_GRID_EQ(zoomedGrid, OmviTest::gridOf(200, 200, [&](int, int) { return source[30][20]; }));
 
+    // A destination inside one corner pixel of the source, in the last
+    // column and row of the view: that pixel, upright, mirrored and turned,
+    // in both rotation modes (a mirrored view turned half round, in the
+    // nearest-neighbour mode, crops two pixels of which the first shows).
+    const Grid small = grayPattern(3, 2);
+    auto smallImage = grayImage(small);
+    const struct
+    {
+        Parallelogram p;
+        std::uint64_t shown;
+    } farCorner[] = {
+        {{-22.0, -12.0, 30.0, 0.0, 0.0, 20.0}, small[1][2]}, // upright: stored (2, 1)
+        {{8.0, -12.0, -30.0, 0.0, 0.0, 20.0}, small[1][0]},  // mirrored left to right: (0, 1)
+        {{-22.0, 8.0, 30.0, 0.0, 0.0, -20.0}, small[0][2]},  // mirrored top to bottom: (2, 0)
+        {{-12.0, 8.0, 0.0, -30.0, 20.0, 0.0}, small[1][0]},  // a quarter turn: (0, 1)
+    };
+    for (const auto& c : farCorner)
+        for (std::int32_t mode : {0, 1})
+        {
+            Provider edge = render(*smallImage, {6, 6}, c.p, 6, true, mode);
+            ASSERT_NE(edge, nullptr) << "origin " << c.p.originX << "," << c.p.originY << " mode " << mode;
+            EXPECT_GRID_EQ(OmviTest::pullGrid(*edge), OmviTest::gridOf(6, 6, [&](int, int) { return c.shown; }))
+                << "origin " << c.p.originX << "," << c.p.originY << " mode " << mode;
+        }
+
     // Two-thirds of a source pixel over a destination, blown up past one
     // and a half times the destination's side: built smaller and centred,
     // every pixel between the levels of the pixels around.

@@ -41,7 +41,7 @@ inline void setBlack(std::uint8_t* row, std::int32_t from, std::int32_t to)
 
 } // namespace
 
-Decoder::Decoder() = default;
+Decoder::Decoder() : whiteCodes_(whiteTable()), blackCodes_(blackTable()), mainCodes_(mainTable()) {}
 
 Decoder::~Decoder() = default;
 
@@ -192,7 +192,7 @@ void Decoder::skipToEndOfEol()
 
 Decoder::Stop Decoder::decodeRun(bool black, std::int32_t start, std::int32_t& run)
 {
-    const Entry* table = black ? blackTable() : whiteTable();
+    const Entry* table = black ? blackCodes_ : whiteCodes_;
     const int bits = black ? kBlackBits : kWhiteBits;
     const std::uint64_t mask = (1u << bits) - 1;
     for (;;)
@@ -251,7 +251,7 @@ Decoder::Stop Decoder::decodeOneDimensional(std::int32_t& a0)
 
 Decoder::Stop Decoder::decodeTwoDimensional(std::int32_t& a0)
 {
-    const Entry* main = mainTable();
+    const Entry* main = mainCodes_;
     const std::int32_t* reference = reference_.data();
     a0 = -1;  // before the first pixel
     bool black = false;
@@ -399,11 +399,17 @@ void Decoder::finishRow(std::uint8_t* row, std::int32_t position, Stop stop)
             current_[static_cast<std::size_t>(count_++)] = position;
     }
     std::memset(row, 0, static_cast<std::size_t>(bytesPerRow_));
+    // Changes past the width are taken back to it (the reference row relies
+    // on that) as the black runs are filled.
     std::int32_t* changes = current_.data();
-    for (std::int32_t i = 0; i < count_; ++i)
-        changes[i] = std::min(changes[i], width_);
     for (std::int32_t i = 0; i < count_; i += 2)
-        setBlack(row, changes[i], i + 1 < count_ ? changes[i + 1] : width_);
+    {
+        const std::int32_t from = changes[i] = std::min(changes[i], width_);
+        std::int32_t to = width_;
+        if (i + 1 < count_)
+            to = changes[i + 1] = std::min(changes[i + 1], width_);
+        setBlack(row, from, to);
+    }
     if (twoDimensional_)
     {
         for (std::int32_t i = 0; i < kSentinels; ++i)

@@ -10,6 +10,7 @@
 // cost no work beyond what its bytes describe.
 #include "imaging/codecs/cals/CcittCoder.h"
 #include "imaging/codecs/cals/CcittDiagnostics.h"
+#include "imaging/codecs/cals/CcittTables.h"
 
 #include <cstdint>
 #include <vector>
@@ -123,6 +124,11 @@ private:
     std::int32_t count_ = 0;
     std::int32_t changeLimit_ = 0;
     std::vector<std::uint8_t> partialRow_;
+
+    // The code tables, looked up once rather than per code.
+    const CcittTables::Entry* whiteCodes_;
+    const CcittTables::Entry* blackCodes_;
+    const CcittTables::Entry* mainCodes_;
 };
 
 } // namespace Omvi

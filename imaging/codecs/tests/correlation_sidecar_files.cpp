@@ -642,14 +642,21 @@ TEST(WorldFile, ReadByGdalAndReadingWhatItWrites)
     EXPECT_NE(info.find("Origin = (1000.000000000000000,2020.000000000000000)"), std::string::npos) << info;
     EXPECT_NE(info.find("Pixel Size = (2.000000000000000,-2.000000000000000)"), std::string::npos) << info;
 
-    // A world file written by the GDAL tools is read back.
+    // A world file written by the GDAL tools is read back. (Their PNG
+    // driver names its world file ".wld", which is no candidate of ours; the
+    // TIFF driver's ".tfw" is.)
     ASSERT_EQ(OmviTest::runCommand("cd '" + folder.path() +
-                                   "' && gdal_translate -q -of PNG -co WORLDFILE=YES -a_ullr 0 100 200 0 g.png h.png"),
+                                   "' && gdal_translate -q -of GTiff -co TFW=YES -a_ullr 0 100 200 0 g.png h.tif"),
               0);
-    const FormatCodecWorldCorrelation read = readWorld(folder, "h.png", 10, 20);
+    ASSERT_TRUE(folder.exists("h.tfw"));
+    const FormatCodecWorldCorrelation read = readWorld(folder, "h.tif", 10, 20);
     ASSERT_TRUE(read.isValid());
     Point3d origin;
     read.getOrigin(origin);
     EXPECT_NEAR(origin.x, 0, 1e-9);
     EXPECT_NEAR(origin.y, 0, 1e-9);
+    Vector2d size;
+    read.getPixelSize(size);
+    EXPECT_NEAR(size.x, 10, 1e-9);
+    EXPECT_NEAR(size.y, 10, 1e-9);
 }
