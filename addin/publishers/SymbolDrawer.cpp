@@ -77,11 +77,12 @@ void CSymbolDrawer::ReportMissingSymbol()
         if (fileReported_)
             return;
         fileReported_ = true;
-        std::u16string reason = platform::utf8ToUtf16(reader_.Failure());
-        if (!reader_.Path().empty())
-            reason = u"The symbol file '" + platform::utf8ToUtf16(reader_.Path()) + u"' cannot be used: " + reason;
-        else
-            reason = u"There is no symbol file: " + reason;
+        const std::u16string why = platform::utf8ToUtf16(reader_.Failure());
+        const std::u16string reason =
+            reader_.Path().empty()
+                ? u"There is no symbol file: " + why
+                : u"The symbol file '" + platform::utf8ToUtf16(reader_.Path()) +
+                      u"' cannot be used: " + why;
         ReportPublishError("CSymbolDrawer::Draw", true,
                            reason + u"; symbols in text are left out");
         return;
@@ -90,7 +91,8 @@ void CSymbolDrawer::ReportMissingSymbol()
     if (!reportedCodes_.insert(code).second)
         return;
     ReportPublishError("CSymbolDrawer::Draw", true,
-                       u"The symbol code <" + code + u"> is not in the symbol file '" + platform::utf8ToUtf16(reader_.Path()) + u"'" +
+                       u"The symbol code <" + code + u"> is not in the symbol file '" +
+                           platform::utf8ToUtf16(reader_.Path()) + u"'" +
                            u"; it is left out");
 }
 

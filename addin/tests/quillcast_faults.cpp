@@ -652,8 +652,10 @@ TEST_F(QuillcastFaults, ATextTooLongForOneW2DStringIsCutAndTheStreamReadsToTheEn
     ASSERT_EQ(RunCommand("python3 -c " +
                          Quoted("import sys, zipfile, os\n"
                                 "z = zipfile.ZipFile(sys.argv[1])\n"
-                                "for k, n in enumerate(i for i in z.namelist() if i.endswith('.w2d')):\n"
-                                "    open(os.path.join(sys.argv[2], str(k)), 'wb').write(z.read(n))\n") +
+                                "names = [i for i in z.namelist() if i.endswith('.w2d')]\n"
+                                "for k, n in enumerate(names):\n"
+                                "    out = os.path.join(sys.argv[2], str(k))\n"
+                                "    open(out, 'wb').write(z.read(n))\n") +
                          " " + Quoted(Target()) + " " + Quoted(sheets)),
               0);
     ASSERT_EQ(FilesIn(sheets).size(), 2u);

@@ -172,3 +172,28 @@ TEST(Picture, TruncatedPngsFailCleanly)
         readPictureSize(damaged.path());
     }
 }
+
+TEST(Picture, FailuresNameThePictureAndTheSystemsReason)
+{
+    RgbPicture picture;
+    std::string error;
+    EXPECT_FALSE(loadPicture(u"/nonexistent/quillcast/picture.jpg", picture, error));
+    EXPECT_EQ(error, "cannot open the picture file '/nonexistent/quillcast/picture.jpg': No such "
+                     "file or directory");
+    TempFile text(".txt");
+    writeBytes(text.native(), "not a picture at all");
+    std::string why;
+    EXPECT_FALSE(readPictureSize(text.path(), &why));
+    EXPECT_EQ(why, "'" + text.native() + "' is not a JPEG or PNG picture");
+
+    EXPECT_FALSE(saveJpeg(u"/nonexistent/quillcast/out.jpg", gradient(4, 4), 90, error));
+    EXPECT_EQ(error, "cannot create the JPEG file '/nonexistent/quillcast/out.jpg': No such file "
+                     "or directory");
+    // A full disk is a full disk, whether libjpeg or the final flush meets it.
+    if (::access("/dev/full", W_OK) != 0)
+        GTEST_SKIP() << "/dev/full is not available";
+    EXPECT_FALSE(saveJpeg(u"/dev/full", gradient(64, 64), 90, error));
+    EXPECT_EQ(error, "cannot write the JPEG file '/dev/full': No space left on device");
+    EXPECT_FALSE(saveBitmap(u"/dev/full", gradient(64, 64), error));
+    EXPECT_EQ(error, "cannot write the bitmap file '/dev/full': No space left on device");
+}
