@@ -9,8 +9,9 @@
 //    model's temporary file, without the host.
 //  - BM_WriterBody: the geometry writer's walk over an in-memory host body
 //    of one face holding the same soup: the host's requests (arrays handed
-//    over by value), the checks, the face list, the copies, the body and
-//    face segments, the shell, into the model's temporary file.
+//    over by value), the checks, the face list, the merge of identical
+//    vertices, the body and face segments, the shell, into the model's
+//    temporary file.
 // Triangles per second each; the ratio of the first and the last is the
 // writer's cost over the shell itself.
 #include "addin/publishers/DWF3DGrWriter.h"

@@ -12,6 +12,8 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <utility>
 
@@ -116,14 +118,39 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
     }
 
     ShellArrays shell;
-    if (!Guarded(kShellStep, [&] { BuildFaceList(std::move(soup), shell); }))
+    if (!Guarded(kShellStep,
+                 [&]
+                 {
+                     BuildFaceList(std::move(soup), shell);
+                     MergeIdenticalVertices(shell);
+                 }))
         return E_FAIL;
     Guarded(kShellStep,
             [&]
             {
-                GenerateShellSegment(segment, shell.vertexCount, shell.points.data(),
-                                     shell.normals.data(), shell.faceListLength,
-                                     shell.faceList.data(), shell.parameters.data(), textured);
+                // The record copies each array as it is set: ours goes right
+                // after, so that a large face is never held twice over.
+                WriteShellRecord(segment, shell.vertexCount, shell.points.data(),
+                                 shell.normals.data(), shell.faceListLength,
+                                 shell.faceList.data(), shell.parameters.data(), textured,
+                                 [&shell](ShellArray copied)
+                                 {
+                                     switch (copied)
+                                     {
+                                     case ShellArray::kPoints:
+                                         std::vector<float>().swap(shell.points);
+                                         break;
+                                     case ShellArray::kNormals:
+                                         std::vector<float>().swap(shell.normals);
+                                         break;
+                                     case ShellArray::kFaces:
+                                         std::vector<int>().swap(shell.faceList);
+                                         break;
+                                     case ShellArray::kParameters:
+                                         std::vector<float>().swap(shell.parameters);
+                                         break;
+                                     }
+                                 });
             });
     return S_OK;
 }
@@ -169,10 +196,107 @@ void CDWF3DGrWriter::BuildFaceList(TriangleSoup input, ShellArrays& output)
     output.vertexCount = input.vertexCount;
 }
 
+void CDWF3DGrWriter::MergeIdenticalVertices(ShellArrays& shell)
+{
+    const std::size_t vertices = static_cast<std::size_t>(shell.vertexCount);
+    const bool withParameters = !shell.parameters.empty();
+    if (vertices < 2 || shell.points.size() < 3 * vertices ||
+        shell.normals.size() < 3 * vertices ||
+        (withParameters && shell.parameters.size() < 3 * vertices))
+        return;
+    // One vertex's values, as bits: equal bits are equal values.
+    const std::size_t width = withParameters ? 9 : 6;
+    const auto valuesOf = [&](std::size_t v, std::uint32_t* out)
+    {
+        std::memcpy(out, &shell.points[3 * v], 3 * sizeof(float));
+        std::memcpy(out + 3, &shell.normals[3 * v], 3 * sizeof(float));
+        if (withParameters)
+            std::memcpy(out + 6, &shell.parameters[3 * v], 3 * sizeof(float));
+    };
+    // An open-addressed table of the vertices kept so far, at most half full.
+    std::size_t slots = 1;
+    while (slots < 2 * vertices)
+        slots <<= 1;
+    std::vector<std::int32_t> table(slots, -1);
+    std::vector<std::int32_t> remap(vertices);
+    std::size_t kept = 0;
+    std::uint32_t key[9];
+    std::uint32_t other[9];
+    for (std::size_t v = 0; v < vertices; ++v)
+    {
+        valuesOf(v, key);
+        std::uint64_t hash = 1469598103934665603ull;
+        for (std::size_t k = 0; k < width; ++k)
+            hash = (hash ^ key[k]) * 1099511628211ull;
+        std::size_t slot = static_cast<std::size_t>(hash ^ (hash >> 29)) & (slots - 1);
+        for (;; slot = (slot + 1) & (slots - 1))
+        {
+            const std::int32_t found = table[slot];
+            if (found < 0)
+            {
+                // A new vertex: moved down to its place among those kept
+                // (never above where it stands, so nothing unread is lost).
+                table[slot] = static_cast<std::int32_t>(kept);
+                remap[v] = static_cast<std::int32_t>(kept);
+                for (int c = 0; c < 3; ++c)
+                {
+                    shell.points[3 * kept + c] = shell.points[3 * v + c];
+                    shell.normals[3 * kept + c] = shell.normals[3 * v + c];
+                    if (withParameters)
+                        shell.parameters[3 * kept + c] = shell.parameters[3 * v + c];
+                }
+                ++kept;
+                break;
+            }
+            valuesOf(static_cast<std::size_t>(found), other);
+            if (std::memcmp(key, other, width * sizeof(std::uint32_t)) == 0)
+            {
+                remap[v] = found;
+                break;
+            }
+        }
+    }
+    std::vector<std::int32_t>().swap(table);
+    // The face list: a count, then that many vertex indices, each record.
+    for (std::size_t at = 0; at < shell.faceList.size();)
+    {
+        const int n = shell.faceList[at];
+        if (n <= 0 || static_cast<std::size_t>(n) > shell.faceList.size() - at - 1)
+            break;
+        for (int k = 1; k <= n; ++k)
+        {
+            int& index = shell.faceList[at + static_cast<std::size_t>(k)];
+            if (index >= 0 && static_cast<std::size_t>(index) < vertices)
+                index = remap[static_cast<std::size_t>(index)];
+        }
+        at += static_cast<std::size_t>(n) + 1;
+    }
+    shell.vertexCount = static_cast<int>(kept);
+    shell.points.resize(3 * kept);
+    shell.points.shrink_to_fit();
+    shell.normals.resize(3 * kept);
+    shell.normals.shrink_to_fit();
+    if (withParameters)
+    {
+        shell.parameters.resize(3 * kept);
+        shell.parameters.shrink_to_fit();
+    }
+}
+
 HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, int vertexCount,
                                              const float* points, const float* normals,
                                              int faceListLength, const int* faceList,
                                              const float* parameters, bool textured)
+{
+    return WriteShellRecord(segment, vertexCount, points, normals, faceListLength, faceList,
+                            parameters, textured, nullptr);
+}
+
+HRESULT CDWF3DGrWriter::WriteShellRecord(DWFToolkit::DWFSegment& segment, int vertexCount,
+                                         const float* points, const float* normals,
+                                         int faceListLength, const int* faceList,
+                                         const float* parameters, bool textured,
+                                         const std::function<void(ShellArray)>& copied)
 {
     if (!points || !normals || !faceList || (textured && !parameters) || vertexCount <= 0 ||
         faceListLength <= 0)
@@ -193,11 +317,22 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, in
 
         TK_Shell& shell = segment.getShellHandler(false, false);
         filled = &shell;
+        const auto done = [&copied](ShellArray array)
+        {
+            if (copied)
+                copied(array);
+        };
         Require(shell.SetPoints(vertexCount, points));
+        done(ShellArray::kPoints);
         Require(shell.SetVertexNormals(normals));
+        done(ShellArray::kNormals);
         Require(shell.SetFaces(faceListLength, faceList));
+        done(ShellArray::kFaces);
         if (textured)
+        {
             Require(shell.SetVertexParameters(parameters));
+            done(ShellArray::kParameters);
+        }
         filled = nullptr;
         shell.serialize(0);
     }

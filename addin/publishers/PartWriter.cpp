@@ -46,7 +46,9 @@ HRESULT CDWFxPartWriter::Write()
         }
         catch (const host::HostFailure&)
         {
-            // Without a title the part has no name to be included under.
+            // Without a title the part has no name to be included under, and
+            // no package is written; the user is told why.
+            ReportPublishError("CDWFxPartWriter::Write");
             return E_FAIL;
         }
         segment_->include(inc, DWFCore::DWFString(title));

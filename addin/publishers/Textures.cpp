@@ -123,7 +123,6 @@ void CDWF3DGrWriter::GetTexturePath(const std::u16string& name, std::u16string& 
                                                        : std::u16string());
     else
         file = name;
-    file = platform::path::normalized(file);
 
     if (EndsWithExtension(file, u"jpg"))
         textureKind_ = 1;
@@ -168,8 +167,11 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
 
     if (std::find(textureNames_.begin(), textureNames_.end(), imageName) == textureNames_.end())
     {
+        // The file layer takes paths as the system writes them.
         auto descriptor = std::make_unique<DWFCore::DWFStreamFileDescriptor>(
-            DWFCore::DWFFile(DWFCore::DWFString(path)), "rb");
+            DWFCore::DWFFile(DWFCore::DWFString(
+                platform::path::fromNative(platform::path::toNative(path)))),
+            "rb");
         descriptor->open();
         auto stream = std::make_unique<DWFCore::DWFFileInputStream>();
         stream->attach(descriptor.release(), true);

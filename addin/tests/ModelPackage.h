@@ -48,6 +48,7 @@ struct ModelPackage
     std::vector<std::string> textureImages; // the images texture definitions use
     std::vector<std::string> textureNames;  // the texture definitions
     std::vector<std::string> namedChannels; // colour channels naming a texture
+    int materialColours = 0;                // colours from material values
     // The object definition: the names of the objects, and every property
     // as "category/name=value".
     std::set<std::string> objects;
@@ -181,6 +182,8 @@ inline ModelPackage ReadModelPackage(const std::string& path, const std::string&
                     {
                         if (!colour->GetChannel(0).name.empty())
                             package.namedChannels.push_back(colour->GetChannel(0).name);
+                        else if (colour->GetChannels() == 0x0F)
+                            ++package.materialColours;
                     }
                 });
         }

@@ -53,6 +53,42 @@ TEST(GeometryWriterPieces, BuildFaceListGivesEveryTriangleItsOwnVertices)
     EXPECT_EQ(shell.faceListLength, 8);
 }
 
+TEST(GeometryWriterPieces, IdenticalVerticesBecomeOneInTheOrderOfTheirFirstUse)
+{
+    // Two triangles sharing an edge (vertices 1 = 3 and 2 = 4), a third
+    // whose corner 6 equals 0 in place but not in its normal, and one whose
+    // corner differs from 5 only in its texture value.
+    CDWF3DGrWriter::ShellArrays shell;
+    shell.vertexCount = 9;
+    shell.points = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 0, 0, 5, 5, 5, 1, 1, 0};
+    shell.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 1, 0, 0, 0, 1};
+    shell.parameters = std::vector<float>(27, 0.0f);
+    shell.parameters[3 * 8] = 0.5f;
+    shell.faceList = {3, 0, 1, 2, 3, 3, 4, 5, 3, 6, 7, 8};
+    shell.faceListLength = 12;
+    CDWF3DGrWriter::MergeIdenticalVertices(shell);
+    EXPECT_EQ(shell.vertexCount, 7);
+    EXPECT_EQ(shell.faceList, (std::vector<int>{3, 0, 1, 2, 3, 1, 2, 3, 3, 4, 5, 6}));
+    EXPECT_EQ(shell.points, (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 0, 0, 5, 5,
+                                                5, 1, 1, 0}));
+    EXPECT_EQ(shell.normals.size(), 21u);
+    EXPECT_EQ(shell.normals[3 * 4 + 1], 1.0f);
+    EXPECT_EQ(shell.parameters.size(), 21u);
+    EXPECT_EQ(shell.parameters[3 * 6], 0.5f);
+
+    // Without parameters only points and normals count; a broken face list
+    // is left where it breaks.
+    CDWF3DGrWriter::ShellArrays plain;
+    plain.vertexCount = 3;
+    plain.points = {1, 2, 3, 1, 2, 3, 1, 2, 3};
+    plain.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1};
+    plain.faceList = {3, 0, 1, 2, 7, 2};
+    plain.faceListLength = 6;
+    CDWF3DGrWriter::MergeIdenticalVertices(plain);
+    EXPECT_EQ(plain.vertexCount, 1);
+    EXPECT_EQ(plain.faceList, (std::vector<int>{3, 0, 0, 0, 7, 2}));
+}
+
 TEST(GeometryWriterPieces, TextureCoordinatesTurnAndScaleByTheTextureInForce)
 {
     CDWF3DGrWriter writer(nullptr, nullptr);
