@@ -80,7 +80,9 @@ protected:
         ExpectNoTemporaryFiles();
         // Encrypted: a wrong password reads nothing.
         if (!password.empty() && HaveTool("7z"))
+        {
             EXPECT_NE(RunCommand("7z t -pWRONG " + Quoted(target) + " >/dev/null 2>&1"), 0);
+        }
         return ReadModelPackage(target, password, root_ + "/read-" + std::to_string(++reads_));
     }
 
