@@ -2,7 +2,7 @@
 // sheets of 10^5 sketch entities each (lines, arcs and ellipses), from the
 // host's records to the finished package. Reports the seconds per package
 // and the process's peak memory.
-#include "addin/PublishRun.h"
+#include "addin_publish_bench.h"
 #include "host/memory/Application.h"
 #include "host/memory/Document.h"
 #include "host/memory/Sketch.h"
@@ -15,10 +15,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace mem = host::memory;
 
@@ -133,29 +131,7 @@ void BM_PublishLargeDrawing(benchmark::State& state)
     platform::ui().setEcho(false);
     static LargeDrawing drawing;
     const double modelMegabytes = PeakMegabytes();
-    const char* folder = std::getenv("TMPDIR");
-    const std::string target = std::string(folder && *folder ? folder : "/tmp") + "/qc-bench-" +
-                               std::to_string(::getpid()) + ".dwf";
-    PublishRequest request;
-    request.target = platform::path::fromNative(target);
-    request.replaceExisting = true;
-    bool published = true;
-    for (auto _ : state)
-    {
-        const PublishOutcome outcome = RunPublishCommand(drawing.app, request);
-        published = published && outcome.status == PublishOutcome::Status::Published;
-    }
-    std::FILE* package = std::fopen(target.c_str(), "rb");
-    long bytes = 0;
-    if (package)
-    {
-        std::fseek(package, 0, SEEK_END);
-        bytes = std::ftell(package);
-        std::fclose(package);
-    }
-    std::remove(target.c_str());
-    if (!published)
-        state.SkipWithError("the package was not published");
+    const long bytes = publish_bench::PublishEachIteration(state, drawing.app, "qc-bench-");
     const std::int64_t entities = static_cast<std::int64_t>(kSheets) * kEntitiesPerSheet;
     state.SetItemsProcessed(state.iterations() * entities);
     state.counters["entities/s"] = benchmark::Counter(

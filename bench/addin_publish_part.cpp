@@ -5,12 +5,11 @@
 // process's resident memory at its peak, and the package's size, each beside
 // the raw triangle data (points and normals as the host hands them over, 72
 // bytes a triangle).
-#include "addin/PublishRun.h"
+#include "addin_publish_bench.h"
 #include "dwf/w3dtk/tests/mesh_corpus.h"
 #include "host/memory/Application.h"
 #include "host/memory/Document.h"
 #include "host/memory/Geometry.h"
-#include "platform/kernel/Path.h"
 #include "platform/ui/Ui.h"
 
 #include <benchmark/benchmark.h>
@@ -18,8 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <unistd.h>
 
 namespace mem = host::memory;
 
@@ -99,29 +96,7 @@ void BM_PublishLargePart(benchmark::State& state)
     static LargePart part;
     const bool peakReset = ResetPeak();
     const double before = StatusMegabytes("VmRSS");
-    const char* folder = std::getenv("TMPDIR");
-    const std::string target = std::string(folder && *folder ? folder : "/tmp") +
-                               "/qc-bench-part-" + std::to_string(::getpid()) + ".dwf";
-    PublishRequest request;
-    request.target = platform::path::fromNative(target);
-    request.replaceExisting = true;
-    bool published = true;
-    for (auto _ : state)
-    {
-        const PublishOutcome outcome = RunPublishCommand(part.app, request);
-        published = published && outcome.status == PublishOutcome::Status::Published;
-    }
-    std::FILE* package = std::fopen(target.c_str(), "rb");
-    long bytes = 0;
-    if (package)
-    {
-        std::fseek(package, 0, SEEK_END);
-        bytes = std::ftell(package);
-        std::fclose(package);
-    }
-    std::remove(target.c_str());
-    if (!published)
-        state.SkipWithError("the package was not published");
+    const long bytes = publish_bench::PublishEachIteration(state, part.app, "qc-bench-part-");
     state.SetItemsProcessed(state.iterations() * part.triangles);
     state.counters["triangles/s"] = benchmark::Counter(
         static_cast<double>(part.triangles), benchmark::Counter::kIsIterationInvariantRate);

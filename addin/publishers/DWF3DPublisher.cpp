@@ -150,12 +150,13 @@ HRESULT CDWF3DPublisher::PublishModel()
     return S_OK;
 }
 
-int CPartDocumentPublisher::PublishDoc()
+int CDWF3DPublisher::PublishRootSegment(const char* where,
+                                        const std::function<HRESULT(DWFToolkit::DWFSegment&)>& fill)
 {
     HRESULT hr = S_OK;
     try
     {
-        if (!Usable(kPartPublishDoc))
+        if (!Usable(where))
             return Document() ? E_OUTOFMEMORY : E_FAIL;
         hr = OpenModel();
         if (hr < 0)
@@ -163,10 +164,7 @@ int CPartDocumentPublisher::PublishDoc()
         CreateProgressDlg();
         DWFToolkit::DWFSegment root = GetModel()->openSegment();
         root.open(nullptr, false);
-        {
-            CDWFxPartWriter writer(this, &root);
-            hr = writer.Write();
-        }
+        hr = fill(root);
         if (hr >= 0)
         {
             root.close();
@@ -178,7 +176,7 @@ int CPartDocumentPublisher::PublishDoc()
     }
     catch (...)
     {
-        ReportPublishError(kPartPublishDoc);
+        ReportPublishError(where);
         // No package was written: the target is as it was.
         hr = E_FAIL;
     }
@@ -186,43 +184,29 @@ int CPartDocumentPublisher::PublishDoc()
     return hr;
 }
 
+int CPartDocumentPublisher::PublishDoc()
+{
+    return PublishRootSegment(kPartPublishDoc,
+                              [this](DWFToolkit::DWFSegment& root)
+                              {
+                                  CDWFxPartWriter writer(this, &root);
+                                  return writer.Write();
+                              });
+}
+
 int CAssemblyDocumentPublisher::PublishDoc()
 {
-    HRESULT hr = S_OK;
-    try
-    {
-        if (!Usable(kAssemblyPublishDoc))
-            return Document() ? E_OUTOFMEMORY : E_FAIL;
-        hr = OpenModel();
-        if (hr < 0)
-            return hr;
-        CreateProgressDlg();
-        DWFToolkit::DWFSegment root = GetModel()->openSegment();
-        root.open(nullptr, false);
-        {
-            // The top document's own 3D sketches go into the root segment.
-            CDWF3DGrWriter sketches(Document(), &root);
-            sketches.SetModelDoc(this);
-            sketches.Generate3Dsketch(Document(), root);
-        }
-        {
-            CDWFxAssemblyWriter writer(this, &root);
-            hr = writer.Write();
-        }
-        if (hr >= 0)
-        {
-            root.close();
-            hr = PublishModel();
-            CloseProgressDlg();
-            if (hr >= 0)
-                SetPublished(true);
-        }
-    }
-    catch (...)
-    {
-        ReportPublishError(kAssemblyPublishDoc);
-        hr = E_FAIL;
-    }
-    RemoveConvertedTextures();
-    return hr;
+    return PublishRootSegment(kAssemblyPublishDoc,
+                              [this](DWFToolkit::DWFSegment& root)
+                              {
+                                  {
+                                      // The top document's own 3D sketches go
+                                      // into the root segment.
+                                      CDWF3DGrWriter sketches(Document(), &root);
+                                      sketches.SetModelDoc(this);
+                                      sketches.Generate3Dsketch(Document(), root);
+                                  }
+                                  CDWFxAssemblyWriter writer(this, &root);
+                                  return writer.Write();
+                              });
 }

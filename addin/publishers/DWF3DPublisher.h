@@ -15,12 +15,14 @@
 #include "addin/texture/TextureOutputFolder.h"
 #include "platform/com/Result.h"
 
+#include <functional>
 #include <memory>
 
 namespace DWFToolkit
 {
 class DWFModel;
 class DWFPackagePublisher;
+class DWFSegment;
 } // namespace DWFToolkit
 
 class CDWF3DPublisher : public CDocumentPublisher
@@ -61,6 +63,13 @@ protected:
     bool Usable(const char* where);
     // Removes the converted textures; the package no longer reads them.
     void RemoveConvertedTextures() noexcept;
+    // One publish of either kind: opens the model, has `fill` write the
+    // root segment and, when it answers no failure, writes the package and
+    // marks the document published. An exception shows the message box of
+    // `where` and answers E_FAIL; the converted textures are removed on
+    // every way out.
+    int PublishRootSegment(const char* where,
+                           const std::function<platform::HRESULT(DWFToolkit::DWFSegment&)>& fill);
 
 private:
     // Declared first so that it goes last: the model's textures read from it

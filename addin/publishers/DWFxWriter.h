@@ -46,6 +46,16 @@ public:
     // S_OK, also after a reported failure; the host's failure code when the
     // document's title cannot be read.
     platform::HRESULT Write() override;
+
+    // The geometry writer's passes over a part document into `segment`, in
+    // their order: the library material, the bodies, the document's colour
+    // (only without a material texture), the document's properties (into
+    // `packagePublisher` too when there is one), the 3D sketches and the
+    // threads.
+    static void WritePasses(CDWF3DGrWriter& writer, host::Document* document,
+                            DWFToolkit::DWFSegment& segment,
+                            DWFToolkit::DWFPackagePublisher* packagePublisher,
+                            const PublishOptions* options);
 };
 
 class CDWFxAssemblyWriter : public CDWFxWriter

@@ -14,6 +14,22 @@ using platform::E_FAIL;
 using platform::HRESULT;
 using platform::S_OK;
 
+void CDWFxPartWriter::WritePasses(CDWF3DGrWriter& writer, host::Document* document,
+                                  DWFToolkit::DWFSegment& segment,
+                                  DWFToolkit::DWFPackagePublisher* packagePublisher,
+                                  const PublishOptions* options)
+{
+    writer.LoadMaterialDatabase(segment, document);
+    double value = 0.0;
+    writer.GetMaterialValue(value);
+    writer.GenerateBodyGraphics(document);
+    if (value == 0.0)
+        writer.GenerateFaceColor(segment, document);
+    writer.ProcessDocumentProps(document, packagePublisher, segment, options);
+    writer.Generate3Dsketch(document, segment);
+    writer.GenerateThread(nullptr);
+}
+
 HRESULT CDWFxPartWriter::Write()
 {
     try
@@ -26,16 +42,8 @@ HRESULT CDWFxPartWriter::Write()
             CDWF3DGrWriter writer(document, &inc);
             writer.SetTextureNames({});
             writer.SetModelDoc(publisher_);
-            writer.LoadMaterialDatabase(inc, document);
-            double value = 0.0;
-            writer.GetMaterialValue(value);
-            writer.GenerateGraphics(publisher_);
-            if (value == 0.0)
-                writer.GenerateFaceColor(inc, document);
-            writer.ProcessDocumentProps(document, publisher_->GetPackagePublisher(), inc,
-                                        publisher_->GetOptions());
-            writer.Generate3Dsketch(document, inc);
-            writer.GenerateThread(nullptr);
+            WritePasses(writer, document, inc, publisher_->GetPackagePublisher(),
+                        publisher_->GetOptions());
         }
         incScope.Close();
 

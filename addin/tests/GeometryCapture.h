@@ -5,6 +5,7 @@
 // into a tree of segments, and the message boxes shown meanwhile.
 #include "addin/PublishOptions.h"
 #include "addin/publishers/DWF3DGrWriter.h"
+#include "addin/publishers/DWFxWriter.h"
 #include "dwf/publisher/model/Model.h"
 #include "dwf/w3dtk/geometry/shell.h"
 #include "dwf/w3dtk/records/attributes.h"
@@ -269,21 +270,12 @@ protected:
         return top.children.empty() ? Node{} : top.children.back();
     }
 
-    // The writer's passes over a part document, in the order the part
-    // writer makes them.
+    // The part writer's passes over a part document, without a publisher.
     void WritePart(host::Document* document, const PublishOptions& options = PublishOptions())
     {
         DWFToolkit::DWFSegment& segment = Open();
         CDWF3DGrWriter writer(document, &segment);
-        writer.LoadMaterialDatabase(segment, document);
-        double value = 0.0;
-        writer.GetMaterialValue(value);
-        writer.GenerateBodyGraphics(document);
-        if (value == 0.0)
-            writer.GenerateFaceColor(segment, document);
-        writer.ProcessDocumentProps(document, nullptr, segment, &options);
-        writer.Generate3Dsketch(document, segment);
-        writer.GenerateThread(nullptr);
+        CDWFxPartWriter::WritePasses(writer, document, segment, nullptr, &options);
     }
 
     // The properties the writer attached to the include segment, as

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -79,8 +80,24 @@ protected:
         ExpectNoTemporaryFiles();
         // Encrypted: a wrong password reads nothing.
         if (!password.empty() && HaveTool("7z"))
+        {
             EXPECT_NE(RunCommand("7z t -pWRONG " + Quoted(target) + " >/dev/null 2>&1"), 0);
+        }
         return ReadModelPackage(target, password, root_ + "/read-" + std::to_string(++reads_));
+    }
+
+    // Publishes `document` without and with a password; each package must
+    // be whole, and `check` looks at the rest.
+    void PublishBothWays(const std::string& document,
+                         const std::function<void(const ModelPackage&)>& check)
+    {
+        for (const std::string password : {"", "s3cret pass"})
+        {
+            SCOPED_TRACE("password '" + password + "'");
+            const ModelPackage package = Publish(document, password);
+            ExpectWholeModelPackage(package);
+            check(package);
+        }
     }
 
     int reads_ = 0;
@@ -91,80 +108,77 @@ TEST_F(ModelPublication, TheSamplePartReadsBackWholeWithItsMaterialsTexture)
 {
     if (!HaveTool("python3") || !HaveTool("xmllint"))
         GTEST_SKIP() << "python3 and xmllint are needed";
-    for (const std::string password : {"", "s3cret pass"})
-    {
-        SCOPED_TRACE("password '" + password + "'");
-        const ModelPackage package = Publish("sample-part.xml", password);
-        ExpectWholeModelPackage(package);
+    PublishBothWays(
+        "sample-part.xml",
+        [](const ModelPackage& package)
+        {
+            // The part, included under its title; one shell per face.
+            EXPECT_EQ(package.objects.count("flange.PRT"), 1u);
+            EXPECT_EQ(package.shells, 3);
+            // The top face's own texture, and the texture of the library
+            // material the document names: each a JPEG of the host's data.
+            ASSERT_EQ(package.withRole("texture").size(), 2u);
+            const auto oak = TextureWith(package, "datawoodoakjpg");
+            const auto brushed = TextureWith(package, "datametalbrushedjpg");
+            ASSERT_TRUE(oak && brushed);
+            EXPECT_EQ(oak->mime, "image/jpeg");
+            EXPECT_EQ(ReadBytes(brushed->file),
+                      ReadBytes(kExamples + "host-data/data/metal/brushed.jpg"));
+            // The material's texture is the include segment's, named by a colour.
+            EXPECT_EQ(std::count(package.namedChannels.begin(), package.namedChannels.end(),
+                                 brushed->title + " texture"),
+                      1);
 
-        // The part, included under its title; one shell per face.
-        EXPECT_EQ(package.objects.count("flange.PRT"), 1u);
-        EXPECT_EQ(package.shells, 3);
-        // The top face's own texture, and the texture of the library
-        // material the document names: each a JPEG of the host's data.
-        ASSERT_EQ(package.withRole("texture").size(), 2u);
-        const auto oak = TextureWith(package, "datawoodoakjpg");
-        const auto brushed = TextureWith(package, "datametalbrushedjpg");
-        ASSERT_TRUE(oak && brushed);
-        EXPECT_EQ(oak->mime, "image/jpeg");
-        EXPECT_EQ(ReadBytes(brushed->file),
-                  ReadBytes(kExamples + "host-data/data/metal/brushed.jpg"));
-        // The material's texture is the include segment's, named by a colour.
-        EXPECT_EQ(std::count(package.namedChannels.begin(), package.namedChannels.end(),
-                             brushed->title + " texture"),
-                  1);
-
-        for (const char* property :
-             {"Summary/Title=Flange plate", "Summary/subject=Sample part",
-              "Material/Material=Brushed aluminium", "Configuration/ConfigName=Default",
-              "Mass/Mass(kg)=0.041079", "Mass/CenterMass(m)=(0.020000,0.020000,0.005000)"})
-            EXPECT_EQ(package.properties.count(property), 1u) << property;
-    }
+            for (const char* property :
+                 {"Summary/Title=Flange plate", "Summary/subject=Sample part",
+                  "Material/Material=Brushed aluminium", "Configuration/ConfigName=Default",
+                  "Mass/Mass(kg)=0.041079", "Mass/CenterMass(m)=(0.020000,0.020000,0.005000)"})
+                EXPECT_EQ(package.properties.count(property), 1u) << property;
+        });
 }
 
 TEST_F(ModelPublication, TheSampleAssemblyReadsBackWithItsComponentsAndConvertedTextures)
 {
     if (!HaveTool("python3") || !HaveTool("xmllint"))
         GTEST_SKIP() << "python3 and xmllint are needed";
-    for (const std::string password : {"", "s3cret pass"})
-    {
-        SCOPED_TRACE("password '" + password + "'");
-        const ModelPackage package = Publish("sample-assembly.xml", password);
-        ExpectWholeModelPackage(package);
-
-        // One named segment per component level and per written part; the
-        // excluded pin-2 is left out.
-        for (const char* name : {"bracket-assembly", "bracket-1", "pins", "pin-1"})
-            EXPECT_EQ(package.objects.count(name), 1u) << name;
-        EXPECT_EQ(package.objects.count("pin-2"), 0u);
-        // Bracket: two faces, pin: one; each part placed by its matrix.
-        EXPECT_EQ(package.shells, 3);
-        EXPECT_EQ(package.matrices, 2);
-
-        // The Targa and BMP textures converted to JPEG, the pin's oak
-        // texture (its component's and its library material's) once.
-        const auto textures = package.withRole("texture");
-        ASSERT_EQ(textures.size(), 3u);
-        ASSERT_TRUE(TextureWith(package, "oaktga"));
-        ASSERT_TRUE(TextureWith(package, "oakbmp"));
-        ASSERT_TRUE(TextureWith(package, "datawoodoakjpg"));
-        for (const Resource& texture : textures)
+    PublishBothWays(
+        "sample-assembly.xml",
+        [](const ModelPackage& package)
         {
-            EXPECT_EQ(texture.mime, "image/jpeg");
-            if (HaveTool("identify"))
+            // One named segment per component level and per written part; the
+            // excluded pin-2 is left out.
+            for (const char* name : {"bracket-assembly", "bracket-1", "pins", "pin-1"})
+                EXPECT_EQ(package.objects.count(name), 1u) << name;
+            EXPECT_EQ(package.objects.count("pin-2"), 0u);
+            // Bracket: two faces, pin: one; each part placed by its matrix.
+            EXPECT_EQ(package.shells, 3);
+            EXPECT_EQ(package.matrices, 2);
+
+            // The Targa and BMP textures converted to JPEG, the pin's oak
+            // texture (its component's and its library material's) once.
+            const auto textures = package.withRole("texture");
+            ASSERT_EQ(textures.size(), 3u);
+            ASSERT_TRUE(TextureWith(package, "oaktga"));
+            ASSERT_TRUE(TextureWith(package, "oakbmp"));
+            ASSERT_TRUE(TextureWith(package, "datawoodoakjpg"));
+            for (const Resource& texture : textures)
             {
-                EXPECT_EQ(texture_test::Identify(texture.file).substr(0, 10), "JPEG 32 32")
-                    << texture.title;
+                EXPECT_EQ(texture.mime, "image/jpeg");
+                if (HaveTool("identify"))
+                {
+                    EXPECT_EQ(texture_test::Identify(texture.file).substr(0, 10), "JPEG 32 32")
+                        << texture.title;
+                }
             }
-        }
-        EXPECT_EQ(package.properties.count("Summary/Title=Bracket assembly"), 1u);
-        EXPECT_EQ(package.properties.count("Material/Material=Oak"), 1u);
-    }
+            EXPECT_EQ(package.properties.count("Summary/Title=Bracket assembly"), 1u);
+            EXPECT_EQ(package.properties.count("Material/Material=Oak"), 1u);
+        });
 }
 
 TEST_F(ModelPublication, TheAssemblyWalkPutsEveryComponentStateBack)
 {
-    auto application = host::loadHostDocument(u"" QUILLCAST_SOURCE_DIR "/examples/sample-assembly.xml");
+    auto application =
+        host::loadHostDocument(u"" QUILLCAST_SOURCE_DIR "/examples/sample-assembly.xml");
     ASSERT_TRUE(application);
     const PublishOutcome outcome = RunPublishCommand(*application, Request("assembly.dwf"));
     EXPECT_EQ(outcome.status, PublishOutcome::Status::Published);
