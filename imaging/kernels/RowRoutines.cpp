@@ -74,10 +74,8 @@ __attribute__((target("avx"))) void fillPatternLanes(Byte* out, std::uint64_t pa
         std::memcpy(out + i, &lanes, 32);
     for (; i + 8 <= bytes; i += 8)
         std::memcpy(out + i, &pattern, 8);
-    Byte tail[8];
-    std::memcpy(tail, &pattern, 8);
-    for (std::int64_t k = 0; i < bytes; ++i, ++k)
-        out[i] = tail[k];
+    // Fewer than 8 bytes are left: they take the pattern's first bytes.
+    std::memcpy(out + i, &pattern, static_cast<std::size_t>(bytes - i));
 }
 
 bool haveWidePatternStores()
@@ -121,10 +119,8 @@ void fillPatternPlain(void* destination, std::uint64_t pattern, std::int64_t byt
     std::int64_t i = 0;
     for (; i + 8 <= first; i += 8)
         std::memcpy(out + i, &pattern, 8);
-    Byte tail[8];
-    std::memcpy(tail, &pattern, 8);
-    for (std::int64_t k = 0; i < first; ++i, ++k)
-        out[i] = tail[k];
+    // Fewer than 8 bytes are left: they take the pattern's first bytes.
+    std::memcpy(out + i, &pattern, static_cast<std::size_t>(first - i));
     for (std::int64_t done = first; done < bytes;)
     {
         const std::int64_t step = std::min(done, bytes - done);

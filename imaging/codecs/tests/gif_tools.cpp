@@ -154,6 +154,8 @@ TEST_F(GifTools, CutFilesDeliverGiftopnmsRowsThenTheCodecError)
         EXPECT_EQ(code, 8);
         EXPECT_LT(delivered, 53);
         if (option.empty())
+        {
             EXPECT_GT(delivered, 0);
+        }
     }
 }

@@ -311,9 +311,13 @@ TEST_F(TiffGeoTest, WrittenPlacementIsReadByListgeoAndBack)
         EXPECT_EQ(keyOf(path, p.unitKey), p.unitValue);
         EXPECT_EQ(keyOf(path, GTRasterTypeGeoKey), RasterPixelIsArea);
         if (p.modelType == ModelTypeProjected)
+        {
             EXPECT_EQ(keyOf(path, ProjectedCSTypeGeoKey), p.code);
+        }
         if (p.modelType == ModelTypeGeographic)
+        {
             EXPECT_EQ(keyOf(path, GeographicTypeGeoKey), p.code);
+        }
 
         // Read back: the same lower-left origin, pixel size and turn.
         if (p.modelType < 0)

@@ -91,7 +91,9 @@ protected:
         std::unique_ptr<WriteImageFileInterface> writer(codec_.createWriter());
         EXPECT_TRUE(writer);
         if (writer)
+        {
             EXPECT_TRUE(writer->open(specifierOf(folder_.file(name))));
+        }
         return writer;
     }
 
@@ -364,7 +366,9 @@ TEST_F(TiffWriterTest, CompressionChoicesAreWrittenAndRead)
         {
             EXPECT_TRUE(rgbOf(*decoded) == rgbOf(*reference));
             if (choice.model.kind != 1)
+            {
                 EXPECT_TRUE(decoded->rows == rowsOf(data, kHeight));
+            }
         }
     }
 }
@@ -406,9 +410,13 @@ TEST_F(TiffWriterTest, TilesAndStripsAreWrittenAsOrganised)
         ASSERT_TRUE(organisation);
         ASSERT_TRUE(organisation->setCode(c.organisation));
         if (c.organisation == TiffDataOrganization::kTiles)
+        {
             ASSERT_TRUE(organisation->setTileSize(c.size, 0));
+        }
         else if (c.organisation == TiffDataOrganization::kStrips)
+        {
             ASSERT_TRUE(organisation->setThirdSize(c.size));
+        }
         ASSERT_TRUE(frame->setProperty(organisation));
         MemoryRows rows(rowsOf(data, kHeight), kWidth);
         ASSERT_EQ(writer->writeFrame(frame.get(), &rows), 1);
