@@ -22,9 +22,9 @@
 // against ours (16 pixels from the borders), ours the ratio of its time to
 // vips' ("vs_vips", goal at most 2) when vips ran first.
 //
-// Still to come: the core's own crop and shrink (placement over image
-// contexts and composers); until they land the runs here crop by reading
-// the tiles, or the frame's rows, of the region.
+// The runs crop by reading the tiles, or the frame's rows, of the region and
+// shrink with the resamplers directly; placement's own dispatch (box
+// fitting, orientation, rotation) is measured in imaging_placement.
 #include "imaging_bench.h"
 
 #include "imaging/DataBuffer.h"
