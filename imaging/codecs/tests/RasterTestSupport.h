@@ -415,4 +415,31 @@ int codecErrorOf(Call&& call)
     return -1;
 }
 
+// Reads a frame's rows until they end or the iterator throws, handing each
+// row to `check(index, row)`, which answers whether to go on. Gives how many
+// rows came and the codec error that ended them (-1 when none did).
+struct RowsUntilError
+{
+    int delivered = 0;
+    int code = -1;
+};
+
+template <typename Check>
+RowsUntilError readRowsUntilError(Omvi::RowIteratorInterface& rows, Check&& check)
+{
+    RowsUntilError result;
+    result.code = codecErrorOf([&] {
+        Omvi::DataBuffer row(rows.bytesPerRow());
+        rows.start();
+        for (; result.delivered < rows.rowCount(); ++result.delivered)
+        {
+            rows.getRow(row);
+            if (!check(result.delivered, row))
+                return;
+            rows.next();
+        }
+    });
+    return result;
+}
+
 } // namespace OmviRaster

@@ -137,25 +137,22 @@ TEST_F(GifTools, CutFilesDeliverGiftopnmsRowsThenTheCodecError)
         frame->getPalette(frame->paletteCount(), palette.data());
         std::unique_ptr<RowIteratorInterface> rows(frame->newRowIterator());
         ASSERT_NE(rows, nullptr);
-        int delivered = 0;
-        const int code = codecErrorOf([&] {
-            DataBuffer row(rows->bytesPerRow());
-            rows->start();
-            for (; delivered < rows->rowCount(); ++delivered)
+        const RowsUntilError read = readRowsUntilError(*rows, [&](int index, const DataBuffer& row) {
+            for (int x = 0; x < 77; ++x)
             {
-                rows->getRow(row);
-                for (int x = 0; x < 77; ++x)
-                    ASSERT_TRUE(std::equal(palette.begin() + 3 * row.data()[x], palette.begin() + 3 * row.data()[x] + 3,
-                                           expected.begin() + (delivered * 77 + x) * 3))
-                        << "row " << delivered << " column " << x;
-                rows->next();
+                const bool same = std::equal(palette.begin() + 3 * row.data()[x], palette.begin() + 3 * row.data()[x] + 3,
+                                             expected.begin() + (index * 77 + x) * 3);
+                EXPECT_TRUE(same) << "row " << index << " column " << x;
+                if (!same)
+                    return false;
             }
+            return true;
         });
-        EXPECT_EQ(code, 8);
-        EXPECT_LT(delivered, 53);
+        EXPECT_EQ(read.code, 8);
+        EXPECT_LT(read.delivered, 53);
         if (option.empty())
         {
-            EXPECT_GT(delivered, 0);
+            EXPECT_GT(read.delivered, 0);
         }
     }
 }

@@ -3,6 +3,7 @@
 // skips when its tool is missing.
 #include "imaging/codecs/jfif/JfifProperties.h"
 #include "imaging/codecs/tests/JpegTestSupport.h"
+#include "imaging/codecs/tests/RasterTestSupport.h"
 #include "imaging/tests/ToolCheck.h"
 
 #include <gtest/gtest.h>
@@ -228,25 +229,12 @@ TEST(JfifTools, RowsOfACutFileEndWhereItsDataDoes)
         ASSERT_NE(opened.frame, nullptr);
         std::unique_ptr<RowIteratorInterface> rows(opened.frame->newRowIterator());
         ASSERT_NE(rows, nullptr);
-        int delivered = 0;
-        int code = -1;
-        try
-        {
-            DataBuffer row(rows->bytesPerRow());
-            rows->start();
-            for (; delivered < rows->rowCount(); ++delivered)
-            {
-                rows->getRow(row);
-                EXPECT_TRUE(std::equal(row.data(), row.data() + 4 * 61, theirs.row(delivered))) << delivered;
-                rows->next();
-            }
-        }
-        catch (FormatCodecException* failure)
-        {
-            code = failure->code();
-            delete failure;
-        }
-        EXPECT_EQ(code, 8) << options;
-        EXPECT_LT(delivered, 45) << options;
+        const OmviRaster::RowsUntilError read =
+            OmviRaster::readRowsUntilError(*rows, [&](int index, const DataBuffer& row) {
+                EXPECT_TRUE(std::equal(row.data(), row.data() + 4 * 61, theirs.row(index))) << index;
+                return true;
+            });
+        EXPECT_EQ(read.code, 8) << options;
+        EXPECT_LT(read.delivered, 45) << options;
     }
 }

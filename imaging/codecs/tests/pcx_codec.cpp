@@ -298,19 +298,13 @@ TEST(PcxCodec, RunsCrossLinesAndShortDataIsCorrupt)
         ASSERT_NE(cut.frame, nullptr) << length;
         std::unique_ptr<RowIteratorInterface> rows(cut.frame->newRowIterator());
         ASSERT_NE(rows, nullptr);
-        int delivered = 0;
-        const int code = codecErrorOf([&] {
-            DataBuffer row(rows->bytesPerRow());
-            rows->start();
-            for (; delivered < rows->rowCount(); ++delivered)
-            {
-                rows->getRow(row);
-                ASSERT_TRUE(std::equal(row.data(), row.data() + 37 * 4, intact.row(delivered))) << delivered;
-                rows->next();
-            }
+        const RowsUntilError read = readRowsUntilError(*rows, [&](int index, const DataBuffer& row) {
+            const bool same = std::equal(row.data(), row.data() + 37 * 4, intact.row(index));
+            EXPECT_TRUE(same) << index;
+            return same;
         });
-        EXPECT_LT(delivered, 19) << length;
-        EXPECT_EQ(code, 8) << length;
+        EXPECT_LT(read.delivered, 19) << length;
+        EXPECT_EQ(read.code, 8) << length;
     }
     std::mt19937 random(6);
     for (int round = 0; round < 200; ++round)
