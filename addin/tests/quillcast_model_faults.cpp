@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <sstream>
 
 namespace
 {
@@ -253,6 +254,61 @@ TEST_F(QuillcastModelFaults, AMissingTemporaryFolderOrAReadOnlyTargetFolderIsThe
             << errors;
         ExpectUntouched();
     }
+}
+
+TEST_F(QuillcastModelFaults, AFullTemporaryFolderIsNamedWhateverItCosts)
+{
+    if (!PrivateMounts())
+        GTEST_SKIP() << "no private mount namespace can be made here for a small file system";
+    // Temporary folders of a few pages: the toolbar, the thumbnail, the
+    // converted textures, the imaging library's pages or the model stream
+    // run out of room, depending on the size. The run is lost (exit 1,
+    // the target as it was) or a picture is (exit 3 with a message, or a
+    // note); either way the file or folder is named.
+    const std::string full = root_ + "/full";
+    ::mkdir(full.c_str(), 0700);
+    std::map<int, int> statuses;
+    for (const char* size : {"8k", "16k", "32k", "48k", "64k"})
+    {
+        SCOPED_TRACE(size);
+        PlaceOldPackage(Target());
+        const std::string errorFile = root_ + "/stderr.txt";
+        const std::string listing = root_ + "/listing.txt";
+        const std::string script =
+            "mount -t tmpfs -o size=" + std::string(size) + " qc-full " + Quoted(full) +
+            " || exit 99; TMPDIR=" + Quoted(full) + " " + Quoted(program_) + " publish " +
+            Quoted(kAssembly) + " -o " + Quoted(Target()) + " --force --quiet 2>" +
+            Quoted(errorFile) + "; status=$?; ls -A " + Quoted(full) + " > " + Quoted(listing) +
+            "; exit $status";
+        const int status = RunCommand("unshare -m sh -c " + Quoted(script));
+        const std::string errors = Contents(errorFile);
+        ASSERT_NE(status, 99) << "mounting failed";
+        ++statuses[status];
+        EXPECT_EQ(Contents(listing), "") << "left in the temporary folder";
+        EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+        // Every message and note names what ran out of room.
+        std::string last;
+        std::istringstream lines(errors);
+        for (std::string line; std::getline(lines, line);)
+        {
+            if (line.rfind("quillcast:   cause: ", 0) == 0 || line.rfind("quillcast: note: ", 0) == 0)
+            {
+                EXPECT_NE(line.find(" '" + full), std::string::npos) << line;
+            }
+            if (line.rfind("quillcast:   cause: ", 0) == 0)
+                last = line;
+        }
+        if (status == 1)
+        {
+            // The failure that lost the run comes last, with the reason.
+            EXPECT_NE(last.find("': No space left on device"), std::string::npos) << errors;
+            EXPECT_EQ(ReadBytes(Target()), kOldPackage);
+            continue;
+        }
+        ASSERT_TRUE(status == 0 || status == 3) << status << "\n" << errors;
+        EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.01)");
+    }
+    EXPECT_GE(statuses[1] + statuses[3], 3);
 }
 
 } // namespace

@@ -300,6 +300,13 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
         frame->representation().scaledRowProvider(1.0, 0));
     if (!rows)
         fail(u"the texture image's rows cannot be read");
+    // A provider that had to hold the whole image (to turn it upright, say)
+    // and found no room for its pages is left without rows; asking it for
+    // them would only say it was never set up.
+    if (!rows->isValid())
+        fail(u"the texture image's rows cannot be read: the imaging library found no room for "
+             u"the image in its page file in '" +
+             platform::path::fromNative(platform::temporaryFolder()) + u"'");
     const std::int32_t colorSpace = rows->dataModel().colorSpace();
 
     // Single-frame PNG (not bitonal) and JPEG files, and bitonal Group 4
