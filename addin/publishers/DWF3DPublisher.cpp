@@ -11,6 +11,8 @@
 #include "dwfcore/FileInputStream.h"
 #include "dwfcore/StreamFileDescriptor.h"
 #include "host/Document.h"
+#include "platform/gdi/Picture.h"
+#include "platform/kernel/Text.h"
 
 #include <new>
 
@@ -101,6 +103,17 @@ const MaterialDatabaseReader& CDWF3DPublisher::GetMaterialLibrary(const std::u16
 {
     materials_.Load(path);
     return materials_;
+}
+
+void CDWF3DPublisher::NoteUnreadableTexture(const std::u16string& path)
+{
+    if (path.empty() || !unreadableTextures_.insert(path).second)
+        return;
+    std::string why;
+    if (platform::readPictureSize(path, &why))
+        why = "it has no positive size";
+    publish_log::Note(u"The texture '" + path + u"' is left out (its faces keep their colours): " +
+                      platform::utf8ToUtf16(why));
 }
 
 HRESULT CDWF3DPublisher::OpenModel()

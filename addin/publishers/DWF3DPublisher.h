@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 
 namespace DWFToolkit
 {
@@ -56,6 +57,9 @@ public:
     // The host's material library at `path`, parsed on the first request
     // of each path and shared afterwards.
     const MaterialDatabaseReader& GetMaterialLibrary(const std::u16string& path);
+    // Notes, once per file, that the texture picture at `path` cannot be
+    // read and its faces keep their colours: which file, and why.
+    void NoteUnreadableTexture(const std::u16string& path);
 
 protected:
     // False (after the message box of `where`) without a document, or when
@@ -76,6 +80,7 @@ private:
     // until the model is gone.
     TextureOutputFolder textureFolder_;
     MaterialDatabaseReader materials_;
+    std::set<std::u16string> unreadableTextures_;
     std::unique_ptr<DWFToolkit::DWFModel> model_;
     std::unique_ptr<DWFToolkit::DWFPackagePublisher> packagePublisher_;
 };

@@ -150,10 +150,17 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
 {
     double width = 0.0;
     double height = 0.0;
-    if (path.empty() || !publisher_ || !publisher_->GetModel() ||
-        publisher_->GetImageSize(path, width, height) != S_OK || !(width > 0.0) ||
+    if (path.empty() || !publisher_ || !publisher_->GetModel())
+    {
+        faceTextured_ = false;
+        return 1;
+    }
+    if (publisher_->GetImageSize(path, width, height) != S_OK || !(width > 0.0) ||
         !(height > 0.0))
     {
+        // Missing, no picture, cut short: the face goes without, and the
+        // user hears which file and why.
+        publisher_->NoteUnreadableTexture(path);
         faceTextured_ = false;
         return 1;
     }

@@ -166,13 +166,24 @@ TEST_F(ModelPublishingFaults, TexturesThatCannotBeFoundConvertedOrReadAreNoTextu
     bool written = false;
     EXPECT_EQ(PublishPart(*application, Target(), false, &written), 0);
     EXPECT_TRUE(written);
-    // Only the conversions say why (the missing JPEG is simply absent): the
-    // data folder itself, the missing Targa and BMP, the settings file.
+    // The conversions say why in a message: the data folder itself, the
+    // missing Targa and BMP, the settings file. The missing JPEG needs no
+    // conversion; a note names it and the reason, and the run is still
+    // whole.
     const std::vector<std::u16string> messages = Messages();
     ASSERT_EQ(messages.size(), 4u) << ::testing::PrintToString(messages);
     for (const std::u16string& message : messages)
         EXPECT_NE(message.find(u"TextureImageConverter::ConvertTextureImage"),
                   std::u16string::npos);
+    int missing = 0;
+    for (const std::u16string& note : publish_log::Notes())
+    {
+        if (note.find(u"missing.jpg' is left out") == std::u16string::npos)
+            continue;
+        ++missing;
+        EXPECT_NE(note.find(u"No such file or directory"), std::u16string::npos);
+    }
+    EXPECT_EQ(missing, 1);
     ExpectNoTemporaryFiles();
 
     const auto package = model_package::ReadModelPackage(Target(), "", root_ + "/read");

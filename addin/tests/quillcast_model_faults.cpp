@@ -313,4 +313,35 @@ TEST_F(QuillcastModelFaults, AFullTemporaryFolderIsNamedWhateverItCosts)
     EXPECT_GE(statuses[1] + statuses[3], 3);
 }
 
+TEST_F(QuillcastModelFaults, ATexturePictureThatCannotBeReadIsNamedOnce)
+{
+    // The sample part's wood, gone, on two faces: the package is written
+    // with the faces in their colours, and one note says which file and why.
+    const auto bytes = ReadBytes(kPart);
+    std::string text(bytes.begin(), bytes.end());
+    for (const std::string attribute : {"toolbox-ini=\"", "picture=\""})
+    {
+        const std::size_t at = text.find(attribute);
+        ASSERT_NE(at, std::string::npos);
+        text.insert(at + attribute.size(), QUILLCAST_SOURCE_DIR "/examples/");
+    }
+    const std::string wood = "wood\\oak.jpg";
+    const std::size_t at = text.find(wood);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, wood.size(), "wood\\gone.jpg");
+    const std::size_t face = text.find("<!-- Front side face. -->");
+    ASSERT_NE(face, std::string::npos);
+    text.insert(text.find("</face>", face),
+                "<texture configuration=\"Default\" file=\"&lt;SystemTexture&gt;\\wood\\gone.jpg\" "
+                "angle=\"0\" scale=\"1\"/>");
+    std::string errors;
+    EXPECT_EQ(PublishOverOld(Document("gone.xml", text), errors), 0) << errors;
+    EXPECT_EQ(errors, "quillcast: note: The texture '" QUILLCAST_SOURCE_DIR
+                      "/examples/host-data\\data\\wood\\gone.jpg' is left out (its faces keep "
+                      "their colours): cannot open the picture file '" QUILLCAST_SOURCE_DIR
+                      "/examples/host-data/data/wood/gone.jpg': No such file or directory\n");
+    EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.01)");
+    ExpectNoTemporaryFiles();
+}
+
 } // namespace
