@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace DWFCore
@@ -15,6 +16,11 @@ namespace
 {
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// What a listed name is: each stored string starts with one of these,
+// the path follows.
+constexpr char kFile = 'f';
+constexpr char kFolder = 'd';
 
 // Plain storage that the handler can walk: an array of owned C strings,
 // empty slots null. Changed only while the signals are held back.
@@ -63,16 +69,20 @@ private:
     sigset_t _previous;
 };
 
-// Lists a copy of `path`; false (errno ENOMEM) when there is no room.
-bool add(const char* path)
+// Lists a copy of `path` as a `kind`; false (errno ENOMEM) when there is
+// no room.
+bool add(const char* path, char kind = kFile)
 {
     List& l = list();
-    char* copy = ::strdup(path);
+    const std::size_t length = std::strlen(path);
+    char* copy = static_cast<char*>(std::malloc(length + 2));
     if (copy == nullptr)
     {
         errno = ENOMEM;
         return false;
     }
+    copy[0] = kind;
+    std::memcpy(copy + 1, path, length + 1);
     if (l.used == l.capacity)
     {
         // Reuse freed slots before growing.
@@ -115,7 +125,7 @@ char** find(const std::string& path)
     // Newest first: files are mostly removed in the reverse order of making.
     for (std::size_t i = l.used; i-- > 0;)
     {
-        if (l.paths[i] != nullptr && path == l.paths[i])
+        if (l.paths[i] != nullptr && path == l.paths[i] + 1)
         {
             return &l.paths[i];
         }
@@ -177,6 +187,57 @@ int DWFTempFileRegistry::create(std::string& pattern, int suffixLength)
     return fd;
 }
 
+bool DWFTempFileRegistry::createFolder(std::string& pattern)
+{
+    HeldSignals held;
+    if (::mkdtemp(pattern.data()) == nullptr)
+    {
+        return false;
+    }
+    if (!add(pattern.c_str(), kFolder))
+    {
+        const int error = errno;
+        ::rmdir(pattern.c_str());
+        errno = error;
+        return false;
+    }
+    return true;
+}
+
+bool DWFTempFileRegistry::makeFolder(const std::string& path)
+{
+    HeldSignals held;
+    if (::mkdir(path.c_str(), 0700) != 0)
+    {
+        return false;
+    }
+    if (!add(path.c_str(), kFolder))
+    {
+        const int error = errno;
+        ::rmdir(path.c_str());
+        errno = error;
+        return false;
+    }
+    return true;
+}
+
+bool DWFTempFileRegistry::claim(const std::string& path)
+{
+    HeldSignals held;
+    return find(path) != nullptr || add(path.c_str(), kFile);
+}
+
+bool DWFTempFileRegistry::removeFolder(const std::string& path)
+{
+    HeldSignals held;
+    if (::rmdir(path.c_str()) != 0 && errno != ENOENT)
+    {
+        return false;
+    }
+    drop(path);
+    return true;
+}
+
 bool DWFTempFileRegistry::remove(const std::string& path)
 {
     HeldSignals held;
@@ -224,9 +285,17 @@ void DWFTempFileRegistry::removeAllNow() noexcept
     List& l = list();
     for (std::size_t i = 0; i < l.used; ++i)
     {
-        if (l.paths[i] != nullptr)
+        if (l.paths[i] != nullptr && l.paths[i][0] == kFile)
         {
-            ::unlink(l.paths[i]);
+            ::unlink(l.paths[i] + 1);
+        }
+    }
+    // Newest first: a subfolder is listed after the folder that holds it.
+    for (std::size_t i = l.used; i-- > 0;)
+    {
+        if (l.paths[i] != nullptr && l.paths[i][0] == kFolder)
+        {
+            ::rmdir(l.paths[i] + 1);
         }
     }
 }

@@ -15,6 +15,12 @@ namespace DWFCore
 // so a run that is interrupted can remove every one of them, and nothing
 // else.
 //
+// Folders are listed too (the private folder of converted textures and its
+// subfolders), with the names of the files their owner is about to make in
+// them: an interrupted run unlinks every listed file first and then removes
+// the listed folders, newest first, so that a folder is empty when its turn
+// comes.
+//
 // The interrupting signals (SIGINT, SIGTERM, SIGHUP) are held back while
 // the list changes, and a file is created and listed, or removed (or
 // renamed) and unlisted, in one such step. The handler therefore always
@@ -31,6 +37,20 @@ public:
     // with errno set (nothing is listed then).
     static int create(std::string& pattern, int suffixLength = 0);
 
+    // Makes a new folder from a mkdtemp pattern ("...XXXXXX") with mode 0700
+    // and lists it; `pattern` becomes its name. False with errno set when it
+    // cannot be made (nothing is listed then).
+    static bool createFolder(std::string& pattern);
+
+    // Makes the folder `path` (mode 0700) and lists it. False with errno set
+    // when mkdir failed (EEXIST included; nothing is listed then).
+    static bool makeFolder(const std::string& path);
+
+    // Lists the name of a file that the caller is about to create itself,
+    // in a listed folder, so that it goes with the folder whenever the run
+    // is interrupted. False (errno ENOMEM) when there is no room to list it.
+    static bool claim(const std::string& path);
+
     // Removes a listed file and unlists it. True when the file is gone;
     // false with errno set when unlink failed (the file stays listed).
     static bool remove(const std::string& path);
@@ -40,13 +60,18 @@ public:
     // file stays listed).
     static bool renameOver(const std::string& path, const std::string& target);
 
-    // Unlists a file without touching it.
+    // Removes a listed folder, which must be empty, and unlists it. True
+    // when the folder is gone; false with errno set when rmdir failed.
+    static bool removeFolder(const std::string& path);
+
+    // Unlists a file or folder without touching it.
     static void forget(const std::string& path);
 
     static bool listed(const std::string& path);
     static std::size_t count();
 
-    // Removes every listed file; safe to call from a signal handler.
+    // Removes every listed file, then every listed folder; safe to call from
+    // a signal handler.
     static void removeAllNow() noexcept;
 
     // From now on SIGINT, SIGTERM and SIGHUP remove every listed file and

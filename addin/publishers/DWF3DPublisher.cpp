@@ -118,14 +118,16 @@ HRESULT CDWF3DPublisher::PutThumbnail()
         // A file of our own in the temporary folder, removed with the
         // publisher: nothing of the user's is named or overwritten.
         const std::u16string name = GetThumbnailFileName();
-        SaveDocumentPicture(name);
+        // A picture the host failed to save may be cut short behind a header
+        // that reads well: it is not used.
+        const bool saved = SaveDocumentPicture(name);
         double width = 0.0;
         double height = 0.0;
-        if (GetImageSize(name, width, height) != S_OK)
+        if (!saved || GetImageSize(name, width, height) != S_OK)
         {
             // The empty or broken file would go into the package as a JPEG.
-            publish_log::Note(u"The model has no thumbnail: the host's picture of the document "
-                              u"could not be read");
+            // Which picture and why, as the host or the reading found it.
+            publish_log::Note(u"The model has no thumbnail: " + PictureFailure());
             return S_OK;
         }
         std::unique_ptr<DWFCore::DWFInputStream> stream = OpenForReading(name);

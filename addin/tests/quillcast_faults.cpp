@@ -3,27 +3,16 @@
 // is interrupted leaves neither temporary files nor a changed target.
 // Every case runs the program in its own folders and checks the existing
 // target byte for byte.
-#include "QuillcastHarness.h"
+#include "QuillcastFaultRuns.h"
 #include "SheetReadBack.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstring>
-#include <fcntl.h>
-#include <fstream>
-#include <map>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace
 {
 using namespace publish_test;
-
-const std::vector<std::uint8_t> kOldPackage = {'t', 'h', 'e', ' ', 'o', 'l', 'd', ' ',
-                                               'p', 'a', 'c', 'k', 'a', 'g', 'e'};
 
 // The sample drawing with its relative references made absolute, so that a
 // changed copy can live in a test folder.
@@ -61,71 +50,16 @@ std::size_t Occurrences(const std::string& text, const std::string& part)
     return count;
 }
 
-class QuillcastFaults : public QuillcastProgram
+class QuillcastFaults : public QuillcastFaultRuns
 {
 protected:
     void SetUp() override
     {
-        QuillcastProgram::SetUp();
+        QuillcastFaultRuns::SetUp();
         if (IsSkipped())
             return;
         sample_ = root_ + "/sample.xml";
         std::ofstream(sample_) << SampleText();
-    }
-
-    std::string Document(const std::string& name, const std::string& text) const
-    {
-        const std::string path = root_ + "/" + name;
-        std::ofstream(path) << text;
-        return path;
-    }
-    void PlaceOldPackage(const std::string& path) const
-    {
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(kOldPackage.data()),
-                   static_cast<std::streamsize>(kOldPackage.size()));
-    }
-    // Runs a publication of `document` over an old package at Target(),
-    // with `prefix` before the program (shell assignments, ulimit ...).
-    int PublishOverOld(const std::string& document, std::string& errors,
-                       const std::string& prefix = "")
-    {
-        PlaceOldPackage(Target());
-        const std::string errorFile = root_ + "/stderr.txt";
-        const int status = RunCommand(prefix + " " + Quoted(program_) + " publish " +
-                                      Quoted(document) + " -o " + Quoted(Target()) +
-                                      " --force 2>" + Quoted(errorFile));
-        errors = Contents(errorFile);
-        std::remove(errorFile.c_str());
-        return status;
-    }
-    // What a run that wrote nothing must leave: the old package as it
-    // was, nothing beside it, nothing in the temporary folder.
-    void ExpectUntouched() const
-    {
-        EXPECT_EQ(ReadBytes(Target()), kOldPackage);
-        EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
-        ExpectNoTemporaryFiles();
-    }
-    // The cause line printed under the add-in's message.
-    static std::string CauseLine(const std::string& errors)
-    {
-        const std::string marker = "quillcast:   cause: ";
-        const std::size_t at = errors.find(marker);
-        if (at == std::string::npos)
-            return {};
-        return errors.substr(at + marker.size(), errors.find('\n', at) - at - marker.size());
-    }
-    // Whether a private mount namespace can be made here (root, or a
-    // machine that allows unprivileged namespaces).
-    bool PrivateMounts() const
-    {
-        const std::string probe = root_ + "/probe";
-        ::mkdir(probe.c_str(), 0700);
-        const bool can = RunCommand("unshare -m sh -c 'mount -t tmpfs -o size=8k qc-probe " +
-                                    probe + "' >/dev/null 2>&1") == 0;
-        ::rmdir(probe.c_str());
-        return can;
     }
 
     std::string sample_;
@@ -313,16 +247,6 @@ TEST_F(QuillcastFaults, AnUnreadablePictureIsNotedAndThePackageStaysWhole)
 
 // ---------------------------------------------------------------- signals
 
-bool AnyStartsWith(const std::vector<std::string>& names, const std::string& prefix)
-{
-    for (const auto& name : names)
-    {
-        if (name.rfind(prefix, 0) == 0)
-            return true;
-    }
-    return false;
-}
-
 TEST_F(QuillcastFaults, InterruptedRunsRemoveTheirFilesAndLeaveTheTarget)
 {
     const std::string document = Document("large.xml", ParabolaDrawing(1500));
@@ -355,62 +279,12 @@ TEST_F(QuillcastFaults, InterruptedRunsRemoveTheirFilesAndLeaveTheTarget)
 
             // The child starts with the signals at their defaults, whatever
             // the test runner ignores.
-            posix_spawnattr_t attributes;
-            posix_spawnattr_init(&attributes);
-            sigset_t defaults;
-            sigemptyset(&defaults);
-            for (int s : {SIGINT, SIGTERM, SIGHUP})
-                sigaddset(&defaults, s);
-            posix_spawnattr_setsigdefault(&attributes, &defaults);
-            sigset_t none;
-            sigemptyset(&none);
-            posix_spawnattr_setsigmask(&attributes, &none);
-            posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-            posix_spawn_file_actions_t files;
-            posix_spawn_file_actions_init(&files);
-            posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-            std::vector<std::string> environment = {"TMPDIR=" + temporary};
-            for (char** e = environ; *e; ++e)
-            {
-                if (std::string(*e).rfind("TMPDIR=", 0) != 0)
-                    environment.push_back(*e);
-            }
-            std::vector<char*> envp;
-            for (auto& entry : environment)
-                envp.push_back(entry.data());
-            envp.push_back(nullptr);
-            std::vector<std::string> arguments = {program_, "publish", document, "-o", target,
-                                                  "--force", "--quiet"};
-            std::vector<char*> argv;
-            for (auto& argument : arguments)
-                argv.push_back(argument.data());
-            argv.push_back(nullptr);
-            pid_t child = 0;
-            const int spawned =
-                posix_spawn(&child, program_.c_str(), &files, &attributes, argv.data(), envp.data());
-            posix_spawn_file_actions_destroy(&files);
-            posix_spawnattr_destroy(&attributes);
-            ASSERT_EQ(spawned, 0);
-
-            // Wait for the moment (bounded, in case the run ends first).
-            bool reached = false;
+            const pid_t child = SpawnWithDefaultSignals(
+                {program_, "publish", document, "-o", target, "--force", "--quiet"}, temporary);
+            ASSERT_GT(child, 0);
             int status = 0;
-            bool ended = false;
-            for (int poll = 0; poll < 600000 && !reached && !ended; ++poll)
-            {
-                reached = AnyStartsWith(FilesIn(moment.inPackages ? packages : temporary),
-                                        moment.prefix);
-                if (!reached)
-                {
-                    ended = ::waitpid(child, &status, WNOHANG) == child;
-                    ::usleep(200);
-                }
-            }
-            if (!ended)
-            {
-                ::kill(child, signal);
-                ::waitpid(child, &status, 0);
-            }
+            const bool reached = SignalAtMoment(
+                child, signal, moment.inPackages ? packages : temporary, moment.prefix, status);
             EXPECT_TRUE(reached) << "the run ended before the moment";
             ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
             EXPECT_EQ(WTERMSIG(status), signal);
@@ -424,51 +298,6 @@ TEST_F(QuillcastFaults, InterruptedRunsRemoveTheirFilesAndLeaveTheTarget)
 
 // ------------------------------------------------------- a disk that fills
 
-namespace
-{
-// The library of the tests that fails the Nth fwrite, fflush or fclose with
-// ENOSPC, beside the program; empty when it is not built.
-std::string WriteFaultLibrary(const std::string& program)
-{
-    const std::string library =
-        program.substr(0, program.rfind('/')) + "/quillcast_write_faults.so";
-    return ::access(library.c_str(), R_OK) == 0 ? library : std::string();
-}
-
-// What LD_PRELOAD must hold for the program: a sanitizer runtime insists on
-// coming first, so when this build carries one (the test program shows it
-// mapped), that runtime goes before the library.
-std::string Preload(const std::string& library)
-{
-    std::ifstream maps("/proc/self/maps");
-    std::string line;
-    while (std::getline(maps, line))
-    {
-        const std::size_t at = line.find('/');
-        if (at != std::string::npos && line.find("/libasan.so", at) != std::string::npos)
-            return line.substr(at) + " " + library;
-    }
-    return library;
-}
-
-// `count` call numbers spread evenly over 1..total, first and last included.
-std::vector<unsigned long> Spread(unsigned long total, unsigned long count)
-{
-    std::vector<unsigned long> points;
-    if (total == 0)
-        return points;
-    if (count >= total)
-    {
-        for (unsigned long n = 1; n <= total; ++n)
-            points.push_back(n);
-        return points;
-    }
-    for (unsigned long i = 0; i < count; ++i)
-        points.push_back(1 + (count > 1 ? i * (total - 1) / (count - 1) : 0));
-    return points;
-}
-} // namespace
-
 TEST_F(QuillcastFaults, AFullDiskAtAnyWriteLeavesTheTargetAndNamesFileAndReason)
 {
     const std::string library = WriteFaultLibrary(program_);
@@ -481,14 +310,7 @@ TEST_F(QuillcastFaults, AFullDiskAtAnyWriteLeavesTheTargetAndNamesFileAndReason)
     std::string errors;
     ASSERT_EQ(PublishOverOld(sample_, errors, preload + "QC_FAULT_COUNTS=" + Quoted(counts)), 0)
         << errors;
-    std::map<std::string, unsigned long> calls;
-    {
-        std::ifstream in(counts);
-        std::string kind;
-        unsigned long n = 0;
-        while (in >> kind >> n)
-            calls[kind] = n;
-    }
+    std::map<std::string, unsigned long> calls = FaultCounts(counts);
     ASSERT_GT(calls["fwrite"], 40u);
     ASSERT_GT(calls["fclose"], 0u);
 

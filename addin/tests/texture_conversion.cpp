@@ -13,6 +13,7 @@
 #include "dwf/w2dtk/image.h"
 #include "dwf/w2dtk/tests/raster_harness.h"
 #include "dwf/w2dtk/units.h"
+#include "dwfcore/TempFileRegistry.h"
 #include "imaging/codecs/jfif/JfifFormatCodec.h"
 #include "imaging/codecs/tests/BmpTestFiles.h"
 #include "imaging/codecs/tests/FlicTestFiles.h"
@@ -194,12 +195,23 @@ TEST_F(TextureConversionTest, ThePrivateFolderIsMadeOnceOwnedAndRemovedWithItsCo
     EXPECT_TRUE(folder_->convertedFrom(u"/src/a.bmp").empty());
     EXPECT_TRUE(folder_->convertedFrom(u"/src/c.bmp").empty());
 
+    // The folder, its subfolders and every place given are listed with the
+    // process's temporary files while they may exist, so that a signal
+    // removes them.
+    using DWFCore::DWFTempFileRegistry;
+    for (const std::string& listed :
+         {folder, folder + "/1", folder + "/2", folder + "/axos_a1d9A_w2w95.jpg",
+          folder + "/1/axos_a1d9A_w2w95.jpg", folder + "/1/bxos_a1d9A_w2w95.jpg"})
+        EXPECT_TRUE(DWFTempFileRegistry::listed(listed)) << listed;
+
     // Read-only files and subfolders go too.
     OmviTest::writeFileBytes(folder + "/1/bxos_a1d9A_w2w95.jpg", {3});
     ::chmod((folder + "/1/bxos_a1d9A_w2w95.jpg").c_str(), 0400);
     EXPECT_TRUE(folder_->remove());
     EXPECT_FALSE(folder_->exists());
     ExpectNoTemporaryFiles();
+    EXPECT_FALSE(DWFTempFileRegistry::listed(folder));
+    EXPECT_FALSE(DWFTempFileRegistry::listed(folder + "/1/bxos_a1d9A_w2w95.jpg"));
     // The folder can be made again, and its destructor removes it.
     EXPECT_FALSE(folder_->placeFor(u"cxos_a1d9A_w2w95.jpg").empty());
     EXPECT_EQ(FilesIn(temporary_).size(), 1u);
@@ -282,9 +294,25 @@ TEST_F(TextureConversionTest, TheW2DStreamHoldsTheUnitsAndOneJpegImage)
               WT_Result_Usage_Error);
     EXPECT_EQ(WriteTextureW2DFile(refused, 1, 1, 150, jpeg.data(), 0), WT_Result_Usage_Error);
     EXPECT_FALSE(OmviTest::fileExists(root_ + "/refused.w2d"));
-    EXPECT_NE(
-        WriteTextureW2DFile(platform::path::fromNative(root_), 1, 1, 150, jpeg.data(), jpeg.size()),
-        WT_Result_Success);
+    // The system's reason for the failure comes back with it; a refusal has
+    // none.
+    int error = -1;
+    EXPECT_NE(WriteTextureW2DFile(platform::path::fromNative(root_), 1, 1, 150, jpeg.data(),
+                                  jpeg.size(), &error),
+              WT_Result_Success);
+    EXPECT_EQ(error, EISDIR);
+    EXPECT_EQ(WriteTextureW2DFile(refused, 1, 1, 150, jpeg.data(), 0, &error),
+              WT_Result_Usage_Error);
+    EXPECT_EQ(error, 0);
+    if (::access("/dev/full", W_OK) == 0)
+    {
+        // A full device takes the bytes into the buffer and refuses them
+        // when they are flushed at the close.
+        EXPECT_NE(WriteTextureW2DFile(u"/dev/full", 100, 50, 254.0, jpeg.data(), jpeg.size(),
+                                      &error),
+                  WT_Result_Success);
+        EXPECT_EQ(error, ENOSPC);
+    }
 }
 
 TEST_F(TextureConversionTest, ABitmapBecomesAJpegOfItsPixelsInThePrivateFolder)

@@ -21,12 +21,14 @@
 #include "imaging/descriptors/FileReadDescriptor.h"
 #include "imaging/models/DataModel.h"
 #include "imaging/pipeline/RowProviderInterface.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -151,7 +153,7 @@ bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
 }
 
 // Writes all the bytes to `path` (created or truncated), every write and the
-// close checked.
+// close checked. False with errno that of the failing call.
 bool writeWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size)
 {
     const int file =
@@ -166,12 +168,23 @@ bool writeWholeFile(const std::string& path, const std::uint8_t* data, std::size
             continue;
         if (written <= 0)
         {
+            const int error = written == 0 ? EIO : errno;
             ::close(file);
+            errno = error;
             return false;
         }
         done += static_cast<std::size_t>(written);
     }
     return ::close(file) == 0;
+}
+
+// "'file': reason" for a failure of the system's, else "'file'".
+std::u16string fileAndReason(const std::u16string& file, int error)
+{
+    std::u16string text = u"'" + file + u"'";
+    if (error != 0)
+        text += u": " + platform::utf8ToUtf16(std::strerror(error));
+    return text;
 }
 
 } // namespace
@@ -287,6 +300,13 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
         frame->representation().scaledRowProvider(1.0, 0));
     if (!rows)
         fail(u"the texture image's rows cannot be read");
+    // A provider that had to hold the whole image (to turn it upright, say)
+    // and found no room for its pages is left without rows; asking it for
+    // them would only say it was never set up.
+    if (!rows->isValid())
+        fail(u"the texture image's rows cannot be read: the imaging library found no room for "
+             u"the image in its page file in '" +
+             platform::path::fromNative(platform::temporaryFolder()) + u"'");
     const std::int32_t colorSpace = rows->dataModel().colorSpace();
 
     // Single-frame PNG (not bitonal) and JPEG files, and bitonal Group 4
@@ -313,27 +333,37 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
     details_.jpegBytes = jpeg.size();
     details_.secondsReadingAndEncoding = secondsSince(started);
 
+    errno = 0;
     const std::u16string output =
         folder_.placeFor(ConvertedTextureName(platform::path::lastComponent(path)));
     if (output.empty())
-        fail(u"no private folder for converted textures can be made");
+    {
+        const int failed = errno;
+        fail(u"no private folder for converted textures can be made in " +
+             fileAndReason(platform::path::fromNative(platform::temporaryFolder()), failed));
+    }
     // From here on a failure removes what was written under the name.
     try
     {
         const auto w2dStarted = std::chrono::steady_clock::now();
+        int error = 0;
         const WT_Result written =
             ownBytes ? WriteTextureW2DFile(output, size.x, size.y, details_.dotsPerInch,
-                                           fileBytes.data(), fileBytes.size())
+                                           fileBytes.data(), fileBytes.size(), &error)
                      : WriteTextureW2DFile(output, size.x, size.y, details_.dotsPerInch,
-                                           jpeg.data(), jpeg.size());
+                                           jpeg.data(), jpeg.size(), &error);
         details_.secondsWritingW2D = secondsSince(w2dStarted);
         if (written != WT_Result_Success)
             fail(u"the W2D stream of the texture cannot be written (result " +
-                 platform::utf8ToUtf16(std::to_string(static_cast<unsigned>(written))) + u")");
+                 platform::utf8ToUtf16(std::to_string(static_cast<unsigned>(written))) +
+                 u") to " + fileAndReason(output, error));
         const auto jpegStarted = std::chrono::steady_clock::now();
         const platform::Bstr name = BSTRFromWide(output);
         if (!writeWholeFile(name.utf8(), jpeg.data(), jpeg.size()))
-            fail(u"the converted texture cannot be written");
+        {
+            const int failed = errno;
+            fail(u"the converted texture cannot be written to " + fileAndReason(output, failed));
+        }
         details_.secondsWritingJpeg = secondsSince(jpegStarted);
     }
     catch (...)

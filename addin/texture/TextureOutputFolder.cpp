@@ -1,5 +1,6 @@
 #include "addin/texture/TextureOutputFolder.h"
 
+#include "dwfcore/TempFileRegistry.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 
@@ -54,10 +55,11 @@ bool removeContents(int folder)
     return clean;
 }
 
-// Makes a subfolder, or takes the one an earlier name made there.
+// Makes a subfolder (listed with the process's temporary files), or takes
+// the one an earlier name made there.
 bool makeFolder(const std::string& path)
 {
-    if (::mkdir(path.c_str(), 0700) == 0)
+    if (DWFCore::DWFTempFileRegistry::makeFolder(path))
         return true;
     struct stat status;
     return errno == EEXIST && ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
@@ -83,9 +85,14 @@ const std::u16string& TextureOutputFolder::path()
 {
     if (path_.empty())
     {
+        // Listed from the moment it exists, as every name made in it will
+        // be: an interrupted run removes the whole of it.
         std::string pattern = platform::temporaryFolder() + "/" + kPrefix + "XXXXXX";
-        if (::mkdtemp(pattern.data()) != nullptr)
+        if (DWFCore::DWFTempFileRegistry::createFolder(pattern))
+        {
             path_ = platform::path::fromNative(pattern);
+            listed_.push_back(pattern);
+        }
     }
     return path_;
 }
@@ -101,11 +108,19 @@ std::u16string TextureOutputFolder::placeFor(const std::u16string& name)
     {
         // A name taken by another source: a numbered subfolder of its own.
         folder = platform::path::join(path_, platform::path::fromNative(std::to_string(used)));
-        if (!makeFolder(platform::path::toNative(folder)))
+        const std::string native = platform::path::toNative(folder);
+        if (!makeFolder(native))
             return {};
+        listed_.push_back(native);
     }
     ++used;
-    return platform::path::join(folder, name);
+    const std::u16string place = platform::path::join(folder, name);
+    // Listed before anybody creates it.
+    const std::string native = platform::path::toNative(place);
+    if (!DWFCore::DWFTempFileRegistry::claim(native))
+        return {};
+    listed_.push_back(native);
+    return place;
 }
 
 std::u16string TextureOutputFolder::convertedFrom(const std::u16string& source) const
@@ -133,6 +148,11 @@ bool TextureOutputFolder::remove()
     if (clean && ::rmdir(native.c_str()) != 0 && errno != ENOENT)
         clean = false;
     if (clean)
+    {
         path_.clear();
+        for (const std::string& name : listed_)
+            DWFCore::DWFTempFileRegistry::forget(name);
+        listed_.clear();
+    }
     return clean;
 }

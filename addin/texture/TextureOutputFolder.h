@@ -4,7 +4,9 @@
 // only, in the temporary folder, so that a user's texture folder is never
 // written to, a read-only texture folder still converts, and no file the
 // user owns is ever overwritten. The 3D road removes it once the package is
-// written (remove(), or the destructor on any other path).
+// written (remove(), or the destructor on any other path); the folder and
+// every place it gives are listed with the process's temporary files, so a
+// run ended by a signal removes them too.
 //
 // Each converted texture keeps its name rule; two textures of one name from
 // different folders are kept apart in numbered subfolders, and a source
@@ -12,6 +14,7 @@
 // converted a second time.
 #include <map>
 #include <string>
+#include <vector>
 
 class TextureOutputFolder
 {
@@ -48,4 +51,7 @@ private:
     std::u16string path_;
     std::map<std::u16string, std::u16string> converted_; // source -> output
     std::map<std::u16string, int> namesUsed_;            // name -> places given
+    // The folder, its subfolders and the places given, as listed with the
+    // process's temporary files until the folder is removed.
+    std::vector<std::string> listed_;
 };

@@ -14,6 +14,8 @@
 // Writes the stream to `path` (created or truncated). Sizes must be 1 to
 // 65535 and the data at most 4 GB - 1 bytes: anything else is refused with
 // WT_Result_Usage_Error before the file is touched. Answers the first
-// failure of opening, writing or closing.
+// failure of opening, writing or closing; `error`, when given, receives the
+// errno of that failure (0 when the system gave none).
 WT_Result WriteTextureW2DFile(const std::u16string& path, std::int32_t width, std::int32_t height,
-                              double dotsPerInch, const std::uint8_t* data, std::size_t size);
+                              double dotsPerInch, const std::uint8_t* data, std::size_t size,
+                              int* error = nullptr);

@@ -257,6 +257,64 @@ TEST_F(TemporaryFolder, ManyFilesAreListedAndRemovedInAnyOrder)
     EXPECT_EQ(listing(), "");
 }
 
+TEST_F(TemporaryFolder, FoldersAndTheNamesClaimedInThemGoWithASignal)
+{
+    const std::size_t before = DWFTempFileRegistry::count();
+    // Listed while they exist, each step undone on failure.
+    std::string folder = _dir.file("f-XXXXXX");
+    ASSERT_TRUE(DWFTempFileRegistry::createFolder(folder));
+    EXPECT_TRUE(DWFTempFileRegistry::listed(folder));
+    const std::string inner = folder + "/1";
+    ASSERT_TRUE(DWFTempFileRegistry::makeFolder(inner));
+    EXPECT_FALSE(DWFTempFileRegistry::makeFolder(inner));
+    EXPECT_EQ(errno, EEXIST);
+    const std::string file = inner + "/t.jpg";
+    EXPECT_TRUE(DWFTempFileRegistry::claim(file));
+    EXPECT_TRUE(DWFTempFileRegistry::claim(file)); // listed once
+    EXPECT_EQ(DWFTempFileRegistry::count(), before + 3);
+    std::string missing = _dir.file("none/f-XXXXXX");
+    EXPECT_FALSE(DWFTempFileRegistry::createFolder(missing));
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(DWFTempFileRegistry::count(), before + 3);
+    // A folder that is not empty stays, and stays listed.
+    std::ofstream(file) << "converted";
+    EXPECT_FALSE(DWFTempFileRegistry::removeFolder(inner));
+    EXPECT_TRUE(DWFTempFileRegistry::listed(inner));
+    EXPECT_TRUE(DWFTempFileRegistry::remove(file));
+    EXPECT_TRUE(DWFTempFileRegistry::removeFolder(inner));
+    EXPECT_TRUE(DWFTempFileRegistry::removeFolder(folder));
+    EXPECT_EQ(DWFTempFileRegistry::count(), before);
+    EXPECT_EQ(listing(), "");
+
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    {
+        SCOPED_TRACE(signal);
+        const int status = InChild(
+            [&]
+            {
+                std::signal(signal, SIG_DFL);
+                DWFTempFileRegistry::removeOnSignals();
+                // A folder holding a file and a subfolder with files, one
+                // claimed name never created.
+                std::string top = _dir.file("tex-XXXXXX");
+                DWFTempFileRegistry::createFolder(top);
+                DWFTempFileRegistry::claim(top + "/a.jpg");
+                std::ofstream(top + "/a.jpg") << "a";
+                DWFTempFileRegistry::makeFolder(top + "/1");
+                DWFTempFileRegistry::claim(top + "/1/a.jpg");
+                std::ofstream(top + "/1/a.jpg") << "a";
+                DWFTempFileRegistry::claim(top + "/1/b.jpg");
+                std::string stream = _dir.file("w3d-XXXXXX");
+                ::close(DWFTempFileRegistry::create(stream));
+                ::raise(signal);
+                ::_exit(3); // never reached
+            });
+        ASSERT_TRUE(WIFSIGNALED(status)) << status;
+        EXPECT_EQ(WTERMSIG(status), signal);
+        EXPECT_EQ(listing(), "");
+    }
+}
+
 TEST_F(TemporaryFolder, EachSignalRemovesTheListedFilesAndEndsTheProcess)
 {
     std::string outside = _dir.file("not-ours");

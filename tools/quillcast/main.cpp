@@ -64,7 +64,7 @@ const char kUsage[] =
     "     not be: the messages say what\n"
     "Each failure prints the add-in's message, then on the next line its cause when\n"
     "one is known. Interrupted by SIGINT, SIGTERM or SIGHUP, the program removes its\n"
-    "temporary files and leaves OUT.dwf untouched.\n";
+    "temporary files and folders and leaves OUT.dwf untouched.\n";
 
 struct Options
 {

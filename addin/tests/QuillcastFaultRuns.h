@@ -1,0 +1,217 @@
+#pragma once
+// What the tests of the quillcast program under faults share: an old
+// package to publish over and check byte for byte, the cause printed under
+// a message, the write-fault library and where to make it strike, and a
+// child started with the interrupting signals at their defaults.
+#include "QuillcastHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <map>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace publish_test
+{
+
+inline const std::vector<std::uint8_t> kOldPackage = {'t', 'h', 'e', ' ', 'o', 'l', 'd', ' ',
+                                                      'p', 'a', 'c', 'k', 'a', 'g', 'e'};
+
+class QuillcastFaultRuns : public QuillcastProgram
+{
+protected:
+    std::string Document(const std::string& name, const std::string& text) const
+    {
+        const std::string path = root_ + "/" + name;
+        std::ofstream(path) << text;
+        return path;
+    }
+    void PlaceOldPackage(const std::string& path) const
+    {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(kOldPackage.data()),
+                   static_cast<std::streamsize>(kOldPackage.size()));
+    }
+    // Runs a publication of `document` over an old package at Target(),
+    // with `prefix` before the program (shell assignments, ulimit ...) and
+    // `options` after it.
+    int PublishOverOld(const std::string& document, std::string& errors,
+                       const std::string& prefix = "", const std::string& options = "")
+    {
+        PlaceOldPackage(Target());
+        const std::string errorFile = root_ + "/stderr.txt";
+        const int status = RunCommand(prefix + " " + Quoted(program_) + " publish " +
+                                      Quoted(document) + " -o " + Quoted(Target()) +
+                                      " --force " + options + " 2>" + Quoted(errorFile));
+        errors = Contents(errorFile);
+        std::remove(errorFile.c_str());
+        return status;
+    }
+    // What a run that wrote nothing must leave: the old package as it
+    // was, nothing beside it, nothing in the temporary folder.
+    void ExpectUntouched() const
+    {
+        EXPECT_EQ(ReadBytes(Target()), kOldPackage);
+        EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+        ExpectNoTemporaryFiles();
+    }
+    // The cause line printed under the add-in's message.
+    static std::string CauseLine(const std::string& errors)
+    {
+        const std::string marker = "quillcast:   cause: ";
+        const std::size_t at = errors.find(marker);
+        if (at == std::string::npos)
+            return {};
+        return errors.substr(at + marker.size(), errors.find('\n', at) - at - marker.size());
+    }
+    // Whether a private mount namespace can be made here (root, or a
+    // machine that allows unprivileged namespaces).
+    bool PrivateMounts() const
+    {
+        const std::string probe = root_ + "/probe";
+        ::mkdir(probe.c_str(), 0700);
+        const bool can = RunCommand("unshare -m sh -c 'mount -t tmpfs -o size=8k qc-probe " +
+                                    probe + "' >/dev/null 2>&1") == 0;
+        ::rmdir(probe.c_str());
+        return can;
+    }
+};
+
+inline bool AnyStartsWith(const std::vector<std::string>& names, const std::string& prefix)
+{
+    for (const auto& name : names)
+    {
+        if (name.rfind(prefix, 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Starts `arguments` (the program first) with TMPDIR set to `temporary`,
+// standard error thrown away and SIGINT, SIGTERM and SIGHUP at their
+// defaults, whatever the test runner ignores. The child's id, or -1.
+inline pid_t SpawnWithDefaultSignals(std::vector<std::string> arguments,
+                                     const std::string& temporary)
+{
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (int s : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&defaults, s);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<std::string> environment = {"TMPDIR=" + temporary};
+    for (char** e = environ; *e; ++e)
+    {
+        if (std::string(*e).rfind("TMPDIR=", 0) != 0)
+            environment.push_back(*e);
+    }
+    std::vector<char*> envp;
+    for (auto& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    const int spawned =
+        posix_spawn(&child, argv[0], &files, &attributes, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&files);
+    posix_spawnattr_destroy(&attributes);
+    return spawned == 0 ? child : -1;
+}
+
+// Waits until a name starting with `prefix` shows in `folder` (bounded, in
+// case the child ends first), then sends `signal` and reaps the child. True
+// when the moment was reached; `status` is the child's.
+inline bool SignalAtMoment(pid_t child, int signal, const std::string& folder,
+                           const std::string& prefix, int& status)
+{
+    bool reached = false;
+    bool ended = false;
+    status = 0;
+    for (int poll = 0; poll < 600000 && !reached && !ended; ++poll)
+    {
+        reached = AnyStartsWith(FilesIn(folder), prefix);
+        if (!reached)
+        {
+            ended = ::waitpid(child, &status, WNOHANG) == child;
+            ::usleep(200);
+        }
+    }
+    if (!ended)
+    {
+        ::kill(child, signal);
+        ::waitpid(child, &status, 0);
+    }
+    return reached;
+}
+
+// The library of the tests that fails the Nth fwrite, fflush or fclose with
+// ENOSPC, beside the program; empty when it is not built.
+inline std::string WriteFaultLibrary(const std::string& program)
+{
+    const std::string library =
+        program.substr(0, program.rfind('/')) + "/quillcast_write_faults.so";
+    return ::access(library.c_str(), R_OK) == 0 ? library : std::string();
+}
+
+// What LD_PRELOAD must hold for the program: a sanitizer runtime insists on
+// coming first, so when this build carries one (the test program shows it
+// mapped), that runtime goes before the library.
+inline std::string Preload(const std::string& library)
+{
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line))
+    {
+        const std::size_t at = line.find('/');
+        if (at != std::string::npos && line.find("/libasan.so", at) != std::string::npos)
+            return line.substr(at) + " " + library;
+    }
+    return library;
+}
+
+// The calls of each kind that a run made, as the library counted them.
+inline std::map<std::string, unsigned long> FaultCounts(const std::string& file)
+{
+    std::map<std::string, unsigned long> calls;
+    std::ifstream in(file);
+    std::string kind;
+    unsigned long n = 0;
+    while (in >> kind >> n)
+        calls[kind] = n;
+    return calls;
+}
+
+// `count` call numbers spread evenly over 1..total, first and last included.
+inline std::vector<unsigned long> Spread(unsigned long total, unsigned long count)
+{
+    std::vector<unsigned long> points;
+    if (total == 0)
+        return points;
+    if (count >= total)
+    {
+        for (unsigned long n = 1; n <= total; ++n)
+            points.push_back(n);
+        return points;
+    }
+    for (unsigned long i = 0; i < count; ++i)
+        points.push_back(1 + (count > 1 ? i * (total - 1) / (count - 1) : 0));
+    return points;
+}
+
+} // namespace publish_test
