@@ -7,7 +7,9 @@
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 
 namespace
 {
@@ -94,6 +96,14 @@ platform::HRESULT CBitmapHandler::CreateBitmapFileFromResource(long resourceId,
     {
         if (name)
             platform::removeTemporaryFile(*name);
+        else if (bitmap)
+        {
+            // As lost as one that cannot be written; the user hears why.
+            const int error = errno;
+            publish_log::Note(u"The toolbar has no image: cannot create a temporary file in '" +
+                              platform::utf8ToUtf16(platform::temporaryFolder()) + u"/': " +
+                              platform::utf8ToUtf16(std::strerror(error)));
+        }
         return platform::E_FAIL;
     }
     std::string error;

@@ -4,6 +4,7 @@
 #include "addin/DWFPublisherImp.h"
 #include "addin/Identifiers.h"
 #include "addin/Module.h"
+#include "addin/PublishLog.h"
 #include "addin/RegistryScripts.h"
 #include "host/Loader.h"
 #include "host/memory/Document.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace
 {
@@ -391,6 +393,28 @@ TEST(BitmapHandler, FilesAreMadeForBitmapsAndRemovedByDispose)
 
 namespace
 {
+TEST(BitmapHandler, ABitmapWithoutATemporaryFileIsNotedWithTheFolderAndReason)
+{
+    const char* previous = std::getenv("TMPDIR");
+    const std::string kept = previous ? previous : "";
+    const std::string missing = ::testing::TempDir() + "qc-no-such-folder";
+    ::setenv("TMPDIR", missing.c_str(), 1);
+    publish_log::Reset();
+    auto handler = platform::ComPtr<CBitmapHandler>::adopt(CBitmapHandler::Create());
+    platform::Bstr name(u"x");
+    EXPECT_EQ(handler->CreateBitmapFileFromResource(3007, &name), platform::E_FAIL);
+    EXPECT_TRUE(name.isNull());
+    EXPECT_EQ(publish_log::Notes(),
+              std::vector<std::u16string>{platform::utf8ToUtf16(
+                  "The toolbar has no image: cannot create a temporary file in '" + missing +
+                  "/': No such file or directory")});
+    publish_log::Reset();
+    if (previous)
+        ::setenv("TMPDIR", kept.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+}
+
 TEST(BitmapHandler, AHandlerReleasedWithoutDisposeStillRemovesItsFiles)
 {
     platform::Bstr name;

@@ -122,12 +122,21 @@ TEST_F(QuillcastModelFaults, InterruptedRunsRemoveTheirFilesAndFoldersAndLeaveTh
                 arguments.push_back("--password");
                 arguments.push_back("secret");
             }
-            const pid_t child = SpawnWithDefaultSignals(arguments, temporary);
-            ASSERT_GT(child, 0);
+            // A loaded machine may let a short moment (the package write)
+            // pass unseen: a run that ended whole is tried again.
             int status = 0;
-            EXPECT_TRUE(SignalAtMoment(child, signal, moment.inPackages ? packages : temporary,
-                                       moment.prefix, status))
-                << "the run ended before the moment";
+            bool reached = false;
+            for (int attempt = 0; attempt < 3 && !reached; ++attempt)
+            {
+                PlaceOldPackage(target);
+                const pid_t child = SpawnWithDefaultSignals(arguments, temporary);
+                ASSERT_GT(child, 0);
+                reached = SignalAtMoment(child, signal, moment.inPackages ? packages : temporary,
+                                         moment.prefix, status);
+                if (!reached && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+                    break;
+            }
+            EXPECT_TRUE(reached) << "the run ended before the moment";
             ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
             EXPECT_EQ(WTERMSIG(status), signal);
             EXPECT_EQ(FilesIn(temporary), std::vector<std::string>{});
