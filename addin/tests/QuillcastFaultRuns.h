@@ -12,6 +12,7 @@
 #include <fstream>
 #include <map>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -52,6 +53,25 @@ protected:
         std::remove(errorFile.c_str());
         return status;
     }
+    // A moment of a run at which a signal strikes: while a file whose name
+    // starts with `prefix` exists beside the target (`inPackages`) or in
+    // the temporary folder.
+    struct SignalMoment
+    {
+        const char* name;
+        bool inPackages;
+        const char* prefix;
+    };
+
+    // Runs `arguments` (a publication whose target is `<folder>/out/sample.dwf`,
+    // over an old package, with `<folder>/tmp` as its temporary folder) and
+    // sends `signal` at `moment`: the run must die by that signal and leave
+    // the old package alone, nothing beside it and nothing in the temporary
+    // folder. A loaded machine may let a short moment pass unseen, so a run
+    // that ended whole first is tried again, up to three times.
+    void ExpectSignalLeavesNothing(const std::string& folder, const std::vector<std::string>& arguments,
+                                   int signal, const SignalMoment& moment) const;
+
     // What a run that wrote nothing must leave: the old package as it
     // was, nothing beside it, nothing in the temporary folder.
     void ExpectUntouched() const
@@ -212,6 +232,38 @@ inline std::vector<unsigned long> Spread(unsigned long total, unsigned long coun
     for (unsigned long i = 0; i < count; ++i)
         points.push_back(1 + (count > 1 ? i * (total - 1) / (count - 1) : 0));
     return points;
+}
+
+inline void QuillcastFaultRuns::ExpectSignalLeavesNothing(const std::string& folder,
+                                                          const std::vector<std::string>& arguments,
+                                                          int signal, const SignalMoment& moment) const
+{
+    const std::string temporary = folder + "/tmp";
+    const std::string packages = folder + "/out";
+    ::mkdir(folder.c_str(), 0700);
+    ::mkdir(temporary.c_str(), 0700);
+    ::mkdir(packages.c_str(), 0700);
+    const std::string target = packages + "/sample.dwf";
+    int status = 0;
+    bool reached = false;
+    for (int attempt = 0; attempt < 3 && !reached; ++attempt)
+    {
+        PlaceOldPackage(target);
+        // The child starts with the signals at their defaults, whatever
+        // the test runner ignores.
+        const pid_t child = SpawnWithDefaultSignals(arguments, temporary);
+        ASSERT_GT(child, 0);
+        reached = SignalAtMoment(child, signal, moment.inPackages ? packages : temporary, moment.prefix,
+                                 status);
+        if (!reached && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+            break;
+    }
+    EXPECT_TRUE(reached) << "the run ended before the moment";
+    ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+    EXPECT_EQ(WTERMSIG(status), signal);
+    EXPECT_EQ(FilesIn(temporary), std::vector<std::string>{});
+    EXPECT_EQ(FilesIn(packages), std::vector<std::string>{"sample.dwf"});
+    EXPECT_EQ(ReadBytes(target), kOldPackage);
 }
 
 } // namespace publish_test

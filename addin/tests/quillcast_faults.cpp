@@ -250,13 +250,7 @@ TEST_F(QuillcastFaults, AnUnreadablePictureIsNotedAndThePackageStaysWhole)
 TEST_F(QuillcastFaults, InterruptedRunsRemoveTheirFilesAndLeaveTheTarget)
 {
     const std::string document = Document("large.xml", ParabolaDrawing(1500));
-    struct Moment
-    {
-        const char* name;
-        bool inPackages; // the file is looked for beside the target, else in the temporary folder
-        const char* prefix;
-    };
-    const Moment moments[] = {
+    const SignalMoment moments[] = {
         {"while the add-in connects", false, "quillcast-toolbar-"},
         {"while the sheet is written", false, "quillcast-sheet"},
         {"while the package is written", true, "sample.dwf."},
@@ -264,33 +258,14 @@ TEST_F(QuillcastFaults, InterruptedRunsRemoveTheirFilesAndLeaveTheTarget)
     int run = 0;
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
     {
-        for (const Moment& moment : moments)
+        for (const SignalMoment& moment : moments)
         {
             SCOPED_TRACE(std::string(strsignal(signal)) + " " + moment.name);
             // Each run in folders of its own.
             const std::string folder = root_ + "/run" + std::to_string(++run);
-            const std::string temporary = folder + "/tmp";
-            const std::string packages = folder + "/out";
-            ::mkdir(folder.c_str(), 0700);
-            ::mkdir(temporary.c_str(), 0700);
-            ::mkdir(packages.c_str(), 0700);
-            const std::string target = packages + "/sample.dwf";
-            PlaceOldPackage(target);
-
-            // The child starts with the signals at their defaults, whatever
-            // the test runner ignores.
-            const pid_t child = SpawnWithDefaultSignals(
-                {program_, "publish", document, "-o", target, "--force", "--quiet"}, temporary);
-            ASSERT_GT(child, 0);
-            int status = 0;
-            const bool reached = SignalAtMoment(
-                child, signal, moment.inPackages ? packages : temporary, moment.prefix, status);
-            EXPECT_TRUE(reached) << "the run ended before the moment";
-            ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
-            EXPECT_EQ(WTERMSIG(status), signal);
-            EXPECT_EQ(FilesIn(temporary), std::vector<std::string>{});
-            EXPECT_EQ(FilesIn(packages), std::vector<std::string>{"sample.dwf"});
-            EXPECT_EQ(ReadBytes(target), kOldPackage);
+            ExpectSignalLeavesNothing(
+                folder, {program_, "publish", document, "-o", folder + "/out/sample.dwf", "--force", "--quiet"},
+                signal, moment);
         }
     }
 }

@@ -86,13 +86,7 @@ protected:
 TEST_F(QuillcastModelFaults, InterruptedRunsRemoveTheirFilesAndFoldersAndLeaveTheTarget)
 {
     const std::string document = Document("large.xml", LargePart(120000));
-    struct Moment
-    {
-        const char* name;
-        bool inPackages; // the name is looked for beside the target, else in the temporary folder
-        const char* prefix;
-    };
-    const Moment moments[] = {
+    const SignalMoment moments[] = {
         {"while the model stream is written", false, "model_w3d_"},
         {"while the thumbnail is made", false, "quillcast-thumb-"},
         {"while textures are converted", false, "dwfTex"},
@@ -101,47 +95,21 @@ TEST_F(QuillcastModelFaults, InterruptedRunsRemoveTheirFilesAndFoldersAndLeaveTh
     int run = 0;
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
     {
-        for (const Moment& moment : moments)
+        for (const SignalMoment& moment : moments)
         {
             // Every other run writes an encrypted package.
             const bool password = ++run % 2 == 0;
             SCOPED_TRACE(std::string(strsignal(signal)) + " " + moment.name +
                          (password ? " with a password" : ""));
             const std::string folder = root_ + "/run" + std::to_string(run);
-            const std::string temporary = folder + "/tmp";
-            const std::string packages = folder + "/out";
-            ::mkdir(folder.c_str(), 0700);
-            ::mkdir(temporary.c_str(), 0700);
-            ::mkdir(packages.c_str(), 0700);
-            const std::string target = packages + "/sample.dwf";
-            PlaceOldPackage(target);
-            std::vector<std::string> arguments = {program_, "publish", document, "-o",
-                                                  target,   "--force", "--quiet"};
+            std::vector<std::string> arguments = {program_, "publish", document, "-o", folder + "/out/sample.dwf",
+                                                  "--force", "--quiet"};
             if (password)
             {
                 arguments.push_back("--password");
                 arguments.push_back("secret");
             }
-            // A loaded machine may let a short moment (the package write)
-            // pass unseen: a run that ended whole is tried again.
-            int status = 0;
-            bool reached = false;
-            for (int attempt = 0; attempt < 3 && !reached; ++attempt)
-            {
-                PlaceOldPackage(target);
-                const pid_t child = SpawnWithDefaultSignals(arguments, temporary);
-                ASSERT_GT(child, 0);
-                reached = SignalAtMoment(child, signal, moment.inPackages ? packages : temporary,
-                                         moment.prefix, status);
-                if (!reached && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
-                    break;
-            }
-            EXPECT_TRUE(reached) << "the run ended before the moment";
-            ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
-            EXPECT_EQ(WTERMSIG(status), signal);
-            EXPECT_EQ(FilesIn(temporary), std::vector<std::string>{});
-            EXPECT_EQ(FilesIn(packages), std::vector<std::string>{"sample.dwf"});
-            EXPECT_EQ(ReadBytes(target), kOldPackage);
+            ExpectSignalLeavesNothing(folder, arguments, signal, moment);
         }
     }
 }
