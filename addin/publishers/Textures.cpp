@@ -88,15 +88,7 @@ bool EndsWithExtension(const std::u16string& path, const char16_t* extension)
 
 std::u16string CDWF3DGrWriter::GetToolboxFolder()
 {
-    const auto value = platform::processRegistry().value(
-        platform::Hive::LocalMachine, platform::kHostSetupKey, platform::kToolboxIniFileValue);
-    if (!value)
-        return std::u16string();
-    const std::u16string* iniFile = std::get_if<std::u16string>(&*value);
-    if (!iniFile)
-        return std::u16string();
-    // The settings file and the folder that holds it are cut off.
-    return platform::path::cutLastComponent(platform::path::cutLastComponent(*iniFile));
+    return platform::hostDataFolder();
 }
 
 std::u16string CDWF3DGrWriter::TextureImageName(const std::u16string& path)
