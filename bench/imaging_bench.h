@@ -1,9 +1,9 @@
 #pragma once
 // What the imaging benchmarks share: peak memory (this process's, or a
 // child's as wait4 reports it), runs in a process of their own, peer tools
-// run single-threaded, a scratch folder with an input picture, the
-// generated RGB rows of the tiled-image runs, and rows read from and
-// written to P6 files.
+// run single-threaded, a scratch folder with an input picture, the wave
+// picture the file-to-file runs start from, the generated RGB rows of the
+// tiled-image runs, and rows read from and written to P6 files.
 #include "imaging/DataBuffer.h"
 #include "imaging/models/RgbModel.h"
 #include "imaging/pipeline/RowProviderInterface.h"
@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -198,6 +199,35 @@ inline bool ready(benchmark::State& state, const Workspace& workspace)
         return false;
     }
     return true;
+}
+
+// A side x side P6 picture of smooth waves and edges, with a little noise
+// when `noisy`, written a row at a time.
+inline bool writeWavesPpm(const std::string& path, int side, bool noisy)
+{
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    std::fprintf(out, "P6\n%d %d\n255\n", side, side);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(3 * side));
+    std::uint32_t noise = 12345;
+    for (int y = 0; y < side; ++y)
+    {
+        for (int x = 0; x < side; ++x)
+            for (int c = 0; c < 3; ++c)
+            {
+                double v = 128 + 70 * std::sin(x / (40.0 + 9 * c)) * std::cos(y / 55.0);
+                v += ((x / 97 + y / 83) % 2 == 0) ? 25 : -25;
+                if (noisy)
+                {
+                    noise = noise * 1664525u + 1013904223u;
+                    v += static_cast<int>(noise >> 28) - 8;
+                }
+                row[static_cast<std::size_t>(3 * x + c)] = static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+            }
+        std::fwrite(row.data(), 1, row.size(), out);
+    }
+    return std::fclose(out) == 0;
 }
 
 // The pixel at (x, y) of the generated RGB images.
