@@ -66,45 +66,56 @@ struct Outcome
     bool ok = false;
     double seconds = 0;
     double peakMegabytes = 0;
+    std::vector<double> extras; // figures of its own a child run sent back
 };
 
 // Runs `work` in a child process; `work` answers the seconds it measured
-// (negative on failure).
-inline Outcome inChild(const std::function<double()>& work)
+// (negative on failure) and may fill `extraCount` further figures of its own
+// in the array it is given, which come back as the outcome's extras.
+inline Outcome inChild(std::size_t extraCount, const std::function<double(double* extras)>& work)
 {
     int channel[2];
     if (pipe(channel) != 0)
         return {};
+    std::vector<double> figures(1 + extraCount, 0.0);
+    const std::size_t bytes = figures.size() * sizeof(double);
     const pid_t child = fork();
     if (child == 0)
     {
         close(channel[0]);
-        double seconds = -1;
+        figures[0] = -1;
         try
         {
-            seconds = work();
+            figures[0] = work(figures.data() + 1);
         }
         catch (...)
         {
+            figures[0] = -1;
         }
-        const ssize_t written = write(channel[1], &seconds, sizeof seconds);
-        _exit(written == sizeof seconds ? 0 : 1);
+        const ssize_t written = write(channel[1], figures.data(), bytes);
+        _exit(written == static_cast<ssize_t>(bytes) ? 0 : 1);
     }
     close(channel[1]);
     Outcome outcome;
-    double seconds = -1;
-    const bool got = child > 0 && ::read(channel[0], &seconds, sizeof seconds) == sizeof seconds;
+    figures[0] = -1;
+    const bool got = child > 0 && ::read(channel[0], figures.data(), bytes) == static_cast<ssize_t>(bytes);
     close(channel[0]);
     int status = 0;
     rusage usage{};
-    if (child > 0 && wait4(child, &status, 0, &usage) == child && got && seconds >= 0 && WIFEXITED(status) &&
+    if (child > 0 && wait4(child, &status, 0, &usage) == child && got && figures[0] >= 0 && WIFEXITED(status) &&
         WEXITSTATUS(status) == 0)
     {
         outcome.ok = true;
-        outcome.seconds = seconds;
+        outcome.seconds = figures[0];
         outcome.peakMegabytes = megabytesOf(usage);
+        outcome.extras.assign(figures.begin() + 1, figures.end());
     }
     return outcome;
+}
+
+inline Outcome inChild(const std::function<double()>& work)
+{
+    return inChild(0, [&work](double*) { return work(); });
 }
 
 // Runs a peer tool single-threaded (ImageMagick, OpenMP and libvips all told
@@ -182,6 +193,7 @@ public:
     Workspace& operator=(const Workspace&) = delete;
 
     bool valid() const { return !input_.empty(); }
+    const std::string& folder() const { return folder_; }
     const std::string& input() const { return input_; }
     std::string file(const std::string& name) const { return folder_ + "/" + name; }
 
