@@ -78,12 +78,6 @@ std::string Narrow(const std::u16string& text)
 {
     return std::string(text.begin(), text.end());
 }
-
-bool EndsWithExtension(const std::u16string& path, const char16_t* extension)
-{
-    const std::size_t dot = path.rfind(u'.');
-    return dot != std::u16string::npos && path.compare(dot + 1, std::u16string::npos, extension) == 0;
-}
 } // namespace
 
 std::u16string CDWF3DGrWriter::GetToolboxFolder()
@@ -114,9 +108,10 @@ void CDWF3DGrWriter::GetTexturePath(const std::u16string& name, std::u16string& 
     else
         file = name;
 
-    if (EndsWithExtension(file, u"jpg"))
+    const std::u16string extension = platform::path::extension(file);
+    if (extension == u"jpg")
         textureKind_ = 1;
-    else if (EndsWithExtension(file, u"png"))
+    else if (extension == u"png")
         textureKind_ = 2;
     else
     {
@@ -165,8 +160,8 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
     if (std::find(textureNames_.begin(), textureNames_.end(), imageName) == textureNames_.end())
     {
         // The file layer takes paths as the system writes them.
-        std::unique_ptr<DWFCore::DWFInputStream> stream = CDocumentPublisher::OpenForReading(
-            platform::path::fromNative(platform::path::toNative(path)));
+        std::unique_ptr<DWFCore::DWFInputStream> stream =
+            CDocumentPublisher::OpenForReading(platform::path::normalized(path));
         const bool jpeg = textureKind_ == 1;
         auto texture = std::make_unique<DWFToolkit::DWFTexture>(
             DWFCore::DWFString(imageName),
