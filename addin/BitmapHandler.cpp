@@ -9,7 +9,6 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 
 namespace
 {
@@ -102,7 +101,7 @@ platform::HRESULT CBitmapHandler::CreateBitmapFileFromResource(long resourceId,
             const int error = errno;
             publish_log::Note(u"The toolbar has no image: cannot create a temporary file in '" +
                               platform::utf8ToUtf16(platform::temporaryFolder()) + u"/': " +
-                              platform::utf8ToUtf16(std::strerror(error)));
+                              platform::utf8ToUtf16(platform::systemReason(error)));
         }
         return platform::E_FAIL;
     }

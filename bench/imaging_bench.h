@@ -1,9 +1,9 @@
 #pragma once
 // What the imaging benchmarks share: peak memory (this process's, or a
 // child's as wait4 reports it), runs in a process of their own, peer tools
-// run single-threaded, a scratch folder with an input picture, the
-// generated RGB rows of the tiled-image runs, and rows read from and
-// written to P6 files.
+// run single-threaded, a scratch folder with an input picture, the wave
+// picture the file-to-file runs start from, the generated RGB rows of the
+// tiled-image runs, and rows read from and written to P6 files.
 #include "imaging/DataBuffer.h"
 #include "imaging/models/RgbModel.h"
 #include "imaging/pipeline/RowProviderInterface.h"
@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -65,45 +66,56 @@ struct Outcome
     bool ok = false;
     double seconds = 0;
     double peakMegabytes = 0;
+    std::vector<double> extras; // figures of its own a child run sent back
 };
 
 // Runs `work` in a child process; `work` answers the seconds it measured
-// (negative on failure).
-inline Outcome inChild(const std::function<double()>& work)
+// (negative on failure) and may fill `extraCount` further figures of its own
+// in the array it is given, which come back as the outcome's extras.
+inline Outcome inChild(std::size_t extraCount, const std::function<double(double* extras)>& work)
 {
     int channel[2];
     if (pipe(channel) != 0)
         return {};
+    std::vector<double> figures(1 + extraCount, 0.0);
+    const std::size_t bytes = figures.size() * sizeof(double);
     const pid_t child = fork();
     if (child == 0)
     {
         close(channel[0]);
-        double seconds = -1;
+        figures[0] = -1;
         try
         {
-            seconds = work();
+            figures[0] = work(figures.data() + 1);
         }
         catch (...)
         {
+            figures[0] = -1;
         }
-        const ssize_t written = write(channel[1], &seconds, sizeof seconds);
-        _exit(written == sizeof seconds ? 0 : 1);
+        const ssize_t written = write(channel[1], figures.data(), bytes);
+        _exit(written == static_cast<ssize_t>(bytes) ? 0 : 1);
     }
     close(channel[1]);
     Outcome outcome;
-    double seconds = -1;
-    const bool got = child > 0 && ::read(channel[0], &seconds, sizeof seconds) == sizeof seconds;
+    figures[0] = -1;
+    const bool got = child > 0 && ::read(channel[0], figures.data(), bytes) == static_cast<ssize_t>(bytes);
     close(channel[0]);
     int status = 0;
     rusage usage{};
-    if (child > 0 && wait4(child, &status, 0, &usage) == child && got && seconds >= 0 && WIFEXITED(status) &&
+    if (child > 0 && wait4(child, &status, 0, &usage) == child && got && figures[0] >= 0 && WIFEXITED(status) &&
         WEXITSTATUS(status) == 0)
     {
         outcome.ok = true;
-        outcome.seconds = seconds;
+        outcome.seconds = figures[0];
         outcome.peakMegabytes = megabytesOf(usage);
+        outcome.extras.assign(figures.begin() + 1, figures.end());
     }
     return outcome;
+}
+
+inline Outcome inChild(const std::function<double()>& work)
+{
+    return inChild(0, [&work](double*) { return work(); });
 }
 
 // Runs a peer tool single-threaded (ImageMagick, OpenMP and libvips all told
@@ -181,6 +193,7 @@ public:
     Workspace& operator=(const Workspace&) = delete;
 
     bool valid() const { return !input_.empty(); }
+    const std::string& folder() const { return folder_; }
     const std::string& input() const { return input_; }
     std::string file(const std::string& name) const { return folder_ + "/" + name; }
 
@@ -198,6 +211,35 @@ inline bool ready(benchmark::State& state, const Workspace& workspace)
         return false;
     }
     return true;
+}
+
+// A side x side P6 picture of smooth waves and edges, with a little noise
+// when `noisy`, written a row at a time.
+inline bool writeWavesPpm(const std::string& path, int side, bool noisy)
+{
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    std::fprintf(out, "P6\n%d %d\n255\n", side, side);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(3 * side));
+    std::uint32_t noise = 12345;
+    for (int y = 0; y < side; ++y)
+    {
+        for (int x = 0; x < side; ++x)
+            for (int c = 0; c < 3; ++c)
+            {
+                double v = 128 + 70 * std::sin(x / (40.0 + 9 * c)) * std::cos(y / 55.0);
+                v += ((x / 97 + y / 83) % 2 == 0) ? 25 : -25;
+                if (noisy)
+                {
+                    noise = noise * 1664525u + 1013904223u;
+                    v += static_cast<int>(noise >> 28) - 8;
+                }
+                row[static_cast<std::size_t>(3 * x + c)] = static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+            }
+        std::fwrite(row.data(), 1, row.size(), out);
+    }
+    return std::fclose(out) == 0;
 }
 
 // The pixel at (x, y) of the generated RGB images.

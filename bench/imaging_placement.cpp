@@ -53,23 +53,7 @@ constexpr double kPi = 3.14159265358979323846;
 // Smooth waves and edges, written a row at a time.
 bool writeInput(const std::string& path)
 {
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    std::fprintf(out, "P6\n%d %d\n255\n", kSide, kSide);
-    std::vector<std::uint8_t> row(3 * kSide);
-    for (int y = 0; y < kSide; ++y)
-    {
-        for (int x = 0; x < kSide; ++x)
-            for (int c = 0; c < 3; ++c)
-            {
-                double v = 128 + 70 * std::sin(x / (40.0 + 9 * c)) * std::cos(y / 55.0);
-                v += ((x / 97 + y / 83) % 2 == 0) ? 25 : -25;
-                row[static_cast<std::size_t>(3 * x + c)] = static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
-            }
-        std::fwrite(row.data(), 1, row.size(), out);
-    }
-    return std::fclose(out) == 0;
+    return writeWavesPpm(path, kSide, false);
 }
 
 // The scratch folder with the input picture, made once and removed at exit.

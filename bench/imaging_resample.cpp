@@ -60,27 +60,7 @@ const char* const kVipsKernel[] = {nullptr, "linear", "cubic", nullptr, nullptr,
 // Smooth waves, edges and a little noise, written a row at a time.
 bool writeInput(const std::string& path)
 {
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    std::fprintf(out, "P6\n%d %d\n255\n", kSide, kSide);
-    std::vector<std::uint8_t> row(3 * kSide);
-    std::uint32_t noise = 12345;
-    for (int y = 0; y < kSide; ++y)
-    {
-        for (int x = 0; x < kSide; ++x)
-            for (int c = 0; c < 3; ++c)
-            {
-                noise = noise * 1664525u + 1013904223u;
-                double v = 128 + 70 * std::sin(x / (40.0 + 9 * c)) * std::cos(y / 55.0);
-                v += ((x / 97 + y / 83) % 2 == 0) ? 25 : -25;
-                v += static_cast<int>(noise >> 28) - 8;
-                row[static_cast<std::size_t>(3 * x + c)] =
-                    static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
-            }
-        std::fwrite(row.data(), 1, row.size(), out);
-    }
-    return std::fclose(out) == 0;
+    return writeWavesPpm(path, kSide, true);
 }
 
 // The scratch folder with the input picture, made once and removed at exit.

@@ -30,6 +30,8 @@
 // within 1.2x of the bare libpng loop; GIF and PCX reads faster than
 // convert's.
 // Other codecs add a line to kFormats.
+#include "imaging_bench.h"
+
 #include "imaging/DataBuffer.h"
 #include "imaging/FileSpecifier.h"
 #include "imaging/OMVIException.h"
@@ -61,23 +63,18 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace
 {
 
-using Clock = std::chrono::steady_clock;
+using imaging_bench::Clock;
+using imaging_bench::Outcome;
+using imaging_bench::runTool;
+using imaging_bench::secondsSince;
 
 constexpr std::int32_t kSide = 5000;
 constexpr double kImageBytes = double(kSide) * kSide * 3;
-
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // One row of the picture: smooth gradients with some detail, as a texture
 // would have, made on the fly (cheaply, from a table) so that no process
@@ -247,77 +244,21 @@ bool readOurs(const Format& format, const std::string& path)
     }
 }
 
-struct Outcome
-{
-    bool ok = false;
-    double seconds = 0;
-    double peakMegabytes = 0;
-};
-
 // Runs `work` in a child process and times it there.
 Outcome inChild(const std::function<bool()>& work)
 {
-    int channel[2];
-    if (pipe(channel) != 0)
-        return {};
-    const pid_t child = fork();
-    if (child == 0)
-    {
-        close(channel[0]);
+    return imaging_bench::inChild([&work] {
         const auto start = Clock::now();
-        double seconds = work() ? secondsSince(start) : -1;
-        const bool sent = write(channel[1], &seconds, sizeof seconds) == sizeof seconds;
-        _exit(sent ? 0 : 1);
-    }
-    close(channel[1]);
-    double seconds = -1;
-    const bool read = child > 0 && ::read(channel[0], &seconds, sizeof seconds) == sizeof seconds;
-    close(channel[0]);
-    int status = 0;
-    rusage usage{};
-    Outcome outcome;
-    if (child > 0 && wait4(child, &status, 0, &usage) == child && read && seconds >= 0 && WIFEXITED(status) &&
-        WEXITSTATUS(status) == 0)
-        outcome = {true, seconds, usage.ru_maxrss / 1024.0};
-    return outcome;
+        return work() ? secondsSince(start) : -1.0;
+    });
 }
 
-// Runs a tool single-threaded; its wall time and peak.
-Outcome tool(const std::vector<std::string>& arguments)
+// The run's time and peak, and the image's bytes per second of it.
+void reportThroughput(benchmark::State& state, const Outcome& outcome)
 {
-    const auto start = Clock::now();
-    const pid_t child = fork();
-    if (child == 0)
-    {
-        setenv("MAGICK_THREAD_LIMIT", "1", 1);
-        setenv("OMP_NUM_THREADS", "1", 1);
-        if (freopen("/dev/null", "w", stdout) == nullptr || freopen("/dev/null", "w", stderr) == nullptr)
-            _exit(126);
-        std::vector<char*> argv;
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    Outcome outcome;
-    if (child > 0 && wait4(child, &status, 0, &usage) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        outcome = {true, secondsSince(start), usage.ru_maxrss / 1024.0};
-    return outcome;
-}
-
-void report(benchmark::State& state, const Outcome& outcome)
-{
-    if (!outcome.ok)
-    {
-        state.SkipWithError("run failed (tool missing?)");
-        return;
-    }
-    state.SetIterationTime(outcome.seconds);
-    state.counters["MB/s"] = kImageBytes / 1e6 / outcome.seconds;
-    state.counters["peak_MB"] = outcome.peakMegabytes;
+    imaging_bench::report(state, outcome);
+    if (outcome.ok)
+        state.counters["MB/s"] = kImageBytes / 1e6 / outcome.seconds;
 }
 
 // The files every benchmark reads: the PPM the tools start from and our
@@ -373,7 +314,7 @@ private:
 void generateRows(benchmark::State& state)
 {
     for (auto _ : state)
-        report(state, inChild([] {
+        reportThroughput(state, inChild([] {
             GeneratedRows rows;
             Omvi::DataBuffer row(rows.bytesPerRow());
             rows.start();
@@ -395,7 +336,7 @@ void ourWrite(benchmark::State& state, const Format* format)
     for (auto _ : state)
     {
         const bool toStream = std::string(format->name) == "jpeg";
-        report(state, inChild([&] { return writeOurs(*format, toStream ? std::string() : files.scratch(*format)); }));
+        reportThroughput(state, inChild([&] { return writeOurs(*format, toStream ? std::string() : files.scratch(*format)); }));
     }
 }
 
@@ -403,14 +344,14 @@ void ourRead(benchmark::State& state, const Format* format)
 {
     Files& files = Files::get();
     for (auto _ : state)
-        report(state, inChild([&] { return files.ready() && readOurs(*format, files.ours(*format)); }));
+        reportThroughput(state, inChild([&] { return files.ready() && readOurs(*format, files.ours(*format)); }));
 }
 
 void toolRun(benchmark::State& state, std::function<std::vector<std::string>()> arguments)
 {
     Files::get();
     for (auto _ : state)
-        report(state, tool(arguments()));
+        reportThroughput(state, runTool(arguments()));
 }
 
 benchmark::internal::Benchmark* settle(benchmark::internal::Benchmark* benchmark)
@@ -630,8 +571,8 @@ private:
                 out.write(rgb.data(), static_cast<std::streamsize>(rgb.size()));
             }
         }
-        ready_ = tool({"convert", path("palette.ppm"), path("ours.gif")}).ok &&
-                 tool({"convert", path("palette.ppm"), "PCX:" + path("ours24.pcx")}).ok &&
+        ready_ = runTool({"convert", path("palette.ppm"), path("ours.gif")}).ok &&
+                 runTool({"convert", path("palette.ppm"), "PCX:" + path("ours24.pcx")}).ok &&
                  inChild([&] { return writePalettePcx(path("ours.pcx")); }).ok;
     }
     ~PaletteFiles()
@@ -652,7 +593,7 @@ void pngLibpngRead(benchmark::State& state)
     Files& files = Files::get();
     const Format& png = kFormats.back();
     for (auto _ : state)
-        report(state, inChild([&] { return files.ready() && readWithLibpng(files.ours(png)); }));
+        reportThroughput(state, inChild([&] { return files.ready() && readWithLibpng(files.ours(png)); }));
 }
 
 void pngLibpngWrite(benchmark::State& state)
@@ -660,28 +601,28 @@ void pngLibpngWrite(benchmark::State& state)
     Files& files = Files::get();
     const Format& png = kFormats.back();
     for (auto _ : state)
-        report(state, inChild([&] { return writeWithLibpng(files.scratch(png)); }));
+        reportThroughput(state, inChild([&] { return writeWithLibpng(files.scratch(png)); }));
 }
 
 void paletteRead(benchmark::State& state, const Format* format, const char* file)
 {
     PaletteFiles& files = PaletteFiles::get();
     for (auto _ : state)
-        report(state, inChild([&] { return files.ready() && readOurs(*format, files.path(file)); }));
+        reportThroughput(state, inChild([&] { return files.ready() && readOurs(*format, files.path(file)); }));
 }
 
 void paletteConvert(benchmark::State& state, const char* file)
 {
     PaletteFiles& files = PaletteFiles::get();
     for (auto _ : state)
-        report(state, tool({"convert", files.path(file), "ppm:/dev/null"}));
+        reportThroughput(state, runTool({"convert", files.path(file), "ppm:/dev/null"}));
 }
 
 void pcxWrite(benchmark::State& state)
 {
     PaletteFiles& files = PaletteFiles::get();
     for (auto _ : state)
-        report(state, inChild([&] { return writePalettePcx(files.path("scratch.pcx")); }));
+        reportThroughput(state, inChild([&] { return writePalettePcx(files.path("scratch.pcx")); }));
 }
 
 bool registerPaletteFormats()

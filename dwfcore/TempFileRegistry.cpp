@@ -148,6 +148,20 @@ void drop(const std::string& path)
     }
 }
 
+// Lists a folder the caller has just made; when there is no room to list
+// it, the folder goes again and errno is ENOMEM.
+bool listMadeFolder(const char* path)
+{
+    if (add(path, kFolder))
+    {
+        return true;
+    }
+    const int error = errno;
+    ::rmdir(path);
+    errno = error;
+    return false;
+}
+
 extern "C" void removeAndDie(int signal)
 {
     const int saved = errno;
@@ -190,35 +204,13 @@ int DWFTempFileRegistry::create(std::string& pattern, int suffixLength)
 bool DWFTempFileRegistry::createFolder(std::string& pattern)
 {
     HeldSignals held;
-    if (::mkdtemp(pattern.data()) == nullptr)
-    {
-        return false;
-    }
-    if (!add(pattern.c_str(), kFolder))
-    {
-        const int error = errno;
-        ::rmdir(pattern.c_str());
-        errno = error;
-        return false;
-    }
-    return true;
+    return ::mkdtemp(pattern.data()) != nullptr && listMadeFolder(pattern.c_str());
 }
 
 bool DWFTempFileRegistry::makeFolder(const std::string& path)
 {
     HeldSignals held;
-    if (::mkdir(path.c_str(), 0700) != 0)
-    {
-        return false;
-    }
-    if (!add(path.c_str(), kFolder))
-    {
-        const int error = errno;
-        ::rmdir(path.c_str());
-        errno = error;
-        return false;
-    }
-    return true;
+    return ::mkdir(path.c_str(), 0700) == 0 && listMadeFolder(path.c_str());
 }
 
 bool DWFTempFileRegistry::claim(const std::string& path)

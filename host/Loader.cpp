@@ -6,13 +6,13 @@
 #include "host/memory/Geometry.h"
 #include "host/memory/Sketch.h"
 #include "host/memory/View.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -1607,15 +1607,10 @@ std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path
     const std::string native = platform::path::toNative(path);
     // The system's reason goes with every failure: a user must know whether
     // the file is missing, forbidden or a folder.
-    const auto reason = [](int error)
-    {
-        char text[256];
-        return std::string(::strerror_r(error != 0 ? error : EIO, text, sizeof text));
-    };
     errno = 0;
     std::FILE* file = std::fopen(native.c_str(), "rb");
     if (!file)
-        throw LoadError(0, "cannot open host document '" + native + "': " + reason(errno));
+        throw LoadError(0, "cannot open host document '" + native + "': " + platform::systemReason(errno));
     std::string bytes;
     char buffer[65536];
     std::size_t got = 0;
@@ -1635,7 +1630,7 @@ std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path
     if (tooLarge)
         throw LoadError(0, "host document '" + native + "' is larger than 64 MiB");
     if (readError != 0)
-        throw LoadError(0, "cannot read host document '" + native + "': " + reason(readError));
+        throw LoadError(0, "cannot read host document '" + native + "': " + platform::systemReason(readError));
     return parseHostDocument(bytes, platform::path::cutLastComponent(path));
 }
 

@@ -9,7 +9,6 @@
 #include "dwf/publisher/model/Model.h"
 #include "dwfcore/File.h"
 #include "dwfcore/FileInputStream.h"
-#include "dwfcore/StreamFileDescriptor.h"
 #include "host/Document.h"
 #include "platform/gdi/Picture.h"
 #include "platform/kernel/Text.h"
@@ -33,17 +32,6 @@ constexpr char16_t kDWFProductVersion[] = u"1.0";
 
 constexpr const char* kPartPublishDoc = "CPartDocumentPublisher::PublishDoc";
 constexpr const char* kAssemblyPublishDoc = "CAssemblyDocumentPublisher::PublishDoc";
-
-// A stream over a file, owning its descriptor; the caller owns the stream.
-std::unique_ptr<DWFCore::DWFInputStream> OpenForReading(const std::u16string& name)
-{
-    auto descriptor =
-        std::make_unique<DWFCore::DWFStreamFileDescriptor>(DWFCore::DWFFile(DWFString(name)), "rb");
-    descriptor->open();
-    auto stream = std::make_unique<DWFCore::DWFFileInputStream>();
-    stream->attach(descriptor.release(), true);
-    return stream;
-}
 } // namespace
 
 CDWF3DPublisher::CDWF3DPublisher(host::Document* document, std::u16string targetPath,

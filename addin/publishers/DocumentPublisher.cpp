@@ -3,6 +3,9 @@
 #include "addin/PublishLog.h"
 #include "addin/dialogs/ProgressDlg.h"
 #include "dwfcore/Exception.h"
+#include "dwfcore/File.h"
+#include "dwfcore/FileInputStream.h"
+#include "dwfcore/StreamFileDescriptor.h"
 #include "dwfcore/SystemError.h"
 #include "host/Document.h"
 #include "platform/gdi/Picture.h"
@@ -87,6 +90,17 @@ std::u16string CDocumentPublisher::GetThumbnailFileName()
 std::u16string CDocumentPublisher::GetSheetThumbnailFileName(int index)
 {
     return NewTemporaryFile("-" + std::to_string(index) + ".jpg");
+}
+
+std::unique_ptr<DWFCore::DWFInputStream> CDocumentPublisher::OpenForReading(
+    const std::u16string& name)
+{
+    auto descriptor = std::make_unique<DWFCore::DWFStreamFileDescriptor>(
+        DWFCore::DWFFile(DWFCore::DWFString(name)), "rb");
+    descriptor->open();
+    auto stream = std::make_unique<DWFCore::DWFFileInputStream>();
+    stream->attach(descriptor.release(), true);
+    return stream;
 }
 
 bool CDocumentPublisher::SaveDocumentPicture(const std::u16string& fileName)

@@ -18,6 +18,11 @@
 
 class CProgressDlg;
 
+namespace DWFCore
+{
+class DWFInputStream;
+}
+
 class CDocumentPublisher
 {
 public:
@@ -65,6 +70,11 @@ public:
     // and the reason (missing, not a picture, the system's word); empty
     // after a picture that came through.
     const std::u16string& PictureFailure() const { return pictureFailure_; }
+
+    // A stream over the file `name` that owns its descriptor; the caller
+    // owns the stream. A file that cannot be opened throws the descriptor's
+    // exception.
+    static std::unique_ptr<DWFCore::DWFInputStream> OpenForReading(const std::u16string& name);
 
     // The temporary files this publisher made and has not removed yet.
     const std::vector<std::u16string>& TemporaryFiles() const { return temporaryFiles_; }

@@ -14,7 +14,6 @@
 #include "dwf/package/writer/PackageWriter.h"
 #include "dwfcore/Exception.h"
 #include "dwfcore/FileInputStream.h"
-#include "dwfcore/StreamFileDescriptor.h"
 #include "host/Document.h"
 #include "host/Drawing.h"
 #include "platform/ui/Ui.h"
@@ -37,16 +36,6 @@ constexpr const char* kPublishDoc = "CDrawingDocumentPublisher::PublishDoc";
     DWFCORE_THROW(DWFIllegalStateException, why, kPublishDoc);
 }
 
-// A stream over a file that the caller owns; the stream owns its descriptor.
-DWFCore::DWFInputStream* OpenForReading(const std::u16string& name)
-{
-    auto descriptor =
-        std::make_unique<DWFCore::DWFStreamFileDescriptor>(DWFCore::DWFFile(DWFString(name)), "rb");
-    descriptor->open();
-    auto stream = std::make_unique<DWFCore::DWFFileInputStream>();
-    stream->attach(descriptor.release(), true);
-    return stream.release();
-}
 } // namespace
 
 CDrawingDocumentPublisher::CDrawingDocumentPublisher(host::Document* document,
@@ -274,7 +263,7 @@ void CDrawingDocumentPublisher::AddThumbnail(DWFEPlotSection* section, DWFGraphi
     const double extents[4] = {0.0, 0.0, width, height};
     image->setGraphicAttributes(kIdentity, extents, nullptr, true, 0, 0);
     image->setImageAttributes(24, false, false, 0, nullptr);
-    image->setInputStream(OpenForReading(name), 0);
+    image->setInputStream(OpenForReading(name).release(), 0);
     section->addResource(image.release(), true, true, true, nullptr);
 }
 

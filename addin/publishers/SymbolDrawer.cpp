@@ -18,16 +18,7 @@ using w2dout::ToUInt16;
 
 std::string SymbolFilePath()
 {
-    const auto value = platform::processRegistry().value(
-        platform::Hive::LocalMachine, platform::kHostSetupKey, platform::kToolboxIniFileValue);
-    if (!value)
-        return std::string();
-    const std::u16string* iniFile = std::get_if<std::u16string>(&*value);
-    if (!iniFile || iniFile->empty())
-        return std::string();
-    // The settings file and the folder that holds it are cut off.
-    const std::u16string folder =
-        platform::path::cutLastComponent(platform::path::cutLastComponent(*iniFile));
+    const std::u16string folder = platform::hostDataFolder();
     if (folder.empty())
         return std::string();
     return platform::path::toNative(platform::path::join(folder, u"lang/english/Gtol.sym"));

@@ -1,6 +1,7 @@
 #include "addin/publishers/SymbolReader.h"
 
 #include "addin/ErrorReport.h"
+#include "platform/kernel/Files.h"
 
 #include <array>
 #include <cerrno>
@@ -36,15 +37,6 @@ CSymbolReader::CSymbolReader(std::string path) : path_(std::move(path)) {}
 
 CSymbolReader::~CSymbolReader() = default;
 
-namespace
-{
-std::string SystemReason(int error)
-{
-    char buffer[256];
-    return ::strerror_r(error != 0 ? error : EIO, buffer, sizeof buffer);
-}
-} // namespace
-
 bool CSymbolReader::OpenFile()
 {
     source_.reset();
@@ -62,7 +54,7 @@ bool CSymbolReader::OpenFile()
         size = std::ftell(source->file.get());
     if (size < 0)
     {
-        failure_ = SystemReason(errno);
+        failure_ = platform::systemReason(errno);
         return false;
     }
     source->size = static_cast<std::uint64_t>(size);
@@ -102,7 +94,7 @@ void CSymbolReader::Rewind()
     errno = 0;
     if (std::fseek(source_->file.get(), 0, SEEK_SET) != 0)
     {
-        failure_ = SystemReason(errno);
+        failure_ = platform::systemReason(errno);
         source_.reset(); // an unreadable file finds nothing
         return;
     }
@@ -115,7 +107,7 @@ bool CSymbolReader::RefillBlock()
     source_->valid =
         std::fread(source_->block.data(), 1, source_->block.size(), source_->file.get());
     if (source_->valid == 0 && std::ferror(source_->file.get()) && failure_.empty())
-        failure_ = SystemReason(errno); // what was read so far still counts
+        failure_ = platform::systemReason(errno); // what was read so far still counts
     return source_->valid > 0;
 }
 

@@ -17,9 +17,7 @@
 #include "dwf/publisher/Texture.h"
 #include "dwf/publisher/model/Model.h"
 #include "dwf/w3dtk/records/texture.h"
-#include "dwfcore/File.h"
 #include "dwfcore/FileInputStream.h"
-#include "dwfcore/StreamFileDescriptor.h"
 #include "host/Component.h"
 #include "host/Document.h"
 #include "host/Geometry.h"
@@ -90,15 +88,7 @@ bool EndsWithExtension(const std::u16string& path, const char16_t* extension)
 
 std::u16string CDWF3DGrWriter::GetToolboxFolder()
 {
-    const auto value = platform::processRegistry().value(
-        platform::Hive::LocalMachine, platform::kHostSetupKey, platform::kToolboxIniFileValue);
-    if (!value)
-        return std::u16string();
-    const std::u16string* iniFile = std::get_if<std::u16string>(&*value);
-    if (!iniFile)
-        return std::u16string();
-    // The settings file and the folder that holds it are cut off.
-    return platform::path::cutLastComponent(platform::path::cutLastComponent(*iniFile));
+    return platform::hostDataFolder();
 }
 
 std::u16string CDWF3DGrWriter::TextureImageName(const std::u16string& path)
@@ -175,13 +165,8 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
     if (std::find(textureNames_.begin(), textureNames_.end(), imageName) == textureNames_.end())
     {
         // The file layer takes paths as the system writes them.
-        auto descriptor = std::make_unique<DWFCore::DWFStreamFileDescriptor>(
-            DWFCore::DWFFile(DWFCore::DWFString(
-                platform::path::fromNative(platform::path::toNative(path)))),
-            "rb");
-        descriptor->open();
-        auto stream = std::make_unique<DWFCore::DWFFileInputStream>();
-        stream->attach(descriptor.release(), true);
+        std::unique_ptr<DWFCore::DWFInputStream> stream = CDocumentPublisher::OpenForReading(
+            platform::path::fromNative(platform::path::toNative(path)));
         const bool jpeg = textureKind_ == 1;
         auto texture = std::make_unique<DWFToolkit::DWFTexture>(
             DWFCore::DWFString(imageName),

@@ -28,7 +28,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -183,7 +182,7 @@ std::u16string fileAndReason(const std::u16string& file, int error)
 {
     std::u16string text = u"'" + file + u"'";
     if (error != 0)
-        text += u": " + platform::utf8ToUtf16(std::strerror(error));
+        text += u": " + platform::utf8ToUtf16(platform::systemReason(error));
     return text;
 }
 

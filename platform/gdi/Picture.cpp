@@ -1,5 +1,6 @@
 #include "platform/gdi/Picture.h"
 
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 
 #include <cerrno>
@@ -38,9 +39,7 @@ FilePtr openFile(const std::u16string& path, const char* mode)
 // errno value taken at once after the failing call).
 std::string systemFailure(const char* what, const std::u16string& path, int error)
 {
-    char text[256];
-    return std::string(what) + " '" + path::toNative(path) +
-           "': " + ::strerror_r(error != 0 ? error : EIO, text, sizeof text);
+    return std::string(what) + " '" + path::toNative(path) + "': " + systemReason(error);
 }
 
 enum class Kind

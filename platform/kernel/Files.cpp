@@ -4,7 +4,9 @@
 
 #include "dwfcore/TempFileRegistry.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -24,6 +26,13 @@ std::string temporaryFolder()
 {
     const char* folder = std::getenv("TMPDIR");
     return folder && *folder ? folder : "/tmp";
+}
+
+std::string systemReason(int error)
+{
+    char text[256];
+    // The GNU form answers the text, in the buffer or a static string.
+    return ::strerror_r(error != 0 ? error : EIO, text, sizeof text);
 }
 
 std::optional<std::u16string> createTemporaryFile(const std::string& prefix,

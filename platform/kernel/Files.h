@@ -1,5 +1,6 @@
 #pragma once
-// Temporary files and the module's own location.
+// Temporary files, the module's own location and the system's reason for a
+// failed call.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,5 +30,10 @@ void forgetTemporaryFile(const std::string& path);
 // else the running program. Its folder holds the module's resources.
 std::u16string moduleFileName();
 void setModuleFileName(std::u16string path);
+
+// The system's text for the errno value `error`, as a message gives it after
+// the file it concerns; 0 (a call that failed without saying why) reads as
+// EIO.
+std::string systemReason(int error);
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/kernel/HostSettings.h"
 
+#include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
 #include <cstdlib>
@@ -26,6 +27,19 @@ std::optional<std::u16string> seedToolboxIniFile(Registry& registry,
     if (chosen)
         registry.setValue(Hive::LocalMachine, kHostSetupKey, kToolboxIniFileValue, *chosen);
     return chosen;
+}
+
+std::u16string hostDataFolder()
+{
+    const auto value = processRegistry().value(Hive::LocalMachine, kHostSetupKey,
+                                               kToolboxIniFileValue);
+    if (!value)
+        return std::u16string();
+    const std::u16string* iniFile = std::get_if<std::u16string>(&*value);
+    if (!iniFile)
+        return std::u16string();
+    // The settings file and the folder that holds it are cut off.
+    return path::cutLastComponent(path::cutLastComponent(*iniFile));
 }
 
 } // namespace platform

@@ -25,4 +25,9 @@ std::optional<std::u16string>
 seedToolboxIniFile(Registry& registry, const std::optional<std::u16string>& explicitValue,
                    const std::optional<std::u16string>& fallback = std::nullopt);
 
+// The host's data folder: the folder two levels up from the settings file
+// that "ToolboxIniFile" names in the process registry; empty when none is
+// named.
+std::u16string hostDataFolder();
+
 } // namespace platform

@@ -92,8 +92,7 @@ TK_Status TK_Polyhedron::read_trivial_points(BStreamFileToolkit& tk)
     switch (m_points_stage)
     {
     case 0:
-        TK_TRY(GetData(tk, m_read_count));
-        TK_TRY(CheckCount(tk, m_read_count, "bad point count"));
+        TK_TRY(GetCheckedCount(tk, m_read_count, "bad point count"));
         if (m_read_count == 0)
         {
             if (SetPoints(0) != TK_Done)

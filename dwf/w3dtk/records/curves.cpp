@@ -114,8 +114,7 @@ TK_Status TK_Polypoint::Read(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
-        TK_TRY(GetData(tk, m_count));
-        TK_TRY(CheckCount(tk, m_count, "bad Polypoint count"));
+        TK_TRY(GetCheckedCount(tk, m_count, "bad Polypoint count"));
         ++m_stage;
         [[fallthrough]];
     case 1:

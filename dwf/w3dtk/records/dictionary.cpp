@@ -179,9 +179,8 @@ TK_Status TK_Dictionary::Read(BStreamFileToolkit& tk)
         ++m_stage;
         [[fallthrough]];
     case 3:
-        TK_TRY(GetData(tk, m_count));
         // Each entry names a distinct index of the stream.
-        TK_TRY(CheckCount(tk, m_count, "bad Dictionary entry count", tk.KeyTable().Count()));
+        TK_TRY(GetCheckedCount(tk, m_count, "bad Dictionary entry count", tk.KeyTable().Count()));
         m_entry = 0;
         m_progress = Entry_Index;
         ++m_stage;

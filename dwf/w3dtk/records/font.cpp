@@ -97,8 +97,7 @@ TK_Status TK_Font::Read(BStreamFileToolkit& tk)
         TK_TRY(GetNameSteps(tk, m_lookup, 4));
         [[fallthrough]];
     case 6:
-        TK_TRY(GetData(tk, m_length));
-        TK_TRY(CheckCount(tk, m_length, Bad_Data_Length));
+        TK_TRY(GetCheckedCount(tk, m_length, Bad_Data_Length));
         ++m_stage;
         [[fallthrough]];
     case 7:

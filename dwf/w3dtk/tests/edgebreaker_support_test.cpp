@@ -1,6 +1,8 @@
 // The edge-breaker coder's support structures: allocator record, lists, the
 // half-edge table, the proxy hash, the bit stream's ladders, the predictors,
 // the side table and the options.
+#include "allocation_hooks.h"
+
 #include "dwf/w3dtk/edgebreaker/corner_table.h"
 #include "dwf/w3dtk/edgebreaker/edge_allocator.h"
 #include "dwf/w3dtk/edgebreaker/edge_bit_stream.h"
@@ -23,29 +25,8 @@
 namespace
 {
 using namespace w3d::eb;
+using w3d_test::Allocation_Hooks;
 using Bytes = std::vector<std::uint8_t>;
-
-// Allocation hooks that count, and fail from a chosen allocation on.
-struct Counting
-{
-    int allocations = 0;
-    int releases = 0;
-    int fail_from = -1;
-
-    static void* allocate(std::size_t size, void* user)
-    {
-        auto* self = static_cast<Counting*>(user);
-        if (self->fail_from >= 0 && self->allocations >= self->fail_from)
-            return nullptr;
-        ++self->allocations;
-        return std::malloc(size);
-    }
-    static void release(void* pointer, void* user)
-    {
-        ++static_cast<Counting*>(user)->releases;
-        std::free(pointer);
-    }
-};
 
 // The bits of a stream's words, most significant first, as '0' and '1'.
 std::string bits_of(const Bytes& bytes, int count)
@@ -61,9 +42,10 @@ std::string bits_of(const Bytes& bytes, int count)
 
 TEST(EdgeAllocator, UsesTheHooksAndFailsWithAMemoryException)
 {
-    Counting counting;
+    Allocation_Hooks counting;
     {
-        EdgeAllocator allocator(Counting::allocate, Counting::release, nullptr, &counting);
+        EdgeAllocator allocator(Allocation_Hooks::allocate, Allocation_Hooks::release, nullptr,
+                                &counting);
         EdgeArray<int> values(allocator, 10, 7);
         EXPECT_EQ(values[9], 7);
         values.resize(20, 1);
@@ -71,7 +53,7 @@ TEST(EdgeAllocator, UsesTheHooksAndFailsWithAMemoryException)
         EXPECT_EQ(values[19], 1);
         EXPECT_EQ(counting.allocations, 2);
         EXPECT_EQ(counting.releases, 1);
-        counting.fail_from = counting.allocations;
+        counting.fail_at = counting.allocations; // and every one after it
         EXPECT_THROW(values.resize(30), DWFCore::DWFMemoryException);
         EXPECT_EQ(values.size(), 20u) << "a failed resize keeps the old buffer";
         EXPECT_THROW(allocator.allocate_array<int>(static_cast<std::size_t>(-1) / 2),

@@ -155,12 +155,7 @@ TEST(Framing, ReadingCommentsAndFileInfo)
 
 TEST(Framing, OldStreamsStoreTheDictionaryBitInverted)
 {
-    Bytes const bytes = write_stream({},
-                                     [](BStreamFileToolkit& tk)
-                                     {
-                                         tk.SetTargetVersion(100);
-                                         tk.SetWriteFlags(0x1A06);
-                                     });
+    Bytes const bytes = write_stream({}, target_version(100, 0x1A06));
     BStreamFileToolkit tk;
     ASSERT_EQ(read_stream(bytes, 3, {}, {}, &tk).status, TK_Ended);
     EXPECT_EQ(tk.GetReadVersion(), 100);

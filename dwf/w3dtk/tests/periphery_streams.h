@@ -242,15 +242,9 @@ inline std::map<std::string, std::pair<std::uint8_t, Bytes>> periphery_seeds()
     all["periphery_records"] = {0x01, write_stream(periphery_records)};
     all["periphery_records_compressed"] = {0x06, write_stream(periphery_records, {}, true)};
     all["periphery_records_big_chunks"] = {0x40, write_stream(periphery_records)};
-    all["periphery_version_700"] = {0x0B, write_stream(periphery_records, [](BStreamFileToolkit& tk)
-                                                       { tk.SetTargetVersion(700); })};
-    all["periphery_version_907_tagged"] = {0x0D,
-                                           write_stream(periphery_records,
-                                                        [](BStreamFileToolkit& tk)
-                                                        {
-                                                            tk.SetTargetVersion(907);
-                                                            tk.SetWriteFlags(TK_Option_Tag_All);
-                                                        })};
+    all["periphery_version_700"] = {0x0B, write_stream(periphery_records, target_version(700))};
+    all["periphery_version_907_tagged"] = {
+        0x0D, write_stream(periphery_records, target_version(907, TK_Option_Tag_All))};
     all["periphery_line_extend"] = {0x02, write_stream(periphery_line_extend)};
     return all;
 }

@@ -401,9 +401,8 @@ inline std::map<std::string, std::pair<std::uint8_t, Bytes>> record_seeds()
         0x01, write_stream(record_published_part, publisher_settings, true)};
     all["records_textures"] = {0x04, write_stream(record_textures)};
     all["records_texts_references"] = {0x03, write_stream(record_texts_and_references)};
-    all["records_texts_version_600"] = {0x0B, write_stream(record_texts_and_references,
-                                                           [](BStreamFileToolkit& tk)
-                                                           { tk.SetTargetVersion(600); })};
+    all["records_texts_version_600"] = {
+        0x0B, write_stream(record_texts_and_references, target_version(600))};
     return all;
 }
 

@@ -4,6 +4,7 @@
 #include "imaging/codecs/codec/CodecErrors.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/strings/CodecStrings.h"
 
 namespace Omvi
@@ -49,12 +50,7 @@ FormatCodecPropertySetIterator* CalsWriteFileFrame::getProperties()
     std::unique_ptr<CalsPropertySetIterator> set(newCalsHeaderProperties(header_, 9));
     const CalsCompatabilityProperty compatibility(compatibility_);
     set->append(&compatibility);
-    if (offered_)
-    {
-        for (std::int32_t i = 0; i < offered_->count(); ++i)
-            if (dynamic_cast<const FormatCodecCorrelation*>(offered_->at(i)) != nullptr)
-                set->append(offered_->at(i));
-    }
+    appendCorrelations(offered_.get(), *set);
     properties_ = std::move(set);
     return properties_.get();
 }

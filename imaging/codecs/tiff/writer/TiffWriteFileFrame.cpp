@@ -2,6 +2,7 @@
 
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
+#include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/tiff/TiffFormatCodec.h"
 #include "imaging/codecs/tiff/TiffHandle.h"
 #include "imaging/codecs/tiff/TiffLayout.h"
@@ -177,10 +178,7 @@ std::unique_ptr<TiffFormatCodecPropertySetIterator> TiffWriteFileFrame::supporte
     const std::unique_ptr<GeoTiffCorrelation> geo = createGeoTiffCorrelation(tiff(), &codec_, true);
     if (geo && geo->isValid())
         set->append(geo.get());
-    if (options_)
-        for (std::int32_t i = 0; i < options_->count(); ++i)
-            if (dynamic_cast<const FormatCodecCorrelation*>(options_->at(i)))
-                set->append(options_->at(i));
+    appendCorrelations(options_.get(), *set);
     handle_.clearError();
     return set;
 }
