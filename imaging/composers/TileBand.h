@@ -48,6 +48,8 @@ struct BandWalk
     std::int32_t pieceOffset(std::int32_t k) const { return k == 0 ? 0 : edge - firstOffset + (k - 1) * edge; }
     // One line on; true when it starts the next band.
     bool step();
+    // The image line (or column) the walk is at.
+    std::int32_t line() const { return band * edge + withinBand; }
 
     bool down = false;
     bool backwards = false;

@@ -45,7 +45,6 @@ TiledRowComposerBase::TiledRowComposerBase(TiledImage& image, const PixelPair& r
     bytesPerRow_ = static_cast<std::int32_t>(rowBytesNeeded);
 
     walk_ = BandWalk(image, columns, backwards, alongStart, alongLength, acrossStart, acrossLength);
-    position_ = backwards ? static_cast<std::int32_t>(std::int64_t{acrossStart} + acrossLength - 1) : acrossStart;
 
     stitcher_.reset(createRowStitcher(dataType, direction_));
     if (!stitcher_)
@@ -83,7 +82,7 @@ void TiledRowComposerBase::extent(std::int32_t& other, std::int32_t& unitsWanted
 
 void TiledRowComposerBase::progress(std::int32_t& position, std::int32_t& rows) const
 {
-    position = position_;
+    position = walk_.line();
     rows = delivered_;
 }
 
@@ -118,7 +117,7 @@ std::int32_t TiledRowComposerBase::getNextRow(DataBuffer& row)
     registerJob();
 
     std::uint8_t* out = row.data();
-    if (columns_ && stripColumn_ == position_)
+    if (columns_ && stripColumn_ == walk_.line())
     {
         // Copied from the tiles with the column before it.
         copier_->copy(out, 0, strip_.data(), 0, rowLength_);
@@ -134,7 +133,7 @@ std::int32_t TiledRowComposerBase::getNextRow(DataBuffer& row)
     {
         const std::int32_t step = backwards_ ? -1 : 1;
         const std::int32_t within = walk_.withinBand + step;
-        const std::int32_t column = position_ + step;
+        const std::int32_t column = walk_.line() + step;
         const bool inTiles = within >= 0 && within < walk_.edge;
         const bool inRegion = column >= origin_.x && column <= farCorner_.x;
         if (inTiles && inRegion)
@@ -181,7 +180,6 @@ void TiledRowComposerBase::skipRow()
 void TiledRowComposerBase::advance()
 {
     ++delivered_;
-    position_ += backwards_ ? -1 : 1;
     if (walk_.step())
     {
         // The band is done: the next row starts the next tile row (column).

@@ -88,9 +88,8 @@ private:
     std::int32_t delivered_ = 0;
     std::int32_t rowLength_ = 0;
     std::int32_t bytesPerRow_ = 0;
-    // The image line (row-wise) or column (column-wise) of the next row.
-    std::int32_t position_ = 0;
-
+    // Where the next row lies: its image line (row-wise) or column
+    // (column-wise) is walk_.line().
     BandWalk walk_;
     bool bandHeld_ = false;
     bool registered_ = false;

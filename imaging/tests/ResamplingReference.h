@@ -4,6 +4,8 @@
 // sample, reflected and clamped at the edges, weights as floats scaled to sum
 // to 1, sums in double precision in list order. Only the kernels' values come from the
 // library (their formulas are checked on their own).
+#include "PixelGrids.h"
+
 #include "imaging/resampling/ResamplingKernels.h"
 
 #include <algorithm>
@@ -197,6 +199,27 @@ inline Image resize(const Image& in, int width, int channels, int newWidth, int 
         }
     }
     return out;
+}
+
+// A grid of 8-bit levels resized by the reference in a given order: the
+// height first (a vertical pass, then a horizontal one), or as resize
+// does, the width first.
+inline OmviTest::Grid resizeGrid(const OmviTest::Grid& grid, int width, int height, int kind, bool heightFirst)
+{
+    Image in;
+    for (const auto& row : grid)
+    {
+        in.emplace_back();
+        for (std::uint64_t v : row)
+            in.back().push_back(static_cast<std::uint8_t>(v));
+    }
+    const int w = static_cast<int>(grid[0].size());
+    const Image out = heightFirst ? resize(resize(in, w, 1, w, height, kind), w, 1, width, height, kind)
+                                  : resize(in, w, 1, width, height, kind);
+    OmviTest::Grid result;
+    for (const auto& row : out)
+        result.emplace_back(row.begin(), row.end());
+    return result;
 }
 
 } // namespace ResamplingReference

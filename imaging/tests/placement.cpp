@@ -33,6 +33,7 @@
 using namespace Omvi;
 using OmviTest::Grid;
 using OmviTest::Parallelogram;
+using ResamplingReference::resizeGrid;
 
 namespace
 {
@@ -98,25 +99,6 @@ Parallelogram oriented(std::int32_t code, double scale, int w, int h, double mar
     return p;
 }
 
-Grid referenceResize(const Grid& grid, int width, int height, int kind, bool heightFirst)
-{
-    ResamplingReference::Image in;
-    for (const auto& row : grid)
-    {
-        in.emplace_back();
-        for (std::uint64_t v : row)
-            in.back().push_back(static_cast<std::uint8_t>(v));
-    }
-    const int w = static_cast<int>(grid[0].size());
-    const auto out = heightFirst ? ResamplingReference::resize(ResamplingReference::resize(in, w, 1, w, height, kind),
-                                                               w, 1, width, height, kind)
-                                 : ResamplingReference::resize(in, w, 1, width, height, kind);
-    Grid result;
-    for (const auto& row : out)
-        result.emplace_back(row.begin(), row.end());
-    return result;
-}
-
 // `inner` padded by `margin` pixels of the clear colour.
 Grid padded(const Grid& inner, int margin)
 {
@@ -165,7 +147,7 @@ TEST_F(PlacementTest, TexturePathMagnifiesWithMitchellInEveryOrientation)
         const Grid view = OmviTest::viewOf(source, *orientationFromCode(code));
         const int vw = static_cast<int>(view[0].size()), vh = static_cast<int>(view.size());
         EXPECT_GRID_EQ(OmviTest::pullGrid(*placed),
-                       padded(referenceResize(view, 4 * vw, 4 * vh, kResampleMitchell, true), 2))
+                       padded(resizeGrid(view, 4 * vw, 4 * vh, kResampleMitchell, true), 2))
             << "code " << code;
     }
 }
@@ -187,8 +169,8 @@ TEST_F(PlacementTest, TexturePathReducesWithMitchellInEveryOrientation)
         const Orientation orientation = *orientationFromCode(code);
         const Grid expected =
             swapsAxes(orientation)
-                ? OmviTest::viewOf(referenceResize(source, w / 4, h / 4, kResampleMitchell, false), orientation)
-                : referenceResize(OmviTest::viewOf(source, orientation), w / 4, h / 4, kResampleMitchell, false);
+                ? OmviTest::viewOf(resizeGrid(source, w / 4, h / 4, kResampleMitchell, false), orientation)
+                : resizeGrid(OmviTest::viewOf(source, orientation), w / 4, h / 4, kResampleMitchell, false);
         EXPECT_GRID_EQ(OmviTest::pullGrid(*placed), padded(expected, 2)) << "code " << code;
     }
 }
@@ -516,7 +498,7 @@ TEST_F(PlacementTest, ReducedReadsComeFromTheFileWhileTheImageIsUnchanged)
     Grid changed = source;
     changed[0][0] = changed[0][1] = changed[1][0] = changed[1][1] = 3;
     EXPECT_GRID_EQ(OmviTest::regionOf(OmviTest::pullGrid(*filtered), 1, 1, 16, 12),
-                   referenceResize(changed, 16, 12, kResampleMitchell, false));
+                   resizeGrid(changed, 16, 12, kResampleMitchell, false));
 }
 
 TEST_F(PlacementTest, TheClearColourIsFilledInTheModelOfTheChain)
