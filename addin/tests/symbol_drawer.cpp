@@ -120,8 +120,34 @@ TEST(SymbolDrawer, TrianglesAndArcMarks)
     for (int i = 1; i < 4; ++i)
         EXPECT_EQ(polygons[i].points, mark);
     EXPECT_TRUE(polygons[1].fill);
+    // The triangle from 0, the marks to their far end at 229.
     EXPECT_DOUBLE_EQ(drawer.ExtentMinimum(), 0.0);
-    EXPECT_DOUBLE_EQ(drawer.ExtentMaximum(), 170.0);
+    EXPECT_DOUBLE_EQ(drawer.ExtentMaximum(), 229.0);
+}
+
+TEST(SymbolDrawer, AnArcMarkExtendsOverItsWholeHump)
+{
+    // Alone, at f = 100 and f = 7: from 0.1 f to 2.3 f, each truncated
+    // (0.1 · 100 = 10, 2.3 · 100 = 229.99.. → 229; 0.7 → 0, 16.1 → 16),
+    // whether drawn, turned or only measured.
+    SymbolFile symbols(Symbol("S", {"A,SARC 0"}));
+    CSymbolDrawer& drawer = symbols.drawer;
+    for (const double angle : {0.0, kPi / 3})
+    {
+        drawer.ResetExtent();
+        symbols.Draw("S", 10, 20, angle, 100.0);
+        EXPECT_DOUBLE_EQ(drawer.ExtentMinimum(), 10.0);
+        EXPECT_DOUBLE_EQ(drawer.ExtentMaximum(), 229.0);
+    }
+    drawer.ResetExtent();
+    symbols.Draw("S", 0, 0, 0.0, 7.0);
+    EXPECT_DOUBLE_EQ(drawer.ExtentMinimum(), 0.0);
+    EXPECT_DOUBLE_EQ(drawer.ExtentMaximum(), 16.0);
+    drawer.SetSymbolName(u"S");
+    const CSymbolDrawer::Extent measured = drawer.Measure(w2dout::SheetContext{10.0}, 10.0);
+    EXPECT_FALSE(measured.empty);
+    EXPECT_DOUBLE_EQ(measured.minimum, 10.0);
+    EXPECT_DOUBLE_EQ(measured.maximum, 229.0);
 }
 
 TEST(SymbolDrawer, TextsTakeTheirSlotsAndFont)
