@@ -499,34 +499,45 @@ private:
         {
             if (isBlank(text[at]))
             {
-                takeFaceNumber(frame, faceLine);
+                takeWaitingFaceNumber(frame, faceLine);
                 ++at;
                 continue;
             }
             std::size_t end = at;
             while (end < length && !isBlank(text[end]))
                 ++end;
-            if (frame.text.size() + (end - at) > documentBytes_)
-                throw LoadError(frame.line, "element text too long");
-            frame.text.append(text + at, end - at);
+            if (end < length && frame.text.empty())
+            {
+                takeFaceNumber(frame, std::string_view(text + at, end - at), faceLine);
+            }
+            else
+            {
+                if (frame.text.size() + (end - at) > documentBytes_)
+                    throw LoadError(frame.line, "element text too long");
+                frame.text.append(text + at, end - at);
+            }
             at = end;
         }
     }
 
-    // The number waiting in frame.text, if any; a refusal of the array's
-    // length names the face's line.
-    void takeFaceNumber(Frame& frame, int faceLine)
+    void takeWaitingFaceNumber(Frame& frame, int faceLine)
     {
         if (frame.text.empty())
             return;
-        const std::string what = "<" + frame.name + ">";
-        const auto value = platform::parseDouble(frame.text);
-        if (!value || !std::isfinite(*value))
-            throw LoadError(frame.line,
-                            what + " holds '" + frame.text + "', which is not a finite number");
-        if (std::fabs(*value) > 3.0e38)
-            throw LoadError(frame.line, what + " holds a number too large for single precision");
+        takeFaceNumber(frame, frame.text, faceLine);
         frame.text.clear();
+    }
+
+    // A refusal of the array's length names the face's line.
+    void takeFaceNumber(Frame& frame, std::string_view token, int faceLine)
+    {
+        const auto value = platform::parseDouble(token);
+        if (!value || !std::isfinite(*value))
+            throw LoadError(frame.line, "<" + frame.name + "> holds '" + std::string(token) +
+                                            "', which is not a finite number");
+        if (std::fabs(*value) > 3.0e38)
+            throw LoadError(frame.line,
+                            "<" + frame.name + "> holds a number too large for single precision");
         // More numbers than the face's count allows are refused as they come,
         // not after an array grown without bound.
         if (frame.floats->size() == static_cast<std::size_t>(frame.count))
@@ -1551,7 +1562,7 @@ void Loader::closeArray(Frame& frame, Frame& parent)
 {
     if (frame.kind == Kind::FaceArray)
     {
-        takeFaceNumber(frame, parent.line);
+        takeWaitingFaceNumber(frame, parent.line);
         return;
     }
     const std::string what = "<" + frame.name + ">";
