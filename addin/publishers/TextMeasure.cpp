@@ -47,9 +47,20 @@ RunWidth MeasureRun(const std::u16string& text, const std::u16string& font, doub
     RunWidth run;
     if (text.empty())
         return run;
+    // Runs come one after another in the same font: the face of the last
+    // one is kept at hand rather than asked of the shared service each time.
+    thread_local std::u16string lastFont;
+    thread_local std::shared_ptr<const platform::FontFace> lastFace;
     std::shared_ptr<const platform::FontFace> face;
     if (g_measured)
-        face = platform::FontService::shared().face(PlatformFaceName(font));
+    {
+        if (!lastFace || lastFont != font)
+        {
+            lastFace = platform::FontService::shared().face(PlatformFaceName(font));
+            lastFont = font;
+        }
+        face = lastFace;
+    }
     if (!face)
     {
         run.estimated = CharacterCount(text);
