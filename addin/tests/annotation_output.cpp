@@ -3,6 +3,7 @@
 // written into a W2D stream and read back with the toolkit's reader; the
 // expected W2D values are worked out by hand from the host's numbers.
 #include "SheetReadBack.h"
+#include "addin/ErrorReport.h"
 #include "addin/publishers/DWF2DGrWriter.h"
 #include "host/memory/Annotation.h"
 #include "host/memory/Application.h"
@@ -458,15 +459,28 @@ TEST_F(AnnotationOutput, TableIsWrittenOnlyInItsWritableState)
     table->data = Data();
     AddText(table->data, u"BRACKET-01", 0.25, 0.5, 0.01);
     view->table = table;
+    view->viewName = u"Drawing View1";
     writer.SetView(view);
     ASSERT_EQ(writer.GenerateBomTable(capture.file(), {}), WT_Result_Success);
     table->state = 0;
     ASSERT_EQ(writer.GenerateBomTable(capture.file(), {}), WT_Result_Success);
+    {
+        // Inside a sheet, the sheet comes first.
+        const PublishScope scope(u"Sheet 'Parts list'");
+        table->state = -3;
+        ASSERT_EQ(writer.GenerateBomTable(capture.file(), {}), WT_Result_Success);
+    }
     const Sheet out = capture.Finish();
     EXPECT_EQ(out.Texts(u"BRACKET-01").size(), 1u);
-    ASSERT_EQ(Messages(), 1u);
-    EXPECT_EQ(platform::ui().messageBoxes()[0].text, platform::ui().string(209).value_or(u""));
-    EXPECT_EQ(app.hostSession().requestCount("BomTable::close"), 2);
+    ASSERT_EQ(Messages(), 2u);
+    const auto& boxes = platform::ui().messageBoxes();
+    EXPECT_EQ(boxes[0].text, platform::ui().string(209).value_or(u""));
+    EXPECT_EQ(boxes[0].cause, u"the table of view 'Drawing View1' is in state 0; the host lets "
+                              u"a table be written in state 1 only");
+    EXPECT_EQ(boxes[1].text, boxes[0].text);
+    EXPECT_EQ(boxes[1].cause, u"Sheet 'Parts list': the table of view 'Drawing View1' is in "
+                              u"state -3; the host lets a table be written in state 1 only");
+    EXPECT_EQ(app.hostSession().requestCount("BomTable::close"), 3);
 }
 
 TEST_F(AnnotationOutput, BlockInstanceTurnsScalesAndMovesItsDefinition)
