@@ -95,7 +95,8 @@ protected:
                            TextureConversionDetails* details = nullptr)
     {
         TextureImageConverter converter(*folder_);
-        const TextureFileFormat format = converter.ReadTextureImage(platform::path::fromNative(path));
+        const TextureFileFormat format =
+            converter.ReadTextureImage(platform::path::fromNative(path));
         if (failure)
             *failure = converter.failure();
         if (details)
@@ -113,8 +114,8 @@ TEST_F(TextureReading, GoodFilesAreTakenAsTheKindTheirContentShowsWhateverTheirN
     const Bytes png = MagickPicture(root_, "png");
     ASSERT_GT(jpeg.size(), 1000u);
     ASSERT_GT(png.size(), 1000u);
-    ASSERT_EQ(
-        RunCommand(OmviTest::magick() + " -size 8x8 xc:navy " + Quoted(root_ + "/navy.bmp")), 0);
+    ASSERT_EQ(RunCommand(OmviTest::magick() + " -size 8x8 xc:navy " + Quoted(root_ + "/navy.bmp")),
+              0);
     const Bytes bitmap = OmviTest::readFileBytes(root_ + "/navy.bmp");
     ASSERT_FALSE(bitmap.empty());
     const std::map<std::string, std::pair<Bytes, TextureFileFormat>> cases = {
@@ -158,13 +159,15 @@ TEST_F(TextureReading, BrokenFilesAreRefusedOnceNamingTheFileAndTheReason)
     ASSERT_FALSE(progressive.empty());
     // What each failure must say (beside the file's name).
     const std::map<std::string, std::pair<std::string, std::string>> cases = {
-        {"jpeg cut at half", {Source("half.jpg", Cut(jpeg, jpeg.size() / 2)), "Corrupt image file"}},
+        {"jpeg cut at half",
+         {Source("half.jpg", Cut(jpeg, jpeg.size() / 2)), "Corrupt image file"}},
         {"jpeg cut near its end",
          {Source("end.jpg", Cut(jpeg, jpeg.size() * 9 / 10)), "Corrupt image file"}},
         {"progressive jpeg cut before its last scan",
          {Source("scans.jpg", progressive), "Corrupt image file"}},
         {"png cut at half", {Source("half.png", Cut(png, png.size() / 2)), "Corrupt image file"}},
-        {"png with a bit flipped in its image data", {Source("flipped.png", flipped), "Corrupt image file"}},
+        {"png with a bit flipped in its image data",
+         {Source("flipped.png", flipped), "Corrupt image file"}},
         {"png declaring 100000 x 100000",
          {Source("huge.png", DeclaringSize(png, 100000, 100000)),
           "too large: 100000 x 100000 pixels"}},
