@@ -12,6 +12,7 @@
 #include "host/memory/View.h"
 #include "platform/kernel/HostSettings.h"
 #include "platform/kernel/Path.h"
+#include "platform/tests/PinnedFonts.h"
 #include "platform/ui/Ui.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +74,9 @@ protected:
 
 TEST_F(AnnotationOutput, MultiLineNoteDrawsItsSymbolsAndMovesEachLineDown)
 {
+    std::string skip;
+    if (!font_test::Pinned(font_test::kSans, skip))
+        GTEST_SKIP() << skip;
     mem::DisplayData* data = Data();
     // S·h = 100 W2D units; the symbol STRAIGHT is one line from (0.1, 0.5)
     // to (1.1, 0.5) text heights.
@@ -80,14 +84,16 @@ TEST_F(AnnotationOutput, MultiLineNoteDrawsItsSymbolsAndMovesEachLineDown)
     ASSERT_EQ(writer.GenerateDisplayData(capture.file(), data), WT_Result_Success);
     const Sheet out = capture.Finish();
 
-    // First line: P = (1000, 2000) moved down by S·h. The first symbol sits
-    // 0.7·S·h = 70 units per character of "A" further on and reaches 110
-    // units past that; "B" follows its right edge and a gap of S·h, at 280,
-    // and the second symbol 70 after "B".
+    // First line: P = (1000, 2000) moved down by S·h. The font is 130 units
+    // tall, Arial's cell (Liberation Sans: 1854 + 434 = 2288 font units),
+    // so "A" and "B" (1366 font units each) are 77.61 units wide. The first
+    // symbol sits past "A" and a gap of S·h, at 177.61 (written at 1177),
+    // and reaches 110 units past that; "B" follows its right edge and a
+    // gap, at 387.61, and the second symbol a gap after "B", at 565.23.
     const auto lines = out.Of(WT_Object::Polyline_ID);
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].points, Pts({P(1080, 1950), P(1180, 1950)}));
-    EXPECT_EQ(lines[1].points, Pts({P(1360, 1950), P(1460, 1950)}));
+    EXPECT_EQ(lines[0].points, Pts({P(1187, 1950), P(1287, 1950)}));
+    EXPECT_EQ(lines[1].points, Pts({P(1575, 1950), P(1675, 1950)}));
     const auto texts = out.Of(WT_Object::Text_ID);
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[0].text, u"A");
@@ -95,7 +101,7 @@ TEST_F(AnnotationOutput, MultiLineNoteDrawsItsSymbolsAndMovesEachLineDown)
     EXPECT_EQ(texts[0].fontHeight, 130); // S·h·1.3
     EXPECT_EQ(texts[0].fontName, "Arial");
     EXPECT_EQ(texts[1].text, u"B");
-    EXPECT_EQ(texts[1].points[0], P(1280, 1900));
+    EXPECT_EQ(texts[1].points[0], P(1387, 1900));
     // Second line: a line pitch (five thirds of a height) below the first;
     // a code without '-' stays in the text.
     EXPECT_EQ(texts[2].text, u"C<NOTE>");
