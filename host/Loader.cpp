@@ -98,6 +98,8 @@ struct Frame
     // What the element's attributes said that its end needs.
     long long count = -1;
     int kindArgument = 0;
+    // A feature's (3D) sketch, or one of its lists: its arcs may carry an axis.
+    bool threeDSketch = false;
 
     memory::Document* document = nullptr;
     memory::Drawing* drawing = nullptr;
@@ -1067,6 +1069,7 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         if (!id.empty() && !features_.emplace(id, feature).second)
             throw LoadError(child.line, "feature '" + id + "' is defined twice");
         feature->featureTypeName = wide(a.take("type-name").value_or(""));
+        feature->featureName = wide(id);
         feature->label =
             "Feature[" + (id.empty() ? platform::utf16ToUtf8(feature->featureTypeName) : id) + "]";
         feature->featureKind = static_cast<int>(a.integer("kind", 0));
@@ -1101,6 +1104,7 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         parent.feature->featureSketch = sketch;
         child.kind = Kind::SketchEl;
         child.sketch = sketch;
+        child.threeDSketch = true;
         return true;
     }
     return false;
@@ -1140,6 +1144,7 @@ void Loader::openSketchContent(Frame& parent, Frame& child, Attributes& a)
             throw LoadError(child.line, "a sketch has one <" + name + ">" +
                                             (name == "lines" ? " of each kind" : ""));
         child.sketch = parent.sketch;
+        child.threeDSketch = parent.threeDSketch;
         child.takesText = true;
         return;
     }
@@ -1472,7 +1477,19 @@ void Loader::closeArray(Frame& frame, Frame& parent)
         }
         else if (frame.name == "arcs")
         {
+            // A 3D sketch's arcs may each carry the axis of their plane.
             target = &sketch->sketchArcs, size = layout::kSketchArc;
+            if (frame.threeDSketch && frame.count > 0 && frame.count <= layout::kMaxCount)
+            {
+                const std::size_t arcs = static_cast<std::size_t>(frame.count);
+                if (numbers.size() == arcs * layout::kSketchArcWithAxis)
+                    size = layout::kSketchArcWithAxis;
+                else if (numbers.size() != arcs * layout::kSketchArc)
+                    throw LoadError(frame.line, what + " of a 3D sketch needs 16 numbers per arc" +
+                                                    " (19 with the axis) for " +
+                                                    std::to_string(arcs) + " arcs, found " +
+                                                    std::to_string(numbers.size()));
+            }
         }
         else if (frame.name == "ellipses")
         {

@@ -221,6 +221,36 @@ TEST_F(TextPlacement, RunsAroundTwoSymbolsKeepClearOfThemAtTwoHeights)
             }
 }
 
+TEST_F(TextPlacement, ARightJustifiedLineEndsAtItsAnchorWithAnArcMarkLast)
+{
+    // The arc mark reaches from 0.1 h to 2.3 h of its insertion point (at
+    // S·h = 100: 10 to 229, as 2.3 · 100 truncates to 229). Ending a
+    // right-justified line, its right end is the line's end, so it lands on
+    // the anchor (1000, 2000) along the baseline whatever comes before it;
+    // counted to its fifth point only (170) it would run 59 units past.
+    for (const std::u16string& note : {std::u16string(u"<GTOL-ARC>"),
+                                       std::u16string(u"R 0.2 <GTOL-ARC>")})
+        for (const double angle : {0.0, kThirtyDegrees})
+        {
+            const std::string what = std::string(note.begin(), note.end()) + " at " +
+                                     std::to_string(angle);
+            const Sheet written = Written(note, 5, angle);
+            const auto marks = written.Of(WT_Object::Polygon_ID);
+            ASSERT_EQ(marks.size(), 1u) << what;
+            const text_check::Note placed{P(1000, 2000), angle, 5, 100.0};
+            const text_check::Laid laid = text_check::LayOut(written, placed);
+            ASSERT_EQ(laid.symbols.size(), 1u) << what;
+            // Within the few units that truncating the turned points costs
+            // (the line start, the insertion point, each point of the mark).
+            EXPECT_NEAR(laid.symbols[0].to, 0.0, 3.0) << what;
+            EXPECT_NEAR(laid.symbols[0].to - laid.symbols[0].from, 219.0, 3.0) << what;
+            if (angle == 0.0)
+            {
+                EXPECT_EQ(marks[0].points[6], P(1000, 1900)) << what;
+            }
+        }
+}
+
 TEST_F(TextPlacement, CodesThatNameNoSymbolStayAndCount)
 {
     // "<MMC>" names no symbol: it is shown and its five characters count,
