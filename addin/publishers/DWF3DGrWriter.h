@@ -191,10 +191,12 @@ public:
     // that file's name and folder cut off; empty when there is none.
     static std::u16string GetToolboxFolder();
     // The file of a host texture name: "<SystemTexture>\\..." resolved below
-    // the data folder, then, unless it is a JPEG (".jpg") or PNG (".png")
-    // file, converted to JPEG into the publish's private folder. Sets the
-    // texture kind; `path` is empty when there is no usable file (the
-    // conversion failed, or there is no publisher to convert for).
+    // the data folder, then, unless it is a JPEG or PNG file (named ".jpg"
+    // or ".png" and holding one of the two), converted to JPEG into the
+    // publish's private folder. A JPEG or PNG is read whole first. Sets the
+    // texture kind by the file's content; `path` is empty when there is no
+    // usable file (it cannot be read or converted, or there is no publisher
+    // to read it for).
     void GetTexturePath(const std::u16string& name, std::u16string& path);
     // Writes the texture of the file at `path` into `segment`: its image
     // into the model once per publish (the texture-name list says which

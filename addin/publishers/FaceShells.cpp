@@ -138,7 +138,13 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
                 kShellStep, [&] { uv = face->textureCoordinates(); }, false))
         {
             if (uv.size() != soup.uv.size())
-                ReportPublishError(kShellStep, false);
+                ReportPublishError(kShellStep, false,
+                                   FaceLabel() + u" is drawn with texture coordinates 0: it " +
+                                       Text(uv.empty() ? std::string("has none")
+                                                       : "has " + std::to_string(uv.size()) +
+                                                             " where its " + std::to_string(n) +
+                                                             " triangles need " +
+                                                             std::to_string(soup.uv.size())));
             else
                 Guarded(
                     kShellStep,

@@ -264,6 +264,24 @@ TEST_F(SketchThreadFaceReports, FacesLeftOutNameTheFaceAndTheReason)
                   u"4194304 a face may have"}));
 }
 
+TEST_F(SketchThreadFaceReports, TexturedFacesWithoutTheirCoordinatesSaySo)
+{
+    auto* body = static_cast<host::memory::Body*>(part->documentBodies.at(0));
+    body->faces->uv.clear();
+    body->faces->nextFace->uv.resize(5);
+    DWFToolkit::DWFSegment& segment = Open();
+    CDWF3DGrWriter writer(part, &segment);
+    writer.SetComponentMode(1); // every shell carries texture values
+    writer.GenerateShellOfBody(body, false);
+    const Node include = Finish();
+    // The shells are kept, with zeros.
+    EXPECT_EQ(include.children.at(0).children.at(0).count('S'), 1u);
+    EXPECT_EQ(Causes(), (std::vector<std::u16string>{
+                            u"Face 1 of body 1 is drawn with texture coordinates 0: it has none",
+                            u"Face 2 of body 1 is drawn with texture coordinates 0: it has 5 "
+                            u"where its 2 triangles need 12"}));
+}
+
 TEST_F(SketchThreadFaceReports, TheSamplePinsEllipseCarriesBothRadii)
 {
     auto assembly =

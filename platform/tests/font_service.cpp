@@ -1,52 +1,19 @@
+#include "PinnedFonts.h"
 #include "platform/font/FontService.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 #include <thread>
 
 using namespace platform;
 
-namespace
-{
-// The widths below were read from these files of the Liberation fonts
-// 1.07.4 (advance tables summed character by character by an independent
-// reader, and the Windows metrics read from the OS/2 table); another
-// release may differ, so a test skips when the installed file is not the
-// one it was pinned on.
-struct PinnedFont
-{
-    const char16_t* name;
-    const char* file;
-    long long size;
-};
-const PinnedFont kSans{u"Arial", "LiberationSans-Regular.ttf", 139512};
-const PinnedFont kSerif{u"Times New Roman", "LiberationSerif-Regular.ttf", 152408};
-const PinnedFont kMono{u"Courier New", "LiberationMono-Regular.ttf", 108172};
+using font_test::kMono;
+using font_test::kSans;
+using font_test::kSerif;
+using font_test::PinnedFont;
 
-bool endsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// The face, or empty with the reason the test is skipped.
-std::shared_ptr<const FontFace> pinned(const PinnedFont& font, std::string& skip)
-{
-    std::shared_ptr<const FontFace> face = FontService::shared().face(font.name);
-    struct stat info{};
-    if (!face)
-        skip = "no font answers to the name (install fonts-liberation): " +
-               FontService::shared().failure(font.name);
-    else if (!endsWith(face->file(), std::string("/") + font.file) ||
-             ::stat(face->file().c_str(), &info) != 0 || info.st_size != font.size)
-        skip = "the widths were pinned on " + std::string(font.file) + " of " +
-               std::to_string(font.size) + " bytes; found " + face->file();
-    else
-        return face;
-    return nullptr;
-}
-} // namespace
+using font_test::Pinned;
+using font_test::EndsWith;
 
 TEST(FontService, Names_Resolve_To_Their_Metric_Compatible_Faces_And_Metrics)
 {
@@ -62,7 +29,7 @@ TEST(FontService, Names_Resolve_To_Their_Metric_Compatible_Faces_And_Metrics)
     for (const Expected& expected : cases)
     {
         std::string skip;
-        std::shared_ptr<const FontFace> face = pinned(expected.font, skip);
+        std::shared_ptr<const FontFace> face = Pinned(expected.font, skip);
         if (!face)
             GTEST_SKIP() << skip;
         EXPECT_EQ(face->family(), expected.family);
@@ -81,10 +48,10 @@ TEST(FontService, Names_Resolve_To_Their_Metric_Compatible_Faces_And_Metrics)
     // Styles are faces of their own.
     std::shared_ptr<const FontFace> bold = FontService::shared().face(u"Arial", true, false);
     ASSERT_TRUE(bold);
-    EXPECT_TRUE(endsWith(bold->file(), "LiberationSans-Bold.ttf")) << bold->file();
+    EXPECT_TRUE(EndsWith(bold->file(), "LiberationSans-Bold.ttf")) << bold->file();
     std::shared_ptr<const FontFace> italic = FontService::shared().face(u"Times New Roman", false, true);
     ASSERT_TRUE(italic);
-    EXPECT_TRUE(endsWith(italic->file(), "LiberationSerif-Italic.ttf")) << italic->file();
+    EXPECT_TRUE(EndsWith(italic->file(), "LiberationSerif-Italic.ttf")) << italic->file();
 }
 
 TEST(FontService, A_Name_No_Installed_Font_Answers_To_Has_No_Face_And_A_Reason)
@@ -124,7 +91,7 @@ TEST(FontService, Advances_Are_The_Fonts_Own_Without_Kerning)
     for (const Case& c : cases)
     {
         std::string skip;
-        std::shared_ptr<const FontFace> face = pinned(c.font, skip);
+        std::shared_ptr<const FontFace> face = Pinned(c.font, skip);
         if (!face)
             GTEST_SKIP() << skip;
         TextMeasure measure = face->measure(c.text);
@@ -132,7 +99,7 @@ TEST(FontService, Advances_Are_The_Fonts_Own_Without_Kerning)
         EXPECT_TRUE(measure.missing.empty());
     }
     std::string skip;
-    std::shared_ptr<const FontFace> sans = pinned(kSans, skip);
+    std::shared_ptr<const FontFace> sans = Pinned(kSans, skip);
     if (!sans)
         GTEST_SKIP() << skip;
     EXPECT_EQ(sans->advance(U'A'), 1366);
@@ -143,7 +110,7 @@ TEST(FontService, Advances_Are_The_Fonts_Own_Without_Kerning)
 TEST(FontService, Characters_Without_A_Glyph_Are_Named_By_Index_And_Left_Out)
 {
     std::string skip;
-    std::shared_ptr<const FontFace> sans = pinned(kSans, skip);
+    std::shared_ptr<const FontFace> sans = Pinned(kSans, skip);
     if (!sans)
         GTEST_SKIP() << skip;
     EXPECT_EQ(sans->advance(U'\u4E2D'), -1);
@@ -165,7 +132,7 @@ TEST(FontService, Characters_Without_A_Glyph_Are_Named_By_Index_And_Left_Out)
 TEST(FontService, Faces_Measure_The_Same_From_Several_Threads)
 {
     std::string skip;
-    std::shared_ptr<const FontFace> serif = pinned(kSerif, skip);
+    std::shared_ptr<const FontFace> serif = Pinned(kSerif, skip);
     if (!serif)
         GTEST_SKIP() << skip;
     std::vector<double> widths(4, 0.0);
