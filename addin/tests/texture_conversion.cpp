@@ -23,6 +23,7 @@
 #include "imaging/models/RgbModel.h"
 #include "imaging/platform/ScratchFile.h"
 #include "imaging/session/OMVISession.h"
+#include "imaging/tests/PageWriteFaults.h"
 #include "imaging/tests/RowSources.h"
 #include "platform/ui/Ui.h"
 
@@ -592,6 +593,34 @@ TEST_F(TextureConversionTest, FramesStoredBottomUpComeOutUpright)
     const TestImage decoded = JpegFileAsRgb(outcome.path());
     EXPECT_GT(OmviTest::psnr(decoded, OmviTest::topDown(stored, 2)), 30.0);
     EXPECT_LT(OmviTest::psnr(decoded, stored), 20.0);
+}
+
+TEST_F(TextureConversionTest, APageFileThatCannotBeWrittenIsNamedWithTheSystemsReason)
+{
+    // A frame stored bottom up is turned upright through the imaging
+    // library's page file; writes to it fail as an I/O error or a full
+    // disk do.
+    OmviTest::TgaSpec spec;
+    spec.width = 32;
+    spec.height = 24;
+    const std::string source = Source("upside.tga", OmviTest::makeTga(spec));
+    for (const int error : {EIO, ENOSPC})
+    {
+        SCOPED_TRACE(std::strerror(error));
+        Outcome outcome;
+        {
+            const OmviTest::PageWriteFault failing(error);
+            outcome = Convert(source, false);
+        }
+        EXPECT_FALSE(outcome.converted);
+        const std::string failure = platform::path::toNative(outcome.failure);
+        EXPECT_NE(failure.find("the texture image's rows cannot be read: "), std::string::npos) << failure;
+        EXPECT_NE(failure.find(" '" + temporary_ + "/IMG"), std::string::npos) << failure;
+        EXPECT_NE(failure.find(std::string("': ") + std::strerror(error)), std::string::npos) << failure;
+        EXPECT_EQ(failure.find("found no room"), std::string::npos) << failure;
+        ExpectNoTemporaryFiles();
+    }
+    EXPECT_TRUE(Convert(source, false).converted);
 }
 
 TEST_F(TextureConversionTest, TheSampleTexturesConvert)
