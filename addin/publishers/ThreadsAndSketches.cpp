@@ -124,7 +124,7 @@ struct SketchArcPieces
     std::u16string failure;
 };
 
-SketchArcPieces SketchArc(const double* record, bool withAxis)
+SketchArcPieces SketchArcThrough(const double* record, bool withAxis)
 {
     SketchArcPieces pieces;
     if (!geometry_writer::AllFinite(record + 6, 9) ||
@@ -213,6 +213,22 @@ SketchArcPieces SketchArc(const double* record, bool withAxis)
     const Point3 middle = centre + onAxisStart + inPlaneStart * std::cos(half) +
                           geometry_writer::Cross(axis, inPlaneStart) * std::sin(half);
     pieces.arcs.push_back({start, middle, end});
+    return pieces;
+}
+
+// The same, where points so far out that their products overflow give no
+// arc rather than one through points that are not numbers.
+SketchArcPieces SketchArc(const double* record, bool withAxis)
+{
+    SketchArcPieces pieces = SketchArcThrough(record, withAxis);
+    for (const auto& arc : pieces.arcs)
+        for (const Point3& point : arc)
+            if (!geometry_writer::AllFinite(point.data(), 3))
+            {
+                pieces.arcs.clear();
+                pieces.failure = u"its points are too far out to draw";
+                return pieces;
+            }
     return pieces;
 }
 } // namespace
