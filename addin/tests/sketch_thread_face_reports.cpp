@@ -144,17 +144,21 @@ TEST_F(SketchThreadFaceReports, WholeAndHalfCirclesWithoutAnAxisAreLeftOutWithTh
         Arc({0, 0, 1}, {0, 0, 1}, {0, 0, 0}, 1, {0, 0, 1}),
         Arc({0, 0, 0}, {0, 1, 0}, {0, 0, 0}, 1, {0, 0, 1}),
         Arc({1, 0, 0}, {0, 1, 0}, {0, 0, 0}, 1, {0, 0, 1}),
+        // Finite, but the way from the centre to the end overflows.
+        Arc({-1e308, 1, 0}, {1e308, 0, 0}, {-1e308, 0, 0}, 1, {0, 0, 1}),
     });
     arcs = SketchArcs(part);
     ASSERT_EQ(arcs.size(), 1u);
     ExpectNear(arcs[0].f, {1, 0, 0, h, h, 0, 0, 1, 0});
     const std::vector<std::u16string> causes = Causes();
-    ASSERT_EQ(causes.size(), 3u);
+    ASSERT_EQ(causes.size(), 4u);
     EXPECT_NE(causes[0].find(u"arc 1 is left out: it is a whole circle without an axis"),
               std::u16string::npos);
     EXPECT_NE(causes[1].find(u"arc 2 is left out: its start lies on its axis"),
               std::u16string::npos);
     EXPECT_NE(causes[2].find(u"arc 3 is left out: its start is its centre"), std::u16string::npos);
+    EXPECT_NE(causes[3].find(u"arc 5 is left out: its points are too far out to draw"),
+              std::u16string::npos);
 }
 
 TEST_F(SketchThreadFaceReports, SplineDataIsAskedForOnceForAllSplines)

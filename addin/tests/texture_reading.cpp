@@ -22,19 +22,32 @@ using publish_test::RunCommand;
 namespace
 {
 
+Bytes Cut(const Bytes& bytes, std::size_t size)
+{
+    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
+}
+
 // The pictures ImageMagick writes for these tests: 96 x 64 pixels of noise,
 // so that their image data is far more than their headers.
-Bytes MagickPicture(const std::string& folder, const std::string& extension)
+Bytes MagickPicture(const std::string& folder, const std::string& extension,
+                    const std::string& options = "")
 {
     const std::string path = folder + "/magick." + extension;
-    if (RunCommand(OmviTest::magick() + " -seed 7 -size 96x64 plasma:fractal " + Quoted(path)) != 0)
+    if (RunCommand(OmviTest::magick() + " -seed 7 -size 96x64 plasma:fractal " + options + " " +
+                   Quoted(path)) != 0)
         return {};
     return OmviTest::readFileBytes(path);
 }
 
-Bytes Cut(const Bytes& bytes, std::size_t size)
+// A JPEG of several scans cut just before its last one: every row can be
+// made from what is left, though not as the file holds it.
+Bytes BeforeLastScan(const Bytes& jpeg)
 {
-    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
+    std::size_t last = 0;
+    for (std::size_t at = 2; at + 1 < jpeg.size(); ++at)
+        if (jpeg[at] == 0xFF && jpeg[at + 1] == 0xDA)
+            last = at;
+    return last > 0 ? Cut(jpeg, last) : Bytes();
 }
 
 std::uint32_t Big32(const Bytes& bytes, std::size_t at)
@@ -82,7 +95,8 @@ protected:
                            TextureConversionDetails* details = nullptr)
     {
         TextureImageConverter converter(*folder_);
-        const TextureFileFormat format = converter.ReadTextureImage(platform::path::fromNative(path));
+        const TextureFileFormat format =
+            converter.ReadTextureImage(platform::path::fromNative(path));
         if (failure)
             *failure = converter.failure();
         if (details)
@@ -100,8 +114,8 @@ TEST_F(TextureReading, GoodFilesAreTakenAsTheKindTheirContentShowsWhateverTheirN
     const Bytes png = MagickPicture(root_, "png");
     ASSERT_GT(jpeg.size(), 1000u);
     ASSERT_GT(png.size(), 1000u);
-    ASSERT_EQ(
-        RunCommand(OmviTest::magick() + " -size 8x8 xc:navy " + Quoted(root_ + "/navy.bmp")), 0);
+    ASSERT_EQ(RunCommand(OmviTest::magick() + " -size 8x8 xc:navy " + Quoted(root_ + "/navy.bmp")),
+              0);
     const Bytes bitmap = OmviTest::readFileBytes(root_ + "/navy.bmp");
     ASSERT_FALSE(bitmap.empty());
     const std::map<std::string, std::pair<Bytes, TextureFileFormat>> cases = {
@@ -141,13 +155,19 @@ TEST_F(TextureReading, BrokenFilesAreRefusedOnceNamingTheFileAndTheReason)
     ASSERT_GT(png.size(), 1000u);
     const Bytes flipped = FlippedInImageData(png);
     ASSERT_FALSE(flipped.empty());
+    const Bytes progressive = BeforeLastScan(MagickPicture(root_, "jpg", "-interlace JPEG"));
+    ASSERT_FALSE(progressive.empty());
     // What each failure must say (beside the file's name).
     const std::map<std::string, std::pair<std::string, std::string>> cases = {
-        {"jpeg cut at half", {Source("half.jpg", Cut(jpeg, jpeg.size() / 2)), ""}},
+        {"jpeg cut at half",
+         {Source("half.jpg", Cut(jpeg, jpeg.size() / 2)), "Corrupt image file"}},
         {"jpeg cut near its end",
-         {Source("end.jpg", Cut(jpeg, jpeg.size() * 9 / 10)), ""}},
-        {"png cut at half", {Source("half.png", Cut(png, png.size() / 2)), ""}},
-        {"png with a bit flipped in its image data", {Source("flipped.png", flipped), ""}},
+         {Source("end.jpg", Cut(jpeg, jpeg.size() * 9 / 10)), "Corrupt image file"}},
+        {"progressive jpeg cut before its last scan",
+         {Source("scans.jpg", progressive), "Corrupt image file"}},
+        {"png cut at half", {Source("half.png", Cut(png, png.size() / 2)), "Corrupt image file"}},
+        {"png with a bit flipped in its image data",
+         {Source("flipped.png", flipped), "Corrupt image file"}},
         {"png declaring 100000 x 100000",
          {Source("huge.png", DeclaringSize(png, 100000, 100000)),
           "too large: 100000 x 100000 pixels"}},

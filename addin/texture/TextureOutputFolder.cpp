@@ -137,8 +137,8 @@ void TextureOutputFolder::remember(const std::u16string& source, const std::u16s
     converted_[source] = output;
 }
 
-const TextureOutputFolder::Reading* TextureOutputFolder::readBefore(
-    const std::u16string& source) const
+const TextureOutputFolder::Reading*
+TextureOutputFolder::readBefore(const std::u16string& source) const
 {
     const auto found = read_.find(source);
     return found == read_.end() ? nullptr : &found->second;
