@@ -136,11 +136,18 @@ void CDWF3DGrWriter::GetTexturePath(const std::u16string& name, std::u16string& 
         }
     }
     // Converted into the publish's own folder; a failure (reported by the
-    // converter) leaves no texture.
+    // converter) leaves no texture. Many faces can share a texture that
+    // fails: it is tried, and reported, once per publish.
+    TextureOutputFolder& folder = publisher_->GetTextureFolder();
+    if (folder.failedBefore(file))
+        return;
     bool converted = false;
     const std::u16string jpeg = converter.ConvertTextureImage(file, &converted);
     if (!converted)
+    {
+        folder.rememberFailure(file, converter.failure());
         return;
+    }
     textureKind_ = 1;
     path = jpeg;
 }

@@ -137,6 +137,17 @@ void TextureOutputFolder::remember(const std::u16string& source, const std::u16s
     converted_[source] = output;
 }
 
+const std::u16string* TextureOutputFolder::failedBefore(const std::u16string& source) const
+{
+    const auto found = failed_.find(source);
+    return found == failed_.end() ? nullptr : &found->second;
+}
+
+void TextureOutputFolder::rememberFailure(const std::u16string& source, const std::u16string& why)
+{
+    failed_[source] = why;
+}
+
 const TextureOutputFolder::Reading*
 TextureOutputFolder::readBefore(const std::u16string& source) const
 {
@@ -152,6 +163,7 @@ void TextureOutputFolder::rememberRead(const std::u16string& source, Reading rea
 bool TextureOutputFolder::remove()
 {
     converted_.clear();
+    failed_.clear();
     read_.clear();
     namesUsed_.clear();
     if (path_.empty())

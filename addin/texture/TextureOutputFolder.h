@@ -11,8 +11,9 @@
 // Each converted texture keeps its name rule; two textures of one name from
 // different folders are kept apart in numbered subfolders, and a source
 // converted earlier in the same publish is found again instead of being
-// converted a second time. A texture taken as it is (a JPEG or PNG) is
-// read once per publish too: what its reading found is kept here.
+// converted a second time; the 3D road does not try (nor report) again a
+// source whose conversion failed. A texture taken as it is (a JPEG or PNG) is read once
+// per publish too: what its reading found is kept here.
 #include "addin/texture/TextureFileFormat.h"
 
 #include <map>
@@ -44,6 +45,10 @@ public:
     // its file is still there, else empty.
     std::u16string convertedFrom(const std::u16string& source) const;
     void remember(const std::u16string& source, const std::u16string& output);
+    // Why an earlier conversion of `source` in this publish failed; null
+    // when none did.
+    const std::u16string* failedBefore(const std::u16string& source) const;
+    void rememberFailure(const std::u16string& source, const std::u16string& why);
 
     // What reading a texture taken as it is found: its format, and why it
     // could not be read when it could not.
@@ -65,6 +70,7 @@ public:
 private:
     std::u16string path_;
     std::map<std::u16string, std::u16string> converted_; // source -> output
+    std::map<std::u16string, std::u16string> failed_;    // source -> why
     std::map<std::u16string, int> namesUsed_;            // name -> places given
     std::map<std::u16string, Reading> read_;             // source -> what it held
     // The folder, its subfolders and the places given, as listed with the
