@@ -6,6 +6,7 @@
 #include "host/memory/Geometry.h"
 #include "host/memory/Sketch.h"
 #include "host/memory/View.h"
+#include "dwfcore/RegularFile.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
@@ -1608,7 +1609,8 @@ std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path
     // The system's reason goes with every failure: a user must know whether
     // the file is missing, forbidden or a folder.
     errno = 0;
-    std::FILE* file = std::fopen(native.c_str(), "rb");
+    // Only a regular file: a FIFO or a device in its place would hang the run.
+    std::FILE* file = DWFCore::openRegularFileStream(native);
     if (!file)
         throw LoadError(0, "cannot open host document '" + native + "': " + platform::systemReason(errno));
     std::string bytes;

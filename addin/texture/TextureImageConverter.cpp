@@ -9,6 +9,7 @@
 #include "addin/texture/TextureOutputFolder.h"
 #include "addin/texture/TextureW2DFile.h"
 #include "addin/texture/WriteBufferedStream.h"
+#include "dwfcore/RegularFile.h"
 #include "imaging/FileSpecifier.h"
 #include "imaging/OMVIException.h"
 #include "imaging/codecs/jfif/JfifFormatCodec.h"
@@ -144,11 +145,23 @@ std::u16string probeFailure(std::int32_t probe)
 // The whole file, or nothing when it cannot be read.
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const int file = DWFCore::openRegularFile(path);
+    if (file < 0)
         return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    bytes.clear();
+    std::uint8_t chunk[65536];
+    for (;;)
+    {
+        const ssize_t got = ::read(file, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+        {
+            ::close(file);
+            return got == 0;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
 }
 
 // Writes all the bytes to `path` (created or truncated), every write and the
@@ -245,6 +258,14 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
     if (native.size() + 1 > kMaxTexturePathBytes)
         fail(u"the texture's path is longer than " +
              platform::utf8ToUtf16(std::to_string(kMaxTexturePathBytes - 1)) + u" bytes");
+
+    // The codecs refuse what is no regular file without saying so; the user
+    // hears the reason here, and nothing else waits on a FIFO or a device.
+    if (const int file = DWFCore::openRegularFile(native); file >= 0)
+        ::close(file);
+    else
+        fail(u"the texture file cannot be opened: " +
+             platform::utf8ToUtf16(platform::systemReason(errno)));
 
     // The session goes last, after every descriptor and row source.
     TextureImagingSession session;

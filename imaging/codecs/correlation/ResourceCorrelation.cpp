@@ -7,6 +7,7 @@
 #include "imaging/codecs/correlation/SideCarLookup.h"
 #include "imaging/codecs/correlation/SideCarPath.h"
 #include "imaging/models/RgbColor.h"
+#include "dwfcore/RegularFile.h"
 
 #include <cmath>
 #include <cstdio>
@@ -144,7 +145,7 @@ void FormatCodecResourceCorrelation::read()
 
 bool FormatCodecResourceCorrelation::readFile(const std::string& path)
 {
-    File file(std::fopen(SideCarPath::native(path).c_str(), "rb"));
+    File file(DWFCore::openRegularFileStream(SideCarPath::native(path)));
     if (!file)
         return false;
     std::uint8_t header[kHeaderSize];
