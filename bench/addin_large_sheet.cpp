@@ -14,27 +14,18 @@
 // Goals: peak memory under 200 MB for the gigabyte stream, and within 1.2x
 // of the peak for the tenth (for the instanced sheet, whose document does not
 // grow).
+#include "quillcast_program.h"
+
 #include "dwfcore/String.h"
 #include "dwfcore/zip/Format.h"
 #include "dwfcore/zip/Reader.h"
 
 #include <benchmark/benchmark.h>
 
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <map>
-#include <spawn.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
-
-extern char** environ;
 
 namespace
 {
@@ -45,37 +36,13 @@ constexpr int kLargeSheetParabolas = 92000;
 constexpr int kBlockParabolas = 4600;
 constexpr int kLargeSheetInstances = 20;
 
-std::string ProgramBesideThis()
-{
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0)
-        return {};
-    std::string self(buffer, static_cast<std::size_t>(length));
-    return self.substr(0, self.rfind('/')) + "/quillcast";
-}
-
-// A folder of this run in the temporary folder, removed at the end.
-struct Scratch
-{
-    std::string path;
-    Scratch()
-    {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/qc-bench-sheet-XXXXXX";
-        if (::mkdtemp(pattern.data()))
-            path = pattern;
-    }
-    ~Scratch()
-    {
-        if (!path.empty())
-            std::system(("rm -rf '" + path + "'").c_str());
-    }
-};
+using bench_program::ProgramBesideThis;
+using bench_program::PublishAndMeasure;
+using bench_program::Scratch;
 
 Scratch& TheScratch()
 {
-    static Scratch scratch;
+    static Scratch scratch("qc-bench-sheet");
     return scratch;
 }
 
@@ -146,33 +113,6 @@ double StreamBytes(const std::string& package)
     }
     zipio::unzClose(reader);
     return bytes;
-}
-
-// Runs the program to completion; its peak resident memory in kilobytes,
-// or -1 when it failed.
-long PublishAndMeasure(const std::string& program, const std::string& document,
-                       const std::string& package)
-{
-    std::vector<std::string> arguments = {program, "publish", document, "-o", package, "--force",
-                                          "--quiet"};
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, program.c_str(), &files, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&files);
-    if (spawned != 0)
-        return -1;
-    int status = 0;
-    rusage usage{};
-    if (::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-        return -1;
-    return usage.ru_maxrss;
 }
 
 // Peaks by case and size, for the ratio of each large run to its tenth.

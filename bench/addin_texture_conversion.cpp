@@ -11,7 +11,14 @@
 // - texture/convert/...: convert in.tif -quality 75 out.jpg.
 // - texture/vips/...: vips copy in.tif out.jpg[Q=75].
 //
-// Goal: at most twice libvips' time and a peak under 100 MB.
+// - texture/read/ours/jpeg, .../png: ReadTextureImage of a 5,000 x 5,000
+//   JPEG (quality 90) and PNG of the same pixels, the whole-file decode a
+//   texture taken without conversion gets before it goes into the package.
+// - texture/read/convert/...: convert in.jpg null:, ImageMagick decoding
+//   the same file.
+//
+// Goal: at most twice libvips' time and a peak under 100 MB; a read at most
+// ImageMagick's decoding time, its peak that of a few rows.
 #include "imaging_bench.h"
 
 #include "addin/texture/TextureImageConverter.h"
@@ -54,6 +61,9 @@ bool writeInputs(const std::string& strips)
             : "convert " + quoted(ppm) + " -compress lzw -define tiff:tile-geometry=256x256 " + quoted(tiles);
     if (std::system(tiling.c_str()) != 0)
         return false;
+    for (const char* name : {"big.jpg", "big.png"})
+        if (std::system(("convert " + quoted(ppm) + " -quality 90 " + quoted(folder + "/" + name)).c_str()) != 0)
+            return false;
     std::remove(ppm.c_str());
     return true;
 }
@@ -152,6 +162,66 @@ void BM_TextureVips(benchmark::State& state)
         reportConversion(state, runTool({"vips", "copy", input(state), workspace().file("vips.jpg") + "[Q=75]"}));
 }
 
+const char* const kTakenAsTheyAre[] = {"jpg", "png"};
+
+std::string takenAsItIs(benchmark::State& state)
+{
+    return workspace().file(std::string("big.") + kTakenAsTheyAre[state.range(0)]);
+}
+
+void BM_TextureReadOurs(benchmark::State& state)
+{
+    if (!workspace().valid())
+    {
+        state.SkipWithError("no inputs (ImageMagick's convert is needed to write them)");
+        return;
+    }
+    state.SetLabel(kTakenAsTheyAre[state.range(0)]);
+    for (auto _ : state)
+    {
+        const std::string path = takenAsItIs(state);
+        const Outcome outcome = inChild([&path] {
+            setenv("TMPDIR", workspace().folder().c_str(), 1);
+            TextureOutputFolder folder;
+            TextureImageConverter converter(folder);
+            converter.setReportFailures(false);
+            const auto start = Clock::now();
+            const TextureFileFormat format = converter.ReadTextureImage(platform::path::fromNative(path));
+            if (format != TextureFileFormat::Jpeg && format != TextureFileFormat::Png)
+            {
+                std::fprintf(stderr, "reading failed: %s\n", platform::path::toNative(converter.failure()).c_str());
+                return -1.0;
+            }
+            return secondsSince(start);
+        });
+        reportConversion(state, outcome);
+    }
+}
+
+void BM_TextureReadConvert(benchmark::State& state)
+{
+    if (!workspace().valid())
+    {
+        state.SkipWithError("no inputs");
+        return;
+    }
+    state.SetLabel(kTakenAsTheyAre[state.range(0)]);
+    for (auto _ : state)
+        reportConversion(state, runTool({"convert", takenAsItIs(state), "null:"}));
+}
+
+BENCHMARK(BM_TextureReadOurs)
+    ->Name("texture/read/ours")
+    ->DenseRange(0, 1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_TextureReadConvert)
+    ->Name("texture/read/convert")
+    ->DenseRange(0, 1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 BENCHMARK(BM_TextureOurs)
     ->Name("texture/ours")
     ->DenseRange(0, 1)

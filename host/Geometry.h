@@ -152,6 +152,8 @@ public:
     virtual bool suppressed() = 0;
     virtual int kind() = 0;
     virtual std::u16string typeName() = 0;
+    // The name the user gave the feature; what messages call it by.
+    virtual std::u16string name() = 0;
     virtual ThreadData* threadData() = 0; // through its definition; may be null
     virtual Sketch* specificSketch() = 0; // its specific object as a sketch; may be null
     virtual Texture* texture(const std::u16string& configuration) = 0;

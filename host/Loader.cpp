@@ -11,6 +11,7 @@
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include <set>
 
 #include <expat.h>
+#include <sys/stat.h>
 
 namespace host
 {
@@ -99,6 +101,8 @@ struct Frame
     // What the element's attributes said that its end needs.
     long long count = -1;
     int kindArgument = 0;
+    // A feature's (3D) sketch, or one of its lists: its arcs may carry an axis.
+    bool threeDSketch = false;
 
     memory::Document* document = nullptr;
     memory::Drawing* drawing = nullptr;
@@ -126,6 +130,8 @@ struct Frame
     memory::ThreadData* thread = nullptr;
     memory::TextureTable* textures = nullptr;
     std::vector<double>* material = nullptr;
+    // A face array's numbers go straight here as its text arrives.
+    std::vector<float>* floats = nullptr;
 
     // Tails of the first/next lists this element collects.
     memory::View* lastView = nullptr;
@@ -304,6 +310,36 @@ bool isBlank(const std::string& text)
     return text.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// How many numbers a face's array holds per triangle.
+std::size_t faceArrayStride(const std::string& name)
+{
+    return name == "texture-coordinates" ? 6 : 9;
+}
+
+// What a face of `triangles` triangles needs of its array `name`.
+std::string faceArrayNeed(const std::string& name, std::size_t triangles)
+{
+    if (name == "triangles")
+        return "a face of " + std::to_string(triangles) + " triangles needs <triangles> of " +
+               std::to_string(9 * triangles) + " numbers";
+    return "<" + name + "> needs " + std::to_string(faceArrayStride(name)) +
+           " numbers per triangle";
+}
+
+// A limit in bytes as a reader would say it.
+std::string describeBytes(std::size_t bytes)
+{
+    constexpr std::size_t kMiB = 1024 * 1024;
+    if (bytes % kMiB == 0)
+        return std::to_string(bytes / kMiB) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
+
 // Host objects chain their siblings through a `next` member; the loader
 // keeps each list's tail so appending stays constant-time.
 template <class Head, class Node>
@@ -319,14 +355,22 @@ void append(Head*& head, Node*& tail, Node* Node::*next, Node* node)
 class Loader
 {
 public:
-    Loader(std::u16string baseFolder) : base_(std::move(baseFolder))
+    // `documentBytes` is the document's size, or a bound of it: no array is
+    // made larger ahead of its text than what is left of the document could fill.
+    Loader(std::u16string baseFolder, std::size_t documentBytes)
+        : base_(std::move(baseFolder)), documentBytes_(documentBytes)
     {
         application_ = std::make_unique<memory::Application>();
     }
 
-    std::unique_ptr<memory::Application> parse(std::string_view xml)
+    // Parses the document as `next` hands it over, one piece per call (an
+    // empty piece ends it), so that neither we nor the parser ever need
+    // the whole text at once.
+    template <class Next> std::unique_ptr<memory::Application> parse(Next&& next)
     {
-        XML_Parser parser = XML_ParserCreate(nullptr);
+        std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> owner(XML_ParserCreate(nullptr),
+                                                                      &XML_ParserFree);
+        XML_Parser parser = owner.get();
         if (!parser)
             throw LoadError(0, "cannot create the XML parser");
         parser_ = parser;
@@ -335,11 +379,20 @@ public:
         XML_SetCharacterDataHandler(parser, &Loader::onText);
         XML_SetStartDoctypeDeclHandler(parser, &Loader::onDoctype);
         XML_SetEntityDeclHandler(parser, &Loader::onEntity);
-        const auto status = XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), XML_TRUE);
+        XML_Status status = XML_STATUS_OK;
+        for (;;)
+        {
+            const std::string_view piece = next();
+            const bool last = piece.empty();
+            status = XML_Parse(parser, piece.data(), static_cast<int>(piece.size()),
+                               last ? XML_TRUE : XML_FALSE);
+            if (status != XML_STATUS_OK || last)
+                break;
+        }
         const int line = static_cast<int>(XML_GetCurrentLineNumber(parser));
         const XML_LChar* reason = XML_ErrorString(XML_GetErrorCode(parser));
         const std::string message = reason ? reason : "unknown error";
-        XML_ParserFree(parser);
+        owner.reset();
         parser_ = nullptr;
         if (failure_)
             throw *failure_;
@@ -422,9 +475,13 @@ private:
     void characters(const XML_Char* text, int length)
     {
         Frame& frame = frames_.back();
-        if (frame.takesText)
+        if (frame.kind == Kind::FaceArray)
         {
-            if (frame.text.size() + static_cast<std::size_t>(length) > kMaxHostDocumentBytes)
+            takeFaceNumbers(frame, text, static_cast<std::size_t>(length));
+        }
+        else if (frame.takesText)
+        {
+            if (frame.text.size() + static_cast<std::size_t>(length) > documentBytes_)
                 throw LoadError(frame.line, "element text too long");
             frame.text.append(text, static_cast<std::size_t>(length));
         }
@@ -432,6 +489,64 @@ private:
         {
             throw LoadError(line(), "<" + frame.name + "> takes no text");
         }
+    }
+
+    // A face's arrays are most of a large part: their text becomes floats
+    // as it arrives, a number that straddles two pieces waiting in
+    // frame.text, so that no array is ever held as text or as doubles.
+    void takeFaceNumbers(Frame& frame, const char* text, std::size_t length)
+    {
+        const int faceLine = frames_[frames_.size() - 2].line;
+        std::size_t at = 0;
+        while (at < length)
+        {
+            if (isBlank(text[at]))
+            {
+                takeWaitingFaceNumber(frame, faceLine);
+                ++at;
+                continue;
+            }
+            std::size_t end = at;
+            while (end < length && !isBlank(text[end]))
+                ++end;
+            if (end < length && frame.text.empty())
+            {
+                takeFaceNumber(frame, std::string_view(text + at, end - at), faceLine);
+            }
+            else
+            {
+                if (frame.text.size() + (end - at) > documentBytes_)
+                    throw LoadError(frame.line, "element text too long");
+                frame.text.append(text + at, end - at);
+            }
+            at = end;
+        }
+    }
+
+    void takeWaitingFaceNumber(Frame& frame, int faceLine)
+    {
+        if (frame.text.empty())
+            return;
+        takeFaceNumber(frame, frame.text, faceLine);
+        frame.text.clear();
+    }
+
+    // A refusal of the array's length names the face's line.
+    void takeFaceNumber(Frame& frame, std::string_view token, int faceLine)
+    {
+        const auto value = platform::parseDouble(token);
+        if (!value || !std::isfinite(*value))
+            throw LoadError(frame.line, "<" + frame.name + "> holds '" + std::string(token) +
+                                            "', which is not a finite number");
+        if (std::fabs(*value) > 3.0e38)
+            throw LoadError(frame.line,
+                            "<" + frame.name + "> holds a number too large for single precision");
+        // More numbers than the face's count allows are refused as they come,
+        // not after an array grown without bound.
+        if (frame.floats->size() == static_cast<std::size_t>(frame.count))
+            throw LoadError(faceLine, faceArrayNeed(frame.name, static_cast<std::size_t>(
+                                                                    frame.face->triangleTotal)));
+        frame.floats->push_back(static_cast<float>(*value));
     }
 
     [[noreturn]] void unexpected(const std::string& name, const Frame& parent) const
@@ -499,6 +614,7 @@ private:
 
     XML_Parser parser_ = nullptr;
     std::u16string base_;
+    std::size_t documentBytes_;
     std::unique_ptr<memory::Application> application_;
     std::vector<Frame> frames_;
     std::optional<LoadError> failure_;
@@ -1048,6 +1164,17 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         child.kind = Kind::FaceArray;
         child.face = parent.face;
         child.takesText = true;
+        child.floats = name == "triangles" ? &parent.face->faceTriangles
+                       : name == "normals" ? &parent.face->faceNormals
+                                           : &parent.face->uv;
+        const std::size_t expected = faceArrayStride(name) *
+                                     static_cast<std::size_t>(parent.face->triangleTotal);
+        child.count = static_cast<long long>(expected);
+        // Sized once from the face's count, but never beyond what the rest
+        // of the document could hold (a number and a blank at the least).
+        const auto at = static_cast<std::size_t>(std::max<XML_Index>(0, XML_GetCurrentByteIndex(parser_)));
+        const std::size_t left = documentBytes_ > at ? documentBytes_ - at : 0;
+        child.floats->reserve(std::min(expected, left / 2 + 1));
         return true;
     }
     if (name == "edge" && parent.kind == Kind::BodyEl)
@@ -1068,6 +1195,7 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         if (!id.empty() && !features_.emplace(id, feature).second)
             throw LoadError(child.line, "feature '" + id + "' is defined twice");
         feature->featureTypeName = wide(a.take("type-name").value_or(""));
+        feature->featureName = wide(id);
         feature->label =
             "Feature[" + (id.empty() ? platform::utf16ToUtf8(feature->featureTypeName) : id) + "]";
         feature->featureKind = static_cast<int>(a.integer("kind", 0));
@@ -1102,6 +1230,7 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         parent.feature->featureSketch = sketch;
         child.kind = Kind::SketchEl;
         child.sketch = sketch;
+        child.threeDSketch = true;
         return true;
     }
     return false;
@@ -1141,6 +1270,7 @@ void Loader::openSketchContent(Frame& parent, Frame& child, Attributes& a)
             throw LoadError(child.line, "a sketch has one <" + name + ">" +
                                             (name == "lines" ? " of each kind" : ""));
         child.sketch = parent.sketch;
+        child.threeDSketch = parent.threeDSketch;
         child.takesText = true;
         return;
     }
@@ -1417,13 +1547,11 @@ void Loader::end()
         auto* face = frame.face;
         const std::size_t n = static_cast<std::size_t>(face->triangleTotal);
         if (face->faceTriangles.size() != 9 * n)
-            throw LoadError(frame.line, "a face of " + std::to_string(n) +
-                                            " triangles needs <triangles> of " +
-                                            std::to_string(9 * n) + " numbers");
+            throw LoadError(frame.line, faceArrayNeed("triangles", n));
         if (!face->faceNormals.empty() && face->faceNormals.size() != 9 * n)
-            throw LoadError(frame.line, "<normals> needs 9 numbers per triangle");
+            throw LoadError(frame.line, faceArrayNeed("normals", n));
         if (!face->uv.empty() && face->uv.size() != 6 * n)
-            throw LoadError(frame.line, "<texture-coordinates> needs 6 numbers per triangle");
+            throw LoadError(frame.line, faceArrayNeed("texture-coordinates", n));
         return;
     }
     case Kind::ComponentEl:
@@ -1438,6 +1566,11 @@ void Loader::end()
 
 void Loader::closeArray(Frame& frame, Frame& parent)
 {
+    if (frame.kind == Kind::FaceArray)
+    {
+        takeWaitingFaceNumber(frame, parent.line);
+        return;
+    }
     const std::string what = "<" + frame.name + ">";
     std::vector<double> numbers = parseNumbers(frame.text, frame.line, what);
     const auto require = [&](const layout::Walk& walk)
@@ -1473,7 +1606,19 @@ void Loader::closeArray(Frame& frame, Frame& parent)
         }
         else if (frame.name == "arcs")
         {
+            // A 3D sketch's arcs may each carry the axis of their plane.
             target = &sketch->sketchArcs, size = layout::kSketchArc;
+            if (frame.threeDSketch && frame.count > 0 && frame.count <= layout::kMaxCount)
+            {
+                const std::size_t arcs = static_cast<std::size_t>(frame.count);
+                if (numbers.size() == arcs * layout::kSketchArcWithAxis)
+                    size = layout::kSketchArcWithAxis;
+                else if (numbers.size() != arcs * layout::kSketchArc)
+                    throw LoadError(frame.line, what + " of a 3D sketch needs 16 numbers per arc" +
+                                                    " (19 with the axis) for " +
+                                                    std::to_string(arcs) + " arcs, found " +
+                                                    std::to_string(numbers.size()));
+            }
         }
         else if (frame.name == "ellipses")
         {
@@ -1553,24 +1698,6 @@ void Loader::closeArray(Frame& frame, Frame& parent)
         requireSize(13);
         frame.document->modelExtension->mass = std::move(numbers);
         return;
-    case Kind::FaceArray:
-    {
-        std::vector<float> floats;
-        floats.reserve(numbers.size());
-        for (double value : numbers)
-        {
-            if (std::fabs(value) > 3.0e38)
-                throw LoadError(frame.line,
-                                what + " holds a number too large for single precision");
-            floats.push_back(static_cast<float>(value));
-        }
-        auto* face = frame.face;
-        std::vector<float>& target = frame.name == "triangles" ? face->faceTriangles
-                                     : frame.name == "normals" ? face->faceNormals
-                                                               : face->uv;
-        target = std::move(floats);
-        return;
-    }
     case Kind::Triangle:
         requireSize(layout::kWeldTriangle);
         frame.weld->triangles.data.insert(frame.weld->triangles.data.end(), numbers.begin(),
@@ -1596,14 +1723,25 @@ void Loader::closeArray(Frame& frame, Frame& parent)
 } // namespace
 
 std::unique_ptr<memory::Application> parseHostDocument(std::string_view xml,
-                                                       const std::u16string& baseFolder)
+                                                       const std::u16string& baseFolder,
+                                                       std::size_t maxBytes)
 {
-    if (xml.size() > kMaxHostDocumentBytes)
-        throw LoadError(0, "host document larger than 64 MiB");
-    return Loader(baseFolder).parse(xml);
+    if (xml.size() > maxBytes)
+        throw LoadError(0, "host document larger than " + describeBytes(maxBytes));
+    // In pieces, so that the parser does not take a copy of the whole text.
+    constexpr std::size_t kPiece = 1 << 20;
+    return Loader(baseFolder, xml.size())
+        .parse(
+            [&xml]
+            {
+                const std::string_view piece = xml.substr(0, kPiece);
+                xml.remove_prefix(piece.size());
+                return piece;
+            });
 }
 
-std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path)
+std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path,
+                                                      std::size_t maxBytes)
 {
     const std::string native = platform::path::toNative(path);
     // The system's reason goes with every failure: a user must know whether
@@ -1613,27 +1751,36 @@ std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path
     std::FILE* file = DWFCore::openRegularFileStream(native);
     if (!file)
         throw LoadError(0, "cannot open host document '" + native + "': " + platform::systemReason(errno));
-    std::string bytes;
-    char buffer[65536];
-    std::size_t got = 0;
-    bool tooLarge = false;
-    errno = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, &std::fclose);
+    const auto tooLarge = [&]
+    { return LoadError(0, "host document '" + native + "' is larger than " + describeBytes(maxBytes)); };
+    // A file that says it is too large is refused unread; one whose size
+    // is not known (a pipe) is counted as it is read.
+    std::size_t documentBytes = maxBytes;
+    struct stat status{};
+    if (::fstat(::fileno(file), &status) == 0 && S_ISREG(status.st_mode))
     {
-        if (bytes.size() + got > kMaxHostDocumentBytes)
-        {
-            tooLarge = true;
-            break;
-        }
-        bytes.append(buffer, got);
+        if (static_cast<unsigned long long>(status.st_size) > maxBytes)
+            throw tooLarge();
+        documentBytes = static_cast<std::size_t>(status.st_size);
     }
-    const int readError = std::ferror(file) != 0 ? (errno != 0 ? errno : EIO) : 0;
-    std::fclose(file);
-    if (tooLarge)
-        throw LoadError(0, "host document '" + native + "' is larger than 64 MiB");
-    if (readError != 0)
-        throw LoadError(0, "cannot read host document '" + native + "': " + platform::systemReason(readError));
-    return parseHostDocument(bytes, platform::path::cutLastComponent(path));
+    // The text is handed to the parser as it is read, never held whole.
+    std::vector<char> buffer(1 << 16);
+    std::size_t total = 0;
+    return Loader(platform::path::cutLastComponent(path), documentBytes)
+        .parse(
+            [&]
+            {
+                errno = 0;
+                const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
+                if (got == 0 && std::ferror(file) != 0)
+                    throw LoadError(0, "cannot read host document '" + native +
+                                           "': " + platform::systemReason(errno != 0 ? errno : EIO));
+                total += got;
+                if (total > maxBytes)
+                    throw tooLarge();
+                return std::string_view(buffer.data(), got);
+            });
 }
 
 } // namespace host

@@ -27,15 +27,20 @@ private:
     int line_;
 };
 
-// Host documents larger than this are refused before they are parsed.
-constexpr std::size_t kMaxHostDocumentBytes = 64u * 1024 * 1024;
+// Host documents larger than this are refused (a file that says so
+// before it is read). A part of a million triangles with normals and
+// texture coordinates takes about 215 MB.
+constexpr std::size_t kMaxHostDocumentBytes = 512u * 1024 * 1024;
 // Nor may a document hold more elements than this.
 constexpr std::size_t kMaxHostElements = 250000;
 
 // Loads the file; relative picture paths are taken from the file's folder.
-std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path);
+// `maxBytes` is the size refused.
+std::unique_ptr<memory::Application> loadHostDocument(
+    const std::u16string& path, std::size_t maxBytes = kMaxHostDocumentBytes);
 // Parses XML text; relative picture paths are taken from `baseFolder`.
-std::unique_ptr<memory::Application> parseHostDocument(std::string_view xml,
-                                                       const std::u16string& baseFolder);
+std::unique_ptr<memory::Application> parseHostDocument(
+    std::string_view xml, const std::u16string& baseFolder,
+    std::size_t maxBytes = kMaxHostDocumentBytes);
 
 } // namespace host

@@ -13,6 +13,8 @@ namespace host::layout
 // Record sizes of the fixed-size lists.
 constexpr std::size_t kSketchLine = 12;
 constexpr std::size_t kSketchArc = 16;
+// A 3D sketch's arc may add the axis of its plane (indices 16-18).
+constexpr std::size_t kSketchArcWithAxis = 19;
 constexpr std::size_t kSketchEllipse = 22;
 constexpr std::size_t kSketchParabola = 18;
 constexpr std::size_t kDisplayLine = 10;

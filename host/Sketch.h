@@ -23,7 +23,9 @@ public:
     virtual int lineCount(int kind) = 0;
     virtual std::vector<double> lines(int kind) = 0;
     virtual int arcCount() = 0;
-    virtual std::vector<double> arcs() = 0; // 16 doubles each
+    // 16 doubles each; the arcs of a 3D sketch may all carry 19, the last
+    // three the axis of the arc's plane.
+    virtual std::vector<double> arcs() = 0;
     virtual int ellipseCount() = 0;
     virtual std::vector<double> ellipses() = 0; // 22 doubles each
     virtual int parabolaCount() = 0;

@@ -17,7 +17,8 @@ ensure_packages() {
 
 # What building needs, everywhere.
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libexpat1-dev libjpeg62-turbo-dev
-                libpng-dev libtiff-dev libgeotiff-dev libproj-dev libxml2-dev)
+                libpng-dev libtiff-dev libgeotiff-dev libproj-dev libxml2-dev
+                libfreetype-dev libfontconfig-dev fonts-liberation)
 # What the tests and benchmarks need beyond that: GoogleTest, Google Benchmark, and
 # the independent tools that check our output.
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pil libxml2-utils unzip p7zip-full

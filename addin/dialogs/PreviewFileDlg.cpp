@@ -46,9 +46,14 @@ bool CPreviewFileDlg::OnFileNameOK(const std::u16string& path)
 {
     if (platform::path::isReadOnlyFile(path))
     {
+        // Read-only is the file's own attribute: none of its write
+        // permissions is set, whoever asks. The box names the file and says
+        // so in its cause.
         platform::Ui& ui = platform::ui();
         ui.messageBox(ui.string(res::IDS_READ_ONLY_TARGET).value_or(std::u16string()), m_title,
-                      platform::MB_ICONEXCLAMATION, true);
+                      platform::MB_ICONEXCLAMATION, true,
+                      u"'" + path +
+                          u"' has no write permission for its owner, its group or anyone else");
         return false;
     }
     if ((m_flags & OFN_OVERWRITEPROMPT) != 0 && platform::path::fileExists(path))

@@ -1,6 +1,7 @@
 // Annotations: the host's display data (texts, lines, arcs, arrow heads),
 // weld triangles, symbol codes in text, and dimensions.
 #include "addin/ErrorReport.h"
+#include "addin/PublishLog.h"
 #include "addin/publishers/AnnotationSupport.h"
 #include "addin/publishers/DWF2DGrWriter.h"
 #include "dwf/w2dtk/ellipse.h"
@@ -11,6 +12,7 @@
 #include "host/Annotation.h"
 #include "host/RecordLayout.h"
 #include "host/View.h"
+#include "platform/kernel/Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -94,13 +96,6 @@ WT_Logical_Point InTextFrame(const WT_Logical_Point& origin, const Direction& d,
 {
     return WT_Logical_Point(SaturateToInt32(origin.m_x + along * d.cos - up * d.sin),
                             SaturateToInt32(origin.m_y + along * d.sin + up * d.cos));
-}
-
-// Characters, not UTF-16 code units: a surrogate pair counts once.
-std::size_t CharacterCount(const std::u16string& text)
-{
-    return static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char16_t c) { return c < 0xDC00 || c > 0xDFFF; }));
 }
 
 std::int64_t Half(std::int64_t value)
@@ -268,26 +263,37 @@ std::u16string CDWF2DGrWriter::ShownText(const std::u16string& text)
     return shown;
 }
 
-CDWF2DGrWriter::TextLine CDWF2DGrWriter::LayOutTextLine(const std::u16string& text, double height)
+CDWF2DGrWriter::TextLine CDWF2DGrWriter::LayOutTextLine(const std::u16string& text, double height,
+                                                        const std::u16string& font)
 {
     // A cursor runs along the baseline from the line's start: over a run by
-    // its characters' advance; a symbol begins where the cursor stands (or
-    // further on, when its drawing reaches left of its origin) and the
-    // cursor moves on past its right edge and a gap.
+    // its width in the font it is written in; a symbol begins a gap after
+    // the characters before it (or further on, when its drawing reaches left
+    // of its origin) and the cursor moves on past its right edge and the
+    // same gap.
     const double h = height * sheet_.scale;
+    const double fontHeight = SaturateToInt32(sheet_.scale * height * kFontHeight);
     TextLine line;
     line.pieces = SplitSymbolCodes(text);
     double cursor = 0.0;
+    bool afterCharacters = false;
     for (TextPiece& piece : line.pieces)
     {
         if (!piece.symbol)
         {
+            const text_measure::RunWidth run =
+                text_measure::MeasureRun(piece.text, font, fontHeight, kCharacterAdvance * h);
+            if (run.estimated > 0 && !run.why.empty())
+                NoteEstimatedRun(piece.text, font, run);
             piece.start = cursor;
-            piece.end = cursor + kCharacterAdvance * h * static_cast<double>(CharacterCount(piece.text));
+            piece.end = cursor + run.width;
             cursor = piece.end;
+            afterCharacters = !piece.text.empty();
         }
         else
         {
+            if (afterCharacters)
+                cursor += kSymbolGap * h;
             const std::size_t dash = piece.text.find(u'-');
             CSymbolDrawer& drawer = SymbolDrawer();
             drawer.SetLibraryName(piece.text.substr(0, dash));
@@ -298,11 +304,24 @@ CDWF2DGrWriter::TextLine CDWF2DGrWriter::LayOutTextLine(const std::u16string& te
             piece.start = cursor - left;
             piece.end = piece.start + right;
             cursor = piece.end + kSymbolGap * h;
+            afterCharacters = false;
         }
         if (piece.end > piece.start || piece.symbol)
             line.width = piece.end;
     }
     return line;
+}
+
+void CDWF2DGrWriter::NoteEstimatedRun(const std::u16string& run, const std::u16string& font,
+                                      const text_measure::RunWidth& width)
+{
+    const std::u16string scope = PublishScope::Current();
+    publish_log::Note((scope.empty() ? std::u16string() : scope + u": ") + u"the text \"" + run +
+                      u"\" in the font \"" + font + u"\" is placed with " +
+                      (width.estimated == 1 ? u"one character"
+                                            : platform::utf8ToUtf16(std::to_string(width.estimated)) +
+                                                  u" characters") +
+                      u" at an estimated 0.7 text heights (" + width.why + u")");
 }
 
 void CDWF2DGrWriter::AdjustTextPosition(int justification, WT_Logical_Point& position,
@@ -411,7 +430,7 @@ WT_Result CDWF2DGrWriter::GetTextOfDisplaydata(WT_File& file, host::DisplayData*
                 const std::size_t feed = remaining.find(u'\n', start);
                 const std::u16string text = remaining.substr(
                     start, feed == std::u16string::npos ? std::u16string::npos : feed - start);
-                const TextLine laidOut = LayOutTextLine(text, height);
+                const TextLine laidOut = LayOutTextLine(text, height, font);
                 WT_Logical_Point position = anchor;
                 AdjustTextPosition(justification, position, height, laidOut.width, angle, line);
                 WT_CHECK(ParseSymbolText(laidOut, position, angle, height, font, file));

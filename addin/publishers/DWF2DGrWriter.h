@@ -10,6 +10,7 @@
 // before it were written. A W2D failure ends the operation and is handed
 // back, so that the sheet is not passed off as complete.
 #include "addin/publishers/SymbolDrawer.h"
+#include "addin/publishers/TextMeasure.h"
 #include "addin/publishers/W2DOutput.h"
 #include "host/Forward.h"
 
@@ -127,14 +128,16 @@ public:
     static bool ComputeArrowHeadPoints(const WT_Logical_Point& a, const WT_Logical_Point& b,
                                        double width, double length, WT_Logical_Point& c0,
                                        WT_Logical_Point& c1);
-    // How text is measured, in text heights h (S·h W2D units). The font is
-    // written 1.3 h tall; a proportional font averages a little over half
-    // its height per character (capitals and digits more, narrow letters
-    // and blanks less), so a character's advance is estimated at 0.7 h.
-    // This one estimate justifies lines and places symbols in them.
+    // Text sizes, in text heights h (S·h W2D units). The font is written
+    // 1.3 h tall, and runs are as wide as that font sets them
+    // (text_measure). Characters no installed font or glyph answers for are
+    // estimated at 0.7 h each: a proportional font averages a little over
+    // half its height per character (capitals and digits more, narrow
+    // letters and blanks less).
     static constexpr double kFontHeight = 1.3;
     static constexpr double kCharacterAdvance = 0.7;
-    // The gap after a symbol drawn in a text, before the text goes on.
+    // The gap between a symbol drawn in a text and the characters on either
+    // side of it.
     static constexpr double kSymbolGap = 1.0;
     // How far a dimension's text is moved left and down from the position
     // the host gives, so that it lies the same on paper at any sheet size.
@@ -161,8 +164,10 @@ public:
     // A text line as a reader collects it: its symbol codes taken out.
     static std::u16string ShownText(const std::u16string& text);
     // Lays a line of text h drawing units tall out along its baseline: runs
-    // at the character advance, symbols by the extent they draw.
-    TextLine LayOutTextLine(const std::u16string& text, double height);
+    // as wide as `font` sets them, symbols by the extent they draw. A run
+    // with characters placed by the estimate is noted once.
+    TextLine LayOutTextLine(const std::u16string& text, double height,
+                            const std::u16string& font);
     // Moves the anchor of a text to where its line number `line` (0 the
     // first) is written: down by `line` line pitches, then by the
     // justification (2 and 3 centre the line's `width` on the anchor, 5 ends
@@ -220,6 +225,10 @@ private:
     // The per-record rules of sketch entities: false when the record's
     // layer is hidden.
     bool LayerVisible(host::LayerSource* layers, double layerId) const;
+    // The note that a run's characters (some or all) were placed by the
+    // estimate, and why.
+    static void NoteEstimatedRun(const std::u16string& run, const std::u16string& font,
+                                 const text_measure::RunWidth& width);
 
     const w2dout::SheetContext sheet_;
     host::Application* application_;

@@ -146,11 +146,14 @@ void CDWF3DGrWriter::GenerateShellOfBody(host::Body* body, bool noColour)
             !noColour)
             Guarded("generate body color", [&] { GenerateFaceColor(bodySegment, body); });
 
+        ++bodyNumber_;
+        faceNumber_ = 0;
         host::Face* face = nullptr;
         Guarded("generate the first face", [&] { face = body->firstFace(); });
         WalkOnce<host::Face> walk;
         while (face && walk.First(face))
         {
+            ++faceNumber_;
             bool suppressed = false;
             Guarded("feature suppress", [&] { IsFeatureSuppress(face, suppressed); });
             if (!suppressed)
@@ -181,6 +184,7 @@ void CDWF3DGrWriter::GenerateShellOfBody(host::Body* body, bool noColour)
                 break;
             face = next;
         }
+        faceNumber_ = 0;
         bodyScope.Close();
     }
     catch (...)

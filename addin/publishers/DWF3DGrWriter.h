@@ -122,8 +122,10 @@ public:
     // ---- face shells (FaceShells.cpp)
     // A face's tessellation into a shell record inside `segment`. A face
     // whose triangle count cannot be read, whose normals or triangles cannot
-    // be read, or whose arrays do not hold what the count says writes no
-    // shell; texture coordinates that cannot be read leave them all 0.
+    // be read, that has no normals, more than kMaxFaceTriangles triangles,
+    // or arrays that do not hold what the count says writes no shell, and
+    // the message names the face and the reason; texture coordinates that
+    // cannot be read leave them all 0.
     platform::HRESULT GenerateShellSegment(DWFToolkit::DWFSegment& segment, host::Face* face);
     // One shell record (a face-pattern record in front of it); nothing for a
     // null array it needs or a count that is not positive. Parameters are
@@ -189,10 +191,12 @@ public:
     // that file's name and folder cut off; empty when there is none.
     static std::u16string GetToolboxFolder();
     // The file of a host texture name: "<SystemTexture>\\..." resolved below
-    // the data folder, then, unless it is a JPEG (".jpg") or PNG (".png")
-    // file, converted to JPEG into the publish's private folder. Sets the
-    // texture kind; `path` is empty when there is no usable file (the
-    // conversion failed, or there is no publisher to convert for).
+    // the data folder, then, unless it is a JPEG or PNG file (named ".jpg"
+    // or ".png" and holding one of the two), converted to JPEG into the
+    // publish's private folder. A JPEG or PNG is read whole first. Sets the
+    // texture kind by the file's content; `path` is empty when there is no
+    // usable file (it cannot be read or converted, or there is no publisher
+    // to read it for).
     void GetTexturePath(const std::u16string& name, std::u16string& path);
     // Writes the texture of the file at `path` into `segment`: its image
     // into the model once per publish (the texture-name list says which
@@ -239,13 +243,18 @@ public:
 
     // ---- threads, sketches and component transforms (ThreadsAndSketches.cpp)
     // The cosmetic threads of the document as black circles of line pattern
-    // 2; `component` is null for a part.
+    // 2; `component` is null for a part. A thread that cannot be drawn (its
+    // selections refused, its edge not a circle) is left out with a message
+    // naming it and why, and the walk goes on.
     platform::HRESULT GenerateThread(host::Component* component);
     // A circle of diameter `diameter` in the plane of the circle given by
-    // its parameters, through the point moved onto it; nothing when the
-    // circle or the point gives no plane.
+    // its parameters, through the point moved onto it; nothing, and E_FAIL,
+    // when the circle or the point gives no plane.
     platform::HRESULT WriteThreadCircle(const double* circle, const double* point, double diameter);
-    // The 3D sketches of the document as lines and arcs.
+    // The 3D sketches of the document as lines and arcs. An arc with the
+    // axis of its plane turns about it from start to end (clockwise for
+    // direction -1); one without is the shorter way round, and a whole or
+    // half circle without an axis is left out with a message.
     platform::HRESULT Generate3Dsketch(host::Document* document, DWFToolkit::DWFSegment segment);
     // The line pattern of a sketch line's style code: 1 for 6, 0 for 0-5, 7
     // and 8, no record for any other.
@@ -291,8 +300,15 @@ private:
                                        const float* parameters, bool textured,
                                        const std::function<void(ShellArray)>& copied);
 
+    // "Face 2 of body 1": the face being written, counted in the host's
+    // order among the faces of the body, and the body among those this
+    // writer wrote; "A face" outside the walk over a body's faces.
+    std::u16string FaceLabel() const;
+
     host::Document* document_;
     CDWF3DPublisher* publisher_ = nullptr;
+    int bodyNumber_ = 0;
+    int faceNumber_ = 0;
     DWFToolkit::DWFSegment* segment_;
     std::array<double, 11> edge_{};
     std::vector<std::u16string> textureNames_;

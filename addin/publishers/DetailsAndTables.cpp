@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 using annot::SheetPoint;
 using w2dout::HostPoint;
@@ -382,14 +383,24 @@ WT_Result CDWF2DGrWriter::GenerateBomTable(WT_File& file, const ViewTransform& /
         if (!table)
             return WT_Result_Success;
         WT_Result result = WT_Result_Success;
-        if (table->stateFlag() == 1)
+        const std::int16_t state = table->stateFlag();
+        if (state == 1)
             result = GenerateDisplayData(file, table->displayData());
         else
         {
+            // The box keeps its fixed text; which table it is, on which
+            // sheet, and why it is left out travel with it as its cause.
+            const std::string number = std::to_string(state);
+            std::u16string cause = u"the table of view '" + view_->name() + u"' is in state " +
+                                   std::u16string(number.begin(), number.end()) +
+                                   u"; the host lets a table be written in state 1 only";
+            const std::u16string scope = PublishScope::Current();
+            if (!scope.empty())
+                cause = scope + u": " + cause;
             platform::Ui& ui = platform::ui();
             ui.messageBox(ui.string(kTableMessageId).value_or(std::u16string()),
                           ui.string(kCaptionId).value_or(std::u16string()),
-                          platform::MB_ICONEXCLAMATION, false);
+                          platform::MB_ICONEXCLAMATION, false, cause);
         }
         table->close();
         return result;

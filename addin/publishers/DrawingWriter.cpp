@@ -1,9 +1,12 @@
 #include "addin/publishers/DrawingWriter.h"
 
+#include "addin/publishers/TextMeasure.h"
+
 #include "addin/ErrorReport.h"
 #include "addin/dialogs/ProgressDlg.h"
 #include "addin/publishers/AnnotationSupport.h"
 #include "addin/publishers/DWF2DGrWriter.h"
+#include "addin/publishers/TextMeasure.h"
 #include "dwf/w2dtk/contour_set.h"
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/units.h"
@@ -241,7 +244,10 @@ int CDWFxDrawingWriter::ProcessDrawingDoc()
     TempFileSink sink;
     sink.output = &bounded;
 
+    // Texts of the sheet measure their bounds in the platform's fonts.
+    CFontTextMetrics fonts;
     WT_File file;
+    file.set_text_metrics(&fonts);
     file.set_filename(GetW2DFileName().c_str());
     file.set_file_mode(WT_File::File_Write);
     file.set_stream_user_data(&sink);

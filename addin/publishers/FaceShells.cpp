@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 using geometry_writer::Guarded;
@@ -49,7 +50,19 @@ bool FaceListFits(const int* faces, int length, int vertices)
     }
     return true;
 }
+
+std::u16string Text(const std::string& text)
+{
+    return std::u16string(text.begin(), text.end());
+}
 } // namespace
+
+std::u16string CDWF3DGrWriter::FaceLabel() const
+{
+    if (faceNumber_ < 1 || bodyNumber_ < 1)
+        return u"A face";
+    return Text("Face " + std::to_string(faceNumber_) + " of body " + std::to_string(bodyNumber_));
+}
 
 HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, host::Face* face)
 {
@@ -67,9 +80,13 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
         return E_FAIL;
     if (n < 1)
         return S_OK;
+    // A face left out says which one and why.
+    const auto leaveOut = [this](const std::string& why)
+    { ReportPublishError(kShellStep, true, FaceLabel() + u" is left out: " + Text(why)); };
     if (n > kMaxFaceTriangles)
     {
-        ReportPublishError(kShellStep);
+        leaveOut("its " + std::to_string(n) + " triangles are more than the " +
+                 std::to_string(kMaxFaceTriangles) + " a face may have");
         return E_FAIL;
     }
     const std::size_t triangles = static_cast<std::size_t>(n);
@@ -79,9 +96,25 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
         return E_FAIL;
     if (!Guarded(kShellStep, [&] { soup.points = face->triangles(-1); }))
         return E_FAIL;
-    if (soup.normals.size() != 9 * triangles || soup.points.size() != 9 * triangles)
+    const auto mismatch = [&](const char* what, std::size_t found)
     {
-        ReportPublishError(kShellStep);
+        leaveOut(std::string("its ") + what + " hold " + std::to_string(found) +
+                 " numbers where its " + std::to_string(n) + " triangles need " +
+                 std::to_string(9 * triangles));
+    };
+    if (soup.normals.empty())
+    {
+        leaveOut("it has no normals (a face needs one normal per triangle corner)");
+        return E_FAIL;
+    }
+    if (soup.normals.size() != 9 * triangles)
+    {
+        mismatch("normals", soup.normals.size());
+        return E_FAIL;
+    }
+    if (soup.points.size() != 9 * triangles)
+    {
+        mismatch("triangles", soup.points.size());
         return E_FAIL;
     }
     soup.triangleCount = n;
@@ -105,7 +138,13 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
                 kShellStep, [&] { uv = face->textureCoordinates(); }, false))
         {
             if (uv.size() != soup.uv.size())
-                ReportPublishError(kShellStep, false);
+                ReportPublishError(kShellStep, false,
+                                   FaceLabel() + u" is drawn with texture coordinates 0: it " +
+                                       Text(uv.empty() ? std::string("has none")
+                                                       : "has " + std::to_string(uv.size()) +
+                                                             " where its " + std::to_string(n) +
+                                                             " triangles need " +
+                                                             std::to_string(soup.uv.size())));
             else
                 Guarded(
                     kShellStep,

@@ -10,6 +10,7 @@
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -294,13 +295,18 @@ WT_Result CSymbolDrawer::DrawFilledPolygon(WT_File* file, const Placement& at,
     for (std::size_t i = 0; i < numbers.size(); ++i)
     {
         WT_Logical_Point points[8];
-        std::int32_t localX[8];
+        // The extent is the whole hump, from its first point to its last,
+        // so that text placed after it or a line ending with it clears it.
+        std::int32_t left = 0;
+        std::int32_t right = 0;
         for (int k = 0; k < 8; ++k)
         {
-            localX[k] = SaturateToInt32(kMark[k][0] * f);
-            points[k] = at.Place(localX[k], SaturateToInt32(kMark[k][1] * f));
+            const std::int32_t localX = SaturateToInt32(kMark[k][0] * f);
+            points[k] = at.Place(localX, SaturateToInt32(kMark[k][1] * f));
+            left = k == 0 ? localX : std::min(left, localX);
+            right = k == 0 ? localX : std::max(right, localX);
         }
-        Extend(localX[0], localX[4]);
+        Extend(left, right);
         if (file)
             WT_CHECK(WT_Polygon(8, points, true).serialize(*file));
     }

@@ -108,27 +108,41 @@ void CDWF3DGrWriter::GetTexturePath(const std::u16string& name, std::u16string& 
     else
         file = name;
 
+    path.clear();
+    if (!publisher_ || file.empty())
+        return;
+    TextureImageConverter converter(publisher_->GetTextureFolder());
     const std::u16string extension = platform::path::extension(file);
-    if (extension == u"jpg")
-        textureKind_ = 1;
-    else if (extension == u"png")
-        textureKind_ = 2;
-    else
+    if (extension == u"jpg" || extension == u"png")
     {
-        // Converted into the publish's own folder; a failure (reported by
-        // the converter) leaves no texture.
-        path.clear();
-        if (!publisher_ || file.empty())
+        // Taken as it is, once it was read whole; what it holds, not its
+        // name, says which kind it is. Any other image under such a name is
+        // converted like any other texture. A failure (reported by the
+        // converter) leaves no texture.
+        switch (converter.ReadTextureImage(file))
+        {
+        case TextureFileFormat::Jpeg:
+            textureKind_ = 1;
+            path = file;
             return;
-        TextureImageConverter converter(publisher_->GetTextureFolder());
-        bool converted = false;
-        const std::u16string jpeg = converter.ConvertTextureImage(file, &converted);
-        if (!converted)
+        case TextureFileFormat::Png:
+            textureKind_ = 2;
+            path = file;
             return;
-        file = jpeg;
-        textureKind_ = 1;
+        case TextureFileFormat::Unreadable:
+            return;
+        case TextureFileFormat::Other:
+            break;
+        }
     }
-    path = file;
+    // Converted into the publish's own folder; a failure (reported by the
+    // converter) leaves no texture.
+    bool converted = false;
+    const std::u16string jpeg = converter.ConvertTextureImage(file, &converted);
+    if (!converted)
+        return;
+    textureKind_ = 1;
+    path = jpeg;
 }
 
 int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16string& path)

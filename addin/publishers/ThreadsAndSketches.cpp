@@ -8,8 +8,10 @@
 #include "host/Geometry.h"
 #include "host/Sketch.h"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 using geometry_writer::Floats;
@@ -28,6 +30,10 @@ const char* const kSketchStep = "CDWF3DGrWriter::Generate3Dsketch";
 
 constexpr std::size_t kSketchLineSize = 12;
 constexpr std::size_t kSketchArcSize = 16;
+// An arc that also carries the axis of its plane.
+constexpr std::size_t kSketchArcWithAxisSize = 19;
+constexpr double kTolerance = 1e-6;
+constexpr double kTwoPi = 6.283185307179586;
 
 // True when `count` records of `size` doubles lie inside `values` doubles.
 bool RecordsFit(std::size_t values, int count, std::size_t size)
@@ -75,6 +81,156 @@ void WriteBlackLines(DWFToolkit::DWFSegment& segment)
     colour.SetRGB(0.0f, 0.0f, 0.0f);
     colour.serialize(0);
 }
+
+std::u16string Number(std::size_t value)
+{
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+// How messages call a feature: its name in quotes. Asking for the name is
+// only done when something is reported, and a name the host will not give
+// must not hide the report itself.
+std::u16string FeatureLabel(host::Feature* feature)
+{
+    std::u16string name;
+    try
+    {
+        name = feature->name();
+    }
+    catch (...)
+    {
+    }
+    return u"'" + name + u"'";
+}
+
+double Dot(const Point3& a, const Point3& b)
+{
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+bool Coincide(const Point3& a, const Point3& b)
+{
+    return std::fabs(a[0] - b[0]) < kTolerance && std::fabs(a[1] - b[1]) < kTolerance &&
+           std::fabs(a[2] - b[2]) < kTolerance;
+}
+
+// The circular arcs that draw one arc of a 3D sketch: start, middle and
+// end of each. A whole circle becomes two half arcs, as a closed circular
+// edge does. An arc that cannot be drawn gives none and says why.
+struct SketchArcPieces
+{
+    std::vector<std::array<Point3, 3>> arcs;
+    std::u16string failure;
+};
+
+SketchArcPieces SketchArcThrough(const double* record, bool withAxis)
+{
+    SketchArcPieces pieces;
+    if (!geometry_writer::AllFinite(record + 6, 9) ||
+        (withAxis && !geometry_writer::AllFinite(record + 16, 3)))
+    {
+        pieces.failure = u"its points are not all finite numbers";
+        return pieces;
+    }
+    const Point3 start = PointAt(record + 6);
+    const Point3 end = PointAt(record + 9);
+    const Point3 centre = PointAt(record + 12);
+    const Point3 fromCentre = start - centre;
+    const double radius = Length(fromCentre);
+    if (!std::isfinite(radius))
+    {
+        pieces.failure = u"its radius is too large to draw";
+        return pieces;
+    }
+    if (!(radius > 0.0))
+    {
+        pieces.failure = u"its start is its centre";
+        return pieces;
+    }
+    const bool whole = Coincide(start, end);
+
+    // An axis of no length is no axis.
+    Point3 axis = withAxis ? PointAt(record + 16) : Point3{};
+    const double axisLength = Length(axis);
+    if (!(axisLength > 0.0) || !std::isfinite(axisLength))
+        withAxis = false;
+
+    if (!withAxis)
+    {
+        if (whole)
+        {
+            pieces.failure = u"it is a whole circle without an axis, so its plane is unknown";
+            return pieces;
+        }
+        // The point of the circle above the chord's middle: the shorter
+        // way round, the only one three points without an axis tell.
+        const Point3 offset = (start + end) * 0.5 - centre;
+        const double length = Length(offset);
+        if (!(length > kTolerance * radius) || !std::isfinite(length))
+        {
+            pieces.failure = u"it is a half circle without an axis, so the side it passes on "
+                             u"is unknown";
+            return pieces;
+        }
+        const Point3 middle = centre + geometry_writer::Direction(offset, length) * radius;
+        pieces.arcs.push_back({start, middle, end});
+        return pieces;
+    }
+
+    // The arc turns about its axis counter-clockwise (the right-hand
+    // sense), or clockwise when its direction value is -1.
+    axis = geometry_writer::Direction(axis, axisLength);
+    if (record[15] == -1.0)
+        axis = axis * -1.0;
+    const Point3 across = geometry_writer::Cross(axis, fromCentre);
+    const double acrossLength = Length(across);
+    if (!(acrossLength > 0.0) || !std::isfinite(acrossLength))
+    {
+        pieces.failure = u"its start lies on its axis, so its plane is unknown";
+        return pieces;
+    }
+    if (whole)
+    {
+        const Point3 quarter = geometry_writer::Direction(across, acrossLength) * radius;
+        const Point3 opposite = centre * 2.0 - start;
+        pieces.arcs.push_back({start, centre + quarter, opposite});
+        pieces.arcs.push_back({start, centre - quarter, opposite});
+        return pieces;
+    }
+    // The angle from start to end in the arc's sense, seen in the plane
+    // across the axis, in (0, 2 pi]; the middle is the start turned by
+    // half of it.
+    const Point3 onAxisStart = axis * Dot(axis, fromCentre);
+    const Point3 inPlaneStart = fromCentre - onAxisStart;
+    const Point3 toEnd = end - centre;
+    const Point3 inPlaneEnd = toEnd - axis * Dot(axis, toEnd);
+    double angle = std::atan2(Dot(axis, geometry_writer::Cross(inPlaneStart, inPlaneEnd)),
+                              Dot(inPlaneStart, inPlaneEnd));
+    if (angle <= 0.0)
+        angle += kTwoPi;
+    const double half = angle / 2.0;
+    const Point3 middle = centre + onAxisStart + inPlaneStart * std::cos(half) +
+                          geometry_writer::Cross(axis, inPlaneStart) * std::sin(half);
+    pieces.arcs.push_back({start, middle, end});
+    return pieces;
+}
+
+// The same, where points so far out that their products overflow give no
+// arc rather than one through points that are not numbers.
+SketchArcPieces SketchArc(const double* record, bool withAxis)
+{
+    SketchArcPieces pieces = SketchArcThrough(record, withAxis);
+    for (const auto& arc : pieces.arcs)
+        for (const Point3& point : arc)
+            if (!geometry_writer::AllFinite(point.data(), 3))
+            {
+                pieces.arcs.clear();
+                pieces.failure = u"its points are too far out to draw";
+                return pieces;
+            }
+    return pieces;
+}
 } // namespace
 
 HRESULT CDWF3DGrWriter::GenerateThread(host::Component* component)
@@ -101,8 +257,19 @@ HRESULT CDWF3DGrWriter::GenerateThread(host::Component* component)
                 host::ThreadData* thread = sub->threadData();
                 if (!thread)
                     continue;
+                // A thread that cannot be drawn is left out on its own, and
+                // said so: the threads after it are still drawn.
+                const auto leaveOut = [sub](const char16_t* why)
+                {
+                    ReportPublishError(kThreadStep, true,
+                                       u"Cosmetic thread " + FeatureLabel(sub) +
+                                           u" is left out: " + why);
+                };
                 if (!thread->accessSelections(document_, component))
-                    return S_OK;
+                {
+                    leaveOut(u"the host refused access to its selections");
+                    continue;
+                }
                 SelectionAccess access(thread);
 
                 const int setting = thread->setting();
@@ -111,6 +278,7 @@ HRESULT CDWF3DGrWriter::GenerateThread(host::Component* component)
                 if (!edge)
                 {
                     access.Release();
+                    leaveOut(u"it has no edge");
                     continue;
                 }
                 const std::vector<double> edgeValues = edge->curveParams();
@@ -118,13 +286,14 @@ HRESULT CDWF3DGrWriter::GenerateThread(host::Component* component)
                 if (!curve || !curve->isCircle())
                 {
                     access.Release();
-                    return S_OK;
+                    leaveOut(u"its edge is not a circle");
+                    continue;
                 }
                 const std::vector<double> circle = curve->circleParams();
                 if (edgeValues.size() != 11 || circle.size() != 7)
                 {
-                    ReportPublishError(kThreadStep);
                     access.Release();
+                    leaveOut(u"its edge's values do not fit (11 for the edge, 7 for its circle)");
                     continue;
                 }
 
@@ -137,8 +306,11 @@ HRESULT CDWF3DGrWriter::GenerateThread(host::Component* component)
                 const double radius = circle[6];
                 if (setting == 1 && diameter < 2.0 * radius)
                     diameter = radius * 2.2;
-                WriteThreadCircle(circle.data(), edgeValues.data(), diameter);
+                const HRESULT drawn = WriteThreadCircle(circle.data(), edgeValues.data(), diameter);
                 access.Release();
+                if (drawn != S_OK)
+                    leaveOut(u"its circle gives no plane (no radius, or the edge starts on its "
+                             u"axis)");
             }
         }
     }
@@ -166,7 +338,7 @@ HRESULT CDWF3DGrWriter::WriteThreadCircle(const double* circle, const double* po
     // are not numbers.
     if (radius == 0.0 || !std::isfinite(radius) || !std::isfinite(half) || !(length > 0.0) ||
         !std::isfinite(length))
-        return S_OK;
+        return E_FAIL;
 
     const Point3 start = centre + fromCentre * (half / radius);
     const Point3 opposite = centre * 2.0 - start;
@@ -217,17 +389,18 @@ HRESULT CDWF3DGrWriter::Generate3Dsketch(host::Document* document, DWFToolkit::D
             }
 
             // Splines as polylines through their points: a head of three
-            // values (the point count third), then the points.
+            // values (the point count third), then the points. The host
+            // hands the data of all splines at once; it is asked once.
             const int splineCount = sketch->splineCount();
             if (splineCount > 0)
             {
                 const int dataSize = sketch->splineDataSize();
+                const std::vector<double> data = sketch->splineData();
+                if (data.empty())
+                    return S_OK;
                 std::size_t offset = 0;
                 for (int s = 0; s < splineCount; ++s)
                 {
-                    const std::vector<double> data = sketch->splineData();
-                    if (data.empty())
-                        return S_OK;
                     if (dataSize < 0 || data.size() != static_cast<std::size_t>(dataSize) ||
                         offset + 3 > data.size())
                     {
@@ -253,36 +426,34 @@ HRESULT CDWF3DGrWriter::Generate3Dsketch(host::Document* document, DWFToolkit::D
                 }
             }
 
-            // Arcs through the point of the circle above their chord's
-            // middle.
+            // Arcs, each through its middle point; an arc that cannot be
+            // drawn is left out with its reason.
             const int arcCount = sketch->arcCount();
             if (arcCount > 0)
             {
                 const std::vector<double> arcs = sketch->arcs();
-                if (!RecordsFit(arcs.size(), arcCount, kSketchArcSize))
+                const bool withAxis =
+                    arcs.size() == static_cast<std::size_t>(arcCount) * kSketchArcWithAxisSize;
+                const std::size_t size = withAxis ? kSketchArcWithAxisSize : kSketchArcSize;
+                if (!RecordsFit(arcs.size(), arcCount, size))
                     ReportPublishError(kSketchStep);
                 else
                     for (int i = 0; i < arcCount; ++i)
                     {
-                        const double* record =
-                            arcs.data() + static_cast<std::size_t>(i) * kSketchArcSize;
-                        const Point3 start = PointAt(record + 6);
-                        const Point3 end = PointAt(record + 9);
-                        const Point3 centre = PointAt(record + 12);
-                        const Point3 chordMiddle = (start + end) * 0.5;
-                        const Point3 offset = chordMiddle - centre;
-                        const double length = Length(offset);
-                        // A half circle's chord passes through the centre:
-                        // its middle point is not determined, and the arc is
-                        // left out rather than written through no point.
-                        if (!(length > 0.0) || !std::isfinite(length))
-                            continue;
-                        const Point3 middle = centre + geometry_writer::Direction(offset, length) *
-                                                           Length(start - centre);
-                        TK_Circle& arc = segment.getCircularArcHandler();
-                        arc.SetPoints(Floats(start).data(), Floats(middle).data(),
-                                      Floats(end).data());
-                        arc.serialize(0);
+                        const SketchArcPieces pieces =
+                            SketchArc(arcs.data() + static_cast<std::size_t>(i) * size, withAxis);
+                        if (!pieces.failure.empty())
+                            ReportPublishError(kSketchStep, true,
+                                               u"3D sketch " + FeatureLabel(feature) + u": arc " +
+                                                   Number(static_cast<std::size_t>(i) + 1) +
+                                                   u" is left out: " + pieces.failure);
+                        for (const auto& piece : pieces.arcs)
+                        {
+                            TK_Circle& arc = segment.getCircularArcHandler();
+                            arc.SetPoints(Floats(piece[0]).data(), Floats(piece[1]).data(),
+                                          Floats(piece[2]).data());
+                            arc.serialize(0);
+                        }
                     }
             }
         }

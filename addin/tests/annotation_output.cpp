@@ -3,6 +3,7 @@
 // written into a W2D stream and read back with the toolkit's reader; the
 // expected W2D values are worked out by hand from the host's numbers.
 #include "SheetReadBack.h"
+#include "addin/ErrorReport.h"
 #include "addin/publishers/DWF2DGrWriter.h"
 #include "host/memory/Annotation.h"
 #include "host/memory/Application.h"
@@ -11,6 +12,7 @@
 #include "host/memory/View.h"
 #include "platform/kernel/HostSettings.h"
 #include "platform/kernel/Path.h"
+#include "platform/tests/PinnedFonts.h"
 #include "platform/ui/Ui.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +74,9 @@ protected:
 
 TEST_F(AnnotationOutput, MultiLineNoteDrawsItsSymbolsAndMovesEachLineDown)
 {
+    std::string skip;
+    if (!font_test::Pinned(font_test::kSans, skip))
+        GTEST_SKIP() << skip;
     mem::DisplayData* data = Data();
     // S·h = 100 W2D units; the symbol STRAIGHT is one line from (0.1, 0.5)
     // to (1.1, 0.5) text heights.
@@ -79,14 +84,16 @@ TEST_F(AnnotationOutput, MultiLineNoteDrawsItsSymbolsAndMovesEachLineDown)
     ASSERT_EQ(writer.GenerateDisplayData(capture.file(), data), WT_Result_Success);
     const Sheet out = capture.Finish();
 
-    // First line: P = (1000, 2000) moved down by S·h. The first symbol sits
-    // 0.7·S·h = 70 units per character of "A" further on and reaches 110
-    // units past that; "B" follows its right edge and a gap of S·h, at 280,
-    // and the second symbol 70 after "B".
+    // First line: P = (1000, 2000) moved down by S·h. The font is 130 units
+    // tall, Arial's cell (Liberation Sans: 1854 + 434 = 2288 font units),
+    // so "A" and "B" (1366 font units each) are 77.61 units wide. The first
+    // symbol sits past "A" and a gap of S·h, at 177.61 (written at 1177),
+    // and reaches 110 units past that; "B" follows its right edge and a
+    // gap, at 387.61, and the second symbol a gap after "B", at 565.23.
     const auto lines = out.Of(WT_Object::Polyline_ID);
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].points, Pts({P(1080, 1950), P(1180, 1950)}));
-    EXPECT_EQ(lines[1].points, Pts({P(1360, 1950), P(1460, 1950)}));
+    EXPECT_EQ(lines[0].points, Pts({P(1187, 1950), P(1287, 1950)}));
+    EXPECT_EQ(lines[1].points, Pts({P(1575, 1950), P(1675, 1950)}));
     const auto texts = out.Of(WT_Object::Text_ID);
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[0].text, u"A");
@@ -94,7 +101,7 @@ TEST_F(AnnotationOutput, MultiLineNoteDrawsItsSymbolsAndMovesEachLineDown)
     EXPECT_EQ(texts[0].fontHeight, 130); // S·h·1.3
     EXPECT_EQ(texts[0].fontName, "Arial");
     EXPECT_EQ(texts[1].text, u"B");
-    EXPECT_EQ(texts[1].points[0], P(1280, 1900));
+    EXPECT_EQ(texts[1].points[0], P(1387, 1900));
     // Second line: a line pitch (five thirds of a height) below the first;
     // a code without '-' stays in the text.
     EXPECT_EQ(texts[2].text, u"C<NOTE>");
@@ -458,15 +465,28 @@ TEST_F(AnnotationOutput, TableIsWrittenOnlyInItsWritableState)
     table->data = Data();
     AddText(table->data, u"BRACKET-01", 0.25, 0.5, 0.01);
     view->table = table;
+    view->viewName = u"Drawing View1";
     writer.SetView(view);
     ASSERT_EQ(writer.GenerateBomTable(capture.file(), {}), WT_Result_Success);
     table->state = 0;
     ASSERT_EQ(writer.GenerateBomTable(capture.file(), {}), WT_Result_Success);
+    {
+        // Inside a sheet, the sheet comes first.
+        const PublishScope scope(u"Sheet 'Parts list'");
+        table->state = -3;
+        ASSERT_EQ(writer.GenerateBomTable(capture.file(), {}), WT_Result_Success);
+    }
     const Sheet out = capture.Finish();
     EXPECT_EQ(out.Texts(u"BRACKET-01").size(), 1u);
-    ASSERT_EQ(Messages(), 1u);
-    EXPECT_EQ(platform::ui().messageBoxes()[0].text, platform::ui().string(209).value_or(u""));
-    EXPECT_EQ(app.hostSession().requestCount("BomTable::close"), 2);
+    ASSERT_EQ(Messages(), 2u);
+    const auto& boxes = platform::ui().messageBoxes();
+    EXPECT_EQ(boxes[0].text, platform::ui().string(209).value_or(u""));
+    EXPECT_EQ(boxes[0].cause, u"the table of view 'Drawing View1' is in state 0; the host lets "
+                              u"a table be written in state 1 only");
+    EXPECT_EQ(boxes[1].text, boxes[0].text);
+    EXPECT_EQ(boxes[1].cause, u"Sheet 'Parts list': the table of view 'Drawing View1' is in "
+                              u"state -3; the host lets a table be written in state 1 only");
+    EXPECT_EQ(app.hostSession().requestCount("BomTable::close"), 3);
 }
 
 TEST_F(AnnotationOutput, BlockInstanceTurnsScalesAndMovesItsDefinition)

@@ -419,7 +419,10 @@ TEST_F(GeometryWriterData, SketchLinesAndArcsThatDoNotFitOrHaveNoMiddle)
     sketch.sketchArcs.data = {0, 0, 0, 0, -1, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1,
                               0, 0, 0, 0, -1, 0, 1, 0, 0, 0,  1, 0, 0, 0, 0, 1};
     const Node include = Sketches();
-    EXPECT_EQ(Messages(), std::vector<std::u16string>{Message("CDWF3DGrWriter::Generate3Dsketch")});
+    // One message for the lines, one for the half circle, which gives no
+    // axis to tell its side.
+    EXPECT_EQ(Messages(),
+              std::vector<std::u16string>(2, Message("CDWF3DGrWriter::Generate3Dsketch")));
     // No sketch lines, the splines' four, and only the quarter arc.
     EXPECT_EQ(include.count('l'), 4u);
     const std::vector<Item> arcs = include.all('c');
@@ -475,13 +478,14 @@ TEST_F(GeometryWriterData, ThreadsWithoutAPlaneDrawNothing)
     auto arcs = arcsOf();
     ASSERT_EQ(arcs.size(), 2u);
     ExpectNear(arcs[0].f, {0.024, 0.02, 0.01, 0.02, 0.024, 0.01, 0.016, 0.02, 0.01});
-    // A circle of no radius, a start on the axis: nothing drawn.
+    // A circle of no radius, a start on the axis: nothing drawn, and said.
     rim->edgeCurve->circle[6] = 0.0;
     EXPECT_TRUE(arcsOf().empty());
+    EXPECT_EQ(Messages(), std::vector<std::u16string>{Message("CDWF3DGrWriter::GenerateThread")});
     rim->edgeCurve->circle[6] = 0.005;
     rim->parameters[0] = 0.02;
     EXPECT_TRUE(arcsOf().empty());
-    EXPECT_EQ(Messages(), std::vector<std::u16string>{});
+    EXPECT_EQ(Messages(), std::vector<std::u16string>{Message("CDWF3DGrWriter::GenerateThread")});
     // Values that do not fit: the thread's message, its selections given back.
     rim->parameters.resize(3);
     EXPECT_TRUE(arcsOf().empty());
@@ -491,7 +495,7 @@ TEST_F(GeometryWriterData, ThreadsWithoutAPlaneDrawNothing)
               std::count(log.begin(), log.end(), "ThreadData::accessSelections()"));
 }
 
-TEST_F(GeometryWriterData, ThreadsEndAtANonCircleOrARefusedAccess)
+TEST_F(GeometryWriterData, ThreadsAreLeftOutAtANonCircleOrARefusedAccess)
 {
     host::memory::ThreadData& thread = *Thread();
     static_cast<host::memory::Edge*>(thread.threadEdge)->edgeCurve->circular = false;
@@ -505,7 +509,9 @@ TEST_F(GeometryWriterData, ThreadsEndAtANonCircleOrARefusedAccess)
     EXPECT_EQ(include.items.size(), 1u);
     EXPECT_EQ(application->hostSession().callLog(),
               std::vector<std::string>{"ThreadData::accessSelections()"});
-    EXPECT_EQ(Messages(), std::vector<std::u16string>{});
+    // Each time the thread is named in a message of its own.
+    EXPECT_EQ(Messages(),
+              std::vector<std::u16string>(2, Message("CDWF3DGrWriter::GenerateThread")));
 }
 
 TEST_F(GeometryWriterData, ComponentTransformsStartFromTheIdentity)

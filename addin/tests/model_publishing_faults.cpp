@@ -166,24 +166,24 @@ TEST_F(ModelPublishingFaults, TexturesThatCannotBeFoundConvertedOrReadAreNoTextu
     bool written = false;
     EXPECT_EQ(PublishPart(*application, Target(), false, &written), 0);
     EXPECT_TRUE(written);
-    // The conversions say why in a message: the data folder itself, the
-    // missing Targa and BMP, the settings file. The missing JPEG needs no
-    // conversion; a note names it and the reason, and the run is still
-    // whole.
+    // Each says why in a message naming the file: the data folder itself,
+    // the missing JPEG, Targa and BMP, the settings file; the run is still
+    // whole. A missing file says the system's reason, whether it would be
+    // converted or not.
     const std::vector<std::u16string> messages = Messages();
-    ASSERT_EQ(messages.size(), 4u) << ::testing::PrintToString(messages);
+    ASSERT_EQ(messages.size(), 5u) << ::testing::PrintToString(messages);
     for (const std::u16string& message : messages)
         EXPECT_NE(message.find(u"TextureImageConverter::ConvertTextureImage"),
                   std::u16string::npos);
-    int missing = 0;
+    std::vector<std::string> missing;
+    for (const auto& box : platform::ui().messageBoxes())
+        for (const char* file : {"missing.jpg", "missing.bmp", "wood.tga"})
+            if (box.cause.find(platform::path::fromNative(file)) != std::u16string::npos &&
+                box.cause.find(u": No such file or directory") != std::u16string::npos)
+                missing.push_back(file);
+    EXPECT_EQ(missing.size(), 3u) << ::testing::PrintToString(missing);
     for (const std::u16string& note : publish_log::Notes())
-    {
-        if (note.find(u"missing.jpg' is left out") == std::u16string::npos)
-            continue;
-        ++missing;
-        EXPECT_NE(note.find(u"No such file or directory"), std::u16string::npos);
-    }
-    EXPECT_EQ(missing, 1);
+        EXPECT_EQ(note.find(u"texture"), std::u16string::npos) << platform::path::toNative(note);
     ExpectNoTemporaryFiles();
 
     const auto package = model_package::ReadModelPackage(Target(), "", root_ + "/read");
@@ -194,6 +194,61 @@ TEST_F(ModelPublishingFaults, TexturesThatCannotBeFoundConvertedOrReadAreNoTextu
     EXPECT_EQ(package.textureNames.size(), 1u);
     EXPECT_EQ(package.images.size(), 1u);
     EXPECT_EQ(package.materialColours, 5);
+}
+
+TEST_F(ModelPublishingFaults, ATextureTakenAsItIsIsStoredAsTheKindItsContentShows)
+{
+    if (!HaveTool("python3") || !HaveTool("xmllint") || !HaveTool("convert"))
+        GTEST_SKIP() << "python3, xmllint and ImageMagick's convert are needed";
+    const std::string folder = root_ + "/textures";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    const std::string png = folder + "/grain.png";
+    const std::string jpeg = folder + "/bark.jpg";
+    for (const std::string& path : {png, jpeg})
+        ASSERT_EQ(RunCommand("convert -seed 3 -size 40x30 plasma:fractal " + Quoted(path)), 0);
+    // Each under the other's name; a PNG cut short beside them.
+    ASSERT_EQ(::rename(png.c_str(), (folder + "/grain.jpg").c_str()), 0);
+    ASSERT_EQ(::rename(jpeg.c_str(), (folder + "/bark.png").c_str()), 0);
+    std::vector<std::uint8_t> cut = ReadBytes(folder + "/grain.jpg");
+    cut.resize(cut.size() / 2);
+    std::ofstream(folder + "/cut.png", std::ios::binary)
+        .write(reinterpret_cast<const char*>(cut.data()), static_cast<std::streamsize>(cut.size()));
+
+    std::string xml = "<host-document><document type=\"1\" title=\"kinds.PRT\">"
+                      "<configuration name=\"Default\" current=\"1\"/><body>";
+    for (const char* file : {"grain.jpg", "bark.png", "cut.png"})
+        xml += "<face triangles=\"1\"><triangles>0 0 0 1 0 0 0 1 0</triangles>"
+               "<normals>0 0 1 0 0 1 0 0 1</normals>"
+               "<texture-coordinates>0 0 1 0 0 1</texture-coordinates>"
+               "<texture configuration=\"Default\" file=\"" +
+               folder + "/" + file + "\" angle=\"0\" scale=\"1\"/></face>";
+    xml += "</body></document></host-document>";
+    auto application = host::parseHostDocument(xml, u"");
+    ASSERT_TRUE(application);
+    EXPECT_EQ(PublishPart(*application, Target()), 0);
+    const std::vector<std::u16string> messages = Messages();
+    ASSERT_EQ(messages.size(), 1u) << ::testing::PrintToString(messages);
+    EXPECT_NE(platform::ui().messageBoxes()[0].cause.find(
+                  platform::path::fromNative("Texture " + folder + "/cut.png: ")),
+              std::u16string::npos);
+    ExpectNoTemporaryFiles();
+
+    const auto package = model_package::ReadModelPackage(Target(), "", root_ + "/read");
+    const auto textures = package.withRole("texture");
+    ASSERT_EQ(textures.size(), 2u);
+    std::map<std::string, std::string> kinds; // MIME type -> entry extension
+    for (const model_package::Resource& texture : textures)
+    {
+        SCOPED_TRACE(texture.title);
+        const std::vector<std::uint8_t> bytes = ReadBytes(texture.file);
+        ASSERT_GT(bytes.size(), 8u);
+        const bool isPng = bytes[0] == 0x89 && bytes[1] == 'P';
+        EXPECT_EQ(texture.mime, isPng ? "image/png" : "image/jpeg");
+        kinds[texture.mime] = texture.href.substr(texture.href.rfind('.'));
+    }
+    EXPECT_EQ(kinds, (std::map<std::string, std::string>{{"image/jpeg", ".jpg"},
+                                                         {"image/png", ".png"}}));
+    EXPECT_EQ(package.textureNames.size(), 2u);
 }
 
 TEST(TextureImageNames, LettersAndDigitsOfThePathTheLast119)

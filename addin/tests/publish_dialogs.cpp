@@ -233,6 +233,8 @@ TEST_F(TargetFolder, AReadOnlyTargetIsRefusedAndTheDialogStaysOpen)
     ASSERT_EQ(ui.messageBoxes().size(), 1u);
     const auto& box = ui.messageBoxes()[0];
     EXPECT_EQ(box.text, *ui.string(211));
+    EXPECT_EQ(box.cause,
+              u"'" + locked + u"' has no write permission for its owner, its group or anyone else");
     EXPECT_EQ(box.caption, u"Publish DWF");
     EXPECT_EQ(box.style, 0x30);
     EXPECT_TRUE(box.owned);

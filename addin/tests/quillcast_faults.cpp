@@ -77,6 +77,9 @@ TEST_F(QuillcastFaults, APackageWrittenAfterAMessageExitsThree)
     EXPECT_NE(errors.find("quillcast: A bill of materials table could not be written"),
               std::string::npos)
         << errors;
+    EXPECT_EQ(CauseLine(errors), "Sheet 'Sheet1': the table of view 'Drawing View1' is in state "
+                                 "0; the host lets a table be written in state 1 only")
+        << errors;
     EXPECT_NE(errors.find("the package was written to '" + Target() + "'"), std::string::npos)
         << errors;
     EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");

@@ -184,7 +184,7 @@ TEST_F(QuillcastInputs, ATextureOrMaterialLibraryThatIsNoFileIsNamedAndLeftOut)
         Place(wood + "stand.tga", i);
         EXPECT_EQ(Publish(Part("stand.tga"), errors), 3) << errors;
         EXPECT_NE(errors.find("Texture " + data_ + "\\data\\wood\\stand.tga: the texture file "
-                              "cannot be opened: " + reason + "\n"),
+                              "cannot be opened: '" + wood + "stand.tga': " + reason + "\n"),
                   std::string::npos)
             << errors;
         EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.01)");

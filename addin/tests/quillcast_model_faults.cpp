@@ -6,6 +6,7 @@
 // and the old target byte for byte, or costs a picture that the messages
 // name; and the exit status says which.
 #include "QuillcastFaultRuns.h"
+#include "addin/tests/ModelPackage.h"
 
 #include <gtest/gtest.h>
 
@@ -293,7 +294,8 @@ TEST_F(QuillcastModelFaults, AFullTemporaryFolderIsNamedWhateverItCosts)
 TEST_F(QuillcastModelFaults, ATexturePictureThatCannotBeReadIsNamedOnce)
 {
     // The sample part's wood, gone, on two faces: the package is written
-    // with the faces in their colours, and one note says which file and why.
+    // with the faces in their colours, and one message says which file and
+    // why.
     const auto bytes = ReadBytes(kPart);
     std::string text(bytes.begin(), bytes.end());
     for (const std::string attribute : {"toolbox-ini=\"", "picture=\""})
@@ -312,13 +314,90 @@ TEST_F(QuillcastModelFaults, ATexturePictureThatCannotBeReadIsNamedOnce)
                 "<texture configuration=\"Default\" file=\"&lt;SystemTexture&gt;\\wood\\gone.jpg\" "
                 "angle=\"0\" scale=\"1\"/>");
     std::string errors;
-    EXPECT_EQ(PublishOverOld(Document("gone.xml", text), errors), 0) << errors;
-    EXPECT_EQ(errors, "quillcast: note: The texture '" QUILLCAST_SOURCE_DIR
-                      "/examples/host-data\\data\\wood\\gone.jpg' is left out (its faces keep "
-                      "their colours): cannot open the picture file '" QUILLCAST_SOURCE_DIR
-                      "/examples/host-data/data/wood/gone.jpg': No such file or directory\n");
+    EXPECT_EQ(PublishOverOld(Document("gone.xml", text), errors), 3) << errors;
+    EXPECT_EQ(errors, "quillcast: An error occurred while publishing the file. The error occurred "
+                      "in TextureImageConverter::ConvertTextureImage.\n"
+                      "quillcast:   cause: Texture " QUILLCAST_SOURCE_DIR
+                      "/examples/host-data\\data\\wood\\gone.jpg: the texture file cannot be "
+                      "opened: '" QUILLCAST_SOURCE_DIR "/examples/host-data/data/wood/gone.jpg': "
+                      "No such file or directory\n"
+                          "quillcast: the package was written to '" +
+                          Target() + "', but some of its content could not be (see above)\n");
     EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.01)");
     ExpectNoTemporaryFiles();
+}
+
+TEST_F(QuillcastModelFaults, APartWhoseTexturesAreAllBrokenIsWrittenWithoutThemAndNamesEach)
+{
+    if (!HaveTool("python3") || !HaveTool("xmllint") || !HaveTool("convert"))
+        GTEST_SKIP() << "python3, xmllint and ImageMagick's convert are needed";
+    const std::string folder = root_ + "/textures";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    for (const char* name : {"good.jpg", "good.png"})
+        ASSERT_EQ(RunCommand("convert -seed 5 -size 64x48 plasma:fractal " +
+                             Quoted(folder + "/" + name)),
+                  0);
+    const std::vector<std::uint8_t> jpeg = ReadBytes(folder + "/good.jpg");
+    const std::vector<std::uint8_t> png = ReadBytes(folder + "/good.png");
+    const auto write = [&](const std::string& name, std::vector<std::uint8_t> bytes)
+    {
+        std::ofstream(folder + "/" + name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return folder + "/" + name;
+    };
+    const auto cut = [](std::vector<std::uint8_t> bytes, std::size_t size)
+    {
+        bytes.resize(size);
+        return bytes;
+    };
+    // A bit flipped midway into the PNG's first image data chunk.
+    std::vector<std::uint8_t> flipped = png;
+    const std::size_t idat = std::string(png.begin(), png.end()).find("IDAT");
+    ASSERT_NE(idat, std::string::npos);
+    const std::size_t length = std::size_t(png[idat - 2]) << 8 | png[idat - 1];
+    flipped[idat + 4 + length / 2] ^= 0x08;
+    const std::vector<std::string> files = {
+        write("end.jpg", cut(jpeg, jpeg.size() * 9 / 10)),
+        write("half.png", cut(png, png.size() / 2)),
+        write("flipped.png", flipped),
+        write("text.jpg", {'o', 'a', 'k', '\n'}),
+        folder + "/missing.tif",
+    };
+    std::string xml = "<host-document><document type=\"1\" title=\"broken.PRT\">"
+                      "<configuration name=\"Default\" current=\"1\"/><body>";
+    // Two faces for each file: a JPEG or PNG is still named once.
+    for (int twice = 0; twice < 2; ++twice)
+        for (const std::string& file : files)
+            xml += "<face triangles=\"1\"><triangles>0 0 0 1 0 0 0 1 0</triangles>"
+                   "<normals>0 0 1 0 0 1 0 0 1</normals>"
+                   "<texture-coordinates>0 0 1 0 0 1</texture-coordinates>"
+                   "<material values=\"0.5 0.5 0.5 0 1 0.5 0 0.2 0.1\"/>"
+                   "<texture configuration=\"Default\" file=\"" +
+                   file + "\" angle=\"0\" scale=\"1\"/></face>";
+    xml += "</body></document></host-document>";
+    std::string errors;
+    EXPECT_EQ(PublishOverOld(Document("broken.xml", xml), errors), 3) << errors;
+    for (const std::string& file : files)
+    {
+        SCOPED_TRACE(file);
+        const std::string cause = "quillcast:   cause: Texture " + file + ": ";
+        const std::size_t at = errors.find(cause);
+        ASSERT_NE(at, std::string::npos) << errors;
+        if (file.find(".tif") == std::string::npos)
+        {
+            EXPECT_EQ(errors.find(cause, at + 1), std::string::npos) << errors;
+        }
+    }
+    EXPECT_NE(errors.find("missing.tif': No such file or directory\n"), std::string::npos)
+        << errors;
+    EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.01)");
+    ExpectNoTemporaryFiles();
+    const auto package = model_package::ReadModelPackage(Target(), "", root_ + "/read");
+    EXPECT_EQ(package.shells, 10);
+    EXPECT_TRUE(package.withRole("texture").empty());
+    EXPECT_TRUE(package.textureNames.empty());
+    EXPECT_EQ(package.materialColours, 10);
 }
 
 } // namespace

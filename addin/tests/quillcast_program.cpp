@@ -111,7 +111,12 @@ TEST_F(QuillcastProgram, FailuresPrintTheMessageAndLeaveNoPackage)
     ::chmod(locked.c_str(), 0444);
     EXPECT_EQ(Quillcast("publish " + Quoted(SampleDocument()) + " -o " + Quoted(locked), errors),
               1);
-    EXPECT_NE(errors.find("read-only"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("quillcast: The file is read-only. Choose another file name.\n"
+                          "quillcast:   cause: '" +
+                          locked +
+                          "' has no write permission for its owner, its group or anyone else\n"),
+              std::string::npos)
+        << errors;
     EXPECT_EQ(Contents(locked), "kept");
 }
 } // namespace

@@ -3,11 +3,16 @@
 #include "addin/publishers/SymbolDrawer.h"
 #include "addin/tests/TempFile.h"
 #include "addin/tests/W2DCapture.h"
+#include "platform/font/FontService.h"
 #include "platform/ui/Ui.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
+#include <fstream>
+#include <sstream>
 
 using addin_test::Drawn;
 using addin_test::OfKind;
@@ -120,8 +125,34 @@ TEST(SymbolDrawer, TrianglesAndArcMarks)
     for (int i = 1; i < 4; ++i)
         EXPECT_EQ(polygons[i].points, mark);
     EXPECT_TRUE(polygons[1].fill);
+    // The triangle from 0, the marks to their far end at 229.
     EXPECT_DOUBLE_EQ(drawer.ExtentMinimum(), 0.0);
-    EXPECT_DOUBLE_EQ(drawer.ExtentMaximum(), 170.0);
+    EXPECT_DOUBLE_EQ(drawer.ExtentMaximum(), 229.0);
+}
+
+TEST(SymbolDrawer, AnArcMarkExtendsOverItsWholeHump)
+{
+    // Alone, at f = 100 and f = 7: from 0.1 f to 2.3 f, each truncated
+    // (0.1 · 100 = 10, 2.3 · 100 = 229.99.. → 229; 0.7 → 0, 16.1 → 16),
+    // whether drawn, turned or only measured.
+    SymbolFile symbols(Symbol("S", {"A,SARC 0"}));
+    CSymbolDrawer& drawer = symbols.drawer;
+    for (const double angle : {0.0, kPi / 3})
+    {
+        drawer.ResetExtent();
+        symbols.Draw("S", 10, 20, angle, 100.0);
+        EXPECT_DOUBLE_EQ(drawer.ExtentMinimum(), 10.0);
+        EXPECT_DOUBLE_EQ(drawer.ExtentMaximum(), 229.0);
+    }
+    drawer.ResetExtent();
+    symbols.Draw("S", 0, 0, 0.0, 7.0);
+    EXPECT_DOUBLE_EQ(drawer.ExtentMinimum(), 0.0);
+    EXPECT_DOUBLE_EQ(drawer.ExtentMaximum(), 16.0);
+    drawer.SetSymbolName(u"S");
+    const CSymbolDrawer::Extent measured = drawer.Measure(w2dout::SheetContext{10.0}, 10.0);
+    EXPECT_FALSE(measured.empty);
+    EXPECT_DOUBLE_EQ(measured.minimum, 10.0);
+    EXPECT_DOUBLE_EQ(measured.maximum, 229.0);
 }
 
 TEST(SymbolDrawer, TextsTakeTheirSlotsAndFont)
@@ -137,15 +168,16 @@ TEST(SymbolDrawer, TextsTakeTheirSlotsAndFont)
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, u"M");
     const double f = 1000.0 * 0.3;
-    const int local = static_cast<int>(std::trunc(std::trunc(double(0.3f) * f) - f / 3));
-    EXPECT_EQ(texts[0].points[0], P(500 + local, 600 + local));
+    const auto local = [f](float at)
+    { return static_cast<int>(std::trunc(std::trunc(double(at) * f) - f / 3)); };
+    EXPECT_EQ(texts[0].points[0], P(500 + local(0.496f), 600 + local(0.562f)));
     EXPECT_EQ(texts[0].fontHeight, 300);
     EXPECT_EQ(texts[0].fontRotation, 0);
     // The text reaches from 0 to half a height per character, the circle
     // further.
     EXPECT_DOUBLE_EQ(drawer.ExtentMinimum(), 0.0);
     EXPECT_DOUBLE_EQ(drawer.ExtentMaximum(),
-                     std::trunc(double(0.5f) * f) + std::trunc(double(0.45f) * f));
+                     std::trunc(double(0.55f) * f) + std::trunc(double(0.53f) * f));
 }
 
 TEST(SymbolDrawer, TextRotationUsesTheFontScale)
@@ -270,4 +302,171 @@ TEST(SymbolDrawer, EachUnknownCodeIsReportedOnce)
     EXPECT_EQ(boxes[1].cause,
               u"The symbol code <NOLIB-FLAT> is not in the symbol file '" + file16 +
                   u"'; it is left out");
+}
+
+namespace
+{
+// The fonts a symbol's letters are written in (the note's font: the
+// publisher names Arial unless a note names another, and the sample drawing
+// has Times New Roman notes), as the platform's font service resolves them.
+// Its advance widths are measured; the height of a capital above the
+// baseline is not among what it reports, so it is pinned here as the fonts'
+// own tables give it (read with an independent reader from these files of
+// the Liberation fonts 1.07.4), and a test skips on any other file.
+struct LetterFont
+{
+    const char16_t* name;
+    const char* file;
+    long long size;
+    int capHeight; // font units
+};
+const LetterFont kLetterFonts[] = {
+    {u"Arial", "LiberationSans-Regular.ttf", 139512, 1409},
+    {u"Times New Roman", "LiberationSerif-Regular.ttf", 152408, 1341},
+};
+
+std::shared_ptr<const platform::FontFace> PinnedFace(const LetterFont& font, std::string& skip)
+{
+    std::shared_ptr<const platform::FontFace> face =
+        platform::FontService::shared().face(font.name);
+    struct stat info
+    {
+    };
+    const std::string end = std::string("/") + font.file;
+    if (!face)
+        skip = "no font answers to the name (install fonts-liberation): " +
+               platform::FontService::shared().failure(font.name);
+    else if (face->file().size() < end.size() ||
+             face->file().compare(face->file().size() - end.size(), end.size(), end) != 0 ||
+             ::stat(face->file().c_str(), &info) != 0 || info.st_size != font.size)
+        skip = "the capital height was pinned on " + std::string(font.file) + " of " +
+               std::to_string(font.size) + " bytes; found " + face->file();
+    else
+        return face;
+    return nullptr;
+}
+
+struct SymbolName
+{
+    std::string library;
+    std::string symbol;
+};
+
+// Every symbol of a symbol file that holds a text, read the simple way: a
+// header that entity lines follow is a symbol of the last header that none
+// follow.
+std::vector<SymbolName> SymbolsWithTexts(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream whole;
+    whole << in.rdbuf();
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : whole.str())
+    {
+        if (c == '\r' || c == '\n')
+        {
+            if (!line.empty())
+                lines.push_back(line);
+            line.clear();
+        }
+        else
+            line.push_back(c);
+    }
+    if (!line.empty())
+        lines.push_back(line);
+    const auto isEntity = [](const std::string& l) { return l.size() > 1 && l[0] == 'A'; };
+    std::vector<SymbolName> symbols;
+    std::string library;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+    {
+        if (lines[i][0] == ';' || isEntity(lines[i]))
+            continue;
+        const std::string name = lines[i].substr(1, lines[i].find(',') - 1);
+        bool texts = false;
+        std::size_t k = i + 1;
+        for (; k < lines.size() && isEntity(lines[k]); ++k)
+            texts = texts || (lines[k].size() > 2 && lines[k][2] == 'T');
+        if (k == i + 1)
+            library = name;
+        else if (texts)
+            symbols.push_back({library, name});
+    }
+    return symbols;
+}
+} // namespace
+
+TEST(SymbolDrawer, TheSampleFilesLettersSitCentredInsideTheirCircles)
+{
+    // Each symbol with a text drawn at f = 10000 units, so that truncation
+    // is lost in the margins. A letter's box runs from its position on the
+    // baseline by its advance width and up by a capital's height, both at
+    // its em (f · em square / cell height, as the platform sizes a font by
+    // its cell); in each font the box lies inside every circle around it
+    // and its middle lies near the circle's centre.
+    std::vector<std::pair<const LetterFont*, std::shared_ptr<const platform::FontFace>>> faces;
+    for (const LetterFont& font : kLetterFonts)
+    {
+        std::string skip;
+        std::shared_ptr<const platform::FontFace> face = PinnedFace(font, skip);
+        if (!face)
+            GTEST_SKIP() << skip;
+        faces.emplace_back(&font, face);
+    }
+    const std::vector<SymbolName> symbols = SymbolsWithTexts(kExample);
+    ASSERT_GE(symbols.size(), 2u) << "the sample's circled letters";
+    CSymbolDrawer drawer(kExample);
+    const double f = 10000.0;
+    std::size_t letters = 0;
+    for (const SymbolName& name : symbols)
+    {
+        const std::string what = name.library + "-" + name.symbol;
+        drawer.SetLibraryName(std::u16string(name.library.begin(), name.library.end()));
+        drawer.SetSymbolName(std::u16string(name.symbol.begin(), name.symbol.end()));
+        W2DCapture capture;
+        ASSERT_EQ(drawer.Draw(capture.file(), w2dout::SheetContext{1.0}, 0, 0, 0.0, f),
+                  WT_Result_Success);
+        const std::vector<Drawn> drawn = capture.ReadBack();
+        const std::vector<Drawn> circles = OfKind(drawn, WT_Object::Outline_Ellipse_ID);
+        for (const Drawn& text : OfKind(drawn, WT_Object::Text_ID))
+        {
+            ASSERT_EQ(text.fontHeight, static_cast<std::int32_t>(f)) << what;
+            for (const auto& [font, face] : faces)
+            {
+                const std::string where = what + " \"" +
+                                          std::string(text.text.begin(), text.text.end()) +
+                                          "\" in " + face->family();
+                const platform::TextMeasure measure = face->measure(text.text);
+                ASSERT_TRUE(measure.missing.empty()) << where;
+                const double perUnit = f / face->metrics().cellHeight();
+                const double left = text.points[0].m_x;
+                const double bottom = text.points[0].m_y;
+                const double right = left + measure.width * perUnit;
+                const double top = bottom + font->capHeight * perUnit;
+                const double middleX = (left + right) / 2;
+                const double middleY = (bottom + top) / 2;
+                std::size_t around = 0;
+                for (const Drawn& circle : circles)
+                {
+                    const double cx = circle.points[0].m_x;
+                    const double cy = circle.points[0].m_y;
+                    const double r = circle.major;
+                    if (std::hypot(middleX - cx, middleY - cy) >= r)
+                        continue;
+                    ++around;
+                    for (const double x : {left, right})
+                        for (const double y : {bottom, top})
+                            EXPECT_LE(std::hypot(x - cx, y - cy), r)
+                                << where << ": the corner (" << x << ", " << y
+                                << ") lies outside the circle of radius " << r << " at (" << cx
+                                << ", " << cy << ")";
+                    EXPECT_NEAR(middleX, cx, 0.03 * f) << where;
+                    EXPECT_NEAR(middleY, cy, 0.03 * f) << where;
+                }
+                EXPECT_GE(around, 1u) << where << ": no circle around the letter";
+                ++letters;
+            }
+        }
+    }
+    EXPECT_EQ(letters, 2 * symbols.size()) << "one letter per symbol, in two fonts";
 }

@@ -147,7 +147,7 @@ TEST(SymbolReader, LookupsInAnyOrderAndAfterFailures)
     LookUp(reader, "GTOL", "NOPE");
     EXPECT_TRUE(reader.Points().empty());
     LookUp(reader, "GTOL", "MMC");
-    EXPECT_EQ(ListOf(reader, "CIRCLE"), (std::vector<float>{0.5f, 0.5f, 0.45f}));
+    EXPECT_EQ(ListOf(reader, "CIRCLE"), (std::vector<float>{0.55f, 0.53f, 0.53f}));
     ASSERT_EQ(reader.TextCount(), 1u);
     EXPECT_EQ(reader.Texts()[0], "M");
 }

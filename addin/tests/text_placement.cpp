@@ -1,12 +1,14 @@
 // Where notes land: each line of a text is placed from the text's own
 // anchor by its justification and its line number, in the text's frame
-// turned by its angle; a line's width is its characters at the estimated
-// advance of 0.7 text heights each and its symbols at what they draw. Runs
-// of characters between symbols are texts of their own, each where the
-// symbol before it ends. Expected positions below are worked out by hand
-// from S·h = 100 (or 300) units and the anchor (1000, 2000): a character
-// advances 70 units, lines lie a pitch of 5/3·h apart, the symbol STRAIGHT
-// reaches from 0.1 h to 1.1 h and is followed by a gap of one h.
+// turned by its angle; a line's width is its runs as wide as the font sets
+// them and its symbols at what they draw. Runs of characters between
+// symbols are texts of their own, each where the symbol before it ends.
+// Expected positions below are worked out by hand from S·h = 100 (or 300)
+// units and the anchor (1000, 2000), in a font no installed font answers to
+// unless said otherwise, so that every character is placed by the estimate:
+// a character advances 70 units, lines lie a pitch of 5/3·h apart, the
+// symbol STRAIGHT reaches from 0.1 h to 1.1 h, and a gap of one h lies
+// between a symbol and the characters on either side.
 #include "TextLayoutCheck.h"
 #include "SheetReadBack.h"
 #include "addin/publishers/DrawingWriter.h"
@@ -33,6 +35,7 @@ namespace mem = host::memory;
 namespace
 {
 constexpr double kThirtyDegrees = 0.5235987755982988;
+const std::u16string kUnmeasured = u"Quillcast Unmeasured";
 
 class TextPlacement : public ::testing::Test
 {
@@ -49,7 +52,7 @@ protected:
 
     // Writes one text anchored at (0.1, 0.2) and reads the sheet back.
     Sheet Written(const std::u16string& text, int justification, double angle,
-                  double height = 0.01)
+                  double height = 0.01, const std::u16string& font = kUnmeasured)
     {
         auto* data = app.make<mem::DisplayData>();
         mem::DisplayText t;
@@ -58,7 +61,7 @@ protected:
         t.justification = justification;
         t.angle = angle;
         t.text = text;
-        t.font = u"Arial";
+        t.font = font;
         data->texts.push_back(t);
         sheet_test::Capture capture;
         CDWF2DGrWriter writer(sheet, &app);
@@ -108,27 +111,28 @@ TEST_F(TextPlacement, OneLineByJustificationAtZeroAndThirtyDegrees)
 
 TEST_F(TextPlacement, ThreeLinesEachFromTheAnchorAtZeroAndThirtyDegrees)
 {
-    // Lines "AB", "C<GTOL-STRAIGHT>DE" and "F": 140, 420 and 70 units wide
-    // (the middle one: "C" to 70, the symbol to 180, a gap to 280, "DE" to
-    // 420); line k also moves down by k·166.67 in the text's frame. The
+    // Lines "AB", "C<GTOL-STRAIGHT>DE" and "F": 140, 520 and 70 units wide
+    // (the middle one: "C" to 70, a gap to 170, the symbol to 280, a gap to
+    // 380, "DE" to 520); line k also moves down by k·166.67 in the text's
+    // frame. The
     // middle line is written as two runs, "C" and "DE". No line inherits
     // another's shift.
     const Expected cases[] = {
         {0,
-         {P(1000, 1900), P(1000, 1733), P(1280, 1733), P(1000, 1566)},
-         {P(1050, 1913), P(1133, 1769), P(1375, 1909), P(1216, 1624)}},
+         {P(1000, 1900), P(1000, 1733), P(1380, 1733), P(1000, 1566)},
+         {P(1050, 1913), P(1133, 1769), P(1462, 1959), P(1216, 1624)}},
         {1,
-         {P(1000, 2050), P(1000, 1883), P(1280, 1883), P(1000, 1716)},
-         {P(975, 2043), P(1058, 1898), P(1300, 2038), P(1141, 1754)}},
+         {P(1000, 2050), P(1000, 1883), P(1380, 1883), P(1000, 1716)},
+         {P(975, 2043), P(1058, 1898), P(1387, 2088), P(1141, 1754)}},
         {2,
-         {P(930, 1950), P(790, 1783), P(1070, 1783), P(965, 1616)},
-         {P(964, 1921), P(926, 1707), P(1168, 1847), P(1161, 1650)}},
+         {P(930, 1950), P(740, 1783), P(1120, 1783), P(965, 1616)},
+         {P(964, 1921), P(883, 1682), P(1212, 1872), P(1161, 1650)}},
         {3,
-         {P(930, 1950), P(790, 1783), P(1070, 1783), P(965, 1616)},
-         {P(964, 1921), P(926, 1707), P(1168, 1847), P(1161, 1650)}},
+         {P(930, 1950), P(740, 1783), P(1120, 1783), P(965, 1616)},
+         {P(964, 1921), P(883, 1682), P(1212, 1872), P(1161, 1650)}},
         {5,
-         {P(860, 1900), P(580, 1733), P(860, 1733), P(930, 1566)},
-         {P(928, 1843), P(769, 1559), P(1011, 1699), P(1156, 1589)}},
+         {P(860, 1900), P(480, 1733), P(860, 1733), P(930, 1566)},
+         {P(928, 1843), P(683, 1509), P(1012, 1699), P(1156, 1589)}},
     };
     const std::u16string note = u"AB\nC<GTOL-STRAIGHT>DE\nF";
     for (const Expected& c : cases)
@@ -146,7 +150,7 @@ TEST_F(TextPlacement, ThreeLinesEachFromTheAnchorAtZeroAndThirtyDegrees)
         // it, the others begin there; nothing lies on a character.
         for (const double angle : {0.0, kThirtyDegrees})
         {
-            const text_check::Note written{P(1000, 2000), angle, c.code, 100.0};
+            const text_check::Note written{P(1000, 2000), angle, c.code, 100.0, kUnmeasured};
             const text_check::Laid laid = text_check::LayOut(angle == 0.0 ? level : turned,
                                                              written);
             ASSERT_EQ(laid.symbols.size(), 1u);
@@ -159,60 +163,68 @@ TEST_F(TextPlacement, ThreeLinesEachFromTheAnchorAtZeroAndThirtyDegrees)
 TEST_F(TextPlacement, SymbolsSitWhereTheirCodesStandAtAnyTextHeight)
 {
     // STRAIGHT is a line from (0.1, 0.5) to (1.1, 0.5) text heights; its
-    // insertion point lies 0.7·S·h per character after the run's start.
+    // insertion point lies 0.7·S·h per character and a gap of S·h after the
+    // run's start.
     {
-        // S·h = 100: "AB" puts it at 1000 + 140; the line hangs at 1900.
+        // S·h = 100: "AB" and the gap put it at 1000 + 240; the line hangs
+        // at 1900.
         const Sheet small = Written(u"AB<GTOL-STRAIGHT>", 0, 0.0, 0.01);
         const auto lines = small.Of(WT_Object::Polyline_ID);
         ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(lines[0].points, (std::vector<P>{P(1150, 1950), P(1250, 1950)}));
+        EXPECT_EQ(lines[0].points, (std::vector<P>{P(1250, 1950), P(1350, 1950)}));
         EXPECT_EQ(small.Of(WT_Object::Text_ID)[0].text, u"AB");
     }
     {
-        // S·h = 300: at 1000 + 420 on the line hung at 1700. "C" follows the
-        // symbol's right edge (330) and a gap (300), at 1420 + 630 = 2050;
-        // the second symbol 210 further on, at 2260.
+        // S·h = 300: at 1000 + 420 + 300 on the line hung at 1700. "C"
+        // follows the symbol's right edge (330) and a gap (300), at
+        // 1720 + 630 = 2350; the second symbol 210 and a gap further on, at
+        // 2860.
         const Sheet large = Written(u"AB<GTOL-STRAIGHT>C<GTOL-STRAIGHT>", 0, 0.0, 0.03);
         const auto lines = large.Of(WT_Object::Polyline_ID);
         ASSERT_EQ(lines.size(), 2u);
-        EXPECT_EQ(lines[0].points, (std::vector<P>{P(1450, 1850), P(1750, 1850)}));
-        EXPECT_EQ(lines[1].points, (std::vector<P>{P(2290, 1850), P(2590, 1850)}));
-        EXPECT_EQ(TextPositions(large), (std::vector<P>{P(1000, 1700), P(2050, 1700)}));
+        EXPECT_EQ(lines[0].points, (std::vector<P>{P(1750, 1850), P(2050, 1850)}));
+        EXPECT_EQ(lines[1].points, (std::vector<P>{P(2890, 1850), P(3190, 1850)}));
+        EXPECT_EQ(TextPositions(large), (std::vector<P>{P(1000, 1700), P(2350, 1700)}));
         EXPECT_EQ(large.Of(WT_Object::Text_ID)[1].text, u"C");
     }
     {
         // S·h = 300 at 30°: the line is written at (1150, 1740) and the
-        // insertion point lies 420 along the baseline, at (1513, 1950); the
+        // insertion point lies 720 along the baseline, at (1773, 2100); the
         // symbol's (30, 150) and (330, 150) turn to (-49.0, 144.9) and
         // (210.8, 294.9).
         const Sheet turned = Written(u"AB<GTOL-STRAIGHT>", 0, kThirtyDegrees, 0.03);
         EXPECT_EQ(TextPositions(turned), std::vector<P>{P(1150, 1740)});
         const auto lines = turned.Of(WT_Object::Polyline_ID);
         ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(lines[0].points, (std::vector<P>{P(1463, 2094), P(1723, 2244)}));
+        EXPECT_EQ(lines[0].points, (std::vector<P>{P(1723, 2244), P(1983, 2394)}));
     }
 }
 
 TEST_F(TextPlacement, RunsAroundTwoSymbolsKeepClearOfThemAtTwoHeights)
 {
     // Two symbols of different shapes between three runs, justified every
-    // way, level and turned, at two text heights: the runs come out in
-    // order, and no symbol lies on a run's estimated extent.
+    // way, level and turned, at two text heights, measured in both fonts and
+    // estimated: the runs come out in order, and no symbol lies on a run's
+    // extent.
     const std::u16string note = u"FLATNESS <GTOL-FLAT> 0.05 <GTOL-MMC> A";
+    for (const std::u16string& font : {kUnmeasured, std::u16string(u"Arial"),
+                                       std::u16string(u"Times New Roman")})
     for (const double height : {0.01, 0.037})
         for (const int code : {0, 1, 2, 5})
             for (const double angle : {0.0, kThirtyDegrees, -0.7853981633974483})
             {
-                const std::string what = "h " + std::to_string(height) + ", code " +
+                const std::string what = std::string(font.begin(), font.end()) + ", h " +
+                                         std::to_string(height) + ", code " +
                                          std::to_string(code) + ", angle " +
                                          std::to_string(angle);
-                const Sheet written = Written(note, code, angle, height);
+                const Sheet written = Written(note, code, angle, height, font);
                 std::u16string collected;
                 for (const Item& text : written.Of(WT_Object::Text_ID))
                     if (text.fontHeight == static_cast<std::int32_t>(10000.0 * height * 1.3))
                         collected += text.text;
                 EXPECT_EQ(collected, u"FLATNESS  0.05  A") << what;
-                const text_check::Note placed{P(1000, 2000), angle, code, 10000.0 * height};
+                const text_check::Note placed{P(1000, 2000), angle, code, 10000.0 * height,
+                                              font};
                 const text_check::Laid laid = text_check::LayOut(written, placed);
                 EXPECT_EQ(laid.runs.size(), 3u) << what;
                 EXPECT_GE(laid.symbols.size(), 5u) << what; // four lines and a circle
@@ -221,18 +233,48 @@ TEST_F(TextPlacement, RunsAroundTwoSymbolsKeepClearOfThemAtTwoHeights)
             }
 }
 
+TEST_F(TextPlacement, ARightJustifiedLineEndsAtItsAnchorWithAnArcMarkLast)
+{
+    // The arc mark reaches from 0.1 h to 2.3 h of its insertion point (at
+    // S·h = 100: 10 to 229, as 2.3 · 100 truncates to 229). Ending a
+    // right-justified line, its right end is the line's end, so it lands on
+    // the anchor (1000, 2000) along the baseline whatever comes before it;
+    // counted to its fifth point only (170) it would run 59 units past.
+    for (const std::u16string& note : {std::u16string(u"<GTOL-ARC>"),
+                                       std::u16string(u"R 0.2 <GTOL-ARC>")})
+        for (const double angle : {0.0, kThirtyDegrees})
+        {
+            const std::string what = std::string(note.begin(), note.end()) + " at " +
+                                     std::to_string(angle);
+            const Sheet written = Written(note, 5, angle);
+            const auto marks = written.Of(WT_Object::Polygon_ID);
+            ASSERT_EQ(marks.size(), 1u) << what;
+            const text_check::Note placed{P(1000, 2000), angle, 5, 100.0};
+            const text_check::Laid laid = text_check::LayOut(written, placed);
+            ASSERT_EQ(laid.symbols.size(), 1u) << what;
+            // Within the few units that truncating the turned points costs
+            // (the line start, the insertion point, each point of the mark).
+            EXPECT_NEAR(laid.symbols[0].to, 0.0, 3.0) << what;
+            EXPECT_NEAR(laid.symbols[0].to - laid.symbols[0].from, 219.0, 3.0) << what;
+            if (angle == 0.0)
+            {
+                EXPECT_EQ(marks[0].points[6], P(1000, 1900)) << what;
+            }
+        }
+}
+
 TEST_F(TextPlacement, CodesThatNameNoSymbolStayAndCount)
 {
     // "<MMC>" names no symbol: it is shown and its five characters count,
-    // for the width (6 characters, 420, then the symbol to 530) and for
-    // the symbol after it. Centred: the line starts 265 back.
+    // for the width (6 characters, 420, a gap to 520, then the symbol to
+    // 630) and for the symbol after it. Centred: the line starts 315 back.
     const Sheet sheet = Written(u"A<MMC><GTOL-STRAIGHT>", 2, 0.0);
     ASSERT_EQ(sheet.Count(WT_Object::Text_ID), 1u);
     EXPECT_EQ(sheet.Of(WT_Object::Text_ID)[0].text, u"A<MMC>");
-    EXPECT_EQ(sheet.Of(WT_Object::Text_ID)[0].points[0], P(735, 1950));
+    EXPECT_EQ(sheet.Of(WT_Object::Text_ID)[0].points[0], P(685, 1950));
     const auto lines = sheet.Of(WT_Object::Polyline_ID);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].points[0], P(735 + 420 + 10, 2000));
+    EXPECT_EQ(lines[0].points[0], P(685 + 520 + 10, 2000));
     EXPECT_EQ(CDWF2DGrWriter::ShownText(u"<A-B>x<y>z<C-D"), u"x<y>z<C-D");
     // A ">" before the first "<" ends the search, as the host writes it.
     EXPECT_EQ(CDWF2DGrWriter::ShownText(u">a<B-C>"), u">a<B-C>");

@@ -10,6 +10,7 @@
 #include "addin/texture/TextureW2DFile.h"
 #include "addin/texture/WriteBufferedStream.h"
 #include "dwfcore/RegularFile.h"
+#include "imaging/DataBuffer.h"
 #include "imaging/FileSpecifier.h"
 #include "imaging/OMVIException.h"
 #include "imaging/codecs/jfif/JfifFormatCodec.h"
@@ -129,19 +130,6 @@ bool isWhiteZeroGroup4(Omvi::FileReadDescriptor& frame)
     return false;
 }
 
-std::u16string probeFailure(std::int32_t probe)
-{
-    switch (probe)
-    {
-    case 1:
-        return u"the texture image is a kind of its format that cannot be read";
-    case 3:
-        return u"the texture image is cut short";
-    default:
-        return u"the texture image is in no format that can be read";
-    }
-}
-
 // The whole file, or nothing when it cannot be read.
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
 {
@@ -199,23 +187,77 @@ std::u16string fileAndReason(const std::u16string& file, int error)
     return text;
 }
 
+// Why no registered codec takes the file. A file that cannot even be opened
+// says so with the system's reason: a missing file is no unknown format.
+[[noreturn]] void failUnrecognised(const std::u16string& path, std::int32_t probe)
+{
+    const std::string native = platform::path::toNative(path);
+    // The codecs refuse a FIFO, a device or a folder without saying so.
+    const int file = DWFCore::openRegularFile(native);
+    if (file < 0)
+    {
+        const int error = errno;
+        fail(u"the texture file cannot be opened: " +
+             fileAndReason(platform::path::fromNative(native), error));
+    }
+    ::close(file);
+    switch (probe)
+    {
+    case 1:
+        fail(u"the texture image is a kind of its format that cannot be read");
+    case 3:
+        fail(u"the texture image is cut short");
+    default:
+        fail(u"the texture image is in no format that can be read");
+    }
+}
+
+// The registered codec that recognises the file at `path`.
+Omvi::ImageFormatCodec* recognise(const std::u16string& path, const Omvi::FileSpecifier& file)
+{
+    Omvi::ImageFormatCodec* recognising = nullptr;
+    const std::int32_t probe = Omvi::FileReadDescriptor::probeFile(file, recognising);
+    if (probe != 0 || recognising == nullptr)
+        failUnrecognised(path, probe);
+    return recognising;
+}
+
+std::unique_ptr<Omvi::FileReadDescriptor> openDescriptor(const Omvi::FileSpecifier& file)
+{
+    try
+    {
+        return std::make_unique<Omvi::FileReadDescriptor>(file);
+    }
+    catch (Omvi::OMVIException* thrown)
+    {
+        const Omvi::OwnedException owned(thrown);
+        fail(u"the texture image cannot be opened: " + messageOf(*owned));
+    }
+}
+
+// Refuses an empty frame and one beyond the limits.
+void checkSize(const Omvi::PixelPair& size, std::int64_t maxPixels)
+{
+    if (size.x < 1 || size.y < 1)
+        fail(u"the texture image is empty");
+    if (size.x > TextureImageConverter::kMaxSide || size.y > TextureImageConverter::kMaxSide ||
+        std::int64_t{size.x} * size.y > maxPixels)
+        fail(u"the texture image is too large: " + platform::utf8ToUtf16(std::to_string(size.x)) +
+             u" x " + platform::utf8ToUtf16(std::to_string(size.y)) + u" pixels");
+}
+
 } // namespace
 
 TextureImageConverter::TextureImageConverter(TextureOutputFolder& folder) : folder_(folder) {}
 
-std::u16string TextureImageConverter::ConvertTextureImage(const std::u16string& path,
-                                                          bool* converted)
+template <class Step> bool TextureImageConverter::attempt(const std::u16string& path, Step step)
 {
-    if (converted)
-        *converted = false;
     failure_.clear();
     details_ = {};
     try
     {
-        std::u16string output = convert(path);
-        if (converted)
-            *converted = true;
-        return output;
+        step();
+        return true;
     }
     catch (const ConversionFailure& failure)
     {
@@ -240,7 +282,73 @@ std::u16string TextureImageConverter::ConvertTextureImage(const std::u16string& 
     }
     if (reportFailures_)
         ReportPublishError(kMethodName, true, u"Texture " + path + u": " + failure_);
-    return path;
+    return false;
+}
+
+std::u16string TextureImageConverter::ConvertTextureImage(const std::u16string& path,
+                                                          bool* converted)
+{
+    if (converted)
+        *converted = false;
+    std::u16string output;
+    if (!attempt(path, [&] { output = convert(path); }))
+        return path;
+    if (converted)
+        *converted = true;
+    return output;
+}
+
+TextureFileFormat TextureImageConverter::ReadTextureImage(const std::u16string& path)
+{
+    if (const TextureOutputFolder::Reading* earlier = folder_.readBefore(path))
+    {
+        failure_ = earlier->failure;
+        details_ = {};
+        details_.reused = true;
+        return earlier->format;
+    }
+    TextureFileFormat format = TextureFileFormat::Unreadable;
+    if (!attempt(path, [&] { format = read(path); }))
+        format = TextureFileFormat::Unreadable;
+    folder_.rememberRead(path, {format, failure_});
+    return format;
+}
+
+TextureFileFormat TextureImageConverter::read(const std::u16string& path)
+{
+    const auto started = std::chrono::steady_clock::now();
+    if (path.empty())
+        fail(u"no texture file is named");
+    // The session goes last, after the descriptor and its rows.
+    TextureImagingSession session;
+    const Omvi::FileSpecifier file = Omvi::fileSpecifierFromPath(path);
+    Omvi::ImageFormatCodec* codec = recognise(path, file);
+    TextureFileFormat format = TextureFileFormat::Other;
+    if (dynamic_cast<Omvi::JfifFormatCodec*>(codec))
+        format = TextureFileFormat::Jpeg;
+    else if (dynamic_cast<Omvi::PngFormatCodec*>(codec))
+        format = TextureFileFormat::Png;
+    else
+        return format;
+
+    std::unique_ptr<Omvi::FileReadDescriptor> descriptor = openDescriptor(file);
+    details_.fileFrames = descriptor->frameCount();
+    if (details_.fileFrames < 1)
+        fail(u"the texture image holds no frame");
+    const Omvi::PixelPair size = descriptor->size();
+    details_.width = size.x;
+    details_.height = size.y;
+    checkSize(size, maxPixels_);
+    // The rows as stored, not turned upright: only whether every one of
+    // them decodes matters, and none is kept beyond the next.
+    std::unique_ptr<Omvi::RowProviderInterface> rows(descriptor->rowProvider());
+    if (!rows || !rows->isValid())
+        fail(u"the texture image's rows cannot be read");
+    Omvi::DataBuffer row(rows->bytesPerRow());
+    for (std::int32_t y = 0; y < size.y && rows->rowsRemaining() > 0; ++y)
+        rows->getNextRow(row);
+    details_.secondsReadingAndEncoding = secondsSince(started);
+    return format;
 }
 
 std::u16string TextureImageConverter::convert(const std::u16string& path)
@@ -259,32 +367,11 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
         fail(u"the texture's path is longer than " +
              platform::utf8ToUtf16(std::to_string(kMaxTexturePathBytes - 1)) + u" bytes");
 
-    // The codecs refuse what is no regular file without saying so; the user
-    // hears the reason here, and nothing else waits on a FIFO or a device.
-    if (const int file = DWFCore::openRegularFile(native); file >= 0)
-        ::close(file);
-    else
-        fail(u"the texture file cannot be opened: " +
-             platform::utf8ToUtf16(platform::systemReason(errno)));
-
     // The session goes last, after every descriptor and row source.
     TextureImagingSession session;
     const Omvi::FileSpecifier file = Omvi::fileSpecifierFromPath(path);
-    Omvi::ImageFormatCodec* recognising = nullptr;
-    const std::int32_t probe = Omvi::FileReadDescriptor::probeFile(file, recognising);
-    if (probe != 0)
-        fail(probeFailure(probe));
-
-    std::unique_ptr<Omvi::FileReadDescriptor> descriptor;
-    try
-    {
-        descriptor = std::make_unique<Omvi::FileReadDescriptor>(file);
-    }
-    catch (Omvi::OMVIException* thrown)
-    {
-        const Omvi::OwnedException owned(thrown);
-        fail(u"the texture image cannot be opened: " + messageOf(*owned));
-    }
+    recognise(path, file);
+    std::unique_ptr<Omvi::FileReadDescriptor> descriptor = openDescriptor(file);
     details_.fileFrames = descriptor->frameCount();
     if (details_.fileFrames < 1)
         fail(u"the texture image holds no frame");
@@ -311,11 +398,7 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
     details_.width = size.x;
     details_.height = size.y;
     details_.dotsPerInch = resolutionOf(*frame);
-    if (size.x < 1 || size.y < 1)
-        fail(u"the texture image is empty");
-    if (size.x > kMaxSide || size.y > kMaxSide || std::int64_t{size.x} * size.y > maxPixels_)
-        fail(u"the texture image is too large: " + platform::utf8ToUtf16(std::to_string(size.x)) +
-             u" x " + platform::utf8ToUtf16(std::to_string(size.y)) + u" pixels");
+    checkSize(size, maxPixels_);
     std::unique_ptr<Omvi::RowProviderInterface> rows(
         frame->representation().scaledRowProvider(1.0, 0));
     if (!rows)

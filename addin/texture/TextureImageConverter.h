@@ -15,6 +15,12 @@
 // stays false, and the add-in's message box names
 // "TextureImageConverter::ConvertTextureImage" with the reason. The caller
 // then treats the texture as absent. Nothing is thrown.
+//
+// A JPEG or PNG texture is not converted, but it is read whole through the
+// same session and limits before the package takes its bytes
+// (ReadTextureImage), and refused the same way when it cannot be.
+#include "addin/texture/TextureFileFormat.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -63,6 +69,17 @@ public:
     // earlier in the same publish answers the file made then.
     std::u16string ConvertTextureImage(const std::u16string& path, bool* converted);
 
+    // Reads a texture the package would take as its own bytes (a file named
+    // as a JPEG or PNG) and answers the format its content shows. A JPEG or
+    // PNG is decoded whole, each row handed out and dropped at once, so that
+    // a file cut short or damaged anywhere, or one beyond the size limits,
+    // is refused now instead of going into the package. An image of another
+    // format the library reads answers Other undecoded: it is to be
+    // converted. Unreadable on failure, reported as a conversion's failure
+    // is. A source read earlier in the same publish answers what was found
+    // then, and a failure is not reported a second time.
+    TextureFileFormat ReadTextureImage(const std::u16string& path);
+
     // Why the last call failed; empty after a success.
     const std::u16string& failure() const { return failure_; }
     const TextureConversionDetails& details() const { return details_; }
@@ -79,6 +96,10 @@ public:
 
 private:
     std::u16string convert(const std::u16string& path);
+    TextureFileFormat read(const std::u16string& path);
+    // Runs `step` and answers whether it succeeded; a failure is kept in
+    // failure_ and reported (when reporting) naming `path`.
+    template <class Step> bool attempt(const std::u16string& path, Step step);
 
     TextureOutputFolder& folder_;
     std::u16string failure_;

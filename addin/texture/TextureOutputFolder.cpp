@@ -10,6 +10,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace
@@ -136,9 +137,22 @@ void TextureOutputFolder::remember(const std::u16string& source, const std::u16s
     converted_[source] = output;
 }
 
+const TextureOutputFolder::Reading*
+TextureOutputFolder::readBefore(const std::u16string& source) const
+{
+    const auto found = read_.find(source);
+    return found == read_.end() ? nullptr : &found->second;
+}
+
+void TextureOutputFolder::rememberRead(const std::u16string& source, Reading reading)
+{
+    read_[source] = std::move(reading);
+}
+
 bool TextureOutputFolder::remove()
 {
     converted_.clear();
+    read_.clear();
     namesUsed_.clear();
     if (path_.empty())
         return true;

@@ -11,7 +11,10 @@
 // Each converted texture keeps its name rule; two textures of one name from
 // different folders are kept apart in numbered subfolders, and a source
 // converted earlier in the same publish is found again instead of being
-// converted a second time.
+// converted a second time. A texture taken as it is (a JPEG or PNG) is
+// read once per publish too: what its reading found is kept here.
+#include "addin/texture/TextureFileFormat.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -42,6 +45,18 @@ public:
     std::u16string convertedFrom(const std::u16string& source) const;
     void remember(const std::u16string& source, const std::u16string& output);
 
+    // What reading a texture taken as it is found: its format, and why it
+    // could not be read when it could not.
+    struct Reading
+    {
+        TextureFileFormat format = TextureFileFormat::Unreadable;
+        std::u16string failure;
+    };
+    // What an earlier reading of `source` found in this publish; null when
+    // it was not read yet.
+    const Reading* readBefore(const std::u16string& source) const;
+    void rememberRead(const std::u16string& source, Reading reading);
+
     // Removes the folder with everything in it. True when nothing is left
     // (also when the folder was never made); the folder can be made again
     // afterwards.
@@ -51,6 +66,7 @@ private:
     std::u16string path_;
     std::map<std::u16string, std::u16string> converted_; // source -> output
     std::map<std::u16string, int> namesUsed_;            // name -> places given
+    std::map<std::u16string, Reading> read_;             // source -> what it held
     // The folder, its subfolders and the places given, as listed with the
     // process's temporary files until the folder is removed.
     std::vector<std::string> listed_;

@@ -290,6 +290,12 @@ std::u16string Feature::typeName()
     return featureTypeName;
 }
 
+std::u16string Feature::name()
+{
+    ask("Feature::name");
+    return featureName;
+}
+
 host::ThreadData* Feature::threadData()
 {
     ask("Feature::threadData");

@@ -140,6 +140,7 @@ public:
     bool isSuppressed = false;
     int featureKind = 0;
     std::u16string featureTypeName;
+    std::u16string featureName;
     ThreadData* thread = nullptr;
     host::Sketch* featureSketch = nullptr;
     TextureTable textures;
@@ -150,6 +151,7 @@ public:
     bool suppressed() override;
     int kind() override;
     std::u16string typeName() override;
+    std::u16string name() override;
     host::ThreadData* threadData() override;
     host::Sketch* specificSketch() override;
     host::Texture* texture(const std::u16string& configuration) override;

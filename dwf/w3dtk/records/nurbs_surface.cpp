@@ -292,12 +292,16 @@ void TK_NURBS_Surface::SetSurface(int u_degree, int v_degree, int u_count, int v
     m_u_count = u_count;
     m_v_count = v_count;
     clear_trims();
-    long long const control_points =
-        static_cast<long long>(std::max(u_count, 0)) * std::max(v_count, 0);
+    // A surface no record can carry allocates nothing; Write refuses it.
+    bool const carried = validate_count(u_count) && validate_count(v_count) &&
+                         validate_count(u_degree, Max_Degree) &&
+                         validate_count(v_degree, Max_Degree) &&
+                         static_cast<long long>(u_count) * v_count <= Max_Count;
+    long long const control_points = carried ? static_cast<long long>(u_count) * v_count : 0;
     copy(m_points, points, 3 * control_points);
     copy(m_weights, weights, control_points);
-    copy(m_u_knots, u_knots, static_cast<long long>(u_degree) + u_count + 1);
-    copy(m_v_knots, v_knots, static_cast<long long>(v_degree) + v_count + 1);
+    copy(m_u_knots, u_knots, carried ? u_degree + u_count + 1 : 0);
+    copy(m_v_knots, v_knots, carried ? v_degree + v_count + 1 : 0);
     if (weights)
         m_options |= Weights;
     if (u_knots || v_knots)

@@ -115,7 +115,7 @@ public:
     // Stores degrees and counts, deletes the trims, allocates every array
     // (zero-filled) and copies the ones given; adds the Weights option when
     // weights are given and Knots when either knot array is. Never clears an
-    // option.
+    // option. Degrees or counts no record carries allocate nothing.
     void SetSurface(int u_degree, int v_degree, int u_count, int v_count,
                     const float* points = nullptr, const float* weights = nullptr,
                     const float* u_knots = nullptr, const float* v_knots = nullptr);

@@ -21,8 +21,13 @@ public:
 
     // Degree and count 0, arrays empty.
     void Clear();
+    // The largest degree a record's degree byte holds.
+    static constexpr int Max_Degree = 255;
+
     // Sets degree and count and allocates all three arrays, zero-filled, copying
-    // the ones given (each may be null).
+    // the ones given (each may be null). A degree or count beyond what a record
+    // carries (Max_Degree, BBaseOpcodeHandler::Max_Count) is kept for the
+    // writer to refuse, but allocates nothing.
     void Set(int degree, int count, const float* points, const float* weights,
              const float* knots);
     // Sets degree and count and empties the arrays, for a reader that fills them
@@ -35,8 +40,10 @@ public:
     int Dimension() const { return m_dimension; }
     int Degree() const { return m_degree; }
     int Count() const { return m_count; }
-    // degree + count + 1 once set, 0 after Clear.
+    // degree + count + 1 once set, 0 after Clear or when not Carried.
     int KnotCount() const { return m_knot_count; }
+    // True when degree and count fit a record.
+    bool Carried() const;
 
     const std::vector<float>& Points() const { return m_points; }
     const std::vector<float>& Weights() const { return m_weights; }
@@ -54,6 +61,10 @@ public:
     TK_Status GetKnots(BStreamFileToolkit& tk, int& done);
 
 private:
+    // Array lengths, 0 for a curve that is not Carried.
+    int point_floats() const;
+    int weight_count() const;
+
     int m_dimension;
     int m_degree = 0;
     int m_count = 0;

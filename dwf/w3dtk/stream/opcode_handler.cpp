@@ -274,8 +274,10 @@ TK_Status BBaseOpcodeHandler::GetCheckedCount(BStreamFileToolkit& tk, int& count
 TK_Status BBaseOpcodeHandler::CheckProduct(BStreamFileToolkit& tk, int a, int b, int& product,
                                            const char* message, int limit)
 {
+    // Each factor on its own too: with the other 0 the product says nothing,
+    // and callers go on to add to the factors (degree + count + 1 and the like).
     long long const p = static_cast<long long>(a) * b;
-    if (a < 0 || b < 0 || p > limit)
+    if (!validate_count(a, limit) || !validate_count(b, limit) || p > limit)
         return tk.Error(message);
     product = static_cast<int>(p);
     return TK_Done;

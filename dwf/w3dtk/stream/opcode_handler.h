@@ -146,7 +146,7 @@ public:
     // kept (`count` holds what it held before).
     static TK_Status GetCheckedCount(BStreamFileToolkit& tk, int& count, const char* message,
                                      int limit = Max_Count);
-    // a and b each checked as counts, and a * b <= limit; the product in `product`.
+    // 0 <= a, b <= limit each, and a * b <= limit; the product in `product`.
     static TK_Status CheckProduct(BStreamFileToolkit& tk, int a, int b, int& product,
                                   const char* message, int limit = Max_Count);
     // 0 <= addend and total + addend <= limit; the new total in `total`. For lists of

@@ -281,6 +281,20 @@ TEST(Curves, CountsOutOfRangeAreRefused)
                                                         { h.SetCurve(300, 4); });
                      }),
                  DWFCore::DWFException);
+    // Neither does a count whose knots, degree + count + 1, would not fit an int:
+    // nothing is allocated for it and the record is refused before its opcode.
+    for (int degree : {0, 3, 255})
+    {
+        TK_NURBS_Curve h;
+        h.SetCurve(degree, INT32_MAX, nullptr, nullptr, nullptr);
+        EXPECT_EQ(h.GetKnotCount(), 0);
+        BStreamFileToolkit tk;
+        std::vector<char> buffer(64);
+        tk.PrepareBuffer(buffer.data(), 64);
+        EXPECT_EQ(h.Write(tk), TK_Error);
+        EXPECT_EQ(tk.LastError(), "bad NURBS Curve count");
+        EXPECT_EQ(tk.CurrentBufferLength(), 0);
+    }
 }
 
 Emit const all_curves = [](BStreamFileToolkit& tk, W3DStreamWriter& w)

@@ -117,6 +117,12 @@ TEST(HandlerBase, CountChecksRefuseNegativeHugeAndOverflowingCounts)
     EXPECT_EQ(H::CheckProduct(tk, 65536, 65536, product, "p"), TK_Error); // wraps to 0 in 32 bits
     EXPECT_EQ(H::CheckProduct(tk, -2, -2, product, "p"), TK_Error);
     EXPECT_EQ(H::CheckProduct(tk, 0, -1, product, "p"), TK_Error);
+    // An empty product still bounds each factor, which callers go on to add to.
+    EXPECT_EQ(H::CheckProduct(tk, std::numeric_limits<int>::max(), 0, product, "p"), TK_Error);
+    EXPECT_EQ(H::CheckProduct(tk, 0, (1 << 24) + 1, product, "p"), TK_Error);
+    EXPECT_EQ(H::CheckProduct(tk, 1 << 24, 0, product, "p"), TK_Done);
+    EXPECT_EQ(product, 0);
+    EXPECT_EQ(H::CheckProduct(tk, 9, 0, product, "p", 8), TK_Error);
 
     int total = 10;
     EXPECT_EQ(H::CheckSum(tk, total, 5, "s", 15), TK_Done);

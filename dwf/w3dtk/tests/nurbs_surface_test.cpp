@@ -210,6 +210,43 @@ TEST(NurbsSurface, CountsTypesAndDepthAreChecked)
     EXPECT_EQ(tk.CurrentBufferLength(), 0);
 }
 
+TEST(NurbsSurface, ACountAboveTheLimitIsRefusedEvenWhenTheProductIsZero)
+{
+    // A fuzzer's find: u count 2^31 - 1 and v count 0 make an empty product,
+    // and the knots then need u degree + u count + 1 of them.
+    Bytes const found = {0x41, 0x3b, 0x20, 0x48, 0xff, 0xff, 0xff, 0x7f, 0, 0, 0, 0};
+    for (std::size_t chunk : {std::size_t(1), std::size_t(4), std::size_t(4096)})
+    {
+        Read_Result const result = read_stream(found, chunk);
+        EXPECT_EQ(result.status, TK_Error);
+        EXPECT_EQ(result.error, "bad NURBS Surface count");
+    }
+    Golden const head = Golden().u8('A').u8(0x04).u8(255).u8(255);
+    auto read_error = [](const Bytes& record)
+    { return read_stream(write_stream(raw_record(record)), 1).error; };
+    EXPECT_EQ(read_error(Golden(head).i32(0).i32(INT32_MAX)), "bad NURBS Surface count");
+    EXPECT_EQ(read_error(Golden(head).i32((1 << 24) + 1).i32(0)), "bad NURBS Surface count");
+    // At the limit the counts pass; the stream ends before the knots.
+    Read_Result const limit = read_stream(write_stream(raw_record(Golden(head).i32(1 << 24).i32(0))), 7);
+    EXPECT_EQ(limit.status, TK_Error);
+    EXPECT_NE(limit.error, "bad NURBS Surface count");
+
+    // Set by a caller, such counts allocate nothing and the writer refuses them.
+    TK_NURBS_Surface h;
+    h.SetSurface(3, 3, INT32_MAX, 1);
+    EXPECT_TRUE(h.GetPoints().empty());
+    EXPECT_TRUE(h.GetUKnots().empty());
+    h.SetSurface(255, 3, INT32_MAX, 0);
+    EXPECT_TRUE(h.GetUKnots().empty());
+    BStreamFileToolkit tk;
+    std::vector<char> buffer(64);
+    tk.PrepareBuffer(buffer.data(), 64);
+    h.SetOptions(TK_NURBS_Surface::Knots);
+    EXPECT_EQ(h.Write(tk), TK_Error);
+    EXPECT_EQ(tk.LastError(), "bad NURBS Surface count");
+    EXPECT_EQ(tk.CurrentBufferLength(), 0);
+}
+
 TEST(NurbsSurface, LongAndDeepTrimListsAreFreedWithoutRecursion)
 {
     TK_NURBS_Surface h;

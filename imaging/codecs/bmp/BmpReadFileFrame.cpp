@@ -152,17 +152,24 @@ void BmpReadFileFrame::parse()
         }
     }
 
-    if (bits == 1)
+    if (bits == 1 && palette_.size() == 6)
     {
-        // Ink is the darker of the two entries: bits are flipped when entry 0
-        // is the darker one, so near-white paper with near-black ink (or any
-        // light and dark pair) reads the way the file shows, not as a
-        // negative. (White, black) reads as stored, (black, white) flipped.
-        const auto luminance = [this](std::size_t entry) {
+        // Black and white (in either order) is bitonal, the black entry
+        // being ink: bits are flipped when entry 0 is the black one. Any
+        // other two colours stay a palette of two, so they are delivered as
+        // the file shows them.
+        const auto isLevel = [this](std::size_t entry, std::uint8_t level) {
             const std::uint8_t* rgb = &palette_[3 * entry];
-            return 299 * rgb[0] + 587 * rgb[1] + 114 * rgb[2];
+            return rgb[0] == level && rgb[1] == level && rgb[2] == level;
         };
-        layout_.invert = palette_.size() != 6 || luminance(0) < luminance(1);
+        const bool blackFirst = isLevel(0, 0) && isLevel(1, 255);
+        const bool whiteFirst = isLevel(0, 255) && isLevel(1, 0);
+        layout_.invert = blackFirst;
+        if (!blackFirst && !whiteFirst)
+        {
+            model_ = kColorSpacePalette;
+            sampleKind_ = kDataTypeEightBit;
+        }
     }
     if (bits == 4 || bits == 8)
     {
@@ -224,7 +231,9 @@ RowIteratorInterface* BmpReadFileFrame::newRowIterator()
     switch (layout_.bits)
     {
     case 1:
-        return new BmpRowIterator_1_1(file_, layout_);
+        if (model_ == kColorSpaceBitonal)
+            return new BmpRowIterator_1_1(file_, layout_);
+        return new BmpRowIterator_1_8(file_, layout_);
     case 4:
         return new BmpRowIterator_4_8(file_, layout_);
     case 8:

@@ -30,6 +30,8 @@ public:
     bool isRowAccessSupported(int kind) const override;
     int frameIndex() const override { return 1; }
     void getSize(int* height, int* width) const override;
+    // 1-bit files are bitonal when their palette is black and white (either
+    // order), a palette of two otherwise.
     int dataModelKind() const override { return model_; }
     int sampleKind() const override { return sampleKind_; }
     // The stored depth, 16 and 32 reported as 24.

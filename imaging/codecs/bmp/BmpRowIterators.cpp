@@ -132,6 +132,22 @@ void BmpRowIterator_1_1::convert(const std::uint8_t* stored, std::int32_t left, 
         out[bytes - 1] &= static_cast<std::uint8_t>(0xFF << (8 - count % 8));
 }
 
+BmpRowIterator_1_8::BmpRowIterator_1_8(std::shared_ptr<const CodecFile> file, const BmpLayout& layout)
+    : BmpRowIteratorUC(std::move(file), layout)
+{
+}
+
+void BmpRowIterator_1_8::convert(const std::uint8_t* stored, std::int32_t left, std::int32_t count,
+                                 std::uint8_t* out) const
+{
+    const std::int32_t first = left % 8;
+    for (std::int32_t i = 0; i < count; ++i)
+    {
+        const std::int32_t bit = first + i;
+        out[i] = static_cast<std::uint8_t>(stored[bit / 8] >> (7 - bit % 8) & 1);
+    }
+}
+
 BmpRowIterator_4_8::BmpRowIterator_4_8(std::shared_ptr<const CodecFile> file, const BmpLayout& layout)
     : BmpRowIteratorUC(std::move(file), layout)
 {

@@ -1,7 +1,8 @@
 #pragma once
 // The row iterators of the BMP reader: a region of the image, row by row in
 // any order, converted to the library's layouts: 1-bit rows packed with a
-// set bit black, 8-bit palette indices or grey levels, and 32-bit pixels
+// set bit black, 8-bit palette indices (also for 1-bit files of two
+// colours other than black and white) or grey levels, and 32-bit pixels
 // red, green, blue, 255 for the 16-, 24- and 32-bit files. Each depth is
 // one subclass of BmpRowIteratorUC.
 #include "imaging/DataBuffer.h"
@@ -58,6 +59,19 @@ public:
 
 protected:
     std::int32_t deliveredPixelBytes() const override { return 0; }
+    void convert(const std::uint8_t* stored, std::int32_t left, std::int32_t count,
+                 std::uint8_t* out) const override;
+};
+
+// 1-bit pixels of a two-colour palette other than black and white: one
+// index byte, 0 or 1, a pixel.
+class BmpRowIterator_1_8 : public BmpRowIteratorUC
+{
+public:
+    BmpRowIterator_1_8(std::shared_ptr<const CodecFile> file, const BmpLayout& layout);
+
+protected:
+    std::int32_t deliveredPixelBytes() const override { return 1; }
     void convert(const std::uint8_t* stored, std::int32_t left, std::int32_t count,
                  std::uint8_t* out) const override;
 };

@@ -2,6 +2,7 @@
 
 #include "imaging/codecs/codec/CallbackFailure.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <jerror.h>
@@ -25,8 +26,39 @@ void jumpBack(j_common_ptr object)
 // Warnings and traces go nowhere: a library does not print.
 void silent(j_common_ptr) {}
 
-// Counts warnings as libjpeg's own manager does, and notes the two that
-// tell the data ran out under the image.
+void noteScanComponents(j_decompress_ptr info, JpegErrorGuard& guard)
+{
+    const int count = std::min(info->comps_in_scan, MAX_COMPS_IN_SCAN);
+    for (int i = 0; i < count; ++i)
+    {
+        const jpeg_component_info* component = info->cur_comp_info[i];
+        if (component != nullptr && component->component_index >= 0 && component->component_index < 32)
+            guard.componentsScanned |= 1u << component->component_index;
+    }
+}
+
+// Whether the scans read so far code the whole image: every component, and
+// in a progressive file every coefficient of each down to its last bit.
+bool scansCodeEverything(j_decompress_ptr info, const JpegErrorGuard& guard)
+{
+    if (info->num_components < 1 || info->num_components > 32)
+        return false;
+    if (info->progressive_mode)
+    {
+        if (info->coef_bits == nullptr)
+            return false;
+        for (int c = 0; c < info->num_components; ++c)
+            for (int k = 0; k < DCTSIZE2; ++k)
+                if (info->coef_bits[c][k] != 0)
+                    return false;
+        return true;
+    }
+    const unsigned every = info->num_components == 32 ? ~0u : (1u << info->num_components) - 1;
+    return (guard.componentsScanned & every) == every;
+}
+
+// Counts warnings as libjpeg's own manager does, and notes those that tell
+// the data ran out under the image.
 void noteMessage(j_common_ptr object, int level)
 {
     if (level >= 0)
@@ -35,17 +67,30 @@ void noteMessage(j_common_ptr object, int level)
     ++manager->num_warnings;
     JpegErrorGuard* guard = guardOf(object);
     if (manager->msg_code == JWRN_JPEG_EOF)
+    {
         guard->dataEnded = true;
+        if (object->is_decompressor)
+        {
+            auto* info = reinterpret_cast<j_decompress_ptr>(object);
+            noteScanComponents(info, *guard);
+            if (info->arith_code || !scansCodeEverything(info, *guard))
+                guard->dataRanShort = true;
+        }
+    }
     else if (manager->msg_code == JWRN_HIT_MARKER && guard->dataEnded)
+    {
         guard->dataRanShort = true;
+    }
 }
 
-// Stops a decompression whose file holds more scans than any sensible one.
-void countScans(j_common_ptr object)
+// Notes the components of the scan under way, and stops a decompression
+// whose file holds more scans than any sensible one.
+void watchScans(j_common_ptr object)
 {
     if (!object->is_decompressor)
         return;
     auto* info = reinterpret_cast<j_decompress_ptr>(object);
+    noteScanComponents(info, *guardOf(object));
     if (info->input_scan_number > kJpegScanLimit)
         ERREXIT(object, JERR_NOTIMPL);
 }
@@ -69,6 +114,7 @@ void installJpegErrorGuard(JpegErrorGuard& guard, j_common_ptr object)
     guard.callbackFailure = nullptr;
     guard.dataEnded = false;
     guard.dataRanShort = false;
+    guard.componentsScanned = 0;
     object->err = &guard.manager;
     object->client_data = &guard;
 }
@@ -98,7 +144,7 @@ void failJpegCallback(j_common_ptr object, int code)
 void limitJpegDecompressor(j_decompress_ptr info, jpeg_progress_mgr& progress)
 {
     limitMemory(reinterpret_cast<j_common_ptr>(info));
-    progress.progress_monitor = countScans;
+    progress.progress_monitor = watchScans;
     progress.pass_counter = 0;
     progress.pass_limit = 0;
     progress.completed_passes = 0;

@@ -39,10 +39,16 @@ struct JpegErrorGuard
     // again once control is back in C++.
     std::exception_ptr callbackFailure;
     // The compressed data ended (the source supplied an end-of-image marker
-    // in its place), and after that the decoder needed coded bits it did
-    // not have: the rows from there on are made up, not decoded.
+    // in its place), and the decoder lacked coded data for what it decodes
+    // from there on: the rows from there on are made up, not decoded.
+    // Huffman-coded data tells by the decoder needing bits it did not have;
+    // arithmetic-coded data never tells, so its end is always short; a file
+    // of several scans is short when its scans so far leave a component (or,
+    // progressive, a coefficient) not coded in full.
     bool dataEnded = false;
     bool dataRanShort = false;
+    // The components (bit i for component i) the scans so far coded.
+    unsigned componentsScanned = 0;
 };
 
 // Fills the manager (libjpeg's standard one, silent, with the jumping
@@ -68,8 +74,9 @@ bool runJpegStep(JpegErrorGuard& guard, JpegStep step, void* context);
 // Must be called outside the catch block.
 [[noreturn]] void failJpegCallback(j_common_ptr object, int code);
 
-// The working-memory limit and the scan limit of a decompressor; the
-// progress manager must live as long as the decompressor.
+// The working-memory limit and the scan limit of a decompressor, and the
+// components its scans code noted; the progress manager must live as long
+// as the decompressor.
 void limitJpegDecompressor(j_decompress_ptr info, jpeg_progress_mgr& progress);
 // The working-memory limit of a compressor.
 void limitJpegCompressor(j_compress_ptr info);

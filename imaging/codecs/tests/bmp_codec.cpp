@@ -174,6 +174,23 @@ TEST(BmpReader, FrameAnswersByDepth)
     OpenedBmp blackWhite(makeBmp(bitonal));
     EXPECT_EQ(readAllRows(*blackWhite.frame, 1).pixels[0], 0x6D);
     EXPECT_EQ(frameAsRgb(*blackWhite.frame), expectedBmpRgb(bitonal));
+    // Any other two colours, even a grey pair: a palette of two, one index
+    // byte a pixel.
+    for (const auto& pair : {std::vector<std::array<std::uint8_t, 3>>{{250, 250, 250}, {5, 5, 5}},
+                             std::vector<std::array<std::uint8_t, 3>>{{13, 101, 200}, {84, 250, 237}},
+                             std::vector<std::array<std::uint8_t, 3>>{{0, 0, 0}, {0, 0, 0}}})
+    {
+        bitonal.palette = pair;
+        OpenedBmp two(makeBmp(bitonal));
+        EXPECT_EQ(two.frame->dataModelKind(), 2);
+        EXPECT_EQ(two.frame->sampleKind(), 1);
+        EXPECT_EQ(two.frame->bitsPerPixel(), 1);
+        EXPECT_EQ(two.frame->paletteCount(), 2);
+        const TestImage indices = readAllRows(*two.frame, 1);
+        EXPECT_EQ(Pixels(indices.pixels.begin(), indices.pixels.begin() + 12),
+                  (Pixels{1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0}));
+        EXPECT_EQ(frameAsRgb(*two.frame), expectedBmpRgb(bitonal));
+    }
 
     // Grey palettes: the identity ramp, and at 4 bits also the even ramp.
     BmpSpec grey;
@@ -238,8 +255,11 @@ TEST(BmpReader, PaletteSizeIsBoundedByDepthAndTable)
 
 TEST(BmpReader, RegionsDeliverTheirColumnsWhateverTheDepth)
 {
-    for (const int bits : {1, 4, 8, 16, 24, 32})
+    // Depth 1 twice: black and white packed, then two colours as indices.
+    int round = 0;
+    for (const int bits : {1, 1, 4, 8, 16, 24, 32})
     {
+        const bool packed = round++ == 0;
         BmpSpec spec;
         spec.width = 37;
         spec.height = 6;
@@ -247,11 +267,12 @@ TEST(BmpReader, RegionsDeliverTheirColumnsWhateverTheDepth)
         spec.value = [](int x, int y) { return std::uint32_t(x * 7 + y * 3 + (x * y) % 5) * 0x010305u; };
         if (bits <= 8)
             spec.palette = colourPalette(1 << bits);
-        if (bits == 1)
+        if (packed)
             spec.palette = {{0, 0, 0}, {255, 255, 255}};
         const Bytes bytes = makeBmp(spec);
         const TestImage whole = expectedBmpRgb(spec);
         OpenedBmp opened(bytes);
+        EXPECT_EQ(opened.frame->dataModelKind(), packed ? 4 : bits <= 8 ? 2 : 1) << bits;
         std::unique_ptr<RowIteratorInterface> rows(opened.frame->newRowIterator());
         auto* region = dynamic_cast<SubRegionRowIteratorInterface*>(rows.get());
         ASSERT_NE(region, nullptr);
@@ -259,7 +280,7 @@ TEST(BmpReader, RegionsDeliverTheirColumnsWhateverTheDepth)
         region->setBottomRight(4, 30);
         EXPECT_EQ(region->rowCount(), 4);
         EXPECT_EQ(region->width(), 20);
-        const int delivered = bits == 1 ? 3 : bits <= 8 ? 20 : 80;
+        const int delivered = packed ? 3 : bits <= 8 ? 20 : 80;
         EXPECT_EQ(region->bytesPerRow(), delivered) << bits;
         DataBuffer row(delivered);
         region->start();
@@ -271,7 +292,7 @@ TEST(BmpReader, RegionsDeliverTheirColumnsWhateverTheDepth)
             {
                 const std::uint8_t* expected = whole.row(r) + 3 * x;
                 const int i = x - 11;
-                if (bits == 1)
+                if (packed)
                 {
                     const bool ink = (row.data()[i / 8] >> (7 - i % 8)) & 1;
                     // Palette black, white: set bits are white, so they are flipped.

@@ -214,15 +214,37 @@ TEST(BmpTools, OurFilesAreReadByImageMagickNetpbmAndPil)
     }
 }
 
-TEST(BmpTools, TwoColourFilesReadTheDarkerColourAsInk)
+namespace
 {
-    // Near-white paper with near-black ink, and yellow with navy, written
-    // at 1 bit by two tools that order the palette differently: whatever
-    // the order, the darker colour is the ink, as netpbm's decoding shows.
+
+// What PIL decodes a file to, as RGB (empty when it cannot).
+TestImage pilRgb(const std::string& python, const std::string& path)
+{
+    return fromPnm(runCapture(python + " -c \"import sys; from PIL import Image; i = Image.open('" + path +
+                              "').convert('RGB'); i.save(sys.stdout.buffer, 'PPM')\" 2>/dev/null"));
+}
+
+bool isBlackAndWhite(const std::array<std::uint8_t, 3>& a, const std::array<std::uint8_t, 3>& b)
+{
+    const std::array<std::uint8_t, 3> black{0, 0, 0};
+    const std::array<std::uint8_t, 3> white{255, 255, 255};
+    return (a == black && b == white) || (a == white && b == black);
+}
+
+} // namespace
+
+TEST(BmpTools, TwoColourFilesKeepTheirColoursAndBlackAndWhiteStaysBitonal)
+{
+    // Near-white paper with near-black ink, yellow with navy, two colours
+    // that are neither light nor dark, and black with white, written at
+    // 1 bit by two tools that order the palette differently: every file
+    // reads as netpbm and PIL decode it, and only the black-and-white ones
+    // are bitonal.
     OMVI_REQUIRE_TOOL("convert");
     OMVI_REQUIRE_TOOL("ppmtobmp");
     OMVI_REQUIRE_TOOL("bmptopnm");
     OMVI_REQUIRE_TOOL("ppmtoppm");
+    OMVI_REQUIRE_PYTHON_MODULE("PIL", python);
     ScratchFolder folder;
     struct Pair
     {
@@ -232,8 +254,21 @@ TEST(BmpTools, TwoColourFilesReadTheDarkerColourAsInk)
     int entryZeroDarker = 0;
     int entryZeroLighter = 0;
     int index = 0;
+    const auto check = [&](const std::string& path, const Pair& pair, const std::string& what) {
+        const TestImage theirs = fromPnm(runCapture("bmptopnm " + quoted(path) + " 2>/dev/null | ppmtoppm"));
+        ASSERT_GT(theirs.pixels.size(), 0u) << what;
+        EXPECT_EQ(pilRgb(python, path), theirs) << what << ": PIL and netpbm differ";
+        BmpFormatCodec codec;
+        std::unique_ptr<ReadImageFileInterface> reader(
+            codec.openForRead(FileSpecifier(AsciiStringBuffer(path), FileSpecifier::kFile)));
+        std::unique_ptr<ReadImageFileFrameInterface> frame(reader ? reader->openFrame(0) : nullptr);
+        ASSERT_NE(frame, nullptr) << what;
+        EXPECT_EQ(frame->dataModelKind(), isBlackAndWhite(pair.paper, pair.ink) ? 4 : 2) << what;
+        const TestImage ours = frameAsRgb(*frame);
+        EXPECT_EQ(ours, theirs) << what << " " << firstDifference(ours, theirs);
+    };
     for (const Pair& pair : {Pair{{250, 250, 250}, {5, 5, 5}}, Pair{{255, 255, 0}, {0, 0, 128}},
-                             Pair{{255, 255, 255}, {0, 0, 0}}})
+                             Pair{{84, 250, 237}, {13, 101, 200}}, Pair{{255, 255, 255}, {0, 0, 0}}})
     {
         TestImage image{13, 7, 3, Pixels(13 * 7 * 3)};
         for (int y = 0; y < image.height; ++y)
@@ -256,27 +291,34 @@ TEST(BmpTools, TwoColourFilesReadTheDarkerColourAsInk)
             // Entries are blue, green, red: compare the darker by luminance.
             const auto luminance = [](const std::uint8_t* bgr) { return 114 * bgr[0] + 587 * bgr[1] + 299 * bgr[2]; };
             (luminance(entries) < luminance(entries + 4) ? entryZeroDarker : entryZeroLighter)++;
-
-            const TestImage theirs = fromPnm(runCapture("bmptopnm " + quoted(path) + " 2>/dev/null | ppmtoppm"));
-            ASSERT_EQ(theirs.pixels.size(), image.pixels.size()) << command;
-            TestImage expected = theirs;
-            for (std::size_t i = 0; i < expected.pixels.size(); i += 3)
-            {
-                const bool ink = std::equal(pair.ink.begin(), pair.ink.end(), theirs.pixels.begin() + i);
-                std::fill_n(expected.pixels.begin() + i, 3, ink ? 0 : 255);
-            }
-            BmpFormatCodec codec;
-            std::unique_ptr<ReadImageFileInterface> reader(
-                codec.openForRead(FileSpecifier(AsciiStringBuffer(path), FileSpecifier::kFile)));
-            std::unique_ptr<ReadImageFileFrameInterface> frame(reader ? reader->openFrame(0) : nullptr);
-            ASSERT_NE(frame, nullptr);
-            EXPECT_EQ(frame->dataModelKind(), 4);
-            EXPECT_EQ(frameAsRgb(*frame), expected) << command << " " << firstDifference(frameAsRgb(*frame), expected);
+            check(path, pair, command);
+            // The tools' decoding is the image that was written.
+            EXPECT_EQ(fromPnm(runCapture("bmptopnm " + quoted(path) + " 2>/dev/null | ppmtoppm")), image) << command;
         }
     }
     // Both orders of the palette were met.
     EXPECT_GT(entryZeroDarker, 0);
     EXPECT_GT(entryZeroLighter, 0);
+
+    // Both orders of each pair by hand, in both header forms.
+    for (const Pair& pair : {Pair{{255, 255, 255}, {0, 0, 0}}, Pair{{255, 255, 0}, {0, 0, 128}},
+                             Pair{{84, 250, 237}, {13, 101, 200}}})
+        for (const bool swapped : {false, true})
+            for (const std::uint32_t header : {12u, 40u})
+            {
+                BmpSpec spec;
+                spec.width = 21;
+                spec.height = 3;
+                spec.bits = 1;
+                spec.headerSize = header;
+                spec.palette = swapped ? std::vector<std::array<std::uint8_t, 3>>{pair.ink, pair.paper}
+                                       : std::vector<std::array<std::uint8_t, 3>>{pair.paper, pair.ink};
+                spec.value = [](int x, int y) { return std::uint32_t((x + y) % 3 == 0 || x == 20); };
+                const std::string path = folder.file("hand" + std::to_string(index++) + ".bmp");
+                ASSERT_TRUE(writeFileBytes(path, makeBmp(spec)));
+                check(path, pair,
+                      "by hand, header " + std::to_string(header) + (swapped ? ", ink first" : ", paper first"));
+            }
 }
 
 TEST(BmpTools, TwoBitPaletteFramesAreStoredAtFourBits)

@@ -238,3 +238,133 @@ TEST(JfifTools, RowsOfACutFileEndWhereItsDataDoes)
         EXPECT_LT(read.delivered, 45) << options;
     }
 }
+
+namespace
+{
+
+// Where the scans of a JPEG file start (the offsets of its start-of-scan
+// markers), found by walking the marker segments and the coded data.
+std::vector<std::size_t> scanStarts(const Pixels& bytes)
+{
+    std::vector<std::size_t> starts;
+    std::size_t at = 2;
+    while (at + 4 <= bytes.size() && bytes[at] == 0xFF)
+    {
+        const std::uint8_t marker = bytes[at + 1];
+        if (marker == 0xD9)
+            break;
+        const std::size_t length = static_cast<std::size_t>(bytes[at + 2] << 8 | bytes[at + 3]);
+        if (marker == 0xDA)
+            starts.push_back(at);
+        at += 2 + length;
+        if (marker != 0xDA)
+            continue;
+        // Coded data runs to the next marker that is neither a stuffed zero
+        // nor a restart marker.
+        while (at + 1 < bytes.size() &&
+               !(bytes[at] == 0xFF && bytes[at + 1] != 0 && (bytes[at + 1] < 0xD0 || bytes[at + 1] > 0xD7)))
+            ++at;
+    }
+    return starts;
+}
+
+} // namespace
+
+TEST(JfifTools, ArithmeticAndProgressiveFilesCutShortEndTheirRows)
+{
+    OMVI_REQUIRE_TOOL("cjpeg");
+    OMVI_REQUIRE_TOOL("djpeg");
+    ScratchFolder folder;
+    const TestImage colour = patternImage(61, 90, 3, 4);
+    ASSERT_TRUE(writeFileBytes(folder.file("c.ppm"), toPnm(colour)));
+    // What djpeg says on its error output about a file, and its rows.
+    const auto djpegWarns = [&](const Pixels& bytes) {
+        const std::string path = folder.file("cut.jpg");
+        EXPECT_TRUE(writeFileBytes(path, bytes));
+        const Pixels said = runCapture("(djpeg -pnm '" + path + "' 2>&1 >/dev/null)");
+        return std::string(said.begin(), said.end());
+    };
+    const auto readCut = [](const Pixels& bytes, const TestImage& theirs, const std::string& what) {
+        OpenedJpeg opened(bytes);
+        EXPECT_NE(opened.frame, nullptr) << what;
+        std::unique_ptr<RowIteratorInterface> rows(opened.frame ? opened.frame->newRowIterator() : nullptr);
+        EXPECT_NE(rows, nullptr) << what;
+        if (!rows)
+            return OmviRaster::RowsUntilError{};
+        return OmviRaster::readRowsUntilError(*rows, [&](int index, const DataBuffer& row) {
+            EXPECT_TRUE(std::equal(row.data(), row.data() + 4 * theirs.width, theirs.row(index)))
+                << what << ": row " << index << " is not djpeg's";
+            return true;
+        });
+    };
+
+    // One scan a component, in sequence.
+    const std::string script = folder.file("scans.txt");
+    ASSERT_TRUE(writeFileBytes(script, Pixels{'0', ';', '1', ';', '2', ';'}));
+    const std::vector<std::string> variants = {"-arithmetic -quality 80", "-arithmetic -progressive", "-progressive",
+                                               "-scans '" + script + "'"};
+    for (const std::string& options : variants)
+    {
+        const std::string path = folder.file("whole.jpg");
+        ASSERT_EQ(runCommand("cjpeg " + options + " -outfile '" + path + "' '" + folder.file("c.ppm") + "'"), 0);
+        const Pixels whole = readFileBytes(path);
+        const TestImage theirs = withAlpha(fromPnm(runCapture("djpeg -dct float -pnm '" + path + "'")));
+        ASSERT_EQ(theirs.height, 90) << options;
+        EXPECT_EQ(decodeJpeg(whole), theirs) << options;
+        const bool arithmetic = options.find("-arithmetic") != std::string::npos;
+        const bool severalScans = options.find("-progressive") != std::string::npos ||
+                                  options.find("-scans") != std::string::npos;
+
+        // Cut in the middle of the coded data.
+        const Pixels cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * 6 / 10));
+        EXPECT_NE(djpegWarns(cut).find("Premature end of JPEG file"), std::string::npos) << options;
+        const OmviRaster::RowsUntilError read = readCut(cut, theirs, options + ", cut in the data");
+        EXPECT_EQ(read.code, 8) << options;
+        // A single scan holds the rows above the cut; no row of a file of
+        // several scans has all of them.
+        if (severalScans)
+        {
+            EXPECT_EQ(read.delivered, 0) << options;
+        }
+        else
+        {
+            EXPECT_GT(read.delivered, 0) << options;
+        }
+        EXPECT_LT(read.delivered, 90) << options;
+
+        if (!severalScans)
+            continue;
+        // Cut between two scans, before each scan after the first.
+        const std::vector<std::size_t> starts = scanStarts(whole);
+        ASSERT_GE(starts.size(), 3u) << options;
+        for (std::size_t i = 1; i < starts.size(); ++i)
+        {
+            const Pixels between(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(starts[i]));
+            const std::string what = options + ", cut before scan " + std::to_string(i + 1);
+            EXPECT_NE(djpegWarns(between).find("Premature end of JPEG file"), std::string::npos) << what;
+            const OmviRaster::RowsUntilError early = readCut(between, theirs, what);
+            EXPECT_EQ(early.code, 8) << what;
+            EXPECT_EQ(early.delivered, 0) << what;
+        }
+        // After the last scan only the end-of-image marker is missing:
+        // a Huffman-coded file keeps every row.
+        if (!arithmetic)
+        {
+            EXPECT_EQ(decodeJpeg(Pixels(whole.begin(), whole.end() - 2)), theirs) << options;
+        }
+    }
+
+    // Arithmetic-coded data never shows whether the decoder still needed
+    // what is missing, so a file that lacks no more than its end-of-image
+    // marker ends its rows too, where djpeg warns as well.
+    for (const std::string& options : {variants[0], variants[1]})
+    {
+        const std::string path = folder.file("whole.jpg");
+        ASSERT_EQ(runCommand("cjpeg " + options + " -outfile '" + path + "' '" + folder.file("c.ppm") + "'"), 0);
+        const Pixels whole = readFileBytes(path);
+        const TestImage theirs = withAlpha(fromPnm(runCapture("djpeg -dct float -pnm '" + path + "'")));
+        const Pixels noEnd(whole.begin(), whole.end() - 2);
+        EXPECT_NE(djpegWarns(noEnd).find("Premature end of JPEG file"), std::string::npos) << options;
+        EXPECT_EQ(readCut(noEnd, theirs, options + ", no end marker").code, 8) << options;
+    }
+}

@@ -7,6 +7,7 @@
 #include "imaging/codecs/tests/SharedTestSupport.h"
 #include "TiffExercise.h"
 #include "TiffTestSupport.h"
+#include "imaging/codecs/tests/RasterTestSupport.h"
 
 #include "imaging/codecs/tiff/properties/TiffPrivateTag.h"
 
@@ -214,4 +215,115 @@ TEST_F(TiffDamagedTest, AbsurdSizesAreRefusedWithoutAllocatingThem)
     const ExerciseResult result = exercise(codec_, file.specifier(), ExerciseLimits{8, std::int64_t{1} << 62});
     EXPECT_EQ(result.unexpected, 0);
     EXPECT_EQ(result.rows, 0);
+}
+
+namespace
+{
+
+// Cuts the byte count of strip or tile `index` (of the first directory of a
+// little-endian classic TIFF, as libtiff writes one here) to `fraction` of
+// itself, so that its coded data ends early while the file stays whole.
+bool shortenBlock(Bytes& file, std::size_t index, double fraction)
+{
+    const auto get16 = [&](std::size_t at) { return std::uint32_t{file.at(at)} | std::uint32_t{file.at(at + 1)} << 8; };
+    const auto get32 = [&](std::size_t at) { return get16(at) | get16(at + 2) << 16; };
+    if (file.size() < 8 || file[0] != 'I' || get16(2) != 42)
+        return false;
+    const std::size_t directory = get32(4);
+    const std::size_t entries = get16(directory);
+    for (std::size_t i = 0; i < entries; ++i)
+    {
+        const std::size_t entry = directory + 2 + 12 * i;
+        const std::uint32_t tag = get16(entry);
+        if (tag != TIFFTAG_STRIPBYTECOUNTS && tag != TIFFTAG_TILEBYTECOUNTS)
+            continue;
+        const std::size_t size = get16(entry + 2) == TIFF_SHORT ? 2 : 4;
+        const std::size_t count = get32(entry + 4);
+        if (index >= count)
+            return false;
+        const std::size_t at = (count * size > 4 ? get32(entry + 8) : entry + 8) + index * size;
+        const auto shorter = static_cast<std::uint32_t>((size == 2 ? get16(at) : get32(at)) * fraction);
+        for (std::size_t b = 0; b < size; ++b)
+            file.at(at + b) = static_cast<std::uint8_t>(shorter >> (8 * b));
+        return true;
+    }
+    return false;
+}
+
+// Smooth rows, as a photograph: JPEG codes them in little space.
+Bytes gradient(const TiffSpec& spec)
+{
+    Bytes pixels(planeRowBytes(spec) * spec.height);
+    for (std::uint32_t y = 0; y < spec.height; ++y)
+        for (std::size_t i = 0; i < planeRowBytes(spec); ++i)
+            pixels[y * planeRowBytes(spec) + i] = static_cast<std::uint8_t>((i * 3 + y * 2 + (i % 3) * 70) & 0xFF);
+    return pixels;
+}
+
+} // namespace
+
+TEST(TiffJpegData, AStripOrTileWhoseDataEndsEarlyEndsTheRowsBeforeIt)
+{
+    // JPEG strips of grey and of YCbCr, and YCbCr tiles: the third strip's
+    // (or the third tile row's first tile's) coded data ends early. The rows
+    // above it come as the whole file gives them, then "Corrupt image
+    // file"; libtiff's own tiffcp warns of the premature end.
+    OMVI_REQUIRE_TOOL("tiffcp");
+    ScratchFolder folder;
+    const TiffFormatCodec codec{TiffFormatCodec::kTextureMode};
+    struct Case
+    {
+        const char* name;
+        std::uint16_t samples;
+        bool tiled;
+        std::size_t block;  // the strip or tile that is cut
+    };
+    for (const Case& each : {Case{"grey strips", 1, false, 2}, Case{"YCbCr strips", 3, false, 2},
+                             Case{"YCbCr tiles", 3, true, 2 * 4}})
+    {
+        SCOPED_TRACE(each.name);
+        TiffSpec spec;
+        spec.width = 61;
+        spec.height = 80;
+        spec.samplesPerPixel = each.samples;
+        spec.photometric = each.samples == 3 ? PHOTOMETRIC_YCBCR : PHOTOMETRIC_MINISBLACK;
+        spec.compression = COMPRESSION_JPEG;
+        if (each.tiled)
+            spec.tileWidth = spec.tileLength = 16;
+        else
+            spec.rowsPerStrip = 16;
+        if (each.samples == 3)
+            spec.tags = [](TIFF* tiff) { TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB); };
+        const std::string whole = folder.file("whole.tif");
+        std::remove(whole.c_str());
+        ASSERT_TRUE(writeTiff(whole, {spec}, {gradient(spec)}));
+        const std::optional<Decoded> intact = decode(codec, whole);
+        ASSERT_TRUE(intact);
+        ASSERT_EQ(intact->rows.size(), 80u);
+
+        Bytes bytes = OmviTest::readFileBytes(whole);
+        ASSERT_TRUE(shortenBlock(bytes, each.block, 0.6));
+        const std::string cut = folder.file("cut.tif");
+        ASSERT_TRUE(OmviTest::writeFileBytes(cut, bytes));
+        const std::optional<std::string> said =
+            capture("(tiffcp -c none " + quoted(cut) + " " + quoted(folder.file("copy.tif")) + " 2>&1 >/dev/null)");
+        std::remove(folder.file("copy.tif").c_str());
+        ASSERT_TRUE(said);
+        EXPECT_NE(said->find("Premature end of JPEG file"), std::string::npos) << *said;
+
+        std::unique_ptr<ReadImageFileInterface> reader(codec.openForRead(specifierOf(cut)));
+        ASSERT_NE(reader, nullptr);
+        std::unique_ptr<ReadImageFileFrameInterface> frame(reader->openFrame(0));
+        ASSERT_NE(frame, nullptr);
+        std::unique_ptr<RowIteratorInterface> rows(frame->newRowIterator());
+        ASSERT_NE(rows, nullptr);
+        const OmviRaster::RowsUntilError read =
+            OmviRaster::readRowsUntilError(*rows, [&](int index, const DataBuffer& row) {
+                const Bytes& expected = intact->rows[static_cast<std::size_t>(index)];
+                EXPECT_TRUE(std::equal(expected.begin(), expected.end(), row.data())) << "row " << index;
+                return true;
+            });
+        EXPECT_EQ(read.code, 8);
+        EXPECT_EQ(read.delivered, 32);
+    }
 }

@@ -3,7 +3,10 @@
 #include "dwfcore/RegularFile.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <jerror.h>
+#include <jpeglib.h>
 #include <sys/stat.h>
 #include <tiffio.h>
 #include <unistd.h>
@@ -37,6 +40,21 @@ public:
 private:
     TIFFOpenOptions* options_;
 };
+
+// libjpeg's own text of its warning that the coded data ended early, which
+// libtiff passes on as a warning of the handle.
+const std::string& jpegDataEndedText()
+{
+    static const std::string text = [] {
+        jpeg_error_mgr manager;
+        jpeg_std_error(&manager);
+        const char* message = JWRN_JPEG_EOF <= manager.last_jpeg_message
+                                  ? manager.jpeg_message_table[JWRN_JPEG_EOF]
+                                  : nullptr;
+        return std::string(message != nullptr ? message : "Premature end of JPEG file");
+    }();
+    return text;
+}
 
 } // namespace
 
@@ -140,9 +158,14 @@ int TiffHandle::onError(TIFF*, void* self, const char* module, const char* forma
     return 1;
 }
 
-int TiffHandle::onWarning(TIFF*, void*, const char*, const char*, va_list)
+int TiffHandle::onWarning(TIFF*, void* self, const char*, const char* format, va_list arguments)
 {
-    // Warnings are libtiff repairing a file as it reads it; nothing to report.
+    // Warnings are libtiff repairing a file as it reads it; nothing to
+    // report, but for JPEG data that ends early.
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    if (jpegDataEndedText() == text)
+        static_cast<TiffHandle*>(self)->jpegDataEnded_ = true;
     return 1;
 }
 

@@ -57,6 +57,12 @@ public:
     const std::string& lastError() const { return lastError_; }
     void clearError();
 
+    // Whether the coded data of a JPEG strip or tile of this handle ended
+    // before its image did. libtiff only warns of it and decodes the rest
+    // as made-up pixels, so from then on nothing the handle decodes is
+    // taken as the file's.
+    bool jpegDataEnded() const { return jpegDataEnded_; }
+
 private:
     TiffHandle(std::string path, bool writing);
     static std::unique_ptr<TiffHandle> open(const std::string& nativePath, int descriptor, const char* mode,
@@ -69,6 +75,7 @@ private:
     bool writing_;
     int errors_ = 0;
     std::string lastError_;
+    bool jpegDataEnded_ = false;
 };
 
 } // namespace Omvi

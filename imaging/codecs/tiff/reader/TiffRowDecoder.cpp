@@ -574,7 +574,8 @@ void TiffRowDecoder::decodeRow(std::int32_t row, std::int32_t left, std::int32_t
     if (row < 0 || static_cast<std::uint32_t>(row) >= layout_.height || left < 0 || count < 1 ||
         std::int64_t{left} + count > layout_.width)
         return;
-    if (!rows_->row(row, left, count, out))
+    // Rows decoded from JPEG data that ended early are made up.
+    if (!rows_->row(row, left, count, out) || handle_->jpegDataEnded())
         corrupt();
 }
 
@@ -586,7 +587,7 @@ bool TiffRowDecoder::decodeTile(std::uint32_t tileRow, std::uint32_t tileColumn,
     const std::uint32_t tilesDown = (layout_.height + layout_.tileLength - 1) / layout_.tileLength;
     if (tileRow >= tilesDown || tileColumn >= tilesAcross)
         return false;
-    return rows_->tile(tileRow, tileColumn, out);
+    return rows_->tile(tileRow, tileColumn, out) && !handle_->jpegDataEnded();
 }
 
 } // namespace Omvi

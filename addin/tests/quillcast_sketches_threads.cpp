@@ -1,0 +1,155 @@
+// The quillcast program on parts whose 3D sketch circles, cosmetic threads
+// and ellipses the publisher once lost or drew wrong: each package is read
+// back by the independent tools and our readers, and the stream is checked
+// against points worked out by hand.
+#include "addin/tests/ModelPackage.h"
+#include "addin/tests/QuillcastHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+using namespace publish_test;
+
+namespace
+{
+const std::string kExamples = QUILLCAST_SOURCE_DIR "/examples/";
+
+void ExpectNear(const std::vector<float>& actual, const std::vector<double>& expected)
+{
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NEAR(actual[i], expected[i], 1e-6) << "value " << i;
+}
+
+// Every record of one opcode anywhere in the tree, in stream order.
+void Collect(const geometry_test::Node& node, int opcode, std::vector<geometry_test::Item>& found)
+{
+    std::size_t child = 0;
+    for (const geometry_test::Item& item : node.items)
+        if (item.opcode == '(')
+            Collect(node.children.at(child++), opcode, found);
+        else if (item.opcode == opcode)
+            found.push_back(item);
+}
+
+std::vector<geometry_test::Item> All(const geometry_test::Node& tree, int opcode)
+{
+    std::vector<geometry_test::Item> found;
+    Collect(tree, opcode, found);
+    return found;
+}
+
+// A thread on the rim of radius 0.005 about (0.02, 0.02, 0.01).
+std::string Thread(const std::string& id, const std::string& isCircle)
+{
+    return "<feature id=\"" + id +
+           "\" type-name=\"CosmeticThread\" kind=\"2\">\n"
+           "<thread setting=\"0\" diameter=\"0.008\"><edge params=\"0.025 0.02 0.01  0.025 0.02 "
+           "0.01  0 6.283185307179586  0 0 0\"><curve kind=\"3002\" circle=\"0.02 0.02 0.01  0 0 "
+           "1  0.005\" is-circle=\"" +
+           isCircle + "\"/></edge></thread></feature>\n";
+}
+
+class QuillcastSketchesThreads : public QuillcastProgram
+{
+protected:
+    std::string Document(const std::string& name, const std::string& text) const
+    {
+        const std::string path = root_ + "/" + name;
+        std::ofstream(path) << text;
+        return path;
+    }
+    // Publishes `document`; answers the exit status, standard error in
+    // `errors`, and the package read back.
+    int Publish(const std::string& document, std::string& errors, model_package::ModelPackage& out)
+    {
+        const std::string target = Target();
+        const int status =
+            Quillcast("publish " + Quoted(document) + " -o " + Quoted(target) +
+                          " --force --quiet --data-folder " + Quoted(kExamples + "host-data"),
+                      errors);
+        out = model_package::ReadModelPackage(target, "",
+                                              root_ + "/read-" + std::to_string(++reads_));
+        return status;
+    }
+    int reads_ = 0;
+};
+} // namespace
+
+TEST_F(QuillcastSketchesThreads, SketchCirclesAndThreadsLeftOutAloneAreNamed)
+{
+    if (!HaveTool("python3") || !HaveTool("xmllint"))
+        GTEST_SKIP() << "python3 and xmllint are needed";
+    // A 3D sketch of a whole circle with its axis and one without, then a
+    // thread whose edge is not a circle before one that is.
+    const std::string document = Document(
+        "curves.xml",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<host-document version=\"1\">\n"
+        "<document type=\"1\" title=\"curves.PRT\" path=\"/samples/curves.PRT\" active=\"1\">\n"
+        "<configuration name=\"Default\" current=\"1\"/>\n"
+        "<feature id=\"outline\" type-name=\"3DProfileFeature\" kind=\"0\"><sketch flag=\"1\">\n"
+        "<arcs count=\"2\">\n"
+        "0 0 0 0 -1 0  0.03 0.02 0.02  0.03 0.02 0.02  0.02 0.02 0.02  1  0 0 1\n"
+        "0 0 0 0 -1 0  0.03 0.02 0.02  0.03 0.02 0.02  0.02 0.02 0.02  1  0 0 0\n"
+        "</arcs></sketch></feature>\n"
+        "<feature id=\"hole\" type-name=\"Hole\" kind=\"1\">\n" +
+            Thread("square thread", "0") + Thread("round thread", "1") +
+            "</feature>\n"
+            "<body><face triangles=\"1\"><triangles>0 0 0 1 0 0 0 1 0</triangles>"
+            "<normals>0 0 1 0 0 1 0 0 1</normals></face></body>\n"
+            "</document>\n</host-document>\n");
+    std::string errors;
+    model_package::ModelPackage package;
+    EXPECT_EQ(Publish(document, errors, package), 3) << errors;
+    EXPECT_NE(errors.find("The error occurred in CDWF3DGrWriter::Generate3Dsketch.\n"
+                          "quillcast:   cause: 3D sketch 'outline': arc 2 is left out: it is a "
+                          "whole circle without an axis, so its plane is unknown\n"),
+              std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("The error occurred in CDWF3DGrWriter::GenerateThread.\n"
+                          "quillcast:   cause: Cosmetic thread 'square thread' is left out: its "
+                          "edge is not a circle\n"),
+              std::string::npos)
+        << errors;
+
+    // The sketch's circle as two half arcs, then the round thread's two.
+    const auto arcs = All(package.tree, 'c');
+    ASSERT_EQ(arcs.size(), 4u);
+    ExpectNear(arcs[0].f, {0.03, 0.02, 0.02, 0.02, 0.03, 0.02, 0.01, 0.02, 0.02});
+    ExpectNear(arcs[1].f, {0.03, 0.02, 0.02, 0.02, 0.01, 0.02, 0.01, 0.02, 0.02});
+    ExpectNear(arcs[2].f, {0.024, 0.02, 0.01, 0.02, 0.024, 0.01, 0.016, 0.02, 0.01});
+    ExpectNear(arcs[3].f, {0.024, 0.02, 0.01, 0.02, 0.016, 0.01, 0.016, 0.02, 0.01});
+    ExpectNoTemporaryFiles();
+}
+
+TEST_F(QuillcastSketchesThreads, TheSamplePinPublishesItsEllipseWithBothRadii)
+{
+    if (!HaveTool("python3") || !HaveTool("xmllint"))
+        GTEST_SKIP() << "python3 and xmllint are needed";
+    // The sample assembly with pin.PRT as the active document, its files
+    // named from the examples folder.
+    std::ifstream in(kExamples + "sample-assembly.xml");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto replace = [&text](const std::string& from, const std::string& to)
+    {
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    };
+    replace("picture=\"sample-preview.png\" active=\"1\"", "");
+    replace("title=\"pin.PRT\" path=\"/samples/pin.PRT\"",
+            "title=\"pin.PRT\" path=\"/samples/pin.PRT\" active=\"1\"");
+    const std::string document = Document("pin.xml", text);
+
+    std::string errors;
+    model_package::ModelPackage package;
+    EXPECT_EQ(Publish(document, errors, package), 0) << errors;
+    EXPECT_EQ(package.objects.count("pin.PRT"), 1u);
+    // Centre (0.003, 0.003, 0); the major end 0.003 along x and the minor
+    // end 0.002 along y, all the way round.
+    const auto ellipses = All(package.tree, 'e');
+    ASSERT_EQ(ellipses.size(), 1u);
+    ExpectNear(ellipses[0].f, {0.003, 0.003, 0, 0.006, 0.003, 0, 0.003, 0.005, 0, 0, 1});
+}

@@ -1,0 +1,77 @@
+#pragma once
+// Running the quillcast program built beside a benchmark, in a scratch
+// folder of its own, and measuring what a run costs.
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace bench_program
+{
+
+inline std::string ProgramBesideThis()
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return {};
+    std::string self(buffer, static_cast<std::size_t>(length));
+    return self.substr(0, self.rfind('/')) + "/quillcast";
+}
+
+// A folder of this run in the temporary folder, removed at the end.
+struct Scratch
+{
+    std::string path;
+    explicit Scratch(const std::string& prefix)
+    {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + "-XXXXXX";
+        if (::mkdtemp(pattern.data()))
+            path = pattern;
+    }
+    ~Scratch()
+    {
+        if (!path.empty())
+            std::system(("rm -rf '" + path + "'").c_str());
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+};
+
+// Runs `quillcast publish DOCUMENT -o PACKAGE` to completion; its peak
+// resident memory in kilobytes, or -1 when it failed.
+inline long PublishAndMeasure(const std::string& program, const std::string& document,
+                              const std::string& package)
+{
+    std::vector<std::string> arguments = {program, "publish", document, "-o", package, "--force",
+                                          "--quiet"};
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, program.c_str(), &files, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&files);
+    if (spawned != 0)
+        return -1;
+    int status = 0;
+    rusage usage{};
+    if (::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return -1;
+    return usage.ru_maxrss;
+}
+
+} // namespace bench_program
