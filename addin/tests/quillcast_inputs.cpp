@@ -165,29 +165,19 @@ TEST_F(QuillcastInputs, ATextureOrMaterialLibraryThatIsNoFileIsNamedAndLeftOut)
         const std::string& reason = kStandIns[i].reason;
         std::string errors;
 
-        // JPEG and PNG textures go into the package as they are: the face
-        // keeps its colours and a note says why.
-        for (const std::string name : {"stand.jpg", "stand.png"})
+        // Each kind of texture, taken as it is or converted: the face keeps
+        // its colours and the message names the file and the reason.
+        for (const std::string name : {"stand.jpg", "stand.png", "stand.tga"})
         {
             Place(wood + name, i);
-            EXPECT_EQ(Publish(Part(name), errors), 0) << errors;
-            EXPECT_NE(errors.find("quillcast: note: The texture '" + data_ + "\\data\\wood\\" + name +
-                                  "' is left out (its faces keep their colours): cannot open the "
-                                  "picture file '" +
-                                  wood + name + "': " + reason + "\n"),
+            EXPECT_EQ(Publish(Part(name), errors), 3) << errors;
+            EXPECT_NE(errors.find("cause: Texture " + data_ + "\\data\\wood\\" + name +
+                                  ": the texture file cannot be opened: '" + wood + name +
+                                  "': " + reason + "\n"),
                       std::string::npos)
                 << errors;
+            EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.01)");
         }
-
-        // A texture to be converted is refused before the imaging library
-        // looks at it.
-        Place(wood + "stand.tga", i);
-        EXPECT_EQ(Publish(Part("stand.tga"), errors), 3) << errors;
-        EXPECT_NE(errors.find("Texture " + data_ + "\\data\\wood\\stand.tga: the texture file "
-                              "cannot be opened: '" + wood + "stand.tga': " + reason + "\n"),
-                  std::string::npos)
-            << errors;
-        EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.01)");
 
         // The library's material goes without its texture.
         RunCommand("mv " + Quoted(library) + " " + Quoted(root_ + "/library.sldmat"));
