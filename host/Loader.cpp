@@ -1,12 +1,12 @@
 #include "host/Loader.h"
 
+#include "dwfcore/RegularFile.h"
 #include "host/RecordLayout.h"
 #include "host/memory/Annotation.h"
 #include "host/memory/Document.h"
 #include "host/memory/Geometry.h"
 #include "host/memory/Sketch.h"
 #include "host/memory/View.h"
-#include "dwfcore/RegularFile.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"

@@ -97,7 +97,8 @@ const MaterialDatabaseReader& CDWF3DPublisher::GetMaterialLibrary(const std::u16
     // A missing library goes unsaid, as the host's own publish leaves it;
     // something that is there but is no file the user must hear about.
     const int error = materials_.LoadError();
-    if ((error == EISDIR || error == DWFCore::kNotRegularFile) && refusedLibraries_.insert(path).second)
+    if ((error == EISDIR || error == DWFCore::kNotRegularFile) &&
+        refusedLibraries_.insert(path).second)
         publish_log::Note(u"The material library '" + platform::path::normalized(path) +
                           u"' is not read (no material gets its texture): " +
                           platform::utf8ToUtf16(platform::systemReason(error)));

@@ -98,8 +98,8 @@ protected:
     {
         std::string text = Replaced(Source("sample-drawing.xml"), "toolbox-ini=\"host-data/",
                                     "toolbox-ini=\"" + data_ + "/");
-        return Document("drawing.xml",
-                        Replaced(text, "picture=\"sample-preview.png\"", "picture=\"" + picture + "\""));
+        return Document("drawing.xml", Replaced(text, "picture=\"sample-preview.png\"",
+                                                "picture=\"" + picture + "\""));
     }
 
     std::string data_;

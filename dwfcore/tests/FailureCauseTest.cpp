@@ -14,9 +14,9 @@
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
-#include <pthread.h>
-#include <optional>
 #include <memory>
+#include <optional>
+#include <pthread.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

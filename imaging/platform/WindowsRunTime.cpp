@@ -2,9 +2,9 @@
 
 #include "imaging/platform/ScratchFile.h"
 
+#include "dwfcore/RegularFile.h"
 #include "platform/kernel/FileTransfer.h"
 #include "platform/kernel/Memory.h"
-#include "dwfcore/RegularFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -30,7 +30,8 @@ int Shell::execute(const std::u16string& verb, const std::u16string& file)
         sigemptyset(&none);
         ::posix_spawnattr_setsigmask(&attributes, &none);
         ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
-        const int spawned = ::posix_spawnp(&child, program.c_str(), nullptr, &attributes, argv, environ);
+        const int spawned =
+            ::posix_spawnp(&child, program.c_str(), nullptr, &attributes, argv, environ);
         ::posix_spawnattr_destroy(&attributes);
         if (spawned == 0)
         {

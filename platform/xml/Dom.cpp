@@ -200,7 +200,8 @@ std::unique_ptr<Document> Document::loadFile(std::u16string_view path)
         return nullptr;
     struct stat status;
     std::string bytes;
-    bool whole = ::fstat(fd, &status) == 0 && static_cast<unsigned long long>(status.st_size) <= kMaxBytes;
+    bool whole =
+        ::fstat(fd, &status) == 0 && static_cast<unsigned long long>(status.st_size) <= kMaxBytes;
     if (whole)
     {
         char buffer[65536];

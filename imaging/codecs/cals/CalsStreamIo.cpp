@@ -1,8 +1,8 @@
 #include "imaging/codecs/cals/CalsStreamIo.h"
 
+#include "dwfcore/RegularFile.h"
 #include "imaging/FileSpecifier.h"
 #include "imaging/codecs/codec/CodecFile.h"
-#include "dwfcore/RegularFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
 #include "imaging/codecs/codec/CodecFile.h"
 
+#include "dwfcore/RegularFile.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
-#include "dwfcore/RegularFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

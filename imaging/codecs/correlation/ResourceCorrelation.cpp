@@ -1,5 +1,6 @@
 #include "imaging/codecs/correlation/ResourceCorrelation.h"
 
+#include "dwfcore/RegularFile.h"
 #include "imaging/OMVIException.h"
 #include "imaging/codecs/codec/ByteOrder.h"
 #include "imaging/codecs/correlation/CorrelationStrings.h"
@@ -7,7 +8,6 @@
 #include "imaging/codecs/correlation/SideCarLookup.h"
 #include "imaging/codecs/correlation/SideCarPath.h"
 #include "imaging/models/RgbColor.h"
-#include "dwfcore/RegularFile.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "imaging/codecs/correlation/SideCarPath.h"
 
+#include "dwfcore/RegularFile.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
-#include "dwfcore/RegularFile.h"
 
 #include <algorithm>
 #include <cctype>

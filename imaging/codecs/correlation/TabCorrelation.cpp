@@ -1,10 +1,10 @@
 #include "imaging/codecs/correlation/TabCorrelation.h"
 
+#include "dwfcore/RegularFile.h"
 #include "imaging/codecs/correlation/CorrelationStrings.h"
 #include "imaging/codecs/correlation/SideCarLookup.h"
 #include "imaging/codecs/correlation/SideCarPath.h"
 #include "imaging/codecs/strings/CLocaleNumbers.h"
-#include "dwfcore/RegularFile.h"
 
 #include <cctype>
 #include <cmath>

@@ -1,12 +1,12 @@
 #include "imaging/codecs/correlation/WorldCorrelation.h"
 
+#include "dwfcore/RegularFile.h"
 #include "imaging/OMVIException.h"
 #include "imaging/codecs/CorrelationOptionInterface.h"
 #include "imaging/codecs/correlation/CorrelationStrings.h"
 #include "imaging/codecs/correlation/SideCarLookup.h"
 #include "imaging/codecs/correlation/SideCarPath.h"
 #include "imaging/codecs/strings/CLocaleNumbers.h"
-#include "dwfcore/RegularFile.h"
 
 #include <array>
 #include <cctype>

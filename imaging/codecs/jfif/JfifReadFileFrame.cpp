@@ -1,12 +1,12 @@
 #include "imaging/codecs/jfif/JfifReadFileFrame.h"
 
+#include "dwfcore/RegularFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
 #include "imaging/codecs/correlation/FrameCorrelations.h"
 #include "imaging/codecs/jfif/JfifRowIterator.h"
 #include "imaging/codecs/jfif/JpegDecoder.h"
 #include "imaging/pipeline/DataStreamInterface.h"
-#include "dwfcore/RegularFile.h"
 
 #include <sys/stat.h>
 
