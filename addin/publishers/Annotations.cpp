@@ -315,13 +315,17 @@ CDWF2DGrWriter::TextLine CDWF2DGrWriter::LayOutTextLine(const std::u16string& te
 void CDWF2DGrWriter::NoteEstimatedRun(const std::u16string& run, const std::u16string& font,
                                       const text_measure::RunWidth& width)
 {
-    const std::u16string scope = PublishScope::Current();
-    publish_log::Note((scope.empty() ? std::u16string() : scope + u": ") + u"the text \"" + run +
-                      u"\" in the font \"" + font + u"\" is placed with " +
-                      (width.estimated == 1 ? u"one character"
-                                            : platform::utf8ToUtf16(std::to_string(width.estimated)) +
-                                                  u" characters") +
-                      u" at an estimated 0.7 text heights (" + width.why + u")");
+    // One note per font and reason in a publication, however many runs it
+    // places so: the first such run is named as an example.
+    const bool missingGlyphs = width.why.rfind(u"the font ", 0) == 0;
+    const std::u16string head = u"the font \"" + font + u"\": " +
+                                (missingGlyphs ? u"it has no glyph for some characters" : width.why);
+    for (const std::u16string& note : publish_log::Notes())
+        if (note.rfind(head, 0) == 0)
+            return;
+    publish_log::Note(head + u"; such characters are placed at an estimated 0.7 text heights each"
+                             u", first in the text \"" + run + u"\"" +
+                      (missingGlyphs ? u" (" + width.why + u")" : std::u16string()));
 }
 
 void CDWF2DGrWriter::AdjustTextPosition(int justification, WT_Logical_Point& position,

@@ -9,8 +9,10 @@
 #include "host/Component.h"
 #include "host/Document.h"
 #include "host/Geometry.h"
+#include "platform/kernel/Text.h"
 
 #include <cmath>
+#include <string>
 
 using geometry_writer::SegmentScope;
 using platform::HRESULT;
@@ -141,9 +143,18 @@ void CDWFxAssemblyWriter::GetSubAssemblyItem(host::Component* component,
                 {
                     int status = 0;
                     child->setState(kWriteState, status);
-                    // A refused change ends the walk of this level.
+                    // A refused change costs this component only; its
+                    // siblings do not depend on it.
                     if (status != kStateChanged)
-                        break;
+                    {
+                        ReportPublishError("CDWFxAssemblyWriter::GetSubAssemblyItem", true,
+                                           u"Component '" + GetComponentName(child) +
+                                               u"' is left out: the host refused to change its "
+                                               u"state (it answered " +
+                                               platform::utf8ToUtf16(std::to_string(status)) +
+                                               u")");
+                        continue;
+                    }
                     restorer = std::make_unique<StateRestorer>(child);
                 }
                 if (Excluded(child))

@@ -164,8 +164,8 @@ public:
     // A text line as a reader collects it: its symbol codes taken out.
     static std::u16string ShownText(const std::u16string& text);
     // Lays a line of text h drawing units tall out along its baseline: runs
-    // as wide as `font` sets them, symbols by the extent they draw. A run
-    // with characters placed by the estimate is noted once.
+    // as wide as `font` sets them, symbols by the extent they draw. Characters
+    // placed by the estimate are noted once per font and reason.
     TextLine LayOutTextLine(const std::u16string& text, double height,
                             const std::u16string& font);
     // Moves the anchor of a text to where its line number `line` (0 the

@@ -259,9 +259,10 @@ public:
     // The line pattern of a sketch line's style code: 1 for 6, 0 for 0-5, 7
     // and 8, no record for any other.
     void GetSketchLinePattern(double style, DWFToolkit::DWFSegment segment);
-    // The component's placement as a 4 x 4 matrix, row by row. The matrix
-    // is the identity unless the host gave the whole placement; a failure
-    // (E_FAIL) tells the caller to write no matrix.
+    // The component's placement as a 4 x 4 matrix, row by row: the images
+    // of the three axes times the host's scale, then the translation. The
+    // matrix is the identity unless the host gave the whole placement; a
+    // failure (E_FAIL) tells the caller to write no matrix.
     platform::HRESULT GetComponentTransform(host::Component* component, float matrix[16]);
 
     // ---- document properties (DocumentProperties.cpp)

@@ -497,12 +497,18 @@ HRESULT CDWF3DGrWriter::GetComponentTransform(host::Component* component, float 
         const std::vector<double> t = transform->arrayData();
         if (t.size() < 13)
             return E_FAIL;
-        const int rows[4][4] = {{0, 1, 2, -1}, {3, 4, 5, -1}, {6, 7, 8, -1}, {9, 10, 11, 12}};
-        for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 4; ++c)
-                matrix[4 * r + c] =
-                    rows[r][c] < 0 ? 0.0f
-                                   : static_cast<float>(t[static_cast<std::size_t>(rows[r][c])]);
+        // The host places a point (x, y, z) at s (x a + y b + z c) + t, with
+        // a, b and c the images of the axes (its first nine numbers), t the
+        // translation and s the scale. The modelling matrix has no place for
+        // a scale of its own (its last element is not read as one), so the
+        // scale goes into the rows of the turn.
+        const double scale = t[12];
+        for (std::size_t r = 0; r < 3; ++r)
+        {
+            for (std::size_t c = 0; c < 3; ++c)
+                matrix[4 * r + c] = static_cast<float>(scale * t[3 * r + c]);
+            matrix[12 + r] = static_cast<float>(t[9 + r]);
+        }
     }
     catch (...)
     {

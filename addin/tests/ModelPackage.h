@@ -53,6 +53,13 @@ struct ModelPackage
     // as "category/name=value".
     std::set<std::string> objects;
     std::set<std::string> properties;
+    // What python3's XML parser finds named in the object definition but
+    // defined nowhere in it, as "attribute id" ("refs", "children",
+    // "object"); empty when every reference resolves.
+    std::vector<std::string> unresolved;
+    // The name of the object each instance shows, by the name of the
+    // segment its nodes (a stream index: the n-th tagged record) denote.
+    std::map<std::string, std::string> segmentNames;
 
     std::vector<Resource> withRole(const std::string& role) const
     {
@@ -78,6 +85,38 @@ inline std::vector<std::uint8_t> ReadEntry(DWFToolkit::DWFZipPackageReader& read
     for (std::size_t n; stream && (n = stream->read(buffer, sizeof buffer)) > 0;)
         bytes.insert(bytes.end(), buffer, buffer + n);
     return bytes;
+}
+
+// Every id the object definition at `file` names that no element of the
+// right kind defines: property sets by "refs", objects by an object's
+// "children" and an instance's "object", instances by an instance's
+// "children". Read by python3, apart from our own reader.
+inline std::vector<std::string> UnresolvedReferences(const std::string& file,
+                                                     const std::string& scratch)
+{
+    const std::string script = scratch + "/references.py";
+    std::ofstream(script) << "import sys, xml.etree.ElementTree as ET\n"
+                             "ids = {'Properties': set(), 'Object': set(), 'Instance': set()}\n"
+                             "elements = list(ET.parse(sys.argv[1]).iter())\n"
+                             "def kind(e): return e.tag.split('}')[-1]\n"
+                             "for e in elements:\n"
+                             "    if kind(e) in ids: ids[kind(e)].add(e.get('id'))\n"
+                             "for e in elements:\n"
+                             "    named = [('refs', 'Properties')]\n"
+                             "    if kind(e) in ('Object', 'Instance'):\n"
+                             "        named.append(('children', kind(e)))\n"
+                             "    if kind(e) == 'Instance': named.append(('object', 'Object'))\n"
+                             "    for attribute, target in named:\n"
+                             "        for id in (e.get(attribute) or '').split():\n"
+                             "            if id not in ids[target]: print(attribute, id)\n";
+    std::string listing;
+    EXPECT_EQ(RunCommand("python3 " + Quoted(script) + " " + Quoted(file) + " 2>&1", &listing), 0)
+        << listing;
+    std::vector<std::string> unresolved;
+    std::istringstream lines(listing);
+    for (std::string line; std::getline(lines, line);)
+        unresolved.push_back(line);
+    return unresolved;
 }
 
 // Reads the package at `path` (entries extracted below `scratch`).
@@ -144,6 +183,8 @@ inline ModelPackage ReadModelPackage(const std::string& path, const std::string&
     EXPECT_NE(dynamic_cast<DWFToolkit::DWFEModelSection*>(&section), nullptr);
     section.readDescriptor();
 
+    // Stream indices, as the object definition names them, to segment names.
+    std::map<std::string, std::string> taggedSegments;
     for (const char16_t* role : {u"3d streaming graphics", u"object definition", u"texture",
                                  u"thumbnail"})
     {
@@ -158,10 +199,23 @@ inline ModelPackage ReadModelPackage(const std::string& path, const std::string&
         if (r.role == "3d streaming graphics")
         {
             package.tree = geometry_test::ReadTree(ReadEntry(reader, resource->href()));
+            // A tag gives the record before it the next stream index.
+            int tags = 0;
+            std::string opened;
+            bool justOpened = false;
             w3d_test::read_stream(
                 ReadEntry(reader, resource->href()), 4096,
                 [&](BBaseOpcodeHandler& handler, BStreamFileToolkit&)
                 {
+                    if (handler.Opcode() == 'q')
+                    {
+                        if (justOpened)
+                            taggedSegments[std::to_string(tags)] = opened;
+                        ++tags;
+                    }
+                    justOpened = false;
+                    if (auto* open = dynamic_cast<TK_Open_Segment*>(&handler))
+                        opened = open->GetSegment(), justOpened = true;
                     if (dynamic_cast<TK_Shell*>(&handler))
                         ++package.shells;
                     else if (dynamic_cast<TK_Matrix*>(&handler))
@@ -189,6 +243,7 @@ inline ModelPackage ReadModelPackage(const std::string& path, const std::string&
         }
         else if (r.role == "object definition")
         {
+            package.unresolved = UnresolvedReferences(r.file, scratch);
             const auto xml = ReadEntry(reader, resource->href());
             DWFToolkit::DWFBytesInputStream stream(
                 std::vector<unsigned char>(xml.begin(), xml.end()));
@@ -197,6 +252,12 @@ inline ModelPackage ReadModelPackage(const std::string& path, const std::string&
             for (const auto& [id, object] : definition.getObjects())
                 if (DWFToolkit::DWFProperty* name = object->findProperty(u"_name", u"hidden"))
                     package.objects.insert(Utf8(name->value()));
+            for (const auto& [id, instance] : definition.getInstances())
+                if (DWFToolkit::DWFDefinedObject* object =
+                        definition.findObject(instance->objectReference()))
+                    if (DWFToolkit::DWFProperty* name = object->findProperty(u"_name", u"hidden"))
+                        package.segmentNames[taggedSegments[Utf8(instance->nodes())]] =
+                            Utf8(name->value());
             for (const auto& [id, set] : definition.getPropertySets())
                 for (const auto& property : set->properties)
                 {

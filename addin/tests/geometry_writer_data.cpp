@@ -531,9 +531,12 @@ TEST_F(GeometryWriterData, ComponentTransformsStartFromTheIdentity)
 
     auto* placement = application->make<host::memory::Transform>();
     component->placement = placement;
-    placement->values = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+    // The scale (the thirteenth number) multiplies the images of the axes;
+    // the matrix's last element stays 1, as no reader takes it for a scale.
+    placement->values = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0.5};
     EXPECT_EQ(writer.GetComponentTransform(component, matrix), platform::S_OK);
-    EXPECT_EQ(matrixOf(), (std::vector<float>{1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 13}));
+    EXPECT_EQ(matrixOf(), (std::vector<float>{0.5f, 1, 1.5f, 0, 2, 2.5f, 3, 0, 3.5f, 4, 4.5f, 0, 10,
+                                              11, 12, 1}));
 
     placement->values.resize(12);
     EXPECT_EQ(writer.GetComponentTransform(component, matrix), platform::E_FAIL);

@@ -214,14 +214,14 @@ TEST_F(MeasuredNotes, JustifiedLinesMeetTheirAnchorsAndSymbolsKeepOffTheLetters)
     }
 }
 
-TEST_F(MeasuredNotes, CharactersWithoutAFontOrGlyphAreEstimatedAndNotedOncePerRun)
+TEST_F(MeasuredNotes, CharactersWithoutAFontOrGlyphAreEstimatedAndNotedOncePerFont)
 {
     std::string skip;
     if (!font_test::Pinned(font_test::kSans, skip))
         GTEST_SKIP() << skip;
-    // No installed font answers to the first note's font: both runs are
-    // estimated, each noted. Arial has no glyph for the CJK character of
-    // the second: only it is estimated, in one note for the run.
+    // No installed font answers to the first note's font: both its runs are
+    // estimated. Arial has no glyph for the CJK character of the second:
+    // only it is estimated.
     mem::DisplayText unknown;
     unknown.height = 0.004;
     unknown.position = {0.1, 0.1, 0.0};
@@ -238,13 +238,14 @@ TEST_F(MeasuredNotes, CharactersWithoutAFontOrGlyphAreEstimatedAndNotedOncePerRu
     const sheet_test::Sheet sheet = Publish(context);
     EXPECT_TRUE(platform::ui().messageBoxes().empty());
     const std::vector<std::u16string>& notes = publish_log::Notes();
-    ASSERT_EQ(notes.size(), 3u);
-    EXPECT_NE(notes[0].find(u"\"AB \" in the font \"Quillcast No Such Face\""), std::u16string::npos);
-    EXPECT_NE(notes[0].find(u"3 characters"), std::u16string::npos);
-    EXPECT_NE(notes[1].find(u"\" C\""), std::u16string::npos);
-    EXPECT_NE(notes[2].find(u"\"X\u4E2D\u4E2DY\" in the font \"Arial\""), std::u16string::npos);
-    EXPECT_NE(notes[2].find(u"2 characters"), std::u16string::npos);
-    EXPECT_NE(notes[2].find(u"Liberation Sans has no glyph"), std::u16string::npos);
+    // One note per font and reason for the whole publication, naming the
+    // first run it placed so.
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].rfind(u"the font \"Quillcast No Such Face\": no installed font", 0), 0u);
+    EXPECT_NE(notes[0].find(u"first in the text \"AB \""), std::u16string::npos);
+    EXPECT_EQ(notes[1].rfind(u"the font \"Arial\": it has no glyph", 0), 0u);
+    EXPECT_NE(notes[1].find(u"\"X\u4E2D\u4E2DY\""), std::u16string::npos);
+    EXPECT_NE(notes[1].find(u"Liberation Sans has no glyph for 2"), std::u16string::npos);
 
     // The right-justified line still ends at its anchor: X and Y by the
     // font (1366 and 1366 units of a 2288 cell), the two others at 0.7 h.

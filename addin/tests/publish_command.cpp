@@ -161,26 +161,35 @@ TEST_F(PublishCommand, AfterAnAssemblyLeavesInStateOneGoRoundOnce)
     EXPECT_EQ(addin->DWFPublish(), platform::S_OK);
     const auto calls = LogEntries(*app, "setState");
     // The assembly writer first: leaf1 is written and set back; stuck
-    // refuses the change, which ends its level (skipped is not touched);
-    // the level above goes on with leaf2, written and set back.
+    // refuses the change and is left out alone (said in a message), so
+    // skipped is still written and set back; then leaf2 the same.
     // Then the command's walk: leaf1 goes round; stuck does not come back,
     // which ends its level; the level above goes on with leaf2.
     EXPECT_EQ(calls, (std::vector<std::string>{"setState(3)", "setState(1)", "setState(3)",
                                                "setState(3)", "setState(1)", "setState(3)",
                                                "setState(1)", "setState(3)", "setState(1)",
-                                               "setState(3)", "setState(1)"}));
+                                               "setState(3)", "setState(1)", "setState(3)",
+                                               "setState(1)"}));
     const auto& log = app->hostSession().callLog();
     std::vector<std::string> who;
     for (const auto& entry : log)
         if (entry.find("setState") != std::string::npos)
             who.push_back(entry.substr(0, entry.find("::")));
-    ASSERT_EQ(who.size(), 11u);
-    for (std::size_t at : {0u, 1u, 5u, 6u})
+    ASSERT_EQ(who.size(), 13u);
+    for (std::size_t at : {0u, 1u, 7u, 8u})
         EXPECT_NE(who[at].find("leaf1"), std::string::npos) << at;
-    for (std::size_t at : {2u, 7u, 8u})
+    for (std::size_t at : {2u, 9u, 10u})
         EXPECT_NE(who[at].find("stuck"), std::string::npos) << at;
-    for (std::size_t at : {3u, 4u, 9u, 10u})
+    for (std::size_t at : {3u, 4u})
+        EXPECT_NE(who[at].find("skipped"), std::string::npos) << at;
+    for (std::size_t at : {5u, 6u, 11u, 12u})
         EXPECT_NE(who[at].find("leaf2"), std::string::npos) << at;
+    const auto& boxes = platform::ui().messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u"An error occurred while publishing the file. The error occurred "
+                             u"in CDWFxAssemblyWriter::GetSubAssemblyItem.");
+    EXPECT_EQ(boxes[0].cause, u"Component 'stuck' is left out: the host refused to change its "
+                              u"state (it answered 0)");
     EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"asm.dwf"});
     Disconnect(addin);
 }

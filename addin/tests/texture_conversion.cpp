@@ -23,6 +23,7 @@
 #include "imaging/models/RgbModel.h"
 #include "imaging/platform/ScratchFile.h"
 #include "imaging/session/OMVISession.h"
+#include "imaging/tests/PageWriteFaults.h"
 #include "imaging/tests/RowSources.h"
 #include "platform/ui/Ui.h"
 
@@ -592,6 +593,66 @@ TEST_F(TextureConversionTest, FramesStoredBottomUpComeOutUpright)
     const TestImage decoded = JpegFileAsRgb(outcome.path());
     EXPECT_GT(OmviTest::psnr(decoded, OmviTest::topDown(stored, 2)), 30.0);
     EXPECT_LT(OmviTest::psnr(decoded, stored), 20.0);
+}
+
+TEST_F(TextureConversionTest, TwoColourBitmapsKeepTheirColours)
+{
+    // 1-bit bitmaps of yellow and navy, and of two colours neither light
+    // nor dark, in squares JPEG keeps: the middle of every square shows its
+    // colour, not black or white.
+    int index = 0;
+    for (const std::vector<std::array<std::uint8_t, 3>>& palette :
+         {std::vector<std::array<std::uint8_t, 3>>{{255, 255, 0}, {0, 0, 128}},
+          std::vector<std::array<std::uint8_t, 3>>{{13, 101, 200}, {84, 250, 237}}})
+    {
+        BmpSpec spec;
+        spec.width = 48;
+        spec.height = 32;
+        spec.bits = 1;
+        spec.palette = palette;
+        spec.value = [](int x, int y) { return std::uint32_t((x / 16 + y / 16) % 2); };
+        const Outcome outcome = Convert(Source("two" + std::to_string(index++) + ".bmp", OmviTest::makeBmp(spec)));
+        ASSERT_TRUE(outcome.converted) << platform::path::toNative(outcome.failure);
+        const TestImage decoded = JpegFileAsRgb(outcome.path());
+        ASSERT_EQ(decoded.width, 48);
+        ASSERT_EQ(decoded.height, 32);
+        for (int y = 8; y < 32; y += 16)
+            for (int x = 8; x < 48; x += 16)
+            {
+                const auto& colour = palette[static_cast<std::size_t>((x / 16 + y / 16) % 2)];
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_NEAR(decoded.row(y)[3 * x + c], colour[static_cast<std::size_t>(c)], 12)
+                        << "square at " << x << "," << y << " channel " << c;
+            }
+    }
+}
+
+TEST_F(TextureConversionTest, APageFileThatCannotBeWrittenIsNamedWithTheSystemsReason)
+{
+    // A frame stored bottom up is turned upright through the imaging
+    // library's page file; writes to it fail as an I/O error or a full
+    // disk do.
+    OmviTest::TgaSpec spec;
+    spec.width = 32;
+    spec.height = 24;
+    const std::string source = Source("upside.tga", OmviTest::makeTga(spec));
+    for (const int error : {EIO, ENOSPC})
+    {
+        SCOPED_TRACE(std::strerror(error));
+        Outcome outcome;
+        {
+            const OmviTest::PageWriteFault failing(error);
+            outcome = Convert(source, false);
+        }
+        EXPECT_FALSE(outcome.converted);
+        const std::string failure = platform::path::toNative(outcome.failure);
+        EXPECT_NE(failure.find("the texture image's rows cannot be read: "), std::string::npos) << failure;
+        EXPECT_NE(failure.find(" '" + temporary_ + "/IMG"), std::string::npos) << failure;
+        EXPECT_NE(failure.find(std::string("': ") + std::strerror(error)), std::string::npos) << failure;
+        EXPECT_EQ(failure.find("found no room"), std::string::npos) << failure;
+        ExpectNoTemporaryFiles();
+    }
+    EXPECT_TRUE(Convert(source, false).converted);
 }
 
 TEST_F(TextureConversionTest, TheSampleTexturesConvert)

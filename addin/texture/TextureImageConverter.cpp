@@ -20,6 +20,7 @@
 #include "imaging/codecs/tiff/properties/TiffChoiceProperties.h"
 #include "imaging/codecs/tiff/properties/TiffCompression.h"
 #include "imaging/descriptors/FileReadDescriptor.h"
+#include "imaging/filters/ReorientFilter.h"
 #include "imaging/models/DataModel.h"
 #include "imaging/pipeline/RowProviderInterface.h"
 #include "platform/kernel/Files.h"
@@ -390,12 +391,21 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
     if (!rows)
         fail(u"the texture image's rows cannot be read");
     // A provider that had to hold the whole image (to turn it upright, say)
-    // and found no room for its pages is left without rows; asking it for
-    // them would only say it was never set up.
+    // and could not is left without rows; asking it for them would only say
+    // it was never set up. What stopped it says why (a page of the imaging
+    // library's page file that could not be written names the file and the
+    // system's reason); an image that could not be made found no room for
+    // its pages.
     if (!rows->isValid())
+    {
+        const auto* reorient = dynamic_cast<const Omvi::ReorientFilter*>(rows.get());
+        const Omvi::OMVIException* why = reorient != nullptr ? reorient->failure() : nullptr;
+        if (why != nullptr && dynamic_cast<const Omvi::ImageConstructionException*>(why) == nullptr)
+            fail(u"the texture image's rows cannot be read: " + messageOf(*why));
         fail(u"the texture image's rows cannot be read: the imaging library found no room for "
              u"the image in its page file in '" +
              platform::path::fromNative(platform::temporaryFolder()) + u"'");
+    }
     const std::int32_t colorSpace = rows->dataModel().colorSpace();
 
     // Single-frame PNG (not bitonal) and JPEG files, and bitonal Group 4

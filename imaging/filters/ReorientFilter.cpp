@@ -19,8 +19,9 @@ ReorientFilter::ReorientFilter(RowProviderInterface* source, std::int32_t orient
     }
     catch (OMVIException* error)
     {
-        // The filter is left without an image: not valid, no rows.
-        OwnedException failure(error);
+        // The filter is left without an image: not valid, no rows; the
+        // failure is kept for whoever asks why.
+        failure_.reset(error);
         rows_.reset();
         image_.reset();
         rowsLeft_ = 0;

@@ -5,6 +5,7 @@
 //
 // A file frame that declares an orientation is turned upright by this
 // filter (the descriptor's scaled rows).
+#include "imaging/OMVIException.h"
 #include "imaging/Orientation.h"
 #include "imaging/images/Image.h"
 #include "imaging/pipeline/ImageFilter.h"
@@ -33,6 +34,10 @@ public:
     std::int32_t rowsRemaining() const override { return rowsLeft_; }
     // The image and its row provider are held.
     bool isValid() const override;
+    // Why the image could not be made: the failure the source or the paging
+    // file raised (a page that could not be written names the paging file
+    // and the system's reason). Null when it was made or nothing was raised.
+    const OMVIException* failure() const { return failure_.get(); }
 
 private:
     void build(std::unique_ptr<RowProviderInterface>& source, BuildOrder order);
@@ -40,6 +45,7 @@ private:
     std::unique_ptr<Image> image_;
     std::int32_t rowsLeft_ = 0;
     std::unique_ptr<RowProviderInterface> rows_;
+    OwnedException failure_;
 };
 
 } // namespace Omvi

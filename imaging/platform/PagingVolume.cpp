@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,18 +30,21 @@ void insertByOffset(std::vector<std::unique_ptr<Extent>>& list, std::unique_ptr<
     list.insert(at, std::move(extent));
 }
 
-[[noreturn]] void throwTransferFailure(bool reading, const platform::TransferResult& result)
+// A failed transfer names the paging file and the system's reason.
+[[noreturn]] void throwTransferFailure(bool reading, const platform::TransferResult& result, const std::string& path)
 {
+    const std::string file = " of the paging file '" + path + "': ";
     if (reading)
     {
         if (result.error == 0)
-            throw new FileIOException("Unable to read a page: the paging file ends before it",
+            throw new FileIOException(("Unable to read a page" + file + "the file ends before it").c_str(),
                                       FileIOException::kEndOfFile);
-        throw new FileIOException("Unable to read a page of the paging file", FileIOException::kOtherFailure);
+        throw new FileIOException(("Unable to read a page" + file + std::strerror(result.error)).c_str(),
+                                  FileIOException::kOtherFailure);
     }
-    if (result.error == ENOSPC || result.error == EDQUOT || result.error == EFBIG)
-        throw new FileIOException("Unable to write a page: the disk is full", FileIOException::kDiskFull);
-    throw new FileIOException("Unable to write a page of the paging file", FileIOException::kOtherFailure);
+    const bool full = result.error == ENOSPC || result.error == EDQUOT || result.error == EFBIG;
+    throw new FileIOException(("Unable to write a page" + file + std::strerror(result.error)).c_str(),
+                              full ? FileIOException::kDiskFull : FileIOException::kOtherFailure);
 }
 
 // Holds the shared side of an extent's gate for one transfer.
@@ -59,9 +63,9 @@ private:
 };
 } // namespace
 
-PagingVolume::PagingVolume(const FileSpecifier& file)
+PagingVolume::PagingVolume(const FileSpecifier& file) : path_(file.nativePath())
 {
-    const std::string path = file.nativePath();
+    const std::string& path = path_;
     if (path.empty())
         throw new TemporaryFilePagingSystemException("Unable to create file.",
                                                      TemporaryFilePagingSystemException::kPathNotFound);
@@ -167,7 +171,7 @@ void PagingVolume::read(Extent& extent, std::uint64_t offset, void* destination,
     SharedGate gate(extent);
     const platform::TransferResult result = platform::readAt(fd_, destination, bytes, extent.offset + offset);
     if (!result.complete(bytes))
-        throwTransferFailure(true, result);
+        throwTransferFailure(true, result, path_);
 }
 
 void PagingVolume::write(Extent& extent, std::uint64_t offset, const void* source, std::uint64_t bytes)
@@ -175,7 +179,7 @@ void PagingVolume::write(Extent& extent, std::uint64_t offset, const void* sourc
     SharedGate gate(extent);
     const platform::TransferResult result = platform::writeAt(fd_, source, bytes, extent.offset + offset);
     if (!result.complete(bytes))
-        throwTransferFailure(false, result);
+        throwTransferFailure(false, result, path_);
 }
 
 void PagingVolume::compact()
@@ -250,10 +254,10 @@ void PagingVolume::copyDown(Extent& extent, std::uint64_t target)
         const std::uint64_t chunk = std::min(stored - done, kCopyChunk);
         const platform::TransferResult in = platform::readAt(fd_, buffer.data(), chunk, extent.offset + done);
         if (!in.complete(chunk))
-            throwTransferFailure(true, in);
+            throwTransferFailure(true, in, path_);
         const platform::TransferResult out = platform::writeAt(fd_, buffer.data(), chunk, target + done);
         if (!out.complete(chunk))
-            throwTransferFailure(false, out);
+            throwTransferFailure(false, out, path_);
         done += chunk;
     }
 }

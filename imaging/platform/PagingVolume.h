@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace Omvi
@@ -50,7 +51,8 @@ public:
     bool setSize(std::int64_t size);
 
     // Transfers of `bytes` at `offset` within the extent; throw
-    // FileIOException on a short read, a full disk or any other failure.
+    // FileIOException on a short read, a full disk or any other failure,
+    // its message naming the volume's file and the system's reason.
     void read(Extent& extent, std::uint64_t offset, void* destination, std::uint64_t bytes);
     void write(Extent& extent, std::uint64_t offset, const void* source, std::uint64_t bytes);
 
@@ -66,6 +68,7 @@ private:
     void compact(); // mutex_ held
     void copyDown(Extent& extent, std::uint64_t target); // mutex_ held
 
+    std::string path_;  // the file's name when it was made (it is unlinked)
     int fd_ = -1;
     std::uint64_t end_ = 0;
     std::uint64_t sizeLimit_ = 0;

@@ -99,6 +99,11 @@ TEST_F(ReorientFilterTest, FiltersThatCannotBeMadeAreNotValid)
     ReorientFilter broken(new Failing(gray, 4, 5, [](std::int32_t, std::uint8_t* r) { std::memset(r, 1, 4); }), 5);
     EXPECT_FALSE(broken.isValid());
     EXPECT_EQ(broken.getNextRow(row), 0);
+    // The source's failure is kept for the caller to say why.
+    ASSERT_NE(broken.failure(), nullptr);
+    EXPECT_EQ(broken.failure()->code(), FileIOException::kEndOfFile);
+    EXPECT_EQ(std::string(broken.failure()->getMessage().text()), "broken");
+    EXPECT_EQ(bad.failure(), nullptr);
 }
 
 TEST_F(ReorientFilterTest, OrdersEqualImageMagicksFlipsAndRotations)

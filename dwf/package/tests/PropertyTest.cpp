@@ -78,6 +78,8 @@ TEST(DWFPropertyContainer, WritesPropertiesInCategoryThenNameOrderWithIdAndRefs)
     container.addProperty(new DWFProperty(u"z", u"0"), true); // the empty category sorts first
     DWFPropertyContainer referenced(u"given-id");
     DWFPropertyContainer anonymous;
+    referenced.addProperty(new DWFProperty(u"r", u"1"), true);
+    anonymous.addProperty(new DWFProperty(u"s", u"2"), true);
     container.referencePropertyContainer(&referenced);
     container.referencePropertyContainer(&anonymous);
 
@@ -122,6 +124,7 @@ TEST(DWFPropertyContainer, TwoContainersReferencingOneShareItsFirstAssignedId)
 {
     FixedUUIDs fixed;
     DWFPropertyContainer shared;
+    shared.addProperty(new DWFProperty(u"p", u"v"), true);
     DWFPropertyContainer first(u"first");
     DWFPropertyContainer second(u"second");
     first.referencePropertyContainer(&shared);
@@ -130,6 +133,36 @@ TEST(DWFPropertyContainer, TwoContainersReferencingOneShareItsFirstAssignedId)
     const std::string b = serialize(second.getSerializable(), 0);
     EXPECT_EQ(a, "<Properties id=\"first\" refs=\"" + FixedUUIDs::squashed(0) + " \"/>");
     EXPECT_EQ(b, "<Properties id=\"second\" refs=\"" + FixedUUIDs::squashed(0) + " \"/>");
+}
+
+TEST(DWFPropertyContainer, ReferencesNameOnlyContainersThatWriteAnElement)
+{
+    // An empty container writes nothing, so naming it would leave a reader
+    // with an id it cannot resolve; one holding only references is written.
+    FixedUUIDs fixed;
+    DWFPropertyContainer empty(u"empty");
+    DWFPropertyContainer anonymousEmpty;
+    DWFPropertyContainer full(u"full");
+    full.addProperty(new DWFProperty(u"p", u"v"), true);
+    DWFPropertyContainer onlyReferences(u"only-references");
+    onlyReferences.referencePropertyContainer(&empty);
+    EXPECT_EQ(serialize(empty.getSerializable(), 0), "");
+    EXPECT_EQ(serialize(onlyReferences.getSerializable(), 0),
+              "<Properties id=\"only-references\"/>");
+
+    DWFPropertyContainer container(u"c");
+    for (DWFPropertyContainer* referenced : {&empty, &anonymousEmpty, &full, &onlyReferences})
+        container.referencePropertyContainer(referenced);
+    EXPECT_EQ(serialize(container.getSerializable(), 0),
+              "<Properties id=\"c\" refs=\"full only-references \"/>");
+    // No id was spent on the container that is not written.
+    EXPECT_EQ(utf8(anonymousEmpty.id()), "");
+
+    // Referring to empty containers only still writes the referring one.
+    DWFPropertyContainer emptyReferrer(u"e");
+    emptyReferrer.referencePropertyContainer(&empty);
+    emptyReferrer.referencePropertyContainer(&anonymousEmpty);
+    EXPECT_EQ(serialize(emptyReferrer.getSerializable(), 0), "<Properties id=\"e\"/>");
 }
 
 TEST(DWFPropertyContainer, AddingByCopyOrByOwnershipAndReplacing)

@@ -155,6 +155,11 @@ bool DWFPropertyContainer::_empty() const
     return true;
 }
 
+bool DWFPropertyContainer::_written() const
+{
+    return !_empty() || !_referenced.empty();
+}
+
 void DWFPropertyContainer::addPropertyContainer(DWFPropertyContainer* container)
 {
     if (container == nullptr)
@@ -272,7 +277,7 @@ void DWFPropertyContainer::_Serializer::serializeXML(DWFXMLSerializer& serialize
     {
         owned->_serializer.serializeXML(serializer, flags);
     }
-    if (_container._empty() && _container._referenced.empty())
+    if (!_container._written())
     {
         return;
     }
@@ -290,6 +295,12 @@ void DWFPropertyContainer::_Serializer::serializeXML(DWFXMLSerializer& serialize
     DWFCore::DWFString refs;
     for (DWFPropertyContainer* referenced : _container._referenced)
     {
+        // A container that writes no element of its own has no id a reader
+        // could resolve; naming it would leave a dangling reference.
+        if (!referenced->_written())
+        {
+            continue;
+        }
         if (referenced->_id.chars() == 0)
         {
             referenced->_id = serializer.nextUUID(true);

@@ -17,6 +17,8 @@ namespace DWFToolkit
 // Properties by category and name, plus lists of other containers that this
 // one owns or only refers to. Written as a "Properties" element whose "refs"
 // name the referenced containers; owned containers are written before it.
+// A container without properties and references writes no element, and
+// the containers that refer to it leave it out of their "refs".
 //
 // Every property in the index is owned by the container unless a later owner
 // took it over; the container deletes what it owns when it is destroyed, and
@@ -103,6 +105,8 @@ private:
     bool _owns(const DWFPropertyContainer* container) const;
     bool _references(const DWFPropertyContainer* container) const;
     bool _empty() const;
+    // Whether serializing writes a "Properties" element for this container.
+    bool _written() const;
 
     _tCategoryIndex _properties;
     tList _owned;
