@@ -354,8 +354,8 @@ void append(Head*& head, Node*& tail, Node* Node::*next, Node* node)
 class Loader
 {
 public:
-    // `documentBytes` is the document's size, or a bound of it: no array is
-    // made larger ahead of its text than what is left of the document could fill.
+    // `documentBytes` is the document's size, or a bound of it: no element's
+    // text can be longer.
     Loader(std::u16string baseFolder, std::size_t documentBytes)
         : base_(std::move(baseFolder)), documentBytes_(documentBytes)
     {
@@ -542,10 +542,16 @@ private:
                             "<" + frame.name + "> holds a number too large for single precision");
         // More numbers than the face's count allows are refused as they come,
         // not after an array grown without bound.
-        if (frame.floats->size() == static_cast<std::size_t>(frame.count))
+        std::vector<float>& floats = *frame.floats;
+        const auto expected = static_cast<std::size_t>(frame.count);
+        if (floats.size() == expected)
             throw LoadError(faceLine, faceArrayNeed(frame.name, static_cast<std::size_t>(
                                                                     frame.face->triangleTotal)));
-        frame.floats->push_back(static_cast<float>(*value));
+        // Grown with the numbers that came, not sized from the count a face
+        // claims, and never past that count: a full array holds no spare room.
+        if (floats.size() == floats.capacity())
+            floats.reserve(std::min(expected, std::max<std::size_t>(1024, 2 * floats.size())));
+        floats.push_back(static_cast<float>(*value));
     }
 
     [[noreturn]] void unexpected(const std::string& name, const Frame& parent) const
@@ -1166,14 +1172,7 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         child.floats = name == "triangles" ? &parent.face->faceTriangles
                        : name == "normals" ? &parent.face->faceNormals
                                            : &parent.face->uv;
-        const std::size_t expected = faceArrayStride(name) *
-                                     static_cast<std::size_t>(parent.face->triangleTotal);
-        child.count = static_cast<long long>(expected);
-        // Sized once from the face's count, but never beyond what the rest
-        // of the document could hold (a number and a blank at the least).
-        const auto at = static_cast<std::size_t>(std::max<XML_Index>(0, XML_GetCurrentByteIndex(parser_)));
-        const std::size_t left = documentBytes_ > at ? documentBytes_ - at : 0;
-        child.floats->reserve(std::min(expected, left / 2 + 1));
+        child.count = static_cast<long long>(faceArrayStride(name)) * parent.face->triangleTotal;
         return true;
     }
     if (name == "edge" && parent.kind == Kind::BodyEl)

@@ -3,6 +3,7 @@
 #include "host/Document.h"
 #include "host/Geometry.h"
 #include "host/Loader.h"
+#include "host/memory/Geometry.h"
 #include "platform/kernel/Path.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +108,11 @@ TEST(DocumentSize, FaceNumbersCutAtEveryPlaceReadExactly)
         for (std::size_t k = 0; k < points.size(); ++k)
             wrong += points[k] != corner(k) || normals[k] != (k % 3 == 2 ? 1.0f : 0.0f);
         EXPECT_EQ(wrong, 0u);
+        // The model keeps no spare room beyond the numbers.
+        auto* model = dynamic_cast<memory::Face*>(face);
+        ASSERT_TRUE(model);
+        EXPECT_EQ(model->faceTriangles.capacity(), model->faceTriangles.size());
+        EXPECT_EQ(model->faceNormals.capacity(), model->faceNormals.size());
     }
 }
 
