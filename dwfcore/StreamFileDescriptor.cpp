@@ -1,6 +1,7 @@
 #include "dwfcore/StreamFileDescriptor.h"
 
 #include "dwfcore/Exception.h"
+#include "dwfcore/RegularFile.h"
 #include "dwfcore/SystemError.h"
 
 #include <cerrno>
@@ -60,7 +61,10 @@ void DWFStreamFileDescriptor::open()
     _size = 0;
     const std::string path = file().nativePath();
     const std::string mode = toUTF8(_mode);
-    _handle = std::fopen(path.c_str(), mode.c_str());
+    // A file opened only to be read comes from a document or a setting and
+    // may name a FIFO or a device, which would block or never end.
+    const bool readOnly = !mode.empty() && mode[0] == 'r' && mode.find('+') == std::string::npos;
+    _handle = readOnly ? openRegularFileStream(path) : std::fopen(path.c_str(), mode.c_str());
     if (_handle == nullptr)
     {
         const int error = errno;

@@ -1,5 +1,7 @@
 #include "dwfcore/SystemError.h"
 
+#include "dwfcore/RegularFile.h"
+
 #include <cstring>
 
 namespace DWFCore
@@ -10,6 +12,10 @@ namespace
 
 std::u16string reasonOf(int error)
 {
+    if (error == kNotRegularFile)
+    {
+        return DWFString(fileErrorText(error).c_str()).toU16String();
+    }
     char buffer[256];
     // The GNU form returns the text, in the buffer or a static string.
     const char* text = ::strerror_r(error, buffer, sizeof buffer);

@@ -56,6 +56,10 @@ public:
     }
     ~HeldSignals()
     {
+        if (_kept)
+        {
+            return;
+        }
         // Callers read errno after the step; letting the signals go must not change it.
         const int saved = errno;
         pthread_sigmask(SIG_SETMASK, &_previous, nullptr);
@@ -65,9 +69,17 @@ public:
     HeldSignals(const HeldSignals&) = delete;
     HeldSignals& operator=(const HeldSignals&) = delete;
 
+    // The signals stay held back after the object is gone, until the
+    // process ends.
+    void keep() { _kept = true; }
+
 private:
     sigset_t _previous;
+    bool _kept = false;
 };
+
+// Whether removeOnSignals put the handler in place.
+bool handling = false;
 
 // Lists a copy of `path` as a `kind`; false (errno ENOMEM) when there is
 // no room.
@@ -251,6 +263,14 @@ bool DWFTempFileRegistry::renameOver(const std::string& path, const std::string&
         return false;
     }
     drop(path);
+    // The target holds the new file now and the run has done what it was
+    // for: a signal from here on must not end it as if it had been
+    // interrupted (by a status that says the target was left alone). What
+    // is left to do is short, so the signals wait for the process to end.
+    if (handling)
+    {
+        held.keep();
+    }
     return true;
 }
 
@@ -303,6 +323,7 @@ void DWFTempFileRegistry::removeOnSignals()
     {
         sigaddset(&action.sa_mask, signal);
     }
+    handling = true;
     for (int signal : kSignals)
     {
         // A signal the process was started to ignore (nohup) stays ignored.

@@ -57,7 +57,9 @@ public:
 
     // Renames a listed file over `target` and unlists it: from then on the
     // file is the caller's. False with errno set when rename failed (the
-    // file stays listed).
+    // file stays listed). Once the signals are handled (removeOnSignals), a
+    // successful rename leaves them held back until the process ends: the
+    // run then finishes with its own status.
     static bool renameOver(const std::string& path, const std::string& target);
 
     // Removes a listed folder, which must be empty, and unlists it. True
@@ -75,7 +77,8 @@ public:
     static void removeAllNow() noexcept;
 
     // From now on SIGINT, SIGTERM and SIGHUP remove every listed file and
-    // then end the process by the same signal, as if nothing had caught it.
+    // then end the process by the same signal, as if nothing had caught it,
+    // up to the first renameOver (see there).
     // A signal that the process was started to ignore stays ignored.
     static void removeOnSignals();
 };

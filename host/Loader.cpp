@@ -1,5 +1,6 @@
 #include "host/Loader.h"
 
+#include "dwfcore/RegularFile.h"
 #include "host/RecordLayout.h"
 #include "host/memory/Annotation.h"
 #include "host/memory/Document.h"
@@ -1745,7 +1746,8 @@ std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path
     // The system's reason goes with every failure: a user must know whether
     // the file is missing, forbidden or a folder.
     errno = 0;
-    std::FILE* file = std::fopen(native.c_str(), "rb");
+    // Only a regular file: a FIFO or a device in its place would hang the run.
+    std::FILE* file = DWFCore::openRegularFileStream(native);
     if (!file)
         throw LoadError(0, "cannot open host document '" + native + "': " + platform::systemReason(errno));
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, &std::fclose);

@@ -81,6 +81,7 @@ private:
     TextureOutputFolder textureFolder_;
     MaterialDatabaseReader materials_;
     std::set<std::u16string> unreadableTextures_;
+    std::set<std::u16string> refusedLibraries_;
     std::unique_ptr<DWFToolkit::DWFModel> model_;
     std::unique_ptr<DWFToolkit::DWFPackagePublisher> packagePublisher_;
 };

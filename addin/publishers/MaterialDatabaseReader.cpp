@@ -1,5 +1,6 @@
 #include "addin/publishers/MaterialDatabaseReader.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <limits>
 
@@ -50,16 +51,20 @@ void MaterialDatabaseReader::Load(const std::u16string& path)
         return;
     document_.reset();
     loadedPath_.clear();
+    loadError_ = 0;
     if (path.empty())
         return;
     document_ = platform::xml::Document::loadFile(path);
     if (document_)
         loadedPath_ = path;
+    else
+        loadError_ = errno;
 }
 
 void MaterialDatabaseReader::LoadXml(std::string_view bytes)
 {
     loadedPath_.clear();
+    loadError_ = 0;
     document_ = platform::xml::Document::parse(bytes);
 }
 

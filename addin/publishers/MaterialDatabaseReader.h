@@ -58,6 +58,9 @@ public:
     // nothing. Loading the path that is already loaded keeps what was
     // parsed.
     void Load(const std::u16string& path);
+    // Why the last Load found no library: the errno value of a file that
+    // could not be opened (DWFCore::openRegularFile), else 0.
+    int LoadError() const { return loadError_; }
     // Loads a library from bytes, as Load does from a file.
     void LoadXml(std::string_view bytes);
     bool IsLoaded() const { return document_ != nullptr; }
@@ -90,5 +93,6 @@ public:
 private:
     std::shared_ptr<const platform::xml::Document> document_;
     std::u16string loadedPath_;
+    int loadError_ = 0;
     Material material_;
 };

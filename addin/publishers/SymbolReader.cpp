@@ -1,6 +1,7 @@
 #include "addin/publishers/SymbolReader.h"
 
 #include "addin/ErrorReport.h"
+#include "dwfcore/RegularFile.h"
 #include "platform/kernel/Files.h"
 
 #include <array>
@@ -48,7 +49,8 @@ bool CSymbolReader::OpenFile()
     }
     auto source = std::make_unique<LineSource>();
     errno = 0;
-    source->file.reset(std::fopen(path_.c_str(), "rb"));
+    // Only a regular file: a FIFO in its place would make the run wait for ever.
+    source->file.reset(DWFCore::openRegularFileStream(path_));
     long size = -1;
     if (source->file && std::fseek(source->file.get(), 0, SEEK_END) == 0)
         size = std::ftell(source->file.get());

@@ -112,11 +112,13 @@ inline bool AnyStartsWith(const std::vector<std::string>& names, const std::stri
     return false;
 }
 
-// Starts `arguments` (the program first) with TMPDIR set to `temporary`,
-// standard error thrown away and SIGINT, SIGTERM and SIGHUP at their
-// defaults, whatever the test runner ignores. The child's id, or -1.
+// Starts `arguments` (the program first) with TMPDIR set to `temporary`
+// (and the `extra` variables, "NAME=value"), standard error thrown away and
+// SIGINT, SIGTERM and SIGHUP at their defaults, whatever the test runner
+// ignores. The child's id, or -1.
 inline pid_t SpawnWithDefaultSignals(std::vector<std::string> arguments,
-                                     const std::string& temporary)
+                                     const std::string& temporary,
+                                     const std::vector<std::string>& extra = {})
 {
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
@@ -133,6 +135,7 @@ inline pid_t SpawnWithDefaultSignals(std::vector<std::string> arguments,
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     std::vector<std::string> environment = {"TMPDIR=" + temporary};
+    environment.insert(environment.end(), extra.begin(), extra.end());
     for (char** e = environ; *e; ++e)
     {
         if (std::string(*e).rfind("TMPDIR=", 0) != 0)

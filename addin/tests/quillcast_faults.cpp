@@ -274,6 +274,51 @@ TEST_F(QuillcastFaults, InterruptedRunsRemoveTheirFilesAndLeaveTheTarget)
 }
 } // namespace
 
+TEST_F(QuillcastFaults, ASignalRightAfterThePackageReplacedTheTargetLetsTheRunFinish)
+{
+    // The test library sends the signal the moment the rename returns: the
+    // target is the new package by then, and the run must say so by its
+    // own status, not die as if it had been interrupted.
+    const std::string library = WriteFaultLibrary(program_);
+    if (library.empty())
+        GTEST_SKIP() << "the write-fault library is not built beside the program";
+    int run = 0;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    {
+        SCOPED_TRACE(strsignal(signal));
+        const std::string folder = root_ + "/replaced" + std::to_string(++run);
+        const std::string temporary = folder + "/tmp";
+        const std::string packages = folder + "/out";
+        for (const std::string& made : {folder, temporary, packages})
+            ::mkdir(made.c_str(), 0700);
+        const std::string target = packages + "/sample.dwf";
+        PlaceOldPackage(target);
+        const pid_t child = SpawnWithDefaultSignals(
+            {program_, "publish", sample_, "-o", target, "--force", "--quiet"}, temporary,
+            {"LD_PRELOAD=" + Preload(library), "QC_SIGNAL_AFTER_RENAME=" + std::to_string(signal)});
+        ASSERT_GT(child, 0);
+        int status = 0;
+        bool ended = false;
+        for (int poll = 0; poll < 1200 && !ended; ++poll)
+        {
+            ended = ::waitpid(child, &status, WNOHANG) == child;
+            if (!ended)
+                ::usleep(100000);
+        }
+        if (!ended)
+        {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+        }
+        ASSERT_TRUE(ended) << "the run did not end within two minutes";
+        ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(Contents(target).substr(0, 12), "(DWF V06.00)");
+        EXPECT_EQ(FilesIn(packages), std::vector<std::string>{"sample.dwf"});
+        EXPECT_EQ(FilesIn(temporary), std::vector<std::string>{});
+    }
+}
+
 // ------------------------------------------------------- a disk that fills
 
 TEST_F(QuillcastFaults, AFullDiskAtAnyWriteLeavesTheTargetAndNamesFileAndReason)

@@ -9,6 +9,7 @@
 #include "addin/texture/TextureOutputFolder.h"
 #include "addin/texture/TextureW2DFile.h"
 #include "addin/texture/WriteBufferedStream.h"
+#include "dwfcore/RegularFile.h"
 #include "imaging/DataBuffer.h"
 #include "imaging/FileSpecifier.h"
 #include "imaging/OMVIException.h"
@@ -133,11 +134,23 @@ bool isWhiteZeroGroup4(Omvi::FileReadDescriptor& frame)
 // The whole file, or nothing when it cannot be read.
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const int file = DWFCore::openRegularFile(path);
+    if (file < 0)
         return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    bytes.clear();
+    std::uint8_t chunk[65536];
+    for (;;)
+    {
+        const ssize_t got = ::read(file, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+        {
+            ::close(file);
+            return got == 0;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
 }
 
 // Writes all the bytes to `path` (created or truncated), every write and the
@@ -180,7 +193,8 @@ std::u16string fileAndReason(const std::u16string& file, int error)
 [[noreturn]] void failUnrecognised(const std::u16string& path, std::int32_t probe)
 {
     const std::string native = platform::path::toNative(path);
-    const int file = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // The codecs refuse a FIFO, a device or a folder without saying so.
+    const int file = DWFCore::openRegularFile(native);
     if (file < 0)
     {
         const int error = errno;

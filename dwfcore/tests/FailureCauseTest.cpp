@@ -14,8 +14,9 @@
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
+#include <pthread.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -355,6 +356,51 @@ TEST_F(TemporaryFolder, EachSignalRemovesTheListedFilesAndEndsTheProcess)
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 7);
     EXPECT_EQ(listing(), "not-ours\n");
+}
+
+TEST_F(TemporaryFolder, ASignalAfterTheTargetWasReplacedLetsTheRunEndWithItsOwnStatus)
+{
+    const std::string target = _dir.file("target.dwf");
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    {
+        SCOPED_TRACE(signal);
+        std::ofstream(target) << "old";
+        const int status = InChild(
+            [&]
+            {
+                std::signal(signal, SIG_DFL);
+                DWFTempFileRegistry::removeOnSignals();
+                std::string package = _dir.file("target.dwf.XXXXXX");
+                const int fd = DWFTempFileRegistry::create(package);
+                const bool written = ::write(fd, "new", 3) == 3;
+                ::close(fd);
+                std::string stream = _dir.file("w3d-XXXXXX");
+                ::close(DWFTempFileRegistry::create(stream));
+                if (!written || !DWFTempFileRegistry::renameOver(package, target))
+                    ::_exit(9);
+                ::raise(signal);
+                // The rest of the run still happens, and its status is the
+                // process's.
+                DWFTempFileRegistry::remove(stream);
+                ::_exit(7);
+            });
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), 7);
+        EXPECT_EQ(listing(), "target.dwf\n");
+        const Bytes replaced = readFile(target);
+        EXPECT_EQ(std::string(replaced.begin(), replaced.end()), "new");
+    }
+
+    // Where no signal is handled a rename leaves the signals as they were.
+    sigset_t before;
+    sigset_t after;
+    pthread_sigmask(SIG_BLOCK, nullptr, &before);
+    std::string file = _dir.file("plain-XXXXXX");
+    ::close(DWFTempFileRegistry::create(file));
+    ASSERT_TRUE(DWFTempFileRegistry::renameOver(file, target));
+    pthread_sigmask(SIG_BLOCK, nullptr, &after);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        EXPECT_EQ(sigismember(&after, signal), sigismember(&before, signal)) << signal;
 }
 
 // The ZIP format's limits, lowered for the test so that they are reached

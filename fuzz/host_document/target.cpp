@@ -136,7 +136,10 @@ void walkSketch(host::Sketch* sketch)
     using namespace host::layout;
     sketch->flag();
     require(fixedRecords(sketch->lineCount(1), sketch->lines(1), kSketchLine).ok());
-    require(fixedRecords(sketch->arcCount(), sketch->arcs(), kSketchArc).ok());
+    // A 3D sketch's arcs carry their axis or not, all alike.
+    const auto arcs = sketch->arcs();
+    require(fixedRecords(sketch->arcCount(), arcs, kSketchArc).ok() ||
+            fixedRecords(sketch->arcCount(), arcs, kSketchArcWithAxis).ok());
     const auto splines = sketch->splineData();
     require(sketch->splineDataSize() == static_cast<int>(splines.size()));
     require(sketchSplines(sketch->splineCount(), splines).ok());
@@ -154,6 +157,7 @@ void walkFeatures(host::Feature* first, host::Document* document,
         feature->suppressed();
         feature->kind();
         feature->typeName();
+        feature->name();
         for (const auto& configuration : configurations)
             walkTexture(feature->texture(configuration));
         if (host::ThreadData* thread = feature->threadData())

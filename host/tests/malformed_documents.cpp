@@ -190,7 +190,7 @@ TEST(MalformedDocuments, AFileThatCannotBeReadIsAnErrorWithTheSystemsReason)
     const std::pair<const char16_t*, std::string> cases[] = {
         {u"/nonexistent/quillcast/host.xml",
          "cannot open host document '/nonexistent/quillcast/host.xml': No such file or directory"},
-        {u"/", "cannot read host document '/': Is a directory"},
+        {u"/", "cannot open host document '/': Is a directory"},
     };
     for (const auto& [path, message] : cases)
     {

@@ -2,6 +2,7 @@
 
 #include "imaging/platform/ScratchFile.h"
 
+#include "dwfcore/RegularFile.h"
 #include "platform/kernel/FileTransfer.h"
 #include "platform/kernel/Memory.h"
 
@@ -214,14 +215,8 @@ std::int32_t WindowsRunTime::openFileForRead(const FileSpecifier& file)
 {
     if (!file.isUsable())
         return kNoFile;
-    const int fd = ::open(file.nativePath().c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info{};
-    if (fd >= 0 && (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)))
-    {
-        ::close(fd);
-        return kNoFile;
-    }
-    return remember(fd, file);
+    // A pipe or a device in place of a file would block the reader.
+    return remember(DWFCore::openRegularFile(file.nativePath()), file);
 }
 
 std::int32_t WindowsRunTime::createFileForWrite(const FileSpecifier& file)

@@ -3,6 +3,8 @@
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 
+#include "dwfcore/RegularFile.h"
+
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
@@ -33,6 +35,13 @@ FilePtr openFile(const std::u16string& path, const char* mode)
 {
     errno = 0;
     return FilePtr(std::fopen(path::toNative(path).c_str(), mode));
+}
+
+// A picture named by a document may be a FIFO or a device: only a regular
+// file is read.
+FilePtr openForReading(const std::u16string& path)
+{
+    return FilePtr(DWFCore::openRegularFileStream(path::toNative(path)));
 }
 
 // "<what> '<path>': <the system's reason>", the reason being `error` (an
@@ -138,12 +147,12 @@ bool decodeJpeg(std::FILE* file, bool headerOnly, RgbPicture& picture, std::stri
     return true;
 }
 
-bool decodePng(const std::u16string& path, bool headerOnly, RgbPicture& picture, std::string& error)
+bool decodePng(std::FILE* file, bool headerOnly, RgbPicture& picture, std::string& error)
 {
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path::toNative(path).c_str()))
+    if (!png_image_begin_read_from_stdio(&image, file))
     {
         error = image.message;
         png_image_free(&image);
@@ -176,7 +185,7 @@ bool decodePng(const std::u16string& path, bool headerOnly, RgbPicture& picture,
 bool readPicture(const std::u16string& path, bool headerOnly, RgbPicture& picture,
                  std::string& error)
 {
-    FilePtr file = openFile(path, "rb");
+    FilePtr file = openForReading(path);
     if (!file)
     {
         error = systemFailure("cannot open the picture file", path, errno);
@@ -189,8 +198,9 @@ bool readPicture(const std::u16string& path, bool headerOnly, RgbPicture& pictur
         read = decodeJpeg(file.get(), headerOnly, picture, error);
         break;
     case Kind::Png:
-        file.reset();
-        read = decodePng(path, headerOnly, picture, error);
+        // The file already checked, not the name again: it may have been
+        // replaced in between.
+        read = decodePng(file.get(), headerOnly, picture, error);
         break;
     default:
         error = "'" + path::toNative(path) + "' is not a JPEG or PNG picture";

@@ -2,6 +2,7 @@
 
 #include "platform/kernel/Path.h"
 
+#include "dwfcore/RegularFile.h"
 #include "dwfcore/TempFileRegistry.h"
 
 #include <cerrno>
@@ -30,9 +31,7 @@ std::string temporaryFolder()
 
 std::string systemReason(int error)
 {
-    char text[256];
-    // The GNU form answers the text, in the buffer or a static string.
-    return ::strerror_r(error != 0 ? error : EIO, text, sizeof text);
+    return DWFCore::fileErrorText(error);
 }
 
 std::optional<std::u16string> createTemporaryFile(const std::string& prefix,

@@ -33,7 +33,8 @@ void setModuleFileName(std::u16string path);
 
 // The system's text for the errno value `error`, as a message gives it after
 // the file it concerns; 0 (a call that failed without saying why) reads as
-// EIO.
+// EIO, and a file refused as no regular file (DWFCore::openRegularFile)
+// reads "Not a regular file".
 std::string systemReason(int error);
 
 } // namespace platform

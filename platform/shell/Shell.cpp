@@ -2,6 +2,7 @@
 
 #include "platform/kernel/Path.h"
 
+#include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -20,7 +21,19 @@ int Shell::execute(const std::u16string& verb, const std::u16string& file)
         std::string argument = path::toNative(file);
         char* argv[] = {program.data(), argument.data(), nullptr};
         pid_t child = 0;
-        if (::posix_spawnp(&child, program.c_str(), nullptr, nullptr, argv, environ) == 0)
+        // The opener starts with no signal blocked: a publish that has
+        // replaced its target holds the interrupting signals back until it
+        // ends, and the opener must not inherit that.
+        posix_spawnattr_t attributes;
+        ::posix_spawnattr_init(&attributes);
+        sigset_t none;
+        sigemptyset(&none);
+        ::posix_spawnattr_setsigmask(&attributes, &none);
+        ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+        const int spawned =
+            ::posix_spawnp(&child, program.c_str(), nullptr, &attributes, argv, environ);
+        ::posix_spawnattr_destroy(&attributes);
+        if (spawned == 0)
         {
             request.launched = true;
             int status = 0;

@@ -4,6 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <pthread.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace platform;
 
 TEST(Ui, MessageBoxesAreRecordedInOrder)
@@ -108,4 +116,34 @@ TEST(Shell, OpenIsRecordedAndLaunchedOnlyOnRequest)
     shell.setOpener("quillcast-no-such-opener");
     EXPECT_LE(shell.execute(u"open", u"/tmp/a.dwf"), 32);
     EXPECT_FALSE(shell.requests()[2].launched);
+}
+
+TEST(Shell, TheOpenerStartsWithNoSignalBlocked)
+{
+    // A publish that replaced its target holds its signals back to the end;
+    // the viewer it starts must not inherit that.
+    char folder[] = "/tmp/qc-shell-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string opener = std::string(folder) + "/opener";
+    const std::string report = std::string(folder) + "/mask";
+    std::ofstream(opener) << "#!/bin/sh\nexec grep SigBlk /proc/self/status > \"$1\"\n";
+    ::chmod(opener.c_str(), 0700);
+    sigset_t held;
+    sigset_t before;
+    sigemptyset(&held);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&held, signal);
+    pthread_sigmask(SIG_BLOCK, &held, &before);
+    Shell shell;
+    shell.setLaunch(true);
+    shell.setOpener(opener);
+    const int result = shell.execute(u"open", std::u16string(report.begin(), report.end()));
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    EXPECT_GT(result, 32);
+    std::string line;
+    std::getline(std::ifstream(report), line);
+    EXPECT_EQ(line, "SigBlk:\t0000000000000000");
+    std::remove(report.c_str());
+    std::remove(opener.c_str());
+    ::rmdir(folder);
 }

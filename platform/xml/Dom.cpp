@@ -3,6 +3,9 @@
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
+#include "dwfcore/RegularFile.h"
+
+#include <cerrno>
 #include <mutex>
 #include <stdexcept>
 
@@ -10,6 +13,7 @@
 #include <libxml/xmlerror.h>
 #include <libxml/tree.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform::xml
 {
@@ -186,14 +190,44 @@ std::unique_ptr<Document> Document::loadFile(std::u16string_view path)
 {
     initialiseOnce();
     const std::string native = path::toNative(path);
+    errno = 0;
+    if (native.empty())
+        return nullptr;
+    // Read here rather than by libxml2 from the name: only a regular file
+    // is opened (a FIFO would block), and what is read is what was checked.
+    const int fd = DWFCore::openRegularFile(native);
+    if (fd < 0)
+        return nullptr;
     struct stat status;
-    if (native.empty() || ::stat(native.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        static_cast<unsigned long long>(status.st_size) > kMaxBytes)
-        return nullptr;
-    xmlDoc* document = xmlReadFile(native.c_str(), nullptr, kParseOptions);
-    if (!document)
-        return nullptr;
-    return std::unique_ptr<Document>(new Document(document));
+    std::string bytes;
+    bool whole =
+        ::fstat(fd, &status) == 0 && static_cast<unsigned long long>(status.st_size) <= kMaxBytes;
+    if (whole)
+    {
+        char buffer[65536];
+        for (;;)
+        {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+            {
+                whole = got == 0;
+                break;
+            }
+            // A file that grows while it is read is held to the same limit.
+            if (bytes.size() + static_cast<std::size_t>(got) > kMaxBytes)
+            {
+                whole = false;
+                break;
+            }
+            bytes.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    ::close(fd);
+    std::unique_ptr<Document> document = whole ? parse(bytes) : nullptr;
+    errno = 0;
+    return document;
 }
 
 std::unique_ptr<Document> Document::parse(std::string_view bytes)

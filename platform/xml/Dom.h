@@ -73,8 +73,10 @@ public:
     // Larger inputs are refused before they are parsed.
     static constexpr std::size_t kMaxBytes = 16u * 1024 * 1024;
 
-    // Null when the file does not exist, is larger than kMaxBytes or is not
-    // well-formed XML.
+    // Null when the file does not exist, is not a regular file (or a link to
+    // one), is larger than kMaxBytes or is not well-formed XML; errno then
+    // says why the file could not be opened (DWFCore::openRegularFile), or
+    // is 0 when it was opened.
     static std::unique_ptr<Document> loadFile(std::u16string_view path);
     // The same for bytes in memory.
     static std::unique_ptr<Document> parse(std::string_view bytes);

@@ -1,5 +1,6 @@
 /*
- * A full disk on demand, for the tests of the quillcast program: loaded with
+ * A full disk on demand, for the tests of the quillcast program (and a signal
+ * at the moment its package replaced the target): loaded with
  * LD_PRELOAD, it stands between the program and the C library's fwrite,
  * fflush and fclose, counts their calls and makes one of them fail as a full
  * file system makes it fail: nothing (more) is written, the stream's error
@@ -9,6 +10,9 @@
  *   QC_FAULT_AT     which call of that kind fails, counting from 1
  *   QC_FAULT_COUNTS a file that receives, when the program ends, the number
  *                   of calls of each kind made ("fwrite N\nfflush N\nfclose N\n")
+ *   QC_SIGNAL_AFTER_RENAME  a signal number: the program sends it to itself
+ *                   right after a rename onto a ".dwf" name succeeded, the
+ *                   moment a package has just replaced its target
  *
  * fflush and fclose count only on streams written to since they were last
  * flushed: only those have bytes that a full disk can refuse. A failing
@@ -20,6 +24,7 @@
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -38,6 +43,7 @@ static const char* const kNames[kKinds] = {"fwrite", "fflush", "fclose"};
 static unsigned long calls[kKinds];
 static int failing = -1;
 static unsigned long failAt;
+static int signalAfterRename;
 
 /* Streams with bytes written since their last flush. */
 enum
@@ -110,6 +116,9 @@ __attribute__((constructor)) static void start(void)
         }
         failAt = strtoul(at, NULL, 10);
     }
+    const char* signal = getenv("QC_SIGNAL_AFTER_RENAME");
+    if (signal)
+        signalAfterRename = atoi(signal);
 }
 
 __attribute__((destructor)) static void finish(void)
@@ -171,6 +180,22 @@ int fclose(FILE* stream)
     {
         errno = ENOSPC;
         return EOF;
+    }
+    return result;
+}
+
+int rename(const char* from, const char* to)
+{
+    static int (*real)(const char*, const char*);
+    if (!real)
+        real = (int (*)(const char*, const char*))next("rename");
+    const int result = real(from, to);
+    const size_t length = to ? strlen(to) : 0;
+    if (result == 0 && signalAfterRename > 0 && length >= 4 && strcmp(to + length - 4, ".dwf") == 0)
+    {
+        const int saved = errno;
+        kill(getpid(), signalAfterRename);
+        errno = saved;
     }
     return result;
 }

@@ -1,5 +1,6 @@
 #include "imaging/codecs/cals/CalsStreamIo.h"
 
+#include "dwfcore/RegularFile.h"
 #include "imaging/FileSpecifier.h"
 #include "imaging/codecs/codec/CodecFile.h"
 
@@ -41,15 +42,9 @@ bool CalsStreamIo::openFile(const FileSpecifier& file, bool forWriting)
         createdPath_ = *path;
         return open(kWrite);
     }
-    const int descriptor = ::open(path->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int descriptor = DWFCore::openRegularFile(*path);
     if (descriptor < 0)
         return false;
-    struct stat status;
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
-    {
-        ::close(descriptor);
-        return false;
-    }
     descriptor_ = descriptor;
     return open(kRead);
 }

@@ -1,5 +1,6 @@
 #include "imaging/codecs/codec/CodecFile.h"
 
+#include "dwfcore/RegularFile.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
@@ -40,11 +41,11 @@ CodecFile::~CodecFile()
 bool CodecFile::open(const std::string& nativePath)
 {
     close();
-    const int descriptor = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int descriptor = DWFCore::openRegularFile(nativePath);
     if (descriptor < 0)
         return false;
     struct stat status;
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
+    if (::fstat(descriptor, &status) != 0)
     {
         ::close(descriptor);
         return false;

@@ -1,5 +1,6 @@
 #include "imaging/codecs/correlation/ResourceCorrelation.h"
 
+#include "dwfcore/RegularFile.h"
 #include "imaging/OMVIException.h"
 #include "imaging/codecs/codec/ByteOrder.h"
 #include "imaging/codecs/correlation/CorrelationStrings.h"
@@ -144,7 +145,7 @@ void FormatCodecResourceCorrelation::read()
 
 bool FormatCodecResourceCorrelation::readFile(const std::string& path)
 {
-    File file(std::fopen(SideCarPath::native(path).c_str(), "rb"));
+    File file(DWFCore::openRegularFileStream(SideCarPath::native(path)));
     if (!file)
         return false;
     std::uint8_t header[kHeaderSize];

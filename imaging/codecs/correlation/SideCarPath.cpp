@@ -1,5 +1,6 @@
 #include "imaging/codecs/correlation/SideCarPath.h"
 
+#include "dwfcore/RegularFile.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
@@ -80,13 +81,11 @@ bool isReadableFile(const std::string& path)
 {
     if (path.empty())
         return false;
-    const int descriptor = ::open(native(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int descriptor = DWFCore::openRegularFile(native(path));
     if (descriptor < 0)
         return false;
-    struct stat status;
-    const bool regular = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
     ::close(descriptor);
-    return regular;
+    return true;
 }
 
 } // namespace Omvi::SideCarPath

@@ -1,5 +1,6 @@
 #include "imaging/codecs/correlation/TabCorrelation.h"
 
+#include "dwfcore/RegularFile.h"
 #include "imaging/codecs/correlation/CorrelationStrings.h"
 #include "imaging/codecs/correlation/SideCarLookup.h"
 #include "imaging/codecs/correlation/SideCarPath.h"
@@ -38,7 +39,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // Reads a file shorter than the limit whole.
 std::optional<std::string> readFile(const std::string& path)
 {
-    File file(std::fopen(SideCarPath::native(path).c_str(), "rb"));
+    File file(DWFCore::openRegularFileStream(SideCarPath::native(path)));
     if (!file)
         return std::nullopt;
     std::string text;

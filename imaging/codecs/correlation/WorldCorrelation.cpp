@@ -1,5 +1,6 @@
 #include "imaging/codecs/correlation/WorldCorrelation.h"
 
+#include "dwfcore/RegularFile.h"
 #include "imaging/OMVIException.h"
 #include "imaging/codecs/CorrelationOptionInterface.h"
 #include "imaging/codecs/correlation/CorrelationStrings.h"
@@ -32,7 +33,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // The whole file when it holds 1 to 1023 bytes.
 std::optional<std::string> readSmallFile(const std::string& path)
 {
-    File file(std::fopen(SideCarPath::native(path).c_str(), "rb"));
+    File file(DWFCore::openRegularFileStream(SideCarPath::native(path)));
     if (!file)
         return std::nullopt;
     char buffer[kLargestWorldFile + 1];

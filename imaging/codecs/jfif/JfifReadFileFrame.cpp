@@ -1,5 +1,6 @@
 #include "imaging/codecs/jfif/JfifReadFileFrame.h"
 
+#include "dwfcore/RegularFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
 #include "imaging/codecs/correlation/FrameCorrelations.h"
@@ -21,10 +22,7 @@ constexpr std::int32_t kCorrelationPerCentimetre = 2;
 // Opens a regular file for reading (a device or a pipe would block).
 std::shared_ptr<std::FILE> openRegularFile(const std::string& path)
 {
-    struct stat status;
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-        return nullptr;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = DWFCore::openRegularFileStream(path);
     if (file == nullptr)
         return nullptr;
     return std::shared_ptr<std::FILE>(file, [](std::FILE* open) { std::fclose(open); });

@@ -1,5 +1,7 @@
 #include "imaging/codecs/tiff/TiffHandle.h"
 
+#include "dwfcore/RegularFile.h"
+
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -65,16 +67,10 @@ TiffHandle::~TiffHandle()
 
 std::unique_ptr<TiffHandle> TiffHandle::openForReading(const std::string& nativePath)
 {
-    const int descriptor = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Only regular files: a pipe or a device would make libtiff wait.
+    const int descriptor = DWFCore::openRegularFile(nativePath);
     if (descriptor < 0)
         return nullptr;
-    // Only regular files: a pipe or a device would make libtiff wait.
-    struct stat status = {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
-    {
-        ::close(descriptor);
-        return nullptr;
-    }
     // Read, not mapped: a mapped file would count in the process's memory
     // as it is read, and a file cut short underneath would fault.
     return open(nativePath, descriptor, "rm", false);

@@ -1,0 +1,82 @@
+#include "dwfcore/RegularFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace DWFCore
+{
+
+int openRegularFile(const std::string& path) noexcept
+{
+    // O_NONBLOCK keeps the open itself from waiting (a FIFO without a
+    // writer, a device that must be ready); O_NOCTTY keeps a terminal from
+    // becoming ours.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+    {
+        return -1;
+    }
+    struct stat status;
+    int error = 0;
+    if (::fstat(fd, &status) != 0)
+    {
+        error = errno;
+    }
+    else if (S_ISDIR(status.st_mode))
+    {
+        error = EISDIR;
+    }
+    else if (!S_ISREG(status.st_mode))
+    {
+        error = kNotRegularFile;
+    }
+    else
+    {
+        // Readers of a regular file expect whole reads, never EAGAIN.
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        {
+            error = errno;
+        }
+    }
+    if (error != 0)
+    {
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+std::FILE* openRegularFileStream(const std::string& path) noexcept
+{
+    const int fd = openRegularFile(path);
+    if (fd < 0)
+    {
+        return nullptr;
+    }
+    std::FILE* stream = ::fdopen(fd, "rb");
+    if (stream == nullptr)
+    {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return stream;
+}
+
+std::string fileErrorText(int error)
+{
+    if (error == kNotRegularFile)
+    {
+        return "Not a regular file";
+    }
+    char text[256];
+    // The GNU form answers the text, in the buffer or a static string.
+    return ::strerror_r(error != 0 ? error : EIO, text, sizeof text);
+}
+
+} // namespace DWFCore

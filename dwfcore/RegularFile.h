@@ -1,0 +1,40 @@
+#ifndef DWFCORE_REGULARFILE_H
+#define DWFCORE_REGULARFILE_H
+
+#include <cstdio>
+#include <string>
+
+namespace DWFCore
+{
+
+//
+// Every file the publisher reads comes from a document, a setting or a
+// command line, and any of them may name a FIFO, a device or a folder in
+// place of a file. Opening a FIFO for reading waits for a writer, and a
+// device may never end, so such names are refused before a byte is read,
+// with a reason the user can act on.
+//
+
+// The errno value of a refused file that exists but is neither a regular
+// file nor a folder (a FIFO, a device, a socket): no system error says so.
+// Both reason texts of the system (DWFCore::describeSystemError and
+// platform::systemReason) read it as "Not a regular file".
+constexpr int kNotRegularFile = 0x10000;
+
+// Opens `path` (UTF-8, as the system takes it) for reading when it is a
+// regular file or a link to one: the file is opened without waiting for
+// anything, its kind is checked on the open descriptor (so it cannot change
+// in between) and only then is the descriptor made blocking again. Answers
+// the descriptor (close-on-exec), or -1 with errno set: the system's error,
+// EISDIR for a folder, kNotRegularFile for anything else.
+int openRegularFile(const std::string& path) noexcept;
+
+// The same as a stdio stream ("rb"); null with errno set.
+std::FILE* openRegularFileStream(const std::string& path) noexcept;
+
+// The system's text for `error`, kNotRegularFile included; 0 reads as EIO.
+std::string fileErrorText(int error);
+
+} // namespace DWFCore
+
+#endif
