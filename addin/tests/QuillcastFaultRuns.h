@@ -1,8 +1,9 @@
 #pragma once
 // What the tests of the quillcast program under faults share: an old
 // package to publish over and check byte for byte, the cause printed under
-// a message, the write-fault library and where to make it strike, and a
-// child started with the interrupting signals at their defaults.
+// a message, a document changed in one place, the write-fault library and
+// where to make it strike, and a child started with the interrupting
+// signals at their defaults.
 #include "QuillcastHarness.h"
 
 #include <gtest/gtest.h>
@@ -26,12 +27,6 @@ inline const std::vector<std::uint8_t> kOldPackage = {'t', 'h', 'e', ' ', 'o', '
 class QuillcastFaultRuns : public QuillcastProgram
 {
 protected:
-    std::string Document(const std::string& name, const std::string& text) const
-    {
-        const std::string path = root_ + "/" + name;
-        std::ofstream(path) << text;
-        return path;
-    }
     void PlaceOldPackage(const std::string& path) const
     {
         std::ofstream(path, std::ios::binary)
@@ -101,6 +96,17 @@ protected:
         return can;
     }
 };
+
+// `text` with the first `from` in it made `to`; a `from` that is not there
+// fails the test (the text is then answered as it was).
+inline std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
 
 inline bool AnyStartsWith(const std::vector<std::string>& names, const std::string& prefix)
 {

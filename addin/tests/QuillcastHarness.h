@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <fstream>
 
 namespace publish_test
 {
@@ -43,6 +44,13 @@ protected:
         if (output)
             *output = out;
         return status;
+    }
+    // Writes `text` to `name` in the fixture's folder; answers its path.
+    std::string Document(const std::string& name, const std::string& text) const
+    {
+        const std::string path = root_ + "/" + name;
+        std::ofstream(path) << text;
+        return path;
     }
     static std::string SampleDocument()
     {

@@ -33,15 +33,6 @@ std::string SampleText()
     return text;
 }
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to)
-{
-    const std::size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos)
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 std::size_t Occurrences(const std::string& text, const std::string& part)
 {
     std::size_t count = 0;

@@ -28,15 +28,6 @@ const StandIn kStandIns[] = {
     {"a link to a device", "Not a regular file"},
 };
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to)
-{
-    const std::size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos)
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 std::string Source(const std::string& name)
 {
     const auto bytes = ReadBytes(QUILLCAST_SOURCE_DIR "/examples/" + name);

@@ -55,12 +55,6 @@ std::string Thread(const std::string& id, const std::string& isCircle)
 class QuillcastSketchesThreads : public QuillcastProgram
 {
 protected:
-    std::string Document(const std::string& name, const std::string& text) const
-    {
-        const std::string path = root_ + "/" + name;
-        std::ofstream(path) << text;
-        return path;
-    }
     // Publishes `document`; answers the exit status, standard error in
     // `errors`, and the package read back.
     int Publish(const std::string& document, std::string& errors, model_package::ModelPackage& out)
