@@ -4,11 +4,10 @@
 #include "addin/tests/TempFile.h"
 #include "addin/tests/W2DCapture.h"
 #include "platform/font/FontService.h"
+#include "platform/tests/PinnedFonts.h"
 #include "platform/ui/Ui.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 #include <cmath>
 #include <fstream>
@@ -311,40 +310,17 @@ namespace
 // has Times New Roman notes), as the platform's font service resolves them.
 // Its advance widths are measured; the height of a capital above the
 // baseline is not among what it reports, so it is pinned here as the fonts'
-// own tables give it (read with an independent reader from these files of
-// the Liberation fonts 1.07.4), and a test skips on any other file.
+// own tables give it (read with an independent reader from the pinned
+// files), and a test skips on any other file.
 struct LetterFont
 {
-    const char16_t* name;
-    const char* file;
-    long long size;
+    font_test::PinnedFont font;
     int capHeight; // font units
 };
 const LetterFont kLetterFonts[] = {
-    {u"Arial", "LiberationSans-Regular.ttf", 139512, 1409},
-    {u"Times New Roman", "LiberationSerif-Regular.ttf", 152408, 1341},
+    {font_test::kSans, 1409},
+    {font_test::kSerif, 1341},
 };
-
-std::shared_ptr<const platform::FontFace> PinnedFace(const LetterFont& font, std::string& skip)
-{
-    std::shared_ptr<const platform::FontFace> face =
-        platform::FontService::shared().face(font.name);
-    struct stat info
-    {
-    };
-    const std::string end = std::string("/") + font.file;
-    if (!face)
-        skip = "no font answers to the name (install fonts-liberation): " +
-               platform::FontService::shared().failure(font.name);
-    else if (face->file().size() < end.size() ||
-             face->file().compare(face->file().size() - end.size(), end.size(), end) != 0 ||
-             ::stat(face->file().c_str(), &info) != 0 || info.st_size != font.size)
-        skip = "the capital height was pinned on " + std::string(font.file) + " of " +
-               std::to_string(font.size) + " bytes; found " + face->file();
-    else
-        return face;
-    return nullptr;
-}
 
 struct SymbolName
 {
@@ -408,7 +384,8 @@ TEST(SymbolDrawer, TheSampleFilesLettersSitCentredInsideTheirCircles)
     for (const LetterFont& font : kLetterFonts)
     {
         std::string skip;
-        std::shared_ptr<const platform::FontFace> face = PinnedFace(font, skip);
+        std::shared_ptr<const platform::FontFace> face =
+            font_test::Pinned(font.font, skip, "the capital height was");
         if (!face)
             GTEST_SKIP() << skip;
         faces.emplace_back(&font, face);

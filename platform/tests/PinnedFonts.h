@@ -32,8 +32,10 @@ inline bool EndsWith(const std::string& text, const std::string& end)
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// The face, or nothing with the reason the test is skipped in `skip`.
-inline std::shared_ptr<const platform::FontFace> Pinned(const PinnedFont& font, std::string& skip)
+// The face, or nothing with the reason the test is skipped in `skip`;
+// `pinned` says what the test took from the file.
+inline std::shared_ptr<const platform::FontFace>
+Pinned(const PinnedFont& font, std::string& skip, const std::string& pinned = "the widths were")
 {
     std::shared_ptr<const platform::FontFace> face = platform::FontService::shared().face(font.name);
     struct stat info{};
@@ -42,7 +44,7 @@ inline std::shared_ptr<const platform::FontFace> Pinned(const PinnedFont& font, 
                platform::FontService::shared().failure(font.name);
     else if (!EndsWith(face->file(), std::string("/") + font.file) ||
              ::stat(face->file().c_str(), &info) != 0 || info.st_size != font.size)
-        skip = "the widths were pinned on " + std::string(font.file) + " of " +
+        skip = pinned + " pinned on " + std::string(font.file) + " of " +
                std::to_string(font.size) + " bytes; found " + face->file();
     else
         return face;
