@@ -30,6 +30,23 @@ TestImage djpeg(const std::string& path)
     return image.channels == 3 ? withAlpha(image) : image;
 }
 
+// Reads the rows of a cut colour JPEG until its error, each checked against
+// `theirs` (djpeg's rows of the whole file).
+OmviRaster::RowsUntilError readCut(const Pixels& bytes, const TestImage& theirs, const std::string& what)
+{
+    OpenedJpeg opened(bytes);
+    EXPECT_NE(opened.frame, nullptr) << what;
+    std::unique_ptr<RowIteratorInterface> rows(opened.frame ? opened.frame->newRowIterator() : nullptr);
+    EXPECT_NE(rows, nullptr) << what;
+    if (!rows)
+        return OmviRaster::RowsUntilError{};
+    return OmviRaster::readRowsUntilError(*rows, [&](int index, const DataBuffer& row) {
+        EXPECT_TRUE(std::equal(row.data(), row.data() + 4 * theirs.width, theirs.row(index)))
+            << what << ": row " << index << " is not djpeg's";
+        return true;
+    });
+}
+
 } // namespace
 
 TEST(JfifTools, TextureSettingsGiveCjpegsBytes)
@@ -216,7 +233,7 @@ TEST(JfifTools, RowsOfACutFileEndWhereItsDataDoes)
         const std::string path = folder.file("whole.jpg");
         ASSERT_EQ(runCommand("cjpeg " + options + " -outfile '" + path + "' '" + folder.file("c.ppm") + "'"), 0);
         const Pixels whole = readFileBytes(path);
-        const TestImage theirs = withAlpha(fromPnm(runCapture("djpeg -dct float -pnm '" + path + "'")));
+        const TestImage theirs = djpeg(path);
         ASSERT_EQ(theirs.height, 45);
 
         // Without its end-of-image marker every row is there.
@@ -225,15 +242,7 @@ TEST(JfifTools, RowsOfACutFileEndWhereItsDataDoes)
         // Cut in the middle of the coded data: the rows delivered are those
         // djpeg decodes from the whole file, then "Corrupt image file".
         const Pixels cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * 6 / 10));
-        OpenedJpeg opened(cut);
-        ASSERT_NE(opened.frame, nullptr);
-        std::unique_ptr<RowIteratorInterface> rows(opened.frame->newRowIterator());
-        ASSERT_NE(rows, nullptr);
-        const OmviRaster::RowsUntilError read =
-            OmviRaster::readRowsUntilError(*rows, [&](int index, const DataBuffer& row) {
-                EXPECT_TRUE(std::equal(row.data(), row.data() + 4 * 61, theirs.row(index))) << index;
-                return true;
-            });
+        const OmviRaster::RowsUntilError read = readCut(cut, theirs, options);
         EXPECT_EQ(read.code, 8) << options;
         EXPECT_LT(read.delivered, 45) << options;
     }
@@ -284,19 +293,6 @@ TEST(JfifTools, ArithmeticAndProgressiveFilesCutShortEndTheirRows)
         const Pixels said = runCapture("(djpeg -pnm '" + path + "' 2>&1 >/dev/null)");
         return std::string(said.begin(), said.end());
     };
-    const auto readCut = [](const Pixels& bytes, const TestImage& theirs, const std::string& what) {
-        OpenedJpeg opened(bytes);
-        EXPECT_NE(opened.frame, nullptr) << what;
-        std::unique_ptr<RowIteratorInterface> rows(opened.frame ? opened.frame->newRowIterator() : nullptr);
-        EXPECT_NE(rows, nullptr) << what;
-        if (!rows)
-            return OmviRaster::RowsUntilError{};
-        return OmviRaster::readRowsUntilError(*rows, [&](int index, const DataBuffer& row) {
-            EXPECT_TRUE(std::equal(row.data(), row.data() + 4 * theirs.width, theirs.row(index)))
-                << what << ": row " << index << " is not djpeg's";
-            return true;
-        });
-    };
 
     // One scan a component, in sequence.
     const std::string script = folder.file("scans.txt");
@@ -308,7 +304,7 @@ TEST(JfifTools, ArithmeticAndProgressiveFilesCutShortEndTheirRows)
         const std::string path = folder.file("whole.jpg");
         ASSERT_EQ(runCommand("cjpeg " + options + " -outfile '" + path + "' '" + folder.file("c.ppm") + "'"), 0);
         const Pixels whole = readFileBytes(path);
-        const TestImage theirs = withAlpha(fromPnm(runCapture("djpeg -dct float -pnm '" + path + "'")));
+        const TestImage theirs = djpeg(path);
         ASSERT_EQ(theirs.height, 90) << options;
         EXPECT_EQ(decodeJpeg(whole), theirs) << options;
         const bool arithmetic = options.find("-arithmetic") != std::string::npos;
@@ -362,7 +358,7 @@ TEST(JfifTools, ArithmeticAndProgressiveFilesCutShortEndTheirRows)
         const std::string path = folder.file("whole.jpg");
         ASSERT_EQ(runCommand("cjpeg " + options + " -outfile '" + path + "' '" + folder.file("c.ppm") + "'"), 0);
         const Pixels whole = readFileBytes(path);
-        const TestImage theirs = withAlpha(fromPnm(runCapture("djpeg -dct float -pnm '" + path + "'")));
+        const TestImage theirs = djpeg(path);
         const Pixels noEnd(whole.begin(), whole.end() - 2);
         EXPECT_NE(djpegWarns(noEnd).find("Premature end of JPEG file"), std::string::npos) << options;
         EXPECT_EQ(readCut(noEnd, theirs, options + ", no end marker").code, 8) << options;
