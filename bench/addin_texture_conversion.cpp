@@ -210,35 +210,17 @@ void BM_TextureReadConvert(benchmark::State& state)
         reportConversion(state, runTool({"convert", takenAsItIs(state), "null:"}));
 }
 
-BENCHMARK(BM_TextureReadOurs)
-    ->Name("texture/read/ours")
-    ->DenseRange(0, 1)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Unit(benchmark::kSecond);
-BENCHMARK(BM_TextureReadConvert)
-    ->Name("texture/read/convert")
-    ->DenseRange(0, 1)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Unit(benchmark::kSecond);
-BENCHMARK(BM_TextureOurs)
-    ->Name("texture/ours")
-    ->DenseRange(0, 1)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Unit(benchmark::kSecond);
-BENCHMARK(BM_TextureConvert)
-    ->Name("texture/convert")
-    ->DenseRange(0, 1)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Unit(benchmark::kSecond);
-BENCHMARK(BM_TextureVips)
-    ->Name("texture/vips")
-    ->DenseRange(0, 1)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Unit(benchmark::kSecond);
+// Every case runs once for each of its two inputs and is timed by hand: a
+// conversion takes seconds, and each run is a process of its own.
+void oncePerInput(benchmark::internal::Benchmark* b)
+{
+    b->DenseRange(0, 1)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+}
+
+BENCHMARK(BM_TextureReadOurs)->Name("texture/read/ours")->Apply(oncePerInput);
+BENCHMARK(BM_TextureReadConvert)->Name("texture/read/convert")->Apply(oncePerInput);
+BENCHMARK(BM_TextureOurs)->Name("texture/ours")->Apply(oncePerInput);
+BENCHMARK(BM_TextureConvert)->Name("texture/convert")->Apply(oncePerInput);
+BENCHMARK(BM_TextureVips)->Name("texture/vips")->Apply(oncePerInput);
 
 } // namespace
