@@ -1,7 +1,8 @@
 #pragma once
 // Running the quillcast program built beside a benchmark, in a scratch
 // folder of its own, and measuring what a run costs.
-#include <climits>
+#include "addin/tests/QuillcastBeside.h"
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
@@ -17,15 +18,7 @@ extern char** environ;
 namespace bench_program
 {
 
-inline std::string ProgramBesideThis()
-{
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0)
-        return {};
-    std::string self(buffer, static_cast<std::size_t>(length));
-    return self.substr(0, self.rfind('/')) + "/quillcast";
-}
+using addin_test::ProgramBesideThis;
 
 // A folder of this run in the temporary folder, removed at the end.
 struct Scratch
