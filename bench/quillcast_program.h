@@ -3,6 +3,8 @@
 // folder of its own, and measuring what a run costs.
 #include "addin/tests/QuillcastBeside.h"
 
+#include <benchmark/benchmark.h>
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
@@ -65,6 +67,25 @@ inline long PublishAndMeasure(const std::string& program, const std::string& doc
         WEXITSTATUS(status) != 0)
         return -1;
     return usage.ru_maxrss;
+}
+
+// Publishes `document` to `package` once an iteration of `state`; the peak
+// resident memory of the last run in kilobytes, or -1 (the benchmark then
+// marked failed, its loop left) when a run failed.
+inline long PublishEachIteration(benchmark::State& state, const std::string& program,
+                                 const std::string& document, const std::string& package)
+{
+    long peakKilobytes = 0;
+    for (auto _ : state)
+    {
+        peakKilobytes = PublishAndMeasure(program, document, package);
+        if (peakKilobytes < 0)
+        {
+            state.SkipWithError("publishing failed");
+            break;
+        }
+    }
+    return peakKilobytes;
 }
 
 } // namespace bench_program
