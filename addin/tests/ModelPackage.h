@@ -87,6 +87,24 @@ inline std::vector<std::uint8_t> ReadEntry(DWFToolkit::DWFZipPackageReader& read
     return bytes;
 }
 
+// Writes `source` to `script`, runs it by python3 with `arguments` and returns
+// the lines it printed; a run that fails fails the test, with its output.
+inline std::vector<std::string> PythonLines(const std::string& script, const std::string& source,
+                                            const std::vector<std::string>& arguments)
+{
+    std::ofstream(script) << source;
+    std::string command = "python3 " + Quoted(script);
+    for (const std::string& argument : arguments)
+        command += " " + Quoted(argument);
+    std::string listing;
+    EXPECT_EQ(RunCommand(command + " 2>&1", &listing), 0) << listing;
+    std::vector<std::string> lines;
+    std::istringstream stream(listing);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 // Every id the object definition at `file` names that no element of the
 // right kind defines: property sets by "refs", objects by an object's
 // "children" and an instance's "object", instances by an instance's
@@ -94,29 +112,22 @@ inline std::vector<std::uint8_t> ReadEntry(DWFToolkit::DWFZipPackageReader& read
 inline std::vector<std::string> UnresolvedReferences(const std::string& file,
                                                      const std::string& scratch)
 {
-    const std::string script = scratch + "/references.py";
-    std::ofstream(script) << "import sys, xml.etree.ElementTree as ET\n"
-                             "ids = {'Properties': set(), 'Object': set(), 'Instance': set()}\n"
-                             "elements = list(ET.parse(sys.argv[1]).iter())\n"
-                             "def kind(e): return e.tag.split('}')[-1]\n"
-                             "for e in elements:\n"
-                             "    if kind(e) in ids: ids[kind(e)].add(e.get('id'))\n"
-                             "for e in elements:\n"
-                             "    named = [('refs', 'Properties')]\n"
-                             "    if kind(e) in ('Object', 'Instance'):\n"
-                             "        named.append(('children', kind(e)))\n"
-                             "    if kind(e) == 'Instance': named.append(('object', 'Object'))\n"
-                             "    for attribute, target in named:\n"
-                             "        for id in (e.get(attribute) or '').split():\n"
-                             "            if id not in ids[target]: print(attribute, id)\n";
-    std::string listing;
-    EXPECT_EQ(RunCommand("python3 " + Quoted(script) + " " + Quoted(file) + " 2>&1", &listing), 0)
-        << listing;
-    std::vector<std::string> unresolved;
-    std::istringstream lines(listing);
-    for (std::string line; std::getline(lines, line);)
-        unresolved.push_back(line);
-    return unresolved;
+    return PythonLines(scratch + "/references.py",
+                       "import sys, xml.etree.ElementTree as ET\n"
+                       "ids = {'Properties': set(), 'Object': set(), 'Instance': set()}\n"
+                       "elements = list(ET.parse(sys.argv[1]).iter())\n"
+                       "def kind(e): return e.tag.split('}')[-1]\n"
+                       "for e in elements:\n"
+                       "    if kind(e) in ids: ids[kind(e)].add(e.get('id'))\n"
+                       "for e in elements:\n"
+                       "    named = [('refs', 'Properties')]\n"
+                       "    if kind(e) in ('Object', 'Instance'):\n"
+                       "        named.append(('children', kind(e)))\n"
+                       "    if kind(e) == 'Instance': named.append(('object', 'Object'))\n"
+                       "    for attribute, target in named:\n"
+                       "        for id in (e.get(attribute) or '').split():\n"
+                       "            if id not in ids[target]: print(attribute, id)\n",
+                       {file});
 }
 
 // Reads the package at `path` (entries extracted below `scratch`).
@@ -129,22 +140,15 @@ inline ModelPackage ReadModelPackage(const std::string& path, const std::string&
 
     // python3 zipfile: every entry extracted (each CRC checked), in order.
     RunCommand("mkdir -p " + Quoted(scratch));
-    const std::string script = scratch + "/inspect.py";
-    std::ofstream(script) << "import sys, zipfile\n"
-                             "z = zipfile.ZipFile(sys.argv[1])\n"
-                             "pwd = sys.argv[2].encode() if sys.argv[2] else None\n"
-                             "for i, info in enumerate(z.infolist()):\n"
-                             "    open(sys.argv[3] + '/' + str(i), 'wb').write(z.read(info, pwd))\n"
-                             "    print(info.filename)\n";
-    std::string listing;
-    EXPECT_EQ(RunCommand("python3 " + Quoted(script) + " " + Quoted(path) + " " +
-                             Quoted(password) + " " + Quoted(scratch) + " 2>&1",
-                         &listing),
-              0)
-        << listing;
-    std::istringstream lines(listing);
-    for (std::string line; std::getline(lines, line);)
-        package.entries.push_back(line);
+    package.entries =
+        PythonLines(scratch + "/inspect.py",
+                    "import sys, zipfile\n"
+                    "z = zipfile.ZipFile(sys.argv[1])\n"
+                    "pwd = sys.argv[2].encode() if sys.argv[2] else None\n"
+                    "for i, info in enumerate(z.infolist()):\n"
+                    "    open(sys.argv[3] + '/' + str(i), 'wb').write(z.read(info, pwd))\n"
+                    "    print(info.filename)\n",
+                    {path, password, scratch});
     std::map<std::string, std::string> extracted;
     for (std::size_t i = 0; i < package.entries.size(); ++i)
         extracted[package.entries[i]] = scratch + "/" + std::to_string(i);

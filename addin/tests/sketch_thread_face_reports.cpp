@@ -35,6 +35,14 @@ std::vector<std::u16string> Causes()
     return causes;
 }
 
+// Each item left out was said once, in its own message from `where`, whose
+// cause names the item and the reason.
+void ExpectLeftOut(const std::string& where, const std::vector<std::u16string>& causes)
+{
+    EXPECT_EQ(Messages(), std::vector<std::u16string>(causes.size(), Message(where)));
+    EXPECT_EQ(Causes(), causes);
+}
+
 // A 3D sketch arc record: the head (colour 0, layer -1), start, end,
 // centre, direction and, when given, the axis.
 std::vector<double> Arc(std::vector<double> start, std::vector<double> end,
@@ -127,14 +135,11 @@ TEST_F(SketchThreadFaceReports, WholeAndHalfCirclesWithoutAnAxisAreLeftOutWithTh
     ASSERT_EQ(arcs.size(), 1u);
     const double h = std::sqrt(0.5);
     ExpectNear(arcs[0].f, {1, 0, 0, h, h, 0, 0, 1, 0});
-    EXPECT_EQ(Messages(),
-              std::vector<std::u16string>(2, Message("CDWF3DGrWriter::Generate3Dsketch")));
-    EXPECT_EQ(Causes(),
-              (std::vector<std::u16string>{
-                  u"3D sketch 'sketch': arc 1 is left out: it is a whole circle without an "
-                  u"axis, so its plane is unknown",
-                  u"3D sketch 'sketch': arc 2 is left out: it is a half circle without an axis, "
-                  u"so the side it passes on is unknown"}));
+    ExpectLeftOut("CDWF3DGrWriter::Generate3Dsketch",
+                  {u"3D sketch 'sketch': arc 1 is left out: it is a whole circle without an "
+                   u"axis, so its plane is unknown",
+                   u"3D sketch 'sketch': arc 2 is left out: it is a half circle without an axis, "
+                   u"so the side it passes on is unknown"});
 
     // An axis of no length is none; a start on the axis gives no plane; a
     // start at the centre no radius. The arcs after them are still drawn.
@@ -213,15 +218,12 @@ TEST_F(SketchThreadFaceReports, AThreadThatCannotBeDrawnIsLeftOutAloneWithItsRea
     ASSERT_EQ(arcs.size(), 2u);
     ExpectNear(arcs[0].f, {0.024, 0.02, 0.01, 0.02, 0.024, 0.01, 0.016, 0.02, 0.01});
     ExpectNear(arcs[1].f, {0.024, 0.02, 0.01, 0.02, 0.016, 0.01, 0.016, 0.02, 0.01});
-    EXPECT_EQ(Messages(),
-              std::vector<std::u16string>(3, Message("CDWF3DGrWriter::GenerateThread")));
-    EXPECT_EQ(Causes(),
-              (std::vector<std::u16string>{
-                  u"Cosmetic thread 'not round' is left out: its edge is not a circle",
-                  u"Cosmetic thread 'locked' is left out: the host refused access to its "
-                  u"selections",
-                  u"Cosmetic thread 'flat' is left out: its circle gives no plane (no radius, "
-                  u"or the edge starts on its axis)"}));
+    ExpectLeftOut("CDWF3DGrWriter::GenerateThread",
+                  {u"Cosmetic thread 'not round' is left out: its edge is not a circle",
+                   u"Cosmetic thread 'locked' is left out: the host refused access to its "
+                   u"selections",
+                   u"Cosmetic thread 'flat' is left out: its circle gives no plane (no radius, "
+                   u"or the edge starts on its axis)"});
     // Every selection granted was given back.
     const auto& log = application->hostSession().callLog();
     EXPECT_EQ(std::count(log.begin(), log.end(), "ThreadData::accessSelections()"), 4);
@@ -252,20 +254,17 @@ TEST_F(SketchThreadFaceReports, FacesLeftOutNameTheFaceAndTheReason)
     for (const Node& face : include.children[0].children)
         EXPECT_EQ(face.count('S'), 0u);
     EXPECT_EQ(include.children[1].children.at(1).count('S'), 1u);
-    EXPECT_EQ(Messages(),
-              std::vector<std::u16string>(5, Message("CDWF3DGrWriter::GenerateShellSegment")));
-    EXPECT_EQ(Causes(),
-              (std::vector<std::u16string>{
-                  u"Face 1 of body 1 is left out: its normals hold 17 numbers where its 2 "
-                  u"triangles need 18",
-                  u"Face 2 of body 1 is left out: it has no normals (a face needs one normal per "
-                  u"triangle corner)",
-                  u"Face 3 of body 1 is left out: its 4194305 triangles are more than the "
-                  u"4194304 a face may have",
-                  u"Face 1 of body 2 is left out: its normals hold 17 numbers where its 2 "
-                  u"triangles need 18",
-                  u"Face 3 of body 2 is left out: its 4194305 triangles are more than the "
-                  u"4194304 a face may have"}));
+    ExpectLeftOut("CDWF3DGrWriter::GenerateShellSegment",
+                  {u"Face 1 of body 1 is left out: its normals hold 17 numbers where its 2 "
+                   u"triangles need 18",
+                   u"Face 2 of body 1 is left out: it has no normals (a face needs one normal per "
+                   u"triangle corner)",
+                   u"Face 3 of body 1 is left out: its 4194305 triangles are more than the "
+                   u"4194304 a face may have",
+                   u"Face 1 of body 2 is left out: its normals hold 17 numbers where its 2 "
+                   u"triangles need 18",
+                   u"Face 3 of body 2 is left out: its 4194305 triangles are more than the "
+                   u"4194304 a face may have"});
 }
 
 TEST_F(SketchThreadFaceReports, TexturedFacesWithoutTheirCoordinatesSaySo)

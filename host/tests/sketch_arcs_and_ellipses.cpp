@@ -8,6 +8,7 @@
 #include "host/Sketch.h"
 #include "host/memory/Application.h"
 #include "host/memory/Document.h"
+#include "host/tests/PartDocuments.h"
 
 #include <gtest/gtest.h>
 
@@ -18,25 +19,8 @@ using namespace host;
 
 namespace
 {
-std::unique_ptr<memory::Application> part(const std::string& content)
-{
-    return parseHostDocument("<host-document>\n<document type=\"1\" title=\"p.PRT\">\n" + content +
-                                 "</document>\n</host-document>\n",
-                             u"");
-}
-
-std::string refusal(const std::string& content)
-{
-    try
-    {
-        part(content);
-    }
-    catch (const LoadError& error)
-    {
-        return std::to_string(error.line()) + ": " + error.what();
-    }
-    return "loaded";
-}
+using host_test::part;
+using host_test::refusal;
 
 std::string sketchWithArcs(int count, const std::string& numbers)
 {
