@@ -21,7 +21,7 @@ namespace
 {
 
 using bench_program::ProgramBesideThis;
-using bench_program::PublishAndMeasure;
+using bench_program::PublishEachIteration;
 using bench_program::Scratch;
 
 Scratch& TheScratch()
@@ -115,16 +115,7 @@ void BM_PublishLargePart(benchmark::State& state)
         return;
     }
     const std::string package = TheScratch().path + "/part.dwf";
-    long peakKilobytes = 0;
-    for (auto _ : state)
-    {
-        peakKilobytes = PublishAndMeasure(program, document, package);
-        if (peakKilobytes < 0)
-        {
-            state.SkipWithError("publishing failed");
-            break;
-        }
-    }
+    const long peakKilobytes = PublishEachIteration(state, program, document, package);
     const double documentMB = static_cast<double>(status.st_size) / 1e6;
     const double peakMB = static_cast<double>(peakKilobytes) * 1024 / 1e6;
     state.counters["document_MB"] = documentMB;

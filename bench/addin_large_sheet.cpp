@@ -37,7 +37,7 @@ constexpr int kBlockParabolas = 4600;
 constexpr int kLargeSheetInstances = 20;
 
 using bench_program::ProgramBesideThis;
-using bench_program::PublishAndMeasure;
+using bench_program::PublishEachIteration;
 using bench_program::Scratch;
 
 Scratch& TheScratch()
@@ -127,16 +127,9 @@ void PublishSheet(benchmark::State& state, const std::string& kind, const std::s
 {
     const std::string program = ProgramBesideThis();
     const std::string package = TheScratch().path + "/sheet.dwf";
-    long peakKilobytes = 0;
-    for (auto _ : state)
-    {
-        peakKilobytes = PublishAndMeasure(program, document, package);
-        if (peakKilobytes < 0)
-        {
-            state.SkipWithError("publishing failed");
-            return;
-        }
-    }
+    const long peakKilobytes = PublishEachIteration(state, program, document, package);
+    if (peakKilobytes < 0)
+        return;
     const double stream = StreamBytes(package);
     const double peak = static_cast<double>(peakKilobytes) / 1024.0;
     Peaks()[kind][size] = peak;

@@ -1,7 +1,10 @@
 #pragma once
 // Running the quillcast program built beside a benchmark, in a scratch
 // folder of its own, and measuring what a run costs.
-#include <climits>
+#include "addin/tests/QuillcastBeside.h"
+
+#include <benchmark/benchmark.h>
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
@@ -17,15 +20,7 @@ extern char** environ;
 namespace bench_program
 {
 
-inline std::string ProgramBesideThis()
-{
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0)
-        return {};
-    std::string self(buffer, static_cast<std::size_t>(length));
-    return self.substr(0, self.rfind('/')) + "/quillcast";
-}
+using addin_test::ProgramBesideThis;
 
 // A folder of this run in the temporary folder, removed at the end.
 struct Scratch
@@ -72,6 +67,25 @@ inline long PublishAndMeasure(const std::string& program, const std::string& doc
         WEXITSTATUS(status) != 0)
         return -1;
     return usage.ru_maxrss;
+}
+
+// Publishes `document` to `package` once an iteration of `state`; the peak
+// resident memory of the last run in kilobytes, or -1 (the benchmark then
+// marked failed, its loop left) when a run failed.
+inline long PublishEachIteration(benchmark::State& state, const std::string& program,
+                                 const std::string& document, const std::string& package)
+{
+    long peakKilobytes = 0;
+    for (auto _ : state)
+    {
+        peakKilobytes = PublishAndMeasure(program, document, package);
+        if (peakKilobytes < 0)
+        {
+            state.SkipWithError("publishing failed");
+            break;
+        }
+    }
+    return peakKilobytes;
 }
 
 } // namespace bench_program

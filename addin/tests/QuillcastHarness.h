@@ -2,23 +2,13 @@
 // Runs the quillcast program, built beside the test program, as a
 // subprocess in the fixture's private folders.
 #include "PublishHarness.h"
+#include "QuillcastBeside.h"
 
 #include <algorithm>
-#include <climits>
 #include <fstream>
 
 namespace publish_test
 {
-
-inline std::string Program()
-{
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0)
-        return {};
-    std::string self(buffer, static_cast<std::size_t>(length));
-    return self.substr(0, self.rfind('/')) + "/quillcast";
-}
 
 class QuillcastProgram : public PublishFixture
 {
@@ -26,7 +16,7 @@ protected:
     void SetUp() override
     {
         PublishFixture::SetUp();
-        program_ = Program();
+        program_ = addin_test::ProgramBesideThis();
         if (::access(program_.c_str(), X_OK) != 0)
             GTEST_SKIP() << "the quillcast program is not built beside the tests";
     }
