@@ -204,6 +204,10 @@ void CDWFxAssemblyWriter::GenerateComponentShell(host::Component* component,
         return;
     try
     {
+        // What is said of this component's content names the component,
+        // and its bodies are counted across the writers, one per body.
+        const PublishScope scope(u"Component '" + GetComponentName(component) + u"'");
+        int bodiesWritten = 0;
         host::Document* model = component->modelDocument();
         const std::vector<host::Body*> bodies = component->bodies(-1);
         for (host::Body* body : bodies)
@@ -213,6 +217,7 @@ void CDWFxAssemblyWriter::GenerateComponentShell(host::Component* component,
             if (!body->included())
                 continue;
             CDWF3DGrWriter writer(publisher_->GetDocument(), &segment);
+            writer.SetBodiesWritten(bodiesWritten++);
             writer.SetModelDoc(publisher_);
             writer.SetTextureNames(textureNames);
             writer.SetComponentList(components);

@@ -91,6 +91,9 @@ public:
     void GetMaterialValue(double& value) const { value = parameters_[kMaterialScale]; }
     // Nonzero while a component of an assembly is written.
     void SetComponentMode(int mode) { componentMode_ = mode; }
+    // Bodies written before this writer's first, by other writers of the
+    // same component: the numbers face messages give its bodies follow on.
+    void SetBodiesWritten(int count) { bodyNumber_ = count; }
     int GetComponentMode() const { return componentMode_; }
     // The names of the texture images already in the model, handed from
     // writer to writer through one walk.
@@ -302,8 +305,9 @@ private:
                                        const std::function<void(ShellArray)>& copied);
 
     // "Face 2 of body 1": the face being written, counted in the host's
-    // order among the faces of the body, and the body among those this
-    // writer wrote; "A face" outside the walk over a body's faces.
+    // order among the faces of the body, and the body among those written
+    // (by this writer, after those SetBodiesWritten counts); "A face"
+    // outside the walk over a body's faces.
     std::u16string FaceLabel() const;
 
     host::Document* document_;

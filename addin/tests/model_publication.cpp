@@ -414,6 +414,40 @@ TEST_F(ModelPublication, AComponentWhoseStateTheHostKeepsIsLeftOutAloneAndNamed)
     EXPECT_EQ(package.matrices, 2);
 }
 
+TEST_F(ModelPublication, AFaceLeftOutOfAnAssemblyNamesItsComponentAndItsBody)
+{
+    if (!HaveTool("python3") || !HaveTool("xmllint"))
+        GTEST_SKIP() << "python3 and xmllint are needed";
+    // The second body of "second" has a face without normals; every body of
+    // an assembly's component is written by a writer of its own.
+    std::string bare = BoxBody(0.01, 0.01, 0.01);
+    bare.replace(bare.find("<normals>"), bare.find("</normals>") + 10 - bare.find("<normals>"),
+                 "");
+    std::string leaves;
+    for (const char* name : {"first", "second"})
+        leaves += std::string("<component name=\"") + name +
+                  "\" document=\"pin.PRT\" state=\"2\" transform=\"1 0 0 0 1 0 0 0 1 0 0 0 1\">" +
+                  BoxBody(0.01, 0.01, 0.01) +
+                  (std::string(name) == "second" ? bare : BoxBody(0.02, 0.01, 0.01)) +
+                  "</component>\n";
+    const std::string document = WriteDocument(
+        "faces.xml", kDocumentHead + "<document type=\"2\" title=\"faces.ASM\"" + kPreview +
+                         " active=\"1\">\n<configuration name=\"Default\" current=\"1\"/>\n"
+                         "<components><component name=\"faces\">\n" +
+                         leaves +
+                         "</component></components>\n</document>\n"
+                         "<document type=\"1\" title=\"pin.PRT\"/>\n</host-document>\n");
+
+    std::string said;
+    const ModelPackage package = Publish(document, "", 3, &said);
+    ExpectWholeModelPackage(package);
+    EXPECT_TRUE(Contains(said, "quillcast:   cause: Component 'second': Face 1 of body 2 is "
+                               "left out: it has no normals"))
+        << said;
+    EXPECT_FALSE(Contains(said, "Component 'first'")) << said;
+    EXPECT_EQ(package.shells, 3);
+}
+
 TEST_F(ModelPublication, APartWithoutSummaryConfigurationOrMaterialNamesNoMissingSet)
 {
     if (!HaveTool("python3") || !HaveTool("xmllint"))
