@@ -16,12 +16,16 @@ std::atomic<bool> g_measured{true};
 
 constexpr std::size_t kFaceNameLength = 32;
 
-// Characters, not UTF-16 code units: a surrogate pair counts once.
+// Characters as a face counts them: a surrogate pair once, a lone
+// surrogate (high or low) once as well.
 std::size_t CharacterCount(const std::u16string& text)
 {
     std::size_t count = 0;
-    for (char16_t c : text)
-        count += c < 0xDC00 || c > 0xDFFF;
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
+        const bool low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
+        count += !low || i == 0 || text[i - 1] < 0xD800 || text[i - 1] > 0xDBFF;
+    }
     return count;
 }
 } // namespace

@@ -86,6 +86,26 @@ TEST(TextBounds, A_Texts_Box_Is_Its_Advances_At_Its_Height_In_Either_Font_Level_
     EXPECT_EQ(text.bounds(), WT_Logical_Box(P(100, -50), P(100, -50)));
 }
 
+TEST(RunWidths, A_Run_Counts_The_Same_Characters_With_A_Font_Or_Without)
+{
+    // A surrogate pair is one character; a lone surrogate, high or low, is
+    // one without a glyph. The estimate alone counts them as the font does.
+    const std::u16string text = u"A\xDC00" u"B\xD800" u"\U0001F600";
+    text_measure::RunWidth run =
+        text_measure::MeasureRun(text, u"Quillcast No Such Face", 2288.0, 10.0);
+    EXPECT_EQ(run.estimated, 5u);
+    EXPECT_DOUBLE_EQ(run.width, 50.0);
+    EXPECT_FALSE(run.why.empty());
+    std::string skip;
+    if (!font_test::Pinned(font_test::kSans, skip))
+        GTEST_SKIP() << skip;
+    // A and B by the font (1366 units each of a 2288 cell), the rest
+    // estimated.
+    run = text_measure::MeasureRun(text, u"Arial", 2288.0, 10.0);
+    EXPECT_EQ(run.estimated, 3u);
+    EXPECT_DOUBLE_EQ(run.width, 2 * 1366 + 30.0);
+}
+
 class MeasuredNotes : public ::testing::Test
 {
 protected:
