@@ -75,6 +75,7 @@ RunWidth MeasureRun(const std::u16string& text, const std::u16string& font, doub
         return run;
     }
     const platform::TextMeasure measure = face->measure(text);
+    run.fontFound = true;
     run.estimated = measure.missing.size();
     run.width = measure.width * fontHeight / face->metrics().cellHeight() +
                 fallback * static_cast<double>(run.estimated);

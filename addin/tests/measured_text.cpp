@@ -96,6 +96,7 @@ TEST(RunWidths, A_Run_Counts_The_Same_Characters_With_A_Font_Or_Without)
     EXPECT_EQ(run.estimated, 5u);
     EXPECT_DOUBLE_EQ(run.width, 50.0);
     EXPECT_FALSE(run.why.empty());
+    EXPECT_FALSE(run.fontFound);
     std::string skip;
     if (!font_test::Pinned(font_test::kSans, skip))
         GTEST_SKIP() << skip;
@@ -104,6 +105,7 @@ TEST(RunWidths, A_Run_Counts_The_Same_Characters_With_A_Font_Or_Without)
     run = text_measure::MeasureRun(text, u"Arial", 2288.0, 10.0);
     EXPECT_EQ(run.estimated, 3u);
     EXPECT_DOUBLE_EQ(run.width, 2 * 1366 + 30.0);
+    EXPECT_TRUE(run.fontFound);
 }
 
 class MeasuredNotes : public ::testing::Test
