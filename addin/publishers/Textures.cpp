@@ -145,7 +145,7 @@ void CDWF3DGrWriter::GetTexturePath(const std::u16string& name, std::u16string& 
     const std::u16string jpeg = converter.ConvertTextureImage(file, &converted);
     if (!converted)
     {
-        folder.rememberFailure(file, converter.failure());
+        folder.rememberFailure(file);
         return;
     }
     textureKind_ = 1;

@@ -137,15 +137,14 @@ void TextureOutputFolder::remember(const std::u16string& source, const std::u16s
     converted_[source] = output;
 }
 
-const std::u16string* TextureOutputFolder::failedBefore(const std::u16string& source) const
+bool TextureOutputFolder::failedBefore(const std::u16string& source) const
 {
-    const auto found = failed_.find(source);
-    return found == failed_.end() ? nullptr : &found->second;
+    return failed_.count(source) != 0;
 }
 
-void TextureOutputFolder::rememberFailure(const std::u16string& source, const std::u16string& why)
+void TextureOutputFolder::rememberFailure(const std::u16string& source)
 {
-    failed_[source] = why;
+    failed_.insert(source);
 }
 
 const TextureOutputFolder::Reading*

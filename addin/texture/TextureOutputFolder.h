@@ -17,6 +17,7 @@
 #include "addin/texture/TextureFileFormat.h"
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,10 +46,9 @@ public:
     // its file is still there, else empty.
     std::u16string convertedFrom(const std::u16string& source) const;
     void remember(const std::u16string& source, const std::u16string& output);
-    // Why an earlier conversion of `source` in this publish failed; null
-    // when none did.
-    const std::u16string* failedBefore(const std::u16string& source) const;
-    void rememberFailure(const std::u16string& source, const std::u16string& why);
+    // Whether a conversion of `source` failed earlier in this publish.
+    bool failedBefore(const std::u16string& source) const;
+    void rememberFailure(const std::u16string& source);
 
     // What reading a texture taken as it is found: its format, and why it
     // could not be read when it could not.
@@ -70,7 +70,7 @@ public:
 private:
     std::u16string path_;
     std::map<std::u16string, std::u16string> converted_; // source -> output
-    std::map<std::u16string, std::u16string> failed_;    // source -> why
+    std::set<std::u16string> failed_;                    // sources that failed
     std::map<std::u16string, int> namesUsed_;            // name -> places given
     std::map<std::u16string, Reading> read_;             // source -> what it held
     // The folder, its subfolders and the places given, as listed with the
