@@ -7,6 +7,7 @@
 #include "host/Document.h"
 #include "host/Geometry.h"
 #include "host/Sketch.h"
+#include "platform/kernel/Text.h"
 
 #include <array>
 #include <cmath>
@@ -80,12 +81,6 @@ void WriteBlackLines(DWFToolkit::DWFSegment& segment)
     colour.SetGeometry(4);
     colour.SetRGB(0.0f, 0.0f, 0.0f);
     colour.serialize(0);
-}
-
-std::u16string Number(std::size_t value)
-{
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
 }
 
 // How messages call a feature: its name in quotes. Asking for the name is
@@ -445,7 +440,7 @@ HRESULT CDWF3DGrWriter::Generate3Dsketch(host::Document* document, DWFToolkit::D
                         if (!pieces.failure.empty())
                             ReportPublishError(kSketchStep, true,
                                                u"3D sketch " + FeatureLabel(feature) + u": arc " +
-                                                   Number(static_cast<std::size_t>(i) + 1) +
+                                                   platform::utf8ToUtf16(std::to_string(i + 1)) +
                                                    u" is left out: " + pieces.failure);
                         for (const auto& piece : pieces.arcs)
                         {
