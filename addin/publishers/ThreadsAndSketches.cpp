@@ -15,7 +15,10 @@
 #include <string>
 #include <vector>
 
+using geometry_writer::Coincide;
 using geometry_writer::Floats;
+using geometry_writer::kTolerance;
+using geometry_writer::kTwoPi;
 using geometry_writer::Length;
 using geometry_writer::Point3;
 using geometry_writer::PointAt;
@@ -33,8 +36,6 @@ constexpr std::size_t kSketchLineSize = 12;
 constexpr std::size_t kSketchArcSize = 16;
 // An arc that also carries the axis of its plane.
 constexpr std::size_t kSketchArcWithAxisSize = 19;
-constexpr double kTolerance = 1e-6;
-constexpr double kTwoPi = 6.283185307179586;
 
 // True when `count` records of `size` doubles lie inside `values` doubles.
 bool RecordsFit(std::size_t values, int count, std::size_t size)
@@ -102,12 +103,6 @@ std::u16string FeatureLabel(host::Feature* feature)
 double Dot(const Point3& a, const Point3& b)
 {
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-
-bool Coincide(const Point3& a, const Point3& b)
-{
-    return std::fabs(a[0] - b[0]) < kTolerance && std::fabs(a[1] - b[1]) < kTolerance &&
-           std::fabs(a[2] - b[2]) < kTolerance;
 }
 
 // The circular arcs that draw one arc of a 3D sketch: start, middle and
