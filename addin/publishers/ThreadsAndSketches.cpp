@@ -138,6 +138,13 @@ SketchArcPieces SketchArcThrough(const double* record, bool withAxis)
         pieces.failure = u"its start is its centre";
         return pieces;
     }
+    // Three points of which two are one draw no arc, whichever way round.
+    const Point3 toEnd = end - centre;
+    if (Length(toEnd) == 0.0)
+    {
+        pieces.failure = u"its end is its centre";
+        return pieces;
+    }
     const bool whole = Coincide(start, end);
 
     // An axis of no length is no axis.
@@ -193,8 +200,15 @@ SketchArcPieces SketchArcThrough(const double* record, bool withAxis)
     // half of it.
     const Point3 onAxisStart = axis * Dot(axis, fromCentre);
     const Point3 inPlaneStart = fromCentre - onAxisStart;
-    const Point3 toEnd = end - centre;
     const Point3 inPlaneEnd = toEnd - axis * Dot(axis, toEnd);
+    // An end on the axis is no angle away from the start: the arc would be
+    // drawn round the whole turn to a point off its circle. (Points so far
+    // out that this is not a number are refused by SketchArc.)
+    if (Length(inPlaneEnd) == 0.0)
+    {
+        pieces.failure = u"its end lies on its axis, so where it ends is unknown";
+        return pieces;
+    }
     double angle = std::atan2(Dot(axis, geometry_writer::Cross(inPlaneStart, inPlaneEnd)),
                               Dot(inPlaneStart, inPlaneEnd));
     if (angle <= 0.0)
