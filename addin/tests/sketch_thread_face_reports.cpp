@@ -19,14 +19,6 @@ using namespace geometry_test;
 
 namespace
 {
-void ExpectNear(const std::vector<float>& actual, const std::vector<double>& expected,
-                double tolerance = 1e-6)
-{
-    ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_NEAR(actual[i], expected[i], tolerance) << "value " << i;
-}
-
 std::vector<std::u16string> Causes()
 {
     std::vector<std::u16string> causes;
