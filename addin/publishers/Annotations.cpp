@@ -317,7 +317,7 @@ void CDWF2DGrWriter::NoteEstimatedRun(const std::u16string& run, const std::u16s
 {
     // One note per font and reason in a publication, however many runs it
     // places so: the first such run is named as an example.
-    const bool missingGlyphs = width.why.rfind(u"the font ", 0) == 0;
+    const bool missingGlyphs = width.fontFound;
     const std::u16string head = u"the font \"" + font + u"\": " +
                                 (missingGlyphs ? u"it has no glyph for some characters" : width.why);
     for (const std::u16string& note : publish_log::Notes())

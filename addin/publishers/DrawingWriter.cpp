@@ -1,7 +1,5 @@
 #include "addin/publishers/DrawingWriter.h"
 
-#include "addin/publishers/TextMeasure.h"
-
 #include "addin/ErrorReport.h"
 #include "addin/dialogs/ProgressDlg.h"
 #include "addin/publishers/AnnotationSupport.h"

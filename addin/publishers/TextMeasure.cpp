@@ -6,6 +6,7 @@
 #include "platform/kernel/Text.h"
 
 #include <atomic>
+#include <memory>
 
 namespace text_measure
 {
@@ -16,13 +17,64 @@ std::atomic<bool> g_measured{true};
 
 constexpr std::size_t kFaceNameLength = 32;
 
-// Characters, not UTF-16 code units: a surrogate pair counts once.
+// Characters as a face counts them: a surrogate pair once, a lone
+// surrogate (high or low) once as well.
 std::size_t CharacterCount(const std::u16string& text)
 {
     std::size_t count = 0;
-    for (char16_t c : text)
-        count += c < 0xDC00 || c > 0xDFFF;
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
+        const bool low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
+        count += !low || i == 0 || text[i - 1] < 0xD800 || text[i - 1] > 0xDBFF;
+    }
     return count;
+}
+// The face the platform has for `font` in a style, or why there is none.
+struct FaceLookup
+{
+    std::u16string font;
+    bool bold = false;
+    bool italic = false;
+    bool done = false;
+    std::shared_ptr<const platform::FontFace> face;
+    std::u16string why; // when there is no face
+};
+
+// Valid until the thread's next lookup.
+const FaceLookup& LookUp(const std::u16string& font, bool bold, bool italic)
+{
+    // Texts come one after another in the same font: the last lookup of the
+    // thread, a failed one too, is kept at hand rather than asked of the
+    // shared service (and its reason converted) for each run.
+    thread_local FaceLookup last;
+    if (!last.done || last.bold != bold || last.italic != italic || last.font != font)
+    {
+        last.done = false;
+        platform::FontService& service = platform::FontService::shared();
+        const std::u16string name = PlatformFaceName(font);
+        last.face = service.face(name, bold, italic);
+        last.why = last.face ? std::u16string()
+                             : platform::utf8ToUtf16(service.failure(name, bold, italic));
+        last.font = font;
+        last.bold = bold;
+        last.italic = italic;
+        last.done = true;
+    }
+    return last;
+}
+
+// The width of `text` in `face` at W2D font height `fontHeight`, characters
+// it has no glyph for at `fallback` each; `why` is left empty.
+RunWidth WidthIn(const platform::FontFace& face, const std::u16string& text, double fontHeight,
+                 double fallback)
+{
+    const platform::TextMeasure measure = face.measure(text);
+    RunWidth run;
+    run.fontFound = true;
+    run.estimated = measure.missing.size();
+    run.width = measure.width * fontHeight / face.metrics().cellHeight() +
+                fallback * static_cast<double>(run.estimated);
+    return run;
 }
 } // namespace
 
@@ -47,38 +99,27 @@ RunWidth MeasureRun(const std::u16string& text, const std::u16string& font, doub
     RunWidth run;
     if (text.empty())
         return run;
-    // Runs come one after another in the same font: the face of the last
-    // one is kept at hand rather than asked of the shared service each time.
-    thread_local std::u16string lastFont;
-    thread_local std::shared_ptr<const platform::FontFace> lastFace;
-    std::shared_ptr<const platform::FontFace> face;
-    if (g_measured)
-    {
-        if (!lastFace || lastFont != font)
-        {
-            lastFace = platform::FontService::shared().face(PlatformFaceName(font));
-            lastFont = font;
-        }
-        face = lastFace;
-    }
-    if (!face)
+    if (!g_measured)
     {
         run.estimated = CharacterCount(text);
         run.width = fallback * static_cast<double>(run.estimated);
-        if (g_measured)
-            run.why = platform::utf8ToUtf16(
-                platform::FontService::shared().failure(PlatformFaceName(font)));
         return run;
     }
-    const platform::TextMeasure measure = face->measure(text);
-    run.estimated = measure.missing.size();
-    run.width = measure.width * fontHeight / face->metrics().cellHeight() +
-                fallback * static_cast<double>(run.estimated);
+    const FaceLookup& lookup = LookUp(font, false, false);
+    if (!lookup.face)
+    {
+        run.estimated = CharacterCount(text);
+        run.width = fallback * static_cast<double>(run.estimated);
+        run.why = lookup.why;
+        return run;
+    }
+    run = WidthIn(*lookup.face, text, fontHeight, fallback);
     if (run.estimated > 0)
-        run.why = u"the font " + platform::utf8ToUtf16(face->family()) + u" has no glyph for " +
-                  (run.estimated == 1 ? u"one of its characters"
-                                      : platform::utf8ToUtf16(std::to_string(run.estimated)) +
-                                            u" of its characters");
+        run.why =
+            u"the font " + platform::utf8ToUtf16(lookup.face->family()) + u" has no glyph for " +
+            (run.estimated == 1
+                 ? u"one of its characters"
+                 : platform::utf8ToUtf16(std::to_string(run.estimated)) + u" of its characters");
     return run;
 }
 
@@ -89,22 +130,19 @@ bool CFontTextMetrics::measure(const WT_Text_Font_Description& font, const std::
 {
     if (!text_measure::FontsMeasured())
         return false;
-    std::shared_ptr<const platform::FontFace> face = platform::FontService::shared().face(
-        text_measure::PlatformFaceName(font.m_name), font.m_bold, font.m_italic);
-    if (!face)
+    const text_measure::FaceLookup& lookup =
+        text_measure::LookUp(font.m_name, font.m_bold, font.m_italic);
+    if (!lookup.face)
         return false;
     // The platform sets the font with its em square as the cell height and
-    // measures there: the cell is the extent's height, and the advances
-    // shrink by em / cell.
-    const platform::FontMetrics& metrics = face->metrics();
-    const double em = metrics.emSquare;
-    const double cell = metrics.cellHeight();
-    const platform::TextMeasure measure = face->measure(text);
+    // measures there: the cell is the extent's height, and the width is the
+    // run's at that height, glyphless characters at the publisher's estimate.
+    const double em = lookup.face->metrics().emSquare;
     extent.m_em_height = em;
     extent.m_height = em;
-    extent.m_width = (measure.width + static_cast<double>(measure.missing.size()) * cell *
-                                          CDWF2DGrWriter::kCharacterAdvance /
-                                          CDWF2DGrWriter::kFontHeight) *
-                     em / cell;
+    extent.m_width =
+        text_measure::WidthIn(*lookup.face, text, em,
+                              em * CDWF2DGrWriter::kCharacterAdvance / CDWF2DGrWriter::kFontHeight)
+            .width;
     return true;
 }

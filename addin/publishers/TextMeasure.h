@@ -22,6 +22,9 @@ struct RunWidth
     double width = 0.0;        // W2D units
     std::size_t estimated = 0; // characters placed at the fallback advance
     std::u16string why;        // why they were, when any was
+    // A face answered to the font: the estimated characters are glyphs it
+    // lacks; otherwise the font itself was not to be had.
+    bool fontFound = false;
 };
 
 // The width of `text` set in `font` with W2D font height `fontHeight`;

@@ -86,6 +86,70 @@ TEST(TextBounds, A_Texts_Box_Is_Its_Advances_At_Its_Height_In_Either_Font_Level_
     EXPECT_EQ(text.bounds(), WT_Logical_Box(P(100, -50), P(100, -50)));
 }
 
+TEST(RunWidths, A_Run_Counts_The_Same_Characters_With_A_Font_Or_Without)
+{
+    // A surrogate pair is one character; a lone surrogate, high or low, is
+    // one without a glyph. The estimate alone counts them as the font does.
+    const std::u16string text = u"A\xDC00" u"B\xD800" u"\U0001F600";
+    text_measure::RunWidth run =
+        text_measure::MeasureRun(text, u"Quillcast No Such Face", 2288.0, 10.0);
+    EXPECT_EQ(run.estimated, 5u);
+    EXPECT_DOUBLE_EQ(run.width, 50.0);
+    EXPECT_FALSE(run.why.empty());
+    EXPECT_FALSE(run.fontFound);
+    std::string skip;
+    if (!font_test::Pinned(font_test::kSans, skip))
+        GTEST_SKIP() << skip;
+    // A and B by the font (1366 units each of a 2288 cell), the rest
+    // estimated.
+    run = text_measure::MeasureRun(text, u"Arial", 2288.0, 10.0);
+    EXPECT_EQ(run.estimated, 3u);
+    EXPECT_DOUBLE_EQ(run.width, 2 * 1366 + 30.0);
+    EXPECT_TRUE(run.fontFound);
+}
+
+TEST(RunWidths, Runs_And_Bounds_Take_The_Face_Of_Their_Own_Name_And_Style_Whatever_Came_Before)
+{
+    std::string skip;
+    if (!font_test::Pinned(font_test::kSans, skip))
+        GTEST_SKIP() << skip;
+    const std::shared_ptr<const platform::FontFace> regular =
+        platform::FontService::shared().face(u"Arial");
+    const std::shared_ptr<const platform::FontFace> bold =
+        platform::FontService::shared().face(u"Arial", true);
+    if (!bold)
+        GTEST_SKIP() << "no bold face answers to Arial";
+    const std::u16string text = u"illicit lilt";
+    CFontTextMetrics metrics;
+    for (int round = 0; round < 2; ++round)
+    {
+        // Known and unknown fonts, styles, one after another.
+        EXPECT_TRUE(text_measure::MeasureRun(text, u"Arial", 2288.0, 1.0).fontFound);
+        EXPECT_FALSE(
+            text_measure::MeasureRun(text, u"Quillcast No Such Face", 2288.0, 1.0).fontFound);
+        for (const bool isBold : {true, false})
+        {
+            const platform::FontFace& face = isBold ? *bold : *regular;
+            WT_Text_Font_Description font;
+            font.m_name = u"Arial";
+            font.m_bold = isBold;
+            WT_Text_Extent extent;
+            ASSERT_TRUE(metrics.measure(font, text, extent));
+            const double em = face.metrics().emSquare;
+            EXPECT_DOUBLE_EQ(extent.m_width,
+                             face.measure(text).width * em / face.metrics().cellHeight())
+                << isBold;
+            EXPECT_EQ(text_measure::MeasureRun(text, u"Arial", 2288.0, 1.0).width,
+                      regular->measure(text).width);
+        }
+        WT_Text_Font_Description unknown;
+        unknown.m_name = u"Quillcast No Such Face";
+        WT_Text_Extent extent;
+        EXPECT_FALSE(metrics.measure(unknown, text, extent));
+    }
+    EXPECT_NE(bold->measure(text).width, regular->measure(text).width);
+}
+
 class MeasuredNotes : public ::testing::Test
 {
 protected:
