@@ -1,6 +1,7 @@
 #include "dwfcore/RegularFile.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -66,6 +67,42 @@ std::FILE* openRegularFileStream(const std::string& path) noexcept
         errno = error;
     }
     return stream;
+}
+
+bool readWholeFile(int fd, std::size_t limit, std::vector<std::uint8_t>& bytes)
+{
+    bytes.clear();
+    struct stat status;
+    if (::fstat(fd, &status) != 0)
+    {
+        return false;
+    }
+    if (status.st_size > 0 && static_cast<std::uint64_t>(status.st_size) > limit)
+    {
+        errno = EFBIG;
+        return false;
+    }
+    std::uint8_t chunk[65536];
+    for (;;)
+    {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+        {
+            continue;
+        }
+        if (got <= 0)
+        {
+            return got == 0;
+        }
+        // A file that grows while it is read (or whose size says nothing,
+        // as some system files) is held to the same limit.
+        if (static_cast<std::size_t>(got) > limit - bytes.size())
+        {
+            errno = EFBIG;
+            return false;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
 }
 
 std::string fileErrorText(int error)

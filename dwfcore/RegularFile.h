@@ -1,8 +1,11 @@
 #ifndef DWFCORE_REGULARFILE_H
 #define DWFCORE_REGULARFILE_H
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace DWFCore
 {
@@ -31,6 +34,12 @@ int openRegularFile(const std::string& path) noexcept;
 
 // The same as a stdio stream ("rb"); null with errno set.
 std::FILE* openRegularFileStream(const std::string& path) noexcept;
+
+// Reads the open file `fd` from where it stands to its end into `bytes`
+// (replacing them). A file of more than `limit` bytes is refused (EFBIG)
+// before any of it is read, by its size, or as soon as it yields more. False
+// with errno set; the descriptor stays open either way.
+bool readWholeFile(int fd, std::size_t limit, std::vector<std::uint8_t>& bytes);
 
 // The system's text for `error`, kNotRegularFile included; 0 reads as EIO.
 std::string fileErrorText(int error);

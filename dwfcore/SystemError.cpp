@@ -2,24 +2,18 @@
 
 #include "dwfcore/RegularFile.h"
 
-#include <cstring>
-
 namespace DWFCore
 {
 
 namespace
 {
 
+// One text for a system error across the code base: a refused non-file
+// reads "Not a regular file", and a call that failed without saying why
+// (0) reads as EIO rather than as "Success".
 std::u16string reasonOf(int error)
 {
-    if (error == kNotRegularFile)
-    {
-        return DWFString(fileErrorText(error).c_str()).toU16String();
-    }
-    char buffer[256];
-    // The GNU form returns the text, in the buffer or a static string.
-    const char* text = ::strerror_r(error, buffer, sizeof buffer);
-    return DWFString(text).toU16String();
+    return DWFString(fileErrorText(error).c_str()).toU16String();
 }
 
 } // namespace

@@ -32,8 +32,7 @@
 #include <chrono>
 #include <cmath>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
+#include <limits>
 #include <memory>
 #include <new>
 #include <unistd.h>
@@ -131,26 +130,19 @@ bool isWhiteZeroGroup4(Omvi::FileReadDescriptor& frame)
     return false;
 }
 
-// The whole file, or nothing when it cannot be read.
+// The whole file, as much of it as a W2D image can carry; false with errno
+// set when it cannot be read.
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
 {
     const int file = DWFCore::openRegularFile(path);
     if (file < 0)
         return false;
-    bytes.clear();
-    std::uint8_t chunk[65536];
-    for (;;)
-    {
-        const ssize_t got = ::read(file, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-        {
-            ::close(file);
-            return got == 0;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
+    const bool whole =
+        DWFCore::readWholeFile(file, std::numeric_limits<std::uint32_t>::max(), bytes);
+    const int error = errno;
+    ::close(file);
+    errno = error;
+    return whole;
 }
 
 // Writes all the bytes to `path` (created or truncated), every write and the
@@ -433,7 +425,10 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
          dynamic_cast<Omvi::JfifFormatCodec*>(codec) ||
          (bitonal && dynamic_cast<Omvi::TiffFormatCodec*>(codec) && isWhiteZeroGroup4(*frame)));
     if (ownBytes && !readWholeFile(native, fileBytes))
-        fail(u"the texture file cannot be read");
+    {
+        const int failed = errno;
+        fail(u"the texture file cannot be read: " + fileAndReason(path, failed));
+    }
     details_.fileBytesInW2D = ownBytes;
 
     Omvi::JfifFormatCodec* jfif = session.first<Omvi::JfifFormatCodec>();

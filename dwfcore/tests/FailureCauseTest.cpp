@@ -52,6 +52,9 @@ TEST(SystemError, NamesTheOperationTheFileAndTheReason)
               "File write error '/data/out.dwf': No space left on device");
     EXPECT_EQ(describeSystemError(u"Failed to open", EACCES).toUTF8(),
               "Failed to open: Permission denied");
+    // A call that failed without an errno is no success.
+    EXPECT_EQ(describeSystemError(u"File close error", "/data/out.dwf", 0).toUTF8(),
+              "File close error '/data/out.dwf': Input/output error");
 
     // A path too long for the message keeps its start, its end and the reason.
     const std::string path = "/start" + std::string(2000, 'm') + "/the-file.dwf";

@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace DWFCore;
 using namespace ziptest;
@@ -154,6 +155,51 @@ TEST_F(RegularFiles, AStreamOpenedToBeReadRefusesAFifoAndOneToWriteIsUnchanged)
     EXPECT_EQ(failure(_dir.file("written"), u"wb"), "");
     EXPECT_EQ(failure("/dev/null", u"wb"), "");
     EXPECT_EQ(failure(_file, u"r+b"), "");
+}
+
+TEST_F(RegularFiles, AFileIsReadWholeUpToItsLimit)
+{
+    const auto read = [](const std::string& path, std::size_t limit, off_t from,
+                         std::vector<std::uint8_t>& bytes)
+    {
+        const int fd = openRegularFile(path);
+        if (fd < 0)
+            return -1;
+        bytes.assign(3, 'x'); // replaced, never appended to
+        errno = 0;
+        const bool whole = ::lseek(fd, from, SEEK_SET) == from && readWholeFile(fd, limit, bytes);
+        const int error = whole ? 0 : errno;
+        // The descriptor is still the caller's.
+        EXPECT_EQ(::close(fd), 0);
+        return error;
+    };
+    std::vector<std::uint8_t> bytes;
+    EXPECT_EQ(read(_file, 11, 0, bytes), 0);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "plain bytes");
+    EXPECT_EQ(read(_file, 11, 6, bytes), 0);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "bytes");
+    // Refused by its size before a byte is read.
+    EXPECT_EQ(read(_file, 10, 0, bytes), EFBIG);
+    EXPECT_TRUE(bytes.empty());
+    const std::string empty = _dir.file("empty");
+    std::ofstream(empty).flush();
+    EXPECT_EQ(read(empty, 0, 0, bytes), 0);
+    EXPECT_TRUE(bytes.empty());
+
+    // A many-chunk file, and one whose size says nothing: it is held to the
+    // limit by what it yields.
+    const std::string large = _dir.file("large");
+    std::string content(200000, 'q');
+    content[199999] = 'z';
+    std::ofstream(large, std::ios::binary) << content;
+    EXPECT_EQ(read(large, content.size(), 0, bytes), 0);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content);
+    struct stat status;
+    ASSERT_EQ(::stat("/proc/self/maps", &status), 0);
+    ASSERT_EQ(status.st_size, 0);
+    EXPECT_EQ(read("/proc/self/maps", 16, 0, bytes), EFBIG);
+    EXPECT_EQ(read("/proc/self/maps", 1 << 24, 0, bytes), 0);
+    EXPECT_GT(bytes.size(), 16u);
 }
 
 } // namespace

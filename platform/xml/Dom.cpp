@@ -6,13 +6,15 @@
 #include "dwfcore/RegularFile.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <mutex>
 #include <stdexcept>
+#include <string_view>
+#include <vector>
 
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/tree.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform::xml
@@ -198,34 +200,12 @@ std::unique_ptr<Document> Document::loadFile(std::u16string_view path)
     const int fd = DWFCore::openRegularFile(native);
     if (fd < 0)
         return nullptr;
-    struct stat status;
-    std::string bytes;
-    bool whole =
-        ::fstat(fd, &status) == 0 && static_cast<unsigned long long>(status.st_size) <= kMaxBytes;
-    if (whole)
-    {
-        char buffer[65536];
-        for (;;)
-        {
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-            {
-                whole = got == 0;
-                break;
-            }
-            // A file that grows while it is read is held to the same limit.
-            if (bytes.size() + static_cast<std::size_t>(got) > kMaxBytes)
-            {
-                whole = false;
-                break;
-            }
-            bytes.append(buffer, static_cast<std::size_t>(got));
-        }
-    }
+    std::vector<std::uint8_t> bytes;
+    const bool whole = DWFCore::readWholeFile(fd, kMaxBytes, bytes);
     ::close(fd);
-    std::unique_ptr<Document> document = whole ? parse(bytes) : nullptr;
+    std::unique_ptr<Document> document =
+        whole ? parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))
+              : nullptr;
     errno = 0;
     return document;
 }
