@@ -238,25 +238,37 @@ private:
     int line_;
 };
 
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// One number of a text: a finite one, or a refusal naming what holds it
+// (`what()`, asked only then: face arrays come here once per number).
+template <class What> double parseNumber(std::string_view token, int line, const What& what)
+{
+    const auto value = platform::parseDouble(token);
+    if (!value || !std::isfinite(*value))
+        throw LoadError(line, what() + " holds '" + std::string(token) +
+                                  "', which is not a finite number");
+    return *value;
+}
+
 std::vector<double> parseNumbers(const std::string& text, int line, const std::string& what)
 {
     std::vector<double> numbers;
     std::size_t i = 0;
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
     while (i < text.size())
     {
-        while (i < text.size() && blank(text[i]))
+        while (i < text.size() && isBlank(text[i]))
             ++i;
         if (i >= text.size())
             break;
         std::size_t end = i;
-        while (end < text.size() && !blank(text[end]))
+        while (end < text.size() && !isBlank(text[end]))
             ++end;
-        const std::string token = text.substr(i, end - i);
-        const auto value = platform::parseDouble(token);
-        if (!value || !std::isfinite(*value))
-            throw LoadError(line, what + " holds '" + token + "', which is not a finite number");
-        numbers.push_back(*value);
+        numbers.push_back(
+            parseNumber(std::string_view(text).substr(i, end - i), line, [&] { return what; }));
         i = end;
     }
     return numbers;
@@ -308,11 +320,6 @@ std::u16string wide(const std::string& text)
 bool isBlank(const std::string& text)
 {
     return text.find_first_not_of(" \t\r\n") == std::string::npos;
-}
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
 // How many numbers a face's array holds per triangle.
@@ -534,11 +541,8 @@ private:
     // A refusal of the array's length names the face's line.
     void takeFaceNumber(Frame& frame, std::string_view token, int faceLine)
     {
-        const auto value = platform::parseDouble(token);
-        if (!value || !std::isfinite(*value))
-            throw LoadError(frame.line, "<" + frame.name + "> holds '" + std::string(token) +
-                                            "', which is not a finite number");
-        if (std::fabs(*value) > 3.0e38)
+        const double value = parseNumber(token, frame.line, [&] { return "<" + frame.name + ">"; });
+        if (std::fabs(value) > 3.0e38)
             throw LoadError(frame.line,
                             "<" + frame.name + "> holds a number too large for single precision");
         // More numbers than the face's count allows are refused as they come,
@@ -552,7 +556,7 @@ private:
         // claims, and never past that count: a full array holds no spare room.
         if (floats.size() == floats.capacity())
             floats.reserve(std::min(expected, std::max<std::size_t>(1024, 2 * floats.size())));
-        floats.push_back(static_cast<float>(*value));
+        floats.push_back(static_cast<float>(value));
     }
 
     [[noreturn]] void unexpected(const std::string& name, const Frame& parent) const

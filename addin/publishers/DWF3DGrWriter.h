@@ -256,8 +256,9 @@ public:
     platform::HRESULT WriteThreadCircle(const double* circle, const double* point, double diameter);
     // The 3D sketches of the document as lines and arcs. An arc with the
     // axis of its plane turns about it from start to end (clockwise for
-    // direction -1); one without is the shorter way round, and a whole or
-    // half circle without an axis is left out with a message.
+    // direction -1); one without is the shorter way round. A whole or half
+    // circle without an axis, and an arc ending at its centre or on its
+    // axis, is left out with a message.
     platform::HRESULT Generate3Dsketch(host::Document* document, DWFToolkit::DWFSegment segment);
     // The line pattern of a sketch line's style code: 1 for 6, 0 for 0-5, 7
     // and 8, no record for any other.

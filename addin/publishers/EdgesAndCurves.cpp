@@ -12,7 +12,10 @@
 #include <vector>
 
 using geometry_writer::AllFinite;
+using geometry_writer::Coincide;
 using geometry_writer::Floats;
+using geometry_writer::kTolerance;
+using geometry_writer::kTwoPi;
 using geometry_writer::Length;
 using geometry_writer::Point3;
 using geometry_writer::PointAt;
@@ -24,9 +27,7 @@ using platform::S_OK;
 namespace
 {
 constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
 constexpr double kOneOverTwoPi = 0.15915494309189535;
-constexpr double kTolerance = 1e-6;
 
 // The largest control-point count and degree a W3D NURBS record carries.
 constexpr std::int64_t kMaxControlPoints = 1 << 24;
@@ -193,10 +194,7 @@ HRESULT CDWF3DGrWriter::WriteCircularEdge(host::Curve* curve)
         else
             length = 0.0;
 
-        const bool closed = std::fabs(start[0] - end[0]) < kTolerance &&
-                            std::fabs(start[1] - end[1]) < kTolerance &&
-                            std::fabs(start[2] - end[2]) < kTolerance;
-        if (closed || length == 0.0)
+        if (Coincide(start, end) || length == 0.0)
             return WriteCircleArcs(circle.data(), start.data());
 
         // An arc of more than half a turn passes on the far side of the
@@ -231,10 +229,7 @@ HRESULT CDWF3DGrWriter::WriteCircleArcs(const double* circle, const double* star
 
     const Point3 q = centre + quarter;
     WriteArc(s.data(), q.data(), opposite.data());
-    const bool whole = std::fabs(edge_[0] - edge_[3]) < kTolerance &&
-                       std::fabs(edge_[1] - edge_[4]) < kTolerance &&
-                       std::fabs(edge_[2] - edge_[5]) < kTolerance;
-    if (whole)
+    if (Coincide(PointAt(edge_.data()), PointAt(edge_.data() + 3)))
     {
         const Point3 other = centre - quarter;
         WriteArc(s.data(), other.data(), opposite.data());

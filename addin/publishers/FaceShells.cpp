@@ -9,6 +9,7 @@
 #include "addin/publishers/GeometryWriterSupport.h"
 #include "host/Document.h"
 #include "host/Geometry.h"
+#include "platform/kernel/Text.h"
 
 #include <cmath>
 #include <cstddef>
@@ -50,18 +51,14 @@ bool FaceListFits(const int* faces, int length, int vertices)
     }
     return true;
 }
-
-std::u16string Text(const std::string& text)
-{
-    return std::u16string(text.begin(), text.end());
-}
 } // namespace
 
 std::u16string CDWF3DGrWriter::FaceLabel() const
 {
     if (faceNumber_ < 1 || bodyNumber_ < 1)
         return u"A face";
-    return Text("Face " + std::to_string(faceNumber_) + " of body " + std::to_string(bodyNumber_));
+    return platform::utf8ToUtf16("Face " + std::to_string(faceNumber_) + " of body " +
+                                 std::to_string(bodyNumber_));
 }
 
 HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, host::Face* face)
@@ -82,7 +79,10 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
         return S_OK;
     // A face left out says which one and why.
     const auto leaveOut = [this](const std::string& why)
-    { ReportPublishError(kShellStep, true, FaceLabel() + u" is left out: " + Text(why)); };
+    {
+        ReportPublishError(kShellStep, true,
+                           FaceLabel() + u" is left out: " + platform::utf8ToUtf16(why));
+    };
     if (n > kMaxFaceTriangles)
     {
         leaveOut("its " + std::to_string(n) + " triangles are more than the " +
@@ -140,11 +140,12 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
             if (uv.size() != soup.uv.size())
                 ReportPublishError(kShellStep, false,
                                    FaceLabel() + u" is drawn with texture coordinates 0: it " +
-                                       Text(uv.empty() ? std::string("has none")
-                                                       : "has " + std::to_string(uv.size()) +
-                                                             " where its " + std::to_string(n) +
-                                                             " triangles need " +
-                                                             std::to_string(soup.uv.size())));
+                                       platform::utf8ToUtf16(
+                                           uv.empty() ? std::string("has none")
+                                                      : "has " + std::to_string(uv.size()) +
+                                                            " where its " + std::to_string(n) +
+                                                            " triangles need " +
+                                                            std::to_string(soup.uv.size())));
             else
                 Guarded(
                     kShellStep,

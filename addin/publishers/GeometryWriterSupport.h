@@ -68,6 +68,17 @@ inline Point3 Direction(const Point3& a, double length)
     return {{a[0] / length, a[1] / length, a[2] / length}};
 }
 
+constexpr double kTwoPi = 6.283185307179586;
+// Coordinates, lengths and angles closer than this count as the same.
+constexpr double kTolerance = 1e-6;
+
+// Two points that are one: within kTolerance in each coordinate.
+inline bool Coincide(const Point3& a, const Point3& b)
+{
+    return std::fabs(a[0] - b[0]) < kTolerance && std::fabs(a[1] - b[1]) < kTolerance &&
+           std::fabs(a[2] - b[2]) < kTolerance;
+}
+
 inline std::array<float, 3> Floats(const Point3& a)
 {
     return {static_cast<float>(a[0]), static_cast<float>(a[1]), static_cast<float>(a[2])};

@@ -7,6 +7,7 @@
 #include "host/Document.h"
 #include "host/Geometry.h"
 #include "host/Sketch.h"
+#include "platform/kernel/Text.h"
 
 #include <array>
 #include <cmath>
@@ -14,7 +15,10 @@
 #include <string>
 #include <vector>
 
+using geometry_writer::Coincide;
 using geometry_writer::Floats;
+using geometry_writer::kTolerance;
+using geometry_writer::kTwoPi;
 using geometry_writer::Length;
 using geometry_writer::Point3;
 using geometry_writer::PointAt;
@@ -32,8 +36,6 @@ constexpr std::size_t kSketchLineSize = 12;
 constexpr std::size_t kSketchArcSize = 16;
 // An arc that also carries the axis of its plane.
 constexpr std::size_t kSketchArcWithAxisSize = 19;
-constexpr double kTolerance = 1e-6;
-constexpr double kTwoPi = 6.283185307179586;
 
 // True when `count` records of `size` doubles lie inside `values` doubles.
 bool RecordsFit(std::size_t values, int count, std::size_t size)
@@ -82,12 +84,6 @@ void WriteBlackLines(DWFToolkit::DWFSegment& segment)
     colour.serialize(0);
 }
 
-std::u16string Number(std::size_t value)
-{
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
-
 // How messages call a feature: its name in quotes. Asking for the name is
 // only done when something is reported, and a name the host will not give
 // must not hide the report itself.
@@ -107,12 +103,6 @@ std::u16string FeatureLabel(host::Feature* feature)
 double Dot(const Point3& a, const Point3& b)
 {
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-
-bool Coincide(const Point3& a, const Point3& b)
-{
-    return std::fabs(a[0] - b[0]) < kTolerance && std::fabs(a[1] - b[1]) < kTolerance &&
-           std::fabs(a[2] - b[2]) < kTolerance;
 }
 
 // The circular arcs that draw one arc of a 3D sketch: start, middle and
@@ -146,6 +136,13 @@ SketchArcPieces SketchArcThrough(const double* record, bool withAxis)
     if (!(radius > 0.0))
     {
         pieces.failure = u"its start is its centre";
+        return pieces;
+    }
+    // Three points of which two are one draw no arc, whichever way round.
+    const Point3 toEnd = end - centre;
+    if (Length(toEnd) == 0.0)
+    {
+        pieces.failure = u"its end is its centre";
         return pieces;
     }
     const bool whole = Coincide(start, end);
@@ -203,8 +200,15 @@ SketchArcPieces SketchArcThrough(const double* record, bool withAxis)
     // half of it.
     const Point3 onAxisStart = axis * Dot(axis, fromCentre);
     const Point3 inPlaneStart = fromCentre - onAxisStart;
-    const Point3 toEnd = end - centre;
     const Point3 inPlaneEnd = toEnd - axis * Dot(axis, toEnd);
+    // An end on the axis is no angle away from the start: the arc would be
+    // drawn round the whole turn to a point off its circle. (Points so far
+    // out that this is not a number are refused by SketchArc.)
+    if (Length(inPlaneEnd) == 0.0)
+    {
+        pieces.failure = u"its end lies on its axis, so where it ends is unknown";
+        return pieces;
+    }
     double angle = std::atan2(Dot(axis, geometry_writer::Cross(inPlaneStart, inPlaneEnd)),
                               Dot(inPlaneStart, inPlaneEnd));
     if (angle <= 0.0)
@@ -445,7 +449,7 @@ HRESULT CDWF3DGrWriter::Generate3Dsketch(host::Document* document, DWFToolkit::D
                         if (!pieces.failure.empty())
                             ReportPublishError(kSketchStep, true,
                                                u"3D sketch " + FeatureLabel(feature) + u": arc " +
-                                                   Number(static_cast<std::size_t>(i) + 1) +
+                                                   platform::utf8ToUtf16(std::to_string(i + 1)) +
                                                    u" is left out: " + pieces.failure);
                         for (const auto& piece : pieces.arcs)
                         {

@@ -69,6 +69,15 @@ struct Node
     std::size_t count(int opcode) const { return all(opcode).size(); }
 };
 
+// A record's numbers are the expected ones, each within `tolerance`.
+inline void ExpectNear(const std::vector<float>& actual, const std::vector<double>& expected,
+                       double tolerance = 1e-6)
+{
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NEAR(actual[i], expected[i], tolerance) << "value " << i;
+}
+
 inline Item Describe(BBaseOpcodeHandler& handler)
 {
     Item item;

@@ -20,14 +20,6 @@ namespace
 {
 using Triangle = std::array<std::array<float, 3>, 3>;
 
-void ExpectNear(const std::vector<float>& actual, const std::vector<double>& expected,
-                double tolerance = 1e-6)
-{
-    ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_NEAR(actual[i], expected[i], tolerance) << "value " << i;
-}
-
 // A triangle turned so that its smallest corner comes first (its turning
 // sense is kept): shells may start a triangle at any corner.
 Triangle Canonical(Triangle t)

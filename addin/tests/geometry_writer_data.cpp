@@ -23,14 +23,6 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 const double kPi = 3.141592653589793;
 
-void ExpectNear(const std::vector<float>& actual, const std::vector<double>& expected,
-                double tolerance = 1e-6)
-{
-    ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_NEAR(actual[i], expected[i], tolerance) << "value " << i;
-}
-
 bool AllNumbers(const Node& node)
 {
     for (const Item& item : node.items)

@@ -154,6 +154,26 @@ const std::string kDocumentHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                   "<host-document version=\"1\">\n";
 const std::string kPreview = " picture=\"" QUILLCAST_SOURCE_DIR "/examples/sample-preview.png\"";
 
+// An active assembly "<name>.ASM" whose one top component <name> holds
+// `components`, followed by `part`, the part document they show.
+std::string AssemblyDocument(const std::string& name, const std::string& components,
+                             const std::string& part = "<document type=\"1\" title=\"pin.PRT\"/>")
+{
+    return kDocumentHead + "<document type=\"2\" title=\"" + name + ".ASM\"" + kPreview +
+           " active=\"1\">\n<configuration name=\"Default\" current=\"1\"/>\n"
+           "<components><component name=\"" +
+           name + "\">\n" + components + "</component></components>\n</document>\n" + part +
+           "\n</host-document>\n";
+}
+
+// A component of the assembly showing pin.PRT in place, with `bodies`.
+std::string PinComponent(const std::string& name, const std::string& attributes,
+                         const std::string& bodies)
+{
+    return "<component name=\"" + name + "\" document=\"pin.PRT\" " + attributes +
+           " transform=\"1 0 0 0 1 0 0 0 1 0 0 0 1\">" + bodies + "</component>\n";
+}
+
 struct Box
 {
     std::array<double, 3> low{HUGE_VAL, HUGE_VAL, HUGE_VAL};
@@ -356,13 +376,10 @@ TEST_F(ModelPublication, ScaledComponentsUnderATurnedParentFillTheHostsBoxes)
             BoxBody(a, b, c) + "</component>\n";
     }
     const std::string document = WriteDocument(
-        "gears.xml", kDocumentHead + "<document type=\"2\" title=\"gears.ASM\"" + kPreview +
-                         " active=\"1\">\n<configuration name=\"Default\" current=\"1\"/>\n"
-                         "<components><component name=\"gears\"><component name=\"turned\">\n" +
-                         components +
-                         "</component></component></components>\n</document>\n"
-                         "<document type=\"1\" title=\"gear.PRT\">" +
-                         BoxBody(a, b, c) + "</document>\n</host-document>\n");
+        "gears.xml",
+        AssemblyDocument("gears", "<component name=\"turned\">\n" + components + "</component>",
+                         "<document type=\"1\" title=\"gear.PRT\">" + BoxBody(a, b, c) +
+                             "</document>"));
 
     const ModelPackage package = Publish(document, "");
     ExpectWholeModelPackage(package);
@@ -386,18 +403,11 @@ TEST_F(ModelPublication, AComponentWhoseStateTheHostKeepsIsLeftOutAloneAndNamed)
     if (!HaveTool("python3") || !HaveTool("xmllint"))
         GTEST_SKIP() << "python3 and xmllint are needed";
     std::string leaves;
-    for (const char* name : {"first", "refused", "last"})
-        leaves += std::string("<component name=\"") + name + "\" document=\"pin.PRT\" state=\"1\"" +
-                  (std::string(name) == "refused" ? " set-state-status=\"0\"" : "") +
-                  " transform=\"1 0 0 0 1 0 0 0 1 0 0 0 1\">" + BoxBody(0.01, 0.01, 0.01) +
-                  "</component>\n";
-    const std::string document = WriteDocument(
-        "pins.xml", kDocumentHead + "<document type=\"2\" title=\"pins.ASM\"" + kPreview +
-                        " active=\"1\">\n<configuration name=\"Default\" current=\"1\"/>\n"
-                        "<components><component name=\"pins\">\n" +
-                        leaves +
-                        "</component></components>\n</document>\n"
-                        "<document type=\"1\" title=\"pin.PRT\"/>\n</host-document>\n");
+    for (const std::string name : {"first", "refused", "last"})
+        leaves += PinComponent(
+            name, std::string("state=\"1\"") + (name == "refused" ? " set-state-status=\"0\"" : ""),
+            BoxBody(0.01, 0.01, 0.01));
+    const std::string document = WriteDocument("pins.xml", AssemblyDocument("pins", leaves));
 
     std::string said;
     const ModelPackage package = Publish(document, "", 3, &said);
@@ -421,22 +431,12 @@ TEST_F(ModelPublication, AFaceLeftOutOfAnAssemblyNamesItsComponentAndItsBody)
     // The second body of "second" has a face without normals; every body of
     // an assembly's component is written by a writer of its own.
     std::string bare = BoxBody(0.01, 0.01, 0.01);
-    bare.replace(bare.find("<normals>"), bare.find("</normals>") + 10 - bare.find("<normals>"),
-                 "");
-    std::string leaves;
-    for (const char* name : {"first", "second"})
-        leaves += std::string("<component name=\"") + name +
-                  "\" document=\"pin.PRT\" state=\"2\" transform=\"1 0 0 0 1 0 0 0 1 0 0 0 1\">" +
-                  BoxBody(0.01, 0.01, 0.01) +
-                  (std::string(name) == "second" ? bare : BoxBody(0.02, 0.01, 0.01)) +
-                  "</component>\n";
-    const std::string document = WriteDocument(
-        "faces.xml", kDocumentHead + "<document type=\"2\" title=\"faces.ASM\"" + kPreview +
-                         " active=\"1\">\n<configuration name=\"Default\" current=\"1\"/>\n"
-                         "<components><component name=\"faces\">\n" +
-                         leaves +
-                         "</component></components>\n</document>\n"
-                         "<document type=\"1\" title=\"pin.PRT\"/>\n</host-document>\n");
+    bare.replace(bare.find("<normals>"), bare.find("</normals>") + 10 - bare.find("<normals>"), "");
+    const std::string leaves =
+        PinComponent("first", "state=\"2\"",
+                     BoxBody(0.01, 0.01, 0.01) + BoxBody(0.02, 0.01, 0.01)) +
+        PinComponent("second", "state=\"2\"", BoxBody(0.01, 0.01, 0.01) + bare);
+    const std::string document = WriteDocument("faces.xml", AssemblyDocument("faces", leaves));
 
     std::string said;
     const ModelPackage package = Publish(document, "", 3, &said);

@@ -10,18 +10,12 @@
 #include <fstream>
 #include <functional>
 
+using geometry_test::ExpectNear;
 using namespace publish_test;
 
 namespace
 {
 const std::string kExamples = QUILLCAST_SOURCE_DIR "/examples/";
-
-void ExpectNear(const std::vector<float>& actual, const std::vector<double>& expected)
-{
-    ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_NEAR(actual[i], expected[i], 1e-6) << "value " << i;
-}
 
 // Every record of one opcode anywhere in the tree, in stream order.
 void Collect(const geometry_test::Node& node, int opcode, std::vector<geometry_test::Item>& found)

@@ -19,14 +19,6 @@ using namespace geometry_test;
 
 namespace
 {
-void ExpectNear(const std::vector<float>& actual, const std::vector<double>& expected,
-                double tolerance = 1e-6)
-{
-    ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_NEAR(actual[i], expected[i], tolerance) << "value " << i;
-}
-
 std::vector<std::u16string> Causes()
 {
     std::vector<std::u16string> causes;
@@ -164,6 +156,38 @@ TEST_F(SketchThreadFaceReports, WholeAndHalfCirclesWithoutAnAxisAreLeftOutWithTh
     EXPECT_NE(causes[2].find(u"arc 3 is left out: its start is its centre"), std::u16string::npos);
     EXPECT_NE(causes[3].find(u"arc 5 is left out: its points are too far out to draw"),
               std::u16string::npos);
+}
+
+TEST_F(SketchThreadFaceReports, ArcsEndingAtTheirCentreOrOnTheirAxisAreLeftOut)
+{
+    const double h = std::sqrt(0.5);
+    SketchWithArcs({
+        // Three points of which two are one.
+        Arc({1, 0, 0}, {0, 0, 0}, {0, 0, 0}, 1, {0, 0, 1}),
+        // An end above the centre, on the axis: no angle from the start.
+        Arc({1, 0, 0}, {0, 0, 1}, {0, 0, 0}, 1, {0, 0, 1}),
+        // Drawn: a quarter from +x to +y through 45 degrees.
+        Arc({1, 0, 0}, {0, 1, 0}, {0, 0, 0}, 1, {0, 0, 1}),
+    });
+    std::vector<Item> arcs = SketchArcs(part);
+    ASSERT_EQ(arcs.size(), 1u);
+    ExpectNear(arcs[0].f, {1, 0, 0, h, h, 0, 0, 1, 0});
+    ExpectLeftOut("CDWF3DGrWriter::Generate3Dsketch",
+                  {u"3D sketch 'sketch': arc 1 is left out: its end is its centre",
+                   u"3D sketch 'sketch': arc 2 is left out: its end lies on its axis, so where "
+                   u"it ends is unknown"});
+
+    // Without an axis too.
+    platform::ui().reset();
+    SketchWithArcs({
+        Arc({1, 0, 0}, {0, 0, 0}, {0, 0, 0}, 1),
+        Arc({1, 0, 0}, {0, 1, 0}, {0, 0, 0}, 1),
+    });
+    arcs = SketchArcs(part);
+    ASSERT_EQ(arcs.size(), 1u);
+    ExpectNear(arcs[0].f, {1, 0, 0, h, h, 0, 0, 1, 0});
+    ExpectLeftOut("CDWF3DGrWriter::Generate3Dsketch",
+                  {u"3D sketch 'sketch': arc 1 is left out: its end is its centre"});
 }
 
 TEST_F(SketchThreadFaceReports, SplineDataIsAskedForOnceForAllSplines)

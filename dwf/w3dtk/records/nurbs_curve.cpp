@@ -50,7 +50,7 @@ TK_Status TK_NURBS_Curve::Write(BStreamFileToolkit& tk)
     {
     case 0:
         TK_TRY(CheckCount(tk, m_data.Count(), Bad_Count));
-        if (m_data.Degree() > 255)
+        if (m_data.Degree() > TK_Spline_Data::Max_Degree)
             return tk.Error("NURBS Curve degree above 255");
         TK_TRY(PutOpcode(tk));
         ++m_stage;

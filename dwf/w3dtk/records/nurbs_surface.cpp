@@ -11,7 +11,8 @@ namespace
 constexpr char Bad_Surface_Count[] = "bad NURBS Surface count";
 constexpr char Bad_Trim_Count[] = "bad NURBS Trim count";
 constexpr char Unknown_Trim_Type[] = "Unknown trim type";
-constexpr int Max_Degree = 255;
+// What a degree byte holds, as the curves of trims carry it.
+constexpr int Max_Degree = TK_Spline_Data::Max_Degree;
 
 // Reads one type byte of a list of trims: 0 ends the list, 1 to 3 start a
 // trim, anything else is an error.
