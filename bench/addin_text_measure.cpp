@@ -190,12 +190,10 @@ double Median(std::vector<double> values)
 void WriteSheetBothWays(benchmark::State& state, Sheet& sheet, int entities)
 {
     platform::ui().setEcho(false);
-    // The symbols come from the bundled symbol file, beside this source.
-    std::string here = __FILE__;
-    here = here.substr(0, here.rfind('/'));
+    // The symbols come from the bundled symbol file.
     platform::processRegistry().setValue(
         platform::Hive::LocalMachine, platform::kHostSetupKey, platform::kToolboxIniFileValue,
-        platform::path::fromNative(here + "/../examples/host-data/toolbox/toolbox.ini"));
+        platform::path::fromNative(QUILLCAST_SOURCE_DIR "/examples/host-data/toolbox/toolbox.ini"));
     WriteOnce(sheet, false);
     WriteOnce(sheet, true);
     std::vector<double> estimated;
