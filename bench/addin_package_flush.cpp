@@ -4,7 +4,9 @@
 // as it is and once with every flush answered at once without touching the
 // disk, the order alternating so that neither way always runs in the
 // other's wake. The time of an iteration is the flushed publication's;
-// the counters give the medians of both and of the iterations' ratios.
+// the counters give the medians of both and of the iterations' ratios, and
+// the median time spent in the flushes themselves (flush_ms), which a
+// machine's noise does not hide.
 //
 // - The sample drawing (two sheets, every kind of content).
 // - A sheet of 10^6 entities: 800,000 line segments, 150,000 arcs and
@@ -41,22 +43,34 @@ namespace
 // While false, fsync and fdatasync answer success without flushing: the
 // publication without the flush, for this benchmark alone.
 bool flushing = true;
+// Seconds spent in the flushes since the last publication began.
+double flushSeconds = 0.0;
+
+using Flush = int (*)(int);
+
+int Timed(Flush flush, int fd)
+{
+    if (!flushing)
+        return 0;
+    const auto start = std::chrono::steady_clock::now();
+    const int result = flush(fd);
+    flushSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return result;
+}
 
 } // namespace
 
 // The program's own fsync and fdatasync stand before the C library's.
 extern "C" int fsync(int fd)
 {
-    using Flush = int (*)(int);
     static const Flush next = reinterpret_cast<Flush>(::dlsym(RTLD_NEXT, "fsync"));
-    return flushing ? next(fd) : 0;
+    return Timed(next, fd);
 }
 
 extern "C" int fdatasync(int fd)
 {
-    using Flush = int (*)(int);
     static const Flush next = reinterpret_cast<Flush>(::dlsym(RTLD_NEXT, "fdatasync"));
-    return flushing ? next(fd) : 0;
+    return Timed(next, fd);
 }
 
 namespace
@@ -150,6 +164,7 @@ double Median(std::vector<double> values)
 double PublishOnce(mem::Application& app, const PublishRequest& request, bool flushed)
 {
     flushing = flushed;
+    flushSeconds = 0.0;
     const auto start = std::chrono::steady_clock::now();
     const PublishOutcome outcome = RunPublishCommand(app, request);
     const double seconds =
@@ -177,12 +192,17 @@ void PublishBothWays(benchmark::State& state, mem::Application& app, const char*
     std::vector<double> flushed;
     std::vector<double> unflushed;
     std::vector<double> ratios;
+    std::vector<double> inFlushes;
     bool published = true;
     for (auto _ : state)
     {
         const bool flushedFirst = flushed.size() % 2 == 1;
         const double first = PublishOnce(app, request, flushedFirst);
+        if (flushedFirst)
+            inFlushes.push_back(flushSeconds);
         const double second = PublishOnce(app, request, !flushedFirst);
+        if (!flushedFirst)
+            inFlushes.push_back(flushSeconds);
         const double with = flushedFirst ? first : second;
         const double without = flushedFirst ? second : first;
         published = published && with >= 0 && without >= 0;
@@ -207,6 +227,7 @@ void PublishBothWays(benchmark::State& state, mem::Application& app, const char*
     state.counters["flushed_s"] = Median(flushed);
     state.counters["unflushed_s"] = Median(unflushed);
     state.counters["flushed_vs_unflushed"] = Median(ratios);
+    state.counters["flush_ms"] = Median(inFlushes) * 1e3;
 }
 
 void BM_SampleDrawing(benchmark::State& state)
