@@ -348,14 +348,22 @@ HRESULT CDWF3DGrWriter::GenerateEllipseWire(host::Curve* curve)
             LeaveOutEdge(where, kTooLarge);
             return E_FAIL;
         }
+        const auto centre = Floats(PointAt(ellipse.data()));
+        const auto majorEnd = Floats(PointAt(major));
+        const auto minorEnd = Floats(PointAt(minor));
+        if (majorEnd == centre || minorEnd == centre)
+        {
+            LeaveOutEdge(where, u"its axes are too short for single precision");
+            return E_FAIL;
+        }
 
         const double start = Negligible(OneTurn(edge_[6]) * kOneOverTwoPi);
         const double end = Negligible(std::fabs(OneTurn(edge_[7]) * kOneOverTwoPi));
 
         TK_Ellipse& arc = segment_->getEllipticalArcHandler();
-        arc.SetCentre(Floats(PointAt(ellipse.data())).data());
-        arc.SetMajor(Floats(PointAt(major)).data());
-        arc.SetMinor(Floats(PointAt(minor)).data());
+        arc.SetCentre(centre.data());
+        arc.SetMajor(majorEnd.data());
+        arc.SetMinor(minorEnd.data());
         arc.SetLimits(static_cast<float>(start), static_cast<float>(end));
         arc.serialize(0);
     }

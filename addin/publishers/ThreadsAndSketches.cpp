@@ -579,9 +579,10 @@ HRESULT CDWF3DGrWriter::GetComponentTransform(host::Component* component, float 
         if (!FitFloats(values, 16))
         {
             ReportPublishError(kTransformStep, true,
-                               std::u16string(u"its placement is left out: ") +
+                               std::u16string(u"Its placement is left out: ") +
                                    (AllFinite(t.data(), 13)
-                                        ? u"its transform scaled is too large for single precision"
+                                        ? u"its axes times its scale are too large for single "
+                                          u"precision"
                                         : u"its transform's values are not all finite numbers"));
             return E_FAIL;
         }
