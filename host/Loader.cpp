@@ -963,8 +963,8 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
                 requireSingle(curve->ellipse, child.line, "attribute 'ellipse'");
                 // After the two doubles that hold the header's integers.
                 if (curve->bspline.size() > 2)
-                    requireSingle(curve->bspline.data() + 2, curve->bspline.size() - 2,
-                                  child.line, "attribute 'bspline'");
+                    requireSingle(curve->bspline.data() + 2, curve->bspline.size() - 2, child.line,
+                                  "attribute 'bspline'");
             }
             curve->circular = a.integer("is-circle", 0) != 0;
             parent.edge->edgeCurve = curve;

@@ -11,10 +11,10 @@
 #include "host/Geometry.h"
 #include "platform/kernel/Text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -164,9 +164,8 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
             else if (Guarded(
                          kShellStep,
                          [&] {
-                             ComputeTextureCoordinates(soup.uv.data(),
-                                                       static_cast<int>(uv.size()), uv.data(),
-                                                       nullptr);
+                             ComputeTextureCoordinates(soup.uv.data(), static_cast<int>(uv.size()),
+                                                       uv.data(), nullptr);
                          },
                          false) &&
                      !AllFinite(soup.uv))

@@ -411,8 +411,8 @@ HRESULT CDWF3DGrWriter::Generate3Dsketch(host::Document* document, DWFToolkit::D
                 continue;
             // A line, spline or arc that cannot be drawn is left out on its
             // own, named by its place (from 1) in its list.
-            const auto leaveOut = [feature](const char16_t* what, int index,
-                                            const std::u16string& why)
+            const auto leaveOut =
+                [feature](const char16_t* what, int index, const std::u16string& why)
             {
                 ReportPublishError(kSketchStep, true,
                                    u"3D sketch " + FeatureLabel(feature) + u": " + what + u" " +

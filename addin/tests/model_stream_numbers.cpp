@@ -133,8 +133,8 @@ TEST_F(ModelStreamNumbers, ValuesSinglePrecisionCannotCarryLeaveTheirItemOut)
     sketch.sketchSplines.data[3 + 2 * 3 + 2] = 1e300; // spline 1, point 2's z
     // An arc about (2e38, 0, 0.02) of radius 2e38 from 60 degrees to -60:
     // its ends fit, its middle (4e38, 0, 0.02) does not.
-    std::copy_n(std::vector<double>{3e38, std::sqrt(3.0) * 1e38, 0.02, 3e38,
-                                    -std::sqrt(3.0) * 1e38, 0.02, 2e38, 0, 0.02}
+    std::copy_n(std::vector<double>{3e38, std::sqrt(3.0) * 1e38, 0.02, 3e38, -std::sqrt(3.0) * 1e38,
+                                    0.02, 2e38, 0, 0.02}
                     .begin(),
                 9, sketch.sketchArcs.data.begin() + 6);
 
@@ -225,11 +225,10 @@ TEST_F(ModelStreamNumbers, ArcAxesOfAnyLengthButZeroGiveTheArcsPlane)
         sketch.sketchSplines = {};
         sketch.sketchArcs.count = 3;
         sketch.sketchArcs.data.clear();
-        for (const auto& arc :
-             {ArcAbout({1, 0, 0}, {0, 1, 0}, -1, {0, 0, length}),
-              ArcAbout({0, 0, 1}, {-h, h, 0}, 1, {length, length, 0}),
-              // A whole circle in z = 0.
-              ArcAbout({1, 0, 0}, {1, 0, 0}, 1, {0, 0, length})})
+        for (const auto& arc : {ArcAbout({1, 0, 0}, {0, 1, 0}, -1, {0, 0, length}),
+                                ArcAbout({0, 0, 1}, {-h, h, 0}, 1, {length, length, 0}),
+                                // A whole circle in z = 0.
+                                ArcAbout({1, 0, 0}, {1, 0, 0}, 1, {0, 0, length})})
             sketch.sketchArcs.data.insert(sketch.sketchArcs.data.end(), arc.begin(), arc.end());
         const std::vector<Item> arcs = SketchArcs();
         EXPECT_EQ(Messages(), std::vector<std::u16string>{}) << length;

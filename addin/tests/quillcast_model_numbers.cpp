@@ -140,9 +140,12 @@ TEST_F(QuillcastModelNumbers, ProductsBeyondSinglePrecisionLeaveTheirItemOutAndN
     // 10, go past it too.
     const std::string root3 = "1.7320508075688772e38";
     const std::string part =
-        Head("1", "far.PRT") + "<bounding-box>0 0 0 10 0 0</bounding-box>\n"
+        Head("1", "far.PRT") +
+        "<bounding-box>0 0 0 10 0 0</bounding-box>\n"
         "<feature id=\"outline\" type-name=\"3DProfileFeature\" kind=\"0\"><sketch flag=\"1\">\n"
-        "<arcs count=\"2\">0 0 0 0 -1 0  3e38 " + root3 + " 0  3e38 -" + root3 + " 0  2e38 0 0  1\n"
+        "<arcs count=\"2\">0 0 0 0 -1 0  3e38 " +
+        root3 + " 0  3e38 -" + root3 +
+        " 0  2e38 0 0  1\n"
         "0 0 0 0 -1 0  1 0 0  0 1 0  0 0 0  1</arcs>\n</sketch></feature>\n"
         "<feature id=\"hole\" type-name=\"Hole\" kind=\"1\">\n"
         "<feature id=\"far thread\" type-name=\"CosmeticThread\" kind=\"2\">\n"

@@ -69,12 +69,11 @@ TEST(ModelNumbers, SinglePrecisionsOwnLimitDecides)
 {
     // Everything that rounds to the largest float is taken, as that float;
     // from halfway to the next power of two on, rounding gives infinity.
-    const std::pair<const char*, double> taken[] = {
-        {"3e38", 3e38},
-        {"3.1e38", 3.1e38},
-        {"3.4e38", 3.4e38},
-        {"3.4028235e38", FLT_MAX},
-        {"-3.4028235677973362e38", -FLT_MAX}};
+    const std::pair<const char*, double> taken[] = {{"3e38", 3e38},
+                                                    {"3.1e38", 3.1e38},
+                                                    {"3.4e38", 3.4e38},
+                                                    {"3.4028235e38", FLT_MAX},
+                                                    {"-3.4028235677973362e38", -FLT_MAX}};
     for (const auto& [text, value] : taken)
     {
         const std::vector<float> values = triangles(text);
@@ -108,8 +107,9 @@ TEST(ModelNumbers, NumbersTooSmallForTheirPrecisionReadAsZero)
     EXPECT_EQ(params[1], 1e-320);
     EXPECT_EQ(document->firstFeature()->specificSketch()->lines(kSketchLines)[6], 0.0);
     // Too large for a double is no number at all.
-    EXPECT_NE(refusal(faceWith("1e400")).find("line 4: <triangles> holds '1e400', which is not a "
-                                              "finite number"),
+    EXPECT_NE(refusal(faceWith("1e400"))
+                  .find("line 4: <triangles> holds '1e400', which is not a "
+                        "finite number"),
               std::string::npos);
 }
 
@@ -148,10 +148,9 @@ TEST(ModelNumbers, EveryNumberAModelStreamCarriesIsCheckedAtItsLine)
     EXPECT_EQ(refusal(sketchWith("<splines count=\"1\">0 0 2  0 0 0  1e39 0 0</splines>")),
               "line 4: <splines> holds 1e+39" + tooLarge);
     // A component's placement.
-    EXPECT_EQ(
-        refusal("<components>\n<component name=\"c\" transform=\"1 0 0 0 1 0 0 0 1 1e39 0 0 "
-                "1\"/></components>\n"),
-        "line 4: attribute 'transform' holds 1e+39" + tooLarge);
+    EXPECT_EQ(refusal("<components>\n<component name=\"c\" transform=\"1 0 0 0 1 0 0 0 1 1e39 0 0 "
+                      "1\"/></components>\n"),
+              "line 4: attribute 'transform' holds 1e+39" + tooLarge);
 
     // A drawing's sketch is no model stream's: its numbers are doubles.
     EXPECT_NO_THROW(parseHostDocument(
