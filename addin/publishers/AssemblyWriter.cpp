@@ -211,8 +211,8 @@ void CDWFxAssemblyWriter::GenerateComponentShell(host::Component* component,
         // placement: the component's own content is still written.
         try
         {
-            WriteComponentBodies(component, model, segment, textureNames, components,
-                                 componentMode, noColour);
+            WriteComponentBodies(component, model, segment, textureNames, components, componentMode,
+                                 noColour);
         }
         catch (...)
         {

@@ -8,9 +8,9 @@
 // independent tools and our readers, the points carried through the
 // placements and checked against values worked out by hand). A body the
 // walk never writes (in a subassembly or the root) is refused on loading.
+#include "addin/PublishRun.h"
 #include "addin/tests/ModelPackage.h"
 #include "addin/tests/QuillcastHarness.h"
-#include "addin/PublishRun.h"
 #include "host/Loader.h"
 
 #include <gtest/gtest.h>
@@ -44,20 +44,24 @@ std::string Thread(const std::string& id, const std::array<double, 3>& centre, d
 {
     const std::string c = std::to_string(centre[0]) + " " + std::to_string(centre[1]) + " " +
                           std::to_string(centre[2]);
-    const std::string start = std::to_string(centre[0] + radius) + " " +
-                              std::to_string(centre[1]) + " " + std::to_string(centre[2]);
-    return "<feature id=\"" + id + "\" type-name=\"CosmeticThread\" kind=\"2\">"
-           "<thread setting=\"0\" diameter=\"" + std::to_string(diameter) + "\"><edge params=\"" +
-           start + "  " + start + "  0 6.283185307179586  0 0 0\"><curve kind=\"3002\" circle=\"" +
-           c + "  0 0 1  " + std::to_string(radius) + "\" is-circle=\"" + (circle ? "1" : "0") +
+    const std::string start = std::to_string(centre[0] + radius) + " " + std::to_string(centre[1]) +
+                              " " + std::to_string(centre[2]);
+    return "<feature id=\"" + id +
+           "\" type-name=\"CosmeticThread\" kind=\"2\">"
+           "<thread setting=\"0\" diameter=\"" +
+           std::to_string(diameter) + "\"><edge params=\"" + start + "  " + start +
+           "  0 6.283185307179586  0 0 0\"><curve kind=\"3002\" circle=\"" + c + "  0 0 1  " +
+           std::to_string(radius) + "\" is-circle=\"" + (circle ? "1" : "0") +
            "\"/></edge></thread></feature>\n";
 }
 
 // A 3D sketch of one line.
 std::string Sketch(const std::string& id, const std::string& line)
 {
-    return "<feature id=\"" + id + "\" type-name=\"3DProfileFeature\" kind=\"0\"><sketch flag=\"1\">"
-           "<lines kind=\"1\" count=\"1\">0 0 0 0 -1 0  " + line + "</lines></sketch></feature>\n";
+    return "<feature id=\"" + id +
+           "\" type-name=\"3DProfileFeature\" kind=\"0\"><sketch flag=\"1\">"
+           "<lines kind=\"1\" count=\"1\">0 0 0 0 -1 0  " +
+           line + "</lines></sketch></feature>\n";
 }
 
 // The top assembly, with a 3D sketch and a thread of its own, holds
@@ -67,7 +71,9 @@ std::string Sketch(const std::string& id, const std::string& line)
 std::string AssemblyWithThreads()
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<host-document version=\"1\">\n"
-           "<document type=\"2\" title=\"top.ASM\"" + kPreview + " active=\"1\">\n"
+           "<document type=\"2\" title=\"top.ASM\"" +
+           kPreview +
+           " active=\"1\">\n"
            "<configuration name=\"Default\" current=\"1\"/>\n" +
            Sketch("top outline", "0 0 0  1 0 0") +
            "<feature id=\"top hole\" type-name=\"Hole\" kind=\"1\">\n" +
@@ -76,11 +82,15 @@ std::string AssemblyWithThreads()
            "<components><component name=\"top\">\n"
            "<component name=\"double\" document=\"pin.PRT\" "
            "transform=\"1 0 0 0 1 0 0 0 1 10 0 0 1\">\n"
-           "<body>" + Face(0) + "</body>\n<body>" + Face(1) + "</body>\n</component>\n"
+           "<body>" +
+           Face(0) + "</body>\n<body>" + Face(1) +
+           "</body>\n</component>\n"
            "<component name=\"sub\">\n"
            "<component name=\"bare\" document=\"pin.PRT\" "
            "transform=\"1 0 0 0 1 0 0 0 1 20 0 0 1\">\n"
-           "<body included=\"0\">" + Face(0) + "</body>\n</component>\n"
+           "<body included=\"0\">" +
+           Face(0) +
+           "</body>\n</component>\n"
            "</component>\n"
            "</component></components>\n</document>\n"
            "<document type=\"1\" title=\"pin.PRT\">\n<summary index=\"0\">Pin</summary>\n" +
@@ -196,10 +206,9 @@ TEST_F(AssemblyComponentContent, InProcessEachComponentAsksItsOwnThreadsAndPlace
     EXPECT_EQ(outcome.status, PublishOutcome::Status::PublishedWithErrors);
     // The pin's thread that cannot be drawn, said once for each component
     // that shows the pin, naming it.
-    EXPECT_EQ(outcome.causes, (std::vector<std::u16string>{u"Component 'double': " +
-                                                               std::u16string(kSquareThread),
-                                                           u"Component 'bare': " +
-                                                               std::u16string(kSquareThread)}));
+    EXPECT_EQ(outcome.causes,
+              (std::vector<std::u16string>{u"Component 'double': " + std::u16string(kSquareThread),
+                                           u"Component 'bare': " + std::u16string(kSquareThread)}));
     EXPECT_EQ(outcome.messages,
               std::vector<std::u16string>(2, u"An error occurred while publishing the file. The "
                                              u"error occurred in CDWF3DGrWriter::GenerateThread."));
@@ -223,9 +232,8 @@ TEST_F(AssemblyComponentContent, TheProgramDrawsEachThreadOnceInItsOwnPlace)
     const std::string document = Document("threads.xml", AssemblyWithThreads());
     const std::string target = Target("threads.dwf");
     std::string errors;
-    EXPECT_EQ(Quillcast("publish " + Quoted(document) + " -o " + Quoted(target) + " --quiet",
-                        errors),
-              3)
+    EXPECT_EQ(
+        Quillcast("publish " + Quoted(document) + " -o " + Quoted(target) + " --quiet", errors), 3)
         << errors;
     for (const char* name : {"double", "bare"})
         EXPECT_NE(errors.find("quillcast:   cause: Component '" + std::string(name) +
@@ -252,10 +260,10 @@ TEST_F(AssemblyComponentContent, TheProgramRefusesABodyTheWalkWouldNeverWrite)
 {
     // A body of a subassembly, before or after its children, and of the
     // root: refused with the body's line, nothing written.
-    const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"      // 1
-                             "<host-document version=\"1\">\n"                  // 2
-                             "<document type=\"2\" title=\"a.ASM\">\n"          // 3
-                             "<components><component name=\"top\">\n";          // 4
+    const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" // 1
+                             "<host-document version=\"1\">\n"              // 2
+                             "<document type=\"2\" title=\"a.ASM\">\n"      // 3
+                             "<components><component name=\"top\">\n";      // 4
     const std::string tail = "</component></components>\n</document>\n"
                              "<document type=\"1\" title=\"p.PRT\"/>\n</host-document>\n";
     const std::string body = "<body>" + Face(0) + "</body>\n";
@@ -267,8 +275,9 @@ TEST_F(AssemblyComponentContent, TheProgramRefusesABodyTheWalkWouldNeverWrite)
         std::string reason;
     } cases[] = {
         {"body before the children", "<component name=\"sub\">\n" + body + leaf + "</component>\n",
-         6, "<body> in a <component> with child components: a subassembly holds no bodies of its "
-            "own; put them in a part component (one without child components)"},
+         6,
+         "<body> in a <component> with child components: a subassembly holds no bodies of its "
+         "own; put them in a part component (one without child components)"},
         {"body after the children", "<component name=\"sub\">\n" + leaf + body + "</component>\n",
          7, "<body> in a <component> with child components"},
         {"body of the root", body + leaf, 5,
@@ -280,9 +289,9 @@ TEST_F(AssemblyComponentContent, TheProgramRefusesABodyTheWalkWouldNeverWrite)
         const std::string document = Document("refused.xml", head + c.components + tail);
         const std::string target = Target("refused.dwf");
         std::string errors;
-        EXPECT_EQ(Quillcast("publish " + Quoted(document) + " -o " + Quoted(target) + " --quiet",
-                            errors),
-                  2)
+        EXPECT_EQ(
+            Quillcast("publish " + Quoted(document) + " -o " + Quoted(target) + " --quiet", errors),
+            2)
             << errors;
         EXPECT_NE(errors.find("line " + std::to_string(c.line) + ": " + c.reason),
                   std::string::npos)
