@@ -197,10 +197,34 @@ WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const Ho
     double endAngle = GetW2DAngle(centre, end);
     if (direction == -1)
         std::swap(startAngle, endAngle);
+    const StreamArc angles = ArcAngles(startAngle, endAngle, EndsCoincide(start, end));
     const WT_Logical_Point at = MapPoint(sheet, transform, centre.x, centre.y);
-    WT_Outline_Ellipse arc(at.m_x, at.m_y, mappedRadius, mappedRadius, ToUInt16(startAngle),
-                           ToUInt16(endAngle), 0);
+    WT_Outline_Ellipse arc(at.m_x, at.m_y, mappedRadius, mappedRadius, angles.start, angles.end, 0);
     return arc.serialize(file);
+}
+
+StreamArc ArcAngles(double start, double end, bool whole)
+{
+    StreamArc arc{ToUInt16(start), ToUInt16(end)};
+    if (whole)
+    {
+        arc.end = arc.start;
+        return arc;
+    }
+    if (arc.end != arc.start)
+        return arc;
+    // Both ends truncate to one unit, which the stream would read as the
+    // whole turn: the sweep the document gives says which way it lies.
+    double sweep = std::fmod(end - start, 65536.0);
+    if (sweep < 0)
+        sweep += 65536.0;
+    arc.end = static_cast<std::uint16_t>(sweep >= 32768.0 ? arc.start - 1 : arc.start + 1);
+    return arc;
+}
+
+bool EndsCoincide(const HostPoint& start, const HostPoint& end)
+{
+    return start.x == end.x && start.y == end.y;
 }
 
 HostPoint Rotate(const HostPoint& point, double angle)

@@ -86,12 +86,30 @@ std::int32_t LinePatternForSketchStyle(std::int32_t lineStyle);
 WT_Result WritePolyline(WT_File& file, const SheetContext& sheet, std::size_t count,
                         const HostPoint* points, const ViewTransform& transform);
 // A circular arc from start to end about centre, counter-clockwise
-// (direction +1) or clockwise (-1); a zero radius writes nothing.
+// (direction +1) or clockwise (-1); the whole circle when start and end
+// coincide. A zero radius writes nothing.
 WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const HostPoint& centre,
                               const HostPoint& start, const HostPoint& end,
                               const ViewTransform& transform, int direction);
 // The direction from `from` to `to` in W2D angle units, in [0, 65536).
 double GetW2DAngle(const HostPoint& from, const HostPoint& to);
+
+// An arc's start and end as the stream holds them, counter-clockwise from
+// start to end; equal values make the whole turn.
+struct StreamArc
+{
+    std::uint16_t start = 0;
+    std::uint16_t end = 0;
+};
+// The stream angles of an arc running counter-clockwise from `start` to
+// `end` (W2D angle units, not yet truncated). Only an arc whose ends
+// coincide in the document (`whole`) becomes the whole turn: one whose two
+// angles fall into the same stream unit keeps the least sweep the stream
+// carries, or the most when it falls just short of a whole turn.
+StreamArc ArcAngles(double start, double end, bool whole);
+// Whether an arc's start and end are one point on the sheet, as the
+// document gives them (before any rounding).
+bool EndsCoincide(const HostPoint& start, const HostPoint& end);
 
 // `text` as one W2D string that `file` can write and its reader take back.
 // A text too long for that is cut at the last whole character that fits and
