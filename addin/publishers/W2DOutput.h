@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class WT_File;
 
@@ -111,10 +112,29 @@ StreamArc ArcAngles(double start, double end, bool whole);
 // document gives them (before any rounding).
 bool EndsCoincide(const HostPoint& start, const HostPoint& end);
 
-// `text` as one W2D string that `file` can write and its reader take back.
-// A text too long for that is cut at the last whole character that fits and
-// the cut is reported as a failure of `where` (the text is no longer what
-// the drawing says); the rest of the drawing goes on.
+// Characters of a UTF-16 text as a reader counts them: a surrogate pair
+// once, a lone surrogate once as well.
+std::size_t CharacterCount(std::u16string_view text);
+// The beginning of `text` for a message: its first kExcerptCharacters
+// characters of its first line (never half a pair), with "…" after them
+// when the text goes on.
+constexpr std::size_t kExcerptCharacters = 40;
+std::u16string Excerpt(std::u16string_view text);
+
+// How many code units of `text` one W2D string of `file` carries so that
+// its reader takes it back: the text up to its first NUL (as a C string of
+// the host's ends there), or, beyond what the stream allows, its longest
+// beginning that fits and ends on a whole character. The stream counts an
+// ASCII string in bytes and any other in UTF-16 code units, so a character
+// beyond U+FFFF takes two.
+std::size_t StreamLength(const WT_File& file, const std::u16string& text);
+
+// `text` as `file` can write it (see StreamLength). A text too long for
+// that is cut and the cut is reported as a failure of `where` (the text is
+// no longer what the drawing says), in characters; the rest of the drawing
+// goes on.
+std::u16string FitText(const WT_File& file, const std::u16string& text, const char* where);
+// FitText as the W2D string written.
 WT_String FittedText(const WT_File& file, const std::u16string& text, const char* where);
 
 // Rotates (x, y) about the origin by `angle` radians; z stays.
