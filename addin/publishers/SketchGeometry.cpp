@@ -76,10 +76,16 @@ void SetCurvePen(WT_File& file, const double* record, std::int32_t defaultColour
     w2dout::SetFill(file, false);
 }
 
+// The length of (x, y, z) without squaring out of range: a vector whose
+// squared length would overflow or underflow still has its length.
+double Length3(double x, double y, double z)
+{
+    return std::hypot(std::hypot(x, y), z);
+}
+
 double Distance3(const HostPoint& a, const HostPoint& b)
 {
-    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
-                     (a.z - b.z) * (a.z - b.z));
+    return Length3(a.x - b.x, a.y - b.y, a.z - b.z);
 }
 
 double Distance2(const HostPoint& a, const HostPoint& b)
@@ -584,7 +590,7 @@ WT_Result CDWF2DGrWriter::GenerateArcOrEllipse(std::size_t index, const ViewTran
         const HostPoint start = PointAt(geometry + 3);
         const HostPoint end = PointAt(geometry + 6);
         const HostPoint axis = PointAt(geometry + 9);
-        const double axisLength = std::sqrt(axis.x * axis.x + axis.y * axis.y + axis.z * axis.z);
+        const double axisLength = Length3(axis.x, axis.y, axis.z);
         if (!(axisLength > 0) || !std::isfinite(axisLength))
             return WT_Result_Success; // an arc without an axis has no face
         double alpha = w2dout::ClampedAcos(axis.z / axisLength);

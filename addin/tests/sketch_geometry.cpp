@@ -264,6 +264,29 @@ TEST_F(SketchGeometry, ModelEdgesFacingTiltedAndInADetailView)
     EXPECT_EQ(circular[0].end, 16384u);
 }
 
+TEST_F(SketchGeometry, ModelEdgeArcAxesOfAnyLengthFaceTheirWay)
+{
+    // The arcs above, their axes scaled so far that a squared length would
+    // overflow or underflow a double: drawn all the same.
+    const std::string edges = R"(
+        <model-edges count="3">
+          1 12  0 0 0  0.02 0 0  0 0.02 0  0 0 1e200   0 0  0 1  0 0  0
+          1 12  0 0 0  0.02 0 0  0 0.02 0  0 0 -1e-200  0 0  0 1  0 0  0
+          1 12  0 0 0  0.02 0 0  -0.02 0 0  0 0.866025403784e-170 0.5e-170  0 0  0 1  0 0  0
+        </model-edges>)";
+    HostDrawing host = HostDrawing::FromViews(OneView("type=\"7\"", edges));
+    const std::vector<Drawn> drawn = WalkView(host);
+    ASSERT_EQ(drawn.size(), 3u);
+    EXPECT_EQ(drawn[0].start, 0u);
+    EXPECT_EQ(drawn[0].end, 16384u);
+    EXPECT_EQ(drawn[0].major, drawn[0].minor);
+    EXPECT_EQ(drawn[1].start, 16384u) << "seen from behind: clockwise";
+    EXPECT_EQ(drawn[1].end, 65536u);
+    EXPECT_EQ(drawn[2].major, 20);
+    EXPECT_EQ(drawn[2].minor, 10);
+    EXPECT_NEAR(drawn[2].end, 32768.0, 1.0);
+}
+
 TEST_F(SketchGeometry, DisplayModeIsSwitchedAndRestoredAndLazyEdgesBuilt)
 {
     HostDrawing host =
