@@ -289,9 +289,12 @@ HRESULT CDWF3DGrWriter::WriteCircleArcs(const double* circle, const double* star
     const Point3 opposite = centre * 2.0 - s;
     const Point3 normal = geometry_writer::Cross(axis, s - centre);
     const double length = Length(normal);
-    // A start on the axis gives no plane to draw in.
+    // A start on the axis (or a circle of no axis) gives no plane to draw in.
     if (!(length > 0.0) || !std::isfinite(length))
-        return S_OK;
+    {
+        LeaveOutEdge(kCircleStep, u"its start lies on its circle's axis, so its plane is unknown");
+        return E_FAIL;
+    }
     const Point3 quarter = geometry_writer::Direction(normal, length) * radius;
 
     // Both halves of a whole circle are written, or neither.
