@@ -89,19 +89,31 @@ TEST(SampleAssembly, APartsBodiesFacesEdgesAndFeatures)
     EXPECT_EQ(edges[1]->curve()->circleParams().size(), 7u);
     EXPECT_EQ(edges[1]->curveParams().size(), 11u);
 
+    // The features in order: the extrusion, the 3D sketch, the hole with
+    // its cosmetic thread as a sub-feature, the suppressed fillet.
     Feature* base = part->firstFeature();
     ASSERT_NE(base, nullptr);
-    Sketch* sketch = base->specificSketch();
+    EXPECT_EQ(base->specificSketch(), nullptr);
+    Feature* outline = base->next();
+    ASSERT_NE(outline, nullptr);
+    EXPECT_EQ(outline->typeName(), u"3DProfileFeature");
+    Sketch* sketch = outline->specificSketch();
     ASSERT_NE(sketch, nullptr);
     EXPECT_EQ(sketch->flag(), 1);
     EXPECT_EQ(sketch->lineCount(kSketchLines), 2);
-    Feature* thread = base->next();
+    Feature* hole = outline->next();
+    ASSERT_NE(hole, nullptr);
+    EXPECT_EQ(hole->threadData(), nullptr);
+    Feature* thread = hole->firstSubFeature();
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(thread->typeName(), u"CosmeticThread");
     ASSERT_NE(thread->threadData(), nullptr);
     EXPECT_TRUE(thread->threadData()->accessSelections(part, nullptr));
     EXPECT_EQ(thread->threadData()->diameter(), 0.006);
     EXPECT_EQ(thread->threadData()->edge()->curve()->kind(), kCircleCurve);
-    EXPECT_TRUE(thread->next()->suppressed());
-    EXPECT_EQ(thread->next()->next(), nullptr);
+    ASSERT_NE(hole->next(), nullptr);
+    EXPECT_TRUE(hole->next()->suppressed());
+    EXPECT_EQ(hole->next()->next(), nullptr);
 
     Document* pin = part->next();
     Edge* spline = pin->bodies(-1, -1)[0]->edges()[1];
