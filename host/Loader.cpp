@@ -30,6 +30,16 @@ namespace
 
 using namespace host::memory;
 
+// Bodies belong to part components: the publisher writes the bodies of a
+// component without child components only, so a body anywhere else would
+// be dropped without a word.
+constexpr const char* kRootBody =
+    "<body> in the root <component>: the root is the assembly itself and holds no bodies; "
+    "put them in a part component (one without child components)";
+constexpr const char* kSubassemblyBody =
+    "<body> in a <component> with child components: a subassembly holds no bodies of its own; "
+    "put them in a part component (one without child components)";
+
 enum class Kind
 {
     Top,
@@ -103,6 +113,10 @@ struct Frame
     int kindArgument = 0;
     // A feature's (3D) sketch, or one of its lists: its arcs may carry an axis.
     bool threeDSketch = false;
+    // A component: whether it is the root of its tree, and the line of its
+    // first <body> (0: none yet).
+    bool rootComponent = false;
+    int bodyLine = 0;
 
     memory::Document* document = nullptr;
     memory::Drawing* drawing = nullptr;
@@ -252,6 +266,36 @@ template <class What> double parseNumber(std::string_view token, int line, const
         throw LoadError(line, what() + " holds '" + std::string(token) +
                                   "', which is not a finite number");
     return *value;
+}
+
+// The numbers a model stream carries as floats must round to finite ones:
+// everything below the point halfway between the largest float and the next
+// power of two (where rounding goes to infinity) does, the largest float
+// itself included.
+constexpr double kSingleOverflow = 0x1.ffffffp127;
+
+bool fitsSingle(double value)
+{
+    return std::fabs(value) < kSingleOverflow;
+}
+
+[[noreturn]] void refuseForSingle(double value, int line, const std::string& what)
+{
+    throw LoadError(line, what + " holds " + platform::formatDouble(value) +
+                              ", a number too large for single precision");
+}
+
+// Each of `count` numbers from `values` on fits single precision.
+void requireSingle(const double* values, std::size_t count, int line, const std::string& what)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (!fitsSingle(values[i]))
+            refuseForSingle(values[i], line, what);
+}
+
+void requireSingle(const std::vector<double>& values, int line, const std::string& what)
+{
+    requireSingle(values.data(), values.size(), line, what);
 }
 
 std::vector<double> parseNumbers(const std::string& text, int line, const std::string& what)
@@ -542,9 +586,8 @@ private:
     void takeFaceNumber(Frame& frame, std::string_view token, int faceLine)
     {
         const double value = parseNumber(token, frame.line, [&] { return "<" + frame.name + ">"; });
-        if (std::fabs(value) > 3.0e38)
-            throw LoadError(frame.line,
-                            "<" + frame.name + "> holds a number too large for single precision");
+        if (!fitsSingle(value))
+            refuseForSingle(value, frame.line, "<" + frame.name + ">");
         // More numbers than the face's count allows are refused as they come,
         // not after an array grown without bound.
         std::vector<float>& floats = *frame.floats;
@@ -813,6 +856,8 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         {
             if (parent.kind == Kind::Components && parent.document->tree->root)
                 throw LoadError(child.line, "<components> holds one root <component>");
+            if (parent.kind == Kind::ComponentEl && parent.bodyLine != 0)
+                throw LoadError(parent.bodyLine, kSubassemblyBody);
             auto* component = make<memory::Component>("Component");
             component->componentName = wide(a.take("name").value_or(""));
             component->label = "Component[" + platform::utf16ToUtf8(component->componentName) + "]";
@@ -826,6 +871,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
                 component->box = box;
             if (auto matrix = a.numbers("transform", 13, false); !matrix.empty())
             {
+                requireSingle(matrix, child.line, "attribute 'transform'");
                 component->placement = make<memory::Transform>("Transform");
                 component->placement->values = matrix;
             }
@@ -835,6 +881,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
                 parent.component->childComponents.push_back(component);
             child.kind = Kind::ComponentEl;
             child.component = component;
+            child.rootComponent = parent.kind == Kind::Components;
             return;
         }
         break;
@@ -926,6 +973,16 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             curve->ellipse = a.numbers("ellipse", 11, false);
             if (const auto bspline = a.take("bspline"))
                 curve->bspline = bsplineBlock(*bspline, child.line);
+            // A model edge's curve is written into the model stream.
+            if (parent.kindArgument == 3)
+            {
+                requireSingle(curve->circle, child.line, "attribute 'circle'");
+                requireSingle(curve->ellipse, child.line, "attribute 'ellipse'");
+                // After the two doubles that hold the header's integers.
+                if (curve->bspline.size() > 2)
+                    requireSingle(curve->bspline.data() + 2, curve->bspline.size() - 2, child.line,
+                                  "attribute 'bspline'");
+            }
             curve->circular = a.integer("is-circle", 0) != 0;
             parent.edge->edgeCurve = curve;
             child.kind = Kind::CurveEl;
@@ -1052,7 +1109,10 @@ memory::Edge* Loader::openModelEdge(Frame& child, Attributes& a)
 {
     auto* edge = make<memory::Edge>("Edge");
     if (auto parameters = a.numbers("params", 11, false); !parameters.empty())
+    {
+        requireSingle(parameters, child.line, "attribute 'params'");
         edge->parameters = parameters;
+    }
     child.kind = Kind::EdgeEl;
     child.edge = edge;
     child.kindArgument = 3;
@@ -1107,6 +1167,15 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
     }
     if (name == "body" && (parent.kind == Kind::DocumentEl || parent.kind == Kind::ComponentEl))
     {
+        if (parent.kind == Kind::ComponentEl)
+        {
+            if (parent.rootComponent)
+                throw LoadError(child.line, kRootBody);
+            if (!parent.component->childComponents.empty())
+                throw LoadError(child.line, kSubassemblyBody);
+            if (parent.bodyLine == 0)
+                parent.bodyLine = child.line;
+        }
         auto* body = make<memory::Body>("Body");
         body->include = a.integer("included", 1) != 0;
         if (parent.kind == Kind::DocumentEl)
@@ -1219,6 +1288,7 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         auto* thread = make<memory::ThreadData>("ThreadData");
         thread->threadSetting = static_cast<int>(a.integer("setting", 0));
         thread->threadDiameter = a.number("diameter", 0.0);
+        requireSingle(&thread->threadDiameter, 1, child.line, "attribute 'diameter'");
         thread->grantsAccess = a.integer("access", 1) != 0;
         parent.feature->thread = thread;
         child.kind = Kind::ThreadEl;
@@ -1636,8 +1706,18 @@ void Loader::closeArray(Frame& frame, Frame& parent)
             // A 3D sketch's splines: a three-number head with the point
             // count last, then the points.
             require(layout::sketchSplines(frame.count, numbers));
+            requireSingle(numbers, frame.line, what);
             sketch->sketchSplines = {static_cast<int>(frame.count), std::move(numbers)};
             return;
+        }
+        // A 3D sketch's lines and arcs are written into the model stream;
+        // an arc's axis is only a direction, of any length.
+        if (frame.threeDSketch && (frame.name == "lines" || frame.name == "arcs"))
+        {
+            const std::size_t written = std::min(size, layout::kSketchArc);
+            for (std::size_t at = 0; at < numbers.size(); at += size)
+                requireSingle(numbers.data() + at, std::min(numbers.size() - at, written),
+                              frame.line, what);
         }
         fillRecords(*target, size,
                     "a sketch has one " + what + (frame.name == "lines" ? " of each kind" : ""));
