@@ -34,6 +34,16 @@ using namespace host::memory;
 // What the parser was handed for the last document this thread read.
 thread_local XmlFeedWork lastWork;
 
+// Bodies belong to part components: the publisher writes the bodies of a
+// component without child components only, so a body anywhere else would
+// be dropped without a word.
+constexpr const char* kRootBody =
+    "<body> in the root <component>: the root is the assembly itself and holds no bodies; "
+    "put them in a part component (one without child components)";
+constexpr const char* kSubassemblyBody =
+    "<body> in a <component> with child components: a subassembly holds no bodies of its own; "
+    "put them in a part component (one without child components)";
+
 enum class Kind
 {
     Top,
@@ -107,6 +117,10 @@ struct Frame
     int kindArgument = 0;
     // A feature's (3D) sketch, or one of its lists: its arcs may carry an axis.
     bool threeDSketch = false;
+    // A component: whether it is the root of its tree, and the line of its
+    // first <body> (0: none yet).
+    bool rootComponent = false;
+    int bodyLine = 0;
 
     memory::Document* document = nullptr;
     memory::Drawing* drawing = nullptr;
@@ -829,6 +843,8 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         {
             if (parent.kind == Kind::Components && parent.document->tree->root)
                 throw LoadError(child.line, "<components> holds one root <component>");
+            if (parent.kind == Kind::ComponentEl && parent.bodyLine != 0)
+                throw LoadError(parent.bodyLine, kSubassemblyBody);
             auto* component = make<memory::Component>("Component");
             component->componentName = wide(a.take("name").value_or(""));
             component->label = labelOf("Component", component->componentName);
@@ -851,6 +867,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
                 parent.component->childComponents.push_back(component);
             child.kind = Kind::ComponentEl;
             child.component = component;
+            child.rootComponent = parent.kind == Kind::Components;
             return;
         }
         break;
@@ -1123,6 +1140,15 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
     }
     if (name == "body" && (parent.kind == Kind::DocumentEl || parent.kind == Kind::ComponentEl))
     {
+        if (parent.kind == Kind::ComponentEl)
+        {
+            if (parent.rootComponent)
+                throw LoadError(child.line, kRootBody);
+            if (!parent.component->childComponents.empty())
+                throw LoadError(child.line, kSubassemblyBody);
+            if (parent.bodyLine == 0)
+                parent.bodyLine = child.line;
+        }
         auto* body = make<memory::Body>("Body");
         body->include = a.integer("included", 1) != 0;
         if (parent.kind == Kind::DocumentEl)

@@ -216,11 +216,13 @@ int CAssemblyDocumentPublisher::PublishDoc()
                               [this](DWFToolkit::DWFSegment& root)
                               {
                                   {
-                                      // The top document's own 3D sketches go
-                                      // into the root segment.
-                                      CDWF3DGrWriter sketches(Document(), &root);
-                                      sketches.SetModelDoc(this);
-                                      sketches.Generate3Dsketch(Document(), root);
+                                      // The top document's own 3D sketches and
+                                      // threads go into the root segment, once;
+                                      // each component draws its own model's.
+                                      CDWF3DGrWriter own(Document(), &root);
+                                      own.SetModelDoc(this);
+                                      own.Generate3Dsketch(Document(), root);
+                                      own.GenerateThread(nullptr);
                                   }
                                   CDWFxAssemblyWriter writer(this, &root);
                                   return writer.Write();

@@ -332,8 +332,10 @@ WT_Result CDWF2DGrWriter::GenerateSketchEllipse(host::Sketch* sketch, WT_File& f
                     return WT_Result_Success;
                 const WT_Logical_Point at =
                     w2dout::MapPoint(sheet_, transform, turnedCentre.x, turnedCentre.y);
-                return WT_Outline_Ellipse(at.m_x, at.m_y, major, minor, ToUInt16(startAngle),
-                                          ToUInt16(endAngle), ToUInt16(axis))
+                const w2dout::StreamArc angles =
+                    w2dout::ArcAngles(startAngle, endAngle, w2dout::EndsCoincide(start, end));
+                return WT_Outline_Ellipse(at.m_x, at.m_y, major, minor, angles.start, angles.end,
+                                          ToUInt16(axis))
                     .serialize(file);
             });
     }
@@ -628,8 +630,10 @@ WT_Result CDWF2DGrWriter::GenerateEllipseArc(const double* geometry, const ViewT
     double endAngle = ParametricAngle(centre, end, r, direction, true);
     if (tilt > kPi / 2)
         std::swap(startAngle, endAngle);
+    const w2dout::StreamArc angles =
+        w2dout::ArcAngles(startAngle, endAngle, w2dout::EndsCoincide(start, end));
     const WT_Logical_Point at = w2dout::MapPoint(sheet_, transform, centre.x, centre.y);
-    return WT_Outline_Ellipse(at.m_x, at.m_y, major, minor, ToUInt16(startAngle),
-                              ToUInt16(endAngle), ToUInt16(direction))
+    return WT_Outline_Ellipse(at.m_x, at.m_y, major, minor, angles.start, angles.end,
+                              ToUInt16(direction))
         .serialize(file);
 }

@@ -149,3 +149,41 @@ TEST(SampleAssembly, BrokenModelReferencesAreRefused)
            "<configuration name=\"B\" current=\"1\"/>\n</document>\n</host-document>\n",
            4, "only one configuration");
 }
+
+TEST(SampleAssembly, BodiesBelongToPartComponentsOnly)
+{
+    // The publisher writes the bodies of components without children only:
+    // a body of the root or of a subassembly, before or after its
+    // children, is refused at its line; a part component keeps its bodies.
+    const auto load = [](const std::string& components)
+    {
+        const std::string xml = "<host-document>\n<document type=\"2\">\n<components>\n" +
+                                components + "</components>\n</document>\n</host-document>\n";
+        try
+        {
+            parseHostDocument(xml, u"");
+        }
+        catch (const LoadError& error)
+        {
+            return std::to_string(error.line()) + ": " + error.what();
+        }
+        return std::string("loaded");
+    };
+    const std::string subassembly = "in a <component> with child components: a subassembly "
+                                    "holds no bodies of its own";
+    const auto refusedAt = [&](const std::string& components, const std::string& expected)
+    {
+        const std::string said = load(components);
+        EXPECT_EQ(said.substr(0, said.find(':') + 2), expected.substr(0, expected.find(':') + 2))
+            << said;
+        EXPECT_NE(said.find(expected.substr(expected.find(':') + 2)), std::string::npos) << said;
+    };
+    refusedAt("<component>\n<component>\n<body/>\n<component/>\n</component>\n</component>\n",
+              "6: " + subassembly);
+    refusedAt("<component>\n<component>\n<component/>\n<body/>\n</component>\n</component>\n",
+              "7: " + subassembly);
+    refusedAt("<component>\n<body/>\n</component>\n",
+              "5: <body> in the root <component>: the root is the assembly itself");
+    EXPECT_EQ(load("<component>\n<component>\n<body/>\n<body/>\n</component>\n</component>\n"),
+              "loaded");
+}
