@@ -2,6 +2,7 @@
 
 #include "dwfcore/RegularFile.h"
 #include "host/RecordLayout.h"
+#include "host/XmlFeed.h"
 #include "host/memory/Annotation.h"
 #include "host/memory/Document.h"
 #include "host/memory/Geometry.h"
@@ -29,6 +30,9 @@ namespace
 {
 
 using namespace host::memory;
+
+// What the parser was handed for the last document this thread read.
+thread_local XmlFeedWork lastWork;
 
 // Bodies belong to part components: the publisher writes the bodies of a
 // component without child components only, so a body anywhere else would
@@ -179,7 +183,7 @@ public:
         const auto found = values_.find(name);
         if (found == values_.end())
             return std::nullopt;
-        std::string value = found->second;
+        std::string value = std::move(found->second);
         values_.erase(found);
         return value;
     }
@@ -361,6 +365,21 @@ std::u16string wide(const std::string& text)
     return platform::utf8ToUtf16(text);
 }
 
+// Labels name host objects in the call log, and labels of related objects
+// and every log entry are made from them: a name is cut there, so that a
+// long title or name is not copied into each of them.
+std::string labelOf(const std::string& kind, std::u16string_view name)
+{
+    constexpr std::size_t kLongestName = 64;
+    if (name.size() <= kLongestName)
+        return kind + "[" + platform::utf16ToUtf8(name) + "]";
+    std::size_t cut = kLongestName;
+    // Not between the two halves of a surrogate pair.
+    if (name[cut - 1] >= 0xD800 && name[cut - 1] <= 0xDBFF)
+        --cut;
+    return kind + "[" + platform::utf16ToUtf8(name.substr(0, cut)) + "...]";
+}
+
 bool isBlank(const std::string& text)
 {
     return text.find_first_not_of(" \t\r\n") == std::string::npos;
@@ -414,10 +433,11 @@ public:
         application_ = std::make_unique<memory::Application>();
     }
 
-    // Parses the document as `next` hands it over, one piece per call (an
-    // empty piece ends it), so that neither we nor the parser ever need
-    // the whole text at once.
-    template <class Next> std::unique_ptr<memory::Application> parse(Next&& next)
+    // Parses the document as `fill` hands it over, piece by piece (see
+    // XmlFeed), so that neither we nor the parser ever need the whole text
+    // at once; `usualPiece` is the size of a piece while no token is open.
+    template <class Fill>
+    std::unique_ptr<memory::Application> parse(Fill&& fill, std::size_t usualPiece)
     {
         std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> owner(XML_ParserCreate(nullptr),
                                                                       &XML_ParserFree);
@@ -430,16 +450,12 @@ public:
         XML_SetCharacterDataHandler(parser, &Loader::onText);
         XML_SetStartDoctypeDeclHandler(parser, &Loader::onDoctype);
         XML_SetEntityDeclHandler(parser, &Loader::onEntity);
-        XML_Status status = XML_STATUS_OK;
-        for (;;)
-        {
-            const std::string_view piece = next();
-            const bool last = piece.empty();
-            status = XML_Parse(parser, piece.data(), static_cast<int>(piece.size()),
-                               last ? XML_TRUE : XML_FALSE);
-            if (status != XML_STATUS_OK || last)
-                break;
-        }
+        XmlFeed feed(parser, usualPiece, documentBytes_);
+        bool parsed = true;
+        do
+            parsed = feed.feed(fill);
+        while (parsed && !feed.ended());
+        lastWork = feed.work();
         const int line = static_cast<int>(XML_GetCurrentLineNumber(parser));
         const XML_LChar* reason = XML_ErrorString(XML_GetErrorCode(parser));
         const std::string message = reason ? reason : "unknown error";
@@ -447,7 +463,7 @@ public:
         parser_ = nullptr;
         if (failure_)
             throw *failure_;
-        if (status != XML_STATUS_OK)
+        if (!parsed)
             throw LoadError(line, "malformed XML: " + message);
         if (!sawRoot_)
             throw LoadError(line, "no <host-document> element");
@@ -731,7 +747,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             document->path = path ? wide(*path) : std::u16string();
             document->documentTitle =
                 title ? wide(*title) : platform::path::lastComponent(document->path);
-            document->label = "Document[" + platform::utf16ToUtf8(document->documentTitle) + "]";
+            document->label = labelOf("Document", document->documentTitle);
             document->quality = static_cast<int>(a.integer("image-quality", 0));
             if (const auto picture = a.take("picture"))
                 document->picture = resolve(wide(*picture));
@@ -795,7 +811,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             const std::string id = a.required("id");
             if (definitions_.count(id))
                 throw LoadError(child.line, "block definition '" + id + "' is defined twice");
-            auto* definition = make<memory::BlockDefinition>("BlockDefinition[" + id + "]");
+            auto* definition = make<memory::BlockDefinition>(labelOf("BlockDefinition", wide(id)));
             definitions_[id] = definition;
             child.kind = Kind::BlockDefinitionEl;
             child.definition = definition;
@@ -860,7 +876,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
                 throw LoadError(parent.bodyLine, kSubassemblyBody);
             auto* component = make<memory::Component>("Component");
             component->componentName = wide(a.take("name").value_or(""));
-            component->label = "Component[" + platform::utf16ToUtf8(component->componentName) + "]";
+            component->label = labelOf("Component", component->componentName);
             component->componentState = static_cast<int>(a.integer("state", 2));
             component->setStateStatus = static_cast<int>(a.integer("set-state-status", 2));
             if (const auto model = a.take("document"))
@@ -890,7 +906,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         {
             auto* sheet = make<memory::Sheet>("Sheet");
             sheet->sheetName = wide(a.required("name"));
-            sheet->label = "Sheet[" + platform::utf16ToUtf8(sheet->sheetName) + "]";
+            sheet->label = labelOf("Sheet", sheet->sheetName);
             sheet->sheetProperties = a.numbers("properties", 7, true);
             for (const auto* other : parent.drawing->sheets)
                 if (other->sheetName == sheet->sheetName)
@@ -916,7 +932,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         {
             auto* view = make<memory::View>("View");
             view->viewName = wide(a.take("name").value_or(""));
-            view->label = "View[" + platform::utf16ToUtf8(view->viewName) + "]";
+            view->label = labelOf("View", view->viewName);
             view->viewType = static_cast<int>(a.integer("type", 0, true));
             view->state = static_cast<int>(a.integer("state", 0));
             if (auto placement = a.numbers("transform", 3, false); !placement.empty())
@@ -1269,7 +1285,7 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         feature->featureTypeName = wide(a.take("type-name").value_or(""));
         feature->featureName = wide(id);
         feature->label =
-            "Feature[" + (id.empty() ? platform::utf16ToUtf8(feature->featureTypeName) : id) + "]";
+            labelOf("Feature", id.empty() ? feature->featureTypeName : feature->featureName);
         feature->featureKind = static_cast<int>(a.integer("kind", 0));
         feature->isSuppressed = a.integer("suppressed", 0) != 0;
         if (parent.kind == Kind::DocumentEl)
@@ -1805,6 +1821,11 @@ void Loader::closeArray(Frame& frame, Frame& parent)
 
 } // namespace
 
+XmlFeedWork lastParseWork()
+{
+    return lastWork;
+}
+
 std::unique_ptr<memory::Application> parseHostDocument(std::string_view xml,
                                                        const std::u16string& baseFolder,
                                                        std::size_t maxBytes)
@@ -1815,12 +1836,14 @@ std::unique_ptr<memory::Application> parseHostDocument(std::string_view xml,
     constexpr std::size_t kPiece = 1 << 20;
     return Loader(baseFolder, xml.size())
         .parse(
-            [&xml]
+            [&xml](char* into, std::size_t want)
             {
-                const std::string_view piece = xml.substr(0, kPiece);
-                xml.remove_prefix(piece.size());
-                return piece;
-            });
+                const std::size_t bytes = std::min(want, xml.size());
+                std::copy_n(xml.data(), bytes, into);
+                xml.remove_prefix(bytes);
+                return bytes;
+            },
+            kPiece);
 }
 
 std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path,
@@ -1847,23 +1870,25 @@ std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path
             throw tooLarge();
         documentBytes = static_cast<std::size_t>(status.st_size);
     }
-    // The text is handed to the parser as it is read, never held whole.
-    std::vector<char> buffer(1 << 16);
+    // The text is read into the parser's own buffer as it goes, never held
+    // whole.
+    constexpr std::size_t kPiece = 1 << 16;
     std::size_t total = 0;
     return Loader(platform::path::cutLastComponent(path), documentBytes)
         .parse(
-            [&]
+            [&](char* into, std::size_t want)
             {
                 errno = 0;
-                const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
+                const std::size_t got = std::fread(into, 1, want, file);
                 if (got == 0 && std::ferror(file) != 0)
                     throw LoadError(0, "cannot read host document '" + native +
                                            "': " + platform::systemReason(errno != 0 ? errno : EIO));
                 total += got;
                 if (total > maxBytes)
                     throw tooLarge();
-                return std::string_view(buffer.data(), got);
-            });
+                return got;
+            },
+            kPiece);
 }
 
 } // namespace host

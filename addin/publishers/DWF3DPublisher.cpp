@@ -9,14 +9,12 @@
 #include "dwf/publisher/model/Model.h"
 #include "dwfcore/File.h"
 #include "dwfcore/FileInputStream.h"
-#include "dwfcore/RegularFile.h"
 #include "host/Document.h"
 #include "platform/gdi/Picture.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
-#include <cerrno>
 #include <new>
 
 using DWFCore::DWFString;
@@ -94,14 +92,17 @@ void CDWF3DPublisher::RemoveConvertedTextures() noexcept
 const MaterialDatabaseReader& CDWF3DPublisher::GetMaterialLibrary(const std::u16string& path)
 {
     materials_.Load(path);
-    // A missing library goes unsaid, as the host's own publish leaves it;
-    // something that is there but is no file the user must hear about.
+    // A missing library goes unsaid, as the host's own publish leaves it.
+    // One that is there but cannot be read leaves out the texture of the
+    // material the document names: the user must hear which file and why,
+    // once per publish.
     const int error = materials_.LoadError();
-    if ((error == EISDIR || error == DWFCore::kNotRegularFile) &&
-        refusedLibraries_.insert(path).second)
-        publish_log::Note(u"The material library '" + platform::path::normalized(path) +
-                          u"' is not read (no material gets its texture): " +
-                          platform::utf8ToUtf16(platform::systemReason(error)));
+    if (error != 0 && refusedLibraries_.insert(path).second)
+        ReportPublishError("CDWF3DGrWriter::LoadMaterialDatabase", true,
+                           u"The material library '" + platform::path::normalized(path) +
+                               u"' cannot be read: " +
+                               platform::utf8ToUtf16(platform::systemReason(error)) +
+                               u"; no material of it gets its texture");
     return materials_;
 }
 
