@@ -97,11 +97,12 @@ const MaterialDatabaseReader& CDWF3DPublisher::GetMaterialLibrary(const std::u16
     // material the document names: the user must hear which file and why,
     // once per publish.
     const int error = materials_.LoadError();
-    if (error != 0 && refusedLibraries_.insert(path).second)
+    if ((error != 0 || materials_.Malformed()) && refusedLibraries_.insert(path).second)
         ReportPublishError("CDWF3DGrWriter::LoadMaterialDatabase", true,
                            u"The material library '" + platform::path::normalized(path) +
                                u"' cannot be read: " +
-                               platform::utf8ToUtf16(platform::systemReason(error)) +
+                               (error != 0 ? platform::utf8ToUtf16(platform::systemReason(error))
+                                           : u"it is not well-formed XML") +
                                u"; no material of it gets its texture");
     return materials_;
 }

@@ -64,12 +64,15 @@ void MaterialDatabaseReader::Load(const std::u16string& path)
     document_.reset();
     loadedPath_.clear();
     loadError_ = 0;
+    malformed_ = false;
     if (path.empty())
         return;
     document_ = platform::xml::Document::loadFile(path);
     if (document_)
         loadedPath_ = path;
-    else if (const int error = errno; !NothingAt(path, error))
+    else if (const int error = errno; error == 0)
+        malformed_ = true; // read whole, but no XML
+    else if (!NothingAt(path, error))
         loadError_ = error;
 }
 
@@ -78,6 +81,7 @@ void MaterialDatabaseReader::LoadXml(std::string_view bytes)
     loadedPath_.clear();
     loadError_ = 0;
     document_ = platform::xml::Document::parse(bytes);
+    malformed_ = !document_;
 }
 
 std::vector<platform::xml::Element>

@@ -281,11 +281,15 @@ TEST(MaterialDatabaseReader, ALibraryThatIsThereButCannotBeReadSaysWhy)
         return reader.LoadError();
     };
 
-    // Nothing there, or a file that is no library: no reason to give.
+    // Nothing there: no reason to give.
     EXPECT_EQ(loadError(base + ".absent"), 0);
+    EXPECT_FALSE(reader.Malformed());
     EXPECT_EQ(loadError(base + "/below-a-file"), 0);
+    EXPECT_FALSE(reader.Malformed());
+    // A file read whole that is not XML: no system reason, but malformed.
     addin_test::TempFile broken(Library(kTextured).substr(0, 80));
     EXPECT_EQ(loadError(broken.path()), 0);
+    EXPECT_TRUE(reader.Malformed());
 
     // Something there that cannot be read.
     const std::string link = base + ".link";
@@ -327,6 +331,7 @@ TEST(MaterialDatabaseReader, ALibraryThatIsThereButCannotBeReadSaysWhy)
     reader.Load(SampleLibrary());
     EXPECT_TRUE(reader.IsLoaded());
     EXPECT_EQ(reader.LoadError(), 0);
+    EXPECT_FALSE(reader.Malformed());
 }
 
 TEST(MaterialDatabaseReader, ALibraryIsParsedOncePerPath)

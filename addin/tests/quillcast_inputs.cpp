@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <iterator>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -254,6 +255,12 @@ TEST_F(QuillcastInputs, AMaterialLibraryThatCannotBeReadIsNamedWithTheReason)
         ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
         expectNamed("No such device or address");
         ::close(server);
+    }
+    {
+        SCOPED_TRACE("a file cut in the middle of its XML");
+        const std::string whole = Contents(kept);
+        std::ofstream(library, std::ios::binary) << whole.substr(0, whole.size() / 2);
+        expectNamed("it is not well-formed XML");
     }
     if (::geteuid() != 0)
     {
