@@ -2,6 +2,7 @@
 
 #include "dwfcore/RegularFile.h"
 #include "host/RecordLayout.h"
+#include "host/XmlFeed.h"
 #include "host/memory/Annotation.h"
 #include "host/memory/Document.h"
 #include "host/memory/Geometry.h"
@@ -29,6 +30,19 @@ namespace
 {
 
 using namespace host::memory;
+
+// What the parser was handed for the last document this thread read.
+thread_local XmlFeedWork lastWork;
+
+// Bodies belong to part components: the publisher writes the bodies of a
+// component without child components only, so a body anywhere else would
+// be dropped without a word.
+constexpr const char* kRootBody =
+    "<body> in the root <component>: the root is the assembly itself and holds no bodies; "
+    "put them in a part component (one without child components)";
+constexpr const char* kSubassemblyBody =
+    "<body> in a <component> with child components: a subassembly holds no bodies of its own; "
+    "put them in a part component (one without child components)";
 
 enum class Kind
 {
@@ -103,6 +117,10 @@ struct Frame
     int kindArgument = 0;
     // A feature's (3D) sketch, or one of its lists: its arcs may carry an axis.
     bool threeDSketch = false;
+    // A component: whether it is the root of its tree, and the line of its
+    // first <body> (0: none yet).
+    bool rootComponent = false;
+    int bodyLine = 0;
 
     memory::Document* document = nullptr;
     memory::Drawing* drawing = nullptr;
@@ -165,7 +183,7 @@ public:
         const auto found = values_.find(name);
         if (found == values_.end())
             return std::nullopt;
-        std::string value = found->second;
+        std::string value = std::move(found->second);
         values_.erase(found);
         return value;
     }
@@ -254,6 +272,36 @@ template <class What> double parseNumber(std::string_view token, int line, const
     return *value;
 }
 
+// The numbers a model stream carries as floats must round to finite ones:
+// everything below the point halfway between the largest float and the next
+// power of two (where rounding goes to infinity) does, the largest float
+// itself included.
+constexpr double kSingleOverflow = 0x1.ffffffp127;
+
+bool fitsSingle(double value)
+{
+    return std::fabs(value) < kSingleOverflow;
+}
+
+[[noreturn]] void refuseForSingle(double value, int line, const std::string& what)
+{
+    throw LoadError(line, what + " holds " + platform::formatDouble(value) +
+                              ", a number too large for single precision");
+}
+
+// Each of `count` numbers from `values` on fits single precision.
+void requireSingle(const double* values, std::size_t count, int line, const std::string& what)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (!fitsSingle(values[i]))
+            refuseForSingle(values[i], line, what);
+}
+
+void requireSingle(const std::vector<double>& values, int line, const std::string& what)
+{
+    requireSingle(values.data(), values.size(), line, what);
+}
+
 std::vector<double> parseNumbers(const std::string& text, int line, const std::string& what)
 {
     std::vector<double> numbers;
@@ -317,6 +365,21 @@ std::u16string wide(const std::string& text)
     return platform::utf8ToUtf16(text);
 }
 
+// Labels name host objects in the call log, and labels of related objects
+// and every log entry are made from them: a name is cut there, so that a
+// long title or name is not copied into each of them.
+std::string labelOf(const std::string& kind, std::u16string_view name)
+{
+    constexpr std::size_t kLongestName = 64;
+    if (name.size() <= kLongestName)
+        return kind + "[" + platform::utf16ToUtf8(name) + "]";
+    std::size_t cut = kLongestName;
+    // Not between the two halves of a surrogate pair.
+    if (name[cut - 1] >= 0xD800 && name[cut - 1] <= 0xDBFF)
+        --cut;
+    return kind + "[" + platform::utf16ToUtf8(name.substr(0, cut)) + "...]";
+}
+
 bool isBlank(const std::string& text)
 {
     return text.find_first_not_of(" \t\r\n") == std::string::npos;
@@ -370,10 +433,11 @@ public:
         application_ = std::make_unique<memory::Application>();
     }
 
-    // Parses the document as `next` hands it over, one piece per call (an
-    // empty piece ends it), so that neither we nor the parser ever need
-    // the whole text at once.
-    template <class Next> std::unique_ptr<memory::Application> parse(Next&& next)
+    // Parses the document as `fill` hands it over, piece by piece (see
+    // XmlFeed), so that neither we nor the parser ever need the whole text
+    // at once; `usualPiece` is the size of a piece while no token is open.
+    template <class Fill>
+    std::unique_ptr<memory::Application> parse(Fill&& fill, std::size_t usualPiece)
     {
         std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> owner(XML_ParserCreate(nullptr),
                                                                       &XML_ParserFree);
@@ -386,16 +450,12 @@ public:
         XML_SetCharacterDataHandler(parser, &Loader::onText);
         XML_SetStartDoctypeDeclHandler(parser, &Loader::onDoctype);
         XML_SetEntityDeclHandler(parser, &Loader::onEntity);
-        XML_Status status = XML_STATUS_OK;
-        for (;;)
-        {
-            const std::string_view piece = next();
-            const bool last = piece.empty();
-            status = XML_Parse(parser, piece.data(), static_cast<int>(piece.size()),
-                               last ? XML_TRUE : XML_FALSE);
-            if (status != XML_STATUS_OK || last)
-                break;
-        }
+        XmlFeed feed(parser, usualPiece, documentBytes_);
+        bool parsed = true;
+        do
+            parsed = feed.feed(fill);
+        while (parsed && !feed.ended());
+        lastWork = feed.work();
         const int line = static_cast<int>(XML_GetCurrentLineNumber(parser));
         const XML_LChar* reason = XML_ErrorString(XML_GetErrorCode(parser));
         const std::string message = reason ? reason : "unknown error";
@@ -403,7 +463,7 @@ public:
         parser_ = nullptr;
         if (failure_)
             throw *failure_;
-        if (status != XML_STATUS_OK)
+        if (!parsed)
             throw LoadError(line, "malformed XML: " + message);
         if (!sawRoot_)
             throw LoadError(line, "no <host-document> element");
@@ -542,9 +602,8 @@ private:
     void takeFaceNumber(Frame& frame, std::string_view token, int faceLine)
     {
         const double value = parseNumber(token, frame.line, [&] { return "<" + frame.name + ">"; });
-        if (std::fabs(value) > 3.0e38)
-            throw LoadError(frame.line,
-                            "<" + frame.name + "> holds a number too large for single precision");
+        if (!fitsSingle(value))
+            refuseForSingle(value, frame.line, "<" + frame.name + ">");
         // More numbers than the face's count allows are refused as they come,
         // not after an array grown without bound.
         std::vector<float>& floats = *frame.floats;
@@ -688,7 +747,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             document->path = path ? wide(*path) : std::u16string();
             document->documentTitle =
                 title ? wide(*title) : platform::path::lastComponent(document->path);
-            document->label = "Document[" + platform::utf16ToUtf8(document->documentTitle) + "]";
+            document->label = labelOf("Document", document->documentTitle);
             document->quality = static_cast<int>(a.integer("image-quality", 0));
             if (const auto picture = a.take("picture"))
                 document->picture = resolve(wide(*picture));
@@ -752,7 +811,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             const std::string id = a.required("id");
             if (definitions_.count(id))
                 throw LoadError(child.line, "block definition '" + id + "' is defined twice");
-            auto* definition = make<memory::BlockDefinition>("BlockDefinition[" + id + "]");
+            auto* definition = make<memory::BlockDefinition>(labelOf("BlockDefinition", wide(id)));
             definitions_[id] = definition;
             child.kind = Kind::BlockDefinitionEl;
             child.definition = definition;
@@ -813,9 +872,11 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         {
             if (parent.kind == Kind::Components && parent.document->tree->root)
                 throw LoadError(child.line, "<components> holds one root <component>");
+            if (parent.kind == Kind::ComponentEl && parent.bodyLine != 0)
+                throw LoadError(parent.bodyLine, kSubassemblyBody);
             auto* component = make<memory::Component>("Component");
             component->componentName = wide(a.take("name").value_or(""));
-            component->label = "Component[" + platform::utf16ToUtf8(component->componentName) + "]";
+            component->label = labelOf("Component", component->componentName);
             component->componentState = static_cast<int>(a.integer("state", 2));
             component->setStateStatus = static_cast<int>(a.integer("set-state-status", 2));
             if (const auto model = a.take("document"))
@@ -826,6 +887,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
                 component->box = box;
             if (auto matrix = a.numbers("transform", 13, false); !matrix.empty())
             {
+                requireSingle(matrix, child.line, "attribute 'transform'");
                 component->placement = make<memory::Transform>("Transform");
                 component->placement->values = matrix;
             }
@@ -835,6 +897,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
                 parent.component->childComponents.push_back(component);
             child.kind = Kind::ComponentEl;
             child.component = component;
+            child.rootComponent = parent.kind == Kind::Components;
             return;
         }
         break;
@@ -843,7 +906,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         {
             auto* sheet = make<memory::Sheet>("Sheet");
             sheet->sheetName = wide(a.required("name"));
-            sheet->label = "Sheet[" + platform::utf16ToUtf8(sheet->sheetName) + "]";
+            sheet->label = labelOf("Sheet", sheet->sheetName);
             sheet->sheetProperties = a.numbers("properties", 7, true);
             for (const auto* other : parent.drawing->sheets)
                 if (other->sheetName == sheet->sheetName)
@@ -869,7 +932,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         {
             auto* view = make<memory::View>("View");
             view->viewName = wide(a.take("name").value_or(""));
-            view->label = "View[" + platform::utf16ToUtf8(view->viewName) + "]";
+            view->label = labelOf("View", view->viewName);
             view->viewType = static_cast<int>(a.integer("type", 0, true));
             view->state = static_cast<int>(a.integer("state", 0));
             if (auto placement = a.numbers("transform", 3, false); !placement.empty())
@@ -926,6 +989,16 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             curve->ellipse = a.numbers("ellipse", 11, false);
             if (const auto bspline = a.take("bspline"))
                 curve->bspline = bsplineBlock(*bspline, child.line);
+            // A model edge's curve is written into the model stream.
+            if (parent.kindArgument == 3)
+            {
+                requireSingle(curve->circle, child.line, "attribute 'circle'");
+                requireSingle(curve->ellipse, child.line, "attribute 'ellipse'");
+                // After the two doubles that hold the header's integers.
+                if (curve->bspline.size() > 2)
+                    requireSingle(curve->bspline.data() + 2, curve->bspline.size() - 2, child.line,
+                                  "attribute 'bspline'");
+            }
             curve->circular = a.integer("is-circle", 0) != 0;
             parent.edge->edgeCurve = curve;
             child.kind = Kind::CurveEl;
@@ -1052,7 +1125,10 @@ memory::Edge* Loader::openModelEdge(Frame& child, Attributes& a)
 {
     auto* edge = make<memory::Edge>("Edge");
     if (auto parameters = a.numbers("params", 11, false); !parameters.empty())
+    {
+        requireSingle(parameters, child.line, "attribute 'params'");
         edge->parameters = parameters;
+    }
     child.kind = Kind::EdgeEl;
     child.edge = edge;
     child.kindArgument = 3;
@@ -1107,6 +1183,15 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
     }
     if (name == "body" && (parent.kind == Kind::DocumentEl || parent.kind == Kind::ComponentEl))
     {
+        if (parent.kind == Kind::ComponentEl)
+        {
+            if (parent.rootComponent)
+                throw LoadError(child.line, kRootBody);
+            if (!parent.component->childComponents.empty())
+                throw LoadError(child.line, kSubassemblyBody);
+            if (parent.bodyLine == 0)
+                parent.bodyLine = child.line;
+        }
         auto* body = make<memory::Body>("Body");
         body->include = a.integer("included", 1) != 0;
         if (parent.kind == Kind::DocumentEl)
@@ -1200,7 +1285,7 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         feature->featureTypeName = wide(a.take("type-name").value_or(""));
         feature->featureName = wide(id);
         feature->label =
-            "Feature[" + (id.empty() ? platform::utf16ToUtf8(feature->featureTypeName) : id) + "]";
+            labelOf("Feature", id.empty() ? feature->featureTypeName : feature->featureName);
         feature->featureKind = static_cast<int>(a.integer("kind", 0));
         feature->isSuppressed = a.integer("suppressed", 0) != 0;
         if (parent.kind == Kind::DocumentEl)
@@ -1219,6 +1304,7 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         auto* thread = make<memory::ThreadData>("ThreadData");
         thread->threadSetting = static_cast<int>(a.integer("setting", 0));
         thread->threadDiameter = a.number("diameter", 0.0);
+        requireSingle(&thread->threadDiameter, 1, child.line, "attribute 'diameter'");
         thread->grantsAccess = a.integer("access", 1) != 0;
         parent.feature->thread = thread;
         child.kind = Kind::ThreadEl;
@@ -1636,8 +1722,18 @@ void Loader::closeArray(Frame& frame, Frame& parent)
             // A 3D sketch's splines: a three-number head with the point
             // count last, then the points.
             require(layout::sketchSplines(frame.count, numbers));
+            requireSingle(numbers, frame.line, what);
             sketch->sketchSplines = {static_cast<int>(frame.count), std::move(numbers)};
             return;
+        }
+        // A 3D sketch's lines and arcs are written into the model stream;
+        // an arc's axis is only a direction, of any length.
+        if (frame.threeDSketch && (frame.name == "lines" || frame.name == "arcs"))
+        {
+            const std::size_t written = std::min(size, layout::kSketchArc);
+            for (std::size_t at = 0; at < numbers.size(); at += size)
+                requireSingle(numbers.data() + at, std::min(numbers.size() - at, written),
+                              frame.line, what);
         }
         fillRecords(*target, size,
                     "a sketch has one " + what + (frame.name == "lines" ? " of each kind" : ""));
@@ -1725,6 +1821,11 @@ void Loader::closeArray(Frame& frame, Frame& parent)
 
 } // namespace
 
+XmlFeedWork lastParseWork()
+{
+    return lastWork;
+}
+
 std::unique_ptr<memory::Application> parseHostDocument(std::string_view xml,
                                                        const std::u16string& baseFolder,
                                                        std::size_t maxBytes)
@@ -1735,12 +1836,14 @@ std::unique_ptr<memory::Application> parseHostDocument(std::string_view xml,
     constexpr std::size_t kPiece = 1 << 20;
     return Loader(baseFolder, xml.size())
         .parse(
-            [&xml]
+            [&xml](char* into, std::size_t want)
             {
-                const std::string_view piece = xml.substr(0, kPiece);
-                xml.remove_prefix(piece.size());
-                return piece;
-            });
+                const std::size_t bytes = std::min(want, xml.size());
+                std::copy_n(xml.data(), bytes, into);
+                xml.remove_prefix(bytes);
+                return bytes;
+            },
+            kPiece);
 }
 
 std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path,
@@ -1767,23 +1870,25 @@ std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path
             throw tooLarge();
         documentBytes = static_cast<std::size_t>(status.st_size);
     }
-    // The text is handed to the parser as it is read, never held whole.
-    std::vector<char> buffer(1 << 16);
+    // The text is read into the parser's own buffer as it goes, never held
+    // whole.
+    constexpr std::size_t kPiece = 1 << 16;
     std::size_t total = 0;
     return Loader(platform::path::cutLastComponent(path), documentBytes)
         .parse(
-            [&]
+            [&](char* into, std::size_t want)
             {
                 errno = 0;
-                const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
+                const std::size_t got = std::fread(into, 1, want, file);
                 if (got == 0 && std::ferror(file) != 0)
                     throw LoadError(0, "cannot read host document '" + native +
                                            "': " + platform::systemReason(errno != 0 ? errno : EIO));
                 total += got;
                 if (total > maxBytes)
                     throw tooLarge();
-                return std::string_view(buffer.data(), got);
-            });
+                return got;
+            },
+            kPiece);
 }
 
 } // namespace host

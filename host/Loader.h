@@ -2,6 +2,7 @@
 // Reads a host document (the XML file described in docs/host-document.md)
 // into an in-memory host application. A malformed document is refused
 // whole with the line where the problem is.
+#include "host/XmlFeed.h"
 #include "host/memory/Application.h"
 
 #include <memory>
@@ -42,5 +43,9 @@ std::unique_ptr<memory::Application> loadHostDocument(
 std::unique_ptr<memory::Application> parseHostDocument(
     std::string_view xml, const std::u16string& baseFolder,
     std::size_t maxBytes = kMaxHostDocumentBytes);
+
+// Test seam: what the XML parser was handed for the last document this
+// thread parsed to its end (loaded, or refused for what it holds).
+XmlFeedWork lastParseWork();
 
 } // namespace host

@@ -1,5 +1,7 @@
 #include "imaging/OMVIException.h"
 
+#include <utility>
+
 namespace Omvi
 {
 
@@ -48,6 +50,11 @@ TemporaryFilePagingSystemException::TemporaryFilePagingSystemException(const cha
                                                                        std::int32_t code,
                                                                        std::int32_t detail)
     : CodedOMVIException(message, code), detail_(detail)
+{
+}
+
+FormatCodecException::FormatCodecException(const char* message, std::int32_t code, std::string reason)
+    : CodedOMVIException(message, code), reason_(std::move(reason))
 {
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace Omvi
 {
@@ -149,10 +150,21 @@ private:
     std::int32_t detail_;
 };
 
+// The codecs' failures (codes in imaging/codecs/codec/CodecErrors.h). A
+// damaged file's may also carry the decoder's own words on what it found
+// wrong ("Premature end of JPEG file", "IEND: CRC error"), beside the
+// message the code goes with.
 class FormatCodecException : public CodedOMVIException
 {
 public:
     using CodedOMVIException::CodedOMVIException;
+    FormatCodecException(const char* message, std::int32_t code, std::string reason);
+
+    // Empty when the decoder said nothing more than the message.
+    const std::string& reason() const { return reason_; }
+
+private:
+    std::string reason_;
 };
 
 } // namespace Omvi

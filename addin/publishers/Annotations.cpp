@@ -263,7 +263,8 @@ std::u16string CDWF2DGrWriter::ShownText(const std::u16string& text)
     return shown;
 }
 
-CDWF2DGrWriter::TextLine CDWF2DGrWriter::LayOutTextLine(const std::u16string& text, double height,
+CDWF2DGrWriter::TextLine CDWF2DGrWriter::LayOutTextLine(const WT_File& file,
+                                                        const std::u16string& text, double height,
                                                         const std::u16string& font)
 {
     // A cursor runs along the baseline from the line's start: over a run by
@@ -281,6 +282,9 @@ CDWF2DGrWriter::TextLine CDWF2DGrWriter::LayOutTextLine(const std::u16string& te
     {
         if (!piece.symbol)
         {
+            // A run is measured as it is written: cut to what one text of
+            // the stream carries, when it is longer.
+            piece.text = w2dout::FitText(file, piece.text, "CDWF2DGrWriter::WriteText");
             const text_measure::RunWidth run =
                 text_measure::MeasureRun(piece.text, font, fontHeight, kCharacterAdvance * h);
             if (run.estimated > 0 && !run.why.empty())
@@ -316,15 +320,22 @@ void CDWF2DGrWriter::NoteEstimatedRun(const std::u16string& run, const std::u16s
                                       const text_measure::RunWidth& width)
 {
     // One note per font and reason in a publication, however many runs it
-    // places so: the first such run is named as an example.
+    // places so: the first such run is named as an example, by its
+    // beginning (a run may be tens of thousands of characters long). The
+    // font's name is cut the same way; the platform sees fewer of its
+    // characters than the excerpt keeps, so names it cannot tell apart
+    // are the one font it is.
     const bool missingGlyphs = width.fontFound;
-    const std::u16string head = u"the font \"" + font + u"\": " +
-                                (missingGlyphs ? u"it has no glyph for some characters" : width.why);
+    const std::u16string head =
+        u"the font \"" + w2dout::Excerpt(font) + u"\": " +
+        (missingGlyphs ? u"it has no glyph for some characters" : width.why);
     for (const std::u16string& note : publish_log::Notes())
         if (note.rfind(head, 0) == 0)
             return;
-    publish_log::Note(head + u"; such characters are placed at an estimated 0.7 text heights each"
-                             u", first in the text \"" + run + u"\"" +
+    publish_log::Note(head +
+                      u"; such characters are placed at an estimated 0.7 text heights each"
+                      u", first in the text \"" +
+                      w2dout::Excerpt(run) + u"\"" +
                       (missingGlyphs ? u" (" + width.why + u")" : std::u16string()));
 }
 
@@ -358,6 +369,23 @@ void CDWF2DGrWriter::AdjustTextPosition(int justification, WT_Logical_Point& pos
         break;
     }
     position = InTextFrame(position, TextDirection(angle), along, up);
+}
+
+std::u16string CDWF2DGrWriter::FitFontName(const WT_File& file, const std::u16string& font,
+                                           const std::u16string& text)
+{
+    const std::size_t keep = w2dout::StreamLength(file, font);
+    const std::u16string_view whole(font.c_str());
+    if (keep < whole.size())
+        ReportPublishError(
+            "CDWF2DGrWriter::GetTextOfDisplaydata", true,
+            u"The font name of the text \"" + w2dout::Excerpt(text) + u"\" is " +
+                platform::utf8ToUtf16(std::to_string(w2dout::CharacterCount(whole))) +
+                u" characters long, more than the sheet's stream can carry; it was cut to its "
+                u"first " +
+                platform::utf8ToUtf16(
+                    std::to_string(w2dout::CharacterCount(whole.substr(0, keep)))));
+    return font.substr(0, keep);
 }
 
 WT_Result CDWF2DGrWriter::WriteText(WT_File& file, const std::u16string& text,
@@ -425,7 +453,7 @@ WT_Result CDWF2DGrWriter::GetTextOfDisplaydata(WT_File& file, host::DisplayData*
             const int justification = data->textJustification(i);
             const std::u16string remaining = data->text(i);
             const double angle = data->textAngle(i);
-            const std::u16string font = data->textFont(i);
+            const std::u16string font = FitFontName(file, data->textFont(i), remaining);
 
             const WT_Logical_Point anchor = SheetPoint(sheet_, at[0], at[1]);
             std::size_t start = 0;
@@ -434,7 +462,7 @@ WT_Result CDWF2DGrWriter::GetTextOfDisplaydata(WT_File& file, host::DisplayData*
                 const std::size_t feed = remaining.find(u'\n', start);
                 const std::u16string text = remaining.substr(
                     start, feed == std::u16string::npos ? std::u16string::npos : feed - start);
-                const TextLine laidOut = LayOutTextLine(text, height, font);
+                const TextLine laidOut = LayOutTextLine(file, text, height, font);
                 WT_Logical_Point position = anchor;
                 AdjustTextPosition(justification, position, height, laidOut.width, angle, line);
                 WT_CHECK(ParseSymbolText(laidOut, position, angle, height, font, file));

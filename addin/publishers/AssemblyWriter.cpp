@@ -204,52 +204,83 @@ void CDWFxAssemblyWriter::GenerateComponentShell(host::Component* component,
         return;
     try
     {
-        // What is said of this component's content names the component,
-        // and its bodies are counted across the writers, one per body.
+        // What is said of this component's content names the component.
         const PublishScope scope(u"Component '" + GetComponentName(component) + u"'");
-        int bodiesWritten = 0;
         host::Document* model = component->modelDocument();
-        const std::vector<host::Body*> bodies = component->bodies(-1);
-        for (host::Body* body : bodies)
+        // A body that fails must not cost the bodies before it their
+        // placement: the component's own content is still written.
+        try
         {
-            if (!body)
-                break;
-            if (!body->included())
-                continue;
-            CDWF3DGrWriter writer(publisher_->GetDocument(), &segment);
-            writer.SetBodiesWritten(bodiesWritten++);
-            writer.SetModelDoc(publisher_);
-            writer.SetTextureNames(textureNames);
-            writer.SetComponentList(components);
-            writer.SetComponentMode(componentMode ? 1 : 0);
-
-            const std::vector<double> box = component->boundingBox(0, 0);
-            double size = box.size() == 6 ? CDWF3DGrWriter::Distance3D(box.data(), box.data() + 3)
-                                          : 0.0;
-            writer.SetMaterialValue(std::isfinite(size) ? size : 0.0);
-            writer.LoadMaterialDatabase(segment, model);
-            writer.GenerateShellOfBody(body, noColour);
-            writer.GenerateEdgeFromBody(body);
-            textureNames = writer.GetTextureNames();
-            writer.Generate3Dsketch(model, segment);
-
-            // Only a placement the host gave whole is written.
-            float matrix[16];
-            if (writer.GetComponentTransform(component, matrix) == S_OK)
-            {
-                TK_Matrix& handler = segment.getModellingMatrixHandler();
-                handler.SetMatrix(matrix);
-                handler.serialize(0);
-            }
-            writer.ProcessDocumentProps(model, publisher_->GetPackagePublisher(), segment,
-                                        publisher_->GetOptions());
-            writer.GenerateThread(component);
+            WriteComponentBodies(component, model, segment, textureNames, components, componentMode,
+                                 noColour);
         }
+        catch (...)
+        {
+            ReportPublishError("CDWFxAssemblyWriter::GenerateComponentShell");
+        }
+        WriteComponentContent(component, model, segment);
     }
     catch (...)
     {
         ReportPublishError("CDWFxAssemblyWriter::GenerateComponentShell");
     }
+}
+
+void CDWFxAssemblyWriter::WriteComponentBodies(host::Component* component, host::Document* model,
+                                               DWFToolkit::DWFSegment& segment,
+                                               std::vector<std::u16string>& textureNames,
+                                               std::vector<ComponentEntry>& components,
+                                               bool componentMode, bool noColour)
+{
+    // The bodies are counted across the writers, one writer per body.
+    int bodiesWritten = 0;
+    const std::vector<host::Body*> bodies = component->bodies(-1);
+    for (host::Body* body : bodies)
+    {
+        if (!body)
+            break;
+        if (!body->included())
+            continue;
+        CDWF3DGrWriter writer(publisher_->GetDocument(), &segment);
+        writer.SetBodiesWritten(bodiesWritten++);
+        writer.SetModelDoc(publisher_);
+        writer.SetTextureNames(textureNames);
+        writer.SetComponentList(components);
+        writer.SetComponentMode(componentMode ? 1 : 0);
+
+        const std::vector<double> box = component->boundingBox(0, 0);
+        double size =
+            box.size() == 6 ? CDWF3DGrWriter::Distance3D(box.data(), box.data() + 3) : 0.0;
+        writer.SetMaterialValue(std::isfinite(size) ? size : 0.0);
+        writer.LoadMaterialDatabase(segment, model);
+        writer.GenerateShellOfBody(body, noColour);
+        writer.GenerateEdgeFromBody(body);
+        textureNames = writer.GetTextureNames();
+    }
+}
+
+void CDWFxAssemblyWriter::WriteComponentContent(host::Component* component, host::Document* model,
+                                                DWFToolkit::DWFSegment& segment)
+{
+    // The component's 3D sketches and threads are those of its own model
+    // document, as a part published alone draws them; they belong to the
+    // component, not to any one of its bodies, and so does its placement.
+    // A component without bodies still shows them in its place.
+    CDWF3DGrWriter writer(model, &segment);
+    writer.SetModelDoc(publisher_);
+    writer.Generate3Dsketch(model, segment);
+
+    // Only a placement the host gave whole is written.
+    float matrix[16];
+    if (writer.GetComponentTransform(component, matrix) == S_OK)
+    {
+        TK_Matrix& handler = segment.getModellingMatrixHandler();
+        handler.SetMatrix(matrix);
+        handler.serialize(0);
+    }
+    writer.ProcessDocumentProps(model, publisher_->GetPackagePublisher(), segment,
+                                publisher_->GetOptions());
+    writer.GenerateThread(component);
 }
 
 std::u16string CDWFxAssemblyWriter::GetComponentName(host::Component* component)

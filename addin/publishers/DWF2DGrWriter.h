@@ -164,10 +164,16 @@ public:
     // A text line as a reader collects it: its symbol codes taken out.
     static std::u16string ShownText(const std::u16string& text);
     // Lays a line of text h drawing units tall out along its baseline: runs
-    // as wide as `font` sets them, symbols by the extent they draw. Characters
-    // placed by the estimate are noted once per font and reason.
-    TextLine LayOutTextLine(const std::u16string& text, double height,
+    // as `file` writes them (cut where one text of it cannot carry more) and
+    // as wide as `font` sets them, symbols by the extent they draw.
+    // Characters placed by the estimate are noted once per font and reason.
+    TextLine LayOutTextLine(const WT_File& file, const std::u16string& text, double height,
                             const std::u16string& font);
+    // The font name of `text` as `file` can carry it: a name longer than
+    // that is cut, with a message naming the text, rather than fail the
+    // sheet.
+    static std::u16string FitFontName(const WT_File& file, const std::u16string& font,
+                                      const std::u16string& text);
     // Moves the anchor of a text to where its line number `line` (0 the
     // first) is written: down by `line` line pitches, then by the
     // justification (2 and 3 centre the line's `width` on the anchor, 5 ends

@@ -57,10 +57,7 @@ void CDWF3DGrWriter::SetTextureParameter(int index, double value)
 
 double CDWF3DGrWriter::Distance3D(const double* a, const double* b)
 {
-    const double dx = a[0] - b[0];
-    const double dy = a[1] - b[1];
-    const double dz = a[2] - b[2];
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
+    return geometry_writer::Length(geometry_writer::PointAt(a) - geometry_writer::PointAt(b));
 }
 
 HRESULT CDWF3DGrWriter::GenerateBodyGraphics(host::Document* document)

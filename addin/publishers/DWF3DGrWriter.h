@@ -310,11 +310,17 @@ private:
     // (by this writer, after those SetBodiesWritten counts); "A face"
     // outside the walk over a body's faces.
     std::u16string FaceLabel() const;
+    // "Edge 3 of body 1" likewise, for the edge being written.
+    std::u16string EdgeLabel() const;
+    // Says that the current edge is left out and why, as a failure of the
+    // step `where`; its edge segment stays empty.
+    void LeaveOutEdge(const char* where, const std::u16string& why) const;
 
     host::Document* document_;
     CDWF3DPublisher* publisher_ = nullptr;
     int bodyNumber_ = 0;
     int faceNumber_ = 0;
+    int edgeNumber_ = 0;
     DWFToolkit::DWFSegment* segment_;
     std::array<double, 11> edge_{};
     std::vector<std::u16string> textureNames_;

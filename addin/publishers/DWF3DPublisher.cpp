@@ -9,14 +9,12 @@
 #include "dwf/publisher/model/Model.h"
 #include "dwfcore/File.h"
 #include "dwfcore/FileInputStream.h"
-#include "dwfcore/RegularFile.h"
 #include "host/Document.h"
 #include "platform/gdi/Picture.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
-#include <cerrno>
 #include <new>
 
 using DWFCore::DWFString;
@@ -94,14 +92,18 @@ void CDWF3DPublisher::RemoveConvertedTextures() noexcept
 const MaterialDatabaseReader& CDWF3DPublisher::GetMaterialLibrary(const std::u16string& path)
 {
     materials_.Load(path);
-    // A missing library goes unsaid, as the host's own publish leaves it;
-    // something that is there but is no file the user must hear about.
+    // A missing library goes unsaid, as the host's own publish leaves it.
+    // One that is there but cannot be read leaves out the texture of the
+    // material the document names: the user must hear which file and why,
+    // once per publish.
     const int error = materials_.LoadError();
-    if ((error == EISDIR || error == DWFCore::kNotRegularFile) &&
-        refusedLibraries_.insert(path).second)
-        publish_log::Note(u"The material library '" + platform::path::normalized(path) +
-                          u"' is not read (no material gets its texture): " +
-                          platform::utf8ToUtf16(platform::systemReason(error)));
+    if ((error != 0 || materials_.Malformed()) && refusedLibraries_.insert(path).second)
+        ReportPublishError("CDWF3DGrWriter::LoadMaterialDatabase", true,
+                           u"The material library '" + platform::path::normalized(path) +
+                               u"' cannot be read: " +
+                               (error != 0 ? platform::utf8ToUtf16(platform::systemReason(error))
+                                           : u"it is not well-formed XML") +
+                               u"; no material of it gets its texture");
     return materials_;
 }
 
@@ -216,11 +218,13 @@ int CAssemblyDocumentPublisher::PublishDoc()
                               [this](DWFToolkit::DWFSegment& root)
                               {
                                   {
-                                      // The top document's own 3D sketches go
-                                      // into the root segment.
-                                      CDWF3DGrWriter sketches(Document(), &root);
-                                      sketches.SetModelDoc(this);
-                                      sketches.Generate3Dsketch(Document(), root);
+                                      // The top document's own 3D sketches and
+                                      // threads go into the root segment, once;
+                                      // each component draws its own model's.
+                                      CDWF3DGrWriter own(Document(), &root);
+                                      own.SetModelDoc(this);
+                                      own.Generate3Dsketch(Document(), root);
+                                      own.GenerateThread(nullptr);
                                   }
                                   CDWFxAssemblyWriter writer(this, &root);
                                   return writer.Write();

@@ -55,7 +55,9 @@ public:
     // Where converted textures of this publish go.
     TextureOutputFolder& GetTextureFolder() { return textureFolder_; }
     // The host's material library at `path`, parsed on the first request
-    // of each path and shared afterwards.
+    // of each path and shared afterwards. A library that is there but cannot
+    // be read is reported (a message box with the file and the reason) the
+    // first time it is asked for.
     const MaterialDatabaseReader& GetMaterialLibrary(const std::u16string& path);
     // Notes, once per file, that the texture picture at `path` cannot be
     // read and its faces keep their colours: which file, and why.

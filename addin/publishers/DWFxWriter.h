@@ -76,7 +76,10 @@ public:
                             std::vector<std::u16string>& textureNames,
                             std::vector<ComponentEntry>& components, int parentIndex,
                             int depth = 0);
-    // The bodies of one part component into its segment.
+    // One part component into its segment: each of its included bodies,
+    // then, once for the component whatever its number of bodies, what its
+    // model document holds (3D sketches, threads, properties) and its
+    // placement.
     void GenerateComponentShell(host::Component* component, DWFToolkit::DWFSegment& segment,
                                 std::vector<std::u16string>& textureNames,
                                 std::vector<ComponentEntry>& components, bool componentMode,
@@ -88,5 +91,13 @@ public:
     int Progress() const { return progress_; }
 
 private:
+    void WriteComponentBodies(host::Component* component, host::Document* model,
+                              DWFToolkit::DWFSegment& segment,
+                              std::vector<std::u16string>& textureNames,
+                              std::vector<ComponentEntry>& components, bool componentMode,
+                              bool noColour);
+    void WriteComponentContent(host::Component* component, host::Document* model,
+                               DWFToolkit::DWFSegment& segment);
+
     int progress_ = 0;
 };

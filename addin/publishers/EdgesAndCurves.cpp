@@ -5,14 +5,17 @@
 #include "addin/ErrorReport.h"
 #include "addin/publishers/GeometryWriterSupport.h"
 #include "host/Geometry.h"
+#include "platform/kernel/Text.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 using geometry_writer::AllFinite;
 using geometry_writer::Coincide;
+using geometry_writer::FitFloats;
 using geometry_writer::Floats;
 using geometry_writer::kTolerance;
 using geometry_writer::kTwoPi;
@@ -26,6 +29,12 @@ using platform::S_OK;
 
 namespace
 {
+const char* const kEdgeStep = "CDWF3DGrWriter::GenerateEdgeFromBody";
+const char* const kCircleStep = "CDWF3DGrWriter::GenerateFaceColor";
+
+const char16_t* const kTooLarge = u"its points are too large for single precision";
+const char16_t* const kNotFinite = u"its values are not all finite numbers";
+
 constexpr double kPi = 3.141592653589793;
 constexpr double kOneOverTwoPi = 0.15915494309189535;
 
@@ -58,7 +67,45 @@ double Negligible(double value)
 {
     return std::fabs(value) < kTolerance ? 0.0 : value;
 }
+
+// Why an ellipse with these directions and radii draws no ellipse, or
+// nothing when it draws one. Directions closer than kTolerance (as the sine
+// of their angle) count as parallel.
+const char16_t* EllipseFault(double majorRadius, const Point3& major, double minorRadius,
+                             const Point3& minor)
+{
+    const double majorLength = Length(major);
+    const double minorLength = Length(minor);
+    if (majorLength == 0.0)
+        return u"its major direction is (0, 0, 0)";
+    if (minorLength == 0.0)
+        return u"its minor direction is (0, 0, 0)";
+    if (majorRadius == 0.0)
+        return u"its major radius is 0";
+    if (minorRadius == 0.0)
+        return u"its minor radius is 0";
+    const Point3 across = geometry_writer::Cross(geometry_writer::Direction(major, majorLength),
+                                                 geometry_writer::Direction(minor, minorLength));
+    if (!(Length(across) >= kTolerance))
+        return u"its major and minor directions are parallel";
+    return nullptr;
+}
 } // namespace
+
+std::u16string CDWF3DGrWriter::EdgeLabel() const
+{
+    if (edgeNumber_ < 1)
+        return u"An edge";
+    if (bodyNumber_ < 1)
+        return platform::utf8ToUtf16("Edge " + std::to_string(edgeNumber_));
+    return platform::utf8ToUtf16("Edge " + std::to_string(edgeNumber_) + " of body " +
+                                 std::to_string(bodyNumber_));
+}
+
+void CDWF3DGrWriter::LeaveOutEdge(const char* where, const std::u16string& why) const
+{
+    ReportPublishError(where, true, EdgeLabel() + u" is left out: " + why);
+}
 
 void CDWF3DGrWriter::CrossProduct(const double* a, const double* b, double* out)
 {
@@ -90,10 +137,12 @@ HRESULT CDWF3DGrWriter::GenerateEdgeFromBody(host::Body* body)
 {
     if (!body)
         return S_OK;
+    edgeNumber_ = 0;
     try
     {
         for (host::Edge* edge : body->edges())
         {
+            ++edgeNumber_;
             if (!edge)
                 continue;
             // One scratch serves every edge; it starts from zeros each time.
@@ -144,13 +193,19 @@ HRESULT CDWF3DGrWriter::GenerateEdgeFromBody(host::Body* body)
     }
     catch (...)
     {
-        ReportPublishError("CDWF3DGrWriter::GenerateEdgeFromBody");
+        ReportPublishError(kEdgeStep);
     }
+    edgeNumber_ = 0;
     return S_OK;
 }
 
 HRESULT CDWF3DGrWriter::WriteLine()
 {
+    if (!FitFloats(edge_.data(), 6))
+    {
+        LeaveOutEdge(kEdgeStep, AllFinite(edge_.data(), 6) ? kTooLarge : kNotFinite);
+        return E_FAIL;
+    }
     const auto start = Floats(PointAt(edge_.data()));
     const auto end = Floats(PointAt(edge_.data() + 3));
     TK_Line& line = segment_->getLineHandler();
@@ -161,6 +216,9 @@ HRESULT CDWF3DGrWriter::WriteLine()
 
 HRESULT CDWF3DGrWriter::WriteArc(const double* start, const double* middle, const double* end)
 {
+    if (!start || !middle || !end || !FitFloats(start, 3) || !FitFloats(middle, 3) ||
+        !FitFloats(end, 3))
+        return E_FAIL;
     TK_Circle& arc = segment_->getCircularArcHandler();
     arc.SetPoints(Floats(PointAt(start)).data(), Floats(PointAt(middle)).data(),
                   Floats(PointAt(end)).data());
@@ -170,7 +228,7 @@ HRESULT CDWF3DGrWriter::WriteArc(const double* start, const double* middle, cons
 
 HRESULT CDWF3DGrWriter::WriteCircularEdge(host::Curve* curve)
 {
-    static const char* const where = "CDWF3DGrWriter::GenerateFaceColor";
+    static const char* const where = kCircleStep;
     if (!curve)
         return S_OK;
     try
@@ -179,6 +237,11 @@ HRESULT CDWF3DGrWriter::WriteCircularEdge(host::Curve* curve)
         if (circle.size() != 7)
         {
             ReportPublishError(where);
+            return E_FAIL;
+        }
+        if (!AllFinite(circle.data(), circle.size()) || !AllFinite(edge_.data(), 6))
+        {
+            LeaveOutEdge(where, kNotFinite);
             return E_FAIL;
         }
         const Point3 centre = PointAt(circle.data());
@@ -201,7 +264,11 @@ HRESULT CDWF3DGrWriter::WriteCircularEdge(host::Curve* curve)
         // chord's middle.
         const Point3 through =
             std::fabs(edge_[7] - edge_[6]) <= kPi ? onCircle : centre * 2.0 - onCircle;
-        WriteArc(start.data(), through.data(), end.data());
+        if (WriteArc(start.data(), through.data(), end.data()) != S_OK)
+        {
+            LeaveOutEdge(where, kTooLarge);
+            return E_FAIL;
+        }
     }
     catch (...)
     {
@@ -222,18 +289,26 @@ HRESULT CDWF3DGrWriter::WriteCircleArcs(const double* circle, const double* star
     const Point3 opposite = centre * 2.0 - s;
     const Point3 normal = geometry_writer::Cross(axis, s - centre);
     const double length = Length(normal);
-    // A start on the axis gives no plane to draw in.
+    // A start on the axis (or a circle of no axis) gives no plane to draw in.
     if (!(length > 0.0) || !std::isfinite(length))
-        return S_OK;
+    {
+        LeaveOutEdge(kCircleStep, u"its start lies on its circle's axis, so its plane is unknown");
+        return E_FAIL;
+    }
     const Point3 quarter = geometry_writer::Direction(normal, length) * radius;
 
+    // Both halves of a whole circle are written, or neither.
     const Point3 q = centre + quarter;
-    WriteArc(s.data(), q.data(), opposite.data());
-    if (Coincide(PointAt(edge_.data()), PointAt(edge_.data() + 3)))
+    const Point3 other = centre - quarter;
+    const bool whole = Coincide(PointAt(edge_.data()), PointAt(edge_.data() + 3));
+    if (!FitFloats(std::array<Point3, 3>{s, q, opposite}) || (whole && !FitFloats(other)))
     {
-        const Point3 other = centre - quarter;
-        WriteArc(s.data(), other.data(), opposite.data());
+        LeaveOutEdge(kCircleStep, kTooLarge);
+        return E_FAIL;
     }
+    WriteArc(s.data(), q.data(), opposite.data());
+    if (whole)
+        WriteArc(s.data(), other.data(), opposite.data());
     return S_OK;
 }
 
@@ -247,10 +322,22 @@ HRESULT CDWF3DGrWriter::GenerateEllipseWire(host::Curve* curve)
         const std::vector<double> ellipse = curve->ellipseParams();
         // Infinite or undefined values give no arc (and no endless turn
         // counting).
-        if (ellipse.size() != 11 || !AllFinite(ellipse.data(), ellipse.size()) ||
-            !AllFinite(edge_.data() + 6, 2))
+        if (ellipse.size() != 11)
         {
             ReportPublishError(where);
+            return E_FAIL;
+        }
+        if (!AllFinite(ellipse.data(), ellipse.size()) || !AllFinite(edge_.data() + 6, 2))
+        {
+            LeaveOutEdge(where, kNotFinite);
+            return E_FAIL;
+        }
+        // An ellipse needs two axes of some length across each other: an
+        // arc drawn without one would lie on a line or a point.
+        if (const char16_t* fault = EllipseFault(ellipse[3], PointAt(ellipse.data() + 4),
+                                                 ellipse[7], PointAt(ellipse.data() + 8)))
+        {
+            LeaveOutEdge(where, fault);
             return E_FAIL;
         }
         double major[3];
@@ -259,14 +346,27 @@ HRESULT CDWF3DGrWriter::GenerateEllipseWire(host::Curve* curve)
         AddVectors(ellipse.data(), major, major);
         ScaleVector(ellipse[7], ellipse.data() + 8, minor);
         AddVectors(ellipse.data(), minor, minor);
+        if (!FitFloats(ellipse.data(), 3) || !FitFloats(major, 3) || !FitFloats(minor, 3))
+        {
+            LeaveOutEdge(where, kTooLarge);
+            return E_FAIL;
+        }
+        const auto centre = Floats(PointAt(ellipse.data()));
+        const auto majorEnd = Floats(PointAt(major));
+        const auto minorEnd = Floats(PointAt(minor));
+        if (majorEnd == centre || minorEnd == centre)
+        {
+            LeaveOutEdge(where, u"its axes are too short for single precision");
+            return E_FAIL;
+        }
 
         const double start = Negligible(OneTurn(edge_[6]) * kOneOverTwoPi);
         const double end = Negligible(std::fabs(OneTurn(edge_[7]) * kOneOverTwoPi));
 
         TK_Ellipse& arc = segment_->getEllipticalArcHandler();
-        arc.SetCentre(Floats(PointAt(ellipse.data())).data());
-        arc.SetMajor(Floats(PointAt(major)).data());
-        arc.SetMinor(Floats(PointAt(minor)).data());
+        arc.SetCentre(centre.data());
+        arc.SetMajor(majorEnd.data());
+        arc.SetMinor(minorEnd.data());
         arc.SetLimits(static_cast<float>(start), static_cast<float>(end));
         arc.serialize(0);
     }
@@ -308,6 +408,13 @@ HRESULT CDWF3DGrWriter::GenerateBcurveWire(host::Curve* curve)
             return E_FAIL;
         }
 
+        // Knots, points and weights all go into the record as floats.
+        if (!FitFloats(block.data() + 2, static_cast<std::size_t>(knots + stride * count)))
+        {
+            LeaveOutEdge(where, u"its knots, control points or weights are too large for "
+                                u"single precision");
+            return E_FAIL;
+        }
         std::vector<float> knotValues(static_cast<std::size_t>(knots));
         for (std::size_t i = 0; i < knotValues.size(); ++i)
             knotValues[i] = static_cast<float>(block[2 + i]);

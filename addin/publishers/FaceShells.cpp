@@ -11,6 +11,7 @@
 #include "host/Geometry.h"
 #include "platform/kernel/Text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +36,14 @@ void Require(TK_Status status)
     if (status != TK_Done)
         throw std::runtime_error("the shell record could not take its arrays");
 }
+bool AllFinite(const std::vector<float>& values)
+{
+    for (float value : values)
+        if (!std::isfinite(value))
+            return false;
+    return true;
+}
+
 // Whether every face of the list (a vertex count n > 0, then n indices)
 // lies inside the list and names vertices that exist.
 bool FaceListFits(const int* faces, int length, int vertices)
@@ -117,6 +126,12 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
         mismatch("triangles", soup.points.size());
         return E_FAIL;
     }
+    // A model stream carries no infinities.
+    if (!AllFinite(soup.points) || !AllFinite(soup.normals))
+    {
+        leaveOut("its triangles or normals are not all finite numbers");
+        return E_FAIL;
+    }
     soup.triangleCount = n;
     soup.vertexCount = 3 * n;
 
@@ -146,14 +161,23 @@ HRESULT CDWF3DGrWriter::GenerateShellSegment(DWFToolkit::DWFSegment& segment, ho
                                                             " where its " + std::to_string(n) +
                                                             " triangles need " +
                                                             std::to_string(soup.uv.size())));
-            else
-                Guarded(
-                    kShellStep,
-                    [&] {
-                        ComputeTextureCoordinates(soup.uv.data(), static_cast<int>(uv.size()),
-                                                  uv.data(), nullptr);
-                    },
-                    false);
+            else if (Guarded(
+                         kShellStep,
+                         [&] {
+                             ComputeTextureCoordinates(soup.uv.data(), static_cast<int>(uv.size()),
+                                                       uv.data(), nullptr);
+                         },
+                         false) &&
+                     !AllFinite(soup.uv))
+            {
+                // Scaled by a huge texture scale or model size, they may
+                // leave single precision.
+                std::fill(soup.uv.begin(), soup.uv.end(), 0.0f);
+                ReportPublishError(kShellStep, false,
+                                   FaceLabel() + u" is drawn with texture coordinates 0: its " +
+                                       u"texture coordinates, turned and scaled by its texture, "
+                                       u"do not fit single precision");
+            }
         }
     }
 

@@ -13,9 +13,11 @@
 #include "dwf/w3dtk/records/nurbs_curve.h"
 #include "dwf/w3dtk/records/visibility.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <unordered_set>
 #include <utility>
 
@@ -56,9 +58,24 @@ inline Point3 Cross(const Point3& a, const Point3& b)
     return {{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]}};
 }
 
+// The Euclidean length, also of vectors whose squared length would
+// overflow or underflow a double: the components are scaled by the largest
+// of them first. Infinite for an infinite component, not a number for a
+// component that is not one.
 inline double Length(const Point3& a)
 {
-    return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
+    const double x = std::fabs(a[0]);
+    const double y = std::fabs(a[1]);
+    const double z = std::fabs(a[2]);
+    if (std::isnan(x) || std::isnan(y) || std::isnan(z))
+        return std::numeric_limits<double>::quiet_NaN();
+    const double largest = std::max(x, std::max(y, z));
+    if (largest == 0.0 || std::isinf(largest))
+        return largest;
+    const double u = x / largest;
+    const double v = y / largest;
+    const double w = z / largest;
+    return largest * std::sqrt(u * u + v * v + w * w);
 }
 
 // `a` divided by its length `length` (not 0), one component at a time so
@@ -88,6 +105,30 @@ inline bool AllFinite(const double* values, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i)
         if (!std::isfinite(values[i]))
+            return false;
+    return true;
+}
+
+// Whether single precision carries every value: a model stream holds floats,
+// and a value that rounds to infinity there (or is no number at all) must not
+// reach it.
+inline bool FitFloats(const double* values, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (!std::isfinite(static_cast<float>(values[i])))
+            return false;
+    return true;
+}
+
+inline bool FitFloats(const Point3& a)
+{
+    return FitFloats(a.data(), 3);
+}
+
+template <std::size_t N> bool FitFloats(const std::array<Point3, N>& points)
+{
+    for (const Point3& point : points)
+        if (!FitFloats(point))
             return false;
     return true;
 }

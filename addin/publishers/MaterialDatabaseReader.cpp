@@ -1,8 +1,11 @@
 #include "addin/publishers/MaterialDatabaseReader.h"
 
+#include "platform/kernel/Path.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <limits>
+#include <sys/stat.h>
 
 const char16_t MaterialDatabaseReader::kLibraryPath[] =
     u"\\lang\\english\\sldmaterials\\host materials.sldmat";
@@ -43,6 +46,15 @@ int LeadingInteger(const std::u16string& text)
     const std::uint64_t bits = negative ? ~magnitude + 1 : magnitude;
     return static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(bits)));
 }
+// Whether `error`, met opening `path`, means that nothing is there: no
+// file, nor a link (a link to nothing is a library that cannot be read).
+bool NothingAt(const std::u16string& path, int error)
+{
+    if (error != ENOENT && error != ENOTDIR)
+        return false;
+    struct stat status;
+    return ::lstat(platform::path::toNative(path).c_str(), &status) != 0;
+}
 } // namespace
 
 void MaterialDatabaseReader::Load(const std::u16string& path)
@@ -52,13 +64,16 @@ void MaterialDatabaseReader::Load(const std::u16string& path)
     document_.reset();
     loadedPath_.clear();
     loadError_ = 0;
+    malformed_ = false;
     if (path.empty())
         return;
     document_ = platform::xml::Document::loadFile(path);
     if (document_)
         loadedPath_ = path;
-    else
-        loadError_ = errno;
+    else if (const int error = errno; error == 0)
+        malformed_ = true; // read whole, but no XML
+    else if (!NothingAt(path, error))
+        loadError_ = error;
 }
 
 void MaterialDatabaseReader::LoadXml(std::string_view bytes)
@@ -66,6 +81,7 @@ void MaterialDatabaseReader::LoadXml(std::string_view bytes)
     loadedPath_.clear();
     loadError_ = 0;
     document_ = platform::xml::Document::parse(bytes);
+    malformed_ = !document_;
 }
 
 std::vector<platform::xml::Element>

@@ -53,14 +53,19 @@ public:
     MaterialDatabaseReader(const MaterialDatabaseReader&) = default;
     MaterialDatabaseReader& operator=(const MaterialDatabaseReader&) = default;
 
-    // Loads the library. An empty path, a missing, oversized or malformed
-    // file leaves the reader without a library: every read then finds
-    // nothing. Loading the path that is already loaded keeps what was
+    // Loads the library. An empty path, a missing, unreadable, oversized or
+    // malformed file leaves the reader without a library: every read then
+    // finds nothing. Loading the path that is already loaded keeps what was
     // parsed.
     void Load(const std::u16string& path);
-    // Why the last Load found no library: the errno value of a file that
-    // could not be opened (DWFCore::openRegularFile), else 0.
+    // Why the last Load found no library when something is there that
+    // cannot be read: the errno value of a file that could not be opened
+    // (DWFCore::openRegularFile) or read whole (EFBIG past the DOM's size
+    // limit), ENOENT for a link to nothing. 0 for an empty path, for no
+    // file at all and for a file that was read but is not XML.
     int LoadError() const { return loadError_; }
+    // Whether the last Load read a file whole that is not well-formed XML.
+    bool Malformed() const { return malformed_; }
     // Loads a library from bytes, as Load does from a file.
     void LoadXml(std::string_view bytes);
     bool IsLoaded() const { return document_ != nullptr; }
@@ -94,5 +99,6 @@ private:
     std::shared_ptr<const platform::xml::Document> document_;
     std::u16string loadedPath_;
     int loadError_ = 0;
+    bool malformed_ = false;
     Material material_;
 };

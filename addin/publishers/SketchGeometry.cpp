@@ -76,10 +76,16 @@ void SetCurvePen(WT_File& file, const double* record, std::int32_t defaultColour
     w2dout::SetFill(file, false);
 }
 
+// The length of (x, y, z) without squaring out of range: a vector whose
+// squared length would overflow or underflow still has its length.
+double Length3(double x, double y, double z)
+{
+    return std::hypot(std::hypot(x, y), z);
+}
+
 double Distance3(const HostPoint& a, const HostPoint& b)
 {
-    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
-                     (a.z - b.z) * (a.z - b.z));
+    return Length3(a.x - b.x, a.y - b.y, a.z - b.z);
 }
 
 double Distance2(const HostPoint& a, const HostPoint& b)
@@ -332,8 +338,10 @@ WT_Result CDWF2DGrWriter::GenerateSketchEllipse(host::Sketch* sketch, WT_File& f
                     return WT_Result_Success;
                 const WT_Logical_Point at =
                     w2dout::MapPoint(sheet_, transform, turnedCentre.x, turnedCentre.y);
-                return WT_Outline_Ellipse(at.m_x, at.m_y, major, minor, ToUInt16(startAngle),
-                                          ToUInt16(endAngle), ToUInt16(axis))
+                const w2dout::StreamArc angles =
+                    w2dout::ArcAngles(startAngle, endAngle, w2dout::EndsCoincide(start, end));
+                return WT_Outline_Ellipse(at.m_x, at.m_y, major, minor, angles.start, angles.end,
+                                          ToUInt16(axis))
                     .serialize(file);
             });
     }
@@ -582,7 +590,7 @@ WT_Result CDWF2DGrWriter::GenerateArcOrEllipse(std::size_t index, const ViewTran
         const HostPoint start = PointAt(geometry + 3);
         const HostPoint end = PointAt(geometry + 6);
         const HostPoint axis = PointAt(geometry + 9);
-        const double axisLength = std::sqrt(axis.x * axis.x + axis.y * axis.y + axis.z * axis.z);
+        const double axisLength = Length3(axis.x, axis.y, axis.z);
         if (!(axisLength > 0) || !std::isfinite(axisLength))
             return WT_Result_Success; // an arc without an axis has no face
         double alpha = w2dout::ClampedAcos(axis.z / axisLength);
@@ -628,8 +636,10 @@ WT_Result CDWF2DGrWriter::GenerateEllipseArc(const double* geometry, const ViewT
     double endAngle = ParametricAngle(centre, end, r, direction, true);
     if (tilt > kPi / 2)
         std::swap(startAngle, endAngle);
+    const w2dout::StreamArc angles =
+        w2dout::ArcAngles(startAngle, endAngle, w2dout::EndsCoincide(start, end));
     const WT_Logical_Point at = w2dout::MapPoint(sheet_, transform, centre.x, centre.y);
-    return WT_Outline_Ellipse(at.m_x, at.m_y, major, minor, ToUInt16(startAngle),
-                              ToUInt16(endAngle), ToUInt16(direction))
+    return WT_Outline_Ellipse(at.m_x, at.m_y, major, minor, angles.start, angles.end,
+                              ToUInt16(direction))
         .serialize(file);
 }

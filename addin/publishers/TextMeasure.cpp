@@ -17,18 +17,6 @@ std::atomic<bool> g_measured{true};
 
 constexpr std::size_t kFaceNameLength = 32;
 
-// Characters as a face counts them: a surrogate pair once, a lone
-// surrogate (high or low) once as well.
-std::size_t CharacterCount(const std::u16string& text)
-{
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i)
-    {
-        const bool low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
-        count += !low || i == 0 || text[i - 1] < 0xD800 || text[i - 1] > 0xDBFF;
-    }
-    return count;
-}
 // The face the platform has for `font` in a style, or why there is none.
 struct FaceLookup
 {
@@ -101,14 +89,14 @@ RunWidth MeasureRun(const std::u16string& text, const std::u16string& font, doub
         return run;
     if (!g_measured)
     {
-        run.estimated = CharacterCount(text);
+        run.estimated = w2dout::CharacterCount(text);
         run.width = fallback * static_cast<double>(run.estimated);
         return run;
     }
     const FaceLookup& lookup = LookUp(font, false, false);
     if (!lookup.face)
     {
-        run.estimated = CharacterCount(text);
+        run.estimated = w2dout::CharacterCount(text);
         run.width = fallback * static_cast<double>(run.estimated);
         run.why = lookup.why;
         return run;

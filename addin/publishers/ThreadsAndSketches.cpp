@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
+using geometry_writer::AllFinite;
 using geometry_writer::Coincide;
+using geometry_writer::FitFloats;
 using geometry_writer::Floats;
 using geometry_writer::kTolerance;
 using geometry_writer::kTwoPi;
@@ -31,6 +33,7 @@ namespace
 {
 const char* const kThreadStep = "CDWF3DGrWriter::GenerateThread";
 const char* const kSketchStep = "CDWF3DGrWriter::Generate3Dsketch";
+const char* const kTransformStep = "CDWF3DGrWriter::GetComponentTransform";
 
 constexpr std::size_t kSketchLineSize = 12;
 constexpr std::size_t kSketchArcSize = 16;
@@ -220,20 +223,69 @@ SketchArcPieces SketchArcThrough(const double* record, bool withAxis)
     return pieces;
 }
 
-// The same, where points so far out that their products overflow give no
-// arc rather than one through points that are not numbers.
+// The same, where points so far out that their products overflow, or that
+// single precision cannot carry, give no arc rather than one through points
+// that are not numbers.
 SketchArcPieces SketchArc(const double* record, bool withAxis)
 {
     SketchArcPieces pieces = SketchArcThrough(record, withAxis);
     for (const auto& arc : pieces.arcs)
-        for (const Point3& point : arc)
-            if (!geometry_writer::AllFinite(point.data(), 3))
-            {
-                pieces.arcs.clear();
-                pieces.failure = u"its points are too far out to draw";
-                return pieces;
-            }
+        if (!FitFloats(arc))
+        {
+            pieces.arcs.clear();
+            pieces.failure = u"its points are too far out to draw";
+            return pieces;
+        }
     return pieces;
+}
+
+// Why points cannot go into a model stream, or nothing when they can.
+const char16_t* PointsFault(const double* values, std::size_t count)
+{
+    if (!AllFinite(values, count))
+        return u"its points are not all finite numbers";
+    if (!FitFloats(values, count))
+        return u"its points are too large for single precision";
+    return nullptr;
+}
+
+// The two half arcs of a cosmetic thread's circle: start, middle and end
+// of each, or why the circle cannot be drawn.
+struct ThreadArcs
+{
+    std::array<std::array<Point3, 3>, 2> arcs;
+    const char16_t* failure = nullptr;
+};
+
+ThreadArcs ThreadCircle(const double* circle, const double* point, double diameter)
+{
+    ThreadArcs result;
+    if (!AllFinite(circle, 7) || !AllFinite(point, 3) || !std::isfinite(diameter))
+    {
+        result.failure = u"its values are not all finite numbers";
+        return result;
+    }
+    const Point3 centre = PointAt(circle);
+    const Point3 axis = PointAt(circle + 3);
+    const double radius = circle[6];
+    const double half = diameter / 2.0;
+    const Point3 fromCentre = PointAt(point) - centre;
+    const Point3 normal = geometry_writer::Cross(axis, fromCentre);
+    const double length = Length(normal);
+    // A circle of no radius, or a point on its axis, gives no plane and no
+    // direction to scale along.
+    if (radius == 0.0 || !(length > 0.0) || !std::isfinite(length))
+    {
+        result.failure = u"its circle gives no plane (no radius, or the edge starts on its axis)";
+        return result;
+    }
+    const Point3 start = centre + fromCentre * (half / radius);
+    const Point3 opposite = centre * 2.0 - start;
+    const Point3 across = geometry_writer::Direction(normal, length) * half;
+    result.arcs = {{{start, centre + across, opposite}, {start, centre - across, opposite}}};
+    if (!FitFloats(result.arcs[0]) || !FitFloats(result.arcs[1]))
+        result.failure = u"its circle is too large for single precision";
+    return result;
 }
 } // namespace
 
@@ -301,20 +353,23 @@ HRESULT CDWF3DGrWriter::GenerateThread(host::Component* component)
                     continue;
                 }
 
-                WriteBlackLines(*segment_);
-                TK_Linear_Pattern& pattern = segment_->getLinePatternHandler();
-                pattern.SetPattern(2);
-                pattern.serialize(0);
-
                 // A thread drawn inside its own edge would vanish in it.
                 const double radius = circle[6];
                 if (setting == 1 && diameter < 2.0 * radius)
                     diameter = radius * 2.2;
-                const HRESULT drawn = WriteThreadCircle(circle.data(), edgeValues.data(), diameter);
+                const ThreadArcs drawn = ThreadCircle(circle.data(), edgeValues.data(), diameter);
+                if (!drawn.failure)
+                {
+                    WriteBlackLines(*segment_);
+                    TK_Linear_Pattern& pattern = segment_->getLinePatternHandler();
+                    pattern.SetPattern(2);
+                    pattern.serialize(0);
+                    for (const auto& arc : drawn.arcs)
+                        WriteArc(arc[0].data(), arc[1].data(), arc[2].data());
+                }
                 access.Release();
-                if (drawn != S_OK)
-                    leaveOut(u"its circle gives no plane (no radius, or the edge starts on its "
-                             u"axis)");
+                if (drawn.failure)
+                    leaveOut(drawn.failure);
             }
         }
     }
@@ -330,27 +385,12 @@ HRESULT CDWF3DGrWriter::WriteThreadCircle(const double* circle, const double* po
 {
     if (!circle || !point)
         return S_OK;
-    const Point3 centre = PointAt(circle);
-    const Point3 axis = PointAt(circle + 3);
-    const double radius = circle[6];
-    const double half = diameter / 2.0;
-    const Point3 fromCentre = PointAt(point) - centre;
-    const Point3 normal = geometry_writer::Cross(axis, fromCentre);
-    const double length = Length(normal);
-    // A circle of no radius, or a point on its axis, gives no plane and no
-    // direction to scale along: nothing is drawn rather than points that
-    // are not numbers.
-    if (radius == 0.0 || !std::isfinite(radius) || !std::isfinite(half) || !(length > 0.0) ||
-        !std::isfinite(length))
+    // Nothing is drawn rather than points that are not numbers.
+    const ThreadArcs drawn = ThreadCircle(circle, point, diameter);
+    if (drawn.failure)
         return E_FAIL;
-
-    const Point3 start = centre + fromCentre * (half / radius);
-    const Point3 opposite = centre * 2.0 - start;
-    const Point3 across = geometry_writer::Direction(normal, length) * half;
-    const Point3 one = centre + across;
-    const Point3 other = centre - across;
-    WriteArc(start.data(), one.data(), opposite.data());
-    WriteArc(start.data(), other.data(), opposite.data());
+    for (const auto& arc : drawn.arcs)
+        WriteArc(arc[0].data(), arc[1].data(), arc[2].data());
     return S_OK;
 }
 
@@ -369,6 +409,16 @@ HRESULT CDWF3DGrWriter::Generate3Dsketch(host::Document* document, DWFToolkit::D
             host::Sketch* sketch = feature->specificSketch();
             if (!sketch || sketch->flag() != 1)
                 continue;
+            // A line, spline or arc that cannot be drawn is left out on its
+            // own, named by its place (from 1) in its list.
+            const auto leaveOut =
+                [feature](const char16_t* what, int index, const std::u16string& why)
+            {
+                ReportPublishError(kSketchStep, true,
+                                   u"3D sketch " + FeatureLabel(feature) + u": " + what + u" " +
+                                       platform::utf8ToUtf16(std::to_string(index + 1)) +
+                                       u" is left out: " + why);
+            };
 
             // Lines, each black in the pattern of its style.
             const int lineCount = sketch->lineCount(host::kSketchLines);
@@ -382,6 +432,11 @@ HRESULT CDWF3DGrWriter::Generate3Dsketch(host::Document* document, DWFToolkit::D
                     {
                         const double* record =
                             lines.data() + static_cast<std::size_t>(i) * kSketchLineSize;
+                        if (const char16_t* fault = PointsFault(record + 6, 6))
+                        {
+                            leaveOut(u"line", i, fault);
+                            continue;
+                        }
                         DWFToolkit::DWFSegment copy(segment);
                         WriteBlackLines(copy);
                         GetSketchLinePattern(record[1], copy);
@@ -419,6 +474,13 @@ HRESULT CDWF3DGrWriter::Generate3Dsketch(host::Document* document, DWFToolkit::D
                         break;
                     }
                     const std::size_t points = static_cast<std::size_t>(n);
+                    const double* first = data.data() + offset + 3;
+                    if (const char16_t* fault = PointsFault(first, 3 * points))
+                    {
+                        leaveOut(u"spline", s, fault);
+                        offset += 3 * (points + 1);
+                        continue;
+                    }
                     for (std::size_t j = 1; j < points; ++j)
                     {
                         TK_Line& line = segment.getLineHandler();
@@ -447,10 +509,7 @@ HRESULT CDWF3DGrWriter::Generate3Dsketch(host::Document* document, DWFToolkit::D
                         const SketchArcPieces pieces =
                             SketchArc(arcs.data() + static_cast<std::size_t>(i) * size, withAxis);
                         if (!pieces.failure.empty())
-                            ReportPublishError(kSketchStep, true,
-                                               u"3D sketch " + FeatureLabel(feature) + u": arc " +
-                                                   platform::utf8ToUtf16(std::to_string(i + 1)) +
-                                                   u" is left out: " + pieces.failure);
+                            leaveOut(u"arc", i, pieces.failure);
                         for (const auto& piece : pieces.arcs)
                         {
                             TK_Circle& arc = segment.getCircularArcHandler();
@@ -507,12 +566,28 @@ HRESULT CDWF3DGrWriter::GetComponentTransform(host::Component* component, float 
         // a scale of its own (its last element is not read as one), so the
         // scale goes into the rows of the turn.
         const double scale = t[12];
+        double values[16] = {};
+        values[15] = 1.0;
         for (std::size_t r = 0; r < 3; ++r)
         {
             for (std::size_t c = 0; c < 3; ++c)
-                matrix[4 * r + c] = static_cast<float>(scale * t[3 * r + c]);
-            matrix[12 + r] = static_cast<float>(t[9 + r]);
+                values[4 * r + c] = scale * t[3 * r + c];
+            values[12 + r] = t[9 + r];
         }
+        // A placement single precision cannot carry is no placement: the
+        // stream would hold infinities, and every point under it with them.
+        if (!FitFloats(values, 16))
+        {
+            ReportPublishError(kTransformStep, true,
+                               std::u16string(u"Its placement is left out: ") +
+                                   (AllFinite(t.data(), 13)
+                                        ? u"its axes times its scale are too large for single "
+                                          u"precision"
+                                        : u"its transform's values are not all finite numbers"));
+            return E_FAIL;
+        }
+        for (std::size_t i = 0; i < 16; ++i)
+            matrix[i] = static_cast<float>(values[i]);
     }
     catch (...)
     {

@@ -6,6 +6,7 @@
 #include "addin/ErrorReport.h"
 #include "platform/kernel/Text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -31,24 +32,83 @@ std::uint16_t ToUInt16(double value)
     return static_cast<std::uint16_t>(static_cast<std::uint32_t>(SaturateToInt32(value)) & 0xFFFFu);
 }
 
+std::size_t CharacterCount(std::u16string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
+        const bool low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
+        count += !low || i == 0 || text[i - 1] < 0xD800 || text[i - 1] > 0xDBFF;
+    }
+    return count;
+}
+
+namespace
+{
+bool IsHighSurrogate(char16_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+std::u16string Decimal(std::size_t value)
+{
+    return platform::utf8ToUtf16(std::to_string(value));
+}
+} // namespace
+
+std::u16string Excerpt(std::u16string_view text)
+{
+    // A message is one line: the excerpt ends at a line break too.
+    const std::u16string_view line = text.substr(0, text.find_first_of(u"\n\r"));
+    std::size_t units = 0;
+    for (std::size_t characters = 0; units < line.size() && characters < kExcerptCharacters;
+         ++characters)
+        units += IsHighSurrogate(line[units]) && units + 1 < line.size() &&
+                         line[units + 1] >= 0xDC00 && line[units + 1] <= 0xDFFF
+                     ? 2
+                     : 1;
+    std::u16string excerpt(line.substr(0, units));
+    if (units < text.size())
+        excerpt += u"\u2026";
+    return excerpt;
+}
+
+std::size_t StreamLength(const WT_File& file, const std::u16string& text)
+{
+    const std::size_t length = std::char_traits<char16_t>::length(text.c_str());
+    if (length <= WT_String(length, text.data()).writable_length(file))
+        return length;
+    // An ASCII beginning may be longer than one that holds any other
+    // character: the longer of the two that fit is kept.
+    const std::size_t asciiRoom = WT_String("").writable_length(file);
+    const std::size_t wideRoom = WT_String(1, u"\u00E9").writable_length(file);
+    std::size_t ascii = 0;
+    while (ascii < length && ascii < asciiRoom && text[ascii] < 128)
+        ++ascii;
+    std::size_t keep = std::max(ascii, std::min(length, wideRoom));
+    // Never between the two halves of a character beyond U+FFFF.
+    if (keep > 0 && IsHighSurrogate(text[keep - 1]))
+        --keep;
+    return keep;
+}
+
+std::u16string FitText(const WT_File& file, const std::u16string& text, const char* where)
+{
+    const std::size_t keep = StreamLength(file, text);
+    const std::u16string_view whole(text.c_str());
+    if (keep < whole.size())
+        ReportPublishError(where, true,
+                           u"A text of " + Decimal(CharacterCount(whole)) +
+                               u" characters was cut to its first " +
+                               Decimal(CharacterCount(whole.substr(0, keep))) +
+                               u", the most one text of the sheet's stream can hold");
+    return text.substr(0, keep);
+}
+
 WT_String FittedText(const WT_File& file, const std::u16string& text, const char* where)
 {
-    // A text ends at its first NUL, as a C string of the host's does.
-    const std::size_t length = std::char_traits<char16_t>::length(text.c_str());
-    WT_String whole(length, text.data());
-    const std::size_t room = whole.writable_length(file);
-    if (length <= room)
-        return whole;
-    // Never between the two halves of a character beyond U+FFFF.
-    std::size_t keep = room;
-    if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF)
-        --keep;
-    ReportPublishError(where, true,
-                       u"A text of " + platform::utf8ToUtf16(std::to_string(length)) +
-                           u" characters was cut to its first " +
-                           platform::utf8ToUtf16(std::to_string(keep)) +
-                           u", the most one text of the sheet's stream can hold");
-    return WT_String(keep, text.data());
+    const std::u16string fitted = FitText(file, text, where);
+    return WT_String(fitted.size(), fitted.data());
 }
 
 double ClampedAcos(double value)
@@ -197,10 +257,34 @@ WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const Ho
     double endAngle = GetW2DAngle(centre, end);
     if (direction == -1)
         std::swap(startAngle, endAngle);
+    const StreamArc angles = ArcAngles(startAngle, endAngle, EndsCoincide(start, end));
     const WT_Logical_Point at = MapPoint(sheet, transform, centre.x, centre.y);
-    WT_Outline_Ellipse arc(at.m_x, at.m_y, mappedRadius, mappedRadius, ToUInt16(startAngle),
-                           ToUInt16(endAngle), 0);
+    WT_Outline_Ellipse arc(at.m_x, at.m_y, mappedRadius, mappedRadius, angles.start, angles.end, 0);
     return arc.serialize(file);
+}
+
+StreamArc ArcAngles(double start, double end, bool whole)
+{
+    StreamArc arc{ToUInt16(start), ToUInt16(end)};
+    if (whole)
+    {
+        arc.end = arc.start;
+        return arc;
+    }
+    if (arc.end != arc.start)
+        return arc;
+    // Both ends truncate to one unit, which the stream would read as the
+    // whole turn: the sweep the document gives says which way it lies.
+    double sweep = std::fmod(end - start, 65536.0);
+    if (sweep < 0)
+        sweep += 65536.0;
+    arc.end = static_cast<std::uint16_t>(sweep >= 32768.0 ? arc.start - 1 : arc.start + 1);
+    return arc;
+}
+
+bool EndsCoincide(const HostPoint& start, const HostPoint& end)
+{
+    return start.x == end.x && start.y == end.y;
 }
 
 HostPoint Rotate(const HostPoint& point, double angle)

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class WT_File;
 
@@ -86,17 +87,54 @@ std::int32_t LinePatternForSketchStyle(std::int32_t lineStyle);
 WT_Result WritePolyline(WT_File& file, const SheetContext& sheet, std::size_t count,
                         const HostPoint* points, const ViewTransform& transform);
 // A circular arc from start to end about centre, counter-clockwise
-// (direction +1) or clockwise (-1); a zero radius writes nothing.
+// (direction +1) or clockwise (-1); the whole circle when start and end
+// coincide. A zero radius writes nothing.
 WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const HostPoint& centre,
                               const HostPoint& start, const HostPoint& end,
                               const ViewTransform& transform, int direction);
 // The direction from `from` to `to` in W2D angle units, in [0, 65536).
 double GetW2DAngle(const HostPoint& from, const HostPoint& to);
 
-// `text` as one W2D string that `file` can write and its reader take back.
-// A text too long for that is cut at the last whole character that fits and
-// the cut is reported as a failure of `where` (the text is no longer what
-// the drawing says); the rest of the drawing goes on.
+// An arc's start and end as the stream holds them, counter-clockwise from
+// start to end; equal values make the whole turn.
+struct StreamArc
+{
+    std::uint16_t start = 0;
+    std::uint16_t end = 0;
+};
+// The stream angles of an arc running counter-clockwise from `start` to
+// `end` (W2D angle units, not yet truncated). Only an arc whose ends
+// coincide in the document (`whole`) becomes the whole turn: one whose two
+// angles fall into the same stream unit keeps the least sweep the stream
+// carries, or the most when it falls just short of a whole turn.
+StreamArc ArcAngles(double start, double end, bool whole);
+// Whether an arc's start and end are one point on the sheet, as the
+// document gives them (before any rounding).
+bool EndsCoincide(const HostPoint& start, const HostPoint& end);
+
+// Characters of a UTF-16 text as a reader counts them: a surrogate pair
+// once, a lone surrogate once as well.
+std::size_t CharacterCount(std::u16string_view text);
+// The beginning of `text` for a message: its first kExcerptCharacters
+// characters of its first line (never half a pair), with "…" after them
+// when the text goes on.
+constexpr std::size_t kExcerptCharacters = 40;
+std::u16string Excerpt(std::u16string_view text);
+
+// How many code units of `text` one W2D string of `file` carries so that
+// its reader takes it back: the text up to its first NUL (as a C string of
+// the host's ends there), or, beyond what the stream allows, its longest
+// beginning that fits and ends on a whole character. The stream counts an
+// ASCII string in bytes and any other in UTF-16 code units, so a character
+// beyond U+FFFF takes two.
+std::size_t StreamLength(const WT_File& file, const std::u16string& text);
+
+// `text` as `file` can write it (see StreamLength). A text too long for
+// that is cut and the cut is reported as a failure of `where` (the text is
+// no longer what the drawing says), in characters; the rest of the drawing
+// goes on.
+std::u16string FitText(const WT_File& file, const std::u16string& text, const char* where);
+// FitText as the W2D string written.
 WT_String FittedText(const WT_File& file, const std::u16string& text, const char* where);
 
 // Rotates (x, y) about the origin by `angle` radians; z stays.

@@ -60,6 +60,9 @@ struct ModelPackage
     // The name of the object each instance shows, by the name of the
     // segment its nodes (a stream index: the n-th tagged record) denote.
     std::map<std::string, std::string> segmentNames;
+    // How many property sets the instance of each object refers to, by the
+    // object's name (summed over its instances).
+    std::map<std::string, std::size_t> propertySetReferences;
 
     std::vector<Resource> withRole(const std::string& role) const
     {
@@ -260,8 +263,12 @@ inline ModelPackage ReadModelPackage(const std::string& path, const std::string&
                 if (DWFToolkit::DWFDefinedObject* object =
                         definition.findObject(instance->objectReference()))
                     if (DWFToolkit::DWFProperty* name = object->findProperty(u"_name", u"hidden"))
+                    {
                         package.segmentNames[taggedSegments[Utf8(instance->nodes())]] =
                             Utf8(name->value());
+                        package.propertySetReferences[Utf8(name->value())] +=
+                            instance->getPropertySetReferences().size();
+                    }
             for (const auto& [id, set] : definition.getPropertySets())
                 for (const auto& property : set->properties)
                 {

@@ -259,11 +259,15 @@ TEST_F(GeometryWriterData, CircularEdgesByTheirSweep)
     arcs = arcsFor({1, 0, 0, -1, 0, 0, 0, kPi, 0, 0, 0});
     ASSERT_EQ(arcs.size(), 1u);
     ExpectNear(arcs[0].f, {1, 0, 0, 0, 1, 0, -1, 0, 0});
-    // A whole circle whose start lies on the axis: no plane, nothing drawn.
+    // A whole circle whose start lies on the axis: no plane, nothing drawn,
+    // and the edge is named with the reason.
     circle.circle = {0, 0, 0, 1, 0, 0, 1};
     arcs = arcsFor({1, 0, 0, 1, 0, 0, 0, 2 * kPi, 0, 0, 0});
     EXPECT_TRUE(arcs.empty());
-    EXPECT_EQ(Messages(), std::vector<std::u16string>{});
+    const auto& boxes = platform::ui().messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].cause.find(u"is left out: its start lies on its circle's axis"),
+              std::u16string::npos);
 }
 
 TEST_F(GeometryWriterData, EllipseAnglesAreBroughtIntoOneTurn)

@@ -1,6 +1,7 @@
 // The reader of the host's material library: the sample library, the
 // values of one material, sparse and hostile entries, and loading.
 #include "addin/publishers/MaterialDatabaseReader.h"
+#include "dwfcore/RegularFile.h"
 #include "platform/kernel/Path.h"
 
 #include "PublishHarness.h"
@@ -8,8 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
 #include <iterator>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace
 {
@@ -261,6 +267,71 @@ TEST(MaterialDatabaseReader, LoadingFindsNothingWhereThereIsNoLibrary)
     EXPECT_FALSE(reader.IsLoaded());
     reader.LoadXml("not xml");
     EXPECT_FALSE(reader.IsLoaded());
+}
+
+TEST(MaterialDatabaseReader, ALibraryThatIsThereButCannotBeReadSaysWhy)
+{
+    addin_test::TempFile library(Library(kTextured));
+    const std::string base = library.path();
+    MaterialDatabaseReader reader;
+    const auto loadError = [&](const std::string& path)
+    {
+        reader.Load(platform::path::fromNative(path));
+        EXPECT_FALSE(reader.IsLoaded()) << path;
+        return reader.LoadError();
+    };
+
+    // Nothing there: no reason to give.
+    EXPECT_EQ(loadError(base + ".absent"), 0);
+    EXPECT_FALSE(reader.Malformed());
+    EXPECT_EQ(loadError(base + "/below-a-file"), 0);
+    EXPECT_FALSE(reader.Malformed());
+    // A file read whole that is not XML: no system reason, but malformed.
+    addin_test::TempFile broken(Library(kTextured).substr(0, 80));
+    EXPECT_EQ(loadError(broken.path()), 0);
+    EXPECT_TRUE(reader.Malformed());
+
+    // Something there that cannot be read.
+    const std::string link = base + ".link";
+    ASSERT_EQ(::symlink((base + ".absent").c_str(), link.c_str()), 0);
+    EXPECT_EQ(loadError(link), ENOENT) << "a link to nothing";
+    ::unlink(link.c_str());
+
+    const std::string socketPath = base + ".sock";
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(server, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(loadError(socketPath), ENXIO) << "a socket";
+    ::close(server);
+    ::unlink(socketPath.c_str());
+
+    const std::string fifo = base + ".fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(loadError(fifo), DWFCore::kNotRegularFile);
+    ::unlink(fifo.c_str());
+    EXPECT_EQ(loadError(platform::path::toNative(
+                  platform::path::cutLastComponent(platform::path::fromNative(base)))),
+              EISDIR);
+
+    // Past the size the library may have: refused unread.
+    ASSERT_EQ(::truncate(base.c_str(), platform::xml::Document::kMaxBytes + 1), 0);
+    EXPECT_EQ(loadError(base), EFBIG);
+
+    if (::geteuid() != 0)
+    {
+        std::ofstream(base, std::ios::binary | std::ios::trunc) << Library(kTextured);
+        ASSERT_EQ(::chmod(base.c_str(), 0), 0);
+        EXPECT_EQ(loadError(base), EACCES);
+    }
+    // A library read after a failure has no reason left.
+    reader.Load(SampleLibrary());
+    EXPECT_TRUE(reader.IsLoaded());
+    EXPECT_EQ(reader.LoadError(), 0);
+    EXPECT_FALSE(reader.Malformed());
 }
 
 TEST(MaterialDatabaseReader, ALibraryIsParsedOncePerPath)

@@ -511,3 +511,39 @@ TEST_F(QuillcastFaults, ATextTooLongForOneW2DStringIsCutAndTheStreamReadsToTheEn
     }
     EXPECT_EQ(cut, 1u);
 }
+
+TEST_F(QuillcastFaults, AFontNameOrTextTooLongForTheStreamIsCutAndTheRestWritten)
+{
+    // A font name of 65,537 ASCII characters is cut to the 65,536 a W2D
+    // string holds; the sheet is written and the message names the text.
+    const std::string name(65537, 'F');
+    const std::string font =
+        Document("font.xml", Replaced(SampleText(), "font=\"Arial\">SEE DETAIL A<",
+                                      "font=\"" + name + "\">SEE DETAIL A<"));
+    std::string errors;
+    EXPECT_EQ(PublishOverOld(font, errors), 3) << errors.substr(0, 2000);
+    EXPECT_EQ(
+        Causes(errors),
+        std::vector<std::string>{"Sheet 'Sheet1': The font name of the text \"SEE DETAIL A\" is "
+                                 "65537 characters long, more than the sheet's stream can carry; "
+                                 "it was cut to its first 65536"})
+        << errors.substr(0, 2000);
+    EXPECT_NE(errors.find("The error occurred in CDWF2DGrWriter::GetTextOfDisplaydata."),
+              std::string::npos);
+    EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");
+
+    // 8,193 emoji are 16,386 code units, two more than a text beyond ASCII
+    // holds: counted and cut as characters.
+    std::string emoji;
+    for (int i = 0; i < 8193; ++i)
+        emoji += "\xF0\x9F\x98\x80";
+    const std::string text =
+        Document("emoji.xml", Replaced(SampleText(), ">SEE DETAIL A<", ">" + emoji + "<"));
+    EXPECT_EQ(PublishOverOld(text, errors), 3) << errors.substr(0, 2000);
+    EXPECT_EQ(
+        Causes(errors),
+        std::vector<std::string>{"Sheet 'Sheet1': A text of 8193 characters was cut to its first "
+                                 "8192, the most one text of the sheet's stream can hold"})
+        << errors.substr(0, 2000);
+    EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.00)");
+}

@@ -1,15 +1,22 @@
 // The quillcast program given a FIFO, a device or a folder in place of a
 // file it reads (the host document, the symbol file, a picture, a texture of
 // each road, the material library): the run ends at once, names the file
-// with the reason, and ends with the status the same file gone would give.
-// Every run is held to a time limit, so that one that waits fails instead of
-// hanging the tests.
+// with the reason, and ends with the status the same file gone would give
+// (but for the material library, which may be missing: one that is there
+// and cannot be read is content left out). Every run is held to a time
+// limit, so that one that waits fails instead of hanging the tests.
 #include "QuillcastFaultRuns.h"
+#include "addin/tests/ModelPackage.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <iterator>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace
 {
@@ -93,6 +100,28 @@ protected:
                                                 "picture=\"" + picture + "\""));
     }
 
+    // The cause a run gives for a material library it cannot read.
+    std::string LibraryCause(const std::string& reason) const
+    {
+        return "The material library '" + Library() + "' cannot be read: " + reason +
+               "; no material of it gets its texture";
+    }
+    // Whether the package written holds the texture of the library's
+    // brushed aluminium.
+    bool HasLibraryTexture() const
+    {
+        const auto package = model_package::ReadModelPackage(Target(), "", root_ + "/read");
+        RunCommand("rm -rf " + Quoted(root_ + "/read"));
+        for (const std::string& name : package.textureNames)
+            if (name.find("brushed") != std::string::npos)
+                return true;
+        return false;
+    }
+    std::string Library() const
+    {
+        return data_ + "/lang/english/sldmaterials/host materials.sldmat";
+    }
+
     std::string data_;
 };
 
@@ -149,7 +178,7 @@ TEST_F(QuillcastInputs, ASymbolFileOrPictureThatIsNoFileIsNamedAndThePackageWrit
 TEST_F(QuillcastInputs, ATextureOrMaterialLibraryThatIsNoFileIsNamedAndLeftOut)
 {
     const std::string wood = data_ + "/data/wood/";
-    const std::string library = data_ + "/lang/english/sldmaterials/host materials.sldmat";
+    const std::string library = Library();
     for (std::size_t i = 0; i < std::size(kStandIns); ++i)
     {
         SCOPED_TRACE(kStandIns[i].name);
@@ -173,13 +202,79 @@ TEST_F(QuillcastInputs, ATextureOrMaterialLibraryThatIsNoFileIsNamedAndLeftOut)
         // The library's material goes without its texture.
         RunCommand("mv " + Quoted(library) + " " + Quoted(root_ + "/library.sldmat"));
         Place(library, i);
-        EXPECT_EQ(Publish(Part("oak.jpg"), errors), 0) << errors;
-        EXPECT_EQ(errors, "quillcast: note: The material library '" + library +
-                              "' is not read (no material gets its texture): " + reason + "\n");
+        EXPECT_EQ(Publish(Part("oak.jpg"), errors), 3) << errors;
+        EXPECT_EQ(CauseLine(errors), LibraryCause(reason)) << errors;
+        EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.01)");
         RunCommand("rm -rf " + Quoted(library) + " && mv " + Quoted(root_ + "/library.sldmat") +
                    " " + Quoted(library));
         ExpectNoTemporaryFiles();
     }
+}
+
+TEST_F(QuillcastInputs, AMaterialLibraryThatCannotBeReadIsNamedWithTheReason)
+{
+    const std::string library = Library();
+    const std::string kept = root_ + "/library.sldmat";
+    const std::string document = Part("oak.jpg");
+    std::string errors;
+    // The sample part's material is the library's brushed aluminium: read,
+    // its texture goes into the package.
+    ASSERT_EQ(Publish(document, errors), 0) << errors;
+    EXPECT_TRUE(HasLibraryTexture());
+    ASSERT_EQ(RunCommand("mv " + Quoted(library) + " " + Quoted(kept)), 0);
+
+    // Nothing there: the host's own publish passes over a missing library.
+    EXPECT_EQ(Publish(document, errors), 0) << errors;
+    EXPECT_EQ(errors.find("material library"), std::string::npos) << errors;
+    EXPECT_FALSE(HasLibraryTexture());
+
+    // Something there that cannot be read: the texture is left out and the
+    // run says which file and why.
+    const auto expectNamed = [&](const std::string& reason)
+    {
+        EXPECT_EQ(Publish(document, errors), 3) << errors;
+        EXPECT_EQ(CauseLine(errors), LibraryCause(reason)) << errors;
+        EXPECT_EQ(Contents(Target()).substr(0, 12), "(DWF V06.01)");
+        EXPECT_FALSE(HasLibraryTexture());
+        ExpectNoTemporaryFiles();
+        ::unlink(library.c_str());
+    };
+    {
+        SCOPED_TRACE("a link to nothing");
+        ASSERT_EQ(::symlink((root_ + "/gone.sldmat").c_str(), library.c_str()), 0);
+        expectNamed("No such file or directory");
+    }
+    {
+        SCOPED_TRACE("a socket");
+        const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_GE(server, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(library.size(), sizeof address.sun_path) << library;
+        library.copy(address.sun_path, library.size());
+        ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        expectNamed("No such device or address");
+        ::close(server);
+    }
+    {
+        SCOPED_TRACE("a file cut in the middle of its XML");
+        const std::string whole = Contents(kept);
+        std::ofstream(library, std::ios::binary) << whole.substr(0, whole.size() / 2);
+        expectNamed("it is not well-formed XML");
+    }
+    if (::geteuid() != 0)
+    {
+        SCOPED_TRACE("a file without read permission");
+        ASSERT_EQ(RunCommand("cp " + Quoted(kept) + " " + Quoted(library)), 0);
+        ASSERT_EQ(::chmod(library.c_str(), 0), 0);
+        expectNamed("Permission denied");
+    }
+    else
+    {
+        std::printf("[  NOTE    ] the superuser reads a file without read permission: that "
+                    "case is tried only for other users\n");
+    }
+    ASSERT_EQ(RunCommand("mv " + Quoted(kept) + " " + Quoted(library)), 0);
 }
 
 } // namespace

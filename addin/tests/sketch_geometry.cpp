@@ -264,6 +264,29 @@ TEST_F(SketchGeometry, ModelEdgesFacingTiltedAndInADetailView)
     EXPECT_EQ(circular[0].end, 16384u);
 }
 
+TEST_F(SketchGeometry, ModelEdgeArcAxesOfAnyLengthFaceTheirWay)
+{
+    // The arcs above, their axes scaled so far that a squared length would
+    // overflow or underflow a double: drawn all the same.
+    const std::string edges = R"(
+        <model-edges count="3">
+          1 12  0 0 0  0.02 0 0  0 0.02 0  0 0 1e200   0 0  0 1  0 0  0
+          1 12  0 0 0  0.02 0 0  0 0.02 0  0 0 -1e-200  0 0  0 1  0 0  0
+          1 12  0 0 0  0.02 0 0  -0.02 0 0  0 0.866025403784e-170 0.5e-170  0 0  0 1  0 0  0
+        </model-edges>)";
+    HostDrawing host = HostDrawing::FromViews(OneView("type=\"7\"", edges));
+    const std::vector<Drawn> drawn = WalkView(host);
+    ASSERT_EQ(drawn.size(), 3u);
+    EXPECT_EQ(drawn[0].start, 0u);
+    EXPECT_EQ(drawn[0].end, 16384u);
+    EXPECT_EQ(drawn[0].major, drawn[0].minor);
+    EXPECT_EQ(drawn[1].start, 16384u) << "seen from behind: clockwise";
+    EXPECT_EQ(drawn[1].end, 65536u);
+    EXPECT_EQ(drawn[2].major, 20);
+    EXPECT_EQ(drawn[2].minor, 10);
+    EXPECT_NEAR(drawn[2].end, 32768.0, 1.0);
+}
+
 TEST_F(SketchGeometry, DisplayModeIsSwitchedAndRestoredAndLazyEdgesBuilt)
 {
     HostDrawing host =
@@ -335,4 +358,72 @@ TEST_F(SketchGeometry, SheetFormatWalk)
     EXPECT_EQ(drawn[2].colour, WT_RGBA32(0x80, 0x80, 0x80, 255));
     EXPECT_EQ(drawn[3].points, (std::vector<WT_Logical_Point>{P(100, 0), P(100, 10)}));
     EXPECT_EQ(drawn[3].colour, kGreen);
+}
+
+TEST_F(SketchGeometry, TinyArcsAndEllipseArcsAreNotDrawnWhole)
+{
+    // Each arc's two ends differ in the document but their angles fall into
+    // one stream unit; only the last arc of each kind, whose ends coincide,
+    // is whole.
+    // Sketch arcs (sheet scale 10000): about (0.337409, 0.296205) from
+    // (0.355144, 0.308374) to 1 µm above it, directions 6272.569 and
+    // 6272.969 units (atan(dy / dx) · 65536 / 2π); centre (3374, 2962),
+    // radius 215.08.
+    HostDrawing arcs = HostDrawing::FromViews(OneView("type=\"7\"", R"(
+        <sketch><arcs count="3">
+          255 0 0 1 -1 0   0.355144 0.308374 0   0.355144 0.308375 0   0.337409 0.296205 0   1
+          255 0 0 1 -1 0   0.355144 0.308374 0   0.355144 0.308375 0   0.337409 0.296205 0  -1
+          255 0 0 1 -1 0   0.355144 0.308374 0   0.355144 0.308374 0   0.337409 0.296205 0   1
+        </arcs></sketch>)"));
+    const std::vector<Drawn> sketched = WalkView(arcs, 10000.0);
+    ASSERT_EQ(sketched.size(), 3u);
+    EXPECT_EQ(sketched[0].points[0], P(3374, 2962));
+    EXPECT_EQ(sketched[0].major, 215);
+    EXPECT_EQ(sketched[0].start, 6272u);
+    EXPECT_EQ(sketched[0].end, 6273u);
+    EXPECT_EQ(sketched[1].start, 6272u) << "clockwise, the long way round";
+    EXPECT_EQ(sketched[1].end, 6271u + 65536u);
+    EXPECT_EQ(sketched[2].end - sketched[2].start, 65536u);
+
+    // Sketch ellipse (a = 0.03 along x, b = 0.015; sheet scale 1000): the
+    // parametric angle of a point is acos(x / a): 0.024 gives 6711.960
+    // units, 0.0240007939 gives 6711.500, just short of the start going
+    // counter-clockwise, so the arc is all but the whole ellipse.
+    HostDrawing ellipses = HostDrawing::FromViews(OneView("type=\"7\"", R"(
+        <sketch><ellipses count="2">
+          5 0 0 1 -1 0   0.024 0.009 0   0.0240007939 0.0089994707 0   0 0 0
+                         0.03 0 0   0 0.015 0   0
+          5 0 0 1 -1 0   0.024 0.009 0   0.024 0.009 0   0 0 0   0.03 0 0   0 0.015 0   0
+        </ellipses></sketch>)"));
+    const std::vector<Drawn> elliptic = WalkView(ellipses);
+    ASSERT_EQ(elliptic.size(), 2u);
+    EXPECT_EQ(elliptic[0].major, 30);
+    EXPECT_EQ(elliptic[0].minor, 15);
+    EXPECT_EQ(elliptic[0].start, 6711u);
+    EXPECT_EQ(elliptic[0].end, 6710u + 65536u);
+    EXPECT_EQ(elliptic[1].start, 6711u);
+    EXPECT_EQ(elliptic[1].end, 6711u + 65536u);
+
+    // A model-edge circle of radius 0.02 tilted 60 degrees about the x axis
+    // (major 20, minor 10, tilt 0): its point at angle φ in its plane is
+    // 0.02 · (cos φ, sin φ / 2, −√3/2 sin φ), at parametric angle φ: 0.3
+    // and 0.30001 rad, 3129.114 and 3129.218 units.
+    HostDrawing edges = HostDrawing::FromViews(OneView("type=\"7\"", R"(
+        <model-edges count="2">
+          1 12  0 0 0  0.01910672978251212 0.0029552020666133954 -0.0051185601260069465
+                       0.019106670677515453 0.0029552976001145466 -0.0051187255948847649
+                       0 0.866025403784 0.5   0 0  0 1  0 0  0
+          1 12  0 0 0  0.01910672978251212 0.0029552020666133954 -0.0051185601260069465
+                       0.01910672978251212 0.0029552020666133954 -0.0051185601260069465
+                       0 0.866025403784 0.5   0 0  0 1  0 0  0
+        </model-edges>)"));
+    const std::vector<Drawn> tilted = WalkView(edges);
+    ASSERT_EQ(tilted.size(), 2u);
+    EXPECT_EQ(tilted[0].major, 20);
+    EXPECT_EQ(tilted[0].minor, 10);
+    EXPECT_EQ(tilted[0].tilt, 0);
+    EXPECT_EQ(tilted[0].start, 3129u);
+    EXPECT_EQ(tilted[0].end, 3130u);
+    EXPECT_EQ(tilted[1].end - tilted[1].start, 65536u);
+    EXPECT_TRUE(Messages().empty());
 }

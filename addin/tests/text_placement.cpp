@@ -11,6 +11,7 @@
 // between a symbol and the characters on either side.
 #include "TextLayoutCheck.h"
 #include "SheetReadBack.h"
+#include "addin/PublishLog.h"
 #include "addin/publishers/DrawingWriter.h"
 #include "host/Annotation.h"
 #include "host/Document.h"
@@ -68,6 +69,35 @@ protected:
         EXPECT_EQ(writer.GenerateDisplayData(capture.file(), data), WT_Result_Success);
         EXPECT_TRUE(platform::ui().messageBoxes().empty());
         return capture.Finish();
+    }
+
+    // The same on a sheet written as plain ASCII, as the publisher writes
+    // it: one text carries 65,536 ASCII characters or 16,384 UTF-16 code
+    // units. Messages are left to the test.
+    Sheet WrittenInAscii(const std::u16string& text, int justification,
+                         const std::u16string& font = kUnmeasured)
+    {
+        auto* data = app.make<mem::DisplayData>();
+        mem::DisplayText t;
+        t.height = 0.01;
+        t.position = {0.1, 0.2, 0.0};
+        t.justification = justification;
+        t.text = text;
+        t.font = font;
+        data->texts.push_back(t);
+        sheet_test::Capture capture;
+        capture.file().set_allow_binary_data(false);
+        CDWF2DGrWriter writer(sheet, &app);
+        EXPECT_EQ(writer.GenerateDisplayData(capture.file(), data), WT_Result_Success);
+        return capture.Finish();
+    }
+
+    static std::vector<std::u16string> Causes()
+    {
+        std::vector<std::u16string> causes;
+        for (const auto& box : platform::ui().messageBoxes())
+            causes.push_back(box.cause);
+        return causes;
     }
 
     static std::vector<P> TextPositions(const Sheet& sheet)
@@ -403,3 +433,104 @@ TEST_F(TextPlacement, ADimensionsTextMovesTheSameOnPaperAtAnySheetSize)
 }
 
 } // namespace
+
+TEST_F(TextPlacement, LongLinesAreCutInCodeUnitsCountedInCharactersAndPlacedAsWritten)
+{
+    // 20,000 "é" right justified: cut to 16,384 (one code unit each), the
+    // line ends at the anchor by the 16,384 × 70 units it is written with.
+    const Sheet cut = WrittenInAscii(std::u16string(20000, u'\u00E9'), 5);
+    ASSERT_EQ(cut.Count(WT_Object::Text_ID), 1u);
+    const Item written = cut.Of(WT_Object::Text_ID)[0];
+    EXPECT_EQ(written.text, std::u16string(16384, u'\u00E9'));
+    EXPECT_EQ(written.points[0], P(1000 - 16384 * 70, 1900));
+    EXPECT_EQ(Causes(), std::vector<std::u16string>{
+                            u"A text of 20000 characters was cut to its first 16384, the most one "
+                            u"text of the sheet's stream can hold"});
+
+    // 8,193 emoji are 16,386 code units: 8,192 of them are kept, never half
+    // of one; the message counts characters.
+    std::u16string emoji;
+    for (int i = 0; i < 8193; ++i)
+        emoji += u"\U0001F600";
+    platform::ui().reset();
+    const Sheet pairs = WrittenInAscii(emoji, 0);
+    ASSERT_EQ(pairs.Count(WT_Object::Text_ID), 1u);
+    EXPECT_EQ(pairs.Of(WT_Object::Text_ID)[0].text, emoji.substr(0, 16384));
+    EXPECT_EQ(Causes(), std::vector<std::u16string>{
+                            u"A text of 8193 characters was cut to its first 8192, the most one "
+                            u"text of the sheet's stream can hold"});
+
+    // 8,000 ASCII characters and 4,000 emoji: 16,000 code units fit whole.
+    platform::ui().reset();
+    const std::u16string mixed = std::u16string(8000, u'W') + emoji.substr(0, 8000);
+    const Sheet whole = WrittenInAscii(mixed, 0);
+    ASSERT_EQ(whole.Count(WT_Object::Text_ID), 1u);
+    EXPECT_EQ(whole.Of(WT_Object::Text_ID)[0].text, mixed);
+    EXPECT_TRUE(Causes().empty());
+
+    // An ASCII beginning is kept as far as ASCII text goes (65,536), though
+    // the whole text, with a character beyond ASCII at its end, would have
+    // held only 16,384 code units.
+    platform::ui().reset();
+    const Sheet ascii = WrittenInAscii(std::u16string(69999, u'W') + u"\u00E9", 0);
+    ASSERT_EQ(ascii.Count(WT_Object::Text_ID), 1u);
+    EXPECT_EQ(ascii.Of(WT_Object::Text_ID)[0].text, std::u16string(65536, u'W'));
+    EXPECT_EQ(Causes(), std::vector<std::u16string>{
+                            u"A text of 70000 characters was cut to its first 65536, the most one "
+                            u"text of the sheet's stream can hold"});
+}
+
+TEST_F(TextPlacement, TheEstimateNoteQuotesTheBeginningOfItsText)
+{
+    // Forty characters of the first line of the first text placed so, then
+    // "…"; a pair counts as one character and is never split.
+    publish_log::Reset();
+    std::u16string text = u"\U0001F600";
+    for (int i = 0; i < 59999; ++i)
+        text.push_back(static_cast<char16_t>(u'A' + i % 26));
+    WrittenInAscii(text, 0);
+    ASSERT_EQ(publish_log::Notes().size(), 1u);
+    const std::u16string& note = publish_log::Notes()[0];
+    const std::u16string quoted =
+        u"first in the text \"\U0001F600ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLM\u2026\"";
+    EXPECT_NE(note.find(quoted), std::u16string::npos) << note.size();
+    EXPECT_LT(note.size(), 400u);
+
+    // A short text is quoted whole, without the mark.
+    publish_log::Reset();
+    WrittenInAscii(u"AB", 0, u"Quillcast Other Unmeasured");
+    ASSERT_EQ(publish_log::Notes().size(), 1u);
+    EXPECT_NE(publish_log::Notes()[0].find(u"first in the text \"AB\""), std::u16string::npos);
+    EXPECT_EQ(w2dout::Excerpt(u"AB\nCD"), u"AB\u2026") << "one line of a message";
+    publish_log::Reset();
+}
+
+TEST_F(TextPlacement, AFontNameTheStreamCannotCarryIsCutAndTheTextWritten)
+{
+    // 65,537 ASCII characters: the name keeps its first 65,536 and the
+    // text is written in it, placed as before (no installed font answers
+    // to either); the message names the text by its beginning.
+    const std::u16string font(65537, u'F');
+    const Sheet sheet = WrittenInAscii(u"AB\nCD", 5, font);
+    EXPECT_EQ(sheet.end, WT_Result_End_Of_Stream);
+    ASSERT_EQ(sheet.Count(WT_Object::Text_ID), 2u);
+    for (const Item& text : sheet.Of(WT_Object::Text_ID))
+        EXPECT_EQ(text.fontName, std::string(65536, 'F'));
+    EXPECT_EQ(TextPositions(sheet), (std::vector<P>{P(860, 1900), P(860, 1733)}));
+    EXPECT_EQ(Causes(),
+              std::vector<std::u16string>{
+                  u"The font name of the text \"AB\u2026\" is 65537 characters long, more "
+                  u"than the sheet's stream can carry; it was cut to its first 65536"});
+
+    // Beyond ASCII the stream counts code units: 16,384 of them, a pair
+    // kept whole or not at all.
+    platform::ui().reset();
+    std::u16string wide;
+    for (int i = 0; i < 8193; ++i)
+        wide += u"\U0001F600";
+    const Sheet pairs = WrittenInAscii(u"AB", 0, wide);
+    ASSERT_EQ(pairs.Count(WT_Object::Text_ID), 1u);
+    EXPECT_EQ(Causes(), std::vector<std::u16string>{
+                            u"The font name of the text \"AB\" is 8193 characters long, more than "
+                            u"the sheet's stream can carry; it was cut to its first 8192"});
+}

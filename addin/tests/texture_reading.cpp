@@ -12,10 +12,12 @@
 
 #include <zlib.h>
 
+#include <cstdio>
 #include <map>
 
 using namespace texture_test;
 using Bytes = std::vector<std::uint8_t>;
+using publish_test::HaveTool;
 using publish_test::Quoted;
 using publish_test::RunCommand;
 
@@ -157,21 +159,24 @@ TEST_F(TextureReading, BrokenFilesAreRefusedOnceNamingTheFileAndTheReason)
     ASSERT_FALSE(flipped.empty());
     const Bytes progressive = BeforeLastScan(MagickPicture(root_, "jpg", "-interlace JPEG"));
     ASSERT_FALSE(progressive.empty());
-    // What each failure must say (beside the file's name).
+    // What each failure must say (beside the file's name): the decoder's
+    // reason where it gives one.
     const std::map<std::string, std::pair<std::string, std::string>> cases = {
         {"jpeg cut at half",
-         {Source("half.jpg", Cut(jpeg, jpeg.size() / 2)), "Corrupt image file"}},
+         {Source("half.jpg", Cut(jpeg, jpeg.size() / 2)), "damaged: Premature end of JPEG file"}},
         {"jpeg cut near its end",
-         {Source("end.jpg", Cut(jpeg, jpeg.size() * 9 / 10)), "Corrupt image file"}},
+         {Source("end.jpg", Cut(jpeg, jpeg.size() * 9 / 10)),
+          "damaged: Premature end of JPEG file"}},
         {"progressive jpeg cut before its last scan",
-         {Source("scans.jpg", progressive), "Corrupt image file"}},
-        {"png cut at half", {Source("half.png", Cut(png, png.size() / 2)), "Corrupt image file"}},
+         {Source("scans.jpg", progressive), "damaged: Premature end of JPEG file"}},
+        {"png cut at half",
+         {Source("half.png", Cut(png, png.size() / 2)), "damaged: Premature end of PNG file"}},
         {"png with a bit flipped in its image data",
-         {Source("flipped.png", flipped), "Corrupt image file"}},
+         {Source("flipped.png", flipped), "damaged: IDAT: CRC error"}},
         {"png declaring 100000 x 100000",
          {Source("huge.png", DeclaringSize(png, 100000, 100000)),
           "too large: 100000 x 100000 pixels"}},
-        {"empty", {Source("empty.jpg", Bytes()), "no format"}},
+        {"empty", {Source("empty.jpg", Bytes()), "the texture file is empty"}},
         {"text", {Source("notes.png", Bytes{'w', 'o', 'o', 'd', '\n'}), "no format"}},
         {"missing",
          {sources_ + "/missing.jpg", "'" + sources_ + "/missing.jpg': No such file or directory"}},
@@ -213,4 +218,106 @@ TEST_F(TextureReading, TheConversionsSizeLimitHoldsForTexturesTakenAsTheyAre)
               TextureFileFormat::Unreadable);
     EXPECT_EQ(converter.failure(), u"the texture image is too large: 96 x 64 pixels");
     EXPECT_TRUE(platform::ui().messageBoxes().empty());
+}
+
+namespace
+{
+
+// The PNG with one bit flipped in the data of its first chunk of `type`, so
+// that the chunk's CRC no longer fits.
+Bytes FlippedInChunk(Bytes png, const std::string& type)
+{
+    for (std::size_t at = 8; at + 12 <= png.size();)
+    {
+        const std::uint32_t length = Big32(png, at);
+        if (length > 0 && std::string(png.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                                      png.begin() + static_cast<std::ptrdiff_t>(at + 8)) == type)
+        {
+            png[at + 8] ^= 0x02;
+            return png;
+        }
+        at += 12 + length;
+    }
+    return {};
+}
+
+Bytes Followed(Bytes bytes, const std::string& tail)
+{
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(TextureReading, WhatADecoderWorksAroundIsDamageToATextureTakenAsItIsNotToAConvertedOne)
+{
+    OMVI_REQUIRE_TOOL("convert");
+    const Bytes jpeg = MagickPicture(root_, "jpg");
+    const Bytes png = MagickPicture(root_, "png");
+    ASSERT_GT(jpeg.size(), 1000u);
+    ASSERT_GT(png.size(), 1000u);
+    // ImageMagick's PNG holds a bKGD chunk before its image data and tEXt
+    // chunks after it; libpng skips such a chunk with a wrong CRC, libjpeg
+    // passes over bytes out of place with a warning.
+    const Bytes background = FlippedInChunk(png, "bKGD");
+    const Bytes text = FlippedInChunk(png, "tEXt");
+    ASSERT_FALSE(background.empty());
+    ASSERT_FALSE(text.empty());
+    // Three bytes between the first marker segment after the start of the
+    // image and the next marker.
+    Bytes extraneous = jpeg;
+    const std::size_t segment = 4 + (std::size_t(jpeg[4]) << 8 | jpeg[5]);
+    ASSERT_EQ(jpeg[segment], 0xFF);
+    const std::uint8_t next = jpeg[segment + 1];
+    extraneous.insert(extraneous.begin() + static_cast<std::ptrdiff_t>(segment), {'o', 'a', 'k'});
+    char marker[8];
+    std::snprintf(marker, sizeof marker, "0x%02x", next);
+
+    const std::map<std::string, std::pair<Bytes, std::string>> damaged = {
+        {"background",
+         {background, "the texture image cannot be read: "
+                      "The PNG file is damaged: bKGD: CRC error"}},
+        {"text", {text, "the texture image is damaged: tEXt: CRC error"}},
+        {"extraneous",
+         {extraneous, "the texture image is damaged: Corrupt JPEG data: 3 extraneous bytes before "
+                      "marker " +
+                          std::string(marker)}},
+    };
+    for (const auto& [name, c] : damaged)
+    {
+        SCOPED_TRACE(name);
+        const bool isJpeg = name == "extraneous";
+        std::u16string failure;
+        EXPECT_EQ(Read(Source(name + (isJpeg ? ".jpg" : ".png"), c.first), &failure),
+                  TextureFileFormat::Unreadable);
+        EXPECT_EQ(platform::path::toNative(failure), c.second);
+        // Converted (its name not in lower case), it makes a new whole JPEG
+        // of what the decoder made of it.
+        const Outcome converted =
+            Convert(Source(name + (isJpeg ? ".JPG" : ".PNG"), c.first), false);
+        EXPECT_TRUE(converted.converted) << platform::path::toNative(converted.failure);
+    }
+    if (HaveTool("djpeg"))
+    {
+        std::string said;
+        RunCommand("djpeg " + Quoted(sources_ + "/extraneous.jpg") + " 2>&1 >/dev/null", &said);
+        EXPECT_NE(said.find("3 extraneous bytes before marker " + std::string(marker)),
+                  std::string::npos)
+            << said;
+    }
+    if (HaveTool("pngcheck"))
+    {
+        std::string said;
+        RunCommand("pngcheck " + Quoted(sources_ + "/text.png") + " 2>&1", &said);
+        EXPECT_NE(said.find("CRC error in chunk tEXt"), std::string::npos) << said;
+    }
+
+    // Bytes after a whole image's end stay: they are no damage to it.
+    std::u16string failure;
+    EXPECT_EQ(Read(Source("after.jpg", Followed(jpeg, "trailing bytes")), &failure),
+              TextureFileFormat::Jpeg);
+    EXPECT_EQ(failure, u"");
+    EXPECT_EQ(Read(Source("after.png", Followed(png, "trailing bytes")), &failure),
+              TextureFileFormat::Png);
+    EXPECT_EQ(failure, u"");
 }

@@ -131,3 +131,49 @@ TEST(W2DOutput, CircularArcsRunCounterClockwiseFromStartToEnd)
     EXPECT_EQ(drawn[2].start, 0u) << "equal angles: the whole circle";
     EXPECT_EQ(drawn[2].end, 65536u);
 }
+
+TEST(W2DOutput, OnlyAnArcWhoseEndsCoincideIsTheWholeCircle)
+{
+    // About (0.337409, 0.296205), from (0.355144, 0.308374) to 1 µm above
+    // it: dx = 0.017735, dy = 0.012169 and 0.012170, so the two directions
+    // are atan(dy / dx) · 65536 / 2π = 6272.569 and 6272.969 units, one
+    // stream unit. At sheet scale 10000 the centre is (3374, 2962) and the
+    // radius hypot(dx, dy) · 10000 = 215.08.
+    W2DCapture capture;
+    const SheetContext sheet{10000.0};
+    const ViewTransform identity;
+    const HostPoint centre{0.337409, 0.296205, 0};
+    const HostPoint start{0.355144, 0.308374, 0};
+    const HostPoint end{0.355144, 0.308375, 0};
+    ASSERT_EQ(WriteOutlineEllipse(capture.file(), sheet, centre, start, end, identity, 1),
+              WT_Result_Success);
+    ASSERT_EQ(WriteOutlineEllipse(capture.file(), sheet, centre, start, end, identity, -1),
+              WT_Result_Success);
+    ASSERT_EQ(WriteOutlineEllipse(capture.file(), sheet, centre, start, start, identity, 1),
+              WT_Result_Success);
+    const std::vector<Drawn> drawn = capture.ReadBack();
+    ASSERT_EQ(drawn.size(), 3u);
+    EXPECT_EQ(drawn[0].points[0], WT_Logical_Point(3374, 2962));
+    EXPECT_EQ(drawn[0].major, 215);
+    EXPECT_EQ(drawn[0].start, 6272u);
+    EXPECT_EQ(drawn[0].end, 6273u) << "the short arc it is, not a circle";
+    EXPECT_EQ(drawn[1].start, 6272u) << "clockwise: all the way round but that unit";
+    EXPECT_EQ(drawn[1].end, 6271u + 65536u);
+    EXPECT_EQ(drawn[2].end - drawn[2].start, 65536u) << "ends that coincide: the whole circle";
+
+    // The rule alone: truncated angles that differ stay as they are; equal
+    // ones move a unit the way the sweep lies, also across the turn.
+    const auto angles = [](double from, double to, bool whole)
+    {
+        const StreamArc arc = ArcAngles(from, to, whole);
+        return std::make_pair(arc.start, arc.end);
+    };
+    using Pair = std::pair<std::uint16_t, std::uint16_t>;
+    EXPECT_EQ(angles(100.2, 16384.7, false), Pair(100, 16384));
+    EXPECT_EQ(angles(100.2, 100.7, false), Pair(100, 101));
+    EXPECT_EQ(angles(100.7, 100.2, false), Pair(100, 99));
+    EXPECT_EQ(angles(65535.2, 65535.9, false), Pair(65535, 0));
+    EXPECT_EQ(angles(0.9, 0.1, false), Pair(0, 65535));
+    EXPECT_EQ(angles(100.7, 100.2, true), Pair(100, 100));
+    EXPECT_EQ(angles(100.2, 100.2, false), Pair(100, 101)) << "no sweep: the least there is";
+}

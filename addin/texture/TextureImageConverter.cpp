@@ -13,6 +13,9 @@
 #include "imaging/DataBuffer.h"
 #include "imaging/FileSpecifier.h"
 #include "imaging/OMVIException.h"
+#include "imaging/StringBuffer.h"
+#include "imaging/codecs/ReadImageFileFrameInterface.h"
+#include "imaging/codecs/codec/CodecErrors.h"
 #include "imaging/codecs/jfif/JfifFormatCodec.h"
 #include "imaging/codecs/png/PngFormatCodec.h"
 #include "imaging/codecs/properties/CompoundProperties.h"
@@ -21,6 +24,7 @@
 #include "imaging/codecs/tiff/properties/TiffChoiceProperties.h"
 #include "imaging/codecs/tiff/properties/TiffCompression.h"
 #include "imaging/descriptors/FileReadDescriptor.h"
+#include "imaging/descriptors/FileReadDescriptorRep.h"
 #include "imaging/filters/ReorientFilter.h"
 #include "imaging/models/DataModel.h"
 #include "imaging/pipeline/RowProviderInterface.h"
@@ -59,6 +63,24 @@ struct ConversionFailure
 std::u16string messageOf(const Omvi::OMVIException& failure)
 {
     return platform::utf8ToUtf16(failure.getMessage().text());
+}
+
+// What a failure of the imaging library says about the texture file: a
+// damaged file in the decoder's own words where it gave them, a file the
+// library cannot read with the library's reason.
+std::u16string causeOf(const Omvi::OMVIException& failure)
+{
+    if (const auto* codec = dynamic_cast<const Omvi::FormatCodecException*>(&failure))
+    {
+        if (codec->code() != Omvi::kCodecCorruptImage)
+            return u"the texture image cannot be read: " + messageOf(failure);
+        if (codec->reason().empty())
+            return u"the texture image is damaged";
+        return u"the texture image is damaged: " + platform::utf8ToUtf16(codec->reason());
+    }
+    if (dynamic_cast<const Omvi::FileDescriptorException*>(&failure))
+        return u"the texture image cannot be read: " + messageOf(failure);
+    return u"the imaging library failed: " + messageOf(failure);
 }
 
 double secondsSince(std::chrono::steady_clock::time_point start)
@@ -180,9 +202,20 @@ std::u16string fileAndReason(const std::u16string& file, int error)
     return text;
 }
 
-// Why no registered codec takes the file. A file that cannot even be opened
-// says so with the system's reason: a missing file is no unknown format.
-[[noreturn]] void failUnrecognised(const std::u16string& path, std::int32_t probe)
+// The format a codec reads, as its name says it ("PNG", "Targa").
+std::u16string formatName(const Omvi::ImageFormatCodec* codec)
+{
+    Omvi::StringBuffer name;
+    if (codec == nullptr || !codec->getName(name) || name.isEmpty())
+        return u"";
+    return platform::utf8ToUtf16(name.text());
+}
+
+// Why no registered codec takes the file (`recognising` the codec whose
+// probe answered, when one did). A file that cannot even be opened says so
+// with the system's reason: a missing file is no unknown format.
+[[noreturn]] void failUnrecognised(const std::u16string& path, std::int32_t probe,
+                                   const Omvi::ImageFormatCodec* recognising)
 {
     const std::string native = platform::path::toNative(path);
     // The codecs refuse a FIFO, a device or a folder without saying so.
@@ -193,11 +226,18 @@ std::u16string fileAndReason(const std::u16string& file, int error)
         fail(u"the texture file cannot be opened: " +
              fileAndReason(platform::path::fromNative(native), error));
     }
+    char first = 0;
+    const bool empty = ::read(file, &first, 1) == 0;
     ::close(file);
+    if (empty)
+        fail(u"the texture file is empty");
+    const std::u16string format = formatName(recognising);
     switch (probe)
     {
     case 1:
-        fail(u"the texture image is a kind of its format that cannot be read");
+        if (format.empty())
+            fail(u"the texture image is of a kind that cannot be read");
+        fail(u"the texture image is a " + format + u" image of a kind that cannot be read");
     case 3:
         fail(u"the texture image is cut short");
     default:
@@ -211,21 +251,38 @@ Omvi::ImageFormatCodec* recognise(const std::u16string& path, const Omvi::FileSp
     Omvi::ImageFormatCodec* recognising = nullptr;
     const std::int32_t probe = Omvi::FileReadDescriptor::probeFile(file, recognising);
     if (probe != 0 || recognising == nullptr)
-        failUnrecognised(path, probe);
+        failUnrecognised(path, probe, recognising);
     return recognising;
 }
 
 std::unique_ptr<Omvi::FileReadDescriptor> openDescriptor(const Omvi::FileSpecifier& file)
 {
+    std::unique_ptr<Omvi::FileReadDescriptor> descriptor;
     try
     {
-        return std::make_unique<Omvi::FileReadDescriptor>(file);
+        descriptor = std::make_unique<Omvi::FileReadDescriptor>(file);
     }
     catch (Omvi::OMVIException* thrown)
     {
         const Omvi::OwnedException owned(thrown);
-        fail(u"the texture image cannot be opened: " + messageOf(*owned));
+        fail(owned ? causeOf(*owned) : u"the texture image cannot be opened");
     }
+    // A first frame that cannot be opened makes the descriptor throw its
+    // reader's reason (a damaged header, say) when asked for the frame's
+    // size: asked now, before the file's frames are counted.
+    if (descriptor->representation().frame() == nullptr)
+        static_cast<void>(descriptor->size());
+    return descriptor;
+}
+
+// Why the frame of `descriptor` gives no rows.
+[[noreturn]] void failWithoutRows(Omvi::FileReadDescriptor& descriptor)
+{
+    Omvi::ReadImageFileFrameInterface* frame = descriptor.representation().frame();
+    const char* reason = frame != nullptr ? frame->rowRefusal() : nullptr;
+    if (reason == nullptr)
+        fail(u"the texture image's pixel data is coded in a way that cannot be read");
+    fail(u"the texture image cannot be read: " + platform::utf8ToUtf16(reason));
 }
 
 // Refuses an empty frame and one beyond the limits.
@@ -259,7 +316,7 @@ template <class Step> bool TextureImageConverter::attempt(const std::u16string& 
     catch (Omvi::OMVIException* thrown)
     {
         const Omvi::OwnedException owned(thrown);
-        failure_ = u"the imaging library failed: " + (owned ? messageOf(*owned) : std::u16string());
+        failure_ = owned ? causeOf(*owned) : u"the imaging library failed";
     }
     catch (const std::bad_alloc&)
     {
@@ -314,6 +371,12 @@ TextureFileFormat TextureImageConverter::read(const std::u16string& path)
         fail(u"no texture file is named");
     // The session goes last, after the descriptor and its rows.
     TextureImagingSession session;
+    // The file's own bytes go into the package: they must be whole, not
+    // merely decodable, so damage the decoders would work around fails.
+    if (auto* jpeg = session.first<Omvi::JfifFormatCodec>())
+        jpeg->setStrictDecoding(true);
+    if (auto* png = session.first<Omvi::PngFormatCodec>())
+        png->setStrictDecoding(true);
     const Omvi::FileSpecifier file = Omvi::fileSpecifierFromPath(path);
     Omvi::ImageFormatCodec* codec = recognise(path, file);
     TextureFileFormat format = TextureFileFormat::Other;
@@ -336,7 +399,9 @@ TextureFileFormat TextureImageConverter::read(const std::u16string& path)
     // them decodes matters, and none is kept beyond the next.
     std::unique_ptr<Omvi::RowProviderInterface> rows(descriptor->rowProvider());
     if (!rows || !rows->isValid())
-        fail(u"the texture image's rows cannot be read");
+        failWithoutRows(*descriptor);
+    // The decoders read the file on to its end with the last row: a file
+    // that lacks it, or is damaged anywhere, fails here.
     Omvi::DataBuffer row(rows->bytesPerRow());
     for (std::int32_t y = 0; y < size.y && rows->rowsRemaining() > 0; ++y)
         rows->getNextRow(row);

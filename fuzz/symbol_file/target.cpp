@@ -2,30 +2,22 @@
 // give symbols or nothing, drawn into a W2D stream without a fault.
 #include "addin/publishers/SymbolDrawer.h"
 #include "dwf/w2dtk/file.h"
+#include "imaging/codecs/tests/MemoryFile.h"
 #include "platform/ui/Ui.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace
 {
-// One file for the whole run, rewritten for every input.
-const std::string& ScratchFile()
+// One file for the whole run, rewritten for every input. It lives in memory
+// only, so a run that ends any way at all (its time limit, a crash, a
+// signal) leaves nothing in the temporary folder.
+OmviTest::MemoryFile& ScratchFile()
 {
-    static const std::string path = []
-    {
-        std::string pattern = "/tmp/qc-fuzz-sym-XXXXXX";
-        const int fd = mkstemp(pattern.data());
-        if (fd >= 0)
-            ::close(fd);
-        std::atexit([] { std::remove(ScratchFile().c_str()); });
-        return pattern;
-    }();
-    return path;
+    static OmviTest::MemoryFile file;
+    return file;
 }
 
 WT_Result Discard(WT_File&, std::size_t, const void*)
@@ -42,11 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     platform::ui().setEcho(false);
     platform::ui().reset();
-    if (std::FILE* out = std::fopen(ScratchFile().c_str(), "wb"))
-    {
-        std::fwrite(data, 1, size, out);
-        std::fclose(out);
-    }
+    if (!ScratchFile().assign(data, size))
+        return 0;
     WT_File file;
     file.set_stream_open_action(&Succeed);
     file.set_stream_close_action(&Succeed);
@@ -54,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     file.set_file_mode(WT_File::File_Write);
     if (file.open() != WT_Result_Success)
         return 0;
-    CSymbolDrawer drawer(ScratchFile());
+    CSymbolDrawer drawer(ScratchFile().path());
     const w2dout::SheetContext sheet{32467.9};
     // The first header names the library; look up a few symbols under it.
     drawer.SetLibraryName(u"L");

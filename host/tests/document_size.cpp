@@ -192,3 +192,60 @@ TEST(DocumentSize, FaceArraysLongerThanTheirFaceAreRefusedAtTheFace)
                   std::string::npos);
     }
 }
+
+TEST(DocumentSize, ALongCommentInstructionOrAttributeIsScannedInProportionToTheDocument)
+{
+    // The parser scans a token left open at the end of a piece again with
+    // the next one: read in pieces of a fixed size, one long token would be
+    // scanned hundreds of times over.
+    constexpr std::size_t kToken = 16u << 20;
+    const auto document = [](const std::string& padding, const std::string& title)
+    {
+        return "<host-document>\n" + padding + "<document type=\"1\" title=\"" + title +
+               "\">\n<body>\n<face triangles=\"1\">\n<triangles>0 0 0 1 0 0 0 1 0</triangles>\n"
+               "</face>\n</body>\n</document>\n</host-document>\n";
+    };
+    const auto load = [](const std::string& xml, const TemporaryFile* file)
+    {
+        std::unique_ptr<memory::Application> application;
+        EXPECT_EQ(refusal(
+                      [&] {
+                          application =
+                              file ? loadHostDocument(file->name()) : parseHostDocument(xml, u"");
+                      }),
+                  "");
+        const XmlFeedWork work = lastParseWork();
+        EXPECT_GE(work.bytesScanned, xml.size());
+        EXPECT_LE(work.bytesScanned, 6 * xml.size());
+        return std::make_pair(std::move(application), work);
+    };
+    const std::pair<const char*, std::string> tokens[] = {
+        {"a comment", "<!--" + std::string(kToken, 'x') + "-->\n"},
+        {"a processing instruction", "<?pad " + std::string(kToken, 'x') + "?>\n"},
+        {"an attribute", ""},
+    };
+    TemporaryFile file;
+    for (const auto& [what, padding] : tokens)
+    {
+        SCOPED_TRACE(what);
+        const std::string title = padding.empty() ? std::string(kToken, 't') + ".PRT" : "p.PRT";
+        const std::string xml = document(padding, title);
+        file.write(xml);
+        const TemporaryFile* const sources[] = {nullptr, &file};
+        for (const TemporaryFile* from : sources)
+        {
+            SCOPED_TRACE(from ? "from a file" : "from a text");
+            const auto application = load(xml, from).first;
+            ASSERT_TRUE(application);
+            EXPECT_EQ(application->activeDocument()->title().size(), title.size());
+        }
+    }
+
+    // Once the token is closed, the file is read in pieces of the usual
+    // size (64 KiB) again: the pieces stay larger than that only while a
+    // token stays open.
+    const std::string blanks(8u << 20, ' ');
+    const std::string xml = document("<!--" + std::string(1u << 20, 'x') + "-->" + blanks, "p.PRT");
+    file.write(xml);
+    EXPECT_GE(load(xml, &file).second.pieces, (blanks.size() - (1u << 20)) >> 16);
+}

@@ -89,19 +89,31 @@ TEST(SampleAssembly, APartsBodiesFacesEdgesAndFeatures)
     EXPECT_EQ(edges[1]->curve()->circleParams().size(), 7u);
     EXPECT_EQ(edges[1]->curveParams().size(), 11u);
 
+    // The features in order: the extrusion, the 3D sketch, the hole with
+    // its cosmetic thread as a sub-feature, the suppressed fillet.
     Feature* base = part->firstFeature();
     ASSERT_NE(base, nullptr);
-    Sketch* sketch = base->specificSketch();
+    EXPECT_EQ(base->specificSketch(), nullptr);
+    Feature* outline = base->next();
+    ASSERT_NE(outline, nullptr);
+    EXPECT_EQ(outline->typeName(), u"3DProfileFeature");
+    Sketch* sketch = outline->specificSketch();
     ASSERT_NE(sketch, nullptr);
     EXPECT_EQ(sketch->flag(), 1);
     EXPECT_EQ(sketch->lineCount(kSketchLines), 2);
-    Feature* thread = base->next();
+    Feature* hole = outline->next();
+    ASSERT_NE(hole, nullptr);
+    EXPECT_EQ(hole->threadData(), nullptr);
+    Feature* thread = hole->firstSubFeature();
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(thread->typeName(), u"CosmeticThread");
     ASSERT_NE(thread->threadData(), nullptr);
     EXPECT_TRUE(thread->threadData()->accessSelections(part, nullptr));
     EXPECT_EQ(thread->threadData()->diameter(), 0.006);
     EXPECT_EQ(thread->threadData()->edge()->curve()->kind(), kCircleCurve);
-    EXPECT_TRUE(thread->next()->suppressed());
-    EXPECT_EQ(thread->next()->next(), nullptr);
+    ASSERT_NE(hole->next(), nullptr);
+    EXPECT_TRUE(hole->next()->suppressed());
+    EXPECT_EQ(hole->next()->next(), nullptr);
 
     Document* pin = part->next();
     Edge* spline = pin->bodies(-1, -1)[0]->edges()[1];
@@ -148,4 +160,42 @@ TEST(SampleAssembly, BrokenModelReferencesAreRefused)
     refuse("<host-document>\n<document type=\"1\">\n<configuration name=\"A\" current=\"1\"/>\n"
            "<configuration name=\"B\" current=\"1\"/>\n</document>\n</host-document>\n",
            4, "only one configuration");
+}
+
+TEST(SampleAssembly, BodiesBelongToPartComponentsOnly)
+{
+    // The publisher writes the bodies of components without children only:
+    // a body of the root or of a subassembly, before or after its
+    // children, is refused at its line; a part component keeps its bodies.
+    const auto load = [](const std::string& components)
+    {
+        const std::string xml = "<host-document>\n<document type=\"2\">\n<components>\n" +
+                                components + "</components>\n</document>\n</host-document>\n";
+        try
+        {
+            parseHostDocument(xml, u"");
+        }
+        catch (const LoadError& error)
+        {
+            return std::to_string(error.line()) + ": " + error.what();
+        }
+        return std::string("loaded");
+    };
+    const std::string subassembly = "in a <component> with child components: a subassembly "
+                                    "holds no bodies of its own";
+    const auto refusedAt = [&](const std::string& components, const std::string& expected)
+    {
+        const std::string said = load(components);
+        EXPECT_EQ(said.substr(0, said.find(':') + 2), expected.substr(0, expected.find(':') + 2))
+            << said;
+        EXPECT_NE(said.find(expected.substr(expected.find(':') + 2)), std::string::npos) << said;
+    };
+    refusedAt("<component>\n<component>\n<body/>\n<component/>\n</component>\n</component>\n",
+              "6: " + subassembly);
+    refusedAt("<component>\n<component>\n<component/>\n<body/>\n</component>\n</component>\n",
+              "7: " + subassembly);
+    refusedAt("<component>\n<body/>\n</component>\n",
+              "5: <body> in the root <component>: the root is the assembly itself");
+    EXPECT_EQ(load("<component>\n<component>\n<body/>\n<body/>\n</component>\n</component>\n"),
+              "loaded");
 }

@@ -97,6 +97,34 @@ TEST(CallLog, StateChangingRequestsAreLoggedInOrder)
     EXPECT_EQ(application->hostSession().requestCount("View::splineData"), 1);
 }
 
+TEST(CallLog, LongNamesAreCutInTheLog)
+{
+    // Every entry names its object: a name of any length is cut there, so
+    // that a long title is not copied into every entry. Cuts fall between
+    // characters (the 64th and 65th code units here are one surrogate pair).
+    const std::string longTitle =
+        std::string(63, 't') + "\xF0\x9D\x84\x9E" + std::string(1 << 20, 'u');
+    auto application =
+        parseHostDocument("<host-document>\n<document type=\"2\" title=\"" + longTitle +
+                              "\">\n<components>\n<component name=\"" + std::string(64, 'c') +
+                              "\">\n<component name=\"" + std::string(65, 'd') +
+                              "\" state=\"1\"/>\n</component>\n</components>\n"
+                              "</document>\n</host-document>\n",
+                          u"");
+    Document* document = application->activeDocument();
+    EXPECT_EQ(document->title().size(), longTitle.size() - 2);
+    document->refresh();
+    Component* root = document->componentTree()->rootComponent();
+    int status = 0;
+    root->setState(1, status);
+    root->children()[0]->setState(1, status);
+    EXPECT_EQ(
+        application->hostSession().callLog(),
+        (std::vector<std::string>{"Document[" + std::string(63, 't') + "...]::refresh()",
+                                  "Component[" + std::string(64, 'c') + "]::setState(1)",
+                                  "Component[" + std::string(64, 'd') + "...]::setState(1)"}));
+}
+
 TEST(FaultInjection, ExactlyThePlannedRequestFails)
 {
     auto application = sample();

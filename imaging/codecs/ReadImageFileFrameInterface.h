@@ -59,6 +59,9 @@ public:
     // the caller), or null.
     virtual FormatCodecPropertyInterface* getProperty(const StringBuffer& name) = 0;
     virtual FormatCodecPropertyInterface* getPropertyOfType(int propertyType) = 0;
+    // Why newRowIterator gives none, in words about the file ("The file
+    // ends before ..."); null when the frame names no reason (the default).
+    virtual const char* rowRefusal() const { return nullptr; }
 };
 
 } // namespace Omvi

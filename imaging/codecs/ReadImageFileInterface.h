@@ -25,6 +25,10 @@ public:
     virtual int frameCount() const = 0;
     // 6: a new frame owned by the caller, or null.
     virtual ReadImageFileFrameInterface* openFrame(int index) = 0;
+    // Why the last openFrame of an index the file holds gave none, in words
+    // about the file ("The header's ..."); null when the reader names no
+    // reason (the default).
+    virtual const char* frameRefusal() const { return nullptr; }
 };
 
 } // namespace Omvi

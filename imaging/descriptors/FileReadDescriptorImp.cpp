@@ -168,8 +168,18 @@ ReadImageFileFrameInterface& FileReadDescriptorImp::requireFrame()
 {
     ReadImageFileFrameInterface* current = frame();
     if (current == nullptr)
-        descriptorFails("FileReadDescriptorImp::open", 8);
+        descriptorFails(noFrameReason(), 8);
     return *current;
+}
+
+const char* FileReadDescriptorImp::noFrameReason() const
+{
+    if (!reader_)
+        return streaming_ || !file_ ? "The image's stream is closed and cannot be read again"
+                                    : "The image file cannot be opened for reading";
+    if (const char* reason = reader_->frameRefusal())
+        return reason;
+    return "The image file's header is damaged, cut short or of a kind its format's reader does not take";
 }
 
 bool FileReadDescriptorImp::isValid()
@@ -365,6 +375,15 @@ RowProviderInterface* FileReadDescriptorImp::scaledRowProvider(double scale, std
         rows.reset(subSampledRowProvider(whole, {0, 0}, subSampling));
     if (!rows)
         rows.reset(rowProvider());
+    // A frame without rows has nothing to resize or turn upright.
+    if (!rows->isValid())
+    {
+        const char* reason = requireFrame().rowRefusal();
+        descriptorFails(reason != nullptr ? reason
+                                          : "The image's pixel data is damaged, cut short or coded in a way its "
+                                            "format's reader does not take",
+                        8);
+    }
     rows = resizeRows(std::move(rows), wanted, resamplingKind);
 
     // A frame stored in another orientation is turned upright.

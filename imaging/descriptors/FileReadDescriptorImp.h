@@ -86,7 +86,8 @@ public:
     // orientation: the scale applies to the stored size, so a frame of
     // orientation 4-7 comes out with width and height exchanged.
     // A scale that is not a positive finite number throws
-    // ImageFilterException 2; a size that cannot be held, code 5.
+    // ImageFilterException 2; a size that cannot be held, code 5; a frame
+    // without rows FileDescriptorException 8 with the frame's reason.
     RowProviderInterface* scaledRowProvider(double scale, std::int32_t resamplingKind) override;
     std::int32_t frameCount() override;
     FileSpecifier readFileSpecifier(std::int32_t value) override;
@@ -107,9 +108,11 @@ public:
     bool subSamplingFor(std::int32_t& width, std::int32_t& height, std::int32_t& subSampling) override;
 
 private:
-    // The frame, opened first when needed; FileDescriptorException 8
-    // "FileReadDescriptorImp::open" when there is none.
+    // The frame, opened first when needed; FileDescriptorException 8 with
+    // the reason (noFrameReason) when there is none.
     ReadImageFileFrameInterface& requireFrame();
+    // Why there is no frame: the reader's reason where it gives one.
+    const char* noFrameReason() const;
     // Opens the reader through the codec (with `option` when there is one).
     void openReader(const CorrelationOptionInterface* option);
     // A row iterator of the frame as the given region interface, or null.

@@ -256,7 +256,7 @@ TEST_F(FileReadDescriptorTest, DataStreams)
     EXPECT_FALSE(descriptor.isValid());
     EXPECT_EQ(descriptor.representation().frame(), nullptr);
     EXPECT_EQ(thrownCode<FileDescriptorException>([&] { descriptor.size(); }, &message), 8);
-    EXPECT_EQ(message, "FileReadDescriptorImp::open");
+    EXPECT_EQ(message, "The image's stream is closed and cannot be read again");
     EXPECT_EQ(thrownCode<FileDescriptorException>([&] { descriptor.rowProvider(); }), 8);
     EXPECT_FALSE(descriptor.selectFrame(0));
 

@@ -1,5 +1,6 @@
 #include "platform/kernel/Text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -156,6 +157,56 @@ std::string_view trimmed(std::string_view text)
 }
 } // namespace
 
+namespace
+{
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Whether a decimal number that from_chars found out of range lies below 1
+// in magnitude (it underflowed) rather than above (it overflowed): the
+// decimal exponent of its first significant digit tells, however long its
+// digits or its exponent.
+bool underflows(std::string_view number)
+{
+    std::size_t at = 0;
+    if (at < number.size() && number[at] == '-')
+        ++at;
+    long long order = 0;
+    bool significant = false;
+    for (; at < number.size() && isDigit(number[at]); ++at)
+    {
+        if (significant)
+            ++order;
+        else if (number[at] != '0')
+            significant = true;
+    }
+    if (at < number.size() && number[at] == '.')
+        for (++at; at < number.size() && isDigit(number[at]); ++at)
+            if (!significant)
+            {
+                --order;
+                significant = number[at] != '0';
+            }
+    long long exponent = 0;
+    if (at < number.size() && (number[at] == 'e' || number[at] == 'E'))
+    {
+        ++at;
+        const bool negative = at < number.size() && number[at] == '-';
+        if (at < number.size() && (number[at] == '-' || number[at] == '+'))
+            ++at;
+        // Beyond any length a text can have, the exponent alone decides.
+        constexpr long long kSaturated = 1LL << 50;
+        for (; at < number.size() && isDigit(number[at]); ++at)
+            exponent = std::min(kSaturated, exponent * 10 + (number[at] - '0'));
+        if (negative)
+            exponent = -exponent;
+    }
+    return order + exponent < 0;
+}
+} // namespace
+
 std::optional<double> parseDouble(std::string_view text)
 {
     text = trimmed(text);
@@ -165,7 +216,11 @@ std::optional<double> parseDouble(std::string_view text)
         return std::nullopt;
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
+    if (end != text.data() + text.size())
+        return std::nullopt;
+    if (error == std::errc::result_out_of_range && underflows(text))
+        return text.front() == '-' ? -0.0 : 0.0;
+    if (error != std::errc())
         return std::nullopt;
     return value;
 }

@@ -14,7 +14,9 @@ std::u16string utf8ToUtf16(std::string_view utf8);
 std::string utf16ToUtf8(std::u16string_view utf16);
 
 // Parses a whole decimal floating-point number in the C locale: leading and
-// trailing blanks are allowed, anything else makes the result empty.
+// trailing blanks are allowed, anything else makes the result empty, and so
+// does a number too large for a double. One too small for a double reads as
+// 0 (with its sign), as it would round.
 std::optional<double> parseDouble(std::string_view text);
 // Parses a whole decimal integer (optional sign) that fits in a long long.
 std::optional<long long> parseInteger(std::string_view text);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
+#include <limits>
 
 using namespace platform;
 
@@ -52,6 +54,30 @@ TEST(Text, NumbersIgnoreTheProcessLocale)
     std::setlocale(LC_NUMERIC, saved.c_str());
     if (!comma)
         GTEST_SKIP() << "no comma-decimal locale installed; checked in the C locale only";
+}
+
+TEST(Text, NumbersTooSmallForADoubleReadAsZeroAndTooLargeOnesNotAtAll)
+{
+    // Underflow rounds to 0 whatever way the digits are written, keeping the
+    // sign; the smallest double that is not 0 still reads as itself.
+    for (const char* tiny :
+         {"1e-400", "0.00001e-320", "100e-400", "2e-324", "1e-99999999999999999999"})
+    {
+        const auto value = parseDouble(tiny);
+        ASSERT_TRUE(value) << tiny;
+        EXPECT_EQ(*value, 0.0) << tiny;
+        EXPECT_FALSE(std::signbit(*value)) << tiny;
+    }
+    const auto negative = parseDouble("-1e-400");
+    ASSERT_TRUE(negative);
+    EXPECT_EQ(*negative, 0.0);
+    EXPECT_TRUE(std::signbit(*negative));
+    EXPECT_EQ(parseDouble("5e-324"), std::numeric_limits<double>::denorm_min());
+    // Overflow has no value to round to.
+    for (const char* huge : {"1e400", "-1e309", "0.001e312", "1.8e308", "1e99999999999999999999"})
+        EXPECT_FALSE(parseDouble(huge)) << huge;
+    EXPECT_EQ(parseDouble("1.7976931348623157e308"), std::numeric_limits<double>::max());
+    EXPECT_FALSE(parseDouble("1e-400x"));
 }
 
 TEST(Text, IntegersAreWholeAndInRange)

@@ -202,11 +202,13 @@ std::unique_ptr<Document> Document::loadFile(std::u16string_view path)
         return nullptr;
     std::vector<std::uint8_t> bytes;
     const bool whole = DWFCore::readWholeFile(fd, kMaxBytes, bytes);
+    // A file that opened but could not be read whole keeps its reason.
+    const int readError = whole ? 0 : errno != 0 ? errno : EIO;
     ::close(fd);
     std::unique_ptr<Document> document =
         whole ? parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))
               : nullptr;
-    errno = 0;
+    errno = readError;
     return document;
 }
 

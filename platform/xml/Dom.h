@@ -75,8 +75,8 @@ public:
 
     // Null when the file does not exist, is not a regular file (or a link to
     // one), is larger than kMaxBytes or is not well-formed XML; errno then
-    // says why the file could not be opened (DWFCore::openRegularFile), or
-    // is 0 when it was opened.
+    // says why the file could not be opened (DWFCore::openRegularFile) or
+    // read whole (EFBIG past kMaxBytes), or is 0 when it was read.
     static std::unique_ptr<Document> loadFile(std::u16string_view path);
     // The same for bytes in memory.
     static std::unique_ptr<Document> parse(std::string_view bytes);

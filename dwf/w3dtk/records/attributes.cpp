@@ -1,5 +1,6 @@
 #include "dwf/w3dtk/records/attributes.h"
 
+#include "dwf/w3dtk/records/record_steps.h"
 #include "dwf/w3dtk/stream/toolkit.h"
 
 #include <algorithm>
@@ -20,6 +21,10 @@ TK_Status TK_Matrix::Write(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
+        // The three values of each row the record carries.
+        for (int row = 0; row < 4; ++row)
+            TK_TRY(tk_steps::CheckFinite(tk, m_matrix + 4 * row, 3,
+                                         "a matrix value is infinite or not a number"));
         TK_TRY(PutOpcode(tk));
         ++m_stage;
         [[fallthrough]];

@@ -8,6 +8,8 @@
 
 namespace
 {
+constexpr char Not_Finite[] = "a curve's point is infinite or not a number";
+
 void copy_point(float* to, const float* from)
 {
     if (from)
@@ -33,6 +35,7 @@ TK_Status TK_Line::Write(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
+        TK_TRY(tk_steps::CheckFinite(tk, m_points, 6, Not_Finite));
         TK_TRY(PutOpcode(tk));
         ++m_stage;
         [[fallthrough]];
@@ -161,6 +164,7 @@ TK_Status TK_Circle::Write(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
+        TK_TRY(tk_steps::CheckFinite(tk, m_points, 9, Not_Finite));
         TK_TRY(PutOpcode(tk));
         ++m_stage;
         [[fallthrough]];
@@ -216,6 +220,9 @@ TK_Status TK_Ellipse::Write(BStreamFileToolkit& tk)
     switch (m_stage)
     {
     case 0:
+        TK_TRY(tk_steps::CheckFinite(tk, m_points, 9, Not_Finite));
+        if (is_arc())
+            TK_TRY(tk_steps::CheckFinite(tk, m_limits, 2, Not_Finite));
         TK_TRY(PutOpcode(tk));
         ++m_stage;
         [[fallthrough]];

@@ -8,6 +8,7 @@
 namespace
 {
 constexpr char Bad_Count[] = "bad NURBS Curve count";
+constexpr char Not_Finite[] = "a NURBS Curve value is infinite or not a number";
 
 bool is_exactly_one(float value)
 {
@@ -52,6 +53,15 @@ TK_Status TK_NURBS_Curve::Write(BStreamFileToolkit& tk)
         TK_TRY(CheckCount(tk, m_data.Count(), Bad_Count));
         if (m_data.Degree() > TK_Spline_Data::Max_Degree)
             return tk.Error("NURBS Curve degree above 255");
+        TK_TRY(tk_steps::CheckFinite(tk, m_data.Points(), Not_Finite));
+        if (m_options & Weights)
+            TK_TRY(tk_steps::CheckFinite(tk, m_data.Weights(), Not_Finite));
+        if (m_options & Knots)
+            TK_TRY(tk_steps::CheckFinite(tk, m_data.Knots(), Not_Finite));
+        if (m_options & Start)
+            TK_TRY(tk_steps::CheckFinite(tk, &m_start, 1, Not_Finite));
+        if (m_options & End)
+            TK_TRY(tk_steps::CheckFinite(tk, &m_end, 1, Not_Finite));
         TK_TRY(PutOpcode(tk));
         ++m_stage;
         [[fallthrough]];

@@ -13,6 +13,7 @@
 #include "dwf/w3dtk/stream/toolkit.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 
 namespace tk_steps
@@ -73,6 +74,26 @@ TK_Status PutAll(BStreamFileToolkit& tk, const Container& values, int count)
     if (values.size() < static_cast<std::size_t>(count))
         return tk.Error("array shorter than the count its record gives");
     return put_elements(tk, &values[0], count);
+}
+
+// ---- values a stream carries
+
+// Refuses, with `message`, floats that are infinite or not a number: a record
+// checks its floats before its first byte, so that a refused record leaves
+// nothing of itself in the stream.
+inline TK_Status CheckFinite(BStreamFileToolkit& tk, const float* values, std::size_t count,
+                             const char* message)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (!std::isfinite(values[i]))
+            return tk.Error(message);
+    return TK_Done;
+}
+
+template <class Container>
+TK_Status CheckFinite(BStreamFileToolkit& tk, const Container& values, const char* message)
+{
+    return CheckFinite(tk, values.data(), values.size(), message);
 }
 
 // ---- lengths with an escape to a wider form

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -172,6 +173,25 @@ TEST(Attributes, MatricesCarryThreeColumnsAndReadBackWithTheFourthFixed)
                                                                13, 14, 15, 1}));
                                    }),
               2);
+}
+
+TEST(Attributes, MatricesWithValuesThatAreNotFiniteAreRefusedBeforeTheFirstByte)
+{
+    float m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    m[13] = std::numeric_limits<float>::infinity();
+    TK_Matrix h('%');
+    h.SetMatrix(m);
+    Buffered_Toolkit out(64);
+    EXPECT_EQ(h.Write(out.tk), TK_Error);
+    EXPECT_EQ(out.tk.LastError(), "a matrix value is infinite or not a number");
+    EXPECT_EQ(out.tk.CurrentBufferLength(), 0);
+    // The fourth column is not carried, whatever it holds.
+    m[13] = 0;
+    m[3] = std::numeric_limits<float>::quiet_NaN();
+    h.Reset();
+    h.SetMatrix(m);
+    Buffered_Toolkit fine(64);
+    EXPECT_EQ(h.Write(fine.tk), TK_Done);
 }
 
 Emit size(int opcode, float value, int units)

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 namespace
@@ -295,6 +296,63 @@ TEST(Curves, CountsOutOfRangeAreRefused)
         EXPECT_EQ(tk.LastError(), "bad NURBS Curve count");
         EXPECT_EQ(tk.CurrentBufferLength(), 0);
     }
+}
+
+TEST(Curves, ValuesThatAreNotFiniteAreRefusedBeforeTheFirstByte)
+{
+    float const inf = std::numeric_limits<float>::infinity();
+    float const nan = std::numeric_limits<float>::quiet_NaN();
+    // Refused: the handler answers an error and the buffer stays empty.
+    auto refused = [](BBaseOpcodeHandler& h, const char* message)
+    {
+        Buffered_Toolkit out(64);
+        EXPECT_EQ(h.Write(out.tk), TK_Error) << message;
+        EXPECT_EQ(out.tk.LastError(), message);
+        EXPECT_EQ(out.tk.CurrentBufferLength(), 0) << message;
+    };
+    const char* const curve = "a curve's point is infinite or not a number";
+    float const far[3] = {1, inf, 3};
+    float const none[3] = {nan, 0, 0};
+    TK_Line line;
+    line.SetPoints(P1, far);
+    refused(line, curve);
+    TK_Circle arc('c');
+    arc.SetPoints(P1, none, P3);
+    refused(arc, curve);
+    TK_Ellipse elliptical('e');
+    elliptical.SetCentre(P1);
+    elliptical.SetMajor(P2);
+    elliptical.SetMinor(P3);
+    elliptical.SetLimits(0, nan);
+    refused(elliptical, curve);
+    // A whole ellipse carries no limits: whatever they hold is not written.
+    TK_Ellipse whole('E');
+    whole.SetCentre(P1);
+    whole.SetMajor(P2);
+    whole.SetMinor(P3);
+    whole.SetLimits(nan, inf);
+    Buffered_Toolkit out;
+    EXPECT_EQ(whole.Write(out.tk), TK_Done);
+
+    const char* const nurbs = "a NURBS Curve value is infinite or not a number";
+    float const points[9] = {0, 0, 0, 1, 1, 0, 2, 0, 0};
+    float const bad_points[9] = {0, 0, 0, 1, -inf, 0, 2, 0, 0};
+    float const weights[3] = {1, nan, 1};
+    float const good_weights[3] = {1, 1, 1};
+    float const knots[6] = {0, 0, 0, 1, 1, inf};
+    float const good_knots[6] = {0, 0, 0, 1, 1, 1};
+    TK_NURBS_Curve h;
+    h.SetCurve(2, 3, bad_points, good_weights, good_knots);
+    refused(h, nurbs);
+    h.Reset();
+    h.SetCurve(2, 3, points, weights, good_knots);
+    refused(h, nurbs);
+    h.Reset();
+    h.SetCurve(2, 3, points, good_weights, knots);
+    refused(h, nurbs);
+    h.Reset();
+    h.SetCurve(2, 3, points, good_weights, good_knots, 0.0f, nan);
+    refused(h, nurbs);
 }
 
 Emit const all_curves = [](BStreamFileToolkit& tk, W3DStreamWriter& w)

@@ -6,7 +6,7 @@
 namespace Omvi
 {
 
-void throwKeptFailure(std::exception_ptr& kept)
+void throwKeptFailure(std::exception_ptr& kept, const char* reason)
 {
     if (kept)
     {
@@ -26,7 +26,7 @@ void throwKeptFailure(std::exception_ptr& kept)
             // through the library's own channel below.
         }
     }
-    throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
+    throwCorruptImage(reason);
 }
 
 } // namespace Omvi

@@ -10,7 +10,8 @@ namespace Omvi
 
 // After a failed step of a C library: raises again the exception `kept`
 // holds (clearing it) when it is an imaging exception; anything else, or
-// nothing kept, leaves as FormatCodecException "Corrupt image file" (code 8).
-[[noreturn]] void throwKeptFailure(std::exception_ptr& kept);
+// nothing kept, leaves as FormatCodecException "Corrupt image file" (code 8)
+// with the library's `reason` (may be null or empty).
+[[noreturn]] void throwKeptFailure(std::exception_ptr& kept, const char* reason = nullptr);
 
 } // namespace Omvi

@@ -28,4 +28,11 @@ enum FormatCodecError : std::int32_t
     throw new FormatCodecException(message, code);
 }
 
+// "Corrupt image file" (code 8), with the decoder's words on what it found
+// wrong when it gave any (`reason` may be null or empty).
+[[noreturn]] inline void throwCorruptImage(const char* reason)
+{
+    throw new FormatCodecException("Corrupt image file", kCodecCorruptImage, reason != nullptr ? reason : "");
+}
+
 } // namespace Omvi

@@ -64,20 +64,31 @@ void FlicImage::decode(const CodecFile& file)
     decoded_ = false;
     palette_.fill(0);
     pixels_.clear();
-    if (width_ < 1 || height_ < 1 || std::int64_t{width_} * height_ > kMaxPixels)
+    if (width_ < 1 || height_ < 1)
+    {
+        refusal_ = "The FLIC header's size holds no pixels";
         return;
+    }
+    if (std::int64_t{width_} * height_ > kMaxPixels)
+    {
+        refusal_ = "The FLIC header's size is beyond what the reader decodes";
+        return;
+    }
     try
     {
         pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0);
         decoded_ = applyFirstFrame(file);
+        refusal_ = "The FLIC file ends within its first frame, or a chunk's size there is damaged";
     }
     catch (const FlicDamage&)
     {
         decoded_ = false;
+        refusal_ = "The FLIC file's first frame is damaged";
     }
     catch (const std::bad_alloc&)
     {
         decoded_ = false;
+        refusal_ = "The FLIC image does not fit in memory";
     }
     if (!decoded_)
         pixels_.clear();

@@ -47,6 +47,9 @@ public:
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
     bool decoded() const { return decoded_; }
+    // Why the first frame was not decoded, in words about the file; null
+    // once it was.
+    const char* refusal() const { return decoded_ ? nullptr : refusal_; }
     // Red, green, blue for each of the 256 entries.
     const std::array<std::uint8_t, 768>& palette() const { return palette_; }
     const std::uint8_t* row(std::int32_t y) const
@@ -68,6 +71,7 @@ private:
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     bool decoded_ = false;
+    const char* refusal_ = "The FLIC file's first frame has not been decoded";
     std::array<std::uint8_t, 768> palette_{};
     std::vector<std::uint8_t> pixels_;
 };

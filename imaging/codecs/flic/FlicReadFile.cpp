@@ -54,6 +54,11 @@ void FlicReadFileFrame::getPalette(int count, std::uint8_t* rgb) const
     std::memcpy(rgb, image_->palette().data(), static_cast<std::size_t>(std::min(count, 256)) * 3);
 }
 
+const char* FlicReadFileFrame::rowRefusal() const
+{
+    return image_->refusal();
+}
+
 RowIteratorInterface* FlicReadFileFrame::newRowIterator()
 {
     if (!image_->decoded())

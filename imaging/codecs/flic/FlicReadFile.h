@@ -53,6 +53,7 @@ public:
     void getPalette(int count, std::uint8_t* rgb) const override;
     // Null for a damaged file.
     RowIteratorInterface* newRowIterator() override;
+    const char* rowRefusal() const override;
     bool isTiled() const override { return false; }
     // An empty set: the format has no properties.
     FormatCodecPropertySetIterator* getProperties() override;

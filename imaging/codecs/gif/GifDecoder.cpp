@@ -45,6 +45,7 @@ GifDecoder::~GifDecoder() = default;
 void GifDecoder::walkToImage()
 {
     std::uint8_t header[13];
+    noImageReason_ = "The GIF file ends within its header";
     if (!reader_->read(header, sizeof header))
         return;
     // Signature and version (6 bytes) were checked by the probe; the logical
@@ -54,6 +55,7 @@ void GifDecoder::walkToImage()
     if (header[10] & 0x80)
     {
         tablePosition = reader_->position();
+        noImageReason_ = "The GIF file ends within its global colour table";
         if (!reader_->skip(3 * (std::int64_t(1) << tableBits)))
             return;
     }
@@ -61,12 +63,15 @@ void GifDecoder::walkToImage()
     for (;;)
     {
         const int introducer = reader_->get();
+        noImageReason_ = introducer < 0 ? "The GIF file ends before its first image"
+                                        : "The GIF file holds no image: its trailer comes first";
         if (introducer < 0 || introducer == kTrailer)
             return;
         if (introducer == kImageSeparator)
             break;
         if (introducer != kExtensionIntroducer)
             continue;  // stray bytes between blocks are passed over
+        noImageReason_ = "The GIF file ends within an extension block, before its first image";
         if (reader_->get() < 0)  // the label
             return;
         // Every extension is a chain of sub-blocks up to an empty one.
@@ -83,6 +88,7 @@ void GifDecoder::walkToImage()
     }
 
     std::uint8_t descriptor[9];
+    noImageReason_ = "The GIF file ends within its first image's descriptor";
     if (!reader_->read(descriptor, sizeof descriptor))
         return;
     width_ = ByteOrder::littleEndian16(descriptor + 4);
@@ -93,11 +99,18 @@ void GifDecoder::walkToImage()
     {
         tableBits = (packed & 7) + 1;
         tablePosition = reader_->position();
+        noImageReason_ = "The GIF file ends within its first image's colour table";
         if (!reader_->skip(3 * (std::int64_t(1) << tableBits)))
             return;
     }
     colorCount_ = 1 << tableBits;
     minimumCodeSize_ = reader_->get();
+    if (minimumCodeSize_ < 0)
+        noImageReason_ = "The GIF file ends before its first image's data";
+    else if (width_ < 1 || height_ < 1)
+        noImageReason_ = "The GIF file's first image is empty (no pixels wide or high)";
+    else
+        noImageReason_ = "The GIF file's first image is damaged: its code size is not one a GIF holds";
     if (width_ < 1 || height_ < 1 || minimumCodeSize_ < 2 || minimumCodeSize_ > 11)
         return;
     dataPosition_ = reader_->position();

@@ -42,6 +42,9 @@ public:
     GifDecoder& operator=(const GifDecoder&) = delete;
 
     bool hasImage() const { return hasImage_; }
+    // Why there is no image, in words about the file; null when there is
+    // one.
+    const char* noImageReason() const { return hasImage_ ? nullptr : noImageReason_; }
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
     bool isInterlaced() const { return interlaced_; }
@@ -74,6 +77,7 @@ private:
     CodecFile file_;
     std::unique_ptr<BufferedFileReader> reader_;
     bool hasImage_ = false;
+    const char* noImageReason_ = "The GIF file cannot be opened";
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     bool interlaced_ = false;

@@ -20,6 +20,7 @@ ReadImageFileFrameInterface* GifReadFile::openFrame(int index)
     if (index != 0)
         return nullptr;
     auto frame = std::make_unique<GifReadFileFrame>(fileSpecifier(), correlations());
+    refusal_ = frame->rowRefusal();
     return frame->hasImage() ? frame.release() : nullptr;
 }
 

@@ -24,8 +24,10 @@ public:
     // Index 0: a GifReadFileFrame (which borrows the reader's
     // correlations); null for other indexes and for a file without an image.
     ReadImageFileFrameInterface* openFrame(int index) override;
+    const char* frameRefusal() const override { return refusal_; }
 
 private:
+    const char* refusal_ = nullptr;
 };
 
 } // namespace Omvi

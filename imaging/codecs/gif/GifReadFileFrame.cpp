@@ -55,6 +55,16 @@ void GifReadFileFrame::getPalette(int count, std::uint8_t* rgb) const
     decoder_->copyPalette(count, rgb);
 }
 
+const char* GifReadFileFrame::rowRefusal() const
+{
+    if (!decoder_->hasImage())
+        return decoder_->noImageReason();
+    if (decoder_->isInterlaced() &&
+        std::int64_t(decoder_->width()) * decoder_->height() > GifDecoder::kInterlacedImageLimit)
+        return "The GIF file's interlaced image is too large to be held in memory";
+    return nullptr;
+}
+
 RowIteratorInterface* GifReadFileFrame::newRowIterator()
 {
     if (!decoder_->hasImage())

@@ -22,6 +22,7 @@ public:
     ~GifReadFileFrame() override;
 
     bool hasImage() const;
+    const char* rowRefusal() const override;
 
     bool isRowAccessSupported(int kind) const override { return kind == kSequentialRows; }
     int frameIndex() const override { return 1; }

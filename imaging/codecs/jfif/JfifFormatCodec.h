@@ -22,6 +22,16 @@ public:
     // progressive flag; false for other indexes.
     virtual bool getPrivatePropertyName(int index, StringBuffer& out) const;
 
+    // Readers made from now on are strict (or lenient again): where libjpeg
+    // warns of damage it works around (corrupt coded data, a marker out of
+    // place, data ending early) and goes on, they fail with "Corrupt image
+    // file" and libjpeg's words instead. For callers that keep the file's
+    // own bytes and so need them whole; the default (lenient) decodes what
+    // can be decoded. Either way a file that lacks its end fails once its
+    // last rows are read.
+    void setStrictDecoding(bool strict) { strict_ = strict; }
+    bool strictDecoding() const { return strict_; }
+
 protected:
     // The comment only.
     bool isPrivatePropertyName(const StringBuffer& name) const override;
@@ -30,6 +40,9 @@ protected:
     ReadImageFileInterface* newReader(const FileSpecifier& file,
                                       std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
     WriteImageFileInterface* newWriter() const override;
+
+private:
+    bool strict_ = false;
 };
 
 class JfifFormatCodecApiVersion : public FormatCodecApiVersion

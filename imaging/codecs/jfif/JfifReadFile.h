@@ -31,6 +31,8 @@ public:
 private:
     DataStreamInterface* stream_ = nullptr;
     bool readsStream_ = false;
+    // Taken from the codec when the reader was made.
+    bool strict_ = false;
 };
 
 } // namespace Omvi

@@ -31,8 +31,8 @@ std::shared_ptr<std::FILE> openRegularFile(const std::string& path)
 } // namespace
 
 JfifReadFileFrame::JfifReadFileFrame(const std::string& nativePath,
-                                     const CorrelationPropertySetIterator* correlations)
-    : name_(AsciiStringBuffer(nativePath))
+                                     const CorrelationPropertySetIterator* correlations, bool strict)
+    : name_(AsciiStringBuffer(nativePath)), strict_(strict)
 {
     correlations_ = copyCorrelations(correlations);
     file_ = openRegularFile(nativePath);
@@ -40,7 +40,7 @@ JfifReadFileFrame::JfifReadFileFrame(const std::string& nativePath,
         readHeader(newDecoder());
 }
 
-JfifReadFileFrame::JfifReadFileFrame(DataStreamInterface* stream) : stream_(stream)
+JfifReadFileFrame::JfifReadFileFrame(DataStreamInterface* stream, bool strict) : stream_(stream), strict_(strict)
 {
     if (stream_ != nullptr)
         readHeader(newDecoder());
@@ -51,8 +51,8 @@ JfifReadFileFrame::~JfifReadFileFrame() = default;
 std::unique_ptr<JpegDecoder> JfifReadFileFrame::newDecoder()
 {
     if (stream_ != nullptr)
-        return std::make_unique<JpegDecoder>(stream_);
-    return std::make_unique<JpegDecoder>(file_);
+        return std::make_unique<JpegDecoder>(stream_, strict_);
+    return std::make_unique<JpegDecoder>(file_, strict_);
 }
 
 void JfifReadFileFrame::readHeader(std::unique_ptr<JpegDecoder> decoder)

@@ -24,10 +24,12 @@ class JfifReadFileFrame : public ReadImageFileFrameInterface
 public:
     // Over a file: a file that cannot be opened gives a frame of height and
     // width -1, model 0, no properties and no row iterator. The frame keeps
-    // its own copy of `correlations` (may be null).
-    JfifReadFileFrame(const std::string& nativePath, const CorrelationPropertySetIterator* correlations);
+    // its own copy of `correlations` (may be null). A strict frame's
+    // decoders stop at libjpeg's first warning (JpegDecoder).
+    JfifReadFileFrame(const std::string& nativePath, const CorrelationPropertySetIterator* correlations,
+                      bool strict = false);
     // Over an open stream (not owned), read from where it stands.
-    explicit JfifReadFileFrame(DataStreamInterface* stream);
+    explicit JfifReadFileFrame(DataStreamInterface* stream, bool strict = false);
     ~JfifReadFileFrame() override;
 
     bool isRowAccessSupported(int kind) const override;
@@ -63,6 +65,7 @@ private:
     JfifPropertySetIterator properties_;
     std::shared_ptr<std::FILE> file_;
     DataStreamInterface* stream_ = nullptr;
+    bool strict_ = false;
     std::unique_ptr<JpegDecoder> decoder_;
 };
 

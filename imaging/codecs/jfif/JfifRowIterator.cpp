@@ -89,11 +89,16 @@ void JfifRowIterator::readBatch()
     // decoder that cannot go on.
     // Rows whose coded data the file lacks are refused, not made up.
     if (count < 1 || decoder_->dataRanShort())
-        throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
+        throwCorruptImage(decoder_->reason());
     batchCount_ = count;
     batchIndex_ = 0;
 
     const jpeg_decompress_struct& info = decoder_->info();
+    // With the last rows decoded the file is read to its end now, before
+    // they are handed out: a reader must not take a file that lacks its
+    // end for a whole one.
+    if (info.output_scanline >= info.output_height)
+        finishDecoding();
     const std::size_t pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(count);
     if (info.out_color_space == JCS_RGB)
     {
@@ -156,10 +161,20 @@ void JfifRowIterator::finish()
 {
     if (!started_ || finished_)
         return;
-    while (currentRow_ < height_)
+    while (currentRow_ < height_ && !finished_)
         next();
-    decoder_->finishDecompress();
+    if (!finished_)
+        finishDecoding();
+}
+
+void JfifRowIterator::finishDecoding()
+{
     finished_ = true;
+    decoder_->finishDecompress();
+    // The source met the end of the data and stood in for the end-of-image
+    // marker the file lacks.
+    if (decoder_->dataEnded())
+        throwCorruptImage(decoder_->reason());
 }
 
 } // namespace Omvi

@@ -31,12 +31,17 @@ public:
     std::int32_t rowCount() const override { return height_; }
     std::int32_t width() const override { return width_; }
     // Starts decompression (once per iterator) and decodes the first rows.
+    // Decoding the last rows (here or in next) also reads the file on to
+    // its end-of-image marker: a file that ends without one throws
+    // "Corrupt image file" then, its last rows not handed out.
     void start() override;
     // Decodes what is left and finishes decompression.
     void finish() override;
 
 private:
     void readBatch();
+    // Finishes decompression (once); throws when the data ended early.
+    void finishDecoding();
 
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;

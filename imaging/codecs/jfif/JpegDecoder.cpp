@@ -12,14 +12,14 @@ constexpr unsigned kCommentLengthLimit = 65536;
 
 } // namespace
 
-JpegDecoder::JpegDecoder(std::shared_ptr<std::FILE> file) : file_(std::move(file))
+JpegDecoder::JpegDecoder(std::shared_ptr<std::FILE> file, bool strict) : file_(std::move(file))
 {
-    create();
+    create(strict);
 }
 
-JpegDecoder::JpegDecoder(DataStreamInterface* stream) : stream_(stream)
+JpegDecoder::JpegDecoder(DataStreamInterface* stream, bool strict) : stream_(stream)
 {
-    create();
+    create(strict);
 }
 
 JpegDecoder::~JpegDecoder()
@@ -29,9 +29,10 @@ JpegDecoder::~JpegDecoder()
     jpeg_destroy_decompress(&info_);
 }
 
-void JpegDecoder::create()
+void JpegDecoder::create(bool strict)
 {
     installJpegErrorGuard(guard_, reinterpret_cast<j_common_ptr>(&info_));
+    guard_.warningsAreErrors = strict;
     try
     {
         run([](void* context) {

@@ -1,8 +1,10 @@
 #pragma once
 // One libjpeg decompressor with its error guard, reading a file or a data
 // stream. Every libjpeg call runs inside runJpegStep; a libjpeg error
-// surfaces as FormatCodecException "Corrupt image file" (code 8), or as the
-// exception the stream threw.
+// surfaces as FormatCodecException "Corrupt image file" (code 8) with
+// libjpeg's reason, or as the exception the stream threw. A strict decoder
+// fails the same way on libjpeg's warnings, where it would otherwise go on
+// over damaged or missing data.
 #include "imaging/codecs/jfif/JpegErrorGuard.h"
 
 #include <cstdio>
@@ -17,9 +19,9 @@ class JpegDecoder
 {
 public:
     // Over an open file, shared with whoever opened it.
-    explicit JpegDecoder(std::shared_ptr<std::FILE> file);
+    JpegDecoder(std::shared_ptr<std::FILE> file, bool strict);
     // Over an open stream (not owned).
-    explicit JpegDecoder(DataStreamInterface* stream);
+    JpegDecoder(DataStreamInterface* stream, bool strict);
     ~JpegDecoder();
     JpegDecoder(const JpegDecoder&) = delete;
     JpegDecoder& operator=(const JpegDecoder&) = delete;
@@ -33,12 +35,18 @@ public:
     void finishDecompress();
     // Whether the data ended before the scanlines read so far were coded.
     bool dataRanShort() const { return guard_.dataRanShort; }
+    // Whether the data ended at all: the source met the end of the file or
+    // stream where libjpeg wanted more, and gave it an end-of-image marker
+    // in place of the missing one.
+    bool dataEnded() const { return guard_.dataEnded; }
+    // libjpeg's words for what was found wrong (empty when nothing was).
+    const char* reason() const { return guard_.reason; }
 
     jpeg_decompress_struct& info() { return info_; }
     const jpeg_decompress_struct& info() const { return info_; }
 
 private:
-    void create();
+    void create(bool strict);
     void run(JpegStep step);
 
     jpeg_decompress_struct info_{};

@@ -17,9 +17,19 @@ JpegErrorGuard* guardOf(j_common_ptr object)
     return static_cast<JpegErrorGuard*>(object->client_data);
 }
 
+// Keeps libjpeg's text of the message at hand as the reason, unless one
+// was kept already.
+void keepReason(j_common_ptr object)
+{
+    JpegErrorGuard* guard = guardOf(object);
+    if (guard->reason[0] == '\0')
+        (*object->err->format_message)(object, guard->reason);
+}
+
 // error_exit: back to runJpegStep, never into the code that called libjpeg.
 void jumpBack(j_common_ptr object)
 {
+    keepReason(object);
     std::longjmp(guardOf(object)->jump, 1);
 }
 
@@ -66,8 +76,11 @@ void noteMessage(j_common_ptr object, int level)
     jpeg_error_mgr* manager = object->err;
     ++manager->num_warnings;
     JpegErrorGuard* guard = guardOf(object);
+    if (guard->warningsAreErrors)
+        jumpBack(object);
     if (manager->msg_code == JWRN_JPEG_EOF)
     {
+        keepReason(object);
         guard->dataEnded = true;
         if (object->is_decompressor)
         {
@@ -115,6 +128,7 @@ void installJpegErrorGuard(JpegErrorGuard& guard, j_common_ptr object)
     guard.dataEnded = false;
     guard.dataRanShort = false;
     guard.componentsScanned = 0;
+    guard.reason[0] = '\0';
     object->err = &guard.manager;
     object->client_data = &guard;
 }
@@ -131,7 +145,7 @@ bool runJpegStep(JpegErrorGuard& guard, JpegStep step, void* context)
 
 void throwJpegFailure(JpegErrorGuard& guard)
 {
-    throwKeptFailure(guard.callbackFailure);
+    throwKeptFailure(guard.callbackFailure, guard.reason);
 }
 
 void failJpegCallback(j_common_ptr object, int code)

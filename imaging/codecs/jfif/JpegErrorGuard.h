@@ -49,6 +49,14 @@ struct JpegErrorGuard
     bool dataRanShort = false;
     // The components (bit i for component i) the scans so far coded.
     unsigned componentsScanned = 0;
+    // Every warning of the decoder (damage it worked around: corrupt coded
+    // data, a marker out of place, data ending early) stops the work as an
+    // error does.
+    bool warningsAreErrors = false;
+    // libjpeg's words for the error that stopped the work, or for the first
+    // warning that told of missing or damaged data; empty when there was
+    // neither.
+    char reason[JMSG_LENGTH_MAX] = {};
 };
 
 // Fills the manager (libjpeg's standard one, silent, with the jumping
@@ -66,7 +74,8 @@ bool runJpegStep(JpegErrorGuard& guard, JpegStep step, void* context);
 
 // After a failed step: raises again the exception a callback caught, an
 // imaging exception as it was and anything else as "Corrupt image file";
-// without one, "Corrupt image file" (code 8). Never returns.
+// without one, "Corrupt image file" (code 8) with libjpeg's reason. Never
+// returns.
 [[noreturn]] void throwJpegFailure(JpegErrorGuard& guard);
 
 // Called by this folder's C callbacks after they caught a C++ exception:

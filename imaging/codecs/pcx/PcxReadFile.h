@@ -5,6 +5,7 @@
 #include "imaging/codecs/codec/CodecReadFile.h"
 
 #include <memory>
+#include <string>
 
 namespace Omvi
 {
@@ -26,8 +27,11 @@ public:
     // null when the file cannot be read, its header breaks the format's
     // rules or its size is empty.
     ReadImageFileFrameInterface* openFrame(int index) override;
+    // Why openFrame gave none (the header's fault, with its values).
+    const char* frameRefusal() const override { return refusal_.empty() ? nullptr : refusal_.c_str(); }
 
 private:
+    std::string refusal_;
 };
 
 } // namespace Omvi

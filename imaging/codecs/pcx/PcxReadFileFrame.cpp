@@ -1,5 +1,6 @@
 #include "imaging/codecs/pcx/PcxReadFileFrame.h"
 
+#include "imaging/codecs/codec/CodecErrors.h"
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/correlation/FormatCodecCorrelation.h"
@@ -76,15 +77,17 @@ PcxReadFileFrame::PcxReadFileFrame(const FileSpecifier& specifier, const CodecFi
     {
         if (header.version() == 5 && depth_ == 8)
         {
-            // The 256-entry table at the file's end, after its marker byte;
-            // a file too short to hold one after the header keeps the ramp.
+            // The 256-entry table at the file's end, after its marker byte.
+            // Without the marker there, the file was cut (or padded) and its
+            // last bytes are no palette: taking them would colour every pixel
+            // wrongly.
             std::uint8_t trailer[PcxHeader::kTrailerSize];
             const std::int64_t at = file.size() - static_cast<std::int64_t>(PcxHeader::kTrailerSize);
-            if (at >= static_cast<std::int64_t>(PcxHeader::kSize) && file.readAt(at, trailer, sizeof trailer))
-            {
-                std::memcpy(palette_.data(), trailer + 1, 768);
-                fromTrailer_ = true;
-            }
+            if (at < static_cast<std::int64_t>(PcxHeader::kSize) || !file.readAt(at, trailer, sizeof trailer) ||
+                trailer[0] != PcxHeader::kPaletteMarker)
+                throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
+            std::memcpy(palette_.data(), trailer + 1, 768);
+            fromTrailer_ = true;
         }
         else
         {

@@ -30,7 +30,9 @@ public:
     };
 
     // `file` is the open file the header came from; `correlations` (owned;
-    // may be null) are told the size and pixel size and read.
+    // may be null) are told the size and pixel size and read. Throws
+    // FormatCodecException "Corrupt image file" (code 8) for an 8-bit
+    // version 5 file whose palette marker is not 769 bytes before its end.
     PcxReadFileFrame(const FileSpecifier& specifier, const CodecFile& file, const PcxHeader& header,
                      std::unique_ptr<CorrelationPropertySetIterator> correlations);
     ~PcxReadFileFrame() override;

@@ -92,20 +92,18 @@ void PictPicture::walk()
         else if (version_ != 1)
             return;
 
+        // Only the end opcode ends the picture: a stream that stops before
+        // it was cut, and what it drew so far is not the picture.
         while (true)
         {
             std::uint32_t opcode = 0;
             if (version_ == 2)
             {
                 cursor.alignEven();
-                if (cursor.atEnd())
-                    break;
                 opcode = cursor.u16();
             }
             else
             {
-                if (cursor.atEnd())
-                    break;
                 opcode = cursor.u8();
             }
             if (opcode == kEndOfPicture)

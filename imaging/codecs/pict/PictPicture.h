@@ -3,9 +3,10 @@
 // once to record the raster operations (bitmaps and pixel maps; vector
 // opcodes are stepped over), and renders them on demand into a canvas of
 // 16 bits per channel through the transfer modes. A picture whose opcodes
-// or pixel data reach past the end of the file, that copies a source into
-// a destination of another size, or whose canvas would exceed the size
-// limit is unusable: it keeps its size but gives no rows.
+// or pixel data reach past the end of the file, whose opcodes stop without
+// the end-of-picture opcode, that copies a source into a destination of
+// another size, or whose canvas would exceed the size limit is unusable: it
+// keeps its size but gives no rows.
 #include "imaging/codecs/pict/PictRaster.h"
 
 #include <cstddef>

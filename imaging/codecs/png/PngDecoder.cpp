@@ -50,7 +50,7 @@ void readInput(png_structp png, png_bytep data, png_size_t length)
         }
     }
     if (!complete)
-        png_error(png, "unexpected end of data");
+        png_error(png, "Premature end of PNG file");
 }
 
 void readInfo(png_structp png, void* context)
@@ -58,9 +58,15 @@ void readInfo(png_structp png, void* context)
     png_read_info(png, static_cast<png_infop>(context));
 }
 
+// The chunks after the image data matter only for being whole: none is kept.
+void readEndChunks(png_structp png, void*)
+{
+    png_read_end(png, nullptr);
+}
+
 } // namespace
 
-PngDecoder::PngDecoder(const std::string& nativePath)
+PngDecoder::PngDecoder(const std::string& nativePath, bool strict) : strict_(strict)
 {
     if (nativePath.empty() || !file_.open(nativePath))
         return;
@@ -69,7 +75,7 @@ PngDecoder::PngDecoder(const std::string& nativePath)
     readHeader();
 }
 
-PngDecoder::PngDecoder(DataStreamInterface* stream)
+PngDecoder::PngDecoder(DataStreamInterface* stream, bool strict) : strict_(strict)
 {
     if (stream == nullptr)
         throwFormatCodecException("NULL parameter", kCodecNullParameter);
@@ -94,9 +100,12 @@ void PngDecoder::readHeader()
 {
     destroyStructures();
     rowsStarted_ = false;
+    errors_.reason[0] = '\0';
     png_ = createPngReadStruct(errors_);
     if (png_ == nullptr)
         throw std::bad_alloc();
+    if (strict_)
+        png_set_crc_action(png_, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
     info_ = png_create_info_struct(png_);
     if (info_ == nullptr)
     {
@@ -117,6 +126,11 @@ void PngDecoder::run(PngStep step, void* context)
 {
     if (!runPngStep(png_, step, context))
         throwPngFailure(errors_);
+}
+
+void PngDecoder::readEnd()
+{
+    run(readEndChunks, nullptr);
 }
 
 void PngDecoder::restart()

@@ -2,7 +2,8 @@
 // libpng's read structures over one file or stream, with the header read:
 // what a PNG reader, its frame and its row iterators share. Every libpng call
 // that can fail goes through run(), which turns a libpng error into the
-// codec's exception.
+// codec's exception. A strict decoder also fails on a CRC error in an
+// ancillary chunk, which libpng otherwise only warns of (dropping the chunk).
 #include "imaging/codecs/codec/BufferedFileReader.h"
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/png/PngErrorGuard.h"
@@ -21,10 +22,10 @@ public:
     // Opens the file and reads the header. A file that cannot be opened
     // leaves a decoder that is not open; a damaged header throws
     // FormatCodecException "Corrupt image file" (code 8).
-    explicit PngDecoder(const std::string& nativePath);
+    PngDecoder(const std::string& nativePath, bool strict);
     // Reads the header from the stream (not owned, already open); throws as
     // above.
-    explicit PngDecoder(DataStreamInterface* stream);
+    PngDecoder(DataStreamInterface* stream, bool strict);
     ~PngDecoder();
     PngDecoder(const PngDecoder&) = delete;
     PngDecoder& operator=(const PngDecoder&) = delete;
@@ -44,6 +45,10 @@ public:
     // the start of the file (a stream is rewound; one that cannot be throws
     // "Corrupt image file").
     void restart();
+    // After the last image row: reads the chunks after the image data up to
+    // the end chunk (IEND), checking each. A file that ends before it, or
+    // whose end chunk is damaged, throws "Corrupt image file".
+    void readEnd();
 
     // Where the read callback takes its bytes from.
     struct Input
@@ -63,6 +68,7 @@ private:
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
     bool rowsStarted_ = false;
+    bool strict_ = false;
 };
 
 } // namespace Omvi

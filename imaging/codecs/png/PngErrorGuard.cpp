@@ -3,6 +3,7 @@
 #include "imaging/codecs/codec/CallbackFailure.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace Omvi
 {
@@ -14,17 +15,22 @@ namespace
 constexpr png_uint_32 kChunkCacheLimit = 1000;
 constexpr png_alloc_size_t kChunkMemoryLimit = 8 * 1024 * 1024;
 
-void jumpBack(png_structp png, png_const_charp)
-{
-    png_longjmp(png, 1);
-}
-
-void silent(png_structp, png_const_charp) {}
-
 PngErrorState* stateOf(png_structp png)
 {
     return static_cast<PngErrorState*>(png_get_error_ptr(png));
 }
+
+void jumpBack(png_structp png, png_const_charp message)
+{
+    if (PngErrorState* state = stateOf(png); state != nullptr && message != nullptr)
+    {
+        std::strncpy(state->reason, message, sizeof state->reason - 1);
+        state->reason[sizeof state->reason - 1] = '\0';
+    }
+    png_longjmp(png, 1);
+}
+
+void silent(png_structp, png_const_charp) {}
 
 } // namespace
 
@@ -72,7 +78,7 @@ bool runPngStep(png_structp png, PngStep step, void* context)
 
 void throwPngFailure(PngErrorState& state)
 {
-    throwKeptFailure(state.callbackFailure);
+    throwKeptFailure(state.callbackFailure, state.reason);
 }
 
 void keepPngCallbackFailure(png_structp png)

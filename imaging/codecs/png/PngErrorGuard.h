@@ -21,10 +21,12 @@ namespace Omvi
 constexpr std::uint32_t kPngSizeLimit = 1000000;
 
 // Per libpng structure: what a callback caught, raised again once control is
-// back in C++. Must stay where it is for the structure's life.
+// back in C++, and libpng's words for the error that stopped it ("IEND: CRC
+// error"). Must stay where it is for the structure's life.
 struct PngErrorState
 {
     std::exception_ptr callbackFailure;
+    char reason[128] = {};
 };
 
 // New libpng structures with the jumping error function and silent warnings;
@@ -55,7 +57,8 @@ bool runPngStep(png_structp png, PngStep step, void* context);
 
 // After a failed step: raises again what a callback caught (an imaging
 // exception as it was, anything else as "Corrupt image file"), otherwise
-// FormatCodecException "Corrupt image file" (code 8). Never returns.
+// FormatCodecException "Corrupt image file" (code 8) with libpng's reason.
+// Never returns.
 [[noreturn]] void throwPngFailure(PngErrorState& state);
 
 // For the I/O callbacks, inside their catch-all block: keeps the exception

@@ -109,12 +109,15 @@ int probeHeader(ProbeSource* source, bool headerIntact)
     if (setjmp(png_jmpbuf(png)))
     {
         // A header the library accepted, then the end of the file: a PNG cut
-        // short. A header chunk that arrived whole and was refused: a PNG
-        // of a kind this codec cannot read. Anything else is not a PNG.
+        // short. A header the library accepted, then a chunk it refused (a
+        // CRC error, a chunk out of place): a damaged PNG, which its reader
+        // refuses saying why. A header chunk that arrived whole and was
+        // refused: a PNG of a kind this codec cannot read. Anything else is
+        // not a PNG.
         const bool headerRead = png_get_image_width(png, info) != 0;
         png_destroy_read_struct(&png, &info, nullptr);
         if (headerRead)
-            return source->ended ? ImageFormatCodec::kTruncated : ImageFormatCodec::kUnsupportedVariant;
+            return source->ended ? ImageFormatCodec::kTruncated : ImageFormatCodec::kRecognised;
         return headerIntact ? ImageFormatCodec::kUnsupportedVariant : ImageFormatCodec::kNotThisFormat;
     }
     png_set_read_fn(png, source, readFromSource);

@@ -1,5 +1,6 @@
 #include "imaging/codecs/png/PngReadFile.h"
 
+#include "imaging/OMVIException.h"
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/png/PngDecoder.h"
@@ -14,13 +15,27 @@ PngReadFile::PngReadFile(const PngFormatCodec* codec, const FileSpecifier& file,
                          std::unique_ptr<CorrelationPropertySetIterator> correlations)
     : CodecReadFile(codec, file, std::move(correlations))
 {
-    decoder_ = std::make_unique<PngDecoder>(nativePath().value_or(std::string()));
+    try
+    {
+        decoder_ = std::make_unique<PngDecoder>(nativePath().value_or(std::string()),
+                                                codec != nullptr && codec->strictDecoding());
+    }
+    catch (FormatCodecException* failure)
+    {
+        // Kept as the reason the file has no frame: the caller that asks
+        // for one learns what libpng found wrong.
+        const std::unique_ptr<FormatCodecException> owned(failure);
+        refusal_ = "The PNG file is damaged: " +
+                   (owned->reason().empty() ? std::string("libpng refuses its header") : owned->reason());
+    }
+    if (decoder_ != nullptr && !decoder_->isOpen())
+        refusal_ = "The PNG file cannot be opened";
 }
 
 PngReadFile::PngReadFile(const PngFormatCodec* codec, DataStreamInterface* stream)
     : CodecReadFile(codec), stream_(stream)
 {
-    decoder_ = std::make_unique<PngDecoder>(stream);
+    decoder_ = std::make_unique<PngDecoder>(stream, codec != nullptr && codec->strictDecoding());
 }
 
 PngReadFile::~PngReadFile()

@@ -5,6 +5,7 @@
 #include "imaging/codecs/codec/CodecReadFile.h"
 
 #include <memory>
+#include <string>
 
 namespace Omvi
 {
@@ -18,9 +19,9 @@ class PngReadFile : public CodecReadFile
 {
 public:
     // Over a file, with the side-car correlations found for it (owned; may
-    // be null). A file that cannot be opened gives a reader that is not open
-    // (no frames); a damaged header throws FormatCodecException "Corrupt
-    // image file" (code 8).
+    // be null). A file that cannot be opened, or whose header libpng
+    // refuses, gives a reader that is not open (no frames); frameRefusal
+    // then says why.
     PngReadFile(const PngFormatCodec* codec, const FileSpecifier& file,
                 std::unique_ptr<CorrelationPropertySetIterator> correlations);
     // Over an open stream (not owned; closed when the reader goes); throws
@@ -33,10 +34,12 @@ public:
     // Index 0 of an open reader: a PngReadFileFrame0 that uses the reader's
     // decoder (the reader must outlive it and its row iterators).
     ReadImageFileFrameInterface* openFrame(int index) override;
+    const char* frameRefusal() const override { return refusal_.empty() ? nullptr : refusal_.c_str(); }
 
 private:
     DataStreamInterface* stream_ = nullptr;
     std::unique_ptr<PngDecoder> decoder_;
+    std::string refusal_;
 };
 
 } // namespace Omvi

@@ -147,6 +147,11 @@ void PngRowIterator::readRow()
 {
     RowRead read{row_.data()};
     decoder_.run(readOneRow, &read);
+    // With the last row in, the file is read to its end before the row is
+    // handed out: a reader must not take a file that lacks its end for a
+    // whole one.
+    if (current_ == height_ - 1)
+        decoder_.readEnd();
 }
 
 bool PngRowIterator::next()
@@ -194,6 +199,7 @@ void PngInterlacedRowIterator::start()
             decoder_.run(readOneRow, &read);
         }
     }
+    decoder_.readEnd();
     current_ = 0;
 }
 

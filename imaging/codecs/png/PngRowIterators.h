@@ -53,7 +53,9 @@ public:
     void getRow(DataBuffer& row) override;
     bool next() override;
     // Reads the first row (from the start of the file again when called a
-    // second time).
+    // second time). Reading the last row (here or in next) also reads the
+    // file on to its end chunk, and throws "Corrupt image file" when the
+    // file does not hold it whole.
     void start() override;
     void finish() override {}
 
@@ -73,6 +75,8 @@ public:
 
     void getRow(DataBuffer& row) override;
     bool next() override;
+    // Reads every pass, then the file on to its end chunk (as
+    // PngRowIterator::start).
     void start() override;
     // Frees the image.
     void finish() override;

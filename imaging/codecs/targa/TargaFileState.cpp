@@ -120,6 +120,18 @@ TargaFileState::TargaFileState(std::shared_ptr<const CodecFile> source) : file(s
     const bool rowsPresent = runLength || (bytesPerRow <= (file->size() - pixelOffset) / std::max(height, 1) &&
                                            pixelOffset <= file->size());
     decodable = kind != 0 && width >= 1 && height >= 1 && depthFits && mapRead && rowsPresent;
+    if (decodable)
+        refusal = nullptr;
+    else if (kind == 0)
+        refusal = "The Targa header's image type is not one the reader decodes";
+    else if (width < 1 || height < 1)
+        refusal = "The Targa header's size holds no pixels";
+    else if (!depthFits)
+        refusal = "The Targa header's pixel depth does not suit its image type";
+    else if (!mapRead)
+        refusal = "The Targa file's colour map is cut short or of an entry size the reader does not take";
+    else
+        refusal = "The Targa file ends before its pixel data does";
 }
 
 } // namespace Omvi

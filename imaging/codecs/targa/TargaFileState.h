@@ -44,6 +44,9 @@ struct TargaFileState
     // readable colour map of a known entry size, and (uncompressed) every
     // row in the file.
     bool decodable = false;
+    // Why rows cannot be decoded, in words about the file; null when they
+    // can.
+    const char* refusal = "The Targa file ends within its header";
 };
 
 } // namespace Omvi

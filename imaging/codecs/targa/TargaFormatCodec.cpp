@@ -93,14 +93,18 @@ int TargaFormatCodec::probePath(const std::string& nativePath) const
     // theirs so), and are taken like them.
     if (!hasFooter)
     {
-        const bool reservedBitsSet = (descriptor & 0xC0) != 0;
         if (mapType >= 2 || width == 0 || height == 0 || bytesPerPixel < 1 || bytesPerPixel > 4 ||
-            (mapEntrySize % 8 != 0 && mapEntrySize != 15) || reservedBitsSet)
-            return reservedBitsSet ? kUnsupportedVariant : kNotThisFormat;
+            (mapEntrySize % 8 != 0 && mapEntrySize != 15))
+            return kNotThisFormat;
         const bool plausible = ((imageType == 1 || imageType == 3) && bytesPerPixel == 1) ||
                                (imageType == 2 && bytesPerPixel > 1);
         if (!plausible)
             return kNotThisFormat;
+        // Only a header that is a Targa's in every other field is one of
+        // the interleaved kind its reserved bits mark: text and other
+        // files set those bits as often as not.
+        if ((descriptor & 0xC0) != 0)
+            return kUnsupportedVariant;
     }
     if (bytesPerPixel < 1 || bytesPerPixel > 4)
         return kUnsupportedVariant;

@@ -86,6 +86,11 @@ void TargaReadFileFrame::getPalette(int count, std::uint8_t* rgb) const
     std::memcpy(rgb, state_->palette, static_cast<std::size_t>(std::min(count, state_->mapEntries)) * 3);
 }
 
+const char* TargaReadFileFrame::rowRefusal() const
+{
+    return state_->refusal;
+}
+
 RowIteratorInterface* TargaReadFileFrame::newRowIterator()
 {
     if (!state_->decodable)

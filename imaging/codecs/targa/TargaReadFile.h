@@ -54,6 +54,7 @@ public:
     void getPalette(int count, std::uint8_t* rgb) const override;
     // Null for files whose rows it cannot decode.
     RowIteratorInterface* newRowIterator() override;
+    const char* rowRefusal() const override;
     bool isTiled() const override { return false; }
     FormatCodecPropertySetIterator* getProperties() override;
     FormatCodecPropertyInterface* getProperty(const StringBuffer&) override { return nullptr; }

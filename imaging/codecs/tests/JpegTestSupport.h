@@ -45,11 +45,13 @@ inline Pixels encodeJpeg(const TestImage& image, const FrameSetup& setup = {})
     return stream.bytes;
 }
 
-// The frame of JPEG bytes, read through a file.
+// The frame of JPEG bytes, read through a file (by a strict reader when
+// asked).
 struct OpenedJpeg
 {
-    explicit OpenedJpeg(const Pixels& bytes) : file(bytes)
+    explicit OpenedJpeg(const Pixels& bytes, bool strict = false) : file(bytes)
     {
+        codec.setStrictDecoding(strict);
         reader.reset(codec.openForRead(file.specifier()));
         if (reader)
             frame.reset(reader->openFrame(0));

@@ -86,11 +86,11 @@ inline Decoded readFile(Omvi::ImageFormatCodec& codec, const std::string& path, 
     std::unique_ptr<Omvi::ReadImageFileInterface> reader(codec.openForRead(specifier));
     if (!reader)
         return {};
-    std::unique_ptr<Omvi::ReadImageFileFrameInterface> frame(reader->openFrame(0));
-    if (!frame)
-        return {};
     try
     {
+        std::unique_ptr<Omvi::ReadImageFileFrameInterface> frame(reader->openFrame(0));
+        if (!frame)
+            return {};
         Decoded image = readFrame(*frame);
         if (ok)
             *ok = true;

@@ -32,9 +32,10 @@ TestImage djpeg(const std::string& path)
 
 // Reads the rows of a cut colour JPEG until its error, each checked against
 // `theirs` (djpeg's rows of the whole file).
-OmviRaster::RowsUntilError readCut(const Pixels& bytes, const TestImage& theirs, const std::string& what)
+OmviRaster::RowsUntilError readCut(const Pixels& bytes, const TestImage& theirs, const std::string& what,
+                                   bool strict = false)
 {
-    OpenedJpeg opened(bytes);
+    OpenedJpeg opened(bytes, strict);
     EXPECT_NE(opened.frame, nullptr) << what;
     std::unique_ptr<RowIteratorInterface> rows(opened.frame ? opened.frame->newRowIterator() : nullptr);
     EXPECT_NE(rows, nullptr) << what;
@@ -236,8 +237,14 @@ TEST(JfifTools, RowsOfACutFileEndWhereItsDataDoes)
         const TestImage theirs = djpeg(path);
         ASSERT_EQ(theirs.height, 45);
 
-        // Without its end-of-image marker every row is there.
-        EXPECT_EQ(decodeJpeg(Pixels(whole.begin(), whole.end() - 2)), theirs) << options;
+        // Without its end-of-image marker the file is not whole, though its
+        // rows decode: they are djpeg's until the last ones, which come
+        // with the file's end and are refused.
+        const OmviRaster::RowsUntilError noEnd =
+            readCut(Pixels(whole.begin(), whole.end() - 2), theirs, options + ", no end marker");
+        EXPECT_EQ(noEnd.code, 8) << options;
+        EXPECT_GE(noEnd.delivered, 45 - 4) << options;
+        EXPECT_LT(noEnd.delivered, 45) << options;
 
         // Cut in the middle of the coded data: the rows delivered are those
         // djpeg decodes from the whole file, then "Corrupt image file".
@@ -307,7 +314,6 @@ TEST(JfifTools, ArithmeticAndProgressiveFilesCutShortEndTheirRows)
         const TestImage theirs = djpeg(path);
         ASSERT_EQ(theirs.height, 90) << options;
         EXPECT_EQ(decodeJpeg(whole), theirs) << options;
-        const bool arithmetic = options.find("-arithmetic") != std::string::npos;
         const bool severalScans = options.find("-progressive") != std::string::npos ||
                                   options.find("-scans") != std::string::npos;
 
@@ -342,18 +348,13 @@ TEST(JfifTools, ArithmeticAndProgressiveFilesCutShortEndTheirRows)
             EXPECT_EQ(early.code, 8) << what;
             EXPECT_EQ(early.delivered, 0) << what;
         }
-        // After the last scan only the end-of-image marker is missing:
-        // a Huffman-coded file keeps every row.
-        if (!arithmetic)
-        {
-            EXPECT_EQ(decodeJpeg(Pixels(whole.begin(), whole.end() - 2)), theirs) << options;
-        }
     }
 
-    // Arithmetic-coded data never shows whether the decoder still needed
-    // what is missing, so a file that lacks no more than its end-of-image
-    // marker ends its rows too, where djpeg warns as well.
-    for (const std::string& options : {variants[0], variants[1]})
+    // A file that lacks no more than its end-of-image marker is not whole
+    // either, where djpeg warns as well: its rows end before the last ones.
+    // (Arithmetic-coded data never shows whether the decoder still needed
+    // what is missing, so there they may end earlier.)
+    for (const std::string& options : variants)
     {
         const std::string path = folder.file("whole.jpg");
         ASSERT_EQ(runCommand("cjpeg " + options + " -outfile '" + path + "' '" + folder.file("c.ppm") + "'"), 0);
@@ -361,6 +362,88 @@ TEST(JfifTools, ArithmeticAndProgressiveFilesCutShortEndTheirRows)
         const TestImage theirs = djpeg(path);
         const Pixels noEnd(whole.begin(), whole.end() - 2);
         EXPECT_NE(djpegWarns(noEnd).find("Premature end of JPEG file"), std::string::npos) << options;
-        EXPECT_EQ(readCut(noEnd, theirs, options + ", no end marker").code, 8) << options;
+        const OmviRaster::RowsUntilError read = readCut(noEnd, theirs, options + ", no end marker");
+        EXPECT_EQ(read.code, 8) << options;
+        EXPECT_LT(read.delivered, 90) << options;
     }
+}
+
+namespace
+{
+
+// The reason the codec's exception gave when reading every row of a JPEG
+// failed (by a strict reader when asked); empty when it read them all.
+std::string failureReason(const Pixels& bytes, bool strict)
+{
+    try
+    {
+        OpenedJpeg opened(bytes, strict);
+        std::unique_ptr<RowIteratorInterface> rows(opened.frame ? opened.frame->newRowIterator() : nullptr);
+        if (!rows)
+            return "no rows";
+        DataBuffer row(rows->bytesPerRow());
+        rows->start();
+        for (int r = 0; r < rows->rowCount(); ++r)
+        {
+            rows->getRow(row);
+            rows->next();
+        }
+        rows->finish();
+    }
+    catch (FormatCodecException* failure)
+    {
+        const std::string reason = failure->reason();
+        delete failure;
+        return reason.empty() ? "no reason" : reason;
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(JfifTools, DamagedCodedDataDecodesAsDjpegDecodesItUnlessTheReaderIsStrict)
+{
+    OMVI_REQUIRE_TOOL("cjpeg");
+    OMVI_REQUIRE_TOOL("djpeg");
+    ScratchFolder folder;
+    const TestImage colour = patternImage(61, 45, 3, 5);
+    ASSERT_TRUE(writeFileBytes(folder.file("c.ppm"), toPnm(colour)));
+    const std::string path = folder.file("whole.jpg");
+    ASSERT_EQ(runCommand("cjpeg -quality 85 -outfile '" + path + "' '" + folder.file("c.ppm") + "'"), 0);
+    const Pixels whole = readFileBytes(path);
+    const std::vector<std::size_t> starts = scanStarts(whole);
+    ASSERT_EQ(starts.size(), 1u);
+
+    // A restart marker written over two bytes midway into the coded data.
+    Pixels damaged = whole;
+    std::size_t at = (starts[0] + whole.size()) / 2;
+    while (damaged[at - 1] == 0xFF || damaged[at] == 0xFF)
+        ++at;
+    damaged[at] = 0xFF;
+    damaged[at + 1] = 0xD3;
+    const std::string damagedPath = folder.file("damaged.jpg");
+    ASSERT_TRUE(writeFileBytes(damagedPath, damaged));
+    const Pixels warned = runCapture("(djpeg -pnm '" + damagedPath + "' 2>&1 >/dev/null)");
+    const std::string warning = "Corrupt JPEG data: premature end of data segment";
+    EXPECT_NE(std::string(warned.begin(), warned.end()).find(warning), std::string::npos);
+
+    // The library goes on over the damage as djpeg does, row for row; a
+    // strict reader stops at it with libjpeg's words.
+    EXPECT_EQ(decodeJpeg(damaged), djpeg(damagedPath));
+    EXPECT_EQ(failureReason(damaged, false), "");
+    EXPECT_EQ(failureReason(damaged, true), warning);
+    const OmviRaster::RowsUntilError strict = readCut(damaged, djpeg(damagedPath), "strict", true);
+    EXPECT_EQ(strict.code, 8);
+    EXPECT_LT(strict.delivered, 45);
+
+    // A whole file is whole to a strict reader too, bytes after its end
+    // marker or not; one without its end marker is not, to any reader.
+    Pixels trailing = whole;
+    trailing.insert(trailing.end(), {'m', 'o', 'r', 'e'});
+    EXPECT_EQ(failureReason(whole, true), "");
+    EXPECT_EQ(failureReason(trailing, true), "");
+    EXPECT_EQ(failureReason(trailing, false), "");
+    const Pixels noEnd(whole.begin(), whole.end() - 2);
+    EXPECT_EQ(failureReason(noEnd, false), "Premature end of JPEG file");
+    EXPECT_EQ(failureReason(noEnd, true), "Premature end of JPEG file");
 }

@@ -4,8 +4,10 @@
 // early corrupt), and the writer's header, runs, palette, checks and file
 // handling.
 #include "MemoryFile.h"
+#include "ImageTestSupport.h"
 #include "PcxTestSupport.h"
 
+#include "imaging/codecs/codec/CodecErrors.h"
 #include "imaging/codecs/pcx/PcxFormatCodec.h"
 #include "imaging/codecs/pcx/PcxHeader.h"
 #include "imaging/codecs/pcx/PcxProperties.h"
@@ -116,6 +118,7 @@ TEST(PcxCodec, HeadersThatBreakTheRulesGiveNoFrame)
     spec.width = 4;
     spec.height = 2;
     spec.lines.assign(8, 1);
+    spec.trailer = greyRamp();
     const Bytes good = pcxFile(spec);
     auto frameOf = [](const Bytes& bytes) { return OpenedPcx(bytes).frame != nullptr; };
     EXPECT_TRUE(frameOf(good));
@@ -133,18 +136,21 @@ TEST(PcxCodec, HeadersThatBreakTheRulesGiveNoFrame)
 
 TEST(PcxCodec, PalettesFromHeaderAndTrailer)
 {
-    // Version 5 at 8 bits: the last 768 bytes, whatever the marker holds.
+    // Version 5 at 8 bits: the last 768 bytes, after their marker.
     PcxSpec spec;
     spec.width = 3;
     spec.height = 1;
     spec.lines = {0, 1, 2, 0};
     spec.trailer = randomBytes(768, 1);
     Bytes file = pcxFile(spec);
-    file[file.size() - 769] = 0x77;
     Decoded image = decode(file);
     EXPECT_EQ(image.kind, kColorSpacePalette);
     EXPECT_EQ(image.palette, spec.trailer);
     EXPECT_EQ(Bytes(image.pixels.begin(), image.pixels.end()), (Bytes{0, 1, 2}));
+    // Without the marker there, or too short to hold one, the palette is
+    // missing: the frame is refused as corrupt.
+    file[file.size() - 769] = 0x77;
+    EXPECT_EQ(OmviTest::codeOfFailure([&] { OpenedPcx opened(file); }), kCodecCorruptImage);
 
     // A grey ramp, or palette info 2: grey levels.
     spec.trailer = greyRamp();
@@ -158,12 +164,9 @@ TEST(PcxCodec, PalettesFromHeaderAndTrailer)
     EXPECT_EQ(image.kind, kColorSpaceGray);
     EXPECT_EQ(image.pixels[1], spec.trailer[3 * 200]);
 
-    // A file too short for a trailer: a grey ramp, so grey.
     spec.trailer.clear();
     spec.paletteInfo = 1;
-    image = decode(pcxFile(spec));
-    EXPECT_EQ(image.kind, kColorSpaceGray);
-    EXPECT_EQ(image.pixels, (Bytes{10, 200, 255}));
+    EXPECT_EQ(OmviTest::codeOfFailure([&] { OpenedPcx opened(pcxFile(spec)); }), kCodecCorruptImage);
 
     // Version 3 at 8 bits: the header's 16 entries, a ramp after them.
     spec.version = 3;

@@ -1,9 +1,11 @@
 // PCX files of independent tools (netpbm's ppmtopcx, ImageMagick, PIL) read
 // by the codec equal to what pcxtoppm decodes, and the files the codec
-// writes read by pcxtoppm equal to their source. Each test skips with a
-// message when a tool is missing.
+// writes read by pcxtoppm equal to their source; 256-colour files whose
+// palette was cut or lost its marker refused, as pcxtoppm refuses them.
+// Each test skips with a message when a tool is missing.
 #include "PcxTestSupport.h"
 
+#include "imaging/codecs/codec/CodecErrors.h"
 #include "imaging/codecs/pcx/PcxFormatCodec.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +57,30 @@ protected:
         for (std::size_t i = 0; i < mine.size(); i += 3)
             differing += std::equal(mine.begin() + i, mine.begin() + i + 3, theirs.begin() + i) ? 0 : 1;
         EXPECT_EQ(differing, 0u);
+    }
+
+    // The code of the imaging exception that opening and reading the file
+    // ends in; -1 when it reads whole, -2 when no frame is offered.
+    int failureCode(const std::string& name)
+    {
+        const FileSpecifier specifier(AsciiStringBuffer(file(name)), FileSpecifier::kFile);
+        std::unique_ptr<ReadImageFileInterface> reader(codec_.openForRead(specifier));
+        if (!reader)
+            return -2;
+        try
+        {
+            std::unique_ptr<ReadImageFileFrameInterface> frame(reader->openFrame(0));
+            if (!frame)
+                return -2;
+            readFrame(*frame);
+        }
+        catch (OMVIException* thrown)
+        {
+            const int code = thrown->code();
+            delete thrown;
+            return code;
+        }
+        return -1;
     }
 
     PcxFormatCodec codec_;
@@ -192,6 +218,54 @@ TEST_F(PcxTools, PcxtoppmReadsOurFilesEqualToTheirSource)
             const int bytesPerLine = written[66] | written[67] << 8;
             EXPECT_EQ(bytesPerLine % 2, 0) << name;
             EXPECT_GE(bytesPerLine, name == "bits" ? rowBytes : width) << name;
+        }
+    }
+}
+
+TEST_F(PcxTools, PalettesCutOrUnmarkedAreRefusedAsPcxtoppmRefusesThem)
+{
+    OMVI_REQUIRE_TOOL("ppmtopcx");
+    OMVI_REQUIRE_TOOL("pcxtoppm");
+    // 216 colours and 256 greys: ppmtopcx writes both at 8 bits in one
+    // plane, with the 256-entry palette after the lines.
+    ASSERT_TRUE(writeFileBytes(file("colour.ppm"), ppm(83, 41, picture(83, 41, 6, 2))));
+    Bytes grey(61 * 23);
+    for (std::size_t i = 0; i < grey.size(); ++i)
+        grey[i] = static_cast<std::uint8_t>(i * 11);
+    ASSERT_TRUE(writeFileBytes(file("grey.pgm"), pgm(61, 23, grey)));
+    std::vector<std::string> names = {"colour.pcx", "grey.pcx"};
+    ASSERT_TRUE(make("ppmtopcx colour.ppm > colour.pcx && ppmtopcx grey.pgm > grey.pcx"));
+    if (OmviTest::haveTool("convert") && make("convert colour.ppm -type palette magick.pcx"))
+        names.push_back("magick.pcx");
+    for (const std::string& name : names)
+    {
+        SCOPED_TRACE(name);
+        const Bytes whole = readFileBytes(file(name));
+        ASSERT_GT(whole.size(), 128u + 769u);
+        ASSERT_EQ(whole[1], 5);
+        ASSERT_EQ(whole[3] * whole[65], 8);
+        ASSERT_EQ(whole[whole.size() - 769], 12);
+        expectSameAsPcxtoppm(name);
+
+        // Cut inside the palette (the first 95% of the file among them), cut
+        // before it, and its marker changed: the last 768 bytes are no
+        // palette, and pcxtoppm refuses every one.
+        std::vector<std::pair<std::string, Bytes>> damaged;
+        for (const std::size_t kept : {whole.size() * 95 / 100, whole.size() - 1, whole.size() - 300,
+                                       whole.size() - 768, whole.size() - 769})
+            damaged.emplace_back("cut" + std::to_string(kept) + "-" + name,
+                                 Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(kept)));
+        Bytes unmarked = whole;
+        unmarked[whole.size() - 769] ^= 1;
+        damaged.emplace_back("unmarked-" + name, unmarked);
+        for (const auto& [damagedName, bytes] : damaged)
+        {
+            SCOPED_TRACE(damagedName);
+            ASSERT_TRUE(writeFileBytes(file(damagedName), bytes));
+            int status = 0;
+            captureOutput("pcxtoppm '" + file(damagedName) + "' 2>/dev/null", &status);
+            EXPECT_NE(status, 0);
+            EXPECT_EQ(failureCode(damagedName), kCodecCorruptImage);
         }
     }
 }

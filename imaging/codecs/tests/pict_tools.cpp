@@ -2,7 +2,8 @@
 // ImageMagick and netpbm decode to what ImageMagick (and picttoppm, where
 // installed) decode them to, and the pictures our tests build (version 1,
 // every raster layout, several operations) decode alike in those tools, so
-// the generator is checked too.
+// the generator is checked too. The tools' pictures cut before their end
+// opcode give no rows.
 #include "imaging/codecs/tests/PictTestFiles.h"
 #include "imaging/tests/ToolCheck.h"
 
@@ -205,6 +206,70 @@ TEST(PictTools, GeneratedPicturesDecodeAsImageMagickAndPicttoppmDo)
         {
             const TestImage theirs = picttoppmRgb(path);
             EXPECT_EQ(ours, theirs) << "picttoppm: " << firstDifference(ours, theirs);
+        }
+    }
+}
+
+namespace
+{
+
+// Where the opcodes of a version-2 picture as the tools write it stop to
+// let the raster come: after the version, the header opcode and the clip
+// region. 0 when the picture does not begin so.
+std::size_t endOfClipRegion(const Bytes& bytes)
+{
+    const auto u16 = [&](std::size_t at) {
+        return at + 1 < bytes.size() ? (std::size_t{bytes[at]} << 8 | bytes[at + 1]) : std::size_t{0};
+    };
+    std::size_t at = 512 + 2 + 8;  // the picture size and frame
+    if (u16(at) != 0x0011 || u16(at + 2) != 0x02FF || u16(at + 4) != 0x0C00)
+        return 0;
+    at += 6 + 24;
+    if (u16(at) != 0x0001)
+        return 0;
+    return at + 2 + u16(at + 2);
+}
+
+} // namespace
+
+TEST(PictTools, PicturesWhoseOpcodesStopBeforeTheEndOpcodeAreRefused)
+{
+    OMVI_REQUIRE_TOOL("convert");
+    ScratchFolder folder;
+    const TestImage colour = patternImage(40, 30, 3, 5);
+    const std::string ppm = folder.file("in.ppm");
+    ASSERT_TRUE(writeFileBytes(ppm, toPnm(colour)));
+    const std::string m = magick() + " " + quoted(ppm) + " ";
+    // A direct pixel map (DirectBitsRect) and an indexed one (PackBitsRect).
+    std::vector<std::pair<std::string, std::string>> files = {
+        {"direct.pict", m + "PICT:" + quoted(folder.file("direct.pict"))},
+        {"palette.pict", m + "-colors 60 -type Palette PICT:" + quoted(folder.file("palette.pict"))},
+    };
+    if (haveTool("ppmtopict"))
+        files.push_back({"netpbm.pict", m + "-colors 200 ppm:- | ppmtopict > " + quoted(folder.file("netpbm.pict"))});
+    for (const auto& [name, command] : files)
+    {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(runCommand(command + " 2>/dev/null"), 0) << command;
+        const Bytes whole = readFileBytes(folder.file(name));
+        const TestImage ours = ourRgb(folder.file(name));
+        ASSERT_GT(ours.width, 0);
+        EXPECT_EQ(ours, magickRgb(folder.file(name)));
+        ASSERT_GE(whole.size(), 2u);
+        ASSERT_EQ(whole[whole.size() - 2], 0x00);
+        ASSERT_EQ(whole[whole.size() - 1], 0xFF);
+
+        // Cut right after the clip region (no raster at all), two bytes
+        // either side of it, and without the end opcode alone.
+        const std::size_t clipEnd = endOfClipRegion(whole);
+        ASSERT_GT(clipEnd, 0u);
+        ASSERT_TRUE(whole[clipEnd] == 0x00 && (whole[clipEnd + 1] == 0x98 || whole[clipEnd + 1] == 0x9A));
+        for (const std::size_t kept : {clipEnd, clipEnd - 2, clipEnd + 2, whole.size() - 2})
+        {
+            SCOPED_TRACE(kept);
+            OpenedPict opened = openPict(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(kept)));
+            ASSERT_TRUE(opened.frame);
+            EXPECT_EQ(std::unique_ptr<RowIteratorInterface>(opened.frame->newRowIterator()), nullptr);
         }
     }
 }

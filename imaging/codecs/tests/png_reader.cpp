@@ -324,10 +324,18 @@ TEST(PngReader, MissingFilesAndDamagedHeadersGiveNoFrame)
     {
         EXPECT_EQ(reader->frameCount(), 0);
         EXPECT_EQ(reader->openFrame(0), nullptr);
+        ASSERT_NE(reader->frameRefusal(), nullptr);
+        EXPECT_STREQ(reader->frameRefusal(), "The PNG file cannot be opened");
     }
+    // A header libpng refuses: no frame, and libpng's reason why.
     Bytes file = encodePng(spec(4, 4, PNG_COLOR_TYPE_RGB, 8));
     file[16] ^= 0x80;  // the width, so the header's check fails
-    EXPECT_FALSE(open(codec, file).reader);
+    const Opened damaged = open(codec, file);
+    ASSERT_TRUE(damaged.reader);
+    EXPECT_EQ(damaged.reader->frameCount(), 0);
+    EXPECT_FALSE(damaged.frame);
+    ASSERT_NE(damaged.reader->frameRefusal(), nullptr);
+    EXPECT_STREQ(damaged.reader->frameRefusal(), "The PNG file is damaged: IHDR: CRC error");
     MemoryStream stream(Bytes(file.begin(), file.begin() + 20));
     EXPECT_EQ(codec.openStreamForRead(&stream), nullptr);
 }
@@ -398,7 +406,8 @@ TEST(PngReader, OneByteStreamsThatEndEarlyFailCleanly)
 TEST(PngReader, HugeDeclaredSizesAreRefusedOrFailWithoutTheirMemory)
 {
     PngFormatCodec codec;
-    // Past libpng's limit of 1,000,000 pixels a side: no reader.
+    // Past libpng's limit of 1,000,000 pixels a side: no frame, and
+    // libpng's reason (its error; the limit is named only in a warning).
     PngSpec wide = spec(1, 1, PNG_COLOR_TYPE_GRAY, 8);
     Bytes file = encodePng(wide);
     file[16] = 0x00;
@@ -408,7 +417,12 @@ TEST(PngReader, HugeDeclaredSizesAreRefusedOrFailWithoutTheirMemory)
     file[30] = static_cast<std::uint8_t>(crc >> 16);
     file[31] = static_cast<std::uint8_t>(crc >> 8);
     file[32] = static_cast<std::uint8_t>(crc);
-    EXPECT_FALSE(open(codec, file).reader);
+    const Opened tooWide = open(codec, file);
+    ASSERT_TRUE(tooWide.reader);
+    EXPECT_EQ(tooWide.reader->frameCount(), 0);
+    EXPECT_FALSE(tooWide.frame);
+    ASSERT_NE(tooWide.reader->frameRefusal(), nullptr);
+    EXPECT_STREQ(tooWide.reader->frameRefusal(), "The PNG file is damaged: Invalid IHDR data");
 
     // An interlaced RGBA file that claims 20,000 x 20,000 pixels (1.6 GB
     // delivered) offers no row iterator; 1,000 x 100,000 fails on its
@@ -458,7 +472,9 @@ TEST(PngReader, ChunksDeclaringHugeLengthsAreNotAllocated)
     const OmviTest::MemoryFile memory(file);
     EXPECT_NE(codec.probe(memory.specifier(), nullptr), ImageFormatCodec::kRecognised);
     std::unique_ptr<ReadImageFileInterface> reader(codec.openForRead(memory.specifier()));
-    EXPECT_EQ(reader, nullptr);
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(reader->frameCount(), 0);
+    EXPECT_EQ(reader->openFrame(0), nullptr);
     MemoryStream stream(file);
     EXPECT_EQ(codec.openStreamForRead(&stream), nullptr);
 }

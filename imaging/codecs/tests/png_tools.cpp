@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace Omvi;
@@ -258,4 +259,151 @@ TEST_F(PngTools, FilesWeWriteReadBackEqualAndPassPngcheck)
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             ASSERT_EQ(back.at(x, y, 0), (bits[static_cast<std::size_t>(y) * rowBytes + x / 8] >> (7 - x % 8)) & 1u);
+}
+
+namespace
+{
+
+// What reading a whole file through the codec came to: the rows delivered
+// and, when it failed, the codec error's code and the decoder's reason.
+struct Reading
+{
+    int rows = 0;
+    int code = -1;
+    std::string reason;
+};
+
+Reading readThrough(PngFormatCodec& codec, const std::string& path)
+{
+    Reading reading;
+    try
+    {
+        const FileSpecifier specifier(AsciiStringBuffer(path), FileSpecifier::kFile);
+        std::unique_ptr<ReadImageFileInterface> reader(codec.openForRead(specifier));
+        std::unique_ptr<ReadImageFileFrameInterface> frame(reader ? reader->openFrame(0) : nullptr);
+        std::unique_ptr<RowIteratorInterface> rows(frame ? frame->newRowIterator() : nullptr);
+        if (!rows)
+        {
+            reading.code = -2;
+            return reading;
+        }
+        DataBuffer row(rows->bytesPerRow());
+        rows->start();
+        while (reading.rows < rows->rowCount())
+        {
+            rows->getRow(row);
+            ++reading.rows;
+            rows->next();
+        }
+        rows->finish();
+    }
+    catch (FormatCodecException* failure)
+    {
+        reading.code = failure->code();
+        reading.reason = failure->reason();
+        delete failure;
+    }
+    return reading;
+}
+
+std::string said(const std::string& command)
+{
+    const Bytes output = captureOutput(command);
+    return std::string(output.begin(), output.end());
+}
+
+Bytes withoutLast(Bytes bytes, std::size_t count)
+{
+    bytes.resize(bytes.size() - count);
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(PngTools, AFileWithoutItsWholeEndChunkFailsAsItsLastRowIsRead)
+{
+    OMVI_REQUIRE_TOOL("pnmtopng");
+    ASSERT_TRUE(writeFileBytes(file("rgb.ppm"), ppm(61, 37, picture(61, 37, 3))));
+    for (const std::string options : {"", "-interlace"})
+    {
+        SCOPED_TRACE(options);
+        ASSERT_TRUE(make("pnmtopng " + options + " rgb.ppm > whole.png"));
+        const Bytes whole = readFileBytes(file("whole.png"));
+        ASSERT_EQ(std::string(whole.end() - 8, whole.end() - 4), "IEND");
+        Bytes badCrc = whole;
+        badCrc.back() ^= 0x01;
+        Bytes trailing = whole;
+        trailing.insert(trailing.end(), {'m', 'o', 'r', 'e'});
+        const struct
+        {
+            const char* name;
+            Bytes bytes;
+            const char* reason;  // null: read whole
+        } cases[] = {
+            {"whole.png", whole, nullptr},
+            {"trailing.png", trailing, nullptr},
+            {"no-iend.png", withoutLast(whole, 12), "Premature end of PNG file"},
+            {"cut-iend.png", withoutLast(whole, 6), "Premature end of PNG file"},
+            {"bad-iend.png", badCrc, "IEND: CRC error"},
+        };
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE(c.name);
+            ASSERT_TRUE(writeFileBytes(file(c.name), c.bytes));
+            const Reading reading = readThrough(codec_, file(c.name));
+            if (c.reason == nullptr)
+            {
+                EXPECT_EQ(reading.code, -1) << reading.reason;
+                EXPECT_EQ(reading.rows, 37);
+                continue;
+            }
+            EXPECT_EQ(reading.code, 8);
+            EXPECT_EQ(reading.reason, c.reason);
+            // The last row is not handed out (interlaced files have none
+            // before every pass is read).
+            EXPECT_EQ(reading.rows, options.empty() ? 36 : 0);
+        }
+    }
+    if (OmviTest::haveTool("pngcheck"))
+    {
+        EXPECT_NE(said("pngcheck '" + file("no-iend.png") + "' 2>&1")
+                      .find("doesn't end with an IEND chunk"),
+                  std::string::npos);
+        EXPECT_NE(said("pngcheck '" + file("bad-iend.png") + "' 2>&1").find("CRC error in chunk IEND"),
+                  std::string::npos);
+    }
+}
+
+TEST_F(PngTools, AStrictReaderRefusesADamagedAncillaryChunkThatOthersSkip)
+{
+    OMVI_REQUIRE_TOOL("pnmtopng");
+    ASSERT_TRUE(writeFileBytes(file("rgb.ppm"), ppm(40, 21, picture(40, 21, 4))));
+    ASSERT_TRUE(writeFileBytes(file("text.txt"), Bytes{'T', 'i', 't', 'l', 'e', ' ', 'o', 'a', 'k', '\n'}));
+    ASSERT_TRUE(make("pnmtopng -text text.txt rgb.ppm > text.png"));
+    Bytes damaged = readFileBytes(file("text.png"));
+    const std::string keyword = "tEXtTitle";
+    const auto chunk = std::search(damaged.begin(), damaged.end(), keyword.begin(), keyword.end());
+    ASSERT_NE(chunk, damaged.end());
+    chunk[keyword.size() + 1] ^= 0x20;  // "oak" becomes "oAk", its CRC no longer fits
+    ASSERT_TRUE(writeFileBytes(file("damaged.png"), damaged));
+
+    const Reading lenient = readThrough(codec_, file("damaged.png"));
+    EXPECT_EQ(lenient.code, -1) << lenient.reason;
+    EXPECT_EQ(lenient.rows, 21);
+    PngFormatCodec strict;
+    strict.setStrictDecoding(true);
+    // The chunk comes before the image data: the reader cannot even be
+    // made, and says why.
+    const FileSpecifier damagedFile(AsciiStringBuffer(file("damaged.png")), FileSpecifier::kFile);
+    std::unique_ptr<ReadImageFileInterface> refused(strict.openForRead(damagedFile));
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->frameCount(), 0);
+    ASSERT_NE(refused->frameRefusal(), nullptr);
+    EXPECT_STREQ(refused->frameRefusal(), "The PNG file is damaged: tEXt: CRC error");
+    EXPECT_EQ(readThrough(strict, file("text.png")).code, -1);
+    if (OmviTest::haveTool("pngcheck"))
+    {
+        EXPECT_NE(said("pngcheck '" + file("damaged.png") + "' 2>&1").find("CRC error in chunk tEXt"),
+                  std::string::npos);
+    }
 }

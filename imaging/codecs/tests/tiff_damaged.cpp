@@ -9,7 +9,11 @@
 #include "TiffTestSupport.h"
 #include "imaging/codecs/tests/RasterTestSupport.h"
 
+#include "imaging/codecs/tests/ImageTestSupport.h"
+#include "imaging/codecs/tiff/TiffHandle.h"
+#include "imaging/codecs/tiff/TiffLayout.h"
 #include "imaging/codecs/tiff/properties/TiffPrivateTag.h"
+#include "imaging/codecs/tiff/reader/TiffRowDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -325,5 +329,222 @@ TEST(TiffJpegData, AStripOrTileWhoseDataEndsEarlyEndsTheRowsBeforeIt)
             });
         EXPECT_EQ(read.code, 8);
         EXPECT_EQ(read.delivered, 32);
+    }
+}
+
+namespace
+{
+
+// A little-endian classic TIFF of one directory at offset 8, each entry
+// (tag, type, value) holding one SHORT or LONG value.
+Bytes oneDirectory(const std::vector<std::array<std::uint32_t, 3>>& entries)
+{
+    Bytes file = {'I', 'I', 42, 0, 8, 0, 0, 0};
+    auto put = [&](std::uint32_t value, int bytes) {
+        for (int b = 0; b < bytes; ++b)
+            file.push_back(static_cast<std::uint8_t>(value >> (8 * b)));
+    };
+    put(static_cast<std::uint32_t>(entries.size()), 2);
+    for (const auto& [tag, type, value] : entries)
+    {
+        put(tag, 2);
+        put(type, 2);
+        put(1, 4);
+        put(value, type == TIFF_SHORT ? 2 : 4);
+        if (type == TIFF_SHORT)
+            put(0, 2);
+    }
+    put(0, 4);
+    return file;
+}
+
+// 16 x 65535 pixels in 4,096 tiles of 16 x 16 whose only offset points at
+// the directory and whose only byte count is 0; compression and bits per
+// sample left at their defaults.
+Bytes tilesWithoutData(std::uint32_t samplesPerPixel)
+{
+    return oneDirectory({{TIFFTAG_IMAGEWIDTH, TIFF_SHORT, 16},
+                         {TIFFTAG_IMAGELENGTH, TIFF_SHORT, 65535},
+                         {TIFFTAG_SAMPLESPERPIXEL, TIFF_SHORT, samplesPerPixel},
+                         {TIFFTAG_TILEWIDTH, TIFF_SHORT, 16},
+                         {TIFFTAG_TILELENGTH, TIFF_SHORT, 16},
+                         {TIFFTAG_TILEOFFSETS, TIFF_LONG, 8},
+                         {TIFFTAG_TILEBYTECOUNTS, TIFF_LONG, 0}});
+}
+
+// The decoder of the file's first directory from `source`.
+std::unique_ptr<TiffRowDecoder> decoderOf(const std::string& path, TiffRowDecoder::Source source)
+{
+    std::unique_ptr<TiffHandle> handle = TiffHandle::openDirectory(path, 0);
+    TiffLayout layout;
+    if (!handle || !layout.read(handle->get()))
+        return nullptr;
+    return TiffRowDecoder::create(std::move(handle), layout, source);
+}
+
+// Every row of the decoder, then every tile when it is tiled, `passes`
+// times; the code of the first exception that ends a pass (-1 for none).
+int readAll(TiffRowDecoder& decoder, int passes = 1)
+{
+    const TiffLayout& layout = decoder.layout();
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(decoder.outputBytes(layout.width)));
+    int code = -1;
+    for (int pass = 0; pass < passes; ++pass)
+    {
+        const int failed = OmviTest::codeOfFailure([&] {
+            for (std::uint32_t y = 0; y < layout.height; ++y)
+                decoder.decodeRow(static_cast<std::int32_t>(y), 0, static_cast<std::int32_t>(layout.width), row.data());
+        });
+        if (code == -1 && failed != -2)
+            code = failed;
+        if (!layout.tiled)
+            continue;
+        std::vector<std::uint8_t> tile(static_cast<std::size_t>(decoder.outputBytes(std::int64_t{layout.tileWidth} * layout.tileLength)));
+        for (std::uint32_t r = 0; r < (layout.height + layout.tileLength - 1) / layout.tileLength; ++r)
+            for (std::uint32_t c = 0; c < (layout.width + layout.tileWidth - 1) / layout.tileWidth; ++c)
+                if (!decoder.decodeTile(r, c, tile.data()) && code == -1)
+                    code = 0;
+    }
+    return code;
+}
+
+} // namespace
+
+TEST(TiffSampleCount, MoreSamplesThanThePhotometricAndExtraSamplesHoldAreRefused)
+{
+    // 65535 samples of one bit, none declared extra, under the default
+    // photometric interpretation (one colour sample): libtiff makes 65534
+    // extra samples of them, 2 MB a tile. No frame is offered.
+    const TiffFormatCodec codec{TiffFormatCodec::kTextureMode};
+    const Bytes tiny = tilesWithoutData(65535);
+    ASSERT_EQ(tiny.size(), 98u);
+    const MemoryFile many(tiny);
+    std::unique_ptr<ReadImageFileInterface> reader(codec.openForRead(many.specifier()));
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(std::unique_ptr<ReadImageFileFrameInterface>(reader->openFrame(0)), nullptr);
+    EXPECT_EQ(exercise(codec, many.specifier()).frames, 0);
+    // One sample a pixel: the frame is offered, its tiles have no data.
+    const MemoryFile one(tilesWithoutData(1));
+    const ExerciseResult read = exercise(codec, one.specifier());
+    EXPECT_EQ(read.frames, 1);
+    EXPECT_EQ(read.rows, 0);
+    EXPECT_EQ(read.corrupt, 1);
+    EXPECT_EQ(read.tiles, 0);
+
+    // Written by libtiff in either byte order, classic and BigTIFF: colour
+    // samples, the declared extra samples and one undeclared (an alpha the
+    // writer left unnamed) are read; one more is refused.
+    ScratchFolder folder;
+    struct Case
+    {
+        std::uint16_t photometric;
+        std::uint16_t samples;
+        std::vector<std::uint16_t> extras;
+        bool read;
+    };
+    const std::vector<Case> cases = {
+        {PHOTOMETRIC_MINISBLACK, 2, {}, true},
+        {PHOTOMETRIC_MINISBLACK, 3, {}, false},
+        {PHOTOMETRIC_MINISBLACK, 3, {EXTRASAMPLE_UNSPECIFIED, EXTRASAMPLE_UNSPECIFIED}, true},
+        {PHOTOMETRIC_RGB, 4, {}, true},
+        {PHOTOMETRIC_RGB, 5, {}, false},
+        {PHOTOMETRIC_RGB, 6, {EXTRASAMPLE_UNASSALPHA, EXTRASAMPLE_UNSPECIFIED}, true},
+        {PHOTOMETRIC_RGB, 7, {EXTRASAMPLE_UNASSALPHA, EXTRASAMPLE_UNSPECIFIED}, false},
+    };
+    for (const char* mode : {"w", "wb", "w8", "wb8"})
+        for (const Case& each : cases)
+        {
+            SCOPED_TRACE(std::string(mode) + " photometric " + std::to_string(each.photometric) + ", " +
+                         std::to_string(each.samples) + " samples, " + std::to_string(each.extras.size()) + " extra");
+            TiffSpec spec;
+            spec.width = 5;
+            spec.height = 3;
+            spec.photometric = each.photometric;
+            spec.samplesPerPixel = each.samples;
+            spec.extraSamples = each.extras;
+            const std::string path = folder.file("samples.tif");
+            std::remove(path.c_str());
+            ASSERT_TRUE(writeTiff(path, {spec}, {pattern(planeRowBytes(spec) * spec.height, 3)}, mode));
+            const std::optional<Decoded> decoded = decodeChecked(codec, path);
+            EXPECT_EQ(decoded.has_value(), each.read);
+        }
+}
+
+TEST(TiffBlockData, StripsAndTilesWithoutDataMakeNoBuffersAndBuffersAreReused)
+{
+    // The 4,096 tiles without data: each fails before a buffer is made.
+    const MemoryFile empty(tilesWithoutData(1));
+    std::unique_ptr<TiffRowDecoder> tiles = decoderOf(empty.path(), TiffRowDecoder::Source::kTiles);
+    ASSERT_NE(tiles, nullptr);
+    EXPECT_EQ(readAll(*tiles), 8);
+    EXPECT_EQ(tiles->bufferBytesMade(), 0);
+
+    // Whole files, read twice, rows and tiles: one buffer a tile column for
+    // the rows, one tile for the tiles read directly, one strip for strips
+    // (none for uncompressed strips read a scanline at a time).
+    // With a block's byte count 0 the rows stop there, the tiles read
+    // directly skip it, and a block without data gets no buffer.
+    ScratchFolder folder;
+    struct Case
+    {
+        const char* name;
+        std::uint16_t samples;
+        std::uint16_t compression;
+        bool tiled;
+        TiffRowDecoder::Source source;
+    };
+    for (const Case& each : {Case{"LZW tiles", 1, COMPRESSION_LZW, true, TiffRowDecoder::Source::kTiles},
+                             Case{"LZW strips", 1, COMPRESSION_LZW, false, TiffRowDecoder::Source::kStrips},
+                             Case{"scanlines", 1, COMPRESSION_NONE, false, TiffRowDecoder::Source::kScanlines},
+                             Case{"JPEG tiles", 3, COMPRESSION_JPEG, true, TiffRowDecoder::Source::kRgbaTiles},
+                             Case{"JPEG strips", 3, COMPRESSION_JPEG, false, TiffRowDecoder::Source::kRgbaStrips}})
+    {
+        SCOPED_TRACE(each.name);
+        TiffSpec spec;
+        spec.width = 40;
+        spec.height = 35;
+        spec.samplesPerPixel = each.samples;
+        spec.photometric = each.samples == 3 ? PHOTOMETRIC_YCBCR : PHOTOMETRIC_MINISBLACK;
+        spec.compression = each.compression;
+        if (each.tiled)
+            spec.tileWidth = spec.tileLength = 16;
+        else
+            spec.rowsPerStrip = 16;
+        if (each.samples == 3)
+            spec.tags = [](TIFF* tiff) { TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB); };
+        const std::string path = folder.file("whole.tif");
+        std::remove(path.c_str());
+        ASSERT_TRUE(writeTiff(path, {spec}, {gradient(spec)}));
+        std::unique_ptr<TiffRowDecoder> decoder = decoderOf(path, each.source);
+        ASSERT_NE(decoder, nullptr);
+        EXPECT_EQ(readAll(*decoder, 2), -1);
+        std::int64_t block = 0;
+        {
+            std::unique_ptr<TiffHandle> handle = TiffHandle::openDirectory(path, 0);
+            ASSERT_NE(handle, nullptr);
+            if (each.source == TiffRowDecoder::Source::kTiles)
+                block = TIFFTileSize64(handle->get()) * (3 + 1);
+            else if (each.source == TiffRowDecoder::Source::kStrips)
+                block = TIFFVStripSize64(handle->get(), 16);
+            else if (each.source == TiffRowDecoder::Source::kScanlines)
+                block = 0;  // one scanline at a time, no strip kept
+            else if (each.source == TiffRowDecoder::Source::kRgbaTiles)
+                block = 16 * 16 * 4 * (3 + 1);
+            else
+                block = 40 * 16 * 4;
+        }
+        EXPECT_EQ(decoder->bufferBytesMade(), block);
+
+        Bytes bytes = OmviTest::readFileBytes(path);
+        const std::size_t blocks = each.tiled ? 3 * 3 : 3;
+        for (std::size_t b = 0; b < blocks; ++b)
+            ASSERT_TRUE(shortenBlock(bytes, b, 0.0));
+        const std::string none = folder.file("none.tif");
+        std::remove(none.c_str());
+        ASSERT_TRUE(OmviTest::writeFileBytes(none, bytes));
+        std::unique_ptr<TiffRowDecoder> empty = decoderOf(none, each.source);
+        ASSERT_NE(empty, nullptr);
+        EXPECT_EQ(readAll(*empty), 8);
+        EXPECT_EQ(empty->bufferBytesMade(), 0);
     }
 }

@@ -1,5 +1,7 @@
 #include "imaging/codecs/tiff/TiffFormatCodec.h"
 
+#include "imaging/codecs/codec/ByteOrder.h"
+#include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
 #include "imaging/codecs/strings/CLocaleNumbers.h"
 #include "imaging/codecs/strings/CodecStrings.h"
@@ -23,6 +25,23 @@ namespace
 
 // Directories beyond this many are not looked at by the probe.
 constexpr int kMostDirectoriesProbed = 65536;
+
+// Whether the file starts as a classic TIFF does and its first directory
+// (offset and entry count) lies beyond its end: a TIFF cut short, which the
+// TIFF library merely refuses to open.
+bool firstDirectoryCutOff(const std::string& nativePath)
+{
+    CodecFile file;
+    std::uint8_t header[8];
+    if (!file.open(nativePath) || !file.readAt(0, header, sizeof header))
+        return false;
+    const bool little = header[0] == 'I' && header[1] == 'I' && header[2] == 42 && header[3] == 0;
+    const bool big = header[0] == 'M' && header[1] == 'M' && header[2] == 0 && header[3] == 42;
+    if (!little && !big)
+        return false;
+    const std::int64_t offset = little ? ByteOrder::littleEndian32(header + 4) : ByteOrder::bigEndian32(header + 4);
+    return offset >= 8 && offset + 2 > file.size();
+}
 
 FormatCodecDescription tiffDescription()
 {
@@ -145,7 +164,7 @@ int TiffFormatCodec::probePath(const std::string& nativePath) const
 {
     const std::unique_ptr<TiffHandle> handle = TiffHandle::openForReading(nativePath);
     if (!handle)
-        return kNotThisFormat;
+        return firstDirectoryCutOff(nativePath) ? kTruncated : kNotThisFormat;
     bool counted = false;
     for (int directory = 0; directory < kMostDirectoriesProbed && !counted; ++directory)
     {

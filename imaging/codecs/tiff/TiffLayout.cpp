@@ -1,5 +1,7 @@
 #include "imaging/codecs/tiff/TiffLayout.h"
 
+#include "imaging/codecs/tiff/TiffStoredEntry.h"
+
 #include <algorithm>
 #include <tiffio.h>
 
@@ -36,6 +38,41 @@ std::int32_t sampleKindOf(std::int32_t bits)
 
 // A palette whose entries are all grey and step by one: entry i is (i, i, i)
 // in 8-bit or in 16-bit colour-map values.
+// The colour samples of a pixel under the photometric interpretations the
+// codec delivers; 0 for the others (whose rows are not read).
+std::int32_t colourChannelsOf(std::uint16_t photometric)
+{
+    switch (photometric)
+    {
+    case PHOTOMETRIC_MINISWHITE:
+    case PHOTOMETRIC_MINISBLACK:
+    case PHOTOMETRIC_PALETTE:
+    case PHOTOMETRIC_LOGL:
+        return 1;
+    case PHOTOMETRIC_RGB:
+    case PHOTOMETRIC_YCBCR:
+    case PHOTOMETRIC_LOGLUV:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+// Whether the directory stores no more samples a pixel than its colour
+// samples and the extra samples it declares, and one more: a writer that
+// leaves its alpha sample undeclared is common, and libtiff and the codec
+// read that sample as alpha. libtiff turns any other undeclared sample into
+// an extra sample too, so a directory of a few bytes could make every pixel
+// thousands of samples wide, and each strip or tile as many times larger.
+bool samplesAreDeclared(TIFF* tiff, std::uint16_t photometric, std::uint16_t samplesPerPixel)
+{
+    const std::int32_t colours = colourChannelsOf(photometric);
+    if (colours == 0 || samplesPerPixel <= colours + 1)
+        return true;
+    const std::uint64_t declared = storedValueCount(tiff, TIFFTAG_EXTRASAMPLES).value_or(0);
+    return samplesPerPixel <= colours + 1 + declared;
+}
+
 bool isGrayRamp(const std::uint16_t* red, const std::uint16_t* green, const std::uint16_t* blue, std::int32_t count)
 {
     for (std::int32_t i = 0; i < count; ++i)
@@ -83,7 +120,8 @@ bool TiffLayout::read(TIFF* tiff)
             return false;
     }
     if (width < 1 || height < 1 || width > kLargestSide || height > kLargestSide || samplesPerPixel < 1 ||
-        bitsPerSample < 1 || bitsPerSample > 64 || colorSamples() < 1)
+        bitsPerSample < 1 || bitsPerSample > 64 || colorSamples() < 1 ||
+        !samplesAreDeclared(tiff, photometric, samplesPerPixel))
         return false;
 
     // Bits per pixel counts the colour samples only; an unassociated (or

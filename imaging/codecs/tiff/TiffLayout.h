@@ -65,8 +65,10 @@ struct TiffLayout
 
     // The directory the handle is on; false when its sizes or sample layout
     // are unusable (no width or height, more than 2^31 - 2 rows or pixels per
-    // row, more extra samples than samples, samples wider than 64 bits,
-    // tiles far larger than the image).
+    // row, more extra samples than samples, more samples than the colour
+    // samples of its photometric interpretation, its declared extra samples
+    // and one undeclared alpha sample, samples wider than 64 bits, tiles far
+    // larger than the image).
     bool read(TIFF* tiff);
 
     // Samples that carry colour (samples per pixel minus extra samples).

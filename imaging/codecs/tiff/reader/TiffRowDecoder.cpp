@@ -64,12 +64,50 @@ public:
     virtual bool row(std::int32_t row, std::int32_t left, std::int32_t count, std::uint8_t* out) = 0;
     // The whole tile in output layout; false when it cannot be read.
     virtual bool tile(std::uint32_t, std::uint32_t, std::uint8_t*) { return false; }
+
+    std::int64_t bufferBytesMade() const { return made_; }
+
+protected:
+    // Sizes a buffer of decoded strips or tiles to `count` values, counting
+    // the bytes whenever it has to be made larger.
+    template <typename Value>
+    void sizeBuffer(std::vector<Value>& buffer, std::size_t count)
+    {
+        if (buffer.capacity() < count)
+            made_ += static_cast<std::int64_t>((count - buffer.capacity()) * sizeof(Value));
+        buffer.resize(count);
+    }
+
+private:
+    std::int64_t made_ = 0;
 };
 
 namespace
 {
 
 using StoredRows = TiffRowDecoder::StoredRows;
+
+// Whether strip or tile `index` exists and the file gives it any bytes. A
+// block without bytes cannot decode, so no buffer is made for it.
+bool blockHasData(TIFF* tiff, std::uint32_t index)
+{
+    const std::uint32_t blocks = TIFFIsTiled(tiff) ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+    return index < blocks && TIFFGetStrileByteCount(tiff, index) > 0;
+}
+
+// Whether the strip holding row `row` (or the tile holding the pixel at
+// column `x` of that row) has data in every sample plane.
+bool blocksHaveData(TIFF* tiff, std::int32_t planes, std::uint32_t x, std::uint32_t row)
+{
+    const bool tiled = TIFFIsTiled(tiff) != 0;
+    for (std::int32_t p = 0; p < planes; ++p)
+    {
+        const auto plane = static_cast<std::uint16_t>(p);
+        if (!blockHasData(tiff, tiled ? TIFFComputeTile(tiff, x, row, 0, plane) : TIFFComputeStrip(tiff, row, plane)))
+            return false;
+    }
+    return true;
+}
 
 // The sample planes a stored row is read in: one for pixel-interleaved data,
 // one per sample for separate planes.
@@ -112,9 +150,9 @@ public:
                               (planes_ > 1 ? withinCap(stripBytes * planes_) : stripBytes <= kLargestKeptStrip);
         if ((wholeStrips || !uncompressed) && keepable)
         {
+            // Each plane's strip buffer is made when a strip with data comes.
             strips_.assign(static_cast<std::size_t>(planes_), Strip{});
-            for (Strip& strip : strips_)
-                strip.bytes.resize(static_cast<std::size_t>(stripBytes));
+            stripBytes_ = stripBytes;
             return true;
         }
         // Separate planes only decode whole strips.
@@ -188,8 +226,9 @@ private:
         if (index != strip.index)
         {
             strip.index = UINT32_MAX;
-            if (index >= TIFFNumberOfStrips(tiff_))
+            if (!blockHasData(tiff_, index))
                 return nullptr;
+            sizeBuffer(strip.bytes, static_cast<std::size_t>(stripBytes_));
             const tmsize_t got = TIFFReadEncodedStrip(tiff_, index, strip.bytes.data(), static_cast<tmsize_t>(strip.bytes.size()));
             if (got < 0)
                 return nullptr;
@@ -208,6 +247,7 @@ private:
     std::int32_t planes_;
     std::int64_t scanline_ = 0;
     std::uint32_t rowsPerStrip_ = 1;
+    std::int64_t stripBytes_ = 0;
     std::vector<std::uint8_t> stored_;
     std::vector<Strip> strips_;
     bool catchUp_ = false;
@@ -259,11 +299,8 @@ public:
             if (bandRow_[column] != tileRow)
             {
                 bandRow_[column] = -1;
-                if (tiles.empty())
-                    tiles.assign(static_cast<std::size_t>(planes_), std::vector<std::uint8_t>(static_cast<std::size_t>(tileBytes_)));
-                for (std::int32_t p = 0; p < planes_; ++p)
-                    if (!readTile(tileRow, column, p, tiles[static_cast<std::size_t>(p)].data()))
-                        return false;
+                if (!readTiles(tileRow, column, tiles))
+                    return false;
                 bandRow_[column] = tileRow;
             }
             const std::int64_t pixels =
@@ -285,19 +322,19 @@ public:
 
     bool tile(std::uint32_t tileRow, std::uint32_t tileColumn, std::uint8_t* out) override
     {
-        std::vector<std::vector<std::uint8_t>> tiles(static_cast<std::size_t>(planes_),
-                                                     std::vector<std::uint8_t>(static_cast<std::size_t>(tileBytes_)));
-        for (std::int32_t p = 0; p < planes_; ++p)
-            if (!readTile(tileRow, tileColumn, p, tiles[static_cast<std::size_t>(p)].data()))
-                return false;
+        std::vector<std::vector<std::uint8_t>>& tiles = direct_;
+        if (!readTiles(tileRow, tileColumn, tiles))
+            return false;
         const std::int64_t lineBytes = converter_.outputBytes(layout_.tileWidth);
         const std::int64_t pixels = std::min<std::int64_t>(
             layout_.tileWidth, std::int64_t{layout_.width} - std::int64_t{tileColumn} * layout_.tileWidth);
         const std::int64_t lines = std::min<std::int64_t>(
             layout_.tileLength, std::int64_t{layout_.height} - std::int64_t{tileRow} * layout_.tileLength);
-        std::vector<std::vector<std::uint8_t>> planeLines(static_cast<std::size_t>(planes_),
-                                                          std::vector<std::uint8_t>(static_cast<std::size_t>(tileRowBytes_)));
-        std::vector<std::uint8_t> stored(static_cast<std::size_t>(tileRowBytes_ * planes_));
+        if (planes_ > 1 && directLines_.empty())
+        {
+            directLines_.assign(static_cast<std::size_t>(planes_), std::vector<std::uint8_t>(static_cast<std::size_t>(tileRowBytes_)));
+            directStored_.resize(static_cast<std::size_t>(tileRowBytes_ * planes_));
+        }
         for (std::int64_t y = 0; y < layout_.tileLength; ++y)
         {
             std::uint8_t* target = out + y * lineBytes;
@@ -308,11 +345,11 @@ public:
             if (planes_ > 1)
             {
                 for (std::int32_t p = 0; p < planes_; ++p)
-                    std::memcpy(planeLines[static_cast<std::size_t>(p)].data(),
+                    std::memcpy(directLines_[static_cast<std::size_t>(p)].data(),
                                 tiles[static_cast<std::size_t>(p)].data() + y * tileRowBytes_,
                                 static_cast<std::size_t>(tileRowBytes_));
-                interleave(planeLines, pixels, layout_.bitsPerSample / 8, stored.data());
-                line = stored.data();
+                interleave(directLines_, pixels, layout_.bitsPerSample / 8, directStored_.data());
+                line = directStored_.data();
             }
             converter_.convert(line, 0, static_cast<std::int32_t>(pixels), target);
         }
@@ -320,14 +357,30 @@ public:
     }
 
 private:
-    bool readTile(std::uint32_t tileRow, std::uint32_t tileColumn, std::int32_t plane, std::uint8_t* target)
+    // The tile at (tileRow, tileColumn) of every plane into `tiles`, whose
+    // buffers are made (once) only when every plane's tile has data.
+    bool readTiles(std::uint32_t tileRow, std::uint32_t tileColumn, std::vector<std::vector<std::uint8_t>>& tiles)
     {
         const std::uint32_t x = tileColumn * layout_.tileWidth;
         const std::uint32_t y = tileRow * layout_.tileLength;
-        const std::uint32_t index = TIFFComputeTile(tiff_, x, y, 0, static_cast<std::uint16_t>(plane));
-        if (index >= TIFFNumberOfTiles(tiff_))
-            return false;
-        return TIFFReadEncodedTile(tiff_, index, target, static_cast<tmsize_t>(tileBytes_)) >= tileRowBytes_ * layout_.tileLength;
+        std::vector<std::uint32_t>& indices = tileIndices_;
+        indices.resize(static_cast<std::size_t>(planes_));
+        for (std::int32_t p = 0; p < planes_; ++p)
+        {
+            indices[static_cast<std::size_t>(p)] = TIFFComputeTile(tiff_, x, y, 0, static_cast<std::uint16_t>(p));
+            if (!blockHasData(tiff_, indices[static_cast<std::size_t>(p)]))
+                return false;
+        }
+        tiles.resize(static_cast<std::size_t>(planes_));
+        for (std::int32_t p = 0; p < planes_; ++p)
+        {
+            std::vector<std::uint8_t>& tile = tiles[static_cast<std::size_t>(p)];
+            sizeBuffer(tile, static_cast<std::size_t>(tileBytes_));
+            if (TIFFReadEncodedTile(tiff_, indices[static_cast<std::size_t>(p)], tile.data(), static_cast<tmsize_t>(tileBytes_)) <
+                tileRowBytes_ * layout_.tileLength)
+                return false;
+        }
+        return true;
     }
 
     TIFF* tiff_;
@@ -344,6 +397,11 @@ private:
     std::vector<std::int64_t> bandRow_;
     std::vector<std::vector<std::uint8_t>> planeRows_;
     std::vector<std::uint8_t> stored_;
+    std::vector<std::uint32_t> tileIndices_;
+    // A tile read directly (one per plane), and its lines interleaved.
+    std::vector<std::vector<std::uint8_t>> direct_;
+    std::vector<std::vector<std::uint8_t>> directLines_;
+    std::vector<std::uint8_t> directStored_;
 };
 
 // libtiff's RGBA reader, kept open for the decoder's life and asked for one
@@ -391,7 +449,6 @@ public:
         rowsPerStrip_ = std::max<std::uint32_t>(1, std::min(layout_.rowsPerStrip, layout_.height));
         if (!withinCap(std::int64_t{layout_.width} * rowsPerStrip_ * 4))
             return false;
-        raster_.resize(std::size_t{layout_.width} * rowsPerStrip_);
         return reader_.begin(tiff_);
     }
 
@@ -403,6 +460,9 @@ public:
             cachedFirst_ = UINT32_MAX;
             // The last strip holds only the rows that are left.
             const std::uint32_t rows = std::min(rowsPerStrip_, layout_.height - first);
+            if (!blocksHaveData(tiff_, planesOf(layout_), 0, first))
+                return false;
+            sizeBuffer(raster_, std::size_t{layout_.width} * rowsPerStrip_);
             if (!reader_.read(0, first, layout_.width, rows, raster_.data()))
                 return false;
             cachedFirst_ = first;
@@ -452,9 +512,8 @@ public:
             if (bandRow_[column] != tileRow)
             {
                 bandRow_[column] = -1;
-                tile.resize(std::size_t{layout_.tileWidth} * layout_.tileLength);
                 std::uint32_t width = 0;
-                if (!readTile(tileRow, column, tile.data(), width))
+                if (!readTile(tileRow, column, tile, width))
                     return false;
                 bandRow_[column] = tileRow;
             }
@@ -472,9 +531,9 @@ public:
 
     bool tile(std::uint32_t tileRow, std::uint32_t tileColumn, std::uint8_t* out) override
     {
-        std::vector<std::uint32_t> raster(std::size_t{layout_.tileWidth} * layout_.tileLength);
+        std::vector<std::uint32_t>& raster = direct_;
         std::uint32_t width = 0;
-        if (!readTile(tileRow, tileColumn, raster.data(), width))
+        if (!readTile(tileRow, tileColumn, raster, width))
             return false;
         const std::uint32_t lines = std::min(layout_.tileLength, layout_.height - tileRow * layout_.tileLength);
         std::memset(out, 0, std::size_t{layout_.tileWidth} * layout_.tileLength * 4);
@@ -485,16 +544,21 @@ public:
     }
 
 private:
-    // The part of the tile inside the image, `width` pixels a line.
-    bool readTile(std::uint32_t tileRow, std::uint32_t tileColumn, std::uint32_t* raster, std::uint32_t& width)
+    // The part of the tile inside the image into `raster` (made the size
+    // of a tile once the tile has data), `width` pixels a line.
+    bool readTile(std::uint32_t tileRow, std::uint32_t tileColumn, std::vector<std::uint32_t>& raster,
+                  std::uint32_t& width)
     {
         if (tileColumn >= tilesAcross_ || std::int64_t{tileRow} * layout_.tileLength >= layout_.height)
             return false;
         const std::uint32_t x = tileColumn * layout_.tileWidth;
         const std::uint32_t y = tileRow * layout_.tileLength;
+        if (!blocksHaveData(tiff_, planesOf(layout_), x, y))
+            return false;
+        sizeBuffer(raster, std::size_t{layout_.tileWidth} * layout_.tileLength);
         width = std::min(layout_.tileWidth, layout_.width - x);
         const std::uint32_t height = std::min(layout_.tileLength, layout_.height - y);
-        return reader_.read(x, y, width, height, raster);
+        return reader_.read(x, y, width, height, raster.data());
     }
 
     TIFF* tiff_;
@@ -503,6 +567,7 @@ private:
     std::uint32_t tilesAcross_ = 0;
     std::vector<std::vector<std::uint32_t>> band_;
     std::vector<std::int64_t> bandRow_;
+    std::vector<std::uint32_t> direct_;  // a tile read directly
 };
 
 } // namespace
@@ -577,6 +642,11 @@ void TiffRowDecoder::decodeRow(std::int32_t row, std::int32_t left, std::int32_t
     // Rows decoded from JPEG data that ended early are made up.
     if (!rows_->row(row, left, count, out) || handle_->jpegDataEnded())
         corrupt();
+}
+
+std::int64_t TiffRowDecoder::bufferBytesMade() const
+{
+    return rows_->bufferBytesMade();
 }
 
 bool TiffRowDecoder::decodeTile(std::uint32_t tileRow, std::uint32_t tileColumn, std::uint8_t* out)

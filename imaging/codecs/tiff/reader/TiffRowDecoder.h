@@ -54,6 +54,10 @@ public:
     // one tile line after the other) into `out`; parts past the image's edge
     // are zero. False for a stripped directory or a tile outside the grid.
     bool decodeTile(std::uint32_t tileRow, std::uint32_t tileColumn, std::uint8_t* out);
+    // The bytes of the buffers made so far for decoded strips and tiles. A
+    // strip or tile without data gets none, and buffers are made once and
+    // reused: the work stays in proportion to the data present.
+    std::int64_t bufferBytesMade() const;
 
     class StoredRows;
 

@@ -1,0 +1,18 @@
+#pragma once
+// What the current directory of a TIFF file stores for a tag, read from the
+// file's own directory entries. libtiff repairs some tags as it reads a
+// directory and answers only the repaired values: the sample layout among
+// them, where samples the file never declared become extra samples.
+#include <cstdint>
+#include <optional>
+
+typedef struct tiff TIFF;
+
+namespace Omvi
+{
+
+// The value count of `tag`'s entry in the directory `tiff` is on; nullopt
+// when the directory has no such entry or its entries cannot be read.
+std::optional<std::uint64_t> storedValueCount(TIFF* tiff, std::uint16_t tag);
+
+} // namespace Omvi
