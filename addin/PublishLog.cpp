@@ -8,6 +8,7 @@ namespace
 struct Log
 {
     std::vector<std::u16string> written;
+    std::vector<std::u16string> unflushed;
     std::vector<std::u16string> notes;
 };
 
@@ -23,6 +24,11 @@ void PackageWritten(const std::u16string& target)
     TheLog().written.push_back(target);
 }
 
+void FolderNotFlushed(const std::u16string& target)
+{
+    TheLog().unflushed.push_back(target);
+}
+
 void Note(const std::u16string& text)
 {
     TheLog().notes.push_back(text);
@@ -31,6 +37,11 @@ void Note(const std::u16string& text)
 const std::vector<std::u16string>& WrittenPackages()
 {
     return TheLog().written;
+}
+
+const std::vector<std::u16string>& UnflushedPackages()
+{
+    return TheLog().unflushed;
 }
 
 const std::vector<std::u16string>& Notes()

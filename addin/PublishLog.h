@@ -12,13 +12,17 @@ namespace publish_log
 
 // A package was put in place at `target`.
 void PackageWritten(const std::u16string& target);
+// The folder of a package put in place at `target` could not be flushed to
+// the disk: a power loss may still bring the old target back.
+void FolderNotFlushed(const std::u16string& target);
 // Something was left out of a package that is still whole.
 void Note(const std::u16string& text);
 
 const std::vector<std::u16string>& WrittenPackages();
+const std::vector<std::u16string>& UnflushedPackages();
 const std::vector<std::u16string>& Notes();
 
-// Forgets both lists.
+// Forgets every list.
 void Reset();
 
 } // namespace publish_log

@@ -49,6 +49,10 @@ struct PublishOutcome
     std::vector<std::u16string> notes;
     // A package was put in place at the target.
     bool written = false;
+    // Cleared when the folder holding the written package could not be
+    // flushed to the disk (one of the messages says why): the package is in
+    // place, but a power loss may still bring the old target back.
+    bool flushed = true;
     bool connected = false;
 };
 

@@ -163,7 +163,8 @@ HRESULT CDWF3DPublisher::PublishModel()
     model_->close();
     model_->publish(*packagePublisher_);
     packagePublisher_->writePackage();
-    SetWritten();
+    SetWritten(packagePublisher_->packageWriter().folderFlushFailure().toU16String(),
+               "CDWF3DPublisher::PublishModel");
     return S_OK;
 }
 

@@ -1,5 +1,6 @@
 #include "addin/publishers/DocumentPublisher.h"
 
+#include "addin/ErrorReport.h"
 #include "addin/PublishLog.h"
 #include "addin/dialogs/ProgressDlg.h"
 #include "dwfcore/Exception.h"
@@ -41,10 +42,16 @@ CDocumentPublisher::~CDocumentPublisher()
     }
 }
 
-void CDocumentPublisher::SetWritten()
+void CDocumentPublisher::SetWritten(const std::u16string& folderFlushFailure, std::string_view where)
 {
     written_ = true;
     publish_log::PackageWritten(target_);
+    if (folderFlushFailure.empty())
+        return;
+    publish_log::FolderNotFlushed(target_);
+    ReportPublishError(where, true,
+                       u"The package replaced '" + target_ +
+                           u"', but a power loss may still undo that: " + folderFlushFailure);
 }
 
 void CDocumentPublisher::CreateProgressDlg()

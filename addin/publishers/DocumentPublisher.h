@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CProgressDlg;
@@ -42,8 +43,12 @@ public:
     void SetPublished(bool published) { published_ = published; }
     bool IsPublished() const { return published_; }
     // The package is in place at the target, whatever was reported while it
-    // was made; the publish log learns it too.
-    void SetWritten();
+    // was made; the publish log learns it too. A `folderFlushFailure` (the
+    // package writer's) says the folder holding it could not be flushed to
+    // the disk: that is reported as a failure in `where`, since a power loss
+    // may still undo the replacement.
+    void SetWritten(const std::u16string& folderFlushFailure = std::u16string(),
+                    std::string_view where = std::string_view());
     bool IsWritten() const { return written_; }
 
     void CreateProgressDlg();

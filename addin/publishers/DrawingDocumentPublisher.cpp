@@ -166,7 +166,7 @@ void CDrawingDocumentPublisher::PublishSheets()
 
     writer.write(DWFString(u"Morvalex"), DWFString(u"VOMBR"), DWFString(), DWFString(u"Morvalex"),
                  DWFString(u"7.0.1.155"), 9);
-    SetWritten();
+    SetWritten(writer.folderFlushFailure().toU16String(), "CDrawingDocumentPublisher::PublishSheets");
 }
 
 void CDrawingDocumentPublisher::AddDocumentProperties(DWFEPlotSection& section)

@@ -2,8 +2,8 @@
 // What the tests of the quillcast program under faults share: an old
 // package to publish over and check byte for byte, the cause printed under
 // a message, a document changed in one place, the write-fault library and
-// where to make it strike, and a child started with the interrupting
-// signals at their defaults.
+// where to make it strike (or what it traced), and a child started with the
+// interrupting signals at their defaults.
 #include "QuillcastHarness.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <climits>
+#include <cstdlib>
 #include <map>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -66,6 +68,14 @@ protected:
     // that ended whole first is tried again, up to three times.
     void ExpectSignalLeavesNothing(const std::string& folder, const std::vector<std::string>& arguments,
                                    int signal, const SignalMoment& moment) const;
+
+    // Publishes `document` over an old package three times through the
+    // write-fault library: traced, to see that the package is flushed after
+    // its last write and before the rename, and its folder after the
+    // rename; with the package's flush failing (a lost run, the target
+    // untouched); and with the folder's failing (the new package in place,
+    // exit 3, the messages say so). `header` begins the new package.
+    void ExpectFlushedAroundTheRename(const std::string& document, const std::string& header);
 
     // What a run that wrote nothing must leave: the old package as it
     // was, nothing beside it, nothing in the temporary folder.
@@ -226,6 +236,72 @@ inline std::map<std::string, unsigned long> FaultCounts(const std::string& file)
     return calls;
 }
 
+// Where the package replaced its target in a run traced by the write-fault
+// library: the line numbers of the last write to the unfinished package, its
+// flush, its rename onto the target and the next flush of the target's
+// folder, and the numbers of the two flushes among all flushes of the run
+// (counting from 1, as QC_FAULT_AT does). A line that is not there is npos
+// (a call 0).
+struct PackageFlushes
+{
+    std::size_t lastWrite = std::string::npos;
+    std::size_t fileFlush = std::string::npos;
+    std::size_t rename = std::string::npos;
+    std::size_t folderFlush = std::string::npos;
+    std::size_t writeAfterFlush = std::string::npos;
+    unsigned long fileFlushCall = 0;
+    unsigned long folderFlushCall = 0;
+};
+
+inline PackageFlushes FindPackageFlushes(const std::string& traceFile, const std::string& target)
+{
+    // The library names descriptors by their real paths.
+    char real[PATH_MAX];
+    const std::string folder = target.substr(0, target.rfind('/'));
+    const std::string canonical = ::realpath(folder.c_str(), real) ? real : folder;
+    const std::string unfinished =
+        canonical + target.substr(target.rfind('/')) + "."; // then six characters
+    std::ifstream in(traceFile);
+    std::string line;
+    PackageFlushes found;
+    unsigned long flushes = 0;
+    std::string renamed;
+    for (std::size_t n = 0; std::getline(in, line); ++n)
+    {
+        const std::size_t space = line.find(' ');
+        const std::string kind = line.substr(0, space);
+        const std::string path = line.substr(space + 1);
+        const bool ofPackage = path.rfind(unfinished, 0) == 0;
+        if (kind == "fsync")
+            ++flushes;
+        if (kind == "write" && ofPackage)
+        {
+            found.lastWrite = n;
+            if (found.fileFlush != std::string::npos)
+                found.writeAfterFlush = n;
+        }
+        else if (kind == "fsync" && ofPackage && found.fileFlush == std::string::npos)
+        {
+            found.fileFlush = n;
+            found.fileFlushCall = flushes;
+        }
+        else if (kind == "rename" &&
+                 (ofPackage || path.rfind(target + ".", 0) == 0) &&
+                 path.size() > target.size() + 1 &&
+                 path.substr(path.size() - target.size() - 1) == " " + target)
+        {
+            found.rename = n;
+        }
+        else if (kind == "fsync" && path == canonical && found.rename != std::string::npos &&
+                 found.folderFlush == std::string::npos)
+        {
+            found.folderFlush = n;
+            found.folderFlushCall = flushes;
+        }
+    }
+    return found;
+}
+
 // `count` call numbers spread evenly over 1..total, first and last included.
 inline std::vector<unsigned long> Spread(unsigned long total, unsigned long count)
 {
@@ -273,6 +349,65 @@ inline void QuillcastFaultRuns::ExpectSignalLeavesNothing(const std::string& fol
     EXPECT_EQ(FilesIn(temporary), std::vector<std::string>{});
     EXPECT_EQ(FilesIn(packages), std::vector<std::string>{"sample.dwf"});
     EXPECT_EQ(ReadBytes(target), kOldPackage);
+}
+
+inline void QuillcastFaultRuns::ExpectFlushedAroundTheRename(const std::string& document,
+                                                             const std::string& header)
+{
+    const std::string library = WriteFaultLibrary(program_);
+    if (library.empty())
+        GTEST_SKIP() << "the write-fault library is not built beside the program";
+    const std::string preload = "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
+    const std::string trace = root_ + "/trace.txt";
+    std::string errors;
+    ASSERT_EQ(PublishOverOld(document, errors, preload + "QC_FAULT_TRACE=" + Quoted(trace)), 0)
+        << errors;
+    const PackageFlushes flushes = FindPackageFlushes(trace, Target());
+    ASSERT_NE(flushes.lastWrite, std::string::npos) << Contents(trace);
+    ASSERT_NE(flushes.fileFlush, std::string::npos) << "the package was not flushed";
+    EXPECT_GT(flushes.fileFlush, flushes.lastWrite);
+    EXPECT_EQ(flushes.writeAfterFlush, std::string::npos) << "written after its flush";
+    ASSERT_NE(flushes.rename, std::string::npos) << Contents(trace);
+    EXPECT_GT(flushes.rename, flushes.fileFlush);
+    ASSERT_NE(flushes.folderFlush, std::string::npos) << "the folder was not flushed";
+    EXPECT_GT(flushes.folderFlush, flushes.rename);
+
+    // The package's flush fails: the write failed, the old package stays.
+    {
+        SCOPED_TRACE("the package's flush fails");
+        const int status = PublishOverOld(document, errors,
+                                          preload + "QC_FAULT_CALL=fsync QC_FAULT_AT=" +
+                                              std::to_string(flushes.fileFlushCall));
+        EXPECT_EQ(status, 1) << errors;
+        const std::string cause = CauseLine(errors);
+        const std::string expected = "Failed to flush the package file '" + Target() + ".";
+        EXPECT_EQ(cause.substr(0, expected.size()), expected) << errors;
+        EXPECT_EQ(cause.substr(expected.size() + 6), "': Input/output error") << errors;
+        EXPECT_NE(errors.find("quillcast: no package was written"), std::string::npos) << errors;
+        ExpectUntouched();
+    }
+
+    // The folder's flush fails: the new package is in place, but the run
+    // says that a power loss may still undo that.
+    {
+        SCOPED_TRACE("the folder's flush fails");
+        const int status = PublishOverOld(document, errors,
+                                          preload + "QC_FAULT_CALL=fsync QC_FAULT_AT=" +
+                                              std::to_string(flushes.folderFlushCall));
+        EXPECT_EQ(status, 3) << errors;
+        EXPECT_EQ(CauseLine(errors), "The package replaced '" + Target() +
+                                         "', but a power loss may still undo that: Failed to "
+                                         "flush the folder '" +
+                                         packages_ + "': Input/output error");
+        EXPECT_NE(errors.find("quillcast: the package was written to '" + Target() +
+                              "', but its folder could not be flushed to the disk"),
+                  std::string::npos)
+            << errors;
+        EXPECT_EQ(errors.find("some of its content"), std::string::npos) << errors;
+        EXPECT_EQ(Contents(Target()).substr(0, header.size()), header);
+        EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+        ExpectNoTemporaryFiles();
+    }
 }
 
 } // namespace publish_test

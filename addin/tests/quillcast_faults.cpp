@@ -310,6 +310,13 @@ TEST_F(QuillcastFaults, ASignalRightAfterThePackageReplacedTheTargetLetsTheRunFi
     }
 }
 
+// ------------------------------------------------ flushed to the disk
+
+TEST_F(QuillcastFaults, ThePackageIsFlushedBeforeItReplacesTheTargetAndItsFolderAfter)
+{
+    ExpectFlushedAroundTheRename(sample_, "(DWF V06.00)");
+}
+
 // ------------------------------------------------------- a disk that fills
 
 TEST_F(QuillcastFaults, AFullDiskAtAnyWriteLeavesTheTargetAndNamesFileAndReason)

@@ -200,6 +200,11 @@ TEST_F(QuillcastModelFaults, AFullDiskAtAnyWriteLosesTheRunWithItsCauseOrNamesWh
     EXPECT_GE(modelStreamCauses, 5);
 }
 
+TEST_F(QuillcastModelFaults, ThePackageIsFlushedBeforeItReplacesTheTargetAndItsFolderAfter)
+{
+    ExpectFlushedAroundTheRename(kPart, "(DWF V06.01)");
+}
+
 TEST_F(QuillcastModelFaults, AMissingTemporaryFolderOrAReadOnlyTargetFolderIsTheCause)
 {
     for (const std::string& document : {kPart, kAssembly})

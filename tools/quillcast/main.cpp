@@ -61,7 +61,8 @@ const char kUsage[] =
     "     reason is printed)\n"
     "  2  a bad command line or a document that cannot be read; nothing was written\n"
     "  3  the package was written (replacing OUT.dwf), but some of its content could\n"
-    "     not be: the messages say what\n"
+    "     not be, or its folder could not be flushed to the disk afterwards: the\n"
+    "     messages say what\n"
     "Each failure prints the add-in's message, then on the next line its cause when\n"
     "one is known. Interrupted by SIGINT, SIGTERM or SIGHUP, the program removes its\n"
     "temporary files and folders and leaves OUT.dwf untouched.\n";
@@ -254,10 +255,19 @@ int main(int argc, char** argv)
     case PublishOutcome::Status::Published:
         return kExitPublished;
     case PublishOutcome::Status::PublishedWithErrors:
-        std::fprintf(stderr,
-                     "quillcast: the package was written to '%s', but some of its content "
-                     "could not be (see above)\n",
-                     platform::utf16ToUtf8(options.request.target).c_str());
+        // The folder's failed flush is one message of its own; any other is
+        // about content.
+        if (outcome.messages.size() > (outcome.flushed ? 0u : 1u))
+            std::fprintf(stderr,
+                         "quillcast: the package was written to '%s', but some of its content "
+                         "could not be (see above)\n",
+                         platform::utf16ToUtf8(options.request.target).c_str());
+        if (!outcome.flushed)
+            std::fprintf(stderr,
+                         "quillcast: the package was written to '%s', but its folder could not "
+                         "be flushed to the disk: a power loss may still bring the old file "
+                         "back (see above)\n",
+                         platform::utf16ToUtf8(options.request.target).c_str());
         return kExitPublishedWithErrors;
     case PublishOutcome::Status::NotAvailable:
         std::fprintf(stderr, "quillcast: the document file has no active document to publish\n");

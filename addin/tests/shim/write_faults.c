@@ -4,12 +4,19 @@
  * LD_PRELOAD, it stands between the program and the C library's fwrite,
  * fflush and fclose, counts their calls and makes one of them fail as a full
  * file system makes it fail: nothing (more) is written, the stream's error
- * flag is set and errno is ENOSPC.
+ * flag is set and errno is ENOSPC. It stands before fsync and fdatasync too
+ * (counted together as "fsync"), whose chosen call fails as on a disk that
+ * could not write what was asked: EIO, nothing flushed.
  *
- *   QC_FAULT_CALL   "fwrite", "fflush" or "fclose": the kind of call to fail
+ *   QC_FAULT_CALL   "fwrite", "fflush", "fclose" or "fsync": the kind of call
+ *                   to fail
  *   QC_FAULT_AT     which call of that kind fails, counting from 1
  *   QC_FAULT_COUNTS a file that receives, when the program ends, the number
- *                   of calls of each kind made ("fwrite N\nfflush N\nfclose N\n")
+ *                   of calls of each kind made ("fwrite N\nfflush N\n...")
+ *   QC_FAULT_TRACE  a file that receives, as they happen, one line per file
+ *                   written ("write PATH", once for each run of writes to
+ *                   one file), per flush ("fsync PATH") and per rename
+ *                   ("rename FROM TO"): the order in which they came
  *   QC_SIGNAL_AFTER_RENAME  a signal number: the program sends it to itself
  *                   right after a rename onto a ".dwf" name succeeded, the
  *                   moment a package has just replaced its target
@@ -35,15 +42,19 @@ enum
     kFwrite,
     kFflush,
     kFclose,
+    kFsync,
     kKinds
 };
 
-static const char* const kNames[kKinds] = {"fwrite", "fflush", "fclose"};
+static const char* const kNames[kKinds] = {"fwrite", "fflush", "fclose", "fsync"};
 
 static unsigned long calls[kKinds];
 static int failing = -1;
 static unsigned long failAt;
 static int signalAfterRename;
+static int trace = -1;
+/* The file of the last traced write, so that a run of writes is one line. */
+static char lastWritten[4096];
 
 /* Streams with bytes written since their last flush. */
 enum
@@ -96,6 +107,31 @@ static void setError(FILE* stream)
 #endif
 }
 
+/* The path of an open descriptor, or "?". */
+static void pathOf(int fd, char* path, size_t size)
+{
+    char link[64];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t length = readlink(link, path, size - 1);
+    if (length <= 0)
+    {
+        snprintf(path, size, "?");
+        return;
+    }
+    path[length] = '\0';
+}
+
+static void traceLine(const char* kind, const char* first, const char* second)
+{
+    if (trace < 0)
+        return;
+    char line[8400];
+    const int length = snprintf(line, sizeof line, second ? "%s %s %s\n" : "%s %s\n", kind, first,
+                                second);
+    if (length > 0 && (size_t)length < sizeof line && write(trace, line, (size_t)length) < 0)
+        trace = -1;
+}
+
 /* Counts one call of `kind`; true when it is the one to fail. */
 static int strikes(int kind)
 {
@@ -116,6 +152,9 @@ __attribute__((constructor)) static void start(void)
         }
         failAt = strtoul(at, NULL, 10);
     }
+    const char* traceFile = getenv("QC_FAULT_TRACE");
+    if (traceFile)
+        trace = open(traceFile, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     const char* signal = getenv("QC_SIGNAL_AFTER_RENAME");
     if (signal)
         signalAfterRename = atoi(signal);
@@ -130,8 +169,9 @@ __attribute__((destructor)) static void finish(void)
     if (fd < 0)
         return;
     char text[128];
-    const int length = snprintf(text, sizeof text, "fwrite %lu\nfflush %lu\nfclose %lu\n",
-                                calls[kFwrite], calls[kFflush], calls[kFclose]);
+    const int length =
+        snprintf(text, sizeof text, "fwrite %lu\nfflush %lu\nfclose %lu\nfsync %lu\n",
+                 calls[kFwrite], calls[kFflush], calls[kFclose], calls[kFsync]);
     if (length > 0 && write(fd, text, (size_t)length) < 0)
         calls[kFwrite] = 0; /* nothing more to do */
     close(fd);
@@ -151,6 +191,16 @@ size_t fwrite(const void* bytes, size_t size, size_t count, FILE* stream)
             return 0;
         }
         markDirty(stream);
+        if (trace >= 0)
+        {
+            char path[4096];
+            pathOf(fileno(stream), path, sizeof path);
+            if (strcmp(path, lastWritten) != 0)
+            {
+                traceLine("write", path, NULL);
+                snprintf(lastWritten, sizeof lastWritten, "%s", path);
+            }
+        }
     }
     return real(bytes, size, count, stream);
 }
@@ -184,12 +234,51 @@ int fclose(FILE* stream)
     return result;
 }
 
+/* One flush of `fd` by `real`, traced and counted; the chosen one fails. */
+static int flushed(int fd, int (*real)(int))
+{
+    if (trace >= 0)
+    {
+        char path[4096];
+        pathOf(fd, path, sizeof path);
+        traceLine("fsync", path, NULL);
+        lastWritten[0] = '\0';
+    }
+    if (strikes(kFsync))
+    {
+        errno = EIO;
+        return -1;
+    }
+    return real(fd);
+}
+
+int fsync(int fd)
+{
+    static int (*real)(int);
+    if (!real)
+        real = (int (*)(int))next("fsync");
+    return flushed(fd, real);
+}
+
+int fdatasync(int fd)
+{
+    static int (*real)(int);
+    if (!real)
+        real = (int (*)(int))next("fdatasync");
+    return flushed(fd, real);
+}
+
 int rename(const char* from, const char* to)
 {
     static int (*real)(const char*, const char*);
     if (!real)
         real = (int (*)(const char*, const char*))next("rename");
     const int result = real(from, to);
+    if (result == 0 && from && to)
+    {
+        traceLine("rename", from, to);
+        lastWritten[0] = '\0';
+    }
     const size_t length = to ? strlen(to) : 0;
     if (result == 0 && signalAfterRename > 0 && length >= 4 && strcmp(to + length - 4, ".dwf") == 0)
     {

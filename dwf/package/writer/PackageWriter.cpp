@@ -73,10 +73,23 @@ DWFCore::DWFString descriptorEntryName(const DWFSection& section)
     return name;
 }
 
+// The folder that holds `path`: what a rename in it changes.
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+    {
+        return ".";
+    }
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
 //
 // The package file being written: created exclusively beside the target,
 // listed among the process's temporary files until it is put in the
-// target's place, and removed unless it was.
+// target's place, and removed unless it was. Its descriptor stays open
+// until then, so that the flush before the rename learns of every write
+// the system failed to put on the disk since the file was made.
 //
 class PendingPackageFile
 {
@@ -91,12 +104,17 @@ public:
             DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to create the package file beside",
                                  target, error, "DWFToolkit::DWFPackageWriter::write");
         }
-        ::close(fd);
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        _fd = fd;
         _path = path;
     }
 
     ~PendingPackageFile()
     {
+        if (_fd >= 0)
+        {
+            ::close(_fd);
+        }
         if (!_path.empty())
         {
             DWFCore::DWFTempFileRegistry::remove(_path);
@@ -108,10 +126,18 @@ public:
 
     const std::string& path() const noexcept { return _path; }
 
+    //
     // Gives the file the permissions a newly created file would get (or the
-    // target's own) and moves it over the target.
-    void commit()
+    // target's own), flushes it to the disk and moves it over the target,
+    // then flushes the folder, which holds the rename. Without the first
+    // flush a power loss after the rename may leave the target with the
+    // new name but not all of the new bytes; a failure there is a failed
+    // write and leaves the target alone. A failure of the second comes
+    // when the target is already replaced: it is answered, not thrown.
+    //
+    DWFCore::DWFString commit()
     {
+        const char* function = "DWFToolkit::DWFPackageWriter::write";
         struct stat existing;
         mode_t mode;
         if (::stat(_target.c_str(), &existing) == 0)
@@ -124,21 +150,59 @@ public:
             ::umask(mask);
             mode = 0666 & ~mask;
         }
-        ::chmod(_path.c_str(), mode);
+        ::fchmod(_fd, mode);
+        if (::fsync(_fd) != 0)
+        {
+            const int error = errno;
+            DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to flush the package file", _path, error,
+                                 function);
+        }
+        const int fd = _fd;
+        _fd = -1;
+        if (::close(fd) != 0 && errno != EINTR)
+        {
+            const int error = errno;
+            DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to close the package file", _path, error,
+                                 function);
+        }
         // Renamed and unlisted in one step: an interrupting signal finds
         // either the finished target or a listed file to remove.
         if (!DWFCore::DWFTempFileRegistry::renameOver(_path, _target))
         {
             const int error = errno;
             DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to replace the package file", _target,
-                                 error, "DWFToolkit::DWFPackageWriter::write");
+                                 error, function);
         }
         _path.clear();
+        return flushFolder();
     }
 
 private:
+    // Empty when the target's folder reached the disk, else what failed.
+    DWFCore::DWFString flushFolder() const
+    {
+        const std::string folder = folderOf(_target);
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int error = fd < 0 ? errno : 0;
+        if (fd >= 0)
+        {
+            if (::fsync(fd) != 0)
+            {
+                error = errno;
+            }
+            ::close(fd);
+        }
+        // EINVAL: the file system keeps its folders without a flush to ask for.
+        if (error == 0 || error == EINVAL)
+        {
+            return DWFCore::DWFString();
+        }
+        return DWFCore::describeSystemError(u"Failed to flush the folder", folder, error);
+    }
+
     std::string _target;
     std::string _path;
+    int _fd = -1;
 };
 
 } // namespace
@@ -507,6 +571,7 @@ void DWFPackageWriter::write(const DWFCore::DWFString& sourceProductVendor,
         DWFCORE_THROW(DWFMemoryException, u"Failed to allocate file descriptor", function);
     }
     _entryNames.clear();
+    _folderFlushFailure = DWFCore::DWFString();
     try
     {
         _packageDescriptor->open();
@@ -562,7 +627,7 @@ void DWFPackageWriter::write(const DWFCore::DWFString& sourceProductVendor,
         _packageDescriptor.reset();
         throw;
     }
-    pending.commit();
+    _folderFlushFailure = pending.commit();
 }
 
 } // namespace DWFToolkit

@@ -32,9 +32,10 @@ class DWFXMLSerializer;
 // orders and gives them their descriptor resources; its manifest owns them.
 //
 // The package is written to a new file beside the target, created
-// exclusively, and renamed over the target only once it is complete: a
-// write that fails leaves the target as it was and no file behind, and
-// the failure reaches the caller.
+// exclusively, flushed to the disk and renamed over the target only once
+// it is complete, and the folder is flushed after: a write (or flush) that
+// fails leaves the target as it was and no file behind, and the failure
+// reaches the caller.
 //
 class DWFPackageWriter : public DWFToolkitMemory
 {
@@ -79,6 +80,11 @@ public:
                int compressionLevel = 9);
 
     const DWFCore::DWFFile& target() const noexcept { return _target; }
+    // After a write that returned: empty, or why the folder holding the
+    // target could not be flushed to the disk after the package replaced
+    // the target. The package is in place then, but a power loss before
+    // the system writes the folder out may still bring the old target back.
+    const DWFCore::DWFString& folderFlushFailure() const noexcept { return _folderFlushFailure; }
     // Null before the first section or request for properties.
     DWFManifest* manifest() const noexcept { return _manifest.get(); }
 
@@ -113,6 +119,7 @@ private:
     std::vector<DWFSection*> _globalSections;
     std::vector<unsigned char> _copyBuffer;
     std::set<std::string> _entryNames;
+    DWFCore::DWFString _folderFlushFailure;
 };
 
 } // namespace DWFToolkit
