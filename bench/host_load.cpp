@@ -13,10 +13,7 @@ namespace
 {
 std::string sample()
 {
-    // The build passes absolute source names, so the sample lies beside bench/.
-    std::string here = __FILE__;
-    here = here.substr(0, here.rfind('/'));
-    std::ifstream in(here + "/../examples/sample-drawing.xml");
+    std::ifstream in(QUILLCAST_SOURCE_DIR "/examples/sample-drawing.xml");
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
