@@ -90,6 +90,13 @@ void CSymbolReader::Rewind()
 {
     if (!source_)
         return;
+    // A file that fits in one block is already whole in it: every symbol
+    // of a sheet starts its lookup here, so the file is not read again.
+    if (source_->blockStart == 0 && source_->valid == source_->size)
+    {
+        source_->offset = 0;
+        return;
+    }
     source_->blockStart = 0;
     source_->offset = 0;
     source_->valid = 0;

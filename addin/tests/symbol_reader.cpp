@@ -152,6 +152,36 @@ TEST(SymbolReader, LookupsInAnyOrderAndAfterFailures)
     EXPECT_EQ(reader.Texts()[0], "M");
 }
 
+TEST(SymbolReader, AFileOfOneBlockIsReadOnceForEveryLookup)
+{
+    // A sheet looks its symbols up again and again: a file that fits in one
+    // block is read when it is opened and never again, so what it held then
+    // is what every later lookup finds, whatever becomes of the file.
+    TempFile file(Lines({"*LIB", "*ONE", "A,LINE 0,0,1.5,0"}));
+    CSymbolReader reader(file.path());
+    ASSERT_TRUE(reader.OpenFile());
+    LookUp(reader, "LIB", "ONE");
+    ASSERT_EQ(ListOf(reader, "LINE"), (std::vector<float>{0, 0, 1.5f, 0}));
+    std::ofstream(file.path(), std::ios::binary | std::ios::trunc) << "*LIB\r\n*ONE\r\nA,LINE 9,9,9,9\r\n";
+    for (int i = 0; i < 3; ++i)
+    {
+        LookUp(reader, "LIB", "ONE");
+        EXPECT_EQ(ListOf(reader, "LINE"), (std::vector<float>{0, 0, 1.5f, 0}));
+    }
+
+    // A larger file is read again from its start by each lookup.
+    std::string large = "*LIB\r\n";
+    while (large.size() < CSymbolReader::kBlockSize + 100)
+        large += ";" + std::string(97, 'x') + "\r\n";
+    TempFile big(large + "*ONE\r\nA,LINE 1,2,3,4\r\n");
+    CSymbolReader streamed(big.path());
+    ASSERT_TRUE(streamed.OpenFile());
+    LookUp(streamed, "LIB", "ONE");
+    EXPECT_EQ(ListOf(streamed, "LINE"), (std::vector<float>{1, 2, 3, 4}));
+    LookUp(streamed, "LIB", "ONE");
+    EXPECT_EQ(ListOf(streamed, "LINE"), (std::vector<float>{1, 2, 3, 4}));
+}
+
 TEST(SymbolReader, LongLinesLongFieldsAndManyTexts)
 {
     std::string text = "*L\r\n*S\r\n";
