@@ -19,6 +19,7 @@
 #include "host/memory/Application.h"
 #include "host/memory/Document.h"
 #include "host/memory/Sketch.h"
+#include "mixed_sketch.h"
 #include "host/memory/View.h"
 #include "platform/kernel/Path.h"
 #include "platform/ui/Ui.h"
@@ -111,38 +112,7 @@ mem::Application& MillionEntitySheet()
         sheet->views = {sheetView, view};
 
         auto* sketch = application->make<mem::Sketch>();
-        const int lines = kEntities * 80 / 100;
-        const int arcs = kEntities * 15 / 100;
-        const int ellipses = kEntities - lines - arcs;
-        sketch->sketchLines.data.reserve(static_cast<std::size_t>(lines) * 12);
-        for (int i = 0; i < lines; ++i)
-        {
-            const double x = -0.6 + (i % 1000) * 0.0012;
-            const double y = -0.4 + (i / 1000) * 0.001;
-            sketch->sketchLines.data.insert(
-                sketch->sketchLines.data.end(),
-                {5, 0, double(i % 6), double(i % 8), -1, 0, x, y, 0, x + 0.0004, y + 0.0002, 0});
-        }
-        sketch->sketchLines.count = lines;
-        for (int i = 0; i < arcs; ++i)
-        {
-            const double x = -0.6 + (i % 500) * 0.0024;
-            const double y = -0.4 + (i / 500) * 0.0026;
-            sketch->sketchArcs.data.insert(
-                sketch->sketchArcs.data.end(),
-                {5, 0, 0, 1, -1, 0, x + 0.0005, y, 0, x, y + 0.0005, 0, x, y, 0, 1});
-        }
-        sketch->sketchArcs.count = arcs;
-        for (int i = 0; i < ellipses; ++i)
-        {
-            const double x = -0.6 + (i % 250) * 0.0048;
-            const double y = -0.4 + (i / 250) * 0.002;
-            sketch->sketchEllipses.data.insert(sketch->sketchEllipses.data.end(),
-                                               {5,         0,          0, 1, -1, 0, x + 0.001, y, 0,
-                                                x + 0.001, y,          0, x, y,  0, x + 0.001, y, 0,
-                                                x,         y + 0.0005, 0, 0});
-        }
-        sketch->sketchEllipses.count = ellipses;
+        publish_bench::FillMixedSketch(*sketch, kEntities, 0.6, 0.4);
         view->viewSketch = sketch;
         return application;
     }();

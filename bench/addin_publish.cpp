@@ -6,6 +6,7 @@
 #include "host/memory/Application.h"
 #include "host/memory/Document.h"
 #include "host/memory/Sketch.h"
+#include "mixed_sketch.h"
 #include "host/memory/View.h"
 #include "platform/gdi/Picture.h"
 #include "platform/kernel/Files.h"
@@ -88,39 +89,8 @@ struct LargeDrawing
         sheetView->nextView = view;
         sheet->views = {sheetView, view};
 
-        // Lines, arcs and ellipses in rows: 80 %, 15 %, 5 %.
         auto* sketch = app.make<mem::Sketch>();
-        const int lines = kEntitiesPerSheet * 80 / 100;
-        const int arcs = kEntitiesPerSheet * 15 / 100;
-        const int ellipses = kEntitiesPerSheet - lines - arcs;
-        for (int i = 0; i < lines; ++i)
-        {
-            const double x = -0.3 + (i % 1000) * 0.0006;
-            const double y = -0.2 + (i / 1000) * 0.004;
-            sketch->sketchLines.data.insert(
-                sketch->sketchLines.data.end(),
-                {5, 0, double(i % 6), double(i % 8), -1, 0, x, y, 0, x + 0.0004, y + 0.0002, 0});
-        }
-        sketch->sketchLines.count = lines;
-        for (int i = 0; i < arcs; ++i)
-        {
-            const double x = -0.3 + (i % 500) * 0.0012;
-            const double y = -0.2 + (i / 500) * 0.0013;
-            sketch->sketchArcs.data.insert(
-                sketch->sketchArcs.data.end(),
-                {5, 0, 0, 1, -1, 0, x + 0.0005, y, 0, x, y + 0.0005, 0, x, y, 0, 1});
-        }
-        sketch->sketchArcs.count = arcs;
-        for (int i = 0; i < ellipses; ++i)
-        {
-            const double x = -0.3 + (i % 250) * 0.0024;
-            const double y = -0.2 + (i / 250) * 0.002;
-            sketch->sketchEllipses.data.insert(sketch->sketchEllipses.data.end(),
-                                               {5,         0,          0, 1, -1, 0, x + 0.001, y, 0,
-                                                x + 0.001, y,          0, x, y,  0, x + 0.001, y, 0,
-                                                x,         y + 0.0005, 0, 0});
-        }
-        sketch->sketchEllipses.count = ellipses;
+        publish_bench::FillMixedSketch(*sketch, kEntitiesPerSheet, 0.3, 0.2);
         view->viewSketch = sketch;
         return sheet;
     }
