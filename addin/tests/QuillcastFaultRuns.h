@@ -118,6 +118,23 @@ inline std::string Replaced(std::string text, const std::string& from, const std
     return text;
 }
 
+// A part document of one body whose faces carry the texture files given,
+// one a face in order, each face a grey triangle with its coordinates.
+inline std::string PartOfTexturedFaces(const std::string& title,
+                                       const std::vector<std::string>& files)
+{
+    std::string xml = "<host-document><document type=\"1\" title=\"" + title +
+                      "\"><configuration name=\"Default\" current=\"1\"/><body>";
+    for (const std::string& file : files)
+        xml += "<face triangles=\"1\"><triangles>0 0 0 1 0 0 0 1 0</triangles>"
+               "<normals>0 0 1 0 0 1 0 0 1</normals>"
+               "<texture-coordinates>0 0 1 0 0 1</texture-coordinates>"
+               "<material values=\"0.5 0.5 0.5 0 1 0.5 0 0.2 0.1\"/>"
+               "<texture configuration=\"Default\" file=\"" +
+               file + "\" angle=\"0\" scale=\"1\"/></face>";
+    return xml + "</body></document></host-document>";
+}
+
 inline bool AnyStartsWith(const std::vector<std::string>& names, const std::string& prefix)
 {
     for (const auto& name : names)

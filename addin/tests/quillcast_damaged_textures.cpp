@@ -119,19 +119,10 @@ TEST_F(QuillcastDamagedTextures,
             << said;
     }
 
-    std::string xml = "<host-document><document type=\"1\" title=\"textures.PRT\">"
-                      "<configuration name=\"Default\" current=\"1\"/><body>";
     std::vector<std::string> files = whole;
     for (const auto& entry : damaged)
         files.push_back(entry.first);
-    for (const std::string& file : files)
-        xml += "<face triangles=\"1\"><triangles>0 0 0 1 0 0 0 1 0</triangles>"
-               "<normals>0 0 1 0 0 1 0 0 1</normals>"
-               "<texture-coordinates>0 0 1 0 0 1</texture-coordinates>"
-               "<material values=\"0.5 0.5 0.5 0 1 0.5 0 0.2 0.1\"/>"
-               "<texture configuration=\"Default\" file=\"" +
-               file + "\" angle=\"0\" scale=\"1\"/></face>";
-    xml += "</body></document></host-document>";
+    const std::string xml = PartOfTexturedFaces("textures.PRT", files);
     std::string errors;
     EXPECT_EQ(PublishOverOld(Document("textures.xml", xml), errors), 3) << errors;
     for (const auto& [file, reason] : damaged)

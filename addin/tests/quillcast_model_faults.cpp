@@ -369,18 +369,10 @@ TEST_F(QuillcastModelFaults, APartWhoseTexturesAreAllBrokenIsWrittenWithoutThemA
         write("text.jpg", {'o', 'a', 'k', '\n'}),
         folder + "/missing.tif",
     };
-    std::string xml = "<host-document><document type=\"1\" title=\"broken.PRT\">"
-                      "<configuration name=\"Default\" current=\"1\"/><body>";
     // Two faces for each file: each file is still named once.
-    for (int twice = 0; twice < 2; ++twice)
-        for (const std::string& file : files)
-            xml += "<face triangles=\"1\"><triangles>0 0 0 1 0 0 0 1 0</triangles>"
-                   "<normals>0 0 1 0 0 1 0 0 1</normals>"
-                   "<texture-coordinates>0 0 1 0 0 1</texture-coordinates>"
-                   "<material values=\"0.5 0.5 0.5 0 1 0.5 0 0.2 0.1\"/>"
-                   "<texture configuration=\"Default\" file=\"" +
-                   file + "\" angle=\"0\" scale=\"1\"/></face>";
-    xml += "</body></document></host-document>";
+    std::vector<std::string> faces = files;
+    faces.insert(faces.end(), files.begin(), files.end());
+    const std::string xml = PartOfTexturedFaces("broken.PRT", faces);
     std::string errors;
     EXPECT_EQ(PublishOverOld(Document("broken.xml", xml), errors), 3) << errors;
     for (const std::string& file : files)

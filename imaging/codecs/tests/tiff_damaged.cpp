@@ -264,6 +264,26 @@ Bytes gradient(const TiffSpec& spec)
     return pixels;
 }
 
+// A grey (one sample) or YCbCr (three, read back as RGB) image in blocks of
+// 16 rows: tiles of 16 x 16 or strips.
+TiffSpec blockSpec(std::uint32_t width, std::uint32_t height, std::uint16_t samples,
+                   std::uint16_t compression, bool tiled)
+{
+    TiffSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.samplesPerPixel = samples;
+    spec.photometric = samples == 3 ? PHOTOMETRIC_YCBCR : PHOTOMETRIC_MINISBLACK;
+    spec.compression = compression;
+    if (tiled)
+        spec.tileWidth = spec.tileLength = 16;
+    else
+        spec.rowsPerStrip = 16;
+    if (samples == 3)
+        spec.tags = [](TIFF* tiff) { TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB); };
+    return spec;
+}
+
 } // namespace
 
 TEST(TiffJpegData, AStripOrTileWhoseDataEndsEarlyEndsTheRowsBeforeIt)
@@ -286,18 +306,7 @@ TEST(TiffJpegData, AStripOrTileWhoseDataEndsEarlyEndsTheRowsBeforeIt)
                              Case{"YCbCr tiles", 3, true, 2 * 4}})
     {
         SCOPED_TRACE(each.name);
-        TiffSpec spec;
-        spec.width = 61;
-        spec.height = 80;
-        spec.samplesPerPixel = each.samples;
-        spec.photometric = each.samples == 3 ? PHOTOMETRIC_YCBCR : PHOTOMETRIC_MINISBLACK;
-        spec.compression = COMPRESSION_JPEG;
-        if (each.tiled)
-            spec.tileWidth = spec.tileLength = 16;
-        else
-            spec.rowsPerStrip = 16;
-        if (each.samples == 3)
-            spec.tags = [](TIFF* tiff) { TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB); };
+        const TiffSpec spec = blockSpec(61, 80, each.samples, COMPRESSION_JPEG, each.tiled);
         const std::string whole = folder.file("whole.tif");
         std::remove(whole.c_str());
         ASSERT_TRUE(writeTiff(whole, {spec}, {gradient(spec)}));
@@ -500,18 +509,7 @@ TEST(TiffBlockData, StripsAndTilesWithoutDataMakeNoBuffersAndBuffersAreReused)
                              Case{"JPEG strips", 3, COMPRESSION_JPEG, false, TiffRowDecoder::Source::kRgbaStrips}})
     {
         SCOPED_TRACE(each.name);
-        TiffSpec spec;
-        spec.width = 40;
-        spec.height = 35;
-        spec.samplesPerPixel = each.samples;
-        spec.photometric = each.samples == 3 ? PHOTOMETRIC_YCBCR : PHOTOMETRIC_MINISBLACK;
-        spec.compression = each.compression;
-        if (each.tiled)
-            spec.tileWidth = spec.tileLength = 16;
-        else
-            spec.rowsPerStrip = 16;
-        if (each.samples == 3)
-            spec.tags = [](TIFF* tiff) { TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB); };
+        const TiffSpec spec = blockSpec(40, 35, each.samples, each.compression, each.tiled);
         const std::string path = folder.file("whole.tif");
         std::remove(path.c_str());
         ASSERT_TRUE(writeTiff(path, {spec}, {gradient(spec)}));

@@ -16,19 +16,22 @@ constexpr std::uint64_t kEntriesPerRead = 256;
 
 } // namespace
 
+bool readStoredBytes(TIFF* tiff, std::uint64_t at, void* buffer, std::size_t bytes)
+{
+    const thandle_t client = TIFFClientdata(tiff);
+    return TIFFGetSeekProc(tiff)(client, at, SEEK_SET) == at &&
+           TIFFGetReadProc(tiff)(client, buffer, static_cast<tmsize_t>(bytes)) ==
+               static_cast<tmsize_t>(bytes);
+}
+
 std::optional<std::uint64_t> storedValueCount(TIFF* tiff, std::uint16_t tag)
 {
     if (!tiff)
         return std::nullopt;
     const bool big = TIFFIsBigTIFF(tiff) != 0;
     const bool swapped = TIFFIsByteSwapped(tiff) != 0;
-    const thandle_t client = TIFFClientdata(tiff);
-    const TIFFSeekProc seek = TIFFGetSeekProc(tiff);
-    const TIFFReadWriteProc read = TIFFGetReadProc(tiff);
-    auto readAt = [&](std::uint64_t at, void* buffer, std::size_t bytes) {
-        return seek(client, at, SEEK_SET) == at &&
-               read(client, buffer, static_cast<tmsize_t>(bytes)) == static_cast<tmsize_t>(bytes);
-    };
+    auto readAt = [tiff](std::uint64_t at, void* buffer, std::size_t bytes)
+    { return readStoredBytes(tiff, at, buffer, bytes); };
 
     // Classic directories: a 16-bit entry count and 12-byte entries whose
     // count is 32-bit; BigTIFF: a 64-bit entry count and 20-byte entries

@@ -7,6 +7,7 @@
 #include "imaging/codecs/strings/CodecStrings.h"
 #include "imaging/codecs/tiff/TiffFormatCodec.h"
 #include "imaging/codecs/tiff/TiffHandle.h"
+#include "imaging/codecs/tiff/TiffStoredEntry.h"
 #include "imaging/codecs/tiff/TiffStrings.h"
 #include "imaging/codecs/tiff/geotiff/GeoTIFFUtils.h"
 #include "imaging/codecs/tiff/geotiff/GeoTiffCorrelation.h"
@@ -319,13 +320,8 @@ std::unique_ptr<ZeziZerUruzoredovu> TiffReadFileFrame::recordCorrelation()
 
     // The record directory is read through the handle's own procedures.
     const bool swapped = TIFFIsByteSwapped(tiff) != 0;
-    const thandle_t client = TIFFClientdata(tiff);
-    const TIFFSeekProc seek = TIFFGetSeekProc(tiff);
-    const TIFFReadWriteProc read = TIFFGetReadProc(tiff);
-    auto readAt = [&](std::uint64_t at, void* buffer, std::size_t bytes) {
-        return seek(client, at, SEEK_SET) == at &&
-               read(client, buffer, static_cast<tmsize_t>(bytes)) == static_cast<tmsize_t>(bytes);
-    };
+    auto readAt = [tiff](std::uint64_t at, void* buffer, std::size_t bytes)
+    { return readStoredBytes(tiff, at, buffer, bytes); };
     std::uint16_t count = 0;
     if (!readAt(offset, &count, sizeof count))
         return nullptr;
