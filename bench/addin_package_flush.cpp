@@ -24,6 +24,8 @@
 #include "platform/kernel/Path.h"
 #include "platform/ui/Ui.h"
 
+#include "median.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -119,15 +121,6 @@ mem::Application& MillionEntitySheet()
     return *app;
 }
 
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 // One publication, flushed or not; its seconds on the wall clock (a flush
 // waits for the disk, not the processor), or a negative number when it did
 // not publish.
@@ -194,10 +187,10 @@ void PublishBothWays(benchmark::State& state, mem::Application& app, const char*
         state.SkipWithError("a publication failed");
         return;
     }
-    state.counters["flushed_s"] = Median(flushed);
-    state.counters["unflushed_s"] = Median(unflushed);
-    state.counters["flushed_vs_unflushed"] = Median(ratios);
-    state.counters["flush_ms"] = Median(inFlushes) * 1e3;
+    state.counters["flushed_s"] = bench_figures::Median(flushed);
+    state.counters["unflushed_s"] = bench_figures::Median(unflushed);
+    state.counters["flushed_vs_unflushed"] = bench_figures::Median(ratios);
+    state.counters["flush_ms"] = bench_figures::Median(inFlushes) * 1e3;
 }
 
 void BM_SampleDrawing(benchmark::State& state)

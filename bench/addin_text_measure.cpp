@@ -23,6 +23,8 @@
 #include "platform/kernel/Path.h"
 #include "platform/ui/Ui.h"
 
+#include "median.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -171,15 +173,6 @@ double WriteOnce(Sheet& sheet, bool measured)
     return seconds;
 }
 
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 // Each iteration writes the sheet both ways, one right after the other, and
 // the order alternates: a mode that always ran first (or in a heap and caches
 // the other had just grown and warmed) would carry the difference into the
@@ -219,9 +212,9 @@ void WriteSheetBothWays(benchmark::State& state, Sheet& sheet, int entities)
         ratios.push_back(estimate > 0 ? measure / estimate : 0.0);
         state.SetIterationTime(measure);
     }
-    state.counters["estimate_ms"] = Median(estimated) * 1e3;
-    state.counters["measured_ms"] = Median(measured) * 1e3;
-    state.counters["measured_vs_estimate"] = Median(ratios);
+    state.counters["estimate_ms"] = bench_figures::Median(estimated) * 1e3;
+    state.counters["measured_ms"] = bench_figures::Median(measured) * 1e3;
+    state.counters["measured_vs_estimate"] = bench_figures::Median(ratios);
     state.SetItemsProcessed(state.iterations() * entities);
 }
 

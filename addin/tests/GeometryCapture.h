@@ -216,6 +216,15 @@ inline std::vector<std::u16string> Messages()
     return texts;
 }
 
+// The causes the message boxes gave, in order.
+inline std::vector<std::u16string> Causes()
+{
+    std::vector<std::u16string> causes;
+    for (const auto& box : platform::ui().messageBoxes())
+        causes.push_back(box.cause);
+    return causes;
+}
+
 // A model opened as a part's is, with a private temporary folder (which must
 // be empty again at the end) and an include segment open for the writer.
 class GeometryFixture : public ::testing::Test

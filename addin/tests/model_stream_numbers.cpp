@@ -21,13 +21,6 @@ using namespace geometry_test;
 
 namespace
 {
-std::vector<std::u16string> Causes()
-{
-    std::vector<std::u16string> causes;
-    for (const auto& box : platform::ui().messageBoxes())
-        causes.push_back(box.cause);
-    return causes;
-}
 
 // Every float of every record, wherever it stands in the tree, is finite.
 bool AllFinite(const Node& node)

@@ -19,13 +19,6 @@ using namespace geometry_test;
 
 namespace
 {
-std::vector<std::u16string> Causes()
-{
-    std::vector<std::u16string> causes;
-    for (const auto& box : platform::ui().messageBoxes())
-        causes.push_back(box.cause);
-    return causes;
-}
 
 // Each item left out was said once, in its own message from `where`, whose
 // cause names the item and the reason.
