@@ -83,7 +83,8 @@ void CSymbolDrawer::ReportMissingSymbol()
     if (!reportedCodes_.insert(code).second)
         return;
     ReportPublishError("CSymbolDrawer::Draw", true,
-                       u"The symbol code <" + code + u"> is not in the symbol file '" +
+                       u"The symbol code <" + w2dout::Excerpt(code) +
+                           u"> is not in the symbol file '" +
                            platform::utf8ToUtf16(reader_.Path()) + u"'" +
                            u"; it is left out");
 }

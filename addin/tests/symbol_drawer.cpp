@@ -283,8 +283,11 @@ TEST(SymbolDrawer, EachUnknownCodeIsReportedOnce)
     platform::ui().reset();
     CSymbolDrawer drawer(kExample);
     W2DCapture capture;
+    // A code of 100,000 characters is quoted by its beginning: a message is
+    // one readable line.
+    const std::u16string longCode(100000, u'Q');
     const std::pair<const char16_t*, const char16_t*> codes[] = {
-        {u"GTOL", u"NOPE"}, {u"NOLIB", u"FLAT"}, {u"GTOL", u"NOPE"}};
+        {u"GTOL", u"NOPE"}, {u"NOLIB", u"FLAT"}, {u"GTOL", u"NOPE"}, {u"GTOL", longCode.c_str()}};
     for (const auto& [library, symbol] : codes)
     {
         drawer.SetLibraryName(library);
@@ -293,7 +296,7 @@ TEST(SymbolDrawer, EachUnknownCodeIsReportedOnce)
                   WT_Result_Success);
     }
     const auto& boxes = platform::ui().messageBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
+    ASSERT_EQ(boxes.size(), 3u);
     const std::u16string file16(kExample.begin(), kExample.end());
     EXPECT_EQ(boxes[0].cause,
               u"The symbol code <GTOL-NOPE> is not in the symbol file '" + file16 +
@@ -301,6 +304,9 @@ TEST(SymbolDrawer, EachUnknownCodeIsReportedOnce)
     EXPECT_EQ(boxes[1].cause,
               u"The symbol code <NOLIB-FLAT> is not in the symbol file '" + file16 +
                   u"'; it is left out");
+    EXPECT_EQ(boxes[2].cause, u"The symbol code <GTOL-" + std::u16string(35, u'Q') +
+                                  u"\u2026> is not in the symbol file '" + file16 +
+                                  u"'; it is left out");
 }
 
 namespace
