@@ -36,12 +36,10 @@ void Require(TK_Status status)
     if (status != TK_Done)
         throw std::runtime_error("the shell record could not take its arrays");
 }
+// Whether a stream array holds finite numbers only.
 bool AllFinite(const std::vector<float>& values)
 {
-    for (float value : values)
-        if (!std::isfinite(value))
-            return false;
-    return true;
+    return geometry_writer::AllFinite(values.data(), values.size());
 }
 
 // Whether every face of the list (a vertex count n > 0, then n indices)

@@ -101,7 +101,9 @@ inline std::array<float, 3> Floats(const Point3& a)
     return {static_cast<float>(a[0]), static_cast<float>(a[1]), static_cast<float>(a[2])};
 }
 
-inline bool AllFinite(const double* values, std::size_t count)
+// Whether every value is a finite number (doubles of the host, or floats
+// made for a stream).
+template <class Value> bool AllFinite(const Value* values, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i)
         if (!std::isfinite(values[i]))

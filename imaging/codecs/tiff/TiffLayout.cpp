@@ -36,8 +36,6 @@ std::int32_t sampleKindOf(std::int32_t bits)
     return 4;
 }
 
-// A palette whose entries are all grey and step by one: entry i is (i, i, i)
-// in 8-bit or in 16-bit colour-map values.
 // The colour samples of a pixel under the photometric interpretations the
 // codec delivers; 0 for the others (whose rows are not read).
 std::int32_t colourChannelsOf(std::uint16_t photometric)
@@ -73,6 +71,8 @@ bool samplesAreDeclared(TIFF* tiff, std::uint16_t photometric, std::uint16_t sam
     return samplesPerPixel <= colours + 1 + declared;
 }
 
+// A palette whose entries are all grey and step by one: entry i is (i, i, i)
+// in 8-bit or in 16-bit colour-map values.
 bool isGrayRamp(const std::uint16_t* red, const std::uint16_t* green, const std::uint16_t* blue, std::int32_t count)
 {
     for (std::int32_t i = 0; i < count; ++i)
