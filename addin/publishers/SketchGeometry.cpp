@@ -277,10 +277,12 @@ WT_Result CDWF2DGrWriter::GenerateSketchArc(host::Sketch* sketch, WT_File& file,
                 w2dout::SetFill(file, false);
                 const HostPoint points[3] = {PointAt(record + 6), PointAt(record + 9),
                                              PointAt(record + 12)};
+                const int direction = SaturateToInt32(record[15]);
                 HostPoint turned[3];
                 ProcessViewRotate(points, turned, 3);
-                return w2dout::WriteOutlineEllipse(file, sheet_, turned[2], turned[0], turned[1],
-                                                   transform, SaturateToInt32(record[15]));
+                return w2dout::WriteOutlineEllipse(
+                    file, sheet_, turned[2], turned[0], turned[1], transform, direction,
+                    w2dout::CircularArcSweep(points[2], points[0], points[1], direction));
             });
     }
     catch (...)
@@ -338,8 +340,9 @@ WT_Result CDWF2DGrWriter::GenerateSketchEllipse(host::Sketch* sketch, WT_File& f
                     return WT_Result_Success;
                 const WT_Logical_Point at =
                     w2dout::MapPoint(sheet_, transform, turnedCentre.x, turnedCentre.y);
-                const w2dout::StreamArc angles =
-                    w2dout::ArcAngles(startAngle, endAngle, w2dout::EndsCoincide(start, end));
+                const w2dout::StreamArc angles = w2dout::ArcAngles(
+                    startAngle, endAngle,
+                    w2dout::EllipticArcSweep(centre, start, end, axisX, axisY, a, b));
                 return WT_Outline_Ellipse(at.m_x, at.m_y, major, minor, angles.start, angles.end,
                                           ToUInt16(axis))
                     .serialize(file);
@@ -624,7 +627,8 @@ WT_Result CDWF2DGrWriter::GenerateEllipseArc(const double* geometry, const ViewT
     if (!(r > 0) || !(projected > 0))
         return WT_Result_Success;
     const std::int32_t major = w2dout::MapLength(sheet_, transform, r);
-    const std::int32_t minor = w2dout::MapLength(sheet_, transform, std::fabs(std::cos(tilt)) * r);
+    const double minorRadius = std::fabs(std::cos(tilt)) * r;
+    const std::int32_t minor = w2dout::MapLength(sheet_, transform, minorRadius);
     if (major <= 0 || minor <= 0)
         return WT_Result_Success;
     // The major axis lies across the projected axis of the circle.
@@ -634,10 +638,19 @@ WT_Result CDWF2DGrWriter::GenerateEllipseArc(const double* geometry, const ViewT
     const double direction = psi - 16384.0;
     double startAngle = ParametricAngle(centre, start, r, direction, true);
     double endAngle = ParametricAngle(centre, end, r, direction, true);
-    if (tilt > kPi / 2)
+    // The arc turns counter-clockwise about its axis: on the sheet that is
+    // clockwise when the axis points away from the viewer, so the stream
+    // draws it from its end.
+    const bool away = tilt > kPi / 2;
+    if (away)
         std::swap(startAngle, endAngle);
-    const w2dout::StreamArc angles =
-        w2dout::ArcAngles(startAngle, endAngle, w2dout::EndsCoincide(start, end));
+    // The major axis, a quarter turn clockwise from the projected axis.
+    const double majorX = axis.y;
+    const double majorY = -axis.x;
+    const w2dout::StreamArc angles = w2dout::ArcAngles(
+        startAngle, endAngle,
+        away ? w2dout::EllipticArcSweep(centre, end, start, majorX, majorY, r, minorRadius)
+             : w2dout::EllipticArcSweep(centre, start, end, majorX, majorY, r, minorRadius));
     const WT_Logical_Point at = w2dout::MapPoint(sheet_, transform, centre.x, centre.y);
     return WT_Outline_Ellipse(at.m_x, at.m_y, major, minor, angles.start, angles.end,
                               ToUInt16(direction))

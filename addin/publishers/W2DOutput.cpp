@@ -249,6 +249,15 @@ WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const Ho
                               const HostPoint& start, const HostPoint& end,
                               const ViewTransform& transform, int direction)
 {
+    return WriteOutlineEllipse(file, sheet, centre, start, end, transform, direction,
+                               CircularArcSweep(centre, start, end, direction));
+}
+
+WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const HostPoint& centre,
+                              const HostPoint& start, const HostPoint& end,
+                              const ViewTransform& transform, int direction,
+                              const ArcSweep& sweep)
+{
     const double radius = std::hypot(start.x - centre.x, start.y - centre.y);
     const std::int32_t mappedRadius = MapLength(sheet, transform, radius);
     if (mappedRadius <= 0)
@@ -257,28 +266,84 @@ WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const Ho
     double endAngle = GetW2DAngle(centre, end);
     if (direction == -1)
         std::swap(startAngle, endAngle);
-    const StreamArc angles = ArcAngles(startAngle, endAngle, EndsCoincide(start, end));
+    const StreamArc angles = ArcAngles(startAngle, endAngle, sweep);
     const WT_Logical_Point at = MapPoint(sheet, transform, centre.x, centre.y);
     WT_Outline_Ellipse arc(at.m_x, at.m_y, mappedRadius, mappedRadius, angles.start, angles.end, 0);
     return arc.serialize(file);
 }
 
-StreamArc ArcAngles(double start, double end, bool whole)
+namespace
+{
+// a·b − c·d with the rounding error of c·d put back, so that its sign is
+// right however nearly the two products cancel: an arc whose ends lie a
+// unit in the last place apart turns one way or the other by that much.
+double DifferenceOfProducts(double a, double b, double c, double d)
+{
+    const double cd = c * d;
+    const double lost = std::fma(-c, d, cd);
+    return std::fma(a, b, -cd) + lost;
+}
+} // namespace
+
+ArcSweep CircularArcSweep(const HostPoint& centre, const HostPoint& start, const HostPoint& end,
+                          int direction)
+{
+    if (direction == -1)
+        return EllipticArcSweep(centre, end, start, 1.0, 0.0, 1.0, 1.0);
+    return EllipticArcSweep(centre, start, end, 1.0, 0.0, 1.0, 1.0);
+}
+
+ArcSweep EllipticArcSweep(const HostPoint& centre, const HostPoint& start, const HostPoint& end,
+                          double axisX, double axisY, double a, double b)
+{
+    ArcSweep sweep;
+    sweep.whole = EndsCoincide(start, end);
+    // The turn from start to end is taken from the start's offset and the
+    // step from start to end, not from the two offsets: ends a few units in
+    // the last place apart give a step the subtraction keeps exactly, where
+    // their offsets from a far centre could round to one.
+    const double sx = start.x - centre.x;
+    const double sy = start.y - centre.y;
+    const double ex = end.x - centre.x;
+    const double ey = end.y - centre.y;
+    const double stepX = end.x - start.x;
+    const double stepY = end.y - start.y;
+    // Seen in the ellipse's own frame, scaled to the unit circle, a point is
+    // (cos t, sin t) of its parametric angle t. That map keeps the turning
+    // sense and divides cross products by a·b.
+    const double length = std::hypot(axisX, axisY);
+    const double ux = axisX / length;
+    const double uy = axisY / length;
+    const double cross = DifferenceOfProducts(sx, stepY, sy, stepX) / a / b;
+    const double dot = (sx * ux + sy * uy) / a * ((ex * ux + ey * uy) / a) +
+                       (sy * ux - sx * uy) / b * ((ey * ux - ex * uy) / b);
+    double turn = std::atan2(cross, dot);
+    if (turn < 0)
+        turn += 2 * kPi;
+    sweep.units = turn * kRadiansToW2D;
+    return sweep;
+}
+
+StreamArc ArcAngles(double start, double end, const ArcSweep& sweep)
 {
     StreamArc arc{ToUInt16(start), ToUInt16(end)};
-    if (whole)
+    if (sweep.whole)
     {
         arc.end = arc.start;
         return arc;
     }
-    if (arc.end != arc.start)
-        return arc;
-    // Both ends truncate to one unit, which the stream would read as the
-    // whole turn: the sweep the document gives says which way it lies.
-    double sweep = std::fmod(end - start, 65536.0);
-    if (sweep < 0)
-        sweep += 65536.0;
-    arc.end = static_cast<std::uint16_t>(sweep >= 32768.0 ? arc.start - 1 : arc.start + 1);
+    // Truncated apart, the two ends hold the document's sweep give or take
+    // one unit, except where it lies within a unit of nothing or of the
+    // whole turn: there they may wrap to the far side of the turn (a
+    // nearly whole arc read as a sliver, a sliver as nearly whole) or meet
+    // (read as the whole turn). The sweep between them is held to the
+    // document's.
+    const double units =
+        std::isnan(sweep.units) ? 0.0 : std::min(std::max(sweep.units, 0.0), 65535.0);
+    const long least = std::max(1L, static_cast<long>(units));
+    const long most = std::min(65535L, static_cast<long>(units) + 1);
+    const long written = static_cast<std::uint16_t>(arc.end - arc.start);
+    arc.end = static_cast<std::uint16_t>(arc.start + std::min(std::max(written, least), most));
     return arc;
 }
 

@@ -86,14 +86,43 @@ std::int32_t LinePatternForSketchStyle(std::int32_t lineStyle);
 // points write nothing.
 WT_Result WritePolyline(WT_File& file, const SheetContext& sheet, std::size_t count,
                         const HostPoint* points, const ViewTransform& transform);
+// How far an arc turns as the document gives it, before its ends become
+// stream angles: counter-clockwise, in W2D angle units within [0, 65536],
+// and whether it is the whole turn (its ends coincide).
+struct ArcSweep
+{
+    double units = 0.0;
+    bool whole = false;
+};
+
 // A circular arc from start to end about centre, counter-clockwise
 // (direction +1) or clockwise (-1); the whole circle when start and end
 // coincide. A zero radius writes nothing.
 WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const HostPoint& centre,
                               const HostPoint& start, const HostPoint& end,
                               const ViewTransform& transform, int direction);
+// The same arc drawn through points that were turned on their way from the
+// document: its sweep is the one `sweep` took from the document's own
+// numbers, which turning may have rounded away.
+WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const HostPoint& centre,
+                              const HostPoint& start, const HostPoint& end,
+                              const ViewTransform& transform, int direction,
+                              const ArcSweep& sweep);
 // The direction from `from` to `to` in W2D angle units, in [0, 65536).
 double GetW2DAngle(const HostPoint& from, const HostPoint& to);
+
+// The sweep of a circular arc about `centre` from `start` to `end` (z
+// ignored), counter-clockwise, or for direction -1 clockwise: then it is
+// the counter-clockwise sweep from end to start, the way the stream draws
+// the arc.
+ArcSweep CircularArcSweep(const HostPoint& centre, const HostPoint& start, const HostPoint& end,
+                          int direction);
+// The counter-clockwise sweep from `start` to `end` (z ignored) in the
+// parametric angle of an ellipse about `centre` with radii a and b, its
+// major axis along (axisX, axisY) and its minor axis a quarter turn
+// counter-clockwise from it.
+ArcSweep EllipticArcSweep(const HostPoint& centre, const HostPoint& start, const HostPoint& end,
+                          double axisX, double axisY, double a, double b);
 
 // An arc's start and end as the stream holds them, counter-clockwise from
 // start to end; equal values make the whole turn.
@@ -102,12 +131,13 @@ struct StreamArc
     std::uint16_t start = 0;
     std::uint16_t end = 0;
 };
-// The stream angles of an arc running counter-clockwise from `start` to
-// `end` (W2D angle units, not yet truncated). Only an arc whose ends
-// coincide in the document (`whole`) becomes the whole turn: one whose two
-// angles fall into the same stream unit keeps the least sweep the stream
-// carries, or the most when it falls just short of a whole turn.
-StreamArc ArcAngles(double start, double end, bool whole);
+// The stream angles of an arc whose ends lie at `start` and `end` (W2D
+// angle units, not yet truncated) and which turns by `sweep`. The ends are
+// truncated; the sweep between them follows the document's, not what the
+// ends truncate to: within the one unit that truncating them can gain or
+// lose, never less than one unit and never more than all but one. Only a
+// whole arc becomes the whole turn.
+StreamArc ArcAngles(double start, double end, const ArcSweep& sweep);
 // Whether an arc's start and end are one point on the sheet, as the
 // document gives them (before any rounding).
 bool EndsCoincide(const HostPoint& start, const HostPoint& end);

@@ -161,19 +161,21 @@ TEST(W2DOutput, OnlyAnArcWhoseEndsCoincideIsTheWholeCircle)
     EXPECT_EQ(drawn[1].end, 6271u + 65536u);
     EXPECT_EQ(drawn[2].end - drawn[2].start, 65536u) << "ends that coincide: the whole circle";
 
-    // The rule alone: truncated angles that differ stay as they are; equal
-    // ones move a unit the way the sweep lies, also across the turn.
-    const auto angles = [](double from, double to, bool whole)
+    // The rule alone: truncated angles stay as they are while the sweep
+    // between them is the document's give or take the unit truncation
+    // loses; equal ones move a unit the way the sweep lies, also across the
+    // turn.
+    const auto angles = [](double from, double to, double sweep, bool whole = false)
     {
-        const StreamArc arc = ArcAngles(from, to, whole);
+        const StreamArc arc = ArcAngles(from, to, ArcSweep{sweep, whole});
         return std::make_pair(arc.start, arc.end);
     };
     using Pair = std::pair<std::uint16_t, std::uint16_t>;
-    EXPECT_EQ(angles(100.2, 16384.7, false), Pair(100, 16384));
-    EXPECT_EQ(angles(100.2, 100.7, false), Pair(100, 101));
-    EXPECT_EQ(angles(100.7, 100.2, false), Pair(100, 99));
-    EXPECT_EQ(angles(65535.2, 65535.9, false), Pair(65535, 0));
-    EXPECT_EQ(angles(0.9, 0.1, false), Pair(0, 65535));
-    EXPECT_EQ(angles(100.7, 100.2, true), Pair(100, 100));
-    EXPECT_EQ(angles(100.2, 100.2, false), Pair(100, 101)) << "no sweep: the least there is";
+    EXPECT_EQ(angles(100.2, 16384.7, 16284.5), Pair(100, 16384));
+    EXPECT_EQ(angles(100.2, 100.7, 0.5), Pair(100, 101));
+    EXPECT_EQ(angles(100.7, 100.2, 65535.5), Pair(100, 99));
+    EXPECT_EQ(angles(65535.2, 65535.9, 0.7), Pair(65535, 0));
+    EXPECT_EQ(angles(0.9, 0.1, 65535.2), Pair(0, 65535));
+    EXPECT_EQ(angles(100.7, 100.2, 65535.5, true), Pair(100, 100));
+    EXPECT_EQ(angles(100.2, 100.2, 0.0), Pair(100, 101)) << "no sweep: the least there is";
 }
