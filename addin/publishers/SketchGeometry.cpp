@@ -627,8 +627,7 @@ WT_Result CDWF2DGrWriter::GenerateEllipseArc(const double* geometry, const ViewT
     if (!(r > 0) || !(projected > 0))
         return WT_Result_Success;
     const std::int32_t major = w2dout::MapLength(sheet_, transform, r);
-    const double minorRadius = std::fabs(std::cos(tilt)) * r;
-    const std::int32_t minor = w2dout::MapLength(sheet_, transform, minorRadius);
+    const std::int32_t minor = w2dout::MapLength(sheet_, transform, std::fabs(std::cos(tilt)) * r);
     if (major <= 0 || minor <= 0)
         return WT_Result_Success;
     // The major axis lies across the projected axis of the circle.
@@ -640,17 +639,11 @@ WT_Result CDWF2DGrWriter::GenerateEllipseArc(const double* geometry, const ViewT
     double endAngle = ParametricAngle(centre, end, r, direction, true);
     // The arc turns counter-clockwise about its axis: on the sheet that is
     // clockwise when the axis points away from the viewer, so the stream
-    // draws it from its end.
-    const bool away = tilt > kPi / 2;
-    if (away)
+    // draws it from its end, the same sweep the other way round.
+    if (tilt > kPi / 2)
         std::swap(startAngle, endAngle);
-    // The major axis, a quarter turn clockwise from the projected axis.
-    const double majorX = axis.y;
-    const double majorY = -axis.x;
-    const w2dout::StreamArc angles = w2dout::ArcAngles(
-        startAngle, endAngle,
-        away ? w2dout::EllipticArcSweep(centre, end, start, majorX, majorY, r, minorRadius)
-             : w2dout::EllipticArcSweep(centre, start, end, majorX, majorY, r, minorRadius));
+    const w2dout::StreamArc angles =
+        w2dout::ArcAngles(startAngle, endAngle, w2dout::AxialArcSweep(centre, start, end, axis));
     const WT_Logical_Point at = w2dout::MapPoint(sheet_, transform, centre.x, centre.y);
     return WT_Outline_Ellipse(at.m_x, at.m_y, major, minor, angles.start, angles.end,
                               ToUInt16(direction))

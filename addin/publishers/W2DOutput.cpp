@@ -255,8 +255,7 @@ WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const Ho
 
 WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const HostPoint& centre,
                               const HostPoint& start, const HostPoint& end,
-                              const ViewTransform& transform, int direction,
-                              const ArcSweep& sweep)
+                              const ViewTransform& transform, int direction, const ArcSweep& sweep)
 {
     const double radius = std::hypot(start.x - centre.x, start.y - centre.y);
     const std::int32_t mappedRadius = MapLength(sheet, transform, radius);
@@ -318,6 +317,32 @@ ArcSweep EllipticArcSweep(const HostPoint& centre, const HostPoint& start, const
     const double dot = (sx * ux + sy * uy) / a * ((ex * ux + ey * uy) / a) +
                        (sy * ux - sx * uy) / b * ((ey * ux - ex * uy) / b);
     double turn = std::atan2(cross, dot);
+    if (turn < 0)
+        turn += 2 * kPi;
+    sweep.units = turn * kRadiansToW2D;
+    return sweep;
+}
+
+ArcSweep AxialArcSweep(const HostPoint& centre, const HostPoint& start, const HostPoint& end,
+                       const HostPoint& axis)
+{
+    ArcSweep sweep;
+    sweep.whole = EndsCoincide(start, end);
+    // As in the plane: the start's offset crossed with the step to the end.
+    // Only the step's part within the circle's plane turns about the axis,
+    // so an end a few units in the last place off the plane turns the way
+    // its place along the circle says.
+    const HostPoint offset{start.x - centre.x, start.y - centre.y, start.z - centre.z};
+    const HostPoint step{end.x - start.x, end.y - start.y, end.z - start.z};
+    const HostPoint cross{DifferenceOfProducts(offset.y, step.z, offset.z, step.y),
+                          DifferenceOfProducts(offset.z, step.x, offset.x, step.z),
+                          DifferenceOfProducts(offset.x, step.y, offset.y, step.x)};
+    const double length = std::hypot(std::hypot(axis.x, axis.y), axis.z);
+    const double along =
+        (axis.x / length) * cross.x + (axis.y / length) * cross.y + (axis.z / length) * cross.z;
+    const double dot = offset.x * (end.x - centre.x) + offset.y * (end.y - centre.y) +
+                       offset.z * (end.z - centre.z);
+    double turn = std::atan2(along, dot);
     if (turn < 0)
         turn += 2 * kPi;
     sweep.units = turn * kRadiansToW2D;

@@ -106,8 +106,7 @@ WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const Ho
 // numbers, which turning may have rounded away.
 WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const HostPoint& centre,
                               const HostPoint& start, const HostPoint& end,
-                              const ViewTransform& transform, int direction,
-                              const ArcSweep& sweep);
+                              const ViewTransform& transform, int direction, const ArcSweep& sweep);
 // The direction from `from` to `to` in W2D angle units, in [0, 65536).
 double GetW2DAngle(const HostPoint& from, const HostPoint& to);
 
@@ -123,6 +122,11 @@ ArcSweep CircularArcSweep(const HostPoint& centre, const HostPoint& start, const
 // counter-clockwise from it.
 ArcSweep EllipticArcSweep(const HostPoint& centre, const HostPoint& start, const HostPoint& end,
                           double axisX, double axisY, double a, double b);
+// The counter-clockwise sweep about `axis` (a vector of any length but 0)
+// from `start` to `end` of a circle in space about `centre`: how a tilted
+// circle's arc turns, whatever the sheet shows of it.
+ArcSweep AxialArcSweep(const HostPoint& centre, const HostPoint& start, const HostPoint& end,
+                       const HostPoint& axis);
 
 // An arc's start and end as the stream holds them, counter-clockwise from
 // start to end; equal values make the whole turn.

@@ -178,4 +178,8 @@ TEST(W2DOutput, OnlyAnArcWhoseEndsCoincideIsTheWholeCircle)
     EXPECT_EQ(angles(0.9, 0.1, 65535.2), Pair(0, 65535));
     EXPECT_EQ(angles(100.7, 100.2, 65535.5, true), Pair(100, 100));
     EXPECT_EQ(angles(100.2, 100.2, 0.0), Pair(100, 101)) << "no sweep: the least there is";
+    EXPECT_EQ(angles(0.0, 65536.0, 65536.0), Pair(0, 65535))
+        << "a sweep that rounds to the whole turn is all but one unit of it";
+    EXPECT_EQ(angles(5.3, 4.9, 1e-7), Pair(5, 6)) << "ends truncated past each other: a sliver";
+    EXPECT_EQ(angles(7.5, 7.5, std::nan("")), Pair(7, 8));
 }
