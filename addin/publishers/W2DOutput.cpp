@@ -282,6 +282,16 @@ double DifferenceOfProducts(double a, double b, double c, double d)
     const double lost = std::fma(-c, d, cd);
     return std::fma(a, b, -cd) + lost;
 }
+
+// The counter-clockwise turn whose sine and cosine are in the ratio of
+// `cross` to `dot`, in W2D angle units within [0, 65536].
+double CounterClockwiseUnits(double cross, double dot)
+{
+    double turn = std::atan2(cross, dot);
+    if (turn < 0)
+        turn += 2 * kPi;
+    return turn * kRadiansToW2D;
+}
 } // namespace
 
 ArcSweep CircularArcSweep(const HostPoint& centre, const HostPoint& start, const HostPoint& end,
@@ -316,10 +326,7 @@ ArcSweep EllipticArcSweep(const HostPoint& centre, const HostPoint& start, const
     const double cross = DifferenceOfProducts(sx, stepY, sy, stepX) / a / b;
     const double dot = (sx * ux + sy * uy) / a * ((ex * ux + ey * uy) / a) +
                        (sy * ux - sx * uy) / b * ((ey * ux - ex * uy) / b);
-    double turn = std::atan2(cross, dot);
-    if (turn < 0)
-        turn += 2 * kPi;
-    sweep.units = turn * kRadiansToW2D;
+    sweep.units = CounterClockwiseUnits(cross, dot);
     return sweep;
 }
 
@@ -342,10 +349,7 @@ ArcSweep AxialArcSweep(const HostPoint& centre, const HostPoint& start, const Ho
         (axis.x / length) * cross.x + (axis.y / length) * cross.y + (axis.z / length) * cross.z;
     const double dot = offset.x * (end.x - centre.x) + offset.y * (end.y - centre.y) +
                        offset.z * (end.z - centre.z);
-    double turn = std::atan2(along, dot);
-    if (turn < 0)
-        turn += 2 * kPi;
-    sweep.units = turn * kRadiansToW2D;
+    sweep.units = CounterClockwiseUnits(along, dot);
     return sweep;
 }
 

@@ -86,6 +86,7 @@ std::int32_t LinePatternForSketchStyle(std::int32_t lineStyle);
 // points write nothing.
 WT_Result WritePolyline(WT_File& file, const SheetContext& sheet, std::size_t count,
                         const HostPoint* points, const ViewTransform& transform);
+
 // How far an arc turns as the document gives it, before its ends become
 // stream angles: counter-clockwise, in W2D angle units within [0, 65536],
 // and whether it is the whole turn (its ends coincide).
