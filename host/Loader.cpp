@@ -34,11 +34,15 @@ using namespace host::memory;
 // What the parser was handed for the last document this thread read.
 thread_local XmlFeedWork lastWork;
 
-// Bodies belong to part components: the publisher writes the bodies of a
-// component without child components only, so a body anywhere else would
-// be dropped without a word.
+// In an assembly, bodies belong to part components: the publisher writes
+// the bodies of a component without child components only, so a body of an
+// assembly's document, of its root or of a subassembly would be dropped
+// without a word. A part's document holds its bodies.
 constexpr const char* kRootBody =
     "<body> in the root <component>: the root is the assembly itself and holds no bodies; "
+    "put them in a part component (one without child components)";
+constexpr const char* kAssemblyBody =
+    "<body> in an assembly's <document>: an assembly holds no bodies of its own; "
     "put them in a part component (one without child components)";
 constexpr const char* kSubassemblyBody =
     "<body> in a <component> with child components: a subassembly holds no bodies of its own; "
@@ -1183,6 +1187,8 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
     }
     if (name == "body" && (parent.kind == Kind::DocumentEl || parent.kind == Kind::ComponentEl))
     {
+        if (parent.kind == Kind::DocumentEl && parent.document->documentType == kAssemblyDocument)
+            throw LoadError(child.line, kAssemblyBody);
         if (parent.kind == Kind::ComponentEl)
         {
             if (parent.rootComponent)

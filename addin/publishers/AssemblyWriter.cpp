@@ -1,6 +1,7 @@
 // An assembly: a depth-first walk of its component tree, one named segment
 // per component level and per part, the parts' bodies with their placement
-// and properties.
+// and properties, each subassembly's own sketches and threads with its
+// placement and properties.
 #include "addin/publishers/DWF3DPublisher.h"
 #include "addin/publishers/DWFxWriter.h"
 #include "addin/publishers/GeometryWriterSupport.h"
@@ -120,8 +121,18 @@ void CDWFxAssemblyWriter::GetSubAssemblyItem(host::Component* component,
         int index = -1;
         if (!CDWF3DGrWriter::FindLastComponent(components, index) && parentIndex != -1)
             writer.GenerateFaceColor(seg, component);
-        writer.ProcessDocumentProps(document, publisher_->GetPackagePublisher(), seg,
-                                    publisher_->GetOptions());
+        if (parentIndex == -1)
+        {
+            // The root is the assembly itself: its properties are the top
+            // document's, and its own sketches and threads are already at
+            // the model's root.
+            writer.ProcessDocumentProps(document, publisher_->GetPackagePublisher(), seg,
+                                        publisher_->GetOptions());
+        }
+        else
+        {
+            WriteSubassemblyContent(component, seg);
+        }
 
         if (childCount > 0)
         {
@@ -269,7 +280,52 @@ void CDWFxAssemblyWriter::WriteComponentContent(host::Component* component, host
     CDWF3DGrWriter writer(model, &segment);
     writer.SetModelDoc(publisher_);
     writer.Generate3Dsketch(model, segment);
+    WritePlacement(writer, component, segment);
+    writer.ProcessDocumentProps(model, publisher_->GetPackagePublisher(), segment,
+                                publisher_->GetOptions());
+    writer.GenerateThread(component);
+}
 
+void CDWFxAssemblyWriter::WriteSubassemblyContent(host::Component* component,
+                                                  DWFToolkit::DWFSegment& level)
+{
+    // What is said of this level's own content names the subassembly.
+    const PublishScope scope(u"Component '" + GetComponentName(component) + u"'");
+    try
+    {
+        // The level carries the properties of its own model document, as a
+        // part component does, not those of the top assembly.
+        host::Document* model = component->modelDocument();
+        CDWF3DGrWriter levelWriter(model, &level);
+        levelWriter.SetModelDoc(publisher_);
+        levelWriter.ProcessDocumentProps(model, publisher_->GetPackagePublisher(), level,
+                                         publisher_->GetOptions());
+        if (!model)
+            return;
+
+        // Its own 3D sketches and threads are drawn under its placement. A
+        // placement in the level's segment would also move the components
+        // below it, whose placements already put them in the top assembly;
+        // so they go into a segment of their own beside those components.
+        DWFToolkit::DWFSegment own = level.openSegment();
+        own.open(nullptr, false);
+        SegmentScope ownScope(own);
+        CDWF3DGrWriter ownWriter(model, &own);
+        ownWriter.SetModelDoc(publisher_);
+        ownWriter.Generate3Dsketch(model, own);
+        WritePlacement(ownWriter, component, own);
+        ownWriter.GenerateThread(component);
+        ownScope.Close();
+    }
+    catch (...)
+    {
+        ReportPublishError("CDWFxAssemblyWriter::GetSubAssemblyItem");
+    }
+}
+
+void CDWFxAssemblyWriter::WritePlacement(CDWF3DGrWriter& writer, host::Component* component,
+                                         DWFToolkit::DWFSegment& segment)
+{
     // Only a placement the host gave whole is written.
     float matrix[16];
     if (writer.GetComponentTransform(component, matrix) == S_OK)
@@ -278,9 +334,6 @@ void CDWFxAssemblyWriter::WriteComponentContent(host::Component* component, host
         handler.SetMatrix(matrix);
         handler.serialize(0);
     }
-    writer.ProcessDocumentProps(model, publisher_->GetPackagePublisher(), segment,
-                                publisher_->GetOptions());
-    writer.GenerateThread(component);
 }
 
 std::u16string CDWFxAssemblyWriter::GetComponentName(host::Component* component)
@@ -291,7 +344,10 @@ std::u16string CDWFxAssemblyWriter::GetComponentName(host::Component* component)
         const std::size_t slash = name.rfind(u'/');
         return slash == std::u16string::npos ? name : name.substr(slash + 1);
     }
-    const std::u16string title = publisher_->GetDocument()->title();
+    // Unnamed, a component is called after its own model document; the
+    // root, the assembly itself, after the top document.
+    host::Document* model = component ? component->modelDocument() : nullptr;
+    const std::u16string title = (model ? model : publisher_->GetDocument())->title();
     const std::size_t backslash = title.rfind(u'\\');
     return backslash == std::u16string::npos ? title : title.substr(backslash + 1);
 }

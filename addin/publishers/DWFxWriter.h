@@ -3,7 +3,10 @@
 // segment of the model, included into the root segment under the document's
 // title; an assembly becomes one named segment per component level and per
 // part below the root, each part's bodies written with its placement and
-// properties. The geometry itself is the geometry writer's (DWF3DGrWriter.h).
+// properties. Every level below the root carries the properties of its own
+// model document, and draws that document's 3D sketches and threads under
+// its placement. The geometry itself is the geometry writer's
+// (DWF3DGrWriter.h).
 //
 // Each writer catches what reaches it, shows its method's message box and
 // goes on as far as it can: a failed component level ends that level only.
@@ -85,7 +88,8 @@ public:
                                 std::vector<ComponentEntry>& components, bool componentMode,
                                 bool noColour);
     // The part of the component's name after its last "/", else the part
-    // of the document's title after its last "\".
+    // after its last "\" of the title of its model document (of the top
+    // document when it has none, as the root has not).
     std::u16string GetComponentName(host::Component* component);
 
     int Progress() const { return progress_; }
@@ -97,6 +101,14 @@ private:
                               std::vector<ComponentEntry>& components, bool componentMode,
                               bool noColour);
     void WriteComponentContent(host::Component* component, host::Document* model,
+                               DWFToolkit::DWFSegment& segment);
+    // A subassembly's own: the properties of its model document on its
+    // level's segment, and that document's 3D sketches and threads, under
+    // the subassembly's placement, in an unnamed segment inside it.
+    void WriteSubassemblyContent(host::Component* component, DWFToolkit::DWFSegment& level);
+    // The component's placement as the segment's modelling matrix, when the
+    // host gave it whole.
+    static void WritePlacement(CDWF3DGrWriter& writer, host::Component* component,
                                DWFToolkit::DWFSegment& segment);
 
     int progress_ = 0;

@@ -63,6 +63,9 @@ struct ModelPackage
     // How many property sets the instance of each object refers to, by the
     // object's name (summed over its instances).
     std::map<std::string, std::size_t> propertySetReferences;
+    // The properties the instances of each object refer to (through the
+    // sets' own references too), as "category/name=value", by its name.
+    std::map<std::string, std::set<std::string>> propertiesOf;
 
     std::vector<Resource> withRole(const std::string& role) const
     {
@@ -77,6 +80,33 @@ struct ModelPackage
 inline std::string Utf8(const DWFCore::DWFString& text)
 {
     return text.toUTF8();
+}
+
+inline std::string PropertyLine(const DWFToolkit::DWFProperty& property)
+{
+    return Utf8(property.category()) + "/" + Utf8(property.name()) + "=" + Utf8(property.value());
+}
+
+// Every property of the sets `instance` refers to, following references.
+inline void CollectProperties(const DWFToolkit::DWFObjectDefinition& definition,
+                              const DWFToolkit::DWFDefinedObjectInstance& instance,
+                              std::set<std::string>& into)
+{
+    using Set = DWFToolkit::DWFObjectDefinition::PropertySet;
+    std::vector<const Set*> pending;
+    for (const DWFCore::DWFString& id : instance.getPropertySetReferences())
+        pending.push_back(definition.findPropertySet(id));
+    std::set<const Set*> seen;
+    while (!pending.empty())
+    {
+        const Set* set = pending.back();
+        pending.pop_back();
+        if (!set || !seen.insert(set).second)
+            continue;
+        for (const auto& property : set->properties)
+            into.insert(PropertyLine(*property));
+        pending.insert(pending.end(), set->references.begin(), set->references.end());
+    }
 }
 
 inline std::vector<std::uint8_t> ReadEntry(DWFToolkit::DWFZipPackageReader& reader,
@@ -268,13 +298,13 @@ inline ModelPackage ReadModelPackage(const std::string& path, const std::string&
                             Utf8(name->value());
                         package.propertySetReferences[Utf8(name->value())] +=
                             instance->getPropertySetReferences().size();
+                        CollectProperties(definition, *instance,
+                                          package.propertiesOf[Utf8(name->value())]);
                     }
             for (const auto& [id, set] : definition.getPropertySets())
                 for (const auto& property : set->properties)
                 {
-                    const std::string line = Utf8(property->category()) + "/" +
-                                             Utf8(property->name()) + "=" +
-                                             Utf8(property->value());
+                    const std::string line = PropertyLine(*property);
                     if (Utf8(property->name()) == "_name")
                         package.objects.insert(Utf8(property->value()));
                     else

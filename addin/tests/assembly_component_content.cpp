@@ -3,11 +3,15 @@
 // document and are drawn in its segment, once, with its placement and its
 // property set once too, whatever its number of bodies (none included);
 // the top assembly's own sketches and threads are drawn once at the root.
+// A subassembly likewise draws its own model document's sketches and
+// threads under its placement (without moving the components below it) and
+// carries that document's properties, not the top assembly's.
 // Published in-process (the host's request counts and the causes of the
 // messages) and by the quillcast program (the package read back by the
 // independent tools and our readers, the points carried through the
 // placements and checked against values worked out by hand). A body the
-// walk never writes (in a subassembly or the root) is refused on loading.
+// walk never writes (in a subassembly, the root or an assembly's document)
+// is refused on loading.
 #include "addin/PublishRun.h"
 #include "addin/tests/ModelPackage.h"
 #include "addin/tests/QuillcastHarness.h"
@@ -101,6 +105,43 @@ std::string AssemblyWithThreads()
            "</feature>\n</document>\n</host-document>\n";
 }
 
+// The top assembly holds subassembly "sub" (its model Sub.ASM, turned a
+// quarter turn about z, doubled and moved by 0.1 along x), which holds the
+// part "leaf" (moved by 0.3 along x) and an unnamed part. Sub.ASM has a 3D
+// sketch line from (0, 0, 0) to (1, 0, 0), a thread of diameter 0.008 on a
+// circle of radius 0.005 about (0.01, 0, 0) and one whose edge is no circle;
+// each document has its own title, configuration and mass.
+std::string AssemblyWithSubassembly()
+{
+    const std::string mass = "<mass-properties status=\"0\">0 0 0 1 1 ";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<host-document version=\"1\">\n"
+           "<document type=\"2\" title=\"top.ASM\"" +
+           kPreview +
+           " active=\"1\">\n<summary index=\"0\">Top</summary>\n"
+           "<configuration name=\"Default\" current=\"1\"/>\n" +
+           mass +
+           "5 0 0 0 0 0 0 0</mass-properties>\n"
+           "<components><component name=\"top\">\n"
+           "<component name=\"sub\" document=\"Sub.ASM\" "
+           "transform=\"0 1 0 -1 0 0 0 0 1 0.1 0 0 2\">\n"
+           "<component name=\"leaf\" document=\"pin.PRT\" "
+           "transform=\"1 0 0 0 1 0 0 0 1 0.3 0 0 1\">\n<body>" +
+           Face(0) +
+           "</body>\n</component>\n"
+           "<component document=\"pin.PRT\"/>\n"
+           "</component>\n"
+           "</component></components>\n</document>\n"
+           "<document type=\"2\" title=\"Sub.ASM\">\n<summary index=\"0\">Sub</summary>\n"
+           "<configuration name=\"Light\" current=\"1\"/>\n" +
+           mass + "2 0 0 0 0 0 0 0</mass-properties>\n" + Sketch("sub outline", "0 0 0  1 0 0") +
+           "<feature id=\"sub hole\" type-name=\"Hole\" kind=\"1\">\n" +
+           Thread("sub thread", {0.01, 0, 0}, 0.005, 0.008) +
+           Thread("square thread", {0, 0, 0}, 0.2, 0.4, false) +
+           "</feature>\n</document>\n"
+           "<document type=\"1\" title=\"pin.PRT\">\n<summary index=\"0\">Pin</summary>\n"
+           "</document>\n</host-document>\n";
+}
+
 const char16_t kSquareThread[] =
     u"Cosmetic thread 'square thread' is left out: its edge is not a circle";
 
@@ -185,6 +226,49 @@ void ExpectTopContent(const ModelPackage& package)
     }
 }
 
+// The subassembly's own content: not in its segment's own records (a
+// placement there would move "leaf" too), but in one unnamed segment inside
+// it, holding the sketch line and the thread's two half circles with the
+// subassembly's placement. Carried through it, a point p of Sub.ASM goes to
+// 2 (x (0, 1, 0) + y (-1, 0, 0) + z (0, 0, 1)) + (0.1, 0, 0).
+void ExpectSubassemblyContent(const ModelPackage& package)
+{
+    const Node* sub = SegmentOf(package, package.tree, "sub");
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(sub->count('l') + sub->count('c') + sub->count('%'), 0u);
+    std::vector<const Node*> own;
+    for (const Node& child : sub->children)
+        if (child.count('l') + child.count('c') > 0)
+            own.push_back(&child);
+    ASSERT_EQ(own.size(), 1u);
+    const auto matrices = own[0]->all('%');
+    ASSERT_EQ(matrices.size(), 1u);
+    const auto lines = own[0]->all('l');
+    ASSERT_EQ(lines.size(), 1u);
+    const auto arcs = own[0]->all('c');
+    ASSERT_EQ(arcs.size(), 2u);
+    // The line's ends; the thread's start (0.014, 0, 0), its far side
+    // (0.006, 0, 0) and the middles (0.01, +-0.004, 0) of its two halves.
+    const std::pair<const float*, std::vector<double>> expected[] = {
+        {lines[0].f.data(), {0.1, 0, 0}},         {lines[0].f.data() + 3, {0.1, 2, 0}},
+        {arcs[0].f.data(), {0.1, 0.028, 0}},      {arcs[0].f.data() + 3, {0.092, 0.02, 0}},
+        {arcs[0].f.data() + 6, {0.1, 0.012, 0}},  {arcs[1].f.data(), {0.1, 0.028, 0}},
+        {arcs[1].f.data() + 3, {0.108, 0.02, 0}}, {arcs[1].f.data() + 6, {0.1, 0.012, 0}},
+    };
+    for (const auto& [point, where] : expected)
+    {
+        const std::vector<double> placed = Placed(matrices[0].f, point);
+        for (std::size_t k = 0; k < 3; ++k)
+            EXPECT_NEAR(placed[k], where[k], 1e-6) << k;
+    }
+    // The part below keeps its own placement alone.
+    const Node* leaf = SegmentOf(package, *sub, "leaf");
+    ASSERT_NE(leaf, nullptr);
+    const auto leafMatrices = leaf->all('%');
+    ASSERT_EQ(leafMatrices.size(), 1u);
+    ExpectNear(leafMatrices[0].f, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0.3, 0, 0, 1});
+}
+
 class AssemblyComponentContent : public QuillcastProgram
 {
 protected:
@@ -258,21 +342,24 @@ TEST_F(AssemblyComponentContent, TheProgramDrawsEachThreadOnceInItsOwnPlace)
 
 TEST_F(AssemblyComponentContent, TheProgramRefusesABodyTheWalkWouldNeverWrite)
 {
-    // A body of a subassembly, before or after its children, and of the
-    // root: refused with the body's line, nothing written.
+    // A body of a subassembly, before or after its children, of the root,
+    // of the top assembly's document and of a subassembly's document:
+    // refused with the body's line, nothing written.
     const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" // 1
                              "<host-document version=\"1\">\n"              // 2
                              "<document type=\"2\" title=\"a.ASM\">\n"      // 3
                              "<components><component name=\"top\">\n";      // 4
-    const std::string tail = "</component></components>\n</document>\n"
-                             "<document type=\"1\" title=\"p.PRT\"/>\n</host-document>\n";
     const std::string body = "<body>" + Face(0) + "</body>\n";
     const std::string leaf = "<component name=\"leaf\" document=\"p.PRT\"/>\n";
+    const std::string assembly = "<body> in an assembly's <document>: an assembly holds no bodies "
+                                 "of its own; put them in a part component";
     const struct
     {
         std::string name, components;
         int line;
         std::string reason;
+        // After the components in the top document, and documents after it.
+        std::string inTop = "", after = "";
     } cases[] = {
         {"body before the children", "<component name=\"sub\">\n" + body + leaf + "</component>\n",
          6,
@@ -282,11 +369,18 @@ TEST_F(AssemblyComponentContent, TheProgramRefusesABodyTheWalkWouldNeverWrite)
          7, "<body> in a <component> with child components"},
         {"body of the root", body + leaf, 5,
          "<body> in the root <component>: the root is the assembly itself and holds no bodies"},
+        {"body of the top assembly's document", leaf, 7, assembly, body},
+        {"body of a subassembly's document",
+         "<component name=\"sub\" document=\"s.ASM\">\n" + leaf + "</component>\n", 12, assembly,
+         "", "<document type=\"2\" title=\"s.ASM\">\n" + body + "</document>\n"},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
-        const std::string document = Document("refused.xml", head + c.components + tail);
+        const std::string document =
+            Document("refused.xml", head + c.components + "</component></components>\n" + c.inTop +
+                                        "</document>\n<document type=\"1\" title=\"p.PRT\"/>\n" +
+                                        c.after + "</host-document>\n");
         const std::string target = Target("refused.dwf");
         std::string errors;
         EXPECT_EQ(
@@ -298,5 +392,45 @@ TEST_F(AssemblyComponentContent, TheProgramRefusesABodyTheWalkWouldNeverWrite)
             << errors;
         EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{});
     }
+    ExpectNoTemporaryFiles();
+}
+
+TEST_F(AssemblyComponentContent, TheProgramDrawsASubassemblysOwnContentWithItsOwnProperties)
+{
+    if (!HaveTool("python3") || !HaveTool("xmllint"))
+        GTEST_SKIP() << "python3 and xmllint are needed";
+    const std::string document = Document("sub.xml", AssemblyWithSubassembly());
+    const std::string target = Target("sub.dwf");
+    std::string errors;
+    EXPECT_EQ(
+        Quillcast("publish " + Quoted(document) + " -o " + Quoted(target) + " --quiet", errors), 3)
+        << errors;
+    // The one thread that cannot be drawn, named with its subassembly.
+    EXPECT_NE(errors.find("quillcast:   cause: Component 'sub': Cosmetic thread 'square thread' "
+                          "is left out: its edge is not a circle\n"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(Lines(errors), 3) << errors;
+
+    const ModelPackage package = ReadBack(target);
+    EXPECT_EQ(package.unresolved, std::vector<std::string>{});
+    ExpectSubassemblyContent(package);
+    // Each level with its own document's properties; the unnamed part is
+    // called after its own document, not after the top assembly.
+    const std::map<std::string, std::set<std::string>> expected = {
+        {"top",
+         {"Summary/Title=Top", "Configuration/ConfigName=Default", "Mass/Mass(kg)=5.000000"}},
+        {"sub", {"Summary/Title=Sub", "Configuration/ConfigName=Light", "Mass/Mass(kg)=2.000000"}},
+        {"leaf", {"Summary/Title=Pin"}},
+        {"pin.PRT", {"Summary/Title=Pin"}}};
+    for (const auto& [object, properties] : expected)
+    {
+        const auto found = package.propertiesOf.find(object);
+        ASSERT_NE(found, package.propertiesOf.end()) << object;
+        for (const std::string& property : properties)
+            EXPECT_EQ(found->second.count(property), 1u) << object << ": " << property;
+    }
+    EXPECT_EQ(package.propertiesOf.size(), expected.size());
+    EXPECT_EQ(package.propertiesOf.at("sub").count("Summary/Title=Top"), 0u);
     ExpectNoTemporaryFiles();
 }
