@@ -328,9 +328,8 @@ void CDWF2DGrWriter::NoteEstimatedRun(const std::u16string& run, const std::u16s
                       (missingGlyphs ? u" (" + width.why + u")" : std::u16string()));
 }
 
-void CDWF2DGrWriter::AdjustTextPosition(int justification, SheetPosition& position,
-                                        double height, double width, double angle,
-                                        std::size_t line) const
+void CDWF2DGrWriter::AdjustTextPosition(int justification, SheetPosition& position, double height,
+                                        double width, double angle, std::size_t line) const
 {
     const double h = height * sheet_.scale;
     // Offsets in the text's own frame: along its baseline and up from it.
@@ -405,9 +404,9 @@ WT_Result CDWF2DGrWriter::DrawGtolSymbol(const std::u16string& code, const Sheet
     // A symbol is drawn from its insertion point, which the stream must hold.
     if (const char16_t* why = w2dout::PositionFault(position))
     {
-        w2dout::LeaveOut({"CDWF2DGrWriter::DrawGtolSymbol",
-                          u"The symbol <" + w2dout::Excerpt(code) + u">"},
-                         why);
+        w2dout::LeaveOut(
+            {"CDWF2DGrWriter::DrawGtolSymbol", u"The symbol <" + w2dout::Excerpt(code) + u">"},
+            why);
         return WT_Result_Success;
     }
     const std::size_t dash = code.find(u'-');
@@ -419,8 +418,8 @@ WT_Result CDWF2DGrWriter::DrawGtolSymbol(const std::u16string& code, const Sheet
 }
 
 WT_Result CDWF2DGrWriter::ParseSymbolText(const TextLine& line, const SheetPosition& position,
-                                          double angle, double height,
-                                          const std::u16string& font, WT_File& file)
+                                          double angle, double height, const std::u16string& font,
+                                          WT_File& file)
 {
     // Each run is a text of its own and each symbol a drawing of its own,
     // in the order they stand, so that a reader collecting the texts still
@@ -816,8 +815,8 @@ WT_Result CDWF2DGrWriter::GenerateDimension(WT_File& file, host::View* view,
                 for (int t = 0; t < 2; ++t)
                 {
                     const double* p = textAt + 3 * t;
-                    written[t] = SheetPosition(std::trunc(s * p[0] - offset),
-                                               std::trunc(s * p[1] - offset));
+                    written[t] =
+                        SheetPosition(std::trunc(s * p[0] - offset), std::trunc(s * p[1] - offset));
                     // Two equal positions are one text, not two on top of
                     // each other.
                     if (t == 1 && written[1].x == written[0].x && written[1].y == written[0].y)

@@ -8,7 +8,10 @@
 // checked against its array before use: the first record that does not fit
 // ends its operation with that operation's message box, after the records
 // before it were written. A W2D failure ends the operation and is handed
-// back, so that the sheet is not passed off as complete.
+// back, so that the sheet is not passed off as complete. Geometry reaching
+// beyond the range of the sheet's 32-bit coordinates is cut along its own
+// lines, or, where it cannot be (arcs, texts, symbols), left out with a
+// message that names it (see StreamRange.h and W2DOutput.h).
 #include "addin/publishers/SymbolDrawer.h"
 #include "addin/publishers/TextMeasure.h"
 #include "addin/publishers/W2DOutput.h"
@@ -132,9 +135,8 @@ public:
     // The two base corners of an arrow head, in whole W2D units; false when
     // A and B coincide.
     static bool ComputeArrowHeadPoints(const w2dout::SheetPosition& a,
-                                       const w2dout::SheetPosition& b, double width,
-                                       double length, w2dout::SheetPosition& c0,
-                                       w2dout::SheetPosition& c1);
+                                       const w2dout::SheetPosition& b, double width, double length,
+                                       w2dout::SheetPosition& c0, w2dout::SheetPosition& c1);
     // Text sizes, in text heights h (S·h W2D units). The font is written
     // 1.3 h tall, and runs are as wide as that font sets them
     // (text_measure). Characters no installed font or glyph answers for are

@@ -100,10 +100,9 @@ WT_Result CDWF2DGrWriter::GenerateDetailCircle(WT_File& file)
             w2dout::SetColor(file, 0);
             w2dout::SetLineWeightValue(file, 0);
             w2dout::SetFill(file, false);
-            WT_CHECK(w2dout::WriteOutlineEllipse(file, sheet_, PointAt(record + 1),
-                                                 PointAt(record + 4), PointAt(record + 7),
-                                                 sheetCoordinates, 1,
-                                                 {kWhere, u"A detail circle"}));
+            WT_CHECK(w2dout::WriteOutlineEllipse(
+                file, sheet_, PointAt(record + 1), PointAt(record + 4), PointAt(record + 7),
+                sheetCoordinates, 1, {kWhere, u"A detail circle"}));
             const double height = record[14];
             const SheetPosition at(std::trunc(sheet_.scale * record[11]),
                                    std::trunc(sheet_.scale * record[12] - sheet_.scale * height));

@@ -247,7 +247,8 @@ WT_Result CDWF2DGrWriter::GenerateCrossHatchLine(WT_File& file, host::View* view
             return WT_Result_Success;
         const std::vector<double> data = sketch->lines(host::kHatchLines);
         return ForEachRecord(data, count, kLineRecord, kWhere,
-                             [&](const double* record) {
+                             [&](const double* record)
+                             {
                                  return WriteSketchLine(file, record,
                                                         ColourOf(record, -1, defaultColour),
                                                         transform, {kWhere, u"A hatch line"});
@@ -624,8 +625,7 @@ WT_Result CDWF2DGrWriter::GenerateArcOrEllipse(std::size_t index, const ViewTran
 }
 
 WT_Result CDWF2DGrWriter::GenerateEllipseArc(const double* geometry, const ViewTransform& transform,
-                                             WT_File& file, double tilt,
-                                             const w2dout::Named& named)
+                                             WT_File& file, double tilt, const w2dout::Named& named)
 {
     const HostPoint centre = PointAt(geometry);
     const HostPoint start = PointAt(geometry + 3);

@@ -351,8 +351,8 @@ WT_Result CSymbolDrawer::DrawText(WT_File* file, const Placement& at, const Numb
         const std::u16string wide = Widen(texts[text]);
         if (const char16_t* why = w2dout::TextPlacementFault(position, f))
         {
-            w2dout::LeaveOut(
-                {kWhere, PartName(u"The text \"" + w2dout::Excerpt(wide) + u"\"")}, why);
+            w2dout::LeaveOut({kWhere, PartName(u"The text \"" + w2dout::Excerpt(wide) + u"\"")},
+                             why);
             continue;
         }
         WT_Font& font = file->desired_rendition().font();

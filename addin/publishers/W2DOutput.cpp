@@ -1,10 +1,10 @@
 #include "addin/publishers/W2DOutput.h"
 
+#include "addin/ErrorReport.h"
 #include "dwf/w2dtk/ellipse.h"
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/polygon.h"
 #include "dwf/w2dtk/polyline.h"
-#include "addin/ErrorReport.h"
 #include "platform/kernel/Text.h"
 
 #include <algorithm>
@@ -199,7 +199,7 @@ bool PlaceEllipse(const SheetPosition& centre, double major, double minor, const
     const double a = std::trunc(major);
     const double b = std::trunc(minor);
     if (!(a > 0) || !(b > 0))
-        return false; // no ellipse to draw (not a number neither)
+        return false; // no ellipse to draw, nor where a radius is not a number
     if (!IsFinite(centre))
     {
         LeaveOut(named, kNotFiniteOnSheet);
@@ -304,8 +304,7 @@ void SetFillMode(WT_File& file)
 }
 
 WT_Result WritePolyline(WT_File& file, const SheetContext& sheet, std::size_t count,
-                        const HostPoint* points, const ViewTransform& transform,
-                        const Named& named)
+                        const HostPoint* points, const ViewTransform& transform, const Named& named)
 {
     if (count < 2 || points == nullptr)
         return WT_Result_Success;
@@ -336,7 +335,8 @@ WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const Ho
                               const HostPoint& start, const HostPoint& end,
                               const ViewTransform& transform, int direction, const Named& named)
 {
-    const double radius = PlaceLength(sheet, transform, std::hypot(start.x - centre.x, start.y - centre.y));
+    const double radius =
+        PlaceLength(sheet, transform, std::hypot(start.x - centre.x, start.y - centre.y));
     StreamEllipse placed;
     if (!PlaceEllipse(Place(sheet, transform, centre.x, centre.y), radius, radius, named, placed))
         return WT_Result_Success; // no circle to draw, and no angle to take

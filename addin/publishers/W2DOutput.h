@@ -1,8 +1,9 @@
 #pragma once
-// The W2D side of the drawing path: the per-sheet context, the one
-// conversion of host doubles to W2D integers, the rendition setters and the
-// point writers shared by every operation of the 2D graphics writer and the
-// symbol drawer.
+// The W2D side of the drawing path: the per-sheet context, the placing of
+// host doubles on the sheet and their way into the stream's integers (cut to
+// the stream's range, or left out with a message), the rendition setters and
+// the point writers shared by every operation of the 2D graphics writer and
+// the symbol drawer.
 #include "addin/publishers/StreamRange.h"
 #include "dwf/w2dtk/logical_point.h"
 #include "dwf/w2dtk/result.h"
@@ -128,9 +129,9 @@ void SetFillMode(WT_File& file);
 // The W2D pattern for a host line style (exposed for the tests of callers).
 std::int32_t LinePatternForSketchStyle(std::int32_t lineStyle);
 
-// Maps `count` host points and writes them as one polyline, cut to the
-// range of the sheet's coordinates (see WritePlacedPolyline). Fewer than two
-// points write nothing.
+// Maps `count` host points and writes them as a polyline: one, or its parts
+// that lie in the range of the sheet's coordinates (see
+// WritePlacedPolyline). Fewer than two points write nothing.
 WT_Result WritePolyline(WT_File& file, const SheetContext& sheet, std::size_t count,
                         const HostPoint* points, const ViewTransform& transform,
                         const Named& named = {"WritePolyline", u"A line"});

@@ -9,14 +9,12 @@
 #include "addin/tests/HostDrawing.h"
 #include "addin/tests/QuillcastHarness.h"
 #include "addin/tests/SheetReadBack.h"
-#include "platform/kernel/Text.h"
 #include "platform/ui/Ui.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <sys/stat.h>
 
 using addin_test::Drawn;
 using addin_test::HostDrawing;
@@ -54,14 +52,10 @@ std::string Numbers(std::initializer_list<double> values)
 // range through one of its four sides; the view is placed at the sheet's
 // origin at scale 1, so that its coordinates are the sheet's.
 const FarLine kLines[] = {
-    {"sketch line", 0.05, 0.05, 100000, 50000},
-    {"hatch line", 0.05, 0.06, -100000, 30000},
-    {"spline", 0.2, 0.1, 40000, 200000},
-    {"view polyline", 0.1, 0.2, -10000, -90000},
-    {"model edge", 0.1, 0.1, 80000, 70000},
-    {"break line", 0.3, 0.1, 100.3, 1e6},
-    {"annotation line", 0.2, 0.2, -70000, 20000},
-    {"dimension line", 0.1, 0.15, 60000, -90000},
+    {"sketch line", 0.05, 0.05, 100000, 50000},   {"hatch line", 0.05, 0.06, -100000, 30000},
+    {"spline", 0.2, 0.1, 40000, 200000},          {"view polyline", 0.1, 0.2, -10000, -90000},
+    {"model edge", 0.1, 0.1, 80000, 70000},       {"break line", 0.3, 0.1, 100.3, 1e6},
+    {"annotation line", 0.2, 0.2, -70000, 20000}, {"dimension line", 0.1, 0.15, 60000, -90000},
     {"detail outline", 0.15, 0.15, 90000, 0.16},
 };
 
@@ -104,26 +98,27 @@ std::string RoundKindsAndTexts()
     const std::string far = "100000 0.1 0 ";
     const std::string end = "100000.01 0.1 0 ";
     const std::string circle = end + end + far; // start, end, centre
-    std::string breakArcs;
+    const std::string head = "255 0 0 1 -1 0 ";
+    std::string view = "<view name=\"S\" type=\"1\"/><view name=\"V\" type=\"7\"><sketch>";
+    view += "<arcs count=\"2\">" + head + circle + "1 " + head +
+            "100000.1 0.1 0 100000.1 0.1 0 0.1 0.1 0 1</arcs>";
+    view += "<ellipses count=\"1\">" + head + circle + end + "100000 0.105 0 0</ellipses>";
+    view += "</sketch><model-edges count=\"1\">1 12 " + far + end + end +
+            "0 0 1 0 0 0 1 0 0 0</model-edges>";
+    view += "<break-lines count=\"1\">3 0 0 0 1 0 0 0 0 ";
     for (int k = 0; k < 4; ++k)
-        breakArcs += "1 " + circle;
-    return "<view name=\"S\" type=\"1\"/><view name=\"V\" type=\"7\"><sketch>"
-           "<arcs count=\"2\">255 0 0 1 -1 0 " + circle + "1 " +
-           "255 0 0 1 -1 0 100000.1 0.1 0 100000.1 0.1 0 0.1 0.1 0 1</arcs>"
-           "<ellipses count=\"1\">255 0 0 1 -1 0 " + circle + end + "100000 0.105 0 0"
-           "</ellipses></sketch>"
-           "<model-edges count=\"1\">1 12 " + far + end + end + "0 0 1 0 0 0 1 0 0 0"
-           "</model-edges>"
-           "<break-lines count=\"1\">3 0 0 0 1 0 0 0 0 " + breakArcs + "</break-lines>"
-           "<dimensions><data>" + Dimension(0, "", far) + "</data><text>99</text></dimensions>"
-           "<detail-circles count=\"1\"><data>0 0 " + far + end + end + "0 " + far +
-           "0.005 1 " + far + "1 0 0 0.002 0.004 3</data><label>A</label></detail-circles>"
-           "<annotation type=\"1\" colour=\"0\" line-style=\"0\" position=\"0 0 0\">"
-           "<display-data><arcs count=\"1\">0 0 0 0 " + circle + "0 0 1 0</arcs>"
-           "<text height=\"0.005\" position=\"" + far + "\">FAR &lt;GTOL-FLAT&gt;</text>"
-           "</display-data></annotation>"
-           "<quadrant-item points=\"100000 0.1 100000.01 0.11 100000.02 0.1\" flag=\"0\">"
-           "<annotation type=\"6\"/></quadrant-item></view>";
+        view += "1 " + circle;
+    view += "</break-lines>";
+    view += "<dimensions><data>" + Dimension(0, "", far) + "</data><text>99</text></dimensions>";
+    view += "<detail-circles count=\"1\"><data>0 0 " + far + end + end + "0 " + far + "0.005 1 " +
+            far + "1 0 0 0.002 0.004 3</data><label>A</label></detail-circles>";
+    view += "<annotation type=\"1\" colour=\"0\" line-style=\"0\" position=\"0 0 0\">"
+            "<display-data><arcs count=\"1\">0 0 0 0 " +
+            circle + "0 0 1 0</arcs><text height=\"0.005\" position=\"" + far +
+            "\">FAR &lt;GTOL-FLAT&gt;</text></display-data></annotation>";
+    view += "<quadrant-item points=\"100000 0.1 100000.01 0.11 100000.02 0.1\" flag=\"0\">"
+            "<annotation type=\"6\"/></quadrant-item>";
+    return view + "</view>";
 }
 
 std::vector<std::u16string> Causes()
@@ -159,9 +154,11 @@ void ExpectCutAlongItsLine(const std::vector<Drawn>& drawn, const FarLine& line)
 {
     const WT_Logical_Point near(static_cast<std::int32_t>(line.x0 * kScale),
                                 static_cast<std::int32_t>(line.y0 * kScale));
-    const auto found = std::find_if(drawn.begin(), drawn.end(), [&](const Drawn& d)
-                                    { return d.IsPolyline() && d.points.size() >= 2 &&
-                                             d.points[d.points.size() - 2] == near; });
+    const auto found = std::find_if(drawn.begin(), drawn.end(),
+                                    [&](const Drawn& d) {
+                                        return d.IsPolyline() && d.points.size() >= 2 &&
+                                               d.points[d.points.size() - 2] == near;
+                                    });
     ASSERT_NE(found, drawn.end()) << line.what;
     const WT_Logical_Point far = found->points.back();
     EXPECT_TRUE(far.m_x == kHigh || far.m_x == kLow || far.m_y == kHigh || far.m_y == kLow)
@@ -197,8 +194,9 @@ TEST_F(FarGeometry, APolylineThatLeavesAndComesBackIsWrittenInTwoParts)
     ASSERT_EQ(drawn.size(), 2u);
     const auto unit = [](double metres) { return static_cast<std::int32_t>(metres * kScale); };
     // Each part meets the edge where its line does: y = x, and y = x - 0.1 m.
-    EXPECT_EQ(drawn[0].points, (std::vector<WT_Logical_Point>{WT_Logical_Point(unit(0.1), unit(0.1)),
-                                                              WT_Logical_Point(kHigh, kHigh)}));
+    EXPECT_EQ(drawn[0].points,
+              (std::vector<WT_Logical_Point>{WT_Logical_Point(unit(0.1), unit(0.1)),
+                                             WT_Logical_Point(kHigh, kHigh)}));
     ASSERT_EQ(drawn[1].points.size(), 2u);
     EXPECT_EQ(drawn[1].points[1], WT_Logical_Point(unit(0.2), unit(0.1)));
     EXPECT_NEAR(drawn[1].points[0].m_y, kHigh - 0.1 * kScale, 2.0);
@@ -214,8 +212,9 @@ TEST_F(FarGeometry, AreasKeepTheirShapeInsideTheRange)
     HostDrawing host = HostDrawing::FromViews(
         "<view name=\"S\" type=\"1\"/><view name=\"V\" type=\"7\"><sketch>"
         "<hatch solid=\"1\" colour=\"255\"><face><loop><edge><curve>" +
-        corners + " 0.1 0.1 0</curve></edge></loop></face></hatch></sketch>"
-                  "<annotation type=\"8\"/><weld-item list=\"2\"><triangle filled=\"1\">" +
+        corners +
+        " 0.1 0.1 0</curve></edge></loop></face></hatch></sketch>"
+        "<annotation type=\"8\"/><weld-item list=\"2\"><triangle filled=\"1\">" +
         corners + "</triangle></weld-item></view>");
     const std::vector<Drawn> drawn = WalkView(host);
     const std::vector<Drawn> areas = addin_test::OfKind(drawn, WT_Object::Polygon_ID);
@@ -333,9 +332,9 @@ TEST_F(QuillcastProgram, ALineFarOffThePaperKeepsItsDirectionAndAFarArcIsNamed)
     EXPECT_EQ(to.m_x, 2147483647);
     // 26.57 degrees, as the document's line runs, not 37.09 (the far end
     // pressed onto x = 2^31 - 1 alone).
-    const double degrees = std::atan2(static_cast<double>(to.m_y) - from.m_y,
-                                      static_cast<double>(to.m_x) - from.m_x) *
-                           180 / M_PI;
+    const double degrees =
+        std::atan2(static_cast<double>(to.m_y) - from.m_y, static_cast<double>(to.m_x) - from.m_x) *
+        180 / M_PI;
     EXPECT_NEAR(degrees, std::atan2(50000 - 0.05, 100000 - 0.05) * 180 / M_PI, 1e-6);
 
     ASSERT_EQ(Quillcast("publish " + Quoted(Document("far-arc.xml", FarDrawing(true))) + " -o " +

@@ -239,9 +239,9 @@ TEST(SymbolDrawer, AbsurdNumbersAreCutOrLeftOut)
 {
     platform::ui().reset();
     platform::ui().setEcho(false);
-    SymbolFile symbols(Symbol("S", {"A,LINE 1e30,-1e30,nan,inf", "A,LINE 0,0,1000,300",
-                                    "A,ARC 0,0,5,1e30,-1e30", "A,CIRCLE 0,0,-5",
-                                    "A,CIRCLE 0,0,1e38", "A,CIRCLE 1000,0,5"}));
+    SymbolFile symbols(
+        Symbol("S", {"A,LINE 1e30,-1e30,nan,inf", "A,LINE 0,0,1000,300", "A,ARC 0,0,5,1e30,-1e30",
+                     "A,CIRCLE 0,0,-5", "A,CIRCLE 0,0,1e38", "A,CIRCLE 1000,0,5"}));
     const std::vector<Drawn> drawn = symbols.Draw("S", 2147483000, 0, 0.0, 1e6);
     const std::vector<Drawn> lines = OfKind(drawn, WT_Object::Polyline_ID);
     ASSERT_EQ(lines.size(), 1u);
