@@ -168,12 +168,22 @@ WT_Result WritePlacedPolyline(WT_File& file, const std::vector<SheetPosition>& p
         LeaveOut(named, kNotFiniteOnSheet);
         return WT_Result_Success;
     }
-    for (const std::vector<WT_Logical_Point>& part : ClipPolyline(points))
+    if (points.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return WT_Result_Usage_Error;
+    const auto write = [&](const std::vector<WT_Logical_Point>& part)
+    { return WT_Polyline(static_cast<int>(part.size()), part.data(), true).serialize(file); };
+    // What lies in the range, as nearly everything does, goes as it is.
+    if (std::all_of(points.begin(), points.end(),
+                    [](const SheetPosition& p) { return InStreamRange(p); }))
     {
-        if (part.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-            return WT_Result_Usage_Error;
-        WT_CHECK(WT_Polyline(static_cast<int>(part.size()), part.data(), true).serialize(file));
+        std::vector<WT_Logical_Point> whole;
+        whole.reserve(points.size());
+        for (const SheetPosition& p : points)
+            whole.push_back(ToLogical(p));
+        return write(whole);
     }
+    for (const std::vector<WT_Logical_Point>& part : ClipPolyline(points))
+        WT_CHECK(write(part));
     return WT_Result_Success;
 }
 
