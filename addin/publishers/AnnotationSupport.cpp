@@ -3,6 +3,8 @@
 #include "dwf/w2dtk/file.h"
 #include "host/RecordLayout.h"
 
+#include <cmath>
+
 namespace annot
 {
 
@@ -15,10 +17,9 @@ bool CountAt(const std::vector<double>& data, std::size_t index, std::size_t& co
     return true;
 }
 
-WT_Logical_Point SheetPoint(const w2dout::SheetContext& sheet, double x, double y)
+w2dout::SheetPosition SheetPoint(const w2dout::SheetContext& sheet, double x, double y)
 {
-    return WT_Logical_Point(w2dout::SaturateToInt32(x * sheet.scale),
-                            w2dout::SaturateToInt32(y * sheet.scale));
+    return w2dout::SheetPosition(std::trunc(x * sheet.scale), std::trunc(y * sheet.scale));
 }
 
 void SetLinePattern(WT_File& file, std::int32_t pattern)

@@ -48,8 +48,9 @@ bool WalkChain(T* first, Next next, Visit visit, WT_Result& result)
 }
 
 // A point already laid out on the sheet (display data, detail circles,
-// break lines): trunc(x·S), trunc(y·S).
-WT_Logical_Point SheetPoint(const w2dout::SheetContext& sheet, double x, double y);
+// break lines): trunc(x·S), trunc(y·S), not yet brought into the range of
+// the sheet's coordinates.
+w2dout::SheetPosition SheetPoint(const w2dout::SheetContext& sheet, double x, double y);
 
 // Sets the line pattern and marks it changed.
 void SetLinePattern(WT_File& file, std::int32_t pattern);

@@ -21,6 +21,7 @@
 using annot::SheetPoint;
 using w2dout::HostPoint;
 using w2dout::SaturateToInt32;
+using w2dout::SheetPosition;
 using w2dout::ViewTransform;
 
 namespace
@@ -48,11 +49,14 @@ bool ListCount(int claimed, const char* where, int& count)
     return true;
 }
 
-WT_Result WritePoints(WT_File& file, const WT_Logical_Point* points, int count, bool filled)
+// Straight lines and filled areas are cut where they leave the range of the
+// sheet's coordinates.
+WT_Result WritePoints(WT_File& file, const std::vector<SheetPosition>& points, bool filled,
+                      const w2dout::Named& named)
 {
     if (filled)
-        return WT_Polygon(count, points, true).serialize(file);
-    return WT_Polyline(count, points, true).serialize(file);
+        return w2dout::WritePlacedPolygon(file, points, named);
+    return w2dout::WritePlacedPolyline(file, points, named);
 }
 
 // A display-data line or arc's style; a style outside the host's table is
@@ -90,42 +94,37 @@ Direction TextDirection(double angle)
 }
 
 // A point `along` the baseline and `up` from it, from `origin`, in a text
-// turned to `d`.
-WT_Logical_Point InTextFrame(const WT_Logical_Point& origin, const Direction& d, double along,
-                             double up)
+// turned to `d`, in whole W2D units.
+SheetPosition InTextFrame(const SheetPosition& origin, const Direction& d, double along, double up)
 {
-    return WT_Logical_Point(SaturateToInt32(origin.m_x + along * d.cos - up * d.sin),
-                            SaturateToInt32(origin.m_y + along * d.sin + up * d.cos));
+    return SheetPosition(std::trunc(origin.x + along * d.cos - up * d.sin),
+                         std::trunc(origin.y + along * d.sin + up * d.cos));
 }
 
-std::int64_t Half(std::int64_t value)
+// Half of a whole number of W2D units, truncated toward zero.
+double Half(double value)
 {
-    return value / 2; // truncates toward zero
-}
-
-std::int32_t Clamp32(std::int64_t value)
-{
-    return SaturateToInt32(static_cast<double>(value));
+    return std::trunc(value / 2);
 }
 
 // The angle the slash of arrow style 2 is taken from: atan((A.x − B.x) /
 // (A.y − B.y)), with a level shaft giving ±π/2 instead of a division by zero.
-double ShaftAngle(const WT_Logical_Point& a, const WT_Logical_Point& b)
+double ShaftAngle(const SheetPosition& a, const SheetPosition& b)
 {
-    const double dx = static_cast<double>(a.m_x) - b.m_x;
-    const double dy = static_cast<double>(a.m_y) - b.m_y;
+    const double dx = a.x - b.x;
+    const double dy = a.y - b.y;
     if (dy == 0.0)
         return dx < 0 ? -kPi / 2 : kPi / 2;
     return std::atan(dx / dy);
 }
 } // namespace
 
-bool CDWF2DGrWriter::ComputeArrowHeadPoints(const WT_Logical_Point& a, const WT_Logical_Point& b,
-                                            double width, double length, WT_Logical_Point& c0,
-                                            WT_Logical_Point& c1)
+bool CDWF2DGrWriter::ComputeArrowHeadPoints(const SheetPosition& a, const SheetPosition& b,
+                                            double width, double length, SheetPosition& c0,
+                                            SheetPosition& c1)
 {
-    const double dx = static_cast<double>(b.m_x) - a.m_x;
-    const double dy = static_cast<double>(b.m_y) - a.m_y;
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
     const double distance = std::hypot(dx, dy);
     if (!(distance > 0))
         return false;
@@ -133,28 +132,33 @@ bool CDWF2DGrWriter::ComputeArrowHeadPoints(const WT_Logical_Point& a, const WT_
     // width to either side.
     const double ux = dx / distance;
     const double uy = dy / distance;
-    const double baseX = a.m_x + length * ux;
-    const double baseY = a.m_y + length * uy;
+    const double baseX = a.x + length * ux;
+    const double baseY = a.y + length * uy;
     const double sideX = width / 2 * uy;
     const double sideY = -width / 2 * ux;
-    c0 = WT_Logical_Point(SaturateToInt32(baseX + sideX), SaturateToInt32(baseY + sideY));
-    c1 = WT_Logical_Point(SaturateToInt32(baseX - sideX), SaturateToInt32(baseY - sideY));
+    c0 = SheetPosition(std::trunc(baseX + sideX), std::trunc(baseY + sideY));
+    c1 = SheetPosition(std::trunc(baseX - sideX), std::trunc(baseY - sideY));
     return true;
 }
 
-WT_Result CDWF2DGrWriter::DrawArrowHead(WT_File& file, const WT_Logical_Point& aIn,
-                                        const WT_Logical_Point& b, double width, double length,
+WT_Result CDWF2DGrWriter::DrawArrowHead(WT_File& file, const SheetPosition& aIn,
+                                        const SheetPosition& b, double width, double length,
                                         double style)
 {
+    const w2dout::Named named{"CDWF2DGrWriter::DrawArrowHead", u"An arrow head"};
     const std::int32_t kind = SaturateToInt32(style);
     if (kind < 0 || kind > 9)
         return WT_Result_Success;
-    WT_Logical_Point a = aIn;
+    if (!w2dout::IsFinite(aIn) || !w2dout::IsFinite(b))
+    {
+        w2dout::LeaveOut(named, w2dout::kNotFiniteOnSheet);
+        return WT_Result_Success;
+    }
+    SheetPosition a = aIn;
     if (kind == 6)
-        a = WT_Logical_Point(Clamp32(Half(std::int64_t(a.m_x) + b.m_x)),
-                             Clamp32(Half(std::int64_t(a.m_y) + b.m_y)));
-    WT_Logical_Point c0;
-    WT_Logical_Point c1;
+        a = SheetPosition(Half(a.x + b.x), Half(a.y + b.y));
+    SheetPosition c0;
+    SheetPosition c1;
     if (!ComputeArrowHeadPoints(a, b, width, length, c0, c1))
         return WT_Result_Success; // an arrow without a direction
     if (kind <= 6)
@@ -165,60 +169,45 @@ WT_Result CDWF2DGrWriter::DrawArrowHead(WT_File& file, const WT_Logical_Point& a
     switch (kind)
     {
     case 0:
-    {
-        const WT_Logical_Point outline[4] = {c1, c0, b, c1};
-        return WritePoints(file, outline, 4, false);
-    }
+        return WritePoints(file, {c1, c0, b, c1}, false, named);
     case 1:
-    {
-        const WT_Logical_Point shaft[2] = {a, b};
-        WT_CHECK(WritePoints(file, shaft, 2, false));
-        const WT_Logical_Point head[3] = {c1, c0, b};
-        return WritePoints(file, head, 3, true);
-    }
+        WT_CHECK(WritePoints(file, {a, b}, false, named));
+        return WritePoints(file, {c1, c0, b}, true, named);
     case 2:
     {
         const double s = length * std::cos(ShaftAngle(a, b) + kPi / 3);
-        const WT_Logical_Point slash[2] = {
-            WT_Logical_Point(SaturateToInt32(b.m_x - s), SaturateToInt32(b.m_y - s)),
-            WT_Logical_Point(SaturateToInt32(b.m_x + s), SaturateToInt32(b.m_y + s))};
-        return WritePoints(file, slash, 2, false);
+        return WritePoints(file,
+                           {SheetPosition(std::trunc(b.x - s), std::trunc(b.y - s)),
+                            SheetPosition(std::trunc(b.x + s), std::trunc(b.y + s))},
+                           false, named);
     }
     case 3:
     case 4:
     {
-        const std::int32_t radius = SaturateToInt32(width / 3);
-        if (radius <= 0)
+        // A dot cannot be cut along its own lines: it is drawn whole or not.
+        w2dout::StreamEllipse dot;
+        if (!w2dout::PlaceEllipse(b, width / 3, width / 3, named, dot))
             return WT_Result_Success;
+        const WT_Logical_Point& at = dot.centre;
         if (kind == 3)
-            return WT_Filled_Ellipse(b.m_x, b.m_y, radius, radius, 0, 0, 0).serialize(file);
-        return WT_Outline_Ellipse(b.m_x, b.m_y, radius, radius, 0, 0, 0).serialize(file);
+            return WT_Filled_Ellipse(at.m_x, at.m_y, dot.major, dot.minor, 0, 0, 0).serialize(file);
+        return WT_Outline_Ellipse(at.m_x, at.m_y, dot.major, dot.minor, 0, 0, 0).serialize(file);
     }
     case 5:
     case 6:
-    {
-        const WT_Logical_Point open[3] = {c1, b, c0};
-        return WritePoints(file, open, 3, false);
-    }
+        return WritePoints(file, {c1, b, c0}, false, named);
     default:
         break;
     }
     // Styles 7 to 9: filled halves of a head whose back is notched at M.
-    const std::int64_t mx = Half(Half(Half(std::int64_t(c0.m_x) + c1.m_x) + b.m_x) + a.m_x);
-    const std::int64_t my = Half(Half(Half(std::int64_t(c0.m_y) + c1.m_y) + b.m_y) + a.m_y);
-    const WT_Logical_Point m(Clamp32(mx), Clamp32(my));
+    const SheetPosition m(Half(Half(Half(c0.x + c1.x) + b.x) + a.x),
+                          Half(Half(Half(c0.y + c1.y) + b.y) + a.y));
     w2dout::SetFill(file, true);
     WT_Result result = WT_Result_Success;
     if (kind == 7 || kind == 8)
-    {
-        const WT_Logical_Point half[3] = {m, c0, b};
-        result = WritePoints(file, half, 3, true);
-    }
+        result = WritePoints(file, {m, c0, b}, true, named);
     if (result == WT_Result_Success && (kind == 7 || kind == 9))
-    {
-        const WT_Logical_Point half[3] = {m, c1, b};
-        result = WritePoints(file, half, 3, true);
-    }
+        result = WritePoints(file, {m, c1, b}, true, named);
     w2dout::SetFill(file, false);
     return result;
 }
@@ -339,9 +328,8 @@ void CDWF2DGrWriter::NoteEstimatedRun(const std::u16string& run, const std::u16s
                       (missingGlyphs ? u" (" + width.why + u")" : std::u16string()));
 }
 
-void CDWF2DGrWriter::AdjustTextPosition(int justification, WT_Logical_Point& position,
-                                        double height, double width, double angle,
-                                        std::size_t line) const
+void CDWF2DGrWriter::AdjustTextPosition(int justification, SheetPosition& position, double height,
+                                        double width, double angle, std::size_t line) const
 {
     const double h = height * sheet_.scale;
     // Offsets in the text's own frame: along its baseline and up from it.
@@ -389,34 +377,49 @@ std::u16string CDWF2DGrWriter::FitFontName(const WT_File& file, const std::u16st
 }
 
 WT_Result CDWF2DGrWriter::WriteText(WT_File& file, const std::u16string& text,
-                                    const WT_Logical_Point& position, double angle, double height,
+                                    const SheetPosition& position, double angle, double height,
                                     const std::u16string& font)
 {
+    static const char* const kWhere = "CDWF2DGrWriter::WriteText";
     if (text.empty())
         return WT_Result_Success; // nothing to show
+    const double fontHeight = sheet_.scale * height * kFontHeight;
+    if (const char16_t* why = w2dout::TextPlacementFault(position, fontHeight))
+    {
+        w2dout::LeaveOut({kWhere, u"The text \"" + w2dout::Excerpt(text) + u"\""}, why);
+        return WT_Result_Success;
+    }
     WT_Font& desired = file.desired_rendition().font();
     desired.font_name().set(WT_String(font.c_str()));
     desired.rotation().set(w2dout::ToUInt16(angle * w2dout::kRadiansToFontRotation));
-    desired.height().set(SaturateToInt32(sheet_.scale * height * kFontHeight));
+    desired.height().set(SaturateToInt32(fontHeight));
     file.desired_rendition().mark_changed(WT_Attribute_Set::Font_Bit);
-    return WT_Text(position, w2dout::FittedText(file, text, "CDWF2DGrWriter::WriteText"))
+    return WT_Text(w2dout::ToLogical(position), w2dout::FittedText(file, text, kWhere))
         .serialize(file);
 }
 
-WT_Result CDWF2DGrWriter::DrawGtolSymbol(const std::u16string& code,
-                                         const WT_Logical_Point& position, double angle,
-                                         double height, WT_File& file)
+WT_Result CDWF2DGrWriter::DrawGtolSymbol(const std::u16string& code, const SheetPosition& position,
+                                         double angle, double height, WT_File& file)
 {
+    // A symbol is drawn from its insertion point, which the stream must hold.
+    if (const char16_t* why = w2dout::PositionFault(position))
+    {
+        w2dout::LeaveOut(
+            {"CDWF2DGrWriter::DrawGtolSymbol", u"The symbol <" + w2dout::Excerpt(code) + u">"},
+            why);
+        return WT_Result_Success;
+    }
     const std::size_t dash = code.find(u'-');
     CSymbolDrawer& drawer = SymbolDrawer();
     drawer.SetLibraryName(code.substr(0, dash));
     drawer.SetSymbolName(dash == std::u16string::npos ? std::u16string() : code.substr(dash + 1));
-    return drawer.Draw(file, sheet_, position.m_x, position.m_y, angle, height);
+    const WT_Logical_Point at = w2dout::ToLogical(position);
+    return drawer.Draw(file, sheet_, at.m_x, at.m_y, angle, height);
 }
 
-WT_Result CDWF2DGrWriter::ParseSymbolText(const TextLine& line, const WT_Logical_Point& position,
-                                          double angle, double height,
-                                          const std::u16string& font, WT_File& file)
+WT_Result CDWF2DGrWriter::ParseSymbolText(const TextLine& line, const SheetPosition& position,
+                                          double angle, double height, const std::u16string& font,
+                                          WT_File& file)
 {
     // Each run is a text of its own and each symbol a drawing of its own,
     // in the order they stand, so that a reader collecting the texts still
@@ -424,7 +427,7 @@ WT_Result CDWF2DGrWriter::ParseSymbolText(const TextLine& line, const WT_Logical
     const Direction d = TextDirection(angle);
     for (const TextPiece& piece : line.pieces)
     {
-        const WT_Logical_Point at = InTextFrame(position, d, piece.start, 0.0);
+        const SheetPosition at = InTextFrame(position, d, piece.start, 0.0);
         if (piece.symbol)
         {
             WT_CHECK(DrawGtolSymbol(piece.text, at, angle, height, file));
@@ -455,7 +458,7 @@ WT_Result CDWF2DGrWriter::GetTextOfDisplaydata(WT_File& file, host::DisplayData*
             const double angle = data->textAngle(i);
             const std::u16string font = FitFontName(file, data->textFont(i), remaining);
 
-            const WT_Logical_Point anchor = SheetPoint(sheet_, at[0], at[1]);
+            const SheetPosition anchor = SheetPoint(sheet_, at[0], at[1]);
             std::size_t start = 0;
             for (std::size_t line = 0;; ++line)
             {
@@ -463,7 +466,7 @@ WT_Result CDWF2DGrWriter::GetTextOfDisplaydata(WT_File& file, host::DisplayData*
                 const std::u16string text = remaining.substr(
                     start, feed == std::u16string::npos ? std::u16string::npos : feed - start);
                 const TextLine laidOut = LayOutTextLine(file, text, height, font);
-                WT_Logical_Point position = anchor;
+                SheetPosition position = anchor;
                 AdjustTextPosition(justification, position, height, laidOut.width, angle, line);
                 WT_CHECK(ParseSymbolText(laidOut, position, angle, height, font, file));
                 if (feed == std::u16string::npos)
@@ -530,10 +533,12 @@ WT_Result CDWF2DGrWriter::GetLineOfDisplaydata(WT_File& file, host::DisplayData*
                                   w2dout::SetFill(file, false);
                                   w2dout::SetLineWeightValue(file, 0);
                                   SetDisplaydataStyle(file, style, line[0]);
-                                  const WT_Logical_Point ends[2] = {
-                                      SheetPoint(sheet_, line[4], line[5]),
-                                      SheetPoint(sheet_, line[7], line[8])};
-                                  return WT_Polyline(2, ends, true).serialize(file);
+                                  return w2dout::WritePlacedPolyline(
+                                      file,
+                                      {SheetPoint(sheet_, line[4], line[5]),
+                                       SheetPoint(sheet_, line[7], line[8])},
+                                      {"CDWF2DGrWriter::GetLineOfDisplaydata",
+                                       u"An annotation line"});
                               });
 }
 
@@ -555,7 +560,9 @@ WT_Result CDWF2DGrWriter::GetArcOfDisplaydata(WT_File& file, host::DisplayData* 
             std::copy(arc.begin() + 4, arc.begin() + 10, item.begin() + 5);   // start, end
             std::copy(arc.begin() + 13, arc.begin() + 16, item.begin() + 11); // axis
             const ViewTransform sheetCoordinates;
-            return GenerateArcOrEllipse(0, sheetCoordinates, item, file);
+            return GenerateArcOrEllipse(
+                0, sheetCoordinates, item, file,
+                {"CDWF2DGrWriter::GetArcOfDisplaydata", u"An annotation arc"});
         });
 }
 
@@ -590,16 +597,18 @@ WT_Result CDWF2DGrWriter::GenerateDisplayData(WT_File& file, host::DisplayData* 
 
 namespace
 {
+const w2dout::Named kWeldNamed{"CDWF2DGrWriter::GetWeldSymbol", u"A weld triangle"};
+
 // One weld triangle's corners in sheet coordinates; false when the host's
 // record is too short.
 bool TriangleCorners(const w2dout::SheetContext& sheet, const std::vector<double>& triangle,
-                     WT_Logical_Point (&corners)[4])
+                     std::vector<SheetPosition>& corners)
 {
     if (triangle.size() < kTriangleSize)
         return false;
+    corners.clear();
     for (int k = 0; k < 3; ++k)
-        corners[k] = SheetPoint(sheet, triangle[3 * k], triangle[3 * k + 1]);
-    corners[3] = corners[0];
+        corners.push_back(SheetPoint(sheet, triangle[3 * k], triangle[3 * k + 1]));
     return true;
 }
 
@@ -625,7 +634,7 @@ WT_Result DrawWeldTriangles(const w2dout::SheetContext& sheet, host::View* view,
                     return WT_Result_Success;
                 for (int i = 0; i < count && !malformed; ++i)
                 {
-                    WT_Logical_Point corners[4];
+                    std::vector<SheetPosition> corners;
                     if (!TriangleCorners(sheet, item->triangle(i), corners))
                     {
                         malformed = true;
@@ -651,20 +660,23 @@ WT_Result DrawWeldTriangles(const w2dout::SheetContext& sheet, host::View* view,
 WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view, std::int32_t colour)
 {
     return DrawWeldTriangles(sheet_, view, 1,
-                             [&](host::WeldItem* item, int i, const WT_Logical_Point* corners)
+                             [&](host::WeldItem* item, int i, std::vector<SheetPosition>& corners)
                              {
                                  w2dout::SetColor(file, colour);
                                  w2dout::SetFill(file, false);
                                  const bool filled = item->filled(i) != 0;
-                                 return WritePoints(file, corners, filled ? 3 : 4, filled);
+                                 // An outline goes back to its first corner.
+                                 if (!filled)
+                                     corners.push_back(corners.front());
+                                 return WritePoints(file, corners, filled, kWeldNamed);
                              });
 }
 
 WT_Result CDWF2DGrWriter::GetWeldSymbol(WT_File& file, host::View* view)
 {
     return DrawWeldTriangles(sheet_, view, 2,
-                             [&](host::WeldItem*, int, const WT_Logical_Point* corners)
-                             { return WritePoints(file, corners, 3, true); });
+                             [&](host::WeldItem*, int, std::vector<SheetPosition>& corners)
+                             { return WritePoints(file, corners, true, kWeldNamed); });
 }
 
 WT_Result CDWF2DGrWriter::GenerateAnnotation(WT_File& file, host::Annotation* note)
@@ -759,8 +771,8 @@ WT_Result CDWF2DGrWriter::GenerateDimension(WT_File& file, host::View* view,
                 x = turned.x;
                 y = turned.y;
             }
-            return WT_Logical_Point(SaturateToInt32(x + s * transform.xOffset),
-                                    SaturateToInt32(y + s * transform.yOffset));
+            return SheetPosition(std::trunc(x + s * transform.xOffset),
+                                 std::trunc(y + s * transform.yOffset));
         };
         std::size_t offset = 1;
         for (std::size_t d = 0; d < count; ++d)
@@ -784,8 +796,8 @@ WT_Result CDWF2DGrWriter::GenerateDimension(WT_File& file, host::View* view,
                 WT_Attribute_Set& desired = file.desired_rendition();
                 desired.color().set(0, desired.color_map());
                 desired.mark_changed(WT_Attribute_Set::Color_Bit | WT_Attribute_Set::Color_Map_Bit);
-                const WT_Logical_Point ends[2] = {place(segment + 1), place(segment + 4)};
-                WT_CHECK(WT_Polyline(2, ends, true).serialize(file));
+                WT_CHECK(w2dout::WritePlacedPolyline(file, {place(segment + 1), place(segment + 4)},
+                                                     {kWhere, u"A dimension line"}));
             }
 
             const double* arrows = record + 2 + 7 * m;
@@ -799,17 +811,25 @@ WT_Result CDWF2DGrWriter::GenerateDimension(WT_File& file, host::View* view,
                 // Moved left and down by a share of the text's own height,
                 // which lies the same on paper whatever the sheet's size.
                 const double offset = kDimensionTextOffset * s * height;
-                WT_Logical_Point written[2];
+                SheetPosition written[2];
                 for (int t = 0; t < 2; ++t)
                 {
                     const double* p = textAt + 3 * t;
-                    written[t] = WT_Logical_Point(SaturateToInt32(s * p[0] - offset),
-                                                  SaturateToInt32(s * p[1] - offset));
+                    written[t] =
+                        SheetPosition(std::trunc(s * p[0] - offset), std::trunc(s * p[1] - offset));
                     // Two equal positions are one text, not two on top of
                     // each other.
-                    if (t == 1 && written[1] == written[0])
+                    if (t == 1 && written[1].x == written[0].x && written[1].y == written[0].y)
                         break;
-                    WT_CHECK(WT_Text(written[t], w2dout::FittedText(file, text, kWhere))
+                    if (const char16_t* why = w2dout::TextPlacementFault(written[t], s * height))
+                    {
+                        w2dout::LeaveOut(
+                            {kWhere, u"The dimension text \"" + w2dout::Excerpt(text) + u"\""},
+                            why);
+                        continue;
+                    }
+                    WT_CHECK(WT_Text(w2dout::ToLogical(written[t]),
+                                     w2dout::FittedText(file, text, kWhere))
                                  .serialize(file));
                 }
             }

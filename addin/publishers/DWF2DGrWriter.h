@@ -8,7 +8,10 @@
 // checked against its array before use: the first record that does not fit
 // ends its operation with that operation's message box, after the records
 // before it were written. A W2D failure ends the operation and is handed
-// back, so that the sheet is not passed off as complete.
+// back, so that the sheet is not passed off as complete. Geometry reaching
+// beyond the range of the sheet's 32-bit coordinates is cut along its own
+// lines, or, where it cannot be (arcs, texts, symbols), left out with a
+// message that names it (see StreamRange.h and W2DOutput.h).
 #include "addin/publishers/SymbolDrawer.h"
 #include "addin/publishers/TextMeasure.h"
 #include "addin/publishers/W2DOutput.h"
@@ -85,19 +88,21 @@ public:
                                  const w2dout::ViewTransform& transform, std::int32_t edgeColour);
     // One arc item of the model edges at `index`: circular when it faces
     // the sheet, else elliptical. The item is known to lie inside `data`.
+    // `named` names it when it has to be left out.
     WT_Result GenerateArcOrEllipse(std::size_t index, const w2dout::ViewTransform& transform,
-                                   const std::vector<double>& data, WT_File& file);
+                                   const std::vector<double>& data, WT_File& file,
+                                   const w2dout::Named& named);
     // A circle seen tilted by `tilt` radians, as an elliptical arc; the
     // geometry is centre, start, end and the circle's axis.
     WT_Result GenerateEllipseArc(const double* geometry, const w2dout::ViewTransform& transform,
-                                 WT_File& file, double tilt);
+                                 WT_File& file, double tilt, const w2dout::Named& named);
     // Turns points (x, y, z each) by the view's rotation, then by the
     // writer's rotation; copies them when neither applies.
     void ProcessViewRotate(const w2dout::HostPoint* in, w2dout::HostPoint* out, std::size_t count);
     // One sketch or hatch line record: its pen in `colour`, then the turned
-    // segment.
+    // segment, as `named`.
     WT_Result WriteSketchLine(WT_File& file, const double* record, std::int32_t colour,
-                              const w2dout::ViewTransform& transform);
+                              const w2dout::ViewTransform& transform, const w2dout::Named& named);
 
     // ---- annotations, arrow heads and text (Annotations.cpp)
     // Every annotation of the view: its display data in the annotation's
@@ -120,14 +125,18 @@ public:
     // and its second list as filled triangles.
     WT_Result GetWeldSymbol(WT_File& file, host::View* view, std::int32_t colour);
     WT_Result GetWeldSymbol(WT_File& file, host::View* view);
-    // One arrow head at B pointing from A; a and b are its width and length
-    // in W2D units. Coincident points have no direction and draw nothing.
-    WT_Result DrawArrowHead(WT_File& file, const WT_Logical_Point& a, const WT_Logical_Point& b,
-                            double width, double length, double style);
-    // The two base corners of an arrow head; false when A and B coincide.
-    static bool ComputeArrowHeadPoints(const WT_Logical_Point& a, const WT_Logical_Point& b,
-                                       double width, double length, WT_Logical_Point& c0,
-                                       WT_Logical_Point& c1);
+    // One arrow head at B pointing from A (whole W2D units, not yet in the
+    // stream); a and b are its width and length in W2D units. Coincident
+    // points have no direction and draw nothing. Its lines and areas are cut
+    // to the range of the sheet's coordinates; a dot beyond it is left out.
+    WT_Result DrawArrowHead(WT_File& file, const w2dout::SheetPosition& a,
+                            const w2dout::SheetPosition& b, double width, double length,
+                            double style);
+    // The two base corners of an arrow head, in whole W2D units; false when
+    // A and B coincide.
+    static bool ComputeArrowHeadPoints(const w2dout::SheetPosition& a,
+                                       const w2dout::SheetPosition& b, double width, double length,
+                                       w2dout::SheetPosition& c0, w2dout::SheetPosition& c1);
     // Text sizes, in text heights h (S·h W2D units). The font is written
     // 1.3 h tall, and runs are as wide as that font sets them
     // (text_measure). Characters no installed font or glyph answers for are
@@ -179,17 +188,21 @@ public:
     // justification (2 and 3 centre the line's `width` on the anchor, 5 ends
     // it there), both in the text's own frame turned by `angle`. h in
     // drawing units, width in W2D units.
-    void AdjustTextPosition(int justification, WT_Logical_Point& position, double height,
+    // Positions are in whole W2D units.
+    void AdjustTextPosition(int justification, w2dout::SheetPosition& position, double height,
                             double width, double angle = 0.0, std::size_t line = 0) const;
     // Writes a laid-out line from `position`: each run as a text of its own
     // and each symbol drawn from the symbol file, turned by `angle`.
-    WT_Result ParseSymbolText(const TextLine& line, const WT_Logical_Point& position,
+    WT_Result ParseSymbolText(const TextLine& line, const w2dout::SheetPosition& position,
                               double angle, double height, const std::u16string& font,
                               WT_File& file);
-    WT_Result DrawGtolSymbol(const std::u16string& code, const WT_Logical_Point& position,
+    // A text or symbol whose position (or a text whose height) lies beyond
+    // the range of the sheet's coordinates cannot be cut: it is left out
+    // with a message that names it.
+    WT_Result DrawGtolSymbol(const std::u16string& code, const w2dout::SheetPosition& position,
                              double angle, double height, WT_File& file);
     WT_Result WriteText(WT_File& file, const std::u16string& text,
-                        const WT_Logical_Point& position, double angle, double height,
+                        const w2dout::SheetPosition& position, double angle, double height,
                         const std::u16string& font);
     WT_Result GenerateDimension(WT_File& file, host::View* view,
                                 const w2dout::ViewTransform& transform);

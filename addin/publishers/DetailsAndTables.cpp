@@ -24,6 +24,7 @@
 using annot::SheetPoint;
 using w2dout::HostPoint;
 using w2dout::SaturateToInt32;
+using w2dout::SheetPosition;
 using w2dout::ViewTransform;
 
 namespace
@@ -61,9 +62,9 @@ WT_Result CDWF2DGrWriter::DrawDetailArrow(const double* arrow, WT_File& file)
     const double tx = arrow[0];
     const double ty = arrow[1];
     const double length = arrow[7];
-    const WT_Logical_Point a(SaturateToInt32(s * (tx + 3 * length * arrow[3])),
-                             SaturateToInt32(s * (ty + 3 * length * arrow[4])));
-    const WT_Logical_Point b = SheetPoint(sheet_, tx, ty);
+    const SheetPosition a(std::trunc(s * (tx + 3 * length * arrow[3])),
+                          std::trunc(s * (ty + 3 * length * arrow[4])));
+    const SheetPosition b = SheetPoint(sheet_, tx, ty);
     return DrawArrowHead(file, a, b, s * arrow[6] / 2, s * length / 2, arrow[8]);
 }
 
@@ -99,13 +100,12 @@ WT_Result CDWF2DGrWriter::GenerateDetailCircle(WT_File& file)
             w2dout::SetColor(file, 0);
             w2dout::SetLineWeightValue(file, 0);
             w2dout::SetFill(file, false);
-            WT_CHECK(w2dout::WriteOutlineEllipse(file, sheet_, PointAt(record + 1),
-                                                 PointAt(record + 4), PointAt(record + 7),
-                                                 sheetCoordinates, 1));
+            WT_CHECK(w2dout::WriteOutlineEllipse(
+                file, sheet_, PointAt(record + 1), PointAt(record + 4), PointAt(record + 7),
+                sheetCoordinates, 1, {kWhere, u"A detail circle"}));
             const double height = record[14];
-            const WT_Logical_Point at(
-                SaturateToInt32(sheet_.scale * record[11]),
-                SaturateToInt32(sheet_.scale * record[12] - sheet_.scale * height));
+            const SheetPosition at(std::trunc(sheet_.scale * record[11]),
+                                   std::trunc(sheet_.scale * record[12] - sheet_.scale * height));
             const std::u16string label =
                 static_cast<std::size_t>(c) < labels.size() ? labels[c] : std::u16string();
             WT_CHECK(WriteText(file, label, at, 0.0, height, u"Arial"));
@@ -138,21 +138,17 @@ WT_Result CDWF2DGrWriter::GenerateDetailCircleOther(WT_File& file)
             ReportPublishError(kWhere);
             return WT_Result_Success;
         }
-        WT_Logical_Point points[3] = {SheetPoint(sheet_, p[0], p[1]),
-                                      SheetPoint(sheet_, p[3], p[4]), WT_Logical_Point()};
-        int count = 2;
+        std::vector<SheetPosition> points = {SheetPoint(sheet_, p[0], p[1]),
+                                             SheetPoint(sheet_, p[3], p[4])};
         if (type == 2)
         {
             // A corner given as x = 0 is missing from the host's outline.
             if (p[0] == 0.0 || p[3] == 0.0)
                 return WT_Result_Success;
             if (p[6] != 0.0)
-            {
-                points[2] = SheetPoint(sheet_, p[6], p[7]);
-                count = 3;
-            }
+                points.push_back(SheetPoint(sheet_, p[6], p[7]));
         }
-        return WT_Polyline(count, points, true).serialize(file);
+        return w2dout::WritePlacedPolyline(file, points, {kWhere, u"A detail outline"});
     }
     catch (...)
     {
@@ -209,7 +205,7 @@ WT_Result CDWF2DGrWriter::GenerateBreakLine(WT_File& file)
                     const double* arc = g + 10 * k;
                     WT_CHECK(w2dout::WriteOutlineEllipse(
                         file, sheet_, PointAt(arc + 7), PointAt(arc + 1), PointAt(arc + 4),
-                        sheetCoordinates, SaturateToInt32(arc[0])));
+                        sheetCoordinates, SaturateToInt32(arc[0]), {kWhere, u"A break line arc"}));
                 }
                 continue;
             }
@@ -220,8 +216,8 @@ WT_Result CDWF2DGrWriter::GenerateBreakLine(WT_File& file)
                 std::vector<HostPoint> line(points);
                 for (std::size_t p = 0; p < points; ++p)
                     line[p] = PointAt(g + 3 * (points * k + p));
-                WT_CHECK(
-                    w2dout::WritePolyline(file, sheet_, points, line.data(), sheetCoordinates));
+                WT_CHECK(w2dout::WritePolyline(file, sheet_, points, line.data(), sheetCoordinates,
+                                               {kWhere, u"A break line"}));
             }
         }
     }
@@ -367,11 +363,12 @@ WT_Result CDWF2DGrWriter::WriteHatchPolygon(const std::vector<HostPoint>& points
     // The loops turn with the view like every other sketch entity.
     std::vector<HostPoint> turned(points.size());
     ProcessViewRotate(points.data(), turned.data(), points.size());
-    std::vector<WT_Logical_Point> mapped;
-    mapped.reserve(turned.size());
+    std::vector<SheetPosition> placed;
+    placed.reserve(turned.size());
     for (const HostPoint& p : turned)
-        mapped.push_back(w2dout::MapPoint(sheet_, transform, p.x, p.y));
-    return WT_Polygon(static_cast<int>(mapped.size()), mapped.data(), true).serialize(file);
+        placed.push_back(w2dout::Place(sheet_, transform, p.x, p.y));
+    return w2dout::WritePlacedPolygon(file, placed,
+                                      {"CDWF2DGrWriter::HatchFace", u"A solid hatch"});
 }
 
 WT_Result CDWF2DGrWriter::GenerateBomTable(WT_File& file, const ViewTransform& /*transform*/)
@@ -589,13 +586,15 @@ WT_Result CDWF2DGrWriter::GenerateBlock(WT_File& file, const ViewTransform& /*tr
                 const HostPoint p1{p[2], p[3], 0.0};
                 const HostPoint p2{p[4], p[5], 0.0};
                 HostPoint c;
+                w2dout::StreamEllipse circle;
                 if (ComputeBoxCenter(p0, p1, p2, c))
                 {
-                    const double s = sheet_.scale;
-                    const std::int32_t r = SaturateToInt32(std::hypot(p0.x - c.x, p0.y - c.y) * s);
-                    const WT_Logical_Point at = SheetPoint(sheet_, c.x, c.y);
-                    if (r > 0)
+                    const double radius = std::hypot(p0.x - c.x, p0.y - c.y) * sheet_.scale;
+                    if (w2dout::PlaceEllipse(SheetPoint(sheet_, c.x, c.y), radius, radius,
+                                             {kWhere, u"A quadrant circle"}, circle))
                     {
+                        const WT_Logical_Point at = circle.centre;
+                        const std::int32_t r = circle.major;
                         const bool flag = item->flag() == 1;
                         const std::uint16_t first = flag ? 16384 : 0;
                         const std::uint16_t second = flag ? 49152 : 32768;

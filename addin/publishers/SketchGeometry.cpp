@@ -194,7 +194,8 @@ WT_Result ForEachRecord(const std::vector<double>& data, int count, std::size_t 
 } // namespace
 
 WT_Result CDWF2DGrWriter::WriteSketchLine(WT_File& file, const double* record, std::int32_t colour,
-                                          const ViewTransform& transform)
+                                          const ViewTransform& transform,
+                                          const w2dout::Named& named)
 {
     w2dout::SetFill(file, false);
     w2dout::SetLineWeight(file, SaturateToInt32(record[kLineWeight]));
@@ -203,7 +204,7 @@ WT_Result CDWF2DGrWriter::WriteSketchLine(WT_File& file, const double* record, s
     const HostPoint points[2] = {PointAt(record + 6), PointAt(record + 9)};
     HostPoint turned[2];
     ProcessViewRotate(points, turned, 2);
-    return w2dout::WritePolyline(file, sheet_, 2, turned, transform);
+    return w2dout::WritePolyline(file, sheet_, 2, turned, transform, named);
 }
 
 WT_Result CDWF2DGrWriter::GenerateSheetLine(host::Sketch* sketch, WT_File& file,
@@ -219,8 +220,9 @@ WT_Result CDWF2DGrWriter::GenerateSheetLine(host::Sketch* sketch, WT_File& file,
                              {
                                  if (!LayerVisible(layers, record[kLayer]))
                                      return WT_Result_Success;
-                                 return WriteSketchLine(
-                                     file, record, ColourOf(record, 5, defaultColour), transform);
+                                 return WriteSketchLine(file, record,
+                                                        ColourOf(record, 5, defaultColour),
+                                                        transform, {kWhere, u"A sketch line"});
                              });
     }
     catch (...)
@@ -245,9 +247,11 @@ WT_Result CDWF2DGrWriter::GenerateCrossHatchLine(WT_File& file, host::View* view
             return WT_Result_Success;
         const std::vector<double> data = sketch->lines(host::kHatchLines);
         return ForEachRecord(data, count, kLineRecord, kWhere,
-                             [&](const double* record) {
-                                 return WriteSketchLine(
-                                     file, record, ColourOf(record, -1, defaultColour), transform);
+                             [&](const double* record)
+                             {
+                                 return WriteSketchLine(file, record,
+                                                        ColourOf(record, -1, defaultColour),
+                                                        transform, {kWhere, u"A hatch line"});
                              });
     }
     catch (...)
@@ -282,7 +286,8 @@ WT_Result CDWF2DGrWriter::GenerateSketchArc(host::Sketch* sketch, WT_File& file,
                 ProcessViewRotate(points, turned, 3);
                 return w2dout::WriteOutlineEllipse(
                     file, sheet_, turned[2], turned[0], turned[1], transform, direction,
-                    w2dout::CircularArcSweep(points[2], points[0], points[1], direction));
+                    w2dout::CircularArcSweep(points[2], points[0], points[1], direction),
+                    {kWhere, u"A sketch arc"});
             });
     }
     catch (...)
@@ -334,17 +339,18 @@ WT_Result CDWF2DGrWriter::GenerateSketchEllipse(host::Sketch* sketch, WT_File& f
                 ProcessViewRotate(&centre, &turnedCentre, 1);
 
                 SetCurvePen(file, record, defaultColour);
-                const std::int32_t major = w2dout::MapLength(sheet_, transform, a);
-                const std::int32_t minor = w2dout::MapLength(sheet_, transform, b);
-                if (major <= 0 || minor <= 0)
+                w2dout::StreamEllipse placed;
+                if (!w2dout::PlaceEllipse(
+                        w2dout::Place(sheet_, transform, turnedCentre.x, turnedCentre.y),
+                        w2dout::PlaceLength(sheet_, transform, a),
+                        w2dout::PlaceLength(sheet_, transform, b), {kWhere, u"A sketch ellipse"},
+                        placed))
                     return WT_Result_Success;
-                const WT_Logical_Point at =
-                    w2dout::MapPoint(sheet_, transform, turnedCentre.x, turnedCentre.y);
                 const w2dout::StreamArc angles = w2dout::ArcAngles(
                     startAngle, endAngle,
                     w2dout::EllipticArcSweep(centre, start, end, axisX, axisY, a, b));
-                return WT_Outline_Ellipse(at.m_x, at.m_y, major, minor, angles.start, angles.end,
-                                          ToUInt16(axis))
+                return WT_Outline_Ellipse(placed.centre.m_x, placed.centre.m_y, placed.major,
+                                          placed.minor, angles.start, angles.end, ToUInt16(axis))
                     .serialize(file);
             });
     }
@@ -408,7 +414,8 @@ WT_Result CDWF2DGrWriter::GenerateSketchParabola(host::Sketch* sketch, WT_File& 
                     const HostPoint back = w2dout::Rotate(point, -beta);
                     point = HostPoint{back.x + apex.x, back.y + apex.y, apex.z};
                 }
-                return w2dout::WritePolyline(file, sheet_, points.size(), points.data(), transform);
+                return w2dout::WritePolyline(file, sheet_, points.size(), points.data(), transform,
+                                             {kWhere, u"A sketch parabola"});
             });
     }
     catch (...)
@@ -455,7 +462,8 @@ WT_Result CDWF2DGrWriter::GenerateSpline(WT_File& file, host::View* view,
                 given[k] = PointAt(record + 7 + 3 * k);
             std::vector<HostPoint> turned(points);
             ProcessViewRotate(given.data(), turned.data(), points);
-            WT_CHECK(w2dout::WritePolyline(file, sheet_, points, turned.data(), transform));
+            WT_CHECK(w2dout::WritePolyline(file, sheet_, points, turned.data(), transform,
+                                           {kWhere, u"A spline"}));
         }
     }
     catch (...)
@@ -494,7 +502,8 @@ WT_Result CDWF2DGrWriter::GeneratePolylineFromCurve(WT_File& file, host::View* v
             {
                 w2dout::SetDisplaydataLineStyle(file, SaturateToInt32(segment[0]));
                 const HostPoint points[2] = {PointAt(segment + 1), PointAt(segment + 4)};
-                WT_CHECK(w2dout::WritePolyline(file, sheet_, 2, points, sheetCoordinates));
+                WT_CHECK(w2dout::WritePolyline(file, sheet_, 2, points, sheetCoordinates,
+                                               {kWhere, u"A polyline of the view"}));
             }
         }
     }
@@ -562,10 +571,12 @@ WT_Result CDWF2DGrWriter::ProcessDrawingView(WT_File& file, host::View* view,
                 std::vector<HostPoint> vertices(points);
                 for (std::size_t p = 0; p < points; ++p)
                     vertices[p] = PointAt(data.data() + index + 9 + k + 3 * p);
-                WT_CHECK(w2dout::WritePolyline(file, sheet_, points, vertices.data(), transform));
+                WT_CHECK(w2dout::WritePolyline(file, sheet_, points, vertices.data(), transform,
+                                               {kWhere, u"A model edge"}));
             }
             else
-                WT_CHECK(GenerateArcOrEllipse(index, transform, data, file));
+                WT_CHECK(GenerateArcOrEllipse(index, transform, data, file,
+                                              {kWhere, u"A model edge arc"}));
         }
     }
     catch (...)
@@ -576,7 +587,8 @@ WT_Result CDWF2DGrWriter::ProcessDrawingView(WT_File& file, host::View* view,
 }
 
 WT_Result CDWF2DGrWriter::GenerateArcOrEllipse(std::size_t index, const ViewTransform& transform,
-                                               const std::vector<double>& data, WT_File& file)
+                                               const std::vector<double>& data, WT_File& file,
+                                               const w2dout::Named& named)
 {
     static const char* const kWhere = "CDWF2DGrWriter::GenerateArcOrEllipse";
     try
@@ -605,8 +617,8 @@ WT_Result CDWF2DGrWriter::GenerateArcOrEllipse(std::size_t index, const ViewTran
             alpha = kPi;
         if (alpha == 0.0 || alpha == kPi)
             return w2dout::WriteOutlineEllipse(file, sheet_, centre, start, end, transform,
-                                               alpha <= kPi / 2 ? 1 : -1);
-        return GenerateEllipseArc(geometry, transform, file, alpha);
+                                               alpha <= kPi / 2 ? 1 : -1, named);
+        return GenerateEllipseArc(geometry, transform, file, alpha, named);
     }
     catch (...)
     {
@@ -616,7 +628,7 @@ WT_Result CDWF2DGrWriter::GenerateArcOrEllipse(std::size_t index, const ViewTran
 }
 
 WT_Result CDWF2DGrWriter::GenerateEllipseArc(const double* geometry, const ViewTransform& transform,
-                                             WT_File& file, double tilt)
+                                             WT_File& file, double tilt, const w2dout::Named& named)
 {
     const HostPoint centre = PointAt(geometry);
     const HostPoint start = PointAt(geometry + 3);
@@ -626,9 +638,11 @@ WT_Result CDWF2DGrWriter::GenerateEllipseArc(const double* geometry, const ViewT
     const double projected = std::hypot(axis.x, axis.y);
     if (!(r > 0) || !(projected > 0))
         return WT_Result_Success;
-    const std::int32_t major = w2dout::MapLength(sheet_, transform, r);
-    const std::int32_t minor = w2dout::MapLength(sheet_, transform, std::fabs(std::cos(tilt)) * r);
-    if (major <= 0 || minor <= 0)
+    w2dout::StreamEllipse placed;
+    if (!w2dout::PlaceEllipse(w2dout::Place(sheet_, transform, centre.x, centre.y),
+                              w2dout::PlaceLength(sheet_, transform, r),
+                              w2dout::PlaceLength(sheet_, transform, std::fabs(std::cos(tilt)) * r),
+                              named, placed))
         return WT_Result_Success;
     // The major axis lies across the projected axis of the circle.
     double psi = w2dout::ClampedAcos(axis.x / projected) * w2dout::kRadiansToW2D;
@@ -644,8 +658,7 @@ WT_Result CDWF2DGrWriter::GenerateEllipseArc(const double* geometry, const ViewT
         std::swap(startAngle, endAngle);
     const w2dout::StreamArc angles =
         w2dout::ArcAngles(startAngle, endAngle, w2dout::AxialArcSweep(centre, start, end, axis));
-    const WT_Logical_Point at = w2dout::MapPoint(sheet_, transform, centre.x, centre.y);
-    return WT_Outline_Ellipse(at.m_x, at.m_y, major, minor, angles.start, angles.end,
-                              ToUInt16(direction))
+    return WT_Outline_Ellipse(placed.centre.m_x, placed.centre.m_y, placed.major, placed.minor,
+                              angles.start, angles.end, ToUInt16(direction))
         .serialize(file);
 }

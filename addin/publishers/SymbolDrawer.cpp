@@ -27,6 +27,9 @@ std::string SymbolFilePath()
 
 namespace
 {
+// Where a part of a symbol that is left out is reported from.
+const char* const kWhere = "CSymbolDrawer::Draw";
+
 // Symbol names and texts are 8-bit in the symbol file; characters beyond
 // that range cannot occur in it.
 std::string Narrow(const std::u16string& text)
@@ -98,6 +101,9 @@ void CSymbolDrawer::ResetExtent()
 
 void CSymbolDrawer::Extend(double a, double b)
 {
+    // A part whose numbers are not finite is not drawn and takes no room.
+    if (!std::isfinite(a) || !std::isfinite(b))
+        return;
     if (a < b)
         std::swap(a, b);
     if (extentEmpty_)
@@ -113,17 +119,23 @@ void CSymbolDrawer::Extend(double a, double b)
         extentMinimum_ = b;
 }
 
-std::int32_t CSymbolDrawer::Placement::Scaled(double value) const
+double CSymbolDrawer::Placement::Scaled(double value) const
 {
-    return SaturateToInt32(value * factor());
+    return std::trunc(value * factor());
 }
 
-WT_Logical_Point CSymbolDrawer::Placement::Place(std::int32_t localX, std::int32_t localY) const
+w2dout::SheetPosition CSymbolDrawer::Placement::Place(double localX, double localY) const
 {
     const double c = std::cos(angle);
     const double s = std::sin(angle);
-    return WT_Logical_Point(SaturateToInt32(x0 + localX * c - localY * s),
-                            SaturateToInt32(y0 + localX * s + localY * c));
+    return w2dout::SheetPosition(std::trunc(x0 + localX * c - localY * s),
+                                 std::trunc(y0 + localX * s + localY * c));
+}
+
+std::u16string CSymbolDrawer::PartName(std::u16string_view part) const
+{
+    return std::u16string(part) + u" of the symbol <" +
+           w2dout::Excerpt(libraryName_ + u"-" + symbolName_) + u">";
 }
 
 WT_Result CSymbolDrawer::Draw(WT_File& file, const w2dout::SheetContext& sheet, std::int32_t x0,
@@ -194,18 +206,19 @@ WT_Result CSymbolDrawer::Walk(WT_File* file, const w2dout::SheetContext& sheet, 
 
 WT_Result CSymbolDrawer::DrawLine(WT_File* file, const Placement& at, const Numbers& numbers)
 {
+    const std::u16string name = file ? PartName(u"A line") : std::u16string();
     for (std::size_t i = 0; i + 4 <= numbers.size(); i += 4)
     {
-        const std::int32_t x1 = at.Scaled(numbers[i]);
-        const std::int32_t y1 = at.Scaled(numbers[i + 1]);
-        const std::int32_t x2 = at.Scaled(numbers[i + 2]);
-        const std::int32_t y2 = at.Scaled(numbers[i + 3]);
+        const double x1 = at.Scaled(numbers[i]);
+        const double y1 = at.Scaled(numbers[i + 1]);
+        const double x2 = at.Scaled(numbers[i + 2]);
+        const double y2 = at.Scaled(numbers[i + 3]);
         Extend(x1, x2);
         if (!file)
             continue;
-        const WT_Logical_Point points[2] = {at.Place(x1, y1), at.Place(x2, y2)};
         w2dout::SetFill(*file, false);
-        WT_CHECK(WT_Polyline(2, points, true).serialize(*file));
+        WT_CHECK(w2dout::WritePlacedPolyline(*file, {at.Place(x1, y1), at.Place(x2, y2)},
+                                             {kWhere, name}));
     }
     return WT_Result_Success;
 }
@@ -224,20 +237,21 @@ std::uint16_t ArcAngle(float degrees, double angle)
 
 WT_Result CSymbolDrawer::DrawArc(WT_File* file, const Placement& at, const Numbers& numbers)
 {
+    const std::u16string name = file ? PartName(u"An arc") : std::u16string();
     for (std::size_t i = 0; i + 5 <= numbers.size(); i += 5)
     {
-        const std::int32_t cx = at.Scaled(numbers[i]);
-        const std::int32_t cy = at.Scaled(numbers[i + 1]);
-        const std::int32_t r = at.Scaled(numbers[i + 2]);
-        if (r <= 0)
+        const double cx = at.Scaled(numbers[i]);
+        const double cy = at.Scaled(numbers[i + 1]);
+        const double r = at.Scaled(numbers[i + 2]);
+        if (!(r > 0))
             continue; // nothing to draw
-        Extend(static_cast<double>(cx) - r, static_cast<double>(cx) + r);
-        if (!file)
+        Extend(cx - r, cx + r);
+        w2dout::StreamEllipse placed;
+        if (!file || !w2dout::PlaceEllipse(at.Place(cx, cy), r, r, {kWhere, name}, placed))
             continue;
-        const WT_Logical_Point centre = at.Place(cx, cy);
         w2dout::SetFill(*file, false);
-        WT_CHECK(WT_Outline_Ellipse(centre.m_x, centre.m_y, r, r,
-                                    ArcAngle(numbers[i + 3], at.angle),
+        WT_CHECK(WT_Outline_Ellipse(placed.centre.m_x, placed.centre.m_y, placed.major,
+                                    placed.minor, ArcAngle(numbers[i + 3], at.angle),
                                     ArcAngle(numbers[i + 4], at.angle), 0)
                      .serialize(*file));
     }
@@ -246,30 +260,34 @@ WT_Result CSymbolDrawer::DrawArc(WT_File* file, const Placement& at, const Numbe
 
 WT_Result CSymbolDrawer::DrawCircle(WT_File* file, const Placement& at, const Numbers& numbers)
 {
+    const std::u16string name = file ? PartName(u"A circle") : std::u16string();
     for (std::size_t i = 0; i + 3 <= numbers.size(); i += 3)
     {
-        const std::int32_t cx = at.Scaled(numbers[i]);
-        const std::int32_t cy = at.Scaled(numbers[i + 1]);
-        const std::int32_t r = at.Scaled(numbers[i + 2]);
-        if (r <= 0)
+        const double cx = at.Scaled(numbers[i]);
+        const double cy = at.Scaled(numbers[i + 1]);
+        const double r = at.Scaled(numbers[i + 2]);
+        if (!(r > 0))
             continue;
-        Extend(static_cast<double>(cx) - r, static_cast<double>(cx) + r);
-        if (!file)
+        Extend(cx - r, cx + r);
+        w2dout::StreamEllipse placed;
+        if (!file || !w2dout::PlaceEllipse(at.Place(cx, cy), r, r, {kWhere, name}, placed))
             continue;
-        const WT_Logical_Point centre = at.Place(cx, cy);
         w2dout::SetFill(*file, false);
         // Equal start and end angles make the whole turn.
-        WT_CHECK(WT_Outline_Ellipse(centre.m_x, centre.m_y, r, r, 0, 0, 0).serialize(*file));
+        WT_CHECK(WT_Outline_Ellipse(placed.centre.m_x, placed.centre.m_y, placed.major,
+                                    placed.minor, 0, 0, 0)
+                     .serialize(*file));
     }
     return WT_Result_Success;
 }
 
 WT_Result CSymbolDrawer::DrawPolygon(WT_File* file, const Placement& at, const Numbers& numbers)
 {
+    const std::u16string name = file ? PartName(u"A triangle") : std::u16string();
     for (std::size_t i = 0; i + 6 <= numbers.size(); i += 6)
     {
-        std::int32_t x[3];
-        std::int32_t y[3];
+        double x[3];
+        double y[3];
         for (int k = 0; k < 3; ++k)
         {
             x[k] = at.Scaled(numbers[i + 2 * k]);
@@ -279,9 +297,10 @@ WT_Result CSymbolDrawer::DrawPolygon(WT_File* file, const Placement& at, const N
         Extend(x[2], x[0]);
         if (!file)
             continue;
-        const WT_Logical_Point points[4] = {at.Place(x[0], y[0]), at.Place(x[1], y[1]),
-                                            at.Place(x[2], y[2]), at.Place(x[0], y[0])};
-        WT_CHECK(WT_Polygon(4, points, true).serialize(*file));
+        WT_CHECK(w2dout::WritePlacedPolygon(*file,
+                                            {at.Place(x[0], y[0]), at.Place(x[1], y[1]),
+                                             at.Place(x[2], y[2]), at.Place(x[0], y[0])},
+                                            {kWhere, name}));
     }
     return WT_Result_Success;
 }
@@ -293,23 +312,24 @@ WT_Result CSymbolDrawer::DrawFilledPolygon(WT_File* file, const Placement& at,
     static const double kMark[8][2] = {{0.1, 0},    {0.2, 0.2}, {0.7, 0.45}, {1.2, 0.6},
                                        {1.7, 0.45}, {2.2, 0.2}, {2.3, 0},    {0.1, 0}};
     const double f = at.factor();
+    const std::u16string name = file ? PartName(u"An arc mark") : std::u16string();
     for (std::size_t i = 0; i < numbers.size(); ++i)
     {
-        WT_Logical_Point points[8];
+        std::vector<w2dout::SheetPosition> points;
         // The extent is the whole hump, from its first point to its last,
         // so that text placed after it or a line ending with it clears it.
-        std::int32_t left = 0;
-        std::int32_t right = 0;
+        double left = 0;
+        double right = 0;
         for (int k = 0; k < 8; ++k)
         {
-            const std::int32_t localX = SaturateToInt32(kMark[k][0] * f);
-            points[k] = at.Place(localX, SaturateToInt32(kMark[k][1] * f));
+            const double localX = std::trunc(kMark[k][0] * f);
+            points.push_back(at.Place(localX, std::trunc(kMark[k][1] * f)));
             left = k == 0 ? localX : std::min(left, localX);
             right = k == 0 ? localX : std::max(right, localX);
         }
         Extend(left, right);
         if (file)
-            WT_CHECK(WT_Polygon(8, points, true).serialize(*file));
+            WT_CHECK(w2dout::WritePlacedPolygon(*file, points, {kWhere, name}));
     }
     return WT_Result_Success;
 }
@@ -325,15 +345,22 @@ WT_Result CSymbolDrawer::DrawText(WT_File* file, const Placement& at, const Numb
         if (!file)
             continue;
         // Moved down and left by a third of the text height before turning.
-        const std::int32_t x = SaturateToInt32(at.Scaled(numbers[i]) - f / 3);
-        const std::int32_t y = SaturateToInt32(at.Scaled(numbers[i + 1]) - f / 3);
+        const double x = std::trunc(at.Scaled(numbers[i]) - f / 3);
+        const double y = std::trunc(at.Scaled(numbers[i + 1]) - f / 3);
+        const w2dout::SheetPosition position = at.Place(x, y);
+        const std::u16string wide = Widen(texts[text]);
+        if (const char16_t* why = w2dout::TextPlacementFault(position, f))
+        {
+            w2dout::LeaveOut({kWhere, PartName(u"The text \"" + w2dout::Excerpt(wide) + u"\"")},
+                             why);
+            continue;
+        }
         WT_Font& font = file->desired_rendition().font();
         font.rotation().set(ToUInt16(at.angle * w2dout::kRadiansToFontRotation));
         font.height().set(SaturateToInt32(f));
         file->desired_rendition().mark_changed(WT_Attribute_Set::Font_Bit);
-        const std::u16string wide = Widen(texts[text]);
         const WT_String fitted = w2dout::FittedText(*file, wide, "CSymbolDrawer::DrawText");
-        WT_CHECK(WT_Text(at.Place(x, y), fitted).serialize(*file));
+        WT_CHECK(WT_Text(w2dout::ToLogical(position), fitted).serialize(*file));
     }
     return WT_Result_Success;
 }

@@ -39,6 +39,8 @@ public:
     // turned by `angle` radians and scaled by `scale` (in drawing units per
     // symbol unit) times the sheet scale. Returns the first W2D failure,
     // which ends the symbol; a symbol that is not found draws nothing.
+    // Lines and areas are cut to the range of the sheet's coordinates;
+    // arcs, circles and texts beyond it are left out with a message.
     WT_Result Draw(WT_File& file, const w2dout::SheetContext& sheet, std::int32_t x0,
                    std::int32_t y0, double angle, double scale);
 
@@ -73,8 +75,10 @@ private:
         double angle = 0.0;
         double scale = 1.0;
         double factor() const { return sheet->scale * scale; }
-        std::int32_t Scaled(double value) const;
-        WT_Logical_Point Place(std::int32_t localX, std::int32_t localY) const;
+        // A symbol number in whole W2D units of the symbol's own frame.
+        double Scaled(double value) const;
+        // A point of that frame on the sheet, in whole W2D units.
+        w2dout::SheetPosition Place(double localX, double localY) const;
     };
     using Numbers = std::vector<float>;
 
@@ -93,6 +97,9 @@ private:
     // Reports a symbol that could not be drawn: the symbol file once, when
     // it cannot be used, else the code that it does not hold.
     void ReportMissingSymbol();
+    // How the message that leaves one of the symbol's parts out names it:
+    // `part` ("An arc") of the symbol's code.
+    std::u16string PartName(std::u16string_view part) const;
 
     CSymbolReader reader_;
     std::u16string libraryName_;

@@ -1,9 +1,10 @@
 #include "addin/publishers/W2DOutput.h"
 
+#include "addin/ErrorReport.h"
 #include "dwf/w2dtk/ellipse.h"
 #include "dwf/w2dtk/file.h"
+#include "dwf/w2dtk/polygon.h"
 #include "dwf/w2dtk/polyline.h"
-#include "addin/ErrorReport.h"
 #include "platform/kernel/Text.h"
 
 #include <algorithm>
@@ -120,17 +121,113 @@ double ClampedAcos(double value)
     return std::acos(value); // NaN stays NaN and saturates to 0 later
 }
 
-WT_Logical_Point MapPoint(const SheetContext& sheet, const ViewTransform& transform, double x,
-                          double y)
+SheetPosition Place(const SheetContext& sheet, const ViewTransform& transform, double x, double y)
 {
-    return WT_Logical_Point(
-        SaturateToInt32((transform.scale * x + transform.xOffset) * sheet.scale),
-        SaturateToInt32((transform.scale * y + transform.yOffset) * sheet.scale));
+    return SheetPosition((transform.scale * x + transform.xOffset) * sheet.scale,
+                         (transform.scale * y + transform.yOffset) * sheet.scale);
 }
 
-std::int32_t MapLength(const SheetContext& sheet, const ViewTransform& transform, double length)
+double PlaceLength(const SheetContext& sheet, const ViewTransform& transform, double length)
 {
-    return SaturateToInt32(transform.scale * length * sheet.scale);
+    return transform.scale * length * sheet.scale;
+}
+
+const char16_t* const kNotFiniteOnSheet = u"its coordinates on the sheet are not finite numbers";
+
+const char16_t* PositionFault(const SheetPosition& position)
+{
+    if (!IsFinite(position))
+        return kNotFiniteOnSheet;
+    if (!InStreamRange(position))
+        return u"its position lies beyond the range of the sheet's coordinates";
+    return nullptr;
+}
+
+const char16_t* TextPlacementFault(const SheetPosition& position, double fontHeight)
+{
+    if (const char16_t* why = PositionFault(position))
+        return why;
+    if (!InStreamRange(fontHeight))
+        return u"its height is beyond the range of the sheet's coordinates";
+    return nullptr;
+}
+
+void LeaveOut(const Named& named, std::u16string_view why)
+{
+    ReportPublishError(named.where, true,
+                       std::u16string(named.what) + u" is left out: " + std::u16string(why));
+}
+
+WT_Result WritePlacedPolyline(WT_File& file, const std::vector<SheetPosition>& points,
+                              const Named& named)
+{
+    if (points.size() < 2)
+        return WT_Result_Success;
+    if (!std::all_of(points.begin(), points.end(), IsFinite))
+    {
+        LeaveOut(named, kNotFiniteOnSheet);
+        return WT_Result_Success;
+    }
+    if (points.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return WT_Result_Usage_Error;
+    const auto write = [&](const std::vector<WT_Logical_Point>& part)
+    { return WT_Polyline(static_cast<int>(part.size()), part.data(), true).serialize(file); };
+    // What lies in the range, as nearly everything does, goes as it is.
+    if (std::all_of(points.begin(), points.end(),
+                    [](const SheetPosition& p) { return InStreamRange(p); }))
+    {
+        std::vector<WT_Logical_Point> whole;
+        whole.reserve(points.size());
+        for (const SheetPosition& p : points)
+            whole.push_back(ToLogical(p));
+        return write(whole);
+    }
+    for (const std::vector<WT_Logical_Point>& part : ClipPolyline(points))
+        WT_CHECK(write(part));
+    return WT_Result_Success;
+}
+
+WT_Result WritePlacedPolygon(WT_File& file, const std::vector<SheetPosition>& points,
+                             const Named& named)
+{
+    if (!std::all_of(points.begin(), points.end(), IsFinite))
+    {
+        LeaveOut(named, kNotFiniteOnSheet);
+        return WT_Result_Success;
+    }
+    const std::vector<WT_Logical_Point> clipped = ClipPolygon(points);
+    if (clipped.empty())
+        return WT_Result_Success; // none of its area lies in the range
+    if (clipped.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return WT_Result_Usage_Error;
+    return WT_Polygon(static_cast<int>(clipped.size()), clipped.data(), true).serialize(file);
+}
+
+bool PlaceEllipse(const SheetPosition& centre, double major, double minor, const Named& named,
+                  StreamEllipse& placed)
+{
+    const double a = std::trunc(major);
+    const double b = std::trunc(minor);
+    if (!(a > 0) || !(b > 0))
+        return false; // no ellipse to draw, nor where a radius is not a number
+    if (!IsFinite(centre))
+    {
+        LeaveOut(named, kNotFiniteOnSheet);
+        return false;
+    }
+    if (!InStreamRange(centre))
+    {
+        LeaveOut(named, u"its centre lies beyond the range of the sheet's coordinates");
+        return false;
+    }
+    if (!InStreamRange(a) || !InStreamRange(b))
+    {
+        LeaveOut(named, u"its radius is beyond the range of the sheet's coordinates");
+        return false;
+    }
+    placed = StreamEllipse{ToLogical(centre), static_cast<std::int32_t>(a),
+                           static_cast<std::int32_t>(b)};
+    return true;
 }
 
 void SetColor(WT_File& file, std::int32_t hostColour)
@@ -217,18 +314,17 @@ void SetFillMode(WT_File& file)
 }
 
 WT_Result WritePolyline(WT_File& file, const SheetContext& sheet, std::size_t count,
-                        const HostPoint* points, const ViewTransform& transform)
+                        const HostPoint* points, const ViewTransform& transform, const Named& named)
 {
     if (count < 2 || points == nullptr)
         return WT_Result_Success;
     if (count > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return WT_Result_Usage_Error;
-    std::vector<WT_Logical_Point> mapped;
-    mapped.reserve(count);
+    std::vector<SheetPosition> placed;
+    placed.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
-        mapped.push_back(MapPoint(sheet, transform, points[i].x, points[i].y));
-    WT_Polyline polyline(static_cast<int>(count), mapped.data(), true);
-    return polyline.serialize(file);
+        placed.push_back(Place(sheet, transform, points[i].x, points[i].y));
+    return WritePlacedPolyline(file, placed, named);
 }
 
 double GetW2DAngle(const HostPoint& from, const HostPoint& to)
@@ -247,27 +343,29 @@ double GetW2DAngle(const HostPoint& from, const HostPoint& to)
 
 WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const HostPoint& centre,
                               const HostPoint& start, const HostPoint& end,
-                              const ViewTransform& transform, int direction)
+                              const ViewTransform& transform, int direction, const Named& named)
 {
     return WriteOutlineEllipse(file, sheet, centre, start, end, transform, direction,
-                               CircularArcSweep(centre, start, end, direction));
+                               CircularArcSweep(centre, start, end, direction), named);
 }
 
 WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const HostPoint& centre,
                               const HostPoint& start, const HostPoint& end,
-                              const ViewTransform& transform, int direction, const ArcSweep& sweep)
+                              const ViewTransform& transform, int direction, const ArcSweep& sweep,
+                              const Named& named)
 {
-    const double radius = std::hypot(start.x - centre.x, start.y - centre.y);
-    const std::int32_t mappedRadius = MapLength(sheet, transform, radius);
-    if (mappedRadius <= 0)
+    const double radius =
+        PlaceLength(sheet, transform, std::hypot(start.x - centre.x, start.y - centre.y));
+    StreamEllipse placed;
+    if (!PlaceEllipse(Place(sheet, transform, centre.x, centre.y), radius, radius, named, placed))
         return WT_Result_Success; // no circle to draw, and no angle to take
     double startAngle = GetW2DAngle(centre, start);
     double endAngle = GetW2DAngle(centre, end);
     if (direction == -1)
         std::swap(startAngle, endAngle);
     const StreamArc angles = ArcAngles(startAngle, endAngle, sweep);
-    const WT_Logical_Point at = MapPoint(sheet, transform, centre.x, centre.y);
-    WT_Outline_Ellipse arc(at.m_x, at.m_y, mappedRadius, mappedRadius, angles.start, angles.end, 0);
+    WT_Outline_Ellipse arc(placed.centre.m_x, placed.centre.m_y, placed.major, placed.minor,
+                           angles.start, angles.end, 0);
     return arc.serialize(file);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// The W2D side of the drawing path: the per-sheet context, the one
-// conversion of host doubles to W2D integers, the rendition setters and the
-// point writers shared by every operation of the 2D graphics writer and the
-// symbol drawer.
+// The W2D side of the drawing path: the per-sheet context, the placing of
+// host doubles on the sheet and their way into the stream's integers (cut to
+// the stream's range, or left out with a message), the rendition setters and
+// the point writers shared by every operation of the 2D graphics writer and
+// the symbol drawer.
+#include "addin/publishers/StreamRange.h"
 #include "dwf/w2dtk/logical_point.h"
 #include "dwf/w2dtk/result.h"
 #include "dwf/w2dtk/string.h"
@@ -11,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class WT_File;
 
@@ -56,11 +59,55 @@ std::uint16_t ToUInt16(double value);
 // either end gives 0 or π instead of NaN.
 double ClampedAcos(double value);
 
-// A host point under the view transform, in W2D logical units.
-WT_Logical_Point MapPoint(const SheetContext& sheet, const ViewTransform& transform, double x,
-                          double y);
-// A host length under the view transform, in W2D logical units.
-std::int32_t MapLength(const SheetContext& sheet, const ViewTransform& transform, double length);
+// A host point under the view transform, in W2D logical units as worked
+// out (see StreamRange.h for how it reaches the stream).
+SheetPosition Place(const SheetContext& sheet, const ViewTransform& transform, double x, double y);
+// A host length under the view transform, in W2D logical units as worked
+// out.
+double PlaceLength(const SheetContext& sheet, const ViewTransform& transform, double length);
+
+// How the message that leaves a drawable out of the sheet names it: the
+// operation that writes it and the words for it ("A sketch arc").
+struct Named
+{
+    const char* where = "";
+    std::u16string_view what;
+};
+// Reports that `named` is left out of the sheet, and why: the sheet stays
+// whole but no longer shows everything its document holds.
+void LeaveOut(const Named& named, std::u16string_view why);
+// Why a drawable whose points could not be worked out is left out.
+extern const char16_t* const kNotFiniteOnSheet;
+// Why a drawable placed at `position` (as texts and symbols are) cannot be
+// written, or null when it can.
+const char16_t* PositionFault(const SheetPosition& position);
+// The same for a text `fontHeight` W2D units tall.
+const char16_t* TextPlacementFault(const SheetPosition& position, double fontHeight);
+
+// A polyline through positions, written as the parts of it that lie in the
+// range of the sheet's coordinates; one with a point that is not a finite
+// number is left out with the message.
+WT_Result WritePlacedPolyline(WT_File& file, const std::vector<SheetPosition>& points,
+                              const Named& named);
+// A filled polygon, written as the part of its area that lies in the range;
+// one with a point that is not a finite number is left out with the message.
+WT_Result WritePlacedPolygon(WT_File& file, const std::vector<SheetPosition>& points,
+                             const Named& named);
+
+// An ellipse as the stream holds it.
+struct StreamEllipse
+{
+    WT_Logical_Point centre;
+    std::int32_t major = 0;
+    std::int32_t minor = 0;
+};
+// Where an ellipse about `centre` with the given radii (W2D units as worked
+// out) is written; false when it is not. Radii that truncate to nothing
+// draw nothing. An ellipse cannot be cut along its own lines: one whose
+// centre or radius lies beyond the range of the sheet's coordinates is left
+// out with the message.
+bool PlaceEllipse(const SheetPosition& centre, double major, double minor, const Named& named,
+                  StreamEllipse& placed);
 
 // Rendition setters: each stores the value into the file's desired
 // rendition and marks it changed, so the next drawable writes it.
@@ -82,10 +129,12 @@ void SetFillMode(WT_File& file);
 // The W2D pattern for a host line style (exposed for the tests of callers).
 std::int32_t LinePatternForSketchStyle(std::int32_t lineStyle);
 
-// Maps `count` host points and writes them as one polyline. Fewer than two
-// points write nothing.
+// Maps `count` host points and writes them as a polyline: one, or its parts
+// that lie in the range of the sheet's coordinates (see
+// WritePlacedPolyline). Fewer than two points write nothing.
 WT_Result WritePolyline(WT_File& file, const SheetContext& sheet, std::size_t count,
-                        const HostPoint* points, const ViewTransform& transform);
+                        const HostPoint* points, const ViewTransform& transform,
+                        const Named& named = {"WritePolyline", u"A line"});
 
 // How far an arc turns as the document gives it, before its ends become
 // stream angles: counter-clockwise, in W2D angle units within [0, 65536],
@@ -98,16 +147,19 @@ struct ArcSweep
 
 // A circular arc from start to end about centre, counter-clockwise
 // (direction +1) or clockwise (-1); the whole circle when start and end
-// coincide. A zero radius writes nothing.
+// coincide. A zero radius writes nothing; an arc beyond the range of the
+// sheet's coordinates is left out (see PlaceEllipse).
 WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const HostPoint& centre,
                               const HostPoint& start, const HostPoint& end,
-                              const ViewTransform& transform, int direction);
+                              const ViewTransform& transform, int direction,
+                              const Named& named = {"WriteOutlineEllipse", u"An arc"});
 // The same arc drawn through points that were turned on their way from the
 // document: its sweep is the one `sweep` took from the document's own
 // numbers, which turning may have rounded away.
 WT_Result WriteOutlineEllipse(WT_File& file, const SheetContext& sheet, const HostPoint& centre,
                               const HostPoint& start, const HostPoint& end,
-                              const ViewTransform& transform, int direction, const ArcSweep& sweep);
+                              const ViewTransform& transform, int direction, const ArcSweep& sweep,
+                              const Named& named = {"WriteOutlineEllipse", u"An arc"});
 // The direction from `from` to `to` in W2D angle units, in [0, 65536).
 double GetW2DAngle(const HostPoint& from, const HostPoint& to);
 

@@ -232,17 +232,36 @@ TEST(SymbolDrawer, ExtentKeepsNegativeSymbolsAndResets)
     EXPECT_DOUBLE_EQ(drawer.ExtentWidth(), 0.0);
 }
 
-TEST(SymbolDrawer, AbsurdNumbersSaturate)
+// Numbers that reach beyond the stream's 32-bit range: a line is cut where
+// it leaves the range, along its own direction; what cannot be cut is left
+// out and named. Nothing is pressed onto the range's edge.
+TEST(SymbolDrawer, AbsurdNumbersAreCutOrLeftOut)
 {
-    SymbolFile symbols(Symbol("S", {"A,LINE 1e30,-1e30,nan,inf", "A,ARC 0,0,5,1e30,-1e30",
-                                    "A,CIRCLE 0,0,-5", "A,CIRCLE 0,0,1e38"}));
+    platform::ui().reset();
+    platform::ui().setEcho(false);
+    SymbolFile symbols(
+        Symbol("S", {"A,LINE 1e30,-1e30,nan,inf", "A,LINE 0,0,1000,300", "A,ARC 0,0,5,1e30,-1e30",
+                     "A,CIRCLE 0,0,-5", "A,CIRCLE 0,0,1e38", "A,CIRCLE 1000,0,5"}));
     const std::vector<Drawn> drawn = symbols.Draw("S", 2147483000, 0, 0.0, 1e6);
     const std::vector<Drawn> lines = OfKind(drawn, WT_Object::Polyline_ID);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].points[0], P(2147483647, -2147483647 - 1));
-    EXPECT_EQ(lines[0].points[1], P(2147483000, 2147483647));
-    // The negative circle is left out; the others are clamped.
-    EXPECT_EQ(OfKind(drawn, WT_Object::Outline_Ellipse_ID).size(), 2u);
+    // Towards (1e9, 3e8) from the insertion point, cut 647.99… further on,
+    // where x would pass 2^31 - 1: y = 0.3 × 648 = 194.4.
+    EXPECT_EQ(lines[0].points,
+              (std::vector<WT_Logical_Point>{P(2147483000, 0), P(2147483647, 194)}));
+    // The arc about the insertion point is drawn; the negative circle draws
+    // nothing.
+    EXPECT_EQ(OfKind(drawn, WT_Object::Outline_Ellipse_ID).size(), 1u);
+    std::vector<std::u16string> causes;
+    for (const auto& box : platform::ui().messageBoxes())
+        causes.push_back(box.cause);
+    EXPECT_EQ(causes, (std::vector<std::u16string>{
+                          u"A line of the symbol <L-S> is left out: its coordinates on the sheet "
+                          u"are not finite numbers",
+                          u"A circle of the symbol <L-S> is left out: its radius is beyond the "
+                          u"range of the sheet's coordinates",
+                          u"A circle of the symbol <L-S> is left out: its centre lies beyond the "
+                          u"range of the sheet's coordinates"}));
 }
 
 TEST(SymbolDrawer, WriteFailuresReachTheCaller)

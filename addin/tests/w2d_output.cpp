@@ -33,12 +33,23 @@ TEST(W2DOutput, PointsMapThroughTheViewAndTheSheetScale)
     const SheetContext sheet{1000.0};
     const ViewTransform identity;
     // Truncation, not rounding, and toward zero for negative values.
-    EXPECT_EQ(MapPoint(sheet, identity, 0.0105, -0.0105), WT_Logical_Point(10, -10));
+    EXPECT_EQ(ToLogical(Place(sheet, identity, 0.0105, -0.0105)), WT_Logical_Point(10, -10));
     const ViewTransform placed{0.1, 0.2, 0.5};
-    EXPECT_EQ(MapPoint(sheet, placed, 0.04, -0.02), WT_Logical_Point(120, 190));
-    EXPECT_EQ(MapLength(sheet, placed, 0.03), 15);
-    EXPECT_EQ(MapPoint(sheet, identity, std::nan(""), 1e300),
-              WT_Logical_Point(0, std::numeric_limits<std::int32_t>::max()));
+    EXPECT_EQ(ToLogical(Place(sheet, placed, 0.04, -0.02)), WT_Logical_Point(120, 190));
+    EXPECT_EQ(std::trunc(PlaceLength(sheet, placed, 0.03)), 15);
+    // Beyond the stream's 32-bit range a point stays where it was worked
+    // out, not pressed onto the range's edge; the range is what truncates
+    // into a signed 32-bit integer.
+    const SheetPosition far = Place(sheet, identity, 1e300, -3e6);
+    EXPECT_EQ(far.x, 1e303);
+    EXPECT_EQ(far.y, -3e9);
+    EXPECT_FALSE(InStreamRange(far));
+    EXPECT_FALSE(InStreamRange(Place(sheet, identity, std::nan(""), 0)));
+    EXPECT_TRUE(InStreamRange(SheetPosition(2147483647.9, -2147483648.9)));
+    EXPECT_FALSE(InStreamRange(2147483648.0));
+    EXPECT_FALSE(InStreamRange(-2147483649.0));
+    EXPECT_EQ(ToLogical(SheetPosition(2147483647.9, -2147483648.9)),
+              WT_Logical_Point(2147483647, -2147483647 - 1));
 }
 
 TEST(W2DOutput, DirectionAnglesCoverEveryQuadrant)
