@@ -56,8 +56,14 @@ bool CPreviewFileDlg::OnFileNameOK(const std::u16string& path)
                           u"' has no write permission for its owner, its group or anyone else");
         return false;
     }
-    if ((m_flags & OFN_OVERWRITEPROMPT) != 0 && platform::path::fileExists(path))
-        return platform::ui().runDialog(res::IDD_REPLACE_PROMPT).result == platform::IDOK;
+    m_options.replaceTarget = false;
+    // A link that leads nowhere holds the name too: the package would replace it.
+    if ((m_flags & OFN_OVERWRITEPROMPT) != 0 && platform::path::nameTaken(path))
+    {
+        m_options.replaceTarget =
+            platform::ui().runDialog(res::IDD_REPLACE_PROMPT).result == platform::IDOK;
+        return m_options.replaceTarget;
+    }
     return true;
 }
 
