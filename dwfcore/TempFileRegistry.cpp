@@ -25,12 +25,16 @@ constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr char kFile = 'f';
 constexpr char kFolder = 'd';
 
-// One listed name: an owned C string (the kind, then the name), and the
-// folder it is relative to (AT_FDCWD for a path).
+// One listed name: an owned C string (the kind, then the name), the
+// folder it is relative to (AT_FDCWD for a path), and for a file made here
+// which file it is (a claimed name has none yet).
 struct Entry
 {
     char* text;
     int folder;
+    bool made;
+    dev_t device;
+    ino_t inode;
 };
 
 // Plain storage that the handler can walk: an array of entries, empty
@@ -137,7 +141,7 @@ bool add(const char* path, char kind = kFile, int folder = AT_FDCWD)
         l.paths = bigger;
         l.capacity = capacity;
     }
-    l.paths[l.used++] = Entry{copy, folder};
+    l.paths[l.used++] = Entry{copy, folder, false, 0, 0};
     ++l.listed;
     return true;
 }
@@ -170,6 +174,26 @@ void drop(const std::string& path, int folder = AT_FDCWD)
             --l.used;
         }
     }
+}
+
+// Lists the file just made as `path` (in `folder`) and open as `fd`, with
+// which file it is; on failure (errno ENOMEM) the file goes again.
+bool listMadeFile(const char* path, int fd, int folder = AT_FDCWD)
+{
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !add(path, kFile, folder))
+    {
+        const int error = errno;
+        ::close(fd);
+        ::unlinkat(folder, path, 0);
+        errno = error;
+        return false;
+    }
+    Entry& entry = list().paths[list().used - 1];
+    entry.made = true;
+    entry.device = status.st_dev;
+    entry.inode = status.st_ino;
+    return true;
 }
 
 // Where the six "X" of a mkstemps pattern start, the `suffixLength`
@@ -255,15 +279,7 @@ int DWFTempFileRegistry::create(std::string& pattern, int suffixLength)
     {
         return -1;
     }
-    if (!add(pattern.c_str()))
-    {
-        const int error = errno;
-        ::close(fd);
-        ::unlink(pattern.c_str());
-        errno = error;
-        return -1;
-    }
-    return fd;
+    return listMadeFile(pattern.c_str(), fd) ? fd : -1;
 }
 
 int DWFTempFileRegistry::createIn(int folder, std::string& pattern, int suffixLength)
@@ -291,15 +307,7 @@ int DWFTempFileRegistry::createIn(int folder, std::string& pattern, int suffixLe
             }
             return -1;
         }
-        if (!add(pattern.c_str(), kFile, folder))
-        {
-            const int error = errno;
-            ::close(fd);
-            ::unlinkat(folder, pattern.c_str(), 0);
-            errno = error;
-            return -1;
-        }
-        return fd;
+        return listMadeFile(pattern.c_str(), fd, folder) ? fd : -1;
     }
     errno = EEXIST;
     return -1;
@@ -404,6 +412,19 @@ void DWFTempFileRegistry::forget(const std::string& path)
 {
     HeldSignals held;
     drop(path);
+}
+
+bool DWFTempFileRegistry::isMadeFile(const std::string& path, int fd)
+{
+    HeldSignals held;
+    const Entry* entry = find(path);
+    if (entry == nullptr || !entry->made)
+    {
+        return true;
+    }
+    struct stat status;
+    return ::fstat(fd, &status) == 0 && status.st_dev == entry->device &&
+           status.st_ino == entry->inode;
 }
 
 bool DWFTempFileRegistry::listed(const std::string& path)

@@ -92,6 +92,12 @@ public:
     // Unlists a file or folder without touching it.
     static void forget(const std::string& path);
 
+    // Whether the open file `fd`, just opened by the name `path`, may be
+    // used as that name: false when `path` names a file this process made
+    // and listed, and `fd` is another file (in a folder where others may
+    // write, the name can be made to lead elsewhere once the file is made).
+    static bool isMadeFile(const std::string& path, int fd);
+
     static bool listed(const std::string& path);
     static std::size_t count();
 

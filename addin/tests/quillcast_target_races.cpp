@@ -64,30 +64,67 @@ protected:
     std::string preload_;
 };
 
-TEST_F(QuillcastTargetRaces, ALinkPlantedAtTheUnfinishedPackageSendsNothingElsewhere)
+TEST_F(QuillcastTargetRaces, ALinkPlantedAtAFileTheRunMadeSendsNothingElsewhere)
 {
-    // In a folder where others may write, the unfinished package's name is
-    // made a link to another of the user's files as soon as the package file
-    // exists: that file must stay as it is, and the run must not say it
-    // published.
-    const std::string victim = root_ + "/notes.txt";
-    for (const Road& road : kRoads)
+    // In a folder where others may write, the name of a file the run has
+    // just made is made a link to another of the user's files. That file
+    // must stay as it is, and what the link leads to must not be read into
+    // the package either: the unfinished package in the target's folder, and
+    // in the temporary folder the toolbar bitmaps, the thumbnails, a sheet's
+    // W2D stream and a model's W3D stream.
+    struct Plant
     {
-        SCOPED_TRACE(road.name);
+        const char* what;
+        const Road& road;
+        bool inTarget;
+        const char* prefix;
+        int status;
+        std::string says;
+    };
+    const Plant plants[] = {
+        {"the drawing's package", kRoads[0], true, ".qc-", 1,
+         "was removed or replaced by another file while it was written"},
+        {"the part's package", kRoads[1], true, ".qc-", 1,
+         "was removed or replaced by another file while it was written"},
+        {"a toolbar bitmap", kRoads[0], false, "quillcast-toolbar-", 0,
+         "note: The toolbar has no image: cannot create the bitmap file '" + temporary_ +
+             "/quillcast-toolbar-"},
+        {"a sheet's thumbnail", kRoads[0], false, "quillcast-thumb-", 0,
+         "has no thumbnail: cannot create the JPEG file"},
+        {"the part's thumbnail", kRoads[1], false, "quillcast-thumb-", 0,
+         "has no thumbnail: cannot create the JPEG file"},
+        {"a sheet's stream", kRoads[0], false, "quillcast-sheet", 1,
+         "': Replaced by another file since this run made it"},
+        {"the part's stream", kRoads[1], false, "model_w3d_", 1,
+         "': Replaced by another file since this run made it"},
+    };
+    const std::string victim = root_ + "/notes.txt";
+    for (const Plant& plant : plants)
+    {
+        SCOPED_TRACE(plant.what);
         std::ofstream(victim) << "the user's own notes\n";
+        std::remove(Target().c_str());
         std::string errors;
-        const int status = Publish(road.document, Target(),
-                                   "QC_PLANT_IN=" + Quoted(packages_) +
+        const int status = Publish(plant.road.document, Target(),
+                                   "QC_PLANT_IN=" + Quoted(plant.inTarget ? packages_ : temporary_) +
+                                       " QC_PLANT_PREFIX=" + Quoted(plant.prefix) +
                                        " QC_PLANT_LINK_TO=" + Quoted(victim),
                                    errors);
         EXPECT_EQ(Contents(victim), "the user's own notes\n");
-        EXPECT_EQ(status, 1) << errors;
-        EXPECT_NE(errors.find("was removed or replaced by another file while it was written"),
-                  std::string::npos)
-            << errors;
-        EXPECT_NE(errors.find("quillcast: no package was written"), std::string::npos) << errors;
-        // Neither a package nor the planted link is left.
-        EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{});
+        EXPECT_EQ(status, plant.status) << errors;
+        EXPECT_NE(errors.find(plant.says), std::string::npos) << errors;
+        if (plant.status == 0)
+        {
+            EXPECT_EQ(Contents(Target()).substr(0, 14), plant.road.header);
+            EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+        }
+        else
+        {
+            EXPECT_NE(errors.find("quillcast: no package was written"), std::string::npos)
+                << errors;
+            EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{});
+        }
+        // The planted link goes with the name the run made.
         ExpectNoTemporaryFiles();
     }
 }
@@ -289,6 +326,29 @@ TEST_F(QuillcastTargetRaces, EveryNameTheSystemTakesCanBePublished)
         EXPECT_EQ(FilesIn(folder), std::vector<std::string>{name});
         std::remove(deep.c_str());
     }
+    ExpectNoTemporaryFiles();
+}
+TEST_F(QuillcastTargetRaces, AnExistingPackageIsFoundUnderTheNameWithItsExtension)
+{
+    // "-o plan" writes plan.dwf: that is the file that must not be replaced
+    // unless told, nor ever when it is read-only.
+    const std::string plan = packages_ + "/plan";
+    std::ofstream(plan + ".dwf") << "the user's plan\n";
+    std::string errors;
+    EXPECT_EQ(Quillcast("publish " + Quoted(SampleDocument()) + " -o " + Quoted(plan), errors), 2);
+    EXPECT_NE(errors.find("'" + plan + ".dwf' exists; pass --force to replace it"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(Contents(plan + ".dwf"), "the user's plan\n");
+
+    ::chmod((plan + ".dwf").c_str(), 0444);
+    EXPECT_EQ(Quillcast("publish " + Quoted(SampleDocument()) + " -o " + Quoted(plan) + " --force",
+                        errors),
+              1);
+    EXPECT_NE(errors.find("The file is read-only. Choose another file name."), std::string::npos)
+        << errors;
+    EXPECT_EQ(Contents(plan + ".dwf"), "the user's plan\n");
+    EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"plan.dwf"});
     ExpectNoTemporaryFiles();
 }
 } // namespace

@@ -2,6 +2,7 @@
 // line. The program plays the host: it loads the document into the stand-in
 // host, lets the add-in connect, and answers the add-in's dialogs from the
 // options given here.
+#include "addin/DWFPublisherImp.h"
 #include "addin/PublishRun.h"
 #include "dwfcore/TempFileRegistry.h"
 #include "addin/dialogs/ProgressDlg.h"
@@ -214,11 +215,14 @@ int main(int argc, char** argv)
     if (!platform::path::fileExists(document))
         UsageError("no such document '" + options.document + "'");
     options.request.target = Absolute(options.out);
-    // The save dialog would only ask; a command line must be told.
-    const std::u16string target = options.request.target;
+    // The save dialog would only ask; a command line must be told. The
+    // package is written under the name with its extension forced.
+    const std::u16string target = CDWFPublisherImp::WithPackageExtension(options.request.target);
+    const std::string shown =
+        options.out + (target.size() > options.request.target.size() ? ".dwf" : "");
     if (platform::path::nameTaken(target) && !options.request.replaceExisting &&
         !platform::path::isReadOnlyFile(target))
-        UsageError("'" + options.out + "' exists; pass --force to replace it");
+        UsageError("'" + shown + "' exists; pass --force to replace it");
 
     std::unique_ptr<host::memory::Application> application;
     try
@@ -282,7 +286,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
                      "quillcast: nothing was published: '%s' was not accepted: it exists by now "
                      "(another run or program saved it); pass --force to replace it\n",
-                     options.out.c_str());
+                     shown.c_str());
         return kExitFailed;
     case PublishOutcome::Status::Failed:
         break;

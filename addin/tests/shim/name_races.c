@@ -8,7 +8,9 @@
  *                    program made its first file there exclusively (openat
  *                    with O_CREAT and O_EXCL, or mkstemps), the file's
  *                    name is made a symbolic link to QC_PLANT_LINK_TO, as
- *                    anyone may do in a folder that others can write to
+ *                    anyone may do in a folder that others can write to;
+ *                    with QC_PLANT_PREFIX, the first such file whose name
+ *                    starts with it
  *   QC_APPEAR_AT     a path: at the program's first flush (fsync) of a file
  *                    in that path's folder, a file appears at the path, as
  *                    another program saving there would make it, holding
@@ -42,6 +44,7 @@
 
 static char plantIn[PATH_MAX];
 static const char* plantLinkTo;
+static const char* plantPrefix;
 static char appearIn[PATH_MAX];
 static const char* appearAt;
 static const char* appearLinkTo;
@@ -91,6 +94,7 @@ __attribute__((constructor)) static void start(void)
 {
     const char* in = getenv("QC_PLANT_IN");
     plantLinkTo = getenv("QC_PLANT_LINK_TO");
+    plantPrefix = getenv("QC_PLANT_PREFIX");
     if (in && plantLinkTo && !realpath(in, plantIn))
         plantIn[0] = '\0';
     appearAt = getenv("QC_APPEAR_AT");
@@ -146,7 +150,10 @@ static void made(const char* path)
         return;
     char folder[PATH_MAX];
     folderOf(path, folder);
-    if (strcmp(folder, plantIn) != 0)
+    const char* slash = strrchr(path, '/');
+    const char* name = slash ? slash + 1 : path;
+    if (strcmp(folder, plantIn) != 0 ||
+        (plantPrefix && strncmp(name, plantPrefix, strlen(plantPrefix)) != 0))
         return;
     plantIn[0] = '\0';
     const int saved = errno;
