@@ -77,14 +77,14 @@ TEST_F(QuillcastTargetRaces, ALinkPlantedAtAFileTheRunMadeSendsNothingElsewhere)
         const char* what;
         const Road& road;
         bool inTarget;
-        const char* prefix;
+        const char* prefix; // of the file's name; any file when empty
         int status;
         std::string says;
     };
     const Plant plants[] = {
-        {"the drawing's package", kRoads[0], true, ".qc-", 1,
+        {"the drawing's package", kRoads[0], true, "", 1,
          "was removed or replaced by another file while it was written"},
-        {"the part's package", kRoads[1], true, ".qc-", 1,
+        {"the part's package", kRoads[1], true, "", 1,
          "was removed or replaced by another file while it was written"},
         {"a toolbar bitmap", kRoads[0], false, "quillcast-toolbar-", 0,
          "note: The toolbar has no image: cannot create the bitmap file '" + temporary_ +
