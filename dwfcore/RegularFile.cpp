@@ -63,9 +63,8 @@ int openFileForWriting(const std::string& path) noexcept
     // A file of our own is there already: should its name be gone, nothing
     // is made in its place.
     const bool made = DWFTempFileRegistry::listed(path);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY |
-                                            (made ? 0 : O_CREAT),
-                          0666);
+    const int fd = ::open(
+        path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | (made ? 0 : O_CREAT), 0666);
     if (fd < 0)
     {
         return -1;

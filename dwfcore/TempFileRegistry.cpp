@@ -216,8 +216,7 @@ bool findRun(const std::string& pattern, int suffixLength, std::size_t& at)
 // Six new letters or digits at `at`: the name of a next attempt.
 void drawRun(std::string& name, std::size_t at)
 {
-    static const char kLetters[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     for (std::size_t i = 0; i < 6; ++i)
     {
         name[at + i] = kLetters[DWFRandom::draw() % (sizeof kLetters - 1)];

@@ -34,7 +34,8 @@ protected:
         QuillcastFaultRuns::SetUp();
         if (IsSkipped())
             return;
-        const std::string library = program_.substr(0, program_.rfind('/')) + "/quillcast_name_races.so";
+        const std::string library =
+            program_.substr(0, program_.rfind('/')) + "/quillcast_name_races.so";
         if (::access(library.c_str(), R_OK) != 0)
             GTEST_SKIP() << "the name-races library is not built beside the program";
         preload_ = "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
@@ -105,11 +106,11 @@ TEST_F(QuillcastTargetRaces, ALinkPlantedAtAFileTheRunMadeSendsNothingElsewhere)
         std::ofstream(victim) << "the user's own notes\n";
         std::remove(Target().c_str());
         std::string errors;
-        const int status = Publish(plant.road.document, Target(),
-                                   "QC_PLANT_IN=" + Quoted(plant.inTarget ? packages_ : temporary_) +
-                                       " QC_PLANT_PREFIX=" + Quoted(plant.prefix) +
-                                       " QC_PLANT_LINK_TO=" + Quoted(victim),
-                                   errors);
+        const int status = Publish(
+            plant.road.document, Target(),
+            "QC_PLANT_IN=" + Quoted(plant.inTarget ? packages_ : temporary_) +
+                " QC_PLANT_PREFIX=" + Quoted(plant.prefix) + " QC_PLANT_LINK_TO=" + Quoted(victim),
+            errors);
         EXPECT_EQ(Contents(victim), "the user's own notes\n");
         EXPECT_EQ(status, plant.status) << errors;
         EXPECT_NE(errors.find(plant.says), std::string::npos) << errors;
@@ -206,9 +207,9 @@ TEST_F(QuillcastTargetRaces, WithoutForceWhatAppearsAtTheTargetDuringTheRunIsLef
         {
             SCOPED_TRACE("--force");
             std::remove(target.c_str());
-            EXPECT_EQ(Publish(road.document, target, "QC_APPEAR_AT=" + Quoted(target), errors,
-                              "--force"),
-                      0)
+            EXPECT_EQ(
+                Publish(road.document, target, "QC_APPEAR_AT=" + Quoted(target), errors, "--force"),
+                0)
                 << errors;
             EXPECT_EQ(Contents(target).substr(0, 14), road.header);
             EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
@@ -219,7 +220,8 @@ TEST_F(QuillcastTargetRaces, WithoutForceWhatAppearsAtTheTargetDuringTheRunIsLef
     std::remove(target.c_str());
     ASSERT_EQ(::symlink((root_ + "/nowhere").c_str(), target.c_str()), 0);
     std::string errors;
-    EXPECT_EQ(Quillcast("publish " + Quoted(SampleDocument()) + " -o " + Quoted(target), errors), 2);
+    EXPECT_EQ(Quillcast("publish " + Quoted(SampleDocument()) + " -o " + Quoted(target), errors),
+              2);
     EXPECT_NE(errors.find("exists; pass --force to replace it"), std::string::npos) << errors;
     EXPECT_EQ(LinkOf(target), root_ + "/nowhere");
     EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
@@ -242,8 +244,7 @@ TEST_F(QuillcastTargetRaces, OfTwelveRacingRunsWithoutForceOneWritesThePackage)
         {
             const std::string command = preload_ + "QC_HOLD_UNTIL=" + Quoted(go) +
                                         " QC_HOLD_ON_OPENING=" + Quoted(SampleDocument()) +
-                                        " exec " +
-                                        Quoted(program_) + " publish " +
+                                        " exec " + Quoted(program_) + " publish " +
                                         Quoted(SampleDocument()) + " -o " + Quoted(Target()) +
                                         " 2>" + Quoted(errorFile);
             ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));

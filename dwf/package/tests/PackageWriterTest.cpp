@@ -801,9 +801,10 @@ TEST(DWFPackageWriter, AFileThatHoldsTheTargetsNameIsReplacedOnlyWithConsent)
     {
         DWFPackageWriter writer(DWFCore::DWFFile(target.c_str()));
         auto* section = new DWFEPlotSection(u"s", u"", 1, DWFSource());
-        section->addResource(resourceWith(DWFResource::kRole2DStreamingGraphics,
-                                          new DWFBytesInputStream(std::vector<unsigned char>(10, 'x'))),
-                             true);
+        section->addResource(
+            resourceWith(DWFResource::kRole2DStreamingGraphics,
+                         new DWFBytesInputStream(std::vector<unsigned char>(10, 'x'))),
+            true);
         writer.addSection(section);
         if (consent)
         {

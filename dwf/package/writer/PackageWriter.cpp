@@ -133,7 +133,8 @@ public:
         }
         _fd = fd;
         _name = name;
-        _path = folderOf(target) + "/" + name;
+        const std::string folder = folderOf(target);
+        _path = folder + (folder == "/" ? "" : "/") + name;
     }
 
     ~PendingPackageFile()
@@ -174,8 +175,8 @@ public:
                                  function);
         }
         std::unique_ptr<DWFCore::DWFFileDescriptor> descriptor(
-            new (std::nothrow) DWFCore::DWFStreamFileDescriptor(
-                DWFCore::DWFFile(_path.c_str()), DWFCore::DWFString(u"wb"), handle));
+            new (std::nothrow) DWFCore::DWFStreamFileDescriptor(DWFCore::DWFFile(_path.c_str()),
+                                                                DWFCore::DWFString(u"wb"), handle));
         if (!descriptor)
         {
             std::fclose(handle);
