@@ -14,8 +14,7 @@
  *   QC_APPEAR_AT     a path: at the program's first flush (fsync) of a file
  *                    in that path's folder, a file appears at the path, as
  *                    another program saving there would make it, holding
- *                    "saved meanwhile\n"; with QC_APPEAR_LINK_TO set it is a
- *                    symbolic link to that path instead
+ *                    "saved meanwhile\n"
  *   QC_APPEAR_ON_OPENING  a path: the file of QC_APPEAR_AT appears when the
  *                    program opens this path (its document) instead, before
  *                    the program has asked where to publish
@@ -47,7 +46,6 @@ static const char* plantLinkTo;
 static const char* plantPrefix;
 static char appearIn[PATH_MAX];
 static const char* appearAt;
-static const char* appearLinkTo;
 static const char* appearOnOpening;
 static const char* hold;
 static const char* holdOnOpening;
@@ -98,7 +96,6 @@ __attribute__((constructor)) static void start(void)
     if (in && plantLinkTo && !realpath(in, plantIn))
         plantIn[0] = '\0';
     appearAt = getenv("QC_APPEAR_AT");
-    appearLinkTo = getenv("QC_APPEAR_LINK_TO");
     if (appearAt)
         folderOf(appearAt, appearIn);
     appearOnOpening = getenv("QC_APPEAR_ON_OPENING");
@@ -122,23 +119,15 @@ static void waitToGo(void)
         nanosleep(&pause, NULL);
 }
 
-/* The file (or link) of QC_APPEAR_AT comes into being, once. */
+/* The file of QC_APPEAR_AT comes into being, once. */
 static void appear(void)
 {
     appearIn[0] = '\0';
     appearOnOpening = NULL;
     const int saved = errno;
-    if (appearLinkTo)
-    {
-        if (symlink(appearLinkTo, appearAt) != 0)
-            perror("name_races: symlink");
-    }
-    else
-    {
-        FILE* file = fopen(appearAt, "wx");
-        if (!file || fputs("saved meanwhile\n", file) < 0 || fclose(file) != 0)
-            perror("name_races: save");
-    }
+    FILE* file = fopen(appearAt, "wx");
+    if (!file || fputs("saved meanwhile\n", file) < 0 || fclose(file) != 0)
+        perror("name_races: save");
     errno = saved;
 }
 
