@@ -20,6 +20,9 @@ struct PublishOptions {
     // Radio group 1002 of the drawing options: 0 publishes the active
     // sheet only, anything else every sheet.
     int drawingMode = 1;
+    // The user agreed in the save dialog to replace the file at the chosen
+    // name (set by the dialog, not by an option dialog).
+    bool replaceTarget = false;
 
     // The password a package should be encrypted with: the typed password
     // only while use-password is set. A password left in the edit after the

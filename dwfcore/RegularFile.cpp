@@ -1,5 +1,7 @@
 #include "dwfcore/RegularFile.h"
 
+#include "dwfcore/TempFileRegistry.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -34,6 +36,10 @@ int openRegularFile(const std::string& path) noexcept
     {
         error = kNotRegularFile;
     }
+    else if (!DWFTempFileRegistry::isMadeFile(path, fd))
+    {
+        error = kReplacedFile;
+    }
     else
     {
         // Readers of a regular file expect whole reads, never EAGAIN.
@@ -42,6 +48,40 @@ int openRegularFile(const std::string& path) noexcept
         {
             error = errno;
         }
+    }
+    if (error != 0)
+    {
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+int openFileForWriting(const std::string& path) noexcept
+{
+    // A file of our own is there already: should its name be gone, nothing
+    // is made in its place.
+    const bool made = DWFTempFileRegistry::listed(path);
+    const int fd = ::open(
+        path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | (made ? 0 : O_CREAT), 0666);
+    if (fd < 0)
+    {
+        return -1;
+    }
+    int error = 0;
+    struct stat status;
+    if (!DWFTempFileRegistry::isMadeFile(path, fd))
+    {
+        error = kReplacedFile;
+    }
+    else if (::fstat(fd, &status) != 0)
+    {
+        error = errno;
+    }
+    else if (S_ISREG(status.st_mode) && ::ftruncate(fd, 0) != 0)
+    {
+        error = errno;
     }
     if (error != 0)
     {
@@ -110,6 +150,10 @@ std::string fileErrorText(int error)
     if (error == kNotRegularFile)
     {
         return "Not a regular file";
+    }
+    if (error == kReplacedFile)
+    {
+        return "Replaced by another file since this run made it";
     }
     char text[256];
     // The GNU form answers the text, in the buffer or a static string.

@@ -24,13 +24,29 @@ namespace DWFCore
 // platform::systemReason) read it as "Not a regular file".
 constexpr int kNotRegularFile = 0x10000;
 
+// The errno value of a refused file that this process made under the name
+// it was opened by, when the name leads to another file by then (see
+// DWFTempFileRegistry::isMadeFile). Read as "Replaced by another file since
+// this run made it".
+constexpr int kReplacedFile = 0x10001;
+
 // Opens `path` (UTF-8, as the system takes it) for reading when it is a
 // regular file or a link to one: the file is opened without waiting for
 // anything, its kind is checked on the open descriptor (so it cannot change
-// in between) and only then is the descriptor made blocking again. Answers
-// the descriptor (close-on-exec), or -1 with errno set: the system's error,
-// EISDIR for a folder, kNotRegularFile for anything else.
+// in between) and only then is the descriptor made blocking again. A name
+// of one of the process's temporary files opens only the file made under
+// it. Answers the descriptor (close-on-exec), or -1 with errno set: the
+// system's error, EISDIR for a folder, kReplacedFile for another file than
+// the one made, kNotRegularFile for anything else.
 int openRegularFile(const std::string& path) noexcept;
+
+// Opens `path` for writing and empties it, creating it (mode 0666 less the
+// umask) when it is not there, but never through a link at its end (ELOOP);
+// a name of one of the process's temporary files opens only the file made
+// under it (kReplacedFile otherwise; ENOENT when it is gone), and nothing is
+// emptied before that is known. Answers the descriptor (close-on-exec), or
+// -1 with errno set.
+int openFileForWriting(const std::string& path) noexcept;
 
 // The same as a stdio stream ("rb"); null with errno set.
 std::FILE* openRegularFileStream(const std::string& path) noexcept;

@@ -1,10 +1,13 @@
 #include "dwfcore/TempFileRegistry.h"
 
+#include "dwfcore/Random.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,11 +25,23 @@ constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr char kFile = 'f';
 constexpr char kFolder = 'd';
 
-// Plain storage that the handler can walk: an array of owned C strings,
-// empty slots null. Changed only while the signals are held back.
+// One listed name: an owned C string (the kind, then the name), the
+// folder it is relative to (AT_FDCWD for a path), and for a file made here
+// which file it is (a claimed name has none yet).
+struct Entry
+{
+    char* text;
+    int folder;
+    bool made;
+    dev_t device;
+    ino_t inode;
+};
+
+// Plain storage that the handler can walk: an array of entries, empty
+// slots with a null text. Changed only while the signals are held back.
 struct List
 {
-    char** paths = nullptr;
+    Entry* paths = nullptr;
     std::size_t used = 0; // slots in use or freed, from the front
     std::size_t capacity = 0;
     std::size_t listed = 0;
@@ -81,9 +96,9 @@ private:
 // Whether removeOnSignals put the handler in place.
 bool handling = false;
 
-// Lists a copy of `path` as a `kind`; false (errno ENOMEM) when there is
-// no room.
-bool add(const char* path, char kind = kFile)
+// Lists a copy of `path` (relative to `folder`) as a `kind`; false (errno
+// ENOMEM) when there is no room.
+bool add(const char* path, char kind = kFile, int folder = AT_FDCWD)
 {
     List& l = list();
     const std::size_t length = std::strlen(path);
@@ -101,7 +116,7 @@ bool add(const char* path, char kind = kFile)
         std::size_t kept = 0;
         for (std::size_t i = 0; i < l.used; ++i)
         {
-            if (l.paths[i] != nullptr)
+            if (l.paths[i].text != nullptr)
             {
                 l.paths[kept++] = l.paths[i];
             }
@@ -111,7 +126,7 @@ bool add(const char* path, char kind = kFile)
     if (l.used == l.capacity)
     {
         const std::size_t capacity = l.capacity == 0 ? 16 : l.capacity * 2;
-        char** bigger = static_cast<char**>(std::calloc(capacity, sizeof(char*)));
+        Entry* bigger = static_cast<Entry*>(std::calloc(capacity, sizeof(Entry)));
         if (bigger == nullptr)
         {
             std::free(copy);
@@ -120,24 +135,25 @@ bool add(const char* path, char kind = kFile)
         }
         if (l.used > 0)
         {
-            std::memcpy(bigger, l.paths, l.used * sizeof(char*));
+            std::memcpy(bigger, l.paths, l.used * sizeof(Entry));
         }
         std::free(l.paths);
         l.paths = bigger;
         l.capacity = capacity;
     }
-    l.paths[l.used++] = copy;
+    l.paths[l.used++] = Entry{copy, folder, false, 0, 0};
     ++l.listed;
     return true;
 }
 
-char** find(const std::string& path)
+Entry* find(const std::string& path, int folder = AT_FDCWD)
 {
     List& l = list();
     // Newest first: files are mostly removed in the reverse order of making.
     for (std::size_t i = l.used; i-- > 0;)
     {
-        if (l.paths[i] != nullptr && path == l.paths[i] + 1)
+        if (l.paths[i].text != nullptr && l.paths[i].folder == folder &&
+            path == l.paths[i].text + 1)
         {
             return &l.paths[i];
         }
@@ -145,18 +161,78 @@ char** find(const std::string& path)
     return nullptr;
 }
 
-void drop(const std::string& path)
+void drop(const std::string& path, int folder = AT_FDCWD)
 {
     List& l = list();
-    if (char** slot = find(path))
+    if (Entry* slot = find(path, folder))
     {
-        std::free(*slot);
-        *slot = nullptr;
+        std::free(slot->text);
+        slot->text = nullptr;
         --l.listed;
-        while (l.used > 0 && l.paths[l.used - 1] == nullptr)
+        while (l.used > 0 && l.paths[l.used - 1].text == nullptr)
         {
             --l.used;
         }
+    }
+}
+
+// Lists the file just made as `path` (in `folder`) and open as `fd`, with
+// which file it is; on failure (errno ENOMEM) the file goes again.
+bool listMadeFile(const char* path, int fd, int folder = AT_FDCWD)
+{
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !add(path, kFile, folder))
+    {
+        const int error = errno;
+        ::close(fd);
+        ::unlinkat(folder, path, 0);
+        errno = error;
+        return false;
+    }
+    Entry& entry = list().paths[list().used - 1];
+    entry.made = true;
+    entry.device = status.st_dev;
+    entry.inode = status.st_ino;
+    return true;
+}
+
+// Where the six "X" of a mkstemps pattern start, the `suffixLength`
+// characters after them excluded; false (errno EINVAL) when they are not
+// there.
+bool findRun(const std::string& pattern, int suffixLength, std::size_t& at)
+{
+    constexpr std::size_t kRun = 6;
+    const std::size_t suffix = static_cast<std::size_t>(suffixLength);
+    if (suffixLength < 0 || pattern.size() < kRun + suffix ||
+        pattern.compare(pattern.size() - suffix - kRun, kRun, "XXXXXX") != 0)
+    {
+        errno = EINVAL;
+        return false;
+    }
+    at = pattern.size() - suffix - kRun;
+    return true;
+}
+
+// Six new letters or digits at `at`: the name of a next attempt.
+void drawRun(std::string& name, std::size_t at)
+{
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (std::size_t i = 0; i < 6; ++i)
+    {
+        name[at + i] = kLetters[DWFRandom::draw() % (sizeof kLetters - 1)];
+    }
+}
+
+// After a move that put a file in its target's place. The target holds the
+// new file now and the run has done what it was for: a signal from here on
+// must not end it as if it had been interrupted (by a status that says the
+// target was left alone). What is left to do is short, so the signals wait
+// for the process to end.
+void keepHeldAfterMove(HeldSignals& held)
+{
+    if (handling)
+    {
+        held.keep();
     }
 }
 
@@ -202,15 +278,38 @@ int DWFTempFileRegistry::create(std::string& pattern, int suffixLength)
     {
         return -1;
     }
-    if (!add(pattern.c_str()))
+    return listMadeFile(pattern.c_str(), fd) ? fd : -1;
+}
+
+int DWFTempFileRegistry::createIn(int folder, std::string& pattern, int suffixLength)
+{
+    std::size_t run = 0;
+    if (!findRun(pattern, suffixLength, run) || pattern.find('/') != std::string::npos)
     {
-        const int error = errno;
-        ::close(fd);
-        ::unlink(pattern.c_str());
-        errno = error;
+        errno = EINVAL;
         return -1;
     }
-    return fd;
+    // As many attempts as mkstemps makes before it gives up on a folder
+    // full of names like ours.
+    constexpr int kAttempts = 62 * 62 * 62;
+    for (int attempt = 0; attempt < kAttempts; ++attempt)
+    {
+        drawRun(pattern, run);
+        HeldSignals held;
+        const int fd = ::openat(folder, pattern.c_str(),
+                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0)
+        {
+            if (errno == EEXIST)
+            {
+                continue;
+            }
+            return -1;
+        }
+        return listMadeFile(pattern.c_str(), fd, folder) ? fd : -1;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 bool DWFTempFileRegistry::createFolder(std::string& pattern)
@@ -255,6 +354,47 @@ bool DWFTempFileRegistry::remove(const std::string& path)
     return true;
 }
 
+bool DWFTempFileRegistry::removeIn(int folder, const std::string& name)
+{
+    HeldSignals held;
+    if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT)
+    {
+        return false;
+    }
+    drop(name, folder);
+    return true;
+}
+
+bool DWFTempFileRegistry::moveIn(int folder, const std::string& name, const std::string& target,
+                                 bool replace)
+{
+    HeldSignals held;
+    if (replace)
+    {
+        if (::renameat(folder, name.c_str(), folder, target.c_str()) != 0)
+        {
+            return false;
+        }
+    }
+    else if (::renameat2(folder, name.c_str(), folder, target.c_str(), RENAME_NOREPLACE) != 0)
+    {
+        // EINVAL or ENOSYS: a file system (or kernel) that cannot promise
+        // to leave the target alone. A new link can: it fails on any name
+        // that is taken.
+        if ((errno != EINVAL && errno != ENOSYS) ||
+            ::linkat(folder, name.c_str(), folder, target.c_str(), 0) != 0)
+        {
+            return false;
+        }
+        // The package is in place; its second name goes (should that fail,
+        // it is one more name of the same file, not a damaged one).
+        ::unlinkat(folder, name.c_str(), 0);
+    }
+    drop(name, folder);
+    keepHeldAfterMove(held);
+    return true;
+}
+
 bool DWFTempFileRegistry::renameOver(const std::string& path, const std::string& target)
 {
     HeldSignals held;
@@ -263,14 +403,7 @@ bool DWFTempFileRegistry::renameOver(const std::string& path, const std::string&
         return false;
     }
     drop(path);
-    // The target holds the new file now and the run has done what it was
-    // for: a signal from here on must not end it as if it had been
-    // interrupted (by a status that says the target was left alone). What
-    // is left to do is short, so the signals wait for the process to end.
-    if (handling)
-    {
-        held.keep();
-    }
+    keepHeldAfterMove(held);
     return true;
 }
 
@@ -278,6 +411,19 @@ void DWFTempFileRegistry::forget(const std::string& path)
 {
     HeldSignals held;
     drop(path);
+}
+
+bool DWFTempFileRegistry::isMadeFile(const std::string& path, int fd)
+{
+    HeldSignals held;
+    const Entry* entry = find(path);
+    if (entry == nullptr || !entry->made)
+    {
+        return true;
+    }
+    struct stat status;
+    return ::fstat(fd, &status) == 0 && status.st_dev == entry->device &&
+           status.st_ino == entry->inode;
 }
 
 bool DWFTempFileRegistry::listed(const std::string& path)
@@ -297,17 +443,18 @@ void DWFTempFileRegistry::removeAllNow() noexcept
     List& l = list();
     for (std::size_t i = 0; i < l.used; ++i)
     {
-        if (l.paths[i] != nullptr && l.paths[i][0] == kFile)
+        const Entry& entry = l.paths[i];
+        if (entry.text != nullptr && entry.text[0] == kFile)
         {
-            ::unlink(l.paths[i] + 1);
+            ::unlinkat(entry.folder, entry.text + 1, 0);
         }
     }
     // Newest first: a subfolder is listed after the folder that holds it.
     for (std::size_t i = l.used; i-- > 0;)
     {
-        if (l.paths[i] != nullptr && l.paths[i][0] == kFolder)
+        if (l.paths[i].text != nullptr && l.paths[i].text[0] == kFolder)
         {
-            ::rmdir(l.paths[i] + 1);
+            ::rmdir(l.paths[i].text + 1);
         }
     }
 }

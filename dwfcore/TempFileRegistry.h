@@ -37,6 +37,16 @@ public:
     // with errno set (nothing is listed then).
     static int create(std::string& pattern, int suffixLength = 0);
 
+    // The same in the folder open as `folder` (a descriptor that must stay
+    // open for as long as the file is listed): `pattern` is a name without
+    // a slash, and the new file is made with O_EXCL and O_NOFOLLOW, so that
+    // nothing already there, a link included, is ever opened in its place.
+    // The file is listed by that folder and name, so that its removal does
+    // not depend on the folder's path (which may be too long to name it
+    // whole). Answers the open descriptor (read-write, close-on-exec), or -1
+    // with errno set (nothing is listed then).
+    static int createIn(int folder, std::string& pattern, int suffixLength = 0);
+
     // Makes a new folder from a mkdtemp pattern ("...XXXXXX") with mode 0700
     // and lists it; `pattern` becomes its name. False with errno set when it
     // cannot be made (nothing is listed then).
@@ -62,12 +72,31 @@ public:
     // run then finishes with its own status.
     static bool renameOver(const std::string& path, const std::string& target);
 
+    // Removes a file listed by createIn and unlists it, as remove.
+    static bool removeIn(int folder, const std::string& name);
+
+    // Moves a file listed by createIn to `target` in the same folder and
+    // unlists it, as renameOver does. With `replace` a file that holds the
+    // name `target` is replaced. Without, nothing that holds it by then is
+    // ever replaced, a link that leads nowhere included: the move fails with
+    // EEXIST and the file stays listed. Where the file system cannot move
+    // without replacing, the file is linked under `target` (which fails the
+    // same way) and its own name then removed.
+    static bool moveIn(int folder, const std::string& name, const std::string& target,
+                       bool replace);
+
     // Removes a listed folder, which must be empty, and unlists it. True
     // when the folder is gone; false with errno set when rmdir failed.
     static bool removeFolder(const std::string& path);
 
     // Unlists a file or folder without touching it.
     static void forget(const std::string& path);
+
+    // Whether the open file `fd`, just opened by the name `path`, may be
+    // used as that name: false when `path` names a file this process made
+    // and listed, and `fd` is another file (in a folder where others may
+    // write, the name can be made to lead elsewhere once the file is made).
+    static bool isMadeFile(const std::string& path, int fd);
 
     static bool listed(const std::string& path);
     static std::size_t count();
@@ -78,7 +107,7 @@ public:
 
     // From now on SIGINT, SIGTERM and SIGHUP remove every listed file and
     // then end the process by the same signal, as if nothing had caught it,
-    // up to the first renameOver (see there).
+    // up to the first renameOver or moveIn (see there).
     // A signal that the process was started to ignore stays ignored.
     static void removeOnSignals();
 };

@@ -1,5 +1,6 @@
 #include "addin/dialogs/PreviewFileDlg.h"
 
+#include "addin/DWFPublisherImp.h"
 #include "addin/ModulePaths.h"
 #include "addin/Resources.h"
 #include "addin/dialogs/DlgPublishOption.h"
@@ -42,8 +43,11 @@ int CPreviewFileDlg::DoModal()
     }
 }
 
-bool CPreviewFileDlg::OnFileNameOK(const std::u16string& path)
+bool CPreviewFileDlg::OnFileNameOK(const std::u16string& name)
 {
+    // The command writes the package under the name with its extension
+    // forced: that is the file the checks are about.
+    const std::u16string path = CDWFPublisherImp::WithPackageExtension(name);
     if (platform::path::isReadOnlyFile(path))
     {
         // Read-only is the file's own attribute: none of its write
@@ -56,8 +60,14 @@ bool CPreviewFileDlg::OnFileNameOK(const std::u16string& path)
                           u"' has no write permission for its owner, its group or anyone else");
         return false;
     }
-    if ((m_flags & OFN_OVERWRITEPROMPT) != 0 && platform::path::fileExists(path))
-        return platform::ui().runDialog(res::IDD_REPLACE_PROMPT).result == platform::IDOK;
+    m_options.replaceTarget = false;
+    // A link that leads nowhere holds the name too: the package would replace it.
+    if ((m_flags & OFN_OVERWRITEPROMPT) != 0 && platform::path::nameTaken(path))
+    {
+        m_options.replaceTarget =
+            platform::ui().runDialog(res::IDD_REPLACE_PROMPT).result == platform::IDOK;
+        return m_options.replaceTarget;
+    }
     return true;
 }
 

@@ -41,10 +41,12 @@ public:
     const std::u16string& Filter() const { return m_filter; }
     bool IsOpenDialog() const { return m_openFileDialog; }
 
-    // The check made when the user confirms a name: an existing read-only
-    // file is refused with message 211; an existing file is replaced only
-    // when the user agrees. True when the name is accepted.
-    bool OnFileNameOK(const std::u16string& path);
+    // The check made when the user confirms a name, on the file the
+    // package gets (the name with ".dwf" forced): an existing read-only file
+    // is refused with message 211; an existing file (or a link, even one
+    // that leads nowhere) is replaced only when the user agrees, which the
+    // held options then record. True when the name is accepted.
+    bool OnFileNameOK(const std::u16string& name);
     // The Options button.
     void OnOptions();
 

@@ -162,6 +162,7 @@ HRESULT CDWF3DPublisher::PublishModel()
 {
     model_->close();
     model_->publish(*packagePublisher_);
+    LetReplaceTarget(packagePublisher_->packageWriter());
     packagePublisher_->writePackage();
     SetWritten(packagePublisher_->packageWriter().folderFlushFailure().toU16String(),
                "CDWF3DPublisher::PublishModel");

@@ -2,7 +2,9 @@
 
 #include "addin/ErrorReport.h"
 #include "addin/PublishLog.h"
+#include "addin/Resources.h"
 #include "addin/dialogs/ProgressDlg.h"
+#include "dwf/package/writer/PackageWriter.h"
 #include "dwfcore/Exception.h"
 #include "dwfcore/File.h"
 #include "dwfcore/FileInputStream.h"
@@ -14,6 +16,7 @@
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 #include "platform/shell/Shell.h"
+#include "platform/ui/Ui.h"
 
 #include <cerrno>
 
@@ -52,6 +55,17 @@ void CDocumentPublisher::SetWritten(const std::u16string& folderFlushFailure, st
     ReportPublishError(where, true,
                        u"The package replaced '" + target_ +
                            u"', but a power loss may still undo that: " + folderFlushFailure);
+}
+
+void CDocumentPublisher::LetReplaceTarget(DWFToolkit::DWFPackageWriter& writer) const
+{
+    const bool agreed = options_ && options_->replaceTarget;
+    writer.setReplaceConsent(
+        [agreed]
+        {
+            return agreed ||
+                   platform::ui().runDialog(res::IDD_REPLACE_PROMPT).result == platform::IDOK;
+        });
 }
 
 void CDocumentPublisher::CreateProgressDlg()

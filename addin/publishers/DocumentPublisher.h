@@ -23,6 +23,10 @@ namespace DWFCore
 {
 class DWFInputStream;
 }
+namespace DWFToolkit
+{
+class DWFPackageWriter;
+}
 
 class CDocumentPublisher
 {
@@ -50,6 +54,12 @@ public:
     void SetWritten(const std::u16string& folderFlushFailure = std::u16string(),
                     std::string_view where = std::string_view());
     bool IsWritten() const { return written_; }
+    // Lets `writer` replace a file that holds the target's name when the
+    // finished package is moved there: when the user agreed to replace the
+    // target in the save dialog, or, when nothing held the name then, when
+    // the user now agrees (the replace prompt once more). Otherwise that
+    // file stays, and no package is written.
+    void LetReplaceTarget(DWFToolkit::DWFPackageWriter& writer) const;
 
     void CreateProgressDlg();
     void CloseProgressDlg();

@@ -82,6 +82,7 @@ void CDrawingDocumentPublisher::PublishSheets()
     // A drawing package is never encrypted, whatever the options hold.
     const DWFCore::DWFFile target{DWFString(GetTargetPath())};
     DWFPackageWriter writer(target, DWFString());
+    LetReplaceTarget(writer);
     const DWFSource source(DWFString(u"Host drawing"), DWFString(u"DWFToolkit Samples"),
                            DWFString());
 

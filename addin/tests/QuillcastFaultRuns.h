@@ -255,7 +255,8 @@ inline std::map<std::string, unsigned long> FaultCounts(const std::string& file)
 
 // Where the package replaced its target in a run traced by the write-fault
 // library: the line numbers of the last write to the unfinished package, its
-// flush, its rename onto the target and the next flush of the target's
+// flush, its move onto the target (a rename, or a new link where the file
+// system cannot rename without replacing) and the next flush of the target's
 // folder, and the numbers of the two flushes among all flushes of the run
 // (counting from 1, as QC_FAULT_AT does). A line that is not there is npos
 // (a call 0).
@@ -276,8 +277,8 @@ inline PackageFlushes FindPackageFlushes(const std::string& traceFile, const std
     char real[PATH_MAX];
     const std::string folder = target.substr(0, target.rfind('/'));
     const std::string canonical = ::realpath(folder.c_str(), real) ? real : folder;
-    const std::string unfinished =
-        canonical + target.substr(target.rfind('/')) + "."; // then six characters
+    const std::string unfinished = canonical + "/.qc-"; // then six characters and ".tmp"
+    const std::string placed = " " + canonical + target.substr(target.rfind('/'));
     std::ifstream in(traceFile);
     std::string line;
     PackageFlushes found;
@@ -302,10 +303,9 @@ inline PackageFlushes FindPackageFlushes(const std::string& traceFile, const std
             found.fileFlush = n;
             found.fileFlushCall = flushes;
         }
-        else if (kind == "rename" &&
-                 (ofPackage || path.rfind(target + ".", 0) == 0) &&
-                 path.size() > target.size() + 1 &&
-                 path.substr(path.size() - target.size() - 1) == " " + target)
+        else if ((kind == "rename" || kind == "link") && ofPackage &&
+                 path.size() > placed.size() &&
+                 path.compare(path.size() - placed.size(), placed.size(), placed) == 0)
         {
             found.rename = n;
         }
@@ -397,9 +397,9 @@ inline void QuillcastFaultRuns::ExpectFlushedAroundTheRename(const std::string& 
                                               std::to_string(flushes.fileFlushCall));
         EXPECT_EQ(status, 1) << errors;
         const std::string cause = CauseLine(errors);
-        const std::string expected = "Failed to flush the package file '" + Target() + ".";
+        const std::string expected = "Failed to flush the package file '" + packages_ + "/.qc-";
         EXPECT_EQ(cause.substr(0, expected.size()), expected) << errors;
-        EXPECT_EQ(cause.substr(expected.size() + 6), "': Input/output error") << errors;
+        EXPECT_EQ(cause.substr(expected.size() + 6), ".tmp': Input/output error") << errors;
         EXPECT_NE(errors.find("quillcast: no package was written"), std::string::npos) << errors;
         ExpectUntouched();
     }

@@ -183,7 +183,7 @@ TEST_F(QuillcastFaults, AFullDiskIsTheCause)
     ASSERT_NE(status, 99) << "mounting failed";
     EXPECT_EQ(status, 1) << errors;
     const std::string cause = CauseLine(errors);
-    EXPECT_NE(cause.find("'" + target + "."), std::string::npos) << cause;
+    EXPECT_NE(cause.find("'" + full + "/.qc-"), std::string::npos) << cause;
     EXPECT_NE(cause.find("': No space left on device"), std::string::npos) << cause;
     EXPECT_EQ(ReadBytes(after + "/sample.dwf"), kOldPackage);
     EXPECT_EQ(Contents(root_ + "/listing.txt"), "sample.dwf\n");
@@ -247,7 +247,7 @@ TEST_F(QuillcastFaults, InterruptedRunsRemoveTheirFilesAndLeaveTheTarget)
     const SignalMoment moments[] = {
         {"while the add-in connects", false, "quillcast-toolbar-"},
         {"while the sheet is written", false, "quillcast-sheet"},
-        {"while the package is written", true, "sample.dwf."},
+        {"while the package is written", true, ".qc-"},
     };
     int run = 0;
     for (int signal : {SIGINT, SIGTERM, SIGHUP})

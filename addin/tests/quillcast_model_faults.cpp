@@ -91,7 +91,7 @@ TEST_F(QuillcastModelFaults, InterruptedRunsRemoveTheirFilesAndFoldersAndLeaveTh
         {"while the model stream is written", false, "model_w3d_"},
         {"while the thumbnail is made", false, "quillcast-thumb-"},
         {"while textures are converted", false, "dwfTex"},
-        {"while the package is written", true, "sample.dwf."},
+        {"while the package is written", true, ".qc-"},
     };
     int run = 0;
     for (int signal : {SIGINT, SIGTERM, SIGHUP})

@@ -2,6 +2,7 @@
 
 #include "addin/texture/TextureBstr.h"
 #include "addin/texture/WriteBufferedStream.h"
+#include "dwfcore/RegularFile.h"
 #include "imaging/FileSpecifier.h"
 #include "imaging/codecs/ImageFormatCodec.h"
 #include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
@@ -50,7 +51,8 @@ public:
     // Appends the file's bytes to `out`; false when it cannot be read.
     bool readInto(WriteBufferedStream& out) const
     {
-        std::FILE* file = std::fopen(platform::path::toNative(path_).c_str(), "rb");
+        // Only the file made for the codec is read, whatever its name leads to by now.
+        std::FILE* file = DWFCore::openRegularFileStream(platform::path::toNative(path_));
         if (file == nullptr)
             return false;
         std::vector<std::uint8_t> chunk(kScratchReadChunk);

@@ -7,15 +7,34 @@
 namespace DWFToolkit
 {
 
-DWFPackageFileDescriptor::DWFPackageFileDescriptor(const DWFCore::DWFFile& file, int mode,
-                                                   uint16_t majorVersion, uint16_t minorVersion)
-    : DWFZipFileDescriptor(file, mode), _major(majorVersion), _minor(minorVersion)
+namespace
+{
+
+void checkVersions(uint16_t majorVersion, uint16_t minorVersion)
 {
     if (majorVersion > 99 || minorVersion > 99)
     {
         DWFCORE_THROW(DWFInvalidArgumentException, u"Package version must lie between 0 and 99",
                       "DWFToolkit::DWFPackageFileDescriptor::DWFPackageFileDescriptor");
     }
+}
+
+} // namespace
+
+DWFPackageFileDescriptor::DWFPackageFileDescriptor(const DWFCore::DWFFile& file, int mode,
+                                                   uint16_t majorVersion, uint16_t minorVersion)
+    : DWFZipFileDescriptor(file, mode), _major(majorVersion), _minor(minorVersion)
+{
+    checkVersions(majorVersion, minorVersion);
+}
+
+DWFPackageFileDescriptor::DWFPackageFileDescriptor(
+    const DWFCore::DWFFile& file, int mode, uint16_t majorVersion, uint16_t minorVersion,
+    std::unique_ptr<DWFCore::DWFFileDescriptor> output)
+    : DWFZipFileDescriptor(file, mode, std::move(output)), _major(majorVersion),
+      _minor(minorVersion)
+{
+    checkVersions(majorVersion, minorVersion);
 }
 
 void DWFPackageFileDescriptor::open()

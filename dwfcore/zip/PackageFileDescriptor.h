@@ -23,6 +23,11 @@ public:
     // room for two digits each.
     DWFPackageFileDescriptor(const DWFCore::DWFFile& file, int mode, uint16_t majorVersion,
                              uint16_t minorVersion);
+    // Zip mode through an output already open on `file` (see the ZIP
+    // descriptor's constructor of the same form).
+    DWFPackageFileDescriptor(const DWFCore::DWFFile& file, int mode, uint16_t majorVersion,
+                             uint16_t minorVersion,
+                             std::unique_ptr<DWFCore::DWFFileDescriptor> output);
     ~DWFPackageFileDescriptor() override = default;
 
     // Zip mode: writes the header and starts the archive. Unzip mode does

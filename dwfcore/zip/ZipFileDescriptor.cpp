@@ -11,6 +11,12 @@ DWFZipFileDescriptor::DWFZipFileDescriptor(const DWFFile& file, int mode)
 {
 }
 
+DWFZipFileDescriptor::DWFZipFileDescriptor(const DWFFile& file, int mode,
+                                           std::unique_ptr<DWFFileDescriptor> output)
+    : DWFFileDescriptor(file), _mode(mode), _output(std::move(output))
+{
+}
+
 DWFZipFileDescriptor::~DWFZipFileDescriptor()
 {
     try
@@ -51,7 +57,8 @@ void DWFZipFileDescriptor::open()
 void DWFZipFileDescriptor::_startWriting(const void* prefix, size_t prefixLength,
                                          const char16_t* failure, const char* function)
 {
-    _writer = zipio::zipOpen(file().name(), prefix, prefixLength);
+    _writer = _output ? zipio::zipOpen(_output.release(), prefix, prefixLength)
+                      : zipio::zipOpen(file().name(), prefix, prefixLength);
     if (_writer == nullptr)
     {
         throw DWFIOException(failure, function, u"" __FILE__, __LINE__);

@@ -6,6 +6,8 @@
 #include "dwfcore/zip/Writer.h"
 #include "dwfcore/zip/ZippingOutputStream.h"
 
+#include <memory>
+
 namespace DWFCore
 {
 
@@ -19,6 +21,11 @@ public:
     static constexpr int kUnzip = -2;
 
     DWFZipFileDescriptor(const DWFFile& file, int mode);
+    // Zip mode on a file its maker holds open already: the archive is
+    // written through `output` (open on `file`, empty, able to write and
+    // seek), never by opening the file's name again, which by then may lead
+    // somewhere else.
+    DWFZipFileDescriptor(const DWFFile& file, int mode, std::unique_ptr<DWFFileDescriptor> output);
     // Closes what is open; failures are swallowed (call close() to see them).
     ~DWFZipFileDescriptor() override;
 
@@ -52,6 +59,8 @@ private:
     void _detachStream();
 
     int _mode;
+    // Taken by the writer when the archive is started.
+    std::unique_ptr<DWFFileDescriptor> _output;
     zipio::ZipWriter* _writer = nullptr;
     zipio::ZipReader* _reader = nullptr;
     DWFZippingOutputStream* _liveStream = nullptr;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <unistd.h>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -31,10 +32,20 @@ struct FileCloser
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-FilePtr openFile(const std::u16string& path, const char* mode)
+// The file a picture is saved to: the file made for it by whoever asked
+// (a temporary file of ours, whose name must not be made to lead to another
+// of the user's files), else a new or emptied file, never through a link.
+FilePtr openForWriting(const std::u16string& path)
 {
-    errno = 0;
-    return FilePtr(std::fopen(path::toNative(path).c_str(), mode));
+    const int fd = DWFCore::openFileForWriting(path::toNative(path));
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+    if (fd >= 0 && !file)
+    {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return FilePtr(file);
 }
 
 // A picture named by a document may be a FIFO or a device: only a regular
@@ -317,7 +328,7 @@ bool saveBitmap(const std::u16string& path, const RgbPicture& picture, std::stri
             target[3 * x + 2] = source[3 * x];
         }
     }
-    FilePtr file = openFile(path, "wb");
+    FilePtr file = openForWriting(path);
     if (!file)
     {
         error = systemFailure("cannot create the bitmap file", path, errno);
@@ -352,7 +363,7 @@ bool saveJpeg(const std::u16string& path, const RgbPicture& picture, int quality
         error = "JPEG quality out of range";
         return false;
     }
-    FilePtr file = openFile(path, "wb");
+    FilePtr file = openForWriting(path);
     if (!file)
     {
         error = systemFailure("cannot create the JPEG file", path, errno);

@@ -117,6 +117,14 @@ bool fileExists(std::u16string_view path)
     return !path.empty() && ::stat(toNative(path).c_str(), &info) == 0;
 }
 
+bool nameTaken(std::u16string_view path)
+{
+    struct stat info
+    {
+    };
+    return !path.empty() && ::lstat(toNative(path).c_str(), &info) == 0;
+}
+
 bool isReadOnlyFile(std::u16string_view path)
 {
     struct stat info

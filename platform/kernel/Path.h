@@ -29,6 +29,9 @@ std::string toNative(std::u16string_view path);
 std::u16string fromNative(std::string_view path);
 
 bool fileExists(std::u16string_view path);
+// Whether anything holds the name: a file, a folder, or a link, even one
+// that leads nowhere (fileExists follows links and misses that one).
+bool nameTaken(std::u16string_view path);
 bool isReadOnlyFile(std::u16string_view path);
 // Removes a file; a file that does not exist is not an error.
 bool removeFile(std::u16string_view path);

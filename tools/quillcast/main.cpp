@@ -2,6 +2,7 @@
 // line. The program plays the host: it loads the document into the stand-in
 // host, lets the add-in connect, and answers the add-in's dialogs from the
 // options given here.
+#include "addin/DWFPublisherImp.h"
 #include "addin/PublishRun.h"
 #include "dwfcore/TempFileRegistry.h"
 #include "addin/dialogs/ProgressDlg.h"
@@ -46,7 +47,10 @@ const char kUsage[] =
     "  --open                 open the package afterwards in the program the desktop\n"
     "                         associates with it (default: off)\n"
     "  --no-open              do not open the package afterwards (the default)\n"
-    "  --force                replace OUT.dwf when it exists (default: off)\n"
+    "  --force                replace OUT.dwf when it exists, or when it appears while\n"
+    "                         the package is written (default: off: OUT.dwf is never\n"
+    "                         replaced; there at the start it gives exit status 2,\n"
+    "                         appearing later exit status 1)\n"
     "  --toolbox-ini FILE     the host's settings file; the folder two levels above it is\n"
     "                         the host's data folder (default: $QUILLCAST_TOOLBOX_INI, else\n"
     "                         what the document names)\n"
@@ -58,7 +62,9 @@ const char kUsage[] =
     "Exit status:\n"
     "  0  the package was written and nothing went wrong\n"
     "  1  no package was written; an existing OUT.dwf is left exactly as it was (the\n"
-    "     reason is printed)\n"
+    "     reason is printed); without --force also when OUT.dwf came to exist while the\n"
+    "     package was written (another run or program saved it): the message says it\n"
+    "     exists\n"
     "  2  a bad command line or a document that cannot be read; nothing was written\n"
     "  3  the package was written (replacing OUT.dwf), but some of its content could\n"
     "     not be, or its folder could not be flushed to the disk afterwards: the\n"
@@ -210,11 +216,14 @@ int main(int argc, char** argv)
     if (!platform::path::fileExists(document))
         UsageError("no such document '" + options.document + "'");
     options.request.target = Absolute(options.out);
-    // The save dialog would only ask; a command line must be told.
-    const std::u16string target = options.request.target;
-    if (platform::path::fileExists(target) && !options.request.replaceExisting &&
+    // The save dialog would only ask; a command line must be told. The
+    // package is written under the name with its extension forced.
+    const std::u16string target = CDWFPublisherImp::WithPackageExtension(options.request.target);
+    const std::string shown =
+        options.out + (target.size() > options.request.target.size() ? ".dwf" : "");
+    if (platform::path::nameTaken(target) && !options.request.replaceExisting &&
         !platform::path::isReadOnlyFile(target))
-        UsageError("'" + options.out + "' exists; pass --force to replace it");
+        UsageError("'" + shown + "' exists; pass --force to replace it");
 
     std::unique_ptr<host::memory::Application> application;
     try
@@ -273,8 +282,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quillcast: the document file has no active document to publish\n");
         return kExitFailed;
     case PublishOutcome::Status::Cancelled:
-        std::fprintf(stderr, "quillcast: nothing was published: '%s' was not accepted\n",
-                     options.out.c_str());
+        // Only the replace prompt refuses a name here: the target was
+        // absent when the run began and appeared before the add-in chose it.
+        std::fprintf(stderr,
+                     "quillcast: nothing was published: '%s' was not accepted: it exists by now "
+                     "(another run or program saved it); pass --force to replace it\n",
+                     shown.c_str());
         return kExitFailed;
     case PublishOutcome::Status::Failed:
         break;

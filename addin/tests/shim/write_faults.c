@@ -15,11 +15,14 @@
  *                   of calls of each kind made ("fwrite N\nfflush N\n...")
  *   QC_FAULT_TRACE  a file that receives, as they happen, one line per file
  *                   written ("write PATH", once for each run of writes to
- *                   one file), per flush ("fsync PATH") and per rename
- *                   ("rename FROM TO"): the order in which they came
+ *                   one file), per flush ("fsync PATH") and per rename or
+ *                   new link ("rename FROM TO", "link FROM TO"; names taken
+ *                   relative to a folder's descriptor are given with the
+ *                   folder's real path): the order in which they came
  *   QC_SIGNAL_AFTER_RENAME  a signal number: the program sends it to itself
- *                   right after a rename onto a ".dwf" name succeeded, the
- *                   moment a package has just replaced its target
+ *                   right after a rename (or a link) onto a ".dwf" name
+ *                   succeeded, the moment a package has just taken its
+ *                   target's name
  *
  * fflush and fclose count only on streams written to since they were last
  * flushed: only those have bytes that a full disk can refuse. A failing
@@ -268,6 +271,39 @@ int fdatasync(int fd)
     return flushed(fd, real);
 }
 
+/* `name` as a path: relative to the folder open as `folder`, or as given. */
+static void pathIn(int folder, const char* name, char* path, size_t size)
+{
+    if (folder == AT_FDCWD || name[0] == '/')
+    {
+        snprintf(path, size, "%s", name);
+        return;
+    }
+    char where[4096];
+    pathOf(folder, where, sizeof where);
+    snprintf(path, size, "%s/%s", where, name);
+}
+
+/* After a successful rename or link of `from` to `to` (each relative to its
+   folder): the trace line, and the signal when a package took its name. */
+static void moved(const char* kind, int fromFolder, const char* from, int toFolder, const char* to)
+{
+    const int saved = errno;
+    if (trace >= 0)
+    {
+        char fromPath[4096];
+        char toPath[4096];
+        pathIn(fromFolder, from, fromPath, sizeof fromPath);
+        pathIn(toFolder, to, toPath, sizeof toPath);
+        traceLine(kind, fromPath, toPath);
+        lastWritten[0] = '\0';
+    }
+    const size_t length = strlen(to);
+    if (signalAfterRename > 0 && length >= 4 && strcmp(to + length - 4, ".dwf") == 0)
+        kill(getpid(), signalAfterRename);
+    errno = saved;
+}
+
 int rename(const char* from, const char* to)
 {
     static int (*real)(const char*, const char*);
@@ -275,16 +311,39 @@ int rename(const char* from, const char* to)
         real = (int (*)(const char*, const char*))next("rename");
     const int result = real(from, to);
     if (result == 0 && from && to)
-    {
-        traceLine("rename", from, to);
-        lastWritten[0] = '\0';
-    }
-    const size_t length = to ? strlen(to) : 0;
-    if (result == 0 && signalAfterRename > 0 && length >= 4 && strcmp(to + length - 4, ".dwf") == 0)
-    {
-        const int saved = errno;
-        kill(getpid(), signalAfterRename);
-        errno = saved;
-    }
+        moved("rename", AT_FDCWD, from, AT_FDCWD, to);
+    return result;
+}
+
+int renameat(int fromFolder, const char* from, int toFolder, const char* to)
+{
+    static int (*real)(int, const char*, int, const char*);
+    if (!real)
+        real = (int (*)(int, const char*, int, const char*))next("renameat");
+    const int result = real(fromFolder, from, toFolder, to);
+    if (result == 0 && from && to)
+        moved("rename", fromFolder, from, toFolder, to);
+    return result;
+}
+
+int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags)
+{
+    static int (*real)(int, const char*, int, const char*, unsigned);
+    if (!real)
+        real = (int (*)(int, const char*, int, const char*, unsigned))next("renameat2");
+    const int result = real(fromFolder, from, toFolder, to, flags);
+    if (result == 0 && from && to)
+        moved("rename", fromFolder, from, toFolder, to);
+    return result;
+}
+
+int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags)
+{
+    static int (*real)(int, const char*, int, const char*, int);
+    if (!real)
+        real = (int (*)(int, const char*, int, const char*, int))next("linkat");
+    const int result = real(fromFolder, from, toFolder, to, flags);
+    if (result == 0 && from && to)
+        moved("link", fromFolder, from, toFolder, to);
     return result;
 }

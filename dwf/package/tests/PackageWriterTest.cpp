@@ -35,9 +35,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace DWFToolkit;
@@ -787,4 +789,62 @@ TEST(DWFPackageWriter, NamingPlotOrdersGlobalSectionsAndEntryRules)
     EXPECT_EQ(names, expected);
     const std::string manifest = readFile(extracted / "0");
     EXPECT_NE(manifest.find("name=\"kept-name\""), std::string::npos);
+}
+
+TEST(DWFPackageWriter, AFileThatHoldsTheTargetsNameIsReplacedOnlyWithConsent)
+{
+    Folder folder;
+    const std::string target = folder / "package.dwf";
+    int asked = 0;
+    // One sheet's package to `target`, with `consent` (when given) counted.
+    const auto write = [&](std::function<bool()> consent)
+    {
+        DWFPackageWriter writer(DWFCore::DWFFile(target.c_str()));
+        auto* section = new DWFEPlotSection(u"s", u"", 1, DWFSource());
+        section->addResource(
+            resourceWith(DWFResource::kRole2DStreamingGraphics,
+                         new DWFBytesInputStream(std::vector<unsigned char>(10, 'x'))),
+            true);
+        writer.addSection(section);
+        if (consent)
+        {
+            writer.setReplaceConsent([&asked, consent] { return ++asked, consent(); });
+        }
+        try
+        {
+            writer.write();
+        }
+        catch (const DWFCore::DWFIOException& e)
+        {
+            return utf8(e.message());
+        }
+        return std::string("written");
+    };
+    const std::string refused =
+        "Failed to put the package in place of '" + target + "': File exists";
+
+    // Nothing holds the name: nobody is asked.
+    EXPECT_EQ(write([] { return false; }), "written");
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(readFile(target).substr(0, 12), "(DWF V06.00)");
+
+    // Another's file holds it: without consent it stays, and so it does on
+    // a refusal; with consent it is replaced.
+    writeFile(target, "another program's file");
+    EXPECT_EQ(write(nullptr), refused);
+    EXPECT_EQ(write([] { return false; }), refused);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(readFile(target), "another program's file");
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"package.dwf"});
+    EXPECT_EQ(write([] { return true; }), "written");
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(readFile(target).substr(0, 12), "(DWF V06.00)");
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"package.dwf"});
+
+    // A link that leads nowhere holds it as well.
+    std::remove(target.c_str());
+    ASSERT_EQ(::symlink((folder / "nowhere").c_str(), target.c_str()), 0);
+    EXPECT_EQ(write(nullptr), refused);
+    EXPECT_TRUE(fs::is_symlink(target));
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"package.dwf"});
 }

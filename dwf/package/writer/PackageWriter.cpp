@@ -10,6 +10,7 @@
 #include "dwf/package/writer/XMLSerializer.h"
 #include "dwf/package/writer/extensions/6.01/PackageVersionExtension.h"
 #include "dwfcore/Exception.h"
+#include "dwfcore/StreamFileDescriptor.h"
 #include "dwfcore/SystemError.h"
 #include "dwfcore/TempFileRegistry.h"
 #include "dwfcore/zip/Format.h"
@@ -73,7 +74,7 @@ DWFCore::DWFString descriptorEntryName(const DWFSection& section)
     return name;
 }
 
-// The folder that holds `path`: what a rename in it changes.
+// The folder that holds `path` and the name it has there.
 std::string folderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -84,29 +85,56 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
+std::string nameOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The unfinished package's name in the target's folder: short and of one
+// length whatever the target is called, so that any name the folder takes
+// can be published; hidden, and not a package's name.
+constexpr const char kPendingPattern[] = ".qc-XXXXXX.tmp";
+constexpr int kPendingSuffixLength = 4;
+
 //
-// The package file being written: created exclusively beside the target,
-// listed among the process's temporary files until it is put in the
-// target's place, and removed unless it was. Its descriptor stays open
-// until then, so that the flush before the rename learns of every write
-// the system failed to put on the disk since the file was made.
+// The package file being written: created exclusively in the target's
+// folder, listed among the process's temporary files until it is put in the
+// target's place, and removed unless it was. The folder is held open, and
+// every step on a name (making the file, moving it, removing it) is taken
+// in that folder, whatever its path comes to lead to meanwhile. The file is
+// written only through the descriptor that made it, never opened by its
+// name again: in a folder where others may write, the name can be made to
+// lead elsewhere. That descriptor stays open until the move, so that the
+// flush before it learns of every write the system failed to put on the
+// disk since the file was made.
 //
 class PendingPackageFile
 {
 public:
-    explicit PendingPackageFile(const std::string& target) : _target(target)
+    explicit PendingPackageFile(const std::string& target)
+        : _target(target), _targetName(nameOf(target))
     {
-        std::string path = target + ".XXXXXX";
-        const int fd = DWFCore::DWFTempFileRegistry::create(path);
+        const char* function = "DWFToolkit::DWFPackageWriter::write";
+        _folder = ::open(folderOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        std::string name = kPendingPattern;
+        const int fd = _folder < 0 ? -1
+                                   : DWFCore::DWFTempFileRegistry::createIn(_folder, name,
+                                                                            kPendingSuffixLength);
         if (fd < 0)
         {
             const int error = errno;
+            if (_folder >= 0)
+            {
+                ::close(_folder);
+            }
             DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to create the package file beside",
-                                 target, error, "DWFToolkit::DWFPackageWriter::write");
+                                 target, error, function);
         }
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
         _fd = fd;
-        _path = path;
+        _name = name;
+        const std::string folder = folderOf(target);
+        _path = folder + (folder == "/" ? "" : "/") + name;
     }
 
     ~PendingPackageFile()
@@ -115,32 +143,66 @@ public:
         {
             ::close(_fd);
         }
-        if (!_path.empty())
+        if (!_name.empty())
         {
-            DWFCore::DWFTempFileRegistry::remove(_path);
+            DWFCore::DWFTempFileRegistry::removeIn(_folder, _name);
         }
+        ::close(_folder);
     }
 
     PendingPackageFile(const PendingPackageFile&) = delete;
     PendingPackageFile& operator=(const PendingPackageFile&) = delete;
 
+    // The file's path, for messages (it may be longer than a path the
+    // system takes).
     const std::string& path() const noexcept { return _path; }
+
+    // A descriptor that writes to the file made, through a descriptor of its
+    // own on it (closing it leaves the file's first descriptor open).
+    std::unique_ptr<DWFCore::DWFFileDescriptor> output() const
+    {
+        const char* function = "DWFToolkit::DWFPackageWriter::write";
+        const int copy = ::fcntl(_fd, F_DUPFD_CLOEXEC, 0);
+        FILE* handle = copy < 0 ? nullptr : ::fdopen(copy, "wb");
+        if (handle == nullptr)
+        {
+            const int error = errno;
+            if (copy >= 0)
+            {
+                ::close(copy);
+            }
+            DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to open the package file", _path, error,
+                                 function);
+        }
+        std::unique_ptr<DWFCore::DWFFileDescriptor> descriptor(
+            new (std::nothrow) DWFCore::DWFStreamFileDescriptor(DWFCore::DWFFile(_path.c_str()),
+                                                                DWFCore::DWFString(u"wb"), handle));
+        if (!descriptor)
+        {
+            std::fclose(handle);
+            DWFCORE_THROW(DWFMemoryException, u"Failed to allocate file descriptor", function);
+        }
+        return descriptor;
+    }
 
     //
     // Gives the file the permissions a newly created file would get (or the
-    // target's own), flushes it to the disk and moves it over the target,
-    // then flushes the folder, which holds the rename. Without the first
-    // flush a power loss after the rename may leave the target with the
-    // new name but not all of the new bytes; a failure there is a failed
-    // write and leaves the target alone. A failure of the second comes
-    // when the target is already replaced: it is answered, not thrown.
+    // target's own), flushes it to the disk and moves it to the target's
+    // name, then flushes the folder, which holds the move. Without the first
+    // flush a power loss after the move may leave the target with the new
+    // name but not all of the new bytes; a failure there is a failed write
+    // and leaves the target alone. The move replaces a file that holds the
+    // target's name by then only when `mayReplace` (asked only then) agrees;
+    // otherwise that file stays as it is and the write fails. A failure of
+    // the folder's flush comes when the target is already replaced: it is
+    // answered, not thrown.
     //
-    DWFCore::DWFString commit()
+    DWFCore::DWFString commit(const std::function<bool()>& mayReplace)
     {
         const char* function = "DWFToolkit::DWFPackageWriter::write";
         struct stat existing;
         mode_t mode;
-        if (::stat(_target.c_str(), &existing) == 0)
+        if (::fstatat(_folder, _targetName.c_str(), &existing, 0) == 0)
         {
             mode = existing.st_mode & 07777;
         }
@@ -157,6 +219,24 @@ public:
             DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to flush the package file", _path, error,
                                  function);
         }
+        // Only the file written may be moved: should its name lead to
+        // anything else by now, that is left where it is.
+        struct stat written;
+        struct stat named;
+        if (::fstat(_fd, &written) != 0 ||
+            ::fstatat(_folder, _name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+            written.st_dev != named.st_dev || written.st_ino != named.st_ino)
+        {
+            // The name is still the one this run made: what leads from it
+            // goes with it (a link, never what it leads to).
+            DWFCORE_THROW(DWFIOException,
+                          DWFCore::DWFString((u"The package file '" +
+                                              DWFCore::DWFString(_path.c_str()).toU16String() +
+                                              u"' was removed or replaced by another file while "
+                                              u"it was written")
+                                                 .c_str()),
+                          function);
+        }
         const int fd = _fd;
         _fd = -1;
         if (::close(fd) != 0 && errno != EINTR)
@@ -165,15 +245,20 @@ public:
             DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to close the package file", _path, error,
                                  function);
         }
-        // Renamed and unlisted in one step: an interrupting signal finds
+        // Moved and unlisted in one step: an interrupting signal finds
         // either the finished target or a listed file to remove.
-        if (!DWFCore::DWFTempFileRegistry::renameOver(_path, _target))
+        bool moved = DWFCore::DWFTempFileRegistry::moveIn(_folder, _name, _targetName, false);
+        if (!moved && errno == EEXIST && mayReplace && mayReplace())
+        {
+            moved = DWFCore::DWFTempFileRegistry::moveIn(_folder, _name, _targetName, true);
+        }
+        if (!moved)
         {
             const int error = errno;
-            DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to replace the package file", _target,
+            DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to put the package in place of", _target,
                                  error, function);
         }
-        _path.clear();
+        _name.clear();
         return flushFolder();
     }
 
@@ -181,8 +266,7 @@ private:
     // Empty when the target's folder reached the disk, else what failed.
     DWFCore::DWFString flushFolder() const
     {
-        const std::string folder = folderOf(_target);
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int fd = ::openat(_folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         int error = fd < 0 ? errno : 0;
         if (fd >= 0)
         {
@@ -197,10 +281,15 @@ private:
         {
             return DWFCore::DWFString();
         }
-        return DWFCore::describeSystemError(u"Failed to flush the folder", folder, error);
+        return DWFCore::describeSystemError(u"Failed to flush the folder", folderOf(_target),
+                                            error);
     }
 
     std::string _target;
+    std::string _targetName;
+    // The target's folder (a path descriptor) and the file's name in it.
+    int _folder = -1;
+    std::string _name;
     std::string _path;
     int _fd = -1;
 };
@@ -565,7 +654,8 @@ void DWFPackageWriter::write(const DWFCore::DWFString& sourceProductVendor,
     const unsigned short majorVersion = _extension ? (_extension->major)() : 6;
     const unsigned short minorVersion = _extension ? (_extension->minor)() : 0;
     _packageDescriptor.reset(new (std::nothrow) DWFPackageFileDescriptor(
-        DWFCore::DWFFile(pending.path().c_str()), compressionLevel, majorVersion, minorVersion));
+        DWFCore::DWFFile(pending.path().c_str()), compressionLevel, majorVersion, minorVersion,
+        pending.output()));
     if (!_packageDescriptor)
     {
         DWFCORE_THROW(DWFMemoryException, u"Failed to allocate file descriptor", function);
@@ -627,7 +717,7 @@ void DWFPackageWriter::write(const DWFCore::DWFString& sourceProductVendor,
         _packageDescriptor.reset();
         throw;
     }
-    _folderFlushFailure = pending.commit();
+    _folderFlushFailure = pending.commit(_mayReplace);
 }
 
 } // namespace DWFToolkit

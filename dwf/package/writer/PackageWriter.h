@@ -6,6 +6,7 @@
 #include "dwfcore/String.h"
 #include "dwfcore/UUID.h"
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -32,10 +33,12 @@ class DWFXMLSerializer;
 // orders and gives them their descriptor resources; its manifest owns them.
 //
 // The package is written to a new file beside the target, created
-// exclusively, flushed to the disk and renamed over the target only once
-// it is complete, and the folder is flushed after: a write (or flush) that
-// fails leaves the target as it was and no file behind, and the failure
-// reaches the caller.
+// exclusively and written only through the descriptor that made it,
+// flushed to the disk and moved to the target's name only once it is
+// complete, and the folder is flushed after: a write (or flush) that fails
+// leaves the target as it was and no file behind, and the failure reaches
+// the caller. A file that holds the target's name when the package is
+// moved there is replaced only with the consent of setReplaceConsent.
 //
 class DWFPackageWriter : public DWFToolkitMemory
 {
@@ -62,6 +65,15 @@ public:
     void addSection(DWFSection* section, DWFInterface* interface = nullptr);
     // At most one ePlot and one eModel global section; others without limit.
     void addGlobalSection(DWFGlobalSection* section);
+
+    //
+    // Asked when the finished package is to take the target's name and a
+    // file (or a link, even one that leads nowhere) holds it by then: true
+    // lets the package replace it. Without an answer, or on false, that
+    // file is left as it is and write throws DWFIOException saying that the
+    // target exists.
+    //
+    void setReplaceConsent(std::function<bool()> consent) { _mayReplace = std::move(consent); }
 
     // The package-level properties (written in the manifest).
     DWFPropertyContainer* getManifestProperties();
@@ -120,6 +132,7 @@ private:
     std::vector<unsigned char> _copyBuffer;
     std::set<std::string> _entryNames;
     DWFCore::DWFString _folderFlushFailure;
+    std::function<bool()> _mayReplace;
 };
 
 } // namespace DWFToolkit

@@ -1,0 +1,341 @@
+// The target of the quillcast program, and the files it makes, while others
+// act on their folders: a link planted at the unfinished package or at a
+// temporary file, a file saved at the target while the run goes on, twelve
+// runs that race for one new name, names as long as the system takes, and
+// the name with its extension forced. The moments between two steps of the
+// program are made by the name-races library (tests/shim/name_races.c),
+// loaded with LD_PRELOAD.
+#include "QuillcastFaultRuns.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using namespace publish_test;
+
+// A sample of each road: the drawing's (its package writer) and the part's
+// (the model's package publisher).
+struct Road
+{
+    const char* name;
+    const char* document;
+    const char* header;
+};
+
+const Road kRoads[] = {
+    {"drawing", QUILLCAST_SOURCE_DIR "/examples/sample-drawing.xml", "(DWF V06.00)PK"},
+    {"part", QUILLCAST_SOURCE_DIR "/examples/sample-part.xml", "(DWF V06.01)PK"},
+};
+
+class QuillcastTargetRaces : public QuillcastFaultRuns
+{
+protected:
+    void SetUp() override
+    {
+        QuillcastFaultRuns::SetUp();
+        if (IsSkipped())
+            return;
+        const std::string library =
+            program_.substr(0, program_.rfind('/')) + "/quillcast_name_races.so";
+        if (::access(library.c_str(), R_OK) != 0)
+            GTEST_SKIP() << "the name-races library is not built beside the program";
+        preload_ = "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
+    }
+
+    // Publishes `document` to `target` with the library acting as the
+    // variables in `races` say; `options` follow the target.
+    int Publish(const std::string& document, const std::string& target, const std::string& races,
+                std::string& errors, const std::string& options = "")
+    {
+        const std::string errorFile = root_ + "/stderr.txt";
+        const int status =
+            RunCommand(preload_ + races + " " + Quoted(program_) + " publish " + Quoted(document) +
+                       " -o " + Quoted(target) + " " + options + " 2>" + Quoted(errorFile));
+        errors = Contents(errorFile);
+        std::remove(errorFile.c_str());
+        return status;
+    }
+
+    static std::string LinkOf(const std::string& path)
+    {
+        char buffer[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), buffer, sizeof buffer);
+        return length < 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(length));
+    }
+
+    std::string preload_;
+};
+
+TEST_F(QuillcastTargetRaces, ALinkPlantedAtAFileTheRunMadeSendsNothingElsewhere)
+{
+    // In a folder where others may write, the name of a file the run has
+    // just made is made a link to another of the user's files. That file
+    // must stay as it is, and what the link leads to must not be read into
+    // the package either: the unfinished package in the target's folder, and
+    // in the temporary folder the toolbar bitmaps, the thumbnails, a sheet's
+    // W2D stream and a model's W3D stream.
+    struct Plant
+    {
+        const char* what;
+        const Road& road;
+        bool inTarget;
+        const char* prefix; // of the file's name; any file when empty
+        int status;
+        std::string says;
+    };
+    const Plant plants[] = {
+        {"the drawing's package", kRoads[0], true, "", 1,
+         "was removed or replaced by another file while it was written"},
+        {"the part's package", kRoads[1], true, "", 1,
+         "was removed or replaced by another file while it was written"},
+        {"a toolbar bitmap", kRoads[0], false, "quillcast-toolbar-", 0,
+         "note: The toolbar has no image: cannot create the bitmap file '" + temporary_ +
+             "/quillcast-toolbar-"},
+        {"a sheet's thumbnail", kRoads[0], false, "quillcast-thumb-", 0,
+         "has no thumbnail: cannot create the JPEG file"},
+        {"the part's thumbnail", kRoads[1], false, "quillcast-thumb-", 0,
+         "has no thumbnail: cannot create the JPEG file"},
+        {"a sheet's stream", kRoads[0], false, "quillcast-sheet", 1,
+         "': Replaced by another file since this run made it"},
+        {"the part's stream", kRoads[1], false, "model_w3d_", 1,
+         "': Replaced by another file since this run made it"},
+    };
+    const std::string victim = root_ + "/notes.txt";
+    for (const Plant& plant : plants)
+    {
+        SCOPED_TRACE(plant.what);
+        std::ofstream(victim) << "the user's own notes\n";
+        std::remove(Target().c_str());
+        std::string errors;
+        const int status = Publish(
+            plant.road.document, Target(),
+            "QC_PLANT_IN=" + Quoted(plant.inTarget ? packages_ : temporary_) +
+                " QC_PLANT_PREFIX=" + Quoted(plant.prefix) + " QC_PLANT_LINK_TO=" + Quoted(victim),
+            errors);
+        EXPECT_EQ(Contents(victim), "the user's own notes\n");
+        EXPECT_EQ(status, plant.status) << errors;
+        EXPECT_NE(errors.find(plant.says), std::string::npos) << errors;
+        if (plant.status == 0)
+        {
+            EXPECT_EQ(Contents(Target()).substr(0, 14), plant.road.header);
+            EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+        }
+        else
+        {
+            EXPECT_NE(errors.find("quillcast: no package was written"), std::string::npos)
+                << errors;
+            EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{});
+        }
+        // The planted link goes with the name the run made.
+        ExpectNoTemporaryFiles();
+    }
+}
+
+TEST_F(QuillcastTargetRaces, WithoutForceWhatAppearsAtTheTargetDuringTheRunIsLeftAlone)
+{
+    const std::string target = Target();
+    for (const Road& road : kRoads)
+    {
+        SCOPED_TRACE(road.name);
+        std::string errors;
+        // Another program saves a file at the target just before the
+        // package would take its name.
+        {
+            SCOPED_TRACE("a file saved at the end");
+            std::remove(target.c_str());
+            EXPECT_EQ(Publish(road.document, target, "QC_APPEAR_AT=" + Quoted(target), errors), 1)
+                << errors;
+            EXPECT_NE(errors.find("cause: Failed to put the package in place of '" + target +
+                                  "': File exists"),
+                      std::string::npos)
+                << errors;
+            EXPECT_EQ(Contents(target), "saved meanwhile\n");
+            EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+            ExpectNoTemporaryFiles();
+        }
+        // The same where the file system cannot rename without replacing:
+        // the package is linked to the name instead, which fails the same
+        // way; where nothing appears, the package takes the name alone.
+        {
+            SCOPED_TRACE("a file system without a rename that leaves the target alone");
+            std::remove(target.c_str());
+            EXPECT_EQ(Publish(road.document, target,
+                              "QC_NO_NOREPLACE=1 QC_APPEAR_AT=" + Quoted(target), errors),
+                      1)
+                << errors;
+            EXPECT_NE(errors.find("File exists"), std::string::npos) << errors;
+            EXPECT_EQ(Contents(target), "saved meanwhile\n");
+            EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+            std::remove(target.c_str());
+            EXPECT_EQ(Publish(road.document, target, "QC_NO_NOREPLACE=1", errors), 0) << errors;
+            EXPECT_EQ(Contents(target).substr(0, 14), road.header);
+            EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+            ExpectNoTemporaryFiles();
+        }
+        // The file is there before the command asks where to publish: the
+        // run says why the name was not taken.
+        {
+            SCOPED_TRACE("a file saved while the document is read");
+            std::remove(target.c_str());
+            EXPECT_EQ(Publish(road.document, target,
+                              "QC_APPEAR_AT=" + Quoted(target) +
+                                  " QC_APPEAR_ON_OPENING=" + Quoted(road.document),
+                              errors),
+                      1)
+                << errors;
+            EXPECT_NE(errors.find("was not accepted: it exists by now"), std::string::npos)
+                << errors;
+            EXPECT_EQ(Contents(target), "saved meanwhile\n");
+            EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+            ExpectNoTemporaryFiles();
+        }
+        // With --force, whatever is there by then is replaced.
+        {
+            SCOPED_TRACE("--force");
+            std::remove(target.c_str());
+            EXPECT_EQ(
+                Publish(road.document, target, "QC_APPEAR_AT=" + Quoted(target), errors, "--force"),
+                0)
+                << errors;
+            EXPECT_EQ(Contents(target).substr(0, 14), road.header);
+            EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+            ExpectNoTemporaryFiles();
+        }
+    }
+    // A link to nowhere at the target before the run is an existing target.
+    std::remove(target.c_str());
+    ASSERT_EQ(::symlink((root_ + "/nowhere").c_str(), target.c_str()), 0);
+    std::string errors;
+    EXPECT_EQ(Quillcast("publish " + Quoted(SampleDocument()) + " -o " + Quoted(target), errors),
+              2);
+    EXPECT_NE(errors.find("exists; pass --force to replace it"), std::string::npos) << errors;
+    EXPECT_EQ(LinkOf(target), root_ + "/nowhere");
+    EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+}
+
+TEST_F(QuillcastTargetRaces, OfTwelveRacingRunsWithoutForceOneWritesThePackage)
+{
+    // Twelve runs of one document to one new name, started one by one and
+    // let go together once each has found the name free and begun to read
+    // the document.
+    constexpr int kRuns = 12;
+    const std::string go = root_ + "/go";
+    std::vector<pid_t> children;
+    for (int i = 0; i < kRuns; ++i)
+    {
+        const std::string errorFile = root_ + "/errors." + std::to_string(i);
+        children.push_back(::fork());
+        ASSERT_GE(children.back(), 0);
+        if (children.back() == 0)
+        {
+            const std::string command = preload_ + "QC_HOLD_UNTIL=" + Quoted(go) +
+                                        " QC_HOLD_ON_OPENING=" + Quoted(SampleDocument()) +
+                                        " exec " + Quoted(program_) + " publish " +
+                                        Quoted(SampleDocument()) + " -o " + Quoted(Target()) +
+                                        " 2>" + Quoted(errorFile);
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    // Every run waits (each has said so with a file of its own) ...
+    int waiting = 0;
+    for (int poll = 0; poll < 60000 && waiting < kRuns; ++poll)
+    {
+        waiting = 0;
+        for (const std::string& name : FilesIn(root_))
+            waiting += name.rfind("go.", 0) == 0 ? 1 : 0;
+        if (waiting < kRuns)
+            ::usleep(1000);
+    }
+    EXPECT_EQ(waiting, kRuns);
+    // ... and all go at once.
+    std::ofstream(go) << "go";
+    int published = 0;
+    for (int i = 0; i < kRuns; ++i)
+    {
+        int status = 0;
+        ASSERT_EQ(::waitpid(children[static_cast<std::size_t>(i)], &status, 0),
+                  children[static_cast<std::size_t>(i)]);
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        const std::string errors = Contents(root_ + "/errors." + std::to_string(i));
+        if (WEXITSTATUS(status) == 0)
+        {
+            ++published;
+            continue;
+        }
+        EXPECT_EQ(WEXITSTATUS(status), 1) << errors;
+        EXPECT_NE(errors.find("exists"), std::string::npos) << errors;
+    }
+    EXPECT_EQ(published, 1);
+    EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+    EXPECT_EQ(Contents(Target()).substr(0, 14), "(DWF V06.00)PK");
+    ExpectNoTemporaryFiles();
+}
+
+TEST_F(QuillcastTargetRaces, EveryNameTheSystemTakesCanBePublished)
+{
+    // The longest name a folder takes (255 bytes) ...
+    const std::string longest = std::string(251, 'n') + ".dwf";
+    for (const Road& road : kRoads)
+    {
+        SCOPED_TRACE(road.name);
+        std::string errors;
+        EXPECT_EQ(Quillcast("publish " + Quoted(road.document) + " -o " + Quoted(Target(longest)),
+                            errors),
+                  0)
+            << errors;
+        EXPECT_EQ(Contents(Target(longest)).substr(0, 14), road.header);
+        EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{longest});
+        std::remove(Target(longest).c_str());
+    }
+
+    // ... and the longest path the system takes (4,095 bytes), of a short
+    // name in a deep folder.
+    const std::string name = "a.dwf";
+    constexpr std::size_t kLongestPath = 4095;
+    std::string folder = packages_;
+    // Each step adds "/" and a name of at most 255 bytes.
+    std::size_t left = kLongestPath - name.size() - 1 - folder.size();
+    for (; left > 0; left = kLongestPath - name.size() - 1 - folder.size())
+    {
+        folder += "/" + std::string(left > 256 ? 200 : left - 1, 'd');
+        ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0) << folder.size();
+    }
+    const std::string deep = folder + "/" + name;
+    ASSERT_EQ(deep.size(), kLongestPath);
+    for (const Road& road : kRoads)
+    {
+        SCOPED_TRACE(road.name);
+        std::string errors;
+        EXPECT_EQ(Quillcast("publish " + Quoted(road.document) + " -o " + Quoted(deep), errors), 0)
+            << errors;
+        EXPECT_EQ(Contents(deep).substr(0, 14), road.header);
+        EXPECT_EQ(FilesIn(folder), std::vector<std::string>{name});
+        std::remove(deep.c_str());
+    }
+    ExpectNoTemporaryFiles();
+}
+TEST_F(QuillcastTargetRaces, AnExistingPackageIsFoundUnderTheNameWithItsExtension)
+{
+    // "-o plan" writes plan.dwf: that is the file that must not be replaced
+    // unless told, nor ever when it is read-only.
+    const std::string plan = packages_ + "/plan";
+    std::ofstream(plan + ".dwf") << "the user's plan\n";
+    std::string errors;
+    EXPECT_EQ(Quillcast("publish " + Quoted(SampleDocument()) + " -o " + Quoted(plan), errors), 2);
+    EXPECT_NE(errors.find("'" + plan + ".dwf' exists; pass --force to replace it"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(Contents(plan + ".dwf"), "the user's plan\n");
+
+    ::chmod((plan + ".dwf").c_str(), 0444);
+    EXPECT_EQ(Quillcast("publish " + Quoted(SampleDocument()) + " -o " + Quoted(plan) + " --force",
+                        errors),
+              1);
+    EXPECT_NE(errors.find("The file is read-only. Choose another file name."), std::string::npos)
+        << errors;
+    EXPECT_EQ(Contents(plan + ".dwf"), "the user's plan\n");
+    EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"plan.dwf"});
+    ExpectNoTemporaryFiles();
+}
+} // namespace

@@ -1,0 +1,258 @@
+/*
+ * Another user, or another program, acting on names while the quillcast
+ * program works, for its tests: loaded with LD_PRELOAD, it stands between
+ * the program and the C library's calls that make files and flush them, and
+ * acts on a name at the moment between two of the program's steps.
+ *
+ *   QC_PLANT_IN      a folder; with QC_PLANT_LINK_TO, right after the
+ *                    program made its first file there exclusively (openat
+ *                    with O_CREAT and O_EXCL, or mkstemps), the file's
+ *                    name is made a symbolic link to QC_PLANT_LINK_TO, as
+ *                    anyone may do in a folder that others can write to;
+ *                    with QC_PLANT_PREFIX, the first such file whose name
+ *                    starts with it
+ *   QC_APPEAR_AT     a path: at the program's first flush (fsync) of a file
+ *                    in that path's folder, a file appears at the path, as
+ *                    another program saving there would make it, holding
+ *                    "saved meanwhile\n"
+ *   QC_APPEAR_ON_OPENING  a path: the file of QC_APPEAR_AT appears when the
+ *                    program opens this path (its document) instead, before
+ *                    the program has asked where to publish
+ *   QC_HOLD_UNTIL    a path: when the program opens QC_HOLD_ON_OPENING (its
+ *                    document, which it reads once it has looked at its
+ *                    target), it waits until a file exists there (at most a
+ *                    minute), having made the file QC_HOLD_UNTIL.PID to say it
+ *                    waits: runs started one by one then go on together
+ *   QC_NO_NOREPLACE  when set, renameat2 with flags fails with EINVAL, as on
+ *                    a file system that cannot move a file without replacing
+ *
+ * Built without sanitizers: it runs before any runtime but the C library's.
+ */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+static char plantIn[PATH_MAX];
+static const char* plantLinkTo;
+static const char* plantPrefix;
+static char appearIn[PATH_MAX];
+static const char* appearAt;
+static const char* appearOnOpening;
+static const char* hold;
+static const char* holdOnOpening;
+static int noNoReplace;
+
+static void* next(const char* name)
+{
+    return dlsym(RTLD_NEXT, name);
+}
+
+/* The real path of the folder of `path`, or "". */
+static void folderOf(const char* path, char* folder)
+{
+    char copy[PATH_MAX];
+    snprintf(copy, sizeof copy, "%s", path);
+    char* slash = strrchr(copy, '/');
+    if (!slash)
+        snprintf(copy, sizeof copy, ".");
+    else if (slash == copy)
+        copy[1] = '\0';
+    else
+        *slash = '\0';
+    if (!realpath(copy, folder))
+        folder[0] = '\0';
+}
+
+/* The path of `name` taken relative to the folder open as `folder`. */
+static void pathIn(int folder, const char* name, char* path, size_t size)
+{
+    if (folder == AT_FDCWD || name[0] == '/')
+    {
+        snprintf(path, size, "%s", name);
+        return;
+    }
+    char link[64];
+    char where[PATH_MAX];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", folder);
+    const ssize_t length = readlink(link, where, sizeof where - 1);
+    where[length > 0 ? length : 0] = '\0';
+    snprintf(path, size, "%s/%s", where, name);
+}
+
+__attribute__((constructor)) static void start(void)
+{
+    const char* in = getenv("QC_PLANT_IN");
+    plantLinkTo = getenv("QC_PLANT_LINK_TO");
+    plantPrefix = getenv("QC_PLANT_PREFIX");
+    if (in && plantLinkTo && !realpath(in, plantIn))
+        plantIn[0] = '\0';
+    appearAt = getenv("QC_APPEAR_AT");
+    if (appearAt)
+        folderOf(appearAt, appearIn);
+    appearOnOpening = getenv("QC_APPEAR_ON_OPENING");
+    noNoReplace = getenv("QC_NO_NOREPLACE") != NULL;
+    hold = getenv("QC_HOLD_UNTIL");
+    holdOnOpening = getenv("QC_HOLD_ON_OPENING");
+}
+
+/* Says that this process waits, then waits for the word to go on, once. */
+static void waitToGo(void)
+{
+    const char* go = hold;
+    hold = NULL;
+    char waiting[PATH_MAX];
+    snprintf(waiting, sizeof waiting, "%s.%ld", go, (long)getpid());
+    const int marker = creat(waiting, 0600);
+    if (marker >= 0)
+        close(marker);
+    const struct timespec pause = {0, 1000000};
+    for (int i = 0; i < 60000 && access(go, F_OK) != 0; ++i)
+        nanosleep(&pause, NULL);
+}
+
+/* The file of QC_APPEAR_AT comes into being, once. */
+static void appear(void)
+{
+    appearIn[0] = '\0';
+    appearOnOpening = NULL;
+    const int saved = errno;
+    FILE* file = fopen(appearAt, "wx");
+    if (!file || fputs("saved meanwhile\n", file) < 0 || fclose(file) != 0)
+        perror("name_races: save");
+    errno = saved;
+}
+
+/* After the program made `path` exclusively: the link goes in its place
+   when it is the first file made in the chosen folder. */
+static void made(const char* path)
+{
+    if (!plantIn[0])
+        return;
+    char folder[PATH_MAX];
+    folderOf(path, folder);
+    const char* slash = strrchr(path, '/');
+    const char* name = slash ? slash + 1 : path;
+    if (strcmp(folder, plantIn) != 0 ||
+        (plantPrefix && strncmp(name, plantPrefix, strlen(plantPrefix)) != 0))
+        return;
+    plantIn[0] = '\0';
+    const int saved = errno;
+    unlink(path);
+    if (symlink(plantLinkTo, path) != 0)
+        perror("name_races: symlink");
+    errno = saved;
+}
+
+static int exclusive(int flags)
+{
+    return (flags & O_CREAT) && (flags & O_EXCL);
+}
+
+static int modeOf(int flags, va_list arguments)
+{
+    return (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(arguments, int) : 0;
+}
+
+int openat(int folder, const char* name, int flags, ...)
+{
+    static int (*real)(int, const char*, int, ...);
+    if (!real)
+        real = (int (*)(int, const char*, int, ...))next("openat");
+    va_list arguments;
+    va_start(arguments, flags);
+    const int mode = modeOf(flags, arguments);
+    va_end(arguments);
+    const int fd = real(folder, name, flags, mode);
+    if (fd >= 0 && exclusive(flags))
+    {
+        char path[PATH_MAX];
+        pathIn(folder, name, path, sizeof path);
+        made(path);
+    }
+    return fd;
+}
+
+int openat64(int folder, const char* name, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const int mode = modeOf(flags, arguments);
+    va_end(arguments);
+    return openat(folder, name, flags, mode);
+}
+
+int open(const char* path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const int mode = modeOf(flags, arguments);
+    va_end(arguments);
+    if (appearAt && appearOnOpening && strcmp(path, appearOnOpening) == 0)
+        appear();
+    if (hold && holdOnOpening && strcmp(path, holdOnOpening) == 0)
+        waitToGo();
+    return openat(AT_FDCWD, path, flags, mode);
+}
+
+int open64(const char* path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const int mode = modeOf(flags, arguments);
+    va_end(arguments);
+    return open(path, flags, mode);
+}
+
+int mkstemps(char* pattern, int suffixLength)
+{
+    static int (*real)(char*, int);
+    if (!real)
+        real = (int (*)(char*, int))next("mkstemps");
+    const int fd = real(pattern, suffixLength);
+    if (fd >= 0)
+        made(pattern);
+    return fd;
+}
+
+int fsync(int fd)
+{
+    static int (*real)(int);
+    if (!real)
+        real = (int (*)(int))next("fsync");
+    struct stat info;
+    if (appearIn[0] && fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+    {
+        char link[64];
+        char path[PATH_MAX];
+        char folder[PATH_MAX];
+        snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+        const ssize_t length = readlink(link, path, sizeof path - 1);
+        path[length > 0 ? length : 0] = '\0';
+        folderOf(path, folder);
+        if (strcmp(folder, appearIn) == 0 && !appearOnOpening)
+            appear();
+    }
+    return real(fd);
+}
+
+int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags)
+{
+    static int (*real)(int, const char*, int, const char*, unsigned);
+    if (!real)
+        real = (int (*)(int, const char*, int, const char*, unsigned))next("renameat2");
+    if (noNoReplace && flags != 0)
+    {
+        errno = EINVAL;
+        return -1;
+    }
+    return real(fromFolder, from, toFolder, to, flags);
+}
