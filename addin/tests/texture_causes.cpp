@@ -131,3 +131,59 @@ TEST_F(TextureCauses, EachCauseSaysWhatIsWrongWithTheFile)
     }
     ExpectNoTemporaryFiles();
 }
+
+// A JPEG holds at most 65,500 pixels a side (the JPEG library's limit): a
+// texture beyond it is too large for a JPEG texture, not damaged. The TIFFs
+// come from netpbm, the JPEG from PIL, and djpeg refuses it as we do.
+TEST_F(TextureCauses, SidesBeyondTheJpegLimitAreTooLargeForAJpegTexture)
+{
+    OMVI_REQUIRE_TOOL("pgmmake");
+    OMVI_REQUIRE_TOOL("pamtotiff");
+    OMVI_REQUIRE_TOOL("djpeg");
+    OMVI_REQUIRE_PYTHON_MODULE("PIL", python);
+    for (const int height : {65500, 65501, 65535})
+    {
+        const std::string name = root_ + "/" + std::to_string(height) + ".tif";
+        ASSERT_EQ(RunCommand("pgmmake 0.5 4 " + std::to_string(height) + " | pamtotiff > " + Quoted(name) +
+                             " 2>/dev/null"),
+                  0);
+    }
+    for (const int height : {65501, 65535})
+    {
+        SCOPED_TRACE(height);
+        EXPECT_EQ(CauseFor(root_ + "/" + std::to_string(height) + ".tif"),
+                  "the texture image is too large for a JPEG texture: 4 x " + std::to_string(height) +
+                      " pixels (at most 65,500 pixels a side)");
+    }
+    TextureImageConverter converter(*folder_);
+    converter.setReportFailures(false);
+    bool converted = false;
+    const std::string jpeg = platform::path::toNative(
+        converter.ConvertTextureImage(platform::path::fromNative(root_ + "/65500.tif"), &converted));
+    ASSERT_TRUE(converted) << platform::path::toNative(converter.failure());
+    std::string header;
+    RunCommand("djpeg -pnm " + Quoted(jpeg) + " | head -c 14", &header);
+    EXPECT_EQ(header, "P5\n4 65500\n255");
+
+    // PIL's JPEG of 65,500 rows made 65,501 rows high: its last row of
+    // blocks already covers the one more row, so the file is whole.
+    const std::string tall = root_ + "/tall.jpg";
+    ASSERT_EQ(RunCommand(python + " -c \"from PIL import Image\nImage.new('L', (4, 65500), 90).save('" + tall + "')\""),
+              0);
+    Bytes bytes = OmviTest::readFileBytes(tall);
+    std::size_t at = 2;
+    while (at + 9 < bytes.size() && !(bytes[at] == 0xFF && bytes[at + 1] >= 0xC0 && bytes[at + 1] <= 0xC2))
+        at += 2 + (std::size_t(bytes[at + 2]) << 8 | bytes[at + 3]);
+    ASSERT_LT(at + 9, bytes.size());
+    ASSERT_EQ((bytes[at + 5] << 8 | bytes[at + 6]), 65500);
+    bytes[at + 6] = 65501 & 0xFF;
+    const std::string path = Source("tall.jpg", bytes);
+    std::string said;
+    RunCommand("djpeg " + Quoted(path) + " 2>&1 >/dev/null", &said);
+    EXPECT_NE(said.find("Maximum supported image dimension is 65500 pixels"), std::string::npos) << said;
+    EXPECT_EQ(CauseFor(path), "the texture image cannot be read: The JPEG image is wider or taller than the "
+                              "65,500 pixels a side that can be decoded");
+    // The publish's folder goes with the publish.
+    folder_.reset();
+    ExpectNoTemporaryFiles();
+}

@@ -285,15 +285,21 @@ std::unique_ptr<Omvi::FileReadDescriptor> openDescriptor(const Omvi::FileSpecifi
     fail(u"the texture image cannot be read: " + platform::utf8ToUtf16(reason));
 }
 
-// Refuses an empty frame and one beyond the limits.
-void checkSize(const Omvi::PixelPair& size, std::int64_t maxPixels)
+// Refuses an empty frame and one beyond the limits. A texture that is
+// `converted` becomes a JPEG, whose sides stop short of the W2D image's.
+void checkSize(const Omvi::PixelPair& size, std::int64_t maxPixels, bool converted)
 {
     if (size.x < 1 || size.y < 1)
         fail(u"the texture image is empty");
+    const std::u16string pixels = platform::utf8ToUtf16(std::to_string(size.x)) + u" x " +
+                                  platform::utf8ToUtf16(std::to_string(size.y)) + u" pixels";
+    if (converted && (size.x > Omvi::JfifFormatCodec::kMaxSide ||
+                      size.y > Omvi::JfifFormatCodec::kMaxSide))
+        fail(u"the texture image is too large for a JPEG texture: " + pixels +
+             u" (at most 65,500 pixels a side)");
     if (size.x > TextureImageConverter::kMaxSide || size.y > TextureImageConverter::kMaxSide ||
         std::int64_t{size.x} * size.y > maxPixels)
-        fail(u"the texture image is too large: " + platform::utf8ToUtf16(std::to_string(size.x)) +
-             u" x " + platform::utf8ToUtf16(std::to_string(size.y)) + u" pixels");
+        fail(u"the texture image is too large: " + pixels);
 }
 
 } // namespace
@@ -394,7 +400,7 @@ TextureFileFormat TextureImageConverter::read(const std::u16string& path)
     const Omvi::PixelPair size = descriptor->size();
     details_.width = size.x;
     details_.height = size.y;
-    checkSize(size, maxPixels_);
+    checkSize(size, maxPixels_, false);
     // The rows as stored, not turned upright: only whether every one of
     // them decodes matters, and none is kept beyond the next.
     std::unique_ptr<Omvi::RowProviderInterface> rows(descriptor->rowProvider());
@@ -456,7 +462,7 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
     details_.width = size.x;
     details_.height = size.y;
     details_.dotsPerInch = resolutionOf(*frame);
-    checkSize(size, maxPixels_);
+    checkSize(size, maxPixels_, true);
     std::unique_ptr<Omvi::RowProviderInterface> rows(
         frame->representation().scaledRowProvider(1.0, 0));
     if (!rows)
