@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 using namespace texture_test;
 using Bytes = std::vector<std::uint8_t>;
@@ -110,7 +111,7 @@ TEST_F(TextureCauses, EachCauseSaysWhatIsWrongWithTheFile)
          {Cut(targa, targa.size() / 2),
           "the texture image cannot be read: The Targa file ends before its pixel data does"}},
         {"interleaved.tga",
-         {interleaved, "the texture image is a Targa image of a kind that cannot be read"}},
+         {interleaved, "the texture image is of a kind that cannot be read: Targa with interleaved rows"}},
         {"header.gif",
          {Cut(gif, 20),
           "the texture image cannot be read: The GIF file ends within its global colour table"}},
@@ -185,5 +186,86 @@ TEST_F(TextureCauses, SidesBeyondTheJpegLimitAreTooLargeForAJpegTexture)
                               "65,500 pixels a side that can be decoded");
     // The publish's folder goes with the publish.
     folder_.reset();
+    ExpectNoTemporaryFiles();
+}
+
+// A picture of a kind that is recognised but not read names its kind, so the
+// user knows what to convert. The pictures come from ImageMagick, netpbm and
+// PIL; the RLE4 bitmap, which none of them writes, is built here and
+// checked by ImageMagick.
+TEST_F(TextureCauses, KindsThatAreNotReadAreNamed)
+{
+    OMVI_REQUIRE_TOOL("convert");
+    OMVI_REQUIRE_TOOL("ppmtopcx");
+    std::map<std::string, std::pair<Bytes, std::string>> cases;
+    auto add = [&](const std::string& name, const Bytes& bytes, const std::string& kind) {
+        ASSERT_GT(bytes.size(), 100u) << name;
+        cases[name] = {bytes, "the texture image is of a kind that cannot be read: " + kind};
+    };
+    auto little = [](const Bytes& bytes, std::size_t at, int size) {
+        std::uint32_t value = 0;
+        for (int i = size - 1; i >= 0; --i)
+            value = value << 8 | bytes[at + static_cast<std::size_t>(i)];
+        return value;
+    };
+
+    const Bytes rle8 = Magick("rle8.bmp", "-colors 200 -compress RLE", "bmp3:");
+    ASSERT_EQ(little(rle8, 30, 4), 1u);
+    add("rle8.bmp", rle8, "BMP with run-length compression (RLE8)");
+    const Bytes alpha = Magick("alpha.bmp", "-alpha on -channel A -evaluate set 50% +channel", "bmp:");
+    ASSERT_EQ(little(alpha, 28, 2), 32u);
+    ASSERT_EQ(little(alpha, 30, 4), 3u);
+    add("alpha.bmp", alpha, "BMP whose 32-bit pixels are laid out by bit fields");
+    // 4 x 2 pixels of 16 colours, each row one run of two alternating
+    // colours; a 40-byte header, 16 palette entries, the runs.
+    Bytes rle4 = {'B', 'M', 126, 0, 0, 0, 0, 0, 0, 0, 118, 0, 0, 0, 40, 0, 0, 0, 4, 0, 0, 0, 2, 0, 0, 0,
+                  1, 0, 4, 0, 2, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0};
+    for (int i = 0; i < 16; ++i)
+        rle4.insert(rle4.end(), {static_cast<std::uint8_t>(i * 16), static_cast<std::uint8_t>(255 - i * 16), 0, 0});
+    rle4.insert(rle4.end(), {4, 0x12, 0, 0, 4, 0x34, 0, 1});
+    ASSERT_EQ(rle4.size(), 126u);
+    std::string identified;
+    RunCommand("identify -format '%w %h %C' " + Quoted(Source("rle4.bmp", rle4)) + " 2>&1", &identified);
+    EXPECT_EQ(identified, "4 2 RLE");
+    add("rle4.bmp", rle4, "BMP with run-length compression (RLE4)");
+
+    add("cmyk.tif", Magick("cmyk.tif", "-depth 8 -colorspace CMYK"), "CMYK TIFF");
+    add("rgb16.tif", Magick("rgb16.tif", "-depth 16"), "TIFF of 16 bits a sample (RGB)");
+    // ImageMagick's gradient is a 16-bit grey TIFF.
+    ASSERT_EQ(RunCommand("convert -size 64x48 gradient: " + Quoted(root_ + "/grey16.tif")), 0);
+    add("grey16.tif", OmviTest::readFileBytes(root_ + "/grey16.tif"), "TIFF of 16 bits a sample");
+    const std::string python = OmviTest::pythonWith("PIL");
+    if (!python.empty())
+    {
+        ASSERT_EQ(RunCommand(python + " -c \"from PIL import Image\nImage.new('I;16', (40, 30), 300).save('" + root_ +
+                             "/pil16.tif')\nImage.new('CMYK', (40, 30), (10, 20, 30, 40)).save('" + root_ +
+                             "/pilcmyk.tif')\""),
+                  0);
+        add("pil16.tif", OmviTest::readFileBytes(root_ + "/pil16.tif"), "TIFF of 16 bits a sample");
+        add("pilcmyk.tif", OmviTest::readFileBytes(root_ + "/pilcmyk.tif"), "CMYK TIFF");
+    }
+
+    // netpbm's PCX of 4 and 8 colours: bit planes, or 2 bits a pixel packed.
+    for (const auto& [name, colours, packed, bits, planes, kind] :
+         {std::tuple{"planes2.pcx", 4, false, 1, 2, "PCX of 4 colours in 2 bit planes"},
+          std::tuple{"planes3.pcx", 8, false, 1, 3, "PCX of 8 colours in 3 bit planes"},
+          std::tuple{"packed.pcx", 4, true, 2, 1, "PCX of 2 bits a pixel"}})
+    {
+        const std::string path = root_ + "/" + name;
+        ASSERT_EQ(RunCommand("convert -seed 3 -size 64x48 plasma:fractal -colors " + std::to_string(colours) +
+                             " ppm:- | ppmtopcx " + (packed ? "-packed " : "") + "> " + Quoted(path) + " 2>/dev/null"),
+                  0);
+        const Bytes pcx = OmviTest::readFileBytes(path);
+        ASSERT_GT(pcx.size(), 128u);
+        ASSERT_EQ(pcx[3], bits) << name;
+        ASSERT_EQ(pcx[65], planes) << name;
+        add(name, pcx, kind);
+    }
+
+    for (const auto& [name, c] : cases)
+    {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(CauseFor(Source(name, c.first)), c.second);
+    }
     ExpectNoTemporaryFiles();
 }

@@ -22,24 +22,6 @@ namespace Omvi
 namespace
 {
 
-PcxReadFileFrame::Layout layoutOf(const PcxHeader& header)
-{
-    using Layout = PcxReadFileFrame::Layout;
-    const int bits = header.bitsPerPlane();
-    const int planes = header.planes();
-    if (bits == 1 && planes == 1)
-        return Layout::kBits;
-    if (bits == 4 && planes == 1)
-        return Layout::kNibbles;
-    if (bits == 1 && planes == 4)
-        return Layout::kBitPlanes;
-    if (bits == 8 && planes == 1)
-        return Layout::kBytes;
-    if (bits == 8 && planes == 3)
-        return Layout::kColourPlanes;
-    return Layout::kNone;
-}
-
 std::int32_t paletteEntriesOf(std::int32_t depth)
 {
     switch (depth)
@@ -78,6 +60,23 @@ bool isColour(const std::uint8_t* entry, std::uint8_t level)
 }
 
 } // namespace
+
+PcxReadFileFrame::Layout PcxReadFileFrame::layoutOf(const PcxHeader& header)
+{
+    const int bits = header.bitsPerPlane();
+    const int planes = header.planes();
+    if (bits == 1 && planes == 1)
+        return Layout::kBits;
+    if (bits == 4 && planes == 1)
+        return Layout::kNibbles;
+    if (bits == 1 && planes == 4)
+        return Layout::kBitPlanes;
+    if (bits == 8 && planes == 1)
+        return Layout::kBytes;
+    if (bits == 8 && planes == 3)
+        return Layout::kColourPlanes;
+    return Layout::kNone;
+}
 
 PcxReadFileFrame::PcxReadFileFrame(const FileSpecifier& specifier, const CodecFile& file, const PcxHeader& header,
                                    std::unique_ptr<CorrelationPropertySetIterator> correlations)

@@ -28,6 +28,9 @@ public:
         kBytes,         // 1 plane of 8 bits
         kColourPlanes   // 3 planes of 8 bits
     };
+    // The layout of the header's planes and bits; kNone for one no iterator
+    // decodes.
+    static Layout layoutOf(const PcxHeader& header);
 
     // `file` is the open file the header came from; `correlations` (owned;
     // may be null) are told the size and pixel size and read. Throws
