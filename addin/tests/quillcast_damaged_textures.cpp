@@ -164,13 +164,19 @@ TEST_F(QuillcastDamagedTextures, KindsThatAreNotReadAreLeftOutNamingTheKind)
     const std::string grey = root_ + "/textures/gradient.tif";
     const std::string cmyk = root_ + "/textures/cmyk.tif";
     ASSERT_EQ(RunCommand("convert -size 64x48 gradient: " + Quoted(grey)), 0);
-    ASSERT_EQ(RunCommand("convert -size 64x48 gradient:red-blue -depth 8 -colorspace CMYK " + Quoted(cmyk)), 0);
+    ASSERT_EQ(RunCommand("convert -size 64x48 gradient:red-blue -depth 8 -colorspace CMYK " +
+                         Quoted(cmyk)),
+              0);
     std::string errors;
-    EXPECT_EQ(PublishOverOld(Document("kinds.xml", PartOfTexturedFaces("kinds.PRT", {grey, cmyk})), errors), 3)
+    EXPECT_EQ(PublishOverOld(Document("kinds.xml", PartOfTexturedFaces("kinds.PRT", {grey, cmyk})),
+                             errors),
+              3)
         << errors;
-    for (const auto& [file, kind] : {std::pair{grey, "TIFF of 16 bits a sample"}, std::pair{cmyk, "CMYK TIFF"}})
+    for (const auto& [file, kind] :
+         {std::pair{grey, "TIFF of 16 bits a sample"}, std::pair{cmyk, "CMYK TIFF"}})
         EXPECT_NE(errors.find("quillcast:   cause: Texture " + file +
-                              ": the texture image is of a kind that cannot be read: " + kind + "\n"),
+                              ": the texture image is of a kind that cannot be read: " + kind +
+                              "\n"),
                   std::string::npos)
             << errors;
     ExpectNoTemporaryFiles();

@@ -14,8 +14,8 @@
 #include "imaging/FileSpecifier.h"
 #include "imaging/OMVIException.h"
 #include "imaging/StringBuffer.h"
-#include "imaging/codecs/UnsupportedVariantInterface.h"
 #include "imaging/codecs/ReadImageFileFrameInterface.h"
+#include "imaging/codecs/UnsupportedVariantInterface.h"
 #include "imaging/codecs/codec/CodecErrors.h"
 #include "imaging/codecs/jfif/JfifFormatCodec.h"
 #include "imaging/codecs/png/PngFormatCodec.h"
@@ -318,8 +318,8 @@ void checkSize(const Omvi::PixelPair& size, std::int64_t maxPixels, bool convert
         fail(u"the texture image is empty");
     const std::u16string pixels = platform::utf8ToUtf16(std::to_string(size.x)) + u" x " +
                                   platform::utf8ToUtf16(std::to_string(size.y)) + u" pixels";
-    if (converted && (size.x > Omvi::JfifFormatCodec::kMaxSide ||
-                      size.y > Omvi::JfifFormatCodec::kMaxSide))
+    if (converted &&
+        (size.x > Omvi::JfifFormatCodec::kMaxSide || size.y > Omvi::JfifFormatCodec::kMaxSide))
         fail(u"the texture image is too large for a JPEG texture: " + pixels +
              u" (at most 65,500 pixels a side)");
     if (size.x > TextureImageConverter::kMaxSide || size.y > TextureImageConverter::kMaxSide ||

@@ -64,8 +64,9 @@ void JpegDecoder::run(JpegStep step)
         // fails again on libjpeg's state checks.
         jpeg_abort_decompress(&info_);
         if (!guard_.callbackFailure && guard_.manager.msg_code == JERR_IMAGE_TOO_BIG)
-            throwFormatCodecException("The JPEG image is wider or taller than the 65,500 pixels a side that can be decoded",
-                                      kCodecInvalidSize);
+            throwFormatCodecException(
+                "The JPEG image is wider or taller than the 65,500 pixels a side that can be decoded",
+                kCodecInvalidSize);
         throwJpegFailure(guard_);
     }
 }

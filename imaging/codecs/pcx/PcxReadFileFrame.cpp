@@ -48,7 +48,8 @@ std::optional<std::int64_t> imageDataEnd(const CodecFile& file, const PcxHeader&
     BufferedFileReader reader(file);
     reader.seek(PcxHeader::kSize);
     PcxRunDecoder decoder(reader);
-    const std::uint64_t bytes = static_cast<std::uint64_t>(std::max(header.height(), 0)) * header.planes() * header.bytesPerLine();
+    const std::uint64_t bytes =
+        static_cast<std::uint64_t>(std::max(header.height(), 0)) * header.planes() * header.bytesPerLine();
     if (decoder.skip(bytes) < bytes)
         return std::nullopt;
     return reader.position();

@@ -309,7 +309,8 @@ TEST_F(PcxTools, EveryCutInsideThePaletteIsRefusedAndPaddingBeforeItIsRead)
         for (std::size_t kept = whole.size() - 769; kept < whole.size(); ++kept)
         {
             SCOPED_TRACE(kept);
-            ASSERT_TRUE(writeFileBytes(file("cut.pcx"), Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(kept))));
+            const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(kept));
+            ASSERT_TRUE(writeFileBytes(file("cut.pcx"), cut));
             EXPECT_EQ(failureCode("cut.pcx"), kCodecCorruptImage);
             if (whole[kept - 769] != 12)
                 continue;
