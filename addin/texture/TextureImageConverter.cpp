@@ -49,6 +49,8 @@ namespace
 constexpr std::int32_t kCompressionProperty = 2;
 constexpr std::int32_t kDensityProperty = 3;
 constexpr double kCentimetresPerInch = 2.54;
+// A plain data model's sample format for floating-point samples.
+constexpr std::int32_t kFloatingPointSamples = 3;
 
 // Ends a conversion with its reason; caught by ConvertTextureImage only.
 struct ConversionFailure
@@ -224,7 +226,7 @@ std::u16string variantOf(const Omvi::ImageFormatCodec* codec, const Omvi::FileSp
 std::u16string samplesOf(const Omvi::DataModel& model)
 {
     const std::string bits = std::to_string(model.bitsUsedPerPixel());
-    if (model.sampleFormat() == 3)
+    if (model.sampleFormat() == kFloatingPointSamples)
         return platform::utf8ToUtf16(bits + "-bit floating-point samples");
     return platform::utf8ToUtf16(bits + " bits a sample");
 }
