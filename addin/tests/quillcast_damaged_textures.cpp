@@ -152,3 +152,32 @@ TEST_F(QuillcastDamagedTextures,
     EXPECT_TRUE(stored == expected);
     EXPECT_EQ(package.textureNames.size(), whole.size());
 }
+
+// A texture of a kind that is recognised but not read is left out, the
+// run saying which file and which kind: ImageMagick's gradient (a 16-bit
+// grey TIFF) and its CMYK TIFF.
+TEST_F(QuillcastDamagedTextures, KindsThatAreNotReadAreLeftOutNamingTheKind)
+{
+    if (!HaveTool("convert"))
+        GTEST_SKIP() << "ImageMagick's convert is needed";
+    ASSERT_EQ(::mkdir((root_ + "/textures").c_str(), 0700), 0);
+    const std::string grey = root_ + "/textures/gradient.tif";
+    const std::string cmyk = root_ + "/textures/cmyk.tif";
+    ASSERT_EQ(RunCommand("convert -size 64x48 gradient: " + Quoted(grey)), 0);
+    ASSERT_EQ(RunCommand("convert -size 64x48 gradient:red-blue -depth 8 -colorspace CMYK " +
+                         Quoted(cmyk)),
+              0);
+    std::string errors;
+    EXPECT_EQ(PublishOverOld(Document("kinds.xml", PartOfTexturedFaces("kinds.PRT", {grey, cmyk})),
+                             errors),
+              3)
+        << errors;
+    for (const auto& [file, kind] :
+         {std::pair{grey, "TIFF of 16 bits a sample"}, std::pair{cmyk, "CMYK TIFF"}})
+        EXPECT_NE(errors.find("quillcast:   cause: Texture " + file +
+                              ": the texture image is of a kind that cannot be read: " + kind +
+                              "\n"),
+                  std::string::npos)
+            << errors;
+    ExpectNoTemporaryFiles();
+}

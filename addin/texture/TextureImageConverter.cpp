@@ -15,6 +15,7 @@
 #include "imaging/OMVIException.h"
 #include "imaging/StringBuffer.h"
 #include "imaging/codecs/ReadImageFileFrameInterface.h"
+#include "imaging/codecs/UnsupportedVariantInterface.h"
 #include "imaging/codecs/codec/CodecErrors.h"
 #include "imaging/codecs/jfif/JfifFormatCodec.h"
 #include "imaging/codecs/png/PngFormatCodec.h"
@@ -48,6 +49,8 @@ namespace
 constexpr std::int32_t kCompressionProperty = 2;
 constexpr std::int32_t kDensityProperty = 3;
 constexpr double kCentimetresPerInch = 2.54;
+// A plain data model's sample format for floating-point samples.
+constexpr std::int32_t kFloatingPointSamples = 3;
 
 // Ends a conversion with its reason; caught by ConvertTextureImage only.
 struct ConversionFailure
@@ -211,11 +214,30 @@ std::u16string formatName(const Omvi::ImageFormatCodec* codec)
     return platform::utf8ToUtf16(name.text());
 }
 
+// The kind of file a codec recognised but does not read, in words that
+// name the format ("CMYK TIFF"); empty when the codec has none.
+std::u16string variantOf(const Omvi::ImageFormatCodec* codec, const Omvi::FileSpecifier& file)
+{
+    const auto* variants = dynamic_cast<const Omvi::UnsupportedVariantInterface*>(codec);
+    return variants != nullptr ? platform::utf8ToUtf16(variants->unsupportedVariant(file)) : u"";
+}
+
+// The samples of a model, as in "TIFF of 16 bits a sample".
+std::u16string samplesOf(const Omvi::DataModel& model)
+{
+    const std::string bits = std::to_string(model.bitsUsedPerPixel());
+    if (model.sampleFormat() == kFloatingPointSamples)
+        return platform::utf8ToUtf16(bits + "-bit floating-point samples");
+    return platform::utf8ToUtf16(bits + " bits a sample");
+}
+
 // Why no registered codec takes the file (`recognising` the codec whose
 // probe answered, when one did). A file that cannot even be opened says so
-// with the system's reason: a missing file is no unknown format.
-[[noreturn]] void failUnrecognised(const std::u16string& path, std::int32_t probe,
-                                   const Omvi::ImageFormatCodec* recognising)
+// with the system's reason: a missing file is no unknown format. A file of
+// a kind that is not read says which kind, so the user knows what to
+// convert.
+[[noreturn]] void failUnrecognised(const std::u16string& path, const Omvi::FileSpecifier& specifier,
+                                   std::int32_t probe, const Omvi::ImageFormatCodec* recognising)
 {
     const std::string native = platform::path::toNative(path);
     // The codecs refuse a FIFO, a device or a folder without saying so.
@@ -235,9 +257,14 @@ std::u16string formatName(const Omvi::ImageFormatCodec* codec)
     switch (probe)
     {
     case 1:
+    {
+        const std::u16string kind = variantOf(recognising, specifier);
+        if (!kind.empty())
+            fail(u"the texture image is of a kind that cannot be read: " + kind);
         if (format.empty())
             fail(u"the texture image is of a kind that cannot be read");
         fail(u"the texture image is a " + format + u" image of a kind that cannot be read");
+    }
     case 3:
         fail(u"the texture image is cut short");
     default:
@@ -251,7 +278,7 @@ Omvi::ImageFormatCodec* recognise(const std::u16string& path, const Omvi::FileSp
     Omvi::ImageFormatCodec* recognising = nullptr;
     const std::int32_t probe = Omvi::FileReadDescriptor::probeFile(file, recognising);
     if (probe != 0 || recognising == nullptr)
-        failUnrecognised(path, probe, recognising);
+        failUnrecognised(path, file, probe, recognising);
     return recognising;
 }
 
@@ -285,15 +312,21 @@ std::unique_ptr<Omvi::FileReadDescriptor> openDescriptor(const Omvi::FileSpecifi
     fail(u"the texture image cannot be read: " + platform::utf8ToUtf16(reason));
 }
 
-// Refuses an empty frame and one beyond the limits.
-void checkSize(const Omvi::PixelPair& size, std::int64_t maxPixels)
+// Refuses an empty frame and one beyond the limits. A texture that is
+// `converted` becomes a JPEG, whose sides stop short of the W2D image's.
+void checkSize(const Omvi::PixelPair& size, std::int64_t maxPixels, bool converted)
 {
     if (size.x < 1 || size.y < 1)
         fail(u"the texture image is empty");
+    const std::u16string pixels = platform::utf8ToUtf16(std::to_string(size.x)) + u" x " +
+                                  platform::utf8ToUtf16(std::to_string(size.y)) + u" pixels";
+    if (converted &&
+        (size.x > Omvi::JfifFormatCodec::kMaxSide || size.y > Omvi::JfifFormatCodec::kMaxSide))
+        fail(u"the texture image is too large for a JPEG texture: " + pixels +
+             u" (at most 65,500 pixels a side)");
     if (size.x > TextureImageConverter::kMaxSide || size.y > TextureImageConverter::kMaxSide ||
         std::int64_t{size.x} * size.y > maxPixels)
-        fail(u"the texture image is too large: " + platform::utf8ToUtf16(std::to_string(size.x)) +
-             u" x " + platform::utf8ToUtf16(std::to_string(size.y)) + u" pixels");
+        fail(u"the texture image is too large: " + pixels);
 }
 
 } // namespace
@@ -394,7 +427,7 @@ TextureFileFormat TextureImageConverter::read(const std::u16string& path)
     const Omvi::PixelPair size = descriptor->size();
     details_.width = size.x;
     details_.height = size.y;
-    checkSize(size, maxPixels_);
+    checkSize(size, maxPixels_, false);
     // The rows as stored, not turned upright: only whether every one of
     // them decodes matters, and none is kept beyond the next.
     std::unique_ptr<Omvi::RowProviderInterface> rows(descriptor->rowProvider());
@@ -456,7 +489,7 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
     details_.width = size.x;
     details_.height = size.y;
     details_.dotsPerInch = resolutionOf(*frame);
-    checkSize(size, maxPixels_);
+    checkSize(size, maxPixels_, true);
     std::unique_ptr<Omvi::RowProviderInterface> rows(
         frame->representation().scaledRowProvider(1.0, 0));
     if (!rows)
@@ -478,11 +511,16 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
              platform::path::fromNative(platform::temporaryFolder()) + u"'");
     }
     const std::int32_t colorSpace = rows->dataModel().colorSpace();
+    Omvi::ImageFormatCodec* codec = descriptor->codec();
+    // Samples that are no colours, grey levels, palette indexes or bits (more
+    // than 8 bits, floating point) go into no JPEG.
+    if (colorSpace == Omvi::kColorSpaceNone)
+        fail(u"the texture image is of a kind that cannot be read: " + formatName(codec) + u" of " +
+             samplesOf(rows->dataModel()));
 
     // Single-frame PNG (not bitonal) and JPEG files, and bitonal Group 4
     // TIFF files whose 0 is white, go into the W2D image as they are.
     std::vector<std::uint8_t> fileBytes;
-    Omvi::ImageFormatCodec* codec = descriptor->codec();
     const bool bitonal = colorSpace == Omvi::kColorSpaceBitonal;
     const bool ownBytes =
         details_.selectedFrames == 1 &&

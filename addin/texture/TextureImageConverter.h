@@ -54,7 +54,9 @@ public:
     // Textures larger than this (in pixels) are refused: far beyond any
     // texture a model shows, and hours of work for a file of a few bytes
     // that claims such a size. Neither side may pass what the W2D image
-    // object holds (65535).
+    // object holds (65535); a converted texture's sides stop at the JPEG
+    // library's 65,500 (Omvi::JfifFormatCodec::kMaxSide), and one beyond is
+    // refused as too large for a JPEG texture.
     static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 26;
     static constexpr std::int32_t kMaxSide = 65535;
     // The method named by the failure message.

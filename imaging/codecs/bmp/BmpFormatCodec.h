@@ -18,6 +18,9 @@ protected:
     // "BM"; 1 for compressed pixel data (run lengths, or bit fields at any
     // depth but 16); 3 when the pixel data is cut short.
     int probePath(const std::string& nativePath) const override;
+    // "BMP with run-length compression (RLE8)", "BMP whose 32-bit pixels are
+    // laid out by bit fields" ...
+    std::string describeVariant(const std::string& nativePath) const override;
     ReadImageFileInterface* newReader(const FileSpecifier& file,
                                       std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
     WriteImageFileInterface* newWriter() const override;

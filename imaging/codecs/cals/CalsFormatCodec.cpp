@@ -11,6 +11,7 @@
 #include "imaging/models/DataModel.h"
 
 #include <new>
+#include <string>
 
 namespace Omvi
 {
@@ -43,6 +44,33 @@ FormatCodecDescription calsDescription()
             {0, 6},
             {FormatCodecPropertyInterface::kDensity, FormatCodecPropertyInterface::kCorrelation}};
 }
+
+// The header probe; `kind` (when given) receives the words for a raster
+// type it does not read.
+int probeCals(const std::string& nativePath, std::string* kind)
+{
+    CodecFile file;
+    if (!file.open(nativePath))
+        return ImageFormatCodec::kNotThisFormat;
+    std::uint8_t record[kRecordSize];
+    if (!file.readAt(0, record, sizeof record))
+        return ImageFormatCodec::kNotThisFormat;
+    if (!ProbeText::startsWith(record, sizeof record, "srcdocid:"))
+    {
+        if (!file.readAt(kRecordSize, record, sizeof record) ||
+            !ProbeText::startsWith(record, sizeof record, "dstdocid:"))
+            return ImageFormatCodec::kNotThisFormat;
+    }
+    if (!file.readAt(kRasterTypeRecord, record, sizeof record) || !ProbeText::startsWith(record, sizeof record, "rtype:"))
+        return ImageFormatCodec::kNotThisFormat;
+    const long type = ProbeText::leadingNumber(record + 6, sizeof record - 6);
+    if (type == 1)
+        return ImageFormatCodec::kRecognised;
+    if (kind != nullptr)
+        *kind = "CALS of raster type " + std::to_string(type);
+    return ImageFormatCodec::kUnsupportedVariant;
+}
+
 
 } // namespace
 
@@ -90,21 +118,13 @@ WriteImageFileInterface* CalsFormatCodec::newWriter() const
 
 int CalsFormatCodec::probePath(const std::string& nativePath) const
 {
-    CodecFile file;
-    if (!file.open(nativePath))
-        return kNotThisFormat;
-    std::uint8_t record[kRecordSize];
-    if (!file.readAt(0, record, sizeof record))
-        return kNotThisFormat;
-    if (!ProbeText::startsWith(record, sizeof record, "srcdocid:"))
-    {
-        if (!file.readAt(kRecordSize, record, sizeof record) ||
-            !ProbeText::startsWith(record, sizeof record, "dstdocid:"))
-            return kNotThisFormat;
-    }
-    if (!file.readAt(kRasterTypeRecord, record, sizeof record) || !ProbeText::startsWith(record, sizeof record, "rtype:"))
-        return kNotThisFormat;
-    return ProbeText::leadingNumber(record + 6, sizeof record - 6) == 1 ? kRecognised : kUnsupportedVariant;
+    return probeCals(nativePath, nullptr);
+}
+
+std::string CalsFormatCodec::describeVariant(const std::string& nativePath) const
+{
+    std::string kind;
+    return probeCals(nativePath, &kind) == kUnsupportedVariant ? kind : std::string();
 }
 
 } // namespace Omvi

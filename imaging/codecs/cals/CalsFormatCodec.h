@@ -28,6 +28,8 @@ protected:
     // "srcdocid:" (or "dstdocid:" in the second record) and "rtype:" in the
     // seventh record; 1 for raster types other than 1.
     int probePath(const std::string& nativePath) const override;
+    // "CALS of raster type 2" ...
+    std::string describeVariant(const std::string& nativePath) const override;
     ReadImageFileInterface* newReader(const FileSpecifier& file,
                                       std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
     WriteImageFileInterface* newWriter() const override;

@@ -20,7 +20,7 @@ enum FormatCodecError : std::int32_t
     kCodecInvalidColorModel = 6,            // "Invalid Color Model", "Invalid parameter"
     kCodecInvalidBitsPerPixel = 7,          // "Invalid bits used per pixel", "Invalid Bits Per Pixel"
     kCodecCorruptImage = 8,                 // "Corrupt image file"
-    kCodecInvalidSize = 9                   // a size the writer cannot store
+    kCodecInvalidSize = 9                   // a size the writer cannot store, or the reader cannot decode
 };
 
 [[noreturn]] inline void throwFormatCodecException(const char* message, std::int32_t code)

@@ -169,6 +169,26 @@ int FormatCodecBase::probe(const FileSpecifier& file, const CorrelationOptionInt
     }
 }
 
+std::string FormatCodecBase::unsupportedVariant(const FileSpecifier& file) const
+{
+    const auto path = CodecFile::nativePath(file);
+    if (!path)
+        return {};
+    try
+    {
+        return describeVariant(*path);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return {};
+    }
+}
+
+std::string FormatCodecBase::describeVariant(const std::string&) const
+{
+    return {};
+}
+
 ReadImageFileInterface* FormatCodecBase::openForRead(const FileSpecifier& file,
                                                      const CorrelationOptionInterface* option) const
 {

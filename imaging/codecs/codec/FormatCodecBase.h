@@ -5,6 +5,7 @@
 // A codec describes itself once (FormatCodecDescription) and supplies its
 // probe and its reader and writer factories.
 #include "imaging/codecs/ImageFormatCodec.h"
+#include "imaging/codecs/UnsupportedVariantInterface.h"
 
 #include <cstdint>
 #include <memory>
@@ -53,7 +54,7 @@ struct FormatCodecDescription
     std::vector<std::int32_t> propertyTypes = {};
 };
 
-class FormatCodecBase : public ImageFormatCodec
+class FormatCodecBase : public ImageFormatCodec, public UnsupportedVariantInterface
 {
 public:
     ~FormatCodecBase() override;
@@ -86,6 +87,9 @@ public:
     ReadImageFileInterface* openForRead(const FileSpecifier& file) const override;
     ReadImageFileInterface* openForRead(const ReadImageFileInterface& reader) const override;
     WriteImageFileInterface* createWriter() const override;
+    // Files the probe would open go to describeVariant; anything else (and
+    // memory running out) gives an empty text.
+    std::string unsupportedVariant(const FileSpecifier& file) const override;
 
     const FormatCodecDescription& description() const { return description_; }
 
@@ -97,6 +101,10 @@ protected:
     virtual bool isPrivatePropertyName(const StringBuffer& name) const;
     // The header probe on the file's native path (ProbeResult).
     virtual int probePath(const std::string& nativePath) const = 0;
+    // The kind of file at `nativePath` when probePath answers
+    // kUnsupportedVariant for it (UnsupportedVariantInterface); empty
+    // otherwise, and for codecs that name no kinds (the default).
+    virtual std::string describeVariant(const std::string& nativePath) const;
     // The codec's reader on `file`, owning `correlations` (which may be
     // null). Null until the codec's reader exists.
     virtual ReadImageFileInterface* newReader(const FileSpecifier& file,

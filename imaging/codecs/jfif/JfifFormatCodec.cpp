@@ -48,7 +48,7 @@ bool JfifFormatCodec::isPrivatePropertyName(const StringBuffer& name) const
 
 bool JfifFormatCodec::canEncode(const DataModel* model, int width, int height) const
 {
-    if (model == nullptr || width < 1 || height < 1 || width > 0x7FFFFFFE || height > 0x7FFFFFFE)
+    if (model == nullptr || width < 1 || height < 1 || width > kMaxSide || height > kMaxSide)
         return false;
     const std::int32_t bits = model->bitsUsedPerPixel();
     if (model->colorSpace() == kColorSpaceRgb)

@@ -10,9 +10,15 @@ namespace Omvi
 class JfifFormatCodec : public FormatCodecBase, public ImageFormatCodecStreamingInterface
 {
 public:
+    // The longest side the JPEG library codes, either way: a frame wider or
+    // taller is neither written nor decoded (the format itself would hold
+    // 65,535).
+    static constexpr int kMaxSide = 65500;
+
     JfifFormatCodec();
     ~JfifFormatCodec() override;
 
+    // RGB (24 or 32 bits) and 8-bit grey, neither side above kMaxSide.
     bool canEncode(const DataModel* model, int width, int height) const override;
 
     ReadImageFileInterface* openStreamForRead(DataStreamInterface* stream) const override;

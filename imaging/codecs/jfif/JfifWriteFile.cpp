@@ -18,6 +18,9 @@
 
 namespace Omvi
 {
+
+static_assert(JfifFormatCodec::kMaxSide == JPEG_MAX_DIMENSION, "the codec's limit is the JPEG library's");
+
 namespace
 {
 
@@ -217,6 +220,8 @@ int JfifWriteFile::writeFrame(WriteImageFileFrameInterface* frame, RowIteratorIn
         throwFormatCodecException("Required Properties Not Set", kCodecRequiredPropertiesNotSet);
     if (rows->rowCount() < 1 || rows->width() < 1)
         throwFormatCodecException("Invalid RowIterator dimensions", kCodecInvalidRowIteratorSize);
+    if (jfifFrame->width() > JfifFormatCodec::kMaxSide || jfifFrame->height() > JfifFormatCodec::kMaxSide)
+        throwFormatCodecException("Image too large for a JPEG file", kCodecInvalidSize);
     const std::int64_t rowBytes = static_cast<std::int64_t>(jfifFrame->width()) *
                                   (jfifFrame->color() == JfifWriteFileFrame::kGray ? 1 : 4);
     if (rows->rowCount() != jfifFrame->height() || rows->width() != jfifFrame->width() ||

@@ -28,8 +28,10 @@ public:
     // Writes the frame from the rows; answers 0. A frame of another codec,
     // no rows, or a writer that has written already: nothing happens. Throws
     // FormatCodecException "Required Properties Not Set" (1), "Invalid
-    // RowIterator dimensions" (2) or "RowIterator-Set Parameters mismatch"
-    // (3) before anything is written, FileIOException (code 4) when the file
+    // RowIterator dimensions" (2), "RowIterator-Set Parameters mismatch"
+    // (3) or, for a side above JfifFormatCodec::kMaxSide, "Image too large
+    // for a JPEG file" (9) before anything is written, FileIOException
+    // (code 4) when the file
     // cannot be created, and "Corrupt image file" (8) when libjpeg fails; a
     // file left unfinished by a failure is removed.
     int writeFrame(WriteImageFileFrameInterface* frame, RowIteratorInterface* rows) override;

@@ -1,6 +1,9 @@
 #include "imaging/codecs/jfif/JpegDecoder.h"
 
+#include "imaging/codecs/codec/CodecErrors.h"
 #include "imaging/codecs/jfif/JpegStreamManagers.h"
+
+#include <jerror.h>
 
 namespace Omvi
 {
@@ -60,6 +63,10 @@ void JpegDecoder::run(JpegStep step)
         // The object is left usable for destruction only; a later call on it
         // fails again on libjpeg's state checks.
         jpeg_abort_decompress(&info_);
+        if (!guard_.callbackFailure && guard_.manager.msg_code == JERR_IMAGE_TOO_BIG)
+            throwFormatCodecException(
+                "The JPEG image is wider or taller than the 65,500 pixels a side that can be decoded",
+                kCodecInvalidSize);
         throwJpegFailure(guard_);
     }
 }

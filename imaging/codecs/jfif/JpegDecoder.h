@@ -2,7 +2,9 @@
 // One libjpeg decompressor with its error guard, reading a file or a data
 // stream. Every libjpeg call runs inside runJpegStep; a libjpeg error
 // surfaces as FormatCodecException "Corrupt image file" (code 8) with
-// libjpeg's reason, or as the exception the stream threw. A strict decoder
+// libjpeg's reason, or as the exception the stream threw. A frame wider or
+// taller than libjpeg decodes (JfifFormatCodec::kMaxSide) is no damage: it
+// surfaces as code 9, saying so. A strict decoder
 // fails the same way on libjpeg's warnings, where it would otherwise go on
 // over damaged or missing data.
 #include "imaging/codecs/jfif/JpegErrorGuard.h"

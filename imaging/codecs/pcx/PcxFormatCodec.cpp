@@ -2,11 +2,15 @@
 
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
+#include "imaging/codecs/pcx/PcxHeader.h"
 #include "imaging/codecs/pcx/PcxReadFile.h"
+#include "imaging/codecs/pcx/PcxReadFileFrame.h"
 #include "imaging/codecs/pcx/PcxStrings.h"
 #include "imaging/codecs/pcx/PcxWriteFile.h"
 #include "imaging/codecs/properties/FormatCodecPropertyInterface.h"
 #include "imaging/models/DataModel.h"
+
+#include <string>
 
 namespace Omvi
 {
@@ -30,6 +34,33 @@ FormatCodecDescription pcxDescription()
             FileCreationTest::kCreateDeleteOnClose,
             {0},
             {FormatCodecPropertyInterface::kCorrelation}};
+}
+
+// The words for a layout of planes and bits no row iterator decodes.
+std::string layoutKind(int bits, int planes)
+{
+    if (planes == 1)
+        return "PCX of " + std::to_string(bits) + (bits == 1 ? " bit" : " bits") + " a pixel";
+    if (bits == 1 && planes <= 8)
+        return "PCX of " + std::to_string(1 << planes) + " colours in " + std::to_string(planes) + " bit planes";
+    return "PCX of " + std::to_string(planes) + " planes of " + std::to_string(bits) + (bits == 1 ? " bit" : " bits");
+}
+
+// The header probe; `kind` (when given) receives the words for a layout it
+// does not read.
+int probePcx(const std::string& nativePath, std::string* kind)
+{
+    CodecFile file;
+    PcxHeader header;
+    if (!file.open(nativePath) || !file.readAt(0, header.bytes.data(), header.bytes.size()))
+        return ImageFormatCodec::kNotThisFormat;
+    if (!header.followsTheRules())
+        return ImageFormatCodec::kNotThisFormat;
+    if (PcxReadFileFrame::layoutOf(header) != PcxReadFileFrame::Layout::kNone)
+        return ImageFormatCodec::kRecognised;
+    if (kind != nullptr)
+        *kind = layoutKind(header.bitsPerPlane(), header.planes());
+    return ImageFormatCodec::kUnsupportedVariant;
 }
 
 } // namespace
@@ -63,15 +94,13 @@ WriteImageFileInterface* PcxFormatCodec::newWriter() const
 
 int PcxFormatCodec::probePath(const std::string& nativePath) const
 {
-    CodecFile file;
-    std::uint8_t header[128];
-    if (!file.open(nativePath) || !file.readAt(0, header, sizeof header))
-        return kNotThisFormat;
-    const std::uint8_t version = header[1];
-    if (header[0] != 10 || !(version == 0 || version == 2 || version == 3 || version == 5) || header[2] != 1)
-        return kNotThisFormat;
-    const int depth = header[3] * header[65];
-    return depth == 1 || depth == 4 || depth == 8 || depth == 24 ? kRecognised : kUnsupportedVariant;
+    return probePcx(nativePath, nullptr);
+}
+
+std::string PcxFormatCodec::describeVariant(const std::string& nativePath) const
+{
+    std::string kind;
+    return probePcx(nativePath, &kind) == kUnsupportedVariant ? kind : std::string();
 }
 
 } // namespace Omvi

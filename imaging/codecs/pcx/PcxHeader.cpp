@@ -50,6 +50,35 @@ std::size_t PcxRunDecoder::decode(std::uint8_t* out, std::size_t length)
     return done;
 }
 
+std::uint64_t PcxRunDecoder::skip(std::uint64_t length)
+{
+    std::uint64_t done = 0;
+    while (done < length)
+    {
+        if (pendingCount_ > 0)
+        {
+            const std::uint64_t take = std::min<std::uint64_t>(pendingCount_, length - done);
+            done += take;
+            pendingCount_ -= static_cast<std::size_t>(take);
+            continue;
+        }
+        const int byte = reader_.get();
+        if (byte < 0)
+            break;
+        if (byte < 0xC0)
+        {
+            ++done;
+            continue;
+        }
+        const int value = reader_.get();
+        if (value < 0)
+            break;
+        pendingCount_ = static_cast<std::size_t>(byte & 0x3F);
+        pendingByte_ = static_cast<std::uint8_t>(value);
+    }
+    return done;
+}
+
 void appendPcxRuns(const std::uint8_t* row, std::size_t length, std::vector<std::uint8_t>& out)
 {
     std::size_t at = 0;

@@ -77,6 +77,10 @@ public:
     // Decodes `length` bytes into `out`; how many came before the file
     // ended (the rest of `out` is left as it was).
     std::size_t decode(std::uint8_t* out, std::size_t length);
+    // Decodes `length` bytes and drops them; how many came before the file
+    // ended. Runs are passed over whole, so the work follows the coded
+    // bytes, not the decoded ones.
+    std::uint64_t skip(std::uint64_t length);
 
 private:
     BufferedFileReader& reader_;

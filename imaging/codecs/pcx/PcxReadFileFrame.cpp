@@ -1,5 +1,6 @@
 #include "imaging/codecs/pcx/PcxReadFileFrame.h"
 
+#include "imaging/codecs/codec/BufferedFileReader.h"
 #include "imaging/codecs/codec/CodecErrors.h"
 #include "imaging/codecs/codec/CodecFile.h"
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
@@ -14,29 +15,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace Omvi
 {
 namespace
 {
-
-PcxReadFileFrame::Layout layoutOf(const PcxHeader& header)
-{
-    using Layout = PcxReadFileFrame::Layout;
-    const int bits = header.bitsPerPlane();
-    const int planes = header.planes();
-    if (bits == 1 && planes == 1)
-        return Layout::kBits;
-    if (bits == 4 && planes == 1)
-        return Layout::kNibbles;
-    if (bits == 1 && planes == 4)
-        return Layout::kBitPlanes;
-    if (bits == 8 && planes == 1)
-        return Layout::kBytes;
-    if (bits == 8 && planes == 3)
-        return Layout::kColourPlanes;
-    return Layout::kNone;
-}
 
 std::int32_t paletteEntriesOf(std::int32_t depth)
 {
@@ -55,12 +39,45 @@ std::int32_t paletteEntriesOf(std::int32_t depth)
     }
 }
 
+constexpr const char* kNoWholePalette = "The PCX file does not end in a whole 256-colour palette after its image data";
+
+// Where the run-length coded lines end: the position after the last coded
+// byte of the last line; nothing when the file ends first.
+std::optional<std::int64_t> imageDataEnd(const CodecFile& file, const PcxHeader& header)
+{
+    BufferedFileReader reader(file);
+    reader.seek(PcxHeader::kSize);
+    PcxRunDecoder decoder(reader);
+    const std::uint64_t bytes =
+        static_cast<std::uint64_t>(std::max(header.height(), 0)) * header.planes() * header.bytesPerLine();
+    if (decoder.skip(bytes) < bytes)
+        return std::nullopt;
+    return reader.position();
+}
+
 bool isColour(const std::uint8_t* entry, std::uint8_t level)
 {
     return entry[0] == level && entry[1] == level && entry[2] == level;
 }
 
 } // namespace
+
+PcxReadFileFrame::Layout PcxReadFileFrame::layoutOf(const PcxHeader& header)
+{
+    const int bits = header.bitsPerPlane();
+    const int planes = header.planes();
+    if (bits == 1 && planes == 1)
+        return Layout::kBits;
+    if (bits == 4 && planes == 1)
+        return Layout::kNibbles;
+    if (bits == 1 && planes == 4)
+        return Layout::kBitPlanes;
+    if (bits == 8 && planes == 1)
+        return Layout::kBytes;
+    if (bits == 8 && planes == 3)
+        return Layout::kColourPlanes;
+    return Layout::kNone;
+}
 
 PcxReadFileFrame::PcxReadFileFrame(const FileSpecifier& specifier, const CodecFile& file, const PcxHeader& header,
                                    std::unique_ptr<CorrelationPropertySetIterator> correlations)
@@ -80,12 +97,19 @@ PcxReadFileFrame::PcxReadFileFrame(const FileSpecifier& specifier, const CodecFi
             // The 256-entry table at the file's end, after its marker byte.
             // Without the marker there, the file was cut (or padded) and its
             // last bytes are no palette: taking them would colour every pixel
-            // wrongly.
+            // wrongly. A marker byte alone proves nothing (a cut can leave
+            // one there by chance, among the palette's own entries or the
+            // image data): the image data must also end before it.
             std::uint8_t trailer[PcxHeader::kTrailerSize];
             const std::int64_t at = file.size() - static_cast<std::int64_t>(PcxHeader::kTrailerSize);
             if (at < static_cast<std::int64_t>(PcxHeader::kSize) || !file.readAt(at, trailer, sizeof trailer) ||
                 trailer[0] != PcxHeader::kPaletteMarker)
-                throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
+                throwCorruptImage(kNoWholePalette);
+            const std::optional<std::int64_t> dataEnd = imageDataEnd(file, header);
+            if (!dataEnd)
+                throwCorruptImage("The PCX file ends within its image data");
+            if (*dataEnd > at)
+                throwCorruptImage(kNoWholePalette);
             std::memcpy(palette_.data(), trailer + 1, 768);
             fromTrailer_ = true;
         }

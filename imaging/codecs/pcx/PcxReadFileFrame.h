@@ -28,11 +28,16 @@ public:
         kBytes,         // 1 plane of 8 bits
         kColourPlanes   // 3 planes of 8 bits
     };
+    // The layout of the header's planes and bits; kNone for one no iterator
+    // decodes.
+    static Layout layoutOf(const PcxHeader& header);
 
     // `file` is the open file the header came from; `correlations` (owned;
     // may be null) are told the size and pixel size and read. Throws
-    // FormatCodecException "Corrupt image file" (code 8) for an 8-bit
-    // version 5 file whose palette marker is not 769 bytes before its end.
+    // FormatCodecException "Corrupt image file" (code 8), saying why, for
+    // an 8-bit version 5 file whose palette marker is not 769 bytes before
+    // its end, or whose image data, decoded, does not end before that
+    // marker (a file cut inside its palette can leave a marker byte there).
     PcxReadFileFrame(const FileSpecifier& specifier, const CodecFile& file, const PcxHeader& header,
                      std::unique_ptr<CorrelationPropertySetIterator> correlations);
     ~PcxReadFileFrame() override;

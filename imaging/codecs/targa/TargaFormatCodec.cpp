@@ -10,6 +10,7 @@
 #include "imaging/models/DataModel.h"
 
 #include <cstring>
+#include <string>
 
 namespace Omvi
 {
@@ -40,6 +41,79 @@ FormatCodecDescription targaDescription()
             {FormatCodecPropertyInterface::kCorrelation}};
 }
 
+// The header probe (and the footer's, when there is one); `kind` (when
+// given) receives the words for a kind it does not read.
+int probeTarga(const std::string& nativePath, std::string* kind)
+{
+    CodecFile file;
+    std::uint8_t header[kHeaderSize];
+    if (!file.open(nativePath) || !file.readAt(0, header, sizeof header))
+        return ImageFormatCodec::kNotThisFormat;
+    // A file too short for a footer has none.
+    std::uint8_t footer[kFooterSize] = {};
+    const bool hasFooter =
+        file.size() >= static_cast<std::int64_t>(kFooterSize) &&
+        file.readAt(file.size() - static_cast<std::int64_t>(kFooterSize), footer, sizeof footer) &&
+        std::memcmp(&footer[8], kFooterSignature, 16) == 0;
+
+    const std::uint8_t mapType = header[1];
+    int imageType = header[2];
+    const std::uint16_t mapLength = ByteOrder::littleEndian16(&header[5]);
+    const std::uint8_t mapEntrySize = header[7];
+    const std::uint16_t width = ByteOrder::littleEndian16(&header[12]);
+    const std::uint16_t height = ByteOrder::littleEndian16(&header[14]);
+    const int depth = header[16] == 15 ? 16 : header[16];
+    const std::uint8_t descriptor = header[17];
+    const int bytesPerPixel = depth / 8;
+    if (imageType > 8)
+        imageType -= 8;  // the run-length forms
+    const std::string bits = std::to_string(header[16]) + " bits a pixel";
+    auto variant = [kind](std::string words) {
+        if (kind != nullptr)
+            *kind = std::move(words);
+        return ImageFormatCodec::kUnsupportedVariant;
+    };
+
+    // Without a footer the header alone must be plausible. Colour maps of
+    // 15-bit entries are as common as whole bytes (16-bit writers mark
+    // theirs so), and are taken like them.
+    if (!hasFooter)
+    {
+        if (mapType >= 2 || width == 0 || height == 0 || bytesPerPixel < 1 || bytesPerPixel > 4 ||
+            (mapEntrySize % 8 != 0 && mapEntrySize != 15))
+            return ImageFormatCodec::kNotThisFormat;
+        const bool plausible = ((imageType == 1 || imageType == 3) && bytesPerPixel == 1) ||
+                               (imageType == 2 && bytesPerPixel > 1);
+        if (!plausible)
+            return ImageFormatCodec::kNotThisFormat;
+        // Only a header that is a Targa's in every other field is one of
+        // the interleaved kind its reserved bits mark: text and other
+        // files set those bits as often as not.
+        if ((descriptor & 0xC0) != 0)
+            return variant("Targa with interleaved rows");
+    }
+    if (bytesPerPixel < 1 || bytesPerPixel > 4)
+        return variant("Targa of " + bits);
+    // The depth must suit the type: single bytes for colour-mapped and grey
+    // pixels, two to four for true colour; a colour map of known entries.
+    if (imageType == 2)
+        return bytesPerPixel > 1 ? ImageFormatCodec::kRecognised : variant("true-colour Targa of " + bits);
+    if (imageType == 3)
+        return depth == 8 ? ImageFormatCodec::kRecognised : variant("grey Targa of " + bits);
+    if (imageType == 1)
+    {
+        if (depth != 8)
+            return variant("colour-mapped Targa of " + bits);
+        const bool knownEntries = mapEntrySize == 15 || mapEntrySize == 16 || mapEntrySize == 24 || mapEntrySize == 32;
+        if (!knownEntries)
+            return variant("colour-mapped Targa of " + std::to_string(mapEntrySize) + "-bit map entries");
+        if (mapLength < 1 || mapLength > 256)
+            return variant("colour-mapped Targa of " + std::to_string(mapLength) + " map entries");
+        return ImageFormatCodec::kRecognised;
+    }
+    return variant("Targa of image type " + std::to_string(header[2]));
+}
+
 } // namespace
 
 TargaFormatCodec::TargaFormatCodec() : FormatCodecBase(targaDescription()) {}
@@ -65,61 +139,13 @@ bool TargaFormatCodec::canEncode(const DataModel* model, int width, int height) 
 
 int TargaFormatCodec::probePath(const std::string& nativePath) const
 {
-    CodecFile file;
-    std::uint8_t header[kHeaderSize];
-    if (!file.open(nativePath) || !file.readAt(0, header, sizeof header))
-        return kNotThisFormat;
-    // A file too short for a footer has none.
-    std::uint8_t footer[kFooterSize] = {};
-    const bool hasFooter =
-        file.size() >= static_cast<std::int64_t>(kFooterSize) &&
-        file.readAt(file.size() - static_cast<std::int64_t>(kFooterSize), footer, sizeof footer) &&
-        std::memcmp(&footer[8], kFooterSignature, 16) == 0;
+    return probeTarga(nativePath, nullptr);
+}
 
-    const std::uint8_t mapType = header[1];
-    int imageType = header[2];
-    const std::uint16_t mapLength = ByteOrder::littleEndian16(&header[5]);
-    const std::uint8_t mapEntrySize = header[7];
-    const std::uint16_t width = ByteOrder::littleEndian16(&header[12]);
-    const std::uint16_t height = ByteOrder::littleEndian16(&header[14]);
-    const int depth = header[16] == 15 ? 16 : header[16];
-    const std::uint8_t descriptor = header[17];
-    const int bytesPerPixel = depth / 8;
-    if (imageType > 8)
-        imageType -= 8;  // the run-length forms
-
-    // Without a footer the header alone must be plausible. Colour maps of
-    // 15-bit entries are as common as whole bytes (16-bit writers mark
-    // theirs so), and are taken like them.
-    if (!hasFooter)
-    {
-        if (mapType >= 2 || width == 0 || height == 0 || bytesPerPixel < 1 || bytesPerPixel > 4 ||
-            (mapEntrySize % 8 != 0 && mapEntrySize != 15))
-            return kNotThisFormat;
-        const bool plausible = ((imageType == 1 || imageType == 3) && bytesPerPixel == 1) ||
-                               (imageType == 2 && bytesPerPixel > 1);
-        if (!plausible)
-            return kNotThisFormat;
-        // Only a header that is a Targa's in every other field is one of
-        // the interleaved kind its reserved bits mark: text and other
-        // files set those bits as often as not.
-        if ((descriptor & 0xC0) != 0)
-            return kUnsupportedVariant;
-    }
-    if (bytesPerPixel < 1 || bytesPerPixel > 4)
-        return kUnsupportedVariant;
-    // The depth must suit the type: single bytes for colour-mapped and grey
-    // pixels, two to four for true colour; a colour map of known entries.
-    if (imageType == 2)
-        return bytesPerPixel > 1 ? kRecognised : kUnsupportedVariant;
-    if (imageType == 3)
-        return depth == 8 ? kRecognised : kUnsupportedVariant;
-    if (imageType == 1)
-    {
-        const bool knownEntries = mapEntrySize == 15 || mapEntrySize == 16 || mapEntrySize == 24 || mapEntrySize == 32;
-        return depth == 8 && knownEntries && mapLength >= 1 && mapLength <= 256 ? kRecognised : kUnsupportedVariant;
-    }
-    return kUnsupportedVariant;
+std::string TargaFormatCodec::describeVariant(const std::string& nativePath) const
+{
+    std::string kind;
+    return probeTarga(nativePath, &kind) == kUnsupportedVariant ? kind : std::string();
 }
 
 ReadImageFileInterface* TargaFormatCodec::newReader(const FileSpecifier& file,

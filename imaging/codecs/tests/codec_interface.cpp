@@ -278,6 +278,9 @@ TEST(CodecClasses, CanEncodeOnlyWhatTheirWritersTake)
 
     EXPECT_TRUE(codecs.jfif.canEncode(&rgb32, 1, 1));
     EXPECT_TRUE(codecs.jfif.canEncode(&gray, 1, 1));
+    EXPECT_TRUE(codecs.jfif.canEncode(&rgb32, 65500, 65500));
+    EXPECT_FALSE(codecs.jfif.canEncode(&rgb32, 65501, 1));
+    EXPECT_FALSE(codecs.jfif.canEncode(&gray, 1, 65501));
     EXPECT_FALSE(codecs.jfif.canEncode(&bitonal, 1, 1));
     EXPECT_FALSE(codecs.jfif.canEncode(&palette, 1, 1));
 

@@ -151,6 +151,10 @@ TEST(CodecProbes, PcxDepthsAndVersions)
     EXPECT_EQ(probe(codec, OmviTest::pcxFile(1, 1, 0)), ImageFormatCodec::kRecognised);
     EXPECT_EQ(probe(codec, OmviTest::pcxFile(2, 1)), ImageFormatCodec::kUnsupportedVariant);
     EXPECT_EQ(probe(codec, OmviTest::pcxFile(8, 4)), ImageFormatCodec::kUnsupportedVariant);
+    // Depths of 4 and 8 bits in layouts no row iterator decodes.
+    EXPECT_EQ(probe(codec, OmviTest::pcxFile(4, 2)), ImageFormatCodec::kUnsupportedVariant);
+    EXPECT_EQ(probe(codec, OmviTest::pcxFile(2, 2)), ImageFormatCodec::kUnsupportedVariant);
+    EXPECT_EQ(probe(codec, OmviTest::pcxFile(1, 4)), ImageFormatCodec::kRecognised);
     EXPECT_EQ(probe(codec, OmviTest::pcxFile(8, 1, 4)), ImageFormatCodec::kNotThisFormat);
     Bytes shortHeader = OmviTest::pcxFile();
     shortHeader.resize(127);
@@ -255,6 +259,48 @@ TEST(CodecProbes, TiffDirectoriesCountByLayoutAndMode)
     Bytes notTiff = OmviTest::tiffFile();
     notTiff[2] = 43;
     EXPECT_EQ(probe(plain, notTiff), ImageFormatCodec::kNotThisFormat);
+}
+
+TEST(CodecProbes, UnsupportedVariantsSayWhichKindTheyAre)
+{
+    auto kind = [](const FormatCodecBase& codec, const Bytes& bytes) {
+        const MemoryFile file(bytes);
+        return codec.unsupportedVariant(file.specifier());
+    };
+    BmpFormatCodec bmp;
+    EXPECT_EQ(kind(bmp, OmviTest::bmpFile(4, 4, 8, 1)), "BMP with run-length compression (RLE8)");
+    EXPECT_EQ(kind(bmp, OmviTest::bmpFile(4, 4, 4, 2)), "BMP with run-length compression (RLE4)");
+    EXPECT_EQ(kind(bmp, OmviTest::bmpFile(4, 4, 32, 3)), "BMP whose 32-bit pixels are laid out by bit fields");
+    EXPECT_EQ(kind(bmp, OmviTest::bmpFile(4, 4, 24, 4)), "BMP holding a JPEG image");
+    EXPECT_EQ(kind(bmp, OmviTest::bmpFile(4, 4, 16, 3)), "");
+
+    PcxFormatCodec pcx;
+    EXPECT_EQ(kind(pcx, OmviTest::pcxFile(2, 1)), "PCX of 2 bits a pixel");
+    EXPECT_EQ(kind(pcx, OmviTest::pcxFile(1, 2)), "PCX of 4 colours in 2 bit planes");
+    EXPECT_EQ(kind(pcx, OmviTest::pcxFile(1, 3)), "PCX of 8 colours in 3 bit planes");
+    EXPECT_EQ(kind(pcx, OmviTest::pcxFile(8, 4)), "PCX of 4 planes of 8 bits");
+    EXPECT_EQ(kind(pcx, OmviTest::pcxFile(8, 3)), "");
+
+    TiffFormatCodec plain(TiffFormatCodec::kWithoutLzw);
+    TiffFormatCodec texture(TiffFormatCodec::kTextureMode);
+    EXPECT_EQ(kind(texture, OmviTest::tiffFile(8, 1, 1, 5)), "CMYK TIFF");
+    EXPECT_EQ(kind(texture, OmviTest::tiffFile(16, 3, 1, 2)), "TIFF of 16 bits a sample (RGB)");
+    EXPECT_EQ(kind(texture, OmviTest::tiffFile(8, 1, 6)), "TIFF of old-style JPEG compression");
+    EXPECT_EQ(kind(texture, OmviTest::tiffFile(16, 1, 5)), "LZW-compressed TIFF of 16 bits a sample (grey)");
+    EXPECT_EQ(kind(texture, OmviTest::tiffFile(32, 1, 1, 1, 1)), "TIFF of 32 bits a sample (grey)");
+    EXPECT_EQ(kind(texture, OmviTest::tiffFile(16, 1, 1, 1, 2)), "TIFF of 16-bit signed samples (grey)");
+    EXPECT_EQ(kind(plain, OmviTest::tiffFile(8, 1, 5)), "LZW-compressed TIFF");
+    EXPECT_EQ(kind(texture, OmviTest::tiffFile(8, 1, 5)), "");
+
+    TargaFormatCodec targa;
+    EXPECT_EQ(kind(targa, OmviTest::targaFile(2, 24, 0, false, 0x40)), "Targa with interleaved rows");
+    EXPECT_EQ(kind(targa, OmviTest::targaFile(3, 16, 0, true)), "grey Targa of 16 bits a pixel");
+    EXPECT_EQ(kind(targa, OmviTest::targaFile(1, 8, 300, true)), "colour-mapped Targa of 300 map entries");
+    EXPECT_EQ(kind(targa, OmviTest::targaFile(4, 8, 0, true)), "Targa of image type 4");
+
+    CalsFormatCodec cals;
+    EXPECT_EQ(kind(cals, OmviTest::calsFile(2)), "CALS of raster type 2");
+    EXPECT_EQ(kind(cals, OmviTest::calsFile(1)), "");
 }
 
 TEST(CodecProbes, PrefixesAndMutationsNeverCrashOrMisreport)

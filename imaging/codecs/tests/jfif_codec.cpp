@@ -332,6 +332,9 @@ TEST(JfifCodec, WriterRefusesRowsThatDoNotFitTheFrame)
     EXPECT_EQ(attempt([](auto&, auto& rows) { rows.rowCountOverride = 0; }), kCodecInvalidRowIteratorSize);
     EXPECT_EQ(attempt([](auto&, auto& rows) { rows.widthOverride = 0; }), kCodecInvalidRowIteratorSize);
     EXPECT_EQ(attempt([](auto& frame, auto&) { frame.setSize(0, 10); }), kCodecRequiredPropertiesNotSet);
+    // Sides the JPEG library does not code, refused before it is asked.
+    EXPECT_EQ(attempt([](auto& frame, auto&) { frame.setSize(65501, 10); }), kCodecInvalidSize);
+    EXPECT_EQ(attempt([](auto& frame, auto&) { frame.setSize(6, 65501); }), kCodecInvalidSize);
     // Rows shorter than the frame's pixels would be read past their end.
     EXPECT_EQ(codeOfFailure([&] {
                   MemoryStream stream;
@@ -520,6 +523,17 @@ TEST(JfifCodec, UnreadableAndDamagedFiles)
     // Cut inside the header: the frame cannot be made.
     Pixels header(bytes.begin(), bytes.begin() + 100);
     EXPECT_EQ(codeOfFailure([&] { OpenedJpeg opened(header); }), kCodecCorruptImage);
+
+    // A frame header of 65,501 rows: the format holds it, the JPEG library
+    // decodes no more than 65,500, and that is no damage.
+    std::size_t at = 2;
+    while (at + 9 < bytes.size() && bytes[at + 1] != 0xC0)
+        at += 2 + (std::size_t(bytes[at + 2]) << 8 | bytes[at + 3]);
+    ASSERT_LT(at + 9, bytes.size());
+    Pixels tall = bytes;
+    tall[at + 5] = 65501 >> 8;
+    tall[at + 6] = 65501 & 0xFF;
+    EXPECT_EQ(codeOfFailure([&] { OpenedJpeg opened(tall); }), kCodecInvalidSize);
 }
 
 TEST(JfifCodec, TruncatedAndMutatedInputNeverCrashes)

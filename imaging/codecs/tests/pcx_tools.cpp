@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 using namespace Omvi;
@@ -268,4 +269,69 @@ TEST_F(PcxTools, PalettesCutOrUnmarkedAreRefusedAsPcxtoppmRefusesThem)
             EXPECT_EQ(failureCode(damagedName), kCodecCorruptImage);
         }
     }
+}
+
+TEST_F(PcxTools, EveryCutInsideThePaletteIsRefusedAndPaddingBeforeItIsRead)
+{
+    OMVI_REQUIRE_TOOL("ppmtopcx");
+    OMVI_REQUIRE_TOOL("pcxtoppm");
+    OMVI_REQUIRE_TOOL("convert");
+    // 256-colour files of netpbm (200 colours, and 256 greys), ImageMagick
+    // and PIL, each with its palette right after its lines. Their last
+    // lines hold the byte 12 here and there, as pictures do.
+    Bytes grey(61 * 23);
+    for (std::size_t i = 0; i < grey.size(); ++i)
+        grey[i] = static_cast<std::uint8_t>(i * 11);
+    ASSERT_TRUE(writeFileBytes(file("grey.pgm"), pgm(61, 23, grey)));
+    ASSERT_TRUE(make("convert -seed 2 -size 64x48 plasma:fractal -colors 200 colour.ppm && "
+                     "ppmtopcx colour.ppm > colour.pcx && ppmtopcx grey.pgm > grey.pcx && "
+                     "convert -seed 2 -size 64x48 plasma:fractal -type palette magick.pcx"));
+    std::vector<std::string> names = {"colour.pcx", "grey.pcx", "magick.pcx"};
+    const std::string python = OmviTest::pythonWith("PIL");
+    if (!python.empty() &&
+        make(python + " -c \"from PIL import Image\nImage.open('colour.ppm').convert('P').save('pil.pcx')\""))
+        names.push_back("pil.pcx");
+
+    // Cuts that leave the marker byte 769 bytes before their end, among the
+    // last coded bytes of the lines: a reader that took the marker's word
+    // for it would colour every pixel through bytes that are no palette.
+    std::map<std::string, int> marked;
+    for (const std::string& name : names)
+    {
+        SCOPED_TRACE(name);
+        const Bytes whole = readFileBytes(file(name));
+        ASSERT_GT(whole.size(), 128u + 769u);
+        ASSERT_EQ(whole[1], 5);
+        ASSERT_EQ(whole[3] * whole[65], 8);
+        ASSERT_EQ(whole[whole.size() - 769], 12);
+        const Bytes right = pcxtoppm(name);
+        ASSERT_FALSE(right.empty());
+        for (std::size_t kept = whole.size() - 769; kept < whole.size(); ++kept)
+        {
+            SCOPED_TRACE(kept);
+            const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(kept));
+            ASSERT_TRUE(writeFileBytes(file("cut.pcx"), cut));
+            EXPECT_EQ(failureCode("cut.pcx"), kCodecCorruptImage);
+            if (whole[kept - 769] != 12)
+                continue;
+            ++marked[name];
+            int status = 0;
+            captureOutput("pcxtoppm '" + file("cut.pcx") + "' 2>/dev/null", &status);
+            EXPECT_NE(status, 0);
+            EXPECT_NE(OmviTest::runCommand("convert '" + file("cut.pcx") + "' ppm:/dev/null 2>/dev/null"), 0);
+        }
+
+        // Bytes between the lines and the marker: the lines end before it,
+        // and the palette is the file's own (the colours pcxtoppm gives
+        // the file without them).
+        Bytes padded = whole;
+        padded.insert(padded.end() - 769, 7, 0);
+        ASSERT_TRUE(writeFileBytes(file("padded.pcx"), padded));
+        bool ok = false;
+        const Decoded ours = readFile(codec_, file("padded.pcx"), &ok);
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(toRgb(ours), right);
+    }
+    // Our own grey picture leaves such cuts whatever the tools' versions.
+    EXPECT_GT(marked["grey.pcx"], 0);
 }

@@ -10,6 +10,7 @@
 
 #include "imaging/codecs/correlation/CorrelationPropertySetIterator.h"
 #include "imaging/codecs/tiff/TiffHandle.h"
+#include "imaging/codecs/tiff/TiffVariantKind.h"
 #include "imaging/codecs/tiff/reader/TiffReadFile.h"
 #include "imaging/codecs/tiff/writer/TiffWriteFile.h"
 
@@ -173,6 +174,15 @@ int TiffFormatCodec::probePath(const std::string& nativePath) const
             break;
     }
     return counted ? kRecognised : kUnsupportedVariant;
+}
+
+std::string TiffFormatCodec::describeVariant(const std::string& nativePath) const
+{
+    if (probePath(nativePath) != kUnsupportedVariant)
+        return {};
+    // The first directory is the image a reader opens first.
+    const std::unique_ptr<TiffHandle> handle = TiffHandle::openForReading(nativePath);
+    return handle ? tiffVariantKind(handle->get(), lzw_) : std::string();
 }
 
 ReadImageFileInterface* TiffFormatCodec::newReader(const FileSpecifier& file,

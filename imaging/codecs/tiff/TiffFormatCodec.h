@@ -48,6 +48,9 @@ protected:
     bool isPrivatePropertyName(const StringBuffer& name) const override;
     // At least one directory of a layout the reader takes: 0; none: 1.
     int probePath(const std::string& nativePath) const override;
+    // What keeps the first directory from being read ("CMYK TIFF", "TIFF of
+    // 16 bits a sample (RGB)" ...), for a file the probe answers 1 for.
+    std::string describeVariant(const std::string& nativePath) const override;
     ReadImageFileInterface* newReader(const FileSpecifier& file,
                                       std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;
     WriteImageFileInterface* newWriter() const override;
