@@ -37,11 +37,14 @@ CDocumentPublisher::~CDocumentPublisher()
         {
             if (published_)
                 OpenPackage();
-            else if (written_)
-                // A drawing whose sheets reported a failure is not opened;
-                // the user who asked for it hears so.
+            else if (written_ && platform::shell().launches())
+                // A drawing is not opened once a failure was reported while
+                // it was written; the user who asked for it hears so. (A
+                // drawing's options always ask: only a shell that launches
+                // means that the user did.)
                 publish_log::Note(u"The package '" + target_ +
-                                  u"' was not opened: some of its content could not be written");
+                                  u"' was not opened: failures were reported while it was "
+                                  u"written");
         }
     }
     catch (...)

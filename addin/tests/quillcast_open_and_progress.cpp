@@ -149,7 +149,7 @@ TEST_F(QuillcastUserView, APackageThatCannotBeOpenedIsKeptAndANoteSaysWhy)
     std::string errors;
     EXPECT_EQ(PublishWithPath(bom, opening, "--open", errors), 3);
     EXPECT_NE(errors.find("\nquillcast: note: The package '" + Target() +
-                          "' was not opened: some of its content could not be written\n"),
+                          "' was not opened: failures were reported while it was written\n"),
               std::string::npos)
         << errors;
     EXPECT_NE(::access((root_ + "/opened").c_str(), F_OK), 0) << "the opener ran";
