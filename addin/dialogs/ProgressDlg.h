@@ -41,6 +41,10 @@ public:
 
     void SetWindowText(std::u16string text);
     const std::u16string& GetWindowText() const { return windowText_; }
+    // What is being written ("model", "sheet 2 of 3"), shown beside the
+    // caption; empty until a publisher says.
+    void SetSubject(std::u16string subject) { subject_ = std::move(subject); }
+    const std::u16string& GetSubject() const { return subject_; }
 
     void SetRange(int lower, int upper);
     int GetLower() const { return lower_; }
@@ -80,5 +84,6 @@ private:
     bool ownerDisabled_ = false;
     bool exists_ = false;
     std::u16string windowText_;
+    std::u16string subject_;
     std::u16string percentText_;
 };

@@ -36,13 +36,35 @@ CDocumentPublisher::~CDocumentPublisher()
             progress_.reset();
         }
         RemoveTemporaryFiles();
-        if (published_ && options_ && options_->openAfterPublish != 0)
-            platform::shell().execute(u"open", target_);
+        if (options_ && options_->openAfterPublish != 0)
+        {
+            if (published_)
+                OpenPackage();
+            else if (written_ && platform::shell().launches())
+                // A drawing is not opened once a failure was reported while
+                // it was written; the user who asked for it hears so. (A
+                // drawing's options always ask: only a shell that launches
+                // means that the user did.)
+                publish_log::Note(u"The package '" + target_ +
+                                  u"' was not opened: failures were reported while it was "
+                                  u"written");
+        }
     }
     catch (...)
     {
         // Nothing of this is worth more than finishing the command.
     }
+}
+
+void CDocumentPublisher::OpenPackage()
+{
+    // The package is whole whether or not it can be shown: the user hears
+    // why it was not, and the publication's outcome stays what it was.
+    std::u16string failure;
+    if (platform::shell().execute(u"open", target_, &failure) > 32)
+        return;
+    publish_log::Note(u"The package '" + target_ + u"' was written but could not be opened: " +
+                      (failure.empty() ? u"the shell refused it" : failure));
 }
 
 void CDocumentPublisher::SetWritten(const std::u16string& folderFlushFailure, std::string_view where)
@@ -73,6 +95,9 @@ void CDocumentPublisher::CreateProgressDlg()
     auto progress = std::make_unique<CProgressDlg>();
     progress->Create(nullptr);
     progress->SetWindowText(u"Publish DWF File...");
+    // Only the 3D publishers show this dialog: a part or an assembly is one
+    // model, never a sheet.
+    progress->SetSubject(u"model");
     progress_ = std::move(progress);
 }
 

@@ -35,7 +35,10 @@ public:
     CDocumentPublisher(host::Document* document, std::u16string targetPath,
                        const PublishOptions* options);
     // Closes the progress dialog, removes the thumbnail files, and opens the
-    // package when it was published and the options ask for it. Never throws.
+    // package when it was published and the options ask for it; a package
+    // that is not opened although asked for (written with failures, or the
+    // shell could not open it) gets a note of the publish log that says why.
+    // Never throws.
     virtual ~CDocumentPublisher();
     CDocumentPublisher(const CDocumentPublisher&) = delete;
     CDocumentPublisher& operator=(const CDocumentPublisher&) = delete;
@@ -102,6 +105,9 @@ protected:
 
 private:
     std::u16string NewTemporaryFile(const std::string& suffix);
+    // Hands the package to the shell's "open"; a failure becomes a note of
+    // the publish log that says why.
+    void OpenPackage();
 
     host::Document* document_;
     const PublishOptions* options_;

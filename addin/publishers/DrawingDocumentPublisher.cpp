@@ -16,9 +16,12 @@
 #include "dwfcore/FileInputStream.h"
 #include "host/Document.h"
 #include "host/Drawing.h"
+#include "platform/kernel/Text.h"
 #include "platform/ui/Ui.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 using namespace DWFToolkit;
 using DWFCore::DWFString;
@@ -34,6 +37,17 @@ constexpr const char* kPublishDoc = "CDrawingDocumentPublisher::PublishDoc";
 [[noreturn]] void Refuse(const char16_t* why)
 {
     DWFCORE_THROW(DWFIllegalStateException, why, kPublishDoc);
+}
+
+// How the progress dialog names the sheet `name`, the `number`-th (from 1)
+// of the drawing's `count`; a number of 0 (a sheet the drawing does not
+// list) names it by its name.
+std::u16string SheetSubject(int number, int count, const std::u16string& name)
+{
+    if (number < 1)
+        return u"sheet '" + name + u"'";
+    return u"sheet " + platform::utf8ToUtf16(std::to_string(number)) + u" of " +
+           platform::utf8ToUtf16(std::to_string(count));
 }
 
 } // namespace
@@ -113,8 +127,19 @@ void CDrawingDocumentPublisher::PublishSheets()
         if (!sheet)
             Refuse(u"The drawing has no current sheet");
 
+        const std::u16string name = sheet->name();
+        // The active sheet alone is counted where the drawing lists it.
+        int number = i + 1;
+        if (!everySheet)
+        {
+            const auto end = names.begin() + count;
+            const auto listed = std::find(names.begin(), end, name);
+            number = listed == end ? 0 : static_cast<int>(listed - names.begin()) + 1;
+        }
+        progressSubject_ = SheetSubject(number, count, name);
+
         // Whatever is reported while the sheet is written says which sheet.
-        const std::u16string sheetLabel = u"Sheet '" + sheet->name() + u"'";
+        const std::u16string sheetLabel = u"Sheet '" + name + u"'";
         const PublishScope scope(sheetLabel);
         const std::vector<double> properties = sheet->properties();
         if (properties.size() < 7)
@@ -127,7 +152,7 @@ void CDrawingDocumentPublisher::PublishSheets()
         const double clip[4] = {0.0, 0.0, paperWidth_, paperHeight_};
         const DWFPaper paper(paperWidth_, paperHeight_, DWFPaper::eMillimeters, 0x00FFFFFF, clip,
                              true);
-        const DWFString sheetName(sheet->name());
+        const DWFString sheetName(name);
         auto section = std::make_unique<DWFEPlotSection>(
             sheetName, sheetName, static_cast<double>(plotOrder), source, 0x00FF00FF, &paper);
         section->provideProperty(new DWFProperty(DWFString(u"Sheet Name"), sheetName));
@@ -208,6 +233,7 @@ void CDrawingDocumentPublisher::AddW2DResource(DWFEPlotSection* section,
     sheetWriter->setPair(paperWidth_, paperHeight_);
     sheetWriter->SetSheetContext(sheet_);
     sheetWriter->AssignHostPointer(application_);
+    sheetWriter->SetProgressSubject(progressSubject_);
     // The writer and its file must outlive the package writer's reading.
     CDWFxDrawingWriter& written = *sheetWriter;
     writers_.push_back(std::move(sheetWriter));

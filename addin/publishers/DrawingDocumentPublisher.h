@@ -71,6 +71,8 @@ private:
     double paperHeight_ = 0.0;
     host::Application* application_ = nullptr;
     w2dout::SheetContext sheet_;
+    // How the progress dialog names the sheet being written.
+    std::u16string progressSubject_;
     std::vector<std::unique_ptr<DWFToolkit::DWFGraphicResource>> graphics_;
     std::vector<std::unique_ptr<CDWFxDrawingWriter>> writers_;
 };

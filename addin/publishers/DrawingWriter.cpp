@@ -283,6 +283,7 @@ int CDWFxDrawingWriter::ProcessDrawingDoc()
         CProgressDlg progress;
         progress.Create(nullptr);
         progress.SetWindowText(u"Publish DWF File...");
+        progress.SetSubject(progressSubject_);
         progress.SetRange(0, GetViewCount());
         result = WalkViews(file, progress);
         progress.DestroyWindow();

@@ -43,6 +43,9 @@ public:
     // host keeps it alive for the whole command). Null is ignored.
     int AssignHostPointer(host::Application* application);
     int SheetNumber() const { return sheetNumber_; }
+    // Which sheet of the drawing this is, as the progress dialog names it
+    // ("sheet 2 of 3").
+    void SetProgressSubject(std::u16string subject) { progressSubject_ = std::move(subject); }
     const std::u16string& TargetPath() const { return targetPath_; }
     // The sheet's temporary file; empty before ProcessDrawingDoc.
     std::u16string GetW2DFileName() const;
@@ -69,6 +72,7 @@ private:
     host::Drawing* drawing_;
     std::u16string targetPath_;
     int sheetNumber_;
+    std::u16string progressSubject_;
     double paperWidth_ = 0.0;
     double paperHeight_ = 0.0;
     w2dout::SheetContext sheet_;

@@ -47,11 +47,14 @@ struct TextureSteps
     const char* count;
     const char* names;
     const char* texture;
+    const char* current;
 };
 
-// The object's texture in the first configuration (in the document's order)
-// that has one; null when there is none or a request failed (its message
-// shown).
+// The object's texture in the document's current configuration, which is
+// the one the package's properties name and the host shows; when it has
+// none there, its texture in the first configuration (in the document's
+// order) that has one. Null when there is none or a request failed (its
+// message shown).
 template <class Object>
 host::Texture* FindTexture(host::Document* document, Object* object, const TextureSteps& steps)
 {
@@ -62,10 +65,34 @@ host::Texture* FindTexture(host::Document* document, Object* object, const Textu
         return nullptr;
     std::vector<std::u16string> names;
     Guarded(steps.names, [&] { names = document->configurationNames(); });
+
+    bool haveCurrent = false;
+    std::u16string current;
+    if (!Guarded(steps.current,
+                 [&]
+                 {
+                     if (host::Configuration* configuration = document->currentConfiguration())
+                     {
+                         current = configuration->name();
+                         haveCurrent = true;
+                     }
+                 }))
+        return nullptr;
+    host::Texture* texture = nullptr;
+    if (haveCurrent)
+    {
+        if (!Guarded(steps.texture, [&] { texture = object->texture(current); }))
+            return nullptr;
+        if (texture)
+            return texture;
+    }
+
     const std::size_t limit = std::min(names.size(), static_cast<std::size_t>(count));
     for (std::size_t i = 0; i < limit; ++i)
     {
-        host::Texture* texture = nullptr;
+        // The current configuration had nothing; it is not asked again.
+        if (haveCurrent && names[i] == current)
+            continue;
         if (!Guarded(steps.texture, [&] { texture = object->texture(names[i]); }))
             return nullptr;
         if (texture)
@@ -212,7 +239,7 @@ HRESULT CDWF3DGrWriter::GenerateBodyTexture(DWFToolkit::DWFSegment& segment, hos
     static const TextureSteps steps = {
         "CDWF3DGrWriter::GenerateBodyTexture. It is count of configuration",
         "CDWF3DGrWriter::GenerateBodyTexture. It is name of configuration",
-        "CDWF3DGrWriter::GenerateBodyTexture"};
+        "CDWF3DGrWriter::GenerateBodyTexture", "CDWF3DGrWriter::GenerateBodyTexture"};
     try
     {
         if (!body || !document_)
@@ -241,7 +268,8 @@ HRESULT CDWF3DGrWriter::GenerateFaceTexture(DWFToolkit::DWFSegment& segment, hos
 {
     static const TextureSteps steps = {
         "CDWF3DGrWriter::GenerateFaceTexture.It is the count of configuration",
-        "CDWF3DGrWriter::GenerateFaceTexture", "CDWF3DGrWriter::GenerateFaceTexture"};
+        "CDWF3DGrWriter::GenerateFaceTexture", "CDWF3DGrWriter::GenerateFaceTexture",
+        "CDWF3DGrWriter::GenerateFaceTexture"};
     try
     {
         if (!face || !document_)
@@ -272,7 +300,8 @@ HRESULT CDWF3DGrWriter::GenerateFeatureTexture(DWFToolkit::DWFSegment& segment, 
     static const TextureSteps steps = {
         "CDWF3DGrWriter::GenerateFeatureTexture.It is get count configuration error",
         "CDWF3DGrWriter::GenerateFeatureTexture.It is get name of configuration error",
-        "CDWF3DGrWriter::GenerateFeatureTexture.It is get texture error"};
+        "CDWF3DGrWriter::GenerateFeatureTexture.It is get texture error",
+        "CDWF3DGrWriter::GenerateFeatureTexture"};
     try
     {
         if (!face || !document_)
@@ -313,9 +342,9 @@ HRESULT CDWF3DGrWriter::GenerateFeatureTexture(DWFToolkit::DWFSegment& segment, 
 HRESULT CDWF3DGrWriter::GenerateComponentTexture(DWFToolkit::DWFSegment& segment,
                                                  host::Component* component, ComponentEntry& entry)
 {
-    static const TextureSteps steps = {"CDWF3DGrWriter::GenerateComponentTexture",
-                                       "CDWF3DGrWriter::GenerateComponentTexture",
-                                       "CDWF3DGrWriter::GenerateComponentTexture"};
+    static const TextureSteps steps = {
+        "CDWF3DGrWriter::GenerateComponentTexture", "CDWF3DGrWriter::GenerateComponentTexture",
+        "CDWF3DGrWriter::GenerateComponentTexture", "CDWF3DGrWriter::GenerateComponentTexture"};
     try
     {
         if (!component || !document_)

@@ -32,6 +32,15 @@ constexpr const char* kFaceCount =
     "CDWF3DGrWriter::GenerateFaceTexture.It is the count of configuration";
 constexpr const char* kFaceTexture = "CDWF3DGrWriter::GenerateFaceTexture";
 
+const std::vector<Reporter> kCurrentConfiguration = {
+    {1, "CDWF3DGrWriter::GenerateBodyTexture"},
+    {2, kFaceTexture},
+    {3, "CDWF3DGrWriter::GenerateFeatureTexture"},
+    {4, kFaceTexture},
+    {5, "CDWF3DGrWriter::GenerateFeatureTexture"},
+    {6, kFaceTexture},
+    {7, "CDWF3DGrWriter::GetGeneralPropsFromDoc"}};
+
 const std::map<std::string, std::vector<Reporter>>& ReportersOfSamplePart()
 {
     static const std::map<std::string, std::vector<Reporter>> table = {
@@ -98,8 +107,10 @@ const std::map<std::string, std::vector<Reporter>>& ReportersOfSamplePart()
         {"Document::materialValues", {{1, "CDWF3DGrWriter::GenerateFaceColor"}}},
         {"Document::summaryInfo", {{1, "CDWF3DGrWriter::GetSummaryPropsFromDoc"}}},
         {"Document::materialName", {{1, "CDWF3DGrWriter::GetMaterialPropsFromDoc"}}},
-        {"Document::currentConfiguration", {{1, "CDWF3DGrWriter::GetGeneralPropsFromDoc"}}},
-        {"Configuration::name", {{1, "CDWF3DGrWriter::GetGeneralPropsFromDoc"}}},
+        // The current configuration is asked, as the configurations are
+        // counted, for each texture; then for the document's properties.
+        {"Document::currentConfiguration", kCurrentConfiguration},
+        {"Configuration::name", kCurrentConfiguration},
         {"Document::extension", {{1, "CDWF3DGrWriter::GetGeneralPropsFromDoc"}}},
         {"ModelExtension::massProperties", {{1, "CDWF3DGrWriter::GetGeneralPropsFromDoc"}}},
         // The sketch walk comes before the thread walk.

@@ -1,8 +1,11 @@
 #include "platform/shell/Shell.h"
 
 #include "platform/kernel/Path.h"
+#include "platform/kernel/Text.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -11,7 +14,30 @@ extern char** environ;
 namespace platform
 {
 
-int Shell::execute(const std::u16string& verb, const std::u16string& file)
+namespace
+{
+constexpr int kFileNotFound = 2; // what the system's call answers for a missing program
+
+std::string ErrorText(int error)
+{
+    char text[256];
+    // The GNU form answers the text, in the buffer or a static string.
+    return ::strerror_r(error, text, sizeof text);
+}
+
+// Why the opener `program` did not do its work, from its wait status.
+std::string OpenerFailure(const std::string& program, int status)
+{
+    if (WIFEXITED(status))
+        return "'" + program + "' exited with status " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status))
+        return "'" + program + "' was ended by signal " + std::to_string(WTERMSIG(status)) + " (" +
+               ::strsignal(WTERMSIG(status)) + ")";
+    return "'" + program + "' did not end normally";
+}
+} // namespace
+
+int Shell::execute(const std::u16string& verb, const std::u16string& file, std::u16string* failure)
 {
     ShellRequest request{verb, file, false};
     int result = 42;
@@ -33,19 +59,36 @@ int Shell::execute(const std::u16string& verb, const std::u16string& file)
         const int spawned =
             ::posix_spawnp(&child, program.c_str(), nullptr, &attributes, argv, environ);
         ::posix_spawnattr_destroy(&attributes);
+        std::string why;
         if (spawned == 0)
         {
             request.launched = true;
             int status = 0;
             // The opener hands the file to a viewer and returns; waiting for
-            // it keeps no zombie behind.
-            ::waitpid(child, &status, 0);
-            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-                result = 2;
+            // it keeps no zombie behind. A wait cut short by a signal is
+            // waited again, so that its status is the opener's.
+            pid_t waited = -1;
+            do
+                waited = ::waitpid(child, &status, 0);
+            while (waited < 0 && errno == EINTR);
+            if (waited < 0)
+                why = "'" + program + "' could not be waited for: " + ErrorText(errno);
+            else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+                why = OpenerFailure(program, status);
+        }
+        else if (spawned == ENOENT)
+        {
+            why = "no program '" + program + "' was found on the path";
         }
         else
         {
-            result = 2; // file not found, as the system reports a missing program
+            why = "'" + program + "' could not be started: " + ErrorText(spawned);
+        }
+        if (!why.empty())
+        {
+            result = kFileNotFound;
+            if (failure)
+                *failure = utf8ToUtf16(why);
         }
     }
     requests_.push_back(request);

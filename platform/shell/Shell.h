@@ -19,8 +19,11 @@ class Shell
 {
 public:
     // Returns a value above 32 on success, as the system's call does; a
-    // recorded request that is not launched counts as success.
-    int execute(const std::u16string& verb, const std::u16string& file);
+    // recorded request that is not launched counts as success. On failure
+    // `failure`, when given, says why: no opener on the path, one that could
+    // not be started, or one that failed (its exit status or signal).
+    int execute(const std::u16string& verb, const std::u16string& file,
+                std::u16string* failure = nullptr);
     void setLaunch(bool launch) { launch_ = launch; }
     bool launches() const { return launch_; }
     // The program started for "open"; tests point it elsewhere.

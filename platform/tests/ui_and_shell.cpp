@@ -10,7 +10,10 @@
 #include <pthread.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 using namespace platform;
 
@@ -144,6 +147,85 @@ TEST(Shell, TheOpenerStartsWithNoSignalBlocked)
     std::getline(std::ifstream(report), line);
     EXPECT_EQ(line, "SigBlk:\t0000000000000000");
     std::remove(report.c_str());
+    std::remove(opener.c_str());
+    ::rmdir(folder);
+}
+
+TEST(Shell, AnOpenThatFailsSaysWhy)
+{
+    char folder[] = "/tmp/qc-shell-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const auto script = [&](const std::string& name, const std::string& body, mode_t mode)
+    {
+        const std::string path = std::string(folder) + "/" + name;
+        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+        ::chmod(path.c_str(), mode);
+        return path;
+    };
+    const std::string failing = script("failing", "exit 3", 0700);
+    const std::string killed = script("killed", "kill -TERM $$", 0700);
+    const std::string unrunnable = script("unrunnable", "exit 0", 0600);
+    const std::string working = script("working", "exit 0", 0700);
+    const auto wide = [](const std::string& text)
+    { return std::u16string(text.begin(), text.end()); };
+
+    Shell shell;
+    shell.setLaunch(true);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"quillcast-no-such-opener", "no program 'quillcast-no-such-opener' was found on the path"},
+        {failing, "'" + failing + "' exited with status 3"},
+        {killed, "'" + killed + "' was ended by signal 15 (Terminated)"},
+        {unrunnable, "'" + unrunnable + "' could not be started: Permission denied"},
+    };
+    for (const auto& [opener, why] : cases)
+    {
+        SCOPED_TRACE(opener);
+        shell.setOpener(opener);
+        std::u16string failure;
+        EXPECT_LE(shell.execute(u"open", u"/tmp/a.dwf", &failure), 32);
+        EXPECT_EQ(failure, wide(why));
+    }
+    shell.setOpener(working);
+    std::u16string failure = u"untouched";
+    EXPECT_GT(shell.execute(u"open", u"/tmp/a.dwf", &failure), 32);
+    EXPECT_EQ(failure, u"untouched");
+    for (const std::string& file : {failing, killed, unrunnable, working})
+        std::remove(file.c_str());
+    ::rmdir(folder);
+}
+
+TEST(Shell, AWaitCutShortByASignalStillTakesTheOpenersStatus)
+{
+    // A signal whose handler does not restart calls lands while the opener
+    // runs: the wait is cut short, and the opener's failure must still be
+    // what counts.
+    char folder[] = "/tmp/qc-shell-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string opener = std::string(folder) + "/slow";
+    std::ofstream(opener) << "#!/bin/sh\nsleep 0.3\nexit 5\n";
+    ::chmod(opener.c_str(), 0700);
+
+    struct sigaction quiet = {};
+    quiet.sa_handler = [](int) {};
+    sigemptyset(&quiet.sa_mask);
+    quiet.sa_flags = 0; // no SA_RESTART
+    struct sigaction before = {};
+    ASSERT_EQ(::sigaction(SIGALRM, &quiet, &before), 0);
+    itimerval soon = {};
+    soon.it_value.tv_usec = 50000;
+    ASSERT_EQ(::setitimer(ITIMER_REAL, &soon, nullptr), 0);
+
+    Shell shell;
+    shell.setLaunch(true);
+    shell.setOpener(opener);
+    std::u16string failure;
+    const int result = shell.execute(u"open", u"/tmp/a.dwf", &failure);
+    const itimerval off = {};
+    ::setitimer(ITIMER_REAL, &off, nullptr);
+    ::sigaction(SIGALRM, &before, nullptr);
+    EXPECT_LE(result, 32);
+    EXPECT_EQ(failure, std::u16string(u"'") + std::u16string(opener.begin(), opener.end()) +
+                           u"' exited with status 5");
     std::remove(opener.c_str());
     ::rmdir(folder);
 }

@@ -45,7 +45,8 @@ const char kUsage[] =
     "  --password TEXT        encrypt the package of a part or assembly; drawing packages\n"
     "                         are never encrypted (default: none)\n"
     "  --open                 open the package afterwards in the program the desktop\n"
-    "                         associates with it (default: off)\n"
+    "                         associates with it; a note says why when it cannot be\n"
+    "                         (default: off)\n"
     "  --no-open              do not open the package afterwards (the default)\n"
     "  --force                replace OUT.dwf when it exists, or when it appears while\n"
     "                         the package is written (default: off: OUT.dwf is never\n"
@@ -170,7 +171,9 @@ Options Parse(int argc, char** argv)
     return options;
 }
 
-// Draws the progress dialogs of the add-in as a bar on standard error.
+// Draws the progress dialogs of the add-in as a bar on standard error, each
+// line naming what its dialog says is being written (the model, or which
+// sheet of the drawing).
 class TerminalProgress : public CProgressDlg::Listener
 {
 public:
@@ -187,14 +190,14 @@ public:
             filled = kWidth;
         std::string bar(static_cast<std::size_t>(filled), '#');
         bar.resize(kWidth, ' ');
-        std::fprintf(stderr, "\r%s sheet %d [%s] %4s",
-                     platform::utf16ToUtf8(dialog.GetWindowText()).c_str(), sheets_, bar.c_str(),
+        std::string label = platform::utf16ToUtf8(dialog.GetWindowText());
+        if (!dialog.GetSubject().empty())
+            label += " " + platform::utf16ToUtf8(dialog.GetSubject());
+        std::fprintf(stderr, "\r%s [%s] %4s", label.c_str(), bar.c_str(),
                      platform::utf16ToUtf8(dialog.PercentText()).c_str());
         std::fflush(stderr);
         drawn_ = true;
     }
-    // Each sheet of a drawing shows a dialog of its own.
-    void OnProgressShown(const CProgressDlg&) override { ++sheets_; }
     void OnProgressClosed(const CProgressDlg&) override
     {
         if (drawn_)
@@ -205,7 +208,6 @@ public:
 private:
     static constexpr long long kWidth = 30;
     bool drawn_ = false;
-    int sheets_ = 0;
 };
 } // namespace
 

@@ -1,0 +1,174 @@
+// The quillcast program publishing parts and assemblies whose faces, bodies,
+// features and components have a texture in several configurations: the
+// package carries the image of the document's current configuration, and
+// only where the current configuration has none the first configuration's
+// that has one. The images are made by ImageMagick, each of its own colour;
+// python3 reads the package (zipfile for the stored images, zlib for the
+// W3D stream's texture names) apart from our own readers.
+#include "QuillcastHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+namespace
+{
+using namespace publish_test;
+
+// A triangle of the model: its corners, normals and texture coordinates.
+const char kTriangle[] = "<triangles>0 0 0 1 0 0 0 1 0</triangles>"
+                         "<normals>0 0 1 0 0 1 0 0 1</normals>"
+                         "<texture-coordinates>0 0 1 0 0 1</texture-coordinates>";
+
+// Prints, for each image file given after the package, whether an entry of
+// the package holds its bytes and whether the W3D stream names a texture of
+// it (the texture name is the image path's letters and digits followed by
+// " texture"); a line "<file> <stored 0|1> <named 0|1>".
+const char kInspect[] =
+    "import sys, zipfile, zlib, re, os\n"
+    "z = zipfile.ZipFile(sys.argv[1])\n"
+    "entries = [z.read(i) for i in z.infolist()]\n"
+    "w3d = [z.read(n) for n in z.namelist() if n.endswith('.w3d')]\n"
+    "assert len(w3d) == 1, z.namelist()\n"
+    "raw = w3d[0]\n"
+    "stream = zlib.decompressobj().decompress(raw[raw.index(b'Zx') + 1:])\n"
+    "for path in sys.argv[2:]:\n"
+    "    data = open(path, 'rb').read()\n"
+    "    name = re.sub(rb'[^A-Za-z0-9]', b'', os.path.basename(path).encode())\n"
+    "    print(os.path.basename(path), int(data in entries),\n"
+    "          int(name + b' texture' in stream))\n";
+
+class QuillcastConfigurationTextures : public QuillcastProgram
+{
+protected:
+    void SetUp() override
+    {
+        QuillcastProgram::SetUp();
+        if (IsSkipped())
+            return;
+        if (!HaveTool("python3") || !HaveTool("convert"))
+            GTEST_SKIP() << "python3 and ImageMagick's convert are needed";
+        ASSERT_EQ(::mkdir((root_ + "/textures").c_str(), 0700), 0);
+    }
+    // An image of one colour of its own, at textures/<name>.
+    std::string Image(const std::string& name, const std::string& colour)
+    {
+        const std::string path = root_ + "/textures/" + name;
+        EXPECT_EQ(RunCommand("convert -size 8x8 xc:" + colour + " " + Quoted(path)), 0) << name;
+        images_.push_back(path);
+        return path;
+    }
+    // What the package at Target() holds of each image made: "stored named".
+    std::map<std::string, std::string> Inspect()
+    {
+        const std::string script = root_ + "/inspect.py";
+        std::ofstream(script) << kInspect;
+        std::string command = "python3 " + Quoted(script) + " " + Quoted(Target());
+        for (const std::string& image : images_)
+            command += " " + Quoted(image);
+        std::string listing;
+        EXPECT_EQ(RunCommand(command + " 2>&1", &listing), 0) << listing;
+        std::map<std::string, std::string> found;
+        std::istringstream lines(listing);
+        std::string name, stored, named;
+        while (lines >> name >> stored >> named)
+            found[name] = stored + " " + named;
+        return found;
+    }
+    static std::string Texture(const std::string& configuration, const std::string& file)
+    {
+        return "<texture configuration=\"" + configuration + "\" file=\"" + file +
+               "\" angle=\"0\" scale=\"1\"/>";
+    }
+
+    std::vector<std::string> images_;
+};
+
+TEST_F(QuillcastConfigurationTextures, APartShowsTheCurrentConfigurationsTextures)
+{
+    // Three configurations, "Long" current and not first. Every object has
+    // a texture in each, but the last face, which has none in "Long".
+    std::string textures;
+    const auto each = [&](const std::string& object, const std::string& extension)
+    {
+        std::string xml;
+        const std::map<std::string, std::string> colours = {
+            {"Short", "red"}, {"Long", "green"}, {"Polished", "blue"}};
+        // In the reverse of the configurations' order: the element order
+        // must not matter.
+        for (const char* configuration : {"Polished", "Long", "Short"})
+        {
+            std::string lower = configuration;
+            lower[0] = static_cast<char>(lower[0] - 'A' + 'a');
+            xml += Texture(configuration,
+                           Image(object + "-" + lower + extension, colours.at(configuration)));
+        }
+        return xml;
+    };
+    const std::string face = each("face", ".jpg");
+    const std::string feature = each("feature", ".jpg");
+    const std::string body = each("body", ".png");
+    const std::string walked = Texture("Polished", Image("walked-polished.jpg", "yellow")) +
+                               Texture("Short", Image("walked-short.jpg", "magenta"));
+    const std::string xml =
+        std::string("<host-document><document type=\"1\" title=\"rod.PRT\">"
+                    "<configuration name=\"Short\"/><configuration name=\"Long\" current=\"1\"/>"
+                    "<configuration name=\"Polished\"/>"
+                    "<feature id=\"cut\" type-name=\"Cut\" kind=\"1\">") +
+        feature + "</feature><body>" + body + "<face triangles=\"1\">" + kTriangle + face +
+        "</face><face triangles=\"1\" feature=\"cut\">" + kTriangle +
+        "</face><face triangles=\"1\">" + kTriangle + walked +
+        "</face></body></document></host-document>";
+
+    std::string errors;
+    ASSERT_EQ(Quillcast("publish " + Quoted(Document("rod.xml", xml)) + " -o " + Quoted(Target()),
+                        errors),
+              0)
+        << errors;
+    // "stored named" for each image.
+    const std::map<std::string, std::string> expected = {
+        {"face-short.jpg", "0 0"},     {"face-long.jpg", "1 1"},     {"face-polished.jpg", "0 0"},
+        {"feature-short.jpg", "0 0"},  {"feature-long.jpg", "1 1"},  {"feature-polished.jpg", "0 0"},
+        {"body-short.png", "0 0"},     {"body-long.png", "1 1"},     {"body-polished.png", "0 0"},
+        // No texture in the current configuration: the first that has one.
+        {"walked-short.jpg", "1 1"},   {"walked-polished.jpg", "0 0"},
+    };
+    EXPECT_EQ(Inspect(), expected);
+}
+
+TEST_F(QuillcastConfigurationTextures, AnAssemblyShowsItsCurrentConfigurationsTextures)
+{
+    // The component's own texture, and the texture of the face of its body,
+    // in the assembly's configurations "First" and "Chosen" (current).
+    const std::string component = Texture("First", Image("peg-first.jpg", "red")) +
+                                  Texture("Chosen", Image("peg-chosen.jpg", "green"));
+    const std::string face = Texture("First", Image("pegface-first.jpg", "blue")) +
+                             Texture("Chosen", Image("pegface-chosen.jpg", "yellow"));
+    const std::string xml =
+        std::string("<host-document><document type=\"2\" title=\"frame.ASM\" active=\"1\">"
+                    "<configuration name=\"First\"/><configuration name=\"Chosen\" "
+                    "current=\"1\"/><components><component name=\"frame\">"
+                    "<component name=\"peg-1\" document=\"peg.PRT\" state=\"1\" "
+                    "box=\"0 0 0 1 1 0\" transform=\"1 0 0 0 1 0 0 0 1 0 0 0 1\">") +
+        component + "<body><face triangles=\"1\">" + kTriangle + face +
+        "</face></body></component></component></components></document>"
+        "<document type=\"1\" title=\"peg.PRT\"><configuration name=\"Default\" "
+        "current=\"1\"/></document></host-document>";
+
+    std::string errors;
+    ASSERT_EQ(Quillcast("publish " + Quoted(Document("frame.xml", xml)) + " -o " +
+                            Quoted(Target()),
+                        errors),
+              0)
+        << errors;
+    const std::map<std::string, std::string> expected = {
+        {"peg-first.jpg", "0 0"},
+        {"peg-chosen.jpg", "1 1"},
+        {"pegface-first.jpg", "0 0"},
+        {"pegface-chosen.jpg", "1 1"},
+    };
+    EXPECT_EQ(Inspect(), expected);
+}
+
+} // namespace
