@@ -53,7 +53,8 @@ std::unique_ptr<TiffHeaderView> TiffHeaderView::open(const std::string& nativePa
         return nullptr;
     }
     const bool bigEndian = header[0] == 'M';
-    const auto version = static_cast<std::uint16_t>(bigEndian ? header[2] << 8 | header[3] : header[3] << 8 | header[2]);
+    const auto version =
+        static_cast<std::uint16_t>(bigEndian ? header[2] << 8 | header[3] : header[3] << 8 | header[2]);
     std::uint64_t patchAt = 0;
     std::size_t patchLength = 0;
     if (version == kClassicVersion && firstDirectory <= std::numeric_limits<std::uint32_t>::max())

@@ -16,8 +16,8 @@ namespace
 // The decoder of the directory, or null when the file, the directory or its
 // layout cannot be read that way. A directory whose size differs from what
 // the frame saw (the file changed underneath) is not read either.
-std::unique_ptr<TiffRowDecoder> openDecoder(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
-                                            std::int32_t width, TiffRowDecoder::Source source)
+std::unique_ptr<TiffRowDecoder> openDecoder(const FileSpecifier& file, const TiffDirectory& directory,
+                                            std::int32_t height, std::int32_t width, TiffRowDecoder::Source source)
 {
     const std::optional<std::string> path = CodecFile::nativePath(file);
     if (!path)
@@ -119,8 +119,9 @@ TiffEncodedRowIterator32Bit::TiffEncodedRowIterator32Bit(const FileSpecifier& fi
 {
 }
 
-TiffEncodedTileRowIterator32Bit::TiffEncodedTileRowIterator32Bit(const FileSpecifier& file, const TiffDirectory& directory,
-                                                                 std::int32_t height, std::int32_t width)
+TiffEncodedTileRowIterator32Bit::TiffEncodedTileRowIterator32Bit(const FileSpecifier& file,
+                                                                 const TiffDirectory& directory, std::int32_t height,
+                                                                 std::int32_t width)
     : TiffRowIterator(file, directory, height, width, TiffRowDecoder::Source::kRgbaTiles)
 {
 }

@@ -60,7 +60,8 @@ private:
 class TiffRowIteratorUC : public TiffRowIterator
 {
 public:
-    TiffRowIteratorUC(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height, std::int32_t width);
+    TiffRowIteratorUC(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
+                      std::int32_t width);
 };
 
 // Tiled directories: one band of tiles (a tile row) at a time, only the
@@ -68,14 +69,16 @@ public:
 class TiffTileRowIterator : public TiffRowIterator
 {
 public:
-    TiffTileRowIterator(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height, std::int32_t width);
+    TiffTileRowIterator(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
+                        std::int32_t width);
 };
 
 // 1-bit strips, a whole decoded strip at a time.
 class TiffRowIterator1Bit : public TiffRowIterator
 {
 public:
-    TiffRowIterator1Bit(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height, std::int32_t width);
+    TiffRowIterator1Bit(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
+                        std::int32_t width);
 };
 
 class TiffRowIteratorUC1Bit : public TiffRowIteratorUC
