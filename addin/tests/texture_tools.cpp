@@ -11,6 +11,7 @@
 #include "imaging/codecs/tests/CcittTiffSupport.h"
 #include "imaging/codecs/tests/CodecTestFiles.h"
 #include "imaging/codecs/tests/FlicTestFiles.h"
+#include "imaging/codecs/tests/ReadCallCount.h"
 #include "imaging/tests/ToolCheck.h"
 #include "platform/kernel/Path.h"
 
@@ -326,6 +327,42 @@ TEST_F(TextureConversionTest, TiffFilesConvertTheirFullImagePastReducedCopiesAnd
         EXPECT_GT(OmviTest::psnr(decoded, full), 28.0);
     }
     EXPECT_TRUE(OmviTest::fileExists(FolderPath() + "/wood.tiffxos_a1d9A_w2w95.jpg"));
+}
+
+TEST_F(TextureConversionTest, ATiffOfManyPagesConvertsItsFirstInWorkProportionalToItsPages)
+{
+    OMVI_REQUIRE_TOOL("convert");
+    OMVI_REQUIRE_READ_CALL_COUNT();
+    const TestImage first = OmviTest::patternImage(16, 12, 3, 7);
+    const TestImage other = OmviTest::patternImage(16, 12, 3, 8);
+    const std::string firstPpm = root_ + "/first.ppm";
+    const std::string otherPpm = root_ + "/other.ppm";
+    ASSERT_TRUE(OmviTest::writeFileBytes(firstPpm, OmviTest::toPnm(first)));
+    ASSERT_TRUE(OmviTest::writeFileBytes(otherPpm, OmviTest::toPnm(other)));
+    // The read calls of converting a file of `pages` pages, the first page
+    // unlike the others; every page counts, the first is the texture.
+    auto readCallsToConvert = [&](int pages)
+    {
+        const std::string path = sources_ + "/pages" + std::to_string(pages) + ".tif";
+        EXPECT_EQ(RunCommand(OmviTest::magick() + " " + Quoted(firstPpm) + " " + Quoted(otherPpm) +
+                             " -duplicate " + std::to_string(pages - 2) + " " + Quoted(path)),
+                  0);
+        const std::uint64_t before = *OmviTest::readCallsSoFar();
+        const Outcome outcome = Convert(path);
+        const std::uint64_t calls = *OmviTest::readCallsSoFar() - before;
+        EXPECT_TRUE(outcome.converted) << platform::path::toNative(outcome.failure);
+        EXPECT_EQ(outcome.details.fileFrames, pages);
+        EXPECT_EQ(outcome.details.selectedFrames, pages);
+        EXPECT_EQ(outcome.details.frame, 0);
+        EXPECT_GT(OmviTest::psnr(JpegFileAsRgb(outcome.path()), first), 28.0);
+        return calls;
+    };
+    // Work in proportion to the pages: at most four times the read calls
+    // (and a few more) for four times the pages, where going to each page
+    // along the chain of directories from the first takes sixteen times.
+    const std::uint64_t few = readCallsToConvert(100);
+    const std::uint64_t many = readCallsToConvert(400);
+    EXPECT_LE(many, 4 * few + 100) << few << " read calls for 100 pages";
 }
 
 TEST_F(TextureConversionTest, TheW2DImageTakesTheFileItselfForPngJpegAndWhiteZeroGroup4)

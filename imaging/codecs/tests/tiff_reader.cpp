@@ -6,10 +6,12 @@
 // file's photometric interpretation.
 #include "imaging/codecs/tests/SharedTestSupport.h"
 #include "TiffTestSupport.h"
+#include "imaging/codecs/tests/ReadCallCount.h"
 
 #include "imaging/OMVIException.h"
 #include "imaging/codecs/DirectTileReadInterface.h"
 #include "imaging/codecs/SubRegionRowIteratorInterface.h"
+#include "imaging/codecs/properties/FormatCodecPropertySetIterator.h"
 #include "imaging/codecs/tiff/reader/TiffReadFile.h"
 #include "imaging/tests/ToolCheck.h"
 
@@ -123,6 +125,55 @@ protected:
         ASSERT_EQ(reference->width, decoded->width);
         ASSERT_EQ(reference->height, decoded->height);
         EXPECT_EQ(rgbOf(*decoded), rgbOf(*reference));
+    }
+
+    // A file of `pages` 8 x 8 grey pages written by libtiff, page p filled
+    // with the level pageLevel(p).
+    std::string writePages(const std::string& name, int pages, const char* mode = "w")
+    {
+        TiffSpec page;  // uncompressed 8-bit grey
+        page.width = page.height = 8;
+        page.subfileType = FILETYPE_PAGE;
+        std::vector<TiffSpec> specs(static_cast<std::size_t>(pages), page);
+        std::vector<Bytes> data;
+        for (int p = 0; p < pages; ++p)
+            data.emplace_back(64, pageLevel(p));
+        const std::string path = folder_.file(name);
+        EXPECT_TRUE(writeTiff(path, specs, data, mode)) << name;
+        return path;
+    }
+    static std::uint8_t pageLevel(int page) { return static_cast<std::uint8_t>(page * 7 % 251); }
+
+    // Counts the frames of a file of writePages and reaches every one as
+    // the texture conversion's scan does (the frame, its properties) and
+    // then its first row; answers the read calls all of that made.
+    std::uint64_t readCallsToReachEveryPage(const std::string& path, int pages)
+    {
+        const std::uint64_t before = *OmviTest::readCallsSoFar();
+        std::unique_ptr<ReadImageFileInterface> reader(codec_.openForRead(specifierOf(path)));
+        EXPECT_TRUE(reader);
+        if (!reader)
+            return 0;
+        EXPECT_EQ(reader->frameCount(), pages);
+        DataBuffer row(8);
+        for (int p = 0; p < reader->frameCount(); ++p)
+        {
+            std::unique_ptr<ReadImageFileFrameInterface> frame(reader->openFrame(p));
+            EXPECT_TRUE(frame) << p;
+            if (!frame)
+                return 0;
+            std::unique_ptr<FormatCodecPropertySetIterator> properties(frame->getProperties());
+            EXPECT_TRUE(properties) << p;
+            std::unique_ptr<RowIteratorInterface> rows(frame->newRowIterator());
+            EXPECT_TRUE(rows) << p;
+            if (!rows)
+                return 0;
+            rows->start();
+            rows->getRow(row);
+            EXPECT_EQ(row.data()[0], pageLevel(p)) << p;
+            EXPECT_EQ(row.data()[7], pageLevel(p)) << p;
+        }
+        return *OmviTest::readCallsSoFar() - before;
     }
 
     TiffFormatCodec codec_{TiffFormatCodec::kWithLzw};
@@ -603,6 +654,46 @@ TEST_F(TiffReaderTest, FramesAreTheImageDirectories)
     ASSERT_TRUE(pageA && pageB);
     EXPECT_EQ(rgbOf(*pageA), rgbOf(*tifftopnm(a)));
     EXPECT_EQ(rgbOf(*pageB), rgbOf(*tifftopnm(b)));
+}
+
+TEST_F(TiffReaderTest, EveryPageOfAManyPageFileIsReachedInWorkProportionalToItsPages)
+{
+    OMVI_REQUIRE_READ_CALL_COUNT();
+    // Work in proportion to the pages takes at most four times the read
+    // calls (and a few more) for four times the pages; going to each page
+    // along the chain of directories from the first takes sixteen times.
+    const std::uint64_t few = readCallsToReachEveryPage(writePages("few.tif", 100), 100);
+    const std::uint64_t many = readCallsToReachEveryPage(writePages("many.tif", 400), 400);
+    ASSERT_GT(few, 0u);
+    EXPECT_LE(many, 4 * few + 100) << few << " read calls for 100 pages";
+    // Pages are found where they are in either byte order and in BigTIFF.
+    for (const char* mode : {"wb", "w8", "wb8"})
+    {
+        SCOPED_TRACE(mode);
+        readCallsToReachEveryPage(writePages(std::string(mode) + ".tif", 20, mode), 20);
+    }
+
+    // A chain whose last directory leads back to the first ends at the loop:
+    // every page before it is there, and no page twice.
+    const std::string looped = writePages("looped.tif", 30);
+    TIFF* tiff = TIFFOpen(looped.c_str(), "r");
+    ASSERT_TRUE(tiff);
+    const std::uint64_t first = TIFFCurrentDirOffset(tiff);
+    std::uint64_t last = first;
+    do
+        last = TIFFCurrentDirOffset(tiff);
+    while (TIFFReadDirectory(tiff));
+    TIFFClose(tiff);
+    Bytes bytes = OmviTest::readFileBytes(looped);
+    ASSERT_EQ(bytes[0], 'I');  // libtiff writes this machine's order
+    ASSERT_LT(last + 2, bytes.size());
+    const std::size_t entries = bytes[last] | bytes[last + 1] << 8;
+    const std::size_t next = last + 2 + 12 * entries;
+    ASSERT_LE(next + 4, bytes.size());
+    for (int i = 0; i < 4; ++i)
+        bytes[next + i] = static_cast<std::uint8_t>(first >> (8 * i));
+    ASSERT_TRUE(OmviTest::writeFileBytes(looped, bytes));
+    readCallsToReachEveryPage(looped, 30);
 }
 
 TEST_F(TiffReaderTest, RegionsAreClampedAndDelivered)

@@ -1,6 +1,7 @@
 #include "imaging/codecs/tiff/TiffHandle.h"
 
 #include "dwfcore/RegularFile.h"
+#include "imaging/codecs/tiff/TiffHeaderView.h"
 
 #include <cstdio>
 #include <cstring>
@@ -26,7 +27,15 @@ constexpr int kMostDirectories = 65536;
 class OpenOptions
 {
 public:
-    OpenOptions() : options_(TIFFOpenOptionsAlloc()) {}
+    OpenOptions(TIFFErrorHandlerExtR onError, TIFFErrorHandlerExtR onWarning, void* handle)
+        : options_(TIFFOpenOptionsAlloc())
+    {
+        if (!options_)
+            return;
+        TIFFOpenOptionsSetMaxSingleMemAlloc(options_, static_cast<tmsize_t>(TiffHandle::kMaxSingleAllocation));
+        TIFFOpenOptionsSetErrorHandlerExtR(options_, onError, handle);
+        TIFFOpenOptionsSetWarningHandlerExtR(options_, onWarning, handle);
+    }
     ~OpenOptions()
     {
         if (options_)
@@ -56,6 +65,44 @@ const std::string& jpegDataEndedText()
     return text;
 }
 
+// libtiff's client procedures on a TiffHeaderView (the client data).
+tmsize_t readView(thandle_t view, void* buffer, tmsize_t count)
+{
+    if (count < 0)
+        return -1;
+    return static_cast<tmsize_t>(static_cast<TiffHeaderView*>(view)->read(buffer, static_cast<std::uint64_t>(count)));
+}
+
+tmsize_t writeNothing(thandle_t, void*, tmsize_t)
+{
+    return -1;
+}
+
+toff_t seekView(thandle_t view, toff_t offset, int whence)
+{
+    // libtiff hands a move back as an offset that wrapped round, as lseek
+    // takes it.
+    return static_cast<toff_t>(static_cast<TiffHeaderView*>(view)->seek(static_cast<std::int64_t>(offset), whence));
+}
+
+toff_t sizeOfView(thandle_t view)
+{
+    return static_cast<toff_t>(static_cast<TiffHeaderView*>(view)->size());
+}
+
+// The handle closes the view itself, after libtiff is done with it.
+int closeNothing(thandle_t)
+{
+    return 0;
+}
+
+int mapNothing(thandle_t, void**, toff_t*)
+{
+    return 0;
+}
+
+void unmapNothing(thandle_t, void*, toff_t) {}
+
 } // namespace
 
 TiffHandle::TiffHandle(std::string path, bool writing) : path_(std::move(path)), writing_(writing) {}
@@ -84,6 +131,14 @@ std::unique_ptr<TiffHandle> TiffHandle::openDirectory(const std::string& nativeP
     return handle;
 }
 
+std::unique_ptr<TiffHandle> TiffHandle::openDirectory(const std::string& nativePath, const TiffDirectory& directory)
+{
+    std::unique_ptr<TiffHeaderView> view = TiffHeaderView::open(nativePath, directory.offset);
+    if (!view)
+        return nullptr;
+    return openView(nativePath, std::move(view));
+}
+
 std::unique_ptr<TiffHandle> TiffHandle::createForWriting(const std::string& nativePath)
 {
     // Created exclusively and kept open: no other file can take the name
@@ -103,15 +158,12 @@ std::unique_ptr<TiffHandle> TiffHandle::open(const std::string& nativePath, int 
     // Registers the GeoTIFF tags with libtiff (once per process).
     XTIFFInitialize();
     std::unique_ptr<TiffHandle> handle(new TiffHandle(nativePath, writing));
-    OpenOptions options;
+    OpenOptions options(&TiffHandle::onError, &TiffHandle::onWarning, handle.get());
     if (!options.get())
     {
         ::close(descriptor);
         return nullptr;
     }
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(kMaxSingleAllocation));
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), &TiffHandle::onError, handle.get());
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), &TiffHandle::onWarning, handle.get());
     handle->tiff_ = TIFFFdOpenExt(descriptor, nativePath.c_str(), mode, options.get());
     if (!handle->tiff_)
     {
@@ -119,6 +171,22 @@ std::unique_ptr<TiffHandle> TiffHandle::open(const std::string& nativePath, int 
         ::close(descriptor);
         return nullptr;
     }
+    return handle;
+}
+
+std::unique_ptr<TiffHandle> TiffHandle::openView(const std::string& nativePath, std::unique_ptr<TiffHeaderView> view)
+{
+    XTIFFInitialize();
+    std::unique_ptr<TiffHandle> handle(new TiffHandle(nativePath, false));
+    OpenOptions options(&TiffHandle::onError, &TiffHandle::onWarning, handle.get());
+    if (!options.get())
+        return nullptr;
+    // Read, not mapped, as openForReading.
+    handle->tiff_ = TIFFClientOpenExt(nativePath.c_str(), "rm", view.get(), readView, writeNothing, seekView,
+                                      closeNothing, sizeOfView, mapNothing, unmapNothing, options.get());
+    if (!handle->tiff_)
+        return nullptr;
+    handle->view_ = std::move(view);
     return handle;
 }
 
@@ -135,9 +203,10 @@ bool TiffHandle::close()
         return !hasError();
     if (writing_)
         TIFFFlush(tiff_);
-    // TIFFClose closes the descriptor too.
+    // TIFFClose closes the descriptor too (a view's, with the view).
     TIFFClose(tiff_);
     tiff_ = nullptr;
+    view_.reset();
     return !hasError();
 }
 

@@ -5,6 +5,8 @@
 // allocation libtiff makes for the handle is capped, so a damaged file
 // costs at most kMaxSingleAllocation bytes at a time. Every handle knows
 // the GeoTIFF tags.
+#include "imaging/codecs/tiff/TiffDirectory.h"
+
 #include <cstdarg>
 #include <cstdint>
 #include <memory>
@@ -14,6 +16,8 @@ typedef struct tiff TIFF;
 
 namespace Omvi
 {
+
+class TiffHeaderView;
 
 class TiffHandle
 {
@@ -27,8 +31,14 @@ public:
     // cannot be opened or libtiff does not take it.
     static std::unique_ptr<TiffHandle> openForReading(const std::string& nativePath);
     // The same, moved to directory `directory` (counted from 0); null when the
-    // file has no such directory.
+    // file has no such directory. libtiff walks the chain of directories
+    // from the first to it.
     static std::unique_ptr<TiffHandle> openDirectory(const std::string& nativePath, int directory);
+    // The same on a directory found before (TiffDirectory), reached at its
+    // offset through a TiffHeaderView: one directory read however far down
+    // the chain it lies. For libtiff that directory is the file's first;
+    // setDirectory counts from it. Null when it cannot be read.
+    static std::unique_ptr<TiffHandle> openDirectory(const std::string& nativePath, const TiffDirectory& directory);
     // A new file created for writing; null when the file exists already or
     // cannot be made. An existing file is never touched.
     static std::unique_ptr<TiffHandle> createForWriting(const std::string& nativePath);
@@ -67,10 +77,13 @@ private:
     TiffHandle(std::string path, bool writing);
     static std::unique_ptr<TiffHandle> open(const std::string& nativePath, int descriptor, const char* mode,
                                             bool writing);
+    static std::unique_ptr<TiffHandle> openView(const std::string& nativePath, std::unique_ptr<TiffHeaderView> view);
     static int onError(TIFF* tiff, void* self, const char* module, const char* format, va_list arguments);
     static int onWarning(TIFF* tiff, void* self, const char* module, const char* format, va_list arguments);
 
     TIFF* tiff_ = nullptr;
+    // What a handle opened at a directory reads through; it outlives tiff_.
+    std::unique_ptr<TiffHeaderView> view_;
     std::string path_;
     bool writing_;
     int errors_ = 0;

@@ -47,7 +47,7 @@ TiffReadFile::TiffReadFile(const TiffFormatCodec& codec, const FileSpecifier& fi
     for (int directory = 0; directory < kMostFrames; ++directory)
     {
         if (isFrame(handle->get(), tiffCodec_.modeCode() >= TiffFormatCodec::kWithLzw))
-            directories_.push_back(directory);
+            directories_.push_back({directory, TIFFCurrentDirOffset(handle->get())});
         if (!TIFFReadDirectory(handle->get()))
             break;
     }
@@ -64,17 +64,18 @@ int TiffReadFile::directoryOf(int index) const
 {
     if (index < 0 || index >= frameCount())
         return -1;
-    return directories_[static_cast<std::size_t>(index)];
+    return directories_[static_cast<std::size_t>(index)].index;
 }
 
 ReadImageFileFrameInterface* TiffReadFile::openFrame(int index)
 {
-    const int directory = directoryOf(index);
-    if (directory < 0)
+    if (directoryOf(index) < 0)
         return nullptr;
     try
     {
-        return TiffReadFileFrame::open(tiffCodec_, fileSpecifier(), correlations(), index, directory).release();
+        return TiffReadFileFrame::open(tiffCodec_, fileSpecifier(), correlations(), index,
+                                       directories_[static_cast<std::size_t>(index)])
+            .release();
     }
     catch (const std::bad_alloc&)
     {

@@ -2,10 +2,13 @@
 // A TIFF file being read: its frames are the directories that hold an
 // image the codec reads as one (not transparency masks, and not LZW
 // directories when the codec leaves those out), counted once when the file
-// is opened. Frame i is the i-th counted directory; each frame opens the
-// file again for itself.
+// is opened, in one walk along the chain of directories. Frame i is the
+// i-th counted directory; each frame opens the file again for itself, at
+// the directory's offset the walk found, so reaching every frame is work
+// in proportion to the frames.
 #include "imaging/FileSpecifier.h"
 #include "imaging/codecs/codec/CodecReadFile.h"
+#include "imaging/codecs/tiff/TiffDirectory.h"
 
 #include <memory>
 #include <vector>
@@ -36,7 +39,7 @@ public:
 
 private:
     const TiffFormatCodec& tiffCodec_;
-    std::vector<int> directories_;
+    std::vector<TiffDirectory> directories_;
 };
 
 } // namespace Omvi

@@ -51,7 +51,8 @@ double doubleAt(const std::uint8_t* bytes, std::size_t offset, bool swapped)
 } // namespace
 
 TiffReadFileFrame::TiffReadFileFrame(const TiffFormatCodec& codec, const FileSpecifier& file,
-                                     CorrelationPropertySetIterator* options, int index, int directory)
+                                     CorrelationPropertySetIterator* options, int index,
+                                     const TiffDirectory& directory)
     : codec_(codec), file_(file), options_(options), index_(index), directory_(directory)
 {
 }
@@ -60,7 +61,7 @@ TiffReadFileFrame::~TiffReadFileFrame() = default;
 
 std::unique_ptr<TiffReadFileFrame> TiffReadFileFrame::open(const TiffFormatCodec& codec, const FileSpecifier& file,
                                                            CorrelationPropertySetIterator* options, int index,
-                                                           int directory)
+                                                           const TiffDirectory& directory)
 {
     std::unique_ptr<TiffReadFileFrame> frame(new TiffReadFileFrame(codec, file, options, index, directory));
     if (!frame->initialise())
@@ -220,7 +221,7 @@ RowIteratorInterface* TiffReadFileFrame::newRowIterator()
     if (layout_.rowFormat() == TiffRowFormat::kNone)
         return nullptr;
     const FileSpecifier& f = file_;
-    const int d = directory_;
+    const TiffDirectory& d = directory_;
     const auto h = static_cast<std::int32_t>(layout_.height);
     const auto w = static_cast<std::int32_t>(layout_.width);
     const bool tiled = layout_.tiled;

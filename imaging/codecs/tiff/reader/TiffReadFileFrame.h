@@ -9,6 +9,7 @@
 #include "imaging/FileSpecifier.h"
 #include "imaging/codecs/DirectTileReadInterface.h"
 #include "imaging/codecs/ReadImageFileFrameInterface.h"
+#include "imaging/codecs/tiff/TiffDirectory.h"
 #include "imaging/codecs/tiff/TiffLayout.h"
 
 #include <array>
@@ -30,13 +31,14 @@ class ZeziZerUruzoredovu;
 class TiffReadFileFrame : public ReadImageFileFrameInterface, public DirectTileReadInterface
 {
 public:
-    // Frame `index` of the file, on directory `directory`; null when the
-    // directory cannot be opened or its sizes are unusable. The side-car
+    // Frame `index` of the file, on directory `directory` (reached at its
+    // offset); null when the directory cannot be opened or its sizes are
+    // unusable. The side-car
     // correlations of `options` (not owned; may be null) are told the
     // image's size and read.
     static std::unique_ptr<TiffReadFileFrame> open(const TiffFormatCodec& codec, const FileSpecifier& file,
                                                    CorrelationPropertySetIterator* options, int index,
-                                                   int directory);
+                                                   const TiffDirectory& directory);
     ~TiffReadFileFrame() override;
 
     // 0 always; 1 (whole tiles) for a tiled directory; 2 (rows in any order)
@@ -67,12 +69,12 @@ public:
     int tileSize() const override;
     bool readTile(int tileRow, int tileColumn, std::uint8_t* buffer) override;
 
-    int directoryIndex() const { return directory_; }
+    int directoryIndex() const { return directory_.index; }
     const TiffLayout& layout() const { return layout_; }
 
 private:
     TiffReadFileFrame(const TiffFormatCodec& codec, const FileSpecifier& file, CorrelationPropertySetIterator* options,
-                      int index, int directory);
+                      int index, const TiffDirectory& directory);
     bool initialise();
     std::unique_ptr<TiffFormatCodecPropertySetIterator> buildProperties();
     std::unique_ptr<ZeziZerUruzoredovu> recordCorrelation();
@@ -82,7 +84,7 @@ private:
     FileSpecifier file_;
     CorrelationPropertySetIterator* options_;
     int index_;
-    int directory_;
+    TiffDirectory directory_;
     std::unique_ptr<TiffHandle> handle_;
     TiffLayout layout_;
     std::vector<std::array<std::uint8_t, 3>> palette_;

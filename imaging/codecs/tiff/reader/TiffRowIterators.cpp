@@ -16,8 +16,8 @@ namespace
 // The decoder of the directory, or null when the file, the directory or its
 // layout cannot be read that way. A directory whose size differs from what
 // the frame saw (the file changed underneath) is not read either.
-std::unique_ptr<TiffRowDecoder> openDecoder(const FileSpecifier& file, std::int32_t directory, std::int32_t height,
-                                            std::int32_t width, TiffRowDecoder::Source source)
+std::unique_ptr<TiffRowDecoder> openDecoder(const FileSpecifier& file, const TiffDirectory& directory,
+                                            std::int32_t height, std::int32_t width, TiffRowDecoder::Source source)
 {
     const std::optional<std::string> path = CodecFile::nativePath(file);
     if (!path)
@@ -34,7 +34,7 @@ std::unique_ptr<TiffRowDecoder> openDecoder(const FileSpecifier& file, std::int3
 
 } // namespace
 
-TiffRowIterator::TiffRowIterator(const FileSpecifier& file, std::int32_t directory, std::int32_t height,
+TiffRowIterator::TiffRowIterator(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
                                  std::int32_t width, TiffRowDecoder::Source source)
     : SubRegionRowIterator(height, width), decoder_(openDecoder(file, directory, height, width, source))
 {
@@ -76,51 +76,52 @@ void TiffRowIterator::finish()
 {
 }
 
-TiffRowIteratorUC::TiffRowIteratorUC(const FileSpecifier& file, std::int32_t directory, std::int32_t height,
+TiffRowIteratorUC::TiffRowIteratorUC(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
                                      std::int32_t width)
     : TiffRowIterator(file, directory, height, width, TiffRowDecoder::Source::kScanlines)
 {
 }
 
-TiffTileRowIterator::TiffTileRowIterator(const FileSpecifier& file, std::int32_t directory, std::int32_t height,
+TiffTileRowIterator::TiffTileRowIterator(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
                                          std::int32_t width)
     : TiffRowIterator(file, directory, height, width, TiffRowDecoder::Source::kTiles)
 {
 }
 
-TiffRowIterator1Bit::TiffRowIterator1Bit(const FileSpecifier& file, std::int32_t directory, std::int32_t height,
+TiffRowIterator1Bit::TiffRowIterator1Bit(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
                                          std::int32_t width)
     : TiffRowIterator(file, directory, height, width, TiffRowDecoder::Source::kStrips)
 {
 }
 
-TiffRowIterator_2n4_8Bit::TiffRowIterator_2n4_8Bit(const FileSpecifier& file, std::int32_t directory,
+TiffRowIterator_2n4_8Bit::TiffRowIterator_2n4_8Bit(const FileSpecifier& file, const TiffDirectory& directory,
                                                    std::int32_t height, std::int32_t width, std::int32_t bitsPerPixel)
     : TiffRowIteratorUC(file, directory, height, width), bitsPerPixel_(bitsPerPixel)
 {
 }
 
-TiffTileRowIterator_2n4_8Bit::TiffTileRowIterator_2n4_8Bit(const FileSpecifier& file, std::int32_t directory,
+TiffTileRowIterator_2n4_8Bit::TiffTileRowIterator_2n4_8Bit(const FileSpecifier& file, const TiffDirectory& directory,
                                                            std::int32_t height, std::int32_t width,
                                                            std::int32_t bitsPerPixel)
     : TiffTileRowIterator(file, directory, height, width), bitsPerPixel_(bitsPerPixel)
 {
 }
 
-TiffEncodedRowIterator_8_8Bit::TiffEncodedRowIterator_8_8Bit(const FileSpecifier& file, std::int32_t directory,
+TiffEncodedRowIterator_8_8Bit::TiffEncodedRowIterator_8_8Bit(const FileSpecifier& file, const TiffDirectory& directory,
                                                              std::int32_t height, std::int32_t width)
     : TiffRowIterator(file, directory, height, width, TiffRowDecoder::Source::kStrips)
 {
 }
 
-TiffEncodedRowIterator32Bit::TiffEncodedRowIterator32Bit(const FileSpecifier& file, std::int32_t directory,
+TiffEncodedRowIterator32Bit::TiffEncodedRowIterator32Bit(const FileSpecifier& file, const TiffDirectory& directory,
                                                          std::int32_t height, std::int32_t width)
     : TiffRowIterator(file, directory, height, width, TiffRowDecoder::Source::kRgbaStrips)
 {
 }
 
-TiffEncodedTileRowIterator32Bit::TiffEncodedTileRowIterator32Bit(const FileSpecifier& file, std::int32_t directory,
-                                                                 std::int32_t height, std::int32_t width)
+TiffEncodedTileRowIterator32Bit::TiffEncodedTileRowIterator32Bit(const FileSpecifier& file,
+                                                                 const TiffDirectory& directory, std::int32_t height,
+                                                                 std::int32_t width)
     : TiffRowIterator(file, directory, height, width, TiffRowDecoder::Source::kRgbaTiles)
 {
 }

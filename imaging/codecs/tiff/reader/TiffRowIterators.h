@@ -12,6 +12,7 @@
 // A decoding failure throws FormatCodecException "Corrupt image file"
 // (code 8); reading past the region's last row delivers nothing.
 #include "imaging/codecs/codec/SubRegionRowIterator.h"
+#include "imaging/codecs/tiff/TiffDirectory.h"
 #include "imaging/codecs/tiff/reader/TiffRowDecoder.h"
 
 #include <cstdint>
@@ -45,7 +46,7 @@ public:
     std::int32_t currentRow() const { return top() + current_; }
 
 protected:
-    TiffRowIterator(const FileSpecifier& file, std::int32_t directory, std::int32_t height, std::int32_t width,
+    TiffRowIterator(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height, std::int32_t width,
                     TiffRowDecoder::Source source);
 
 private:
@@ -59,7 +60,8 @@ private:
 class TiffRowIteratorUC : public TiffRowIterator
 {
 public:
-    TiffRowIteratorUC(const FileSpecifier& file, std::int32_t directory, std::int32_t height, std::int32_t width);
+    TiffRowIteratorUC(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
+                      std::int32_t width);
 };
 
 // Tiled directories: one band of tiles (a tile row) at a time, only the
@@ -67,14 +69,16 @@ public:
 class TiffTileRowIterator : public TiffRowIterator
 {
 public:
-    TiffTileRowIterator(const FileSpecifier& file, std::int32_t directory, std::int32_t height, std::int32_t width);
+    TiffTileRowIterator(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
+                        std::int32_t width);
 };
 
 // 1-bit strips, a whole decoded strip at a time.
 class TiffRowIterator1Bit : public TiffRowIterator
 {
 public:
-    TiffRowIterator1Bit(const FileSpecifier& file, std::int32_t directory, std::int32_t height, std::int32_t width);
+    TiffRowIterator1Bit(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
+                        std::int32_t width);
 };
 
 class TiffRowIteratorUC1Bit : public TiffRowIteratorUC
@@ -94,7 +98,7 @@ public:
 class TiffRowIterator_2n4_8Bit : public TiffRowIteratorUC
 {
 public:
-    TiffRowIterator_2n4_8Bit(const FileSpecifier& file, std::int32_t directory, std::int32_t height,
+    TiffRowIterator_2n4_8Bit(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
                              std::int32_t width, std::int32_t bitsPerPixel);
     std::int32_t bitsPerPixel() const { return bitsPerPixel_; }
 
@@ -105,7 +109,7 @@ private:
 class TiffTileRowIterator_2n4_8Bit : public TiffTileRowIterator
 {
 public:
-    TiffTileRowIterator_2n4_8Bit(const FileSpecifier& file, std::int32_t directory, std::int32_t height,
+    TiffTileRowIterator_2n4_8Bit(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
                                  std::int32_t width, std::int32_t bitsPerPixel);
     std::int32_t bitsPerPixel() const { return bitsPerPixel_; }
 
@@ -124,7 +128,7 @@ public:
 class TiffEncodedRowIterator_8_8Bit : public TiffRowIterator
 {
 public:
-    TiffEncodedRowIterator_8_8Bit(const FileSpecifier& file, std::int32_t directory, std::int32_t height,
+    TiffEncodedRowIterator_8_8Bit(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
                                   std::int32_t width);
 };
 
@@ -178,7 +182,7 @@ public:
 class TiffEncodedRowIterator32Bit : public TiffRowIterator
 {
 public:
-    TiffEncodedRowIterator32Bit(const FileSpecifier& file, std::int32_t directory, std::int32_t height,
+    TiffEncodedRowIterator32Bit(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
                                 std::int32_t width);
 };
 
@@ -186,7 +190,7 @@ public:
 class TiffEncodedTileRowIterator32Bit : public TiffRowIterator
 {
 public:
-    TiffEncodedTileRowIterator32Bit(const FileSpecifier& file, std::int32_t directory, std::int32_t height,
+    TiffEncodedTileRowIterator32Bit(const FileSpecifier& file, const TiffDirectory& directory, std::int32_t height,
                                     std::int32_t width);
 };
 
