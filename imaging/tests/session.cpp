@@ -15,7 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -134,27 +137,56 @@ TEST_F(Session, APagingFileThatCannotBeMadeLeavesNoSession)
 {
     // A regular file standing where a folder should be counts as a path not
     // found; a name longer than any file system takes is another failure.
+    // The message names the file and the system's reason.
     const FileSpecifier notAFolder = makeScratchFileSpecifier("IMG");
     struct Case
     {
         FileSpecifier file;
         std::int32_t code;
+        int error;
     };
     const Case cases[] = {
-        {FileSpecifier(), 1},                                   // no path at all
-        {fileNamed("/nonexistent-folder/quillcast/IMG1"), 1},  // path not found
-        {fileNamed(notAFolder.nativePath() + "/IMG"), 1},
-        {fileNamed("/tmp/" + std::string(300, 'I')), 10},
+        {FileSpecifier(), 1, 0},                                     // no path at all
+        {fileNamed("/nonexistent-folder/quillcast/IMG1"), 1, ENOENT}, // path not found
+        {fileNamed(notAFolder.nativePath() + "/IMG"), 1, ENOTDIR},
+        {fileNamed("/tmp/" + std::string(300, 'I')), 10, ENAMETOOLONG},
     };
     for (const Case& c : cases)
     {
         OwnedException error = thrownBy([&] { OMVISession::create(c.file, 0); });
         ASSERT_TRUE(error) << c.file.nativePath();
         EXPECT_NE(dynamic_cast<FileIOException*>(error.get()), nullptr);
-        EXPECT_EQ(error->getMessage().text(), "Unable to create temporary file");
+        EXPECT_EQ(error->getMessage().text(),
+                  c.error == 0 ? std::string("Unable to create temporary file")
+                               : "Unable to create temporary file '" + c.file.nativePath() +
+                                     "': " + std::strerror(c.error));
         EXPECT_EQ(error->code(), c.code) << c.file.nativePath();
         EXPECT_EQ(OMVISession::get(), nullptr);
     }
+    std::remove(notAFolder.nativePath().c_str());
+}
+
+TEST_F(Session, AScratchFileThatCannotBeMadeNamesTheFolderAndTheReason)
+{
+    // The temporary folder is missing, or is a file.
+    const FileSpecifier notAFolder = makeScratchFileSpecifier("IMG");
+    const std::string previous = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    for (const auto& [folder, error] : std::vector<std::pair<std::string, int>>{
+             {"/nonexistent-folder/quillcast", ENOENT}, {notAFolder.nativePath(), ENOTDIR}})
+    {
+        ::setenv("TMPDIR", folder.c_str(), 1);
+        OwnedException thrown = thrownBy([&] { OMVISession::create(makeScratchFileSpecifier("IMG"), 0); });
+        ASSERT_TRUE(thrown) << folder;
+        EXPECT_NE(dynamic_cast<FileIOException*>(thrown.get()), nullptr);
+        EXPECT_EQ(thrown->getMessage().text(), "Unable to create temporary file in '" + folder +
+                                                   "/': " + std::strerror(error));
+        EXPECT_EQ(thrown->code(), 1);
+        EXPECT_EQ(OMVISession::get(), nullptr);
+    }
+    if (previous.empty())
+        ::unsetenv("TMPDIR");
+    else
+        ::setenv("TMPDIR", previous.c_str(), 1);
     std::remove(notAFolder.nativePath().c_str());
 }
 
