@@ -76,19 +76,22 @@ TEST_F(QuillcastNames, ATargetIsWrittenUnderTheBytesGiven)
 
 TEST_F(QuillcastNames, EveryNameFromTheCommandLineOrTheEnvironmentReachesItsFile)
 {
-    // The samples with their picture, textures and data folder, and the
-    // temporary folder, under names that are no UTF-8: each sample publishes
-    // whole (a symbol file, texture or library not found would be said).
+    // The samples with their picture, textures and data folder in a folder,
+    // and the temporary folder, under names that are no UTF-8: each sample
+    // publishes whole either way (a symbol file, texture or library not
+    // found would be said).
     const std::string examples = root_ + "/examples-" + kLatin1;
     ASSERT_EQ(::symlink(kExamples.c_str(), examples.c_str()), 0);
     const std::string temporary = root_ + "/tmp-" + kLatin1;
     ASSERT_EQ(::mkdir(temporary.c_str(), 0700), 0);
-    const std::string inTemporary = "TMPDIR=" + Quoted(temporary);
     for (const char* sample : {"sample-drawing.xml", "sample-part.xml", "sample-assembly.xml"})
     {
         SCOPED_TRACE(sample);
         std::string errors;
-        EXPECT_EQ(Publish(examples + "/" + sample, errors, "", inTemporary), 0) << errors;
+        EXPECT_EQ(Publish(examples + "/" + sample, errors), 0) << errors;
+        EXPECT_EQ(errors, "");
+        EXPECT_EQ(Publish(kExamples + "/" + sample, errors, "", "TMPDIR=" + Quoted(temporary)), 0)
+            << errors;
         EXPECT_EQ(errors, "");
         EXPECT_EQ(FilesIn(temporary), std::vector<std::string>{});
     }
