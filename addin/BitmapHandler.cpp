@@ -109,7 +109,7 @@ platform::HRESULT CBitmapHandler::CreateBitmapFileFromResource(long resourceId,
     if (!platform::saveBitmap(*name, *bitmap, error))
     {
         // The toolbar goes without its image; the user hears why.
-        publish_log::Note(u"The toolbar has no image: " + platform::utf8ToUtf16(error));
+        publish_log::Note(u"The toolbar has no image: " + platform::path::fromNative(error));
         platform::removeTemporaryFile(*name);
         return platform::E_FAIL;
     }

@@ -10,8 +10,7 @@ constexpr char16_t kLastCarriedByte = 0xDCFF;
 constexpr char32_t kReplacement = 0xFFFD;
 
 // The length of the valid UTF-8 sequence at `at`, or 0 when the bytes there
-// are no valid sequence (overlong forms, surrogates and values above
-// U+10FFFF included); `point` receives its code point.
+// are no valid sequence; `point` receives its code point.
 std::size_t validSequence(std::string_view bytes, std::size_t at, char32_t& point)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
@@ -22,28 +21,39 @@ std::size_t validSequence(std::string_view bytes, std::size_t at, char32_t& poin
     unsigned low = 0x80;
     unsigned high = 0xBF;
     if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2, point = lead & 0x1F;
+    {
+        length = 2;
+        point = lead & 0x1F;
+    }
     else if (lead >= 0xE0 && lead <= 0xEF)
     {
-        length = 3, point = lead & 0x0F;
+        length = 3;
+        point = lead & 0x0F;
         low = lead == 0xE0 ? 0xA0 : 0x80;
         high = lead == 0xED ? 0x9F : 0xBF;
     }
     else if (lead >= 0xF0 && lead <= 0xF4)
     {
-        length = 4, point = lead & 0x07;
+        length = 4;
+        point = lead & 0x07;
         low = lead == 0xF0 ? 0x90 : 0x80;
         high = lead == 0xF4 ? 0x8F : 0xBF;
     }
     else
+    {
         return 0;
+    }
     if (bytes.size() - at < length)
+    {
         return 0;
+    }
     for (std::size_t i = 1; i < length; ++i)
     {
         const unsigned next = byte(at + i);
         if (next < (i == 1 ? low : 0x80u) || next > (i == 1 ? high : 0xBFu))
+        {
             return 0;
+        }
         point = (point << 6) | (next & 0x3F);
     }
     return length;
@@ -52,7 +62,9 @@ std::size_t validSequence(std::string_view bytes, std::size_t at, char32_t& poin
 void appendUTF8(std::string& out, char32_t point)
 {
     if (point < 0x80)
+    {
         out.push_back(static_cast<char>(point));
+    }
     else if (point < 0x800)
     {
         out.push_back(static_cast<char>(0xC0 | (point >> 6)));
@@ -98,30 +110,25 @@ std::u16string decodeNativePath(std::string_view bytes)
     for (std::size_t at = 0; at < bytes.size();)
     {
         const auto lead = static_cast<unsigned char>(bytes[at]);
-        char32_t point = 0;
-        const std::size_t length = lead < 0x80 ? 0 : validSequence(bytes, at, point);
-        if (lead < 0x80)
-        {
-            text.push_back(lead);
-            ++at;
-        }
-        else if (length == 0)
+        char32_t point = lead;
+        const std::size_t length = lead < 0x80 ? 1 : validSequence(bytes, at, point);
+        if (length == 0)
         {
             // One byte carried; whatever follows it is looked at afresh.
             text.push_back(static_cast<char16_t>(0xDC00 + lead));
             ++at;
+            continue;
+        }
+        if (point < 0x10000)
+        {
+            text.push_back(static_cast<char16_t>(point));
         }
         else
         {
-            if (point < 0x10000)
-                text.push_back(static_cast<char16_t>(point));
-            else
-            {
-                text.push_back(static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10)));
-                text.push_back(static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF)));
-            }
-            at += length;
+            text.push_back(static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10)));
+            text.push_back(static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF)));
         }
+        at += length;
     }
     return text;
 }
@@ -140,11 +147,17 @@ std::string encodeNativePath(std::u16string_view text)
             ++i;
         }
         else if (unit >= kFirstCarriedByte && unit <= kLastCarriedByte)
+        {
             bytes.push_back(static_cast<char>(unit - 0xDC00));
+        }
         else if (unit >= 0xD800 && unit <= 0xDFFF)
+        {
             appendUTF8(bytes, kReplacement);
+        }
         else
+        {
             appendUTF8(bytes, unit);
+        }
     }
     return bytes;
 }

@@ -69,11 +69,11 @@ void CSymbolDrawer::ReportMissingSymbol()
             return;
         fileReported_ = true;
         const std::u16string why = platform::path::fromNative(reader_.Failure());
-        const std::u16string reason =
-            reader_.Path().empty()
-                ? u"There is no symbol file: " + why
-                : u"The symbol file '" + platform::path::fromNative(reader_.Path()) +
-                      u"' cannot be used: " + why;
+        const std::u16string reason = reader_.Path().empty()
+                                          ? u"There is no symbol file: " + why
+                                          : u"The symbol file '" +
+                                                platform::path::fromNative(reader_.Path()) +
+                                                u"' cannot be used: " + why;
         ReportPublishError("CSymbolDrawer::Draw", true,
                            reason + u"; symbols in text are left out");
         return;
@@ -84,8 +84,7 @@ void CSymbolDrawer::ReportMissingSymbol()
     ReportPublishError("CSymbolDrawer::Draw", true,
                        u"The symbol code <" + w2dout::Excerpt(code) +
                            u"> is not in the symbol file '" +
-                           platform::path::fromNative(reader_.Path()) + u"'" +
-                           u"; it is left out");
+                           platform::path::fromNative(reader_.Path()) + u"'" + u"; it is left out");
 }
 
 void CSymbolDrawer::ResetExtent()

@@ -311,17 +311,18 @@ TEST_F(QuillcastModelFaults, ATemporaryFolderWithoutInodesIsNamedWithTheReason)
     {
         SCOPED_TRACE(std::to_string(inodes) + " inodes");
         const std::string errorFile = root_ + "/stderr.txt";
-        const std::string script =
-            "mount -t tmpfs -o size=4m,nr_inodes=" + std::to_string(inodes) + " qc-inodes " +
-            Quoted(full) + " || exit 99; TMPDIR=" + Quoted(full) + " " + Quoted(program_) +
-            " publish " + Quoted(kAssembly) + " -o " + Quoted(Target()) + " --force --quiet 2>" +
-            Quoted(errorFile);
+        const std::string script = "mount -t tmpfs -o size=4m,nr_inodes=" + std::to_string(inodes) +
+                                   " qc-inodes " + Quoted(full) +
+                                   " || exit 99; TMPDIR=" + Quoted(full) + " " + Quoted(program_) +
+                                   " publish " + Quoted(kAssembly) + " -o " + Quoted(Target()) +
+                                   " --force --quiet 2>" + Quoted(errorFile);
         const int status = RunCommand("unshare -m sh -c " + Quoted(script));
         const std::string errors = Contents(errorFile);
         ASSERT_NE(status, 99) << "mounting failed";
         std::istringstream lines(errors);
         for (std::string line; std::getline(lines, line);)
-            if (line.rfind("quillcast:   cause: ", 0) == 0 || line.rfind("quillcast: note: ", 0) == 0)
+            if (line.rfind("quillcast:   cause: ", 0) == 0 ||
+                line.rfind("quillcast: note: ", 0) == 0)
             {
                 EXPECT_NE(line.find(" '" + full), std::string::npos) << line;
                 EXPECT_NE(line.find("': No space left on device"), std::string::npos) << line;

@@ -41,8 +41,8 @@ protected:
                 const std::string& prefix = "")
     {
         const std::string target = Target("run-" + std::to_string(++runs_) + ".dwf");
-        return Run(prefix, "publish " + Quoted(document) + " -o " + Quoted(target) + " --quiet " +
-                               options,
+        return Run(prefix,
+                   "publish " + Quoted(document) + " -o " + Quoted(target) + " --quiet " + options,
                    errors);
     }
 
@@ -195,17 +195,16 @@ TEST_F(QuillcastNames, ATargetThatNamesAFolderIsRefused)
     const std::string folderNamedLikeAPackage = packages_ + "/old.dwf";
     ASSERT_EQ(::mkdir(plans.c_str(), 0700), 0);
     ASSERT_EQ(::mkdir(folderNamedLikeAPackage.c_str(), 0700), 0);
-    for (const std::string& target :
-         {packages_ + "/", plans + "/", packages_ + "/.", plans + "/..", plans,
-          folderNamedLikeAPackage, packages_ + "/old"})
+    for (const std::string& target : {packages_ + "/", plans + "/", packages_ + "/.", plans + "/..",
+                                      plans, folderNamedLikeAPackage, packages_ + "/old"})
         for (const char* force : {"", " --force"})
         {
             SCOPED_TRACE(target + force);
             std::string errors;
-            EXPECT_EQ(Quillcast("publish " + Quoted(SampleDocument()) + " -o " + Quoted(target) +
-                                    force,
-                                errors),
-                      2);
+            EXPECT_EQ(
+                Quillcast("publish " + Quoted(SampleDocument()) + " -o " + Quoted(target) + force,
+                          errors),
+                2);
             EXPECT_EQ(Lines(errors), 1) << errors;
             EXPECT_NE(errors.find("names a folder"), std::string::npos) << errors;
         }

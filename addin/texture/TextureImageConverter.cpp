@@ -210,8 +210,7 @@ std::u16string noRoomIn(const std::string& folder)
 {
     std::u16string text = fileAndReason(platform::path::fromNative(folder), ENOSPC);
     if (const auto figures = platform::volumeFigures(folder))
-        text += u" (" + platform::utf8ToUtf16(std::to_string(figures->freeBytes)) +
-                u" bytes free)";
+        text += u" (" + platform::utf8ToUtf16(std::to_string(figures->freeBytes)) + u" bytes free)";
     return text;
 }
 
@@ -337,7 +336,7 @@ template <class Step> bool TextureImageConverter::attempt(const std::u16string& 
     }
     catch (const std::exception& failure)
     {
-        failure_ = platform::utf8ToUtf16(failure.what());
+        failure_ = platform::path::fromNative(failure.what());
     }
     catch (...)
     {

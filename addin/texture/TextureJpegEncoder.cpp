@@ -98,8 +98,8 @@ std::u16string EncodeTextureJpeg(Omvi::ImageFormatCodec& codec,
         scratch = std::make_unique<ScratchJpeg>();
         if (scratch->path().empty())
             return u"no scratch file could be made for the JPEG in '" +
-                   platform::path::fromNative(platform::temporaryFolder()) +
-                   u"/': " + platform::utf8ToUtf16(platform::systemReason(scratch->error()));
+                   platform::path::fromNative(platform::temporaryFolder()) + u"/': " +
+                   platform::utf8ToUtf16(platform::systemReason(scratch->error()));
     }
     {
         // The writer closes its output when it goes, before the scratch

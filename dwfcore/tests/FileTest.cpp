@@ -70,10 +70,11 @@ TEST(DWFFile, NamesThatAreNotUTF8KeepTheirBytes)
     // overlong form, an encoded surrogate, a value past U+10FFFF, stray
     // continuation bytes and bytes UTF-8 never uses all come back as given,
     // beside proper UTF-8.
-    const std::vector<std::string> names = {
-        "plan-\xe9.dwf", "x\xe2\x82y",       "\xc0\xaf",          "\xed\xa0\x80",
-        "\xf4\x90\x80\x80", "\x80\xbf",         "\xff\xfe",          "\xe9\xc3\xa9\xe9",
-        "end\xf0\x9f\x98",  "caf\xc3\xa9 \xf0\x9f\x98\x80"};
+    const std::vector<std::string> names = {"plan-\xe9.dwf",    "x\xe2\x82y",
+                                            "\xc0\xaf",         "\xed\xa0\x80",
+                                            "\xf4\x90\x80\x80", "\x80\xbf",
+                                            "\xff\xfe",         "\xe9\xc3\xa9\xe9",
+                                            "end\xf0\x9f\x98",  "caf\xc3\xa9 \xf0\x9f\x98\x80"};
     for (const std::string& name : names)
     {
         EXPECT_EQ(DWFFile(name.c_str()).nativePath(), name);

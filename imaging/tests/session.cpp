@@ -146,7 +146,7 @@ TEST_F(Session, APagingFileThatCannotBeMadeLeavesNoSession)
         int error;
     };
     const Case cases[] = {
-        {FileSpecifier(), 1, 0},                                     // no path at all
+        {FileSpecifier(), 1, 0},                                      // no path at all
         {fileNamed("/nonexistent-folder/quillcast/IMG1"), 1, ENOENT}, // path not found
         {fileNamed(notAFolder.nativePath() + "/IMG"), 1, ENOTDIR},
         {fileNamed("/tmp/" + std::string(300, 'I')), 10, ENAMETOOLONG},
@@ -175,11 +175,12 @@ TEST_F(Session, AScratchFileThatCannotBeMadeNamesTheFolderAndTheReason)
              {"/nonexistent-folder/quillcast", ENOENT}, {notAFolder.nativePath(), ENOTDIR}})
     {
         ::setenv("TMPDIR", folder.c_str(), 1);
-        OwnedException thrown = thrownBy([&] { OMVISession::create(makeScratchFileSpecifier("IMG"), 0); });
+        OwnedException thrown =
+            thrownBy([&] { OMVISession::create(makeScratchFileSpecifier("IMG"), 0); });
         ASSERT_TRUE(thrown) << folder;
         EXPECT_NE(dynamic_cast<FileIOException*>(thrown.get()), nullptr);
-        EXPECT_EQ(thrown->getMessage().text(), "Unable to create temporary file in '" + folder +
-                                                   "/': " + std::strerror(error));
+        EXPECT_EQ(thrown->getMessage().text(),
+                  "Unable to create temporary file in '" + folder + "/': " + std::strerror(error));
         EXPECT_EQ(thrown->code(), 1);
         EXPECT_EQ(OMVISession::get(), nullptr);
     }

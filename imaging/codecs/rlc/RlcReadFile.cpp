@@ -49,7 +49,8 @@ std::string RlcReadFile::referencedPath(const std::string& holderPath, const std
         relative = platform::path::lastComponent(relative);
     if (relative.empty())
         return {};
-    const std::u16string folder = platform::path::cutLastComponent(platform::path::fromNative(holderPath));
+    const std::u16string folder =
+        platform::path::cutLastComponent(platform::path::fromNative(holderPath));
     return platform::path::toNative(platform::path::join(folder, relative));
 }
 
