@@ -678,17 +678,6 @@ TEST_F(TextureConversionTest, APageFileWithoutRoomNamesItsFolderAndTheReason)
         << failure;
     ExpectNoTemporaryFiles();
     EXPECT_TRUE(Convert(source, false).converted);
-
-    // No page file at all: the temporary folder is missing.
-    const std::string missing = root_ + "/no-such-folder";
-    const std::string another = Source("another.tga", OmviTest::makeTga(spec));
-    ::setenv("TMPDIR", missing.c_str(), 1);
-    const Outcome without = Convert(another, false);
-    ::setenv("TMPDIR", temporary_.c_str(), 1);
-    EXPECT_FALSE(without.converted);
-    EXPECT_EQ(platform::path::toNative(without.failure),
-              "the imaging library failed: Unable to create temporary file in '" + missing +
-                  "/': " + std::strerror(ENOENT));
 }
 
 TEST_F(TextureConversionTest, TheSampleTexturesConvert)
