@@ -78,7 +78,8 @@ TEST_F(QuillcastNames, EveryNameFromTheCommandLineOrTheEnvironmentReachesItsFile
         EXPECT_EQ(FilesIn(temporary), std::vector<std::string>{});
     }
     // The data folder given three ways, to documents that name none that is
-    // there: the drawing needs its symbol file, the part its system texture.
+    // there: the drawing needs its symbol file, the part its system texture
+    // and its material library (whose texture is brushed metal).
     const std::string settings = Quoted(data + "/toolbox/toolbox.ini");
     for (const std::string sample : {"sample-drawing.xml", "sample-part.xml"})
     {
@@ -93,6 +94,13 @@ TEST_F(QuillcastNames, EveryNameFromTheCommandLineOrTheEnvironmentReachesItsFile
         {
             EXPECT_EQ(Publish(document, errors, options, prefix), 0) << options << prefix << errors;
             EXPECT_EQ(errors, "");
+            if (sample == "sample-part.xml" && HaveTool("unzip"))
+            {
+                EXPECT_EQ(RunCommand("unzip -p " +
+                                     Quoted(Target("run-" + std::to_string(runs_) + ".dwf")) +
+                                     " | grep -aq metalbrushed"),
+                          0);
+            }
         }
     }
 }
