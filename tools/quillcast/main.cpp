@@ -253,12 +253,12 @@ int main(int argc, char** argv)
     const std::u16string document = Absolute(options.document);
     if (!platform::path::fileExists(document))
         UsageError("no such document '" + options.document + "'");
-    options.request.target = Absolute(options.out);
     // The package needs a file name: "DIR/" would become a hidden "DIR/.dwf".
-    if (NamesAFolder(options.out) ||
-        NamesAFolder(platform::path::toNativeText(
-            CDWFPublisherImp::WithPackageExtension(options.request.target))))
+    const std::string named = platform::path::toNativeText(
+        CDWFPublisherImp::WithPackageExtension(Absolute(options.out)));
+    if (NamesAFolder(options.out) || NamesAFolder(named))
         UsageError("'" + options.out + "' names a folder; -o takes the package's file name");
+    options.request.target = Absolute(options.out);
     // The save dialog would only ask; a command line must be told.
     const std::u16string target = options.request.target;
     if (platform::path::fileExists(target) && !options.request.replaceExisting &&
