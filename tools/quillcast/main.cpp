@@ -254,8 +254,8 @@ int main(int argc, char** argv)
     if (!platform::path::fileExists(document))
         UsageError("no such document '" + options.document + "'");
     // The package needs a file name: "DIR/" would become a hidden "DIR/.dwf".
-    const std::string named = platform::path::toNativeText(
-        CDWFPublisherImp::WithPackageExtension(Absolute(options.out)));
+    const std::string named =
+        platform::path::toNativeText(CDWFPublisherImp::WithPackageExtension(Absolute(options.out)));
     if (NamesAFolder(options.out) || NamesAFolder(named))
         UsageError("'" + options.out + "' names a folder; -o takes the package's file name");
     options.request.target = Absolute(options.out);
