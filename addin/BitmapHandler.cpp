@@ -100,7 +100,7 @@ platform::HRESULT CBitmapHandler::CreateBitmapFileFromResource(long resourceId,
             // As lost as one that cannot be written; the user hears why.
             const int error = errno;
             publish_log::Note(u"The toolbar has no image: cannot create a temporary file in '" +
-                              platform::utf8ToUtf16(platform::temporaryFolder()) + u"/': " +
+                              platform::path::fromNative(platform::temporaryFolder()) + u"/': " +
                               platform::utf8ToUtf16(platform::systemReason(error)));
         }
         return platform::E_FAIL;
@@ -109,7 +109,7 @@ platform::HRESULT CBitmapHandler::CreateBitmapFileFromResource(long resourceId,
     if (!platform::saveBitmap(*name, *bitmap, error))
     {
         // The toolbar goes without its image; the user hears why.
-        publish_log::Note(u"The toolbar has no image: " + platform::utf8ToUtf16(error));
+        publish_log::Note(u"The toolbar has no image: " + platform::path::fromNative(error));
         platform::removeTemporaryFile(*name);
         return platform::E_FAIL;
     }

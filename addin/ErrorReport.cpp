@@ -2,6 +2,7 @@
 
 #include "dwf/w2dtk/result.h"
 #include "dwfcore/Exception.h"
+#include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 #include "platform/ui/Ui.h"
 
@@ -94,7 +95,8 @@ std::u16string DescribeCurrentFailure()
     }
     catch (const std::exception& e)
     {
-        return platform::utf8ToUtf16(e.what());
+        // The system's texts name files in the bytes they were given.
+        return platform::path::fromNative(e.what());
     }
     catch (...)
     {

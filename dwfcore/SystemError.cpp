@@ -1,5 +1,6 @@
 #include "dwfcore/SystemError.h"
 
+#include "dwfcore/File.h"
 #include "dwfcore/RegularFile.h"
 
 namespace DWFCore
@@ -23,7 +24,8 @@ DWFString describeSystemError(const char16_t* action, const std::string& path, i
     const std::u16string reason = reasonOf(error);
     const std::u16string head = std::u16string(action) + u" '";
     const std::u16string tail = u"': " + reason;
-    std::u16string name = DWFString(path.c_str()).toU16String();
+    // The name keeps its bytes, UTF-8 or not, for whoever prints the message.
+    std::u16string name = decodeNativePath(path);
 
     // Leave room for the terminator of the exception's message buffer.
     const std::size_t room = DWFException::kMessageCapacity - 1;

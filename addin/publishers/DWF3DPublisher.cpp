@@ -115,7 +115,7 @@ void CDWF3DPublisher::NoteUnreadableTexture(const std::u16string& path)
     if (platform::readPictureSize(path, &why))
         why = "it has no positive size";
     publish_log::Note(u"The texture '" + path + u"' is left out (its faces keep their colours): " +
-                      platform::utf8ToUtf16(why));
+                      platform::path::fromNative(why));
 }
 
 HRESULT CDWF3DPublisher::OpenModel()

@@ -175,7 +175,7 @@ platform::HRESULT CDocumentPublisher::GetImageSize(const std::u16string& path, d
         // What the host said when it saved the picture explains more than
         // what reading it back finds.
         if (pictureFailure_.empty())
-            pictureFailure_ = platform::utf8ToUtf16(why);
+            pictureFailure_ = platform::path::fromNative(why);
         return platform::E_FAIL;
     }
     width = static_cast<double>(size->width);

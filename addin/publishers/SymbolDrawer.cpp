@@ -8,7 +8,6 @@
 #include "dwf/w2dtk/text.h"
 #include "platform/kernel/HostSettings.h"
 #include "platform/kernel/Path.h"
-#include "platform/kernel/Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -72,12 +71,12 @@ void CSymbolDrawer::ReportMissingSymbol()
         if (fileReported_)
             return;
         fileReported_ = true;
-        const std::u16string why = platform::utf8ToUtf16(reader_.Failure());
-        const std::u16string reason =
-            reader_.Path().empty()
-                ? u"There is no symbol file: " + why
-                : u"The symbol file '" + platform::utf8ToUtf16(reader_.Path()) +
-                      u"' cannot be used: " + why;
+        const std::u16string why = platform::path::fromNative(reader_.Failure());
+        const std::u16string reason = reader_.Path().empty()
+                                          ? u"There is no symbol file: " + why
+                                          : u"The symbol file '" +
+                                                platform::path::fromNative(reader_.Path()) +
+                                                u"' cannot be used: " + why;
         ReportPublishError("CSymbolDrawer::Draw", true,
                            reason + u"; symbols in text are left out");
         return;
@@ -88,8 +87,7 @@ void CSymbolDrawer::ReportMissingSymbol()
     ReportPublishError("CSymbolDrawer::Draw", true,
                        u"The symbol code <" + w2dout::Excerpt(code) +
                            u"> is not in the symbol file '" +
-                           platform::utf8ToUtf16(reader_.Path()) + u"'" +
-                           u"; it is left out");
+                           platform::path::fromNative(reader_.Path()) + u"'" + u"; it is left out");
 }
 
 void CSymbolDrawer::ResetExtent()

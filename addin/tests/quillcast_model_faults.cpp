@@ -296,6 +296,45 @@ TEST_F(QuillcastModelFaults, AFullTemporaryFolderIsNamedWhateverItCosts)
     EXPECT_GE(statuses[1] + statuses[3], 3);
 }
 
+TEST_F(QuillcastModelFaults, ATemporaryFolderWithoutInodesIsNamedWithTheReason)
+{
+    if (!PrivateMounts())
+        GTEST_SKIP() << "no private mount namespace can be made here for a small file system";
+    // Room enough, but only a few files: depending on how many, the
+    // thumbnail, the imaging library's page file, the converted textures'
+    // folder or a converted texture finds none. Whichever it is, the
+    // message names the temporary folder and the system's reason.
+    const std::string full = root_ + "/full";
+    ::mkdir(full.c_str(), 0700);
+    int imaging = 0;
+    for (int inodes = 3; inodes <= 8; ++inodes)
+    {
+        SCOPED_TRACE(std::to_string(inodes) + " inodes");
+        const std::string errorFile = root_ + "/stderr.txt";
+        const std::string script = "mount -t tmpfs -o size=4m,nr_inodes=" + std::to_string(inodes) +
+                                   " qc-inodes " + Quoted(full) +
+                                   " || exit 99; TMPDIR=" + Quoted(full) + " " + Quoted(program_) +
+                                   " publish " + Quoted(kAssembly) + " -o " + Quoted(Target()) +
+                                   " --force --quiet 2>" + Quoted(errorFile);
+        const int status = RunCommand("unshare -m sh -c " + Quoted(script));
+        const std::string errors = Contents(errorFile);
+        ASSERT_NE(status, 99) << "mounting failed";
+        std::istringstream lines(errors);
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("quillcast:   cause: ", 0) == 0 ||
+                line.rfind("quillcast: note: ", 0) == 0)
+            {
+                EXPECT_NE(line.find(" '" + full), std::string::npos) << line;
+                EXPECT_NE(line.find("': No space left on device"), std::string::npos) << line;
+                if (line.find("the imaging library failed: Unable to create temporary file in '" +
+                              full + "/': No space left on device") != std::string::npos)
+                    ++imaging;
+            }
+    }
+    EXPECT_GT(imaging, 0) << "no run found the imaging library without a file";
+    ExpectNoTemporaryFiles();
+}
+
 TEST_F(QuillcastModelFaults, ATexturePictureThatCannotBeReadIsNamedOnce)
 {
     // The sample part's wood, gone, on two faces: the package is written

@@ -25,11 +25,14 @@
 #include "imaging/session/OMVISession.h"
 #include "imaging/tests/PageWriteFaults.h"
 #include "imaging/tests/RowSources.h"
+#include "platform/kernel/Volume.h"
 #include "platform/ui/Ui.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <map>
 
 using namespace texture_test;
@@ -652,6 +655,28 @@ TEST_F(TextureConversionTest, APageFileThatCannotBeWrittenIsNamedWithTheSystemsR
         EXPECT_EQ(failure.find("found no room"), std::string::npos) << failure;
         ExpectNoTemporaryFiles();
     }
+    EXPECT_TRUE(Convert(source, false).converted);
+}
+
+TEST_F(TextureConversionTest, APageFileWithoutRoomNamesItsFolderAndTheReason)
+{
+    // A frame stored bottom up is turned upright through the imaging
+    // library's page file, which takes no more room than its folder's file
+    // system has free: here less than the frame needs.
+    OmviTest::TgaSpec spec;
+    spec.width = 64;
+    spec.height = 48;
+    const std::string source = Source("upside.tga", OmviTest::makeTga(spec));
+    platform::overrideVolumeFigures(platform::VolumeFigures{platform::FileSystemKind::Other, 1000});
+    const Outcome outcome = Convert(source, false);
+    platform::overrideVolumeFigures(std::nullopt);
+    EXPECT_FALSE(outcome.converted);
+    const std::string failure = platform::path::toNative(outcome.failure);
+    EXPECT_NE(failure.find("found no room for the image in its page file in '" + temporary_ +
+                           "': " + std::strerror(ENOSPC) + " (1000 bytes free)"),
+              std::string::npos)
+        << failure;
+    ExpectNoTemporaryFiles();
     EXPECT_TRUE(Convert(source, false).converted);
 }
 

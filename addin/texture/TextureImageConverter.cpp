@@ -32,6 +32,7 @@
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
+#include "platform/kernel/Volume.h"
 
 #include <cerrno>
 #include <chrono>
@@ -63,9 +64,10 @@ struct ConversionFailure
     throw ConversionFailure{std::move(reason)};
 }
 
+// The library's messages name files in the system's bytes; they keep them.
 std::u16string messageOf(const Omvi::OMVIException& failure)
 {
-    return platform::utf8ToUtf16(failure.getMessage().text());
+    return platform::path::fromNative(failure.getMessage().text());
 }
 
 // What a failure of the imaging library says about the texture file: a
@@ -202,6 +204,16 @@ std::u16string fileAndReason(const std::u16string& file, int error)
     std::u16string text = u"'" + file + u"'";
     if (error != 0)
         text += u": " + platform::utf8ToUtf16(platform::systemReason(error));
+    return text;
+}
+
+// "'folder': reason" for a page file that found no room: its room is what
+// the folder's file system had free when it was made.
+std::u16string noRoomIn(const std::string& folder)
+{
+    std::u16string text = fileAndReason(platform::path::fromNative(folder), ENOSPC);
+    if (const auto figures = platform::volumeFigures(folder))
+        text += u" (" + platform::utf8ToUtf16(std::to_string(figures->freeBytes)) + u" bytes free)";
     return text;
 }
 
@@ -357,7 +369,7 @@ template <class Step> bool TextureImageConverter::attempt(const std::u16string& 
     }
     catch (const std::exception& failure)
     {
-        failure_ = platform::utf8ToUtf16(failure.what());
+        failure_ = platform::path::fromNative(failure.what());
     }
     catch (...)
     {
@@ -507,8 +519,8 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
         if (why != nullptr && dynamic_cast<const Omvi::ImageConstructionException*>(why) == nullptr)
             fail(u"the texture image's rows cannot be read: " + messageOf(*why));
         fail(u"the texture image's rows cannot be read: the imaging library found no room for "
-             u"the image in its page file in '" +
-             platform::path::fromNative(platform::temporaryFolder()) + u"'");
+             u"the image in its page file in " +
+             noRoomIn(platform::temporaryFolder()));
     }
     const std::int32_t colorSpace = rows->dataModel().colorSpace();
     Omvi::ImageFormatCodec* codec = descriptor->codec();
@@ -570,7 +582,7 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
                  u") to " + fileAndReason(output, error));
         const auto jpegStarted = std::chrono::steady_clock::now();
         const platform::Bstr name = BSTRFromWide(output);
-        if (!writeWholeFile(name.utf8(), jpeg.data(), jpeg.size()))
+        if (!writeWholeFile(platform::path::toNative(name.str()), jpeg.data(), jpeg.size()))
         {
             const int failed = errno;
             fail(u"the converted texture cannot be written to " + fileAndReason(output, failed));

@@ -14,7 +14,9 @@
 #include "imaging/pipeline/RowProviderInterface.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
+#include "platform/kernel/Text.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -31,6 +33,7 @@ public:
     // Raises BstrOutOfMemory when the file's name cannot be held.
     ScratchJpeg() : path_(platform::createTemporaryFile("dwfImg").value_or(std::u16string()))
     {
+        error_ = path_.empty() ? errno : 0;
         if (!path_.empty() && AnsiToBSTR(platform::path::toNative(path_)).isNull())
         {
             platform::removeTemporaryFile(path_);
@@ -47,6 +50,8 @@ public:
     ScratchJpeg& operator=(const ScratchJpeg&) = delete;
 
     const std::u16string& path() const { return path_; }
+    // Why no file could be made (an errno value).
+    int error() const { return error_; }
 
     // Appends the file's bytes to `out`; false when it cannot be read.
     bool readInto(WriteBufferedStream& out) const
@@ -67,6 +72,7 @@ public:
 
 private:
     std::u16string path_;
+    int error_ = 0;
 };
 
 } // namespace
@@ -93,7 +99,9 @@ std::u16string EncodeTextureJpeg(Omvi::ImageFormatCodec& codec,
     {
         scratch = std::make_unique<ScratchJpeg>();
         if (scratch->path().empty())
-            return u"no scratch file could be made for the JPEG";
+            return u"no scratch file could be made for the JPEG in '" +
+                   platform::path::fromNative(platform::temporaryFolder()) + u"/': " +
+                   platform::utf8ToUtf16(platform::systemReason(scratch->error()));
     }
     {
         // The writer closes its output when it goes, before the scratch

@@ -55,7 +55,7 @@ void WT_File::set_filename(const wchar_t* name)
 
 void WT_File::set_filename(const char* name)
 {
-    m_filename = WT_String::from_utf8(name);
+    m_filename = WT_String::from_file_name_bytes(name);
 }
 
 void WT_File::set_file_mode(int mode)

@@ -31,8 +31,8 @@ WT_Result wt_stdio_open(WT_File& file)
     default:
         return WT_Result_Open_Failed;
     }
-    // Names on disk are UTF-8, so any name can be opened.
-    std::FILE* stream = std::fopen(file.filename().utf8().c_str(), mode);
+    // A name is opened with the bytes it was given, UTF-8 or not.
+    std::FILE* stream = std::fopen(file.filename().file_name_bytes().c_str(), mode);
     if (!stream)
         return WT_Result_Open_Failed;
     file.set_stream_user_data(stream);

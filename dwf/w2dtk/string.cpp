@@ -130,7 +130,7 @@ void WT_String::set_from_stream_bytes(std::size_t length, const char* bytes)
     set(length, units.data());
 }
 
-std::string WT_String::utf8() const
+std::string WT_String::encoded(bool carry_bytes) const
 {
     std::string out;
     const char16_t* u = unicode();
@@ -140,6 +140,11 @@ std::string WT_String::utf8() const
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < m_length && u[i + 1] >= 0xDC00 &&
             u[i + 1] <= 0xDFFF)
             c = 0x10000 + ((c - 0xD800) << 10) + (u[++i] - 0xDC00);
+        else if (carry_bytes && c >= 0xDC80 && c <= 0xDCFF)
+        {
+            out.push_back(char(c - 0xDC00));
+            continue;
+        }
         else if (c >= 0xD800 && c <= 0xDFFF)
             c = 0xFFFD;
         if (c < 0x80)
@@ -166,7 +171,7 @@ std::string WT_String::utf8() const
     return out;
 }
 
-WT_String WT_String::from_utf8(const char* text)
+WT_String WT_String::decoded(const char* text, bool carry_bytes)
 {
     std::u16string units;
     auto const* p = reinterpret_cast<const unsigned char*>(text ? text : "");
@@ -191,6 +196,13 @@ WT_String WT_String::from_utf8(const char* text)
         static const std::uint32_t smallest[] = {0, 0x80, 0x800, 0x10000};
         bool const valid = extra >= 0 && taken == extra && c >= smallest[extra] && c <= 0x10FFFF &&
                            !(c >= 0xD800 && c <= 0xDFFF);
+        if (!valid && carry_bytes)
+        {
+            for (int i = 0; i <= taken; ++i)
+                units.push_back(char16_t(0xDC00 + p[i]));
+            p += 1 + taken;
+            continue;
+        }
         p += 1 + taken;
         if (!valid)
             c = 0xFFFD;

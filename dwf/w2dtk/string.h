@@ -40,10 +40,16 @@ public:
     // characters, so reading never throws.
     void set_from_stream_bytes(std::size_t length, const char* bytes);
 
-    // UTF-8 text (file names on disk); unpaired surrogates become U+FFFD.
-    std::string utf8() const;
+    // UTF-8 text; unpaired surrogates become U+FFFD.
+    std::string utf8() const { return encoded(false); }
     // From UTF-8 text; invalid sequences become U+FFFD.
-    static WT_String from_utf8(const char* text);
+    static WT_String from_utf8(const char* text) { return decoded(text, false); }
+    // A file name is the system's bytes, which need not be UTF-8. As a
+    // string, each byte that is not part of valid UTF-8 is carried as one
+    // unpaired surrogate U+DC80..U+DCFF, as the callers carry such names;
+    // the bytes come back unchanged.
+    std::string file_name_bytes() const { return encoded(true); }
+    static WT_String from_file_name_bytes(const char* bytes) { return decoded(bytes, true); }
 
     const char* ascii() const;       // ASCII strings only; 16-bit text keeps each unit's low byte
     const char16_t* unicode() const; // always available
@@ -75,6 +81,13 @@ public:
     static int hex_value(int byte);
 
 private:
+    // UTF-8 of the text; `carry_bytes` turns U+DC80..U+DCFF back into the
+    // bytes they carry instead of U+FFFD.
+    std::string encoded(bool carry_bytes) const;
+    // `carry_bytes` keeps each byte of an invalid sequence as U+DC80..U+DCFF
+    // instead of one U+FFFD for the sequence.
+    static WT_String decoded(const char* text, bool carry_bytes);
+
     void clear();
 
     int m_stage = 0;

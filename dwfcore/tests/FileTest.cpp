@@ -60,6 +60,23 @@ TEST(DWFStreamFileDescriptor, UnicodePathsAreUTF8OnDisk)
     EXPECT_TRUE(fileExists(dir.path() + "/\xc3\xa9t\xc3\xa9-\xe6\x97\xa5.bin"));
 }
 
+TEST(DWFFile, NamesThatAreNotUTF8KeepTheirBytes)
+{
+    // A name is the system's bytes: an ISO-8859-1 byte, a cut sequence, an
+    // overlong form, an encoded surrogate, a value past U+10FFFF and stray
+    // bytes come back as given, beside proper UTF-8; as text each byte that
+    // is no UTF-8 is one U+DC80..U+DCFF (python3's "surrogateescape").
+    for (const char* name :
+         {"plan-\xe9.dwf", "x\xe2\x82y", "\xc0\xaf", "\xed\xa0\x80", "\x80\xbf\xff",
+          "end\xf0\x9f\x98", "\xf4\x90\x80\x80", "\xe9\xc3\xa9\xf0\x9f\x98\x80"})
+    {
+        EXPECT_EQ(DWFFile(name).nativePath(), name);
+    }
+    EXPECT_EQ(DWFFile("x\xe2\x82y").name().toU16String(), u"x\xdce2\xdc82y");
+    EXPECT_EQ(DWFFile("\xe9\xc3\xa9\xf0\x9f\x98\x80").name().toU16String(),
+              u"\xdce9\u00e9\U0001F600");
+}
+
 TEST(DWFStreamFileDescriptor, FullDeviceFailureIsReported)
 {
     if (!fileExists("/dev/full"))

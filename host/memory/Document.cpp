@@ -5,6 +5,7 @@
 #include "host/memory/Sketch.h"
 #include "host/memory/View.h"
 #include "platform/gdi/Picture.h"
+#include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
 namespace host::memory
@@ -168,7 +169,8 @@ bool Document::savePicture(const std::u16string& fileName, int& status)
         status = 1;
         return true;
     }
-    lastPictureFailure = platform::utf8ToUtf16(error);
+    // The reason names the picture in the bytes it was given.
+    lastPictureFailure = platform::path::fromNative(error);
     status = 0;
     return false;
 }

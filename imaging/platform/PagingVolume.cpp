@@ -5,6 +5,7 @@
 #include "imaging/platform/WindowsRunTime.h"
 
 #include "platform/kernel/FileTransfer.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Volume.h"
 
 #include <algorithm>
@@ -73,7 +74,8 @@ PagingVolume::PagingVolume(const FileSpecifier& file) : path_(file.nativePath())
     fd_ = openScratchFile(path, error);
     if (fd_ < 0)
     {
-        const std::string message = "Unable to create file: " + path + "\n";
+        const std::string message =
+            "Unable to create the paging file '" + path + "': " + platform::systemReason(error);
         throw new TemporaryFilePagingSystemException(message.c_str(), creationFailureCode(error), error);
     }
     capacity_ = kUnlimited;

@@ -1,5 +1,6 @@
 #include "imaging/platform/ScratchFile.h"
 
+#include "imaging/OMVIException.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 
@@ -50,7 +51,15 @@ FileSpecifier makeScratchFileSpecifier(const char* prefix)
 {
     const auto name = platform::createTemporaryFile(prefix ? prefix : "");
     if (!name)
-        return FileSpecifier();
+    {
+        // Which folder and why: a full disk, no inodes left, no such folder.
+        const int error = errno;
+        const std::string message = "Unable to create temporary file in '" +
+                                    platform::temporaryFolder() +
+                                    "/': " + platform::systemReason(error);
+        throw new FileIOException(message.c_str(),
+                                  temporaryFileExceptionCode(creationFailureCode(error)));
+    }
     return fileSpecifierFromPath(*name);
 }
 
@@ -71,6 +80,21 @@ std::int32_t creationFailureCode(int error)
         return 2;
     default:
         return 3;
+    }
+}
+
+std::int32_t temporaryFileExceptionCode(std::int32_t creationFailure)
+{
+    switch (creationFailure)
+    {
+    case TemporaryFilePagingSystemException::kPathNotFound:
+        return 1;
+    case TemporaryFilePagingSystemException::kAccessDenied:
+        return 3;
+    case TemporaryFilePagingSystemException::kWriteProtected:
+        return 9;
+    default:
+        return 10;
     }
 }
 

@@ -17,11 +17,17 @@ int openScratchFile(const std::string& path, int& error);
 
 // A kind-0 specifier naming a fresh, empty, exclusively created file in the
 // temporary folder whose name starts with `prefix` (the session's paging
-// file uses "IMG"); an empty specifier when none can be made.
+// file uses "IMG"). When none can be made, FileIOException "Unable to create
+// temporary file in 'FOLDER/': REASON" is thrown, with the code the session
+// gives the same failure (temporaryFileExceptionCode).
 FileSpecifier makeScratchFileSpecifier(const char* prefix);
 
 // The creation failure code of a system error number: 0 path not found,
 // 1 access denied or in use, 2 write-protected medium, 3 anything else.
 std::int32_t creationFailureCode(int error);
+// The code of the FileIOException "Unable to create temporary file" for a
+// creation failure code: 1 path not found, 3 access denied or in use,
+// 9 write-protected medium, 10 anything else.
+std::int32_t temporaryFileExceptionCode(std::int32_t creationFailure);
 
 } // namespace Omvi

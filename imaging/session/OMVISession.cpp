@@ -11,9 +11,11 @@
 #include "imaging/platform/Job.h"
 #include "imaging/platform/Locks.h"
 #include "imaging/platform/RunTimeInterface.h"
+#include "imaging/platform/ScratchFile.h"
 #include "imaging/platform/WindowsJobManager.h"
 #include "imaging/platform/WindowsRunTime.h"
 #include "imaging/platform/WindowsTempPagingSystem.h"
+#include "platform/kernel/Files.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -31,7 +33,8 @@ std::unique_ptr<OMVISession>& instance()
     return session;
 }
 
-// The paging file, its creation failures reported as the session's own.
+// The paging file, its creation failures reported as the session's own:
+// the file and the system's reason, when there is a file to name.
 std::unique_ptr<TemporaryFilePagingSystemInterface> makePagingSystem(const FileSpecifier& file)
 {
     try
@@ -40,24 +43,13 @@ std::unique_ptr<TemporaryFilePagingSystemInterface> makePagingSystem(const FileS
     }
     catch (OMVIException* error)
     {
-        const std::int32_t code = error->code();
-        delete error;
-        std::int32_t ours = 10;
-        switch (code)
-        {
-        case TemporaryFilePagingSystemException::kPathNotFound:
-            ours = 1;
-            break;
-        case TemporaryFilePagingSystemException::kAccessDenied:
-            ours = 3;
-            break;
-        case TemporaryFilePagingSystemException::kWriteProtected:
-            ours = 9;
-            break;
-        default:
-            break;
-        }
-        throw static_cast<OMVIException*>(new FileIOException("Unable to create temporary file", ours));
+        const OwnedException owned(error);
+        const auto* paging = dynamic_cast<const TemporaryFilePagingSystemException*>(error);
+        std::string message = "Unable to create temporary file";
+        if (file.isUsable() && paging != nullptr && paging->detail() != 0)
+            message += " '" + file.nativePath() + "': " + platform::systemReason(paging->detail());
+        throw static_cast<OMVIException*>(
+            new FileIOException(message.c_str(), temporaryFileExceptionCode(error->code())));
     }
 }
 } // namespace

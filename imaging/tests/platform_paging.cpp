@@ -410,7 +410,9 @@ TEST(TemporaryPaging, VolumeFilesAreMadeExclusivelyAndUnlinked)
     catch (OMVIException* error)
     {
         OwnedException owned(error);
-        EXPECT_EQ(owned->getMessage().text(), "Unable to create file: /no/such/folder/IMG1\n");
+        EXPECT_EQ(
+            owned->getMessage().text(),
+            "Unable to create the paging file '/no/such/folder/IMG1': No such file or directory");
     }
 }
 

@@ -15,7 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -134,28 +137,49 @@ TEST_F(Session, APagingFileThatCannotBeMadeLeavesNoSession)
 {
     // A regular file standing where a folder should be counts as a path not
     // found; a name longer than any file system takes is another failure.
+    // The message names the file and the system's reason.
     const FileSpecifier notAFolder = makeScratchFileSpecifier("IMG");
     struct Case
     {
         FileSpecifier file;
         std::int32_t code;
+        int error;
     };
     const Case cases[] = {
-        {FileSpecifier(), 1},                                   // no path at all
-        {fileNamed("/nonexistent-folder/quillcast/IMG1"), 1},  // path not found
-        {fileNamed(notAFolder.nativePath() + "/IMG"), 1},
-        {fileNamed("/tmp/" + std::string(300, 'I')), 10},
+        {FileSpecifier(), 1, 0},                                      // no path at all
+        {fileNamed("/nonexistent-folder/quillcast/IMG1"), 1, ENOENT}, // path not found
+        {fileNamed(notAFolder.nativePath() + "/IMG"), 1, ENOTDIR},
+        {fileNamed("/tmp/" + std::string(300, 'I')), 10, ENAMETOOLONG},
     };
     for (const Case& c : cases)
     {
         OwnedException error = thrownBy([&] { OMVISession::create(c.file, 0); });
         ASSERT_TRUE(error) << c.file.nativePath();
         EXPECT_NE(dynamic_cast<FileIOException*>(error.get()), nullptr);
-        EXPECT_EQ(error->getMessage().text(), "Unable to create temporary file");
+        EXPECT_EQ(error->getMessage().text(),
+                  c.error == 0 ? std::string("Unable to create temporary file")
+                               : "Unable to create temporary file '" + c.file.nativePath() +
+                                     "': " + std::strerror(c.error));
         EXPECT_EQ(error->code(), c.code) << c.file.nativePath();
         EXPECT_EQ(OMVISession::get(), nullptr);
     }
     std::remove(notAFolder.nativePath().c_str());
+}
+
+TEST_F(Session, AScratchFileThatCannotBeMadeNamesTheFolderAndTheReason)
+{
+    const std::string previous = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
+    ::setenv("TMPDIR", "/nonexistent-folder/quillcast", 1);
+    OwnedException thrown =
+        thrownBy([] { OMVISession::create(makeScratchFileSpecifier("IMG"), 0); });
+    ::setenv("TMPDIR", previous.c_str(), 1);
+    ASSERT_TRUE(thrown);
+    EXPECT_NE(dynamic_cast<FileIOException*>(thrown.get()), nullptr);
+    EXPECT_EQ(thrown->getMessage().text(),
+              "Unable to create temporary file in "
+              "'/nonexistent-folder/quillcast/': No such file or directory");
+    EXPECT_EQ(thrown->code(), 1);
+    EXPECT_EQ(OMVISession::get(), nullptr);
 }
 
 TEST_F(Session, CodecsAreRegisteredOnlyForInterfaceVersionThree)
@@ -170,7 +194,8 @@ TEST_F(Session, CodecsAreRegisteredOnlyForInterfaceVersionThree)
     std::vector<std::unique_ptr<StubCodec>> codecs;
     for (int i = 0; i < 11; ++i)
     {
-        codecs.push_back(std::make_unique<StubCodec>("c" + std::to_string(i), ImageFormatCodec::kStrongSignature));
+        codecs.push_back(std::make_unique<StubCodec>("c" + std::to_string(i),
+                                                     ImageFormatCodec::kStrongSignature));
         ASSERT_TRUE(session.registerCodec(codecs.back().get()));
         EXPECT_EQ(session.codecCapacity(), i < 10 ? 10 : 20) << i;
     }

@@ -1,7 +1,6 @@
 #include "platform/kernel/HostSettings.h"
 
 #include "platform/kernel/Path.h"
-#include "platform/kernel/Text.h"
 
 #include <cstdlib>
 
@@ -20,7 +19,7 @@ std::optional<std::u16string> seedToolboxIniFile(Registry& registry,
     if (!chosen)
     {
         if (const char* fromEnvironment = std::getenv(kToolboxIniEnvironment))
-            chosen = utf8ToUtf16(fromEnvironment);
+            chosen = path::fromNative(fromEnvironment);
     }
     if (!chosen && fallback && !fallback->empty())
         chosen = fallback;

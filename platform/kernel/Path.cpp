@@ -1,6 +1,6 @@
 #include "platform/kernel/Path.h"
 
-#include "platform/kernel/Text.h"
+#include "dwfcore/File.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -101,12 +101,17 @@ std::u16string join(std::u16string_view folder, std::u16string_view relative)
 
 std::string toNative(std::u16string_view path)
 {
-    return utf16ToUtf8(normalized(path));
+    return DWFCore::encodeNativePath(normalized(path));
 }
 
 std::u16string fromNative(std::string_view path)
 {
-    return utf8ToUtf16(path);
+    return DWFCore::decodeNativePath(path);
+}
+
+std::string toNativeText(std::u16string_view text)
+{
+    return DWFCore::encodeNativePath(text);
 }
 
 bool fileExists(std::u16string_view path)

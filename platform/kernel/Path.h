@@ -24,9 +24,18 @@ bool hasExtension(std::u16string_view path);
 std::u16string join(std::u16string_view folder, std::u16string_view relative);
 // Every '\\' replaced by '/'.
 std::u16string normalized(std::u16string_view path);
-// The normalized path in UTF-8, ready for the file system.
+// A name from the system is its bytes, UTF-8 or not: fromNative carries
+// each byte that is not part of valid UTF-8 as one unpaired surrogate
+// U+DC80..U+DCFF, and toNative gives those bytes back (DWFCore's
+// decodeNativePath and encodeNativePath), so a name passes through text
+// unchanged. toNative also normalizes the separators, ready for the file
+// system.
 std::string toNative(std::u16string_view path);
 std::u16string fromNative(std::string_view path);
+// Text that may hold names from fromNative, in the system's bytes again and
+// otherwise UTF-8, for a terminal or a log: what a user typed comes back as
+// typed. Separators are left as they are.
+std::string toNativeText(std::u16string_view text);
 
 bool fileExists(std::u16string_view path);
 // Whether anything holds the name: a file, a folder, or a link, even one

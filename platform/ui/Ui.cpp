@@ -1,6 +1,6 @@
 #include "platform/ui/Ui.h"
 
-#include "platform/kernel/Text.h"
+#include "platform/kernel/Path.h"
 
 #include <cstdio>
 
@@ -32,10 +32,12 @@ int Ui::messageBox(const std::u16string& text, const std::u16string& caption, in
     boxes_.push_back({text, caption, style, owned, cause});
     if (echo_)
     {
-        std::fprintf(stderr, "%s: %s\n", utf16ToUtf8(caption).c_str(), utf16ToUtf8(text).c_str());
+        // Names of files in the texts come back in the bytes they were given.
+        std::fprintf(stderr, "%s: %s\n", path::toNativeText(caption).c_str(),
+                     path::toNativeText(text).c_str());
         if (!cause.empty())
-            std::fprintf(stderr, "%s:   cause: %s\n", utf16ToUtf8(caption).c_str(),
-                         utf16ToUtf8(cause).c_str());
+            std::fprintf(stderr, "%s:   cause: %s\n", path::toNativeText(caption).c_str(),
+                         path::toNativeText(cause).c_str());
     }
     return IDOK;
 }

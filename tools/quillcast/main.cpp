@@ -6,6 +6,7 @@
 #include "addin/PublishRun.h"
 #include "dwfcore/TempFileRegistry.h"
 #include "addin/dialogs/ProgressDlg.h"
+#include "host/Document.h"
 #include "host/Loader.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -36,14 +38,17 @@ const char kUsage[] =
     "\n"
     "Options:\n"
     "  -o, --out FILE         the package to write; \".dwf\" is appended unless the name\n"
-    "                         already ends in it (required)\n"
+    "                         already ends in it; a name that ends in '/', '.' or '..',\n"
+    "                         or names a folder, is refused (required)\n"
     "  --sheets all|active    publish every sheet of a drawing, or only its active sheet\n"
     "                         (default: all)\n"
     "  --resolution 0|1|2     image quality while publishing a part or assembly: 0 gives\n"
     "                         99, 1 gives 50, 2 gives 0; a drawing's options have no such\n"
     "                         choice and always use 0 (default: 0)\n"
-    "  --password TEXT        encrypt the package of a part or assembly; drawing packages\n"
-    "                         are never encrypted (default: none)\n"
+    "  --password TEXT        encrypt the package of a part or assembly with the UTF-8\n"
+    "                         bytes of TEXT; refused when TEXT is empty or not UTF-8,\n"
+    "                         and for a drawing, whose packages are never encrypted\n"
+    "                         (default: none)\n"
     "  --open                 open the package afterwards in the program the desktop\n"
     "                         associates with it; a note says why when it cannot be\n"
     "                         (default: off)\n"
@@ -59,6 +64,9 @@ const char kUsage[] =
     "                         --toolbox-ini DIR/toolbox/toolbox.ini (default: as above)\n"
     "  --quiet                no progress bar (default: a bar on a terminal)\n"
     "  -h, --help             this text\n"
+    "\n"
+    "Names of files and folders (DOCUMENT, OUT.dwf, FILE, DIR, $QUILLCAST_TOOLBOX_INI,\n"
+    "$TMPDIR) are used byte for byte, UTF-8 or not, and messages print them so.\n"
     "\n"
     "Exit status:\n"
     "  0  the package was written and nothing went wrong\n"
@@ -96,6 +104,41 @@ std::u16string Absolute(const std::string& path)
     std::string folder = cwd ? cwd : ".";
     std::free(cwd);
     return platform::path::fromNative(folder + "/" + path);
+}
+
+// The package's key is made from the password's UTF-8 bytes, so only text
+// that is UTF-8 reaches it as typed; anything else would lock the package
+// with a password nobody typed. An empty one would leave it open.
+std::u16string PasswordText(const std::string& typed)
+{
+    if (typed.empty())
+        UsageError("--password needs a password; an empty one would leave the package open");
+    std::u16string text = platform::utf8ToUtf16(typed);
+    if (platform::utf16ToUtf8(text) != typed)
+        UsageError("--password takes UTF-8 text, and the bytes given are not UTF-8: the package "
+                   "would not open with them");
+    return text;
+}
+
+// Whether `path` names a folder rather than a file: its last name is empty
+// (it ends in '/'), "." or "..", or a folder is there.
+bool NamesAFolder(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (last.empty() || last == "." || last == "..")
+        return true;
+    struct stat info
+    {
+    };
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Prints text of the add-in's to standard error; the names in it come back
+// in the bytes they were given.
+void PrintLine(const char* head, const std::u16string& text)
+{
+    std::fprintf(stderr, "quillcast: %s%s\n", head, platform::path::toNativeText(text).c_str());
 }
 
 Options Parse(int argc, char** argv)
@@ -143,7 +186,7 @@ Options Parse(int argc, char** argv)
             options.request.resolution = text[0] - '0';
         }
         else if (arg == "--password")
-            options.request.password = platform::utf8ToUtf16(value("--password"));
+            options.request.password = PasswordText(value("--password"));
         else if (arg == "--open")
             options.request.openAfterPublish = true;
         else if (arg == "--no-open")
@@ -217,6 +260,11 @@ int main(int argc, char** argv)
     const std::u16string document = Absolute(options.document);
     if (!platform::path::fileExists(document))
         UsageError("no such document '" + options.document + "'");
+    // The package needs a file name: "DIR/" would become a hidden "DIR/.dwf".
+    const std::string named =
+        platform::path::toNativeText(CDWFPublisherImp::WithPackageExtension(Absolute(options.out)));
+    if (NamesAFolder(options.out) || NamesAFolder(named))
+        UsageError("'" + options.out + "' names a folder; -o takes the package's file name");
     options.request.target = Absolute(options.out);
     // The save dialog would only ask; a command line must be told. The
     // package is written under the name with its extension forced.
@@ -237,6 +285,15 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quillcast: %s: %s\n", options.document.c_str(), error.what());
         return kExitUsage;
     }
+    // A drawing's options have no password: its package would be written
+    // open while the user believes it locked.
+    if (options.request.password)
+    {
+        host::Document* active = application->activeDocument();
+        if (active && active->type() == host::kDrawingDocument)
+            UsageError("--password cannot lock '" + options.document +
+                       "': it is a drawing, and drawing packages are not encrypted");
+    }
 
     // Whatever this run leaves in the temporary folder or beside the target
     // goes when it is interrupted; a file size limit becomes a write failure
@@ -254,13 +311,12 @@ int main(int argc, char** argv)
 
     for (std::size_t i = 0; i < outcome.messages.size(); ++i)
     {
-        std::fprintf(stderr, "quillcast: %s\n", platform::utf16ToUtf8(outcome.messages[i]).c_str());
+        PrintLine("", outcome.messages[i]);
         if (i < outcome.causes.size() && !outcome.causes[i].empty())
-            std::fprintf(stderr, "quillcast:   cause: %s\n",
-                         platform::utf16ToUtf8(outcome.causes[i]).c_str());
+            PrintLine("  cause: ", outcome.causes[i]);
     }
     for (const auto& note : outcome.notes)
-        std::fprintf(stderr, "quillcast: note: %s\n", platform::utf16ToUtf8(note).c_str());
+        PrintLine("note: ", note);
     switch (outcome.status)
     {
     case PublishOutcome::Status::Published:
@@ -272,13 +328,13 @@ int main(int argc, char** argv)
             std::fprintf(stderr,
                          "quillcast: the package was written to '%s', but some of its content "
                          "could not be (see above)\n",
-                         platform::utf16ToUtf8(options.request.target).c_str());
+                         platform::path::toNativeText(options.request.target).c_str());
         if (!outcome.flushed)
             std::fprintf(stderr,
                          "quillcast: the package was written to '%s', but its folder could not "
                          "be flushed to the disk: a power loss may still bring the old file "
                          "back (see above)\n",
-                         platform::utf16ToUtf8(options.request.target).c_str());
+                         platform::path::toNativeText(options.request.target).c_str());
         return kExitPublishedWithErrors;
     case PublishOutcome::Status::NotAvailable:
         std::fprintf(stderr, "quillcast: the document file has no active document to publish\n");

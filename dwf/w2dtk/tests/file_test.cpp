@@ -190,6 +190,30 @@ TEST(File_Lifecycle, Names_Beyond_ASCII_Open_As_UTF8)
     EXPECT_EQ(read_stream(reader), WT_Result_End_Of_Stream);
 }
 
+TEST(File_Lifecycle, Names_That_Are_Not_UTF8_Open_With_Their_Own_Bytes)
+{
+    // An ISO-8859-1 byte and a cut UTF-8 sequence: no UTF-8, but a name all
+    // the same. Given as bytes, or as text that carries each such byte as
+    // U+DC80..U+DCFF, the file is made under exactly those bytes.
+    Temp_Folder folder;
+    ASSERT_TRUE(folder.ok());
+    std::u16string carried;
+    for (char c : folder.file("carried-"))
+        carried.push_back(char16_t(c));
+    carried += u"\xDCE9.w2d";
+    WT_File named, carrying;
+    named.set_filename(folder.file("plan-\xE9 \xE2\x82.w2d").c_str());
+    carrying.set_filename(carried.c_str());
+    for (WT_File* file : {&named, &carrying})
+    {
+        file->set_file_mode(WT_File::File_Write);
+        ASSERT_EQ(file->open(), WT_Result_Success);
+        ASSERT_EQ(file->close(), WT_Result_Success);
+    }
+    EXPECT_EQ(slurp(folder.file("plan-\xE9 \xE2\x82.w2d")), "(W2D V06.00)(EndOfDWF)\r\n");
+    EXPECT_EQ(slurp(folder.file("carried-\xE9.w2d")), "(W2D V06.00)(EndOfDWF)\r\n");
+}
+
 TEST(File_Lifecycle, Target_Version_Selects_The_Header)
 {
     Memory_Stream stream;

@@ -2,7 +2,6 @@
 
 #include "dwfcore/RegularFile.h"
 #include "platform/kernel/Path.h"
-#include "platform/kernel/Text.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -19,7 +18,7 @@ std::optional<std::string> CodecFile::nativePath(const FileSpecifier& file)
     const std::string path = file.nativePath();
     if (path.empty())
         return std::nullopt;
-    return platform::path::toNative(platform::utf8ToUtf16(path));
+    return platform::path::toNative(platform::path::fromNative(path));
 }
 
 bool CodecFile::open(const FileSpecifier& file)

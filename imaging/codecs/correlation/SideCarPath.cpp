@@ -2,7 +2,6 @@
 
 #include "dwfcore/RegularFile.h"
 #include "platform/kernel/Path.h"
-#include "platform/kernel/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -74,7 +73,7 @@ std::vector<std::string> caseVariants(const std::string& extension)
 
 std::string native(const std::string& path)
 {
-    return platform::path::toNative(platform::utf8ToUtf16(path));
+    return platform::path::toNative(platform::path::fromNative(path));
 }
 
 bool isReadableFile(const std::string& path)

@@ -7,7 +7,6 @@
 #include "imaging/codecs/rlc/RlcFormatCodec.h"
 #include "imaging/codecs/rlc/RlcReadFileFrame.h"
 #include "platform/kernel/Path.h"
-#include "platform/kernel/Text.h"
 
 namespace Omvi
 {
@@ -24,7 +23,7 @@ RlcReadFile::~RlcReadFile() = default;
 
 std::string RlcReadFile::referencedPath(const std::string& holderPath, const std::string& name)
 {
-    std::u16string text = platform::path::normalized(platform::utf8ToUtf16(name));
+    std::u16string text = platform::path::normalized(platform::path::fromNative(name));
     if (text.empty())
         return {};
     bool absolute = text.front() == u'/';
@@ -50,7 +49,8 @@ std::string RlcReadFile::referencedPath(const std::string& holderPath, const std
         relative = platform::path::lastComponent(relative);
     if (relative.empty())
         return {};
-    const std::u16string folder = platform::path::cutLastComponent(platform::utf8ToUtf16(holderPath));
+    const std::u16string folder =
+        platform::path::cutLastComponent(platform::path::fromNative(holderPath));
     return platform::path::toNative(platform::path::join(folder, relative));
 }
 
