@@ -216,6 +216,10 @@ public:
     platform::HRESULT GenerateFeatureTexture(DWFToolkit::DWFSegment& segment, host::Face* face);
     platform::HRESULT GenerateComponentTexture(DWFToolkit::DWFSegment& segment,
                                                host::Component* component, ComponentEntry& entry);
+    // The texture of the document's material from the host's material
+    // library. An id that names no number, or a number the library (once
+    // read) does not hold, is reported with its reason once per publish, and
+    // the material goes without its texture.
     platform::HRESULT LoadMaterialDatabase(DWFToolkit::DWFSegment& segment,
                                            host::Document* document);
 
@@ -315,6 +319,9 @@ private:
     // Says that the current edge is left out and why, as a failure of the
     // step `where`; its edge segment stays empty.
     void LeaveOutEdge(const char* where, const std::u16string& why) const;
+    // Says that the material `id` is not in the library and why, the first
+    // time in the publish (every time without a publisher).
+    void ReportMissingMaterial(const std::u16string& id, const std::u16string& why);
 
     host::Document* document_;
     CDWF3DPublisher* publisher_ = nullptr;

@@ -59,6 +59,13 @@ public:
     // be read is reported (a message box with the file and the reason) the
     // first time it is asked for.
     const MaterialDatabaseReader& GetMaterialLibrary(const std::u16string& path);
+    // Whether the document material `id` is met for the first time in this
+    // publish as one the material library cannot give: such a material is
+    // reported once, however many components name it.
+    bool FirstMissingMaterial(const std::u16string& id)
+    {
+        return missingMaterials_.insert(id).second;
+    }
     // Notes, once per file, that the texture picture at `path` cannot be
     // read and its faces keep their colours: which file, and why.
     void NoteUnreadableTexture(const std::u16string& path);
@@ -84,6 +91,7 @@ private:
     MaterialDatabaseReader materials_;
     std::set<std::u16string> unreadableTextures_;
     std::set<std::u16string> refusedLibraries_;
+    std::set<std::u16string> missingMaterials_;
     std::unique_ptr<DWFToolkit::DWFModel> model_;
     std::unique_ptr<DWFToolkit::DWFPackagePublisher> packagePublisher_;
 };

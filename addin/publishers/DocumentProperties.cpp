@@ -9,7 +9,9 @@
 #include "host/Document.h"
 #include "host/Geometry.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,24 +29,57 @@ const char16_t* const kSummaryNames[8] = {u"Title",    u"subject", u"author",   
 // What the host appends to the name of a material of its library.
 constexpr std::size_t kLibrarySuffixLength = 21;
 
-// A value as "%f" writes it in the C locale: six digits after the point,
-// whatever locale the process runs in.
-std::u16string Fixed(double value)
+// A value in plain decimal notation with a point, whatever locale the
+// process runs in. Six decimals, as "%f" writes them, keep seven significant
+// digits only from 1 up: a smaller value (a volume or moment of inertia in
+// metres and kilograms is often far below 1) gets as many more decimals as
+// its seventh significant digit needs, without the trailing zeros of those
+// extra decimals. So a value that "%f" shows to seven digits, or in full,
+// keeps exactly that form (2.500000, 0.020000), and 0.0000152146 is not cut
+// to 0.000015.
+std::u16string PlainDecimal(double value)
 {
+    constexpr int kSignificantDigits = 7;
+    constexpr int kPlainDecimals = 6;
+    int decimals = kPlainDecimals;
+    if (std::isfinite(value) && value != 0.0)
+    {
+        // The power of ten of the first digit once rounded to seven digits,
+        // as the exponent of scientific notation gives it (0.99999996 rounds
+        // up to 1 and needs no more than six decimals).
+        char scientific[32];
+        const auto written = std::to_chars(scientific, scientific + sizeof scientific, value,
+                                           std::chars_format::scientific, kSignificantDigits - 1);
+        const char* exponent = std::find(scientific, written.ptr, 'e');
+        int power = 0;
+        if (exponent + 2 < written.ptr)
+            std::from_chars(exponent + 2, written.ptr, power);
+        if (exponent + 1 < written.ptr && exponent[1] == '-')
+            decimals = kPlainDecimals + power;
+    }
+    // The longest text: the smallest double's 330 decimals, or the largest
+    // double's 309 digits before six decimals.
     char buffer[512];
     const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
-    return std::u16string(buffer, result.ptr);
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    char* end = result.ptr;
+    if (decimals > kPlainDecimals)
+    {
+        const char* sixth = std::find(buffer, end, '.') + 1 + kPlainDecimals;
+        while (end > sixth && end[-1] == '0')
+            --end;
+    }
+    return std::u16string(buffer, end);
 }
 
-std::u16string FixedList(const double* values, std::size_t count)
+std::u16string PlainDecimalList(const double* values, std::size_t count)
 {
     std::u16string text = u"(";
     for (std::size_t i = 0; i < count; ++i)
     {
         if (i > 0)
             text += u',';
-        text += Fixed(values[i]);
+        text += PlainDecimal(values[i]);
     }
     return text + u")";
 }
@@ -168,11 +203,12 @@ HRESULT CDWF3DGrWriter::GetGeneralPropsFromDoc(host::Document* document,
             ReportPublishError(where);
             return S_OK;
         }
-        AddDWFProperty(u"CenterMass(m)", FixedList(mass.data(), 3), u"Mass", container);
-        AddDWFProperty(u"Volume(m^3)", Fixed(mass[3]), u"Mass", container);
-        AddDWFProperty(u"Area(m^2)", Fixed(mass[4]), u"Mass", container);
-        AddDWFProperty(u"Mass(kg)", Fixed(mass[5]), u"Mass", container);
-        AddDWFProperty(u"MomentInertia(kg^m^2)", FixedList(mass.data() + 6, 6), u"Mass", container);
+        AddDWFProperty(u"CenterMass(m)", PlainDecimalList(mass.data(), 3), u"Mass", container);
+        AddDWFProperty(u"Volume(m^3)", PlainDecimal(mass[3]), u"Mass", container);
+        AddDWFProperty(u"Area(m^2)", PlainDecimal(mass[4]), u"Mass", container);
+        AddDWFProperty(u"Mass(kg)", PlainDecimal(mass[5]), u"Mass", container);
+        AddDWFProperty(u"MomentInertia(kg^m^2)", PlainDecimalList(mass.data() + 6, 6), u"Mass",
+                       container);
         return S_OK;
     }
     catch (...)

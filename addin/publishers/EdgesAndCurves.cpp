@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ using geometry_writer::Length;
 using geometry_writer::Point3;
 using geometry_writer::PointAt;
 using geometry_writer::SegmentScope;
+using geometry_writer::Unit;
 using platform::E_FAIL;
 using platform::HRESULT;
 using platform::S_OK;
@@ -74,18 +76,17 @@ double Negligible(double value)
 const char16_t* EllipseFault(double majorRadius, const Point3& major, double minorRadius,
                              const Point3& minor)
 {
-    const double majorLength = Length(major);
-    const double minorLength = Length(minor);
-    if (majorLength == 0.0)
+    const std::optional<Point3> majorUnit = Unit(major);
+    const std::optional<Point3> minorUnit = Unit(minor);
+    if (!majorUnit)
         return u"its major direction is (0, 0, 0)";
-    if (minorLength == 0.0)
+    if (!minorUnit)
         return u"its minor direction is (0, 0, 0)";
     if (majorRadius == 0.0)
         return u"its major radius is 0";
     if (minorRadius == 0.0)
         return u"its minor radius is 0";
-    const Point3 across = geometry_writer::Cross(geometry_writer::Direction(major, majorLength),
-                                                 geometry_writer::Direction(minor, minorLength));
+    const Point3 across = geometry_writer::Cross(*majorUnit, *minorUnit);
     if (!(Length(across) >= kTolerance))
         return u"its major and minor directions are parallel";
     return nullptr;
@@ -283,19 +284,22 @@ HRESULT CDWF3DGrWriter::WriteCircleArcs(const double* circle, const double* star
     if (!circle || !start)
         return S_OK;
     const Point3 centre = PointAt(circle);
-    const Point3 axis = PointAt(circle + 3);
     const double radius = circle[6];
     const Point3 s = PointAt(start);
     const Point3 opposite = centre * 2.0 - s;
-    const Point3 normal = geometry_writer::Cross(axis, s - centre);
-    const double length = Length(normal);
+    // The axis is made a unit vector before it is multiplied: the product
+    // of a long axis would overflow, that of a subnormal one keep a few bits
+    // of its direction or none.
+    const std::optional<Point3> axis = Unit(PointAt(circle + 3));
+    const std::optional<Point3> across =
+        axis ? Unit(geometry_writer::Cross(*axis, s - centre)) : std::nullopt;
     // A start on the axis (or a circle of no axis) gives no plane to draw in.
-    if (!(length > 0.0) || !std::isfinite(length))
+    if (!across)
     {
         LeaveOutEdge(kCircleStep, u"its start lies on its circle's axis, so its plane is unknown");
         return E_FAIL;
     }
-    const Point3 quarter = geometry_writer::Direction(normal, length) * radius;
+    const Point3 quarter = *across * radius;
 
     // Both halves of a whole circle are written, or neither.
     const Point3 q = centre + quarter;

@@ -3,6 +3,7 @@
 // closed on every way out, steps guarded with their own message box, and
 // walks over the host's linked lists that never visit an object twice.
 #include "addin/ErrorReport.h"
+#include "addin/publishers/UnitVector.h"
 #include "dwf/publisher/model/Segment.h"
 #include "dwf/w3dtk/geometry/shell.h"
 #include "dwf/w3dtk/records/attributes.h"
@@ -18,6 +19,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <unordered_set>
 #include <utility>
 
@@ -78,11 +80,15 @@ inline double Length(const Point3& a)
     return largest * std::sqrt(u * u + v * v + w * w);
 }
 
-// `a` divided by its length `length` (not 0), one component at a time so
-// that even the shortest vector gives a unit one.
-inline Point3 Direction(const Point3& a, double length)
+// `a` scaled to length 1 to full precision, however long or short it is
+// (see unit_vector::Of); nothing for a vector of no length or with a
+// component that is not a finite number.
+inline std::optional<Point3> Unit(const Point3& a)
 {
-    return {{a[0] / length, a[1] / length, a[2] / length}};
+    const auto unit = unit_vector::Of(a[0], a[1], a[2]);
+    if (!unit)
+        return std::nullopt;
+    return Point3{*unit};
 }
 
 constexpr double kTwoPi = 6.283185307179586;

@@ -19,9 +19,10 @@ bool IsCBlank(char16_t c)
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
 }
 
-// The leading integer of a text as strtol reads it into a 64-bit long, then
-// cut to 32 bits as the conversion to int does.
-int LeadingInteger(const std::u16string& text)
+// The leading integer of a text as strtol reads it into a 64-bit long:
+// leading blanks, a sign, the digits up to the first other character,
+// saturated beyond 64 bits. `digits` tells whether any digit was there.
+std::int64_t LeadingInteger64(std::u16string_view text, bool& digits)
 {
     std::size_t i = 0;
     while (i < text.size() && IsCBlank(text[i]))
@@ -33,6 +34,7 @@ int LeadingInteger(const std::u16string& text)
         std::numeric_limits<std::int64_t>::max()); // + 1 for a negative value
     std::uint64_t magnitude = 0;
     bool saturated = false;
+    digits = i < text.size() && text[i] >= u'0' && text[i] <= u'9';
     for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
     {
         const auto digit = static_cast<std::uint64_t>(text[i] - u'0');
@@ -43,9 +45,17 @@ int LeadingInteger(const std::u16string& text)
     }
     if (saturated)
         magnitude = kLimit + (negative ? 1 : 0);
-    const std::uint64_t bits = negative ? ~magnitude + 1 : magnitude;
+    return static_cast<std::int64_t>(negative ? ~magnitude + 1 : magnitude);
+}
+
+// The same, cut to 32 bits as the conversion to int does.
+int LeadingInteger(const std::u16string& text)
+{
+    bool digits = false;
+    const auto bits = static_cast<std::uint64_t>(LeadingInteger64(text, digits));
     return static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(bits)));
 }
+
 // Whether `error`, met opening `path`, means that nothing is there: no
 // file, nor a link (a link to nothing is a library that cannot be read).
 bool NothingAt(const std::u16string& path, int error)
@@ -90,6 +100,17 @@ MaterialDatabaseReader::SelectNodes(std::u16string_view xpath) const
     if (!document_)
         return {};
     return document_->selectNodes(xpath);
+}
+
+std::optional<std::int64_t> MaterialDatabaseReader::MaterialNumber(std::u16string_view id)
+{
+    const std::size_t bar = id.rfind(u'|');
+    bool digits = false;
+    const std::int64_t number =
+        LeadingInteger64(bar == std::u16string_view::npos ? id : id.substr(bar + 1), digits);
+    if (!digits)
+        return std::nullopt;
+    return number;
 }
 
 int MaterialDatabaseReader::MaterialCount() const

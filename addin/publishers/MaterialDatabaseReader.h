@@ -20,6 +20,7 @@
 // that a sparse entry still gives its texture.
 #include "platform/xml/Dom.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,6 +70,15 @@ public:
     // Loads a library from bytes, as Load does from a file.
     void LoadXml(std::string_view bytes);
     bool IsLoaded() const { return document_ != nullptr; }
+
+    // The number of the material a document's material id names: the
+    // number after the id's last '|' (1 the library's first material), or
+    // the whole id read as a number when it holds no '|'. It is read as atoi
+    // reads it (leading blanks, a sign, the digits up to the first other
+    // character), but saturated beyond 64 bits rather than cut to 32, so
+    // that no number outside the library wraps round onto a material of it.
+    // Nothing when no digit is there: the id names no number.
+    static std::optional<std::int64_t> MaterialNumber(std::u16string_view id);
 
     // Reads material `index` (0 the first) into the current material; an
     // index outside the library leaves the current material as it was.

@@ -2,6 +2,7 @@
 // splines, hatch lines, view polylines and model edges.
 #include "addin/ErrorReport.h"
 #include "addin/publishers/DWF2DGrWriter.h"
+#include "addin/publishers/UnitVector.h"
 #include "dwf/w2dtk/ellipse.h"
 #include "dwf/w2dtk/file.h"
 #include "host/Application.h"
@@ -604,11 +605,12 @@ WT_Result CDWF2DGrWriter::GenerateArcOrEllipse(std::size_t index, const ViewTran
         const HostPoint centre = PointAt(geometry);
         const HostPoint start = PointAt(geometry + 3);
         const HostPoint end = PointAt(geometry + 6);
-        const HostPoint axis = PointAt(geometry + 9);
-        const double axisLength = Length3(axis.x, axis.y, axis.z);
-        if (!(axisLength > 0) || !std::isfinite(axisLength))
+        // The axis's direction, to full precision whatever its length: the
+        // length of an axis of 1.1e308 per component overflows.
+        const auto axis = unit_vector::Of(geometry[9], geometry[10], geometry[11]);
+        if (!axis)
             return WT_Result_Success; // an arc without an axis has no face
-        double alpha = w2dout::ClampedAcos(axis.z / axisLength);
+        double alpha = w2dout::ClampedAcos((*axis)[2]);
         if (detailView_)
             alpha = alpha >= kPi / 2 ? kPi : 0.0;
         if (std::fabs(alpha) < 1e-6)
@@ -633,10 +635,16 @@ WT_Result CDWF2DGrWriter::GenerateEllipseArc(const double* geometry, const ViewT
     const HostPoint centre = PointAt(geometry);
     const HostPoint start = PointAt(geometry + 3);
     const HostPoint end = PointAt(geometry + 6);
-    const HostPoint axis = PointAt(geometry + 9);
+    // The axis's projection is taken from its unit vector: the direction of
+    // a subnormal axis's projection keeps only the few bits its components
+    // have.
+    const auto unit = unit_vector::Of(geometry[9], geometry[10], geometry[11]);
     const double r = Distance3(centre, start);
+    if (!unit || !(r > 0))
+        return WT_Result_Success;
+    const HostPoint axis{(*unit)[0], (*unit)[1], (*unit)[2]};
     const double projected = std::hypot(axis.x, axis.y);
-    if (!(r > 0) || !(projected > 0))
+    if (!(projected > 0))
         return WT_Result_Success;
     w2dout::StreamEllipse placed;
     if (!w2dout::PlaceEllipse(w2dout::Place(sheet_, transform, centre.x, centre.y),

@@ -23,9 +23,13 @@
 #include "host/Geometry.h"
 #include "platform/kernel/HostSettings.h"
 #include "platform/kernel/Path.h"
+#include "platform/kernel/Text.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string>
 
 using geometry_writer::Guarded;
 using platform::HRESULT;
@@ -381,12 +385,14 @@ HRESULT CDWF3DGrWriter::LoadMaterialDatabase(DWFToolkit::DWFSegment& segment,
         const std::u16string id = document->materialId();
         if (id.empty())
             return S_OK;
-        const std::size_t bar = id.rfind(u'|');
-        const int number = MaterialDatabaseReader::GetIntAttribute(
-            bar == std::u16string::npos ? id : id.substr(bar + 1));
-        // Materials are numbered from 1.
-        if (number < 1)
+        const std::optional<std::int64_t> number = MaterialDatabaseReader::MaterialNumber(id);
+        if (!number)
+        {
+            ReportMissingMaterial(id, id.find(u'|') == std::u16string::npos
+                                          ? u"it holds no '|' and is not a number"
+                                          : u"the text after its last '|' is not a number");
             return S_OK;
+        }
 
         const std::u16string folder = GetToolboxFolder();
         const std::u16string library = folder + MaterialDatabaseReader::kLibraryPath;
@@ -397,7 +403,25 @@ HRESULT CDWF3DGrWriter::LoadMaterialDatabase(DWFToolkit::DWFSegment& segment,
             reader = publisher_->GetMaterialLibrary(library);
         else
             reader.Load(library);
-        reader.ReadMaterials(number - 1);
+        // A library that is missing is passed over, as the host passes over
+        // it; one that cannot be read has been reported.
+        if (!reader.IsLoaded())
+            return S_OK;
+        // Materials are numbered from 1.
+        const int count = reader.MaterialCount();
+        if (*number < 1 || *number > count)
+        {
+            std::u16string held = u"no material";
+            if (count == 1)
+                held = u"one material, numbered 1";
+            else if (count > 1)
+                held =
+                    platform::utf8ToUtf16(std::to_string(count)) + u" materials, numbered from 1";
+            ReportMissingMaterial(id,
+                                  u"'" + platform::path::normalized(library) + u"' holds " + held);
+            return S_OK;
+        }
+        reader.ReadMaterials(static_cast<int>(*number - 1));
         const MaterialDatabaseReader::Material& material = reader.CurrentMaterial();
         if (material.textureFileName.empty())
             return S_OK;
@@ -417,4 +441,15 @@ HRESULT CDWF3DGrWriter::LoadMaterialDatabase(DWFToolkit::DWFSegment& segment,
         ReportPublishError("CDWF3DGrWriter::LoadMaterialDatabase");
     }
     return S_OK;
+}
+
+void CDWF3DGrWriter::ReportMissingMaterial(const std::u16string& id, const std::u16string& why)
+{
+    // Every component whose model names the material would say the same:
+    // it is said once per publish.
+    if (publisher_ && !publisher_->FirstMissingMaterial(id))
+        return;
+    ReportPublishError("CDWF3DGrWriter::LoadMaterialDatabase", true,
+                       u"The material '" + id + u"' is not in the material library: " + why +
+                           u"; it goes without its texture");
 }

@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ using geometry_writer::kTwoPi;
 using geometry_writer::Length;
 using geometry_writer::Point3;
 using geometry_writer::PointAt;
+using geometry_writer::Unit;
 using geometry_writer::WalkOnce;
 using platform::E_FAIL;
 using platform::HRESULT;
@@ -150,13 +152,12 @@ SketchArcPieces SketchArcThrough(const double* record, bool withAxis)
     }
     const bool whole = Coincide(start, end);
 
-    // An axis of no length is no axis.
-    Point3 axis = withAxis ? PointAt(record + 16) : Point3{};
-    const double axisLength = Length(axis);
-    if (!(axisLength > 0.0) || !std::isfinite(axisLength))
-        withAxis = false;
+    // An axis of no length is no axis. Any other is made a unit vector to
+    // full precision, however long or short it is.
+    const std::optional<Point3> unitAxis =
+        withAxis ? Unit(PointAt(record + 16)) : std::optional<Point3>();
 
-    if (!withAxis)
+    if (!unitAxis)
     {
         if (whole)
         {
@@ -167,32 +168,30 @@ SketchArcPieces SketchArcThrough(const double* record, bool withAxis)
         // way round, the only one three points without an axis tell.
         const Point3 offset = (start + end) * 0.5 - centre;
         const double length = Length(offset);
-        if (!(length > kTolerance * radius) || !std::isfinite(length))
+        const std::optional<Point3> towards = Unit(offset);
+        if (!(length > kTolerance * radius) || !std::isfinite(length) || !towards)
         {
             pieces.failure = u"it is a half circle without an axis, so the side it passes on "
                              u"is unknown";
             return pieces;
         }
-        const Point3 middle = centre + geometry_writer::Direction(offset, length) * radius;
+        const Point3 middle = centre + *towards * radius;
         pieces.arcs.push_back({start, middle, end});
         return pieces;
     }
 
     // The arc turns about its axis counter-clockwise (the right-hand
     // sense), or clockwise when its direction value is -1.
-    axis = geometry_writer::Direction(axis, axisLength);
-    if (record[15] == -1.0)
-        axis = axis * -1.0;
-    const Point3 across = geometry_writer::Cross(axis, fromCentre);
-    const double acrossLength = Length(across);
-    if (!(acrossLength > 0.0) || !std::isfinite(acrossLength))
+    const Point3 axis = record[15] == -1.0 ? *unitAxis * -1.0 : *unitAxis;
+    const std::optional<Point3> across = Unit(geometry_writer::Cross(axis, fromCentre));
+    if (!across)
     {
         pieces.failure = u"its start lies on its axis, so its plane is unknown";
         return pieces;
     }
     if (whole)
     {
-        const Point3 quarter = geometry_writer::Direction(across, acrossLength) * radius;
+        const Point3 quarter = *across * radius;
         const Point3 opposite = centre * 2.0 - start;
         pieces.arcs.push_back({start, centre + quarter, opposite});
         pieces.arcs.push_back({start, centre - quarter, opposite});
@@ -266,22 +265,24 @@ ThreadArcs ThreadCircle(const double* circle, const double* point, double diamet
         return result;
     }
     const Point3 centre = PointAt(circle);
-    const Point3 axis = PointAt(circle + 3);
     const double radius = circle[6];
     const double half = diameter / 2.0;
     const Point3 fromCentre = PointAt(point) - centre;
-    const Point3 normal = geometry_writer::Cross(axis, fromCentre);
-    const double length = Length(normal);
+    // The axis is made a unit vector before it is multiplied, as a circular
+    // edge's is: a subnormal axis would otherwise lose its direction.
+    const std::optional<Point3> axis = Unit(PointAt(circle + 3));
+    const std::optional<Point3> normal =
+        axis ? Unit(geometry_writer::Cross(*axis, fromCentre)) : std::nullopt;
     // A circle of no radius, or a point on its axis, gives no plane and no
     // direction to scale along.
-    if (radius == 0.0 || !(length > 0.0) || !std::isfinite(length))
+    if (radius == 0.0 || !normal)
     {
         result.failure = u"its circle gives no plane (no radius, or the edge starts on its axis)";
         return result;
     }
     const Point3 start = centre + fromCentre * (half / radius);
     const Point3 opposite = centre * 2.0 - start;
-    const Point3 across = geometry_writer::Direction(normal, length) * half;
+    const Point3 across = *normal * half;
     result.arcs = {{{start, centre + across, opposite}, {start, centre - across, opposite}}};
     if (!FitFloats(result.arcs[0]) || !FitFloats(result.arcs[1]))
         result.failure = u"its circle is too large for single precision";

@@ -214,39 +214,72 @@ TEST_F(GeometryWriterUnits, ShellRecordsNeedEveryArrayAndPositiveCounts)
     EXPECT_EQ(include.all('S')[0].i, (std::vector<int>{3, 1}));
 }
 
-TEST_F(GeometryWriterUnits, MassValuesAreFormattedAsTheCLibraryDoes)
+TEST_F(GeometryWriterUnits, MassValuesKeepSevenSignificantDigitsInPlainDecimals)
 {
     auto application = SamplePart();
     host::memory::Document* part = application->documents().front();
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const std::vector<double> values = {
-        -5e-7, 1e20, 0.5, -0.0, 123456.0000005, 2.5e-6, 1.0 / 3, -2.0 / 3, 1e-300, nan, 0, 0, 0};
-    part->modelExtension->mass = values;
     PublishOptions generalOnly;
     generalOnly.option1006 = 0;
     DWFToolkit::DWFSegment& segment = Open();
     CDWF3DGrWriter writer(part, &segment);
-    writer.ProcessDocumentProps(part, nullptr, segment, &generalOnly);
 
-    auto printed = [](double value)
+    // The texts worked out by python3's decimal module: the double's exact
+    // value rounded half to even at the decimal that keeps seven
+    // significant digits (six decimals at least), the zeros beyond the
+    // sixth decimal dropped. Six decimals that show seven digits, or the
+    // whole value, stay as "%f" writes them.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::string tiny = "0." + std::string(299, '0') + "1";        // 1e-300
+    const std::string least = "0." + std::string(323, '0') + "4940656"; // 5e-324
+    struct Group
     {
-        char text[512];
-        std::snprintf(text, sizeof text, "%f", value);
-        return std::string(text);
+        std::vector<double> values; // centre, volume, area, mass, six moments, unread
+        std::vector<std::string> expected;
     };
+    const std::vector<Group> groups = {
+        // The sample part's: its volume and moments of inertia.
+        {{0.02, 0.02, 0.005, 0.0000152146, 0.004957, 0.041079, 0.0000055, 0.0000055, 0.0000105, 0,
+          0, 0, 0},
+         {"Mass/Area(m^2)=0.004957", "Mass/CenterMass(m)=(0.020000,0.020000,0.005000)",
+          "Mass/Mass(kg)=0.041079",
+          "Mass/MomentInertia(kg^m^2)=(0.0000055,0.0000055,0.0000105,0.000000,0.000000,0.000000)",
+          "Mass/Volume(m^3)=0.0000152146"}},
+        // A small part, negative values, zeros and large ones.
+        {{-0.0000152146, -5e-7, -0.0, 1e-8, 2.5, 1e20, 2.5e-6, 1.0 / 3, -2.0 / 3, 1e-300, nan,
+          123456.0000005, 0},
+         {"Mass/Area(m^2)=2.500000", "Mass/CenterMass(m)=(-0.0000152146,-0.0000005,-0.000000)",
+          "Mass/Mass(kg)=100000000000000000000.000000",
+          "Mass/MomentInertia(kg^m^2)=(0.0000025,0.3333333,-0.6666667," + tiny +
+              ",nan,123456.000001)",
+          "Mass/Volume(m^3)=0.00000001"}},
+        // Around the digit where six decimals start to keep seven digits:
+        // rounding up to 1 or to 1e-5 needs no further decimal.
+        {{0.99999996, 0.9999994, 9.9999996e-6, 5e-324, 0.1, -1234.5678901, 1e-5, 0.0000024,
+          -1.7976931348623157e308, 0.5, -42, 3.14159265358979, 0},
+         {"Mass/Area(m^2)=0.100000", "Mass/CenterMass(m)=(1.000000,0.9999994,0.000010)",
+          "Mass/Mass(kg)=-1234.567890",
+          "Mass/MomentInertia(kg^m^2)=(0.000010,0.0000024,-"
+          "17976931348623157081452742373170435679807056752584499659891747680315726078002853876058"
+          "95586327668781715404589535143824642343213268894641827684675467035375169860499105765512"
+          "82076245490090389328944075868508455133942304583236903222948165808559332123348274797826"
+          "204144723168738177180919299881250404026184124858368.000000,0.500000,-42.000000,"
+          "3.141593)",
+          "Mass/Volume(m^3)=" + least}},
+    };
+    for (const Group& group : groups)
+    {
+        part->modelExtension->mass = group.values;
+        writer.ProcessDocumentProps(part, nullptr, segment, &generalOnly);
+    }
     std::vector<std::string> properties = Properties();
+    std::vector<std::string> expected;
+    for (const Group& group : groups)
+    {
+        expected.push_back("Configuration/ConfigName=Default");
+        expected.insert(expected.end(), group.expected.begin(), group.expected.end());
+    }
     std::sort(properties.begin(), properties.end());
-    const std::vector<std::string> expected = {
-        "Configuration/ConfigName=Default",
-        "Mass/Area(m^2)=" + printed(values[4]),
-        "Mass/CenterMass(m)=(" + printed(values[0]) + "," + printed(values[1]) + "," +
-            printed(values[2]) + ")",
-        "Mass/Mass(kg)=" + printed(values[5]),
-        "Mass/MomentInertia(kg^m^2)=(" + printed(values[6]) + "," + printed(values[7]) + "," +
-            printed(values[8]) + "," + printed(values[9]) + "," + printed(values[10]) + "," +
-            printed(values[11]) + ")",
-        "Mass/Volume(m^3)=" + printed(values[3]),
-    };
+    std::sort(expected.begin(), expected.end());
     EXPECT_EQ(properties, expected);
 
     // Too few values: the mass group is left out with the method's message.

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 
@@ -140,4 +142,96 @@ TEST_F(QuillcastSketchesThreads, TheSamplePinPublishesItsEllipseWithBothRadii)
     const auto ellipses = All(package.tree, 'e');
     ASSERT_EQ(ellipses.size(), 1u);
     ExpectNear(ellipses[0].f, {0.003, 0.003, 0, 0.006, 0.003, 0, 0.003, 0.005, 0, 0, 1});
+}
+
+TEST_F(QuillcastSketchesThreads, AxesOfExtremeLengthGiveTheirCircles)
+{
+    if (!HaveTool("python3") || !HaveTool("xmllint"))
+        GTEST_SKIP() << "python3 and xmllint are needed";
+    // About the direction n = (1, 1, 1)/√3 a turn of 120 degrees takes
+    // (x, y, z) to (z, x, y). A 3D sketch arc about an axis of 1.1e308 per
+    // component (finite, its length is not) from c + 0.01 (1, -1, 0)
+    // counter-clockwise to c + 0.01 (-1, 0, 1) turns 240 degrees through
+    // c + 0.01 (0, 1, -1); then a whole circle about it from the same start.
+    // A circular edge and its thread (diameter 0.008) about an axis of
+    // 1e-321 per component (subnormal), their start 0.005 from the centre
+    // along (1, -1, 0)/√2.
+    const std::string c = "0.02 0.02 0.02";
+    const std::string axis = "1.1e308 1.1e308 1.1e308";
+    const double d = 0.005 / std::sqrt(2.0);
+    char start[128];
+    std::snprintf(start, sizeof start, "%.17g %.17g 0.01", 0.02 + d, 0.02 - d);
+    const std::string edge = std::string("<edge params=\"") + start + "  " + start +
+                             "  0 6.283185307179586  0 0 0\"><curve kind=\"3002\" circle=\"0.02 "
+                             "0.02 0.01  1e-321 1e-321 1e-321  0.005\" is-circle=\"1\"/></edge>";
+    const std::string document = Document(
+        "axes.xml",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<host-document version=\"1\">\n"
+        "<document type=\"1\" title=\"axes.PRT\" path=\"/samples/axes.PRT\" active=\"1\">\n"
+        "<configuration name=\"Default\" current=\"1\"/>\n"
+        "<feature id=\"outline\" type-name=\"3DProfileFeature\" kind=\"0\"><sketch flag=\"1\">\n"
+        "<arcs count=\"2\">\n"
+        "0 0 0 0 -1 0  0.03 0.01 0.02  0.01 0.02 0.03  " +
+            c + "  1  " + axis +
+            "\n"
+            "0 0 0 0 -1 0  0.03 0.01 0.02  0.03 0.01 0.02  " +
+            c + "  1  " + axis +
+            "\n"
+            "</arcs></sketch></feature>\n"
+            "<feature id=\"hole\" type-name=\"Hole\" kind=\"1\">\n"
+            "<feature id=\"thread\" type-name=\"CosmeticThread\" kind=\"2\">\n"
+            "<thread setting=\"0\" diameter=\"0.008\">" +
+            edge +
+            "</thread></feature></feature>\n"
+            "<body><face triangles=\"1\"><triangles>0 0 0 1 0 0 0 1 0</triangles>"
+            "<normals>0 0 1 0 0 1 0 0 1</normals></face>" +
+            edge + "</body>\n</document>\n</host-document>\n");
+    std::string errors;
+    model_package::ModelPackage package;
+    EXPECT_EQ(Publish(document, errors, package), 0) << errors;
+
+    // The edge's two halves, the sketch's arc and circle, the thread's two
+    // halves, in the order the part is written.
+    const auto arcs = All(package.tree, 'c');
+    EXPECT_EQ(arcs.size(), 7u);
+    ASSERT_GE(arcs.size(), 4u);
+    // Within a few units in the last place of a float.
+    const double tolerance = 1e-8;
+    if (arcs.size() == 7)
+    {
+        ExpectNear(arcs[2].f, {0.03, 0.01, 0.02, 0.02, 0.03, 0.01, 0.01, 0.02, 0.03}, tolerance);
+        // A quarter turn from the start: c ± 0.01 √2 (1, 1, -2)/√6.
+        const double k = 0.01 / std::sqrt(3.0);
+        ExpectNear(arcs[3].f,
+                   {0.03, 0.01, 0.02, 0.02 + k, 0.02 + k, 0.02 - 2 * k, 0.01, 0.03, 0.02},
+                   tolerance);
+        ExpectNear(arcs[4].f,
+                   {0.03, 0.01, 0.02, 0.02 - k, 0.02 - k, 0.02 + 2 * k, 0.01, 0.03, 0.02},
+                   tolerance);
+    }
+
+    // The edge's circle of radius 0.005 and the thread's of radius 0.004
+    // about (0.02, 0.02, 0.01): start, a quarter turn on ((1, 1, -2)/√6),
+    // the opposite point; then the other half.
+    const auto circle = [&](double radius, double side)
+    {
+        const double s = radius / std::sqrt(2.0);
+        const double q = side * radius / std::sqrt(6.0);
+        return std::vector<double>{0.02 + s,     0.02 - s, 0.01,     0.02 + q, 0.02 + q,
+                                   0.01 - 2 * q, 0.02 - s, 0.02 + s, 0.01};
+    };
+    const std::size_t thread = arcs.size() - 2;
+    ExpectNear(arcs[0].f, circle(0.005, 1), tolerance);
+    ExpectNear(arcs[1].f, circle(0.005, -1), tolerance);
+    ExpectNear(arcs[thread].f, circle(0.004, 1), tolerance);
+    ExpectNear(arcs[thread + 1].f, circle(0.004, -1), tolerance);
+    for (std::size_t i : {std::size_t{0}, std::size_t{1}, thread, thread + 1})
+        for (std::size_t p = 0; p < 3; ++p)
+        {
+            const float* point = arcs[i].f.data() + 3 * p;
+            EXPECT_NEAR(std::hypot(point[0] - 0.02, point[1] - 0.02, point[2] - 0.01),
+                        i < 2 ? 0.005 : 0.004, tolerance)
+                << "arc " << i << ", point " << p;
+        }
+    ExpectNoTemporaryFiles();
 }

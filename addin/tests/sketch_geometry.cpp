@@ -287,6 +287,52 @@ TEST_F(SketchGeometry, ModelEdgeArcAxesOfAnyLengthFaceTheirWay)
     EXPECT_NEAR(drawn[2].end, 32768.0, 1.0);
 }
 
+TEST_F(SketchGeometry, ModelEdgeArcAxesBeyondASquaredLengthTiltAsTheirDirection)
+{
+    // Whole circles of radius 0.0205 about the origin (20.5 units; lengths
+    // are cut to whole units), their start across the axis. An axis
+    // (1, 2, 2) is tilted by α = acos(2/3) from the sheet's normal: minor
+    // radius 20.5 · 2/3 = 13.7; its projection (1, 2) lies at
+    // ψ = acos(1/√5) = 63.435° (11547.98 units), the major axis a quarter
+    // turn before it: tilt -4836.02, 60700 as a 16-bit angle. The axis
+    // (0.6e308, 1.2e308, 1.2e308) has that direction and a length beyond
+    // the largest double.
+    // An axis of (1e-321, 2e-321, 2e-321) is (202, 405, 405) times the
+    // least subnormal, exactly: α = acos(405/√368854), minor 13.67;
+    // ψ = acos(202/√204829) = 11558.29 units, tilt -4825.71, 60711.
+    // Each pair in a view of its own: the plain axis, then the extreme one.
+    const auto walk =
+        [&](const std::string& start, const std::string& plain, const std::string& extreme)
+    {
+        const std::string head = "1 12  0 0 0  " + start + " 0  " + start + " 0  ";
+        const std::string tail = "   0 0  0 1  0 0  0\n";
+        HostDrawing host = HostDrawing::FromViews(
+            OneView("type=\"7\"", "<model-edges count=\"2\">" + head + plain + tail + head +
+                                      extreme + tail + "</model-edges>"));
+        return WalkView(host);
+    };
+    const std::vector<Drawn> overflowing =
+        walk("0.018335757415498276 -0.0091678787077491379", "1 2 2", "0.6e308 1.2e308 1.2e308");
+    const std::vector<Drawn> subnormal =
+        walk("0.018344807628017868 -0.00914975590335706", "202 405 405", "1e-321 2e-321 2e-321");
+    for (const auto& [drawn, tilt] : {std::pair{overflowing, 60700}, std::pair{subnormal, 60711}})
+    {
+        EXPECT_EQ(drawn.size(), 2u) << tilt;
+        if (drawn.size() != 2)
+            continue;
+        for (const Drawn& circle : drawn)
+        {
+            EXPECT_EQ(circle.major, 20) << tilt;
+            EXPECT_EQ(circle.minor, 13) << tilt;
+            EXPECT_EQ(circle.tilt, tilt);
+            EXPECT_EQ(circle.end - circle.start, 65536u) << tilt;
+        }
+        // The extreme axis draws its circle as the plain one does.
+        EXPECT_EQ(drawn[1].start, drawn[0].start) << tilt;
+    }
+    EXPECT_TRUE(Messages().empty());
+}
+
 TEST_F(SketchGeometry, DisplayModeIsSwitchedAndRestoredAndLazyEdgesBuilt)
 {
     HostDrawing host =
