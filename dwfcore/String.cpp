@@ -1,6 +1,7 @@
 #include "dwfcore/String.h"
 
 #include "dwfcore/Exception.h"
+#include "dwfcore/UTF8.h"
 
 #include <clocale>
 #include <cstdint>
@@ -437,81 +438,38 @@ std::size_t DWFString::DecodeUTF8(const char* in, std::size_t inBytes, char16_t*
     std::size_t i = 0;
     while (i < inBytes)
     {
-        const unsigned lead = input[i];
-        if (lead < 0x80)
+        if (input[i] < 0x80)
         {
-            put(lead);
+            put(input[i]);
             ++i;
             continue;
         }
-        // Expected continuation count, code point bits from the lead byte and
-        // the permitted range of the first continuation byte, which excludes
-        // overlong forms and values above U+10FFFF.
-        std::size_t needed = 0;
-        char32_t point = 0;
-        unsigned low = 0x80;
-        unsigned high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF)
-        {
-            needed = 1;
-            point = lead & 0x1F;
-        }
-        else if (lead >= 0xE0 && lead <= 0xEF)
-        {
-            needed = 2;
-            point = lead & 0x0F;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-        }
-        else if (lead >= 0xF0 && lead <= 0xF4)
-        {
-            needed = 3;
-            point = lead & 0x07;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        }
-        else
-        {
-            put(kReplacement);
-            ++i;
-            continue;
-        }
-        std::size_t next = i + 1;
-        std::size_t taken = 0;
-        while (taken < needed && next < inBytes)
-        {
-            const unsigned byte = input[next];
-            if (byte < (taken == 0 ? low : 0x80u) || byte > (taken == 0 ? high : 0xBFu))
-            {
-                break;
-            }
-            point = (point << 6) | (byte & 0x3F);
-            ++next;
-            ++taken;
-        }
-        i = next;
-        if (taken < needed)
-        {
-            // A truncated or broken sequence: one replacement for the bytes
-            // that looked valid so far; the offending byte starts anew.
-            put(kReplacement);
-            continue;
-        }
+        // Surrogates are read, so that the halves of a pair that older
+        // writers encoded each in its own three-byte form are paired up;
+        // a lone half is replaced.
+        const UTF8Sequence sequence =
+            readUTF8Sequence(input + i, inBytes - i, UTF8Surrogates::Read);
+        // A broken sequence is one replacement for the bytes that looked
+        // valid so far; the offending byte starts anew.
+        i += sequence.length;
+        char32_t point = sequence.valid ? sequence.point : kReplacement;
         if (point >= 0x10000)
         {
             point -= 0x10000;
             put(0xD800 + (point >> 10));
             put(0xDC00 + (point & 0x3FF));
         }
-        else if (point >= 0xD800 && point <= 0xDFFF)
+        else if (isSurrogate(static_cast<char16_t>(point)))
         {
-            // Older writers encoded each half of a pair as its own three-byte
-            // form; accept such a pair, replace a lone half.
-            if (point <= 0xDBFF && i + 2 < inBytes && input[i] == 0xED && input[i + 1] >= 0xB0 &&
-                input[i + 1] <= 0xBF && input[i + 2] >= 0x80 && input[i + 2] <= 0xBF)
+            const UTF8Sequence low =
+                isHighSurrogate(static_cast<char16_t>(point)) && i < inBytes
+                    ? readUTF8Sequence(input + i, inBytes - i, UTF8Surrogates::Read)
+                    : UTF8Sequence{};
+            if (low.valid && low.point >= 0xDC00 && low.point <= 0xDFFF)
             {
                 put(point);
-                put(0xDC00 | ((input[i + 1] & 0x0F) << 6) | (input[i + 2] & 0x3F));
-                i += 3;
+                put(low.point);
+                i += low.length;
             }
             else
             {
@@ -537,46 +495,10 @@ std::size_t DWFString::EncodeUTF8(const char16_t* in, std::size_t inBytes, char*
     const std::size_t count = in == nullptr ? 0 : inBytes / sizeof(char16_t);
     const std::size_t limit = out == nullptr ? 0 : outBytes - 1;
     std::size_t written = 0;
-    for (std::size_t k = 0; k < count; ++k)
+    const auto character = [&](char32_t point)
     {
-        char32_t c = in[k];
         unsigned char sequence[4];
-        std::size_t size = 0;
-        if (isSurrogate(static_cast<char16_t>(c)))
-        {
-            if (isHighSurrogate(static_cast<char16_t>(c)) && k + 1 < count &&
-                isLowSurrogate(in[k + 1]))
-            {
-                c = 0x10000 + ((c - 0xD800) << 10) + (in[k + 1] - 0xDC00);
-                ++k;
-            }
-            else
-            {
-                c = kReplacement;
-            }
-        }
-        if (c < 0x80)
-        {
-            sequence[size++] = static_cast<unsigned char>(c);
-        }
-        else if (c < 0x800)
-        {
-            sequence[size++] = static_cast<unsigned char>(0xC0 | (c >> 6));
-            sequence[size++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        }
-        else if (c < 0x10000)
-        {
-            sequence[size++] = static_cast<unsigned char>(0xE0 | (c >> 12));
-            sequence[size++] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-            sequence[size++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        }
-        else
-        {
-            sequence[size++] = static_cast<unsigned char>(0xF0 | (c >> 18));
-            sequence[size++] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
-            sequence[size++] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-            sequence[size++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        }
+        const std::size_t size = writeUTF8Sequence(point, sequence);
         if (out != nullptr)
         {
             if (written + size > limit)
@@ -587,7 +509,9 @@ std::size_t DWFString::EncodeUTF8(const char16_t* in, std::size_t inBytes, char*
             std::memcpy(out + written, sequence, size);
         }
         written += size;
-    }
+    };
+    forEachUTF16Character(std::u16string_view(in, count), character,
+                          [&](char16_t) { character(kReplacement); });
     if (out != nullptr)
     {
         out[written] = 0;
