@@ -2,6 +2,7 @@
 
 #include "dwfcore/BufferOutputStream.h"
 #include "dwfcore/Exception.h"
+#include "dwfcore/UTF8.h"
 
 #include <cstring>
 #include <string>
@@ -14,32 +15,6 @@ namespace
 
 constexpr std::size_t kBufferBytes = 16384;
 constexpr char32_t kReplacement = 0xFFFD;
-
-void appendUTF8(std::string& out, char32_t c)
-{
-    if (c < 0x80)
-    {
-        out.push_back(static_cast<char>(c));
-    }
-    else if (c < 0x800)
-    {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-    else if (c < 0x10000)
-    {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-    else
-    {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
 
 bool isHighSurrogate(char16_t c)
 {
@@ -119,24 +94,24 @@ void appendEscaped(std::string& out, const char16_t* text, std::size_t length)
         default:
             if (c < 0x20 || c == 0xFFFE || c == 0xFFFF || isLowSurrogate(c))
             {
-                appendUTF8(out, kReplacement);
+                DWFCore::appendUTF8(out, kReplacement);
             }
             else if (isHighSurrogate(c))
             {
                 if (i + 1 < length && isLowSurrogate(text[i + 1]))
                 {
-                    appendUTF8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) +
-                                        (char32_t(text[i + 1]) - 0xDC00));
+                    DWFCore::appendUTF8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) +
+                                                 (char32_t(text[i + 1]) - 0xDC00));
                     ++i;
                 }
                 else
                 {
-                    appendUTF8(out, kReplacement);
+                    DWFCore::appendUTF8(out, kReplacement);
                 }
             }
             else
             {
-                appendUTF8(out, c);
+                DWFCore::appendUTF8(out, c);
             }
             break;
         }
