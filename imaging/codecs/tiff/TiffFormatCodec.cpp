@@ -61,34 +61,6 @@ FormatCodecDescription tiffDescription()
             {FormatCodecPropertyInterface::kCompression, FormatCodecPropertyInterface::kDensity, FormatCodecPropertyInterface::kDataOrganization, FormatCodecPropertyInterface::kAssociation, FormatCodecPropertyInterface::kTransparency}};
 }
 
-// Whether the current directory holds a layout the reader takes.
-bool directoryCounts(TIFF* tiff, bool lzw)
-{
-    uint16_t compression = COMPRESSION_NONE;
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
-    if (compression == COMPRESSION_LZW && !lzw)
-        return false;
-    uint32_t subfileType = 0;
-    uint16_t bitsPerSample = 1;
-    uint16_t samplesPerPixel = 1;
-    uint16_t photometric = 0xFFFF;
-    uint16_t sampleFormat = SAMPLEFORMAT_UINT;
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_SUBFILETYPE, &subfileType);
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
-    TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
-
-    const bool floatSamples = bitsPerSample == 32 && sampleFormat == SAMPLEFORMAT_IEEEFP;
-    const bool samplesFit =
-        samplesPerPixel == 1 ? (bitsPerSample <= 16 && sampleFormat == SAMPLEFORMAT_UINT) || floatSamples
-                             : bitsPerSample <= 8 && sampleFormat == SAMPLEFORMAT_UINT;
-    const bool primaryImage = subfileType == 0 || (subfileType & FILETYPE_PAGE) != 0;
-    const bool knownPhotometric = photometric <= PHOTOMETRIC_PALETTE || photometric == PHOTOMETRIC_YCBCR;
-    const bool lzwOfWideSamples = compression == COMPRESSION_LZW && (bitsPerSample == 16 || floatSamples);
-    return samplesFit && primaryImage && knownPhotometric && compression != COMPRESSION_OJPEG && !lzwOfWideSamples;
-}
-
 } // namespace
 
 TiffFormatCodec::TiffFormatCodec(int mode)
@@ -169,7 +141,7 @@ int TiffFormatCodec::probePath(const std::string& nativePath) const
     bool counted = false;
     for (int directory = 0; directory < kMostDirectoriesProbed && !counted; ++directory)
     {
-        counted = directoryCounts(handle->get(), lzw_);
+        counted = tiffDirectoryReadable(handle->get(), lzw_);
         if (!counted && !TIFFReadDirectory(handle->get()))
             break;
     }

@@ -59,7 +59,6 @@ std::string samplesOf(std::uint16_t bits, std::uint16_t format)
 
 std::string tiffVariantKind(TIFF* tiff, bool lzw)
 {
-    // The same fields, read the same way, as the probe judges the directory by.
     uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
     uint32_t subfileType = 0;
@@ -78,8 +77,10 @@ std::string tiffVariantKind(TIFF* tiff, bool lzw)
         samplesPerPixel == 1 ? (bitsPerSample <= 16 && sampleFormat == SAMPLEFORMAT_UINT) || floatSamples
                              : bitsPerSample <= 8 && sampleFormat == SAMPLEFORMAT_UINT;
     const bool knownPhotometric = photometric <= PHOTOMETRIC_PALETTE || photometric == PHOTOMETRIC_YCBCR;
-    const std::string colour = colourOf(photometric);
-    const std::string samples = samplesOf(bitsPerSample, sampleFormat);
+    // The words are made only for a directory that is refused: the probe
+    // asks this of every directory it looks at.
+    const auto colour = [&] { return colourOf(photometric); };
+    const auto samples = [&] { return samplesOf(bitsPerSample, sampleFormat); };
 
     if (compression == COMPRESSION_OJPEG)
         return "TIFF of old-style JPEG compression";
@@ -88,14 +89,19 @@ std::string tiffVariantKind(TIFF* tiff, bool lzw)
     if (!photometricGiven)
         return "TIFF without a photometric interpretation";
     if (!knownPhotometric)
-        return colour + " TIFF" + (samplesFit ? "" : " of " + samples);
+        return colour() + " TIFF" + (samplesFit ? "" : " of " + samples());
     if (!samplesFit)
-        return "TIFF of " + samples + " (" + colour + ")";
+        return "TIFF of " + samples() + " (" + colour() + ")";
     if (compression == COMPRESSION_LZW && (bitsPerSample == 16 || floatSamples))
-        return "LZW-compressed TIFF of " + samples + " (" + colour + ")";
+        return "LZW-compressed TIFF of " + samples() + " (" + colour() + ")";
     if (subfileType != 0 && (subfileType & FILETYPE_PAGE) == 0)
         return "TIFF whose first image is a reduced-resolution copy or a transparency mask";
     return {};
+}
+
+bool tiffDirectoryReadable(TIFF* tiff, bool lzw)
+{
+    return tiffVariantKind(tiff, lzw).empty();
 }
 
 } // namespace Omvi
