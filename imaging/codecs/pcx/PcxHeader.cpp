@@ -20,15 +20,16 @@ bool PcxHeader::lineLengthFitsTheWidth() const
     return stored >= needed && stored <= ((needed + 1) & ~1) + kLinePaddingSlack;
 }
 
-std::size_t PcxRunDecoder::decode(std::uint8_t* out, std::size_t length)
+template <typename Emit> std::uint64_t PcxRunDecoder::walk(std::uint64_t length, Emit emit)
 {
-    std::size_t done = 0;
+    std::uint64_t done = 0;
     while (done < length)
     {
         if (pendingCount_ > 0)
         {
-            const std::size_t take = std::min(pendingCount_, length - done);
-            std::memset(out + done, pendingByte_, take);
+            const auto take =
+                static_cast<std::size_t>(std::min<std::uint64_t>(pendingCount_, length - done));
+            emit(done, pendingByte_, take);
             done += take;
             pendingCount_ -= take;
             continue;
@@ -38,7 +39,8 @@ std::size_t PcxRunDecoder::decode(std::uint8_t* out, std::size_t length)
             break;
         if (byte < 0xC0)
         {
-            out[done++] = static_cast<std::uint8_t>(byte);
+            emit(done, static_cast<std::uint8_t>(byte), 1);
+            ++done;
             continue;
         }
         const int value = reader_.get();
@@ -50,33 +52,22 @@ std::size_t PcxRunDecoder::decode(std::uint8_t* out, std::size_t length)
     return done;
 }
 
+std::size_t PcxRunDecoder::decode(std::uint8_t* out, std::size_t length)
+{
+    const std::uint64_t done = walk(length,
+                                    [out](std::uint64_t at, std::uint8_t byte, std::size_t count)
+                                    {
+                                        if (count == 1)
+                                            out[at] = byte;
+                                        else
+                                            std::memset(out + at, byte, count);
+                                    });
+    return static_cast<std::size_t>(done);
+}
+
 std::uint64_t PcxRunDecoder::skip(std::uint64_t length)
 {
-    std::uint64_t done = 0;
-    while (done < length)
-    {
-        if (pendingCount_ > 0)
-        {
-            const std::uint64_t take = std::min<std::uint64_t>(pendingCount_, length - done);
-            done += take;
-            pendingCount_ -= static_cast<std::size_t>(take);
-            continue;
-        }
-        const int byte = reader_.get();
-        if (byte < 0)
-            break;
-        if (byte < 0xC0)
-        {
-            ++done;
-            continue;
-        }
-        const int value = reader_.get();
-        if (value < 0)
-            break;
-        pendingCount_ = static_cast<std::size_t>(byte & 0x3F);
-        pendingByte_ = static_cast<std::uint8_t>(value);
-    }
-    return done;
+    return walk(length, [](std::uint64_t, std::uint8_t, std::size_t) {});
 }
 
 void appendPcxRuns(const std::uint8_t* row, std::size_t length, std::vector<std::uint8_t>& out)

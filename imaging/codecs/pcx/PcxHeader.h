@@ -83,6 +83,11 @@ public:
     std::uint64_t skip(std::uint64_t length);
 
 private:
+    // Decodes up to `length` bytes, handing each literal byte and each piece
+    // of a run to `emit(offset, byte, count)`; how many came before the file
+    // ended.
+    template <typename Emit> std::uint64_t walk(std::uint64_t length, Emit emit);
+
     BufferedFileReader& reader_;
     std::size_t pendingCount_ = 0;
     std::uint8_t pendingByte_ = 0;
