@@ -12,6 +12,18 @@
 namespace DWFCore
 {
 
+namespace
+{
+// Gives up a descriptor just opened: closes it and returns -1 with errno
+// `error`, which the close must not overwrite.
+int closeFailed(int fd, int error) noexcept
+{
+    ::close(fd);
+    errno = error;
+    return -1;
+}
+} // namespace
+
 int openRegularFile(const std::string& path) noexcept
 {
     // O_NONBLOCK keeps the open itself from waiting (a FIFO without a
@@ -49,13 +61,7 @@ int openRegularFile(const std::string& path) noexcept
             error = errno;
         }
     }
-    if (error != 0)
-    {
-        ::close(fd);
-        errno = error;
-        return -1;
-    }
-    return fd;
+    return error != 0 ? closeFailed(fd, error) : fd;
 }
 
 int openFileForWriting(const std::string& path) noexcept
@@ -83,13 +89,7 @@ int openFileForWriting(const std::string& path) noexcept
     {
         error = errno;
     }
-    if (error != 0)
-    {
-        ::close(fd);
-        errno = error;
-        return -1;
-    }
-    return fd;
+    return error != 0 ? closeFailed(fd, error) : fd;
 }
 
 std::FILE* openRegularFileStream(const std::string& path) noexcept
@@ -102,9 +102,7 @@ std::FILE* openRegularFileStream(const std::string& path) noexcept
     std::FILE* stream = ::fdopen(fd, "rb");
     if (stream == nullptr)
     {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
+        closeFailed(fd, errno);
     }
     return stream;
 }
