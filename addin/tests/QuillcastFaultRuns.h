@@ -42,13 +42,10 @@ protected:
                        const std::string& prefix = "", const std::string& options = "")
     {
         PlaceOldPackage(Target());
-        const std::string errorFile = root_ + "/stderr.txt";
-        const int status = RunCommand(prefix + " " + Quoted(program_) + " publish " +
-                                      Quoted(document) + " -o " + Quoted(Target()) +
-                                      " --force " + options + " 2>" + Quoted(errorFile));
-        errors = Contents(errorFile);
-        std::remove(errorFile.c_str());
-        return status;
+        return QuillcastAfter(prefix,
+                              "publish " + Quoted(document) + " -o " + Quoted(Target()) +
+                                  " --force " + options,
+                              errors);
     }
     // A moment of a run at which a signal strikes: while a file whose name
     // starts with `prefix` exists beside the target (`inPackages`) or in
@@ -216,13 +213,19 @@ inline bool SignalAtMoment(pid_t child, int signal, const std::string& folder,
     return reached;
 }
 
+// The library of the tests called `name` beside the program; empty when it
+// is not built.
+inline std::string LibraryBeside(const std::string& program, const std::string& name)
+{
+    const std::string library = program.substr(0, program.rfind('/')) + "/" + name;
+    return ::access(library.c_str(), R_OK) == 0 ? library : std::string();
+}
+
 // The library of the tests that fails the Nth fwrite, fflush or fclose with
 // ENOSPC, beside the program; empty when it is not built.
 inline std::string WriteFaultLibrary(const std::string& program)
 {
-    const std::string library =
-        program.substr(0, program.rfind('/')) + "/quillcast_write_faults.so";
-    return ::access(library.c_str(), R_OK) == 0 ? library : std::string();
+    return LibraryBeside(program, "quillcast_write_faults.so");
 }
 
 // What LD_PRELOAD must hold for the program: a sanitizer runtime insists on

@@ -24,10 +24,17 @@ protected:
     // standard output, when asked) in the strings.
     int Quillcast(const std::string& arguments, std::string& errors, std::string* output = nullptr)
     {
+        return QuillcastAfter("", arguments, errors, output);
+    }
+    // The same, with `prefix` before the program on its command line
+    // (variable assignments, a preloaded library ...).
+    int QuillcastAfter(const std::string& prefix, const std::string& arguments, std::string& errors,
+                       std::string* output = nullptr)
+    {
         const std::string errorFile = root_ + "/stderr.txt";
         std::string out;
-        const int status =
-            RunCommand(Quoted(program_) + " " + arguments + " 2>" + Quoted(errorFile), &out);
+        const int status = RunCommand(
+            prefix + " " + Quoted(program_) + " " + arguments + " 2>" + Quoted(errorFile), &out);
         const auto bytes = ReadBytes(errorFile);
         errors.assign(bytes.begin(), bytes.end());
         std::remove(errorFile.c_str());
@@ -58,5 +65,21 @@ protected:
 
     std::string program_;
 };
+
+// The text of `name` in the examples folder.
+inline std::string ExampleText(const std::string& name)
+{
+    const auto bytes = ReadBytes(QUILLCAST_SOURCE_DIR "/examples/" + name);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// How many times `part` occurs in `text`, overlapping occurrences counted.
+inline std::size_t Occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
 
 } // namespace publish_test

@@ -18,8 +18,7 @@ using namespace publish_test;
 // changed copy can live in a test folder.
 std::string SampleText()
 {
-    const auto bytes = ReadBytes(QUILLCAST_SOURCE_DIR "/examples/sample-drawing.xml");
-    std::string text(bytes.begin(), bytes.end());
+    std::string text = ExampleText("sample-drawing.xml");
     const auto absolute = [&](const std::string& attribute, const std::string& value)
     {
         const std::string from = attribute + "=\"" + value;
@@ -31,14 +30,6 @@ std::string SampleText()
     absolute("toolbox-ini", "host-data/");
     absolute("picture", "sample-preview.png");
     return text;
-}
-
-std::size_t Occurrences(const std::string& text, const std::string& part)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
 }
 
 class QuillcastFaults : public QuillcastFaultRuns
@@ -143,9 +134,8 @@ TEST_F(QuillcastFaults, AReadOnlyTargetFolderIsTheCause)
     {
         PlaceOldPackage(Target());
         ::chmod(packages_.c_str(), 0555);
-        status = RunCommand(Quoted(program_) + " publish " + Quoted(sample_) + " -o " +
-                                Quoted(Target()) + " --force 2>" + Quoted(root_ + "/stderr.txt"));
-        errors = Contents(root_ + "/stderr.txt");
+        status = Quillcast("publish " + Quoted(sample_) + " -o " + Quoted(Target()) + " --force",
+                           errors);
         ::chmod(packages_.c_str(), 0700);
         reason = "Permission denied";
     }
@@ -439,12 +429,8 @@ TEST_F(QuillcastFaults, ASymbolFileThatCannotBeUsedIsNamedWithItsReason)
             std::ofstream(symbols, std::ios::binary) << c.contents;
         // The package is written without the symbols, and the run says so:
         // once for each sheet that wanted one.
-        PlaceOldPackage(Target());
-        const std::string errorFile = root_ + "/stderr.txt";
-        const int status = RunCommand(Quoted(program_) + " publish " + Quoted(sample_) + " -o " +
-                                      Quoted(Target()) + " --force --data-folder " +
-                                      Quoted(data) + " 2>" + Quoted(errorFile));
-        const std::string errors = Contents(errorFile);
+        std::string errors;
+        const int status = PublishOverOld(sample_, errors, "", "--data-folder " + Quoted(data));
         EXPECT_EQ(status, 3) << errors;
         const std::string expected = "The symbol file '" + symbols + "' cannot be used: " +
                                      c.reason + "; symbols in text are left out";

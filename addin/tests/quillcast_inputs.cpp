@@ -35,12 +35,6 @@ const StandIn kStandIns[] = {
     {"a link to a device", "Not a regular file"},
 };
 
-std::string Source(const std::string& name)
-{
-    const auto bytes = ReadBytes(QUILLCAST_SOURCE_DIR "/examples/" + name);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 class QuillcastInputs : public QuillcastFaultRuns
 {
 protected:
@@ -86,7 +80,7 @@ protected:
     // textured with `texture` of the folder's data/wood.
     std::string Part(const std::string& texture) const
     {
-        std::string text = Replaced(Source("sample-part.xml"), "toolbox-ini=\"host-data/",
+        std::string text = Replaced(ExampleText("sample-part.xml"), "toolbox-ini=\"host-data/",
                                     "toolbox-ini=\"" + data_ + "/");
         text = Replaced(text, "picture=\"", "picture=\"" QUILLCAST_SOURCE_DIR "/examples/");
         return Document("part.xml", Replaced(text, "wood\\oak.jpg", "wood\\" + texture));
@@ -94,7 +88,7 @@ protected:
     // The sample drawing reading the private data folder, with `picture`.
     std::string Drawing(const std::string& picture) const
     {
-        std::string text = Replaced(Source("sample-drawing.xml"), "toolbox-ini=\"host-data/",
+        std::string text = Replaced(ExampleText("sample-drawing.xml"), "toolbox-ini=\"host-data/",
                                     "toolbox-ini=\"" + data_ + "/");
         return Document("drawing.xml", Replaced(text, "picture=\"sample-preview.png\"",
                                                 "picture=\"" + picture + "\""));

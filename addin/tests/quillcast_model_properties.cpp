@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 using namespace publish_test;
 
@@ -17,20 +15,6 @@ namespace
 {
 const std::string kExamples = QUILLCAST_SOURCE_DIR "/examples/";
 const std::string kDataFolder = kExamples + "host-data";
-
-std::string Source(const std::string& name)
-{
-    std::ifstream in(kExamples + name);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::size_t Occurrences(const std::string& text, const std::string& what)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
 
 class QuillcastModelProperties : public QuillcastFaultRuns
 {
@@ -76,7 +60,8 @@ TEST_F(QuillcastModelProperties, MassPropertiesKeepSevenSignificantDigits)
     // beyond the sixth decimal (the other values keep their six decimals).
     std::string errors;
     model_package::ModelPackage package;
-    ASSERT_EQ(Publish(Sample("part.xml", Source("sample-part.xml")), errors, package), 0) << errors;
+    ASSERT_EQ(Publish(Sample("part.xml", ExampleText("sample-part.xml")), errors, package), 0)
+        << errors;
     for (const char* property :
          {"Mass/CenterMass(m)=(0.020000,0.020000,0.005000)", "Mass/Volume(m^3)=0.0000152146",
           "Mass/Area(m^2)=0.004957", "Mass/Mass(kg)=0.041079",
@@ -86,7 +71,7 @@ TEST_F(QuillcastModelProperties, MassPropertiesKeepSevenSignificantDigits)
     // A small part's: a centimetre cube's volume, moments far below a
     // millionth, negative values and a large area.
     const std::string small = Replaced(
-        Source("sample-part.xml"),
+        ExampleText("sample-part.xml"),
         "0.02 0.02 0.005  0.0000152146 0.004957 0.041079\n      0.0000055 0.0000055 0.0000105",
         "1e-8 -2.5e-7 0  1e-8 12345678.9 7.85e-5  1e-15 2.5e-15 -3e-15");
     ASSERT_EQ(Publish(Sample("small.xml", small), errors, package), 0) << errors;
@@ -123,7 +108,7 @@ TEST_F(QuillcastModelProperties, ALibraryMaterialTheLibraryDoesNotHoldIsNamedWit
     {
         SCOPED_TRACE(c.id);
         const std::string document =
-            Sample("part.xml", Replaced(Source("sample-part.xml"), "id=\"host materials|2\"",
+            Sample("part.xml", Replaced(ExampleText("sample-part.xml"), "id=\"host materials|2\"",
                                         "id=\"" + c.id + "\""));
         std::string errors;
         model_package::ModelPackage package;
@@ -141,7 +126,7 @@ TEST_F(QuillcastModelProperties, ALibraryMaterialTheLibraryDoesNotHoldIsNamedWit
     // In an assembly, a material is named once however many components
     // show it: both pins are written, and their model names material 7; the
     // bracket's model names its material by a plain name.
-    std::string assembly = Source("sample-assembly.xml");
+    std::string assembly = ExampleText("sample-assembly.xml");
     assembly = Replaced(assembly, "id=\"host materials|3\"", "id=\"host materials|7\"");
     assembly =
         Replaced(assembly, "<material name=\"Steel\"", "<material name=\"Steel\" id=\"Steel\"");

@@ -27,11 +27,9 @@ protected:
     {
         if (target.empty())
             target = Target("run-" + std::to_string(++runs_) + ".dwf");
-        const int status =
-            RunCommand(prefix + " " + Quoted(program_) + " publish " + Quoted(document) + " -o " +
-                       Quoted(target) + " " + options + " 2>" + Quoted(root_ + "/stderr.txt"));
-        errors = Contents(root_ + "/stderr.txt");
-        return status;
+        return QuillcastAfter(
+            prefix, "publish " + Quoted(document) + " -o " + Quoted(target) + " " + options,
+            errors);
     }
     int runs_ = 0;
 };

@@ -44,13 +44,10 @@ protected:
     int PublishWithPath(const std::string& document, const std::string& path,
                         const std::string& options, std::string& errors)
     {
-        const std::string errorFile = root_ + "/stderr.txt";
-        const int status = RunCommand("PATH=" + Quoted(path) + " " + Quoted(program_) +
-                                      " publish " + Quoted(document) + " -o " + Quoted(Target()) +
-                                      " --force " + options + " 2>" + Quoted(errorFile));
-        errors = Contents(errorFile);
-        std::remove(errorFile.c_str());
-        return status;
+        return QuillcastAfter("PATH=" + Quoted(path),
+                              "publish " + Quoted(document) + " -o " + Quoted(Target()) +
+                                  " --force " + options,
+                              errors);
     }
     // A folder holding an executable `xdg-open` that records the file it
     // was given in `opened` and exits with `status`.

@@ -120,8 +120,7 @@ TEST_F(QuillcastSketchesThreads, TheSamplePinPublishesItsEllipseWithBothRadii)
         GTEST_SKIP() << "python3 and xmllint are needed";
     // The sample assembly with pin.PRT as the active document, its files
     // named from the examples folder.
-    std::ifstream in(kExamples + "sample-assembly.xml");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text = ExampleText("sample-assembly.xml");
     const auto replace = [&text](const std::string& from, const std::string& to)
     {
         const std::size_t at = text.find(from);

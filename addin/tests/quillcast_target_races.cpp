@@ -35,9 +35,8 @@ protected:
         QuillcastFaultRuns::SetUp();
         if (IsSkipped())
             return;
-        const std::string library =
-            program_.substr(0, program_.rfind('/')) + "/quillcast_name_races.so";
-        if (::access(library.c_str(), R_OK) != 0)
+        const std::string library = LibraryBeside(program_, "quillcast_name_races.so");
+        if (library.empty())
             GTEST_SKIP() << "the name-races library is not built beside the program";
         preload_ = "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
     }
@@ -47,13 +46,9 @@ protected:
     int Publish(const std::string& document, const std::string& target, const std::string& races,
                 std::string& errors, const std::string& options = "")
     {
-        const std::string errorFile = root_ + "/stderr.txt";
-        const int status =
-            RunCommand(preload_ + races + " " + Quoted(program_) + " publish " + Quoted(document) +
-                       " -o " + Quoted(target) + " " + options + " 2>" + Quoted(errorFile));
-        errors = Contents(errorFile);
-        std::remove(errorFile.c_str());
-        return status;
+        return QuillcastAfter(
+            preload_ + races,
+            "publish " + Quoted(document) + " -o " + Quoted(target) + " " + options, errors);
     }
 
     static std::string LinkOf(const std::string& path)
