@@ -34,6 +34,15 @@ Bytes picture(int width, int height, int levels, unsigned seed)
     return rgb;
 }
 
+// 61 x 23 grey pixels stepping by 11 levels: all 256 levels appear.
+Bytes greyPgm()
+{
+    Bytes grey(61 * 23);
+    for (std::size_t i = 0; i < grey.size(); ++i)
+        grey[i] = static_cast<std::uint8_t>(i * 11);
+    return pgm(61, 23, grey);
+}
+
 class PcxTools : public ToolFolderTest
 {
 protected:
@@ -58,6 +67,17 @@ protected:
         for (std::size_t i = 0; i < mine.size(); i += 3)
             differing += std::equal(mine.begin() + i, mine.begin() + i + 3, theirs.begin() + i) ? 0 : 1;
         EXPECT_EQ(differing, 0u);
+    }
+
+    // The bytes of a version 5 file of 8 bits a pixel whose 256-entry
+    // palette follows its lines, marked as the format marks it.
+    void readPalettedFile(const std::string& name, Bytes& whole)
+    {
+        whole = readFileBytes(file(name));
+        ASSERT_GT(whole.size(), 128u + 769u);
+        ASSERT_EQ(whole[1], 5);
+        ASSERT_EQ(whole[3] * whole[65], 8);
+        ASSERT_EQ(whole[whole.size() - 769], 12);
     }
 
     // The code of the imaging exception that opening and reading the file
@@ -107,10 +127,7 @@ TEST_F(PcxTools, NetpbmFilesReadAsPcxtoppmReadsThem)
                                          static_cast<std::uint8_t>(colour % 3 * 100)});
         }
     ASSERT_TRUE(writeFileBytes(file("sixteen.ppm"), ppm(37, 29, twelve)));
-    Bytes grey(61 * 23);
-    for (std::size_t i = 0; i < grey.size(); ++i)
-        grey[i] = static_cast<std::uint8_t>(i * 11);
-    ASSERT_TRUE(writeFileBytes(file("grey.pgm"), pgm(61, 23, grey)));
+    ASSERT_TRUE(writeFileBytes(file("grey.pgm"), greyPgm()));
     const char* commands[][2] = {
         {"ppmtopcx many.ppm > many.pcx", "many.pcx"},
         {"ppmtopcx few.ppm > few.pcx", "few.pcx"},
@@ -230,10 +247,7 @@ TEST_F(PcxTools, PalettesCutOrUnmarkedAreRefusedAsPcxtoppmRefusesThem)
     // 216 colours and 256 greys: ppmtopcx writes both at 8 bits in one
     // plane, with the 256-entry palette after the lines.
     ASSERT_TRUE(writeFileBytes(file("colour.ppm"), ppm(83, 41, picture(83, 41, 6, 2))));
-    Bytes grey(61 * 23);
-    for (std::size_t i = 0; i < grey.size(); ++i)
-        grey[i] = static_cast<std::uint8_t>(i * 11);
-    ASSERT_TRUE(writeFileBytes(file("grey.pgm"), pgm(61, 23, grey)));
+    ASSERT_TRUE(writeFileBytes(file("grey.pgm"), greyPgm()));
     std::vector<std::string> names = {"colour.pcx", "grey.pcx"};
     ASSERT_TRUE(make("ppmtopcx colour.ppm > colour.pcx && ppmtopcx grey.pgm > grey.pcx"));
     if (OmviTest::haveTool("convert") && make("convert colour.ppm -type palette magick.pcx"))
@@ -241,11 +255,8 @@ TEST_F(PcxTools, PalettesCutOrUnmarkedAreRefusedAsPcxtoppmRefusesThem)
     for (const std::string& name : names)
     {
         SCOPED_TRACE(name);
-        const Bytes whole = readFileBytes(file(name));
-        ASSERT_GT(whole.size(), 128u + 769u);
-        ASSERT_EQ(whole[1], 5);
-        ASSERT_EQ(whole[3] * whole[65], 8);
-        ASSERT_EQ(whole[whole.size() - 769], 12);
+        Bytes whole;
+        ASSERT_NO_FATAL_FAILURE(readPalettedFile(name, whole));
         expectSameAsPcxtoppm(name);
 
         // Cut inside the palette (the first 95% of the file among them), cut
@@ -279,10 +290,7 @@ TEST_F(PcxTools, EveryCutInsideThePaletteIsRefusedAndPaddingBeforeItIsRead)
     // 256-colour files of netpbm (200 colours, and 256 greys), ImageMagick
     // and PIL, each with its palette right after its lines. Their last
     // lines hold the byte 12 here and there, as pictures do.
-    Bytes grey(61 * 23);
-    for (std::size_t i = 0; i < grey.size(); ++i)
-        grey[i] = static_cast<std::uint8_t>(i * 11);
-    ASSERT_TRUE(writeFileBytes(file("grey.pgm"), pgm(61, 23, grey)));
+    ASSERT_TRUE(writeFileBytes(file("grey.pgm"), greyPgm()));
     ASSERT_TRUE(make("convert -seed 2 -size 64x48 plasma:fractal -colors 200 colour.ppm && "
                      "ppmtopcx colour.ppm > colour.pcx && ppmtopcx grey.pgm > grey.pcx && "
                      "convert -seed 2 -size 64x48 plasma:fractal -type palette magick.pcx"));
@@ -299,11 +307,8 @@ TEST_F(PcxTools, EveryCutInsideThePaletteIsRefusedAndPaddingBeforeItIsRead)
     for (const std::string& name : names)
     {
         SCOPED_TRACE(name);
-        const Bytes whole = readFileBytes(file(name));
-        ASSERT_GT(whole.size(), 128u + 769u);
-        ASSERT_EQ(whole[1], 5);
-        ASSERT_EQ(whole[3] * whole[65], 8);
-        ASSERT_EQ(whole[whole.size() - 769], 12);
+        Bytes whole;
+        ASSERT_NO_FATAL_FAILURE(readPalettedFile(name, whole));
         const Bytes right = pcxtoppm(name);
         ASSERT_FALSE(right.empty());
         for (std::size_t kept = whole.size() - 769; kept < whole.size(); ++kept)
