@@ -13,13 +13,13 @@
 
 #include "addin/texture/TextureImageConverter.h"
 #include "addin/texture/TextureOutputFolder.h"
+#include "imaging/codecs/tests/ReadCallCount.h"
 #include "platform/kernel/Path.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <tiffio.h>
 #include <vector>
@@ -80,13 +80,7 @@ Workspace& workspace()
 // The read calls of this process so far; 0 when the kernel does not say.
 double readCalls()
 {
-    std::ifstream io("/proc/self/io");
-    std::string key;
-    double value = 0;
-    while (io >> key >> value)
-        if (key == "syscr:")
-            return value;
-    return 0;
+    return static_cast<double>(OmviTest::readCallsSoFar().value_or(0));
 }
 
 void BM_TexturePages(benchmark::State& state)

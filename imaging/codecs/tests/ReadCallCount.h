@@ -6,8 +6,9 @@
 // test that needs it skips with a message:
 //
 //     OMVI_REQUIRE_READ_CALL_COUNT();
-#include <gtest/gtest.h>
-
+//
+// The header needs no test framework (benchmarks count read calls too); the
+// macro is for files that include gtest.
 #include <cstdint>
 #include <fstream>
 #include <optional>
