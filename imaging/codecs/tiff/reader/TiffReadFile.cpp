@@ -47,7 +47,7 @@ TiffReadFile::TiffReadFile(const TiffFormatCodec& codec, const FileSpecifier& fi
     for (int directory = 0; directory < kMostFrames; ++directory)
     {
         if (isFrame(handle->get(), tiffCodec_.modeCode() >= TiffFormatCodec::kWithLzw))
-            directories_.push_back({directory, TIFFCurrentDirOffset(handle->get())});
+            directories_.push_back({TIFFCurrentDirOffset(handle->get())});
         if (!TIFFReadDirectory(handle->get()))
             break;
     }
@@ -60,16 +60,9 @@ int TiffReadFile::frameCount() const
     return static_cast<int>(directories_.size());
 }
 
-int TiffReadFile::directoryOf(int index) const
-{
-    if (index < 0 || index >= frameCount())
-        return -1;
-    return directories_[static_cast<std::size_t>(index)].index;
-}
-
 ReadImageFileFrameInterface* TiffReadFile::openFrame(int index)
 {
-    if (directoryOf(index) < 0)
+    if (index < 0 || index >= frameCount())
         return nullptr;
     try
     {

@@ -34,9 +34,6 @@ public:
     // be opened, or when memory runs out.
     ReadImageFileFrameInterface* openFrame(int index) override;
 
-    // The directory of frame `index` (-1 outside).
-    int directoryOf(int index) const;
-
 private:
     const TiffFormatCodec& tiffCodec_;
     std::vector<TiffDirectory> directories_;

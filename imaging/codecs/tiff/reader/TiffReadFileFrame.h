@@ -69,7 +69,6 @@ public:
     int tileSize() const override;
     bool readTile(int tileRow, int tileColumn, std::uint8_t* buffer) override;
 
-    int directoryIndex() const { return directory_.index; }
     const TiffLayout& layout() const { return layout_; }
 
 private:
