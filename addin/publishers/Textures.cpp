@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -407,10 +408,12 @@ HRESULT CDWF3DGrWriter::LoadMaterialDatabase(DWFToolkit::DWFSegment& segment,
         // it; one that cannot be read has been reported.
         if (!reader.IsLoaded())
             return S_OK;
-        // Materials are numbered from 1.
-        const int count = reader.MaterialCount();
-        if (*number < 1 || *number > count)
+        // Materials are numbered from 1. The library is counted only to say
+        // why a number is not in it.
+        if (*number < 1 || *number > std::numeric_limits<int>::max() ||
+            !reader.ReadMaterials(static_cast<int>(*number - 1)))
         {
+            const int count = reader.MaterialCount();
             std::u16string held = u"no material";
             if (count == 1)
                 held = u"one material, numbered 1";
@@ -421,7 +424,6 @@ HRESULT CDWF3DGrWriter::LoadMaterialDatabase(DWFToolkit::DWFSegment& segment,
                                   u"'" + platform::path::normalized(library) + u"' holds " + held);
             return S_OK;
         }
-        reader.ReadMaterials(static_cast<int>(*number - 1));
         const MaterialDatabaseReader::Material& material = reader.CurrentMaterial();
         if (material.textureFileName.empty())
             return S_OK;
