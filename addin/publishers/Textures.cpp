@@ -71,22 +71,18 @@ host::Texture* FindTexture(host::Document* document, Object* object, const Textu
     std::vector<std::u16string> names;
     Guarded(steps.names, [&] { names = document->configurationNames(); });
 
-    bool haveCurrent = false;
-    std::u16string current;
+    std::optional<std::u16string> current;
     if (!Guarded(steps.current,
                  [&]
                  {
                      if (host::Configuration* configuration = document->currentConfiguration())
-                     {
                          current = configuration->name();
-                         haveCurrent = true;
-                     }
                  }))
         return nullptr;
     host::Texture* texture = nullptr;
-    if (haveCurrent)
+    if (current)
     {
-        if (!Guarded(steps.texture, [&] { texture = object->texture(current); }))
+        if (!Guarded(steps.texture, [&] { texture = object->texture(*current); }))
             return nullptr;
         if (texture)
             return texture;
@@ -96,7 +92,7 @@ host::Texture* FindTexture(host::Document* document, Object* object, const Textu
     for (std::size_t i = 0; i < limit; ++i)
     {
         // The current configuration had nothing; it is not asked again.
-        if (haveCurrent && names[i] == current)
+        if (names[i] == current)
             continue;
         if (!Guarded(steps.texture, [&] { texture = object->texture(names[i]); }))
             return nullptr;
