@@ -118,12 +118,13 @@ int MaterialDatabaseReader::MaterialCount() const
     return static_cast<int>(SelectNodes(kMaterialsPath).size());
 }
 
-void MaterialDatabaseReader::ReadMaterials(int index)
+bool MaterialDatabaseReader::ReadMaterials(int index)
 {
     const auto materials = SelectNodes(kMaterialsPath);
     if (index < 0 || static_cast<std::size_t>(index) >= materials.size())
-        return;
+        return false;
     ReadMaterial(materials[static_cast<std::size_t>(index)]);
+    return true;
 }
 
 void MaterialDatabaseReader::ReadMaterial(const platform::xml::Element& material)

@@ -80,9 +80,10 @@ public:
     // Nothing when no digit is there: the id names no number.
     static std::optional<std::int64_t> MaterialNumber(std::u16string_view id);
 
-    // Reads material `index` (0 the first) into the current material; an
-    // index outside the library leaves the current material as it was.
-    void ReadMaterials(int index);
+    // Reads material `index` (0 the first) into the current material and
+    // answers true; an index outside the library leaves the current
+    // material as it was and answers false.
+    bool ReadMaterials(int index);
     int MaterialCount() const;
     const Material& CurrentMaterial() const { return material_; }
 

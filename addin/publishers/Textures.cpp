@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -70,22 +71,18 @@ host::Texture* FindTexture(host::Document* document, Object* object, const Textu
     std::vector<std::u16string> names;
     Guarded(steps.names, [&] { names = document->configurationNames(); });
 
-    bool haveCurrent = false;
-    std::u16string current;
+    std::optional<std::u16string> current;
     if (!Guarded(steps.current,
                  [&]
                  {
                      if (host::Configuration* configuration = document->currentConfiguration())
-                     {
                          current = configuration->name();
-                         haveCurrent = true;
-                     }
                  }))
         return nullptr;
     host::Texture* texture = nullptr;
-    if (haveCurrent)
+    if (current)
     {
-        if (!Guarded(steps.texture, [&] { texture = object->texture(current); }))
+        if (!Guarded(steps.texture, [&] { texture = object->texture(*current); }))
             return nullptr;
         if (texture)
             return texture;
@@ -95,7 +92,7 @@ host::Texture* FindTexture(host::Document* document, Object* object, const Textu
     for (std::size_t i = 0; i < limit; ++i)
     {
         // The current configuration had nothing; it is not asked again.
-        if (haveCurrent && names[i] == current)
+        if (names[i] == current)
             continue;
         if (!Guarded(steps.texture, [&] { texture = object->texture(names[i]); }))
             return nullptr;
@@ -407,10 +404,12 @@ HRESULT CDWF3DGrWriter::LoadMaterialDatabase(DWFToolkit::DWFSegment& segment,
         // it; one that cannot be read has been reported.
         if (!reader.IsLoaded())
             return S_OK;
-        // Materials are numbered from 1.
-        const int count = reader.MaterialCount();
-        if (*number < 1 || *number > count)
+        // Materials are numbered from 1. The library is counted only to say
+        // why a number is not in it.
+        if (*number < 1 || *number > std::numeric_limits<int>::max() ||
+            !reader.ReadMaterials(static_cast<int>(*number - 1)))
         {
+            const int count = reader.MaterialCount();
             std::u16string held = u"no material";
             if (count == 1)
                 held = u"one material, numbered 1";
@@ -421,7 +420,6 @@ HRESULT CDWF3DGrWriter::LoadMaterialDatabase(DWFToolkit::DWFSegment& segment,
                                   u"'" + platform::path::normalized(library) + u"' holds " + held);
             return S_OK;
         }
-        reader.ReadMaterials(static_cast<int>(*number - 1));
         const MaterialDatabaseReader::Material& material = reader.CurrentMaterial();
         if (material.textureFileName.empty())
             return S_OK;

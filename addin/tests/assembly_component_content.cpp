@@ -142,8 +142,14 @@ std::string AssemblyWithSubassembly()
            "</document>\n</host-document>\n";
 }
 
-const char16_t kSquareThread[] =
-    u"Cosmetic thread 'square thread' is left out: its edge is not a circle";
+const char kSquareThread[] =
+    "Cosmetic thread 'square thread' is left out: its edge is not a circle";
+
+// The program's line naming the thread of `component` that cannot be drawn.
+std::string SquareThreadCause(const std::string& component)
+{
+    return "quillcast:   cause: Component '" + component + "': " + kSquareThread + "\n";
+}
 
 // The segment that shows the object `name`, or null.
 const Node* SegmentOf(const ModelPackage& package, const Node& node, const std::string& name)
@@ -166,13 +172,14 @@ const Node* RootSegment(const Node& tree)
     return nullptr;
 }
 
-// A point of a segment carried through its modelling matrix (a row p goes
-// to p M, the translation in the fourth row).
-std::vector<double> Placed(const std::vector<float>& M, const float* p)
+// A point p of a segment, carried through its modelling matrix M, is where
+// it was worked out to be: a row p goes to p M, the translation in M's
+// fourth row.
+void ExpectPlaced(const std::vector<float>& M, const float* p, const std::vector<double>& expected)
 {
-    return {p[0] * M[0] + p[1] * M[4] + p[2] * M[8] + M[12],
-            p[0] * M[1] + p[1] * M[5] + p[2] * M[9] + M[13],
-            p[0] * M[2] + p[1] * M[6] + p[2] * M[10] + M[14]};
+    for (std::size_t k = 0; k < 3; ++k)
+        EXPECT_NEAR(p[0] * M[k] + p[1] * M[4 + k] + p[2] * M[8 + k] + M[12 + k], expected[k], 1e-6)
+            << k;
 }
 
 // A component's segment holds its sketch line and its round thread (two
@@ -197,11 +204,7 @@ void ExpectComponentContent(const ModelPackage& package, const std::string& name
          {std::pair{arcs[0].f.data(), std::vector<double>{x + 0.2, 0, 0}},
           std::pair{arcs[0].f.data() + 6, std::vector<double>{x - 0.2, 0, 0}},
           std::pair{arcs[1].f.data() + 3, std::vector<double>{x, -0.2, 0}}})
-    {
-        const std::vector<double> placed = Placed(matrices[0].f, point);
-        for (std::size_t k = 0; k < 3; ++k)
-            EXPECT_NEAR(placed[k], expected[k], 1e-6) << k;
-    }
+        ExpectPlaced(matrices[0].f, point, expected);
     EXPECT_EQ(package.propertySetReferences.at(name), 1u);
 }
 
@@ -256,11 +259,7 @@ void ExpectSubassemblyContent(const ModelPackage& package)
         {arcs[1].f.data() + 3, {0.108, 0.02, 0}}, {arcs[1].f.data() + 6, {0.1, 0.012, 0}},
     };
     for (const auto& [point, where] : expected)
-    {
-        const std::vector<double> placed = Placed(matrices[0].f, point);
-        for (std::size_t k = 0; k < 3; ++k)
-            EXPECT_NEAR(placed[k], where[k], 1e-6) << k;
-    }
+        ExpectPlaced(matrices[0].f, point, where);
     // The part below keeps its own placement alone.
     const Node* leaf = SegmentOf(package, *sub, "leaf");
     ASSERT_NE(leaf, nullptr);
@@ -277,6 +276,15 @@ protected:
         return model_package::ReadModelPackage(target, "",
                                                root_ + "/read-" + std::to_string(++reads_));
     }
+    // Publishes `text` quietly with the program, as the document `name`.xml
+    // to the package `name`.dwf; answers its exit status, what it said in
+    // `errors`.
+    int PublishQuietly(const std::string& name, const std::string& text, std::string& errors)
+    {
+        return Quillcast("publish " + Quoted(Document(name + ".xml", text)) + " -o " +
+                             Quoted(Target(name + ".dwf")) + " --quiet",
+                         errors);
+    }
     int reads_ = 0;
 };
 } // namespace
@@ -290,9 +298,9 @@ TEST_F(AssemblyComponentContent, InProcessEachComponentAsksItsOwnThreadsAndPlace
     EXPECT_EQ(outcome.status, PublishOutcome::Status::PublishedWithErrors);
     // The pin's thread that cannot be drawn, said once for each component
     // that shows the pin, naming it.
-    EXPECT_EQ(outcome.causes,
-              (std::vector<std::u16string>{u"Component 'double': " + std::u16string(kSquareThread),
-                                           u"Component 'bare': " + std::u16string(kSquareThread)}));
+    const std::u16string square(std::begin(kSquareThread), std::end(kSquareThread) - 1);
+    EXPECT_EQ(outcome.causes, (std::vector<std::u16string>{u"Component 'double': " + square,
+                                                           u"Component 'bare': " + square}));
     EXPECT_EQ(outcome.messages,
               std::vector<std::u16string>(2, u"An error occurred while publishing the file. The "
                                              u"error occurred in CDWF3DGrWriter::GenerateThread."));
@@ -313,22 +321,14 @@ TEST_F(AssemblyComponentContent, TheProgramDrawsEachThreadOnceInItsOwnPlace)
 {
     if (!HaveTool("python3") || !HaveTool("xmllint"))
         GTEST_SKIP() << "python3 and xmllint are needed";
-    const std::string document = Document("threads.xml", AssemblyWithThreads());
-    const std::string target = Target("threads.dwf");
     std::string errors;
-    EXPECT_EQ(
-        Quillcast("publish " + Quoted(document) + " -o " + Quoted(target) + " --quiet", errors), 3)
-        << errors;
+    EXPECT_EQ(PublishQuietly("threads", AssemblyWithThreads(), errors), 3) << errors;
     for (const char* name : {"double", "bare"})
-        EXPECT_NE(errors.find("quillcast:   cause: Component '" + std::string(name) +
-                              "': Cosmetic thread 'square thread' is left out: its edge is not a "
-                              "circle\n"),
-                  std::string::npos)
-            << errors;
+        EXPECT_NE(errors.find(SquareThreadCause(name)), std::string::npos) << errors;
     // Two messages of two lines each, and the closing line.
     EXPECT_EQ(Lines(errors), 5) << errors;
 
-    const ModelPackage package = ReadBack(target);
+    const ModelPackage package = ReadBack(Target("threads.dwf"));
     EXPECT_EQ(package.unresolved, std::vector<std::string>{});
     EXPECT_EQ(package.shells, 2);
     EXPECT_EQ(package.matrices, 2);
@@ -377,15 +377,13 @@ TEST_F(AssemblyComponentContent, TheProgramRefusesABodyTheWalkWouldNeverWrite)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
-        const std::string document =
-            Document("refused.xml", head + c.components + "</component></components>\n" + c.inTop +
-                                        "</document>\n<document type=\"1\" title=\"p.PRT\"/>\n" +
-                                        c.after + "</host-document>\n");
-        const std::string target = Target("refused.dwf");
         std::string errors;
-        EXPECT_EQ(
-            Quillcast("publish " + Quoted(document) + " -o " + Quoted(target) + " --quiet", errors),
-            2)
+        EXPECT_EQ(PublishQuietly("refused",
+                                 head + c.components + "</component></components>\n" + c.inTop +
+                                     "</document>\n<document type=\"1\" title=\"p.PRT\"/>\n" +
+                                     c.after + "</host-document>\n",
+                                 errors),
+                  2)
             << errors;
         EXPECT_NE(errors.find("line " + std::to_string(c.line) + ": " + c.reason),
                   std::string::npos)
@@ -399,20 +397,13 @@ TEST_F(AssemblyComponentContent, TheProgramDrawsASubassemblysOwnContentWithItsOw
 {
     if (!HaveTool("python3") || !HaveTool("xmllint"))
         GTEST_SKIP() << "python3 and xmllint are needed";
-    const std::string document = Document("sub.xml", AssemblyWithSubassembly());
-    const std::string target = Target("sub.dwf");
     std::string errors;
-    EXPECT_EQ(
-        Quillcast("publish " + Quoted(document) + " -o " + Quoted(target) + " --quiet", errors), 3)
-        << errors;
+    EXPECT_EQ(PublishQuietly("sub", AssemblyWithSubassembly(), errors), 3) << errors;
     // The one thread that cannot be drawn, named with its subassembly.
-    EXPECT_NE(errors.find("quillcast:   cause: Component 'sub': Cosmetic thread 'square thread' "
-                          "is left out: its edge is not a circle\n"),
-              std::string::npos)
-        << errors;
+    EXPECT_NE(errors.find(SquareThreadCause("sub")), std::string::npos) << errors;
     EXPECT_EQ(Lines(errors), 3) << errors;
 
-    const ModelPackage package = ReadBack(target);
+    const ModelPackage package = ReadBack(Target("sub.dwf"));
     EXPECT_EQ(package.unresolved, std::vector<std::string>{});
     ExpectSubassemblyContent(package);
     // Each level with its own document's properties; the unnamed part is
