@@ -325,7 +325,9 @@ WT_Result CDWF2DGrWriter::GenerateSketchEllipse(host::Sketch* sketch, WT_File& f
                 const double axisLength = std::hypot(axisX, axisY);
                 if (!(a > 0) || !(b > 0) || !(axisLength > 0))
                     return WT_Result_Success; // no ellipse to draw
-                double phi = w2dout::ClampedAcos(axisX / axisLength);
+                const double unitX = axisX / axisLength;
+                const double unitY = axisY / axisLength;
+                double phi = w2dout::ClampedAcos(unitX);
                 if (axisY < 0)
                     phi = 2 * kPi - phi;
                 double axis = phi * w2dout::kRadiansToW2D;
@@ -349,7 +351,7 @@ WT_Result CDWF2DGrWriter::GenerateSketchEllipse(host::Sketch* sketch, WT_File& f
                     return WT_Result_Success;
                 const w2dout::StreamArc angles = w2dout::ArcAngles(
                     startAngle, endAngle,
-                    w2dout::EllipticArcSweep(centre, start, end, axisX, axisY, a, b));
+                    w2dout::EllipticArcSweep(centre, start, end, unitX, unitY, a, b));
                 return WT_Outline_Ellipse(placed.centre.m_x, placed.centre.m_y, placed.major,
                                           placed.minor, angles.start, angles.end, ToUInt16(axis))
                     .serialize(file);

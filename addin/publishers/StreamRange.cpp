@@ -43,8 +43,10 @@ SheetPosition OnBox(double x, double y)
     return SheetPosition(std::clamp(x, kLow, kHigh), std::clamp(y, kLow, kHigh));
 }
 
-// ClipSegment, telling which ends were moved onto the box's edge.
-bool ClipEnds(SheetPosition& a, SheetPosition& b, bool& startCut, bool& endCut)
+// Cuts the segment from `a` to `b` (both finite) to the box, along its own
+// line; false when no part of it lies in the box. Tells which ends were
+// moved onto the box's edge.
+bool ClipSegment(SheetPosition& a, SheetPosition& b, bool& startCut, bool& endCut)
 {
     // In halves, so that the difference of two far-apart points stays finite.
     const double ax = a.x / 2;
@@ -94,13 +96,6 @@ bool IsFinite(const SheetPosition& position)
     return std::isfinite(position.x) && std::isfinite(position.y);
 }
 
-bool ClipSegment(SheetPosition& a, SheetPosition& b)
-{
-    bool startCut = false;
-    bool endCut = false;
-    return ClipEnds(a, b, startCut, endCut);
-}
-
 std::vector<std::vector<WT_Logical_Point>> ClipPolyline(const std::vector<SheetPosition>& points)
 {
     std::vector<std::vector<WT_Logical_Point>> parts;
@@ -119,7 +114,7 @@ std::vector<std::vector<WT_Logical_Point>> ClipPolyline(const std::vector<SheetP
         SheetPosition b = points[i];
         bool startCut = false;
         bool endCut = false;
-        if (!ClipEnds(a, b, startCut, endCut))
+        if (!ClipSegment(a, b, startCut, endCut))
         {
             endPart();
             continue;

@@ -36,10 +36,6 @@ WT_Logical_Point ToLogical(const SheetPosition& position);
 // Whether both coordinates are finite numbers.
 bool IsFinite(const SheetPosition& position);
 
-// Cuts the segment from `a` to `b` to the range, along its own line; false
-// when no part of it lies in the range. Both ends must be finite.
-bool ClipSegment(SheetPosition& a, SheetPosition& b);
-
 // The parts of a polyline that lie in the range, each a polyline of its own
 // that begins and ends where the polyline enters and leaves the range.
 // A polyline with a point that is not a finite number has no parts.

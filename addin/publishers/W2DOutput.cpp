@@ -418,12 +418,9 @@ ArcSweep EllipticArcSweep(const HostPoint& centre, const HostPoint& start, const
     // Seen in the ellipse's own frame, scaled to the unit circle, a point is
     // (cos t, sin t) of its parametric angle t. That map keeps the turning
     // sense and divides cross products by a·b.
-    const double length = std::hypot(axisX, axisY);
-    const double ux = axisX / length;
-    const double uy = axisY / length;
     const double cross = DifferenceOfProducts(sx, stepY, sy, stepX) / a / b;
-    const double dot = (sx * ux + sy * uy) / a * ((ex * ux + ey * uy) / a) +
-                       (sy * ux - sx * uy) / b * ((ey * ux - ex * uy) / b);
+    const double dot = (sx * axisX + sy * axisY) / a * ((ex * axisX + ey * axisY) / a) +
+                       (sy * axisX - sx * axisY) / b * ((ey * axisX - ex * axisY) / b);
     sweep.units = CounterClockwiseUnits(cross, dot);
     return sweep;
 }
@@ -442,9 +439,7 @@ ArcSweep AxialArcSweep(const HostPoint& centre, const HostPoint& start, const Ho
     const HostPoint cross{DifferenceOfProducts(offset.y, step.z, offset.z, step.y),
                           DifferenceOfProducts(offset.z, step.x, offset.x, step.z),
                           DifferenceOfProducts(offset.x, step.y, offset.y, step.x)};
-    const double length = std::hypot(std::hypot(axis.x, axis.y), axis.z);
-    const double along =
-        (axis.x / length) * cross.x + (axis.y / length) * cross.y + (axis.z / length) * cross.z;
+    const double along = axis.x * cross.x + axis.y * cross.y + axis.z * cross.z;
     const double dot = offset.x * (end.x - centre.x) + offset.y * (end.y - centre.y) +
                        offset.z * (end.z - centre.z);
     sweep.units = CounterClockwiseUnits(along, dot);

@@ -171,13 +171,13 @@ ArcSweep CircularArcSweep(const HostPoint& centre, const HostPoint& start, const
                           int direction);
 // The counter-clockwise sweep from `start` to `end` (z ignored) in the
 // parametric angle of an ellipse about `centre` with radii a and b, its
-// major axis along (axisX, axisY) and its minor axis a quarter turn
-// counter-clockwise from it.
+// major axis along the unit vector (axisX, axisY) and its minor axis a
+// quarter turn counter-clockwise from it.
 ArcSweep EllipticArcSweep(const HostPoint& centre, const HostPoint& start, const HostPoint& end,
                           double axisX, double axisY, double a, double b);
-// The counter-clockwise sweep about `axis` (a vector of any length but 0)
-// from `start` to `end` of a circle in space about `centre`: how a tilted
-// circle's arc turns, whatever the sheet shows of it.
+// The counter-clockwise sweep about the unit vector `axis` from `start` to
+// `end` of a circle in space about `centre`: how a tilted circle's arc
+// turns, whatever the sheet shows of it.
 ArcSweep AxialArcSweep(const HostPoint& centre, const HostPoint& start, const HostPoint& end,
                        const HostPoint& axis);
 

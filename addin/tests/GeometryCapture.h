@@ -6,6 +6,7 @@
 #include "addin/PublishOptions.h"
 #include "addin/publishers/DWF3DGrWriter.h"
 #include "addin/publishers/DWFxWriter.h"
+#include "addin/tests/MessageCauses.h"
 #include "dwf/publisher/model/Model.h"
 #include "dwf/w3dtk/geometry/shell.h"
 #include "dwf/w3dtk/records/attributes.h"
@@ -216,14 +217,7 @@ inline std::vector<std::u16string> Messages()
     return texts;
 }
 
-// The causes the message boxes gave, in order.
-inline std::vector<std::u16string> Causes()
-{
-    std::vector<std::u16string> causes;
-    for (const auto& box : platform::ui().messageBoxes())
-        causes.push_back(box.cause);
-    return causes;
-}
+using addin_test::Causes;
 
 // A model opened as a part's is, with a private temporary folder (which must
 // be empty again at the end) and an include segment open for the writer.

@@ -7,6 +7,7 @@
 // ends give, and a cut lies on the line through them.
 #include "addin/publishers/DWF2DGrWriter.h"
 #include "addin/tests/HostDrawing.h"
+#include "addin/tests/MessageCauses.h"
 #include "addin/tests/QuillcastHarness.h"
 #include "addin/tests/SheetReadBack.h"
 #include "platform/ui/Ui.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 
+using addin_test::Causes;
 using addin_test::Drawn;
 using addin_test::HostDrawing;
 using addin_test::W2DCapture;
@@ -119,14 +121,6 @@ std::string RoundKindsAndTexts()
     view += "<quadrant-item points=\"100000 0.1 100000.01 0.11 100000.02 0.1\" flag=\"0\">"
             "<annotation type=\"6\"/></quadrant-item>";
     return view + "</view>";
-}
-
-std::vector<std::u16string> Causes()
-{
-    std::vector<std::u16string> causes;
-    for (const auto& box : platform::ui().messageBoxes())
-        causes.push_back(box.cause);
-    return causes;
 }
 
 class FarGeometry : public ::testing::Test
@@ -285,7 +279,7 @@ namespace
 {
 using namespace publish_test;
 
-// The drawing of the issue: one line from near the paper's corner to
+// A drawing of one line from near the paper's corner to
 // (100 km, 50 km), and, when asked, a circle 100 km out.
 std::string FarDrawing(bool withArc)
 {

@@ -1,6 +1,7 @@
 // Symbols drawn into W2D and read back: placement, rotation, scale, arcs,
 // circles, triangles, arc marks, texts, the extent and failures.
 #include "addin/publishers/SymbolDrawer.h"
+#include "addin/tests/MessageCauses.h"
 #include "addin/tests/TempFile.h"
 #include "addin/tests/W2DCapture.h"
 #include "platform/font/FontService.h"
@@ -252,16 +253,14 @@ TEST(SymbolDrawer, AbsurdNumbersAreCutOrLeftOut)
     // The arc about the insertion point is drawn; the negative circle draws
     // nothing.
     EXPECT_EQ(OfKind(drawn, WT_Object::Outline_Ellipse_ID).size(), 1u);
-    std::vector<std::u16string> causes;
-    for (const auto& box : platform::ui().messageBoxes())
-        causes.push_back(box.cause);
-    EXPECT_EQ(causes, (std::vector<std::u16string>{
-                          u"A line of the symbol <L-S> is left out: its coordinates on the sheet "
-                          u"are not finite numbers",
-                          u"A circle of the symbol <L-S> is left out: its radius is beyond the "
-                          u"range of the sheet's coordinates",
-                          u"A circle of the symbol <L-S> is left out: its centre lies beyond the "
-                          u"range of the sheet's coordinates"}));
+    EXPECT_EQ(addin_test::Causes(),
+              (std::vector<std::u16string>{
+                  u"A line of the symbol <L-S> is left out: its coordinates on the sheet "
+                  u"are not finite numbers",
+                  u"A circle of the symbol <L-S> is left out: its radius is beyond the "
+                  u"range of the sheet's coordinates",
+                  u"A circle of the symbol <L-S> is left out: its centre lies beyond the "
+                  u"range of the sheet's coordinates"}));
 }
 
 TEST(SymbolDrawer, WriteFailuresReachTheCaller)

@@ -13,6 +13,7 @@
 #include "SheetReadBack.h"
 #include "addin/PublishLog.h"
 #include "addin/publishers/DrawingWriter.h"
+#include "addin/tests/MessageCauses.h"
 #include "host/Annotation.h"
 #include "host/Document.h"
 #include "host/Drawing.h"
@@ -28,6 +29,7 @@
 
 #include <gtest/gtest.h>
 
+using addin_test::Causes;
 using sheet_test::Item;
 using sheet_test::Sheet;
 using P = WT_Logical_Point;
@@ -90,14 +92,6 @@ protected:
         CDWF2DGrWriter writer(sheet, &app);
         EXPECT_EQ(writer.GenerateDisplayData(capture.file(), data), WT_Result_Success);
         return capture.Finish();
-    }
-
-    static std::vector<std::u16string> Causes()
-    {
-        std::vector<std::u16string> causes;
-        for (const auto& box : platform::ui().messageBoxes())
-            causes.push_back(box.cause);
-        return causes;
     }
 
     static std::vector<P> TextPositions(const Sheet& sheet)
