@@ -260,15 +260,13 @@ int main(int argc, char** argv)
     const std::u16string document = Absolute(options.document);
     if (!platform::path::fileExists(document))
         UsageError("no such document '" + options.document + "'");
-    // The package needs a file name: "DIR/" would become a hidden "DIR/.dwf".
-    const std::string named =
-        platform::path::toNativeText(CDWFPublisherImp::WithPackageExtension(Absolute(options.out)));
-    if (NamesAFolder(options.out) || NamesAFolder(named))
-        UsageError("'" + options.out + "' names a folder; -o takes the package's file name");
     options.request.target = Absolute(options.out);
-    // The save dialog would only ask; a command line must be told. The
-    // package is written under the name with its extension forced.
+    // The package is written under the name with its extension forced.
     const std::u16string target = CDWFPublisherImp::WithPackageExtension(options.request.target);
+    // The package needs a file name: "DIR/" would become a hidden "DIR/.dwf".
+    if (NamesAFolder(options.out) || NamesAFolder(platform::path::toNativeText(target)))
+        UsageError("'" + options.out + "' names a folder; -o takes the package's file name");
+    // The save dialog would only ask; a command line must be told.
     const std::string shown =
         options.out + (target.size() > options.request.target.size() ? ".dwf" : "");
     if (platform::path::nameTaken(target) && !options.request.replaceExisting &&
