@@ -320,20 +320,24 @@ int main(int argc, char** argv)
     case PublishOutcome::Status::Published:
         return kExitPublished;
     case PublishOutcome::Status::PublishedWithErrors:
+    {
+        // Named as written: with its extension forced.
+        const std::string written = platform::path::toNativeText(target);
         // The folder's failed flush is one message of its own; any other is
         // about content.
         if (outcome.messages.size() > (outcome.flushed ? 0u : 1u))
             std::fprintf(stderr,
                          "quillcast: the package was written to '%s', but some of its content "
                          "could not be (see above)\n",
-                         platform::path::toNativeText(options.request.target).c_str());
+                         written.c_str());
         if (!outcome.flushed)
             std::fprintf(stderr,
                          "quillcast: the package was written to '%s', but its folder could not "
                          "be flushed to the disk: a power loss may still bring the old file "
                          "back (see above)\n",
-                         platform::path::toNativeText(options.request.target).c_str());
+                         written.c_str());
         return kExitPublishedWithErrors;
+    }
     case PublishOutcome::Status::NotAvailable:
         std::fprintf(stderr, "quillcast: the document file has no active document to publish\n");
         return kExitFailed;
