@@ -19,11 +19,11 @@ std::u16string reasonOf(int error)
 
 } // namespace
 
-DWFString describeSystemError(const char16_t* action, const std::string& path, int error)
+DWFString describeFile(const std::u16string& before, const std::string& path,
+                       const std::u16string& after)
 {
-    const std::u16string reason = reasonOf(error);
-    const std::u16string head = std::u16string(action) + u" '";
-    const std::u16string tail = u"': " + reason;
+    const std::u16string head = before + u"'";
+    const std::u16string tail = u"'" + after;
     // The name keeps its bytes, UTF-8 or not, for whoever prints the message.
     std::u16string name = decodeNativePath(path);
 
@@ -40,6 +40,11 @@ DWFString describeSystemError(const char16_t* action, const std::string& path, i
         name = name.substr(0, front) + ellipsis + name.substr(name.size() - back);
     }
     return DWFString((head + name + tail).c_str());
+}
+
+DWFString describeSystemError(const char16_t* action, const std::string& path, int error)
+{
+    return describeFile(std::u16string(action) + u" ", path, u": " + reasonOf(error));
 }
 
 DWFString describeSystemError(const char16_t* action, int error)

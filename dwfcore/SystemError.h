@@ -10,10 +10,18 @@ namespace DWFCore
 {
 
 //
+// "<before>'<path>'<after>": a message about the file `path`, whose name
+// keeps its bytes, UTF-8 or not (see decodeNativePath). A path too long for
+// an exception message loses its middle, never its end or the words around
+// it.
+//
+DWFString describeFile(const std::u16string& before, const std::string& path,
+                       const std::u16string& after);
+
+//
 // The message of a failed system call, so that whoever reads it knows what
 // was being done, to which file, and why the system refused:
-// "<action> '<path>': <the system's reason>". A path too long for an
-// exception message loses its middle, never its end or the reason.
+// "<action> '<path>': <the system's reason>", as describeFile gives it.
 //
 DWFString describeSystemError(const char16_t* action, const std::string& path, int error);
 

@@ -68,6 +68,17 @@ TEST_F(QuillcastFaults, APackageWrittenAfterAMessageExitsThree)
     EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
     ExpectNoTemporaryFiles();
 
+    // A target given without its extension: the message names the file
+    // written, the one with it.
+    const std::string bare = Target().substr(0, Target().size() - std::strlen(".dwf"));
+    EXPECT_EQ(QuillcastAfter("", "publish " + Quoted(document) + " -o " + Quoted(bare) + " --force",
+                             errors),
+              3)
+        << errors;
+    EXPECT_NE(errors.find("the package was written to '" + Target() + "'"), std::string::npos)
+        << errors;
+    EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+
     // The same drawing without the fault exits 0 and says nothing.
     EXPECT_EQ(PublishOverOld(sample_, errors), 0) << errors;
     EXPECT_EQ(errors, "");

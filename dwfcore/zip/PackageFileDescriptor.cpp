@@ -7,25 +7,10 @@
 namespace DWFToolkit
 {
 
-namespace
-{
-
-void checkVersions(uint16_t majorVersion, uint16_t minorVersion)
-{
-    if (majorVersion > 99 || minorVersion > 99)
-    {
-        DWFCORE_THROW(DWFInvalidArgumentException, u"Package version must lie between 0 and 99",
-                      "DWFToolkit::DWFPackageFileDescriptor::DWFPackageFileDescriptor");
-    }
-}
-
-} // namespace
-
 DWFPackageFileDescriptor::DWFPackageFileDescriptor(const DWFCore::DWFFile& file, int mode,
                                                    uint16_t majorVersion, uint16_t minorVersion)
-    : DWFZipFileDescriptor(file, mode), _major(majorVersion), _minor(minorVersion)
+    : DWFPackageFileDescriptor(file, mode, majorVersion, minorVersion, nullptr)
 {
-    checkVersions(majorVersion, minorVersion);
 }
 
 DWFPackageFileDescriptor::DWFPackageFileDescriptor(
@@ -34,7 +19,11 @@ DWFPackageFileDescriptor::DWFPackageFileDescriptor(
     : DWFZipFileDescriptor(file, mode, std::move(output)), _major(majorVersion),
       _minor(minorVersion)
 {
-    checkVersions(majorVersion, minorVersion);
+    if (majorVersion > 99 || minorVersion > 99)
+    {
+        DWFCORE_THROW(DWFInvalidArgumentException, u"Package version must lie between 0 and 99",
+                      "DWFToolkit::DWFPackageFileDescriptor::DWFPackageFileDescriptor");
+    }
 }
 
 void DWFPackageFileDescriptor::open()

@@ -7,7 +7,7 @@ namespace DWFCore
 {
 
 DWFZipFileDescriptor::DWFZipFileDescriptor(const DWFFile& file, int mode)
-    : DWFFileDescriptor(file), _mode(mode)
+    : DWFZipFileDescriptor(file, mode, nullptr)
 {
 }
 

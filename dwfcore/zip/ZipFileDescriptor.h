@@ -24,7 +24,7 @@ public:
     // Zip mode on a file its maker holds open already: the archive is
     // written through `output` (open on `file`, empty, able to write and
     // seek), never by opening the file's name again, which by then may lead
-    // somewhere else.
+    // somewhere else. A null `output` opens the name, as the first form does.
     DWFZipFileDescriptor(const DWFFile& file, int mode, std::unique_ptr<DWFFileDescriptor> output);
     // Closes what is open; failures are swallowed (call close() to see them).
     ~DWFZipFileDescriptor() override;

@@ -1,5 +1,6 @@
 #include "platform/shell/Shell.h"
 
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 
@@ -17,13 +18,6 @@ namespace platform
 namespace
 {
 constexpr int kFileNotFound = 2; // what the system's call answers for a missing program
-
-std::string ErrorText(int error)
-{
-    char text[256];
-    // The GNU form answers the text, in the buffer or a static string.
-    return ::strerror_r(error, text, sizeof text);
-}
 
 // Why the opener `program` did not do its work, from its wait status.
 std::string OpenerFailure(const std::string& program, int status)
@@ -72,7 +66,7 @@ int Shell::execute(const std::u16string& verb, const std::u16string& file, std::
                 waited = ::waitpid(child, &status, 0);
             while (waited < 0 && errno == EINTR);
             if (waited < 0)
-                why = "'" + program + "' could not be waited for: " + ErrorText(errno);
+                why = "'" + program + "' could not be waited for: " + systemReason(errno);
             else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
                 why = OpenerFailure(program, status);
         }
@@ -82,7 +76,7 @@ int Shell::execute(const std::u16string& verb, const std::u16string& file, std::
         }
         else
         {
-            why = "'" + program + "' could not be started: " + ErrorText(spawned);
+            why = "'" + program + "' could not be started: " + systemReason(spawned);
         }
         if (!why.empty())
         {

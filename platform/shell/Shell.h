@@ -1,7 +1,8 @@
 #pragma once
 // The shell's "open" verb: every request is recorded; only when launching
 // is switched on is the file handed to xdg-open, started directly (never
-// through a command interpreter) and not waited for beyond its start.
+// through a command interpreter) and waited for, so that its failure is
+// known (it hands the file to a viewer and returns).
 #include <string>
 #include <vector>
 

@@ -260,15 +260,13 @@ int main(int argc, char** argv)
     const std::u16string document = Absolute(options.document);
     if (!platform::path::fileExists(document))
         UsageError("no such document '" + options.document + "'");
-    // The package needs a file name: "DIR/" would become a hidden "DIR/.dwf".
-    const std::string named =
-        platform::path::toNativeText(CDWFPublisherImp::WithPackageExtension(Absolute(options.out)));
-    if (NamesAFolder(options.out) || NamesAFolder(named))
-        UsageError("'" + options.out + "' names a folder; -o takes the package's file name");
     options.request.target = Absolute(options.out);
-    // The save dialog would only ask; a command line must be told. The
-    // package is written under the name with its extension forced.
+    // The package is written under the name with its extension forced.
     const std::u16string target = CDWFPublisherImp::WithPackageExtension(options.request.target);
+    // The package needs a file name: "DIR/" would become a hidden "DIR/.dwf".
+    if (NamesAFolder(options.out) || NamesAFolder(platform::path::toNativeText(target)))
+        UsageError("'" + options.out + "' names a folder; -o takes the package's file name");
+    // The save dialog would only ask; a command line must be told.
     const std::string shown =
         options.out + (target.size() > options.request.target.size() ? ".dwf" : "");
     if (platform::path::nameTaken(target) && !options.request.replaceExisting &&
@@ -322,20 +320,24 @@ int main(int argc, char** argv)
     case PublishOutcome::Status::Published:
         return kExitPublished;
     case PublishOutcome::Status::PublishedWithErrors:
+    {
+        // Named as written: with its extension forced.
+        const std::string written = platform::path::toNativeText(target);
         // The folder's failed flush is one message of its own; any other is
         // about content.
         if (outcome.messages.size() > (outcome.flushed ? 0u : 1u))
             std::fprintf(stderr,
                          "quillcast: the package was written to '%s', but some of its content "
                          "could not be (see above)\n",
-                         platform::path::toNativeText(options.request.target).c_str());
+                         written.c_str());
         if (!outcome.flushed)
             std::fprintf(stderr,
                          "quillcast: the package was written to '%s', but its folder could not "
                          "be flushed to the disk: a power loss may still bring the old file "
                          "back (see above)\n",
-                         platform::path::toNativeText(options.request.target).c_str());
+                         written.c_str());
         return kExitPublishedWithErrors;
+    }
     case PublishOutcome::Status::NotAvailable:
         std::fprintf(stderr, "quillcast: the document file has no active document to publish\n");
         return kExitFailed;

@@ -25,6 +25,7 @@
 #include "dwf/package/writer/PackageWriter.h"
 #include "dwf/package/writer/extensions/6.01/PackageVersionExtension.h"
 #include "dwfcore/Exception.h"
+#include "dwfcore/File.h"
 #include "dwfcore/FileInputStream.h"
 #include "dwfcore/StreamFileDescriptor.h"
 #include "dwfcore/zip/Format.h"
@@ -363,6 +364,34 @@ public:
     long seek(int, long) override { return 0; }
 };
 
+// Gives ten bytes; on its first read, removes the unfinished packages
+// (".qc-...") in `folder`, as another program could.
+class RemovingInputStream : public DWFCore::DWFInputStream
+{
+public:
+    explicit RemovingInputStream(fs::path folder) : _folder(std::move(folder)) {}
+    size_t available() const override { return _left; }
+    size_t read(void* buffer, size_t bytes) override
+    {
+        for (const auto& entry : fs::directory_iterator(_folder))
+        {
+            if (entry.path().filename().string().rfind(".qc-", 0) == 0)
+            {
+                fs::remove(entry.path());
+            }
+        }
+        const size_t given = std::min(bytes, _left);
+        std::memset(buffer, 'x', given);
+        _left -= given;
+        return given;
+    }
+    long seek(int, long) override { return 0; }
+
+private:
+    fs::path _folder;
+    size_t _left = 10;
+};
+
 DWFResource* resourceWith(const char16_t* role, DWFCore::DWFInputStream* stream,
                           const char16_t* mime = u"application/octet-stream")
 {
@@ -669,6 +698,46 @@ TEST(DWFPackageWriter, FailuresSayWhatFailedWhereAndWhy)
                                   "limit of 4 GiB for an entry or the archive");
         EXPECT_EQ(readFile(target), "the previous package");
         EXPECT_EQ(folder.names(), (std::vector<std::string>{"package.dwf", "plain"}));
+    }
+}
+
+TEST(DWFPackageWriter, APackageFileRemovedWhileWrittenIsNamedInItsBytesBeforeTheWholeReason)
+{
+    // A folder whose name is no UTF-8 (ISO-8859-1 "é"), and one whose path
+    // is too long for the message to hold it whole.
+    Folder folder;
+    const std::string reason = "' was removed or replaced by another file while it was written";
+    for (const std::string& name :
+         {std::string("plans-\xe9"), std::string(200, 'a') + "/" + std::string(200, 'b')})
+    {
+        const fs::path inside = folder.path / name;
+        fs::create_directories(inside);
+        DWFPackageWriter writer(DWFCore::DWFFile((inside / "p.dwf").c_str()));
+        auto* section = new DWFEPlotSection(u"s", u"", 1, DWFSource());
+        section->addResource(
+            resourceWith(DWFResource::kRole2DStreamingGraphics, new RemovingInputStream(inside)),
+            true);
+        writer.addSection(section);
+        std::string message;
+        try
+        {
+            writer.write();
+        }
+        catch (const DWFCore::DWFIOException& e)
+        {
+            message = DWFCore::encodeNativePath(e.message());
+        }
+        const std::string head = "The package file '" + inside.string().substr(0, 40);
+        EXPECT_EQ(message.substr(0, head.size()), head) << message;
+        ASSERT_GE(message.size(), reason.size()) << message;
+        EXPECT_EQ(message.substr(message.size() - reason.size()), reason) << message;
+        if (name.size() < 100)
+        {
+            const std::string whole = "The package file '" + (inside / ".qc-").string();
+            EXPECT_EQ(message.substr(0, whole.size()), whole) << message;
+            EXPECT_EQ(message.size(), whole.size() + std::strlen("XXXXXX.tmp") + reason.size());
+        }
+        EXPECT_TRUE(fs::is_empty(inside));
     }
 }
 

@@ -230,11 +230,9 @@ public:
             // The name is still the one this run made: what leads from it
             // goes with it (a link, never what it leads to).
             DWFCORE_THROW(DWFIOException,
-                          DWFCore::DWFString((u"The package file '" +
-                                              DWFCore::DWFString(_path.c_str()).toU16String() +
-                                              u"' was removed or replaced by another file while "
-                                              u"it was written")
-                                                 .c_str()),
+                          DWFCore::describeFile(u"The package file ", _path,
+                                                u" was removed or replaced by another file while "
+                                                u"it was written"),
                           function);
         }
         const int fd = _fd;
