@@ -43,28 +43,49 @@ SheetPosition OnBox(double x, double y)
     return SheetPosition(std::clamp(x, kLow, kHigh), std::clamp(y, kLow, kHigh));
 }
 
+// The parameters, counted from `from` toward `to` (both in halves), between
+// which the segment lies in the box; false when no part of it does.
+bool Span(const SheetPosition& from, const SheetPosition& to, double& t0, double& t1)
+{
+    const double dx = to.x - from.x;
+    const double dy = to.y - from.y;
+    t0 = 0.0;
+    t1 = 1.0;
+    return Narrow(-dx, from.x - kLow / 2, t0, t1) && Narrow(dx, kHigh / 2 - from.x, t0, t1) &&
+           Narrow(-dy, from.y - kLow / 2, t0, t1) && Narrow(dy, kHigh / 2 - from.y, t0, t1);
+}
+
+// The point at parameter `t` from `from` toward `to` (in halves), in whole
+// units and kept in the box.
+SheetPosition At(const SheetPosition& from, const SheetPosition& to, double t)
+{
+    return OnBox(2 * (from.x + t * (to.x - from.x)), 2 * (from.y + t * (to.y - from.y)));
+}
+
 // Cuts the segment from `a` to `b` (both finite) to the box, along its own
 // line; false when no part of it lies in the box. Tells which ends were
 // moved onto the box's edge.
+//
+// An end is cut when it lies outside the box, whatever its parameter rounds
+// to: an end 1e32 away gives the near edge a parameter that rounds to 0 or 1.
+// Each cut point is worked out from the end nearer to it, whose parameter is
+// small and keeps the precision that a parameter near 1 has lost.
 bool ClipSegment(SheetPosition& a, SheetPosition& b, bool& startCut, bool& endCut)
 {
     // In halves, so that the difference of two far-apart points stays finite.
-    const double ax = a.x / 2;
-    const double ay = a.y / 2;
-    const double dx = b.x / 2 - ax;
-    const double dy = b.y / 2 - ay;
-    double t0 = 0.0;
-    double t1 = 1.0;
-    if (!Narrow(-dx, ax - kLow / 2, t0, t1) || !Narrow(dx, kHigh / 2 - ax, t0, t1) ||
-        !Narrow(-dy, ay - kLow / 2, t0, t1) || !Narrow(dy, kHigh / 2 - ay, t0, t1))
+    const SheetPosition fromA(a.x / 2, a.y / 2);
+    const SheetPosition fromB(b.x / 2, b.y / 2);
+    double t0, t1; // from a
+    double s0, s1; // from b
+    if (!Span(fromA, fromB, t0, t1) || !Span(fromB, fromA, s0, s1))
         return false;
     // An end inside the box stays exactly as it was.
-    startCut = t0 > 0.0;
-    endCut = t1 < 1.0;
+    startCut = !InStreamRange(a);
+    endCut = !InStreamRange(b);
     if (endCut)
-        b = OnBox(2 * (ax + t1 * dx), 2 * (ay + t1 * dy));
+        b = s0 <= 0.5 ? At(fromB, fromA, s0) : At(fromA, fromB, t1);
     if (startCut)
-        a = OnBox(2 * (ax + t0 * dx), 2 * (ay + t0 * dy));
+        a = t0 <= 0.5 ? At(fromA, fromB, t0) : At(fromB, fromA, s1);
     return true;
 }
 
@@ -153,12 +174,14 @@ std::vector<WT_Logical_Point> ClipPolygon(const std::vector<SheetPosition>& poin
             const double v = vertical ? p.x : p.y;
             return side % 2 == 0 ? v >= edge : v <= edge;
         };
-        // Where the edge from p to q crosses this side.
-        const auto crossing = [&](const SheetPosition& p, const SheetPosition& q)
+        // Where the edge between a point inside and one outside crosses
+        // this side, worked out from the one inside, so that a point far
+        // outside costs the crossing none of its precision.
+        const auto crossing = [&](const SheetPosition& in, const SheetPosition& out)
         {
             if (vertical)
-                return SheetPosition(edge, p.y + (edge - p.x) / (q.x - p.x) * (q.y - p.y));
-            return SheetPosition(p.x + (edge - p.y) / (q.y - p.y) * (q.x - p.x), edge);
+                return SheetPosition(edge, in.y + (edge - in.x) / (out.x - in.x) * (out.y - in.y));
+            return SheetPosition(in.x + (edge - in.y) / (out.y - in.y) * (out.x - in.x), edge);
         };
         std::vector<SheetPosition> kept;
         kept.reserve(ring.size() + 4);
@@ -170,7 +193,7 @@ std::vector<WT_Logical_Point> ClipPolygon(const std::vector<SheetPosition>& poin
             if (inside(current))
             {
                 if (!previousInside)
-                    kept.push_back(crossing(previous, current));
+                    kept.push_back(crossing(current, previous));
                 kept.push_back(current);
             }
             else if (previousInside)

@@ -6,6 +6,7 @@
 // document's numbers by hand: a line keeps the direction atan2(dy, dx) its
 // ends give, and a cut lies on the line through them.
 #include "addin/publishers/DWF2DGrWriter.h"
+#include "addin/publishers/StreamRange.h"
 #include "addin/tests/HostDrawing.h"
 #include "addin/tests/MessageCauses.h"
 #include "addin/tests/QuillcastHarness.h"
@@ -340,4 +341,50 @@ TEST_F(QuillcastProgram, ALineFarOffThePaperKeepsItsDirectionAndAFarArcIsNamed)
                           "beyond the range of the sheet's coordinates\n"),
               std::string::npos)
         << errors;
+}
+
+TEST(StreamRangeCut, EveryPointTheCutHandsOnLiesOnTheLineInsideTheRange)
+{
+    using w2dout::SheetPosition;
+    // Ends many orders of magnitude apart, where a parameter counted from
+    // the far end rounds to exactly 0 or 1; the expected cut is worked out
+    // from the end near the range.
+    struct Case
+    {
+        SheetPosition near, far;
+        double edgeX;     // where the line leaves the range
+        double expectedY; // its y there
+    };
+    const double mid = 0.5 * (kHigh - 1e9); // along y = x/2 from (1e9, 1e9)
+    const Case cases[] = {
+        {{1e9, 1e9}, {4e32 + 1e9, 2e32 + 1e9}, kHigh, 1e9 + mid},
+        {{1e9, 1e9}, {1e300, 5e299}, kHigh, 1e9 + mid},
+        {{-1e9, -1e9}, {-4e32 - 1e9, -2e32 - 1e9}, kLow, -1e9 - 0.5 * (-kLow - 1e9)},
+    };
+    for (const Case& c : cases)
+        for (bool reversed : {false, true})
+        {
+            const std::vector<SheetPosition> line =
+                reversed ? std::vector<SheetPosition>{c.far, c.near}
+                         : std::vector<SheetPosition>{c.near, c.far};
+            const auto parts = w2dout::ClipPolyline(line);
+            ASSERT_EQ(parts.size(), 1u) << c.far.x << " reversed " << reversed;
+            const WT_Logical_Point cut = reversed ? parts[0].front() : parts[0].back();
+            EXPECT_EQ(cut.m_x, c.edgeX) << c.far.x << " reversed " << reversed;
+            EXPECT_NEAR(cut.m_y, c.expectedY, 2.0) << c.far.x << " reversed " << reversed;
+
+            // The triangle the line spans with a point below it on the paper
+            // keeps its corner on the paper and crosses the edge on the line.
+            const std::vector<WT_Logical_Point> area =
+                w2dout::ClipPolygon({c.near, c.far, SheetPosition(c.near.x, c.near.y - 10)});
+            ASSERT_GE(area.size(), 3u);
+            EXPECT_TRUE(std::any_of(area.begin(), area.end(), [&](const WT_Logical_Point& p)
+                                    { return p.m_x == c.edgeX && std::abs(p.m_y - c.expectedY) <= 2; }))
+                << c.far.x;
+        }
+    // A line whose ends both lie beyond, far apart, across the whole range.
+    const auto across = w2dout::ClipPolyline({{-1e32, 1}, {3e9, 1}});
+    ASSERT_EQ(across.size(), 1u);
+    EXPECT_EQ(across[0], (std::vector<WT_Logical_Point>{WT_Logical_Point(kLow, 1),
+                                                         WT_Logical_Point(kHigh, 1)}));
 }
