@@ -208,6 +208,123 @@ TEST_F(QuillcastTargetRaces, WithoutForceWhatAppearsAtTheTargetDuringTheRunIsLef
     EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
 }
 
+TEST_F(QuillcastTargetRaces, WithoutANoReplaceRenameOrLinksTheTargetIsLookedAtThenTaken)
+{
+    // Shared folders of virtual machines, FUSE mounts: the name is taken by
+    // a plain rename once it is found free, and --force still replaces.
+    const std::string fileSystem = "QC_NO_NOREPLACE=1 QC_NO_LINKS=1 ";
+    const std::string target = Target();
+    for (const Road& road : kRoads)
+    {
+        SCOPED_TRACE(road.name);
+        std::string errors;
+        std::remove(target.c_str());
+        EXPECT_EQ(Publish(road.document, target, fileSystem, errors), 0) << errors;
+        EXPECT_EQ(Contents(target).substr(0, 14), road.header);
+        PlaceOldPackage(target);
+        EXPECT_EQ(Publish(road.document, target, fileSystem, errors, "--force"), 0) << errors;
+        EXPECT_EQ(Contents(target).substr(0, 14), road.header);
+        std::remove(target.c_str());
+        EXPECT_EQ(Publish(road.document, target, fileSystem + "QC_APPEAR_AT=" + Quoted(target),
+                          errors),
+                  1)
+            << errors;
+        EXPECT_NE(errors.find("in place of '" + target + "': File exists"), std::string::npos)
+            << errors;
+        EXPECT_EQ(Contents(target), "saved meanwhile\n");
+        EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+        ExpectNoTemporaryFiles();
+    }
+}
+
+TEST_F(QuillcastTargetRaces, ANameSwappedForALinkJustBeforeTheMoveIsNoPackage)
+{
+    // After the run's last look at its unfinished package, and before the
+    // move, the name is made a link: the link takes the target's name.
+    const std::string victim = root_ + "/notes.txt";
+    for (const std::string fileSystem :
+         {"", "QC_NO_NOREPLACE=1 ", "QC_NO_NOREPLACE=1 QC_NO_LINKS=1 "})
+    {
+        SCOPED_TRACE(fileSystem);
+        std::ofstream(victim) << "the user's own notes\n";
+        std::remove(Target().c_str());
+        std::string errors;
+        EXPECT_EQ(Publish(SampleDocument(), Target(),
+                          fileSystem + "QC_SWAP_AT_MOVE=" + Quoted(victim), errors),
+                  1)
+            << errors;
+        EXPECT_NE(errors.find("cause: Another file took the place of the package at '" + Target() +
+                              "' as it was moved there"),
+                  std::string::npos)
+            << errors;
+        EXPECT_NE(errors.find("quillcast: no package was written"), std::string::npos) << errors;
+        EXPECT_EQ(Contents(victim), "the user's own notes\n");
+        EXPECT_EQ(LinkOf(Target()), victim);
+        EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+        ExpectNoTemporaryFiles();
+    }
+}
+
+TEST_F(QuillcastTargetRaces, APackageTakesOnlyThePermissionBitsOfARegularFileItReplaces)
+{
+    std::string errors;
+    const auto publish = [&](const std::string& races, const std::string& options)
+    {
+        return QuillcastAfter("umask 027; " + preload_ + races,
+                              "publish " + Quoted(SampleDocument()) + " -o " + Quoted(Target()) +
+                                  " " + options,
+                              errors);
+    };
+    const auto modeOf = [](const std::string& path)
+    {
+        struct stat status{};
+        ::lstat(path.c_str(), &status);
+        return status.st_mode;
+    };
+    // Not the set-ID and sticky bits of the file replaced ...
+    PlaceOldPackage(Target());
+    ASSERT_EQ(::chmod(Target().c_str(), 07751), 0);
+    EXPECT_EQ(publish("", "--force"), 0) << errors;
+    EXPECT_EQ(modeOf(Target()), S_IFREG | 0751u);
+    // ... nor the mode of what a link leads to: a new file's.
+    std::remove(Target().c_str());
+    ASSERT_EQ(::symlink("/dev/null", Target().c_str()), 0);
+    EXPECT_EQ(publish("", "--force"), 0) << errors;
+    EXPECT_EQ(modeOf(Target()), S_IFREG | 0640u);
+    // A mode that cannot be set is noted; the package is whole.
+    std::remove(Target().c_str());
+    EXPECT_EQ(publish("QC_REFUSE=fchmod", ""), 0) << errors;
+    EXPECT_EQ(errors, "quillcast: note: The package '" + Target() +
+                          "' keeps the mode 0600 it was made with: giving it 0640 failed: "
+                          "Operation not permitted\n");
+    EXPECT_EQ(modeOf(Target()), S_IFREG | 0600u);
+    EXPECT_EQ(Contents(Target()).substr(0, 14), "(DWF V06.00)PK");
+}
+
+TEST_F(QuillcastTargetRaces, ASecondNameLeftBesideThePackageIsNoted)
+{
+    // Linked to the target where the file system cannot rename without
+    // replacing, the package keeps its unfinished name when that cannot go.
+    for (const Road& road : kRoads)
+    {
+        SCOPED_TRACE(road.name);
+        std::remove(Target().c_str());
+        std::string errors;
+        EXPECT_EQ(Publish(road.document, Target(), "QC_NO_NOREPLACE=1 QC_REFUSE=unlinkat", errors),
+                  0)
+            << errors;
+        std::string second;
+        for (const std::string& name : FilesIn(packages_))
+            second = name == "sample.dwf" ? second : packages_ + "/" + name;
+        EXPECT_EQ(FilesIn(packages_).size(), 2u);
+        EXPECT_EQ(errors, "quillcast: note: The file '" + second +
+                              "' stays beside the package as a second name of it: removing it "
+                              "failed: Operation not permitted\n");
+        EXPECT_EQ(Contents(second).substr(0, 14), road.header);
+        std::remove(second.c_str());
+    }
+}
+
 TEST_F(QuillcastTargetRaces, OfTwelveRacingRunsWithoutForceOneWritesThePackage)
 {
     // Twelve runs of one document to one new name, started one by one and
