@@ -260,13 +260,7 @@ int fsync(int fd)
 
 static int pending(const char* name)
 {
-    const char* slash = strrchr(name, '/');
-    return strncmp(slash ? slash + 1 : name, ".qc-", 4) == 0;
-}
-
-static int refused(const char* call)
-{
-    return refuse && strcmp(refuse, call) == 0;
+    return strncmp(name, ".qc-", 4) == 0;
 }
 
 /* Before a move of `from`: a link takes its name, once. */
@@ -274,13 +268,11 @@ static void swapBeforeMove(int folder, const char* from)
 {
     if (!swapTo || !pending(from))
         return;
-    static int (*realUnlinkat)(int, const char*, int);
-    if (!realUnlinkat)
-        realUnlinkat = (int (*)(int, const char*, int))next("unlinkat");
     const char* to = swapTo;
     swapTo = NULL;
     const int saved = errno;
-    if (realUnlinkat(folder, from, 0) != 0 || symlinkat(to, folder, from) != 0)
+    if (((int (*)(int, const char*, int))next("unlinkat"))(folder, from, 0) != 0 ||
+        symlinkat(to, folder, from) != 0)
         perror("name_races: swap");
     errno = saved;
 }
@@ -327,7 +319,7 @@ int unlinkat(int folder, const char* name, int flags)
     static int (*real)(int, const char*, int);
     if (!real)
         real = (int (*)(int, const char*, int))next("unlinkat");
-    if (refused("unlinkat") && pending(name))
+    if (refuse && strcmp(refuse, "unlinkat") == 0 && pending(name))
     {
         errno = EPERM;
         return -1;
@@ -340,7 +332,7 @@ int fchmod(int fd, mode_t mode)
     static int (*real)(int, mode_t);
     if (!real)
         real = (int (*)(int, mode_t))next("fchmod");
-    if (refused("fchmod"))
+    if (refuse && strcmp(refuse, "fchmod") == 0)
     {
         errno = EPERM;
         return -1;
