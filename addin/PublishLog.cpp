@@ -8,6 +8,7 @@ namespace
 struct Log
 {
     std::vector<std::u16string> written;
+    std::vector<std::u16string> replacing;
     std::vector<std::u16string> unflushed;
     std::vector<std::u16string> notes;
 };
@@ -19,9 +20,11 @@ Log& TheLog()
 }
 } // namespace
 
-void PackageWritten(const std::u16string& target)
+void PackageWritten(const std::u16string& target, bool replaced)
 {
     TheLog().written.push_back(target);
+    if (replaced)
+        TheLog().replacing.push_back(target);
 }
 
 void FolderNotFlushed(const std::u16string& target)
@@ -37,6 +40,11 @@ void Note(const std::u16string& text)
 const std::vector<std::u16string>& WrittenPackages()
 {
     return TheLog().written;
+}
+
+const std::vector<std::u16string>& ReplacingPackages()
+{
+    return TheLog().replacing;
 }
 
 const std::vector<std::u16string>& UnflushedPackages()

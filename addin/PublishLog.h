@@ -10,15 +10,18 @@
 namespace publish_log
 {
 
-// A package was put in place at `target`.
-void PackageWritten(const std::u16string& target);
+// A package was put in place at `target`, `replaced` when it took the place
+// of a file that held that name.
+void PackageWritten(const std::u16string& target, bool replaced = false);
 // The folder of a package put in place at `target` could not be flushed to
-// the disk: a power loss may still bring the old target back.
+// the disk: a power loss may still undo the move.
 void FolderNotFlushed(const std::u16string& target);
 // Something was left out of a package that is still whole.
 void Note(const std::u16string& text);
 
 const std::vector<std::u16string>& WrittenPackages();
+// Those of the written packages that replaced a file.
+const std::vector<std::u16string>& ReplacingPackages();
 const std::vector<std::u16string>& UnflushedPackages();
 const std::vector<std::u16string>& Notes();
 

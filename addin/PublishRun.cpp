@@ -111,6 +111,7 @@ PublishOutcome RunPublishCommand(host::memory::Application& application,
     // One document is published per run: any package written is its target
     // (with the extension the command settled).
     outcome.written = !publish_log::WrittenPackages().empty();
+    outcome.replaced = !publish_log::ReplacingPackages().empty();
     outcome.flushed = publish_log::UnflushedPackages().empty();
 
     // A written package counts whatever else happened: the target is no

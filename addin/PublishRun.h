@@ -49,9 +49,12 @@ struct PublishOutcome
     std::vector<std::u16string> notes;
     // A package was put in place at the target.
     bool written = false;
+    // The written package took the place of a file that held the target's name.
+    bool replaced = false;
     // Cleared when the folder holding the written package could not be
     // flushed to the disk (one of the messages says why): the package is in
-    // place, but a power loss may still bring the old target back.
+    // place, but a power loss may still undo that (bring the file it
+    // replaced back, or lose the package).
     bool flushed = true;
     bool connected = false;
 };

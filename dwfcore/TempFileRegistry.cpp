@@ -236,6 +236,46 @@ void keepHeldAfterMove(HeldSignals& held)
     }
 }
 
+// Moves `from` to `to` in `folder` unless a name holds `to` by then (EEXIST).
+bool moveToFreeName(int folder, const char* from, const char* to, int* secondName)
+{
+    if (::renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0)
+    {
+        return true;
+    }
+    // EINVAL or ENOSYS: a file system (or kernel) that cannot promise to
+    // leave the target alone. A new link can: it fails on any name that is
+    // taken.
+    if (errno != EINVAL && errno != ENOSYS)
+    {
+        return false;
+    }
+    if (::linkat(folder, from, folder, to, 0) == 0)
+    {
+        // Should its own name stay, the file has one more name; it is whole.
+        if (::unlinkat(folder, from, 0) != 0 && secondName != nullptr)
+        {
+            *secondName = errno;
+        }
+        return true;
+    }
+    // EPERM or EOPNOTSUPP: no links either (shared folders of virtual
+    // machines, object stores and other FUSE mounts). What is left is to
+    // look before the rename, in two steps: a file saved at `to` between
+    // them is replaced.
+    if (errno != EPERM && errno != EOPNOTSUPP)
+    {
+        return false;
+    }
+    struct stat status;
+    if (::fstatat(folder, to, &status, AT_SYMLINK_NOFOLLOW) == 0)
+    {
+        errno = EEXIST;
+        return false;
+    }
+    return errno == ENOENT && ::renameat(folder, from, folder, to) == 0;
+}
+
 // Lists a folder the caller has just made; when there is no room to list
 // it, the folder goes again and errno is ENOMEM.
 bool listMadeFolder(const char* path)
@@ -366,29 +406,19 @@ bool DWFTempFileRegistry::removeIn(int folder, const std::string& name)
 }
 
 bool DWFTempFileRegistry::moveIn(int folder, const std::string& name, const std::string& target,
-                                 bool replace)
+                                 bool replace, int* secondName)
 {
     HeldSignals held;
-    if (replace)
+    if (secondName != nullptr)
     {
-        if (::renameat(folder, name.c_str(), folder, target.c_str()) != 0)
-        {
-            return false;
-        }
+        *secondName = 0;
     }
-    else if (::renameat2(folder, name.c_str(), folder, target.c_str(), RENAME_NOREPLACE) != 0)
+    const bool moved =
+        replace ? ::renameat(folder, name.c_str(), folder, target.c_str()) == 0
+                : moveToFreeName(folder, name.c_str(), target.c_str(), secondName);
+    if (!moved)
     {
-        // EINVAL or ENOSYS: a file system (or kernel) that cannot promise
-        // to leave the target alone. A new link can: it fails on any name
-        // that is taken.
-        if ((errno != EINVAL && errno != ENOSYS) ||
-            ::linkat(folder, name.c_str(), folder, target.c_str(), 0) != 0)
-        {
-            return false;
-        }
-        // The package is in place; its second name goes (should that fail,
-        // it is one more name of the same file, not a damaged one).
-        ::unlinkat(folder, name.c_str(), 0);
+        return false;
     }
     drop(name, folder);
     keepHeldAfterMove(held);

@@ -78,12 +78,16 @@ public:
     // Moves a file listed by createIn to `target` in the same folder and
     // unlists it, as renameOver does. With `replace` a file that holds the
     // name `target` is replaced. Without, nothing that holds it by then is
-    // ever replaced, a link that leads nowhere included: the move fails with
+    // replaced, a link that leads nowhere included: the move fails with
     // EEXIST and the file stays listed. Where the file system cannot move
     // without replacing, the file is linked under `target` (which fails the
-    // same way) and its own name then removed.
+    // same way) and its own name then removed; should that removal fail,
+    // `secondName` (when given; 0 otherwise) gets its errno, and the file
+    // keeps both names. Where it can make no link either, `target` is
+    // looked at first (EEXIST when taken) and the file then renamed: in two
+    // steps, so a file saved at `target` between them is replaced.
     static bool moveIn(int folder, const std::string& name, const std::string& target,
-                       bool replace);
+                       bool replace, int* secondName = nullptr);
 
     // Removes a listed folder, which must be empty, and unlists it. True
     // when the folder is gone; false with errno set when rmdir failed.

@@ -164,8 +164,7 @@ HRESULT CDWF3DPublisher::PublishModel()
     model_->publish(*packagePublisher_);
     LetReplaceTarget(packagePublisher_->packageWriter());
     packagePublisher_->writePackage();
-    SetWritten(packagePublisher_->packageWriter().folderFlushFailure().toU16String(),
-               "CDWF3DPublisher::PublishModel");
+    SetWritten(packagePublisher_->packageWriter(), "CDWF3DPublisher::PublishModel");
     return S_OK;
 }
 

@@ -67,16 +67,23 @@ void CDocumentPublisher::OpenPackage()
                       (failure.empty() ? u"the shell refused it" : failure));
 }
 
-void CDocumentPublisher::SetWritten(const std::u16string& folderFlushFailure, std::string_view where)
+void CDocumentPublisher::SetWritten(const DWFToolkit::DWFPackageWriter& writer,
+                                    std::string_view where)
 {
     written_ = true;
-    publish_log::PackageWritten(target_);
-    if (folderFlushFailure.empty())
+    const bool replaced = writer.replacedTarget();
+    publish_log::PackageWritten(target_, replaced);
+    for (const auto& note : writer.notes())
+        publish_log::Note(note.toU16String());
+    const std::u16string failure = writer.folderFlushFailure().toU16String();
+    if (failure.empty())
         return;
     publish_log::FolderNotFlushed(target_);
     ReportPublishError(where, true,
-                       u"The package replaced '" + target_ +
-                           u"', but a power loss may still undo that: " + folderFlushFailure);
+                       replaced ? u"The package replaced '" + target_ +
+                                      u"', but a power loss may still undo that: " + failure
+                                : u"The package was written to '" + target_ +
+                                      u"', but a power loss may still lose it: " + failure);
 }
 
 void CDocumentPublisher::LetReplaceTarget(DWFToolkit::DWFPackageWriter& writer) const

@@ -49,12 +49,12 @@ public:
     std::u16string GetTargetPath() const { return target_; }
     void SetPublished(bool published) { published_ = published; }
     bool IsPublished() const { return published_; }
-    // The package is in place at the target, whatever was reported while it
-    // was made; the publish log learns it too. A `folderFlushFailure` (the
-    // package writer's) says the folder holding it could not be flushed to
-    // the disk: that is reported as a failure in `where`, since a power loss
-    // may still undo the replacement.
-    void SetWritten(const std::u16string& folderFlushFailure = std::u16string(),
+    // The package that `writer` wrote is in place at the target, whatever
+    // was reported while it was made; the publish log learns it too, and
+    // the writer's notes on it. A folder that could not be flushed to the
+    // disk after the move is reported as a failure in `where`, since a
+    // power loss may still undo the move.
+    void SetWritten(const DWFToolkit::DWFPackageWriter& writer,
                     std::string_view where = std::string_view());
     bool IsWritten() const { return written_; }
     // Lets `writer` replace a file that holds the target's name when the

@@ -192,7 +192,7 @@ void CDrawingDocumentPublisher::PublishSheets()
 
     writer.write(DWFString(u"Morvalex"), DWFString(u"VOMBR"), DWFString(), DWFString(u"Morvalex"),
                  DWFString(u"7.0.1.155"), 9);
-    SetWritten(writer.folderFlushFailure().toU16String(), "CDrawingDocumentPublisher::PublishSheets");
+    SetWritten(writer, "CDrawingDocumentPublisher::PublishSheets");
 }
 
 void CDrawingDocumentPublisher::AddDocumentProperties(DWFEPlotSection& section)

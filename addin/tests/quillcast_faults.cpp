@@ -318,6 +318,35 @@ TEST_F(QuillcastFaults, ThePackageIsFlushedBeforeItReplacesTheTargetAndItsFolder
     ExpectFlushedAroundTheRename(sample_, "(DWF V06.00)");
 }
 
+TEST_F(QuillcastFaults, MessagesOnANewPackageAndOnAFolderNameSayWhatIsSo)
+{
+    const std::string library = WriteFaultLibrary(program_);
+    if (library.empty())
+        GTEST_SKIP() << "the write-fault library is not built beside the program";
+    // The folder of a new package is not flushed (as one that can be
+    // written but not read): no old file can come back, the package can go.
+    const std::string preload = "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
+    const std::string trace = root_ + "/trace.txt";
+    const std::string publish = "publish " + Quoted(sample_) + " -o " + Quoted(Target());
+    std::string errors;
+    ASSERT_EQ(QuillcastAfter(preload + "QC_FAULT_TRACE=" + Quoted(trace), publish, errors), 0);
+    const unsigned long call = FindPackageFlushes(trace, Target()).folderFlushCall;
+    std::remove(Target().c_str());
+    EXPECT_EQ(QuillcastAfter(preload + "QC_FAULT_CALL=fsync QC_FAULT_AT=" + std::to_string(call),
+                             publish, errors),
+              3);
+    EXPECT_EQ(CauseLine(errors), "The package was written to '" + Target() +
+                                     "', but a power loss may still lose it: Failed to flush the "
+                                     "folder '" + packages_ + "': Input/output error");
+    EXPECT_NE(errors.find("may still lose the new package"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("old file"), std::string::npos) << errors;
+
+    // "-o sub" writes sub.dwf: when that is a folder, it is the name refused.
+    ASSERT_EQ(::mkdir(Target("sub.dwf").c_str(), 0700), 0);
+    EXPECT_EQ(Quillcast("publish " + Quoted(sample_) + " -o " + Quoted(Target("sub")), errors), 2);
+    EXPECT_NE(errors.find("'" + Target("sub.dwf") + "' names a folder"), std::string::npos);
+}
+
 // ------------------------------------------------------- a disk that fills
 
 TEST_F(QuillcastFaults, AFullDiskAtAnyWriteLeavesTheTargetAndNamesFileAndReason)

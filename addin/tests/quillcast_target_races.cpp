@@ -208,6 +208,97 @@ TEST_F(QuillcastTargetRaces, WithoutForceWhatAppearsAtTheTargetDuringTheRunIsLef
     EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
 }
 
+TEST_F(QuillcastTargetRaces, WithoutANoReplaceRenameOrLinksTheTargetIsLookedAtThenTaken)
+{
+    // Shared folders of virtual machines, FUSE mounts: a free name is taken,
+    // --force replaces, a name taken meanwhile is left alone.
+    const std::string fileSystem = "QC_NO_NOREPLACE=1 QC_NO_LINKS=1 ";
+    std::string errors;
+    EXPECT_EQ(Publish(SampleDocument(), Target(), fileSystem, errors), 0) << errors;
+    PlaceOldPackage(Target());
+    EXPECT_EQ(Publish(SampleDocument(), Target(), fileSystem, errors, "--force"), 0) << errors;
+    EXPECT_EQ(Contents(Target()).substr(0, 14), "(DWF V06.00)PK");
+    std::remove(Target().c_str());
+    EXPECT_EQ(Publish(SampleDocument(), Target(), fileSystem + "QC_APPEAR_AT=" + Quoted(Target()),
+                      errors),
+              1)
+        << errors;
+    EXPECT_NE(errors.find("in place of '" + Target() + "': File exists"), std::string::npos)
+        << errors;
+    EXPECT_EQ(Contents(Target()), "saved meanwhile\n");
+    EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+}
+
+TEST_F(QuillcastTargetRaces, ANameSwappedForALinkJustBeforeTheMoveIsNoPackage)
+{
+    const std::string victim = root_ + "/notes.txt";
+    for (const std::string fileSystem :
+         {"", "QC_NO_NOREPLACE=1 ", "QC_NO_NOREPLACE=1 QC_NO_LINKS=1 "})
+    {
+        SCOPED_TRACE(fileSystem);
+        std::ofstream(victim) << "the user's own notes\n";
+        std::remove(Target().c_str());
+        std::string errors;
+        EXPECT_EQ(Publish(SampleDocument(), Target(),
+                          fileSystem + "QC_SWAP_AT_MOVE=" + Quoted(victim), errors),
+                  1)
+            << errors;
+        EXPECT_NE(errors.find("cause: Another file took the place of the package at '" + Target() +
+                              "' as it was moved there\nquillcast: no package was written"),
+                  std::string::npos)
+            << errors;
+        EXPECT_EQ(Contents(victim), "the user's own notes\n");
+        EXPECT_EQ(LinkOf(Target()), victim);
+    }
+}
+
+TEST_F(QuillcastTargetRaces, APackageTakesOnlyThePermissionBitsOfARegularFileItReplaces)
+{
+    std::string errors;
+    struct stat status{};
+    const auto publish = [&](const std::string& races, const std::string& options)
+    {
+        const int exit = QuillcastAfter("umask 027; " + preload_ + races,
+                                        "publish " + Quoted(SampleDocument()) + " -o " +
+                                            Quoted(Target()) + " " + options,
+                                        errors);
+        ::lstat(Target().c_str(), &status);
+        return exit;
+    };
+    // Not the set-ID and sticky bits of the file replaced, nor the mode of
+    // what a link leads to.
+    PlaceOldPackage(Target());
+    ASSERT_EQ(::chmod(Target().c_str(), 07751), 0);
+    EXPECT_EQ(publish("", "--force"), 0) << errors;
+    EXPECT_EQ(status.st_mode, S_IFREG | 0751u);
+    std::remove(Target().c_str());
+    ASSERT_EQ(::symlink("/dev/null", Target().c_str()), 0);
+    EXPECT_EQ(publish("", "--force"), 0) << errors;
+    EXPECT_EQ(status.st_mode, S_IFREG | 0640u);
+    // A mode that cannot be set is noted.
+    std::remove(Target().c_str());
+    EXPECT_EQ(publish("QC_REFUSE=fchmod", ""), 0) << errors;
+    EXPECT_EQ(errors, "quillcast: note: The package '" + Target() +
+                          "' keeps the mode 0600 it was made with: giving it 0640 failed: "
+                          "Operation not permitted\n");
+    EXPECT_EQ(status.st_mode, S_IFREG | 0600u);
+}
+
+TEST_F(QuillcastTargetRaces, ASecondNameLeftBesideThePackageIsNoted)
+{
+    // Linked to the target, the package keeps its unfinished name when that
+    // cannot be removed.
+    std::string errors;
+    EXPECT_EQ(Publish(SampleDocument(), Target(), "QC_NO_NOREPLACE=1 QC_REFUSE=unlinkat", errors), 0)
+        << errors;
+    std::vector<std::string> files = FilesIn(packages_);
+    std::sort(files.begin(), files.end());
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(errors, "quillcast: note: The file '" + packages_ + "/" + files[0] +
+                          "' stays beside the package as a second name of it: removing it "
+                          "failed: Operation not permitted\n");
+}
+
 TEST_F(QuillcastTargetRaces, OfTwelveRacingRunsWithoutForceOneWritesThePackage)
 {
     // Twelve runs of one document to one new name, started one by one and

@@ -73,9 +73,10 @@ const char kUsage[] =
     "  1  no package was written; an existing OUT.dwf is left exactly as it was (the\n"
     "     reason is printed); without --force also when OUT.dwf came to exist while the\n"
     "     package was written (another run or program saved it): the message says it\n"
-    "     exists\n"
+    "     exists; also when another file took the unfinished package's name just\n"
+    "     before it was moved and so took OUT.dwf's place: the message says so\n"
     "  2  a bad command line or a document that cannot be read; nothing was written\n"
-    "  3  the package was written (replacing OUT.dwf), but some of its content could\n"
+    "  3  the package was written (in OUT.dwf's place), but some of its content could\n"
     "     not be, or its folder could not be flushed to the disk afterwards: the\n"
     "     messages say what\n"
     "Each failure prints the add-in's message, then on the next line its cause when\n"
@@ -263,12 +264,18 @@ int main(int argc, char** argv)
     options.request.target = Absolute(options.out);
     // The package is written under the name with its extension forced.
     const std::u16string target = CDWFPublisherImp::WithPackageExtension(options.request.target);
-    // The package needs a file name: "DIR/" would become a hidden "DIR/.dwf".
-    if (NamesAFolder(options.out) || NamesAFolder(platform::path::toNativeText(target)))
-        UsageError("'" + options.out + "' names a folder; -o takes the package's file name");
-    // The save dialog would only ask; a command line must be told.
+    // The name as the package gets it, for messages.
     const std::string shown =
         options.out + (target.size() > options.request.target.size() ? ".dwf" : "");
+    // The package needs a file name: "DIR/" would become a hidden "DIR/.dwf".
+    // The message names the name that is a folder: as given, or as the
+    // package would get it.
+    const char* const folderTaken = "' names a folder; -o takes the package's file name";
+    if (NamesAFolder(options.out))
+        UsageError("'" + options.out + folderTaken);
+    if (NamesAFolder(platform::path::toNativeText(target)))
+        UsageError("'" + shown + folderTaken);
+    // The save dialog would only ask; a command line must be told.
     if (platform::path::nameTaken(target) && !options.request.replaceExisting &&
         !platform::path::isReadOnlyFile(target))
         UsageError("'" + shown + "' exists; pass --force to replace it");
@@ -333,9 +340,9 @@ int main(int argc, char** argv)
         if (!outcome.flushed)
             std::fprintf(stderr,
                          "quillcast: the package was written to '%s', but its folder could not "
-                         "be flushed to the disk: a power loss may still bring the old file "
-                         "back (see above)\n",
-                         written.c_str());
+                         "be flushed to the disk: a power loss may still %s (see above)\n",
+                         written.c_str(),
+                         outcome.replaced ? "bring the old file back" : "lose the new package");
         return kExitPublishedWithErrors;
     }
     case PublishOutcome::Status::NotAvailable:

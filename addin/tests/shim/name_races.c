@@ -25,6 +25,14 @@
  *                    waits: runs started one by one then go on together
  *   QC_NO_NOREPLACE  when set, renameat2 with flags fails with EINVAL, as on
  *                    a file system that cannot move a file without replacing
+ *   QC_NO_LINKS      when set, linkat fails with EPERM, as on a file system
+ *                    without hard links
+ *   QC_SWAP_AT_MOVE  a path: right before the program's first rename (or
+ *                    link) of a name that starts with ".qc-", that name is
+ *                    made a symbolic link to the path, as anyone may do in
+ *                    a folder that others can write to
+ *   QC_REFUSE        "fchmod", or "unlinkat": each such call fails with
+ *                    EPERM (unlinkat only on a name that starts with ".qc-")
  *
  * Built without sanitizers: it runs before any runtime but the C library's.
  */
@@ -50,6 +58,9 @@ static const char* appearOnOpening;
 static const char* hold;
 static const char* holdOnOpening;
 static int noNoReplace;
+static int noLinks;
+static const char* swapTo;
+static const char* refuse;
 
 static void* next(const char* name)
 {
@@ -100,6 +111,9 @@ __attribute__((constructor)) static void start(void)
         folderOf(appearAt, appearIn);
     appearOnOpening = getenv("QC_APPEAR_ON_OPENING");
     noNoReplace = getenv("QC_NO_NOREPLACE") != NULL;
+    noLinks = getenv("QC_NO_LINKS") != NULL;
+    swapTo = getenv("QC_SWAP_AT_MOVE");
+    refuse = getenv("QC_REFUSE");
     hold = getenv("QC_HOLD_UNTIL");
     holdOnOpening = getenv("QC_HOLD_ON_OPENING");
 }
@@ -244,15 +258,84 @@ int fsync(int fd)
     return real(fd);
 }
 
+static int pending(const char* name)
+{
+    return strncmp(name, ".qc-", 4) == 0;
+}
+
+/* Before a move of `from`: a link takes its name, once. */
+static void swapBeforeMove(int folder, const char* from)
+{
+    if (!swapTo || !pending(from))
+        return;
+    const char* to = swapTo;
+    swapTo = NULL;
+    const int saved = errno;
+    if (((int (*)(int, const char*, int))next("unlinkat"))(folder, from, 0) != 0 ||
+        symlinkat(to, folder, from) != 0)
+        perror("name_races: swap");
+    errno = saved;
+}
+
 int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags)
 {
     static int (*real)(int, const char*, int, const char*, unsigned);
     if (!real)
         real = (int (*)(int, const char*, int, const char*, unsigned))next("renameat2");
+    swapBeforeMove(fromFolder, from);
     if (noNoReplace && flags != 0)
     {
         errno = EINVAL;
         return -1;
     }
     return real(fromFolder, from, toFolder, to, flags);
+}
+
+int renameat(int fromFolder, const char* from, int toFolder, const char* to)
+{
+    static int (*real)(int, const char*, int, const char*);
+    if (!real)
+        real = (int (*)(int, const char*, int, const char*))next("renameat");
+    swapBeforeMove(fromFolder, from);
+    return real(fromFolder, from, toFolder, to);
+}
+
+int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags)
+{
+    static int (*real)(int, const char*, int, const char*, int);
+    if (!real)
+        real = (int (*)(int, const char*, int, const char*, int))next("linkat");
+    swapBeforeMove(fromFolder, from);
+    if (noLinks)
+    {
+        errno = EPERM;
+        return -1;
+    }
+    return real(fromFolder, from, toFolder, to, flags);
+}
+
+int unlinkat(int folder, const char* name, int flags)
+{
+    static int (*real)(int, const char*, int);
+    if (!real)
+        real = (int (*)(int, const char*, int))next("unlinkat");
+    if (refuse && strcmp(refuse, "unlinkat") == 0 && pending(name))
+    {
+        errno = EPERM;
+        return -1;
+    }
+    return real(folder, name, flags);
+}
+
+int fchmod(int fd, mode_t mode)
+{
+    static int (*real)(int, mode_t);
+    if (!real)
+        real = (int (*)(int, mode_t))next("fchmod");
+    if (refuse && strcmp(refuse, "fchmod") == 0)
+    {
+        errno = EPERM;
+        return -1;
+    }
+    return real(fd, mode);
 }

@@ -10,6 +10,7 @@
 #include "dwf/package/writer/XMLSerializer.h"
 #include "dwf/package/writer/extensions/6.01/PackageVersionExtension.h"
 #include "dwfcore/Exception.h"
+#include "dwfcore/RegularFile.h"
 #include "dwfcore/StreamFileDescriptor.h"
 #include "dwfcore/SystemError.h"
 #include "dwfcore/TempFileRegistry.h"
@@ -97,6 +98,17 @@ std::string nameOf(const std::string& path)
 constexpr const char kPendingPattern[] = ".qc-XXXXXX.tmp";
 constexpr int kPendingSuffixLength = 4;
 
+// What putting the package in place came to, when it did.
+struct Placement
+{
+    // Empty, or why the folder could not be flushed after the move.
+    DWFCore::DWFString folderFlushFailure;
+    // The package took the place of a file that held the target's name.
+    bool replaced = false;
+    // What the package, whole and in place, did not get as it should.
+    std::vector<DWFCore::DWFString> notes;
+};
+
 //
 // The package file being written: created exclusively in the target's
 // folder, listed among the process's temporary files until it is put in the
@@ -107,7 +119,8 @@ constexpr int kPendingSuffixLength = 4;
 // name again: in a folder where others may write, the name can be made to
 // lead elsewhere. That descriptor stays open until the move, so that the
 // flush before it learns of every write the system failed to put on the
-// disk since the file was made.
+// disk since the file was made, and a copy of it until the target's name is
+// checked to hold the file after the move.
 //
 class PendingPackageFile
 {
@@ -139,9 +152,12 @@ public:
 
     ~PendingPackageFile()
     {
-        if (_fd >= 0)
+        for (const int fd : {_fd, _held})
         {
-            ::close(_fd);
+            if (fd >= 0)
+            {
+                ::close(fd);
+            }
         }
         if (!_name.empty())
         {
@@ -186,33 +202,23 @@ public:
     }
 
     //
-    // Gives the file the permissions a newly created file would get (or the
-    // target's own), flushes it to the disk and moves it to the target's
-    // name, then flushes the folder, which holds the move. Without the first
-    // flush a power loss after the move may leave the target with the new
-    // name but not all of the new bytes; a failure there is a failed write
-    // and leaves the target alone. The move replaces a file that holds the
-    // target's name by then only when `mayReplace` (asked only then) agrees;
-    // otherwise that file stays as it is and the write fails. A failure of
-    // the folder's flush comes when the target is already replaced: it is
-    // answered, not thrown.
+    // Gives the file its mode (see giveMode), flushes it to the disk and
+    // moves it to the target's name, then flushes the folder, which holds
+    // the move. Without the first flush a power loss after the move may
+    // leave the target with the new name but not all of the new bytes; a
+    // failure there is a failed write and leaves the target alone. The move
+    // replaces a file that holds the target's name by then only when
+    // `mayReplace` (asked only then) agrees; otherwise that file stays as it
+    // is and the write fails. The write fails too when the target's name
+    // does not hold the file written after the move. A failure of the
+    // folder's flush comes when the package is in place: it is answered, not
+    // thrown.
     //
-    DWFCore::DWFString commit(const std::function<bool()>& mayReplace)
+    Placement commit(const std::function<bool()>& mayReplace)
     {
         const char* function = "DWFToolkit::DWFPackageWriter::write";
-        struct stat existing;
-        mode_t mode;
-        if (::fstatat(_folder, _targetName.c_str(), &existing, 0) == 0)
-        {
-            mode = existing.st_mode & 07777;
-        }
-        else
-        {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
-        }
-        ::fchmod(_fd, mode);
+        Placement placed;
+        giveMode(placed.notes);
         if (::fsync(_fd) != 0)
         {
             const int error = errno;
@@ -235,6 +241,15 @@ public:
                                                 u"it was written"),
                           function);
         }
+        // Held open past the move, so that the file's inode number cannot
+        // pass to another file before the target's name is checked.
+        _held = ::fcntl(_fd, F_DUPFD_CLOEXEC, 0);
+        if (_held < 0)
+        {
+            const int error = errno;
+            DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to keep the package file open", _path,
+                                 error, function);
+        }
         const int fd = _fd;
         _fd = -1;
         if (::close(fd) != 0 && errno != EINTR)
@@ -245,10 +260,13 @@ public:
         }
         // Moved and unlisted in one step: an interrupting signal finds
         // either the finished target or a listed file to remove.
-        bool moved = DWFCore::DWFTempFileRegistry::moveIn(_folder, _name, _targetName, false);
+        int secondName = 0;
+        bool moved =
+            DWFCore::DWFTempFileRegistry::moveIn(_folder, _name, _targetName, false, &secondName);
         if (!moved && errno == EEXIST && mayReplace && mayReplace())
         {
             moved = DWFCore::DWFTempFileRegistry::moveIn(_folder, _name, _targetName, true);
+            placed.replaced = moved;
         }
         if (!moved)
         {
@@ -257,7 +275,27 @@ public:
                                  error, function);
         }
         _name.clear();
-        return flushFolder();
+        // The check above and the move are two steps: in a folder where
+        // others may write, the name can be given to a file of theirs in
+        // between, and that file then took the target's name.
+        struct stat target;
+        if (::fstatat(_folder, _targetName.c_str(), &target, AT_SYMLINK_NOFOLLOW) != 0 ||
+            target.st_dev != written.st_dev || target.st_ino != written.st_ino)
+        {
+            DWFCORE_THROW(DWFIOException,
+                          DWFCore::describeFile(u"Another file took the place of the package at ",
+                                                _target, u" as it was moved there"),
+                          function);
+        }
+        if (secondName != 0)
+        {
+            placed.notes.push_back(DWFCore::describeFile(
+                u"The file ", _path,
+                u" stays beside the package as a second name of it: removing it failed: " +
+                    reasonOf(secondName)));
+        }
+        placed.folderFlushFailure = flushFolder();
+        return placed;
     }
 
 private:
@@ -283,6 +321,48 @@ private:
                                             error);
     }
 
+    //
+    // The permission bits of the regular file whose place the package takes
+    // (not of what a link there leads to, and without the set-ID and sticky
+    // bits given to that file alone), else those of a new file under the
+    // umask. Should they not be set, the package keeps the mode it was made
+    // with (0600), and a note says so.
+    //
+    void giveMode(std::vector<DWFCore::DWFString>& notes) const
+    {
+        struct stat existing;
+        mode_t mode;
+        if (::fstatat(_folder, _targetName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(existing.st_mode))
+        {
+            mode = existing.st_mode & 0777;
+        }
+        else
+        {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
+        }
+        if (::fchmod(_fd, mode) != 0)
+        {
+            const int error = errno;
+            struct stat made;
+            const unsigned kept = ::fstat(_fd, &made) == 0 ? made.st_mode & 07777 : 0600;
+            char modes[64];
+            std::snprintf(modes, sizeof modes, "%04o it was made with: giving it %04o", kept,
+                          static_cast<unsigned>(mode));
+            notes.push_back(DWFCore::describeFile(
+                u"The package ", _target,
+                u" keeps the mode " + DWFCore::DWFString(modes).toU16String() + u" failed: " +
+                    reasonOf(error)));
+        }
+    }
+
+    static std::u16string reasonOf(int error)
+    {
+        return DWFCore::DWFString(DWFCore::fileErrorText(error).c_str()).toU16String();
+    }
+
     std::string _target;
     std::string _targetName;
     // The target's folder (a path descriptor) and the file's name in it.
@@ -290,6 +370,8 @@ private:
     std::string _name;
     std::string _path;
     int _fd = -1;
+    // The file, from its flush until the package's place is checked.
+    int _held = -1;
 };
 
 } // namespace
@@ -660,6 +742,8 @@ void DWFPackageWriter::write(const DWFCore::DWFString& sourceProductVendor,
     }
     _entryNames.clear();
     _folderFlushFailure = DWFCore::DWFString();
+    _replacedTarget = false;
+    _notes.clear();
     try
     {
         _packageDescriptor->open();
@@ -715,7 +799,10 @@ void DWFPackageWriter::write(const DWFCore::DWFString& sourceProductVendor,
         _packageDescriptor.reset();
         throw;
     }
-    _folderFlushFailure = pending.commit(_mayReplace);
+    Placement placed = pending.commit(_mayReplace);
+    _folderFlushFailure = placed.folderFlushFailure;
+    _replacedTarget = placed.replaced;
+    _notes = std::move(placed.notes);
 }
 
 } // namespace DWFToolkit

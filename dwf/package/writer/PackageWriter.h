@@ -38,7 +38,10 @@ class DWFXMLSerializer;
 // complete, and the folder is flushed after: a write (or flush) that fails
 // leaves the target as it was and no file behind, and the failure reaches
 // the caller. A file that holds the target's name when the package is
-// moved there is replaced only with the consent of setReplaceConsent.
+// moved there is replaced only with the consent of setReplaceConsent. The
+// write fails as well when, after the move, the target's name holds another
+// file than the one written (its name was given to a file of someone
+// else's just before the move).
 //
 class DWFPackageWriter : public DWFToolkitMemory
 {
@@ -93,10 +96,18 @@ public:
 
     const DWFCore::DWFFile& target() const noexcept { return _target; }
     // After a write that returned: empty, or why the folder holding the
-    // target could not be flushed to the disk after the package replaced
-    // the target. The package is in place then, but a power loss before
-    // the system writes the folder out may still bring the old target back.
+    // target could not be flushed to the disk after the package was moved
+    // there. The package is in place then, but a power loss before the
+    // system writes the folder out may still undo the move: bring back the
+    // file it replaced, or lose the package where it replaced none.
     const DWFCore::DWFString& folderFlushFailure() const noexcept { return _folderFlushFailure; }
+    // After a write that returned: whether the package took the place of a
+    // file (or link) that held the target's name.
+    bool replacedTarget() const noexcept { return _replacedTarget; }
+    // After a write that returned: what the package, whole and in place,
+    // did not get as it should (its mode; its unfinished name removed),
+    // each naming the file and the reason.
+    const std::vector<DWFCore::DWFString>& notes() const noexcept { return _notes; }
     // Null before the first section or request for properties.
     DWFManifest* manifest() const noexcept { return _manifest.get(); }
 
@@ -132,6 +143,8 @@ private:
     std::vector<unsigned char> _copyBuffer;
     std::set<std::string> _entryNames;
     DWFCore::DWFString _folderFlushFailure;
+    bool _replacedTarget = false;
+    std::vector<DWFCore::DWFString> _notes;
     std::function<bool()> _mayReplace;
 };
 
