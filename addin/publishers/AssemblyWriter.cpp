@@ -84,14 +84,14 @@ void CDWFxAssemblyWriter::WriteComponents()
     }
     if (!root)
         return;
-    std::vector<std::u16string> textureNames;
+    TextureImageNames textureNames;
     std::vector<ComponentEntry> components;
     GetSubAssemblyItem(root, *segment_, textureNames, components, -1);
 }
 
 void CDWFxAssemblyWriter::GetSubAssemblyItem(host::Component* component,
                                              DWFToolkit::DWFSegment& parent,
-                                             std::vector<std::u16string>& textureNames,
+                                             TextureImageNames& textureNames,
                                              std::vector<ComponentEntry>& components,
                                              int parentIndex, int depth)
 {
@@ -207,7 +207,7 @@ void CDWFxAssemblyWriter::GetSubAssemblyItem(host::Component* component,
 
 void CDWFxAssemblyWriter::GenerateComponentShell(host::Component* component,
                                                  DWFToolkit::DWFSegment& segment,
-                                                 std::vector<std::u16string>& textureNames,
+                                                 TextureImageNames& textureNames,
                                                  std::vector<ComponentEntry>& components,
                                                  bool componentMode, bool noColour)
 {
@@ -239,7 +239,7 @@ void CDWFxAssemblyWriter::GenerateComponentShell(host::Component* component,
 
 void CDWFxAssemblyWriter::WriteComponentBodies(host::Component* component, host::Document* model,
                                                DWFToolkit::DWFSegment& segment,
-                                               std::vector<std::u16string>& textureNames,
+                                               TextureImageNames& textureNames,
                                                std::vector<ComponentEntry>& components,
                                                bool componentMode, bool noColour)
 {

@@ -2,11 +2,12 @@
 // library material: where their files are, their conversion to JPEG, and
 // the records that put them on a segment.
 //
-// An image goes into the model once per publish: the texture-name list that
-// the writers hand on holds the names of the images already added, and a
-// name enters it only once its image is in the model. A texture whose file
-// cannot be converted or read is no texture at all: nothing of it is
-// written, and the face keeps its colour.
+// An image goes into the model once per publish, under a name no other
+// file's image has: the texture names that the writers hand on hold the
+// files whose images were added and their names, and a file enters them
+// only once its image is in the model. A texture whose file cannot be
+// converted or read is no texture at all: nothing of it is written, and the
+// face keeps its colour.
 #include "addin/publishers/DWF3DGrWriter.h"
 
 #include "addin/ErrorReport.h"
@@ -41,9 +42,6 @@ namespace
 constexpr double kDegrees = 0.017453292519943295;
 constexpr char16_t kSystemTexture[] = u"<SystemTexture>";
 constexpr std::size_t kSystemTextureLength = 15;
-// Names the W3D texture records carry are at most 127 bytes, " texture"
-// included.
-constexpr std::size_t kMaxImageName = 119;
 constexpr char kTextureSuffix[] = " texture";
 
 // The failure texts of one texture function, by host request.
@@ -115,13 +113,7 @@ std::u16string CDWF3DGrWriter::GetToolboxFolder()
 
 std::u16string CDWF3DGrWriter::TextureImageName(const std::u16string& path)
 {
-    std::u16string name;
-    for (char16_t c : path)
-        if ((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
-            name.push_back(c);
-    if (name.size() > kMaxImageName)
-        name.erase(0, name.size() - kMaxImageName);
-    return name;
+    return TextureImageNames::PreferredName(path);
 }
 
 void CDWF3DGrWriter::GetTexturePath(const std::u16string& name, std::u16string& path)
@@ -198,15 +190,11 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
         faceTextured_ = false;
         return 1;
     }
-    const std::u16string imageName = TextureImageName(path);
-    if (imageName.empty())
-    {
-        faceTextured_ = false;
-        return 1;
-    }
+    const std::u16string* known = textureNames_.Find(path);
+    const std::u16string imageName = known ? *known : textureNames_.Choose(path);
     const std::string textureName = Narrow(imageName) + kTextureSuffix;
 
-    if (std::find(textureNames_.begin(), textureNames_.end(), imageName) == textureNames_.end())
+    if (!known)
     {
         // The file layer takes paths as the system writes them.
         std::unique_ptr<DWFCore::DWFInputStream> stream =
@@ -218,7 +206,7 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
             height);
         texture->setInputStream(stream.release(), true);
         publisher_->GetModel()->addResource(texture.release());
-        textureNames_.push_back(imageName);
+        textureNames_.Add(path, imageName);
     }
 
     TK_Texture& definition = segment.getTextureHandler();
