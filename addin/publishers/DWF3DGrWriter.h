@@ -100,6 +100,12 @@ public:
     // writer to writer through one walk.
     void SetTextureNames(const TextureImageNames& names) { textureNames_ = names; }
     const TextureImageNames& GetTextureNames() const { return textureNames_; }
+    // In an assembly, the model document of the component whose bodies the
+    // writer writes: a face, body or feature that the assembly's
+    // configurations give no texture is drawn with its texture in this
+    // document's configurations (they are named apart from the
+    // assembly's). Null (the default) for a part published alone.
+    void SetOwnDocument(host::Document* document) { ownDocument_ = document; }
     void SetComponentList(const std::vector<ComponentEntry>& list) { components_ = list; }
     const std::vector<ComponentEntry>& GetComponentList() const { return components_; }
     double GetTextureParameter(int index) const;
@@ -217,8 +223,13 @@ public:
     platform::HRESULT GenerateBodyTexture(DWFToolkit::DWFSegment& segment, host::Body* body);
     platform::HRESULT GenerateFaceTexture(DWFToolkit::DWFSegment& segment, host::Face* face);
     platform::HRESULT GenerateFeatureTexture(DWFToolkit::DWFSegment& segment, host::Face* face);
+    // A component's own texture: in the top assembly's configurations, or,
+    // where they give none, in those of `holder`, the model document of
+    // the subassembly that holds the component (null for a component of
+    // the top assembly).
     platform::HRESULT GenerateComponentTexture(DWFToolkit::DWFSegment& segment,
-                                               host::Component* component, ComponentEntry& entry);
+                                               host::Component* component, ComponentEntry& entry,
+                                               host::Document* holder = nullptr);
     // The texture of the document's material from the host's material
     // library. An id that names no number, or a number the library (once
     // read) does not hold, is reported with its reason once per publish, and
@@ -333,6 +344,7 @@ private:
     int edgeNumber_ = 0;
     DWFToolkit::DWFSegment* segment_;
     std::array<double, 11> edge_{};
+    host::Document* ownDocument_ = nullptr;
     TextureImageNames textureNames_;
     bool faceTextured_ = false;
     int textureKind_ = 0;

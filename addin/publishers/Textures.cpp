@@ -53,19 +53,20 @@ struct TextureSteps
     const char* current;
 };
 
-// The object's texture in the document's current configuration, which is
-// the one the package's properties name and the host shows; when it has
-// none there, its texture in the first configuration (in the document's
-// order) that has one. Null when there is none or a request failed (its
-// message shown).
+// Looks for the object's texture in the configurations of `document`: in
+// its current configuration, which is the one the package's properties name
+// and the host shows; when it has none there, in the first configuration
+// (in the document's order) that has one. False when a request failed (its
+// message shown); `texture` stays null then, as it does when there is none.
 template <class Object>
-host::Texture* FindTexture(host::Document* document, Object* object, const TextureSteps& steps)
+bool FindTextureIn(host::Document* document, Object* object, const TextureSteps& steps,
+                   host::Texture*& texture)
 {
     int count = 0;
     if (!Guarded(steps.count, [&] { count = document->configurationCount(); }))
-        count = 0;
+        return false;
     if (count < 1)
-        return nullptr;
+        return true;
     std::vector<std::u16string> names;
     Guarded(steps.names, [&] { names = document->configurationNames(); });
 
@@ -76,14 +77,13 @@ host::Texture* FindTexture(host::Document* document, Object* object, const Textu
                      if (host::Configuration* configuration = document->currentConfiguration())
                          current = configuration->name();
                  }))
-        return nullptr;
-    host::Texture* texture = nullptr;
+        return false;
     if (current)
     {
         if (!Guarded(steps.texture, [&] { texture = object->texture(*current); }))
-            return nullptr;
+            return false;
         if (texture)
-            return texture;
+            return true;
     }
 
     const std::size_t limit = std::min(names.size(), static_cast<std::size_t>(count));
@@ -93,11 +93,27 @@ host::Texture* FindTexture(host::Document* document, Object* object, const Textu
         if (names[i] == current)
             continue;
         if (!Guarded(steps.texture, [&] { texture = object->texture(names[i]); }))
-            return nullptr;
+            return false;
         if (texture)
-            return texture;
+            return true;
     }
-    return nullptr;
+    return true;
+}
+
+// The object's texture in the configurations of the writer's document
+// (in an assembly, the top assembly's); where they give none, in those of
+// `own`, the document the object belongs to: a part's or subassembly's
+// configurations are named independently of the assembly's, and the
+// object's textures are given under its own document's names. Null when
+// there is none or a request failed.
+template <class Object>
+host::Texture* FindTexture(host::Document* document, host::Document* own, Object* object,
+                           const TextureSteps& steps)
+{
+    host::Texture* texture = nullptr;
+    if (FindTextureIn(document, object, steps, texture) && !texture && own && own != document)
+        FindTextureIn(own, object, steps, texture);
+    return texture;
 }
 
 std::string Narrow(const std::u16string& text)
@@ -233,7 +249,7 @@ HRESULT CDWF3DGrWriter::GenerateBodyTexture(DWFToolkit::DWFSegment& segment, hos
     {
         if (!body || !document_)
             return S_OK;
-        host::Texture* texture = FindTexture(document_, body, steps);
+        host::Texture* texture = FindTexture(document_, ownDocument_, body, steps);
         if (!texture)
             return S_OK;
         parameters_[kBodyAngle] = texture->angle() * kDegrees;
@@ -263,7 +279,7 @@ HRESULT CDWF3DGrWriter::GenerateFaceTexture(DWFToolkit::DWFSegment& segment, hos
     {
         if (!face || !document_)
             return S_OK;
-        host::Texture* texture = FindTexture(document_, face, steps);
+        host::Texture* texture = FindTexture(document_, ownDocument_, face, steps);
         if (!texture)
             return S_OK;
         parameters_[kFaceAngle] = texture->angle() * kDegrees;
@@ -303,7 +319,7 @@ HRESULT CDWF3DGrWriter::GenerateFeatureTexture(DWFToolkit::DWFSegment& segment, 
             parameters_[kFeatureScale] = 0.0;
             return S_OK;
         }
-        host::Texture* texture = FindTexture(document_, feature, steps);
+        host::Texture* texture = FindTexture(document_, ownDocument_, feature, steps);
         if (!texture)
             return S_OK;
         const double angle = texture->angle() * kDegrees;
@@ -329,7 +345,8 @@ HRESULT CDWF3DGrWriter::GenerateFeatureTexture(DWFToolkit::DWFSegment& segment, 
 }
 
 HRESULT CDWF3DGrWriter::GenerateComponentTexture(DWFToolkit::DWFSegment& segment,
-                                                 host::Component* component, ComponentEntry& entry)
+                                                 host::Component* component, ComponentEntry& entry,
+                                                 host::Document* holder)
 {
     static const TextureSteps steps = {
         "CDWF3DGrWriter::GenerateComponentTexture", "CDWF3DGrWriter::GenerateComponentTexture",
@@ -338,7 +355,7 @@ HRESULT CDWF3DGrWriter::GenerateComponentTexture(DWFToolkit::DWFSegment& segment
     {
         if (!component || !document_)
             return S_OK;
-        host::Texture* texture = FindTexture(document_, component, steps);
+        host::Texture* texture = FindTexture(document_, holder, component, steps);
         if (!texture)
             return S_OK;
         const std::vector<double> box = component->boundingBox(0, 0);

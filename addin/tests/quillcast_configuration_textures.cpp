@@ -191,6 +191,51 @@ TEST_F(QuillcastConfigurationTextures, AnAssemblyShowsItsCurrentConfigurationsTe
     EXPECT_EQ(Inspect(), expected);
 }
 
+TEST_F(QuillcastConfigurationTextures, ComponentsShowTexturesOfTheirOwnDocumentsConfigurations)
+{
+    // The assembly's configurations are "Default" (current) and "Service";
+    // the part's "Short" and "Long" (current), the subassembly's "Main"
+    // (current) and "Alt". A face textured only in the part's names shows
+    // the part's current one; a face with a texture in the assembly's
+    // current configuration keeps it; a component of the subassembly shows
+    // its texture in the subassembly's current configuration.
+    const std::string part = Texture("Short", Image("rod-short.jpg", "red")) +
+                             Texture("Long", Image("rod-long.jpg", "lime"));
+    const std::string both = Texture("Long", Image("both-long.jpg", "blue")) +
+                             Texture("Default", Image("both-default.jpg", "yellow"));
+    const std::string wheel = Texture("Alt", Image("wheel-alt.jpg", "cyan")) +
+                              Texture("Main", Image("wheel-main.jpg", "magenta"));
+    const std::string placed = "state=\"1\" box=\"0 0 0 1 1 0\" "
+                               "transform=\"1 0 0 0 1 0 0 0 1 0 0 0 1\"";
+    const std::string xml =
+        "<host-document><document type=\"2\" title=\"frame.ASM\" active=\"1\">"
+        "<configuration name=\"Default\" current=\"1\"/><configuration name=\"Service\"/>"
+        "<components><component name=\"frame\"><component name=\"rod-1\" "
+        "document=\"rod.PRT\" " +
+        placed + "><body><face triangles=\"1\">" + kTriangle + part +
+        "</face><face triangles=\"1\">" + kTriangle + both +
+        "</face></body></component><component name=\"cart-1\" document=\"cart.ASM\" " +
+        placed + "><component name=\"wheel-1\" document=\"rod.PRT\" " + placed + ">" + wheel +
+        "<body><face triangles=\"1\">" + kTriangle +
+        "</face></body></component></component></component></components></document>"
+        "<document type=\"1\" title=\"rod.PRT\"><configuration name=\"Short\"/>"
+        "<configuration name=\"Long\" current=\"1\"/></document>"
+        "<document type=\"2\" title=\"cart.ASM\"><configuration name=\"Main\" "
+        "current=\"1\"/><configuration name=\"Alt\"/></document></host-document>";
+
+    std::string errors;
+    ASSERT_EQ(Quillcast("publish " + Quoted(Document("frame.xml", xml)) + " -o " +
+                            Quoted(Target()),
+                        errors),
+              0)
+        << errors;
+    const std::map<std::string, std::string> expected = {
+        {"rod-short.jpg", "0 0"},    {"rod-long.jpg", "1 1"},  {"both-long.jpg", "0 0"},
+        {"both-default.jpg", "1 1"}, {"wheel-alt.jpg", "0 0"}, {"wheel-main.jpg", "1 1"},
+    };
+    EXPECT_EQ(Inspect(), expected);
+}
+
 TEST_F(QuillcastConfigurationTextures, FilesWhoseImageNamesWouldClashAreEachTheirOwnTexture)
 {
     // Paths alike in their ASCII letters and digits: non-ASCII names, names
