@@ -84,16 +84,17 @@ void CDWFxAssemblyWriter::WriteComponents()
     }
     if (!root)
         return;
-    std::vector<std::u16string> textureNames;
+    TextureImageNames textureNames;
     std::vector<ComponentEntry> components;
     GetSubAssemblyItem(root, *segment_, textureNames, components, -1);
 }
 
 void CDWFxAssemblyWriter::GetSubAssemblyItem(host::Component* component,
                                              DWFToolkit::DWFSegment& parent,
-                                             std::vector<std::u16string>& textureNames,
+                                             TextureImageNames& textureNames,
                                              std::vector<ComponentEntry>& components,
-                                             int parentIndex, int depth)
+                                             int parentIndex, host::Document* holder,
+                                             int depth)
 {
     if (!component || depth > kMaxDepth)
         return;
@@ -108,13 +109,17 @@ void CDWFxAssemblyWriter::GetSubAssemblyItem(host::Component* component,
         CDWF3DGrWriter writer(document, &seg);
         writer.SetModelDoc(publisher_);
 
+        // The components of a subassembly have their textures in its
+        // configurations too; those of the top assembly's own level in its.
+        host::Document* level = parentIndex == -1 ? nullptr : component->modelDocument();
+
         ComponentEntry entry;
         entry.parent = parentIndex;
         const int n = static_cast<int>(components.size());
         if (parentIndex != -1)
         {
             writer.SetTextureNames(textureNames);
-            writer.GenerateComponentTexture(seg, component, entry);
+            writer.GenerateComponentTexture(seg, component, entry, holder);
             textureNames = writer.GetTextureNames();
         }
         components.push_back(entry);
@@ -145,7 +150,8 @@ void CDWFxAssemblyWriter::GetSubAssemblyItem(host::Component* component,
                     continue;
                 if (child->childCount() > 0)
                 {
-                    GetSubAssemblyItem(child, seg, textureNames, components, n, depth + 1);
+                    GetSubAssemblyItem(child, seg, textureNames, components, n, level,
+                                       depth + 1);
                     continue;
                 }
 
@@ -182,7 +188,7 @@ void CDWFxAssemblyWriter::GetSubAssemblyItem(host::Component* component,
                 ComponentEntry centry;
                 centry.parent = n;
                 writer.SetTextureNames(textureNames);
-                writer.GenerateComponentTexture(cseg, child, centry);
+                writer.GenerateComponentTexture(cseg, child, centry, level);
                 textureNames = writer.GetTextureNames();
                 components.push_back(centry);
 
@@ -207,7 +213,7 @@ void CDWFxAssemblyWriter::GetSubAssemblyItem(host::Component* component,
 
 void CDWFxAssemblyWriter::GenerateComponentShell(host::Component* component,
                                                  DWFToolkit::DWFSegment& segment,
-                                                 std::vector<std::u16string>& textureNames,
+                                                 TextureImageNames& textureNames,
                                                  std::vector<ComponentEntry>& components,
                                                  bool componentMode, bool noColour)
 {
@@ -239,7 +245,7 @@ void CDWFxAssemblyWriter::GenerateComponentShell(host::Component* component,
 
 void CDWFxAssemblyWriter::WriteComponentBodies(host::Component* component, host::Document* model,
                                                DWFToolkit::DWFSegment& segment,
-                                               std::vector<std::u16string>& textureNames,
+                                               TextureImageNames& textureNames,
                                                std::vector<ComponentEntry>& components,
                                                bool componentMode, bool noColour)
 {
@@ -255,6 +261,7 @@ void CDWFxAssemblyWriter::WriteComponentBodies(host::Component* component, host:
         CDWF3DGrWriter writer(publisher_->GetDocument(), &segment);
         writer.SetBodiesWritten(bodiesWritten++);
         writer.SetModelDoc(publisher_);
+        writer.SetOwnDocument(model);
         writer.SetTextureNames(textureNames);
         writer.SetComponentList(components);
         writer.SetComponentMode(componentMode ? 1 : 0);

@@ -19,6 +19,7 @@
 //
 // Every segment the writer opens is closed before the function that opened
 // it returns, also when that function gives up half way.
+#include "addin/publishers/TextureImageNames.h"
 #include "dwf/publisher/model/Segment.h"
 #include "host/Forward.h"
 #include "platform/com/Result.h"
@@ -95,10 +96,16 @@ public:
     // same component: the numbers face messages give its bodies follow on.
     void SetBodiesWritten(int count) { bodyNumber_ = count; }
     int GetComponentMode() const { return componentMode_; }
-    // The names of the texture images already in the model, handed from
+    // The texture images already in the model and their names, handed from
     // writer to writer through one walk.
-    void SetTextureNames(const std::vector<std::u16string>& names) { textureNames_ = names; }
-    const std::vector<std::u16string>& GetTextureNames() const { return textureNames_; }
+    void SetTextureNames(const TextureImageNames& names) { textureNames_ = names; }
+    const TextureImageNames& GetTextureNames() const { return textureNames_; }
+    // In an assembly, the model document of the component whose bodies the
+    // writer writes: a face, body or feature that the assembly's
+    // configurations give no texture is drawn with its texture in this
+    // document's configurations (they are named apart from the
+    // assembly's). Null (the default) for a part published alone.
+    void SetOwnDocument(host::Document* document) { ownDocument_ = document; }
     void SetComponentList(const std::vector<ComponentEntry>& list) { components_ = list; }
     const std::vector<ComponentEntry>& GetComponentList() const { return components_; }
     double GetTextureParameter(int index) const;
@@ -202,20 +209,27 @@ public:
     // to read it for).
     void GetTexturePath(const std::u16string& name, std::u16string& path);
     // Writes the texture of the file at `path` into `segment`: its image
-    // into the model once per publish (the texture-name list says which
-    // images are there), then the texture definition and the colour record
-    // naming it. 0 when written; 1 when there was nothing to write (no path,
-    // no publisher, an image whose size cannot be read), and the face then
-    // counts as not textured.
+    // into the model once per publish, under a name of its own (the
+    // texture names say which images are there and what they are called),
+    // then the texture definition and the colour record naming it. 0 when
+    // written; 1 when there was nothing to write (no path, no publisher, an
+    // image whose size cannot be read), and the face then counts as not
+    // textured.
     int AddTexture(DWFToolkit::DWFSegment& segment, const std::u16string& path);
-    // The name under which the image of `path` goes into the model: its
-    // ASCII letters and digits, the last 119 of them.
+    // The name under which the image of `path` goes into the model when no
+    // other file of the publish has taken it: its ASCII letters and digits,
+    // the last 119 of them (TextureImageNames.h).
     static std::u16string TextureImageName(const std::u16string& path);
     platform::HRESULT GenerateBodyTexture(DWFToolkit::DWFSegment& segment, host::Body* body);
     platform::HRESULT GenerateFaceTexture(DWFToolkit::DWFSegment& segment, host::Face* face);
     platform::HRESULT GenerateFeatureTexture(DWFToolkit::DWFSegment& segment, host::Face* face);
+    // A component's own texture: in the top assembly's configurations, or,
+    // where they give none, in those of `holder`, the model document of
+    // the subassembly that holds the component (null for a component of
+    // the top assembly).
     platform::HRESULT GenerateComponentTexture(DWFToolkit::DWFSegment& segment,
-                                               host::Component* component, ComponentEntry& entry);
+                                               host::Component* component, ComponentEntry& entry,
+                                               host::Document* holder = nullptr);
     // The texture of the document's material from the host's material
     // library. An id that names no number, or a number the library (once
     // read) does not hold, is reported with its reason once per publish, and
@@ -330,7 +344,8 @@ private:
     int edgeNumber_ = 0;
     DWFToolkit::DWFSegment* segment_;
     std::array<double, 11> edge_{};
-    std::vector<std::u16string> textureNames_;
+    host::Document* ownDocument_ = nullptr;
+    TextureImageNames textureNames_;
     bool faceTextured_ = false;
     int textureKind_ = 0;
     bool bodyTextured_ = false;

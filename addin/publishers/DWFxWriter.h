@@ -74,17 +74,19 @@ public:
     platform::HRESULT Write() override;
     void WriteComponents();
     // One component level below `parent` (recursive); `parentIndex` is the
-    // level's parent in the component list (-1 for the root).
+    // level's parent in the component list (-1 for the root), `holder` the
+    // model document of the subassembly that holds the level (null when
+    // the top assembly does).
     void GetSubAssemblyItem(host::Component* component, DWFToolkit::DWFSegment& parent,
-                            std::vector<std::u16string>& textureNames,
+                            TextureImageNames& textureNames,
                             std::vector<ComponentEntry>& components, int parentIndex,
-                            int depth = 0);
+                            host::Document* holder = nullptr, int depth = 0);
     // One part component into its segment: each of its included bodies,
     // then, once for the component whatever its number of bodies, what its
     // model document holds (3D sketches, threads, properties) and its
     // placement.
     void GenerateComponentShell(host::Component* component, DWFToolkit::DWFSegment& segment,
-                                std::vector<std::u16string>& textureNames,
+                                TextureImageNames& textureNames,
                                 std::vector<ComponentEntry>& components, bool componentMode,
                                 bool noColour);
     // The part of the component's name after its last "/", else the part
@@ -97,7 +99,7 @@ public:
 private:
     void WriteComponentBodies(host::Component* component, host::Document* model,
                               DWFToolkit::DWFSegment& segment,
-                              std::vector<std::u16string>& textureNames,
+                              TextureImageNames& textureNames,
                               std::vector<ComponentEntry>& components, bool componentMode,
                               bool noColour);
     void WriteComponentContent(host::Component* component, host::Document* model,

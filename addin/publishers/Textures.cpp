@@ -2,11 +2,12 @@
 // library material: where their files are, their conversion to JPEG, and
 // the records that put them on a segment.
 //
-// An image goes into the model once per publish: the texture-name list that
-// the writers hand on holds the names of the images already added, and a
-// name enters it only once its image is in the model. A texture whose file
-// cannot be converted or read is no texture at all: nothing of it is
-// written, and the face keeps its colour.
+// An image goes into the model once per publish, under a name no other
+// file's image has: the texture names that the writers hand on hold the
+// files whose images were added and their names, and a file enters them
+// only once its image is in the model. A texture whose file cannot be
+// converted or read is no texture at all: nothing of it is written, and the
+// face keeps its colour.
 #include "addin/publishers/DWF3DGrWriter.h"
 
 #include "addin/ErrorReport.h"
@@ -41,9 +42,6 @@ namespace
 constexpr double kDegrees = 0.017453292519943295;
 constexpr char16_t kSystemTexture[] = u"<SystemTexture>";
 constexpr std::size_t kSystemTextureLength = 15;
-// Names the W3D texture records carry are at most 127 bytes, " texture"
-// included.
-constexpr std::size_t kMaxImageName = 119;
 constexpr char kTextureSuffix[] = " texture";
 
 // The failure texts of one texture function, by host request.
@@ -55,19 +53,20 @@ struct TextureSteps
     const char* current;
 };
 
-// The object's texture in the document's current configuration, which is
-// the one the package's properties name and the host shows; when it has
-// none there, its texture in the first configuration (in the document's
-// order) that has one. Null when there is none or a request failed (its
-// message shown).
+// Looks for the object's texture in the configurations of `document`: in
+// its current configuration, which is the one the package's properties name
+// and the host shows; when it has none there, in the first configuration
+// (in the document's order) that has one. False when a request failed (its
+// message shown); `texture` stays null then, as it does when there is none.
 template <class Object>
-host::Texture* FindTexture(host::Document* document, Object* object, const TextureSteps& steps)
+bool FindTextureIn(host::Document* document, Object* object, const TextureSteps& steps,
+                   host::Texture*& texture)
 {
     int count = 0;
     if (!Guarded(steps.count, [&] { count = document->configurationCount(); }))
-        count = 0;
+        return false;
     if (count < 1)
-        return nullptr;
+        return true;
     std::vector<std::u16string> names;
     Guarded(steps.names, [&] { names = document->configurationNames(); });
 
@@ -78,14 +77,13 @@ host::Texture* FindTexture(host::Document* document, Object* object, const Textu
                      if (host::Configuration* configuration = document->currentConfiguration())
                          current = configuration->name();
                  }))
-        return nullptr;
-    host::Texture* texture = nullptr;
+        return false;
     if (current)
     {
         if (!Guarded(steps.texture, [&] { texture = object->texture(*current); }))
-            return nullptr;
+            return false;
         if (texture)
-            return texture;
+            return true;
     }
 
     const std::size_t limit = std::min(names.size(), static_cast<std::size_t>(count));
@@ -95,11 +93,27 @@ host::Texture* FindTexture(host::Document* document, Object* object, const Textu
         if (names[i] == current)
             continue;
         if (!Guarded(steps.texture, [&] { texture = object->texture(names[i]); }))
-            return nullptr;
+            return false;
         if (texture)
-            return texture;
+            return true;
     }
-    return nullptr;
+    return true;
+}
+
+// The object's texture in the configurations of the writer's document
+// (in an assembly, the top assembly's); where they give none, in those of
+// `own`, the document the object belongs to: a part's or subassembly's
+// configurations are named independently of the assembly's, and the
+// object's textures are given under its own document's names. Null when
+// there is none or a request failed.
+template <class Object>
+host::Texture* FindTexture(host::Document* document, host::Document* own, Object* object,
+                           const TextureSteps& steps)
+{
+    host::Texture* texture = nullptr;
+    if (FindTextureIn(document, object, steps, texture) && !texture && own && own != document)
+        FindTextureIn(own, object, steps, texture);
+    return texture;
 }
 
 std::string Narrow(const std::u16string& text)
@@ -115,13 +129,7 @@ std::u16string CDWF3DGrWriter::GetToolboxFolder()
 
 std::u16string CDWF3DGrWriter::TextureImageName(const std::u16string& path)
 {
-    std::u16string name;
-    for (char16_t c : path)
-        if ((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
-            name.push_back(c);
-    if (name.size() > kMaxImageName)
-        name.erase(0, name.size() - kMaxImageName);
-    return name;
+    return TextureImageNames::PreferredName(path);
 }
 
 void CDWF3DGrWriter::GetTexturePath(const std::u16string& name, std::u16string& path)
@@ -198,15 +206,11 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
         faceTextured_ = false;
         return 1;
     }
-    const std::u16string imageName = TextureImageName(path);
-    if (imageName.empty())
-    {
-        faceTextured_ = false;
-        return 1;
-    }
+    const std::u16string* known = textureNames_.Find(path);
+    const std::u16string imageName = known ? *known : textureNames_.Choose(path);
     const std::string textureName = Narrow(imageName) + kTextureSuffix;
 
-    if (std::find(textureNames_.begin(), textureNames_.end(), imageName) == textureNames_.end())
+    if (!known)
     {
         // The file layer takes paths as the system writes them.
         std::unique_ptr<DWFCore::DWFInputStream> stream =
@@ -218,7 +222,7 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
             height);
         texture->setInputStream(stream.release(), true);
         publisher_->GetModel()->addResource(texture.release());
-        textureNames_.push_back(imageName);
+        textureNames_.Add(path, imageName);
     }
 
     TK_Texture& definition = segment.getTextureHandler();
@@ -245,7 +249,7 @@ HRESULT CDWF3DGrWriter::GenerateBodyTexture(DWFToolkit::DWFSegment& segment, hos
     {
         if (!body || !document_)
             return S_OK;
-        host::Texture* texture = FindTexture(document_, body, steps);
+        host::Texture* texture = FindTexture(document_, ownDocument_, body, steps);
         if (!texture)
             return S_OK;
         parameters_[kBodyAngle] = texture->angle() * kDegrees;
@@ -275,7 +279,7 @@ HRESULT CDWF3DGrWriter::GenerateFaceTexture(DWFToolkit::DWFSegment& segment, hos
     {
         if (!face || !document_)
             return S_OK;
-        host::Texture* texture = FindTexture(document_, face, steps);
+        host::Texture* texture = FindTexture(document_, ownDocument_, face, steps);
         if (!texture)
             return S_OK;
         parameters_[kFaceAngle] = texture->angle() * kDegrees;
@@ -315,7 +319,7 @@ HRESULT CDWF3DGrWriter::GenerateFeatureTexture(DWFToolkit::DWFSegment& segment, 
             parameters_[kFeatureScale] = 0.0;
             return S_OK;
         }
-        host::Texture* texture = FindTexture(document_, feature, steps);
+        host::Texture* texture = FindTexture(document_, ownDocument_, feature, steps);
         if (!texture)
             return S_OK;
         const double angle = texture->angle() * kDegrees;
@@ -341,7 +345,8 @@ HRESULT CDWF3DGrWriter::GenerateFeatureTexture(DWFToolkit::DWFSegment& segment, 
 }
 
 HRESULT CDWF3DGrWriter::GenerateComponentTexture(DWFToolkit::DWFSegment& segment,
-                                                 host::Component* component, ComponentEntry& entry)
+                                                 host::Component* component, ComponentEntry& entry,
+                                                 host::Document* holder)
 {
     static const TextureSteps steps = {
         "CDWF3DGrWriter::GenerateComponentTexture", "CDWF3DGrWriter::GenerateComponentTexture",
@@ -350,7 +355,7 @@ HRESULT CDWF3DGrWriter::GenerateComponentTexture(DWFToolkit::DWFSegment& segment
     {
         if (!component || !document_)
             return S_OK;
-        host::Texture* texture = FindTexture(document_, component, steps);
+        host::Texture* texture = FindTexture(document_, holder, component, steps);
         if (!texture)
             return S_OK;
         const std::vector<double> box = component->boundingBox(0, 0);

@@ -5,6 +5,7 @@
 // is left in the temporary folder.
 #include "addin/PublishLog.h"
 #include "addin/publishers/DWF3DPublisher.h"
+#include "addin/publishers/TextureImageNames.h"
 #include "addin/tests/ModelPackage.h"
 #include "addin/tests/PublishHarness.h"
 #include "host/Session.h"
@@ -259,4 +260,28 @@ TEST(TextureImageNames, LettersAndDigitsOfThePathTheLast119)
     const std::u16string name = CDWF3DGrWriter::TextureImageName(longName);
     EXPECT_EQ(name.size(), 119u);
     EXPECT_EQ(name, std::u16string(19, u'a') + std::u16string(100, u'b'));
+}
+
+TEST(TextureImageNames, AFileWhosePreferredNameIsTakenGetsOneOfItsOwn)
+{
+    TextureImageNames names;
+    const auto nameOf = [&](const std::u16string& path)
+    {
+        if (const std::u16string* known = names.Find(path))
+            return *known;
+        const std::u16string name = names.Choose(path);
+        names.Add(path, name);
+        return name;
+    };
+    EXPECT_EQ(nameOf(u"/t/\u0434\u0443\u0431.jpg"), u"tjpg");
+    EXPECT_EQ(nameOf(u"/t/\u0441\u043e\u0441\u043d\u0430.jpg"), u"tjpg2");
+    // The first file again, spelt otherwise.
+    EXPECT_EQ(nameOf(u"\\t//./\u0434\u0443\u0431.jpg"), u"tjpg");
+    // A preferred name that a numbered one took is numbered in turn.
+    EXPECT_EQ(nameOf(u"/tjpg2"), u"tjpg22");
+    EXPECT_EQ(nameOf(u"/\u0434\u0443\u0431"), u"texture");
+    EXPECT_EQ(nameOf(u"/\u0441\u043e\u0441\u043d\u0430"), u"texture2");
+    const std::u16string deep = std::u16string(130, u'a') + u"/wood.jpg";
+    EXPECT_EQ(nameOf(u"/A/" + deep), std::u16string(112, u'a') + u"woodjpg");
+    EXPECT_EQ(nameOf(u"/B/" + deep), std::u16string(111, u'a') + u"woodjpg2");
 }

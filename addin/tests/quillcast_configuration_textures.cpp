@@ -4,12 +4,17 @@
 // only where the current configuration has none the first configuration's
 // that has one. The images are made by ImageMagick, each of its own colour;
 // python3 reads the package (zipfile for the stored images, zlib for the
-// W3D stream's texture names) apart from our own readers.
+// W3D stream's texture names) apart from our own readers. Textures of files
+// whose paths differ only in what an image name cannot hold are each drawn
+// with their own pixels.
+#include "ModelPackage.h"
 #include "QuillcastHarness.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace
@@ -75,6 +80,21 @@ protected:
         while (lines >> name >> stored >> named)
             found[name] = stored + " " + named;
         return found;
+    }
+    // The mean colour of an image, red, green and blue from 0 to 255, by
+    // ImageMagick.
+    std::array<int, 3> Colour(const std::string& path)
+    {
+        std::string text;
+        EXPECT_EQ(RunCommand("convert " + Quoted(path) +
+                                 " -format '%[fx:round(255*mean.r)] %[fx:round(255*mean.g)] "
+                                 "%[fx:round(255*mean.b)]' info:",
+                             &text),
+                  0)
+            << path;
+        std::array<int, 3> colour{-1000, -1000, -1000};
+        std::istringstream(text) >> colour[0] >> colour[1] >> colour[2];
+        return colour;
     }
     static std::string Texture(const std::string& configuration, const std::string& file)
     {
@@ -169,6 +189,106 @@ TEST_F(QuillcastConfigurationTextures, AnAssemblyShowsItsCurrentConfigurationsTe
         {"pegface-chosen.jpg", "1 1"},
     };
     EXPECT_EQ(Inspect(), expected);
+}
+
+TEST_F(QuillcastConfigurationTextures, ComponentsShowTexturesOfTheirOwnDocumentsConfigurations)
+{
+    // The assembly's configurations are "Default" (current) and "Service";
+    // the part's "Short" and "Long" (current), the subassembly's "Main"
+    // (current) and "Alt". A face textured only in the part's names shows
+    // the part's current one; a face with a texture in the assembly's
+    // current configuration keeps it; a component of the subassembly shows
+    // its texture in the subassembly's current configuration.
+    const std::string part = Texture("Short", Image("rod-short.jpg", "red")) +
+                             Texture("Long", Image("rod-long.jpg", "lime"));
+    const std::string both = Texture("Long", Image("both-long.jpg", "blue")) +
+                             Texture("Default", Image("both-default.jpg", "yellow"));
+    const std::string wheel = Texture("Alt", Image("wheel-alt.jpg", "cyan")) +
+                              Texture("Main", Image("wheel-main.jpg", "magenta"));
+    const std::string placed = "state=\"1\" box=\"0 0 0 1 1 0\" "
+                               "transform=\"1 0 0 0 1 0 0 0 1 0 0 0 1\"";
+    const std::string xml =
+        "<host-document><document type=\"2\" title=\"frame.ASM\" active=\"1\">"
+        "<configuration name=\"Default\" current=\"1\"/><configuration name=\"Service\"/>"
+        "<components><component name=\"frame\"><component name=\"rod-1\" "
+        "document=\"rod.PRT\" " +
+        placed + "><body><face triangles=\"1\">" + kTriangle + part +
+        "</face><face triangles=\"1\">" + kTriangle + both +
+        "</face></body></component><component name=\"cart-1\" document=\"cart.ASM\" " +
+        placed + "><component name=\"wheel-1\" document=\"rod.PRT\" " + placed + ">" + wheel +
+        "<body><face triangles=\"1\">" + kTriangle +
+        "</face></body></component></component></component></components></document>"
+        "<document type=\"1\" title=\"rod.PRT\"><configuration name=\"Short\"/>"
+        "<configuration name=\"Long\" current=\"1\"/></document>"
+        "<document type=\"2\" title=\"cart.ASM\"><configuration name=\"Main\" "
+        "current=\"1\"/><configuration name=\"Alt\"/></document></host-document>";
+
+    std::string errors;
+    ASSERT_EQ(Quillcast("publish " + Quoted(Document("frame.xml", xml)) + " -o " +
+                            Quoted(Target()),
+                        errors),
+              0)
+        << errors;
+    const std::map<std::string, std::string> expected = {
+        {"rod-short.jpg", "0 0"},    {"rod-long.jpg", "1 1"},  {"both-long.jpg", "0 0"},
+        {"both-default.jpg", "1 1"}, {"wheel-alt.jpg", "0 0"}, {"wheel-main.jpg", "1 1"},
+    };
+    EXPECT_EQ(Inspect(), expected);
+}
+
+TEST_F(QuillcastConfigurationTextures, FilesWhoseImageNamesWouldClashAreEachTheirOwnTexture)
+{
+    // Paths alike in their ASCII letters and digits: non-ASCII names, names
+    // apart only by punctuation (converted, into one folder), and one name
+    // in two folders whose common rest holds more than 119 of them. The
+    // first texture covers two faces.
+    const std::string deep = "/" + std::string(120, 'd');
+    for (const char* folder : {"/Revision A", "/Revision B"})
+        ASSERT_EQ(RunCommand("mkdir -p " + Quoted(root_ + "/textures" + folder + deep)), 0);
+    const std::vector<std::string> files = {
+        Image("\xd0\xb4\xd1\x83\xd0\xb1.jpg", "red"),
+        Image("\xd1\x81\xd0\xbe\xd1\x81\xd0\xbd\xd0\xb0.jpg", "blue"),
+        images_.front(),
+        Image("oak 1.bmp", "lime"),
+        Image("oak-1.bmp", "yellow"),
+        Image("Revision A" + deep + "/wood.jpg", "cyan"),
+        Image("Revision B" + deep + "/wood.jpg", "magenta"),
+    };
+    std::string faces;
+    for (const std::string& file : files)
+        faces += std::string("<face triangles=\"1\">") + kTriangle + Texture("Default", file) +
+                 "</face>";
+    const std::string xml = "<host-document><document type=\"1\" title=\"board.PRT\">"
+                            "<configuration name=\"Default\" current=\"1\"/><body>" +
+                            faces + "</body></document></host-document>";
+    std::string errors;
+    ASSERT_EQ(Quillcast("publish " + Quoted(Document("board.xml", xml)) + " -o " +
+                            Quoted(Target()),
+                        errors),
+              0)
+        << errors;
+
+    const model_package::ModelPackage package =
+        model_package::ReadModelPackage(Target(), "", root_ + "/read");
+    std::map<std::string, std::string> stored; // image name -> extracted entry
+    for (const model_package::Resource& resource : package.withRole("texture"))
+        stored[resource.title] = resource.file;
+    EXPECT_EQ(stored.size(), 6u);
+    EXPECT_EQ(std::set<std::string>(package.images.begin(), package.images.end()).size(), 6u);
+    // Each face's texture names an image that holds its own file's colour.
+    ASSERT_EQ(package.textureImages.size(), files.size());
+    for (std::size_t i = 0; i < files.size(); ++i)
+    {
+        SCOPED_TRACE(files[i]);
+        const std::string& image = package.textureImages[i];
+        ASSERT_EQ(stored.count(image), 1u);
+        // A converted texture is a JPEG of its file's colour, within what
+        // JPEG's compression moves it.
+        const std::array<int, 3> found = Colour(stored[image]), made = Colour(files[i]);
+        for (int channel = 0; channel < 3; ++channel)
+            EXPECT_NEAR(found[channel], made[channel], 8) << channel;
+    }
+    EXPECT_EQ(package.textureImages[2], package.textureImages[0]);
 }
 
 } // namespace
