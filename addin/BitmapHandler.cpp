@@ -44,6 +44,15 @@ platform::RgbPicture DrawToolbarImage(int size)
     }
     return picture;
 }
+
+// Removes a toolbar bitmap file; one that stays is named in a note.
+void RemoveBitmapFile(const std::u16string& name)
+{
+    if (platform::removeTemporaryFile(name))
+        return;
+    const int error = errno;
+    publish_log::LeftBehind(u"toolbar bitmap", name, error);
+}
 } // namespace
 
 CBitmapHandler* CBitmapHandler::Create()
@@ -94,7 +103,7 @@ platform::HRESULT CBitmapHandler::CreateBitmapFileFromResource(long resourceId,
     if (!bitmap || !name)
     {
         if (name)
-            platform::removeTemporaryFile(*name);
+            RemoveBitmapFile(*name);
         else if (bitmap)
         {
             // As lost as one that cannot be written; the user hears why.
@@ -110,13 +119,13 @@ platform::HRESULT CBitmapHandler::CreateBitmapFileFromResource(long resourceId,
     {
         // The toolbar goes without its image; the user hears why.
         publish_log::Note(u"The toolbar has no image: " + platform::path::fromNative(error));
-        platform::removeTemporaryFile(*name);
+        RemoveBitmapFile(*name);
         return platform::E_FAIL;
     }
     platform::Bstr text;
     if (platform::failed(platform::Bstr::allocate(*name, text)))
     {
-        platform::removeTemporaryFile(*name);
+        RemoveBitmapFile(*name);
         return platform::E_OUTOFMEMORY;
     }
     files_.push_back(*name);
@@ -128,7 +137,7 @@ platform::HRESULT CBitmapHandler::Dispose()
 {
     while (!files_.empty())
     {
-        platform::removeTemporaryFile(files_.front());
+        RemoveBitmapFile(files_.front());
         files_.erase(files_.begin());
     }
     return platform::S_OK;

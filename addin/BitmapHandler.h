@@ -1,7 +1,8 @@
 #pragma once
 // Writes the module's toolbar bitmaps to files, because the host takes
 // toolbar images as files. Each file is created exclusively in the
-// temporary folder and listed; Dispose removes every listed file.
+// temporary folder and listed; Dispose removes every listed file, and a
+// file that cannot be removed is named in a note of the publish log.
 #include "platform/com/Bstr.h"
 #include "platform/com/Unknown.h"
 #include "platform/gdi/Picture.h"

@@ -1,5 +1,8 @@
 #include "addin/PublishLog.h"
 
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Text.h"
+
 namespace publish_log
 {
 
@@ -35,6 +38,14 @@ void FolderNotFlushed(const std::u16string& target)
 void Note(const std::u16string& text)
 {
     TheLog().notes.push_back(text);
+}
+
+void LeftBehind(const std::u16string& what, const std::u16string& path, int error,
+                const std::u16string& detail)
+{
+    Note(u"The temporary " + what + u" '" + path + u"' could not be removed" +
+         (detail.empty() ? u"" : u" (" + detail + u")") + u": " +
+         platform::utf8ToUtf16(platform::systemReason(error)));
 }
 
 const std::vector<std::u16string>& WrittenPackages()

@@ -18,6 +18,12 @@ void PackageWritten(const std::u16string& target, bool replaced = false);
 void FolderNotFlushed(const std::u16string& target);
 // Something was left out of a package that is still whole.
 void Note(const std::u16string& text);
+// A temporary file or folder that the run made could not be removed and
+// stays in the temporary folder: a note names it (`what`, then `path`),
+// adds `detail` when given, and gives the system's reason for `error` (the
+// errno of the removal that failed). The package is as whole as it was.
+void LeftBehind(const std::u16string& what, const std::u16string& path, int error,
+                const std::u16string& detail = std::u16string());
 
 const std::vector<std::u16string>& WrittenPackages();
 // Those of the written packages that replaced a file.

@@ -133,7 +133,7 @@ DWFTempFile::~DWFTempFile()
     }
     delete _stream;
     _stream = nullptr;
-    if (_file.name().chars() > 0)
+    if (_file.name().chars() > 0 && !_removed)
     {
         if (_delete)
         {
@@ -145,6 +145,37 @@ DWFTempFile::~DWFTempFile()
             DWFTempFileRegistry::forget(_file.nativePath());
         }
     }
+}
+
+bool DWFTempFile::remove() noexcept
+{
+    try
+    {
+        // The output stream is closed first; whether what it still held
+        // could be written no longer matters.
+        _finishWriting();
+    }
+    catch (...)
+    {
+    }
+    if (_removed)
+    {
+        return true;
+    }
+    try
+    {
+        if (!DWFTempFileRegistry::remove(_file.nativePath()))
+        {
+            return false;
+        }
+    }
+    catch (...)
+    {
+        errno = ENOMEM;
+        return false;
+    }
+    _removed = true;
+    return true;
 }
 
 void DWFTempFile::_finishWriting()

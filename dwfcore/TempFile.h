@@ -19,8 +19,8 @@ public:
     // The name starts with `prefix`; the caller owns the result.
     static DWFTempFile* Create(const DWFString& prefix, bool deleteOnDestroy);
 
-    // Flushes and releases the output stream, removes the file when asked;
-    // failures are swallowed.
+    // Flushes and releases the output stream, removes the file when asked
+    // (and not removed already); failures are swallowed.
     virtual ~DWFTempFile();
 
     DWFTempFile(const DWFTempFile&) = delete;
@@ -31,6 +31,14 @@ public:
     // Finishes writing (the output stream is gone from then on) and returns a
     // new stream over the file's bytes, owned by the caller.
     DWFInputStream* getInputStream();
+
+    // Releases the output stream and removes the file now, whatever the
+    // object was made to do with it when destroyed, so that a removal that
+    // fails can be told. False with errno set when the file stays (it stays
+    // listed with the process's temporary files, and the destructor tries
+    // once more); true when it is gone, and from then on nothing of it is
+    // left to remove. Streams opened for reading keep what they read.
+    bool remove() noexcept;
 
     const DWFFile& file() const { return _file; }
 
@@ -43,6 +51,7 @@ private:
     DWFFile _file;
     DWFFileOutputStream* _stream;
     bool _delete;
+    bool _removed = false;
 };
 
 } // namespace DWFCore

@@ -16,6 +16,7 @@
 #include "platform/kernel/Text.h"
 
 #include <new>
+#include <string>
 
 using DWFCore::DWFString;
 using platform::E_FAIL;
@@ -61,6 +62,17 @@ CDWF3DPublisher::~CDWF3DPublisher()
     // The package publisher goes before the model: the published objects of
     // the model are still referenced by what the publisher made of them.
     packagePublisher_.reset();
+    try
+    {
+        std::string stream;
+        int error = 0;
+        if (model_ && !model_->removeStreamFile(stream, error))
+            publish_log::LeftBehind(u"model stream", platform::path::fromNative(stream), error);
+    }
+    catch (...)
+    {
+        // Nothing leaves a destructor.
+    }
     model_.reset();
     RemoveConvertedTextures();
 }
@@ -82,7 +94,16 @@ void CDWF3DPublisher::RemoveConvertedTextures() noexcept
 {
     try
     {
-        textureFolder_.remove();
+        const std::u16string folder = textureFolder_.exists() ? textureFolder_.path() : u"";
+        TextureOutputFolder::Leftover left;
+        if (textureFolder_.remove(&left) || texturesLeftNoted_)
+            return;
+        texturesLeftNoted_ = true;
+        const std::u16string count = platform::utf8ToUtf16(std::to_string(left.files));
+        publish_log::LeftBehind(u"folder of converted textures", folder, left.error,
+                                left.files == 0   ? u""
+                                : left.files == 1 ? u"1 file is left in it"
+                                                  : count + u" files are left in it");
     }
     catch (...)
     {
@@ -132,23 +153,18 @@ HRESULT CDWF3DPublisher::PutThumbnail()
     {
         // A file of our own in the temporary folder, removed with the
         // publisher: nothing of the user's is named or overwritten.
-        const std::u16string name = GetThumbnailFileName();
-        // A picture the host failed to save may be cut short behind a header
-        // that reads well: it is not used.
-        const bool saved = SaveDocumentPicture(name);
-        double width = 0.0;
-        double height = 0.0;
-        if (!saved || GetImageSize(name, width, height) != S_OK)
+        Thumbnail thumbnail = MakeThumbnail(-1);
+        if (!thumbnail.stream)
         {
-            // The empty or broken file would go into the package as a JPEG.
-            // Which picture and why, as the host or the reading found it.
+            // The package stays whole without it. Which picture and why, as
+            // the host or the reading found it.
             publish_log::Note(u"The model has no thumbnail: " + PictureFailure());
             return S_OK;
         }
-        std::unique_ptr<DWFCore::DWFInputStream> stream = OpenForReading(name);
         auto image = std::make_unique<DWFToolkit::DWFImage>(
-            DWFString(u"image/jpeg"), DWFToolkit::DWFImage::eThumbnail, 24, width, height);
-        image->setInputStream(stream.release(), true);
+            DWFString(u"image/jpeg"), DWFToolkit::DWFImage::eThumbnail, 24, thumbnail.width,
+            thumbnail.height);
+        image->setInputStream(thumbnail.stream.release(), true);
         model_->addResource(image.release());
     }
     catch (...)

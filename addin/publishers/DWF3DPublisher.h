@@ -9,7 +9,8 @@
 // stream lives in a temporary file until the model goes), the private folder
 // of converted textures and the material library, parsed once. The package
 // is put in place only when it is whole; the converted textures are removed
-// once it is written, and on every other way out.
+// once it is written, and on every other way out. A temporary file or
+// folder that cannot be removed is named in a note.
 #include "addin/publishers/DocumentPublisher.h"
 #include "addin/publishers/MaterialDatabaseReader.h"
 #include "addin/texture/TextureOutputFolder.h"
@@ -33,8 +34,8 @@ public:
     // leaves either null, and PublishDoc then fails with E_OUTOFMEMORY.
     CDWF3DPublisher(host::Document* document, std::u16string targetPath,
                     const PublishOptions* options);
-    // Frees the package publisher, then the model, then removes the
-    // converted textures. Never throws.
+    // Frees the package publisher, then removes the model's W3D stream and
+    // frees the model, then removes the converted textures. Never throws.
     ~CDWF3DPublisher() override;
 
     // Opens the model (left-handed polygons, centimetres, published edges)
@@ -75,6 +76,7 @@ protected:
     // the package publisher or the model could not be made.
     bool Usable(const char* where);
     // Removes the converted textures; the package no longer reads them.
+    // A folder that stays is named in a note, once.
     void RemoveConvertedTextures() noexcept;
     // One publish of either kind: opens the model, has `fill` write the
     // root segment and, when it answers no failure, writes the package and
@@ -92,6 +94,7 @@ private:
     std::set<std::u16string> unreadableTextures_;
     std::set<std::u16string> refusedLibraries_;
     std::set<std::u16string> missingMaterials_;
+    bool texturesLeftNoted_ = false;
     std::unique_ptr<DWFToolkit::DWFModel> model_;
     std::unique_ptr<DWFToolkit::DWFPackagePublisher> packagePublisher_;
 };

@@ -190,6 +190,33 @@ platform::HRESULT CDocumentPublisher::GetImageSize(const std::u16string& path, d
     return platform::S_OK;
 }
 
+CDocumentPublisher::Thumbnail CDocumentPublisher::MakeThumbnail(int sheetIndex)
+{
+    Thumbnail thumbnail;
+    try
+    {
+        const std::u16string name =
+            sheetIndex < 0 ? GetThumbnailFileName() : GetSheetThumbnailFileName(sheetIndex);
+        // A picture the host failed to save may be cut short behind a header
+        // that reads well: it is not used.
+        if (!SaveDocumentPicture(name) ||
+            GetImageSize(name, thumbnail.width, thumbnail.height) != platform::S_OK)
+            return thumbnail;
+        // Opened once more for the package; should the name lead to another
+        // file by now, that is refused like a picture that cannot be read.
+        thumbnail.stream = OpenForReading(name);
+    }
+    catch (const DWFCore::DWFException& e)
+    {
+        // No file could be made for it, or the one made is not there to read.
+        pictureFailure_ = e.message();
+        thumbnail.stream.reset();
+    }
+    if (!thumbnail.stream && pictureFailure_.empty())
+        pictureFailure_ = u"the picture could not be read back";
+    return thumbnail;
+}
+
 bool CDocumentPublisher::RemoveTemporaryFiles() noexcept
 {
     bool all = true;
@@ -197,7 +224,12 @@ bool CDocumentPublisher::RemoveTemporaryFiles() noexcept
     {
         try
         {
-            all = platform::removeTemporaryFile(name) && all;
+            if (!platform::removeTemporaryFile(name))
+            {
+                const int error = errno;
+                all = false;
+                publish_log::LeftBehind(u"thumbnail", name, error);
+            }
         }
         catch (...)
         {

@@ -7,7 +7,8 @@
 //
 // Thumbnail files are ours alone: each is created exclusively in the
 // temporary folder, named from nothing of the document or the target, and
-// removed by this object when it is destroyed.
+// removed by this object when it is destroyed; one that cannot be removed
+// is named in a note.
 #include "addin/PublishOptions.h"
 #include "host/Forward.h"
 #include "platform/com/Result.h"
@@ -89,6 +90,21 @@ public:
     // after a picture that came through.
     const std::u16string& PictureFailure() const { return pictureFailure_; }
 
+    // A thumbnail of the document's picture, read back from the file the
+    // host saved it to, with its pixel size.
+    struct Thumbnail
+    {
+        std::unique_ptr<DWFCore::DWFInputStream> stream;
+        double width = 0.0;
+        double height = 0.0;
+    };
+    // Makes the thumbnail of sheet `sheetIndex` (GetSheetThumbnailFileName),
+    // or the document's when it is negative. A thumbnail that cannot be made
+    // (no file for it, a picture the host cannot save, a file that is no
+    // picture or no longer the one made) has no stream, and PictureFailure
+    // says which picture or file and why: the package goes without it.
+    Thumbnail MakeThumbnail(int sheetIndex);
+
     // A stream over the file `name` that owns its descriptor; the caller
     // owns the stream. A file that cannot be opened throws the descriptor's
     // exception.
@@ -97,6 +113,7 @@ public:
     // The temporary files this publisher made and has not removed yet.
     const std::vector<std::u16string>& TemporaryFiles() const { return temporaryFiles_; }
     // Removes every temporary file made so far; answers whether all went.
+    // Each one that stays is named in a note with the reason.
     bool RemoveTemporaryFiles() noexcept;
 
 protected:

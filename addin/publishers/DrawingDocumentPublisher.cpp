@@ -267,17 +267,8 @@ void CDrawingDocumentPublisher::AddThumbnail(DWFEPlotSection* section, DWFGraphi
 {
     if (!section || !resource || plotOrder > kMaxThumbnailPlotOrder)
         return;
-    const std::u16string name = GetSheetThumbnailFileName(plotOrder);
-    // A picture the host failed to save may be cut short behind a header
-    // that reads well: it is not used.
-    const bool saved = SaveDocumentPicture(name);
-
-    auto image = std::make_unique<DWFImageResource>(
-        DWFString(u"Ruzizazira Thumbnail"), DWFString(u"thumbnail"), DWFString(u"image/jpeg"),
-        DWFString(), DWFString(), DWFString(), DWFString());
-    double width = 0.0;
-    double height = 0.0;
-    if (!saved || GetImageSize(name, width, height) == platform::E_FAIL)
+    Thumbnail thumbnail = MakeThumbnail(plotOrder);
+    if (!thumbnail.stream)
     {
         // The package stays whole without it, but nobody should have to
         // find out by looking.
@@ -286,11 +277,14 @@ void CDrawingDocumentPublisher::AddThumbnail(DWFEPlotSection* section, DWFGraphi
         return;
     }
 
+    auto image = std::make_unique<DWFImageResource>(
+        DWFString(u"Ruzizazira Thumbnail"), DWFString(u"thumbnail"), DWFString(u"image/jpeg"),
+        DWFString(), DWFString(), DWFString(), DWFString());
     static const double kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    const double extents[4] = {0.0, 0.0, width, height};
+    const double extents[4] = {0.0, 0.0, thumbnail.width, thumbnail.height};
     image->setGraphicAttributes(kIdentity, extents, nullptr, true, 0, 0);
     image->setImageAttributes(24, false, false, 0, nullptr);
-    image->setInputStream(OpenForReading(name).release(), 0);
+    image->setInputStream(thumbnail.stream.release(), 0);
     section->addResource(image.release(), true, true, true, nullptr);
 }
 
@@ -298,7 +292,14 @@ void CDrawingDocumentPublisher::DeleteW2DFile() noexcept
 {
     try
     {
-        // Each sheet writer removes exactly its own file.
+        // Each sheet writer removes exactly its own file; one that stays is
+        // named.
+        for (const auto& writer : writers_)
+        {
+            int error = 0;
+            if (!writer->RemoveW2DFile(error))
+                publish_log::LeftBehind(u"sheet stream", writer->GetW2DFileName(), error);
+        }
         writers_.clear();
         graphics_.clear();
         RemoveTemporaryFiles();

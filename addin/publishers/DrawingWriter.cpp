@@ -16,6 +16,7 @@
 #include "host/Drawing.h"
 #include "host/View.h"
 
+#include <cerrno>
 #include <cmath>
 #include <exception>
 
@@ -132,6 +133,14 @@ DWFCore::DWFInputStream* CDWFxDrawingWriter::GetW2DInputStream()
         DWFCORE_THROW(DWFIllegalStateException, u"The sheet has not been written",
                       "CDWFxDrawingWriter::GetW2DInputStream");
     return w2dFile_->getInputStream();
+}
+
+bool CDWFxDrawingWriter::RemoveW2DFile(int& error) noexcept
+{
+    if (!w2dFile_ || w2dFile_->remove())
+        return true;
+    error = errno;
+    return false;
 }
 
 int CDWFxDrawingWriter::GetViewCount()

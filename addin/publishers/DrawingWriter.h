@@ -5,8 +5,8 @@
 // progress dialog shows how far it has come.
 //
 // The temporary file is created exclusively in the temporary folder and is
-// removed by the writer's destructor, so the writer must outlive whoever
-// reads the file back (the package writer).
+// removed by RemoveW2DFile or else the writer's destructor, so the writer
+// must outlive whoever reads the file back (the package writer).
 #include "addin/publishers/W2DOutput.h"
 #include "host/Forward.h"
 
@@ -51,6 +51,10 @@ public:
     std::u16string GetW2DFileName() const;
     // A new stream over the finished sheet, owned by the caller.
     DWFCore::DWFInputStream* GetW2DInputStream();
+    // Removes the sheet's temporary file now (streams over it keep what they
+    // read). False, with `error` the system's reason, when it stays; its
+    // name is still GetW2DFileName then.
+    bool RemoveW2DFile(int& error) noexcept;
 
     // Counts the views of the current sheet (the sheet's own view included).
     int GetViewCount();

@@ -17,14 +17,22 @@ namespace
 {
 
 // Removes everything below the folder open as `folder` (never following a
-// symbolic link), then closes it. False when something stayed.
-bool removeContents(int folder)
+// symbolic link), then closes it. False when something stayed: `left`
+// then has the first reason and counts the files that stayed.
+bool removeContents(int folder, TextureOutputFolder::Leftover& left)
 {
+    const auto stayed = [&left](int error)
+    {
+        if (left.error == 0)
+            left.error = error;
+        return false;
+    };
     DIR* listing = ::fdopendir(folder);
     if (listing == nullptr)
     {
+        const int error = errno;
         ::close(folder);
-        return false;
+        return stayed(error);
     }
     bool clean = true;
     std::vector<std::string> names;
@@ -43,13 +51,17 @@ bool removeContents(int folder)
         {
             const int inner =
                 ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (inner < 0 || !removeContents(inner) ||
-                ::unlinkat(folder, name.c_str(), AT_REMOVEDIR) != 0)
+            if (inner < 0)
+                clean = stayed(errno);
+            else if (!removeContents(inner, left))
                 clean = false;
+            else if (::unlinkat(folder, name.c_str(), AT_REMOVEDIR) != 0)
+                clean = stayed(errno);
         }
         else if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT)
         {
-            clean = false;
+            ++left.files;
+            clean = stayed(errno);
         }
     }
     ::closedir(listing);
@@ -159,7 +171,7 @@ void TextureOutputFolder::rememberRead(const std::u16string& source, Reading rea
     read_[source] = std::move(reading);
 }
 
-bool TextureOutputFolder::remove()
+bool TextureOutputFolder::remove(Leftover* left)
 {
     converted_.clear();
     failed_.clear();
@@ -167,11 +179,23 @@ bool TextureOutputFolder::remove()
     namesUsed_.clear();
     if (path_.empty())
         return true;
+    Leftover found;
     const std::string native = platform::path::toNative(path_);
     const int folder = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    bool clean = folder >= 0 ? removeContents(folder) : errno == ENOENT;
+    bool clean = false;
+    if (folder >= 0)
+        clean = removeContents(folder, found);
+    else if (errno == ENOENT)
+        clean = true;
+    else
+        found.error = errno;
     if (clean && ::rmdir(native.c_str()) != 0 && errno != ENOENT)
+    {
+        found.error = errno;
         clean = false;
+    }
+    if (left)
+        *left = found;
     if (clean)
     {
         path_.clear();

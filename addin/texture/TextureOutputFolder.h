@@ -4,7 +4,8 @@
 // only, in the temporary folder, so that a user's texture folder is never
 // written to, a read-only texture folder still converts, and no file the
 // user owns is ever overwritten. The 3D road removes it once the package is
-// written (remove(), or the destructor on any other path); the folder and
+// written (remove(), which says what stayed and why, or the destructor on
+// any other path); the folder and
 // every place it gives are listed with the process's temporary files, so a
 // run ended by a signal removes them too.
 //
@@ -16,6 +17,7 @@
 // per publish too: what its reading found is kept here.
 #include "addin/texture/TextureFileFormat.h"
 
+#include <cstddef>
 #include <map>
 #include <set>
 #include <string>
@@ -62,10 +64,20 @@ public:
     const Reading* readBefore(const std::u16string& source) const;
     void rememberRead(const std::u16string& source, Reading reading);
 
+    // What a removal that failed left behind: the system's reason for the
+    // first thing that stayed (an errno value), and how many files stayed
+    // in the folder and its subfolders.
+    struct Leftover
+    {
+        int error = 0;
+        std::size_t files = 0;
+    };
     // Removes the folder with everything in it. True when nothing is left
     // (also when the folder was never made); the folder can be made again
-    // afterwards.
-    bool remove();
+    // afterwards. False when something stays, and then `left` (when given)
+    // says why and how much; what stays stays listed with the process's
+    // temporary files.
+    bool remove(Leftover* left = nullptr);
 
 private:
     std::u16string path_;

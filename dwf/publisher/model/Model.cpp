@@ -11,6 +11,7 @@
 #include "dwfcore/Exception.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <new>
 
 namespace DWFToolkit
@@ -167,7 +168,47 @@ void DWFModel::_discardStream() noexcept
     // The writer still refers to the output, and the output to the file.
     _writer.reset();
     _output.reset();
+    if (_tempFile && !_tempFile->remove())
+    {
+        _streamLeft = true;
+        _leftStreamError = errno;
+        try
+        {
+            _leftStream = _tempFile->file().nativePath();
+        }
+        catch (...)
+        {
+            // Told without its name, then.
+        }
+    }
     _tempFile.reset();
+}
+
+bool DWFModel::removeStreamFile(std::string& path, int& error) noexcept
+{
+    if (_open)
+    {
+        // As when the model goes: the stream is ended, though nobody will
+        // read it.
+        try
+        {
+            _endStream();
+        }
+        catch (...)
+        {
+        }
+        _open = false;
+    }
+    _discardStream();
+    if (!_streamLeft)
+    {
+        return true;
+    }
+    _streamLeft = false;
+    path.swap(_leftStream);
+    _leftStream.clear();
+    error = _leftStreamError;
+    return false;
 }
 
 void DWFModel::open(int polygonHandedness, int units, const double* transform,

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 class W3DStreamWriter;
@@ -114,6 +115,15 @@ public:
     void close();
 
     bool isOpen() const noexcept { return _open; }
+
+    //
+    // Removes the temporary file of the W3D stream now (ending the stream
+    // first, quietly, while the model is open): once the package is written,
+    // or will never be, nothing reads it again. False when that file, or the
+    // one that a failed close or open discarded, stays in the temporary
+    // folder: `path` then names it and `error` is the system's reason.
+    //
+    bool removeStreamFile(std::string& path, int& error) noexcept;
 
     // A new segment (not open yet) on this model's builders, at the top level.
     DWFSegment openSegment();
@@ -248,7 +258,8 @@ private:
     void _writeImageRecord(const DWFTexture& texture);
     // Ends the stream; the caller decides what to do with a failure.
     void _endStream();
-    // Forgets the writer and removes the temporary file.
+    // Forgets the writer and removes the temporary file; a file that stays
+    // is remembered for removeStreamFile to tell.
     void _discardStream() noexcept;
 
     bool _open = false;
@@ -264,6 +275,11 @@ private:
     DWFCore::DWFString _sourceProvider;
     DWFCore::DWFString _sourceObjectID;
     std::unique_ptr<DWFCore::DWFTempFile> _tempFile;
+    // Whether a temporary file stayed when its removal failed; its name and
+    // why (an errno value).
+    bool _streamLeft = false;
+    std::string _leftStream;
+    int _leftStreamError = 0;
     BStreamFileToolkit _toolkit;
     std::unique_ptr<_GuardedOutput> _output;
     std::unique_ptr<W3DStreamWriter> _writer;
