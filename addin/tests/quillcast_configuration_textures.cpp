@@ -102,6 +102,17 @@ protected:
                "\" angle=\"0\" scale=\"1\"/>";
     }
 
+    // Publishes the document `xml` (saved as `name`) to Target(), which
+    // must go without a word.
+    void Publish(const std::string& name, const std::string& xml)
+    {
+        std::string errors;
+        EXPECT_EQ(
+            Quillcast("publish " + Quoted(Document(name, xml)) + " -o " + Quoted(Target()), errors),
+            0)
+            << errors;
+    }
+
     std::vector<std::string> images_;
 };
 
@@ -141,11 +152,7 @@ TEST_F(QuillcastConfigurationTextures, APartShowsTheCurrentConfigurationsTexture
         "</face><face triangles=\"1\">" + kTriangle + walked +
         "</face></body></document></host-document>";
 
-    std::string errors;
-    ASSERT_EQ(Quillcast("publish " + Quoted(Document("rod.xml", xml)) + " -o " + Quoted(Target()),
-                        errors),
-              0)
-        << errors;
+    Publish("rod.xml", xml);
     // "stored named" for each image.
     const std::map<std::string, std::string> expected = {
         {"face-short.jpg", "0 0"},     {"face-long.jpg", "1 1"},     {"face-polished.jpg", "0 0"},
@@ -176,12 +183,7 @@ TEST_F(QuillcastConfigurationTextures, AnAssemblyShowsItsCurrentConfigurationsTe
         "<document type=\"1\" title=\"peg.PRT\"><configuration name=\"Default\" "
         "current=\"1\"/></document></host-document>";
 
-    std::string errors;
-    ASSERT_EQ(Quillcast("publish " + Quoted(Document("frame.xml", xml)) + " -o " +
-                            Quoted(Target()),
-                        errors),
-              0)
-        << errors;
+    Publish("frame.xml", xml);
     const std::map<std::string, std::string> expected = {
         {"peg-first.jpg", "0 0"},
         {"peg-chosen.jpg", "1 1"},
@@ -223,12 +225,7 @@ TEST_F(QuillcastConfigurationTextures, ComponentsShowTexturesOfTheirOwnDocuments
         "<document type=\"2\" title=\"cart.ASM\"><configuration name=\"Main\" "
         "current=\"1\"/><configuration name=\"Alt\"/></document></host-document>";
 
-    std::string errors;
-    ASSERT_EQ(Quillcast("publish " + Quoted(Document("frame.xml", xml)) + " -o " +
-                            Quoted(Target()),
-                        errors),
-              0)
-        << errors;
+    Publish("frame.xml", xml);
     const std::map<std::string, std::string> expected = {
         {"rod-short.jpg", "0 0"},    {"rod-long.jpg", "1 1"},  {"both-long.jpg", "0 0"},
         {"both-default.jpg", "1 1"}, {"wheel-alt.jpg", "0 0"}, {"wheel-main.jpg", "1 1"},
@@ -261,12 +258,7 @@ TEST_F(QuillcastConfigurationTextures, FilesWhoseImageNamesWouldClashAreEachThei
     const std::string xml = "<host-document><document type=\"1\" title=\"board.PRT\">"
                             "<configuration name=\"Default\" current=\"1\"/><body>" +
                             faces + "</body></document></host-document>";
-    std::string errors;
-    ASSERT_EQ(Quillcast("publish " + Quoted(Document("board.xml", xml)) + " -o " +
-                            Quoted(Target()),
-                        errors),
-              0)
-        << errors;
+    Publish("board.xml", xml);
 
     const model_package::ModelPackage package =
         model_package::ReadModelPackage(Target(), "", root_ + "/read");

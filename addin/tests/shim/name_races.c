@@ -49,6 +49,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "shim_paths.h"
+
 static char plantIn[PATH_MAX];
 static const char* plantLinkTo;
 static const char* plantPrefix;
@@ -81,22 +83,6 @@ static void folderOf(const char* path, char* folder)
         *slash = '\0';
     if (!realpath(copy, folder))
         folder[0] = '\0';
-}
-
-/* The path of `name` taken relative to the folder open as `folder`. */
-static void pathIn(int folder, const char* name, char* path, size_t size)
-{
-    if (folder == AT_FDCWD || name[0] == '/')
-    {
-        snprintf(path, size, "%s", name);
-        return;
-    }
-    char link[64];
-    char where[PATH_MAX];
-    snprintf(link, sizeof link, "/proc/self/fd/%d", folder);
-    const ssize_t length = readlink(link, where, sizeof where - 1);
-    where[length > 0 ? length : 0] = '\0';
-    snprintf(path, size, "%s/%s", where, name);
 }
 
 __attribute__((constructor)) static void start(void)
@@ -245,12 +231,9 @@ int fsync(int fd)
     struct stat info;
     if (appearIn[0] && fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
     {
-        char link[64];
         char path[PATH_MAX];
         char folder[PATH_MAX];
-        snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-        const ssize_t length = readlink(link, path, sizeof path - 1);
-        path[length > 0 ? length : 0] = '\0';
+        pathOf(fd, path, sizeof path);
         folderOf(path, folder);
         if (strcmp(folder, appearIn) == 0 && !appearOnOpening)
             appear();

@@ -28,6 +28,8 @@
 #include <string.h>
 #include <unistd.h>
 
+#include "shim_paths.h"
+
 #define LONGEST (2 * PATH_MAX)
 
 static int (*realUnlink)(const char*);
@@ -55,17 +57,7 @@ static int matches(int folder, const char* name, const char* in, const char* pre
     const char* start = getenv(prefix);
     if (!getenv(in) || !start)
         return 0;
-    if (folder == AT_FDCWD || name[0] == '/')
-        snprintf(path, LONGEST, "%s", name);
-    else
-    {
-        char link[64];
-        char where[PATH_MAX];
-        snprintf(link, sizeof link, "/proc/self/fd/%d", folder);
-        const ssize_t length = readlink(link, where, sizeof where - 1);
-        where[length > 0 ? length : 0] = '\0';
-        snprintf(path, LONGEST, "%s/%s", where, name);
-    }
+    pathIn(folder, name, path, LONGEST);
     /* The folder as given, or as the system names an open folder. */
     char real[PATH_MAX];
     const char* forms[2] = {getenv(in), realpath(getenv(in), real)};

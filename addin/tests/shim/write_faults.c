@@ -40,6 +40,8 @@
 #include <string.h>
 #include <unistd.h>
 
+#include "shim_paths.h"
+
 enum
 {
     kFwrite,
@@ -108,20 +110,6 @@ static void setError(FILE* stream)
 #else
     (void)stream;
 #endif
-}
-
-/* The path of an open descriptor, or "?". */
-static void pathOf(int fd, char* path, size_t size)
-{
-    char link[64];
-    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t length = readlink(link, path, size - 1);
-    if (length <= 0)
-    {
-        snprintf(path, size, "?");
-        return;
-    }
-    path[length] = '\0';
 }
 
 static void traceLine(const char* kind, const char* first, const char* second)
@@ -269,19 +257,6 @@ int fdatasync(int fd)
     if (!real)
         real = (int (*)(int))next("fdatasync");
     return flushed(fd, real);
-}
-
-/* `name` as a path: relative to the folder open as `folder`, or as given. */
-static void pathIn(int folder, const char* name, char* path, size_t size)
-{
-    if (folder == AT_FDCWD || name[0] == '/')
-    {
-        snprintf(path, size, "%s", name);
-        return;
-    }
-    char where[4096];
-    pathOf(folder, where, sizeof where);
-    snprintf(path, size, "%s/%s", where, name);
 }
 
 /* After a successful rename or link of `from` to `to` (each relative to its
