@@ -63,6 +63,7 @@ TEST_F(QuillcastLeftovers, WhatCannotBeRemovedIsNamedWithTheReasonAndThePackageS
         {kAssembly, "quillcast-thumb-", "thumbnail", ""},
         // One note for the folder, not one for each texture in it.
         {kAssembly, "dwfTex", "folder of converted textures", " (2 files are left in it)"},
+        {kAssembly, "IMG", "paging file", ""},
     };
     for (const Case& c : cases)
     {

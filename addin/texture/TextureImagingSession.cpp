@@ -1,5 +1,7 @@
 #include "addin/texture/TextureImagingSession.h"
 
+#include "addin/PublishLog.h"
+
 #include "imaging/OMVIException.h"
 #include "imaging/codecs/bmp/BmpFormatCodec.h"
 #include "imaging/codecs/cals/CalsFormatCodec.h"
@@ -14,6 +16,7 @@
 #include "imaging/codecs/tiff/TiffFormatCodec.h"
 #include "imaging/platform/ScratchFile.h"
 #include "imaging/session/OMVISession.h"
+#include "platform/kernel/Path.h"
 
 #include <new>
 
@@ -78,4 +81,14 @@ TextureImagingSession::~TextureImagingSession()
     if (!Omvi::OMVISession::destroy())
         for (auto& codec : codecs_)
             static_cast<void>(codec.release());
+    try
+    {
+        for (const Omvi::ScratchFileLeft& left : Omvi::takeScratchFilesLeft())
+            publish_log::LeftBehind(u"paging file", platform::path::fromNative(left.path),
+                                    left.error);
+    }
+    catch (...)
+    {
+        // Nothing leaves a destructor.
+    }
 }

@@ -27,7 +27,8 @@ public:
     TextureImagingSession();
     // Ends the session, then deletes the codecs. When the session refuses
     // to end (an image is still registered), the codecs are left alive
-    // rather than leave the session pointing at deleted objects.
+    // rather than leave the session pointing at deleted objects. A paging
+    // file whose name could not be removed is named in a note.
     ~TextureImagingSession();
     TextureImagingSession(const TextureImagingSession&) = delete;
     TextureImagingSession& operator=(const TextureImagingSession&) = delete;

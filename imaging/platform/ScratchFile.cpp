@@ -8,9 +8,19 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace Omvi
 {
+
+namespace
+{
+std::vector<ScratchFileLeft>& scratchFilesLeft()
+{
+    static std::vector<ScratchFileLeft> left;
+    return left;
+}
+} // namespace
 
 int openScratchFile(const std::string& path, int& error)
 {
@@ -42,9 +52,17 @@ int openScratchFile(const std::string& path, int& error)
     }
     // Gone from the folder and from the list of the process's temporary
     // files (a placeholder made for us is on it): the descriptor is all.
-    ::unlink(path.c_str());
-    platform::forgetTemporaryFile(path);
+    // A name that stays stays listed, and is remembered to be told.
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT)
+        platform::forgetTemporaryFile(path);
+    else
+        scratchFilesLeft().push_back({path, errno});
     return fd;
+}
+
+std::vector<ScratchFileLeft> takeScratchFilesLeft()
+{
+    return std::exchange(scratchFilesLeft(), {});
 }
 
 FileSpecifier makeScratchFileSpecifier(const char* prefix)

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Omvi
 {
@@ -14,6 +15,17 @@ namespace Omvi
 // existing file accepted is an empty placeholder of the calling user with no
 // other name, as makeScratchFileSpecifier leaves it.
 int openScratchFile(const std::string& path, int& error);
+
+// A scratch file whose name could not be unlinked once it was open stays in
+// its folder (and among the process's temporary files). The library has
+// nobody to tell, so it keeps them here for whoever made the session.
+struct ScratchFileLeft
+{
+    std::string path;
+    int error = 0; // why unlink failed
+};
+// The scratch files left since the last call; they are forgotten here.
+std::vector<ScratchFileLeft> takeScratchFilesLeft();
 
 // A kind-0 specifier naming a fresh, empty, exclusively created file in the
 // temporary folder whose name starts with `prefix` (the session's paging
