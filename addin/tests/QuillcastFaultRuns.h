@@ -244,6 +244,14 @@ inline std::string Preload(const std::string& library)
     return library;
 }
 
+// "LD_PRELOAD=… " for the library of the tests called `name` beside the
+// program, to go in front of a run; empty when the library is not built.
+inline std::string PreloadBeside(const std::string& program, const std::string& name)
+{
+    const std::string library = LibraryBeside(program, name);
+    return library.empty() ? std::string() : "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
+}
+
 // The calls of each kind that a run made, as the library counted them.
 inline std::map<std::string, unsigned long> FaultCounts(const std::string& file)
 {
@@ -374,10 +382,9 @@ inline void QuillcastFaultRuns::ExpectSignalLeavesNothing(const std::string& fol
 inline void QuillcastFaultRuns::ExpectFlushedAroundTheRename(const std::string& document,
                                                              const std::string& header)
 {
-    const std::string library = WriteFaultLibrary(program_);
-    if (library.empty())
+    const std::string preload = PreloadBeside(program_, "quillcast_write_faults.so");
+    if (preload.empty())
         GTEST_SKIP() << "the write-fault library is not built beside the program";
-    const std::string preload = "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
     const std::string trace = root_ + "/trace.txt";
     std::string errors;
     ASSERT_EQ(PublishOverOld(document, errors, preload + "QC_FAULT_TRACE=" + Quoted(trace)), 0)

@@ -320,12 +320,11 @@ TEST_F(QuillcastFaults, ThePackageIsFlushedBeforeItReplacesTheTargetAndItsFolder
 
 TEST_F(QuillcastFaults, MessagesOnANewPackageAndOnAFolderNameSayWhatIsSo)
 {
-    const std::string library = WriteFaultLibrary(program_);
-    if (library.empty())
+    const std::string preload = PreloadBeside(program_, "quillcast_write_faults.so");
+    if (preload.empty())
         GTEST_SKIP() << "the write-fault library is not built beside the program";
     // The folder of a new package is not flushed (as one that can be
     // written but not read): no old file can come back, the package can go.
-    const std::string preload = "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
     const std::string trace = root_ + "/trace.txt";
     const std::string publish = "publish " + Quoted(sample_) + " -o " + Quoted(Target());
     std::string errors;
@@ -351,10 +350,9 @@ TEST_F(QuillcastFaults, MessagesOnANewPackageAndOnAFolderNameSayWhatIsSo)
 
 TEST_F(QuillcastFaults, AFullDiskAtAnyWriteLeavesTheTargetAndNamesFileAndReason)
 {
-    const std::string library = WriteFaultLibrary(program_);
-    if (library.empty())
+    const std::string preload = PreloadBeside(program_, "quillcast_write_faults.so");
+    if (preload.empty())
         GTEST_SKIP() << "the write-fault library is not built beside the program";
-    const std::string preload = "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
 
     // A clean run counts the calls that a full disk could make fail.
     const std::string counts = root_ + "/counts.txt";

@@ -26,10 +26,9 @@ protected:
         QuillcastFaultRuns::SetUp();
         if (IsSkipped())
             return;
-        const std::string library = LibraryBeside(program_, "quillcast_temp_faults.so");
-        if (library.empty())
+        preload_ = PreloadBeside(program_, "quillcast_temp_faults.so");
+        if (preload_.empty())
             GTEST_SKIP() << "the temporary-file library is not built beside the program";
-        preload_ = "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
     }
 
     std::string preload_;

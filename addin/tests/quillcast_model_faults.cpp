@@ -117,10 +117,9 @@ TEST_F(QuillcastModelFaults, InterruptedRunsRemoveTheirFilesAndFoldersAndLeaveTh
 
 TEST_F(QuillcastModelFaults, AFullDiskAtAnyWriteLosesTheRunWithItsCauseOrNamesWhatWasLeftOut)
 {
-    const std::string library = WriteFaultLibrary(program_);
-    if (library.empty())
+    const std::string preload = PreloadBeside(program_, "quillcast_write_faults.so");
+    if (preload.empty())
         GTEST_SKIP() << "the write-fault library is not built beside the program";
-    const std::string preload = "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
     // A part large enough for its model stream to be written many times
     // over, besides the samples.
     const std::string large = Document("large.xml", LargePart(20000));

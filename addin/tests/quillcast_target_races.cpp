@@ -35,10 +35,9 @@ protected:
         QuillcastFaultRuns::SetUp();
         if (IsSkipped())
             return;
-        const std::string library = LibraryBeside(program_, "quillcast_name_races.so");
-        if (library.empty())
+        preload_ = PreloadBeside(program_, "quillcast_name_races.so");
+        if (preload_.empty())
             GTEST_SKIP() << "the name-races library is not built beside the program";
-        preload_ = "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
     }
 
     // Publishes `document` to `target` with the library acting as the
