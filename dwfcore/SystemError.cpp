@@ -6,9 +6,6 @@
 namespace DWFCore
 {
 
-namespace
-{
-
 // One text for a system error across the code base: a refused non-file
 // reads "Not a regular file", and a call that failed without saying why
 // (0) reads as EIO rather than as "Success".
@@ -16,8 +13,6 @@ std::u16string reasonOf(int error)
 {
     return DWFString(fileErrorText(error).c_str()).toU16String();
 }
-
-} // namespace
 
 DWFString describeFile(const std::u16string& before, const std::string& path,
                        const std::u16string& after)

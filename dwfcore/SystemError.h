@@ -9,6 +9,10 @@
 namespace DWFCore
 {
 
+// The system's reason for the error number `error`, as every message of
+// the code base words it.
+std::u16string reasonOf(int error);
+
 //
 // "<before>'<path>'<after>": a message about the file `path`, whose name
 // keeps its bytes, UTF-8 or not (see decodeNativePath). A path too long for

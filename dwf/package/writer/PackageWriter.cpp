@@ -10,7 +10,6 @@
 #include "dwf/package/writer/XMLSerializer.h"
 #include "dwf/package/writer/extensions/6.01/PackageVersionExtension.h"
 #include "dwfcore/Exception.h"
-#include "dwfcore/RegularFile.h"
 #include "dwfcore/StreamFileDescriptor.h"
 #include "dwfcore/SystemError.h"
 #include "dwfcore/TempFileRegistry.h"
@@ -292,7 +291,7 @@ public:
             placed.notes.push_back(DWFCore::describeFile(
                 u"The file ", _path,
                 u" stays beside the package as a second name of it: removing it failed: " +
-                    reasonOf(secondName)));
+                    DWFCore::reasonOf(secondName)));
         }
         placed.folderFlushFailure = flushFolder();
         return placed;
@@ -354,13 +353,8 @@ private:
             notes.push_back(DWFCore::describeFile(
                 u"The package ", _target,
                 u" keeps the mode " + DWFCore::DWFString(modes).toU16String() + u" failed: " +
-                    reasonOf(error)));
+                    DWFCore::reasonOf(error)));
         }
-    }
-
-    static std::u16string reasonOf(int error)
-    {
-        return DWFCore::DWFString(DWFCore::fileErrorText(error).c_str()).toU16String();
     }
 
     std::string _target;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <new>
+#include <utility>
 
 namespace DWFToolkit
 {
@@ -170,11 +171,10 @@ void DWFModel::_discardStream() noexcept
     _output.reset();
     if (_tempFile && !_tempFile->remove())
     {
-        _streamLeft = true;
-        _leftStreamError = errno;
+        _leftStream = _LeftFile{std::string(), errno};
         try
         {
-            _leftStream = _tempFile->file().nativePath();
+            _leftStream->path = _tempFile->file().nativePath();
         }
         catch (...)
         {
@@ -200,14 +200,13 @@ bool DWFModel::removeStreamFile(std::string& path, int& error) noexcept
         _open = false;
     }
     _discardStream();
-    if (!_streamLeft)
+    if (!_leftStream)
     {
         return true;
     }
-    _streamLeft = false;
-    path.swap(_leftStream);
-    _leftStream.clear();
-    error = _leftStreamError;
+    path = std::move(_leftStream->path);
+    error = _leftStream->error;
+    _leftStream.reset();
     return false;
 }
 

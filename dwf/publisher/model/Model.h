@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -275,11 +276,14 @@ private:
     DWFCore::DWFString _sourceProvider;
     DWFCore::DWFString _sourceObjectID;
     std::unique_ptr<DWFCore::DWFTempFile> _tempFile;
-    // Whether a temporary file stayed when its removal failed; its name and
+    // A temporary file that stayed when its removal failed: its name and
     // why (an errno value).
-    bool _streamLeft = false;
-    std::string _leftStream;
-    int _leftStreamError = 0;
+    struct _LeftFile
+    {
+        std::string path;
+        int error = 0;
+    };
+    std::optional<_LeftFile> _leftStream;
     BStreamFileToolkit _toolkit;
     std::unique_ptr<_GuardedOutput> _output;
     std::unique_ptr<W3DStreamWriter> _writer;
