@@ -236,6 +236,59 @@ void keepHeldAfterMove(HeldSignals& held)
     }
 }
 
+// Whether `name` in `folder` no longer is the file `made` (a link there is
+// not followed): another file or nothing holds it. A name that cannot be
+// looked at counts as unchanged.
+bool replacedSince(int folder, const char* name, const struct stat& made)
+{
+    struct stat now;
+    if (::fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) != 0)
+    {
+        return errno == ENOENT;
+    }
+    return now.st_dev != made.st_dev || now.st_ino != made.st_ino;
+}
+
+//
+// Takes the free name `to` by a plain rename, where the file system offers
+// no other way to leave a taken name alone: the name is claimed first by an
+// empty file made exclusively, so that of runs racing for it one alone gets
+// it (the others fail with EEXIST), and the file is renamed over the claim.
+// A claim that someone else replaced or removed meanwhile is left alone
+// (EEXIST); one that the rename does not take is removed again. The caller
+// holds the interrupting signals back throughout, so a handled signal never
+// finds the claim: only a run killed outright between the two steps leaves
+// it (an empty file at `to`).
+//
+bool renameOverClaim(int folder, const char* from, const char* to)
+{
+    const int claim =
+        ::openat(folder, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (claim < 0)
+    {
+        return false;
+    }
+    struct stat made;
+    const bool known = ::fstat(claim, &made) == 0;
+    ::close(claim);
+    if (known && replacedSince(folder, to, made))
+    {
+        errno = EEXIST;
+        return false;
+    }
+    if (::renameat(folder, from, folder, to) == 0)
+    {
+        return true;
+    }
+    const int error = errno;
+    if (!known || !replacedSince(folder, to, made))
+    {
+        ::unlinkat(folder, to, 0);
+    }
+    errno = error;
+    return false;
+}
+
 // Moves `from` to `to` in `folder` unless a name holds `to` by then (EEXIST).
 bool moveToFreeName(int folder, const char* from, const char* to, int* secondName)
 {
@@ -260,20 +313,12 @@ bool moveToFreeName(int folder, const char* from, const char* to, int* secondNam
         return true;
     }
     // EPERM or EOPNOTSUPP: no links either (shared folders of virtual
-    // machines, object stores and other FUSE mounts). What is left is to
-    // look before the rename, in two steps: a file saved at `to` between
-    // them is replaced.
+    // machines, object stores and other FUSE mounts).
     if (errno != EPERM && errno != EOPNOTSUPP)
     {
         return false;
     }
-    struct stat status;
-    if (::fstatat(folder, to, &status, AT_SYMLINK_NOFOLLOW) == 0)
-    {
-        errno = EEXIST;
-        return false;
-    }
-    return errno == ENOENT && ::renameat(folder, from, folder, to) == 0;
+    return renameOverClaim(folder, from, to);
 }
 
 // Lists a folder the caller has just made; when there is no room to list

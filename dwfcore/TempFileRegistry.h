@@ -84,8 +84,10 @@ public:
     // same way) and its own name then removed; should that removal fail,
     // `secondName` (when given; 0 otherwise) gets its errno, and the file
     // keeps both names. Where it can make no link either, `target` is
-    // looked at first (EEXIST when taken) and the file then renamed: in two
-    // steps, so a file saved at `target` between them is replaced.
+    // claimed first by an empty file made exclusively (EEXIST when taken)
+    // and the file then renamed over the claim, which goes again when the
+    // rename fails: a run killed outright between the two leaves the empty
+    // claim at `target`.
     static bool moveIn(int folder, const std::string& name, const std::string& target,
                        bool replace, int* secondName = nullptr);
 

@@ -15,6 +15,9 @@
  *                    in that path's folder, a file appears at the path, as
  *                    another program saving there would make it, holding
  *                    "saved meanwhile\n"
+ *   QC_VANISH_AT     a path: right after the program made its first file
+ *                    exclusively in that path's folder, the file at the path
+ *                    is removed, as another program may remove it
  *   QC_APPEAR_ON_OPENING  a path: the file of QC_APPEAR_AT appears when the
  *                    program opens this path (its document) instead, before
  *                    the program has asked where to publish
@@ -33,6 +36,23 @@
  *                    a folder that others can write to
  *   QC_REFUSE        "fchmod", or "unlinkat": each such call fails with
  *                    EPERM (unlinkat only on a name that starts with ".qc-")
+ *   QC_SLOW_LOOK     a number of milliseconds: until the program first moves
+ *                    a name that starts with ".qc-", the answer to each look
+ *                    (fstatat) at another name in a folder comes that long
+ *                    after the name was looked at, as on a network file
+ *                    system
+ *   QC_LOOK_FAILS    "EIO" or "ENOMEM": once the program moved a name that
+ *                    starts with ".qc-" to another name, each look (fstatat)
+ *                    at that other name fails so; with QC_LOOK_FAILS_BEFORE
+ *                    set, each look at a name that starts with ".qc-" before
+ *                    that fails instead
+ *   QC_TAKE_AFTER_MOVE  when set, right after the program moved a name that
+ *                    starts with ".qc-" to another name, that name is
+ *                    removed, as anyone may do in a folder that others can
+ *                    write to
+ *   QC_MOVES         a file: each move of a name that starts with ".qc-"
+ *                    adds a line to it with the inode number of what was
+ *                    moved, so that a run's package can be told from others
  *
  * Built without sanitizers: it runs before any runtime but the C library's.
  */
@@ -63,6 +83,17 @@ static int noNoReplace;
 static int noLinks;
 static const char* swapTo;
 static const char* refuse;
+static char vanishIn[PATH_MAX];
+static const char* vanishAt;
+static long slowLook;
+static int lookFails;
+static int lookFailsBefore;
+static int takeAfterMove;
+static const char* moves;
+/* The folder and name that the program's first move of a ".qc-" name went
+   to; the folder is -1 until then. */
+static int movedFolder = -1;
+static char movedName[PATH_MAX];
 
 static void* next(const char* name)
 {
@@ -100,6 +131,16 @@ __attribute__((constructor)) static void start(void)
     noLinks = getenv("QC_NO_LINKS") != NULL;
     swapTo = getenv("QC_SWAP_AT_MOVE");
     refuse = getenv("QC_REFUSE");
+    vanishAt = getenv("QC_VANISH_AT");
+    if (vanishAt)
+        folderOf(vanishAt, vanishIn);
+    const char* slow = getenv("QC_SLOW_LOOK");
+    slowLook = slow ? atol(slow) : 0;
+    const char* fails = getenv("QC_LOOK_FAILS");
+    lookFails = !fails ? 0 : strcmp(fails, "ENOMEM") == 0 ? ENOMEM : EIO;
+    lookFailsBefore = getenv("QC_LOOK_FAILS_BEFORE") != NULL;
+    takeAfterMove = getenv("QC_TAKE_AFTER_MOVE") != NULL;
+    moves = getenv("QC_MOVES");
     hold = getenv("QC_HOLD_UNTIL");
     holdOnOpening = getenv("QC_HOLD_ON_OPENING");
 }
@@ -135,10 +176,18 @@ static void appear(void)
    when it is the first file made in the chosen folder. */
 static void made(const char* path)
 {
-    if (!plantIn[0])
-        return;
     char folder[PATH_MAX];
     folderOf(path, folder);
+    if (vanishIn[0] && strcmp(folder, vanishIn) == 0)
+    {
+        vanishIn[0] = '\0';
+        const int saved = errno;
+        if (unlink(vanishAt) != 0)
+            perror("name_races: vanish");
+        errno = saved;
+    }
+    if (!plantIn[0])
+        return;
     const char* slash = strrchr(path, '/');
     const char* name = slash ? slash + 1 : path;
     if (strcmp(folder, plantIn) != 0 ||
@@ -260,6 +309,36 @@ static void swapBeforeMove(int folder, const char* from)
     errno = saved;
 }
 
+/* After a move of `from` to `to` that answered `result`: what was moved
+   is told, the name it went to is remembered, and taken away when asked. */
+static int moved(int result, const char* from, int folder, const char* to)
+{
+    if (result != 0 || !pending(from) || pending(to))
+        return result;
+    const int saved = errno;
+    struct stat info;
+    if (moves && ((int (*)(int, const char*, struct stat*, int))next("fstatat"))(
+                     folder, to, &info, AT_SYMLINK_NOFOLLOW) == 0)
+    {
+        FILE* file = fopen(moves, "a");
+        if (file)
+        {
+            fprintf(file, "%lu\n", (unsigned long)info.st_ino);
+            fclose(file);
+        }
+    }
+    if (movedFolder < 0)
+    {
+        movedFolder = folder;
+        snprintf(movedName, sizeof movedName, "%s", to);
+    }
+    if (takeAfterMove &&
+        ((int (*)(int, const char*, int))next("unlinkat"))(folder, to, 0) != 0)
+        perror("name_races: take");
+    errno = saved;
+    return result;
+}
+
 int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags)
 {
     static int (*real)(int, const char*, int, const char*, unsigned);
@@ -271,7 +350,7 @@ int renameat2(int fromFolder, const char* from, int toFolder, const char* to, un
         errno = EINVAL;
         return -1;
     }
-    return real(fromFolder, from, toFolder, to, flags);
+    return moved(real(fromFolder, from, toFolder, to, flags), from, toFolder, to);
 }
 
 int renameat(int fromFolder, const char* from, int toFolder, const char* to)
@@ -280,7 +359,7 @@ int renameat(int fromFolder, const char* from, int toFolder, const char* to)
     if (!real)
         real = (int (*)(int, const char*, int, const char*))next("renameat");
     swapBeforeMove(fromFolder, from);
-    return real(fromFolder, from, toFolder, to);
+    return moved(real(fromFolder, from, toFolder, to), from, toFolder, to);
 }
 
 int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags)
@@ -294,7 +373,42 @@ int linkat(int fromFolder, const char* from, int toFolder, const char* to, int f
         errno = EPERM;
         return -1;
     }
-    return real(fromFolder, from, toFolder, to, flags);
+    return moved(real(fromFolder, from, toFolder, to, flags), from, toFolder, to);
+}
+
+static int look(int folder, const char* name, struct stat* info, int flags)
+{
+    static int (*real)(int, const char*, struct stat*, int);
+    if (!real)
+        real = (int (*)(int, const char*, struct stat*, int))next("fstatat");
+    if (lookFails && (lookFailsBefore ? movedFolder < 0 && pending(name)
+                                      : movedFolder >= 0 && folder == movedFolder &&
+                                            strcmp(name, movedName) == 0))
+    {
+        errno = lookFails;
+        return -1;
+    }
+    const int slow = slowLook > 0 && movedFolder < 0 && folder != AT_FDCWD && !pending(name);
+    const int result = real(folder, name, info, flags);
+    if (slow)
+    {
+        /* The answer tells how the name was, not how it is when it comes. */
+        const int saved = errno;
+        const struct timespec pause = {slowLook / 1000, (slowLook % 1000) * 1000000};
+        nanosleep(&pause, NULL);
+        errno = saved;
+    }
+    return result;
+}
+
+int fstatat(int folder, const char* name, struct stat* info, int flags)
+{
+    return look(folder, name, info, flags);
+}
+
+int fstatat64(int folder, const char* name, struct stat64* info, int flags)
+{
+    return look(folder, name, (struct stat*)info, flags);
 }
 
 int unlinkat(int folder, const char* name, int flags)
