@@ -13,6 +13,7 @@ struct Log
     std::vector<std::u16string> written;
     std::vector<std::u16string> replacing;
     std::vector<std::u16string> unflushed;
+    std::vector<std::u16string> unchecked;
     std::vector<std::u16string> notes;
 };
 
@@ -33,6 +34,11 @@ void PackageWritten(const std::u16string& target, bool replaced)
 void FolderNotFlushed(const std::u16string& target)
 {
     TheLog().unflushed.push_back(target);
+}
+
+void PlaceNotChecked(const std::u16string& target)
+{
+    TheLog().unchecked.push_back(target);
 }
 
 void Note(const std::u16string& text)
@@ -61,6 +67,11 @@ const std::vector<std::u16string>& ReplacingPackages()
 const std::vector<std::u16string>& UnflushedPackages()
 {
     return TheLog().unflushed;
+}
+
+const std::vector<std::u16string>& UncheckedPackages()
+{
+    return TheLog().unchecked;
 }
 
 const std::vector<std::u16string>& Notes()

@@ -16,6 +16,9 @@ void PackageWritten(const std::u16string& target, bool replaced = false);
 // The folder of a package put in place at `target` could not be flushed to
 // the disk: a power loss may still undo the move.
 void FolderNotFlushed(const std::u16string& target);
+// The name `target` could not be looked at after a package was moved
+// there: whether it holds the package is not known.
+void PlaceNotChecked(const std::u16string& target);
 // Something was left out of a package that is still whole.
 void Note(const std::u16string& text);
 // A temporary file or folder that the run made could not be removed and
@@ -29,6 +32,7 @@ const std::vector<std::u16string>& WrittenPackages();
 // Those of the written packages that replaced a file.
 const std::vector<std::u16string>& ReplacingPackages();
 const std::vector<std::u16string>& UnflushedPackages();
+const std::vector<std::u16string>& UncheckedPackages();
 const std::vector<std::u16string>& Notes();
 
 // Forgets every list.

@@ -113,6 +113,7 @@ PublishOutcome RunPublishCommand(host::memory::Application& application,
     outcome.written = !publish_log::WrittenPackages().empty();
     outcome.replaced = !publish_log::ReplacingPackages().empty();
     outcome.flushed = publish_log::UnflushedPackages().empty();
+    outcome.checked = publish_log::UncheckedPackages().empty();
 
     // A written package counts whatever else happened: the target is no
     // longer what it was, and the caller must be able to tell.

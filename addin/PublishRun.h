@@ -56,6 +56,10 @@ struct PublishOutcome
     // place, but a power loss may still undo that (bring the file it
     // replaced back, or lose the package).
     bool flushed = true;
+    // Cleared when the target's name could not be looked at after the
+    // package was moved there (one of the messages says why): the package
+    // was moved, but whether the name holds it is not known.
+    bool checked = true;
     bool connected = false;
 };
 

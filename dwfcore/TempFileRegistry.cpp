@@ -366,7 +366,7 @@ int DWFTempFileRegistry::create(std::string& pattern, int suffixLength)
     return listMadeFile(pattern.c_str(), fd) ? fd : -1;
 }
 
-int DWFTempFileRegistry::createIn(int folder, std::string& pattern, int suffixLength)
+int DWFTempFileRegistry::createIn(int folder, std::string& pattern, int suffixLength, mode_t mode)
 {
     std::size_t run = 0;
     if (!findRun(pattern, suffixLength, run) || pattern.find('/') != std::string::npos)
@@ -382,7 +382,7 @@ int DWFTempFileRegistry::createIn(int folder, std::string& pattern, int suffixLe
         drawRun(pattern, run);
         HeldSignals held;
         const int fd = ::openat(folder, pattern.c_str(),
-                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd < 0)
         {
             if (errno == EEXIST)

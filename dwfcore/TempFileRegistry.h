@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <sys/types.h>
 
 namespace DWFCore
 {
@@ -41,11 +42,14 @@ public:
     // open for as long as the file is listed): `pattern` is a name without
     // a slash, and the new file is made with O_EXCL and O_NOFOLLOW, so that
     // nothing already there, a link included, is ever opened in its place.
-    // The file is listed by that folder and name, so that its removal does
-    // not depend on the folder's path (which may be too long to name it
-    // whole). Answers the open descriptor (read-write, close-on-exec), or -1
-    // with errno set (nothing is listed then).
-    static int createIn(int folder, std::string& pattern, int suffixLength = 0);
+    // `mode` is the mode asked for at creation, on which the umask or the
+    // folder's default ACL act as on any new file. The file is listed by
+    // that folder and name, so that its removal does not depend on the
+    // folder's path (which may be too long to name it whole). Answers the
+    // open descriptor (read-write, close-on-exec), or -1 with errno set
+    // (nothing is listed then).
+    static int createIn(int folder, std::string& pattern, int suffixLength = 0,
+                        mode_t mode = 0600);
 
     // Makes a new folder from a mkdtemp pattern ("...XXXXXX") with mode 0700
     // and lists it; `pattern` becomes its name. False with errno set when it

@@ -19,10 +19,10 @@ ensure_packages() {
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libexpat1-dev libjpeg62-turbo-dev
                 libpng-dev libtiff-dev libgeotiff-dev libproj-dev libxml2-dev
                 libfreetype-dev libfontconfig-dev fonts-liberation)
-# What the tests and benchmarks need beyond that: GoogleTest, Google Benchmark, and
-# the independent tools that check our output.
+# What the tests and benchmarks need beyond that: GoogleTest, Google Benchmark, the
+# independent tools that check our output, and setfacl for a folder with a default ACL.
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pil libxml2-utils unzip p7zip-full
-               locales libjpeg-turbo-progs imagemagick netpbm pngcheck libtiff-tools geotiff-bin)
+               locales libjpeg-turbo-progs imagemagick netpbm pngcheck libtiff-tools geotiff-bin acl)
 # What only the benchmarks need: Google Benchmark and the peer libraries and tools
 # measured beside ours in the same run (each comparison is built or run only when found).
 BENCH_PACKAGES=(libbenchmark-dev libdraco-dev libvips-tools)

@@ -179,8 +179,8 @@ HRESULT CDWF3DPublisher::PublishModel()
     model_->close();
     model_->publish(*packagePublisher_);
     LetReplaceTarget(packagePublisher_->packageWriter());
-    packagePublisher_->writePackage();
-    SetWritten(packagePublisher_->packageWriter(), "CDWF3DPublisher::PublishModel");
+    WritePackage(packagePublisher_->packageWriter(), [this] { packagePublisher_->writePackage(); },
+                 "CDWF3DPublisher::PublishModel");
     return S_OK;
 }
 

@@ -19,6 +19,7 @@
 #include "platform/ui/Ui.h"
 
 #include <cerrno>
+#include <functional>
 
 CDocumentPublisher::CDocumentPublisher(host::Document* document, std::u16string targetPath,
                                        const PublishOptions* options)
@@ -73,8 +74,16 @@ void CDocumentPublisher::SetWritten(const DWFToolkit::DWFPackageWriter& writer,
     written_ = true;
     const bool replaced = writer.replacedTarget();
     publish_log::PackageWritten(target_, replaced);
-    for (const auto& note : writer.notes())
-        publish_log::Note(note.toU16String());
+    NoteWriter(writer);
+    const std::u16string unchecked = writer.checkFailure().toU16String();
+    if (!unchecked.empty())
+    {
+        publish_log::PlaceNotChecked(target_);
+        ReportPublishError(where, true,
+                           u"The package was moved to '" + target_ +
+                               u"', but whether that name holds it could not be checked: " +
+                               unchecked);
+    }
     const std::u16string failure = writer.folderFlushFailure().toU16String();
     if (failure.empty())
         return;
@@ -84,6 +93,29 @@ void CDocumentPublisher::SetWritten(const DWFToolkit::DWFPackageWriter& writer,
                                       u"', but a power loss may still undo that: " + failure
                                 : u"The package was written to '" + target_ +
                                       u"', but a power loss may still lose it: " + failure);
+}
+
+void CDocumentPublisher::NoteWriter(const DWFToolkit::DWFPackageWriter& writer)
+{
+    for (const auto& note : writer.notes())
+        publish_log::Note(note.toU16String());
+}
+
+void CDocumentPublisher::WritePackage(DWFToolkit::DWFPackageWriter& writer,
+                                      const std::function<void()>& write, std::string_view where)
+{
+    try
+    {
+        write();
+    }
+    catch (...)
+    {
+        // A file of the write that stays beside the target is named even
+        // though no package was written.
+        NoteWriter(writer);
+        throw;
+    }
+    SetWritten(writer, where);
 }
 
 void CDocumentPublisher::LetReplaceTarget(DWFToolkit::DWFPackageWriter& writer) const

@@ -13,6 +13,7 @@
 #include "host/Forward.h"
 #include "platform/com/Result.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -54,9 +55,15 @@ public:
     // was reported while it was made; the publish log learns it too, and
     // the writer's notes on it. A folder that could not be flushed to the
     // disk after the move is reported as a failure in `where`, since a
-    // power loss may still undo the move.
+    // power loss may still undo the move, and so is a target's name that
+    // could not be looked at after the move.
     void SetWritten(const DWFToolkit::DWFPackageWriter& writer,
                     std::string_view where = std::string_view());
+    // Runs `write`, which writes the package of `writer`, then SetWritten.
+    // Should it throw, the writer's notes (a file of it left beside the
+    // target) go to the publish log before the exception goes on.
+    void WritePackage(DWFToolkit::DWFPackageWriter& writer, const std::function<void()>& write,
+                      std::string_view where);
     bool IsWritten() const { return written_; }
     // Lets `writer` replace a file that holds the target's name when the
     // finished package is moved there: when the user agreed to replace the
@@ -121,6 +128,7 @@ protected:
     const PublishOptions* Options() const { return options_; }
 
 private:
+    static void NoteWriter(const DWFToolkit::DWFPackageWriter& writer);
     std::u16string NewTemporaryFile(const std::string& suffix);
     // Hands the package to the shell's "open"; a failure becomes a note of
     // the publish log that says why.

@@ -190,9 +190,14 @@ void CDrawingDocumentPublisher::PublishSheets()
             break;
     }
 
-    writer.write(DWFString(u"Morvalex"), DWFString(u"VOMBR"), DWFString(), DWFString(u"Morvalex"),
-                 DWFString(u"7.0.1.155"), 9);
-    SetWritten(writer, "CDrawingDocumentPublisher::PublishSheets");
+    WritePackage(
+        writer,
+        [&writer]
+        {
+            writer.write(DWFString(u"Morvalex"), DWFString(u"VOMBR"), DWFString(),
+                         DWFString(u"Morvalex"), DWFString(u"7.0.1.155"), 9);
+        },
+        "CDrawingDocumentPublisher::PublishSheets");
 }
 
 void CDrawingDocumentPublisher::AddDocumentProperties(DWFEPlotSection& section)

@@ -281,11 +281,58 @@ TEST_F(QuillcastTargetRaces, APackageTakesOnlyThePermissionBitsOfARegularFileItR
     EXPECT_EQ(status.st_mode, S_IFREG | 0640u);
     // A mode that cannot be set is noted.
     std::remove(Target().c_str());
-    EXPECT_EQ(publish("QC_REFUSE=fchmod", ""), 0) << errors;
+    PlaceOldPackage(Target());
+    ASSERT_EQ(::chmod(Target().c_str(), 0644), 0);
+    EXPECT_EQ(publish("QC_REFUSE=fchmod", "--force"), 0) << errors;
     EXPECT_EQ(errors, "quillcast: note: The package '" + Target() +
-                          "' keeps the mode 0600 it was made with: giving it 0640 failed: "
+                          "' keeps the mode 0600 it was made with: giving it 0644 failed: "
                           "Operation not permitted\n");
     EXPECT_EQ(status.st_mode, S_IFREG | 0600u);
+}
+
+TEST_F(QuillcastTargetRaces, ANewPackageIsNoMoreOpenThanAnyNewFileInItsFolder)
+{
+    // The folder's default ACL lets others read no new file, whatever the
+    // umask says.
+    if (RunCommand("setfacl -m d:o::---,d:g::r-x " + Quoted(packages_) + " 2>/dev/null") != 0)
+        GTEST_SKIP() << "no default ACL can be set here (no setfacl, or a file system without "
+                        "ACLs)";
+    const auto modeOf = [](const std::string& path)
+    {
+        struct stat status{};
+        ::lstat(path.c_str(), &status);
+        return status.st_mode;
+    };
+    const std::string probe = packages_ + "/probe";
+    ASSERT_EQ(RunCommand("umask 022; touch " + Quoted(probe)), 0);
+    const mode_t newFile = modeOf(probe);
+    ASSERT_EQ(newFile, S_IFREG | 0640u);
+    std::remove(probe.c_str());
+    std::string errors;
+    for (const Road& road : kRoads)
+    {
+        SCOPED_TRACE(road.name);
+        std::remove(Target().c_str());
+        EXPECT_EQ(QuillcastAfter("umask 022;",
+                                 "publish " + Quoted(road.document) + " -o " + Quoted(Target()),
+                                 errors),
+                  0)
+            << errors;
+        EXPECT_EQ(modeOf(Target()), newFile);
+    }
+    // A package meant to replace a file that is gone by the time it takes
+    // the name is a new file too.
+    PlaceOldPackage(Target());
+    ASSERT_EQ(::chmod(Target().c_str(), 0604), 0);
+    EXPECT_EQ(QuillcastAfter("umask 022; " + preload_ + "QC_VANISH_AT=" + Quoted(Target()),
+                             "publish " + Quoted(SampleDocument()) + " -o " + Quoted(Target()) +
+                                 " --force",
+                             errors),
+              0)
+        << errors;
+    EXPECT_EQ(errors, "");
+    EXPECT_EQ(modeOf(Target()), newFile);
+    EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
 }
 
 TEST_F(QuillcastTargetRaces, ASecondNameLeftBesideThePackageIsNoted)
@@ -301,6 +348,108 @@ TEST_F(QuillcastTargetRaces, ASecondNameLeftBesideThePackageIsNoted)
     EXPECT_EQ(errors, "quillcast: note: The file '" + packages_ + "/" + files[0] +
                           "' stays beside the package as a second name of it: removing it "
                           "failed: Operation not permitted\n");
+}
+
+TEST_F(QuillcastTargetRaces, ALookAtTheTargetThatFailsAfterTheMoveIsNoOtherFile)
+{
+    // The package was moved; only the check that the target's name holds
+    // it could not be made. That is said with the system's reason, and the
+    // run ends as one whose package was written with a failure.
+    struct Case
+    {
+        const char* what;
+        const Road& road;
+        std::string races;
+        const char* options;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"a rename that leaves the target alone", kRoads[0], "QC_LOOK_FAILS=EIO", "",
+         "Input/output error"},
+        {"a link", kRoads[1], "QC_NO_NOREPLACE=1 QC_LOOK_FAILS=ENOMEM", "",
+         "Cannot allocate memory"},
+        {"a claimed name", kRoads[0], "QC_NO_NOREPLACE=1 QC_NO_LINKS=1 QC_LOOK_FAILS=EIO", "",
+         "Input/output error"},
+        {"--force", kRoads[1], "QC_LOOK_FAILS=EIO", "--force", "Input/output error"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        std::remove(Target().c_str());
+        if (*c.options != '\0')
+            PlaceOldPackage(Target());
+        std::string errors;
+        EXPECT_EQ(Publish(c.road.document, Target(), c.races, errors, c.options), 3) << errors;
+        EXPECT_EQ(CauseLine(errors), "The package was moved to '" + Target() +
+                                         "', but whether that name holds it could not be "
+                                         "checked: Failed to look at '" +
+                                         Target() + "': " + c.reason);
+        EXPECT_NE(errors.find("quillcast: the package was moved to '" + Target() +
+                              "', but whether that name holds it could not be checked"),
+                  std::string::npos)
+            << errors;
+        EXPECT_EQ(errors.find("no package was written"), std::string::npos) << errors;
+        EXPECT_EQ(errors.find("some of its content"), std::string::npos) << errors;
+        EXPECT_EQ(Contents(Target()).substr(0, 14), c.road.header);
+        EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+        ExpectNoTemporaryFiles();
+    }
+}
+
+TEST_F(QuillcastTargetRaces, ALookAtTheUnfinishedPackageThatFailsIsNoOtherFile)
+{
+    // Nothing was moved: the run fails with the system's reason, not as if
+    // the package had been replaced while it was written.
+    PlaceOldPackage(Target());
+    std::string errors;
+    EXPECT_EQ(Publish(SampleDocument(), Target(), "QC_LOOK_FAILS=EIO QC_LOOK_FAILS_BEFORE=1",
+                      errors, "--force"),
+              1)
+        << errors;
+    const std::string cause = CauseLine(errors);
+    const std::string expected = "Failed to look at the package file '" + packages_ + "/.qc-";
+    EXPECT_EQ(cause.substr(0, expected.size()), expected) << errors;
+    EXPECT_EQ(cause.substr(expected.size() + 6), ".tmp': Input/output error") << errors;
+    ExpectUntouched();
+}
+
+TEST_F(QuillcastTargetRaces, EveryFileOfTheWriteLeftBesideTheTargetIsNamed)
+{
+    // Its name cannot be removed, and something else goes wrong too.
+    struct Case
+    {
+        const char* what;
+        std::string races;
+        int status;
+        const char* stays;
+    };
+    const Case cases[] = {
+        {"linked, and the target cannot be looked at",
+         "QC_NO_NOREPLACE=1 QC_REFUSE=unlinkat QC_LOOK_FAILS=EIO", 3,
+         "' stays beside the package as a second name of it"},
+        {"linked, and the target's name taken away just after",
+         "QC_NO_NOREPLACE=1 QC_REFUSE=unlinkat QC_TAKE_AFTER_MOVE=1", 1,
+         "' stays beside the target, and holds the package"},
+        {"not moved: a file was saved at the target",
+         "QC_REFUSE=unlinkat QC_APPEAR_AT=" + Quoted(Target()), 1, "' stays beside the target"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        for (const std::string& name : FilesIn(packages_))
+            std::remove((packages_ + "/" + name).c_str());
+        std::string errors;
+        EXPECT_EQ(Publish(SampleDocument(), Target(), c.races, errors), c.status) << errors;
+        std::string left;
+        for (const std::string& name : FilesIn(packages_))
+            left = name.rfind(".qc-", 0) == 0 ? name : left;
+        ASSERT_FALSE(left.empty());
+        EXPECT_NE(errors.find("quillcast: note: The file '" + packages_ + "/" + left + c.stays +
+                              ": removing it failed: Operation not permitted\n"),
+                  std::string::npos)
+            << errors;
+        EXPECT_EQ(Contents(packages_ + "/" + left).substr(0, 14), "(DWF V06.00)PK");
+    }
 }
 
 TEST_F(QuillcastTargetRaces, OfTwelveRacingRunsWithoutForceOneWritesThePackage)

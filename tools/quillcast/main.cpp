@@ -77,7 +77,8 @@ const char kUsage[] =
     "     before it was moved and so took OUT.dwf's place: the message says so\n"
     "  2  a bad command line or a document that cannot be read; nothing was written\n"
     "  3  the package was written (in OUT.dwf's place), but some of its content could\n"
-    "     not be, or its folder could not be flushed to the disk afterwards: the\n"
+    "     not be, or its folder could not be flushed to the disk afterwards, or\n"
+    "     OUT.dwf could not be looked at to check it holds the package: the\n"
     "     messages say what\n"
     "Each failure prints the add-in's message, then on the next line its cause when\n"
     "one is known. Interrupted by SIGINT, SIGTERM or SIGHUP, the program removes its\n"
@@ -330,12 +331,17 @@ int main(int argc, char** argv)
     {
         // Named as written: with its extension forced.
         const std::string written = platform::path::toNativeText(target);
-        // The folder's failed flush is one message of its own; any other is
-        // about content.
-        if (outcome.messages.size() > (outcome.flushed ? 0u : 1u))
+        // The folder's failed flush and the failed look at the target are
+        // one message each; any other is about content.
+        if (outcome.messages.size() > (outcome.flushed ? 0u : 1u) + (outcome.checked ? 0u : 1u))
             std::fprintf(stderr,
                          "quillcast: the package was written to '%s', but some of its content "
                          "could not be (see above)\n",
+                         written.c_str());
+        if (!outcome.checked)
+            std::fprintf(stderr,
+                         "quillcast: the package was moved to '%s', but whether that name holds "
+                         "it could not be checked (see above)\n",
                          written.c_str());
         if (!outcome.flushed)
             std::fprintf(stderr,

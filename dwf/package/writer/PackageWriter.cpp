@@ -102,10 +102,10 @@ struct Placement
 {
     // Empty, or why the folder could not be flushed after the move.
     DWFCore::DWFString folderFlushFailure;
+    // Empty, or why the target's name could not be looked at after the move.
+    DWFCore::DWFString checkFailure;
     // The package took the place of a file that held the target's name.
     bool replaced = false;
-    // What the package, whole and in place, did not get as it should.
-    std::vector<DWFCore::DWFString> notes;
 };
 
 //
@@ -121,6 +121,13 @@ struct Placement
 // disk since the file was made, and a copy of it until the target's name is
 // checked to hold the file after the move.
 //
+// Where no regular file holds the target's name, the file is made as any
+// new file in that folder is (asked for 0666, the umask or the folder's
+// default ACL acting on that), and keeps that mode: whoever the folder lets
+// read the package may read it while it is written. Where one does, the
+// package is to take that file's permission bits, which may be narrower: it
+// is made 0600 and given them once complete.
+//
 class PendingPackageFile
 {
 public:
@@ -130,9 +137,17 @@ public:
         const char* function = "DWFToolkit::DWFPackageWriter::write";
         _folder = ::open(folderOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         std::string name = kPendingPattern;
-        const int fd = _folder < 0 ? -1
-                                   : DWFCore::DWFTempFileRegistry::createIn(_folder, name,
-                                                                            kPendingSuffixLength);
+        int fd = -1;
+        if (_folder >= 0)
+        {
+            struct stat existing;
+            const bool looked =
+                ::fstatat(_folder, _targetName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+            // A target that cannot be looked at may be a file to replace.
+            _madePrivate = looked ? S_ISREG(existing.st_mode) : errno != ENOENT;
+            fd = DWFCore::DWFTempFileRegistry::createIn(_folder, name, kPendingSuffixLength,
+                                                        _madePrivate ? 0600 : 0666);
+        }
         if (fd < 0)
         {
             const int error = errno;
@@ -145,19 +160,12 @@ public:
         }
         _fd = fd;
         _name = name;
-        const std::string folder = folderOf(target);
-        _path = folder + (folder == "/" ? "" : "/") + name;
+        _path = pathIn(name);
     }
 
     ~PendingPackageFile()
     {
-        for (const int fd : {_fd, _held})
-        {
-            if (fd >= 0)
-            {
-                ::close(fd);
-            }
-        }
+        closeFiles();
         if (!_name.empty())
         {
             DWFCore::DWFTempFileRegistry::removeIn(_folder, _name);
@@ -209,15 +217,19 @@ public:
     // replaces a file that holds the target's name by then only when
     // `mayReplace` (asked only then) agrees; otherwise that file stays as it
     // is and the write fails. The write fails too when the target's name
-    // does not hold the file written after the move. A failure of the
-    // folder's flush comes when the package is in place: it is answered, not
-    // thrown.
+    // holds another file than the one written, or none, after the move; a
+    // look at it that fails says nothing of that, and is answered with the
+    // system's reason, as a failure of the folder's flush is: the package
+    // is in place by then. What the package did not get as it should, and
+    // a name of it that stays beside the target, go to `notes`, thrown or
+    // not.
     //
-    Placement commit(const std::function<bool()>& mayReplace)
+    Placement commit(const std::function<bool()>& mayReplace,
+                     std::vector<DWFCore::DWFString>& notes)
     {
         const char* function = "DWFToolkit::DWFPackageWriter::write";
         Placement placed;
-        giveMode(placed.notes);
+        giveMode(notes);
         if (::fsync(_fd) != 0)
         {
             const int error = errno;
@@ -227,11 +239,21 @@ public:
         // Only the file written may be moved: should its name lead to
         // anything else by now, that is left where it is.
         struct stat written;
-        struct stat named;
-        if (::fstat(_fd, &written) != 0 ||
-            ::fstatat(_folder, _name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-            written.st_dev != named.st_dev || written.st_ino != named.st_ino)
+        if (::fstat(_fd, &written) != 0)
         {
+            const int error = errno;
+            DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to look at the package file", _path,
+                                 error, function);
+        }
+        int lookedAtName = 0;
+        if (!holds(_name, written, &lookedAtName))
+        {
+            // A look that fails tells nothing of another file.
+            if (lookedAtName != 0 && lookedAtName != ENOENT)
+            {
+                DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to look at the package file", _path,
+                                     lookedAtName, function);
+            }
             // The name is still the one this run made: what leads from it
             // goes with it (a link, never what it leads to).
             DWFCORE_THROW(DWFIOException,
@@ -273,31 +295,101 @@ public:
             DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to put the package in place of", _target,
                                  error, function);
         }
+        const std::string pendingName = _name;
         _name.clear();
         // The check above and the move are two steps: in a folder where
         // others may write, the name can be given to a file of theirs in
-        // between, and that file then took the target's name.
-        struct stat target;
-        if (::fstatat(_folder, _targetName.c_str(), &target, AT_SYMLINK_NOFOLLOW) != 0 ||
-            target.st_dev != written.st_dev || target.st_ino != written.st_ino)
+        // between, and that file then took the target's name. A look that
+        // fails tells nothing of that.
+        int looked = 0;
+        const bool inPlace = holds(_targetName, written, &looked);
+        if (!inPlace && looked != 0 && looked != ENOENT)
+        {
+            placed.checkFailure =
+                DWFCore::describeSystemError(u"Failed to look at", _target, looked);
+        }
+        const bool lost = !inPlace && placed.checkFailure.chars() == 0;
+        if (secondName != 0)
+        {
+            const char16_t* stays = !lost ? u" stays beside the package as a second name of it"
+                                    : holds(pendingName, written)
+                                        ? u" stays beside the target, and holds the package"
+                                        : u" stays beside the target";
+            notes.push_back(DWFCore::describeFile(u"The file ", _path,
+                                                  stays + std::u16string(u": removing it failed: ") +
+                                                      DWFCore::reasonOf(secondName)));
+        }
+        if (lost)
         {
             DWFCORE_THROW(DWFIOException,
                           DWFCore::describeFile(u"Another file took the place of the package at ",
                                                 _target, u" as it was moved there"),
                           function);
         }
-        if (secondName != 0)
-        {
-            placed.notes.push_back(DWFCore::describeFile(
-                u"The file ", _path,
-                u" stays beside the package as a second name of it: removing it failed: " +
-                    DWFCore::reasonOf(secondName)));
-        }
         placed.folderFlushFailure = flushFolder();
         return placed;
     }
 
+    // Removes the file unless it was put in place; one that stays is named
+    // in `notes` with the reason. Never throws.
+    void discard(std::vector<DWFCore::DWFString>& notes) noexcept
+    {
+        closeFiles();
+        if (_name.empty() || DWFCore::DWFTempFileRegistry::removeIn(_folder, _name))
+        {
+            _name.clear();
+            return;
+        }
+        const int error = errno;
+        _name.clear();
+        try
+        {
+            notes.push_back(DWFCore::describeFile(u"The file ", _path,
+                                                  u" stays beside the target: removing it failed: " +
+                                                      DWFCore::reasonOf(error)));
+        }
+        catch (...)
+        {
+            // Without room for the note the file is still left as it is.
+        }
+    }
+
 private:
+    void closeFiles() noexcept
+    {
+        for (int* fd : {&_fd, &_held})
+        {
+            if (*fd >= 0)
+            {
+                ::close(*fd);
+                *fd = -1;
+            }
+        }
+    }
+
+    std::string pathIn(const std::string& name) const
+    {
+        const std::string folder = folderOf(_target);
+        return folder + (folder == "/" ? "" : "/") + name;
+    }
+
+    // Whether `name` in the folder is the file `file` (a link there is not
+    // followed). When it could not be looked at, `error` (when given) gets
+    // the reason; it stays 0 when another file holds the name.
+    bool holds(const std::string& name, const struct stat& file, int* error = nullptr) const
+    {
+        struct stat named;
+        if (::fstatat(_folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)
+        {
+            if (error != nullptr)
+            {
+                *error = errno;
+            }
+            return false;
+        }
+        return named.st_dev == file.st_dev && named.st_ino == file.st_ino;
+    }
+
     // Empty when the target's folder reached the disk, else what failed.
     DWFCore::DWFString flushFolder() const
     {
@@ -323,38 +415,87 @@ private:
     //
     // The permission bits of the regular file whose place the package takes
     // (not of what a link there leads to, and without the set-ID and sticky
-    // bits given to that file alone), else those of a new file under the
-    // umask. Should they not be set, the package keeps the mode it was made
-    // with (0600), and a note says so.
+    // bits given to that file alone). Where none holds the name, a package
+    // made as any new file keeps its mode; one made 0600 for a file that is
+    // gone by now is given the mode a new file gets in the folder (see
+    // newFileMode). Should a mode not be set, the package keeps the one it
+    // has, and a note says so.
     //
     void giveMode(std::vector<DWFCore::DWFString>& notes) const
     {
         struct stat existing;
-        mode_t mode;
+        mode_t mode = 0;
+        int error = 0;
+        std::u16string giving;
         if (::fstatat(_folder, _targetName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISREG(existing.st_mode))
         {
             mode = existing.st_mode & 0777;
         }
-        else
+        else if (!_madePrivate)
         {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
+            return;
         }
-        if (::fchmod(_fd, mode) != 0)
+        else if (!newFileMode(mode, error, notes))
         {
-            const int error = errno;
-            struct stat made;
-            const unsigned kept = ::fstat(_fd, &made) == 0 ? made.st_mode & 07777 : 0600;
-            char modes[64];
-            std::snprintf(modes, sizeof modes, "%04o it was made with: giving it %04o", kept,
+            giving = u"the mode of a new file in its folder could not be learned: ";
+        }
+        if (error == 0 && ::fchmod(_fd, mode) != 0)
+        {
+            error = errno;
+        }
+        if (error == 0)
+        {
+            return;
+        }
+        if (giving.empty())
+        {
+            char modes[32];
+            std::snprintf(modes, sizeof modes, "giving it %04o failed: ",
                           static_cast<unsigned>(mode));
-            notes.push_back(DWFCore::describeFile(
-                u"The package ", _target,
-                u" keeps the mode " + DWFCore::DWFString(modes).toU16String() + u" failed: " +
-                    DWFCore::reasonOf(error)));
+            giving = DWFCore::DWFString(modes).toU16String();
         }
+        struct stat made;
+        const unsigned kept = ::fstat(_fd, &made) == 0 ? made.st_mode & 07777 : 0600;
+        char modes[32];
+        std::snprintf(modes, sizeof modes, "%04o", kept);
+        notes.push_back(DWFCore::describeFile(
+            u"The package ", _target,
+            u" keeps the mode " + DWFCore::DWFString(modes).toU16String() +
+                u" it was made with: " + giving + DWFCore::reasonOf(error)));
+    }
+
+    //
+    // The mode the system gives a new file in the target's folder, as an
+    // empty file made there for the purpose and removed at once shows it:
+    // the umask, or the folder's default ACL, acts on it as on the package
+    // itself. The ACL's other entries came with the package when it was
+    // made; its mode bits are what is left to match. False with `error`
+    // set when no such file can be made.
+    //
+    bool newFileMode(mode_t& mode, int& error, std::vector<DWFCore::DWFString>& notes) const
+    {
+        std::string name = kPendingPattern;
+        const int fd =
+            DWFCore::DWFTempFileRegistry::createIn(_folder, name, kPendingSuffixLength, 0666);
+        if (fd < 0)
+        {
+            error = errno;
+            return false;
+        }
+        struct stat made{};
+        const bool known = ::fstat(fd, &made) == 0;
+        error = known ? 0 : errno;
+        ::close(fd);
+        if (!DWFCore::DWFTempFileRegistry::removeIn(_folder, name))
+        {
+            const int left = errno;
+            notes.push_back(DWFCore::describeFile(
+                u"The file ", pathIn(name),
+                u" stays beside the target: removing it failed: " + DWFCore::reasonOf(left)));
+        }
+        mode = made.st_mode & 0777;
+        return known;
     }
 
     std::string _target;
@@ -366,6 +507,8 @@ private:
     int _fd = -1;
     // The file, from its flush until the package's place is checked.
     int _held = -1;
+    // Made 0600 for a regular file at the target, not as any new file.
+    bool _madePrivate = false;
 };
 
 } // namespace
@@ -736,6 +879,7 @@ void DWFPackageWriter::write(const DWFCore::DWFString& sourceProductVendor,
     }
     _entryNames.clear();
     _folderFlushFailure = DWFCore::DWFString();
+    _checkFailure = DWFCore::DWFString();
     _replacedTarget = false;
     _notes.clear();
     try
@@ -789,14 +933,24 @@ void DWFPackageWriter::write(const DWFCore::DWFString& sourceProductVendor,
     catch (...)
     {
         _serializer->abandon();
-        // The unfinished file is removed with `pending`; the writer may try again.
+        // The writer may try again.
         _packageDescriptor.reset();
+        pending.discard(_notes);
         throw;
     }
-    Placement placed = pending.commit(_mayReplace);
+    Placement placed;
+    try
+    {
+        placed = pending.commit(_mayReplace, _notes);
+    }
+    catch (...)
+    {
+        pending.discard(_notes);
+        throw;
+    }
     _folderFlushFailure = placed.folderFlushFailure;
+    _checkFailure = placed.checkFailure;
     _replacedTarget = placed.replaced;
-    _notes = std::move(placed.notes);
 }
 
 } // namespace DWFToolkit

@@ -36,12 +36,16 @@ class DWFXMLSerializer;
 // exclusively and written only through the descriptor that made it,
 // flushed to the disk and moved to the target's name only once it is
 // complete, and the folder is flushed after: a write (or flush) that fails
-// leaves the target as it was and no file behind, and the failure reaches
-// the caller. A file that holds the target's name when the package is
-// moved there is replaced only with the consent of setReplaceConsent. The
-// write fails as well when, after the move, the target's name holds another
-// file than the one written (its name was given to a file of someone
-// else's just before the move).
+// leaves the target as it was and no file behind (or a note names what
+// could not be removed), and the failure reaches the caller. A file that
+// holds the target's name when the package is moved there is replaced only
+// with the consent of setReplaceConsent. The write fails as well when,
+// after the move, the target's name holds another file than the one
+// written (its name was given to a file of someone else's just before the
+// move), or none.
+//
+// A new package gets the mode any new file gets in the target's folder;
+// one that replaces a regular file takes that file's permission bits.
 //
 class DWFPackageWriter : public DWFToolkitMemory
 {
@@ -101,12 +105,17 @@ public:
     // system writes the folder out may still undo the move: bring back the
     // file it replaced, or lose the package where it replaced none.
     const DWFCore::DWFString& folderFlushFailure() const noexcept { return _folderFlushFailure; }
+    // After a write that returned: empty, or why the target's name could not
+    // be looked at after the package was moved there. The package was moved
+    // there, but whether the name still holds it is not known.
+    const DWFCore::DWFString& checkFailure() const noexcept { return _checkFailure; }
     // After a write that returned: whether the package took the place of a
     // file (or link) that held the target's name.
     bool replacedTarget() const noexcept { return _replacedTarget; }
-    // After a write that returned: what the package, whole and in place,
-    // did not get as it should (its mode; its unfinished name removed),
-    // each naming the file and the reason.
+    // After a write, whether it returned or threw: what the package did not
+    // get as it should (its mode; its unfinished name removed), and any
+    // file of the write that stays beside the target, each naming the file
+    // and the reason.
     const std::vector<DWFCore::DWFString>& notes() const noexcept { return _notes; }
     // Null before the first section or request for properties.
     DWFManifest* manifest() const noexcept { return _manifest.get(); }
@@ -143,6 +152,7 @@ private:
     std::vector<unsigned char> _copyBuffer;
     std::set<std::string> _entryNames;
     DWFCore::DWFString _folderFlushFailure;
+    DWFCore::DWFString _checkFailure;
     bool _replacedTarget = false;
     std::vector<DWFCore::DWFString> _notes;
     std::function<bool()> _mayReplace;
