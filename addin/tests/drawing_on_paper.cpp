@@ -4,7 +4,6 @@
 // scaled and whose notes are justified, turned and hold symbols.
 #include "PublishHarness.h"
 #include "SheetReadBack.h"
-#include "dwfcore/zip/Reader.h"
 
 #include <gtest/gtest.h>
 
@@ -18,39 +17,6 @@ namespace
 using namespace publish_test;
 using sheet_test::Item;
 using sheet_test::Sheet;
-
-// The sheets of a package in the order of their entries.
-std::vector<Sheet> SheetsOf(const std::string& package)
-{
-    namespace zip = DWFCore::zipio;
-    std::vector<Sheet> sheets;
-    zip::ZipReader* reader = zip::unzOpenFile(DWFCore::DWFString(package.c_str()));
-    EXPECT_NE(reader, nullptr) << package;
-    if (!reader)
-        return sheets;
-    std::vector<std::string> names;
-    for (int status = zip::unzFirstEntry(reader); status == 0; status = zip::unzNextEntry(reader))
-    {
-        zip::ZipEntryInfo info;
-        char name[512] = {};
-        EXPECT_EQ(zip::unzGetEntryInfo(reader, &info, name, sizeof name, nullptr, 0, nullptr, 0),
-                  0);
-        const std::string entry = name;
-        if (entry.size() > 4 && entry.compare(entry.size() - 4, 4, ".w2d") == 0)
-            names.push_back(entry);
-    }
-    for (const std::string& name : names)
-    {
-        std::vector<unsigned char> bytes;
-        EXPECT_EQ(zip::unzExtractEntry(reader, DWFCore::DWFString(name.c_str()),
-                                       DWFCore::DWFString(), bytes, std::size_t(1) << 26),
-                  0)
-            << name;
-        sheets.push_back(sheet_test::Read(std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
-    }
-    zip::unzClose(reader);
-    return sheets;
-}
 
 // The points that bound what a drawable covers: the corners of polylines
 // and polygons, points along the arc of an ellipse (its tilt and sweep
@@ -132,7 +98,7 @@ protected:
         const PublishOutcome outcome = RunPublishCommand(application, Request());
         EXPECT_EQ(outcome.status, PublishOutcome::Status::Published);
         EXPECT_TRUE(outcome.messages.empty());
-        return SheetsOf(Target());
+        return sheet_test::SheetsOf(Target());
     }
 };
 
