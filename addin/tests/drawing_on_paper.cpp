@@ -114,8 +114,8 @@ TEST_F(DrawingOnPaper, EverythingOfTheSampleDrawingIsOnItsPaper)
     }
     // The first sheet uses every kind of drawable the publisher writes.
     for (WT_Object::WT_ID kind :
-         {WT_Object::Polyline_ID, WT_Object::Polygon_ID, WT_Object::Outline_Ellipse_ID,
-          WT_Object::Filled_Ellipse_ID, WT_Object::Text_ID})
+         {WT_Object::Polyline_ID, WT_Object::Polygon_ID, WT_Object::Contour_Set_ID,
+          WT_Object::Outline_Ellipse_ID, WT_Object::Filled_Ellipse_ID, WT_Object::Text_ID})
         EXPECT_GT(sheets[0].Count(kind), 0u) << "kind " << kind;
     // Every text of the sample is there, each dimension's once.
     EXPECT_EQ(sheets[0].Texts(u"NOTES: ").size(), 1u);
@@ -137,9 +137,11 @@ TEST_F(DrawingOnPaper, TurnedAndScaledViewsWithJustifiedNotesStayOnThePaper)
         EXPECT_EQ(sheets[i].end, WT_Result_End_Of_Stream);
         ExpectAllOnPaper(sheets[i], "sheet " + std::to_string(i + 1));
     }
-    // Three solid hatches on the first sheet (one with a hole), two on the
-    // second; symbols drawn for the codes; three-line notes whole.
+    // Three solid hatches on the first sheet (one with a hole, drawn as one
+    // area), two on the second; symbols drawn for the codes; three-line
+    // notes whole.
     EXPECT_EQ(sheets[0].Count(WT_Object::Polygon_ID) >= 3u, true);
+    EXPECT_EQ(sheets[0].Count(WT_Object::Contour_Set_ID), 1u);
     std::size_t hatches = 0;
     for (const Item& polygon : sheets[1].Of(WT_Object::Polygon_ID))
         hatches += polygon.colour != WT_RGBA32(0, 0, 0, 255);
