@@ -218,8 +218,9 @@ public:
     WT_Result GenerateSketchHatch(host::SketchHatch* hatch, WT_File& file,
                                   const w2dout::ViewTransform& transform);
     WT_Result HatchFace(host::Face* face, WT_File& file, const w2dout::ViewTransform& transform);
-    WT_Result WriteHatchPolygon(const std::vector<w2dout::HostPoint>& points,
-                                const w2dout::ViewTransform& transform, WT_File& file);
+    // The loops of one hatched face as one filled area, its holes open.
+    WT_Result WriteHatchArea(const std::vector<std::vector<w2dout::HostPoint>>& loops,
+                             const w2dout::ViewTransform& transform, WT_File& file);
     WT_Result GenerateBomTable(WT_File& file, const w2dout::ViewTransform& transform);
     WT_Result GenerateMultiJogLeader(WT_File& file, const w2dout::ViewTransform& transform,
                                      host::View* view);

@@ -20,6 +20,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <unordered_set>
 
 using annot::SheetPoint;
 using w2dout::HostPoint;
@@ -298,6 +299,34 @@ void Chain(std::vector<HostPoint>& chain, std::vector<HostPoint> edge)
         first = 1;
     chain.insert(chain.end(), edge.begin() + static_cast<std::ptrdiff_t>(first), edge.end());
 }
+
+// One loop's edges chained into its outline; false when an edge's points
+// do not come in threes.
+bool ChainLoop(host::Loop* loop, std::vector<HostPoint>& chain)
+{
+    for (host::Edge* edge : loop->edges())
+    {
+        host::Curve* curve = edge ? edge->curve() : nullptr;
+        if (!curve)
+            continue;
+        const std::array<double, 2> range = curve->paramRange();
+        const std::array<double, 3> start = curve->pointAt(range[0]);
+        const std::array<double, 3> end = curve->pointAt(range[1]);
+        const std::vector<double> values = curve->tessellate();
+        if (values.size() % 3 != 0)
+            return false;
+        std::vector<HostPoint> points;
+        if (values.empty())
+            points = {HostPoint{start[0], start[1], start[2]}, HostPoint{end[0], end[1], end[2]}};
+        for (std::size_t p = 0; p < values.size(); p += 3)
+            points.push_back(PointAt(values.data() + p));
+        Chain(chain, std::move(points));
+    }
+    // The area closes each loop itself.
+    if (chain.size() > 1 && SamePoint(chain.front(), chain.back()))
+        chain.pop_back();
+    return true;
+}
 } // namespace
 
 WT_Result CDWF2DGrWriter::HatchFace(host::Face* face, WT_File& file, const ViewTransform& transform)
@@ -307,44 +336,31 @@ WT_Result CDWF2DGrWriter::HatchFace(host::Face* face, WT_File& file, const ViewT
     {
         if (!face)
             return WT_Result_Success;
-        WT_Result result = WT_Result_Success;
+        // The face is one area and its holes are among its loops, so every
+        // loop is gathered before any is written. Each is taken once: a
+        // chain of loops that comes round again is the host's fault, and
+        // would otherwise gather copies without end.
+        std::vector<std::vector<HostPoint>> loops;
+        std::unordered_set<host::Loop*> seen;
         bool malformed = false;
-        const bool bounded = annot::WalkChain(
-            face->firstLoop(), [](host::Loop* loop) { return loop->next(); },
-            [&](host::Loop* loop)
+        for (host::Loop* loop = face->firstLoop(); loop; loop = loop->next())
+        {
+            if (!seen.insert(loop).second || seen.size() > annot::kMaxChain)
             {
-                std::vector<HostPoint> chain;
-                for (host::Edge* edge : loop->edges())
-                {
-                    host::Curve* curve = edge ? edge->curve() : nullptr;
-                    if (!curve)
-                        continue;
-                    const std::array<double, 2> range = curve->paramRange();
-                    const std::array<double, 3> start = curve->pointAt(range[0]);
-                    const std::array<double, 3> end = curve->pointAt(range[1]);
-                    const std::vector<double> values = curve->tessellate();
-                    if (values.size() % 3 != 0)
-                    {
-                        malformed = true;
-                        return WT_Result_Success;
-                    }
-                    std::vector<HostPoint> points;
-                    if (values.empty())
-                        points = {HostPoint{start[0], start[1], start[2]},
-                                  HostPoint{end[0], end[1], end[2]}};
-                    for (std::size_t p = 0; p < values.size(); p += 3)
-                        points.push_back(PointAt(values.data() + p));
-                    Chain(chain, std::move(points));
-                }
-                // The polygon closes itself.
-                if (chain.size() > 1 && SamePoint(chain.front(), chain.back()))
-                    chain.pop_back();
-                return WriteHatchPolygon(chain, transform, file);
-            },
-            result);
-        if (!bounded || malformed)
+                ReportPublishError(kWhere, true,
+                                   u"A solid hatch's loops come round to a loop already taken; "
+                                   u"each loop is drawn once");
+                break;
+            }
+            std::vector<HostPoint> chain;
+            if (ChainLoop(loop, chain))
+                loops.push_back(std::move(chain));
+            else
+                malformed = true; // the loop is left out
+        }
+        if (malformed)
             ReportPublishError(kWhere);
-        return result;
+        return WriteHatchArea(loops, transform, file);
     }
     catch (...)
     {
@@ -353,22 +369,24 @@ WT_Result CDWF2DGrWriter::HatchFace(host::Face* face, WT_File& file, const ViewT
     }
 }
 
-WT_Result CDWF2DGrWriter::WriteHatchPolygon(const std::vector<HostPoint>& points,
-                                            const ViewTransform& transform, WT_File& file)
+WT_Result CDWF2DGrWriter::WriteHatchArea(const std::vector<std::vector<HostPoint>>& loops,
+                                         const ViewTransform& transform, WT_File& file)
 {
-    if (points.size() < 3)
-        return WT_Result_Success; // encloses nothing
-    if (points.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        return WT_Result_Usage_Error;
-    // The loops turn with the view like every other sketch entity.
-    std::vector<HostPoint> turned(points.size());
-    ProcessViewRotate(points.data(), turned.data(), points.size());
-    std::vector<SheetPosition> placed;
-    placed.reserve(turned.size());
-    for (const HostPoint& p : turned)
-        placed.push_back(w2dout::Place(sheet_, transform, p.x, p.y));
-    return w2dout::WritePlacedPolygon(file, placed,
-                                      {"CDWF2DGrWriter::HatchFace", u"A solid hatch"});
+    std::vector<std::vector<SheetPosition>> placed;
+    for (const std::vector<HostPoint>& loop : loops)
+    {
+        if (loop.size() < 3)
+            continue; // encloses nothing
+        // The loops turn with the view like every other sketch entity.
+        std::vector<HostPoint> turned(loop.size());
+        ProcessViewRotate(loop.data(), turned.data(), loop.size());
+        std::vector<SheetPosition> positions;
+        positions.reserve(turned.size());
+        for (const HostPoint& p : turned)
+            positions.push_back(w2dout::Place(sheet_, transform, p.x, p.y));
+        placed.push_back(std::move(positions));
+    }
+    return w2dout::WritePlacedArea(file, placed, {"CDWF2DGrWriter::HatchFace", u"A solid hatch"});
 }
 
 WT_Result CDWF2DGrWriter::GenerateBomTable(WT_File& file, const ViewTransform& /*transform*/)

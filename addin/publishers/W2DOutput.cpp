@@ -1,6 +1,7 @@
 #include "addin/publishers/W2DOutput.h"
 
 #include "addin/ErrorReport.h"
+#include "dwf/w2dtk/contour_set.h"
 #include "dwf/w2dtk/ellipse.h"
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/polygon.h"
@@ -190,17 +191,94 @@ WT_Result WritePlacedPolyline(WT_File& file, const std::vector<SheetPosition>& p
 WT_Result WritePlacedPolygon(WT_File& file, const std::vector<SheetPosition>& points,
                              const Named& named)
 {
-    if (!std::all_of(points.begin(), points.end(), IsFinite))
+    return WritePlacedArea(file, {points}, named);
+}
+
+namespace
+{
+// Twice the signed area a loop encloses: positive when it turns
+// counter-clockwise. Worked out from the first point, so that the products
+// stay as small as the loop is.
+double TwiceSignedArea(const std::vector<WT_Logical_Point>& loop)
+{
+    const double x0 = loop.front().m_x;
+    const double y0 = loop.front().m_y;
+    double sum = 0.0;
+    for (std::size_t i = 1; i + 1 < loop.size(); ++i)
+        sum += (loop[i].m_x - x0) * (loop[i + 1].m_y - y0) -
+               (loop[i + 1].m_x - x0) * (loop[i].m_y - y0);
+    return sum;
+}
+
+// A face has one outer boundary, the loop that encloses the most; the
+// others lie inside it. Turned against it, each of them winds the count
+// back to zero, as the even-odd rule opens it too.
+void TurnHolesAgainstTheBoundary(std::vector<std::vector<WT_Logical_Point>>& loops)
+{
+    std::vector<double> areas;
+    areas.reserve(loops.size());
+    for (const std::vector<WT_Logical_Point>& loop : loops)
+        areas.push_back(TwiceSignedArea(loop));
+    std::size_t outer = 0;
+    for (std::size_t i = 1; i < loops.size(); ++i)
+        if (std::fabs(areas[i]) > std::fabs(areas[outer]))
+            outer = i;
+    for (std::size_t i = 0; i < loops.size(); ++i)
+        if (i == outer ? areas[i] < 0 : areas[i] > 0)
+            std::reverse(loops[i].begin(), loops[i].end());
+}
+} // namespace
+
+WT_Result WritePlacedArea(WT_File& file, const std::vector<std::vector<SheetPosition>>& loops,
+                          const Named& named)
+{
+    for (const std::vector<SheetPosition>& loop : loops)
+        if (!std::all_of(loop.begin(), loop.end(), IsFinite))
+        {
+            LeaveOut(named, kNotFiniteOnSheet);
+            return WT_Result_Success;
+        }
+    std::vector<std::vector<WT_Logical_Point>> kept;
+    std::size_t total = 0;
+    for (const std::vector<SheetPosition>& loop : loops)
     {
-        LeaveOut(named, kNotFiniteOnSheet);
+        std::vector<WT_Logical_Point> clipped = ClipPolygon(loop);
+        if (clipped.empty())
+            continue; // encloses nothing, or nothing in the range
+        total += clipped.size();
+        kept.push_back(std::move(clipped));
+    }
+    if (kept.empty())
+        return WT_Result_Success;
+    if (kept.size() == 1)
+    {
+        if (total > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+            return WT_Result_Usage_Error;
+        return WT_Polygon(static_cast<int>(total), kept[0].data(), true).serialize(file);
+    }
+    if (total > static_cast<std::size_t>(WT_Contour_Set::Max_Total_Points))
+    {
+        LeaveOut(named, u"its loops have more points than one area of the sheet's stream holds");
         return WT_Result_Success;
     }
-    const std::vector<WT_Logical_Point> clipped = ClipPolygon(points);
-    if (clipped.empty())
-        return WT_Result_Success; // none of its area lies in the range
-    if (clipped.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        return WT_Result_Usage_Error;
-    return WT_Polygon(static_cast<int>(clipped.size()), clipped.data(), true).serialize(file);
+    TurnHolesAgainstTheBoundary(kept);
+    std::vector<std::int32_t> counts;
+    std::vector<WT_Logical_Point> points;
+    counts.reserve(kept.size());
+    points.reserve(total);
+    for (const std::vector<WT_Logical_Point>& loop : kept)
+    {
+        counts.push_back(static_cast<std::int32_t>(loop.size()));
+        points.insert(points.end(), loop.begin(), loop.end());
+    }
+    // A polygon forces the fill on and brings its fill pattern along; a
+    // contour set takes both from the rendition, so they are set here,
+    // after whatever drawable is still waiting to be written.
+    SetFill(file, true);
+    WT_CHECK(file.dump_delayed_drawable());
+    WT_CHECK(file.desired_rendition().sync(file, WT_Attribute_Set::Fill_Pattern_Bit));
+    return WT_Contour_Set(file, static_cast<int>(counts.size()), counts.data(), points.data())
+        .serialize(file);
 }
 
 bool PlaceEllipse(const SheetPosition& centre, double major, double minor, const Named& named,

@@ -94,6 +94,17 @@ WT_Result WritePlacedPolyline(WT_File& file, const std::vector<SheetPosition>& p
 WT_Result WritePlacedPolygon(WT_File& file, const std::vector<SheetPosition>& points,
                              const Named& named);
 
+// A filled area bounded by several loops of one face, the first of them
+// not necessarily its outer boundary: each loop is cut to the range as
+// WritePlacedPolygon cuts it, and what is left is written as one drawable
+// in which the loops inside the outer one are holes. One loop left is a
+// polygon; two or more are one contour set, the largest loop turning
+// counter-clockwise and every other clockwise, so that a reader fills it
+// alike by the even-odd and by the nonzero winding rule. An area with a
+// point that is not a finite number is left out with the message.
+WT_Result WritePlacedArea(WT_File& file, const std::vector<std::vector<SheetPosition>>& loops,
+                          const Named& named);
+
 // An ellipse as the stream holds it.
 struct StreamEllipse
 {

@@ -12,6 +12,7 @@
 #include "dwf/w2dtk/units.h"
 #include "dwf/w2dtk/view.h"
 #include "dwf/w2dtk/viewport.h"
+#include "dwfcore/zip/Reader.h"
 
 #include <gtest/gtest.h>
 
@@ -123,5 +124,38 @@ public:
         return sheet_test::Read(stream().output);
     }
 };
+
+// The sheets of a package in the order of their entries.
+inline std::vector<Sheet> SheetsOf(const std::string& package)
+{
+    namespace zip = DWFCore::zipio;
+    std::vector<Sheet> sheets;
+    zip::ZipReader* reader = zip::unzOpenFile(DWFCore::DWFString(package.c_str()));
+    EXPECT_NE(reader, nullptr) << package;
+    if (!reader)
+        return sheets;
+    std::vector<std::string> names;
+    for (int status = zip::unzFirstEntry(reader); status == 0; status = zip::unzNextEntry(reader))
+    {
+        zip::ZipEntryInfo info;
+        char name[512] = {};
+        EXPECT_EQ(zip::unzGetEntryInfo(reader, &info, name, sizeof name, nullptr, 0, nullptr, 0),
+                  0);
+        const std::string entry = name;
+        if (entry.size() > 4 && entry.compare(entry.size() - 4, 4, ".w2d") == 0)
+            names.push_back(entry);
+    }
+    for (const std::string& name : names)
+    {
+        std::vector<unsigned char> bytes;
+        EXPECT_EQ(zip::unzExtractEntry(reader, DWFCore::DWFString(name.c_str()),
+                                       DWFCore::DWFString(), bytes, std::size_t(1) << 26),
+                  0)
+            << name;
+        sheets.push_back(Read(std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
+    }
+    zip::unzClose(reader);
+    return sheets;
+}
 
 } // namespace sheet_test

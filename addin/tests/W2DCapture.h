@@ -2,6 +2,7 @@
 // Writes W2D through the drawing path into memory and reads it back with the
 // toolkit's reader, recording each drawable together with the rendition it
 // is drawn with.
+#include "dwf/w2dtk/contour_set.h"
 #include "dwf/w2dtk/ellipse.h"
 #include "dwf/w2dtk/file.h"
 #include "dwf/w2dtk/polygon.h"
@@ -22,7 +23,8 @@ struct Drawn
 {
     WT_Object::WT_ID kind = WT_Object::Unknown_ID;
     std::vector<WT_Logical_Point>
-        points; // polylines, polygons; an ellipse's centre; a text's position
+        points; // polylines, polygons, contour sets; an ellipse's centre; a text's position
+    std::vector<std::int32_t> contours; // a contour set's point count of each contour
     std::int32_t major = 0, minor = 0;
     std::uint32_t start = 0, end = 0;
     std::uint16_t tilt = 0;
@@ -32,6 +34,8 @@ struct Drawn
     std::int32_t weight = 0;
     std::int32_t pattern = 0;
     bool fill = false;
+    std::int32_t fillPattern = 0;
+    bool fillPatternScaled = false;
     std::int32_t fontHeight = 0;
     std::uint16_t fontRotation = 0;
 
@@ -39,6 +43,7 @@ struct Drawn
     bool IsEllipse() const { return kind == WT_Object::Outline_Ellipse_ID; }
     bool IsPolygon() const { return kind == WT_Object::Polygon_ID; }
     bool IsText() const { return kind == WT_Object::Text_ID; }
+    bool IsContourSet() const { return kind == WT_Object::Contour_Set_ID; }
 };
 
 // Fills `d` from a drawable read back and the rendition it is drawn with;
@@ -50,10 +55,17 @@ inline bool RecordDrawable(WT_Object& object, const WT_Attribute_Set& r, Drawn& 
     d.weight = r.line_weight().weight_value();
     d.pattern = r.line_pattern().pattern_id();
     d.fill = r.fill().fill();
+    d.fillPattern = r.fill_pattern().pattern_id();
+    d.fillPatternScaled = r.fill_pattern().has_scale();
     d.fontHeight = r.font().height().height();
     d.fontRotation = r.font().rotation().rotation();
     if (auto* set = dynamic_cast<WT_Point_Set*>(&object))
         d.points.assign(set->points(), set->points() + set->count());
+    else if (auto* contours = dynamic_cast<WT_Contour_Set*>(&object))
+    {
+        d.points = contours->points();
+        d.contours = contours->counts();
+    }
     else if (auto* ellipse = dynamic_cast<WT_Ellipse*>(&object))
     {
         d.points.push_back(ellipse->position());

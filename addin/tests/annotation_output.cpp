@@ -299,7 +299,7 @@ TEST_F(AnnotationOutput, BreakLinesByTypeAndUnknownTypesSkipTheirHead)
     EXPECT_EQ(Messages(), 0u);
 }
 
-TEST_F(AnnotationOutput, SolidHatchWritesOnePolygonPerLoop)
+TEST_F(AnnotationOutput, SolidHatchWritesItsLoopsAsOneAreaWithAHole)
 {
     auto edge = [&](std::vector<double> points)
     {
@@ -318,6 +318,7 @@ TEST_F(AnnotationOutput, SolidHatchWritesOnePolygonPerLoop)
     hole->loopEdges = {
         edge({0.0625, 0.0625, 0, 0.09375, 0.0625, 0, 0.0625, 0.09375, 0, 0.0625, 0.0625, 0})};
     outer->nextLoop = hole;
+    hole->nextLoop = outer; // a host's chain that comes round again: each loop once
     auto* face = app.make<mem::Face>();
     face->loops = outer;
     auto* solid = app.make<mem::SketchHatch>();
@@ -326,18 +327,39 @@ TEST_F(AnnotationOutput, SolidHatchWritesOnePolygonPerLoop)
     auto* hollow = app.make<mem::SketchHatch>();
     hollow->solidFlag = 0;
     hollow->hatchFace = face;
+    // A hole whose points are not numbers: the face is left out whole, not
+    // drawn with the hole painted over.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    auto* lost = app.make<mem::SketchHatch>();
+    lost->hatchFace = app.make<mem::Face>();
+    lost->hatchFace->loops = app.make<mem::Loop>();
+    lost->hatchFace->loops->loopEdges = {edge({0, 0, 0, 0.125, 0, 0, 0, 0.125, 0, 0, 0, 0})};
+    lost->hatchFace->loops->nextLoop = app.make<mem::Loop>();
+    lost->hatchFace->loops->nextLoop->loopEdges = {edge({0, nan, 0, 0.01, 0, 0, 0, 0.01, 0})};
     auto* sketch = app.make<mem::Sketch>();
-    sketch->sketchHatches = {hollow, solid};
+    sketch->sketchHatches = {hollow, solid, lost};
 
     const w2dout::ViewTransform transform{0.25, 0.5, 2};
     ASSERT_EQ(writer.GenerateSketchHatchs(sketch, capture.file(), transform), WT_Result_Success);
     const Sheet out = capture.Finish();
-    ASSERT_EQ(out.items.size(), 2u);
-    EXPECT_EQ(out.items[0].kind, WT_Object::Polygon_ID);
+    // One contour set: the outer loop as it turns, counter-clockwise, and
+    // the hole, given the same way round, turned against it; filled in the
+    // hatch's colour and fill pattern.
+    ASSERT_EQ(out.items.size(), 1u);
+    EXPECT_EQ(out.items[0].kind, WT_Object::Contour_Set_ID);
+    EXPECT_EQ(out.items[0].contours, (std::vector<std::int32_t>{5, 3}));
     EXPECT_EQ(out.items[0].points,
-              Pts({P(2500, 5000), P(5000, 5000), P(5000, 6250), P(5000, 7500), P(2500, 7500)}));
-    EXPECT_EQ(out.items[1].points, Pts({P(3750, 6250), P(4375, 6250), P(3750, 6875)}));
-    EXPECT_EQ(out.items[1].colour, WT_RGBA32(0, 255, 0, 255));
+              Pts({P(2500, 5000), P(5000, 5000), P(5000, 6250), P(5000, 7500), P(2500, 7500),
+                   P(3750, 6875), P(4375, 6250), P(3750, 6250)}));
+    EXPECT_EQ(out.items[0].colour, WT_RGBA32(0, 255, 0, 255));
+    EXPECT_TRUE(out.items[0].fill);
+    EXPECT_EQ(out.items[0].fillPattern, WT_Fill_Pattern::Solid);
+    EXPECT_TRUE(out.items[0].fillPatternScaled);
+    ASSERT_EQ(Messages(), 2u);
+    EXPECT_EQ(platform::ui().messageBoxes()[0].cause,
+              u"A solid hatch's loops come round to a loop already taken; each loop is drawn once");
+    EXPECT_EQ(platform::ui().messageBoxes()[1].cause,
+              u"A solid hatch is left out: its coordinates on the sheet are not finite numbers");
 }
 
 TEST_F(AnnotationOutput, SolidHatchTurnsWithItsViewLikeTheLinesAroundIt)

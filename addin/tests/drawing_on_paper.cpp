@@ -4,7 +4,6 @@
 // scaled and whose notes are justified, turned and hold symbols.
 #include "PublishHarness.h"
 #include "SheetReadBack.h"
-#include "dwfcore/zip/Reader.h"
 
 #include <gtest/gtest.h>
 
@@ -18,39 +17,6 @@ namespace
 using namespace publish_test;
 using sheet_test::Item;
 using sheet_test::Sheet;
-
-// The sheets of a package in the order of their entries.
-std::vector<Sheet> SheetsOf(const std::string& package)
-{
-    namespace zip = DWFCore::zipio;
-    std::vector<Sheet> sheets;
-    zip::ZipReader* reader = zip::unzOpenFile(DWFCore::DWFString(package.c_str()));
-    EXPECT_NE(reader, nullptr) << package;
-    if (!reader)
-        return sheets;
-    std::vector<std::string> names;
-    for (int status = zip::unzFirstEntry(reader); status == 0; status = zip::unzNextEntry(reader))
-    {
-        zip::ZipEntryInfo info;
-        char name[512] = {};
-        EXPECT_EQ(zip::unzGetEntryInfo(reader, &info, name, sizeof name, nullptr, 0, nullptr, 0),
-                  0);
-        const std::string entry = name;
-        if (entry.size() > 4 && entry.compare(entry.size() - 4, 4, ".w2d") == 0)
-            names.push_back(entry);
-    }
-    for (const std::string& name : names)
-    {
-        std::vector<unsigned char> bytes;
-        EXPECT_EQ(zip::unzExtractEntry(reader, DWFCore::DWFString(name.c_str()),
-                                       DWFCore::DWFString(), bytes, std::size_t(1) << 26),
-                  0)
-            << name;
-        sheets.push_back(sheet_test::Read(std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
-    }
-    zip::unzClose(reader);
-    return sheets;
-}
 
 // The points that bound what a drawable covers: the corners of polylines
 // and polygons, points along the arc of an ellipse (its tilt and sweep
@@ -132,7 +98,7 @@ protected:
         const PublishOutcome outcome = RunPublishCommand(application, Request());
         EXPECT_EQ(outcome.status, PublishOutcome::Status::Published);
         EXPECT_TRUE(outcome.messages.empty());
-        return SheetsOf(Target());
+        return sheet_test::SheetsOf(Target());
     }
 };
 
@@ -148,8 +114,8 @@ TEST_F(DrawingOnPaper, EverythingOfTheSampleDrawingIsOnItsPaper)
     }
     // The first sheet uses every kind of drawable the publisher writes.
     for (WT_Object::WT_ID kind :
-         {WT_Object::Polyline_ID, WT_Object::Polygon_ID, WT_Object::Outline_Ellipse_ID,
-          WT_Object::Filled_Ellipse_ID, WT_Object::Text_ID})
+         {WT_Object::Polyline_ID, WT_Object::Polygon_ID, WT_Object::Contour_Set_ID,
+          WT_Object::Outline_Ellipse_ID, WT_Object::Filled_Ellipse_ID, WT_Object::Text_ID})
         EXPECT_GT(sheets[0].Count(kind), 0u) << "kind " << kind;
     // Every text of the sample is there, each dimension's once.
     EXPECT_EQ(sheets[0].Texts(u"NOTES: ").size(), 1u);
@@ -171,9 +137,11 @@ TEST_F(DrawingOnPaper, TurnedAndScaledViewsWithJustifiedNotesStayOnThePaper)
         EXPECT_EQ(sheets[i].end, WT_Result_End_Of_Stream);
         ExpectAllOnPaper(sheets[i], "sheet " + std::to_string(i + 1));
     }
-    // Three solid hatches on the first sheet (one with a hole), two on the
-    // second; symbols drawn for the codes; three-line notes whole.
+    // Three solid hatches on the first sheet (one with a hole, drawn as one
+    // area), two on the second; symbols drawn for the codes; three-line
+    // notes whole.
     EXPECT_EQ(sheets[0].Count(WT_Object::Polygon_ID) >= 3u, true);
+    EXPECT_EQ(sheets[0].Count(WT_Object::Contour_Set_ID), 1u);
     std::size_t hatches = 0;
     for (const Item& polygon : sheets[1].Of(WT_Object::Polygon_ID))
         hatches += polygon.colour != WT_RGBA32(0, 0, 0, 255);
