@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
+#include <utility>
 
 namespace Omvi
 {
@@ -277,17 +279,60 @@ void PictPicture::readColorTable(PictCursor& cursor, PictRasterRecord& record) c
     }
 }
 
-void PictPicture::stepOverRows(PictCursor& cursor, const PictRasterRecord& record) const
+namespace
+{
+
+// Whether every stored row of the record passes `check`; `cursor` ends
+// after the rows when they do.
+bool rowsPass(PictCursor& cursor, const PictRasterRecord& record, PictRowCheck check)
+{
+    const PictRowLayout layout(record);
+    if (!layout.valid())
+        return false;
+    std::vector<std::uint8_t> row(std::max<std::size_t>(layout.unpackedBytes(), 1));
+    try
+    {
+        for (std::int32_t r = 0; r < record.bounds.height(); ++r)
+            if (!layout.readRow(cursor, row.data(), check))
+                return false;
+    }
+    catch (const PictOverrun&)
+    {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void PictPicture::stepOverRows(PictCursor& cursor, PictRasterRecord& record) const
 {
     if (record.bounds.width() < 0 || record.bounds.height() < 0)
         throw PictOverrun{};
+    // Writers near the 250-byte limit do not all agree with the row bytes
+    // on how wide a packed row's length is, and a writer keeps to one
+    // width through an image. The width whose every row unpacks exactly is
+    // taken, the rule's first; failing both, the rule's if its rows still
+    // yield their pixels (a writer's surplus bytes are dropped). Each trial
+    // reads the rows once.
     const PictRowLayout layout(record);
-    if (!layout.valid())
-        throw PictOverrun{};
-    std::vector<std::uint8_t> row(std::max<std::size_t>(layout.unpackedBytes(), 1));
-    for (std::int32_t r = 0; r < record.bounds.height(); ++r)
-        if (!layout.readRow(cursor, row.data()))
-            throw PictOverrun{};
+    const std::pair<bool, PictRowCheck> trials[] = {{false, PictRowCheck::kExact},
+                                                    {true, PictRowCheck::kExact},
+                                                    {false, PictRowCheck::kEnough}};
+    for (std::size_t i = 0; i < std::size(trials); ++i)
+    {
+        // Unpacked rows have no length to be wrong about.
+        if (i > 0 && !layout.packed())
+            break;
+        record.otherLengthWidth = trials[i].first;
+        PictCursor trial = cursor;
+        if (rowsPass(trial, record, trials[i].second))
+        {
+            cursor = trial;
+            return;
+        }
+    }
+    throw PictOverrun{};
 }
 
 void PictPicture::readBits(PictCursor& cursor, bool withRegion)

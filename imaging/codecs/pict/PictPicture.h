@@ -62,8 +62,9 @@ private:
     void readPixelPattern(PictCursor& cursor);
     void readPixMap(PictCursor& cursor, PictRasterRecord& record) const;
     void readColorTable(PictCursor& cursor, PictRasterRecord& record) const;
-    // Checks every stored row of the record and steps over them.
-    void stepOverRows(PictCursor& cursor, const PictRasterRecord& record) const;
+    // Checks every stored row of the record and steps over them, settling
+    // the width of the packed rows' length prefixes.
+    void stepOverRows(PictCursor& cursor, PictRasterRecord& record) const;
     void addRecord(PictRasterRecord record);
     void settleOutput();
     void renderRecord(const PictRasterRecord& record);

@@ -52,11 +52,12 @@ PictColor readPictColor(PictCursor& cursor)
 }
 
 std::int64_t unpackPictBits(const std::uint8_t* packed, std::size_t length, std::int32_t itemBytes,
-                            std::uint8_t* out, std::size_t capacity)
+                            std::uint8_t* out, std::size_t capacity, std::size_t* whole)
 {
     const std::size_t item = static_cast<std::size_t>(itemBytes);
     std::size_t in = 0;
     std::size_t produced = 0;
+    std::size_t total = 0;
     while (in < length)
     {
         const std::uint8_t flag = packed[in++];
@@ -69,6 +70,7 @@ std::int64_t unpackPictBits(const std::uint8_t* packed, std::size_t length, std:
             if (kept > 0)
                 std::memcpy(out + produced, packed + in, kept);
             produced += kept;
+            total += bytes;
             in += bytes;
         }
         else
@@ -81,9 +83,12 @@ std::int64_t unpackPictBits(const std::uint8_t* packed, std::size_t length, std:
                 std::memcpy(out + produced, packed + in, item);
                 produced += item;
             }
+            total += repeats * item;
             in += item;
         }
     }
+    if (whole != nullptr)
+        *whole = total;
     return static_cast<std::int64_t>(produced);
 }
 
@@ -118,7 +123,7 @@ PictRowLayout::PictRowLayout(const PictRasterRecord& record)
         rowBytes = neededBytes_;
     storedBytes_ = rowBytes;
     packed_ = rowBytes >= kSmallestPackedRow && record.packType != kPackNone;
-    wideLength_ = rowBytes > kLargestShortLengthRow;
+    wideLength_ = (rowBytes > kLargestShortLengthRow) != record.otherLengthWidth;
 
     if (pixelSize_ == 32)
     {
@@ -149,7 +154,7 @@ PictRowLayout::PictRowLayout(const PictRasterRecord& record)
     unpackedBytes_ = std::max(neededBytes_, packed_ ? neededBytes_ : storedBytes_);
 }
 
-bool PictRowLayout::readRow(PictCursor& cursor, std::uint8_t* row) const
+bool PictRowLayout::readRow(PictCursor& cursor, std::uint8_t* row, PictRowCheck check) const
 {
     if (!packed_)
     {
@@ -161,8 +166,12 @@ bool PictRowLayout::readRow(PictCursor& cursor, std::uint8_t* row) const
     const std::size_t length = wideLength_ ? cursor.u16() : cursor.u8();
     const std::uint8_t* packed = cursor.take(length);
     std::memset(row, 0, unpackedBytes_);
-    const std::int64_t produced = unpackPictBits(packed, length, itemBytes_, row, unpackedBytes_);
-    return produced >= 0 && static_cast<std::size_t>(produced) >= neededBytes_;
+    std::size_t whole = 0;
+    const std::int64_t produced =
+        unpackPictBits(packed, length, itemBytes_, row, unpackedBytes_, &whole);
+    if (produced < 0 || static_cast<std::size_t>(produced) < neededBytes_)
+        return false;
+    return check == PictRowCheck::kEnough || whole <= std::max(storedBytes_, neededBytes_);
 }
 
 std::uint8_t PictRowLayout::index(const std::uint8_t* row, std::int32_t column) const

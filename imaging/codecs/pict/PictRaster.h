@@ -52,6 +52,20 @@ struct PictRasterRecord
     std::int32_t tableCount = 0;
     PictTransferState transfer;
     std::size_t dataOffset = 0; // the first stored row in the file
+    // The packed rows' lengths are of the other width than the row bytes
+    // call for (8 bits past 250 row bytes, 16 bits up to it), as some
+    // writers store them near that limit.
+    bool otherLengthWidth = false;
+};
+
+// How strictly a packed row is judged.
+enum class PictRowCheck
+{
+    // The row yields at least the bytes its pixels need (surplus dropped).
+    kEnough,
+    // Also: its data unpacks to its end, to no more than the stored row
+    // length. A length prefix of the wrong width makes a row fail this.
+    kExact
 };
 
 // How the rows of one record are stored and unpacked.
@@ -66,10 +80,13 @@ public:
     // Bytes of one row once unpacked (the buffer readRow fills).
     std::size_t unpackedBytes() const { return unpackedBytes_; }
 
+    bool packed() const { return packed_; }
+
     // Unpacks the next stored row at `cursor` into `row` (unpackedBytes
     // long). Raises PictOverrun when the row reaches past the file; false
-    // when it yields fewer bytes than the row's pixels need.
-    bool readRow(PictCursor& cursor, std::uint8_t* row) const;
+    // when it does not pass `check`.
+    bool readRow(PictCursor& cursor, std::uint8_t* row,
+                 PictRowCheck check = PictRowCheck::kEnough) const;
 
     // The colour of pixel `column` of an unpacked row.
     PictColor pixel(const PictRasterRecord& record, const std::uint8_t* row,
@@ -104,8 +121,8 @@ private:
 // items, one of 128 or more repeats the next item 257 - n times; an item is
 // `itemBytes` bytes. Output beyond `capacity` is dropped. Answers the bytes
 // the data unpacks to (up to `capacity`), or -1 when the data ends inside a
-// run.
+// run; `whole`, when given, receives the bytes it unpacks to uncut.
 std::int64_t unpackPictBits(const std::uint8_t* packed, std::size_t length, std::int32_t itemBytes,
-                            std::uint8_t* out, std::size_t capacity);
+                            std::uint8_t* out, std::size_t capacity, std::size_t* whole = nullptr);
 
 } // namespace Omvi

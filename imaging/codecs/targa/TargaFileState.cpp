@@ -114,9 +114,14 @@ TargaFileState::TargaFileState(std::shared_ptr<const CodecFile> source) : file(s
         alpha = extension[494] == kAttributesAlpha;
     }
 
-    // Colour-mapped and grey pixels are single bytes; true colour takes
-    // two to four.
-    const bool depthFits = kind == 1 ? bytesPerPixel >= 2 && bytesPerPixel <= 4 : bytesPerPixel == 1 && storedBits == 8;
+    // Colour-mapped pixels are single bytes; grey ones one byte, or two
+    // with the second an alpha (as grey images with transparency are
+    // written); true colour takes two to four.
+    bool depthFits = bytesPerPixel == 1 && storedBits == 8;
+    if (kind == 1)
+        depthFits = bytesPerPixel >= 2 && bytesPerPixel <= 4;
+    else if (kind == 3)
+        depthFits = depthFits || storedBits == 16;
     const bool rowsPresent = runLength || (bytesPerRow <= (file->size() - pixelOffset) / std::max(height, 1) &&
                                            pixelOffset <= file->size());
     decodable = kind != 0 && width >= 1 && height >= 1 && depthFits && mapRead && rowsPresent;

@@ -83,6 +83,7 @@ int probeTarga(const std::string& nativePath, std::string* kind)
             (mapEntrySize % 8 != 0 && mapEntrySize != 15))
             return ImageFormatCodec::kNotThisFormat;
         const bool plausible = ((imageType == 1 || imageType == 3) && bytesPerPixel == 1) ||
+                               (imageType == 3 && header[16] == 16) ||
                                (imageType == 2 && bytesPerPixel > 1);
         if (!plausible)
             return ImageFormatCodec::kNotThisFormat;
@@ -94,12 +95,13 @@ int probeTarga(const std::string& nativePath, std::string* kind)
     }
     if (bytesPerPixel < 1 || bytesPerPixel > 4)
         return variant("Targa of " + bits);
-    // The depth must suit the type: single bytes for colour-mapped and grey
-    // pixels, two to four for true colour; a colour map of known entries.
+    // The depth must suit the type: single bytes for colour-mapped pixels,
+    // one or two for grey ones (grey and alpha), two to four for true
+    // colour; a colour map of known entries.
     if (imageType == 2)
         return bytesPerPixel > 1 ? ImageFormatCodec::kRecognised : variant("true-colour Targa of " + bits);
     if (imageType == 3)
-        return depth == 8 ? ImageFormatCodec::kRecognised : variant("grey Targa of " + bits);
+        return depth == 8 || header[16] == 16 ? ImageFormatCodec::kRecognised : variant("grey Targa of " + bits);
     if (imageType == 1)
     {
         if (depth != 8)

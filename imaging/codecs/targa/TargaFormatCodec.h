@@ -29,7 +29,7 @@ protected:
     // The file test of the header (and of the version-2 footer when there
     // is one).
     int probePath(const std::string& nativePath) const override;
-    // "Targa with interleaved rows", "grey Targa of 16 bits a pixel" ...
+    // "Targa with interleaved rows", "grey Targa of 24 bits a pixel" ...
     std::string describeVariant(const std::string& nativePath) const override;
     ReadImageFileInterface* newReader(const FileSpecifier& file,
                                       std::unique_ptr<CorrelationPropertySetIterator> correlations) const override;

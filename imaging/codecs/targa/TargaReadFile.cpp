@@ -66,6 +66,8 @@ int TargaReadFileFrame::sampleKind() const
 
 int TargaReadFileFrame::bitsPerPixel() const
 {
+    if (state_->kind == 3 && state_->storedBits == 16)
+        return 8;  // grey with alpha delivers its grey byte alone
     return state_->storedBits == 15 || state_->storedBits == 16 ? 24 : state_->storedBits;
 }
 

@@ -47,7 +47,8 @@ public:
     int dataModelKind() const override;
     // 3 (32-bit pixels) for true colour, 1 (bytes) otherwise.
     int sampleKind() const override;
-    // The stored depth, 15 and 16 reported as 24.
+    // The stored depth, 15 and 16 reported as 24 (grey with alpha
+    // as 8, the grey it delivers).
     int bitsPerPixel() const override;
     int getOrientation() const override;
     int paletteCount() const override;

@@ -162,7 +162,16 @@ void TargaRowIterator::convertRow()
     const std::uint8_t* in = stored_.data();
     if (state_->kind != 1)
     {
-        std::memcpy(out, in, static_cast<std::size_t>(width));
+        if (state_->bytesPerPixel == 1)
+        {
+            std::memcpy(out, in, static_cast<std::size_t>(width));
+            return;
+        }
+        // Grey with alpha: the grey byte comes first. The alpha is dropped,
+        // as for every grey image with alpha the library reads: grey rows
+        // are one byte a pixel.
+        for (std::int32_t x = 0; x < width; ++x)
+            out[x] = in[2 * x];
         return;
     }
     switch (state_->bytesPerPixel)

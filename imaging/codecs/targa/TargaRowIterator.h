@@ -1,9 +1,10 @@
 #pragma once
 // Delivers the rows of a Targa file in file order (the frame's orientation
 // tells where row 0 lies): one byte a pixel for colour-mapped and grey
-// files, 32-bit pixels red, green, blue, alpha for true colour (alpha 255
-// unless the file says its fourth byte is alpha). Run-length data is
-// decoded as one stream, so a packet may run on into the next row.
+// files (the grey level alone where grey pixels carry alpha), 32-bit pixels
+// red, green, blue, alpha for true colour (alpha 255 unless the file says
+// its fourth byte is alpha). Run-length data is decoded as one stream, so a
+// packet may run on into the next row.
 #include "imaging/DataBuffer.h"
 #include "imaging/pipeline/RowIteratorInterface.h"
 

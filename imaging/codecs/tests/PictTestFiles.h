@@ -80,6 +80,7 @@ struct PictRasterSpec
     bool deviceTable = false;
     std::vector<PictRgb> table;
     std::vector<int> tableValues; // the value of each entry (its position when empty)
+    int lengthBytes = 0;          // of each packed row's length; 0: 2 past 250 row bytes, else 1
     // Each row as it is stored once unpacked (rowBytes long for chunky and
     // indexed rows; the component runs for planar 32-bit rows).
     std::vector<Bytes> rows;
@@ -253,7 +254,7 @@ private:
                 continue;
             }
             const Bytes packedRow = pictPackBits(row, spec.pixelSize == 16 ? 2 : 1);
-            if (rowBytes > 250)
+            if (spec.lengthBytes == 2 || (spec.lengthBytes == 0 && rowBytes > 250))
                 u16(static_cast<std::uint32_t>(packedRow.size()));
             else
                 u8(static_cast<std::uint32_t>(packedRow.size()));

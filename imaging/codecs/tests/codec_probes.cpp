@@ -224,10 +224,10 @@ TEST(CodecProbes, TargaWithAndWithoutFooter)
     EXPECT_EQ(probe(codec, OmviTest::targaFile(2, 24, 0, false, 0x40)), ImageFormatCodec::kUnsupportedVariant);
     EXPECT_EQ(probe(codec, OmviTest::targaFile(2, 40)), ImageFormatCodec::kNotThisFormat);
     // ...with one the file is taken as a Targa file and judged.
-    // True colour of one byte a pixel cannot be decoded; grey and
-    // colour-mapped files need single-byte pixels.
+    // True colour of one byte a pixel cannot be decoded; colour-mapped
+    // files need single-byte pixels, grey ones one byte or grey and alpha.
     EXPECT_EQ(probe(codec, OmviTest::targaFile(2, 8, 0, true)), ImageFormatCodec::kUnsupportedVariant);
-    EXPECT_EQ(probe(codec, OmviTest::targaFile(3, 16, 0, true)), ImageFormatCodec::kUnsupportedVariant);
+    EXPECT_EQ(probe(codec, OmviTest::targaFile(3, 24, 0, true)), ImageFormatCodec::kUnsupportedVariant);
     EXPECT_EQ(probe(codec, OmviTest::targaFile(1, 16, 256, true)), ImageFormatCodec::kUnsupportedVariant);
     EXPECT_EQ(probe(codec, OmviTest::targaFile(3, 8, 0, true)), ImageFormatCodec::kRecognised);
     EXPECT_EQ(probe(codec, OmviTest::targaFile(1, 8, 0, true)), ImageFormatCodec::kUnsupportedVariant);
@@ -294,7 +294,7 @@ TEST(CodecProbes, UnsupportedVariantsSayWhichKindTheyAre)
 
     TargaFormatCodec targa;
     EXPECT_EQ(kind(targa, OmviTest::targaFile(2, 24, 0, false, 0x40)), "Targa with interleaved rows");
-    EXPECT_EQ(kind(targa, OmviTest::targaFile(3, 16, 0, true)), "grey Targa of 16 bits a pixel");
+    EXPECT_EQ(kind(targa, OmviTest::targaFile(3, 24, 0, true)), "grey Targa of 24 bits a pixel");
     EXPECT_EQ(kind(targa, OmviTest::targaFile(1, 8, 300, true)), "colour-mapped Targa of 300 map entries");
     EXPECT_EQ(kind(targa, OmviTest::targaFile(4, 8, 0, true)), "Targa of image type 4");
 

@@ -108,6 +108,40 @@ TEST(PictReader, NarrowRowsAreStoredUnpackedAndWideOnesCarrySixteenBitLengths)
     }
 }
 
+TEST(PictReader, PackedLengthsOfTheOtherWidthAreReadUnlessNeitherWidthParses)
+{
+    // Palette rows of 230 bytes with 16-bit lengths, 16-bit pixels in rows
+    // of 200 bytes likewise, 32-bit rows of 256 bytes with 8-bit lengths;
+    // no two neighbours alike, so that rows pack long.
+    Bytes indices;
+    for (int i = 0; i < 230 * 6; ++i)
+        indices.push_back(static_cast<std::uint8_t>((i + i / 230) % 6));
+    PictRasterSpec palette = indexedSpec(indices, 230, 6, 8, sixColours());
+    PictRasterSpec sixteen = directSpec(noiseImage(100, 5, 3, 3));
+    sixteen.pixelSize = 16;
+    sixteen.packType = 3;
+    sixteen.rowBytes = 200;
+    for (Bytes& row : sixteen.rows)
+        row.resize(200);
+    PictRasterSpec direct = directSpec(noiseImage(64, 30, 3, 4));
+    for (PictRasterSpec* spec : {&palette, &sixteen, &direct})
+    {
+        SCOPED_TRACE(spec->pixelSize);
+        const PictBox frame{0, 0, spec->bounds.bottom, spec->bounds.right};
+        const auto picture = [&] {
+            PictBuilder builder(2, frame);
+            return (spec->pixelSize > 8 ? builder.directBits(*spec) : builder.bits(*spec)).finish();
+        };
+        const TestImage byRule = decodePict(picture());
+        ASSERT_GT(byRule.width, 0);
+        spec->lengthBytes = spec->rowBytes > 250 ? 1 : 2;
+        EXPECT_EQ(decodePict(picture()), byRule);
+        // A row cut short parses with neither width.
+        spec->rows[2].resize(spec->rows[2].size() / 2);
+        EXPECT_EQ(decodePict(picture()).width, 0);
+    }
+}
+
 TEST(PictReader, SixteenBitPixelsMoveEachChannelToItsTopBits)
 {
     PictRasterSpec spec;

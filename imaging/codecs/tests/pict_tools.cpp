@@ -273,3 +273,50 @@ TEST(PictTools, PicturesWhoseOpcodesStopBeforeTheEndOpcodeAreRefused)
         }
     }
 }
+
+TEST(PictTools, RowsWhosePackedLengthsAreOfTheOtherWidthAreRead)
+{
+    // ImageMagick (and netpbm from 202) write 16-bit lengths on palette
+    // rows of 201 to 250 bytes, ImageMagick 8-bit ones on 32-bit rows of
+    // 252 to 264 bytes; the neighbouring widths keep to the row bytes' rule.
+    OMVI_REQUIRE_TOOL("convert");
+    ScratchFolder folder;
+    // Each picture holds the colours it was made of (quantised ones for
+    // palettes), as ImageMagick also reads them.
+    const auto check = [&](const std::string& name, const std::string& make,
+                           const std::string& source)
+    {
+        SCOPED_TRACE(name);
+        const std::string path = folder.file(name);
+        ASSERT_EQ(runCommand(make + quoted(path) + " 2>/dev/null"), 0) << make;
+        const TestImage expected = fromPnm(runCapture(magick() + " " + quoted(source) + " ppm:-"));
+        const TestImage ours = ourRgb(path);
+        EXPECT_EQ(ours, expected) << firstDifference(ours, expected);
+        // ImageMagick fails on netpbm's picture of 201 pixels alone.
+        const TestImage theirs = magickRgb(path);
+        if (theirs.width > 0)
+        {
+            EXPECT_EQ(ours, theirs) << "ImageMagick: " << firstDifference(ours, theirs);
+        }
+    };
+    for (int width : {200, 201, 202, 226, 250, 251})
+    {
+        const std::string ppm = folder.file("p.ppm");
+        const std::string quantised = folder.file("q.ppm");
+        const TestImage colour = patternImage(width, 9, 3, static_cast<unsigned>(width));
+        ASSERT_TRUE(writeFileBytes(ppm, toPnm(colour)));
+        ASSERT_EQ(runCommand(magick() + " " + quoted(ppm) + " -colors 60 " + quoted(quantised)), 0);
+        const std::string name = std::to_string(width) + ".pict";
+        check("palette" + name, magick() + " " + quoted(quantised) + " -type Palette PICT:", quantised);
+        if (haveTool("ppmtopict"))
+            check("netpbm" + name, "ppmtopict " + quoted(quantised) + " > ", quantised);
+    }
+    for (int width : {62, 63, 64, 66, 67})
+    {
+        const std::string ppm = folder.file("d.ppm");
+        const TestImage colour = patternImage(width, 40, 3, static_cast<unsigned>(width));
+        ASSERT_TRUE(writeFileBytes(ppm, toPnm(colour)));
+        check("direct" + std::to_string(width) + ".pict", magick() + " " + quoted(ppm) + " PICT:",
+              ppm);
+    }
+}

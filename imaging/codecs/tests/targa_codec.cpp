@@ -199,10 +199,11 @@ TEST(TargaReader, PacketsRunAcrossRowsAndShortPacketsToo)
 
 TEST(TargaReader, DepthsThatDoNotSuitTheTypeAndDamagedFiles)
 {
-    // Grey or colour-mapped pixels wider than a byte, or one-byte true
-    // colour: a frame, but no rows, and the probe calls them unsupported.
+    // Colour-mapped pixels wider than a byte, grey ones wider than grey
+    // and alpha, or one-byte true colour: a frame, but no rows, and the
+    // probe calls them unsupported.
     TargaFormatCodec codec;
-    for (const auto& [type, depth] : std::vector<std::pair<int, int>>{{3, 16}, {2, 8}, {1, 16}, {11, 24}})
+    for (const auto& [type, depth] : std::vector<std::pair<int, int>>{{3, 32}, {2, 8}, {1, 16}, {11, 24}})
     {
         TgaSpec spec;
         spec.type = type;

@@ -179,3 +179,43 @@ TEST(TargaTools, ColourMapsOfFifteenBitEntriesWithoutFooterAreRecognised)
     ASSERT_GT(theirs.pixels.size(), 0u);
     EXPECT_EQ(ours, theirs) << firstDifference(ours, theirs);
 }
+
+TEST(TargaTools, GreyWithAlphaOfPilIsReadAsItsGrey)
+{
+    OMVI_REQUIRE_PYTHON_MODULE("PIL", python);
+    ScratchFolder folder;
+    for (const int width : {1, 30, 131})
+        for (const char* compression : {"None", "'tga_rle'"})
+        {
+            // Grey with runs for the packets, under an alpha of its own.
+            const TestImage grey = patternImage(width, 9, 1, 4);
+            const std::string name = "la" + std::to_string(width) + (compression[0] == 'N' ? "" : "_rle");
+            const std::string path = folder.file(name + ".tga");
+            ASSERT_TRUE(writeFileBytes(folder.file("grey.pgm"), toPnm(grey)));
+            ASSERT_TRUE(writeFileBytes(folder.file("alpha.pgm"), toPnm(noiseImage(width, 9, 1, 3))));
+            ASSERT_EQ(runCommand(python + " -c \"from PIL import Image; Image.merge('LA', [Image.open('" +
+                                 folder.file("grey.pgm") + "'), Image.open('" + folder.file("alpha.pgm") +
+                                 "')]).save('" + path + "', compression=" + compression + ")\""),
+                      0);
+            // Pillow ends its files with the footer; the same file without
+            // it must pass the header's test.
+            Bytes bare = readFileBytes(path);
+            ASSERT_GT(bare.size(), 44u);
+            ASSERT_EQ(bare[16], 16);
+            bare.resize(bare.size() - 26);
+            ASSERT_TRUE(writeFileBytes(folder.file(name + "_bare.tga"), bare));
+            for (const std::string& each : {path, folder.file(name + "_bare.tga")})
+            {
+                SCOPED_TRACE(each);
+                int probe = -1;
+                EXPECT_EQ(ourRgb(each, true, &probe), asRgb(grey));
+                EXPECT_EQ(probe, ImageFormatCodec::kRecognised);
+                TargaFormatCodec codec;
+                std::unique_ptr<ReadImageFileInterface> reader(
+                    codec.openForRead(FileSpecifier(AsciiStringBuffer(each), FileSpecifier::kFile)));
+                std::unique_ptr<ReadImageFileFrameInterface> frame(reader->openFrame(0));
+                EXPECT_EQ(frame->dataModelKind(), 3);
+                EXPECT_EQ(frame->bitsPerPixel(), 8);
+            }
+        }
+}
