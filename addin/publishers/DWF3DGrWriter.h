@@ -209,12 +209,12 @@ public:
     // to read it for).
     void GetTexturePath(const std::u16string& name, std::u16string& path);
     // Writes the texture of the file at `path` into `segment`: its image
-    // into the model once per publish, under a name of its own (the
-    // texture names say which images are there and what they are called),
-    // then the texture definition and the colour record naming it. 0 when
-    // written; 1 when there was nothing to write (no path, no publisher, an
-    // image whose size cannot be read), and the face then counts as not
-    // textured.
+    // into the model once per publish, however the path is spelt, under a
+    // name of its own (the texture names say which files' images are there
+    // and what they are called), then the texture definition and the
+    // colour record naming it. 0 when written; 1 when there was nothing to
+    // write (no path, no publisher, an image whose size cannot be read), and
+    // the face then counts as not textured.
     int AddTexture(DWFToolkit::DWFSegment& segment, const std::u16string& path);
     // The name under which the image of `path` goes into the model when no
     // other file of the publish has taken it: its ASCII letters and digits,

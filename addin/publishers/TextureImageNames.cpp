@@ -51,10 +51,20 @@ std::u16string TextureImageNames::FileKey(std::u16string_view path)
     return key;
 }
 
+const std::u16string* TextureImageNames::FindKey(const TextureFileKey& file) const
+{
+    const auto found = byFile_.find(file);
+    return found == byFile_.end() ? nullptr : &found->second;
+}
+
+const std::u16string* TextureImageNames::Find(const TextureFileIdentity& file) const
+{
+    return FindKey(TextureFileKey(file));
+}
+
 const std::u16string* TextureImageNames::Find(const std::u16string& path) const
 {
-    const auto found = byFile_.find(FileKey(path));
-    return found == byFile_.end() ? nullptr : &found->second;
+    return FindKey(TextureFileKey(FileKey(path)));
 }
 
 std::u16string TextureImageNames::Choose(const std::u16string& path)
@@ -82,8 +92,18 @@ std::u16string TextureImageNames::Choose(const std::u16string& path)
     }
 }
 
+void TextureImageNames::AddKey(const TextureFileKey& file, const std::u16string& name)
+{
+    byFile_.emplace(file, name);
+    taken_.insert(name);
+}
+
+void TextureImageNames::Add(const TextureFileIdentity& file, const std::u16string& name)
+{
+    AddKey(TextureFileKey(file), name);
+}
+
 void TextureImageNames::Add(const std::u16string& path, const std::u16string& name)
 {
-    byFile_.emplace(FileKey(path), name);
-    taken_.insert(name);
+    AddKey(TextureFileKey(FileKey(path)), name);
 }

@@ -16,9 +16,13 @@
 // 119; a path of no ASCII letter or digit at all is numbered after
 // "texture" the same way.
 //
-// Paths are told apart as written, except that '\\' and '/' are one
-// separator, repeated separators count once and "." components none, as
-// the file system takes them: those spellings are one file.
+// Files are told apart by what they are (TextureFileIdentity.h): every
+// spelling of a path to one file, through links too, finds the one image.
+// A file known only by its path is told apart by the path as written,
+// except that '\\' and '/' are one separator, repeated separators count
+// once and "." components none.
+#include "addin/texture/TextureFileIdentity.h"
+
 #include <cstddef>
 #include <map>
 #include <set>
@@ -33,13 +37,16 @@ public:
     // The ASCII letters and digits of `path`, the last kMaxLength of them.
     static std::u16string PreferredName(std::u16string_view path);
 
-    // The name of the image of `path` when it is in the model; null when
-    // it is not.
+    // The name of the image of the file when it is in the model; null
+    // when it is not.
+    const std::u16string* Find(const TextureFileIdentity& file) const;
+    // The same for a file known only by its path.
     const std::u16string* Find(const std::u16string& path) const;
     // A name for the image of `path`, which is not in the model: one that
     // no image of this publish has. It is not taken until Add.
     std::u16string Choose(const std::u16string& path);
-    // The image of `path` went into the model under `name` (from Choose).
+    // The image of the file went into the model under `name` (from Choose).
+    void Add(const TextureFileIdentity& file, const std::u16string& name);
     void Add(const std::u16string& path, const std::u16string& name);
 
     std::size_t size() const { return byFile_.size(); }
@@ -47,7 +54,10 @@ public:
 private:
     static std::u16string FileKey(std::u16string_view path);
 
-    std::map<std::u16string, std::u16string> byFile_; // file key -> name
+    const std::u16string* FindKey(const TextureFileKey& file) const;
+    void AddKey(const TextureFileKey& file, const std::u16string& name);
+
+    std::map<TextureFileKey, std::u16string> byFile_; // file -> name
     std::set<std::u16string> taken_;
     // The number to try next after a preferred name, so that many files of
     // one preferred name are numbered without trying every number again.

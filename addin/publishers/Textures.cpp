@@ -5,20 +5,24 @@
 // An image goes into the model once per publish, under a name no other
 // file's image has: the texture names that the writers hand on hold the
 // files whose images were added and their names, and a file enters them
-// only once its image is in the model. A texture whose file cannot be
-// converted or read is no texture at all: nothing of it is written, and the
-// face keeps its colour.
+// only once its image is in the model. A file is the file it is, however
+// the document spells its path (TextureFileIdentity.h). A texture whose
+// file cannot be converted or read is no texture at all: nothing of it is
+// written, and the face keeps its colour.
 #include "addin/publishers/DWF3DGrWriter.h"
 
 #include "addin/ErrorReport.h"
 #include "addin/publishers/DWF3DPublisher.h"
 #include "addin/publishers/GeometryWriterSupport.h"
 #include "addin/publishers/MaterialDatabaseReader.h"
+#include "addin/texture/TextureFileIdentity.h"
 #include "addin/texture/TextureImageConverter.h"
 #include "dwf/publisher/Texture.h"
 #include "dwf/publisher/model/Model.h"
 #include "dwf/w3dtk/records/texture.h"
 #include "dwfcore/FileInputStream.h"
+#include "dwfcore/RegularFile.h"
+#include "dwfcore/StreamFileDescriptor.h"
 #include "host/Component.h"
 #include "host/Document.h"
 #include "host/Geometry.h"
@@ -29,6 +33,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <optional>
 #include <string>
@@ -120,6 +125,29 @@ std::string Narrow(const std::u16string& text)
 {
     return std::string(text.begin(), text.end());
 }
+
+// The texture file at `path` opened for the package, and which file it is:
+// the one whose bytes the package then reads. Null when it cannot be
+// opened (and `identity` none); a stream without identity when the system
+// cannot say which file it is.
+std::unique_ptr<DWFCore::DWFInputStream>
+OpenIdentified(const std::u16string& path, std::optional<TextureFileIdentity>& identity)
+{
+    identity.reset();
+    // The file layer takes paths as the system writes them.
+    const std::u16string name = platform::path::normalized(path);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> handle(
+        DWFCore::openRegularFileStream(platform::path::toNative(name)), &std::fclose);
+    if (!handle)
+        return nullptr;
+    identity = IdentifyOpenFile(::fileno(handle.get()));
+    auto descriptor = std::make_unique<DWFCore::DWFStreamFileDescriptor>(
+        DWFCore::DWFFile(DWFCore::DWFString(name)), "rb", handle.get());
+    handle.release();
+    auto stream = std::make_unique<DWFCore::DWFFileInputStream>();
+    stream->attach(descriptor.release(), true);
+    return stream;
+}
 } // namespace
 
 std::u16string CDWF3DGrWriter::GetToolboxFolder()
@@ -175,13 +203,14 @@ void CDWF3DGrWriter::GetTexturePath(const std::u16string& name, std::u16string& 
     // converter) leaves no texture. Many faces can share a texture that
     // fails: it is tried, and reported, once per publish.
     TextureOutputFolder& folder = publisher_->GetTextureFolder();
-    if (folder.failedBefore(file))
+    const HeldTextureFile source(file);
+    if (folder.failedBefore(source.key()))
         return;
     bool converted = false;
     const std::u16string jpeg = converter.ConvertTextureImage(file, &converted);
     if (!converted)
     {
-        folder.rememberFailure(file);
+        folder.rememberFailure(source.key());
         return;
     }
     textureKind_ = 1;
@@ -206,15 +235,20 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
         faceTextured_ = false;
         return 1;
     }
-    const std::u16string* known = textureNames_.Find(path);
+    // Looked up by the file it is, not by the spelling of its path: opened
+    // first, so that the file looked up is the one the package reads.
+    std::optional<TextureFileIdentity> identity;
+    std::unique_ptr<DWFCore::DWFInputStream> stream = OpenIdentified(path, identity);
+    const std::u16string* known =
+        identity ? textureNames_.Find(*identity) : textureNames_.Find(path);
     const std::u16string imageName = known ? *known : textureNames_.Choose(path);
     const std::string textureName = Narrow(imageName) + kTextureSuffix;
 
     if (!known)
     {
-        // The file layer takes paths as the system writes them.
-        std::unique_ptr<DWFCore::DWFInputStream> stream =
-            CDocumentPublisher::OpenForReading(platform::path::normalized(path));
+        // One that cannot be opened says why.
+        if (!stream)
+            stream = CDocumentPublisher::OpenForReading(platform::path::normalized(path));
         const bool jpeg = textureKind_ == 1;
         auto texture = std::make_unique<DWFToolkit::DWFTexture>(
             DWFCore::DWFString(imageName),
@@ -222,7 +256,10 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
             height);
         texture->setInputStream(stream.release(), true);
         publisher_->GetModel()->addResource(texture.release());
-        textureNames_.Add(path, imageName);
+        if (identity)
+            textureNames_.Add(*identity, imageName);
+        else
+            textureNames_.Add(path, imageName);
     }
 
     TK_Texture& definition = segment.getTextureHandler();

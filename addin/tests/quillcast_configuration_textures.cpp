@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cctype>
 #include <map>
 #include <set>
 #include <sstream>
@@ -281,6 +282,93 @@ TEST_F(QuillcastConfigurationTextures, FilesWhoseImageNamesWouldClashAreEachThei
             EXPECT_NEAR(found[channel], made[channel], 8) << channel;
     }
     EXPECT_EQ(package.textureImages[2], package.textureImages[0]);
+}
+
+TEST_F(QuillcastConfigurationTextures, OneFileIsOneImageWhateverItsPathsSpelling)
+{
+    // A BMP (converted), a PNG and a PNG in a folder reached through a
+    // symbolic link, each named in several ways; a hard link is the same
+    // file again, and a copy of the PNG's bytes is a file of its own.
+    ASSERT_EQ(::mkdir((root_ + "/textures/real").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink("real", (root_ + "/textures/alias").c_str()), 0);
+    const std::string bmp = Image("w.bmp", "red");
+    const std::string png = Image("w.png", "blue");
+    const std::string linked = Image("real/v.png", "lime");
+    ASSERT_EQ(::link(png.c_str(), (root_ + "/textures/hard.png").c_str()), 0);
+    ASSERT_EQ(RunCommand("cp " + Quoted(png) + " " + Quoted(root_ + "/textures/copy.png")), 0);
+    // Each face's file as the document names it (relative to its folder),
+    // and the image file whose colour it must show.
+    const std::vector<std::pair<std::string, std::string>> faces = {
+        {"textures/w.bmp", bmp},
+        {"./textures/w.bmp", bmp},
+        {"textures//w.bmp", bmp},
+        {"textures/w.png", png},
+        {"textures/../textures/w.png", png},
+        {root_ + "/textures/./w.png", png},
+        {"textures/hard.png", png},
+        {"textures/real/v.png", linked},
+        {"textures/alias/v.png", linked},
+        {"textures/copy.png", png},
+    };
+    std::string xml = "<host-document><document type=\"1\" title=\"crate.PRT\">"
+                      "<configuration name=\"Default\" current=\"1\"/><body>";
+    for (const auto& face : faces)
+        xml += std::string("<face triangles=\"1\">") + kTriangle + Texture("Default", face.first) +
+               "</face>";
+    xml += "</body></document></host-document>";
+    Publish("crate.xml", xml);
+
+    const model_package::ModelPackage package =
+        model_package::ReadModelPackage(Target(), "", root_ + "/read");
+    std::map<std::string, std::string> stored; // image name -> extracted entry
+    for (const model_package::Resource& resource : package.withRole("texture"))
+        stored[resource.title] = resource.file;
+    // The BMP's JPEG, the PNG, the linked PNG and the copy: each stored
+    // once, and the W3D stream holds one image of each.
+    EXPECT_EQ(stored.size(), 4u);
+    EXPECT_EQ(package.withRole("texture").size(), 4u);
+    EXPECT_EQ(std::set<std::string>(package.images.begin(), package.images.end()).size(), 4u);
+    ASSERT_EQ(package.textureImages.size(), faces.size());
+    for (std::size_t i = 0; i < faces.size(); ++i)
+    {
+        SCOPED_TRACE(faces[i].first);
+        const std::string& image = package.textureImages[i];
+        ASSERT_EQ(stored.count(image), 1u);
+        const std::array<int, 3> found = Colour(stored[image]), made = Colour(faces[i].second);
+        for (int channel = 0; channel < 3; ++channel)
+            EXPECT_NEAR(found[channel], made[channel], 8) << channel;
+    }
+    const std::vector<std::string>& used = package.textureImages;
+    for (std::size_t i : {1u, 2u})
+        EXPECT_EQ(used[i], used[0]) << faces[i].first;
+    for (std::size_t i : {4u, 5u, 6u})
+        EXPECT_EQ(used[i], used[3]) << faces[i].first;
+    EXPECT_EQ(used[8], used[7]);
+    EXPECT_NE(used[9], used[3]);
+    // The image keeps the name its first spelling gives it: the path's
+    // letters and digits.
+    std::string first;
+    for (char c : root_ + "/textures/w.png")
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            first += c;
+    EXPECT_EQ(used[3], first.substr(first.size() > 119 ? first.size() - 119 : 0));
+
+    // A file that cannot be converted is said once, however it is spelt; a
+    // missing one is left out with its reason.
+    ASSERT_EQ(RunCommand("printf 'not a picture' > " + Quoted(root_ + "/textures/bad.bmp")), 0);
+    std::string broken = "<host-document><document type=\"1\" title=\"bin.PRT\">"
+                         "<configuration name=\"Default\" current=\"1\"/><body>";
+    for (const char* file : {"textures/bad.bmp", "./textures/bad.bmp", "textures/gone.bmp"})
+        broken += std::string("<face triangles=\"1\">") + kTriangle + Texture("Default", file) +
+                  "</face>";
+    broken += "</body></document></host-document>";
+    std::string errors;
+    EXPECT_EQ(Quillcast("publish " + Quoted(Document("bin.xml", broken)) + " -o " +
+                            Quoted(root_ + "/bin.dwf"),
+                        errors),
+              3);
+    EXPECT_EQ(Occurrences(errors, "bad.bmp: the texture image is in no format"), 1u) << errors;
+    EXPECT_EQ(Occurrences(errors, "gone.bmp': No such file or directory"), 1u) << errors;
 }
 
 } // namespace

@@ -493,6 +493,56 @@ TEST_F(TextureConversionTest, TexturesOfOneNameFromTwoFoldersStayApart)
     EXPECT_EQ(JpegFileAsRgb(second.path()).width, 12);
 }
 
+TEST_F(TextureConversionTest, ASourceIsKnownByTheFileItIsNotByItsPath)
+{
+    ::mkdir((sources_ + "/real").c_str(), 0700);
+    ASSERT_EQ(::symlink("real", (sources_ + "/alias").c_str()), 0);
+    const std::string source = Source("real/tex.bmp", PatternBmp(10, 10, 0, 1));
+    const Outcome first = Convert(source);
+    ASSERT_TRUE(first.converted) << platform::path::toNative(first.failure);
+    // Other spellings of the one file find its conversion.
+    for (const std::string& spelling :
+         {sources_ + "/real/./tex.bmp", sources_ + "//real//tex.bmp",
+          sources_ + "/real/../real/tex.bmp", sources_ + "/alias/tex.bmp"})
+    {
+        SCOPED_TRACE(spelling);
+        const Outcome again = Convert(spelling);
+        EXPECT_TRUE(again.converted);
+        EXPECT_TRUE(again.details.reused);
+        EXPECT_EQ(again.result, first.result);
+    }
+
+    // Another file put in its place is another texture: converted anew,
+    // with its own pixels.
+    const std::string other = Source("other.bmp", PatternBmp(12, 6, 0, 2));
+    ASSERT_EQ(::rename(other.c_str(), source.c_str()), 0);
+    const Outcome replaced = Convert(sources_ + "/alias/tex.bmp");
+    ASSERT_TRUE(replaced.converted);
+    EXPECT_FALSE(replaced.details.reused);
+    EXPECT_NE(replaced.result, first.result);
+    EXPECT_EQ(JpegFileAsRgb(replaced.path()).width, 12);
+    EXPECT_EQ(JpegFileAsRgb(first.path()).width, 10);
+
+    // A texture taken as it is that cannot be read is read, and reported,
+    // once whatever the spelling; a missing one is known by its spelling.
+    const std::string notes = Source("real/notes.png", Bytes{'h', 'e', 'l', 'l', 'o', '\n'});
+    const std::size_t boxes = BoxesShown();
+    for (const std::string& spelling : {notes, sources_ + "/alias/notes.png"})
+    {
+        TextureImageConverter converter(*folder_);
+        EXPECT_EQ(converter.ReadTextureImage(platform::path::fromNative(spelling)),
+                  TextureFileFormat::Unreadable);
+    }
+    EXPECT_EQ(BoxesShown(), boxes + 1);
+    for (const std::string& spelling : {sources_ + "/gone.png", sources_ + "/./gone.png"})
+    {
+        TextureImageConverter converter(*folder_);
+        EXPECT_EQ(converter.ReadTextureImage(platform::path::fromNative(spelling)),
+                  TextureFileFormat::Unreadable);
+    }
+    EXPECT_EQ(BoxesShown(), boxes + 3);
+}
+
 TEST_F(TextureConversionTest, AW2DFailureEndsTheConversion)
 {
     // A folder where the output file would go: the W2D stream cannot be

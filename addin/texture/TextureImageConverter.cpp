@@ -2,6 +2,7 @@
 
 #include "addin/ErrorReport.h"
 #include "addin/texture/TextureBstr.h"
+#include "addin/texture/TextureFileIdentity.h"
 #include "addin/texture/TextureFrameSelection.h"
 #include "addin/texture/TextureImagingSession.h"
 #include "addin/texture/TextureJpegEncoder.h"
@@ -395,7 +396,8 @@ std::u16string TextureImageConverter::ConvertTextureImage(const std::u16string& 
 
 TextureFileFormat TextureImageConverter::ReadTextureImage(const std::u16string& path)
 {
-    if (const TextureOutputFolder::Reading* earlier = folder_.readBefore(path))
+    const HeldTextureFile source(path);
+    if (const TextureOutputFolder::Reading* earlier = folder_.readBefore(source.key()))
     {
         failure_ = earlier->failure;
         details_ = {};
@@ -405,7 +407,10 @@ TextureFileFormat TextureImageConverter::ReadTextureImage(const std::u16string& 
     TextureFileFormat format = TextureFileFormat::Unreadable;
     if (!attempt(path, [&] { format = read(path); }))
         format = TextureFileFormat::Unreadable;
-    folder_.rememberRead(path, {format, failure_});
+    // What was read of a file replaced meanwhile may be another file's:
+    // it answers this call alone.
+    if (source.unchanged())
+        folder_.rememberRead(source.key(), {format, failure_});
     return format;
 }
 
@@ -459,7 +464,9 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
     const auto started = std::chrono::steady_clock::now();
     if (path.empty())
         fail(u"no texture file is named");
-    const std::u16string earlier = folder_.convertedFrom(path);
+    // Held open over the conversion, which reads the file by its path.
+    const HeldTextureFile source(path);
+    const std::u16string earlier = folder_.convertedFrom(source.key());
     if (!earlier.empty())
     {
         details_.reused = true;
@@ -594,6 +601,9 @@ std::u16string TextureImageConverter::convert(const std::u16string& path)
         platform::path::removeFile(output);
         throw;
     }
-    folder_.remember(path, output);
+    // A file replaced while it was read may have been read as another
+    // file: what was made of it serves this texture alone.
+    if (source.unchanged())
+        folder_.remember(source.key(), output);
     return output;
 }

@@ -136,7 +136,7 @@ std::u16string TextureOutputFolder::placeFor(const std::u16string& name)
     return place;
 }
 
-std::u16string TextureOutputFolder::convertedFrom(const std::u16string& source) const
+std::u16string TextureOutputFolder::convertedFrom(const TextureFileKey& source) const
 {
     const auto found = converted_.find(source);
     if (found == converted_.end() || !platform::path::fileExists(found->second))
@@ -144,29 +144,29 @@ std::u16string TextureOutputFolder::convertedFrom(const std::u16string& source) 
     return found->second;
 }
 
-void TextureOutputFolder::remember(const std::u16string& source, const std::u16string& output)
+void TextureOutputFolder::remember(const TextureFileKey& source, const std::u16string& output)
 {
     converted_[source] = output;
 }
 
-bool TextureOutputFolder::failedBefore(const std::u16string& source) const
+bool TextureOutputFolder::failedBefore(const TextureFileKey& source) const
 {
     return failed_.count(source) != 0;
 }
 
-void TextureOutputFolder::rememberFailure(const std::u16string& source)
+void TextureOutputFolder::rememberFailure(const TextureFileKey& source)
 {
     failed_.insert(source);
 }
 
 const TextureOutputFolder::Reading*
-TextureOutputFolder::readBefore(const std::u16string& source) const
+TextureOutputFolder::readBefore(const TextureFileKey& source) const
 {
     const auto found = read_.find(source);
     return found == read_.end() ? nullptr : &found->second;
 }
 
-void TextureOutputFolder::rememberRead(const std::u16string& source, Reading reading)
+void TextureOutputFolder::rememberRead(const TextureFileKey& source, Reading reading)
 {
     read_[source] = std::move(reading);
 }

@@ -14,8 +14,11 @@
 // converted earlier in the same publish is found again instead of being
 // converted a second time; the 3D road does not try (nor report) again a
 // source whose conversion failed. A texture taken as it is (a JPEG or PNG) is read once
-// per publish too: what its reading found is kept here.
+// per publish too: what its reading found is kept here. Sources are known
+// by the file they are (TextureFileIdentity.h), however their paths are
+// spelt; one that cannot be opened by its path as written.
 #include "addin/texture/TextureFileFormat.h"
+#include "addin/texture/TextureFileIdentity.h"
 
 #include <cstddef>
 #include <map>
@@ -46,11 +49,11 @@ public:
 
     // The output of an earlier conversion of `source` in this publish when
     // its file is still there, else empty.
-    std::u16string convertedFrom(const std::u16string& source) const;
-    void remember(const std::u16string& source, const std::u16string& output);
+    std::u16string convertedFrom(const TextureFileKey& source) const;
+    void remember(const TextureFileKey& source, const std::u16string& output);
     // Whether a conversion of `source` failed earlier in this publish.
-    bool failedBefore(const std::u16string& source) const;
-    void rememberFailure(const std::u16string& source);
+    bool failedBefore(const TextureFileKey& source) const;
+    void rememberFailure(const TextureFileKey& source);
 
     // What reading a texture taken as it is found: its format, and why it
     // could not be read when it could not.
@@ -61,8 +64,8 @@ public:
     };
     // What an earlier reading of `source` found in this publish; null when
     // it was not read yet.
-    const Reading* readBefore(const std::u16string& source) const;
-    void rememberRead(const std::u16string& source, Reading reading);
+    const Reading* readBefore(const TextureFileKey& source) const;
+    void rememberRead(const TextureFileKey& source, Reading reading);
 
     // What a removal that failed left behind: the system's reason for the
     // first thing that stayed (an errno value), and how many files stayed
@@ -81,10 +84,10 @@ public:
 
 private:
     std::u16string path_;
-    std::map<std::u16string, std::u16string> converted_; // source -> output
-    std::set<std::u16string> failed_;                    // sources that failed
+    std::map<TextureFileKey, std::u16string> converted_; // source -> output
+    std::set<TextureFileKey> failed_;                    // sources that failed
     std::map<std::u16string, int> namesUsed_;            // name -> places given
-    std::map<std::u16string, Reading> read_;             // source -> what it held
+    std::map<TextureFileKey, Reading> read_;             // source -> what it held
     // The folder, its subfolders and the places given, as listed with the
     // process's temporary files until the folder is removed.
     std::vector<std::string> listed_;
