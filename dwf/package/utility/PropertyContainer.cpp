@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 namespace DWFToolkit
 {
@@ -292,7 +293,8 @@ void DWFPropertyContainer::_Serializer::serializeXML(DWFXMLSerializer& serialize
     }
     serializer.addAttribute(u"id", _container._id);
 
-    DWFCore::DWFString refs;
+    // Gathered in a growing buffer, as a DWFString reallocates on every append.
+    std::u16string refs;
     for (DWFPropertyContainer* referenced : _container._referenced)
     {
         // A container that writes no element of its own has no id a reader
@@ -305,10 +307,10 @@ void DWFPropertyContainer::_Serializer::serializeXML(DWFXMLSerializer& serialize
         {
             referenced->_id = serializer.nextUUID(true);
         }
-        refs.append(referenced->_id);
-        refs.append(u" ");
+        refs.append(static_cast<const char16_t*>(referenced->_id), referenced->_id.chars());
+        refs.push_back(u' ');
     }
-    serializer.addAttribute(u"refs", refs);
+    serializer.addAttribute(u"refs", DWFCore::DWFString(refs));
 
     for (const auto& names : _container._properties)
     {
