@@ -206,8 +206,8 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
         faceTextured_ = false;
         return 1;
     }
-    const std::u16string* known = textureNames_.Find(path);
-    const std::u16string imageName = known ? *known : textureNames_.Choose(path);
+    const std::u16string* known = textureNames_->Find(path);
+    const std::u16string imageName = known ? *known : textureNames_->Choose(path);
     const std::string textureName = Narrow(imageName) + kTextureSuffix;
 
     if (!known)
@@ -222,7 +222,7 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
             height);
         texture->setInputStream(stream.release(), true);
         publisher_->GetModel()->addResource(texture.release());
-        textureNames_.Add(path, imageName);
+        textureNames_->Add(path, imageName);
     }
 
     TK_Texture& definition = segment.getTextureHandler();
