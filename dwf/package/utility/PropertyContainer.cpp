@@ -136,7 +136,28 @@ void DWFPropertyContainer::addProperty(DWFProperty* property, bool own)
 
 bool DWFPropertyContainer::_owns(const DWFPropertyContainer* container) const
 {
+    if (_ownedIndex)
+    {
+        return _ownedIndex->count(container) != 0;
+    }
     return std::find(_owned.begin(), _owned.end(), container) != _owned.end();
+}
+
+void DWFPropertyContainer::_own(DWFPropertyContainer* container)
+{
+    constexpr std::size_t kSearchedOwned = 16;
+    if (_ownedIndex)
+    {
+        _ownedIndex->insert(container);
+    }
+    else if (_owned.size() >= kSearchedOwned)
+    {
+        auto index = std::make_unique<std::unordered_set<const DWFPropertyContainer*>>(
+            _owned.begin(), _owned.end());
+        index->insert(container);
+        _ownedIndex = std::move(index);
+    }
+    _owned.push_back(container);
 }
 
 bool DWFPropertyContainer::_references(const DWFPropertyContainer* container) const
@@ -173,7 +194,7 @@ void DWFPropertyContainer::addPropertyContainer(DWFPropertyContainer* container)
     {
         return;
     }
-    _owned.push_back(container);
+    _own(container);
     // Owned containers are written anyway; a reference to one is redundant.
     _referenced.erase(std::remove(_referenced.begin(), _referenced.end(), container),
                       _referenced.end());
@@ -209,6 +230,7 @@ void DWFPropertyContainer::removeOwnedPropertyContainers(tList& containers, bool
     containers.insert(containers.end(), _owned.begin(), _owned.end());
     tList owned;
     owned.swap(_owned);
+    _ownedIndex.reset();
     if (makeReferences)
     {
         for (DWFPropertyContainer* container : owned)
