@@ -410,7 +410,7 @@ std::string describeBytes(std::size_t bytes)
 {
     constexpr std::size_t kMiB = 1024 * 1024;
     constexpr std::size_t kGiB = 1024 * kMiB;
-    if (bytes % kGiB == 0)
+    if (bytes != 0 && bytes % kGiB == 0)
         return std::to_string(bytes / kGiB) + " GiB";
     if (bytes % kMiB == 0)
         return std::to_string(bytes / kMiB) + " MiB";
