@@ -37,11 +37,11 @@ constexpr std::size_t kMaxHostDocumentBytes = 512u * 1024 * 1024;
 // it builds them: every object or record the stand-in host keeps for an
 // element (a face, a body, a view, a configuration's name ...) counts its
 // size and kObjectExtraBytes, and a component and a sheet count beside that
-// what publishing them takes. Real content needs at most some 4 times its
-// size in the file (a face of one triangle some 360 bytes for its 100), so
-// no document within the file limit reaches this through content; one of
-// masses of empty elements is refused here, before it takes more memory
-// than a few times the largest document.
+// what publishing them takes. Faces with their arrays count at most some 4
+// times their size in the file (a face of one triangle some 360 bytes for
+// its 100), so a model's content never reaches this within the file limit;
+// a document of masses of empty elements is refused here, before it takes
+// more memory than a few times the largest document.
 constexpr std::size_t kMaxHostObjectBytes = std::size_t{4} << 30;
 // What an object holds besides itself, counted with it: its allocation, its
 // label and its small arrays.
