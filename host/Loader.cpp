@@ -409,6 +409,9 @@ std::string faceArrayNeed(const std::string& name, std::size_t triangles)
 std::string describeBytes(std::size_t bytes)
 {
     constexpr std::size_t kMiB = 1024 * 1024;
+    constexpr std::size_t kGiB = 1024 * kMiB;
+    if (bytes != 0 && bytes % kGiB == 0)
+        return std::to_string(bytes / kGiB) + " GiB";
     if (bytes % kMiB == 0)
         return std::to_string(bytes / kMiB) + " MiB";
     return std::to_string(bytes) + " bytes";
@@ -431,8 +434,9 @@ class Loader
 public:
     // `documentBytes` is the document's size, or a bound of it: no element's
     // text can be longer.
-    Loader(std::u16string baseFolder, std::size_t documentBytes)
-        : base_(std::move(baseFolder)), documentBytes_(documentBytes)
+    Loader(std::u16string baseFolder, std::size_t documentBytes, std::size_t maxObjectBytes)
+        : base_(std::move(baseFolder)), documentBytes_(documentBytes),
+          maxObjectBytes_(maxObjectBytes)
     {
         application_ = std::make_unique<memory::Application>();
     }
@@ -473,13 +477,16 @@ public:
             throw LoadError(line, "no <host-document> element");
         if (application_->documents().empty())
             throw LoadError(rootLine_, "the host document holds no <document>");
+        // Of documents that share a title, the last one is the model.
+        std::map<std::u16string, memory::Document*> byTitle;
+        for (auto* document : application_->documents())
+            byTitle[document->documentTitle] = document;
         for (const auto& pending : pendingDocuments_)
         {
-            for (auto* document : application_->documents())
-                if (document->documentTitle == wide(pending.title))
-                    pending.component->model = document;
-            if (!pending.component->model)
+            const auto model = byTitle.find(wide(pending.title));
+            if (model == byTitle.end())
                 throw LoadError(pending.line, "no document is titled '" + pending.title + "'");
+            pending.component->model = model->second;
         }
         return std::move(application_);
     }
@@ -538,9 +545,26 @@ private:
 
     template <class T> T* make(const std::string& label)
     {
+        charge(record<T>());
         T* object = application_->make<T>();
         object->label = label;
         return object;
+    }
+
+    // What an object or record of type T counts.
+    template <class T> static constexpr std::size_t record()
+    {
+        return sizeof(T) + kObjectExtraBytes;
+    }
+
+    // Counts what the host keeps, or publishing will take, for an element
+    // against the memory a document's objects may need.
+    void charge(std::size_t bytes)
+    {
+        objectBytes_ += bytes;
+        if (objectBytes_ > maxObjectBytes_)
+            throw LoadError(line(), "the document's objects need more than " +
+                                        describeBytes(maxObjectBytes_) + " of memory");
     }
 
     void characters(const XML_Char* text, int length)
@@ -635,10 +659,6 @@ private:
             frames_.push_back(Frame{});
         if (frames_.size() > 64)
             throw LoadError(line(), "elements nested too deeply");
-        // Each element becomes host objects several times its size in the
-        // file; the cap keeps memory in proportion to any sane document.
-        if (++elements_ > kMaxHostElements)
-            throw LoadError(line(), "more than " + std::to_string(kMaxHostElements) + " elements");
         Attributes attributes(raw, line());
         Frame child;
         child.name = name;
@@ -688,15 +708,18 @@ private:
     XML_Parser parser_ = nullptr;
     std::u16string base_;
     std::size_t documentBytes_;
+    std::size_t maxObjectBytes_;
+    std::size_t objectBytes_ = 0;
     std::unique_ptr<memory::Application> application_;
     std::vector<Frame> frames_;
     std::optional<LoadError> failure_;
     bool sawRoot_ = false;
     int rootLine_ = 0;
-    std::size_t elements_ = 0;
     bool sawApplication_ = false;
     memory::Document* active_ = nullptr;
     std::map<std::string, memory::BlockDefinition*> definitions_;
+    // The names of the open drawing's sheets, which must differ.
+    std::set<std::u16string> sheetNames_;
     // References resolved once their targets are known: faces name the
     // feature that made them (within their document), components name
     // their model document by title (anywhere in the file).
@@ -744,6 +767,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         }
         if (name == "document")
         {
+            charge(record<memory::Document>());
             auto* document = application_->make<memory::Document>(*application_);
             document->documentType = static_cast<int>(a.integer("type", 0, true));
             const auto path = a.take("path");
@@ -775,6 +799,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
         if (name == "preference")
         {
             const int id = static_cast<int>(a.integer("id", 0, true));
+            charge(record<std::pair<const int, int>>());
             application_->preferences[id] = static_cast<int>(a.integer("value", 0, true));
             child.kind = Kind::Preference;
             return;
@@ -826,6 +851,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
             if (parent.document->drawing)
                 throw LoadError(child.line, "a document has one <drawing>");
             auto* drawing = make<memory::Drawing>(parent.document->label + ".drawing");
+            sheetNames_.clear();
             parent.document->drawing = drawing;
             if (const auto current = a.take("current-sheet"))
             {
@@ -878,6 +904,7 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
                 throw LoadError(child.line, "<components> holds one root <component>");
             if (parent.kind == Kind::ComponentEl && parent.bodyLine != 0)
                 throw LoadError(parent.bodyLine, kSubassemblyBody);
+            charge(kComponentPublishBytes);
             auto* component = make<memory::Component>("Component");
             component->componentName = wide(a.take("name").value_or(""));
             component->label = labelOf("Component", component->componentName);
@@ -908,14 +935,14 @@ void Loader::open(Frame& parent, Frame& child, Attributes& a)
     case Kind::DrawingEl:
         if (name == "sheet")
         {
+            charge(kSheetPublishBytes);
             auto* sheet = make<memory::Sheet>("Sheet");
             sheet->sheetName = wide(a.required("name"));
             sheet->label = labelOf("Sheet", sheet->sheetName);
             sheet->sheetProperties = a.numbers("properties", 7, true);
-            for (const auto* other : parent.drawing->sheets)
-                if (other->sheetName == sheet->sheetName)
-                    throw LoadError(child.line, "two sheets are named '" +
-                                                    platform::utf16ToUtf8(sheet->sheetName) + "'");
+            if (!sheetNames_.insert(sheet->sheetName).second)
+                throw LoadError(child.line, "two sheets are named '" +
+                                                platform::utf16ToUtf8(sheet->sheetName) + "'");
             parent.drawing->sheets.push_back(sheet);
             child.kind = Kind::SheetEl;
             child.sheet = sheet;
@@ -1222,6 +1249,7 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
         if (name == "configuration")
         {
             const std::u16string configuration = wide(a.required("name"));
+            charge(record<std::u16string>());
             document->configurations.push_back(configuration);
             if (a.integer("current", 0) != 0)
             {
@@ -1547,6 +1575,7 @@ void Loader::openDisplayContent(Frame& parent, Frame& child, Attributes& a)
         text.justification = static_cast<int>(a.integer("justification", 0));
         text.angle = a.number("angle", 0.0);
         text.font = wide(a.take("font").value_or("Arial"));
+        charge(record<DisplayText>());
         parent.display->texts.push_back(std::move(text));
         child.kind = Kind::DisplayTextEl;
         child.takesText = true;
@@ -1594,9 +1623,11 @@ void Loader::end()
             throw LoadError(frame.line, "a sheet needs at least one <view>, its own first");
         return;
     case Kind::DimensionText:
+        charge(record<std::u16string>());
         parent.view->dimensionStrings.push_back(wide(frame.text));
         return;
     case Kind::CircleLabel:
+        charge(record<std::u16string>());
         parent.view->detailLabels.push_back(wide(frame.text));
         return;
     case Kind::DisplayTextEl:
@@ -1834,13 +1865,14 @@ XmlFeedWork lastParseWork()
 
 std::unique_ptr<memory::Application> parseHostDocument(std::string_view xml,
                                                        const std::u16string& baseFolder,
-                                                       std::size_t maxBytes)
+                                                       std::size_t maxBytes,
+                                                       std::size_t maxObjectBytes)
 {
     if (xml.size() > maxBytes)
         throw LoadError(0, "host document larger than " + describeBytes(maxBytes));
     // In pieces, so that the parser does not take a copy of the whole text.
     constexpr std::size_t kPiece = 1 << 20;
-    return Loader(baseFolder, xml.size())
+    return Loader(baseFolder, xml.size(), maxObjectBytes)
         .parse(
             [&xml](char* into, std::size_t want)
             {
@@ -1853,7 +1885,8 @@ std::unique_ptr<memory::Application> parseHostDocument(std::string_view xml,
 }
 
 std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path,
-                                                      std::size_t maxBytes)
+                                                      std::size_t maxBytes,
+                                                      std::size_t maxObjectBytes)
 {
     const std::string native = platform::path::toNative(path);
     // The system's reason goes with every failure: a user must know whether
@@ -1880,7 +1913,7 @@ std::unique_ptr<memory::Application> loadHostDocument(const std::u16string& path
     // whole.
     constexpr std::size_t kPiece = 1 << 16;
     std::size_t total = 0;
-    return Loader(platform::path::cutLastComponent(path), documentBytes)
+    return Loader(platform::path::cutLastComponent(path), documentBytes, maxObjectBytes)
         .parse(
             [&](char* into, std::size_t want)
             {

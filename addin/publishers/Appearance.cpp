@@ -8,6 +8,7 @@
 #include "host/Document.h"
 #include "host/Geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -170,4 +171,28 @@ bool CDWF3DGrWriter::FindLastComponent(const std::vector<ComponentEntry>& list, 
         at = entry.parent;
     }
     return false;
+}
+
+std::vector<ComponentEntry>
+CDWF3DGrWriter::LastComponentPath(const std::vector<ComponentEntry>& list)
+{
+    std::vector<ComponentEntry> path;
+    const int size = static_cast<int>(list.size());
+    for (int at = size - 1; at >= 0;)
+    {
+        path.push_back(list[static_cast<std::size_t>(at)]);
+        const int parent = list[static_cast<std::size_t>(at)].parent;
+        if (parent < 0 || parent >= size)
+            break;
+        // A walk puts parents before their children; a list that does not
+        // is handed over whole, so that nothing about it changes.
+        if (parent >= at)
+            return list;
+        at = parent;
+    }
+    std::reverse(path.begin(), path.end());
+    // The root keeps its own parent (none, or one outside the list).
+    for (std::size_t i = 1; i < path.size(); ++i)
+        path[i].parent = static_cast<int>(i - 1);
+    return path;
 }

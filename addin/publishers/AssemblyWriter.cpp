@@ -118,9 +118,8 @@ void CDWFxAssemblyWriter::GetSubAssemblyItem(host::Component* component,
         const int n = static_cast<int>(components.size());
         if (parentIndex != -1)
         {
-            writer.SetTextureNames(textureNames);
+            writer.ShareTextureNames(textureNames);
             writer.GenerateComponentTexture(seg, component, entry, holder);
-            textureNames = writer.GetTextureNames();
         }
         components.push_back(entry);
         int index = -1;
@@ -187,9 +186,8 @@ void CDWFxAssemblyWriter::GetSubAssemblyItem(host::Component* component,
 
                 ComponentEntry centry;
                 centry.parent = n;
-                writer.SetTextureNames(textureNames);
+                writer.ShareTextureNames(textureNames);
                 writer.GenerateComponentTexture(cseg, child, centry, level);
-                textureNames = writer.GetTextureNames();
                 components.push_back(centry);
 
                 const bool found = CDWF3DGrWriter::FindLastComponent(components, index);
@@ -251,6 +249,7 @@ void CDWFxAssemblyWriter::WriteComponentBodies(host::Component* component, host:
 {
     // The bodies are counted across the writers, one writer per body.
     int bodiesWritten = 0;
+    const std::vector<ComponentEntry> path = CDWF3DGrWriter::LastComponentPath(components);
     const std::vector<host::Body*> bodies = component->bodies(-1);
     for (host::Body* body : bodies)
     {
@@ -262,8 +261,8 @@ void CDWFxAssemblyWriter::WriteComponentBodies(host::Component* component, host:
         writer.SetBodiesWritten(bodiesWritten++);
         writer.SetModelDoc(publisher_);
         writer.SetOwnDocument(model);
-        writer.SetTextureNames(textureNames);
-        writer.SetComponentList(components);
+        writer.ShareTextureNames(textureNames);
+        writer.SetComponentList(path);
         writer.SetComponentMode(componentMode ? 1 : 0);
 
         const std::vector<double> box = component->boundingBox(0, 0);
@@ -273,7 +272,6 @@ void CDWFxAssemblyWriter::WriteComponentBodies(host::Component* component, host:
         writer.LoadMaterialDatabase(segment, model);
         writer.GenerateShellOfBody(body, noColour);
         writer.GenerateEdgeFromBody(body);
-        textureNames = writer.GetTextureNames();
     }
 }
 

@@ -96,16 +96,19 @@ public:
     // same component: the numbers face messages give its bodies follow on.
     void SetBodiesWritten(int count) { bodyNumber_ = count; }
     int GetComponentMode() const { return componentMode_; }
-    // The texture images already in the model and their names, handed from
-    // writer to writer through one walk.
-    void SetTextureNames(const TextureImageNames& names) { textureNames_ = names; }
-    const TextureImageNames& GetTextureNames() const { return textureNames_; }
+    // The texture images already in the model and their names. The writers
+    // of one walk share the walk's record (which outlives them), so that each
+    // image goes in once however many components use it; a writer left alone
+    // keeps a record of its own.
+    void ShareTextureNames(TextureImageNames& names) { textureNames_ = &names; }
     // In an assembly, the model document of the component whose bodies the
     // writer writes: a face, body or feature that the assembly's
     // configurations give no texture is drawn with its texture in this
     // document's configurations (they are named apart from the
     // assembly's). Null (the default) for a part published alone.
     void SetOwnDocument(host::Document* document) { ownDocument_ = document; }
+    // The components of the walk so far; only the last one and its ancestors
+    // count (see LastComponentPath).
     void SetComponentList(const std::vector<ComponentEntry>& list) { components_ = list; }
     const std::vector<ComponentEntry>& GetComponentList() const { return components_; }
     double GetTextureParameter(int index) const;
@@ -195,6 +198,11 @@ public:
     // The nearest textured entry from the last one toward the root; false
     // when the last entry is the root or none is textured.
     static bool FindLastComponent(const std::vector<ComponentEntry>& list, int& index);
+    // The entries of `list` that FindLastComponent looks at: the last one and
+    // its ancestors, root first, each the parent of the next. It answers the
+    // same for them as for the whole list, which a writer per body of a large
+    // assembly would otherwise copy.
+    static std::vector<ComponentEntry> LastComponentPath(const std::vector<ComponentEntry>& list);
 
     // ---- textures (Textures.cpp)
     // The host's data folder: its settings file named in the registry, with
@@ -345,7 +353,8 @@ private:
     DWFToolkit::DWFSegment* segment_;
     std::array<double, 11> edge_{};
     host::Document* ownDocument_ = nullptr;
-    TextureImageNames textureNames_;
+    TextureImageNames ownTextureNames_;
+    TextureImageNames* textureNames_ = &ownTextureNames_;
     bool faceTextured_ = false;
     int textureKind_ = 0;
     bool bodyTextured_ = false;

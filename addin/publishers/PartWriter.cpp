@@ -40,7 +40,6 @@ HRESULT CDWFxPartWriter::Write()
         geometry_writer::SegmentScope incScope(inc);
         {
             CDWF3DGrWriter writer(document, &inc);
-            writer.SetTextureNames({});
             writer.SetModelDoc(publisher_);
             WritePasses(writer, document, inc, publisher_->GetPackagePublisher(),
                         publisher_->GetOptions());

@@ -240,8 +240,8 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
     std::optional<TextureFileIdentity> identity;
     std::unique_ptr<DWFCore::DWFInputStream> stream = OpenIdentified(path, identity);
     const std::u16string* known =
-        identity ? textureNames_.Find(*identity) : textureNames_.Find(path);
-    const std::u16string imageName = known ? *known : textureNames_.Choose(path);
+        identity ? textureNames_->Find(*identity) : textureNames_->Find(path);
+    const std::u16string imageName = known ? *known : textureNames_->Choose(path);
     const std::string textureName = Narrow(imageName) + kTextureSuffix;
 
     if (!known)
@@ -257,9 +257,9 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
         texture->setInputStream(stream.release(), true);
         publisher_->GetModel()->addResource(texture.release());
         if (identity)
-            textureNames_.Add(*identity, imageName);
+            textureNames_->Add(*identity, imageName);
         else
-            textureNames_.Add(path, imageName);
+            textureNames_->Add(path, imageName);
     }
 
     TK_Texture& definition = segment.getTextureHandler();

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 namespace DWFToolkit
 {
@@ -115,17 +116,20 @@ template <class Children>
 DWFCore::DWFString DWFDefinedObject::_childIDs(const Children& children,
                                                DWFXMLSerializer& serializer)
 {
-    DWFCore::DWFString ids;
+    // Gathered in a growing buffer: a DWFString reallocates on every append,
+    // and an assembly's root can have tens of thousands of children.
+    std::u16string ids;
     for (const auto& entry : children)
     {
         if (entry.second->_objectID.chars() == 0)
         {
             entry.second->_objectID = serializer.nextUUID(true);
         }
-        ids.append(entry.second->_objectID);
-        ids.append(u" ");
+        const DWFCore::DWFString& id = entry.second->_objectID;
+        ids.append(static_cast<const char16_t*>(id), id.chars());
+        ids.push_back(u' ');
     }
-    return ids;
+    return DWFCore::DWFString(ids);
 }
 
 void DWFDefinedObject::serializeXML(DWFXMLSerializer& serializer, unsigned int flags)

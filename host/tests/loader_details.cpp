@@ -128,11 +128,41 @@ TEST(LoaderDetails, AbsurdInputIsRefusedWithoutBeingBuilt)
     EXPECT_EQ(refusedAt(nested), 3) << "nesting is limited";
     EXPECT_EQ(refusedAt("<document type=\"99999999999\"/>\n"), 2);
     EXPECT_THROW(parseHostDocument(std::string(kMaxHostDocumentBytes + 1, ' '), u""), LoadError);
-    std::string many = "<document type=\"1\">";
-    for (std::size_t i = 0; i <= kMaxHostElements; ++i)
+}
+
+TEST(LoaderDetails, TheMemoryOfObjectsBoundsADocumentNotItsElementCount)
+{
+    // Far more elements than a small assembly has: they take little memory.
+    std::string many = "<document type=\"1\" title=\"many.PRT\">";
+    for (int i = 0; i <= 250000; ++i)
         many += "<configuration name=\"c\"/>";
     many += "</document>\n";
-    EXPECT_EQ(refusedAt(many), 2) << "the element count is capped";
+    const auto application = load(many);
+    ASSERT_EQ(application->documents().size(), 1u);
+    EXPECT_EQ(application->documents().front()->configurations.size(), 250001u);
+
+    // Components count what publishing them takes: a budget of a few of them
+    // refuses the document at the component that passes it, with its line.
+    std::string components = "<host-document>\n<document type=\"2\"><components>\n"
+                             "<component name=\"top\">\n";
+    for (int i = 0; i < 40; ++i)
+        components += "<component name=\"c\"/>\n";
+    components += "</component>\n</components></document>\n</host-document>\n";
+    EXPECT_NO_THROW(parseHostDocument(components, u"", kMaxHostDocumentBytes, 64 * 1024 * 1024));
+    const std::size_t budget = 10 * kComponentPublishBytes;
+    try
+    {
+        parseHostDocument(components, u"", kMaxHostDocumentBytes, budget);
+        ADD_FAILURE() << "the budget is not kept";
+    }
+    catch (const LoadError& error)
+    {
+        // The top component and the eight components after it fit, the
+        // tenth one does not.
+        EXPECT_EQ(error.line(), 12);
+        EXPECT_STREQ(error.what(), "line 12: the document's objects need more than 61440 bytes "
+                                   "of memory");
+    }
 }
 
 TEST(LoaderDetails, ElementsThatMayAppearOnceAreCheckedOnce)

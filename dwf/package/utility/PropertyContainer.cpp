@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 namespace DWFToolkit
 {
@@ -135,7 +136,28 @@ void DWFPropertyContainer::addProperty(DWFProperty* property, bool own)
 
 bool DWFPropertyContainer::_owns(const DWFPropertyContainer* container) const
 {
+    if (_ownedIndex)
+    {
+        return _ownedIndex->count(container) != 0;
+    }
     return std::find(_owned.begin(), _owned.end(), container) != _owned.end();
+}
+
+void DWFPropertyContainer::_own(DWFPropertyContainer* container)
+{
+    constexpr std::size_t kSearchedOwned = 16;
+    if (_ownedIndex)
+    {
+        _ownedIndex->insert(container);
+    }
+    else if (_owned.size() >= kSearchedOwned)
+    {
+        auto index = std::make_unique<std::unordered_set<const DWFPropertyContainer*>>(
+            _owned.begin(), _owned.end());
+        index->insert(container);
+        _ownedIndex = std::move(index);
+    }
+    _owned.push_back(container);
 }
 
 bool DWFPropertyContainer::_references(const DWFPropertyContainer* container) const
@@ -172,7 +194,7 @@ void DWFPropertyContainer::addPropertyContainer(DWFPropertyContainer* container)
     {
         return;
     }
-    _owned.push_back(container);
+    _own(container);
     // Owned containers are written anyway; a reference to one is redundant.
     _referenced.erase(std::remove(_referenced.begin(), _referenced.end(), container),
                       _referenced.end());
@@ -208,6 +230,7 @@ void DWFPropertyContainer::removeOwnedPropertyContainers(tList& containers, bool
     containers.insert(containers.end(), _owned.begin(), _owned.end());
     tList owned;
     owned.swap(_owned);
+    _ownedIndex.reset();
     if (makeReferences)
     {
         for (DWFPropertyContainer* container : owned)
@@ -292,7 +315,8 @@ void DWFPropertyContainer::_Serializer::serializeXML(DWFXMLSerializer& serialize
     }
     serializer.addAttribute(u"id", _container._id);
 
-    DWFCore::DWFString refs;
+    // Gathered in a growing buffer, as a DWFString reallocates on every append.
+    std::u16string refs;
     for (DWFPropertyContainer* referenced : _container._referenced)
     {
         // A container that writes no element of its own has no id a reader
@@ -305,10 +329,10 @@ void DWFPropertyContainer::_Serializer::serializeXML(DWFXMLSerializer& serialize
         {
             referenced->_id = serializer.nextUUID(true);
         }
-        refs.append(referenced->_id);
-        refs.append(u" ");
+        refs.append(static_cast<const char16_t*>(referenced->_id), referenced->_id.chars());
+        refs.push_back(u' ');
     }
-    serializer.addAttribute(u"refs", refs);
+    serializer.addAttribute(u"refs", DWFCore::DWFString(refs));
 
     for (const auto& names : _container._properties)
     {

@@ -8,6 +8,8 @@
 #include "dwfcore/String.h"
 
 #include <map>
+#include <memory>
+#include <unordered_set>
 #include <vector>
 
 namespace DWFToolkit
@@ -103,6 +105,7 @@ private:
     typedef std::map<DWFCore::DWFString, _tNameIndex> _tCategoryIndex;
 
     bool _owns(const DWFPropertyContainer* container) const;
+    void _own(DWFPropertyContainer* container);
     bool _references(const DWFPropertyContainer* container) const;
     bool _empty() const;
     // Whether serializing writes a "Properties" element for this container.
@@ -110,6 +113,10 @@ private:
 
     _tCategoryIndex _properties;
     tList _owned;
+    // The owned containers as a set, once there are more than a handful: a
+    // package's object definition comes to own every property set of the
+    // model, and each is checked against those before.
+    std::unique_ptr<std::unordered_set<const DWFPropertyContainer*>> _ownedIndex;
     tList _referenced;
     _Serializer _serializer;
 };

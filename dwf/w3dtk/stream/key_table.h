@@ -28,8 +28,11 @@ struct BIndexRecord
 };
 
 // The table that maps application keys to stream indices and back. Indices are
-// slots of an array; keys are found through 1024 hashed buckets, each a list of
-// indices kept in nodes of 32, the newest node searched first.
+// slots of an array. A key is found through a hash table of its own, whatever
+// the number of keys, and answers as a search of 1024 hashed buckets would:
+// each bucket a list of the indices added with its keys, kept in nodes of 32,
+// searched newest node first and each node in the order its indices came, for
+// the first index whose slot holds the key.
 class BStreamKeyTable
 {
 public:
@@ -64,7 +67,32 @@ public:
     static int Bucket(TK_Key key);
 
 private:
+    // One Add: the index and key, the index's place in its key's bucket, and
+    // the previous entries of the same key and of the same index (-1 for none).
+    struct Entry
+    {
+        int index;
+        TK_Key key;
+        int position;
+        int older_of_key;
+        int older_of_index;
+    };
+    // A slot of the hash table: a key and its newest entry; -1 marks a free slot.
+    struct Slot
+    {
+        TK_Key key;
+        int newest;
+    };
+
+    // The slot that holds `key`, or the free slot where it would go.
+    std::size_t FindSlot(TK_Key key) const;
+    void GrowSlots();
+
     std::vector<BIndexRecord> m_records;
     int m_count = 0;
-    std::array<std::vector<int>, Bucket_Count> m_buckets;
+    std::array<int, Bucket_Count> m_bucket_sizes = {};
+    std::vector<Entry> m_entries;
+    std::vector<int> m_index_newest; // by index: its newest entry, or -1
+    std::vector<Slot> m_slots; // a power of two in size, at most 3/4 used
+    std::size_t m_keys = 0;
 };
