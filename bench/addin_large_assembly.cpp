@@ -13,18 +13,15 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
 
-using bench_program::ProgramBesideThis;
-using bench_program::PublishEachIteration;
+using bench_program::PublishedDocument;
+using bench_program::PublishGenerated;
 using bench_program::Scratch;
 
 constexpr int kFaces = 40;
@@ -100,35 +97,17 @@ std::string WriteAssembly(int components)
 
 void BM_PublishLargeAssembly(benchmark::State& state)
 {
-    const std::string program = ProgramBesideThis();
-    if (::access(program.c_str(), X_OK) != 0 || TheScratch().path.empty())
-    {
-        state.SkipWithError("the quillcast program is not built beside this benchmark");
-        return;
-    }
     const int components = static_cast<int>(state.range(0));
-    const std::string document = WriteAssembly(components);
-    struct stat status{};
-    if (document.empty() || ::stat(document.c_str(), &status) != 0)
-    {
-        state.SkipWithError("the document could not be written");
+    PublishedDocument figures;
+    if (!PublishGenerated(state, TheScratch(), [&] { return WriteAssembly(components); }, figures))
         return;
-    }
-    const std::string package = TheScratch().path + "/assembly.dwf";
-    const auto start = std::chrono::steady_clock::now();
-    const long peakKilobytes = PublishEachIteration(state, program, document, package);
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     const double faces = static_cast<double>(components) * kFaces;
-    const double documentMB = static_cast<double>(status.st_size) / 1e6;
-    const double peakMB = static_cast<double>(peakKilobytes) * 1024 / 1e6;
     state.counters["faces"] = faces;
-    state.counters["document_MB"] = documentMB;
-    state.counters["peak_MB"] = peakMB;
-    state.counters["peak_per_document"] = peakMB / documentMB;
+    state.counters["document_MB"] = figures.documentMB;
+    state.counters["peak_MB"] = figures.peakMB;
+    state.counters["peak_per_document"] = figures.peakMB / figures.documentMB;
     state.counters["us_per_face"] =
-        elapsed.count() * 1e6 / (faces * static_cast<double>(state.iterations()));
-    std::remove(package.c_str());
-    std::remove(document.c_str());
+        figures.seconds * 1e6 / (faces * static_cast<double>(state.iterations()));
 }
 
 } // namespace

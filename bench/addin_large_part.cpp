@@ -14,14 +14,12 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
 
-using bench_program::ProgramBesideThis;
-using bench_program::PublishEachIteration;
+using bench_program::PublishedDocument;
+using bench_program::PublishGenerated;
 using bench_program::Scratch;
 
 Scratch& TheScratch()
@@ -100,30 +98,14 @@ std::string WritePart(int triangles)
 
 void BM_PublishLargePart(benchmark::State& state)
 {
-    const std::string program = ProgramBesideThis();
-    if (::access(program.c_str(), X_OK) != 0 || TheScratch().path.empty())
-    {
-        state.SkipWithError("the quillcast program is not built beside this benchmark");
-        return;
-    }
     const int triangles = static_cast<int>(state.range(0));
-    const std::string document = WritePart(triangles);
-    struct stat status{};
-    if (document.empty() || ::stat(document.c_str(), &status) != 0)
-    {
-        state.SkipWithError("the document could not be written");
+    PublishedDocument figures;
+    if (!PublishGenerated(state, TheScratch(), [&] { return WritePart(triangles); }, figures))
         return;
-    }
-    const std::string package = TheScratch().path + "/part.dwf";
-    const long peakKilobytes = PublishEachIteration(state, program, document, package);
-    const double documentMB = static_cast<double>(status.st_size) / 1e6;
-    const double peakMB = static_cast<double>(peakKilobytes) * 1024 / 1e6;
-    state.counters["document_MB"] = documentMB;
+    state.counters["document_MB"] = figures.documentMB;
     state.counters["raw_MB"] = 96.0 * triangles / 1e6;
-    state.counters["peak_MB"] = peakMB;
-    state.counters["peak_per_document"] = peakMB / documentMB;
-    std::remove(package.c_str());
-    std::remove(document.c_str());
+    state.counters["peak_MB"] = figures.peakMB;
+    state.counters["peak_per_document"] = figures.peakMB / figures.documentMB;
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
@@ -86,6 +88,51 @@ inline long PublishEachIteration(benchmark::State& state, const std::string& pro
         }
     }
     return peakKilobytes;
+}
+
+// What the publications of one generated document cost: its size and the
+// program's peak resident memory in MB, and the seconds of every iteration.
+struct PublishedDocument
+{
+    double documentMB = 0;
+    double peakMB = 0;
+    double seconds = 0;
+};
+
+// Publishes the document that `write` makes in `scratch` (it returns the
+// document's path, or "" when it could not be written) once an iteration
+// of `state`, then removes the document and its package. False, with the
+// benchmark skipped and the reason given, when the program is not built
+// beside the benchmark, the document could not be written or a run failed.
+template <typename WriteDocument>
+bool PublishGenerated(benchmark::State& state, const Scratch& scratch, WriteDocument write,
+                      PublishedDocument& figures)
+{
+    const std::string program = ProgramBesideThis();
+    if (::access(program.c_str(), X_OK) != 0 || scratch.path.empty())
+    {
+        state.SkipWithError("the quillcast program is not built beside this benchmark");
+        return false;
+    }
+    const std::string document = write();
+    struct stat status{};
+    if (document.empty() || ::stat(document.c_str(), &status) != 0)
+    {
+        state.SkipWithError("the document could not be written");
+        return false;
+    }
+    const std::string package = scratch.path + "/published.dwf";
+    const auto start = std::chrono::steady_clock::now();
+    const long peakKilobytes = PublishEachIteration(state, program, document, package);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    std::remove(package.c_str());
+    std::remove(document.c_str());
+    if (peakKilobytes < 0)
+        return false;
+    figures.documentMB = static_cast<double>(status.st_size) / 1e6;
+    figures.peakMB = static_cast<double>(peakKilobytes) * 1024 / 1e6;
+    figures.seconds = elapsed.count();
+    return true;
 }
 
 } // namespace bench_program
