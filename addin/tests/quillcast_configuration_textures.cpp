@@ -102,6 +102,43 @@ protected:
         return "<texture configuration=\"" + configuration + "\" file=\"" + file +
                "\" angle=\"0\" scale=\"1\"/>";
     }
+    // A part whose one body has a face for each file, textured with it in
+    // its one configuration.
+    static std::string PartOfTexturedFaces(const std::string& title,
+                                           const std::vector<std::string>& files)
+    {
+        std::string xml = "<host-document><document type=\"1\" title=\"" + title +
+                          "\"><configuration name=\"Default\" current=\"1\"/><body>";
+        for (const std::string& file : files)
+            xml += std::string("<face triangles=\"1\">") + kTriangle + Texture("Default", file) +
+                   "</face>";
+        return xml + "</body></document></host-document>";
+    }
+    // The package's stored texture images by name; each face's texture
+    // names one of them, holding the colour of the image file given for the
+    // face (a converted texture within what JPEG's compression moves it).
+    std::map<std::string, std::string> ExpectFacesShow(const model_package::ModelPackage& package,
+                                                       const std::vector<std::string>& images)
+    {
+        std::map<std::string, std::string> stored; // image name -> extracted entry
+        for (const model_package::Resource& resource : package.withRole("texture"))
+            stored[resource.title] = resource.file;
+        EXPECT_EQ(package.textureImages.size(), images.size());
+        for (std::size_t i = 0; i < images.size() && i < package.textureImages.size(); ++i)
+        {
+            SCOPED_TRACE(images[i]);
+            const std::string& image = package.textureImages[i];
+            if (stored.count(image) != 1)
+            {
+                ADD_FAILURE() << "no stored image " << image;
+                continue;
+            }
+            const std::array<int, 3> found = Colour(stored[image]), made = Colour(images[i]);
+            for (int channel = 0; channel < 3; ++channel)
+                EXPECT_NEAR(found[channel], made[channel], 8) << channel;
+        }
+        return stored;
+    }
 
     // Publishes the document `xml` (saved as `name`) to Target(), which
     // must go without a word.
@@ -252,35 +289,12 @@ TEST_F(QuillcastConfigurationTextures, FilesWhoseImageNamesWouldClashAreEachThei
         Image("Revision A" + deep + "/wood.jpg", "cyan"),
         Image("Revision B" + deep + "/wood.jpg", "magenta"),
     };
-    std::string faces;
-    for (const std::string& file : files)
-        faces += std::string("<face triangles=\"1\">") + kTriangle + Texture("Default", file) +
-                 "</face>";
-    const std::string xml = "<host-document><document type=\"1\" title=\"board.PRT\">"
-                            "<configuration name=\"Default\" current=\"1\"/><body>" +
-                            faces + "</body></document></host-document>";
-    Publish("board.xml", xml);
+    Publish("board.xml", PartOfTexturedFaces("board.PRT", files));
 
     const model_package::ModelPackage package =
         model_package::ReadModelPackage(Target(), "", root_ + "/read");
-    std::map<std::string, std::string> stored; // image name -> extracted entry
-    for (const model_package::Resource& resource : package.withRole("texture"))
-        stored[resource.title] = resource.file;
-    EXPECT_EQ(stored.size(), 6u);
+    EXPECT_EQ(ExpectFacesShow(package, files).size(), 6u);
     EXPECT_EQ(std::set<std::string>(package.images.begin(), package.images.end()).size(), 6u);
-    // Each face's texture names an image that holds its own file's colour.
-    ASSERT_EQ(package.textureImages.size(), files.size());
-    for (std::size_t i = 0; i < files.size(); ++i)
-    {
-        SCOPED_TRACE(files[i]);
-        const std::string& image = package.textureImages[i];
-        ASSERT_EQ(stored.count(image), 1u);
-        // A converted texture is a JPEG of its file's colour, within what
-        // JPEG's compression moves it.
-        const std::array<int, 3> found = Colour(stored[image]), made = Colour(files[i]);
-        for (int channel = 0; channel < 3; ++channel)
-            EXPECT_NEAR(found[channel], made[channel], 8) << channel;
-    }
     EXPECT_EQ(package.textureImages[2], package.textureImages[0]);
 }
 
@@ -310,34 +324,21 @@ TEST_F(QuillcastConfigurationTextures, OneFileIsOneImageWhateverItsPathsSpelling
         {"textures/alias/v.png", linked},
         {"textures/copy.png", png},
     };
-    std::string xml = "<host-document><document type=\"1\" title=\"crate.PRT\">"
-                      "<configuration name=\"Default\" current=\"1\"/><body>";
+    std::vector<std::string> spellings, images;
     for (const auto& face : faces)
-        xml += std::string("<face triangles=\"1\">") + kTriangle + Texture("Default", face.first) +
-               "</face>";
-    xml += "</body></document></host-document>";
-    Publish("crate.xml", xml);
+    {
+        spellings.push_back(face.first);
+        images.push_back(face.second);
+    }
+    Publish("crate.xml", PartOfTexturedFaces("crate.PRT", spellings));
 
     const model_package::ModelPackage package =
         model_package::ReadModelPackage(Target(), "", root_ + "/read");
-    std::map<std::string, std::string> stored; // image name -> extracted entry
-    for (const model_package::Resource& resource : package.withRole("texture"))
-        stored[resource.title] = resource.file;
     // The BMP's JPEG, the PNG, the linked PNG and the copy: each stored
     // once, and the W3D stream holds one image of each.
-    EXPECT_EQ(stored.size(), 4u);
+    EXPECT_EQ(ExpectFacesShow(package, images).size(), 4u);
     EXPECT_EQ(package.withRole("texture").size(), 4u);
     EXPECT_EQ(std::set<std::string>(package.images.begin(), package.images.end()).size(), 4u);
-    ASSERT_EQ(package.textureImages.size(), faces.size());
-    for (std::size_t i = 0; i < faces.size(); ++i)
-    {
-        SCOPED_TRACE(faces[i].first);
-        const std::string& image = package.textureImages[i];
-        ASSERT_EQ(stored.count(image), 1u);
-        const std::array<int, 3> found = Colour(stored[image]), made = Colour(faces[i].second);
-        for (int channel = 0; channel < 3; ++channel)
-            EXPECT_NEAR(found[channel], made[channel], 8) << channel;
-    }
     const std::vector<std::string>& used = package.textureImages;
     for (std::size_t i : {1u, 2u})
         EXPECT_EQ(used[i], used[0]) << faces[i].first;
@@ -356,12 +357,8 @@ TEST_F(QuillcastConfigurationTextures, OneFileIsOneImageWhateverItsPathsSpelling
     // A file that cannot be converted is said once, however it is spelt; a
     // missing one is left out with its reason.
     ASSERT_EQ(RunCommand("printf 'not a picture' > " + Quoted(root_ + "/textures/bad.bmp")), 0);
-    std::string broken = "<host-document><document type=\"1\" title=\"bin.PRT\">"
-                         "<configuration name=\"Default\" current=\"1\"/><body>";
-    for (const char* file : {"textures/bad.bmp", "./textures/bad.bmp", "textures/gone.bmp"})
-        broken += std::string("<face triangles=\"1\">") + kTriangle + Texture("Default", file) +
-                  "</face>";
-    broken += "</body></document></host-document>";
+    const std::string broken = PartOfTexturedFaces(
+        "bin.PRT", {"textures/bad.bmp", "./textures/bad.bmp", "textures/gone.bmp"});
     std::string errors;
     EXPECT_EQ(Quillcast("publish " + Quoted(Document("bin.xml", broken)) + " -o " +
                             Quoted(root_ + "/bin.dwf"),
