@@ -176,6 +176,8 @@ void CDWF3DGrWriter::GetTexturePath(const std::u16string& name, std::u16string& 
     if (!publisher_ || file.empty())
         return;
     TextureImageConverter converter(publisher_->GetTextureFolder());
+    // Opened once for every step below, which know it by the file it is.
+    const HeldTextureFile source(file);
     const std::u16string extension = platform::path::extension(file);
     if (extension == u"jpg" || extension == u"png")
     {
@@ -183,7 +185,7 @@ void CDWF3DGrWriter::GetTexturePath(const std::u16string& name, std::u16string& 
         // name, says which kind it is. Any other image under such a name is
         // converted like any other texture. A failure (reported by the
         // converter) leaves no texture.
-        switch (converter.ReadTextureImage(file))
+        switch (converter.ReadTextureImage(source))
         {
         case TextureFileFormat::Jpeg:
             textureKind_ = 1;
@@ -203,11 +205,10 @@ void CDWF3DGrWriter::GetTexturePath(const std::u16string& name, std::u16string& 
     // converter) leaves no texture. Many faces can share a texture that
     // fails: it is tried, and reported, once per publish.
     TextureOutputFolder& folder = publisher_->GetTextureFolder();
-    const HeldTextureFile source(file);
     if (folder.failedBefore(source.key()))
         return;
     bool converted = false;
-    const std::u16string jpeg = converter.ConvertTextureImage(file, &converted);
+    const std::u16string jpeg = converter.ConvertTextureImage(source, &converted);
     if (!converted)
     {
         folder.rememberFailure(source.key());
@@ -219,33 +220,35 @@ void CDWF3DGrWriter::GetTexturePath(const std::u16string& name, std::u16string& 
 
 int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16string& path)
 {
-    double width = 0.0;
-    double height = 0.0;
     if (path.empty() || !publisher_ || !publisher_->GetModel())
     {
         faceTextured_ = false;
         return 1;
     }
-    if (publisher_->GetImageSize(path, width, height) != S_OK || !(width > 0.0) ||
-        !(height > 0.0))
-    {
-        // Missing, no picture, cut short: the face goes without, and the
-        // user hears which file and why.
-        publisher_->NoteUnreadableTexture(path);
-        faceTextured_ = false;
-        return 1;
-    }
     // Looked up by the file it is, not by the spelling of its path: opened
-    // first, so that the file looked up is the one the package reads.
+    // first, so that the file looked up is the one the package reads. An
+    // image already in the model was measured when it went in.
     std::optional<TextureFileIdentity> identity;
     std::unique_ptr<DWFCore::DWFInputStream> stream = OpenIdentified(path, identity);
     const std::u16string* known =
         identity ? textureNames_->Find(*identity) : textureNames_->Find(path);
-    const std::u16string imageName = known ? *known : textureNames_->Choose(path);
-    const std::string textureName = Narrow(imageName) + kTextureSuffix;
-
-    if (!known)
+    std::u16string imageName;
+    if (known)
+        imageName = *known;
+    else
     {
+        double width = 0.0;
+        double height = 0.0;
+        if (publisher_->GetImageSize(path, width, height) != S_OK || !(width > 0.0) ||
+            !(height > 0.0))
+        {
+            // Missing, no picture, cut short: the face goes without, and the
+            // user hears which file and why.
+            publisher_->NoteUnreadableTexture(path);
+            faceTextured_ = false;
+            return 1;
+        }
+        imageName = textureNames_->Choose(path);
         // One that cannot be opened says why.
         if (!stream)
             stream = CDocumentPublisher::OpenForReading(platform::path::normalized(path));
@@ -261,6 +264,7 @@ int CDWF3DGrWriter::AddTexture(DWFToolkit::DWFSegment& segment, const std::u16st
         else
             textureNames_->Add(path, imageName);
     }
+    const std::string textureName = Narrow(imageName) + kTextureSuffix;
 
     TK_Texture& definition = segment.getTextureHandler();
     definition.SetFlags(0);

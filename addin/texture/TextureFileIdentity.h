@@ -61,7 +61,7 @@ public:
     HeldTextureFile(const HeldTextureFile&) = delete;
     HeldTextureFile& operator=(const HeldTextureFile&) = delete;
 
-    const std::optional<TextureFileIdentity>& identity() const { return identity_; }
+    const std::u16string& path() const { return path_; }
     TextureFileKey key() const;
     // Whether what was read through the path meanwhile can be taken as the
     // held file's: the path still leads to it. False once the file was

@@ -384,11 +384,19 @@ template <class Step> bool TextureImageConverter::attempt(const std::u16string& 
 std::u16string TextureImageConverter::ConvertTextureImage(const std::u16string& path,
                                                           bool* converted)
 {
+    // Held open over the conversion, which reads the file by its path.
+    const HeldTextureFile source(path);
+    return ConvertTextureImage(source, converted);
+}
+
+std::u16string TextureImageConverter::ConvertTextureImage(const HeldTextureFile& source,
+                                                          bool* converted)
+{
     if (converted)
         *converted = false;
     std::u16string output;
-    if (!attempt(path, [&] { output = convert(path); }))
-        return path;
+    if (!attempt(source.path(), [&] { output = convert(source); }))
+        return source.path();
     if (converted)
         *converted = true;
     return output;
@@ -397,6 +405,11 @@ std::u16string TextureImageConverter::ConvertTextureImage(const std::u16string& 
 TextureFileFormat TextureImageConverter::ReadTextureImage(const std::u16string& path)
 {
     const HeldTextureFile source(path);
+    return ReadTextureImage(source);
+}
+
+TextureFileFormat TextureImageConverter::ReadTextureImage(const HeldTextureFile& source)
+{
     if (const TextureOutputFolder::Reading* earlier = folder_.readBefore(source.key()))
     {
         failure_ = earlier->failure;
@@ -404,6 +417,7 @@ TextureFileFormat TextureImageConverter::ReadTextureImage(const std::u16string& 
         details_.reused = true;
         return earlier->format;
     }
+    const std::u16string& path = source.path();
     TextureFileFormat format = TextureFileFormat::Unreadable;
     if (!attempt(path, [&] { format = read(path); }))
         format = TextureFileFormat::Unreadable;
@@ -459,13 +473,12 @@ TextureFileFormat TextureImageConverter::read(const std::u16string& path)
     return format;
 }
 
-std::u16string TextureImageConverter::convert(const std::u16string& path)
+std::u16string TextureImageConverter::convert(const HeldTextureFile& source)
 {
     const auto started = std::chrono::steady_clock::now();
+    const std::u16string& path = source.path();
     if (path.empty())
         fail(u"no texture file is named");
-    // Held open over the conversion, which reads the file by its path.
-    const HeldTextureFile source(path);
     const std::u16string earlier = folder_.convertedFrom(source.key());
     if (!earlier.empty())
     {

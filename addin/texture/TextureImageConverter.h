@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <string>
 
+class HeldTextureFile;
 class TextureOutputFolder;
 
 // What the last conversion found and did (for the caller's log, tests and
@@ -70,6 +71,9 @@ public:
     // unchanged with *converted false on failure. A source converted
     // earlier in the same publish answers the file made then.
     std::u16string ConvertTextureImage(const std::u16string& path, bool* converted);
+    // The same for a source the caller holds open already, so that a texture
+    // many faces share is opened once a face, not once a step.
+    std::u16string ConvertTextureImage(const HeldTextureFile& source, bool* converted);
 
     // Reads a texture the package would take as its own bytes (a file named
     // as a JPEG or PNG) and answers the format its content shows. A JPEG or
@@ -81,6 +85,7 @@ public:
     // is. A source read earlier in the same publish answers what was found
     // then, and a failure is not reported a second time.
     TextureFileFormat ReadTextureImage(const std::u16string& path);
+    TextureFileFormat ReadTextureImage(const HeldTextureFile& source);
 
     // Why the last call failed; empty after a success.
     const std::u16string& failure() const { return failure_; }
@@ -97,7 +102,7 @@ public:
     }
 
 private:
-    std::u16string convert(const std::u16string& path);
+    std::u16string convert(const HeldTextureFile& source);
     TextureFileFormat read(const std::u16string& path);
     // Runs `step` and answers whether it succeeded; a failure is kept in
     // failure_ and reported (when reporting) naming `path`.
