@@ -102,6 +102,13 @@ protected:
         ::rmdir(probe.c_str());
         return can;
     }
+
+    // For SetUp: the test library `name` built beside the program goes in
+    // front of the runs as preload_; without it, the test skips, saying
+    // that `what` is not built.
+    void PreloadOrSkip(const std::string& name, const std::string& what);
+
+    std::string preload_;
 };
 
 // `text` with the first `from` in it made `to`; a `from` that is not there
@@ -250,6 +257,13 @@ inline std::string PreloadBeside(const std::string& program, const std::string& 
 {
     const std::string library = LibraryBeside(program, name);
     return library.empty() ? std::string() : "LD_PRELOAD=" + Quoted(Preload(library)) + " ";
+}
+
+inline void QuillcastFaultRuns::PreloadOrSkip(const std::string& name, const std::string& what)
+{
+    preload_ = PreloadBeside(program_, name);
+    if (preload_.empty())
+        GTEST_SKIP() << what << " is not built beside the program";
 }
 
 // The calls of each kind that a run made, as the library counted them.

@@ -24,14 +24,10 @@ protected:
     void SetUp() override
     {
         QuillcastFaultRuns::SetUp();
-        if (IsSkipped())
-            return;
-        preload_ = PreloadBeside(program_, "quillcast_temp_faults.so");
-        if (preload_.empty())
-            GTEST_SKIP() << "the temporary-file library is not built beside the program";
+        if (!IsSkipped())
+            PreloadOrSkip("quillcast_temp_faults.so", "the temporary-file library");
     }
 
-    std::string preload_;
 };
 
 // The lines of `text`, sorted.

@@ -33,11 +33,8 @@ protected:
     void SetUp() override
     {
         QuillcastFaultRuns::SetUp();
-        if (IsSkipped())
-            return;
-        preload_ = PreloadBeside(program_, "quillcast_name_races.so");
-        if (preload_.empty())
-            GTEST_SKIP() << "the name-races library is not built beside the program";
+        if (!IsSkipped())
+            PreloadOrSkip("quillcast_name_races.so", "the name-races library");
     }
 
     // Publishes `document` to `target` with the library acting as the
@@ -62,7 +59,6 @@ protected:
     // there; the others say the target exists.
     void ExpectOneOfRacingRunsWrites(const std::string& fileSystem);
 
-    std::string preload_;
 };
 
 TEST_F(QuillcastTargetRaces, ALinkPlantedAtAFileTheRunMadeSendsNothingElsewhere)

@@ -97,6 +97,14 @@ std::string nameOf(const std::string& path)
 constexpr const char kPendingPattern[] = ".qc-XXXXXX.tmp";
 constexpr int kPendingSuffixLength = 4;
 
+// The note on a file of the write at `path` that stays beside the target,
+// `stays` saying as what, since removing it failed with `error`.
+DWFCore::DWFString leftBeside(const std::string& path, const std::u16string& stays, int error)
+{
+    return DWFCore::describeFile(u"The file ", path,
+                                 stays + u": removing it failed: " + DWFCore::reasonOf(error));
+}
+
 // What putting the package in place came to, when it did.
 struct Placement
 {
@@ -315,9 +323,7 @@ public:
                                     : holds(pendingName, written)
                                         ? u" stays beside the target, and holds the package"
                                         : u" stays beside the target";
-            notes.push_back(DWFCore::describeFile(u"The file ", _path,
-                                                  stays + std::u16string(u": removing it failed: ") +
-                                                      DWFCore::reasonOf(secondName)));
+            notes.push_back(leftBeside(_path, stays, secondName));
         }
         if (lost)
         {
@@ -344,9 +350,7 @@ public:
         _name.clear();
         try
         {
-            notes.push_back(DWFCore::describeFile(u"The file ", _path,
-                                                  u" stays beside the target: removing it failed: " +
-                                                      DWFCore::reasonOf(error)));
+            notes.push_back(leftBeside(_path, u" stays beside the target", error));
         }
         catch (...)
         {
@@ -490,9 +494,7 @@ private:
         if (!DWFCore::DWFTempFileRegistry::removeIn(_folder, name))
         {
             const int left = errno;
-            notes.push_back(DWFCore::describeFile(
-                u"The file ", pathIn(name),
-                u" stays beside the target: removing it failed: " + DWFCore::reasonOf(left)));
+            notes.push_back(leftBeside(pathIn(name), u" stays beside the target", left));
         }
         mode = made.st_mode & 0777;
         return known;
