@@ -271,27 +271,40 @@ WT_Result CDWF2DGrWriter::GenerateSketchHatch(host::SketchHatch* hatch, WT_File&
 
 namespace
 {
+// Two points this close in x and in y are one: the later is not repeated.
 bool SamePoint(const HostPoint& a, const HostPoint& b)
 {
     return std::fabs(a.x - b.x) <= 1e-6 && std::fabs(a.y - b.y) <= 1e-6;
 }
 
+// How far apart two points of a loop lie on its plane.
+double Gap(const HostPoint& a, const HostPoint& b)
+{
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+// Whichever end of the edge lies nearer, how near it is to `point`.
+double NearestEnd(const HostPoint& point, const std::vector<HostPoint>& edge)
+{
+    return std::min(Gap(point, edge.front()), Gap(point, edge.back()));
+}
+
 // Appends an edge's points to the chain so that it continues from the
-// chain's end; a point that repeats the chain's end is dropped.
-void Chain(std::vector<HostPoint>& chain, std::vector<HostPoint> edge)
+// edge's end nearer the chain's end, however far apart the two are:
+// imported geometry has ends that agree only to a few micrometres, and an
+// edge taken the way it is written then folds the loop over itself. The
+// first edge has nothing to meet, so it is turned when the second edge
+// lies nearer its start than its end. A point that repeats the chain's end
+// is dropped.
+void Chain(std::vector<HostPoint>& chain, std::vector<HostPoint> edge, bool secondEdge)
 {
     if (edge.empty())
         return;
     if (!chain.empty())
     {
-        const bool forwards = SamePoint(chain.back(), edge.front());
-        const bool backwards = !forwards && SamePoint(chain.back(), edge.back());
-        // The first edge may have been taken the wrong way round: the second
-        // one then meets its start.
-        if (!forwards && !backwards && chain.size() >= 2 &&
-            (SamePoint(chain.front(), edge.front()) || SamePoint(chain.front(), edge.back())))
+        if (secondEdge && NearestEnd(chain.front(), edge) < NearestEnd(chain.back(), edge))
             std::reverse(chain.begin(), chain.end());
-        if (!SamePoint(chain.back(), edge.front()) && SamePoint(chain.back(), edge.back()))
+        if (Gap(chain.back(), edge.back()) < Gap(chain.back(), edge.front()))
             std::reverse(edge.begin(), edge.end());
     }
     std::size_t first = 0;
@@ -304,6 +317,7 @@ void Chain(std::vector<HostPoint>& chain, std::vector<HostPoint> edge)
 // do not come in threes.
 bool ChainLoop(host::Loop* loop, std::vector<HostPoint>& chain)
 {
+    std::size_t chained = 0;
     for (host::Edge* edge : loop->edges())
     {
         host::Curve* curve = edge ? edge->curve() : nullptr;
@@ -320,7 +334,7 @@ bool ChainLoop(host::Loop* loop, std::vector<HostPoint>& chain)
             points = {HostPoint{start[0], start[1], start[2]}, HostPoint{end[0], end[1], end[2]}};
         for (std::size_t p = 0; p < values.size(); p += 3)
             points.push_back(PointAt(values.data() + p));
-        Chain(chain, std::move(points));
+        Chain(chain, std::move(points), ++chained == 2);
     }
     // The area closes each loop itself.
     if (chain.size() > 1 && SamePoint(chain.front(), chain.back()))

@@ -38,6 +38,28 @@ std::string Bore(double cx, double r)
     return "<loop>" + Edge(upper) + Edge(lower) + "</loop>";
 }
 
+// Edges whose ends agree only to a few micrometres, as imported geometry
+// has them: a 60 x 40 plate whose right, top and left edges run the other
+// way; a bore of two half circles both running left to right; a wedge
+// whose first edge runs against the loop, the second meeting its start.
+const std::string kLoosePlate = "<loop>" + Edge({-0.03, -0.02, 0.03, -0.02}) +
+                                Edge({0.030002, 0.019998, 0.030002, -0.020002}) +
+                                Edge({-0.029998, 0.019998, 0.029998, 0.020002}) +
+                                Edge({-0.029998, -0.020002, -0.030002, 0.020002}) + "</loop>";
+const std::string kLooseWedge = "<loop>" + Edge({-0.03, -0.006, 0.03, -0.006}) +
+                                Edge({-0.030002, -0.005998, 0.030002, 0.006002}) +
+                                Edge({0.029998, -0.006002, 0.030002, 0.005998}) + "</loop>";
+std::string LooseBore(double r)
+{
+    std::vector<double> upper, lower;
+    for (int i = 0; i <= 12; ++i)
+    {
+        upper.insert(upper.end(), {-r * std::cos(M_PI * i / 12), r * std::sin(M_PI * i / 12)});
+        lower.insert(lower.end(), {upper[2 * i], i % 12 ? -upper[2 * i + 1] : (i ? -2e-6 : 2e-6)});
+    }
+    return "<loop>" + Edge(upper) + Edge(lower) + "</loop>";
+}
+
 // The filled drawables over (x, y) by the even-odd rule; false when the
 // nonzero winding rule finds otherwise for any of them.
 bool Cover(const sheet_test::Sheet& sheet, double x, double y, std::vector<sheet_test::Item>& by)
@@ -76,15 +98,20 @@ TEST_F(QuillcastProgram, ASolidHatchsHolesStayOpenAndItsMaterialFilled)
     // On A4: a 60 mm square with a 20 mm hole the same way round at (0.15,
     // 0.1), the smallest document that showed the hole filled; a plate in a
     // turned view at half scale, with two bores and a slot, its tip 1000 km
-    // out (cut to the range of the sheet's coordinates); a disc of one loop.
-    const double view[3][4] = {{0.15, 0.1, 1, 0}, {0.05, 0.05, 0.5, -0.5}, {0.24, 0.05, 1, 0}};
-    const std::string loops[3] = {Box(0.03) + Box(0.01),
+    // out (cut to the range of the sheet's coordinates); a disc of one loop;
+    // the loose plate alone and with its loose bore; the loose wedge.
+    const double view[6][4] = {{0.15, 0.1, 1, 0},  {0.05, 0.05, 0.5, -0.5}, {0.24, 0.05, 1, 0},
+                               {0.06, 0.17, 1, 0}, {0.2, 0.17, 1, 0},       {0.245, 0.115, 1, 0}};
+    const std::string loops[6] = {Box(0.03) + Box(0.01),
                                   Bore(-0.02, 0.008) + Bore(0.02, 0.008) + Box(0.005) + "<loop>" +
                                       Edge({-0.04, -0.025, 1e6, 0, -0.04, 0.025, -0.04, -0.025}) +
                                       "</loop>",
-                                  Bore(0, 0.02)};
+                                  Bore(0, 0.02),
+                                  kLoosePlate,
+                                  kLoosePlate + LooseBore(0.01),
+                                  kLooseWedge};
     std::string views;
-    for (int v = 0; v < 3; ++v)
+    for (int v = 0; v < 6; ++v)
         views += "<view type=\"7\" transform=\"" + std::to_string(view[v][0]) + " " +
                  std::to_string(view[v][1]) + " " + std::to_string(view[v][2]) + "\" rotation=\"" +
                  std::to_string(view[v][3]) + "\"><sketch><hatch colour=\"9474192\"><face>" +
@@ -103,9 +130,12 @@ TEST_F(QuillcastProgram, ASolidHatchsHolesStayOpenAndItsMaterialFilled)
 
     // In a view, where, and how many contours the one area there holds (0:
     // open; 1: a face of one loop, the polygon it always was).
-    const double probes[][4] = {{0, 0, 0, 0},        {0, -0.02, 0, 2}, {1, -0.02, 0, 0},
-                                {1, 0.02, 0.005, 0}, {1, 0, 0, 0},     {1, 0.034, 0, 4},
-                                {1, 1000, 0, 4},     {2, 0, 0, 1}};
+    const double probes[][4] = {
+        {0, 0, 0, 0},         {0, -0.02, 0, 2},      {1, -0.02, 0, 0},      {1, 0.02, 0.005, 0},
+        {1, 0, 0, 0},         {1, 0.034, 0, 4},      {1, 1000, 0, 4},       {2, 0, 0, 1},
+        {3, 0.025, 0.015, 1}, {3, -0.025, 0.015, 1}, {3, 0.025, -0.015, 1}, {3, -0.025, -0.015, 1},
+        {4, 0, 0.005, 0},     {4, 0, -0.005, 0},     {4, 0.02, 0, 2},       {4, 0, 0.015, 2},
+        {4, 0, -0.015, 2},    {5, 0.02, 0, 1}};
     for (const auto& probe : probes)
     {
         const double* at = view[int(probe[0])];
