@@ -150,6 +150,7 @@ void GifDecoder::reset()
     bitCount_ = 0;
     blockLeft_ = 0;
     dataEnded_ = false;
+    pixelPastTable_ = -1;
     resetTable();
     if (interlaced_)
         decodeInterlaced();
@@ -210,6 +211,8 @@ bool GifDecoder::decodeString()
         }
         if (previous_ < 0)
         {
+            if (!withinTable(code))
+                return false;
             firstCharacter_ = code;
             previous_ = code;
             stack_[static_cast<std::size_t>(stackTop_++)] = static_cast<std::uint8_t>(code);
@@ -230,7 +233,7 @@ bool GifDecoder::decodeString()
             stack_[static_cast<std::size_t>(stackTop_++)] = suffix_[static_cast<std::size_t>(current)];
             current = prefix_[static_cast<std::size_t>(current)];
         }
-        if (current >= clearCode_)
+        if (current >= clearCode_ || !withinTable(current))
         {
             dataEnded_ = true;
             stackTop_ = 0;
@@ -249,6 +252,17 @@ bool GifDecoder::decodeString()
         previous_ = code;
         return true;
     }
+}
+
+bool GifDecoder::withinTable(std::int32_t pixel)
+{
+    // Every pixel of a string is the first code of a string before it, so
+    // looking at those looks at every pixel once it is first made.
+    if (pixel < colorCount_)
+        return true;
+    pixelPastTable_ = pixel;
+    dataEnded_ = true;
+    return false;
 }
 
 bool GifDecoder::decodeRow(std::uint8_t* out)

@@ -8,12 +8,20 @@
 #include <cstring>
 #include <iterator>
 #include <new>
+#include <string>
 #include <utility>
 
 namespace Omvi
 {
 namespace
 {
+
+// Raised while rendering by an indexed pixel whose colour the table does
+// not give; render() turns it into the codec's exception.
+struct PictUnlistedColor
+{
+    std::int32_t value;
+};
 
 constexpr std::uint32_t kEndOfPicture = 0x00FF;
 constexpr std::uint8_t kVersionOpcode = 0x11;
@@ -124,8 +132,16 @@ void PictPicture::walk()
         return;
     }
 
-    if (width_ < 1 || height_ < 1 || std::int64_t{width_} * height_ > kMaxCanvasPixels)
+    if (width_ < 1 || height_ < 1)
+    {
+        sizeRefusal_ = "The PICT picture's frame holds no pixels";
         return;
+    }
+    if (std::int64_t{width_} * height_ > kMaxCanvasPixels)
+    {
+        sizeRefusal_ = "The PICT picture's size is beyond what the reader decodes";
+        return;
+    }
     // Scaled copies are not drawn: the whole picture is refused.
     for (const PictRasterRecord& record : records_)
         if (record.source.width() != record.destination.width() ||
@@ -268,6 +284,7 @@ void PictPicture::readColorTable(PictCursor& cursor, PictRasterRecord& record) c
         record.pixelSize >= 1 && record.pixelSize <= 8 ? 1 << record.pixelSize : 0;
     record.table.assign(static_cast<std::size_t>(std::min(entries, kMostTableEntries)),
                         PictColor{});
+    record.listed.assign(record.table.size(), false);
     for (std::int32_t i = 0; i < count; ++i)
     {
         const std::uint16_t value = cursor.u16();
@@ -275,7 +292,10 @@ void PictPicture::readColorTable(PictCursor& cursor, PictRasterRecord& record) c
         // A device table lists its entries in order and ignores the values.
         const std::size_t slot = (flags & 0x8000) != 0 ? static_cast<std::size_t>(i) : value;
         if (slot < record.table.size())
+        {
             record.table[slot] = color;
+            record.listed[slot] = true;
+        }
     }
 }
 
@@ -351,6 +371,7 @@ void PictPicture::readBits(PictCursor& cursor, bool withRegion)
         record.bounds = readPictRect(cursor);
         record.pixelSize = 1;
         record.table = {PictColor{0xFFFF, 0xFFFF, 0xFFFF}, PictColor{0, 0, 0}};
+        record.listed = {true, true};
         record.tableCount = 2;
     }
     record.source = readPictRect(cursor);
@@ -473,6 +494,14 @@ void PictPicture::render()
         canvas_.clear();
         throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
     }
+    catch (const PictUnlistedColor& unlisted)
+    {
+        indices_.clear();
+        canvas_.clear();
+        const std::string reason = "A pixel of the PICT file names colour " + std::to_string(unlisted.value) +
+                                   ", which its colour table does not give";
+        throwCorruptImage(reason.c_str());
+    }
     records_.clear();
     records_.shrink_to_fit();
     rendered_ = true;
@@ -489,6 +518,8 @@ void PictPicture::renderRecord(const PictRasterRecord& record)
     if (region.isEmpty())
         return;
     const PictRowLayout layout(record);
+    // A table without entries is a grey ramp (8-bit output) or black.
+    const bool checked = layout.indexed() && record.tableCount >= 1;
     std::vector<std::uint8_t> row(std::max<std::size_t>(layout.unpackedBytes(), 1));
     PictCursor cursor(bytes_.data(), bytes_.size(), record.dataOffset);
     for (std::int32_t y = record.bounds.top; y < region.bottom; ++y)
@@ -503,6 +534,12 @@ void PictPicture::renderRecord(const PictRasterRecord& record)
         {
             const std::int32_t column = x - record.bounds.left;
             const std::size_t at = canvasRow + static_cast<std::size_t>(x + dx - frame_.left);
+            if (checked)
+            {
+                const std::uint8_t value = layout.index(row.data(), column);
+                if (value >= record.listed.size() || !record.listed[value])
+                    throw PictUnlistedColor{value};
+            }
             if (outputBits_ == 8)
             {
                 indices_[at] = layout.index(row.data(), column);
