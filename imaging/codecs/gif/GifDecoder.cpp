@@ -115,7 +115,8 @@ void GifDecoder::walkToImage()
         return;
     dataPosition_ = reader_->position();
 
-    if (tablePosition >= 0)
+    hasTable_ = tablePosition >= 0;
+    if (hasTable_)
         file_.readSomeAt(tablePosition, palette_.data(), static_cast<std::size_t>(3 * colorCount_));
     clearCode_ = 1 << minimumCodeSize_;
     endCode_ = clearCode_ + 1;
@@ -257,8 +258,9 @@ bool GifDecoder::decodeString()
 bool GifDecoder::withinTable(std::int32_t pixel)
 {
     // Every pixel of a string is the first code of a string before it, so
-    // looking at those looks at every pixel once it is first made.
-    if (pixel < colorCount_)
+    // looking at those looks at every pixel once it is first made. Without
+    // a table the entries are white whatever the pixels say.
+    if (pixel < colorCount_ || !hasTable_)
         return true;
     pixelPastTable_ = pixel;
     dataEnded_ = true;

@@ -6,10 +6,10 @@
 //
 // Damaged data never reaches outside the tables: the minimum code size must
 // be 2 to 11, a code past the next free slot ends the data, string chains
-// are bounded by the table, a pixel past the colour table ends the data, and
-// sub-blocks are read until a code has all its bits however short they are. Pixels after the end of the data (or
-// after an end code) are 255, and the rows they lie in are reported as cut
-// short.
+// are bounded by the table, a pixel past the colour table in force ends the
+// data, and sub-blocks are read until a code has all its bits however short
+// they are. Pixels after the end of the data (or after an end code) are
+// 255, and the rows they lie in are reported as cut short.
 #include "imaging/codecs/codec/BufferedFileReader.h"
 #include "imaging/codecs/codec/CodecFile.h"
 
@@ -74,8 +74,8 @@ private:
     std::int32_t nextCode();
     // Decodes the next string onto the stack; false at the end of the data.
     bool decodeString();
-    // Whether a pixel value names a colour of the table; one that does not
-    // is kept and ends the data.
+    // Whether a pixel value names a colour of the table in force (any value
+    // does without one); one that does not is kept and ends the data.
     bool withinTable(std::int32_t pixel);
     // The next row of the data into `out`; false when it was cut short.
     bool decodeRow(std::uint8_t* out);
@@ -89,6 +89,7 @@ private:
     std::int32_t height_ = 0;
     bool interlaced_ = false;
     std::int32_t colorCount_ = 0;
+    bool hasTable_ = false;  // a global or local table in force
     std::array<std::uint8_t, 256 * 3> palette_{};
     std::int64_t dataPosition_ = 0;  // the first sub-block of the image
 

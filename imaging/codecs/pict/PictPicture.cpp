@@ -8,20 +8,12 @@
 #include <cstring>
 #include <iterator>
 #include <new>
-#include <string>
 #include <utility>
 
 namespace Omvi
 {
 namespace
 {
-
-// Raised while rendering by an indexed pixel whose colour the table does
-// not give; render() turns it into the codec's exception.
-struct PictUnlistedColor
-{
-    std::int32_t value;
-};
 
 constexpr std::uint32_t kEndOfPicture = 0x00FF;
 constexpr std::uint8_t kVersionOpcode = 0x11;
@@ -284,7 +276,6 @@ void PictPicture::readColorTable(PictCursor& cursor, PictRasterRecord& record) c
         record.pixelSize >= 1 && record.pixelSize <= 8 ? 1 << record.pixelSize : 0;
     record.table.assign(static_cast<std::size_t>(std::min(entries, kMostTableEntries)),
                         PictColor{});
-    record.listed.assign(record.table.size(), false);
     for (std::int32_t i = 0; i < count; ++i)
     {
         const std::uint16_t value = cursor.u16();
@@ -292,10 +283,7 @@ void PictPicture::readColorTable(PictCursor& cursor, PictRasterRecord& record) c
         // A device table lists its entries in order and ignores the values.
         const std::size_t slot = (flags & 0x8000) != 0 ? static_cast<std::size_t>(i) : value;
         if (slot < record.table.size())
-        {
             record.table[slot] = color;
-            record.listed[slot] = true;
-        }
     }
 }
 
@@ -371,7 +359,6 @@ void PictPicture::readBits(PictCursor& cursor, bool withRegion)
         record.bounds = readPictRect(cursor);
         record.pixelSize = 1;
         record.table = {PictColor{0xFFFF, 0xFFFF, 0xFFFF}, PictColor{0, 0, 0}};
-        record.listed = {true, true};
         record.tableCount = 2;
     }
     record.source = readPictRect(cursor);
@@ -494,14 +481,6 @@ void PictPicture::render()
         canvas_.clear();
         throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
     }
-    catch (const PictUnlistedColor& unlisted)
-    {
-        indices_.clear();
-        canvas_.clear();
-        const std::string reason = "A pixel of the PICT file names colour " + std::to_string(unlisted.value) +
-                                   ", which its colour table does not give";
-        throwCorruptImage(reason.c_str());
-    }
     records_.clear();
     records_.shrink_to_fit();
     rendered_ = true;
@@ -518,8 +497,6 @@ void PictPicture::renderRecord(const PictRasterRecord& record)
     if (region.isEmpty())
         return;
     const PictRowLayout layout(record);
-    // A table without entries is a grey ramp (8-bit output) or black.
-    const bool checked = layout.indexed() && record.tableCount >= 1;
     std::vector<std::uint8_t> row(std::max<std::size_t>(layout.unpackedBytes(), 1));
     PictCursor cursor(bytes_.data(), bytes_.size(), record.dataOffset);
     for (std::int32_t y = record.bounds.top; y < region.bottom; ++y)
@@ -534,12 +511,6 @@ void PictPicture::renderRecord(const PictRasterRecord& record)
         {
             const std::int32_t column = x - record.bounds.left;
             const std::size_t at = canvasRow + static_cast<std::size_t>(x + dx - frame_.left);
-            if (checked)
-            {
-                const std::uint8_t value = layout.index(row.data(), column);
-                if (value >= record.listed.size() || !record.listed[value])
-                    throw PictUnlistedColor{value};
-            }
             if (outputBits_ == 8)
             {
                 indices_[at] = layout.index(row.data(), column);

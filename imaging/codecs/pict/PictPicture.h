@@ -52,9 +52,7 @@ public:
     // 24-bit output (red, green, blue, 255).
     std::int32_t bytesPerRow() const { return outputBits_ == 8 ? width_ : 4 * width_; }
     // Renders the recorded operations the first time it is called. Throws
-    // FormatCodecException "Corrupt image file" (8) for an unusable picture,
-    // and with the reason for an indexed pixel whose colour the pixel map's
-    // table (when it lists any) does not give.
+    // FormatCodecException "Corrupt image file" (8) for an unusable picture.
     void render();
     // Writes row `row` (0 to height - 1) of the rendered picture.
     void copyRow(std::int32_t row, std::uint8_t* out) const;

@@ -50,9 +50,6 @@ struct PictRasterRecord
     // for direct ones); tableCount is how many entries the file listed.
     std::vector<PictColor> table;
     std::int32_t tableCount = 0;
-    // Whether the file gave each entry of the table (an indexed pixel
-    // names only those, once the file lists any).
-    std::vector<bool> listed;
     PictTransferState transfer;
     std::size_t dataOffset = 0; // the first stored row in the file
     // The packed rows' lengths are of the other width than the row bytes
@@ -96,7 +93,6 @@ public:
                     std::int32_t column) const;
     // The value of indexed pixel `column` (pixel sizes up to 8).
     std::uint8_t index(const std::uint8_t* row, std::int32_t column) const;
-    bool indexed() const { return pixels_ == Pixels::kIndexed; }
 
 private:
     enum class Pixels

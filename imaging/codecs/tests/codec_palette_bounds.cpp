@@ -1,10 +1,8 @@
-// The colour-mapped readers on a pixel that names a colour its file does
-// not give (past a BMP's or a GIF's colour table, a PICT table entry the
-// file leaves out): the rows end in "Corrupt image file" with that reason
-// instead of showing a colour made up.
+// The colour-mapped readers on a pixel that names a colour past its file's
+// colour table (BMP, GIF): the rows end in "Corrupt image file" with that
+// reason instead of showing a colour made up.
 #include "BmpTestFiles.h"
 #include "GifTestSupport.h"
-#include "PictTestFiles.h"
 
 #include "imaging/codecs/bmp/BmpFormatCodec.h"
 #include "imaging/codecs/gif/GifFormatCodec.h"
@@ -92,12 +90,4 @@ TEST(ColourMappedReaders, APixelNamingAColourTheFileDoesNotGiveEndsTheRowsWithTh
     std::copy(codes.bytes.begin(), codes.bytes.end(), wide.end() - 2 - static_cast<std::ptrdiff_t>(codes.bytes.size()));
     EXPECT_EQ(RowsEndWith(gifCodec, wide),
               "A pixel of the GIF file names colour 300, past its colour table of 2 colours");
-
-    // PICT: a 2-bit pixel map whose table lists colours 0 and 1 of four.
-    const PictFormatCodec pictCodec;
-    const OmviTest::Bytes indices = {0, 1, 1, 0, 1, 0, 2, 1};
-    OmviTest::PictBuilder picture(2, {0, 0, 2, 4});
-    picture.bits(OmviTest::indexedSpec(indices, 4, 2, 2, {{0xFFFF, 0, 0}, {0, 0xFFFF, 0}}));
-    EXPECT_EQ(RowsEndWith(pictCodec, picture.finish()),
-              "A pixel of the PICT file names colour 2, which its colour table does not give");
 }
