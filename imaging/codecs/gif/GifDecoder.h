@@ -89,7 +89,7 @@ private:
     std::int32_t height_ = 0;
     bool interlaced_ = false;
     std::int32_t colorCount_ = 0;
-    bool hasTable_ = false;  // a global or local table in force
+    bool hasTable_ = false; // a global or local table in force
     std::array<std::uint8_t, 256 * 3> palette_{};
     std::int64_t dataPosition_ = 0;  // the first sub-block of the image
 

@@ -92,7 +92,8 @@ TargaFileState::TargaFileState(std::shared_ptr<const CodecFile> source) : file(s
         const std::int32_t entryBytes = entryBits == 15 ? 2 : entryBits / 8;
         std::vector<std::uint8_t> map(static_cast<std::size_t>(mapEntries) * std::max(entryBytes, 0));
         const bool knownEntry = entryBits == 15 || entryBits == 16 || entryBits == 24 || entryBits == 32;
-        mapRead = knownEntry && mapLength >= 1 && file->readAt(kHeaderSize + idLength, map.data(), map.size());
+        mapRead = knownEntry && mapLength >= 1 &&
+                  file->readAt(kHeaderSize + idLength, map.data(), map.size());
         for (std::int32_t i = 0; mapRead && i < mapEntries; ++i)
         {
             const std::uint8_t* entry = &map[static_cast<std::size_t>(i * entryBytes)];
@@ -130,7 +131,8 @@ TargaFileState::TargaFileState(std::shared_ptr<const CodecFile> source) : file(s
         depthFits = depthFits || storedBits == 16;
     const bool rowsPresent = runLength || (bytesPerRow <= (file->size() - pixelOffset) / std::max(height, 1) &&
                                            pixelOffset <= file->size());
-    decodable = kind != 0 && width >= 1 && height >= 1 && depthFits && mapRead && mapReached && rowsPresent;
+    decodable =
+        kind != 0 && width >= 1 && height >= 1 && depthFits && mapRead && mapReached && rowsPresent;
     if (decodable)
         refusal = nullptr;
     else if (kind == 0)
@@ -142,7 +144,8 @@ TargaFileState::TargaFileState(std::shared_ptr<const CodecFile> source) : file(s
     else if (!mapRead)
         refusal = "The Targa file's colour map is cut short or of an entry size the reader does not take";
     else if (!mapReached)
-        refusal = "The Targa file's colour map starts past entry 255, where no 8-bit pixel reaches it";
+        refusal =
+            "The Targa file's colour map starts past entry 255, where no 8-bit pixel reaches it";
     else
         refusal = "The Targa file ends before its pixel data does";
 }

@@ -23,8 +23,9 @@ constexpr std::size_t kReadBlock = 4096;
 
 [[noreturn]] void outsideMap(std::int32_t value, std::int32_t first, std::int32_t entries)
 {
-    const std::string reason = "A pixel of the Targa file names colour-map entry " + std::to_string(value) +
-                               ", outside its map (entries " + std::to_string(first) + " to " +
+    const std::string reason = "A pixel of the Targa file names colour-map entry " +
+                               std::to_string(value) + ", outside its map (entries " +
+                               std::to_string(first) + " to " +
                                std::to_string(first + entries - 1) + ")";
     throwCorruptImage(reason.c_str());
 }
