@@ -317,21 +317,10 @@ TEST(GifReader, CorruptCodesStayInsideTheTables)
     EXPECT_EQ(ended.code, 8);
     EXPECT_EQ(ended.rows, 0);
 
-    // Pixels past a table of two colours end the data: 3, and 300 (no
-    // byte) as the one pixel of an image of 10-bit codes.
+    // A pixel past a table of two colours ends the data.
     GifSpec two = image(4, 1, 2, 13);
     two.pixels = {0, 1, 3, 1};
     EXPECT_EQ(readUntilError(gifFile(two)).code, 8);
-    two.width = 1;
-    two.pixels = {1};
-    two.minimumCodeSize = 9;
-    Bytes wide = gifFile(two);
-    detail::BitWriter codes;
-    for (const int code : {512, 300, 513})
-        codes.put(code, 10);
-    codes.flush();
-    std::copy(codes.bytes.begin(), codes.bytes.end(), wide.end() - 6);
-    EXPECT_EQ(readUntilError(wide).code, 8);
 
     // Mutated files: whatever the bytes, rows come and stay in bounds.
     std::mt19937 random(11);
