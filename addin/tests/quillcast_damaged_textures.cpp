@@ -3,9 +3,12 @@
 // marker or end chunk, a damaged end chunk, damaged coded data) are left
 // out and named with the decoder's reason, while whole ones go in byte for
 // byte, bytes after their end included. The pictures come from ImageMagick
-// and are cut or altered here, as a user's damaged copies would be.
+// and are cut or altered here, as a user's damaged copies would be. Also
+// converted pictures made here: colour-mapped Targas (a pixel outside the
+// map is damage) and a PICT of more than 2^25 pixels.
 #include "QuillcastFaultRuns.h"
 #include "addin/tests/ModelPackage.h"
+#include "imaging/codecs/tests/PictTestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +64,62 @@ Bytes MarkerInCodedData(Bytes jpeg)
     return jpeg;
 }
 
+// A 7 x 5 colour-mapped Targa, top row first, of four bands whose map
+// (red, green, blue, yellow) starts at `first`; its last pixel is `last`.
+Bytes BandedTarga(int first, int last)
+{
+    Bytes tga = {0, 1, 1, Bytes::value_type(first), 0, 4, 0, 24, 0, 0, 0, 0, 7, 0, 5, 0, 8, 32};
+    tga.insert(tga.end(), {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 255, 255}); // blue, green, red
+    for (int pixel = 0; pixel < 34; ++pixel)
+        tga.push_back(Bytes::value_type(first + pixel % 7 * 4 / 7));
+    tga.push_back(Bytes::value_type(last));
+    return tga;
+}
+
 } // namespace
+
+TEST_F(QuillcastDamagedTextures, ATargaMapStartingPastZeroShowsItsColoursAndPixelsOutsideItAreSaid)
+{
+    ASSERT_EQ(::mkdir((root_ + "/textures").c_str(), 0700), 0);
+    const std::vector<std::string> files = {
+        Write("at 0.tga", BandedTarga(0, 3)), Write("at 16.tga", BandedTarga(16, 19)),
+        Write("past.tga", BandedTarga(16, 20)), Write("before.tga", BandedTarga(16, 3))};
+    std::string errors;
+    EXPECT_EQ(PublishOverOld(Document("maps.xml", PartOfTexturedFaces("maps.PRT", files)), errors),
+              3);
+    for (const std::string entry : {"20", "3"})
+        EXPECT_NE(errors.find("damaged: A pixel of the Targa file names colour-map entry " + entry +
+                              ", outside its map (entries 16 to 19)\n"),
+                  std::string::npos)
+            << errors;
+    // The map at 16 gives the picture that the map at 0 gives.
+    const auto textures =
+        model_package::ReadModelPackage(Target(), "", root_ + "/read").withRole("texture");
+    ASSERT_EQ(textures.size(), 2u);
+    EXPECT_EQ(ReadBytes(textures[0].file), ReadBytes(textures[1].file));
+}
+
+TEST_F(QuillcastDamagedTextures, APictOfMoreThanTwoToThe25PixelsIsRead)
+{
+    ASSERT_EQ(::mkdir((root_ + "/textures").c_str(), 0700), 0);
+    // 5,793 x 5,793 pixels of one colour: the packed rows of an 8-bit map.
+    OmviTest::PictRasterSpec spec;
+    spec.bounds = {0, 0, 5793, 5793};
+    spec.table = {{0xFFFF, 0xFFFF, 0xFFFF}, {0x3333, 0x9999, 0xCCCC}};
+    OmviTest::PictBuilder picture(2, spec.bounds);
+    picture.bits(spec);
+    const Bytes row = OmviTest::pictPackBits(Bytes(5793, 1));
+    for (int y = 0; y < 5793; ++y)
+        picture.u16(static_cast<std::uint32_t>(row.size())).raw(row);
+    const std::string file = Write("large.pict", picture.finish());
+    std::string errors;
+    EXPECT_EQ(
+        PublishOverOld(Document("large.xml", PartOfTexturedFaces("large.PRT", {file})), errors), 0)
+        << errors;
+    EXPECT_EQ(
+        model_package::ReadModelPackage(Target(), "", root_ + "/read").withRole("texture").size(),
+        1u);
+}
 
 TEST_F(QuillcastDamagedTextures,
        DamagedOnesAreLeftOutWithTheDecodersReasonAndWholeOnesGoInAsTheyAre)

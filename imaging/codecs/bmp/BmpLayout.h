@@ -20,6 +20,9 @@ struct BmpLayout
     bool invert = false;
     // 4-bit pixels: the 16 bytes delivered for the 16 values.
     std::uint8_t nibbleTable[16] = {};
+    // 4- and 8-bit pixels: the colours of the table, which their values
+    // must name.
+    std::int32_t tableEntries = 256;
 
     std::int64_t dataEnd() const { return pixelOffset + stride * height; }
     // The file offset of image row `row` (0 the top row).

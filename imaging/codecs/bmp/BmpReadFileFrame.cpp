@@ -125,6 +125,7 @@ void BmpReadFileFrame::parse()
         tableRead = file_->readAt(tableOffset, table.data(), table.size());
         if (tableRead)
         {
+            layout_.tableEntries = static_cast<std::int32_t>(entries);
             palette_.resize(entries * 3);
             for (std::uint32_t i = 0; i < entries; ++i)
             {

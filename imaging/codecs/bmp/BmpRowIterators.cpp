@@ -157,11 +157,15 @@ void BmpRowIterator_4_8::convert(const std::uint8_t* stored, std::int32_t left, 
                                  std::uint8_t* out) const
 {
     const std::int32_t first = left % 2;
+    const std::int32_t entries = layout().tableEntries;
     for (std::int32_t i = 0; i < count; ++i)
     {
         const std::int32_t nibble = first + i;
         const std::uint8_t byte = stored[nibble / 2];
-        out[i] = layout().nibbleTable[nibble % 2 == 0 ? byte >> 4 : byte & 0x0F];
+        const std::int32_t value = nibble % 2 == 0 ? byte >> 4 : byte & 0x0F;
+        if (value >= entries)
+            throwPixelPastPalette("BMP", value, entries);
+        out[i] = layout().nibbleTable[value];
     }
 }
 
@@ -173,6 +177,10 @@ BmpRowIterator_8_8::BmpRowIterator_8_8(std::shared_ptr<const CodecFile> file, co
 void BmpRowIterator_8_8::convert(const std::uint8_t* stored, std::int32_t, std::int32_t count,
                                  std::uint8_t* out) const
 {
+    const std::int32_t entries = layout().tableEntries;
+    for (std::int32_t i = 0; i < count && entries < 256; ++i)
+        if (stored[i] >= entries)
+            throwPixelPastPalette("BMP", stored[i], entries);
     std::memcpy(out, stored, static_cast<std::size_t>(count));
 }
 

@@ -3,8 +3,9 @@
 // any order, converted to the library's layouts: 1-bit rows packed with a
 // set bit black, 8-bit palette indices (also for 1-bit files of two
 // colours other than black and white) or grey levels, and 32-bit pixels
-// red, green, blue, 255 for the 16-, 24- and 32-bit files. Each depth is
-// one subclass of BmpRowIteratorUC.
+// red, green, blue, 255 for the 16-, 24- and 32-bit files. A 4- or 8-bit
+// pixel that names a colour past the file's table makes the row corrupt.
+// Each depth is one subclass of BmpRowIteratorUC.
 #include "imaging/DataBuffer.h"
 #include "imaging/codecs/bmp/BmpLayout.h"
 #include "imaging/codecs/codec/SubRegionRowIterator.h"

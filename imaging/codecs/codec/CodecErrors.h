@@ -5,6 +5,7 @@
 #include "imaging/OMVIException.h"
 
 #include <cstdint>
+#include <string>
 
 namespace Omvi
 {
@@ -33,6 +34,18 @@ enum FormatCodecError : std::int32_t
 [[noreturn]] inline void throwCorruptImage(const char* reason)
 {
     throw new FormatCodecException("Corrupt image file", kCodecCorruptImage, reason != nullptr ? reason : "");
+}
+
+// "Corrupt image file" (8) for a pixel of a `format` file that names colour
+// `value` of a colour table of `entries` colours: a colour the file never
+// gives is not made up.
+[[noreturn]] inline void throwPixelPastPalette(const char* format, std::int32_t value,
+                                               std::int32_t entries)
+{
+    const std::string reason = std::string("A pixel of the ") + format + " file names colour " +
+                               std::to_string(value) + ", past its colour table of " +
+                               std::to_string(entries) + (entries == 1 ? " colour" : " colours");
+    throwCorruptImage(reason.c_str());
 }
 
 } // namespace Omvi

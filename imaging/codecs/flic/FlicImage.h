@@ -21,8 +21,9 @@ class FlicImage
 public:
     static constexpr std::size_t kHeaderBytes = 128;
     static constexpr std::size_t kChunkHeaderBytes = 6;
-    // Images above this many pixels are refused.
-    static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 25;
+    // Images above this many pixels are refused: the size a texture may
+    // have (one byte a pixel, so 64 MiB at the most).
+    static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 26;
 
     enum ChunkType : std::uint16_t
     {

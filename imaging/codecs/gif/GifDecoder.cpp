@@ -115,7 +115,8 @@ void GifDecoder::walkToImage()
         return;
     dataPosition_ = reader_->position();
 
-    if (tablePosition >= 0)
+    hasTable_ = tablePosition >= 0;
+    if (hasTable_)
         file_.readSomeAt(tablePosition, palette_.data(), static_cast<std::size_t>(3 * colorCount_));
     clearCode_ = 1 << minimumCodeSize_;
     endCode_ = clearCode_ + 1;
@@ -150,6 +151,7 @@ void GifDecoder::reset()
     bitCount_ = 0;
     blockLeft_ = 0;
     dataEnded_ = false;
+    pixelPastTable_ = -1;
     resetTable();
     if (interlaced_)
         decodeInterlaced();
@@ -210,6 +212,8 @@ bool GifDecoder::decodeString()
         }
         if (previous_ < 0)
         {
+            if (!withinTable(code))
+                return false;
             firstCharacter_ = code;
             previous_ = code;
             stack_[static_cast<std::size_t>(stackTop_++)] = static_cast<std::uint8_t>(code);
@@ -230,7 +234,7 @@ bool GifDecoder::decodeString()
             stack_[static_cast<std::size_t>(stackTop_++)] = suffix_[static_cast<std::size_t>(current)];
             current = prefix_[static_cast<std::size_t>(current)];
         }
-        if (current >= clearCode_)
+        if (current >= clearCode_ || !withinTable(current))
         {
             dataEnded_ = true;
             stackTop_ = 0;
@@ -249,6 +253,18 @@ bool GifDecoder::decodeString()
         previous_ = code;
         return true;
     }
+}
+
+bool GifDecoder::withinTable(std::int32_t pixel)
+{
+    // Every pixel of a string is the first code of a string before it, so
+    // looking at those looks at every pixel once it is first made. Without
+    // a table the entries are white whatever the pixels say.
+    if (pixel < colorCount_ || !hasTable_)
+        return true;
+    pixelPastTable_ = pixel;
+    dataEnded_ = true;
+    return false;
 }
 
 bool GifDecoder::decodeRow(std::uint8_t* out)

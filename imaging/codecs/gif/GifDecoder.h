@@ -6,10 +6,10 @@
 //
 // Damaged data never reaches outside the tables: the minimum code size must
 // be 2 to 11, a code past the next free slot ends the data, string chains
-// are bounded by the table, and sub-blocks are read until a code has all
-// its bits however short they are. Pixels after the end of the data (or
-// after an end code) are 255, and the rows they lie in are reported as cut
-// short.
+// are bounded by the table, a pixel past the colour table in force ends the
+// data, and sub-blocks are read until a code has all its bits however short
+// they are. Pixels after the end of the data (or after an end code) are
+// 255, and the rows they lie in are reported as cut short.
 #include "imaging/codecs/codec/BufferedFileReader.h"
 #include "imaging/codecs/codec/CodecFile.h"
 
@@ -59,10 +59,14 @@ public:
     void reset();
     // Image row `row` into `out` (width bytes): the next row of a plain
     // image (rows come in order), the held row of an interlaced one. False
-    // when the row was cut short by an end code or by the end of the data.
+    // when the row was cut short by an end code, by the end of the data or
+    // by a pixel past the colour table (the data ends there too).
     bool readRow(std::int32_t row, std::uint8_t* out);
     // Frees a held interlaced image.
     void releaseImage();
+    // The value of the pixel past the colour table that ended the data, or
+    // -1.
+    std::int32_t pixelPastTable() const { return pixelPastTable_; }
 
 private:
     void walkToImage();
@@ -70,6 +74,9 @@ private:
     std::int32_t nextCode();
     // Decodes the next string onto the stack; false at the end of the data.
     bool decodeString();
+    // Whether a pixel value names a colour of the table in force (any value
+    // does without one); one that does not is kept and ends the data.
+    bool withinTable(std::int32_t pixel);
     // The next row of the data into `out`; false when it was cut short.
     bool decodeRow(std::uint8_t* out);
     void decodeInterlaced();
@@ -82,6 +89,7 @@ private:
     std::int32_t height_ = 0;
     bool interlaced_ = false;
     std::int32_t colorCount_ = 0;
+    bool hasTable_ = false; // a global or local table in force
     std::array<std::uint8_t, 256 * 3> palette_{};
     std::int64_t dataPosition_ = 0;  // the first sub-block of the image
 
@@ -97,6 +105,7 @@ private:
     std::int32_t bitCount_ = 0;
     std::int32_t blockLeft_ = 0;
     bool dataEnded_ = false;
+    std::int32_t pixelPastTable_ = -1;
     std::array<std::uint16_t, kTableSize> prefix_{};
     std::array<std::uint8_t, kTableSize> suffix_{};
     std::array<std::uint8_t, kTableSize + 1> stack_{};

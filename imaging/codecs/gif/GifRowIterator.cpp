@@ -48,7 +48,11 @@ void GifRowIterator::readCurrentRow()
 {
     // A row the data does not reach whole is refused, not made up.
     if (!decoder_->readRow(current_, row_.data()))
+    {
+        if (decoder_->pixelPastTable() >= 0)
+            throwPixelPastPalette("GIF", decoder_->pixelPastTable(), decoder_->colorCount());
         throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
+    }
 }
 
 void GifRowIterator::getRow(DataBuffer& row)

@@ -124,8 +124,16 @@ void PictPicture::walk()
         return;
     }
 
-    if (width_ < 1 || height_ < 1 || std::int64_t{width_} * height_ > kMaxCanvasPixels)
+    if (width_ < 1 || height_ < 1)
+    {
+        sizeRefusal_ = "The PICT picture's frame holds no pixels";
         return;
+    }
+    if (std::int64_t{width_} * height_ > kMaxCanvasPixels)
+    {
+        sizeRefusal_ = "The PICT picture's size is beyond what the reader decodes";
+        return;
+    }
     // Scaled copies are not drawn: the whole picture is refused.
     for (const PictRasterRecord& record : records_)
         if (record.source.width() != record.destination.width() ||

@@ -20,9 +20,9 @@ namespace Omvi
 class PictPicture
 {
 public:
-    // Pictures above this many pixels are refused (the canvas takes six
-    // bytes a pixel).
-    static constexpr std::int64_t kMaxCanvasPixels = std::int64_t{1} << 25;
+    // Pictures above this many pixels are refused: the size a texture may
+    // have. The canvas takes six bytes a pixel, so 384 MiB at the most.
+    static constexpr std::int64_t kMaxCanvasPixels = std::int64_t{1} << 26;
     // Files above this size are refused.
     static constexpr std::int64_t kMaxFileBytes = std::int64_t{512} << 20;
     // Where the picture begins: a 512-byte preamble comes first.
@@ -34,6 +34,9 @@ public:
     explicit PictPicture(std::vector<std::uint8_t> bytes);
 
     bool usable() const { return usable_; }
+    // Why a picture of a size is not drawn, in words about the file; null
+    // for a usable picture and one refused for another reason.
+    const char* sizeRefusal() const { return sizeRefusal_; }
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
     // 8 (palette indices) or 24 (red, green, blue).
@@ -75,6 +78,7 @@ private:
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     bool usable_ = false;
+    const char* sizeRefusal_ = nullptr;
     std::int32_t outputBits_ = 24;
     std::vector<std::uint8_t> palette_;
     std::vector<PictRasterRecord> records_;

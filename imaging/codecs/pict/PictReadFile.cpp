@@ -91,6 +91,11 @@ RowIteratorInterface* PictReadFileFrame::newRowIterator()
     return new PictRowIterator(picture_);
 }
 
+const char* PictReadFileFrame::rowRefusal() const
+{
+    return picture_->usable() ? nullptr : picture_->sizeRefusal();
+}
+
 FormatCodecPropertySetIterator* PictReadFileFrame::getProperties()
 {
     auto set = std::make_unique<PictPropertySetIterator>();

@@ -53,6 +53,8 @@ public:
     void getPalette(int count, std::uint8_t* rgb) const override;
     // Null for an unusable picture.
     RowIteratorInterface* newRowIterator() override;
+    // Says when the picture's size is why it gives no rows.
+    const char* rowRefusal() const override;
     bool isTiled() const override { return false; }
     FormatCodecPropertySetIterator* getProperties() override;
     FormatCodecPropertyInterface* getProperty(const StringBuffer&) override { return nullptr; }

@@ -34,6 +34,7 @@ TargaFileState::TargaFileState(std::shared_ptr<const CodecFile> source) : file(s
         return;
     hasHeader = true;
     const std::int32_t idLength = header[0];
+    const std::int32_t firstEntry = ByteOrder::littleEndian16(&header[3]);
     const std::int32_t mapLength = ByteOrder::littleEndian16(&header[5]);
     const std::int32_t entryBits = header[7];
     width = ByteOrder::littleEndian16(&header[12]);
@@ -79,14 +80,20 @@ TargaFileState::TargaFileState(std::shared_ptr<const CodecFile> source) : file(s
     bytesPerRow = static_cast<std::int64_t>(bytesPerPixel) * width;
 
     bool mapRead = true;
+    bool mapReached = true;
     if (kind == 2)
     {
-        // The palette holds 256 entries; longer maps keep their first 256.
-        mapEntries = std::min(mapLength, 256);
+        // Pixel values run from 0 to 255, so the entries past value 255
+        // are never shown: the palette keeps those before it. A map that
+        // starts past 255 leaves every pixel outside it.
+        mapFirst = firstEntry;
+        mapReached = firstEntry < 256;
+        mapEntries = std::min(mapLength, std::max(256 - firstEntry, 0));
         const std::int32_t entryBytes = entryBits == 15 ? 2 : entryBits / 8;
         std::vector<std::uint8_t> map(static_cast<std::size_t>(mapEntries) * std::max(entryBytes, 0));
         const bool knownEntry = entryBits == 15 || entryBits == 16 || entryBits == 24 || entryBits == 32;
-        mapRead = knownEntry && mapEntries >= 1 && file->readAt(kHeaderSize + idLength, map.data(), map.size());
+        mapRead = knownEntry && mapLength >= 1 &&
+                  file->readAt(kHeaderSize + idLength, map.data(), map.size());
         for (std::int32_t i = 0; mapRead && i < mapEntries; ++i)
         {
             const std::uint8_t* entry = &map[static_cast<std::size_t>(i * entryBytes)];
@@ -124,7 +131,8 @@ TargaFileState::TargaFileState(std::shared_ptr<const CodecFile> source) : file(s
         depthFits = depthFits || storedBits == 16;
     const bool rowsPresent = runLength || (bytesPerRow <= (file->size() - pixelOffset) / std::max(height, 1) &&
                                            pixelOffset <= file->size());
-    decodable = kind != 0 && width >= 1 && height >= 1 && depthFits && mapRead && rowsPresent;
+    decodable =
+        kind != 0 && width >= 1 && height >= 1 && depthFits && mapRead && mapReached && rowsPresent;
     if (decodable)
         refusal = nullptr;
     else if (kind == 0)
@@ -135,6 +143,9 @@ TargaFileState::TargaFileState(std::shared_ptr<const CodecFile> source) : file(s
         refusal = "The Targa header's pixel depth does not suit its image type";
     else if (!mapRead)
         refusal = "The Targa file's colour map is cut short or of an entry size the reader does not take";
+    else if (!mapReached)
+        refusal =
+            "The Targa file's colour map starts past entry 255, where no 8-bit pixel reaches it";
     else
         refusal = "The Targa file ends before its pixel data does";
 }

@@ -37,7 +37,12 @@ struct TargaFileState
     std::int64_t pixelOffset = 0;
     std::int64_t bytesPerRow = 0;  // stored bytes of one uncompressed row
     std::int32_t orientation = 2;  // the library's code for the stored origin
-    std::int32_t mapEntries = 0;   // at most 256
+    // The stored value of a pixel that names the map's first entry (the
+    // header's first-entry index): pixel value v shows entry v - mapFirst.
+    std::int32_t mapFirst = 0;
+    // The map's entries an 8-bit pixel can name, at most 256; the palette
+    // holds them from the map's first entry on.
+    std::int32_t mapEntries = 0;
     std::uint8_t palette[256 * 3] = {};  // red, green, blue
     std::uint8_t paletteAlpha[256] = {};
     // Whether rows can be decoded: a known type with the depth it needs, a

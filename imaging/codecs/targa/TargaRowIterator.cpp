@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace Omvi
 {
@@ -18,6 +19,15 @@ constexpr std::size_t kReadBlock = 4096;
 [[noreturn]] void corrupt()
 {
     throwFormatCodecException("Corrupt image file", kCodecCorruptImage);
+}
+
+[[noreturn]] void outsideMap(std::int32_t value, std::int32_t first, std::int32_t entries)
+{
+    const std::string reason = "A pixel of the Targa file names colour-map entry " +
+                               std::to_string(value) + ", outside its map (entries " +
+                               std::to_string(first) + " to " +
+                               std::to_string(first + entries - 1) + ")";
+    throwCorruptImage(reason.c_str());
 }
 
 } // namespace
@@ -160,7 +170,21 @@ void TargaRowIterator::convertRow()
     const std::int32_t width = state_->width;
     std::uint8_t* out = row_.data();
     const std::uint8_t* in = stored_.data();
-    if (state_->kind != 1)
+    if (state_->kind == 2)
+    {
+        // Delivered indices count from the map's first entry.
+        const std::int32_t first = state_->mapFirst;
+        const std::int32_t entries = state_->mapEntries;
+        for (std::int32_t x = 0; x < width; ++x)
+        {
+            const std::int32_t entry = in[x] - first;
+            if (entry < 0 || entry >= entries)
+                outsideMap(in[x], first, entries);
+            out[x] = static_cast<std::uint8_t>(entry);
+        }
+        return;
+    }
+    if (state_->kind == 3)
     {
         if (state_->bytesPerPixel == 1)
         {

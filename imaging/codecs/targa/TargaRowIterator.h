@@ -1,7 +1,8 @@
 #pragma once
 // Delivers the rows of a Targa file in file order (the frame's orientation
 // tells where row 0 lies): one byte a pixel for colour-mapped and grey
-// files (the grey level alone where grey pixels carry alpha), 32-bit pixels
+// files (a colour-mapped pixel as its entry counted from the map's first,
+// the grey level alone where grey pixels carry alpha), 32-bit pixels
 // red, green, blue, alpha for true colour (alpha 255 unless the file says
 // its fourth byte is alpha). Run-length data is decoded as one stream, so a
 // packet may run on into the next row.
@@ -27,7 +28,8 @@ public:
     // Throws ImageFilterException code 6 for a buffer shorter than a row.
     void getRow(DataBuffer& row) override;
     // Decodes the next row; throws FormatCodecException "Corrupt image
-    // file" (8) when the file ends before it.
+    // file" (8) when the file ends before it, or with the reason when a
+    // pixel of it lies outside the colour map.
     bool next() override;
     std::int32_t rowCount() const override;
     std::int32_t width() const override;

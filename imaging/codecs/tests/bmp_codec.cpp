@@ -251,6 +251,15 @@ TEST(BmpReader, PaletteSizeIsBoundedByDepthAndTable)
     few.frame->getPalette(5, copied);
     EXPECT_EQ(copied[3], spec.palette[1][0]);
     EXPECT_EQ(frameAsRgb(*few.frame), expectedBmpRgb(spec));
+
+    // A pixel past the five colours makes its row corrupt.
+    spec.value = [](int x, int) { return std::uint32_t(x == 7 ? 9 : x % 5); };
+    for (const int bits : {4, 8})
+    {
+        spec.bits = bits;
+        OpenedBmp past(makeBmp(spec));
+        EXPECT_EQ(codeOfFailure([&] { frameAsRgb(*past.frame); }), kCodecCorruptImage) << bits;
+    }
 }
 
 TEST(BmpReader, RegionsDeliverTheirColumnsWhateverTheDepth)

@@ -276,6 +276,8 @@ TEST(FlicReader, AbsurdSizesAreRefusedBeforeAnythingLarge)
     EXPECT_EQ(height, 65535);
     EXPECT_FALSE(std::unique_ptr<RowIteratorInterface>(opened.frame->newRowIterator()));
     EXPECT_FALSE(hasRows(flicAnimation(0, 10, {flicFrame({})})));
+    // Up to the size a texture may have (2^26 pixels) an image is decoded.
+    EXPECT_TRUE(hasRows(flicAnimation(5793, 5793, {flicFrame({flicChunk(13, {})})})));
     // A chunk that claims four gigabytes.
     Bytes claim = flicAnimation(8, 8, {flicFrame({flicChunk(16, Bytes(64, 1))})});
     put32le(claim, 128 + 16, 0xFFFFFFF0u);

@@ -317,6 +317,11 @@ TEST(GifReader, CorruptCodesStayInsideTheTables)
     EXPECT_EQ(ended.code, 8);
     EXPECT_EQ(ended.rows, 0);
 
+    // A pixel past a table of two colours ends the data.
+    GifSpec two = image(4, 1, 2, 13);
+    two.pixels = {0, 1, 3, 1};
+    EXPECT_EQ(readUntilError(gifFile(two)).code, 8);
+
     // Mutated files: whatever the bytes, rows come and stay in bounds.
     std::mt19937 random(11);
     const GifSpec big = image(64, 48, 256, 12);

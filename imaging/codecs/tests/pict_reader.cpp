@@ -636,6 +636,8 @@ TEST(PictReader, AbsurdSizesAreRefusedBeforeAnythingLarge)
     OpenedPict opened = openPict(huge);
     ASSERT_TRUE(opened.frame);
     EXPECT_EQ(std::unique_ptr<RowIteratorInterface>(opened.frame->newRowIterator()), nullptr);
+    EXPECT_STREQ(opened.frame->rowRefusal(),
+                 "The PICT picture's size is beyond what the reader decodes");
 
     // A 32-bit length that claims gigabytes, and a pixel map of 30000 rows
     // that are not there.
