@@ -179,6 +179,35 @@ struct Frame
     bool seenData = false;
 };
 
+// A whole number written in hexadecimal: "0x" and one to eight digits
+// (handy for colours, laid out 0x00BBGGRR). Nothing for any other text.
+std::optional<long long> parseHexadecimal(std::string_view text)
+{
+    if (text.size() < 3 || text.size() > 10 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+        return std::nullopt;
+    long long value = 0;
+    for (const char c : text.substr(2))
+    {
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+// A number as a host document writes it, in an attribute or an array alike:
+// decimal in the C locale, or a whole number in hexadecimal.
+std::optional<double> parseHostNumber(std::string_view text)
+{
+    if (const auto hexadecimal = parseHexadecimal(text))
+        return static_cast<double>(*hexadecimal);
+    return platform::parseDouble(text);
+}
+
 class Attributes
 {
 public:
@@ -216,7 +245,7 @@ public:
         auto value = take(name);
         if (!value)
             return fallback;
-        const auto parsed = platform::parseDouble(*value);
+        const auto parsed = parseHostNumber(*value);
         if (!parsed || !std::isfinite(*parsed))
             throw LoadError(line_, "attribute '" + name + "' is not a number: '" + *value + "'");
         return *parsed;
@@ -224,29 +253,9 @@ public:
     std::vector<double> numbers(const std::string& name, std::size_t expected, bool mandatory);
     long long parseInteger(const std::string& name, const std::string& text) const
     {
-        std::optional<long long> parsed;
-        std::string_view view(text);
-        if (view.size() > 2 && view[0] == '0' && (view[1] == 'x' || view[1] == 'X'))
-        {
-            long long value = 0;
-            bool ok = view.size() <= 10;
-            for (std::size_t i = 2; ok && i < view.size(); ++i)
-            {
-                const char c = view[i];
-                const int digit = c >= '0' && c <= '9'   ? c - '0'
-                                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                         : -1;
-                ok = digit >= 0;
-                value = value * 16 + digit;
-            }
-            if (ok)
-                parsed = value;
-        }
-        else
-        {
+        std::optional<long long> parsed = parseHexadecimal(text);
+        if (!parsed)
             parsed = platform::parseInteger(text);
-        }
         if (!parsed || *parsed < -2147483648LL || *parsed > 4294967295LL)
             throw LoadError(line_,
                             "attribute '" + name + "' is not a whole number: '" + text + "'");
@@ -275,7 +284,7 @@ bool isBlank(char c)
 // (`what()`, asked only then: face arrays come here once per number).
 template <class What> double parseNumber(std::string_view token, int line, const What& what)
 {
-    const auto value = platform::parseDouble(token);
+    const auto value = parseHostNumber(token);
     if (!value || !std::isfinite(*value))
         throw LoadError(line, what() + " holds '" + std::string(token) +
                                   "', which is not a finite number");
