@@ -2,6 +2,7 @@
 
 #include "dwfcore/RegularFile.h"
 #include "host/RecordLayout.h"
+#include "host/TextureConfigurationCheck.h"
 #include "host/XmlFeed.h"
 #include "host/memory/Annotation.h"
 #include "host/memory/Document.h"
@@ -47,6 +48,11 @@ constexpr const char* kAssemblyBody =
 constexpr const char* kSubassemblyBody =
     "<body> in a <component> with child components: a subassembly holds no bodies of its own; "
     "put them in a part component (one without child components)";
+// Nor does the publisher draw the root with a texture of its own: only the
+// components below it are.
+constexpr const char* kRootTexture =
+    "<texture> in the root <component>: the root is the assembly itself and is drawn with no "
+    "texture of its own; give the texture to the components below it";
 
 enum class Kind
 {
@@ -173,6 +179,35 @@ struct Frame
     bool seenData = false;
 };
 
+// A whole number written in hexadecimal: "0x" and one to eight digits
+// (handy for colours, laid out 0x00BBGGRR). Nothing for any other text.
+std::optional<long long> parseHexadecimal(std::string_view text)
+{
+    if (text.size() < 3 || text.size() > 10 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+        return std::nullopt;
+    long long value = 0;
+    for (const char c : text.substr(2))
+    {
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+// A number as a host document writes it, in an attribute or an array alike:
+// decimal in the C locale, or a whole number in hexadecimal.
+std::optional<double> parseHostNumber(std::string_view text)
+{
+    if (const auto hexadecimal = parseHexadecimal(text))
+        return static_cast<double>(*hexadecimal);
+    return platform::parseDouble(text);
+}
+
 class Attributes
 {
 public:
@@ -210,7 +245,7 @@ public:
         auto value = take(name);
         if (!value)
             return fallback;
-        const auto parsed = platform::parseDouble(*value);
+        const auto parsed = parseHostNumber(*value);
         if (!parsed || !std::isfinite(*parsed))
             throw LoadError(line_, "attribute '" + name + "' is not a number: '" + *value + "'");
         return *parsed;
@@ -218,29 +253,9 @@ public:
     std::vector<double> numbers(const std::string& name, std::size_t expected, bool mandatory);
     long long parseInteger(const std::string& name, const std::string& text) const
     {
-        std::optional<long long> parsed;
-        std::string_view view(text);
-        if (view.size() > 2 && view[0] == '0' && (view[1] == 'x' || view[1] == 'X'))
-        {
-            long long value = 0;
-            bool ok = view.size() <= 10;
-            for (std::size_t i = 2; ok && i < view.size(); ++i)
-            {
-                const char c = view[i];
-                const int digit = c >= '0' && c <= '9'   ? c - '0'
-                                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                         : -1;
-                ok = digit >= 0;
-                value = value * 16 + digit;
-            }
-            if (ok)
-                parsed = value;
-        }
-        else
-        {
+        std::optional<long long> parsed = parseHexadecimal(text);
+        if (!parsed)
             parsed = platform::parseInteger(text);
-        }
         if (!parsed || *parsed < -2147483648LL || *parsed > 4294967295LL)
             throw LoadError(line_,
                             "attribute '" + name + "' is not a whole number: '" + text + "'");
@@ -269,7 +284,7 @@ bool isBlank(char c)
 // (`what()`, asked only then: face arrays come here once per number).
 template <class What> double parseNumber(std::string_view token, int line, const What& what)
 {
-    const auto value = platform::parseDouble(token);
+    const auto value = parseHostNumber(token);
     if (!value || !std::isfinite(*value))
         throw LoadError(line, what() + " holds '" + std::string(token) +
                                   "', which is not a finite number");
@@ -488,6 +503,7 @@ public:
                 throw LoadError(pending.line, "no document is titled '" + pending.title + "'");
             pending.component->model = model->second;
         }
+        textureCheck_.check(active_ ? active_ : application_->documents().front());
         return std::move(application_);
     }
 
@@ -678,6 +694,8 @@ private:
     void openLayer(memory::LayerManager& manager, Frame& child, Attributes& a);
     bool openModelContent(Frame& parent, Frame& child, Attributes& a);
     memory::Edge* openModelEdge(Frame& child, Attributes& a);
+    TextureConfigurationCheck::Place texturePlace(const Frame& parent) const;
+    memory::Component* enclosingComponent() const;
     void resolveDocument(const Frame& frame);
     void end();
     void closeArray(Frame& frame, Frame& parent);
@@ -729,6 +747,8 @@ private:
         memory::Face* face;
         std::string id;
         int line;
+        // The component whose body holds the face; null in a document's body.
+        memory::Component* component;
     };
     std::vector<PendingFeature> pendingFeatures_;
     struct PendingDocument
@@ -738,6 +758,7 @@ private:
         int line;
     };
     std::vector<PendingDocument> pendingDocuments_;
+    TextureConfigurationCheck textureCheck_;
 };
 
 void Loader::open(Frame& parent, Frame& child, Attributes& a)
@@ -1202,13 +1223,17 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
     }
     if (name == "texture" && textures)
     {
+        if (parent.kind == Kind::ComponentEl && parent.rootComponent)
+            throw LoadError(child.line, kRootTexture);
         auto* texture = make<memory::Texture>("Texture");
         texture->file = resolveTexture(wide(a.required("file")));
         texture->textureAngle = a.number("angle", 0.0);
         texture->textureScale = a.number("scale", 1.0);
-        const std::u16string configuration = wide(a.take("configuration").value_or(""));
-        if (!textures->byConfiguration.emplace(configuration, texture).second)
+        const std::u16string configuration = wide(a.required("configuration"));
+        const auto added = textures->byConfiguration.emplace(configuration, texture);
+        if (!added.second)
             throw LoadError(child.line, "two textures for one configuration");
+        textureCheck_.add(added.first->first, child.line, texturePlace(parent));
         child.kind = Kind::TextureEl;
         return true;
     }
@@ -1277,7 +1302,7 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
     {
         auto* face = make<memory::Face>("Face");
         if (const auto feature = a.take("feature"))
-            pendingFeatures_.push_back({face, *feature, child.line});
+            pendingFeatures_.push_back({face, *feature, child.line, enclosingComponent()});
         face->triangleTotal = static_cast<int>(a.integer("triangles", 0));
         if (face->triangleTotal < 0 || face->triangleTotal > layout::kMaxCount)
             throw LoadError(child.line, "triangle count out of range");
@@ -1359,6 +1384,41 @@ bool Loader::openModelContent(Frame& parent, Frame& child, Attributes& a)
     return false;
 }
 
+// The innermost open <component>, or null outside one.
+memory::Component* Loader::enclosingComponent() const
+{
+    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame)
+        if (frame->kind == Kind::ComponentEl)
+            return frame->component;
+    return nullptr;
+}
+
+// Where a <texture> held by `parent` (the last open frame) is written.
+TextureConfigurationCheck::Place Loader::texturePlace(const Frame& parent) const
+{
+    TextureConfigurationCheck::Place place;
+    if (parent.kind == Kind::FeatureEl)
+        place.feature = parent.feature;
+    // A component's own texture belongs to the subassembly above it; the
+    // texture of a component's body or face to the component.
+    bool own = parent.kind == Kind::ComponentEl;
+    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame)
+    {
+        if (frame->kind == Kind::DocumentEl)
+        {
+            place.document = frame->document;
+            break;
+        }
+        if (frame->kind != Kind::ComponentEl || place.belongsTo)
+            continue;
+        if (own)
+            own = false;
+        else if (!frame->rootComponent)
+            place.belongsTo = frame->component;
+    }
+    return place;
+}
+
 void Loader::resolveDocument(const Frame& frame)
 {
     (void)frame;
@@ -1369,6 +1429,8 @@ void Loader::resolveDocument(const Frame& frame)
             throw LoadError(pending.line, "face names feature '" + pending.id +
                                               "', which its document does not hold");
         pending.face->source = found->second;
+        if (pending.component)
+            textureCheck_.addFeatureUser(found->second, pending.component);
     }
     pendingFeatures_.clear();
     features_.clear();

@@ -271,6 +271,46 @@ TEST_F(QuillcastConfigurationTextures, ComponentsShowTexturesOfTheirOwnDocuments
     EXPECT_EQ(Inspect(), expected);
 }
 
+TEST_F(QuillcastConfigurationTextures, ATextureNoDocumentCanDrawIsRefusedWithItsLine)
+{
+    // A configuration named in another case than the document's, a part
+    // without configurations, and a texture of the root component, which
+    // is never drawn: each refused with its line before anything is
+    // written.
+    const std::string face = std::string("<face triangles=\"1\">") + kTriangle + "\n" +
+                             Texture("default", Image("oak.jpg", "red")) + "</face>";
+    const std::string placed = "state=\"1\" box=\"0 0 0 1 1 0\" "
+                               "transform=\"1 0 0 0 1 0 0 0 1 0 0 0 1\"";
+    const std::vector<std::pair<std::string, std::string>> documents = {
+        {"<document type=\"1\" title=\"rod.PRT\"><configuration name=\"Default\" "
+         "current=\"1\"/>\n<body>" +
+             face + "</body></document>",
+         "line 4: <texture> names configuration 'default', which is none of the configurations "
+         "it can be drawn in (names match exactly, case included): 'Default'"},
+        {"\n<document type=\"1\" title=\"rod.PRT\"><body>" + face + "</body></document>",
+         "line 4: <texture> names configuration 'default', but its document has no "
+         "<configuration>"},
+        {"<document type=\"2\" title=\"frame.ASM\"><configuration name=\"default\"/>"
+         "<components><component name=\"frame\">\n" +
+             Texture("default", "oak.jpg") + "<component name=\"peg-1\" " + placed +
+             "><body>" + face + "</body></component></component></components></document>",
+         "line 3: <texture> in the root <component>"},
+    };
+    for (const auto& [content, refusal] : documents)
+    {
+        SCOPED_TRACE(content);
+        std::string errors;
+        EXPECT_EQ(Quillcast("publish " +
+                                Quoted(Document("refused.xml",
+                                                "<host-document>\n" + content + "</host-document>")) +
+                                " -o " + Quoted(Target()),
+                            errors),
+                  2);
+        EXPECT_NE(errors.find(refusal), std::string::npos) << errors;
+        EXPECT_TRUE(FilesIn(packages_).empty());
+    }
+}
+
 TEST_F(QuillcastConfigurationTextures, FilesWhoseImageNamesWouldClashAreEachTheirOwnTexture)
 {
     // Paths alike in their ASCII letters and digits: non-ASCII names, names

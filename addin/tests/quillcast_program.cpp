@@ -1,8 +1,11 @@
 // The quillcast command line: options, exit statuses and messages. The
 // program is built beside this test program.
 #include "QuillcastHarness.h"
+#include "SheetReadBack.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
 
 namespace
 {
@@ -119,4 +122,30 @@ TEST_F(QuillcastProgram, FailuresPrintTheMessageAndLeaveNoPackage)
         << errors;
     EXPECT_EQ(Contents(locked), "kept");
 }
+TEST_F(QuillcastProgram, HexadecimalNumbersAreTakenInRecordsAsInAttributes)
+{
+    // A sketch line coloured 0xFF0000 (blue: colours are laid out
+    // 0x00BBGGRR) beside one coloured 255 (red) in decimal; the view's type,
+    // an attribute, is written in hexadecimal too.
+    const std::string document = Document(
+        "hex.xml",
+        "<host-document><document type=\"3\" title=\"HEX.DRW\" picture=\"" +
+            std::string(QUILLCAST_SOURCE_DIR) +
+            "/examples/sample-preview.png\"><drawing><sheet name=\"S\" "
+            "properties=\"0 0 0 0 0 0.297 0.21\"><view type=\"1\"/><view type=\"0x7\" "
+            "transform=\"0.15 0.1 1\"><sketch><lines kind=\"1\" count=\"2\">"
+            "0xFF0000 0 0 1 -1 0  -0.05 0 0  0.05 0 0  255 0 0 1 -1 0  -0.05 0.01 0  0.05 0.01 0"
+            "</lines></sketch></view></sheet></drawing></document></host-document>");
+    std::string errors;
+    ASSERT_EQ(Quillcast("publish " + Quoted(document) + " -o " + Quoted(Target()), errors), 0)
+        << errors;
+    const std::vector<sheet_test::Sheet> sheets = sheet_test::SheetsOf(Target());
+    ASSERT_EQ(sheets.size(), 1u);
+    std::vector<std::array<int, 3>> colours;
+    for (const sheet_test::Item& line : sheets[0].Of(WT_Object::Polyline_ID))
+        colours.push_back({line.colour.red(), line.colour.green(), line.colour.blue()});
+    const std::vector<std::array<int, 3>> expected = {{0, 0, 255}, {255, 0, 0}};
+    EXPECT_EQ(colours, expected);
+}
+
 } // namespace

@@ -30,12 +30,15 @@ std::vector<double> curveBlock(const std::string& bspline)
 
 Texture* faceTexture(memory::Application& application)
 {
-    return application.activeDocument()->bodies(-1, -1)[0]->firstFace()->texture(u"");
+    return application.activeDocument()->bodies(-1, -1)[0]->firstFace()->texture(u"Default");
 }
 
 std::u16string textureFile(const std::string& file, const std::u16string& base)
 {
-    auto application = part("<body><face><texture file=\"" + file + "\"/></face></body>\n", base);
+    auto application = part("<configuration name=\"Default\"/><body><face><texture "
+                            "configuration=\"Default\" file=\"" +
+                                file + "\"/></face></body>\n",
+                            base);
     return faceTexture(*application)->fileName();
 }
 } // namespace
