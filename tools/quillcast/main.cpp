@@ -85,8 +85,10 @@ const char kUsage[] =
     "     OUT.dwf could not be looked at to check it holds the package: the\n"
     "     messages say what\n"
     "Each failure prints the add-in's message, then on the next line its cause when\n"
-    "one is known. Interrupted by SIGINT, SIGTERM or SIGHUP, the program removes its\n"
-    "temporary files and folders and leaves OUT.dwf untouched.\n";
+    "one is known. Interrupted by SIGINT, SIGTERM or SIGHUP before the package takes\n"
+    "OUT.dwf's place, the program removes its temporary files and folders and leaves\n"
+    "OUT.dwf untouched; once the package is in place, such a signal no longer\n"
+    "interrupts and the run ends with its own status.\n";
 
 struct Options
 {
