@@ -326,6 +326,15 @@ TEST_F(QuillcastTargetRaces, ALookThatFailsSaysNothingIsGone)
         ::lstat(Target().c_str(), &status);
         EXPECT_EQ(status.st_mode, S_IFREG | 0600u);
     }
+    // Nor is a document that cannot be looked at missing.
+    const std::string loop = root_ + "/loop";
+    ASSERT_EQ(::symlink(loop.c_str(), loop.c_str()), 0);
+    std::string errors;
+    EXPECT_EQ(Quillcast("publish " + Quoted(loop + "/a.xml") + " -o " + Quoted(Target()), errors),
+              2);
+    EXPECT_NE(errors.find("cannot look at the document '" + loop + "/a.xml': Too many levels"),
+              std::string::npos)
+        << errors;
 }
 
 TEST_F(QuillcastTargetRaces, AClaimThatStaysAtTheTargetsNameIsNamed)
