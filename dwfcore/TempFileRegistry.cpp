@@ -227,8 +227,9 @@ void drawRun(std::string& name, std::size_t at)
 // new file now and the run has done what it was for: a signal from here on
 // must not end it as if it had been interrupted (by a status that says the
 // target was left alone). What is left to do is short, so the signals wait
-// for the process to end.
-void keepHeldAfterMove(HeldSignals& held)
+// for the process to end. The same after a move that left a claim at the
+// target's name: the run must live to name it.
+void keepHeldToTheEnd(HeldSignals& held)
 {
     if (handling)
     {
@@ -255,12 +256,13 @@ bool replacedSince(int folder, const char* name, const struct stat& made)
 // empty file made exclusively, so that of runs racing for it one alone gets
 // it (the others fail with EEXIST), and the file is renamed over the claim.
 // A claim that someone else replaced or removed meanwhile is left alone
-// (EEXIST); one that the rename does not take is removed again. The caller
-// holds the interrupting signals back throughout, so a handled signal never
-// finds the claim: only a run killed outright between the two steps leaves
-// it (an empty file at `to`).
+// (EEXIST); one that the rename does not take is removed again, and when
+// that fails too, `claimLeft` gets the reason. The caller holds the
+// interrupting signals back throughout, so a handled signal never finds the
+// claim: only a run killed outright between the two steps leaves it
+// unnamed (an empty file at `to`).
 //
-bool renameOverClaim(int folder, const char* from, const char* to)
+bool renameOverClaim(int folder, const char* from, const char* to, int& claimLeft)
 {
     const int claim =
         ::openat(folder, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -281,16 +283,18 @@ bool renameOverClaim(int folder, const char* from, const char* to)
         return true;
     }
     const int error = errno;
-    if (!known || !replacedSince(folder, to, made))
+    if ((!known || !replacedSince(folder, to, made)) && ::unlinkat(folder, to, 0) != 0 &&
+        errno != ENOENT)
     {
-        ::unlinkat(folder, to, 0);
+        claimLeft = errno;
     }
     errno = error;
     return false;
 }
 
 // Moves `from` to `to` in `folder` unless a name holds `to` by then (EEXIST).
-bool moveToFreeName(int folder, const char* from, const char* to, int* secondName)
+bool moveToFreeName(int folder, const char* from, const char* to,
+                    DWFTempFileRegistry::MoveLeftovers& left)
 {
     if (::renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0)
     {
@@ -306,9 +310,9 @@ bool moveToFreeName(int folder, const char* from, const char* to, int* secondNam
     if (::linkat(folder, from, folder, to, 0) == 0)
     {
         // Should its own name stay, the file has one more name; it is whole.
-        if (::unlinkat(folder, from, 0) != 0 && secondName != nullptr)
+        if (::unlinkat(folder, from, 0) != 0)
         {
-            *secondName = errno;
+            left.secondName = errno;
         }
         return true;
     }
@@ -318,7 +322,7 @@ bool moveToFreeName(int folder, const char* from, const char* to, int* secondNam
     {
         return false;
     }
-    return renameOverClaim(folder, from, to);
+    return renameOverClaim(folder, from, to, left.claim);
 }
 
 // Lists a folder the caller has just made; when there is no room to list
@@ -451,22 +455,28 @@ bool DWFTempFileRegistry::removeIn(int folder, const std::string& name)
 }
 
 bool DWFTempFileRegistry::moveIn(int folder, const std::string& name, const std::string& target,
-                                 bool replace, int* secondName)
+                                 bool replace, MoveLeftovers* left)
 {
     HeldSignals held;
-    if (secondName != nullptr)
+    MoveLeftovers found;
+    const bool moved = replace ? ::renameat(folder, name.c_str(), folder, target.c_str()) == 0
+                               : moveToFreeName(folder, name.c_str(), target.c_str(), found);
+    const int error = errno;
+    if (left != nullptr)
     {
-        *secondName = 0;
+        *left = found;
     }
-    const bool moved =
-        replace ? ::renameat(folder, name.c_str(), folder, target.c_str()) == 0
-                : moveToFreeName(folder, name.c_str(), target.c_str(), secondName);
     if (!moved)
     {
+        if (found.claim != 0)
+        {
+            keepHeldToTheEnd(held);
+        }
+        errno = error;
         return false;
     }
     drop(name, folder);
-    keepHeldAfterMove(held);
+    keepHeldToTheEnd(held);
     return true;
 }
 
@@ -478,7 +488,7 @@ bool DWFTempFileRegistry::renameOver(const std::string& path, const std::string&
         return false;
     }
     drop(path);
-    keepHeldAfterMove(held);
+    keepHeldToTheEnd(held);
     return true;
 }
 

@@ -79,6 +79,17 @@ public:
     // Removes a file listed by createIn and unlists it, as remove.
     static bool removeIn(int folder, const std::string& name);
 
+    // What a move leaves beside the file moved (or not moved): for each,
+    // the errno of the removal that failed, 0 when nothing stays.
+    struct MoveLeftovers
+    {
+        // The file's own name, where the file was linked to the target.
+        int secondName = 0;
+        // The empty file that claimed the target's name, where the file
+        // could not be renamed over it.
+        int claim = 0;
+    };
+
     // Moves a file listed by createIn to `target` in the same folder and
     // unlists it, as renameOver does. With `replace` a file that holds the
     // name `target` is replaced. Without, nothing that holds it by then is
@@ -86,14 +97,16 @@ public:
     // EEXIST and the file stays listed. Where the file system cannot move
     // without replacing, the file is linked under `target` (which fails the
     // same way) and its own name then removed; should that removal fail,
-    // `secondName` (when given; 0 otherwise) gets its errno, and the file
-    // keeps both names. Where it can make no link either, `target` is
-    // claimed first by an empty file made exclusively (EEXIST when taken)
-    // and the file then renamed over the claim, which goes again when the
-    // rename fails: a run killed outright between the two leaves the empty
-    // claim at `target`.
-    static bool moveIn(int folder, const std::string& name, const std::string& target,
-                       bool replace, int* secondName = nullptr);
+    // `left` (when given) says so, and the file keeps both names. Where it
+    // can make no link either, `target` is claimed first by an empty file
+    // made exclusively (EEXIST when taken) and the file then renamed over
+    // the claim, which goes again when the rename fails; should that
+    // removal fail too, `left` says so, and the signals stay held back as
+    // after a move, so that the run ends by itself and can name the claim.
+    // A run killed outright between the two steps leaves the empty claim at
+    // `target`.
+    static bool moveIn(int folder, const std::string& name, const std::string& target, bool replace,
+                       MoveLeftovers* left = nullptr);
 
     // Removes a listed folder, which must be empty, and unlists it. True
     // when the folder is gone; false with errno set when rmdir failed.

@@ -56,14 +56,18 @@ int LeadingInteger(const std::u16string& text)
     return static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(bits)));
 }
 
-// Whether `error`, met opening `path`, means that nothing is there: no
-// file, nor a link (a link to nothing is a library that cannot be read).
-bool NothingAt(const std::u16string& path, int error)
+// Why `error`, met opening `path`, leaves the reader without a library: 0
+// when nothing is there, no file nor a link (a link to nothing is a library
+// that cannot be read). A look at the name that fails for another reason
+// than that does not tell of nothing: its reason is the one given.
+int ReasonFor(const std::u16string& path, int error)
 {
     if (error != ENOENT && error != ENOTDIR)
-        return false;
+        return error;
     struct stat status;
-    return ::lstat(platform::path::toNative(path).c_str(), &status) != 0;
+    if (::lstat(platform::path::toNative(path).c_str(), &status) == 0)
+        return error;
+    return errno == ENOENT || errno == ENOTDIR ? 0 : errno;
 }
 } // namespace
 
@@ -82,8 +86,8 @@ void MaterialDatabaseReader::Load(const std::u16string& path)
         loadedPath_ = path;
     else if (const int error = errno; error == 0)
         malformed_ = true; // read whole, but no XML
-    else if (!NothingAt(path, error))
-        loadError_ = error;
+    else
+        loadError_ = ReasonFor(path, error);
 }
 
 void MaterialDatabaseReader::LoadXml(std::string_view bytes)

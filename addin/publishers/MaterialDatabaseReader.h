@@ -62,8 +62,9 @@ public:
     // Why the last Load found no library when something is there that
     // cannot be read: the errno value of a file that could not be opened
     // (DWFCore::openRegularFile) or read whole (EFBIG past the DOM's size
-    // limit), ENOENT for a link to nothing. 0 for an empty path, for no
-    // file at all and for a file that was read but is not XML.
+    // limit), ENOENT for a link to nothing, and why the name could not be
+    // looked at when opening found nothing there. 0 for an empty path, for
+    // no file at all and for a file that was read but is not XML.
     int LoadError() const { return loadError_; }
     // Whether the last Load read a file whole that is not well-formed XML.
     bool Malformed() const { return malformed_; }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace
 {
 using namespace publish_test;
@@ -284,6 +286,91 @@ TEST_F(QuillcastTargetRaces, APackageTakesOnlyThePermissionBitsOfARegularFileItR
                           "' keeps the mode 0600 it was made with: giving it 0644 failed: "
                           "Operation not permitted\n");
     EXPECT_EQ(status.st_mode, S_IFREG | 0600u);
+}
+
+TEST_F(QuillcastTargetRaces, ALookThatFailsSaysNothingIsGone)
+{
+    // A look for the mode to give that fails may hide a file readable by its
+    // owner alone: on each road, replacing or not, the package is 0600.
+    const struct
+    {
+        const char* fileSystem;
+        int error;
+        bool replacing;
+    } cases[] = {{"", EIO, true},
+                 {"QC_NO_NOREPLACE=1 ", EACCES, true},
+                 {"QC_NO_NOREPLACE=1 QC_NO_LINKS=1 ", ENOMEM, true},
+                 {"", EIO, false}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.fileSystem + std::to_string(c.error));
+        std::remove(Target().c_str());
+        if (c.replacing)
+        {
+            PlaceOldPackage(Target());
+            ::chmod(Target().c_str(), 0600);
+        }
+        std::string errors;
+        EXPECT_EQ(QuillcastAfter("umask 022; " + preload_ + c.fileSystem +
+                                     "QC_LOOK_AT_TARGET_FAILS=" + std::to_string(c.error),
+                                 "publish " + Quoted(SampleDocument()) + " -o " + Quoted(Target()) +
+                                     (c.replacing ? " --force" : ""),
+                                 errors),
+                  0);
+        EXPECT_EQ(errors, "quillcast: note: The package '" + Target() +
+                              (c.replacing ? "' keeps the mode 0600 it was made with"
+                                           : "' is given the mode 0600") +
+                              ": the mode of the file it may replace could not be learned: " +
+                              std::strerror(c.error) + "\n");
+        struct stat status{};
+        ::lstat(Target().c_str(), &status);
+        EXPECT_EQ(status.st_mode, S_IFREG | 0600u);
+    }
+    // Nor is a document that cannot be looked at missing.
+    const std::string loop = root_ + "/loop";
+    ASSERT_EQ(::symlink(loop.c_str(), loop.c_str()), 0);
+    std::string errors;
+    EXPECT_EQ(Quillcast("publish " + Quoted(loop + "/a.xml") + " -o " + Quoted(Target()), errors),
+              2);
+    EXPECT_NE(errors.find("cannot look at the document '" + loop + "/a.xml': Too many levels"),
+              std::string::npos)
+        << errors;
+}
+
+TEST_F(QuillcastTargetRaces, AClaimThatStaysAtTheTargetsNameIsNamed)
+{
+    // Neither a no-replace rename nor links: the package cannot be renamed
+    // over the empty file that claimed its name, nor that file removed, with
+    // or without --force, interrupted or not.
+    const struct
+    {
+        const char* document;
+        int error;
+        const char* races;
+        const char* options;
+    } cases[] = {{kRoads[0].document, EIO, "", ""},
+                 {kRoads[1].document, ENOSPC, "", "--force"},
+                 {QUILLCAST_SOURCE_DIR "/examples/sample-assembly.xml", EROFS, "", ""},
+                 {kRoads[0].document, EDQUOT, "QC_SIGNAL_AT_FAILURE=15 ", ""}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.document + std::to_string(c.error));
+        std::remove(Target().c_str());
+        std::string errors;
+        EXPECT_EQ(Publish(c.document, Target(),
+                          std::string("QC_NO_NOREPLACE=1 QC_NO_LINKS=1 ") + c.races +
+                              "QC_MOVE_FAILS=" + std::to_string(c.error),
+                          errors, c.options),
+                  1);
+        EXPECT_NE(errors.find("quillcast: note: The empty file '" + Target() +
+                              "' that claimed the name for the package stays: removing it "
+                              "failed: " +
+                              std::strerror(c.error) + "\nquillcast: no package was written\n"),
+                  std::string::npos)
+            << errors;
+        EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
+        ExpectNoTemporaryFiles();
+    }
 }
 
 TEST_F(QuillcastTargetRaces, ANewPackageIsNoMoreOpenThanAnyNewFileInItsFolder)

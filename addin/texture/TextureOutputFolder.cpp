@@ -46,7 +46,15 @@ bool removeContents(int folder, TextureOutputFolder::Leftover& left)
     {
         struct stat status;
         if (::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        {
+            // Gone already, or there still, unseen.
+            if (errno != ENOENT)
+            {
+                ++left.files;
+                clean = stayed(errno);
+            }
             continue;
+        }
         if (S_ISDIR(status.st_mode))
         {
             const int inner =

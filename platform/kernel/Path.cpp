@@ -114,12 +114,19 @@ std::string toNativeText(std::u16string_view text)
     return DWFCore::encodeNativePath(text);
 }
 
-bool fileExists(std::u16string_view path)
+bool fileExists(std::u16string_view path, int* error)
 {
     struct stat info
     {
     };
-    return !path.empty() && ::stat(toNative(path).c_str(), &info) == 0;
+    const bool found = !path.empty() && ::stat(toNative(path).c_str(), &info) == 0;
+    if (error != nullptr)
+    {
+        // A folder on the way that is not one leaves no room for a file either.
+        const bool nothing = path.empty() || errno == ENOENT || errno == ENOTDIR;
+        *error = found || nothing ? 0 : errno;
+    }
+    return found;
 }
 
 bool nameTaken(std::u16string_view path)

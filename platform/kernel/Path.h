@@ -37,7 +37,10 @@ std::u16string fromNative(std::string_view path);
 // typed. Separators are left as they are.
 std::string toNativeText(std::u16string_view text);
 
-bool fileExists(std::u16string_view path);
+// Whether a file is at `path` (links followed). False too when the look
+// fails for another reason than that nothing is there; `error` (when given)
+// then gets the reason, and 0 otherwise.
+bool fileExists(std::u16string_view path, int* error = nullptr);
 // Whether anything holds the name: a file, a folder, or a link, even one
 // that leads nowhere (fileExists follows links and misses that one).
 bool nameTaken(std::u16string_view path);

@@ -8,6 +8,7 @@
 #include "addin/dialogs/ProgressDlg.h"
 #include "host/Document.h"
 #include "host/Loader.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
 #include "platform/kernel/Text.h"
 #include "platform/ui/Ui.h"
@@ -266,8 +267,11 @@ int main(int argc, char** argv)
 {
     Options options = Parse(argc, argv);
     const std::u16string document = Absolute(options.document);
-    if (!platform::path::fileExists(document))
-        UsageError("no such document '" + options.document + "'");
+    int unseen = 0;
+    if (!platform::path::fileExists(document, &unseen))
+        UsageError(unseen == 0 ? "no such document '" + options.document + "'"
+                               : "cannot look at the document '" + options.document +
+                                     "': " + platform::systemReason(unseen));
     options.request.target = Absolute(options.out);
     // The package is written under the name with its extension forced.
     const std::u16string target = CDWFPublisherImp::WithPackageExtension(options.request.target);

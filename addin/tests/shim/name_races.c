@@ -50,6 +50,15 @@
  *                    starts with ".qc-" to another name, that name is
  *                    removed, as anyone may do in a folder that others can
  *                    write to
+ *   QC_MOVE_FAILS    an errno number: each rename (renameat) of a name that
+ *                    starts with ".qc-" fails so, and then each removal
+ *                    (unlinkat) of the name it was to take, as on a disk that
+ *                    fails; with QC_SIGNAL_AT_FAILURE (a signal number) the
+ *                    program sends itself that signal as the rename fails
+ *   QC_LOOK_AT_TARGET_FAILS  an errno number: from when the program made a
+ *                    file whose name starts with ".qc-" until it first moves
+ *                    one, each look (fstatat) at another name in a folder
+ *                    fails so
  *   QC_MOVES         a file: each move of a name that starts with ".qc-"
  *                    adds a line to it with the inode number of what was
  *                    moved, so that a run's package can be told from others
@@ -61,6 +70,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -90,6 +100,15 @@ static int lookFails;
 static int lookFailsBefore;
 static int takeAfterMove;
 static const char* moves;
+static int moveFails;
+static int signalAtFailure;
+static int lookAtTargetFails;
+/* Whether the program made a file whose name starts with ".qc-". */
+static int madePending;
+/* The folder and name that a failed move of a ".qc-" name was to take; the
+   folder is -1 until then. */
+static int failedFolder = -1;
+static char failedName[PATH_MAX];
 /* The folder and name that the program's first move of a ".qc-" name went
    to; the folder is -1 until then. */
 static int movedFolder = -1;
@@ -141,6 +160,12 @@ __attribute__((constructor)) static void start(void)
     lookFailsBefore = getenv("QC_LOOK_FAILS_BEFORE") != NULL;
     takeAfterMove = getenv("QC_TAKE_AFTER_MOVE") != NULL;
     moves = getenv("QC_MOVES");
+    const char* moveError = getenv("QC_MOVE_FAILS");
+    moveFails = moveError ? atoi(moveError) : 0;
+    const char* signal = getenv("QC_SIGNAL_AT_FAILURE");
+    signalAtFailure = signal ? atoi(signal) : 0;
+    const char* lookError = getenv("QC_LOOK_AT_TARGET_FAILS");
+    lookAtTargetFails = lookError ? atoi(lookError) : 0;
     hold = getenv("QC_HOLD_UNTIL");
     holdOnOpening = getenv("QC_HOLD_ON_OPENING");
 }
@@ -201,6 +226,12 @@ static void made(const char* path)
     errno = saved;
 }
 
+/* Whether `name` is that of a file the program makes beside its target. */
+static int pending(const char* name)
+{
+    return strncmp(name, ".qc-", 4) == 0;
+}
+
 static int exclusive(int flags)
 {
     return (flags & O_CREAT) && (flags & O_EXCL);
@@ -223,6 +254,8 @@ int openat(int folder, const char* name, int flags, ...)
     const int fd = real(folder, name, flags, mode);
     if (fd >= 0 && exclusive(flags))
     {
+        const char* slash = strrchr(name, '/');
+        madePending |= pending(slash ? slash + 1 : name);
         char path[PATH_MAX];
         pathIn(folder, name, path, sizeof path);
         made(path);
@@ -290,11 +323,6 @@ int fsync(int fd)
     return real(fd);
 }
 
-static int pending(const char* name)
-{
-    return strncmp(name, ".qc-", 4) == 0;
-}
-
 /* Before a move of `from`: a link takes its name, once. */
 static void swapBeforeMove(int folder, const char* from)
 {
@@ -359,6 +387,15 @@ int renameat(int fromFolder, const char* from, int toFolder, const char* to)
     if (!real)
         real = (int (*)(int, const char*, int, const char*))next("renameat");
     swapBeforeMove(fromFolder, from);
+    if (moveFails && pending(from))
+    {
+        failedFolder = toFolder;
+        snprintf(failedName, sizeof failedName, "%s", to);
+        if (signalAtFailure > 0)
+            kill(getpid(), signalAtFailure);
+        errno = moveFails;
+        return -1;
+    }
     return moved(real(fromFolder, from, toFolder, to), from, toFolder, to);
 }
 
@@ -381,6 +418,11 @@ static int look(int folder, const char* name, struct stat* info, int flags)
     static int (*real)(int, const char*, struct stat*, int);
     if (!real)
         real = (int (*)(int, const char*, struct stat*, int))next("fstatat");
+    if (lookAtTargetFails && madePending && movedFolder < 0 && folder != AT_FDCWD && !pending(name))
+    {
+        errno = lookAtTargetFails;
+        return -1;
+    }
     if (lookFails && (lookFailsBefore ? movedFolder < 0 && pending(name)
                                       : movedFolder >= 0 && folder == movedFolder &&
                                             strcmp(name, movedName) == 0))
@@ -419,6 +461,11 @@ int unlinkat(int folder, const char* name, int flags)
     if (refuse && strcmp(refuse, "unlinkat") == 0 && pending(name))
     {
         errno = EPERM;
+        return -1;
+    }
+    if (failedFolder >= 0 && folder == failedFolder && strcmp(name, failedName) == 0)
+    {
+        errno = moveFails;
         return -1;
     }
     return real(folder, name, flags);

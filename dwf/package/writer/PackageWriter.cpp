@@ -289,9 +289,9 @@ public:
         }
         // Moved and unlisted in one step: an interrupting signal finds
         // either the finished target or a listed file to remove.
-        int secondName = 0;
+        DWFCore::DWFTempFileRegistry::MoveLeftovers left;
         bool moved =
-            DWFCore::DWFTempFileRegistry::moveIn(_folder, _name, _targetName, false, &secondName);
+            DWFCore::DWFTempFileRegistry::moveIn(_folder, _name, _targetName, false, &left);
         if (!moved && errno == EEXIST && mayReplace && mayReplace())
         {
             moved = DWFCore::DWFTempFileRegistry::moveIn(_folder, _name, _targetName, true);
@@ -300,9 +300,18 @@ public:
         if (!moved)
         {
             const int error = errno;
+            if (left.claim != 0)
+            {
+                // The next run without consent to replace will find the name taken.
+                notes.push_back(DWFCore::describeFile(
+                    u"The empty file ", _target,
+                    u" that claimed the name for the package stays: removing it failed: " +
+                        DWFCore::reasonOf(left.claim)));
+            }
             DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to put the package in place of", _target,
                                  error, function);
         }
+        const int secondName = left.secondName;
         const std::string pendingName = _name;
         _name.clear();
         // The check above and the move are two steps: in a folder where
@@ -422,19 +431,29 @@ private:
     // bits given to that file alone). Where none holds the name, a package
     // made as any new file keeps its mode; one made 0600 for a file that is
     // gone by now is given the mode a new file gets in the folder (see
-    // newFileMode). Should a mode not be set, the package keeps the one it
-    // has, and a note says so.
+    // newFileMode). A look at the name that fails for another reason than
+    // its absence says neither: what holds the name may be a file the
+    // package replaces, readable by fewer than a new file is, so the
+    // package has 0600 then. Should a mode not be set, the package keeps the
+    // one it has; in both cases a note says so.
     //
     void giveMode(std::vector<DWFCore::DWFString>& notes) const
     {
         struct stat existing;
+        const int looked =
+            ::fstatat(_folder, _targetName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 ? 0
+                                                                                         : errno;
         mode_t mode = 0;
         int error = 0;
         std::u16string giving;
-        if (::fstatat(_folder, _targetName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(existing.st_mode))
+        if (looked == 0 && S_ISREG(existing.st_mode))
         {
             mode = existing.st_mode & 0777;
+        }
+        else if (looked != 0 && looked != ENOENT)
+        {
+            givePrivateMode(looked, notes);
+            return;
         }
         else if (!_madePrivate)
         {
@@ -459,14 +478,43 @@ private:
                           static_cast<unsigned>(mode));
             giving = DWFCore::DWFString(modes).toU16String();
         }
+        notes.push_back(keptModeNote(giving + DWFCore::reasonOf(error)));
+    }
+
+    // After the look at the target's name failed with `error`: the package
+    // made 0600 keeps that mode, one made as any new file is given it.
+    void givePrivateMode(int error, std::vector<DWFCore::DWFString>& notes) const
+    {
+        const std::u16string unknown =
+            u"the mode of the file it may replace could not be learned: " +
+            DWFCore::reasonOf(error);
+        if (_madePrivate)
+        {
+            notes.push_back(keptModeNote(unknown));
+        }
+        else if (::fchmod(_fd, 0600) == 0)
+        {
+            notes.push_back(DWFCore::describeFile(u"The package ", _target,
+                                                  u" is given the mode 0600: " + unknown));
+        }
+        else
+        {
+            const int refused = errno;
+            notes.push_back(
+                keptModeNote(unknown + u"; giving it 0600 failed: " + DWFCore::reasonOf(refused)));
+        }
+    }
+
+    // The note that the package keeps the mode it has, `why` saying why.
+    DWFCore::DWFString keptModeNote(const std::u16string& why) const
+    {
         struct stat made;
         const unsigned kept = ::fstat(_fd, &made) == 0 ? made.st_mode & 07777 : 0600;
         char modes[32];
         std::snprintf(modes, sizeof modes, "%04o", kept);
-        notes.push_back(DWFCore::describeFile(
-            u"The package ", _target,
-            u" keeps the mode " + DWFCore::DWFString(modes).toU16String() +
-                u" it was made with: " + giving + DWFCore::reasonOf(error)));
+        return DWFCore::describeFile(u"The package ", _target,
+                                     u" keeps the mode " + DWFCore::DWFString(modes).toU16String() +
+                                         u" it was made with: " + why);
     }
 
     //

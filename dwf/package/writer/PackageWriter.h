@@ -45,7 +45,9 @@ class DWFXMLSerializer;
 // move), or none.
 //
 // A new package gets the mode any new file gets in the target's folder;
-// one that replaces a regular file takes that file's permission bits.
+// one that replaces a regular file takes that file's permission bits. When
+// the target's name cannot be looked at to learn them, the package gets
+// 0600 and a note says why.
 //
 class DWFPackageWriter : public DWFToolkitMemory
 {
