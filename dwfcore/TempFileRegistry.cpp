@@ -237,17 +237,24 @@ void keepHeldToTheEnd(HeldSignals& held)
     }
 }
 
-// Whether `name` in `folder` no longer is the file `made` (a link there is
-// not followed): another file or nothing holds it. A name that cannot be
-// looked at counts as unchanged.
-bool replacedSince(int folder, const char* name, const struct stat& made)
+// What holds `name` in `folder`, against the file `made` (a link there is
+// not followed). A look that fails for another reason than an absence
+// cannot tell (errno says why).
+enum class Holder
+{
+    Made,
+    Another, // another file, or nothing
+    Unknown
+};
+
+Holder holderOf(int folder, const char* name, const struct stat& made)
 {
     struct stat now;
     if (::fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) != 0)
     {
-        return errno == ENOENT;
+        return errno == ENOENT ? Holder::Another : Holder::Unknown;
     }
-    return now.st_dev != made.st_dev || now.st_ino != made.st_ino;
+    return now.st_dev == made.st_dev && now.st_ino == made.st_ino ? Holder::Made : Holder::Another;
 }
 
 //
@@ -257,12 +264,15 @@ bool replacedSince(int folder, const char* name, const struct stat& made)
 // it (the others fail with EEXIST), and the file is renamed over the claim.
 // A claim that someone else replaced or removed meanwhile is left alone
 // (EEXIST); one that the rename does not take is removed again, and when
-// that fails too, `claimLeft` gets the reason. The caller holds the
+// that fails too, `left.claim` gets the reason. Only a name known to hold
+// the claim is removed: when it cannot be looked at, `left.claimUnseen`
+// gets the reason and the name stays as it is. The caller holds the
 // interrupting signals back throughout, so a handled signal never finds the
 // claim: only a run killed outright between the two steps leaves it
 // unnamed (an empty file at `to`).
 //
-bool renameOverClaim(int folder, const char* from, const char* to, int& claimLeft)
+bool renameOverClaim(int folder, const char* from, const char* to,
+                     DWFTempFileRegistry::MoveLeftovers& left)
 {
     const int claim =
         ::openat(folder, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -273,7 +283,7 @@ bool renameOverClaim(int folder, const char* from, const char* to, int& claimLef
     struct stat made;
     const bool known = ::fstat(claim, &made) == 0;
     ::close(claim);
-    if (known && replacedSince(folder, to, made))
+    if (known && holderOf(folder, to, made) == Holder::Another)
     {
         errno = EEXIST;
         return false;
@@ -283,10 +293,14 @@ bool renameOverClaim(int folder, const char* from, const char* to, int& claimLef
         return true;
     }
     const int error = errno;
-    if ((!known || !replacedSince(folder, to, made)) && ::unlinkat(folder, to, 0) != 0 &&
-        errno != ENOENT)
+    const Holder holder = known ? holderOf(folder, to, made) : Holder::Made;
+    if (holder == Holder::Unknown)
     {
-        claimLeft = errno;
+        left.claimUnseen = errno;
+    }
+    else if (holder == Holder::Made && ::unlinkat(folder, to, 0) != 0 && errno != ENOENT)
+    {
+        left.claim = errno;
     }
     errno = error;
     return false;
@@ -322,7 +336,7 @@ bool moveToFreeName(int folder, const char* from, const char* to,
     {
         return false;
     }
-    return renameOverClaim(folder, from, to, left.claim);
+    return renameOverClaim(folder, from, to, left);
 }
 
 // Lists a folder the caller has just made; when there is no room to list
@@ -468,7 +482,7 @@ bool DWFTempFileRegistry::moveIn(int folder, const std::string& name, const std:
     }
     if (!moved)
     {
-        if (found.claim != 0)
+        if (found.claim != 0 || found.claimUnseen != 0)
         {
             keepHeldToTheEnd(held);
         }

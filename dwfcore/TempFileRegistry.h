@@ -88,6 +88,9 @@ public:
         // The empty file that claimed the target's name, where the file
         // could not be renamed over it.
         int claim = 0;
+        // The errno of a look at the target's name that could not tell
+        // whether it still holds that claim, which then stays.
+        int claimUnseen = 0;
     };
 
     // Moves a file listed by createIn to `target` in the same folder and

@@ -5,7 +5,9 @@
 #include "addin/Resources.h"
 #include "addin/dialogs/DlgPublishOption.h"
 #include "addin/dialogs/DrawingOption.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Path.h"
+#include "platform/kernel/Text.h"
 
 CPreviewFileDlg::CPreviewFileDlg(bool openFileDialog, std::u16string defaultExtension,
                                  std::u16string initialFileName, unsigned flags,
@@ -48,16 +50,20 @@ bool CPreviewFileDlg::OnFileNameOK(const std::u16string& name)
     // The command writes the package under the name with its extension
     // forced: that is the file the checks are about.
     const std::u16string path = CDWFPublisherImp::WithPackageExtension(name);
-    if (platform::path::isReadOnlyFile(path))
+    int unseen = 0;
+    if (platform::path::isReadOnlyFile(path, &unseen))
     {
         // Read-only is the file's own attribute: none of its write
         // permissions is set, whoever asks. The box names the file and says
-        // so in its cause.
+        // so in its cause, or why that could not be learned.
         platform::Ui& ui = platform::ui();
+        const std::u16string cause =
+            unseen == 0
+                ? u"' has no write permission for its owner, its group or anyone else"
+                : u"' could not be looked at to learn whether it is read-only: " +
+                      platform::utf8ToUtf16(platform::systemReason(unseen));
         ui.messageBox(ui.string(res::IDS_READ_ONLY_TARGET).value_or(std::u16string()), m_title,
-                      platform::MB_ICONEXCLAMATION, true,
-                      u"'" + path +
-                          u"' has no write permission for its owner, its group or anyone else");
+                      platform::MB_ICONEXCLAMATION, true, u"'" + path + cause);
         return false;
     }
     m_options.replaceTarget = false;

@@ -371,6 +371,21 @@ TEST_F(QuillcastTargetRaces, AClaimThatStaysAtTheTargetsNameIsNamed)
         EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
         ExpectNoTemporaryFiles();
     }
+    // A name that cannot be looked at may hold another file by now: nothing
+    // is removed, and the note says so.
+    std::remove(Target().c_str());
+    std::string errors;
+    EXPECT_EQ(Publish(kRoads[0].document, Target(),
+                      "QC_NO_NOREPLACE=1 QC_NO_LINKS=1 QC_LOOK_AT_TARGET_FAILS=5 QC_MOVE_FAILS=28",
+                      errors, ""),
+              1);
+    EXPECT_NE(errors.find("quillcast: note: The empty file that claimed the name '" + Target() +
+                          "' for the package may still hold it: the name could not be looked "
+                          "at, so nothing was removed: " +
+                          std::strerror(EIO)),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(FilesIn(packages_), std::vector<std::string>{"sample.dwf"});
 }
 
 TEST_F(QuillcastTargetRaces, ANewPackageIsNoMoreOpenThanAnyNewFileInItsFolder)

@@ -137,12 +137,25 @@ bool nameTaken(std::u16string_view path)
     return !path.empty() && ::lstat(toNative(path).c_str(), &info) == 0;
 }
 
-bool isReadOnlyFile(std::u16string_view path)
+bool isReadOnlyFile(std::u16string_view path, int* error)
 {
+    if (error != nullptr)
+        *error = 0;
     struct stat info
     {
     };
-    if (path.empty() || ::stat(toNative(path).c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (path.empty())
+        return false;
+    if (::stat(toNative(path).c_str(), &info) != 0)
+    {
+        // A link in a loop leads nowhere, as one to a missing file does.
+        if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP)
+            return false;
+        if (error != nullptr)
+            *error = errno;
+        return true;
+    }
+    if (!S_ISREG(info.st_mode))
         return false;
     // The attribute the dialogs test is the file's own write permission
     // bits, not whether this process could write it (root writes anything).

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform;
 
@@ -64,6 +66,16 @@ TEST(Path, ReadOnlyMeansNoWriteBitOnARegularFile)
     EXPECT_FALSE(path::isReadOnlyFile(u"/nonexistent/quillcast.dwf"));
     EXPECT_FALSE(path::isReadOnlyFile(path::fromNative(::testing::TempDir())))
         << "a folder is not a read-only file";
+    // A link in a loop leads nowhere; a look that fails otherwise may hide a
+    // read-only file, which is then not to be replaced.
+    const std::string loop = native + ".loop";
+    ASSERT_EQ(::symlink(loop.c_str(), loop.c_str()), 0);
+    int error = -1;
+    EXPECT_FALSE(path::isReadOnlyFile(path::fromNative(loop), &error));
+    EXPECT_EQ(error, 0);
+    ::unlink(loop.c_str());
+    EXPECT_TRUE(path::isReadOnlyFile(path::fromNative(native + std::string(300, 'x')), &error));
+    EXPECT_EQ(error, ENAMETOOLONG);
     ::chmod(native.c_str(), 0644);
     EXPECT_TRUE(path::removeFile(*name));
     EXPECT_FALSE(path::fileExists(*name));

@@ -308,6 +308,14 @@ public:
                     u" that claimed the name for the package stays: removing it failed: " +
                         DWFCore::reasonOf(left.claim)));
             }
+            else if (left.claimUnseen != 0)
+            {
+                notes.push_back(DWFCore::describeFile(
+                    u"The empty file that claimed the name ", _target,
+                    u" for the package may still hold it: the name could not be looked at, so "
+                    u"nothing was removed: " +
+                        DWFCore::reasonOf(left.claimUnseen)));
+            }
             DWFCORE_THROW_SYSTEM(DWFIOException, u"Failed to put the package in place of", _target,
                                  error, function);
         }
