@@ -158,4 +158,18 @@ std::string fileErrorText(int error)
     return ::strerror_r(error != 0 ? error : EIO, text, sizeof text);
 }
 
+bool holdsFile(int folder, const char* name, const struct stat& file, int* error) noexcept
+{
+    struct stat named;
+    if (::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) != 0)
+    {
+        if (error != nullptr)
+        {
+            *error = errno;
+        }
+        return false;
+    }
+    return named.st_dev == file.st_dev && named.st_ino == file.st_ino;
+}
+
 } // namespace DWFCore

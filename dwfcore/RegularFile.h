@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+struct stat;
+
 namespace DWFCore
 {
 
@@ -59,6 +61,12 @@ bool readWholeFile(int fd, std::size_t limit, std::vector<std::uint8_t>& bytes);
 
 // The system's text for `error`, kNotRegularFile included; 0 reads as EIO.
 std::string fileErrorText(int error);
+
+// Whether the name `name` in the folder `folder` is the file `file` (a link
+// there is not followed: a link to the file is not the file). When the name
+// cannot be looked at, `error` (when given) gets the reason, ENOENT where
+// nothing holds it; it is left alone when another file holds the name.
+bool holdsFile(int folder, const char* name, const struct stat& file, int* error = nullptr) noexcept;
 
 } // namespace DWFCore
 

@@ -1,6 +1,7 @@
 #include "dwfcore/TempFileRegistry.h"
 
 #include "dwfcore/Random.h"
+#include "dwfcore/RegularFile.h"
 
 #include <cerrno>
 #include <csignal>
@@ -237,26 +238,6 @@ void keepHeldToTheEnd(HeldSignals& held)
     }
 }
 
-// What holds `name` in `folder`, against the file `made` (a link there is
-// not followed). A look that fails for another reason than an absence
-// cannot tell (errno says why).
-enum class Holder
-{
-    Made,
-    Another, // another file, or nothing
-    Unknown
-};
-
-Holder holderOf(int folder, const char* name, const struct stat& made)
-{
-    struct stat now;
-    if (::fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) != 0)
-    {
-        return errno == ENOENT ? Holder::Another : Holder::Unknown;
-    }
-    return now.st_dev == made.st_dev && now.st_ino == made.st_ino ? Holder::Made : Holder::Another;
-}
-
 //
 // Takes the free name `to` by a plain rename, where the file system offers
 // no other way to leave a taken name alone: the name is claimed first by an
@@ -283,7 +264,10 @@ bool renameOverClaim(int folder, const char* from, const char* to,
     struct stat made;
     const bool known = ::fstat(claim, &made) == 0;
     ::close(claim);
-    if (known && holderOf(folder, to, made) == Holder::Another)
+    // A look that fails for another reason than an absence cannot tell
+    // whose the name is.
+    int unseen = 0;
+    if (known && !holdsFile(folder, to, made, &unseen) && (unseen == 0 || unseen == ENOENT))
     {
         errno = EEXIST;
         return false;
@@ -293,12 +277,15 @@ bool renameOverClaim(int folder, const char* from, const char* to,
         return true;
     }
     const int error = errno;
-    const Holder holder = known ? holderOf(folder, to, made) : Holder::Made;
-    if (holder == Holder::Unknown)
+    unseen = 0;
+    if (known && !holdsFile(folder, to, made, &unseen))
     {
-        left.claimUnseen = errno;
+        if (unseen != 0 && unseen != ENOENT)
+        {
+            left.claimUnseen = unseen;
+        }
     }
-    else if (holder == Holder::Made && ::unlinkat(folder, to, 0) != 0 && errno != ENOENT)
+    else if (::unlinkat(folder, to, 0) != 0 && errno != ENOENT)
     {
         left.claim = errno;
     }

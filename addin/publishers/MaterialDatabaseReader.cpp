@@ -62,12 +62,12 @@ int LeadingInteger(const std::u16string& text)
 // than that does not tell of nothing: its reason is the one given.
 int ReasonFor(const std::u16string& path, int error)
 {
-    if (error != ENOENT && error != ENOTDIR)
+    if (!platform::path::nothingThere(error))
         return error;
     struct stat status;
     if (::lstat(platform::path::toNative(path).c_str(), &status) == 0)
         return error;
-    return errno == ENOENT || errno == ENOTDIR ? 0 : errno;
+    return platform::path::nothingThere(errno) ? 0 : errno;
 }
 } // namespace
 

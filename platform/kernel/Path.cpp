@@ -114,6 +114,11 @@ std::string toNativeText(std::u16string_view text)
     return DWFCore::encodeNativePath(text);
 }
 
+bool nothingThere(int error)
+{
+    return error == ENOENT || error == ENOTDIR;
+}
+
 bool fileExists(std::u16string_view path, int* error)
 {
     struct stat info
@@ -122,9 +127,8 @@ bool fileExists(std::u16string_view path, int* error)
     const bool found = !path.empty() && ::stat(toNative(path).c_str(), &info) == 0;
     if (error != nullptr)
     {
-        // A folder on the way that is not one leaves no room for a file either.
-        const bool nothing = path.empty() || errno == ENOENT || errno == ENOTDIR;
-        *error = found || nothing ? 0 : errno;
+        const int looked = errno;
+        *error = found || path.empty() || nothingThere(looked) ? 0 : looked;
     }
     return found;
 }
@@ -149,7 +153,7 @@ bool isReadOnlyFile(std::u16string_view path, int* error)
     if (::stat(toNative(path).c_str(), &info) != 0)
     {
         // A link in a loop leads nowhere, as one to a missing file does.
-        if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP)
+        if (nothingThere(errno) || errno == ELOOP)
             return false;
         if (error != nullptr)
             *error = errno;

@@ -37,6 +37,10 @@ std::u16string fromNative(std::string_view path);
 // typed. Separators are left as they are.
 std::string toNativeText(std::u16string_view text);
 
+// Whether `error`, met looking at a path, says that nothing is at it: no
+// such name, or a name on the way that is no folder. Any other failure
+// tells nothing of what is there.
+bool nothingThere(int error);
 // Whether a file is at `path` (links followed). False too when the look
 // fails for another reason than that nothing is there; `error` (when given)
 // then gets the reason, and 0 otherwise.

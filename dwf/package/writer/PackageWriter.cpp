@@ -10,6 +10,7 @@
 #include "dwf/package/writer/XMLSerializer.h"
 #include "dwf/package/writer/extensions/6.01/PackageVersionExtension.h"
 #include "dwfcore/Exception.h"
+#include "dwfcore/RegularFile.h"
 #include "dwfcore/StreamFileDescriptor.h"
 #include "dwfcore/SystemError.h"
 #include "dwfcore/TempFileRegistry.h"
@@ -394,21 +395,10 @@ private:
         return folder + (folder == "/" ? "" : "/") + name;
     }
 
-    // Whether `name` in the folder is the file `file` (a link there is not
-    // followed). When it could not be looked at, `error` (when given) gets
-    // the reason; it stays 0 when another file holds the name.
+    // Whether `name` in the folder is the file `file` (see holdsFile).
     bool holds(const std::string& name, const struct stat& file, int* error = nullptr) const
     {
-        struct stat named;
-        if (::fstatat(_folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)
-        {
-            if (error != nullptr)
-            {
-                *error = errno;
-            }
-            return false;
-        }
-        return named.st_dev == file.st_dev && named.st_ino == file.st_ino;
+        return DWFCore::holdsFile(_folder, name.c_str(), file, error);
     }
 
     // Empty when the target's folder reached the disk, else what failed.
