@@ -271,10 +271,13 @@ WT_Result CDWF2DGrWriter::GenerateSketchHatch(host::SketchHatch* hatch, WT_File&
 
 namespace
 {
-// Two points this close in x and in y are one: the later is not repeated.
+// How far apart, in x and in y, two points of a loop may be and still be one.
+constexpr double kSameTolerance = 1e-6;
+
+// Two points this close are one: the later is not repeated.
 bool SamePoint(const HostPoint& a, const HostPoint& b)
 {
-    return std::fabs(a.x - b.x) <= 1e-6 && std::fabs(a.y - b.y) <= 1e-6;
+    return std::fabs(a.x - b.x) <= kSameTolerance && std::fabs(a.y - b.y) <= kSameTolerance;
 }
 
 // How far apart two points of a loop lie on its plane.
@@ -289,12 +292,45 @@ double NearestEnd(const HostPoint& point, const std::vector<HostPoint>& edge)
     return std::min(Gap(point, edge.front()), Gap(point, edge.back()));
 }
 
+// Whether the edge continues the chain from its last point rather than its
+// first. An end within the tolerance of `from` decides, the first end
+// before the last; otherwise the nearer end does, however far apart the two
+// are, as long as it is nearer by more than the tolerance. Where nothing
+// decides (a closed edge, whose two ends are one point), the edge is taken
+// as written: an end that misses by rounding must not turn a bore to run
+// the way its outline runs.
+bool Reversed(const HostPoint& from, const std::vector<HostPoint>& edge)
+{
+    if (SamePoint(edge.front(), edge.back()) || SamePoint(from, edge.front()))
+        return false;
+    if (SamePoint(from, edge.back()))
+        return true;
+    return Gap(from, edge.back()) + kSameTolerance < Gap(from, edge.front());
+}
+
+// Whether either end of the edge is `point`.
+bool Touches(const HostPoint& point, const std::vector<HostPoint>& edge)
+{
+    return SamePoint(point, edge.front()) || SamePoint(point, edge.back());
+}
+
+// Whether the first edge of a loop, `first`, runs against the loop: the
+// second edge touches its start and not its end, or, touching neither, lies
+// decidedly nearer its start. A closed first edge has no start to tell.
+bool Turned(const std::vector<HostPoint>& first, const std::vector<HostPoint>& second)
+{
+    if (SamePoint(first.front(), first.back()) || Touches(first.back(), second))
+        return false;
+    if (Touches(first.front(), second))
+        return true;
+    return NearestEnd(first.front(), second) + kSameTolerance < NearestEnd(first.back(), second);
+}
+
 // Appends an edge's points to the chain so that it continues from the
-// edge's end nearer the chain's end, however far apart the two are:
-// imported geometry has ends that agree only to a few micrometres, and an
-// edge taken the way it is written then folds the loop over itself. The
-// first edge has nothing to meet, so it is turned when the second edge
-// lies nearer its start than its end. A point that repeats the chain's end
+// edge's end nearer the chain's end: imported geometry has ends that agree
+// only to a few micrometres, and an edge taken the way it is written then
+// folds the loop over itself. The first edge has nothing to meet, so the
+// second one says which way it runs. A point that repeats the chain's end
 // is dropped.
 void Chain(std::vector<HostPoint>& chain, std::vector<HostPoint> edge, bool secondEdge)
 {
@@ -302,9 +338,9 @@ void Chain(std::vector<HostPoint>& chain, std::vector<HostPoint> edge, bool seco
         return;
     if (!chain.empty())
     {
-        if (secondEdge && NearestEnd(chain.front(), edge) < NearestEnd(chain.back(), edge))
+        if (secondEdge && Turned(chain, edge))
             std::reverse(chain.begin(), chain.end());
-        if (Gap(chain.back(), edge.back()) < Gap(chain.back(), edge.front()))
+        if (Reversed(chain.back(), edge))
             std::reverse(edge.begin(), edge.end());
     }
     std::size_t first = 0;

@@ -7,16 +7,22 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 
 namespace
 {
 using namespace publish_test;
 
+// Every digit of a double, so that ends missing by rounding still miss.
 std::string Edge(const std::vector<double>& xy)
 {
     std::string text = "<edge><curve>";
+    char number[64];
     for (std::size_t i = 0; i + 1 < xy.size(); i += 2)
-        text += std::to_string(xy[i]) + " " + std::to_string(xy[i + 1]) + " 0 ";
+    {
+        std::snprintf(number, sizeof number, "%.17g %.17g 0 ", xy[i], xy[i + 1]);
+        text += number;
+    }
     return text + "</curve></edge>";
 }
 
@@ -60,6 +66,30 @@ std::string LooseBore(double r)
     return "<loop>" + Edge(upper) + Edge(lower) + "</loop>";
 }
 
+// A 60 x 40 plate in one loop with a bore of radius 8 touching its bottom
+// edge, the host's loop passing the tangent point twice: the bore runs
+// clockwise as one closed edge first, as two halves first, or as one closed
+// edge last, its ends missing the tangent point by rounding (about 1e-18).
+std::string Arc(double from, double to, int steps)
+{
+    std::vector<double> xy;
+    for (int i = 0; i <= steps; ++i)
+    {
+        const double angle = from + (to - from) * i / steps;
+        xy.insert(xy.end(), {0.008 * std::cos(angle), -0.012 + 0.008 * std::sin(angle)});
+    }
+    return Edge(xy);
+}
+const std::string kOutlineFromTangent =
+    Edge({0, -0.02, 0.03, -0.02}) + Edge({0.03, -0.02, 0.03, 0.02}) +
+    Edge({0.03, 0.02, -0.03, 0.02}) + Edge({-0.03, 0.02, -0.03, -0.02}) +
+    Edge({-0.03, -0.02, 0, -0.02});
+const std::string kTangentBores[3] = {
+    "<loop>" + Arc(-M_PI / 2, -5 * M_PI / 2, 48) + kOutlineFromTangent + "</loop>",
+    "<loop>" + Arc(-M_PI / 2, -3 * M_PI / 2, 24) + Arc(M_PI / 2, -M_PI / 2, 24) +
+        kOutlineFromTangent + "</loop>",
+    "<loop>" + kOutlineFromTangent + Arc(3 * M_PI / 2, -M_PI / 2, 48) + "</loop>"};
+
 // The filled drawables over (x, y) by the even-odd rule; false when the
 // nonzero winding rule finds otherwise for any of them.
 bool Cover(const sheet_test::Sheet& sheet, double x, double y, std::vector<sheet_test::Item>& by)
@@ -99,19 +129,25 @@ TEST_F(QuillcastProgram, ASolidHatchsHolesStayOpenAndItsMaterialFilled)
     // 0.1), the smallest document that showed the hole filled; a plate in a
     // turned view at half scale, with two bores and a slot, its tip 1000 km
     // out (cut to the range of the sheet's coordinates); a disc of one loop;
-    // the loose plate alone and with its loose bore; the loose wedge.
-    const double view[6][4] = {{0.15, 0.1, 1, 0},  {0.05, 0.05, 0.5, -0.5}, {0.24, 0.05, 1, 0},
-                               {0.06, 0.17, 1, 0}, {0.2, 0.17, 1, 0},       {0.245, 0.115, 1, 0}};
-    const std::string loops[6] = {Box(0.03) + Box(0.01),
+    // the loose plate alone and with its loose bore; the loose wedge; the
+    // three plates with a tangent bore, at half scale.
+    const double view[9][4] = {
+        {0.15, 0.1, 1, 0},     {0.05, 0.05, 0.5, -0.5}, {0.24, 0.05, 1, 0},
+        {0.06, 0.17, 1, 0},    {0.2, 0.17, 1, 0},       {0.245, 0.115, 1, 0},
+        {0.13, 0.175, 0.5, 0}, {0.095, 0.11, 0.5, 0},   {0.245, 0.088, 0.5, 0}};
+    const std::string loops[9] = {Box(0.03) + Box(0.01),
                                   Bore(-0.02, 0.008) + Bore(0.02, 0.008) + Box(0.005) + "<loop>" +
                                       Edge({-0.04, -0.025, 1e6, 0, -0.04, 0.025, -0.04, -0.025}) +
                                       "</loop>",
                                   Bore(0, 0.02),
                                   kLoosePlate,
                                   kLoosePlate + LooseBore(0.01),
-                                  kLooseWedge};
+                                  kLooseWedge,
+                                  kTangentBores[0],
+                                  kTangentBores[1],
+                                  kTangentBores[2]};
     std::string views;
-    for (int v = 0; v < 6; ++v)
+    for (int v = 0; v < 9; ++v)
         views += "<view type=\"7\" transform=\"" + std::to_string(view[v][0]) + " " +
                  std::to_string(view[v][1]) + " " + std::to_string(view[v][2]) + "\" rotation=\"" +
                  std::to_string(view[v][3]) + "\"><sketch><hatch colour=\"9474192\"><face>" +
@@ -135,7 +171,9 @@ TEST_F(QuillcastProgram, ASolidHatchsHolesStayOpenAndItsMaterialFilled)
         {1, 0, 0, 0},         {1, 0.034, 0, 4},      {1, 1000, 0, 4},       {2, 0, 0, 1},
         {3, 0.025, 0.015, 1}, {3, -0.025, 0.015, 1}, {3, 0.025, -0.015, 1}, {3, -0.025, -0.015, 1},
         {4, 0, 0.005, 0},     {4, 0, -0.005, 0},     {4, 0.02, 0, 2},       {4, 0, 0.015, 2},
-        {4, 0, -0.015, 2},    {5, 0.02, 0, 1}};
+        {4, 0, -0.015, 2},    {5, 0.02, 0, 1},       {6, 0, -0.012, 0},     {6, 0, -0.019, 0},
+        {6, 0.02, 0.01, 1},   {7, 0, -0.012, 0},     {7, 0, -0.019, 0},     {7, -0.02, 0.01, 1},
+        {8, 0, -0.012, 0},    {8, 0, -0.019, 0},     {8, 0.02, -0.015, 1}};
     for (const auto& probe : probes)
     {
         const double* at = view[int(probe[0])];
