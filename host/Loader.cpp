@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -208,6 +209,19 @@ std::optional<double> parseHostNumber(std::string_view text)
     return platform::parseDouble(text);
 }
 
+// A refusal of a text that begins as a hexadecimal number says what one
+// takes: "0x1FFFFFFFF" is no finite number's fault.
+bool looksHexadecimal(std::string_view text)
+{
+    return text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+}
+std::string hexadecimalForm(std::string_view text)
+{
+    return looksHexadecimal(text)
+               ? "; a hexadecimal number is 0x or 0X and one to eight hexadecimal digits"
+               : "";
+}
+
 class Attributes
 {
 public:
@@ -247,7 +261,8 @@ public:
             return fallback;
         const auto parsed = parseHostNumber(*value);
         if (!parsed || !std::isfinite(*parsed))
-            throw LoadError(line_, "attribute '" + name + "' is not a number: '" + *value + "'");
+            throw LoadError(line_, "attribute '" + name + "' is not a number: '" + *value + "'" +
+                                       hexadecimalForm(*value));
         return *parsed;
     }
     std::vector<double> numbers(const std::string& name, std::size_t expected, bool mandatory);
@@ -257,8 +272,8 @@ public:
         if (!parsed)
             parsed = platform::parseInteger(text);
         if (!parsed || *parsed < -2147483648LL || *parsed > 4294967295LL)
-            throw LoadError(line_,
-                            "attribute '" + name + "' is not a whole number: '" + text + "'");
+            throw LoadError(line_, "attribute '" + name + "' is not a whole number: '" + text +
+                                       "'" + hexadecimalForm(text));
         return *parsed;
     }
     // Every attribute must have been used: a misspelt one is an error
@@ -281,13 +296,21 @@ bool isBlank(char c)
 }
 
 // One number of a text: a finite one, or a refusal naming what holds it
-// (`what()`, asked only then: face arrays come here once per number).
+// (`what()`, asked only then: face arrays come here once per number, so a
+// plain decimal, nearly every number there is, is read at once, and only
+// the rest takes the general path).
 template <class What> double parseNumber(std::string_view token, int line, const What& what)
 {
+    double decimal = 0;
+    const char* const end = token.data() + token.size();
+    const auto [stop, error] = std::from_chars(token.data(), end, decimal);
+    if (error == std::errc() && stop == end && std::isfinite(decimal))
+        return decimal;
     const auto value = parseHostNumber(token);
     if (!value || !std::isfinite(*value))
-        throw LoadError(line, what() + " holds '" + std::string(token) +
-                                  "', which is not a finite number");
+        throw LoadError(line, what() + " holds '" + std::string(token) + "', which is not " +
+                                  (looksHexadecimal(token) ? "a number" : "a finite number") +
+                                  hexadecimalForm(token));
     return *value;
 }
 
