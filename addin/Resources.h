@@ -16,6 +16,9 @@ constexpr int IDS_SAVE_DOCUMENT_FIRST = 208;
 constexpr int IDS_TABLE_NOT_WRITTEN = 209;
 constexpr int IDS_MESSAGE_CAPTION = 210;
 constexpr int IDS_READ_ONLY_TARGET = 211;
+// The target's name could not be looked at (so whether it is a read-only
+// file is not known).
+constexpr int IDS_UNSEEN_TARGET = 212;
 
 // Dialog templates.
 constexpr int IDD_PROGRESS = 103;

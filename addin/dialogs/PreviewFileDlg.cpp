@@ -54,15 +54,18 @@ bool CPreviewFileDlg::OnFileNameOK(const std::u16string& name)
     if (platform::path::isReadOnlyFile(path, &unseen))
     {
         // Read-only is the file's own attribute: none of its write
-        // permissions is set, whoever asks. The box names the file and says
-        // so in its cause, or why that could not be learned.
+        // permissions is set, whoever asks. A name that cannot be looked at
+        // (a folder that may not be searched, a name too long) may hide
+        // such a file, and is refused under its own headline. The box names
+        // the file and says why in its cause.
         platform::Ui& ui = platform::ui();
+        const int headline = unseen == 0 ? res::IDS_READ_ONLY_TARGET : res::IDS_UNSEEN_TARGET;
         const std::u16string cause =
             unseen == 0
                 ? u"' has no write permission for its owner, its group or anyone else"
                 : u"' could not be looked at to learn whether it is read-only: " +
                       platform::utf8ToUtf16(platform::systemReason(unseen));
-        ui.messageBox(ui.string(res::IDS_READ_ONLY_TARGET).value_or(std::u16string()), m_title,
+        ui.messageBox(ui.string(headline).value_or(std::u16string()), m_title,
                       platform::MB_ICONEXCLAMATION, true, u"'" + path + cause);
         return false;
     }

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -141,6 +142,27 @@ bool nameTaken(std::u16string_view path)
     return !path.empty() && ::lstat(toNative(path).c_str(), &info) == 0;
 }
 
+namespace
+{
+// Looks at a name from within its folder, as the package is written there:
+// a path longer than the system takes whole is looked at as long as its
+// folder's path is not. Answers 0, or the reason the look failed.
+int statInFolder(const std::string& path, struct stat& info)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : path.substr(0, slash);
+    const int held = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (held < 0)
+        return errno;
+    const char* const name = path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
+    const int error = ::fstatat(held, name, &info, 0) == 0 ? 0 : errno;
+    ::close(held);
+    return error;
+}
+} // namespace
+
 bool isReadOnlyFile(std::u16string_view path, int* error)
 {
     if (error != nullptr)
@@ -150,13 +172,13 @@ bool isReadOnlyFile(std::u16string_view path, int* error)
     };
     if (path.empty())
         return false;
-    if (::stat(toNative(path).c_str(), &info) != 0)
+    if (const int failed = statInFolder(toNative(path), info))
     {
         // A link in a loop leads nowhere, as one to a missing file does.
-        if (nothingThere(errno) || errno == ELOOP)
+        if (nothingThere(failed) || failed == ELOOP)
             return false;
         if (error != nullptr)
-            *error = errno;
+            *error = failed;
         return true;
     }
     if (!S_ISREG(info.st_mode))

@@ -50,9 +50,12 @@ bool fileExists(std::u16string_view path, int* error = nullptr);
 bool nameTaken(std::u16string_view path);
 // Whether the file at `path` (links followed) is read-only: a regular file
 // none of whose write permission bits is set. False where nothing is there,
-// a link that leads nowhere included. A look that fails for another reason
-// cannot tell, and a file that may be read-only is not to be replaced: the
-// answer is true then, and `error` (when given) gets the reason; 0 otherwise.
+// a link that leads nowhere included. The name is looked at from within its
+// folder, as the package is written, so a path longer than the system takes
+// whole is looked at when its folder's path is not. A look that fails for
+// another reason cannot tell, and a file that may be read-only is not to be
+// replaced: the answer is true then, and `error` (when given) gets the
+// reason; 0 otherwise.
 bool isReadOnlyFile(std::u16string_view path, int* error = nullptr);
 // Removes a file; a file that does not exist is not an error.
 bool removeFile(std::u16string_view path);

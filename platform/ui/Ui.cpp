@@ -20,6 +20,7 @@ std::map<int, std::u16string> defaultStrings()
         {209, u"A bill of materials table could not be written; it is left out of the sheet."},
         {210, u"Publish DWF"},
         {211, u"The file is read-only. Choose another file name."},
+        {212, u"The file could not be looked at. Choose another file name."},
     };
 }
 } // namespace
