@@ -149,7 +149,9 @@ TEST_F(QuillcastProgram, ANameThatCannotBeLookedAtIsSaidSoAndALongPathIsWritten)
         GTEST_SKIP() << "no user here is kept out of a folder";
     EXPECT_EQ(QuillcastAfter(asUser, publish + Quoted(closed + "/new.dwf"), errors), 1);
     EXPECT_NE(errors.find("quillcast: The file could not be looked at. Choose another file name.\n"
-                          "quillcast:   cause: '" + closed + "/new.dwf' could not be looked "
+                          "quillcast:   cause: '" +
+                          closed +
+                          "/new.dwf' could not be looked "
                           "at to learn whether it is read-only: Permission denied\n"),
               std::string::npos)
         << errors;
