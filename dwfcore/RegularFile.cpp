@@ -158,6 +158,22 @@ std::string fileErrorText(int error)
     return ::strerror_r(error != 0 ? error : EIO, text, sizeof text);
 }
 
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+    {
+        return ".";
+    }
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool holdsFile(int folder, const char* name, const struct stat& file, int* error) noexcept
 {
     struct stat named;

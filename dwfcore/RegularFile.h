@@ -62,6 +62,13 @@ bool readWholeFile(int fd, std::size_t limit, std::vector<std::uint8_t>& bytes);
 // The system's text for `error`, kNotRegularFile included; 0 reads as EIO.
 std::string fileErrorText(int error);
 
+// The folder that holds `path` ("." for a bare name, "/" for a name at the
+// root), and the name it has there: a name is looked at and changed from
+// within its folder, so that a path longer than the system takes whole
+// still works when its folder's path does not exceed that.
+std::string folderOf(const std::string& path);
+std::string nameOf(const std::string& path);
+
 // Whether the name `name` in the folder `folder` is the file `file` (a link
 // there is not followed: a link to the file is not the file). When the name
 // cannot be looked at, `error` (when given) gets the reason, ENOENT where

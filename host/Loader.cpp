@@ -180,11 +180,18 @@ struct Frame
     bool seenData = false;
 };
 
-// A whole number written in hexadecimal: "0x" and one to eight digits
-// (handy for colours, laid out 0x00BBGGRR). Nothing for any other text.
+// Whether a text begins as a whole number written in hexadecimal: "0x" or
+// "0X" (handy for colours, laid out 0x00BBGGRR).
+bool looksHexadecimal(std::string_view text)
+{
+    return text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+}
+
+// A whole number written in hexadecimal: "0x" or "0X" and one to eight
+// digits. Nothing for any other text.
 std::optional<long long> parseHexadecimal(std::string_view text)
 {
-    if (text.size() < 3 || text.size() > 10 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+    if (!looksHexadecimal(text) || text.size() < 3 || text.size() > 10)
         return std::nullopt;
     long long value = 0;
     for (const char c : text.substr(2))
@@ -211,10 +218,6 @@ std::optional<double> parseHostNumber(std::string_view text)
 
 // A refusal of a text that begins as a hexadecimal number says what one
 // takes: "0x1FFFFFFFF" is no finite number's fault.
-bool looksHexadecimal(std::string_view text)
-{
-    return text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-}
 std::string hexadecimalForm(std::string_view text)
 {
     return looksHexadecimal(text)

@@ -131,8 +131,8 @@ TEST_F(QuillcastProgram, ANameThatCannotBeLookedAtIsSaidSoAndALongPathIsWritten)
     std::string errors;
     // 4,100 bytes, each name under 255: written from within its folder.
     std::string folder = packages_;
-    for (std::size_t room; (room = 3900 - folder.size()) > 0;)
-        folder += "/" + std::string(room > 250 ? 200 : room - 1, 'd');
+    while (folder.size() < 3900)
+        folder += "/" + std::string(folder.size() < 3650 ? 200 : 3899 - folder.size(), 'd');
     ASSERT_EQ(RunCommand("mkdir -p " + Quoted(folder)), 0);
     const std::string name = std::string(195, 'n') + ".dwf";
     EXPECT_EQ(Quillcast(publish + Quoted(folder + "/" + name), errors), 0) << errors;

@@ -1,6 +1,7 @@
 #include "platform/kernel/Path.h"
 
 #include "dwfcore/File.h"
+#include "dwfcore/RegularFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -144,20 +145,14 @@ bool nameTaken(std::u16string_view path)
 
 namespace
 {
-// Looks at a name from within its folder, as the package is written there:
-// a path longer than the system takes whole is looked at as long as its
-// folder's path is not. Answers 0, or the reason the look failed.
+// Looks at a name from within its folder, as the package is written there.
+// Answers 0, or the reason the look failed.
 int statInFolder(const std::string& path, struct stat& info)
 {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".")
-                               : slash == 0               ? std::string("/")
-                                                          : path.substr(0, slash);
-    const int held = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int held = ::open(DWFCore::folderOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (held < 0)
         return errno;
-    const char* const name = path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
-    const int error = ::fstatat(held, name, &info, 0) == 0 ? 0 : errno;
+    const int error = ::fstatat(held, DWFCore::nameOf(path).c_str(), &info, 0) == 0 ? 0 : errno;
     ::close(held);
     return error;
 }

@@ -1,5 +1,7 @@
 #include "platform/kernel/Volume.h"
 
+#include "dwfcore/RegularFile.h"
+
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
@@ -22,10 +24,7 @@ std::string folderOf(const std::string& path)
     struct stat info{};
     if (!path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
         return path;
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return DWFCore::folderOf(path);
 }
 } // namespace
 

@@ -75,23 +75,6 @@ DWFCore::DWFString descriptorEntryName(const DWFSection& section)
     return name;
 }
 
-// The folder that holds `path` and the name it has there.
-std::string folderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-    {
-        return ".";
-    }
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The unfinished package's name in the target's folder: short and of one
 // length whatever the target is called, so that any name the folder takes
 // can be published; hidden, and not a package's name.
@@ -141,10 +124,10 @@ class PendingPackageFile
 {
 public:
     explicit PendingPackageFile(const std::string& target)
-        : _target(target), _targetName(nameOf(target))
+        : _target(target), _targetName(DWFCore::nameOf(target))
     {
         const char* function = "DWFToolkit::DWFPackageWriter::write";
-        _folder = ::open(folderOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        _folder = ::open(DWFCore::folderOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         std::string name = kPendingPattern;
         int fd = -1;
         if (_folder >= 0)
@@ -391,7 +374,7 @@ private:
 
     std::string pathIn(const std::string& name) const
     {
-        const std::string folder = folderOf(_target);
+        const std::string folder = DWFCore::folderOf(_target);
         return folder + (folder == "/" ? "" : "/") + name;
     }
 
@@ -419,8 +402,8 @@ private:
         {
             return DWFCore::DWFString();
         }
-        return DWFCore::describeSystemError(u"Failed to flush the folder", folderOf(_target),
-                                            error);
+        return DWFCore::describeSystemError(u"Failed to flush the folder",
+                                            DWFCore::folderOf(_target), error);
     }
 
     //
